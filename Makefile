@@ -1,0 +1,52 @@
+# The single entry point: every target does its own set-up on a fresh machine.
+BUILD      ?= build
+BUILD_ASAN ?= build-asan
+PREFIX     ?= /usr/local
+JOBS       ?= $(shell nproc)
+SAMPLE     ?= samples/catalog.xml
+ARGS       ?=
+CMAKE_ARGS ?=
+
+.PHONY: all bootstrap build build-asan run test test-asan bench install format clean
+
+all: build
+
+bootstrap:
+	@tools/bootstrap
+
+$(BUILD)/build.ninja: | bootstrap
+	cmake -S . -B $(BUILD) -G Ninja $(CMAKE_ARGS)
+
+build: bootstrap $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	$(BUILD)/app/velmar $(SAMPLE) $(ARGS)
+
+test: build
+	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+$(BUILD_ASAN)/build.ninja: | bootstrap
+	cmake -S . -B $(BUILD_ASAN) -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+	  -DVELMAR_SANITIZE=address,undefined -DVELMAR_BUILD_BENCH=OFF $(CMAKE_ARGS)
+
+build-asan: bootstrap $(BUILD_ASAN)/build.ninja
+	cmake --build $(BUILD_ASAN) -j $(JOBS)
+
+test-asan: build-asan
+	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	  ctest --test-dir $(BUILD_ASAN) --output-on-failure -j $(JOBS)
+
+bench: build
+	@benches=$$(find $(BUILD)/bench -type f -name 'velmar-bench*' -perm -u+x 2>/dev/null | sort); \
+	if [ -z "$$benches" ]; then echo "bench: no benchmarks are built yet"; exit 1; fi; \
+	for b in $$benches; do echo "== $$b"; $$b || exit 1; done
+
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+format: bootstrap
+	git ls-files -z '*.h' '*.cpp' | xargs -0 -r clang-format -i
+
+clean:
+	rm -rf $(BUILD) $(BUILD_ASAN)

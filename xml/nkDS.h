@@ -1,0 +1,2 @@
+#pragma once
+// Umbrella header of this library: includes its whole public surface.
