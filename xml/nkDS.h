@@ -1,2 +1,5 @@
 #pragma once
 // Umbrella header of this library: includes its whole public surface.
+
+// The node model.
+#include "xml/XmlChars.h"

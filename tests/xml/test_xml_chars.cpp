@@ -1,0 +1,56 @@
+// Character rules in both widths.
+#include "xml/nkDS.h"
+
+#include <gtest/gtest.h>
+
+using namespace nkDS;
+
+TEST(XmlChars, names_follow_the_rule_in_both_widths)
+{
+    for (const char* good : {"_a-b.c9", "a", "_", "Z.9-_"})
+        EXPECT_TRUE(IsValidXmlName(good)) << good;
+    for (const char* bad : {"1abc", "a:b", "", "-a", ".a", "a b", "a\xC3\xA9", "\xC3\xA9"})
+        EXPECT_FALSE(IsValidXmlName(bad)) << bad;
+    EXPECT_FALSE(IsValidXmlName(static_cast<const char*>(nullptr)));
+
+    EXPECT_TRUE(IsValidXmlName(L"_a-b.c9"));
+    EXPECT_FALSE(IsValidXmlName(L"1abc"));
+    EXPECT_FALSE(IsValidXmlName(L"a:b"));
+    EXPECT_FALSE(IsValidXmlName(L""));
+    // Wide characters whose low byte is an ASCII letter, digit or "_" stay
+    // what they are: narrowing them first would let them through.
+    EXPECT_FALSE(IsValidXmlName(L"\u00E9t\u00E9"));
+    EXPECT_FALSE(IsValidXmlName(L"\u0141"));   // low byte 'A'
+    EXPECT_FALSE(IsValidXmlName(L"a\u0161"));  // low byte 'a'
+    EXPECT_FALSE(IsValidXmlName(L"a\u0130"));  // low byte '0'
+    EXPECT_FALSE(IsValidXmlName(L"\u015F"));   // low byte '_'
+    EXPECT_FALSE(IsValidXmlName(L"\u4E2D\u6587"));
+    EXPECT_FALSE(IsXmlLetter(static_cast<wchar_t>(0x100 + 'A')));
+    EXPECT_FALSE(IsXmlDigit(static_cast<wchar_t>(0x100 + '5')));
+    EXPECT_FALSE(IsXmlNameChar(static_cast<wchar_t>(0x100 + '-')));
+}
+
+TEST(XmlChars, values_text_cdata_and_remarks_refuse_only_their_terminators)
+{
+    EXPECT_TRUE(IsValidParamValue("plain & simple > ok"));
+    EXPECT_TRUE(IsValidParamValue(static_cast<const char*>(nullptr)));
+    EXPECT_FALSE(IsValidParamValue("it's"));
+    EXPECT_FALSE(IsValidParamValue(L"say \"hi\""));
+    EXPECT_FALSE(IsValidParamValue(L"a<b"));
+    EXPECT_TRUE(IsValidParamValue(L"\u201Cquoted\u201D")); // typographic quotes are text
+    EXPECT_TRUE(IsValidParamValue(L"\u013C\u0127\u0122")); // low bytes '<', "'", '"'
+
+    EXPECT_TRUE(IsValidXmlText("a & b"));
+    EXPECT_FALSE(IsValidXmlText("a<b"));
+    EXPECT_FALSE(IsValidXmlText(L"a>b"));
+
+    EXPECT_TRUE(IsValidCData("x]]y]>z<>"));
+    EXPECT_FALSE(IsValidCData("x]]>y"));
+    EXPECT_FALSE(IsValidCData(L"]]]>"));
+    EXPECT_TRUE(IsValidCData(L"]\u005D\u013E")); // "]]" then a wide char with low byte '>'
+
+    EXPECT_TRUE(IsValidRemark("a -- b -> c"));
+    EXPECT_FALSE(IsValidRemark("a --> b"));
+    EXPECT_FALSE(IsValidRemark(L"--->"));
+    EXPECT_TRUE(IsValidRemark(L"-"));
+}
