@@ -1,2 +1,15 @@
 #pragma once
 // Umbrella header of this library: includes its whole public surface.
+// A Windows build takes the system's own declarations; elsewhere this layer
+// answers the same calls on POSIX.
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include "win32/Types.h"
+#include "win32/ErrorCodes.h"
+#include "win32/LastError.h"
+#include "win32/Memory.h"
+#include "win32/Messages.h"
+#include "win32/CodePages.h"
+#endif

@@ -1,0 +1,107 @@
+#include "win32/win32.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+std::string SystemTextA(DWORD code, DWORD lang = 0x400)
+{
+    char* buf = nullptr;
+    const DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                       FORMAT_MESSAGE_IGNORE_INSERTS,
+                                   nullptr, code, lang, reinterpret_cast<LPSTR>(&buf), 0, nullptr);
+    std::string s = n ? std::string(buf, n) : std::string();
+    EXPECT_EQ(nullptr, LocalFree(buf));
+    return s;
+}
+
+} // namespace
+
+TEST(FormatMessage, SystemTextsOfTheCodesWeProduce)
+{
+    EXPECT_EQ("The operation completed successfully.\r\n", SystemTextA(0));
+    EXPECT_EQ("The system cannot find the file specified.\r\n", SystemTextA(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ("The system cannot find the path specified.\r\n", SystemTextA(ERROR_PATH_NOT_FOUND));
+    EXPECT_EQ("Access is denied.\r\n", SystemTextA(ERROR_ACCESS_DENIED));
+    EXPECT_EQ("The handle is invalid.\r\n", SystemTextA(ERROR_INVALID_HANDLE));
+    EXPECT_EQ("The process cannot access the file because it is being used by another process.\r\n",
+              SystemTextA(ERROR_SHARING_VIOLATION));
+    EXPECT_EQ("There is not enough space on the disk.\r\n", SystemTextA(ERROR_DISK_FULL));
+    EXPECT_EQ("Cannot create a file when that file already exists.\r\n", SystemTextA(ERROR_ALREADY_EXISTS));
+    EXPECT_EQ("Overlapped I/O operation is in progress.\r\n", SystemTextA(ERROR_IO_PENDING));
+
+    const DWORD required[] = {0, 2, 3, 5, 6, 8, 14, 31, 32, 33, 38, 39, 80, 87, 112, 122, 183, 206, 995, 996, 997,
+                              1006, 1132};
+    for (DWORD code : required) {
+        const std::string s = SystemTextA(code);
+        ASSERT_GE(s.size(), 3u) << code;
+        EXPECT_EQ("\r\n", s.substr(s.size() - 2)) << code;
+    }
+    // English asked explicitly, and the neutral language, give the same text.
+    EXPECT_EQ(SystemTextA(5), SystemTextA(5, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US)));
+    EXPECT_EQ(SystemTextA(5), SystemTextA(5, 0));
+}
+
+TEST(FormatMessage, CodeWithoutTextFailsAsOnWindows)
+{
+    char* buf = reinterpret_cast<char*>(0x1);
+    SetLastError(0xdead);
+    EXPECT_EQ(0u, FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                     FORMAT_MESSAGE_IGNORE_INSERTS,
+                                 nullptr, 0x12345, 0x400, reinterpret_cast<LPSTR>(&buf), 0, nullptr));
+    EXPECT_EQ(ERROR_MR_MID_NOT_FOUND, GetLastError());
+
+    SetLastError(0xdead);
+    EXPECT_EQ(0u, FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr, 5,
+                                 MAKELANGID(0x07, 0x01), reinterpret_cast<LPSTR>(&buf), 0, nullptr));
+    EXPECT_EQ(ERROR_RESOURCE_LANG_NOT_FOUND, GetLastError());
+}
+
+TEST(FormatMessage, WideFormAndCallerBuffer)
+{
+    wchar_t* wbuf = nullptr;
+    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                       FORMAT_MESSAGE_IGNORE_INSERTS,
+                                   nullptr, ERROR_ACCESS_DENIED, 0x400, reinterpret_cast<LPWSTR>(&wbuf), 0, nullptr);
+    ASSERT_EQ(19u, n);
+    EXPECT_EQ(std::wstring(L"Access is denied.\r\n"), std::wstring(wbuf));
+    LocalFree(wbuf);
+
+    char small[10];
+    SetLastError(0);
+    EXPECT_EQ(0u, FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, 5, 0, small,
+                                 sizeof small, nullptr));
+    EXPECT_EQ(ERROR_INSUFFICIENT_BUFFER, GetLastError());
+    char big[64];
+    EXPECT_EQ(19u, FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, 5, 0, big,
+                                  sizeof big, nullptr));
+    EXPECT_STREQ("Access is denied.\r\n", big);
+}
+
+TEST(FormatMessage, InsertsAreKeptOrFilled)
+{
+    char* buf = nullptr;
+    // With IGNORE_INSERTS the placeholders pass through unchanged.
+    ASSERT_NE(0u, FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                     FORMAT_MESSAGE_IGNORE_INSERTS,
+                                 nullptr, ERROR_MR_MID_NOT_FOUND, 0, reinterpret_cast<LPSTR>(&buf), 0, nullptr));
+    EXPECT_NE(nullptr, std::strstr(buf, "0x%1 in the message file for %2."));
+    LocalFree(buf);
+
+    const DWORD_PTR args[] = {reinterpret_cast<DWORD_PTR>("a.xml"), 42};
+    ASSERT_NE(0u, FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_STRING |
+                                     FORMAT_MESSAGE_ARGUMENT_ARRAY,
+                                 "File %1 line %2!u!%%%n", 0, 0, reinterpret_cast<LPSTR>(&buf), 0,
+                                 reinterpret_cast<va_list*>(const_cast<DWORD_PTR*>(args))));
+    EXPECT_STREQ("File a.xml line 42%\r\n", buf);
+    LocalFree(buf);
+
+    // Inserts without arguments are refused rather than read from nowhere.
+    SetLastError(0);
+    EXPECT_EQ(0u, FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_STRING, "x %1", 0, 0,
+                                 reinterpret_cast<LPSTR>(&buf), 0, nullptr));
+    EXPECT_EQ(ERROR_INVALID_PARAMETER, GetLastError());
+}
