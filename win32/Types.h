@@ -53,6 +53,15 @@ typedef HANDLE* LPHANDLE;
 typedef void* HLOCAL;
 typedef void* HINSTANCE;
 typedef void* HMODULE;
+// Window handles are distinct pointer types, as with STRICT on Windows.
+typedef struct HWND__* HWND;
+typedef LONG HRESULT;
+typedef void* FARPROC;
+typedef void* PVOID;
+typedef short SHORT;
+typedef unsigned short USHORT;
+typedef float FLOAT;
+typedef double DOUBLE;
 
 #ifndef TRUE
 #define TRUE 1
@@ -67,6 +76,7 @@ typedef void* HMODULE;
 #define INVALID_FILE_ATTRIBUTES (static_cast<DWORD>(-1))
 #define MAX_PATH 260
 #define INFINITE 0xFFFFFFFFu
+#define ANYSIZE_ARRAY 1
 
 #define LOWORD(l) (static_cast<WORD>(static_cast<DWORD_PTR>(l) & 0xffff))
 #define HIWORD(l) (static_cast<WORD>((static_cast<DWORD_PTR>(l) >> 16) & 0xffff))
