@@ -88,6 +88,7 @@ constexpr MessageEntry kMessages[] = {
     {1132, "The base address or the file offset specified does not have the proper alignment.\r\n"},
     {1142, "An attempt was made to create more links on a file than the file system supports.\r\n"},
     {1155, "No application is associated with the specified file for this operation.\r\n"},
+    {1158, "Invalid message box style.\r\n"},
     {1223, "The operation was canceled by the user.\r\n"},
     {1300, "Not all privileges or groups referenced are assigned to the caller.\r\n"},
     {1309, "An attempt has been made to operate on an impersonation token by a thread that is not currently impersonating a client.\r\n"},

@@ -62,6 +62,9 @@ typedef short SHORT;
 typedef unsigned short USHORT;
 typedef float FLOAT;
 typedef double DOUBLE;
+typedef UINT_PTR WPARAM;
+typedef LONG_PTR LPARAM;
+typedef LONG_PTR LRESULT;
 
 #ifndef TRUE
 #define TRUE 1

@@ -12,4 +12,7 @@
 #include "win32/Memory.h"
 #include "win32/Messages.h"
 #include "win32/CodePages.h"
+#include "win32/UiProvider.h"
+#include "win32/MessageBox.h"
+#include "win32/CommonDialogs.h"
 #endif
