@@ -1,0 +1,295 @@
+#include "TempDir.h"
+
+#include "win32/SysCalls.h"
+
+#include <cerrno>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+
+namespace {
+
+class Attributes : public TempDirTest {
+protected:
+    void TearDown() override
+    {
+        w32::ClearInjectedFaults();
+        TempDirTest::TearDown();
+    }
+    bool XattrsWork()
+    {
+        WriteBytes(".probe", "");
+        return setxattr(Path(".probe").c_str(), "user.probe", "1", 1, 0) == 0;
+    }
+};
+
+class FileTimes : public TempDirTest {};
+
+FILETIME MakeFileTime(WORD y, WORD mo, WORD d, WORD h, WORD mi, WORD s, WORD ms)
+{
+    SYSTEMTIME st{y, mo, 0, d, h, mi, s, ms};
+    FILETIME ft{};
+    EXPECT_TRUE(SystemTimeToFileTime(&st, &ft));
+    return ft;
+}
+
+ULONGLONG U64(const FILETIME& ft)
+{
+    return w32::FileTimeToU64(ft);
+}
+
+} // namespace
+
+TEST_F(Attributes, ReadOnlyIsThePermissionBits)
+{
+    WriteBytes("r.txt", "keep");
+    const std::string p = Path("r.txt");
+    EXPECT_EQ(FILE_ATTRIBUTE_NORMAL, GetFileAttributesA(p.c_str()));
+    ASSERT_TRUE(SetFileAttributesA(p.c_str(), FILE_ATTRIBUTE_READONLY));
+    struct stat st;
+    ASSERT_EQ(0, stat(p.c_str(), &st));
+    EXPECT_EQ(0u, st.st_mode & 0222);
+    EXPECT_EQ(FILE_ATTRIBUTE_READONLY, GetFileAttributesA(p.c_str()));
+
+    // Read-only holds even for the superuser.
+    SetLastError(0);
+    EXPECT_EQ(INVALID_HANDLE_VALUE, Open("r.txt", GENERIC_WRITE));
+    EXPECT_EQ(ERROR_ACCESS_DENIED, GetLastError());
+    EXPECT_EQ(INVALID_HANDLE_VALUE, Open("r.txt", GENERIC_READ, 0, CREATE_ALWAYS));
+    EXPECT_EQ(ERROR_ACCESS_DENIED, GetLastError());
+    HANDLE h = Open("r.txt", GENERIC_READ);
+    EXPECT_NE(INVALID_HANDLE_VALUE, h);
+    CloseHandle(h);
+    EXPECT_EQ("keep", ReadBytes("r.txt"));
+
+    ASSERT_TRUE(SetFileAttributesW(std::filesystem::path(p).wstring().c_str(), FILE_ATTRIBUTE_NORMAL));
+    ASSERT_EQ(0, stat(p.c_str(), &st));
+    EXPECT_NE(0u, st.st_mode & S_IWUSR);
+    h = Open("r.txt", GENERIC_WRITE);
+    EXPECT_NE(INVALID_HANDLE_VALUE, h);
+    CloseHandle(h);
+
+    // A file created read-only is still writable through its creating handle.
+    h = Open("c.txt", GENERIC_WRITE, 0, CREATE_NEW, FILE_ATTRIBUTE_READONLY);
+    ASSERT_NE(INVALID_HANDLE_VALUE, h);
+    DWORD n;
+    EXPECT_TRUE(WriteFile(h, "ab", 2, &n, nullptr));
+    CloseHandle(h);
+    EXPECT_EQ(FILE_ATTRIBUTE_READONLY, GetFileAttributesA(Path("c.txt").c_str()));
+}
+
+TEST_F(Attributes, HiddenSystemTemporaryInTheExtendedAttribute)
+{
+    if (!XattrsWork())
+        GTEST_SKIP() << "the temporary folder's file system keeps no user extended attributes";
+    WriteBytes("h.txt", "");
+    const std::string p = Path("h.txt");
+    const DWORD wanted = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_TEMPORARY;
+    ASSERT_TRUE(SetFileAttributesA(p.c_str(), wanted | FILE_ATTRIBUTE_READONLY));
+    EXPECT_EQ(wanted | FILE_ATTRIBUTE_READONLY, GetFileAttributesA(p.c_str()));
+    char value[32] = {};
+    ASSERT_GT(getxattr(p.c_str(), "user.DOSATTRIB", value, sizeof value - 1), 0);
+    EXPECT_STREQ("0x106", value);
+
+    // Setting replaces every attribute; NORMAL clears them all.
+    ASSERT_TRUE(SetFileAttributesA(p.c_str(), FILE_ATTRIBUTE_HIDDEN));
+    EXPECT_EQ(FILE_ATTRIBUTE_HIDDEN, GetFileAttributesA(p.c_str()));
+    ASSERT_TRUE(SetFileAttributesA(p.c_str(), FILE_ATTRIBUTE_NORMAL));
+    EXPECT_EQ(FILE_ATTRIBUTE_NORMAL, GetFileAttributesA(p.c_str()));
+    EXPECT_LT(getxattr(p.c_str(), "user.DOSATTRIB", value, sizeof value), 0);
+
+    // Attributes given at creation are stored; CREATE_ALWAYS replaces them.
+    HANDLE h = Open("n.txt", GENERIC_WRITE, 0, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN);
+    CloseHandle(h);
+    EXPECT_EQ(FILE_ATTRIBUTE_HIDDEN, GetFileAttributesA(Path("n.txt").c_str()));
+    h = Open("n.txt", GENERIC_WRITE, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL);
+    CloseHandle(h);
+    EXPECT_EQ(FILE_ATTRIBUTE_NORMAL, GetFileAttributesA(Path("n.txt").c_str()));
+
+    // Where the file system refuses, the call fails and changes nothing.
+    w32::FailNthCall(w32::SysCall::Setxattr, 1, ENOTSUP);
+    SetLastError(0);
+    EXPECT_FALSE(SetFileAttributesA(p.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY));
+    EXPECT_EQ(ERROR_NOT_SUPPORTED, GetLastError());
+    EXPECT_EQ(FILE_ATTRIBUTE_NORMAL, GetFileAttributesA(p.c_str()));
+}
+
+TEST_F(Attributes, FoldersAndMissingPaths)
+{
+    std::filesystem::create_directory(Path("dir"));
+    EXPECT_EQ(FILE_ATTRIBUTE_DIRECTORY, GetFileAttributesA(Path("dir").c_str()));
+    SetLastError(0);
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(Path("none").c_str()));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, GetLastError());
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(L"/nonexistent-velmar-dir/x"));
+    EXPECT_EQ(ERROR_PATH_NOT_FOUND, GetLastError());
+    EXPECT_FALSE(SetFileAttributesA(Path("none").c_str(), FILE_ATTRIBUTE_NORMAL));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, GetLastError());
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(nullptr));
+    EXPECT_EQ(ERROR_INVALID_PARAMETER, GetLastError());
+}
+
+TEST_F(FileTimes, SetAndGetRoundTrip)
+{
+    HANDLE h = Open("t.xml", GENERIC_READ | GENERIC_WRITE, 0, CREATE_NEW);
+    ASSERT_NE(INVALID_HANDLE_VALUE, h);
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    FILETIME created{}, accessed{}, written{};
+    ASSERT_TRUE(GetFileTime(h, &created, &accessed, &written));
+    // A new file was born about now (within a minute, whatever the source).
+    EXPECT_LT(U64(now) - U64(created) + 600000000ULL, 1200000000ULL);
+
+    const FILETIME w = MakeFileTime(2009, 6, 12, 0, 16, 47, 123);
+    const FILETIME a = MakeFileTime(2010, 1, 2, 3, 4, 5, 6);
+    ASSERT_TRUE(SetFileTime(h, nullptr, &a, &w));
+    FILETIME gotA{}, gotW{};
+    ASSERT_TRUE(GetFileTime(h, nullptr, &gotA, &gotW));
+    EXPECT_EQ(U64(w), U64(gotW));
+    EXPECT_EQ(U64(a), U64(gotA));
+
+    // A null time, or an all-zero one, leaves that time as it was.
+    const FILETIME zero{0, 0};
+    const FILETIME w2 = MakeFileTime(2011, 1, 1, 0, 0, 0, 0);
+    ASSERT_TRUE(SetFileTime(h, nullptr, &zero, &w2));
+    ASSERT_TRUE(GetFileTime(h, nullptr, &gotA, &gotW));
+    EXPECT_EQ(U64(a), U64(gotA));
+    EXPECT_EQ(U64(w2), U64(gotW));
+
+    // A creation time POSIX cannot set is kept beside the file and reported.
+    const FILETIME c = MakeFileTime(2001, 2, 3, 4, 5, 6, 7);
+    ASSERT_TRUE(SetFileTime(h, &c, nullptr, nullptr));
+    FILETIME gotC{};
+    ASSERT_TRUE(GetFileTime(h, &gotC, nullptr, nullptr));
+    char probe;
+    if (getxattr(Path("t.xml").c_str(), "user.velmar.crtime", &probe, 0) >= 0) {
+        EXPECT_EQ(U64(c), U64(gotC));
+    }
+    CloseHandle(h);
+
+    // Setting needs the right to write attributes; reading does not.
+    h = Open("t.xml", GENERIC_READ, FILE_SHARE_READ);
+    SetLastError(0);
+    EXPECT_FALSE(SetFileTime(h, nullptr, nullptr, &w));
+    EXPECT_EQ(ERROR_ACCESS_DENIED, GetLastError());
+    EXPECT_TRUE(GetFileTime(h, nullptr, nullptr, &gotW));
+    CloseHandle(h);
+    h = Open("t.xml", FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ);
+    ASSERT_NE(INVALID_HANDLE_VALUE, h);
+    EXPECT_TRUE(SetFileTime(h, nullptr, nullptr, &w));
+    CloseHandle(h);
+}
+
+TEST(TimeConversion, SystemTimeAndFileTime)
+{
+    SYSTEMTIME st{1601, 1, 0, 1, 0, 0, 0, 0};
+    FILETIME ft;
+    ASSERT_TRUE(SystemTimeToFileTime(&st, &ft));
+    EXPECT_EQ(0u, w32::FileTimeToU64(ft));
+    st = SYSTEMTIME{1970, 1, 0, 1, 0, 0, 0, 0};
+    ASSERT_TRUE(SystemTimeToFileTime(&st, &ft));
+    EXPECT_EQ(116444736000000000ULL, w32::FileTimeToU64(ft));
+
+    // Back again, with the day of the week filled in (2024-02-29 was a Thursday).
+    st = SYSTEMTIME{2024, 2, 6, 29, 23, 59, 58, 999};
+    ASSERT_TRUE(SystemTimeToFileTime(&st, &ft));
+    SYSTEMTIME back{};
+    ASSERT_TRUE(FileTimeToSystemTime(&ft, &back));
+    EXPECT_EQ(2024, back.wYear);
+    EXPECT_EQ(2, back.wMonth);
+    EXPECT_EQ(29, back.wDay);
+    EXPECT_EQ(4, back.wDayOfWeek);
+    EXPECT_EQ(23, back.wHour);
+    EXPECT_EQ(59, back.wMinute);
+    EXPECT_EQ(58, back.wSecond);
+    EXPECT_EQ(999, back.wMilliseconds);
+
+    // Fields out of range, a day that does not exist, a time past the range.
+    for (SYSTEMTIME bad : {SYSTEMTIME{2023, 2, 0, 29, 0, 0, 0, 0}, SYSTEMTIME{2023, 13, 0, 1, 0, 0, 0, 0},
+                           SYSTEMTIME{2023, 1, 0, 1, 24, 0, 0, 0}, SYSTEMTIME{1600, 12, 0, 31, 0, 0, 0, 0},
+                           SYSTEMTIME{2023, 1, 0, 1, 0, 0, 0, 1000}}) {
+        SetLastError(0);
+        EXPECT_FALSE(SystemTimeToFileTime(&bad, &ft));
+        EXPECT_EQ(ERROR_INVALID_PARAMETER, GetLastError());
+    }
+    const FILETIME tooLate{0, 0x80000000u};
+    EXPECT_FALSE(FileTimeToSystemTime(&tooLate, &back));
+}
+
+TEST(TimeConversion, LocalTimeFollowsTheZoneAtThatInstant)
+{
+    const char* old = std::getenv("TZ");
+    const std::string saved = old ? old : "";
+    setenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3", 1);
+    tzset();
+
+    const FILETIME summer = MakeFileTime(2009, 7, 1, 12, 0, 0, 0);
+    const FILETIME winter = MakeFileTime(2009, 1, 1, 12, 0, 0, 0);
+    FILETIME local{}, utc{};
+    ASSERT_TRUE(FileTimeToLocalFileTime(&summer, &local));
+    EXPECT_EQ(U64(summer) + 2ULL * 3600 * 10000000, U64(local));
+    ASSERT_TRUE(LocalFileTimeToFileTime(&local, &utc));
+    EXPECT_EQ(U64(summer), U64(utc));
+    ASSERT_TRUE(FileTimeToLocalFileTime(&winter, &local));
+    EXPECT_EQ(U64(winter) + 1ULL * 3600 * 10000000, U64(local));
+    ASSERT_TRUE(LocalFileTimeToFileTime(&local, &utc));
+    EXPECT_EQ(U64(winter), U64(utc));
+
+    // The library's path: file time -> local -> calendar fields, and back.
+    SYSTEMTIME fields{};
+    ASSERT_TRUE(FileTimeToLocalFileTime(&summer, &local));
+    ASSERT_TRUE(FileTimeToSystemTime(&local, &fields));
+    EXPECT_EQ(14, fields.wHour);
+
+    if (old)
+        setenv("TZ", saved.c_str(), 1);
+    else
+        unsetenv("TZ");
+    tzset();
+}
+
+namespace {
+
+long long g_fakeMs = 0;
+int FakeClock(clockid_t, struct timespec* ts)
+{
+    ts->tv_sec = g_fakeMs / 1000;
+    ts->tv_nsec = (g_fakeMs % 1000) * 1000000;
+    return 0;
+}
+
+} // namespace
+
+TEST(Timers, MillisecondsWrapAtTwoToTheThirtyTwo)
+{
+    w32::SysCallTable table = w32::DefaultSysCalls();
+    table.clock_gettime = FakeClock;
+    w32::SetSysCalls(table);
+    g_fakeMs = (1LL << 32) - 5;
+    const DWORD start = timeGetTime();
+    EXPECT_EQ(0xFFFFFFFBu, start);
+    g_fakeMs += 10;
+    const DWORD end = timeGetTime();
+    EXPECT_EQ(5u, end);
+    EXPECT_EQ(10u, end - start); // unsigned difference survives the wrap
+    EXPECT_EQ(5u, GetTickCount());
+    EXPECT_EQ((1ULL << 32) + 5, GetTickCount64());
+    w32::ResetSysCalls();
+}
+
+TEST(Timers, RealClocksAdvance)
+{
+    LARGE_INTEGER freq, c0, c1;
+    ASSERT_TRUE(QueryPerformanceFrequency(&freq));
+    EXPECT_EQ(1000000000LL, freq.QuadPart);
+    ASSERT_TRUE(QueryPerformanceCounter(&c0));
+    const DWORD t0 = timeGetTime();
+    Sleep(20);
+    ASSERT_TRUE(QueryPerformanceCounter(&c1));
+    const DWORD t1 = timeGetTime();
+    EXPECT_GE(c1.QuadPart - c0.QuadPart, 20000000LL);
+    EXPECT_GE(t1 - t0, 19u);
+    EXPECT_LT(t1 - t0, 2000u);
+    SYSTEMTIME now;
+    GetSystemTime(&now);
+    EXPECT_GE(now.wYear, 2024);
+}

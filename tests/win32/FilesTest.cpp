@@ -1,0 +1,409 @@
+#include "TempDir.h"
+
+#include "win32/SysCalls.h"
+
+#include <cerrno>
+#include <sys/stat.h>
+
+namespace {
+
+class Files : public TempDirTest {
+protected:
+    void TearDown() override
+    {
+        w32::ClearInjectedFaults();
+        TempDirTest::TearDown();
+    }
+};
+
+DWORD Position(HANDLE h)
+{
+    return SetFilePointer(h, 0, nullptr, FILE_CURRENT);
+}
+
+} // namespace
+
+TEST_F(Files, ReadWriteSeekAndTheEndOfFile)
+{
+    HANDLE h = Open("a.txt", GENERIC_READ | GENERIC_WRITE, 0, CREATE_NEW);
+    ASSERT_NE(INVALID_HANDLE_VALUE, h);
+    EXPECT_EQ(0u, GetLastError());
+    DWORD n = 0;
+    ASSERT_TRUE(WriteFile(h, "hello world", 11, &n, nullptr));
+    EXPECT_EQ(11u, n);
+    EXPECT_EQ(11u, GetFileSize(h, nullptr));
+    EXPECT_EQ(0u, SetFilePointer(h, 0, nullptr, FILE_BEGIN));
+    char buf[32] = {};
+    ASSERT_TRUE(ReadFile(h, buf, 5, &n, nullptr));
+    EXPECT_EQ(5u, n);
+    EXPECT_EQ(std::string("hello"), std::string(buf, 5));
+    // Relative and end-based moves, then a read past the end: success, 0 bytes.
+    EXPECT_EQ(3u, SetFilePointer(h, -2, nullptr, FILE_CURRENT));
+    EXPECT_EQ(9u, SetFilePointer(h, -2, nullptr, FILE_END));
+    ASSERT_TRUE(ReadFile(h, buf, sizeof buf, &n, nullptr));
+    EXPECT_EQ(2u, n);
+    SetLastError(0xbad);
+    ASSERT_TRUE(ReadFile(h, buf, sizeof buf, &n, nullptr));
+    EXPECT_EQ(0u, n);
+    EXPECT_EQ(0xbadu, GetLastError());
+    // SetEndOfFile cuts at the position; flushing a writable handle works.
+    EXPECT_EQ(6u, SetFilePointer(h, 6, nullptr, FILE_BEGIN));
+    ASSERT_TRUE(SetEndOfFile(h));
+    EXPECT_EQ(6u, GetFileSize(h, nullptr));
+    EXPECT_TRUE(FlushFileBuffers(h));
+    ASSERT_TRUE(CloseHandle(h));
+    EXPECT_EQ("hello ", ReadBytes("a.txt"));
+}
+
+TEST_F(Files, CreationDispositions)
+{
+    SetLastError(0);
+    EXPECT_EQ(INVALID_HANDLE_VALUE, Open("missing.txt", GENERIC_READ));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, GetLastError());
+    EXPECT_EQ(INVALID_HANDLE_VALUE, Open("nodir/missing.txt", GENERIC_READ, 0, OPEN_ALWAYS));
+    EXPECT_EQ(ERROR_PATH_NOT_FOUND, GetLastError());
+    EXPECT_EQ(INVALID_HANDLE_VALUE, CreateFileA("", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    EXPECT_EQ(ERROR_PATH_NOT_FOUND, GetLastError());
+
+    WriteBytes("ten.txt", "0123456789");
+    EXPECT_EQ(INVALID_HANDLE_VALUE, Open("ten.txt", GENERIC_WRITE, 0, CREATE_NEW));
+    EXPECT_EQ(ERROR_FILE_EXISTS, GetLastError());
+
+    // OPEN_ALWAYS keeps the content and says the file was there.
+    HANDLE h = Open("ten.txt", GENERIC_WRITE, 0, OPEN_ALWAYS);
+    ASSERT_NE(INVALID_HANDLE_VALUE, h);
+    EXPECT_EQ(ERROR_ALREADY_EXISTS, GetLastError());
+    DWORD n;
+    ASSERT_TRUE(WriteFile(h, "abc", 3, &n, nullptr));
+    CloseHandle(h);
+    EXPECT_EQ("abc3456789", ReadBytes("ten.txt"));
+
+    h = Open("new.txt", GENERIC_WRITE, 0, OPEN_ALWAYS);
+    ASSERT_NE(INVALID_HANDLE_VALUE, h);
+    EXPECT_EQ(0u, GetLastError());
+    CloseHandle(h);
+
+    h = Open("ten.txt", GENERIC_READ, 0, CREATE_ALWAYS);
+    ASSERT_NE(INVALID_HANDLE_VALUE, h);
+    EXPECT_EQ(ERROR_ALREADY_EXISTS, GetLastError());
+    EXPECT_EQ(0u, GetFileSize(h, nullptr));
+    CloseHandle(h);
+
+    WriteBytes("t.txt", "xyz");
+    EXPECT_EQ(INVALID_HANDLE_VALUE, Open("t.txt", GENERIC_READ, 0, TRUNCATE_EXISTING));
+    EXPECT_EQ(ERROR_INVALID_PARAMETER, GetLastError());
+    h = Open("t.txt", GENERIC_WRITE, 0, TRUNCATE_EXISTING);
+    ASSERT_NE(INVALID_HANDLE_VALUE, h);
+    CloseHandle(h);
+    EXPECT_EQ("", ReadBytes("t.txt"));
+
+    // Flags the asynchronous mode passes are accepted.
+    h = Open("t.txt", GENERIC_READ, 0, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED);
+    ASSERT_NE(INVALID_HANDLE_VALUE, h);
+    CloseHandle(h);
+}
+
+TEST_F(Files, InvalidClosedAndUnderprivilegedHandles)
+{
+    WriteBytes("f.txt", "data");
+    HANDLE h = Open("f.txt", GENERIC_READ);
+    ASSERT_NE(INVALID_HANDLE_VALUE, h);
+    ASSERT_TRUE(CloseHandle(h));
+
+    char buf[4];
+    DWORD n = 77;
+    for (HANDLE bad : {h, INVALID_HANDLE_VALUE, static_cast<HANDLE>(nullptr)}) {
+        SetLastError(0);
+        EXPECT_FALSE(ReadFile(bad, buf, 4, &n, nullptr));
+        EXPECT_EQ(ERROR_INVALID_HANDLE, GetLastError());
+        EXPECT_EQ(0u, n);
+        SetLastError(0);
+        EXPECT_FALSE(WriteFile(bad, buf, 4, &n, nullptr));
+        EXPECT_EQ(ERROR_INVALID_HANDLE, GetLastError());
+        SetLastError(0);
+        EXPECT_EQ(INVALID_SET_FILE_POINTER, SetFilePointer(bad, 0, nullptr, FILE_BEGIN));
+        EXPECT_EQ(ERROR_INVALID_HANDLE, GetLastError());
+        SetLastError(0);
+        EXPECT_EQ(INVALID_FILE_SIZE, GetFileSize(bad, nullptr));
+        EXPECT_EQ(ERROR_INVALID_HANDLE, GetLastError());
+        SetLastError(0);
+        EXPECT_FALSE(SetEndOfFile(bad));
+        EXPECT_EQ(ERROR_INVALID_HANDLE, GetLastError());
+        FILETIME ft;
+        EXPECT_FALSE(GetFileTime(bad, &ft, nullptr, nullptr));
+        EXPECT_EQ(ERROR_INVALID_HANDLE, GetLastError());
+    }
+    SetLastError(0);
+    EXPECT_FALSE(CloseHandle(h));
+    EXPECT_EQ(ERROR_INVALID_HANDLE, GetLastError());
+
+    // Access is checked per handle.
+    HANDLE w = Open("f.txt", GENERIC_WRITE);
+    SetLastError(0);
+    EXPECT_FALSE(ReadFile(w, buf, 4, &n, nullptr));
+    EXPECT_EQ(ERROR_ACCESS_DENIED, GetLastError());
+    CloseHandle(w);
+    HANDLE r = Open("f.txt", GENERIC_READ);
+    SetLastError(0);
+    EXPECT_FALSE(WriteFile(r, "x", 1, &n, nullptr));
+    EXPECT_EQ(ERROR_ACCESS_DENIED, GetLastError());
+    EXPECT_FALSE(SetEndOfFile(r));
+    EXPECT_EQ(ERROR_ACCESS_DENIED, GetLastError());
+    EXPECT_FALSE(FlushFileBuffers(r));
+    EXPECT_EQ(ERROR_ACCESS_DENIED, GetLastError());
+    CloseHandle(r);
+    EXPECT_EQ("data", ReadBytes("f.txt"));
+}
+
+TEST_F(Files, FilePointerAndSizeBeyondFourGigabytes)
+{
+    HANDLE h = Open("big.bin", GENERIC_READ | GENERIC_WRITE, 0, CREATE_NEW);
+    ASSERT_NE(INVALID_HANDLE_VALUE, h);
+
+    // Before the start: failure, ERROR_NEGATIVE_SEEK, position unchanged.
+    SetFilePointer(h, 3, nullptr, FILE_BEGIN);
+    SetLastError(0);
+    EXPECT_EQ(INVALID_SET_FILE_POINTER, SetFilePointer(h, -10, nullptr, FILE_CURRENT));
+    EXPECT_EQ(ERROR_NEGATIVE_SEEK, GetLastError());
+    EXPECT_EQ(3u, Position(h));
+
+    // Exactly 0xFFFFFFFF is a success that must be told apart by error 0.
+    LONG high = 0;
+    SetLastError(0xbad);
+    EXPECT_EQ(INVALID_SET_FILE_POINTER, SetFilePointer(h, -1, &high, FILE_BEGIN));
+    EXPECT_EQ(0u, GetLastError());
+    EXPECT_EQ(0, high);
+
+    // The high-word form reaches past 4 GiB (sparse file).
+    high = 1;
+    EXPECT_EQ(5u, SetFilePointer(h, 5, &high, FILE_BEGIN));
+    EXPECT_EQ(1, high);
+    ASSERT_TRUE(SetEndOfFile(h));
+    DWORD sizeHigh = 0;
+    EXPECT_EQ(5u, GetFileSize(h, &sizeHigh));
+    EXPECT_EQ(1u, sizeHigh);
+    LARGE_INTEGER size;
+    ASSERT_TRUE(GetFileSizeEx(h, &size));
+    EXPECT_EQ(0x100000005LL, size.QuadPart);
+
+    // A size whose low word is 0xFFFFFFFF: success with error 0.
+    high = 1;
+    SetFilePointer(h, -1, &high, FILE_BEGIN);
+    ASSERT_TRUE(SetEndOfFile(h));
+    SetLastError(0xbad);
+    EXPECT_EQ(INVALID_FILE_SIZE, GetFileSize(h, &sizeHigh));
+    EXPECT_EQ(0u, GetLastError());
+    EXPECT_EQ(1u, sizeHigh);
+
+    SetLastError(0);
+    EXPECT_EQ(INVALID_SET_FILE_POINTER, SetFilePointer(h, 0, nullptr, 7));
+    EXPECT_EQ(ERROR_INVALID_PARAMETER, GetLastError());
+    CloseHandle(h);
+}
+
+TEST_F(Files, InjectedFailuresReportTheirCodes)
+{
+    HANDLE h = Open("full.bin", GENERIC_WRITE, 0, CREATE_NEW);
+    ASSERT_NE(INVALID_HANDLE_VALUE, h);
+    std::string block(1000, 'x');
+
+    // The disk fills after 100 bytes: the first write is short, the next fails.
+    w32::ShortenNthCall(w32::SysCall::Write, 1, 100);
+    w32::FailNthCall(w32::SysCall::Write, 2, ENOSPC);
+    DWORD n = 0;
+    SetLastError(0);
+    EXPECT_FALSE(WriteFile(h, block.data(), 1000, &n, nullptr));
+    EXPECT_EQ(ERROR_DISK_FULL, GetLastError());
+    EXPECT_EQ(100u, n);
+    EXPECT_EQ(100u, GetFileSize(h, nullptr));
+
+    w32::FailNthCall(w32::SysCall::Write, 1, EIO);
+    EXPECT_FALSE(WriteFile(h, block.data(), 10, &n, nullptr));
+    EXPECT_EQ(ERROR_IO_DEVICE, GetLastError());
+    EXPECT_EQ(0u, n);
+
+    w32::FailNthCall(w32::SysCall::Ftruncate, 1, EIO);
+    EXPECT_FALSE(SetEndOfFile(h));
+    EXPECT_EQ(ERROR_IO_DEVICE, GetLastError());
+    w32::FailNthCall(w32::SysCall::Fsync, 1, ENOSPC);
+    EXPECT_FALSE(FlushFileBuffers(h));
+    EXPECT_EQ(ERROR_DISK_FULL, GetLastError());
+    CloseHandle(h);
+
+    // Interrupted calls are retried, not reported.
+    h = Open("full.bin", GENERIC_READ);
+    char buf[200];
+    w32::FailNthCall(w32::SysCall::Read, 1, EINTR);
+    ASSERT_TRUE(ReadFile(h, buf, sizeof buf, &n, nullptr));
+    EXPECT_EQ(100u, n);
+    w32::FailNthCall(w32::SysCall::Read, 1, EIO);
+    SetFilePointer(h, 0, nullptr, FILE_BEGIN);
+    EXPECT_FALSE(ReadFile(h, buf, sizeof buf, &n, nullptr));
+    EXPECT_EQ(ERROR_IO_DEVICE, GetLastError());
+    CloseHandle(h);
+
+    w32::FailNthCall(w32::SysCall::Open, 1, EACCES);
+    EXPECT_EQ(INVALID_HANDLE_VALUE, Open("full.bin", GENERIC_READ));
+    EXPECT_EQ(ERROR_ACCESS_DENIED, GetLastError());
+    w32::FailNthCall(w32::SysCall::Open, 1, EMFILE);
+    EXPECT_EQ(INVALID_HANDLE_VALUE, Open("full.bin", GENERIC_READ));
+    EXPECT_EQ(ERROR_TOO_MANY_OPEN_FILES, GetLastError());
+}
+
+TEST_F(Files, DuplicateHandleSharesTheFile)
+{
+    WriteBytes("d.txt", "abcdef");
+    HANDLE h = Open("d.txt", GENERIC_READ | GENERIC_WRITE);
+    ASSERT_NE(INVALID_HANDLE_VALUE, h);
+    HANDLE dup = nullptr;
+    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), h, GetCurrentProcess(), &dup, 0, FALSE, DUPLICATE_SAME_ACCESS));
+    EXPECT_NE(h, dup);
+    SetFilePointer(h, 4, nullptr, FILE_BEGIN);
+    EXPECT_EQ(4u, Position(dup)); // one file object, one position
+
+    // Less access than the source: the duplicate cannot write.
+    HANDLE readOnly = nullptr;
+    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), h, GetCurrentProcess(), &readOnly, GENERIC_READ, FALSE, 0));
+    DWORD n;
+    EXPECT_FALSE(WriteFile(readOnly, "x", 1, &n, nullptr));
+    EXPECT_EQ(ERROR_ACCESS_DENIED, GetLastError());
+    // More than the file was opened with cannot be granted.
+    WriteBytes("e.txt", "e");
+    HANDLE reader = Open("e.txt", GENERIC_READ);
+    ASSERT_NE(INVALID_HANDLE_VALUE, reader);
+    HANDLE wider = nullptr;
+    SetLastError(0);
+    EXPECT_FALSE(DuplicateHandle(GetCurrentProcess(), reader, GetCurrentProcess(), &wider, GENERIC_WRITE, FALSE, 0));
+    EXPECT_EQ(ERROR_ACCESS_DENIED, GetLastError());
+    CloseHandle(reader);
+
+    // Closing the source through the duplication.
+    HANDLE moved = nullptr;
+    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), dup, GetCurrentProcess(), &moved, 0, FALSE,
+                                DUPLICATE_SAME_ACCESS | DUPLICATE_CLOSE_SOURCE));
+    EXPECT_FALSE(CloseHandle(dup));
+    EXPECT_EQ(ERROR_INVALID_HANDLE, GetLastError());
+
+    // The share lock lasts until the last handle to the file closes.
+    CloseHandle(h);
+    CloseHandle(readOnly);
+    EXPECT_EQ(INVALID_HANDLE_VALUE, Open("d.txt", GENERIC_READ));
+    EXPECT_EQ(ERROR_SHARING_VIOLATION, GetLastError());
+    CloseHandle(moved);
+    HANDLE again = Open("d.txt", GENERIC_READ);
+    EXPECT_NE(INVALID_HANDLE_VALUE, again);
+    CloseHandle(again);
+
+    // Other processes are not reachable.
+    SetLastError(0);
+    EXPECT_FALSE(DuplicateHandle(reinterpret_cast<HANDLE>(8), h, GetCurrentProcess(), &dup, 0, FALSE, 0));
+    EXPECT_EQ(ERROR_INVALID_HANDLE, GetLastError());
+}
+
+TEST_F(Files, DeleteRespectsSharingAndReadOnly)
+{
+    WriteBytes("del.txt", "x");
+    HANDLE h = Open("del.txt", GENERIC_READ, FILE_SHARE_READ);
+    SetLastError(0);
+    EXPECT_FALSE(DeleteFileA(Path("del.txt").c_str()));
+    EXPECT_EQ(ERROR_SHARING_VIOLATION, GetLastError());
+    CloseHandle(h);
+    h = Open("del.txt", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE);
+    EXPECT_TRUE(DeleteFileA(Path("del.txt").c_str()));
+    CloseHandle(h);
+    EXPECT_FALSE(DeleteFileA(Path("del.txt").c_str()));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, GetLastError());
+
+    WriteBytes("ro.txt", "x");
+    ASSERT_TRUE(SetFileAttributesA(Path("ro.txt").c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_FALSE(DeleteFileW(std::filesystem::path(Path("ro.txt")).wstring().c_str()));
+    EXPECT_EQ(ERROR_ACCESS_DENIED, GetLastError());
+
+    // FILE_FLAG_DELETE_ON_CLOSE removes the file with its last handle.
+    h = Open("tmp.txt", GENERIC_WRITE, FILE_SHARE_DELETE, CREATE_NEW, FILE_FLAG_DELETE_ON_CLOSE);
+    ASSERT_NE(INVALID_HANDLE_VALUE, h);
+    EXPECT_TRUE(std::filesystem::exists(Path("tmp.txt")));
+    CloseHandle(h);
+    EXPECT_FALSE(std::filesystem::exists(Path("tmp.txt")));
+}
+
+TEST_F(Files, CopyFileKeepsDataTimeAndAttributes)
+{
+    std::string data;
+    for (int i = 0; i < 200000; ++i)
+        data += static_cast<char>('a' + i % 26);
+    WriteBytes("src.bin", data);
+    HANDLE h = Open("src.bin", GENERIC_WRITE);
+    SYSTEMTIME st{2009, 6, 0, 12, 0, 16, 47, 0};
+    FILETIME written;
+    ASSERT_TRUE(SystemTimeToFileTime(&st, &written));
+    ASSERT_TRUE(SetFileTime(h, nullptr, nullptr, &written));
+    CloseHandle(h);
+    ASSERT_TRUE(SetFileAttributesA(Path("src.bin").c_str(), FILE_ATTRIBUTE_HIDDEN));
+
+    ASSERT_TRUE(CopyFileW(std::filesystem::path(Path("src.bin")).wstring().c_str(),
+                          std::filesystem::path(Path("dst.bin")).wstring().c_str(), TRUE));
+    EXPECT_EQ(data, ReadBytes("dst.bin"));
+    h = Open("dst.bin", GENERIC_READ, FILE_SHARE_READ);
+    FILETIME copied{};
+    ASSERT_TRUE(GetFileTime(h, nullptr, nullptr, &copied));
+    CloseHandle(h);
+    EXPECT_EQ(written.dwLowDateTime, copied.dwLowDateTime);
+    EXPECT_EQ(written.dwHighDateTime, copied.dwHighDateTime);
+    EXPECT_EQ(FILE_ATTRIBUTE_HIDDEN, GetFileAttributesA(Path("dst.bin").c_str()));
+
+    SetLastError(0);
+    EXPECT_FALSE(CopyFileA(Path("src.bin").c_str(), Path("dst.bin").c_str(), TRUE));
+    EXPECT_EQ(ERROR_FILE_EXISTS, GetLastError());
+    EXPECT_FALSE(CopyFileA(Path("none.bin").c_str(), Path("dst.bin").c_str(), FALSE));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, GetLastError());
+
+    // A source held without sharing cannot be read.
+    h = Open("src.bin", GENERIC_READ, 0);
+    EXPECT_FALSE(CopyFileA(Path("src.bin").c_str(), Path("dst2.bin").c_str(), FALSE));
+    EXPECT_EQ(ERROR_SHARING_VIOLATION, GetLastError());
+    CloseHandle(h);
+
+    // A failing disk leaves no half-written copy.
+    w32::FailNthCall(w32::SysCall::Write, 2, ENOSPC);
+    EXPECT_FALSE(CopyFileA(Path("src.bin").c_str(), Path("dst3.bin").c_str(), FALSE));
+    EXPECT_EQ(ERROR_DISK_FULL, GetLastError());
+    EXPECT_FALSE(std::filesystem::exists(Path("dst3.bin")));
+
+    // A read-only destination is not overwritten.
+    ASSERT_TRUE(SetFileAttributesA(Path("dst.bin").c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_FALSE(CopyFileA(Path("src.bin").c_str(), Path("dst.bin").c_str(), FALSE));
+    EXPECT_EQ(ERROR_ACCESS_DENIED, GetLastError());
+}
+
+TEST_F(Files, FoldersAndNamesOutsideAscii)
+{
+    std::filesystem::create_directory(Path("sub"));
+    EXPECT_EQ(INVALID_HANDLE_VALUE, Open("sub", GENERIC_READ));
+    EXPECT_EQ(ERROR_ACCESS_DENIED, GetLastError());
+    HANDLE d = Open("sub", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS);
+    ASSERT_NE(INVALID_HANDLE_VALUE, d);
+    char c;
+    DWORD n;
+    EXPECT_FALSE(ReadFile(d, &c, 1, &n, nullptr));
+    EXPECT_EQ(ERROR_INVALID_FUNCTION, GetLastError());
+    CloseHandle(d);
+
+    // A wide name lands on disk as UTF-8, whole code points included.
+    const std::wstring wide = std::filesystem::path(Path("")).wstring() + L"\u4e2d\u6587\U0001F600.xml";
+    HANDLE h = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, h);
+    CloseHandle(h);
+    EXPECT_TRUE(std::filesystem::exists(Path("\xe4\xb8\xad\xe6\x96\x87\xf0\x9f\x98\x80.xml")));
+
+    // A narrow name is in the ANSI code page.
+    setenv("VELMAR_ACP", "936", 1);
+    w32::ReloadAnsiCodePage();
+    const std::string gbkName = Path("\xd6\xd0.txt");
+    h = CreateFileA(gbkName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    unsetenv("VELMAR_ACP");
+    w32::ReloadAnsiCodePage();
+    ASSERT_NE(INVALID_HANDLE_VALUE, h);
+    CloseHandle(h);
+    EXPECT_TRUE(std::filesystem::exists(Path("\xe4\xb8\xad.txt")));
+}

@@ -1,0 +1,137 @@
+#include "win32/Files.h"
+
+#include "win32/ErrorCodes.h"
+#include "win32/FileAttributes.h"
+#include "win32/FileObject.h"
+#include "win32/LastError.h"
+#include "win32/Paths.h"
+#include "win32/SysCalls.h"
+
+#include <cerrno>
+#include <sys/stat.h>
+#include <vector>
+
+namespace {
+
+BOOL DeletePath(const std::string& path)
+{
+    struct stat st;
+    if (w32::sys::stat(path.c_str(), &st) != 0) {
+        w32::SetLastErrorForPath(errno, path);
+        return FALSE;
+    }
+    if (S_ISDIR(st.st_mode) || (st.st_mode & 0222) == 0) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    // Deleting opens for delete access and shares everything: it fails only
+    // where an open handle refuses to share deletion.
+    if (DWORD err = w32::CheckShareAccess(st.st_dev, st.st_ino, w32::kShareDelete,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE)) {
+        SetLastError(err);
+        return FALSE;
+    }
+    if (w32::sys::unlink(path.c_str()) != 0) {
+        w32::SetLastErrorForPath(errno, path);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Closes both handles, keeping the last error of the failure being reported.
+void CloseBoth(HANDLE a, HANDLE b)
+{
+    const DWORD err = GetLastError();
+    if (a != INVALID_HANDLE_VALUE)
+        CloseHandle(a);
+    if (b != INVALID_HANDLE_VALUE)
+        CloseHandle(b);
+    SetLastError(err);
+}
+
+BOOL CopyPath(const std::string& from, const std::string& to, BOOL failIfExists)
+{
+    HANDLE source = w32::CreateFileUtf8(from, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                        0);
+    if (source == INVALID_HANDLE_VALUE)
+        return FALSE;
+    const DWORD attributes = w32::AttributesOfPath(from);
+    auto in = w32::FileFromHandle(source);
+    HANDLE target = w32::CreateFileUtf8(to, GENERIC_WRITE, 0, nullptr, failIfExists ? CREATE_NEW : CREATE_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL);
+    if (target == INVALID_HANDLE_VALUE) {
+        CloseBoth(source, target);
+        return FALSE;
+    }
+    auto out = w32::FileFromHandle(target);
+
+    std::vector<char> block(1 << 16);
+    bool ok = true;
+    for (;;) {
+        const ssize_t n = w32::sys::read(in->fd, block.data(), block.size());
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            w32::SetLastErrorFromErrno(errno);
+            ok = false;
+            break;
+        }
+        if (n == 0)
+            break;
+        DWORD written = 0;
+        if (!WriteFile(target, block.data(), static_cast<DWORD>(n), &written, nullptr)) {
+            ok = false;
+            break;
+        }
+    }
+    if (ok) {
+        // The copy keeps the source's last-write time and attributes.
+        struct stat st {};
+        const bool haveStat = w32::sys::fstat(in->fd, &st) == 0;
+        if (haveStat) {
+            const struct timespec times[2] = {st.st_atim, st.st_mtim};
+            w32::sys::futimens(out->fd, times);
+        }
+        if (attributes != INVALID_FILE_ATTRIBUTES) {
+            w32::StoreAttributes(out->path, attributes);
+            if ((attributes & FILE_ATTRIBUTE_READONLY) && haveStat)
+                w32::sys::fchmod(out->fd, st.st_mode & 07555);
+        }
+    } else {
+        out->deleteOnClose = true; // no partial copy stays behind
+    }
+    in.reset();
+    out.reset();
+    CloseBoth(source, target);
+    return ok ? TRUE : FALSE;
+}
+
+} // namespace
+
+BOOL WINAPI DeleteFileA(LPCSTR lpFileName)
+{
+    std::string path;
+    return w32::PathFromAnsi(lpFileName, path) ? DeletePath(path) : FALSE;
+}
+
+BOOL WINAPI DeleteFileW(LPCWSTR lpFileName)
+{
+    std::string path;
+    return w32::PathFromWide(lpFileName, path) ? DeletePath(path) : FALSE;
+}
+
+BOOL WINAPI CopyFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFailIfExists)
+{
+    std::string from, to;
+    if (!w32::PathFromAnsi(lpExistingFileName, from) || !w32::PathFromAnsi(lpNewFileName, to))
+        return FALSE;
+    return CopyPath(from, to, bFailIfExists);
+}
+
+BOOL WINAPI CopyFileW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, BOOL bFailIfExists)
+{
+    std::string from, to;
+    if (!w32::PathFromWide(lpExistingFileName, from) || !w32::PathFromWide(lpNewFileName, to))
+        return FALSE;
+    return CopyPath(from, to, bFailIfExists);
+}

@@ -1,0 +1,428 @@
+#include "win32/Files.h"
+
+#include "win32/ErrorCodes.h"
+#include "win32/FileAttributes.h"
+#include "win32/FileObject.h"
+#include "win32/LastError.h"
+#include "win32/Paths.h"
+#include "win32/SysCalls.h"
+
+#include <cerrno>
+#include <cstdint>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace w32 {
+
+namespace {
+
+HANDLE Fail(DWORD code)
+{
+    SetLastError(code);
+    return INVALID_HANDLE_VALUE;
+}
+
+// Attributes given to a file being created or overwritten.
+void ApplyCreationAttributes(const FileObject& file, DWORD attributes)
+{
+    StoreAttributes(file.path, attributes & kStoredAttributes); // best effort, as on file systems without them
+    if (attributes & FILE_ATTRIBUTE_READONLY) {
+        struct stat st;
+        if (sys::fstat(file.fd, &st) == 0)
+            sys::fchmod(file.fd, st.st_mode & 07555);
+    }
+}
+
+} // namespace
+
+HANDLE CreateFileUtf8(const std::string& path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                      DWORD disposition, DWORD flagsAndAttributes)
+{
+    if (disposition < CREATE_NEW || disposition > TRUNCATE_EXISTING || (share & ~7u))
+        return Fail(ERROR_INVALID_PARAMETER);
+    const DWORD flags = flagsAndAttributes & 0xFFF00000u;
+    const DWORD attributes = flagsAndAttributes & 0x0000FFFFu;
+    DWORD granted = MapGenericFileAccess(access);
+    if (flags & FILE_FLAG_DELETE_ON_CLOSE)
+        granted |= DELETE;
+    if (disposition == TRUNCATE_EXISTING && !(granted & FILE_WRITE_DATA))
+        return Fail(ERROR_INVALID_PARAMETER);
+
+    const bool wantRead = granted & (FILE_READ_DATA | FILE_EXECUTE);
+    const bool wantWrite = granted & (FILE_WRITE_DATA | FILE_APPEND_DATA);
+    int oflags = O_CLOEXEC | (wantWrite ? (wantRead ? O_RDWR : O_WRONLY) : O_RDONLY);
+    if (!(granted & FILE_WRITE_DATA) && (granted & FILE_APPEND_DATA))
+        oflags |= O_APPEND;
+    if (security && security->bInheritHandle)
+        oflags &= ~O_CLOEXEC;
+    if (flags & FILE_FLAG_WRITE_THROUGH)
+        oflags |= O_DSYNC;
+    const bool truncating = disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING;
+
+    int fd = -1;
+    bool existed = false;
+    for (int attempt = 0; fd < 0; ++attempt) {
+        if (attempt == 4)
+            return Fail(ERROR_SHARING_VIOLATION); // the file keeps appearing and vanishing
+        struct stat st;
+        existed = sys::stat(path.c_str(), &st) == 0;
+        if (!existed && errno != ENOENT) {
+            SetLastErrorForPath(errno, path);
+            return INVALID_HANDLE_VALUE;
+        }
+        if (existed) {
+            if (disposition == CREATE_NEW)
+                return Fail(ERROR_FILE_EXISTS);
+            if (S_ISDIR(st.st_mode)) {
+                if (!(flags & FILE_FLAG_BACKUP_SEMANTICS) || wantWrite || truncating)
+                    return Fail(ERROR_ACCESS_DENIED);
+                oflags |= O_DIRECTORY;
+            } else if ((st.st_mode & 0222) == 0 && (wantWrite || truncating)) {
+                return Fail(ERROR_ACCESS_DENIED); // read-only, whoever asks
+            }
+            fd = sys::open(path.c_str(), oflags);
+            if (fd < 0 && errno == EACCES && !wantRead && !wantWrite)
+                fd = sys::open(path.c_str(), O_PATH | O_CLOEXEC); // attributes only
+            if (fd < 0 && errno != ENOENT) {
+                SetLastErrorForPath(errno, path);
+                return INVALID_HANDLE_VALUE;
+            }
+        } else {
+            if (disposition == OPEN_EXISTING || disposition == TRUNCATE_EXISTING) {
+                SetLastErrorForPath(ENOENT, path);
+                return INVALID_HANDLE_VALUE;
+            }
+            fd = sys::open(path.c_str(), oflags | O_CREAT | O_EXCL, 0666);
+            if (fd < 0 && errno != EEXIST) {
+                SetLastErrorForPath(errno, path);
+                return INVALID_HANDLE_VALUE;
+            }
+        }
+    }
+
+    auto file = std::make_shared<FileObject>();
+    file->fd = fd; // owned from here: the object closes it on every path
+    file->fdReadable = (oflags & O_ACCMODE) != O_WRONLY && !(oflags & O_PATH);
+    file->fdWritable = (oflags & O_ACCMODE) != O_RDONLY;
+    file->flags = flags;
+    file->path = path;
+    struct stat st;
+    if (sys::fstat(fd, &st) != 0) {
+        SetLastErrorFromErrno(errno);
+        return INVALID_HANDLE_VALUE;
+    }
+    file->isDirectory = S_ISDIR(st.st_mode);
+    file->isRegular = S_ISREG(st.st_mode);
+    if (DWORD err = file->shareLock.Acquire(st.st_dev, st.st_ino, ShareKindsOfAccess(granted), share))
+        return Fail(err);
+
+    // Truncation waits for the share check: a file others may not write stays intact.
+    if (existed && truncating && st.st_size != 0) {
+        const int r = file->fdWritable ? sys::ftruncate(fd, 0) : sys::truncate(path.c_str(), 0);
+        if (r != 0) {
+            SetLastErrorFromErrno(errno);
+            return INVALID_HANDLE_VALUE;
+        }
+    }
+    if (!existed || disposition == CREATE_ALWAYS)
+        ApplyCreationAttributes(*file, attributes);
+    file->deleteOnClose = flags & FILE_FLAG_DELETE_ON_CLOSE;
+
+    HANDLE handle = InsertHandle(file, granted);
+    SetLastError(existed && (disposition == OPEN_ALWAYS || disposition == CREATE_ALWAYS) ? ERROR_ALREADY_EXISTS
+                                                                                         : ERROR_SUCCESS);
+    return handle;
+}
+
+} // namespace w32
+
+using w32::FileFromHandle;
+using w32::FileObject;
+
+HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
+                          LPSECURITY_ATTRIBUTES lpSecurityAttributes, DWORD dwCreationDisposition,
+                          DWORD dwFlagsAndAttributes, HANDLE)
+{
+    std::string path;
+    if (!w32::PathFromAnsi(lpFileName, path))
+        return INVALID_HANDLE_VALUE;
+    return w32::CreateFileUtf8(path, dwDesiredAccess, dwShareMode, lpSecurityAttributes, dwCreationDisposition,
+                               dwFlagsAndAttributes);
+}
+
+HANDLE WINAPI CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
+                          LPSECURITY_ATTRIBUTES lpSecurityAttributes, DWORD dwCreationDisposition,
+                          DWORD dwFlagsAndAttributes, HANDLE)
+{
+    std::string path;
+    if (!w32::PathFromWide(lpFileName, path))
+        return INVALID_HANDLE_VALUE;
+    return w32::CreateFileUtf8(path, dwDesiredAccess, dwShareMode, lpSecurityAttributes, dwCreationDisposition,
+                               dwFlagsAndAttributes);
+}
+
+namespace {
+
+constexpr ULONG_PTR kStatusEndOfFile = 0xC0000011;
+
+off_t OffsetOf(const OVERLAPPED* ov)
+{
+    return static_cast<off_t>((static_cast<std::uint64_t>(ov->OffsetHigh) << 32) | ov->Offset);
+}
+
+// The file of a handle that grants one of the rights in `needed`.
+std::shared_ptr<FileObject> FileFor(HANDLE h, DWORD needed)
+{
+    DWORD access = 0;
+    auto file = FileFromHandle(h, &access);
+    if (file && !(access & needed)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return nullptr;
+    }
+    return file;
+}
+
+} // namespace
+
+BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, LPDWORD lpNumberOfBytesRead,
+                     LPOVERLAPPED lpOverlapped)
+{
+    if (lpNumberOfBytesRead)
+        *lpNumberOfBytesRead = 0;
+    auto file = FileFor(hFile, FILE_READ_DATA);
+    if (!file)
+        return FALSE;
+    if (!lpNumberOfBytesRead && !lpOverlapped) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    if (file->isDirectory) {
+        SetLastError(ERROR_INVALID_FUNCTION);
+        return FALSE;
+    }
+    if (!lpBuffer && nNumberOfBytesToRead) {
+        SetLastError(ERROR_NOACCESS);
+        return FALSE;
+    }
+    if ((file->flags & FILE_FLAG_OVERLAPPED) && !lpOverlapped) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    char* p = static_cast<char*>(lpBuffer);
+    const off_t offset = lpOverlapped ? OffsetOf(lpOverlapped) : 0;
+    size_t done = 0;
+    int err = 0;
+    while (done < nNumberOfBytesToRead) {
+        const size_t want = nNumberOfBytesToRead - done;
+        const ssize_t r = lpOverlapped ? w32::sys::pread(file->fd, p + done, want, offset + static_cast<off_t>(done))
+                                       : w32::sys::read(file->fd, p + done, want);
+        if (r < 0) {
+            if (errno == EINTR)
+                continue;
+            err = errno;
+            break;
+        }
+        if (r == 0)
+            break;
+        done += static_cast<size_t>(r);
+        if (!file->isRegular)
+            break; // a pipe or device answers with what it has
+    }
+    if (lpNumberOfBytesRead)
+        *lpNumberOfBytesRead = static_cast<DWORD>(done);
+    if (lpOverlapped) {
+        lpOverlapped->InternalHigh = done;
+        lpOverlapped->Internal = 0;
+        if (!err && !(file->flags & FILE_FLAG_OVERLAPPED))
+            w32::sys::lseek(file->fd, offset + static_cast<off_t>(done), SEEK_SET);
+    }
+    if (err) {
+        w32::SetLastErrorFromErrno(err);
+        if (lpOverlapped)
+            lpOverlapped->Internal = GetLastError();
+        return FALSE;
+    }
+    if (lpOverlapped && done == 0 && nNumberOfBytesToRead) {
+        // Reads at a given offset report the end; plain reads just return 0 bytes.
+        lpOverlapped->Internal = kStatusEndOfFile;
+        SetLastError(ERROR_HANDLE_EOF);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite, LPDWORD lpNumberOfBytesWritten,
+                      LPOVERLAPPED lpOverlapped)
+{
+    if (lpNumberOfBytesWritten)
+        *lpNumberOfBytesWritten = 0;
+    auto file = FileFor(hFile, FILE_WRITE_DATA | FILE_APPEND_DATA);
+    if (!file)
+        return FALSE;
+    if (!lpNumberOfBytesWritten && !lpOverlapped) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    if (!lpBuffer && nNumberOfBytesToWrite) {
+        SetLastError(ERROR_NOACCESS);
+        return FALSE;
+    }
+    if ((file->flags & FILE_FLAG_OVERLAPPED) && !lpOverlapped) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    const char* p = static_cast<const char*>(lpBuffer);
+    bool positioned = lpOverlapped != nullptr;
+    off_t offset = 0;
+    if (positioned) {
+        if (lpOverlapped->Offset == 0xFFFFFFFFu && lpOverlapped->OffsetHigh == 0xFFFFFFFFu) {
+            positioned = false; // "at the end of the file"
+            w32::sys::lseek(file->fd, 0, SEEK_END);
+        } else {
+            offset = OffsetOf(lpOverlapped);
+        }
+    }
+    size_t done = 0;
+    int err = 0;
+    while (done < nNumberOfBytesToWrite) {
+        const size_t want = nNumberOfBytesToWrite - done;
+        const ssize_t r = positioned ? w32::sys::pwrite(file->fd, p + done, want, offset + static_cast<off_t>(done))
+                                     : w32::sys::write(file->fd, p + done, want);
+        if (r < 0) {
+            if (errno == EINTR)
+                continue;
+            err = errno;
+            break;
+        }
+        if (r == 0) {
+            err = ENOSPC; // nothing more goes in
+            break;
+        }
+        done += static_cast<size_t>(r);
+    }
+    if (lpNumberOfBytesWritten)
+        *lpNumberOfBytesWritten = static_cast<DWORD>(done);
+    if (lpOverlapped) {
+        lpOverlapped->InternalHigh = done;
+        lpOverlapped->Internal = 0;
+        if (positioned && !(file->flags & FILE_FLAG_OVERLAPPED))
+            w32::sys::lseek(file->fd, offset + static_cast<off_t>(done), SEEK_SET);
+    }
+    if (err) {
+        w32::SetLastErrorFromErrno(err);
+        if (lpOverlapped)
+            lpOverlapped->Internal = GetLastError();
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL WINAPI SetFilePointerEx(HANDLE hFile, LARGE_INTEGER liDistanceToMove, PLARGE_INTEGER lpNewFilePointer,
+                             DWORD dwMoveMethod)
+{
+    auto file = FileFromHandle(hFile);
+    if (!file)
+        return FALSE;
+    off_t base = 0;
+    switch (dwMoveMethod) {
+    case FILE_BEGIN: break;
+    case FILE_CURRENT: base = w32::sys::lseek(file->fd, 0, SEEK_CUR); break;
+    case FILE_END: {
+        struct stat st;
+        base = w32::sys::fstat(file->fd, &st) == 0 ? st.st_size : -1;
+        break;
+    }
+    default: SetLastError(ERROR_INVALID_PARAMETER); return FALSE;
+    }
+    if (base < 0) {
+        w32::SetLastErrorFromErrno(errno);
+        return FALSE;
+    }
+    const LONGLONG distance = liDistanceToMove.QuadPart;
+    if ((distance > 0 && base > INT64_MAX - distance) || base + distance < 0) {
+        SetLastError(ERROR_NEGATIVE_SEEK);
+        return FALSE;
+    }
+    const off_t target = base + distance;
+    if (w32::sys::lseek(file->fd, target, SEEK_SET) < 0) {
+        w32::SetLastErrorFromErrno(errno);
+        return FALSE;
+    }
+    if (lpNewFilePointer)
+        lpNewFilePointer->QuadPart = target;
+    return TRUE;
+}
+
+DWORD WINAPI SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistanceToMoveHigh, DWORD dwMoveMethod)
+{
+    LARGE_INTEGER distance, position;
+    if (lpDistanceToMoveHigh) {
+        distance.u.LowPart = static_cast<DWORD>(lDistanceToMove);
+        distance.u.HighPart = *lpDistanceToMoveHigh;
+    } else {
+        distance.QuadPart = lDistanceToMove; // sign-extended, as Windows reads the 32-bit form
+    }
+    if (!SetFilePointerEx(hFile, distance, &position, dwMoveMethod))
+        return INVALID_SET_FILE_POINTER;
+    if (lpDistanceToMoveHigh)
+        *lpDistanceToMoveHigh = position.u.HighPart;
+    if (position.u.LowPart == INVALID_SET_FILE_POINTER)
+        SetLastError(ERROR_SUCCESS); // tells success apart from failure
+    return position.u.LowPart;
+}
+
+BOOL WINAPI GetFileSizeEx(HANDLE hFile, PLARGE_INTEGER lpFileSize)
+{
+    auto file = FileFromHandle(hFile);
+    if (!file)
+        return FALSE;
+    struct stat st;
+    if (w32::sys::fstat(file->fd, &st) != 0) {
+        w32::SetLastErrorFromErrno(errno);
+        return FALSE;
+    }
+    if (!lpFileSize) {
+        SetLastError(ERROR_NOACCESS);
+        return FALSE;
+    }
+    lpFileSize->QuadPart = st.st_size;
+    return TRUE;
+}
+
+DWORD WINAPI GetFileSize(HANDLE hFile, LPDWORD lpFileSizeHigh)
+{
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(hFile, &size))
+        return INVALID_FILE_SIZE;
+    if (lpFileSizeHigh)
+        *lpFileSizeHigh = static_cast<DWORD>(size.u.HighPart);
+    if (size.u.LowPart == INVALID_FILE_SIZE)
+        SetLastError(ERROR_SUCCESS);
+    return size.u.LowPart;
+}
+
+BOOL WINAPI SetEndOfFile(HANDLE hFile)
+{
+    auto file = FileFor(hFile, FILE_WRITE_DATA);
+    if (!file)
+        return FALSE;
+    const off_t position = w32::sys::lseek(file->fd, 0, SEEK_CUR);
+    if (position < 0 || w32::sys::ftruncate(file->fd, position) != 0) {
+        w32::SetLastErrorFromErrno(errno);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL WINAPI FlushFileBuffers(HANDLE hFile)
+{
+    auto file = FileFor(hFile, FILE_WRITE_DATA | FILE_APPEND_DATA);
+    if (!file)
+        return FALSE;
+    if (w32::sys::fsync(file->fd) != 0) {
+        w32::SetLastErrorFromErrno(errno);
+        return FALSE;
+    }
+    return TRUE;
+}
