@@ -1,2 +1,19 @@
 #pragma once
 // Umbrella header of this library: includes its whole public surface.
+
+// Stream and serialization interfaces.
+#include "io/OpenMode.h"
+#include "io/Progress.h"
+#include "io/SeqStream.h"
+#include "io/Seekable.h"
+#include "io/IoDevice.h"
+#include "io/Stream.h"
+#include "io/Serialize.h"
+#include "io/AsyncCtrl.h"
+
+// Copies, exact transfers and readers.
+#include "io/StreamCopy.h"
+#include "io/Transfer.h"
+
+// Streams.
+#include "io/MemStream.h"

@@ -1,0 +1,83 @@
+#pragma once
+// Small streams for tests of the stream interfaces: a memory-backed stream
+// that is not a memory stream to the copy (so the copy takes its buffered
+// path), recording the size of every transfer.
+
+#include "io/Orvex.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace orvex_test
+{
+
+class CRecordingStream : public Orvex::IStream
+{
+    NK_DECLARE_CLASS()
+
+    explicit CRecordingStream(std::vector<uint8_t> content = {}) : data(std::move(content)) {}
+
+    uint32_t Read(void* buffer, uint32_t count) override
+    {
+        reads.push_back(count);
+        uint32_t n = position < data.size() ? static_cast<uint32_t>(data.size()) - position : 0;
+        if (n > count)
+            n = count;
+        if (n)
+            std::copy(data.begin() + position, data.begin() + position + n, static_cast<uint8_t*>(buffer));
+        position += n;
+        return n;
+    }
+    uint32_t Write(const void* buffer, uint32_t count) override
+    {
+        writes.push_back(count);
+        uint32_t n = count < writeLimit ? count : writeLimit;
+        writeLimit -= n;
+        const uint8_t* p = static_cast<const uint8_t*>(buffer);
+        if (data.size() < position + n)
+            data.resize(position + n);
+        std::copy(p, p + n, data.begin() + position);
+        position += n;
+        return n;
+    }
+    Orvex::IAsyncCtrl* GetAsyncCtrl() override { return nullptr; }
+    uint32_t GetMode() override { return Orvex::kModeRead | Orvex::kModeWrite; }
+    uint32_t GetPosition() override { return position; }
+    uint32_t GetLength() override { return static_cast<uint32_t>(data.size()); }
+    bool IsWritable() override { return true; }
+    void* MapRegion(uint32_t, uint32_t, uint32_t) override { return nullptr; }
+    bool UnmapRegion(void*) override { return false; }
+    bool Seek(int32_t offset, uint32_t origin) override
+    {
+        int64_t base = origin == Orvex::kSeekBegin ? 0 : origin == Orvex::kSeekEnd ? data.size() : position;
+        int64_t target = base + offset;
+        if (target < 0 || target > static_cast<int64_t>(data.size()))
+            return false;
+        position = static_cast<uint32_t>(target);
+        return true;
+    }
+    bool Flush() override
+    {
+        ++flushes;
+        return true;
+    }
+
+    std::vector<uint8_t> data;
+    uint32_t position = 0;
+    uint32_t writeLimit = 0xFFFFFFFFu;
+    int flushes = 0;
+    std::vector<uint32_t> reads, writes;
+};
+
+inline std::vector<uint8_t> Pattern(std::size_t n)
+{
+    std::vector<uint8_t> v(n);
+    for (std::size_t i = 0; i < n; ++i)
+        v[i] = static_cast<uint8_t>(i * 7 + (i >> 8));
+    return v;
+}
+
+} // namespace orvex_test
