@@ -20,4 +20,11 @@
 #include "win32/UiProvider.h"
 #include "win32/MessageBox.h"
 #include "win32/CommonDialogs.h"
+#include "win32/Launcher.h"
+#include "win32/DesktopApps.h"
+#include "win32/WideText.h"
+#include "win32/Modules.h"
+#include "win32/VersionResource.h"
+#include "win32/VersionInfo.h"
+#include "win32/ElfSection.h"
 #endif

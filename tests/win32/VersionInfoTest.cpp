@@ -1,0 +1,162 @@
+#include "win32/win32.h"
+#include "win32/SysCalls.h"
+
+#include "SystemTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <cwchar>
+#include <vector>
+
+namespace {
+
+std::vector<unsigned char> LoadBlock(const std::wstring& file)
+{
+    DWORD handle = 7;
+    const DWORD size = GetFileVersionInfoSizeW(file.c_str(), &handle);
+    EXPECT_EQ(0u, handle);
+    std::vector<unsigned char> block(size);
+    if (size) {
+        EXPECT_TRUE(GetFileVersionInfoW(file.c_str(), 0, size, block.data()));
+    }
+    return block;
+}
+
+} // namespace
+
+// The test program carries the resource the build gives every program of ours.
+TEST(VersionInfo, OwnBinaryAnswersFixedInfoTranslationAndStrings)
+{
+    const std::wstring self = w32::WideFromUtf8(testsupport::SelfPath());
+    std::vector<unsigned char> block = LoadBlock(self);
+    ASSERT_FALSE(block.empty());
+
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT len = 0;
+    ASSERT_TRUE(VerQueryValueW(block.data(), L"\\", reinterpret_cast<LPVOID*>(&fixed), &len));
+    EXPECT_EQ(sizeof(VS_FIXEDFILEINFO), len);
+    EXPECT_EQ(VS_FFI_SIGNATURE, fixed->dwSignature);
+    EXPECT_EQ(VS_FFI_STRUCVERSION, fixed->dwStrucVersion);
+    EXPECT_EQ(VFT_APP, fixed->dwFileType);
+    EXPECT_EQ(fixed->dwFileVersionMS, fixed->dwProductVersionMS);
+
+    WORD* translation = nullptr;
+    ASSERT_TRUE(VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<LPVOID*>(&translation),
+                               &len));
+    ASSERT_EQ(4u, len);
+    EXPECT_EQ(0x0409, translation[0]);
+    EXPECT_EQ(1200, translation[1]);
+
+    // The string table key as a reader forms it ("%04x%04x"): lower case matches.
+    wchar_t* company = nullptr;
+    ASSERT_TRUE(VerQueryValueW(block.data(), L"\\StringFileInfo\\040904b0\\CompanyName",
+                               reinterpret_cast<LPVOID*>(&company), &len));
+    EXPECT_STREQ(L"Brandvik Corp.", company);
+    EXPECT_EQ(std::wcslen(L"Brandvik Corp.") + 1, len);
+
+    wchar_t* product = nullptr;
+    ASSERT_TRUE(VerQueryValueW(block.data(), L"\\StringFileInfo\\040904B0\\productname",
+                               reinterpret_cast<LPVOID*>(&product), &len));
+    EXPECT_STREQ(L"Velmar", product);
+
+    // The file version text agrees with the fixed numbers.
+    wchar_t* version = nullptr;
+    ASSERT_TRUE(VerQueryValueW(block.data(), L"\\StringFileInfo\\040904b0\\FileVersion",
+                               reinterpret_cast<LPVOID*>(&version), &len));
+    wchar_t expected[64];
+    std::swprintf(expected, 64, L"%u.%u.%u.%u", HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
+                  HIWORD(fixed->dwFileVersionLS), LOWORD(fixed->dwFileVersionLS));
+    EXPECT_STREQ(expected, version);
+
+    // Narrow forms read the same block.
+    char* description = nullptr;
+    ASSERT_TRUE(VerQueryValueA(block.data(), "\\StringFileInfo\\040904b0\\FileDescription",
+                               reinterpret_cast<LPVOID*>(&description), &len));
+    EXPECT_STREQ("Velmar win32 layer tests", description);
+    EXPECT_EQ(std::strlen(description) + 1, len);
+    EXPECT_NE(0u, GetFileVersionInfoSizeA(testsupport::SelfPath().c_str(), nullptr));
+
+    // Entries that are not there.
+    LPVOID p = nullptr;
+    EXPECT_FALSE(VerQueryValueW(block.data(), L"\\StringFileInfo\\040904b0\\PrivateBuild", &p, &len));
+    EXPECT_FALSE(VerQueryValueW(block.data(), L"\\StringFileInfo\\00000000\\CompanyName", &p, &len));
+    EXPECT_FALSE(VerQueryValueA(block.data(), "\\NoSuchBlock", &p, &len));
+}
+
+TEST(VersionInfo, FilesWithoutResourceReportSizeZero)
+{
+    testsupport::TempDir dir;
+    SetLastError(0);
+    // An ELF object of the system without our section.
+    EXPECT_EQ(0u, GetFileVersionInfoSizeW(L"/bin/sh", nullptr));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_RESOURCE_TYPE_NOT_FOUND), GetLastError());
+    const std::string text = dir.write("plain.txt", "no ELF here");
+    EXPECT_EQ(0u, GetFileVersionInfoSizeA(text.c_str(), nullptr));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_BAD_FORMAT), GetLastError());
+    EXPECT_EQ(0u, GetFileVersionInfoSizeA(dir.file("missing").c_str(), nullptr));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
+    EXPECT_EQ(0u, GetFileVersionInfoSizeW(L"", nullptr));
+    // A short ELF header and a truncated section table are refused, not read past.
+    std::string elf = "\x7f" "ELF\x02\x01\x01";
+    elf.resize(64, '\0');
+    elf[0x3a] = 64; // e_shentsize
+    elf[0x3c] = 100; // e_shnum far beyond the file
+    elf[0x28] = 64; // e_shoff
+    const std::string broken = dir.write("broken.so", elf);
+    EXPECT_EQ(0u, GetFileVersionInfoSizeA(broken.c_str(), nullptr));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_BAD_FORMAT), GetLastError());
+}
+
+TEST(VersionInfo, ShortBlockIsRefusedAndReadFailureReported)
+{
+    const std::string self = testsupport::SelfPath();
+    const DWORD size = GetFileVersionInfoSizeA(self.c_str(), nullptr);
+    ASSERT_GT(size, 0u);
+    std::vector<unsigned char> block(size);
+    SetLastError(0);
+    EXPECT_FALSE(GetFileVersionInfoA(self.c_str(), 0, size - 1, block.data()));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER), GetLastError());
+
+    // An I/O error while reading the file is a failure with its code.
+    w32::ClearInjectedFaults();
+    w32::FailNthCall(w32::SysCall::Pread, 1, EIO);
+    EXPECT_FALSE(GetFileVersionInfoA(self.c_str(), 0, size, block.data()));
+    w32::ClearInjectedFaults();
+    EXPECT_TRUE(GetFileVersionInfoA(self.c_str(), 0, size, block.data()));
+}
+
+TEST(VersionInfo, BuiltResourceRoundTripsUnicodeAndHandlesDamage)
+{
+    w32::VersionResource r;
+    ASSERT_TRUE(w32::ParseVersionNumber("2.5.1", r.fileVersion));
+    EXPECT_EQ(2, r.fileVersion[0]);
+    EXPECT_EQ(0, r.fileVersion[3]);
+    EXPECT_FALSE(w32::ParseVersionNumber("1.x", r.productVersion));
+    EXPECT_FALSE(w32::ParseVersionNumber("70000", r.productVersion));
+    r.language = 0x0804;
+    r.codePage = 936;
+    r.strings = {{L"FileDescription", L"\x6587\x6863 \x1F600"}, {L"CompanyName", L""}};
+    const std::vector<unsigned char> bytes = w32::BuildVersionResource(r);
+    ASSERT_FALSE(bytes.empty());
+    EXPECT_EQ(0u, bytes.size() % 4);
+    EXPECT_EQ(bytes.size(), size_t(bytes[0] | (bytes[1] << 8)) + (4 - (bytes[0] & 3)) % 4);
+
+    // Hand the bytes to the query calls as a block of the size they ask for.
+    testsupport::TempDir dir;
+    std::vector<unsigned char> block(bytes.size() * 6 + 64);
+    std::memcpy(block.data(), bytes.data(), bytes.size());
+    // Without GetFileVersionInfo's bookkeeping strings are refused, numbers not.
+    LPVOID p = nullptr;
+    UINT len = 0;
+    EXPECT_TRUE(VerQueryValueW(block.data(), L"\\", &p, &len));
+    EXPECT_FALSE(VerQueryValueW(block.data(), L"\\StringFileInfo\\080403a8\\FileDescription", &p, &len));
+
+    // Damaged lengths end the walk instead of reading past the block.
+    std::vector<unsigned char> damaged = bytes;
+    damaged[0] = 0xff;
+    damaged[1] = 0xff;
+    std::vector<unsigned char> big(0x20000, 0);
+    std::memcpy(big.data(), damaged.data(), damaged.size());
+    EXPECT_FALSE(VerQueryValueW(big.data(), L"\\StringFileInfo\\080403a8\\Nothing", &p, &len));
+}
