@@ -68,18 +68,15 @@ BOOL CopyPath(const std::string& from, const std::string& to, BOOL failIfExists)
     std::vector<char> block(1 << 16);
     bool ok = true;
     for (;;) {
-        const ssize_t n = w32::sys::read(in->fd, block.data(), block.size());
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            w32::SetLastErrorFromErrno(errno);
+        DWORD n = 0;
+        if (!ReadFile(source, block.data(), static_cast<DWORD>(block.size()), &n, nullptr)) {
             ok = false;
             break;
         }
         if (n == 0)
             break;
         DWORD written = 0;
-        if (!WriteFile(target, block.data(), static_cast<DWORD>(n), &written, nullptr)) {
+        if (!WriteFile(target, block.data(), n, &written, nullptr)) {
             ok = false;
             break;
         }

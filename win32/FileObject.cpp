@@ -2,7 +2,15 @@
 
 #include "win32/SysCalls.h"
 
+#include <algorithm>
+#include <cstring>
+#include <sys/stat.h>
+
 namespace w32 {
+
+namespace {
+constexpr size_t kReadAhead = 64 * 1024;
+}
 
 FileObject::~FileObject()
 {
@@ -11,6 +19,76 @@ FileObject::~FileObject()
     shareLock.Release();
     if (fd >= 0)
         sys::close(fd);
+}
+
+void FileObject::EnableCache()
+{
+    cached_ = true;
+}
+
+void FileObject::DisableCache()
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    cached_ = false;
+    DropCache();
+}
+
+void FileObject::DropCache()
+{
+    length_ = -1;
+    aheadLength_ = 0;
+}
+
+off_t FileObject::Length()
+{
+    if (cached_ && length_ >= 0)
+        return length_;
+    struct stat st;
+    if (sys::fstat(fd, &st) != 0)
+        return -1;
+    if (cached_)
+        length_ = st.st_size;
+    return st.st_size;
+}
+
+ssize_t FileObject::ReadAt(void* buffer, size_t count, off_t offset)
+{
+    if (!cached_ || count >= kReadAhead)
+        return sys::pread(fd, buffer, count, offset);
+    if (offset < aheadStart_ || offset >= aheadStart_ + static_cast<off_t>(aheadLength_)) {
+        if (ahead_.empty())
+            ahead_.resize(kReadAhead);
+        aheadLength_ = 0;
+        const ssize_t r = sys::pread(fd, ahead_.data(), kReadAhead, offset);
+        if (r <= 0)
+            return r;
+        aheadStart_ = offset;
+        aheadLength_ = static_cast<size_t>(r);
+    }
+    const size_t available = aheadLength_ - static_cast<size_t>(offset - aheadStart_);
+    const size_t n = std::min(count, available);
+    std::memcpy(buffer, ahead_.data() + (offset - aheadStart_), n);
+    return static_cast<ssize_t>(n);
+}
+
+void FileObject::Wrote(off_t offset, size_t count)
+{
+    if (!cached_ || !count)
+        return;
+    const off_t end = offset + static_cast<off_t>(count);
+    if (offset < aheadStart_ + static_cast<off_t>(aheadLength_) && end > aheadStart_)
+        aheadLength_ = 0;
+    if (length_ >= 0 && end > length_)
+        length_ = end;
+}
+
+void FileObject::Truncated(off_t length)
+{
+    if (!cached_)
+        return;
+    length_ = length;
+    if (aheadStart_ + static_cast<off_t>(aheadLength_) > length)
+        aheadLength_ = 0;
 }
 
 DWORD MapGenericFileAccess(DWORD access)

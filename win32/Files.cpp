@@ -52,8 +52,6 @@ HANDLE CreateFileUtf8(const std::string& path, DWORD access, DWORD share, LPSECU
     const bool wantRead = granted & (FILE_READ_DATA | FILE_EXECUTE);
     const bool wantWrite = granted & (FILE_WRITE_DATA | FILE_APPEND_DATA);
     int oflags = O_CLOEXEC | (wantWrite ? (wantRead ? O_RDWR : O_WRONLY) : O_RDONLY);
-    if (!(granted & FILE_WRITE_DATA) && (granted & FILE_APPEND_DATA))
-        oflags |= O_APPEND;
     if (security && security->bInheritHandle)
         oflags &= ~O_CLOEXEC;
     if (flags & FILE_FLAG_WRITE_THROUGH)
@@ -114,8 +112,13 @@ HANDLE CreateFileUtf8(const std::string& path, DWORD access, DWORD share, LPSECU
     }
     file->isDirectory = S_ISDIR(st.st_mode);
     file->isRegular = S_ISREG(st.st_mode);
-    if (DWORD err = file->shareLock.Acquire(st.st_dev, st.st_ino, ShareKindsOfAccess(granted), share))
+    file->appendOnly = !(granted & FILE_WRITE_DATA) && (granted & FILE_APPEND_DATA);
+    const unsigned kinds = ShareKindsOfAccess(granted);
+    if (DWORD err = file->shareLock.Acquire(st.st_dev, st.st_ino, kinds, share))
         return Fail(err);
+    // Nobody else may write while this open lasts: length and read-ahead can be kept.
+    if (file->isRegular && kinds && !(share & FILE_SHARE_WRITE) && !(flags & FILE_FLAG_OVERLAPPED))
+        file->EnableCache();
 
     // Truncation waits for the share check: a file others may not write stays intact.
     if (existed && truncating && st.st_size != 0) {
@@ -205,18 +208,21 @@ BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, 
         SetLastError(ERROR_NOACCESS);
         return FALSE;
     }
-    if ((file->flags & FILE_FLAG_OVERLAPPED) && !lpOverlapped) {
+    const bool asyncHandle = file->flags & FILE_FLAG_OVERLAPPED;
+    if (asyncHandle && !lpOverlapped) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
     char* p = static_cast<char*>(lpBuffer);
-    const off_t offset = lpOverlapped ? OffsetOf(lpOverlapped) : 0;
+    std::lock_guard<std::mutex> lock(file->mutex);
+    const bool positioned = lpOverlapped || file->isRegular;
+    const off_t offset = lpOverlapped ? OffsetOf(lpOverlapped) : file->position;
     size_t done = 0;
     int err = 0;
     while (done < nNumberOfBytesToRead) {
         const size_t want = nNumberOfBytesToRead - done;
-        const ssize_t r = lpOverlapped ? w32::sys::pread(file->fd, p + done, want, offset + static_cast<off_t>(done))
-                                       : w32::sys::read(file->fd, p + done, want);
+        const ssize_t r = positioned ? file->ReadAt(p + done, want, offset + static_cast<off_t>(done))
+                                     : w32::sys::read(file->fd, p + done, want);
         if (r < 0) {
             if (errno == EINTR)
                 continue;
@@ -231,11 +237,11 @@ BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, 
     }
     if (lpNumberOfBytesRead)
         *lpNumberOfBytesRead = static_cast<DWORD>(done);
+    if (file->isRegular && !asyncHandle)
+        file->position = offset + static_cast<off_t>(done);
     if (lpOverlapped) {
         lpOverlapped->InternalHigh = done;
         lpOverlapped->Internal = 0;
-        if (!err && !(file->flags & FILE_FLAG_OVERLAPPED))
-            w32::sys::lseek(file->fd, offset + static_cast<off_t>(done), SEEK_SET);
     }
     if (err) {
         w32::SetLastErrorFromErrno(err);
@@ -268,19 +274,22 @@ BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrit
         SetLastError(ERROR_NOACCESS);
         return FALSE;
     }
-    if ((file->flags & FILE_FLAG_OVERLAPPED) && !lpOverlapped) {
+    const bool asyncHandle = file->flags & FILE_FLAG_OVERLAPPED;
+    if (asyncHandle && !lpOverlapped) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
     const char* p = static_cast<const char*>(lpBuffer);
-    bool positioned = lpOverlapped != nullptr;
-    off_t offset = 0;
-    if (positioned) {
-        if (lpOverlapped->Offset == 0xFFFFFFFFu && lpOverlapped->OffsetHigh == 0xFFFFFFFFu) {
-            positioned = false; // "at the end of the file"
-            w32::sys::lseek(file->fd, 0, SEEK_END);
-        } else {
-            offset = OffsetOf(lpOverlapped);
+    std::lock_guard<std::mutex> lock(file->mutex);
+    const bool positioned = lpOverlapped || file->isRegular;
+    off_t offset = lpOverlapped ? OffsetOf(lpOverlapped) : file->position;
+    const bool toEnd = file->appendOnly ||
+                       (lpOverlapped && lpOverlapped->Offset == 0xFFFFFFFFu && lpOverlapped->OffsetHigh == 0xFFFFFFFFu);
+    if (positioned && toEnd) {
+        offset = file->Length();
+        if (offset < 0) {
+            w32::SetLastErrorFromErrno(errno);
+            return FALSE;
         }
     }
     size_t done = 0;
@@ -301,13 +310,15 @@ BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrit
         }
         done += static_cast<size_t>(r);
     }
+    if (positioned)
+        file->Wrote(offset, done);
     if (lpNumberOfBytesWritten)
         *lpNumberOfBytesWritten = static_cast<DWORD>(done);
+    if (file->isRegular && !asyncHandle)
+        file->position = offset + static_cast<off_t>(done);
     if (lpOverlapped) {
         lpOverlapped->InternalHigh = done;
         lpOverlapped->Internal = 0;
-        if (positioned && !(file->flags & FILE_FLAG_OVERLAPPED))
-            w32::sys::lseek(file->fd, offset + static_cast<off_t>(done), SEEK_SET);
     }
     if (err) {
         w32::SetLastErrorFromErrno(err);
@@ -324,17 +335,16 @@ BOOL WINAPI SetFilePointerEx(HANDLE hFile, LARGE_INTEGER liDistanceToMove, PLARG
     auto file = FileFromHandle(hFile);
     if (!file)
         return FALSE;
+    if (dwMoveMethod > FILE_END) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    std::lock_guard<std::mutex> lock(file->mutex);
     off_t base = 0;
-    switch (dwMoveMethod) {
-    case FILE_BEGIN: break;
-    case FILE_CURRENT: base = w32::sys::lseek(file->fd, 0, SEEK_CUR); break;
-    case FILE_END: {
-        struct stat st;
-        base = w32::sys::fstat(file->fd, &st) == 0 ? st.st_size : -1;
-        break;
-    }
-    default: SetLastError(ERROR_INVALID_PARAMETER); return FALSE;
-    }
+    if (dwMoveMethod == FILE_END)
+        base = file->isRegular ? file->Length() : w32::sys::lseek(file->fd, 0, SEEK_END);
+    else if (dwMoveMethod == FILE_CURRENT)
+        base = file->isRegular ? file->position : w32::sys::lseek(file->fd, 0, SEEK_CUR);
     if (base < 0) {
         w32::SetLastErrorFromErrno(errno);
         return FALSE;
@@ -345,7 +355,9 @@ BOOL WINAPI SetFilePointerEx(HANDLE hFile, LARGE_INTEGER liDistanceToMove, PLARG
         return FALSE;
     }
     const off_t target = base + distance;
-    if (w32::sys::lseek(file->fd, target, SEEK_SET) < 0) {
+    if (file->isRegular)
+        file->position = target;
+    else if (w32::sys::lseek(file->fd, target, SEEK_SET) < 0) {
         w32::SetLastErrorFromErrno(errno);
         return FALSE;
     }
@@ -377,16 +389,17 @@ BOOL WINAPI GetFileSizeEx(HANDLE hFile, PLARGE_INTEGER lpFileSize)
     auto file = FileFromHandle(hFile);
     if (!file)
         return FALSE;
-    struct stat st;
-    if (w32::sys::fstat(file->fd, &st) != 0) {
-        w32::SetLastErrorFromErrno(errno);
-        return FALSE;
-    }
     if (!lpFileSize) {
         SetLastError(ERROR_NOACCESS);
         return FALSE;
     }
-    lpFileSize->QuadPart = st.st_size;
+    std::lock_guard<std::mutex> lock(file->mutex);
+    const off_t length = file->Length();
+    if (length < 0) {
+        w32::SetLastErrorFromErrno(errno);
+        return FALSE;
+    }
+    lpFileSize->QuadPart = length;
     return TRUE;
 }
 
@@ -407,11 +420,13 @@ BOOL WINAPI SetEndOfFile(HANDLE hFile)
     auto file = FileFor(hFile, FILE_WRITE_DATA);
     if (!file)
         return FALSE;
-    const off_t position = w32::sys::lseek(file->fd, 0, SEEK_CUR);
+    std::lock_guard<std::mutex> lock(file->mutex);
+    const off_t position = file->isRegular ? file->position : w32::sys::lseek(file->fd, 0, SEEK_CUR);
     if (position < 0 || w32::sys::ftruncate(file->fd, position) != 0) {
         w32::SetLastErrorFromErrno(errno);
         return FALSE;
     }
+    file->Truncated(position);
     return TRUE;
 }
 

@@ -12,7 +12,9 @@
 // be opened for writing, truncated or deleted, even by the superuser.
 //
 // Share modes are enforced between handles and between processes (see
-// win32/ShareModes.h). FILE_FLAG_OVERLAPPED handles are accepted; a transfer
+// win32/ShareModes.h). A handle that denies write sharing keeps the file's
+// length and reads ahead, so byte-at-a-time reading costs no system call per
+// byte (see win32/FileObject.h). FILE_FLAG_OVERLAPPED handles are accepted; a transfer
 // with an OVERLAPPED record runs at its offset and completes at once here.
 
 #include "win32/Types.h"

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -48,10 +49,52 @@ int Taken(int fd, off_t start, off_t len)
     return fl.l_type == F_UNLCK ? 0 : 1;
 }
 
-bool MakeDirectory(const std::string& dir)
+std::string TmpFallback()
 {
-    if (sys::mkdir(dir.c_str(), 0700) == 0 || errno == EEXIST)
+    return "/tmp/velmar-share-" + std::to_string(static_cast<unsigned long>(::geteuid()));
+}
+
+// Creates the folder if needed. The shared /tmp fallback must also be a real
+// folder of ours that nobody else can write, or another user could steer it.
+bool Usable(const std::string& dir, bool strict)
+{
+    if (sys::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST)
+        return false;
+    struct stat st;
+    if (sys::lstat(dir.c_str(), &st) != 0)
+        return false;
+    if (!S_ISDIR(st.st_mode)) {
+        errno = ENOTDIR;
+        return false;
+    }
+    if (strict && (st.st_uid != ::geteuid() || (st.st_mode & 022))) {
+        errno = EACCES;
+        return false;
+    }
+    return true;
+}
+
+std::mutex g_dirMutex;
+std::string g_verifiedDir; // last folder found usable
+
+// The folder to use now; checked again when `recheck` or when it changed.
+bool LockDirectory(std::string& dir, bool recheck)
+{
+    const std::string wanted = ShareLockDirectory();
+    std::lock_guard<std::mutex> lock(g_dirMutex);
+    if (!recheck && g_verifiedDir == wanted) {
+        dir = g_verifiedDir;
         return true;
+    }
+    if (Usable(wanted, wanted == TmpFallback())) {
+        g_verifiedDir = dir = wanted;
+        return true;
+    }
+    // Not remembered: every process falls back the same way on every open.
+    if (wanted != TmpFallback() && Usable(TmpFallback(), true)) {
+        dir = TmpFallback();
+        return true;
+    }
     return false;
 }
 
@@ -59,15 +102,21 @@ bool MakeDirectory(const std::string& dir)
 // a last closer between our open and our guard is left for a fresh one.
 int OpenGuarded(dev_t dev, ino_t ino, std::string& path)
 {
-    const std::string dir = ShareLockDirectory();
-    if (!MakeDirectory(dir))
-        return -1;
     char name[64];
     std::snprintf(name, sizeof name, "/%llx-%llx.lock", static_cast<unsigned long long>(dev),
                   static_cast<unsigned long long>(ino));
+    std::string dir;
+    if (!LockDirectory(dir, false))
+        return -1;
     path = dir + name;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const int fd = sys::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        int fd = sys::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+        if (fd < 0 && errno == ENOENT && attempt == 0) { // the folder went away: find one again
+            if (!LockDirectory(dir, true))
+                return -1;
+            path = dir + name;
+            fd = sys::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+        }
         if (fd < 0)
             return -1;
         if (Lock(fd, F_OFD_SETLKW, F_WRLCK, kGuard, 1) != 0) {
@@ -129,7 +178,7 @@ std::string ShareLockDirectory()
         return dir;
     if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime)
         return std::string(runtime) + "/velmar-share";
-    return "/tmp/velmar-share-" + std::to_string(static_cast<unsigned long>(::getuid()));
+    return TmpFallback();
 }
 
 DWORD ShareLock::Acquire(dev_t dev, ino_t ino, unsigned kinds, DWORD share)

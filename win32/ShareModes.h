@@ -4,11 +4,15 @@
 // Every open of a file with data access (read, write or delete) registers in
 // a lock file named after the file's device and inode, in the share-lock
 // folder: $VELMAR_SHARE_DIR, else $XDG_RUNTIME_DIR/velmar-share, else
-// /tmp/velmar-share-<uid>. The registration is a set of open-file-description
-// read locks, one byte per access kind held and one per kind denied to
-// others; a guard byte, locked exclusively, makes check-and-register atomic.
-// The kernel drops the locks of a process that dies, so nothing goes stale.
-// Only processes that use the same folder see each other (same user).
+// /tmp/velmar-share-<uid>, which is also the fallback when the chosen folder
+// cannot be made (it must be a folder of ours that others cannot write).
+// Tests point VELMAR_SHARE_DIR or XDG_RUNTIME_DIR into their own temporary
+// folder. The registration is a set of open-file-description read locks, one
+// byte per access kind held and one per kind denied to others; a guard byte,
+// locked exclusively, makes check-and-register atomic. The kernel drops the
+// locks of a process that dies, so nothing goes stale, and the last closer
+// removes the lock file. Only processes that use the same folder see each
+// other (in practice: the same user).
 
 #include "win32/Types.h"
 

@@ -15,6 +15,7 @@ int RealOpen(const char* path, int flags, mode_t mode) { return ::open(path, fla
 int RealFcntlLock(int fd, int cmd, struct flock* lock) { return ::fcntl(fd, cmd, lock); }
 int RealStat(const char* path, struct stat* st) { return ::stat(path, st); }
 int RealFstat(int fd, struct stat* st) { return ::fstat(fd, st); }
+int RealLstat(const char* path, struct stat* st) { return ::lstat(path, st); }
 int RealStatx(int dirfd, const char* path, int flags, unsigned int mask, struct statx* stx)
 {
     return ::statx(dirfd, path, flags, mask, stx);
@@ -27,7 +28,7 @@ const SysCallTable kDefault = {
     RealOpen,   ::close,        ::read,         ::write,           ::pread,    ::pwrite,     ::lseek,
     ::ftruncate, ::truncate,    ::fsync,        RealFstat,         RealStat,   RealStatx,    ::fchmod,
     ::chmod,    RealFcntlLock,  ::unlink,       ::mkdir,           RealGetxattr, RealSetxattr, RealRemovexattr,
-    ::futimens, ::utimensat,    ::clock_gettime, ::nanosleep,
+    ::futimens, ::utimensat,    ::clock_gettime, ::nanosleep,  RealLstat,
 };
 
 SysCallTable g_table = kDefault;
@@ -178,6 +179,8 @@ int nanosleep(const struct timespec* request, struct timespec* remaining)
 {
     return W32_CALL(Nanosleep, nanosleep(request, remaining));
 }
+
+int lstat(const char* path, struct stat* st) { return W32_CALL(Lstat, lstat(path, st)); }
 
 #undef W32_CALL
 

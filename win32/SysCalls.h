@@ -39,6 +39,7 @@ enum class SysCall {
     Utimensat,
     ClockGettime,
     Nanosleep,
+    Lstat,
     Count
 };
 
@@ -68,6 +69,7 @@ struct SysCallTable {
     int (*utimensat)(int dirfd, const char* path, const struct timespec times[2], int flags);
     int (*clock_gettime)(clockid_t clock, struct timespec* ts);
     int (*nanosleep)(const struct timespec* request, struct timespec* remaining);
+    int (*lstat)(const char* path, struct stat* st);
 };
 
 // The table of the real calls.
@@ -112,6 +114,7 @@ int futimens(int fd, const struct timespec times[2]);
 int utimensat(int dirfd, const char* path, const struct timespec times[2], int flags);
 int clock_gettime(clockid_t clock, struct timespec* ts);
 int nanosleep(const struct timespec* request, struct timespec* remaining);
+int lstat(const char* path, struct stat* st);
 } // namespace sys
 
 } // namespace w32

@@ -3,7 +3,9 @@
 #include "win32/SysCalls.h"
 
 #include <cerrno>
+#include <atomic>
 #include <sys/stat.h>
+#include <thread>
 
 namespace {
 
@@ -208,8 +210,8 @@ TEST_F(Files, InjectedFailuresReportTheirCodes)
     std::string block(1000, 'x');
 
     // The disk fills after 100 bytes: the first write is short, the next fails.
-    w32::ShortenNthCall(w32::SysCall::Write, 1, 100);
-    w32::FailNthCall(w32::SysCall::Write, 2, ENOSPC);
+    w32::ShortenNthCall(w32::SysCall::Pwrite, 1, 100);
+    w32::FailNthCall(w32::SysCall::Pwrite, 2, ENOSPC);
     DWORD n = 0;
     SetLastError(0);
     EXPECT_FALSE(WriteFile(h, block.data(), 1000, &n, nullptr));
@@ -217,7 +219,7 @@ TEST_F(Files, InjectedFailuresReportTheirCodes)
     EXPECT_EQ(100u, n);
     EXPECT_EQ(100u, GetFileSize(h, nullptr));
 
-    w32::FailNthCall(w32::SysCall::Write, 1, EIO);
+    w32::FailNthCall(w32::SysCall::Pwrite, 1, EIO);
     EXPECT_FALSE(WriteFile(h, block.data(), 10, &n, nullptr));
     EXPECT_EQ(ERROR_IO_DEVICE, GetLastError());
     EXPECT_EQ(0u, n);
@@ -233,10 +235,10 @@ TEST_F(Files, InjectedFailuresReportTheirCodes)
     // Interrupted calls are retried, not reported.
     h = Open("full.bin", GENERIC_READ);
     char buf[200];
-    w32::FailNthCall(w32::SysCall::Read, 1, EINTR);
+    w32::FailNthCall(w32::SysCall::Pread, 1, EINTR);
     ASSERT_TRUE(ReadFile(h, buf, sizeof buf, &n, nullptr));
     EXPECT_EQ(100u, n);
-    w32::FailNthCall(w32::SysCall::Read, 1, EIO);
+    w32::FailNthCall(w32::SysCall::Pread, 1, EIO);
     SetFilePointer(h, 0, nullptr, FILE_BEGIN);
     EXPECT_FALSE(ReadFile(h, buf, sizeof buf, &n, nullptr));
     EXPECT_EQ(ERROR_IO_DEVICE, GetLastError());
@@ -365,7 +367,7 @@ TEST_F(Files, CopyFileKeepsDataTimeAndAttributes)
     CloseHandle(h);
 
     // A failing disk leaves no half-written copy.
-    w32::FailNthCall(w32::SysCall::Write, 2, ENOSPC);
+    w32::FailNthCall(w32::SysCall::Pwrite, 2, ENOSPC);
     EXPECT_FALSE(CopyFileA(Path("src.bin").c_str(), Path("dst3.bin").c_str(), FALSE));
     EXPECT_EQ(ERROR_DISK_FULL, GetLastError());
     EXPECT_FALSE(std::filesystem::exists(Path("dst3.bin")));
@@ -406,4 +408,114 @@ TEST_F(Files, FoldersAndNamesOutsideAscii)
     ASSERT_NE(INVALID_HANDLE_VALUE, h);
     CloseHandle(h);
     EXPECT_TRUE(std::filesystem::exists(Path("\xe4\xb8\xad.txt")));
+}
+
+TEST_F(Files, KeptLengthAndReadAheadFollowEveryChange)
+{
+    WriteBytes("c.txt", "abcdefgh");
+    // Denying write sharing lets the handle keep length and read-ahead.
+    HANDLE h = Open("c.txt", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ);
+    ASSERT_NE(INVALID_HANDLE_VALUE, h);
+    char c = 0;
+    DWORD n;
+    ASSERT_TRUE(ReadFile(h, &c, 1, &n, nullptr));
+    EXPECT_EQ('a', c);
+    // A write over bytes already read ahead is seen by the next read.
+    ASSERT_TRUE(WriteFile(h, "XY", 2, &n, nullptr));
+    SetFilePointer(h, 1, nullptr, FILE_BEGIN);
+    char two[2];
+    ASSERT_TRUE(ReadFile(h, two, 2, &n, nullptr));
+    EXPECT_EQ(std::string("XY"), std::string(two, 2));
+    // Writing past the end and cutting back keep the length right.
+    SetFilePointer(h, 0, nullptr, FILE_END);
+    ASSERT_TRUE(WriteFile(h, "ij", 2, &n, nullptr));
+    EXPECT_EQ(10u, GetFileSize(h, nullptr));
+    SetFilePointer(h, 4, nullptr, FILE_BEGIN);
+    ASSERT_TRUE(SetEndOfFile(h));
+    EXPECT_EQ(4u, GetFileSize(h, nullptr));
+    SetFilePointer(h, 0, nullptr, FILE_BEGIN);
+    char all[16];
+    ASSERT_TRUE(ReadFile(h, all, sizeof all, &n, nullptr));
+    EXPECT_EQ(std::string("aXYd"), std::string(all, n));
+
+    // A duplicate shares position and cache.
+    HANDLE dup = nullptr;
+    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), h, GetCurrentProcess(), &dup, 0, FALSE, DUPLICATE_SAME_ACCESS));
+    SetFilePointer(h, 0, nullptr, FILE_BEGIN);
+    ASSERT_TRUE(WriteFile(dup, "Q", 1, &n, nullptr));
+    SetFilePointer(h, 0, nullptr, FILE_BEGIN);
+    ASSERT_TRUE(ReadFile(h, &c, 1, &n, nullptr));
+    EXPECT_EQ('Q', c);
+    CloseHandle(dup);
+    CloseHandle(h);
+    EXPECT_EQ("QXYd", ReadBytes("c.txt"));
+
+    // Where others may write, every answer comes from the file system.
+    h = Open("c.txt", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    ASSERT_TRUE(ReadFile(h, &c, 1, &n, nullptr));
+    WriteBytes("c.txt", "0123456789");
+    EXPECT_EQ(10u, GetFileSize(h, nullptr));
+    ASSERT_TRUE(ReadFile(h, &c, 1, &n, nullptr));
+    EXPECT_EQ('1', c);
+    CloseHandle(h);
+}
+
+TEST_F(Files, OverlappedRecordOnASynchronousHandleAndAppendOnlyAccess)
+{
+    WriteBytes("o.txt", "0123456789");
+    HANDLE h = Open("o.txt", GENERIC_READ | GENERIC_WRITE);
+    OVERLAPPED ov{};
+    ov.Offset = 6;
+    char buf[8];
+    DWORD n = 0;
+    ASSERT_TRUE(ReadFile(h, buf, 2, &n, &ov));
+    EXPECT_EQ(std::string("67"), std::string(buf, n));
+    EXPECT_EQ(2u, ov.InternalHigh);
+    EXPECT_EQ(8u, Position(h)); // the file pointer follows the transfer
+    ov.Offset = 10;
+    SetLastError(0);
+    EXPECT_FALSE(ReadFile(h, buf, 2, &n, &ov));
+    EXPECT_EQ(ERROR_HANDLE_EOF, GetLastError());
+    ov.Offset = 0xFFFFFFFFu;
+    ov.OffsetHigh = 0xFFFFFFFFu; // write at the end
+    ASSERT_TRUE(WriteFile(h, "!", 1, &n, &ov));
+    CloseHandle(h);
+    EXPECT_EQ("0123456789!", ReadBytes("o.txt"));
+
+    // Append-only access writes at the end wherever the pointer stands.
+    h = Open("o.txt", FILE_APPEND_DATA);
+    ASSERT_NE(INVALID_HANDLE_VALUE, h);
+    SetFilePointer(h, 0, nullptr, FILE_BEGIN);
+    ASSERT_TRUE(WriteFile(h, "?", 1, &n, nullptr));
+    CloseHandle(h);
+    EXPECT_EQ("0123456789!?", ReadBytes("o.txt"));
+}
+
+TEST_F(Files, ThreadsSharingAHandleReadEachByteOnce)
+{
+    std::string data(20000, '\0');
+    for (size_t i = 0; i < data.size(); ++i)
+        data[i] = static_cast<char>(i % 251);
+    WriteBytes("t.bin", data);
+    HANDLE h = Open("t.bin", GENERIC_READ);
+    // One file pointer: together the threads read the file exactly once.
+    std::atomic<size_t> total{0};
+    std::atomic<unsigned long> sum{0};
+    auto reader = [&] {
+        unsigned char c;
+        DWORD n = 0;
+        while (ReadFile(h, &c, 1, &n, nullptr) && n == 1) {
+            total += 1;
+            sum += c;
+        }
+    };
+    std::thread a(reader), b(reader);
+    a.join();
+    b.join();
+    unsigned long expected = 0;
+    for (unsigned char c : data)
+        expected += c;
+    EXPECT_EQ(data.size(), total.load());
+    EXPECT_EQ(expected, sum.load());
+    CloseHandle(h);
 }

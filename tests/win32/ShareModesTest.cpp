@@ -112,6 +112,7 @@ TEST_F(ShareModes, MatrixBetweenHandlesOfOneProcess)
     HANDLE exclusive = Open("m.txt", GENERIC_READ | GENERIC_WRITE | DELETE, 0);
     EXPECT_NE(INVALID_HANDLE_VALUE, exclusive);
     CloseHandle(exclusive);
+    EXPECT_TRUE(std::filesystem::is_empty(Path("locks"))) << "the last closer removes the lock file";
 }
 
 TEST_F(ShareModes, MatrixAcrossProcesses)
