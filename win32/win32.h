@@ -27,4 +27,5 @@
 #include "win32/VersionResource.h"
 #include "win32/VersionInfo.h"
 #include "win32/ElfSection.h"
+#include "win32/Registry.h"
 #endif

@@ -1,0 +1,445 @@
+#include "win32/win32.h"
+
+#include "tests/win32/ChildProcess.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sqlite3.h>
+#include <string>
+#include <sys/stat.h>
+
+namespace {
+
+const BYTE* Bytes(const void* p)
+{
+    return static_cast<const BYTE*>(p);
+}
+
+// Every test gets its own store in a temporary folder.
+class Registry : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        char templ[] = "/tmp/velmar-reg-XXXXXX";
+        dir_ = mkdtemp(templ);
+        store_ = dir_ + "/registry.db";
+        setenv("VELMAR_REGISTRY", store_.c_str(), 1);
+    }
+    void TearDown() override
+    {
+        unsetenv("VELMAR_REGISTRY");
+        std::filesystem::remove_all(dir_);
+    }
+
+    HKEY Create(const wchar_t* path, REGSAM sam = KEY_ALL_ACCESS, DWORD* disposition = nullptr)
+    {
+        HKEY key = nullptr;
+        EXPECT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, nullptr, 0, sam, nullptr, &key,
+                                                 disposition));
+        return key;
+    }
+
+    std::string dir_;
+    std::string store_;
+};
+
+std::wstring QueryStringW(HKEY key, const wchar_t* name, DWORD* type = nullptr)
+{
+    DWORD size = 0;
+    if (RegQueryValueExW(key, name, nullptr, type, nullptr, &size) != ERROR_SUCCESS)
+        return L"<missing>";
+    std::wstring s(size / sizeof(wchar_t), L'\0');
+    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExW(key, name, nullptr, type, reinterpret_cast<BYTE*>(s.data()), &size));
+    return s;
+}
+
+std::string QueryStringA(HKEY key, const char* name, DWORD* type = nullptr)
+{
+    DWORD size = 0;
+    if (RegQueryValueExA(key, name, nullptr, type, nullptr, &size) != ERROR_SUCCESS)
+        return "<missing>";
+    std::string s(size, '\0');
+    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(key, name, nullptr, type, reinterpret_cast<BYTE*>(s.data()), &size));
+    return s;
+}
+
+} // namespace
+
+TEST_F(Registry, ValuesOfEveryTypeInBothWidths)
+{
+    HKEY key = Create(L"Software\\Brandvik Corp.\\Velmar\\Settings");
+    ASSERT_NE(nullptr, key);
+
+    // A wide string with a character outside the BMP, read back in both widths.
+    const wchar_t text[] = L"caf\u00e9 \U0001F600";
+    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(key, L"Text", 0, REG_SZ, Bytes(text), sizeof text));
+    DWORD type = 0;
+    EXPECT_EQ(std::wstring(text, 7), QueryStringW(key, L"Text", &type));
+    EXPECT_EQ(REG_SZ, type);
+    EXPECT_EQ(std::string("caf\xc3\xa9 \xf0\x9f\x98\x80", 11), QueryStringA(key, "Text")); // UTF-8 ANSI page
+
+    // Narrow strings convert into the wide form, terminator included.
+    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(key, "Path", 0, REG_EXPAND_SZ, Bytes("%HOME%\\x"), 9));
+    EXPECT_EQ(std::wstring(L"%HOME%\\x", 9), QueryStringW(key, L"Path", &type));
+    EXPECT_EQ(REG_EXPAND_SZ, type);
+
+    // A list keeps its inner terminators across the widths.
+    const wchar_t list[] = L"one\0two\0";
+    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(key, L"List", 0, REG_MULTI_SZ, Bytes(list), sizeof list));
+    EXPECT_EQ(std::string("one\0two\0\0", 9), QueryStringA(key, "List", &type));
+    EXPECT_EQ(REG_MULTI_SZ, type);
+
+    // Numbers and bytes are kept as given.
+    const DWORD dw = 0xDEADBEEF;
+    const ULONGLONG qw = 0x0123456789ABCDEFull;
+    const BYTE bin[] = {0, 1, 2, 0xFF, 0};
+    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(key, "PreviewPages", 0, REG_DWORD, Bytes(&dw), 4));
+    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(key, L"Big", 0, REG_QWORD, Bytes(&qw), 8));
+    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(key, L"Blob", 0, REG_BINARY, bin, sizeof bin));
+    DWORD dwOut = 0, size = 4;
+    EXPECT_EQ(ERROR_SUCCESS,
+              RegQueryValueExW(key, L"PreviewPages", nullptr, &type, reinterpret_cast<BYTE*>(&dwOut), &size));
+    EXPECT_EQ(dw, dwOut);
+    EXPECT_EQ(REG_DWORD, type);
+    ULONGLONG qwOut = 0;
+    size = 8;
+    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(key, "Big", nullptr, &type, reinterpret_cast<BYTE*>(&qwOut), &size));
+    EXPECT_EQ(qw, qwOut);
+    EXPECT_EQ(REG_QWORD, type);
+    EXPECT_EQ(std::string("\0\1\2\xff\0", 5), QueryStringA(key, "Blob", &type));
+    EXPECT_EQ(REG_BINARY, type);
+
+    // The default (unnamed) value answers to a null and an empty name.
+    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(key, nullptr, 0, REG_SZ, Bytes(L"d"), 2 * sizeof(wchar_t)));
+    EXPECT_EQ(std::wstring(L"d", 2), QueryStringW(key, L""));
+    // An empty string is a value too.
+    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(key, L"Empty", 0, REG_SZ, nullptr, 0));
+    size = 99;
+    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExW(key, L"Empty", nullptr, nullptr, nullptr, &size));
+    EXPECT_EQ(0u, size);
+    EXPECT_EQ(ERROR_NOACCESS, RegSetValueExW(key, L"Bad", 0, REG_BINARY, nullptr, 4));
+    RegCloseKey(key);
+
+    // On disk, strings are UTF-16LE with their terminator, as Windows keeps them.
+    sqlite3* db = nullptr;
+    ASSERT_EQ(SQLITE_OK, sqlite3_open_v2(store_.c_str(), &db, SQLITE_OPEN_READONLY, nullptr));
+    sqlite3_stmt* st = nullptr;
+    ASSERT_EQ(SQLITE_OK, sqlite3_prepare_v2(db, "SELECT data FROM vals WHERE name = 'Path'", -1, &st, nullptr));
+    ASSERT_EQ(SQLITE_ROW, sqlite3_step(st));
+    const std::string stored(static_cast<const char*>(sqlite3_column_blob(st, 0)),
+                             static_cast<size_t>(sqlite3_column_bytes(st, 0)));
+    EXPECT_EQ(std::string("%\0H\0O\0M\0E\0%\0\\\0x\0\0\0", 18), stored);
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+}
+
+TEST_F(Registry, NarrowFormsUseTheAnsiCodePage)
+{
+    setenv("VELMAR_ACP", "936", 1);
+    w32::ReloadAnsiCodePage();
+    ASSERT_EQ(936u, GetACP());
+    HKEY key = Create(L"Software\\Gbk");
+    // "中文" in GBK, terminator included.
+    const char gbk[] = "\xd6\xd0\xce\xc4";
+    EXPECT_EQ(ERROR_SUCCESS, RegSetValueExA(key, gbk, 0, REG_SZ, Bytes(gbk), sizeof gbk));
+    EXPECT_EQ(std::wstring(L"\u4e2d\u6587", 3), QueryStringW(key, L"\u4e2d\u6587"));
+    EXPECT_EQ(std::string(gbk, 5), QueryStringA(key, gbk));
+    // Sizes count the caller's own units: 5 bytes here, 3 wchar_t there.
+    DWORD size = 0;
+    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(key, gbk, nullptr, nullptr, nullptr, &size));
+    EXPECT_EQ(5u, size);
+    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExW(key, L"\u4e2d\u6587", nullptr, nullptr, nullptr, &size));
+    EXPECT_EQ(3 * sizeof(wchar_t), size);
+    RegCloseKey(key);
+    unsetenv("VELMAR_ACP");
+    w32::ReloadAnsiCodePage();
+}
+
+TEST_F(Registry, MoreDataReportsTheSizeAndTheRetrySucceeds)
+{
+    HKEY key = Create(L"Software\\Velmar\\Recent File List");
+    const wchar_t file[] = L"/home/user/documents/catalog.xml";
+    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(key, L"File1", 0, REG_SZ, Bytes(file), sizeof file));
+
+    wchar_t small[4];
+    DWORD size = sizeof small;
+    DWORD type = 0;
+    EXPECT_EQ(ERROR_MORE_DATA, RegQueryValueExW(key, L"File1", nullptr, &type, reinterpret_cast<BYTE*>(small), &size));
+    EXPECT_EQ(sizeof file, size);
+    std::wstring big(size / sizeof(wchar_t), L'\0');
+    EXPECT_EQ(ERROR_SUCCESS,
+              RegQueryValueExW(key, L"File1", nullptr, &type, reinterpret_cast<BYTE*>(big.data()), &size));
+    EXPECT_EQ(std::wstring(file), big.c_str());
+
+    char narrow[8];
+    size = sizeof narrow;
+    EXPECT_EQ(ERROR_MORE_DATA, RegQueryValueExA(key, "File1", nullptr, nullptr, reinterpret_cast<BYTE*>(narrow), &size));
+    EXPECT_EQ(std::strlen("/home/user/documents/catalog.xml") + 1, size);
+
+    // Data without a size to hold it is a parameter error.
+    EXPECT_EQ(ERROR_INVALID_PARAMETER,
+              RegQueryValueExW(key, L"File1", nullptr, nullptr, reinterpret_cast<BYTE*>(small), nullptr));
+
+    // Enumeration: a name buffer too small is more data too; the data size is reported.
+    wchar_t name[3];
+    DWORD nameLen = 3;
+    EXPECT_EQ(ERROR_MORE_DATA, RegEnumValueW(key, 0, name, &nameLen, nullptr, nullptr, nullptr, nullptr));
+    wchar_t name2[16];
+    nameLen = 16;
+    size = 4;
+    EXPECT_EQ(ERROR_MORE_DATA,
+              RegEnumValueW(key, 0, name2, &nameLen, nullptr, &type, reinterpret_cast<BYTE*>(small), &size));
+    EXPECT_EQ(sizeof file, size);
+    nameLen = 16;
+    size = sizeof file;
+    EXPECT_EQ(ERROR_SUCCESS,
+              RegEnumValueW(key, 0, name2, &nameLen, nullptr, &type, reinterpret_cast<BYTE*>(big.data()), &size));
+    EXPECT_EQ(std::wstring(L"File1"), name2);
+    EXPECT_EQ(5u, nameLen);
+    nameLen = 16;
+    EXPECT_EQ(ERROR_NO_MORE_ITEMS, RegEnumValueW(key, 1, name2, &nameLen, nullptr, nullptr, nullptr, nullptr));
+    RegCloseKey(key);
+
+    HKEY parent = Create(L"Software\\Velmar");
+    char keyName[8];
+    DWORD keyLen = 8;
+    EXPECT_EQ(ERROR_MORE_DATA, RegEnumKeyExA(parent, 0, keyName, &keyLen, nullptr, nullptr, nullptr, nullptr));
+    char keyName2[32];
+    keyLen = 32;
+    EXPECT_EQ(ERROR_SUCCESS, RegEnumKeyExA(parent, 0, keyName2, &keyLen, nullptr, nullptr, nullptr, nullptr));
+    EXPECT_STREQ("Recent File List", keyName2);
+    EXPECT_EQ(16u, keyLen);
+    RegCloseKey(parent);
+}
+
+TEST_F(Registry, NamesIgnoreCaseAndKeepIt)
+{
+    HKEY key = Create(L"Software\\Brandvik Corp.\\Velmar");
+    const DWORD one = 1, two = 2;
+    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(key, L"PreviewPages", 0, REG_DWORD, Bytes(&one), 4));
+    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(key, L"PREVIEWPAGES", 0, REG_DWORD, Bytes(&two), 4));
+    DWORD out = 0, size = 4;
+    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(key, "previewpages", nullptr, nullptr, reinterpret_cast<BYTE*>(&out), &size));
+    EXPECT_EQ(2u, out);
+    wchar_t name[32];
+    DWORD len = 32;
+    ASSERT_EQ(ERROR_SUCCESS, RegEnumValueW(key, 0, name, &len, nullptr, nullptr, nullptr, nullptr));
+    EXPECT_EQ(std::wstring(L"PreviewPages"), name); // the first spelling stays
+    len = 32;
+    EXPECT_EQ(ERROR_NO_MORE_ITEMS, RegEnumValueW(key, 1, name, &len, nullptr, nullptr, nullptr, nullptr));
+    RegCloseKey(key);
+
+    HKEY again = nullptr;
+    EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\brandvik CORP.\\velmar", 0, KEY_READ, &again));
+    RegCloseKey(again);
+    DWORD disposition = 0;
+    HKEY same = Create(L"software\\BRANDVIK corp.\\Velmar", KEY_ALL_ACCESS, &disposition);
+    EXPECT_EQ(REG_OPENED_EXISTING_KEY, disposition);
+    RegCloseKey(same);
+    HKEY software = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyW(HKEY_CURRENT_USER, L"Software", &software));
+    len = 32;
+    ASSERT_EQ(ERROR_SUCCESS, RegEnumKeyExW(software, 0, name, &len, nullptr, nullptr, nullptr, nullptr));
+    EXPECT_EQ(std::wstring(L"Brandvik Corp."), name);
+    RegCloseKey(software);
+
+    // Beyond ASCII: accented Latin and Cyrillic letters fold as well.
+    HKEY latin = Create(L"Software\\\u00c4rger \u0416");
+    HKEY lower = nullptr;
+    EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, L"software\\\u00e4RGER \u0436", 0, KEY_READ, &lower));
+    RegCloseKey(lower);
+    RegCloseKey(latin);
+    // Different keys under the root keys: HKLM is not HKCU.
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Brandvik Corp.", 0, KEY_READ, &lower));
+}
+
+TEST_F(Registry, KeysOpenCreateDeleteAndHandles)
+{
+    HKEY key = nullptr;
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Missing", 0, KEY_READ, &key));
+    EXPECT_EQ(nullptr, key);
+    DWORD disposition = 0;
+    HKEY a = Create(L"Software\\A\\B\\C", KEY_ALL_ACCESS, &disposition);
+    EXPECT_EQ(REG_CREATED_NEW_KEY, disposition);
+    HKEY b = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\A\\B", 0, KEY_READ, &b));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegQueryValueExW(b, L"nothing", nullptr, nullptr, nullptr, nullptr));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegDeleteValueW(a, L"nothing"));
+
+    // A read-only handle cannot write; one without enumerate rights cannot list.
+    const DWORD v = 7;
+    EXPECT_EQ(ERROR_ACCESS_DENIED, RegSetValueExW(b, L"x", 0, REG_DWORD, Bytes(&v), 4));
+    HKEY setOnly = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\A", 0, KEY_SET_VALUE, &setOnly));
+    wchar_t name[16];
+    DWORD len = 16;
+    EXPECT_EQ(ERROR_ACCESS_DENIED, RegEnumKeyExW(setOnly, 0, name, &len, nullptr, nullptr, nullptr, nullptr));
+    RegCloseKey(setOnly);
+
+    // A key with subkeys cannot be deleted, as on Windows; a leaf can.
+    EXPECT_EQ(ERROR_ACCESS_DENIED, RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\A\\B"));
+    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(a, L"x", 0, REG_DWORD, Bytes(&v), 4));
+    EXPECT_EQ(ERROR_SUCCESS, RegDeleteKeyA(HKEY_CURRENT_USER, "software\\a\\b\\c"));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\A\\B\\C"));
+    // The handle to the deleted key is still a handle, to a key that is gone.
+    EXPECT_EQ(ERROR_KEY_DELETED, RegSetValueExW(a, L"x", 0, REG_DWORD, Bytes(&v), 4));
+    // Recreating the name makes a new key, without the old values.
+    HKEY again = Create(L"Software\\A\\B\\C");
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegQueryValueExW(again, L"x", nullptr, nullptr, nullptr, nullptr));
+    EXPECT_EQ(ERROR_KEY_DELETED, RegQueryValueExW(a, L"x", nullptr, nullptr, nullptr, nullptr));
+    RegCloseKey(again);
+    EXPECT_EQ(ERROR_SUCCESS, RegCloseKey(a));
+    EXPECT_EQ(ERROR_INVALID_HANDLE, RegCloseKey(a));
+    EXPECT_EQ(ERROR_INVALID_HANDLE, RegSetValueExW(a, L"x", 0, REG_DWORD, Bytes(&v), 4));
+    EXPECT_EQ(ERROR_INVALID_HANDLE, RegCloseKey(nullptr));
+    EXPECT_EQ(ERROR_INVALID_HANDLE, RegOpenKeyExW(reinterpret_cast<HKEY>(0x5678), L"x", 0, KEY_READ, &key));
+    // Root keys stay; closing one is harmless; they cannot be deleted.
+    EXPECT_EQ(ERROR_SUCCESS, RegCloseKey(HKEY_CURRENT_USER));
+    EXPECT_EQ(ERROR_ACCESS_DENIED, RegDeleteKeyW(HKEY_CURRENT_USER, L""));
+    // Paths: a leading backslash or an empty component is not a name.
+    EXPECT_EQ(ERROR_BAD_PATHNAME, RegCreateKeyExW(HKEY_CURRENT_USER, L"\\Software", 0, nullptr, 0, KEY_READ, nullptr,
+                                                  &key, nullptr));
+    EXPECT_EQ(ERROR_BAD_PATHNAME, RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\\\A", 0, KEY_READ, &key));
+    // An empty subkey gives the same key: the root itself, or a new handle.
+    EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, L"", 0, KEY_READ, &key));
+    EXPECT_EQ(HKEY_CURRENT_USER, key);
+    EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyW(b, nullptr, &key));
+    EXPECT_EQ(b, key);
+    RegCloseKey(b);
+}
+
+TEST_F(Registry, QueryInfoAndEnumerationOrder)
+{
+    HKEY root = nullptr;
+    wchar_t className[] = L"VelmarClass";
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Info", 0, className, 0, KEY_ALL_ACCESS,
+                                             nullptr, &root, nullptr));
+    for (const wchar_t* sub : {L"zeta", L"Alpha", L"mid"})
+        RegCloseKey(Create((std::wstring(L"Software\\Info\\") + sub).c_str()));
+    const DWORD v = 1;
+    RegSetValueExW(root, L"second", 0, REG_DWORD, Bytes(&v), 4);
+    RegSetValueExW(root, L"first-but-longer", 0, REG_SZ, Bytes(L"abc"), 4 * sizeof(wchar_t));
+
+    DWORD subKeys = 0, maxSub = 0, values = 0, maxName = 0, maxData = 0, security = 99, classLen = 32;
+    wchar_t cls[32];
+    FILETIME written{};
+    ASSERT_EQ(ERROR_SUCCESS, RegQueryInfoKeyW(root, cls, &classLen, nullptr, &subKeys, &maxSub, nullptr, &values,
+                                              &maxName, &maxData, &security, &written));
+    EXPECT_EQ(std::wstring(L"VelmarClass"), cls);
+    EXPECT_EQ(11u, classLen);
+    EXPECT_EQ(3u, subKeys);
+    EXPECT_EQ(5u, maxSub);
+    EXPECT_EQ(2u, values);
+    EXPECT_EQ(16u, maxName);
+    EXPECT_EQ(4 * sizeof(wchar_t), maxData);
+    EXPECT_EQ(0u, security);
+    EXPECT_NE(0u, written.dwHighDateTime);
+    DWORD maxDataA = 0;
+    ASSERT_EQ(ERROR_SUCCESS, RegQueryInfoKeyA(root, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                              nullptr, &maxDataA, nullptr, nullptr));
+    EXPECT_EQ(4u, maxDataA);
+
+    // Subkeys by name without case; values in the order they were set.
+    std::vector<std::wstring> keys;
+    wchar_t name[32];
+    for (DWORD i = 0;; ++i) {
+        DWORD len = 32;
+        if (RegEnumKeyExW(root, i, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        keys.push_back(name);
+    }
+    EXPECT_EQ((std::vector<std::wstring>{L"Alpha", L"mid", L"zeta"}), keys);
+    DWORD len = 32;
+    ASSERT_EQ(ERROR_SUCCESS, RegEnumValueW(root, 0, name, &len, nullptr, nullptr, nullptr, nullptr));
+    EXPECT_EQ(std::wstring(L"second"), name);
+    RegCloseKey(root);
+}
+
+TEST_F(Registry, StoreLocationFollowsTheEnvironment)
+{
+    unsetenv("VELMAR_REGISTRY");
+    setenv("XDG_DATA_HOME", dir_.c_str(), 1);
+    HKEY key = Create(L"Software\\Where");
+    RegCloseKey(key);
+    unsetenv("XDG_DATA_HOME");
+    struct stat st;
+    EXPECT_EQ(0, stat((dir_ + "/velmar/registry.db").c_str(), &st));
+    EXPECT_EQ(dir_ + "/velmar/registry.db", [&] {
+        setenv("XDG_DATA_HOME", dir_.c_str(), 1);
+        std::string p = w32::RegistryStorePath();
+        unsetenv("XDG_DATA_HOME");
+        return p;
+    }());
+}
+
+TEST_F(Registry, TwoProcessesWriteOneStore)
+{
+    // Both children start before either finishes, so their transactions meet.
+    const pid_t first = w32test::StartChild({"reg-write", "first", "150"});
+    const pid_t second = w32test::StartChild({"reg-write", "second", "150"});
+    // This process writes too, in between.
+    HKEY mine = Create(L"Software\\VelmarTest\\parent");
+    for (DWORD i = 0; i < 50; ++i)
+        EXPECT_EQ(ERROR_SUCCESS, RegSetValueExW(mine, std::to_wstring(i).c_str(), 0, REG_DWORD, Bytes(&i), 4));
+    RegCloseKey(mine);
+    EXPECT_EQ(0, w32test::WaitChild(first));
+    EXPECT_EQ(0, w32test::WaitChild(second));
+
+    for (const char* prefix : {"first", "second"}) {
+        HKEY parent = nullptr;
+        ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, (std::string("Software\\VelmarTest\\") + prefix).c_str(),
+                                               0, KEY_READ, &parent));
+        DWORD count = 0;
+        ASSERT_EQ(ERROR_SUCCESS, RegQueryInfoKeyW(parent, nullptr, nullptr, nullptr, &count, nullptr, nullptr,
+                                                  nullptr, nullptr, nullptr, nullptr, nullptr));
+        EXPECT_EQ(150u, count) << prefix;
+        HKEY last = nullptr;
+        ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(parent, "K149", 0, KEY_READ, &last));
+        DWORD n = 0, size = 4;
+        EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(last, "N", nullptr, nullptr, reinterpret_cast<BYTE*>(&n), &size));
+        EXPECT_EQ(149u, n);
+        RegCloseKey(last);
+        RegCloseKey(parent);
+    }
+}
+
+TEST_F(Registry, StoreThatCannotBeUsedFailsWithoutHarm)
+{
+    // A file that is not a database: every call fails, the file stays as it was.
+    const std::string junk(5000, 'x');
+    std::ofstream(store_) << junk;
+    HKEY key = nullptr;
+    EXPECT_EQ(ERROR_BADDB, RegCreateKeyExW(HKEY_CURRENT_USER, L"Software", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                           &key, nullptr));
+    EXPECT_EQ(nullptr, key);
+    EXPECT_EQ(ERROR_BADDB, RegOpenKeyExW(HKEY_CURRENT_USER, L"Software", 0, KEY_READ, &key));
+    EXPECT_EQ(ERROR_BADDB, RegQueryValueExW(HKEY_LOCAL_MACHINE, L"x", nullptr, nullptr, nullptr, nullptr));
+    std::ifstream in(store_);
+    EXPECT_EQ(junk, std::string(std::istreambuf_iterator<char>(in), {}));
+
+    // A store whose folder cannot be made.
+    const std::string blocked = dir_ + "/plainfile/registry.db";
+    std::ofstream(dir_ + "/plainfile") << "x";
+    setenv("VELMAR_REGISTRY", blocked.c_str(), 1);
+    EXPECT_EQ(ERROR_REGISTRY_IO_FAILED, RegCreateKeyExW(HKEY_CURRENT_USER, L"Software", 0, nullptr, 0,
+                                                        KEY_ALL_ACCESS, nullptr, &key, nullptr));
+
+    // The errors have their system texts.
+    char* text = nullptr;
+    EXPECT_NE(0u, FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                     FORMAT_MESSAGE_IGNORE_INSERTS,
+                                 nullptr, ERROR_BADDB, 0x400, reinterpret_cast<LPSTR>(&text), 0, nullptr));
+    EXPECT_STREQ("The configuration registry database is corrupt.\r\n", text);
+    LocalFree(text);
+
+    // Once the store is sound again, the calls work.
+    setenv("VELMAR_REGISTRY", store_.c_str(), 1);
+    std::filesystem::remove(store_);
+    key = Create(L"Software");
+    EXPECT_NE(nullptr, key);
+    RegCloseKey(key);
+}
