@@ -24,6 +24,8 @@ public:
 template <class T>
 class CList : public CGenContainer<T>
 {
+    static_assert(alignof(T) <= kRefMemHeader, "elements must fit the payload alignment of a shared block");
+
 public:
     CList() = default;
     CList(const CList& src) : m_count(src.m_count), m_storage(src.m_storage) { AdoptCopiedElements(src); }
@@ -92,9 +94,9 @@ public:
             return n;
         }
 
-        const std::uint32_t bytes = newCount * static_cast<std::uint32_t>(sizeof(T)) + 1;
+        const std::uint32_t bytes = newCount * static_cast<std::uint32_t>(sizeof(T)) + kRefMemHeader;
         unsigned char* block = DefAllocArray<unsigned char>::Alloc(bytes);
-        T* p = reinterpret_cast<T*>(block + 1);
+        T* p = reinterpret_cast<T*>(block + kRefMemHeader);
         const T* old = GetData();
         const bool shared = m_storage.IsShared();
         try {
@@ -229,7 +231,7 @@ public:
 
 private:
     static constexpr bool kPlain = std::is_trivially_copyable_v<T> && std::is_trivially_destructible_v<T>;
-    static constexpr std::uint32_t kMaxCount = (0xFFFFFFF0u - 1) / sizeof(T);
+    static constexpr std::uint32_t kMaxCount = (0xFFFFFFF0u - kRefMemHeader) / sizeof(T);
 
     T* Elements() { return const_cast<T*>(GetData()); }
 

@@ -1,12 +1,18 @@
 #pragma once
 // A reference-counted byte block. Byte 0 of the block holds the number of
-// CRefMemT objects that refer to it; the payload starts at byte 1. The count
+// CRefMemT objects that refer to it; the payload follows the header. The count
 // saturates at N: a block with N sharers is copied, not shared, from then on.
 #include "foundation/AutoPtr.h"
 
 #include <cstdint>
+#include <new>
 
 namespace nkMem {
+
+// Bytes before the payload of a shared block: the count byte, then padding,
+// so that pointers, wide characters and 64-bit values stored in the payload
+// are aligned (a payload right after the count byte would misalign them all).
+inline constexpr std::uint32_t kRefMemHeader = 8;
 
 template <class T, unsigned N = 255>
 class CRefMemT
@@ -55,14 +61,14 @@ public:
     }
 
     // Payload for reading; never copies. Null when there is no block.
-    const T* GetData() const { return m_block.Get() ? m_block.Get() + 1 : nullptr; }
+    const T* GetData() const { return m_block.Get() ? m_block.Get() + kRefMemHeader : nullptr; }
     // Payload for writing: the block is made private first.
     T* GetWritableData()
     {
         MakeUnique();
-        return m_block.Get() ? m_block.Get() + 1 : nullptr;
+        return m_block.Get() ? m_block.Get() + kRefMemHeader : nullptr;
     }
-    std::uint32_t GetCapacity() const { return m_block.Get() && m_block.GetSize() ? m_block.GetSize() - 1 : 0; }
+    std::uint32_t GetCapacity() const { return m_block.Get() && m_block.GetSize() >= kRefMemHeader ? m_block.GetSize() - kRefMemHeader : 0; }
     std::uint32_t GetRefCount() const { return m_block.IsEmpty() ? 0 : m_block.Get()[0]; }
     bool IsShared() const { return !m_block.IsEmpty() && m_block.Get()[0] > 1; }
     bool IsSaturated() const { return !m_block.IsEmpty() && m_block.Get()[0] >= N; }
@@ -107,12 +113,14 @@ public:
     // object as sole owner. Returns n.
     std::uint32_t Reserve(std::uint32_t n)
     {
+        if (n > 0xFFFFFFFFu - kRefMemHeader)
+            throw std::bad_alloc();
         if (IsShared()) {
             T* old = m_block.Get();
-            m_block.Resize(n + 1, ResizeKeep | ResizeForce | ResizeDetachOld | ResizeBorrowed, 1);
+            m_block.Resize(n + kRefMemHeader, ResizeKeep | ResizeForce | ResizeDetachOld | ResizeBorrowed, 1);
             m_block.Get()[0] = 1;
             --old[0];
-        } else if (m_block.Resize(n + 1, ResizeKeep | ResizeBorrowed | ResizeFreeOld, 1)) {
+        } else if (m_block.Resize(n + kRefMemHeader, ResizeKeep | ResizeBorrowed | ResizeFreeOld, 1)) {
             m_block.Get()[0] = 1;
         }
         return n;

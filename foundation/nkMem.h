@@ -8,3 +8,14 @@
 #include "foundation/ObjDuplicator.h"
 #include "foundation/Command.h"
 #include "foundation/InstanceRefObject.h"
+
+// Memory-operations table, strings, containers and tree-node templates.
+#include "foundation/MemOps.h"
+#include "foundation/AutoPtr.h"
+#include "foundation/RefMem.h"
+#include "foundation/MemStorage.h"
+#include "foundation/String.h"
+#include "foundation/List.h"
+#include "foundation/StrTList.h"
+#include "foundation/HashTable.h"
+#include "foundation/TreeNode.h"

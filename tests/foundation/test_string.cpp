@@ -1,0 +1,295 @@
+#include "foundation/nkMem.h"
+
+#include "AllocFailure.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+using namespace nkMem;
+
+namespace {
+CStringA Text(const char* s)
+{
+    CStringA r;
+    r.Assign(s);
+    return r;
+}
+unsigned RefCount(const CStringA& s) { return s.GetStorage().GetRefMem()->GetRefCount(); }
+}
+
+TEST(String, copies_share_until_one_writes)
+{
+    CStringA a = Text("hello");
+    CStringA b(a);
+    CStringA c;
+    c = b;
+    EXPECT_EQ(a.GetString(), b.GetString());
+    EXPECT_EQ(a.GetString(), c.GetString());
+    EXPECT_EQ(RefCount(a), 3u);
+
+    b.Append('!');
+    EXPECT_STREQ(a.GetString(), "hello");
+    EXPECT_STREQ(b.GetString(), "hello!");
+    EXPECT_EQ(b.GetLength(), 6u);
+    EXPECT_EQ(RefCount(a), 2u);
+    EXPECT_EQ(RefCount(b), 1u);
+
+    c.InsertChar(0, '>');
+    EXPECT_STREQ(c.GetString(), ">hello");
+    EXPECT_STREQ(a.GetString(), "hello");
+    EXPECT_EQ(RefCount(a), 1u);
+
+    // Self-assignment and assigning the string its own buffer change nothing.
+    const char* before = a.GetString();
+    a = a;
+    a.Assign(a.GetString());
+    EXPECT_EQ(a.GetString(), before);
+    EXPECT_STREQ(a.GetString(), "hello");
+
+    // A tail of its own buffer, and itself appended.
+    a.Assign(a.GetString() + 2);
+    EXPECT_STREQ(a.GetString(), "llo");
+    EXPECT_EQ(a.GetLength(), 3u);
+    a.Append(a);
+    a.Append(a.GetString() + 1);
+    EXPECT_STREQ(a.GetString(), "llollolollo");
+}
+
+TEST(String, reference_count_saturates_at_255_sharers)
+{
+    CStringA base = Text("value");
+    std::vector<CStringA> sharers;
+    sharers.reserve(300);
+    for (int i = 0; i < 254; ++i)
+        sharers.push_back(base);
+    EXPECT_EQ(RefCount(base), 255u);
+    for (const auto& s : sharers)
+        EXPECT_EQ(s.GetString(), base.GetString());
+
+    // Any further copy of any sharer is private.
+    CStringA extra(sharers[17]);
+    EXPECT_NE(extra.GetString(), base.GetString());
+    EXPECT_EQ(RefCount(extra), 1u);
+    EXPECT_STREQ(extra.GetString(), "value");
+    CStringA another;
+    another = base;
+    EXPECT_EQ(RefCount(another), 1u);
+    EXPECT_EQ(RefCount(base), 255u);
+
+    sharers.clear();
+    EXPECT_EQ(RefCount(base), 1u);
+}
+
+TEST(String, no_share_copies_are_private)
+{
+    CStringA a = Text("private");
+    a.SetNoShare(true);
+    CStringA b(a);
+    EXPECT_NE(a.GetString(), b.GetString());
+    EXPECT_STREQ(b.GetString(), "private");
+    EXPECT_EQ(RefCount(a), 1u);
+    EXPECT_EQ(RefCount(b), 1u);
+}
+
+TEST(String, capacities_come_in_units_of_16)
+{
+    CStringA a;
+    a.GetBuffer(0);
+    EXPECT_EQ(a.GetCapacity(), 16u);
+    CStringA b;
+    b.GetBuffer(15);
+    EXPECT_EQ(b.GetCapacity(), 16u);
+    b.GetBuffer(16);
+    EXPECT_EQ(b.GetCapacity(), 32u);
+
+    CStringW w;
+    w.GetBuffer(0);
+    EXPECT_EQ(w.GetCapacity(), 16u);
+    EXPECT_EQ(w.GetStorage().GetCapacity(), 16 * sizeof(wchar_t));
+    w.GetBuffer(16);
+    EXPECT_EQ(w.GetCapacity(), 32u);
+
+    // Growth by appending reallocates once per 16 characters, keeping text.
+    CStringA g;
+    std::string expect;
+    unsigned reallocations = 0;
+    const char* last = nullptr;
+    for (int i = 0; i < 100; ++i) {
+        g.Append(static_cast<char>('a' + i % 26));
+        expect += static_cast<char>('a' + i % 26);
+        if (g.GetString() != last) {
+            ++reallocations;
+            last = g.GetString();
+        }
+        EXPECT_EQ(g.GetCapacity() % 16, 0u);
+    }
+    EXPECT_EQ(reallocations, 7u); // 16, 32, ..., 112
+    EXPECT_EQ(expect, g.GetString());
+}
+
+TEST(String, empty_does_not_allocate_and_unshares_first)
+{
+    testalloc::ResetArrayAllocCount();
+    CStringA fresh;
+    fresh.Empty();
+    fresh.Assign("");
+    fresh.Assign(static_cast<const char*>(nullptr));
+    EXPECT_EQ(testalloc::ArrayAllocCount(), 0u);
+    EXPECT_EQ(fresh.GetString(), nullptr);
+    EXPECT_TRUE(IsNullOrEmpty(fresh.GetString()));
+
+    CStringA a = Text("keep me");
+    CStringA b(a);
+    b.Empty();
+    EXPECT_TRUE(b.IsEmpty());
+    EXPECT_NE(b.GetString(), nullptr);
+    EXPECT_STREQ(b.GetString(), "");
+    EXPECT_STREQ(a.GetString(), "keep me");
+    EXPECT_EQ(RefCount(a), 1u);
+
+    // Emptying keeps the capacity.
+    CStringA c = Text("0123456789abcdefXYZ");
+    c.Empty();
+    EXPECT_EQ(c.GetCapacity(), 32u);
+
+    EXPECT_TRUE(IsNullOrEmpty<char>(nullptr));
+    EXPECT_TRUE(IsNullOrEmpty(""));
+    EXPECT_FALSE(IsNullOrEmpty(L"x"));
+}
+
+TEST(String, format_treats_text_as_format)
+{
+    CStringA pct("100%%");
+    EXPECT_STREQ(pct.GetString(), "100%");
+    EXPECT_EQ(pct.GetLength(), 4u);
+
+    CStringA f("%s=%d;%5.2f", "x", 42, 3.14159);
+    EXPECT_STREQ(f.GetString(), "x=42; 3.14");
+    EXPECT_EQ(f.GetLength(), 10u);
+    EXPECT_EQ(f.GetCapacity(), 16u);
+
+    CStringA none(static_cast<const char*>(nullptr));
+    EXPECT_TRUE(none.IsEmpty());
+
+    // An argument may be the string's own text.
+    CStringA self = Text("abc");
+    self.Format("[%s|%s]", self.GetString(), self.GetString());
+    EXPECT_STREQ(self.GetString(), "[abc|abc]");
+
+    CStringW w(L"%ls %d%%", L"wide", 7);
+    EXPECT_STREQ(w.GetString(), L"wide 7%");
+    EXPECT_EQ(w.GetLength(), 7u);
+
+    // Longer than the first scratch buffer: the length is still exact.
+    std::wstring longText(3000, L'z');
+    CStringW big(L"<%ls>", longText.c_str());
+    EXPECT_EQ(big.GetLength(), 3002u);
+    EXPECT_EQ(big.GetCapacity(), 3008u);
+    EXPECT_EQ(big.GetString()[3001], L'>');
+
+    // A narrow argument the C locale cannot convert fails at once.
+    CStringW bad = CStringW(L"ok");
+    EXPECT_FALSE(bad.Format(L"%s", "\xff\xfe"));
+    EXPECT_TRUE(bad.IsEmpty());
+}
+
+TEST(String, insert_char_and_compare)
+{
+    CStringA s = Text("ace");
+    EXPECT_EQ(s.InsertChar(1, 'b'), 1u);
+    EXPECT_EQ(s.InsertChar(3, 'd'), 1u);
+    EXPECT_EQ(s.InsertChar(5, 'f'), 1u); // at the end
+    EXPECT_EQ(s.InsertChar(99, 'g'), 1u); // past the end appends
+    EXPECT_EQ(s.InsertChar(0, '_'), 1u);
+    EXPECT_STREQ(s.GetString(), "_abcdefg");
+    EXPECT_EQ(s.GetLength(), 8u);
+    CStringA empty;
+    empty.InsertChar(0, 'x');
+    EXPECT_STREQ(empty.GetString(), "x");
+
+    const char* p = "Same";
+    EXPECT_EQ(CStringA::Compare(p, p, true), 0);
+    EXPECT_EQ(CStringA::Compare(nullptr, nullptr, true), 0);
+    EXPECT_NE(CStringA::Compare(p, nullptr, true), 0);
+    EXPECT_NE(CStringA::Compare(nullptr, p, false), 0);
+    EXPECT_NE(CStringA::Compare("Same", "same", true), 0);
+    EXPECT_EQ(CStringA::Compare("Same", "sAME", false), 0);
+    EXPECT_LT(CStringA::Compare("abc", "abd", true), 0);
+    EXPECT_GT(CStringA::Compare("b", "ABC", false), 0);
+    EXPECT_EQ(CStringW::Compare(L"Wide", L"wIDE", false), 0);
+
+    EXPECT_TRUE(Text("abc") == Text("abc"));
+    EXPECT_FALSE(Text("abc") == Text("abd"));
+    EXPECT_TRUE(CStringA() == Text(""));
+    EXPECT_TRUE(Text("abc") == "abc");
+}
+
+TEST(String, raw_copy_of_32_bit_units)
+{
+    const std::uint32_t units[] = {0x41, 0x1F600, 0x4E2D, 0};
+    CStringW w(units);
+    EXPECT_EQ(w.GetLength(), 3 * 4 / sizeof(wchar_t));
+    EXPECT_EQ(0, std::memcmp(w.GetString(), units, 12));
+    EXPECT_EQ(w.GetString()[w.GetLength()], L'\0');
+
+    CStringA a(units);
+    EXPECT_EQ(a.GetLength(), 12u);
+    EXPECT_EQ(0, std::memcmp(a.GetString(), units, 12));
+    EXPECT_EQ(a.GetString()[12], '\0');
+
+    const std::uint32_t empty[] = {0};
+    EXPECT_TRUE(CStringA(empty).IsEmpty());
+    EXPECT_TRUE(CStringA(static_cast<const std::uint32_t*>(nullptr)).IsEmpty());
+}
+
+TEST(String, borrowed_buffer_is_never_grown)
+{
+    char buf[8] = "abc";
+    CStringA s;
+    s.AttachExternal(buf, sizeof(buf));
+    EXPECT_EQ(s.GetLength(), 3u);
+    EXPECT_EQ(s.GetString(), buf);
+    s.Append("defg");
+    EXPECT_STREQ(buf, "abcdefg");
+    EXPECT_EQ(s.GetBuffer(8), nullptr); // 8 + terminator does not fit
+    s.Append('h');                      // refused, nothing written past the end
+    EXPECT_EQ(s.GetLength(), 7u);
+    CStringA copy(s); // the copy borrows the same buffer
+    EXPECT_EQ(copy.GetString(), buf);
+    copy.Assign("xyz");
+    EXPECT_STREQ(buf, "xyz");
+}
+
+TEST(String, failed_allocation_keeps_the_string)
+{
+    CStringA s = Text("abc");
+    const char* old = s.GetString();
+    {
+        testalloc::FailGuard fail(0);
+        EXPECT_THROW(s.GetBuffer(100), std::bad_alloc);
+    }
+    EXPECT_EQ(s.GetString(), old);
+    EXPECT_STREQ(s.GetString(), "abc");
+
+    // A shared string whose private copy fails still shares.
+    CStringA t(s);
+    {
+        testalloc::FailGuard fail(0);
+        EXPECT_THROW(t.Append('d'), std::bad_alloc);
+    }
+    EXPECT_EQ(t.GetString(), old);
+    EXPECT_EQ(RefCount(s), 2u);
+
+    // At 255 sharers a copy is deep; when that fails the target keeps its text.
+    std::vector<CStringA> sharers(254, s);
+    EXPECT_EQ(RefCount(s), 255u);
+    CStringA target = Text("target");
+    {
+        testalloc::FailGuard fail(0);
+        EXPECT_THROW(target = s, std::bad_alloc);
+    }
+    EXPECT_STREQ(target.GetString(), "target");
+}
