@@ -207,12 +207,18 @@ public:
         MemCopy(p + j, tmp, sizeof(T));
     }
 
-    // Destroys the elements (those of a shared or borrowed block belong to
-    // others) and keeps the block.
+    // Destroys the elements and keeps the block. A shared block is let go
+    // instead: its elements belong to the other sharers, and an empty list
+    // still holding it would, as its last holder, never destroy them.
     void RemoveAll()
     {
-        if (!m_storage.IsReadOnly())
+        if (m_storage.IsShared()) {
+            CMemStorage fresh;
+            fresh.SetNoShare(m_storage.GetRefMem()->GetNoShare());
+            m_storage.Swap(fresh);
+        } else if (!m_storage.IsReadOnly()) {
             DestroyRange(Elements(), m_count);
+        }
         m_count = 0;
     }
 
