@@ -28,4 +28,6 @@
 #include "win32/VersionInfo.h"
 #include "win32/ElfSection.h"
 #include "win32/Registry.h"
+#include "win32/OsVersion.h"
+#include "win32/Scheduling.h"
 #endif

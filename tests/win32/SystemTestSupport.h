@@ -121,3 +121,41 @@ inline std::string SelfPath()
 }
 
 } // namespace testsupport
+
+#include <cstdio>
+#include <functional>
+#include <grp.h>
+#include <sys/wait.h>
+
+namespace testsupport {
+
+// Runs body in a forked child (so that it may change priorities, affinity or
+// its user for good) and returns its exit code: 0 when every check held, else
+// the line of the first that failed.
+inline int RunInChild(const std::function<int()>& body)
+{
+    std::fflush(nullptr);
+    const pid_t pid = ::fork();
+    if (pid == 0)
+        ::_exit(body());
+    int status = 0;
+    if (pid < 0 || ::waitpid(pid, &status, 0) != pid)
+        return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 1000 + WTERMSIG(status);
+}
+
+// A user other than root to become in a child: nobody, when it exists.
+inline bool SwitchToUnprivilegedUser()
+{
+    return ::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0;
+}
+
+} // namespace testsupport
+
+#define CHILD_CHECK(cond)                                                                   \
+    do {                                                                                    \
+        if (!(cond)) {                                                                      \
+            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond); \
+            return __LINE__ % 250 + 1;                                                      \
+        }                                                                                   \
+    } while (0)
