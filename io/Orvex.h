@@ -17,3 +17,10 @@
 
 // Streams.
 #include "io/MemStream.h"
+
+// Files.
+#include "io/DateTime.h"
+#include "io/NameConversion.h"
+#include "io/File.h"
+#include "io/FileWin.h"
+#include "io/FileStream.h"

@@ -1,6 +1,7 @@
 // Class records of the library's interfaces; the concrete classes define
 // theirs beside their code.
 #include "io/AsyncCtrl.h"
+#include "io/File.h"
 #include "io/Serialize.h"
 #include "io/Stream.h"
 
@@ -22,6 +23,7 @@ NK_DEFINE_ABSTRACT_CLASS(IIoFilter, CMemObject)
 NK_DEFINE_ABSTRACT_CLASS(IStream, ISequentialStream, ISeekable, IIoFlushableDevice,
                          IIoPeekableDevice)
 NK_DEFINE_ABSTRACT_CLASS(IMemStream, IStream)
+NK_DEFINE_ABSTRACT_CLASS(IFile, IStream)
 
 NK_DEFINE_ABSTRACT_CLASS(IReader, CMemObject)
 NK_DEFINE_ABSTRACT_CLASS(IWriter, CMemObject)

@@ -11,6 +11,13 @@
 #include <string>
 #include <vector>
 
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdlib.h>
+
 namespace orvex_test
 {
 
@@ -78,6 +85,42 @@ inline std::vector<uint8_t> Pattern(std::size_t n)
     for (std::size_t i = 0; i < n; ++i)
         v[i] = static_cast<uint8_t>(i * 7 + (i >> 8));
     return v;
+}
+
+// A private folder under the system's temporary folder, removed at the end.
+class TempDir
+{
+public:
+    TempDir()
+    {
+        std::string tmpl = (std::filesystem::temp_directory_path() / "orvex-test-XXXXXX").string();
+        if (char* made = ::mkdtemp(tmpl.data()))
+            path = made;
+    }
+    ~TempDir()
+    {
+        std::error_code ec;
+        // Read-only files must not stop the clean-up.
+        for (auto& e : std::filesystem::recursive_directory_iterator(path, ec))
+            std::filesystem::permissions(e.path(), std::filesystem::perms::owner_all,
+                                         std::filesystem::perm_options::add, ec);
+        std::filesystem::remove_all(path, ec);
+    }
+    std::string File(const std::string& name) const { return path + "/" + name; }
+
+    std::string path;
+};
+
+inline void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes)
+{
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                static_cast<std::streamsize>(bytes.size()));
+}
+
+inline std::vector<uint8_t> ReadBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
 } // namespace orvex_test

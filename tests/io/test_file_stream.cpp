@@ -1,0 +1,200 @@
+// CFileStream over real files: construction, forwarding, copies, duplication.
+#include "StreamTestUtil.h"
+
+#include "win32/SysCalls.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+
+using namespace Orvex;
+using orvex_test::CRecordingStream;
+using orvex_test::Pattern;
+using orvex_test::ReadBytes;
+using orvex_test::TempDir;
+using orvex_test::WriteBytes;
+
+namespace
+{
+
+class FileStream : public ::testing::Test
+{
+protected:
+    void TearDown() override { w32::ClearInjectedFaults(); }
+    TempDir dir;
+};
+
+} // namespace
+
+TEST_F(FileStream, EmptyOrMissingPathGivesAClosedStreamThatReadsNothing)
+{
+    const auto opens = w32::SysCallCount(w32::SysCall::Open);
+    CFileStream empty("", kModeRead, false);
+    CFileStream null(static_cast<const wchar_t*>(nullptr), kModeRead, true);
+    EXPECT_EQ(w32::SysCallCount(w32::SysCall::Open), opens); // never touched the system
+    EXPECT_FALSE(empty.IsOpen());
+    EXPECT_FALSE(null.IsOpen());
+
+    CFileStream missing(dir.File("missing.xml").c_str(), kModeRead, false);
+    EXPECT_FALSE(missing.IsOpen());
+    uint8_t b;
+    EXPECT_EQ(missing.Read(&b, 1), 0u);
+    EXPECT_EQ(missing.Write("x", 1), 0u);
+    // The position query fails (0xFFFFFFFF) while the length is 0: not at
+    // the end, so readers stop on a read of 0, and nothing remains.
+    EXPECT_EQ(missing.GetPosition(), 0xFFFFFFFFu);
+    EXPECT_EQ(missing.GetLength(), 0u);
+    EXPECT_FALSE(missing.IsEof());
+    EXPECT_EQ(missing.GetRemaining(), 0u);
+    CMemStream sink;
+    EXPECT_EQ(missing.ReadTo(&sink), 0u);
+}
+
+TEST_F(FileStream, ForwardsToItsFileAndTruncatesOnlyWithTheWriteBit)
+{
+    const std::string path = dir.File("doc.xml");
+    WriteBytes(path, Pattern(100));
+    {
+        CFileStream s(path.c_str(), kModeRead, false);
+        ASSERT_TRUE(s.IsOpen());
+        EXPECT_EQ(s.GetMode(), kModeRead);
+        EXPECT_FALSE(s.IsWritable());
+        EXPECT_FALSE(s.Truncate());
+        EXPECT_EQ(s.GetLength(), 100u);
+        // Not shared: a second opener is locked out while it is open.
+        CFileStream other(path.c_str(), kModeRead, false);
+        EXPECT_FALSE(other.IsOpen());
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    }
+    EXPECT_EQ(ReadBytes(path).size(), 100u);
+
+    const std::wstring wpath(path.begin(), path.end());
+    CFileStream s(wpath.c_str(), kModeRead | kModeWrite, true);
+    ASSERT_TRUE(s.IsOpen());
+    EXPECT_TRUE(s.Truncate());
+    EXPECT_EQ(s.Write("<a/>", 4), 4u);
+    EXPECT_TRUE(s.Flush());
+    EXPECT_TRUE(s.Seek(-2, kSeekCurrent));
+    char c[2];
+    EXPECT_EQ(s.Read(c, 2), 2u);
+    EXPECT_EQ(c[0], '/');
+    EXPECT_EQ(s.MapRegion(1, 0, 4), nullptr); // mappings are not available yet
+    EXPECT_FALSE(s.UnmapRegion(nullptr));
+    EXPECT_EQ(s.GetAsyncCtrl(), nullptr);
+    EXPECT_FALSE(s.IsAsync());
+    s.Close();
+    EXPECT_FALSE(s.IsOpen());
+    EXPECT_EQ(ReadBytes(path), (std::vector<uint8_t>{'<', 'a', '/', '>'}));
+}
+
+TEST_F(FileStream, AsyncModeOpensSynchronouslyForNow)
+{
+    const std::string path = dir.File("async.bin");
+    CFileStream s(path.c_str(), kModeRead | kModeWrite | kModeAsync, true);
+    ASSERT_TRUE(s.IsOpen());
+    EXPECT_EQ(s.GetMode() & kModeAsync, kModeAsync);
+    EXPECT_FALSE(s.IsAsync());
+    EXPECT_EQ(s.Write("abc", 3), 3u);
+    EXPECT_EQ(s.GetLength(), 3u);
+}
+
+TEST_F(FileStream, CopyOf10000BytesMovesThreeBlocksAndStopsOnAFullDisk)
+{
+    const std::string from = dir.File("from.bin"), to = dir.File("to.bin");
+    WriteBytes(from, Pattern(10000));
+    {
+        CFileStream src(from.c_str(), kModeRead, false);
+        CFileStream dst(to.c_str(), kModeWrite, true);
+        const auto writes = w32::SysCallCount(w32::SysCall::Write);
+        EXPECT_EQ(src.ReadTo(&dst), 10000u);
+        EXPECT_EQ(w32::SysCallCount(w32::SysCall::Write) - writes, 3u); // 4096 + 4096 + 1808
+        EXPECT_TRUE(src.IsEof());
+    }
+    EXPECT_EQ(ReadBytes(to), Pattern(10000));
+
+    // The disk fills during the second block: the copy reports what went in
+    // and goes no further.
+    const std::string to2 = dir.File("to2.bin");
+    CFileStream src(from.c_str(), kModeRead, false);
+    CFileStream dst(to2.c_str(), kModeWrite, true);
+    w32::ShortenNthCall(w32::SysCall::Write, 2, 1000);
+    w32::FailNthCall(w32::SysCall::Write, 3, ENOSPC);
+    EXPECT_EQ(dst.WriteFrom(&src), 4096u + 1000u);
+    EXPECT_EQ(src.GetPosition(), 8192u);
+    EXPECT_EQ(dst.GetLength(), 5096u);
+}
+
+TEST_F(FileStream, WholeFileCopiesOfTheFile)
+{
+    const std::string from = dir.File("a.bin"), to = dir.File("b.bin");
+    WriteBytes(from, Pattern(5000));
+    WriteBytes(to, Pattern(9000));
+    CFileWin a, b;
+    ASSERT_TRUE(a.Open(from.c_str(), kModeRead | kModeShareRead | kModeShareWrite, false));
+    ASSERT_TRUE(b.Open(to.c_str(), kModeRead | kModeWrite | kModeShareRead | kModeShareWrite, false));
+    // Either way the destination ends up with the source's bytes at its start.
+    EXPECT_EQ(a.CopyTo(&b), 5000u);
+    a.Close();
+    b.Close();
+    const auto copied = ReadBytes(to);
+    ASSERT_GE(copied.size(), 5000u);
+    EXPECT_TRUE(std::equal(copied.begin(), copied.begin() + 5000, Pattern(5000).begin()));
+
+    // Into a memory stream: the block copy, from the file's position.
+    ASSERT_TRUE(a.Open(from.c_str(), kModeRead, false));
+    a.Seek(1000, kSeekBegin);
+    CMemStream mem;
+    EXPECT_EQ(a.CopyTo(&mem), 4000u);
+    EXPECT_EQ(mem.GetLength(), 4000u);
+    CMemStream back(Pattern(300).data(), 300);
+    CFileWin c;
+    ASSERT_TRUE(c.Open(dir.File("c.bin").c_str(), kModeWrite, true));
+    EXPECT_EQ(c.CopyFrom(&back), 300u);
+    EXPECT_EQ(c.GetLength(), 300u);
+}
+
+TEST_F(FileStream, DuplicatesShareTheOpenFileAndComeFromRecords)
+{
+    const std::string path = dir.File("dup.bin");
+    WriteBytes(path, Pattern(64));
+    CFileStream s(path.c_str(), kModeRead, false);
+    ASSERT_TRUE(s.IsOpen());
+    EXPECT_TRUE(s.CanDuplicateAs(&IStream::s_classInfo));
+    EXPECT_TRUE(s.CanDuplicateAs(&ISeqStreamWriter::s_classInfo));
+    EXPECT_FALSE(s.CanDuplicateAs(&IFile::s_classInfo));
+    EXPECT_EQ(CFileStream::FromObject(&s), &s);
+    EXPECT_EQ(CFileStream::FromObject(nullptr), nullptr);
+    EXPECT_EQ(CFileWin::FromObject(&s), nullptr);
+    EXPECT_EQ(CFileWin::FromObject(&s.GetFile()), &s.GetFile());
+
+    nkMem::IObjDuplicator* copy = nkMem::CloneObject(&s, &IStream::s_classInfo);
+    ASSERT_NE(copy, nullptr);
+    auto* d = CFileStream::FromObject(copy);
+    ASSERT_NE(d, nullptr);
+    EXPECT_TRUE(d->IsOpen());
+    EXPECT_STREQ(d->GetFile().GetPath(), path.c_str());
+    EXPECT_EQ(d->GetMode(), kModeRead);
+    uint8_t b[4];
+    EXPECT_EQ(d->Read(b, 4), 4u);
+    EXPECT_EQ(b[0], Pattern(64)[0]);
+    nkMem::DestroyObjectTree(copy);
+    // The original stays open and usable after its duplicate is gone.
+    EXPECT_TRUE(s.IsOpen());
+    EXPECT_EQ(s.GetLength(), 64u);
+
+    EXPECT_EQ(nkMem::CloneObject(&s, &IFile::s_classInfo), nullptr);
+    CMemStream mem;
+    EXPECT_FALSE(s.Duplicate(&mem, &IStream::s_classInfo));
+
+    // The factories make a closed file and an unopened stream.
+    nkMem::CMemObject* f = nkMem::CreateObject(&CFileWin::s_classInfo);
+    ASSERT_NE(f, nullptr);
+    EXPECT_FALSE(CFileWin::FromObject(f)->IsOpen());
+    EXPECT_TRUE(nkMem::IsKindOf(f, &IFile::s_classInfo));
+    nkMem::DestroyObject(f);
+    nkMem::CMemObject* fs = nkMem::CreateObject(&CFileStream::s_classInfo);
+    ASSERT_NE(fs, nullptr);
+    EXPECT_STREQ(fs->GetClassInfo()->name, "CFileStream");
+    EXPECT_FALSE(CFileStream::FromObject(fs)->IsOpen());
+    nkMem::DestroyObject(fs);
+}

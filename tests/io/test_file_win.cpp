@@ -1,0 +1,328 @@
+// CFileWin on real files in a temporary folder.
+#include "StreamTestUtil.h"
+
+#include "win32/SysCalls.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+
+using namespace Orvex;
+using orvex_test::Pattern;
+using orvex_test::ReadBytes;
+using orvex_test::TempDir;
+using orvex_test::WriteBytes;
+
+namespace
+{
+
+class FileWin : public ::testing::Test
+{
+protected:
+    void TearDown() override { w32::ClearInjectedFaults(); }
+    TempDir dir;
+};
+
+} // namespace
+
+TEST_F(FileWin, CreateFlagOpensOrCreatesButNeverTruncates)
+{
+    const std::string path = dir.File("ten.bin");
+    CFileWin f;
+    SetLastError(0xBAD);
+    EXPECT_FALSE(f.Open(path.c_str(), kModeRead, false));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    EXPECT_FALSE(f.IsOpen());
+    EXPECT_STREQ(f.GetPath(), "");
+    EXPECT_EQ(f.GetMode(), 0u);
+    EXPECT_STREQ(f.GetLastErrorText(), "The system cannot find the file specified.\r\n");
+    EXPECT_STREQ(f.GetLastErrorTextW(), L"The system cannot find the file specified.\r\n");
+
+    // Created when missing, empty: at the end and at the start at once.
+    ASSERT_TRUE(f.Open(path.c_str(), kModeRead | kModeWrite, true));
+    EXPECT_TRUE(f.IsOpen());
+    EXPECT_STREQ(f.GetPath(), path.c_str());
+    EXPECT_TRUE(f.IsEof());
+    EXPECT_TRUE(f.IsAtStart());
+    f.Close();
+    f.Close(); // harmless twice
+    EXPECT_FALSE(f.IsOpen());
+
+    WriteBytes(path, std::vector<uint8_t>(10, 'x'));
+    ASSERT_TRUE(f.Open(path.c_str(), kModeWrite, true));
+    EXPECT_EQ(f.GetLength(), 10u);
+    EXPECT_TRUE(f.IsAtStart());
+    EXPECT_EQ(f.Write("abc", 3), 3u);
+    f.Close();
+    EXPECT_EQ(ReadBytes(path), (std::vector<uint8_t>{'a', 'b', 'c', 'x', 'x', 'x', 'x', 'x', 'x', 'x'}));
+
+    // Replacing the whole content is SetLength(0) first.
+    ASSERT_TRUE(f.Open(path.c_str(), kModeWrite, true));
+    EXPECT_TRUE(f.SetLength(0));
+    EXPECT_EQ(f.Write("abc", 3), 3u);
+    f.Close();
+    EXPECT_EQ(ReadBytes(path).size(), 3u);
+
+    // Reopening closes first; a failed open leaves the file closed.
+    ASSERT_TRUE(f.Open(path.c_str(), kModeRead, false));
+    EXPECT_FALSE(f.Open(dir.File("missing").c_str(), kModeRead, false));
+    EXPECT_FALSE(f.IsOpen());
+    EXPECT_EQ(f.Read(nullptr, 0), 0u);
+}
+
+TEST_F(FileWin, ModeRefusesTransfersWithoutASystemCallAndNoSeekRefusesSeeks)
+{
+    const std::string path = dir.File("data.bin");
+    WriteBytes(path, Pattern(100));
+    CFileWin w;
+    ASSERT_TRUE(w.Open(path.c_str(), kModeWrite, false));
+    uint8_t buf[16];
+    const auto reads = w32::SysCallCount(w32::SysCall::Read);
+    EXPECT_EQ(w.Read(buf, 16), 0u);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(w32::SysCallCount(w32::SysCall::Read), reads);
+    EXPECT_FALSE(w.CanRead());
+    EXPECT_TRUE(w.CanWrite());
+    EXPECT_TRUE(w.IsWritable());
+    w.Close();
+
+    CFileWin r;
+    ASSERT_TRUE(r.Open(path.c_str(), kModeRead | kModeNoSeek, false));
+    const auto writes = w32::SysCallCount(w32::SysCall::Write);
+    EXPECT_EQ(r.Write("x", 1), 0u);
+    EXPECT_EQ(w32::SysCallCount(w32::SysCall::Write), writes);
+    EXPECT_FALSE(r.IsWritable());
+    EXPECT_EQ(r.Read(buf, 10), 10u);
+    EXPECT_FALSE(r.Seek(0, kSeekBegin));
+    EXPECT_FALSE(r.Seek64(0, 0, kSeekBegin));
+    EXPECT_FALSE(r.Skip(-2));
+    EXPECT_EQ(r.SkipCount(-4), 0u);
+    EXPECT_FALSE(r.SetLength(0));
+    EXPECT_EQ(r.GetPosition(), 10u);
+    // Reads go on sequentially.
+    EXPECT_EQ(r.Read(buf, 1), 1u);
+    EXPECT_EQ(buf[0], Pattern(100)[10]);
+    // Truncating needs the write bit too.
+    r.Close();
+    ASSERT_TRUE(r.Open(path.c_str(), kModeRead, false));
+    EXPECT_FALSE(r.SetLength(0));
+    EXPECT_EQ(ReadBytes(path).size(), 100u);
+}
+
+TEST_F(FileWin, SeekOriginsRelativeStepsBackEofAndPeek)
+{
+    const std::string path = dir.File("seek.bin");
+    const auto bytes = Pattern(50);
+    WriteBytes(path, bytes);
+    CFileWin f;
+    ASSERT_TRUE(f.Open(path.c_str(), kModeRead, false));
+    uint8_t b = 0;
+    EXPECT_TRUE(f.Seek(10, kSeekBegin));
+    EXPECT_TRUE(f.Seek(-2, kSeekCurrent));
+    EXPECT_EQ(f.GetPosition(), 8u);
+    EXPECT_TRUE(f.Seek(-4, 99)); // any other origin: current
+    EXPECT_EQ(f.GetPosition(), 4u);
+    EXPECT_EQ(f.SkipCount(-4), 4u);
+    EXPECT_TRUE(f.IsAtStart());
+    EXPECT_EQ(f.SkipCount(-1), 0u); // before the start
+    EXPECT_TRUE(f.Seek(-3, kSeekEnd));
+    EXPECT_EQ(f.GetPosition64(), 47u);
+    uint8_t buf[5] = {};
+    EXPECT_EQ(f.Peek(buf, 5), 3u);
+    EXPECT_EQ(f.GetPosition(), 47u);
+    EXPECT_EQ(buf[0], bytes[47]);
+    EXPECT_EQ(f.GetRemaining(), 3u);
+    EXPECT_EQ(f.Read(buf, 2), 2u);
+    EXPECT_FALSE(f.IsEof());
+    EXPECT_EQ(f.ReadByte(&b), 1u);
+    EXPECT_EQ(b, bytes[49]);
+    EXPECT_TRUE(f.IsEof());
+    EXPECT_EQ(f.Read(buf, 5), 0u);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SUCCESS)); // the end, not a failure
+    // Past the end is a position too; nothing remains there.
+    EXPECT_TRUE(f.Seek(10, kSeekEnd));
+    EXPECT_EQ(f.GetRemaining(), 0u);
+}
+
+TEST_F(FileWin, LongNamesAreCutTo259AndThenNotUsedToReachAnotherFile)
+{
+    // A 300-character path through folders (each name within the system's limit).
+    std::string folder = dir.path;
+    while (folder.size() + 41 < 280)
+    {
+        folder += "/" + std::string(40, 'd');
+        std::filesystem::create_directory(folder);
+    }
+    const std::string path = folder + "/" + std::string(300 - folder.size() - 1, 'f');
+    ASSERT_EQ(path.size(), 300u);
+    CFileWin f;
+    ASSERT_TRUE(f.Open(path.c_str(), kModeRead | kModeWrite, true));
+    EXPECT_EQ(std::string(f.GetPath()), path.substr(0, 259));
+    EXPECT_EQ(std::wstring(f.GetPathW()), std::wstring(path.begin(), path.begin() + 259));
+    EXPECT_FALSE(f.IsPathExact());
+    // The cut name is a different file: attribute calls refuse it.
+    EXPECT_EQ(f.GetAttributes(), 15u);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILENAME_EXCED_RANGE));
+    EXPECT_FALSE(f.SetAttributes(kAttrReadOnly));
+    EXPECT_EQ(f.Write("ok", 2), 2u);
+    f.Close();
+
+    const std::wstring wide(path.begin(), path.end());
+    ASSERT_TRUE(f.Open(wide.c_str(), kModeRead, false));
+    EXPECT_EQ(std::wstring(f.GetPathW()), wide.substr(0, 259));
+    EXPECT_EQ(std::string(f.GetPath()), path.substr(0, 259));
+    EXPECT_EQ(f.GetLength(), 2u);
+}
+
+TEST_F(FileWin, WideNamesAndTheirNarrowForm)
+{
+    const std::wstring name = L"\u00e9t\u00e9-\u6587\u4ef6.xml";
+    const std::wstring wpath = std::wstring(dir.path.begin(), dir.path.end()) + L"/" + name;
+    CFileWin f;
+    ASSERT_TRUE(f.Open(wpath.c_str(), kModeWrite, true));
+    EXPECT_STREQ(f.GetPathW(), wpath.c_str());
+    if (GetACP() == CP_UTF8)
+    {
+        EXPECT_STREQ(f.GetPath(), (dir.path + "/\xc3\xa9t\xc3\xa9-\xe6\x96\x87\xe4\xbb\xb6.xml").c_str());
+        EXPECT_TRUE(f.IsPathExact());
+        EXPECT_EQ(f.GetAttributes(), 0u);
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SUCCESS));
+    }
+}
+
+TEST_F(FileWin, TimesThroughTheCalendarRecord)
+{
+    const std::string path = dir.File("times.bin");
+    CFileWin f;
+    ASSERT_TRUE(f.Open(path.c_str(), kModeRead | kModeWrite, true));
+    EXPECT_EQ(f.GetTimes(nullptr, nullptr, nullptr), 0u);
+    CDateTime written;
+    written.SetYear(1999);
+    EXPECT_EQ(f.GetTimes(nullptr, &written, nullptr), 1u);
+    EXPECT_GE(written.GetYear(), 2020u);
+
+    CDateTime t;
+    t.SetYear(2001);
+    t.SetMonth(2);
+    t.SetDay(3);
+    t.SetHour(4);
+    t.SetMinute(5);
+    t.SetSecond(6);
+    t.SetMillisecond(789);
+    EXPECT_EQ(f.SetTimes(nullptr, &t, nullptr), 1u);
+    CDateTime c, w, a;
+    EXPECT_EQ(f.GetTimes(&c, &w, &a), 3u);
+    EXPECT_EQ(w.GetYear(), 2001u);
+    EXPECT_EQ(w.GetMonth(), 2u);
+    EXPECT_EQ(w.GetDay(), 3u);
+    EXPECT_EQ(w.GetHour(), 4u);
+    EXPECT_EQ(w.GetMinute(), 5u);
+    EXPECT_EQ(w.GetSecond(), 6u);
+    EXPECT_EQ(w.GetMillisecond(), 789u);
+
+    // A reset record names no instant: refused, nothing written.
+    CDateTime zero;
+    EXPECT_EQ(f.SetTimes(&zero, nullptr, nullptr), 0u);
+    f.Close();
+    // On a closed file nothing is filled, and the records are reset.
+    EXPECT_EQ(f.GetTimes(nullptr, &w, nullptr), 0u);
+    EXPECT_EQ(w.GetYear(), 0u);
+}
+
+TEST(DateTime, CalendarRulesClampAndWrap)
+{
+    CDateTime t;
+    t.SetYear(2024);
+    t.SetMonth(0);
+    EXPECT_EQ(t.GetMonth(), 1u);
+    t.SetMonth(13);
+    EXPECT_EQ(t.GetMonth(), 12u);
+    t.SetMonth(2);
+    t.SetDay(30);
+    EXPECT_EQ(t.GetDay(), 29u); // leap year
+    t.SetYear(1900);
+    t.SetDay(29);
+    EXPECT_EQ(t.GetDay(), 28u); // century, not leap
+    t.SetDay(0);
+    EXPECT_EQ(t.GetDay(), 1u);
+    t.SetHour(25);
+    t.SetMinute(61);
+    t.SetSecond(120);
+    t.SetMillisecond(1500);
+    EXPECT_EQ(t.GetHour(), 1u);
+    EXPECT_EQ(t.GetMinute(), 1u);
+    EXPECT_EQ(t.GetSecond(), 0u);
+    EXPECT_EQ(t.GetMillisecond(), 500u);
+    t.Reset();
+    EXPECT_EQ(t.GetYear() + t.GetMonth() + t.GetDay() + t.GetHour(), 0u);
+}
+
+TEST_F(FileWin, AttributesNeedTheWriteBitToChange)
+{
+    const std::string path = dir.File("attr.bin");
+    WriteBytes(path, {1, 2, 3});
+    CFileWin f;
+    ASSERT_TRUE(f.Open(path.c_str(), kModeRead, false));
+    EXPECT_FALSE(f.SetAttributes(kAttrReadOnly));
+    EXPECT_EQ(f.GetAttributes(), 0u);
+    f.Close();
+    ASSERT_TRUE(f.Open(path.c_str(), kModeRead | kModeWrite, false));
+    EXPECT_TRUE(f.SetAttributes(kAttrReadOnly | kAttrSystem)); // only read-only and hidden are set
+    EXPECT_EQ(f.GetAttributes(), kAttrReadOnly);
+    EXPECT_TRUE(f.SetAttributes(0));
+    EXPECT_EQ(f.GetAttributes(), 0u);
+    f.Close();
+    // A closed file has no name to ask about.
+    EXPECT_EQ(f.GetAttributes(), 15u);
+    EXPECT_NE(GetLastError(), static_cast<DWORD>(ERROR_SUCCESS));
+}
+
+TEST_F(FileWin, LengthsAcross4GiBThroughThe64BitForms)
+{
+    const std::string path = dir.File("sparse.bin");
+    CFileWin f;
+    ASSERT_TRUE(f.Open(path.c_str(), kModeRead | kModeWrite, true));
+    EXPECT_TRUE(f.SetLength(3000000000u)); // beyond the signed 32-bit range
+    EXPECT_EQ(f.GetLength(), 3000000000u);
+    if (!f.SetLength64(0x10, 1)) // the file system may not take sparse 4 GiB files
+        GTEST_SKIP() << "no 4 GiB file here";
+    EXPECT_EQ(f.GetLength64(), 0x100000010ull);
+    EXPECT_EQ(f.GetPosition64(), 0x100000010ull);
+    EXPECT_TRUE(f.Seek64(0, 1, kSeekBegin));
+    EXPECT_EQ(f.GetPosition64(), 0x100000000ull);
+    f.Close();
+
+    CFileStream s(path.c_str(), kModeRead, false);
+    ASSERT_TRUE(s.IsOpen());
+    EXPECT_EQ(s.GetLength64(), 0x100000010ull);
+    EXPECT_TRUE(s.Seek64(8, 1, kSeekBegin));
+    EXPECT_EQ(s.GetPosition64(), 0x100000008ull);
+}
+
+TEST_F(FileWin, FullDiskIsReportedWithTheBytesThatReachedTheFile)
+{
+    const std::string path = dir.File("full.bin");
+    CFileWin f;
+    ASSERT_TRUE(f.Open(path.c_str(), kModeRead | kModeWrite, true));
+    w32::FailNthCall(w32::SysCall::Write, 1, ENOSPC);
+    EXPECT_EQ(f.Write("hello", 5), 0u);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DISK_FULL));
+    EXPECT_STREQ(f.GetLastErrorText(), "There is not enough space on the disk.\r\n");
+
+    // Part-way: 100 bytes go in, then the disk is full.
+    w32::ShortenNthCall(w32::SysCall::Write, 1, 100);
+    w32::FailNthCall(w32::SysCall::Write, 2, ENOSPC);
+    const auto bytes = Pattern(1000);
+    EXPECT_EQ(f.Write(bytes.data(), 1000), 100u);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DISK_FULL));
+    EXPECT_EQ(f.GetPosition(), 100u);
+    EXPECT_EQ(f.GetLength(), 100u);
+
+    // A failing read is 0 with the error kept, unlike the end of the file.
+    f.Seek(0, kSeekBegin);
+    w32::FailNthCall(w32::SysCall::Read, 1, EIO);
+    uint8_t buf[10];
+    EXPECT_EQ(f.Read(buf, 10), 0u);
+    EXPECT_NE(GetLastError(), static_cast<DWORD>(ERROR_SUCCESS));
+    EXPECT_EQ(f.Read(buf, 10), 10u);
+}
