@@ -123,4 +123,8 @@ inline std::vector<uint8_t> ReadBytes(const std::string& path)
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
+// System calls that transfer file data, positioned or not.
+unsigned long ReadCalls();
+unsigned long WriteCalls();
+
 } // namespace orvex_test

@@ -10,6 +10,8 @@
 using namespace Orvex;
 using orvex_test::CRecordingStream;
 using orvex_test::Pattern;
+using orvex_test::ReadCalls;
+using orvex_test::WriteCalls;
 using orvex_test::ReadBytes;
 using orvex_test::TempDir;
 using orvex_test::WriteBytes;
@@ -105,9 +107,9 @@ TEST_F(FileStream, CopyOf10000BytesMovesThreeBlocksAndStopsOnAFullDisk)
     {
         CFileStream src(from.c_str(), kModeRead, false);
         CFileStream dst(to.c_str(), kModeWrite, true);
-        const auto writes = w32::SysCallCount(w32::SysCall::Write);
+        const auto writes = WriteCalls();
         EXPECT_EQ(src.ReadTo(&dst), 10000u);
-        EXPECT_EQ(w32::SysCallCount(w32::SysCall::Write) - writes, 3u); // 4096 + 4096 + 1808
+        EXPECT_EQ(WriteCalls() - writes, 3u); // 4096 + 4096 + 1808
         EXPECT_TRUE(src.IsEof());
     }
     EXPECT_EQ(ReadBytes(to), Pattern(10000));
@@ -117,8 +119,8 @@ TEST_F(FileStream, CopyOf10000BytesMovesThreeBlocksAndStopsOnAFullDisk)
     const std::string to2 = dir.File("to2.bin");
     CFileStream src(from.c_str(), kModeRead, false);
     CFileStream dst(to2.c_str(), kModeWrite, true);
-    w32::ShortenNthCall(w32::SysCall::Write, 2, 1000);
-    w32::FailNthCall(w32::SysCall::Write, 3, ENOSPC);
+    w32::ShortenNthCall(w32::SysCall::Pwrite, 2, 1000);
+    w32::FailNthCall(w32::SysCall::Pwrite, 3, ENOSPC);
     EXPECT_EQ(dst.WriteFrom(&src), 4096u + 1000u);
     EXPECT_EQ(src.GetPosition(), 8192u);
     EXPECT_EQ(dst.GetLength(), 5096u);

@@ -9,6 +9,8 @@
 
 using namespace Orvex;
 using orvex_test::Pattern;
+using orvex_test::ReadCalls;
+using orvex_test::WriteCalls;
 using orvex_test::ReadBytes;
 using orvex_test::TempDir;
 using orvex_test::WriteBytes;
@@ -77,10 +79,10 @@ TEST_F(FileWin, ModeRefusesTransfersWithoutASystemCallAndNoSeekRefusesSeeks)
     CFileWin w;
     ASSERT_TRUE(w.Open(path.c_str(), kModeWrite, false));
     uint8_t buf[16];
-    const auto reads = w32::SysCallCount(w32::SysCall::Read);
+    const auto reads = ReadCalls();
     EXPECT_EQ(w.Read(buf, 16), 0u);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
-    EXPECT_EQ(w32::SysCallCount(w32::SysCall::Read), reads);
+    EXPECT_EQ(ReadCalls(), reads);
     EXPECT_FALSE(w.CanRead());
     EXPECT_TRUE(w.CanWrite());
     EXPECT_TRUE(w.IsWritable());
@@ -88,9 +90,9 @@ TEST_F(FileWin, ModeRefusesTransfersWithoutASystemCallAndNoSeekRefusesSeeks)
 
     CFileWin r;
     ASSERT_TRUE(r.Open(path.c_str(), kModeRead | kModeNoSeek, false));
-    const auto writes = w32::SysCallCount(w32::SysCall::Write);
+    const auto writes = WriteCalls();
     EXPECT_EQ(r.Write("x", 1), 0u);
-    EXPECT_EQ(w32::SysCallCount(w32::SysCall::Write), writes);
+    EXPECT_EQ(WriteCalls(), writes);
     EXPECT_FALSE(r.IsWritable());
     EXPECT_EQ(r.Read(buf, 10), 10u);
     EXPECT_FALSE(r.Seek(0, kSeekBegin));
@@ -304,14 +306,14 @@ TEST_F(FileWin, FullDiskIsReportedWithTheBytesThatReachedTheFile)
     const std::string path = dir.File("full.bin");
     CFileWin f;
     ASSERT_TRUE(f.Open(path.c_str(), kModeRead | kModeWrite, true));
-    w32::FailNthCall(w32::SysCall::Write, 1, ENOSPC);
+    w32::FailNthCall(w32::SysCall::Pwrite, 1, ENOSPC);
     EXPECT_EQ(f.Write("hello", 5), 0u);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DISK_FULL));
     EXPECT_STREQ(f.GetLastErrorText(), "There is not enough space on the disk.\r\n");
 
     // Part-way: 100 bytes go in, then the disk is full.
-    w32::ShortenNthCall(w32::SysCall::Write, 1, 100);
-    w32::FailNthCall(w32::SysCall::Write, 2, ENOSPC);
+    w32::ShortenNthCall(w32::SysCall::Pwrite, 1, 100);
+    w32::FailNthCall(w32::SysCall::Pwrite, 2, ENOSPC);
     const auto bytes = Pattern(1000);
     EXPECT_EQ(f.Write(bytes.data(), 1000), 100u);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DISK_FULL));
@@ -320,7 +322,7 @@ TEST_F(FileWin, FullDiskIsReportedWithTheBytesThatReachedTheFile)
 
     // A failing read is 0 with the error kept, unlike the end of the file.
     f.Seek(0, kSeekBegin);
-    w32::FailNthCall(w32::SysCall::Read, 1, EIO);
+    w32::FailNthCall(w32::SysCall::Pread, 1, EIO);
     uint8_t buf[10];
     EXPECT_EQ(f.Read(buf, 10), 0u);
     EXPECT_NE(GetLastError(), static_cast<DWORD>(ERROR_SUCCESS));
