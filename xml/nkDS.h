@@ -3,3 +3,4 @@
 
 // The node model.
 #include "xml/XmlChars.h"
+#include "xml/XmlNode.h"

@@ -1,0 +1,303 @@
+// The node model in both widths: names, parameters, validity and ownership.
+#include "xml/nkDS.h"
+
+#include <gtest/gtest.h>
+
+#include <cwchar>
+#include <cstring>
+#include <vector>
+
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
+using namespace nkDS;
+
+namespace
+{
+
+// One literal in the width under test.
+template <class C>
+const C* Pick(const char* narrow, const wchar_t* wide)
+{
+    if constexpr (sizeof(C) == 1)
+        return reinterpret_cast<const C*>(narrow);
+    else
+        return reinterpret_cast<const C*>(wide);
+}
+#define LIT(s) Pick<TypeParam>(s, L##s)
+
+template <class C>
+bool Same(const C* a, const C* b)
+{
+    if constexpr (sizeof(C) == 1)
+        return std::strcmp(a, b) == 0;
+    else
+        return std::wcscmp(a, b) == 0;
+}
+
+template <class C>
+CXmlNodeT<C>* NewNode()
+{
+    if constexpr (sizeof(C) == 1)
+        return CreateXmlNodeA();
+    else
+        return CreateXmlNodeW();
+}
+
+// Bytes the heap holds for the program, where the C library can tell.
+std::size_t HeapInUse()
+{
+#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 33))
+    return mallinfo2().uordblks;
+#else
+    return 0;
+#endif
+}
+
+template <class C>
+class XmlNode : public ::testing::Test
+{
+};
+using Widths = ::testing::Types<char, wchar_t>;
+TYPED_TEST_SUITE(XmlNode, Widths);
+
+} // namespace
+
+TYPED_TEST(XmlNode, new_node_is_an_empty_data_node_and_names_keep_the_rule)
+{
+    CXmlNodeT<TypeParam> n;
+    EXPECT_EQ(n.GetKind(), static_cast<uint32_t>(xnkData));
+    EXPECT_FALSE(n.IsCData());
+    ASSERT_NE(n.GetName(), nullptr);
+    ASSERT_NE(n.GetValue(), nullptr);
+    EXPECT_EQ(n.GetName()[0], TypeParam(0));
+    EXPECT_EQ(n.GetParamCount(), 0u);
+    EXPECT_EQ(n.GetChildCount(), 0u);
+    EXPECT_EQ(n.GetParent(), nullptr);
+
+    EXPECT_TRUE(n.SetName(LIT("_a-b.c9")));
+    for (const TypeParam* bad : {LIT("1abc"), LIT("a:b"), LIT(""), LIT("a b")})
+        EXPECT_FALSE(n.SetName(bad));
+    EXPECT_FALSE(n.SetName(nullptr));
+    EXPECT_TRUE(Same(n.GetName(), LIT("_a-b.c9"))); // a refused name leaves the old one
+
+    EXPECT_TRUE(n.SetValue(LIT("any <text> at all")));
+    EXPECT_TRUE(Same(n.GetValue(), LIT("any <text> at all")));
+    EXPECT_TRUE(n.SetValue(nullptr));
+    EXPECT_TRUE(Same(n.GetValue(), LIT("")));
+}
+
+TEST(XmlNodeWide, names_with_non_ascii_characters_are_refused)
+{
+    CXmlNodeW n;
+    EXPECT_FALSE(n.SetName(L"\u00E9l\u00E9ment"));
+    EXPECT_FALSE(n.SetName(L"a\u0161"));     // low byte is 'a'
+    EXPECT_FALSE(n.AddParam(L"\u0141", L"")); // low byte is 'A'
+    EXPECT_TRUE(n.AddParam(L"title", L"\u00E9t\u00E9 \u4E2D\u6587"));
+    EXPECT_TRUE(n.SetParam(L"title", L"\u0127")); // low byte is "'": still a plain letter
+    EXPECT_STREQ(n.GetParamValue(0), L"\u0127");
+}
+
+TYPED_TEST(XmlNode, parameters_keep_order_duplicates_and_the_value_rule)
+{
+    CXmlNodeT<TypeParam> n;
+    EXPECT_FALSE(n.AddParam(LIT("q"), LIT("it's")));
+    EXPECT_FALSE(n.AddParam(LIT("q"), LIT("a\"b")));
+    EXPECT_FALSE(n.AddParam(LIT("q"), LIT("a<b")));
+    EXPECT_FALSE(n.AddParam(nullptr, LIT("v")));
+    EXPECT_FALSE(n.AddParam(LIT("9q"), LIT("v")));
+    EXPECT_EQ(n.GetParamCount(), 0u);
+
+    EXPECT_TRUE(n.AddParam(LIT("empty"), nullptr));
+    EXPECT_TRUE(n.AddParam(LIT("dup"), LIT("first")));
+    EXPECT_TRUE(n.AddParam(LIT("other"), LIT("a > b & c")));
+    EXPECT_TRUE(n.AddParam(LIT("dup"), LIT("second")));
+    ASSERT_EQ(n.GetParamCount(), 4u);
+    EXPECT_TRUE(Same(n.GetParamValue(0), LIT("")));
+    EXPECT_TRUE(Same(n.GetParamName(3), LIT("dup")));
+
+    EXPECT_EQ(n.FindParam(LIT("dup")), 1u);
+    EXPECT_EQ(n.FindParam(LIT("Dup")), 4u); // case-sensitive
+    EXPECT_EQ(n.FindParam(LIT("du")), 4u);  // whole names only
+    EXPECT_EQ(n.FindParam(LIT("dupe")), 4u);
+    EXPECT_EQ(n.FindParam(nullptr), 4u);
+    EXPECT_TRUE(Same(n.GetParamByName(LIT("dup")), LIT("first")));
+    EXPECT_EQ(n.GetParamByName(LIT("missing")), nullptr);
+
+    EXPECT_FALSE(n.SetParam(LIT("missing"), LIT("x")));
+    EXPECT_EQ(n.GetParamCount(), 4u); // never adds
+    EXPECT_FALSE(n.SetParam(LIT("dup"), LIT("it's")));
+    EXPECT_TRUE(Same(n.GetParamValue(1), LIT("first")));
+    EXPECT_TRUE(n.SetParam(LIT("dup"), LIT("changed")));
+    EXPECT_TRUE(Same(n.GetParamValue(1), LIT("changed")));
+    EXPECT_TRUE(Same(n.GetParamValue(3), LIT("second"))); // only the first match
+    EXPECT_TRUE(n.SetParam(LIT("other"), nullptr));
+    EXPECT_TRUE(Same(n.GetParamValue(2), LIT("")));
+
+    // Removal takes the name and its value together.
+    EXPECT_TRUE(n.RemoveParam(1));
+    EXPECT_FALSE(n.RemoveParam(3));
+    ASSERT_EQ(n.GetParamCount(), 3u);
+    EXPECT_TRUE(Same(n.GetParamName(2), LIT("dup")));
+    EXPECT_TRUE(Same(n.GetParamValue(2), LIT("second")));
+    EXPECT_EQ(n.m_paramNames.GetCount(), n.m_paramValues.GetCount());
+    EXPECT_TRUE(Same(n.GetParamByName(LIT("dup")), LIT("second")));
+    EXPECT_TRUE(Same(n.GetParamName(7), LIT(""))); // out of range reads empty
+}
+
+TYPED_TEST(XmlNode, validity_depends_on_the_kind)
+{
+    CXmlNodeT<TypeParam> n;
+    EXPECT_FALSE(n.IsValid()); // a data node needs a name
+    n.SetName(LIT("item"));
+    EXPECT_TRUE(n.IsValid());
+    n.SetValue(LIT("a<b"));
+    EXPECT_FALSE(n.IsValid());
+    n.SetValue(LIT("a>b"));
+    EXPECT_FALSE(n.IsValid());
+    n.SetCData(true);
+    EXPECT_TRUE(n.IsValid());
+    n.SetValue(LIT("x]]>y"));
+    EXPECT_FALSE(n.IsValid());
+    n.SetValue(LIT("x]]y"));
+    EXPECT_TRUE(n.IsValid());
+
+    n.SetKind(xnkRemark);
+    n.SetValue(LIT("a -- b"));
+    EXPECT_TRUE(n.IsValid());
+    n.SetValue(LIT("a --> b"));
+    EXPECT_FALSE(n.IsValid());
+
+    CXmlNodeT<TypeParam> h;
+    h.SetKind(xnkHeader);
+    EXPECT_FALSE(h.IsValid());
+    h.SetName(LIT("xml-stylesheet"));
+    h.SetValue(LIT("<>")); // a header's value is not its business
+    EXPECT_TRUE(h.IsValid());
+    h.SetKind(16);
+    EXPECT_FALSE(h.IsValid());
+    h.SetKind(0);
+    EXPECT_FALSE(h.IsValid());
+    const CXmlNodeT<TypeParam>& viaConst = n;
+    EXPECT_FALSE(viaConst.IsValid());
+}
+
+TYPED_TEST(XmlNode, children_link_in_order_and_refuse_cycles)
+{
+    using Node = CXmlNodeT<TypeParam>;
+    Node root;
+    Node* a = NewNode<TypeParam>();
+    Node* b = NewNode<TypeParam>();
+    Node* c = NewNode<TypeParam>();
+    ASSERT_TRUE(a && b && c);
+    EXPECT_FALSE(root.AddChild(&root));
+    EXPECT_FALSE(root.AddChild(nullptr));
+    EXPECT_TRUE(root.AddChild(a));
+    EXPECT_TRUE(root.AddChild(c));
+    EXPECT_TRUE(root.InsertChild(1, b));
+    ASSERT_EQ(root.GetChildCount(), 3u);
+    EXPECT_EQ(root.GetChild(0), a);
+    EXPECT_EQ(root.GetChild(1), b);
+    EXPECT_EQ(root.GetChild(2), c);
+    EXPECT_EQ(b->GetParent(), &root);
+    EXPECT_EQ(root.GetChildCount(), 0u + 3u);
+
+    Node* grand = NewNode<TypeParam>();
+    EXPECT_TRUE(a->AddChild(grand));
+    // An ancestor cannot become a child: the tree would loop.
+    EXPECT_FALSE(grand->AddChild(&root));
+    EXPECT_FALSE(grand->AddChild(a));
+    EXPECT_FALSE(grand->InsertChild(0, a));
+    EXPECT_EQ(grand->GetChildCount(), 0u);
+
+    EXPECT_EQ(root.IndexOfChild(c), 2u);
+    EXPECT_EQ(root.IndexOfChild(grand), 3u);
+    EXPECT_EQ(root.DetachChild(1), b);
+    EXPECT_EQ(b->GetParent(), nullptr);
+    EXPECT_EQ(root.DetachChild(5), nullptr);
+    EXPECT_EQ(root.GetChild(1), c);
+    DestroyXmlNode(b);
+
+    root.Clear();
+    EXPECT_EQ(root.GetChildCount(), 0u);
+}
+
+TYPED_TEST(XmlNode, clear_empties_the_node_and_frees_every_descendant)
+{
+    using Node = CXmlNodeT<TypeParam>;
+    Node parent;
+    Node* root = NewNode<TypeParam>();
+    ASSERT_TRUE(parent.AddChild(root));
+
+    // A three-level subtree with text and parameters everywhere.
+    auto build = [root]
+    {
+        root->SetName(LIT("root"));
+        root->SetKind(xnkHeader);
+        root->SetCData(true);
+        root->SetValue(LIT("root value"));
+        root->AddParam(LIT("p"), LIT("v"));
+        for (int i = 0; i < 4; ++i)
+        {
+            Node* child = NewNode<TypeParam>();
+            child->SetName(LIT("child"));
+            child->AddParam(LIT("n"), LIT("1"));
+            root->AddChild(child);
+            for (int j = 0; j < 3; ++j)
+            {
+                Node* leaf = NewNode<TypeParam>();
+                leaf->SetValue(LIT("leaf text that needs its own block"));
+                child->AddChild(leaf);
+            }
+        }
+    };
+    build();
+    root->Clear();
+    const std::size_t settled = HeapInUse();
+    build();
+    EXPECT_EQ(root->GetChildCount(), 4u);
+    root->Clear();
+    EXPECT_EQ(HeapInUse(), settled); // the second round returned all it took
+
+    EXPECT_EQ(root->GetKind(), static_cast<uint32_t>(xnkData));
+    EXPECT_FALSE(root->IsCData());
+    EXPECT_EQ(root->GetName()[0], TypeParam(0));
+    EXPECT_EQ(root->GetValue()[0], TypeParam(0));
+    EXPECT_EQ(root->GetParamCount(), 0u);
+    EXPECT_EQ(root->GetChildCount(), 0u);
+    EXPECT_EQ(root->GetParent(), &parent); // the link upwards stays
+    parent.Clear();
+}
+
+TYPED_TEST(XmlNode, clear_handles_deep_and_wide_trees_without_deep_recursion)
+{
+    using Node = CXmlNodeT<TypeParam>;
+    // Far deeper than a recursive Clear could go on the default stack.
+    const int depth = 300000;
+    Node root;
+    Node* cur = &root;
+    for (int i = 0; i < depth; ++i)
+    {
+        Node* next = NewNode<TypeParam>();
+        ASSERT_TRUE(cur->AddChild(next));
+        cur = next;
+    }
+    cur->SetName(LIT("bottom"));
+    root.Clear();
+    EXPECT_EQ(root.GetChildCount(), 0u);
+
+    const int width = 4000;
+    for (int i = 0; i < width; ++i)
+    {
+        Node* n = NewNode<TypeParam>();
+        n->AddParam(LIT("i"), LIT("x"));
+        ASSERT_TRUE(root.AddChild(n));
+    }
+    EXPECT_EQ(root.GetChildCount(), static_cast<uint32_t>(width));
+    root.Clear();
+    EXPECT_EQ(root.GetChildCount(), 0u);
+    EXPECT_TRUE(root.AddChild(NewNode<TypeParam>())); // still usable afterwards
+    root.Clear();
+    DestroyXmlNode<TypeParam>(nullptr);
+}

@@ -1,0 +1,253 @@
+#include "xml/XmlNode.h"
+
+#include <new>
+#include <vector>
+
+namespace nkDS
+{
+
+namespace
+{
+
+template <class C>
+constexpr C kEmpty[1] = {C(0)};
+
+// Exact comparison of two whole strings.
+template <class C>
+bool SameText(const C* a, const C* b)
+{
+    for (; *a != C(0) && *a == *b; ++a, ++b)
+    {
+    }
+    return *a == *b;
+}
+
+} // namespace
+
+template <class C>
+CXmlNodeT<C>::CXmlNodeT() : TreeBase(0, nullptr)
+{
+}
+
+template <class C>
+const C* CXmlNodeT<C>::Chars(const String& s)
+{
+    const C* p = s.GetString();
+    return p != nullptr ? p : kEmpty<C>;
+}
+
+template <class C>
+bool CXmlNodeT<C>::IsValid() const
+{
+    switch (m_nKind)
+    {
+    case xnkHeader:
+        return IsValidXmlName(GetName());
+    case xnkRemark:
+        return IsValidRemark(GetValue());
+    case xnkData:
+        return IsValidXmlName(GetName()) &&
+               (m_bCData ? IsValidCData(GetValue()) : IsValidXmlText(GetValue()));
+    default:
+        return false;
+    }
+}
+
+template <class C>
+bool CXmlNodeT<C>::IsAncestorOrSelf(const CXmlNodeT* node) const
+{
+    if (node == this)
+        return true;
+    // A node without children cannot be above this one; fresh nodes, the usual
+    // case, skip the walk.
+    if (node->GetChildCount() == 0)
+        return false;
+    for (const CXmlNodeT* p = this->GetParent(); p != nullptr; p = p->GetParent())
+        if (p == node)
+            return true;
+    return false;
+}
+
+template <class C>
+bool CXmlNodeT<C>::AddChild(CXmlNodeT* node)
+{
+    // Taking an ancestor as a child would close a cycle that Clear could not end.
+    if (node == nullptr || IsAncestorOrSelf(node))
+        return false;
+    return TreeBase::AddChild(node);
+}
+
+template <class C>
+bool CXmlNodeT<C>::InsertChild(uint32_t index, CXmlNodeT* node)
+{
+    if (node == nullptr || IsAncestorOrSelf(node))
+        return false;
+    return TreeBase::InsertChild(index, node);
+}
+
+template <class C>
+void CXmlNodeT<C>::Clear()
+{
+    m_strValue.Empty();
+    m_strName.Empty();
+    m_bCData = false;
+    m_nKind = xnkData;
+    m_paramNames.RemoveAll();
+    m_paramValues.RemoveAll();
+    RemoveAllChildren();
+}
+
+template <class C>
+void CXmlNodeT<C>::RemoveAllChildren()
+{
+    // Unlink the last child of the deepest node still holding children and go
+    // down into it; a node is deleted once it holds none. The path is as long
+    // as the tree is deep, and removing from the end of a list moves nothing.
+    std::vector<CXmlNodeT*> path;
+    path.push_back(this);
+    while (!path.empty())
+    {
+        CXmlNodeT* node = path.back();
+        auto& kids = node->GetChildren();
+        const uint32_t count = kids.GetCount();
+        if (count == 0)
+        {
+            path.pop_back();
+            if (node != this)
+                DeleteNode(node);
+            continue;
+        }
+        CXmlNodeT* child = kids.GetAt(count - 1);
+        kids.RemoveAt(count - 1, 1);
+        if (child != nullptr)
+            path.push_back(child);
+    }
+}
+
+template <class C>
+void CXmlNodeT<C>::DeleteNode(CXmlNodeT* node)
+{
+    // Nodes are made by `new CXmlNodeT` and deleted through exactly that type.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdelete-non-virtual-dtor"
+    delete node;
+#pragma GCC diagnostic pop
+}
+
+template <class C>
+bool CXmlNodeT<C>::SetName(const C* name)
+{
+    if (!IsValidXmlName(name))
+        return false;
+    m_strName.Assign(name);
+    return true;
+}
+
+template <class C>
+bool CXmlNodeT<C>::SetValue(const C* value)
+{
+    m_strValue.Assign(value);
+    return true;
+}
+
+template <class C>
+bool CXmlNodeT<C>::AddParam(const C* name, const C* value)
+{
+    if (!IsValidXmlName(name) || !IsValidParamValue(value))
+        return false;
+    String n;
+    String v;
+    n.Assign(name);
+    v.Assign(value);
+    m_paramNames.Add(n);
+    try
+    {
+        m_paramValues.Add(v);
+    }
+    catch (...)
+    {
+        // Keep the two lists the same length if memory runs out between them.
+        m_paramNames.RemoveAt(m_paramNames.GetCount() - 1, 1);
+        throw;
+    }
+    return true;
+}
+
+template <class C>
+const C* CXmlNodeT<C>::GetParamName(uint32_t index) const
+{
+    return index < m_paramNames.GetCount() ? Chars(m_paramNames.GetAt(index)) : kEmpty<C>;
+}
+
+template <class C>
+const C* CXmlNodeT<C>::GetParamValue(uint32_t index) const
+{
+    return index < m_paramValues.GetCount() ? Chars(m_paramValues.GetAt(index)) : kEmpty<C>;
+}
+
+template <class C>
+uint32_t CXmlNodeT<C>::FindParam(const C* name) const
+{
+    const uint32_t count = m_paramNames.GetCount();
+    if (name == nullptr)
+        return count;
+    for (uint32_t i = 0; i < count; ++i)
+        if (SameText(Chars(m_paramNames.GetAt(i)), name))
+            return i;
+    return count;
+}
+
+template <class C>
+const C* CXmlNodeT<C>::GetParamByName(const C* name) const
+{
+    const uint32_t i = FindParam(name);
+    return i < m_paramNames.GetCount() ? GetParamValue(i) : nullptr;
+}
+
+template <class C>
+bool CXmlNodeT<C>::SetParam(const C* name, const C* value)
+{
+    if (!IsValidParamValue(value))
+        return false;
+    const uint32_t i = FindParam(name);
+    if (i >= m_paramNames.GetCount())
+        return false;
+    m_paramValues.GetAtForWrite(i).Assign(value);
+    return true;
+}
+
+template <class C>
+bool CXmlNodeT<C>::RemoveParam(uint32_t index)
+{
+    if (index >= m_paramNames.GetCount())
+        return false;
+    m_paramNames.RemoveAt(index, 1);
+    m_paramValues.RemoveAt(index, 1);
+    return true;
+}
+
+CXmlNodeA* CreateXmlNodeA()
+{
+    return new (std::nothrow) CXmlNodeA();
+}
+
+CXmlNodeW* CreateXmlNodeW()
+{
+    return new (std::nothrow) CXmlNodeW();
+}
+
+template <class C>
+void DestroyXmlNode(CXmlNodeT<C>* node)
+{
+    if (node == nullptr)
+        return;
+    node->Clear();
+    CXmlNodeT<C>::DeleteNode(node);
+}
+
+template class CXmlNodeT<char>;
+template class CXmlNodeT<wchar_t>;
+template void DestroyXmlNode<char>(CXmlNodeT<char>*);
+template void DestroyXmlNode<wchar_t>(CXmlNodeT<wchar_t>*);
+
+} // namespace nkDS
