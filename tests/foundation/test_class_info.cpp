@@ -66,31 +66,10 @@ const CClassInfo CRefusing::s_classInfo = {"CRefusing", sizeof(CRefusing), &Refu
 
 } // namespace
 
-TEST(ClassInfo, records_of_the_library_name_their_bases)
-{
-    EXPECT_STREQ(CMemObject::s_classInfo.name, "CMemObject");
-    ASSERT_NE(CMemObject::s_classInfo.bases, nullptr);
-    EXPECT_EQ(CMemObject::s_classInfo.bases[0], nullptr);
-    EXPECT_EQ(CMemObject::s_classInfo.factory, nullptr);
-
-    const CClassInfo* records[] = {&IObjEnumerator::s_classInfo, &IObjDuplicator::s_classInfo,
-                                   &ICmdServer::s_classInfo, &ICommand::s_classInfo};
-    for (const CClassInfo* r : records)
-    {
-        EXPECT_EQ(r->bases[0], &CMemObject::s_classInfo) << r->name;
-        EXPECT_EQ(r->bases[1], nullptr) << r->name;
-        EXPECT_EQ(r->factory, nullptr) << r->name;
-        EXPECT_EQ(r->reserved[0] | r->reserved[1] | r->reserved[2], 0u);
-    }
-    EXPECT_STREQ(CObjEnumerator::s_classInfo.name, "CObjEnumerator");
-    EXPECT_EQ(CObjEnumerator::s_classInfo.bases[0], &IObjEnumerator::s_classInfo);
-    EXPECT_EQ(CObjEnumerator::s_classInfo.size, sizeof(CObjEnumerator));
-    EXPECT_STREQ(CNopCmd::s_classInfo.name, "CNopCmd");
-    EXPECT_NE(CNopCmd::s_classInfo.factory, nullptr);
-}
-
 TEST(ClassInfo, derivation_walks_every_level_and_never_matches_null)
 {
+    EXPECT_EQ(CObjEnumerator::s_classInfo.bases[0], &IObjEnumerator::s_classInfo);
+    EXPECT_EQ(CObjEnumerator::s_classInfo.bases[1], nullptr);
     EXPECT_TRUE(IsDerivedFrom(&CDeep::s_classInfo, &CBoth::s_classInfo));
     EXPECT_TRUE(IsDerivedFrom(&CDeep::s_classInfo, &ISecond::s_classInfo));
     EXPECT_TRUE(IsDerivedFrom(&CDeep::s_classInfo, &CMemObject::s_classInfo));
