@@ -105,8 +105,8 @@ public:
         return true;
     }
 
-    // Holds p as owned, releasing the current block first.
-    void Attach(T* p, std::uint32_t size)
+    // Holds p (of size bytes) as owned, releasing the current block first.
+    void Attach(T* p, std::uint32_t size = 0)
     {
         Release();
         this->m_p = p;
@@ -114,7 +114,7 @@ public:
         m_borrowed = 0;
     }
     // Holds p as borrowed, releasing the current block first.
-    void AttachBorrowed(T* p, std::uint32_t size)
+    void AttachBorrowed(T* p, std::uint32_t size = 0)
     {
         Release();
         this->m_p = p;

@@ -32,6 +32,18 @@ inline std::uint32_t HashKey(const CStringT<char>& key)
     return h;
 }
 
+// The same sum over the units of a wide key.
+inline std::uint32_t HashKey(const CStringT<wchar_t>& key)
+{
+    const wchar_t* s = key.GetString();
+    std::uint32_t h = 0;
+    if (!s)
+        return 0;
+    for (std::uint32_t i = 0; s[i] != 0; ++i)
+        h += static_cast<std::uint32_t>(static_cast<std::int32_t>(s[i])) * (i + 119u);
+    return h;
+}
+
 // Exact comparison; a key without a buffer equals the empty key.
 template <class C>
 inline bool KeysEqual(const CStringT<C>& a, const CStringT<C>& b)
@@ -90,8 +102,9 @@ public:
         if (s >= usable) {
             if (s > 0xFFFFFFF0u)
                 throw std::bad_alloc();
-            m_slots.GetAtForWrite(usable + 1) = nullptr;
+            // Grown first: should that fail, the old end sentinel still ends walks.
             m_slots.SetSize(s + 3, true);
+            m_slots.GetAtForWrite(usable + 1) = nullptr;
             m_slots.GetAtForWrite(s + 2) = Sentinel();
         }
         PairType* pair = new PairType(key, value);

@@ -1,5 +1,7 @@
 #include "foundation/nkMem.h"
 
+#include "AllocFailure.h"
+
 #include <gtest/gtest.h>
 
 #include <set>
@@ -131,4 +133,31 @@ TEST(HashTable, many_keys_with_255_buckets_use_even_home_slots)
     zero.SetAt(Text("b"), 2);
     EXPECT_EQ(zero.Lookup(Text("a")), 0u);
     EXPECT_EQ(zero.Lookup(Text("b")), 1u);
+}
+
+TEST(HashTable, failed_growth_keeps_the_table_walkable)
+{
+    Table t(4); // room for 4 slots: a collision past them must grow the list
+    auto keys = KeysWithHome(t, 3, 2);
+    t.SetAt(keys[0], 1);
+    EXPECT_EQ(t.GetSlotCount(), 4u);
+    {
+        testalloc::FailGuard fail(0);
+        EXPECT_THROW(t.SetAt(keys[1], 2), std::bad_alloc);
+    }
+    int walked = 0;
+    for (auto* p : t) {
+        EXPECT_EQ(p->second, 1);
+        ++walked;
+    }
+    EXPECT_EQ(walked, 1);
+    EXPECT_EQ(t.GetCount(), 1u);
+    EXPECT_EQ(t.Lookup(keys[0]), 3u);
+    EXPECT_EQ(t.Lookup(keys[1]), t.GetSlotCount());
+    t.SetAt(keys[1], 2);
+    EXPECT_EQ(t.Lookup(keys[1]), 4u);
+
+    CHashTable<CStringW, int> wide(8);
+    wide.SetAt(CStringW(L"w%%"), 5); // formatted: the key is "w%"
+    EXPECT_EQ(wide.GetPair(wide.Lookup(CStringW(L"w%%")))->second, 5);
 }

@@ -9,6 +9,9 @@
 
 using namespace nkMem;
 
+#ifndef _WIN32
+// On POSIX the ANSI code page comes from the environment, so these tests can
+// fix it; on Windows it is the system's.
 namespace {
 // Fixes the ANSI code page for a test, then gives the environment's back.
 class AnsiCodePage
@@ -74,7 +77,9 @@ TEST(StringConversion, ansi_utf8_round_trip_of_non_ascii_text)
     EXPECT_EQ(w.GetString()[2], L'b');
 }
 
-TEST(StringConversion, explicit_code_pages_and_ansi_1252)
+#endif
+
+TEST(StringConversion, explicit_code_pages)
 {
     CStringW w;
     EXPECT_TRUE(w.AssignCP("\xD6\xD0\xCE\xC4", 936u)); // GBK
@@ -88,7 +93,11 @@ TEST(StringConversion, explicit_code_pages_and_ansi_1252)
     // Only the given number of units is converted.
     EXPECT_TRUE(gbk.AssignCP(L"abcdef", 3u, CP_UTF8));
     EXPECT_STREQ(gbk.GetString(), "abc");
+}
 
+#ifndef _WIN32
+TEST(StringConversion, ansi_1252)
+{
     AnsiCodePage acp("1252");
     CStringA latin(L"na\u00EFve \u20AC");
     EXPECT_STREQ(latin.GetString(), "na\xEFve \x80");
@@ -106,3 +115,4 @@ TEST(StringConversion, conversion_of_a_shared_string_leaves_the_sharer)
     EXPECT_STREQ(a.GetString(), "keep");
     EXPECT_STREQ(b.GetString(), "\xC3\xA9t\xC3\xA9");
 }
+#endif
