@@ -30,4 +30,6 @@
 #include "win32/Registry.h"
 #include "win32/OsVersion.h"
 #include "win32/Scheduling.h"
+#include "win32/Security.h"
+#include "win32/Shutdown.h"
 #endif

@@ -1,0 +1,331 @@
+#include "win32/win32.h"
+
+#include "SystemTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <grp.h>
+#include <vector>
+
+namespace {
+
+PSID Administrators()
+{
+    SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+    PSID sid = nullptr;
+    EXPECT_TRUE(AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0,
+                                         0, &sid));
+    return sid;
+}
+
+// The way the OS services decide "administrator": the token's group list.
+bool GroupsContainAdministrators()
+{
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return false;
+    std::vector<BYTE> buf(1024);
+    DWORD len = 0;
+    bool found = false;
+    if (GetTokenInformation(token, TokenGroups, buf.data(), static_cast<DWORD>(buf.size()), &len)) {
+        PSID admins = Administrators();
+        const TOKEN_GROUPS* groups = reinterpret_cast<const TOKEN_GROUPS*>(buf.data());
+        for (DWORD i = 0; i < groups->GroupCount; ++i)
+            found = found || EqualSid(groups->Groups[i].Sid, admins);
+        FreeSid(admins);
+    }
+    CloseHandle(token);
+    return found;
+}
+
+DWORD Elevation()
+{
+    HANDLE token = nullptr;
+    TOKEN_ELEVATION e = {99};
+    DWORD len = 0;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return 99;
+    if (!GetTokenInformation(token, TokenElevation, &e, sizeof e, &len))
+        e.TokenIsElevated = 98;
+    CloseHandle(token);
+    return e.TokenIsElevated;
+}
+
+BOOL IsMember(PSID sid)
+{
+    BOOL member = 2;
+    if (!CheckTokenMembership(nullptr, sid, &member))
+        return 3;
+    return member;
+}
+
+// Enables or disables one privilege the way the OS services do it.
+bool SetPrivilege(LPCWSTR name, bool enable, DWORD* lastError = nullptr)
+{
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token))
+        return false;
+    TOKEN_PRIVILEGES tp = {};
+    tp.PrivilegeCount = 1;
+    const bool found = LookupPrivilegeValueW(nullptr, name, &tp.Privileges[0].Luid);
+    tp.Privileges[0].Attributes = enable ? SE_PRIVILEGE_ENABLED : 0;
+    const bool ok = found && AdjustTokenPrivileges(token, FALSE, &tp, 0, nullptr, nullptr);
+    if (lastError)
+        *lastError = GetLastError();
+    CloseHandle(token);
+    return ok;
+}
+
+} // namespace
+
+TEST(Security, TokenHandlesAccessAndBufferSizes)
+{
+    HANDLE token = nullptr;
+    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token));
+    ASSERT_NE(nullptr, token);
+
+    // Size probing: too small reports the size needed.
+    DWORD needed = 0;
+    SetLastError(0);
+    EXPECT_FALSE(GetTokenInformation(token, TokenGroups, nullptr, 0, &needed));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER), GetLastError());
+    EXPECT_GT(needed, sizeof(TOKEN_GROUPS));
+    std::vector<BYTE> buf(needed);
+    DWORD len = 0;
+    ASSERT_TRUE(GetTokenInformation(token, TokenGroups, buf.data(), needed, &len));
+    EXPECT_EQ(needed, len);
+    const TOKEN_GROUPS* groups = reinterpret_cast<const TOKEN_GROUPS*>(buf.data());
+    ASSERT_GE(groups->GroupCount, 4u);
+    // Every SID points inside the caller's buffer and is valid.
+    for (DWORD i = 0; i < groups->GroupCount; ++i) {
+        const BYTE* sid = static_cast<const BYTE*>(groups->Groups[i].Sid);
+        EXPECT_GE(sid, buf.data());
+        EXPECT_LE(sid + GetLengthSid(groups->Groups[i].Sid), buf.data() + buf.size());
+        EXPECT_TRUE(IsValidSid(groups->Groups[i].Sid));
+        EXPECT_TRUE(groups->Groups[i].Attributes & SE_GROUP_ENABLED);
+    }
+
+    // The user is the Unix user SID of the effective uid.
+    BYTE userBuf[128];
+    ASSERT_TRUE(GetTokenInformation(token, TokenUser, userBuf, sizeof userBuf, &len));
+    const SID* user = static_cast<const SID*>(reinterpret_cast<TOKEN_USER*>(userBuf)->User.Sid);
+    EXPECT_EQ(22, user->IdentifierAuthority.Value[5]);
+    ASSERT_EQ(2, user->SubAuthorityCount);
+    EXPECT_EQ(1u, user->SubAuthority[0]);
+    EXPECT_EQ(static_cast<DWORD>(geteuid()), user->SubAuthority[1]);
+
+    // Adjusting needs the adjust right; unknown classes are refused.
+    TOKEN_PRIVILEGES tp = {};
+    SetLastError(0);
+    EXPECT_FALSE(AdjustTokenPrivileges(token, FALSE, &tp, 0, nullptr, nullptr));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
+    EXPECT_FALSE(GetTokenInformation(token, TokenSource, buf.data(), needed, &len));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
+    EXPECT_TRUE(CloseHandle(token));
+    EXPECT_FALSE(GetTokenInformation(token, TokenGroups, buf.data(), needed, &len));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_HANDLE), GetLastError());
+
+    // Threads do not impersonate: callers fall back to the process token.
+    HANDLE threadToken = reinterpret_cast<HANDLE>(1);
+    EXPECT_FALSE(OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, TRUE, &threadToken));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_NO_TOKEN), GetLastError());
+    EXPECT_EQ(nullptr, threadToken);
+    EXPECT_FALSE(OpenProcessToken(reinterpret_cast<HANDLE>(0x44), TOKEN_QUERY, &token));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_HANDLE), GetLastError());
+}
+
+TEST(Security, PrivilegeLookupAndAdjustment)
+{
+    LUID luid = {};
+    ASSERT_TRUE(LookupPrivilegeValueW(nullptr, SE_SHUTDOWN_NAME, &luid));
+    EXPECT_EQ(19u, luid.LowPart);
+    EXPECT_EQ(0, luid.HighPart);
+    ASSERT_TRUE(LookupPrivilegeValueA("", "sedebugprivilege", &luid));
+    EXPECT_EQ(20u, luid.LowPart);
+    SetLastError(0);
+    EXPECT_FALSE(LookupPrivilegeValueW(nullptr, L"SeMadeUpPrivilege", &luid));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_NO_SUCH_PRIVILEGE), GetLastError());
+
+    HANDLE token = nullptr;
+    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token));
+    TOKEN_PRIVILEGES tp = {};
+    tp.PrivilegeCount = 1;
+    ASSERT_TRUE(LookupPrivilegeValueW(nullptr, SE_SHUTDOWN_NAME, &tp.Privileges[0].Luid));
+    tp.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+
+    // A previous-state buffer that is too small changes nothing.
+    TOKEN_PRIVILEGES previous = {};
+    DWORD len = 0;
+    SetLastError(0);
+    EXPECT_FALSE(AdjustTokenPrivileges(token, FALSE, &tp, 4, &previous, &len));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER), GetLastError());
+    EXPECT_FALSE(w32::ProcessPrivilegeEnabled(19));
+
+    SetLastError(0xdead);
+    ASSERT_TRUE(AdjustTokenPrivileges(token, FALSE, &tp, sizeof previous, &previous, &len));
+    EXPECT_EQ(0u, GetLastError());
+    ASSERT_EQ(1u, previous.PrivilegeCount);
+    EXPECT_EQ(19u, previous.Privileges[0].Luid.LowPart);
+    EXPECT_EQ(0u, previous.Privileges[0].Attributes);
+    EXPECT_TRUE(w32::ProcessPrivilegeEnabled(19));
+
+    // The token lists it as enabled; change notify is on by default.
+    std::vector<BYTE> buf(4096);
+    ASSERT_TRUE(GetTokenInformation(token, TokenPrivileges, buf.data(), static_cast<DWORD>(buf.size()), &len));
+    const TOKEN_PRIVILEGES* list = reinterpret_cast<const TOKEN_PRIVILEGES*>(buf.data());
+    DWORD shutdownAttrs = 0, notifyAttrs = 0;
+    for (DWORD i = 0; i < list->PrivilegeCount; ++i) {
+        if (list->Privileges[i].Luid.LowPart == 19)
+            shutdownAttrs = list->Privileges[i].Attributes;
+        if (list->Privileges[i].Luid.LowPart == 23)
+            notifyAttrs = list->Privileges[i].Attributes;
+    }
+    EXPECT_EQ(SE_PRIVILEGE_ENABLED, shutdownAttrs);
+    EXPECT_EQ(SE_PRIVILEGE_ENABLED | SE_PRIVILEGE_ENABLED_BY_DEFAULT, notifyAttrs);
+
+    // The previous state puts it back.
+    ASSERT_TRUE(AdjustTokenPrivileges(token, FALSE, &previous, 0, nullptr, nullptr));
+    EXPECT_FALSE(w32::ProcessPrivilegeEnabled(19));
+    CloseHandle(token);
+}
+
+TEST(Security, RootIsAdministratorAndElevated)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "needs to run as root";
+    PSID admins = Administrators();
+    EXPECT_EQ(TRUE, IsMember(admins));
+    EXPECT_TRUE(GroupsContainAdministrators());
+    EXPECT_EQ(1u, Elevation());
+    DWORD err = 0;
+    EXPECT_TRUE(SetPrivilege(SE_DEBUG_NAME, true, &err));
+    EXPECT_EQ(0u, err);
+    EXPECT_TRUE(SetPrivilege(SE_DEBUG_NAME, false));
+
+    // A primary token is no impersonation token.
+    HANDLE token = nullptr;
+    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token));
+    BOOL member = FALSE;
+    EXPECT_FALSE(CheckTokenMembership(token, admins, &member));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_NO_IMPERSONATION_TOKEN), GetLastError());
+    CloseHandle(token);
+    FreeSid(admins);
+}
+
+TEST(Security, OtherUsersAsMachineAllows)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "switching users needs root";
+    // An ordinary user: no Administrators, not elevated, no debug privilege.
+    EXPECT_EQ(0, testsupport::RunInChild([] {
+        CHILD_CHECK(testsupport::SwitchToUnprivilegedUser());
+        PSID admins = Administrators();
+        CHILD_CHECK(IsMember(admins) == FALSE);
+        CHILD_CHECK(!GroupsContainAdministrators());
+        CHILD_CHECK(Elevation() == 0);
+        SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
+        PSID everyone = nullptr;
+        CHILD_CHECK(AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone));
+        CHILD_CHECK(IsMember(everyone) == TRUE);
+        CHILD_CHECK(!EqualSid(everyone, admins));
+        CHILD_CHECK(FreeSid(everyone) == nullptr);
+        FreeSid(admins);
+        // Not held: the call succeeds and says so only through the last error.
+        DWORD err = 0;
+        CHILD_CHECK(SetPrivilege(SE_DEBUG_NAME, true, &err));
+        CHILD_CHECK(err == ERROR_NOT_ALL_ASSIGNED);
+        CHILD_CHECK(!w32::ProcessPrivilegeEnabled(20));
+        // A standard user holds the shut-down privilege.
+        CHILD_CHECK(SetPrivilege(SE_SHUTDOWN_NAME, true, &err));
+        CHILD_CHECK(err == ERROR_SUCCESS);
+        return 0;
+    }));
+
+    // A member of the administrative group who is not root.
+    group* sudo = getgrnam("sudo");
+    if (!sudo)
+        sudo = getgrnam("wheel");
+    if (!sudo)
+        GTEST_SKIP() << "the machine has no sudo or wheel group";
+    const gid_t adminGid = sudo->gr_gid;
+    EXPECT_EQ(0, testsupport::RunInChild([adminGid] {
+        CHILD_CHECK(setgroups(1, &adminGid) == 0 && setgid(65534) == 0 && setuid(65534) == 0);
+        PSID admins = Administrators();
+        CHILD_CHECK(IsMember(admins) == TRUE);
+        CHILD_CHECK(GroupsContainAdministrators());
+        CHILD_CHECK(Elevation() == 0);
+        HANDLE token = nullptr;
+        DWORD type = 0, len = 0;
+        CHILD_CHECK(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token));
+        CHILD_CHECK(GetTokenInformation(token, TokenElevationType, &type, sizeof type, &len));
+        CHILD_CHECK(type == TokenElevationTypeLimited);
+        CloseHandle(token);
+        FreeSid(admins);
+        return 0;
+    }));
+}
+
+TEST(Security, SidAllocationChecks)
+{
+    SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+    PSID sid = nullptr;
+    SetLastError(0);
+    EXPECT_FALSE(AllocateAndInitializeSid(&nt, 9, 0, 0, 0, 0, 0, 0, 0, 0, &sid));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
+    PSID a = Administrators(), b = Administrators();
+    EXPECT_TRUE(EqualSid(a, b));
+    EXPECT_EQ(16u, GetLengthSid(a));
+    EXPECT_EQ(544u, static_cast<SID*>(a)->SubAuthority[1]);
+    BYTE junk[8] = {7, 200, 0, 0, 0, 0, 0, 0};
+    EXPECT_FALSE(IsValidSid(junk));
+    EXPECT_FALSE(EqualSid(a, junk));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_SID), GetLastError());
+    FreeSid(a);
+    FreeSid(b);
+}
+
+TEST(Shutdown, ExitWindowsExRunsTheSessionAndPowerCommands)
+{
+    testsupport::LaunchRecorder recorder;
+    testsupport::EnvGuard env;
+    env.set("XDG_SESSION_ID", "c7");
+
+    // Without the privilege only log-off is allowed, and nothing runs.
+    SetLastError(0);
+    EXPECT_FALSE(ExitWindowsEx(EWX_SHUTDOWN, 0));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_PRIVILEGE_NOT_HELD), GetLastError());
+    EXPECT_TRUE(recorder.requests().empty());
+    ASSERT_TRUE(ExitWindowsEx(EWX_LOGOFF, 0));
+    EXPECT_EQ((std::vector<std::string>{"loginctl", "terminate-session", "c7"}), recorder.lastArgv());
+
+    // As the OS services' Shutdown does: enable, exit, disable.
+    ASSERT_TRUE(SetPrivilege(SE_SHUTDOWN_NAME, true));
+    struct Case {
+        UINT flags;
+        std::vector<std::string> argv;
+    } cases[] = {
+        {1, {"systemctl", "poweroff"}},
+        {2, {"systemctl", "reboot"}},
+        {5, {"systemctl", "poweroff", "--ignore-inhibitors"}},
+        {6, {"systemctl", "reboot", "--ignore-inhibitors"}},
+        {EWX_POWEROFF, {"systemctl", "poweroff"}},
+        {4, {"loginctl", "terminate-session", "c7"}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_TRUE(ExitWindowsEx(c.flags, SHTDN_REASON_FLAG_PLANNED)) << c.flags;
+        EXPECT_EQ(c.argv, recorder.lastArgv()) << c.flags;
+        EXPECT_TRUE(recorder.requests().back().directory.empty());
+    }
+    env.unset("XDG_SESSION_ID");
+    EXPECT_TRUE(ExitWindowsEx(EWX_LOGOFF, 0));
+    EXPECT_EQ((std::vector<std::string>{"loginctl", "terminate-user", std::to_string(getuid())}),
+              recorder.lastArgv());
+    EXPECT_TRUE(SetPrivilege(SE_SHUTDOWN_NAME, false));
+    EXPECT_EQ(8u, recorder.requests().size());
+
+    // A command that cannot be started fails with its error.
+    testsupport::LaunchRecorder failing(ERROR_FILE_NOT_FOUND);
+    SetLastError(0);
+    EXPECT_FALSE(ExitWindowsEx(EWX_LOGOFF, 0));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
+}
