@@ -154,7 +154,7 @@ bool DecodeUtf8(const unsigned char* s, size_t len, bool strict, Sink<wchar_t>& 
     return true;
 }
 
-bool EncodeUtf8(const wchar_t* w, size_t len, bool strict, Sink<char>& out)
+bool EncodeUtf8(const wchar_t* w, size_t len, bool strict, bool& replaced, Sink<char>& out)
 {
     for (size_t i = 0; i < len && !out.overflow; ++i) {
         std::uint32_t c = static_cast<std::uint32_t>(w[i]);
@@ -166,6 +166,7 @@ bool EncodeUtf8(const wchar_t* w, size_t len, bool strict, Sink<char>& out)
             if (strict)
                 return false;
             c = kReplacement;
+            replaced = true;
         }
         char b[4];
         size_t k;
@@ -318,9 +319,11 @@ int WINAPI MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCCH lpMultiByteSt
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
-    const DWORD allowed = (cp == CP_UTF8 || cp == 54936)
-                              ? MB_ERR_INVALID_CHARS
-                              : (MB_PRECOMPOSED | MB_COMPOSITE | MB_USEGLYPHCHARS | MB_ERR_INVALID_CHARS);
+    // UTF-8 and GB18030 take only MB_ERR_INVALID_CHARS when named; code written
+    // for an ANSI page keeps its flags when the ANSI page here is UTF-8.
+    const bool strictFlags = (cp == CP_UTF8 || cp == 54936) && cp == CodePage;
+    const DWORD allowed = strictFlags ? MB_ERR_INVALID_CHARS
+                                      : (MB_PRECOMPOSED | MB_COMPOSITE | MB_USEGLYPHCHARS | MB_ERR_INVALID_CHARS);
     if ((dwFlags & ~allowed) || ((dwFlags & MB_PRECOMPOSED) && (dwFlags & MB_COMPOSITE))) {
         SetLastError(ERROR_INVALID_FLAGS);
         return 0;
@@ -361,7 +364,7 @@ int WINAPI WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWCH lpWideCharSt
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
-    if (kind == Kind::Utf8) {
+    if (kind == Kind::Utf8 && CodePage == CP_UTF8) {
         if (dwFlags & ~WC_ERR_INVALID_CHARS) {
             SetLastError(ERROR_INVALID_FLAGS);
             return 0;
@@ -370,8 +373,16 @@ int WINAPI WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWCH lpWideCharSt
             SetLastError(ERROR_INVALID_PARAMETER);
             return 0;
         }
+    } else if (kind == Kind::Utf8) {
+        // The ANSI page happens to be UTF-8: the flags and default-character
+        // arguments of code written for other pages are accepted.
+        if (dwFlags & ~(WC_ERR_INVALID_CHARS | WC_COMPOSITECHECK | WC_DISCARDNS | WC_SEPCHARS | WC_DEFAULTCHAR |
+                        WC_NO_BEST_FIT_CHARS)) {
+            SetLastError(ERROR_INVALID_FLAGS);
+            return 0;
+        }
     } else {
-        const DWORD allowed = cp == 54936 ? WC_ERR_INVALID_CHARS
+        const DWORD allowed = (cp == 54936 && CodePage == 54936) ? WC_ERR_INVALID_CHARS
                                           : (WC_COMPOSITECHECK | WC_DISCARDNS | WC_SEPCHARS | WC_DEFAULTCHAR |
                                              WC_NO_BEST_FIT_CHARS);
         if (dwFlags & ~allowed) {
@@ -384,7 +395,9 @@ int WINAPI WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWCH lpWideCharSt
     bool usedDefault = false;
     bool ok = true;
     if (kind == Kind::Utf8) {
-        ok = EncodeUtf8(lpWideCharStr, len, dwFlags & WC_ERR_INVALID_CHARS, out);
+        ok = EncodeUtf8(lpWideCharStr, len, dwFlags & WC_ERR_INVALID_CHARS, usedDefault, out);
+        if (lpUsedDefaultChar)
+            *lpUsedDefaultChar = usedDefault ? TRUE : FALSE;
     } else {
         DefaultChar def{{'?', 0}, 1};
         if (lpDefaultChar && *lpDefaultChar) {

@@ -7,7 +7,9 @@
 // with descriptors cached per thread. Bytes that do not decode become U+FFFD
 // (or fail with MB_ERR_INVALID_CHARS); characters a page cannot represent
 // become its default character '?' (or lpDefaultChar) and set the used-default
-// flag. There is no best-fit mapping.
+// flag. There is no best-fit mapping. CP_UTF8 named as such takes only the
+// flags Windows allows it; CP_ACP that happens to be UTF-8 here accepts the
+// flags and default-character arguments of code written for other pages.
 //
 // The ANSI code page is the locale's codeset (LC_ALL, LC_CTYPE, LANG, in that
 // order), UTF-8 when the locale names no codeset or only ASCII; VELMAR_ACP=<n>

@@ -51,13 +51,23 @@ void CloseBoth(HANDLE a, HANDLE b)
 
 BOOL CopyPath(const std::string& from, const std::string& to, BOOL failIfExists)
 {
-    HANDLE source = w32::CreateFileUtf8(from, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                        0);
+    // Both ends share reading and writing: a copy needs only that the holders
+    // of the source let it read and the holders of the destination let it write.
+    const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;
+    HANDLE source = w32::CreateFileUtf8(from, GENERIC_READ, share, nullptr, OPEN_EXISTING, 0);
     if (source == INVALID_HANDLE_VALUE)
         return FALSE;
     const DWORD attributes = w32::AttributesOfPath(from);
     auto in = w32::FileFromHandle(source);
-    HANDLE target = w32::CreateFileUtf8(to, GENERIC_WRITE, 0, nullptr, failIfExists ? CREATE_NEW : CREATE_ALWAYS,
+    struct stat fromStat, toStat;
+    if (w32::sys::fstat(in->fd, &fromStat) == 0 && w32::sys::stat(to.c_str(), &toStat) == 0 &&
+        fromStat.st_dev == toStat.st_dev && fromStat.st_ino == toStat.st_ino) {
+        // Copying a file onto itself would empty it before reading it.
+        SetLastError(failIfExists ? ERROR_FILE_EXISTS : ERROR_SHARING_VIOLATION);
+        CloseBoth(source, INVALID_HANDLE_VALUE);
+        return FALSE;
+    }
+    HANDLE target = w32::CreateFileUtf8(to, GENERIC_WRITE, share, nullptr, failIfExists ? CREATE_NEW : CREATE_ALWAYS,
                                         FILE_ATTRIBUTE_NORMAL);
     if (target == INVALID_HANDLE_VALUE) {
         CloseBoth(source, target);

@@ -42,7 +42,10 @@ BOOL WINAPI FlushFileBuffers(HANDLE hFile);
 BOOL WINAPI DeleteFileA(LPCSTR lpFileName);
 BOOL WINAPI DeleteFileW(LPCWSTR lpFileName);
 // Copies data, last-write time and attributes; a failed copy leaves no
-// partial destination behind.
+// partial destination behind. Source and destination are opened sharing
+// reading and writing, so the copy works while other handles hold them as
+// long as those share reading (source) and writing (destination). A file is
+// never copied onto itself (ERROR_SHARING_VIOLATION).
 BOOL WINAPI CopyFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFailIfExists);
 BOOL WINAPI CopyFileW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, BOOL bFailIfExists);
 

@@ -74,7 +74,8 @@ struct SysCallTable {
 
 // The table of the real calls.
 const SysCallTable& DefaultSysCalls();
-// Replaces the table; the layer calls through it from then on.
+// Replaces the table; the layer calls through it from then on. Not to be
+// done while other threads make calls.
 void SetSysCalls(const SysCallTable& table);
 void ResetSysCalls();
 

@@ -228,6 +228,18 @@ TEST(CodePages, AnsiCodePageFromLocaleAndOverride)
         w32::ReloadAnsiCodePage();
         EXPECT_EQ(CP_UTF8, GetACP());
     }
+    {
+        // Code written for an ANSI page keeps working where that page is UTF-8.
+        EnvVar lang("LANG", "C.UTF-8");
+        w32::ReloadAnsiCodePage();
+        wchar_t w[4];
+        EXPECT_EQ(2, MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, "ab", 2, w, 4));
+        const wchar_t lone[] = {L'a', static_cast<wchar_t>(0xDC00)};
+        BOOL used = FALSE;
+        char b[8];
+        EXPECT_EQ(4, WideCharToMultiByte(CP_ACP, 0, lone, 2, b, 8, nullptr, &used));
+        EXPECT_TRUE(used);
+    }
     w32::ReloadAnsiCodePage();
 
     EXPECT_EQ(936u, w32::CodePageFromCodeset("gb2312"));

@@ -366,6 +366,23 @@ TEST_F(Files, CopyFileKeepsDataTimeAndAttributes)
     EXPECT_EQ(ERROR_SHARING_VIOLATION, GetLastError());
     CloseHandle(h);
 
+    // Open elsewhere: the copy needs the source shared for reading and the
+    // destination for writing.
+    HANDLE src = Open("src.bin", GENERIC_READ, FILE_SHARE_READ);
+    HANDLE dst = Open("dst.bin", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    EXPECT_TRUE(CopyFileA(Path("src.bin").c_str(), Path("dst.bin").c_str(), FALSE));
+    CloseHandle(dst);
+    dst = Open("dst.bin", GENERIC_READ, FILE_SHARE_READ);
+    EXPECT_FALSE(CopyFileA(Path("src.bin").c_str(), Path("dst.bin").c_str(), FALSE));
+    EXPECT_EQ(ERROR_SHARING_VIOLATION, GetLastError());
+    CloseHandle(dst);
+    CloseHandle(src);
+
+    // Onto itself: refused, the file keeps its content.
+    EXPECT_FALSE(CopyFileA(Path("src.bin").c_str(), Path("src.bin").c_str(), FALSE));
+    EXPECT_EQ(ERROR_SHARING_VIOLATION, GetLastError());
+    EXPECT_EQ(data, ReadBytes("src.bin"));
+
     // A failing disk leaves no half-written copy.
     w32::FailNthCall(w32::SysCall::Pwrite, 2, ENOSPC);
     EXPECT_FALSE(CopyFileA(Path("src.bin").c_str(), Path("dst3.bin").c_str(), FALSE));
