@@ -60,6 +60,7 @@ HANDLE CreateFileUtf8(const std::string& path, DWORD access, DWORD share, LPSECU
 
     int fd = -1;
     bool existed = false;
+    bool attributesOnly = false; // opened O_PATH: no data through this descriptor
     for (int attempt = 0; fd < 0; ++attempt) {
         if (attempt == 4)
             return Fail(ERROR_SHARING_VIOLATION); // the file keeps appearing and vanishing
@@ -80,8 +81,10 @@ HANDLE CreateFileUtf8(const std::string& path, DWORD access, DWORD share, LPSECU
                 return Fail(ERROR_ACCESS_DENIED); // read-only, whoever asks
             }
             fd = sys::open(path.c_str(), oflags);
-            if (fd < 0 && errno == EACCES && !wantRead && !wantWrite)
-                fd = sys::open(path.c_str(), O_PATH | O_CLOEXEC); // attributes only
+            if (fd < 0 && errno == EACCES && !wantRead && !wantWrite) {
+                fd = sys::open(path.c_str(), O_PATH | O_CLOEXEC);
+                attributesOnly = fd >= 0;
+            }
             if (fd < 0 && errno != ENOENT) {
                 SetLastErrorForPath(errno, path);
                 return INVALID_HANDLE_VALUE;
@@ -101,8 +104,8 @@ HANDLE CreateFileUtf8(const std::string& path, DWORD access, DWORD share, LPSECU
 
     auto file = std::make_shared<FileObject>();
     file->fd = fd; // owned from here: the object closes it on every path
-    file->fdReadable = (oflags & O_ACCMODE) != O_WRONLY && !(oflags & O_PATH);
-    file->fdWritable = (oflags & O_ACCMODE) != O_RDONLY;
+    file->fdReadable = (oflags & O_ACCMODE) != O_WRONLY && !attributesOnly;
+    file->fdWritable = (oflags & O_ACCMODE) != O_RDONLY && !attributesOnly;
     file->flags = flags;
     file->path = path;
     struct stat st;
