@@ -32,4 +32,5 @@
 #include "win32/Scheduling.h"
 #include "win32/Security.h"
 #include "win32/Shutdown.h"
+#include "win32/FileMapping.h"
 #endif
