@@ -4,6 +4,7 @@
 #include "win32/FileAttributes.h"
 #include "win32/FileObject.h"
 #include "win32/LastError.h"
+#include "win32/Overlapped.h"
 #include "win32/Paths.h"
 #include "win32/SysCalls.h"
 
@@ -216,6 +217,8 @@ BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, 
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
+    if (asyncHandle) // runs on the I/O thread: ERROR_IO_PENDING
+        return w32::StartOverlappedTransfer(file, false, lpBuffer, nNumberOfBytesToRead, lpOverlapped, nullptr);
     char* p = static_cast<char*>(lpBuffer);
     std::lock_guard<std::mutex> lock(file->mutex);
     const bool positioned = lpOverlapped || file->isRegular;
@@ -282,6 +285,9 @@ BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrit
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
+    if (asyncHandle)
+        return w32::StartOverlappedTransfer(file, true, const_cast<void*>(lpBuffer), nNumberOfBytesToWrite,
+                                            lpOverlapped, nullptr);
     const char* p = static_cast<const char*>(lpBuffer);
     std::lock_guard<std::mutex> lock(file->mutex);
     const bool positioned = lpOverlapped || file->isRegular;

@@ -14,8 +14,9 @@
 // Share modes are enforced between handles and between processes (see
 // win32/ShareModes.h). A handle that denies write sharing keeps the file's
 // length and reads ahead, so byte-at-a-time reading costs no system call per
-// byte (see win32/FileObject.h). FILE_FLAG_OVERLAPPED handles are accepted; a transfer
-// with an OVERLAPPED record runs at its offset and completes at once here.
+// byte (see win32/FileObject.h). A transfer with an OVERLAPPED record runs at its offset: at once on a
+// synchronous handle, on the I/O thread (ERROR_IO_PENDING) on a handle opened
+// with FILE_FLAG_OVERLAPPED (see win32/Overlapped.h).
 
 #include "win32/Types.h"
 

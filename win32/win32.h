@@ -33,4 +33,5 @@
 #include "win32/Security.h"
 #include "win32/Shutdown.h"
 #include "win32/FileMapping.h"
+#include "win32/Overlapped.h"
 #endif
