@@ -10,9 +10,8 @@
 #include "io/AsyncCtrl.h"
 #include "io/File.h"
 
+#include "foundation/String.h"
 #include "win32/win32.h"
-
-#include <string>
 
 namespace Orvex
 {
@@ -110,8 +109,8 @@ private:
     char m_path[2 * (kPathChars + 1)] = {};
     wchar_t m_pathW[kPathChars + 1] = {};
     bool m_pathExact = true;
-    std::string m_lastError;
-    std::wstring m_lastErrorW;
+    nkMem::CStringT<char> m_lastError;
+    nkMem::CStringT<wchar_t> m_lastErrorW;
     // Owned; stays null until the controller is built. The table of named
     // mappings joins these members together with the mapping support.
     IAsyncCtrl* m_async = nullptr;

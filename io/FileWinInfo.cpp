@@ -3,6 +3,9 @@
 
 #include "io/StreamCopy.h"
 
+#include <cstring>
+#include <cwchar>
+
 namespace Orvex
 {
 
@@ -150,22 +153,23 @@ const char* CFileWin::GetLastErrorText()
                                        FORMAT_MESSAGE_IGNORE_INSERTS,
                                    nullptr, code, 0x400, reinterpret_cast<LPSTR>(&text), 0, nullptr);
     if (n != 0 && text != nullptr)
-        m_lastError.assign(text, n);
+        m_lastError.Assign(text, n);
     else
-        m_lastError.clear();
+        m_lastError.Empty();
     if (text != nullptr)
         LocalFree(text);
-    if (!WideName(m_lastError.data(), m_lastError.size(), m_lastErrorW))
-        m_lastErrorW.assign(m_lastError.begin(), m_lastError.end());
+    if (m_lastError.IsEmpty() ||
+        !m_lastErrorW.AssignCP(m_lastError.GetString(), m_lastError.GetLength(), CP_ACP))
+        m_lastErrorW.Empty();
     // Asking for the text does not change the error it describes.
     SetLastError(code);
-    return m_lastError.c_str();
+    return m_lastError.IsEmpty() ? "" : m_lastError.GetString();
 }
 
 const wchar_t* CFileWin::GetLastErrorTextW()
 {
     GetLastErrorText();
-    return m_lastErrorW.c_str();
+    return m_lastErrorW.IsEmpty() ? L"" : m_lastErrorW.GetString();
 }
 
 bool CFileWin::CanDuplicateAs(const CClassInfo* asClass)

@@ -24,3 +24,4 @@
 #include "io/File.h"
 #include "io/FileWin.h"
 #include "io/FileStream.h"
+#include "io/LineReader.h"
