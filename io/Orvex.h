@@ -23,5 +23,6 @@
 #include "io/NameConversion.h"
 #include "io/File.h"
 #include "io/FileWin.h"
+#include "io/FilePaths.h"
 #include "io/FileStream.h"
 #include "io/LineReader.h"

@@ -328,3 +328,43 @@ TEST_F(FileWin, FullDiskIsReportedWithTheBytesThatReachedTheFile)
     EXPECT_NE(GetLastError(), static_cast<DWORD>(ERROR_SUCCESS));
     EXPECT_EQ(f.Read(buf, 10), 10u);
 }
+
+TEST_F(FileWin, TimesAndCopiesByName)
+{
+    const std::string path = dir.File("named.bin");
+    WriteBytes(path, Pattern(10));
+    CDateTime t;
+    t.SetYear(2010);
+    t.SetMonth(6);
+    t.SetDay(15);
+    t.SetHour(12);
+    EXPECT_FALSE(SetFileTimes(path.c_str(), nullptr, nullptr, nullptr));
+    EXPECT_TRUE(SetFileTimes(path.c_str(), nullptr, &t, &t));
+    CDateTime w, a;
+    EXPECT_FALSE(GetFileTimes(path.c_str(), nullptr, nullptr, nullptr));
+    const std::wstring wpath(path.begin(), path.end());
+    ASSERT_TRUE(GetFileTimes(wpath.c_str(), nullptr, &w, &a));
+    EXPECT_EQ(w.GetYear(), 2010u);
+    EXPECT_EQ(w.GetDay(), 15u);
+    EXPECT_EQ(a.GetHour(), 12u);
+    EXPECT_FALSE(GetFileTimes(dir.File("none").c_str(), &w, nullptr, nullptr));
+
+    ASSERT_TRUE(SetFolderTimes(dir.path.c_str(), nullptr, &t, nullptr));
+    ASSERT_TRUE(GetFolderTimes(dir.path.c_str(), nullptr, &w, nullptr));
+    EXPECT_EQ(w.GetYear(), 2010u);
+
+    const std::wstring copy = std::wstring(dir.path.begin(), dir.path.end()) + L"/copy.bin";
+    EXPECT_TRUE(CopyFileByPath(wpath.c_str(), copy.c_str(), false));
+    EXPECT_FALSE(CopyFileByPath(wpath.c_str(), copy.c_str(), false)); // exists
+    EXPECT_TRUE(CopyFileByPath(wpath.c_str(), copy.c_str(), true));
+    EXPECT_EQ(ReadBytes(dir.File("copy.bin")), Pattern(10));
+
+    EXPECT_TRUE(SetFileAttributesByPath(path.c_str(), kAttrReadOnly));
+    CFileWin f;
+    EXPECT_FALSE(f.Open(path.c_str(), kModeWrite, false)); // read-only now
+    ASSERT_TRUE(f.Open(path.c_str(), kModeRead, false));
+    EXPECT_EQ(f.GetAttributes(), kAttrReadOnly);
+    f.Close();
+    EXPECT_TRUE(SetFileAttributesByPath(path.c_str(), 0));
+    EXPECT_TRUE(f.Open(path.c_str(), kModeWrite, false));
+}
