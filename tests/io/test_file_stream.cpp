@@ -148,7 +148,8 @@ TEST_F(FileStream, WholeFileCopiesOfTheFile)
     CMemStream mem;
     EXPECT_EQ(a.CopyTo(&mem), 4000u);
     EXPECT_EQ(mem.GetLength(), 4000u);
-    CMemStream back(Pattern(300).data(), 300);
+    const auto small = Pattern(300);
+    CMemStream back(small.data(), 300);
     CFileWin c;
     ASSERT_TRUE(c.Open(dir.File("c.bin").c_str(), kModeWrite, true));
     EXPECT_EQ(c.CopyFrom(&back), 300u);

@@ -327,6 +327,16 @@ TEST_F(FileWin, FullDiskIsReportedWithTheBytesThatReachedTheFile)
     EXPECT_EQ(f.Read(buf, 10), 0u);
     EXPECT_NE(GetLastError(), static_cast<DWORD>(ERROR_SUCCESS));
     EXPECT_EQ(f.Read(buf, 10), 10u);
+
+    // Flushing and cutting report their failures too.
+    w32::FailNthCall(w32::SysCall::Fsync, 1, EIO);
+    EXPECT_FALSE(f.Flush());
+    EXPECT_TRUE(f.Flush());
+    w32::FailNthCall(w32::SysCall::Ftruncate, 1, EIO);
+    EXPECT_FALSE(f.SetLength(10));
+    EXPECT_EQ(f.GetLength(), 100u);
+    EXPECT_TRUE(f.SetLength(10));
+    EXPECT_EQ(f.GetLength(), 10u);
 }
 
 TEST_F(FileWin, TimesAndCopiesByName)
