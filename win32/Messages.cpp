@@ -111,6 +111,16 @@ constexpr MessageEntry kMessages[] = {
     {1921, "The name of the file cannot be resolved by the system.\r\n"},
 };
 
+// Lookups are binary searches: a text added out of order must not compile.
+constexpr bool Sorted()
+{
+    for (size_t i = 1; i < sizeof kMessages / sizeof kMessages[0]; ++i)
+        if (kMessages[i - 1].code >= kMessages[i].code)
+            return false;
+    return true;
+}
+static_assert(Sorted(), "kMessages must stay sorted by code, without duplicates");
+
 bool LanguageAvailable(DWORD lang)
 {
     const DWORD primary = lang & 0x3ff;
