@@ -139,6 +139,8 @@ TEST_F(Registry, ValuesOfEveryTypeInBothWidths)
 
 TEST_F(Registry, NarrowFormsUseTheAnsiCodePage)
 {
+    const char* before = std::getenv("VELMAR_ACP");
+    const std::string saved = before ? before : "";
     setenv("VELMAR_ACP", "936", 1);
     w32::ReloadAnsiCodePage();
     ASSERT_EQ(936u, GetACP());
@@ -155,7 +157,10 @@ TEST_F(Registry, NarrowFormsUseTheAnsiCodePage)
     EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExW(key, L"\u4e2d\u6587", nullptr, nullptr, nullptr, &size));
     EXPECT_EQ(3 * sizeof(wchar_t), size);
     RegCloseKey(key);
-    unsetenv("VELMAR_ACP");
+    if (before)
+        setenv("VELMAR_ACP", saved.c_str(), 1);
+    else
+        unsetenv("VELMAR_ACP");
     w32::ReloadAnsiCodePage();
 }
 
