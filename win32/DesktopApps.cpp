@@ -238,7 +238,7 @@ bool DesktopEntryCommand(const std::string& entryPath, const std::string& argume
     bool placed = false;
     for (const std::string& a : exec) {
         if (a == "%f" || a == "%F" || a == "%u" || a == "%U") {
-            if (!placed)
+            if (!placed && !argument.empty())
                 argv.push_back(argument);
             placed = true;
             continue;
@@ -264,9 +264,9 @@ bool DesktopEntryCommand(const std::string& entryPath, const std::string& argume
         }
         argv.push_back(out);
     }
-    if (!placed)
+    if (!placed && !argument.empty())
         argv.push_back(argument);
-    return !argv[0].empty();
+    return !argv.empty() && !argv[0].empty();
 }
 
 bool TextEditorCommand(const std::string& file, std::vector<std::string>& argv)
@@ -275,7 +275,8 @@ bool TextEditorCommand(const std::string& file, std::vector<std::string>& argv)
     const std::vector<std::string> visual = SplitExec(Env("VISUAL"));
     if (!visual.empty()) {
         argv = visual;
-        argv.push_back(file);
+        if (!file.empty())
+            argv.push_back(file);
         return true;
     }
     const std::string entry = DefaultDesktopEntry("text/plain");
@@ -284,7 +285,9 @@ bool TextEditorCommand(const std::string& file, std::vector<std::string>& argv)
     for (const char* name : kKnownEditors) {
         const std::string path = FindProgram(name);
         if (!path.empty()) {
-            argv = {path, file};
+            argv = {path};
+            if (!file.empty())
+                argv.push_back(file);
             return true;
         }
     }

@@ -53,6 +53,14 @@ public:
     // The layer then appends the default extension and asks the overwrite and
     // must-exist questions itself, through ShowMessageBox; providers should not.
     virtual bool ShowFileDialog(const FileDialogRequest& request, FileDialogAnswer& answer) = 0;
+    // Shows the property sheet of a file (ShellExecuteEx with the verb
+    // "properties"); false when it cannot. Providers without one keep this.
+    virtual bool ShowFileProperties(HWND owner, const std::wstring& path)
+    {
+        (void)owner;
+        (void)path;
+        return false;
+    }
 };
 
 // Installs provider (null: none) for the whole process; returns the one it replaces.

@@ -34,4 +34,8 @@
 #include "win32/Shutdown.h"
 #include "win32/FileMapping.h"
 #include "win32/Overlapped.h"
+#include "win32/Com.h"
+#include "win32/OleAuto.h"
+#include "win32/WebBrowser.h"
+#include "win32/Shell.h"
 #endif

@@ -1,0 +1,240 @@
+#include "win32/win32.h"
+
+#include "SystemTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <fstream>
+#include <thread>
+
+namespace {
+
+using Argv = std::vector<std::string>;
+
+// A desktop of our own: HOME, XDG folders and PATH inside a temporary folder,
+// no editor or browser configured, the launcher replaced by a recorder.
+class ShellTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        env.set("HOME", dir.path());
+        env.set("XDG_CONFIG_HOME", dir.file("config"));
+        env.set("XDG_DATA_HOME", dir.file("data"));
+        env.set("XDG_CONFIG_DIRS", dir.file("etc-xdg"));
+        env.set("XDG_DATA_DIRS", dir.file("share"));
+        env.set("PATH", dir.file("bin"));
+        env.unset("VISUAL");
+        env.unset("BROWSER");
+        env.unset("XDG_CURRENT_DESKTOP");
+        tool = dir.write("bin/tool", "#!/bin/sh\nexit 0\n", 0755);
+        doc = dir.write("docs/a b.xml", "<?xml version=\"1.0\"?><r/>");
+    }
+    std::string program(const std::string& name) { return dir.write("bin/" + name, "#!/bin/sh\n", 0755); }
+
+    testsupport::TempDir dir;
+    testsupport::EnvGuard env;
+    testsupport::LaunchRecorder recorder;
+    std::string tool, doc;
+};
+
+INT_PTR Code(HINSTANCE h)
+{
+    return reinterpret_cast<INT_PTR>(h);
+}
+
+class PropertiesProvider : public w32::IUiProvider {
+public:
+    int ShowMessageBox(const w32::MessageBoxRequest&) override { return IDOK; }
+    bool ShowFileDialog(const w32::FileDialogRequest&, w32::FileDialogAnswer&) override { return false; }
+    bool ShowFileProperties(HWND owner, const std::wstring& path) override
+    {
+        shownFor = path;
+        shownOwner = owner;
+        return true;
+    }
+    std::wstring shownFor;
+    HWND shownOwner = nullptr;
+};
+
+} // namespace
+
+TEST_F(ShellTest, NotepadIsTheDesktopsTextEditor)
+{
+    const std::wstring wdoc = w32::WideFromUtf8(doc);
+    // $VISUAL first; the whole parameter string is one file name, spaces and all.
+    env.set("VISUAL", "myeditor --wait");
+    EXPECT_GT(Code(ShellExecuteW(nullptr, L"open", L"notepad", wdoc.c_str(), nullptr, SW_SHOW)), 32);
+    EXPECT_EQ((Argv{"myeditor", "--wait", doc}), recorder.lastArgv());
+
+    // Then the text/plain default of mimeapps.list and its desktop entry.
+    env.unset("VISUAL");
+    dir.write("config/mimeapps.list", "[Default Applications]\ntext/plain=missing.desktop;myedit.desktop;\n");
+    dir.write("data/applications/myedit.desktop",
+              "[Desktop Entry]\nType=Application\nName=My Edit\nExec=myedit --new-window %F\n");
+    EXPECT_GT(Code(ShellExecuteW(nullptr, L"open", L"NOTEPAD.EXE", wdoc.c_str(), nullptr, SW_SHOW)), 32);
+    EXPECT_EQ((Argv{"myedit", "--new-window", doc}), recorder.lastArgv());
+
+    // Then a known editor on the PATH.
+    std::filesystem::remove(dir.file("config/mimeapps.list"));
+    const std::string mousepad = program("mousepad");
+    EXPECT_GT(Code(ShellExecuteA(nullptr, "open", "notepad", doc.c_str(), dir.file("docs").c_str(), SW_SHOW)), 32);
+    EXPECT_EQ((Argv{mousepad, doc}), recorder.lastArgv());
+    EXPECT_EQ(dir.file("docs"), recorder.requests().back().directory);
+
+    // No editor at all: file not found, nothing started.
+    std::filesystem::remove(mousepad);
+    const size_t before = recorder.requests().size();
+    SetLastError(0);
+    EXPECT_EQ(SE_ERR_FNF, Code(ShellExecuteW(nullptr, L"open", L"notepad", wdoc.c_str(), nullptr, SW_SHOW)));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
+    EXPECT_EQ(before, recorder.requests().size());
+}
+
+TEST_F(ShellTest, OpenRunsProgramsAndOpensDocuments)
+{
+    // A program on the PATH, its parameters split by the Windows rules.
+    EXPECT_GT(Code(ShellExecuteW(nullptr, nullptr, L"tool", L"-a \"b c\" d\\\"e", nullptr, SW_SHOW)), 32);
+    EXPECT_EQ((Argv{tool, "-a", "b c", "d\"e"}), recorder.lastArgv());
+    EXPECT_GT(Code(ShellExecuteA(nullptr, "open", "tool.exe", "", nullptr, SW_SHOW)), 32);
+    EXPECT_EQ((Argv{tool}), recorder.lastArgv());
+    // A program by path, relative to the directory given.
+    EXPECT_GT(Code(ShellExecuteA(nullptr, "open", "bin/tool", "x", dir.path().c_str(), SW_SHOW)), 32);
+    EXPECT_EQ((Argv{dir.file("bin/tool"), "x"}), recorder.lastArgv());
+
+    // Documents, folders and addresses go to the default application.
+    EXPECT_GT(Code(ShellExecuteA(nullptr, "open", doc.c_str(), nullptr, nullptr, SW_SHOW)), 32);
+    EXPECT_EQ((Argv{"xdg-open", doc}), recorder.lastArgv());
+    EXPECT_GT(Code(ShellExecuteA(nullptr, nullptr, dir.file("docs").c_str(), nullptr, nullptr, SW_SHOW)), 32);
+    EXPECT_EQ((Argv{"xdg-open", dir.file("docs")}), recorder.lastArgv());
+    EXPECT_GT(Code(ShellExecuteW(nullptr, L"open", L"https://example.org/x?y=1", nullptr, nullptr, SW_SHOW)), 32);
+    EXPECT_EQ((Argv{"xdg-open", "https://example.org/x?y=1"}), recorder.lastArgv());
+    // The execute bit alone does not make a document a program.
+    const std::string flagged = dir.write("docs/flagged.txt", "just text", 0755);
+    EXPECT_GT(Code(ShellExecuteA(nullptr, "open", flagged.c_str(), nullptr, nullptr, SW_SHOW)), 32);
+    EXPECT_EQ((Argv{"xdg-open", flagged}), recorder.lastArgv());
+
+    // Missing files and folders, unknown verbs.
+    SetLastError(0);
+    EXPECT_EQ(SE_ERR_FNF, Code(ShellExecuteA(nullptr, "open", "nosuchprogram", nullptr, nullptr, SW_SHOW)));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
+    EXPECT_EQ(SE_ERR_PNF, Code(ShellExecuteA(nullptr, "open", "/no/such/folder/x", nullptr, nullptr, SW_SHOW)));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_PATH_NOT_FOUND), GetLastError());
+    EXPECT_EQ(SE_ERR_NOASSOC, Code(ShellExecuteA(nullptr, "print", doc.c_str(), nullptr, nullptr, SW_SHOW)));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_NO_ASSOCIATION), GetLastError());
+    EXPECT_EQ(SE_ERR_FNF, Code(ShellExecuteW(nullptr, L"open", nullptr, nullptr, nullptr, SW_SHOW)));
+
+    // A launch the system refuses reports its error.
+    testsupport::LaunchRecorder failing(ERROR_ACCESS_DENIED);
+    EXPECT_EQ(SE_ERR_ACCESSDENIED, Code(ShellExecuteA(nullptr, "open", "tool", nullptr, nullptr, SW_SHOW)));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
+}
+
+TEST_F(ShellTest, RunasAndEditVerbs)
+{
+    EXPECT_GT(Code(ShellExecuteW(nullptr, L"runas", L"tool", L"--install \"x y\"", nullptr, SW_SHOWNORMAL)), 32);
+    EXPECT_EQ((Argv{"pkexec", tool, "--install", "x y"}), recorder.lastArgv());
+    // Elevation is for programs, not documents.
+    EXPECT_EQ(SE_ERR_NOASSOC, Code(ShellExecuteA(nullptr, "runas", doc.c_str(), nullptr, nullptr, SW_SHOW)));
+
+    env.set("VISUAL", "vi");
+    EXPECT_GT(Code(ShellExecuteA(nullptr, "edit", doc.c_str(), nullptr, nullptr, SW_SHOW)), 32);
+    EXPECT_EQ((Argv{"vi", doc}), recorder.lastArgv());
+    EXPECT_EQ(SE_ERR_FNF, Code(ShellExecuteA(nullptr, "edit", dir.file("gone.xml").c_str(), nullptr, nullptr, 1)));
+}
+
+TEST_F(ShellTest, ExStructureProcessHandleAndPropertiesSheet)
+{
+    SHELLEXECUTEINFOW info = {};
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_NOCLOSEPROCESS;
+    info.lpVerb = L"open";
+    info.lpFile = L"tool";
+    info.nShow = SW_SHOW;
+    ASSERT_TRUE(ShellExecuteExW(&info));
+    EXPECT_EQ(42, Code(info.hInstApp));
+    ASSERT_NE(nullptr, info.hProcess);
+    EXPECT_EQ(4242u, GetProcessId(info.hProcess));
+    EXPECT_TRUE(CloseHandle(info.hProcess));
+
+    info.cbSize = 60; // Windows' 32-bit size, not this structure's
+    SetLastError(0);
+    EXPECT_FALSE(ShellExecuteExW(&info));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
+
+    // The property call of the editor, exactly as it is made.
+    const std::wstring wdoc = w32::WideFromUtf8(doc);
+    HWND owner = reinterpret_cast<HWND>(0x1000);
+    SHELLEXECUTEINFOW props = {};
+    props.cbSize = sizeof props;
+    props.fMask = SEE_MASK_INVOKEIDLIST | SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+    EXPECT_EQ(0x44Cu, props.fMask);
+    props.hwnd = owner;
+    props.lpVerb = L"properties";
+    props.lpFile = wdoc.c_str();
+    props.nShow = SW_SHOWNORMAL;
+    const size_t launches = recorder.requests().size();
+    {
+        PropertiesProvider provider;
+        w32::ScopedUiProvider scope(&provider);
+        ASSERT_TRUE(ShellExecuteExW(&props));
+        EXPECT_EQ(wdoc, provider.shownFor);
+        EXPECT_EQ(owner, provider.shownOwner);
+        EXPECT_EQ(nullptr, props.hProcess); // no process was started
+    }
+    EXPECT_EQ(launches, recorder.requests().size());
+    // No provider: no sheet and no association.
+    SetLastError(0);
+    EXPECT_FALSE(ShellExecuteExW(&props));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_NO_ASSOCIATION), GetLastError());
+    EXPECT_EQ(SE_ERR_NOASSOC, Code(props.hInstApp));
+    // A file deleted meanwhile.
+    std::filesystem::remove(doc);
+    EXPECT_FALSE(ShellExecuteExW(&props));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
+
+    SHELLEXECUTEINFOA narrow = {};
+    narrow.cbSize = sizeof narrow;
+    narrow.lpFile = "tool";
+    EXPECT_TRUE(ShellExecuteExA(&narrow));
+    EXPECT_EQ(nullptr, narrow.hProcess);
+    EXPECT_EQ((Argv{tool}), recorder.lastArgv());
+}
+
+TEST(ShellCommandLine, SplitsAsWindowsDoes)
+{
+    using w32::SplitCommandLine;
+    EXPECT_EQ((Argv{"a", "b c", "d"}), SplitCommandLine("a \"b c\"  d"));
+    EXPECT_EQ((Argv{"a\"b"}), SplitCommandLine("\"a\\\"b\""));
+    EXPECT_EQ((Argv{"a\\b c"}), SplitCommandLine("a\\\\\"b c\""));
+    EXPECT_EQ((Argv{"C:\\path\\"}), SplitCommandLine("C:\\path\\"));
+    EXPECT_EQ((Argv{"x\"y"}), SplitCommandLine("\"x\"\"y\""));
+    EXPECT_EQ((Argv{""}), SplitCommandLine("\"\""));
+    EXPECT_TRUE(SplitCommandLine("   ").empty());
+}
+
+TEST(Launcher, SystemLauncherStartsAStandInProgram)
+{
+    testsupport::TempDir dir;
+    const std::string out = dir.file("out.txt");
+    const std::string script = dir.write("standin.sh", "#!/bin/sh\npwd > \"$1.tmp\"\necho \"$2\" >> \"$1.tmp\"\nmv \"$1.tmp\" \"$1\"\n", 0755);
+    w32::LaunchRequest request;
+    request.argv = {script, out, "hello world"};
+    request.directory = dir.path();
+    int pid = 0;
+    ASSERT_EQ(static_cast<DWORD>(ERROR_SUCCESS), w32::SpawnDetached(request, &pid));
+    EXPECT_GT(pid, 0);
+    for (int i = 0; i < 500 && !std::filesystem::exists(out); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::ifstream in(out);
+    std::string cwd, arg;
+    std::getline(in, cwd);
+    std::getline(in, arg);
+    EXPECT_EQ(std::filesystem::canonical(dir.path()).string(), cwd);
+    EXPECT_EQ("hello world", arg);
+
+    request.argv = {dir.file("no-such-program")};
+    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), w32::SpawnDetached(request, &pid));
+    request.argv.clear();
+    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), w32::Launch(request));
+}
