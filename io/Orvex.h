@@ -26,3 +26,7 @@
 #include "io/FilePaths.h"
 #include "io/FileStream.h"
 #include "io/LineReader.h"
+
+// The data locator: a path of node names with conditions.
+#include "io/DataLocatorCell.h"
+#include "io/DataLocator.h"
