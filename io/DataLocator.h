@@ -24,12 +24,14 @@ class CDataLocator : public ISerializable
 
     // An empty locator: no cells, empty texts.
     CDataLocator() = default;
-    // Parses `text` (null gives an empty locator).
+    // Parses `text` (null gives an empty locator). The pointers that the
+    // getters return stay valid until the next change of the locator.
     explicit CDataLocator(const wchar_t* text);
     // Parses `text` converted from the ANSI code page.
     explicit CDataLocator(const char* text);
     // Copies the cells, the remainder and both text forms.
     CDataLocator(const CDataLocator& src);
+    // Replaces everything with copies of src's cells, remainder and forms.
     CDataLocator& operator=(const CDataLocator& src);
     ~CDataLocator() override = default;
 
