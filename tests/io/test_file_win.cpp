@@ -378,3 +378,36 @@ TEST_F(FileWin, TimesAndCopiesByName)
     EXPECT_TRUE(SetFileAttributesByPath(path.c_str(), 0));
     EXPECT_TRUE(f.Open(path.c_str(), kModeWrite, false));
 }
+
+TEST_F(FileWin, NarrowFormOfALongWideNameIsCutAtWholeCharacters)
+{
+    if (GetACP() != CP_UTF8)
+        GTEST_SKIP() << "needs a UTF-8 ANSI code page";
+    // 3 bytes per character in UTF-8: 259 characters would need 777 bytes.
+    std::wstring folder(dir.path.begin(), dir.path.end());
+    std::string folderUtf8 = dir.path;
+    const std::wstring part(80, L'\u6587');
+    std::string partUtf8;
+    for (int i = 0; i < 80; ++i)
+        partUtf8 += "\xe6\x96\x87";
+    for (int i = 0; i < 3; ++i)
+    {
+        folder += L"/" + part;
+        folderUtf8 += "/" + partUtf8;
+        std::filesystem::create_directory(folderUtf8);
+    }
+    const std::wstring path = folder + L"/" + std::wstring(20, L'\u4ef6');
+    ASSERT_GT(path.size(), 259u);
+    CFileWin f;
+    ASSERT_TRUE(f.Open(path.c_str(), kModeWrite, true));
+    EXPECT_EQ(std::wstring(f.GetPathW()), path.substr(0, 259));
+    const std::string narrow = f.GetPath();
+    EXPECT_LE(narrow.size(), 519u);
+    EXPECT_GT(narrow.size(), 500u);
+    // Whole characters only: it converts back to a prefix of the name.
+    std::wstring back;
+    ASSERT_TRUE(WideName(narrow.data(), narrow.size(), back));
+    EXPECT_EQ(back, path.substr(0, back.size()));
+    EXPECT_FALSE(f.IsPathExact());
+    EXPECT_EQ(f.Write("x", 1), 1u);
+}
