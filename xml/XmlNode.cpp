@@ -69,19 +69,32 @@ bool CXmlNodeT<C>::IsAncestorOrSelf(const CXmlNodeT* node) const
 }
 
 template <class C>
+void CXmlNodeT<C>::MakeRoomForChild()
+{
+    // The list grows to exactly what it is asked for, which makes filling a
+    // wide node quadratic; past a few children, double its room instead.
+    auto& kids = this->GetChildren();
+    const uint32_t count = kids.GetCount();
+    if (count >= 4 && count >= kids.GetCapacity() && count <= 0x7FFFFFFFu / sizeof(CXmlNodeT*))
+        kids.Truncate(count * 2, false);
+}
+
+template <class C>
 bool CXmlNodeT<C>::AddChild(CXmlNodeT* node)
 {
     // Taking an ancestor as a child would close a cycle that Clear could not end.
-    if (node == nullptr || IsAncestorOrSelf(node))
+    if (node == nullptr || IsAncestorOrSelf(node) || !this->CanAddChild())
         return false;
+    MakeRoomForChild();
     return TreeBase::AddChild(node);
 }
 
 template <class C>
 bool CXmlNodeT<C>::InsertChild(uint32_t index, CXmlNodeT* node)
 {
-    if (node == nullptr || IsAncestorOrSelf(node))
+    if (node == nullptr || IsAncestorOrSelf(node) || !this->CanAddChild())
         return false;
+    MakeRoomForChild();
     return TreeBase::InsertChild(index, node);
 }
 

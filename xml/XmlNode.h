@@ -92,6 +92,7 @@ private:
     static const C* Chars(const String& s);
     static void DeleteNode(CXmlNodeT* node);
     bool IsAncestorOrSelf(const CXmlNodeT* node) const;
+    void MakeRoomForChild();
 };
 
 using CXmlNodeA = CXmlNodeT<char>;
