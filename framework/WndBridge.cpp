@@ -1,0 +1,130 @@
+#include "framework/WndBridge.h"
+
+#include "framework/DropFiles.h"
+#include "framework/FrameWnd.h"
+#include "framework/View.h"
+#include "framework/Wnd.h"
+
+#include <QContextMenuEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QResizeEvent>
+#include <QUrl>
+#include <QWidget>
+
+AFX_CURRENT_MSG& AfxCurrentMsg()
+{
+    static AFX_CURRENT_MSG current;
+    return current;
+}
+
+CWndEventBridge* CWndEventBridge::Instance()
+{
+    static CWndEventBridge* pBridge = new CWndEventBridge;   // lives as long as the process
+    return pBridge;
+}
+
+// Dispatches a message standing for a Qt event; true when the event is consumed,
+// false when the widget should process it (no handler, or the handler asked Default()).
+static bool DispatchFromQt(CWnd* pWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (!pWnd->FindMessageEntry(message))
+        return false;
+    AFX_CURRENT_MSG saved = AfxCurrentMsg();
+    AfxCurrentMsg() = {message, wParam, lParam, true, false};
+    pWnd->WindowProc(message, wParam, lParam);
+    bool pass = AfxCurrentMsg().bPassToQt;
+    AfxCurrentMsg() = saved;
+    return !pass;
+}
+
+static std::vector<std::wstring> LocalFiles(const QMimeData* pData)
+{
+    std::vector<std::wstring> files;
+    if (!pData || !pData->hasUrls())
+        return files;
+    for (const QUrl& url : pData->urls())
+        if (url.isLocalFile())
+            files.push_back(url.toLocalFile().toStdWString());
+    return files;
+}
+
+bool CWndEventBridge::eventFilter(QObject* pWatched, QEvent* pEvent)
+{
+    if (!pWatched->isWidgetType())
+        return false;
+    QWidget* pWidget = static_cast<QWidget*>(pWatched);
+    CWnd* pWnd = CWnd::FromHandlePermanent(CWnd::HandleOf(pWidget));
+    if (!pWnd)
+        return false;
+    switch (pEvent->type()) {
+    case QEvent::Close:
+        // Closing goes through WM_CLOSE; the frame decides (it may ask to save).
+        pEvent->ignore();
+        pWnd->SendMessage(WM_CLOSE);
+        return true;
+    case QEvent::ContextMenu: {
+        auto* e = static_cast<QContextMenuEvent*>(pEvent);
+        return DispatchFromQt(pWnd, WM_CONTEXTMENU, (WPARAM)pWnd->m_hWnd,
+                              MAKELPARAM(e->globalPos().x(), e->globalPos().y()));
+    }
+    case QEvent::MouseButtonPress: {
+        auto* e = static_cast<QMouseEvent*>(pEvent);
+        QPoint p = e->position().toPoint();
+        if (e->button() == Qt::RightButton)
+            return DispatchFromQt(pWnd, WM_RBUTTONDOWN, 0x0002, MAKELPARAM(p.x(), p.y()));
+        if (e->button() == Qt::LeftButton)
+            return DispatchFromQt(pWnd, WM_LBUTTONDOWN, 0x0001, MAKELPARAM(p.x(), p.y()));
+        return false;
+    }
+    case QEvent::Show:
+    case QEvent::Hide:
+        if (!pEvent->spontaneous())
+            DispatchFromQt(pWnd, WM_SHOWWINDOW, pEvent->type() == QEvent::Show ? TRUE : FALSE, 0);
+        return false;
+    case QEvent::Resize: {
+        auto* e = static_cast<QResizeEvent*>(pEvent);
+        DispatchFromQt(pWnd, WM_SIZE, 0, MAKELPARAM(e->size().width(), e->size().height()));
+        return false;
+    }
+    case QEvent::FocusIn:
+        if (CView* pView = DYNAMIC_DOWNCAST(CView, pWnd))
+            if (CFrameWnd* pFrame = pView->GetParentFrame())
+                pFrame->SetActiveView(pView, FALSE);
+        DispatchFromQt(pWnd, WM_SETFOCUS, 0, 0);
+        return false;
+    case QEvent::FocusOut:
+        DispatchFromQt(pWnd, WM_KILLFOCUS, 0, 0);
+        return false;
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        if (!(pWnd->GetExStyle() & WS_EX_ACCEPTFILES))
+            return false;
+        auto* e = static_cast<QDropEvent*>(pEvent);
+        if (LocalFiles(e->mimeData()).empty())
+            return false;
+        e->setDropAction(Qt::CopyAction);
+        e->accept();
+        return true;
+    }
+    case QEvent::Drop: {
+        if (!(pWnd->GetExStyle() & WS_EX_ACCEPTFILES))
+            return false;
+        auto* e = static_cast<QDropEvent*>(pEvent);
+        HDROP__ drop;
+        drop.files = LocalFiles(e->mimeData());
+        if (drop.files.empty())
+            return false;
+        QPoint p = e->position().toPoint();
+        drop.pt = {p.x(), p.y()};
+        e->setDropAction(Qt::CopyAction);
+        e->accept();
+        pWnd->SendMessage(WM_DROPFILES, (WPARAM)&drop, 0);
+        return true;
+    }
+    default:
+        return false;
+    }
+}

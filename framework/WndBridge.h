@@ -1,0 +1,25 @@
+#pragma once
+// Turns the Qt events of a framework window's widget into window messages.
+#include "framework/AfxTypes.h"
+
+#include <QObject>
+
+class CWnd;
+
+class CWndEventBridge : public QObject
+{
+public:
+    static CWndEventBridge* Instance();
+    bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
+};
+
+// State of the message being dispatched, for CWnd::Default.
+struct AFX_CURRENT_MSG
+{
+    UINT message = 0;
+    WPARAM wParam = 0;
+    LPARAM lParam = 0;
+    bool bFromQt = false;       // the message stands for a Qt event
+    bool bPassToQt = false;     // Default() was asked for it: let the widget handle the event
+};
+AFX_CURRENT_MSG& AfxCurrentMsg();
