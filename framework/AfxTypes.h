@@ -1,35 +1,17 @@
 #pragma once
-// Win32 scalar types, structures and window-message constants the framework
-// speaks in. Kept in this one header so that they can follow the win32 layer's
-// own definitions once it provides them.
+// The Win32 window types, structures and message constants the framework
+// speaks in, beside the basic types of the win32 layer.
 #include "win32/win32.h"
 
 #include <cstddef>
 #include <cstdint>
 
-typedef int BOOL;
-typedef unsigned char BYTE;
-typedef unsigned short WORD;
-typedef unsigned int UINT;
-typedef unsigned int DWORD;
-typedef int LONG;
-typedef uintptr_t UINT_PTR;
-typedef intptr_t INT_PTR;
-typedef intptr_t LONG_PTR;
-typedef uintptr_t WPARAM;
-typedef intptr_t LPARAM;
-typedef intptr_t LRESULT;
-typedef wchar_t WCHAR;
+// The scalar types, HWND, the message-box answers and the common-dialog flags
+// come from the win32 layer; what follows is what only windows need.
 typedef wchar_t TCHAR;
-typedef const char* LPCSTR;
-typedef const wchar_t* LPCWSTR;
-typedef wchar_t* LPWSTR;
 typedef const wchar_t* LPCTSTR;
 typedef wchar_t* LPTSTR;
-typedef void* LPVOID;
 
-struct HWND__;
-typedef HWND__* HWND;      // a window: the address of its QWidget
 struct HMENU__;
 typedef HMENU__* HMENU;    // a menu bar or pop-up built from a menu resource
 struct HACCEL__;
@@ -39,22 +21,11 @@ typedef HICON__* HICON;    // an icon resource
 struct HDROP__;
 typedef HDROP__* HDROP;    // the files of one drop on a window
 
-#ifndef TRUE
-#define TRUE 1
-#endif
-#ifndef FALSE
-#define FALSE 0
-#endif
-
-#ifndef LOWORD
-#define LOWORD(l) ((WORD)(((UINT_PTR)(l)) & 0xffff))
-#define HIWORD(l) ((WORD)((((UINT_PTR)(l)) >> 16) & 0xffff))
 #define MAKELONG(a, b) ((LONG)(((WORD)(((UINT_PTR)(a)) & 0xffff)) | ((DWORD)((WORD)(((UINT_PTR)(b)) & 0xffff))) << 16))
 #define MAKEWPARAM(l, h) ((WPARAM)(DWORD)MAKELONG(l, h))
 #define MAKELPARAM(l, h) ((LPARAM)(DWORD)MAKELONG(l, h))
 #define GET_X_LPARAM(lp) ((int)(short)LOWORD(lp))
 #define GET_Y_LPARAM(lp) ((int)(short)HIWORD(lp))
-#endif
 
 struct POINT { LONG x; LONG y; };
 struct SIZE { LONG cx; LONG cy; };
@@ -161,48 +132,6 @@ typedef CREATESTRUCTW* LPCREATESTRUCT;
 // GetSystemMetrics indexes.
 #define SM_CXSCREEN 0
 #define SM_CYSCREEN 1
-
-// Message boxes.
-#ifndef MB_OK
-#define MB_OK 0x00000000
-#define MB_OKCANCEL 0x00000001
-#define MB_ABORTRETRYIGNORE 0x00000002
-#define MB_YESNOCANCEL 0x00000003
-#define MB_YESNO 0x00000004
-#define MB_RETRYCANCEL 0x00000005
-#define MB_ICONHAND 0x00000010
-#define MB_ICONERROR MB_ICONHAND
-#define MB_ICONSTOP MB_ICONHAND
-#define MB_ICONQUESTION 0x00000020
-#define MB_ICONEXCLAMATION 0x00000030
-#define MB_ICONWARNING MB_ICONEXCLAMATION
-#define MB_ICONASTERISK 0x00000040
-#define MB_ICONINFORMATION MB_ICONASTERISK
-#define MB_DEFBUTTON1 0x00000000
-#define MB_DEFBUTTON2 0x00000100
-#define MB_DEFBUTTON3 0x00000200
-#define MB_TYPEMASK 0x0000000F
-#define MB_ICONMASK 0x000000F0
-#define MB_DEFMASK 0x00000F00
-#endif
-#ifndef IDOK
-#define IDOK 1
-#define IDCANCEL 2
-#define IDABORT 3
-#define IDRETRY 4
-#define IDIGNORE 5
-#define IDYES 6
-#define IDNO 7
-#endif
-
-// Common-dialog flags the framework passes to its file prompts.
-#ifndef OFN_READONLY
-#define OFN_READONLY 0x00000001
-#define OFN_OVERWRITEPROMPT 0x00000002
-#define OFN_HIDEREADONLY 0x00000004
-#define OFN_PATHMUSTEXIST 0x00000800
-#define OFN_FILEMUSTEXIST 0x00001000
-#endif
 
 // Virtual keys and accelerator flags.
 #define FVIRTKEY 0x01

@@ -8,14 +8,16 @@
 #include "framework/FrameWnd.h"
 #include "framework/IdleMonitor.h"
 #include "framework/RecentFileList.h"
-#include "framework/UIProvider.h"
+#include "framework/QtUiProvider.h"
 #include "framework/View.h"
 
 #include <QApplication>
 #include <QFileInfo>
 #include <QStringList>
 
+#include <algorithm>
 #include <cstdio>
+#include <cwchar>
 
 void AfxDeleteTemporaryWindows();
 
@@ -55,6 +57,8 @@ CWinApp::~CWinApp()
     delete m_pRecentFileList;
     for (CDocTemplate* pTemplate : m_templates)
         delete pTemplate;
+    if (m_bInstalledUi)
+        CQtUiProvider::Uninstall();
     if (s_pApp == this)
         s_pApp = nullptr;
 }
@@ -78,6 +82,9 @@ BOOL CWinApp::InitApplication()
     }
     if (!m_pIdleMonitor)
         m_pIdleMonitor = std::make_unique<CIdleMonitor>(this);
+    // Qt dialogs answer the win32 layer's message boxes and file dialogs unless someone else does.
+    if (qobject_cast<QApplication*>(QCoreApplication::instance()) && CQtUiProvider::InstallIfNone())
+        m_bInstalledUi = TRUE;
     return TRUE;
 }
 
@@ -203,18 +210,16 @@ void CWinApp::AddToRecentFileList(LPCWSTR lpszPathName)
 BOOL CWinApp::DoPromptFileName(CString& fileName, UINT nIDSTitle, DWORD lFlags, BOOL bOpenFileDialog,
                                CDocTemplate* pTemplate)
 {
-    AFX_FILE_PROMPT prompt;
-    prompt.hWndOwner = m_pMainWnd ? m_pMainWnd->m_hWnd : nullptr;
-    prompt.bOpenFileDialog = bOpenFileDialog;
-    prompt.strTitle.LoadString(nIDSTitle);
-    prompt.dwFlags = lFlags | (bOpenFileDialog ? 0 : OFN_OVERWRITEPROMPT);
-    auto addFilter = [&prompt](CDocTemplate* p) {
+    // Filters as the common dialog takes them: description and pattern, each ending in 0, then 0.
+    std::wstring filter;
+    CString defExt;
+    auto addFilter = [&filter, &defExt](CDocTemplate* p) {
         CString name, ext;
         if (p->GetDocString(name, CDocTemplate::filterName) && !name.IsEmpty() &&
             p->GetDocString(ext, CDocTemplate::filterExt) && !ext.IsEmpty()) {
-            prompt.filters.emplace_back(name, CString(L"*") + ext);
-            if (prompt.strDefExt.IsEmpty())
-                prompt.strDefExt = ext.GetAt(0) == L'.' ? ext.Mid(1) : ext;
+            filter += name.Str() + L'\0' + L'*' + ext.Str() + L'\0';
+            if (defExt.IsEmpty())
+                defExt = ext.GetAt(0) == L'.' ? ext.Mid(1) : ext;
         }
     };
     if (pTemplate)
@@ -224,12 +229,35 @@ BOOL CWinApp::DoPromptFileName(CString& fileName, UINT nIDSTitle, DWORD lFlags, 
             addFilter(p);
     CString allFilter;
     allFilter.LoadString(AFX_IDS_ALLFILTER);
-    prompt.filters.emplace_back(allFilter, CString(L"*.*"));
-    prompt.strFileName = fileName;
-    if (!AfxGetUIProvider()->PromptFileName(prompt))
-        return FALSE;
-    fileName = prompt.strFileName;
-    return TRUE;
+    filter += allFilter.Str() + L'\0' + L"*.*" + L'\0' + L'\0';
+    CString title;
+    title.LoadString(nIDSTitle);
+
+    std::vector<wchar_t> file(4096, L'\0');
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        file.assign(file.size(), L'\0');
+        std::wmemcpy(file.data(), fileName.GetString(), std::min<size_t>((size_t)fileName.GetLength(), file.size() - 1));
+        OPENFILENAMEW ofn = {};
+        ofn.lStructSize = sizeof ofn;
+        ofn.hwndOwner = m_pMainWnd ? m_pMainWnd->m_hWnd : nullptr;
+        ofn.lpstrFilter = filter.c_str();
+        ofn.nFilterIndex = 1;
+        ofn.lpstrFile = file.data();
+        ofn.nMaxFile = (DWORD)file.size();
+        ofn.lpstrTitle = title.IsEmpty() ? nullptr : title.GetString();
+        ofn.lpstrDefExt = defExt.IsEmpty() ? nullptr : defExt.GetString();
+        ofn.Flags = lFlags | (bOpenFileDialog ? 0 : OFN_OVERWRITEPROMPT);
+        BOOL ok = bOpenFileDialog ? GetOpenFileNameW(&ofn) : GetSaveFileNameW(&ofn);
+        if (ok) {
+            fileName = file.data();
+            return TRUE;
+        }
+        // A path longer than the buffer: the first unit holds the size needed.
+        if (CommDlgExtendedError() != FNERR_BUFFERTOOSMALL || attempt > 0)
+            return FALSE;
+        file.resize(std::max<size_t>((size_t)(unsigned)file[0] + 1, file.size() * 2));
+    }
+    return FALSE;
 }
 
 void CWinApp::ParseCommandLine(CCommandLineInfo& rCmdInfo)
@@ -298,14 +326,14 @@ int CWinApp::DoMessageBox(LPCWSTR lpszPrompt, UINT nType, UINT)
     HWND hOwner = nullptr;
     if (m_pMainWnd && m_pMainWnd->m_hWnd && m_pMainWnd->IsWindowVisible())
         hOwner = m_pMainWnd->m_hWnd;
-    return AfxGetUIProvider()->MessageBox(hOwner, lpszPrompt, m_pszAppName, nType);
+    return MessageBoxW(hOwner, lpszPrompt, m_pszAppName, nType);
 }
 
 int AfxMessageBox(LPCWSTR lpszText, UINT nType, UINT nIDHelp)
 {
     if (CWinApp* pApp = AfxGetApp())
         return pApp->DoMessageBox(lpszText, nType, nIDHelp);
-    return AfxGetUIProvider()->MessageBox(nullptr, lpszText, L"", nType);
+    return MessageBoxW(nullptr, lpszText, L"", nType);
 }
 
 int AfxMessageBox(UINT nIDPrompt, UINT nType, UINT nIDHelp)

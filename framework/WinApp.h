@@ -77,6 +77,7 @@ protected:
     CString m_strExeName;
     BOOL m_bRunning = FALSE;
     BOOL m_bShellOpen = FALSE;
+    BOOL m_bInstalledUi = FALSE;
     std::unique_ptr<CIdleMonitor> m_pIdleMonitor;
 
     DECLARE_MESSAGE_MAP()

@@ -3,7 +3,6 @@
 #include "framework/CmdUI.h"
 #include "framework/DropFiles.h"
 #include "framework/FrameWnd.h"
-#include "framework/UIProvider.h"
 #include "framework/WinApp.h"
 #include "framework/WndBridge.h"
 
@@ -755,7 +754,7 @@ int CWnd::MessageBox(LPCWSTR lpszText, LPCWSTR lpszCaption, UINT nType)
         CWinApp* pApp = AfxGetApp();
         caption = pApp ? CString(pApp->m_pszAppName) : CString();
     }
-    return AfxGetUIProvider()->MessageBox(m_hWnd, lpszText, caption, nType);
+    return MessageBoxW(m_hWnd, lpszText, caption, nType);
 }
 
 int CWnd::OnCreate(LPCREATESTRUCT)

@@ -67,13 +67,15 @@ TEST(Document, save_as_writes_the_file_and_retitles)
     f.ui.fileNames.push_back(f.Path("out.xml"));
     f.Main()->SendMessage(WM_COMMAND, MAKEWPARAM(ID_FILE_SAVE, 0), 0);   // untitled: Save asks for a name
     ASSERT_EQ(f.ui.prompts.size(), 1u);
-    const AFX_FILE_PROMPT& prompt = f.ui.prompts[0];
-    EXPECT_FALSE(prompt.bOpenFileDialog);
-    EXPECT_EQ(prompt.strFileName, CString(L"XML1.xml"));
-    EXPECT_EQ(prompt.strDefExt, CString(L"xml"));
+    const w32::FileDialogRequest& prompt = f.ui.prompts[0];
+    EXPECT_TRUE(prompt.save);
+    EXPECT_EQ(prompt.fileName, L"XML1.xml");
+    EXPECT_EQ(prompt.defaultExt, L"xml");
+    EXPECT_TRUE(prompt.flags & OFN_OVERWRITEPROMPT);
     ASSERT_EQ(prompt.filters.size(), 2u);
-    EXPECT_EQ(prompt.filters[0].first, CString(L"XML Files (*.xml)"));
-    EXPECT_EQ(prompt.filters[1].first, CString(L"All Files (*.*)"));
+    EXPECT_EQ(prompt.filters[0].first, L"XML Files (*.xml)");
+    EXPECT_EQ(prompt.filters[0].second, L"*.xml");
+    EXPECT_EQ(prompt.filters[1].first, L"All Files (*.*)");
     EXPECT_EQ(f.ReadFile("out.xml"), Serialized(L"hello"));
     EXPECT_FALSE(pDoc->IsModified());
     EXPECT_EQ(pDoc->GetTitle(), CString(L"out.xml"));
@@ -108,6 +110,7 @@ TEST(Document, saving_never_destroys_an_existing_file)
     pDoc->m_bOwnWriteFails = true;
     pDoc->SetModifiedFlag();
     f.ui.fileNames.push_back(f.Path("keep.xml"));
+    f.ui.answers.push_back(IDYES);   // "keep.xml already exists. Do you want to replace it?"
     EXPECT_FALSE(pDoc->DoSave(nullptr));
     EXPECT_EQ(f.ReadFile("keep.xml"), "precious");
     EXPECT_EQ(f.ui.LastText(), L"Error save to xml file.");
@@ -134,7 +137,7 @@ TEST(Document, close_asks_to_save_and_cancel_keeps_it_open)
     ASSERT_EQ(f.ui.boxes.size(), 1u);
     EXPECT_EQ(f.ui.boxes[0].text, L"Save changes to XML1?");
     EXPECT_EQ(f.ui.boxes[0].caption, L"TestApp");
-    EXPECT_EQ(f.ui.boxes[0].type & MB_TYPEMASK, (UINT)MB_YESNOCANCEL);
+    EXPECT_EQ(f.ui.boxes[0].style & MB_TYPEMASK, (UINT)MB_YESNOCANCEL);
     EXPECT_EQ(f.app.GetOpenDocumentCount(), 1);
     EXPECT_NE(f.Main()->MDIGetActive(), nullptr);
 
@@ -161,8 +164,8 @@ TEST(Document, open_reads_the_file_and_reports_failures)
     f.ui.fileNames.push_back(f.Path("a.xml"));
     f.Main()->SendMessage(WM_COMMAND, MAKEWPARAM(ID_FILE_OPEN, 0), 0);
     ASSERT_EQ(f.ui.prompts.size(), 1u);
-    EXPECT_TRUE(f.ui.prompts[0].bOpenFileDialog);
-    EXPECT_EQ(f.ui.prompts[0].filters.back().second, CString(L"*.*"));
+    EXPECT_FALSE(f.ui.prompts[0].save);
+    EXPECT_EQ(f.ui.prompts[0].filters.back().second, L"*.*");
     ASSERT_EQ(f.app.GetOpenDocumentCount(), 1);
     CTestDoc* pDoc = Doc(f.Main()->MDIGetActive()->GetActiveDocument());
     EXPECT_EQ(pDoc->m_content, CString(L"content"));

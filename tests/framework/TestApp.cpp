@@ -86,27 +86,27 @@ static const AFX_ACCEL_RESOURCE s_accels[] = {{IDR_MAINFRAME, s_accelMain, AFX_C
 static const AFX_RESOURCE_TABLE s_resources = {s_strings, AFX_COUNTOF(s_strings), s_menus, AFX_COUNTOF(s_menus),
                                                s_accels, AFX_COUNTOF(s_accels), nullptr, 0, nullptr, 0};
 
-int CScriptedUI::MessageBox(HWND, LPCWSTR lpszText, LPCWSTR lpszCaption, UINT nType)
+int CScriptedUI::ShowMessageBox(const w32::MessageBoxRequest& request)
 {
-    boxes.push_back({lpszText ? lpszText : L"", lpszCaption ? lpszCaption : L"", nType});
+    boxes.push_back(request);
     if (answers.empty())
-        return (nType & MB_TYPEMASK) == MB_OK ? IDOK : IDCANCEL;
+        return request.defaultButton;
     int answer = answers.front();
     answers.pop_front();
     return answer;
 }
 
-BOOL CScriptedUI::PromptFileName(AFX_FILE_PROMPT& prompt)
+bool CScriptedUI::ShowFileDialog(const w32::FileDialogRequest& request, w32::FileDialogAnswer& answer)
 {
-    prompts.push_back(prompt);
-    if (fileNames.empty() || fileNames.front().empty()) {
-        if (!fileNames.empty())
-            fileNames.pop_front();
-        return FALSE;
-    }
-    prompt.strFileName = fileNames.front().c_str();
+    prompts.push_back(request);
+    if (fileNames.empty())
+        return false;
+    std::wstring name = fileNames.front();
     fileNames.pop_front();
-    return TRUE;
+    if (name.empty())
+        return false;
+    answer.path = name;
+    return true;
 }
 
 // ---- document, view, frames, template, application
@@ -287,7 +287,7 @@ AppFixture::AppFixture()
     }
     RouteLog().clear();
     ActivationLog().clear();
-    AfxSetUIProvider(&ui);
+    previousUi = w32::InstallUiProvider(&ui);
     app.InitInstance();
 }
 
@@ -301,7 +301,7 @@ AppFixture::~AppFixture()
     if (app.m_pMainWnd)
         app.m_pMainWnd->DestroyWindow();
     Spin(0);
-    AfxSetUIProvider(nullptr);
+    w32::InstallUiProvider(previousUi);
 }
 
 std::wstring AppFixture::Path(const char* name) const

@@ -24,17 +24,16 @@ std::vector<std::string>& ActivationLog();
 extern bool g_bToolEnabled;   // what the update handler of ID_TEST_TOOL answers
 
 // Answers message boxes and file prompts from queues and records what was asked.
-class CScriptedUI : public IAfxUIProvider
+class CScriptedUI : public w32::IUiProvider
 {
 public:
-    struct Box { std::wstring text, caption; UINT type; };
-    std::vector<Box> boxes;
-    std::deque<int> answers;               // IDCANCEL when empty
-    std::vector<AFX_FILE_PROMPT> prompts;
-    std::deque<std::wstring> fileNames;    // empty string: cancelled
+    std::vector<w32::MessageBoxRequest> boxes;
+    std::deque<int> answers;                      // the default button when empty
+    std::vector<w32::FileDialogRequest> prompts;
+    std::deque<std::wstring> fileNames;           // empty string: cancelled
 
-    int MessageBox(HWND, LPCWSTR lpszText, LPCWSTR lpszCaption, UINT nType) override;
-    BOOL PromptFileName(AFX_FILE_PROMPT& prompt) override;
+    int ShowMessageBox(const w32::MessageBoxRequest& request) override;
+    bool ShowFileDialog(const w32::FileDialogRequest& request, w32::FileDialogAnswer& answer) override;
     std::wstring LastText() const { return boxes.empty() ? std::wstring() : boxes.back().text; }
 };
 
@@ -130,6 +129,7 @@ public:
     ~AppFixture();
     CTestApp app;
     CScriptedUI ui;
+    w32::IUiProvider* previousUi = nullptr;
     QTemporaryDir dir;
     CTestMainFrame* Main() const { return static_cast<CTestMainFrame*>(app.m_pMainWnd); }
     std::wstring Path(const char* name) const;
