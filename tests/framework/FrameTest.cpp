@@ -171,3 +171,37 @@ TEST(CommandLine, no_argument_one_file_a_missing_file_and_flags)
         EXPECT_FALSE(embedding.m_bShowSplash);
     }
 }
+
+namespace {
+
+// A frame that sizes itself in PreCreateWindow, as the editor's main window does.
+class CSizedFrame : public CFrameWnd
+{
+public:
+    BOOL PreCreateWindow(CREATESTRUCT& cs) override
+    {
+        if (!CFrameWnd::PreCreateWindow(cs))
+            return FALSE;
+        cs.cx = (int)(GetSystemMetrics(SM_CXSCREEN) * 0.8);
+        cs.cy = (int)(GetSystemMetrics(SM_CYSCREEN) * 0.8);
+        return TRUE;
+    }
+};
+
+}  // namespace
+
+TEST(Frames, load_frame_takes_title_menu_and_size_from_its_resource_and_precreate)
+{
+    AppFixture f;
+    auto* pFrame = new CSizedFrame;   // deletes itself when destroyed
+    ASSERT_TRUE(pFrame->LoadFrame(IDR_MAINFRAME));
+    EXPECT_EQ(pFrame->GetWindowText(), CString(L"TestApp"));
+    ASSERT_NE(pFrame->GetMenu(), nullptr);
+    EXPECT_EQ(pFrame->GetMenu()->nID, (UINT)IDR_MAINFRAME);
+    pFrame->ShowWindow(SW_SHOWNORMAL);
+    CRect rc;
+    pFrame->GetClientRect(&rc);
+    EXPECT_EQ(rc.Width(), (int)(GetSystemMetrics(SM_CXSCREEN) * 0.8));
+    pFrame->DestroyWindow();
+    AppFixture::Spin(0);
+}
