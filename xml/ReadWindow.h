@@ -1,0 +1,77 @@
+#pragma once
+// A read-ahead window over a stream for the parser: the stream is read in
+// large blocks and the parser's look-ahead and step-backs are served from
+// memory, so loading costs a system call per block, not per byte.
+
+#include "io/Orvex.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace nkDS
+{
+
+class CReadWindow
+{
+public:
+    explicit CReadWindow(Orvex::IStream* stream);
+    CReadWindow(const CReadWindow&) = delete;
+    CReadWindow& operator=(const CReadWindow&) = delete;
+
+    // Next byte; false at the end of the input.
+    bool Get(uint8_t& c)
+    {
+        if (m_pos == m_end && !Refill())
+            return false;
+        c = m_data[m_pos++];
+        return true;
+    }
+    // Makes up to `n` bytes ahead available; returns how many are.
+    uint32_t Ensure(uint32_t n)
+    {
+        if (m_end - m_pos < n)
+            Refill(n);
+        return m_end - m_pos < n ? m_end - m_pos : n;
+    }
+    // Byte `i` ahead of the position; only after Ensure(i + 1) covered it.
+    uint8_t At(uint32_t i) const { return m_data[m_pos + i]; }
+    // Whether the next bytes are exactly `lit` (ASCII); consumes nothing.
+    bool LookingAt(const char* lit, uint32_t n)
+    {
+        if (Ensure(n) < n)
+            return false;
+        for (uint32_t i = 0; i < n; ++i)
+            if (m_data[m_pos + i] != static_cast<uint8_t>(lit[i]))
+                return false;
+        return true;
+    }
+    void Skip(uint32_t n) { m_pos += n; } // only over bytes Ensure made available
+    // Steps back over one consumed byte; up to kHistory step-backs in a row
+    // are always possible.
+    void Back1() { --m_pos; }
+    bool AtEnd() { return m_pos == m_end && !Refill(); }
+
+    // Appends bytes to `out` up to (not including) the first byte for which
+    // stop[byte] is set, and returns that byte unconsumed; -1 at the end.
+    int ScanUntil(const bool* stop, std::vector<char>& out);
+
+    // Bytes of input consumed so far.
+    uint64_t Offset() const { return m_consumedBase + m_pos; }
+    // Moves the stream back over what was read ahead but not consumed, so the
+    // stream stands where the parser logically stopped.
+    void GiveBack();
+
+private:
+    bool Refill(uint32_t want = 1);
+
+    static constexpr uint32_t kBlock = 256 * 1024;
+    static constexpr uint32_t kHistory = 16;
+    Orvex::IStream* m_stream;
+    std::vector<uint8_t> m_data;
+    uint32_t m_pos = 0;
+    uint32_t m_end = 0;
+    uint64_t m_consumedBase = 0; // input offset of m_data[0]
+    bool m_eof = false;
+};
+
+} // namespace nkDS

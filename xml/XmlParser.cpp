@@ -1,0 +1,621 @@
+#include "xml/XmlParser.h"
+
+#include "xml/ReadWindow.h"
+#include "xml/XmlEncoding.h"
+
+#include <string>
+#include <vector>
+
+namespace nkDS
+{
+namespace
+{
+
+struct StopSet
+{
+    bool stop[256] = {};
+    constexpr StopSet(const char* bytes)
+    {
+        for (; *bytes != '\0'; ++bytes)
+            stop[static_cast<unsigned char>(*bytes)] = true;
+    }
+};
+
+constexpr StopSet kTextStops("<>");
+constexpr StopSet kDashStop("-");
+constexpr StopSet kBracketStop("]");
+constexpr StopSet kValueStops("'\"<");
+
+bool IsNameByte(int c) { return c >= 0 && IsXmlNameChar(static_cast<char>(c)); }
+
+// Stores narrow text into a string of either width: bytes as they are for
+// narrow nodes, converted with the document's code page for wide ones.
+void Store(nkMem::CStringT<char>& out, const std::vector<char>& s, unsigned)
+{
+    out.Assign(s.data(), static_cast<uint32_t>(s.size()));
+}
+void Store(nkMem::CStringT<wchar_t>& out, const std::vector<char>& s, unsigned cp)
+{
+    if (s.empty())
+        out.Empty();
+    else
+        out.AssignCP(s.data(), static_cast<uint32_t>(s.size()), cp);
+}
+
+// A zero-terminated view of a byte buffer, for the hook and the node's
+// operations that take C strings.
+const char* Terminated(std::vector<char>& s)
+{
+    s.push_back('\0');
+    s.pop_back();
+    return s.data();
+}
+
+} // namespace
+
+// One parse: the window, the scratch buffers and the stack of open elements.
+template <class C>
+class CXmlBuilder
+{
+public:
+    using Node = CXmlNodeT<C>;
+
+    CXmlBuilder(CXmlParser& parser, Orvex::IStream* stream)
+        : m_parser(parser), m_in(stream), m_hook(parser.m_pHook),
+          m_root(static_cast<Node*>(parser.m_pRoot))
+    {
+    }
+
+    ~CXmlBuilder()
+    {
+        // Whatever did not complete is dropped; completed top-level nodes go
+        // to the root in their order.
+        for (Frame& f : m_frames)
+        {
+            for (Node* kid : f.kids)
+                DestroyXmlNode(kid);
+            if (f.node != nullptr)
+                DestroyXmlNode(f.node);
+        }
+        Adopt(m_root, m_top);
+        m_in.GiveBack();
+    }
+
+    bool Run();
+
+private:
+    struct Frame
+    {
+        Node* node = nullptr;
+        std::string name;        // start-tag name, for the end tag
+        std::vector<Node*> kids; // children completed so far, in order
+        bool cdataSeen = false;
+    };
+
+    bool Fail(const char* why)
+    {
+        if (m_parser.m_pszError == nullptr)
+        {
+            m_parser.m_pszError = why;
+            m_parser.m_nErrorOffset = m_in.Offset();
+        }
+        return false;
+    }
+
+    // Links `kids` under `parent` in one insertion.
+    static void Adopt(Node* parent, std::vector<Node*>& kids)
+    {
+        if (kids.empty())
+            return;
+        auto& list = parent->GetChildren();
+        list.InsertAt(list.GetCount(), kids.data(), static_cast<uint32_t>(kids.size()));
+        for (Node* kid : kids)
+            kid->SetParent(parent);
+        kids.clear();
+    }
+
+    Node* NewNode()
+    {
+        if constexpr (sizeof(C) == 1)
+            return CreateXmlNodeA();
+        else
+            return CreateXmlNodeW();
+    }
+
+    // Reads name characters into `out`; returns the terminator, consumed
+    // (-1 at the end of the input).
+    int NameRun(std::vector<char>& out)
+    {
+        out.clear();
+        uint8_t c;
+        while (m_in.Get(c))
+        {
+            if (!IsNameByte(c))
+                return c;
+            out.push_back(static_cast<char>(c));
+        }
+        return -1;
+    }
+
+    void SkipBlanks()
+    {
+        while (m_in.Ensure(1) == 1 && m_in.At(0) == ' ')
+            m_in.Skip(1);
+    }
+
+    // name=value, with the value quoted by ' or "; an unquoted value is empty.
+    bool Parameter()
+    {
+        if (NameRun(m_pname) != '=')
+            return Fail("expected '=' after a parameter name");
+        m_pvalue.clear();
+        if (m_in.Ensure(1) == 0)
+            return Fail("input ends inside a parameter");
+        const uint8_t q = m_in.At(0);
+        if (q != '\'' && q != '"')
+            return true;
+        m_in.Skip(1);
+        const int end = m_in.ScanUntil(kValueStops.stop, m_pvalue);
+        if (end < 0)
+            return Fail("input ends inside a parameter value");
+        m_in.Skip(1);
+        return end == q ? true : Fail("parameter value holds a quote or '<'");
+    }
+
+    bool AddParam(Node* node)
+    {
+        if (m_pname.empty())
+            return true;
+        Store(m_nameText, m_pname, m_cp);
+        Store(m_valueText, m_pvalue, m_cp);
+        // A parameter the node refuses is dropped without error.
+        node->AddParam(m_nameText.GetString() ? m_nameText.GetString() : Empty(),
+                       m_valueText.GetString() ? m_valueText.GetString() : Empty());
+        return true;
+    }
+
+    static const C* Empty()
+    {
+        static const C kEmpty[1] = {C(0)};
+        return kEmpty;
+    }
+
+    void SetName(Node* node, std::vector<char>& name)
+    {
+        if (IsValidXmlName(Terminated(name)))
+            Store(node->m_strName, name, m_cp);
+    }
+
+    // At "<?": a processing instruction with at least one parameter.
+    bool Header(Node* node)
+    {
+        if (!m_in.LookingAt("<?", 2))
+            return Fail("expected '<?'");
+        m_in.Skip(2);
+        std::vector<char> target;
+        if (NameRun(target) >= 0)
+            m_in.Back1();
+        SkipBlanks();
+        for (;;)
+        {
+            if (m_in.AtEnd())
+                return Fail("input ends inside a processing instruction");
+            if (!Parameter())
+                return false;
+            AddParam(node);
+            SkipBlanks();
+            uint8_t c;
+            if (!m_in.Get(c))
+                return Fail("input ends inside a processing instruction");
+            if (c == '?')
+            {
+                if (!m_in.Get(c) || c != '>')
+                    return Fail("expected '>' after '?'");
+                break;
+            }
+            m_in.Back1();
+        }
+        node->SetKind(xnkHeader);
+        SetName(node, target);
+        return true;
+    }
+
+    // Content up to the first closing sequence of three bytes (`trig`, c1,
+    // c2), as remarks and CDATA sections end; false when the input ends
+    // first. The match slides byte by byte, so content that ends in the
+    // trigger byte ("x-" in a remark, "x]" in a CDATA section) reads back.
+    bool Delimited(const StopSet& stop, char trig, char c1, char c2, std::vector<char>& out)
+    {
+        out.clear();
+        for (;;)
+        {
+            if (m_in.ScanUntil(stop.stop, out) < 0)
+                return false;
+            m_in.Skip(1);
+            if (m_in.Ensure(2) < 2)
+                return false;
+            if (m_in.At(0) == static_cast<uint8_t>(c1) && m_in.At(1) == static_cast<uint8_t>(c2))
+            {
+                m_in.Skip(2);
+                return true;
+            }
+            out.push_back(trig);
+        }
+    }
+
+    // At "<!--".
+    bool Remark(Node* node)
+    {
+        if (!m_in.LookingAt("<!--", 4))
+            return Fail("expected '<!--'");
+        m_in.Skip(4);
+        const bool complete = Delimited(kDashStop, '-', '-', '>', m_text);
+        if (complete)
+        {
+            node->SetKind(xnkRemark);
+            Store(node->m_strValue, m_text, m_cp);
+        }
+        if (m_hook != nullptr)
+            m_hook->OnRemark(Terminated(m_text));
+        return complete ? true : Fail("input ends inside a remark");
+    }
+
+    // At "<![CDATA["; the content goes to m_text.
+    bool CData()
+    {
+        if (!m_in.LookingAt("<![CDATA[", 9))
+            return Fail("expected '<![CDATA['");
+        m_in.Skip(9);
+        return Delimited(kBracketStop, ']', ']', '>', m_text) ? true
+                                                          : Fail("input ends inside a CDATA section");
+    }
+
+    // At "<!" not followed by "--": skipped with nested brackets, no node.
+    bool Declaration()
+    {
+        uint32_t depth = 0;
+        std::vector<char> discard;
+        uint8_t c;
+        if (!m_in.Get(c) || c != '<')
+            return Fail("expected '<'");
+        ++depth;
+        while (depth > 0)
+        {
+            const int t = NameRun(discard);
+            if (t == '<')
+                ++depth;
+            else if (t == '>')
+                --depth;
+            else if (t < 0)
+                return Fail("input ends inside a declaration");
+        }
+        return true;
+    }
+
+    // A small node (header or remark) that stands where `kids` collects.
+    bool Leaf(bool (CXmlBuilder::*read)(Node*), std::vector<Node*>& kids)
+    {
+        Node* node = NewNode();
+        if (node == nullptr)
+            return Fail("out of memory");
+        if (!(this->*read)(node))
+        {
+            DestroyXmlNode(node);
+            return false;
+        }
+        kids.push_back(node);
+        return true;
+    }
+
+    bool Element(std::vector<Node*>& parentKids);
+    bool StartTag(std::vector<Node*>& parentKids);
+    bool EndTag();
+    bool ContentStep(bool& closed);
+
+    CXmlParser& m_parser;
+    CReadWindow m_in;
+    IXmlParseHook* m_hook;
+    Node* m_root;
+    unsigned m_cp = 0;
+    std::vector<Node*> m_top;
+    std::vector<Frame> m_frames; // open elements, outermost first
+    uint32_t m_depth = 0;        // frames in use
+    std::vector<char> m_name, m_pname, m_pvalue, m_text;
+    nkMem::CStringT<C> m_nameText, m_valueText;
+};
+
+// Reads the start tag at "<". An empty-element tag completes the node into
+// `parentKids`; otherwise the node becomes the innermost open element.
+template <class C>
+bool CXmlBuilder<C>::StartTag(std::vector<Node*>& parentKids)
+{
+    m_in.Skip(1); // "<"
+    Node* node = NewNode();
+    if (node == nullptr)
+        return Fail("out of memory");
+    int t = NameRun(m_name);
+    while (t != '>' && t != '/')
+    {
+        if (t < 0)
+            return DestroyXmlNode(node), Fail("input ends inside a start tag");
+        m_in.Back1();
+        SkipBlanks();
+        if (!Parameter())
+            return DestroyXmlNode(node), false;
+        if (!m_pname.empty() && m_hook != nullptr)
+            m_hook->OnParam(Terminated(m_pname), Terminated(m_pvalue));
+        AddParam(node);
+        SkipBlanks();
+        uint8_t c;
+        t = m_in.Get(c) ? c : -1;
+    }
+    if (t == '/')
+    {
+        uint8_t c;
+        if (!m_in.Get(c) || c != '>')
+            return DestroyXmlNode(node), Fail("expected '>' after '/'");
+        SetName(node, m_name);
+        if (m_hook != nullptr)
+            m_hook->OnElement(Terminated(m_name), 1);
+        parentKids.push_back(node);
+        return true;
+    }
+    if (IsXmlDigit(m_name[0]))
+        return DestroyXmlNode(node), Fail("element name begins with a digit");
+    if (m_depth == kXmlMaxDepth)
+        return DestroyXmlNode(node), Fail("elements nested too deeply");
+    SetName(node, m_name);
+    if (m_hook != nullptr)
+        m_hook->OnElement(Terminated(m_name), 0);
+    if (m_frames.size() == m_depth)
+        m_frames.emplace_back();
+    Frame& f = m_frames[m_depth++];
+    f.node = node;
+    f.name.assign(m_name.begin(), m_name.end());
+    f.cdataSeen = false;
+    return true;
+}
+
+// After "</": the name must match the open element's exactly, then ">".
+template <class C>
+bool CXmlBuilder<C>::EndTag()
+{
+    Frame& f = m_frames[m_depth - 1];
+    const int t = NameRun(m_name);
+    if (t != '>' || m_name.size() != f.name.size() ||
+        f.name.compare(0, f.name.size(), m_name.data(), m_name.size()) != 0)
+        return Fail("end tag does not match the start tag");
+    Node* node = f.node;
+    if (!f.cdataSeen)
+        Store(node->m_strValue, m_text, m_cp);
+    Adopt(node, f.kids);
+    f.node = nullptr;
+    --m_depth;
+    if (m_hook != nullptr)
+    {
+        m_name.assign(f.name.begin(), f.name.end());
+        m_hook->OnElement(Terminated(m_name), 1);
+    }
+    (m_depth == 0 ? m_top : m_frames[m_depth - 1].kids).push_back(node);
+    return true;
+}
+
+// One step of the innermost element's content: a text run and what follows it.
+template <class C>
+bool CXmlBuilder<C>::ContentStep(bool& closed)
+{
+    Frame& f = m_frames[m_depth - 1];
+    m_text.clear();
+    const int stop = m_in.ScanUntil(kTextStops.stop, m_text);
+    if (stop < 0)
+        return Fail("input ends inside an element");
+    m_in.Skip(1);
+    uint8_t c;
+    if (!m_in.Get(c))
+        return Fail("input ends inside an element");
+    if (c == '/')
+    {
+        if (!EndTag())
+            return false;
+        closed = true;
+        return true;
+    }
+    if (IsNameByte(c))
+    {
+        f.node->m_strValue.Empty();
+        if (stop != '<')
+            return Fail("expected '<'");
+        m_in.Back1();
+        m_in.Back1();
+        return StartTag(f.kids);
+    }
+    if (c == '!')
+    {
+        if (m_in.Ensure(7) == 7 && m_in.LookingAt("[CDATA[", 7))
+        {
+            if (stop != '<')
+                return Fail("expected '<'");
+            m_in.Back1();
+            m_in.Back1();
+            if (!CData())
+                return false;
+            f.node->SetCData(true);
+            Store(f.node->m_strValue, m_text, m_cp);
+            f.cdataSeen = true;
+            return true;
+        }
+        if (m_in.LookingAt("--", 2))
+        {
+            if (stop != '<')
+                return Fail("expected '<'");
+            m_in.Back1();
+            m_in.Back1();
+            return Leaf(&CXmlBuilder::Remark, f.kids);
+        }
+        m_in.Skip(m_in.Ensure(7)); // anything else after "<!" is dropped
+        return true;
+    }
+    if (c == '?')
+    {
+        if (stop != '<')
+            return Fail("expected '<'");
+        m_in.Back1();
+        m_in.Back1();
+        return Leaf(&CXmlBuilder::Header, f.kids);
+    }
+    return Fail("unexpected character after '<'");
+}
+
+// A whole element, its subtree included, read without recursion.
+template <class C>
+bool CXmlBuilder<C>::Element(std::vector<Node*>& parentKids)
+{
+    const uint32_t base = m_depth;
+    if (!StartTag(parentKids))
+        return false;
+    while (m_depth > base)
+    {
+        bool closed = false;
+        if (!ContentStep(closed))
+            return false;
+    }
+    return true;
+}
+
+template <class C>
+bool CXmlBuilder<C>::Run()
+{
+    if (m_in.LookingAt("\xEF\xBB\xBF", 3))
+    {
+        m_in.Skip(3);
+        m_parser.m_bBom = true;
+    }
+    while (m_in.Ensure(1) == 1 && (m_in.At(0) == ' ' || m_in.At(0) == '\r' || m_in.At(0) == '\n'))
+        m_in.Skip(1);
+
+    const nkMem::CStringT<char>& decl = m_parser.m_strDeclName;
+    const uint32_t declLen = decl.GetLength();
+    const bool strict = (m_parser.m_nFlags & kXmlParseStrict) != 0;
+    bool looksLikeDecl = m_in.LookingAt("<?", 2) && m_in.Ensure(2 + declLen) == 2 + declLen;
+    for (uint32_t i = 0; looksLikeDecl && i < declLen; ++i)
+        looksLikeDecl = m_in.At(2 + i) == static_cast<uint8_t>(decl.GetString()[i]);
+    if (strict && m_in.Ensure(5) < 5)
+        return Fail("input too short for a declaration");
+    if (strict && !looksLikeDecl)
+        return Fail("input does not begin with the declaration");
+    if (looksLikeDecl)
+    {
+        Node* node = NewNode();
+        if (node == nullptr)
+            return Fail("out of memory");
+        if (!Header(node))
+        {
+            DestroyXmlNode(node);
+            return false;
+        }
+        m_top.push_back(node);
+        // Wide text is decoded with the code page the declaration names.
+        if constexpr (sizeof(C) > 1)
+        {
+            nkMem::CStringT<char> enc;
+            const uint32_t i = node->FindParam(L"encoding");
+            if (i < node->GetParamCount())
+                enc.AssignCP(node->GetParamValue(i), 0u);
+            m_cp = CodePageForReading(enc.GetString());
+        }
+    }
+    m_parser.m_nCodePage = m_cp;
+
+    for (;;)
+    {
+        uint8_t c;
+        if (!m_in.Get(c))
+            return true;
+        if (c != '<')
+        {
+            if (c == ' ' || c == '\n' || c == '\r')
+                continue;
+            return Fail("text outside an element");
+        }
+        if (m_in.Ensure(1) == 0)
+            return true; // a lone "<" at the very end reads nothing more
+        const uint8_t c2 = m_in.At(0);
+        if (IsNameByte(c2))
+        {
+            m_in.Back1();
+            if (!Element(m_top))
+                return false;
+        }
+        else if (c2 == '?')
+        {
+            m_in.Back1();
+            if (!Leaf(&CXmlBuilder::Header, m_top))
+                return false;
+        }
+        else if (c2 == '!')
+        {
+            m_in.Back1();
+            const bool remark = m_in.LookingAt("<!--", 4);
+            if (!(remark ? Leaf(&CXmlBuilder::Remark, m_top) : Declaration()))
+                return false;
+        }
+        else
+        {
+            m_in.Skip(1);
+        }
+    }
+}
+
+CXmlParser::CXmlParser(bool wide, uint8_t flags, const char* declName) : m_nFlags(flags), m_bWide(wide)
+{
+    if (declName != nullptr)
+        m_strDeclName.Assign(declName);
+    else if ((flags & kXmlParseStrict) != 0)
+        m_strDeclName.Assign("xml");
+}
+
+void CXmlParser::Reset()
+{
+    if (m_pRoot == nullptr)
+        return;
+    if (m_bWide)
+        static_cast<CXmlNodeT<wchar_t>*>(m_pRoot)->Clear();
+    else
+        static_cast<CXmlNodeT<char>*>(m_pRoot)->Clear();
+}
+
+bool CXmlParser::Parse(Orvex::IStream* stream, IXmlParseHook* hook)
+{
+    m_pHook = hook;
+    m_pszError = nullptr;
+    m_nErrorOffset = 0;
+    m_bBom = false;
+    m_nCodePage = 0;
+    if (stream == nullptr || (stream->GetMode() & Orvex::kModeRead) == 0 || m_pRoot == nullptr)
+    {
+        m_pszError = "the stream cannot be read";
+        return false;
+    }
+    m_pStream = stream;
+    Reset();
+    bool ok;
+    {
+        if (m_bWide)
+        {
+            CXmlBuilder<wchar_t> builder(*this, stream);
+            ok = builder.Run();
+        }
+        else
+        {
+            CXmlBuilder<char> builder(*this, stream);
+            ok = builder.Run();
+        }
+    }
+    m_pStream = nullptr;
+    return ok;
+}
+
+template class CXmlBuilder<char>;
+template class CXmlBuilder<wchar_t>;
+
+} // namespace nkDS

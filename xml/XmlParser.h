@@ -1,0 +1,66 @@
+#pragma once
+// The XML reader: turns the bytes of a stream into CXmlNodeT nodes under a
+// root, narrow or wide. It accepts the dialect the writer produces: a
+// declaration, elements with quoted parameters, text, CDATA sections,
+// remarks and processing instructions; a document type declaration is
+// skipped. References are not decoded: text is kept as written.
+
+#include "xml/XmlNode.h"
+#include "xml/XmlParseHook.h"
+#include "io/Orvex.h"
+
+#include <cstdint>
+
+namespace nkDS
+{
+
+// Parser flag: the input must begin with the declaration.
+inline constexpr uint8_t kXmlParseStrict = 0x01;
+// Elements nested deeper than this make the parse fail.
+inline constexpr uint32_t kXmlMaxDepth = 1000;
+
+class CXmlParser
+{
+public:
+    // `declName` replaces "xml" as the name the declaration must carry.
+    CXmlParser(bool wide, uint8_t flags, const char* declName = nullptr);
+    CXmlParser(const CXmlParser&) = delete;
+    CXmlParser& operator=(const CXmlParser&) = delete;
+
+    void SetRoot(CXmlNodeT<char>* root) { m_pRoot = root; m_bWide = false; }
+    void SetRoot(CXmlNodeT<wchar_t>* root) { m_pRoot = root; m_bWide = true; }
+
+    // Parses the whole stream into the root, which is cleared first. On
+    // failure the top-level nodes completed so far stay under the root; the
+    // element being read when it failed is dropped. The stream is left just
+    // after the last byte the parser consumed.
+    bool Parse(Orvex::IStream* stream, IXmlParseHook* hook);
+    // Clears the root, if one is set.
+    void Reset();
+
+    // Whether the input began with a UTF-8 byte order mark.
+    bool HadByteOrderMark() const { return m_bBom; }
+    // Code page the last parse converted wide text with (0: the ANSI one).
+    unsigned GetCodePage() const { return m_nCodePage; }
+    // Byte offset and short reason of the last parse's failure.
+    uint64_t GetErrorOffset() const { return m_nErrorOffset; }
+    const char* GetErrorReason() const { return m_pszError; }
+
+    void* m_pRoot = nullptr; // CXmlNodeT<char> or <wchar_t>, per m_bWide
+    uint8_t m_nFlags;
+    nkMem::CStringT<char> m_strDeclName;
+    Orvex::IStream* m_pStream = nullptr;
+    bool m_bWide;
+    IXmlParseHook* m_pHook = nullptr;
+
+private:
+    template <class C>
+    friend class CXmlBuilder;
+
+    bool m_bBom = false;
+    unsigned m_nCodePage = 0;
+    uint64_t m_nErrorOffset = 0;
+    const char* m_pszError = nullptr;
+};
+
+} // namespace nkDS

@@ -1,0 +1,298 @@
+#include "xml/XmlWriter.h"
+
+#include "win32/win32.h"
+
+#include <cstdio>
+#include <vector>
+
+namespace nkDS
+{
+namespace
+{
+
+constexpr unsigned kUtf8 = 65001;
+constexpr unsigned kGb18030 = 54936;
+
+template <class C>
+size_t Length(const nkMem::CStringT<C>& s)
+{
+    return s.GetLength();
+}
+
+template <class C>
+const C* Chars(const nkMem::CStringT<C>& s)
+{
+    static const C kEmpty[1] = {C(0)};
+    return s.GetString() ? s.GetString() : kEmpty;
+}
+
+bool IsRefNameStart(char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
+}
+bool IsRefNameChar(char c)
+{
+    return IsRefNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
+}
+bool IsHex(char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+// Whether s[0..n) begins with a character or entity reference: "&name;",
+// "&#digits;" or "&#xhex;". Such an "&" is written unchanged, so that what
+// the parser kept verbatim comes back the same.
+bool BeginsReference(const char* s, size_t n)
+{
+    size_t i = 1;
+    if (i < n && s[i] == '#')
+    {
+        ++i;
+        const bool hex = i < n && (s[i] == 'x' || s[i] == 'X');
+        if (hex)
+            ++i;
+        const size_t first = i;
+        while (i < n && (hex ? IsHex(s[i]) : (s[i] >= '0' && s[i] <= '9')))
+            ++i;
+        return i > first && i < n && s[i] == ';';
+    }
+    if (i >= n || !IsRefNameStart(s[i]))
+        return false;
+    while (i < n && IsRefNameChar(s[i]))
+        ++i;
+    return i < n && s[i] == ';';
+}
+
+} // namespace
+
+void CXmlWriter::Begin(Orvex::IStream* target)
+{
+    m_pTarget = target;
+    m_out.clear();
+    m_out.reserve(kBlock + 4096);
+    m_ok = target != nullptr;
+}
+
+void CXmlWriter::Drain()
+{
+    if (m_out.empty())
+        return;
+    if (m_ok)
+    {
+        size_t done = 0;
+        while (done < m_out.size())
+        {
+            const size_t chunk = m_out.size() - done;
+            const uint32_t n = chunk > 0x40000000u ? 0x40000000u : static_cast<uint32_t>(chunk);
+            const uint32_t wrote = m_pTarget->Write(m_out.data() + done, n);
+            if (wrote != n)
+            {
+                m_ok = false;
+                break;
+            }
+            done += n;
+        }
+    }
+    m_out.clear();
+}
+
+bool CXmlWriter::End()
+{
+    Drain();
+    m_pTarget = nullptr;
+    return m_ok;
+}
+
+void CXmlWriter::Indent(uint32_t depth)
+{
+    m_out.append(depth, ' ');
+}
+
+void CXmlWriter::Escaped(const char* s, size_t n, int escape)
+{
+    if (escape == 0)
+    {
+        Put(s, n);
+        return;
+    }
+    size_t run = 0;
+    for (size_t i = 0; i < n; ++i)
+    {
+        const char c = s[i];
+        const char* rep = nullptr;
+        if (c == '&' && !BeginsReference(s + i, n - i))
+            rep = "&amp;";
+        else if (escape == 2 && c == '<')
+            rep = "&lt;";
+        else if (escape == 2 && c == '>')
+            rep = "&gt;";
+        if (rep == nullptr)
+            continue;
+        Put(s + run, i - run);
+        Put(rep, std::char_traits<char>::length(rep));
+        run = i + 1;
+    }
+    Put(s + run, n - run);
+}
+
+void CXmlWriter::Text(const char* s, size_t n, unsigned, int escape)
+{
+    Escaped(s, n, escape);
+}
+
+void CXmlWriter::Text(const wchar_t* s, size_t n, unsigned cp, int escape)
+{
+    if (n == 0)
+        return;
+    if (cp == 0)
+        cp = GetACP();
+    // Four bytes per character cover every code page we write.
+    m_conv.resize(n * 4 + 4);
+    BOOL usedDefault = FALSE;
+    const bool complete = cp == kUtf8 || cp == kGb18030;
+    int got = WideCharToMultiByte(cp, 0, s, static_cast<int>(n), m_conv.data(),
+                                  static_cast<int>(m_conv.size()), nullptr,
+                                  complete ? nullptr : &usedDefault);
+    if (got > 0 && !usedDefault)
+    {
+        Escaped(m_conv.data(), static_cast<size_t>(got), escape);
+        return;
+    }
+    // Some character has no bytes in this code page: write each such one as
+    // a character reference rather than lose it to a default character.
+    std::string bytes;
+    char one[16];
+    for (size_t i = 0; i < n; ++i)
+    {
+        BOOL missing = FALSE;
+        const int k = WideCharToMultiByte(cp, 0, s + i, 1, one, sizeof one, nullptr,
+                                          complete ? nullptr : &missing);
+        if (k > 0 && !missing)
+            bytes.append(one, static_cast<size_t>(k));
+        else
+        {
+            const int r = std::snprintf(one, sizeof one, "&#x%X;", static_cast<unsigned>(s[i]));
+            bytes.append(one, static_cast<size_t>(r));
+        }
+    }
+    Escaped(bytes.data(), bytes.size(), escape);
+}
+
+template <class C>
+void CXmlWriter::Params(const CXmlNodeT<C>* node, unsigned cp)
+{
+    const uint32_t count = node->GetParamCount();
+    for (uint32_t i = 0; i < count; ++i)
+    {
+        const C* name = node->GetParamName(i);
+        const C* value = node->GetParamValue(i);
+        size_t nameLen = 0, valueLen = 0;
+        while (name[nameLen] != C(0))
+            ++nameLen;
+        while (value[valueLen] != C(0))
+            ++valueLen;
+        Put(nameLen == 0 ? " " : "  ", nameLen == 0 ? 1 : 2);
+        Text(name, nameLen, cp, 0);
+        Put("='", 2);
+        Text(value, valueLen, cp, 1);
+        Put('\'');
+    }
+}
+
+// Writes a node up to its children: the whole node when it has none.
+template <class C>
+void CXmlWriter::Open(CXmlNodeT<C>* node, uint32_t depth, unsigned cp)
+{
+    switch (node->GetKind())
+    {
+    case xnkHeader:
+        Put("<?", 2);
+        Text(Chars(node->m_strName), Length(node->m_strName), cp, 0);
+        Params(node, cp);
+        Put("?>\r\n", 4);
+        return;
+    case xnkRemark:
+        Indent(depth);
+        Put("<!--", 4);
+        Text(Chars(node->m_strValue), Length(node->m_strValue), cp, 0);
+        Put("-->\r\n", 5);
+        return;
+    case xnkData:
+        break;
+    default:
+        return;
+    }
+    Indent(depth);
+    Put('<');
+    Text(Chars(node->m_strName), Length(node->m_strName), cp, 0);
+    Params(node, cp);
+    const bool hasChildren = node->GetChildCount() > 0;
+    if (!hasChildren && node->m_strValue.IsEmpty())
+    {
+        Put("/>\r\n", 4);
+        return;
+    }
+    // A node with children keeps no text of its own once written.
+    if (hasChildren)
+        node->m_strValue.Empty();
+    Put('>');
+    if (node->IsCData())
+    {
+        Put("<![CDATA[", 9);
+        Text(Chars(node->m_strValue), Length(node->m_strValue), cp, 0);
+        Put("]]>", 3);
+    }
+    else
+    {
+        Text(Chars(node->m_strValue), Length(node->m_strValue), cp, 2);
+    }
+    if (hasChildren)
+    {
+        Put("\r\n", 2);
+        return;
+    }
+    Put("</", 2);
+    Text(Chars(node->m_strName), Length(node->m_strName), cp, 0);
+    Put(">\r\n", 3);
+}
+
+template <class C>
+void CXmlWriter::WriteNode(CXmlNodeT<C>* node, uint32_t depth, unsigned cp)
+{
+    // Depth-first with an explicit stack: a tree of any depth is written
+    // without deep recursion.
+    struct Step
+    {
+        CXmlNodeT<C>* node;
+        uint32_t next;
+    };
+    std::vector<Step> stack;
+    auto enter = [&](CXmlNodeT<C>* n) {
+        Open(n, depth + static_cast<uint32_t>(stack.size()), cp);
+        if (n->GetKind() == xnkData && n->GetChildCount() > 0)
+            stack.push_back({n, 0});
+    };
+    enter(node);
+    while (!stack.empty())
+    {
+        Step& top = stack.back();
+        if (top.next < top.node->GetChildCount())
+        {
+            CXmlNodeT<C>* child = top.node->GetChild(top.next++);
+            if (child != nullptr)
+                enter(child);
+            continue;
+        }
+        CXmlNodeT<C>* done = top.node;
+        stack.pop_back();
+        Indent(depth + static_cast<uint32_t>(stack.size()));
+        Put("</", 2);
+        Text(Chars(done->m_strName), Length(done->m_strName), cp, 0);
+        Put(">\r\n", 3);
+    }
+}
+
+template void CXmlWriter::WriteNode<char>(CXmlNodeT<char>*, uint32_t, unsigned);
+template void CXmlWriter::WriteNode<wchar_t>(CXmlNodeT<wchar_t>*, uint32_t, unsigned);
+
+} // namespace nkDS
