@@ -177,10 +177,10 @@ void AppendInsert(std::basic_string<C>& out, const std::string& fmt, DWORD_PTR a
     }
     // Integers: only plain conversions are accepted, so snprintf sees a safe format.
     const std::string allowed = "diuxXoc";
-    std::string spec = "%";
+    std::string directive = "%";
     for (char ch : fmt)
         if (std::strchr("0123456789-+# .", ch))
-            spec += ch;
+            directive += ch;
     const char conv = fmt.empty() ? 's' : fmt.back();
     if (allowed.find(conv) == std::string::npos)
         return;
@@ -190,9 +190,9 @@ void AppendInsert(std::basic_string<C>& out, const std::string& fmt, DWORD_PTR a
         return;
     }
     if (conv == 'd' || conv == 'i')
-        std::snprintf(buf, sizeof buf, (spec + "lld").c_str(), static_cast<long long>(static_cast<LONG_PTR>(arg)));
+        std::snprintf(buf, sizeof buf, (directive + "lld").c_str(), static_cast<long long>(static_cast<LONG_PTR>(arg)));
     else
-        std::snprintf(buf, sizeof buf, (spec + "ll" + conv).c_str(), static_cast<unsigned long long>(arg));
+        std::snprintf(buf, sizeof buf, (directive + "ll" + conv).c_str(), static_cast<unsigned long long>(arg));
     for (const char* p = buf; *p; ++p)
         out += static_cast<C>(*p);
 }
