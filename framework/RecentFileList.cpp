@@ -2,6 +2,7 @@
 
 #include "framework/CmdUI.h"
 #include "framework/MenuResource.h"
+#include "framework/ProfileStore.h"
 
 #include <QAction>
 #include <QDir>
@@ -97,4 +98,25 @@ void CRecentFileList::UpdateMenu(CCmdUI* pCmdUI)
         pAction->setProperty("afxDynamic", true);
     }
     pCmdUI->m_bEnableChanged = TRUE;   // the entries are enabled; the hidden placeholder needs nothing
+}
+
+void CRecentFileList::ReadList(CProfileStore& store)
+{
+    // Entries are compacted: a gap in the stored numbering leaves no hole in the menu.
+    std::vector<CString> names;
+    for (int i = 0; i < GetSize(); ++i) {
+        CString value;
+        if (store.GetString(m_strSectionName, GetEntryName(i), value) && !value.IsEmpty())
+            names.push_back(value);
+    }
+    for (size_t i = 0; i < m_arrNames.size(); ++i)
+        m_arrNames[i] = i < names.size() ? names[i] : CString();
+}
+
+void CRecentFileList::WriteList(CProfileStore& store)
+{
+    for (int i = 0; i < GetSize(); ++i) {
+        const CString& name = m_arrNames[(size_t)i];
+        store.WriteString(m_strSectionName, GetEntryName(i), name.IsEmpty() ? nullptr : name.GetString());
+    }
 }

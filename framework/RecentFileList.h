@@ -6,6 +6,7 @@
 #include <vector>
 
 class CCmdUI;
+class CProfileStore;
 
 class CRecentFileList
 {
@@ -26,6 +27,8 @@ public:
     // Replaces the placeholder item of pCmdUI by the entries, or shows the
     // placeholder grayed when the list is empty.
     virtual void UpdateMenu(CCmdUI* pCmdUI);
+    virtual void ReadList(CProfileStore& store);    // entries missing in the store stay empty
+    virtual void WriteList(CProfileStore& store);   // empty entries are removed from the store
 
     virtual ~CRecentFileList() = default;
 

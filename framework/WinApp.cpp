@@ -7,6 +7,7 @@
 #include "framework/Document.h"
 #include "framework/FrameWnd.h"
 #include "framework/IdleMonitor.h"
+#include "framework/ProfileStore.h"
 #include "framework/RecentFileList.h"
 #include "framework/QtUiProvider.h"
 #include "framework/View.h"
@@ -95,6 +96,7 @@ BOOL CWinApp::InitInstance()
 
 int CWinApp::ExitInstance()
 {
+    SaveStdProfileSettings();
     return 0;
 }
 
@@ -192,6 +194,7 @@ CDocument* CWinApp::OpenDocumentFile(LPCWSTR lpszFileName)
             if (pAppFrame && pAppFrame != pFrame)
                 pAppFrame->ActivateFrame();
         }
+        AddToRecentFileList(pOpenDocument->GetPathName());   // opened again: the most recent file
         return pOpenDocument;
     }
     if (!pBestTemplate) {
@@ -203,8 +206,12 @@ CDocument* CWinApp::OpenDocumentFile(LPCWSTR lpszFileName)
 
 void CWinApp::AddToRecentFileList(LPCWSTR lpszPathName)
 {
-    if (m_pRecentFileList)
-        m_pRecentFileList->Add(lpszPathName);
+    if (!m_pRecentFileList)
+        return;
+    m_pRecentFileList->Add(lpszPathName);
+    // Written at once: the list survives a program that does not exit cleanly.
+    if (m_pProfileStore)
+        m_pRecentFileList->WriteList(*m_pProfileStore);
 }
 
 BOOL CWinApp::DoPromptFileName(CString& fileName, UINT nIDSTitle, DWORD lFlags, BOOL bOpenFileDialog,
@@ -377,6 +384,8 @@ BOOL CWinApp::OnOpenRecentFile(UINT nID)
         for (int i = 0; i < m_pRecentFileList->GetSize(); ++i)
             if ((*m_pRecentFileList)[i] == path) {
                 m_pRecentFileList->Remove(i);
+                if (m_pProfileStore)
+                    m_pRecentFileList->WriteList(*m_pProfileStore);
                 break;
             }
     }

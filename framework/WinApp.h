@@ -15,6 +15,7 @@ class CDocument;
 class CRecentFileList;
 class CWnd;
 class CIdleMonitor;
+class CProfileStore;
 
 class CWinApp : public CCmdTarget
 {
@@ -61,6 +62,19 @@ public:
 
     virtual int DoMessageBox(LPCWSTR lpszPrompt, UINT nType, UINT nIDPrompt);
 
+    // Settings, under HKEY_CURRENT_USER\Software\<company>\<application> once
+    // SetRegistryKey named the company; before that reads give the default and writes fail.
+    void SetRegistryKey(LPCWSTR lpszRegistryKey);
+    void SetRegistryKey(UINT nIDRegistryKey);   // the company name from the string table
+    UINT GetProfileInt(LPCWSTR lpszSection, LPCWSTR lpszEntry, int nDefault);
+    CString GetProfileString(LPCWSTR lpszSection, LPCWSTR lpszEntry, LPCWSTR lpszDefault = nullptr);
+    BOOL WriteProfileInt(LPCWSTR lpszSection, LPCWSTR lpszEntry, int nValue);
+    BOOL WriteProfileString(LPCWSTR lpszSection, LPCWSTR lpszEntry, LPCWSTR lpszValue);
+    // The recent-file list of nMaxMRU entries ("Recent File List", "File1".."Filen") and "Settings"\"PreviewPages".
+    void LoadStdProfileSettings(UINT nMaxMRU = 4);
+    void SaveStdProfileSettings();
+    int m_nNumPreviewPages = 0;
+
     // Standard commands.
     void OnFileNew();
     void OnFileOpen();
@@ -79,6 +93,9 @@ protected:
     BOOL m_bShellOpen = FALSE;
     BOOL m_bInstalledUi = FALSE;
     std::unique_ptr<CIdleMonitor> m_pIdleMonitor;
+    std::unique_ptr<CProfileStore> m_pProfileStore;
+    CString m_strRegistryKey;
+    CString m_strProfileName;
 
     DECLARE_MESSAGE_MAP()
 };

@@ -18,6 +18,7 @@
 #include "framework/MDIFrameWnd.h"
 #include "framework/MenuResource.h"
 #include "framework/Object.h"
+#include "framework/ProfileStore.h"
 #include "framework/QtUiProvider.h"
 #include "framework/RecentFileList.h"
 #include "framework/Resources.h"

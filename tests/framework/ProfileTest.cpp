@@ -1,0 +1,139 @@
+// Settings and the recent-file list in the registry store (a temporary
+// VELMAR_REGISTRY, set by the suite's main).
+#include "TestApp.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMenu>
+
+#include <cstdio>
+#include <optional>
+
+namespace {
+
+// A value as another program would read it from the registry.
+std::optional<std::wstring> RegString(const wchar_t* key, const wchar_t* value)
+{
+    HKEY hKey = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, key, 0, KEY_READ, &hKey) != ERROR_SUCCESS)
+        return std::nullopt;
+    wchar_t buf[1024] = {};
+    DWORD cb = sizeof buf - sizeof(wchar_t), type = 0;
+    LSTATUS status = RegQueryValueExW(hKey, value, nullptr, &type, reinterpret_cast<BYTE*>(buf), &cb);
+    RegCloseKey(hKey);
+    if (status != ERROR_SUCCESS || type != REG_SZ)
+        return std::nullopt;
+    return std::wstring(buf);
+}
+
+const wchar_t kMruKey[] = L"Software\\Brandvik Test\\TestApp\\Recent File List";
+
+std::vector<QString> RecentEntries(CTestMainFrame* pMain)
+{
+    QMenu* pFile = nullptr;
+    for (QMenu* pMenu : pMain->GetMenu()->popups)
+        if (pMenu->title() == "&File")
+            pFile = pMenu;
+    std::vector<QString> texts;
+    if (!pFile)
+        return texts;
+    pFile->popup(QPoint(0, 0));
+    QCoreApplication::processEvents();
+    for (QAction* a : pFile->actions()) {
+        UINT id = AfxGetActionID(a);
+        if (id >= ID_FILE_MRU_FILE1 && id <= ID_FILE_MRU_FILE16 && a->isVisible())
+            texts.push_back(a->isEnabled() ? a->text() : "(grayed) " + a->text());
+    }
+    pFile->hide();
+    return texts;
+}
+
+}  // namespace
+
+TEST(Profile, settings_round_trip_through_the_registry)
+{
+    AppFixture f;
+    // Before a company key there is nowhere to write.
+    EXPECT_FALSE(f.app.WriteProfileInt(L"Settings", L"PreviewPages", 3));
+    EXPECT_EQ(f.app.GetProfileInt(L"Settings", L"PreviewPages", 9), 9u);
+    f.app.SetRegistryKey(L"Brandvik Test");
+    EXPECT_STREQ(f.app.m_pszProfileName, L"TestApp");
+    EXPECT_TRUE(f.app.WriteProfileInt(L"Settings", L"PreviewPages", 3));
+    EXPECT_TRUE(f.app.WriteProfileString(L"Settings", L"Name", L"Wörter 字"));
+    EXPECT_EQ(f.app.GetProfileInt(L"Settings", L"PreviewPages", 9), 3u);
+    EXPECT_EQ(f.app.GetProfileString(L"Settings", L"Name"), CString(L"Wörter 字"));
+    EXPECT_EQ(RegString(L"Software\\Brandvik Test\\TestApp\\Settings", L"Name"), std::wstring(L"Wörter 字"));
+    // Missing entries and entries of another type give the default.
+    EXPECT_EQ(f.app.GetProfileString(L"Settings", L"Missing", L"dflt"), CString(L"dflt"));
+    EXPECT_EQ(f.app.GetProfileInt(L"Settings", L"Name", 5), 5u);
+    EXPECT_EQ(f.app.GetProfileInt(L"Nowhere", L"PreviewPages", 5), 5u);
+    // A null value removes the entry.
+    EXPECT_TRUE(f.app.WriteProfileString(L"Settings", L"Name", nullptr));
+    EXPECT_EQ(f.app.GetProfileString(L"Settings", L"Name", L"gone"), CString(L"gone"));
+    f.app.LoadStdProfileSettings(2);
+    EXPECT_EQ(f.app.m_nNumPreviewPages, 3);
+}
+
+TEST(Profile, recent_files_capped_reordered_written_and_read_back)
+{
+    std::wstring a, b, c, d;
+    {
+        AppFixture f;
+        f.app.SetRegistryKey(L"Brandvik Test");
+        f.app.LoadStdProfileSettings(3);
+        EXPECT_EQ(RecentEntries(f.Main()), (std::vector<QString>{"(grayed) Recent files"}));
+        for (const char* name : {"a.xml", "b.xml", "c.xml", "d.xml"})
+            f.WriteFile(name, std::string(4, '\0'));
+        a = f.Path("a.xml"), b = f.Path("b.xml"), c = f.Path("c.xml"), d = f.Path("d.xml");
+        for (const std::wstring& p : {a, b, c, d})
+            ASSERT_NE(f.app.OpenDocumentFile(p.c_str()), nullptr);
+        // Capped at three, most recent first, and in the registry at once.
+        EXPECT_EQ(RegString(kMruKey, L"File1"), d);
+        EXPECT_EQ(RegString(kMruKey, L"File2"), c);
+        EXPECT_EQ(RegString(kMruKey, L"File3"), b);
+        EXPECT_EQ(RegString(kMruKey, L"File4"), std::nullopt);
+        // Opening b again moves it to the top.
+        f.app.OpenDocumentFile(b.c_str());
+        EXPECT_EQ(RegString(kMruKey, L"File1"), b);
+        EXPECT_EQ(RegString(kMruKey, L"File2"), d);
+        EXPECT_EQ(RegString(kMruKey, L"File3"), c);
+        std::vector<QString> entries = RecentEntries(f.Main());
+        ASSERT_EQ(entries.size(), 3u);
+        EXPECT_TRUE(entries[0].startsWith("&1 ") && entries[0].endsWith("b.xml"));
+        EXPECT_TRUE(entries[2].startsWith("&3 ") && entries[2].endsWith("c.xml"));
+        f.app.ExitInstance();
+    }
+    {
+        // The next run reads the list back; an entry whose file is gone leaves when chosen.
+        AppFixture f;
+        f.app.SetRegistryKey(L"Brandvik Test");
+        f.app.LoadStdProfileSettings(3);
+        ASSERT_NE(f.app.m_pRecentFileList, nullptr);
+        EXPECT_EQ((*f.app.m_pRecentFileList)[0], CString(b.c_str()));
+        EXPECT_EQ((*f.app.m_pRecentFileList)[1], CString(d.c_str()));
+        // The first run's folder is gone with it: b and c are made again, d stays missing.
+        QString folder = QFileInfo(QString::fromStdWString(c)).path();
+        QDir().mkpath(folder);
+        for (const std::wstring& p : {b, c}) {
+            QFile file(QString::fromStdWString(p));
+            if (file.open(QIODevice::WriteOnly))
+                file.write(QByteArray(4, '\0'));
+        }
+        f.Main()->SendMessage(WM_COMMAND, MAKEWPARAM(ID_FILE_MRU_FILE1 + 1, 0), 0);
+        EXPECT_EQ(f.ui.LastText(), d + L" was not found.");
+        EXPECT_EQ(RegString(kMruKey, L"File1"), b);
+        EXPECT_EQ(RegString(kMruKey, L"File2"), c);
+        EXPECT_EQ(RegString(kMruKey, L"File3"), std::nullopt);
+        // Choosing an entry opens it and it stays on top.
+        f.Main()->SendMessage(WM_COMMAND, MAKEWPARAM(ID_FILE_MRU_FILE1 + 1, 0), 0);
+        EXPECT_EQ(f.app.GetOpenDocumentCount(), 1);
+        EXPECT_EQ(RegString(kMruKey, L"File1"), c);
+        f.app.CloseAllDocuments(TRUE);
+        QDir(folder).removeRecursively();
+    }
+}
