@@ -1,0 +1,229 @@
+#include "platform/nkPlatform.h"
+
+#include "PlatformTestSupport.h"
+
+#include <elf.h>
+
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+using nkPlatform::CDllModule;
+using nkPlatform::CFileVersionInfo;
+
+namespace {
+
+// Whether the test module is loaded in the process at all.
+bool TestModuleLoaded() { return GetModuleHandleA(PLATFORM_TEST_MODULE) != nullptr; }
+
+std::wstring Wide(const char* s) { return std::wstring(s, s + std::strlen(s)); }
+
+// A minimal 64-bit ELF file whose only content is a version section.
+void WriteElfWithSection(const std::string& path, const std::vector<unsigned char>& payload)
+{
+    const char names[] = "\0.shstrtab\0.win32.version\0";
+    Elf64_Ehdr eh{};
+    std::memcpy(eh.e_ident, ELFMAG, SELFMAG);
+    eh.e_ident[EI_CLASS] = ELFCLASS64;
+    eh.e_ident[EI_DATA] = ELFDATA2LSB;
+    eh.e_ident[EI_VERSION] = EV_CURRENT;
+    eh.e_type = ET_DYN;
+    eh.e_version = EV_CURRENT;
+    eh.e_ehsize = sizeof eh;
+    eh.e_shentsize = sizeof(Elf64_Shdr);
+    eh.e_shnum = 3;
+    eh.e_shstrndx = 1;
+    const std::uint64_t namesAt = sizeof eh;
+    const std::uint64_t payloadAt = namesAt + sizeof names;
+    eh.e_shoff = payloadAt + payload.size();
+    Elf64_Shdr sh[3]{};
+    sh[1].sh_name = 1;
+    sh[1].sh_type = SHT_STRTAB;
+    sh[1].sh_offset = namesAt;
+    sh[1].sh_size = sizeof names;
+    sh[2].sh_name = 11;
+    sh[2].sh_type = SHT_PROGBITS;
+    sh[2].sh_offset = payloadAt;
+    sh[2].sh_size = payload.size();
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(&eh), sizeof eh);
+    out.write(names, sizeof names);
+    out.write(reinterpret_cast<const char*>(payload.data()), static_cast<std::streamsize>(payload.size()));
+    out.write(reinterpret_cast<const char*>(sh), sizeof sh);
+}
+
+// A version resource with its "VarFileInfo" block (the translation table) cut off.
+std::vector<unsigned char> ResourceWithoutTranslation()
+{
+    w32::VersionResource r;
+    r.language = 0;
+    r.codePage = 0;
+    r.fileVersion[0] = 3;
+    r.fileOS = VOS_NT_WINDOWS32;
+    r.strings = {{L"FileVersion", L"3.0.0.0"}, {L"CompanyName", L"Nowhere Ltd."}};
+    std::vector<unsigned char> bytes = w32::BuildVersionResource(r);
+    const char16_t key[] = u"VarFileInfo";
+    for (size_t at = 0; at + sizeof key <= bytes.size(); at += 2) {
+        if (std::memcmp(bytes.data() + at, key, sizeof key) == 0) {
+            bytes.resize(at - 6); // the block's three header words
+            bytes[0] = static_cast<unsigned char>(bytes.size() & 0xff);
+            bytes[1] = static_cast<unsigned char>(bytes.size() >> 8);
+            return bytes;
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+TEST(DllModule, CopiesShareTheLibraryUntilTheLastGoes)
+{
+    ASSERT_FALSE(TestModuleLoaded());
+    {
+        CDllModule first;
+        EXPECT_FALSE(first.IsLoaded());
+        EXPECT_EQ(nullptr, first.GetProc("platform_test_answer"));
+        ASSERT_TRUE(first.Load(PLATFORM_TEST_MODULE));
+        EXPECT_TRUE(TestModuleLoaded());
+        EXPECT_EQ(Wide(PLATFORM_TEST_MODULE), std::wstring(first.GetPath()));
+
+        auto answer = reinterpret_cast<int (*)()>(first.GetProc("platform_test_answer"));
+        ASSERT_NE(nullptr, answer);
+        EXPECT_EQ(42, answer());
+        EXPECT_EQ(nullptr, first.GetProc(nullptr));
+        EXPECT_EQ(nullptr, first.GetProc("no_such_function"));
+
+        {
+            CDllModule second(first);
+            CDllModule third;
+            third = second;
+            EXPECT_TRUE(first.IsShared());
+            EXPECT_EQ(3u, first.GetRefCount());
+            EXPECT_EQ(first.module, third.module);
+            third = third; // itself: nothing changes
+            EXPECT_EQ(3u, first.GetRefCount());
+        }
+        // Two copies gone, the library stays for the first.
+        EXPECT_TRUE(TestModuleLoaded());
+        EXPECT_FALSE(first.IsShared());
+        EXPECT_EQ(42, answer());
+
+        // Unloading a shared copy leaves the library to the others, and the
+        // copy does not count against them afterwards.
+        CDllModule fourth(first);
+        fourth.Unload();
+        EXPECT_FALSE(fourth.IsLoaded());
+        EXPECT_EQ(1u, first.GetRefCount());
+        EXPECT_TRUE(TestModuleLoaded());
+    }
+    EXPECT_FALSE(TestModuleLoaded());
+
+    // Loading into an object that shares its library keeps the other holder's.
+    {
+        CDllModule a;
+        ASSERT_TRUE(a.Load(PLATFORM_TEST_MODULE));
+        CDllModule b(a);
+        EXPECT_FALSE(b.Load("libvelmar-no-such-library"));
+        EXPECT_FALSE(b.IsLoaded());
+        EXPECT_EQ(std::wstring(), std::wstring(b.GetPath()));
+        EXPECT_TRUE(TestModuleLoaded());
+        EXPECT_NE(nullptr, a.GetProc("platform_test_answer"));
+    }
+    EXPECT_FALSE(TestModuleLoaded());
+
+    EXPECT_TRUE(CDllModule::CanLoad(PLATFORM_TEST_MODULE));
+    EXPECT_FALSE(TestModuleLoaded());
+    EXPECT_FALSE(CDllModule::CanLoad(L"libvelmar-no-such-library"));
+    EXPECT_FALSE(CDllModule::CanLoad(static_cast<const char*>(nullptr)));
+}
+
+TEST(DllModule, WindowsOnlyQueriesAnswerNo)
+{
+    CDllModule kernel;
+    EXPECT_FALSE(kernel.Load("kernel32"));
+    EXPECT_EQ(nullptr, kernel.GetProc("IsWow64Process"));
+    EXPECT_FALSE(nkPlatform::IsWow64());
+    EXPECT_FALSE(nkPlatform::IsVisualThemeActive());
+}
+
+TEST(FileVersionInfo, ReadsOurOwnResources)
+{
+    CDllModule module;
+    ASSERT_TRUE(module.Load(PLATFORM_TEST_MODULE));
+    nkMem::CStringT<char> version;
+    module.GetFileVersion(version);
+    nkMem::CStringT<wchar_t> wideVersion;
+    module.GetFileVersion(wideVersion);
+    EXPECT_FALSE(version.IsEmpty());
+    EXPECT_EQ(std::wstring(version.GetString(), version.GetString() + version.GetLength()),
+              std::wstring(wideVersion.GetString()));
+
+    CFileVersionInfo info(PLATFORM_TEST_MODULE);
+    ASSERT_TRUE(info.IsLoaded());
+    EXPECT_EQ(0x0409, info.language);
+    EXPECT_EQ(1200, info.codePage);
+    ASSERT_NE(nullptr, info.fixed);
+    EXPECT_EQ(VS_FFI_SIGNATURE, info.fixed->dwSignature);
+    EXPECT_EQ(VFT_DLL, info.fixed->dwFileType);
+    EXPECT_EQ(0u, info.isWindowsFile); // our files name no Windows target
+    ASSERT_NE(nullptr, info.description);
+    EXPECT_STREQ("Velmar platform test module", info.description);
+    EXPECT_STREQ("Brandvik Corp.", info.company);
+    EXPECT_STREQ("Velmar", info.product);
+    EXPECT_STREQ(version.GetString(), info.GetString("FileVersion"));
+    EXPECT_STREQ(L"Velmar", info.GetString(L"ProductName"));
+    EXPECT_EQ(nullptr, info.GetString("PrivateBuild"));
+    EXPECT_EQ(nullptr, info.GetString(static_cast<const char*>(nullptr)));
+    for (const char* name : CFileVersionInfo::kStringNames)
+        EXPECT_NE(nullptr, info.GetString(name)) << name;
+
+#ifdef VELMAR_EDITOR_PATH
+    CFileVersionInfo editor(L"" VELMAR_EDITOR_PATH);
+    ASSERT_TRUE(editor.IsLoaded());
+    EXPECT_STREQ("Velmar XML editor", editor.description);
+    EXPECT_STREQ("Velmar", editor.product);
+    EXPECT_STREQ("velmar", editor.GetString("InternalName"));
+    EXPECT_EQ(VFT_APP, editor.fixed->dwFileType);
+#endif
+
+    // A second load into the same object forgets the first resource.
+    EXPECT_FALSE(info.Load("/bin/sh"));
+    EXPECT_FALSE(info.IsLoaded());
+    EXPECT_EQ(nullptr, info.fixed);
+    EXPECT_EQ(nullptr, info.description);
+    EXPECT_EQ(0, info.language);
+    EXPECT_EQ(nullptr, info.GetString("FileVersion"));
+}
+
+class VersionFiles : public PlatformTest {};
+
+TEST_F(VersionFiles, WithoutTranslationTheSubBlockIsAllZeros)
+{
+    const std::vector<unsigned char> resource = ResourceWithoutTranslation();
+    ASSERT_FALSE(resource.empty());
+    const std::string file = Path("old.so");
+    WriteElfWithSection(file, resource);
+
+    CFileVersionInfo info(file.c_str());
+    ASSERT_TRUE(info.IsLoaded());
+    EXPECT_EQ(0, info.language);
+    EXPECT_EQ(0, info.codePage);
+    // The strings sit in table "00000000", which the reader then asks for.
+    EXPECT_STREQ("Nowhere Ltd.", info.company);
+    EXPECT_STREQ("3.0.0.0", info.GetString("FileVersion"));
+    EXPECT_EQ(nullptr, info.description);
+    ASSERT_NE(nullptr, info.fixed);
+    EXPECT_EQ(0x00030000u, info.fixed->dwFileVersionMS);
+    EXPECT_EQ(1u, info.isWindowsFile); // VOS_NT_WINDOWS32, the usual combined value
+
+    // Files without a resource, or none at all, leave everything zero.
+    std::ofstream(Path("plain.txt")) << "text";
+    for (const std::string& name : {Path("plain.txt"), Path("missing.so"), std::string()}) {
+        CFileVersionInfo none(name.c_str());
+        EXPECT_FALSE(none.IsLoaded()) << name;
+        EXPECT_EQ(0u, none.dataSize);
+        EXPECT_EQ(nullptr, none.fixed);
+        EXPECT_EQ(nullptr, none.company);
+    }
+}
