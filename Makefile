@@ -7,7 +7,7 @@ SAMPLE     ?= samples/catalog.xml
 ARGS       ?=
 CMAKE_ARGS ?=
 
-.PHONY: all bootstrap build build-asan run test test-asan bench install format clean
+.PHONY: all bootstrap build build-asan run test test-asan bench fuzz install format clean
 
 all: build
 
@@ -41,6 +41,12 @@ bench: build
 	@benches=$$(find $(BUILD)/bench -type f -name 'velmar-bench*' -perm -u+x 2>/dev/null | sort); \
 	if [ -z "$$benches" ]; then echo "bench: no benchmarks are built yet"; exit 1; fi; \
 	for b in $$benches; do echo "== $$b"; $$b || exit 1; done
+
+# Ten minutes of the XML loader's fuzz target (its own clang build).
+FUZZ_SECONDS ?= 600
+fuzz: bootstrap
+	cmake -DSOURCE_DIR=$(CURDIR) -DWORK_DIR=$(CURDIR)/$(BUILD)/tests/xml/fuzz \
+	  -DSECONDS=$(FUZZ_SECONDS) -P tests/xml/fuzz/run_fuzz.cmake
 
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
