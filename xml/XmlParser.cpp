@@ -3,6 +3,7 @@
 #include "xml/ReadWindow.h"
 #include "xml/XmlEncoding.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -174,6 +175,34 @@ private:
         return true;
     }
 
+    // A start tag's parameter, checked with the node's own rules, waits for
+    // the tag's end so that the node's two lists grow once per tag.
+    void PendParam()
+    {
+        if (m_pname.empty())
+            return;
+        nkMem::CStringT<C> name, value;
+        if (!ParamName(name))
+            return; // dropped without error, as AddParam would
+        Store(value, m_pvalue, m_cp);
+        if (!IsValidParamValue(value.GetString() ? value.GetString() : Empty()))
+            return;
+        m_pendNames.push_back(name);
+        m_pendValues.push_back(value);
+    }
+
+    void FlushParams(Node* node)
+    {
+        const auto n = static_cast<uint32_t>(m_pendNames.size());
+        if (n != 0)
+        {
+            node->m_paramNames.InsertAt(node->m_paramNames.GetCount(), m_pendNames.data(), n);
+            node->m_paramValues.InsertAt(node->m_paramValues.GetCount(), m_pendValues.data(), n);
+        }
+        m_pendNames.clear();
+        m_pendValues.clear();
+    }
+
     static const C* Empty()
     {
         static const C kEmpty[1] = {C(0)};
@@ -182,8 +211,63 @@ private:
 
     void SetName(Node* node, std::vector<char>& name)
     {
+        NameSlot& slot = Slot(m_elementNames, name);
+        if (slot.valid && slot.cp == m_cp && slot.bytes.size() == name.size() &&
+            std::equal(name.begin(), name.end(), slot.bytes.begin()))
+        {
+            node->m_strName = slot.text;
+            return;
+        }
         if (IsValidXmlName(Terminated(name)))
+        {
             Store(node->m_strName, name, m_cp);
+            slot.bytes.assign(name.begin(), name.end());
+            slot.text = node->m_strName;
+            slot.cp = m_cp;
+            slot.valid = true;
+        }
+    }
+
+    // Element and parameter names repeat all through a document; the last
+    // one seen in each slot shares its text with every node that bears it,
+    // which spares an allocation and its memory per node.
+    struct NameSlot
+    {
+        std::string bytes;
+        nkMem::CStringT<C> text;
+        unsigned cp = 0; // code page the text was made with
+        bool valid = false;
+    };
+    static constexpr size_t kNameSlots = 256;
+
+    static NameSlot& Slot(std::vector<NameSlot>& cache, const std::vector<char>& name)
+    {
+        if (cache.empty())
+            cache.resize(kNameSlots);
+        uint32_t h = 2166136261u;
+        for (char c : name)
+            h = (h ^ static_cast<uint8_t>(c)) * 16777619u;
+        return cache[h % kNameSlots];
+    }
+
+    // The parameter name's text, or false when the node would refuse it.
+    bool ParamName(nkMem::CStringT<C>& out)
+    {
+        NameSlot& slot = Slot(m_paramNameCache, m_pname);
+        if (slot.valid && slot.cp == m_cp && slot.bytes.size() == m_pname.size() &&
+            std::equal(m_pname.begin(), m_pname.end(), slot.bytes.begin()))
+        {
+            out = slot.text;
+            return true;
+        }
+        Store(out, m_pname, m_cp);
+        if (!IsValidXmlName(out.GetString() ? out.GetString() : Empty()))
+            return false;
+        slot.bytes.assign(m_pname.begin(), m_pname.end());
+        slot.text = out;
+        slot.cp = m_cp;
+        slot.valid = true;
+        return true;
     }
 
     // At "<?": a processing instruction with at least one parameter.
@@ -215,6 +299,10 @@ private:
             }
             m_in.Back1();
         }
+        // Parameters without a name are dropped; a header left with none
+        // would be written as one that cannot be read back.
+        if (node->GetParamCount() == 0)
+            return Fail("a header needs a parameter");
         node->SetKind(xnkHeader);
         SetName(node, target);
         return true;
@@ -322,6 +410,8 @@ private:
     uint32_t m_depth = 0;        // frames in use
     std::vector<char> m_name, m_pname, m_pvalue, m_text;
     nkMem::CStringT<C> m_nameText, m_valueText;
+    std::vector<nkMem::CStringT<C>> m_pendNames, m_pendValues;
+    std::vector<NameSlot> m_elementNames, m_paramNameCache;
 };
 
 // Reads the start tag at "<". An empty-element tag completes the node into
@@ -333,6 +423,8 @@ bool CXmlBuilder<C>::StartTag(std::vector<Node*>& parentKids)
     Node* node = NewNode();
     if (node == nullptr)
         return Fail("out of memory");
+    m_pendNames.clear();
+    m_pendValues.clear();
     int t = NameRun(m_name);
     while (t != '>' && t != '/')
     {
@@ -344,11 +436,12 @@ bool CXmlBuilder<C>::StartTag(std::vector<Node*>& parentKids)
             return DestroyXmlNode(node), false;
         if (!m_pname.empty() && m_hook != nullptr)
             m_hook->OnParam(Terminated(m_pname), Terminated(m_pvalue));
-        AddParam(node);
+        PendParam();
         SkipBlanks();
         uint8_t c;
         t = m_in.Get(c) ? c : -1;
     }
+    FlushParams(node);
     if (t == '/')
     {
         uint8_t c;
