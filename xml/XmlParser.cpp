@@ -607,14 +607,25 @@ bool CXmlBuilder<C>::Run()
             return false;
         }
         m_top.push_back(node);
-        // Wide text is decoded with the code page the declaration names.
+        // Wide text is decoded with the code page the declaration names;
+        // a header whose name only begins like it ("<?xmlfoo") names none,
+        // as the writer sees it too.
         if constexpr (sizeof(C) > 1)
         {
-            nkMem::CStringT<char> enc;
-            const uint32_t i = node->FindParam(L"encoding");
-            if (i < node->GetParamCount())
-                enc.AssignCP(node->GetParamValue(i), 0u);
-            m_cp = CodePageForReading(enc.GetString());
+            const C* target = node->GetName();
+            bool exact = true;
+            uint32_t n = 0;
+            for (; exact && n < declLen; ++n)
+                exact = target[n] == static_cast<C>(static_cast<uint8_t>(decl.GetString()[n]));
+            exact = exact && target[declLen] == C(0);
+            if (exact)
+            {
+                nkMem::CStringT<char> enc;
+                const uint32_t i = node->FindParam(L"encoding");
+                if (i < node->GetParamCount())
+                    enc.AssignCP(node->GetParamValue(i), 0u);
+                m_cp = CodePageForReading(enc.GetString());
+            }
         }
     }
     m_parser.m_nCodePage = m_cp;

@@ -64,3 +64,23 @@ TEST(XmlParser_Header, one_whose_parameters_all_lack_a_name_is_refused)
     CXmlFileW fine;
     EXPECT_TRUE(Load(fine, "<?xml version='1.0'?><?pi ='v' k='w'?><r/>"));
 }
+
+TEST(XmlParser_Declaration, a_header_only_beginning_like_it_names_no_code_page)
+{
+    // "<?xmlev" is taken as the first header, but the writer does not treat
+    // it as the declaration; reading its encoding would make GBK text come
+    // back as different characters after one save.
+    const std::string gbk = "<?xmlev encoding='GBK'?>\r\n<r n='\xd6\xd0'>\xd6\xd0</r>\r\n";
+    CXmlFileW doc;
+    ASSERT_TRUE(Load(doc, gbk));
+    const std::string first = Save(doc);
+    CXmlFileW again;
+    ASSERT_TRUE(Load(again, first));
+    EXPECT_EQ(Save(again), first);
+
+    // The real declaration still selects the code page.
+    CXmlFileW real;
+    ASSERT_TRUE(Load(real, "<?xml version='1.0' encoding='GBK'?>\r\n<r>\xd6\xd0</r>\r\n"));
+    ASSERT_NE(Top(real, 1), nullptr);
+    EXPECT_EQ(Top(real, 1)->GetValue()[0], wchar_t(0x4E2D));
+}
