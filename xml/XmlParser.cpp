@@ -209,23 +209,24 @@ private:
         return kEmpty;
     }
 
-    void SetName(Node* node, std::vector<char>& name)
+    // False when the name is not a valid one; the node then keeps none.
+    bool SetName(Node* node, std::vector<char>& name)
     {
         NameSlot& slot = Slot(m_elementNames, name);
         if (slot.valid && slot.cp == m_cp && slot.bytes.size() == name.size() &&
             std::equal(name.begin(), name.end(), slot.bytes.begin()))
         {
             node->m_strName = slot.text;
-            return;
+            return true;
         }
-        if (IsValidXmlName(Terminated(name)))
-        {
-            Store(node->m_strName, name, m_cp);
-            slot.bytes.assign(name.begin(), name.end());
-            slot.text = node->m_strName;
-            slot.cp = m_cp;
-            slot.valid = true;
-        }
+        if (!IsValidXmlName(Terminated(name)))
+            return false;
+        Store(node->m_strName, name, m_cp);
+        slot.bytes.assign(name.begin(), name.end());
+        slot.text = node->m_strName;
+        slot.cp = m_cp;
+        slot.valid = true;
+        return true;
     }
 
     // Element and parameter names repeat all through a document; the last
@@ -447,7 +448,7 @@ bool CXmlBuilder<C>::StartTag(std::vector<Node*>& parentKids)
         uint8_t c;
         if (!m_in.Get(c) || c != '>')
             return DestroyXmlNode(node), Fail("expected '>' after '/'");
-        SetName(node, m_name);
+        SetName(node, m_name); // a refused name leaves the node nameless
         if (m_hook != nullptr)
             m_hook->OnElement(Terminated(m_name), 1);
         parentKids.push_back(node);
@@ -457,7 +458,10 @@ bool CXmlBuilder<C>::StartTag(std::vector<Node*>& parentKids)
         return DestroyXmlNode(node), Fail("element name begins with a digit");
     if (m_depth == kXmlMaxDepth)
         return DestroyXmlNode(node), Fail("elements nested too deeply");
-    SetName(node, m_name);
+    // Unlike an empty-element tag, an element with content and a refused
+    // name is not loaded: its end tag could never be written back.
+    if (!SetName(node, m_name))
+        return DestroyXmlNode(node), Fail("invalid element name");
     if (m_hook != nullptr)
         m_hook->OnElement(Terminated(m_name), 0);
     if (m_frames.size() == m_depth)

@@ -84,3 +84,17 @@ TEST(XmlParser_Declaration, a_header_only_beginning_like_it_names_no_code_page)
     ASSERT_NE(Top(real, 1), nullptr);
     EXPECT_EQ(Top(real, 1)->GetValue()[0], wchar_t(0x4E2D));
 }
+
+TEST(XmlParser_StartTag, an_element_with_content_and_without_a_valid_name_is_refused)
+{
+    // Loaded, it would be written with an end tag "</>" and not read back.
+    for (const char* body : {"<a><.x>t</.x></a>", "<->t</->", "<a><-></-></a>"})
+    {
+        CXmlFileA narrow;
+        EXPECT_FALSE(Load(narrow, std::string(xml_test::kDecl) + body)) << body;
+        CXmlFileW wide;
+        EXPECT_FALSE(Load(wide, std::string(xml_test::kDecl) + body)) << body;
+    }
+    CXmlFileW fine;
+    EXPECT_TRUE(Load(fine, std::string(xml_test::kDecl) + "<a><b-c/><d.e>t</d.e></a>"));
+}
