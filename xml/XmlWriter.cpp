@@ -2,6 +2,7 @@
 
 #include "win32/win32.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <vector>
 
@@ -140,6 +141,46 @@ void CXmlWriter::Text(const char* s, size_t n, unsigned, int escape)
     Escaped(s, n, escape);
 }
 
+// UTF-8 is what nearly every document is written in, so it is encoded here
+// rather than through the code-page layer. Surrogates and values beyond
+// Unicode are left to that layer, which decides how they are written.
+namespace
+{
+size_t EncodeUtf8(const wchar_t* s, size_t n, char* out)
+{
+    char* p = out;
+    for (size_t i = 0; i < n; ++i)
+    {
+        const uint32_t c = static_cast<uint32_t>(s[i]);
+        if (c < 0x80)
+            *p++ = static_cast<char>(c);
+        else if (c < 0x800)
+        {
+            *p++ = static_cast<char>(0xC0 | (c >> 6));
+            *p++ = static_cast<char>(0x80 | (c & 0x3F));
+        }
+        else if (c < 0x10000)
+        {
+            if (c >= 0xD800 && c < 0xE000)
+                return SIZE_MAX;
+            *p++ = static_cast<char>(0xE0 | (c >> 12));
+            *p++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            *p++ = static_cast<char>(0x80 | (c & 0x3F));
+        }
+        else if (c < 0x110000)
+        {
+            *p++ = static_cast<char>(0xF0 | (c >> 18));
+            *p++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            *p++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            *p++ = static_cast<char>(0x80 | (c & 0x3F));
+        }
+        else
+            return SIZE_MAX;
+    }
+    return static_cast<size_t>(p - out);
+}
+} // namespace
+
 void CXmlWriter::Text(const wchar_t* s, size_t n, unsigned cp, int escape)
 {
     if (n == 0)
@@ -148,6 +189,15 @@ void CXmlWriter::Text(const wchar_t* s, size_t n, unsigned cp, int escape)
         cp = GetACP();
     // Four bytes per character cover every code page we write.
     m_conv.resize(n * 4 + 4);
+    if (cp == kUtf8)
+    {
+        const size_t k = EncodeUtf8(s, n, m_conv.data());
+        if (k != SIZE_MAX)
+        {
+            Escaped(m_conv.data(), k, escape);
+            return;
+        }
+    }
     BOOL usedDefault = FALSE;
     const bool complete = cp == kUtf8 || cp == kGb18030;
     int got = WideCharToMultiByte(cp, 0, s, static_cast<int>(n), m_conv.data(),

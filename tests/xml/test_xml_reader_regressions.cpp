@@ -1,6 +1,7 @@
 // Reader cases found by fuzzing and by the allocation work: shared name
 // texts stay independent per node; what loads can be saved and read back.
 #include "XmlTestUtil.h"
+#include "win32/win32.h"
 
 #include <gtest/gtest.h>
 
@@ -97,4 +98,25 @@ TEST(XmlParser_StartTag, an_element_with_content_and_without_a_valid_name_is_ref
     }
     CXmlFileW fine;
     EXPECT_TRUE(Load(fine, std::string(xml_test::kDecl) + "<a><b-c/><d.e>t</d.e></a>"));
+}
+
+TEST(XmlWriter_Utf8, every_sequence_length_is_written_as_the_code_page_layer_would)
+{
+    CXmlFileW doc;
+    ASSERT_TRUE(Load(doc, std::string(xml_test::kDecl) + "<r k='x'>t</r>"));
+    CXmlNodeW* r = Top(doc, 1);
+    ASSERT_NE(r, nullptr);
+    const wchar_t value[] = {L'a', 0xE9, 0x4E2D, 0x1F600, 0x7FF, 0x800, 0xFFFF, 0x10FFFF, 0};
+    ASSERT_TRUE(r->SetValue(value));
+    ASSERT_TRUE(r->SetParam(L"k", value));
+    const std::string saved = Save(doc);
+    char expected[64];
+    const int n = WideCharToMultiByte(65001, 0, value, 8, expected, sizeof expected, nullptr, nullptr);
+    ASSERT_GT(n, 0);
+    const std::string bytes(expected, static_cast<size_t>(n));
+    EXPECT_NE(saved.find("'" + bytes + "'"), std::string::npos);
+    EXPECT_NE(saved.find(">" + bytes + "<"), std::string::npos);
+    CXmlFileW again;
+    ASSERT_TRUE(Load(again, saved));
+    EXPECT_EQ(Save(again), saved);
 }
