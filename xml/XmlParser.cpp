@@ -4,6 +4,7 @@
 #include "xml/XmlEncoding.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -35,12 +36,95 @@ void Store(nkMem::CStringT<char>& out, const std::vector<char>& s, unsigned)
 {
     out.Assign(s.data(), static_cast<uint32_t>(s.size()));
 }
+// Characters in well-formed UTF-8 (no overlong forms, surrogates or values
+// beyond Unicode), or SIZE_MAX when the code-page layer must decide.
+size_t Utf8Length(const unsigned char* p, size_t n)
+{
+    size_t chars = 0;
+    for (size_t i = 0; i < n; ++chars)
+    {
+        const unsigned c = p[i];
+        if (c < 0x80)
+        {
+            ++i;
+            continue;
+        }
+        size_t len;
+        uint32_t v;
+        if (c >= 0xC2 && c < 0xE0)
+            len = 2, v = c & 0x1F;
+        else if (c >= 0xE0 && c < 0xF0)
+            len = 3, v = c & 0x0F;
+        else if (c >= 0xF0 && c < 0xF5)
+            len = 4, v = c & 0x07;
+        else
+            return SIZE_MAX;
+        if (n - i < len)
+            return SIZE_MAX;
+        for (size_t k = 1; k < len; ++k)
+        {
+            if ((p[i + k] & 0xC0) != 0x80)
+                return SIZE_MAX;
+            v = (v << 6) | (p[i + k] & 0x3F);
+        }
+        if ((len == 3 && (v < 0x800 || (v >= 0xD800 && v < 0xE000))) || (len == 4 && (v < 0x10000 || v > 0x10FFFF)))
+            return SIZE_MAX;
+        i += len;
+    }
+    return chars;
+}
+
+constexpr unsigned kCodePageUtf8 = 65001;
+
 void Store(nkMem::CStringT<wchar_t>& out, const std::vector<char>& s, unsigned cp)
 {
     if (s.empty())
+    {
         out.Empty();
-    else
+        return;
+    }
+    // UTF-8 into a string not yet allocated: decoded here in one pass after
+    // the check, without the code-page layer's intermediate work.
+    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+    const size_t chars = cp == kCodePageUtf8 && out.GetString() == nullptr ? Utf8Length(p, s.size()) : SIZE_MAX;
+    if (chars == SIZE_MAX || chars >= 0x7FFFFFFF)
+    {
         out.AssignCP(s.data(), static_cast<uint32_t>(s.size()), cp);
+        return;
+    }
+    wchar_t* w = out.GetBuffer(static_cast<uint32_t>(chars));
+    if (w == nullptr)
+    {
+        out.AssignCP(s.data(), static_cast<uint32_t>(s.size()), cp);
+        return;
+    }
+    size_t o = 0;
+    for (size_t i = 0; i < s.size(); ++o)
+    {
+        const unsigned c = p[i];
+        if (c < 0x80)
+        {
+            w[o] = static_cast<wchar_t>(c);
+            ++i;
+        }
+        else if (c < 0xE0)
+        {
+            w[o] = static_cast<wchar_t>(((c & 0x1F) << 6) | (p[i + 1] & 0x3F));
+            i += 2;
+        }
+        else if (c < 0xF0)
+        {
+            w[o] = static_cast<wchar_t>(((c & 0x0F) << 12) | ((p[i + 1] & 0x3F) << 6) | (p[i + 2] & 0x3F));
+            i += 3;
+        }
+        else
+        {
+            w[o] = static_cast<wchar_t>(((c & 0x07) << 18) | ((p[i + 1] & 0x3F) << 12) | ((p[i + 2] & 0x3F) << 6) |
+                                        (p[i + 3] & 0x3F));
+            i += 4;
+        }
+    }
+    out.ReleaseBuffer(static_cast<int64_t>(chars));
 }
 
 // A zero-terminated view of a byte buffer, for the hook and the node's

@@ -120,3 +120,24 @@ TEST(XmlWriter_Utf8, every_sequence_length_is_written_as_the_code_page_layer_wou
     ASSERT_TRUE(Load(again, saved));
     EXPECT_EQ(Save(again), saved);
 }
+
+TEST(XmlParser_Utf8, text_decodes_as_the_code_page_layer_decodes_it)
+{
+    // Well-formed sequences of every length, then ill-formed ones (overlong,
+    // surrogate, beyond Unicode, cut short) that take the layer's own path.
+    const std::string texts[] = {
+        "a\xc3\xa9\xe4\xb8\xad\xf0\x9f\x98\x80\xdf\xbf\xe0\xa0\x80\xef\xbf\xbf\xf4\x8f\xbf\xbf",
+        "x\xc0\xafy", "x\xed\xa0\x80y", "x\xf4\x90\x80\x80y", "x\xe4\xb8y", "\xff\xfe",
+    };
+    for (const std::string& text : texts)
+    {
+        CXmlFileW doc;
+        ASSERT_TRUE(Load(doc, "<?xml version='1.0' encoding='UTF-8'?><r k='" + text + "'>" + text + "</r>"));
+        ASSERT_NE(Top(doc, 1), nullptr);
+        wchar_t expected[64] = {};
+        const int n = MultiByteToWideChar(65001, 0, text.data(), static_cast<int>(text.size()), expected, 63);
+        ASSERT_GT(n, 0);
+        EXPECT_EQ(std::wstring(Top(doc, 1)->GetValue()), std::wstring(expected, static_cast<size_t>(n)));
+        EXPECT_EQ(std::wstring(Top(doc, 1)->GetParamValue(0)), std::wstring(expected, static_cast<size_t>(n)));
+    }
+}
