@@ -24,7 +24,7 @@
 #include <string>
 #include <vector>
 
-#ifndef SW_HIDE
+// ShowWindow commands, shared with the framework.
 #define SW_HIDE 0
 #define SW_SHOWNORMAL 1
 #define SW_NORMAL 1
@@ -38,7 +38,6 @@
 #define SW_SHOWNA 8
 #define SW_RESTORE 9
 #define SW_SHOWDEFAULT 10
-#endif
 
 #define SE_ERR_FNF 2
 #define SE_ERR_PNF 3
