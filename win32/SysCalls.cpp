@@ -1,6 +1,7 @@
 #include "win32/SysCalls.h"
 
 #include <atomic>
+#include <cstdio>
 #include <cerrno>
 #include <mutex>
 #include <sys/xattr.h>
@@ -29,6 +30,7 @@ const SysCallTable kDefault = {
     ::ftruncate, ::truncate,    ::fsync,        RealFstat,         RealStat,   RealStatx,    ::fchmod,
     ::chmod,    RealFcntlLock,  ::unlink,       ::mkdir,           RealGetxattr, RealSetxattr, RealRemovexattr,
     ::futimens, ::utimensat,    ::clock_gettime, ::nanosleep,  RealLstat,
+    ::rename,
 };
 
 SysCallTable g_table = kDefault;
@@ -181,6 +183,7 @@ int nanosleep(const struct timespec* request, struct timespec* remaining)
 }
 
 int lstat(const char* path, struct stat* st) { return W32_CALL(Lstat, lstat(path, st)); }
+int rename(const char* from, const char* to) { return W32_CALL(Rename, rename(from, to)); }
 
 #undef W32_CALL
 

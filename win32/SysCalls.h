@@ -40,6 +40,7 @@ enum class SysCall {
     ClockGettime,
     Nanosleep,
     Lstat,
+    Rename,
     Count
 };
 
@@ -70,6 +71,7 @@ struct SysCallTable {
     int (*clock_gettime)(clockid_t clock, struct timespec* ts);
     int (*nanosleep)(const struct timespec* request, struct timespec* remaining);
     int (*lstat)(const char* path, struct stat* st);
+    int (*rename)(const char* from, const char* to);
 };
 
 // The table of the real calls.
@@ -116,6 +118,7 @@ int utimensat(int dirfd, const char* path, const struct timespec times[2], int f
 int clock_gettime(clockid_t clock, struct timespec* ts);
 int nanosleep(const struct timespec* request, struct timespec* remaining);
 int lstat(const char* path, struct stat* st);
+int rename(const char* from, const char* to);
 } // namespace sys
 
 } // namespace w32

@@ -14,6 +14,7 @@
 #include "win32/CodePages.h"
 #include "win32/Handles.h"
 #include "win32/Files.h"
+#include "win32/FileReplace.h"
 #include "win32/FileTimes.h"
 #include "win32/FileAttributes.h"
 #include "win32/Time.h"

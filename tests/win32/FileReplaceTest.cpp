@@ -1,0 +1,95 @@
+#include "TempDir.h"
+
+#include "win32/SysCalls.h"
+
+#include <cerrno>
+#include <sys/stat.h>
+
+namespace {
+
+class FileReplace : public TempDirTest {
+protected:
+    void TearDown() override
+    {
+        w32::ClearInjectedFaults();
+        TempDirTest::TearDown();
+    }
+    mode_t Mode(const std::string& name) const
+    {
+        struct stat st {};
+        stat(Path(name).c_str(), &st);
+        return st.st_mode & 07777;
+    }
+};
+
+} // namespace
+
+TEST_F(FileReplace, MoveFileEx_replacesOnlyWhenAskedAndRefusesWhatCannotGo)
+{
+    WriteBytes("new", "new");
+    WriteBytes("old", "old");
+    SetLastError(0xdead);
+    EXPECT_FALSE(MoveFileExA(Path("new").c_str(), Path("old").c_str(), 0));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_ALREADY_EXISTS), GetLastError());
+    EXPECT_EQ("old", ReadBytes("old"));
+
+    ASSERT_TRUE(MoveFileExA(Path("new").c_str(), Path("old").c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
+    EXPECT_EQ("new", ReadBytes("old"));
+    EXPECT_FALSE(std::filesystem::exists(Path("new")));
+
+    SetLastError(0xdead);
+    EXPECT_FALSE(MoveFileExA(Path("gone").c_str(), Path("old").c_str(), MOVEFILE_REPLACE_EXISTING));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
+
+    // A read-only target could not be deleted, so it cannot be replaced either.
+    WriteBytes("src", "src");
+    chmod(Path("old").c_str(), 0444);
+    SetLastError(0xdead);
+    EXPECT_FALSE(MoveFileExA(Path("src").c_str(), Path("old").c_str(), MOVEFILE_REPLACE_EXISTING));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
+    EXPECT_EQ("new", ReadBytes("old"));
+
+    // A handle that does not share deletion holds the file in place.
+    chmod(Path("old").c_str(), 0644);
+    HANDLE h = Open("old", GENERIC_READ, FILE_SHARE_READ);
+    ASSERT_NE(INVALID_HANDLE_VALUE, h);
+    EXPECT_FALSE(MoveFileExA(Path("src").c_str(), Path("old").c_str(), MOVEFILE_REPLACE_EXISTING));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_SHARING_VIOLATION), GetLastError());
+    CloseHandle(h);
+
+    // A failing rename reports its errno as a Win32 code and moves nothing.
+    w32::FailNthCall(w32::SysCall::Rename, 1, EACCES);
+    EXPECT_FALSE(MoveFileExA(Path("src").c_str(), Path("old").c_str(), MOVEFILE_REPLACE_EXISTING));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
+    EXPECT_EQ("src", ReadBytes("src"));
+}
+
+TEST_F(FileReplace, ReplaceFile_keepsTheReplacedFilesPermissionsAndAttributes)
+{
+    WriteBytes("doc.xml", "old");
+    WriteBytes("doc.tmp", "new");
+    chmod(Path("doc.xml").c_str(), 0640);
+    chmod(Path("doc.tmp").c_str(), 0600);
+    const bool xattrs = SetFileAttributesA(Path("doc.xml").c_str(), FILE_ATTRIBUTE_HIDDEN);
+
+    const std::wstring target = std::filesystem::path(Path("doc.xml")).wstring();
+    const std::wstring temp = std::filesystem::path(Path("doc.tmp")).wstring();
+    ASSERT_TRUE(ReplaceFileW(target.c_str(), temp.c_str(), nullptr, REPLACEFILE_WRITE_THROUGH, nullptr, nullptr));
+    EXPECT_EQ("new", ReadBytes("doc.xml"));
+    EXPECT_FALSE(std::filesystem::exists(Path("doc.tmp")));
+    EXPECT_EQ(0640u, Mode("doc.xml"));
+    if (xattrs) {
+        EXPECT_TRUE(GetFileAttributesW(target.c_str()) & FILE_ATTRIBUTE_HIDDEN);
+    }
+
+    // Nothing to replace, and no backups.
+    WriteBytes("doc.tmp", "again");
+    const std::wstring missing = std::filesystem::path(Path("missing.xml")).wstring();
+    SetLastError(0xdead);
+    EXPECT_FALSE(ReplaceFileW(missing.c_str(), temp.c_str(), nullptr, 0, nullptr, nullptr));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
+    EXPECT_FALSE(ReplaceFileW(target.c_str(), temp.c_str(), L"backup", 0, nullptr, nullptr));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_NOT_SUPPORTED), GetLastError());
+    EXPECT_EQ("new", ReadBytes("doc.xml"));
+    EXPECT_EQ("again", ReadBytes("doc.tmp"));
+}

@@ -1,0 +1,160 @@
+#include "win32/FileReplace.h"
+
+#include "win32/ErrorCodes.h"
+#include "win32/FileAttributes.h"
+#include "win32/LastError.h"
+#include "win32/Paths.h"
+#include "win32/ShareModes.h"
+#include "win32/SysCalls.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+
+namespace {
+
+constexpr unsigned kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+// 0, or the error of taking `st`'s file away while handles may hold it.
+DWORD CheckDeletable(const struct stat& st)
+{
+    return w32::CheckShareAccess(st.st_dev, st.st_ino, w32::kShareDelete, kShareAll);
+}
+
+// A rename is durable only once its folder is flushed.
+void FlushFolderOf(const std::string& path)
+{
+    const std::string::size_type slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    const int fd = w32::sys::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    w32::sys::fsync(fd);
+    w32::sys::close(fd);
+}
+
+BOOL RenameOver(const std::string& from, const std::string& to, bool writeThrough)
+{
+    if (w32::sys::rename(from.c_str(), to.c_str()) != 0) {
+        if (errno == EXDEV)
+            SetLastError(ERROR_NOT_SAME_DEVICE);
+        else
+            w32::SetLastErrorForPath(errno, to);
+        return FALSE;
+    }
+    if (writeThrough)
+        FlushFolderOf(to);
+    return TRUE;
+}
+
+// Checks shared by both calls: the source exists and may go, the target (if
+// any) is a plain writable file that may go. `targetExists` tells which.
+BOOL CheckPair(const std::string& from, const std::string& to, struct stat& fromSt, struct stat& toSt,
+               bool& targetExists)
+{
+    if (w32::sys::lstat(from.c_str(), &fromSt) != 0) {
+        w32::SetLastErrorForPath(errno, from);
+        return FALSE;
+    }
+    if (DWORD err = CheckDeletable(fromSt)) {
+        SetLastError(err);
+        return FALSE;
+    }
+    targetExists = w32::sys::stat(to.c_str(), &toSt) == 0;
+    if (!targetExists) {
+        if (errno != ENOENT) {
+            w32::SetLastErrorForPath(errno, to);
+            return FALSE;
+        }
+        return TRUE;
+    }
+    if (S_ISDIR(toSt.st_mode) || (toSt.st_mode & 0222) == 0) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    if (DWORD err = CheckDeletable(toSt)) {
+        SetLastError(err);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL MovePath(const std::string& from, const std::string& to, DWORD flags)
+{
+    struct stat fromSt, toSt;
+    bool targetExists = false;
+    if (!CheckPair(from, to, fromSt, toSt, targetExists))
+        return FALSE;
+    if (targetExists && !(flags & MOVEFILE_REPLACE_EXISTING)) {
+        SetLastError(ERROR_ALREADY_EXISTS);
+        return FALSE;
+    }
+    return RenameOver(from, to, (flags & MOVEFILE_WRITE_THROUGH) != 0);
+}
+
+BOOL ReplacePath(const std::string& replaced, const std::string& replacement, DWORD flags)
+{
+    struct stat replacementSt, replacedSt;
+    bool targetExists = false;
+    if (!CheckPair(replacement, replaced, replacementSt, replacedSt, targetExists))
+        return FALSE;
+    if (!targetExists) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return FALSE;
+    }
+    // The new content takes the old file's place with its permissions and attributes.
+    if (w32::sys::chmod(replacement.c_str(), replacedSt.st_mode & 07777) != 0) {
+        w32::SetLastErrorForPath(errno, replacement);
+        return FALSE;
+    }
+    const DWORD attributes = w32::StoredAttributes(replaced);
+    if (DWORD err = w32::StoreAttributes(replacement, attributes))
+        if (err != ERROR_NOT_SUPPORTED || attributes != 0)
+            return FALSE;
+    return RenameOver(replacement, replaced, (flags & REPLACEFILE_WRITE_THROUGH) != 0);
+}
+
+} // namespace
+
+BOOL WINAPI MoveFileExA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, DWORD dwFlags)
+{
+    std::string from, to;
+    if (!w32::PathFromAnsi(lpExistingFileName, from) || !w32::PathFromAnsi(lpNewFileName, to))
+        return FALSE;
+    return MovePath(from, to, dwFlags);
+}
+
+BOOL WINAPI MoveFileExW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, DWORD dwFlags)
+{
+    std::string from, to;
+    if (!w32::PathFromWide(lpExistingFileName, from) || !w32::PathFromWide(lpNewFileName, to))
+        return FALSE;
+    return MovePath(from, to, dwFlags);
+}
+
+BOOL WINAPI ReplaceFileA(LPCSTR lpReplacedFileName, LPCSTR lpReplacementFileName, LPCSTR lpBackupFileName,
+                         DWORD dwReplaceFlags, LPVOID, LPVOID)
+{
+    if (lpBackupFileName) {
+        SetLastError(ERROR_NOT_SUPPORTED);
+        return FALSE;
+    }
+    std::string replaced, replacement;
+    if (!w32::PathFromAnsi(lpReplacedFileName, replaced) || !w32::PathFromAnsi(lpReplacementFileName, replacement))
+        return FALSE;
+    return ReplacePath(replaced, replacement, dwReplaceFlags);
+}
+
+BOOL WINAPI ReplaceFileW(LPCWSTR lpReplacedFileName, LPCWSTR lpReplacementFileName, LPCWSTR lpBackupFileName,
+                         DWORD dwReplaceFlags, LPVOID, LPVOID)
+{
+    if (lpBackupFileName) {
+        SetLastError(ERROR_NOT_SUPPORTED);
+        return FALSE;
+    }
+    std::string replaced, replacement;
+    if (!w32::PathFromWide(lpReplacedFileName, replaced) || !w32::PathFromWide(lpReplacementFileName, replacement))
+        return FALSE;
+    return ReplacePath(replaced, replacement, dwReplaceFlags);
+}
