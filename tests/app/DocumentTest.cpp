@@ -1,0 +1,303 @@
+// The document: new, open, save (never harming the file on a failure),
+// close, the modified mark, and its template strings.
+#include "EditorTestApp.h"
+
+#include "app/XmlFileSafeSave.h"
+#include "win32/SysCalls.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QWidget>
+
+#include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const char kSample[] =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    "<a x=\"1\"><b>one</b><!--note--><b>two</b></a>\n";
+
+std::wstring Params(nkDS::CXmlNodeW* node)
+{
+    std::wstring out;
+    for (uint32_t i = 0; i < node->GetParamCount(); ++i)
+        out += std::wstring(node->GetParamName(i)) + L"=" + node->GetParamValue(i) + L";";
+    return out;
+}
+
+mode_t ModeOf(const std::wstring& path)
+{
+    struct stat st {};
+    stat(QString::fromStdWString(path).toLocal8Bit().constData(), &st);
+    return st.st_mode & 07777;
+}
+
+// A clock that jumps by a fixed step at every reading, for load times.
+timespec g_clockNow;
+long g_clockStepMs = 0;
+int SteppingClock(clockid_t, struct timespec* ts)
+{
+    *ts = g_clockNow;
+    long long ns = g_clockNow.tv_nsec + g_clockStepMs * 1000000LL;
+    g_clockNow.tv_sec += static_cast<time_t>(ns / 1000000000LL);
+    g_clockNow.tv_nsec = static_cast<long>(ns % 1000000000LL);
+    return 0;
+}
+
+class SysCallsGuard
+{
+public:
+    ~SysCallsGuard()
+    {
+        w32::ClearInjectedFaults();
+        w32::ResetSysCalls();
+    }
+};
+
+} // namespace
+
+TEST(Document, new_document_holds_one_declaration_and_no_load_time)
+{
+    EditorFixture f;
+    CVelmarDoc* pDoc = f.NewDocument();
+    ASSERT_NE(pDoc, nullptr);
+    EXPECT_EQ(pDoc->GetTitle(), CString(L"XML1"));
+    EXPECT_FALSE(pDoc->IsModified());
+    EXPECT_EQ(pDoc->GetLoadTime(), 0u);
+    nkDS::CXmlFileW& xml = pDoc->GetXmlFile();
+    ASSERT_EQ(xml.GetChildCount(), 1u);
+    nkDS::CXmlNodeW* header = xml.GetChild(0);
+    EXPECT_STREQ(header->GetName(), L"xml");
+    EXPECT_EQ(header->GetKind(), static_cast<uint32_t>(nkDS::xnkHeader));
+    EXPECT_EQ(Params(header), L"version=1.0;encoding=GBK;");
+    EXPECT_EQ(header->GetChildCount(), 0u);
+
+    // The template's seven fields.
+    CDocTemplate* pTemplate = pDoc->GetDocTemplate();
+    ASSERT_NE(pTemplate, nullptr);
+    const wchar_t* expected[] = {L"", L"XML", L"XML", L"XML Files (*.xml)", L".xml", L"XML.Document", L"XML.Document"};
+    for (int i = 0; i < 7; ++i) {
+        CString field;
+        pTemplate->GetDocString(field, static_cast<CDocTemplate::DocStringIndex>(i));
+        EXPECT_EQ(field, CString(expected[i])) << "field " << i;
+    }
+    EXPECT_EQ(f.NewDocument()->GetTitle(), CString(L"XML2"));
+}
+
+TEST(Document, open_of_a_valid_a_malformed_and_a_missing_file)
+{
+    EditorFixture f;
+    SysCallsGuard guard;
+    f.WriteFile("good.xml", kSample);
+    f.WriteFile("bad.xml", "<?xml version=\"1.0\"?>\n<a><b></a>\n");
+
+    // The load is timed between two readings of the clock.
+    w32::SysCallTable table = w32::DefaultSysCalls();
+    table.clock_gettime = SteppingClock;
+    g_clockNow = {1000, 0};
+    g_clockStepMs = 1234;
+    w32::SetSysCalls(table);
+    CVelmarDoc* pDoc = f.Open("good.xml");
+    w32::ResetSysCalls();
+    ASSERT_NE(pDoc, nullptr);
+    EXPECT_EQ(pDoc->GetLoadTime(), 1234u);
+    EXPECT_FALSE(pDoc->IsModified());
+    EXPECT_TRUE(f.user.boxes.empty());
+    nkDS::CXmlFileW& xml = pDoc->GetXmlFile();
+    ASSERT_EQ(xml.GetChildCount(), 2u);
+    EXPECT_STREQ(xml.GetChild(1)->GetName(), L"a");
+    EXPECT_EQ(xml.GetChild(1)->GetChildCount(), 3u);
+
+    // A timer that wraps during the load still gives the elapsed time.
+    f.WriteFile("good2.xml", kSample);
+    g_clockNow = {4294967, 292000000};   // 0xFFFFFFFC ms: the 32-bit count wraps 4 ms on
+    g_clockStepMs = 7;
+    w32::SetSysCalls(table);
+    CVelmarDoc* pWrapped = f.Open("good2.xml");
+    w32::ResetSysCalls();
+    ASSERT_NE(pWrapped, nullptr);
+    EXPECT_EQ(pWrapped->GetLoadTime(), 7u);
+
+    const int before = f.OpenDocumentCount();
+    CMDIChildWnd* pActive = f.Main()->MDIGetActive();
+    EXPECT_EQ(f.Open("bad.xml"), nullptr);
+    ASSERT_EQ(f.user.boxes.size(), 1u);
+    EXPECT_EQ(f.user.LastText(), L"Error open XML file!");
+    EXPECT_EQ(f.user.boxes.back().caption, L"Velmar");
+    EXPECT_EQ(f.OpenDocumentCount(), before);
+    f.Spin(0);
+    EXPECT_EQ(f.Main()->MDIGetActive(), pActive);   // no window of the failed document is left
+
+    // A missing file is the framework's to report; the engine is never asked.
+    EXPECT_EQ(f.Open("missing.xml"), nullptr);
+    ASSERT_EQ(f.user.boxes.size(), 2u);
+    EXPECT_NE(f.user.LastText().find(L"missing.xml"), std::wstring::npos);
+    EXPECT_EQ(f.OpenDocumentCount(), before);
+}
+
+TEST(Document, save_round_trip_keeps_the_files_permissions)
+{
+    EditorFixture f;
+    f.WriteFile("doc.xml", kSample);
+    chmod(QString::fromStdWString(f.Path("doc.xml")).toLocal8Bit().constData(), 0640);
+    CVelmarDoc* pDoc = f.Open("doc.xml");
+    ASSERT_NE(pDoc, nullptr);
+    nkDS::CXmlNodeW* a = pDoc->GetXmlFile().GetChild(1);
+    a->GetChild(0)->SetValue(L"uno");
+    ASSERT_TRUE(a->AddParam(L"y", L"2"));
+    pDoc->SetModifiedFlag(TRUE);
+    ASSERT_TRUE(pDoc->DoFileSave());
+    EXPECT_FALSE(pDoc->IsModified());
+    EXPECT_TRUE(f.user.boxes.empty());
+    EXPECT_EQ(ModeOf(f.Path("doc.xml")), 0640u);
+    EXPECT_EQ(f.FileNames(), std::vector<std::string>{"doc.xml"});   // no temporary file stays
+    const std::string saved = f.ReadFile("doc.xml");
+    EXPECT_NE(saved.find("<b>uno</b>"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("y='2'"), std::string::npos) << saved;
+
+    // Read back, the tree is what was saved; and a new document saved as a new file.
+    pDoc->OnCloseDocument();
+    CVelmarDoc* pAgain = f.Open("doc.xml");
+    ASSERT_NE(pAgain, nullptr);
+    EXPECT_STREQ(pAgain->GetXmlFile().GetChild(1)->GetChild(0)->GetValue(), L"uno");
+    EXPECT_EQ(Params(pAgain->GetXmlFile().GetChild(1)), L"x=1;y=2;");
+
+    CVelmarDoc* pNew = f.NewDocument();
+    ASSERT_NE(pNew, nullptr);
+    f.user.fileNames.push_back(f.Path("new.xml"));
+    ASSERT_TRUE(pNew->DoFileSave());
+    EXPECT_EQ(pNew->GetTitle(), CString(L"new.xml"));
+    const std::string fresh = f.ReadFile("new.xml");
+    EXPECT_EQ(fresh.rfind("<?xml  version='1.0'  encoding='GBK'?>", 0), 0u) << fresh;
+}
+
+TEST(Document, a_failed_save_never_harms_the_file_and_keeps_the_document_modified)
+{
+    EditorFixture f;
+    SysCallsGuard guard;
+    f.WriteFile("doc.xml", kSample);
+    CVelmarDoc* pDoc = f.Open("doc.xml");
+    ASSERT_NE(pDoc, nullptr);
+    pDoc->GetXmlFile().GetChild(1)->GetChild(0)->SetValue(L"changed");
+
+    struct Fault {
+        const char* what;
+        void (*inject)();
+    };
+    const Fault faults[] = {
+        // Regular files are written with positioned writes.
+        {"disk full at the first write", [] { w32::FailNthCall(w32::SysCall::Pwrite, 1, ENOSPC); }},
+        {"disk full after a few bytes",
+         [] {
+             w32::ShortenNthCall(w32::SysCall::Pwrite, 1, 5);
+             w32::FailNthCall(w32::SysCall::Pwrite, 2, ENOSPC);
+         }},
+        {"a device that stops taking bytes", [] { w32::FailNthCall(w32::SysCall::Pwrite, 1, EIO); }},
+        {"flush fails", [] { w32::FailNthCall(w32::SysCall::Fsync, 1, EIO); }},
+        {"temporary file cannot be made", [] { w32::FailNthCall(w32::SysCall::Open, 1, EACCES); }},
+        {"rename fails", [] { w32::FailNthCall(w32::SysCall::Rename, 1, EIO); }},
+    };
+    for (const Fault& fault : faults) {
+        SCOPED_TRACE(fault.what);
+        pDoc->SetModifiedFlag(TRUE);
+        f.user.boxes.clear();
+        fault.inject();
+        EXPECT_FALSE(pDoc->DoFileSave());
+        w32::ClearInjectedFaults();
+        EXPECT_EQ(f.ReadFile("doc.xml"), kSample);
+        EXPECT_EQ(f.FileNames(), std::vector<std::string>{"doc.xml"});
+        ASSERT_EQ(f.user.boxes.size(), 1u);
+        EXPECT_EQ(f.user.LastText(), L"Error save to xml file.");
+        EXPECT_TRUE(pDoc->IsModified());
+    }
+
+    // Save As to a new name that fails leaves no file of that name.
+    f.user.boxes.clear();
+    f.user.fileNames.push_back(f.Path("other.xml"));
+    w32::FailNthCall(w32::SysCall::Pwrite, 1, ENOSPC);
+    EXPECT_FALSE(pDoc->DoSave(nullptr));
+    w32::ClearInjectedFaults();
+    EXPECT_EQ(f.FileNames(), std::vector<std::string>{"doc.xml"});
+    EXPECT_EQ(f.user.LastText(), L"Error save to xml file.");
+    EXPECT_TRUE(pDoc->IsModified());
+    EXPECT_EQ(pDoc->GetTitle(), CString(L"doc.xml"));
+
+    // With the faults gone the same document saves.
+    EXPECT_TRUE(pDoc->DoFileSave());
+    EXPECT_NE(f.ReadFile("doc.xml").find("changed"), std::string::npos);
+}
+
+TEST(Document, save_into_a_read_only_folder_fails_without_a_trace)
+{
+    EditorFixture f;
+    SysCallsGuard guard;
+    f.WriteFile("doc.xml", kSample);
+    CVelmarDoc* pDoc = f.Open("doc.xml");
+    ASSERT_NE(pDoc, nullptr);
+    pDoc->GetXmlFile().GetChild(1)->SetName(L"renamed");
+    pDoc->SetModifiedFlag(TRUE);
+    const QByteArray folder = QFile::encodeName(f.dir.path());
+    ASSERT_EQ(chmod(folder.constData(), 0555), 0);
+    // The superuser writes into any folder; give it the refusal others get.
+    if (geteuid() == 0)
+        w32::FailNthCall(w32::SysCall::Open, 1, EACCES);
+
+    EXPECT_FALSE(pDoc->DoFileSave());
+    if (geteuid() == 0)
+        w32::FailNthCall(w32::SysCall::Open, 1, EACCES);
+    EXPECT_FALSE(SaveXmlFileSafely(pDoc->GetXmlFile(), f.Path("doc.xml").c_str()));
+    w32::ClearInjectedFaults();
+    chmod(folder.constData(), 0755);
+    EXPECT_EQ(f.ReadFile("doc.xml"), kSample);
+    EXPECT_EQ(f.FileNames(), std::vector<std::string>{"doc.xml"});
+    ASSERT_EQ(f.user.boxes.size(), 1u);   // the framework's message or the document's, never both
+    EXPECT_TRUE(pDoc->IsModified());
+}
+
+TEST(Document, modified_mark_reaches_only_the_active_child_caption)
+{
+    EditorFixture f;
+    CVelmarDoc* pDoc = f.NewDocument();
+    ASSERT_NE(pDoc, nullptr);
+    f.Spin(0);
+    auto* pChild = static_cast<CTestChildFrame*>(f.Main()->MDIGetActive());
+    ASSERT_NE(pChild, nullptr);
+    if (CWnd::GetActiveWindow() != f.Main())
+        GTEST_SKIP() << "this platform gives no window the activation";
+
+    pDoc->SetModifiedFlag(FALSE);
+    pDoc->SetModifiedFlag(2);   // true, but not TRUE
+    EXPECT_EQ(pChild->m_nTitleUpdates, 0);
+    EXPECT_TRUE(pDoc->IsModified());
+    pDoc->SetModifiedFlag(TRUE);
+    EXPECT_EQ(pChild->m_nTitleUpdates, 1);
+    EXPECT_EQ(pChild->GetWindowText(), CString(L"XML1 *"));
+
+    // Another window in front (a dialog, a message box) keeps every caption.
+    QWidget dialog;
+    dialog.show();
+    dialog.activateWindow();
+    f.Spin(0);
+    if (CWnd::GetActiveWindow() != f.Main()) {
+        pDoc->SetModifiedFlag(TRUE);
+        EXPECT_EQ(pChild->m_nTitleUpdates, 1);
+    }
+}
+
+TEST(Document, close_empties_the_tree_and_the_load_time_before_the_object_goes)
+{
+    EditorFixture f;
+    f.WriteFile("doc.xml", kSample);
+    CVelmarDoc* pDoc = f.Open("doc.xml");
+    ASSERT_NE(pDoc, nullptr);
+    pDoc->m_bAutoDelete = FALSE;
+    pDoc->OnCloseDocument();
+    EXPECT_EQ(pDoc->GetLoadTime(), 0u);
+    EXPECT_EQ(pDoc->GetXmlFile().GetChildCount(), 0u);
+    EXPECT_EQ(f.OpenDocumentCount(), 1);
+    delete pDoc;
+    EXPECT_EQ(f.OpenDocumentCount(), 0);
+}
