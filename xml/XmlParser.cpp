@@ -177,14 +177,27 @@ private:
         bool cdataSeen = false;
     };
 
-    bool Fail(const char* why)
+    bool Fail(const char* why) { return FailAt(m_in.Offset(), why); }
+    // At the byte just consumed: the one that was not what the reader expected.
+    bool FailBack(const char* why) { return FailAt(m_in.Offset() - 1, why); }
+    bool FailAt(uint64_t offset, const char* why)
     {
         if (m_parser.m_pszError == nullptr)
         {
-            m_parser.m_pszError = why;
-            m_parser.m_nErrorOffset = m_in.Offset();
+            m_parser.m_strError.assign(why);
+            m_parser.m_pszError = m_parser.m_strError.c_str();
+            m_parser.m_nErrorOffset = offset;
         }
         return false;
+    }
+    // "<why></name>", with a long name cut short.
+    bool FailTag(uint64_t offset, const char* why, const std::string& name)
+    {
+        std::string text(why);
+        text += "</";
+        text.append(name, 0, name.size() > 64 ? 61 : name.size());
+        text += name.size() > 64 ? "...>" : ">";
+        return FailAt(offset, text.c_str());
     }
 
     // Links `kids` under `parent` in one insertion.
@@ -231,8 +244,19 @@ private:
     // name=value, with the value quoted by ' or "; an unquoted value is empty.
     bool Parameter()
     {
-        if (NameRun(m_pname) != '=')
-            return Fail("expected '=' after a parameter name");
+        const int t = NameRun(m_pname);
+        if (t != '=')
+        {
+            if (t < 0)
+                return Fail("input ends inside a tag");
+            if (!m_pname.empty())
+                return FailBack("expected '=' after the parameter name");
+            if (t == '\t')
+                return FailBack("tab in a tag; only spaces separate parameters");
+            if (t == '>' || t == '/' || t == '?')
+                return FailBack("space before the end of a tag");
+            return FailBack("expected a parameter name");
+        }
         m_pvalue.clear();
         if (m_in.Ensure(1) == 0)
             return Fail("input ends inside a parameter");
@@ -244,7 +268,9 @@ private:
         if (end < 0)
             return Fail("input ends inside a parameter value");
         m_in.Skip(1);
-        return end == q ? true : Fail("parameter value holds a quote or '<'");
+        if (end == q)
+            return true;
+        return FailBack(end == '<' ? "'<' in a parameter value" : "quote of the other kind in a parameter value");
     }
 
     bool AddParam(Node* node)
@@ -378,8 +404,10 @@ private:
                 return Fail("input ends inside a processing instruction");
             if (c == '?')
             {
-                if (!m_in.Get(c) || c != '>')
+                if (!m_in.Get(c))
                     return Fail("expected '>' after '?'");
+                if (c != '>')
+                    return FailBack("expected '>' after '?'");
                 break;
             }
             m_in.Back1();
@@ -449,8 +477,10 @@ private:
         uint32_t depth = 0;
         std::vector<char> discard;
         uint8_t c;
-        if (!m_in.Get(c) || c != '<')
+        if (!m_in.Get(c))
             return Fail("expected '<'");
+        if (c != '<')
+            return FailBack("expected '<'");
         ++depth;
         while (depth > 0)
         {
@@ -504,6 +534,7 @@ private:
 template <class C>
 bool CXmlBuilder<C>::StartTag(std::vector<Node*>& parentKids)
 {
+    const uint64_t tagStart = m_in.Offset();
     m_in.Skip(1); // "<"
     Node* node = NewNode();
     if (node == nullptr)
@@ -530,8 +561,10 @@ bool CXmlBuilder<C>::StartTag(std::vector<Node*>& parentKids)
     if (t == '/')
     {
         uint8_t c;
-        if (!m_in.Get(c) || c != '>')
+        if (!m_in.Get(c))
             return DestroyXmlNode(node), Fail("expected '>' after '/'");
+        if (c != '>')
+            return DestroyXmlNode(node), FailBack("expected '>' after '/'");
         SetName(node, m_name); // a refused name leaves the node nameless
         if (m_hook != nullptr)
             m_hook->OnElement(Terminated(m_name), 1);
@@ -539,13 +572,13 @@ bool CXmlBuilder<C>::StartTag(std::vector<Node*>& parentKids)
         return true;
     }
     if (IsXmlDigit(m_name[0]))
-        return DestroyXmlNode(node), Fail("element name begins with a digit");
+        return DestroyXmlNode(node), FailAt(tagStart + 1, "element name begins with a digit");
     if (m_depth == kXmlMaxDepth)
-        return DestroyXmlNode(node), Fail("elements nested too deeply");
+        return DestroyXmlNode(node), FailAt(tagStart, "elements nested too deeply");
     // Unlike an empty-element tag, an element with content and a refused
     // name is not loaded: its end tag could never be written back.
     if (!SetName(node, m_name))
-        return DestroyXmlNode(node), Fail("invalid element name");
+        return DestroyXmlNode(node), FailAt(tagStart + 1, "invalid element name");
     if (m_hook != nullptr)
         m_hook->OnElement(Terminated(m_name), 0);
     if (m_frames.size() == m_depth)
@@ -562,10 +595,15 @@ template <class C>
 bool CXmlBuilder<C>::EndTag()
 {
     Frame& f = m_frames[m_depth - 1];
+    const uint64_t tagStart = m_in.Offset() - 2; // at "</"
     const int t = NameRun(m_name);
-    if (t != '>' || m_name.size() != f.name.size() ||
-        f.name.compare(0, f.name.size(), m_name.data(), m_name.size()) != 0)
-        return Fail("end tag does not match the start tag");
+    if (m_name.size() != f.name.size() || f.name.compare(0, f.name.size(), m_name.data(), m_name.size()) != 0)
+        return t < 0 && m_name.size() < f.name.size() ? FailTag(m_in.Offset(), "input ends before ", f.name)
+                                                       : FailTag(tagStart, "expected ", f.name);
+    if (t < 0)
+        return FailTag(m_in.Offset(), "input ends before ", f.name);
+    if (t != '>')
+        return FailBack("expected '>' right after the end tag's name");
     Node* node = f.node;
     if (!f.cdataSeen)
         Store(node->m_strValue, m_text, m_cp);
@@ -589,11 +627,12 @@ bool CXmlBuilder<C>::ContentStep(bool& closed)
     m_text.clear();
     const int stop = m_in.ScanUntil(kTextStops.stop, m_text);
     if (stop < 0)
-        return Fail("input ends inside an element");
+        return FailTag(m_in.Offset(), "input ends before ", f.name);
     m_in.Skip(1);
+    const uint64_t stopAt = m_in.Offset() - 1;
     uint8_t c;
     if (!m_in.Get(c))
-        return Fail("input ends inside an element");
+        return FailTag(m_in.Offset(), "input ends before ", f.name);
     if (c == '/')
     {
         if (!EndTag())
@@ -605,7 +644,7 @@ bool CXmlBuilder<C>::ContentStep(bool& closed)
     {
         f.node->m_strValue.Empty();
         if (stop != '<')
-            return Fail("expected '<'");
+            return FailAt(stopAt, "'>' in text; write it as &gt;");
         m_in.Back1();
         m_in.Back1();
         return StartTag(f.kids);
@@ -615,7 +654,7 @@ bool CXmlBuilder<C>::ContentStep(bool& closed)
         if (m_in.Ensure(7) == 7 && m_in.LookingAt("[CDATA[", 7))
         {
             if (stop != '<')
-                return Fail("expected '<'");
+                return FailAt(stopAt, "'>' in text; write it as &gt;");
             m_in.Back1();
             m_in.Back1();
             if (!CData())
@@ -628,7 +667,7 @@ bool CXmlBuilder<C>::ContentStep(bool& closed)
         if (m_in.LookingAt("--", 2))
         {
             if (stop != '<')
-                return Fail("expected '<'");
+                return FailAt(stopAt, "'>' in text; write it as &gt;");
             m_in.Back1();
             m_in.Back1();
             return Leaf(&CXmlBuilder::Remark, f.kids);
@@ -639,12 +678,14 @@ bool CXmlBuilder<C>::ContentStep(bool& closed)
     if (c == '?')
     {
         if (stop != '<')
-            return Fail("expected '<'");
+            return FailAt(stopAt, "'>' in text; write it as &gt;");
         m_in.Back1();
         m_in.Back1();
         return Leaf(&CXmlBuilder::Header, f.kids);
     }
-    return Fail("unexpected character after '<'");
+    if (stop != '<')
+        return FailAt(stopAt, "'>' in text; write it as &gt;");
+    return FailBack("expected a name, '/', '!' or '?' after '<'");
 }
 
 // A whole element, its subtree included, read without recursion.
@@ -683,7 +724,7 @@ bool CXmlBuilder<C>::Run()
     if (strict && m_in.Ensure(5) < 5)
         return Fail("input too short for a declaration");
     if (strict && !looksLikeDecl)
-        return Fail("input does not begin with the declaration");
+        return Fail("expected the declaration '<?xml' at the start");
     if (looksLikeDecl)
     {
         Node* node = NewNode();
@@ -727,7 +768,7 @@ bool CXmlBuilder<C>::Run()
         {
             if (c == ' ' || c == '\n' || c == '\r')
                 continue;
-            return Fail("text outside an element");
+            return FailBack(c == '\t' ? "tab outside an element" : "text outside an element");
         }
         if (m_in.Ensure(1) == 0)
             return true; // a lone "<" at the very end reads nothing more

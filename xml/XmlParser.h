@@ -10,6 +10,7 @@
 #include "io/Orvex.h"
 
 #include <cstdint>
+#include <string>
 
 namespace nkDS
 {
@@ -42,8 +43,11 @@ public:
     bool HadByteOrderMark() const { return m_bBom; }
     // Code page the last parse converted wide text with (0: the ANSI one).
     unsigned GetCodePage() const { return m_nCodePage; }
-    // Byte offset and short reason of the last parse's failure.
+    // Byte offset of the last parse's failure: the first byte that was not
+    // what the reader expected, or the input's length when it ended early.
     uint64_t GetErrorOffset() const { return m_nErrorOffset; }
+    // Short reason of that failure, saying what was expected; null after a
+    // successful parse.
     const char* GetErrorReason() const { return m_pszError; }
 
     void* m_pRoot = nullptr; // CXmlNodeT<char> or <wchar_t>, per m_bWide
@@ -60,7 +64,8 @@ private:
     bool m_bBom = false;
     unsigned m_nCodePage = 0;
     uint64_t m_nErrorOffset = 0;
-    const char* m_pszError = nullptr;
+    const char* m_pszError = nullptr; // into m_strError
+    std::string m_strError;
 };
 
 } // namespace nkDS
