@@ -8,6 +8,7 @@
 #include "win32/SysCalls.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
@@ -93,8 +94,21 @@ BOOL MovePath(const std::string& from, const std::string& to, DWORD flags)
     return RenameOver(from, to, (flags & MOVEFILE_WRITE_THROUGH) != 0);
 }
 
-BOOL ReplacePath(const std::string& replaced, const std::string& replacement, DWORD flags)
+BOOL ReplacePath(const std::string& name, const std::string& replacement, DWORD flags)
 {
+    // Through a symbolic link the file it points to is replaced and the link
+    // stays; renaming over the link itself would turn it into a plain file.
+    std::string replaced = name;
+    struct stat linkSt;
+    if (w32::sys::lstat(name.c_str(), &linkSt) == 0 && S_ISLNK(linkSt.st_mode)) {
+        char* resolved = ::realpath(name.c_str(), nullptr);
+        if (resolved == nullptr) {
+            w32::SetLastErrorForPath(errno, name);
+            return FALSE;
+        }
+        replaced = resolved;
+        std::free(resolved);
+    }
     struct stat replacementSt, replacedSt;
     bool targetExists = false;
     if (!CheckPair(replacement, replaced, replacementSt, replacedSt, targetExists))

@@ -93,3 +93,23 @@ TEST_F(FileReplace, ReplaceFile_keepsTheReplacedFilesPermissionsAndAttributes)
     EXPECT_EQ("new", ReadBytes("doc.xml"));
     EXPECT_EQ("again", ReadBytes("doc.tmp"));
 }
+
+TEST_F(FileReplace, ReplaceFile_throughASymbolicLinkReplacesTheFileItPointsTo)
+{
+    std::filesystem::create_directory(Path("real"));
+    WriteBytes("real/doc.xml", "old");
+    std::filesystem::create_symlink("real/doc.xml", Path("link.xml"));
+    WriteBytes("new.tmp", "new");
+    EXPECT_TRUE(ReplaceFileA(Path("link.xml").c_str(), Path("new.tmp").c_str(), nullptr, 0, nullptr, nullptr));
+    EXPECT_TRUE(std::filesystem::is_symlink(Path("link.xml")));
+    EXPECT_EQ("new", ReadBytes("real/doc.xml"));
+    EXPECT_FALSE(std::filesystem::exists(Path("new.tmp")));
+
+    // A link to nothing names no file to replace.
+    std::filesystem::create_symlink("real/none.xml", Path("dangling.xml"));
+    WriteBytes("new.tmp", "newer");
+    SetLastError(0xDEAD);
+    EXPECT_FALSE(ReplaceFileA(Path("dangling.xml").c_str(), Path("new.tmp").c_str(), nullptr, 0, nullptr, nullptr));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
+    EXPECT_EQ("newer", ReadBytes("new.tmp"));
+}
