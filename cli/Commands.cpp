@@ -1,0 +1,207 @@
+#include "cli/Commands.h"
+
+#include "cli/AtomicFile.h"
+#include "cli/JsonDump.h"
+#include "cli/Output.h"
+#include "cli/TextPosition.h"
+#include "cli/Utf8.h"
+#include "xml/nkDS.h"
+
+#include <chrono>
+#include <cstdio>
+#include <memory>
+
+namespace vxml
+{
+namespace
+{
+
+enum class LoadResult
+{
+    Loaded,
+    Refused,    // the engine refused the content
+    CannotOpen, // missing, unreadable, not a file
+};
+
+struct LoadReport
+{
+    std::string text; // why it failed, without the file's name for a refusal
+    double seconds = 0;
+};
+
+LoadResult LoadDocument(const std::string& path, nkDS::CXmlFileW& doc, LoadReport& report)
+{
+    const auto start = std::chrono::steady_clock::now();
+    // Opened as the editor opens a document, so that what is reported here
+    // is what the editor would meet.
+    Orvex::CFileStream stream(path.c_str(), Orvex::kModeRead, false);
+    if (!stream.IsOpen())
+    {
+        report.text = "cannot open '" + path + "': " + SystemText(GetLastError());
+        return LoadResult::CannotOpen;
+    }
+    const bool ok = doc.Read(&stream);
+    report.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (ok)
+        return LoadResult::Loaded;
+
+    nkDS::CXmlParser& parser = doc.GetParser();
+    const unsigned long long offset = parser.GetErrorOffset();
+    const char* why = parser.GetErrorReason() != nullptr ? parser.GetErrorReason() : "refused";
+    CTextPosition pos;
+    char text[160];
+    if (LocateOffset(&stream, offset, parser.GetCodePage(), pos))
+        std::snprintf(text, sizeof text, "error at byte %llu (line %llu, column %llu): ", offset,
+                      static_cast<unsigned long long>(pos.line), static_cast<unsigned long long>(pos.column));
+    else
+        std::snprintf(text, sizeof text, "error at byte %llu: ", offset);
+    report.text = text;
+    report.text += why;
+    return LoadResult::Refused;
+}
+
+// Loads `path` for a command that needs the document; the exit status when
+// it did not load (the reason already printed), or -1.
+int LoadOrReport(const std::string& path, nkDS::CXmlFileW& doc)
+{
+    LoadReport report;
+    switch (LoadDocument(path, doc, report))
+    {
+    case LoadResult::Loaded: return -1;
+    case LoadResult::Refused: return ReportError(path + ": " + report.text, kExitFailed);
+    case LoadResult::CannotOpen: break;
+    }
+    return ReportError(report.text);
+}
+
+uint64_t CountNodes(const nkDS::CXmlNodeW& root)
+{
+    uint64_t count = 0;
+    std::vector<const nkDS::CXmlNodeW*> pending{&root};
+    while (!pending.empty())
+    {
+        const nkDS::CXmlNodeW* node = pending.back();
+        pending.pop_back();
+        for (uint32_t i = 0; i < node->GetChildCount(); ++i)
+            if (const nkDS::CXmlNodeW* child = node->GetChild(i))
+            {
+                ++count;
+                pending.push_back(child);
+            }
+    }
+    return count;
+}
+
+int Finish(int status)
+{
+    if (!FinishOut())
+        return ReportError("cannot write to standard output");
+    return status;
+}
+
+// The node `locator` designates, or null with the reason printed.
+nkDS::CXmlNodeW* Locate(nkDS::CXmlFileW& doc, const std::string& file, const std::string& locator)
+{
+    // The locator is taken in the ANSI code page, as the engine takes narrow text.
+    const Orvex::CDataLocator loc(locator.c_str());
+    nkDS::CXmlNodeW* node = doc.FindNode(&loc);
+    if (node == nullptr)
+        ReportError(file + ": nothing at '" + locator + "'", kExitFailed);
+    return node;
+}
+
+} // namespace
+
+int RunCheck(const std::vector<std::string>& files)
+{
+    int status = kExitOk;
+    for (const std::string& file : files)
+    {
+        // A fresh document per file: nothing of one load leaks into the next.
+        auto doc = std::make_unique<nkDS::CXmlFileW>();
+        LoadReport report;
+        switch (LoadDocument(file, *doc, report))
+        {
+        case LoadResult::Loaded:
+        {
+            char text[96];
+            std::snprintf(text, sizeof text, ": ok (%llu nodes, %.4f s)\n",
+                          static_cast<unsigned long long>(CountNodes(*doc)), report.seconds);
+            PrintOut(file + text);
+            break;
+        }
+        case LoadResult::Refused:
+            PrintOut(file + ": " + report.text + "\n");
+            if (status == kExitOk)
+                status = kExitFailed;
+            break;
+        case LoadResult::CannotOpen:
+            ReportError(report.text);
+            status = kExitError;
+            break;
+        }
+    }
+    return Finish(status);
+}
+
+int RunFormat(const std::string& file, const std::string& out)
+{
+    nkDS::CXmlFileW doc;
+    if (int status = LoadOrReport(file, doc); status >= 0)
+        return status;
+    std::string error;
+    if (!WriteAtomically((out.empty() ? file : out).c_str(),
+                         [&doc](Orvex::IStream* stream) { return doc.Write(stream); }, error))
+        return ReportError(error);
+    return kExitOk;
+}
+
+int RunExport(const std::string& file, const std::string& locator, const std::string& out)
+{
+    nkDS::CXmlFileW doc;
+    if (int status = LoadOrReport(file, doc); status >= 0)
+        return status;
+    nkDS::CXmlNodeW* node = Locate(doc, file, locator);
+    if (node == nullptr)
+        return kExitFailed;
+    if (out.empty())
+    {
+        Orvex::CMemStream bytes;
+        if (!doc.ExportNode(&bytes, node))
+            return ReportError("cannot export from '" + file + "': out of memory");
+        PrintOut(reinterpret_cast<const char*>(bytes.GetBuffer()), bytes.GetLength());
+        return Finish(kExitOk);
+    }
+    std::string error;
+    if (!WriteAtomically(out.c_str(), [&](Orvex::IStream* stream) { return doc.ExportNode(stream, node); }, error))
+        return ReportError(error);
+    return kExitOk;
+}
+
+int RunGet(const std::string& file, const std::string& locator)
+{
+    nkDS::CXmlFileW doc;
+    if (int status = LoadOrReport(file, doc); status >= 0)
+        return status;
+    const nkDS::CXmlNodeW* node = Locate(doc, file, locator);
+    if (node == nullptr)
+        return kExitFailed;
+    std::string text;
+    const nkMem::CStringW& value = node->m_strValue;
+    if (value.GetString() != nullptr)
+        AppendUtf8(text, value.GetString(), value.GetLength());
+    text += '\n';
+    PrintOut(text);
+    return Finish(kExitOk);
+}
+
+int RunDump(const std::string& file)
+{
+    nkDS::CXmlFileW doc;
+    if (int status = LoadOrReport(file, doc); status >= 0)
+        return status;
+    PrintOut(DumpJson(doc) + "\n");
+    return Finish(kExitOk);
+}
+
+} // namespace vxml

@@ -1,0 +1,24 @@
+#pragma once
+// The tool's commands over the XML engine; each returns the exit status.
+
+#include <string>
+#include <vector>
+
+namespace vxml
+{
+
+// Loads each file and reports "FILE: ok (N nodes, T s)" or where and why it
+// was refused.
+int RunCheck(const std::vector<std::string>& files);
+// Writes the document in the engine's layout to `out`, or back over `file`
+// when `out` is empty.
+int RunFormat(const std::string& file, const std::string& out);
+// Writes the headers and the node `locator` designates to `out`, or to
+// standard output when `out` is empty.
+int RunExport(const std::string& file, const std::string& locator, const std::string& out);
+// Prints the value of the node `locator` designates and a line end.
+int RunGet(const std::string& file, const std::string& locator);
+// Prints the tree as one line of JSON.
+int RunDump(const std::string& file);
+
+} // namespace vxml
