@@ -1,0 +1,734 @@
+// The tree control and tree view on real widgets: insertion and navigation,
+// selection notifications, label editing, hit testing, expansion, reflection.
+#include "framework/framework.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QStyleHints>
+#include <QTimer>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+#define IDC_TREE 300
+
+void Spin(int ms = 0)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+struct Note
+{
+    UINT code = 0;
+    HTREEITEM hOld = nullptr;
+    HTREEITEM hNew = nullptr;
+    LPARAM lOld = 0;
+    LPARAM lNew = 0;
+    UINT action = 0;
+    bool hasText = false;
+    std::wstring text;
+    HWND from = nullptr;
+    UINT_PTR id = 0;
+};
+
+// The parent window: records the tree's notifications and answers them as told.
+class CHost : public CWnd
+{
+public:
+    std::vector<Note> notes;
+    LRESULT vetoSelChanging = 0;
+    LRESULT cancelBeginEdit = 0;
+    LRESULT acceptEndEdit = TRUE;
+    std::function<void(CHost&, const Note&)> onNote;
+
+    void Record(NMHDR* p, LRESULT* pResult)
+    {
+        Note n;
+        n.code = p->code;
+        n.from = p->hwndFrom;
+        n.id = p->idFrom;
+        if (p->code == TVN_SELCHANGED || p->code == TVN_SELCHANGING || p->code == TVN_BEGINDRAG) {
+            auto* t = reinterpret_cast<NMTREEVIEW*>(p);
+            n.hOld = t->itemOld.hItem;
+            n.hNew = t->itemNew.hItem;
+            n.lOld = t->itemOld.lParam;
+            n.lNew = t->itemNew.lParam;
+            n.action = t->action;
+        } else if (p->code == TVN_BEGINLABELEDIT || p->code == TVN_ENDLABELEDIT) {
+            auto* d = reinterpret_cast<NMTVDISPINFO*>(p);
+            n.hNew = d->item.hItem;
+            n.lNew = d->item.lParam;
+            n.hasText = d->item.pszText != nullptr;
+            if (n.hasText)
+                n.text = d->item.pszText;
+        }
+        notes.push_back(n);
+        *pResult = 0;
+        if (p->code == TVN_SELCHANGING)
+            *pResult = vetoSelChanging;
+        if (p->code == TVN_BEGINLABELEDIT)
+            *pResult = cancelBeginEdit;
+        if (p->code == TVN_ENDLABELEDIT)
+            *pResult = acceptEndEdit;
+        if (onNote)
+            onNote(*this, n);
+    }
+    void OnNote(NMHDR* p, LRESULT* r) { Record(p, r); }
+    std::vector<UINT> Codes() const
+    {
+        std::vector<UINT> codes;
+        for (const Note& n : notes)
+            codes.push_back(n.code);
+        return codes;
+    }
+    const Note* Last(UINT code) const
+    {
+        for (auto it = notes.rbegin(); it != notes.rend(); ++it)
+            if (it->code == code)
+                return &*it;
+        return nullptr;
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CHost, CWnd)
+    ON_NOTIFY(TVN_SELCHANGING, IDC_TREE, &CHost::OnNote)
+    ON_NOTIFY(TVN_SELCHANGED, IDC_TREE, &CHost::OnNote)
+    ON_NOTIFY(TVN_BEGINLABELEDIT, IDC_TREE, &CHost::OnNote)
+    ON_NOTIFY(TVN_ENDLABELEDIT, IDC_TREE, &CHost::OnNote)
+    ON_NOTIFY(TVN_BEGINDRAG, IDC_TREE, &CHost::OnNote)
+    ON_NOTIFY(NM_RCLICK, IDC_TREE, &CHost::OnNote)
+END_MESSAGE_MAP()
+
+// A host window with one standalone tree control filling most of it.
+struct TreeFixture : public ::testing::Test
+{
+    CHost host;
+    CTreeCtrl tree;
+    void SetUp() override
+    {
+        ASSERT_TRUE(host.CreateEx(0, nullptr, L"Host", WS_OVERLAPPED, 0, 0, 320, 260, nullptr, nullptr));
+        ASSERT_TRUE(tree.Create(WS_CHILD | WS_VISIBLE | TVS_HASBUTTONS | TVS_LINESATROOT | TVS_SHOWSELALWAYS,
+                                CRect(0, 0, 300, 240), &host, IDC_TREE));
+        host.ShowWindow(SW_SHOW);
+        Spin();
+    }
+    void TearDown() override
+    {
+        tree.DestroyWindow();
+        host.DestroyWindow();
+        Spin();
+    }
+    QWidget* Viewport() { return tree.GetTreeWidget()->viewport(); }
+    QPoint LabelCenter(HTREEITEM h)
+    {
+        CRect r;
+        EXPECT_TRUE(tree.GetItemRect(h, &r, TRUE));
+        return QPoint(r.left + 4, (r.top + r.bottom) / 2);
+    }
+    void Mouse(QEvent::Type type, QPoint pt, Qt::MouseButton button)
+    {
+        Qt::MouseButtons buttons = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
+        QMouseEvent e(type, pt, Viewport()->mapToGlobal(pt), button, buttons, Qt::NoModifier);
+        QApplication::sendEvent(Viewport(), &e);
+    }
+    void Click(QPoint pt, Qt::MouseButton button = Qt::LeftButton)
+    {
+        Mouse(QEvent::MouseButtonPress, pt, button);
+        Mouse(QEvent::MouseButtonRelease, pt, button);
+    }
+    static void Key(QWidget* w, int key)
+    {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(w, &press);
+        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+        QApplication::sendEvent(w, &release);
+    }
+};
+
+}  // namespace
+
+TEST_F(TreeFixture, insertion_order_positions_and_navigation)
+{
+    QAbstractItemModelTester tester(tree.GetTreeWidget()->model(), QAbstractItemModelTester::FailureReportingMode::Warning);
+    HTREEITEM b = tree.InsertItem(L"b");
+    HTREEITEM d = tree.InsertItem(L"d", TVI_ROOT, TVI_LAST);
+    HTREEITEM a = tree.InsertItem(L"a", TVI_ROOT, TVI_FIRST);
+    HTREEITEM c = tree.InsertItem(L"c", TVI_ROOT, b);
+    HTREEITEM s = tree.InsertItem(TVIF_TEXT | TVIF_PARAM, L"bb", 0, 0, 0, 0, 42, TVI_ROOT, TVI_SORT);
+    ASSERT_TRUE(a && b && c && d && s);
+    std::vector<std::wstring> order;
+    for (HTREEITEM h = tree.GetRootItem(); h; h = tree.GetNextSiblingItem(h))
+        order.push_back(tree.GetItemText(h).Str());
+    EXPECT_EQ(order, (std::vector<std::wstring>{L"a", L"b", L"bb", L"c", L"d"}));
+    EXPECT_EQ(tree.GetPrevSiblingItem(c), s);
+    EXPECT_EQ(tree.GetPrevSiblingItem(a), nullptr);
+    EXPECT_EQ(tree.GetNextSiblingItem(d), nullptr);
+    EXPECT_EQ(tree.GetParentItem(a), nullptr);
+    EXPECT_EQ(tree.GetItemData(s), 42u);
+
+    // Children, and the same navigation through GetNextItem.
+    HTREEITEM c1 = tree.InsertItem(L"c1", c);
+    HTREEITEM c0 = tree.InsertItem(L"c0", c, TVI_FIRST);
+    HTREEITEM c2 = tree.InsertItem(L"c2", 7, 8, c, TVI_LAST);
+    EXPECT_EQ(tree.GetChildItem(c), c0);
+    EXPECT_EQ(tree.GetNextItem(c0, TVGN_NEXT), c1);
+    EXPECT_EQ(tree.GetNextItem(c2, TVGN_PREVIOUS), c1);
+    EXPECT_EQ(tree.GetNextItem(c1, TVGN_PARENT), c);
+    EXPECT_EQ(tree.GetNextItem(nullptr, TVGN_ROOT), a);
+    EXPECT_EQ(tree.GetChildItem(TVI_ROOT), a);
+    EXPECT_TRUE(tree.ItemHasChildren(c));
+    EXPECT_FALSE(tree.ItemHasChildren(c1));
+    int image = 0, selImage = 0;
+    EXPECT_TRUE(tree.GetItemImage(c2, image, selImage));
+    EXPECT_EQ(image, 7);
+    EXPECT_EQ(selImage, 8);
+    EXPECT_EQ(tree.GetCount(), 8u);
+
+    // Refused: after an item of another parent, under a deleted item, on a deleted handle.
+    EXPECT_EQ(tree.InsertItem(L"x", a, c1), nullptr);
+    EXPECT_TRUE(tree.DeleteItem(c1));
+    EXPECT_EQ(tree.InsertItem(L"x", c1), nullptr);
+    EXPECT_EQ(tree.GetItemText(c1), L"");
+    EXPECT_FALSE(tree.SetItemText(c1, L"y"));
+    EXPECT_FALSE(tree.DeleteItem(c1));
+    // A new item never answers to the handle of the deleted one.
+    HTREEITEM reused = tree.InsertItem(L"new", c);
+    EXPECT_NE(reused, c1);
+    EXPECT_EQ(tree.GetNextSiblingItem(c0), c2);
+    EXPECT_EQ(tree.GetCount(), 8u);
+
+    // A callback text is never read as a string.
+    TVINSERTSTRUCT tvis{};
+    tvis.hParent = TVI_ROOT;
+    tvis.hInsertAfter = TVI_LAST;
+    tvis.item.mask = TVIF_TEXT;
+    tvis.item.pszText = LPSTR_TEXTCALLBACK;
+    HTREEITEM cb = tree.InsertItem(&tvis);
+    ASSERT_NE(cb, nullptr);
+    EXPECT_EQ(tree.GetItemText(cb), L"");
+
+    // GetItem truncates the text to the buffer.
+    wchar_t buffer[3];
+    TVITEM item{};
+    item.hItem = c2;
+    item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_CHILDREN;
+    item.pszText = buffer;
+    item.cchTextMax = 2;
+    EXPECT_TRUE(tree.GetItem(&item));
+    EXPECT_EQ(std::wstring(buffer), L"c");
+    EXPECT_EQ(item.iImage, 7);
+    EXPECT_EQ(item.cChildren, 0);
+
+    // Deleting a parent takes its children along.
+    EXPECT_TRUE(tree.DeleteItem(c));
+    EXPECT_EQ(tree.GetCount(), 5u);
+    EXPECT_EQ(tree.GetItemText(c0), L"");
+    EXPECT_TRUE(tree.DeleteAllItems());
+    EXPECT_EQ(tree.GetCount(), 0u);
+    EXPECT_EQ(tree.GetRootItem(), nullptr);
+}
+
+TEST_F(TreeFixture, selection_changes_are_notified_with_old_and_new_also_when_deleted)
+{
+    HTREEITEM a = tree.InsertItem(TVIF_TEXT | TVIF_PARAM, L"a", 0, 0, 0, 0, 1, TVI_ROOT, TVI_LAST);
+    HTREEITEM b = tree.InsertItem(TVIF_TEXT | TVIF_PARAM, L"b", 0, 0, 0, 0, 2, TVI_ROOT, TVI_LAST);
+    HTREEITEM b1 = tree.InsertItem(TVIF_TEXT | TVIF_PARAM, L"b1", 0, 0, 0, 0, 3, b, TVI_LAST);
+    HTREEITEM b2 = tree.InsertItem(TVIF_TEXT | TVIF_PARAM, L"b2", 0, 0, 0, 0, 4, b, TVI_LAST);
+
+    EXPECT_TRUE(tree.SelectItem(a));
+    ASSERT_EQ(host.Codes(), (std::vector<UINT>{TVN_SELCHANGING, TVN_SELCHANGED}));
+    const Note* n = host.Last(TVN_SELCHANGED);
+    EXPECT_EQ(n->hOld, nullptr);
+    EXPECT_EQ(n->hNew, a);
+    EXPECT_EQ(n->lNew, 1);
+    EXPECT_EQ(n->from, tree.GetSafeHwnd());
+    EXPECT_EQ(n->id, (UINT_PTR)IDC_TREE);
+    EXPECT_EQ(tree.GetSelectedItem(), a);
+    EXPECT_EQ(tree.GetItemState(a, TVIS_SELECTED), (UINT)TVIS_SELECTED);
+
+    // Selecting what is selected says nothing; a collapsed parent opens.
+    host.notes.clear();
+    EXPECT_TRUE(tree.SelectItem(a));
+    EXPECT_TRUE(host.notes.empty());
+    EXPECT_FALSE(tree.GetItemState(b, TVIS_EXPANDED));
+    EXPECT_TRUE(tree.SelectItem(b2));
+    EXPECT_EQ(tree.GetItemState(b, TVIS_EXPANDED), (UINT)TVIS_EXPANDED);
+    n = host.Last(TVN_SELCHANGED);
+    EXPECT_EQ(n->hOld, a);
+    EXPECT_EQ(n->lOld, 1);
+    EXPECT_EQ(n->hNew, b2);
+    EXPECT_EQ(tree.GetItemState(a, TVIS_SELECTED), 0u);
+    EXPECT_EQ(tree.GetTreeWidget()->currentIndex().data().toString(), QString("b2"));
+
+    // A veto keeps the selection.
+    host.notes.clear();
+    host.vetoSelChanging = TRUE;
+    EXPECT_FALSE(tree.SelectItem(a));
+    EXPECT_EQ(tree.GetSelectedItem(), b2);
+    EXPECT_EQ(host.Codes(), (std::vector<UINT>{TVN_SELCHANGING}));
+    host.vetoSelChanging = 0;
+
+    // Deleting the selection moves it: next sibling, else parent; and says so.
+    host.notes.clear();
+    EXPECT_TRUE(tree.SelectItem(b1));
+    host.notes.clear();
+    EXPECT_TRUE(tree.DeleteItem(b1));
+    ASSERT_EQ(host.Codes(), (std::vector<UINT>{TVN_SELCHANGED}));
+    EXPECT_EQ(host.notes[0].hOld, b1);
+    EXPECT_EQ(host.notes[0].lOld, 3);
+    EXPECT_EQ(host.notes[0].hNew, b2);
+    EXPECT_EQ(tree.GetSelectedItem(), b2);
+    host.notes.clear();
+    EXPECT_TRUE(tree.DeleteItem(b2));
+    EXPECT_EQ(host.Last(TVN_SELCHANGED)->hNew, b);
+    EXPECT_EQ(tree.GetSelectedItem(), b);
+    // Deleting an unselected item says nothing.
+    host.notes.clear();
+    EXPECT_TRUE(tree.DeleteItem(a));
+    EXPECT_TRUE(host.notes.empty());
+
+    // Null clears the selection; clearing an empty one says nothing.
+    EXPECT_TRUE(tree.SelectItem(nullptr));
+    n = host.Last(TVN_SELCHANGED);
+    ASSERT_NE(n, nullptr);
+    EXPECT_EQ(n->hOld, b);
+    EXPECT_EQ(n->hNew, nullptr);
+    EXPECT_EQ(tree.GetSelectedItem(), nullptr);
+    EXPECT_FALSE(tree.GetTreeWidget()->currentIndex().isValid());
+    host.notes.clear();
+    EXPECT_TRUE(tree.SelectItem(nullptr));
+    EXPECT_TRUE(host.notes.empty());
+
+    // Deleting everything clears the selection with a notification.
+    EXPECT_TRUE(tree.SelectItem(b));
+    host.notes.clear();
+    EXPECT_TRUE(tree.DeleteAllItems());
+    ASSERT_EQ(host.Codes(), (std::vector<UINT>{TVN_SELCHANGED}));
+    EXPECT_EQ(host.notes[0].hOld, b);
+    EXPECT_EQ(host.notes[0].hNew, nullptr);
+    EXPECT_EQ(tree.GetSelectedItem(), nullptr);
+}
+
+TEST_F(TreeFixture, user_clicks_and_keys_select_through_the_notifications)
+{
+    HTREEITEM a = tree.InsertItem(L"alpha");
+    HTREEITEM b = tree.InsertItem(L"beta");
+    Spin();
+    Click(LabelCenter(b));
+    const Note* n = host.Last(TVN_SELCHANGED);
+    ASSERT_NE(n, nullptr);
+    EXPECT_EQ(n->hNew, b);
+    EXPECT_EQ(n->action, (UINT)TVC_BYMOUSE);
+    EXPECT_EQ(tree.GetSelectedItem(), b);
+    Key(tree.GetTreeWidget(), Qt::Key_Up);
+    EXPECT_EQ(tree.GetSelectedItem(), a);
+    EXPECT_EQ(host.Last(TVN_SELCHANGED)->action, (UINT)TVC_BYKEYBOARD);
+    // A veto puts the view back on the selected item.
+    host.vetoSelChanging = TRUE;
+    Click(LabelCenter(b));
+    EXPECT_EQ(tree.GetSelectedItem(), a);
+    EXPECT_EQ(tree.GetTreeWidget()->currentIndex().data().toString(), QString("alpha"));
+    host.vetoSelChanging = 0;
+    // The right button does not select; NM_RCLICK goes to the parent.
+    host.notes.clear();
+    Click(LabelCenter(b), Qt::RightButton);
+    EXPECT_EQ(tree.GetSelectedItem(), a);
+    EXPECT_EQ(host.Codes(), (std::vector<UINT>{NM_RCLICK}));
+}
+
+TEST_F(TreeFixture, label_edit_commit_cancel_veto_and_reject)
+{
+    HTREEITEM a = tree.InsertItem(TVIF_TEXT | TVIF_PARAM, L"old", 0, 0, 0, 0, 9, TVI_ROOT, TVI_LAST);
+    HTREEITEM b = tree.InsertItem(L"other");
+    Spin();
+
+    // Enter commits; the handler's TRUE keeps the text.
+    CEdit* pEdit = tree.EditLabel(a);
+    ASSERT_NE(pEdit, nullptr);
+    EXPECT_EQ(tree.GetEditControl(), pEdit);
+    const Note* n = host.Last(TVN_BEGINLABELEDIT);
+    ASSERT_NE(n, nullptr);
+    EXPECT_EQ(n->hNew, a);
+    EXPECT_EQ(n->text, L"old");
+    EXPECT_EQ(n->lNew, 9);
+    EXPECT_EQ(pEdit->GetWindowText(), L"old");
+    pEdit->SetWindowText(L"new name");
+    Key(pEdit->GetWidget(), Qt::Key_Return);
+    n = host.Last(TVN_ENDLABELEDIT);
+    ASSERT_NE(n, nullptr);
+    EXPECT_TRUE(n->hasText);
+    EXPECT_EQ(n->text, L"new name");
+    EXPECT_EQ(tree.GetItemText(a), L"new name");
+    EXPECT_EQ(tree.GetEditControl(), nullptr);
+    Spin();
+
+    // Escape cancels: null text, label unchanged whatever the answer.
+    host.notes.clear();
+    pEdit = tree.EditLabel(a);
+    ASSERT_NE(pEdit, nullptr);
+    pEdit->SetWindowText(L"typed");
+    Key(pEdit->GetWidget(), Qt::Key_Escape);
+    n = host.Last(TVN_ENDLABELEDIT);
+    ASSERT_NE(n, nullptr);
+    EXPECT_FALSE(n->hasText);
+    EXPECT_EQ(tree.GetItemText(a), L"new name");
+    EXPECT_EQ(tree.GetEditControl(), nullptr);
+    Spin();
+
+    // FALSE at the end rejects the text: the label reverts.
+    host.acceptEndEdit = FALSE;
+    pEdit = tree.EditLabel(a);
+    ASSERT_NE(pEdit, nullptr);
+    pEdit->SetWindowText(L"9 bad");
+    Key(pEdit->GetWidget(), Qt::Key_Enter);
+    EXPECT_EQ(host.Last(TVN_ENDLABELEDIT)->text, L"9 bad");
+    EXPECT_EQ(tree.GetItemText(a), L"new name");
+    host.acceptEndEdit = TRUE;
+    Spin();
+
+    // TRUE at the begin vetoes: no edit at all, and no end notification.
+    host.notes.clear();
+    host.cancelBeginEdit = TRUE;
+    EXPECT_EQ(tree.EditLabel(b), nullptr);
+    EXPECT_EQ(tree.GetEditControl(), nullptr);
+    EXPECT_EQ(host.Codes(), (std::vector<UINT>{TVN_BEGINLABELEDIT}));
+    host.cancelBeginEdit = 0;
+    Spin();
+
+    // Losing the focus commits.
+    pEdit = tree.EditLabel(b);
+    ASSERT_NE(pEdit, nullptr);
+    pEdit->SetWindowText(L"by focus");
+    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(pEdit->GetWidget(), &out);
+    EXPECT_EQ(tree.GetItemText(b), L"by focus");
+    EXPECT_EQ(tree.GetEditControl(), nullptr);
+    Spin();
+
+    // An end handler that deletes the item is survived.
+    host.onNote = [this](CHost&, const Note& note) {
+        if (note.code == TVN_ENDLABELEDIT)
+            tree.DeleteItem(note.hNew);
+    };
+    pEdit = tree.EditLabel(b);
+    ASSERT_NE(pEdit, nullptr);
+    Key(pEdit->GetWidget(), Qt::Key_Return);
+    host.onNote = nullptr;
+    EXPECT_EQ(tree.GetCount(), 1u);
+    EXPECT_EQ(tree.GetEditControl(), nullptr);
+    Spin();
+}
+
+TEST_F(TreeFixture, slow_second_click_edits_only_with_the_style)
+{
+    HTREEITEM a = tree.InsertItem(L"label");
+    Spin();
+    tree.GetTreeWidget()->setFocus();
+    tree.SelectItem(a);
+    int wait = QGuiApplication::styleHints()->mouseDoubleClickInterval() + 150;
+    Click(LabelCenter(a));
+    Spin(wait);
+    EXPECT_EQ(tree.GetEditControl(), nullptr);   // no TVS_EDITLABELS
+    tree.ModifyStyle(0, TVS_EDITLABELS);
+    EXPECT_TRUE(tree.GetStyle() & TVS_EDITLABELS);
+    Click(LabelCenter(a));
+    Spin(wait);
+    ASSERT_NE(tree.GetEditControl(), nullptr);
+    EXPECT_EQ(host.Last(TVN_BEGINLABELEDIT)->hNew, a);
+    EXPECT_TRUE(tree.EndEditLabelNow(TRUE));
+    Spin();
+    // A double click is not a slow click.
+    Click(LabelCenter(a));
+    Mouse(QEvent::MouseButtonDblClick, LabelCenter(a), Qt::LeftButton);
+    Mouse(QEvent::MouseButtonRelease, LabelCenter(a), Qt::LeftButton);
+    Spin(wait);
+    EXPECT_EQ(tree.GetEditControl(), nullptr);
+}
+
+TEST_F(TreeFixture, hit_test_parts_of_items_and_outside)
+{
+    HTREEITEM a = tree.InsertItem(L"parent");
+    HTREEITEM a1 = tree.InsertItem(L"child", a);
+    tree.Expand(a, TVE_EXPAND);
+    Spin();
+    UINT flags = 0;
+    QPoint label = LabelCenter(a1);
+    EXPECT_EQ(tree.HitTest(CPoint(label.x(), label.y()), &flags), a1);
+    EXPECT_EQ(flags, (UINT)TVHT_ONITEMLABEL);
+    EXPECT_TRUE(flags & TVHT_ONITEM);
+    CRect text, row;
+    ASSERT_TRUE(tree.GetItemRect(a1, &text, TRUE));
+    ASSERT_TRUE(tree.GetItemRect(a1, &row, FALSE));
+    EXPECT_LT(row.left, text.left);
+    EXPECT_EQ(tree.HitTest(CPoint(text.right + 20, label.y()), &flags), a1);
+    EXPECT_EQ(flags, (UINT)TVHT_ONITEMRIGHT);
+    EXPECT_EQ(tree.HitTest(CPoint(1, label.y()), &flags), a1);
+    EXPECT_EQ(flags, (UINT)TVHT_ONITEMINDENT);
+    // The parent's button sits just left of its label.
+    CRect parentText;
+    ASSERT_TRUE(tree.GetItemRect(a, &parentText, TRUE));
+    EXPECT_EQ(tree.HitTest(CPoint(parentText.left - 5, (parentText.top + parentText.bottom) / 2), &flags), a);
+    EXPECT_EQ(flags, (UINT)TVHT_ONITEMBUTTON);
+    // Below the last item, above and beside the window.
+    EXPECT_EQ(tree.HitTest(CPoint(10, row.bottom + 40), &flags), nullptr);
+    EXPECT_EQ(flags, (UINT)TVHT_NOWHERE);
+    EXPECT_EQ(tree.HitTest(CPoint(10, -3), &flags), nullptr);
+    EXPECT_EQ(flags, (UINT)TVHT_ABOVE);
+    TVHITTESTINFO info{};
+    info.pt = POINT{-1, 5};
+    EXPECT_EQ(tree.HitTest(&info), nullptr);
+    EXPECT_EQ(info.flags, (UINT)TVHT_TOLEFT);
+    // A collapsed child is not there to hit.
+    tree.Expand(a, TVE_COLLAPSE);
+    Spin();
+    EXPECT_NE(tree.HitTest(CPoint(label.x(), label.y()), &flags), a1);
+}
+
+TEST_F(TreeFixture, expand_collapse_keeps_model_lazy_and_moves_selection_out)
+{
+    QAbstractItemModel* pModel = tree.GetTreeWidget()->model();
+    QAbstractItemModelTester tester(pModel, QAbstractItemModelTester::FailureReportingMode::Warning);
+    HTREEITEM a = tree.InsertItem(L"a");
+    HTREEITEM a1 = tree.InsertItem(L"a1", a);
+    HTREEITEM a11 = tree.InsertItem(L"a11", a1);
+    tree.Expand(a1, TVE_EXPAND);   // expanded while its parent is collapsed
+    QModelIndex ia = pModel->index(0, 0);
+    EXPECT_TRUE(pModel->hasChildren(ia));
+    EXPECT_EQ(pModel->rowCount(ia), 0);   // nothing below a collapsed item reaches the view
+    EXPECT_EQ(tree.GetItemState(a1, TVIS_EXPANDED), (UINT)TVIS_EXPANDED);
+
+    EXPECT_TRUE(tree.Expand(a, TVE_EXPAND));
+    EXPECT_EQ(pModel->rowCount(ia), 1);
+    QModelIndex ia1 = pModel->index(0, 0, ia);
+    EXPECT_EQ(pModel->rowCount(ia1), 1);   // came into view expanded
+    EXPECT_TRUE(tree.GetTreeWidget()->isExpanded(ia1));
+    EXPECT_EQ(tree.GetNextVisibleItem(a), a1);
+    EXPECT_EQ(tree.GetNextVisibleItem(a1), a11);
+    EXPECT_EQ(tree.GetLastVisibleItem(), a11);
+    EXPECT_EQ(tree.GetPrevVisibleItem(a11), a1);
+
+    EXPECT_TRUE(tree.SelectItem(a11));
+    host.notes.clear();
+    EXPECT_TRUE(tree.Expand(a, TVE_TOGGLE));
+    EXPECT_EQ(tree.GetItemState(a, TVIS_EXPANDED), 0u);
+    EXPECT_EQ(tree.GetSelectedItem(), a);
+    EXPECT_EQ(host.Last(TVN_SELCHANGED)->hNew, a);
+    EXPECT_EQ(pModel->rowCount(pModel->index(0, 0)), 0);
+    EXPECT_EQ(tree.GetNextVisibleItem(a), nullptr);
+    EXPECT_FALSE(tree.Expand(a11, TVE_EXPAND));   // nothing to show
+
+    // The user's expansion goes through the control too.
+    tree.GetTreeWidget()->expand(pModel->index(0, 0));
+    EXPECT_EQ(tree.GetItemState(a, TVIS_EXPANDED), (UINT)TVIS_EXPANDED);
+    EXPECT_EQ(pModel->rowCount(pModel->index(0, 0)), 1);
+    EXPECT_TRUE(tree.EnsureVisible(a11));
+
+    // Items inserted and deleted under shown parents keep the model consistent.
+    for (int i = 0; i < 20; ++i)
+        tree.InsertItem(L"x", a1, i % 3 == 0 ? TVI_FIRST : TVI_LAST);
+    HTREEITEM mid = tree.InsertItem(L"mid", a1, a11);
+    EXPECT_EQ(pModel->rowCount(pModel->index(0, 0, pModel->index(0, 0))), 22);
+    EXPECT_TRUE(tree.DeleteItem(mid));
+    while (HTREEITEM h = tree.GetChildItem(a1))
+        tree.DeleteItem(h);
+    EXPECT_FALSE(tree.ItemHasChildren(a1));
+    EXPECT_EQ(pModel->rowCount(pModel->index(0, 0, pModel->index(0, 0))), 0);
+    EXPECT_TRUE(tree.SortChildren(TVI_ROOT));
+}
+
+TEST(TreeItemStore, rows_follow_edits_and_texts_are_shared)
+{
+    CTreeItemStore store;
+    using Id = CTreeItemStore::Id;
+    const Id none = CTreeItemStore::kNone;
+    std::vector<Id> ids;
+    Id prev = none;
+    for (int i = 0; i < 200; ++i) {
+        prev = store.Insert(CTreeItemStore::kRoot, prev, i % 2 ? L"odd" : L"even", 0, 0, i, 0);
+        ids.push_back(prev);
+    }
+    EXPECT_EQ(store.DistinctTexts(), 2u);
+    EXPECT_EQ(store.RowCount(CTreeItemStore::kRoot), 200);
+    EXPECT_EQ(store.RowOf(ids[150]), 150);
+    // Removing first children over and over keeps rows right (and linear).
+    for (int i = 0; i < 120; ++i)
+        store.Remove(ids[(size_t)i]);
+    EXPECT_EQ(store.RowCount(CTreeItemStore::kRoot), 80);
+    EXPECT_EQ(store.RowOf(ids[150]), 30);
+    EXPECT_EQ(store.ChildAt(CTreeItemStore::kRoot, 0), ids[120]);
+    Id front = store.Insert(CTreeItemStore::kRoot, none, L"front", 0, 0, 0, 0);
+    EXPECT_EQ(store.RowOf(front), 0);
+    EXPECT_EQ(store.RowOf(ids[150]), 31);
+    store.Remove(ids[199]);
+    EXPECT_EQ(store.RowCount(CTreeItemStore::kRoot), 80);
+    Id middle = store.Insert(CTreeItemStore::kRoot, ids[140], L"odd", 0, 0, 0, 0);
+    EXPECT_EQ(store.RowOf(middle), 22);
+    EXPECT_EQ(store.ChildAt(CTreeItemStore::kRoot, 80), ids[198]);
+    EXPECT_EQ(store.ChildAt(CTreeItemStore::kRoot, 81), none);
+    // A text used by no item is forgotten; its slot serves a new one.
+    EXPECT_EQ(store.DistinctTexts(), 3u);
+    store.Remove(front);
+    EXPECT_EQ(store.DistinctTexts(), 2u);
+    HTREEITEM h = store.Handle(ids[198]);
+    store.Remove(ids[198]);
+    EXPECT_EQ(store.FromHandle(h), none);
+    EXPECT_EQ(store.FromHandle(TVI_ROOT), none);
+    EXPECT_EQ(store.FromHandle(nullptr), none);
+    store.Clear();
+    EXPECT_EQ(store.Count(), 0u);
+    EXPECT_EQ(store.DistinctTexts(), 0u);
+}
+
+// A view that is the tree: its own class sees the notifications first.
+namespace {
+
+class CMyTreeCtrl : public CTreeCtrl
+{
+public:
+    int Depth(HTREEITEM h) const
+    {
+        int n = 0;
+        while ((h = GetParentItem(h)) != nullptr)
+            ++n;
+        return n;
+    }
+};
+
+class CMyTreeView : public CTreeView
+{
+public:
+    std::vector<std::string> log;
+    BOOL m_bPass = FALSE;
+    void OnSelChanged(NMHDR* p, LRESULT* pResult)
+    {
+        auto* t = reinterpret_cast<NMTREEVIEW*>(p);
+        log.push_back("view selchanged " + std::to_string((long long)t->itemNew.lParam));
+        *pResult = 0;
+    }
+    BOOL OnBeginEdit(NMHDR*, LRESULT* pResult)
+    {
+        log.push_back("view beginedit");
+        *pResult = TRUE;
+        return !m_bPass;
+    }
+    void OnRButtonDown(UINT, CPoint pt)
+    {
+        UINT flags = 0;
+        HTREEITEM h = GetTreeCtrl().HitTest(pt, &flags);
+        log.push_back(h ? "rbutton on " + std::to_string((long long)GetTreeCtrl().GetItemData(h)) : "rbutton nowhere");
+        if (h)
+            GetTreeCtrl().SelectItem(h);
+        Default();
+    }
+    CMyTreeCtrl& Tree() const { return static_cast<CMyTreeCtrl&>(GetTreeCtrl()); }
+
+protected:
+    CTreeCtrl* NewTreeCtrl() override { return new CMyTreeCtrl; }
+    void PostNcDestroy() override {}   // owned by the test
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CMyTreeView, CTreeView)
+    ON_NOTIFY_REFLECT(TVN_SELCHANGED, &CMyTreeView::OnSelChanged)
+    ON_NOTIFY_REFLECT_EX(TVN_BEGINLABELEDIT, &CMyTreeView::OnBeginEdit)
+    ON_WM_RBUTTONDOWN()
+END_MESSAGE_MAP()
+
+}  // namespace
+
+TEST(TreeView, notifications_reflect_to_the_view_styles_and_right_button)
+{
+    CHost host;
+    ASSERT_TRUE(host.CreateEx(0, nullptr, L"Host", WS_OVERLAPPED, 0, 0, 320, 260, nullptr, nullptr));
+    CMyTreeView view;
+    ASSERT_TRUE(view.Create(nullptr, nullptr, AFX_WS_DEFAULT_VIEW, CRect(0, 0, 300, 240), &host, IDC_TREE));
+    EXPECT_EQ(view.GetTreeCtrl().GetSafeHwnd(), view.GetSafeHwnd());
+    EXPECT_EQ(CWnd::FromHandlePermanent(view.GetSafeHwnd()), &view);
+    view.ModifyStyle(0, TVS_HASBUTTONS | TVS_LINESATROOT | TVS_EDITLABELS | TVS_SHOWSELALWAYS);
+    EXPECT_EQ(view.GetTreeCtrl().GetStyle() & 0x2F, (DWORD)(TVS_HASBUTTONS | TVS_LINESATROOT | TVS_EDITLABELS | TVS_SHOWSELALWAYS));
+    EXPECT_TRUE(view.GetStyle() & WS_CHILD);
+    host.ShowWindow(SW_SHOW);
+    Spin();
+
+    CMyTreeCtrl& tree = view.Tree();
+    HTREEITEM a = tree.InsertItem(TVIF_TEXT | TVIF_PARAM, L"a", 0, 0, 0, 0, 5, TVI_ROOT, TVI_LAST);
+    HTREEITEM a1 = tree.InsertItem(TVIF_TEXT | TVIF_PARAM, L"a1", 0, 0, 0, 0, 6, a, TVI_LAST);
+    EXPECT_EQ(tree.Depth(a1), 1);
+
+    // Handled by the view's reflection entry: the parent does not see it.
+    tree.SelectItem(a);
+    EXPECT_EQ(view.log, (std::vector<std::string>{"view selchanged 5"}));
+    EXPECT_EQ(host.Last(TVN_SELCHANGED), nullptr);
+    ASSERT_NE(host.Last(TVN_SELCHANGING), nullptr);   // not reflected: the parent has it
+
+    // The begin-edit veto comes from the view; the _EX form can pass it on.
+    EXPECT_EQ(tree.EditLabel(a), nullptr);
+    EXPECT_EQ(host.Last(TVN_BEGINLABELEDIT), nullptr);
+    view.m_bPass = TRUE;
+    host.cancelBeginEdit = TRUE;
+    EXPECT_EQ(tree.EditLabel(a), nullptr);
+    EXPECT_NE(host.Last(TVN_BEGINLABELEDIT), nullptr);
+
+    // Right button: the view's handler hit-tests, selects and passes on.
+    tree.Expand(a, TVE_EXPAND);
+    Spin();
+    CRect r;
+    ASSERT_TRUE(tree.GetItemRect(a1, &r, TRUE));
+    QWidget* pViewport = tree.GetTreeWidget()->viewport();
+    QPoint pt(r.left + 3, (r.top + r.bottom) / 2);
+    QMouseEvent press(QEvent::MouseButtonPress, pt, pViewport->mapToGlobal(pt), Qt::RightButton, Qt::RightButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(pViewport, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, pt, pViewport->mapToGlobal(pt), Qt::RightButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QApplication::sendEvent(pViewport, &release);
+    EXPECT_EQ(view.log.back(), "view selchanged 6");
+    EXPECT_EQ(view.log[view.log.size() - 2], "rbutton on 6");
+    EXPECT_EQ(tree.GetSelectedItem(), a1);
+    EXPECT_NE(host.Last(NM_RCLICK), nullptr);
+
+    // The drag image is the label's picture.
+    CImageList* pImage = tree.CreateDragImage(a1);
+    ASSERT_NE(pImage, nullptr);
+    EXPECT_EQ(pImage->GetImageCount(), 1);
+    EXPECT_TRUE(pImage->BeginDrag(0, CPoint(-11, -11)));
+    EXPECT_TRUE(CImageList::DragEnter(nullptr, CPoint(100, 100)));
+    delete pImage;
+    EXPECT_TRUE(CImageList::IsDragging());
+    CImageList::EndDrag();
+    EXPECT_FALSE(CImageList::IsDragging());
+
+    view.DestroyWindow();
+    host.DestroyWindow();
+    Spin();
+}
+
+TEST_F(TreeFixture, begin_drag_after_a_long_enough_move)
+{
+    HTREEITEM a = tree.InsertItem(TVIF_TEXT | TVIF_PARAM, L"drag me", 0, 0, 0, 0, 77, TVI_ROOT, TVI_LAST);
+    Spin();
+    QPoint start = LabelCenter(a);
+    Mouse(QEvent::MouseButtonPress, start, Qt::LeftButton);
+    QPoint far = start + QPoint(QApplication::startDragDistance() + 5, 0);
+    QMouseEvent move(QEvent::MouseMove, far, Viewport()->mapToGlobal(far), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(Viewport(), &move);
+    Mouse(QEvent::MouseButtonRelease, far, Qt::LeftButton);
+    const Note* n = host.Last(TVN_BEGINDRAG);
+    ASSERT_NE(n, nullptr);
+    EXPECT_EQ(n->hNew, a);
+    EXPECT_EQ(n->lNew, 77);
+}
