@@ -15,7 +15,10 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <algorithm>
+#include <cwchar>
 #include <memory>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -392,7 +395,7 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult
     return TRUE;
 }
 
-LRESULT CWnd::DefWindowProc(UINT message, WPARAM, LPARAM lParam)
+LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     QWidget* pWidget = GetWidget();
     switch (message) {
@@ -403,6 +406,19 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM, LPARAM lParam)
         if (pWidget)
             pWidget->setWindowTitle(AfxToQString(reinterpret_cast<LPCWSTR>(lParam)));
         return TRUE;
+    case WM_GETTEXTLENGTH:
+        return pWidget ? (LRESULT)AfxFromQString(pWidget->windowTitle()).GetLength() : 0;
+    case WM_GETTEXT: {
+        // wParam: room in the buffer at lParam, terminator included; the result is the length copied.
+        auto* pBuffer = reinterpret_cast<wchar_t*>(lParam);
+        if (!pBuffer || wParam == 0)
+            return 0;
+        CString text = pWidget ? AfxFromQString(pWidget->windowTitle()) : CString();
+        int n = std::min<int>(text.GetLength(), (int)wParam - 1);
+        wmemcpy(pBuffer, (LPCWSTR)text, (size_t)n);
+        pBuffer[n] = L'\0';
+        return n;
+    }
     case WM_DROPFILES:
         return 0;
     default:
@@ -482,8 +498,15 @@ void CWnd::SetWindowText(LPCWSTR lpszString)
 
 CString CWnd::GetWindowText() const
 {
-    QWidget* pWidget = GetWidget();
-    return pWidget ? AfxFromQString(pWidget->windowTitle()) : CString();
+    // Through the messages, so a window whose text is not its title (an edit control) answers itself.
+    CWnd* pThis = const_cast<CWnd*>(this);
+    LRESULT nLength = pThis->SendMessage(WM_GETTEXTLENGTH);
+    if (nLength <= 0)
+        return CString();
+    std::wstring buffer((size_t)nLength + 1, L'\0');
+    LRESULT nCopied = pThis->SendMessage(WM_GETTEXT, (WPARAM)buffer.size(), (LPARAM)buffer.data());
+    buffer.resize((size_t)std::clamp<LRESULT>(nCopied, 0, nLength));
+    return CString(buffer);
 }
 
 BOOL CWnd::ShowWindow(int nCmdShow)
@@ -631,6 +654,10 @@ BOOL CWnd::ModifyStyle(DWORD dwRemove, DWORD dwAdd, UINT)
         ShowWindow((m_dwStyle & WS_VISIBLE) ? SW_SHOWNOACTIVATE : SW_HIDE);
     if ((dwRemove | dwAdd) & WS_DISABLED)
         EnableWindow(!(m_dwStyle & WS_DISABLED));
+    if (old != m_dwStyle) {
+        STYLESTRUCT change = {old, m_dwStyle};
+        SendMessage(WM_STYLECHANGED, (WPARAM)GWL_STYLE, (LPARAM)&change);
+    }
     return old != m_dwStyle;
 }
 

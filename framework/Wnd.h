@@ -7,6 +7,16 @@
 
 #include <QMetaObject>
 
+// Sent after ModifyStyle or ModifyStyleEx changed the bits, so a window can apply them.
+#define WM_STYLECHANGED 0x007D
+#define GWL_STYLE (-16)
+#define GWL_EXSTYLE (-20)
+struct STYLESTRUCT
+{
+    DWORD styleOld;
+    DWORD styleNew;
+};
+
 class CDocument;
 class CDocTemplate;
 class CFrameWnd;

@@ -26,9 +26,8 @@ CWndEventBridge* CWndEventBridge::Instance()
     return pBridge;
 }
 
-// Dispatches a message standing for a Qt event; true when the event is consumed,
-// false when the widget should process it (no handler, or the handler asked Default()).
-static bool DispatchFromQt(CWnd* pWnd, UINT message, WPARAM wParam, LPARAM lParam)
+// True when the event is consumed, false when the widget should process it.
+bool AfxDispatchFromQt(CWnd* pWnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (!pWnd->FindMessageEntry(message))
         return false;
@@ -67,36 +66,36 @@ bool CWndEventBridge::eventFilter(QObject* pWatched, QEvent* pEvent)
         return true;
     case QEvent::ContextMenu: {
         auto* e = static_cast<QContextMenuEvent*>(pEvent);
-        return DispatchFromQt(pWnd, WM_CONTEXTMENU, (WPARAM)pWnd->m_hWnd,
+        return AfxDispatchFromQt(pWnd, WM_CONTEXTMENU, (WPARAM)pWnd->m_hWnd,
                               MAKELPARAM(e->globalPos().x(), e->globalPos().y()));
     }
     case QEvent::MouseButtonPress: {
         auto* e = static_cast<QMouseEvent*>(pEvent);
         QPoint p = e->position().toPoint();
         if (e->button() == Qt::RightButton)
-            return DispatchFromQt(pWnd, WM_RBUTTONDOWN, 0x0002, MAKELPARAM(p.x(), p.y()));
+            return AfxDispatchFromQt(pWnd, WM_RBUTTONDOWN, 0x0002, MAKELPARAM(p.x(), p.y()));
         if (e->button() == Qt::LeftButton)
-            return DispatchFromQt(pWnd, WM_LBUTTONDOWN, 0x0001, MAKELPARAM(p.x(), p.y()));
+            return AfxDispatchFromQt(pWnd, WM_LBUTTONDOWN, 0x0001, MAKELPARAM(p.x(), p.y()));
         return false;
     }
     case QEvent::Show:
     case QEvent::Hide:
         if (!pEvent->spontaneous())
-            DispatchFromQt(pWnd, WM_SHOWWINDOW, pEvent->type() == QEvent::Show ? TRUE : FALSE, 0);
+            AfxDispatchFromQt(pWnd, WM_SHOWWINDOW, pEvent->type() == QEvent::Show ? TRUE : FALSE, 0);
         return false;
     case QEvent::Resize: {
         auto* e = static_cast<QResizeEvent*>(pEvent);
-        DispatchFromQt(pWnd, WM_SIZE, 0, MAKELPARAM(e->size().width(), e->size().height()));
+        AfxDispatchFromQt(pWnd, WM_SIZE, 0, MAKELPARAM(e->size().width(), e->size().height()));
         return false;
     }
     case QEvent::FocusIn:
         if (CView* pView = DYNAMIC_DOWNCAST(CView, pWnd))
             if (CFrameWnd* pFrame = pView->GetParentFrame())
                 pFrame->SetActiveView(pView, FALSE);
-        DispatchFromQt(pWnd, WM_SETFOCUS, 0, 0);
+        AfxDispatchFromQt(pWnd, WM_SETFOCUS, 0, 0);
         return false;
     case QEvent::FocusOut:
-        DispatchFromQt(pWnd, WM_KILLFOCUS, 0, 0);
+        AfxDispatchFromQt(pWnd, WM_KILLFOCUS, 0, 0);
         return false;
     case QEvent::DragEnter:
     case QEvent::DragMove: {

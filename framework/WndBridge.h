@@ -23,3 +23,8 @@ struct AFX_CURRENT_MSG
     bool bPassToQt = false;     // Default() was asked for it: let the widget handle the event
 };
 AFX_CURRENT_MSG& AfxCurrentMsg();
+
+// Dispatches a message standing for a Qt event that a widget handles itself (an
+// edit control's own context menu, say); true when the window consumed it, false
+// when it has no handler or its handler asked for the default processing.
+bool AfxDispatchFromQt(CWnd* pWnd, UINT message, WPARAM wParam, LPARAM lParam);
