@@ -10,6 +10,7 @@
 #include <QDropEvent>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QResizeEvent>
 #include <QUrl>
 #include <QWidget>
@@ -66,8 +67,25 @@ bool CWndEventBridge::eventFilter(QObject* pWatched, QEvent* pEvent)
         return true;
     case QEvent::ContextMenu: {
         auto* e = static_cast<QContextMenuEvent*>(pEvent);
-        return AfxDispatchFromQt(pWnd, WM_CONTEXTMENU, (WPARAM)pWnd->m_hWnd,
-                              MAKELPARAM(e->globalPos().x(), e->globalPos().y()));
+        // Qt hands an ignored context-menu event on to the parent as a new event;
+        // the message keeps naming the window under the cursor, as it does when a
+        // child's default processing passes it to its parent.
+        static QPointer<QWidget> s_origin;
+        static QPoint s_originPos;
+        HWND hOrigin = pWnd->m_hWnd;
+        QWidget* pOrigin = s_origin.data();
+        if (pOrigin && pOrigin != pWidget && pWidget->isAncestorOf(pOrigin) && s_originPos == e->globalPos() &&
+            pOrigin->rect().contains(pOrigin->mapFromGlobal(e->globalPos())))
+            hOrigin = CWnd::HandleOf(pOrigin);
+        else {
+            s_origin = pWidget;
+            s_originPos = e->globalPos();
+        }
+        // From the keyboard the message carries no point: both coordinates are -1.
+        LPARAM lParam = e->reason() == QContextMenuEvent::Keyboard
+                            ? (LPARAM)(DWORD)0xFFFFFFFF
+                            : MAKELPARAM(e->globalPos().x(), e->globalPos().y());
+        return AfxDispatchFromQt(pWnd, WM_CONTEXTMENU, (WPARAM)hOrigin, lParam);
     }
     case QEvent::MouseButtonPress: {
         auto* e = static_cast<QMouseEvent*>(pEvent);
