@@ -19,6 +19,7 @@
 #include "framework/FrameWnd.h"
 #include "framework/MDIChildWnd.h"
 #include "framework/MDIFrameWnd.h"
+#include "framework/Menu.h"
 #include "framework/MenuResource.h"
 #include "framework/Object.h"
 #include "framework/ProfileStore.h"
