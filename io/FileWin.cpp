@@ -11,8 +11,6 @@ NK_DEFINE_CLASS(CFileWin, IFile, nkMem::IObjDuplicator)
 namespace
 {
 
-const char kRegionMapping[] = "Zivirezide_Mapping_Object";
-
 DWORD AccessOf(uint32_t mode)
 {
     DWORD access = 0;
@@ -40,9 +38,10 @@ DWORD MoveMethodOf(uint32_t origin)
     return origin == kSeekBegin ? FILE_BEGIN : origin == kSeekEnd ? FILE_END : FILE_CURRENT;
 }
 
-// The asynchronous bit would add FILE_FLAG_OVERLAPPED; until the controller
-// exists such files are opened synchronously.
-constexpr DWORD kOpenFlags = FILE_ATTRIBUTE_NORMAL;
+DWORD FlagsOf(uint32_t mode)
+{
+    return FILE_ATTRIBUTE_NORMAL | ((mode & kModeAsync) ? FILE_FLAG_OVERLAPPED : 0);
+}
 
 } // namespace
 
@@ -90,11 +89,15 @@ uint32_t CFileWin::Write(const void* buffer, uint32_t count)
 
 uint32_t CFileWin::GetPosition()
 {
+    if (m_async != nullptr)
+        return static_cast<uint32_t>(m_async->GetOffset());
     return SetFilePointer(m_handle, 0, nullptr, FILE_CURRENT);
 }
 
 uint64_t CFileWin::GetPosition64()
 {
+    if (m_async != nullptr)
+        return m_async->GetOffset();
     LONG high = 0;
     const DWORD low = SetFilePointer(m_handle, 0, &high, FILE_CURRENT);
     return (static_cast<uint64_t>(static_cast<DWORD>(high)) << 32) | low;
@@ -128,6 +131,8 @@ bool CFileWin::Seek(int32_t offset, uint32_t origin)
 {
     if (m_mode & kModeNoSeek)
         return false;
+    if (m_async != nullptr)
+        return SeekAsync(offset, origin);
     return SetFilePointer(m_handle, offset, nullptr, MoveMethodOf(origin)) != INVALID_SET_FILE_POINTER;
 }
 
@@ -135,10 +140,31 @@ bool CFileWin::Seek64(uint32_t low, uint32_t high, uint32_t origin)
 {
     if (m_mode & kModeNoSeek)
         return false;
+    if (m_async != nullptr)
+        return SeekAsync(static_cast<int64_t>((static_cast<uint64_t>(high) << 32) | low), origin);
     LONG hi = static_cast<LONG>(high);
     const DWORD result =
         SetFilePointer(m_handle, static_cast<LONG>(low), &hi, MoveMethodOf(origin));
     return !(result == INVALID_SET_FILE_POINTER && GetLastError() != ERROR_SUCCESS);
+}
+
+bool CFileWin::SeekAsync(int64_t distance, uint32_t origin)
+{
+    // Overlapped transfers run at the controller's offset, not at the system's
+    // pointer: seek from the offset and keep both the same, since SetEndOfFile
+    // works at the pointer.
+    const uint64_t from = m_async->GetOffset();
+    LONG high = static_cast<LONG>(from >> 32);
+    SetLastError(ERROR_SUCCESS);
+    if (SetFilePointer(m_handle, static_cast<LONG>(from), &high, FILE_BEGIN) == INVALID_SET_FILE_POINTER &&
+        GetLastError() != ERROR_SUCCESS)
+        return false;
+    high = static_cast<LONG>(static_cast<uint64_t>(distance) >> 32);
+    const DWORD low = SetFilePointer(m_handle, static_cast<LONG>(distance), &high, MoveMethodOf(origin));
+    if (low == INVALID_SET_FILE_POINTER && GetLastError() != ERROR_SUCCESS)
+        return false;
+    m_async->SetOffset((static_cast<uint64_t>(static_cast<DWORD>(high)) << 32) | low);
+    return true;
 }
 
 bool CFileWin::Flush()
@@ -146,33 +172,22 @@ bool CFileWin::Flush()
     return FlushFileBuffers(m_handle) == TRUE;
 }
 
-void* CFileWin::MapRegion(uint32_t access, uint32_t offset, uint32_t size)
-{
-    return MapView(access, offset, size, size, kRegionMapping);
-}
-
-bool CFileWin::UnmapRegion(void* view)
-{
-    return UnmapView(view, kRegionMapping);
-}
-
-void* CFileWin::MapView(uint32_t, uint32_t, uint32_t, uint32_t, const char*)
-{
-    SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
-    return nullptr;
-}
-
-bool CFileWin::UnmapView(void*, const char*)
-{
-    SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
-    return false;
-}
-
 bool CFileWin::Opened(HANDLE handle, uint32_t mode)
 {
     if (handle == INVALID_HANDLE_VALUE)
         return false;
     m_handle = handle;
+    if (mode & kModeAsync)
+    {
+        m_async = new CAsyncCtrl(handle, 0);
+        if (!m_async->IsValid())
+        {
+            const DWORD err = GetLastError();
+            Close();
+            SetLastError(err);
+            return false;
+        }
+    }
     m_mode = mode;
     return true;
 }
@@ -186,7 +201,7 @@ bool CFileWin::Open(const wchar_t* path, uint32_t mode, bool create)
         return false;
     }
     HANDLE h = CreateFileW(path, AccessOf(mode), ShareOf(mode), nullptr,
-                           create ? OPEN_ALWAYS : OPEN_EXISTING, kOpenFlags, nullptr);
+                           create ? OPEN_ALWAYS : OPEN_EXISTING, FlagsOf(mode), nullptr);
     if (!Opened(h, mode))
         return false;
     StorePath(path);
@@ -202,7 +217,7 @@ bool CFileWin::Open(const char* path, uint32_t mode, bool create)
         return false;
     }
     HANDLE h = CreateFileA(path, AccessOf(mode), ShareOf(mode), nullptr,
-                           create ? OPEN_ALWAYS : OPEN_EXISTING, kOpenFlags, nullptr);
+                           create ? OPEN_ALWAYS : OPEN_EXISTING, FlagsOf(mode), nullptr);
     if (!Opened(h, mode))
         return false;
     StorePath(path);
@@ -211,20 +226,19 @@ bool CFileWin::Open(const char* path, uint32_t mode, bool create)
 
 void CFileWin::Close()
 {
+    // Close keeps the caller's last error: it runs before every Open.
+    const DWORD err = GetLastError();
+    m_mappings.ReleaseAll();
     if (m_async != nullptr)
     {
-        nkMem::DestroyObject(m_async);
+        m_async->Release();
         m_async = nullptr;
     }
     if (m_handle != INVALID_HANDLE_VALUE && m_handle != nullptr)
-    {
-        // Close keeps the caller's last error: it runs before every Open.
-        const DWORD err = GetLastError();
         CloseHandle(m_handle);
-        SetLastError(err);
-    }
     m_handle = INVALID_HANDLE_VALUE;
     ClearPath();
+    SetLastError(err);
 }
 
 void CFileWin::ClearPath()

@@ -1,14 +1,15 @@
 #pragma once
 // The disk file on the Win32 file API.
 //
-// Not built yet, and failing honestly until they are: named mappings
-// (MapView, MapRegion return null, UnmapView, UnmapRegion false, all with
-// ERROR_CALL_NOT_IMPLEMENTED), and the asynchronous controller: a file opened
-// with kModeAsync keeps that bit in its mode but is opened synchronously,
-// without a controller (GetAsyncCtrl null, IsAsync false).
+// A file opened with kModeAsync is opened for overlapped transfers and owns a
+// CAsyncCtrl: Read and Write submit through it (the bytes asked for, collected
+// later), and its position is the controller's running offset, which Seek
+// moves. Named mappings of the file are kept in its own table and all
+// released by Close.
 
-#include "io/AsyncCtrl.h"
+#include "io/AsyncCtrlWin.h"
 #include "io/File.h"
+#include "io/FileMappingMgr.h"
 
 #include "foundation/String.h"
 #include "win32/win32.h"
@@ -45,6 +46,9 @@ class CFileWin : public IFileImpl<wchar_t, IFile>, public nkMem::IObjDuplicator
     uint32_t GetLength() override;
     uint64_t GetLength64() override;
     bool IsWritable() override { return (m_mode & kModeWrite) != 0; }
+    // A view under the region name "Zivirezide_Mapping_Object" of this
+    // file's table; the system mapping behind it has no name, so that the
+    // regions of two files never share one mapping.
     void* MapRegion(uint32_t access, uint32_t offset, uint32_t size) override;
     bool UnmapRegion(void* view) override;
     bool Seek(int32_t offset, uint32_t origin) override;
@@ -73,8 +77,12 @@ class CFileWin : public IFileImpl<wchar_t, IFile>, public nkMem::IObjDuplicator
     bool SetAttributes(uint32_t attributes) override;
     const char* GetPath() override { return m_path; }
     const wchar_t* GetPathW() override { return m_pathW; }
+    // A view of the file's mapping under `name` (made with the first view,
+    // released with the last); other processes see the mapping by that name.
+    // Null or empty names a mapping of this file that has no system name.
     void* MapView(uint32_t access, uint32_t offset, uint32_t viewSize, uint32_t maximumSize,
                   const char* name) override;
+    // Refuses (ERROR_INVALID_ADDRESS) a view that was not mapped under `name`.
     bool UnmapView(void* view, const char* name) override;
 
     bool SetLength64(uint32_t low, uint32_t high);
@@ -85,6 +93,8 @@ class CFileWin : public IFileImpl<wchar_t, IFile>, public nkMem::IObjDuplicator
     // Whether the kept names (cut to kPathChars) still name the opened file.
     bool IsPathExact() const { return m_pathExact; }
     HANDLE GetHandle() const { return m_handle; }
+    // The file's table of named mappings.
+    const CFileMappingMgr<char>& GetMappings() const { return m_mappings; }
 
     // IObjDuplicator: as this class, IStream, ISequentialStream,
     // ISeqStreamReader or ISeqStreamWriter; the target shares the open file.
@@ -100,6 +110,10 @@ private:
     void ClearPath();
     bool Opened(HANDLE handle, uint32_t mode);
     bool SetEnd();
+    bool SeekAsync(int64_t distance, uint32_t origin);
+    void* MapNamed(uint32_t access, uint32_t offset, uint32_t viewSize, uint32_t maximumSize,
+                   const char* key, const char* systemName);
+    bool UnmapNamed(void* view, const char* key);
     // Whether the system copy may run from `from` to `to`.
     static bool SystemCopyAllowed(CFileWin* from, CFileWin* to, bool testPositions);
     static bool SystemCopy(CFileWin* from, CFileWin* to);
@@ -111,9 +125,9 @@ private:
     bool m_pathExact = true;
     nkMem::CStringT<char> m_lastError;
     nkMem::CStringT<wchar_t> m_lastErrorW;
-    // Owned; stays null until the controller is built. The table of named
-    // mappings joins these members together with the mapping support.
-    IAsyncCtrl* m_async = nullptr;
+    // Shared with duplicates of this file; released once by each.
+    CAsyncCtrl* m_async = nullptr;
+    CFileMappingMgr<char> m_mappings;
 };
 
 } // namespace Orvex

@@ -195,8 +195,10 @@ bool CFileWin::Duplicate(CMemObject* target, const CClassInfo* asClass)
     std::memcpy(t->m_path, m_path, sizeof m_path);
     std::wmemcpy(t->m_pathW, m_pathW, kPathChars + 1);
     t->m_pathExact = m_pathExact;
-    // A controller has one owner; the duplicate transfers synchronously.
-    t->m_async = nullptr;
+    // Both files submit through the one controller and release it once each.
+    t->m_async = m_async;
+    if (m_async != nullptr)
+        m_async->AddRef();
     return true;
 }
 

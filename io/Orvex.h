@@ -10,10 +10,12 @@
 #include "io/Stream.h"
 #include "io/Serialize.h"
 #include "io/AsyncCtrl.h"
+#include "io/IoRoles.h"
 
 // Copies, exact transfers and readers.
 #include "io/StreamCopy.h"
 #include "io/Transfer.h"
+#include "io/Commands.h"
 
 // Streams.
 #include "io/MemStream.h"
@@ -22,6 +24,9 @@
 #include "io/DateTime.h"
 #include "io/NameConversion.h"
 #include "io/File.h"
+#include "io/FileMapping.h"
+#include "io/FileMappingMgr.h"
+#include "io/AsyncCtrlWin.h"
 #include "io/FileWin.h"
 #include "io/FilePaths.h"
 #include "io/FileStream.h"

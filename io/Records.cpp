@@ -2,6 +2,7 @@
 // theirs beside their code.
 #include "io/AsyncCtrl.h"
 #include "io/File.h"
+#include "io/IoRoles.h"
 #include "io/Serialize.h"
 #include "io/Stream.h"
 
@@ -35,5 +36,9 @@ NK_DEFINE_ABSTRACT_CLASS(ICompleteSerialize, ICompleteReader, ICompleteWriter, I
 NK_DEFINE_ABSTRACT_CLASS(ILazySerialize, ICompleteSerialize)
 
 NK_DEFINE_ABSTRACT_CLASS(IAsyncCtrl, CMemObject)
+NK_DEFINE_ABSTRACT_CLASS(IIOSentinel, CMemObject)
+NK_DEFINE_ABSTRACT_CLASS(IFollowControl, CMemObject)
+NK_DEFINE_ABSTRACT_CLASS(IProgressCallbacks, CMemObject)
+NK_DEFINE_ABSTRACT_CLASS(CSingleProressCallback, IProgressCallbacks)
 
 } // namespace Orvex

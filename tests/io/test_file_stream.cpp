@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include <cerrno>
 
 using namespace Orvex;
@@ -80,8 +82,12 @@ TEST_F(FileStream, ForwardsToItsFileAndTruncatesOnlyWithTheWriteBit)
     char c[2];
     EXPECT_EQ(s.Read(c, 2), 2u);
     EXPECT_EQ(c[0], '/');
-    EXPECT_EQ(s.MapRegion(1, 0, 4), nullptr); // mappings are not available yet
+    // Regions reach the file's own mappings.
+    void* view = s.MapRegion(1, 0, 4);
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(std::memcmp(view, "<a/>", 4), 0);
     EXPECT_FALSE(s.UnmapRegion(nullptr));
+    EXPECT_TRUE(s.UnmapRegion(view));
     EXPECT_EQ(s.GetAsyncCtrl(), nullptr);
     EXPECT_FALSE(s.IsAsync());
     s.Close();
@@ -89,14 +95,20 @@ TEST_F(FileStream, ForwardsToItsFileAndTruncatesOnlyWithTheWriteBit)
     EXPECT_EQ(ReadBytes(path), (std::vector<uint8_t>{'<', 'a', '/', '>'}));
 }
 
-TEST_F(FileStream, AsyncModeOpensSynchronouslyForNow)
+TEST_F(FileStream, AsyncModeSubmitsThroughTheFilesController)
 {
     const std::string path = dir.File("async.bin");
     CFileStream s(path.c_str(), kModeRead | kModeWrite | kModeAsync, true);
     ASSERT_TRUE(s.IsOpen());
     EXPECT_EQ(s.GetMode() & kModeAsync, kModeAsync);
-    EXPECT_FALSE(s.IsAsync());
+    ASSERT_TRUE(s.IsAsync());
+    IAsyncCtrl* ctrl = s.GetAsyncCtrl();
     EXPECT_EQ(s.Write("abc", 3), 3u);
+    EXPECT_EQ(ctrl->GetPendingCount(), 1u);
+    AsyncResult r{};
+    for (int i = 0; i < 2000 && ctrl->Collect(&r, 1) == 0; ++i)
+        Sleep(1);
+    EXPECT_EQ(r.transferred, 3u);
     EXPECT_EQ(s.GetLength(), 3u);
 }
 
