@@ -178,13 +178,13 @@ uint32_t CAsyncCtrl::Collect(AsyncResult* results, uint32_t maximum)
     while (collected < maximum && !m_requests.IsEmpty())
     {
         const COSAsyncIORequest r = m_requests[0];
-        DWORD bytes = 0;
         // Only the oldest is ever looked at: results come in submission order.
-        if (!GetOverlappedResult(m_handle, r.GetOverlapped(), &bytes, FALSE) &&
-            GetLastError() == ERROR_IO_INCOMPLETE)
+        if (!HasEnded(r.record))
             break;
         // Ended, successfully or not: a failed or cancelled transfer is
         // handed back with what it moved, never left to block the others.
+        DWORD bytes = 0;
+        GetOverlappedResult(m_handle, r.GetOverlapped(), &bytes, FALSE);
         if (results != nullptr)
             results[collected] = AsyncResult{bytes, r.userValue, r.kind, r.buffer, r.size};
         RemoveRequest(0);
