@@ -77,9 +77,9 @@ class CFileWin : public IFileImpl<wchar_t, IFile>, public nkMem::IObjDuplicator
     bool SetAttributes(uint32_t attributes) override;
     const char* GetPath() override { return m_path; }
     const wchar_t* GetPathW() override { return m_pathW; }
-    // A view of the file's mapping under `name` (made with the first view,
-    // released with the last); other processes see the mapping by that name.
-    // Null or empty names a mapping of this file that has no system name.
+    // A view of the file's mapping under `name`; the name's entry goes with
+    // its last view. Other processes see the mapping by that name; null or
+    // empty names a mapping of this file alone.
     void* MapView(uint32_t access, uint32_t offset, uint32_t viewSize, uint32_t maximumSize,
                   const char* name) override;
     // Refuses (ERROR_INVALID_ADDRESS) a view that was not mapped under `name`.
