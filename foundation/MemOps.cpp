@@ -67,7 +67,32 @@ void* AndNotCopy(const void* src, void* dst, std::uint8_t k, std::uint32_t n)
 
 MemOpsTable s_table; // static storage, never freed
 
+void FillPortable(MemOpsTable& t)
+{
+    t = MemOpsTable{};
+    t.copy = &PortableCopy;
+    t.fill = &PortableFill;
+    t.xorCopy = &XorCopy;
+    t.andCopy = &AndCopy;
+    t.orCopy = &OrCopy;
+    t.andNotCopy = &AndNotCopy;
+    t.compare = &PortableCompare;
+    t.move = &PortableMove;
+    // The reserved slot stays null for good.
+    detail::FillPortableKernels(t);
+}
+
 } // namespace
+
+const MemOpsTable& PortableMemOps()
+{
+    static const MemOpsTable portable = [] {
+        MemOpsTable t;
+        FillPortable(t);
+        return t;
+    }();
+    return portable;
+}
 
 namespace detail {
 
@@ -77,17 +102,7 @@ MemOpsTable* CreateMemOpsTable()
 {
     if (g_memOpsTable)
         return g_memOpsTable;
-    s_table = MemOpsTable{};
-    s_table.copy = &PortableCopy;
-    s_table.fill = &PortableFill;
-    s_table.xorCopy = &XorCopy;
-    s_table.andCopy = &AndCopy;
-    s_table.orCopy = &OrCopy;
-    s_table.andNotCopy = &AndNotCopy;
-    s_table.compare = &PortableCompare;
-    s_table.move = &PortableMove;
-    // The numeric kernels are filled by their own module; the reserved slot
-    // stays null for good.
+    FillPortable(s_table);
     g_memOpsTable = &s_table;
     return g_memOpsTable;
 }

@@ -26,7 +26,9 @@ using VecMul4dFn = void (*)(double* out, const double* v, const double* m);
 using MatScale4Fn = void (*)(float* m, float s);
 using MatScale16u16Fn = void (*)(std::uint16_t* m, unsigned s);
 using VecMul4u16Fn = void (*)(std::uint16_t* out, const std::uint16_t* v, const std::uint16_t* m);
-using Sha512BlockFn = void (*)(const void* block, std::uint64_t* state);
+// One 128-byte block into the eight state words; the 80 round constants come
+// from the caller (null takes the standard ones, kSha512RoundConstants).
+using Sha512BlockFn = void (*)(const void* block, std::uint64_t* state, const std::uint64_t* roundConstants);
 
 // The slots in their fixed order; the layout is relied upon by routines that
 // replace entries.
@@ -60,7 +62,12 @@ struct MemOpsTable
 namespace detail {
 extern MemOpsTable* g_memOpsTable;
 MemOpsTable* CreateMemOpsTable();
+void FillPortableKernels(MemOpsTable& table); // slots 9 to 23
 }
+
+// A table that always holds the portable routines, whatever upgrades did to
+// the process's table: the reference for the processor-specific ones.
+const MemOpsTable& PortableMemOps();
 
 // The table, created with its portable routines on first use. Creation is not
 // guarded: the first call must happen before a second thread uses the table.
