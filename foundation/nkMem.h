@@ -19,3 +19,8 @@
 #include "foundation/StrTList.h"
 #include "foundation/HashTable.h"
 #include "foundation/TreeNode.h"
+
+// Numeric kernels of the table, the SHA-512 block and the processor upgrade.
+#include "foundation/NumericKernels.h"
+#include "foundation/Sha512.h"
+#include "foundation/MemOpsUpgrade.h"
