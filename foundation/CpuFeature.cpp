@@ -1,8 +1,6 @@
 #include "foundation/CpuFeature.h"
 
-#include "win32/Handles.h"
-#include "win32/Scheduling.h"
-#include "win32/Time.h"
+#include "win32/win32.h"
 
 #include <chrono>
 
