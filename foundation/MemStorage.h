@@ -1,6 +1,11 @@
 #pragma once
 // The storage holder of strings and containers: nothing, a borrowed external
 // buffer that is never grown or freed, or a shared reference-counted block.
+//
+// The holder is a single word so that strings and lists stay small: for a
+// shared block it is the CRefMem itself; the other kinds are told apart by
+// flag bits the CRefMem never uses (a borrowed buffer's address and capacity
+// live in a small descriptor of their own).
 #include "foundation/RefMem.h"
 
 #include <cstdint>
@@ -20,8 +25,8 @@ enum StorageKind : std::uint32_t
 class CMemStorage
 {
 public:
-    explicit CMemStorage(StorageKind kind = StorageShared) : m_kind(StorageNone) { Become(kind); }
-    CMemStorage(const CMemStorage& src) : m_kind(StorageNone) { *this = src; }
+    explicit CMemStorage(StorageKind kind = StorageShared) { Become(kind); }
+    CMemStorage(const CMemStorage& src) { *this = src; }
     ~CMemStorage() { Clear(); }
 
     // Shares (or, when the source asks for it, copies) the source's content.
@@ -30,38 +35,48 @@ public:
     {
         if (&src == this)
             return *this;
-        if (src.m_kind == StorageShared && m_kind == StorageShared) {
-            *RefMem() = *src.RefMem(); // keeps our block if a copy fails
-        } else if (src.m_kind == StorageShared) {
+        const StorageKind kind = src.GetKind();
+        if (kind == StorageShared && GetKind() == StorageShared) {
+            m_ref = src.m_ref; // keeps our block if a copy fails
+        } else if (kind == StorageShared) {
             CRefMem copy;
-            copy = *src.RefMem();
-            Become(StorageShared);
-            RefMem()->Swap(copy);
-        } else if (src.m_kind == StorageExternal) {
+            copy = src.m_ref;
             Clear();
-            m_kind = StorageExternal;
-            m_ext = src.m_ext;
+            m_ref.Swap(copy);
+        } else if (kind == StorageExternal) {
+            const External* e = src.Ext();
+            External* mine = new External{e->data, e->capacity};
+            Clear();
+            m_ref.m_bits = reinterpret_cast<std::uintptr_t>(mine) | kExternalTag;
         } else {
             Clear();
+            m_ref.m_bits = kNoneTag;
         }
         return *this;
     }
 
-    StorageKind GetKind() const { return static_cast<StorageKind>(m_kind); }
+    StorageKind GetKind() const
+    {
+        switch (m_ref.m_bits & kKindBits) {
+        case kExternalTag: return StorageExternal;
+        case kNoneTag: return StorageNone;
+        default: return StorageShared;
+        }
+    }
 
     const void* GetData() const
     {
-        switch (m_kind) {
-        case StorageExternal: return m_ext.data;
-        case StorageShared: return RefMem()->GetData();
+        switch (GetKind()) {
+        case StorageExternal: return Ext()->data;
+        case StorageShared: return m_ref.GetData();
         default: return nullptr;
         }
     }
     void* GetWritableData()
     {
-        switch (m_kind) {
-        case StorageExternal: return m_ext.data;
-        case StorageShared: return RefMem()->GetWritableData();
+        switch (GetKind()) {
+        case StorageExternal: return Ext()->data;
+        case StorageShared: return m_ref.GetWritableData();
         default: return nullptr;
         }
     }
@@ -69,64 +84,54 @@ public:
     // grown: its capacity is returned instead.
     std::uint32_t Reserve(std::uint32_t bytes)
     {
-        if (m_kind == StorageExternal)
-            return m_ext.capacity;
-        if (m_kind == StorageNone)
+        const StorageKind kind = GetKind();
+        if (kind == StorageExternal)
+            return Ext()->capacity;
+        if (kind == StorageNone)
             Become(StorageShared);
-        return RefMem()->Reserve(bytes);
+        return m_ref.Reserve(bytes);
     }
     std::uint32_t GetCapacity() const
     {
-        switch (m_kind) {
-        case StorageExternal: return m_ext.capacity;
-        case StorageShared: return RefMem()->GetCapacity();
+        switch (GetKind()) {
+        case StorageExternal: return Ext()->capacity;
+        case StorageShared: return m_ref.GetCapacity();
         default: return 0;
         }
     }
-    bool IsGrowable() const { return m_kind != StorageExternal; }
-    bool IsShared() const { return m_kind == StorageShared && RefMem()->IsShared(); }
-    bool IsReadOnly() const { return m_kind == StorageExternal || IsShared(); }
+    bool IsGrowable() const { return GetKind() != StorageExternal; }
+    bool IsShared() const { return GetKind() == StorageShared && m_ref.IsShared(); }
+    bool IsReadOnly() const { return GetKind() == StorageExternal || IsShared(); }
 
     // Borrows a caller's buffer of capacity bytes; it must outlive this holder
     // and every copy of it.
     void SetExternal(void* data, std::uint32_t capacity)
     {
+        External* e = new External{static_cast<unsigned char*>(data), capacity};
         Clear();
-        m_kind = StorageExternal;
-        m_ext.data = static_cast<unsigned char*>(data);
-        m_ext.capacity = capacity;
+        m_ref.m_bits = reinterpret_cast<std::uintptr_t>(e) | kExternalTag;
     }
 
     // Takes a block from DefAllocArray (count byte included) as sole owner,
     // dropping this holder's reference to its previous block.
     void AdoptBlock(unsigned char* block, std::uint32_t size)
     {
-        if (m_kind != StorageShared)
+        if (GetKind() != StorageShared)
             Become(StorageShared);
-        RefMem()->AdoptBlock(block, size);
+        m_ref.AdoptBlock(block, size);
     }
 
     // The shared block, or null for the other kinds.
-    CRefMem* GetRefMem() { return m_kind == StorageShared ? RefMem() : nullptr; }
-    const CRefMem* GetRefMem() const { return m_kind == StorageShared ? RefMem() : nullptr; }
+    CRefMem* GetRefMem() { return GetKind() == StorageShared ? &m_ref : nullptr; }
+    const CRefMem* GetRefMem() const { return GetKind() == StorageShared ? &m_ref : nullptr; }
 
     void SetNoShare(bool on)
     {
-        if (m_kind == StorageShared)
-            RefMem()->SetNoShare(on);
+        if (GetKind() == StorageShared)
+            m_ref.SetNoShare(on);
     }
 
-    void Swap(CMemStorage& other) noexcept
-    {
-        // Neither kind holds a pointer into itself, so the bytes can trade places.
-        alignas(CRefMem) unsigned char tmp[sizeof(m_area)];
-        MemCopy(tmp, m_area, sizeof(m_area));
-        MemCopy(m_area, other.m_area, sizeof(m_area));
-        MemCopy(other.m_area, tmp, sizeof(m_area));
-        const std::uint32_t k = m_kind;
-        m_kind = other.m_kind;
-        other.m_kind = k;
-    }
+    void Swap(CMemStorage& other) noexcept { m_ref.Swap(other.m_ref); }
 
 private:
     struct External
@@ -135,31 +140,40 @@ private:
         std::uint32_t capacity;
     };
 
-    CRefMem* RefMem() { return std::launder(reinterpret_cast<CRefMem*>(m_area)); }
-    const CRefMem* RefMem() const { return std::launder(reinterpret_cast<const CRefMem*>(m_area)); }
+    // Bits 1 and 2 of the word tell the kinds apart; a shared block leaves
+    // them clear (its bit 0 is the noShare flag).
+    static constexpr std::uintptr_t kKindBits = 6;
+    static constexpr std::uintptr_t kNoneTag = 2;
+    static constexpr std::uintptr_t kExternalTag = 4;
+    static_assert(alignof(External) >= 8, "the descriptor's address must leave the flag bits free");
 
+    const External* Ext() const { return reinterpret_cast<const External*>(m_ref.m_bits & ~CRefMem::kFlagBits); }
+
+    // Back to a shared holder without a block.
     void Clear()
     {
-        if (m_kind == StorageShared)
-            RefMem()->~CRefMem();
-        m_kind = StorageNone;
+        switch (GetKind()) {
+        case StorageShared:
+            m_ref.ReleaseRef();
+            break;
+        case StorageExternal:
+            delete Ext();
+            break;
+        default:
+            break;
+        }
+        m_ref.m_bits = 0;
     }
     void Become(StorageKind kind)
     {
         Clear();
-        if (kind == StorageShared)
-            ::new (static_cast<void*>(m_area)) CRefMem();
+        if (kind == StorageNone)
+            m_ref.m_bits = kNoneTag;
         else if (kind == StorageExternal)
-            m_ext = External{nullptr, 0};
-        m_kind = kind;
+            m_ref.m_bits = reinterpret_cast<std::uintptr_t>(new External{nullptr, 0}) | kExternalTag;
     }
 
-    union
-    {
-        alignas(CRefMem) unsigned char m_area[sizeof(CRefMem)];
-        External m_ext;
-    };
-    std::uint32_t m_kind;
+    CRefMem m_ref;
 };
 
 } // namespace nkMem

@@ -2,17 +2,24 @@
 // A reference-counted byte block. Byte 0 of the block holds the number of
 // CRefMemT objects that refer to it; the payload follows the header. The count
 // saturates at N: a block with N sharers is copied, not shared, from then on.
+//
+// A holder is one word: the block's address with the holder's noShare flag in
+// its low bit. The block records its own size in the header, so an empty
+// holder costs no memory beyond that word.
 #include "foundation/AutoPtr.h"
 
 #include <cstdint>
+#include <cstring>
 #include <new>
 
 namespace nkMem {
 
-// Bytes before the payload of a shared block: the count byte, then padding,
-// so that pointers, wide characters and 64-bit values stored in the payload
-// are aligned (a payload right after the count byte would misalign them all).
+// Bytes before the payload of a shared block: the count byte, padding, and
+// the block's size in bytes 4 to 7. The payload stays aligned for pointers,
+// wide characters and 64-bit values.
 inline constexpr std::uint32_t kRefMemHeader = 8;
+
+class CMemStorage;
 
 template <class T, unsigned N = 255>
 class CRefMemT
@@ -21,11 +28,9 @@ class CRefMemT
     static_assert(N >= 2 && N <= 255, "the count is one byte");
 
 public:
-    using Block = CAutoPtr<T, DefAllocArray<T>, DefFreeArray<T>>;
-
     CRefMemT() = default;
     CRefMemT(const CRefMemT& src) { *this = src; }
-    virtual ~CRefMemT() { ReleaseRef(); }
+    ~CRefMemT() { ReleaseRef(); }
 
     // Shares src's block, or takes a private copy of it when noShare is set or
     // the block already has N sharers. On allocation failure this object
@@ -34,68 +39,65 @@ public:
     {
         if (&src == this)
             return *this;
-        if (!src.m_noShare && !src.IsSaturated()) {
-            if (!src.m_block.IsEmpty()) {
-                // Count the new reference first: src may share our own block.
-                T* p = src.m_block.Get();
-                const std::uint32_t size = src.m_block.GetSize();
+        T* p = src.Block();
+        if (!src.GetNoShare() && !src.IsSaturated()) {
+            // Count the new reference first: src may share our own block.
+            if (p)
                 ++p[0];
-                ReleaseRef();
-                m_block.AttachBorrowed(p, size);
-            } else {
-                ReleaseRef();
-            }
+            ReleaseRef();
+            SetBlock(p);
         } else {
-            Block copy;
-            if (src.m_block.GetSize() > 0) {
-                copy.Resize(src.m_block.GetSize(), 0, 1);
-                MemCopy(copy.Get(), src.m_block.Get(), src.m_block.GetSize());
-                if (!copy.IsEmpty())
-                    copy.Get()[0] = 1;
+            T* copy = nullptr;
+            if (p) {
+                const std::uint32_t size = SizeOf(p);
+                copy = DefAllocArray<T>::Alloc(size);
+                MemCopy(copy, p, size);
+                copy[0] = 1;
             }
             ReleaseRef();
-            m_block.Swap(copy);
+            SetBlock(copy);
         }
-        m_noShare = src.m_noShare;
+        SetNoShare(src.GetNoShare());
         return *this;
     }
 
     // Payload for reading; never copies. Null when there is no block.
-    const T* GetData() const { return m_block.Get() ? m_block.Get() + kRefMemHeader : nullptr; }
+    const T* GetData() const { return Block() ? Block() + kRefMemHeader : nullptr; }
     // Payload for writing: the block is made private first.
     T* GetWritableData()
     {
         MakeUnique();
-        return m_block.Get() ? m_block.Get() + kRefMemHeader : nullptr;
+        return Block() ? Block() + kRefMemHeader : nullptr;
     }
-    std::uint32_t GetCapacity() const { return m_block.Get() && m_block.GetSize() >= kRefMemHeader ? m_block.GetSize() - kRefMemHeader : 0; }
-    std::uint32_t GetRefCount() const { return m_block.IsEmpty() ? 0 : m_block.Get()[0]; }
-    bool IsShared() const { return !m_block.IsEmpty() && m_block.Get()[0] > 1; }
-    bool IsSaturated() const { return !m_block.IsEmpty() && m_block.Get()[0] >= N; }
-    bool GetNoShare() const { return m_noShare != 0; }
-    void SetNoShare(bool on) { m_noShare = on ? 1 : 0; }
-    const Block& GetBlock() const { return m_block; }
+    std::uint32_t GetCapacity() const { return Block() ? SizeOf(Block()) - kRefMemHeader : 0; }
+    std::uint32_t GetRefCount() const { return Block() ? Block()[0] : 0; }
+    bool IsShared() const { return Block() && Block()[0] > 1; }
+    bool IsSaturated() const { return Block() && Block()[0] >= N; }
+    bool GetNoShare() const { return (m_bits & kNoShareBit) != 0; }
+    void SetNoShare(bool on) { m_bits = on ? (m_bits | kNoShareBit) : (m_bits & ~kNoShareBit); }
+    // The whole block (header included) and its size in bytes; null and 0
+    // when there is none.
+    const T* GetBlock() const { return Block(); }
+    std::uint32_t GetBlockSize() const { return Block() ? SizeOf(Block()) : 0; }
 
     void AddRef()
     {
-        if (m_block.IsEmpty() || m_block.Get()[0] >= N)
+        T* p = Block();
+        if (!p || p[0] >= N)
             return;
-        ++m_block.Get()[0];
+        ++p[0];
     }
 
     void ReleaseRef()
     {
-        if (m_block.IsEmpty()) {
-            m_block.Release();
+        T* p = Block();
+        if (!p)
             return;
-        }
-        T* p = m_block.Get();
-        if (p[0] >= 2) {
+        if (p[0] >= 2)
             --p[0];
-            m_block.Detach();
-        } else {
-            m_block.FreeBlock();
-        }
+        else
+            DefFreeArray<T>::Free(p);
+        SetBlock(nullptr);
     }
 
     // Gives this object a private block with the same bytes.
@@ -103,10 +105,13 @@ public:
     {
         if (!IsShared())
             return;
-        T* old = m_block.Get();
-        m_block.Resize(m_block.GetSize(), ResizeKeep | ResizeForce | ResizeDetachOld | ResizeBorrowed, 1);
-        m_block.Get()[0] = 1;
+        T* old = Block();
+        const std::uint32_t size = SizeOf(old);
+        T* p = DefAllocArray<T>::Alloc(size);
+        MemCopy(p, old, size);
+        p[0] = 1;
         --old[0];
+        SetBlock(p);
     }
 
     // Makes the payload at least n bytes, keeping its contents, with this
@@ -115,37 +120,70 @@ public:
     {
         if (n > 0xFFFFFFFFu - kRefMemHeader)
             throw std::bad_alloc();
-        if (IsShared()) {
-            T* old = m_block.Get();
-            m_block.Resize(n + kRefMemHeader, ResizeKeep | ResizeForce | ResizeDetachOld | ResizeBorrowed, 1);
-            m_block.Get()[0] = 1;
-            --old[0];
-        } else if (m_block.Resize(n + kRefMemHeader, ResizeKeep | ResizeBorrowed | ResizeFreeOld, 1)) {
-            m_block.Get()[0] = 1;
+        const std::uint32_t size = n + kRefMemHeader;
+        T* old = Block();
+        const bool shared = IsShared();
+        if (old && !shared && SizeOf(old) >= size)
+            return n;
+        // A shared block is copied to exactly the size asked for, even a
+        // smaller one; the other sharers keep theirs.
+        T* p = DefAllocArray<T>::Alloc(size);
+        if (old) {
+            const std::uint32_t oldSize = SizeOf(old);
+            MemCopy(p, old, oldSize < size ? oldSize : size);
         }
+        p[0] = 1;
+        SetSize(p, size);
+        if (shared)
+            --old[0];
+        else if (old)
+            DefFreeArray<T>::Free(old);
+        SetBlock(p);
         return n;
     }
 
-    // Takes a block allocated with DefAllocArray as sole owner (count set to 1).
+    // Takes a block allocated with DefAllocArray (at least the header's size)
+    // as sole owner (count set to 1).
     void AdoptBlock(T* block, std::uint32_t size)
     {
         ReleaseRef();
-        m_block.AttachBorrowed(block, size);
-        if (block && size)
+        if (block && size < kRefMemHeader) {
+            DefFreeArray<T>::Free(block);
+            return;
+        }
+        if (block) {
             block[0] = 1;
+            SetSize(block, size);
+        }
+        SetBlock(block);
     }
 
     void Swap(CRefMemT& other) noexcept
     {
-        const std::uint8_t ns = m_noShare;
-        m_noShare = other.m_noShare;
-        other.m_noShare = ns;
-        m_block.Swap(other.m_block);
+        const std::uintptr_t b = m_bits;
+        m_bits = other.m_bits;
+        other.m_bits = b;
     }
 
 private:
-    std::uint8_t m_noShare = 0;
-    Block m_block;
+    friend class CMemStorage;
+
+    // Blocks come from the array allocator, aligned to at least 8 bytes, so
+    // the low bits of their address are free for flags.
+    static constexpr std::uintptr_t kNoShareBit = 1;
+    static constexpr std::uintptr_t kFlagBits = 7;
+
+    T* Block() const { return reinterpret_cast<T*>(m_bits & ~kFlagBits); }
+    void SetBlock(T* p) { m_bits = reinterpret_cast<std::uintptr_t>(p) | (m_bits & kNoShareBit); }
+    static std::uint32_t SizeOf(const T* block)
+    {
+        std::uint32_t size;
+        std::memcpy(&size, block + 4, sizeof size);
+        return size;
+    }
+    static void SetSize(T* block, std::uint32_t size) { std::memcpy(block + 4, &size, sizeof size); }
+
+    std::uintptr_t m_bits = 0;
 };
 
 } // namespace nkMem
