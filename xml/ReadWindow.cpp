@@ -37,19 +37,75 @@ bool CReadWindow::Refill(uint32_t want)
     return m_end > m_pos;
 }
 
-int CReadWindow::ScanUntil(const bool* stop, std::vector<char>& out)
+namespace
+{
+
+// Nonzero when some byte of v is zero (the classic test; exact for the
+// question "any zero byte", which is all that is asked).
+inline uint64_t HasZeroByte(uint64_t v)
+{
+    return (v - 0x0101010101010101ull) & ~v & 0x8080808080808080ull;
+}
+
+// Skips whole words of p..e that hold none of the stop bytes.
+inline const uint8_t* SkipWords(const uint8_t* p, const uint8_t* e, const ScanStops& stops)
+{
+    while (e - p >= 8)
+    {
+        uint64_t w;
+        std::memcpy(&w, p, 8);
+        uint64_t hit = 0;
+        for (uint32_t k = 0; k < stops.count; ++k)
+            hit |= HasZeroByte(w ^ stops.words[k]);
+        if (hit != 0)
+            break;
+        p += 8;
+    }
+    return p;
+}
+
+} // namespace
+
+int CReadWindow::ScanUntil(const ScanStops& stops, std::vector<char>& out)
+{
+    for (;;)
+    {
+        const uint8_t* p = m_data.data() + m_pos;
+        const uint8_t* e = m_data.data() + m_end;
+        // Most runs are short (indentation, names, small values): bytes
+        // first, words only once the run proves long.
+        const uint8_t* q = p;
+        const uint8_t* quick = e - p > 16 ? p + 16 : e;
+        while (q != quick && !stops.stop[*q])
+            ++q;
+        if (q == quick && q != e)
+        {
+            q = SkipWords(q, e, stops);
+            while (q != e && !stops.stop[*q])
+                ++q;
+        }
+        out.insert(out.end(), p, q);
+        m_pos += static_cast<uint32_t>(q - p);
+        if (q != e)
+            return *q;
+        if (!Refill())
+            return -1;
+    }
+}
+
+int CReadWindow::ScanWhile(const bool* take, std::vector<char>& out)
 {
     for (;;)
     {
         const uint8_t* p = m_data.data() + m_pos;
         const uint8_t* e = m_data.data() + m_end;
         const uint8_t* q = p;
-        while (q != e && !stop[*q])
+        while (q != e && take[*q])
             ++q;
         out.insert(out.end(), p, q);
         m_pos += static_cast<uint32_t>(q - p);
         if (q != e)
-            return *q;
+            return m_data[m_pos++];
         if (!Refill())
             return -1;
     }

@@ -11,6 +11,25 @@
 namespace nkDS
 {
 
+// The bytes a scan stops at (one to three): a table for the byte-wise tail
+// and, for the word-wise search through long runs, each byte repeated across
+// a 64-bit word.
+struct ScanStops
+{
+    bool stop[256] = {};
+    uint64_t words[3] = {};
+    uint32_t count = 0;
+    constexpr explicit ScanStops(const char* bytes)
+    {
+        for (; *bytes != '\0' && count < 3; ++bytes)
+        {
+            const auto b = static_cast<unsigned char>(*bytes);
+            stop[b] = true;
+            words[count++] = 0x0101010101010101ull * b;
+        }
+    }
+};
+
 class CReadWindow
 {
 public:
@@ -53,7 +72,10 @@ public:
 
     // Appends bytes to `out` up to (not including) the first byte for which
     // stop[byte] is set, and returns that byte unconsumed; -1 at the end.
-    int ScanUntil(const bool* stop, std::vector<char>& out);
+    int ScanUntil(const ScanStops& stops, std::vector<char>& out);
+    // Appends bytes to `out` while take[byte] is set; the first other byte is
+    // consumed and returned, -1 at the end.
+    int ScanWhile(const bool* take, std::vector<char>& out);
 
     // Bytes of input consumed so far.
     uint64_t Offset() const { return m_consumedBase + m_pos; }

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -13,22 +14,23 @@ namespace nkDS
 namespace
 {
 
-struct StopSet
-{
-    bool stop[256] = {};
-    constexpr StopSet(const char* bytes)
-    {
-        for (; *bytes != '\0'; ++bytes)
-            stop[static_cast<unsigned char>(*bytes)] = true;
-    }
-};
-
-constexpr StopSet kTextStops("<>");
-constexpr StopSet kDashStop("-");
-constexpr StopSet kBracketStop("]");
-constexpr StopSet kValueStops("'\"<");
+constexpr ScanStops kTextStops("<>");
+constexpr ScanStops kDashStop("-");
+constexpr ScanStops kBracketStop("]");
+constexpr ScanStops kValueStops("'\"<");
 
 bool IsNameByte(int c) { return c >= 0 && IsXmlNameChar(static_cast<char>(c)); }
+
+struct NameByteSet
+{
+    bool take[256] = {};
+    constexpr NameByteSet()
+    {
+        for (int c = 0; c < 256; ++c)
+            take[c] = IsXmlNameChar(static_cast<char>(c));
+    }
+};
+constexpr NameByteSet kNameBytes;
 
 // Stores narrow text into a string of either width: bytes as they are for
 // narrow nodes, converted with the document's code page for wide ones.
@@ -43,6 +45,18 @@ size_t Utf8Length(const unsigned char* p, size_t n)
     size_t chars = 0;
     for (size_t i = 0; i < n; ++chars)
     {
+        // Runs of ASCII, a word at a time.
+        while (n - i >= 8)
+        {
+            uint64_t w;
+            std::memcpy(&w, p + i, 8);
+            if ((w & 0x8080808080808080ull) != 0)
+                break;
+            i += 8;
+            chars += 8;
+        }
+        if (i == n)
+            break;
         const unsigned c = p[i];
         if (c < 0x80)
         {
@@ -225,14 +239,7 @@ private:
     int NameRun(std::vector<char>& out)
     {
         out.clear();
-        uint8_t c;
-        while (m_in.Get(c))
-        {
-            if (!IsNameByte(c))
-                return c;
-            out.push_back(static_cast<char>(c));
-        }
-        return -1;
+        return m_in.ScanWhile(kNameBytes.take, out);
     }
 
     void SkipBlanks()
@@ -264,7 +271,7 @@ private:
         if (q != '\'' && q != '"')
             return true;
         m_in.Skip(1);
-        const int end = m_in.ScanUntil(kValueStops.stop, m_pvalue);
+        const int end = m_in.ScanUntil(kValueStops, m_pvalue);
         if (end < 0)
             return Fail("input ends inside a parameter value");
         m_in.Skip(1);
@@ -291,26 +298,44 @@ private:
     {
         if (m_pname.empty())
             return;
-        nkMem::CStringT<C> name, value;
-        if (!ParamName(name))
-            return; // dropped without error, as AddParam would
-        Store(value, m_pvalue, m_cp);
-        if (!IsValidParamValue(value.GetString() ? value.GetString() : Empty()))
-            return;
-        m_pendNames.push_back(name);
-        m_pendValues.push_back(value);
+        m_pendNames.emplace_back();
+        m_pendValues.emplace_back();
+        if (!ParamName(m_pendNames.back()))
+            return DropPending(); // dropped without error, as AddParam would
+        StoreValue(m_pendValues.back(), m_pvalue);
+        const C* value = m_pendValues.back().GetString();
+        if (!IsValidParamValue(value ? value : Empty()))
+            return DropPending();
     }
 
+    void DropPending()
+    {
+        m_pendNames.pop_back();
+        m_pendValues.pop_back();
+    }
+
+    // The pending strings move into the node's lists, which are sized once:
+    // no string is copied and no reference count touched.
     void FlushParams(Node* node)
     {
         const auto n = static_cast<uint32_t>(m_pendNames.size());
         if (n != 0)
         {
-            node->m_paramNames.InsertAt(node->m_paramNames.GetCount(), m_pendNames.data(), n);
-            node->m_paramValues.InsertAt(node->m_paramValues.GetCount(), m_pendValues.data(), n);
+            MoveInto(node->m_paramNames, m_pendNames);
+            MoveInto(node->m_paramValues, m_pendValues);
         }
         m_pendNames.clear();
         m_pendValues.clear();
+    }
+
+    static void MoveInto(nkMem::CStrTList<C>& list, std::vector<nkMem::CStringT<C>>& from)
+    {
+        const uint32_t base = list.GetCount();
+        const auto n = static_cast<uint32_t>(from.size());
+        list.SetSize(base + n, false);
+        nkMem::CStringT<C>* to = &list.GetAtForWrite(base);
+        for (uint32_t i = 0; i < n; ++i)
+            to[i].Swap(from[i]);
     }
 
     static const C* Empty()
@@ -323,10 +348,9 @@ private:
     bool SetName(Node* node, std::vector<char>& name)
     {
         NameSlot& slot = Slot(m_elementNames, name);
-        if (slot.valid && slot.cp == m_cp && slot.bytes.size() == name.size() &&
-            std::equal(name.begin(), name.end(), slot.bytes.begin()))
+        if (Hit(slot, name, m_cp))
         {
-            node->m_strName = slot.text;
+            ShareFrom(slot, node->m_strName);
             return true;
         }
         if (!IsValidXmlName(Terminated(name)))
@@ -351,6 +375,46 @@ private:
     };
     static constexpr size_t kNameSlots = 256;
 
+    // A block is shared by at most 255 strings; past that a copy is a private
+    // block, which then becomes the slot's, to be shared by the next ones.
+    static void ShareFrom(NameSlot& slot, nkMem::CStringT<C>& out)
+    {
+        out = slot.text;
+        if (out.GetString() != slot.text.GetString())
+            slot.text = out;
+    }
+
+    static bool Hit(const NameSlot& slot, const std::vector<char>& bytes, unsigned cp)
+    {
+        return slot.valid && slot.cp == cp && slot.bytes.size() == bytes.size() &&
+               std::equal(bytes.begin(), bytes.end(), slot.bytes.begin());
+    }
+
+    // Short values repeat too (indentation before end tags above all, and
+    // small parameter values); they share their text through a cache of
+    // their own. Longer ones are rarely repeated and are stored directly.
+    static constexpr size_t kSharedValueMax = 24;
+
+    void StoreValue(nkMem::CStringT<C>& out, const std::vector<char>& bytes)
+    {
+        if (bytes.empty() || bytes.size() > kSharedValueMax)
+        {
+            Store(out, bytes, m_cp);
+            return;
+        }
+        NameSlot& slot = Slot(m_valueCache, bytes);
+        if (Hit(slot, bytes, m_cp))
+        {
+            ShareFrom(slot, out);
+            return;
+        }
+        Store(out, bytes, m_cp);
+        slot.bytes.assign(bytes.begin(), bytes.end());
+        slot.text = out;
+        slot.cp = m_cp;
+        slot.valid = true;
+    }
+
     static NameSlot& Slot(std::vector<NameSlot>& cache, const std::vector<char>& name)
     {
         if (cache.empty())
@@ -365,10 +429,9 @@ private:
     bool ParamName(nkMem::CStringT<C>& out)
     {
         NameSlot& slot = Slot(m_paramNameCache, m_pname);
-        if (slot.valid && slot.cp == m_cp && slot.bytes.size() == m_pname.size() &&
-            std::equal(m_pname.begin(), m_pname.end(), slot.bytes.begin()))
+        if (Hit(slot, m_pname, m_cp))
         {
-            out = slot.text;
+            ShareFrom(slot, out);
             return true;
         }
         Store(out, m_pname, m_cp);
@@ -425,12 +488,12 @@ private:
     // c2), as remarks and CDATA sections end; false when the input ends
     // first. The match slides byte by byte, so content that ends in the
     // trigger byte ("x-" in a remark, "x]" in a CDATA section) reads back.
-    bool Delimited(const StopSet& stop, char trig, char c1, char c2, std::vector<char>& out)
+    bool Delimited(const ScanStops& stop, char trig, char c1, char c2, std::vector<char>& out)
     {
         out.clear();
         for (;;)
         {
-            if (m_in.ScanUntil(stop.stop, out) < 0)
+            if (m_in.ScanUntil(stop, out) < 0)
                 return false;
             m_in.Skip(1);
             if (m_in.Ensure(2) < 2)
@@ -526,7 +589,7 @@ private:
     std::vector<char> m_name, m_pname, m_pvalue, m_text;
     nkMem::CStringT<C> m_nameText, m_valueText;
     std::vector<nkMem::CStringT<C>> m_pendNames, m_pendValues;
-    std::vector<NameSlot> m_elementNames, m_paramNameCache;
+    std::vector<NameSlot> m_elementNames, m_paramNameCache, m_valueCache;
 };
 
 // Reads the start tag at "<". An empty-element tag completes the node into
@@ -606,7 +669,7 @@ bool CXmlBuilder<C>::EndTag()
         return FailBack("expected '>' right after the end tag's name");
     Node* node = f.node;
     if (!f.cdataSeen)
-        Store(node->m_strValue, m_text, m_cp);
+        StoreValue(node->m_strValue, m_text);
     Adopt(node, f.kids);
     f.node = nullptr;
     --m_depth;
@@ -625,7 +688,7 @@ bool CXmlBuilder<C>::ContentStep(bool& closed)
 {
     Frame& f = m_frames[m_depth - 1];
     m_text.clear();
-    const int stop = m_in.ScanUntil(kTextStops.stop, m_text);
+    const int stop = m_in.ScanUntil(kTextStops, m_text);
     if (stop < 0)
         return FailTag(m_in.Offset(), "input ends before ", f.name);
     m_in.Skip(1);

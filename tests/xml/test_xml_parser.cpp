@@ -179,6 +179,53 @@ TEST(XmlParser_Limits, a_million_siblings_and_a_long_value_load_in_linear_time)
     EXPECT_LT(secs, 10.0); // quadratic growth would take minutes
 }
 
+// Repeated names, short values and indentation share their text between
+// nodes; each node must still own its text as far as anyone can tell, past
+// the 255 sharers a block can count too.
+TEST(XmlParser_Content, repeated_text_is_shared_but_every_node_edits_its_own)
+{
+    std::string body = "<r>\r\n";
+    for (int i = 0; i < 600; ++i)
+        body += " <e k='v' n='\xE4\xB8\xAD'>\r\n  <i>x</i>\r\n </e>\r\n";
+    body += "</r>";
+    CXmlFileW doc;
+    ASSERT_TRUE(Load(doc, Doc(body)));
+    CXmlNodeW* r = Top(doc, 1);
+    ASSERT_EQ(r->GetChildCount(), 600u);
+    for (uint32_t i = 0; i < 600; ++i)
+    {
+        CXmlNodeW* e = r->GetChild(i);
+        ASSERT_STREQ(e->GetName(), L"e");
+        ASSERT_STREQ(e->GetParamByName(L"k"), L"v");
+        ASSERT_STREQ(e->GetParamByName(L"n"), L"\u4E2D");
+        ASSERT_STREQ(e->GetValue(), L"\r\n "); // the run before the end tag
+        ASSERT_STREQ(e->GetChild(0)->GetValue(), L"x");
+    }
+    CXmlNodeW* first = r->GetChild(0);
+    CXmlNodeW* last = r->GetChild(599);
+    ASSERT_TRUE(first->SetName(L"f"));
+    ASSERT_TRUE(first->SetParam(L"k", L"w"));
+    first->GetChild(0)->SetValue(L"y");
+    last->m_strValue.Append(L'!');
+    EXPECT_STREQ(r->GetChild(1)->GetName(), L"e");
+    EXPECT_STREQ(r->GetChild(1)->GetParamByName(L"k"), L"v");
+    EXPECT_STREQ(r->GetChild(1)->GetChild(0)->GetValue(), L"x");
+    EXPECT_STREQ(r->GetChild(598)->GetValue(), L"\r\n ");
+    EXPECT_STREQ(last->GetValue(), L"\r\n !");
+
+    // Saving drops the text of nodes with children, shared or not, and
+    // writes the same bytes as a tree built without any sharing.
+    const std::string saved = xml_test::Save(doc);
+    EXPECT_STREQ(r->GetChild(1)->GetValue(), L"");
+    EXPECT_STREQ(r->GetChild(1)->GetChild(0)->GetValue(), L"x");
+    EXPECT_NE(saved.find("<i>y</i>"), std::string::npos);
+    EXPECT_NE(saved.find("k='w'"), std::string::npos);
+    EXPECT_NE(saved.find("n='\xE4\xB8\xAD'"), std::string::npos);
+    CXmlFileW again;
+    ASSERT_TRUE(Load(again, saved));
+    EXPECT_EQ(xml_test::Save(again), saved);
+}
+
 TEST(XmlParser_Input, every_truncation_of_a_document_ends_in_a_result)
 {
     const std::string full =
