@@ -27,41 +27,46 @@ const C* Chars(const nkMem::CStringT<C>& s)
     return s.GetString() ? s.GetString() : kEmpty;
 }
 
-bool IsRefNameStart(char c)
+template <class C>
+bool IsRefNameStart(C c)
 {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
+    return (c >= C('A') && c <= C('Z')) || (c >= C('a') && c <= C('z')) || c == C('_');
 }
-bool IsRefNameChar(char c)
+template <class C>
+bool IsRefNameChar(C c)
 {
-    return IsRefNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
+    return IsRefNameStart(c) || (c >= C('0') && c <= C('9')) || c == C('-') || c == C('.');
 }
-bool IsHex(char c)
+template <class C>
+bool IsHex(C c)
 {
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+    return (c >= C('0') && c <= C('9')) || (c >= C('a') && c <= C('f')) || (c >= C('A') && c <= C('F'));
 }
 
 // Whether s[0..n) begins with a character or entity reference: "&name;",
 // "&#digits;" or "&#xhex;". Such an "&" is written unchanged, so that what
-// the parser kept verbatim comes back the same.
-bool BeginsReference(const char* s, size_t n)
+// the parser kept verbatim comes back the same. References are ASCII, so
+// wide text is checked as it stands, before it is encoded.
+template <class C>
+bool BeginsReference(const C* s, size_t n)
 {
     size_t i = 1;
-    if (i < n && s[i] == '#')
+    if (i < n && s[i] == C('#'))
     {
         ++i;
-        const bool hex = i < n && (s[i] == 'x' || s[i] == 'X');
+        const bool hex = i < n && (s[i] == C('x') || s[i] == C('X'));
         if (hex)
             ++i;
         const size_t first = i;
-        while (i < n && (hex ? IsHex(s[i]) : (s[i] >= '0' && s[i] <= '9')))
+        while (i < n && (hex ? IsHex(s[i]) : (s[i] >= C('0') && s[i] <= C('9'))))
             ++i;
-        return i > first && i < n && s[i] == ';';
+        return i > first && i < n && s[i] == C(';');
     }
     if (i >= n || !IsRefNameStart(s[i]))
         return false;
     while (i < n && IsRefNameChar(s[i]))
         ++i;
-    return i < n && s[i] == ';';
+    return i < n && s[i] == C(';');
 }
 
 } // namespace
@@ -69,23 +74,41 @@ bool BeginsReference(const char* s, size_t n)
 void CXmlWriter::Begin(Orvex::IStream* target)
 {
     m_pTarget = target;
-    m_out.clear();
-    m_out.reserve(kBlock + 4096);
+    m_len = 0;
+    if (m_cap < kBlock)
+    {
+        m_buf.reset(new char[kBlock]);
+        m_cap = kBlock;
+    }
     m_ok = target != nullptr;
+}
+
+void CXmlWriter::MakeRoom(size_t n)
+{
+    Drain();
+    if (m_cap < n)
+    {
+        // One piece larger than the block (a huge value) gets a buffer of
+        // its size; it is written out as a whole.
+        m_buf.reset();
+        m_cap = 0;
+        m_buf.reset(new char[n]);
+        m_cap = n;
+    }
 }
 
 void CXmlWriter::Drain()
 {
-    if (m_out.empty())
+    if (m_len == 0)
         return;
     if (m_ok)
     {
         size_t done = 0;
-        while (done < m_out.size())
+        while (done < m_len)
         {
-            const size_t chunk = m_out.size() - done;
+            const size_t chunk = m_len - done;
             const uint32_t n = chunk > 0x40000000u ? 0x40000000u : static_cast<uint32_t>(chunk);
-            const uint32_t wrote = m_pTarget->Write(m_out.data() + done, n);
+            const uint32_t wrote = m_pTarget->Write(m_buf.get() + done, n);
             if (wrote != n)
             {
                 m_ok = false;
@@ -94,19 +117,26 @@ void CXmlWriter::Drain()
             done += n;
         }
     }
-    m_out.clear();
+    m_len = 0;
 }
 
 bool CXmlWriter::End()
 {
     Drain();
     m_pTarget = nullptr;
+    if (m_cap > kBlock)
+    {
+        // Keep no huge buffer around after a document with a huge value.
+        m_buf.reset();
+        m_cap = 0;
+    }
     return m_ok;
 }
 
 void CXmlWriter::Indent(uint32_t depth)
 {
-    m_out.append(depth, ' ');
+    std::memset(Room(depth), ' ', depth);
+    m_len += depth;
 }
 
 void CXmlWriter::Escaped(const char* s, size_t n, int escape)
@@ -121,7 +151,7 @@ void CXmlWriter::Escaped(const char* s, size_t n, int escape)
     {
         const char c = s[i];
         const char* rep = nullptr;
-        if (c == '&' && !BeginsReference(s + i, n - i))
+        if (c == '&' && !BeginsReference<char>(s + i, n - i))
             rep = "&amp;";
         else if (escape == 2 && c == '<')
             rep = "&lt;";
@@ -141,45 +171,92 @@ void CXmlWriter::Text(const char* s, size_t n, unsigned, int escape)
     Escaped(s, n, escape);
 }
 
-// UTF-8 is what nearly every document is written in, so it is encoded here
-// rather than through the code-page layer. Surrogates and values beyond
-// Unicode are left to that layer, which decides how they are written.
+// UTF-8 is what nearly every document is written in, so it is encoded here,
+// straight into the output with the escapes, rather than through the
+// code-page layer. Surrogates and values beyond Unicode are left to that
+// layer, which decides how they are written.
 namespace
 {
-size_t EncodeUtf8(const wchar_t* s, size_t n, char* out)
+// ASCII characters the escape levels treat specially.
+struct SpecialSet
 {
-    char* p = out;
-    for (size_t i = 0; i < n; ++i)
+    bool is[128] = {};
+    constexpr explicit SpecialSet(const char* chars)
     {
-        const uint32_t c = static_cast<uint32_t>(s[i]);
-        if (c < 0x80)
-            *p++ = static_cast<char>(c);
-        else if (c < 0x800)
-        {
-            *p++ = static_cast<char>(0xC0 | (c >> 6));
-            *p++ = static_cast<char>(0x80 | (c & 0x3F));
-        }
-        else if (c < 0x10000)
-        {
-            if (c >= 0xD800 && c < 0xE000)
-                return SIZE_MAX;
-            *p++ = static_cast<char>(0xE0 | (c >> 12));
-            *p++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            *p++ = static_cast<char>(0x80 | (c & 0x3F));
-        }
-        else if (c < 0x110000)
-        {
-            *p++ = static_cast<char>(0xF0 | (c >> 18));
-            *p++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            *p++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            *p++ = static_cast<char>(0x80 | (c & 0x3F));
-        }
-        else
-            return SIZE_MAX;
+        for (; *chars != '\0'; ++chars)
+            is[static_cast<unsigned char>(*chars)] = true;
     }
-    return static_cast<size_t>(p - out);
-}
+};
+constexpr SpecialSet kSpecial[3] = {SpecialSet(""), SpecialSet("&"), SpecialSet("&<>")};
 } // namespace
+
+size_t CXmlWriter::Utf8Text(const wchar_t* s, size_t n, int escape)
+{
+    // Pieces of bounded size: at most 5 bytes per character ("&amp;").
+    constexpr size_t kPiece = 1 << 14;
+    const bool* const special = kSpecial[escape < 0 ? 0 : escape > 2 ? 2 : escape].is;
+    size_t i = 0;
+    while (i < n)
+    {
+        const size_t end = n - i > kPiece ? i + kPiece : n;
+        char* const start = Room((end - i) * 5);
+        char* p = start;
+        const wchar_t* src = s + i;
+        const wchar_t* const stop = s + end;
+        for (; src != stop; ++src)
+        {
+            const uint32_t c = static_cast<uint32_t>(*src);
+            if (c < 0x80 && !special[c])
+            {
+                *p++ = static_cast<char>(c);
+                continue;
+            }
+            if (c < 0x80)
+            {
+                // "&", "<" or ">", at an escape level that treats it.
+                if (c != '&')
+                {
+                    std::memcpy(p, c == '<' ? "&lt;" : "&gt;", 4);
+                    p += 4;
+                }
+                else if (!BeginsReference(src, static_cast<size_t>(s + n - src)))
+                {
+                    std::memcpy(p, "&amp;", 5);
+                    p += 5;
+                }
+                else
+                    *p++ = '&';
+            }
+            else if (c < 0x800)
+            {
+                *p++ = static_cast<char>(0xC0 | (c >> 6));
+                *p++ = static_cast<char>(0x80 | (c & 0x3F));
+            }
+            else if (c < 0x10000)
+            {
+                if (c >= 0xD800 && c < 0xE000)
+                    break;
+                *p++ = static_cast<char>(0xE0 | (c >> 12));
+                *p++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+                *p++ = static_cast<char>(0x80 | (c & 0x3F));
+            }
+            else if (c < 0x110000)
+            {
+                *p++ = static_cast<char>(0xF0 | (c >> 18));
+                *p++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+                *p++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+                *p++ = static_cast<char>(0x80 | (c & 0x3F));
+            }
+            else
+                break;
+        }
+        i = static_cast<size_t>(src - s);
+        m_len += static_cast<size_t>(p - start);
+        if (i < end)
+            break;
+    }
+    return i;
+}
 
 void CXmlWriter::Text(const wchar_t* s, size_t n, unsigned cp, int escape)
 {
@@ -187,17 +264,19 @@ void CXmlWriter::Text(const wchar_t* s, size_t n, unsigned cp, int escape)
         return;
     if (cp == 0)
         cp = GetACP();
-    // Four bytes per character cover every code page we write.
-    m_conv.resize(n * 4 + 4);
     if (cp == kUtf8)
     {
-        const size_t k = EncodeUtf8(s, n, m_conv.data());
-        if (k != SIZE_MAX)
-        {
-            Escaped(m_conv.data(), k, escape);
+        // Encoding is context-free up to a surrogate or an out-of-range value,
+        // and no reference spans one, so the rest is written as a piece of
+        // its own by the general path.
+        const size_t done = Utf8Text(s, n, escape);
+        if (done == n)
             return;
-        }
+        s += done;
+        n -= done;
     }
+    // Four bytes per character cover every code page we write.
+    m_conv.resize(n * 4 + 4);
     BOOL usedDefault = FALSE;
     const bool complete = cp == kUtf8 || cp == kGb18030;
     int got = WideCharToMultiByte(cp, 0, s, static_cast<int>(n), m_conv.data(),
@@ -234,13 +313,11 @@ void CXmlWriter::Params(const CXmlNodeT<C>* node, unsigned cp)
     const uint32_t count = node->GetParamCount();
     for (uint32_t i = 0; i < count; ++i)
     {
+        // Up to the first zero character, as the parameter reads back.
         const C* name = node->GetParamName(i);
         const C* value = node->GetParamValue(i);
-        size_t nameLen = 0, valueLen = 0;
-        while (name[nameLen] != C(0))
-            ++nameLen;
-        while (value[valueLen] != C(0))
-            ++valueLen;
+        const size_t nameLen = std::char_traits<C>::length(name);
+        const size_t valueLen = std::char_traits<C>::length(value);
         Put(nameLen == 0 ? " " : "  ", nameLen == 0 ? 1 : 2);
         Text(name, nameLen, cp, 0);
         Put("='", 2);
@@ -283,8 +360,13 @@ void CXmlWriter::Open(CXmlNodeT<C>* node, uint32_t depth, unsigned cp)
         return;
     }
     // A node with children keeps no text of its own once written.
-    if (hasChildren)
-        node->m_strValue.Empty();
+    // Dropped rather than emptied in place: a value shared with other nodes
+    // would first be copied only to be cleared.
+    if (hasChildren && !node->m_strValue.IsEmpty())
+    {
+        nkMem::CStringT<C> none;
+        node->m_strValue.Swap(none);
+    }
     Put('>');
     if (node->IsCData())
     {

@@ -8,6 +8,8 @@
 #include "io/Orvex.h"
 
 #include <cstdint>
+#include <cstring>
+#include <memory>
 #include <string>
 
 namespace nkDS
@@ -32,16 +34,22 @@ public:
 private:
     void Put(const char* s, size_t n)
     {
-        m_out.append(s, n);
-        if (m_out.size() >= kBlock)
-            Drain();
+        std::memcpy(Room(n), s, n);
+        m_len += n;
     }
     void Put(char c)
     {
-        m_out.push_back(c);
-        if (m_out.size() >= kBlock)
-            Drain();
+        *Room(1) = c;
+        ++m_len;
     }
+    // Where the next `n` bytes go; the caller advances m_len by what it wrote.
+    char* Room(size_t n)
+    {
+        if (m_cap - m_len < n)
+            MakeRoom(n);
+        return m_buf.get() + m_len;
+    }
+    void MakeRoom(size_t n);
     void Indent(uint32_t depth);
     void Drain();
 
@@ -55,8 +63,14 @@ private:
     void Text(const wchar_t* s, size_t n, unsigned cp, int escape);
     void Escaped(const char* s, size_t n, int escape);
 
+    // Wide UTF-8 text that the fast encoder wrote up to a character it leaves
+    // to the code-page layer; returns how many characters it took.
+    size_t Utf8Text(const wchar_t* s, size_t n, int escape);
+
     static constexpr size_t kBlock = 1 << 20;
-    std::string m_out;
+    std::unique_ptr<char[]> m_buf;
+    size_t m_len = 0;
+    size_t m_cap = 0;
     std::string m_conv;
     bool m_ok = true;
 };
