@@ -356,24 +356,37 @@ private:
         if (!IsValidXmlName(Terminated(name)))
             return false;
         Store(node->m_strName, name, m_cp);
-        slot.bytes.assign(name.begin(), name.end());
-        slot.text = node->m_strName;
-        slot.cp = m_cp;
-        slot.valid = true;
+        Fill(slot, name, node->m_strName);
         return true;
     }
 
     // Element and parameter names repeat all through a document; the last
     // one seen in each slot shares its text with every node that bears it,
     // which spares an allocation and its memory per node.
+    // The bytes are kept in the slot itself; longer names and values are
+    // not remembered.
+    static constexpr size_t kSlotBytes = 32;
     struct NameSlot
     {
-        std::string bytes;
+        char bytes[kSlotBytes];
+        uint32_t len = 0;
         nkMem::CStringT<C> text;
         unsigned cp = 0; // code page the text was made with
         bool valid = false;
     };
     static constexpr size_t kNameSlots = 256;
+
+    void Fill(NameSlot& slot, const std::vector<char>& bytes, const nkMem::CStringT<C>& text)
+    {
+        if (bytes.size() > kSlotBytes)
+            return;
+        if (!bytes.empty())
+            std::memcpy(slot.bytes, bytes.data(), bytes.size());
+        slot.len = static_cast<uint32_t>(bytes.size());
+        slot.text = text;
+        slot.cp = m_cp;
+        slot.valid = true;
+    }
 
     // A block is shared by at most 255 strings; past that a copy is a private
     // block, which then becomes the slot's, to be shared by the next ones.
@@ -386,8 +399,8 @@ private:
 
     static bool Hit(const NameSlot& slot, const std::vector<char>& bytes, unsigned cp)
     {
-        return slot.valid && slot.cp == cp && slot.bytes.size() == bytes.size() &&
-               std::equal(bytes.begin(), bytes.end(), slot.bytes.begin());
+        return slot.valid && slot.cp == cp && slot.len == bytes.size() &&
+               (bytes.empty() || std::memcmp(slot.bytes, bytes.data(), bytes.size()) == 0);
     }
 
     // Short values repeat too (indentation before end tags above all, and
@@ -409,10 +422,7 @@ private:
             return;
         }
         Store(out, bytes, m_cp);
-        slot.bytes.assign(bytes.begin(), bytes.end());
-        slot.text = out;
-        slot.cp = m_cp;
-        slot.valid = true;
+        Fill(slot, bytes, out);
     }
 
     static NameSlot& Slot(std::vector<NameSlot>& cache, const std::vector<char>& name)
@@ -437,10 +447,7 @@ private:
         Store(out, m_pname, m_cp);
         if (!IsValidXmlName(out.GetString() ? out.GetString() : Empty()))
             return false;
-        slot.bytes.assign(m_pname.begin(), m_pname.end());
-        slot.text = out;
-        slot.cp = m_cp;
-        slot.valid = true;
+        Fill(slot, m_pname, out);
         return true;
     }
 
