@@ -1,6 +1,7 @@
 #include "app/VelmarDoc.h"
 
 #include "app/FrameHooks.h"
+#include "app/XMLTreeView.h"
 #include "app/XmlFileSafeSave.h"
 #include "win32/win32.h"
 
@@ -74,6 +75,11 @@ BOOL CVelmarDoc::OnSaveDocument(LPCWSTR lpszPathName)
 
 void CVelmarDoc::OnCloseDocument()
 {
+    // The trees' items point at the nodes; they go first, so that nothing
+    // the closing windows still do can reach a node that is gone.
+    for (CView* pView : GetViews())
+        if (auto* pTree = dynamic_cast<CXMLTreeView*>(pView))
+            pTree->ReleaseItems();
     m_xmlFile.Close();
     m_dwLoadTime = 0;
     CDocument::OnCloseDocument();

@@ -31,7 +31,6 @@ bool CScriptedUser::ShowFileDialog(const w32::FileDialogRequest&, w32::FileDialo
     return true;
 }
 
-IMPLEMENT_DYNCREATE(CEditorTestView, CView)
 IMPLEMENT_DYNCREATE(CTestChildFrame, CMDIChildWnd)
 
 void CTestChildFrame::UpdateTitle()
@@ -44,7 +43,21 @@ void CTestChildFrame::UpdateTitle()
 
 BOOL CTestChildFrame::OnCreateClient(LPCREATESTRUCT lpcs, CCreateContext* pContext)
 {
-    return CMDIChildWnd::OnCreateClient(lpcs, pContext);
+    if (!CMDIChildWnd::OnCreateClient(lpcs, pContext) || !pContext)
+        return FALSE;
+    CCreateContext content = *pContext;
+    content.m_pNewViewClass = RUNTIME_CLASS(CXMLContentView);
+    return CreateView(&content, AFX_IDW_PANE_FIRST + 1) != nullptr;
+}
+
+CXMLTreeView* CTestChildFrame::Tree() const
+{
+    return dynamic_cast<CXMLTreeView*>(GetDescendantWindow(AFX_IDW_PANE_FIRST, TRUE));
+}
+
+CXMLContentView* CTestChildFrame::Content() const
+{
+    return dynamic_cast<CXMLContentView*>(GetDescendantWindow(AFX_IDW_PANE_FIRST + 1, TRUE));
 }
 
 IMPLEMENT_DYNCREATE(CTestMainFrame, CMDIFrameWnd)
@@ -64,7 +77,7 @@ BOOL CEditorTestApp::InitInstance()
 {
     VelmarRegisterResources();
     AddDocTemplate(new CMultiDocTemplate(IDR_XMLTYPE, RUNTIME_CLASS(CVelmarDoc), RUNTIME_CLASS(CTestChildFrame),
-                                         RUNTIME_CLASS(CEditorTestView)));
+                                         RUNTIME_CLASS(CXMLTreeView)));
     auto* pMainFrame = new CTestMainFrame;
     if (!pMainFrame->LoadFrame(IDR_MAINFRAME))
         return FALSE;
@@ -141,6 +154,26 @@ CVelmarDoc* EditorFixture::NewDocument()
 CVelmarDoc* EditorFixture::Open(const char* name)
 {
     return static_cast<CVelmarDoc*>(app.OpenDocumentFile(Path(name).c_str()));
+}
+
+CTestChildFrame* EditorFixture::ActiveChild() const
+{
+    return dynamic_cast<CTestChildFrame*>(Main()->MDIGetActive());
+}
+
+CTestChildFrame* EditorFixture::NewWindow()
+{
+    CTestChildFrame* pActive = ActiveChild();
+    if (!pActive)
+        return nullptr;
+    CDocument* pDoc = pActive->GetActiveDocument();
+    CDocTemplate* pTemplate = pDoc ? pDoc->GetDocTemplate() : nullptr;
+    if (!pTemplate)
+        return nullptr;
+    auto* pFrame = dynamic_cast<CTestChildFrame*>(pTemplate->CreateNewFrame(pDoc, pActive));
+    if (pFrame)
+        pTemplate->InitialUpdateFrame(pFrame, pDoc);
+    return pFrame;
 }
 
 void EditorFixture::Spin(int ms)

@@ -4,6 +4,8 @@
 // stand in for the editor's own, implementing what the views ask of them.
 #include "app/FrameHooks.h"
 #include "app/VelmarDoc.h"
+#include "app/XMLContentView.h"
+#include "app/XMLTreeView.h"
 #include "framework/framework.h"
 
 #include <QTemporaryDir>
@@ -25,18 +27,13 @@ public:
     std::wstring LastText() const { return boxes.empty() ? std::wstring() : boxes.back().text; }
 };
 
-// Stands in for the tree view until the document's own views are on the frame.
-class CEditorTestView : public CView
-{
-    DECLARE_DYNCREATE(CEditorTestView)
-public:
-    void OnDraw(CDC*) override {}
-};
-
+// A document window: the tree on the left, the content pane beside it.
 class CTestChildFrame : public CMDIChildWnd, public IModifiedCaption
 {
     DECLARE_DYNCREATE(CTestChildFrame)
 public:
+    CXMLTreeView* Tree() const;
+    CXMLContentView* Content() const;
     int m_nTitleUpdates = 0;
     void UpdateTitle() override;
     BOOL OnCreateClient(LPCREATESTRUCT lpcs, CCreateContext* pContext) override;
@@ -77,6 +74,8 @@ public:
     std::vector<std::string> FileNames() const;   // what the folder holds
     CVelmarDoc* NewDocument();
     CVelmarDoc* Open(const char* name);           // null when the open failed
+    CTestChildFrame* ActiveChild() const;
+    CTestChildFrame* NewWindow();                 // another window on the active document
     int OpenDocumentCount() const;
     static void Spin(int ms = 20);
 };

@@ -1,0 +1,137 @@
+#include "app/XMLContentView.h"
+
+#include "app/ItemKind.h"
+#include "app/VelmarDoc.h"
+#include "app/XMLTreeView.h"
+
+IMPLEMENT_DYNCREATE(CXMLContentView, CEditView)
+
+BEGIN_MESSAGE_MAP(CXMLContentView, CEditView)
+    ON_WM_CREATE()
+    ON_CONTROL_REFLECT(EN_CHANGE, &CXMLContentView::OnChange)
+END_MESSAGE_MAP()
+
+CXMLContentView::CXMLContentView() = default;
+
+CXMLContentView::~CXMLContentView() = default;
+
+CVelmarDoc* CXMLContentView::GetDocument() const
+{
+    return dynamic_cast<CVelmarDoc*>(m_pDocument);
+}
+
+int CXMLContentView::OnCreate(LPCREATESTRUCT lpcs)
+{
+    if (CEditView::OnCreate(lpcs) == -1)
+        return -1;
+    GetEditCtrl().ModifyStyle(ES_AUTOHSCROLL, ES_MULTILINE | ES_NOHIDESEL | ES_WANTRETURN);
+    return 0;
+}
+
+void CXMLContentView::OnUpdate(CView* pSender, LPARAM lHint, CObject*)
+{
+    CEdit& edit = GetEditCtrl();
+    edit.EnableWindow(FALSE);
+    edit.SetWindowText(L"");
+    // Nothing is written while the pane is disabled; forgetting the node as
+    // well means a node an edit took away is never reached through this pane.
+    m_pNode = nullptr;
+    auto* pTree = dynamic_cast<CXMLTreeView*>(pSender);
+    if (!pTree)
+        return;
+    HTREEITEM hItem = reinterpret_cast<HTREEITEM>(lHint);
+    if (!hItem)
+        return;
+    CXMLTreeCtrl& tree = pTree->GetXMLTreeCtrl();
+    nkDS::CXmlNodeW* node = tree.GetItemNode(hItem);
+    if (!node)
+        return;
+    switch (tree.GetItemKind(hItem)) {
+    case ikNodeValue:
+        if (node->GetChildCount() != 0)
+            return;
+        edit.EnableWindow(TRUE);
+        edit.SetWindowText(node->GetValue());
+        m_nKind = ikNodeValue;
+        m_pNode = node;
+        break;
+    case ikParam: {
+        const int index = tree.GetIndexInParent(hItem);
+        if (index < 0 || static_cast<uint32_t>(index) >= node->GetParamCount())
+            return;
+        edit.EnableWindow(TRUE);
+        m_nKind = ikParam;
+        m_pNode = node;
+        m_nParam = static_cast<uint32_t>(index);
+        edit.SetWindowText(node->GetParamValue(m_nParam));
+        break;
+    }
+    case ikRemark:
+        edit.EnableWindow(TRUE);
+        edit.SetWindowText(node->GetValue());
+        m_nKind = ikRemark;
+        m_pNode = node;
+        break;
+    default:
+        break;
+    }
+}
+
+void CXMLContentView::OnChange()
+{
+    if (!m_pNode)
+        return;
+    const CString text = GetEditCtrl().GetWindowText();
+    LPCWSTR value = text.GetString();
+    bool stored = false;
+    switch (m_nKind) {
+    case ikNodeValue:
+        if (nkDS::IsValidXmlText(value)) {
+            m_pNode->SetCData(false);
+            stored = m_pNode->SetValue(value);
+        } else if (nkDS::IsValidCData(value)) {
+            m_pNode->SetCData(true);
+            stored = m_pNode->SetValue(value);
+        }
+        break;
+    case ikParam:
+        if (nkDS::IsValidParamValue(value) && m_nParam < m_pNode->GetParamCount()) {
+            m_pNode->m_paramValues.GetAtForWrite(m_nParam).Assign(value);
+            stored = true;
+        }
+        break;
+    case ikRemark:
+        if (nkDS::IsValidRemark(value))
+            stored = m_pNode->SetValue(value);
+        break;
+    default:
+        break;
+    }
+    if (!stored)
+        return;
+    // Another window's pane on the same text would otherwise write its older
+    // copy back with its next keystroke.
+    if (CDocument* pDoc = m_pDocument)
+        for (CView* pView : pDoc->GetViews())
+            if (auto* pOther = dynamic_cast<CXMLContentView*>(pView); pOther && pOther != this && EditsSameText(*pOther))
+                pOther->Reload();
+    if (CVelmarDoc* pDoc = GetDocument())
+        pDoc->SetModifiedFlag(TRUE);
+}
+
+bool CXMLContentView::EditsSameText(const CXMLContentView& other) const
+{
+    return m_pNode && other.m_pNode == m_pNode && other.m_nKind == m_nKind &&
+           (m_nKind != ikParam || other.m_nParam == m_nParam);
+}
+
+void CXMLContentView::Reload()
+{
+    if (!m_pNode)
+        return;
+    CEdit& edit = GetEditCtrl();
+    if (m_nKind == ikParam)
+        edit.SetWindowText(m_nParam < m_pNode->GetParamCount() ? m_pNode->GetParamValue(m_nParam) : L"");
+    else
+        edit.SetWindowText(m_pNode->GetValue());
+}

@@ -1,0 +1,180 @@
+// Open-to-tree time of the editor: a generated document opened through the
+// document template, in a window with the tree and content panes, until the
+// tree is filled and painted (offscreen); with the peak memory, and the
+// memory still in use after the window is closed again.
+#include "XmlGenerator.h"
+
+#include "app/Resource.h"
+#include "app/VelmarDoc.h"
+#include "app/VelmarResources.h"
+#include "app/XMLContentView.h"
+#include "app/XMLTreeView.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QTemporaryDir>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <malloc.h>
+#include <string>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+class CBenchChildFrame : public CMDIChildWnd
+{
+    DECLARE_DYNCREATE(CBenchChildFrame)
+public:
+    BOOL OnCreateClient(LPCREATESTRUCT lpcs, CCreateContext* pContext) override
+    {
+        if (!CMDIChildWnd::OnCreateClient(lpcs, pContext) || !pContext)
+            return FALSE;
+        CCreateContext content = *pContext;
+        content.m_pNewViewClass = RUNTIME_CLASS(CXMLContentView);
+        return CreateView(&content, AFX_IDW_PANE_FIRST + 1) != nullptr;
+    }
+};
+IMPLEMENT_DYNCREATE(CBenchChildFrame, CMDIChildWnd)
+
+class CBenchApp : public CWinApp
+{
+public:
+    CBenchApp() : CWinApp(L"Velmar") {}
+    BOOL InitInstance() override
+    {
+        VelmarRegisterResources();
+        AddDocTemplate(new CMultiDocTemplate(IDR_XMLTYPE, RUNTIME_CLASS(CVelmarDoc), RUNTIME_CLASS(CBenchChildFrame),
+                                             RUNTIME_CLASS(CXMLTreeView)));
+        auto* pMainFrame = new CMDIFrameWnd;
+        if (!pMainFrame->LoadFrame(IDR_MAINFRAME))
+            return FALSE;
+        m_pMainWnd = pMainFrame;
+        pMainFrame->ShowWindow(SW_SHOWNORMAL);
+        return TRUE;
+    }
+};
+
+long RssKb()
+{
+    FILE* f = std::fopen("/proc/self/statm", "r");
+    long pages = 0, resident = 0;
+    if (f) {
+        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(f);
+    }
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+size_t HeapInUse()
+{
+    return mallinfo2().uordblks;
+}
+
+void Settle()
+{
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+// One document, in a process of its own so that the peak is its own.
+int Measure(const std::string& path, int argc, char** argv)
+{
+    QApplication qapp(argc, argv);
+    CBenchApp app;
+    if (!app.InitInstance())
+        return 3;
+    Settle();
+    const size_t heapBefore = HeapInUse();
+    const long rssBefore = RssKb();
+
+    const auto t0 = Clock::now();
+    CDocument* pDoc = app.OpenDocumentFile(QString::fromStdString(path).toStdWString().c_str());
+    if (!pDoc)
+        return 4;
+    Settle();   // the window shows and paints its first screen of items
+    const double seconds = std::chrono::duration<double>(Clock::now() - t0).count();
+    const DWORD loadMs = static_cast<CVelmarDoc*>(pDoc)->GetLoadTime();
+    size_t items = 0;
+    for (CView* pView : pDoc->GetViews())
+        if (auto* pTree = dynamic_cast<CXMLTreeView*>(pView))
+            items = pTree->GetXMLTreeCtrl().GetCount();
+    struct rusage ru{};
+    getrusage(RUSAGE_SELF, &ru);
+    const long rssOpen = RssKb();
+
+    const auto t1 = Clock::now();
+    pDoc->OnCloseDocument();
+    Settle();
+    const double closeSeconds = std::chrono::duration<double>(Clock::now() - t1).count();
+    const size_t heapAfter = HeapInUse();
+    malloc_trim(0);
+    const long rssAfter = RssKb();
+
+    std::printf("  open to tree %.3f s (engine load %.3f s, tree fill and paint %.3f s), %zu items\n", seconds,
+                loadMs / 1000.0, seconds - loadMs / 1000.0, items);
+    std::printf("  peak RSS %.1f MB; RSS before %.1f MB, open %.1f MB, after close %.1f MB (close took %.3f s)\n",
+                ru.ru_maxrss / 1024.0, rssBefore / 1024.0, rssOpen / 1024.0, rssAfter / 1024.0, closeSeconds);
+    std::printf("  heap in use before %.1f MB, after close %.1f MB\n", heapBefore / 1048576.0, heapAfter / 1048576.0);
+    if (app.m_pMainWnd)
+        app.m_pMainWnd->DestroyWindow();
+    Settle();
+    return 0;
+}
+
+} // namespace
+
+// Arguments: sizes in MB (default 10 and 100).
+int main(int argc, char** argv)
+{
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QTemporaryDir home;   // nothing of the user's is touched
+    if (!home.isValid())
+        return 1;
+    const std::string root = home.path().toStdString();
+    setenv("HOME", root.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (root + "/config").c_str(), 1);
+    setenv("XDG_DATA_HOME", (root + "/data").c_str(), 1);
+    setenv("XDG_CACHE_HOME", (root + "/cache").c_str(), 1);
+    setenv("XDG_RUNTIME_DIR", root.c_str(), 1);
+    setenv("VELMAR_REGISTRY", (root + "/registry.db").c_str(), 1);
+
+    std::vector<unsigned long long> sizes;
+    for (int i = 1; i < argc; ++i)
+        sizes.push_back(std::strtoull(argv[i], nullptr, 10));
+    if (sizes.empty())
+        sizes = {10, 100};
+    int failures = 0;
+    for (unsigned long long mb : sizes) {
+        const std::string path = std::string(VELMAR_BENCH_APP_DIR) + "/bench-" + std::to_string(mb) + "mb.xml";
+        struct stat st{};
+        if (stat(path.c_str(), &st) != 0) {
+            std::printf("generating %s\n", path.c_str());
+            if (!velmar_bench::GenerateXml(path, mb << 20) || stat(path.c_str(), &st) != 0) {
+                std::fprintf(stderr, "cannot write %s\n", path.c_str());
+                return 1;
+            }
+        }
+        std::printf("%s: %.1f MB\n", path.c_str(), static_cast<double>(st.st_size) / (1 << 20));
+        std::fflush(stdout);
+        const pid_t pid = fork();
+        if (pid == 0) {
+            int childArgc = 1;
+            std::_Exit(Measure(path, childArgc, argv));
+        }
+        int status = 0;
+        if (pid < 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+            std::fprintf(stderr, "the measurement of %s failed\n", path.c_str());
+            ++failures;
+        }
+    }
+    return failures ? 1 : 0;
+}

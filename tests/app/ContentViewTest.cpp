@@ -1,0 +1,214 @@
+// The content pane: what it shows for each kind of item, what it stores of
+// the user's typing, and several windows on one document.
+#include "EditorTestApp.h"
+#include "TreeTestUtil.h"
+
+#include <gtest/gtest.h>
+
+#include <QMimeData>
+#include <QUrl>
+
+namespace {
+
+const char kDoc[] =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    "<a x=\"1\"><b>x</b><!--note--><c/></a>\n";
+
+// Types `text` at the end of the pane's text, as the user would.
+void Type(CXMLContentView* pView, LPCWSTR text)
+{
+    CEdit& edit = pView->GetEditCtrl();
+    edit.SetSel(-1, -1);
+    const int end = edit.GetWindowText().GetLength();
+    edit.SetSel(end, end);
+    edit.ReplaceSel(text, TRUE);
+}
+
+std::wstring Text(CXMLContentView* pView)
+{
+    return pView->GetEditCtrl().GetWindowText().GetString();
+}
+
+} // namespace
+
+TEST(ContentView, shows_and_stores_the_text_of_each_kind_of_item)
+{
+    EditorFixture f;
+    f.WriteFile("doc.xml", kDoc);
+    CVelmarDoc* pDoc = f.Open("doc.xml");
+    ASSERT_NE(pDoc, nullptr);
+    CTestChildFrame* pFrame = f.ActiveChild();
+    CXMLTreeCtrl& tree = pFrame->Tree()->GetXMLTreeCtrl();
+    CXMLContentView* pPane = pFrame->Content();
+    ASSERT_NE(pPane, nullptr);
+    nkDS::CXmlNodeW* a = pDoc->GetXmlFile().GetChild(1);
+    nkDS::CXmlNodeW* b = a->GetChild(0);
+
+    // Empty and disabled until something editable is selected.
+    EXPECT_FALSE(pPane->GetEditCtrl().IsWindowEnabled());
+    EXPECT_EQ(Text(pPane), L"");
+    const DWORD style = pPane->GetEditCtrl().GetStyle();
+    EXPECT_EQ(style & (ES_MULTILINE | ES_NOHIDESEL | ES_WANTRETURN),
+              static_cast<DWORD>(ES_MULTILINE | ES_NOHIDESEL | ES_WANTRETURN));
+    EXPECT_EQ(style & ES_AUTOHSCROLL, 0u);
+
+    tree.SelectItem(ItemAt(tree, {L"a", L"Child Nodes", L"b", L"Node Value"}));
+    EXPECT_TRUE(pPane->GetEditCtrl().IsWindowEnabled());
+    EXPECT_EQ(Text(pPane), L"x");
+    EXPECT_FALSE(pDoc->IsModified());   // showing a text stores nothing
+    Type(pPane, L"y");
+    EXPECT_STREQ(b->GetValue(), L"xy");
+    EXPECT_FALSE(b->IsCData());
+    EXPECT_TRUE(pDoc->IsModified());
+    Type(pPane, L"<");
+    EXPECT_STREQ(b->GetValue(), L"xy<");
+    EXPECT_TRUE(b->IsCData());
+    Type(pPane, L"]]>");
+    EXPECT_STREQ(b->GetValue(), L"xy<");   // refused, silently
+    EXPECT_EQ(Text(pPane), L"xy<]]>");     // but still shown
+    pPane->GetEditCtrl().SetSel(0, -1);
+    pPane->GetEditCtrl().ReplaceSel(L"plain", TRUE);
+    EXPECT_STREQ(b->GetValue(), L"plain");
+    EXPECT_FALSE(b->IsCData());
+
+    // The parameter's value, refused with a quote, an apostrophe or "<".
+    tree.SelectItem(ItemAt(tree, {L"a", L"Child Vars", L"x"}));
+    EXPECT_EQ(Text(pPane), L"1");
+    for (LPCWSTR bad : {L"\"", L"'", L"<"}) {
+        Type(pPane, bad);
+        EXPECT_STREQ(a->GetParamValue(0), L"1");
+        pPane->GetEditCtrl().SetSel(0, -1);
+        pPane->GetEditCtrl().ReplaceSel(L"1", TRUE);
+    }
+    Type(pPane, L"0");
+    EXPECT_STREQ(a->GetParamValue(0), L"10");
+
+    // A remark, refused with its end mark.
+    tree.SelectItem(ItemAt(tree, {L"a", L"Child Nodes", L"Remark"}));
+    EXPECT_EQ(Text(pPane), L"note");
+    Type(pPane, L"--");
+    EXPECT_STREQ(a->GetChild(1)->GetValue(), L"note--");
+    Type(pPane, L">");
+    EXPECT_STREQ(a->GetChild(1)->GetValue(), L"note--");
+
+    // Everything else empties and disables the pane, and typing stores nothing.
+    for (std::vector<std::wstring> path : std::vector<std::vector<std::wstring>>{
+             {L"a", L"Node Value"}, {L"a"}, {L"xml"}, {L"a", L"Child Vars"}, {L"a", L"Child Nodes"}}) {
+        tree.SelectItem(ItemAt(tree, path));
+        EXPECT_FALSE(pPane->GetEditCtrl().IsWindowEnabled());
+        EXPECT_EQ(Text(pPane), L"");
+        EXPECT_EQ(pPane->GetEditedNode(), nullptr);
+    }
+    tree.SelectItem(nullptr);
+    EXPECT_FALSE(pPane->GetEditCtrl().IsWindowEnabled());
+
+    // The document saved holds what was stored.
+    ASSERT_TRUE(pDoc->DoFileSave());
+    const std::string saved = f.ReadFile("doc.xml");
+    EXPECT_NE(saved.find("<b>plain</b>"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("x='10'"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("<!--note---->"), std::string::npos) << saved;
+}
+
+TEST(ContentView, every_window_of_a_document_follows_a_selection_and_stays_consistent)
+{
+    EditorFixture f;
+    f.WriteFile("doc.xml", kDoc);
+    CVelmarDoc* pDoc = f.Open("doc.xml");
+    ASSERT_NE(pDoc, nullptr);
+    CTestChildFrame* pFirst = f.ActiveChild();
+    CTestChildFrame* pSecond = f.NewWindow();
+    ASSERT_TRUE(pFirst && pSecond && pFirst != pSecond);
+    CXMLTreeCtrl& tree1 = pFirst->Tree()->GetXMLTreeCtrl();
+    CXMLTreeCtrl& tree2 = pSecond->Tree()->GetXMLTreeCtrl();
+    EXPECT_EQ(DumpItems(tree1), DumpItems(tree2));
+    nkDS::CXmlNodeW* a = pDoc->GetXmlFile().GetChild(1);
+
+    // A selection in either tree reaches both panes.
+    tree1.SelectItem(ItemAt(tree1, {L"a", L"Child Vars", L"x"}));
+    EXPECT_EQ(Text(pFirst->Content()), L"1");
+    EXPECT_EQ(Text(pSecond->Content()), L"1");
+    tree2.SelectItem(ItemAt(tree2, {L"a", L"Child Nodes", L"b", L"Node Value"}));
+    EXPECT_EQ(Text(pFirst->Content()), L"x");
+    EXPECT_EQ(Text(pSecond->Content()), L"x");
+
+    // Typing in one pane shows in the other, whose next keystroke keeps it.
+    Type(pFirst->Content(), L"1");
+    EXPECT_EQ(Text(pSecond->Content()), L"x1");
+    Type(pSecond->Content(), L"2");
+    EXPECT_STREQ(a->GetChild(0)->GetValue(), L"x12");
+
+    // A rename in one tree shows in the other.
+    CEdit* pEdit = tree1.EditLabel(ItemAt(tree1, {L"a"}));
+    ASSERT_NE(pEdit, nullptr);
+    pEdit->SetWindowText(L"top");
+    tree1.EndEditLabelNow(FALSE);
+    EXPECT_NE(ItemAt(tree2, {L"top"}), nullptr);
+    pEdit = tree2.EditLabel(ItemAt(tree2, {L"top", L"Child Vars", L"x"}));
+    ASSERT_NE(pEdit, nullptr);
+    pEdit->SetWindowText(L"ex");
+    tree2.EndEditLabelNow(FALSE);
+    EXPECT_NE(ItemAt(tree1, {L"top", L"Child Vars", L"ex"}), nullptr);
+
+    // A node taken away through one window leaves no item of it in the other.
+    nkDS::CXmlNodeW* gone = a->GetChild(0);
+    tree2.SelectItem(ItemAt(tree2, {L"top", L"Child Nodes", L"b", L"Node Value"}));
+    ASSERT_NE(a->DetachChild(0), nullptr);
+    nkDS::DestroyXmlNode(gone);
+    pFirst->Tree()->RefreshItem(ItemAt(tree1, {L"top", L"Child Nodes"}));
+    EXPECT_EQ(DumpItems(tree1), DumpItems(tree2));
+    EXPECT_EQ(tree2.FindNodeItem(gone), nullptr);
+    EXPECT_EQ(tree2.GetSelectedItem(), nullptr);
+    EXPECT_FALSE(pSecond->Content()->GetEditCtrl().IsWindowEnabled());
+    EXPECT_EQ(pSecond->Content()->GetEditedNode(), nullptr);
+}
+
+namespace {
+
+// A window that takes every drop, to see the dispatcher's messages arrive.
+class CAcceptingWnd : public CWnd
+{
+public:
+    int m_nEnter = 0, m_nLeave = 0, m_nDrop = 0;
+    LRESULT OnDragEnter(WPARAM, LPARAM) { ++m_nEnter; return 0; }
+    LRESULT OnDragOver(WPARAM, LPARAM lParam) { *reinterpret_cast<DROPEFFECT*>(lParam) = DROPEFFECT_COPY; return 0; }
+    LRESULT OnDrop(WPARAM, LPARAM lParam) { ++m_nDrop; *reinterpret_cast<BOOL*>(lParam) = FALSE; return 0; }
+    LRESULT OnDragLeave(WPARAM, LPARAM) { ++m_nLeave; return 0; }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CAcceptingWnd, CWnd)
+    ON_MESSAGE(DTDM_DRAGENTER, &CAcceptingWnd::OnDragEnter)
+    ON_MESSAGE(DTDM_DRAGOVER, &CAcceptingWnd::OnDragOver)
+    ON_MESSAGE(DTDM_DROP, &CAcceptingWnd::OnDrop)
+    ON_MESSAGE(DTDM_DRAGLEAVE, &CAcceptingWnd::OnDragLeave)
+END_MESSAGE_MAP()
+
+} // namespace
+
+TEST(DropTarget, the_tree_refuses_drops_and_a_window_that_answers_decides)
+{
+    EditorFixture f;
+    ASSERT_NE(f.NewDocument(), nullptr);
+    CXMLTreeView* pView = f.ActiveChild()->Tree();
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(QString::fromStdWString(f.Path("dropped.xml")))});
+    COleDataObject data(&files);
+    COleDropTargetDispatcher& target = pView->GetDropTarget();
+    EXPECT_EQ(target.GetRegisteredWindow(), pView);
+    EXPECT_EQ(target.OnDragEnter(pView, &data, MK_LBUTTON, CPoint(5, 5)), static_cast<DROPEFFECT>(DROPEFFECT_NONE));
+    EXPECT_EQ(target.OnDragOver(pView, &data, MK_LBUTTON, CPoint(5, 5)), static_cast<DROPEFFECT>(DROPEFFECT_NONE));
+    target.OnDragLeave(pView);
+
+    CAcceptingWnd wnd;
+    ASSERT_TRUE(wnd.Create(nullptr, L"drop here", WS_CHILD | WS_VISIBLE, CRect(0, 0, 50, 50), f.Main(), 1234));
+    COleDropTargetDispatcher dispatcher;
+    EXPECT_EQ(dispatcher.OnDragEnter(&wnd, &data, MK_LBUTTON, CPoint(1, 1)), static_cast<DROPEFFECT>(DROPEFFECT_NONE));
+    EXPECT_EQ(dispatcher.OnDragOver(&wnd, &data, MK_LBUTTON, CPoint(1, 1)), static_cast<DROPEFFECT>(DROPEFFECT_COPY));
+    EXPECT_FALSE(dispatcher.OnDrop(&wnd, &data, DROPEFFECT_COPY, CPoint(1, 1)));
+    dispatcher.OnDragLeave(&wnd);
+    EXPECT_EQ(wnd.m_nEnter, 1);
+    EXPECT_EQ(wnd.m_nDrop, 1);
+    EXPECT_EQ(wnd.m_nLeave, 1);
+    wnd.DestroyWindow();
+}

@@ -1,0 +1,57 @@
+#include "TreeTestUtil.h"
+
+#include <QString>
+
+std::string DumpItems(const CXMLTreeCtrl& tree, HTREEITEM hParent)
+{
+    std::string out;
+    for (HTREEITEM h = tree.GetChildItem(hParent); h; h = tree.GetNextSiblingItem(h)) {
+        if (!out.empty())
+            out += " ";
+        out += QString::fromStdWString(tree.GetItemText(h).GetString()).toStdString() + ":" +
+               std::to_string(tree.GetItemKind(h));
+        if (tree.GetChildItem(h))
+            out += "[" + DumpItems(tree, h) + "]";
+    }
+    return out;
+}
+
+HTREEITEM ItemAt(const CXMLTreeCtrl& tree, const std::vector<std::wstring>& labels)
+{
+    HTREEITEM hParent = TVI_ROOT;
+    HTREEITEM hFound = nullptr;
+    for (const std::wstring& label : labels) {
+        hFound = nullptr;
+        for (HTREEITEM h = tree.GetChildItem(hParent); h && !hFound; h = tree.GetNextSiblingItem(h))
+            if (tree.GetItemText(h) == CString(label.c_str()))
+                hFound = h;
+        if (!hFound)
+            return nullptr;
+        hParent = hFound;
+    }
+    return hFound;
+}
+
+HTREEITEM NthChild(const CXMLTreeCtrl& tree, HTREEITEM hParent, int n)
+{
+    HTREEITEM h = tree.GetChildItem(hParent);
+    for (int i = 0; h && i < n; ++i)
+        h = tree.GetNextSiblingItem(h);
+    return h;
+}
+
+size_t CountItems(const CXMLTreeCtrl& tree)
+{
+    size_t n = 0;
+    std::vector<HTREEITEM> stack{tree.GetRootItem()};
+    while (!stack.empty()) {
+        HTREEITEM h = stack.back();
+        stack.pop_back();
+        for (; h; h = tree.GetNextSiblingItem(h)) {
+            ++n;
+            if (HTREEITEM c = tree.GetChildItem(h))
+                stack.push_back(c);
+        }
+    }
+    return n;
+}

@@ -1,0 +1,15 @@
+#pragma once
+// Reading a tree control back in a compact text form, and finding items by label.
+#include "app/XMLTreeCtrl.h"
+
+#include <string>
+#include <vector>
+
+// "text:kind" of each item, children in brackets, siblings separated by " ".
+std::string DumpItems(const CXMLTreeCtrl& tree, HTREEITEM hParent = TVI_ROOT);
+// The item reached from the top through the given labels, or null.
+HTREEITEM ItemAt(const CXMLTreeCtrl& tree, const std::vector<std::wstring>& labels);
+// The n-th (from 0) child of hParent, or null.
+HTREEITEM NthChild(const CXMLTreeCtrl& tree, HTREEITEM hParent, int n);
+// Every item's node is one of the document's, or null; counts items.
+size_t CountItems(const CXMLTreeCtrl& tree);
