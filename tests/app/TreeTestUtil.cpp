@@ -55,3 +55,19 @@ size_t CountItems(const CXMLTreeCtrl& tree)
     }
     return n;
 }
+
+bool AnyItemPointsAt(const CXMLTreeCtrl& tree, const void* node)
+{
+    std::vector<HTREEITEM> stack{tree.GetRootItem()};
+    while (!stack.empty()) {
+        HTREEITEM h = stack.back();
+        stack.pop_back();
+        for (; h; h = tree.GetNextSiblingItem(h)) {
+            if (reinterpret_cast<const void*>(tree.GetItemData(h)) == node)
+                return true;
+            if (HTREEITEM c = tree.GetChildItem(h))
+                stack.push_back(c);
+        }
+    }
+    return false;
+}

@@ -13,3 +13,5 @@ HTREEITEM ItemAt(const CXMLTreeCtrl& tree, const std::vector<std::wstring>& labe
 HTREEITEM NthChild(const CXMLTreeCtrl& tree, HTREEITEM hParent, int n);
 // Every item's node is one of the document's, or null; counts items.
 size_t CountItems(const CXMLTreeCtrl& tree);
+// Whether some item's data is `node` (which need not exist any more).
+bool AnyItemPointsAt(const CXMLTreeCtrl& tree, const void* node);
