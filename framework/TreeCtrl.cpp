@@ -206,8 +206,8 @@ HTREEITEM CTreeCtrl::InsertItem(LPTVINSERTSTRUCT lpis)
     if (parent == kNone)
         return nullptr;
     const TVITEM& item = lpis->item;
-    std::wstring_view text;
-    if ((item.mask & TVIF_TEXT) && item.pszText && item.pszText != LPSTR_TEXTCALLBACK)
+    const wchar_t* text = nullptr;
+    if ((item.mask & TVIF_TEXT) && item.pszText != LPSTR_TEXTCALLBACK)
         text = item.pszText;
 
     Id prev;
@@ -217,7 +217,7 @@ HTREEITEM CTreeCtrl::InsertItem(LPTVINSERTSTRUCT lpis)
     } else if (after == TVI_LAST || after == nullptr || after == TVI_ROOT) {
         prev = store.At(parent).last;
     } else if (after == TVI_SORT) {
-        prev = store.SortedPrev(parent, text);
+        prev = store.SortedPrev(parent, text ? std::wstring_view(text) : std::wstring_view());
     } else {
         prev = store.FromHandle(after);
         if (prev == kNone || store.At(prev).parent != parent)

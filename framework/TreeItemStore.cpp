@@ -92,7 +92,7 @@ CTreeItemStore::RowTable* CTreeItemStore::FindRowTable(Id parent)
     return found == m_tables.end() ? nullptr : &found->second;
 }
 
-CTreeItemStore::Id CTreeItemStore::Insert(Id parent, Id prev, std::wstring_view text, int image, int selImage,
+CTreeItemStore::Id CTreeItemStore::Insert(Id parent, Id prev, const wchar_t* text, int image, int selImage,
                                           LPARAM data, UINT state)
 {
     Id id = AllocSlot();

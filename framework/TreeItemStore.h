@@ -56,8 +56,9 @@ public:
     std::size_t Count() const { return m_nCount; }
     std::size_t DistinctTexts() const { return m_texts.Count(); }
 
-    // Links a new item under parent after prev (kNone: first). kNone when the store is full.
-    Id Insert(Id parent, Id prev, std::wstring_view text, int image, int selImage, LPARAM data, UINT state);
+    // Links a new item under parent after prev (kNone: first); text may be null
+    // (empty). kNone when the store is full.
+    Id Insert(Id parent, Id prev, const wchar_t* text, int image, int selImage, LPARAM data, UINT state);
     // The sibling a sorted insertion goes after (kNone: first), comparing texts without case.
     Id SortedPrev(Id parent, std::wstring_view text) const;
     void Remove(Id id);   // unlinks and frees the item and everything below it

@@ -592,6 +592,31 @@ TEST(TreeItemStore, rows_follow_edits_and_texts_are_shared)
     EXPECT_EQ(store.DistinctTexts(), 0u);
 }
 
+TEST(TreeTextPool, distinct_texts_survive_growth_and_release)
+{
+    CTreeTextPool pool;
+    std::vector<std::uint32_t> ids;
+    for (int i = 0; i < 5000; ++i)
+        ids.push_back(pool.Intern(std::wstring(L"name") + std::to_wstring(i)));
+    EXPECT_EQ(pool.Count(), 5000u);
+    EXPECT_EQ(pool.Intern(L"name4321"), ids[4321]);   // found again, one more reference
+    EXPECT_EQ(pool.Intern(std::wstring_view(L"name4321x", 8)), ids[4321]);
+    for (int i = 0; i < 5000; i += 2)
+        pool.Release(ids[(size_t)i]);
+    EXPECT_EQ(pool.Count(), 2500u);
+    pool.Release(ids[4321]);
+    pool.Release(ids[4321]);
+    EXPECT_EQ(pool.Text(ids[4321]), L"name4321");   // still one reference
+    for (int i = 0; i < 5000; ++i) {
+        std::uint32_t id = pool.Intern(std::wstring(L"again") + std::to_wstring(i));
+        EXPECT_EQ(pool.Text(id), std::wstring(L"again") + std::to_wstring(i));
+    }
+    EXPECT_EQ(pool.Text(ids[4999]), L"name4999");
+    EXPECT_EQ(pool.Intern(L""), CTreeTextPool::kEmpty);
+    EXPECT_EQ(pool.Intern((const wchar_t*)nullptr), CTreeTextPool::kEmpty);
+    EXPECT_EQ(pool.Count(), 7500u);
+}
+
 // A view that is the tree: its own class sees the notifications first.
 namespace {
 
