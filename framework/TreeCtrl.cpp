@@ -93,17 +93,19 @@ QWidget* CTreeCtrl::CreateWidgetFor(CWnd* pOwner, const CREATESTRUCT& cs, QWidge
     }
     pTree->SetStyleBits((DWORD)cs.style);
 
+    // The widget forgets this object when it goes (SetControl(null)), so a
+    // signal from a widget being torn down never reaches a destroyed control.
     QObject::connect(pTree->selectionModel(), &QItemSelectionModel::currentChanged, pTree,
-                     [this](const QModelIndex& current, const QModelIndex&) {
-                         if (m_nSync == 0)
+                     [this, pTree](const QModelIndex& current, const QModelIndex&) {
+                         if (pTree->Control() == this && m_nSync == 0)
                              OnViewCurrentChanged(current.isValid() ? (Id)current.internalId() : kNone);
                      });
-    QObject::connect(pTree, &QTreeView::expanded, pTree, [this](const QModelIndex& index) {
-        if (m_nSync == 0 && index.isValid())
+    QObject::connect(pTree, &QTreeView::expanded, pTree, [this, pTree](const QModelIndex& index) {
+        if (pTree->Control() == this && m_nSync == 0 && index.isValid())
             OnViewExpanded((Id)index.internalId(), true);
     });
-    QObject::connect(pTree, &QTreeView::collapsed, pTree, [this](const QModelIndex& index) {
-        if (m_nSync == 0 && index.isValid())
+    QObject::connect(pTree, &QTreeView::collapsed, pTree, [this, pTree](const QModelIndex& index) {
+        if (pTree->Control() == this && m_nSync == 0 && index.isValid())
             OnViewExpanded((Id)index.internalId(), false);
     });
     return pTree;
@@ -249,8 +251,14 @@ HTREEITEM CTreeCtrl::InsertItem(LPTVINSERTSTRUCT lpis)
         if (item.cChildren != 0)
             store.At(id).state |= Store::kChildrenOn;
     }
-    if (!hadChildren)
-        NoteChildrenChanged(parent, false);
+    if (!hadChildren) {
+        // A parent marked expanded before it had children opens with its first one.
+        if (parent != kRoot && !shown && (store.At(parent).state & TVIS_EXPANDED) &&
+            pModel->IsRevealed(store.At(parent).parent))
+            Reveal(parent);
+        else
+            NoteChildrenChanged(parent, false);
+    }
     return store.Handle(id);
 }
 

@@ -547,6 +547,15 @@ TEST_F(TreeFixture, expand_collapse_keeps_model_lazy_and_moves_selection_out)
     EXPECT_FALSE(tree.ItemHasChildren(a1));
     EXPECT_EQ(pModel->rowCount(pModel->index(0, 0, pModel->index(0, 0))), 0);
     EXPECT_TRUE(tree.SortChildren(TVI_ROOT));
+
+    // Inserted expanded: its first child shows at once.
+    HTREEITEM open = tree.InsertItem(TVIF_TEXT | TVIF_STATE, L"open", 0, 0, TVIS_EXPANDED, TVIS_EXPANDED, 0, TVI_ROOT,
+                                     TVI_LAST);
+    tree.InsertItem(L"inside", open);
+    QModelIndex iopen = pModel->index(pModel->rowCount() - 1, 0);
+    EXPECT_EQ(iopen.data().toString(), QString("open"));
+    EXPECT_EQ(pModel->rowCount(iopen), 1);
+    EXPECT_TRUE(tree.GetTreeWidget()->isExpanded(iopen));
 }
 
 TEST(TreeItemStore, rows_follow_edits_and_texts_are_shared)
