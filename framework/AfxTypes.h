@@ -152,3 +152,6 @@ typedef CREATESTRUCTW* LPCREATESTRUCT;
 #define VK_F10 0x79
 #define VK_F11 0x7A
 #define VK_F12 0x7B
+#define VK_CAPITAL 0x14
+#define VK_NUMLOCK 0x90
+#define VK_SCROLL 0x91

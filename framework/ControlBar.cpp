@@ -2,6 +2,8 @@
 
 #include "framework/FrameWnd.h"
 
+#include <QWidget>
+
 IMPLEMENT_DYNAMIC(CControlBar, CWnd)
 
 BEGIN_MESSAGE_MAP(CControlBar, CWnd)
@@ -12,7 +14,40 @@ LRESULT CControlBar::OnIdleUpdateCmdUI(WPARAM wParam, LPARAM)
 {
     if (!IsWindowVisible())
         return 0;
-    if (CFrameWnd* pTarget = GetParentFrame())
+    if (CFrameWnd* pTarget = GetDockingFrame())
         OnUpdateCmdUI(pTarget, (BOOL)wParam);
     return 0;
+}
+
+CFrameWnd* CControlBar::GetDockingFrame() const
+{
+    return GetParentFrame();
+}
+
+CSize CControlBar::CalcFixedLayout(BOOL, BOOL)
+{
+    QWidget* pWidget = GetWidget();
+    if (!pWidget)
+        return CSize(0, 0);
+    QSize hint = pWidget->sizeHint().expandedTo(pWidget->minimumSizeHint());
+    return CSize(hint.width(), hint.height());
+}
+
+BOOL CControlBar::CreateBar(DWORD dwStyle, CWnd* pParentWnd, UINT nID, const RECT& rect)
+{
+    m_dwBarStyle = dwStyle & CBRS_ALL;
+    return CWnd::Create(nullptr, nullptr, (dwStyle & ~CBRS_ALL) | WS_CHILD, rect, pParentWnd, nID);
+}
+
+QWidget* CControlBar::CreateWidget(const CREATESTRUCT& cs, QWidget* pParentWidget)
+{
+    if (auto* pFrame = DYNAMIC_DOWNCAST(CFrameWnd, FromHandlePermanent(cs.hwndParent)))
+        if (QWidget* pHost = pFrame->GetBarHost())
+            pParentWidget = pHost;
+    return CreateBarWidget(pParentWidget);
+}
+
+QWidget* CControlBar::CreateBarWidget(QWidget* pParentWidget)
+{
+    return new QWidget(pParentWidget);
 }

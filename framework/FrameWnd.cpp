@@ -1,6 +1,7 @@
 #include "framework/FrameWnd.h"
 
 #include "framework/FrameClientArea.h"
+#include "framework/KeyLockState.h"
 
 #include "framework/CmdUI.h"
 #include "framework/ControlBar.h"
@@ -38,6 +39,9 @@ BEGIN_MESSAGE_MAP(CFrameWnd, CWnd)
     ON_COMMAND_EX(ID_VIEW_TOOLBAR, &CFrameWnd::OnBarCheck)
     ON_UPDATE_COMMAND_UI(ID_VIEW_REBAR, &CFrameWnd::OnUpdateControlBarMenu)
     ON_COMMAND_EX(ID_VIEW_REBAR, &CFrameWnd::OnBarCheck)
+    ON_UPDATE_COMMAND_UI(ID_INDICATOR_CAPS, &CFrameWnd::OnUpdateKeyIndicator)
+    ON_UPDATE_COMMAND_UI(ID_INDICATOR_NUM, &CFrameWnd::OnUpdateKeyIndicator)
+    ON_UPDATE_COMMAND_UI(ID_INDICATOR_SCRL, &CFrameWnd::OnUpdateKeyIndicator)
 END_MESSAGE_MAP()
 
 const CRect CFrameWnd::rectDefault(CW_USEDEFAULT, CW_USEDEFAULT, 0, 0);
@@ -62,6 +66,7 @@ QWidget* CFrameWnd::CreateWidget(const CREATESTRUCT& cs, QWidget* pParentWidget)
     auto* pClient = new CFrameClientArea(pMain);
     pMain->setCentralWidget(pClient);
     m_pClientArea = pClient;
+    m_pBarHost = pClient;
     if (cs.cx == CW_USEDEFAULT || cs.cy == CW_USEDEFAULT || cs.cx <= 0 || cs.cy <= 0) {
         if (QScreen* pScreen = QGuiApplication::primaryScreen()) {
             QRect area = pScreen->availableGeometry();
@@ -218,9 +223,8 @@ void CFrameWnd::ActivateFrame(int nCmdShow)
 void CFrameWnd::RecalcLayout(BOOL)
 {
     m_nIdleFlags &= ~idleLayout;
-    if (m_pClientArea)
-        if (auto* pArea = dynamic_cast<CFrameClientArea*>(m_pClientArea))
-            pArea->LayoutPanes();
+    if (auto* pArea = dynamic_cast<CFrameClientArea*>(m_pBarHost))
+        pArea->LayoutPanes();
 }
 
 void CFrameWnd::ShowControlBar(CControlBar* pBar, BOOL bShow, BOOL)
@@ -252,6 +256,15 @@ void CFrameWnd::OnUpdateControlBarMenu(CCmdUI* pCmdUI)
         return;
     }
     pCmdUI->ContinueRouting();
+}
+
+void CFrameWnd::OnUpdateKeyIndicator(CCmdUI* pCmdUI)
+{
+    int nVirtKey = pCmdUI->m_nID == ID_INDICATOR_CAPS  ? VK_CAPITAL
+                   : pCmdUI->m_nID == ID_INDICATOR_NUM ? VK_NUMLOCK
+                   : pCmdUI->m_nID == ID_INDICATOR_SCRL ? VK_SCROLL
+                                                        : 0;
+    pCmdUI->Enable(nVirtKey && AfxGetKeyLockState(nVirtKey) > 0);
 }
 
 void CFrameWnd::OnUpdateFrameTitle(BOOL bAddToTitle)

@@ -89,6 +89,11 @@ public:
 
     QWidget* CreateWidget(const CREATESTRUCT& cs, QWidget* pParentWidget) override;
     QWidget* GetChildParentWidget() const override;
+    // The widget the frame's control bars sit in, around its client window.
+    QWidget* GetBarHost() const { return m_pBarHost; }
+
+    // Status-bar indicators: shown while the key's lock is on, as far as the system tells.
+    void OnUpdateKeyIndicator(CCmdUI* pCmdUI);
 
 protected:
     enum IdleFlags { idleMenu = 1, idleTitle = 2, idleLayout = 8 };
@@ -97,6 +102,7 @@ protected:
     CView* m_pViewActive = nullptr;
     HMENU m_hMenuShown = nullptr;
     QWidget* m_pClientArea = nullptr;
+    QWidget* m_pBarHost = nullptr;
 
     BOOL OnCreateHelper(LPCREATESTRUCT lpcs, CCreateContext* pContext);
     void PostNcDestroy() override;

@@ -32,6 +32,7 @@ QWidget* CMDIChildWnd::CreateWidget(const CREATESTRUCT& cs, QWidget*)
     auto* pClient = new CFrameClientArea(pSub);
     pSub->setWidget(pClient);
     m_pClientArea = pClient;
+    m_pBarHost = pClient;
     pArea->addSubWindow(pSub);
     if (cs.cx > 0 && cs.cy > 0 && cs.cx != CW_USEDEFAULT)
         pSub->resize(cs.cx, cs.cy);

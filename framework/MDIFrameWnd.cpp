@@ -3,6 +3,7 @@
 #include "framework/CmdUI.h"
 #include "framework/DocTemplate.h"
 #include "framework/Document.h"
+#include "framework/FrameClientArea.h"
 #include "framework/MDIChildWnd.h"
 #include "framework/MenuResource.h"
 #include "framework/WinApp.h"
@@ -39,12 +40,13 @@ BOOL CMDIFrameWnd::OnCreateClient(LPCREATESTRUCT lpcs, CCreateContext*)
 
 BOOL CMDIFrameWnd::CreateClient(LPCREATESTRUCT)
 {
-    auto* pMain = qobject_cast<QMainWindow*>(GetWidget());
-    if (!pMain || m_pMdiArea)
+    auto* pHost = dynamic_cast<CFrameClientArea*>(m_pBarHost);
+    if (!pHost || m_pMdiArea)
         return FALSE;
-    m_pMdiArea = new QMdiArea(pMain);
+    // The MDI area fills the part of the client area that the control bars leave.
+    m_pMdiArea = new QMdiArea(pHost);
     m_pMdiArea->setActivationOrder(QMdiArea::ActivationHistoryOrder);
-    pMain->setCentralWidget(m_pMdiArea);   // replaces (and deletes) the plain client area
+    pHost->SetClientWidget(m_pMdiArea);
     m_pClientArea = m_pMdiArea;
     m_hWndMDIClient = HandleOf(m_pMdiArea);
     HWND hWnd = m_hWnd;

@@ -3,6 +3,7 @@
 #include "framework/AfxRes.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 // The framework's own strings: its idle prompt, file messages and the prompts
@@ -39,6 +40,19 @@ static const AFX_STRING_RESOURCE s_frameworkStrings[] = {
     {ID_PREV_PANE, L"Switch back to the previous window pane\nPrevious Pane"},
     {ID_VIEW_TOOLBAR, L"Show or hide the toolbar\nToggle ToolBar"},
     {ID_VIEW_STATUS_BAR, L"Show or hide the status bar\nToggle StatusBar"},
+    {ID_VIEW_REBAR, L"Show or hide the rebar\nToggle ReBar"},
+    {ID_INDICATOR_EXT, L"EXT"},
+    {ID_INDICATOR_CAPS, L"CAP"},
+    {ID_INDICATOR_NUM, L"NUM"},
+    {ID_INDICATOR_SCRL, L"SCRL"},
+    {ID_FILE_PRINT, L"Print the active document\nPrint"},
+    {ID_EDIT_CUT, L"Cut the selection and put it on the Clipboard\nCut"},
+    {ID_EDIT_COPY, L"Copy the selection and put it on the Clipboard\nCopy"},
+    {ID_EDIT_PASTE, L"Insert Clipboard contents\nPaste"},
+    {ID_EDIT_UNDO, L"Undo the last action\nUndo"},
+    {ID_CONTEXT_HELP, L"Display help for clicked on buttons, menus and windows\nHelp"},
+    {ID_HELP_INDEX, L"Opens Help\nHelp Topics"},
+    {ID_HELP, L"Display help for current task or command\nHelp"},
     {ID_FILE_MRU_FILE1 + 0, L"Open this document"},
     {ID_FILE_MRU_FILE1 + 1, L"Open this document"},
     {ID_FILE_MRU_FILE1 + 2, L"Open this document"},
@@ -133,5 +147,37 @@ const AFX_DIALOG_RESOURCE* AfxFindDialogResource(UINT nID)
     for (auto it = tables.rbegin(); it != tables.rend(); ++it)
         if (const AFX_DIALOG_RESOURCE* d = FindIn((*it)->pDialogs, (*it)->nDialogs, nID))
             return d;
+    return nullptr;
+}
+
+static std::vector<std::pair<const AFX_TOOLBAR_RESOURCE*, int>>& ToolBarTables()
+{
+    static std::vector<std::pair<const AFX_TOOLBAR_RESOURCE*, int>> tables;
+    return tables;
+}
+
+void AfxRegisterToolBarResources(const AFX_TOOLBAR_RESOURCE* pBars, int nBars)
+{
+    if (pBars && nBars > 0)
+        ToolBarTables().emplace_back(pBars, nBars);
+}
+
+BOOL AfxUnregisterToolBarResources(const AFX_TOOLBAR_RESOURCE* pBars)
+{
+    auto& tables = ToolBarTables();
+    for (auto it = tables.begin(); it != tables.end(); ++it)
+        if (it->first == pBars) {
+            tables.erase(it);
+            return TRUE;
+        }
+    return FALSE;
+}
+
+const AFX_TOOLBAR_RESOURCE* AfxFindToolBarResource(UINT nID)
+{
+    const auto& tables = ToolBarTables();
+    for (auto it = tables.rbegin(); it != tables.rend(); ++it)
+        if (const AFX_TOOLBAR_RESOURCE* t = FindIn(it->first, it->second, nID))
+            return t;
     return nullptr;
 }

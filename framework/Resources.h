@@ -58,7 +58,8 @@ struct AFX_ICON_RESOURCE
     size_t nSize;
 };
 
-// Dialog templates, positions and sizes in dialog units.
+// Dialog templates, positions and sizes in dialog units. Items are created
+// visible and as child windows, as a resource compiler makes them by default.
 struct AFX_DIALOG_ITEM
 {
     LPCWSTR lpszClass;   // "BUTTON", "EDIT", "STATIC", ...
@@ -79,6 +80,23 @@ struct AFX_DIALOG_RESOURCE
     WORD wPointSize;
     const AFX_DIALOG_ITEM* pItems;
     int nItems;
+};
+
+// A tool bar: its buttons' command ids in order, ID_SEPARATOR (0) for a
+// separator, and the image strip with one image of wWidth by wHeight pixels
+// per button (separators have none), left to right, in a format Qt reads.
+// Pixels of the classic button-face gray RGB(192,192,192) are transparent in
+// strips without an alpha channel. Without a strip the buttons show their
+// tool tip text.
+struct AFX_TOOLBAR_RESOURCE
+{
+    UINT nID;
+    WORD wWidth;
+    WORD wHeight;
+    const UINT* pItems;
+    int nItems;
+    const unsigned char* pBitmap;
+    size_t nBitmapSize;
 };
 
 struct AFX_RESOURCE_TABLE
@@ -105,5 +123,10 @@ const AFX_MENU_RESOURCE* AfxFindMenuResource(UINT nID);  // or null
 const AFX_ACCEL_RESOURCE* AfxFindAccelResource(UINT nID);
 const AFX_ICON_RESOURCE* AfxFindIconResource(UINT nID);
 const AFX_DIALOG_RESOURCE* AfxFindDialogResource(UINT nID);
+
+// Tool bars are registered on their own (kept by address, searched newest first).
+void AfxRegisterToolBarResources(const AFX_TOOLBAR_RESOURCE* pBars, int nBars);
+BOOL AfxUnregisterToolBarResources(const AFX_TOOLBAR_RESOURCE* pBars);
+const AFX_TOOLBAR_RESOURCE* AfxFindToolBarResource(UINT nID);
 
 #define AFX_COUNTOF(a) ((int)(sizeof(a) / sizeof((a)[0])))
