@@ -107,6 +107,8 @@ public:
     int GetDlgCtrlID() const { return (int)m_nID; }
     int SetDlgCtrlID(int nID);
     CWnd* GetDlgItem(int nID) const;                                  // a direct child by id
+    void SetDlgItemText(int nID, LPCWSTR lpszString);                 // nothing when there is no such child
+    int GetDlgItemText(int nID, CString& rString) const;              // the length; 0 and empty when not found
     CWnd* GetDescendantWindow(int nID, BOOL bOnlyPerm = FALSE) const;  // any descendant by id
     CWnd* SetFocus();
     static CWnd* GetFocus();

@@ -1,0 +1,83 @@
+#include "framework/DialogBar.h"
+
+#include "framework/CmdUI.h"
+#include "framework/FrameWnd.h"
+
+#include <QWidget>
+
+IMPLEMENT_DYNAMIC(CDialogBar, CControlBar)
+
+BEGIN_MESSAGE_MAP(CDialogBar, CControlBar)
+END_MESSAGE_MAP()
+
+class CDialogBarWidget : public QWidget
+{
+public:
+    explicit CDialogBarWidget(QWidget* pParent) : QWidget(pParent) {}
+    QSize m_size;
+    QSize sizeHint() const override { return m_size; }
+    QSize minimumSizeHint() const override { return m_size; }
+};
+
+QWidget* CDialogBar::CreateBarWidget(QWidget* pParentWidget)
+{
+    return new CDialogBarWidget(pParentWidget);
+}
+
+BOOL CDialogBar::Create(CWnd* pParentWnd, UINT nIDTemplate, UINT nStyle, UINT nID)
+{
+    const AFX_DIALOG_RESOURCE* pTemplate = AfxFindDialogResource(nIDTemplate);
+    if (!pTemplate || m_hWnd)
+        return FALSE;
+    AFX_DIALOG_METRICS metrics = AfxDialogMetrics(pTemplate);
+    // Visible unless the bar style hides it, as a bar made from a template is.
+    if (!CreateBar(nStyle | WS_VISIBLE, pParentWnd, nID))
+        return FALSE;
+    auto* pWidget = static_cast<CDialogBarWidget*>(GetWidget());
+    pWidget->setFont(metrics.font);
+    QRect r = metrics.ToPixels(0, 0, pTemplate->cx, pTemplate->cy);
+    pWidget->m_size = r.size();
+    m_sizeDefault = CSize(r.width(), r.height());
+    pWidget->resize(r.size());
+    if (!AfxCreateDialogItems(this, pTemplate, metrics)) {
+        DestroyWindow();
+        return FALSE;
+    }
+    SendMessage(WM_INITDIALOG, 0, 0);
+    if (CFrameWnd* pFrame = GetDockingFrame())
+        pFrame->RecalcLayout();
+    return TRUE;
+}
+
+CSize CDialogBar::CalcFixedLayout(BOOL, BOOL)
+{
+    return m_sizeDefault;
+}
+
+BOOL CDialogBar::OnCommand(WPARAM wParam, LPARAM lParam)
+{
+    if (CControlBar::OnCommand(wParam, lParam))
+        return TRUE;
+    // What the bar does not handle is the frame's, as from any of its bars.
+    CFrameWnd* pFrame = GetDockingFrame();
+    return pFrame && pFrame->OnCmdMsg(LOWORD(wParam), HIWORD(wParam), nullptr, nullptr);
+}
+
+void CDialogBar::OnUpdateCmdUI(CFrameWnd* pTarget, BOOL bDisableIfNoHndler)
+{
+    QWidget* pWidget = GetWidget();
+    if (!pWidget)
+        return;
+    CCmdUI state;
+    for (QObject* o : pWidget->children()) {
+        if (!o->isWidgetType())
+            continue;
+        auto* pItem = DYNAMIC_DOWNCAST(CDialogItem, FromHandlePermanent(HandleOf(static_cast<QWidget*>(o))));
+        if (!pItem || pItem->GetDlgCtrlID() <= 0 || pItem->GetDlgCtrlID() > 0xFFFF)
+            continue;
+        state.m_nID = (UINT)pItem->GetDlgCtrlID();
+        state.m_pOther = pItem;
+        // Only push buttons are disabled for want of a handler; fields stay usable.
+        state.DoUpdate(pTarget, bDisableIfNoHndler && pItem->GetKind() == CDialogItem::kPushButton);
+    }
+}
