@@ -1,7 +1,9 @@
 #include "framework/View.h"
 
 #include "framework/Document.h"
+#include "framework/CmdUI.h"
 #include "framework/FrameWnd.h"
+#include "framework/SplitterWnd.h"
 
 #include <QPainter>
 #include <QWidget>
@@ -12,6 +14,10 @@ BEGIN_MESSAGE_MAP(CView, CWnd)
     ON_WM_CREATE()
     ON_WM_DESTROY()
     ON_MESSAGE(WM_INITIALUPDATE, &CView::OnInitialUpdateMessage)
+    ON_COMMAND_EX(ID_NEXT_PANE, &CView::OnNextPaneCmd)
+    ON_COMMAND_EX(ID_PREV_PANE, &CView::OnNextPaneCmd)
+    ON_UPDATE_COMMAND_UI(ID_NEXT_PANE, &CView::OnUpdateNextPaneMenu)
+    ON_UPDATE_COMMAND_UI(ID_PREV_PANE, &CView::OnUpdateNextPaneMenu)
 END_MESSAGE_MAP()
 
 // The widget of a plain view: paints through the view's OnDraw.
@@ -96,4 +102,19 @@ BOOL CView::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHan
     if (CWnd::OnCmdMsg(nID, nCode, pExtra, pHandlerInfo))
         return TRUE;
     return m_pDocument && m_pDocument->OnCmdMsg(nID, nCode, pExtra, pHandlerInfo);
+}
+
+BOOL CView::OnNextPaneCmd(UINT nID)
+{
+    CSplitterWnd* pSplitter = AfxGetParentSplitter(this);
+    if (!pSplitter || !pSplitter->CanActivateNext(nID == ID_PREV_PANE))
+        return FALSE;
+    pSplitter->ActivateNext(nID == ID_PREV_PANE);
+    return TRUE;
+}
+
+void CView::OnUpdateNextPaneMenu(CCmdUI* pCmdUI)
+{
+    CSplitterWnd* pSplitter = AfxGetParentSplitter(this);
+    pCmdUI->Enable(pSplitter && pSplitter->CanActivateNext(pCmdUI->m_nID == ID_PREV_PANE));
 }

@@ -34,6 +34,10 @@ public:
     // Routing: this view, then its document (and the document's template).
     BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override;
 
+    // Next and previous pane (F6, Shift+F6): the view's splitter moves the activation on.
+    BOOL OnNextPaneCmd(UINT nID);
+    void OnUpdateNextPaneMenu(CCmdUI* pCmdUI);
+
     int OnCreate(LPCREATESTRUCT lpcs);
     void OnDestroy();
     LRESULT OnInitialUpdateMessage(WPARAM wParam, LPARAM lParam);

@@ -742,9 +742,27 @@ CWnd* CWnd::GetDlgItem(int nID) const
 CWnd* CWnd::GetDescendantWindow(int nID, BOOL) const
 {
     for (CWnd* p : WindowsTopDown(const_cast<CWnd*>(this)))
-        if (p != this && p->m_nID == (UINT)nID)
+        if (p != this && p->m_nID == (UINT)nID) {
+            // A child with its parent's id comes first (the first pane of a splitter
+            // that has the frame's first-pane id itself).
+            while (CWnd* pInner = p->GetDlgItem(nID))
+                p = pInner;
             return p;
+        }
     return nullptr;
+}
+
+void CWnd::SetDlgItemText(int nID, LPCWSTR lpszString)
+{
+    if (CWnd* pItem = GetDlgItem(nID))
+        pItem->SetWindowText(lpszString);
+}
+
+int CWnd::GetDlgItemText(int nID, CString& rString) const
+{
+    CWnd* pItem = GetDlgItem(nID);
+    rString = pItem ? pItem->GetWindowText() : CString();
+    return rString.GetLength();
 }
 
 CWnd* CWnd::SetFocus()

@@ -33,6 +33,7 @@
 #include "framework/ReBar.h"
 #include "framework/RecentFileList.h"
 #include "framework/Resources.h"
+#include "framework/SplitterWnd.h"
 #include "framework/StatusBar.h"
 #include "framework/ToolBar.h"
 #include "framework/View.h"
