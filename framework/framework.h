@@ -28,6 +28,7 @@
 #include "framework/Menu.h"
 #include "framework/MenuResource.h"
 #include "framework/Object.h"
+#include "framework/OleDropTarget.h"
 #include "framework/ProfileStore.h"
 #include "framework/QtUiProvider.h"
 #include "framework/ReBar.h"
