@@ -1,0 +1,149 @@
+// Dialogs from templates: controls laid out in dialog units and found by id,
+// initialisation before showing, the show-window message, and the ways a
+// modal dialog ends.
+#include "BarsApp.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDialog>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+
+namespace {
+
+class CTestAboutDlg : public CDialog
+{
+public:
+    CTestAboutDlg() : CDialog(IDD_ABOUTBOX) {}
+
+    std::function<void(CTestAboutDlg*)> onShown;   // what the scripted user does once it is up
+    std::vector<std::string> log;
+    QRect infoRect, okRect;
+
+    BOOL OnInitDialog() override
+    {
+        CDialog::OnInitDialog();
+        log.push_back(IsWindowVisible() ? "init visible" : "init hidden");
+        CString text;
+        text.LoadString(IDC_INFO);
+        if (CWnd* pInfo = GetDlgItem(IDC_INFO))
+            pInfo->SetWindowText(text);
+        infoRect = GetDlgItem(IDC_INFO)->GetWidget()->geometry();
+        okRect = GetDlgItem(IDOK)->GetWidget()->geometry();
+        return TRUE;
+    }
+
+    void OnShowWindow(BOOL bShow, UINT nStatus)
+    {
+        CDialog::OnShowWindow(bShow, nStatus);
+        if (!bShow)
+            return;
+        log.push_back("shown");
+        SetDlgItemText(IDC_BUILD, L"Built: Jun 12 2009,00:16:47.");
+        if (onShown) {
+            auto action = onShown;
+            QTimer::singleShot(10, QApplication::instance(), [this, action]() { action(this); });
+        }
+    }
+
+    void OnCancel() override
+    {
+        log.push_back("cancel");
+        CDialog::OnCancel();
+    }
+
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CTestAboutDlg, CDialog)
+    ON_WM_SHOWWINDOW()
+END_MESSAGE_MAP()
+
+QPushButton* Button(CDialog* pDlg, int nID)
+{
+    CWnd* pItem = pDlg->GetDlgItem(nID);
+    return pItem ? qobject_cast<QPushButton*>(pItem->GetWidget()) : nullptr;
+}
+
+}   // namespace
+
+TEST(Dialog, template_controls_are_laid_out_in_dialog_units_and_found_by_id)
+{
+    BarsFixture f;
+    CTestAboutDlg dlg;
+    std::vector<std::string> seen;
+    CString info, build, label;
+    QSize dialogSize;
+    dlg.onShown = [&](CTestAboutDlg* p) {
+        p->GetDlgItemText(IDC_INFO, info);
+        p->GetDlgItemText(IDC_BUILD, build);
+        dialogSize = p->GetWidget()->size();
+        const auto pLabels = p->GetWidget()->findChildren<QLabel*>();
+        for (QLabel* l : pLabels)
+            if (l->text().startsWith("Bars"))
+                label = AfxFromQString(l->text());
+        EXPECT_EQ(p->GetWidget()->windowTitle(), QString("About Bars"));
+        EXPECT_TRUE(Button(p, IDOK)->isDefault());
+        EXPECT_TRUE(qobject_cast<QPlainTextEdit*>(p->GetDlgItem(IDC_INFO)->GetWidget())->isReadOnly());
+        QTest::mouseClick(Button(p, IDOK), Qt::LeftButton);
+    };
+    EXPECT_EQ(dlg.DoModal(), IDOK);
+    EXPECT_EQ(dlg.log, (std::vector<std::string>{"init hidden", "shown"}));
+    EXPECT_EQ(info, CString(L"Parsed by the I/O library."));
+    EXPECT_EQ(build, CString(L"Built: Jun 12 2009,00:16:47."));
+    EXPECT_EQ(label, CString(L"Bars Version 1.0"));   // the "&" of a prefix is not shown
+    EXPECT_EQ(dlg.GetSafeHwnd(), nullptr);             // the window is gone afterwards
+
+    // Positions follow the dialog units of the template's font.
+    RECT r = {140, 65, 188, 78};
+    dlg.MapDialogRect(&r);
+    EXPECT_EQ(dlg.okRect, QRect(r.left, r.top, r.right - r.left, r.bottom - r.top));
+    RECT whole = {0, 0, 199, 83};
+    dlg.MapDialogRect(&whole);
+    EXPECT_EQ(dialogSize, QSize(whole.right, whole.bottom));
+    EXPECT_GT(dlg.infoRect.width(), 100);   // 100 units are wider than 100 pixels
+    EXPECT_LT(dlg.infoRect.left(), dlg.okRect.left());
+    EXPECT_LT(dlg.infoRect.top(), dlg.okRect.top());
+}
+
+TEST(Dialog, modal_dialog_ends_by_cancel_escape_enter_close_or_end_dialog)
+{
+    BarsFixture f;
+    {
+        CTestAboutDlg dlg;
+        dlg.onShown = [](CTestAboutDlg* p) { QTest::mouseClick(Button(p, IDCANCEL), Qt::LeftButton); };
+        EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+        EXPECT_EQ(dlg.log.back(), "cancel");
+    }
+    {
+        CTestAboutDlg dlg;
+        dlg.onShown = [](CTestAboutDlg* p) { QTest::keyClick(p->GetWidget(), Qt::Key_Escape); };
+        EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+        EXPECT_EQ(dlg.log.back(), "cancel");
+    }
+    {
+        CTestAboutDlg dlg;
+        dlg.onShown = [](CTestAboutDlg* p) { QTest::keyClick(p->GetWidget(), Qt::Key_Return); };
+        EXPECT_EQ(dlg.DoModal(), IDOK);
+    }
+    {
+        CTestAboutDlg dlg;
+        dlg.onShown = [](CTestAboutDlg* p) { p->GetWidget()->close(); };
+        EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+        EXPECT_EQ(dlg.log.back(), "cancel");
+    }
+    {
+        CTestAboutDlg dlg;
+        dlg.onShown = [](CTestAboutDlg* p) { p->EndDialog(42); };
+        EXPECT_EQ(dlg.DoModal(), 42);
+    }
+    // No template: -1 at once.
+    CDialog missing(4711);
+    EXPECT_EQ(missing.DoModal(), -1);
+}
