@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+#include <algorithm>
+
 IMPLEMENT_DYNAMIC(CControlBar, CWnd)
 
 BEGIN_MESSAGE_MAP(CControlBar, CWnd)
@@ -30,7 +32,10 @@ CSize CControlBar::CalcFixedLayout(BOOL, BOOL)
     if (!pWidget)
         return CSize(0, 0);
     QSize hint = pWidget->sizeHint().expandedTo(pWidget->minimumSizeHint());
-    return CSize(hint.width(), hint.height());
+    // A bar whose widget states no size keeps the size it was given.
+    if (!hint.isValid())
+        hint = pWidget->size();
+    return CSize(std::max(0, hint.width()), std::max(0, hint.height()));
 }
 
 BOOL CControlBar::CreateBar(DWORD dwStyle, CWnd* pParentWnd, UINT nID, const RECT& rect)
