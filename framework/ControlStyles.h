@@ -4,13 +4,13 @@
 #include "framework/AfxTypes.h"
 
 #ifndef WS_POPUP
-#define WS_POPUP 0x80000000L
+#define WS_POPUP 0x80000000
 #endif
 #ifndef WS_GROUP
-#define WS_GROUP 0x00020000L
+#define WS_GROUP 0x00020000
 #endif
 #ifndef WS_EX_CLIENTEDGE
-#define WS_EX_CLIENTEDGE 0x00000200L
+#define WS_EX_CLIENTEDGE 0x00000200
 #endif
 
 // Static controls.
@@ -28,37 +28,37 @@
 
 // Edit controls.
 #ifndef ES_LEFT
-#define ES_LEFT 0x0000L
+#define ES_LEFT 0x0000
 #endif
 #ifndef ES_CENTER
-#define ES_CENTER 0x0001L
+#define ES_CENTER 0x0001
 #endif
 #ifndef ES_RIGHT
-#define ES_RIGHT 0x0002L
+#define ES_RIGHT 0x0002
 #endif
 #ifndef ES_MULTILINE
-#define ES_MULTILINE 0x0004L
+#define ES_MULTILINE 0x0004
 #endif
 #ifndef ES_AUTOVSCROLL
-#define ES_AUTOVSCROLL 0x0040L
+#define ES_AUTOVSCROLL 0x0040
 #endif
 #ifndef ES_AUTOHSCROLL
-#define ES_AUTOHSCROLL 0x0080L
+#define ES_AUTOHSCROLL 0x0080
 #endif
 #ifndef ES_NOHIDESEL
-#define ES_NOHIDESEL 0x0100L
+#define ES_NOHIDESEL 0x0100
 #endif
 #ifndef ES_READONLY
-#define ES_READONLY 0x0800L
+#define ES_READONLY 0x0800
 #endif
 #ifndef ES_WANTRETURN
-#define ES_WANTRETURN 0x1000L
+#define ES_WANTRETURN 0x1000
 #endif
 #ifndef WS_VSCROLL
-#define WS_VSCROLL 0x00200000L
+#define WS_VSCROLL 0x00200000
 #endif
 #ifndef WS_HSCROLL
-#define WS_HSCROLL 0x00100000L
+#define WS_HSCROLL 0x00100000
 #endif
 
 // Buttons.
