@@ -73,6 +73,18 @@ static const std::string& StripXpm()
     return xpm;
 }
 
+// A 32 by 32 icon, all blue.
+static const std::string& IconXpm()
+{
+    static const std::string xpm = [] {
+        std::string s = "/* XPM */\nstatic const char* icon[] = {\n\"32 32 1 1\",\"b c #0000FF\",\n";
+        for (int y = 0; y < 32; ++y)
+            s += "\"" + std::string(32, 'b') + (y == 31 ? "\"};\n" : "\",\n");
+        return s;
+    }();
+    return xpm;
+}
+
 static const UINT s_toolButtons[] = {ID_FILE_NEW, ID_TOOL_RUN, ID_SEPARATOR, ID_TOOL_NOHANDLER};
 
 static const AFX_RESOURCE_TABLE s_resources = {s_strings, AFX_COUNTOF(s_strings), s_menus, AFX_COUNTOF(s_menus),
@@ -91,6 +103,10 @@ void BarsFixture::RegisterResources()
          reinterpret_cast<const unsigned char*>(StripXpm().data()), StripXpm().size()},
     };
     AfxRegisterToolBarResources(bars, AFX_COUNTOF(bars));
+    static const AFX_ICON_RESOURCE icons[] = {
+        {IDR_BARSFRAME, reinterpret_cast<const unsigned char*>(IconXpm().data()), IconXpm().size()}};
+    static const AFX_RESOURCE_TABLE iconTable = {nullptr, 0, nullptr, 0, nullptr, 0, icons, 1, nullptr, 0};
+    AfxRegisterResources(&iconTable);
 }
 
 IMPLEMENT_DYNCREATE(CBarsDoc, CDocument)

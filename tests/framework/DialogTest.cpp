@@ -24,7 +24,8 @@ public:
 
     std::function<void(CTestAboutDlg*)> onShown;   // what the scripted user does once it is up
     std::vector<std::string> log;
-    QRect infoRect, okRect;
+    QRect infoRect, okRect, iconRect;
+    bool iconShown = false;
 
     BOOL OnInitDialog() override
     {
@@ -36,6 +37,11 @@ public:
             pInfo->SetWindowText(text);
         infoRect = GetDlgItem(IDC_INFO)->GetWidget()->geometry();
         okRect = GetDlgItem(IDOK)->GetWidget()->geometry();
+        for (QLabel* pLabel : GetWidget()->findChildren<QLabel*>())
+            if (!pLabel->pixmap().isNull()) {
+                iconRect = pLabel->geometry();
+                iconShown = pLabel->pixmap().toImage().pixelColor(16, 16) == QColor(Qt::blue);
+            }
         return TRUE;
     }
 
@@ -107,6 +113,11 @@ TEST(Dialog, template_controls_are_laid_out_in_dialog_units_and_found_by_id)
     RECT whole = {0, 0, 199, 83};
     dlg.MapDialogRect(&whole);
     EXPECT_EQ(dialogSize, QSize(whole.right, whole.bottom));
+    // The icon control shows icon resource 300 at its place, at the icon's size.
+    EXPECT_TRUE(dlg.iconShown);
+    RECT icon = {11, 12, 31, 32};
+    dlg.MapDialogRect(&icon);
+    EXPECT_EQ(dlg.iconRect, QRect(icon.left, icon.top, 32, 32));
     EXPECT_GT(dlg.infoRect.width(), 100);   // 100 units are wider than 100 pixels
     EXPECT_LT(dlg.infoRect.left(), dlg.okRect.left());
     EXPECT_LT(dlg.infoRect.top(), dlg.okRect.top());
