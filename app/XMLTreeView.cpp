@@ -46,6 +46,7 @@ BOOL CXMLTreeView::Create(LPCWSTR lpszClassName, LPCWSTR lpszWindowName, DWORD d
     if (!CTreeView::Create(lpszClassName, lpszWindowName, dwStyle, rect, pParentWnd, nID, pContext))
         return FALSE;
     GetTreeCtrl().ModifyStyle(0, TVS_HASBUTTONS | TVS_LINESATROOT | TVS_EDITLABELS | TVS_SHOWSELALWAYS);
+    m_dropTarget.Register(this);
     return TRUE;
 }
 

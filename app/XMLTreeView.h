@@ -3,6 +3,7 @@
 // a tree. Selecting an item tells the document's other views (the content
 // panes show its text) and the main frame (the path bar shows its path);
 // element, header and parameter names are renamed in place.
+#include "app/OleDropTargetDispatcher.h"
 #include "app/XMLTreeCtrl.h"
 #include "framework/framework.h"
 
@@ -32,6 +33,7 @@ public:
     void BuildPath(CString& out) const;
     // Drops every item; the document does this before its nodes go.
     void ReleaseItems();
+    COleDropTargetDispatcher& GetDropTarget() { return m_dropTarget; }
 
     void OnSelChanged(NMHDR* pNMHDR, LRESULT* pResult);
     void OnBeginLabelEdit(NMHDR* pNMHDR, LRESULT* pResult);
@@ -43,6 +45,8 @@ protected:
     CTreeCtrl* NewTreeCtrl() override;
     // The other tree views of this view's document.
     std::vector<CXMLTreeView*> OtherTreeViews() const;
+
+    COleDropTargetDispatcher m_dropTarget;
 
     DECLARE_MESSAGE_MAP()
 };

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QMimeData>
+#include <QUrl>
 
 namespace {
 
@@ -159,4 +161,54 @@ TEST(ContentView, every_window_of_a_document_follows_a_selection_and_stays_consi
     EXPECT_EQ(tree2.GetSelectedItem(), nullptr);
     EXPECT_FALSE(pSecond->Content()->GetEditCtrl().IsWindowEnabled());
     EXPECT_EQ(pSecond->Content()->GetEditedNode(), nullptr);
+}
+
+namespace {
+
+// A window that takes every drop, to see the dispatcher's messages arrive.
+class CAcceptingWnd : public CWnd
+{
+public:
+    int m_nEnter = 0, m_nLeave = 0, m_nDrop = 0;
+    LRESULT OnDragEnter(WPARAM, LPARAM) { ++m_nEnter; return 0; }
+    LRESULT OnDragOver(WPARAM, LPARAM lParam) { *reinterpret_cast<DROPEFFECT*>(lParam) = DROPEFFECT_COPY; return 0; }
+    LRESULT OnDrop(WPARAM, LPARAM lParam) { ++m_nDrop; *reinterpret_cast<BOOL*>(lParam) = FALSE; return 0; }
+    LRESULT OnDragLeave(WPARAM, LPARAM) { ++m_nLeave; return 0; }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CAcceptingWnd, CWnd)
+    ON_MESSAGE(DTDM_DRAGENTER, &CAcceptingWnd::OnDragEnter)
+    ON_MESSAGE(DTDM_DRAGOVER, &CAcceptingWnd::OnDragOver)
+    ON_MESSAGE(DTDM_DROP, &CAcceptingWnd::OnDrop)
+    ON_MESSAGE(DTDM_DRAGLEAVE, &CAcceptingWnd::OnDragLeave)
+END_MESSAGE_MAP()
+
+} // namespace
+
+TEST(DropTarget, the_tree_refuses_drops_and_a_window_that_answers_decides)
+{
+    EditorFixture f;
+    ASSERT_NE(f.NewDocument(), nullptr);
+    CXMLTreeView* pView = f.ActiveChild()->Tree();
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(QString::fromStdWString(f.Path("dropped.xml")))});
+    COleDataObject data(&files);
+    COleDropTargetDispatcher& target = pView->GetDropTarget();
+    EXPECT_EQ(target.GetRegisteredWindow(), pView);
+    EXPECT_EQ(target.OnDragEnter(pView, &data, MK_LBUTTON, CPoint(5, 5)), static_cast<DROPEFFECT>(DROPEFFECT_NONE));
+    EXPECT_EQ(target.OnDragOver(pView, &data, MK_LBUTTON, CPoint(5, 5)), static_cast<DROPEFFECT>(DROPEFFECT_NONE));
+    target.OnDragLeave(pView);
+
+    CAcceptingWnd wnd;
+    ASSERT_TRUE(wnd.Create(nullptr, L"drop here", WS_CHILD | WS_VISIBLE, CRect(0, 0, 50, 50), f.Main(), 1234));
+    COleDropTargetDispatcher dispatcher;
+    EXPECT_EQ(dispatcher.OnDragEnter(&wnd, &data, MK_LBUTTON, CPoint(1, 1)), static_cast<DROPEFFECT>(DROPEFFECT_NONE));
+    EXPECT_EQ(dispatcher.OnDragOver(&wnd, &data, MK_LBUTTON, CPoint(1, 1)), static_cast<DROPEFFECT>(DROPEFFECT_COPY));
+    EXPECT_FALSE(dispatcher.OnDrop(&wnd, &data, DROPEFFECT_COPY, CPoint(1, 1)));
+    dispatcher.OnDragLeave(&wnd);
+    EXPECT_EQ(wnd.m_nEnter, 1);
+    EXPECT_EQ(wnd.m_nDrop, 1);
+    EXPECT_EQ(wnd.m_nLeave, 1);
+    wnd.DestroyWindow();
 }

@@ -200,11 +200,11 @@ TEST(TreeView, right_button_selects_and_drags_move_nothing)
     HTREEITEM hA = ItemAt(tree, {L"a"});
     CRect rc;
     ASSERT_TRUE(tree.GetItemRect(hA, &rc, TRUE));
-    o.view->SendMessage(WM_RBUTTONDOWN, 0x0002 /* MK_RBUTTON */, MAKELPARAM((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2));
+    o.view->SendMessage(WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2));
     EXPECT_EQ(tree.GetSelectedItem(), hA);
     EXPECT_EQ(f.Main()->m_path, L"a/");
     // Below the last item nothing is hit and the selection stays.
-    o.view->SendMessage(WM_RBUTTONDOWN, 0x0002 /* MK_RBUTTON */, MAKELPARAM(rc.left, 30000));
+    o.view->SendMessage(WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(rc.left, 30000));
     EXPECT_EQ(tree.GetSelectedItem(), hA);
 
     // A begin-drag notification starts nothing and changes nothing.
