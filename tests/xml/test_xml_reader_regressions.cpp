@@ -86,6 +86,22 @@ TEST(XmlParser_Declaration, a_header_only_beginning_like_it_names_no_code_page)
     EXPECT_EQ(Top(real, 1)->GetValue()[0], wchar_t(0x4E2D));
 }
 
+TEST(XmlWriter_Declaration, text_beyond_ascii_in_it_is_written_as_references)
+{
+    // The declaration is decoded before its encoding is known, so GBK bytes
+    // written there would read back as other characters after one save.
+    const std::string input = "<?xml version='1.\xe7\xb7\xb7' encoding='GBK'?>\r\n<r>\xd6\xd0</r>\r\n";
+    CXmlFileW doc;
+    ASSERT_TRUE(Load(doc, input));
+    const std::string first = Save(doc);
+    EXPECT_NE(first.find("&#x7DF7;"), std::string::npos) << first;
+    CXmlFileW again;
+    ASSERT_TRUE(Load(again, first));
+    EXPECT_EQ(Save(again), first);
+    ASSERT_NE(Top(again, 1), nullptr);
+    EXPECT_EQ(Top(again, 1)->GetValue()[0], wchar_t(0x4E2D));
+}
+
 TEST(XmlParser_StartTag, an_element_with_content_and_without_a_valid_name_is_refused)
 {
     // Loaded, it would be written with an end tag "</>" and not read back.
