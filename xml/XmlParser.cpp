@@ -635,7 +635,12 @@ bool CXmlBuilder<C>::StartTag(std::vector<Node*>& parentKids)
             return DestroyXmlNode(node), Fail("expected '>' after '/'");
         if (c != '>')
             return DestroyXmlNode(node), FailBack("expected '>' after '/'");
-        SetName(node, m_name); // a refused name leaves the node nameless
+        // A refused name fails here as it does for an element with content:
+        // a nameless node would be saved as "</>", which no reader accepts.
+        if (IsXmlDigit(m_name[0]))
+            return DestroyXmlNode(node), FailAt(tagStart + 1, "element name begins with a digit");
+        if (!SetName(node, m_name))
+            return DestroyXmlNode(node), FailAt(tagStart + 1, "invalid element name");
         if (m_hook != nullptr)
             m_hook->OnElement(Terminated(m_name), 1);
         parentKids.push_back(node);
@@ -645,8 +650,6 @@ bool CXmlBuilder<C>::StartTag(std::vector<Node*>& parentKids)
         return DestroyXmlNode(node), FailAt(tagStart + 1, "element name begins with a digit");
     if (m_depth == kXmlMaxDepth)
         return DestroyXmlNode(node), FailAt(tagStart, "elements nested too deeply");
-    // Unlike an empty-element tag, an element with content and a refused
-    // name is not loaded: its end tag could never be written back.
     if (!SetName(node, m_name))
         return DestroyXmlNode(node), FailAt(tagStart + 1, "invalid element name");
     if (m_hook != nullptr)

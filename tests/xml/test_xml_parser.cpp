@@ -74,10 +74,22 @@ TEST(XmlParser_Tags, blanks_quotes_and_names_follow_the_dialect)
     EXPECT_FALSE(Accepts(Doc("<a>x</a>junk")));
     EXPECT_FALSE(Accepts(Doc("<a>x")));
     EXPECT_FALSE(Accepts(Doc("<a><b></a>")));
+}
 
+TEST(XmlParser_Tags, an_empty_element_with_a_refused_name_fails_the_load)
+{
+    // Kept as a nameless node it would be saved as "</>" and the saved file
+    // would no longer open.
+    for (const char* body : {"<1a/>", "<r><1a/></r>", "<r><-a x='1'/></r>", "<r><.a/></r>"})
+    {
+        CXmlFileW wide;
+        EXPECT_FALSE(Load(wide, Doc(body))) << body;
+        CXmlFileA narrow;
+        EXPECT_FALSE(Load(narrow, Doc(body))) << body;
+    }
     CXmlFileW doc;
-    ASSERT_TRUE(Load(doc, Doc("<1a/>")));
-    EXPECT_STREQ(Top(doc, 1)->GetName(), L""); // the name is refused, the node kept
+    ASSERT_TRUE(Load(doc, Doc("<r><a1/><_b/></r>")));
+    EXPECT_EQ(Top(doc, 1)->GetChildCount(), 2u);
 }
 
 TEST(XmlParser_Content, text_is_kept_verbatim_and_only_the_last_run_counts)
