@@ -5,6 +5,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#include <io.h>
+#include <sys/stat.h>
 #else
 #include "win32/Types.h"
 #include "win32/ErrorCodes.h"
@@ -17,6 +19,7 @@
 #include "win32/FileReplace.h"
 #include "win32/FileTimes.h"
 #include "win32/FileAttributes.h"
+#include "win32/CrtFiles.h"
 #include "win32/Time.h"
 #include "win32/UiProvider.h"
 #include "win32/MessageBox.h"
