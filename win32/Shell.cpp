@@ -114,8 +114,12 @@ DWORD Execute(const ShellRequest& r, int* pid)
     }
 
     if (open && (w32::EqualsNoCase(r.file, "notepad") || w32::EqualsNoCase(r.file, "notepad.exe"))) {
-        // Notepad takes its whole command line as one file name.
-        if (!w32::TextEditorCommand(r.params, launch.argv))
+        // Notepad takes its whole command line as one file name, without
+        // the quotes that keep a name with blanks together elsewhere.
+        std::string file = r.params;
+        if (file.size() >= 2 && file.front() == '"' && file.back() == '"')
+            file = file.substr(1, file.size() - 2);
+        if (!w32::TextEditorCommand(file, launch.argv))
             return ERROR_FILE_NOT_FOUND;
         return w32::Launch(launch, pid);
     }

@@ -7,7 +7,7 @@
 //                   run with the parameters split as Windows splits a command
 //                   line; "notepad" is the desktop's plain-text editor and
 //                   takes the whole parameter string as one file name, as
-//                   Notepad does; a document, folder or address is opened with
+//                   Notepad does (one pair of enclosing quotes dropped); a document, folder or address is opened with
 //                   the desktop's default application (xdg-open).
 //   "edit"          a document in the desktop's plain-text editor.
 //   "runas"         a program run with elevation through polkit (pkexec).

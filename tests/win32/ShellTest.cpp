@@ -66,6 +66,13 @@ TEST_F(ShellTest, NotepadIsTheDesktopsTextEditor)
     env.set("VISUAL", "myeditor --wait");
     EXPECT_GT(Code(ShellExecuteW(nullptr, L"open", L"notepad", wdoc.c_str(), nullptr, SW_SHOW)), 32);
     EXPECT_EQ((Argv{"myeditor", "--wait", doc}), recorder.lastArgv());
+    // Quotes around the name, which keep it whole on Windows, are Notepad's
+    // to drop; quotes inside a name stay.
+    const std::wstring quoted = L"\"" + wdoc + L"\"";
+    EXPECT_GT(Code(ShellExecuteW(nullptr, L"open", L"notepad", quoted.c_str(), nullptr, SW_SHOW)), 32);
+    EXPECT_EQ((Argv{"myeditor", "--wait", doc}), recorder.lastArgv());
+    EXPECT_GT(Code(ShellExecuteW(nullptr, L"open", L"notepad", L"a\"b\".xml", nullptr, SW_SHOW)), 32);
+    EXPECT_EQ((Argv{"myeditor", "--wait", "a\"b\".xml"}), recorder.lastArgv());
 
     // Then the text/plain default of mimeapps.list and its desktop entry.
     env.unset("VISUAL");
