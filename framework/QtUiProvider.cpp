@@ -1,6 +1,7 @@
 #include "framework/QtUiProvider.h"
 
 #include "framework/AfxString.h"
+#include "framework/FileProperties.h"
 
 #include <QCheckBox>
 #include <QFileDialog>
@@ -98,5 +99,13 @@ bool CQtUiProvider::ShowFileDialog(const w32::FileDialogRequest& request, w32::F
         return false;
     answer.path = QFileInfo(dlg.selectedFiles().first()).absoluteFilePath().toStdWString();
     answer.filterIndex = (DWORD)(filters.indexOf(dlg.selectedNameFilter()) + 1);
+    return true;
+}
+
+bool CQtUiProvider::ShowFileProperties(HWND owner, const std::wstring& path)
+{
+    QWidget* sheet = NewFilePropertiesSheet(path.c_str(), owner ? reinterpret_cast<QWidget*>(owner) : nullptr);
+    sheet->setAttribute(Qt::WA_DeleteOnClose);
+    sheet->show();
     return true;
 }

@@ -9,6 +9,8 @@ class CQtUiProvider : public w32::IUiProvider
 public:
     int ShowMessageBox(const w32::MessageBoxRequest& request) override;
     bool ShowFileDialog(const w32::FileDialogRequest& request, w32::FileDialogAnswer& answer) override;
+    // The file's property sheet (framework/FileProperties.h), modeless.
+    bool ShowFileProperties(HWND owner, const std::wstring& path) override;
 
     // Installs the Qt provider when no provider is installed; TRUE if it did.
     static BOOL InstallIfNone();

@@ -19,6 +19,7 @@
 #include "framework/Edit.h"
 #include "framework/EditView.h"
 #include "framework/File.h"
+#include "framework/FileProperties.h"
 #include "framework/FindReplaceDialog.h"
 #include "framework/FrameClientArea.h"
 #include "framework/FrameWnd.h"
