@@ -1,0 +1,171 @@
+#include "app/ShellActions.h"
+
+#include "app/ItemKind.h"
+#include "app/VelmarDoc.h"
+#include "app/XMLTreeView.h"
+#include "io/Orvex.h"
+#include "win32/win32.h"
+
+#include <string>
+
+namespace {
+
+// "文档尚未保存！", caption "代陙E"
+const wchar_t kNotSavedText[] = L"\u6587\u6863\u5C1A\u672A\u4FDD\u5B58\uFF01";
+const wchar_t kNotSavedCaption[] = L"\u4EE3\u9659\u0045";
+// "导出节祦E"
+const wchar_t kExportTitle[] = L"\u5BFC\u51FA\u8282\u7966\u0045";
+// "节点导出代牦！"
+const wchar_t kExportFailedText[] = L"\u8282\u70B9\u5BFC\u51FA\u4EE3\u7266\uFF01";
+// One filter, "XML文档(*.xml)" for "*.xml", as the dialog takes pairs: each
+// part ends in a zero, and one more zero ends the list.
+const wchar_t kExportFilter[] = L"XML\u6587\u6863(*.xml)\0*.xml\0";
+
+constexpr uint32_t kExportMode = Orvex::kModeRead | Orvex::kModeWrite;   // 6
+
+HWND OwnerWindow(CWnd* pOwner)
+{
+    return pOwner ? pOwner->GetSafeHwnd() : nullptr;
+}
+
+} // namespace
+
+BOOL FileExists(LPCWSTR path)
+{
+    if (!path || !*path)
+        return FALSE;
+    if (_waccess(path, 0) != 0)
+        return FALSE;
+    // The 64-bit form, so that a file of 2 GiB or more exists too.
+    struct _stat64 st;
+    if (_wstat64(path, &st) != 0)
+        return FALSE;
+    return (st.st_mode & _S_IFDIR) == 0;
+}
+
+BOOL PreviewInBrowser(LPCWSTR path)
+{
+    CLSID clsid;
+    if (FAILED(CLSIDFromProgID(L"InternetExplorer.Application", &clsid)))
+        return FALSE;
+    IWebBrowser2* pBrowser = nullptr;
+    const DWORD context = CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER;
+    if (FAILED(CoCreateInstance(clsid, nullptr, context, IID_IWebBrowser2, reinterpret_cast<void**>(&pBrowser))) ||
+        !pBrowser)
+        return FALSE;
+    pBrowser->put_Visible(VARIANT_TRUE);
+    VARIANT address;
+    VARIANT empty;
+    VariantInit(&address);
+    VariantInit(&empty);
+    address.vt = VT_BSTR;
+    address.bstrVal = SysAllocString(path);
+    // The browser reports its own trouble; a failed navigation leaves nothing of ours to undo.
+    pBrowser->Navigate2(&address, &empty, &empty, &empty, &empty);
+    SysFreeString(address.bstrVal);
+    pBrowser->Release();
+    return TRUE;
+}
+
+void PreviewDocumentFile(CWnd* pOwner, const CDocument* pDoc)
+{
+    if (!pDoc)
+        return;
+    const CString& path = pDoc->GetPathName();
+    if (FileExists(path)) {
+        PreviewInBrowser(path);
+        return;
+    }
+    if (pOwner)
+        pOwner->MessageBox(kNotSavedText, kNotSavedCaption, MB_OK | MB_ICONINFORMATION);
+    else
+        MessageBoxW(nullptr, kNotSavedText, kNotSavedCaption, MB_OK | MB_ICONINFORMATION);
+}
+
+BOOL IsExportableItemKind(int kind)
+{
+    return kind == ikElement || kind == ikParam || kind == ikRemark;
+}
+
+BOOL CanExportSelection(const CXMLTreeView* pView)
+{
+    if (!pView)
+        return FALSE;
+    const CXMLTreeCtrl& tree = pView->GetXMLTreeCtrl();
+    const HTREEITEM hItem = tree.GetSelectedItem();
+    const int kind = tree.GetItemKind(hItem);
+    if (!IsExportableItemKind(kind))
+        return FALSE;
+    // A header's parameter would export the header behind the headers, a
+    // second declaration no reader takes; the header itself is not offered either.
+    const nkDS::CXmlNodeW* pNode = tree.GetItemNode(hItem);
+    return pNode && !(kind == ikParam && pNode->GetKind() == nkDS::xnkHeader);
+}
+
+void ExportSelectedNode(CWnd* pOwner, CXMLTreeView* pView)
+{
+    CVelmarDoc* pDoc = pView ? pView->GetDocument() : nullptr;
+    if (!pDoc || !CanExportSelection(pView))
+        return;
+    const CXMLTreeCtrl& tree = pView->GetXMLTreeCtrl();
+    ExportNodeToFile(pOwner, pDoc->GetXmlFile(), tree.GetItemNode(tree.GetSelectedItem()));
+}
+
+BOOL ExportNodeToFile(CWnd* pOwner, nkDS::CXmlFileW& file, nkDS::CXmlNodeW* pNode)
+{
+    if (!pNode)
+        return FALSE;
+    wchar_t name[261] = {};
+    OPENFILENAMEW ofn = {};
+    // The structure as Windows 2000 and later first defined it.
+    ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400W;
+    ofn.hwndOwner = OwnerWindow(pOwner);
+    ofn.lpstrFilter = kExportFilter;
+    ofn.lpstrFile = name;
+    ofn.nMaxFile = static_cast<DWORD>(sizeof name / sizeof name[0]);
+    ofn.lpstrTitle = kExportTitle;
+    ofn.lpstrDefExt = L"xml";
+    ofn.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY;
+    if (!GetSaveFileNameW(&ofn))
+        return FALSE;
+
+    // Opened or created, never truncated by the open: the old content goes
+    // only once the file is ours.
+    Orvex::CFileStream stream(name, kExportMode, true);
+    stream.Truncate();
+    // A file that cannot be opened is as much a failed export as one that
+    // cannot be written, and the user hears of both.
+    const BOOL bWritten = stream.IsOpen() && file.ExportNode(&stream, pNode);
+    stream.Close();
+    if (!bWritten)
+        AfxMessageBox(kExportFailedText, MB_OK);
+    return bWritten;
+}
+
+std::wstring CommandLineArgument(LPCWSTR path)
+{
+    return L"\"" + std::wstring(path ? path : L"") + L"\"";
+}
+
+void EditInNotepad(const CDocument* pDoc)
+{
+    if (!pDoc || !FileExists(pDoc->GetPathName()))
+        return;
+    ShellExecuteW(nullptr, L"open", L"notepad", CommandLineArgument(pDoc->GetPathName()).c_str(), nullptr, SW_SHOW);
+}
+
+void ShowFileProperties(CWnd* pOwner, const CDocument* pDoc)
+{
+    if (!pDoc || !FileExists(pDoc->GetPathName()))
+        return;
+    SHELLEXECUTEINFOW sei = {};
+    sei.cbSize = sizeof sei;
+    sei.fMask = SEE_MASK_INVOKEIDLIST | SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+    sei.hwnd = OwnerWindow(pOwner);
+    sei.lpVerb = L"properties";
+    sei.lpFile = pDoc->GetPathName();
+    sei.nShow = SW_SHOWNORMAL;
+    // The sheet shows itself; a process handle, when the shell hands one back, is not ours to keep.
+    if (ShellExecuteExW(&sei) && sei.hProcess)
+        CloseHandle(sei.hProcess);
+}

@@ -1,0 +1,419 @@
+// The shell actions: preview in the browser, export of one node, the text
+// editor and the property sheet. Every process start goes to a recorder and
+// every dialog to a scripted user, so nothing outside the test's folder is
+// touched or started.
+#include "EditorTestApp.h"
+#include "TreeTestUtil.h"
+
+#include "app/Resource.h"
+#include "app/ShellActions.h"
+#include "io/Orvex.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+
+#include <cstdlib>
+
+#ifndef ID_XML_PREVIEW
+#define ID_XML_PREVIEW 32791
+#define ID_XML_EXPORT_NODE 32807
+#define ID_EDIT_NOTEPAD 32801
+#define ID_FILE_PROPERTY 32809
+#endif
+
+// Stands in for the editor's child frame until that frame carries the commands.
+class CShellTestFrame : public CTestChildFrame
+{
+    DECLARE_DYNCREATE(CShellTestFrame)
+public:
+    void OnXmlPreview() { PreviewDocumentFile(this, Tree() ? Tree()->GetDocument() : nullptr); }
+    void OnUpdateXmlPreview(CCmdUI* pCmdUI) { pCmdUI->Enable(TRUE); }
+    void OnXmlExportNode() { ExportSelectedNode(this, dynamic_cast<CXMLTreeView*>(GetActiveView())); }
+    void OnUpdateXmlExportNode(CCmdUI* pCmdUI)
+    {
+        pCmdUI->Enable(CanExportSelection(dynamic_cast<CXMLTreeView*>(GetActiveView())));
+    }
+    void OnEditNotepad() { EditInNotepad(GetActiveView() ? GetActiveView()->GetDocument() : nullptr); }
+    void OnUpdateEditNotepad(CCmdUI* pCmdUI)
+    {
+        CDocument* pDoc = GetActiveView() ? GetActiveView()->GetDocument() : nullptr;
+        pCmdUI->Enable(pDoc && FileExists(pDoc->GetPathName()));
+    }
+    void OnFileProperty()
+    {
+        auto* pView = dynamic_cast<CXMLTreeView*>(GetActiveView());
+        ShowFileProperties(this, pView ? pView->GetDocument() : nullptr);
+    }
+    void OnUpdateFileProperty(CCmdUI* pCmdUI)
+    {
+        auto* pView = dynamic_cast<CXMLTreeView*>(GetActiveView());
+        CDocument* pDoc = pView ? pView->GetDocument() : nullptr;
+        pCmdUI->Enable(pDoc && FileExists(pDoc->GetPathName()));
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+IMPLEMENT_DYNCREATE(CShellTestFrame, CTestChildFrame)
+
+BEGIN_MESSAGE_MAP(CShellTestFrame, CTestChildFrame)
+    ON_COMMAND(ID_XML_PREVIEW, &CShellTestFrame::OnXmlPreview)
+    ON_UPDATE_COMMAND_UI(ID_XML_PREVIEW, &CShellTestFrame::OnUpdateXmlPreview)
+    ON_COMMAND(ID_XML_EXPORT_NODE, &CShellTestFrame::OnXmlExportNode)
+    ON_UPDATE_COMMAND_UI(ID_XML_EXPORT_NODE, &CShellTestFrame::OnUpdateXmlExportNode)
+    ON_COMMAND(ID_EDIT_NOTEPAD, &CShellTestFrame::OnEditNotepad)
+    ON_UPDATE_COMMAND_UI(ID_EDIT_NOTEPAD, &CShellTestFrame::OnUpdateEditNotepad)
+    ON_COMMAND(ID_FILE_PROPERTY, &CShellTestFrame::OnFileProperty)
+    ON_UPDATE_COMMAND_UI(ID_FILE_PROPERTY, &CShellTestFrame::OnUpdateFileProperty)
+END_MESSAGE_MAP()
+
+namespace {
+
+using Argv = std::vector<std::string>;
+
+const char kDoc[] =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    "<?xml-stylesheet href=\"s.css\"?>\n"
+    "<a x=\"1\"><b>one</b><!--note--><c y=\"2\">two</c></a>\n";
+
+// The scripted user, also recording the save prompts and the property sheets asked for.
+class CShellUser : public CScriptedUser
+{
+public:
+    std::vector<w32::FileDialogRequest> prompts;
+    std::vector<std::pair<HWND, std::wstring>> sheets;
+
+    bool ShowFileDialog(const w32::FileDialogRequest& request, w32::FileDialogAnswer& answer) override
+    {
+        prompts.push_back(request);
+        return CScriptedUser::ShowFileDialog(request, answer);
+    }
+    bool ShowFileProperties(HWND owner, const std::wstring& path) override
+    {
+        sheets.emplace_back(owner, path);
+        return true;
+    }
+};
+
+// Sets an environment variable for a scope and puts back what was there.
+class ScopedEnv
+{
+public:
+    ScopedEnv(const char* name, const char* value) : name_(name)
+    {
+        const char* old = std::getenv(name);
+        had_ = old != nullptr;
+        if (had_)
+            old_ = old;
+        setenv(name, value, 1);
+    }
+    ~ScopedEnv()
+    {
+        if (had_)
+            setenv(name_, old_.c_str(), 1);
+        else
+            unsetenv(name_);
+    }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    const char* name_;
+    bool had_ = false;
+    std::string old_;
+};
+
+class ShellFixture : public EditorFixture
+{
+public:
+    ShellFixture()
+        : browser("BROWSER", "/bin/true"), editor("VISUAL", "velmar-test-editor"), ui(&shellUser)
+    {
+        CoInitialize(nullptr);
+        w32::SetLauncher([this](const w32::LaunchRequest& request, int* processId) {
+            launches.push_back(request.argv);
+            if (processId)
+                *processId = 0;
+            return static_cast<DWORD>(ERROR_SUCCESS);
+        });
+        pTemplate = new CMultiDocTemplate(IDR_XMLTYPE, RUNTIME_CLASS(CVelmarDoc), RUNTIME_CLASS(CShellTestFrame),
+                                          RUNTIME_CLASS(CXMLTreeView));
+        app.AddDocTemplate(pTemplate);
+    }
+    ~ShellFixture()
+    {
+        w32::SetLauncher({});
+        CoUninitialize();
+    }
+
+    CVelmarDoc* OpenDoc(const char* name, const char* bytes = kDoc)
+    {
+        WriteFile(name, bytes);
+        return static_cast<CVelmarDoc*>(pTemplate->OpenDocumentFile(Path(name).c_str()));
+    }
+    CVelmarDoc* NewDoc() { return static_cast<CVelmarDoc*>(pTemplate->OpenDocumentFile(nullptr)); }
+    CShellTestFrame* Frame() const { return dynamic_cast<CShellTestFrame*>(Main()->MDIGetActive()); }
+    CXMLTreeCtrl& TreeCtrl() const { return Frame()->Tree()->GetXMLTreeCtrl(); }
+    HWND FrameHwnd() const { return Frame()->GetSafeHwnd(); }
+
+    // As a menu or key does it: through the main frame's routing, after the update pass.
+    bool Enabled(UINT nID)
+    {
+        CTestCmdUI ui;
+        ui.m_nID = nID;
+        ui.DoUpdate(Frame(), TRUE);
+        return ui.m_bEnabled;
+    }
+    void Run(UINT nID)
+    {
+        if (Enabled(nID))
+            Main()->SendMessage(WM_COMMAND, MAKEWPARAM(nID, 0), 0);
+    }
+    bool Select(const std::vector<std::wstring>& labels)
+    {
+        HTREEITEM hItem = ItemAt(TreeCtrl(), labels);
+        return hItem && TreeCtrl().SelectItem(hItem);
+    }
+    static std::string Utf8(const std::wstring& s) { return QString::fromStdWString(s).toStdString(); }
+    std::string Url(const char* name) const { return w32::FileUrl(Utf8(Path(name))); }
+
+    ScopedEnv browser, editor;
+    CShellUser shellUser;
+    w32::ScopedUiProvider ui;
+    std::vector<Argv> launches;
+    CMultiDocTemplate* pTemplate = nullptr;
+};
+
+const wchar_t kNotSaved[] = L"\u6587\u6863\u5C1A\u672A\u4FDD\u5B58\uFF01";
+const wchar_t kNotSavedCaption[] = L"\u4EE3\u9659\u0045";
+const wchar_t kExportFailed[] = L"\u8282\u70B9\u5BFC\u51FA\u4EE3\u7266\uFF01";
+
+} // namespace
+
+TEST(ShellActions, preview_shows_the_saved_file_and_never_the_tree)
+{
+    ShellFixture f;
+    CVelmarDoc* pDoc = f.NewDoc();
+    ASSERT_TRUE(pDoc && f.Frame());
+
+    // Never saved: the message, owned by the document's window, and no browser.
+    EXPECT_TRUE(f.Enabled(ID_XML_PREVIEW));
+    f.Run(ID_XML_PREVIEW);
+    ASSERT_EQ(f.shellUser.boxes.size(), 1u);
+    EXPECT_EQ(f.shellUser.boxes[0].text, kNotSaved);
+    EXPECT_EQ(f.shellUser.boxes[0].caption, kNotSavedCaption);
+    EXPECT_EQ(f.shellUser.boxes[0].style & (MB_ICONMASK | MB_TYPEMASK), MB_ICONINFORMATION | MB_OK);
+    EXPECT_EQ(f.shellUser.boxes[0].owner, f.FrameHwnd());
+    EXPECT_TRUE(f.launches.empty());
+
+    // Saved: the browser gets the file's address, and nothing is asked.
+    ASSERT_TRUE(pDoc->DoSave(f.Path("saved.xml").c_str()));
+    const std::string saved = f.ReadFile("saved.xml");
+    f.Run(ID_XML_PREVIEW);
+    ASSERT_EQ(f.launches.size(), 1u);
+    EXPECT_EQ(f.launches[0], (Argv{"/bin/true", f.Url("saved.xml")}));
+    EXPECT_EQ(f.shellUser.boxes.size(), 1u);
+
+    // Edited, not saved: still the file as saved, which the preview leaves alone.
+    nkDS::CXmlNodeW* pNode = nkDS::CreateXmlNodeW();
+    pNode->SetName(L"fresh");
+    ASSERT_TRUE(pDoc->GetXmlFile().AddChild(pNode));
+    pDoc->SetModifiedFlag(TRUE);
+    f.Run(ID_XML_PREVIEW);
+    ASSERT_EQ(f.launches.size(), 2u);
+    EXPECT_EQ(f.launches[1].back(), f.Url("saved.xml"));
+    EXPECT_EQ(f.ReadFile("saved.xml"), saved);
+    EXPECT_TRUE(pDoc->IsModified());
+
+    // Without the browser's class (COM not set up) nothing is shown or started.
+    CoUninitialize();
+    f.Run(ID_XML_PREVIEW);
+    CoInitialize(nullptr);
+    EXPECT_EQ(f.launches.size(), 2u);
+    EXPECT_EQ(f.shellUser.boxes.size(), 1u);
+
+    // The file deleted behind the editor's back: not saved, as far as the preview knows.
+    ASSERT_TRUE(QFile::remove(QString::fromStdWString(f.Path("saved.xml"))));
+    f.Run(ID_XML_PREVIEW);
+    EXPECT_EQ(f.launches.size(), 2u);
+    ASSERT_EQ(f.shellUser.boxes.size(), 2u);
+    EXPECT_EQ(f.shellUser.boxes[1].text, kNotSaved);
+}
+
+TEST(ShellActions, export_writes_the_headers_then_the_selected_node)
+{
+    ShellFixture f;
+    CVelmarDoc* pDoc = f.OpenDoc("doc.xml");
+    ASSERT_TRUE(pDoc && f.Frame());
+    // In the writer's own layout: CR LF, single quotes, nested nodes indented.
+    const std::string headers = "<?xml  version='1.0'  encoding='UTF-8'?>\r\n<?xml-stylesheet  href='s.css'?>\r\n";
+
+    // An element: the save prompt as the user sees it, then headers in order and the element.
+    ASSERT_TRUE(f.Select({L"a", L"Child Nodes", L"c"}));
+    EXPECT_TRUE(f.Enabled(ID_XML_EXPORT_NODE));
+    f.shellUser.fileNames.push_back(f.Path("c.xml"));
+    f.Run(ID_XML_EXPORT_NODE);
+    ASSERT_EQ(f.shellUser.prompts.size(), 1u);
+    const w32::FileDialogRequest& prompt = f.shellUser.prompts[0];
+    EXPECT_TRUE(prompt.save);
+    EXPECT_EQ(prompt.owner, f.FrameHwnd());
+    EXPECT_EQ(prompt.title, L"\u5BFC\u51FA\u8282\u7966\u0045");
+    ASSERT_EQ(prompt.filters.size(), 1u);
+    EXPECT_EQ(prompt.filters[0].first, L"XML\u6587\u6863(*.xml)");
+    EXPECT_EQ(prompt.filters[0].second, L"*.xml");
+    EXPECT_EQ(prompt.defaultExt, L"xml");
+    EXPECT_EQ(prompt.fileName, L"");
+    EXPECT_EQ(prompt.flags, static_cast<DWORD>(OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY));
+    EXPECT_EQ(f.ReadFile("c.xml"), headers + "<c  y='2'>two</c>\r\n");
+    EXPECT_TRUE(f.shellUser.boxes.empty());
+
+    // A parameter's item exports the element that owns it, subtree and all.
+    ASSERT_TRUE(f.Select({L"a", L"Child Vars", L"x"}));
+    f.shellUser.fileNames.push_back(f.Path("a.xml"));
+    f.Run(ID_XML_EXPORT_NODE);
+    EXPECT_EQ(f.ReadFile("a.xml"), headers + "<a  x='1'>\r\n <b>one</b>\r\n <!--note-->\r\n <c  y='2'>two</c>\r\n</a>\r\n");
+
+    // Onto a longer file: replaced after the overwrite question, nothing of the old left.
+    f.WriteFile("long.xml", std::string(5000, 'z'));
+    ASSERT_TRUE(f.Select({L"a", L"Child Nodes", L"Remark"}));
+    EXPECT_TRUE(f.Enabled(ID_XML_EXPORT_NODE));
+    f.shellUser.fileNames.push_back(f.Path("long.xml"));
+    f.shellUser.answers.push_back(IDYES);
+    f.Run(ID_XML_EXPORT_NODE);
+    ASSERT_EQ(f.shellUser.boxes.size(), 1u);   // the dialog's own question
+    EXPECT_EQ(f.ReadFile("long.xml"), headers + "<!--note-->\r\n");
+
+    // Cancelled: no file, no message. The document is never touched by an export.
+    f.shellUser.fileNames.push_back(L"");
+    f.Run(ID_XML_EXPORT_NODE);
+    EXPECT_EQ(f.FileNames(), (std::vector<std::string>{"a.xml", "c.xml", "doc.xml", "long.xml"}));
+    EXPECT_EQ(f.shellUser.boxes.size(), 1u);
+    EXPECT_FALSE(pDoc->IsModified());
+    EXPECT_EQ(f.ReadFile("doc.xml"), kDoc);
+}
+
+TEST(ShellActions, export_that_cannot_write_its_file_says_so)
+{
+    ShellFixture f;
+    ASSERT_TRUE(f.OpenDoc("doc.xml"));
+    ASSERT_TRUE(f.Select({L"a", L"Child Nodes", L"b"}));
+
+    // A read-only file cannot be opened for writing: the user hears of it, the file keeps its bytes.
+    f.WriteFile("locked.xml", "old");
+    ASSERT_TRUE(SetFileAttributesW(f.Path("locked.xml").c_str(), FILE_ATTRIBUTE_READONLY));
+    f.shellUser.fileNames.push_back(f.Path("locked.xml"));
+    f.shellUser.answers.push_back(IDYES);
+    f.Run(ID_XML_EXPORT_NODE);
+    ASSERT_EQ(f.shellUser.boxes.size(), 2u);
+    EXPECT_EQ(f.shellUser.boxes[1].text, kExportFailed);
+    EXPECT_EQ(f.shellUser.boxes[1].style & MB_TYPEMASK, MB_OK);
+    EXPECT_EQ(f.ReadFile("locked.xml"), "old");
+    SetFileAttributesW(f.Path("locked.xml").c_str(), FILE_ATTRIBUTE_NORMAL);
+
+    // A folder that does not exist: the same.
+    f.shellUser.fileNames.push_back(f.Path("nowhere/b.xml"));
+    f.Run(ID_XML_EXPORT_NODE);
+    ASSERT_EQ(f.shellUser.boxes.size(), 3u);
+    EXPECT_EQ(f.shellUser.boxes[2].text, kExportFailed);
+}
+
+TEST(ShellActions, export_is_offered_for_nodes_of_the_tree_pane_only)
+{
+    ShellFixture f;
+    ASSERT_TRUE(f.OpenDoc("doc.xml"));
+    const std::vector<std::vector<std::wstring>> refused = {
+        {L"xml"}, {L"xml-stylesheet"}, {L"xml", L"Child Vars"}, {L"xml", L"Child Vars", L"version"},
+        {L"a", L"Child Vars"}, {L"a", L"Child Nodes"}, {L"a", L"Node Value"},
+        {L"a", L"Child Nodes", L"b", L"Node Value"}};
+    for (const auto& labels : refused) {
+        ASSERT_TRUE(f.Select(labels)) << f.Utf8(labels.back());
+        EXPECT_FALSE(f.Enabled(ID_XML_EXPORT_NODE)) << f.Utf8(labels.back());
+    }
+    // Run as if enabled: nothing is asked.
+    f.Frame()->SendMessage(WM_COMMAND, MAKEWPARAM(ID_XML_EXPORT_NODE, 0), 0);
+    EXPECT_TRUE(f.shellUser.prompts.empty());
+
+    for (const auto& labels : std::vector<std::vector<std::wstring>>{
+             {L"a"}, {L"a", L"Child Vars", L"x"}, {L"a", L"Child Nodes", L"Remark"}}) {
+        ASSERT_TRUE(f.Select(labels));
+        EXPECT_TRUE(f.Enabled(ID_XML_EXPORT_NODE)) << f.Utf8(labels.back());
+    }
+    // The content pane in front: its selection is text, not a node.
+    f.Frame()->SetActiveView(f.Frame()->Content());
+    EXPECT_FALSE(f.Enabled(ID_XML_EXPORT_NODE));
+    f.Frame()->SetActiveView(f.Frame()->Tree());
+    EXPECT_TRUE(f.Enabled(ID_XML_EXPORT_NODE));
+    // Nothing selected.
+    f.TreeCtrl().SelectItem(nullptr);
+    EXPECT_FALSE(f.Enabled(ID_XML_EXPORT_NODE));
+}
+
+TEST(ShellActions, notepad_and_properties_open_the_file_on_disk_as_one_name)
+{
+    ShellFixture f;
+    CVelmarDoc* pDoc = f.NewDoc();
+    ASSERT_TRUE(pDoc);
+    EXPECT_FALSE(f.Enabled(ID_EDIT_NOTEPAD));
+    EXPECT_FALSE(f.Enabled(ID_FILE_PROPERTY));
+    // Run even so: there is no file to hand over.
+    f.Frame()->SendMessage(WM_COMMAND, MAKEWPARAM(ID_EDIT_NOTEPAD, 0), 0);
+    f.Frame()->SendMessage(WM_COMMAND, MAKEWPARAM(ID_FILE_PROPERTY, 0), 0);
+    EXPECT_TRUE(f.launches.empty());
+    EXPECT_TRUE(f.shellUser.sheets.empty());
+
+    // Saved under a name with blanks: the editor gets it as one argument.
+    QDir(QString::fromStdWString(f.Path(""))).mkdir(QStringLiteral("my docs"));
+    const std::wstring path = f.Path("my docs/a b.xml");
+    ASSERT_TRUE(pDoc->DoSave(path.c_str()));
+    EXPECT_TRUE(f.Enabled(ID_EDIT_NOTEPAD));
+    EXPECT_TRUE(f.Enabled(ID_FILE_PROPERTY));
+    f.Run(ID_EDIT_NOTEPAD);
+    ASSERT_EQ(f.launches.size(), 1u);
+    EXPECT_EQ(f.launches[0], (Argv{"velmar-test-editor", f.Utf8(path)}));
+    // Windows splits a command line at blanks outside quotes: the path stays whole there too.
+    EXPECT_EQ(w32::SplitCommandLine(f.Utf8(CommandLineArgument(path.c_str()))), Argv{f.Utf8(path)});
+    EXPECT_EQ(w32::SplitCommandLine(f.Utf8(CommandLineArgument(L"C:\\My Files\\x y.xml"))),
+              Argv{"C:\\My Files\\x y.xml"});
+    f.Run(ID_FILE_PROPERTY);
+    ASSERT_EQ(f.shellUser.sheets.size(), 1u);
+    EXPECT_EQ(f.shellUser.sheets[0].first, f.FrameHwnd());
+    EXPECT_EQ(f.shellUser.sheets[0].second, path);
+    EXPECT_TRUE(f.shellUser.boxes.empty());
+
+    // With the content pane in front, Notepad still has the document; the sheet wants the tree.
+    f.Frame()->SetActiveView(f.Frame()->Content());
+    EXPECT_TRUE(f.Enabled(ID_EDIT_NOTEPAD));
+    EXPECT_FALSE(f.Enabled(ID_FILE_PROPERTY));
+    f.Frame()->SetActiveView(f.Frame()->Tree());
+
+    // The file deleted after opening: neither is offered any more.
+    ASSERT_TRUE(QFile::remove(QString::fromStdWString(path)));
+    EXPECT_FALSE(f.Enabled(ID_EDIT_NOTEPAD));
+    EXPECT_FALSE(f.Enabled(ID_FILE_PROPERTY));
+    f.Frame()->SendMessage(WM_COMMAND, MAKEWPARAM(ID_EDIT_NOTEPAD, 0), 0);
+    EXPECT_EQ(f.launches.size(), 1u);
+}
+
+TEST(ShellActions, file_exists_means_a_file_not_a_folder)
+{
+    ShellFixture f;
+    f.WriteFile("file.xml", "x");
+    QDir(QString::fromStdWString(f.Path(""))).mkdir(QStringLiteral("folder.xml"));
+    EXPECT_TRUE(FileExists(f.Path("file.xml").c_str()));
+    EXPECT_FALSE(FileExists(f.Path("folder.xml").c_str()));
+    EXPECT_FALSE(FileExists(f.Path("missing.xml").c_str()));
+    EXPECT_FALSE(FileExists(f.Path("file.xml/").c_str()));
+    EXPECT_FALSE(FileExists(L""));
+    EXPECT_FALSE(FileExists(nullptr));
+    ASSERT_TRUE(SetFileAttributesW(f.Path("file.xml").c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_TRUE(FileExists(f.Path("file.xml").c_str()));
+
+    // A file past the 32-bit run-time's size limit still exists (sparse: no blocks written).
+    {
+        Orvex::CFileStream big(f.Path("big.xml").c_str(), Orvex::kModeWrite, true);
+        ASSERT_TRUE(big.IsOpen());
+        ASSERT_TRUE(big.GetFile().SetLength64(0x80000000u, 0));
+    }
+    EXPECT_TRUE(FileExists(f.Path("big.xml").c_str()));
+}
