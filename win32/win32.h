@@ -42,4 +42,5 @@
 #include "win32/OleAuto.h"
 #include "win32/WebBrowser.h"
 #include "win32/Shell.h"
+#include "win32/CommonControls.h"
 #endif

@@ -1,0 +1,5 @@
+#include "win32/CommonControls.h"
+
+void WINAPI InitCommonControls()
+{
+}
