@@ -95,6 +95,11 @@ public:
     // Status-bar indicators: shown while the key's lock is on, as far as the system tells.
     void OnUpdateKeyIndicator(CCmdUI* pCmdUI);
 
+    // Help commands (F1, Shift+F1, Help > Index): handed to the application's HtmlHelp.
+    void OnHelp();
+    void OnHelpFinder();
+    void OnContextHelp();
+
 protected:
     enum IdleFlags { idleMenu = 1, idleTitle = 2, idleLayout = 8 };
     UINT m_nIdleFlags = 0;

@@ -22,6 +22,7 @@ static const AFX_STRING_RESOURCE s_frameworkStrings[] = {
     {AFX_IDP_ASK_TO_SAVE, L"Save changes to %1?"},
     {AFX_IDP_FAILED_TO_CREATE_DOC, L"Failed to create empty document."},
     {AFX_IDP_COMMAND_FAILURE, L"Command failed."},
+    {AFX_IDP_FAILED_TO_LAUNCH_HELP, L"Failed to launch help."},
     {AFX_IDP_FILE_NOT_FOUND, L"%1 was not found."},
     {AFX_IDP_FILE_ACCESS_DENIED, L"Access to %1 was denied."},
     {ID_FILE_NEW, L"Create a new document\nNew"},

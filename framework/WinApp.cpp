@@ -7,6 +7,7 @@
 #include "framework/Document.h"
 #include "framework/FrameWnd.h"
 #include "framework/IdleMonitor.h"
+#include "framework/OleInit.h"
 #include "framework/ProfileStore.h"
 #include "framework/RecentFileList.h"
 #include "framework/QtUiProvider.h"
@@ -14,6 +15,7 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QStringList>
 
 #include <algorithm>
@@ -83,8 +85,13 @@ BOOL CWinApp::InitApplication()
     }
     if (!m_pIdleMonitor)
         m_pIdleMonitor = std::make_unique<CIdleMonitor>(this);
-    // Qt dialogs answer the win32 layer's message boxes and file dialogs unless someone else does.
-    if (qobject_cast<QApplication*>(QCoreApplication::instance()) && CQtUiProvider::InstallIfNone())
+    // Qt dialogs answer the win32 layer's message boxes and file dialogs unless
+    // someone else does. On a platform with no screen anybody sees, a dialog
+    // would wait for ever: the layer's own answer (the text on standard error,
+    // the default button) is the only one that can come.
+    const QString platform = QGuiApplication::platformName();
+    const bool bHeadless = platform == QLatin1String("offscreen") || platform == QLatin1String("minimal");
+    if (qobject_cast<QApplication*>(QCoreApplication::instance()) && !bHeadless && CQtUiProvider::InstallIfNone())
         m_bInstalledUi = TRUE;
     return TRUE;
 }
@@ -97,6 +104,7 @@ BOOL CWinApp::InitInstance()
 int CWinApp::ExitInstance()
 {
     SaveStdProfileSettings();
+    AfxOleTerm();
     return 0;
 }
 
@@ -413,7 +421,9 @@ int AfxWinMain(int argc, char** argv)
     if (!pApp->InitInstance()) {
         if (pApp->m_pMainWnd)
             pApp->m_pMainWnd->DestroyWindow();
-        return pApp->ExitInstance();
+        // A program that could not start has failed, whatever its exit code says.
+        const int nExitCode = pApp->ExitInstance();
+        return nExitCode != 0 ? nExitCode : 1;
     }
     return pApp->Run();
 }

@@ -79,6 +79,8 @@ public:
     void OnFileNew();
     void OnFileOpen();
     void OnAppExit();
+    // Shows the application's HTML Help; with no help viewer for it the user is told so.
+    virtual void HtmlHelp(DWORD_PTR dwData, UINT nCmd = 0x000F);
     BOOL OnOpenRecentFile(UINT nID);
     void OnUpdateRecentFileMenu(CCmdUI* pCmdUI);
 
@@ -104,5 +106,6 @@ CWinApp* AfxGetApp();
 CWnd* AfxGetMainWnd();
 int AfxMessageBox(LPCWSTR lpszText, UINT nType = 0, UINT nIDHelp = 0);
 int AfxMessageBox(UINT nIDPrompt, UINT nType = 0, UINT nIDHelp = (UINT)-1);   // text from the string table
-// Runs a program: makes the Qt application, then InitInstance and Run of the application object.
+// Runs a program: makes the Qt application, then InitInstance and Run of the
+// application object. A failed InitInstance ends it with a non-zero status.
 int AfxWinMain(int argc, char** argv);

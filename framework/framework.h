@@ -30,6 +30,7 @@
 #include "framework/MenuResource.h"
 #include "framework/Object.h"
 #include "framework/OleDropTarget.h"
+#include "framework/OleInit.h"
 #include "framework/ProfileStore.h"
 #include "framework/QtUiProvider.h"
 #include "framework/ReBar.h"
