@@ -1,5 +1,35 @@
 #pragma once
-// Resource ids of the editor.
+// Resource ids of the editor. Strings, dialogs and menus have separate id
+// spaces, so a string and a dialog may share a number.
 
-#define IDR_MAINFRAME 128
-#define IDR_XMLTYPE 129   // the document template: its strings, menu and icon
+// Frames and the document template.
+#define IDR_MAINFRAME 128   // main frame: title, menu without a document, icon, accelerators, tool bar
+#define IDR_XMLTYPE 129     // the document template: its strings, menu and icon
+
+// Dialogs and their controls.
+#define IDD_ABOUTBOX 100
+#define IDD_PATHBAR 128
+#define IDC_PATH 1003        // path bar: the read-only path field
+#define IDC_ABOUT_INFO 1004  // about box: the credit text (string IDS_ABOUT_INFO)
+#define IDC_ABOUT_BUILD 1005 // about box: the build line
+
+// Strings.
+#define IDP_OLE_INIT_FAILED 100
+#define ID_INDICATOR_LOADTIME 130
+#define IDS_ABOUT_INFO 1004
+
+// Commands. XML menu (also the tree pane's context menu).
+#define ID_XML_DELETE 32780
+#define ID_XML_ADD_DATANODE 32781
+#define ID_XML_ADD_HEADER 32783
+#define ID_XML_ADD_REMARK 32784
+#define ID_XML_ADD_PARAM 32785
+#define ID_XML_PREVIEW 32791
+#define ID_XML_RENAME 32797
+#define ID_XML_MOVE_UP 32803
+#define ID_XML_MOVE_DOWN 32805
+#define ID_XML_EXPORT_NODE 32807
+// Other menus.
+#define ID_VIEW_PATHBAR 32795
+#define ID_EDIT_NOTEPAD 32801
+#define ID_FILE_PROPERTY 32809

@@ -1,7 +1,8 @@
 #include "app/VelmarResources.h"
 
 #include "app/Resource.h"
-#include "framework/Resources.h"
+#include "app/VelmarImages.h"
+#include "framework/framework.h"
 
 namespace {
 
@@ -10,17 +11,202 @@ const AFX_STRING_RESOURCE kStrings[] = {
     // Window title, document name, file-new name, filter name, filter
     // extension, registry file type id and name.
     {IDR_XMLTYPE, L"\nXML\nXML\nXML Files (*.xml)\n.xml\nXML.Document\nXML.Document"},
+    {AFX_IDS_APP_TITLE, L"Velmar"},
+    {AFX_IDS_IDLEMESSAGE, L"For help, press F1."},
+    {IDP_OLE_INIT_FAILED, L"OLE initialization failed. Make sure that the OLE libraries are the correct version."},
+    {ID_INDICATOR_LOADTIME, L"Loaded in 0 ms"},
+    {IDS_ABOUT_INFO, L"The XML document parser of Velmar is based on the Orvex library (Orvex Input/Output Library)."},
+
+    // Prompts of the editor's own commands; the text after "\n" is the tool tip.
+    {ID_XML_ADD_HEADER, L"Add header node."},
+    {ID_XML_ADD_DATANODE, L"Add node."},
+    {ID_XML_ADD_PARAM, L"Add selected node's parameter."},
+    {ID_XML_ADD_REMARK, L"Add remarks."},
+    {ID_XML_RENAME, L"Rename node."},
+    {ID_XML_DELETE, L"Delete selected node."},
+    {ID_XML_MOVE_UP, L"Move node up."},
+    {ID_XML_MOVE_DOWN, L"Move node down."},
+    {ID_XML_PREVIEW, L"View current xml document in Internet Explorer.\nPreview"},
+    {ID_XML_EXPORT_NODE, L"Export selected node to file."},
+    {ID_EDIT_NOTEPAD, L"Open notepad to edit current xml document,"},
+    {ID_FILE_PROPERTY, L"View file property."},
+    {ID_VIEW_PATHBAR, L"Hide/Show path bar\nswitch path bar"},
+    {ID_HELP_FINDER, L"List Help topics\nHelp Topics"},
 };
 
-const AFX_RESOURCE_TABLE kTable = {kStrings, AFX_COUNTOF(kStrings), nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0};
+// The File menu's recent files take the place of this grayed item.
+#define VELMAR_RECENT_FILES {MF_GRAYED, ID_FILE_MRU_FILE1, L"Recent files"}
+#define VELMAR_SEPARATOR {MF_SEPARATOR, 0, nullptr}
+
+// Menu without a document.
+const AFX_MENU_ITEM kMainMenu[] = {
+    {MF_POPUP, 0, L"&File"},
+    {0, ID_FILE_NEW, L"&New\tCtrl+N"},
+    {0, ID_FILE_OPEN, L"&Open...\tCtrl+O"},
+    VELMAR_SEPARATOR,
+    VELMAR_RECENT_FILES,
+    VELMAR_SEPARATOR,
+    {0, ID_FILE_CLOSE, L"&Close"},
+    {0, ID_APP_EXIT, L"E&xit"},
+    {MF_END, 0, nullptr},
+    {MF_POPUP, 0, L"&View"},
+    {0, ID_VIEW_TOOLBAR, L"&Toolbar"},
+    {0, ID_VIEW_STATUS_BAR, L"&Statusbar"},
+    {0, ID_VIEW_PATHBAR, L"&Pathbar"},
+    {MF_END, 0, nullptr},
+    {MF_POPUP, 0, L"&Help"},
+    {0, ID_HELP_FINDER, L"&Index"},
+    VELMAR_SEPARATOR,
+    {0, ID_APP_ABOUT, L"&About Velmar..."},
+    {MF_END, 0, nullptr},
+};
+
+// Menu with a document. The XML menu is the third: the tree pane's context menu.
+const AFX_MENU_ITEM kDocumentMenu[] = {
+    {MF_POPUP, 0, L"&File"},
+    {0, ID_FILE_NEW, L"&New\tCtrl+N"},
+    {0, ID_FILE_OPEN, L"&Open...\tCtrl+O"},
+    {0, ID_FILE_CLOSE, L"&Close"},
+    VELMAR_SEPARATOR,
+    {0, ID_FILE_SAVE, L"&Save\tCtrl+S"},
+    {0, ID_FILE_SAVE_AS, L"Save &as..."},
+    VELMAR_SEPARATOR,
+    {0, ID_FILE_PROPERTY, L"&Property"},
+    VELMAR_SEPARATOR,
+    VELMAR_RECENT_FILES,
+    VELMAR_SEPARATOR,
+    {0, ID_APP_EXIT, L"E&xit"},
+    {MF_END, 0, nullptr},
+    {MF_POPUP, 0, L"&Edit"},
+    {0, ID_EDIT_UNDO, L"&Undo\tCtrl+Z"},
+    VELMAR_SEPARATOR,
+    {0, ID_EDIT_CUT, L"Cu&t\tCtrl+X"},
+    {0, ID_EDIT_COPY, L"&Copy\tCtrl+C"},
+    {0, ID_EDIT_PASTE, L"&Paste\tCtrl+V"},
+    VELMAR_SEPARATOR,
+    {0, ID_EDIT_NOTEPAD, L"Edit by &Notepad"},
+    {MF_END, 0, nullptr},
+    {MF_POPUP, 0, L"&XML"},
+    {MF_POPUP, 0, L"&Add"},
+    {0, ID_XML_ADD_HEADER, L"&Header node"},
+    {0, ID_XML_ADD_DATANODE, L"&Data node"},
+    {0, ID_XML_ADD_PARAM, L"Node &parameter"},
+    {0, ID_XML_ADD_REMARK, L"&Remark"},
+    {MF_END, 0, nullptr},
+    VELMAR_SEPARATOR,
+    {0, ID_XML_RENAME, L"&Rename\tF2"},
+    {0, ID_XML_DELETE, L"D&elete\tCtrl+Del"},
+    VELMAR_SEPARATOR,
+    {0, ID_XML_MOVE_UP, L"Move &up"},
+    {0, ID_XML_MOVE_DOWN, L"Move &down"},
+    VELMAR_SEPARATOR,
+    {0, ID_XML_PREVIEW, L"Pre&view\tF12"},
+    {0, ID_XML_EXPORT_NODE, L"&Export node"},
+    {MF_END, 0, nullptr},
+    {MF_POPUP, 0, L"&View"},
+    {0, ID_VIEW_TOOLBAR, L"&Toolbar"},
+    {0, ID_VIEW_STATUS_BAR, L"&Statusbar"},
+    {0, ID_VIEW_PATHBAR, L"&Pathbar"},
+    {MF_END, 0, nullptr},
+    {MF_POPUP, 0, L"&Window"},
+    {0, ID_WINDOW_NEW, L"&New window"},
+    {0, ID_WINDOW_CASCADE, L"&Cascade"},
+    {0, ID_WINDOW_TILE_HORZ, L"&Tile"},
+    {0, ID_WINDOW_ARRANGE, L"&Arrange Icons"},
+    {MF_END, 0, nullptr},
+    {MF_POPUP, 0, L"&Help"},
+    {0, ID_HELP_FINDER, L"&Index"},
+    VELMAR_SEPARATOR,
+    {0, ID_APP_ABOUT, L"&About Velmar..."},
+    {MF_END, 0, nullptr},
+};
+
+#undef VELMAR_RECENT_FILES
+#undef VELMAR_SEPARATOR
+
+const AFX_MENU_RESOURCE kMenus[] = {
+    {IDR_MAINFRAME, kMainMenu, AFX_COUNTOF(kMainMenu)},
+    {IDR_XMLTYPE, kDocumentMenu, AFX_COUNTOF(kDocumentMenu)},
+};
+
+const AFX_ACCEL kAccels[] = {
+    {FVIRTKEY | FCONTROL, 'N', ID_FILE_NEW},
+    {FVIRTKEY | FCONTROL, 'O', ID_FILE_OPEN},
+    {FVIRTKEY | FCONTROL, 'S', ID_FILE_SAVE},
+    {FVIRTKEY | FCONTROL, 'Z', ID_EDIT_UNDO},
+    {FVIRTKEY | FALT, VK_BACK, ID_EDIT_UNDO},
+    {FVIRTKEY | FCONTROL, 'X', ID_EDIT_CUT},
+    {FVIRTKEY | FSHIFT, VK_DELETE, ID_EDIT_CUT},
+    {FVIRTKEY | FCONTROL, 'C', ID_EDIT_COPY},
+    {FVIRTKEY | FCONTROL, VK_INSERT, ID_EDIT_COPY},
+    {FVIRTKEY | FCONTROL, 'V', ID_EDIT_PASTE},
+    {FVIRTKEY | FSHIFT, VK_INSERT, ID_EDIT_PASTE},
+    {FVIRTKEY | FCONTROL, VK_DELETE, ID_XML_DELETE},
+    {FVIRTKEY, VK_F2, ID_XML_RENAME},
+    {FVIRTKEY, VK_F12, ID_XML_PREVIEW},
+    {FVIRTKEY, VK_F1, ID_HELP},
+    {FVIRTKEY | FSHIFT, VK_F1, ID_CONTEXT_HELP},
+    {FVIRTKEY, VK_F6, ID_NEXT_PANE},
+    {FVIRTKEY | FSHIFT, VK_F6, ID_PREV_PANE},
+};
+
+const AFX_ACCEL_RESOURCE kAccelTables[] = {{IDR_MAINFRAME, kAccels, AFX_COUNTOF(kAccels)}};
+
+const AFX_DIALOG_ITEM kPathBarItems[] = {
+    {L"STATIC", L"Current path:", -1, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, 4, 2, 47, 8},
+    {L"EDIT", L"", IDC_PATH, ES_AUTOHSCROLL | ES_READONLY | WS_BORDER | WS_TABSTOP, WS_EX_TRANSPARENT, 53, 0, 245,
+     13},
+};
+
+const AFX_DIALOG_ITEM kAboutItems[] = {
+    {L"STATIC", L"#128", -1, SS_ICON, 0, 11, 12, 20, 20},
+    {L"STATIC", L"Velmar Version 1.0Beta", -1, SS_LEFT | SS_NOPREFIX, 0, 40, 10, 84, 8},
+    {L"BUTTON", L"OK", IDOK, BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP, 0, 140, 65, 48, 13},
+    {L"STATIC", L"www.brandvik.example, 2026", -1, SS_LEFT | SS_NOPREFIX, 0, 38, 67, 95, 8},
+    {L"EDIT", L"", IDC_ABOUT_INFO, ES_MULTILINE | ES_READONLY | WS_BORDER, 0, 38, 23, 150, 30},
+    {L"STATIC", L"", IDC_ABOUT_BUILD, SS_LEFT | SS_NOPREFIX, 0, 38, 56, 93, 8},
+};
+
+const AFX_DIALOG_RESOURCE kDialogs[] = {
+    {IDD_PATHBAR, nullptr, WS_CHILD, 0, 0, 299, 13, L"MS Shell Dlg", 9, kPathBarItems, AFX_COUNTOF(kPathBarItems)},
+    {IDD_ABOUTBOX, L"About Velmar", DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, 0, 199, 83,
+     L"MS Shell Dlg", 9, kAboutItems, AFX_COUNTOF(kAboutItems)},
+};
+
+const UINT kToolBarButtons[] = {
+    ID_FILE_NEW,    ID_FILE_OPEN, ID_FILE_SAVE, ID_SEPARATOR,    ID_EDIT_CUT,
+    ID_EDIT_COPY,   ID_EDIT_PASTE, ID_SEPARATOR, ID_XML_PREVIEW, ID_SEPARATOR,
+    ID_FILE_PRINT,  ID_APP_ABOUT, ID_CONTEXT_HELP,
+};
 
 } // namespace
+
+const UINT* VelmarToolBarButtons(int* pCount)
+{
+    if (pCount)
+        *pCount = AFX_COUNTOF(kToolBarButtons);
+    return kToolBarButtons;
+}
 
 void VelmarRegisterResources()
 {
     static bool registered = false;
     if (registered)
         return;
-    AfxRegisterResources(&kTable);
     registered = true;
+    static const std::string& strip = VelmarToolBarStrip();
+    static const std::string& icon = VelmarAppIcon();
+    static const AFX_ICON_RESOURCE icons[] = {
+        {IDR_MAINFRAME, reinterpret_cast<const unsigned char*>(icon.data()), icon.size()},
+        {IDR_XMLTYPE, reinterpret_cast<const unsigned char*>(icon.data()), icon.size()},
+    };
+    static const AFX_RESOURCE_TABLE table = {kStrings, AFX_COUNTOF(kStrings), kMenus,   AFX_COUNTOF(kMenus),
+                                             kAccelTables, AFX_COUNTOF(kAccelTables), icons, AFX_COUNTOF(icons),
+                                             kDialogs, AFX_COUNTOF(kDialogs)};
+    AfxRegisterResources(&table);
+    static const AFX_TOOLBAR_RESOURCE bars[] = {
+        {IDR_MAINFRAME, 16, 16, kToolBarButtons, AFX_COUNTOF(kToolBarButtons),
+         reinterpret_cast<const unsigned char*>(strip.data()), strip.size()},
+    };
+    AfxRegisterToolBarResources(bars, AFX_COUNTOF(bars));
 }

@@ -1,9 +1,9 @@
-#include <cstdio>
+#include "app/VelmarApp.h"
 
-// The editor's windows are not written yet; say so rather than pretend.
+// The one application object; the framework finds it through AfxGetApp.
+CVelmarApp theApp;
+
 int main(int argc, char** argv)
 {
-    std::fprintf(stderr, "velmar: the editor is not built yet; cannot open %s\n",
-                 argc > 1 ? argv[1] : "a document");
-    return 2;
+    return AfxWinMain(argc, argv);
 }

@@ -31,41 +31,21 @@ bool CScriptedUser::ShowFileDialog(const w32::FileDialogRequest&, w32::FileDialo
     return true;
 }
 
-IMPLEMENT_DYNCREATE(CTestChildFrame, CMDIChildWnd)
+IMPLEMENT_DYNCREATE(CTestChildFrame, CChildFrame)
 
 void CTestChildFrame::UpdateTitle()
 {
     ++m_nTitleUpdates;
-    CDocument* pDoc = GetActiveDocument();
-    if (pDoc && pDoc->IsModified())
-        SetWindowText(pDoc->GetTitle() + L" *");
+    CChildFrame::UpdateTitle();
 }
 
-BOOL CTestChildFrame::OnCreateClient(LPCREATESTRUCT lpcs, CCreateContext* pContext)
-{
-    if (!CMDIChildWnd::OnCreateClient(lpcs, pContext) || !pContext)
-        return FALSE;
-    CCreateContext content = *pContext;
-    content.m_pNewViewClass = RUNTIME_CLASS(CXMLContentView);
-    return CreateView(&content, AFX_IDW_PANE_FIRST + 1) != nullptr;
-}
-
-CXMLTreeView* CTestChildFrame::Tree() const
-{
-    return dynamic_cast<CXMLTreeView*>(GetDescendantWindow(AFX_IDW_PANE_FIRST, TRUE));
-}
-
-CXMLContentView* CTestChildFrame::Content() const
-{
-    return dynamic_cast<CXMLContentView*>(GetDescendantWindow(AFX_IDW_PANE_FIRST + 1, TRUE));
-}
-
-IMPLEMENT_DYNCREATE(CTestMainFrame, CMDIFrameWnd)
+IMPLEMENT_DYNCREATE(CTestMainFrame, CMainFrame)
 
 void CTestMainFrame::SetPathText(LPCWSTR path)
 {
     ++m_nPathUpdates;
     m_path = path;
+    CMainFrame::SetPathText(path);
 }
 
 BEGIN_MESSAGE_MAP(CEditorTestApp, CWinApp)

@@ -1,8 +1,9 @@
 #pragma once
-// The editor's document and views in a small MDI application of the tests,
-// driven offscreen with a scripted user in place of the dialogs. The frames
-// stand in for the editor's own, implementing what the views ask of them.
+// The editor's document, views and frames in a small MDI application of the
+// tests, driven offscreen with a scripted user in place of the dialogs.
+#include "app/ChildFrame.h"
 #include "app/FrameHooks.h"
+#include "app/MainFrame.h"
 #include "app/VelmarDoc.h"
 #include "app/XMLContentView.h"
 #include "app/XMLTreeView.h"
@@ -27,19 +28,18 @@ public:
     std::wstring LastText() const { return boxes.empty() ? std::wstring() : boxes.back().text; }
 };
 
-// A document window: the tree on the left, the content pane beside it.
-class CTestChildFrame : public CMDIChildWnd, public IModifiedCaption
+// The editor's own frames, counting what the views and the document ask of them.
+class CTestChildFrame : public CChildFrame
 {
     DECLARE_DYNCREATE(CTestChildFrame)
 public:
-    CXMLTreeView* Tree() const;
-    CXMLContentView* Content() const;
+    CXMLTreeView* Tree() const { return GetTreeView(); }
+    CXMLContentView* Content() const { return GetContentView(); }
     int m_nTitleUpdates = 0;
     void UpdateTitle() override;
-    BOOL OnCreateClient(LPCREATESTRUCT lpcs, CCreateContext* pContext) override;
 };
 
-class CTestMainFrame : public CMDIFrameWnd, public IPathTextSink
+class CTestMainFrame : public CMainFrame
 {
     DECLARE_DYNCREATE(CTestMainFrame)
 public:

@@ -1,0 +1,115 @@
+#include "app/ChildFrame.h"
+
+#include "app/MainFrame.h"
+#include "app/Resource.h"
+#include "app/VelmarDoc.h"
+#include "app/XMLContentView.h"
+#include "app/XMLTreeView.h"
+
+// U+0020 U+002D U+0020 U+005B U+5DF2 U+7AF5 U+0045 U+816F, with no closing bracket.
+const wchar_t kModifiedMark[] = L" - [\u5DF2\u7AF5" L"E\u816F";
+
+IMPLEMENT_DYNCREATE(CChildFrame, CMDIChildWnd)
+
+BEGIN_MESSAGE_MAP(CChildFrame, CMDIChildWnd)
+    ON_WM_MDIACTIVATE()
+    ON_WM_CONTEXTMENU()
+    // Node editing commands.
+
+    // Shell actions.
+
+END_MESSAGE_MAP()
+
+CChildFrame::CChildFrame() = default;
+
+CChildFrame::~CChildFrame() = default;
+
+BOOL CChildFrame::OnCreateClient(LPCREATESTRUCT, CCreateContext* pContext)
+{
+    if (!m_wndSplitter.CreateStatic(this, 1, 2, WS_CHILD | WS_VISIBLE, AFX_IDW_PANE_FIRST))
+        return FALSE;
+    if (!m_wndSplitter.CreateView(0, 0, RUNTIME_CLASS(CXMLTreeView), CSize(kTreePaneWidth, 0), pContext))
+        return FALSE;
+    return m_wndSplitter.CreateView(0, 1, RUNTIME_CLASS(CXMLContentView), CSize(0, 0), pContext);
+}
+
+CXMLTreeView* CChildFrame::GetTreeView() const
+{
+    if (!m_wndSplitter.GetSafeHwnd())
+        return nullptr;
+    return dynamic_cast<CXMLTreeView*>(m_wndSplitter.GetPane(0, 0));
+}
+
+CXMLContentView* CChildFrame::GetContentView() const
+{
+    if (!m_wndSplitter.GetSafeHwnd())
+        return nullptr;
+    return dynamic_cast<CXMLContentView*>(m_wndSplitter.GetPane(0, 1));
+}
+
+void CChildFrame::UpdateTitle()
+{
+    CDocument* pDoc = GetActiveDocument();
+    if (!pDoc || !pDoc->IsModified())
+        return;
+    // Through the framework's own update, so that every window on the
+    // document (each with its ":n") gets the mark, not only this one.
+    pDoc->UpdateFrameCounts();
+    if (GetActiveDocument() == pDoc && !GetWindowText().Str().ends_with(kModifiedMark))
+        OnUpdateFrameTitle(TRUE);
+}
+
+void CChildFrame::OnUpdateFrameTitle(BOOL bAddToTitle)
+{
+    CMDIChildWnd::OnUpdateFrameTitle(bAddToTitle);
+    CDocument* pDoc = GetActiveDocument();
+    if (!bAddToTitle || !pDoc || !pDoc->IsModified() || (GetStyle() & FWS_ADDTOTITLE) == 0)
+        return;
+    const CString caption = GetWindowText();
+    if (!caption.Str().ends_with(kModifiedMark))
+        SetWindowText(caption + kModifiedMark);
+}
+
+void CChildFrame::OnMDIActivate(BOOL bActivate, CWnd* pActivateWnd, CWnd* pDeactivateWnd)
+{
+    CMDIChildWnd::OnMDIActivate(bActivate, pActivateWnd, pDeactivateWnd);
+    auto* pDoc = dynamic_cast<CVelmarDoc*>(GetActiveDocument());
+    if (!pDoc)
+        return;
+    // The window losing activation hears of it first, so the one in front
+    // has the last word on the status bar.
+    if (auto* pMain = dynamic_cast<CMainFrame*>(AfxGetMainWnd()))
+        pMain->ShowLoadTime(pDoc->GetLoadTime());
+    UpdateTitle();
+}
+
+void CChildFrame::OnContextMenu(CWnd* pWnd, CPoint point)
+{
+    CXMLTreeView* pTree = dynamic_cast<CXMLTreeView*>(GetActiveView());
+    if (!pTree || pTree != GetTreeView())
+        return;
+    const bool fromKeyboard = point.x == -1 && point.y == -1;
+    // A click counts only over the tree pane itself, not over the splitter's
+    // bar or a caption; the keyboard asks for the active view's menu.
+    if (!fromKeyboard && (!pWnd || (pWnd != pTree && !pTree->IsChild(pWnd))))
+        return;
+    if (fromKeyboard) {
+        // From the keyboard: below the selected item, or at the pane's corner.
+        CRect rcTree;
+        pTree->GetWindowRect(&rcTree);
+        point = rcTree.TopLeft();
+        CTreeCtrl& tree = pTree->GetTreeCtrl();
+        CRect rcItem;
+        if (HTREEITEM hItem = tree.GetSelectedItem(); hItem && tree.GetItemRect(hItem, &rcItem, TRUE)) {
+            CRect rcCtrl;
+            tree.GetWindowRect(&rcCtrl);
+            point = CPoint(rcCtrl.left + rcItem.left, rcCtrl.top + rcItem.bottom);
+        }
+    }
+    CMenu menu;
+    if (!menu.LoadMenu(IDR_XMLTYPE))
+        return;
+    if (CMenu* pXml = menu.GetSubMenu(2))
+        pXml->TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON, point.x, point.y, this);
+    menu.DestroyMenu();
+}

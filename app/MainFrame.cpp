@@ -1,0 +1,98 @@
+#include "app/MainFrame.h"
+
+#include "app/Resource.h"
+
+IMPLEMENT_DYNCREATE(CMainFrame, CMDIFrameWnd)
+
+BEGIN_MESSAGE_MAP(CMainFrame, CMDIFrameWnd)
+    ON_WM_CREATE()
+    ON_WM_CONTEXTMENU()
+    ON_COMMAND(ID_VIEW_PATHBAR, &CMainFrame::OnViewPathbar)
+    ON_UPDATE_COMMAND_UI(ID_VIEW_PATHBAR, &CMainFrame::OnUpdateViewPathbar)
+    ON_COMMAND(ID_HELP_FINDER, &CMDIFrameWnd::OnHelpFinder)
+    ON_COMMAND(ID_HELP, &CMDIFrameWnd::OnHelp)
+    ON_COMMAND(ID_CONTEXT_HELP, &CMDIFrameWnd::OnContextHelp)
+    ON_COMMAND(ID_DEFAULT_HELP, &CMDIFrameWnd::OnHelpFinder)
+END_MESSAGE_MAP()
+
+namespace {
+
+const UINT kIndicators[] = {
+    ID_SEPARATOR,   // the message line
+    ID_INDICATOR_LOADTIME,
+    ID_INDICATOR_CAPS,
+    ID_INDICATOR_NUM,
+    ID_INDICATOR_SCRL,
+};
+
+} // namespace
+
+CMainFrame::CMainFrame() = default;
+
+CMainFrame::~CMainFrame() = default;
+
+BOOL CMainFrame::PreCreateWindow(CREATESTRUCT& cs)
+{
+    if (!CMDIFrameWnd::PreCreateWindow(cs))
+        return FALSE;
+    cs.cx = static_cast<int>(GetSystemMetrics(SM_CXSCREEN) * kScreenShare);
+    cs.cy = static_cast<int>(GetSystemMetrics(SM_CYSCREEN) * kScreenShare);
+    return TRUE;
+}
+
+int CMainFrame::OnCreate(LPCREATESTRUCT lpcs)
+{
+    if (CMDIFrameWnd::OnCreate(lpcs) == -1)
+        return -1;
+    if (!m_wndToolBar.CreateEx(this, TBSTYLE_FLAT, WS_CHILD | WS_VISIBLE | CBRS_TOP) ||
+        !m_wndToolBar.LoadToolBar(IDR_MAINFRAME))
+        return -1;
+    if (!m_wndPathBar.Create(this, IDD_PATHBAR, CBRS_ALIGN_TOP, AFX_IDW_DIALOGBAR))
+        return -1;
+    if (!m_wndReBar.Create(this) || !m_wndReBar.AddBar(&m_wndToolBar) || !m_wndReBar.AddBar(&m_wndPathBar))
+        return -1;
+    if (!m_wndStatusBar.Create(this) || !m_wndStatusBar.SetIndicators(kIndicators, AFX_COUNTOF(kIndicators)))
+        return -1;
+    m_wndToolBar.SetBarStyle(m_wndToolBar.GetBarStyle() | CBRS_TOOLTIPS | CBRS_FLYBY);
+    CenterWindow();
+    m_wndStatusBar.SetPaneInfo(1, ID_INDICATOR_LOADTIME, SBPS_NOBORDERS, kLoadTimePaneWidth);
+    ShowLoadTime(0);
+    return 0;
+}
+
+void CMainFrame::ShowLoadTime(DWORD dwMilliseconds)
+{
+    if (!m_wndStatusBar.GetSafeHwnd())
+        return;
+    CString text;
+    text.Format(L"Loaded in %0.4f s.", static_cast<double>(dwMilliseconds) / 1000.0);
+    m_wndStatusBar.SetPaneText(1, text, TRUE);
+}
+
+void CMainFrame::SetPathText(LPCWSTR path)
+{
+    if (!m_wndPathBar.GetSafeHwnd() || !m_wndPathBar.GetDlgItem(IDC_PATH))
+        return;
+    m_wndPathBar.SetDlgItemText(IDC_PATH, path ? path : L"");
+}
+
+BOOL CMainFrame::IsPathBarShown() const
+{
+    // The bar's own flag: it counts as shown also while the frame is not yet on screen.
+    return m_wndPathBar.GetSafeHwnd() && (m_wndPathBar.GetStyle() & WS_VISIBLE) != 0;
+}
+
+void CMainFrame::OnViewPathbar()
+{
+    ShowControlBar(&m_wndPathBar, !IsPathBarShown(), FALSE);
+}
+
+void CMainFrame::OnUpdateViewPathbar(CCmdUI* pCmdUI)
+{
+    pCmdUI->SetCheck(IsPathBarShown());
+}
+
+void CMainFrame::OnContextMenu(CWnd*, CPoint)
+{
+    // Neither the bars nor the empty client area have a menu of their own.
+}

@@ -1,0 +1,73 @@
+#include "app/VelmarApp.h"
+
+#include "app/AboutDlg.h"
+#include "app/ChildFrame.h"
+#include "app/MainFrame.h"
+#include "app/Resource.h"
+#include "app/VelmarDoc.h"
+#include "app/VelmarResources.h"
+#include "app/XMLTreeView.h"
+
+BEGIN_MESSAGE_MAP(CVelmarApp, CWinApp)
+    ON_COMMAND(ID_APP_ABOUT, &CVelmarApp::OnAppAbout)
+    ON_COMMAND(ID_FILE_NEW, &CWinApp::OnFileNew)
+    ON_COMMAND(ID_FILE_OPEN, &CWinApp::OnFileOpen)
+END_MESSAGE_MAP()
+
+// No name of its own: the framework takes the title from the string table.
+// Help is the framework's HTML Help.
+CVelmarApp::CVelmarApp() : CWinApp(nullptr)
+{
+    VelmarRegisterResources();
+}
+
+BOOL CVelmarApp::InitInstance()
+{
+    VelmarRegisterResources();
+    InitCommonControls();
+    OleInitialize(nullptr);
+    CWinApp::InitInstance();
+    if (!AfxOleInit()) {
+        AfxMessageBox(IDP_OLE_INIT_FAILED, MB_OK);
+        return FALSE;
+    }
+    AfxEnableControlContainer();
+    SetRegistryKey(kRegistryKey);
+    LoadStdProfileSettings(kRecentFiles);
+
+    auto* pDocTemplate = new CMultiDocTemplate(IDR_XMLTYPE, RUNTIME_CLASS(CVelmarDoc), RUNTIME_CLASS(CChildFrame),
+                                               RUNTIME_CLASS(CXMLTreeView));
+    AddDocTemplate(pDocTemplate);
+
+    // A frame that fails to create has already deleted itself.
+    auto* pMainFrame = new CMainFrame;
+    if (!pMainFrame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE))
+        return FALSE;
+    m_pMainWnd = pMainFrame;
+    pMainFrame->DragAcceptFiles();
+    EnableShellOpen();
+
+    CCommandLineInfo cmdInfo;
+    ParseCommandLine(cmdInfo);
+    // Without a file name the program starts with no document at all.
+    if (cmdInfo.m_nShellCommand == CCommandLineInfo::FileNew)
+        cmdInfo.m_nShellCommand = CCommandLineInfo::FileNothing;
+    if (!ProcessShellCommand(cmdInfo))
+        return FALSE;
+
+    pMainFrame->ShowWindow(m_nCmdShow);
+    pMainFrame->UpdateWindow();
+    return TRUE;
+}
+
+int CVelmarApp::ExitInstance()
+{
+    OleUninitialize();
+    return CWinApp::ExitInstance();
+}
+
+void CVelmarApp::OnAppAbout()
+{
+    CAboutDlg aboutDlg;
+    aboutDlg.DoModal();
+}

@@ -1,0 +1,403 @@
+// The main frame and the document windows: bars, panes, captions, the path
+// bar and the context menu, driven offscreen.
+#include "EditorTestApp.h"
+
+#include "app/Resource.h"
+#include "app/VelmarResources.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QScreen>
+#include <QTimer>
+#include <QTreeView>
+
+#include <functional>
+#include <set>
+
+namespace {
+
+const char kSmall[] = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                      "<a x=\"1\"><b>text</b><c/></a>\n";
+
+// The load time is measured by the document itself; tests that need two
+// different ones set them as if the loads had taken that long.
+struct LoadTimeOf : CVelmarDoc
+{
+    static void Set(CVelmarDoc* pDoc, DWORD ms) { pDoc->*(&LoadTimeOf::m_dwLoadTime) = ms; }
+};
+
+CString PaneText(EditorFixture& f, int nPane)
+{
+    return f.Main()->GetStatusBar().GetPaneText(nPane);
+}
+
+CString PathBarText(EditorFixture& f)
+{
+    CString text;
+    f.Main()->GetPathBar().GetDlgItemText(IDC_PATH, text);
+    return text;
+}
+
+// The texts of the pop-up menu open while `open` runs (empty when none opened);
+// the menu is closed again without a choice.
+QStringList PopupTexts(const std::function<void()>& open)
+{
+    QStringList texts;
+    bool seen = false;
+    QTimer::singleShot(50, [&] {
+        auto* pPopup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!pPopup)
+            return;
+        seen = true;
+        for (QAction* a : pPopup->actions())
+            if (!a->isSeparator())
+                texts << a->text();
+        pPopup->close();
+    });
+    open();
+    EditorFixture::Spin(80);
+    if (auto* pLeft = QApplication::activePopupWidget())
+        pLeft->close();
+    return seen ? texts : QStringList();
+}
+
+// Records the check mark an update handler sets.
+struct CheckProbe : CCmdUI
+{
+    int m_nCheck = -1;
+    void Enable(BOOL) override {}
+    void SetCheck(int nCheck) override { m_nCheck = nCheck; }
+    void SetRadio(BOOL) override {}
+    void SetText(LPCWSTR) override {}
+};
+
+void RightClick(QWidget* pWidget, QPoint at)
+{
+    QContextMenuEvent e(QContextMenuEvent::Mouse, at, pWidget->mapToGlobal(at));
+    QApplication::sendEvent(pWidget, &e);
+}
+
+} // namespace
+
+TEST(MainFrame, opens_at_four_fifths_of_the_screen_centred_with_bars_in_order)
+{
+    EditorFixture f;
+    CMainFrame* pMain = f.Main();
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    QWidget* pWidget = pMain->GetWidget();
+    // The suite's screen; 819.2 is truncated, never rounded.
+    ASSERT_EQ(screen.size(), QSize(1280, 1024));
+    EXPECT_EQ(pWidget->size(), QSize(1024, 819));
+    const QRect frame = pWidget->frameGeometry();
+    const QRect avail = QGuiApplication::primaryScreen()->availableGeometry();
+    // Centred when made, before the window system adds its frame: off by
+    // at most half the frame's margins once shown.
+    EXPECT_LE(std::abs(frame.center().x() - avail.center().x()), 4);
+    EXPECT_LE(std::abs(frame.center().y() - avail.center().y()), 4);
+
+    // The tool bar and the path bar share the rebar, tool bar first.
+    CReBar& rebar = pMain->GetReBar();
+    ASSERT_EQ(rebar.GetBandCount(), 2);
+    EXPECT_EQ(rebar.GetBandChild(0), &pMain->GetToolBar());
+    EXPECT_EQ(rebar.GetBandChild(1), &pMain->GetPathBar());
+    EXPECT_EQ(rebar.GetDlgCtrlID(), AFX_IDW_REBAR);
+    EXPECT_EQ(pMain->GetToolBar().GetDlgCtrlID(), AFX_IDW_TOOLBAR);
+    EXPECT_EQ(pMain->GetPathBar().GetDlgCtrlID(), AFX_IDW_DIALOGBAR);
+    EXPECT_TRUE(pMain->GetToolBar().GetBarStyle() & CBRS_TOOLTIPS);
+    EXPECT_TRUE(pMain->GetToolBar().GetBarStyle() & CBRS_FLYBY);
+
+    const std::vector<UINT> buttons = {ID_FILE_NEW,   ID_FILE_OPEN,   ID_FILE_SAVE,   ID_SEPARATOR,   ID_EDIT_CUT,
+                                       ID_EDIT_COPY,  ID_EDIT_PASTE,  ID_SEPARATOR,   ID_XML_PREVIEW, ID_SEPARATOR,
+                                       ID_FILE_PRINT, ID_APP_ABOUT,   ID_CONTEXT_HELP};
+    std::vector<UINT> shown;
+    for (int i = 0; i < pMain->GetToolBar().GetCount(); ++i)
+        shown.push_back(pMain->GetToolBar().GetItemID(i));
+    EXPECT_EQ(shown, buttons);
+
+    // Status panes: the message line, the load time, the three lock keys.
+    CStatusBar& status = pMain->GetStatusBar();
+    ASSERT_EQ(status.GetCount(), 5);
+    const UINT ids[] = {ID_SEPARATOR, ID_INDICATOR_LOADTIME, ID_INDICATOR_CAPS, ID_INDICATOR_NUM, ID_INDICATOR_SCRL};
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(status.GetItemID(i), ids[i]) << i;
+    UINT nID = 0, nStyle = 0;
+    int cx = 0;
+    status.GetPaneInfo(1, nID, nStyle, cx);
+    EXPECT_EQ(cx, 120);
+    EXPECT_EQ(nStyle & SBPS_NOBORDERS, static_cast<UINT>(SBPS_NOBORDERS));
+    EXPECT_EQ(PaneText(f, 1), CString(L"Loaded in 0.0000 s."));
+}
+
+TEST(MainFrame, load_time_pane_follows_the_active_document)
+{
+    EditorFixture f;
+    f.WriteFile("a.xml", kSmall);
+    f.WriteFile("b.xml", kSmall);
+    CVelmarDoc* pA = f.Open("a.xml");
+    ASSERT_NE(pA, nullptr);
+    CTestChildFrame* pChildA = f.ActiveChild();
+    CVelmarDoc* pB = f.Open("b.xml");
+    ASSERT_NE(pB, nullptr);
+    CTestChildFrame* pChildB = f.ActiveChild();
+    ASSERT_NE(pChildA, pChildB);
+    // Opening shows the time of what was just loaded.
+    CString shown;
+    shown.Format(L"Loaded in %0.4f s.", pB->GetLoadTime() / 1000.0);
+    EXPECT_EQ(PaneText(f, 1), shown);
+
+    LoadTimeOf::Set(pA, 1234);
+    LoadTimeOf::Set(pB, 56);
+    f.Main()->MDIActivate(pChildA);
+    EXPECT_EQ(PaneText(f, 1), CString(L"Loaded in 1.2340 s."));
+    f.Main()->MDIActivate(pChildB);
+    EXPECT_EQ(PaneText(f, 1), CString(L"Loaded in 0.0560 s."));
+    // Another window on the same document shows that document's time.
+    CTestChildFrame* pSecond = f.NewWindow();
+    ASSERT_NE(pSecond, nullptr);
+    f.Main()->MDIActivate(pChildA);
+    f.Main()->MDIActivate(pSecond);
+    EXPECT_EQ(PaneText(f, 1), CString(L"Loaded in 0.0560 s."));
+
+    // The whole range of the unsigned count, without a sign or an overflow.
+    f.Main()->ShowLoadTime(0xFFFFFFFFu);
+    EXPECT_EQ(PaneText(f, 1), CString(L"Loaded in 4294967.2950 s."));
+}
+
+TEST(ChildFrame, splits_into_tree_and_content_with_the_tree_active)
+{
+    EditorFixture f;
+    f.WriteFile("a.xml", kSmall);
+    ASSERT_NE(f.Open("a.xml"), nullptr);
+    f.Spin(0);
+    CTestChildFrame* pChild = f.ActiveChild();
+    ASSERT_NE(pChild, nullptr);
+    CSplitterWnd& splitter = pChild->m_wndSplitter;
+    EXPECT_EQ(splitter.GetRowCount(), 1);
+    EXPECT_EQ(splitter.GetColumnCount(), 2);
+    EXPECT_EQ(splitter.GetDlgCtrlID(), AFX_IDW_PANE_FIRST);
+    ASSERT_NE(pChild->Tree(), nullptr);
+    ASSERT_NE(pChild->Content(), nullptr);
+    EXPECT_EQ(pChild->GetActiveView(), pChild->Tree());
+    int cxTree = 0, cxMin = 0;
+    splitter.GetColumnInfo(0, cxTree, cxMin);
+    EXPECT_EQ(cxTree, CChildFrame::kTreePaneWidth);
+    EXPECT_EQ(pChild->Tree()->GetWidget()->width(), CChildFrame::kTreePaneWidth);
+    // The content pane takes the rest of the window.
+    const int cxClient = splitter.GetWidget()->width();
+    EXPECT_EQ(pChild->Content()->GetWidget()->geometry().right() + 1, cxClient);
+    EXPECT_GT(pChild->Content()->GetWidget()->width(), 0);
+    EXPECT_GT(pChild->Tree()->GetXMLTreeCtrl().GetCount(), 0u);
+}
+
+TEST(ChildFrame, caption_carries_the_mark_while_modified_in_every_window)
+{
+    EditorFixture f;
+    f.WriteFile("a.xml", kSmall);
+    CVelmarDoc* pDoc = f.Open("a.xml");
+    ASSERT_NE(pDoc, nullptr);
+    CTestChildFrame* pChild = f.ActiveChild();
+    ASSERT_NE(pChild, nullptr);
+    EXPECT_EQ(pChild->GetWindowText(), CString(L"a.xml"));
+
+    // The mark, unit by unit.
+    const std::wstring mark = kModifiedMark;
+    EXPECT_EQ(mark, (std::wstring{0x20, 0x2D, 0x20, 0x5B, 0x5DF2, 0x7AF5, 0x45, 0x816F}));
+
+    pDoc->CDocument::SetModifiedFlag(TRUE);
+    pChild->UpdateTitle();
+    EXPECT_EQ(pChild->GetWindowText(), CString(L"a.xml") + kModifiedMark);
+    // Twice marked is still marked once.
+    pChild->UpdateTitle();
+    pChild->OnUpdateFrameTitle(TRUE);
+    EXPECT_EQ(pChild->GetWindowText(), CString(L"a.xml") + kModifiedMark);
+
+    // A second window numbers both; both keep the mark through the renumbering.
+    CTestChildFrame* pSecond = f.NewWindow();
+    ASSERT_NE(pSecond, nullptr);
+    EXPECT_EQ(pChild->GetWindowText(), CString(L"a.xml:1") + kModifiedMark);
+    EXPECT_EQ(pSecond->GetWindowText(), CString(L"a.xml:2") + kModifiedMark);
+    // Activation keeps it too.
+    f.Main()->MDIActivate(pChild);
+    EXPECT_EQ(pChild->GetWindowText(), CString(L"a.xml:1") + kModifiedMark);
+
+    // Saving gives the plain titles back.
+    ASSERT_TRUE(pDoc->DoFileSave());
+    EXPECT_FALSE(pDoc->IsModified());
+    EXPECT_EQ(pChild->GetWindowText(), CString(L"a.xml:1"));
+    EXPECT_EQ(pSecond->GetWindowText(), CString(L"a.xml:2"));
+    // Unmodified, asking changes nothing.
+    pChild->UpdateTitle();
+    EXPECT_EQ(pChild->GetWindowText(), CString(L"a.xml:1"));
+}
+
+TEST(MainFrame, path_bar_shows_the_selection_and_toggles_with_its_check_mark)
+{
+    EditorFixture f;
+    f.WriteFile("a.xml", kSmall);
+    ASSERT_NE(f.Open("a.xml"), nullptr);
+    CTestChildFrame* pChild = f.ActiveChild();
+    ASSERT_NE(pChild, nullptr);
+    CXMLTreeCtrl& tree = pChild->Tree()->GetXMLTreeCtrl();
+    // The second top-level item is element a.
+    HTREEITEM hA = tree.GetNextSiblingItem(tree.GetRootItem());
+    ASSERT_NE(hA, nullptr);
+    tree.SelectItem(hA);
+    EXPECT_EQ(PathBarText(f), CString(L"a/"));
+    EXPECT_EQ(PathBarText(f), CString(f.Main()->m_path.c_str()));
+
+    CMainFrame* pMain = f.Main();
+    auto checked = [&] {
+        CheckProbe probe;
+        probe.m_nID = ID_VIEW_PATHBAR;
+        probe.DoUpdate(pMain, FALSE);
+        return probe.m_nCheck;
+    };
+    EXPECT_TRUE(pMain->IsPathBarShown());
+    EXPECT_EQ(checked(), 1);
+    pMain->SendMessage(WM_COMMAND, ID_VIEW_PATHBAR);
+    EXPECT_FALSE(pMain->IsPathBarShown());
+    EXPECT_EQ(checked(), 0);
+    CRect band;
+    pMain->GetReBar().GetBandRect(1, &band);
+    EXPECT_TRUE(band.IsRectEmpty());
+    // Selecting while hidden still fills the field; shown again, it has the last path.
+    HTREEITEM hChildren = tree.FindGroup(hA, ikChildNodes);
+    ASSERT_NE(hChildren, nullptr);
+    tree.Expand(hA, TVE_EXPAND);
+    tree.Expand(hChildren, TVE_EXPAND);
+    HTREEITEM hC = tree.GetNextSiblingItem(tree.GetChildItem(hChildren));
+    ASSERT_NE(hC, nullptr);
+    tree.SelectItem(hC);
+    pMain->SendMessage(WM_COMMAND, ID_VIEW_PATHBAR);
+    EXPECT_TRUE(pMain->IsPathBarShown());
+    EXPECT_EQ(checked(), 1);
+    EXPECT_EQ(PathBarText(f), CString(L"a/c/"));
+    // A header has no path.
+    tree.SelectItem(tree.GetRootItem());
+    EXPECT_EQ(PathBarText(f), CString(L""));
+}
+
+TEST(ChildFrame, xml_menu_pops_up_over_the_tree_only)
+{
+    EditorFixture f;
+    f.WriteFile("a.xml", kSmall);
+    ASSERT_NE(f.Open("a.xml"), nullptr);
+    f.Spin(0);
+    CTestChildFrame* pChild = f.ActiveChild();
+    ASSERT_NE(pChild, nullptr);
+    const QStringList xmlMenu = {"&Add", "&Rename\tF2", "D&elete\tCtrl+Del", "Move &up", "Move &down",
+                                 "Pre&view\tF12", "&Export node"};
+
+    QWidget* pTreeWidget = pChild->Tree()->GetWidget();
+    EXPECT_EQ(PopupTexts([&] { RightClick(pTreeWidget, QPoint(5, 5)); }), xmlMenu);
+    // From the keyboard too, placed at the selected item.
+    CXMLTreeCtrl& tree = pChild->Tree()->GetXMLTreeCtrl();
+    tree.SelectItem(tree.GetRootItem());
+    EXPECT_EQ(PopupTexts([&] {
+                  QContextMenuEvent e(QContextMenuEvent::Keyboard, QPoint(0, 0));
+                  QApplication::sendEvent(pTreeWidget, &e);
+              }),
+              xmlMenu);
+
+    // The content pane has the edit control's own menu.
+    pChild->SetActiveView(pChild->Content());
+    const QStringList contentMenu =
+        PopupTexts([&] { RightClick(pChild->Content()->GetWidget(), QPoint(5, 5)); });
+    EXPECT_FALSE(contentMenu.contains("&Rename\tF2"));
+    // With the content pane active, the tree's menu stays away from the splitter bar too.
+    EXPECT_TRUE(PopupTexts([&] { pChild->SendMessage(WM_CONTEXTMENU, (WPARAM)pChild->m_wndSplitter.GetSafeHwnd(),
+                                                     MAKELPARAM(10, 10)); })
+                    .isEmpty());
+    pChild->SetActiveView(pChild->Tree());
+    EXPECT_TRUE(PopupTexts([&] { pChild->SendMessage(WM_CONTEXTMENU, (WPARAM)pChild->m_wndSplitter.GetSafeHwnd(),
+                                                     MAKELPARAM(10, 10)); })
+                    .isEmpty());
+
+    // Nothing over the bars.
+    EXPECT_TRUE(PopupTexts([&] { RightClick(f.Main()->GetToolBar().GetWidget(), QPoint(3, 3)); }).isEmpty());
+    EXPECT_TRUE(PopupTexts([&] { RightClick(f.Main()->GetStatusBar().GetWidget(), QPoint(3, 3)); }).isEmpty());
+    EXPECT_TRUE(PopupTexts([&] { RightClick(f.Main()->GetPathBar().GetWidget(), QPoint(3, 3)); }).isEmpty());
+}
+
+TEST(Resources, menus_keys_and_prompts_carry_every_command)
+{
+    VelmarRegisterResources();
+    // The context menu is the third pop-up of the document menu.
+    CMenu menu;
+    ASSERT_TRUE(menu.LoadMenu(IDR_XMLTYPE));
+    ASSERT_EQ(menu.GetMenuItemCount(), 6);
+    CString title;
+    CMenu* pXml = menu.GetSubMenu(2);
+    ASSERT_NE(pXml, nullptr);
+    CMenu* pAdd = pXml->GetSubMenu(0);
+    ASSERT_NE(pAdd, nullptr);
+    const std::vector<UINT> adds = {ID_XML_ADD_HEADER, ID_XML_ADD_DATANODE, ID_XML_ADD_PARAM, ID_XML_ADD_REMARK};
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(pAdd->GetMenuItemID(i), adds[static_cast<size_t>(i)]);
+    std::vector<UINT> rest;
+    for (int i = 1; i < pXml->GetMenuItemCount(); ++i)
+        if (UINT nID = pXml->GetMenuItemID(i); nID != 0)
+            rest.push_back(nID);
+    EXPECT_EQ(rest, (std::vector<UINT>{ID_XML_RENAME, ID_XML_DELETE, ID_XML_MOVE_UP, ID_XML_MOVE_DOWN, ID_XML_PREVIEW,
+                                       ID_XML_EXPORT_NODE}));
+    EXPECT_EQ(menu.GetMenuString(ID_EDIT_NOTEPAD, title, MF_BYCOMMAND), 16);
+    EXPECT_EQ(title, CString(L"Edit by &Notepad"));
+    EXPECT_GT(menu.GetMenuString(ID_FILE_PROPERTY, title, MF_BYCOMMAND), 0);
+    EXPECT_GT(menu.GetMenuString(ID_VIEW_PATHBAR, title, MF_BYCOMMAND), 0);
+
+    CMenu bare;
+    ASSERT_TRUE(bare.LoadMenu(IDR_MAINFRAME));
+    EXPECT_EQ(bare.GetMenuItemCount(), 3);   // File, View, Help
+    EXPECT_EQ(bare.GetMenuItemID(0), static_cast<UINT>(-1));
+
+    // The keys of the commands still to come are there already.
+    const AFX_ACCEL_RESOURCE* pAccel = AfxFindAccelResource(IDR_MAINFRAME);
+    ASSERT_NE(pAccel, nullptr);
+    auto command = [&](BYTE fVirt, WORD key) -> int {
+        for (int i = 0; i < pAccel->nAccels; ++i)
+            if (pAccel->pAccels[i].fVirt == (fVirt | FVIRTKEY) && pAccel->pAccels[i].key == key)
+                return pAccel->pAccels[i].cmd;
+        return -1;
+    };
+    EXPECT_EQ(command(0, VK_F2), ID_XML_RENAME);
+    EXPECT_EQ(command(FCONTROL, VK_DELETE), ID_XML_DELETE);
+    EXPECT_EQ(command(0, VK_F12), ID_XML_PREVIEW);
+    EXPECT_EQ(command(FALT, VK_BACK), ID_EDIT_UNDO);
+    EXPECT_EQ(command(FSHIFT, VK_DELETE), ID_EDIT_CUT);
+    EXPECT_EQ(command(FCONTROL, VK_INSERT), ID_EDIT_COPY);
+    EXPECT_EQ(command(FSHIFT, VK_INSERT), ID_EDIT_PASTE);
+    EXPECT_EQ(command(0, VK_F1), ID_HELP);
+    EXPECT_EQ(command(FSHIFT, VK_F1), ID_CONTEXT_HELP);
+    EXPECT_EQ(command(FSHIFT, VK_F6), ID_PREV_PANE);
+    // One command per key.
+    std::set<std::pair<BYTE, WORD>> keys;
+    for (int i = 0; i < pAccel->nAccels; ++i)
+        EXPECT_TRUE(keys.insert({pAccel->pAccels[i].fVirt, pAccel->pAccels[i].key}).second) << i;
+
+    // Every item of both menus has a prompt for the status bar.
+    for (CMenu* pMenu : {&menu, &bare}) {
+        std::vector<CMenu*> pending{pMenu};
+        while (!pending.empty()) {
+            CMenu* pCur = pending.back();
+            pending.pop_back();
+            for (int i = 0; i < pCur->GetMenuItemCount(); ++i) {
+                const UINT nID = pCur->GetMenuItemID(i);
+                if (nID == static_cast<UINT>(-1))
+                    pending.push_back(pCur->GetSubMenu(i));
+                else if (nID != 0)
+                    EXPECT_NE(AfxFindStringResource(nID), nullptr) << nID;
+            }
+        }
+    }
+    CString prompt;
+    ASSERT_TRUE(prompt.LoadString(ID_XML_PREVIEW));
+    EXPECT_EQ(prompt, CString(L"View current xml document in Internet Explorer.\nPreview"));
+    ASSERT_TRUE(prompt.LoadString(ID_VIEW_PATHBAR));
+    EXPECT_EQ(prompt, CString(L"Hide/Show path bar\nswitch path bar"));
+    ASSERT_TRUE(prompt.LoadString(ID_INDICATOR_LOADTIME));
+    EXPECT_EQ(prompt, CString(L"Loaded in 0 ms"));
+}
