@@ -4,6 +4,8 @@
 // memory still in use after the window is closed again.
 #include "XmlGenerator.h"
 
+#include "app/ChildFrame.h"
+#include "app/MainFrame.h"
 #include "app/Resource.h"
 #include "app/VelmarDoc.h"
 #include "app/VelmarResources.h"
@@ -28,21 +30,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-class CBenchChildFrame : public CMDIChildWnd
-{
-    DECLARE_DYNCREATE(CBenchChildFrame)
-public:
-    BOOL OnCreateClient(LPCREATESTRUCT lpcs, CCreateContext* pContext) override
-    {
-        if (!CMDIChildWnd::OnCreateClient(lpcs, pContext) || !pContext)
-            return FALSE;
-        CCreateContext content = *pContext;
-        content.m_pNewViewClass = RUNTIME_CLASS(CXMLContentView);
-        return CreateView(&content, AFX_IDW_PANE_FIRST + 1) != nullptr;
-    }
-};
-IMPLEMENT_DYNCREATE(CBenchChildFrame, CMDIChildWnd)
-
 class CBenchApp : public CWinApp
 {
 public:
@@ -50,9 +37,9 @@ public:
     BOOL InitInstance() override
     {
         VelmarRegisterResources();
-        AddDocTemplate(new CMultiDocTemplate(IDR_XMLTYPE, RUNTIME_CLASS(CVelmarDoc), RUNTIME_CLASS(CBenchChildFrame),
+        AddDocTemplate(new CMultiDocTemplate(IDR_XMLTYPE, RUNTIME_CLASS(CVelmarDoc), RUNTIME_CLASS(CChildFrame),
                                              RUNTIME_CLASS(CXMLTreeView)));
-        auto* pMainFrame = new CMDIFrameWnd;
+        auto* pMainFrame = new CMainFrame;
         if (!pMainFrame->LoadFrame(IDR_MAINFRAME))
             return FALSE;
         m_pMainWnd = pMainFrame;

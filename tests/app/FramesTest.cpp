@@ -3,6 +3,7 @@
 #include "EditorTestApp.h"
 
 #include "app/Resource.h"
+#include "app/VelmarImages.h"
 #include "app/VelmarResources.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QImage>
 #include <QMenu>
 #include <QScreen>
 #include <QTimer>
@@ -298,7 +300,7 @@ TEST(ChildFrame, xml_menu_pops_up_over_the_tree_only)
     CXMLTreeCtrl& tree = pChild->Tree()->GetXMLTreeCtrl();
     tree.SelectItem(tree.GetRootItem());
     EXPECT_EQ(PopupTexts([&] {
-                  QContextMenuEvent e(QContextMenuEvent::Keyboard, QPoint(0, 0));
+                  QContextMenuEvent e(QContextMenuEvent::Keyboard, QPoint(0, 0), pTreeWidget->mapToGlobal(QPoint(0, 0)));
                   QApplication::sendEvent(pTreeWidget, &e);
               }),
               xmlMenu);
@@ -386,10 +388,11 @@ TEST(Resources, menus_keys_and_prompts_carry_every_command)
             pending.pop_back();
             for (int i = 0; i < pCur->GetMenuItemCount(); ++i) {
                 const UINT nID = pCur->GetMenuItemID(i);
-                if (nID == static_cast<UINT>(-1))
+                if (nID == static_cast<UINT>(-1)) {
                     pending.push_back(pCur->GetSubMenu(i));
-                else if (nID != 0)
+                } else if (nID != 0) {
                     EXPECT_NE(AfxFindStringResource(nID), nullptr) << nID;
+                }
             }
         }
     }
@@ -400,4 +403,43 @@ TEST(Resources, menus_keys_and_prompts_carry_every_command)
     EXPECT_EQ(prompt, CString(L"Hide/Show path bar\nswitch path bar"));
     ASSERT_TRUE(prompt.LoadString(ID_INDICATOR_LOADTIME));
     EXPECT_EQ(prompt, CString(L"Loaded in 0 ms"));
+}
+
+TEST(MainFrame, help_commands_reach_the_framework_which_says_there_is_no_help)
+{
+    EditorFixture f;
+    for (UINT nID : {ID_HELP, ID_HELP_FINDER, ID_CONTEXT_HELP, ID_DEFAULT_HELP}) {
+        f.user.boxes.clear();
+        f.Main()->SendMessage(WM_COMMAND, nID);
+        ASSERT_EQ(f.user.boxes.size(), 1u) << nID;
+        EXPECT_EQ(f.user.LastText(), L"Failed to launch help.");
+    }
+}
+
+TEST(Resources, tool_bar_images_are_one_per_button_and_transparent_around)
+{
+    const std::string& strip = VelmarToolBarStrip();
+    QImage image;
+    ASSERT_TRUE(image.loadFromData(reinterpret_cast<const uchar*>(strip.data()), static_cast<int>(strip.size())));
+    int count = 0;
+    const UINT* pButtons = VelmarToolBarButtons(&count);
+    int images = 0;
+    for (int i = 0; i < count; ++i)
+        images += pButtons[i] != ID_SEPARATOR;
+    EXPECT_EQ(images, VelmarToolBarImageCount());
+    EXPECT_EQ(image.size(), QSize(16 * images, 16));
+    ASSERT_TRUE(image.hasAlphaChannel());
+    // Each picture leaves some of its square transparent and draws something.
+    for (int n = 0; n < images; ++n) {
+        int clear = 0, drawn = 0;
+        for (int y = 0; y < 16; ++y) {
+            for (int x = 16 * n; x < 16 * n + 16; ++x)
+                ++(qAlpha(image.pixel(x, y)) == 0 ? clear : drawn);
+        }
+        EXPECT_GT(clear, 0) << n;
+        EXPECT_GT(drawn, 40) << n;
+    }
+    const std::string& icon = VelmarAppIcon();
+    ASSERT_TRUE(image.loadFromData(reinterpret_cast<const uchar*>(icon.data()), static_cast<int>(icon.size())));
+    EXPECT_EQ(image.size(), QSize(32, 32));
 }
