@@ -88,6 +88,9 @@ QWidget* CTreeCtrl::CreateWidgetFor(CWnd* pOwner, const CREATESTRUCT& cs, QWidge
         m_bTemporary = TRUE;
         m_treeDestroyed = QObject::connect(pTree, &QObject::destroyed, [this]() {
             m_hWnd = nullptr;
+            // The widget is half destroyed here: forget it before anything
+            // could call one of its own members.
+            m_pTree.clear();
             ResetEditState();
         });
     }
