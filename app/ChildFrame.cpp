@@ -17,6 +17,14 @@ BEGIN_MESSAGE_MAP(CChildFrame, CMDIChildWnd)
     // Node editing commands.
 
     // Shell actions.
+    ON_COMMAND(ID_XML_PREVIEW, &CChildFrame::OnXmlPreview)
+    ON_UPDATE_COMMAND_UI(ID_XML_PREVIEW, &CChildFrame::OnUpdateXmlPreview)
+    ON_COMMAND(ID_XML_EXPORT_NODE, &CChildFrame::OnXmlExportNode)
+    ON_UPDATE_COMMAND_UI(ID_XML_EXPORT_NODE, &CChildFrame::OnUpdateXmlExportNode)
+    ON_COMMAND(ID_EDIT_NOTEPAD, &CChildFrame::OnEditNotepad)
+    ON_UPDATE_COMMAND_UI(ID_EDIT_NOTEPAD, &CChildFrame::OnUpdateEditNotepad)
+    ON_COMMAND(ID_FILE_PROPERTY, &CChildFrame::OnFileProperty)
+    ON_UPDATE_COMMAND_UI(ID_FILE_PROPERTY, &CChildFrame::OnUpdateFileProperty)
 
 END_MESSAGE_MAP()
 

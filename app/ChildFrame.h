@@ -41,6 +41,14 @@ public:
     // Node editing commands.
 
     // Shell actions.
+    void OnXmlPreview();
+    void OnUpdateXmlPreview(CCmdUI* pCmdUI);
+    void OnXmlExportNode();
+    void OnUpdateXmlExportNode(CCmdUI* pCmdUI);
+    void OnEditNotepad();
+    void OnUpdateEditNotepad(CCmdUI* pCmdUI);
+    void OnFileProperty();
+    void OnUpdateFileProperty(CCmdUI* pCmdUI);
 
 protected:
     DECLARE_MESSAGE_MAP()

@@ -16,58 +16,6 @@
 
 #include <cstdlib>
 
-#ifndef ID_XML_PREVIEW
-#define ID_XML_PREVIEW 32791
-#define ID_XML_EXPORT_NODE 32807
-#define ID_EDIT_NOTEPAD 32801
-#define ID_FILE_PROPERTY 32809
-#endif
-
-// Stands in for the editor's child frame until that frame carries the commands.
-class CShellTestFrame : public CTestChildFrame
-{
-    DECLARE_DYNCREATE(CShellTestFrame)
-public:
-    void OnXmlPreview() { PreviewDocumentFile(this, Tree() ? Tree()->GetDocument() : nullptr); }
-    void OnUpdateXmlPreview(CCmdUI* pCmdUI) { pCmdUI->Enable(TRUE); }
-    void OnXmlExportNode() { ExportSelectedNode(this, dynamic_cast<CXMLTreeView*>(GetActiveView())); }
-    void OnUpdateXmlExportNode(CCmdUI* pCmdUI)
-    {
-        pCmdUI->Enable(CanExportSelection(dynamic_cast<CXMLTreeView*>(GetActiveView())));
-    }
-    void OnEditNotepad() { EditInNotepad(GetActiveView() ? GetActiveView()->GetDocument() : nullptr); }
-    void OnUpdateEditNotepad(CCmdUI* pCmdUI)
-    {
-        CDocument* pDoc = GetActiveView() ? GetActiveView()->GetDocument() : nullptr;
-        pCmdUI->Enable(pDoc && FileExists(pDoc->GetPathName()));
-    }
-    void OnFileProperty()
-    {
-        auto* pView = dynamic_cast<CXMLTreeView*>(GetActiveView());
-        ShowFileProperties(this, pView ? pView->GetDocument() : nullptr);
-    }
-    void OnUpdateFileProperty(CCmdUI* pCmdUI)
-    {
-        auto* pView = dynamic_cast<CXMLTreeView*>(GetActiveView());
-        CDocument* pDoc = pView ? pView->GetDocument() : nullptr;
-        pCmdUI->Enable(pDoc && FileExists(pDoc->GetPathName()));
-    }
-    DECLARE_MESSAGE_MAP()
-};
-
-IMPLEMENT_DYNCREATE(CShellTestFrame, CTestChildFrame)
-
-BEGIN_MESSAGE_MAP(CShellTestFrame, CTestChildFrame)
-    ON_COMMAND(ID_XML_PREVIEW, &CShellTestFrame::OnXmlPreview)
-    ON_UPDATE_COMMAND_UI(ID_XML_PREVIEW, &CShellTestFrame::OnUpdateXmlPreview)
-    ON_COMMAND(ID_XML_EXPORT_NODE, &CShellTestFrame::OnXmlExportNode)
-    ON_UPDATE_COMMAND_UI(ID_XML_EXPORT_NODE, &CShellTestFrame::OnUpdateXmlExportNode)
-    ON_COMMAND(ID_EDIT_NOTEPAD, &CShellTestFrame::OnEditNotepad)
-    ON_UPDATE_COMMAND_UI(ID_EDIT_NOTEPAD, &CShellTestFrame::OnUpdateEditNotepad)
-    ON_COMMAND(ID_FILE_PROPERTY, &CShellTestFrame::OnFileProperty)
-    ON_UPDATE_COMMAND_UI(ID_FILE_PROPERTY, &CShellTestFrame::OnUpdateFileProperty)
-END_MESSAGE_MAP()
-
 namespace {
 
 using Argv = std::vector<std::string>;
@@ -127,8 +75,7 @@ private:
 class ShellFixture : public EditorFixture
 {
 public:
-    ShellFixture()
-        : browser("BROWSER", "/bin/true"), editor("VISUAL", "velmar-test-editor"), ui(&shellUser)
+    ShellFixture() : browser("BROWSER", "/bin/true"), editor("VISUAL", "velmar-test-editor"), ui(&shellUser)
     {
         CoInitialize(nullptr);
         w32::SetLauncher([this](const w32::LaunchRequest& request, int* processId) {
@@ -137,9 +84,6 @@ public:
                 *processId = 0;
             return static_cast<DWORD>(ERROR_SUCCESS);
         });
-        pTemplate = new CMultiDocTemplate(IDR_XMLTYPE, RUNTIME_CLASS(CVelmarDoc), RUNTIME_CLASS(CShellTestFrame),
-                                          RUNTIME_CLASS(CXMLTreeView));
-        app.AddDocTemplate(pTemplate);
     }
     ~ShellFixture()
     {
@@ -150,10 +94,10 @@ public:
     CVelmarDoc* OpenDoc(const char* name, const char* bytes = kDoc)
     {
         WriteFile(name, bytes);
-        return static_cast<CVelmarDoc*>(pTemplate->OpenDocumentFile(Path(name).c_str()));
+        return Open(name);
     }
-    CVelmarDoc* NewDoc() { return static_cast<CVelmarDoc*>(pTemplate->OpenDocumentFile(nullptr)); }
-    CShellTestFrame* Frame() const { return dynamic_cast<CShellTestFrame*>(Main()->MDIGetActive()); }
+    CVelmarDoc* NewDoc() { return NewDocument(); }
+    CTestChildFrame* Frame() const { return ActiveChild(); }
     CXMLTreeCtrl& TreeCtrl() const { return Frame()->Tree()->GetXMLTreeCtrl(); }
     HWND FrameHwnd() const { return Frame()->GetSafeHwnd(); }
 
@@ -182,7 +126,6 @@ public:
     CShellUser shellUser;
     w32::ScopedUiProvider ui;
     std::vector<Argv> launches;
-    CMultiDocTemplate* pTemplate = nullptr;
 };
 
 const wchar_t kNotSaved[] = L"\u6587\u6863\u5C1A\u672A\u4FDD\u5B58\uFF01";
@@ -214,6 +157,14 @@ TEST(ShellActions, preview_shows_the_saved_file_and_never_the_tree)
     ASSERT_EQ(f.launches.size(), 1u);
     EXPECT_EQ(f.launches[0], (Argv{"/bin/true", f.Url("saved.xml")}));
     EXPECT_EQ(f.shellUser.boxes.size(), 1u);
+    // From the content pane too: the preview takes the tree pane's document.
+    f.Frame()->SetActiveView(f.Frame()->Content());
+    EXPECT_TRUE(f.Enabled(ID_XML_PREVIEW));
+    f.Run(ID_XML_PREVIEW);
+    ASSERT_EQ(f.launches.size(), 2u);
+    EXPECT_EQ(f.launches[1].back(), f.Url("saved.xml"));
+    f.Frame()->SetActiveView(f.Frame()->Tree());
+    f.launches.pop_back();
 
     // Edited, not saved: still the file as saved, which the preview leaves alone.
     nkDS::CXmlNodeW* pNode = nkDS::CreateXmlNodeW();
