@@ -443,3 +443,27 @@ TEST(Resources, tool_bar_images_are_one_per_button_and_transparent_around)
     ASSERT_TRUE(image.loadFromData(reinterpret_cast<const uchar*>(icon.data()), static_cast<int>(icon.size())));
     EXPECT_EQ(image.size(), QSize(32, 32));
 }
+
+TEST(MainFrame, print_button_follows_the_content_pane)
+{
+    EditorFixture f;
+    f.WriteFile("a.xml", kSmall);
+    ASSERT_NE(f.Open("a.xml"), nullptr);
+    CTestChildFrame* pChild = f.ActiveChild();
+    ASSERT_NE(pChild, nullptr);
+    CToolBar& bar = f.Main()->GetToolBar();
+    const int print = bar.CommandToIndex(ID_FILE_PRINT);
+    const int open = bar.CommandToIndex(ID_FILE_OPEN);
+    ASSERT_GE(print, 0);
+    auto disabled = [&](int index) {
+        bar.OnUpdateCmdUI(f.Main(), TRUE);
+        return (bar.GetButtonStyle(index) & TBBS_DISABLED) != 0;
+    };
+    EXPECT_EQ(pChild->GetActiveView(), pChild->Tree());
+    EXPECT_TRUE(disabled(print));
+    EXPECT_FALSE(disabled(open));
+    pChild->SetActiveView(pChild->Content());
+    EXPECT_FALSE(disabled(print));
+    pChild->SetActiveView(pChild->Tree());
+    EXPECT_TRUE(disabled(print));
+}

@@ -2,7 +2,9 @@
 // started on Qt's offscreen platform with a document, one item selected, the
 // main window grabbed into a PNG.
 //
-//   velmar-screenshot <out.png> <document.xml> [path of the item to select, e.g. contacts/contact=2/name]
+//   velmar-screenshot <out.png> <document.xml> [item path [text of an item below it]]
+//
+// e.g. contacts/contact=2/note "Node Value" selects the text of the third contact's note.
 #include "app/ChildFrame.h"
 #include "app/MainFrame.h"
 #include "app/VelmarApp.h"
@@ -73,6 +75,24 @@ int main(int argc, char** argv)
         if (!hItem) {
             std::fprintf(stderr, "no item at %s\n", argv[3]);
             return 1;
+        }
+        if (argc > 4) {
+            // A group's items sit one level further down than the item's own.
+            const CString text = CString(QString::fromLocal8Bit(argv[4]).toStdWString());
+            HTREEITEM hFound = nullptr;
+            for (HTREEITEM c = tree.GetChildItem(hItem); c && !hFound; c = tree.GetNextSiblingItem(c)) {
+                if (tree.GetItemText(c) == text)
+                    hFound = c;
+                tree.Expand(c, TVE_EXPAND);
+                for (HTREEITEM g = tree.GetChildItem(c); g && !hFound; g = tree.GetNextSiblingItem(g))
+                    if (tree.GetItemText(g) == text)
+                        hFound = g;
+            }
+            if (!hFound) {
+                std::fprintf(stderr, "no item %s below %s\n", argv[4], argv[3]);
+                return 1;
+            }
+            hItem = hFound;
         }
         tree.SelectItem(hItem);
         tree.EnsureVisible(hItem);
