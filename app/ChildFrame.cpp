@@ -63,8 +63,6 @@ void CChildFrame::UpdateTitle()
     // Through the framework's own update, so that every window on the
     // document (each with its ":n") gets the mark, not only this one.
     pDoc->UpdateFrameCounts();
-    if (GetActiveDocument() == pDoc && !GetWindowText().Str().ends_with(kModifiedMark))
-        OnUpdateFrameTitle(TRUE);
 }
 
 void CChildFrame::OnUpdateFrameTitle(BOOL bAddToTitle)

@@ -64,8 +64,12 @@ void CMainFrame::ShowLoadTime(DWORD dwMilliseconds)
 {
     if (!m_wndStatusBar.GetSafeHwnd())
         return;
+    // "Loaded in %0.4f s." of the seconds, written out digit by digit: the
+    // C library would take the decimal point from the user's locale, and the
+    // fourth decimal of whole milliseconds is always 0.
     CString text;
-    text.Format(L"Loaded in %0.4f s.", static_cast<double>(dwMilliseconds) / 1000.0);
+    text.Format(L"Loaded in %u.%03u0 s.", static_cast<unsigned>(dwMilliseconds / 1000),
+                static_cast<unsigned>(dwMilliseconds % 1000));
     m_wndStatusBar.SetPaneText(1, text, TRUE);
 }
 

@@ -14,11 +14,22 @@ BEGIN_MESSAGE_MAP(CVelmarApp, CWinApp)
     ON_COMMAND(ID_FILE_OPEN, &CWinApp::OnFileOpen)
 END_MESSAGE_MAP()
 
-// No name of its own: the framework takes the title from the string table.
-// Help is the framework's HTML Help.
-CVelmarApp::CVelmarApp() : CWinApp(nullptr)
+namespace {
+
+// The framework may read the title from the string table while the base is
+// being made, so the tables go in before that.
+LPCWSTR RegisterResourcesFirst()
 {
     VelmarRegisterResources();
+    return nullptr;
+}
+
+} // namespace
+
+// No name of its own: the framework takes the title from the string table.
+// Help is the framework's HTML Help.
+CVelmarApp::CVelmarApp() : CWinApp(RegisterResourcesFirst())
+{
 }
 
 BOOL CVelmarApp::InitInstance()

@@ -162,9 +162,11 @@ const AFX_DIALOG_ITEM kAboutItems[] = {
     {L"STATIC", L"#128", -1, SS_ICON, 0, 11, 12, 20, 20},
     {L"STATIC", L"Velmar Version 1.0Beta", -1, SS_LEFT | SS_NOPREFIX, 0, 40, 10, 84, 8},
     {L"BUTTON", L"OK", IDOK, BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP, 0, 140, 65, 48, 13},
-    {L"STATIC", L"www.brandvik.example, 2026", -1, SS_LEFT | SS_NOPREFIX, 0, 38, 67, 95, 8},
+    {L"STATIC", L"brandvik.example 2026", -1, SS_LEFT | SS_NOPREFIX, 0, 38, 67, 95, 8},
     {L"EDIT", L"", IDC_ABOUT_INFO, ES_MULTILINE | ES_READONLY | WS_BORDER, 0, 38, 23, 150, 30},
-    {L"STATIC", L"", IDC_ABOUT_BUILD, SS_LEFT | SS_NOPREFIX, 0, 38, 56, 93, 8},
+    // Wider than the 93 units first drawn for it: the build line did not fit
+    // in the system's dialog font. It ends above the OK button, so nothing meets.
+    {L"STATIC", L"", IDC_ABOUT_BUILD, SS_LEFT | SS_NOPREFIX, 0, 38, 56, 150, 8},
 };
 
 const AFX_DIALOG_RESOURCE kDialogs[] = {
