@@ -1,5 +1,6 @@
 #include "app/XMLTreeCtrl.h"
 
+#include <algorithm>
 #include <cwchar>
 #include <vector>
 
@@ -112,8 +113,15 @@ void CXMLTreeCtrl::FillItem(HTREEITEM hItem, Node* node)
 
 BOOL CXMLTreeCtrl::FillParams(HTREEITEM hItem)
 {
+    // A data node without a name reads "Remark" but has its groups; its
+    // parameters are its own, not those of the element above it.
+    auto ownsParams = [this](HTREEITEM h) {
+        const int kind = GetItemKind(h);
+        return kind == ikHeader || kind == ikElement ||
+               (kind == ikRemark && GetItemKind(GetChildItem(h)) == ikChildVars);
+    };
     HTREEITEM hNodeItem = hItem;
-    while (hNodeItem && GetItemKind(hNodeItem) != ikHeader && GetItemKind(hNodeItem) != ikElement)
+    while (hNodeItem && !ownsParams(hNodeItem))
         hNodeItem = GetParentItem(hNodeItem);
     if (!hNodeItem)
         return FALSE;
@@ -125,6 +133,42 @@ BOOL CXMLTreeCtrl::FillParams(HTREEITEM hItem)
         return FALSE;
     DeleteChildren(hGroup);
     InsertParams(hGroup, node);
+    return TRUE;
+}
+
+BOOL CXMLTreeCtrl::MoveItem(HTREEITEM hItem, BOOL bUp)
+{
+    const int kind = GetItemKind(hItem);
+    if (kind == ikNone || kind == ikChildNodes || kind == ikNodeValue || kind == ikChildVars)
+        return FALSE;
+    HTREEITEM hContainer = GetParentItem(hItem);
+    if (!hContainer)
+        hContainer = TVI_ROOT;
+    HTREEITEM hOther = bUp ? GetPrevSiblingItem(hItem) : GetNextSiblingItem(hItem);
+    if (!hOther || IsFirstRootItem(hItem) || IsFirstRootItem(hOther))
+        return FALSE;
+    Node* node = GetItemNode(hItem);
+    Node* otherNode = GetItemNode(hOther);
+    if (!node || !otherNode)
+        return FALSE;
+    const uint32_t index = static_cast<uint32_t>(GetIndexInParent(hItem));
+    const uint32_t otherIndex = static_cast<uint32_t>(GetIndexInParent(hOther));
+    // The items stand for list positions; a list that no longer matches them
+    // is left alone rather than shuffled at the wrong places.
+    if (kind == ikParam) {
+        if (GetItemKind(hOther) != ikParam || otherNode != node || std::max(index, otherIndex) >= node->GetParamCount())
+            return FALSE;
+        node->m_paramNames.Swap(index, otherIndex);
+        node->m_paramValues.Swap(index, otherIndex);
+        FillParams(hContainer);
+        return TRUE;
+    }
+    Node* parent = node->GetParent();
+    if (!parent || std::max(index, otherIndex) >= parent->GetChildCount() || parent->GetChild(index) != node ||
+        parent->GetChild(otherIndex) != otherNode)
+        return FALSE;
+    parent->SwapChildren(index, otherIndex);
+    FillItem(hContainer, parent);
     return TRUE;
 }
 

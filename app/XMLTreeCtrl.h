@@ -21,6 +21,11 @@ public:
     void FillItem(HTREEITEM hItem, Node* node);
     // Rebuilds the "Child Vars" group of the node item that hItem belongs to.
     BOOL FillParams(HTREEITEM hItem);
+    // Exchanges the node (or parameter) of hItem with that of its previous
+    // (bUp) or next sibling and rebuilds their list; the selection is cleared.
+    // Refused for group items, at the ends of a list and next to the first
+    // top-level item, which stays in place.
+    BOOL MoveItem(HTREEITEM hItem, BOOL bUp);
     // Removes every child item of hItem; the selection is cleared first.
     void DeleteChildren(HTREEITEM hItem);
 

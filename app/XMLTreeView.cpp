@@ -2,6 +2,7 @@
 
 #include "app/FrameHooks.h"
 #include "app/VelmarDoc.h"
+#include "app/XMLContentView.h"
 
 #include <cwctype>
 
@@ -22,6 +23,15 @@ bool IsReservedTarget(LPCWSTR name)
 {
     return std::towlower(name[0]) == L'x' && std::towlower(name[1]) == L'm' && std::towlower(name[2]) == L'l' &&
            name[3] == 0;
+}
+
+// Whether `node` is `top` or lies below it.
+bool IsWithin(const nkDS::CXmlNodeW* node, const nkDS::CXmlNodeW* top)
+{
+    for (; node; node = node->GetParent())
+        if (node == top)
+            return true;
+    return false;
 }
 
 } // namespace
@@ -76,6 +86,60 @@ std::vector<CXMLTreeView*> CXMLTreeView::OtherTreeViews() const
     return views;
 }
 
+void CXMLTreeView::RebuildOtherTrees(const std::function<void(CXMLTreeCtrl&)>& rebuild)
+{
+    for (CXMLTreeView* pOther : OtherTreeViews()) {
+        CXMLTreeCtrl& other = pOther->GetXMLTreeCtrl();
+        HTREEITEM hSelected = other.GetSelectedItem();
+        ++pOther->m_nMirroring;
+        rebuild(other);
+        // A handle of a deleted item is refused, so this keeps only a survivor.
+        const bool kept = !hSelected || other.SelectItem(hSelected);
+        --pOther->m_nMirroring;
+        if (!kept)
+            pOther->AnnounceSelection(nullptr);
+    }
+}
+
+void CXMLTreeView::MirrorChildList(Node* node)
+{
+    CVelmarDoc* pDoc = GetDocument();
+    if (!pDoc)
+        return;
+    RebuildOtherTrees([&](CXMLTreeCtrl& other) {
+        // Where the other tree has no such list, only a whole rebuild is sure
+        // to drop every item of what changed.
+        if (HTREEITEM hList = other.FindChildListItem(node))
+            other.FillItem(hList, node);
+        else
+            other.FillItem(TVI_ROOT, &pDoc->GetXmlFile());
+    });
+}
+
+void CXMLTreeView::MirrorParams(Node* node)
+{
+    CVelmarDoc* pDoc = GetDocument();
+    if (!pDoc)
+        return;
+    RebuildOtherTrees([&](CXMLTreeCtrl& other) {
+        // A node item without a "Child Vars" group shows no parameters.
+        if (HTREEITEM hItem = other.FindNodeItem(node))
+            other.FillParams(hItem);
+        else
+            other.FillItem(TVI_ROOT, &pDoc->GetXmlFile());
+    });
+}
+
+void CXMLTreeView::EmptyContentPanes(const std::function<bool(const CXMLContentView&)>& goes)
+{
+    if (!m_pDocument)
+        return;
+    for (CView* pView : m_pDocument->GetViews())
+        if (auto* pContent = dynamic_cast<CXMLContentView*>(pView);
+            pContent && pContent->GetEditedNode() && goes(*pContent))
+            pContent->OnUpdate(nullptr, 0, nullptr);
+}
+
 void CXMLTreeView::RefreshItem(HTREEITEM hItem)
 {
     CVelmarDoc* pDoc = GetDocument();
@@ -83,20 +147,166 @@ void CXMLTreeView::RefreshItem(HTREEITEM hItem)
         return;
     CXMLTreeCtrl& tree = GetXMLTreeCtrl();
     const int kind = hItem == TVI_ROOT ? ikNone : tree.GetItemKind(hItem);
-    CXMLTreeCtrl::Node* node = hItem == TVI_ROOT ? &pDoc->GetXmlFile() : tree.GetItemNode(hItem);
+    Node* node = hItem == TVI_ROOT ? &pDoc->GetXmlFile() : tree.GetItemNode(hItem);
     tree.FillItem(hItem, node);
-    for (CXMLTreeView* pOther : OtherTreeViews()) {
-        CXMLTreeCtrl& other = pOther->GetXMLTreeCtrl();
-        HTREEITEM hList = nullptr;
-        if (hItem == TVI_ROOT || kind == ikChildNodes)
-            hList = other.FindChildListItem(node);
-        // Where the other tree has no such list (or this rebuild was not of
-        // one), only a whole rebuild is sure to drop every stale item.
-        if (hList)
-            other.FillItem(hList, node);
-        else
-            other.FillItem(TVI_ROOT, &pDoc->GetXmlFile());
+    if (hItem == TVI_ROOT || kind == ikChildNodes)
+        MirrorChildList(node);
+    else
+        RebuildOtherTrees([&](CXMLTreeCtrl& other) { other.FillItem(TVI_ROOT, &pDoc->GetXmlFile()); });
+}
+
+BOOL CXMLTreeView::AddNode(nkDS::CXmlNodeW* node)
+{
+    CVelmarDoc* pDoc = GetDocument();
+    CXMLTreeCtrl& tree = GetXMLTreeCtrl();
+    HTREEITEM hSelected = tree.GetSelectedItem();
+    if (!pDoc || !node || !hSelected)
+        return FALSE;
+    const int kind = tree.GetItemKind(hSelected);
+    if (kind == ikChildVars || kind == ikParam || kind == ikNodeValue)
+        return FALSE;
+    HTREEITEM hTarget = kind == ikChildNodes ? hSelected : tree.GetParentItem(hSelected);
+    Node* parent = nullptr;
+    if (hTarget)
+        parent = tree.GetItemNode(hTarget);
+    else
+        hTarget = TVI_ROOT;
+    if (!parent)
+        parent = &pDoc->GetXmlFile();
+    if (!parent->AddChild(node))
+        return FALSE;
+    RefreshItem(hTarget);
+    if (hTarget == TVI_ROOT) {
+        tree.SelectItem(tree.GetRootItem());
+    } else {
+        // The new node shows at the end of the opened list.
+        tree.Expand(hTarget, TVE_EXPAND);
+        tree.SelectItem(hTarget);
     }
+    pDoc->SetModifiedFlag(TRUE);
+    return TRUE;
+}
+
+BOOL CXMLTreeView::AddParam(LPCWSTR name, LPCWSTR value)
+{
+    CVelmarDoc* pDoc = GetDocument();
+    CXMLTreeCtrl& tree = GetXMLTreeCtrl();
+    HTREEITEM hSelected = tree.GetSelectedItem();
+    const int kind = tree.GetItemKind(hSelected);
+    if (!pDoc || (kind != ikChildVars && kind != ikParam))
+        return FALSE;
+    Node* node = tree.GetItemNode(hSelected);
+    if (!node || !node->AddParam(name, value))
+        return FALSE;
+    // A selected parameter goes with the rebuild; its group stays.
+    HTREEITEM hGroup = kind == ikChildVars ? hSelected : tree.GetParentItem(hSelected);
+    if (!tree.FillParams(hSelected)) {
+        node->RemoveParam(node->GetParamCount() - 1);
+        return FALSE;
+    }
+    MirrorParams(node);
+    tree.Expand(hGroup, TVE_EXPAND);
+    tree.SelectItem(hGroup);
+    pDoc->SetModifiedFlag(TRUE);
+    return TRUE;
+}
+
+BOOL CXMLTreeView::DeleteSelected()
+{
+    CVelmarDoc* pDoc = GetDocument();
+    CXMLTreeCtrl& tree = GetXMLTreeCtrl();
+    HTREEITEM hSelected = tree.GetSelectedItem();
+    Node* node = tree.GetItemNode(hSelected);
+    if (!pDoc || !node)
+        return FALSE;
+    // Items and panes let go of what is deleted before it is destroyed, so
+    // nothing anywhere points at freed nodes, not even for a moment.
+    auto editsParamOf = [node](const CXMLContentView& pane) {
+        return pane.GetEditedNode() == node && pane.GetEditedKind() == ikParam;
+    };
+    switch (tree.GetItemKind(hSelected)) {
+    case ikChildNodes: {
+        EmptyContentPanes([node](const CXMLContentView& pane) {
+            return pane.GetEditedNode() != node && IsWithin(pane.GetEditedNode(), node);
+        });
+        std::vector<Node*> gone;
+        gone.reserve(node->GetChildCount());
+        while (node->GetChildCount() > 0)
+            gone.push_back(node->DetachChild(node->GetChildCount() - 1));
+        tree.DeleteChildren(hSelected);
+        MirrorChildList(node);
+        for (Node* child : gone)
+            nkDS::DestroyXmlNode(child);
+        break;
+    }
+    case ikChildVars:
+        EmptyContentPanes(editsParamOf);
+        node->m_paramNames.RemoveAll();
+        node->m_paramValues.RemoveAll();
+        tree.DeleteChildren(hSelected);
+        MirrorParams(node);
+        break;
+    case ikHeader:
+    case ikElement:
+    case ikRemark: {
+        HTREEITEM hParent = tree.GetParentItem(hSelected);
+        Node* parent = nullptr;
+        if (hParent) {
+            parent = tree.GetItemNode(hParent);
+            if (!parent)
+                return FALSE;
+        } else {
+            parent = &pDoc->GetXmlFile();
+            hParent = TVI_ROOT;
+        }
+        const uint32_t index = parent->IndexOfChild(node);
+        if (index >= parent->GetChildCount())
+            return FALSE;
+        EmptyContentPanes([node](const CXMLContentView& pane) { return IsWithin(pane.GetEditedNode(), node); });
+        parent->DetachChild(index);
+        RefreshItem(hParent);
+        nkDS::DestroyXmlNode(node);
+        break;
+    }
+    case ikParam: {
+        HTREEITEM hGroup = tree.GetParentItem(hSelected);
+        Node* owner = tree.GetItemNode(hGroup);
+        if (!owner)
+            return FALSE;
+        const int index = tree.GetIndexInParent(hSelected);
+        if (index < 0 || static_cast<uint32_t>(index) >= owner->GetParamCount())
+            return FALSE;
+        EmptyContentPanes(editsParamOf);
+        owner->RemoveParam(static_cast<uint32_t>(index));
+        tree.FillParams(hGroup);
+        MirrorParams(owner);
+        break;
+    }
+    default:
+        return FALSE;
+    }
+    pDoc->SetModifiedFlag(TRUE);
+    return TRUE;
+}
+
+BOOL CXMLTreeView::MoveItem(HTREEITEM hItem, BOOL bUp)
+{
+    CXMLTreeCtrl& tree = GetXMLTreeCtrl();
+    const bool param = tree.GetItemKind(hItem) == ikParam;
+    Node* node = tree.GetItemNode(hItem);
+    Node* changed = param ? node : node ? node->GetParent() : nullptr;
+    if (!tree.MoveItem(hItem, bUp))
+        return FALSE;
+    if (param) {
+        // A pane on a parameter knows it by position, which the move changed.
+        EmptyContentPanes([node](const CXMLContentView& pane) {
+            return pane.GetEditedNode() == node && pane.GetEditedKind() == ikParam;
+        });
+        MirrorParams(changed);
+    } else {
+        MirrorChildList(changed);
+    }
+    return TRUE;
 }
 
 void CXMLTreeView::BuildPath(CString& out) const
@@ -112,7 +322,12 @@ void CXMLTreeView::ReleaseItems()
 void CXMLTreeView::OnSelChanged(NMHDR* pNMHDR, LRESULT* pResult)
 {
     *pResult = 0;
-    HTREEITEM hItem = reinterpret_cast<NMTREEVIEW*>(pNMHDR)->itemNew.hItem;
+    if (m_nMirroring == 0)
+        AnnounceSelection(reinterpret_cast<NMTREEVIEW*>(pNMHDR)->itemNew.hItem);
+}
+
+void CXMLTreeView::AnnounceSelection(HTREEITEM hItem)
+{
     if (CDocument* pDoc = GetDocument())
         pDoc->UpdateAllViews(this, reinterpret_cast<LPARAM>(hItem), nullptr);
     CString path;

@@ -87,7 +87,15 @@ TEST(TreeView, items_follow_the_nodes_with_their_kinds)
     EXPECT_TRUE(tree.FillParams(ItemAt(tree, {L"a", L"Node Value"})));
     EXPECT_EQ(DumpItems(tree, ItemAt(tree, {L"a", L"Child Vars"})), "x:6 y:6 z:6");
     EXPECT_TRUE(tree.FillParams(ItemAt(tree, {L"a", L"Child Nodes", L"Remark"})));   // a's, above it
-    EXPECT_FALSE(tree.FillParams(hLast));   // a top-level item of neither kind
+    // A nameless node with groups shows its own parameters, not its parent's.
+    ASSERT_TRUE(unnamedHeader->AddParam(L"p", L"1"));
+    EXPECT_TRUE(tree.FillParams(NthChild(tree, hLast, 0)));
+    EXPECT_EQ(DumpItems(tree, hLast), "Child Vars:3[p:6]");
+    HTREEITEM hNameless = NthChild(tree, ItemAt(tree, {L"a", L"Child Nodes"}), 4);
+    ASSERT_TRUE(nameless->AddParam(L"q", L"2"));
+    EXPECT_TRUE(tree.FillParams(NthChild(tree, hNameless, 0)));
+    EXPECT_EQ(DumpItems(tree, NthChild(tree, hNameless, 0)), "q:6");
+    EXPECT_EQ(DumpItems(tree, ItemAt(tree, {L"a", L"Child Vars"})), "x:6 y:6 z:6");
     EXPECT_FALSE(tree.FillParams(nullptr));
 }
 
