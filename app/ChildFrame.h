@@ -39,6 +39,20 @@ public:
     void OnContextMenu(CWnd* pWnd, CPoint point);
 
     // Node editing commands.
+    void OnXmlAddHeader();
+    void OnXmlAddDataNode();
+    void OnXmlAddRemark();
+    void OnXmlAddParam();
+    void OnXmlRename();
+    void OnXmlDelete();
+    void OnXmlMoveUp();
+    void OnXmlMoveDown();
+    void OnUpdateXmlAddNode(CCmdUI* pCmdUI);   // header node, data node and remark
+    void OnUpdateXmlAddParam(CCmdUI* pCmdUI);
+    void OnUpdateXmlRename(CCmdUI* pCmdUI);
+    void OnUpdateXmlDelete(CCmdUI* pCmdUI);
+    void OnUpdateXmlMoveUp(CCmdUI* pCmdUI);
+    void OnUpdateXmlMoveDown(CCmdUI* pCmdUI);
 
     // Shell actions.
     void OnXmlPreview();
