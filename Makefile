@@ -1,13 +1,14 @@
 # The single entry point: every target does its own set-up on a fresh machine.
 BUILD      ?= build
 BUILD_ASAN ?= build-asan
+BUILD_WINDOWS ?= build-windows
 PREFIX     ?= /usr/local
 JOBS       ?= $(shell nproc)
 SAMPLE     ?= samples/catalog.xml
 ARGS       ?=
 CMAKE_ARGS ?=
 
-.PHONY: all bootstrap build build-asan run test test-asan bench fuzz install format clean
+.PHONY: all bootstrap build build-asan build-windows run test test-asan test-windows bench fuzz install format clean
 
 all: build
 
@@ -42,6 +43,18 @@ bench: build
 	if [ -z "$$benches" ]; then echo "bench: no benchmarks are built yet"; exit 1; fi; \
 	for b in $$benches; do echo "== $$b"; $$b || exit 1; done
 
+# The libraries and their suites cross-built for Windows with MinGW-w64,
+# the suites run under Wine.
+$(BUILD_WINDOWS)/build.ninja: | bootstrap
+	cmake -S . -B $(BUILD_WINDOWS) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw64.cmake \
+	  -DVELMAR_BUILD_BENCH=OFF $(CMAKE_ARGS)
+
+build-windows: bootstrap $(BUILD_WINDOWS)/build.ninja
+	cmake --build $(BUILD_WINDOWS) -j $(JOBS)
+
+test-windows: build-windows
+	tools/wine-ctest $(BUILD_WINDOWS) $(JOBS)
+
 # Ten minutes of the XML loader's fuzz target (its own clang build).
 FUZZ_SECONDS ?= 600
 fuzz: bootstrap
@@ -55,4 +68,4 @@ format: bootstrap
 	git ls-files -z '*.h' '*.cpp' | xargs -0 -r clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(BUILD_ASAN)
+	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_WINDOWS)

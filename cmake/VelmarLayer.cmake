@@ -1,14 +1,18 @@
-# velmar_layer(<name> [DEPENDS <targets>...])
+# velmar_layer(<name> [NO_SOURCES] [DEPENDS <targets>...])
 #
 # Declares the library of one layer folder: target velmar_<name>, alias
 # Velmar::<name>. The folder's .cpp files (found recursively) make a static
-# library; a folder with none yet is an interface library. Headers are
-# installed under include/velmar/<name>/, keeping the layout, since code
-# includes them by their path from the repository root.
+# library; a folder with none yet, or one declared NO_SOURCES, is an
+# interface library. Headers are installed under include/velmar/<name>/,
+# keeping the layout, since code includes them by their path from the
+# repository root.
 function(velmar_layer name)
-  cmake_parse_arguments(L "" "" "DEPENDS" ${ARGN})
+  cmake_parse_arguments(L "NO_SOURCES" "" "DEPENDS" ${ARGN})
   set(target velmar_${name})
-  file(GLOB_RECURSE sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp")
+  set(sources)
+  if(NOT L_NO_SOURCES)
+    file(GLOB_RECURSE sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp")
+  endif()
   if(sources)
     add_library(${target} STATIC ${sources})
     set(scope PUBLIC)

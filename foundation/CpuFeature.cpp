@@ -100,7 +100,7 @@ float _CCPUFeature::GetFrequencyMHz() const
     if (frequencyMHz >= 0.0f)
         return frequencyMHz;
     std::uint64_t start = 0, end = 0;
-    if (!HasFeature(FeatureTSC) || !ReadTimeStampCounter(start)) {
+    if (!HasFeature(FeatureTSC) || !ReadTsc(start)) {
         frequencyMHz = 0.0f;
         return frequencyMHz;
     }
@@ -117,9 +117,9 @@ float _CCPUFeature::GetFrequencyMHz() const
     // Wall time, not the C library's clock(): that one counts processor time
     // on POSIX, which hardly moves while the thread sleeps.
     const auto t0 = std::chrono::steady_clock::now();
-    ReadTimeStampCounter(start);
+    ReadTsc(start);
     Sleep(200);
-    ReadTimeStampCounter(end);
+    ReadTsc(end);
     const auto t1 = std::chrono::steady_clock::now();
 
     if (threadRaised)

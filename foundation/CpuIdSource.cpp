@@ -42,7 +42,7 @@ const CNativeCpuId& CNativeCpuId::Instance()
     return native;
 }
 
-bool ReadTimeStampCounter(std::uint64_t& value)
+bool ReadTsc(std::uint64_t& value)
 {
 #ifdef VELMAR_HAVE_CPUID
     value = __rdtsc();

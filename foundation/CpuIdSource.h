@@ -30,6 +30,6 @@ public:
 };
 
 // The time-stamp counter; false where it cannot be read by this build.
-bool ReadTimeStampCounter(std::uint64_t& value);
+bool ReadTsc(std::uint64_t& value);
 
 } // namespace cpuidt

@@ -26,15 +26,18 @@ bool FormatString(CStringT<char>& out, const char* format, std::va_list args)
 
 bool FormatString(CStringT<wchar_t>& out, const wchar_t* format, std::va_list args)
 {
-#ifdef _WIN32
+#ifdef __MINGW32__
+    // MinGW's own formatter, not the CRT's: the CRT reads %s in a wide
+    // format as a wide string, MinGW as on POSIX (narrow; %ls is wide), so
+    // one format string means the same on both systems. It also counts.
     std::va_list counting;
     va_copy(counting, args);
-    const int len = _vscwprintf(format, counting);
+    const int len = __mingw_vsnwprintf(nullptr, 0, format, counting);
     va_end(counting);
     CStringT<wchar_t> result;
     if (len > 0) {
         wchar_t* p = result.GetBuffer(static_cast<std::uint32_t>(len));
-        _vsnwprintf(p, static_cast<std::size_t>(len) + 1, format, args);
+        __mingw_vsnwprintf(p, static_cast<std::size_t>(len) + 1, format, args);
         result.ReleaseBuffer(len);
     }
     out.Swap(result);

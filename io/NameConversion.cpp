@@ -20,7 +20,9 @@ bool NarrowName(const wchar_t* name, size_t count, std::string& out, bool* lossy
     // UTF-8 takes no used-default flag; strict conversion reports loss instead.
     const bool utf8 = GetACP() == CP_UTF8;
     BOOL usedDefault = FALSE;
-    const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : 0;
+    // Elsewhere no best fit: Windows would name a look-alike file without
+    // reporting the loss.
+    const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
     LPBOOL usedPtr = utf8 ? nullptr : &usedDefault;
     int bytes = WideCharToMultiByte(CP_ACP, flags, name, n, nullptr, 0, nullptr, usedPtr);
     if (bytes <= 0)

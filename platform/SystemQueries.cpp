@@ -12,7 +12,7 @@ bool IsWow64()
     CDllModule kernel;
     if (!kernel.Load("kernel32"))
         return false;
-    auto fn = reinterpret_cast<IsWow64ProcessFn>(kernel.GetProc("IsWow64Process"));
+    auto fn = reinterpret_cast<IsWow64ProcessFn>(reinterpret_cast<void (*)()>(kernel.GetProc("IsWow64Process")));
     BOOL wow = FALSE;
     return fn && fn(GetCurrentProcess(), &wow) && wow == TRUE;
 }
@@ -23,7 +23,7 @@ bool IsVisualThemeActive()
     CDllModule uxtheme;
     if (!uxtheme.Load("uxtheme"))
         return false;
-    auto fn = reinterpret_cast<IsThemeActiveFn>(uxtheme.GetProc("IsThemeActive"));
+    auto fn = reinterpret_cast<IsThemeActiveFn>(reinterpret_cast<void (*)()>(uxtheme.GetProc("IsThemeActive")));
     return fn && fn() == TRUE;
 }
 

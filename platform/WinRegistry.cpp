@@ -225,7 +225,8 @@ bool CWinRegistry::CreateSubKey(const char* subKey, char* className, DWORD optio
                                 const SECURITY_ATTRIBUTES* security, DWORD* disposition, CWinRegistry* out)
 {
     HKEY created = nullptr;
-    if (!Status(RegCreateKeyExA(key, subKey, 0, className, options, access, security, &created, disposition)))
+    if (!Status(RegCreateKeyExA(key, subKey, 0, className, options, access,
+                                        const_cast<SECURITY_ATTRIBUTES*>(security), &created, disposition)))
         return false;
     if (!out)
         return Status(RegCloseKey(created));
@@ -239,7 +240,8 @@ bool CWinRegistry::CreateSubKey(const wchar_t* subKey, wchar_t* className, DWORD
                                 const SECURITY_ATTRIBUTES* security, DWORD* disposition, CWinRegistry* out)
 {
     HKEY created = nullptr;
-    if (!Status(RegCreateKeyExW(key, subKey, 0, className, options, access, security, &created, disposition)))
+    if (!Status(RegCreateKeyExW(key, subKey, 0, className, options, access,
+                                        const_cast<SECURITY_ATTRIBUTES*>(security), &created, disposition)))
         return false;
     if (!out)
         return Status(RegCloseKey(created));

@@ -4,9 +4,15 @@
 // answers the same calls on POSIX.
 
 #ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
 #include <windows.h>
 #include <io.h>
 #include <sys/stat.h>
+// A user-interface call we never make; as a macro it would rename the class
+// record accessor of the same name in some translation units and not others.
+#undef GetClassInfo
 #else
 #include "win32/Types.h"
 #include "win32/ErrorCodes.h"

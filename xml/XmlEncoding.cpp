@@ -25,8 +25,10 @@ unsigned Lookup(const char* encoding, bool forWriting)
     const std::string n = Folded(encoding);
     if (n.empty())
         return 0;
+    // GB18030 reads all that GBK writes, and more; a system without it (as
+    // some Windows versions and Wine) still reads GBK as GBK.
     if (n == "GBK" || n == "GB2312" || n == "CP936" || n == "EUCCN")
-        return forWriting ? 936u : 54936u;
+        return forWriting || !IsValidCodePage(54936u) ? 936u : 54936u;
     struct Name
     {
         const char* name;

@@ -83,6 +83,9 @@ size_t Utf8Length(const unsigned char* p, size_t n)
         }
         if ((len == 3 && (v < 0x800 || (v >= 0xD800 && v < 0xE000))) || (len == 4 && (v < 0x10000 || v > 0x10FFFF)))
             return SIZE_MAX;
+        // Beyond the first plane a 16-bit wchar_t takes a surrogate pair.
+        if (len == 4 && sizeof(wchar_t) == 2)
+            ++chars;
         i += len;
     }
     return chars;
@@ -133,8 +136,15 @@ void Store(nkMem::CStringT<wchar_t>& out, const std::vector<char>& s, unsigned c
         }
         else
         {
-            w[o] = static_cast<wchar_t>(((c & 0x07) << 18) | ((p[i + 1] & 0x3F) << 12) | ((p[i + 2] & 0x3F) << 6) |
-                                        (p[i + 3] & 0x3F));
+            const uint32_t v = ((c & 0x07) << 18) | ((p[i + 1] & 0x3F) << 12) | ((p[i + 2] & 0x3F) << 6) |
+                               (p[i + 3] & 0x3F);
+            if constexpr (sizeof(wchar_t) == 2)
+            {
+                w[o++] = static_cast<wchar_t>(0xD800 + ((v - 0x10000) >> 10));
+                w[o] = static_cast<wchar_t>(0xDC00 + ((v - 0x10000) & 0x3FF));
+            }
+            else
+                w[o] = static_cast<wchar_t>(v);
             i += 4;
         }
     }

@@ -244,7 +244,21 @@ size_t CXmlWriter::Utf8Text(const wchar_t* s, size_t n, int escape)
             else if (c < 0x10000)
             {
                 if (c >= 0xD800 && c < 0xE000)
-                    break;
+                {
+                    // A 16-bit wchar_t holds the characters beyond the first
+                    // plane as surrogate pairs; anything else is left to the
+                    // general path.
+                    const uint32_t low = src + 1 != stop ? static_cast<uint32_t>(src[1]) : 0;
+                    if (sizeof(wchar_t) != 2 || c >= 0xDC00 || low < 0xDC00 || low >= 0xE000)
+                        break;
+                    const uint32_t v = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+                    *p++ = static_cast<char>(0xF0 | (v >> 18));
+                    *p++ = static_cast<char>(0x80 | ((v >> 12) & 0x3F));
+                    *p++ = static_cast<char>(0x80 | ((v >> 6) & 0x3F));
+                    *p++ = static_cast<char>(0x80 | (v & 0x3F));
+                    ++src;
+                    continue;
+                }
                 *p++ = static_cast<char>(0xE0 | (c >> 12));
                 *p++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
                 *p++ = static_cast<char>(0x80 | (c & 0x3F));
@@ -288,9 +302,18 @@ void CXmlWriter::Text(const wchar_t* s, size_t n, unsigned cp, int escape)
     m_conv.resize(n * 4 + 4);
     BOOL usedDefault = FALSE;
     const bool complete = cp == kUtf8 || cp == kGb18030;
-    int got = WideCharToMultiByte(cp, 0, s, static_cast<int>(n), m_conv.data(),
+    // Without this flag Windows writes a look-alike ("c" for "ç") and does
+    // not report it as a default character; a few pages refuse any flag.
+    DWORD flags = complete ? 0 : WC_NO_BEST_FIT_CHARS;
+    int got = WideCharToMultiByte(cp, flags, s, static_cast<int>(n), m_conv.data(),
                                   static_cast<int>(m_conv.size()), nullptr,
                                   complete ? nullptr : &usedDefault);
+    if (got == 0 && flags != 0 && GetLastError() == ERROR_INVALID_FLAGS)
+    {
+        flags = 0;
+        got = WideCharToMultiByte(cp, flags, s, static_cast<int>(n), m_conv.data(),
+                                  static_cast<int>(m_conv.size()), nullptr, &usedDefault);
+    }
     if (got > 0 && !usedDefault)
     {
         Escaped(m_conv.data(), static_cast<size_t>(got), escape);
@@ -302,16 +325,26 @@ void CXmlWriter::Text(const wchar_t* s, size_t n, unsigned cp, int escape)
     char one[16];
     for (size_t i = 0; i < n; ++i)
     {
+        // A surrogate pair of a 16-bit wchar_t is one character.
+        unsigned code = static_cast<unsigned>(s[i]);
+        int units = 1;
+        if (sizeof(wchar_t) == 2 && code >= 0xD800 && code < 0xDC00 && i + 1 < n &&
+            static_cast<unsigned>(s[i + 1]) >= 0xDC00 && static_cast<unsigned>(s[i + 1]) < 0xE000)
+        {
+            code = 0x10000 + ((code - 0xD800) << 10) + (static_cast<unsigned>(s[i + 1]) - 0xDC00);
+            units = 2;
+        }
         BOOL missing = FALSE;
-        const int k = WideCharToMultiByte(cp, 0, s + i, 1, one, sizeof one, nullptr,
+        const int k = WideCharToMultiByte(cp, flags, s + i, units, one, sizeof one, nullptr,
                                           complete ? nullptr : &missing);
         if (k > 0 && !missing)
             bytes.append(one, static_cast<size_t>(k));
         else
         {
-            const int r = std::snprintf(one, sizeof one, "&#x%X;", static_cast<unsigned>(s[i]));
+            const int r = std::snprintf(one, sizeof one, "&#x%X;", code);
             bytes.append(one, static_cast<size_t>(r));
         }
+        i += static_cast<size_t>(units - 1);
     }
     Escaped(bytes.data(), bytes.size(), escape);
 }

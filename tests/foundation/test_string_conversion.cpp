@@ -87,9 +87,10 @@ TEST(StringConversion, explicit_code_pages)
     CStringA gbk;
     EXPECT_TRUE(gbk.AssignCP(L"\u4E2D\u6587!", 936u));
     EXPECT_STREQ(gbk.GetString(), "\xD6\xD0\xCE\xC4!");
-    // A character GBK cannot represent becomes the default character.
+    // A character GBK cannot represent becomes the default character, one
+    // for each wide unit: a UTF-16 surrogate pair is two.
     EXPECT_TRUE(gbk.AssignCP(L"x\U0001F600y", 936u));
-    EXPECT_STREQ(gbk.GetString(), "x?y");
+    EXPECT_STREQ(gbk.GetString(), sizeof(wchar_t) == 2 ? "x??y" : "x?y");
     // Only the given number of units is converted.
     EXPECT_TRUE(gbk.AssignCP(L"abcdef", 3u, CP_UTF8));
     EXPECT_STREQ(gbk.GetString(), "abc");

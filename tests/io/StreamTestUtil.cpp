@@ -1,11 +1,14 @@
 #include "StreamTestUtil.h"
 
+#ifndef _WIN32
 #include "win32/SysCalls.h"
+#endif
 
 namespace orvex_test
 {
 NK_DEFINE_CLASS(CRecordingStream, Orvex::IStream)
 
+#ifndef _WIN32
 unsigned long ReadCalls()
 {
     return w32::SysCallCount(w32::SysCall::Read) + w32::SysCallCount(w32::SysCall::Pread);
@@ -15,4 +18,5 @@ unsigned long WriteCalls()
 {
     return w32::SysCallCount(w32::SysCall::Write) + w32::SysCallCount(w32::SysCall::Pwrite);
 }
+#endif
 } // namespace orvex_test

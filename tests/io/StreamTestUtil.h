@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdlib.h>
 
 namespace orvex_test
@@ -93,9 +94,17 @@ class TempDir
 public:
     TempDir()
     {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "orvex-test-XXXXXX").string();
-        if (char* made = ::mkdtemp(tmpl.data()))
-            path = made;
+        // create_directory reports whether it made the folder, so a name
+        // another run holds is never shared.
+        std::error_code ec;
+        const std::filesystem::path base = std::filesystem::temp_directory_path(ec);
+        std::random_device seed;
+        for (int attempt = 0; attempt < 100 && path.empty(); ++attempt)
+        {
+            const std::filesystem::path p = base / ("orvex-test-" + std::to_string(seed()));
+            if (std::filesystem::create_directory(p, ec))
+                path = p.string();
+        }
     }
     ~TempDir()
     {
@@ -123,8 +132,11 @@ inline std::vector<uint8_t> ReadBytes(const std::string& path)
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
-// System calls that transfer file data, positioned or not.
+#ifndef _WIN32
+// System calls that transfer file data, positioned or not (counted by the
+// POSIX layer's call table).
 unsigned long ReadCalls();
 unsigned long WriteCalls();
+#endif
 
 } // namespace orvex_test

@@ -4,13 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <spawn.h>
 #include <string>
+#include <vector>
+#ifndef _WIN32
+#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <vector>
 
 extern char** environ;
+#endif
 
 using namespace Orvex;
 using orvex_test::Pattern;
@@ -28,6 +30,9 @@ constexpr uint32_t kGranule = 65536; // view offsets are multiples of this
 class FileMapping : public ::testing::Test
 {
 protected:
+#ifndef _WIN32
+    // The POSIX layer keeps named mappings as files in this folder; Windows
+    // keeps them in the kernel.
     void SetUp() override
     {
         const char* old = std::getenv("VELMAR_SHM_DIR");
@@ -42,6 +47,7 @@ protected:
         else
             ::unsetenv("VELMAR_SHM_DIR");
     }
+#endif
 
     std::string MakeFile(const char* name, const std::vector<uint8_t>& bytes)
     {
@@ -72,6 +78,22 @@ int RunChild(const std::vector<std::string>& args)
 {
     std::vector<std::string> words{VELMAR_IO_MAPPING_CHILD};
     words.insert(words.end(), args.begin(), args.end());
+#ifdef _WIN32
+    std::string line;
+    for (const std::string& w : words)
+        line += (line.empty() ? "\"" : " \"") + w + "\"";
+    STARTUPINFOA start{};
+    start.cb = sizeof start;
+    PROCESS_INFORMATION child{};
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &start, &child))
+        return -1;
+    DWORD code = DWORD(-1);
+    if (WaitForSingleObject(child.hProcess, 30000) != WAIT_OBJECT_0 || !GetExitCodeProcess(child.hProcess, &code))
+        code = DWORD(-1);
+    CloseHandle(child.hThread);
+    CloseHandle(child.hProcess);
+    return static_cast<int>(code);
+#else
     std::vector<char*> argv;
     for (std::string& w : words)
         argv.push_back(w.data());
@@ -83,6 +105,7 @@ int RunChild(const std::vector<std::string>& args)
     if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status))
         return -1;
     return WEXITSTATUS(status);
+#endif
 }
 
 } // namespace
@@ -255,7 +278,11 @@ TEST_F(FileMapping, ReadOnlyFilesGiveReadViewsAndRefuseWriteAccess)
 
 TEST_F(FileMapping, NamedMappingIsSeenAndWrittenByASecondProcess)
 {
+#ifdef _WIN32
+    const std::string name = "velmar-shared-" + std::to_string(GetCurrentProcessId());
+#else
     const std::string name = "velmar-shared-" + std::to_string(::getpid());
+#endif
     const std::string path = MakeFile("shared.bin", std::vector<uint8_t>{'h', 'e', 'l', 'l', 'o', '!'});
     CFileWin f;
     ASSERT_TRUE(f.Open(path.c_str(), kModeRead | kModeWrite, false));

@@ -1,7 +1,10 @@
 // CFileStream over real files: construction, forwarding, copies, duplication.
 #include "StreamTestUtil.h"
 
+#ifndef _WIN32
+// Fault injection and call counts come from the POSIX layer's call table.
 #include "win32/SysCalls.h"
+#endif
 
 #include <gtest/gtest.h>
 
@@ -12,8 +15,6 @@
 using namespace Orvex;
 using orvex_test::CRecordingStream;
 using orvex_test::Pattern;
-using orvex_test::ReadCalls;
-using orvex_test::WriteCalls;
 using orvex_test::ReadBytes;
 using orvex_test::TempDir;
 using orvex_test::WriteBytes;
@@ -24,7 +25,9 @@ namespace
 class FileStream : public ::testing::Test
 {
 protected:
+#ifndef _WIN32
     void TearDown() override { w32::ClearInjectedFaults(); }
+#endif
     TempDir dir;
 };
 
@@ -32,10 +35,14 @@ protected:
 
 TEST_F(FileStream, EmptyOrMissingPathGivesAClosedStreamThatReadsNothing)
 {
+#ifndef _WIN32
     const auto opens = w32::SysCallCount(w32::SysCall::Open);
+#endif
     CFileStream empty("", kModeRead, false);
     CFileStream null(static_cast<const wchar_t*>(nullptr), kModeRead, true);
+#ifndef _WIN32
     EXPECT_EQ(w32::SysCallCount(w32::SysCall::Open), opens); // never touched the system
+#endif
     EXPECT_FALSE(empty.IsOpen());
     EXPECT_FALSE(null.IsOpen());
 
@@ -119,12 +126,17 @@ TEST_F(FileStream, CopyOf10000BytesMovesThreeBlocksAndStopsOnAFullDisk)
     {
         CFileStream src(from.c_str(), kModeRead, false);
         CFileStream dst(to.c_str(), kModeWrite, true);
-        const auto writes = WriteCalls();
+#ifndef _WIN32
+        const auto writes = orvex_test::WriteCalls();
+#endif
         EXPECT_EQ(src.ReadTo(&dst), 10000u);
-        EXPECT_EQ(WriteCalls() - writes, 3u); // 4096 + 4096 + 1808
+#ifndef _WIN32
+        EXPECT_EQ(orvex_test::WriteCalls() - writes, 3u); // 4096 + 4096 + 1808
+#endif
         EXPECT_TRUE(src.IsEof());
     }
     EXPECT_EQ(ReadBytes(to), Pattern(10000));
+#ifndef _WIN32
 
     // The disk fills during the second block: the copy reports what went in
     // and goes no further.
@@ -136,6 +148,7 @@ TEST_F(FileStream, CopyOf10000BytesMovesThreeBlocksAndStopsOnAFullDisk)
     EXPECT_EQ(dst.WriteFrom(&src), 4096u + 1000u);
     EXPECT_EQ(src.GetPosition(), 8192u);
     EXPECT_EQ(dst.GetLength(), 5096u);
+#endif
 }
 
 TEST_F(FileStream, WholeFileCopiesOfTheFile)
@@ -174,7 +187,7 @@ TEST_F(FileStream, DuplicatesShareTheOpenFileAndComeFromRecords)
     WriteBytes(path, Pattern(64));
     CFileStream s(path.c_str(), kModeRead, false);
     ASSERT_TRUE(s.IsOpen());
-    EXPECT_TRUE(s.CanDuplicateAs(&IStream::s_classInfo));
+    EXPECT_TRUE(s.CanDuplicateAs(&Orvex::IStream::s_classInfo));
     EXPECT_TRUE(s.CanDuplicateAs(&ISeqStreamWriter::s_classInfo));
     EXPECT_FALSE(s.CanDuplicateAs(&IFile::s_classInfo));
     EXPECT_EQ(CFileStream::FromObject(&s), &s);
@@ -182,7 +195,7 @@ TEST_F(FileStream, DuplicatesShareTheOpenFileAndComeFromRecords)
     EXPECT_EQ(CFileWin::FromObject(&s), nullptr);
     EXPECT_EQ(CFileWin::FromObject(&s.GetFile()), &s.GetFile());
 
-    nkMem::IObjDuplicator* copy = nkMem::CloneObject(&s, &IStream::s_classInfo);
+    nkMem::IObjDuplicator* copy = nkMem::CloneObject(&s, &Orvex::IStream::s_classInfo);
     ASSERT_NE(copy, nullptr);
     auto* d = CFileStream::FromObject(copy);
     ASSERT_NE(d, nullptr);
@@ -199,7 +212,7 @@ TEST_F(FileStream, DuplicatesShareTheOpenFileAndComeFromRecords)
 
     EXPECT_EQ(nkMem::CloneObject(&s, &IFile::s_classInfo), nullptr);
     CMemStream mem;
-    EXPECT_FALSE(s.Duplicate(&mem, &IStream::s_classInfo));
+    EXPECT_FALSE(s.Duplicate(&mem, &Orvex::IStream::s_classInfo));
 
     // The factories make a closed file and an unopened stream.
     nkMem::CMemObject* f = nkMem::CreateObject(&CFileWin::s_classInfo);

@@ -26,10 +26,10 @@ TEST(Records, NamesAndBasesInRecordOrder)
 {
     using V = std::vector<std::string>;
     EXPECT_EQ(BaseNames(ISeqStreamReader::s_classInfo), V{"CMemObject"});
-    EXPECT_EQ(BaseNames(ISequentialStream::s_classInfo), (V{"ISeqStreamReader", "ISeqStreamWriter"}));
+    EXPECT_EQ(BaseNames(Orvex::ISequentialStream::s_classInfo), (V{"ISeqStreamReader", "ISeqStreamWriter"}));
     EXPECT_EQ(BaseNames(ISeekable::s_classInfo), V{"IOffsetSeek"});
     EXPECT_EQ(BaseNames(IOutputDevice::s_classInfo), (V{"ISeqStreamWriter", "IIoFlushableDevice"}));
-    EXPECT_EQ(BaseNames(IStream::s_classInfo),
+    EXPECT_EQ(BaseNames(Orvex::IStream::s_classInfo),
               (V{"ISequentialStream", "ISeekable", "IIoFlushableDevice", "IIoPeekableDevice"}));
     EXPECT_EQ(BaseNames(ISerializable::s_classInfo), (V{"IReader", "IWriter"}));
     EXPECT_EQ(BaseNames(ICompleteSerialize::s_classInfo),
@@ -39,7 +39,7 @@ TEST(Records, NamesAndBasesInRecordOrder)
                                 &ISerializeState::s_classInfo, &IAsyncCtrl::s_classInfo})
         EXPECT_EQ(BaseNames(*c), V{"CMemObject"}) << c->name;
     EXPECT_STREQ(ILazySerialize::s_classInfo.name, "ILazySerialize");
-    EXPECT_EQ(IStream::s_classInfo.factory, nullptr);
+    EXPECT_EQ(Orvex::IStream::s_classInfo.factory, nullptr);
     EXPECT_TRUE(IsDerivedFrom(&ILazySerialize::s_classInfo, "IWriter"));
     EXPECT_TRUE(IsDerivedFrom(&IMemStream::s_classInfo, &ISeqStreamWriter::s_classInfo));
 }
@@ -49,9 +49,9 @@ TEST(Records, MemStreamComesFromItsRecordAndAnswersItsKinds)
     nkMem::CMemObject* obj = nkMem::CreateObject(&CMemStream::s_classInfo);
     ASSERT_NE(obj, nullptr);
     EXPECT_STREQ(obj->GetClassInfo()->name, "CMemStream");
-    EXPECT_TRUE(nkMem::IsKindOf(obj, &IStream::s_classInfo));
+    EXPECT_TRUE(nkMem::IsKindOf(obj, &Orvex::IStream::s_classInfo));
     EXPECT_TRUE(nkMem::IsKindOf(obj, &IOffsetSeek::s_classInfo));
-    auto* s = dynamic_cast<IStream*>(obj);
+    auto* s = dynamic_cast<Orvex::IStream*>(obj);
     ASSERT_NE(s, nullptr);
     EXPECT_EQ(s->Write("hello", 5), 5u);
     EXPECT_EQ(s->GetLength(), 5u);

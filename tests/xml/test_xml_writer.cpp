@@ -186,8 +186,11 @@ TEST(XmlWriter_Files, samples_reach_a_fixed_point_that_libxml2_accepts)
         ASSERT_TRUE(again.LoadFromFile(once.c_str())) << once;
         ASSERT_TRUE(again.SaveToFile(twice.c_str()));
         EXPECT_EQ(ReadFile(once), ReadFile(twice)) << entry.path();
+#ifndef _WIN32
+        // libxml2's checker is a tool of the build machine, not of the Windows build.
         const std::string cmd = "xmllint --noout '" + once.string() + "' 2>/dev/null";
         EXPECT_EQ(std::system(cmd.c_str()), 0) << once;
+#endif
     }
     EXPECT_GE(seen, 3);
 
