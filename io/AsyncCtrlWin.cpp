@@ -152,11 +152,21 @@ uint32_t CAsyncCtrl::Submit(uint32_t kind, void* buffer, uint32_t count)
     record->ctrl = this;
     record->overlapped.Offset = static_cast<DWORD>(m_offset);
     record->overlapped.OffsetHigh = static_cast<DWORD>(m_offset >> 32);
-    LPOVERLAPPED_COMPLETION_ROUTINE routine = m_autoRemove ? &CAsyncCtrl::Completed : nullptr;
-    record->routinePending = routine != nullptr;
-    const BOOL started = kind == kAsyncWrite
-                             ? WriteFileEx(m_handle, buffer, count, &record->overlapped, routine)
-                             : ReadFileEx(m_handle, buffer, count, &record->overlapped, routine);
+    record->routinePending = m_autoRemove;
+    BOOL started;
+    if (m_autoRemove)
+        started = kind == kAsyncWrite
+                      ? WriteFileEx(m_handle, buffer, count, &record->overlapped, &CAsyncCtrl::Completed)
+                      : ReadFileEx(m_handle, buffer, count, &record->overlapped, &CAsyncCtrl::Completed);
+    else
+    {
+        // No routine: the Ex calls require one (Windows would call a null
+        // routine), so the plain calls with the overlapped record start it.
+        started = kind == kAsyncWrite ? WriteFile(m_handle, buffer, count, nullptr, &record->overlapped)
+                                      : ReadFile(m_handle, buffer, count, nullptr, &record->overlapped);
+        if (!started && GetLastError() == ERROR_IO_PENDING)
+            started = TRUE;
+    }
     if (!started)
     {
         delete record;

@@ -194,32 +194,35 @@ public:
     }
 
 private:
+    // Both widths keep only whole pairs, so a lone half reads as U+FFFD
+    // whatever the width of wchar_t.
     void Unit(uint32_t u)
     {
-        if constexpr (sizeof(wchar_t) == 2)
+        if (m_high != 0)
         {
-            Push(u);
-        }
-        else
-        {
-            if (m_high != 0)
+            if (u >= 0xDC00 && u <= 0xDFFF)
             {
-                if (u >= 0xDC00 && u <= 0xDFFF)
+                if constexpr (sizeof(wchar_t) == 2)
+                {
+                    Push(m_high);
+                    Push(u);
+                }
+                else
                 {
                     Push(0x10000 + ((m_high - 0xD800) << 10) + (u - 0xDC00));
-                    m_high = 0;
-                    return;
                 }
-                Push(kReplacement);
                 m_high = 0;
+                return;
             }
-            if (u >= 0xD800 && u <= 0xDBFF)
-                m_high = u;
-            else if (u >= 0xDC00 && u <= 0xDFFF)
-                Push(kReplacement);
-            else
-                Push(u);
+            Push(kReplacement);
+            m_high = 0;
         }
+        if (u >= 0xD800 && u <= 0xDBFF)
+            m_high = u;
+        else if (u >= 0xDC00 && u <= 0xDFFF)
+            Push(kReplacement);
+        else
+            Push(u);
     }
     void Push(uint32_t c) { m_text.push_back(static_cast<wchar_t>(c)); }
 
@@ -438,7 +441,19 @@ bool CDataLocator::Write(IStream* stream)
         uint32_t c = static_cast<uint32_t>(s[i]);
         if constexpr (sizeof(wchar_t) == 2)
         {
-            out.Put(c);
+            // A 16-bit text holds its pairs already; a lone half is no
+            // character and goes out as U+FFFD, as in the 32-bit form.
+            const uint32_t next = i + 1 < n ? static_cast<uint32_t>(s[i + 1]) : 0;
+            if (c >= 0xD800 && c <= 0xDBFF && next >= 0xDC00 && next <= 0xDFFF)
+            {
+                out.Put(c);
+                out.Put(next);
+                ++i;
+            }
+            else
+            {
+                out.Put(c >= 0xD800 && c <= 0xDFFF ? kReplacement : c);
+            }
             continue;
         }
         // A 32-bit unit that is no character (a lone surrogate half, or past

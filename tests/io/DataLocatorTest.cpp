@@ -277,8 +277,10 @@ TEST(DataLocator, Stream_WritesUtf16LeAndReadsBackWhole)
     EXPECT_EQ(back.GetCellCount(), 3000u);
     EXPECT_EQ(Str(back.GetText()), big);
 
-    // Wide units that are no character go out as U+FFFD.
-    const wchar_t odd[] = {L'a', static_cast<wchar_t>(0xD800), static_cast<wchar_t>(0x110000), L'\0'};
+    // Wide units that are no character go out as U+FFFD: lone surrogate
+    // halves, and with 32-bit units values past the last plane.
+    const wchar_t odd[] = {L'a', static_cast<wchar_t>(sizeof(wchar_t) == 2 ? 0xDC00 : 0xD800),
+                           static_cast<wchar_t>(sizeof(wchar_t) == 2 ? 0xD800 : 0x110000), L'\0'};
     CDataLocator bad(odd);
     CMemStream u;
     EXPECT_TRUE(bad.Write(&u));

@@ -132,6 +132,17 @@ inline std::vector<uint8_t> ReadBytes(const std::string& path)
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
+// Wine answers a few calls unlike Windows; the tests name each such case.
+inline bool UnderWine()
+{
+#ifdef _WIN32
+    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+#else
+    return false;
+#endif
+}
+
 #ifndef _WIN32
 // System calls that transfer file data, positioned or not (counted by the
 // POSIX layer's call table).
