@@ -283,6 +283,8 @@ private:
             ready.clear();
             streams.clear();
             orphans.clear();
+            fds.clear();
+            fds.push_back({wake_[0], POLLIN, 0});
             {
                 std::lock_guard<std::mutex> lock(mutex_);
                 std::map<const FileObject*, long> held;
@@ -302,7 +304,11 @@ private:
                         it = pending_.erase(it);
                         continue;
                     }
+                    // The descriptor is read here, under the lock: once the
+                    // lock is released a cancel may complete the request and
+                    // drop its file.
                     streams.push_back(r);
+                    fds.push_back({r->file->fd, static_cast<short>(r->write ? POLLOUT : POLLIN), 0});
                     ++it;
                 }
             }
@@ -310,10 +316,6 @@ private:
                 Complete(*r, ERROR_OPERATION_ABORTED);
             for (auto& r : ready)
                 Complete(*r, TransferFile(*r));
-            fds.clear();
-            fds.push_back({wake_[0], POLLIN, 0});
-            for (const auto& r : streams)
-                fds.push_back({r->file->fd, static_cast<short>(r->write ? POLLOUT : POLLIN), 0});
             if (poll(fds.data(), fds.size(), streams.empty() ? -1 : kOrphanCheckMs) < 0 && errno != EINTR)
                 std::this_thread::sleep_for(std::chrono::milliseconds(kOrphanCheckMs));
             char drain[64];
