@@ -9,25 +9,47 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 
 class TempDirTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        const char* base = std::getenv("TMPDIR");
-        std::string pattern = std::string(base && *base ? base : "/tmp") + "/velmar-win32-XXXXXX";
-        ASSERT_NE(nullptr, mkdtemp(pattern.data()));
-        dir_ = pattern;
+        dir_ = MakeUniqueDir();
+        ASSERT_FALSE(dir_.empty()) << "no scratch folder";
+#ifndef _WIN32
+        // Our layer keeps the cross-process share locks in this folder.
         setenv("VELMAR_SHARE_DIR", (dir_ + "/locks").c_str(), 1);
-        handlesBefore_ = w32::OpenHandleCount();
+#endif
+        handlesBefore_ = HandleCount();
     }
     void TearDown() override
     {
-        EXPECT_EQ(handlesBefore_, w32::OpenHandleCount()) << "a test leaked handles";
+        EXPECT_EQ(handlesBefore_, HandleCount()) << "a test leaked handles";
         std::error_code ec;
         std::filesystem::permissions(dir_, std::filesystem::perms::owner_all, ec);
+#ifdef _WIN32
+        // A read-only file cannot be deleted there.
+        for (auto it = std::filesystem::recursive_directory_iterator(dir_, ec);
+             !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec))
+            SetFileAttributesW(it->path().c_str(), FILE_ATTRIBUTE_NORMAL);
+        ec.clear();
+#endif
         std::filesystem::remove_all(dir_, ec);
+    }
+
+    // Handles this process holds: ours natively, the system's count on Windows.
+    static size_t HandleCount()
+    {
+#ifdef _WIN32
+        DWORD count = 0;
+        if (!GetProcessHandleCount(GetCurrentProcess(), &count))
+            return 0;
+        return count;
+#else
+        return w32::OpenHandleCount();
+#endif
     }
 
     std::string Path(const std::string& name) const { return dir_ + "/" + name; }
@@ -51,4 +73,25 @@ protected:
 
     std::string dir_;
     size_t handlesBefore_ = 0;
+
+private:
+    // The system's temporary folder (TMPDIR natively), with forward slashes so
+    // that Path() reads the same in both builds.
+    static std::string MakeUniqueDir()
+    {
+        std::error_code ec;
+        const std::filesystem::path base = std::filesystem::temp_directory_path(ec);
+        if (ec)
+            return {};
+        std::random_device seed;
+        std::mt19937_64 rng(seed());
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const std::filesystem::path dir = base / ("velmar-win32-" + std::to_string(rng() % 1000000000ull));
+            if (std::filesystem::create_directory(dir, ec)) {
+                std::filesystem::permissions(dir, std::filesystem::perms::owner_all, ec);
+                return dir.generic_string();
+            }
+        }
+        return {};
+    }
 };
