@@ -2,7 +2,9 @@
 
 #include "PlatformTestSupport.h"
 
+#ifndef _WIN32
 #include <elf.h>
+#endif
 
 #include <cstring>
 #include <fstream>
@@ -11,13 +13,16 @@
 
 using nkPlatform::CDllModule;
 using nkPlatform::CFileVersionInfo;
+using platform_test::TestModulePath;
 
 namespace {
 
 // Whether the test module is loaded in the process at all.
-bool TestModuleLoaded() { return GetModuleHandleA(PLATFORM_TEST_MODULE) != nullptr; }
+bool TestModuleLoaded() { return GetModuleHandleA(TestModulePath().c_str()) != nullptr; }
 
-std::wstring Wide(const char* s) { return std::wstring(s, s + std::strlen(s)); }
+std::wstring Wide(const std::string& s) { return std::wstring(s.begin(), s.end()); }
+
+#ifndef _WIN32
 
 // A minimal 64-bit ELF file whose only content is a version section.
 void WriteElfWithSection(const std::string& path, const std::vector<unsigned char>& payload)
@@ -74,21 +79,23 @@ std::vector<unsigned char> ResourceWithoutTranslation()
     }
     return {};
 }
+#endif
 
 } // namespace
 
 TEST(DllModule, CopiesShareTheLibraryUntilTheLastGoes)
 {
+    const std::string module = TestModulePath();
     ASSERT_FALSE(TestModuleLoaded());
     {
         CDllModule first;
         EXPECT_FALSE(first.IsLoaded());
         EXPECT_EQ(nullptr, first.GetProc("platform_test_answer"));
-        ASSERT_TRUE(first.Load(PLATFORM_TEST_MODULE));
+        ASSERT_TRUE(first.Load(module.c_str()));
         EXPECT_TRUE(TestModuleLoaded());
-        EXPECT_EQ(Wide(PLATFORM_TEST_MODULE), std::wstring(first.GetPath()));
+        EXPECT_EQ(Wide(module), std::wstring(first.GetPath()));
 
-        auto answer = reinterpret_cast<int (*)()>(first.GetProc("platform_test_answer"));
+        auto answer = reinterpret_cast<int (*)()>(reinterpret_cast<void (*)()>(first.GetProc("platform_test_answer")));
         ASSERT_NE(nullptr, answer);
         EXPECT_EQ(42, answer());
         EXPECT_EQ(nullptr, first.GetProc(nullptr));
@@ -122,7 +129,7 @@ TEST(DllModule, CopiesShareTheLibraryUntilTheLastGoes)
     // Loading into an object that shares its library keeps the other holder's.
     {
         CDllModule a;
-        ASSERT_TRUE(a.Load(PLATFORM_TEST_MODULE));
+        ASSERT_TRUE(a.Load(module.c_str()));
         CDllModule b(a);
         EXPECT_FALSE(b.Load("libvelmar-no-such-library"));
         EXPECT_FALSE(b.IsLoaded());
@@ -132,7 +139,8 @@ TEST(DllModule, CopiesShareTheLibraryUntilTheLastGoes)
     }
     EXPECT_FALSE(TestModuleLoaded());
 
-    EXPECT_TRUE(CDllModule::CanLoad(PLATFORM_TEST_MODULE));
+    EXPECT_TRUE(CDllModule::CanLoad(module.c_str()));
+    EXPECT_TRUE(CDllModule::CanLoad(Wide(module).c_str()));
     EXPECT_FALSE(TestModuleLoaded());
     EXPECT_FALSE(CDllModule::CanLoad(L"libvelmar-no-such-library"));
     EXPECT_FALSE(CDllModule::CanLoad(static_cast<const char*>(nullptr)));
@@ -141,16 +149,32 @@ TEST(DllModule, CopiesShareTheLibraryUntilTheLastGoes)
 TEST(DllModule, WindowsOnlyQueriesAnswerNo)
 {
     CDllModule kernel;
+#ifdef _WIN32
+    // The system's own libraries are there; a 64-bit program is no WOW64
+    // process, and the theme answer is uxtheme's own.
+    ASSERT_TRUE(kernel.Load("kernel32"));
+    EXPECT_NE(nullptr, kernel.GetProc("IsWow64Process"));
+    EXPECT_FALSE(nkPlatform::IsWow64());
+    CDllModule uxtheme;
+    ASSERT_TRUE(uxtheme.Load("uxtheme"));
+    auto isThemeActive = reinterpret_cast<BOOL(WINAPI*)()>(reinterpret_cast<void (*)()>(uxtheme.GetProc("IsThemeActive")));
+    ASSERT_NE(nullptr, isThemeActive);
+    EXPECT_EQ(isThemeActive() != FALSE, nkPlatform::IsVisualThemeActive());
+#else
     EXPECT_FALSE(kernel.Load("kernel32"));
     EXPECT_EQ(nullptr, kernel.GetProc("IsWow64Process"));
     EXPECT_FALSE(nkPlatform::IsWow64());
     EXPECT_FALSE(nkPlatform::IsVisualThemeActive());
+#endif
 }
 
-TEST(FileVersionInfo, ReadsOurOwnResources)
+class VersionFiles : public PlatformTest {};
+
+TEST_F(VersionFiles, ReadsOurOwnResources)
 {
+    const std::string path = TestModulePath();
     CDllModule module;
-    ASSERT_TRUE(module.Load(PLATFORM_TEST_MODULE));
+    ASSERT_TRUE(module.Load(path.c_str()));
     nkMem::CStringT<char> version;
     module.GetFileVersion(version);
     nkMem::CStringT<wchar_t> wideVersion;
@@ -159,14 +183,21 @@ TEST(FileVersionInfo, ReadsOurOwnResources)
     EXPECT_EQ(std::wstring(version.GetString(), version.GetString() + version.GetLength()),
               std::wstring(wideVersion.GetString()));
 
-    CFileVersionInfo info(PLATFORM_TEST_MODULE);
+    CFileVersionInfo info(path.c_str());
     ASSERT_TRUE(info.IsLoaded());
     EXPECT_EQ(0x0409, info.language);
     EXPECT_EQ(1200, info.codePage);
     ASSERT_NE(nullptr, info.fixed);
     EXPECT_EQ(VS_FFI_SIGNATURE, info.fixed->dwSignature);
     EXPECT_EQ(VFT_DLL, info.fixed->dwFileType);
-    EXPECT_EQ(0u, info.isWindowsFile); // our files name no Windows target
+#ifdef _WIN32
+    EXPECT_EQ(static_cast<DWORD>(VOS_NT_WINDOWS32), info.fixed->dwFileOS);
+    EXPECT_EQ(1u, info.isWindowsFile);
+#else
+    EXPECT_EQ(0u, info.isWindowsFile); // our files name no Windows target here
+#endif
+    EXPECT_EQ(static_cast<DWORD>(VS_FFI_FILEFLAGSMASK), info.fixed->dwFileFlagsMask);
+    EXPECT_EQ(0u, info.fixed->dwFileFlags);
     ASSERT_NE(nullptr, info.description);
     EXPECT_STREQ("Velmar platform test module", info.description);
     EXPECT_STREQ("Brandvik Corp.", info.company);
@@ -187,8 +218,36 @@ TEST(FileVersionInfo, ReadsOurOwnResources)
     EXPECT_EQ(VFT_APP, editor.fixed->dwFileType);
 #endif
 
-    // A second load into the same object forgets the first resource.
-    EXPECT_FALSE(info.Load("/bin/sh"));
+    // The file and product version numbers agree with the strings.
+    const std::string fileVersion = info.GetString("FileVersion");
+    const DWORD ms = info.fixed->dwFileVersionMS, ls = info.fixed->dwFileVersionLS;
+    EXPECT_EQ(std::to_string(ms >> 16) + "." + std::to_string(ms & 0xffff) + "." + std::to_string(ls >> 16) + "." +
+                  std::to_string(ls & 0xffff),
+              fileVersion);
+    EXPECT_EQ(ms, info.fixed->dwProductVersionMS);
+    EXPECT_EQ(0, fileVersion.rfind(info.GetString("ProductVersion"), 0)) << info.GetString("ProductVersion");
+    EXPECT_STREQ("platform_test_module", info.GetString("InternalName"));
+    const std::string fileName = path.substr(path.find_last_of("\\/") + 1);
+    EXPECT_EQ(fileName, info.GetString("OriginalFilename"));
+    EXPECT_STREQ("Copyright (C) Brandvik Corp.", info.GetString("LegalCopyright"));
+
+    // The test program has its own, as a program.
+    CFileVersionInfo self;
+    wchar_t selfPath[MAX_PATH];
+    ASSERT_NE(0u, GetModuleFileNameW(nullptr, selfPath, MAX_PATH));
+    ASSERT_TRUE(self.Load(selfPath));
+    EXPECT_EQ(VFT_APP, self.fixed->dwFileType);
+    EXPECT_STREQ("Velmar platform library tests", self.description);
+
+    // A second load into the same object forgets the first resource: a real
+    // program without a version resource natively, a plain file on Windows.
+#ifdef _WIN32
+    const std::string noResource = Path("plain.dll");
+    std::ofstream(noResource) << "MZ";
+#else
+    const std::string noResource = "/bin/sh";
+#endif
+    EXPECT_FALSE(info.Load(noResource.c_str()));
     EXPECT_FALSE(info.IsLoaded());
     EXPECT_EQ(nullptr, info.fixed);
     EXPECT_EQ(nullptr, info.description);
@@ -196,8 +255,8 @@ TEST(FileVersionInfo, ReadsOurOwnResources)
     EXPECT_EQ(nullptr, info.GetString("FileVersion"));
 }
 
-class VersionFiles : public PlatformTest {};
-
+#ifndef _WIN32
+// The resource is written into an ELF section by hand: how our layer stores it.
 TEST_F(VersionFiles, WithoutTranslationTheSubBlockIsAllZeros)
 {
     const std::vector<unsigned char> resource = ResourceWithoutTranslation();
@@ -216,7 +275,11 @@ TEST_F(VersionFiles, WithoutTranslationTheSubBlockIsAllZeros)
     ASSERT_NE(nullptr, info.fixed);
     EXPECT_EQ(0x00030000u, info.fixed->dwFileVersionMS);
     EXPECT_EQ(1u, info.isWindowsFile); // VOS_NT_WINDOWS32, the usual combined value
+}
+#endif
 
+TEST_F(VersionFiles, FilesWithoutAResourceLeaveEverythingZero)
+{
     // Files without a resource, or none at all, leave everything zero.
     std::ofstream(Path("plain.txt")) << "text";
     for (const std::string& name : {Path("plain.txt"), Path("missing.so"), std::string()}) {

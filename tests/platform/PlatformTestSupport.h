@@ -1,6 +1,9 @@
 #pragma once
-// A scratch folder per test with the registry store, HOME and the XDG folders
-// pointed into it, so that no test touches the user's own.
+// A scratch folder per test, and a registry of the test's own: natively the
+// registry store, HOME and the XDG folders point into the folder; on Windows
+// the predefined root keys are redirected to keys below one scratch key under
+// HKEY_CURRENT_USER\Software, which the test deletes when it ends. Either way
+// every test starts from an empty registry and touches nothing of the user's.
 
 #include "win32/win32.h"
 
@@ -12,14 +15,58 @@
 #include <utility>
 #include <vector>
 
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
+namespace platform_test {
+
+// The full path of the test library, which the build puts beside the test
+// program on Windows (there the build's own path is no Windows path).
+inline std::string TestModulePath()
+{
+#ifdef _WIN32
+    char self[MAX_PATH];
+    const DWORD n = GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::string path(self, n < MAX_PATH ? n : 0);
+    path.erase(path.find_last_of("\\/") + 1);
+    return path + PLATFORM_TEST_MODULE_NAME;
+#else
+    return PLATFORM_TEST_MODULE;
+#endif
+}
+
+// Whether the process token holds the privilege and has it enabled.
+inline bool PrivilegeEnabled(const wchar_t* name)
+{
+    LUID luid{};
+    HANDLE token = nullptr;
+    if (!LookupPrivilegeValueW(nullptr, name, &luid) || !OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return false;
+    DWORD size = 0;
+    GetTokenInformation(token, TokenPrivileges, nullptr, 0, &size);
+    std::vector<unsigned char> buffer(size ? size : 1);
+    bool enabled = false;
+    if (GetTokenInformation(token, TokenPrivileges, buffer.data(), size, &size)) {
+        const auto* list = reinterpret_cast<const TOKEN_PRIVILEGES*>(buffer.data());
+        for (DWORD i = 0; i < list->PrivilegeCount; ++i)
+            if (list->Privileges[i].Luid.LowPart == luid.LowPart && list->Privileges[i].Luid.HighPart == luid.HighPart)
+                enabled = (list->Privileges[i].Attributes & SE_PRIVILEGE_ENABLED) != 0;
+    }
+    CloseHandle(token);
+    return enabled;
+}
+
+} // namespace platform_test
+
 class PlatformTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        const char* base = std::getenv("TMPDIR");
-        std::string pattern = std::string(base && *base ? base : "/tmp") + "/velmar-platform-XXXXXX";
-        ASSERT_NE(nullptr, mkdtemp(pattern.data()));
-        dir_ = pattern;
+        ASSERT_TRUE(MakeScratchFolder());
+#ifdef _WIN32
+        ASSERT_TRUE(RedirectRegistry());
+#else
         Set("VELMAR_REGISTRY", dir_ + "/registry.db");
         Set("HOME", dir_ + "/home");
         Set("XDG_DATA_HOME", dir_ + "/data");
@@ -27,17 +74,23 @@ protected:
         Set("XDG_CACHE_HOME", dir_ + "/cache");
         Set("XDG_RUNTIME_DIR", dir_ + "/runtime");
         Set("VELMAR_ACP", "65001");
+#endif
     }
     void TearDown() override
     {
+#ifdef _WIN32
+        RestoreRegistry();
+#else
         for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
             if (it->second.first)
                 setenv(it->first.c_str(), it->second.second.c_str(), 1);
             else
                 unsetenv(it->first.c_str());
         }
+#endif
         std::error_code ec;
-        std::filesystem::remove_all(dir_, ec);
+        if (!dir_.empty())
+            std::filesystem::remove_all(dir_, ec);
     }
 
     std::string Path(const std::string& name) const { return dir_ + "/" + name; }
@@ -45,6 +98,81 @@ protected:
     std::string dir_;
 
 private:
+    bool MakeScratchFolder()
+    {
+#ifdef _WIN32
+        std::error_code ec;
+        const std::filesystem::path base = std::filesystem::temp_directory_path(ec);
+        if (ec)
+            return false;
+        for (unsigned i = 0; i < 1000; ++i) {
+            const std::filesystem::path p =
+                base / ("velmar-platform-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(i));
+            if (std::filesystem::create_directory(p, ec)) {
+                dir_ = p.generic_string();
+                return true;
+            }
+        }
+        return false;
+#else
+        const char* base = std::getenv("TMPDIR");
+        std::string pattern = std::string(base && *base ? base : "/tmp") + "/velmar-platform-XXXXXX";
+        if (mkdtemp(pattern.data()) == nullptr)
+            return false;
+        dir_ = pattern;
+        return true;
+#endif
+    }
+
+#ifdef _WIN32
+    // RegOverridePredefKey is made for this: the process sees the redirected
+    // key wherever it names the root, in our code and in the test alike.
+    static constexpr size_t kRootCount = 4;
+    static HKEY Root(size_t i)
+    {
+        const HKEY roots[kRootCount] = {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, HKEY_CLASSES_ROOT, HKEY_USERS};
+        return roots[i];
+    }
+
+    bool RedirectRegistry()
+    {
+        scratchKey_ = L"Software\\Velmar platform tests " + std::to_wstring(GetCurrentProcessId());
+        RegDeleteTreeW(HKEY_CURRENT_USER, scratchKey_.c_str()); // a crashed run's leftovers
+        HKEY scratch = nullptr;
+        if (RegCreateKeyExW(HKEY_CURRENT_USER, scratchKey_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &scratch,
+                            nullptr) != ERROR_SUCCESS)
+            return false;
+        bool ok = true;
+        for (size_t i = 0; i < kRootCount && ok; ++i) {
+            const HKEY root = Root(i);
+            HKEY own = nullptr;
+            const std::wstring name = std::to_wstring(reinterpret_cast<ULONG_PTR>(root) & 0xFF);
+            ok = RegCreateKeyExW(scratch, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &own, nullptr) ==
+                     ERROR_SUCCESS &&
+                 RegOverridePredefKey(root, own) == ERROR_SUCCESS;
+            if (own)
+                RegCloseKey(own);
+            if (ok)
+                ++redirected_;
+        }
+        RegCloseKey(scratch);
+        return ok;
+    }
+
+    void RestoreRegistry()
+    {
+        for (size_t i = 0; i < redirected_; ++i)
+            RegOverridePredefKey(Root(i), nullptr);
+        redirected_ = 0;
+        if (!scratchKey_.empty()) {
+            EXPECT_EQ(ERROR_SUCCESS, RegDeleteTreeW(HKEY_CURRENT_USER, scratchKey_.c_str()));
+        }
+        scratchKey_.clear();
+    }
+
+    std::wstring scratchKey_;
+    size_t redirected_ = 0;
+#else
     void Set(const std::string& name, const std::string& value)
     {
         const char* old = std::getenv(name.c_str());
@@ -52,4 +180,5 @@ private:
         setenv(name.c_str(), value.c_str(), 1);
     }
     std::vector<std::pair<std::string, std::pair<bool, std::string>>> saved_;
+#endif
 };

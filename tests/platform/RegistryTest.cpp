@@ -115,16 +115,26 @@ TEST_F(RegistryStore, LongStringsAreReadWholeInBothWidths)
     EXPECT_STREQ("abc", key.ReadString("Raw", 15).GetString());
 
     // Converted reads, both directions, and a buffer one character too short.
+#ifdef _WIN32
+    // The system's ANSI code page, whichever it is.
+    char ansi[8] = {};
+    ASSERT_LT(0, WideCharToMultiByte(CP_ACP, 0, L"h\u00e9llo", -1, ansi, 8, nullptr, nullptr));
+#else
+    const char ansi[] = "h\xc3\xa9llo"; // the fixture makes UTF-8 the ANSI page
+#endif
+    const DWORD ansiChars = static_cast<DWORD>(std::strlen(ansi));
     char narrowBuffer[8];
     DWORD type = 0;
     ASSERT_TRUE(key.SetValue(L"Short", REG_SZ, L"h\u00e9llo", 6 * sizeof(wchar_t)));
     EXPECT_TRUE(key.ReadStringConverted("Short", &type, narrowBuffer, 8, true));
     EXPECT_EQ(REG_SZ, type);
-    EXPECT_STREQ("h\xc3\xa9llo", narrowBuffer); // the fixture makes UTF-8 the ANSI page
+    EXPECT_STREQ(ansi, narrowBuffer);
     EXPECT_TRUE(key.ReadStringConverted("Short", &type, narrowBuffer, 8, false));
-    EXPECT_STREQ("h\xc3\xa9llo", narrowBuffer);
-    EXPECT_FALSE(key.ReadStringConverted("Short", &type, narrowBuffer, 6, true));
+    EXPECT_STREQ(ansi, narrowBuffer);
+    EXPECT_FALSE(key.ReadStringConverted("Short", &type, narrowBuffer, ansiChars, true));
     EXPECT_EQ(ERROR_MORE_DATA, key.lastError);
+    EXPECT_TRUE(key.ReadStringConverted("Short", &type, narrowBuffer, ansiChars + 1, true));
+    EXPECT_STREQ(ansi, narrowBuffer);
     wchar_t wideBuffer[8];
     EXPECT_TRUE(key.ReadStringConverted(L"Short", &type, wideBuffer, 8, true));
     EXPECT_STREQ(L"h\u00e9llo", wideBuffer);

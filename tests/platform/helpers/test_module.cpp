@@ -1,3 +1,9 @@
-// A shared object that only the platform tests load, so that whether it is
+// A shared library that only the platform tests load, so that whether it is
 // loaded says something about the holders of a CDllModule.
-extern "C" __attribute__((visibility("default"))) int platform_test_answer() { return 42; }
+#ifdef _WIN32
+#define PLATFORM_TEST_EXPORT __declspec(dllexport)
+#else
+#define PLATFORM_TEST_EXPORT __attribute__((visibility("default")))
+#endif
+
+extern "C" PLATFORM_TEST_EXPORT int platform_test_answer() { return 42; }
