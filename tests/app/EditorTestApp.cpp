@@ -3,34 +3,6 @@
 #include "app/Resource.h"
 #include "app/VelmarResources.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QEventLoop>
-#include <QFile>
-#include <QTimer>
-
-int CScriptedUser::ShowMessageBox(const w32::MessageBoxRequest& request)
-{
-    boxes.push_back(request);
-    if (answers.empty())
-        return request.defaultButton;
-    const int answer = answers.front();
-    answers.pop_front();
-    return answer;
-}
-
-bool CScriptedUser::ShowFileDialog(const w32::FileDialogRequest&, w32::FileDialogAnswer& answer)
-{
-    if (fileNames.empty())
-        return false;
-    const std::wstring name = fileNames.front();
-    fileNames.pop_front();
-    if (name.empty())
-        return false;
-    answer.path = name;
-    return true;
-}
-
 IMPLEMENT_DYNCREATE(CTestChildFrame, CChildFrame)
 
 void CTestChildFrame::UpdateTitle()
@@ -69,66 +41,8 @@ BOOL CEditorTestApp::InitInstance()
 
 EditorFixture::EditorFixture()
 {
-    previousUi = w32::InstallUiProvider(&user);
     app.InitInstance();
     Spin(0);
-}
-
-EditorFixture::~EditorFixture()
-{
-    // Nothing may ask the user any more: every document closes unsaved.
-    for (CDocTemplate* pTemplate : app.GetDocTemplates())
-        for (CDocument* pDoc : pTemplate->GetDocuments())
-            pDoc->CDocument::SetModifiedFlag(FALSE);
-    app.CloseAllDocuments(TRUE);
-    if (app.m_pMainWnd)
-        app.m_pMainWnd->DestroyWindow();
-    Spin(0);
-    w32::InstallUiProvider(previousUi);
-}
-
-std::wstring EditorFixture::Path(const char* name) const
-{
-    return QDir(dir.path()).filePath(QString::fromUtf8(name)).toStdWString();
-}
-
-void EditorFixture::WriteFile(const char* name, const std::string& bytes) const
-{
-    QFile f(QString::fromStdWString(Path(name)));
-    if (f.open(QIODevice::WriteOnly))
-        f.write(bytes.data(), static_cast<qint64>(bytes.size()));
-}
-
-std::string EditorFixture::ReadFile(const char* name) const
-{
-    QFile f(QString::fromStdWString(Path(name)));
-    if (!f.open(QIODevice::ReadOnly))
-        return "<missing>";
-    return f.readAll().toStdString();
-}
-
-std::vector<std::string> EditorFixture::FileNames() const
-{
-    std::vector<std::string> names;
-    for (const QString& name : QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System))
-        names.push_back(name.toStdString());
-    return names;
-}
-
-int EditorFixture::OpenDocumentCount() const
-{
-    int n = 0;
-    for (CDocTemplate* pTemplate : app.GetDocTemplates())
-        n += static_cast<int>(pTemplate->GetDocuments().size());
-    return n;
-}
-
-CVelmarDoc* EditorFixture::NewDocument()
-{
-    const int before = OpenDocumentCount();
-    app.OnFileNew();
-    const auto docs = app.GetDocTemplates().front()->GetDocuments();
-    return OpenDocumentCount() > before ? static_cast<CVelmarDoc*>(docs.back()) : nullptr;
 }
 
 CVelmarDoc* EditorFixture::Open(const char* name)
@@ -154,12 +68,4 @@ CTestChildFrame* EditorFixture::NewWindow()
     if (pFrame)
         pTemplate->InitialUpdateFrame(pFrame, pDoc);
     return pFrame;
-}
-
-void EditorFixture::Spin(int ms)
-{
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }

@@ -8,25 +8,7 @@
 #include "app/XMLContentView.h"
 #include "app/XMLTreeView.h"
 #include "framework/framework.h"
-
-#include <QTemporaryDir>
-
-#include <deque>
-#include <string>
-#include <vector>
-
-// Answers message boxes and file prompts from queues and records what was asked.
-class CScriptedUser : public w32::IUiProvider
-{
-public:
-    std::vector<w32::MessageBoxRequest> boxes;
-    std::deque<int> answers;                      // the default button when empty
-    std::deque<std::wstring> fileNames;           // empty string: cancelled
-
-    int ShowMessageBox(const w32::MessageBoxRequest& request) override;
-    bool ShowFileDialog(const w32::FileDialogRequest& request, w32::FileDialogAnswer& answer) override;
-    std::wstring LastText() const { return boxes.empty() ? std::wstring() : boxes.back().text; }
-};
+#include "tests/support/GuiTestSupport.h"
 
 // The editor's own frames, counting what the views and the document ask of them.
 class CTestChildFrame : public CChildFrame
@@ -57,25 +39,18 @@ public:
 };
 
 // One test's world: a temporary folder, the scripted user and a running application.
-class EditorFixture
+class EditorFixture : public GuiFixture
 {
 public:
     EditorFixture();
-    ~EditorFixture();
+    ~EditorFixture() { CloseApplication(app); }
     CEditorTestApp app;
-    CScriptedUser user;
-    w32::IUiProvider* previousUi = nullptr;
-    QTemporaryDir dir;
 
     CTestMainFrame* Main() const { return static_cast<CTestMainFrame*>(app.m_pMainWnd); }
-    std::wstring Path(const char* name) const;
-    void WriteFile(const char* name, const std::string& bytes) const;
-    std::string ReadFile(const char* name) const;
-    std::vector<std::string> FileNames() const;   // what the folder holds
-    CVelmarDoc* NewDocument();
+    CVelmarDoc* NewDocument() { return static_cast<CVelmarDoc*>(NewDocumentOf(app)); }
     CVelmarDoc* Open(const char* name);           // null when the open failed
     CTestChildFrame* ActiveChild() const;
     CTestChildFrame* NewWindow();                 // another window on the active document
-    int OpenDocumentCount() const;
-    static void Spin(int ms = 20);
+    int OpenDocumentCount() const { return app.GetOpenDocumentCount(); }
+    static void Spin(int ms = 20) { SpinEvents(ms); }
 };

@@ -25,25 +25,6 @@ const char kDoc[] =
     "<?xml-stylesheet href=\"s.css\"?>\n"
     "<a x=\"1\"><b>one</b><!--note--><c y=\"2\">two</c></a>\n";
 
-// The scripted user, also recording the save prompts and the property sheets asked for.
-class CShellUser : public CScriptedUser
-{
-public:
-    std::vector<w32::FileDialogRequest> prompts;
-    std::vector<std::pair<HWND, std::wstring>> sheets;
-
-    bool ShowFileDialog(const w32::FileDialogRequest& request, w32::FileDialogAnswer& answer) override
-    {
-        prompts.push_back(request);
-        return CScriptedUser::ShowFileDialog(request, answer);
-    }
-    bool ShowFileProperties(HWND owner, const std::wstring& path) override
-    {
-        sheets.emplace_back(owner, path);
-        return true;
-    }
-};
-
 // Sets an environment variable for a scope and puts back what was there.
 class ScopedEnv
 {
@@ -75,7 +56,7 @@ private:
 class ShellFixture : public EditorFixture
 {
 public:
-    ShellFixture() : browser("BROWSER", "/bin/true"), editor("VISUAL", "velmar-test-editor"), ui(&shellUser)
+    ShellFixture() : browser("BROWSER", "/bin/true"), editor("VISUAL", "velmar-test-editor")
     {
         CoInitialize(nullptr);
         w32::SetLauncher([this](const w32::LaunchRequest& request, int* processId) {
@@ -96,7 +77,6 @@ public:
         WriteFile(name, bytes);
         return Open(name);
     }
-    CVelmarDoc* NewDoc() { return NewDocument(); }
     CTestChildFrame* Frame() const { return ActiveChild(); }
     CXMLTreeCtrl& TreeCtrl() const { return Frame()->Tree()->GetXMLTreeCtrl(); }
     HWND FrameHwnd() const { return Frame()->GetSafeHwnd(); }
@@ -123,8 +103,6 @@ public:
     std::string Url(const char* name) const { return w32::FileUrl(Utf8(Path(name))); }
 
     ScopedEnv browser, editor;
-    CShellUser shellUser;
-    w32::ScopedUiProvider ui;
     std::vector<Argv> launches;
 };
 
@@ -137,17 +115,17 @@ const wchar_t kExportFailed[] = L"\u8282\u70B9\u5BFC\u51FA\u4EE3\u7266\uFF01";
 TEST(ShellActions, preview_shows_the_saved_file_and_never_the_tree)
 {
     ShellFixture f;
-    CVelmarDoc* pDoc = f.NewDoc();
+    CVelmarDoc* pDoc = f.NewDocument();
     ASSERT_TRUE(pDoc && f.Frame());
 
     // Never saved: the message, owned by the document's window, and no browser.
     EXPECT_TRUE(f.Enabled(ID_XML_PREVIEW));
     f.Run(ID_XML_PREVIEW);
-    ASSERT_EQ(f.shellUser.boxes.size(), 1u);
-    EXPECT_EQ(f.shellUser.boxes[0].text, kNotSaved);
-    EXPECT_EQ(f.shellUser.boxes[0].caption, kNotSavedCaption);
-    EXPECT_EQ(f.shellUser.boxes[0].style & (MB_ICONMASK | MB_TYPEMASK), MB_ICONINFORMATION | MB_OK);
-    EXPECT_EQ(f.shellUser.boxes[0].owner, f.FrameHwnd());
+    ASSERT_EQ(f.user.boxes.size(), 1u);
+    EXPECT_EQ(f.user.boxes[0].text, kNotSaved);
+    EXPECT_EQ(f.user.boxes[0].caption, kNotSavedCaption);
+    EXPECT_EQ(f.user.boxes[0].style & (MB_ICONMASK | MB_TYPEMASK), MB_ICONINFORMATION | MB_OK);
+    EXPECT_EQ(f.user.boxes[0].owner, f.FrameHwnd());
     EXPECT_TRUE(f.launches.empty());
 
     // Saved: the browser gets the file's address, and nothing is asked.
@@ -156,7 +134,7 @@ TEST(ShellActions, preview_shows_the_saved_file_and_never_the_tree)
     f.Run(ID_XML_PREVIEW);
     ASSERT_EQ(f.launches.size(), 1u);
     EXPECT_EQ(f.launches[0], (Argv{"/bin/true", f.Url("saved.xml")}));
-    EXPECT_EQ(f.shellUser.boxes.size(), 1u);
+    EXPECT_EQ(f.user.boxes.size(), 1u);
     // From the content pane too: the preview takes the tree pane's document.
     f.Frame()->SetActiveView(f.Frame()->Content());
     EXPECT_TRUE(f.Enabled(ID_XML_PREVIEW));
@@ -182,14 +160,14 @@ TEST(ShellActions, preview_shows_the_saved_file_and_never_the_tree)
     f.Run(ID_XML_PREVIEW);
     CoInitialize(nullptr);
     EXPECT_EQ(f.launches.size(), 2u);
-    EXPECT_EQ(f.shellUser.boxes.size(), 1u);
+    EXPECT_EQ(f.user.boxes.size(), 1u);
 
     // The file deleted behind the editor's back: not saved, as far as the preview knows.
     ASSERT_TRUE(QFile::remove(QString::fromStdWString(f.Path("saved.xml"))));
     f.Run(ID_XML_PREVIEW);
     EXPECT_EQ(f.launches.size(), 2u);
-    ASSERT_EQ(f.shellUser.boxes.size(), 2u);
-    EXPECT_EQ(f.shellUser.boxes[1].text, kNotSaved);
+    ASSERT_EQ(f.user.boxes.size(), 2u);
+    EXPECT_EQ(f.user.boxes[1].text, kNotSaved);
 }
 
 TEST(ShellActions, export_writes_the_headers_then_the_selected_node)
@@ -203,10 +181,10 @@ TEST(ShellActions, export_writes_the_headers_then_the_selected_node)
     // An element: the save prompt as the user sees it, then headers in order and the element.
     ASSERT_TRUE(f.Select({L"a", L"Child Nodes", L"c"}));
     EXPECT_TRUE(f.Enabled(ID_XML_EXPORT_NODE));
-    f.shellUser.fileNames.push_back(f.Path("c.xml"));
+    f.user.fileNames.push_back(f.Path("c.xml"));
     f.Run(ID_XML_EXPORT_NODE);
-    ASSERT_EQ(f.shellUser.prompts.size(), 1u);
-    const w32::FileDialogRequest& prompt = f.shellUser.prompts[0];
+    ASSERT_EQ(f.user.prompts.size(), 1u);
+    const w32::FileDialogRequest& prompt = f.user.prompts[0];
     EXPECT_TRUE(prompt.save);
     EXPECT_EQ(prompt.owner, f.FrameHwnd());
     EXPECT_EQ(prompt.title, L"\u5BFC\u51FA\u8282\u7966\u0045");
@@ -217,11 +195,11 @@ TEST(ShellActions, export_writes_the_headers_then_the_selected_node)
     EXPECT_EQ(prompt.fileName, L"");
     EXPECT_EQ(prompt.flags, static_cast<DWORD>(OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY));
     EXPECT_EQ(f.ReadFile("c.xml"), headers + "<c  y='2'>two</c>\r\n");
-    EXPECT_TRUE(f.shellUser.boxes.empty());
+    EXPECT_TRUE(f.user.boxes.empty());
 
     // A parameter's item exports the element that owns it, subtree and all.
     ASSERT_TRUE(f.Select({L"a", L"Child Vars", L"x"}));
-    f.shellUser.fileNames.push_back(f.Path("a.xml"));
+    f.user.fileNames.push_back(f.Path("a.xml"));
     f.Run(ID_XML_EXPORT_NODE);
     EXPECT_EQ(f.ReadFile("a.xml"), headers + "<a  x='1'>\r\n <b>one</b>\r\n <!--note-->\r\n <c  y='2'>two</c>\r\n</a>\r\n");
 
@@ -229,17 +207,17 @@ TEST(ShellActions, export_writes_the_headers_then_the_selected_node)
     f.WriteFile("long.xml", std::string(5000, 'z'));
     ASSERT_TRUE(f.Select({L"a", L"Child Nodes", L"Remark"}));
     EXPECT_TRUE(f.Enabled(ID_XML_EXPORT_NODE));
-    f.shellUser.fileNames.push_back(f.Path("long.xml"));
-    f.shellUser.answers.push_back(IDYES);
+    f.user.fileNames.push_back(f.Path("long.xml"));
+    f.user.answers.push_back(IDYES);
     f.Run(ID_XML_EXPORT_NODE);
-    ASSERT_EQ(f.shellUser.boxes.size(), 1u);   // the dialog's own question
+    ASSERT_EQ(f.user.boxes.size(), 1u);   // the dialog's own question
     EXPECT_EQ(f.ReadFile("long.xml"), headers + "<!--note-->\r\n");
 
     // Cancelled: no file, no message. The document is never touched by an export.
-    f.shellUser.fileNames.push_back(L"");
+    f.user.fileNames.push_back(L"");
     f.Run(ID_XML_EXPORT_NODE);
     EXPECT_EQ(f.FileNames(), (std::vector<std::string>{"a.xml", "c.xml", "doc.xml", "long.xml"}));
-    EXPECT_EQ(f.shellUser.boxes.size(), 1u);
+    EXPECT_EQ(f.user.boxes.size(), 1u);
     EXPECT_FALSE(pDoc->IsModified());
     EXPECT_EQ(f.ReadFile("doc.xml"), kDoc);
 }
@@ -253,20 +231,20 @@ TEST(ShellActions, export_that_cannot_write_its_file_says_so)
     // A read-only file cannot be opened for writing: the user hears of it, the file keeps its bytes.
     f.WriteFile("locked.xml", "old");
     ASSERT_TRUE(SetFileAttributesW(f.Path("locked.xml").c_str(), FILE_ATTRIBUTE_READONLY));
-    f.shellUser.fileNames.push_back(f.Path("locked.xml"));
-    f.shellUser.answers.push_back(IDYES);
+    f.user.fileNames.push_back(f.Path("locked.xml"));
+    f.user.answers.push_back(IDYES);
     f.Run(ID_XML_EXPORT_NODE);
-    ASSERT_EQ(f.shellUser.boxes.size(), 2u);
-    EXPECT_EQ(f.shellUser.boxes[1].text, kExportFailed);
-    EXPECT_EQ(f.shellUser.boxes[1].style & MB_TYPEMASK, MB_OK);
+    ASSERT_EQ(f.user.boxes.size(), 2u);
+    EXPECT_EQ(f.user.boxes[1].text, kExportFailed);
+    EXPECT_EQ(f.user.boxes[1].style & MB_TYPEMASK, MB_OK);
     EXPECT_EQ(f.ReadFile("locked.xml"), "old");
     SetFileAttributesW(f.Path("locked.xml").c_str(), FILE_ATTRIBUTE_NORMAL);
 
     // A folder that does not exist: the same.
-    f.shellUser.fileNames.push_back(f.Path("nowhere/b.xml"));
+    f.user.fileNames.push_back(f.Path("nowhere/b.xml"));
     f.Run(ID_XML_EXPORT_NODE);
-    ASSERT_EQ(f.shellUser.boxes.size(), 3u);
-    EXPECT_EQ(f.shellUser.boxes[2].text, kExportFailed);
+    ASSERT_EQ(f.user.boxes.size(), 3u);
+    EXPECT_EQ(f.user.boxes[2].text, kExportFailed);
 }
 
 TEST(ShellActions, export_is_offered_for_nodes_of_the_tree_pane_only)
@@ -283,7 +261,7 @@ TEST(ShellActions, export_is_offered_for_nodes_of_the_tree_pane_only)
     }
     // Run as if enabled: nothing is asked.
     f.Frame()->SendMessage(WM_COMMAND, MAKEWPARAM(ID_XML_EXPORT_NODE, 0), 0);
-    EXPECT_TRUE(f.shellUser.prompts.empty());
+    EXPECT_TRUE(f.user.prompts.empty());
 
     for (const auto& labels : std::vector<std::vector<std::wstring>>{
              {L"a"}, {L"a", L"Child Vars", L"x"}, {L"a", L"Child Nodes", L"Remark"}}) {
@@ -303,7 +281,7 @@ TEST(ShellActions, export_is_offered_for_nodes_of_the_tree_pane_only)
 TEST(ShellActions, notepad_and_properties_open_the_file_on_disk_as_one_name)
 {
     ShellFixture f;
-    CVelmarDoc* pDoc = f.NewDoc();
+    CVelmarDoc* pDoc = f.NewDocument();
     ASSERT_TRUE(pDoc);
     EXPECT_FALSE(f.Enabled(ID_EDIT_NOTEPAD));
     EXPECT_FALSE(f.Enabled(ID_FILE_PROPERTY));
@@ -311,7 +289,7 @@ TEST(ShellActions, notepad_and_properties_open_the_file_on_disk_as_one_name)
     f.Frame()->SendMessage(WM_COMMAND, MAKEWPARAM(ID_EDIT_NOTEPAD, 0), 0);
     f.Frame()->SendMessage(WM_COMMAND, MAKEWPARAM(ID_FILE_PROPERTY, 0), 0);
     EXPECT_TRUE(f.launches.empty());
-    EXPECT_TRUE(f.shellUser.sheets.empty());
+    EXPECT_TRUE(f.user.sheets.empty());
 
     // Saved under a name with blanks: the editor gets it as one argument.
     QDir(QString::fromStdWString(f.Path(""))).mkdir(QStringLiteral("my docs"));
@@ -327,10 +305,10 @@ TEST(ShellActions, notepad_and_properties_open_the_file_on_disk_as_one_name)
     EXPECT_EQ(w32::SplitCommandLine(f.Utf8(CommandLineArgument(L"C:\\My Files\\x y.xml"))),
               Argv{"C:\\My Files\\x y.xml"});
     f.Run(ID_FILE_PROPERTY);
-    ASSERT_EQ(f.shellUser.sheets.size(), 1u);
-    EXPECT_EQ(f.shellUser.sheets[0].first, f.FrameHwnd());
-    EXPECT_EQ(f.shellUser.sheets[0].second, path);
-    EXPECT_TRUE(f.shellUser.boxes.empty());
+    ASSERT_EQ(f.user.sheets.size(), 1u);
+    EXPECT_EQ(f.user.sheets[0].first, f.FrameHwnd());
+    EXPECT_EQ(f.user.sheets[0].second, path);
+    EXPECT_TRUE(f.user.boxes.empty());
 
     // With the content pane in front, Notepad still has the document; the sheet wants the tree.
     f.Frame()->SetActiveView(f.Frame()->Content());

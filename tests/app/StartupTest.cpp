@@ -26,32 +26,21 @@ const char kValid[] = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<root><item>1
 const char kMalformed[] = "<?xml version=\"1.0\"?>\n<root><item>1</root>\n";
 
 // One start of the editor with its own registry file and a scripted user.
-class StartFixture
+class StartFixture : public GuiFixture
 {
 public:
     explicit StartFixture(const std::vector<std::string>& files = {})
     {
-        const QByteArray registry = QDir(dir.path()).filePath("registry.db").toLocal8Bit();
         if (const char* old = std::getenv("VELMAR_REGISTRY"))
             savedRegistry = old;
-        setenv("VELMAR_REGISTRY", registry.constData(), 1);
-        previousUi = w32::InstallUiProvider(&user);
+        setenv("VELMAR_REGISTRY", QDir(dir.path()).filePath("registry.db").toLocal8Bit().constData(), 1);
         for (const std::string& name : files)
-            Write(name.c_str(), kValid);
+            WriteFile(name.c_str(), kValid);
     }
     ~StartFixture()
     {
         Stop();
-        w32::InstallUiProvider(previousUi);
         setenv("VELMAR_REGISTRY", savedRegistry.c_str(), 1);
-    }
-
-    std::wstring Path(const char* name) const { return QDir(dir.path()).filePath(name).toStdWString(); }
-    void Write(const char* name, const char* text) const
-    {
-        QFile f(QString::fromStdWString(Path(name)));
-        if (f.open(QIODevice::WriteOnly))
-            f.write(text);
     }
 
     // Starts the application with `args` as its command line; InitInstance's answer.
@@ -60,8 +49,8 @@ public:
         Stop();
         app = std::make_unique<CVelmarApp>();
         app->SetCommandLine(args);
-        started = app->InitInstance();
-        EditorFixture::Spin(0);
+        const BOOL started = app->InitInstance();
+        SpinEvents(0);
         return started;
     }
     // Ends it as the framework does, closing documents without asking.
@@ -69,34 +58,17 @@ public:
     {
         if (!app)
             return 0;
-        for (CDocTemplate* pTemplate : app->GetDocTemplates())
-            for (CDocument* pDoc : pTemplate->GetDocuments())
-                pDoc->CDocument::SetModifiedFlag(FALSE);
-        app->CloseAllDocuments(TRUE);
-        if (app->m_pMainWnd)
-            app->m_pMainWnd->DestroyWindow();
-        app->m_pMainWnd = nullptr;
-        EditorFixture::Spin(0);
+        CloseApplication(*app);
         const int result = app->ExitInstance();
         app.reset();
         return result;
     }
 
     CMainFrame* Main() const { return app ? dynamic_cast<CMainFrame*>(app->m_pMainWnd) : nullptr; }
-    int Documents() const
-    {
-        int n = 0;
-        for (CDocTemplate* pTemplate : app->GetDocTemplates())
-            n += static_cast<int>(pTemplate->GetDocuments().size());
-        return n;
-    }
+    int Documents() const { return app->GetOpenDocumentCount(); }
 
-    QTemporaryDir dir;
-    CScriptedUser user;
-    w32::IUiProvider* previousUi = nullptr;
     std::string savedRegistry;
     std::unique_ptr<CVelmarApp> app;
-    BOOL started = FALSE;
 };
 
 // A value under HKEY_CURRENT_USER\Software\Brandvik Corp.\Velmar\<section>; empty when missing.
@@ -163,7 +135,7 @@ TEST(Startup, with_a_file_opens_it_and_shows_its_load_time)
 TEST(Startup, with_a_malformed_file_says_so_and_fails)
 {
     StartFixture f;
-    f.Write("bad.xml", kMalformed);
+    f.WriteFile("bad.xml", kMalformed);
     EXPECT_FALSE(f.Start({f.Path("bad.xml")}));
     ASSERT_FALSE(f.user.boxes.empty());
     EXPECT_EQ(f.user.boxes.front().text, L"Error open XML file!");

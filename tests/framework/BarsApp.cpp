@@ -1,9 +1,5 @@
 #include "BarsApp.h"
 
-#include <QCoreApplication>
-#include <QEventLoop>
-#include <QTimer>
-
 #include <string>
 
 bool g_bRunEnabled = true;
@@ -183,31 +179,4 @@ BarsFixture::BarsFixture()
     g_bRunEnabled = true;
     g_nRunCount = 0;
     app.InitInstance();
-}
-
-BarsFixture::~BarsFixture()
-{
-    for (CDocTemplate* pTemplate : app.GetDocTemplates())
-        for (CDocument* pDoc : pTemplate->GetDocuments())
-            pDoc->SetModifiedFlag(FALSE);
-    app.CloseAllDocuments(TRUE);
-    if (app.m_pMainWnd)
-        app.m_pMainWnd->DestroyWindow();
-    Spin(0);
-}
-
-CDocument* BarsFixture::NewDocument()
-{
-    size_t before = app.GetDocTemplates().front()->GetDocuments().size();
-    app.OnFileNew();
-    const auto docs = app.GetDocTemplates().front()->GetDocuments();
-    return docs.size() > before ? docs.back() : nullptr;
-}
-
-void BarsFixture::Spin(int ms)
-{
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }

@@ -3,6 +3,7 @@
 // main frame with a tool bar and a path bar in a rebar and a status bar, and
 // document windows split into two panes.
 #include "framework/framework.h"
+#include "tests/support/GuiTestSupport.h"
 
 #define IDR_BARSFRAME 300
 #define IDR_BARSTYPE 301
@@ -60,14 +61,14 @@ public:
     DECLARE_MESSAGE_MAP()
 };
 
-class BarsFixture
+class BarsFixture : public GuiFixture
 {
 public:
     BarsFixture();
-    ~BarsFixture();
+    ~BarsFixture() { CloseApplication(app); }
     CBarsApp app;
     CBarsMainFrame* Main() const { return static_cast<CBarsMainFrame*>(app.m_pMainWnd); }
-    CDocument* NewDocument();
-    static void Spin(int ms = 30);
+    CDocument* NewDocument() { return NewDocumentOf(app); }
+    static void Spin(int ms = 30) { SpinEvents(ms); }
     static void RegisterResources();
 };

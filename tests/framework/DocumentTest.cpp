@@ -64,10 +64,10 @@ TEST(Document, save_as_writes_the_file_and_retitles)
     ASSERT_NE(pDoc, nullptr);
     pDoc->m_content = L"hello";
     pDoc->SetModifiedFlag();
-    f.ui.fileNames.push_back(f.Path("out.xml"));
+    f.user.fileNames.push_back(f.Path("out.xml"));
     f.Main()->SendMessage(WM_COMMAND, MAKEWPARAM(ID_FILE_SAVE, 0), 0);   // untitled: Save asks for a name
-    ASSERT_EQ(f.ui.prompts.size(), 1u);
-    const w32::FileDialogRequest& prompt = f.ui.prompts[0];
+    ASSERT_EQ(f.user.prompts.size(), 1u);
+    const w32::FileDialogRequest& prompt = f.user.prompts[0];
     EXPECT_TRUE(prompt.save);
     EXPECT_EQ(prompt.fileName, L"XML1.xml");
     EXPECT_EQ(prompt.defaultExt, L"xml");
@@ -86,12 +86,12 @@ TEST(Document, save_as_writes_the_file_and_retitles)
     pDoc->m_content = L"again";
     pDoc->SetModifiedFlag();
     f.Main()->SendMessage(WM_COMMAND, MAKEWPARAM(ID_FILE_SAVE, 0), 0);
-    EXPECT_EQ(f.ui.prompts.size(), 1u);
+    EXPECT_EQ(f.user.prompts.size(), 1u);
     EXPECT_EQ(f.ReadFile("out.xml"), Serialized(L"again"));
-    EXPECT_TRUE(f.ui.boxes.empty());
+    EXPECT_TRUE(f.user.boxes.empty());
 
     // Save As cancelled changes nothing.
-    f.ui.fileNames.push_back(L"");
+    f.user.fileNames.push_back(L"");
     f.Main()->SendMessage(WM_COMMAND, MAKEWPARAM(ID_FILE_SAVE_AS, 0), 0);
     EXPECT_EQ(pDoc->GetTitle(), CString(L"out.xml"));
 }
@@ -109,13 +109,13 @@ TEST(Document, saving_never_destroys_an_existing_file)
     // Its own write fails during Save As over an existing file: the file stays.
     pDoc->m_bOwnWriteFails = true;
     pDoc->SetModifiedFlag();
-    f.ui.fileNames.push_back(f.Path("keep.xml"));
-    f.ui.answers.push_back(IDYES);   // "keep.xml already exists. Do you want to replace it?"
+    f.user.fileNames.push_back(f.Path("keep.xml"));
+    f.user.answers.push_back(IDYES);   // "keep.xml already exists. Do you want to replace it?"
     EXPECT_FALSE(pDoc->DoSave(nullptr));
     EXPECT_EQ(f.ReadFile("keep.xml"), "precious");
-    EXPECT_EQ(f.ui.LastText(), L"Error save to xml file.");
+    EXPECT_EQ(f.user.LastText(), L"Error save to xml file.");
     // ... onto a new name: the half-made file is removed.
-    f.ui.fileNames.push_back(f.Path("new.xml"));
+    f.user.fileNames.push_back(f.Path("new.xml"));
     EXPECT_FALSE(pDoc->DoSave(nullptr));
     EXPECT_FALSE(QFileInfo::exists(QString::fromStdWString(f.Path("new.xml"))));
     EXPECT_EQ(pDoc->GetTitle(), CString(L"XML1"));
@@ -123,7 +123,7 @@ TEST(Document, saving_never_destroys_an_existing_file)
     pDoc->m_bOwnWriteFails = false;
     pDoc->m_bWriteNothing = false;
     EXPECT_FALSE(pDoc->OnSaveDocument(f.Path("no/such/dir/x.xml").c_str()));
-    EXPECT_EQ(f.ui.LastText(), L"Failed to save document.");
+    EXPECT_EQ(f.user.LastText(), L"Failed to save document.");
 }
 
 TEST(Document, close_asks_to_save_and_cancel_keeps_it_open)
@@ -132,24 +132,24 @@ TEST(Document, close_asks_to_save_and_cancel_keeps_it_open)
     CTestDoc* pDoc = Doc(f.NewDocument());
     ASSERT_NE(pDoc, nullptr);
     pDoc->SetModifiedFlag();
-    f.ui.answers.push_back(IDCANCEL);
+    f.user.answers.push_back(IDCANCEL);
     f.Main()->SendMessage(WM_COMMAND, MAKEWPARAM(ID_FILE_CLOSE, 0), 0);
-    ASSERT_EQ(f.ui.boxes.size(), 1u);
-    EXPECT_EQ(f.ui.boxes[0].text, L"Save changes to XML1?");
-    EXPECT_EQ(f.ui.boxes[0].caption, L"TestApp");
-    EXPECT_EQ(f.ui.boxes[0].style & MB_TYPEMASK, (UINT)MB_YESNOCANCEL);
+    ASSERT_EQ(f.user.boxes.size(), 1u);
+    EXPECT_EQ(f.user.boxes[0].text, L"Save changes to XML1?");
+    EXPECT_EQ(f.user.boxes[0].caption, L"TestApp");
+    EXPECT_EQ(f.user.boxes[0].style & MB_TYPEMASK, (UINT)MB_YESNOCANCEL);
     EXPECT_EQ(f.app.GetOpenDocumentCount(), 1);
     EXPECT_NE(f.Main()->MDIGetActive(), nullptr);
 
     // Closing the child window asks the same; Yes with a cancelled file name keeps it too.
-    f.ui.answers.push_back(IDYES);
-    f.ui.fileNames.push_back(L"");
+    f.user.answers.push_back(IDYES);
+    f.user.fileNames.push_back(L"");
     f.Main()->MDIGetActive()->SendMessage(WM_CLOSE);
-    EXPECT_EQ(f.ui.boxes.size(), 2u);
+    EXPECT_EQ(f.user.boxes.size(), 2u);
     EXPECT_EQ(f.app.GetOpenDocumentCount(), 1);
 
     // No closes without saving; the main menu comes back.
-    f.ui.answers.push_back(IDNO);
+    f.user.answers.push_back(IDNO);
     f.Main()->SendMessage(WM_COMMAND, MAKEWPARAM(ID_FILE_CLOSE, 0), 0);
     EXPECT_EQ(f.app.GetOpenDocumentCount(), 0);
     EXPECT_EQ(f.Main()->MDIGetActive(), nullptr);
@@ -161,11 +161,11 @@ TEST(Document, open_reads_the_file_and_reports_failures)
 {
     AppFixture f;
     f.WriteFile("a.xml", Serialized(L"content"));
-    f.ui.fileNames.push_back(f.Path("a.xml"));
+    f.user.fileNames.push_back(f.Path("a.xml"));
     f.Main()->SendMessage(WM_COMMAND, MAKEWPARAM(ID_FILE_OPEN, 0), 0);
-    ASSERT_EQ(f.ui.prompts.size(), 1u);
-    EXPECT_FALSE(f.ui.prompts[0].save);
-    EXPECT_EQ(f.ui.prompts[0].filters.back().second, L"*.*");
+    ASSERT_EQ(f.user.prompts.size(), 1u);
+    EXPECT_FALSE(f.user.prompts[0].save);
+    EXPECT_EQ(f.user.prompts[0].filters.back().second, L"*.*");
     ASSERT_EQ(f.app.GetOpenDocumentCount(), 1);
     CTestDoc* pDoc = Doc(f.Main()->MDIGetActive()->GetActiveDocument());
     EXPECT_EQ(pDoc->m_content, CString(L"content"));
@@ -182,10 +182,10 @@ TEST(Document, open_reads_the_file_and_reports_failures)
     // A missing file and an unreadable one: the framework's messages, no window left behind.
     size_t windows = f.Main()->GetMDIChildren().size();
     EXPECT_EQ(f.app.OpenDocumentFile(f.Path("missing.xml").c_str()), nullptr);
-    EXPECT_EQ(f.ui.LastText(), f.Path("missing.xml") + L" was not found.");
+    EXPECT_EQ(f.user.LastText(), f.Path("missing.xml") + L" was not found.");
     f.WriteFile("broken.xml", "\x05");
     EXPECT_EQ(f.app.OpenDocumentFile(f.Path("broken.xml").c_str()), nullptr);
-    EXPECT_EQ(f.ui.LastText(), L"Failed to open document.");
+    EXPECT_EQ(f.user.LastText(), L"Failed to open document.");
     AppFixture::Spin(0);
     EXPECT_EQ(f.Main()->GetMDIChildren().size(), windows);
     EXPECT_EQ(f.app.GetOpenDocumentCount(), 2);

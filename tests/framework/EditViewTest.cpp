@@ -2,6 +2,7 @@
 // commands and their update rules, searching and replacing, the Find and
 // Replace dialogs, styles, the control's own context menu and printing.
 #include "framework/framework.h"
+#include "tests/support/GuiTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +11,6 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDialog>
-#include <QEventLoop>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -91,10 +91,7 @@ END_MESSAGE_MAP()
 
 void Spin(int ms = 20)
 {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    SpinEvents(ms);
 }
 
 void Type(QWidget* pWidget, Qt::Key key, const QString& text,

@@ -30,7 +30,7 @@ TEST(Frames, second_window_on_a_document_is_numbered)
     // Closing one window of two closes only that window, without asking.
     pDoc->SetModifiedFlag();
     pSecond->SendMessage(WM_CLOSE);
-    EXPECT_TRUE(f.ui.boxes.empty());
+    EXPECT_TRUE(f.user.boxes.empty());
     EXPECT_EQ(pDoc->GetViews().size(), 1u);
     EXPECT_EQ(f.Main()->MDIGetActive(), pFirst);
     EXPECT_EQ(pFirst->GetWindowText(), CString(L"XML1"));
@@ -149,7 +149,7 @@ TEST(CommandLine, no_argument_one_file_a_missing_file_and_flags)
         f.app.SetCommandLine({f.Path("gone.xml")});
         f.app.ParseCommandLine(info);
         EXPECT_FALSE(f.app.ProcessShellCommand(info));
-        EXPECT_EQ(f.ui.LastText(), f.Path("gone.xml") + L" was not found.");
+        EXPECT_EQ(f.user.LastText(), f.Path("gone.xml") + L" was not found.");
         EXPECT_EQ(f.app.GetOpenDocumentCount(), 1);
     }
     {

@@ -1,13 +1,13 @@
 // CMenu over the framework's menu resources, pop-ups tracked at a point and
 // closed by the script, and WM_CONTEXTMENU passing from a window to its parents.
 #include "framework/framework.h"
+#include "tests/support/GuiTestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
-#include <QEventLoop>
 #include <QMenu>
 #include <QTimer>
 #include <QWidget>
@@ -96,9 +96,7 @@ END_MESSAGE_MAP()
 
 void Spin(int ms = 10)
 {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
+    SpinEvents(ms);
 }
 
 // Once the tracked pop-up is open: records its items, then runs the script's choice.

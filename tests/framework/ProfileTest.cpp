@@ -125,7 +125,7 @@ TEST(Profile, recent_files_capped_reordered_written_and_read_back)
                 file.write(QByteArray(4, '\0'));
         }
         f.Main()->SendMessage(WM_COMMAND, MAKEWPARAM(ID_FILE_MRU_FILE1 + 1, 0), 0);
-        EXPECT_EQ(f.ui.LastText(), d + L" was not found.");
+        EXPECT_EQ(f.user.LastText(), d + L" was not found.");
         EXPECT_EQ(RegString(kMruKey, L"File1"), b);
         EXPECT_EQ(RegString(kMruKey, L"File2"), c);
         EXPECT_EQ(RegString(kMruKey, L"File3"), std::nullopt);

@@ -1,11 +1,5 @@
 #include "TestApp.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QEventLoop>
-#include <QFile>
-#include <QTimer>
-
 std::vector<std::string>& RouteLog()
 {
     static std::vector<std::string> log;
@@ -85,29 +79,6 @@ static const AFX_ACCEL_RESOURCE s_accels[] = {{IDR_MAINFRAME, s_accelMain, AFX_C
 
 static const AFX_RESOURCE_TABLE s_resources = {s_strings, AFX_COUNTOF(s_strings), s_menus, AFX_COUNTOF(s_menus),
                                                s_accels, AFX_COUNTOF(s_accels), nullptr, 0, nullptr, 0};
-
-int CScriptedUI::ShowMessageBox(const w32::MessageBoxRequest& request)
-{
-    boxes.push_back(request);
-    if (answers.empty())
-        return request.defaultButton;
-    int answer = answers.front();
-    answers.pop_front();
-    return answer;
-}
-
-bool CScriptedUI::ShowFileDialog(const w32::FileDialogRequest& request, w32::FileDialogAnswer& answer)
-{
-    prompts.push_back(request);
-    if (fileNames.empty())
-        return false;
-    std::wstring name = fileNames.front();
-    fileNames.pop_front();
-    if (name.empty())
-        return false;
-    answer.path = name;
-    return true;
-}
 
 // ---- document, view, frames, template, application
 
@@ -287,55 +258,10 @@ AppFixture::AppFixture()
     }
     RouteLog().clear();
     ActivationLog().clear();
-    previousUi = w32::InstallUiProvider(&ui);
     app.InitInstance();
 }
 
 AppFixture::~AppFixture()
 {
-    // Nothing may ask the user any more: every document closes unsaved.
-    for (CDocTemplate* pTemplate : app.GetDocTemplates())
-        for (CDocument* pDoc : pTemplate->GetDocuments())
-            pDoc->SetModifiedFlag(FALSE);
-    app.CloseAllDocuments(TRUE);
-    if (app.m_pMainWnd)
-        app.m_pMainWnd->DestroyWindow();
-    Spin(0);
-    w32::InstallUiProvider(previousUi);
-}
-
-std::wstring AppFixture::Path(const char* name) const
-{
-    return QDir(dir.path()).filePath(QString::fromUtf8(name)).toStdWString();
-}
-
-void AppFixture::WriteFile(const char* name, const std::string& bytes) const
-{
-    QFile f(QString::fromStdWString(Path(name)));
-    if (f.open(QIODevice::WriteOnly))
-        f.write(bytes.data(), (qint64)bytes.size());
-}
-
-std::string AppFixture::ReadFile(const char* name) const
-{
-    QFile f(QString::fromStdWString(Path(name)));
-    if (!f.open(QIODevice::ReadOnly))
-        return "<missing>";
-    return f.readAll().toStdString();
-}
-
-CDocument* AppFixture::NewDocument()
-{
-    size_t before = app.GetOpenDocumentCount();
-    app.OnFileNew();
-    const auto docs = app.GetDocTemplates().front()->GetDocuments();
-    return docs.size() > before ? docs.back() : nullptr;
-}
-
-void AppFixture::Spin(int ms)
-{
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    CloseApplication(app);
 }

@@ -2,10 +2,8 @@
 // A small MDI application of the tests' own, on the framework, with a
 // scripted user in place of the dialogs.
 #include "framework/framework.h"
+#include "tests/support/GuiTestSupport.h"
 
-#include <QTemporaryDir>
-
-#include <deque>
 #include <string>
 #include <vector>
 
@@ -22,20 +20,6 @@ std::vector<std::string>& RouteLog();
 // WM_MDIACTIVATE as the child frames saw it: "+XML1" activated, "-XML2" deactivated.
 std::vector<std::string>& ActivationLog();
 extern bool g_bToolEnabled;   // what the update handler of ID_TEST_TOOL answers
-
-// Answers message boxes and file prompts from queues and records what was asked.
-class CScriptedUI : public w32::IUiProvider
-{
-public:
-    std::vector<w32::MessageBoxRequest> boxes;
-    std::deque<int> answers;                      // the default button when empty
-    std::vector<w32::FileDialogRequest> prompts;
-    std::deque<std::wstring> fileNames;           // empty string: cancelled
-
-    int ShowMessageBox(const w32::MessageBoxRequest& request) override;
-    bool ShowFileDialog(const w32::FileDialogRequest& request, w32::FileDialogAnswer& answer) override;
-    std::wstring LastText() const { return boxes.empty() ? std::wstring() : boxes.back().text; }
-};
 
 class CTestDoc : public CDocument
 {
@@ -122,19 +106,13 @@ public:
 };
 
 // One test's world: a temporary folder, the scripted user and a running test application.
-class AppFixture
+class AppFixture : public GuiFixture
 {
 public:
     AppFixture();
     ~AppFixture();
     CTestApp app;
-    CScriptedUI ui;
-    w32::IUiProvider* previousUi = nullptr;
-    QTemporaryDir dir;
     CTestMainFrame* Main() const { return static_cast<CTestMainFrame*>(app.m_pMainWnd); }
-    std::wstring Path(const char* name) const;
-    void WriteFile(const char* name, const std::string& bytes) const;
-    std::string ReadFile(const char* name) const;
-    CDocument* NewDocument();
-    static void Spin(int ms = 30);   // runs the event loop; it goes idle in between
+    CDocument* NewDocument() { return NewDocumentOf(app); }
+    static void Spin(int ms = 30) { SpinEvents(ms); }   // the event loop goes idle in between
 };

@@ -1,18 +1,17 @@
 // The tree control and tree view on real widgets: insertion and navigation,
 // selection notifications, label editing, hit testing, expansion, reflection.
 #include "framework/framework.h"
+#include "tests/support/GuiTestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QCoreApplication>
-#include <QEventLoop>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QStyleHints>
-#include <QTimer>
 
 #include <string>
 #include <vector>
@@ -23,10 +22,7 @@ namespace {
 
 void Spin(int ms = 0)
 {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    SpinEvents(ms);
 }
 
 struct Note
