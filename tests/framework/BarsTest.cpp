@@ -1,6 +1,6 @@
 // Control bars of a real frame: the tool bar and the path bar in a rebar,
 // the status bar with its panes, and the idle updates that drive them.
-#include "BarsApp.h"
+#include "TestApp.h"
 
 #include <gtest/gtest.h>
 
@@ -18,8 +18,8 @@ static QRect Geometry(CWnd& wnd)
 
 TEST(Bars, rebar_holds_tool_bar_and_path_bar_above_the_client_and_status_bar_below)
 {
-    BarsFixture f;
-    CBarsMainFrame* pMain = f.Main();
+    AppFixture f;
+    CTestMainFrame* pMain = f.Main();
     ASSERT_NE(pMain, nullptr);
     // Wide enough for both bands in one row, as the main window is on a usual screen.
     pMain->GetWidget()->resize(1100, 700);
@@ -86,7 +86,7 @@ TEST(Bars, rebar_holds_tool_bar_and_path_bar_above_the_client_and_status_bar_bel
 
 TEST(Bars, tool_bar_buttons_follow_update_handlers_at_idle_and_send_commands)
 {
-    BarsFixture f;
+    AppFixture f;
     CToolBar& bar = f.Main()->m_wndToolBar;
     ASSERT_EQ(bar.GetCount(), 4);
     EXPECT_EQ(bar.GetItemID(1), (UINT)ID_TOOL_RUN);
@@ -145,7 +145,7 @@ TEST(Bars, tool_bar_buttons_follow_update_handlers_at_idle_and_send_commands)
 
 TEST(Bars, tool_bar_refuses_missing_resource_and_unreadable_strip)
 {
-    BarsFixture f;
+    AppFixture f;
     CToolBar bar;
     ASSERT_TRUE(bar.CreateEx(f.Main()));
     EXPECT_FALSE(bar.LoadToolBar(999));
@@ -165,7 +165,7 @@ TEST(Bars, tool_bar_refuses_missing_resource_and_unreadable_strip)
 
 TEST(Bars, status_bar_panes_have_their_texts_widths_and_styles)
 {
-    BarsFixture f;
+    AppFixture f;
     CStatusBar& status = f.Main()->m_wndStatusBar;
     ASSERT_EQ(status.GetCount(), 5);
     EXPECT_EQ(status.GetPaneText(2), CString(L"CAP"));

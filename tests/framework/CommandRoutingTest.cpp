@@ -1,5 +1,5 @@
 // Command routing through an MDI application, command-update handlers before
-// a menu opens and at idle time, and prompts on the status bar.
+// a menu opens, and prompts on the status bar.
 #include "TestApp.h"
 
 #include <gtest/gtest.h>
@@ -108,19 +108,9 @@ TEST(CommandRouting, view_menu_checks_and_toggles_a_bar)
     pView->hide();
 }
 
-TEST(CommandRouting, idle_updates_bars_and_accelerators_route_like_menus)
+TEST(CommandRouting, accelerators_route_like_menus)
 {
     AppFixture f;
-    f.Main()->GetWidget()->activateWindow();
-    g_bToolEnabled = false;
-    AppFixture::Spin();
-    EXPECT_FALSE(f.Main()->m_wndToolBar.IsWindowEnabled());
-    g_bToolEnabled = true;
-    // Input (here a posted message) makes the next idle time update again.
-    f.Main()->PostMessage(WM_NULL);
-    AppFixture::Spin();
-    EXPECT_TRUE(f.Main()->m_wndToolBar.IsWindowEnabled());
-
     // The accelerator table became shortcuts that send the command to the frame.
     QShortcut* pF12 = nullptr;
     for (QShortcut* s : f.Main()->GetWidget()->findChildren<QShortcut*>())
@@ -138,17 +128,17 @@ TEST(StatusBar, prompts_while_highlighted_and_idle_message_after)
 {
     AppFixture f;
     AppFixture::Spin();   // the frame posts its first message line
-    EXPECT_EQ(f.Main()->m_wndStatusBar.m_strPane0, CString(L"For help, press F1."));
+    EXPECT_EQ(f.Main()->m_wndStatusBar.GetPaneText(0), CString(L"For help, press F1."));
     QMenu* pFile = TopMenu(f.Main(), "&File");
     ASSERT_NE(pFile, nullptr);
     Open(pFile);
     emit ActionOf(pFile, ID_FILE_NEW)->hovered();
-    EXPECT_EQ(f.Main()->m_wndStatusBar.m_strPane0, CString(L"Create a new document"));
+    EXPECT_EQ(f.Main()->m_wndStatusBar.GetPaneText(0), CString(L"Create a new document"));
     emit ActionOf(pFile, ID_FILE_OPEN)->hovered();
-    EXPECT_EQ(f.Main()->m_wndStatusBar.m_strPane0, CString(L"Open an existing document"));
+    EXPECT_EQ(f.Main()->m_wndStatusBar.GetPaneText(0), CString(L"Open an existing document"));
     pFile->hide();
     AppFixture::Spin();
-    EXPECT_EQ(f.Main()->m_wndStatusBar.m_strPane0, CString(L"For help, press F1."));
+    EXPECT_EQ(f.Main()->m_wndStatusBar.GetPaneText(0), CString(L"For help, press F1."));
     // The menu texts keep their mnemonics and key texts.
     EXPECT_EQ(ActionOf(pFile, ID_FILE_NEW)->text(), QString("&New\tCtrl+N"));
 }

@@ -1,7 +1,7 @@
 // Dialogs from templates: controls laid out in dialog units and found by id,
 // initialisation before showing, the show-window message, and the ways a
 // modal dialog ends.
-#include "BarsApp.h"
+#include "TestApp.h"
 
 #include <gtest/gtest.h>
 
@@ -81,7 +81,7 @@ QPushButton* Button(CDialog* pDlg, int nID)
 
 TEST(Dialog, template_controls_are_laid_out_in_dialog_units_and_found_by_id)
 {
-    BarsFixture f;
+    AppFixture f;
     CTestAboutDlg dlg;
     std::vector<std::string> seen;
     CString info, build, label;
@@ -125,7 +125,7 @@ TEST(Dialog, template_controls_are_laid_out_in_dialog_units_and_found_by_id)
 
 TEST(Dialog, modal_dialog_ends_by_cancel_escape_enter_close_or_end_dialog)
 {
-    BarsFixture f;
+    AppFixture f;
     {
         CTestAboutDlg dlg;
         dlg.onShown = [](CTestAboutDlg* p) { QTest::mouseClick(Button(p, IDCANCEL), Qt::LeftButton); };

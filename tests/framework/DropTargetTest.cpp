@@ -1,7 +1,7 @@
 // Drop targets: the effect a target returns decides whether Qt's drag is
 // accepted (and so the cursor); a target that refuses keeps the drag from
 // falling through to what lies beneath.
-#include "BarsApp.h"
+#include "TestApp.h"
 
 #include <gtest/gtest.h>
 
@@ -54,9 +54,9 @@ public:
 
 TEST(DropTarget, returned_effect_decides_whether_the_drag_is_accepted)
 {
-    BarsFixture f;
+    AppFixture f;
     ASSERT_NE(f.NewDocument(), nullptr);
-    auto* pChild = DYNAMIC_DOWNCAST(CSplitChildFrame, f.Main()->MDIGetActive());
+    auto* pChild = DYNAMIC_DOWNCAST(CTestChildFrame, f.Main()->MDIGetActive());
     ASSERT_NE(pChild, nullptr);
     CWnd* pView = pChild->m_wndSplitter.GetPane(0, 0);
     ASSERT_NE(pView, nullptr);

@@ -22,7 +22,7 @@ TEST(Frames, second_window_on_a_document_is_numbered)
     CMDIChildWnd* pSecond = f.Main()->MDIGetActive();
     ASSERT_NE(pSecond, pFirst);
     EXPECT_EQ(pSecond->GetActiveDocument(), pDoc);
-    EXPECT_EQ(pDoc->GetViews().size(), 2u);
+    EXPECT_EQ(pDoc->GetViews().size(), 4u);   // two panes a window
     EXPECT_EQ(pFirst->GetWindowText(), CString(L"XML1:1"));
     EXPECT_EQ(pSecond->GetWindowText(), CString(L"XML1:2"));
     EXPECT_EQ(f.app.GetOpenDocumentCount(), 1);
@@ -31,7 +31,7 @@ TEST(Frames, second_window_on_a_document_is_numbered)
     pDoc->SetModifiedFlag();
     pSecond->SendMessage(WM_CLOSE);
     EXPECT_TRUE(f.user.boxes.empty());
-    EXPECT_EQ(pDoc->GetViews().size(), 1u);
+    EXPECT_EQ(pDoc->GetViews().size(), 2u);
     EXPECT_EQ(f.Main()->MDIGetActive(), pFirst);
     EXPECT_EQ(pFirst->GetWindowText(), CString(L"XML1"));
 }

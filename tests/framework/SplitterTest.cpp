@@ -1,7 +1,7 @@
 // A document window split into two views: the first pane is the active view,
 // F6 and Shift+F6 move the activation between the panes, the columns follow
 // their ideal and minimum sizes.
-#include "BarsApp.h"
+#include "TestApp.h"
 
 #include <gtest/gtest.h>
 
@@ -10,10 +10,10 @@
 
 TEST(Splitter, panes_are_laid_out_and_f6_moves_the_active_view)
 {
-    BarsFixture f;
+    AppFixture f;
     f.Main()->GetWidget()->activateWindow();
     ASSERT_NE(f.NewDocument(), nullptr);
-    auto* pChild = DYNAMIC_DOWNCAST(CSplitChildFrame, f.Main()->MDIGetActive());
+    auto* pChild = DYNAMIC_DOWNCAST(CTestChildFrame, f.Main()->MDIGetActive());
     ASSERT_NE(pChild, nullptr);
     CSplitterWnd& splitter = pChild->m_wndSplitter;
     f.Spin();
@@ -83,14 +83,14 @@ TEST(Splitter, panes_are_laid_out_and_f6_moves_the_active_view)
 
 TEST(Splitter, refuses_bad_shapes_and_occupied_panes)
 {
-    BarsFixture f;
+    AppFixture f;
     ASSERT_NE(f.NewDocument(), nullptr);
-    auto* pChild = DYNAMIC_DOWNCAST(CSplitChildFrame, f.Main()->MDIGetActive());
+    auto* pChild = DYNAMIC_DOWNCAST(CTestChildFrame, f.Main()->MDIGetActive());
     ASSERT_NE(pChild, nullptr);
     CSplitterWnd& splitter = pChild->m_wndSplitter;
     CCreateContext context;
-    EXPECT_FALSE(splitter.CreateView(0, 0, RUNTIME_CLASS(CPaneView), CSize(10, 10), &context));
-    EXPECT_FALSE(splitter.CreateView(0, 2, RUNTIME_CLASS(CPaneView), CSize(10, 10), &context));
+    EXPECT_FALSE(splitter.CreateView(0, 0, RUNTIME_CLASS(CTestView), CSize(10, 10), &context));
+    EXPECT_FALSE(splitter.CreateView(0, 2, RUNTIME_CLASS(CTestView), CSize(10, 10), &context));
     EXPECT_FALSE(splitter.CreateStatic(pChild, 1, 2));   // already made
 
     CSplitterWnd other;

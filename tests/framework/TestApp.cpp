@@ -1,5 +1,7 @@
 #include "TestApp.h"
 
+#include <string>
+
 std::vector<std::string>& RouteLog()
 {
     static std::vector<std::string> log;
@@ -12,13 +14,18 @@ std::vector<std::string>& ActivationLog()
     return log;
 }
 
-bool g_bToolEnabled = true;
+bool g_bRunEnabled = true;
+int g_nRunCount = 0;
 
 static const AFX_STRING_RESOURCE s_strings[] = {
     {IDR_MAINFRAME, L"TestApp"},
     {IDR_XMLTYPE, L"\nXML\nXML\nXML Files (*.xml)\n.xml\nXML.Document\nXML.Document"},
     {ID_TEST_ROUTE, L"Route a command\nRoute"},
     {ID_TEST_UPDATE, L"Updated by the document\nUpdate"},
+    {ID_TOOL_RUN, L"Run the thing\nRun"},
+    {ID_TOOL_NOHANDLER, L"Nobody handles this\nNobody"},
+    {ID_INDICATOR_LOAD, L"Loaded in 0 ms"},
+    {IDC_INFO, L"Parsed by the I/O library."},
 };
 
 static const AFX_MENU_ITEM s_menuMain[] = {
@@ -73,12 +80,86 @@ static const AFX_ACCEL s_accelMain[] = {
     {FVIRTKEY | FCONTROL, 'N', ID_FILE_NEW},
     {FVIRTKEY | FCONTROL, 'S', ID_FILE_SAVE},
     {FVIRTKEY, VK_F12, ID_TEST_ROUTE},
+    {FVIRTKEY, VK_F6, ID_NEXT_PANE},
+    {FVIRTKEY | FSHIFT, VK_F6, ID_PREV_PANE},
 };
 
 static const AFX_ACCEL_RESOURCE s_accels[] = {{IDR_MAINFRAME, s_accelMain, AFX_COUNTOF(s_accelMain)}};
 
+static const AFX_DIALOG_ITEM s_pathBarItems[] = {
+    {L"STATIC", L"Current path:", -1, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, 4, 2, 47, 8},
+    {L"EDIT", L"", IDC_PATH, ES_AUTOHSCROLL | ES_READONLY | WS_BORDER | WS_TABSTOP, WS_EX_TRANSPARENT, 53, 0, 245,
+     13},
+};
+static const AFX_DIALOG_ITEM s_aboutItems[] = {
+    {L"STATIC", L"#300", -1, SS_ICON, 0, 11, 12, 20, 20},
+    {L"STATIC", L"Bars &Version 1.0", -1, SS_LEFT, 0, 40, 10, 84, 8},
+    {L"BUTTON", L"OK", IDOK, BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP, 0, 140, 65, 48, 13},
+    {L"BUTTON", L"Cancel", IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP, 0, 140, 45, 48, 13},
+    {L"EDIT", nullptr, IDC_INFO, ES_MULTILINE | ES_READONLY | WS_BORDER, 0, 38, 23, 100, 30},
+    {L"STATIC", L"", IDC_BUILD, SS_LEFT, 0, 38, 56, 93, 8},
+};
+static const AFX_DIALOG_RESOURCE s_dialogs[] = {
+    {IDD_PATHBAR, nullptr, WS_CHILD, 0, 0, 299, 13, L"MS Shell Dlg", 9, s_pathBarItems, AFX_COUNTOF(s_pathBarItems)},
+    {IDD_ABOUTBOX, L"About Bars", DS_MODALFRAME | WS_CAPTION | WS_SYSMENU, 0, 0, 199, 83, L"MS Shell Dlg", 9,
+     s_aboutItems, AFX_COUNTOF(s_aboutItems)},
+};
+
+// Three 16 by 16 images side by side: black, red and white squares on the
+// button-face gray, which becomes transparent.
+static const std::string& StripXpm()
+{
+    static const std::string xpm = [] {
+        std::string s = "/* XPM */\nstatic const char* strip[] = {\n\"48 16 4 1\",\n\". c #C0C0C0\",\n"
+                        "\"k c #000000\",\n\"r c #FF0000\",\n\"w c #FFFFFF\",\n";
+        for (int y = 0; y < 16; ++y) {
+            s += '"';
+            for (int x = 0; x < 48; ++x) {
+                bool inner = (x % 16) >= 4 && (x % 16) < 12 && y >= 4 && y < 12;
+                s += !inner ? '.' : x < 16 ? 'k' : x < 32 ? 'r' : 'w';
+            }
+            s += y == 15 ? "\"};\n" : "\",\n";
+        }
+        return s;
+    }();
+    return xpm;
+}
+
+// A 32 by 32 icon, all blue.
+static const std::string& IconXpm()
+{
+    static const std::string xpm = [] {
+        std::string s = "/* XPM */\nstatic const char* icon[] = {\n\"32 32 1 1\",\"b c #0000FF\",\n";
+        for (int y = 0; y < 32; ++y)
+            s += "\"" + std::string(32, 'b') + (y == 31 ? "\"};\n" : "\",\n");
+        return s;
+    }();
+    return xpm;
+}
+
+static const UINT s_toolButtons[] = {ID_FILE_NEW, ID_TOOL_RUN, ID_SEPARATOR, ID_TOOL_NOHANDLER};
+
 static const AFX_RESOURCE_TABLE s_resources = {s_strings, AFX_COUNTOF(s_strings), s_menus, AFX_COUNTOF(s_menus),
-                                               s_accels, AFX_COUNTOF(s_accels), nullptr, 0, nullptr, 0};
+                                               s_accels, AFX_COUNTOF(s_accels), nullptr, 0,
+                                               s_dialogs, AFX_COUNTOF(s_dialogs)};
+
+static void RegisterResources()
+{
+    static bool registered = false;
+    if (registered)
+        return;
+    registered = true;
+    AfxRegisterResources(&s_resources);
+    static const AFX_TOOLBAR_RESOURCE bars[] = {
+        {IDR_MAINFRAME, 16, 16, s_toolButtons, AFX_COUNTOF(s_toolButtons),
+         reinterpret_cast<const unsigned char*>(StripXpm().data()), StripXpm().size()},
+    };
+    AfxRegisterToolBarResources(bars, AFX_COUNTOF(bars));
+    static const AFX_ICON_RESOURCE icons[] = {
+        {IDI_TESTICON, reinterpret_cast<const unsigned char*>(IconXpm().data()), IconXpm().size()}};
+    static const AFX_RESOURCE_TABLE iconTable = {nullptr, 0, nullptr, 0, nullptr, 0, icons, 1, nullptr, 0};
+    AfxRegisterResources(&iconTable);
+}
 
 // ---- document, view, frames, template, application
 
@@ -140,6 +221,16 @@ BOOL CTestView::OnRoute(UINT)
 }
 
 IMPLEMENT_DYNCREATE(CTestChildFrame, CMDIChildWnd)
+
+BOOL CTestChildFrame::OnCreateClient(LPCREATESTRUCT, CCreateContext* pContext)
+{
+    if (!m_wndSplitter.CreateStatic(this, 1, 2, WS_CHILD | WS_VISIBLE, AFX_IDW_PANE_FIRST))
+        return FALSE;
+    if (!m_wndSplitter.CreateView(0, 0, RUNTIME_CLASS(CTestView), CSize(200, 0), pContext))
+        return FALSE;
+    return m_wndSplitter.CreateView(0, 1, RUNTIME_CLASS(CTestView), CSize(0, 0), pContext);
+}
+
 BEGIN_MESSAGE_MAP(CTestChildFrame, CMDIChildWnd)
     ON_WM_MDIACTIVATE()
     ON_COMMAND_EX(ID_TEST_ROUTE, &CTestChildFrame::OnRoute)
@@ -170,42 +261,31 @@ BOOL CTestTemplate::OnRoute(UINT)
     return FALSE;
 }
 
-IMPLEMENT_DYNAMIC(CTestStatusBar, CControlBar)
-BEGIN_MESSAGE_MAP(CTestStatusBar, CControlBar)
-    ON_MESSAGE(WM_SETTEXT, &CTestStatusBar::OnSetText)
-END_MESSAGE_MAP()
-
-LRESULT CTestStatusBar::OnSetText(WPARAM, LPARAM lParam)
-{
-    m_strPane0 = reinterpret_cast<LPCWSTR>(lParam);
-    return TRUE;
-}
-
-IMPLEMENT_DYNAMIC(CTestToolBar, CControlBar)
-
-void CTestToolBar::OnUpdateCmdUI(CFrameWnd* pTarget, BOOL bDisableIfNoHndler)
-{
-    CCmdUI state;
-    state.m_nID = ID_TEST_TOOL;
-    state.m_pOther = this;
-    state.DoUpdate(pTarget, bDisableIfNoHndler);
-}
-
 IMPLEMENT_DYNCREATE(CTestMainFrame, CMDIFrameWnd)
 BEGIN_MESSAGE_MAP(CTestMainFrame, CMDIFrameWnd)
     ON_WM_CREATE()
     ON_COMMAND_EX(ID_TEST_ROUTE, &CTestMainFrame::OnRoute)
 END_MESSAGE_MAP()
 
+static const UINT s_indicators[] = {ID_SEPARATOR, ID_INDICATOR_LOAD, ID_INDICATOR_CAPS, ID_INDICATOR_NUM,
+                                    ID_INDICATOR_SCRL};
+
 int CTestMainFrame::OnCreate(LPCREATESTRUCT lpcs)
 {
     if (CMDIFrameWnd::OnCreate(lpcs) == -1)
         return -1;
-    if (!m_wndStatusBar.Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 100, 20), this,
-                               AFX_IDW_STATUS_BAR))
+    if (!m_wndToolBar.CreateEx(this, TBSTYLE_FLAT, WS_CHILD | WS_VISIBLE | CBRS_TOP) ||
+        !m_wndToolBar.LoadToolBar(IDR_MAINFRAME))
         return -1;
-    if (!m_wndToolBar.Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 100, 20), this, AFX_IDW_TOOLBAR))
+    if (!m_wndPathBar.Create(this, IDD_PATHBAR, CBRS_ALIGN_TOP, AFX_IDW_DIALOGBAR))
         return -1;
+    if (!m_wndReBar.Create(this) || !m_wndReBar.AddBar(&m_wndToolBar) || !m_wndReBar.AddBar(&m_wndPathBar))
+        return -1;
+    if (!m_wndStatusBar.Create(this) || !m_wndStatusBar.SetIndicators(s_indicators, AFX_COUNTOF(s_indicators)))
+        return -1;
+    m_wndToolBar.SetBarStyle(m_wndToolBar.GetBarStyle() | CBRS_TOOLTIPS | CBRS_FLYBY);
+    m_wndStatusBar.SetPaneInfo(1, ID_INDICATOR_LOAD, SBPS_NOBORDERS, 120);
+    m_wndStatusBar.SetPaneText(1, L"Loaded in 0.0000 s.");
     return 0;
 }
 
@@ -220,7 +300,8 @@ BEGIN_MESSAGE_MAP(CTestApp, CWinApp)
     ON_COMMAND(ID_FILE_OPEN, &CWinApp::OnFileOpen)
     ON_COMMAND_EX(ID_TEST_ROUTE, &CTestApp::OnRoute)
     ON_COMMAND_EX(ID_TEST_APPONLY, &CTestApp::OnRoute)
-    ON_UPDATE_COMMAND_UI(ID_TEST_TOOL, &CTestApp::OnUpdateTool)
+    ON_COMMAND(ID_TOOL_RUN, &CTestApp::OnRun)
+    ON_UPDATE_COMMAND_UI(ID_TOOL_RUN, &CTestApp::OnUpdateRun)
 END_MESSAGE_MAP()
 
 BOOL CTestApp::InitInstance()
@@ -242,20 +323,13 @@ BOOL CTestApp::OnRoute(UINT nID)
     return nID == ID_TEST_APPONLY;
 }
 
-void CTestApp::OnUpdateTool(CCmdUI* pCmdUI)
-{
-    pCmdUI->Enable(g_bToolEnabled);
-}
-
 // ---- fixture
 
 AppFixture::AppFixture()
 {
-    static bool registered = false;
-    if (!registered) {
-        AfxRegisterResources(&s_resources);
-        registered = true;
-    }
+    RegisterResources();
+    g_bRunEnabled = true;
+    g_nRunCount = 0;
     RouteLog().clear();
     ActivationLog().clear();
     app.InitInstance();

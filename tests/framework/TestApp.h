@@ -1,6 +1,7 @@
 #pragma once
-// A small MDI application of the tests' own, on the framework, with a
-// scripted user in place of the dialogs.
+// A small MDI application of the tests' own, on the framework: a main frame
+// with a tool bar and a path bar in a rebar and a status bar, document windows
+// split into two views, and a scripted user in place of the dialogs.
 #include "framework/framework.h"
 #include "tests/support/GuiTestSupport.h"
 
@@ -9,17 +10,26 @@
 
 #define IDR_MAINFRAME 128
 #define IDR_XMLTYPE 129
+#define ID_INDICATOR_LOAD 130
+#define IDI_TESTICON 300
+#define IDD_PATHBAR 302
+#define IDD_ABOUTBOX 303
+#define IDC_PATH 1003
+#define IDC_INFO 1004
+#define IDC_BUILD 1005
 #define ID_TEST_ROUTE 32800
 #define ID_TEST_NOHANDLER 32801
 #define ID_TEST_APPONLY 32802
 #define ID_TEST_UPDATE 32803
-#define ID_TEST_TOOL 32804
+#define ID_TOOL_RUN 33001
+#define ID_TOOL_NOHANDLER 33002
 
 // Which routing levels saw a command, in order.
 std::vector<std::string>& RouteLog();
 // WM_MDIACTIVATE as the child frames saw it: "+XML1" activated, "-XML2" deactivated.
 std::vector<std::string>& ActivationLog();
-extern bool g_bToolEnabled;   // what the update handler of ID_TEST_TOOL answers
+extern bool g_bRunEnabled;   // what the update handler of ID_TOOL_RUN answers
+extern int g_nRunCount;      // how often ID_TOOL_RUN ran
 
 class CTestDoc : public CDocument
 {
@@ -47,10 +57,13 @@ public:
     DECLARE_MESSAGE_MAP()
 };
 
+// Split into two views side by side; the first is the active one.
 class CTestChildFrame : public CMDIChildWnd
 {
     DECLARE_DYNCREATE(CTestChildFrame)
 public:
+    CSplitterWnd m_wndSplitter;
+    BOOL OnCreateClient(LPCREATESTRUCT lpcs, CCreateContext* pContext) override;
     void OnMDIActivate(BOOL bActivate, CWnd* pActivateWnd, CWnd* pDeactivateWnd);
     BOOL OnRoute(UINT nID);
     DECLARE_MESSAGE_MAP()
@@ -65,31 +78,14 @@ public:
     DECLARE_MESSAGE_MAP()
 };
 
-// Pane 0 of a status bar: the frame's message line.
-class CTestStatusBar : public CControlBar
-{
-    DECLARE_DYNAMIC(CTestStatusBar)
-public:
-    CString m_strPane0;
-    void OnUpdateCmdUI(CFrameWnd*, BOOL) override {}
-    LRESULT OnSetText(WPARAM, LPARAM lParam);
-    DECLARE_MESSAGE_MAP()
-};
-
-// A one-button bar whose state comes from the update handlers at idle time.
-class CTestToolBar : public CControlBar
-{
-    DECLARE_DYNAMIC(CTestToolBar)
-public:
-    void OnUpdateCmdUI(CFrameWnd* pTarget, BOOL bDisableIfNoHndler) override;
-};
-
 class CTestMainFrame : public CMDIFrameWnd
 {
     DECLARE_DYNCREATE(CTestMainFrame)
 public:
-    CTestStatusBar m_wndStatusBar;
-    CTestToolBar m_wndToolBar;
+    CStatusBar m_wndStatusBar;
+    CToolBar m_wndToolBar;
+    CReBar m_wndReBar;
+    CDialogBar m_wndPathBar;
     int OnCreate(LPCREATESTRUCT lpcs);
     BOOL OnRoute(UINT nID);
     DECLARE_MESSAGE_MAP()
@@ -101,7 +97,8 @@ public:
     CTestApp() : CWinApp(L"TestApp") {}
     BOOL InitInstance() override;
     BOOL OnRoute(UINT nID);
-    void OnUpdateTool(CCmdUI* pCmdUI);
+    void OnRun() { ++g_nRunCount; }
+    void OnUpdateRun(CCmdUI* pCmdUI) { pCmdUI->Enable(g_bRunEnabled); }
     DECLARE_MESSAGE_MAP()
 };
 
