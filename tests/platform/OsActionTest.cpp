@@ -94,6 +94,147 @@ TEST(OsAction, MessageBoxStylesAndAnswers)
 }
 #endif
 
+#ifdef _WIN32
+namespace {
+
+// Answers the system's own message boxes on this thread: a CBT hook sees each
+// box as it is activated, notes its caption, text and buttons, and clicks the
+// scripted answer (or, when the box lacks that button, its first one, so that
+// a wrong style cannot leave the test waiting).
+struct BoxSeen {
+    std::wstring caption;
+    std::wstring text;
+    std::vector<int> buttons;
+};
+
+class BoxAnswerer {
+public:
+    BoxAnswerer()
+    {
+        current_ = this;
+        hook_ = SetWindowsHookExW(WH_CBT, &BoxAnswerer::Hook, nullptr, GetCurrentThreadId());
+    }
+    ~BoxAnswerer()
+    {
+        if (hook_)
+            UnhookWindowsHookEx(hook_);
+        current_ = nullptr;
+    }
+    bool Ready() const { return hook_ != nullptr; }
+
+    std::vector<BoxSeen> seen;
+    std::vector<int> answers;
+
+private:
+    static BOOL CALLBACK CollectText(HWND child, LPARAM into)
+    {
+        wchar_t buffer[256];
+        if (GetWindowTextW(child, buffer, 256) > 0) {
+            auto* box = reinterpret_cast<BoxSeen*>(into);
+            box->text += box->text.empty() ? L"" : L"|";
+            box->text += buffer;
+        }
+        return TRUE;
+    }
+
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam)
+    {
+        BoxAnswerer* self = current_;
+        const HWND window = reinterpret_cast<HWND>(wParam);
+        if (code == HCBT_DESTROYWND && self && window == self->answered_)
+            self->answered_ = nullptr;
+        // A box may be activated more than once; it is answered the first time.
+        // Other windows (the system's own) are left alone.
+        wchar_t className[16] = {};
+        if (code == HCBT_ACTIVATE && self && window != self->answered_ && GetClassNameW(window, className, 16) &&
+            std::wcscmp(className, L"#32770") == 0) {
+            const HWND box = window;
+            self->answered_ = box;
+            BoxSeen seen;
+            wchar_t caption[256] = {};
+            GetWindowTextW(box, caption, 256);
+            seen.caption = caption;
+            for (int id : {IDOK, IDCANCEL, IDABORT, IDRETRY, IDIGNORE, IDYES, IDNO})
+                if (GetDlgItem(box, id))
+                    seen.buttons.push_back(id);
+            EnumChildWindows(box, &BoxAnswerer::CollectText, reinterpret_cast<LPARAM>(&seen));
+            int answer = seen.buttons.empty() ? IDOK : seen.buttons.front();
+            if (!self->answers.empty()) {
+                for (int id : seen.buttons)
+                    if (id == self->answers.front())
+                        answer = id;
+                self->answers.erase(self->answers.begin());
+            }
+            self->seen.push_back(seen);
+            PostMessageW(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(box, answer)));
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+
+    static inline BoxAnswerer* current_ = nullptr;
+    HHOOK hook_ = nullptr;
+    HWND answered_ = nullptr;
+};
+
+// Whether this process can show windows at all (a headless Wine cannot).
+bool HaveDesktop()
+{
+    const HWND probe = CreateWindowExW(0, L"STATIC", L"probe", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                       GetModuleHandleW(nullptr), nullptr);
+    if (!probe)
+        return false;
+    DestroyWindow(probe);
+    return true;
+}
+
+bool Contains(const std::wstring& haystack, const std::wstring& needle)
+{
+    return haystack.find(needle) != std::wstring::npos;
+}
+
+} // namespace
+
+TEST(OsAction, MessageBoxesOfTheSystem)
+{
+    BoxAnswerer answerer;
+    ASSERT_TRUE(answerer.Ready());
+    CWinAction action;
+    using Buttons = std::vector<int>;
+
+    if (!HaveDesktop()) {
+        // No box can be shown, and that is answered as such, not as a button.
+        EXPECT_EQ(nkPlatform::kAnswerNone, action.ShowMessage(L"Velmar", L"Replace it?", 4, 4));
+        EXPECT_EQ(nkPlatform::kAnswerNone, action.ShowMessage("c", "t", 0, 0));
+        EXPECT_TRUE(answerer.seen.empty());
+        return;
+    }
+
+    answerer.answers = {IDNO};
+    EXPECT_EQ(nkPlatform::kAnswerNo, action.ShowMessage(L"Velmar", L"Replace it?", 4, 4));
+    ASSERT_EQ(1u, answerer.seen.size());
+    EXPECT_EQ(L"Velmar", answerer.seen[0].caption);
+    EXPECT_TRUE(Contains(answerer.seen[0].text, L"Replace it?"));
+    EXPECT_EQ((Buttons{IDYES, IDNO}), answerer.seen[0].buttons);
+
+    answerer.answers = {IDYES, IDCANCEL, IDRETRY, IDOK, IDCANCEL};
+    EXPECT_EQ(nkPlatform::kAnswerYes, action.ShowMessage("Narrow", "Save it?", 5, 1));
+    EXPECT_EQ(L"Narrow", answerer.seen.back().caption);
+    EXPECT_TRUE(Contains(answerer.seen.back().text, L"Save it?"));
+    EXPECT_EQ((Buttons{IDCANCEL, IDYES, IDNO}), answerer.seen.back().buttons);
+    EXPECT_EQ(nkPlatform::kAnswerCancel, action.ShowMessage(L"c", L"t", 3, 3));
+    EXPECT_EQ((Buttons{IDCANCEL, IDRETRY}), answerer.seen.back().buttons);
+    EXPECT_EQ(nkPlatform::kAnswerRetry, action.ShowMessage(L"c", L"t", 3, 0));
+    EXPECT_EQ(nkPlatform::kAnswerOk, action.ShowMessage("c", "t", 2, 9));
+    EXPECT_EQ((Buttons{IDOK, IDCANCEL}), answerer.seen.back().buttons);
+    // Unknown sets: a plain OK box.
+    EXPECT_EQ(nkPlatform::kAnswerOk, action.ShowMessage("c", "t", 77, 2));
+    EXPECT_EQ((Buttons{IDOK}), answerer.seen.back().buttons);
+    EXPECT_EQ(6u, answerer.seen.size());
+    EXPECT_EQ(0, CWinAction::MessageAnswer(IDABORT));
+}
+#endif
+
 TEST(OsAction, ShutdownCodesAndThePrivilege)
 {
     EXPECT_EQ(static_cast<std::uint32_t>(EWX_SHUTDOWN), nkPlatform::ShutdownCode(1));
