@@ -255,14 +255,17 @@ TEST_F(VersionFiles, ReadsOurOwnResources)
     EXPECT_EQ(nullptr, info.GetString("FileVersion"));
 }
 
-#ifndef _WIN32
-// The resource is written into an ELF section by hand: how our layer stores it.
 TEST_F(VersionFiles, WithoutTranslationTheSubBlockIsAllZeros)
 {
+#ifdef _WIN32
+    const std::string file = platform_test::BesideTestProgram(PLATFORM_UNTRANSLATED_MODULE_NAME);
+#else
+    // Natively the resource goes by hand into the ELF section our layer reads.
     const std::vector<unsigned char> resource = ResourceWithoutTranslation();
     ASSERT_FALSE(resource.empty());
     const std::string file = Path("old.so");
     WriteElfWithSection(file, resource);
+#endif
 
     CFileVersionInfo info(file.c_str());
     ASSERT_TRUE(info.IsLoaded());
@@ -276,7 +279,6 @@ TEST_F(VersionFiles, WithoutTranslationTheSubBlockIsAllZeros)
     EXPECT_EQ(0x00030000u, info.fixed->dwFileVersionMS);
     EXPECT_EQ(1u, info.isWindowsFile); // VOS_NT_WINDOWS32, the usual combined value
 }
-#endif
 
 TEST_F(VersionFiles, FilesWithoutAResourceLeaveEverythingZero)
 {

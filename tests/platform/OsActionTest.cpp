@@ -500,3 +500,22 @@ TEST_F(OsServices, ShellOpenGoesThroughTheLauncher)
     EXPECT_FALSE(action.ShellOpen(static_cast<const wchar_t*>(nullptr), nullptr));
 }
 #endif
+
+TEST_F(OsServices, ShellOpenRefusesWhatIsNotThere)
+{
+#ifndef _WIN32
+    RecordingLauncher launcher; // nothing may start
+#endif
+    CWinAction action;
+    SetLastError(0);
+    EXPECT_FALSE(action.ShellOpen(static_cast<const wchar_t*>(nullptr), nullptr));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
+    EXPECT_FALSE(action.ShellOpen(static_cast<const char*>(nullptr), nullptr));
+    EXPECT_FALSE(nkPlatform::RunElevated(static_cast<const char*>(nullptr), nullptr, nullptr));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
+    // A document that is not there is not opened, whatever would open it.
+    EXPECT_FALSE(action.ShellOpen(Path("missing.xml").c_str(), nullptr));
+#ifndef _WIN32
+    EXPECT_TRUE(launcher.launched.empty());
+#endif
+}

@@ -21,16 +21,24 @@
 
 namespace platform_test {
 
-// The full path of the test library, which the build puts beside the test
-// program on Windows (there the build's own path is no Windows path).
-inline std::string TestModulePath()
-{
 #ifdef _WIN32
+// A file the build puts beside the test program (on Windows the build's own
+// paths are no Windows paths).
+inline std::string BesideTestProgram(const char* name)
+{
     char self[MAX_PATH];
     const DWORD n = GetModuleFileNameA(nullptr, self, MAX_PATH);
     std::string path(self, n < MAX_PATH ? n : 0);
     path.erase(path.find_last_of("\\/") + 1);
-    return path + PLATFORM_TEST_MODULE_NAME;
+    return path + name;
+}
+#endif
+
+// The full path of the test library.
+inline std::string TestModulePath()
+{
+#ifdef _WIN32
+    return BesideTestProgram(PLATFORM_TEST_MODULE_NAME);
 #else
     return PLATFORM_TEST_MODULE;
 #endif
