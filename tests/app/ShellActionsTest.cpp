@@ -25,39 +25,14 @@ const char kDoc[] =
     "<?xml-stylesheet href=\"s.css\"?>\n"
     "<a x=\"1\"><b>one</b><!--note--><c y=\"2\">two</c></a>\n";
 
-// Sets an environment variable for a scope and puts back what was there.
-class ScopedEnv
-{
-public:
-    ScopedEnv(const char* name, const char* value) : name_(name)
-    {
-        const char* old = std::getenv(name);
-        had_ = old != nullptr;
-        if (had_)
-            old_ = old;
-        setenv(name, value, 1);
-    }
-    ~ScopedEnv()
-    {
-        if (had_)
-            setenv(name_, old_.c_str(), 1);
-        else
-            unsetenv(name_);
-    }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    const char* name_;
-    bool had_ = false;
-    std::string old_;
-};
-
 class ShellFixture : public EditorFixture
 {
 public:
-    ShellFixture() : browser("BROWSER", "/bin/true"), editor("VISUAL", "velmar-test-editor")
+    // The browser and the text editor are named, and launched into the recorder only.
+    ShellFixture()
     {
+        setenv("BROWSER", "/bin/true", 1);
+        setenv("VISUAL", "velmar-test-editor", 1);
         CoInitialize(nullptr);
         w32::SetLauncher([this](const w32::LaunchRequest& request, int* processId) {
             launches.push_back(request.argv);
@@ -70,6 +45,8 @@ public:
     {
         w32::SetLauncher({});
         CoUninitialize();
+        unsetenv("BROWSER");
+        unsetenv("VISUAL");
     }
 
     CVelmarDoc* OpenDoc(const char* name, const char* bytes = kDoc)
@@ -102,7 +79,6 @@ public:
     static std::string Utf8(const std::wstring& s) { return QString::fromStdWString(s).toStdString(); }
     std::string Url(const char* name) const { return w32::FileUrl(Utf8(Path(name))); }
 
-    ScopedEnv browser, editor;
     std::vector<Argv> launches;
 };
 

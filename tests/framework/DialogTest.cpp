@@ -126,33 +126,23 @@ TEST(Dialog, template_controls_are_laid_out_in_dialog_units_and_found_by_id)
 TEST(Dialog, modal_dialog_ends_by_cancel_escape_enter_close_or_end_dialog)
 {
     AppFixture f;
-    {
+    const struct {
+        const char* how;
+        std::function<void(CTestAboutDlg*)> end;
+        INT_PTR result;
+    } ends[] = {
+        {"Cancel", [](CTestAboutDlg* p) { QTest::mouseClick(Button(p, IDCANCEL), Qt::LeftButton); }, IDCANCEL},
+        {"Escape", [](CTestAboutDlg* p) { QTest::keyClick(p->GetWidget(), Qt::Key_Escape); }, IDCANCEL},
+        {"Enter", [](CTestAboutDlg* p) { QTest::keyClick(p->GetWidget(), Qt::Key_Return); }, IDOK},
+        {"close box", [](CTestAboutDlg* p) { p->GetWidget()->close(); }, IDCANCEL},
+        {"EndDialog", [](CTestAboutDlg* p) { p->EndDialog(42); }, 42},
+    };
+    for (const auto& e : ends) {
         CTestAboutDlg dlg;
-        dlg.onShown = [](CTestAboutDlg* p) { QTest::mouseClick(Button(p, IDCANCEL), Qt::LeftButton); };
-        EXPECT_EQ(dlg.DoModal(), IDCANCEL);
-        EXPECT_EQ(dlg.log.back(), "cancel");
-    }
-    {
-        CTestAboutDlg dlg;
-        dlg.onShown = [](CTestAboutDlg* p) { QTest::keyClick(p->GetWidget(), Qt::Key_Escape); };
-        EXPECT_EQ(dlg.DoModal(), IDCANCEL);
-        EXPECT_EQ(dlg.log.back(), "cancel");
-    }
-    {
-        CTestAboutDlg dlg;
-        dlg.onShown = [](CTestAboutDlg* p) { QTest::keyClick(p->GetWidget(), Qt::Key_Return); };
-        EXPECT_EQ(dlg.DoModal(), IDOK);
-    }
-    {
-        CTestAboutDlg dlg;
-        dlg.onShown = [](CTestAboutDlg* p) { p->GetWidget()->close(); };
-        EXPECT_EQ(dlg.DoModal(), IDCANCEL);
-        EXPECT_EQ(dlg.log.back(), "cancel");
-    }
-    {
-        CTestAboutDlg dlg;
-        dlg.onShown = [](CTestAboutDlg* p) { p->EndDialog(42); };
-        EXPECT_EQ(dlg.DoModal(), 42);
+        dlg.onShown = e.end;
+        EXPECT_EQ(dlg.DoModal(), e.result) << e.how;
+        // Every way to cancel goes through OnCancel.
+        EXPECT_EQ(dlg.log.back() == "cancel", e.result == IDCANCEL) << e.how;
     }
     // No template: -1 at once.
     CDialog missing(4711);

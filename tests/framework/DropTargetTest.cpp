@@ -13,6 +13,8 @@
 #include <QMimeData>
 #include <QUrl>
 
+#include <utility>
+
 namespace {
 
 class CRecordingTarget : public COleDropTarget
@@ -50,6 +52,15 @@ public:
     void OnDragLeave(CWnd*) override { log.push_back("leave"); }
 };
 
+// Sends one drag event of type E, made from `args`, to `pWidget`: whether it
+// was accepted, and with which action.
+template <class E, class... Args> std::pair<bool, Qt::DropAction> Send(QWidget* pWidget, Args&&... args)
+{
+    E event(std::forward<Args>(args)...);
+    QCoreApplication::sendEvent(pWidget, &event);
+    return {event.isAccepted(), event.dropAction()};
+}
+
 }   // namespace
 
 TEST(DropTarget, returned_effect_decides_whether_the_drag_is_accepted)
@@ -76,59 +87,43 @@ TEST(DropTarget, returned_effect_decides_whether_the_drag_is_accepted)
     // Refused: the window stays the drag's target (the drag does not fall
     // through to the main window's file drop) with no action, and its moves
     // are not accepted, which is the no-drop cursor.
-    QDragEnterEvent enter(QPoint(5, 6), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::ControlModifier);
-    QCoreApplication::sendEvent(pWidget, &enter);
-    EXPECT_EQ(enter.dropAction(), Qt::IgnoreAction);
+    const Qt::DropActions both = Qt::CopyAction | Qt::MoveAction;
+    EXPECT_EQ(Send<QDragEnterEvent>(pWidget, QPoint(5, 6), both, &data, Qt::LeftButton, Qt::ControlModifier).second,
+              Qt::IgnoreAction);
     EXPECT_EQ(target.lastKeyState, (DWORD)(MK_LBUTTON | MK_CONTROL));
     EXPECT_EQ(target.lastPoint, CPoint(5, 6));
     EXPECT_EQ(target.lastText, CString(L"/tmp/none.xml"));
-    QDragMoveEvent move(QPoint(7, 8), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(pWidget, &move);
-    EXPECT_FALSE(move.isAccepted());
-    EXPECT_EQ(move.dropAction(), Qt::IgnoreAction);
-    QDropEvent refusedDrop(QPointF(7, 8), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(pWidget, &refusedDrop);
-    EXPECT_FALSE(refusedDrop.isAccepted());
+    EXPECT_EQ(Send<QDragMoveEvent>(pWidget, QPoint(7, 8), both, &data, Qt::LeftButton, Qt::NoModifier),
+              std::make_pair(false, Qt::IgnoreAction));
+    EXPECT_FALSE(Send<QDropEvent>(pWidget, QPointF(7, 8), both, &data, Qt::LeftButton, Qt::NoModifier).first);
     EXPECT_EQ(target.log, (std::vector<std::string>{"enter", "over", "leave"}));
     EXPECT_EQ(f.app.GetDocTemplates().front()->GetDocuments().size(), 1u);
 
     // Accepted with the effect's action; the drop gets the last effect.
     target.log.clear();
     target.answer = DROPEFFECT_COPY;
-    QDragEnterEvent enter2(QPoint(5, 6), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(pWidget, &enter2);
-    EXPECT_TRUE(enter2.isAccepted());
-    EXPECT_EQ(enter2.dropAction(), Qt::CopyAction);
+    EXPECT_EQ(Send<QDragEnterEvent>(pWidget, QPoint(5, 6), both, &data, Qt::LeftButton, Qt::NoModifier),
+              std::make_pair(true, Qt::CopyAction));
     target.answer = DROPEFFECT_MOVE;
-    QDragMoveEvent move2(QPoint(9, 9), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(pWidget, &move2);
-    EXPECT_TRUE(move2.isAccepted());
-    EXPECT_EQ(move2.dropAction(), Qt::MoveAction);
-    QDropEvent drop(QPointF(9, 9), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(pWidget, &drop);
-    EXPECT_TRUE(drop.isAccepted());
+    EXPECT_EQ(Send<QDragMoveEvent>(pWidget, QPoint(9, 9), both, &data, Qt::LeftButton, Qt::NoModifier),
+              std::make_pair(true, Qt::MoveAction));
+    EXPECT_TRUE(Send<QDropEvent>(pWidget, QPointF(9, 9), both, &data, Qt::LeftButton, Qt::NoModifier).first);
     EXPECT_EQ(target.log, (std::vector<std::string>{"enter", "over", "drop move"}));
     // The drop went to the target, not to the main window's file opening.
     EXPECT_EQ(f.app.GetDocTemplates().front()->GetDocuments().size(), 1u);
 
     // An effect the source does not offer is a refusal; so is a drop the target rejects.
     target.answer = DROPEFFECT_LINK;
-    QDragMoveEvent move3(QPoint(9, 9), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(pWidget, &move3);
-    EXPECT_FALSE(move3.isAccepted());
+    EXPECT_FALSE(Send<QDragMoveEvent>(pWidget, QPoint(9, 9), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier).first);
     target.answer = DROPEFFECT_COPY;
     target.dropResult = FALSE;
-    QDragMoveEvent move4(QPoint(9, 9), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(pWidget, &move4);
-    QDropEvent drop2(QPointF(9, 9), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(pWidget, &drop2);
-    EXPECT_FALSE(drop2.isAccepted());
+    Send<QDragMoveEvent>(pWidget, QPoint(9, 9), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    EXPECT_FALSE(Send<QDropEvent>(pWidget, QPointF(9, 9), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier).first);
 
     // Revoked: the window no longer takes drags and the target hears nothing.
     target.Revoke();
     target.log.clear();
     EXPECT_FALSE(pWidget->acceptDrops());
-    QDragEnterEvent enter3(QPoint(5, 6), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(pWidget, &enter3);
+    Send<QDragEnterEvent>(pWidget, QPoint(5, 6), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     EXPECT_TRUE(target.log.empty());
 }
