@@ -34,8 +34,7 @@ std::wstring Text(CXMLContentView* pView)
 TEST(ContentView, shows_and_stores_the_text_of_each_kind_of_item)
 {
     EditorFixture f;
-    f.WriteFile("doc.xml", kDoc);
-    CVelmarDoc* pDoc = f.Open("doc.xml");
+    CVelmarDoc* pDoc = f.OpenWith("doc.xml", kDoc);
     ASSERT_NE(pDoc, nullptr);
     CTestChildFrame* pFrame = f.ActiveChild();
     CXMLTreeCtrl& tree = pFrame->Tree()->GetXMLTreeCtrl();
@@ -113,8 +112,7 @@ TEST(ContentView, shows_and_stores_the_text_of_each_kind_of_item)
 TEST(ContentView, every_window_of_a_document_follows_a_selection_and_stays_consistent)
 {
     EditorFixture f;
-    f.WriteFile("doc.xml", kDoc);
-    CVelmarDoc* pDoc = f.Open("doc.xml");
+    CVelmarDoc* pDoc = f.OpenWith("doc.xml", kDoc);
     ASSERT_NE(pDoc, nullptr);
     CTestChildFrame* pFirst = f.ActiveChild();
     CTestChildFrame* pSecond = f.NewWindow();

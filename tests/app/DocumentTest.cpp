@@ -169,8 +169,7 @@ TEST(Document, a_failed_save_never_harms_the_file_and_keeps_the_document_modifie
 {
     EditorFixture f;
     SysCallsGuard guard;
-    f.WriteFile("doc.xml", kSample);
-    CVelmarDoc* pDoc = f.Open("doc.xml");
+    CVelmarDoc* pDoc = f.OpenWith("doc.xml", kSample);
     ASSERT_NE(pDoc, nullptr);
     pDoc->GetXmlFile().GetChild(1)->GetChild(0)->SetValue(L"changed");
 
@@ -225,8 +224,7 @@ TEST(Document, save_into_a_read_only_folder_fails_without_a_trace)
 {
     EditorFixture f;
     SysCallsGuard guard;
-    f.WriteFile("doc.xml", kSample);
-    CVelmarDoc* pDoc = f.Open("doc.xml");
+    CVelmarDoc* pDoc = f.OpenWith("doc.xml", kSample);
     ASSERT_NE(pDoc, nullptr);
     pDoc->GetXmlFile().GetChild(1)->SetName(L"renamed");
     pDoc->SetModifiedFlag(TRUE);
@@ -282,8 +280,7 @@ TEST(Document, modified_mark_reaches_only_the_active_child_caption)
 TEST(Document, close_empties_the_tree_and_the_load_time_before_the_object_goes)
 {
     EditorFixture f;
-    f.WriteFile("doc.xml", kSample);
-    CVelmarDoc* pDoc = f.Open("doc.xml");
+    CVelmarDoc* pDoc = f.OpenWith("doc.xml", kSample);
     ASSERT_NE(pDoc, nullptr);
     pDoc->m_bAutoDelete = FALSE;
     pDoc->OnCloseDocument();

@@ -1,4 +1,5 @@
 #include "EditorTestApp.h"
+#include "TreeTestUtil.h"
 
 #include "app/Resource.h"
 #include "app/VelmarResources.h"
@@ -53,6 +54,19 @@ CVelmarDoc* EditorFixture::Open(const char* name)
 CTestChildFrame* EditorFixture::ActiveChild() const
 {
     return dynamic_cast<CTestChildFrame*>(Main()->MDIGetActive());
+}
+
+CXMLTreeCtrl* EditorFixture::ActiveTree() const
+{
+    CTestChildFrame* pChild = ActiveChild();
+    return pChild && pChild->Tree() ? &pChild->Tree()->GetXMLTreeCtrl() : nullptr;
+}
+
+bool EditorFixture::Select(const std::vector<std::wstring>& labels) const
+{
+    CXMLTreeCtrl* pTree = ActiveTree();
+    HTREEITEM hItem = pTree ? ItemAt(*pTree, labels) : nullptr;
+    return hItem && pTree->SelectItem(hItem);
 }
 
 CTestChildFrame* EditorFixture::NewWindow()

@@ -33,6 +33,15 @@ struct LoadTimeOf : CVelmarDoc
     static void Set(CVelmarDoc* pDoc, DWORD ms) { pDoc->*(&LoadTimeOf::m_dwLoadTime) = ms; }
 };
 
+// Opens the small document; its window, or null.
+CTestChildFrame* OpenSmall(EditorFixture& f)
+{
+    if (!f.OpenWith("a.xml", kSmall))
+        return nullptr;
+    f.Spin(0);
+    return f.ActiveChild();
+}
+
 CString PaneText(EditorFixture& f, int nPane)
 {
     return f.Main()->GetStatusBar().GetPaneText(nPane);
@@ -118,12 +127,10 @@ TEST(MainFrame, opens_at_four_fifths_of_the_screen_centred_with_bars_in_order)
 TEST(MainFrame, load_time_pane_follows_the_active_document)
 {
     EditorFixture f;
-    f.WriteFile("a.xml", kSmall);
-    f.WriteFile("b.xml", kSmall);
-    CVelmarDoc* pA = f.Open("a.xml");
+    CVelmarDoc* pA = f.OpenWith("a.xml", kSmall);
     ASSERT_NE(pA, nullptr);
     CTestChildFrame* pChildA = f.ActiveChild();
-    CVelmarDoc* pB = f.Open("b.xml");
+    CVelmarDoc* pB = f.OpenWith("b.xml", kSmall);
     ASSERT_NE(pB, nullptr);
     CTestChildFrame* pChildB = f.ActiveChild();
     ASSERT_NE(pChildA, pChildB);
@@ -153,10 +160,7 @@ TEST(MainFrame, load_time_pane_follows_the_active_document)
 TEST(ChildFrame, splits_into_tree_and_content_with_the_tree_active)
 {
     EditorFixture f;
-    f.WriteFile("a.xml", kSmall);
-    ASSERT_NE(f.Open("a.xml"), nullptr);
-    f.Spin(0);
-    CTestChildFrame* pChild = f.ActiveChild();
+    CTestChildFrame* pChild = OpenSmall(f);
     ASSERT_NE(pChild, nullptr);
     CSplitterWnd& splitter = pChild->m_wndSplitter;
     EXPECT_EQ(splitter.GetRowCount(), 1);
@@ -179,11 +183,9 @@ TEST(ChildFrame, splits_into_tree_and_content_with_the_tree_active)
 TEST(ChildFrame, caption_carries_the_mark_while_modified_in_every_window)
 {
     EditorFixture f;
-    f.WriteFile("a.xml", kSmall);
-    CVelmarDoc* pDoc = f.Open("a.xml");
-    ASSERT_NE(pDoc, nullptr);
-    CTestChildFrame* pChild = f.ActiveChild();
+    CTestChildFrame* pChild = OpenSmall(f);
     ASSERT_NE(pChild, nullptr);
+    auto* pDoc = static_cast<CVelmarDoc*>(pChild->GetActiveDocument());
     EXPECT_EQ(pChild->GetWindowText(), CString(L"a.xml"));
 
     pDoc->CDocument::SetModifiedFlag(TRUE);
@@ -216,9 +218,7 @@ TEST(ChildFrame, caption_carries_the_mark_while_modified_in_every_window)
 TEST(MainFrame, path_bar_shows_the_selection_and_toggles_with_its_check_mark)
 {
     EditorFixture f;
-    f.WriteFile("a.xml", kSmall);
-    ASSERT_NE(f.Open("a.xml"), nullptr);
-    CTestChildFrame* pChild = f.ActiveChild();
+    CTestChildFrame* pChild = OpenSmall(f);
     ASSERT_NE(pChild, nullptr);
     CXMLTreeCtrl& tree = pChild->Tree()->GetXMLTreeCtrl();
     // The second top-level item is element a.
@@ -263,10 +263,7 @@ TEST(MainFrame, path_bar_shows_the_selection_and_toggles_with_its_check_mark)
 TEST(ChildFrame, xml_menu_pops_up_over_the_tree_only)
 {
     EditorFixture f;
-    f.WriteFile("a.xml", kSmall);
-    ASSERT_NE(f.Open("a.xml"), nullptr);
-    f.Spin(0);
-    CTestChildFrame* pChild = f.ActiveChild();
+    CTestChildFrame* pChild = OpenSmall(f);
     ASSERT_NE(pChild, nullptr);
     const QStringList xmlMenu = {"&Add", "&Rename\tF2", "D&elete\tCtrl+Del", "Move &up", "Move &down",
                                  "Pre&view\tF12", "&Export node"};
@@ -392,9 +389,7 @@ TEST(Resources, tool_bar_images_are_one_per_button_and_transparent_around)
 TEST(MainFrame, print_button_follows_the_content_pane)
 {
     EditorFixture f;
-    f.WriteFile("a.xml", kSmall);
-    ASSERT_NE(f.Open("a.xml"), nullptr);
-    CTestChildFrame* pChild = f.ActiveChild();
+    CTestChildFrame* pChild = OpenSmall(f);
     ASSERT_NE(pChild, nullptr);
     CToolBar& bar = f.Main()->GetToolBar();
     const int print = bar.CommandToIndex(ID_FILE_PRINT);

@@ -96,9 +96,8 @@ struct Opened : Window {
 
 Opened OpenSample(EditorFixture& f, const char* bytes = kDoc)
 {
-    f.WriteFile("doc.xml", bytes);
     Opened o;
-    o.doc = f.Open("doc.xml");
+    o.doc = f.OpenWith("doc.xml", bytes);
     static_cast<Window&>(o) = WindowOf(f.ActiveChild());
     o.root = o.doc ? &o.doc->GetXmlFile() : nullptr;
     return o;

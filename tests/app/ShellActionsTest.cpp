@@ -3,7 +3,6 @@
 // every dialog to a scripted user, so nothing outside the test's folder is
 // touched or started.
 #include "EditorTestApp.h"
-#include "TreeTestUtil.h"
 
 #include "app/Resource.h"
 #include "app/ShellActions.h"
@@ -49,13 +48,7 @@ public:
         unsetenv("VISUAL");
     }
 
-    CVelmarDoc* OpenDoc(const char* name, const char* bytes = kDoc)
-    {
-        WriteFile(name, bytes);
-        return Open(name);
-    }
     CTestChildFrame* Frame() const { return ActiveChild(); }
-    CXMLTreeCtrl& TreeCtrl() const { return Frame()->Tree()->GetXMLTreeCtrl(); }
     HWND FrameHwnd() const { return Frame()->GetSafeHwnd(); }
 
     // As a menu or key does it: through the main frame's routing, after the update pass.
@@ -70,11 +63,6 @@ public:
     {
         if (Enabled(nID))
             Main()->SendMessage(WM_COMMAND, MAKEWPARAM(nID, 0), 0);
-    }
-    bool Select(const std::vector<std::wstring>& labels)
-    {
-        HTREEITEM hItem = ItemAt(TreeCtrl(), labels);
-        return hItem && TreeCtrl().SelectItem(hItem);
     }
     static std::string Utf8(const std::wstring& s) { return QString::fromStdWString(s).toStdString(); }
     std::string Url(const char* name) const { return w32::FileUrl(Utf8(Path(name))); }
@@ -149,7 +137,7 @@ TEST(ShellActions, preview_shows_the_saved_file_and_never_the_tree)
 TEST(ShellActions, export_writes_the_headers_then_the_selected_node)
 {
     ShellFixture f;
-    CVelmarDoc* pDoc = f.OpenDoc("doc.xml");
+    CVelmarDoc* pDoc = f.OpenWith("doc.xml", kDoc);
     ASSERT_TRUE(pDoc && f.Frame());
     // In the writer's own layout: CR LF, single quotes, nested nodes indented.
     const std::string headers = "<?xml  version='1.0'  encoding='UTF-8'?>\r\n<?xml-stylesheet  href='s.css'?>\r\n";
@@ -201,7 +189,7 @@ TEST(ShellActions, export_writes_the_headers_then_the_selected_node)
 TEST(ShellActions, export_that_cannot_write_its_file_says_so)
 {
     ShellFixture f;
-    ASSERT_TRUE(f.OpenDoc("doc.xml"));
+    ASSERT_TRUE(f.OpenWith("doc.xml", kDoc));
     ASSERT_TRUE(f.Select({L"a", L"Child Nodes", L"b"}));
 
     // A read-only file cannot be opened for writing: the user hears of it, the file keeps its bytes.
@@ -226,7 +214,7 @@ TEST(ShellActions, export_that_cannot_write_its_file_says_so)
 TEST(ShellActions, export_is_offered_for_nodes_of_the_tree_pane_only)
 {
     ShellFixture f;
-    ASSERT_TRUE(f.OpenDoc("doc.xml"));
+    ASSERT_TRUE(f.OpenWith("doc.xml", kDoc));
     const std::vector<std::vector<std::wstring>> refused = {
         {L"xml"}, {L"xml-stylesheet"}, {L"xml", L"Child Vars"}, {L"xml", L"Child Vars", L"version"},
         {L"a", L"Child Vars"}, {L"a", L"Child Nodes"}, {L"a", L"Node Value"},
@@ -250,7 +238,7 @@ TEST(ShellActions, export_is_offered_for_nodes_of_the_tree_pane_only)
     f.Frame()->SetActiveView(f.Frame()->Tree());
     EXPECT_TRUE(f.Enabled(ID_XML_EXPORT_NODE));
     // Nothing selected.
-    f.TreeCtrl().SelectItem(nullptr);
+    f.ActiveTree()->SelectItem(nullptr);
     EXPECT_FALSE(f.Enabled(ID_XML_EXPORT_NODE));
 }
 

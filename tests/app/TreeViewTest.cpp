@@ -21,9 +21,8 @@ struct Opened {
 
 Opened OpenSample(EditorFixture& f, const char* bytes = kDoc)
 {
-    f.WriteFile("doc.xml", bytes);
     Opened o;
-    o.doc = f.Open("doc.xml");
+    o.doc = f.OpenWith("doc.xml", bytes);
     o.frame = f.ActiveChild();
     o.view = o.frame ? o.frame->Tree() : nullptr;
     o.tree = o.view ? &o.view->GetXMLTreeCtrl() : nullptr;
