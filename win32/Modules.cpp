@@ -148,8 +148,13 @@ DWORD CopyName(const std::basic_string<C>& name, C* buffer, DWORD size)
 HMODULE WINAPI LoadLibraryExA(LPCSTR lpLibFileName, HANDLE hFile, DWORD)
 {
     std::string name;
-    if (!lpLibFileName || !*lpLibFileName || !w32::Utf8FromAnsi(lpLibFileName, name)) {
+    if (!lpLibFileName || !w32::Utf8FromAnsi(lpLibFileName, name)) {
         SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    if (name.empty()) {
+        // An empty name is searched like any other and names no library.
+        SetLastError(ERROR_MOD_NOT_FOUND);
         return nullptr;
     }
     return Load(name, hFile);
@@ -158,8 +163,13 @@ HMODULE WINAPI LoadLibraryExA(LPCSTR lpLibFileName, HANDLE hFile, DWORD)
 HMODULE WINAPI LoadLibraryExW(LPCWSTR lpLibFileName, HANDLE hFile, DWORD)
 {
     std::string name;
-    if (!lpLibFileName || !*lpLibFileName || !w32::Utf8FromWide(lpLibFileName, name)) {
+    if (!lpLibFileName || !w32::Utf8FromWide(lpLibFileName, name)) {
         SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    if (name.empty()) {
+        // An empty name is searched like any other and names no library.
+        SetLastError(ERROR_MOD_NOT_FOUND);
         return nullptr;
     }
     return Load(name, hFile);
