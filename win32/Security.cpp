@@ -446,8 +446,13 @@ BOOL WINAPI AllocateAndInitializeSid(PSID_IDENTIFIER_AUTHORITY pIdentifierAuthor
                                      DWORD s0, DWORD s1, DWORD s2, DWORD s3, DWORD s4, DWORD s5, DWORD s6, DWORD s7,
                                      PSID* pSid)
 {
-    if (!pIdentifierAuthority || !pSid || nSubAuthorityCount > SID_MAX_SUB_AUTHORITIES) {
+    if (!pIdentifierAuthority || !pSid) {
         SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    if (nSubAuthorityCount > SID_MAX_SUB_AUTHORITIES) {
+        // What the system's own SID builder answers: no such SID can exist.
+        SetLastError(ERROR_INVALID_SID);
         return FALSE;
     }
     const DWORD subs[8] = {s0, s1, s2, s3, s4, s5, s6, s7};
