@@ -434,7 +434,9 @@ LONG QueryInfoImpl(HKEY hKey, C* lpClass, LPDWORD lpcchClass, LPDWORD lpReserved
     }
     for (const w32::RegistryValue& value : info.values) {
         maxValueName = std::max(maxValueName, InWidth(value.name, width).size());
-        maxValue = std::max(maxValue, FromStored(value.type, value.data, sizeof(C) != 1).size());
+        // As Windows: the size as stored (wide), in both forms; the narrow form
+        // does not convert every value to measure it, and its sizes are never larger.
+        maxValue = std::max(maxValue, FromStored(value.type, value.data, true).size());
     }
     LONG result = ERROR_SUCCESS;
     if (lpClass)
