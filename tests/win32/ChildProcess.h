@@ -2,17 +2,84 @@
 // Runs the tests' second process (helpers/ipc_child.cpp) with a job.
 
 #include <initializer_list>
-#include <spawn.h>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
 
+#ifdef _WIN32
+#include "win32/win32.h"
+#else
+#include <spawn.h>
+#include <sys/wait.h>
+
 extern char** environ;
+#endif
 
 namespace w32test {
 
+#ifdef _WIN32
+using ChildId = HANDLE;
+
+// Quotes one argument by the rules the C runtime's parser undoes.
+inline std::string QuoteArgument(const std::string& arg)
+{
+    if (!arg.empty() && arg.find_first_of(" \t\"") == std::string::npos)
+        return arg;
+    std::string out = "\"";
+    size_t slashes = 0;
+    for (char c : arg) {
+        if (c == '\\') {
+            ++slashes;
+            continue;
+        }
+        out.append(c == '"' ? slashes * 2 + 1 : slashes, '\\');
+        slashes = 0;
+        out += c;
+    }
+    out.append(slashes * 2, '\\');
+    return out + "\"";
+}
+
+// The child sits next to the test program; the build's path of it is a host
+// path, which the system under test need not understand.
+inline std::string ChildPath()
+{
+    char self[MAX_PATH * 4];
+    const DWORD n = GetModuleFileNameA(nullptr, self, sizeof self);
+    std::string dir(self, n < sizeof self ? n : 0);
+    dir.resize(dir.find_last_of("\\/") == std::string::npos ? 0 : dir.find_last_of("\\/") + 1);
+    return dir + "win32_ipc_child.exe";
+}
+
+// Starts the child with the arguments; its process handle, or null.
+inline ChildId StartChild(std::initializer_list<std::string> args)
+{
+    std::string line = QuoteArgument(ChildPath());
+    for (const std::string& a : args)
+        line += " " + QuoteArgument(a);
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return nullptr;
+    CloseHandle(pi.hThread);
+    return pi.hProcess;
+}
+
+// The child's exit code, or -1 when it could not be waited for.
+inline int WaitChild(ChildId child)
+{
+    if (!child)
+        return -1;
+    DWORD code = 0;
+    const bool ok = WaitForSingleObject(child, 60000) == WAIT_OBJECT_0 && GetExitCodeProcess(child, &code);
+    CloseHandle(child);
+    return ok ? static_cast<int>(code) : -1;
+}
+#else
+using ChildId = pid_t;
+
 // Starts the child with the arguments; its pid, or -1.
-inline pid_t StartChild(std::initializer_list<std::string> args)
+inline ChildId StartChild(std::initializer_list<std::string> args)
 {
     std::vector<std::string> words{VELMAR_WIN32_IPC_CHILD};
     words.insert(words.end(), args.begin(), args.end());
@@ -27,13 +94,14 @@ inline pid_t StartChild(std::initializer_list<std::string> args)
 }
 
 // The child's exit code, or -1 when it did not exit normally.
-inline int WaitChild(pid_t pid)
+inline int WaitChild(ChildId pid)
 {
     int status = 0;
     if (pid <= 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status))
         return -1;
     return WEXITSTATUS(status);
 }
+#endif
 
 inline int RunChild(std::initializer_list<std::string> args)
 {

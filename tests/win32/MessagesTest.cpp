@@ -1,5 +1,7 @@
 #include "win32/win32.h"
 
+#include "tests/win32/WineCheck.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -18,20 +20,32 @@ std::string SystemTextA(DWORD code, DWORD lang = 0x400)
     return s;
 }
 
+// Windows' English text of a code. Known Wine difference: Wine has texts of
+// its own wording, so there only the form is checked.
+void ExpectText(const std::string& windows, DWORD code)
+{
+    const std::string text = SystemTextA(code);
+    if (w32test::UnderWine()) {
+        EXPECT_GE(text.size(), 3u) << code;
+        EXPECT_EQ("\r\n", text.substr(text.size() < 2 ? 0 : text.size() - 2)) << code;
+    } else {
+        EXPECT_EQ(windows, text) << code;
+    }
+}
+
 } // namespace
 
-TEST(FormatMessage, SystemTextsOfTheCodesWeProduce)
+TEST(SystemMessages, TextsOfTheCodesWeProduce)
 {
-    EXPECT_EQ("The operation completed successfully.\r\n", SystemTextA(0));
-    EXPECT_EQ("The system cannot find the file specified.\r\n", SystemTextA(ERROR_FILE_NOT_FOUND));
-    EXPECT_EQ("The system cannot find the path specified.\r\n", SystemTextA(ERROR_PATH_NOT_FOUND));
-    EXPECT_EQ("Access is denied.\r\n", SystemTextA(ERROR_ACCESS_DENIED));
-    EXPECT_EQ("The handle is invalid.\r\n", SystemTextA(ERROR_INVALID_HANDLE));
-    EXPECT_EQ("The process cannot access the file because it is being used by another process.\r\n",
-              SystemTextA(ERROR_SHARING_VIOLATION));
-    EXPECT_EQ("There is not enough space on the disk.\r\n", SystemTextA(ERROR_DISK_FULL));
-    EXPECT_EQ("Cannot create a file when that file already exists.\r\n", SystemTextA(ERROR_ALREADY_EXISTS));
-    EXPECT_EQ("Overlapped I/O operation is in progress.\r\n", SystemTextA(ERROR_IO_PENDING));
+    ExpectText("The operation completed successfully.\r\n", 0);
+    ExpectText("The system cannot find the file specified.\r\n", ERROR_FILE_NOT_FOUND);
+    ExpectText("The system cannot find the path specified.\r\n", ERROR_PATH_NOT_FOUND);
+    ExpectText("Access is denied.\r\n", ERROR_ACCESS_DENIED);
+    ExpectText("The handle is invalid.\r\n", ERROR_INVALID_HANDLE);
+    ExpectText("The process cannot access the file because it is being used by another process.\r\n", ERROR_SHARING_VIOLATION);
+    ExpectText("There is not enough space on the disk.\r\n", ERROR_DISK_FULL);
+    ExpectText("Cannot create a file when that file already exists.\r\n", ERROR_ALREADY_EXISTS);
+    ExpectText("Overlapped I/O operation is in progress.\r\n", ERROR_IO_PENDING);
 
     const DWORD required[] = {0, 2, 3, 5, 6, 8, 14, 31, 32, 33, 38, 39, 80, 87, 112, 122, 183, 206, 995, 996, 997,
                               1006, 1132};
@@ -45,7 +59,7 @@ TEST(FormatMessage, SystemTextsOfTheCodesWeProduce)
     EXPECT_EQ(SystemTextA(5), SystemTextA(5, 0));
 }
 
-TEST(FormatMessage, CodeWithoutTextFailsAsOnWindows)
+TEST(SystemMessages, CodeWithoutTextFailsAsOnWindows)
 {
     char* buf = reinterpret_cast<char*>(0x1);
     SetLastError(0xdead);
@@ -54,41 +68,50 @@ TEST(FormatMessage, CodeWithoutTextFailsAsOnWindows)
                                  nullptr, 0x12345, 0x400, reinterpret_cast<LPSTR>(&buf), 0, nullptr));
     EXPECT_EQ(ERROR_MR_MID_NOT_FOUND, GetLastError());
 
-    SetLastError(0xdead);
-    EXPECT_EQ(0u, FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr, 5,
-                                 MAKELANGID(0x07, 0x01), reinterpret_cast<LPSTR>(&buf), 0, nullptr));
-    EXPECT_EQ(ERROR_RESOURCE_LANG_NOT_FOUND, GetLastError());
+    // A language the system has no texts in. Known Wine difference: Wine
+    // carries German texts where an English Windows has none.
+    if (!w32test::UnderWine()) {
+        SetLastError(0xdead);
+        EXPECT_EQ(0u, FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr, 5,
+                                     MAKELANGID(0x07, 0x01), reinterpret_cast<LPSTR>(&buf), 0, nullptr));
+        EXPECT_EQ(ERROR_RESOURCE_LANG_NOT_FOUND, GetLastError());
+    }
 }
 
-TEST(FormatMessage, WideFormAndCallerBuffer)
+TEST(SystemMessages, WideFormAndCallerBuffer)
 {
     wchar_t* wbuf = nullptr;
     const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
                                        FORMAT_MESSAGE_IGNORE_INSERTS,
                                    nullptr, ERROR_ACCESS_DENIED, 0x400, reinterpret_cast<LPWSTR>(&wbuf), 0, nullptr);
-    ASSERT_EQ(19u, n);
-    EXPECT_EQ(std::wstring(L"Access is denied.\r\n"), std::wstring(wbuf));
+    const std::string narrow = SystemTextA(ERROR_ACCESS_DENIED);
+    ASSERT_EQ(narrow.size(), n);
+    EXPECT_EQ(std::wstring(narrow.begin(), narrow.end()), std::wstring(wbuf));
     LocalFree(wbuf);
 
-    char small[10];
+    char small[4];
     SetLastError(0);
     EXPECT_EQ(0u, FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, 5, 0, small,
                                  sizeof small, nullptr));
     EXPECT_EQ(ERROR_INSUFFICIENT_BUFFER, GetLastError());
     char big[64];
-    EXPECT_EQ(19u, FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, 5, 0, big,
-                                  sizeof big, nullptr));
-    EXPECT_STREQ("Access is denied.\r\n", big);
+    EXPECT_EQ(narrow.size(), FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, 5, 0,
+                                            big, sizeof big, nullptr));
+    EXPECT_EQ(narrow, big);
 }
 
-TEST(FormatMessage, InsertsAreKeptOrFilled)
+TEST(SystemMessages, InsertsAreKeptOrFilled)
 {
     char* buf = nullptr;
     // With IGNORE_INSERTS the placeholders pass through unchanged.
     ASSERT_NE(0u, FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
                                      FORMAT_MESSAGE_IGNORE_INSERTS,
                                  nullptr, ERROR_MR_MID_NOT_FOUND, 0, reinterpret_cast<LPSTR>(&buf), 0, nullptr));
-    EXPECT_NE(nullptr, std::strstr(buf, "0x%1 in the message file for %2."));
+    EXPECT_NE(nullptr, std::strstr(buf, "%1")) << buf;
+    EXPECT_NE(nullptr, std::strstr(buf, "%2")) << buf;
+    if (!w32test::UnderWine()) {
+        EXPECT_NE(nullptr, std::strstr(buf, "0x%1 in the message file for %2."));
+    }
     LocalFree(buf);
 
     const DWORD_PTR args[] = {reinterpret_cast<DWORD_PTR>("a.xml"), 42};

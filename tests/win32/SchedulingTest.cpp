@@ -1,12 +1,14 @@
 #include "win32/win32.h"
 
-#include "SystemTestSupport.h"
+#include "tests/win32/SystemTestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
+#ifndef _WIN32
 #include <sched.h>
 #include <sys/resource.h>
-#include <thread>
 
 namespace {
 
@@ -16,6 +18,7 @@ int Nice()
 }
 
 } // namespace
+#endif
 
 TEST(Scheduling, AffinityMasksAndThreadPinning)
 {
@@ -32,9 +35,13 @@ TEST(Scheduling, AffinityMasksAndThreadPinning)
     std::thread([&] {
         const DWORD_PTR previous = SetThreadAffinityMask(GetCurrentThread(), lowest);
         EXPECT_EQ(process, previous);
+        // The next change answers the mask just set.
+        EXPECT_EQ(lowest, SetThreadAffinityMask(GetCurrentThread(), lowest));
+#ifndef _WIN32
         cpu_set_t set;
         ASSERT_EQ(0, sched_getaffinity(0, sizeof set, &set));
         EXPECT_EQ(1, CPU_COUNT(&set));
+#endif
         // The process still reports its own mask, not the pinned thread's.
         DWORD_PTR p2 = 0, s2 = 0;
         EXPECT_TRUE(GetProcessAffinityMask(GetCurrentProcess(), &p2, &s2));
@@ -53,6 +60,37 @@ TEST(Scheduling, AffinityMasksAndThreadPinning)
     }).join();
 }
 
+TEST(Scheduling, PriorityArgumentsAndOwnThreadLevels)
+{
+    // Lowering a thread's own level needs no right anywhere.
+    std::thread([] {
+        EXPECT_EQ(THREAD_PRIORITY_NORMAL, GetThreadPriority(GetCurrentThread()));
+        EXPECT_TRUE(SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL));
+        EXPECT_EQ(THREAD_PRIORITY_BELOW_NORMAL, GetThreadPriority(GetCurrentThread()));
+        EXPECT_TRUE(SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_LOWEST));
+        EXPECT_EQ(THREAD_PRIORITY_LOWEST, GetThreadPriority(GetCurrentThread()));
+        // Levels between the named ones are refused.
+        SetLastError(0);
+        EXPECT_FALSE(SetThreadPriority(GetCurrentThread(), 7));
+        EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
+        EXPECT_EQ(THREAD_PRIORITY_LOWEST, GetThreadPriority(GetCurrentThread()));
+    }).join();
+
+    EXPECT_EQ(static_cast<DWORD>(NORMAL_PRIORITY_CLASS), GetPriorityClass(GetCurrentProcess()));
+    SetLastError(0);
+    EXPECT_FALSE(SetPriorityClass(GetCurrentProcess(), 0x1234));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
+    EXPECT_EQ(static_cast<DWORD>(NORMAL_PRIORITY_CLASS), GetPriorityClass(GetCurrentProcess()));
+    SetLastError(0);
+    EXPECT_EQ(THREAD_PRIORITY_ERROR_RETURN, GetThreadPriority(reinterpret_cast<HANDLE>(0x99)));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_HANDLE), GetLastError());
+    SetLastError(0);
+    EXPECT_EQ(0u, GetPriorityClass(reinterpret_cast<HANDLE>(0x99)));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_HANDLE), GetLastError());
+}
+
+#ifndef _WIN32
+// Priorities as nice values, which only a forked child may change for good.
 TEST(Scheduling, PriorityClassAndThreadLevelsAsRoot)
 {
     if (::geteuid() != 0)
@@ -110,3 +148,4 @@ TEST(Scheduling, RefusedRaiseFailsWithAccessDenied)
         return 0;
     }));
 }
+#endif

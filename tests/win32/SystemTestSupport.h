@@ -1,29 +1,45 @@
 #pragma once
 // Helpers of the system-service tests: a temporary folder, environment
-// variables restored on exit, and a launcher that records instead of starting.
+// variables restored on exit, the running program's path and, on POSIX, a
+// launcher that records instead of starting and a forked child for checks
+// that change the process for good.
 
-#include "win32/Launcher.h"
+#include "win32/win32.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <mutex>
 #include <optional>
 #include <string>
+#include <system_error>
+#include <vector>
+
+#ifndef _WIN32
+#include "win32/Launcher.h"
+
+#include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
+#endif
 
 namespace testsupport {
 
+// A fresh folder under the system's temporary folder, removed with its content.
 class TempDir {
 public:
     TempDir()
     {
-        char templ[] = "/tmp/velmar-w32sys-XXXXXX";
-        const char* made = ::mkdtemp(templ);
-        path_ = made ? made : "";
+        static std::atomic<unsigned> counter{0};
+        std::error_code ec;
+        const std::filesystem::path base = std::filesystem::temp_directory_path(ec);
+        for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+            const std::filesystem::path p =
+                base / ("velmar-w32sys-" + std::to_string(ProcessId()) + "-" + std::to_string(counter++));
+            if (std::filesystem::create_directory(p, ec))
+                path_ = p.generic_string();
+        }
     }
     ~TempDir()
     {
@@ -31,46 +47,77 @@ public:
         if (!path_.empty())
             std::filesystem::remove_all(path_, ec);
     }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
     const std::string& path() const { return path_; }
     std::string file(const std::string& name) const { return path_ + "/" + name; }
-    // Writes a file (folders made as needed); mode 0755 makes it a program.
-    std::string write(const std::string& name, const std::string& text, mode_t mode = 0644) const
+    // Writes a file (folders made as needed); on POSIX, mode 0755 makes it a program.
+    std::string write(const std::string& name, const std::string& text, unsigned mode = 0644) const
     {
         const std::string p = file(name);
-        std::filesystem::create_directories(std::filesystem::path(p).parent_path());
+        std::error_code ec;
+        std::filesystem::create_directories(std::filesystem::path(p).parent_path(), ec);
         std::ofstream(p, std::ios::binary) << text;
-        ::chmod(p.c_str(), mode);
+#ifndef _WIN32
+        ::chmod(p.c_str(), static_cast<mode_t>(mode));
+#else
+        (void)mode;
+#endif
         return p;
     }
 
 private:
+    static unsigned long ProcessId()
+    {
+#ifdef _WIN32
+        return GetCurrentProcessId();
+#else
+        return static_cast<unsigned long>(::getpid());
+#endif
+    }
     std::string path_;
 };
 
 // Sets or clears environment variables for the life of the object.
 class EnvGuard {
 public:
+    EnvGuard() = default;
+    EnvGuard(const EnvGuard&) = delete;
+    EnvGuard& operator=(const EnvGuard&) = delete;
     ~EnvGuard()
     {
         for (const auto& [name, old] : saved_) {
             if (old)
-                ::setenv(name.c_str(), old->c_str(), 1);
+                Put(name, old->c_str());
             else
-                ::unsetenv(name.c_str());
+                Put(name, nullptr);
         }
     }
     void set(const std::string& name, const std::string& value)
     {
         remember(name);
-        ::setenv(name.c_str(), value.c_str(), 1);
+        Put(name, value.c_str());
     }
     void unset(const std::string& name)
     {
         remember(name);
-        ::unsetenv(name.c_str());
+        Put(name, nullptr);
     }
 
 private:
+    static void Put(const std::string& name, const char* value)
+    {
+#ifdef _WIN32
+        // The C runtime's copy is what getenv reads; an empty value removes it.
+        _putenv_s(name.c_str(), value ? value : "");
+#else
+        if (value)
+            ::setenv(name.c_str(), value, 1);
+        else
+            ::unsetenv(name.c_str());
+#endif
+    }
     void remember(const std::string& name)
     {
         if (saved_.count(name))
@@ -81,6 +128,33 @@ private:
     std::map<std::string, std::optional<std::string>> saved_;
 };
 
+// The path of the running test program.
+inline std::string SelfPath()
+{
+#ifdef _WIN32
+    char buf[MAX_PATH * 4];
+    const DWORD n = GetModuleFileNameA(nullptr, buf, sizeof buf);
+    return n > 0 && n < sizeof buf ? std::string(buf, n) : std::string();
+#else
+    char buf[4096];
+    const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+    return n > 0 ? std::string(buf, static_cast<size_t>(n)) : std::string();
+#endif
+}
+
+// Wide text from UTF-8, for paths made by the tests.
+inline std::wstring Wide(const std::string& s)
+{
+    if (s.empty())
+        return std::wstring();
+    const int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+    std::wstring w(static_cast<size_t>(n > 0 ? n : 0), L'\0');
+    if (n > 0)
+        MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
+    return w;
+}
+
+#ifndef _WIN32
 // Replaces the launcher while alive; every request is kept, nothing runs.
 class LaunchRecorder {
 public:
@@ -111,17 +185,11 @@ private:
     mutable std::mutex mutex_;
     std::vector<w32::LaunchRequest> requests_;
 };
-
-// The path of the running test program.
-inline std::string SelfPath()
-{
-    char buf[4096];
-    const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
-    return n > 0 ? std::string(buf, static_cast<size_t>(n)) : std::string();
-}
+#endif
 
 } // namespace testsupport
 
+#ifndef _WIN32
 #include <cstdio>
 #include <functional>
 #include <grp.h>
@@ -159,3 +227,4 @@ inline bool SwitchToUnprivilegedUser()
             return __LINE__ % 250 + 1;                                                      \
         }                                                                                   \
     } while (0)
+#endif

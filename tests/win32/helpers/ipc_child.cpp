@@ -10,12 +10,12 @@
 
 namespace {
 
-// reg-write <prefix> <count>: creates HKCU\Software\VelmarTest\<prefix>\k<i> and
-// sets its DWORD value "n" to i, one change at a time.
-int RegistryWrite(const char* prefix, int count)
+// reg-write <parent> <count>: creates HKCU\<parent>\k<i> and sets its DWORD
+// value "n" to i, one change at a time.
+int RegistryWrite(const char* parent, int count)
 {
     for (int i = 0; i < count; ++i) {
-        const std::string path = std::string("Software\\VelmarTest\\") + prefix + "\\k" + std::to_string(i);
+        const std::string path = std::string(parent) + "\\k" + std::to_string(i);
         HKEY key = nullptr;
         LONG e = RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
                                  nullptr);
