@@ -175,8 +175,10 @@ std::string NameFile(const std::wstring& given)
     }
     if (name.size() > kMaxNameLength)
         return Fail(ERROR_FILENAME_EXCED_RANGE, std::string());
+    // A backslash would name an object folder other than Global or Local;
+    // none exists, so the path is not found, as the system answers.
     if (name.find(L'\\') != std::wstring::npos)
-        return Fail(ERROR_BAD_PATHNAME, std::string());
+        return Fail(ERROR_PATH_NOT_FOUND, std::string());
     std::string utf8;
     const int n =
         WideCharToMultiByte(CP_UTF8, 0, name.data(), static_cast<int>(name.size()), nullptr, 0, nullptr, nullptr);
