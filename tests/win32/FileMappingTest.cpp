@@ -2,6 +2,7 @@
 
 #include "tests/win32/ChildProcess.h"
 #include "tests/win32/TempDir.h"
+#include "tests/win32/WineCheck.h"
 
 #include <gtest/gtest.h>
 
@@ -12,14 +13,19 @@ namespace {
 
 class FileMapping : public TempDirTest {
 protected:
+    // Our layer keeps named sections as files of a folder of its own.
     void SetUp() override
     {
         TempDirTest::SetUp();
+#ifndef _WIN32
         setenv("VELMAR_SHM_DIR", dir_.c_str(), 1);
+#endif
     }
     void TearDown() override
     {
+#ifndef _WIN32
         unsetenv("VELMAR_SHM_DIR");
+#endif
         TempDirTest::TearDown();
     }
 };
@@ -101,8 +107,12 @@ TEST_F(FileMapping, WindowsChecksOfSizeProtectionAndAlignment)
     // Protection wider than the handle's access.
     EXPECT_EQ(nullptr, CreateFileMappingW(readOnly, nullptr, PAGE_READWRITE, 0, 0, nullptr));
     EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
-    EXPECT_EQ(nullptr, CreateFileMappingW(readOnly, nullptr, PAGE_EXECUTE_READ, 0, 0, nullptr));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
+    if (HANDLE exec = CreateFileMappingW(readOnly, nullptr, PAGE_EXECUTE_READ, 0, 0, nullptr)) {
+        EXPECT_TRUE(w32test::UnderWine()); // Known Wine difference: it does not ask for execute access.
+        CloseHandle(exec);
+    } else {
+        EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
+    }
     EXPECT_EQ(nullptr, CreateFileMappingW(writeOnly, nullptr, PAGE_READONLY, 0, 0, nullptr));
     EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
     // A read-only section cannot be larger than its file.
@@ -128,7 +138,8 @@ TEST_F(FileMapping, WindowsChecksOfSizeProtectionAndAlignment)
     EXPECT_EQ(nullptr, MapViewOfFile(map, FILE_MAP_READ, 0, 4096, 0));
     EXPECT_EQ(static_cast<DWORD>(ERROR_MAPPED_ALIGNMENT), GetLastError());
     EXPECT_EQ(nullptr, MapViewOfFile(map, FILE_MAP_READ, 0, 65536, 0));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
+    // Known Wine difference: a view starting past its section is a parameter error there.
+    EXPECT_EQ(static_cast<DWORD>(w32test::UnderWine() ? ERROR_INVALID_PARAMETER : ERROR_ACCESS_DENIED), GetLastError());
     EXPECT_EQ(nullptr, MapViewOfFile(map, FILE_MAP_READ, 0, 0, 101));
     EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
     EXPECT_EQ(nullptr, MapViewOfFile(readOnly, FILE_MAP_READ, 0, 0, 0)); // a file is not a section
@@ -173,8 +184,11 @@ TEST_F(FileMapping, NamedSectionsAreSharedBetweenProcesses)
     SetLastError(0);
     EXPECT_EQ(nullptr, OpenFileMappingW(FILE_MAP_READ, FALSE, L"velmar_test_section"));
     EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
+    // A folder of names other than Global and Local does not exist.
     EXPECT_EQ(nullptr, OpenFileMappingW(FILE_MAP_READ, FALSE, L"Bad\\Name"));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_BAD_PATHNAME), GetLastError());
+    EXPECT_EQ(static_cast<DWORD>(ERROR_PATH_NOT_FOUND), GetLastError());
+    EXPECT_EQ(nullptr, CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 16, L"Bad\\Name"));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_PATH_NOT_FOUND), GetLastError());
 
     // Once the last view and handle are gone, the name is gone for everyone.
     UnmapViewOfFile(view);
