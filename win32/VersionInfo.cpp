@@ -6,6 +6,7 @@
 #include "win32/LastError.h"
 #include "win32/WideText.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -236,11 +237,21 @@ BOOL Fill(const std::string& path, bool converted, DWORD len, LPVOID data)
         SetLastError(err);
         return FALSE;
     }
-    if (len < BlockSize(bytes.size())) {
-        SetLastError(ERROR_INSUFFICIENT_BUFFER);
-        return FALSE;
-    }
     unsigned char* out = static_cast<unsigned char*>(data);
+    if (len < BlockSize(bytes.size())) {
+        // As documented for Windows: the information is cut to the buffer.
+        // The copy records the length it really has, so that a later query
+        // never walks past the caller's buffer, and leaves room for the
+        // bookkeeping words after it, zero, so that its strings are refused.
+        const size_t kept = std::min<size_t>(len >= 8 ? len - 8 : 0, bytes.size()) & ~size_t(3);
+        std::memset(out, 0, len);
+        std::memcpy(out, bytes.data(), kept);
+        if (kept >= 2) {
+            const WORD recorded = static_cast<WORD>(kept);
+            std::memcpy(out, &recorded, 2);
+        }
+        return TRUE;
+    }
     std::memset(out, 0, BlockSize(bytes.size()));
     std::memcpy(out, bytes.data(), bytes.size());
     const DWORD size = static_cast<DWORD>(bytes.size());
