@@ -1,7 +1,11 @@
 #include "win32/win32.h"
-#include "win32/SysCalls.h"
 
-#include "SystemTestSupport.h"
+#include "tests/win32/SystemTestSupport.h"
+#include "tests/win32/WineCheck.h"
+
+#ifndef _WIN32
+#include "win32/SysCalls.h"
+#endif
 
 #include <gtest/gtest.h>
 
@@ -28,7 +32,7 @@ std::vector<unsigned char> LoadBlock(const std::wstring& file)
 // The test program carries the resource the build gives every program of ours.
 TEST(VersionInfo, OwnBinaryAnswersFixedInfoTranslationAndStrings)
 {
-    const std::wstring self = w32::WideFromUtf8(testsupport::SelfPath());
+    const std::wstring self = testsupport::Wide(testsupport::SelfPath());
     std::vector<unsigned char> block = LoadBlock(self);
     ASSERT_FALSE(block.empty());
 
@@ -88,15 +92,27 @@ TEST(VersionInfo, FilesWithoutResourceReportSizeZero)
 {
     testsupport::TempDir dir;
     SetLastError(0);
+    EXPECT_EQ(0u, GetFileVersionInfoSizeA(dir.file("missing").c_str(), nullptr));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
+    const std::string text = dir.write("plain.txt", "no program here");
+    SetLastError(0);
+    EXPECT_EQ(0u, GetFileVersionInfoSizeA(text.c_str(), nullptr));
+    EXPECT_NE(0u, GetLastError());
+    EXPECT_EQ(0u, GetFileVersionInfoSizeW(L"", nullptr));
+}
+
+#ifndef _WIN32
+// Our resources live in an ELF section: objects without one, and damaged ones.
+TEST(VersionInfo, ElfObjectsWithoutOurSection)
+{
+    testsupport::TempDir dir;
+    SetLastError(0);
     // An ELF object of the system without our section.
     EXPECT_EQ(0u, GetFileVersionInfoSizeW(L"/bin/sh", nullptr));
     EXPECT_EQ(static_cast<DWORD>(ERROR_RESOURCE_TYPE_NOT_FOUND), GetLastError());
     const std::string text = dir.write("plain.txt", "no ELF here");
     EXPECT_EQ(0u, GetFileVersionInfoSizeA(text.c_str(), nullptr));
     EXPECT_EQ(static_cast<DWORD>(ERROR_BAD_FORMAT), GetLastError());
-    EXPECT_EQ(0u, GetFileVersionInfoSizeA(dir.file("missing").c_str(), nullptr));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
-    EXPECT_EQ(0u, GetFileVersionInfoSizeW(L"", nullptr));
     // A short ELF header and a truncated section table are refused, not read past.
     std::string elf = "\x7f" "ELF\x02\x01\x01";
     elf.resize(64, '\0');
@@ -108,24 +124,52 @@ TEST(VersionInfo, FilesWithoutResourceReportSizeZero)
     EXPECT_EQ(static_cast<DWORD>(ERROR_BAD_FORMAT), GetLastError());
 }
 
-TEST(VersionInfo, ShortBlockIsRefusedAndReadFailureReported)
+#endif
+
+TEST(VersionInfo, ShortBufferGetsTheInformationCut)
 {
     const std::string self = testsupport::SelfPath();
     const DWORD size = GetFileVersionInfoSizeA(self.c_str(), nullptr);
     ASSERT_GT(size, 0u);
     std::vector<unsigned char> block(size);
-    SetLastError(0);
-    EXPECT_FALSE(GetFileVersionInfoA(self.c_str(), 0, size - 1, block.data()));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER), GetLastError());
+    ASSERT_TRUE(GetFileVersionInfoA(self.c_str(), 0, size, block.data()));
 
+    // Too small a buffer: the information is cut to it and the call succeeds.
+    // Queries of the cut copy stay inside it; the start is what it was.
+    // Cutting into the resource itself is tried here only: Windows keeps its
+    // full length in the copy, so a query there may read past the buffer.
+#ifdef _WIN32
+    const DWORD cuts[] = {size - 1};
+#else
+    const DWORD cuts[] = {size - 1, size / 2, 64, 9};
+#endif
+    for (DWORD cut : cuts) {
+        std::vector<unsigned char> small(cut, 0xCC);
+        EXPECT_TRUE(GetFileVersionInfoA(self.c_str(), 0, cut, small.data())) << cut;
+        LPVOID p = nullptr;
+        UINT len = 0;
+        if (VerQueryValueW(small.data(), L"\\StringFileInfo\\040904b0\\CompanyName", &p, &len)) {
+            EXPECT_GE(static_cast<unsigned char*>(p), small.data());
+            EXPECT_LE(static_cast<unsigned char*>(p) + len * sizeof(wchar_t), small.data() + cut);
+        }
+        if (VerQueryValueW(small.data(), L"\\", &p, &len)) {
+            EXPECT_LE(static_cast<unsigned char*>(p) + len, small.data() + cut);
+            EXPECT_EQ(0, std::memcmp(p, block.data() + (static_cast<unsigned char*>(p) - small.data()), len));
+        }
+    }
+
+#ifndef _WIN32
     // An I/O error while reading the file is a failure with its code.
     w32::ClearInjectedFaults();
     w32::FailNthCall(w32::SysCall::Pread, 1, EIO);
     EXPECT_FALSE(GetFileVersionInfoA(self.c_str(), 0, size, block.data()));
     w32::ClearInjectedFaults();
     EXPECT_TRUE(GetFileVersionInfoA(self.c_str(), 0, size, block.data()));
+#endif
 }
 
+#ifndef _WIN32
+// Our builder of the resource bytes, and the walk over damaged ones.
 TEST(VersionInfo, BuiltResourceRoundTripsUnicodeAndHandlesDamage)
 {
     w32::VersionResource r;
@@ -160,3 +204,4 @@ TEST(VersionInfo, BuiltResourceRoundTripsUnicodeAndHandlesDamage)
     std::memcpy(big.data(), damaged.data(), damaged.size());
     EXPECT_FALSE(VerQueryValueW(big.data(), L"\\StringFileInfo\\080403a8\\Nothing", &p, &len));
 }
+#endif
