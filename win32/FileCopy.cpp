@@ -67,8 +67,13 @@ BOOL CopyPath(const std::string& from, const std::string& to, BOOL failIfExists)
         CloseBoth(source, INVALID_HANDLE_VALUE);
         return FALSE;
     }
+    // Created with the source's hidden and system flags, so that a destination
+    // carrying the same ones may be replaced and one carrying others may not.
+    const DWORD createdWith = attributes == INVALID_FILE_ATTRIBUTES
+                                  ? FILE_ATTRIBUTE_NORMAL
+                                  : FILE_ATTRIBUTE_NORMAL | (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
     HANDLE target = w32::CreateFileUtf8(to, GENERIC_WRITE, share, nullptr, failIfExists ? CREATE_NEW : CREATE_ALWAYS,
-                                        FILE_ATTRIBUTE_NORMAL);
+                                        createdWith);
     if (target == INVALID_HANDLE_VALUE) {
         CloseBoth(source, target);
         return FALSE;

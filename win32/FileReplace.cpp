@@ -51,8 +51,9 @@ BOOL RenameOver(const std::string& from, const std::string& to, bool writeThroug
 
 // Checks shared by both calls: the source exists and may go, the target (if
 // any) is a plain writable file that may go. `targetExists` tells which.
+// `targetInUse` is the error for a target held open without shared deletion.
 BOOL CheckPair(const std::string& from, const std::string& to, struct stat& fromSt, struct stat& toSt,
-               bool& targetExists)
+               bool& targetExists, DWORD targetInUse)
 {
     if (w32::sys::lstat(from.c_str(), &fromSt) != 0) {
         w32::SetLastErrorForPath(errno, from);
@@ -75,7 +76,7 @@ BOOL CheckPair(const std::string& from, const std::string& to, struct stat& from
         return FALSE;
     }
     if (DWORD err = CheckDeletable(toSt)) {
-        SetLastError(err);
+        SetLastError(err == ERROR_SHARING_VIOLATION ? targetInUse : err);
         return FALSE;
     }
     return TRUE;
@@ -85,7 +86,8 @@ BOOL MovePath(const std::string& from, const std::string& to, DWORD flags)
 {
     struct stat fromSt, toSt;
     bool targetExists = false;
-    if (!CheckPair(from, to, fromSt, toSt, targetExists))
+    // Renaming over a file that is in use is refused as access denied.
+    if (!CheckPair(from, to, fromSt, toSt, targetExists, ERROR_ACCESS_DENIED))
         return FALSE;
     if (targetExists && !(flags & MOVEFILE_REPLACE_EXISTING)) {
         SetLastError(ERROR_ALREADY_EXISTS);
@@ -111,7 +113,7 @@ BOOL ReplacePath(const std::string& name, const std::string& replacement, DWORD 
     }
     struct stat replacementSt, replacedSt;
     bool targetExists = false;
-    if (!CheckPair(replacement, replaced, replacementSt, replacedSt, targetExists))
+    if (!CheckPair(replacement, replaced, replacementSt, replacedSt, targetExists, ERROR_SHARING_VIOLATION))
         return FALSE;
     if (!targetExists) {
         SetLastError(ERROR_FILE_NOT_FOUND);

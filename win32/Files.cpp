@@ -81,6 +81,13 @@ HANDLE CreateFileUtf8(const std::string& path, DWORD access, DWORD share, LPSECU
             } else if ((st.st_mode & 0222) == 0 && (wantWrite || truncating)) {
                 return Fail(ERROR_ACCESS_DENIED); // read-only, whoever asks
             }
+            // Replacing a hidden or system file must name those flags again,
+            // so that a plain save does not silently strip them.
+            if (disposition == CREATE_ALWAYS && !S_ISDIR(st.st_mode)) {
+                const DWORD kept = StoredAttributes(path) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+                if (kept & ~attributes)
+                    return Fail(ERROR_ACCESS_DENIED);
+            }
             fd = sys::open(path.c_str(), oflags);
             if (fd < 0 && errno == EACCES && !wantRead && !wantWrite) {
                 fd = sys::open(path.c_str(), O_PATH | O_CLOEXEC);

@@ -493,10 +493,12 @@ DWORD WINAPI WaitForSingleObjectEx(HANDLE hHandle, DWORD dwMilliseconds, BOOL bA
     const auto start = std::chrono::steady_clock::now();
     ApcQueue& q = *ThisThreadQueue();
     for (;;) {
-        if (bAlertable && RunApcs())
-            return WAIT_IO_COMPLETION;
+        // A signalled object ends the wait before queued routines are looked
+        // at; they stay queued for the next alertable wait.
         if (!IoManager::Instance().HasPending(file.get()))
             return WAIT_OBJECT_0;
+        if (bAlertable && RunApcs())
+            return WAIT_IO_COMPLETION;
         const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
         if (dwMilliseconds != INFINITE && static_cast<uint64_t>(elapsed.count()) >= dwMilliseconds)
             return WAIT_TIMEOUT;

@@ -1,14 +1,18 @@
 #include "TempDir.h"
+#include "WineCheck.h"
 
+#ifndef _WIN32
 #include "win32/SysCalls.h"
 
 #include <cerrno>
 #include <sys/stat.h>
+#endif
 
 namespace {
 
 class FileReplace : public TempDirTest {
 protected:
+#ifndef _WIN32
     void TearDown() override
     {
         w32::ClearInjectedFaults();
@@ -20,6 +24,7 @@ protected:
         stat(Path(name).c_str(), &st);
         return st.st_mode & 07777;
     }
+#endif
 };
 
 } // namespace
@@ -43,33 +48,50 @@ TEST_F(FileReplace, MoveFileEx_replacesOnlyWhenAskedAndRefusesWhatCannotGo)
 
     // A read-only target could not be deleted, so it cannot be replaced either.
     WriteBytes("src", "src");
-    chmod(Path("old").c_str(), 0444);
-    SetLastError(0xdead);
-    EXPECT_FALSE(MoveFileExA(Path("src").c_str(), Path("old").c_str(), MOVEFILE_REPLACE_EXISTING));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
-    EXPECT_EQ("new", ReadBytes("old"));
+    // Known Wine difference: read-only is only the Unix write bits there, which root passes.
+    if (!w32test::UnderWine()) {
+        ASSERT_TRUE(SetFileAttributesA(Path("old").c_str(), FILE_ATTRIBUTE_READONLY));
+        SetLastError(0xdead);
+        EXPECT_FALSE(MoveFileExA(Path("src").c_str(), Path("old").c_str(), MOVEFILE_REPLACE_EXISTING));
+        EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
+        EXPECT_EQ("new", ReadBytes("old"));
+        ASSERT_TRUE(SetFileAttributesA(Path("old").c_str(), FILE_ATTRIBUTE_NORMAL));
+    }
 
-    // A handle that does not share deletion holds the file in place.
-    chmod(Path("old").c_str(), 0644);
+    // A handle that does not share deletion holds the file in place: a target
+    // in use cannot be renamed over.
     HANDLE h = Open("old", GENERIC_READ, FILE_SHARE_READ);
     ASSERT_NE(INVALID_HANDLE_VALUE, h);
     EXPECT_FALSE(MoveFileExA(Path("src").c_str(), Path("old").c_str(), MOVEFILE_REPLACE_EXISTING));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
+    CloseHandle(h);
+    EXPECT_EQ("new", ReadBytes("old"));
+    // A source in use cannot go either, and that is a sharing violation.
+    h = Open("src", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    ASSERT_NE(INVALID_HANDLE_VALUE, h);
+    EXPECT_FALSE(MoveFileExA(Path("src").c_str(), Path("moved").c_str(), 0));
     EXPECT_EQ(static_cast<DWORD>(ERROR_SHARING_VIOLATION), GetLastError());
     CloseHandle(h);
+    EXPECT_EQ("src", ReadBytes("src"));
 
+#ifndef _WIN32
     // A failing rename reports its errno as a Win32 code and moves nothing.
     w32::FailNthCall(w32::SysCall::Rename, 1, EACCES);
     EXPECT_FALSE(MoveFileExA(Path("src").c_str(), Path("old").c_str(), MOVEFILE_REPLACE_EXISTING));
     EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
     EXPECT_EQ("src", ReadBytes("src"));
+#endif
 }
 
 TEST_F(FileReplace, ReplaceFile_keepsTheReplacedFilesPermissionsAndAttributes)
 {
     WriteBytes("doc.xml", "old");
     WriteBytes("doc.tmp", "new");
+#ifndef _WIN32
     chmod(Path("doc.xml").c_str(), 0640);
     chmod(Path("doc.tmp").c_str(), 0600);
+#endif
+    // Natively the hidden flag needs extended attributes in the temporary folder.
     const bool xattrs = SetFileAttributesA(Path("doc.xml").c_str(), FILE_ATTRIBUTE_HIDDEN);
 
     const std::wstring target = std::filesystem::path(Path("doc.xml")).wstring();
@@ -77,8 +99,11 @@ TEST_F(FileReplace, ReplaceFile_keepsTheReplacedFilesPermissionsAndAttributes)
     ASSERT_TRUE(ReplaceFileW(target.c_str(), temp.c_str(), nullptr, REPLACEFILE_WRITE_THROUGH, nullptr, nullptr));
     EXPECT_EQ("new", ReadBytes("doc.xml"));
     EXPECT_FALSE(std::filesystem::exists(Path("doc.tmp")));
+#ifndef _WIN32
     EXPECT_EQ(0640u, Mode("doc.xml"));
-    if (xattrs) {
+#endif
+    // Known Wine difference: it gives the replaced name the replacement's attributes.
+    if (xattrs && !w32test::UnderWine()) {
         EXPECT_TRUE(GetFileAttributesW(target.c_str()) & FILE_ATTRIBUTE_HIDDEN);
     }
 
@@ -88,12 +113,17 @@ TEST_F(FileReplace, ReplaceFile_keepsTheReplacedFilesPermissionsAndAttributes)
     SetLastError(0xdead);
     EXPECT_FALSE(ReplaceFileW(missing.c_str(), temp.c_str(), nullptr, 0, nullptr, nullptr));
     EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
+#ifndef _WIN32
+    // Our layer makes no backup copies, and says so without touching either file.
     EXPECT_FALSE(ReplaceFileW(target.c_str(), temp.c_str(), L"backup", 0, nullptr, nullptr));
     EXPECT_EQ(static_cast<DWORD>(ERROR_NOT_SUPPORTED), GetLastError());
     EXPECT_EQ("new", ReadBytes("doc.xml"));
     EXPECT_EQ("again", ReadBytes("doc.tmp"));
+#endif
 }
 
+// Symbolic links need a privilege on Windows.
+#ifndef _WIN32
 TEST_F(FileReplace, ReplaceFile_throughASymbolicLinkReplacesTheFileItPointsTo)
 {
     std::filesystem::create_directory(Path("real"));
@@ -113,3 +143,4 @@ TEST_F(FileReplace, ReplaceFile_throughASymbolicLinkReplacesTheFileItPointsTo)
     EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
     EXPECT_EQ("newer", ReadBytes("new.tmp"));
 }
+#endif

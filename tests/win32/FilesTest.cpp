@@ -1,21 +1,25 @@
 #include "TempDir.h"
+#include "WineCheck.h"
 
+#ifndef _WIN32
 #include "win32/SysCalls.h"
+#endif
 
 #include <cerrno>
 #include <atomic>
-#include <sys/stat.h>
 #include <thread>
 
 namespace {
 
 class Files : public TempDirTest {
 protected:
+#ifndef _WIN32
     void TearDown() override
     {
         w32::ClearInjectedFaults();
         TempDirTest::TearDown();
     }
+#endif
 };
 
 DWORD Position(HANDLE h)
@@ -92,8 +96,15 @@ TEST_F(Files, CreationDispositions)
     CloseHandle(h);
 
     WriteBytes("t.txt", "xyz");
-    EXPECT_EQ(INVALID_HANDLE_VALUE, Open("t.txt", GENERIC_READ, 0, TRUNCATE_EXISTING));
-    EXPECT_EQ(ERROR_INVALID_PARAMETER, GetLastError());
+    h = Open("t.txt", GENERIC_READ, 0, TRUNCATE_EXISTING);
+    if (w32test::UnderWine()) {
+        // Known Wine difference: it truncates without write access, which Windows requires.
+        if (h != INVALID_HANDLE_VALUE)
+            CloseHandle(h);
+    } else {
+        EXPECT_EQ(INVALID_HANDLE_VALUE, h);
+        EXPECT_EQ(ERROR_INVALID_PARAMETER, GetLastError());
+    }
     h = Open("t.txt", GENERIC_WRITE, 0, TRUNCATE_EXISTING);
     ASSERT_NE(INVALID_HANDLE_VALUE, h);
     CloseHandle(h);
@@ -150,7 +161,8 @@ TEST_F(Files, InvalidClosedAndUnderprivilegedHandles)
     EXPECT_FALSE(WriteFile(r, "x", 1, &n, nullptr));
     EXPECT_EQ(ERROR_ACCESS_DENIED, GetLastError());
     EXPECT_FALSE(SetEndOfFile(r));
-    EXPECT_EQ(ERROR_ACCESS_DENIED, GetLastError());
+    // Known Wine difference: its truncate of the read-only descriptor fails as invalid.
+    EXPECT_EQ(w32test::UnderWine() ? ERROR_INVALID_PARAMETER : ERROR_ACCESS_DENIED, GetLastError());
     EXPECT_FALSE(FlushFileBuffers(r));
     EXPECT_EQ(ERROR_ACCESS_DENIED, GetLastError());
     CloseHandle(r);
@@ -203,6 +215,8 @@ TEST_F(Files, FilePointerAndSizeBeyondFourGigabytes)
     CloseHandle(h);
 }
 
+// Fault injection goes through our layer's call table.
+#ifndef _WIN32
 TEST_F(Files, InjectedFailuresReportTheirCodes)
 {
     HANDLE h = Open("full.bin", GENERIC_WRITE, 0, CREATE_NEW);
@@ -251,6 +265,7 @@ TEST_F(Files, InjectedFailuresReportTheirCodes)
     EXPECT_EQ(INVALID_HANDLE_VALUE, Open("full.bin", GENERIC_READ));
     EXPECT_EQ(ERROR_TOO_MANY_OPEN_FILES, GetLastError());
 }
+#endif
 
 TEST_F(Files, DuplicateHandleSharesTheFile)
 {
@@ -275,16 +290,27 @@ TEST_F(Files, DuplicateHandleSharesTheFile)
     ASSERT_NE(INVALID_HANDLE_VALUE, reader);
     HANDLE wider = nullptr;
     SetLastError(0);
-    EXPECT_FALSE(DuplicateHandle(GetCurrentProcess(), reader, GetCurrentProcess(), &wider, GENERIC_WRITE, FALSE, 0));
-    EXPECT_EQ(ERROR_ACCESS_DENIED, GetLastError());
+    const BOOL widened =
+        DuplicateHandle(GetCurrentProcess(), reader, GetCurrentProcess(), &wider, GENERIC_WRITE, FALSE, 0);
+    if (w32test::UnderWine()) {
+        // Known Wine difference: it grants a file handle's duplicate more access than the file was opened with.
+        if (widened)
+            CloseHandle(wider);
+    } else {
+        EXPECT_FALSE(widened);
+        EXPECT_EQ(ERROR_ACCESS_DENIED, GetLastError());
+    }
     CloseHandle(reader);
 
     // Closing the source through the duplication.
     HANDLE moved = nullptr;
     ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), dup, GetCurrentProcess(), &moved, 0, FALSE,
                                 DUPLICATE_SAME_ACCESS | DUPLICATE_CLOSE_SOURCE));
-    EXPECT_FALSE(CloseHandle(dup));
-    EXPECT_EQ(ERROR_INVALID_HANDLE, GetLastError());
+    // The system may hand the freed handle value straight back.
+    if (moved != dup) {
+        EXPECT_FALSE(CloseHandle(dup));
+        EXPECT_EQ(ERROR_INVALID_HANDLE, GetLastError());
+    }
 
     // The share lock lasts until the last handle to the file closes.
     CloseHandle(h);
@@ -352,7 +378,7 @@ TEST_F(Files, CopyFileKeepsDataTimeAndAttributes)
     CloseHandle(h);
     EXPECT_EQ(written.dwLowDateTime, copied.dwLowDateTime);
     EXPECT_EQ(written.dwHighDateTime, copied.dwHighDateTime);
-    EXPECT_EQ(FILE_ATTRIBUTE_HIDDEN, GetFileAttributesA(Path("dst.bin").c_str()));
+    EXPECT_EQ(FILE_ATTRIBUTE_HIDDEN, AttributesOf("dst.bin"));
 
     SetLastError(0);
     EXPECT_FALSE(CopyFileA(Path("src.bin").c_str(), Path("dst.bin").c_str(), TRUE));
@@ -383,16 +409,32 @@ TEST_F(Files, CopyFileKeepsDataTimeAndAttributes)
     EXPECT_EQ(ERROR_SHARING_VIOLATION, GetLastError());
     EXPECT_EQ(data, ReadBytes("src.bin"));
 
+    // A source without the hidden flag may not replace a hidden destination.
+    WriteBytes("plain.bin", "plain");
+    const BOOL overHidden = CopyFileA(Path("plain.bin").c_str(), Path("dst.bin").c_str(), FALSE);
+    // Known Wine difference: it replaces a hidden file whatever flags the new one has.
+    if (!w32test::UnderWine() && (AttributesOf("dst.bin") & FILE_ATTRIBUTE_HIDDEN)) {
+        EXPECT_FALSE(overHidden);
+        EXPECT_EQ(ERROR_ACCESS_DENIED, GetLastError());
+        EXPECT_EQ(data, ReadBytes("dst.bin"));
+    }
+
+#ifndef _WIN32
     // A failing disk leaves no half-written copy.
     w32::FailNthCall(w32::SysCall::Pwrite, 2, ENOSPC);
     EXPECT_FALSE(CopyFileA(Path("src.bin").c_str(), Path("dst3.bin").c_str(), FALSE));
     EXPECT_EQ(ERROR_DISK_FULL, GetLastError());
     EXPECT_FALSE(std::filesystem::exists(Path("dst3.bin")));
+#endif
 
     // A read-only destination is not overwritten.
     ASSERT_TRUE(SetFileAttributesA(Path("dst.bin").c_str(), FILE_ATTRIBUTE_READONLY));
-    EXPECT_FALSE(CopyFileA(Path("src.bin").c_str(), Path("dst.bin").c_str(), FALSE));
-    EXPECT_EQ(ERROR_ACCESS_DENIED, GetLastError());
+    const BOOL overwrote = CopyFileA(Path("src.bin").c_str(), Path("dst.bin").c_str(), FALSE);
+    // Known Wine difference: read-only is only the Unix write bits there, which root passes.
+    if (!w32test::UnderWine()) {
+        EXPECT_FALSE(overwrote);
+        EXPECT_EQ(ERROR_ACCESS_DENIED, GetLastError());
+    }
 }
 
 TEST_F(Files, FoldersAndNamesOutsideAscii)
@@ -408,14 +450,20 @@ TEST_F(Files, FoldersAndNamesOutsideAscii)
     EXPECT_EQ(ERROR_INVALID_FUNCTION, GetLastError());
     CloseHandle(d);
 
-    // A wide name lands on disk as UTF-8, whole code points included.
+    // A wide name keeps every code point, those beyond the basic plane too.
     const std::wstring wide = std::filesystem::path(Path("")).wstring() + L"\u4e2d\u6587\U0001F600.xml";
     HANDLE h = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, h);
     CloseHandle(h);
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(wide.c_str()));
+#ifdef _WIN32
+    EXPECT_TRUE(std::filesystem::exists(wide));
+#else
+    // On disk it is UTF-8.
     EXPECT_TRUE(std::filesystem::exists(Path("\xe4\xb8\xad\xe6\x96\x87\xf0\x9f\x98\x80.xml")));
 
-    // A narrow name is in the ANSI code page.
+    // A narrow name is in the ANSI code page, which our layer takes from VELMAR_ACP.
+
     setenv("VELMAR_ACP", "936", 1);
     w32::ReloadAnsiCodePage();
     const std::string gbkName = Path("\xd6\xd0.txt");
@@ -425,6 +473,7 @@ TEST_F(Files, FoldersAndNamesOutsideAscii)
     ASSERT_NE(INVALID_HANDLE_VALUE, h);
     CloseHandle(h);
     EXPECT_TRUE(std::filesystem::exists(Path("\xe4\xb8\xad.txt")));
+#endif
 }
 
 TEST_F(Files, KeptLengthAndReadAheadFollowEveryChange)

@@ -1,17 +1,20 @@
 #include "win32/win32.h"
 
 #include "tests/win32/TempDir.h"
-#include "win32/SysCalls.h"
+#include "tests/win32/WineCheck.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cerrno>
-#include <cstring>
 #include <string>
-#include <sys/stat.h>
 #include <thread>
 #include <vector>
+
+#ifndef _WIN32
+#include "win32/SysCalls.h"
+
+#include <cerrno>
+#include <sys/stat.h>
+#endif
 
 namespace {
 
@@ -36,6 +39,35 @@ OVERLAPPED At(DWORD offset)
     OVERLAPPED ov{};
     ov.Offset = offset;
     return ov;
+}
+
+// A pipe whose reading end is open for overlapped transfers: a FIFO in the
+// scratch folder natively, a named pipe on Windows.
+bool MakePipe(const std::string& fifo, HANDLE& reader, HANDLE& writer)
+{
+#ifdef _WIN32
+    const std::string name = "\\\\.\\pipe\\velmar-test-" + std::to_string(GetCurrentProcessId()) + "-"
+                             + fifo.substr(fifo.find_last_of('/') + 1);
+    reader = CreateNamedPipeA(name.c_str(), PIPE_ACCESS_INBOUND | FILE_FLAG_OVERLAPPED, PIPE_TYPE_BYTE | PIPE_WAIT, 1,
+                              4096, 4096, 0, nullptr);
+    if (reader == INVALID_HANDLE_VALUE)
+        return false;
+    writer = CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+#else
+    if (mkfifo(fifo.c_str(), 0600) != 0)
+        return false;
+    reader = CreateFileA(fifo.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                         OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
+    if (reader == INVALID_HANDLE_VALUE)
+        return false;
+    writer = CreateFileA(fifo.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+#endif
+    if (writer == INVALID_HANDLE_VALUE) {
+        CloseHandle(reader);
+        return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -83,6 +115,8 @@ TEST_F(Overlapped, TransfersRunAtTheirOffsetsAndAreCollected)
     EXPECT_EQ(std::string("0123456789\0\0AB!", 15), ReadBytes("data.bin"));
 }
 
+// Fault injection goes through our layer's call table.
+#ifndef _WIN32
 TEST_F(Overlapped, AFailedWriteReportsTheErrorAndTheBytesWritten)
 {
     HANDLE h = Open("full.bin", GENERIC_WRITE, 0, CREATE_ALWAYS, FILE_FLAG_OVERLAPPED);
@@ -99,15 +133,12 @@ TEST_F(Overlapped, AFailedWriteReportsTheErrorAndTheBytesWritten)
     CloseHandle(h);
     EXPECT_EQ("abc", ReadBytes("full.bin"));
 }
+#endif
 
 TEST_F(Overlapped, PendingPipeReadIsCollectedWithoutWaitingAndCancelled)
 {
-    ASSERT_EQ(0, mkfifo(Path("pipe").c_str(), 0600));
-    HANDLE reader = Open("pipe", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING,
-                         FILE_FLAG_OVERLAPPED);
-    ASSERT_NE(INVALID_HANDLE_VALUE, reader);
-    HANDLE writer = Open("pipe", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE);
-    ASSERT_NE(INVALID_HANDLE_VALUE, writer);
+    HANDLE reader = INVALID_HANDLE_VALUE, writer = INVALID_HANDLE_VALUE;
+    ASSERT_TRUE(MakePipe(Path("pipe"), reader, writer));
 
     // Nothing to read: the read stays pending, and asking does not wait.
     char buf[32] = {};
@@ -149,7 +180,12 @@ TEST_F(Overlapped, PendingPipeReadIsCollectedWithoutWaitingAndCancelled)
     CloseHandle(reader);
     EXPECT_EQ(WAIT_IO_COMPLETION, SleepEx(2000, TRUE));
     ASSERT_EQ(1u, g_deliveries.size());
+#ifdef _WIN32
+    // The pipe's own driver ends reads pending on its closing end as a broken pipe.
+    EXPECT_EQ(static_cast<DWORD>(ERROR_BROKEN_PIPE), g_deliveries[0].error);
+#else
     EXPECT_EQ(static_cast<DWORD>(ERROR_OPERATION_ABORTED), g_deliveries[0].error);
+#endif
     CloseHandle(writer);
     EXPECT_FALSE(CancelIo(reader));
     EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_HANDLE), GetLastError());
@@ -177,8 +213,11 @@ TEST_F(Overlapped, RoutinesRunOnlyInAlertableWaitsOfTheSubmittingThread)
     // Another thread's alertable wait does not run them.
     std::thread([] { EXPECT_EQ(0u, SleepEx(30, TRUE)); }).join();
     EXPECT_TRUE(g_deliveries.empty());
-    // This thread's does, all of them, in order.
-    EXPECT_EQ(WAIT_IO_COMPLETION, WaitForSingleObjectEx(h, 1000, TRUE));
+    // An alertable wait on the signalled file ends at once and runs none.
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObjectEx(h, 1000, TRUE));
+    EXPECT_TRUE(g_deliveries.empty());
+    // This thread's alertable sleep runs them, all of them, in order.
+    EXPECT_EQ(WAIT_IO_COMPLETION, SleepEx(1000, TRUE));
     ASSERT_EQ(2u, g_deliveries.size());
     EXPECT_EQ(&first, g_deliveries[0].overlapped);
     EXPECT_EQ(&second, g_deliveries[1].overlapped);
@@ -194,8 +233,15 @@ TEST_F(Overlapped, RoutinesRunOnlyInAlertableWaitsOfTheSubmittingThread)
     // Ex transfers need an overlapped handle with the right access.
     HANDLE sync = Open("data.bin", GENERIC_READ, FILE_SHARE_READ);
     OVERLAPPED ov{};
-    EXPECT_FALSE(ReadFileEx(sync, a, 3, &ov, Record));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
+    if (w32test::UnderWine()) {
+        // Known Wine difference: it runs ReadFileEx on a handle opened without FILE_FLAG_OVERLAPPED.
+        if (ReadFileEx(sync, a, 3, &ov, Record))
+            SleepEx(1000, TRUE);
+        g_deliveries.clear();
+    } else {
+        EXPECT_FALSE(ReadFileEx(sync, a, 3, &ov, Record));
+        EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
+    }
     EXPECT_FALSE(WriteFileEx(h, "x", 1, &ov, Record));
     EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
     CloseHandle(sync);

@@ -65,6 +65,18 @@ protected:
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
 
+    // The attributes of a file in the folder, archive flag aside: Windows sets
+    // it on every new or changed file (Wine on every file), our layer keeps no
+    // such flag. A file with no other flag reads FILE_ATTRIBUTE_NORMAL.
+    DWORD AttributesOf(const std::string& name) const
+    {
+        DWORD attributes = GetFileAttributesA(Path(name).c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES)
+            return attributes;
+        attributes &= ~static_cast<DWORD>(FILE_ATTRIBUTE_ARCHIVE);
+        return attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
+    }
+
     HANDLE Open(const std::string& name, DWORD access, DWORD share = 0, DWORD disposition = OPEN_EXISTING,
                 DWORD flags = FILE_ATTRIBUTE_NORMAL) const
     {
