@@ -39,7 +39,8 @@ protected:
         std::filesystem::remove_all(dir_, ec);
     }
 
-    // Handles this process holds: ours natively, the system's count on Windows.
+    // Handles this process holds: ours natively, the system's count on Windows
+    // (Wine answers 0 there, which leaves the check idle under it).
     static size_t HandleCount()
     {
 #ifdef _WIN32
