@@ -12,6 +12,7 @@
 #include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -51,9 +52,10 @@ BOOL RenameOver(const std::string& from, const std::string& to, bool writeThroug
 
 // Checks shared by both calls: the source exists and may go, the target (if
 // any) is a plain writable file that may go. `targetExists` tells which.
-// `targetInUse` is the error for a target held open without shared deletion.
+// `targetInUse` is the error for a target held open without shared deletion;
+// with `targetMayGo` false an existing target is only reported.
 BOOL CheckPair(const std::string& from, const std::string& to, struct stat& fromSt, struct stat& toSt,
-               bool& targetExists, DWORD targetInUse)
+               bool& targetExists, DWORD targetInUse, bool targetMayGo = true)
 {
     if (w32::sys::lstat(from.c_str(), &fromSt) != 0) {
         w32::SetLastErrorForPath(errno, from);
@@ -71,6 +73,8 @@ BOOL CheckPair(const std::string& from, const std::string& to, struct stat& from
         }
         return TRUE;
     }
+    if (!targetMayGo)
+        return TRUE;
     if (S_ISDIR(toSt.st_mode) || (toSt.st_mode & 0222) == 0) {
         SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
@@ -87,7 +91,7 @@ BOOL MovePath(const std::string& from, const std::string& to, DWORD flags)
     struct stat fromSt, toSt;
     bool targetExists = false;
     // Renaming over a file that is in use is refused as access denied.
-    if (!CheckPair(from, to, fromSt, toSt, targetExists, ERROR_ACCESS_DENIED))
+    if (!CheckPair(from, to, fromSt, toSt, targetExists, ERROR_ACCESS_DENIED, (flags & MOVEFILE_REPLACE_EXISTING) != 0))
         return FALSE;
     if (targetExists && !(flags & MOVEFILE_REPLACE_EXISTING)) {
         SetLastError(ERROR_ALREADY_EXISTS);
@@ -96,7 +100,55 @@ BOOL MovePath(const std::string& from, const std::string& to, DWORD flags)
     return RenameOver(from, to, (flags & MOVEFILE_WRITE_THROUGH) != 0);
 }
 
-BOOL ReplacePath(const std::string& name, const std::string& replacement, DWORD flags)
+// Gives the backup name the replaced file's content while the replaced name
+// keeps it too: a second link, renamed over any earlier backup. Where the file
+// system has no links the replaced file itself moves; `movedAway` says so.
+BOOL MakeBackup(const std::string& replaced, const struct stat& replacedSt, const std::string& replacementPath,
+                const std::string& backup, bool& movedAway)
+{
+    movedAway = false;
+    struct stat backupSt, replacementSt;
+    if (w32::sys::stat(backup.c_str(), &backupSt) == 0) {
+        const bool sameFile = (backupSt.st_dev == replacedSt.st_dev && backupSt.st_ino == replacedSt.st_ino)
+                              || (w32::sys::stat(replacementPath.c_str(), &replacementSt) == 0
+                                  && backupSt.st_dev == replacementSt.st_dev && backupSt.st_ino == replacementSt.st_ino);
+        if (sameFile) {
+            SetLastError(ERROR_INVALID_PARAMETER); // it would swallow one of the two
+            return FALSE;
+        }
+        if (S_ISDIR(backupSt.st_mode) || (backupSt.st_mode & 0222) == 0 || CheckDeletable(backupSt)) {
+            SetLastError(ERROR_UNABLE_TO_REMOVE_REPLACED);
+            return FALSE;
+        }
+    }
+    const std::string::size_type slash = backup.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? std::string() : backup.substr(0, slash + 1);
+    for (unsigned attempt = 0; attempt < 100; ++attempt) {
+        const std::string link = folder + ".velmar-backup-" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
+        if (::link(replaced.c_str(), link.c_str()) != 0) {
+            if (errno == EEXIST)
+                continue;
+            if (errno == ENOENT || errno == ENOTDIR) {
+                w32::SetLastErrorForPath(errno, backup); // no such folder
+                return FALSE;
+            }
+            if (errno != EPERM && errno != EOPNOTSUPP && errno != EMLINK)
+                break;
+            if (w32::sys::rename(replaced.c_str(), backup.c_str()) != 0)
+                break;
+            movedAway = true;
+            return TRUE;
+        }
+        if (w32::sys::rename(link.c_str(), backup.c_str()) == 0)
+            return TRUE;
+        w32::sys::unlink(link.c_str());
+        break;
+    }
+    SetLastError(ERROR_UNABLE_TO_REMOVE_REPLACED);
+    return FALSE;
+}
+
+BOOL ReplacePath(const std::string& name, const std::string& replacement, const std::string* backup, DWORD flags)
 {
     // Through a symbolic link the file it points to is replaced and the link
     // stays; renaming over the link itself would turn it into a plain file.
@@ -128,7 +180,18 @@ BOOL ReplacePath(const std::string& name, const std::string& replacement, DWORD 
     if (DWORD err = w32::StoreAttributes(replacement, attributes))
         if (err != ERROR_NOT_SUPPORTED || attributes != 0)
             return FALSE;
-    return RenameOver(replacement, replaced, (flags & REPLACEFILE_WRITE_THROUGH) != 0);
+    bool movedAway = false;
+    if (backup && !MakeBackup(replaced, replacedSt, replacement, *backup, movedAway))
+        return FALSE;
+    if (RenameOver(replacement, replaced, (flags & REPLACEFILE_WRITE_THROUGH) != 0))
+        return TRUE;
+    if (backup) {
+        // The replaced file keeps its name: put it back if it had to move.
+        if (movedAway)
+            w32::sys::rename(backup->c_str(), replaced.c_str());
+        SetLastError(ERROR_UNABLE_TO_MOVE_REPLACEMENT);
+    }
+    return FALSE;
 }
 
 } // namespace
@@ -152,25 +215,21 @@ BOOL WINAPI MoveFileExW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, DWORD
 BOOL WINAPI ReplaceFileA(LPCSTR lpReplacedFileName, LPCSTR lpReplacementFileName, LPCSTR lpBackupFileName,
                          DWORD dwReplaceFlags, LPVOID, LPVOID)
 {
-    if (lpBackupFileName) {
-        SetLastError(ERROR_NOT_SUPPORTED);
-        return FALSE;
-    }
-    std::string replaced, replacement;
+    std::string replaced, replacement, backup;
     if (!w32::PathFromAnsi(lpReplacedFileName, replaced) || !w32::PathFromAnsi(lpReplacementFileName, replacement))
         return FALSE;
-    return ReplacePath(replaced, replacement, dwReplaceFlags);
+    if (lpBackupFileName && !w32::PathFromAnsi(lpBackupFileName, backup))
+        return FALSE;
+    return ReplacePath(replaced, replacement, lpBackupFileName ? &backup : nullptr, dwReplaceFlags);
 }
 
 BOOL WINAPI ReplaceFileW(LPCWSTR lpReplacedFileName, LPCWSTR lpReplacementFileName, LPCWSTR lpBackupFileName,
                          DWORD dwReplaceFlags, LPVOID, LPVOID)
 {
-    if (lpBackupFileName) {
-        SetLastError(ERROR_NOT_SUPPORTED);
-        return FALSE;
-    }
-    std::string replaced, replacement;
+    std::string replaced, replacement, backup;
     if (!w32::PathFromWide(lpReplacedFileName, replaced) || !w32::PathFromWide(lpReplacementFileName, replacement))
         return FALSE;
-    return ReplacePath(replaced, replacement, dwReplaceFlags);
+    if (lpBackupFileName && !w32::PathFromWide(lpBackupFileName, backup))
+        return FALSE;
+    return ReplacePath(replaced, replacement, lpBackupFileName ? &backup : nullptr, dwReplaceFlags);
 }

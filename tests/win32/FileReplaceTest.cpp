@@ -54,6 +54,9 @@ TEST_F(FileReplace, MoveFileEx_replacesOnlyWhenAskedAndRefusesWhatCannotGo)
         SetLastError(0xdead);
         EXPECT_FALSE(MoveFileExA(Path("src").c_str(), Path("old").c_str(), MOVEFILE_REPLACE_EXISTING));
         EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
+        // Not asked to replace, it only says the target is there.
+        EXPECT_FALSE(MoveFileExA(Path("src").c_str(), Path("old").c_str(), 0));
+        EXPECT_EQ(static_cast<DWORD>(ERROR_ALREADY_EXISTS), GetLastError());
         EXPECT_EQ("new", ReadBytes("old"));
         ASSERT_TRUE(SetFileAttributesA(Path("old").c_str(), FILE_ATTRIBUTE_NORMAL));
     }
@@ -64,6 +67,8 @@ TEST_F(FileReplace, MoveFileEx_replacesOnlyWhenAskedAndRefusesWhatCannotGo)
     ASSERT_NE(INVALID_HANDLE_VALUE, h);
     EXPECT_FALSE(MoveFileExA(Path("src").c_str(), Path("old").c_str(), MOVEFILE_REPLACE_EXISTING));
     EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
+    EXPECT_FALSE(MoveFileExA(Path("src").c_str(), Path("old").c_str(), 0));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_ALREADY_EXISTS), GetLastError());
     CloseHandle(h);
     EXPECT_EQ("new", ReadBytes("old"));
     // A source in use cannot go either, and that is a sharing violation.
@@ -113,13 +118,43 @@ TEST_F(FileReplace, ReplaceFile_keepsTheReplacedFilesPermissionsAndAttributes)
     SetLastError(0xdead);
     EXPECT_FALSE(ReplaceFileW(missing.c_str(), temp.c_str(), nullptr, 0, nullptr, nullptr));
     EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
-#ifndef _WIN32
-    // Our layer makes no backup copies, and says so without touching either file.
-    EXPECT_FALSE(ReplaceFileW(target.c_str(), temp.c_str(), L"backup", 0, nullptr, nullptr));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_NOT_SUPPORTED), GetLastError());
+}
+
+TEST_F(FileReplace, ReplaceFile_keepsTheReplacedContentUnderTheBackupName)
+{
+    WriteBytes("doc.xml", "old");
+    WriteBytes("doc.tmp", "new");
+    WriteBytes("doc.bak", "older");
+    const bool xattrs = SetFileAttributesA(Path("doc.xml").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    ASSERT_TRUE(ReplaceFileA(Path("doc.xml").c_str(), Path("doc.tmp").c_str(), Path("doc.bak").c_str(), 0, nullptr,
+                             nullptr));
     EXPECT_EQ("new", ReadBytes("doc.xml"));
-    EXPECT_EQ("again", ReadBytes("doc.tmp"));
-#endif
+    EXPECT_EQ("old", ReadBytes("doc.bak")); // an earlier backup is replaced
+    EXPECT_FALSE(std::filesystem::exists(Path("doc.tmp")));
+    if (xattrs) {
+        EXPECT_EQ(FILE_ATTRIBUTE_HIDDEN, AttributesOf("doc.bak"));
+    }
+    // Nothing else is left in the folder.
+    int entries = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir_)) {
+        const std::string name = entry.path().filename().string();
+        EXPECT_TRUE(name == "doc.xml" || name == "doc.bak" || name == "locks") << name;
+        ++entries;
+    }
+    EXPECT_GE(entries, 2);
+
+    // A backup that cannot be made stops the replacement; both files keep their names.
+    // A missing folder is reported as such.
+    WriteBytes("doc.tmp", "newer");
+    const std::wstring target = std::filesystem::path(Path("doc.xml")).wstring();
+    const std::wstring temp = std::filesystem::path(Path("doc.tmp")).wstring();
+    const std::wstring nowhere = std::filesystem::path(Path("nodir/doc.bak")).wstring();
+    SetLastError(0);
+    EXPECT_FALSE(ReplaceFileW(target.c_str(), temp.c_str(), nowhere.c_str(), 0, nullptr, nullptr));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_PATH_NOT_FOUND), GetLastError());
+    EXPECT_EQ("new", ReadBytes("doc.xml"));
+    EXPECT_EQ("newer", ReadBytes("doc.tmp"));
+    EXPECT_EQ("old", ReadBytes("doc.bak"));
 }
 
 // Symbolic links need a privilege on Windows.
