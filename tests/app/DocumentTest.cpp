@@ -160,6 +160,12 @@ TEST(Document, save_round_trip_keeps_the_files_permissions)
     ASSERT_NE(pNew, nullptr);
     f.user.fileNames.push_back(f.Path("new.xml"));
     ASSERT_TRUE(pNew->DoFileSave());
+    // The prompt offers what the document template names: its filter, its extension.
+    ASSERT_EQ(f.user.prompts.size(), 1u);
+    EXPECT_EQ(f.user.prompts[0].fileName, L"XML1.xml");
+    EXPECT_EQ(f.user.prompts[0].defaultExt, L"xml");
+    ASSERT_FALSE(f.user.prompts[0].filters.empty());
+    EXPECT_EQ(f.user.prompts[0].filters[0], std::make_pair(std::wstring(L"XML Files (*.xml)"), std::wstring(L"*.xml")));
     EXPECT_EQ(pNew->GetTitle(), CString(L"new.xml"));
     const std::string fresh = f.ReadFile("new.xml");
     EXPECT_EQ(fresh.rfind("<?xml  version='1.0'  encoding='GBK'?>", 0), 0u) << fresh;

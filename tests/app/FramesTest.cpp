@@ -318,6 +318,12 @@ TEST(Resources, menu_items_have_prompts_and_the_keys_they_show_are_theirs)
     CMenu menu, bare;
     ASSERT_TRUE(menu.LoadMenu(IDR_XMLTYPE));
     ASSERT_TRUE(bare.LoadMenu(IDR_MAINFRAME));
+    // Every command of the document window is reachable from its menu.
+    CString text;
+    for (UINT nID : {ID_XML_ADD_HEADER, ID_XML_ADD_DATANODE, ID_XML_ADD_PARAM, ID_XML_ADD_REMARK, ID_XML_RENAME,
+                     ID_XML_DELETE, ID_XML_MOVE_UP, ID_XML_MOVE_DOWN, ID_XML_PREVIEW, ID_XML_EXPORT_NODE,
+                     ID_EDIT_NOTEPAD, ID_FILE_PROPERTY, ID_VIEW_PATHBAR})
+        EXPECT_GT(menu.GetMenuString(nID, text, MF_BYCOMMAND), 0) << nID;
     int shownKeys = 0;
     for (CMenu* pMenu : {&menu, &bare}) {
         std::vector<CMenu*> pending{pMenu};
@@ -333,7 +339,6 @@ TEST(Resources, menu_items_have_prompts_and_the_keys_they_show_are_theirs)
                 if (nID == 0)
                     continue;
                 EXPECT_NE(AfxFindStringResource(nID), nullptr) << nID;
-                CString text;
                 pCur->GetMenuString(i, text, MF_BYPOSITION);
                 const QString item = AfxToQString(text);
                 if (const qsizetype tab = item.indexOf('\t'); tab >= 0) {
@@ -345,6 +350,14 @@ TEST(Resources, menu_items_have_prompts_and_the_keys_they_show_are_theirs)
         }
     }
     EXPECT_GT(shownKeys, 3);
+
+    // Keys no menu shows: the classic editing keys, help and the previous pane.
+    const std::pair<const char*, int> unshown[] = {
+        {"Alt+Backspace", ID_EDIT_UNDO}, {"Shift+Del", ID_EDIT_CUT}, {"Ctrl+Ins", ID_EDIT_COPY},
+        {"Shift+Ins", ID_EDIT_PASTE},    {"F1", ID_HELP},            {"Shift+F1", ID_CONTEXT_HELP},
+        {"Shift+F6", ID_PREV_PANE}};
+    for (const auto& [key, command] : unshown)
+        EXPECT_EQ(commandOf(QKeySequence::fromString(key, QKeySequence::PortableText)), command) << key;
 }
 
 TEST(MainFrame, help_commands_reach_the_framework_which_says_there_is_no_help)
