@@ -306,8 +306,11 @@ TEST_F(Files, DuplicateHandleSharesTheFile)
     HANDLE moved = nullptr;
     ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), dup, GetCurrentProcess(), &moved, 0, FALSE,
                                 DUPLICATE_SAME_ACCESS | DUPLICATE_CLOSE_SOURCE));
+#ifdef _WIN32
     // The system may hand the freed handle value straight back.
-    if (moved != dup) {
+    if (moved != dup)
+#endif
+    {
         EXPECT_FALSE(CloseHandle(dup));
         EXPECT_EQ(ERROR_INVALID_HANDLE, GetLastError());
     }

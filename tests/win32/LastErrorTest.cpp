@@ -29,8 +29,7 @@ TEST(LastError, PerThreadValue)
     const DWORD mine = GetLastError();
     t.join();
     EXPECT_EQ(1234u, mine);
-    EXPECT_NE(1234u, other);
-    EXPECT_NE(99u, other);
+    EXPECT_EQ(0u, other); // a new thread starts without an error
 }
 
 // The errno mapping and the call table are our layer's own.

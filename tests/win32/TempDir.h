@@ -66,16 +66,20 @@ protected:
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
 
-    // The attributes of a file in the folder, archive flag aside: Windows sets
-    // it on every new or changed file (Wine on every file), our layer keeps no
-    // such flag. A file with no other flag reads FILE_ATTRIBUTE_NORMAL.
+    // The attributes of a file in the folder. On Windows the archive flag is
+    // left aside: the system sets it on every new or changed file (Wine on
+    // every file), and a file with no other flag reads FILE_ATTRIBUTE_NORMAL.
     DWORD AttributesOf(const std::string& name) const
     {
         DWORD attributes = GetFileAttributesA(Path(name).c_str());
+#ifdef _WIN32
         if (attributes == INVALID_FILE_ATTRIBUTES)
             return attributes;
         attributes &= ~static_cast<DWORD>(FILE_ATTRIBUTE_ARCHIVE);
-        return attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
+        if (attributes == 0)
+            attributes = FILE_ATTRIBUTE_NORMAL;
+#endif
+        return attributes;
     }
 
     HANDLE Open(const std::string& name, DWORD access, DWORD share = 0, DWORD disposition = OPEN_EXISTING,
