@@ -63,11 +63,22 @@ void ExpectNear16(const float* got, const float* want, float tol, const char* wh
         EXPECT_NEAR(got[i], want[i], tol * (1.0f + std::fabs(want[i]))) << what << " element " << i;
 }
 
+// Every check runs on the portable kernels and on the process's table after
+// its upgrade for this processor: both keep the same contract.
+class NumericKernels : public ::testing::TestWithParam<bool>
+{
+protected:
+    static const MemOpsTable& Table() { return GetParam() ? *UpgradeForCpu() : PortableMemOps(); }
+};
+
+INSTANTIATE_TEST_SUITE_P(Tables, NumericKernels, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "upgraded" : "portable"; });
+
 } // namespace
 
-TEST(NumericKernels, products_sums_and_vectors_match_reference_loops_on_random_inputs)
+TEST_P(NumericKernels, products_sums_and_vectors_match_reference_loops_on_random_inputs)
 {
-    const MemOpsTable& t = PortableMemOps();
+    const MemOpsTable& t = Table();
     std::mt19937 rng(1234);
     for (int round = 0; round < 200; ++round) {
         float a[16], b[16], out[16], want[16], v[4];
@@ -89,13 +100,15 @@ TEST(NumericKernels, products_sums_and_vectors_match_reference_loops_on_random_i
         t.multiply4(alias, alias, b); // out may be an input
         ExpectNear16(alias, want, 1e-5f, "mul4 in place");
 
-        float want3[9], out3[9];
+        float want3[9], out3[10];
+        out3[9] = 12345.0f; // one past the result: must not be touched
         for (int r = 0; r < 3; ++r)
             for (int c = 0; c < 3; ++c)
                 want3[3 * r + c] = a[3 * r] * b[c] + a[3 * r + 1] * b[3 + c] + a[3 * r + 2] * b[6 + c];
         t.multiply3(out3, a, b);
         for (int i = 0; i < 9; ++i)
             EXPECT_NEAR(out3[i], want3[i], 1e-4f * (1 + std::fabs(want3[i])));
+        EXPECT_EQ(out3[9], 12345.0f);
 
         float vo[4];
         t.vecMul4(vo, v, a);
@@ -130,9 +143,9 @@ TEST(NumericKernels, products_sums_and_vectors_match_reference_loops_on_random_i
     }
 }
 
-TEST(NumericKernels, invert_gives_inverse_identity_and_refuses_singular_or_unrepresentable)
+TEST_P(NumericKernels, invert_gives_inverse_identity_and_refuses_singular_or_unrepresentable)
 {
-    const MemOpsTable& t = PortableMemOps();
+    const MemOpsTable& t = Table();
     std::mt19937 rng(99);
     for (int round = 0; round < 100; ++round) {
         float m[16], inv[16], product[16];
@@ -153,7 +166,8 @@ TEST(NumericKernels, invert_gives_inverse_identity_and_refuses_singular_or_unrep
     float id[16];
     std::memcpy(id, kIdentity, sizeof id);
     ASSERT_TRUE(t.invert4(id, nullptr));
-    EXPECT_EQ(0, std::memcmp(id, kIdentity, sizeof id));
+    for (int i = 0; i < 16; ++i)
+        EXPECT_EQ(id[i], kIdentity[i]) << i; // -0 counts as 0
 
     // Singular: two equal rows; a zero matrix; a determinant just at the
     // smallest normal float. Each leaves the matrix untouched.
@@ -183,9 +197,9 @@ TEST(NumericKernels, invert_gives_inverse_identity_and_refuses_singular_or_unrep
     EXPECT_EQ(0, std::memcmp(before, huge, sizeof before));
 }
 
-TEST(NumericKernels, quaternion_matrix_is_rotation_and_identity_for_unit_w)
+TEST_P(NumericKernels, quaternion_matrix_is_rotation_and_identity_for_unit_w)
 {
-    const MemOpsTable& t = PortableMemOps();
+    const MemOpsTable& t = Table();
     float m[16];
     std::memset(m, 0x7F, sizeof m); // garbage must not survive
     const float q0[4] = {0, 0, 0, 1};
@@ -205,11 +219,28 @@ TEST(NumericKernels, quaternion_matrix_is_rotation_and_identity_for_unit_w)
     EXPECT_FLOAT_EQ(m[15], 1);
     EXPECT_EQ(m[3], 0);
     EXPECT_EQ(m[12], 0);
+
+    // Random unit quaternions against the textbook rotation matrix.
+    std::mt19937 rng(3);
+    std::uniform_real_distribution<float> d(-1.0f, 1.0f);
+    for (int round = 0; round < 100; ++round) {
+        float q[4] = {d(rng), d(rng), d(rng), d(rng)};
+        const float n = std::sqrt(q[0] * q[0] + q[1] * q[1] + q[2] * q[2] + q[3] * q[3]);
+        for (auto& e : q)
+            e /= n;
+        const float x = q[0], y = q[1], z = q[2], w = q[3];
+        const float want[16] = {1 - 2 * (y * y + z * z), 2 * (x * y - w * z), 2 * (x * z + w * y), 0,
+                                2 * (x * y + w * z), 1 - 2 * (x * x + z * z), 2 * (y * z - w * x), 0,
+                                2 * (x * z - w * y), 2 * (y * z + w * x), 1 - 2 * (x * x + y * y), 0,
+                                0, 0, 0, 1};
+        t.quatToMat4(m, q);
+        ExpectNear16(m, want, 1e-6f, "quaternion");
+    }
 }
 
-TEST(NumericKernels, sixteen_bit_kernels_keep_low_sixteen_bits_without_overflow)
+TEST_P(NumericKernels, sixteen_bit_kernels_keep_low_sixteen_bits_without_overflow)
 {
-    const MemOpsTable& t = PortableMemOps();
+    const MemOpsTable& t = Table();
     std::mt19937 rng(7);
     std::uniform_int_distribution<unsigned> d(0, 0xFFFF);
     for (int round = 0; round < 100; ++round) {
@@ -232,14 +263,4 @@ TEST(NumericKernels, sixteen_bit_kernels_keep_low_sixteen_bits_without_overflow)
             EXPECT_EQ(out[j], static_cast<std::uint16_t>(sum & 0xFFFF));
         }
     }
-}
-
-TEST(NumericKernels, process_table_starts_with_the_portable_kernels)
-{
-    // Only a fresh process can tell; under an upgrade the slots differ.
-    const MemOpsTable& p = PortableMemOps();
-    EXPECT_EQ(p.reserved, nullptr);
-    EXPECT_NE(p.invert4, nullptr);
-    EXPECT_NE(p.sha512Block, nullptr);
-    EXPECT_EQ(p.copy, PortableMemOps().copy);
 }
