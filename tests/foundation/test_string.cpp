@@ -56,42 +56,13 @@ TEST(String, copies_share_until_one_writes)
     a.Append(a);
     a.Append(a.GetString() + 1);
     EXPECT_STREQ(a.GetString(), "llollolollo");
-}
 
-TEST(String, reference_count_saturates_at_255_sharers)
-{
-    CStringA base = Text("value");
-    std::vector<CStringA> sharers;
-    sharers.reserve(300);
-    for (int i = 0; i < 254; ++i)
-        sharers.push_back(base);
-    EXPECT_EQ(RefCount(base), 255u);
-    for (const auto& s : sharers)
-        EXPECT_EQ(s.GetString(), base.GetString());
-
-    // Any further copy of any sharer is private.
-    CStringA extra(sharers[17]);
-    EXPECT_NE(extra.GetString(), base.GetString());
-    EXPECT_EQ(RefCount(extra), 1u);
-    EXPECT_STREQ(extra.GetString(), "value");
-    CStringA another;
-    another = base;
-    EXPECT_EQ(RefCount(another), 1u);
-    EXPECT_EQ(RefCount(base), 255u);
-
-    sharers.clear();
-    EXPECT_EQ(RefCount(base), 1u);
-}
-
-TEST(String, no_share_copies_are_private)
-{
-    CStringA a = Text("private");
+    // A string marked not to share is copied at once.
     a.SetNoShare(true);
-    CStringA b(a);
-    EXPECT_NE(a.GetString(), b.GetString());
-    EXPECT_STREQ(b.GetString(), "private");
+    CStringA priv(a);
+    EXPECT_NE(priv.GetString(), a.GetString());
+    EXPECT_STREQ(priv.GetString(), "llollolollo");
     EXPECT_EQ(RefCount(a), 1u);
-    EXPECT_EQ(RefCount(b), 1u);
 }
 
 TEST(String, capacities_come_in_units_of_16)
@@ -294,13 +265,23 @@ TEST(String, failed_allocation_keeps_the_string)
     EXPECT_EQ(t.GetString(), old);
     EXPECT_EQ(RefCount(s), 2u);
 
-    // At 255 sharers a copy is deep; when that fails the target keeps its text.
+    // The count saturates at 255 sharers: any further copy of any sharer is
+    // deep, and when that fails the target keeps its text.
     std::vector<CStringA> sharers(254, s);
     EXPECT_EQ(RefCount(s), 255u);
+    CStringA extra(sharers[17]);
+    EXPECT_NE(extra.GetString(), old);
+    EXPECT_STREQ(extra.GetString(), "abc");
+    EXPECT_EQ(RefCount(extra), 1u);
     CStringA target = Text("target");
     {
         testalloc::FailGuard fail(0);
         EXPECT_THROW(target = s, std::bad_alloc);
     }
     EXPECT_STREQ(target.GetString(), "target");
+    target = s;
+    EXPECT_NE(target.GetString(), old);
+    EXPECT_EQ(RefCount(s), 255u);
+    sharers.clear();
+    EXPECT_EQ(RefCount(s), 2u); // s and t
 }
