@@ -1,4 +1,4 @@
-// Read, write and seek commands on memory and file streams; class records.
+// Read, write and seek commands on memory and file streams.
 #include "StreamTestUtil.h"
 
 #include <gtest/gtest.h>
@@ -8,63 +8,20 @@
 #include <vector>
 
 using namespace Orvex;
-using nkMem::CClassInfo;
 using orvex_test::ReadBytes;
 using orvex_test::TempDir;
 using orvex_test::WriteBytes;
 
-namespace
-{
-
-std::vector<std::string> BaseNames(const CClassInfo& c)
-{
-    std::vector<std::string> names;
-    for (const CClassInfo* const* b = c.bases; b && *b; ++b)
-        names.push_back((*b)->name);
-    return names;
-}
-
-} // namespace
-
-TEST(Commands, StartZeroedAndCarryTheirRecords)
+TEST(Commands, WithNothingToRunOnTheyFail)
 {
     CReadCommand read;
     CWriteCommand write;
     CSeekCommand seek;
-    EXPECT_EQ(read.buffer, nullptr);
-    EXPECT_EQ(read.count, 0u);
-    EXPECT_EQ(read.source, nullptr);
-    EXPECT_EQ(write.buffer, nullptr);
-    EXPECT_EQ(write.count, 0u);
-    EXPECT_EQ(write.destination, nullptr);
-    EXPECT_EQ(seek.origin, kSeekCurrent);
-    EXPECT_EQ(seek.offset, 0);
-    EXPECT_EQ(seek.target, nullptr);
-    // Nothing to run on: failure, not a crash.
     EXPECT_FALSE(read.Execute());
     EXPECT_FALSE(write.Execute());
     EXPECT_FALSE(seek.Execute());
-
-    using V = std::vector<std::string>;
     nkMem::ICommand* asCommand = &read;
     EXPECT_STREQ(asCommand->GetClassInfo()->name, "CReadCommand");
-    EXPECT_STREQ(static_cast<nkMem::ICommand&>(write).GetClassInfo()->name, "CWriteCommand");
-    EXPECT_STREQ(static_cast<nkMem::ICommand&>(seek).GetClassInfo()->name, "CSeekCommand");
-    for (const CClassInfo* c : {&CReadCommand::s_classInfo, &CWriteCommand::s_classInfo,
-                                &CSeekCommand::s_classInfo})
-    {
-        EXPECT_EQ(BaseNames(*c), V{"ICommand"}) << c->name;
-        EXPECT_EQ(c->factory, nullptr) << c->name;
-    }
-    EXPECT_EQ(BaseNames(CAsyncCtrl::s_classInfo), V{"IAsyncCtrl"});
-    EXPECT_EQ(CAsyncCtrl::s_classInfo.factory, nullptr);
-    EXPECT_STREQ(CAsyncCtrl::s_classInfo.name, "CAsyncCtrl");
-    for (const CClassInfo* c : {&IIOSentinel::s_classInfo, &IFollowControl::s_classInfo,
-                                &IProgressCallbacks::s_classInfo})
-        EXPECT_EQ(BaseNames(*c), V{"CMemObject"}) << c->name;
-    EXPECT_EQ(BaseNames(CSingleProressCallback::s_classInfo), V{"IProgressCallbacks"});
-    EXPECT_STREQ(CSingleProressCallback::s_classInfo.name, "CSingleProressCallback");
-    EXPECT_STREQ(IIOSentinel::s_classInfo.name, "IIOSentinel");
 }
 
 TEST(Commands, OnAMemoryStreamShortReadsFailAndSeeksByZeroSucceed)

@@ -110,21 +110,6 @@ int RunChild(const std::vector<std::string>& args)
 
 } // namespace
 
-TEST_F(FileMapping, AccessCodesGiveTheProtectionAndViewAccessTables)
-{
-    EXPECT_EQ(CFileMappingWin::ProtectionOf(1), static_cast<DWORD>(PAGE_READONLY));
-    EXPECT_EQ(CFileMappingWin::ProtectionOf(3), static_cast<DWORD>(PAGE_READWRITE));
-    EXPECT_EQ(CFileMappingWin::ProtectionOf(5), static_cast<DWORD>(PAGE_EXECUTE_READ));
-    EXPECT_EQ(CFileMappingWin::ProtectionOf(7), static_cast<DWORD>(PAGE_EXECUTE_READWRITE));
-    for (uint32_t a : {2u, 6u, 8u, 9u, 11u, 15u})
-        EXPECT_EQ(CFileMappingWin::ProtectionOf(a), static_cast<DWORD>(PAGE_WRITECOPY)) << a;
-    for (uint32_t a : {0u, 4u, 16u})
-        EXPECT_EQ(CFileMappingWin::ProtectionOf(a), static_cast<DWORD>(PAGE_READWRITE)) << a;
-    EXPECT_EQ(CFileMappingWin::DesiredAccessOf(1), static_cast<DWORD>(FILE_MAP_READ));
-    EXPECT_EQ(CFileMappingWin::DesiredAccessOf(15), static_cast<DWORD>(FILE_MAP_READ | FILE_MAP_WRITE));
-    EXPECT_EQ(CFileMappingWin::DesiredAccessOf(12), 0u);
-}
-
 TEST_F(FileMapping, TwoViewsUnderOneNameShareAnEntryThatGoesWithTheLast)
 {
     const std::vector<uint8_t> bytes = Pattern(2 * kGranule);
