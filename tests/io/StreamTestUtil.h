@@ -5,6 +5,12 @@
 
 #include "io/Orvex.h"
 
+#include <gtest/gtest.h>
+#ifndef _WIN32
+// Fault injection and call counts come from the POSIX layer's call table.
+#include "win32/SysCalls.h"
+#endif
+
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
@@ -118,6 +124,17 @@ public:
     std::string File(const std::string& name) const { return path + "/" + name; }
 
     std::string path;
+};
+
+// A test with a scratch folder; faults injected into the POSIX layer's calls
+// end with it.
+class ScratchTest : public ::testing::Test
+{
+protected:
+#ifndef _WIN32
+    void TearDown() override { w32::ClearInjectedFaults(); }
+#endif
+    TempDir dir;
 };
 
 inline void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes)

@@ -1,11 +1,6 @@
 // CFileStream over real files: construction, forwarding, copies, duplication.
 #include "StreamTestUtil.h"
 
-#ifndef _WIN32
-// Fault injection and call counts come from the POSIX layer's call table.
-#include "win32/SysCalls.h"
-#endif
-
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -16,21 +11,13 @@ using namespace Orvex;
 using orvex_test::CRecordingStream;
 using orvex_test::Pattern;
 using orvex_test::ReadBytes;
-using orvex_test::TempDir;
 using orvex_test::WriteBytes;
 
 namespace
 {
-
-class FileStream : public ::testing::Test
+class FileStream : public orvex_test::ScratchTest
 {
-protected:
-#ifndef _WIN32
-    void TearDown() override { w32::ClearInjectedFaults(); }
-#endif
-    TempDir dir;
 };
-
 } // namespace
 
 TEST_F(FileStream, EmptyOrMissingPathGivesAClosedStreamThatReadsNothing)

@@ -1,11 +1,6 @@
 // CFileWin on real files in a temporary folder.
 #include "StreamTestUtil.h"
 
-#ifndef _WIN32
-// Fault injection and call counts come from the POSIX layer's call table.
-#include "win32/SysCalls.h"
-#endif
-
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -13,21 +8,35 @@
 using namespace Orvex;
 using orvex_test::Pattern;
 using orvex_test::ReadBytes;
-using orvex_test::TempDir;
 using orvex_test::WriteBytes;
 
 namespace
 {
-
-class FileWin : public ::testing::Test
+class FileWin : public orvex_test::ScratchTest
 {
-protected:
-#ifndef _WIN32
-    void TearDown() override { w32::ClearInjectedFaults(); }
-#endif
-    TempDir dir;
 };
 
+// A calendar record from its fields (set in this order: the day is clamped
+// by the month and year before it), and its fields back.
+CDateTime Date(uint32_t year, uint32_t month, uint32_t day, uint32_t hour = 0, uint32_t minute = 0,
+               uint32_t second = 0, uint32_t ms = 0)
+{
+    CDateTime t;
+    t.SetYear(year);
+    t.SetMonth(month);
+    t.SetDay(day);
+    t.SetHour(hour);
+    t.SetMinute(minute);
+    t.SetSecond(second);
+    t.SetMillisecond(ms);
+    return t;
+}
+
+std::vector<uint32_t> Fields(const CDateTime& t)
+{
+    return {t.GetYear(),   t.GetMonth(),  t.GetDay(),        t.GetHour(),
+            t.GetMinute(), t.GetSecond(), t.GetMillisecond()};
+}
 } // namespace
 
 TEST_F(FileWin, CreateFlagOpensOrCreatesButNeverTruncates)
@@ -228,24 +237,11 @@ TEST_F(FileWin, TimesThroughTheCalendarRecord)
     EXPECT_EQ(f.GetTimes(nullptr, &written, nullptr), 1u);
     EXPECT_GE(written.GetYear(), 2020u);
 
-    CDateTime t;
-    t.SetYear(2001);
-    t.SetMonth(2);
-    t.SetDay(3);
-    t.SetHour(4);
-    t.SetMinute(5);
-    t.SetSecond(6);
-    t.SetMillisecond(789);
+    const CDateTime t = Date(2001, 2, 3, 4, 5, 6, 789);
     EXPECT_EQ(f.SetTimes(nullptr, &t, nullptr), 1u);
     CDateTime c, w, a;
     EXPECT_EQ(f.GetTimes(&c, &w, &a), 3u);
-    EXPECT_EQ(w.GetYear(), 2001u);
-    EXPECT_EQ(w.GetMonth(), 2u);
-    EXPECT_EQ(w.GetDay(), 3u);
-    EXPECT_EQ(w.GetHour(), 4u);
-    EXPECT_EQ(w.GetMinute(), 5u);
-    EXPECT_EQ(w.GetSecond(), 6u);
-    EXPECT_EQ(w.GetMillisecond(), 789u);
+    EXPECT_EQ(Fields(w), Fields(t));
 
     // A reset record names no instant: refused, nothing written.
     CDateTime zero;
@@ -258,30 +254,17 @@ TEST_F(FileWin, TimesThroughTheCalendarRecord)
 
 TEST(DateTime, CalendarRulesClampAndWrap)
 {
-    CDateTime t;
-    t.SetYear(2024);
-    t.SetMonth(0);
-    EXPECT_EQ(t.GetMonth(), 1u);
-    t.SetMonth(13);
-    EXPECT_EQ(t.GetMonth(), 12u);
-    t.SetMonth(2);
-    t.SetDay(30);
-    EXPECT_EQ(t.GetDay(), 29u); // leap year
-    t.SetYear(1900);
-    t.SetDay(29);
-    EXPECT_EQ(t.GetDay(), 28u); // century, not leap
-    t.SetDay(0);
-    EXPECT_EQ(t.GetDay(), 1u);
-    t.SetHour(25);
-    t.SetMinute(61);
-    t.SetSecond(120);
-    t.SetMillisecond(1500);
-    EXPECT_EQ(t.GetHour(), 1u);
-    EXPECT_EQ(t.GetMinute(), 1u);
-    EXPECT_EQ(t.GetSecond(), 0u);
-    EXPECT_EQ(t.GetMillisecond(), 500u);
+    // Months clamp into 1..12, days into the month of that year (leap years,
+    // centuries that are not), the clock fields wrap.
+    EXPECT_EQ(Fields(Date(2024, 0, 1)), (std::vector<uint32_t>{2024, 1, 1, 0, 0, 0, 0}));
+    EXPECT_EQ(Fields(Date(2024, 13, 31)), (std::vector<uint32_t>{2024, 12, 31, 0, 0, 0, 0}));
+    EXPECT_EQ(Fields(Date(2024, 2, 30, 25, 61, 120, 1500)), (std::vector<uint32_t>{2024, 2, 29, 1, 1, 0, 500}));
+    EXPECT_EQ(Date(1900, 2, 29).GetDay(), 28u);
+    EXPECT_EQ(Date(2000, 2, 29).GetDay(), 29u);
+    EXPECT_EQ(Date(2023, 4, 0).GetDay(), 1u);
+    CDateTime t = Date(2024, 5, 6, 7, 8, 9, 10);
     t.Reset();
-    EXPECT_EQ(t.GetYear() + t.GetMonth() + t.GetDay() + t.GetHour(), 0u);
+    EXPECT_EQ(Fields(t), std::vector<uint32_t>(7, 0));
 }
 
 TEST_F(FileWin, AttributesNeedTheWriteBitToChange)
@@ -370,11 +353,7 @@ TEST_F(FileWin, TimesAndCopiesByName)
 {
     const std::string path = dir.File("named.bin");
     WriteBytes(path, Pattern(10));
-    CDateTime t;
-    t.SetYear(2010);
-    t.SetMonth(6);
-    t.SetDay(15);
-    t.SetHour(12);
+    const CDateTime t = Date(2010, 6, 15, 12);
     EXPECT_FALSE(SetFileTimes(path.c_str(), nullptr, nullptr, nullptr));
     EXPECT_TRUE(SetFileTimes(path.c_str(), nullptr, &t, &t));
     CDateTime w, a;
