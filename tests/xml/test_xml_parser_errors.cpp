@@ -86,7 +86,6 @@ TEST(XmlParser_Errors, an_input_that_ends_early_is_refused_at_its_end_naming_the
         EXPECT_EQ(r.offset, body.size()) << body;
         EXPECT_EQ(r.reason, "input ends before </b>") << body;
     }
-    EXPECT_EQ(Refuse("<a><b>x</b").reason, "input ends before </b>");
     EXPECT_EQ(Refuse("<a x='1'").reason, "input ends inside a start tag");
     EXPECT_EQ(Refuse("<a><!-- x").reason, "input ends inside a remark");
 

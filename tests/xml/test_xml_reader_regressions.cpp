@@ -110,10 +110,12 @@ TEST(XmlWriter_Declaration, text_beyond_ascii_in_it_is_written_as_references)
     EXPECT_EQ(Top(again, 1)->GetValue()[0], wchar_t(0x4E2D));
 }
 
-TEST(XmlParser_StartTag, an_element_with_content_and_without_a_valid_name_is_refused)
+TEST(XmlParser_Names, an_element_whose_name_is_refused_fails_the_load_with_or_without_content)
 {
-    // Loaded, it would be written with an end tag "</>" and not read back.
-    for (const char* body : {"<a><.x>t</.x></a>", "<->t</->", "<a><-></-></a>"})
+    // Kept as a nameless node it would be saved as "</>" or with an end tag
+    // "</>", and the saved file would no longer open.
+    for (const char* body : {"<1a/>", "<r><1a/></r>", "<r><-a x='1'/></r>", "<r><.a/></r>", "<a><.x>t</.x></a>",
+                             "<->t</->", "<a><-></-></a>"})
     {
         CXmlFileA narrow;
         EXPECT_FALSE(Load(narrow, std::string(xml_test::kDecl) + body)) << body;
@@ -121,7 +123,8 @@ TEST(XmlParser_StartTag, an_element_with_content_and_without_a_valid_name_is_ref
         EXPECT_FALSE(Load(wide, std::string(xml_test::kDecl) + body)) << body;
     }
     CXmlFileW fine;
-    EXPECT_TRUE(Load(fine, std::string(xml_test::kDecl) + "<a><b-c/><d.e>t</d.e></a>"));
+    ASSERT_TRUE(Load(fine, std::string(xml_test::kDecl) + "<a><b-c/><d.e>t</d.e><a1/><_b/></a>"));
+    EXPECT_EQ(Top(fine, 1)->GetChildCount(), 4u);
 }
 
 TEST(XmlWriter_Utf8, every_sequence_length_is_written_as_the_code_page_layer_would)
