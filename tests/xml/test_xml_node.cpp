@@ -13,12 +13,14 @@
 // Every block from the global allocator is counted while it lives, so a test
 // can tell whether an operation returned all it took. (The C library's own
 // statistics count its per-thread cache of freed blocks as in use, which
-// makes them depend on what ran before.)
+// makes them depend on what ran before.) The runtime's array and nothrow forms
+// come through these.
 namespace
 {
 std::atomic<long> g_liveBlocks{0};
+} // namespace
 
-void* CountedAlloc(std::size_t n)
+void* operator new(std::size_t n)
 {
     void* p = std::malloc(n == 0 ? 1 : n);
     if (p == nullptr)
@@ -27,45 +29,15 @@ void* CountedAlloc(std::size_t n)
     return p;
 }
 
-void CountedFree(void* p) noexcept
+void operator delete(void* p) noexcept
 {
     if (p == nullptr)
         return;
     --g_liveBlocks;
     std::free(p);
 }
-} // namespace
 
-void* operator new(std::size_t n) { return CountedAlloc(n); }
-void* operator new[](std::size_t n) { return CountedAlloc(n); }
-void* operator new(std::size_t n, const std::nothrow_t&) noexcept
-{
-    try
-    {
-        return CountedAlloc(n);
-    }
-    catch (...)
-    {
-        return nullptr;
-    }
-}
-void* operator new[](std::size_t n, const std::nothrow_t&) noexcept
-{
-    try
-    {
-        return CountedAlloc(n);
-    }
-    catch (...)
-    {
-        return nullptr;
-    }
-}
-void operator delete(void* p) noexcept { CountedFree(p); }
-void operator delete[](void* p) noexcept { CountedFree(p); }
-void operator delete(void* p, std::size_t) noexcept { CountedFree(p); }
-void operator delete[](void* p, std::size_t) noexcept { CountedFree(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { CountedFree(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { CountedFree(p); }
+void operator delete(void* p, std::size_t) noexcept { operator delete(p); }
 
 using namespace nkDS;
 
