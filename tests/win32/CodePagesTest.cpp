@@ -214,67 +214,70 @@ TEST(CodePages, ArgumentChecks)
 // from the system's settings, which a test cannot change.
 TEST(CodePages, AnsiCodePageFromLocaleAndOverride)
 {
-    testsupport::EnvGuard env;
-    env.unset("VELMAR_ACP");
-    env.unset("LC_ALL");
-    env.unset("LC_CTYPE");
     {
-        testsupport::EnvGuard lang;
-        lang.set("LANG", "zh_CN.GBK");
-        w32::ReloadAnsiCodePage();
-        EXPECT_EQ(936u, GetACP());
-        // CP_ACP now converts with GBK.
-        EXPECT_EQ(std::wstring(L"\u4e2d"), ToWide(CP_ACP, "\xd6\xd0"));
+        testsupport::EnvGuard env;
+        env.unset("VELMAR_ACP");
+        env.unset("LC_ALL");
+        env.unset("LC_CTYPE");
+        {
+            testsupport::EnvGuard lang;
+            lang.set("LANG", "zh_CN.GBK");
+            w32::ReloadAnsiCodePage();
+            EXPECT_EQ(936u, GetACP());
+            // CP_ACP now converts with GBK.
+            EXPECT_EQ(std::wstring(L"\u4e2d"), ToWide(CP_ACP, "\xd6\xd0"));
+        }
+        {
+            testsupport::EnvGuard lang;
+            lang.set("LANG", "de_DE.ISO-8859-1@euro");
+            w32::ReloadAnsiCodePage();
+            EXPECT_EQ(28591u, GetACP());
+        }
+        {
+            testsupport::EnvGuard lang;
+            lang.set("LANG", "zh_CN.GBK");
+            testsupport::EnvGuard c;
+            c.set("LC_ALL", "C"); // no codeset named: UTF-8
+            w32::ReloadAnsiCodePage();
+            EXPECT_EQ(CP_UTF8, GetACP());
+        }
+        {
+            testsupport::EnvGuard lang;
+            lang.set("LANG", "en_US.ANSI_X3.4-1968"); // ASCII only: UTF-8
+            w32::ReloadAnsiCodePage();
+            EXPECT_EQ(CP_UTF8, GetACP());
+        }
+        {
+            testsupport::EnvGuard lang;
+            lang.set("LANG", "en_US.UTF-8");
+            testsupport::EnvGuard force;
+            force.set("VELMAR_ACP", "54936");
+            w32::ReloadAnsiCodePage();
+            EXPECT_EQ(54936u, GetACP());
+        }
+        {
+            testsupport::EnvGuard lang;
+            lang.set("LANG", "en_US.UTF-8");
+            testsupport::EnvGuard force;
+            force.set("VELMAR_ACP", "99999"); // not a page: ignored
+            w32::ReloadAnsiCodePage();
+            EXPECT_EQ(CP_UTF8, GetACP());
+        }
+        {
+            // Code written for an ANSI page keeps working where that page is UTF-8.
+            testsupport::EnvGuard lang;
+            lang.set("LANG", "C.UTF-8");
+            w32::ReloadAnsiCodePage();
+            wchar_t w[4];
+            EXPECT_EQ(2, MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, "ab", 2, w, 4));
+            const wchar_t lone[] = {L'a', static_cast<wchar_t>(0xDC00)};
+            BOOL used = FALSE;
+            char b[8];
+            EXPECT_EQ(4, WideCharToMultiByte(CP_ACP, 0, lone, 2, b, 8, nullptr, &used));
+            EXPECT_TRUE(used);
+        }
     }
-    {
-        testsupport::EnvGuard lang;
-        lang.set("LANG", "de_DE.ISO-8859-1@euro");
-        w32::ReloadAnsiCodePage();
-        EXPECT_EQ(28591u, GetACP());
-    }
-    {
-        testsupport::EnvGuard lang;
-        lang.set("LANG", "zh_CN.GBK");
-        testsupport::EnvGuard c;
-        c.set("LC_ALL", "C"); // no codeset named: UTF-8
-        w32::ReloadAnsiCodePage();
-        EXPECT_EQ(CP_UTF8, GetACP());
-    }
-    {
-        testsupport::EnvGuard lang;
-        lang.set("LANG", "en_US.ANSI_X3.4-1968"); // ASCII only: UTF-8
-        w32::ReloadAnsiCodePage();
-        EXPECT_EQ(CP_UTF8, GetACP());
-    }
-    {
-        testsupport::EnvGuard lang;
-        lang.set("LANG", "en_US.UTF-8");
-        testsupport::EnvGuard force;
-        force.set("VELMAR_ACP", "54936");
-        w32::ReloadAnsiCodePage();
-        EXPECT_EQ(54936u, GetACP());
-    }
-    {
-        testsupport::EnvGuard lang;
-        lang.set("LANG", "en_US.UTF-8");
-        testsupport::EnvGuard force;
-        force.set("VELMAR_ACP", "99999"); // not a page: ignored
-        w32::ReloadAnsiCodePage();
-        EXPECT_EQ(CP_UTF8, GetACP());
-    }
-    {
-        // Code written for an ANSI page keeps working where that page is UTF-8.
-        testsupport::EnvGuard lang;
-        lang.set("LANG", "C.UTF-8");
-        w32::ReloadAnsiCodePage();
-        wchar_t w[4];
-        EXPECT_EQ(2, MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, "ab", 2, w, 4));
-        const wchar_t lone[] = {L'a', static_cast<wchar_t>(0xDC00)};
-        BOOL used = FALSE;
-        char b[8];
-        EXPECT_EQ(4, WideCharToMultiByte(CP_ACP, 0, lone, 2, b, 8, nullptr, &used));
-        EXPECT_TRUE(used);
-    }
+    // The environment is the process's own again: so is the page.
     w32::ReloadAnsiCodePage();
 
     EXPECT_EQ(936u, w32::CodePageFromCodeset("gb2312"));
