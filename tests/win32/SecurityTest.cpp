@@ -170,6 +170,16 @@ TEST(Security, TokenHandlesAccessAndBufferSizes)
     EXPECT_FALSE(GetTokenInformation(token, TokenSource, buf.data(), needed, &len));
     EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
 #endif
+    // Membership is asked of an impersonation token or of none (the caller's);
+    // a primary token is refused.
+    PSID admins = Administrators();
+    BOOL member = 2;
+    SetLastError(0);
+    EXPECT_FALSE(CheckTokenMembership(token, admins, &member));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_NO_IMPERSONATION_TOKEN), GetLastError());
+    EXPECT_TRUE(CheckTokenMembership(nullptr, admins, &member));
+    EXPECT_TRUE(member == TRUE || member == FALSE);
+    FreeSid(admins);
     EXPECT_TRUE(CloseHandle(token));
     EXPECT_FALSE(GetTokenInformation(token, TokenGroups, buf.data(), needed, &len));
     EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_HANDLE), GetLastError());
