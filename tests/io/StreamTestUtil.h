@@ -4,6 +4,7 @@
 // path), recording the size of every transfer.
 
 #include "io/Orvex.h"
+#include "tests/win32/WineCheck.h"
 
 #include <gtest/gtest.h>
 #ifndef _WIN32
@@ -149,16 +150,7 @@ inline std::vector<uint8_t> ReadBytes(const std::string& path)
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
-// Wine answers a few calls unlike Windows; the tests name each such case.
-inline bool UnderWine()
-{
-#ifdef _WIN32
-    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
-#else
-    return false;
-#endif
-}
+using w32test::UnderWine;
 
 #ifndef _WIN32
 // System calls that transfer file data, positioned or not (counted by the
