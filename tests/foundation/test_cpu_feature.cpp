@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <map>
@@ -29,7 +30,7 @@ public:
     void SetString(std::uint32_t firstLeaf, const char* text)
     {
         char buf[48] = {};
-        std::strncpy(buf, text, sizeof buf);
+        std::memcpy(buf, text, std::min(std::strlen(text), sizeof buf));
         for (std::uint32_t i = 0; i < 3; ++i) {
             CpuIdRegs r;
             std::memcpy(&r.eax, buf + 16 * i, 4);
@@ -286,7 +287,40 @@ TEST(CpuFeature, unknown_vendor_gets_code_zero_and_no_vendor_decoding)
     EXPECT_EQ(p->addressWidth, 32u);
     EXPECT_FALSE(p->l1Data.IsPresent());
     EXPECT_EQ(p->clflushLineSize, 64u);
-    EXPECT_EQ(VendorCodeOf("GenuineIotel"), VendorUnknown); // one letter off is another vendor
+    for (const char* other : {"UMC UMC UMC ", "RiseRiseRise", "SiS SiS SiS ", "Geode by NSC", "GenuineIotel"})
+        EXPECT_EQ(VendorCodeOf(other), VendorUnknown) << other;
+}
+
+TEST(CpuFeature, other_known_vendors_get_their_code_and_the_common_extended_leaves)
+{
+    EXPECT_EQ(VendorCodeOf("AMD ISBETTER"), VendorAMD);
+    EXPECT_EQ(VendorCodeOf("CyrixInstead"), VendorCyrix);
+    EXPECT_EQ(VendorCodeOf("GenuineTMx86"), VendorTransmeta);
+
+    CScriptedCpuId cpuid;
+    cpuid.SetVendor(1, "CentaurHauls");
+    cpuid.Set(1, {0x000006F2, 0x00000800, 0x00000001, 0x07808011});
+    cpuid.Set(0x80000000u, {0x80000006u, 0, 0, 0});
+    cpuid.Set(0x80000001u, {0, 0, 0x800, 0xE0400000u}); // 3DNow!, LM; AMD-only bits set too
+    cpuid.SetString(0x80000002u, "  VIA Nano Processor  ");
+    cpuid.Set(0x80000005u, {0, 0, 0x40100140, 0x40100140});
+    cpuid.Set(0x80000006u, {0, 0, 0x04008140, 0x00408140});
+    _CCPUFeature cpu(cpuid);
+    const CProcessorInfo* p = cpu.GetProcessor(0);
+    EXPECT_EQ(p->vendorCode, VendorCentaur);
+    EXPECT_TRUE(cpu.HasFeature(Feature3DNow));
+    // The AMD-defined bits of the same leaf mean nothing for this vendor.
+    EXPECT_FALSE(cpu.HasFeature(FeatureMMXExt));
+    EXPECT_FALSE(cpu.HasFeature(Feature3DNowExt));
+    EXPECT_FALSE(cpu.HasFeature(FeatureSSE5));
+    EXPECT_STREQ(p->brand, "VIA Nano Processor");
+    EXPECT_EQ(p->addressWidth, 64u);
+    EXPECT_EQ(p->l1Data.sizeKB, 64u);
+    EXPECT_EQ(p->l1Data.ways, 16u);
+    EXPECT_EQ(p->l1Data.lineSize, 64u);
+    EXPECT_EQ(p->l2.sizeKB, 1024u);
+    EXPECT_EQ(p->l2.lineSize, 64u);
+    EXPECT_FALSE(p->l3.IsPresent()); // only AMD reports a third level there
 }
 
 TEST(CpuFeature, intel_descriptors_give_caches_trace_cache_and_report_lines)
