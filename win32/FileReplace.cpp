@@ -125,7 +125,7 @@ BOOL MakeBackup(const std::string& replaced, const struct stat& replacedSt, cons
     const std::string folder = slash == std::string::npos ? std::string() : backup.substr(0, slash + 1);
     for (unsigned attempt = 0; attempt < 100; ++attempt) {
         const std::string link = folder + ".velmar-backup-" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
-        if (::link(replaced.c_str(), link.c_str()) != 0) {
+        if (w32::sys::link(replaced.c_str(), link.c_str()) != 0) {
             if (errno == EEXIST)
                 continue;
             if (errno == ENOENT || errno == ENOTDIR) {
@@ -186,9 +186,12 @@ BOOL ReplacePath(const std::string& name, const std::string& replacement, const 
     if (RenameOver(replacement, replaced, (flags & REPLACEFILE_WRITE_THROUGH) != 0))
         return TRUE;
     if (backup) {
-        // The replaced file keeps its name: put it back if it had to move.
-        if (movedAway)
-            w32::sys::rename(backup->c_str(), replaced.c_str());
+        // The replaced file keeps its name: put it back if it had to move. If
+        // that fails too, the caller must learn its data is under the backup name.
+        if (movedAway && w32::sys::rename(backup->c_str(), replaced.c_str()) != 0) {
+            SetLastError(ERROR_UNABLE_TO_MOVE_REPLACEMENT_2);
+            return FALSE;
+        }
         SetLastError(ERROR_UNABLE_TO_MOVE_REPLACEMENT);
     }
     return FALSE;

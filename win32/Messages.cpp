@@ -99,6 +99,8 @@ constexpr MessageEntry kMessages[] = {
     {1175, "Unable to remove the file to be replaced.\r\n"},
     {1176, "Unable to move the replacement file to the file to be replaced. The file to be replaced has retained "
            "its original name.\r\n"},
+    {1177, "Unable to move the replacement file to the file to be replaced. The file to be replaced has been renamed "
+           "using the backup name.\r\n"},
     {1223, "The operation was canceled by the user.\r\n"},
     {1300, "Not all privileges or groups referenced are assigned to the caller.\r\n"},
     {1309, "An attempt has been made to operate on an impersonation token by a thread that is not currently impersonating a client.\r\n"},

@@ -30,7 +30,7 @@ const SysCallTable kDefault = {
     ::ftruncate, ::truncate,    ::fsync,        RealFstat,         RealStat,   RealStatx,    ::fchmod,
     ::chmod,    RealFcntlLock,  ::unlink,       ::mkdir,           RealGetxattr, RealSetxattr, RealRemovexattr,
     ::futimens, ::utimensat,    ::clock_gettime, ::nanosleep,  RealLstat,
-    ::rename,
+    ::rename,   ::link,
 };
 
 SysCallTable g_table = kDefault;
@@ -184,6 +184,7 @@ int nanosleep(const struct timespec* request, struct timespec* remaining)
 
 int lstat(const char* path, struct stat* st) { return W32_CALL(Lstat, lstat(path, st)); }
 int rename(const char* from, const char* to) { return W32_CALL(Rename, rename(from, to)); }
+int link(const char* from, const char* to) { return W32_CALL(Link, link(from, to)); }
 
 #undef W32_CALL
 

@@ -41,6 +41,7 @@ enum class SysCall {
     Nanosleep,
     Lstat,
     Rename,
+    Link,
     Count
 };
 
@@ -72,6 +73,7 @@ struct SysCallTable {
     int (*nanosleep)(const struct timespec* request, struct timespec* remaining);
     int (*lstat)(const char* path, struct stat* st);
     int (*rename)(const char* from, const char* to);
+    int (*link)(const char* from, const char* to);
 };
 
 // The table of the real calls.
@@ -119,6 +121,7 @@ int clock_gettime(clockid_t clock, struct timespec* ts);
 int nanosleep(const struct timespec* request, struct timespec* remaining);
 int lstat(const char* path, struct stat* st);
 int rename(const char* from, const char* to);
+int link(const char* from, const char* to);
 } // namespace sys
 
 } // namespace w32
