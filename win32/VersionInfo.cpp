@@ -36,6 +36,7 @@ struct Node {
     size_t valueBytes = 0;
     size_t valueUnits = 0; // for text values
     size_t children = 0;
+    bool valueCut = false; // the value runs past the block
 };
 
 // Parses the block at offset within [0, limit); false for a damaged one.
@@ -61,6 +62,7 @@ bool ParseNode(const unsigned char* base, size_t offset, size_t limit, Node& n)
     n.valueUnits = n.type == 1 ? valueLength : 0;
     n.valueBytes = n.type == 1 ? size_t(valueLength) * 2 : valueLength;
     if (n.valueOffset + n.valueBytes > n.end) {
+        n.valueCut = true;
         if (n.valueOffset > n.end)
             n.valueOffset = n.end;
         // Some compilers count text in bytes; keep what the block holds.
@@ -95,11 +97,12 @@ bool ValidResource(const std::vector<unsigned char>& bytes)
            KeyEquals(bytes.data(), root, L"VS_VERSION_INFO");
 }
 
-// Finds the node a sub-block path names ("\" is the root).
+// Finds the node a sub-block path names ("\" is the root). The root's own
+// length bounds the walk; one shorter than a block header ends it at once.
 bool Find(const unsigned char* base, const std::wstring& path, Node& node)
 {
     const size_t size = ReadWord(base);
-    if (!ParseNode(base, 0, size, node))
+    if (size < 6 || !ParseNode(base, 0, size, node))
         return false;
     size_t start = 0;
     while (start < path.size()) {
@@ -175,6 +178,11 @@ BOOL Query(LPCVOID block, const std::wstring& path, LPVOID* out, UINT* len)
         return FALSE;
     }
     if (node.type != 1) {
+        // A structure missing its tail would be read past the block.
+        if (node.valueCut) {
+            SetLastError(ERROR_INVALID_DATA);
+            return FALSE;
+        }
         *out = base + node.valueOffset;
         if (len)
             *len = static_cast<UINT>(node.valueBytes);
@@ -238,6 +246,12 @@ BOOL Fill(const std::string& path, bool converted, DWORD len, LPVOID data)
         return FALSE;
     }
     unsigned char* out = static_cast<unsigned char*>(data);
+    if (len < 6) {
+        // Not even a block header fits: a query of such a copy would have to
+        // read its length past the buffer, so there is no copy.
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return FALSE;
+    }
     if (len < BlockSize(bytes.size())) {
         // As documented for Windows: the information is cut to the buffer.
         // The copy records the length it really has, so that a later query

@@ -5,6 +5,9 @@
 
 #ifndef _WIN32
 #include "win32/SysCalls.h"
+
+#include <sys/mman.h>
+#include <unistd.h>
 #endif
 
 #include <gtest/gtest.h>
@@ -133,32 +136,82 @@ TEST(VersionInfo, ShortBufferGetsTheInformationCut)
     ASSERT_GT(size, 0u);
     std::vector<unsigned char> block(size);
     ASSERT_TRUE(GetFileVersionInfoA(self.c_str(), 0, size, block.data()));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT len = 0;
+    ASSERT_TRUE(VerQueryValueW(block.data(), L"\\", reinterpret_cast<LPVOID*>(&fixed), &len));
+    const size_t fixedOffset = reinterpret_cast<unsigned char*>(fixed) - block.data();
+    const size_t fixedEnd = fixedOffset + sizeof(VS_FIXEDFILEINFO);
+    ASSERT_LT(fixedEnd + 12, size - 1);
 
-    // Too small a buffer: the information is cut to it and the call succeeds.
-    // Queries of the cut copy stay inside it; the start is what it was.
+    // Too small a buffer: the call succeeds and the buffer holds the leading
+    // part of the information, the fixed part readable where the cut keeps it.
     // Cutting into the resource itself is tried here only: Windows keeps its
     // full length in the copy, so a query there may read past the buffer.
 #ifdef _WIN32
     const DWORD cuts[] = {size - 1};
 #else
-    const DWORD cuts[] = {size - 1, size / 2, 64, 9};
+    const DWORD cuts[] = {size - 1, size / 2, static_cast<DWORD>(fixedEnd + 12)};
 #endif
     for (DWORD cut : cuts) {
         std::vector<unsigned char> small(cut, 0xCC);
-        EXPECT_TRUE(GetFileVersionInfoA(self.c_str(), 0, cut, small.data())) << cut;
+        ASSERT_TRUE(GetFileVersionInfoA(self.c_str(), 0, cut, small.data())) << cut;
+        // The length word may be the copy's own; what follows is the file's.
+        EXPECT_EQ(0, std::memcmp(small.data() + 2, block.data() + 2, fixedEnd - 2)) << cut;
+        VS_FIXEDFILEINFO* got = nullptr;
+        ASSERT_TRUE(VerQueryValueW(small.data(), L"\\", reinterpret_cast<LPVOID*>(&got), &len)) << cut;
+        EXPECT_EQ(small.data() + fixedOffset, reinterpret_cast<unsigned char*>(got)) << cut;
+        EXPECT_EQ(sizeof(VS_FIXEDFILEINFO), len);
+        EXPECT_EQ(0xFEEF04BDu, got->dwSignature);
+        EXPECT_EQ(fixed->dwFileVersionMS, got->dwFileVersionMS);
+        EXPECT_EQ(fixed->dwFileVersionLS, got->dwFileVersionLS);
+        EXPECT_EQ(fixed->dwProductVersionMS, got->dwProductVersionMS);
+        EXPECT_EQ(fixed->dwProductVersionLS, got->dwProductVersionLS);
+        // Strings are either whole inside the copy or not returned.
         LPVOID p = nullptr;
-        UINT len = 0;
         if (VerQueryValueW(small.data(), L"\\StringFileInfo\\040904b0\\CompanyName", &p, &len)) {
             EXPECT_GE(static_cast<unsigned char*>(p), small.data());
             EXPECT_LE(static_cast<unsigned char*>(p) + len * sizeof(wchar_t), small.data() + cut);
-        }
-        if (VerQueryValueW(small.data(), L"\\", &p, &len)) {
-            EXPECT_LE(static_cast<unsigned char*>(p) + len, small.data() + cut);
-            EXPECT_EQ(0, std::memcmp(p, block.data() + (static_cast<unsigned char*>(p) - small.data()), len));
+            EXPECT_STREQ(L"Brandvik Corp.", static_cast<wchar_t*>(p));
         }
     }
 
 #ifndef _WIN32
+    // Cut before the strings, or inside the fixed part: what is gone is not returned.
+    for (DWORD cut : {static_cast<DWORD>(fixedEnd + 12), static_cast<DWORD>(fixedOffset + 24)}) {
+        std::vector<unsigned char> small(cut, 0xCC);
+        ASSERT_TRUE(GetFileVersionInfoA(self.c_str(), 0, cut, small.data())) << cut;
+        LPVOID p = nullptr;
+        EXPECT_FALSE(VerQueryValueW(small.data(), L"\\StringFileInfo\\040904b0\\CompanyName", &p, &len));
+        EXPECT_FALSE(VerQueryValueA(small.data(), "\\StringFileInfo\\040904b0\\CompanyName", &p, &len));
+        EXPECT_FALSE(VerQueryValueW(small.data(), L"\\VarFileInfo\\Translation", &p, &len));
+        EXPECT_EQ(cut == fixedEnd + 12, VerQueryValueW(small.data(), L"\\", &p, &len) != FALSE) << cut;
+    }
+
+    // Buffers of a few bytes, each ending at a page nobody may read, so that a
+    // query looking past them faults. Shorter than a block header: no copy.
+    const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+    void* pages = mmap(nullptr, 2 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    ASSERT_NE(MAP_FAILED, pages);
+    ASSERT_EQ(0, mprotect(static_cast<char*>(pages) + page, page, PROT_NONE));
+    for (DWORD cut : {0u, 1u, 5u, 6u, 8u, 9u, 12u, 13u}) {
+        unsigned char* tiny = static_cast<unsigned char*>(pages) + page - cut;
+        std::memset(tiny, 0xCC, cut);
+        SetLastError(0);
+        const BOOL filled = GetFileVersionInfoA(self.c_str(), 0, cut, tiny);
+        if (cut < 6) {
+            EXPECT_FALSE(filled) << cut;
+            EXPECT_EQ(static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER), GetLastError()) << cut;
+            for (DWORD i = 0; i < cut; ++i)
+                EXPECT_EQ(0xCC, tiny[i]);
+            continue;
+        }
+        EXPECT_TRUE(filled) << cut;
+        LPVOID p = nullptr;
+        EXPECT_FALSE(VerQueryValueW(tiny, L"\\", &p, &len)) << cut;
+        EXPECT_FALSE(VerQueryValueW(tiny, L"\\StringFileInfo\\040904b0\\CompanyName", &p, &len)) << cut;
+    }
+    munmap(pages, 2 * page);
+
     // An I/O error while reading the file is a failure with its code.
     w32::ClearInjectedFaults();
     w32::FailNthCall(w32::SysCall::Pread, 1, EIO);
