@@ -6,6 +6,7 @@
 // every test starts from an empty registry and touches nothing of the user's.
 
 #include "win32/win32.h"
+#include "tests/win32/TestProgramPath.h"
 
 #include <gtest/gtest.h>
 
@@ -21,18 +22,7 @@
 
 namespace platform_test {
 
-#ifdef _WIN32
-// A file the build puts beside the test program (on Windows the build's own
-// paths are no Windows paths).
-inline std::string BesideTestProgram(const char* name)
-{
-    char self[MAX_PATH];
-    const DWORD n = GetModuleFileNameA(nullptr, self, MAX_PATH);
-    std::string path(self, n < MAX_PATH ? n : 0);
-    path.erase(path.find_last_of("\\/") + 1);
-    return path + name;
-}
-#endif
+using w32test::BesideTestProgram;
 
 // The full path of the test library.
 inline std::string TestModulePath()

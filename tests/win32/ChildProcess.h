@@ -7,6 +7,7 @@
 
 #ifdef _WIN32
 #include "win32/win32.h"
+#include "TestProgramPath.h"
 #else
 #include <spawn.h>
 #include <sys/wait.h>
@@ -39,21 +40,10 @@ inline std::string QuoteArgument(const std::string& arg)
     return out + "\"";
 }
 
-// The child sits next to the test program; the build's path of it is a host
-// path, which the system under test need not understand.
-inline std::string ChildPath()
-{
-    char self[MAX_PATH * 4];
-    const DWORD n = GetModuleFileNameA(nullptr, self, sizeof self);
-    std::string dir(self, n < sizeof self ? n : 0);
-    dir.resize(dir.find_last_of("\\/") == std::string::npos ? 0 : dir.find_last_of("\\/") + 1);
-    return dir + "win32_ipc_child.exe";
-}
-
 // Starts the child with the arguments; its process handle, or null.
 inline ChildId StartChild(std::initializer_list<std::string> args)
 {
-    std::string line = QuoteArgument(ChildPath());
+    std::string line = QuoteArgument(BesideTestProgram("win32_ipc_child.exe"));
     for (const std::string& a : args)
         line += " " + QuoteArgument(a);
     STARTUPINFOA si = {};

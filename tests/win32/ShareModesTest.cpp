@@ -1,4 +1,5 @@
 #include "TempDir.h"
+#include "TestProgramPath.h"
 
 #include <string>
 
@@ -71,16 +72,6 @@ public:
     }
 
 private:
-    // The helper is built beside this program.
-    static std::string HelperPath()
-    {
-        char self[MAX_PATH] = {};
-        const DWORD n = GetModuleFileNameA(nullptr, self, MAX_PATH);
-        std::string dir(self, n);
-        dir.erase(dir.find_last_of("\\/") + 1);
-        return dir + "win32_share_helper.exe";
-    }
-
     bool Start(const std::string& path, const std::string& access, const std::string& share)
     {
         SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
@@ -100,7 +91,8 @@ private:
         si.hStdInput = childIn;
         si.hStdOutput = childOut;
         si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-        std::string command = "\"" + HelperPath() + "\" \"" + path + "\" " + access + " " + share;
+        const std::string helper = w32test::BesideTestProgram("win32_share_helper.exe");
+        std::string command = "\"" + helper + "\" \"" + path + "\" " + access + " " + share;
         PROCESS_INFORMATION pi{};
         const bool started =
             CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);

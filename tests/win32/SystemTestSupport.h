@@ -5,6 +5,7 @@
 // that change the process for good.
 
 #include "win32/win32.h"
+#include "TestProgramPath.h"
 
 #include <atomic>
 #include <cstdlib>
@@ -128,19 +129,7 @@ private:
     std::map<std::string, std::optional<std::string>> saved_;
 };
 
-// The path of the running test program.
-inline std::string SelfPath()
-{
-#ifdef _WIN32
-    char buf[MAX_PATH * 4];
-    const DWORD n = GetModuleFileNameA(nullptr, buf, sizeof buf);
-    return n > 0 && n < sizeof buf ? std::string(buf, n) : std::string();
-#else
-    char buf[4096];
-    const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
-    return n > 0 ? std::string(buf, static_cast<size_t>(n)) : std::string();
-#endif
-}
+using w32test::SelfPath;
 
 // Wide text from UTF-8, for paths made by the tests.
 inline std::wstring Wide(const std::string& s)
