@@ -1,6 +1,6 @@
-#include "app/AboutDlg.h"
+#include "velmar/app/AboutDlg.h"
 
-#include "app/Resource.h"
+#include "velmar/app/Resource.h"
 
 #include <string>
 

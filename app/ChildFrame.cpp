@@ -1,10 +1,10 @@
-#include "app/ChildFrame.h"
+#include "velmar/app/ChildFrame.h"
 
-#include "app/MainFrame.h"
-#include "app/Resource.h"
-#include "app/VelmarDoc.h"
-#include "app/XMLContentView.h"
-#include "app/XMLTreeView.h"
+#include "velmar/app/MainFrame.h"
+#include "velmar/app/Resource.h"
+#include "velmar/app/VelmarDoc.h"
+#include "velmar/app/XMLContentView.h"
+#include "velmar/app/XMLTreeView.h"
 
 // U+0020 U+002D U+0020 U+005B U+5DF2 U+7AF5 U+0045 U+816F, with no closing bracket.
 const wchar_t kModifiedMark[] = L" - [\u5DF2\u7AF5" L"E\u816F";

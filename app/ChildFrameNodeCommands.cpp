@@ -1,11 +1,11 @@
 // The XML menu's node editing commands of a document window and the rules
 // that enable them. Everything is decided by the kind of the selected tree
 // item; with the content pane active every one of them is disabled.
-#include "app/ChildFrame.h"
+#include "velmar/app/ChildFrame.h"
 
-#include "app/ItemKind.h"
-#include "app/VelmarDoc.h"
-#include "app/XMLTreeView.h"
+#include "velmar/app/ItemKind.h"
+#include "velmar/app/VelmarDoc.h"
+#include "velmar/app/XMLTreeView.h"
 
 namespace
 {

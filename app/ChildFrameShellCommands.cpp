@@ -1,10 +1,10 @@
 // CChildFrame: the commands that hand the document to the operating system,
 // and when they are offered.
-#include "app/ChildFrame.h"
+#include "velmar/app/ChildFrame.h"
 
-#include "app/ShellActions.h"
-#include "app/VelmarDoc.h"
-#include "app/XMLTreeView.h"
+#include "velmar/app/ShellActions.h"
+#include "velmar/app/VelmarDoc.h"
+#include "velmar/app/XMLTreeView.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "app/MainFrame.h"
+#include "velmar/app/MainFrame.h"
 
-#include "app/Resource.h"
+#include "velmar/app/Resource.h"
 
 IMPLEMENT_DYNCREATE(CMainFrame, CMDIFrameWnd)
 

@@ -1,4 +1,4 @@
-#include "app/OleDropTargetDispatcher.h"
+#include "velmar/app/OleDropTargetDispatcher.h"
 
 COleDropTargetDispatcher::COleDropTargetDispatcher(UINT nDropMessage, UINT nDragEnterMessage, UINT nDragOverMessage,
                                                    UINT nDragLeaveMessage)

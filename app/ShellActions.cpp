@@ -1,10 +1,10 @@
-#include "app/ShellActions.h"
+#include "velmar/app/ShellActions.h"
 
-#include "app/ItemKind.h"
-#include "app/VelmarDoc.h"
-#include "app/XMLTreeView.h"
-#include "io/Orvex.h"
-#include "win32/win32.h"
+#include "velmar/app/ItemKind.h"
+#include "velmar/app/VelmarDoc.h"
+#include "velmar/app/XMLTreeView.h"
+#include "velmar/io/Orvex.h"
+#include "velmar/win32/win32.h"
 
 #include <string>
 

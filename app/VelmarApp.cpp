@@ -1,12 +1,12 @@
-#include "app/VelmarApp.h"
+#include "velmar/app/VelmarApp.h"
 
-#include "app/AboutDlg.h"
-#include "app/ChildFrame.h"
-#include "app/MainFrame.h"
-#include "app/Resource.h"
-#include "app/VelmarDoc.h"
-#include "app/VelmarResources.h"
-#include "app/XMLTreeView.h"
+#include "velmar/app/AboutDlg.h"
+#include "velmar/app/ChildFrame.h"
+#include "velmar/app/MainFrame.h"
+#include "velmar/app/Resource.h"
+#include "velmar/app/VelmarDoc.h"
+#include "velmar/app/VelmarResources.h"
+#include "velmar/app/XMLTreeView.h"
 
 BEGIN_MESSAGE_MAP(CVelmarApp, CWinApp)
     ON_COMMAND(ID_APP_ABOUT, &CVelmarApp::OnAppAbout)

@@ -1,9 +1,9 @@
-#include "app/VelmarDoc.h"
+#include "velmar/app/VelmarDoc.h"
 
-#include "app/FrameHooks.h"
-#include "app/XMLTreeView.h"
-#include "app/XmlFileSafeSave.h"
-#include "win32/win32.h"
+#include "velmar/app/FrameHooks.h"
+#include "velmar/app/XMLTreeView.h"
+#include "velmar/app/XmlFileSafeSave.h"
+#include "velmar/win32/win32.h"
 
 IMPLEMENT_DYNCREATE(CVelmarDoc, CDocument)
 

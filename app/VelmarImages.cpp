@@ -1,4 +1,4 @@
-#include "app/VelmarImages.h"
+#include "velmar/app/VelmarImages.h"
 
 #include <iterator>
 #include <string>

@@ -1,8 +1,8 @@
-#include "app/VelmarResources.h"
+#include "velmar/app/VelmarResources.h"
 
-#include "app/Resource.h"
-#include "app/VelmarImages.h"
-#include "framework/framework.h"
+#include "velmar/app/Resource.h"
+#include "velmar/app/VelmarImages.h"
+#include "velmar/framework/framework.h"
 
 namespace {
 

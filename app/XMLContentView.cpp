@@ -1,8 +1,8 @@
-#include "app/XMLContentView.h"
+#include "velmar/app/XMLContentView.h"
 
-#include "app/ItemKind.h"
-#include "app/VelmarDoc.h"
-#include "app/XMLTreeView.h"
+#include "velmar/app/ItemKind.h"
+#include "velmar/app/VelmarDoc.h"
+#include "velmar/app/XMLTreeView.h"
 
 IMPLEMENT_DYNCREATE(CXMLContentView, CEditView)
 

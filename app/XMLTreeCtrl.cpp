@@ -1,4 +1,4 @@
-#include "app/XMLTreeCtrl.h"
+#include "velmar/app/XMLTreeCtrl.h"
 
 #include <algorithm>
 #include <cwchar>

@@ -1,8 +1,8 @@
-#include "app/XMLTreeView.h"
+#include "velmar/app/XMLTreeView.h"
 
-#include "app/FrameHooks.h"
-#include "app/VelmarDoc.h"
-#include "app/XMLContentView.h"
+#include "velmar/app/FrameHooks.h"
+#include "velmar/app/VelmarDoc.h"
+#include "velmar/app/XMLContentView.h"
 
 #include <cwctype>
 

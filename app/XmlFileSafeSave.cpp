@@ -1,4 +1,4 @@
-#include "app/XmlFileSafeSave.h"
+#include "velmar/app/XmlFileSafeSave.h"
 
 #include <cwchar>
 #include <string>

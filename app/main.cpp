@@ -1,4 +1,4 @@
-#include "app/VelmarApp.h"
+#include "velmar/app/VelmarApp.h"
 
 // The one application object; the framework finds it through AfxGetApp.
 CVelmarApp theApp;

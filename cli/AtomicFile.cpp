@@ -1,7 +1,7 @@
-#include "cli/AtomicFile.h"
+#include "AtomicFile.h"
 
-#include "cli/Output.h"
-#include "win32/win32.h"
+#include "Output.h"
+#include "velmar/win32/win32.h"
 
 #include <cstdio>
 

@@ -3,7 +3,7 @@
 // go to a temporary file in the same folder, which is flushed and then put in
 // place of the target in one step, keeping the target's permissions.
 
-#include "io/Orvex.h"
+#include "velmar/io/Orvex.h"
 
 #include <functional>
 #include <string>

@@ -1,11 +1,11 @@
-#include "cli/Commands.h"
+#include "Commands.h"
 
-#include "cli/AtomicFile.h"
-#include "cli/JsonDump.h"
-#include "cli/Output.h"
-#include "cli/TextPosition.h"
-#include "cli/Utf8.h"
-#include "xml/nkDS.h"
+#include "AtomicFile.h"
+#include "JsonDump.h"
+#include "Output.h"
+#include "TextPosition.h"
+#include "Utf8.h"
+#include "velmar/xml/nkDS.h"
 
 #include <chrono>
 #include <cstdio>

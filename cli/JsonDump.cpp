@@ -1,6 +1,6 @@
-#include "cli/JsonDump.h"
+#include "JsonDump.h"
 
-#include "cli/Utf8.h"
+#include "Utf8.h"
 
 #include <cstdio>
 #include <cwchar>

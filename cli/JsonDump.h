@@ -2,7 +2,7 @@
 // The node tree as one line of JSON: an array of the top-level nodes, each
 // {"kind","name","value","cdata","params","children"}, in document order.
 
-#include "xml/nkDS.h"
+#include "velmar/xml/nkDS.h"
 
 #include <string>
 

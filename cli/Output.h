@@ -2,7 +2,7 @@
 // What the tool prints: results to standard output, one-line errors to
 // standard error, and the texts of system errors.
 
-#include "win32/win32.h"
+#include "velmar/win32/win32.h"
 
 #include <cstddef>
 #include <string>

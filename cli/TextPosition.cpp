@@ -1,6 +1,6 @@
-#include "cli/TextPosition.h"
+#include "TextPosition.h"
 
-#include "win32/win32.h"
+#include "velmar/win32/win32.h"
 
 #include <climits>
 #include <string>

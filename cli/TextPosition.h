@@ -1,7 +1,7 @@
 #pragma once
 // Line and column of a byte offset in a stream, for error messages.
 
-#include "io/Orvex.h"
+#include "velmar/io/Orvex.h"
 
 #include <cstdint>
 

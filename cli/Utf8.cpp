@@ -1,4 +1,4 @@
-#include "cli/Utf8.h"
+#include "Utf8.h"
 
 #include <cstdint>
 

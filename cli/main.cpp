@@ -1,9 +1,9 @@
 // velmar-xml: the XML engine of the editor on the command line.
 
-#include "cli/Commands.h"
-#include "cli/Output.h"
-#include "platform/nkPlatform.h"
-#include "win32/win32.h"
+#include "Commands.h"
+#include "Output.h"
+#include "velmar/platform/nkPlatform.h"
+#include "velmar/win32/win32.h"
 
 #include <cstdio>
 #include <cstring>

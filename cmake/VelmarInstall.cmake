@@ -1,7 +1,12 @@
 include(CMakePackageConfigHelpers)
 
+# One export file per layer, so that a consumer asking for some components
+# loads (and finds the dependencies of) those and the layers below them only.
 set(VELMAR_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/Velmar)
-install(EXPORT VelmarTargets NAMESPACE Velmar:: DESTINATION ${VELMAR_CMAKE_DIR})
+get_property(velmar_layers GLOBAL PROPERTY VELMAR_LAYERS)
+foreach(layer ${velmar_layers})
+  install(EXPORT Velmar_${layer}Targets NAMESPACE Velmar:: DESTINATION ${VELMAR_CMAKE_DIR})
+endforeach()
 configure_package_config_file(cmake/VelmarConfig.cmake.in
   ${CMAKE_CURRENT_BINARY_DIR}/VelmarConfig.cmake
   INSTALL_DESTINATION ${VELMAR_CMAKE_DIR})

@@ -1,6 +1,6 @@
 // velmar-cpuinfo: prints the processor identification report, for users and
 // for bug reports.
-#include "foundation/cpuidt.h"
+#include "velmar/foundation/cpuidt.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "foundation/ClassInfo.h"
+#include "velmar/foundation/ClassInfo.h"
 
 #include <cstring>
 #include <vector>

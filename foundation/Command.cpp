@@ -1,4 +1,4 @@
-#include "foundation/Command.h"
+#include "velmar/foundation/Command.h"
 
 namespace nkMem
 {

@@ -1,6 +1,6 @@
-#include "foundation/CpuFeature.h"
+#include "velmar/foundation/CpuFeature.h"
 
-#include "win32/win32.h"
+#include "velmar/win32/win32.h"
 
 #include <chrono>
 

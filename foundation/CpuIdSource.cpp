@@ -1,4 +1,4 @@
-#include "foundation/CpuIdSource.h"
+#include "velmar/foundation/CpuIdSource.h"
 
 #if (defined(__i386__) || defined(__x86_64__)) && (defined(__GNUC__) || defined(__clang__))
 #define VELMAR_HAVE_CPUID 1

@@ -1,4 +1,4 @@
-#include "foundation/MemObject.h"
+#include "velmar/foundation/MemObject.h"
 
 namespace nkMem
 {

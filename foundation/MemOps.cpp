@@ -1,4 +1,4 @@
-#include "foundation/MemOps.h"
+#include "velmar/foundation/MemOps.h"
 
 #include <cstring>
 

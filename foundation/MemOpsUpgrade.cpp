@@ -1,7 +1,7 @@
-#include "foundation/MemOpsUpgrade.h"
+#include "velmar/foundation/MemOpsUpgrade.h"
 
-#include "foundation/CpuFeature.h"
-#include "foundation/CpuRoutines.h"
+#include "velmar/foundation/CpuFeature.h"
+#include "velmar/foundation/CpuRoutines.h"
 
 namespace nkMem {
 namespace {

@@ -1,4 +1,4 @@
-#include "foundation/CpuRoutines.h"
+#include "velmar/foundation/CpuRoutines.h"
 
 #if (defined(__i386__) || defined(__x86_64__)) && (defined(__GNUC__) || defined(__clang__))
 

@@ -1,7 +1,7 @@
-#include "foundation/NumericKernels.h"
+#include "velmar/foundation/NumericKernels.h"
 
-#include "foundation/MemOps.h"
-#include "foundation/Sha512.h"
+#include "velmar/foundation/MemOps.h"
+#include "velmar/foundation/Sha512.h"
 
 #include <cmath>
 

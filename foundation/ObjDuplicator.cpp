@@ -1,4 +1,4 @@
-#include "foundation/ObjDuplicator.h"
+#include "velmar/foundation/ObjDuplicator.h"
 
 #include <unordered_set>
 #include <vector>

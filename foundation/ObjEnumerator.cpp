@@ -1,4 +1,4 @@
-#include "foundation/ObjEnumerator.h"
+#include "velmar/foundation/ObjEnumerator.h"
 
 namespace nkMem
 {

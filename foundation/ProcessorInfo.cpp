@@ -1,4 +1,4 @@
-#include "foundation/ProcessorInfo.h"
+#include "velmar/foundation/ProcessorInfo.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "foundation/Sha512.h"
+#include "velmar/foundation/Sha512.h"
 
 #include <cstring>
 

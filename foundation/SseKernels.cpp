@@ -1,8 +1,8 @@
-#include "foundation/CpuRoutines.h"
+#include "velmar/foundation/CpuRoutines.h"
 
 #if (defined(__i386__) || defined(__x86_64__)) && (defined(__GNUC__) || defined(__clang__))
 
-#include "foundation/NumericKernels.h"
+#include "velmar/foundation/NumericKernels.h"
 
 #include <cmath>
 #include <xmmintrin.h>

@@ -1,5 +1,5 @@
-#include "foundation/String.h"
-#include "win32/win32.h"
+#include "velmar/foundation/String.h"
+#include "velmar/win32/win32.h"
 
 #include <climits>
 

@@ -1,4 +1,4 @@
-#include "foundation/String.h"
+#include "velmar/foundation/String.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,6 +1,6 @@
-#include "framework/AfxString.h"
+#include "velmar/framework/AfxString.h"
 
-#include "framework/Resources.h"
+#include "velmar/framework/Resources.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "framework/Archive.h"
+#include "velmar/framework/Archive.h"
 
 #include <cstring>
 #include <string>

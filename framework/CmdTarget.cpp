@@ -1,6 +1,6 @@
-#include "framework/CmdTarget.h"
+#include "velmar/framework/CmdTarget.h"
 
-#include "framework/CmdUI.h"
+#include "velmar/framework/CmdUI.h"
 
 IMPLEMENT_DYNAMIC(CCmdTarget, CObject)
 

@@ -1,7 +1,7 @@
-#include "framework/CmdUI.h"
+#include "velmar/framework/CmdUI.h"
 
-#include "framework/CmdTarget.h"
-#include "framework/Wnd.h"
+#include "velmar/framework/CmdTarget.h"
+#include "velmar/framework/Wnd.h"
 
 #include <QAction>
 #include <QMenu>

@@ -1,4 +1,4 @@
-#include "framework/CommandLineInfo.h"
+#include "velmar/framework/CommandLineInfo.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
-#include "framework/ControlBar.h"
+#include "velmar/framework/ControlBar.h"
 
-#include "framework/FrameWnd.h"
+#include "velmar/framework/FrameWnd.h"
 
 #include <QWidget>
 

@@ -1,6 +1,6 @@
-#include "framework/Dialog.h"
+#include "velmar/framework/Dialog.h"
 
-#include "framework/WinApp.h"
+#include "velmar/framework/WinApp.h"
 
 #include <QDialog>
 #include <QKeyEvent>

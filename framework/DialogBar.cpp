@@ -1,7 +1,7 @@
-#include "framework/DialogBar.h"
+#include "velmar/framework/DialogBar.h"
 
-#include "framework/CmdUI.h"
-#include "framework/FrameWnd.h"
+#include "velmar/framework/CmdUI.h"
+#include "velmar/framework/FrameWnd.h"
 
 #include <QWidget>
 

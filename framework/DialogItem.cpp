@@ -1,4 +1,4 @@
-#include "framework/DialogItem.h"
+#include "velmar/framework/DialogItem.h"
 
 #include <QApplication>
 #include <QCheckBox>

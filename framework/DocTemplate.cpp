@@ -1,10 +1,10 @@
-#include "framework/DocTemplate.h"
+#include "velmar/framework/DocTemplate.h"
 
-#include "framework/AfxRes.h"
-#include "framework/Document.h"
-#include "framework/FrameWnd.h"
-#include "framework/MenuResource.h"
-#include "framework/WinApp.h"
+#include "velmar/framework/AfxRes.h"
+#include "velmar/framework/Document.h"
+#include "velmar/framework/FrameWnd.h"
+#include "velmar/framework/MenuResource.h"
+#include "velmar/framework/WinApp.h"
 
 #include <QFileInfo>
 

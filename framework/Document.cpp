@@ -1,11 +1,11 @@
-#include "framework/Document.h"
+#include "velmar/framework/Document.h"
 
-#include "framework/AfxRes.h"
-#include "framework/Archive.h"
-#include "framework/DocTemplate.h"
-#include "framework/FrameWnd.h"
-#include "framework/View.h"
-#include "framework/WinApp.h"
+#include "velmar/framework/AfxRes.h"
+#include "velmar/framework/Archive.h"
+#include "velmar/framework/DocTemplate.h"
+#include "velmar/framework/FrameWnd.h"
+#include "velmar/framework/View.h"
+#include "velmar/framework/WinApp.h"
 
 #include <QFileInfo>
 

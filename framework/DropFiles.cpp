@@ -1,4 +1,4 @@
-#include "framework/DropFiles.h"
+#include "velmar/framework/DropFiles.h"
 
 #include <algorithm>
 #include <cwchar>

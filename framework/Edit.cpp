@@ -1,6 +1,6 @@
-#include "framework/Edit.h"
+#include "velmar/framework/Edit.h"
 
-#include "framework/WndBridge.h"
+#include "WndBridge.h"
 
 #include <QApplication>
 #include <QClipboard>

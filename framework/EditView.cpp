@@ -1,10 +1,10 @@
-#include "framework/EditView.h"
+#include "velmar/framework/EditView.h"
 
-#include "framework/AfxRes.h"
-#include "framework/CmdUI.h"
-#include "framework/Document.h"
-#include "framework/FindReplaceDialog.h"
-#include "framework/WinApp.h"
+#include "velmar/framework/AfxRes.h"
+#include "velmar/framework/CmdUI.h"
+#include "velmar/framework/Document.h"
+#include "velmar/framework/FindReplaceDialog.h"
+#include "velmar/framework/WinApp.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,4 +1,4 @@
-#include "framework/File.h"
+#include "velmar/framework/File.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "framework/FileProperties.h"
+#include "velmar/framework/FileProperties.h"
 
-#include "io/Orvex.h"
+#include "velmar/io/Orvex.h"
 
 #include <QCheckBox>
 #include <QDialog>

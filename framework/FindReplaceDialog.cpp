@@ -1,4 +1,4 @@
-#include "framework/FindReplaceDialog.h"
+#include "velmar/framework/FindReplaceDialog.h"
 
 #include <QCheckBox>
 #include <QDialog>

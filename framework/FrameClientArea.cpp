@@ -1,6 +1,6 @@
-#include "framework/FrameClientArea.h"
+#include "velmar/framework/FrameClientArea.h"
 
-#include "framework/ControlBar.h"
+#include "velmar/framework/ControlBar.h"
 
 #include <QChildEvent>
 #include <QEvent>

@@ -1,7 +1,7 @@
 // The help commands of frames and the application's help entry.
-#include "framework/AfxRes.h"
-#include "framework/FrameWnd.h"
-#include "framework/WinApp.h"
+#include "velmar/framework/AfxRes.h"
+#include "velmar/framework/FrameWnd.h"
+#include "velmar/framework/WinApp.h"
 
 void CWinApp::HtmlHelp(DWORD_PTR, UINT)
 {

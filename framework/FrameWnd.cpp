@@ -1,15 +1,15 @@
-#include "framework/FrameWnd.h"
+#include "velmar/framework/FrameWnd.h"
 
-#include "framework/FrameClientArea.h"
-#include "framework/KeyLockState.h"
+#include "velmar/framework/FrameClientArea.h"
+#include "velmar/framework/KeyLockState.h"
 
-#include "framework/CmdUI.h"
-#include "framework/ControlBar.h"
-#include "framework/Document.h"
-#include "framework/DropFiles.h"
-#include "framework/MenuResource.h"
-#include "framework/View.h"
-#include "framework/WinApp.h"
+#include "velmar/framework/CmdUI.h"
+#include "velmar/framework/ControlBar.h"
+#include "velmar/framework/Document.h"
+#include "velmar/framework/DropFiles.h"
+#include "velmar/framework/MenuResource.h"
+#include "velmar/framework/View.h"
+#include "velmar/framework/WinApp.h"
 
 #include <QAction>
 #include <QApplication>

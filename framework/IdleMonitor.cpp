@@ -1,6 +1,6 @@
-#include "framework/IdleMonitor.h"
+#include "IdleMonitor.h"
 
-#include "framework/WinApp.h"
+#include "velmar/framework/WinApp.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>

@@ -2,7 +2,7 @@
 // Calls CWinApp::OnIdle when the event loop is about to wait after having
 // handled input or posted work, as the Windows message loop does when its
 // queue runs empty. A pass asking for more runs again after pending events.
-#include "framework/AfxTypes.h"
+#include "velmar/framework/AfxTypes.h"
 
 #include <QObject>
 

@@ -1,6 +1,6 @@
-#include "framework/ImageList.h"
+#include "velmar/framework/ImageList.h"
 
-#include "framework/Wnd.h"
+#include "velmar/framework/Wnd.h"
 
 #include <QLabel>
 #include <QPointer>

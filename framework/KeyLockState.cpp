@@ -1,4 +1,4 @@
-#include "framework/KeyLockState.h"
+#include "velmar/framework/KeyLockState.h"
 
 #include <QDir>
 #include <QElapsedTimer>

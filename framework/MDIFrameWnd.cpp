@@ -1,12 +1,12 @@
-#include "framework/MDIFrameWnd.h"
+#include "velmar/framework/MDIFrameWnd.h"
 
-#include "framework/CmdUI.h"
-#include "framework/DocTemplate.h"
-#include "framework/Document.h"
-#include "framework/FrameClientArea.h"
-#include "framework/MDIChildWnd.h"
-#include "framework/MenuResource.h"
-#include "framework/WinApp.h"
+#include "velmar/framework/CmdUI.h"
+#include "velmar/framework/DocTemplate.h"
+#include "velmar/framework/Document.h"
+#include "velmar/framework/FrameClientArea.h"
+#include "velmar/framework/MDIChildWnd.h"
+#include "velmar/framework/MenuResource.h"
+#include "velmar/framework/WinApp.h"
 
 #include <QAction>
 #include <QMainWindow>

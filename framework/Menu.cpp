@@ -1,8 +1,8 @@
-#include "framework/Menu.h"
+#include "velmar/framework/Menu.h"
 
-#include "framework/CmdUI.h"
-#include "framework/FrameWnd.h"
-#include "framework/Wnd.h"
+#include "velmar/framework/CmdUI.h"
+#include "velmar/framework/FrameWnd.h"
+#include "velmar/framework/Wnd.h"
 
 #include <QAction>
 #include <QMenu>

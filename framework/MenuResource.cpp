@@ -1,8 +1,8 @@
-#include "framework/MenuResource.h"
+#include "velmar/framework/MenuResource.h"
 
-#include "framework/AfxString.h"
-#include "framework/FrameWnd.h"
-#include "framework/Wnd.h"
+#include "velmar/framework/AfxString.h"
+#include "velmar/framework/FrameWnd.h"
+#include "velmar/framework/Wnd.h"
 
 #include <QAction>
 #include <QMenu>

@@ -1,4 +1,4 @@
-#include "framework/Object.h"
+#include "velmar/framework/Object.h"
 
 #include <cstring>
 

@@ -1,6 +1,6 @@
-#include "framework/OleDropTarget.h"
+#include "velmar/framework/OleDropTarget.h"
 
-#include "framework/Wnd.h"
+#include "velmar/framework/Wnd.h"
 
 #include <QAbstractScrollArea>
 #include <QDragEnterEvent>

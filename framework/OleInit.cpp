@@ -1,6 +1,6 @@
-#include "framework/OleInit.h"
+#include "velmar/framework/OleInit.h"
 
-#include "win32/win32.h"
+#include "velmar/win32/win32.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
-#include "framework/QtUiProvider.h"
+#include "velmar/framework/QtUiProvider.h"
 
-#include "framework/AfxString.h"
-#include "framework/FileProperties.h"
+#include "velmar/framework/AfxString.h"
+#include "velmar/framework/FileProperties.h"
 
 #include <QCheckBox>
 #include <QFileDialog>

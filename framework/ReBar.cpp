@@ -1,6 +1,6 @@
-#include "framework/ReBar.h"
+#include "velmar/framework/ReBar.h"
 
-#include "framework/FrameWnd.h"
+#include "velmar/framework/FrameWnd.h"
 
 #include <QChildEvent>
 #include <QEvent>

@@ -1,8 +1,8 @@
-#include "framework/RecentFileList.h"
+#include "velmar/framework/RecentFileList.h"
 
-#include "framework/CmdUI.h"
-#include "framework/MenuResource.h"
-#include "framework/ProfileStore.h"
+#include "velmar/framework/CmdUI.h"
+#include "velmar/framework/MenuResource.h"
+#include "velmar/framework/ProfileStore.h"
 
 #include <QAction>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "framework/ProfileStore.h"
+#include "velmar/framework/ProfileStore.h"
 
 #include <cstring>
 #include <vector>

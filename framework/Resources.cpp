@@ -1,6 +1,6 @@
-#include "framework/Resources.h"
+#include "velmar/framework/Resources.h"
 
-#include "framework/AfxRes.h"
+#include "velmar/framework/AfxRes.h"
 
 #include <algorithm>
 #include <utility>

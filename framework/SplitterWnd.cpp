@@ -1,7 +1,7 @@
-#include "framework/SplitterWnd.h"
+#include "velmar/framework/SplitterWnd.h"
 
-#include "framework/FrameWnd.h"
-#include "framework/View.h"
+#include "velmar/framework/FrameWnd.h"
+#include "velmar/framework/View.h"
 
 #include <QMouseEvent>
 #include <QPainter>

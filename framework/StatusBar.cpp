@@ -1,7 +1,7 @@
-#include "framework/StatusBar.h"
+#include "velmar/framework/StatusBar.h"
 
-#include "framework/CmdUI.h"
-#include "framework/FrameWnd.h"
+#include "velmar/framework/CmdUI.h"
+#include "velmar/framework/FrameWnd.h"
 
 #include <QFontMetrics>
 #include <QGuiApplication>

@@ -1,8 +1,8 @@
-#include "framework/ToolBar.h"
+#include "velmar/framework/ToolBar.h"
 
-#include "framework/CmdUI.h"
-#include "framework/FrameWnd.h"
-#include "framework/Resources.h"
+#include "velmar/framework/CmdUI.h"
+#include "velmar/framework/FrameWnd.h"
+#include "velmar/framework/Resources.h"
 
 #include <QAction>
 #include <QEvent>

@@ -1,7 +1,7 @@
-#include "framework/TreeCtrl.h"
+#include "velmar/framework/TreeCtrl.h"
 
-#include "framework/TreeItemModel.h"
-#include "framework/TreeViewWidget.h"
+#include "TreeItemModel.h"
+#include "velmar/framework/TreeViewWidget.h"
 
 #include <QApplication>
 #include <QItemSelectionModel>

@@ -1,6 +1,6 @@
-#include "framework/TreeItemModel.h"
+#include "TreeItemModel.h"
 
-#include "framework/ImageList.h"
+#include "velmar/framework/ImageList.h"
 
 #include <QFont>
 #include <QIcon>

@@ -3,7 +3,7 @@
 // control's item store. An item's children are shown to the view only while
 // the item is expanded on a shown path ("revealed"), so nothing is announced,
 // laid out or asked for below collapsed items.
-#include "framework/TreeItemStore.h"
+#include "TreeItemStore.h"
 
 #include <QAbstractItemModel>
 

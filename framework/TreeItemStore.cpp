@@ -1,4 +1,4 @@
-#include "framework/TreeItemStore.h"
+#include "TreeItemStore.h"
 
 #include <cwctype>
 

@@ -4,8 +4,8 @@
 // among siblings (what an item model asks for) are kept in row tables made only
 // for the parents that are asked about and updated in place for the common
 // edits (append, remove first or last).
-#include "framework/TreeTextPool.h"
-#include "framework/TreeTypes.h"
+#include "TreeTextPool.h"
+#include "velmar/framework/TreeTypes.h"
 
 #include <cstdint>
 #include <memory>

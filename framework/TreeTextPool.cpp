@@ -1,4 +1,4 @@
-#include "framework/TreeTextPool.h"
+#include "TreeTextPool.h"
 
 #include <cwchar>
 

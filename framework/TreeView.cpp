@@ -1,6 +1,6 @@
-#include "framework/TreeView.h"
+#include "velmar/framework/TreeView.h"
 
-#include "framework/TreeViewWidget.h"
+#include "velmar/framework/TreeViewWidget.h"
 
 IMPLEMENT_DYNCREATE(CTreeView, CView)
 

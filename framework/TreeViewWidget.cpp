@@ -1,9 +1,9 @@
-#include "framework/TreeViewWidget.h"
+#include "velmar/framework/TreeViewWidget.h"
 
-#include "framework/ImageList.h"
-#include "framework/TreeCtrl.h"
-#include "framework/TreeItemModel.h"
-#include "framework/WndBridge.h"
+#include "velmar/framework/ImageList.h"
+#include "velmar/framework/TreeCtrl.h"
+#include "TreeItemModel.h"
+#include "WndBridge.h"
 
 #include <QApplication>
 #include <QFocusEvent>

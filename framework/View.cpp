@@ -1,9 +1,9 @@
-#include "framework/View.h"
+#include "velmar/framework/View.h"
 
-#include "framework/Document.h"
-#include "framework/CmdUI.h"
-#include "framework/FrameWnd.h"
-#include "framework/SplitterWnd.h"
+#include "velmar/framework/Document.h"
+#include "velmar/framework/CmdUI.h"
+#include "velmar/framework/FrameWnd.h"
+#include "velmar/framework/SplitterWnd.h"
 
 #include <QPainter>
 #include <QWidget>

@@ -1,9 +1,9 @@
 // The application's settings and its recent-file list in the registry.
-#include "framework/WinApp.h"
+#include "velmar/framework/WinApp.h"
 
-#include "framework/AfxRes.h"
-#include "framework/ProfileStore.h"
-#include "framework/RecentFileList.h"
+#include "velmar/framework/AfxRes.h"
+#include "velmar/framework/ProfileStore.h"
+#include "velmar/framework/RecentFileList.h"
 
 static const wchar_t kFileSection[] = L"Recent File List";
 static const wchar_t kFileEntry[] = L"File%d";

@@ -1,10 +1,10 @@
-#include "framework/Wnd.h"
+#include "velmar/framework/Wnd.h"
 
-#include "framework/CmdUI.h"
-#include "framework/DropFiles.h"
-#include "framework/FrameWnd.h"
-#include "framework/WinApp.h"
-#include "framework/WndBridge.h"
+#include "velmar/framework/CmdUI.h"
+#include "velmar/framework/DropFiles.h"
+#include "velmar/framework/FrameWnd.h"
+#include "velmar/framework/WinApp.h"
+#include "WndBridge.h"
 
 #include <QApplication>
 #include <QGuiApplication>

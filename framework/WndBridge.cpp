@@ -1,9 +1,9 @@
-#include "framework/WndBridge.h"
+#include "WndBridge.h"
 
-#include "framework/DropFiles.h"
-#include "framework/FrameWnd.h"
-#include "framework/View.h"
-#include "framework/Wnd.h"
+#include "velmar/framework/DropFiles.h"
+#include "velmar/framework/FrameWnd.h"
+#include "velmar/framework/View.h"
+#include "velmar/framework/Wnd.h"
 
 #include <QContextMenuEvent>
 #include <QDragEnterEvent>

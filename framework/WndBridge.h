@@ -1,6 +1,6 @@
 #pragma once
 // Turns the Qt events of a framework window's widget into window messages.
-#include "framework/AfxTypes.h"
+#include "velmar/framework/AfxTypes.h"
 
 #include <QObject>
 

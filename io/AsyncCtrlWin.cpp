@@ -1,4 +1,4 @@
-#include "io/AsyncCtrlWin.h"
+#include "velmar/io/AsyncCtrlWin.h"
 
 #include <algorithm>
 #include <chrono>

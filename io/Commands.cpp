@@ -1,6 +1,6 @@
-#include "io/Commands.h"
+#include "velmar/io/Commands.h"
 
-#include "io/Transfer.h"
+#include "velmar/io/Transfer.h"
 
 namespace Orvex
 {

@@ -1,6 +1,6 @@
-#include "io/DataLocator.h"
+#include "velmar/io/DataLocator.h"
 
-#include "io/Transfer.h"
+#include "velmar/io/Transfer.h"
 
 #include <new>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "io/DataLocatorCell.h"
+#include "velmar/io/DataLocatorCell.h"
 
 #include <cwctype>
 

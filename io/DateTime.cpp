@@ -1,4 +1,4 @@
-#include "io/DateTime.h"
+#include "velmar/io/DateTime.h"
 
 namespace Orvex
 {

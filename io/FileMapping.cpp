@@ -1,6 +1,6 @@
-#include "io/FileMapping.h"
+#include "velmar/io/FileMapping.h"
 
-#include "io/FileWin.h"
+#include "velmar/io/FileWin.h"
 
 namespace Orvex
 {

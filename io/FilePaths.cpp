@@ -1,6 +1,6 @@
-#include "io/FilePaths.h"
+#include "velmar/io/FilePaths.h"
 
-#include "io/OpenMode.h"
+#include "velmar/io/OpenMode.h"
 
 namespace Orvex
 {

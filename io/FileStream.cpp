@@ -1,4 +1,4 @@
-#include "io/FileStream.h"
+#include "velmar/io/FileStream.h"
 
 namespace Orvex
 {

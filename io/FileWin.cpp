@@ -1,4 +1,4 @@
-#include "io/FileWin.h"
+#include "velmar/io/FileWin.h"
 
 #include <cstring>
 #include <cwchar>

@@ -1,7 +1,7 @@
 // CFileWin: times, attributes, whole-file copies, error texts, duplication.
-#include "io/FileWin.h"
+#include "velmar/io/FileWin.h"
 
-#include "io/StreamCopy.h"
+#include "velmar/io/StreamCopy.h"
 
 #include <cstring>
 #include <cwchar>

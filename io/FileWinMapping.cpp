@@ -1,5 +1,5 @@
 // CFileWin: named mappings of the file and views of them.
-#include "io/FileWin.h"
+#include "velmar/io/FileWin.h"
 
 #include <memory>
 

@@ -1,4 +1,4 @@
-#include "io/LineReader.h"
+#include "velmar/io/LineReader.h"
 
 #include <algorithm>
 #include <cstring>

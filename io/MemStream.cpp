@@ -1,4 +1,4 @@
-#include "io/MemStream.h"
+#include "velmar/io/MemStream.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -1,6 +1,6 @@
-#include "io/NameConversion.h"
+#include "velmar/io/NameConversion.h"
 
-#include "win32/win32.h"
+#include "velmar/win32/win32.h"
 
 #include <climits>
 

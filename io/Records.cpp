@@ -1,10 +1,10 @@
 // Class records of the library's interfaces; the concrete classes define
 // theirs beside their code.
-#include "io/AsyncCtrl.h"
-#include "io/File.h"
-#include "io/IoRoles.h"
-#include "io/Serialize.h"
-#include "io/Stream.h"
+#include "velmar/io/AsyncCtrl.h"
+#include "velmar/io/File.h"
+#include "velmar/io/IoRoles.h"
+#include "velmar/io/Serialize.h"
+#include "velmar/io/Stream.h"
 
 namespace Orvex
 {

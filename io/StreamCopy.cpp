@@ -1,4 +1,4 @@
-#include "io/StreamCopy.h"
+#include "velmar/io/StreamCopy.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "io/Transfer.h"
+#include "velmar/io/Transfer.h"
 
 namespace Orvex
 {

@@ -1,6 +1,6 @@
-#include "platform/ComServer.h"
+#include "velmar/platform/ComServer.h"
 
-#include "platform/WinRegistry.h"
+#include "velmar/platform/WinRegistry.h"
 
 #include <cstring>
 

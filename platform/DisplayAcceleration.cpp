@@ -1,6 +1,6 @@
-#include "platform/DisplayAcceleration.h"
+#include "velmar/platform/DisplayAcceleration.h"
 
-#include "platform/WinRegistry.h"
+#include "velmar/platform/WinRegistry.h"
 
 #include <cwchar>
 #include <cwctype>

@@ -1,6 +1,6 @@
-#include "platform/DllModule.h"
+#include "velmar/platform/DllModule.h"
 
-#include "platform/FileVersionInfo.h"
+#include "velmar/platform/FileVersionInfo.h"
 
 namespace nkPlatform {
 

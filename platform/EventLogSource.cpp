@@ -1,6 +1,6 @@
-#include "platform/EventLogSource.h"
+#include "velmar/platform/EventLogSource.h"
 
-#include "platform/WinRegistry.h"
+#include "velmar/platform/WinRegistry.h"
 
 #include <cwchar>
 #include <cwctype>

@@ -1,6 +1,6 @@
-#include "platform/FileVersionInfo.h"
+#include "velmar/platform/FileVersionInfo.h"
 
-#include "foundation/String.h"
+#include "velmar/foundation/String.h"
 
 namespace nkPlatform {
 

@@ -1,6 +1,6 @@
-#include "platform/LastErrorText.h"
+#include "velmar/platform/LastErrorText.h"
 
-#include "win32/win32.h"
+#include "velmar/win32/win32.h"
 
 namespace nkPlatform {
 

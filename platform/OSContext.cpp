@@ -1,4 +1,4 @@
-#include "platform/OSContext.h"
+#include "velmar/platform/OSContext.h"
 
 #include <cwchar>
 

@@ -1,4 +1,4 @@
-#include "platform/OSVersion.h"
+#include "velmar/platform/OSVersion.h"
 
 namespace nkPlatform {
 

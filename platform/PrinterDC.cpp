@@ -1,4 +1,4 @@
-#include "platform/PrinterDC.h"
+#include "velmar/platform/PrinterDC.h"
 
 namespace nkPlatform {
 

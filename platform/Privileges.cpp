@@ -1,7 +1,7 @@
-#include "platform/Privileges.h"
+#include "velmar/platform/Privileges.h"
 
-#include "platform/OSVersion.h"
-#include "win32/win32.h"
+#include "velmar/platform/OSVersion.h"
+#include "velmar/win32/win32.h"
 
 namespace nkPlatform {
 

@@ -1,12 +1,12 @@
-#include "platform/ShellRun.h"
+#include "velmar/platform/ShellRun.h"
 
-#include "foundation/String.h"
+#include "velmar/foundation/String.h"
 
 #if defined(_WIN32)
 #include <shellapi.h>
 #define NK_SHELL_EXECUTION 1
-#elif __has_include("win32/Shell.h")
-#include "win32/Shell.h"
+#elif __has_include("velmar/win32/Shell.h")
+#include "velmar/win32/Shell.h"
 #define NK_SHELL_EXECUTION 1
 #else
 #define NK_SHELL_EXECUTION 0

@@ -1,6 +1,6 @@
-#include "platform/SystemQueries.h"
+#include "velmar/platform/SystemQueries.h"
 
-#include "platform/DllModule.h"
+#include "velmar/platform/DllModule.h"
 
 #include <vector>
 

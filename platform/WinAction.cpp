@@ -1,9 +1,9 @@
-#include "platform/WinAction.h"
+#include "velmar/platform/WinAction.h"
 
-#include "platform/LastErrorText.h"
-#include "platform/Privileges.h"
-#include "platform/ShellRun.h"
-#include "win32/win32.h"
+#include "velmar/platform/LastErrorText.h"
+#include "velmar/platform/Privileges.h"
+#include "velmar/platform/ShellRun.h"
+#include "velmar/win32/win32.h"
 
 namespace nkPlatform {
 

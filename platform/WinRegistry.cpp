@@ -1,4 +1,4 @@
-#include "platform/WinRegistry.h"
+#include "velmar/platform/WinRegistry.h"
 
 #include <cstring>
 #include <cwchar>

@@ -1,4 +1,4 @@
-#include "win32/CodePages.h"
+#include "velmar/win32/CodePages.h"
 
 #include <atomic>
 #include <cctype>

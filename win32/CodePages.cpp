@@ -1,8 +1,8 @@
-#include "win32/CodePages.h"
+#include "velmar/win32/CodePages.h"
 
-#include "win32/ErrorCodes.h"
-#include "win32/IconvCache.h"
-#include "win32/LastError.h"
+#include "velmar/win32/ErrorCodes.h"
+#include "IconvCache.h"
+#include "velmar/win32/LastError.h"
 
 #include <cerrno>
 #include <climits>

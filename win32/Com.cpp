@@ -1,7 +1,7 @@
-#include "win32/Com.h"
+#include "velmar/win32/Com.h"
 
-#include "win32/WebBrowser.h"
-#include "win32/WideText.h"
+#include "velmar/win32/WebBrowser.h"
+#include "velmar/win32/WideText.h"
 
 #include <cwchar>
 #include <string>

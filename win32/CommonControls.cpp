@@ -1,4 +1,4 @@
-#include "win32/CommonControls.h"
+#include "velmar/win32/CommonControls.h"
 
 void WINAPI InitCommonControls()
 {

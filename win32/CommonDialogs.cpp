@@ -1,9 +1,9 @@
-#include "win32/CommonDialogs.h"
+#include "velmar/win32/CommonDialogs.h"
 
-#include "win32/CodePages.h"
-#include "win32/MessageBox.h"
-#include "win32/SysCalls.h"
-#include "win32/UiProvider.h"
+#include "velmar/win32/CodePages.h"
+#include "velmar/win32/MessageBox.h"
+#include "SysCalls.h"
+#include "velmar/win32/UiProvider.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,8 +1,8 @@
-#include "win32/CrtFiles.h"
+#include "velmar/win32/CrtFiles.h"
 
-#include "win32/LastError.h"
-#include "win32/Paths.h"
-#include "win32/SysCalls.h"
+#include "velmar/win32/LastError.h"
+#include "Paths.h"
+#include "SysCalls.h"
 
 #include <cerrno>
 #include <cwctype>

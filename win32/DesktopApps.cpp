@@ -1,4 +1,4 @@
-#include "win32/DesktopApps.h"
+#include "velmar/win32/DesktopApps.h"
 
 #include <cstdlib>
 #include <fstream>

@@ -1,11 +1,11 @@
-#include "win32/FileMapping.h"
+#include "velmar/win32/FileMapping.h"
 
-#include "win32/CodePages.h"
-#include "win32/ErrorCodes.h"
-#include "win32/FileObject.h"
-#include "win32/Handles.h"
-#include "win32/LastError.h"
-#include "win32/SysCalls.h"
+#include "velmar/win32/CodePages.h"
+#include "velmar/win32/ErrorCodes.h"
+#include "FileObject.h"
+#include "velmar/win32/Handles.h"
+#include "velmar/win32/LastError.h"
+#include "SysCalls.h"
 
 #include <algorithm>
 #include <cerrno>

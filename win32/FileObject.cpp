@@ -1,6 +1,6 @@
-#include "win32/FileObject.h"
+#include "FileObject.h"
 
-#include "win32/SysCalls.h"
+#include "SysCalls.h"
 
 #include <algorithm>
 #include <cstring>

@@ -11,8 +11,8 @@
 // that changes the file's content or length behind the object (a mapped
 // view, say) calls DisableCache() first.
 
-#include "win32/Handles.h"
-#include "win32/ShareModes.h"
+#include "velmar/win32/Handles.h"
+#include "ShareModes.h"
 
 #include <memory>
 #include <mutex>

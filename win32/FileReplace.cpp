@@ -1,11 +1,11 @@
-#include "win32/FileReplace.h"
+#include "velmar/win32/FileReplace.h"
 
-#include "win32/ErrorCodes.h"
-#include "win32/FileAttributes.h"
-#include "win32/LastError.h"
-#include "win32/Paths.h"
-#include "win32/ShareModes.h"
-#include "win32/SysCalls.h"
+#include "velmar/win32/ErrorCodes.h"
+#include "velmar/win32/FileAttributes.h"
+#include "velmar/win32/LastError.h"
+#include "Paths.h"
+#include "ShareModes.h"
+#include "SysCalls.h"
 
 #include <cerrno>
 #include <cstdlib>

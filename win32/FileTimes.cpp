@@ -1,10 +1,10 @@
-#include "win32/FileTimes.h"
+#include "velmar/win32/FileTimes.h"
 
-#include "win32/ErrorCodes.h"
-#include "win32/FileObject.h"
-#include "win32/LastError.h"
-#include "win32/SysCalls.h"
-#include "win32/Time.h"
+#include "velmar/win32/ErrorCodes.h"
+#include "FileObject.h"
+#include "velmar/win32/LastError.h"
+#include "SysCalls.h"
+#include "velmar/win32/Time.h"
 
 #include <cerrno>
 #include <cstdio>

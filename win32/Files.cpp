@@ -1,12 +1,12 @@
-#include "win32/Files.h"
+#include "velmar/win32/Files.h"
 
-#include "win32/ErrorCodes.h"
-#include "win32/FileAttributes.h"
-#include "win32/FileObject.h"
-#include "win32/LastError.h"
-#include "win32/Overlapped.h"
-#include "win32/Paths.h"
-#include "win32/SysCalls.h"
+#include "velmar/win32/ErrorCodes.h"
+#include "velmar/win32/FileAttributes.h"
+#include "FileObject.h"
+#include "velmar/win32/LastError.h"
+#include "velmar/win32/Overlapped.h"
+#include "Paths.h"
+#include "SysCalls.h"
 
 #include <cerrno>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "win32/Handles.h"
+#include "velmar/win32/Handles.h"
 
 #include <mutex>
 #include <unistd.h>

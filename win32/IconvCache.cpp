@@ -1,4 +1,4 @@
-#include "win32/IconvCache.h"
+#include "IconvCache.h"
 
 #include <cstdio>
 #include <map>

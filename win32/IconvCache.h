@@ -2,7 +2,7 @@
 // iconv descriptors for the code pages converted by the C library, opened once
 // per thread and page (a descriptor carries state and is not thread-safe).
 
-#include "win32/Types.h"
+#include "velmar/win32/Types.h"
 
 #include <iconv.h>
 

@@ -1,6 +1,6 @@
-#include "win32/LastError.h"
+#include "velmar/win32/LastError.h"
 
-#include "win32/ErrorCodes.h"
+#include "velmar/win32/ErrorCodes.h"
 
 #include <cerrno>
 

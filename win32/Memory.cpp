@@ -1,7 +1,7 @@
-#include "win32/Memory.h"
+#include "velmar/win32/Memory.h"
 
-#include "win32/ErrorCodes.h"
-#include "win32/LastError.h"
+#include "velmar/win32/ErrorCodes.h"
+#include "velmar/win32/LastError.h"
 
 #include <cstdlib>
 

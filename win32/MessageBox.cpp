@@ -1,9 +1,9 @@
-#include "win32/MessageBox.h"
+#include "velmar/win32/MessageBox.h"
 
-#include "win32/CodePages.h"
-#include "win32/ErrorCodes.h"
-#include "win32/LastError.h"
-#include "win32/UiProvider.h"
+#include "velmar/win32/CodePages.h"
+#include "velmar/win32/ErrorCodes.h"
+#include "velmar/win32/LastError.h"
+#include "velmar/win32/UiProvider.h"
 
 #include <cstdio>
 #include <string>

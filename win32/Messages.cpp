@@ -1,9 +1,9 @@
-#include "win32/Messages.h"
+#include "velmar/win32/Messages.h"
 
-#include "win32/CodePages.h"
-#include "win32/ErrorCodes.h"
-#include "win32/LastError.h"
-#include "win32/Memory.h"
+#include "velmar/win32/CodePages.h"
+#include "velmar/win32/ErrorCodes.h"
+#include "velmar/win32/LastError.h"
+#include "velmar/win32/Memory.h"
 
 #include <algorithm>
 #include <cstdio>

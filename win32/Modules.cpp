@@ -1,9 +1,9 @@
-#include "win32/Modules.h"
+#include "velmar/win32/Modules.h"
 
-#include "win32/CodePages.h"
-#include "win32/ErrorCodes.h"
-#include "win32/LastError.h"
-#include "win32/WideText.h"
+#include "velmar/win32/CodePages.h"
+#include "velmar/win32/ErrorCodes.h"
+#include "velmar/win32/LastError.h"
+#include "velmar/win32/WideText.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "win32/OleAuto.h"
+#include "velmar/win32/OleAuto.h"
 
 #include <cstdlib>
 #include <cstring>

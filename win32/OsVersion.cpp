@@ -1,8 +1,8 @@
-#include "win32/OsVersion.h"
+#include "velmar/win32/OsVersion.h"
 
-#include "win32/ErrorCodes.h"
-#include "win32/LastError.h"
-#include "win32/WideText.h"
+#include "velmar/win32/ErrorCodes.h"
+#include "velmar/win32/LastError.h"
+#include "velmar/win32/WideText.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,10 +1,10 @@
-#include "win32/Overlapped.h"
+#include "velmar/win32/Overlapped.h"
 
-#include "win32/ErrorCodes.h"
-#include "win32/FileObject.h"
-#include "win32/Handles.h"
-#include "win32/LastError.h"
-#include "win32/SysCalls.h"
+#include "velmar/win32/ErrorCodes.h"
+#include "FileObject.h"
+#include "velmar/win32/Handles.h"
+#include "velmar/win32/LastError.h"
+#include "SysCalls.h"
 
 #include <algorithm>
 #include <atomic>

@@ -1,9 +1,9 @@
-#include "win32/Paths.h"
+#include "Paths.h"
 
-#include "win32/CodePages.h"
-#include "win32/ErrorCodes.h"
-#include "win32/LastError.h"
-#include "win32/SysCalls.h"
+#include "velmar/win32/CodePages.h"
+#include "velmar/win32/ErrorCodes.h"
+#include "velmar/win32/LastError.h"
+#include "SysCalls.h"
 
 #include <cerrno>
 #include <cwchar>

@@ -4,7 +4,7 @@
 // page and re-encoded when that page is not UTF-8. Separators are left as
 // given.
 
-#include "win32/Types.h"
+#include "velmar/win32/Types.h"
 
 #include <string>
 

@@ -1,8 +1,8 @@
-#include "win32/Registry.h"
+#include "velmar/win32/Registry.h"
 
-#include "win32/CodePages.h"
-#include "win32/ErrorCodes.h"
-#include "win32/RegistryStore.h"
+#include "velmar/win32/CodePages.h"
+#include "velmar/win32/ErrorCodes.h"
+#include "RegistryStore.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,8 +1,8 @@
-#include "win32/RegistryStore.h"
+#include "RegistryStore.h"
 
-#include "win32/CodePages.h"
-#include "win32/ErrorCodes.h"
-#include "win32/SysCalls.h"
+#include "velmar/win32/CodePages.h"
+#include "velmar/win32/ErrorCodes.h"
+#include "SysCalls.h"
 
 #include <cerrno>
 #include <map>

@@ -4,7 +4,7 @@
 // looked up by a case-folded copy. Every operation takes the store's lock,
 // runs in one transaction and returns a Win32 code.
 
-#include "win32/Types.h"
+#include "velmar/win32/Types.h"
 
 #include <cstdint>
 #include <memory>

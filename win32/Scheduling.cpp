@@ -1,8 +1,8 @@
-#include "win32/Scheduling.h"
+#include "velmar/win32/Scheduling.h"
 
-#include "win32/ErrorCodes.h"
-#include "win32/Handles.h"
-#include "win32/LastError.h"
+#include "velmar/win32/ErrorCodes.h"
+#include "velmar/win32/Handles.h"
+#include "velmar/win32/LastError.h"
 
 #include <cerrno>
 #include <cstdlib>

@@ -1,10 +1,10 @@
-#include "win32/Security.h"
+#include "velmar/win32/Security.h"
 
-#include "win32/ErrorCodes.h"
-#include "win32/Handles.h"
-#include "win32/LastError.h"
-#include "win32/Scheduling.h"
-#include "win32/WideText.h"
+#include "velmar/win32/ErrorCodes.h"
+#include "velmar/win32/Handles.h"
+#include "velmar/win32/LastError.h"
+#include "velmar/win32/Scheduling.h"
+#include "velmar/win32/WideText.h"
 
 #include <algorithm>
 #include <cstdlib>

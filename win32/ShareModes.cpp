@@ -1,8 +1,8 @@
-#include "win32/ShareModes.h"
+#include "ShareModes.h"
 
-#include "win32/ErrorCodes.h"
-#include "win32/LastError.h"
-#include "win32/SysCalls.h"
+#include "velmar/win32/ErrorCodes.h"
+#include "velmar/win32/LastError.h"
+#include "SysCalls.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -14,7 +14,7 @@
 // removes the lock file. Only processes that use the same folder see each
 // other (in practice: the same user).
 
-#include "win32/Types.h"
+#include "velmar/win32/Types.h"
 
 #include <string>
 #include <sys/types.h>

@@ -1,12 +1,12 @@
-#include "win32/Shell.h"
+#include "velmar/win32/Shell.h"
 
-#include "win32/DesktopApps.h"
-#include "win32/ErrorCodes.h"
-#include "win32/Handles.h"
-#include "win32/Launcher.h"
-#include "win32/LastError.h"
-#include "win32/UiProvider.h"
-#include "win32/WideText.h"
+#include "velmar/win32/DesktopApps.h"
+#include "velmar/win32/ErrorCodes.h"
+#include "velmar/win32/Handles.h"
+#include "velmar/win32/Launcher.h"
+#include "velmar/win32/LastError.h"
+#include "velmar/win32/UiProvider.h"
+#include "velmar/win32/WideText.h"
 
 #include <cstring>
 #include <fcntl.h>

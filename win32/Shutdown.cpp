@@ -1,9 +1,9 @@
-#include "win32/Shutdown.h"
+#include "velmar/win32/Shutdown.h"
 
-#include "win32/ErrorCodes.h"
-#include "win32/Launcher.h"
-#include "win32/LastError.h"
-#include "win32/Security.h"
+#include "velmar/win32/ErrorCodes.h"
+#include "velmar/win32/Launcher.h"
+#include "velmar/win32/LastError.h"
+#include "velmar/win32/Security.h"
 
 #include <cstdlib>
 #include <string>

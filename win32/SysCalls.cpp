@@ -1,4 +1,4 @@
-#include "win32/SysCalls.h"
+#include "SysCalls.h"
 
 #include <atomic>
 #include <cstdio>

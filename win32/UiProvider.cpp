@@ -1,4 +1,4 @@
-#include "win32/UiProvider.h"
+#include "velmar/win32/UiProvider.h"
 
 #include <atomic>
 

@@ -1,10 +1,10 @@
-#include "win32/VersionInfo.h"
+#include "velmar/win32/VersionInfo.h"
 
-#include "win32/CodePages.h"
-#include "win32/ElfSection.h"
-#include "win32/ErrorCodes.h"
-#include "win32/LastError.h"
-#include "win32/WideText.h"
+#include "velmar/win32/CodePages.h"
+#include "velmar/win32/ElfSection.h"
+#include "velmar/win32/ErrorCodes.h"
+#include "velmar/win32/LastError.h"
+#include "velmar/win32/WideText.h"
 
 #include <algorithm>
 #include <cstring>

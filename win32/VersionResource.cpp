@@ -1,4 +1,4 @@
-#include "win32/VersionResource.h"
+#include "velmar/win32/VersionResource.h"
 
 #include <cstring>
 

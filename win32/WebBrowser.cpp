@@ -1,9 +1,9 @@
-#include "win32/WebBrowser.h"
+#include "velmar/win32/WebBrowser.h"
 
-#include "win32/DesktopApps.h"
-#include "win32/ErrorCodes.h"
-#include "win32/Launcher.h"
-#include "win32/WideText.h"
+#include "velmar/win32/DesktopApps.h"
+#include "velmar/win32/ErrorCodes.h"
+#include "velmar/win32/Launcher.h"
+#include "velmar/win32/WideText.h"
 
 #include <atomic>
 #include <new>

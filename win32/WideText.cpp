@@ -1,6 +1,6 @@
-#include "win32/WideText.h"
+#include "velmar/win32/WideText.h"
 
-#include "win32/CodePages.h"
+#include "velmar/win32/CodePages.h"
 
 #include <cwchar>
 

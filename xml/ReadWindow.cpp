@@ -1,4 +1,4 @@
-#include "xml/ReadWindow.h"
+#include "ReadWindow.h"
 
 #include <cstring>
 

@@ -3,7 +3,7 @@
 // large blocks and the parser's look-ahead and step-backs are served from
 // memory, so loading costs a system call per block, not per byte.
 
-#include "io/Orvex.h"
+#include "velmar/io/Orvex.h"
 
 #include <cstdint>
 #include <vector>

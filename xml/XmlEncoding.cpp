@@ -1,6 +1,6 @@
-#include "xml/XmlEncoding.h"
+#include "velmar/xml/XmlEncoding.h"
 
-#include "win32/win32.h"
+#include "velmar/win32/win32.h"
 
 #include <cctype>
 #include <cstdlib>

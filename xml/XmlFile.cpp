@@ -1,6 +1,6 @@
-#include "xml/XmlFile.h"
+#include "velmar/xml/XmlFile.h"
 
-#include "xml/XmlEncoding.h"
+#include "velmar/xml/XmlEncoding.h"
 
 #include <cstdio>
 #include <cstdlib>

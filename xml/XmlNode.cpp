@@ -1,4 +1,4 @@
-#include "xml/XmlNode.h"
+#include "velmar/xml/XmlNode.h"
 
 #include <new>
 #include <vector>

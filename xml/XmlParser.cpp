@@ -1,7 +1,7 @@
-#include "xml/XmlParser.h"
+#include "velmar/xml/XmlParser.h"
 
-#include "xml/ReadWindow.h"
-#include "xml/XmlEncoding.h"
+#include "ReadWindow.h"
+#include "velmar/xml/XmlEncoding.h"
 
 #include <algorithm>
 #include <cstdint>

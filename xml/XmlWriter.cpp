@@ -1,6 +1,6 @@
-#include "xml/XmlWriter.h"
+#include "velmar/xml/XmlWriter.h"
 
-#include "win32/win32.h"
+#include "velmar/win32/win32.h"
 
 #include <cstdint>
 #include <cstdio>

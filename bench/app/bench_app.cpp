@@ -4,13 +4,13 @@
 // memory still in use after the window is closed again.
 #include "XmlGenerator.h"
 
-#include "app/ChildFrame.h"
-#include "app/MainFrame.h"
-#include "app/Resource.h"
-#include "app/VelmarDoc.h"
-#include "app/VelmarResources.h"
-#include "app/XMLContentView.h"
-#include "app/XMLTreeView.h"
+#include "velmar/app/ChildFrame.h"
+#include "velmar/app/MainFrame.h"
+#include "velmar/app/Resource.h"
+#include "velmar/app/VelmarDoc.h"
+#include "velmar/app/VelmarResources.h"
+#include "velmar/app/XMLContentView.h"
+#include "velmar/app/XMLTreeView.h"
 
 #include <QApplication>
 #include <QCoreApplication>

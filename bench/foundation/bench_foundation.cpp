@@ -1,6 +1,6 @@
 // Costs of the foundation's strings and containers, which hold every name and
 // value of every document.
-#include "foundation/nkMem.h"
+#include "velmar/foundation/nkMem.h"
 
 #include <benchmark/benchmark.h>
 

@@ -4,7 +4,7 @@
 // scrolling and deleting, and reports the memory per item.
 //
 //   velmar-bench-tree [items]   (default 10000000; runs offscreen)
-#include "framework/framework.h"
+#include "velmar/framework/framework.h"
 
 #include <QApplication>
 #include <QScrollBar>

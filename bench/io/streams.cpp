@@ -1,7 +1,7 @@
 // Cost of the stream layer over the file calls beneath it: byte-at-a-time
 // reading as the parser does it (end test, one byte), block reads, the
 // whole-stream copy, memory-stream writes and line reading.
-#include "io/Orvex.h"
+#include "velmar/io/Orvex.h"
 
 #include <chrono>
 #include <cstdio>

@@ -1,6 +1,6 @@
 // Throughput of the code-page conversions the XML engine leans on: short
 // names and values converted one call at a time, and long text in one call.
-#include "win32/win32.h"
+#include "velmar/win32/win32.h"
 
 #include <chrono>
 #include <cstdio>

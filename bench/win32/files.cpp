@@ -1,7 +1,7 @@
 // Cost of the file calls as the XML parser makes them: one ReadFile per byte
 // with the position and length queries of an end-of-file test between reads.
 // Also the cost of opening and closing (share registration included).
-#include "win32/win32.h"
+#include "velmar/win32/win32.h"
 
 #include <chrono>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "bench/xml/XmlGenerator.h"
+#include "XmlGenerator.h"
 
 #include <cstdio>
 #include <string>

@@ -1,8 +1,8 @@
 // Load and save benchmark of the XML engine against pugixml and libxml2.
 // Each measurement runs in a child process so that its peak resident memory
 // is its own; the parent only generates files and prints the table.
-#include "bench/xml/XmlGenerator.h"
-#include "xml/nkDS.h"
+#include "XmlGenerator.h"
+#include "velmar/xml/nkDS.h"
 
 #include <libxml/parser.h>
 #include <libxml/tree.h>

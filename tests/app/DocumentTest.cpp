@@ -2,8 +2,8 @@
 // close, the modified mark, and its template strings.
 #include "EditorTestApp.h"
 
-#include "app/XmlFileSafeSave.h"
-#include "win32/SysCalls.h"
+#include "velmar/app/XmlFileSafeSave.h"
+#include "SysCalls.h"
 
 #include <gtest/gtest.h>
 

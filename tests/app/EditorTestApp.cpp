@@ -1,8 +1,8 @@
 #include "EditorTestApp.h"
 #include "TreeTestUtil.h"
 
-#include "app/Resource.h"
-#include "app/VelmarResources.h"
+#include "velmar/app/Resource.h"
+#include "velmar/app/VelmarResources.h"
 
 IMPLEMENT_DYNCREATE(CTestChildFrame, CChildFrame)
 

@@ -1,14 +1,14 @@
 #pragma once
 // The editor's document, views and frames in a small MDI application of the
 // tests, driven offscreen with a scripted user in place of the dialogs.
-#include "app/ChildFrame.h"
-#include "app/FrameHooks.h"
-#include "app/MainFrame.h"
-#include "app/VelmarDoc.h"
-#include "app/XMLContentView.h"
-#include "app/XMLTreeView.h"
-#include "framework/framework.h"
-#include "tests/support/GuiTestSupport.h"
+#include "velmar/app/ChildFrame.h"
+#include "velmar/app/FrameHooks.h"
+#include "velmar/app/MainFrame.h"
+#include "velmar/app/VelmarDoc.h"
+#include "velmar/app/XMLContentView.h"
+#include "velmar/app/XMLTreeView.h"
+#include "velmar/framework/framework.h"
+#include "support/GuiTestSupport.h"
 
 // The editor's own frames, counting what the views and the document ask of them.
 class CTestChildFrame : public CChildFrame

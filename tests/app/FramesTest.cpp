@@ -2,9 +2,9 @@
 // bar and the context menu, driven offscreen.
 #include "EditorTestApp.h"
 
-#include "app/Resource.h"
-#include "app/VelmarImages.h"
-#include "app/VelmarResources.h"
+#include "velmar/app/Resource.h"
+#include "velmar/app/VelmarImages.h"
+#include "velmar/app/VelmarResources.h"
 
 #include <gtest/gtest.h>
 

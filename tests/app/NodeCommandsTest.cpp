@@ -3,7 +3,7 @@
 // window; enable states come from the same routing's update queries.
 #include "EditorTestApp.h"
 #include "TreeTestUtil.h"
-#include "app/Resource.h"
+#include "velmar/app/Resource.h"
 
 #include <gtest/gtest.h>
 

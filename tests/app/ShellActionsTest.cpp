@@ -4,9 +4,9 @@
 // touched or started.
 #include "EditorTestApp.h"
 
-#include "app/Resource.h"
-#include "app/ShellActions.h"
-#include "io/Orvex.h"
+#include "velmar/app/Resource.h"
+#include "velmar/app/ShellActions.h"
+#include "velmar/io/Orvex.h"
 
 #include <gtest/gtest.h>
 

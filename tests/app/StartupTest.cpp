@@ -2,9 +2,9 @@
 // command line set, and the built program as a process of its own.
 #include "EditorTestApp.h"
 
-#include "app/AboutDlg.h"
-#include "app/Resource.h"
-#include "app/VelmarApp.h"
+#include "velmar/app/AboutDlg.h"
+#include "velmar/app/Resource.h"
+#include "velmar/app/VelmarApp.h"
 
 #include <gtest/gtest.h>
 

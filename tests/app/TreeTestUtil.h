@@ -1,6 +1,6 @@
 #pragma once
 // Reading a tree control back in a compact text form, and finding items by label.
-#include "app/XMLTreeCtrl.h"
+#include "velmar/app/XMLTreeCtrl.h"
 
 #include <string>
 #include <vector>

@@ -3,7 +3,7 @@
 // allocation leaves an object as it was.
 #include <cstddef>
 
-namespace testalloc {
+namespace testsupport {
 
 // The next `after` array allocations succeed, the one after them throws
 // std::bad_alloc; negative disarms.
@@ -18,4 +18,4 @@ struct FailGuard
     ~FailGuard() { FailArrayAllocAfter(-1); }
 };
 
-} // namespace testalloc
+} // namespace testsupport

@@ -8,7 +8,7 @@ long g_failAfter = -1;
 std::size_t g_count = 0;
 }
 
-namespace testalloc {
+namespace testsupport {
 void FailArrayAllocAfter(long after) { g_failAfter = after; }
 std::size_t ArrayAllocCount() { return g_count; }
 void ResetArrayAllocCount() { g_count = 0; }

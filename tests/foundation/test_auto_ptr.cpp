@@ -1,4 +1,4 @@
-#include "foundation/nkMem.h"
+#include "velmar/foundation/nkMem.h"
 
 #include "AllocFailure.h"
 
@@ -67,7 +67,7 @@ TEST(AutoPtr, failed_allocation_keeps_the_old_block)
     std::memcpy(b.Get(), "wxyz", 4);
     unsigned char* old = b.Get();
     {
-        testalloc::FailGuard fail(0);
+        testsupport::FailGuard fail(0);
         EXPECT_THROW(b.Resize(64, ResizeKeep, 1), std::bad_alloc);
     }
     EXPECT_EQ(b.Get(), old);

@@ -1,5 +1,5 @@
 // Class records, kind tests, creation and destruction through interfaces.
-#include "foundation/nkMem.h"
+#include "velmar/foundation/nkMem.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "foundation/cpuidt.h"
-#include "win32/win32.h"
+#include "velmar/foundation/cpuidt.h"
+#include "velmar/win32/win32.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "foundation/cpuidt.h"
-#include "foundation/nkMem.h"
+#include "velmar/foundation/cpuidt.h"
+#include "velmar/foundation/nkMem.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "foundation/nkMem.h"
+#include "velmar/foundation/nkMem.h"
 
 #include "AllocFailure.h"
 
@@ -142,7 +142,7 @@ TEST(HashTable, failed_growth_keeps_the_table_walkable)
     t.SetAt(keys[0], 1);
     EXPECT_EQ(t.GetSlotCount(), 4u);
     {
-        testalloc::FailGuard fail(0);
+        testsupport::FailGuard fail(0);
         EXPECT_THROW(t.SetAt(keys[1], 2), std::bad_alloc);
     }
     int walked = 0;

@@ -1,5 +1,5 @@
 // Shared counters of copied handle owners.
-#include "foundation/nkMem.h"
+#include "velmar/foundation/nkMem.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "foundation/nkMem.h"
+#include "velmar/foundation/nkMem.h"
 
 #include "AllocFailure.h"
 
@@ -181,7 +181,7 @@ TEST(List, failed_growth_leaves_the_list_unchanged)
     const CStringA* data = l.GetData();
     const CStringA c = Text("c");
     {
-        testalloc::FailGuard fail(0);
+        testsupport::FailGuard fail(0);
         EXPECT_THROW(l.Add(c), std::bad_alloc);
     }
     EXPECT_EQ(l.GetData(), data);
@@ -191,7 +191,7 @@ TEST(List, failed_growth_leaves_the_list_unchanged)
     CList<CStringA> shared(l);
     std::vector<CStringA> pins(254, l.GetAt(1)); // the next copy of "b" must allocate
     {
-        testalloc::FailGuard fail(1); // the block succeeds, the copy of "b" fails
+        testsupport::FailGuard fail(1); // the block succeeds, the copy of "b" fails
         EXPECT_THROW(shared.GetAtForWrite(0), std::bad_alloc);
     }
     EXPECT_EQ(shared.GetData(), l.GetData());

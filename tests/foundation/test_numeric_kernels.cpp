@@ -1,4 +1,4 @@
-#include "foundation/nkMem.h"
+#include "velmar/foundation/nkMem.h"
 
 #include <gtest/gtest.h>
 

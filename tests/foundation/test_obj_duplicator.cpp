@@ -1,5 +1,5 @@
 // Duplication of object trees and their destruction.
-#include "foundation/nkMem.h"
+#include "velmar/foundation/nkMem.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "foundation/nkMem.h"
+#include "velmar/foundation/nkMem.h"
 
 #include "AllocFailure.h"
 
@@ -103,12 +103,12 @@ TEST(String, capacities_come_in_units_of_16)
 
 TEST(String, empty_does_not_allocate_and_unshares_first)
 {
-    testalloc::ResetArrayAllocCount();
+    testsupport::ResetArrayAllocCount();
     CStringA fresh;
     fresh.Empty();
     fresh.Assign("");
     fresh.Assign(static_cast<const char*>(nullptr));
-    EXPECT_EQ(testalloc::ArrayAllocCount(), 0u);
+    EXPECT_EQ(testsupport::ArrayAllocCount(), 0u);
     EXPECT_EQ(fresh.GetString(), nullptr);
     EXPECT_TRUE(IsNullOrEmpty(fresh.GetString()));
 
@@ -250,7 +250,7 @@ TEST(String, failed_allocation_keeps_the_string)
     CStringA s = Text("abc");
     const char* old = s.GetString();
     {
-        testalloc::FailGuard fail(0);
+        testsupport::FailGuard fail(0);
         EXPECT_THROW(s.GetBuffer(100), std::bad_alloc);
     }
     EXPECT_EQ(s.GetString(), old);
@@ -259,7 +259,7 @@ TEST(String, failed_allocation_keeps_the_string)
     // A shared string whose private copy fails still shares.
     CStringA t(s);
     {
-        testalloc::FailGuard fail(0);
+        testsupport::FailGuard fail(0);
         EXPECT_THROW(t.Append('d'), std::bad_alloc);
     }
     EXPECT_EQ(t.GetString(), old);
@@ -275,7 +275,7 @@ TEST(String, failed_allocation_keeps_the_string)
     EXPECT_EQ(RefCount(extra), 1u);
     CStringA target = Text("target");
     {
-        testalloc::FailGuard fail(0);
+        testsupport::FailGuard fail(0);
         EXPECT_THROW(target = s, std::bad_alloc);
     }
     EXPECT_STREQ(target.GetString(), "target");

@@ -1,5 +1,5 @@
-#include "foundation/nkMem.h"
-#include "win32/win32.h"
+#include "velmar/foundation/nkMem.h"
+#include "velmar/win32/win32.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The edit view on a real QPlainTextEdit: change notifications, the edit
 // commands and their update rules, searching and replacing, the Find and
 // Replace dialogs, styles, the control's own context menu and printing.
-#include "framework/framework.h"
-#include "tests/support/GuiTestSupport.h"
+#include "velmar/framework/framework.h"
+#include "support/GuiTestSupport.h"
 
 #include <gtest/gtest.h>
 

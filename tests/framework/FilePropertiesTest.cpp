@@ -1,7 +1,7 @@
 // The file property sheet: what it reads through the I/O library, how it
 // shows sizes and times, and the modeless sheet the Qt provider opens.
-#include "framework/framework.h"
-#include "io/Orvex.h"
+#include "velmar/framework/framework.h"
+#include "velmar/io/Orvex.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // CMenu over the framework's menu resources, pop-ups tracked at a point and
 // closed by the script, and WM_CONTEXTMENU passing from a window to its parents.
-#include "framework/framework.h"
-#include "tests/support/GuiTestSupport.h"
+#include "velmar/framework/framework.h"
+#include "support/GuiTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Run-time classes, message maps, window messages and notification reflection.
-#include "framework/framework.h"
+#include "velmar/framework/framework.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "framework/framework.h"
+#include "velmar/framework/framework.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 // A small MDI application of the tests' own, on the framework: a main frame
 // with a tool bar and a path bar in a rebar and a status bar, document windows
 // split into two views, and a scripted user in place of the dialogs.
-#include "framework/framework.h"
-#include "tests/support/GuiTestSupport.h"
+#include "velmar/framework/framework.h"
+#include "support/GuiTestSupport.h"
 
 #include <string>
 #include <vector>

@@ -1,7 +1,9 @@
 // The tree control and tree view on real widgets: insertion and navigation,
 // selection notifications, label editing, hit testing, expansion, reflection.
-#include "framework/framework.h"
-#include "tests/support/GuiTestSupport.h"
+#include "velmar/framework/framework.h"
+#include "TreeItemModel.h"
+#include "TreeItemStore.h"
+#include "support/GuiTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // The data locator: parsing, escapes, the two text forms, removal, copies and
 // the UTF-16LE stream form.
-#include "io/Orvex.h"
+#include "velmar/io/Orvex.h"
 
 #include "StreamTestUtil.h"
-#include "win32/win32.h"
+#include "velmar/win32/win32.h"
 
 #include <gtest/gtest.h>
 
@@ -51,7 +51,7 @@ std::vector<uint8_t> Content(CMemStream& s)
 }
 
 // A stream that claims far more bytes than it holds.
-class CLyingStream : public orvex_test::CRecordingStream
+class CLyingStream : public testsupport::CRecordingStream
 {
 public:
     using CRecordingStream::CRecordingStream;
@@ -328,10 +328,10 @@ TEST(DataLocator, Stream_MalformedBytesAndShortStreamsFailCleanly)
     // A writer that takes fewer bytes than given makes the write fail.
     std::wstring big(5000, L'q');
     CDataLocator longOne(big.c_str());
-    orvex_test::CRecordingStream shortWriter;
+    testsupport::CRecordingStream shortWriter;
     shortWriter.writeLimit = 9000;
     EXPECT_FALSE(longOne.Write(&shortWriter));
-    orvex_test::CRecordingStream fullWriter;
+    testsupport::CRecordingStream fullWriter;
     EXPECT_TRUE(longOne.Write(&fullWriter));
     EXPECT_EQ(fullWriter.data.size(), 2u * 5001u);
     for (uint32_t w : fullWriter.writes)

@@ -1,10 +1,10 @@
 #include "StreamTestUtil.h"
 
 #ifndef _WIN32
-#include "win32/SysCalls.h"
+#include "SysCalls.h"
 #endif
 
-namespace orvex_test
+namespace testsupport
 {
 NK_DEFINE_CLASS(CRecordingStream, Orvex::IStream)
 
@@ -19,4 +19,4 @@ unsigned long WriteCalls()
     return w32::SysCallCount(w32::SysCall::Write) + w32::SysCallCount(w32::SysCall::Pwrite);
 }
 #endif
-} // namespace orvex_test
+} // namespace testsupport

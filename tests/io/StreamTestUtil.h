@@ -3,13 +3,13 @@
 // that is not a memory stream to the copy (so the copy takes its buffered
 // path), recording the size of every transfer.
 
-#include "io/Orvex.h"
-#include "tests/win32/WineCheck.h"
+#include "velmar/io/Orvex.h"
+#include "support/WineCheck.h"
 
 #include <gtest/gtest.h>
 #ifndef _WIN32
 // Fault injection and call counts come from the POSIX layer's call table.
-#include "win32/SysCalls.h"
+#include "SysCalls.h"
 #endif
 
 #include <algorithm>
@@ -26,7 +26,7 @@
 #include <random>
 #include <stdlib.h>
 
-namespace orvex_test
+namespace testsupport
 {
 
 class CRecordingStream : public Orvex::IStream
@@ -150,7 +150,7 @@ inline std::vector<uint8_t> ReadBytes(const std::string& path)
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
-using w32test::UnderWine;
+using testsupport::UnderWine;
 
 #ifndef _WIN32
 // System calls that transfer file data, positioned or not (counted by the
@@ -159,4 +159,4 @@ unsigned long ReadCalls();
 unsigned long WriteCalls();
 #endif
 
-} // namespace orvex_test
+} // namespace testsupport

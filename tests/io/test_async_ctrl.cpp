@@ -16,9 +16,9 @@
 #endif
 
 using namespace Orvex;
-using orvex_test::ReadBytes;
-using orvex_test::TempDir;
-using orvex_test::WriteBytes;
+using testsupport::ReadBytes;
+using testsupport::TempDir;
+using testsupport::WriteBytes;
 
 namespace
 {

@@ -8,9 +8,9 @@
 #include <vector>
 
 using namespace Orvex;
-using orvex_test::ReadBytes;
-using orvex_test::TempDir;
-using orvex_test::WriteBytes;
+using testsupport::ReadBytes;
+using testsupport::TempDir;
+using testsupport::WriteBytes;
 
 TEST(Commands, WithNothingToRunOnTheyFail)
 {

@@ -15,10 +15,10 @@ extern char** environ;
 #endif
 
 using namespace Orvex;
-using orvex_test::Pattern;
-using orvex_test::ReadBytes;
-using orvex_test::TempDir;
-using orvex_test::WriteBytes;
+using testsupport::Pattern;
+using testsupport::ReadBytes;
+using testsupport::TempDir;
+using testsupport::WriteBytes;
 
 namespace
 {

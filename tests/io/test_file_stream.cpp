@@ -8,14 +8,14 @@
 #include <cerrno>
 
 using namespace Orvex;
-using orvex_test::CRecordingStream;
-using orvex_test::Pattern;
-using orvex_test::ReadBytes;
-using orvex_test::WriteBytes;
+using testsupport::CRecordingStream;
+using testsupport::Pattern;
+using testsupport::ReadBytes;
+using testsupport::WriteBytes;
 
 namespace
 {
-class FileStream : public orvex_test::ScratchTest
+class FileStream : public testsupport::ScratchTest
 {
 };
 } // namespace
@@ -114,11 +114,11 @@ TEST_F(FileStream, CopyOf10000BytesMovesThreeBlocksAndStopsOnAFullDisk)
         CFileStream src(from.c_str(), kModeRead, false);
         CFileStream dst(to.c_str(), kModeWrite, true);
 #ifndef _WIN32
-        const auto writes = orvex_test::WriteCalls();
+        const auto writes = testsupport::WriteCalls();
 #endif
         EXPECT_EQ(src.ReadTo(&dst), 10000u);
 #ifndef _WIN32
-        EXPECT_EQ(orvex_test::WriteCalls() - writes, 3u); // 4096 + 4096 + 1808
+        EXPECT_EQ(testsupport::WriteCalls() - writes, 3u); // 4096 + 4096 + 1808
 #endif
         EXPECT_TRUE(src.IsEof());
     }

@@ -6,13 +6,13 @@
 #include <cerrno>
 
 using namespace Orvex;
-using orvex_test::Pattern;
-using orvex_test::ReadBytes;
-using orvex_test::WriteBytes;
+using testsupport::Pattern;
+using testsupport::ReadBytes;
+using testsupport::WriteBytes;
 
 namespace
 {
-class FileWin : public orvex_test::ScratchTest
+class FileWin : public testsupport::ScratchTest
 {
 };
 
@@ -49,7 +49,7 @@ TEST_F(FileWin, CreateFlagOpensOrCreatesButNeverTruncates)
     EXPECT_FALSE(f.IsOpen());
     EXPECT_STREQ(f.GetPath(), "");
     EXPECT_EQ(f.GetMode(), 0u);
-    if (orvex_test::UnderWine())
+    if (testsupport::UnderWine())
     {
         // Known Wine difference: its message table words this code differently.
         EXPECT_STREQ(f.GetLastErrorText(), "File not found.\r\n");
@@ -100,12 +100,12 @@ TEST_F(FileWin, ModeRefusesTransfersWithoutASystemCallAndNoSeekRefusesSeeks)
     ASSERT_TRUE(w.Open(path.c_str(), kModeWrite, false));
     uint8_t buf[16];
 #ifndef _WIN32
-    const auto reads = orvex_test::ReadCalls();
+    const auto reads = testsupport::ReadCalls();
 #endif
     EXPECT_EQ(w.Read(buf, 16), 0u);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
 #ifndef _WIN32
-    EXPECT_EQ(orvex_test::ReadCalls(), reads);
+    EXPECT_EQ(testsupport::ReadCalls(), reads);
 #endif
     EXPECT_FALSE(w.CanRead());
     EXPECT_TRUE(w.CanWrite());
@@ -115,11 +115,11 @@ TEST_F(FileWin, ModeRefusesTransfersWithoutASystemCallAndNoSeekRefusesSeeks)
     CFileWin r;
     ASSERT_TRUE(r.Open(path.c_str(), kModeRead | kModeNoSeek, false));
 #ifndef _WIN32
-    const auto writes = orvex_test::WriteCalls();
+    const auto writes = testsupport::WriteCalls();
 #endif
     EXPECT_EQ(r.Write("x", 1), 0u);
 #ifndef _WIN32
-    EXPECT_EQ(orvex_test::WriteCalls(), writes);
+    EXPECT_EQ(testsupport::WriteCalls(), writes);
 #endif
     EXPECT_FALSE(r.IsWritable());
     EXPECT_EQ(r.Read(buf, 10), 10u);
@@ -379,7 +379,7 @@ TEST_F(FileWin, TimesAndCopiesByName)
     CFileWin f;
     // Known Wine difference: the attribute lives in the Unix permission bits,
     // which do not stop a root process.
-    if (!orvex_test::UnderWine()) {
+    if (!testsupport::UnderWine()) {
         EXPECT_FALSE(f.Open(path.c_str(), kModeWrite, false)); // read-only now
     }
     f.Close();

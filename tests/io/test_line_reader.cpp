@@ -5,9 +5,9 @@
 
 using namespace Orvex;
 using nkMem::CStringT;
-using orvex_test::CRecordingStream;
-using orvex_test::TempDir;
-using orvex_test::WriteBytes;
+using testsupport::CRecordingStream;
+using testsupport::TempDir;
+using testsupport::WriteBytes;
 
 namespace
 {

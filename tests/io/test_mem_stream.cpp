@@ -1,5 +1,5 @@
 // The memory stream: growable and borrowed blocks.
-#include "io/Orvex.h"
+#include "velmar/io/Orvex.h"
 
 #include <gtest/gtest.h>
 

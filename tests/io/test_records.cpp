@@ -1,5 +1,5 @@
 // The class records of the library: factories and kinds.
-#include "io/Orvex.h"
+#include "velmar/io/Orvex.h"
 
 #include <gtest/gtest.h>
 

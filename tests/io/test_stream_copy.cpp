@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 using namespace Orvex;
-using orvex_test::CRecordingStream;
-using orvex_test::Pattern;
+using testsupport::CRecordingStream;
+using testsupport::Pattern;
 
 namespace
 {

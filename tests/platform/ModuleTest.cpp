@@ -1,4 +1,4 @@
-#include "platform/nkPlatform.h"
+#include "velmar/platform/nkPlatform.h"
 
 #include "PlatformTestSupport.h"
 
@@ -13,7 +13,7 @@
 
 using nkPlatform::CDllModule;
 using nkPlatform::CFileVersionInfo;
-using platform_test::TestModulePath;
+using testsupport::TestModulePath;
 
 namespace {
 
@@ -258,7 +258,7 @@ TEST_F(VersionFiles, ReadsOurOwnResources)
 TEST_F(VersionFiles, WithoutTranslationTheSubBlockIsAllZeros)
 {
 #ifdef _WIN32
-    const std::string file = platform_test::BesideTestProgram(PLATFORM_UNTRANSLATED_MODULE_NAME);
+    const std::string file = testsupport::BesideTestProgram(PLATFORM_UNTRANSLATED_MODULE_NAME);
 #else
     // Natively the resource goes by hand into the ELF section our layer reads.
     const std::vector<unsigned char> resource = ResourceWithoutTranslation();

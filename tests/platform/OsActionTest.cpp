@@ -1,4 +1,4 @@
-#include "platform/nkPlatform.h"
+#include "velmar/platform/nkPlatform.h"
 
 #include "PlatformTestSupport.h"
 
@@ -9,7 +9,7 @@
 #include <vector>
 
 using nkPlatform::CWinAction;
-using platform_test::PrivilegeEnabled;
+using testsupport::PrivilegeEnabled;
 
 // The message-box provider and the process launcher are hooks of our win32
 // layer; on Windows a box would really show and a shutdown really happen.

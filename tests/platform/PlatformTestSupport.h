@@ -5,8 +5,8 @@
 // HKEY_CURRENT_USER\Software, which the test deletes when it ends. Either way
 // every test starts from an empty registry and touches nothing of the user's.
 
-#include "win32/win32.h"
-#include "tests/win32/TestProgramPath.h"
+#include "velmar/win32/win32.h"
+#include "support/TestProgramPath.h"
 
 #include <gtest/gtest.h>
 
@@ -20,9 +20,9 @@
 #include <unistd.h>
 #endif
 
-namespace platform_test {
+namespace testsupport {
 
-using w32test::BesideTestProgram;
+using testsupport::BesideTestProgram;
 
 // The full path of the test library.
 inline std::string TestModulePath()
@@ -55,7 +55,7 @@ inline bool PrivilegeEnabled(const wchar_t* name)
     return enabled;
 }
 
-} // namespace platform_test
+} // namespace testsupport
 
 class PlatformTest : public ::testing::Test {
 protected:

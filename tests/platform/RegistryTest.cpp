@@ -1,4 +1,4 @@
-#include "platform/nkPlatform.h"
+#include "velmar/platform/nkPlatform.h"
 
 #include "PlatformTestSupport.h"
 

@@ -1,4 +1,4 @@
-#include "tests/support/GuiTestSupport.h"
+#include "GuiTestSupport.h"
 
 #include <QCoreApplication>
 #include <QDir>

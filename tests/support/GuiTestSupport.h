@@ -1,7 +1,7 @@
 #pragma once
 // What the GUI suites share: a scripted user in place of the dialogs, a
 // scratch folder, running the event loop, and ending an application.
-#include "framework/framework.h"
+#include "velmar/framework/framework.h"
 
 #include <QTemporaryDir>
 

@@ -1,8 +1,8 @@
 #include "TempDir.h"
-#include "WineCheck.h"
+#include "support/WineCheck.h"
 
 #ifndef _WIN32
-#include "win32/SysCalls.h"
+#include "SysCalls.h"
 
 #include <cerrno>
 #include <sys/stat.h>
@@ -64,7 +64,7 @@ TEST_F(Attributes, ReadOnlyIsThePermissionBits)
 
     // Read-only holds even for the superuser.
     // Known Wine difference: read-only is only the Unix write bits there, which root passes.
-    if (!w32test::UnderWine()) {
+    if (!testsupport::UnderWine()) {
         SetLastError(0);
         EXPECT_EQ(INVALID_HANDLE_VALUE, Open("r.txt", GENERIC_WRITE));
         EXPECT_EQ(ERROR_ACCESS_DENIED, GetLastError());
@@ -104,7 +104,7 @@ TEST_F(Attributes, HiddenSystemTemporaryInTheExtendedAttribute)
     const DWORD wanted = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_TEMPORARY;
     ASSERT_TRUE(SetFileAttributesA(p.c_str(), wanted | FILE_ATTRIBUTE_READONLY));
     // Known Wine difference: it drops the temporary flag.
-    const DWORD kept = w32test::UnderWine() ? ~static_cast<DWORD>(FILE_ATTRIBUTE_TEMPORARY) : ~0u;
+    const DWORD kept = testsupport::UnderWine() ? ~static_cast<DWORD>(FILE_ATTRIBUTE_TEMPORARY) : ~0u;
     EXPECT_EQ((wanted | FILE_ATTRIBUTE_READONLY) & kept, AttributesOf("h.txt"));
 #ifndef _WIN32
     char value[32] = {};
@@ -131,7 +131,7 @@ TEST_F(Attributes, HiddenSystemTemporaryInTheExtendedAttribute)
     // CREATE_ALWAYS may not drop the hidden or system flag of the file it
     // replaces: it is refused and nothing changes.
     // Known Wine difference: it replaces such a file whatever flags are asked for.
-    if (!w32test::UnderWine()) {
+    if (!testsupport::UnderWine()) {
         for (DWORD asked : {DWORD(FILE_ATTRIBUTE_NORMAL), DWORD(FILE_ATTRIBUTE_HIDDEN), DWORD(FILE_ATTRIBUTE_SYSTEM)}) {
             SetLastError(0);
             h = Open("n.txt", GENERIC_WRITE, 0, CREATE_ALWAYS, asked);
@@ -217,7 +217,7 @@ TEST_F(FileTimes, SetAndGetRoundTrip)
     ASSERT_TRUE(GetFileTime(h, &gotC, nullptr, nullptr));
 #ifdef _WIN32
     // Known Wine difference: Linux file systems let it keep no creation time.
-    if (!w32test::UnderWine()) {
+    if (!testsupport::UnderWine()) {
         EXPECT_EQ(U64(c), U64(gotC));
     }
 #else
@@ -234,7 +234,7 @@ TEST_F(FileTimes, SetAndGetRoundTrip)
     SetLastError(0);
     const BOOL setWithoutRight = SetFileTime(h, nullptr, nullptr, &w);
     // Known Wine difference: it sets times through a handle without FILE_WRITE_ATTRIBUTES.
-    if (!w32test::UnderWine()) {
+    if (!testsupport::UnderWine()) {
         EXPECT_FALSE(setWithoutRight);
         EXPECT_EQ(ERROR_ACCESS_DENIED, GetLastError());
     }
@@ -272,7 +272,7 @@ TEST(TimeConversion, SystemTimeAndFileTime)
 
     // Fields out of range, a day that does not exist, a time past the range.
     // Known Wine difference: it takes 29 February of a common year as 1 March.
-    if (!w32test::UnderWine()) {
+    if (!testsupport::UnderWine()) {
         const SYSTEMTIME noSuchDay{2023, 2, 0, 29, 0, 0, 0, 0};
         EXPECT_FALSE(SystemTimeToFileTime(&noSuchDay, &ft));
     }

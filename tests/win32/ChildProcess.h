@@ -6,8 +6,8 @@
 #include <vector>
 
 #ifdef _WIN32
-#include "win32/win32.h"
-#include "TestProgramPath.h"
+#include "velmar/win32/win32.h"
+#include "support/TestProgramPath.h"
 #else
 #include <spawn.h>
 #include <sys/wait.h>
@@ -15,7 +15,7 @@
 extern char** environ;
 #endif
 
-namespace w32test {
+namespace testsupport {
 
 #ifdef _WIN32
 using ChildId = HANDLE;
@@ -98,4 +98,4 @@ inline int RunChild(std::initializer_list<std::string> args)
     return WaitChild(StartChild(args));
 }
 
-} // namespace w32test
+} // namespace testsupport

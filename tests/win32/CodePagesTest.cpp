@@ -1,7 +1,7 @@
-#include "win32/win32.h"
+#include "velmar/win32/win32.h"
 
-#include "tests/win32/SystemTestSupport.h"
-#include "tests/win32/WineCheck.h"
+#include "SystemTestSupport.h"
+#include "support/WineCheck.h"
 
 #include <gtest/gtest.h>
 
@@ -67,7 +67,7 @@ TEST(CodePages, Utf8InvalidInputReplacedOrRefused)
     // A stray continuation byte, an overlong form, an encoded surrogate, a cut sequence.
     EXPECT_EQ(std::wstring(L"a\uFFFDb"), ToWide(CP_UTF8, "a\x80" "b"));
     EXPECT_EQ(std::wstring(L"\uFFFD\uFFFD"), ToWide(CP_UTF8, "\xc0\xaf"));
-    if (w32test::UnderWine()) {
+    if (testsupport::UnderWine()) {
         // Known Wine difference: an encoded surrogate gives two replacements, not one per byte.
         EXPECT_EQ(std::wstring(L"\uFFFD\uFFFD"), ToWide(CP_UTF8, "\xed\xa0\x80"));
     } else {
@@ -88,7 +88,7 @@ TEST(CodePages, Utf8InvalidInputReplacedOrRefused)
     EXPECT_EQ(ERROR_NO_UNICODE_TRANSLATION, GetLastError());
 
     // UTF-8 takes no default character and only its own flags.
-    if (w32test::UnderWine())
+    if (testsupport::UnderWine())
         return; // Known Wine difference: it accepts both for UTF-8.
     BOOL used = FALSE;
     SetLastError(0);
@@ -178,7 +178,7 @@ TEST(CodePages, GbkAndGb18030)
         longText += (i % 3) ? L"\u4e2d" : L"a";
     EXPECT_EQ(longText, ToWide(936, ToBytes(936, longText)));
 
-    if (w32test::UnderWine() && !IsValidCodePage(54936))
+    if (testsupport::UnderWine() && !IsValidCodePage(54936))
         return; // Known Wine difference: this Wine has no GB18030 table.
     // GB18030 represents every code point, outside the BMP in four bytes.
     const std::wstring astral = L"\u4e2d\U0001F600";

@@ -1,7 +1,7 @@
-#include "win32/win32.h"
+#include "velmar/win32/win32.h"
 
-#include "tests/win32/SystemTestSupport.h"
-#include "tests/win32/WineCheck.h"
+#include "SystemTestSupport.h"
+#include "support/WineCheck.h"
 
 #include <gtest/gtest.h>
 

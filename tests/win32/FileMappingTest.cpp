@@ -1,8 +1,8 @@
-#include "win32/win32.h"
+#include "velmar/win32/win32.h"
 
-#include "tests/win32/ChildProcess.h"
-#include "tests/win32/TempDir.h"
-#include "tests/win32/WineCheck.h"
+#include "ChildProcess.h"
+#include "TempDir.h"
+#include "support/WineCheck.h"
 
 #include <gtest/gtest.h>
 
@@ -108,7 +108,7 @@ TEST_F(FileMapping, WindowsChecksOfSizeProtectionAndAlignment)
     EXPECT_EQ(nullptr, CreateFileMappingW(readOnly, nullptr, PAGE_READWRITE, 0, 0, nullptr));
     EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
     if (HANDLE exec = CreateFileMappingW(readOnly, nullptr, PAGE_EXECUTE_READ, 0, 0, nullptr)) {
-        EXPECT_TRUE(w32test::UnderWine()); // Known Wine difference: it does not ask for execute access.
+        EXPECT_TRUE(testsupport::UnderWine()); // Known Wine difference: it does not ask for execute access.
         CloseHandle(exec);
     } else {
         EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
@@ -139,7 +139,7 @@ TEST_F(FileMapping, WindowsChecksOfSizeProtectionAndAlignment)
     EXPECT_EQ(static_cast<DWORD>(ERROR_MAPPED_ALIGNMENT), GetLastError());
     EXPECT_EQ(nullptr, MapViewOfFile(map, FILE_MAP_READ, 0, 65536, 0));
     // Known Wine difference: a view starting past its section is a parameter error there.
-    EXPECT_EQ(static_cast<DWORD>(w32test::UnderWine() ? ERROR_INVALID_PARAMETER : ERROR_ACCESS_DENIED), GetLastError());
+    EXPECT_EQ(static_cast<DWORD>(testsupport::UnderWine() ? ERROR_INVALID_PARAMETER : ERROR_ACCESS_DENIED), GetLastError());
     EXPECT_EQ(nullptr, MapViewOfFile(map, FILE_MAP_READ, 0, 0, 101));
     EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
     EXPECT_EQ(nullptr, MapViewOfFile(readOnly, FILE_MAP_READ, 0, 0, 0)); // a file is not a section
@@ -164,8 +164,8 @@ TEST_F(FileMapping, NamedSectionsAreSharedBetweenProcesses)
     char* view = static_cast<char*>(MapViewOfFile(map, FILE_MAP_ALL_ACCESS, 0, 0, 0));
     ASSERT_NE(nullptr, view);
     std::memcpy(view, "from parent", 11);
-    EXPECT_EQ(0, w32test::RunChild({"map-read", "Velmar_Test_Section", "from parent"}));
-    EXPECT_EQ(0, w32test::RunChild({"map-write", "Local\\Velmar_Test_Section", "FROM CHILD"}));
+    EXPECT_EQ(0, testsupport::RunChild({"map-read", "Velmar_Test_Section", "from parent"}));
+    EXPECT_EQ(0, testsupport::RunChild({"map-write", "Local\\Velmar_Test_Section", "FROM CHILD"}));
     EXPECT_EQ("FROM CHILD", Text(view, 10));
 
     // The same name in this process is the same section.
@@ -193,7 +193,7 @@ TEST_F(FileMapping, NamedSectionsAreSharedBetweenProcesses)
     // Once the last view and handle are gone, the name is gone for everyone.
     UnmapViewOfFile(view);
     CloseHandle(map);
-    EXPECT_EQ(0, w32test::RunChild({"map-missing", "Velmar_Test_Section"}));
+    EXPECT_EQ(0, testsupport::RunChild({"map-missing", "Velmar_Test_Section"}));
     EXPECT_EQ(nullptr, OpenFileMappingA(FILE_MAP_READ, FALSE, "Velmar_Test_Section"));
     EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
 }
@@ -204,8 +204,8 @@ TEST_F(FileMapping, NamedFileSectionReachesTheFileFromAnotherProcess)
     HANDLE file = Open("shared.xml", GENERIC_READ | GENERIC_WRITE);
     HANDLE map = CreateFileMappingW(file, nullptr, PAGE_READWRITE, 0, 0, L"Zivirezide_Mapping_Object");
     ASSERT_NE(nullptr, map);
-    EXPECT_EQ(0, w32test::RunChild({"map-read", "Zivirezide_Mapping_Object", "<a>original</a>"}));
-    EXPECT_EQ(0, w32test::RunChild({"map-write", "Zivirezide_Mapping_Object", "<b>"}));
+    EXPECT_EQ(0, testsupport::RunChild({"map-read", "Zivirezide_Mapping_Object", "<a>original</a>"}));
+    EXPECT_EQ(0, testsupport::RunChild({"map-write", "Zivirezide_Mapping_Object", "<b>"}));
     CloseHandle(map);
     CloseHandle(file);
     EXPECT_EQ("<b>original</a>", ReadBytes("shared.xml"));

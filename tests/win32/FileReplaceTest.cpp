@@ -1,12 +1,12 @@
 #include "TempDir.h"
-#include "WineCheck.h"
+#include "support/WineCheck.h"
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
 #ifndef _WIN32
-#include "win32/SysCalls.h"
+#include "SysCalls.h"
 
 #include <cerrno>
 #include <sys/stat.h>
@@ -69,7 +69,7 @@ TEST_F(FileReplace, MoveFileEx_replacesOnlyWhenAskedAndRefusesWhatCannotGo)
     // A read-only target could not be deleted, so it cannot be replaced either.
     WriteBytes("src", "src");
     // Known Wine difference: read-only is only the Unix write bits there, which root passes.
-    if (!w32test::UnderWine()) {
+    if (!testsupport::UnderWine()) {
         ASSERT_TRUE(SetFileAttributesA(Path("old").c_str(), FILE_ATTRIBUTE_READONLY));
         SetLastError(0xdead);
         EXPECT_FALSE(MoveFileExA(Path("src").c_str(), Path("old").c_str(), MOVEFILE_REPLACE_EXISTING));
@@ -128,7 +128,7 @@ TEST_F(FileReplace, ReplaceFile_keepsTheReplacedFilesPermissionsAndAttributes)
     EXPECT_EQ(0640u, Mode("doc.xml"));
 #endif
     // Known Wine difference: it gives the replaced name the replacement's attributes.
-    if (xattrs && !w32test::UnderWine()) {
+    if (xattrs && !testsupport::UnderWine()) {
         EXPECT_TRUE(GetFileAttributesW(target.c_str()) & FILE_ATTRIBUTE_HIDDEN);
     }
 

@@ -1,8 +1,8 @@
 #include "TempDir.h"
-#include "WineCheck.h"
+#include "support/WineCheck.h"
 
 #ifndef _WIN32
-#include "win32/SysCalls.h"
+#include "SysCalls.h"
 #endif
 
 #include <cerrno>
@@ -97,7 +97,7 @@ TEST_F(Files, CreationDispositions)
 
     WriteBytes("t.txt", "xyz");
     h = Open("t.txt", GENERIC_READ, 0, TRUNCATE_EXISTING);
-    if (w32test::UnderWine()) {
+    if (testsupport::UnderWine()) {
         // Known Wine difference: it truncates without write access, which Windows requires.
         if (h != INVALID_HANDLE_VALUE)
             CloseHandle(h);
@@ -162,7 +162,7 @@ TEST_F(Files, InvalidClosedAndUnderprivilegedHandles)
     EXPECT_EQ(ERROR_ACCESS_DENIED, GetLastError());
     EXPECT_FALSE(SetEndOfFile(r));
     // Known Wine difference: its truncate of the read-only descriptor fails as invalid.
-    EXPECT_EQ(w32test::UnderWine() ? ERROR_INVALID_PARAMETER : ERROR_ACCESS_DENIED, GetLastError());
+    EXPECT_EQ(testsupport::UnderWine() ? ERROR_INVALID_PARAMETER : ERROR_ACCESS_DENIED, GetLastError());
     EXPECT_FALSE(FlushFileBuffers(r));
     EXPECT_EQ(ERROR_ACCESS_DENIED, GetLastError());
     CloseHandle(r);
@@ -292,7 +292,7 @@ TEST_F(Files, DuplicateHandleSharesTheFile)
     SetLastError(0);
     const BOOL widened =
         DuplicateHandle(GetCurrentProcess(), reader, GetCurrentProcess(), &wider, GENERIC_WRITE, FALSE, 0);
-    if (w32test::UnderWine()) {
+    if (testsupport::UnderWine()) {
         // Known Wine difference: it grants a file handle's duplicate more access than the file was opened with.
         if (widened)
             CloseHandle(wider);
@@ -420,7 +420,7 @@ TEST_F(Files, CopyFileKeepsDataTimeAndAttributes)
     const BOOL overHidden = CopyFileA(Path("plain.bin").c_str(), Path("dst.bin").c_str(), FALSE);
     const DWORD overHiddenError = GetLastError();
     // Known Wine difference: it replaces a hidden file whatever flags the new one has.
-    if (!w32test::UnderWine()) {
+    if (!testsupport::UnderWine()) {
         EXPECT_FALSE(overHidden);
         EXPECT_EQ(ERROR_ACCESS_DENIED, overHiddenError);
         EXPECT_EQ(data, ReadBytes("dst.bin"));
@@ -439,7 +439,7 @@ TEST_F(Files, CopyFileKeepsDataTimeAndAttributes)
     ASSERT_TRUE(SetFileAttributesA(Path("dst.bin").c_str(), FILE_ATTRIBUTE_READONLY));
     const BOOL overwrote = CopyFileA(Path("src.bin").c_str(), Path("dst.bin").c_str(), FALSE);
     // Known Wine difference: read-only is only the Unix write bits there, which root passes.
-    if (!w32test::UnderWine()) {
+    if (!testsupport::UnderWine()) {
         EXPECT_FALSE(overwrote);
         EXPECT_EQ(ERROR_ACCESS_DENIED, GetLastError());
     }

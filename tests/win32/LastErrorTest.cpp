@@ -1,6 +1,6 @@
-#include "win32/win32.h"
+#include "velmar/win32/win32.h"
 #ifndef _WIN32
-#include "win32/SysCalls.h"
+#include "SysCalls.h"
 #endif
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
-#include "win32/win32.h"
+#include "velmar/win32/win32.h"
 
-#include "tests/win32/WineCheck.h"
+#include "support/WineCheck.h"
 
 #include <gtest/gtest.h>
 
@@ -25,7 +25,7 @@ std::string SystemTextA(DWORD code, DWORD lang = 0x400)
 void ExpectText(const std::string& windows, DWORD code)
 {
     const std::string text = SystemTextA(code);
-    if (w32test::UnderWine()) {
+    if (testsupport::UnderWine()) {
         EXPECT_GE(text.size(), 3u) << code;
         EXPECT_EQ("\r\n", text.substr(text.size() < 2 ? 0 : text.size() - 2)) << code;
     } else {
@@ -70,7 +70,7 @@ TEST(SystemMessages, CodeWithoutTextFailsAsOnWindows)
 
     // A language the system has no texts in. Known Wine difference: Wine
     // carries German texts where an English Windows has none.
-    if (!w32test::UnderWine()) {
+    if (!testsupport::UnderWine()) {
         SetLastError(0xdead);
         EXPECT_EQ(0u, FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr, 5,
                                      MAKELANGID(0x07, 0x01), reinterpret_cast<LPSTR>(&buf), 0, nullptr));
@@ -109,7 +109,7 @@ TEST(SystemMessages, InsertsAreKeptOrFilled)
                                  nullptr, ERROR_MR_MID_NOT_FOUND, 0, reinterpret_cast<LPSTR>(&buf), 0, nullptr));
     EXPECT_NE(nullptr, std::strstr(buf, "%1")) << buf;
     EXPECT_NE(nullptr, std::strstr(buf, "%2")) << buf;
-    if (!w32test::UnderWine()) {
+    if (!testsupport::UnderWine()) {
         EXPECT_NE(nullptr, std::strstr(buf, "0x%1 in the message file for %2."));
     }
     LocalFree(buf);

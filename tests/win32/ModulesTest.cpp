@@ -1,7 +1,7 @@
-#include "win32/win32.h"
+#include "velmar/win32/win32.h"
 
-#include "tests/win32/SystemTestSupport.h"
-#include "tests/win32/WineCheck.h"
+#include "SystemTestSupport.h"
+#include "support/WineCheck.h"
 
 #include <gtest/gtest.h>
 
@@ -142,7 +142,7 @@ TEST(Modules, LoadsAreCounted)
 #ifdef _WIN32
     // No load left: the library is gone. Known Wine difference: Wine keeps
     // this library of its own loaded after the last FreeLibrary.
-    if (!w32test::UnderWine()) {
+    if (!testsupport::UnderWine()) {
         EXPECT_EQ(nullptr, GetModuleHandleA(kMathLibraryA));
     }
 #else
@@ -181,7 +181,7 @@ TEST(Modules, ProgramModuleNameAndTruncation)
     EXPECT_EQ(0, std::wcsncmp(small, testsupport::Wide(self).c_str(), 4));
     // Known Wine difference: Wine fills all five without a terminator, as
     // Windows XP did; later Windows cut to four and terminate.
-    if (!w32test::UnderWine()) {
+    if (!testsupport::UnderWine()) {
         EXPECT_EQ(4u, std::wcslen(small));
     }
 }

@@ -1,7 +1,7 @@
-#include "win32/win32.h"
+#include "velmar/win32/win32.h"
 
-#include "tests/win32/SystemTestSupport.h"
-#include "tests/win32/WineCheck.h"
+#include "SystemTestSupport.h"
+#include "support/WineCheck.h"
 
 #include <gtest/gtest.h>
 
@@ -35,7 +35,7 @@ TEST(OsVersion, BothStructuresAndBothWidthsAgree)
     wrong.dwOSVersionInfoSize = sizeof wrong - 4;
     SetLastError(0);
     EXPECT_FALSE(GetVersionExW(&wrong));
-    if (!w32test::UnderWine()) { // Known Wine difference: its wide form leaves the last error alone.
+    if (!testsupport::UnderWine()) { // Known Wine difference: its wide form leaves the last error alone.
         EXPECT_EQ(static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER), GetLastError());
     }
     EXPECT_EQ(0u, wrong.dwMajorVersion);

@@ -1,7 +1,7 @@
-#include "win32/win32.h"
+#include "velmar/win32/win32.h"
 
-#include "tests/win32/TempDir.h"
-#include "tests/win32/WineCheck.h"
+#include "TempDir.h"
+#include "support/WineCheck.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <vector>
 
 #ifndef _WIN32
-#include "win32/SysCalls.h"
+#include "SysCalls.h"
 
 #include <cerrno>
 #include <sys/stat.h>
@@ -233,7 +233,7 @@ TEST_F(Overlapped, RoutinesRunOnlyInAlertableWaitsOfTheSubmittingThread)
     // Ex transfers need an overlapped handle with the right access.
     HANDLE sync = Open("data.bin", GENERIC_READ, FILE_SHARE_READ);
     OVERLAPPED ov{};
-    if (w32test::UnderWine()) {
+    if (testsupport::UnderWine()) {
         // Known Wine difference: it runs ReadFileEx on a handle opened without FILE_FLAG_OVERLAPPED.
         if (ReadFileEx(sync, a, 3, &ov, Record))
             SleepEx(1000, TRUE);

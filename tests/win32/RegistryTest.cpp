@@ -1,8 +1,8 @@
-#include "win32/win32.h"
+#include "velmar/win32/win32.h"
 
-#include "tests/win32/ChildProcess.h"
-#include "tests/win32/SystemTestSupport.h"
-#include "tests/win32/WineCheck.h"
+#include "ChildProcess.h"
+#include "SystemTestSupport.h"
+#include "support/WineCheck.h"
 
 #include <gtest/gtest.h>
 
@@ -494,15 +494,15 @@ TEST_F(Registry, TwoProcessesWriteOneStore)
 {
     // Both children start before either finishes, so their transactions meet.
     const std::string base = kBaseA;
-    const w32test::ChildId first = w32test::StartChild({"reg-write", base + "\\first", "150"});
-    const w32test::ChildId second = w32test::StartChild({"reg-write", base + "\\second", "150"});
+    const testsupport::ChildId first = testsupport::StartChild({"reg-write", base + "\\first", "150"});
+    const testsupport::ChildId second = testsupport::StartChild({"reg-write", base + "\\second", "150"});
     // This process writes too, in between.
     HKEY mine = Create(L"parent");
     for (DWORD i = 0; i < 50; ++i)
         EXPECT_EQ(ERROR_SUCCESS, RegSetValueExW(mine, std::to_wstring(i).c_str(), 0, REG_DWORD, Bytes(&i), 4));
     RegCloseKey(mine);
-    EXPECT_EQ(0, w32test::WaitChild(first));
-    EXPECT_EQ(0, w32test::WaitChild(second));
+    EXPECT_EQ(0, testsupport::WaitChild(first));
+    EXPECT_EQ(0, testsupport::WaitChild(second));
 
     for (const char* prefix : {"first", "second"}) {
         HKEY parent = nullptr;

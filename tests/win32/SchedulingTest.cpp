@@ -1,6 +1,6 @@
-#include "win32/win32.h"
+#include "velmar/win32/win32.h"
 
-#include "tests/win32/SystemTestSupport.h"
+#include "SystemTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "win32/win32.h"
+#include "velmar/win32/win32.h"
 
-#include "tests/win32/SystemTestSupport.h"
-#include "tests/win32/WineCheck.h"
+#include "SystemTestSupport.h"
+#include "support/WineCheck.h"
 
 #include <gtest/gtest.h>
 
@@ -220,7 +220,7 @@ TEST(Security, PrivilegeLookupAndAdjustment)
     // difference: Wine makes the change and reports success.
     TOKEN_PRIVILEGES previous = {};
     DWORD len = 0;
-    if (!w32test::UnderWine()) {
+    if (!testsupport::UnderWine()) {
         SetLastError(0);
         EXPECT_FALSE(AdjustTokenPrivileges(token, FALSE, &tp, 4, &previous, &len));
         EXPECT_EQ(static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER), GetLastError());

@@ -1,5 +1,5 @@
 #include "TempDir.h"
-#include "TestProgramPath.h"
+#include "support/TestProgramPath.h"
 
 #include <string>
 
@@ -91,7 +91,7 @@ private:
         si.hStdInput = childIn;
         si.hStdOutput = childOut;
         si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-        const std::string helper = w32test::BesideTestProgram("win32_share_helper.exe");
+        const std::string helper = testsupport::BesideTestProgram("win32_share_helper.exe");
         std::string command = "\"" + helper + "\" \"" + path + "\" " + access + " " + share;
         PROCESS_INFORMATION pi{};
         const bool started =

@@ -1,7 +1,7 @@
-#include "win32/win32.h"
+#include "velmar/win32/win32.h"
 
-#include "tests/win32/SystemTestSupport.h"
-#include "tests/win32/WineCheck.h"
+#include "SystemTestSupport.h"
+#include "support/WineCheck.h"
 
 #include <gtest/gtest.h>
 
@@ -79,7 +79,7 @@ TEST(Shell, MissingFilesAndFoldersAreReported)
     SetLastError(0);
     EXPECT_FALSE(OpenQuietly(dir.file("no-folder/missing.xml"), info));
     EXPECT_EQ(static_cast<DWORD>(ERROR_PATH_NOT_FOUND), GetLastError());
-    if (!w32test::UnderWine()) { // Known Wine difference: it answers SE_ERR_FNF for a missing folder too.
+    if (!testsupport::UnderWine()) { // Known Wine difference: it answers SE_ERR_FNF for a missing folder too.
         EXPECT_EQ(static_cast<INT_PTR>(SE_ERR_PNF), reinterpret_cast<INT_PTR>(info.hInstApp));
     }
 #ifndef _WIN32

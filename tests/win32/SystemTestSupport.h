@@ -4,8 +4,8 @@
 // launcher that records instead of starting and a forked child for checks
 // that change the process for good.
 
-#include "win32/win32.h"
-#include "TestProgramPath.h"
+#include "velmar/win32/win32.h"
+#include "support/TestProgramPath.h"
 
 #include <atomic>
 #include <cstdlib>
@@ -18,7 +18,7 @@
 #include <vector>
 
 #ifndef _WIN32
-#include "win32/Launcher.h"
+#include "velmar/win32/Launcher.h"
 
 #include <mutex>
 #include <sys/stat.h>
@@ -129,7 +129,7 @@ private:
     std::map<std::string, std::optional<std::string>> saved_;
 };
 
-using w32test::SelfPath;
+using testsupport::SelfPath;
 
 // Wide text from UTF-8, for paths made by the tests.
 inline std::wstring Wide(const std::string& s)

@@ -2,7 +2,7 @@
 // A scratch folder per test; the share locks live inside it too, so no test
 // touches anything outside.
 
-#include "win32/win32.h"
+#include "velmar/win32/win32.h"
 
 #include <gtest/gtest.h>
 

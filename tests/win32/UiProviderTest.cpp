@@ -1,4 +1,4 @@
-#include "win32/win32.h"
+#include "velmar/win32/win32.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
 #pragma once
 // Loading and saving documents through memory streams, for the engine tests.
 
-#include "xml/nkDS.h"
+#include "velmar/xml/nkDS.h"
 
 #include <cstdint>
 #include <string>
 
-namespace xml_test
+namespace testsupport
 {
 
 // Loads `bytes` into `doc` through a read-only memory stream.
@@ -45,4 +45,4 @@ inline std::string Narrow(const wchar_t* s)
 
 inline const char* kDecl = "<?xml version='1.0' encoding='UTF-8'?>\r\n";
 
-} // namespace xml_test
+} // namespace testsupport

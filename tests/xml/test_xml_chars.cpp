@@ -1,5 +1,5 @@
 // Character rules in both widths.
-#include "xml/nkDS.h"
+#include "velmar/xml/nkDS.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The node model in both widths: names, parameters, validity and ownership.
-#include "xml/nkDS.h"
+#include "velmar/xml/nkDS.h"
 
 #include <gtest/gtest.h>
 

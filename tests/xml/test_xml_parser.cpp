@@ -10,13 +10,13 @@
 #include <vector>
 
 using namespace nkDS;
-using xml_test::Load;
-using xml_test::Top;
+using testsupport::Load;
+using testsupport::Top;
 
 namespace
 {
 
-std::string Doc(const std::string& body) { return std::string(xml_test::kDecl) + body; }
+std::string Doc(const std::string& body) { return std::string(testsupport::kDecl) + body; }
 
 bool Accepts(const std::string& bytes)
 {
@@ -134,7 +134,7 @@ TEST(XmlParser_Failure, completed_top_level_nodes_stay_and_the_reason_is_kept)
 TEST(XmlParser_Limits, nesting_deeper_than_the_limit_fails_cleanly)
 {
     auto nested = [](uint32_t depth) {
-        std::string s = xml_test::kDecl;
+        std::string s = testsupport::kDecl;
         for (uint32_t i = 0; i < depth; ++i)
             s += "<e>";
         for (uint32_t i = 0; i < depth; ++i)
@@ -206,7 +206,7 @@ TEST(XmlParser_Content, repeated_text_is_shared_but_every_node_edits_its_own)
 
     // Saving drops the text of nodes with children, shared or not, and
     // writes the same bytes as a tree built without any sharing.
-    const std::string saved = xml_test::Save(doc);
+    const std::string saved = testsupport::Save(doc);
     EXPECT_STREQ(r->GetChild(1)->GetValue(), L"");
     EXPECT_STREQ(r->GetChild(1)->GetChild(0)->GetValue(), L"x");
     EXPECT_NE(saved.find("<i>y</i>"), std::string::npos);
@@ -214,7 +214,7 @@ TEST(XmlParser_Content, repeated_text_is_shared_but_every_node_edits_its_own)
     EXPECT_NE(saved.find("n='\xE4\xB8\xAD'"), std::string::npos);
     CXmlFileW again;
     ASSERT_TRUE(Load(again, saved));
-    EXPECT_EQ(xml_test::Save(again), saved);
+    EXPECT_EQ(testsupport::Save(again), saved);
 }
 
 TEST(XmlParser_Input, every_truncation_of_a_document_ends_in_a_result)

@@ -20,10 +20,10 @@ struct Refusal
 // The refusal of `body` behind the declaration, offset counted from the body.
 Refusal Refuse(const std::string& body, bool narrow = false)
 {
-    const std::string decl = xml_test::kDecl;
+    const std::string decl = testsupport::kDecl;
     Refusal r{0, "(accepted)"};
     auto take = [&](auto& doc) {
-        if (!xml_test::Load(doc, decl + body))
+        if (!testsupport::Load(doc, decl + body))
         {
             r.offset = doc.GetParser().GetErrorOffset() - decl.size();
             r.reason = doc.GetParser().GetErrorReason() ? doc.GetParser().GetErrorReason() : "(none)";
@@ -95,8 +95,8 @@ TEST(XmlParser_Errors, an_input_that_ends_early_is_refused_at_its_end_naming_the
 
     // A refusal is forgotten by the next successful load.
     CXmlFileW doc;
-    EXPECT_FALSE(xml_test::Load(doc, std::string(xml_test::kDecl) + "<a>"));
-    EXPECT_TRUE(xml_test::Load(doc, std::string(xml_test::kDecl) + "<a/>"));
+    EXPECT_FALSE(testsupport::Load(doc, std::string(testsupport::kDecl) + "<a>"));
+    EXPECT_TRUE(testsupport::Load(doc, std::string(testsupport::kDecl) + "<a/>"));
     EXPECT_EQ(doc.GetParser().GetErrorReason(), nullptr);
 }
 

@@ -1,7 +1,7 @@
 // Reader cases found by fuzzing and by the allocation work: shared name
 // texts stay independent per node; what loads can be saved and read back.
 #include "XmlTestUtil.h"
-#include "win32/win32.h"
+#include "velmar/win32/win32.h"
 
 #include <gtest/gtest.h>
 
@@ -9,9 +9,9 @@
 #include <string>
 
 using namespace nkDS;
-using xml_test::Load;
-using xml_test::Save;
-using xml_test::Top;
+using testsupport::Load;
+using testsupport::Save;
+using testsupport::Top;
 
 namespace
 {
@@ -20,7 +20,7 @@ template <class C>
 void CheckRepeatedNames()
 {
     CXmlFileT<C> doc;
-    ASSERT_TRUE(Load(doc, std::string(xml_test::kDecl) +
+    ASSERT_TRUE(Load(doc, std::string(testsupport::kDecl) +
                               "<r><e k='1' j='2'/><e k='3'/><e k='4'>t</e></r>"));
     CXmlNodeT<C>* r = Top(doc, 1);
     ASSERT_NE(r, nullptr);
@@ -118,19 +118,19 @@ TEST(XmlParser_Names, an_element_whose_name_is_refused_fails_the_load_with_or_wi
                              "<->t</->", "<a><-></-></a>"})
     {
         CXmlFileA narrow;
-        EXPECT_FALSE(Load(narrow, std::string(xml_test::kDecl) + body)) << body;
+        EXPECT_FALSE(Load(narrow, std::string(testsupport::kDecl) + body)) << body;
         CXmlFileW wide;
-        EXPECT_FALSE(Load(wide, std::string(xml_test::kDecl) + body)) << body;
+        EXPECT_FALSE(Load(wide, std::string(testsupport::kDecl) + body)) << body;
     }
     CXmlFileW fine;
-    ASSERT_TRUE(Load(fine, std::string(xml_test::kDecl) + "<a><b-c/><d.e>t</d.e><a1/><_b/></a>"));
+    ASSERT_TRUE(Load(fine, std::string(testsupport::kDecl) + "<a><b-c/><d.e>t</d.e><a1/><_b/></a>"));
     EXPECT_EQ(Top(fine, 1)->GetChildCount(), 4u);
 }
 
 TEST(XmlWriter_Utf8, every_sequence_length_is_written_as_the_code_page_layer_would)
 {
     CXmlFileW doc;
-    ASSERT_TRUE(Load(doc, std::string(xml_test::kDecl) + "<r k='x'>t</r>"));
+    ASSERT_TRUE(Load(doc, std::string(testsupport::kDecl) + "<r k='x'>t</r>"));
     CXmlNodeW* r = Top(doc, 1);
     ASSERT_NE(r, nullptr);
     const wchar_t* value = L"a\u00E9\u4E2D\U0001F600\u07FF\u0800\uFFFF\U0010FFFF";

@@ -10,9 +10,9 @@
 #include <string>
 
 using namespace nkDS;
-using xml_test::Load;
-using xml_test::Save;
-using xml_test::Top;
+using testsupport::Load;
+using testsupport::Save;
+using testsupport::Top;
 
 namespace
 {
@@ -116,7 +116,7 @@ private:
 TEST(XmlWriter_Failure, a_short_write_is_reported)
 {
     CXmlFileW doc;
-    ASSERT_TRUE(Load(doc, std::string(xml_test::kDecl) + "<a>some text</a>"));
+    ASSERT_TRUE(Load(doc, std::string(testsupport::kDecl) + "<a>some text</a>"));
     ShortStream full(10);
     EXPECT_FALSE(doc.Write(&full));
     EXPECT_FALSE(doc.ExportNode(&full, Top(doc, 1)));
@@ -198,7 +198,7 @@ TEST(XmlWriter_Files, samples_reach_a_fixed_point_that_libxml2_accepts)
     const std::filesystem::path p = tmp / "short.xml";
     std::ofstream(p) << std::string(5000, 'x');
     CXmlFileW doc;
-    ASSERT_TRUE(Load(doc, std::string(xml_test::kDecl) + "<a/>"));
+    ASSERT_TRUE(Load(doc, std::string(testsupport::kDecl) + "<a/>"));
     ASSERT_TRUE(doc.SaveToFile(p.c_str()));
     EXPECT_EQ(ReadFile(p), Save(doc));
     EXPECT_FALSE(doc.SaveToFile((tmp / "no-such-dir" / "x.xml").c_str()));

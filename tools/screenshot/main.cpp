@@ -5,10 +5,10 @@
 //   velmar-screenshot <out.png> <document.xml> [item path [text of an item below it]]
 //
 // e.g. contacts/contact=2/note "Node Value" selects the text of the third contact's note.
-#include "app/ChildFrame.h"
-#include "app/MainFrame.h"
-#include "app/VelmarApp.h"
-#include "app/XMLTreeView.h"
+#include "velmar/app/ChildFrame.h"
+#include "velmar/app/MainFrame.h"
+#include "velmar/app/VelmarApp.h"
+#include "velmar/app/XMLTreeView.h"
 
 #include <QApplication>
 #include <QEventLoop>

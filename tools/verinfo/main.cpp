@@ -4,8 +4,8 @@
 //
 //   velmar-verinfo OUT.cpp FILE_VERSION PRODUCT_VERSION app|dll Key=Value...
 
-#include "win32/CodePages.h"
-#include "win32/VersionResource.h"
+#include "velmar/win32/CodePages.h"
+#include "velmar/win32/VersionResource.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,11 +1,11 @@
 // Compiles every umbrella header of the installed package and links all layers.
-#include "win32/win32.h"
-#include "foundation/nkMem.h"
-#include "foundation/cpuidt.h"
-#include "platform/nkPlatform.h"
-#include "io/Orvex.h"
-#include "xml/nkDS.h"
-#include "framework/framework.h"
+#include "velmar/win32/win32.h"
+#include "velmar/foundation/nkMem.h"
+#include "velmar/foundation/cpuidt.h"
+#include "velmar/platform/nkPlatform.h"
+#include "velmar/io/Orvex.h"
+#include "velmar/xml/nkDS.h"
+#include "velmar/framework/framework.h"
 
 #include <cstdio>
 

@@ -1,7 +1,7 @@
 // The second process of the named-mapping tests: opens the mapping named by
 // argv[1], checks that it starts with argv[2] and writes argv[3] over its start.
 // Exit codes: 0 done, 2 no such mapping, 3 no view, 4 other content, 1 usage.
-#include "io/Orvex.h"
+#include "velmar/io/Orvex.h"
 
 #include <cstring>
 

@@ -1,7 +1,7 @@
 // A second process for the tests of the registry store and named mappings:
 // it does one job named on its command line and reports by its exit code.
 
-#include "win32/win32.h"
+#include "velmar/win32/win32.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -4,7 +4,7 @@
 // "<access> <share>" on its standard input closes that handle and opens the
 // file again as told, with the same answer. The handle is held until standard
 // input closes.
-#include "win32/win32.h"
+#include "velmar/win32/win32.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 // libFuzzer target of the loader, in both widths: any input loads or fails
 // cleanly, and whatever loads is a fixed point of save and load.
-#include "xml/nkDS.h"
+#include "velmar/xml/nkDS.h"
 
 #include <cstdint>
 #include <cstdlib>

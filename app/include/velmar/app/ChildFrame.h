@@ -1,0 +1,69 @@
+#pragma once
+// CChildFrame: the window of one open document, split into the node tree on
+// the left and the selected item's text on the right. It receives the XML
+// commands, shows the XML menu as the tree pane's context menu, and marks
+// its caption while its document is modified.
+#include "velmar/app/FrameHooks.h"
+#include "velmar/framework/framework.h"
+
+class CXMLContentView;
+class CXMLTreeView;
+
+// Appended to the caption of a modified document's window.
+extern const wchar_t kModifiedMark[];
+
+class CChildFrame : public CMDIChildWnd, public IModifiedCaption
+{
+    DECLARE_DYNCREATE(CChildFrame)
+public:
+    // Width of the tree pane when a window opens.
+    static constexpr int kTreePaneWidth = 200;
+
+    CChildFrame();
+    ~CChildFrame() override;
+
+    CSplitterWnd m_wndSplitter;
+
+    BOOL OnCreateClient(LPCREATESTRUCT lpcs, CCreateContext* pContext) override;
+    // Marks the caption of every window on the document while it is modified;
+    // an unmodified document keeps the framework's plain caption.
+    void UpdateTitle() override;
+    void OnUpdateFrameTitle(BOOL bAddToTitle) override;
+
+    // The panes: the tree view of pane (0, 0) and the content view of pane
+    // (0, 1); null when the pane holds something else or does not exist.
+    CXMLTreeView* GetTreeView() const;
+    CXMLContentView* GetContentView() const;
+
+    void OnMDIActivate(BOOL bActivate, CWnd* pActivateWnd, CWnd* pDeactivateWnd);
+    void OnContextMenu(CWnd* pWnd, CPoint point);
+
+    // Node editing commands.
+    void OnXmlAddHeader();
+    void OnXmlAddDataNode();
+    void OnXmlAddRemark();
+    void OnXmlAddParam();
+    void OnXmlRename();
+    void OnXmlDelete();
+    void OnXmlMoveUp();
+    void OnXmlMoveDown();
+    void OnUpdateXmlAddNode(CCmdUI* pCmdUI);   // header node, data node and remark
+    void OnUpdateXmlAddParam(CCmdUI* pCmdUI);
+    void OnUpdateXmlRename(CCmdUI* pCmdUI);
+    void OnUpdateXmlDelete(CCmdUI* pCmdUI);
+    void OnUpdateXmlMoveUp(CCmdUI* pCmdUI);
+    void OnUpdateXmlMoveDown(CCmdUI* pCmdUI);
+
+    // Shell actions.
+    void OnXmlPreview();
+    void OnUpdateXmlPreview(CCmdUI* pCmdUI);
+    void OnXmlExportNode();
+    void OnUpdateXmlExportNode(CCmdUI* pCmdUI);
+    void OnEditNotepad();
+    void OnUpdateEditNotepad(CCmdUI* pCmdUI);
+    void OnFileProperty();
+    void OnUpdateFileProperty(CCmdUI* pCmdUI);
+
+protected:
+    DECLARE_MESSAGE_MAP()
+};

@@ -1,0 +1,45 @@
+#pragma once
+// CMainFrame: the main window. A rebar at the top holds the tool bar and the
+// path bar (the path of the selected tree item), the document windows fill
+// the middle, and the status bar's second pane shows how long the active
+// document took to load.
+#include "velmar/app/FrameHooks.h"
+#include "velmar/framework/framework.h"
+
+class CMainFrame : public CMDIFrameWnd, public IPathTextSink
+{
+    DECLARE_DYNCREATE(CMainFrame)
+public:
+    // Share of the screen's width and height the window opens with.
+    static constexpr double kScreenShare = 0.8;
+    // Width of the load-time pane in pixels.
+    static constexpr int kLoadTimePaneWidth = 120;
+
+    CMainFrame();
+    ~CMainFrame() override;
+
+    BOOL PreCreateWindow(CREATESTRUCT& cs) override;
+
+    // Shows a load time given in milliseconds in status pane 1.
+    void ShowLoadTime(DWORD dwMilliseconds);
+    void SetPathText(LPCWSTR path) override;
+
+    CStatusBar& GetStatusBar() { return m_wndStatusBar; }
+    CToolBar& GetToolBar() { return m_wndToolBar; }
+    CReBar& GetReBar() { return m_wndReBar; }
+    CDialogBar& GetPathBar() { return m_wndPathBar; }
+    BOOL IsPathBarShown() const;
+
+    int OnCreate(LPCREATESTRUCT lpcs);
+    void OnViewPathbar();
+    void OnUpdateViewPathbar(CCmdUI* pCmdUI);
+    void OnContextMenu(CWnd* pWnd, CPoint point);
+
+protected:
+    CStatusBar m_wndStatusBar;
+    CToolBar m_wndToolBar;
+    CReBar m_wndReBar;
+    CDialogBar m_wndPathBar;
+
+    DECLARE_MESSAGE_MAP()
+};

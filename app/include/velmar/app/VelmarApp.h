@@ -1,0 +1,25 @@
+#pragma once
+// CVelmarApp: the application object. Start-up registers the XML document
+// template (document, child frame, tree view), makes the main frame and
+// opens the file named on the command line, if any; an empty command line
+// opens no document.
+#include "velmar/framework/framework.h"
+
+class CVelmarApp : public CWinApp
+{
+public:
+    // Company part of the settings key.
+    static constexpr const wchar_t* kRegistryKey = L"Brandvik Corp.";
+    // Entries of the File menu's recent-file list.
+    static constexpr UINT kRecentFiles = 5;
+
+    CVelmarApp();
+
+    BOOL InitInstance() override;
+    int ExitInstance() override;
+
+    void OnAppAbout();
+
+protected:
+    DECLARE_MESSAGE_MAP()
+};

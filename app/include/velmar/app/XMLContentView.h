@@ -1,0 +1,38 @@
+#pragma once
+// CXMLContentView: the right pane of a document window, the one text that
+// belongs to the item selected in a tree: an element's value, a parameter's
+// value or a remark. It learns of selections from the document's broadcast
+// and stores each edit straight into the node; text the node cannot hold is
+// shown but not stored.
+#include "velmar/framework/framework.h"
+#include "velmar/xml/nkDS.h"
+
+class CVelmarDoc;
+
+class CXMLContentView : public CEditView
+{
+    DECLARE_DYNCREATE(CXMLContentView)
+public:
+    CXMLContentView();
+    ~CXMLContentView() override;
+
+    CVelmarDoc* GetDocument() const;
+    int GetEditedKind() const { return m_nKind; }
+    nkDS::CXmlNodeW* GetEditedNode() const { return m_pNode; }   // null while nothing is editable
+
+    void OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint) override;
+    int OnCreate(LPCREATESTRUCT lpcs);
+    void OnChange();
+
+protected:
+    // Shows the node's current text again after another pane stored into it.
+    void Reload();
+    // Whether this pane edits the same text as `other`.
+    bool EditsSameText(const CXMLContentView& other) const;
+
+    int m_nKind = 9;                       // ItemKind of the edited item; 9: none
+    nkDS::CXmlNodeW* m_pNode = nullptr;    // not owned
+    uint32_t m_nParam = 0;                 // for a parameter: its index
+
+    DECLARE_MESSAGE_MAP()
+};

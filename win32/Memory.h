@@ -1,8 +1,0 @@
-#pragma once
-// Local heap blocks: what FormatMessage allocates and callers free.
-
-#include "win32/Types.h"
-
-HLOCAL WINAPI LocalAlloc(UINT uFlags, SIZE_T uBytes);
-// Returns NULL on success (Windows' convention), the block on failure.
-HLOCAL WINAPI LocalFree(HLOCAL hMem);

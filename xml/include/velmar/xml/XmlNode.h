@@ -1,0 +1,114 @@
+#pragma once
+// The in-memory node of an XML document, for narrow and wide text: a header
+// (processing instruction), a remark (comment) or a data node (element), with
+// ordered parameters (attributes) and owned children.
+
+#include "velmar/foundation/nkMem.h"
+#include "velmar/xml/XmlChars.h"
+
+#include <cstdint>
+
+namespace nkDS
+{
+
+// Node kinds; no other value is ever stored by the engine.
+enum XmlNodeKind : uint32_t
+{
+    xnkHeader = 2, // processing instruction, e.g. the xml declaration
+    xnkRemark = 4, // comment
+    xnkData = 8,   // element
+};
+
+template <class C>
+class CXmlNodeT : public nkMem::CTreeNodeTempl2<CXmlNodeT<C>>
+{
+public:
+    using TreeBase = nkMem::CTreeNodeTempl2<CXmlNodeT<C>>;
+    using String = nkMem::CStringT<C>;
+
+    CXmlNodeT();
+    // Not virtual: a node is always deleted through its own type. Releases the
+    // node's own strings and lists only; Clear the node first if it has children.
+    ~CXmlNodeT() = default;
+
+    CXmlNodeT(const CXmlNodeT&) = delete;
+    CXmlNodeT& operator=(const CXmlNodeT&) = delete;
+
+    // Whether the node can be written back as it is, by the rules of its kind.
+    virtual bool IsValid() const;
+
+    // --- structure -----------------------------------------------------------
+    // Appends `node` and makes this node its parent. Refused when the child
+    // limit is reached, when `node` is null, this node, or one of its ancestors.
+    bool AddChild(CXmlNodeT* node);
+    // Inserts `node` before `index` (at the end when past it), with the same
+    // refusals. DetachChild, IndexOfChild and SwapChildren come from the tree.
+    bool InsertChild(uint32_t index, CXmlNodeT* node);
+    // Empties the node and deletes every descendant; parent and limit stay.
+    void Clear();
+    // Deletes every descendant, at any depth and width without deep recursion.
+    // Hides the tree's own version so that nodes are deleted as nodes.
+    void RemoveAllChildren();
+
+    // --- name, value, kind ---------------------------------------------------
+    const C* GetName() const { return Chars(m_strName); }   // never null
+    const C* GetValue() const { return Chars(m_strValue); } // never null
+    // Stores `name` only when it satisfies the name rule.
+    bool SetName(const C* name);
+    // Stores `value` unchecked (null stores an empty value); always true.
+    bool SetValue(const C* value);
+    uint32_t GetKind() const { return m_nKind; }
+    void SetKind(uint32_t kind) { m_nKind = kind; }
+    bool IsCData() const { return m_bCData; }
+    void SetCData(bool cdata) { m_bCData = cdata; }
+
+    // --- parameters ----------------------------------------------------------
+    // Appends a parameter; refused for a bad name or a bad value (null value: empty).
+    bool AddParam(const C* name, const C* value);
+    uint32_t GetParamCount() const { return m_paramNames.GetCount(); }
+    // Characters of parameter `index`; empty when out of range.
+    const C* GetParamName(uint32_t index) const;
+    const C* GetParamValue(uint32_t index) const;
+    // Index of the first parameter named `name` (exact), or the parameter count.
+    uint32_t FindParam(const C* name) const;
+    // Value of the first parameter named `name`, or null.
+    const C* GetParamByName(const C* name) const;
+    // Replaces the value of the first parameter named `name`; never adds one.
+    bool SetParam(const C* name, const C* value);
+    // Removes parameter `index` from both lists; false when out of range.
+    bool RemoveParam(uint32_t index);
+
+    bool m_bCData = false;
+    uint32_t m_nKind = xnkData;
+    nkMem::CStrTList<C> m_paramNames;
+    nkMem::CStrTList<C> m_paramValues; // entry i belongs to name i
+    String m_strName;
+    String m_strValue;
+
+private:
+    template <class T>
+    friend void DestroyXmlNode(CXmlNodeT<T>* node);
+
+    static const C* Chars(const String& s);
+    static void DeleteNode(CXmlNodeT* node);
+    bool IsAncestorOrSelf(const CXmlNodeT* node) const;
+    void MakeRoomForChild();
+};
+
+using CXmlNodeA = CXmlNodeT<char>;
+using CXmlNodeW = CXmlNodeT<wchar_t>;
+
+// A new empty data node on the heap, or null when no memory is left.
+CXmlNodeA* CreateXmlNodeA();
+CXmlNodeW* CreateXmlNodeW();
+
+// Clears and deletes a node that is not (or no longer) listed under a parent.
+template <class C>
+void DestroyXmlNode(CXmlNodeT<C>* node);
+
+extern template class CXmlNodeT<char>;
+extern template class CXmlNodeT<wchar_t>;
+extern template void DestroyXmlNode<char>(CXmlNodeT<char>*);
+extern template void DestroyXmlNode<wchar_t>(CXmlNodeT<wchar_t>*);
+
+} // namespace nkDS

@@ -1,0 +1,71 @@
+#pragma once
+// The XML reader: turns the bytes of a stream into CXmlNodeT nodes under a
+// root, narrow or wide. It accepts the dialect the writer produces: a
+// declaration, elements with quoted parameters, text, CDATA sections,
+// remarks and processing instructions; a document type declaration is
+// skipped. References are not decoded: text is kept as written.
+
+#include "velmar/xml/XmlNode.h"
+#include "velmar/xml/XmlParseHook.h"
+#include "velmar/io/Orvex.h"
+
+#include <cstdint>
+#include <string>
+
+namespace nkDS
+{
+
+// Parser flag: the input must begin with the declaration.
+inline constexpr uint8_t kXmlParseStrict = 0x01;
+// Elements nested deeper than this make the parse fail.
+inline constexpr uint32_t kXmlMaxDepth = 1000;
+
+class CXmlParser
+{
+public:
+    // `declName` replaces "xml" as the name the declaration must carry.
+    CXmlParser(bool wide, uint8_t flags, const char* declName = nullptr);
+    CXmlParser(const CXmlParser&) = delete;
+    CXmlParser& operator=(const CXmlParser&) = delete;
+
+    void SetRoot(CXmlNodeT<char>* root) { m_pRoot = root; m_bWide = false; }
+    void SetRoot(CXmlNodeT<wchar_t>* root) { m_pRoot = root; m_bWide = true; }
+
+    // Parses the whole stream into the root, which is cleared first. On
+    // failure the top-level nodes completed so far stay under the root; the
+    // element being read when it failed is dropped. The stream is left just
+    // after the last byte the parser consumed.
+    bool Parse(Orvex::IStream* stream, IXmlParseHook* hook);
+    // Clears the root, if one is set.
+    void Reset();
+
+    // Whether the input began with a UTF-8 byte order mark.
+    bool HadByteOrderMark() const { return m_bBom; }
+    // Code page the last parse converted wide text with (0: the ANSI one).
+    unsigned GetCodePage() const { return m_nCodePage; }
+    // Byte offset of the last parse's failure: the first byte that was not
+    // what the reader expected, or the input's length when it ended early.
+    uint64_t GetErrorOffset() const { return m_nErrorOffset; }
+    // Short reason of that failure, saying what was expected; null after a
+    // successful parse.
+    const char* GetErrorReason() const { return m_pszError; }
+
+    void* m_pRoot = nullptr; // CXmlNodeT<char> or <wchar_t>, per m_bWide
+    uint8_t m_nFlags;
+    nkMem::CStringT<char> m_strDeclName;
+    Orvex::IStream* m_pStream = nullptr;
+    bool m_bWide;
+    IXmlParseHook* m_pHook = nullptr;
+
+private:
+    template <class C>
+    friend class CXmlBuilder;
+
+    bool m_bBom = false;
+    unsigned m_nCodePage = 0;
+    uint64_t m_nErrorOffset = 0;
+    const char* m_pszError = nullptr; // into m_strError
+    std::string m_strError;
+};
+
+} // namespace nkDS

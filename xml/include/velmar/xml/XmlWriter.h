@@ -1,0 +1,81 @@
+#pragma once
+// The XML writer: a node tree back to bytes in the fixed layout (one node per
+// line, one space of indentation per level, CR LF, parameters in single
+// quotes). Output is collected and written to the target in large blocks;
+// every write is checked.
+
+#include "velmar/xml/XmlNode.h"
+#include "velmar/io/Orvex.h"
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string>
+
+namespace nkDS
+{
+
+class CXmlWriter
+{
+public:
+    // Starts output to `target`, at the target's current position.
+    void Begin(Orvex::IStream* target);
+    // Writes the node and its subtree at `depth`. Wide text is encoded with
+    // `codePage` (0: ANSI); characters it cannot represent are written as
+    // character references. Narrow text is written as it is.
+    template <class C>
+    void WriteNode(CXmlNodeT<C>* node, uint32_t depth, unsigned codePage);
+    void WriteRaw(const char* bytes, size_t n) { Put(bytes, n); }
+    // Writes what is collected; false when any write fell short.
+    bool End();
+
+    Orvex::IStream* m_pTarget = nullptr;
+
+private:
+    void Put(const char* s, size_t n)
+    {
+        std::memcpy(Room(n), s, n);
+        m_len += n;
+    }
+    void Put(char c)
+    {
+        *Room(1) = c;
+        ++m_len;
+    }
+    // Where the next `n` bytes go; the caller advances m_len by what it wrote.
+    char* Room(size_t n)
+    {
+        if (m_cap - m_len < n)
+            MakeRoom(n);
+        return m_buf.get() + m_len;
+    }
+    void MakeRoom(size_t n);
+    void Indent(uint32_t depth);
+    void Drain();
+
+    template <class C>
+    void Open(CXmlNodeT<C>* node, uint32_t depth, unsigned cp);
+    template <class C>
+    void Params(const CXmlNodeT<C>* node, unsigned cp);
+    // Text in the target's bytes: `escape` 2 escapes "<", ">" and a bare "&";
+    // 1 only a bare "&" (parameter values); 0 nothing (remarks, CDATA).
+    void Text(const char* s, size_t n, unsigned cp, int escape);
+    void Text(const wchar_t* s, size_t n, unsigned cp, int escape);
+    void Escaped(const char* s, size_t n, int escape);
+
+    // Wide UTF-8 text that the fast encoder wrote up to a character it leaves
+    // to the code-page layer; returns how many characters it took.
+    size_t Utf8Text(const wchar_t* s, size_t n, int escape);
+
+    static constexpr size_t kBlock = 1 << 20;
+    std::unique_ptr<char[]> m_buf;
+    size_t m_len = 0;
+    size_t m_cap = 0;
+    std::string m_conv;
+    bool m_ok = true;
+};
+
+extern template void CXmlWriter::WriteNode<char>(CXmlNodeT<char>*, uint32_t, unsigned);
+extern template void CXmlWriter::WriteNode<wchar_t>(CXmlNodeT<wchar_t>*, uint32_t, unsigned);
+
+} // namespace nkDS
