@@ -66,9 +66,8 @@ bool RunElevated(const char* file, const char* params, const char* directory)
     f.Assign(file);
     p.Assign(params);
     d.Assign(directory);
-    static const wchar_t kEmpty[1] = {};
     auto pick = [](const char* src, const nkMem::CStringT<wchar_t>& s) -> const wchar_t* {
-        return src ? (s.GetString() ? s.GetString() : kEmpty) : nullptr;
+        return src ? s.GetSafeString() : nullptr;
     };
     return RunElevated(pick(file, f), pick(params, p), pick(directory, d));
 }

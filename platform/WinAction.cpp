@@ -25,7 +25,7 @@ bool CWinAction::ShellOpen(const char* file, const char* params)
         wideFile.Assign(file);
     if (params)
         wideParams.Assign(params);
-    return ShellRun(nullptr, file ? (wideFile.GetString() ? wideFile.GetString() : L"") : nullptr,
+    return ShellRun(nullptr, file ? wideFile.GetSafeString() : nullptr,
                     params ? wideParams.GetString() : nullptr);
 }
 

@@ -94,8 +94,7 @@ bool ReadConvertedT(HKEY key, LONG& lastError, const T* name, DWORD* type, T* bu
     nkMem::CStringT<U> otherName;
     if (name)
         otherName.Assign(name);
-    static const U kEmpty[1] = {};
-    const U* queryName = name ? (otherName.GetString() ? otherName.GetString() : kEmpty) : nullptr;
+    const U* queryName = name ? otherName.GetSafeString() : nullptr;
     nkMem::CStringT<U> scratch;
     U* tmp = scratch.GetBuffer(size);
     DWORD bytes = (scratch.GetCapacity() - 1) * sizeof(U);

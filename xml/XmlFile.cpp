@@ -29,7 +29,7 @@ const char* InWidth(const wchar_t* s, nkMem::CStringT<char>& buf)
     if (s == nullptr)
         return nullptr;
     buf.Assign(s);
-    return buf.GetString() ? buf.GetString() : "";
+    return buf.GetSafeString();
 }
 
 template <class C>
@@ -108,7 +108,7 @@ bool CXmlFileT<C>::Read(Orvex::IStream* stream)
         if (version != nullptr)
             text.Assign(version);
         // No "version" parameter: the document is taken as version 1.0.
-        m_fVersion = version != nullptr ? static_cast<float>(std::strtod(text.GetString() ? text.GetString() : "", nullptr))
+        m_fVersion = version != nullptr ? static_cast<float>(std::strtod(text.GetSafeString(), nullptr))
                                         : 1.0f;
         const C* encoding = decl->GetParamByName(Literal("encoding", name));
         m_strEncoding.Empty();
@@ -154,7 +154,7 @@ void CXmlFileT<C>::Close()
 template <class C>
 const char* CXmlFileT<C>::GetEncoding() const
 {
-    return m_strEncoding.GetString() ? m_strEncoding.GetString() : "";
+    return m_strEncoding.GetSafeString();
 }
 
 template <class C>

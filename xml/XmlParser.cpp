@@ -297,8 +297,7 @@ private:
         Store(m_nameText, m_pname, m_cp);
         Store(m_valueText, m_pvalue, m_cp);
         // A parameter the node refuses is dropped without error.
-        node->AddParam(m_nameText.GetString() ? m_nameText.GetString() : Empty(),
-                       m_valueText.GetString() ? m_valueText.GetString() : Empty());
+        node->AddParam(m_nameText.GetSafeString(), m_valueText.GetSafeString());
         return true;
     }
 
@@ -455,7 +454,7 @@ private:
             return true;
         }
         Store(out, m_pname, m_cp);
-        if (!IsValidXmlName(out.GetString() ? out.GetString() : Empty()))
+        if (!IsValidXmlName(out.GetSafeString()))
             return false;
         Fill(slot, m_pname, out);
         return true;

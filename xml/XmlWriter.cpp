@@ -32,8 +32,7 @@ size_t Length(const nkMem::CStringT<C>& s)
 template <class C>
 const C* Chars(const nkMem::CStringT<C>& s)
 {
-    static const C kEmpty[1] = {C(0)};
-    return s.GetString() ? s.GetString() : kEmpty;
+    return s.GetSafeString();
 }
 
 template <class C>

@@ -20,7 +20,7 @@ std::vector<std::string> Items(const CList<CStringA>& l)
 {
     std::vector<std::string> v;
     for (const auto& s : l)
-        v.emplace_back(s.GetString() ? s.GetString() : "");
+        v.emplace_back(s.GetSafeString());
     return v;
 }
 using V = std::vector<std::string>;

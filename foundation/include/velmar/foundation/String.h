@@ -148,6 +148,13 @@ public:
     bool IsEmpty() const { return m_length == 0; }
     // The characters, or null for a string that never had a buffer.
     const T* GetString() const { return static_cast<const T*>(m_storage.GetData()); }
+    // The characters, or an empty string for a string that never had a buffer.
+    const T* GetSafeString() const
+    {
+        static constexpr T kEmpty[1] = {};
+        const T* s = GetString();
+        return s ? s : kEmpty;
+    }
     // Capacity in characters, terminator included.
     std::uint32_t GetCapacity() const { return m_storage.GetCapacity() / sizeof(T); }
     T GetAt(std::uint32_t i) const { return GetString()[i]; }

@@ -27,11 +27,11 @@ public:
     CDataLocatorCell(const wchar_t* segment, uint32_t length);
 
     // The node name to match (never null; may be empty for a malformed step).
-    const wchar_t* GetName() const { return Text(m_strName); }
+    const wchar_t* GetName() const { return m_strName.GetSafeString(); }
     // Length of the name in characters.
     uint32_t GetNameLength() const { return m_strName.GetLength(); }
     // The whole unescaped step text, name and condition together.
-    const wchar_t* GetSegment() const { return Text(m_strSegment); }
+    const wchar_t* GetSegment() const { return m_strSegment.GetSafeString(); }
     // Length of the step text in characters.
     uint32_t GetSegmentLength() const { return m_strSegment.GetLength(); }
     // kKindNone, kKindParam or kKindIndex.
@@ -39,9 +39,9 @@ public:
     // The occurrence index for kKindIndex (negative matches nothing), else -1.
     int32_t GetIndex() const { return m_kind == kKindIndex ? m_index : -1; }
     // The parameter name for kKindParam, else null.
-    const wchar_t* GetParamName() const { return m_kind == kKindParam ? Text(m_strParamName) : nullptr; }
+    const wchar_t* GetParamName() const { return m_kind == kKindParam ? m_strParamName.GetSafeString() : nullptr; }
     // The parameter value for kKindParam with a value, else null.
-    const wchar_t* GetParamValue() const { return HasValue() ? Text(m_strParamValue) : nullptr; }
+    const wchar_t* GetParamValue() const { return HasValue() ? m_strParamValue.GetSafeString() : nullptr; }
     // True when a parameter condition also names the value to compare.
     bool HasValue() const { return m_kind == kKindParam && m_hasValue != 0; }
 
@@ -51,12 +51,6 @@ public:
     static int32_t ParseIndex(const wchar_t* text, uint32_t length);
 
 private:
-    static const wchar_t* Text(const nkMem::CStringW& s)
-    {
-        const wchar_t* p = s.GetString();
-        return p != nullptr ? p : L"";
-    }
-
     nkMem::CStringW m_strName;
     nkMem::CStringW m_strSegment;
     uint32_t m_kind = kKindNone;
