@@ -5,10 +5,11 @@
 #include <string>
 
 BEGIN_MESSAGE_MAP(CAboutDlg, CDialog)
-    ON_WM_SHOWWINDOW()
+ON_WM_SHOWWINDOW()
 END_MESSAGE_MAP()
 
-namespace {
+namespace
+{
 
 CString FromAnsi(const char* text)
 {
@@ -23,9 +24,7 @@ CString FromAnsi(const char* text)
 
 } // namespace
 
-CAboutDlg::CAboutDlg() : CDialog(IDD_ABOUTBOX)
-{
-}
+CAboutDlg::CAboutDlg() : CDialog(IDD_ABOUTBOX) {}
 
 CString CAboutDlg::BuildLine(const char* date, const char* time)
 {

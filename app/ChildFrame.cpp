@@ -7,40 +7,41 @@
 #include "velmar/app/XMLTreeView.h"
 
 // U+0020 U+002D U+0020 U+005B U+5DF2 U+7AF5 U+0045 U+816F, with no closing bracket.
-const wchar_t kModifiedMark[] = L" - [\u5DF2\u7AF5" L"E\u816F";
+const wchar_t kModifiedMark[] = L" - [\u5DF2\u7AF5"
+                                L"E\u816F";
 
 IMPLEMENT_DYNCREATE(CChildFrame, CMDIChildWnd)
 
 BEGIN_MESSAGE_MAP(CChildFrame, CMDIChildWnd)
-    ON_WM_MDIACTIVATE()
-    ON_WM_CONTEXTMENU()
-    // Node editing commands.
-    ON_COMMAND(ID_XML_ADD_HEADER, &CChildFrame::OnXmlAddHeader)
-    ON_COMMAND(ID_XML_ADD_DATANODE, &CChildFrame::OnXmlAddDataNode)
-    ON_COMMAND(ID_XML_ADD_REMARK, &CChildFrame::OnXmlAddRemark)
-    ON_COMMAND(ID_XML_ADD_PARAM, &CChildFrame::OnXmlAddParam)
-    ON_COMMAND(ID_XML_RENAME, &CChildFrame::OnXmlRename)
-    ON_COMMAND(ID_XML_DELETE, &CChildFrame::OnXmlDelete)
-    ON_COMMAND(ID_XML_MOVE_UP, &CChildFrame::OnXmlMoveUp)
-    ON_COMMAND(ID_XML_MOVE_DOWN, &CChildFrame::OnXmlMoveDown)
-    ON_UPDATE_COMMAND_UI(ID_XML_ADD_HEADER, &CChildFrame::OnUpdateXmlAddNode)
-    ON_UPDATE_COMMAND_UI(ID_XML_ADD_DATANODE, &CChildFrame::OnUpdateXmlAddNode)
-    ON_UPDATE_COMMAND_UI(ID_XML_ADD_REMARK, &CChildFrame::OnUpdateXmlAddNode)
-    ON_UPDATE_COMMAND_UI(ID_XML_ADD_PARAM, &CChildFrame::OnUpdateXmlAddParam)
-    ON_UPDATE_COMMAND_UI(ID_XML_RENAME, &CChildFrame::OnUpdateXmlRename)
-    ON_UPDATE_COMMAND_UI(ID_XML_DELETE, &CChildFrame::OnUpdateXmlDelete)
-    ON_UPDATE_COMMAND_UI(ID_XML_MOVE_UP, &CChildFrame::OnUpdateXmlMoveUp)
-    ON_UPDATE_COMMAND_UI(ID_XML_MOVE_DOWN, &CChildFrame::OnUpdateXmlMoveDown)
+ON_WM_MDIACTIVATE()
+ON_WM_CONTEXTMENU()
+// Node editing commands.
+ON_COMMAND(ID_XML_ADD_HEADER, &CChildFrame::OnXmlAddHeader)
+ON_COMMAND(ID_XML_ADD_DATANODE, &CChildFrame::OnXmlAddDataNode)
+ON_COMMAND(ID_XML_ADD_REMARK, &CChildFrame::OnXmlAddRemark)
+ON_COMMAND(ID_XML_ADD_PARAM, &CChildFrame::OnXmlAddParam)
+ON_COMMAND(ID_XML_RENAME, &CChildFrame::OnXmlRename)
+ON_COMMAND(ID_XML_DELETE, &CChildFrame::OnXmlDelete)
+ON_COMMAND(ID_XML_MOVE_UP, &CChildFrame::OnXmlMoveUp)
+ON_COMMAND(ID_XML_MOVE_DOWN, &CChildFrame::OnXmlMoveDown)
+ON_UPDATE_COMMAND_UI(ID_XML_ADD_HEADER, &CChildFrame::OnUpdateXmlAddNode)
+ON_UPDATE_COMMAND_UI(ID_XML_ADD_DATANODE, &CChildFrame::OnUpdateXmlAddNode)
+ON_UPDATE_COMMAND_UI(ID_XML_ADD_REMARK, &CChildFrame::OnUpdateXmlAddNode)
+ON_UPDATE_COMMAND_UI(ID_XML_ADD_PARAM, &CChildFrame::OnUpdateXmlAddParam)
+ON_UPDATE_COMMAND_UI(ID_XML_RENAME, &CChildFrame::OnUpdateXmlRename)
+ON_UPDATE_COMMAND_UI(ID_XML_DELETE, &CChildFrame::OnUpdateXmlDelete)
+ON_UPDATE_COMMAND_UI(ID_XML_MOVE_UP, &CChildFrame::OnUpdateXmlMoveUp)
+ON_UPDATE_COMMAND_UI(ID_XML_MOVE_DOWN, &CChildFrame::OnUpdateXmlMoveDown)
 
-    // Shell actions.
-    ON_COMMAND(ID_XML_PREVIEW, &CChildFrame::OnXmlPreview)
-    ON_UPDATE_COMMAND_UI(ID_XML_PREVIEW, &CChildFrame::OnUpdateXmlPreview)
-    ON_COMMAND(ID_XML_EXPORT_NODE, &CChildFrame::OnXmlExportNode)
-    ON_UPDATE_COMMAND_UI(ID_XML_EXPORT_NODE, &CChildFrame::OnUpdateXmlExportNode)
-    ON_COMMAND(ID_EDIT_NOTEPAD, &CChildFrame::OnEditNotepad)
-    ON_UPDATE_COMMAND_UI(ID_EDIT_NOTEPAD, &CChildFrame::OnUpdateEditNotepad)
-    ON_COMMAND(ID_FILE_PROPERTY, &CChildFrame::OnFileProperty)
-    ON_UPDATE_COMMAND_UI(ID_FILE_PROPERTY, &CChildFrame::OnUpdateFileProperty)
+// Shell actions.
+ON_COMMAND(ID_XML_PREVIEW, &CChildFrame::OnXmlPreview)
+ON_UPDATE_COMMAND_UI(ID_XML_PREVIEW, &CChildFrame::OnUpdateXmlPreview)
+ON_COMMAND(ID_XML_EXPORT_NODE, &CChildFrame::OnXmlExportNode)
+ON_UPDATE_COMMAND_UI(ID_XML_EXPORT_NODE, &CChildFrame::OnUpdateXmlExportNode)
+ON_COMMAND(ID_EDIT_NOTEPAD, &CChildFrame::OnEditNotepad)
+ON_UPDATE_COMMAND_UI(ID_EDIT_NOTEPAD, &CChildFrame::OnUpdateEditNotepad)
+ON_COMMAND(ID_FILE_PROPERTY, &CChildFrame::OnFileProperty)
+ON_UPDATE_COMMAND_UI(ID_FILE_PROPERTY, &CChildFrame::OnUpdateFileProperty)
 
 END_MESSAGE_MAP()
 
@@ -52,7 +53,8 @@ BOOL CChildFrame::OnCreateClient(LPCREATESTRUCT, CCreateContext* pContext)
 {
     if (!m_wndSplitter.CreateStatic(this, 1, 2, WS_CHILD | WS_VISIBLE, AFX_IDW_PANE_FIRST))
         return FALSE;
-    if (!m_wndSplitter.CreateView(0, 0, RUNTIME_CLASS(CXMLTreeView), CSize(kTreePaneWidth, 0), pContext))
+    if (!m_wndSplitter.CreateView(0, 0, RUNTIME_CLASS(CXMLTreeView), CSize(kTreePaneWidth, 0),
+                                  pContext))
         return FALSE;
     return m_wndSplitter.CreateView(0, 1, RUNTIME_CLASS(CXMLContentView), CSize(0, 0), pContext);
 }
@@ -115,14 +117,17 @@ void CChildFrame::OnContextMenu(CWnd* pWnd, CPoint point)
     // bar or a caption; the keyboard asks for the active view's menu.
     if (!fromKeyboard && (!pWnd || (pWnd != pTree && !pTree->IsChild(pWnd))))
         return;
-    if (fromKeyboard) {
+    if (fromKeyboard)
+    {
         // From the keyboard: below the selected item, or at the pane's corner.
         CRect rcTree;
         pTree->GetWindowRect(&rcTree);
         point = rcTree.TopLeft();
         CTreeCtrl& tree = pTree->GetTreeCtrl();
         CRect rcItem;
-        if (HTREEITEM hItem = tree.GetSelectedItem(); hItem && tree.GetItemRect(hItem, &rcItem, TRUE)) {
+        if (HTREEITEM hItem = tree.GetSelectedItem();
+            hItem && tree.GetItemRect(hItem, &rcItem, TRUE))
+        {
             CRect rcCtrl;
             tree.GetWindowRect(&rcCtrl);
             point = CPoint(rcCtrl.left + rcItem.left, rcCtrl.top + rcItem.bottom);

@@ -108,7 +108,8 @@ void CChildFrame::OnXmlAddParam()
 
 void CChildFrame::OnXmlRename()
 {
-    if (CXMLTreeView* pView = ActiveTreeView(*this)) {
+    if (CXMLTreeView* pView = ActiveTreeView(*this))
+    {
         CXMLTreeCtrl& tree = pView->GetXMLTreeCtrl();
         if (HTREEITEM hItem = tree.GetSelectedItem())
             tree.EditLabel(hItem);
@@ -139,7 +140,8 @@ void CChildFrame::OnXmlMoveDown()
 void CChildFrame::OnUpdateXmlAddNode(CCmdUI* pCmdUI)
 {
     pCmdUI->Enable(FALSE);
-    if (const CXMLTreeView* pView = ActiveTreeView(*this)) {
+    if (const CXMLTreeView* pView = ActiveTreeView(*this))
+    {
         const int kind = SelectionOf(*pView).kind;
         pCmdUI->Enable(kind != ikNodeValue && kind != ikChildVars && kind != ikParam);
     }
@@ -148,7 +150,8 @@ void CChildFrame::OnUpdateXmlAddNode(CCmdUI* pCmdUI)
 void CChildFrame::OnUpdateXmlAddParam(CCmdUI* pCmdUI)
 {
     pCmdUI->Enable(FALSE);
-    if (const CXMLTreeView* pView = ActiveTreeView(*this)) {
+    if (const CXMLTreeView* pView = ActiveTreeView(*this))
+    {
         const int kind = SelectionOf(*pView).kind;
         pCmdUI->Enable(kind == ikChildVars || kind == ikParam);
     }
@@ -164,7 +167,8 @@ void CChildFrame::OnUpdateXmlDelete(CCmdUI* pCmdUI)
 void CChildFrame::OnUpdateXmlRename(CCmdUI* pCmdUI)
 {
     pCmdUI->Enable(FALSE);
-    if (const CXMLTreeView* pView = ActiveTreeView(*this)) {
+    if (const CXMLTreeView* pView = ActiveTreeView(*this))
+    {
         const Selection s = SelectionOf(*pView);
         // With nothing selected in an empty tree, "no item" is the first item.
         const bool first = s.hItem == pView->GetXMLTreeCtrl().GetRootItem();
@@ -176,7 +180,8 @@ void CChildFrame::OnUpdateXmlRename(CCmdUI* pCmdUI)
 void CChildFrame::OnUpdateXmlMoveUp(CCmdUI* pCmdUI)
 {
     pCmdUI->Enable(FALSE);
-    if (const CXMLTreeView* pView = ActiveTreeView(*this)) {
+    if (const CXMLTreeView* pView = ActiveTreeView(*this))
+    {
         const Selection s = SelectionOf(*pView);
         pCmdUI->Enable(CanMove(pView->GetXMLTreeCtrl(), s.hItem, s.kind, true));
     }
@@ -185,7 +190,8 @@ void CChildFrame::OnUpdateXmlMoveUp(CCmdUI* pCmdUI)
 void CChildFrame::OnUpdateXmlMoveDown(CCmdUI* pCmdUI)
 {
     pCmdUI->Enable(FALSE);
-    if (const CXMLTreeView* pView = ActiveTreeView(*this)) {
+    if (const CXMLTreeView* pView = ActiveTreeView(*this))
+    {
         const Selection s = SelectionOf(*pView);
         pCmdUI->Enable(CanMove(pView->GetXMLTreeCtrl(), s.hItem, s.kind, false));
     }

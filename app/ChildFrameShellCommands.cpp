@@ -6,7 +6,8 @@
 #include "velmar/app/VelmarDoc.h"
 #include "velmar/app/XMLTreeView.h"
 
-namespace {
+namespace
+{
 
 CXMLTreeView* ActiveTreeView(const CFrameWnd* pFrame)
 {

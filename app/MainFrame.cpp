@@ -5,24 +5,22 @@
 IMPLEMENT_DYNCREATE(CMainFrame, CMDIFrameWnd)
 
 BEGIN_MESSAGE_MAP(CMainFrame, CMDIFrameWnd)
-    ON_WM_CREATE()
-    ON_WM_CONTEXTMENU()
-    ON_COMMAND(ID_VIEW_PATHBAR, &CMainFrame::OnViewPathbar)
-    ON_UPDATE_COMMAND_UI(ID_VIEW_PATHBAR, &CMainFrame::OnUpdateViewPathbar)
-    ON_COMMAND(ID_HELP_FINDER, &CMDIFrameWnd::OnHelpFinder)
-    ON_COMMAND(ID_HELP, &CMDIFrameWnd::OnHelp)
-    ON_COMMAND(ID_CONTEXT_HELP, &CMDIFrameWnd::OnContextHelp)
-    ON_COMMAND(ID_DEFAULT_HELP, &CMDIFrameWnd::OnHelpFinder)
+ON_WM_CREATE()
+ON_WM_CONTEXTMENU()
+ON_COMMAND(ID_VIEW_PATHBAR, &CMainFrame::OnViewPathbar)
+ON_UPDATE_COMMAND_UI(ID_VIEW_PATHBAR, &CMainFrame::OnUpdateViewPathbar)
+ON_COMMAND(ID_HELP_FINDER, &CMDIFrameWnd::OnHelpFinder)
+ON_COMMAND(ID_HELP, &CMDIFrameWnd::OnHelp)
+ON_COMMAND(ID_CONTEXT_HELP, &CMDIFrameWnd::OnContextHelp)
+ON_COMMAND(ID_DEFAULT_HELP, &CMDIFrameWnd::OnHelpFinder)
 END_MESSAGE_MAP()
 
-namespace {
+namespace
+{
 
 const UINT kIndicators[] = {
-    ID_SEPARATOR,   // the message line
-    ID_INDICATOR_LOADTIME,
-    ID_INDICATOR_CAPS,
-    ID_INDICATOR_NUM,
-    ID_INDICATOR_SCRL,
+    ID_SEPARATOR, // the message line
+    ID_INDICATOR_LOADTIME, ID_INDICATOR_CAPS, ID_INDICATOR_NUM, ID_INDICATOR_SCRL,
 };
 
 } // namespace
@@ -49,9 +47,11 @@ int CMainFrame::OnCreate(LPCREATESTRUCT lpcs)
         return -1;
     if (!m_wndPathBar.Create(this, IDD_PATHBAR, CBRS_ALIGN_TOP, AFX_IDW_DIALOGBAR))
         return -1;
-    if (!m_wndReBar.Create(this) || !m_wndReBar.AddBar(&m_wndToolBar) || !m_wndReBar.AddBar(&m_wndPathBar))
+    if (!m_wndReBar.Create(this) || !m_wndReBar.AddBar(&m_wndToolBar) ||
+        !m_wndReBar.AddBar(&m_wndPathBar))
         return -1;
-    if (!m_wndStatusBar.Create(this) || !m_wndStatusBar.SetIndicators(kIndicators, AFX_COUNTOF(kIndicators)))
+    if (!m_wndStatusBar.Create(this) ||
+        !m_wndStatusBar.SetIndicators(kIndicators, AFX_COUNTOF(kIndicators)))
         return -1;
     m_wndToolBar.SetBarStyle(m_wndToolBar.GetBarStyle() | CBRS_TOOLTIPS | CBRS_FLYBY);
     CenterWindow();

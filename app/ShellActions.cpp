@@ -8,7 +8,8 @@
 
 #include <string>
 
-namespace {
+namespace
+{
 
 // "文档尚未保存！", caption "代陙E"
 const wchar_t kNotSavedText[] = L"\u6587\u6863\u5C1A\u672A\u4FDD\u5B58\uFF01";
@@ -21,7 +22,7 @@ const wchar_t kExportFailedText[] = L"\u8282\u70B9\u5BFC\u51FA\u4EE3\u7266\uFF01
 // part ends in a zero, and one more zero ends the list.
 const wchar_t kExportFilter[] = L"XML\u6587\u6863(*.xml)\0*.xml\0";
 
-constexpr uint32_t kExportMode = Orvex::kModeRead | Orvex::kModeWrite;   // 6
+constexpr uint32_t kExportMode = Orvex::kModeRead | Orvex::kModeWrite; // 6
 
 HWND OwnerWindow(CWnd* pOwner)
 {
@@ -49,8 +50,10 @@ BOOL PreviewInBrowser(LPCWSTR path)
     if (FAILED(CLSIDFromProgID(L"InternetExplorer.Application", &clsid)))
         return FALSE;
     IWebBrowser2* pBrowser = nullptr;
-    const DWORD context = CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER;
-    if (FAILED(CoCreateInstance(clsid, nullptr, context, IID_IWebBrowser2, reinterpret_cast<void**>(&pBrowser))) ||
+    const DWORD context =
+        CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER;
+    if (FAILED(CoCreateInstance(clsid, nullptr, context, IID_IWebBrowser2,
+                                reinterpret_cast<void**>(&pBrowser))) ||
         !pBrowser)
         return FALSE;
     pBrowser->put_Visible(VARIANT_TRUE);
@@ -72,7 +75,8 @@ void PreviewDocumentFile(CWnd* pOwner, const CDocument* pDoc)
     if (!pDoc)
         return;
     const CString& path = pDoc->GetPathName();
-    if (FileExists(path)) {
+    if (FileExists(path))
+    {
         PreviewInBrowser(path);
         return;
     }
@@ -151,7 +155,8 @@ void EditInNotepad(const CDocument* pDoc)
 {
     if (!pDoc || !FileExists(pDoc->GetPathName()))
         return;
-    ShellExecuteW(nullptr, L"open", L"notepad", CommandLineArgument(pDoc->GetPathName()).c_str(), nullptr, SW_SHOW);
+    ShellExecuteW(nullptr, L"open", L"notepad", CommandLineArgument(pDoc->GetPathName()).c_str(),
+                  nullptr, SW_SHOW);
 }
 
 void ShowFileProperties(CWnd* pOwner, const CDocument* pDoc)

@@ -9,12 +9,13 @@
 #include "velmar/app/XMLTreeView.h"
 
 BEGIN_MESSAGE_MAP(CVelmarApp, CWinApp)
-    ON_COMMAND(ID_APP_ABOUT, &CVelmarApp::OnAppAbout)
-    ON_COMMAND(ID_FILE_NEW, &CWinApp::OnFileNew)
-    ON_COMMAND(ID_FILE_OPEN, &CWinApp::OnFileOpen)
+ON_COMMAND(ID_APP_ABOUT, &CVelmarApp::OnAppAbout)
+ON_COMMAND(ID_FILE_NEW, &CWinApp::OnFileNew)
+ON_COMMAND(ID_FILE_OPEN, &CWinApp::OnFileOpen)
 END_MESSAGE_MAP()
 
-namespace {
+namespace
+{
 
 // The framework may read the title from the string table while the base is
 // being made, so the tables go in before that.
@@ -28,9 +29,7 @@ LPCWSTR RegisterResourcesFirst()
 
 // No name of its own: the framework takes the title from the string table.
 // Help is the framework's HTML Help.
-CVelmarApp::CVelmarApp() : CWinApp(RegisterResourcesFirst())
-{
-}
+CVelmarApp::CVelmarApp() : CWinApp(RegisterResourcesFirst()) {}
 
 BOOL CVelmarApp::InitInstance()
 {
@@ -38,7 +37,8 @@ BOOL CVelmarApp::InitInstance()
     InitCommonControls();
     OleInitialize(nullptr);
     CWinApp::InitInstance();
-    if (!AfxOleInit()) {
+    if (!AfxOleInit())
+    {
         AfxMessageBox(IDP_OLE_INIT_FAILED, MB_OK);
         return FALSE;
     }
@@ -46,8 +46,9 @@ BOOL CVelmarApp::InitInstance()
     SetRegistryKey(kRegistryKey);
     LoadStdProfileSettings(kRecentFiles);
 
-    auto* pDocTemplate = new CMultiDocTemplate(IDR_XMLTYPE, RUNTIME_CLASS(CVelmarDoc), RUNTIME_CLASS(CChildFrame),
-                                               RUNTIME_CLASS(CXMLTreeView));
+    auto* pDocTemplate =
+        new CMultiDocTemplate(IDR_XMLTYPE, RUNTIME_CLASS(CVelmarDoc), RUNTIME_CLASS(CChildFrame),
+                              RUNTIME_CLASS(CXMLTreeView));
     AddDocTemplate(pDocTemplate);
 
     // A frame that fails to create has already deleted itself.

@@ -8,12 +8,10 @@
 IMPLEMENT_DYNCREATE(CVelmarDoc, CDocument)
 
 BEGIN_MESSAGE_MAP(CVelmarDoc, CDocument)
-    ON_COMMAND(ID_FILE_SAVE, &CDocument::OnFileSave)
+ON_COMMAND(ID_FILE_SAVE, &CDocument::OnFileSave)
 END_MESSAGE_MAP()
 
-CVelmarDoc::CVelmarDoc() : m_xmlFile(1.0f, nullptr, 1)
-{
-}
+CVelmarDoc::CVelmarDoc() : m_xmlFile(1.0f, nullptr, 1) {}
 
 CVelmarDoc::~CVelmarDoc() = default;
 
@@ -30,7 +28,8 @@ BOOL CVelmarDoc::OnNewDocument()
     // Version first: the declaration is written in parameter order.
     pHeader->AddParam(L"version", L"1.0");
     pHeader->AddParam(L"encoding", L"GBK");
-    if (!m_xmlFile.AddChild(pHeader)) {
+    if (!m_xmlFile.AddChild(pHeader))
+    {
         nkDS::DestroyXmlNode(pHeader);
         return FALSE;
     }
@@ -43,13 +42,14 @@ BOOL CVelmarDoc::OnOpenDocument(LPCWSTR lpszPathName)
         return FALSE;
     m_xmlFile.Clear();
     const DWORD dwStart = timeGetTime();
-    if (!m_xmlFile.LoadFromFile(lpszPathName)) {
+    if (!m_xmlFile.LoadFromFile(lpszPathName))
+    {
         // What a failed parse left behind is of no use; give the memory back now.
         m_xmlFile.Clear();
         AfxMessageBox(L"Error open XML file!", MB_OK);
         return FALSE;
     }
-    m_dwLoadTime = timeGetTime() - dwStart;   // unsigned: right across a timer wrap
+    m_dwLoadTime = timeGetTime() - dwStart; // unsigned: right across a timer wrap
     return TRUE;
 }
 
@@ -61,7 +61,8 @@ BOOL CVelmarDoc::OnSaveDocument(LPCWSTR lpszPathName)
     // it serializes nothing, so an existing file is not touched by it.
     if (!CDocument::OnSaveDocument(lpszPathName))
         return FALSE;
-    if (!SaveXmlFileSafely(m_xmlFile, lpszPathName)) {
+    if (!SaveXmlFileSafely(m_xmlFile, lpszPathName))
+    {
         // The framework made an empty file where there was none; the user's
         // data is still only in memory, so the document stays as modified as it was.
         if (!bExisted)
@@ -107,6 +108,4 @@ void CVelmarDoc::SetModifiedFlag(BOOL bModified)
         pChild->UpdateTitle();
 }
 
-void CVelmarDoc::Serialize(CArchive&)
-{
-}
+void CVelmarDoc::Serialize(CArchive&) {}

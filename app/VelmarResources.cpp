@@ -4,7 +4,8 @@
 #include "velmar/app/VelmarImages.h"
 #include "velmar/framework/framework.h"
 
-namespace {
+namespace
+{
 
 const AFX_STRING_RESOURCE kStrings[] = {
     {IDR_MAINFRAME, L"Velmar"},
@@ -13,9 +14,11 @@ const AFX_STRING_RESOURCE kStrings[] = {
     {IDR_XMLTYPE, L"\nXML\nXML\nXML Files (*.xml)\n.xml\nXML.Document\nXML.Document"},
     {AFX_IDS_APP_TITLE, L"Velmar"},
     {AFX_IDS_IDLEMESSAGE, L"For help, press F1."},
-    {IDP_OLE_INIT_FAILED, L"OLE initialization failed. Make sure that the OLE libraries are the correct version."},
+    {IDP_OLE_INIT_FAILED,
+     L"OLE initialization failed. Make sure that the OLE libraries are the correct version."},
     {ID_INDICATOR_LOADTIME, L"Loaded in 0 ms"},
-    {IDS_ABOUT_INFO, L"The XML document parser of Velmar is based on the Orvex library (Orvex Input/Output Library)."},
+    {IDS_ABOUT_INFO, L"The XML document parser of Velmar is based on the Orvex library (Orvex "
+                     L"Input/Output Library)."},
 
     // Prompts of the editor's own commands; the text after "\n" is the tool tip.
     {ID_XML_ADD_HEADER, L"Add header node."},
@@ -35,8 +38,14 @@ const AFX_STRING_RESOURCE kStrings[] = {
 };
 
 // The File menu's recent files take the place of this grayed item.
-#define VELMAR_RECENT_FILES {MF_GRAYED, ID_FILE_MRU_FILE1, L"Recent files"}
-#define VELMAR_SEPARATOR {MF_SEPARATOR, 0, nullptr}
+#define VELMAR_RECENT_FILES                                                                        \
+    {                                                                                              \
+        MF_GRAYED, ID_FILE_MRU_FILE1, L"Recent files"                                              \
+    }
+#define VELMAR_SEPARATOR                                                                           \
+    {                                                                                              \
+        MF_SEPARATOR, 0, nullptr                                                                   \
+    }
 
 // Menu without a document.
 const AFX_MENU_ITEM kMainMenu[] = {
@@ -154,8 +163,8 @@ const AFX_ACCEL_RESOURCE kAccelTables[] = {{IDR_MAINFRAME, kAccels, AFX_COUNTOF(
 
 const AFX_DIALOG_ITEM kPathBarItems[] = {
     {L"STATIC", L"Current path:", -1, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, 4, 2, 47, 8},
-    {L"EDIT", L"", IDC_PATH, ES_AUTOHSCROLL | ES_READONLY | WS_BORDER | WS_TABSTOP, WS_EX_TRANSPARENT, 53, 0, 245,
-     13},
+    {L"EDIT", L"", IDC_PATH, ES_AUTOHSCROLL | ES_READONLY | WS_BORDER | WS_TABSTOP,
+     WS_EX_TRANSPARENT, 53, 0, 245, 13},
 };
 
 const AFX_DIALOG_ITEM kAboutItems[] = {
@@ -170,15 +179,16 @@ const AFX_DIALOG_ITEM kAboutItems[] = {
 };
 
 const AFX_DIALOG_RESOURCE kDialogs[] = {
-    {IDD_PATHBAR, nullptr, WS_CHILD, 0, 0, 299, 13, L"MS Shell Dlg", 9, kPathBarItems, AFX_COUNTOF(kPathBarItems)},
-    {IDD_ABOUTBOX, L"About Velmar", DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, 0, 199, 83,
-     L"MS Shell Dlg", 9, kAboutItems, AFX_COUNTOF(kAboutItems)},
+    {IDD_PATHBAR, nullptr, WS_CHILD, 0, 0, 299, 13, L"MS Shell Dlg", 9, kPathBarItems,
+     AFX_COUNTOF(kPathBarItems)},
+    {IDD_ABOUTBOX, L"About Velmar", DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, 0, 199,
+     83, L"MS Shell Dlg", 9, kAboutItems, AFX_COUNTOF(kAboutItems)},
 };
 
 const UINT kToolBarButtons[] = {
-    ID_FILE_NEW,    ID_FILE_OPEN, ID_FILE_SAVE, ID_SEPARATOR,    ID_EDIT_CUT,
-    ID_EDIT_COPY,   ID_EDIT_PASTE, ID_SEPARATOR, ID_XML_PREVIEW, ID_SEPARATOR,
-    ID_FILE_PRINT,  ID_APP_ABOUT, ID_CONTEXT_HELP,
+    ID_FILE_NEW,   ID_FILE_OPEN,  ID_FILE_SAVE,    ID_SEPARATOR,   ID_EDIT_CUT,
+    ID_EDIT_COPY,  ID_EDIT_PASTE, ID_SEPARATOR,    ID_XML_PREVIEW, ID_SEPARATOR,
+    ID_FILE_PRINT, ID_APP_ABOUT,  ID_CONTEXT_HELP,
 };
 
 } // namespace
@@ -202,9 +212,10 @@ void VelmarRegisterResources()
         {IDR_MAINFRAME, reinterpret_cast<const unsigned char*>(icon.data()), icon.size()},
         {IDR_XMLTYPE, reinterpret_cast<const unsigned char*>(icon.data()), icon.size()},
     };
-    static const AFX_RESOURCE_TABLE table = {kStrings, AFX_COUNTOF(kStrings), kMenus,   AFX_COUNTOF(kMenus),
-                                             kAccelTables, AFX_COUNTOF(kAccelTables), icons, AFX_COUNTOF(icons),
-                                             kDialogs, AFX_COUNTOF(kDialogs)};
+    static const AFX_RESOURCE_TABLE table = {
+        kStrings,     AFX_COUNTOF(kStrings),     kMenus, AFX_COUNTOF(kMenus),
+        kAccelTables, AFX_COUNTOF(kAccelTables), icons,  AFX_COUNTOF(icons),
+        kDialogs,     AFX_COUNTOF(kDialogs)};
     AfxRegisterResources(&table);
     static const AFX_TOOLBAR_RESOURCE bars[] = {
         {IDR_MAINFRAME, 16, 16, kToolBarButtons, AFX_COUNTOF(kToolBarButtons),

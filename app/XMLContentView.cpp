@@ -7,8 +7,8 @@
 IMPLEMENT_DYNCREATE(CXMLContentView, CEditView)
 
 BEGIN_MESSAGE_MAP(CXMLContentView, CEditView)
-    ON_WM_CREATE()
-    ON_CONTROL_REFLECT(EN_CHANGE, &CXMLContentView::OnChange)
+ON_WM_CREATE()
+ON_CONTROL_REFLECT(EN_CHANGE, &CXMLContentView::OnChange)
 END_MESSAGE_MAP()
 
 CXMLContentView::CXMLContentView() = default;
@@ -46,7 +46,8 @@ void CXMLContentView::OnUpdate(CView* pSender, LPARAM lHint, CObject*)
     nkDS::CXmlNodeW* node = tree.GetItemNode(hItem);
     if (!node)
         return;
-    switch (tree.GetItemKind(hItem)) {
+    switch (tree.GetItemKind(hItem))
+    {
     case ikNodeValue:
         if (node->GetChildCount() != 0)
             return;
@@ -55,7 +56,8 @@ void CXMLContentView::OnUpdate(CView* pSender, LPARAM lHint, CObject*)
         m_nKind = ikNodeValue;
         m_pNode = node;
         break;
-    case ikParam: {
+    case ikParam:
+    {
         const int index = tree.GetIndexInParent(hItem);
         if (index < 0 || static_cast<uint32_t>(index) >= node->GetParamCount())
             return;
@@ -84,18 +86,23 @@ void CXMLContentView::OnChange()
     const CString text = GetEditCtrl().GetWindowText();
     LPCWSTR value = text.GetString();
     bool stored = false;
-    switch (m_nKind) {
+    switch (m_nKind)
+    {
     case ikNodeValue:
-        if (nkDS::IsValidXmlText(value)) {
+        if (nkDS::IsValidXmlText(value))
+        {
             m_pNode->SetCData(false);
             stored = m_pNode->SetValue(value);
-        } else if (nkDS::IsValidCData(value)) {
+        }
+        else if (nkDS::IsValidCData(value))
+        {
             m_pNode->SetCData(true);
             stored = m_pNode->SetValue(value);
         }
         break;
     case ikParam:
-        if (nkDS::IsValidParamValue(value) && m_nParam < m_pNode->GetParamCount()) {
+        if (nkDS::IsValidParamValue(value) && m_nParam < m_pNode->GetParamCount())
+        {
             m_pNode->m_paramValues.GetAtForWrite(m_nParam).Assign(value);
             stored = true;
         }
@@ -113,7 +120,8 @@ void CXMLContentView::OnChange()
     // copy back with its next keystroke.
     if (CDocument* pDoc = m_pDocument)
         for (CView* pView : pDoc->GetViews())
-            if (auto* pOther = dynamic_cast<CXMLContentView*>(pView); pOther && pOther != this && EditsSameText(*pOther))
+            if (auto* pOther = dynamic_cast<CXMLContentView*>(pView);
+                pOther && pOther != this && EditsSameText(*pOther))
                 pOther->Reload();
     if (CVelmarDoc* pDoc = GetDocument())
         pDoc->SetModifiedFlag(TRUE);
@@ -131,7 +139,8 @@ void CXMLContentView::Reload()
         return;
     CEdit& edit = GetEditCtrl();
     if (m_nKind == ikParam)
-        edit.SetWindowText(m_nParam < m_pNode->GetParamCount() ? m_pNode->GetParamValue(m_nParam) : L"");
+        edit.SetWindowText(m_nParam < m_pNode->GetParamCount() ? m_pNode->GetParamValue(m_nParam)
+                                                               : L"");
     else
         edit.SetWindowText(m_pNode->GetValue());
 }

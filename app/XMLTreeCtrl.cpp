@@ -6,7 +6,8 @@
 
 IMPLEMENT_DYNCREATE(CXMLTreeCtrl, CTreeCtrl)
 
-namespace {
+namespace
+{
 
 bool SameName(const wchar_t* a, const wchar_t* b)
 {
@@ -17,8 +18,8 @@ bool SameName(const wchar_t* a, const wchar_t* b)
 
 HTREEITEM CXMLTreeCtrl::InsertTyped(LPCWSTR text, int kind, Node* node, HTREEITEM hParent)
 {
-    return InsertItem(TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM, text, kind, kind, 0, 0,
-                      reinterpret_cast<LPARAM>(node), hParent, TVI_LAST);
+    return InsertItem(TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM, text, kind, kind, 0,
+                      0, reinterpret_cast<LPARAM>(node), hParent, TVI_LAST);
 }
 
 void CXMLTreeCtrl::InsertParams(HTREEITEM hGroup, Node* node)
@@ -39,11 +40,12 @@ HTREEITEM CXMLTreeCtrl::InsertNode(Node* node, HTREEITEM hParent)
     struct Pending
     {
         Node* node;
-        uint32_t next;     // the next child to insert
-        HTREEITEM hList;   // the node's "Child Nodes" group
+        uint32_t next;   // the next child to insert
+        HTREEITEM hList; // the node's "Child Nodes" group
     };
     std::vector<Pending> pending;
-    auto insertOne = [&](Node* pNode, HTREEITEM hUnder) -> HTREEITEM {
+    auto insertOne = [&](Node* pNode, HTREEITEM hUnder) -> HTREEITEM
+    {
         const wchar_t* name = pNode->GetName();
         const uint32_t nodeKind = pNode->GetKind();
         const bool unnamed = name[0] == L'\0';
@@ -70,14 +72,16 @@ HTREEITEM CXMLTreeCtrl::InsertNode(Node* node, HTREEITEM hParent)
     };
 
     HTREEITEM hTop = insertOne(node, hParent);
-    while (!pending.empty()) {
+    while (!pending.empty())
+    {
         Pending& top = pending.back();
-        if (top.next >= top.node->GetChildCount()) {
+        if (top.next >= top.node->GetChildCount())
+        {
             pending.pop_back();
             continue;
         }
         Node* child = top.node->GetChild(top.next++);
-        const HTREEITEM hList = top.hList;   // `top` moves when the stack grows
+        const HTREEITEM hList = top.hList; // `top` moves when the stack grows
         if (child)
             insertOne(child, hList);
     }
@@ -90,7 +94,8 @@ void CXMLTreeCtrl::DeleteChildren(HTREEITEM hItem)
         return;
     HTREEITEM hChild = GetChildItem(hItem);
     SelectItem(nullptr);
-    while (hChild) {
+    while (hChild)
+    {
         HTREEITEM hNext = GetNextSiblingItem(hChild);
         SetItemData(hChild, 0);
         if (hNext)
@@ -115,7 +120,8 @@ BOOL CXMLTreeCtrl::FillParams(HTREEITEM hItem)
 {
     // A data node without a name reads "Remark" but has its groups; its
     // parameters are its own, not those of the element above it.
-    auto ownsParams = [this](HTREEITEM h) {
+    auto ownsParams = [this](HTREEITEM h)
+    {
         const int kind = GetItemKind(h);
         return kind == ikHeader || kind == ikElement ||
                (kind == ikRemark && GetItemKind(GetChildItem(h)) == ikChildVars);
@@ -155,8 +161,10 @@ BOOL CXMLTreeCtrl::MoveItem(HTREEITEM hItem, BOOL bUp)
     const uint32_t otherIndex = static_cast<uint32_t>(GetIndexInParent(hOther));
     // The items stand for list positions; a list that no longer matches them
     // is left alone rather than shuffled at the wrong places.
-    if (kind == ikParam) {
-        if (GetItemKind(hOther) != ikParam || otherNode != node || std::max(index, otherIndex) >= node->GetParamCount())
+    if (kind == ikParam)
+    {
+        if (GetItemKind(hOther) != ikParam || otherNode != node ||
+            std::max(index, otherIndex) >= node->GetParamCount())
             return FALSE;
         node->m_paramNames.Swap(index, otherIndex);
         node->m_paramValues.Swap(index, otherIndex);
@@ -164,8 +172,8 @@ BOOL CXMLTreeCtrl::MoveItem(HTREEITEM hItem, BOOL bUp)
         return TRUE;
     }
     Node* parent = node->GetParent();
-    if (!parent || std::max(index, otherIndex) >= parent->GetChildCount() || parent->GetChild(index) != node ||
-        parent->GetChild(otherIndex) != otherNode)
+    if (!parent || std::max(index, otherIndex) >= parent->GetChildCount() ||
+        parent->GetChild(index) != node || parent->GetChild(otherIndex) != otherNode)
         return FALSE;
     parent->SwapChildren(index, otherIndex);
     FillItem(hContainer, parent);
@@ -189,7 +197,8 @@ int CXMLTreeCtrl::GetIndexInParent(HTREEITEM hItem) const
 {
     HTREEITEM hParent = GetParentItem(hItem);
     int index = 0;
-    for (HTREEITEM h = hParent ? GetChildItem(hParent) : GetRootItem(); h && h != hItem; h = GetNextSiblingItem(h))
+    for (HTREEITEM h = hParent ? GetChildItem(hParent) : GetRootItem(); h && h != hItem;
+         h = GetNextSiblingItem(h))
         ++index;
     return index;
 }
@@ -201,8 +210,9 @@ BOOL CXMLTreeCtrl::IsFirstRootItem(HTREEITEM hItem) const
 
 CString CXMLTreeCtrl::BuildPath() const
 {
-    std::vector<CString> segments;   // from the selection up
-    for (HTREEITEM hItem = GetSelectedItem(); hItem; hItem = GetParentItem(hItem)) {
+    std::vector<CString> segments; // from the selection up
+    for (HTREEITEM hItem = GetSelectedItem(); hItem; hItem = GetParentItem(hItem))
+    {
         Node* node = GetItemNode(hItem);
         if (!node)
             break;
@@ -214,7 +224,8 @@ CString CXMLTreeCtrl::BuildPath() const
                 if (SameName(sibling->GetName(), node->GetName()))
                     ++same;
         CString segment = node->GetName();
-        if (same > 0) {
+        if (same > 0)
+        {
             CString number;
             number.Format(L"=%d", same);
             segment += number;
@@ -244,7 +255,8 @@ HTREEITEM CXMLTreeCtrl::FindNodeItem(const Node* node) const
     for (const Node* n = node; n->GetParent(); n = n->GetParent())
         chain.push_back(n);
     HTREEITEM hList = TVI_ROOT;
-    for (size_t i = chain.size(); i-- > 0;) {
+    for (size_t i = chain.size(); i-- > 0;)
+    {
         HTREEITEM hFound = nullptr;
         for (HTREEITEM h = GetChildItem(hList); h && !hFound; h = GetNextSiblingItem(h))
             if (IsNodeItemKind(GetItemKind(h)) && GetItemNode(h) == chain[i])

@@ -9,20 +9,21 @@
 IMPLEMENT_DYNCREATE(CXMLTreeView, CTreeView)
 
 BEGIN_MESSAGE_MAP(CXMLTreeView, CTreeView)
-    ON_NOTIFY_REFLECT(TVN_SELCHANGED, &CXMLTreeView::OnSelChanged)
-    ON_NOTIFY_REFLECT(TVN_BEGINLABELEDIT, &CXMLTreeView::OnBeginLabelEdit)
-    ON_NOTIFY_REFLECT(TVN_ENDLABELEDIT, &CXMLTreeView::OnEndLabelEdit)
-    ON_NOTIFY_REFLECT(TVN_BEGINDRAG, &CXMLTreeView::OnBeginDrag)
-    ON_WM_RBUTTONDOWN()
+ON_NOTIFY_REFLECT(TVN_SELCHANGED, &CXMLTreeView::OnSelChanged)
+ON_NOTIFY_REFLECT(TVN_BEGINLABELEDIT, &CXMLTreeView::OnBeginLabelEdit)
+ON_NOTIFY_REFLECT(TVN_ENDLABELEDIT, &CXMLTreeView::OnEndLabelEdit)
+ON_NOTIFY_REFLECT(TVN_BEGINDRAG, &CXMLTreeView::OnBeginDrag)
+ON_WM_RBUTTONDOWN()
 END_MESSAGE_MAP()
 
-namespace {
+namespace
+{
 
 // "xml" in any case is reserved for the declaration at the top of a file.
 bool IsReservedTarget(LPCWSTR name)
 {
-    return std::towlower(name[0]) == L'x' && std::towlower(name[1]) == L'm' && std::towlower(name[2]) == L'l' &&
-           name[3] == 0;
+    return std::towlower(name[0]) == L'x' && std::towlower(name[1]) == L'm' &&
+           std::towlower(name[2]) == L'l' && name[3] == 0;
 }
 
 // Whether `node` is `top` or lies below it.
@@ -50,12 +51,13 @@ CVelmarDoc* CXMLTreeView::GetDocument() const
     return dynamic_cast<CVelmarDoc*>(m_pDocument);
 }
 
-BOOL CXMLTreeView::Create(LPCWSTR lpszClassName, LPCWSTR lpszWindowName, DWORD dwStyle, const RECT& rect,
-                          CWnd* pParentWnd, UINT nID, CCreateContext* pContext)
+BOOL CXMLTreeView::Create(LPCWSTR lpszClassName, LPCWSTR lpszWindowName, DWORD dwStyle,
+                          const RECT& rect, CWnd* pParentWnd, UINT nID, CCreateContext* pContext)
 {
     if (!CTreeView::Create(lpszClassName, lpszWindowName, dwStyle, rect, pParentWnd, nID, pContext))
         return FALSE;
-    GetTreeCtrl().ModifyStyle(0, TVS_HASBUTTONS | TVS_LINESATROOT | TVS_EDITLABELS | TVS_SHOWSELALWAYS);
+    GetTreeCtrl().ModifyStyle(0, TVS_HASBUTTONS | TVS_LINESATROOT | TVS_EDITLABELS |
+                                     TVS_SHOWSELALWAYS);
     m_dropTarget.Register(this);
     return TRUE;
 }
@@ -68,13 +70,9 @@ void CXMLTreeView::OnInitialUpdate()
     CTreeView::OnInitialUpdate();
 }
 
-void CXMLTreeView::OnUpdate(CView*, LPARAM, CObject*)
-{
-}
+void CXMLTreeView::OnUpdate(CView*, LPARAM, CObject*) {}
 
-void CXMLTreeView::OnDraw(CDC*)
-{
-}
+void CXMLTreeView::OnDraw(CDC*) {}
 
 std::vector<CXMLTreeView*> CXMLTreeView::OtherTreeViews() const
 {
@@ -88,7 +86,8 @@ std::vector<CXMLTreeView*> CXMLTreeView::OtherTreeViews() const
 
 void CXMLTreeView::RebuildOtherTrees(const std::function<void(CXMLTreeCtrl&)>& rebuild)
 {
-    for (CXMLTreeView* pOther : OtherTreeViews()) {
+    for (CXMLTreeView* pOther : OtherTreeViews())
+    {
         CXMLTreeCtrl& other = pOther->GetXMLTreeCtrl();
         HTREEITEM hSelected = other.GetSelectedItem();
         ++pOther->m_nMirroring;
@@ -106,14 +105,16 @@ void CXMLTreeView::MirrorChildList(Node* node)
     CVelmarDoc* pDoc = GetDocument();
     if (!pDoc)
         return;
-    RebuildOtherTrees([&](CXMLTreeCtrl& other) {
-        // Where the other tree has no such list, only a whole rebuild is sure
-        // to drop every item of what changed.
-        if (HTREEITEM hList = other.FindChildListItem(node))
-            other.FillItem(hList, node);
-        else
-            other.FillItem(TVI_ROOT, &pDoc->GetXmlFile());
-    });
+    RebuildOtherTrees(
+        [&](CXMLTreeCtrl& other)
+        {
+            // Where the other tree has no such list, only a whole rebuild is sure
+            // to drop every item of what changed.
+            if (HTREEITEM hList = other.FindChildListItem(node))
+                other.FillItem(hList, node);
+            else
+                other.FillItem(TVI_ROOT, &pDoc->GetXmlFile());
+        });
 }
 
 void CXMLTreeView::MirrorParams(Node* node)
@@ -121,13 +122,15 @@ void CXMLTreeView::MirrorParams(Node* node)
     CVelmarDoc* pDoc = GetDocument();
     if (!pDoc)
         return;
-    RebuildOtherTrees([&](CXMLTreeCtrl& other) {
-        // A node item without a "Child Vars" group shows no parameters.
-        if (HTREEITEM hItem = other.FindNodeItem(node))
-            other.FillParams(hItem);
-        else
-            other.FillItem(TVI_ROOT, &pDoc->GetXmlFile());
-    });
+    RebuildOtherTrees(
+        [&](CXMLTreeCtrl& other)
+        {
+            // A node item without a "Child Vars" group shows no parameters.
+            if (HTREEITEM hItem = other.FindNodeItem(node))
+                other.FillParams(hItem);
+            else
+                other.FillItem(TVI_ROOT, &pDoc->GetXmlFile());
+        });
 }
 
 void CXMLTreeView::EmptyContentPanes(const std::function<bool(const CXMLContentView&)>& goes)
@@ -152,7 +155,8 @@ void CXMLTreeView::RefreshItem(HTREEITEM hItem)
     if (hItem == TVI_ROOT || kind == ikChildNodes)
         MirrorChildList(node);
     else
-        RebuildOtherTrees([&](CXMLTreeCtrl& other) { other.FillItem(TVI_ROOT, &pDoc->GetXmlFile()); });
+        RebuildOtherTrees([&](CXMLTreeCtrl& other)
+                          { other.FillItem(TVI_ROOT, &pDoc->GetXmlFile()); });
 }
 
 BOOL CXMLTreeView::AddNode(nkDS::CXmlNodeW* node)
@@ -176,9 +180,12 @@ BOOL CXMLTreeView::AddNode(nkDS::CXmlNodeW* node)
     if (!parent->AddChild(node))
         return FALSE;
     RefreshItem(hTarget);
-    if (hTarget == TVI_ROOT) {
+    if (hTarget == TVI_ROOT)
+    {
         tree.SelectItem(tree.GetRootItem());
-    } else {
+    }
+    else
+    {
         // The new node shows at the end of the opened list.
         tree.Expand(hTarget, TVE_EXPAND);
         tree.SelectItem(hTarget);
@@ -200,7 +207,8 @@ BOOL CXMLTreeView::AddParam(LPCWSTR name, LPCWSTR value)
         return FALSE;
     // A selected parameter goes with the rebuild; its group stays.
     HTREEITEM hGroup = kind == ikChildVars ? hSelected : tree.GetParentItem(hSelected);
-    if (!tree.FillParams(hSelected)) {
+    if (!tree.FillParams(hSelected))
+    {
         node->RemoveParam(node->GetParamCount() - 1);
         return FALSE;
     }
@@ -221,14 +229,15 @@ BOOL CXMLTreeView::DeleteSelected()
         return FALSE;
     // Items and panes let go of what is deleted before it is destroyed, so
     // nothing anywhere points at freed nodes, not even for a moment.
-    auto editsParamOf = [node](const CXMLContentView& pane) {
-        return pane.GetEditedNode() == node && pane.GetEditedKind() == ikParam;
-    };
-    switch (tree.GetItemKind(hSelected)) {
-    case ikChildNodes: {
-        EmptyContentPanes([node](const CXMLContentView& pane) {
-            return pane.GetEditedNode() != node && IsWithin(pane.GetEditedNode(), node);
-        });
+    auto editsParamOf = [node](const CXMLContentView& pane)
+    { return pane.GetEditedNode() == node && pane.GetEditedKind() == ikParam; };
+    switch (tree.GetItemKind(hSelected))
+    {
+    case ikChildNodes:
+    {
+        EmptyContentPanes(
+            [node](const CXMLContentView& pane)
+            { return pane.GetEditedNode() != node && IsWithin(pane.GetEditedNode(), node); });
         std::vector<Node*> gone;
         gone.reserve(node->GetChildCount());
         while (node->GetChildCount() > 0)
@@ -248,27 +257,33 @@ BOOL CXMLTreeView::DeleteSelected()
         break;
     case ikHeader:
     case ikElement:
-    case ikRemark: {
+    case ikRemark:
+    {
         HTREEITEM hParent = tree.GetParentItem(hSelected);
         Node* parent = nullptr;
-        if (hParent) {
+        if (hParent)
+        {
             parent = tree.GetItemNode(hParent);
             if (!parent)
                 return FALSE;
-        } else {
+        }
+        else
+        {
             parent = &pDoc->GetXmlFile();
             hParent = TVI_ROOT;
         }
         const uint32_t index = parent->IndexOfChild(node);
         if (index >= parent->GetChildCount())
             return FALSE;
-        EmptyContentPanes([node](const CXMLContentView& pane) { return IsWithin(pane.GetEditedNode(), node); });
+        EmptyContentPanes([node](const CXMLContentView& pane)
+                          { return IsWithin(pane.GetEditedNode(), node); });
         parent->DetachChild(index);
         RefreshItem(hParent);
         nkDS::DestroyXmlNode(node);
         break;
     }
-    case ikParam: {
+    case ikParam:
+    {
         HTREEITEM hGroup = tree.GetParentItem(hSelected);
         Node* owner = tree.GetItemNode(hGroup);
         if (!owner)
@@ -297,13 +312,16 @@ BOOL CXMLTreeView::MoveItem(HTREEITEM hItem, BOOL bUp)
     Node* changed = param ? node : node ? node->GetParent() : nullptr;
     if (!tree.MoveItem(hItem, bUp))
         return FALSE;
-    if (param) {
+    if (param)
+    {
         // A pane on a parameter knows it by position, which the move changed.
-        EmptyContentPanes([node](const CXMLContentView& pane) {
-            return pane.GetEditedNode() == node && pane.GetEditedKind() == ikParam;
-        });
+        EmptyContentPanes(
+            [node](const CXMLContentView& pane)
+            { return pane.GetEditedNode() == node && pane.GetEditedKind() == ikParam; });
         MirrorParams(changed);
-    } else {
+    }
+    else
+    {
         MirrorChildList(changed);
     }
     return TRUE;
@@ -341,7 +359,8 @@ void CXMLTreeView::OnBeginLabelEdit(NMHDR* pNMHDR, LRESULT* pResult)
     CXMLTreeCtrl& tree = GetXMLTreeCtrl();
     HTREEITEM hItem = reinterpret_cast<NMTVDISPINFO*>(pNMHDR)->item.hItem;
     const int kind = tree.GetItemKind(hItem);
-    const bool allowed = (kind == ikHeader || kind == ikElement || kind == ikParam) && !tree.IsFirstRootItem(hItem);
+    const bool allowed =
+        (kind == ikHeader || kind == ikElement || kind == ikParam) && !tree.IsFirstRootItem(hItem);
     *pResult = allowed ? FALSE : TRUE;
 }
 
@@ -356,7 +375,8 @@ void CXMLTreeView::OnEndLabelEdit(NMHDR* pNMHDR, LRESULT* pResult)
         return;
     const int kind = tree.GetItemKind(item.hItem);
     int param = -1;
-    switch (kind) {
+    switch (kind)
+    {
     case ikHeader:
         // A second "xml" declaration would not read back.
         if (IsReservedTarget(text) || !node->SetName(text))
@@ -377,10 +397,12 @@ void CXMLTreeView::OnEndLabelEdit(NMHDR* pNMHDR, LRESULT* pResult)
     }
     *pResult = TRUE;
     // Other windows on the document show the new name too.
-    for (CXMLTreeView* pOther : OtherTreeViews()) {
+    for (CXMLTreeView* pOther : OtherTreeViews())
+    {
         CXMLTreeCtrl& other = pOther->GetXMLTreeCtrl();
         HTREEITEM hNode = other.FindNodeItem(node);
-        if (param < 0) {
+        if (param < 0)
+        {
             if (hNode)
                 other.SetItemText(hNode, text);
             continue;

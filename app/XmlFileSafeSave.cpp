@@ -3,7 +3,8 @@
 #include <cwchar>
 #include <string>
 
-namespace {
+namespace
+{
 
 bool IsSeparator(wchar_t c)
 {
@@ -22,14 +23,17 @@ bool CreateTempBeside(const std::wstring& path, std::wstring& temp)
         --end;
     const std::wstring folder = path.substr(0, end);
     static unsigned s_counter = 0;
-    for (int attempt = 0; attempt < 64; ++attempt) {
+    for (int attempt = 0; attempt < 64; ++attempt)
+    {
         wchar_t name[64];
         std::swprintf(name, sizeof name / sizeof name[0], L".~velmar-%lx-%x-%x.tmp",
-                      static_cast<unsigned long>(GetCurrentProcessId()), static_cast<unsigned>(timeGetTime()),
-                      ++s_counter);
+                      static_cast<unsigned long>(GetCurrentProcessId()),
+                      static_cast<unsigned>(timeGetTime()), ++s_counter);
         temp = folder + name;
-        HANDLE h = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (h != INVALID_HANDLE_VALUE) {
+        HANDLE h = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h != INVALID_HANDLE_VALUE)
+        {
             CloseHandle(h);
             return true;
         }
@@ -51,14 +55,17 @@ BOOL SaveXmlFileSafely(nkDS::CXmlFileW& file, LPCWSTR path)
         return FALSE;
     // The engine's save truncates, writes everything or reports a short
     // write, and flushes before it closes.
-    if (!file.SaveToFile(temp.c_str())) {
+    if (!file.SaveToFile(temp.c_str()))
+    {
         DeleteFileW(temp.c_str());
         return FALSE;
     }
-    const BOOL replaced = GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES
-                              ? ReplaceFileW(path, temp.c_str(), nullptr, REPLACEFILE_WRITE_THROUGH, nullptr, nullptr)
-                              : MoveFileExW(temp.c_str(), path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-    if (!replaced) {
+    const BOOL replaced =
+        GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES
+            ? ReplaceFileW(path, temp.c_str(), nullptr, REPLACEFILE_WRITE_THROUGH, nullptr, nullptr)
+            : MoveFileExW(temp.c_str(), path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    if (!replaced)
+    {
         DeleteFileW(temp.c_str());
         return FALSE;
     }

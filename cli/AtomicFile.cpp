@@ -31,10 +31,12 @@ bool CreateTemp(const std::string& folder, std::string& temp)
     for (int attempt = 0; attempt < 64; ++attempt)
     {
         char name[80];
-        std::snprintf(name, sizeof name, "/.~velmar-xml-%lx-%x-%x.tmp", static_cast<unsigned long>(GetCurrentProcessId()),
+        std::snprintf(name, sizeof name, "/.~velmar-xml-%lx-%x-%x.tmp",
+                      static_cast<unsigned long>(GetCurrentProcessId()),
                       static_cast<unsigned>(timeGetTime()), ++s_counter);
         temp = folder + name;
-        HANDLE h = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE h = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h != INVALID_HANDLE_VALUE)
         {
             CloseHandle(h);
@@ -57,14 +59,16 @@ void Discard(const std::string& temp)
 
 } // namespace
 
-bool WriteAtomically(const char* target, const std::function<bool(Orvex::IStream*)>& write, std::string& error)
+bool WriteAtomically(const char* target, const std::function<bool(Orvex::IStream*)>& write,
+                     std::string& error)
 {
     const std::string quoted = std::string("'") + target + "'";
     // A hidden name, so that a file left by a crash does not look like a document.
     std::string temp;
     if (!CreateTemp(FolderOf(target), temp))
     {
-        error = "cannot create a temporary file beside " + quoted + ": " + SystemText(GetLastError());
+        error =
+            "cannot create a temporary file beside " + quoted + ": " + SystemText(GetLastError());
         return false;
     }
     bool ok;
@@ -90,14 +94,16 @@ bool WriteAtomically(const char* target, const std::function<bool(Orvex::IStream
     {
         SetLastError(err);
         Discard(temp);
-        error = "cannot write " + quoted + ": " +
-                (err != 0 ? SystemText(err) : std::string("the data could not be written completely."));
+        error =
+            "cannot write " + quoted + ": " +
+            (err != 0 ? SystemText(err) : std::string("the data could not be written completely."));
         return false;
     }
     // An existing target is replaced and keeps its permissions; a new one is
     // created by the rename, which refuses to overwrite one made meanwhile.
     const bool exists = GetFileAttributesA(target) != INVALID_FILE_ATTRIBUTES;
-    ok = exists ? ReplaceFileA(target, temp.c_str(), nullptr, REPLACEFILE_WRITE_THROUGH, nullptr, nullptr) != FALSE
+    ok = exists ? ReplaceFileA(target, temp.c_str(), nullptr, REPLACEFILE_WRITE_THROUGH, nullptr,
+                               nullptr) != FALSE
                 : MoveFileExA(temp.c_str(), target, MOVEFILE_WRITE_THROUGH) != FALSE;
     if (!ok)
     {

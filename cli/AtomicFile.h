@@ -15,6 +15,7 @@ namespace vxml
 // true, replaces (or creates) `target` with that file. On any failure the
 // temporary file is removed, the target stays as it was, and `error` says
 // what went wrong.
-bool WriteAtomically(const char* target, const std::function<bool(Orvex::IStream*)>& write, std::string& error);
+bool WriteAtomically(const char* target, const std::function<bool(Orvex::IStream*)>& write,
+                     std::string& error);
 
 } // namespace vxml

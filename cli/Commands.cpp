@@ -41,7 +41,8 @@ LoadResult LoadDocument(const std::string& path, nkDS::CXmlFileW& doc, LoadRepor
         return LoadResult::CannotOpen;
     }
     const bool ok = doc.Read(&stream);
-    report.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    report.seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (ok)
         return LoadResult::Loaded;
 
@@ -52,7 +53,8 @@ LoadResult LoadDocument(const std::string& path, nkDS::CXmlFileW& doc, LoadRepor
     char text[160];
     if (LocateOffset(&stream, offset, parser.GetCodePage(), pos))
         std::snprintf(text, sizeof text, "error at byte %llu (line %llu, column %llu): ", offset,
-                      static_cast<unsigned long long>(pos.line), static_cast<unsigned long long>(pos.column));
+                      static_cast<unsigned long long>(pos.line),
+                      static_cast<unsigned long long>(pos.column));
     else
         std::snprintf(text, sizeof text, "error at byte %llu: ", offset);
     report.text = text;
@@ -67,9 +69,12 @@ int LoadOrReport(const std::string& path, nkDS::CXmlFileW& doc)
     LoadReport report;
     switch (LoadDocument(path, doc, report))
     {
-    case LoadResult::Loaded: return -1;
-    case LoadResult::Refused: return ReportError(path + ": " + report.text, kExitFailed);
-    case LoadResult::CannotOpen: break;
+    case LoadResult::Loaded:
+        return -1;
+    case LoadResult::Refused:
+        return ReportError(path + ": " + report.text, kExitFailed);
+    case LoadResult::CannotOpen:
+        break;
     }
     return ReportError(report.text);
 }
@@ -173,7 +178,9 @@ int RunExport(const std::string& file, const std::string& locator, const std::st
         return Finish(kExitOk);
     }
     std::string error;
-    if (!WriteAtomically(out.c_str(), [&](Orvex::IStream* stream) { return doc.ExportNode(stream, node); }, error))
+    if (!WriteAtomically(
+            out.c_str(), [&](Orvex::IStream* stream) { return doc.ExportNode(stream, node); },
+            error))
         return ReportError(error);
     return kExitOk;
 }

@@ -19,13 +19,27 @@ void AppendEscaped(std::string& out, const std::string& utf8)
         const auto c = static_cast<unsigned char>(ch);
         switch (c)
         {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\b': out += "\\b"; break;
-        case '\f': out += "\\f"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\b':
+            out += "\\b";
+            break;
+        case '\f':
+            out += "\\f";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
         default:
             if (c < 0x20)
             {
@@ -55,9 +69,12 @@ const char* KindName(uint32_t kind)
 {
     switch (kind)
     {
-    case nkDS::xnkHeader: return "header";
-    case nkDS::xnkRemark: return "remark";
-    default: return "data";
+    case nkDS::xnkHeader:
+        return "header";
+    case nkDS::xnkRemark:
+        return "remark";
+    default:
+        return "data";
     }
 }
 

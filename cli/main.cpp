@@ -19,8 +19,10 @@ namespace
 
 const char kUsage[] =
     "Usage: velmar-xml COMMAND [ARGUMENTS]\n"
-    "  velmar-xml check FILE...                 load each file; report 'ok' or where and why it was refused\n"
-    "  velmar-xml format FILE [-o OUT]          write FILE in the editor's layout, over FILE or to OUT\n"
+    "  velmar-xml check FILE...                 load each file; report 'ok' or where and why it "
+    "was refused\n"
+    "  velmar-xml format FILE [-o OUT]          write FILE in the editor's layout, over FILE or to "
+    "OUT\n"
     "  velmar-xml export FILE LOCATOR [-o OUT]  write the headers and the node LOCATOR designates\n"
     "  velmar-xml get FILE LOCATOR              print the value of the node LOCATOR designates\n"
     "  velmar-xml dump FILE                     print the node tree as JSON on one line\n"
@@ -105,7 +107,8 @@ int Run(int argc, char** argv)
     if (first == "--help" || first == "-h")
     {
         vxml::PrintOut(kUsage);
-        return vxml::FinishOut() ? vxml::kExitOk : vxml::ReportError("cannot write to standard output");
+        return vxml::FinishOut() ? vxml::kExitOk
+                                 : vxml::ReportError("cannot write to standard output");
     }
     if (first == "--version")
         return ShowVersion();
@@ -121,12 +124,14 @@ int Run(int argc, char** argv)
     if (c == "check")
         return n >= 1 ? vxml::RunCheck(args.operands) : BadArguments("check: expected FILE...");
     if (c == "format")
-        return n == 1 ? vxml::RunFormat(args.operands[0], args.out) : BadArguments("format: expected FILE [-o OUT]");
+        return n == 1 ? vxml::RunFormat(args.operands[0], args.out)
+                      : BadArguments("format: expected FILE [-o OUT]");
     if (c == "export")
         return n == 2 ? vxml::RunExport(args.operands[0], args.operands[1], args.out)
                       : BadArguments("export: expected FILE LOCATOR [-o OUT]");
     if (c == "get")
-        return n == 2 ? vxml::RunGet(args.operands[0], args.operands[1]) : BadArguments("get: expected FILE LOCATOR");
+        return n == 2 ? vxml::RunGet(args.operands[0], args.operands[1])
+                      : BadArguments("get: expected FILE LOCATOR");
     if (c == "dump")
         return n == 1 ? vxml::RunDump(args.operands[0]) : BadArguments("dump: expected FILE");
     return BadArguments("unknown command '" + c + "'");

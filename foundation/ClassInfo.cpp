@@ -12,8 +12,7 @@ namespace
 // Walks the base graph of `cls` depth first without recursion; records that
 // were already seen are skipped, so a diamond is walked once and a record that
 // lists itself (or a cycle) cannot make the walk endless.
-template <class Match>
-bool WalkBases(const CClassInfo* cls, Match match)
+template <class Match> bool WalkBases(const CClassInfo* cls, Match match)
 {
     if (cls == nullptr)
         return false;

@@ -4,8 +4,10 @@
 
 #include <chrono>
 
-namespace cpuidt {
-namespace {
+namespace cpuidt
+{
+namespace
+{
 
 // Enough for every package built so far; bounds the work on odd answers.
 constexpr std::uint32_t kMaxProcessors = 256;
@@ -72,7 +74,8 @@ _CCPUFeature::_CCPUFeature(const ICpuIdSource& source)
     processors = std::make_unique<CProcessorInfo[]>(count);
     processors[0] = first;
     symmetry = 1;
-    for (std::uint32_t i = 1; i < count; ++i) {
+    for (std::uint32_t i = 1; i < count; ++i)
+    {
         pinning.PinTo(i);
         FillProcessorInfo(processors[i], source);
         if (!processors[i].SameKind(first))
@@ -100,7 +103,8 @@ float _CCPUFeature::GetFrequencyMHz() const
     if (frequencyMHz >= 0.0f)
         return frequencyMHz;
     std::uint64_t start = 0, end = 0;
-    if (!HasFeature(FeatureTSC) || !ReadTsc(start)) {
+    if (!HasFeature(FeatureTSC) || !ReadTsc(start))
+    {
         frequencyMHz = 0.0f;
         return frequencyMHz;
     }
@@ -111,8 +115,8 @@ float _CCPUFeature::GetFrequencyMHz() const
     const DWORD savedClass = GetPriorityClass(process);
     const int savedPriority = GetThreadPriority(thread);
     const bool classRaised = savedClass != 0 && SetPriorityClass(process, REALTIME_PRIORITY_CLASS);
-    const bool threadRaised =
-        savedPriority != THREAD_PRIORITY_ERROR_RETURN && SetThreadPriority(thread, THREAD_PRIORITY_TIME_CRITICAL);
+    const bool threadRaised = savedPriority != THREAD_PRIORITY_ERROR_RETURN &&
+                              SetThreadPriority(thread, THREAD_PRIORITY_TIME_CRITICAL);
 
     // Wall time, not the C library's clock(): that one counts processor time
     // on POSIX, which hardly moves while the thread sleeps.
@@ -128,7 +132,9 @@ float _CCPUFeature::GetFrequencyMHz() const
         SetPriorityClass(process, savedClass);
 
     const double ms = std::chrono::duration<double, std::milli>(t1 - t0).count();
-    frequencyMHz = ms > 0.0 && end > start ? static_cast<float>(static_cast<double>(end - start) / ms / 1000.0) : 0.0f;
+    frequencyMHz = ms > 0.0 && end > start
+                       ? static_cast<float>(static_cast<double>(end - start) / ms / 1000.0)
+                       : 0.0f;
     return frequencyMHz;
 }
 
@@ -136,9 +142,10 @@ int _CCPUFeature::GetVersionString(char* buffer, std::size_t size, std::uint32_t
 {
     if (!buffer || size == 0)
         return 0;
-    const int n = std::snprintf(buffer, size, "%d.%d.%d, build%04d", static_cast<int>((version >> 20) & 0xFF),
-                                static_cast<int>((version >> 16) & 0xF), static_cast<int>((version >> 12) & 0xF),
-                                static_cast<int>(version & 0xFFF));
+    const int n =
+        std::snprintf(buffer, size, "%d.%d.%d, build%04d", static_cast<int>((version >> 20) & 0xFF),
+                      static_cast<int>((version >> 16) & 0xF),
+                      static_cast<int>((version >> 12) & 0xF), static_cast<int>(version & 0xFFF));
     if (n < 0)
         return 0;
     return static_cast<std::size_t>(n) < size ? n : static_cast<int>(size - 1);
@@ -157,7 +164,8 @@ bool _CCPUFeature::WriteReport(std::FILE* f) const
     line(std::fprintf(f, " ZOZEzarivav ver: %s\r\n", version));
     line(std::fprintf(f, "    Brand string: %s\r\n", p.brand));
     line(std::fprintf(f, "          Vendor: %s\r\n", p.vendor));
-    line(std::fprintf(f, "       Frequency: %0.2f MHz\r\n", static_cast<double>(GetFrequencyMHz())));
+    line(
+        std::fprintf(f, "       Frequency: %0.2f MHz\r\n", static_cast<double>(GetFrequencyMHz())));
     line(std::fprintf(f, "       Num cores: %d\r\n", static_cast<int>(p.coresPerPackage)));
     line(std::fprintf(f, "  Hyperthreading: %s\r\n", p.Has(FeatureHyperThreading) ? "Yes" : "No"));
     line(std::fprintf(f, "           64bit: %s\r\n", p.addressWidth == 64 ? "Yes" : "No"));
@@ -167,7 +175,8 @@ bool _CCPUFeature::WriteReport(std::FILE* f) const
         if (p.Has(i))
             line(std::fprintf(f, "%s, ", kInstructionSetNames[i]));
     line(std::fprintf(f, "\r\n"));
-    const struct {
+    const struct
+    {
         const char* label;
         const CCacheInfo& cache;
     } caches[] = {
@@ -178,12 +187,12 @@ bool _CCPUFeature::WriteReport(std::FILE* f) const
     };
     for (const auto& c : caches)
         if (c.cache.IsPresent())
-            line(std::fprintf(f, "%s: %d Kbytes, %d bytes line size, %d-ways of association.\r\n", c.label,
-                              static_cast<int>(c.cache.sizeKB), static_cast<int>(c.cache.lineSize),
-                              static_cast<int>(c.cache.ways)));
+            line(std::fprintf(f, "%s: %d Kbytes, %d bytes line size, %d-ways of association.\r\n",
+                              c.label, static_cast<int>(c.cache.sizeKB),
+                              static_cast<int>(c.cache.lineSize), static_cast<int>(c.cache.ways)));
     if (p.trace.IsPresent())
-        line(std::fprintf(f, "     Trace Cache: %d Kuops, %d-ways of association.\r\n", static_cast<int>(p.trace.kuops),
-                          static_cast<int>(p.trace.ways)));
+        line(std::fprintf(f, "     Trace Cache: %d Kuops, %d-ways of association.\r\n",
+                          static_cast<int>(p.trace.kuops), static_cast<int>(p.trace.ways)));
     line(std::fprintf(f, "============================================\r\n"));
     return ok && std::fflush(f) == 0 && !std::ferror(f);
 }

@@ -6,7 +6,8 @@
 #include <x86intrin.h>
 #endif
 
-namespace cpuidt {
+namespace cpuidt
+{
 
 bool CNativeCpuId::Query(std::uint32_t leaf, std::uint32_t subleaf, CpuIdRegs& out) const
 {

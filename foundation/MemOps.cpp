@@ -2,8 +2,10 @@
 
 #include <cstring>
 
-namespace nkMem {
-namespace {
+namespace nkMem
+{
+namespace
+{
 
 void* PortableCopy(void* dst, const void* src, std::uint32_t n)
 {
@@ -86,7 +88,8 @@ void FillPortable(MemOpsTable& t)
 
 const MemOpsTable& PortableMemOps()
 {
-    static const MemOpsTable portable = [] {
+    static const MemOpsTable portable = []
+    {
         MemOpsTable t;
         FillPortable(t);
         return t;
@@ -94,7 +97,8 @@ const MemOpsTable& PortableMemOps()
     return portable;
 }
 
-namespace detail {
+namespace detail
+{
 
 MemOpsTable* g_memOpsTable = nullptr;
 

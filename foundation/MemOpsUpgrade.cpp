@@ -3,8 +3,10 @@
 #include "velmar/foundation/CpuFeature.h"
 #include "velmar/foundation/CpuRoutines.h"
 
-namespace nkMem {
-namespace {
+namespace nkMem
+{
+namespace
+{
 
 bool s_kernelsUpgraded = false;
 bool s_copyUpgraded = false;
@@ -13,7 +15,8 @@ void UpgradeKernels(MemOpsTable& t)
 {
 #if (defined(__i386__) || defined(__x86_64__)) && (defined(__GNUC__) || defined(__clang__))
     const cpuidt::_CCPUFeature* cpu = cpuidt::_CCPUFeature::GetInstance();
-    if (cpu->HasFeature(cpuidt::FeatureMMX)) {
+    if (cpu->HasFeature(cpuidt::FeatureMMX))
+    {
         t.xorCopy = &cpu::MmxXorCopy;
         t.andCopy = &cpu::MmxAndCopy;
         t.orCopy = &cpu::MmxOrCopy;
@@ -22,7 +25,8 @@ void UpgradeKernels(MemOpsTable& t)
     }
     // 3DNow! alone (no SSE) only exists on 32-bit processors of the last
     // century; those keep the portable kernels.
-    if (cpu->HasFeature(cpuidt::FeatureSSE)) {
+    if (cpu->HasFeature(cpuidt::FeatureSSE))
+    {
         t.invert4 = &cpu::SseInvert4;
         t.multiply4 = &cpu::SseMul4;
         t.multiply3 = &cpu::SseMul3;
@@ -32,7 +36,8 @@ void UpgradeKernels(MemOpsTable& t)
         t.quatToMat4 = &cpu::SseQuatToMat4;
         t.scale4 = &cpu::SseScale4;
     }
-    if (cpu->HasFeature(cpuidt::FeatureSSE2)) {
+    if (cpu->HasFeature(cpuidt::FeatureSSE2))
+    {
         t.vecMul4d = &cpu::Sse2VecMul4d;
         t.sha512Block = &cpu::Sse2Sha512Block;
     }
@@ -45,7 +50,8 @@ void UpgradeCopies(MemOpsTable& t)
 {
 #if (defined(__i386__) || defined(__x86_64__)) && (defined(__GNUC__) || defined(__clang__))
     const cpuidt::_CCPUFeature* cpu = cpuidt::_CCPUFeature::GetInstance();
-    if (cpu->HasFeature(cpuidt::FeatureMMX)) {
+    if (cpu->HasFeature(cpuidt::FeatureMMX))
+    {
         t.fill = &cpu::MmxFill;
         t.move = &cpu::MmxMove;
         // The streaming stores and prefetches of the copy are SSE instructions.
@@ -62,7 +68,8 @@ void UpgradeCopies(MemOpsTable& t)
 MemOpsTable* UpgradeForCpu()
 {
     MemOpsTable* t = GetMemOpsTable();
-    if (!s_kernelsUpgraded) {
+    if (!s_kernelsUpgraded)
+    {
         s_kernelsUpgraded = true;
         UpgradeKernels(*t);
     }
@@ -72,7 +79,8 @@ MemOpsTable* UpgradeForCpu()
 MemOpsTable* UpgradeCopyForCpu()
 {
     MemOpsTable* t = GetMemOpsTable();
-    if (!s_copyUpgraded) {
+    if (!s_copyUpgraded)
+    {
         s_copyUpgraded = true;
         UpgradeKernels(*t);
         UpgradeCopies(*t);

@@ -6,8 +6,10 @@
 #include <mmintrin.h>
 #include <xmmintrin.h>
 
-namespace nkMem::cpu {
-namespace {
+namespace nkMem::cpu
+{
+namespace
+{
 
 // Unaligned 8-byte access without breaking aliasing rules.
 #define MMX_FN __attribute__((target("mmx")))
@@ -20,9 +22,17 @@ MMX_FN inline __m64 Load8(const unsigned char* p)
     return v;
 }
 
-MMX_FN inline void Store8(unsigned char* p, __m64 v) { std::memcpy(p, &v, 8); }
+MMX_FN inline void Store8(unsigned char* p, __m64 v)
+{
+    std::memcpy(p, &v, 8);
+}
 
-enum class Mask { Xor, And, Or };
+enum class Mask
+{
+    Xor,
+    And,
+    Or
+};
 
 template <Mask op>
 MMX_FN void* MaskCopy(const void* src, void* dst, std::uint8_t k, std::uint32_t n)
@@ -31,23 +41,37 @@ MMX_FN void* MaskCopy(const void* src, void* dst, std::uint8_t k, std::uint32_t 
     auto* d = static_cast<unsigned char*>(dst);
     const __m64 kk = _mm_set1_pi8(static_cast<char>(k));
     std::uint32_t i = 0;
-    for (; n - i >= 8; i += 8) {
+    for (; n - i >= 8; i += 8)
+    {
         const __m64 v = Load8(s + i);
-        Store8(d + i, op == Mask::Xor ? _mm_xor_si64(v, kk) : op == Mask::And ? _mm_and_si64(v, kk) : _mm_or_si64(v, kk));
+        Store8(d + i, op == Mask::Xor   ? _mm_xor_si64(v, kk)
+                      : op == Mask::And ? _mm_and_si64(v, kk)
+                                        : _mm_or_si64(v, kk));
     }
     // Leave the registers to the x87 unit again: long double code after us
     // would otherwise compute with a full, garbled register stack.
     _mm_empty();
     for (; i < n; ++i)
-        d[i] = static_cast<unsigned char>(op == Mask::Xor ? s[i] ^ k : op == Mask::And ? s[i] & k : s[i] | k);
+        d[i] = static_cast<unsigned char>(op == Mask::Xor   ? s[i] ^ k
+                                          : op == Mask::And ? s[i] & k
+                                                            : s[i] | k);
     return dst;
 }
 
 } // namespace
 
-MMX_FN void* MmxXorCopy(const void* src, void* dst, std::uint8_t k, std::uint32_t n) { return MaskCopy<Mask::Xor>(src, dst, k, n); }
-MMX_FN void* MmxAndCopy(const void* src, void* dst, std::uint8_t k, std::uint32_t n) { return MaskCopy<Mask::And>(src, dst, k, n); }
-MMX_FN void* MmxOrCopy(const void* src, void* dst, std::uint8_t k, std::uint32_t n) { return MaskCopy<Mask::Or>(src, dst, k, n); }
+MMX_FN void* MmxXorCopy(const void* src, void* dst, std::uint8_t k, std::uint32_t n)
+{
+    return MaskCopy<Mask::Xor>(src, dst, k, n);
+}
+MMX_FN void* MmxAndCopy(const void* src, void* dst, std::uint8_t k, std::uint32_t n)
+{
+    return MaskCopy<Mask::And>(src, dst, k, n);
+}
+MMX_FN void* MmxOrCopy(const void* src, void* dst, std::uint8_t k, std::uint32_t n)
+{
+    return MaskCopy<Mask::Or>(src, dst, k, n);
+}
 
 MMX_FN void MmxScale16u16(std::uint16_t* m, unsigned s)
 {
@@ -64,7 +88,8 @@ MMX_FN void MmxVecMul4u16(std::uint16_t* out, const std::uint16_t* v, const std:
     const auto* rows = reinterpret_cast<const unsigned char*>(m);
     __m64 acc = _mm_setzero_si64();
     for (int k = 0; k < 4; ++k)
-        acc = _mm_add_pi16(acc, _mm_mullo_pi16(_mm_set1_pi16(static_cast<short>(v[k])), Load8(rows + 8 * k)));
+        acc = _mm_add_pi16(
+            acc, _mm_mullo_pi16(_mm_set1_pi16(static_cast<short>(v[k])), Load8(rows + 8 * k)));
     Store8(reinterpret_cast<unsigned char*>(out), acc);
     _mm_empty();
 }
@@ -75,19 +100,24 @@ MMX_SSE_FN void* MmxStreamingCopy(void* dst, const void* src, std::uint32_t n)
     const auto* s = static_cast<const unsigned char*>(src);
     // Short copies, and pointers that can never be aligned together, are
     // better served by the library's copy.
-    if (n < 17 || ((reinterpret_cast<std::uintptr_t>(d) - reinterpret_cast<std::uintptr_t>(s)) & 7u))
+    if (n < 17 ||
+        ((reinterpret_cast<std::uintptr_t>(d) - reinterpret_cast<std::uintptr_t>(s)) & 7u))
         return n ? std::memcpy(dst, src, n) : dst;
-    while (reinterpret_cast<std::uintptr_t>(d) & 7u) {
+    while (reinterpret_cast<std::uintptr_t>(d) & 7u)
+    {
         *d++ = *s++;
         --n;
     }
-    if (n > 2047) {
-        while (n > 2047) {
+    if (n > 2047)
+    {
+        while (n > 2047)
+        {
             // Pull the whole block in first, then write it past the caches:
             // a copy this large would only evict data the caller still needs.
             for (std::uint32_t off = 0; off < 2048; off += 64)
                 _mm_prefetch(reinterpret_cast<const char*>(s + off), _MM_HINT_NTA);
-            for (std::uint32_t off = 0; off < 2048; off += 64) {
+            for (std::uint32_t off = 0; off < 2048; off += 64)
+            {
                 const __m64* from = reinterpret_cast<const __m64*>(s + off);
                 __m64* to = reinterpret_cast<__m64*>(d + off);
                 const __m64 v0 = from[0], v1 = from[1], v2 = from[2], v3 = from[3];
@@ -109,7 +139,8 @@ MMX_SSE_FN void* MmxStreamingCopy(void* dst, const void* src, std::uint32_t n)
         // caller hands the buffer on.
         _mm_sfence();
     }
-    while (n > 63) {
+    while (n > 63)
+    {
         const __m64* from = reinterpret_cast<const __m64*>(s);
         __m64* to = reinterpret_cast<__m64*>(d);
         for (int i = 0; i < 8; ++i)
@@ -118,7 +149,8 @@ MMX_SSE_FN void* MmxStreamingCopy(void* dst, const void* src, std::uint32_t n)
         d += 64;
         n -= 64;
     }
-    while (n > 7) {
+    while (n > 7)
+    {
         *reinterpret_cast<__m64*>(d) = *reinterpret_cast<const __m64*>(s);
         s += 8;
         d += 8;
@@ -134,7 +166,8 @@ MMX_FN void* MmxFill(void* dst, int value, std::uint32_t n)
 {
     auto* d = static_cast<unsigned char*>(dst);
     const auto byte = static_cast<unsigned char>(value);
-    while (n && (reinterpret_cast<std::uintptr_t>(d) & 7u)) {
+    while (n && (reinterpret_cast<std::uintptr_t>(d) & 7u))
+    {
         *d++ = byte;
         --n;
     }
@@ -164,14 +197,17 @@ MMX_FN void* MmxMove(void* dst, const void* src, std::uint32_t n)
     // Each block is loaded whole before it is stored, so copying towards
     // lower addresses front to back, and towards higher ones back to front,
     // never reads a byte this move has already overwritten.
-    if (d < s || d >= s + n) {
+    if (d < s || d >= s + n)
+    {
         std::uint32_t i = 0;
         for (; n - i >= 8; i += 8)
             Store8(d + i, Load8(s + i));
         _mm_empty();
         for (; i < n; ++i)
             d[i] = s[i];
-    } else {
+    }
+    else
+    {
         std::uint32_t i = n;
         for (; i & 7u; --i)
             d[i - 1] = s[i - 1];

@@ -5,8 +5,10 @@
 
 #include <cmath>
 
-namespace nkMem {
-namespace {
+namespace nkMem
+{
+namespace
+{
 
 // The adjugate (transposed cofactor matrix) of m, in double so that the
 // intermediate products keep more precision than the stored floats.
@@ -61,7 +63,8 @@ bool MatInvert4(float* m, const float* det)
         return false;
     const double inv = 1.0 / d;
     float out[16];
-    for (int i = 0; i < 16; ++i) {
+    for (int i = 0; i < 16; ++i)
+    {
         out[i] = static_cast<float>(adj[i] * inv);
         // A nearly singular matrix can have an inverse beyond float range:
         // report it as not invertible rather than hand back infinities.
@@ -85,7 +88,8 @@ void MatMul4(float* out, const float* a, const float* b)
     float r[16];
     for (int i = 0; i < 4; ++i)
         for (int j = 0; j < 4; ++j)
-            r[4 * i + j] = a[4 * i] * b[j] + a[4 * i + 1] * b[4 + j] + a[4 * i + 2] * b[8 + j] + a[4 * i + 3] * b[12 + j];
+            r[4 * i + j] = a[4 * i] * b[j] + a[4 * i + 1] * b[4 + j] + a[4 * i + 2] * b[8 + j] +
+                           a[4 * i + 3] * b[12 + j];
     for (int i = 0; i < 16; ++i)
         out[i] = r[i];
 }
@@ -124,7 +128,8 @@ void MatAdd4(float* out, const float* a, const float* b)
 void MatTranspose4(float* m)
 {
     for (int r = 0; r < 4; ++r)
-        for (int c = r + 1; c < 4; ++c) {
+        for (int c = r + 1; c < 4; ++c)
+        {
             const float t = m[4 * r + c];
             m[4 * r + c] = m[4 * c + r];
             m[4 * c + r] = t;
@@ -173,7 +178,8 @@ void MatScale16u16(std::uint16_t* m, unsigned s)
 void VecMul4u16(std::uint16_t* out, const std::uint16_t* v, const std::uint16_t* m)
 {
     std::uint32_t r[4];
-    for (int j = 0; j < 4; ++j) {
+    for (int j = 0; j < 4; ++j)
+    {
         r[j] = 0;
         for (int k = 0; k < 4; ++k)
             r[j] += static_cast<std::uint32_t>(v[k]) * m[4 * k + j];
@@ -182,7 +188,8 @@ void VecMul4u16(std::uint16_t* out, const std::uint16_t* v, const std::uint16_t*
         out[j] = static_cast<std::uint16_t>(r[j]);
 }
 
-namespace detail {
+namespace detail
+{
 
 void FillPortableKernels(MemOpsTable& t)
 {

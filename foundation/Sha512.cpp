@@ -2,7 +2,8 @@
 
 #include <cstring>
 
-namespace nkMem {
+namespace nkMem
+{
 
 const std::uint64_t kSha512RoundConstants[80] = {
     0x428a2f98d728ae22ull, 0x7137449123ef65cdull, 0xb5c0fbcfec4d3b2full, 0xe9b5dba58189dbbcull,
@@ -32,9 +33,13 @@ const std::uint64_t kSha512InitialState[8] = {
     0x510e527fade682d1ull, 0x9b05688c2b3e6c1full, 0x1f83d9abfb41bd6bull, 0x5be0cd19137e2179ull,
 };
 
-namespace {
+namespace
+{
 
-inline std::uint64_t Rotr(std::uint64_t x, int n) { return (x >> n) | (x << (64 - n)); }
+inline std::uint64_t Rotr(std::uint64_t x, int n)
+{
+    return (x >> n) | (x << (64 - n));
+}
 
 inline std::uint64_t LoadBigEndian64(const unsigned char* p)
 {
@@ -46,7 +51,8 @@ inline std::uint64_t LoadBigEndian64(const unsigned char* p)
 
 } // namespace
 
-namespace detail {
+namespace detail
+{
 
 void Sha512Rounds(const std::uint64_t* w, std::uint64_t* state, const std::uint64_t* k)
 {
@@ -54,7 +60,8 @@ void Sha512Rounds(const std::uint64_t* w, std::uint64_t* state, const std::uint6
         k = kSha512RoundConstants;
     std::uint64_t a = state[0], b = state[1], c = state[2], d = state[3];
     std::uint64_t e = state[4], f = state[5], g = state[6], h = state[7];
-    for (int t = 0; t < 80; ++t) {
+    for (int t = 0; t < 80; ++t)
+    {
         const std::uint64_t s1 = Rotr(e, 14) ^ Rotr(e, 18) ^ Rotr(e, 41);
         const std::uint64_t ch = (e & f) ^ (~e & g);
         const std::uint64_t t1 = h + s1 + ch + k[t] + w[t];
@@ -88,7 +95,8 @@ void Sha512Block(const void* block, std::uint64_t* state, const std::uint64_t* r
     std::uint64_t w[80];
     for (int t = 0; t < 16; ++t)
         w[t] = LoadBigEndian64(p + 8 * t);
-    for (int t = 16; t < 80; ++t) {
+    for (int t = 16; t < 80; ++t)
+    {
         const std::uint64_t s0 = Rotr(w[t - 15], 1) ^ Rotr(w[t - 15], 8) ^ (w[t - 15] >> 7);
         const std::uint64_t s1 = Rotr(w[t - 2], 19) ^ Rotr(w[t - 2], 61) ^ (w[t - 2] >> 6);
         w[t] = w[t - 16] + s0 + w[t - 7] + s1;

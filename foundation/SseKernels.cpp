@@ -7,8 +7,10 @@
 #include <cmath>
 #include <xmmintrin.h>
 
-namespace nkMem::cpu {
-namespace {
+namespace nkMem::cpu
+{
+namespace
+{
 
 #define SSE_FN __attribute__((target("sse")))
 
@@ -27,7 +29,8 @@ SSE_FN inline __m128 RowTimes(const float* row, __m128 b0, __m128 b1, __m128 b2,
 
 SSE_FN void SseMul4(float* out, const float* a, const float* b)
 {
-    const __m128 b0 = _mm_loadu_ps(b), b1 = _mm_loadu_ps(b + 4), b2 = _mm_loadu_ps(b + 8), b3 = _mm_loadu_ps(b + 12);
+    const __m128 b0 = _mm_loadu_ps(b), b1 = _mm_loadu_ps(b + 4), b2 = _mm_loadu_ps(b + 8),
+                 b3 = _mm_loadu_ps(b + 12);
     // All rows are formed before any is stored, so out may be a or b.
     const __m128 r0 = RowTimes(a, b0, b1, b2, b3);
     const __m128 r1 = RowTimes(a + 4, b0, b1, b2, b3);
@@ -47,12 +50,14 @@ SSE_FN void SseMul3(float* out, const float* a, const float* b)
     const __m128 b1 = _mm_set_ps(0.0f, b[5], b[4], b[3]);
     const __m128 b2 = _mm_set_ps(0.0f, b[8], b[7], b[6]);
     __m128 r[3];
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 3; ++i)
+    {
         __m128 v = _mm_mul_ps(_mm_set1_ps(a[3 * i]), b0);
         v = _mm_add_ps(v, _mm_mul_ps(_mm_set1_ps(a[3 * i + 1]), b1));
         r[i] = _mm_add_ps(v, _mm_mul_ps(_mm_set1_ps(a[3 * i + 2]), b2));
     }
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 3; ++i)
+    {
         alignas(16) float row[4];
         _mm_store_ps(row, r[i]);
         out[3 * i] = row[0];
@@ -63,7 +68,8 @@ SSE_FN void SseMul3(float* out, const float* a, const float* b)
 
 SSE_FN void SseVecMul4(float* out, const float* v, const float* m)
 {
-    const __m128 r = RowTimes(v, _mm_loadu_ps(m), _mm_loadu_ps(m + 4), _mm_loadu_ps(m + 8), _mm_loadu_ps(m + 12));
+    const __m128 r = RowTimes(v, _mm_loadu_ps(m), _mm_loadu_ps(m + 4), _mm_loadu_ps(m + 8),
+                              _mm_loadu_ps(m + 12));
     _mm_storeu_ps(out, r);
 }
 
@@ -88,29 +94,38 @@ SSE_FN void SseScale4(float* m, float s)
 
 SSE_FN void SseQuatToMat4(float* out, const float* q)
 {
-    const __m128 v = _mm_loadu_ps(q);                  // x y z w
-    const __m128 twice = _mm_add_ps(v, v);             // 2x 2y 2z 2w
+    const __m128 v = _mm_loadu_ps(q);      // x y z w
+    const __m128 twice = _mm_add_ps(v, v); // 2x 2y 2z 2w
     alignas(16) float sq[4], cross[4], w[4];
-    _mm_store_ps(sq, _mm_mul_ps(v, twice));            // 2xx 2yy 2zz 2ww
-    _mm_store_ps(cross, _mm_mul_ps(v, _mm_shuffle_ps(twice, twice, _MM_SHUFFLE(3, 0, 2, 1)))); // 2xy 2yz 2zx
-    _mm_store_ps(w, _mm_mul_ps(SPLAT(v, 3), twice));   // 2wx 2wy 2wz
+    _mm_store_ps(sq, _mm_mul_ps(v, twice)); // 2xx 2yy 2zz 2ww
+    _mm_store_ps(
+        cross, _mm_mul_ps(v, _mm_shuffle_ps(twice, twice, _MM_SHUFFLE(3, 0, 2, 1)))); // 2xy 2yz 2zx
+    _mm_store_ps(w, _mm_mul_ps(SPLAT(v, 3), twice));                                  // 2wx 2wy 2wz
     // Every element is written, so the slot needs no separate clearing.
     _mm_storeu_ps(out, _mm_set_ps(0.0f, cross[2] + w[1], cross[0] - w[2], 1.0f - sq[1] - sq[2]));
-    _mm_storeu_ps(out + 4, _mm_set_ps(0.0f, cross[1] - w[0], 1.0f - sq[0] - sq[2], cross[0] + w[2]));
-    _mm_storeu_ps(out + 8, _mm_set_ps(0.0f, 1.0f - sq[0] - sq[1], cross[1] + w[0], cross[2] - w[1]));
+    _mm_storeu_ps(out + 4,
+                  _mm_set_ps(0.0f, cross[1] - w[0], 1.0f - sq[0] - sq[2], cross[0] + w[2]));
+    _mm_storeu_ps(out + 8,
+                  _mm_set_ps(0.0f, 1.0f - sq[0] - sq[1], cross[1] + w[0], cross[2] - w[1]));
     _mm_storeu_ps(out + 12, _mm_set_ps(1.0f, 0.0f, 0.0f, 0.0f));
 }
 
 SSE_FN bool SseInvert4(float* m, const float* det)
 {
-    const __m128 r0 = _mm_loadu_ps(m), r1 = _mm_loadu_ps(m + 4), r2 = _mm_loadu_ps(m + 8), r3 = _mm_loadu_ps(m + 12);
+    const __m128 r0 = _mm_loadu_ps(m), r1 = _mm_loadu_ps(m + 4), r2 = _mm_loadu_ps(m + 8),
+                 r3 = _mm_loadu_ps(m + 12);
     // 2 x 2 determinants of rows 0 and 1 (s) and of rows 2 and 3 (c), for
     // the column pairs 01 02 03 12 and 13 23.
-    auto pairs = [](__m128 p, __m128 q, float* lo, float* hi) SSE_FN {
-        const __m128 a = _mm_sub_ps(_mm_mul_ps(_mm_shuffle_ps(p, p, _MM_SHUFFLE(1, 0, 0, 0)), _mm_shuffle_ps(q, q, _MM_SHUFFLE(2, 3, 2, 1))),
-                                    _mm_mul_ps(_mm_shuffle_ps(q, q, _MM_SHUFFLE(1, 0, 0, 0)), _mm_shuffle_ps(p, p, _MM_SHUFFLE(2, 3, 2, 1))));
-        const __m128 b = _mm_sub_ps(_mm_mul_ps(_mm_shuffle_ps(p, p, _MM_SHUFFLE(2, 1, 2, 1)), _mm_shuffle_ps(q, q, _MM_SHUFFLE(3, 3, 3, 3))),
-                                    _mm_mul_ps(_mm_shuffle_ps(q, q, _MM_SHUFFLE(2, 1, 2, 1)), _mm_shuffle_ps(p, p, _MM_SHUFFLE(3, 3, 3, 3))));
+    auto pairs = [](__m128 p, __m128 q, float* lo, float* hi) SSE_FN
+    {
+        const __m128 a = _mm_sub_ps(_mm_mul_ps(_mm_shuffle_ps(p, p, _MM_SHUFFLE(1, 0, 0, 0)),
+                                               _mm_shuffle_ps(q, q, _MM_SHUFFLE(2, 3, 2, 1))),
+                                    _mm_mul_ps(_mm_shuffle_ps(q, q, _MM_SHUFFLE(1, 0, 0, 0)),
+                                               _mm_shuffle_ps(p, p, _MM_SHUFFLE(2, 3, 2, 1))));
+        const __m128 b = _mm_sub_ps(_mm_mul_ps(_mm_shuffle_ps(p, p, _MM_SHUFFLE(2, 1, 2, 1)),
+                                               _mm_shuffle_ps(q, q, _MM_SHUFFLE(3, 3, 3, 3))),
+                                    _mm_mul_ps(_mm_shuffle_ps(q, q, _MM_SHUFFLE(2, 1, 2, 1)),
+                                               _mm_shuffle_ps(p, p, _MM_SHUFFLE(3, 3, 3, 3))));
         _mm_storeu_ps(lo, a);
         _mm_storeu_ps(hi, b);
     };
@@ -128,9 +143,8 @@ SSE_FN bool SseInvert4(float* m, const float* det)
     const __m128 k3 = _mm_shuffle_ps(t3, t3, _MM_SHUFFLE(2, 3, 0, 1));
     const __m128 plusMinus = _mm_set_ps(-1.0f, 1.0f, -1.0f, 1.0f);
     const __m128 minusPlus = _mm_set_ps(1.0f, -1.0f, 1.0f, -1.0f);
-    auto combine = [](__m128 x, __m128 px, __m128 y, __m128 py, __m128 z, __m128 pz) SSE_FN {
-        return _mm_add_ps(_mm_sub_ps(_mm_mul_ps(x, px), _mm_mul_ps(y, py)), _mm_mul_ps(z, pz));
-    };
+    auto combine = [](__m128 x, __m128 px, __m128 y, __m128 py, __m128 z, __m128 pz) SSE_FN
+    { return _mm_add_ps(_mm_sub_ps(_mm_mul_ps(x, px), _mm_mul_ps(y, py)), _mm_mul_ps(z, pz)); };
     __m128 adj[4];
     adj[0] = _mm_mul_ps(plusMinus, combine(k1, p(5), k2, p(4), k3, p(3)));
     adj[1] = _mm_mul_ps(minusPlus, combine(k0, p(5), k2, p(2), k3, p(1)));
@@ -138,11 +152,15 @@ SSE_FN bool SseInvert4(float* m, const float* det)
     adj[3] = _mm_mul_ps(minusPlus, combine(k0, p(3), k1, p(1), k2, p(0)));
 
     float d;
-    if (det) {
+    if (det)
+    {
         d = *det;
-    } else {
+    }
+    else
+    {
         // Expansion along row 0: its cofactors head the adjugate's rows.
-        const __m128 col0 = _mm_unpacklo_ps(_mm_unpacklo_ps(adj[0], adj[2]), _mm_unpacklo_ps(adj[1], adj[3]));
+        const __m128 col0 =
+            _mm_unpacklo_ps(_mm_unpacklo_ps(adj[0], adj[2]), _mm_unpacklo_ps(adj[1], adj[3]));
         alignas(16) float terms[4];
         _mm_store_ps(terms, _mm_mul_ps(r0, col0));
         d = (terms[0] + terms[1]) + (terms[2] + terms[3]);

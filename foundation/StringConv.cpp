@@ -3,29 +3,36 @@
 
 #include <climits>
 
-namespace nkMem {
+namespace nkMem
+{
 
 bool ConvertString(CStringT<char>& out, const wchar_t* s, std::uint32_t len, unsigned codePage)
 {
-    if (!s || len == 0) {
+    if (!s || len == 0)
+    {
         out.Empty();
         return true;
     }
-    if (len > static_cast<std::uint32_t>(INT_MAX)) {
+    if (len > static_cast<std::uint32_t>(INT_MAX))
+    {
         out.Empty();
         return false;
     }
     // Asking for the exact size first: two bytes per character, as a fixed
     // bound, would cut text that needs three or four (UTF-8, GB18030).
-    const int need = WideCharToMultiByte(codePage, 0, s, static_cast<int>(len), nullptr, 0, nullptr, nullptr);
-    if (need <= 0) {
+    const int need =
+        WideCharToMultiByte(codePage, 0, s, static_cast<int>(len), nullptr, 0, nullptr, nullptr);
+    if (need <= 0)
+    {
         out.Empty();
         return false;
     }
     CStringT<char> result;
     char* p = result.GetBuffer(static_cast<std::uint32_t>(need));
-    const int got = WideCharToMultiByte(codePage, 0, s, static_cast<int>(len), p, need + 1, nullptr, nullptr);
-    if (got <= 0) {
+    const int got =
+        WideCharToMultiByte(codePage, 0, s, static_cast<int>(len), p, need + 1, nullptr, nullptr);
+    if (got <= 0)
+    {
         out.Empty();
         return false;
     }
@@ -36,11 +43,13 @@ bool ConvertString(CStringT<char>& out, const wchar_t* s, std::uint32_t len, uns
 
 bool ConvertString(CStringT<wchar_t>& out, const char* s, std::uint32_t len, unsigned codePage)
 {
-    if (!s || len == 0) {
+    if (!s || len == 0)
+    {
         out.Empty();
         return true;
     }
-    if (len > static_cast<std::uint32_t>(INT_MAX) - 1) {
+    if (len > static_cast<std::uint32_t>(INT_MAX) - 1)
+    {
         out.Empty();
         return false;
     }
@@ -48,8 +57,10 @@ bool ConvertString(CStringT<wchar_t>& out, const char* s, std::uint32_t len, uns
     // suffice and one pass does.
     CStringT<wchar_t> result;
     wchar_t* p = result.GetBuffer(len);
-    const int got = MultiByteToWideChar(codePage, 0, s, static_cast<int>(len), p, static_cast<int>(len) + 1);
-    if (got <= 0) {
+    const int got =
+        MultiByteToWideChar(codePage, 0, s, static_cast<int>(len), p, static_cast<int>(len) + 1);
+    if (got <= 0)
+    {
         out.Empty();
         return false;
     }

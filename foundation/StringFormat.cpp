@@ -5,7 +5,8 @@
 #include <cwchar>
 #include <vector>
 
-namespace nkMem {
+namespace nkMem
+{
 
 bool FormatString(CStringT<char>& out, const char* format, std::va_list args)
 {
@@ -15,7 +16,8 @@ bool FormatString(CStringT<char>& out, const char* format, std::va_list args)
     va_end(counting);
     // Formatted into a fresh string: an argument may point into out's buffer.
     CStringT<char> result;
-    if (len > 0) {
+    if (len > 0)
+    {
         char* p = result.GetBuffer(static_cast<std::uint32_t>(len));
         std::vsnprintf(p, static_cast<std::size_t>(len) + 1, format, args);
         result.ReleaseBuffer(len);
@@ -35,7 +37,8 @@ bool FormatString(CStringT<wchar_t>& out, const wchar_t* format, std::va_list ar
     const int len = __mingw_vsnwprintf(nullptr, 0, format, counting);
     va_end(counting);
     CStringT<wchar_t> result;
-    if (len > 0) {
+    if (len > 0)
+    {
         wchar_t* p = result.GetBuffer(static_cast<std::uint32_t>(len));
         __mingw_vsnwprintf(p, static_cast<std::size_t>(len) + 1, format, args);
         result.ReleaseBuffer(len);
@@ -53,7 +56,8 @@ bool FormatString(CStringT<wchar_t>& out, const wchar_t* format, std::va_list ar
     wchar_t* buf = stackBuf;
     std::size_t size = sizeof(stackBuf) / sizeof(stackBuf[0]);
     int len = -1;
-    for (;;) {
+    for (;;)
+    {
         std::va_list attempt;
         va_copy(attempt, args);
         errno = 0;
@@ -67,7 +71,8 @@ bool FormatString(CStringT<wchar_t>& out, const wchar_t* format, std::va_list ar
         buf = heapBuf.data();
     }
     CStringT<wchar_t> result;
-    if (len > 0) {
+    if (len > 0)
+    {
         wchar_t* p = result.GetBuffer(static_cast<std::uint32_t>(len));
         MemCopy(p, buf, static_cast<std::uint32_t>(len) * sizeof(wchar_t));
         result.ReleaseBuffer(len);

@@ -73,7 +73,8 @@ int CString::Replace(LPCWSTR pszOld, LPCWSTR pszNew)
     std::wstring from(pszOld), to(pszNew ? pszNew : L"");
     int count = 0;
     size_t pos = 0;
-    while ((pos = m_str.find(from, pos)) != std::wstring::npos) {
+    while ((pos = m_str.find(from, pos)) != std::wstring::npos)
+    {
         m_str.replace(pos, from.size(), to);
         pos += to.size();
         ++count;
@@ -83,22 +84,26 @@ int CString::Replace(LPCWSTR pszOld, LPCWSTR pszNew)
 
 void CString::Format(LPCWSTR pszFormat, ...)
 {
-    if (!pszFormat) {
+    if (!pszFormat)
+    {
         m_str.clear();
         return;
     }
     // vswprintf reports truncation only as -1, so grow until the text fits.
     std::vector<wchar_t> buf(256);
-    for (;;) {
+    for (;;)
+    {
         va_list args;
         va_start(args, pszFormat);
         int n = std::vswprintf(buf.data(), buf.size(), pszFormat, args);
         va_end(args);
-        if (n >= 0 && (size_t)n < buf.size()) {
+        if (n >= 0 && (size_t)n < buf.size())
+        {
             m_str.assign(buf.data(), (size_t)n);
             return;
         }
-        if (buf.size() >= (1u << 24)) {   // a format that never fits is a bad format
+        if (buf.size() >= (1u << 24))
+        { // a format that never fits is a bad format
             m_str.clear();
             return;
         }
@@ -116,13 +121,17 @@ BOOL CString::LoadString(UINT nID)
 void AfxFormatStrings(CString& rString, LPCWSTR lpszFormat, const LPCWSTR* rglpsz, int nString)
 {
     std::wstring out;
-    for (LPCWSTR p = lpszFormat ? lpszFormat : L""; *p; ++p) {
-        if (p[0] == L'%' && p[1] >= L'1' && p[1] <= L'9') {
+    for (LPCWSTR p = lpszFormat ? lpszFormat : L""; *p; ++p)
+    {
+        if (p[0] == L'%' && p[1] >= L'1' && p[1] <= L'9')
+        {
             int i = p[1] - L'1';
             if (i < nString && rglpsz[i])
                 out += rglpsz[i];
             ++p;
-        } else {
+        }
+        else
+        {
             out += *p;
         }
     }
@@ -150,7 +159,8 @@ BOOL AfxExtractSubString(CString& rString, LPCWSTR lpszFullString, int iSubStrin
     if (!lpszFullString || iSubString < 0)
         return FALSE;
     LPCWSTR p = lpszFullString;
-    for (int i = 0; i < iSubString; ++i) {
+    for (int i = 0; i < iSubString; ++i)
+    {
         p = std::wcschr(p, chSep);
         if (!p)
             return FALSE;

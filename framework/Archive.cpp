@@ -24,7 +24,8 @@ void CArchive::Write(const void* lpBuf, UINT nMax)
 {
     if (m_bError || !m_pFile || !IsStoring())
         return;
-    if (!m_pFile->Write(lpBuf, nMax)) {
+    if (!m_pFile->Write(lpBuf, nMax))
+    {
         m_bError = TRUE;
         return;
     }
@@ -33,7 +34,8 @@ void CArchive::Write(const void* lpBuf, UINT nMax)
 
 BOOL CArchive::ReadExact(void* p, UINT n)
 {
-    if (Read(p, n) != n) {
+    if (Read(p, n) != n)
+    {
         m_bError = TRUE;
         std::memset(p, 0, n);
         return FALSE;
@@ -42,8 +44,7 @@ BOOL CArchive::ReadExact(void* p, UINT n)
 }
 
 // Numbers are little-endian on disk whatever the machine.
-template <class T>
-static void PutLE(CArchive& ar, T v)
+template <class T> static void PutLE(CArchive& ar, T v)
 {
     unsigned char b[sizeof(T)];
     for (size_t i = 0; i < sizeof(T); ++i)
@@ -51,8 +52,7 @@ static void PutLE(CArchive& ar, T v)
     ar.Write(b, sizeof(T));
 }
 
-template <class T>
-static T GetLE(const unsigned char* b)
+template <class T> static T GetLE(const unsigned char* b)
 {
     unsigned long long v = 0;
     for (size_t i = 0; i < sizeof(T); ++i)
@@ -60,10 +60,26 @@ static T GetLE(const unsigned char* b)
     return (T)v;
 }
 
-CArchive& CArchive::operator<<(BYTE by) { Write(&by, 1); return *this; }
-CArchive& CArchive::operator<<(WORD w) { PutLE(*this, w); return *this; }
-CArchive& CArchive::operator<<(DWORD dw) { PutLE(*this, dw); return *this; }
-CArchive& CArchive::operator<<(LONG l) { PutLE(*this, (DWORD)l); return *this; }
+CArchive& CArchive::operator<<(BYTE by)
+{
+    Write(&by, 1);
+    return *this;
+}
+CArchive& CArchive::operator<<(WORD w)
+{
+    PutLE(*this, w);
+    return *this;
+}
+CArchive& CArchive::operator<<(DWORD dw)
+{
+    PutLE(*this, dw);
+    return *this;
+}
+CArchive& CArchive::operator<<(LONG l)
+{
+    PutLE(*this, (DWORD)l);
+    return *this;
+}
 CArchive& CArchive::operator<<(double d)
 {
     unsigned long long bits;
@@ -72,7 +88,11 @@ CArchive& CArchive::operator<<(double d)
     return *this;
 }
 
-CArchive& CArchive::operator>>(BYTE& by) { ReadExact(&by, 1); return *this; }
+CArchive& CArchive::operator>>(BYTE& by)
+{
+    ReadExact(&by, 1);
+    return *this;
+}
 CArchive& CArchive::operator>>(WORD& w)
 {
     unsigned char b[2];
@@ -104,13 +124,17 @@ CArchive& CArchive::operator<<(const CString& s)
 {
     // Text as UTF-16 code units, whatever the width of wchar_t here.
     std::u16string units;
-    for (wchar_t ch : s.Str()) {
+    for (wchar_t ch : s.Str())
+    {
         char32_t c = (char32_t)ch;
-        if (c >= 0x10000 && c <= 0x10FFFF) {
+        if (c >= 0x10000 && c <= 0x10FFFF)
+        {
             c -= 0x10000;
             units += (char16_t)(0xD800 + (c >> 10));
             units += (char16_t)(0xDC00 + (c & 0x3FF));
-        } else {
+        }
+        else
+        {
             units += (char16_t)c;
         }
     }
@@ -126,16 +150,19 @@ CArchive& CArchive::operator>>(CString& s)
     *this >> n;
     std::wstring text;
     // The length is data: never reserve from it, read until it or the input ends.
-    for (DWORD i = 0; i < n && !m_bError; ++i) {
+    for (DWORD i = 0; i < n && !m_bError; ++i)
+    {
         WORD u = 0;
         *this >> u;
         if (m_bError)
             break;
-        if (u >= 0xD800 && u < 0xDC00 && i + 1 < n) {
+        if (u >= 0xD800 && u < 0xDC00 && i + 1 < n)
+        {
             WORD low = 0;
             *this >> low;
             ++i;
-            if (low >= 0xDC00 && low < 0xE000 && sizeof(wchar_t) >= 4) {
+            if (low >= 0xDC00 && low < 0xE000 && sizeof(wchar_t) >= 4)
+            {
                 text += (wchar_t)(0x10000 + (((char32_t)u - 0xD800) << 10) + (low - 0xDC00));
                 continue;
             }

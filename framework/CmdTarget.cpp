@@ -26,7 +26,8 @@ static const AFX_MSGMAP_ENTRY* FindEntry(const AFX_MSGMAP_ENTRY* p, UINT nMsg, U
 
 const AFX_MSGMAP_ENTRY* CCmdTarget::FindMessageEntry(UINT nMsg, UINT nCode, UINT nID) const
 {
-    for (const AFX_MSGMAP* map = GetMessageMap(); map; map = map->pfnGetBaseMap ? map->pfnGetBaseMap() : nullptr)
+    for (const AFX_MSGMAP* map = GetMessageMap(); map;
+         map = map->pfnGetBaseMap ? map->pfnGetBaseMap() : nullptr)
         if (const AFX_MSGMAP_ENTRY* e = FindEntry(map->lpEntries, nMsg, nCode, nID))
             return e;
     return nullptr;
@@ -35,13 +36,15 @@ const AFX_MSGMAP_ENTRY* CCmdTarget::FindMessageEntry(UINT nMsg, UINT nCode, UINT
 BOOL AfxDispatchCmdMsg(CCmdTarget* pTarget, UINT nID, int, AFX_PMSG pfn, void* pExtra, UINT nSig,
                        AFX_CMDHANDLERINFO* pHandlerInfo)
 {
-    if (pHandlerInfo) {
+    if (pHandlerInfo)
+    {
         // Only asked whether a handler exists.
         pHandlerInfo->pTarget = pTarget;
         pHandlerInfo->pmf = pfn;
         return TRUE;
     }
-    switch (nSig) {
+    switch (nSig)
+    {
     case AfxSig_v_v:
         (pTarget->*AfxMsgFnBack<void>(pfn))();
         return TRUE;
@@ -52,7 +55,8 @@ BOOL AfxDispatchCmdMsg(CCmdTarget* pTarget, UINT nID, int, AFX_PMSG pfn, void* p
     case AfxSig_v_u:
         (pTarget->*AfxMsgFnBack<void, UINT>(pfn))(nID);
         return TRUE;
-    case AfxSig_v_ui: {
+    case AfxSig_v_ui:
+    {
         CCmdUI* pCmdUI = static_cast<CCmdUI*>(pExtra);
         if (!pCmdUI)
             return FALSE;
@@ -60,18 +64,21 @@ BOOL AfxDispatchCmdMsg(CCmdTarget* pTarget, UINT nID, int, AFX_PMSG pfn, void* p
         (pTarget->*AfxMsgFnBack<void, CCmdUI*>(pfn))(pCmdUI);
         return !pCmdUI->m_bContinueRouting;
     }
-    case AfxSig_v_nmhdr: {
+    case AfxSig_v_nmhdr:
+    {
         AFX_NOTIFY* pNotify = static_cast<AFX_NOTIFY*>(pExtra);
         if (!pNotify)
             return FALSE;
         (pTarget->*AfxMsgFnBack<void, NMHDR*, LRESULT*>(pfn))(pNotify->pNMHDR, pNotify->pResult);
         return TRUE;
     }
-    case AfxSig_b_nmhdr: {
+    case AfxSig_b_nmhdr:
+    {
         AFX_NOTIFY* pNotify = static_cast<AFX_NOTIFY*>(pExtra);
         if (!pNotify)
             return FALSE;
-        return (pTarget->*AfxMsgFnBack<BOOL, NMHDR*, LRESULT*>(pfn))(pNotify->pNMHDR, pNotify->pResult);
+        return (pTarget->*AfxMsgFnBack<BOOL, NMHDR*, LRESULT*>(pfn))(pNotify->pNMHDR,
+                                                                     pNotify->pResult);
     }
     default:
         return FALSE;
@@ -84,13 +91,16 @@ BOOL CCmdTarget::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO*
     // commands and control codes come as WM_COMMAND.
     UINT nMsg = 0;
     UINT code = (UINT)nCode;
-    if (code != CN_UPDATE_COMMAND_UI) {
+    if (code != CN_UPDATE_COMMAND_UI)
+    {
         nMsg = HIWORD(code);
         code = LOWORD(code);
     }
     if (nMsg == 0)
         nMsg = WM_COMMAND;
-    for (const AFX_MSGMAP* map = GetMessageMap(); map; map = map->pfnGetBaseMap ? map->pfnGetBaseMap() : nullptr) {
+    for (const AFX_MSGMAP* map = GetMessageMap(); map;
+         map = map->pfnGetBaseMap ? map->pfnGetBaseMap() : nullptr)
+    {
         if (const AFX_MSGMAP_ENTRY* e = FindEntry(map->lpEntries, nMsg, code, nID))
             return AfxDispatchCmdMsg(this, nID, nCode, e->pfn, pExtra, e->nSig, pHandlerInfo);
     }

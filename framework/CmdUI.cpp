@@ -17,7 +17,8 @@ void CCmdUI::Enable(BOOL bOn)
 
 void CCmdUI::SetCheck(int nCheck)
 {
-    if (m_pAction) {
+    if (m_pAction)
+    {
         if (nCheck != 0)
             m_pAction->setCheckable(true);
         m_pAction->setChecked(nCheck != 0);
@@ -43,7 +44,8 @@ BOOL CCmdUI::DoUpdate(CCmdTarget* pTarget, BOOL bDisableIfNoHndler)
         return TRUE;
     m_bEnableChanged = FALSE;
     BOOL bResult = pTarget->OnCmdMsg(m_nID, (int)CN_UPDATE_COMMAND_UI, this, nullptr);
-    if (bDisableIfNoHndler && !m_bEnableChanged) {
+    if (bDisableIfNoHndler && !m_bEnableChanged)
+    {
         AFX_CMDHANDLERINFO info = {nullptr, nullptr};
         BOOL bHandler = pTarget->OnCmdMsg(m_nID, CN_COMMAND, this, &info);
         Enable(bHandler);

@@ -14,7 +14,8 @@ void CCommandLineInfo::ParseParam(LPCWSTR pszParam, BOOL bFlag, BOOL bLast)
 void CCommandLineInfo::ParseParamFlag(LPCWSTR pszParam)
 {
     QString flag = AfxToQString(pszParam);
-    auto is = [&flag](const char* name) { return flag.compare(QLatin1String(name), Qt::CaseInsensitive) == 0; };
+    auto is = [&flag](const char* name)
+    { return flag.compare(QLatin1String(name), Qt::CaseInsensitive) == 0; };
     if (is("pt"))
         m_nShellCommand = FilePrintTo;
     else if (is("p"))
@@ -25,10 +26,13 @@ void CCommandLineInfo::ParseParamFlag(LPCWSTR pszParam)
         m_nShellCommand = AppUnregister;
     else if (is("dde"))
         m_nShellCommand = FileDDE;
-    else if (is("Embedding")) {
+    else if (is("Embedding"))
+    {
         m_bRunEmbedded = TRUE;
         m_bShowSplash = FALSE;
-    } else if (is("Automation")) {
+    }
+    else if (is("Automation"))
+    {
         m_bRunAutomated = TRUE;
         m_bShowSplash = FALSE;
     }
@@ -48,7 +52,8 @@ void CCommandLineInfo::ParseParamNotFlag(LPCWSTR pszParam)
 
 void CCommandLineInfo::ParseLast(BOOL bLast)
 {
-    if (bLast) {
+    if (bLast)
+    {
         if (m_nShellCommand == FileNew && !m_strFileName.IsEmpty())
             m_nShellCommand = FileOpen;
         m_bShowSplash = !m_bRunEmbedded && !m_bRunAutomated;

@@ -10,10 +10,10 @@
 IMPLEMENT_DYNAMIC(CDialog, CWnd)
 
 BEGIN_MESSAGE_MAP(CDialog, CWnd)
-    ON_COMMAND(IDOK, &CDialog::OnOK)
-    ON_COMMAND(IDCANCEL, &CDialog::OnCancel)
-    ON_WM_CLOSE()
-    ON_MESSAGE(WM_INITDIALOG, &CDialog::HandleInitDialog)
+ON_COMMAND(IDOK, &CDialog::OnOK)
+ON_COMMAND(IDCANCEL, &CDialog::OnCancel)
+ON_WM_CLOSE()
+ON_MESSAGE(WM_INITDIALOG, &CDialog::HandleInitDialog)
 END_MESSAGE_MAP()
 
 // The dialog's widget: its keys and its ending go through the CDialog.
@@ -22,7 +22,10 @@ class CDialogWidget : public QDialog
 public:
     explicit CDialogWidget(QWidget* pParent) : QDialog(pParent) {}
 
-    CDialog* Dialog() const { return DYNAMIC_DOWNCAST(CDialog, CWnd::FromHandlePermanent(CWnd::HandleOf(this))); }
+    CDialog* Dialog() const
+    {
+        return DYNAMIC_DOWNCAST(CDialog, CWnd::FromHandlePermanent(CWnd::HandleOf(this)));
+    }
 
     void reject() override
     {
@@ -37,10 +40,12 @@ protected:
     void keyPressEvent(QKeyEvent* pEvent) override
     {
         if ((pEvent->key() == Qt::Key_Return || pEvent->key() == Qt::Key_Enter) &&
-            (pEvent->modifiers() & ~Qt::KeypadModifier) == 0) {
+            (pEvent->modifiers() & ~Qt::KeypadModifier) == 0)
+        {
             // Enter presses the default button; without one it is IDOK.
             for (QPushButton* pButton : findChildren<QPushButton*>())
-                if (pButton->isDefault() && pButton->isVisible() && pButton->isEnabled()) {
+                if (pButton->isDefault() && pButton->isVisible() && pButton->isEnabled())
+                {
                     pButton->click();
                     return;
                 }
@@ -52,7 +57,8 @@ protected:
     }
 };
 
-CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd) : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParentWnd)
+CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd)
+    : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParentWnd)
 {
 }
 
@@ -64,7 +70,8 @@ QWidget* CDialog::CreateWidget(const CREATESTRUCT& cs, QWidget* pParentWidget)
     pDialog->setFont(m_metrics.font);
     if (cs.lpszName)
         pDialog->setWindowTitle(AfxToQString(cs.lpszName));
-    if (m_pTemplate) {
+    if (m_pTemplate)
+    {
         QRect r = m_metrics.ToPixels(0, 0, m_pTemplate->cx, m_pTemplate->cy);
         pDialog->setFixedSize(r.size());
     }
@@ -81,18 +88,23 @@ BOOL CDialog::CreateIndirect(const AFX_DIALOG_RESOURCE* pTemplate, CWnd* pParent
     if (!pParentWnd)
         pParentWnd = AfxGetMainWnd();
     DWORD dwStyle = (pTemplate->dwStyle | WS_POPUP) & ~(WS_CHILD | WS_VISIBLE);
-    if (!CreateEx(0, nullptr, pTemplate->lpszCaption ? pTemplate->lpszCaption : L"", dwStyle, CW_USEDEFAULT,
-                  CW_USEDEFAULT, 0, 0, pParentWnd ? pParentWnd->m_hWnd : nullptr, nullptr))
+    if (!CreateEx(0, nullptr, pTemplate->lpszCaption ? pTemplate->lpszCaption : L"", dwStyle,
+                  CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, pParentWnd ? pParentWnd->m_hWnd : nullptr,
+                  nullptr))
         return FALSE;
-    if (!AfxCreateDialogItems(this, pTemplate, m_metrics)) {
+    if (!AfxCreateDialogItems(this, pTemplate, m_metrics))
+    {
         DestroyWindow();
         return FALSE;
     }
     // TRUE from OnInitDialog: the first control that takes the focus has it when the dialog opens.
-    if (SendMessage(WM_INITDIALOG, 0, 0) && m_hWnd) {
-        for (QObject* o : GetWidget()->children()) {
+    if (SendMessage(WM_INITDIALOG, 0, 0) && m_hWnd)
+    {
+        for (QObject* o : GetWidget()->children())
+        {
             auto* w = o->isWidgetType() ? static_cast<QWidget*>(o) : nullptr;
-            if (w && !w->isHidden() && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus)) {
+            if (w && !w->isHidden() && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus))
+            {
                 w->setFocus(Qt::TabFocusReason);
                 break;
             }
@@ -110,7 +122,8 @@ INT_PTR CDialog::DoModal()
     if (!CreateIndirect(pTemplate, m_pParentWnd))
         return -1;
     QPointer<QWidget> pWidget = GetWidget();
-    if (!m_bEnded) {
+    if (!m_bEnded)
+    {
         auto* pDialog = static_cast<QDialog*>(pWidget.data());
         pDialog->setModal(true);
         m_bInModal = TRUE;
@@ -143,7 +156,7 @@ void CDialog::EndDialog(int nResult)
     if (!pDialog)
         return;
     if (m_bInModal)
-        pDialog->done(nResult);   // leaves exec, which hides the window
+        pDialog->done(nResult); // leaves exec, which hides the window
     else
         pDialog->hide();
 }
@@ -178,8 +191,10 @@ void CDialog::MapDialogRect(LPRECT lpRect) const
 {
     if (!lpRect)
         return;
-    AFX_DIALOG_METRICS metrics = m_hWnd ? m_metrics : AfxDialogMetrics(AfxFindDialogResource(m_nIDTemplate));
-    QRect r = metrics.ToPixels(lpRect->left, lpRect->top, lpRect->right - lpRect->left, lpRect->bottom - lpRect->top);
+    AFX_DIALOG_METRICS metrics =
+        m_hWnd ? m_metrics : AfxDialogMetrics(AfxFindDialogResource(m_nIDTemplate));
+    QRect r = metrics.ToPixels(lpRect->left, lpRect->top, lpRect->right - lpRect->left,
+                               lpRect->bottom - lpRect->top);
     QRect corner = metrics.ToPixels(lpRect->right, lpRect->bottom, 0, 0);
     *lpRect = RECT{r.left(), r.top(), corner.left(), corner.top()};
 }

@@ -39,7 +39,8 @@ BOOL CDialogBar::Create(CWnd* pParentWnd, UINT nIDTemplate, UINT nStyle, UINT nI
     pWidget->m_size = r.size();
     m_sizeDefault = CSize(r.width(), r.height());
     pWidget->resize(r.size());
-    if (!AfxCreateDialogItems(this, pTemplate, metrics)) {
+    if (!AfxCreateDialogItems(this, pTemplate, metrics))
+    {
         DestroyWindow();
         return FALSE;
     }
@@ -69,10 +70,12 @@ void CDialogBar::OnUpdateCmdUI(CFrameWnd* pTarget, BOOL bDisableIfNoHndler)
     if (!pWidget)
         return;
     CCmdUI state;
-    for (QObject* o : pWidget->children()) {
+    for (QObject* o : pWidget->children())
+    {
         if (!o->isWidgetType())
             continue;
-        auto* pItem = DYNAMIC_DOWNCAST(CDialogItem, FromHandlePermanent(HandleOf(static_cast<QWidget*>(o))));
+        auto* pItem =
+            DYNAMIC_DOWNCAST(CDialogItem, FromHandlePermanent(HandleOf(static_cast<QWidget*>(o))));
         if (!pItem || pItem->GetDlgCtrlID() <= 0 || pItem->GetDlgCtrlID() > 0xFFFF)
             continue;
         state.m_nID = (UINT)pItem->GetDlgCtrlID();

@@ -32,7 +32,8 @@ QRect AFX_DIALOG_METRICS::ToPixels(int x, int y, int cx, int cy) const
 AFX_DIALOG_METRICS AfxDialogMetrics(const AFX_DIALOG_RESOURCE* pTemplate)
 {
     AFX_DIALOG_METRICS metrics;
-    QString name = pTemplate && pTemplate->lpszFontName ? AfxToQString(pTemplate->lpszFontName) : QString();
+    QString name =
+        pTemplate && pTemplate->lpszFontName ? AfxToQString(pTemplate->lpszFontName) : QString();
     // The shell's dialog font names stand for whatever the system uses in dialogs.
     if (name.isEmpty() || name.compare(QLatin1String("MS Shell Dlg"), Qt::CaseInsensitive) == 0 ||
         name.compare(QLatin1String("MS Shell Dlg 2"), Qt::CaseInsensitive) == 0)
@@ -43,7 +44,8 @@ AFX_DIALOG_METRICS AfxDialogMetrics(const AFX_DIALOG_RESOURCE* pTemplate)
         metrics.font.setPointSize(pTemplate->wPointSize);
     QFontMetrics fm(metrics.font);
     // The average width of the Latin letters, as Windows measures a dialog font.
-    int cxAlpha = fm.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    int cxAlpha = fm.horizontalAdvance(
+        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
     metrics.baseUnits = QSize(std::max(1, (cxAlpha / 26 + 1) / 2), std::max(1, fm.height()));
     return metrics;
 }
@@ -53,8 +55,10 @@ static QString WithoutPrefix(const QString& text)
 {
     QString out;
     out.reserve(text.size());
-    for (int i = 0; i < text.size(); ++i) {
-        if (text[i] == QLatin1Char('&')) {
+    for (int i = 0; i < text.size(); ++i)
+    {
+        if (text[i] == QLatin1Char('&'))
+        {
             if (i + 1 < text.size() && text[i + 1] == QLatin1Char('&'))
                 out += QLatin1Char('&');
             ++i;
@@ -74,41 +78,53 @@ static CDialogItem::Kind KindOf(const AFX_DIALOG_ITEM& item)
         return (item.dwStyle & SS_TYPEMASK) == SS_ICON ? CDialogItem::kIcon : CDialogItem::kStatic;
     if (cls == QLatin1String("EDIT"))
         return (item.dwStyle & ES_MULTILINE) ? CDialogItem::kMultiLineEdit : CDialogItem::kEdit;
-    if (cls == QLatin1String("BUTTON")) {
-        switch (item.dwStyle & BS_TYPEMASK) {
+    if (cls == QLatin1String("BUTTON"))
+    {
+        switch (item.dwStyle & BS_TYPEMASK)
+        {
         case BS_CHECKBOX:
-        case BS_AUTOCHECKBOX: return CDialogItem::kCheckBox;
+        case BS_AUTOCHECKBOX:
+            return CDialogItem::kCheckBox;
         case BS_RADIOBUTTON:
-        case BS_AUTORADIOBUTTON: return CDialogItem::kRadioButton;
-        case BS_GROUPBOX: return CDialogItem::kGroupBox;
-        default: return CDialogItem::kPushButton;
+        case BS_AUTORADIOBUTTON:
+            return CDialogItem::kRadioButton;
+        case BS_GROUPBOX:
+            return CDialogItem::kGroupBox;
+        default:
+            return CDialogItem::kPushButton;
         }
     }
     return CDialogItem::kOther;
 }
 
-BOOL CDialogItem::Create(const AFX_DIALOG_ITEM& item, CWnd* pParentWnd, const AFX_DIALOG_METRICS& metrics)
+BOOL CDialogItem::Create(const AFX_DIALOG_ITEM& item, CWnd* pParentWnd,
+                         const AFX_DIALOG_METRICS& metrics)
 {
     if (!pParentWnd || m_hWnd)
         return FALSE;
     m_kind = KindOf(item);
     QString text = item.lpszText ? AfxToQString(item.lpszText) : QString();
-    if (m_kind == kIcon) {
+    if (m_kind == kIcon)
+    {
         // "#128" or "128" names the icon resource.
         QString number = text.startsWith(QLatin1Char('#')) ? text.mid(1) : text;
         m_nIconID = number.toUInt();
     }
     QRect r = metrics.ToPixels(item.x, item.y, item.cx, item.cy);
     DWORD dwStyle = item.dwStyle | WS_CHILD | WS_VISIBLE;
-    if (!CreateEx(item.dwExStyle, item.lpszClass, nullptr, dwStyle, r.x(), r.y(), r.width(), r.height(),
-                  pParentWnd->m_hWnd, reinterpret_cast<HMENU>((UINT_PTR)(UINT)item.nID)))
+    if (!CreateEx(item.dwExStyle, item.lpszClass, nullptr, dwStyle, r.x(), r.y(), r.width(),
+                  r.height(), pParentWnd->m_hWnd,
+                  reinterpret_cast<HMENU>((UINT_PTR)(UINT)item.nID)))
         return FALSE;
     QWidget* pWidget = GetWidget();
     pWidget->setGeometry(r);
-    if (m_kind == kIcon) {
+    if (m_kind == kIcon)
+    {
         // An icon control takes the size of the icon, as the system sizes it.
         pWidget->resize(32, 32);
-    } else if (item.lpszText) {
+    }
+    else if (item.lpszText)
+    {
         SetWindowText(item.lpszText);
     }
     return TRUE;
@@ -118,15 +134,24 @@ QWidget* CDialogItem::CreateWidget(const CREATESTRUCT& cs, QWidget* pParentWidge
 {
     DWORD dwStyle = (DWORD)cs.style;
     bool bBorder = (dwStyle & WS_BORDER) || (cs.dwExStyle & WS_EX_CLIENTEDGE);
-    switch (m_kind) {
-    case kStatic: {
+    switch (m_kind)
+    {
+    case kStatic:
+    {
         auto* pLabel = new QLabel(pParentWidget);
         pLabel->setTextFormat(Qt::PlainText);
         Qt::Alignment align = Qt::AlignTop;
-        switch (dwStyle & SS_TYPEMASK) {
-        case SS_CENTER: align |= Qt::AlignHCenter; break;
-        case SS_RIGHT: align |= Qt::AlignRight; break;
-        default: align |= Qt::AlignLeft; break;
+        switch (dwStyle & SS_TYPEMASK)
+        {
+        case SS_CENTER:
+            align |= Qt::AlignHCenter;
+            break;
+        case SS_RIGHT:
+            align |= Qt::AlignRight;
+            break;
+        default:
+            align |= Qt::AlignLeft;
+            break;
         }
         if (dwStyle & SS_CENTERIMAGE)
             align = (align & ~Qt::AlignTop) | Qt::AlignVCenter;
@@ -136,16 +161,20 @@ QWidget* CDialogItem::CreateWidget(const CREATESTRUCT& cs, QWidget* pParentWidge
             pLabel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         return pLabel;
     }
-    case kIcon: {
+    case kIcon:
+    {
         auto* pLabel = new QLabel(pParentWidget);
-        if (const AFX_ICON_RESOURCE* pIcon = AfxFindIconResource(m_nIconID)) {
+        if (const AFX_ICON_RESOURCE* pIcon = AfxFindIconResource(m_nIconID))
+        {
             QPixmap pixmap;
             if (pixmap.loadFromData(pIcon->pData, (uint)pIcon->nSize))
-                pLabel->setPixmap(pixmap.scaled(32, 32, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+                pLabel->setPixmap(
+                    pixmap.scaled(32, 32, Qt::KeepAspectRatio, Qt::SmoothTransformation));
         }
         return pLabel;
     }
-    case kEdit: {
+    case kEdit:
+    {
         auto* pEdit = new QLineEdit(pParentWidget);
         pEdit->setReadOnly((dwStyle & ES_READONLY) != 0);
         pEdit->setFrame(bBorder);
@@ -158,60 +187,82 @@ QWidget* CDialogItem::CreateWidget(const CREATESTRUCT& cs, QWidget* pParentWidge
         // The window text follows what the user types; a change of theirs is EN_CHANGE.
         QObject::connect(pEdit, &QLineEdit::textChanged, pEdit,
                          [pEdit](const QString& text) { pEdit->setWindowTitle(text); });
-        QObject::connect(pEdit, &QLineEdit::textEdited, pEdit, [pEdit]() {
-            if (auto* p = DYNAMIC_DOWNCAST(CDialogItem, CWnd::FromHandlePermanent(CWnd::HandleOf(pEdit))))
-                p->Notify(EN_CHANGE);
-        });
+        QObject::connect(pEdit, &QLineEdit::textEdited, pEdit,
+                         [pEdit]()
+                         {
+                             if (auto* p = DYNAMIC_DOWNCAST(
+                                     CDialogItem, CWnd::FromHandlePermanent(CWnd::HandleOf(pEdit))))
+                                 p->Notify(EN_CHANGE);
+                         });
         return pEdit;
     }
-    case kMultiLineEdit: {
+    case kMultiLineEdit:
+    {
         auto* pEdit = new QPlainTextEdit(pParentWidget);
         pEdit->setReadOnly((dwStyle & ES_READONLY) != 0);
         if (!bBorder)
             pEdit->setFrameStyle(QFrame::NoFrame);
         bool bWrap = !(dwStyle & (ES_AUTOHSCROLL | WS_HSCROLL));
         pEdit->setLineWrapMode(bWrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
-        pEdit->setVerticalScrollBarPolicy((dwStyle & WS_VSCROLL) ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
-        pEdit->setHorizontalScrollBarPolicy((dwStyle & WS_HSCROLL) ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+        pEdit->setVerticalScrollBarPolicy((dwStyle & WS_VSCROLL) ? Qt::ScrollBarAlwaysOn
+                                                                 : Qt::ScrollBarAlwaysOff);
+        pEdit->setHorizontalScrollBarPolicy((dwStyle & WS_HSCROLL) ? Qt::ScrollBarAlwaysOn
+                                                                   : Qt::ScrollBarAlwaysOff);
         if (!(dwStyle & WS_TABSTOP))
             pEdit->setFocusPolicy(Qt::ClickFocus);
-        QObject::connect(pEdit, &QPlainTextEdit::textChanged, pEdit, [pEdit]() {
-            if (pEdit->property("afxSettingText").toBool())
-                return;
-            QString text = pEdit->toPlainText();
-            text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-            pEdit->setWindowTitle(text);
-            if (auto* p = DYNAMIC_DOWNCAST(CDialogItem, CWnd::FromHandlePermanent(CWnd::HandleOf(pEdit))))
-                p->Notify(EN_CHANGE);
-        });
+        QObject::connect(pEdit, &QPlainTextEdit::textChanged, pEdit,
+                         [pEdit]()
+                         {
+                             if (pEdit->property("afxSettingText").toBool())
+                                 return;
+                             QString text = pEdit->toPlainText();
+                             text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+                             pEdit->setWindowTitle(text);
+                             if (auto* p = DYNAMIC_DOWNCAST(
+                                     CDialogItem, CWnd::FromHandlePermanent(CWnd::HandleOf(pEdit))))
+                                 p->Notify(EN_CHANGE);
+                         });
         return pEdit;
     }
-    case kPushButton: {
+    case kPushButton:
+    {
         auto* pButton = new QPushButton(pParentWidget);
         bool bDefault = (dwStyle & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
         pButton->setDefault(bDefault);
         pButton->setAutoDefault(false);
         if (!(dwStyle & WS_TABSTOP))
             pButton->setFocusPolicy(Qt::ClickFocus);
-        QObject::connect(pButton, &QPushButton::clicked, pButton, [pButton]() {
-            if (auto* p = DYNAMIC_DOWNCAST(CDialogItem, CWnd::FromHandlePermanent(CWnd::HandleOf(pButton))))
-                p->Notify(BN_CLICKED);
-        });
+        QObject::connect(
+            pButton, &QPushButton::clicked, pButton,
+            [pButton]()
+            {
+                if (auto* p = DYNAMIC_DOWNCAST(CDialogItem,
+                                               CWnd::FromHandlePermanent(CWnd::HandleOf(pButton))))
+                    p->Notify(BN_CLICKED);
+            });
         return pButton;
     }
     case kCheckBox:
-    case kRadioButton: {
-        QAbstractButton* pButton = m_kind == kCheckBox ? static_cast<QAbstractButton*>(new QCheckBox(pParentWidget))
-                                                       : static_cast<QAbstractButton*>(new QRadioButton(pParentWidget));
-        pButton->setAutoExclusive(m_kind == kRadioButton && (dwStyle & BS_TYPEMASK) == BS_AUTORADIOBUTTON);
-        if ((dwStyle & BS_TYPEMASK) == BS_CHECKBOX || (dwStyle & BS_TYPEMASK) == BS_RADIOBUTTON) {
+    case kRadioButton:
+    {
+        QAbstractButton* pButton =
+            m_kind == kCheckBox ? static_cast<QAbstractButton*>(new QCheckBox(pParentWidget))
+                                : static_cast<QAbstractButton*>(new QRadioButton(pParentWidget));
+        pButton->setAutoExclusive(m_kind == kRadioButton &&
+                                  (dwStyle & BS_TYPEMASK) == BS_AUTORADIOBUTTON);
+        if ((dwStyle & BS_TYPEMASK) == BS_CHECKBOX || (dwStyle & BS_TYPEMASK) == BS_RADIOBUTTON)
+        {
             // The plain kinds leave checking to the program.
             pButton->setCheckable(false);
         }
-        QObject::connect(pButton, &QAbstractButton::clicked, pButton, [pButton]() {
-            if (auto* p = DYNAMIC_DOWNCAST(CDialogItem, CWnd::FromHandlePermanent(CWnd::HandleOf(pButton))))
-                p->Notify(BN_CLICKED);
-        });
+        QObject::connect(
+            pButton, &QAbstractButton::clicked, pButton,
+            [pButton]()
+            {
+                if (auto* p = DYNAMIC_DOWNCAST(CDialogItem,
+                                               CWnd::FromHandlePermanent(CWnd::HandleOf(pButton))))
+                    p->Notify(BN_CLICKED);
+            });
         return pButton;
     }
     case kGroupBox:
@@ -239,28 +290,38 @@ void CDialogItem::ApplyText(const QString& text)
     QWidget* pWidget = GetWidget();
     if (!pWidget)
         return;
-    if (auto* pLabel = qobject_cast<QLabel*>(pWidget)) {
+    if (auto* pLabel = qobject_cast<QLabel*>(pWidget))
+    {
         if (m_kind == kStatic)
             pLabel->setText((m_dwStyle & SS_NOPREFIX) ? text : WithoutPrefix(text));
-    } else if (auto* pLine = qobject_cast<QLineEdit*>(pWidget)) {
+    }
+    else if (auto* pLine = qobject_cast<QLineEdit*>(pWidget))
+    {
         pLine->setText(text);
         pLine->setCursorPosition(0);
-    } else if (auto* pPlain = qobject_cast<QPlainTextEdit*>(pWidget)) {
+    }
+    else if (auto* pPlain = qobject_cast<QPlainTextEdit*>(pWidget))
+    {
         QString plain = text;
         plain.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         pPlain->setProperty("afxSettingText", true);
         pPlain->setPlainText(plain);
         pPlain->setProperty("afxSettingText", false);
-    } else if (auto* pButton = qobject_cast<QAbstractButton*>(pWidget)) {
+    }
+    else if (auto* pButton = qobject_cast<QAbstractButton*>(pWidget))
+    {
         pButton->setText(text);
-    } else if (auto* pGroup = qobject_cast<QGroupBox*>(pWidget)) {
+    }
+    else if (auto* pGroup = qobject_cast<QGroupBox*>(pWidget))
+    {
         pGroup->setTitle(text);
     }
 }
 
 LRESULT CDialogItem::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_SETTEXT) {
+    if (message == WM_SETTEXT)
+    {
         QString text = AfxToQString(reinterpret_cast<LPCWSTR>(lParam));
         ApplyText(text);
         // The window text is the control's text, as given.
@@ -271,11 +332,13 @@ LRESULT CDialogItem::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     return CWnd::DefWindowProc(message, wParam, lParam);
 }
 
-BOOL AfxCreateDialogItems(CWnd* pParentWnd, const AFX_DIALOG_RESOURCE* pTemplate, const AFX_DIALOG_METRICS& metrics)
+BOOL AfxCreateDialogItems(CWnd* pParentWnd, const AFX_DIALOG_RESOURCE* pTemplate,
+                          const AFX_DIALOG_METRICS& metrics)
 {
     if (!pParentWnd || !pTemplate)
         return FALSE;
-    for (int i = 0; i < pTemplate->nItems; ++i) {
+    for (int i = 0; i < pTemplate->nItems; ++i)
+    {
         auto* pItem = new CDialogItem;
         // A failed creation has already let the item delete itself.
         if (!pItem->Create(pTemplate->pItems[i], pParentWnd, metrics))

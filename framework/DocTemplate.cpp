@@ -15,7 +15,8 @@ IMPLEMENT_DYNAMIC(CMultiDocTemplate, CDocTemplate)
 
 CDocTemplate::CDocTemplate(UINT nIDResource, CRuntimeClass* pDocClass, CRuntimeClass* pFrameClass,
                            CRuntimeClass* pViewClass)
-    : m_nIDResource(nIDResource), m_pDocClass(pDocClass), m_pFrameClass(pFrameClass), m_pViewClass(pViewClass)
+    : m_nIDResource(nIDResource), m_pDocClass(pDocClass), m_pFrameClass(pFrameClass),
+      m_pViewClass(pViewClass)
 {
     m_strDocStrings.LoadString(nIDResource);
 }
@@ -49,7 +50,8 @@ CDocument* CDocTemplate::CreateNewDocument()
         return nullptr;
     CObject* pObject = m_pDocClass->CreateObject();
     CDocument* pDocument = DYNAMIC_DOWNCAST(CDocument, pObject);
-    if (!pDocument) {
+    if (!pDocument)
+    {
         delete pObject;
         return nullptr;
     }
@@ -68,7 +70,8 @@ CFrameWnd* CDocTemplate::CreateNewFrame(CDocument* pDoc, CFrameWnd* pOther)
         return nullptr;
     CObject* pObject = m_pFrameClass->CreateObject();
     CFrameWnd* pFrame = DYNAMIC_DOWNCAST(CFrameWnd, pObject);
-    if (!pFrame) {
+    if (!pFrame)
+    {
         delete pObject;
         return nullptr;
     }
@@ -103,12 +106,14 @@ CDocTemplate::Confidence CDocTemplate::MatchDocType(LPCWSTR lpszPathName, CDocum
     rpDocMatch = nullptr;
     CString path = lpszPathName;
     for (CDocument* pDoc : GetDocuments())
-        if (!pDoc->GetPathName().IsEmpty() && pDoc->GetPathName() == path) {
+        if (!pDoc->GetPathName().IsEmpty() && pDoc->GetPathName() == path)
+        {
             rpDocMatch = pDoc;
             return yesAlreadyOpen;
         }
     CString ext;
-    if (GetDocString(ext, filterExt) && !ext.IsEmpty()) {
+    if (GetDocString(ext, filterExt) && !ext.IsEmpty())
+    {
         QString name = AfxToQString(lpszPathName);
         if (name.endsWith(AfxToQString(ext), Qt::CaseInsensitive))
             return yesAttemptNative;
@@ -116,8 +121,8 @@ CDocTemplate::Confidence CDocTemplate::MatchDocType(LPCWSTR lpszPathName, CDocum
     return yesAttemptForeign;
 }
 
-CMultiDocTemplate::CMultiDocTemplate(UINT nIDResource, CRuntimeClass* pDocClass, CRuntimeClass* pFrameClass,
-                                     CRuntimeClass* pViewClass)
+CMultiDocTemplate::CMultiDocTemplate(UINT nIDResource, CRuntimeClass* pDocClass,
+                                     CRuntimeClass* pFrameClass, CRuntimeClass* pViewClass)
     : CDocTemplate(nIDResource, pDocClass, pFrameClass, pViewClass)
 {
     LoadTemplate();
@@ -156,11 +161,14 @@ void CMultiDocTemplate::RemoveDocument(CDocument* pDoc)
 void CMultiDocTemplate::SetDefaultTitle(CDocument* pDocument)
 {
     CString title;
-    if (GetDocString(title, docName) && !title.IsEmpty()) {
+    if (GetDocString(title, docName) && !title.IsEmpty())
+    {
         CString num;
         num.Format(L"%u", m_nUntitledCount + 1);
         title += num;
-    } else {
+    }
+    else
+    {
         title.LoadString(AFX_IDS_UNTITLED);
     }
     pDocument->SetTitle(title);
@@ -169,7 +177,8 @@ void CMultiDocTemplate::SetDefaultTitle(CDocument* pDocument)
 CDocument* CMultiDocTemplate::OpenDocumentFile(LPCWSTR lpszPathName, BOOL bMakeVisible)
 {
     CDocument* pDocument = CreateNewDocument();
-    if (!pDocument) {
+    if (!pDocument)
+    {
         AfxMessageBox(AFX_IDP_FAILED_TO_CREATE_DOC);
         return nullptr;
     }
@@ -178,23 +187,29 @@ CDocument* CMultiDocTemplate::OpenDocumentFile(LPCWSTR lpszPathName, BOOL bMakeV
     pDocument->m_bAutoDelete = FALSE;
     CFrameWnd* pFrame = CreateNewFrame(pDocument, nullptr);
     pDocument->m_bAutoDelete = bAutoDelete;
-    if (!pFrame) {
+    if (!pFrame)
+    {
         AfxMessageBox(AFX_IDP_FAILED_TO_CREATE_DOC);
         delete pDocument;
         return nullptr;
     }
-    if (!lpszPathName) {
+    if (!lpszPathName)
+    {
         SetDefaultTitle(pDocument);
         if (!bMakeVisible)
             pDocument->m_bEmbedded = TRUE;
-        if (!pDocument->OnNewDocument()) {
-            pFrame->DestroyWindow();   // its views go, and with the last one the document
+        if (!pDocument->OnNewDocument())
+        {
+            pFrame->DestroyWindow(); // its views go, and with the last one the document
             return nullptr;
         }
         // Only a document that was really made uses up a number.
         ++m_nUntitledCount;
-    } else {
-        if (!pDocument->OnOpenDocument(lpszPathName)) {
+    }
+    else
+    {
+        if (!pDocument->OnOpenDocument(lpszPathName))
+        {
             pFrame->DestroyWindow();
             return nullptr;
         }

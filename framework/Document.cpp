@@ -15,9 +15,9 @@
 IMPLEMENT_DYNAMIC(CDocument, CCmdTarget)
 
 BEGIN_MESSAGE_MAP(CDocument, CCmdTarget)
-    ON_COMMAND(ID_FILE_CLOSE, &CDocument::OnFileClose)
-    ON_COMMAND(ID_FILE_SAVE, &CDocument::OnFileSave)
-    ON_COMMAND(ID_FILE_SAVE_AS, &CDocument::OnFileSaveAs)
+ON_COMMAND(ID_FILE_CLOSE, &CDocument::OnFileClose)
+ON_COMMAND(ID_FILE_SAVE, &CDocument::OnFileSave)
+ON_COMMAND(ID_FILE_SAVE_AS, &CDocument::OnFileSaveAs)
 END_MESSAGE_MAP()
 
 CDocument::CDocument() = default;
@@ -73,7 +73,8 @@ POSITION CDocument::GetFirstViewPosition() const
 CView* CDocument::GetNextView(POSITION& rPosition) const
 {
     UINT_PTR index = reinterpret_cast<UINT_PTR>(rPosition);
-    if (index == 0 || index > m_viewList.size()) {
+    if (index == 0 || index > m_viewList.size())
+    {
         rPosition = nullptr;
         return nullptr;
     }
@@ -87,13 +88,15 @@ void CDocument::UpdateAllViews(CView* pSender, LPARAM lHint, CObject* pHint)
     // A copy: a view may change the list while it updates.
     std::vector<CView*> views = m_viewList;
     for (CView* pView : views)
-        if (pView != pSender && std::find(m_viewList.begin(), m_viewList.end(), pView) != m_viewList.end())
+        if (pView != pSender &&
+            std::find(m_viewList.begin(), m_viewList.end(), pView) != m_viewList.end())
             pView->OnUpdate(pSender, lHint, pHint);
 }
 
 void CDocument::OnChangedViewList()
 {
-    if (m_viewList.empty() && m_bAutoDelete) {
+    if (m_viewList.empty() && m_bAutoDelete)
+    {
         OnCloseDocument();
         return;
     }
@@ -104,21 +107,21 @@ void CDocument::UpdateFrameCounts()
 {
     // Distinct frames of the views, in view order.
     std::vector<CFrameWnd*> frames;
-    for (CView* pView : m_viewList) {
+    for (CView* pView : m_viewList)
+    {
         CFrameWnd* pFrame = pView->GetParentFrame();
         if (pFrame && std::find(frames.begin(), frames.end(), pFrame) == frames.end())
             frames.push_back(pFrame);
     }
     int n = 1;
-    for (CFrameWnd* pFrame : frames) {
+    for (CFrameWnd* pFrame : frames)
+    {
         pFrame->m_nWindow = frames.size() == 1 ? 0 : n++;
         pFrame->OnUpdateFrameTitle(TRUE);
     }
 }
 
-void CDocument::DeleteContents()
-{
-}
+void CDocument::DeleteContents() {}
 
 BOOL CDocument::OnNewDocument()
 {
@@ -132,19 +135,22 @@ BOOL CDocument::OnOpenDocument(LPCWSTR lpszPathName)
 {
     CFile file;
     CFileException fe;
-    if (!file.Open(lpszPathName, CFile::modeRead | CFile::shareDenyWrite, &fe)) {
+    if (!file.Open(lpszPathName, CFile::modeRead | CFile::shareDenyWrite, &fe))
+    {
         ReportSaveLoadException(lpszPathName, fe.m_cause, FALSE, AFX_IDP_FAILED_TO_OPEN_DOC);
         return FALSE;
     }
     DeleteContents();
-    SetModifiedFlag(TRUE);   // dirty while the contents are half read
+    SetModifiedFlag(TRUE); // dirty while the contents are half read
     CArchive ar(&file, CArchive::load);
     Serialize(ar);
     BOOL bFailed = ar.HasError();
     ar.Close();
     file.Close();
-    if (bFailed) {
-        ReportSaveLoadException(lpszPathName, CFileException::invalidFile, FALSE, AFX_IDP_FAILED_TO_OPEN_DOC);
+    if (bFailed)
+    {
+        ReportSaveLoadException(lpszPathName, CFileException::invalidFile, FALSE,
+                                AFX_IDP_FAILED_TO_OPEN_DOC);
         DeleteContents();
         return FALSE;
     }
@@ -156,7 +162,9 @@ BOOL CDocument::OnSaveDocument(LPCWSTR lpszPathName)
 {
     CFile file;
     CFileException fe;
-    if (!file.Open(lpszPathName, CFile::modeCreate | CFile::modeWrite | CFile::modeReplaceOnCommit, &fe)) {
+    if (!file.Open(lpszPathName, CFile::modeCreate | CFile::modeWrite | CFile::modeReplaceOnCommit,
+                   &fe))
+    {
         ReportSaveLoadException(lpszPathName, fe.m_cause, TRUE, AFX_IDP_FAILED_TO_SAVE_DOC);
         return FALSE;
     }
@@ -166,25 +174,33 @@ BOOL CDocument::OnSaveDocument(LPCWSTR lpszPathName)
     unsigned long long nWritten = ar.GetBytesTransferred();
     ar.Close();
     BOOL bExists = QFileInfo::exists(AfxToQString(lpszPathName));
-    if (bFailed) {
+    if (bFailed)
+    {
         file.Abort();
-        ReportSaveLoadException(lpszPathName, CFileException::hardIO, TRUE, AFX_IDP_FAILED_TO_SAVE_DOC);
+        ReportSaveLoadException(lpszPathName, CFileException::hardIO, TRUE,
+                                AFX_IDP_FAILED_TO_SAVE_DOC);
         return FALSE;
     }
-    if (nWritten == 0 && bExists) {
-        file.Abort();   // nothing serialized: the file stays as it is for the document's own writer
-    } else if (!file.Commit()) {
-        ReportSaveLoadException(lpszPathName, CFileException::hardIO, TRUE, AFX_IDP_FAILED_TO_SAVE_DOC);
+    if (nWritten == 0 && bExists)
+    {
+        file.Abort(); // nothing serialized: the file stays as it is for the document's own writer
+    }
+    else if (!file.Commit())
+    {
+        ReportSaveLoadException(lpszPathName, CFileException::hardIO, TRUE,
+                                AFX_IDP_FAILED_TO_SAVE_DOC);
         return FALSE;
     }
     SetModifiedFlag(FALSE);
     return TRUE;
 }
 
-void CDocument::ReportSaveLoadException(LPCWSTR lpszPathName, int nCause, BOOL bSaving, UINT nIDPDefault)
+void CDocument::ReportSaveLoadException(LPCWSTR lpszPathName, int nCause, BOOL bSaving,
+                                        UINT nIDPDefault)
 {
     CString prompt;
-    switch (nCause) {
+    switch (nCause)
+    {
     case CFileException::fileNotFound:
     case CFileException::badPath:
         if (bSaving)
@@ -207,7 +223,8 @@ void CDocument::OnCloseDocument()
     // Closing the frames must not delete this document half way.
     BOOL bAutoDelete = m_bAutoDelete;
     m_bAutoDelete = FALSE;
-    while (!m_viewList.empty()) {
+    while (!m_viewList.empty())
+    {
         size_t before = m_viewList.size();
         CView* pView = m_viewList.front();
         CFrameWnd* pFrame = pView->GetParentFrame();
@@ -215,7 +232,7 @@ void CDocument::OnCloseDocument()
             pFrame->DestroyWindow();
         else
             pView->DestroyWindow();
-        if (m_viewList.size() >= before)   // a view that does not go away is let go
+        if (m_viewList.size() >= before) // a view that does not go away is let go
             RemoveView(pView);
     }
     m_bAutoDelete = bAutoDelete;
@@ -229,16 +246,20 @@ BOOL CDocument::SaveModified()
     if (!IsModified())
         return TRUE;
     CString name;
-    if (m_strPathName.IsEmpty()) {
+    if (m_strPathName.IsEmpty())
+    {
         name = m_strTitle;
         if (name.IsEmpty())
             name.LoadString(AFX_IDS_UNTITLED);
-    } else {
+    }
+    else
+    {
         name = AfxFromQString(QFileInfo(AfxToQString(m_strPathName)).fileName());
     }
     CString prompt;
     AfxFormatString1(prompt, AFX_IDP_ASK_TO_SAVE, name);
-    switch (AfxMessageBox(prompt, MB_YESNOCANCEL, AFX_IDP_ASK_TO_SAVE)) {
+    switch (AfxMessageBox(prompt, MB_YESNOCANCEL, AFX_IDP_ASK_TO_SAVE))
+    {
     case IDCANCEL:
         return FALSE;
     case IDYES:
@@ -246,14 +267,15 @@ BOOL CDocument::SaveModified()
     case IDNO:
         return TRUE;
     default:
-        return FALSE;   // an answer the prompt does not offer keeps the document
+        return FALSE; // an answer the prompt does not offer keeps the document
     }
 }
 
 BOOL CDocument::CanCloseFrame(CFrameWnd* pFrameArg)
 {
     // Another window still shows the document: only this window closes.
-    for (CView* pView : m_viewList) {
+    for (CView* pView : m_viewList)
+    {
         CFrameWnd* pFrame = pView->GetParentFrame();
         if (pFrame && pFrame != pFrameArg)
             return TRUE;
@@ -261,9 +283,7 @@ BOOL CDocument::CanCloseFrame(CFrameWnd* pFrameArg)
     return SaveModified();
 }
 
-void CDocument::PreCloseFrame(CFrameWnd*)
-{
-}
+void CDocument::PreCloseFrame(CFrameWnd*) {}
 
 BOOL CDocument::DoFileSave()
 {
@@ -276,29 +296,36 @@ BOOL CDocument::DoFileSave()
 BOOL CDocument::DoSave(LPCWSTR lpszPathName, BOOL bReplace)
 {
     CString newName = lpszPathName;
-    if (newName.IsEmpty()) {
+    if (newName.IsEmpty())
+    {
         CDocTemplate* pTemplate = GetDocTemplate();
         newName = m_strPathName;
-        if (bReplace && newName.IsEmpty()) {
+        if (bReplace && newName.IsEmpty())
+        {
             newName = m_strTitle;
             // Characters that cannot stand in a file name end the proposal.
             for (int i = 0; i < newName.GetLength(); ++i)
-                if (std::wcschr(L"#%;/\\:*?\"<>|", newName.GetAt(i))) {
+                if (std::wcschr(L"#%;/\\:*?\"<>|", newName.GetAt(i)))
+                {
                     newName = newName.Left(i);
                     break;
                 }
             CString ext;
-            if (pTemplate && pTemplate->GetDocString(ext, CDocTemplate::filterExt) && !ext.IsEmpty())
+            if (pTemplate && pTemplate->GetDocString(ext, CDocTemplate::filterExt) &&
+                !ext.IsEmpty())
                 newName += ext;
         }
         CWinApp* pApp = AfxGetApp();
-        if (!pApp || !pApp->DoPromptFileName(newName, bReplace ? AFX_IDS_SAVEFILE : AFX_IDS_SAVEFILECOPY,
-                                              OFN_HIDEREADONLY | OFN_PATHMUSTEXIST, FALSE, pTemplate))
+        if (!pApp ||
+            !pApp->DoPromptFileName(newName, bReplace ? AFX_IDS_SAVEFILE : AFX_IDS_SAVEFILECOPY,
+                                    OFN_HIDEREADONLY | OFN_PATHMUSTEXIST, FALSE, pTemplate))
             return FALSE;
     }
-    // Save As must not leave a half-made file behind, but must never remove a file that was there before.
+    // Save As must not leave a half-made file behind, but must never remove a file that was there
+    // before.
     BOOL bExisted = QFileInfo::exists(AfxToQString(newName));
-    if (!OnSaveDocument(newName)) {
+    if (!OnSaveDocument(newName))
+    {
         if (!lpszPathName && !bExisted)
             CFile::Remove(newName);
         return FALSE;

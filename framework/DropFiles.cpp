@@ -30,6 +30,4 @@ BOOL DragQueryPoint(HDROP hDrop, POINT* ppt)
     return TRUE;
 }
 
-void DragFinish(HDROP)
-{
-}
+void DragFinish(HDROP) {}

@@ -23,10 +23,14 @@ static int CauseOf(const QString& path, QFileDevice::FileError error, bool bWrit
         return CFileException::badPath;
     if (info.isDir())
         return CFileException::accessDenied;
-    switch (error) {
-    case QFileDevice::PermissionsError: return CFileException::accessDenied;
-    case QFileDevice::ResourceError: return CFileException::diskFull;
-    default: break;
+    switch (error)
+    {
+    case QFileDevice::PermissionsError:
+        return CFileException::accessDenied;
+    case QFileDevice::ResourceError:
+        return CFileException::diskFull;
+    default:
+        break;
     }
     if (info.exists() && ((bWriting && !info.isWritable()) || (!bWriting && !info.isReadable())))
         return CFileException::accessDenied;
@@ -46,30 +50,42 @@ BOOL CFile::Open(LPCWSTR lpszFileName, UINT nOpenFlags, CFileException* pError)
     else
         mode = QIODevice::ReadOnly;
     std::unique_ptr<QFileDevice> pDevice;
-    if ((nOpenFlags & modeReplaceOnCommit) && bWriting) {
+    if ((nOpenFlags & modeReplaceOnCommit) && bWriting)
+    {
         auto pSave = std::make_unique<QSaveFile>(path);
         pDevice = std::move(pSave);
         mode = QIODevice::WriteOnly;
-    } else {
-        if (bWriting) {
-            if (!(nOpenFlags & modeCreate)) {
-                if (!QFileInfo::exists(path)) {
-                    if (pError) {
+    }
+    else
+    {
+        if (bWriting)
+        {
+            if (!(nOpenFlags & modeCreate))
+            {
+                if (!QFileInfo::exists(path))
+                {
+                    if (pError)
+                    {
                         pError->m_cause = CFileException::fileNotFound;
                         pError->m_strFileName = lpszFileName;
                     }
                     return FALSE;
                 }
-            } else if (!(nOpenFlags & modeNoTruncate)) {
+            }
+            else if (!(nOpenFlags & modeNoTruncate))
+            {
                 mode |= QIODevice::Truncate;
             }
         }
         pDevice = std::make_unique<QFile>(path);
     }
     // A directory opens as a QFile on some systems; it is never a document.
-    if (QFileInfo(path).isDir() || path.isEmpty() || !pDevice->open(mode)) {
-        if (pError) {
-            pError->m_cause = path.isEmpty() ? CFileException::badPath : CauseOf(path, pDevice->error(), bWriting);
+    if (QFileInfo(path).isDir() || path.isEmpty() || !pDevice->open(mode))
+    {
+        if (pError)
+        {
+            pError->m_cause = path.isEmpty() ? CFileException::badPath
+                                             : CauseOf(path, pDevice->error(), bWriting);
             pError->m_strFileName = lpszFileName;
         }
         return FALSE;

@@ -17,10 +17,13 @@ BOOL CFileProperties::Read(LPCWSTR lpszPath)
 {
     const std::wstring path = lpszPath ? lpszPath : L"";
     const size_t slash = path.find_last_of(L"/\\");
-    if (slash == std::wstring::npos) {
+    if (slash == std::wstring::npos)
+    {
         strName = path.c_str();
         strFolder = L"";
-    } else {
+    }
+    else
+    {
         strName = path.substr(slash + 1).c_str();
         // The root keeps its separator.
         strFolder = path.substr(0, slash == 0 ? 1 : slash).c_str();
@@ -60,16 +63,19 @@ CString CFileProperties::FormatSize(uint64_t nBytes)
     static const wchar_t* const units[] = {L"KB", L"MB", L"GB", L"TB", L"PB", L"EB"};
     double value = static_cast<double>(nBytes) / 1024.0;
     size_t unit = 0;
-    while (value >= 1024.0 && unit + 1 < sizeof units / sizeof units[0]) {
+    while (value >= 1024.0 && unit + 1 < sizeof units / sizeof units[0])
+    {
         value /= 1024.0;
         ++unit;
     }
     // Three significant digits, cut rather than rounded up, as the shell shows them.
     wchar_t text[64];
     if (value < 10.0)
-        std::swprintf(text, 64, L"%.2f", static_cast<double>(static_cast<uint64_t>(value * 100.0)) / 100.0);
+        std::swprintf(text, 64, L"%.2f",
+                      static_cast<double>(static_cast<uint64_t>(value * 100.0)) / 100.0);
     else if (value < 100.0)
-        std::swprintf(text, 64, L"%.1f", static_cast<double>(static_cast<uint64_t>(value * 10.0)) / 10.0);
+        std::swprintf(text, 64, L"%.1f",
+                      static_cast<double>(static_cast<uint64_t>(value * 10.0)) / 10.0);
     else
         std::swprintf(text, 64, L"%llu", static_cast<unsigned long long>(value));
     return CString(text) + L" " + units[unit] + L" (" + GroupedDigits(nBytes) + L" bytes)";
@@ -80,8 +86,8 @@ CString CFileProperties::FormatTime(const Orvex::CDateTime& time)
     if (time.GetYear() == 0 && time.GetMonth() == 0 && time.GetDay() == 0)
         return CString();
     wchar_t text[64];
-    std::swprintf(text, 64, L"%04u-%02u-%02u %02u:%02u:%02u", time.GetYear(), time.GetMonth(), time.GetDay(),
-                  time.GetHour(), time.GetMinute(), time.GetSecond());
+    std::swprintf(text, 64, L"%04u-%02u-%02u %02u:%02u:%02u", time.GetYear(), time.GetMonth(),
+                  time.GetDay(), time.GetHour(), time.GetMinute(), time.GetSecond());
     return CString(text);
 }
 
@@ -109,9 +115,11 @@ QWidget* NewFilePropertiesSheet(LPCWSTR lpszPath, QWidget* pParent)
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("Name:"), Field(sheet, "name", Q(props.strName)));
     form->addRow(QStringLiteral("Location:"), Field(sheet, "folder", Q(props.strFolder)));
-    form->addRow(QStringLiteral("Size:"),
-                 Field(sheet, "size", props.bRead ? Q(CFileProperties::FormatSize(props.nSize)) : unknown));
-    const auto time = [&](const Orvex::CDateTime& t) {
+    form->addRow(
+        QStringLiteral("Size:"),
+        Field(sheet, "size", props.bRead ? Q(CFileProperties::FormatSize(props.nSize)) : unknown));
+    const auto time = [&](const Orvex::CDateTime& t)
+    {
         const CString text = CFileProperties::FormatTime(t);
         return props.bRead && !text.IsEmpty() ? Q(text) : unknown;
     };

@@ -28,20 +28,20 @@
 IMPLEMENT_DYNCREATE(CFrameWnd, CWnd)
 
 BEGIN_MESSAGE_MAP(CFrameWnd, CWnd)
-    ON_WM_CREATE()
-    ON_WM_CLOSE()
-    ON_WM_DROPFILES()
-    ON_MESSAGE(WM_SETMESSAGESTRING, &CFrameWnd::OnSetMessageString)
-    ON_MESSAGE(WM_IDLEUPDATECMDUI, &CFrameWnd::OnIdleUpdateCmdUI)
-    ON_UPDATE_COMMAND_UI(ID_VIEW_STATUS_BAR, &CFrameWnd::OnUpdateControlBarMenu)
-    ON_COMMAND_EX(ID_VIEW_STATUS_BAR, &CFrameWnd::OnBarCheck)
-    ON_UPDATE_COMMAND_UI(ID_VIEW_TOOLBAR, &CFrameWnd::OnUpdateControlBarMenu)
-    ON_COMMAND_EX(ID_VIEW_TOOLBAR, &CFrameWnd::OnBarCheck)
-    ON_UPDATE_COMMAND_UI(ID_VIEW_REBAR, &CFrameWnd::OnUpdateControlBarMenu)
-    ON_COMMAND_EX(ID_VIEW_REBAR, &CFrameWnd::OnBarCheck)
-    ON_UPDATE_COMMAND_UI(ID_INDICATOR_CAPS, &CFrameWnd::OnUpdateKeyIndicator)
-    ON_UPDATE_COMMAND_UI(ID_INDICATOR_NUM, &CFrameWnd::OnUpdateKeyIndicator)
-    ON_UPDATE_COMMAND_UI(ID_INDICATOR_SCRL, &CFrameWnd::OnUpdateKeyIndicator)
+ON_WM_CREATE()
+ON_WM_CLOSE()
+ON_WM_DROPFILES()
+ON_MESSAGE(WM_SETMESSAGESTRING, &CFrameWnd::OnSetMessageString)
+ON_MESSAGE(WM_IDLEUPDATECMDUI, &CFrameWnd::OnIdleUpdateCmdUI)
+ON_UPDATE_COMMAND_UI(ID_VIEW_STATUS_BAR, &CFrameWnd::OnUpdateControlBarMenu)
+ON_COMMAND_EX(ID_VIEW_STATUS_BAR, &CFrameWnd::OnBarCheck)
+ON_UPDATE_COMMAND_UI(ID_VIEW_TOOLBAR, &CFrameWnd::OnUpdateControlBarMenu)
+ON_COMMAND_EX(ID_VIEW_TOOLBAR, &CFrameWnd::OnBarCheck)
+ON_UPDATE_COMMAND_UI(ID_VIEW_REBAR, &CFrameWnd::OnUpdateControlBarMenu)
+ON_COMMAND_EX(ID_VIEW_REBAR, &CFrameWnd::OnBarCheck)
+ON_UPDATE_COMMAND_UI(ID_INDICATOR_CAPS, &CFrameWnd::OnUpdateKeyIndicator)
+ON_UPDATE_COMMAND_UI(ID_INDICATOR_NUM, &CFrameWnd::OnUpdateKeyIndicator)
+ON_UPDATE_COMMAND_UI(ID_INDICATOR_SCRL, &CFrameWnd::OnUpdateKeyIndicator)
 END_MESSAGE_MAP()
 
 const CRect CFrameWnd::rectDefault(CW_USEDEFAULT, CW_USEDEFAULT, 0, 0);
@@ -67,8 +67,10 @@ QWidget* CFrameWnd::CreateWidget(const CREATESTRUCT& cs, QWidget* pParentWidget)
     pMain->setCentralWidget(pClient);
     m_pClientArea = pClient;
     m_pBarHost = pClient;
-    if (cs.cx == CW_USEDEFAULT || cs.cy == CW_USEDEFAULT || cs.cx <= 0 || cs.cy <= 0) {
-        if (QScreen* pScreen = QGuiApplication::primaryScreen()) {
+    if (cs.cx == CW_USEDEFAULT || cs.cy == CW_USEDEFAULT || cs.cx <= 0 || cs.cy <= 0)
+    {
+        if (QScreen* pScreen = QGuiApplication::primaryScreen())
+        {
             QRect area = pScreen->availableGeometry();
             pMain->resize(area.width() * 3 / 4, area.height() * 3 / 4);
         }
@@ -81,15 +83,17 @@ QWidget* CFrameWnd::GetChildParentWidget() const
     return m_pClientArea ? m_pClientArea : GetWidget();
 }
 
-BOOL CFrameWnd::Create(LPCWSTR lpszClassName, LPCWSTR lpszWindowName, DWORD dwStyle, const RECT& rect,
-                       CWnd* pParentWnd, UINT nIDMenu, DWORD dwExStyle, CCreateContext* pContext)
+BOOL CFrameWnd::Create(LPCWSTR lpszClassName, LPCWSTR lpszWindowName, DWORD dwStyle,
+                       const RECT& rect, CWnd* pParentWnd, UINT nIDMenu, DWORD dwExStyle,
+                       CCreateContext* pContext)
 {
     if (nIDMenu && !m_hMenuDefault)
         m_hMenuDefault = AfxLoadMenu(nIDMenu);
     m_strTitle = lpszWindowName;
     bool bDefault = CRect(rect) == rectDefault;
     int x = bDefault ? CW_USEDEFAULT : rect.left, y = bDefault ? CW_USEDEFAULT : rect.top;
-    int cx = bDefault ? CW_USEDEFAULT : rect.right - rect.left, cy = bDefault ? CW_USEDEFAULT : rect.bottom - rect.top;
+    int cx = bDefault ? CW_USEDEFAULT : rect.right - rect.left,
+        cy = bDefault ? CW_USEDEFAULT : rect.bottom - rect.top;
     if (!CreateEx(dwExStyle, lpszClassName, lpszWindowName, dwStyle, x, y, cx, cy,
                   pParentWnd ? pParentWnd->m_hWnd : nullptr, nullptr, pContext))
         return FALSE;
@@ -98,7 +102,8 @@ BOOL CFrameWnd::Create(LPCWSTR lpszClassName, LPCWSTR lpszWindowName, DWORD dwSt
     return TRUE;
 }
 
-BOOL CFrameWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParentWnd, CCreateContext* pContext)
+BOOL CFrameWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParentWnd,
+                          CCreateContext* pContext)
 {
     CString strFull;
     if (strFull.LoadString(nIDResource))
@@ -106,7 +111,8 @@ BOOL CFrameWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParentW
     CString title = m_strTitle;
     if (!Create(nullptr, title, dwDefaultStyle, rectDefault, pParentWnd, nIDResource, 0, pContext))
         return FALSE;
-    if (const AFX_ICON_RESOURCE* pIcon = AfxFindIconResource(nIDResource)) {
+    if (const AFX_ICON_RESOURCE* pIcon = AfxFindIconResource(nIDResource))
+    {
         QPixmap pixmap;
         if (pixmap.loadFromData(pIcon->pData, (uint)pIcon->nSize))
             GetWidget()->setWindowIcon(QIcon(pixmap));
@@ -147,12 +153,14 @@ CWnd* CFrameWnd::CreateView(CCreateContext* pContext, UINT nID)
         return nullptr;
     CObject* pObject = pContext->m_pNewViewClass->CreateObject();
     CWnd* pView = DYNAMIC_DOWNCAST(CWnd, pObject);
-    if (!pView) {
+    if (!pView)
+    {
         delete pObject;
         return nullptr;
     }
     // On failure Create has already let the view delete itself.
-    if (!pView->Create(nullptr, nullptr, AFX_WS_DEFAULT_VIEW, CRect(0, 0, 0, 0), this, nID, pContext))
+    if (!pView->Create(nullptr, nullptr, AFX_WS_DEFAULT_VIEW, CRect(0, 0, 0, 0), this, nID,
+                       pContext))
         return nullptr;
     RecalcLayout();
     return pView;
@@ -190,12 +198,14 @@ CFrameWnd* CFrameWnd::GetActiveFrame()
 void CFrameWnd::InitialUpdateFrame(CDocument* pDoc, BOOL bMakeVisible)
 {
     CView* pView = nullptr;
-    if (!GetActiveView()) {
+    if (!GetActiveView())
+    {
         pView = DYNAMIC_DOWNCAST(CView, GetDescendantWindow(AFX_IDW_PANE_FIRST, TRUE));
         if (pView)
             SetActiveView(pView, FALSE);
     }
-    if (bMakeVisible) {
+    if (bMakeVisible)
+    {
         SendMessageToDescendants(WM_INITIALUPDATE, 0, 0, TRUE);
         ActivateFrame();
         if (pView)
@@ -208,7 +218,8 @@ void CFrameWnd::InitialUpdateFrame(CDocument* pDoc, BOOL bMakeVisible)
 
 void CFrameWnd::ActivateFrame(int nCmdShow)
 {
-    if (nCmdShow == -1) {
+    if (nCmdShow == -1)
+    {
         if (!IsWindowVisible())
             nCmdShow = SW_SHOWNORMAL;
         else if (IsIconic())
@@ -251,7 +262,8 @@ BOOL CFrameWnd::OnBarCheck(UINT nID)
 
 void CFrameWnd::OnUpdateControlBarMenu(CCmdUI* pCmdUI)
 {
-    if (CControlBar* pBar = GetControlBar(pCmdUI->m_nID)) {
+    if (CControlBar* pBar = GetControlBar(pCmdUI->m_nID))
+    {
         pCmdUI->SetCheck((pBar->GetStyle() & WS_VISIBLE) != 0);
         return;
     }
@@ -260,8 +272,8 @@ void CFrameWnd::OnUpdateControlBarMenu(CCmdUI* pCmdUI)
 
 void CFrameWnd::OnUpdateKeyIndicator(CCmdUI* pCmdUI)
 {
-    int nVirtKey = pCmdUI->m_nID == ID_INDICATOR_CAPS  ? VK_CAPITAL
-                   : pCmdUI->m_nID == ID_INDICATOR_NUM ? VK_NUMLOCK
+    int nVirtKey = pCmdUI->m_nID == ID_INDICATOR_CAPS   ? VK_CAPITAL
+                   : pCmdUI->m_nID == ID_INDICATOR_NUM  ? VK_NUMLOCK
                    : pCmdUI->m_nID == ID_INDICATOR_SCRL ? VK_SCROLL
                                                         : 0;
     pCmdUI->Enable(nVirtKey && AfxGetKeyLockState(nVirtKey) > 0);
@@ -282,19 +294,24 @@ void CFrameWnd::UpdateFrameTitleForDocument(LPCWSTR lpszDocName)
 {
     CString text;
     CString docPart;
-    if (lpszDocName) {
+    if (lpszDocName)
+    {
         docPart = lpszDocName;
-        if (m_nWindow > 0) {
+        if (m_nWindow > 0)
+        {
             CString num;
             num.Format(L":%d", m_nWindow);
             docPart += num;
         }
     }
-    if (GetStyle() & FWS_PREFIXTITLE) {
+    if (GetStyle() & FWS_PREFIXTITLE)
+    {
         if (lpszDocName)
             text = docPart + L" - ";
         text += m_strTitle;
-    } else {
+    }
+    else
+    {
         text = m_strTitle;
         if (lpszDocName)
             text += CString(L" - ") + docPart;
@@ -332,7 +349,8 @@ CWnd* CFrameWnd::GetMessageBar()
 LRESULT CFrameWnd::OnSetMessageString(WPARAM wParam, LPARAM lParam)
 {
     UINT nIDLast = m_nIDLastMessage;
-    if (CWnd* pBar = GetMessageBar()) {
+    if (CWnd* pBar = GetMessageBar())
+    {
         CString message;
         if (lParam)
             message = reinterpret_cast<LPCWSTR>(lParam);
@@ -397,21 +415,25 @@ void CFrameWnd::InstallAccelerators(HACCEL hAccel)
     for (QShortcut* pOld : pWidget->findChildren<QShortcut*>(QString(), Qt::FindDirectChildrenOnly))
         delete pOld;
     const AFX_ACCEL_RESOURCE* pRes = hAccel->pResource;
-    for (int i = 0; i < pRes->nAccels; ++i) {
+    for (int i = 0; i < pRes->nAccels; ++i)
+    {
         QKeySequence seq = AfxAccelKeySequence(pRes->pAccels[i]);
         if (seq.isEmpty())
             continue;
         auto* pShortcut = new QShortcut(seq, pWidget);
-        pShortcut->setContext(pWidget->isWindow() ? Qt::WindowShortcut : Qt::WidgetWithChildrenShortcut);
+        pShortcut->setContext(pWidget->isWindow() ? Qt::WindowShortcut
+                                                  : Qt::WidgetWithChildrenShortcut);
         UINT nID = pRes->pAccels[i].cmd;
         HWND hWnd = m_hWnd;
         // Commands go to the top-level frame, which routes them to the active document window.
-        QObject::connect(pShortcut, &QShortcut::activated, pShortcut, [hWnd, nID]() {
-            CWnd* pWnd = CWnd::FromHandlePermanent(hWnd);
-            CFrameWnd* pTop = pWnd ? pWnd->GetTopLevelFrame() : nullptr;
-            if (pTop)
-                pTop->SendMessage(WM_COMMAND, MAKEWPARAM(nID, 1), 0);
-        });
+        QObject::connect(pShortcut, &QShortcut::activated, pShortcut,
+                         [hWnd, nID]()
+                         {
+                             CWnd* pWnd = CWnd::FromHandlePermanent(hWnd);
+                             CFrameWnd* pTop = pWnd ? pWnd->GetTopLevelFrame() : nullptr;
+                             if (pTop)
+                                 pTop->SendMessage(WM_COMMAND, MAKEWPARAM(nID, 1), 0);
+                         });
     }
 }
 
@@ -423,7 +445,8 @@ void CFrameWnd::OnInitMenuPopup(QMenu* pPopupMenu)
     CCmdUI state;
     state.m_pMenu = pPopupMenu;
     state.m_nIndexMax = (UINT)actions.size();
-    for (size_t i = 0; i < actions.size(); ++i) {
+    for (size_t i = 0; i < actions.size(); ++i)
+    {
         QAction* pAction = actions[i];
         if (!pAction || pAction->isSeparator() || pAction->menu())
             continue;
@@ -451,15 +474,19 @@ void CFrameWnd::OnMenuClosed()
 {
     // Deferred: a sub-menu closing while its parent stays open changes nothing.
     HWND hWnd = m_hWnd;
-    QTimer::singleShot(0, QCoreApplication::instance(), [hWnd]() {
-        if (QApplication::activePopupWidget())
-            return;
-        if (CFrameWnd* pFrame = DYNAMIC_DOWNCAST(CFrameWnd, CWnd::FromHandlePermanent(hWnd)))
-            pFrame->SetMessageText(AFX_IDS_IDLEMESSAGE);
-    });
+    QTimer::singleShot(0, QCoreApplication::instance(),
+                       [hWnd]()
+                       {
+                           if (QApplication::activePopupWidget())
+                               return;
+                           if (CFrameWnd* pFrame =
+                                   DYNAMIC_DOWNCAST(CFrameWnd, CWnd::FromHandlePermanent(hWnd)))
+                               pFrame->SetMessageText(AFX_IDS_IDLEMESSAGE);
+                       });
 }
 
-BOOL CFrameWnd::OnCmdMsgViewAndSelf(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo)
+BOOL CFrameWnd::OnCmdMsgViewAndSelf(UINT nID, int nCode, void* pExtra,
+                                    AFX_CMDHANDLERINFO* pHandlerInfo)
 {
     CView* pView = GetActiveView();
     if (pView && pView->OnCmdMsg(nID, nCode, pExtra, pHandlerInfo))
@@ -481,7 +508,8 @@ void CFrameWnd::OnClose()
     if (pDocument && !pDocument->CanCloseFrame(this))
         return;
     CWinApp* pApp = AfxGetApp();
-    if (pApp && pApp->m_pMainWnd == this) {
+    if (pApp && pApp->m_pMainWnd == this)
+    {
         // Closing the main window closes the application: every document is asked first.
         if (!pDocument && !pApp->SaveAllModified())
             return;
@@ -489,15 +517,18 @@ void CFrameWnd::OnClose()
         if (pApp->m_pMainWnd != this)
             return;
     }
-    if (pDocument && pDocument->m_bAutoDelete) {
+    if (pDocument && pDocument->m_bAutoDelete)
+    {
         // The last frame on a document closes the document, which destroys the frame.
         BOOL bOtherFrame = FALSE;
         for (CView* pView : pDocument->GetViews())
-            if (pView->GetParentFrame() != this) {
+            if (pView->GetParentFrame() != this)
+            {
                 bOtherFrame = TRUE;
                 break;
             }
-        if (!bOtherFrame) {
+        if (!bOtherFrame)
+        {
             pDocument->OnCloseDocument();
             return;
         }
@@ -511,7 +542,8 @@ void CFrameWnd::OnDropFiles(HDROP hDropInfo)
     SetActiveWindow();
     UINT nFiles = DragQueryFileW(hDropInfo, 0xFFFFFFFF, nullptr, 0);
     CWinApp* pApp = AfxGetApp();
-    for (UINT i = 0; i < nFiles && pApp; ++i) {
+    for (UINT i = 0; i < nFiles && pApp; ++i)
+    {
         std::wstring name(DragQueryFileW(hDropInfo, i, nullptr, 0) + 1, L'\0');
         UINT n = DragQueryFileW(hDropInfo, i, name.data(), (UINT)name.size());
         name.resize(n);

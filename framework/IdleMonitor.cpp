@@ -11,7 +11,8 @@ CIdleMonitor::CIdleMonitor(CWinApp* pApp) : m_pApp(pApp)
 {
     QCoreApplication::instance()->installEventFilter(this);
     if (QAbstractEventDispatcher* pDispatcher = QAbstractEventDispatcher::instance())
-        connect(pDispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &CIdleMonitor::OnAboutToBlock);
+        connect(pDispatcher, &QAbstractEventDispatcher::aboutToBlock, this,
+                &CIdleMonitor::OnAboutToBlock);
 }
 
 CIdleMonitor::~CIdleMonitor()
@@ -22,10 +23,11 @@ CIdleMonitor::~CIdleMonitor()
 
 bool CIdleMonitor::eventFilter(QObject* pWatched, QEvent* pEvent)
 {
-    if (pWatched == this)   // its own wake-up call is not work
+    if (pWatched == this) // its own wake-up call is not work
         return false;
     // Only what can change the state the updates show: input, posted work, window changes.
-    switch (pEvent->type()) {
+    switch (pEvent->type())
+    {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
     case QEvent::MouseButtonDblClick:
@@ -58,8 +60,9 @@ void CIdleMonitor::OnAboutToBlock()
     BOOL bMore = m_pApp->OnIdle(m_lCount++);
     m_bInIdle = false;
     if (bMore)
-        QTimer::singleShot(0, this, []() {});   // wake up for the next pass after pending events
-    else {
+        QTimer::singleShot(0, this, []() {}); // wake up for the next pass after pending events
+    else
+    {
         m_bPending = false;
         m_lCount = 0;
     }

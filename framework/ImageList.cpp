@@ -6,7 +6,8 @@
 #include <QPointer>
 #include <QWidget>
 
-namespace {
+namespace
+{
 
 // The drag image lives on its own, not in any list: the list that began the
 // drag may be deleted while the image is still shown.
@@ -24,7 +25,7 @@ DragState& Drag()
     return state;
 }
 
-}  // namespace
+} // namespace
 
 CImageList::~CImageList() = default;
 
@@ -86,8 +87,10 @@ BOOL CImageList::DragEnter(CWnd* pWndLock, CPoint point)
     // A locked window's point is relative to it.
     if (pWndLock && pWndLock->GetWidget())
         screen = pWndLock->GetWidget()->mapToGlobal(screen);
-    if (!d.window) {
-        d.window = new QLabel(nullptr, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowTransparentForInput);
+    if (!d.window)
+    {
+        d.window = new QLabel(nullptr, Qt::ToolTip | Qt::FramelessWindowHint |
+                                           Qt::WindowTransparentForInput);
         d.window->setAttribute(Qt::WA_TransparentForMouseEvents);
         d.window->setAttribute(Qt::WA_ShowWithoutActivating);
         d.window->setWindowOpacity(0.7);

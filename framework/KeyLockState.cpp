@@ -11,11 +11,13 @@ static int ReadLedState(const char* suffix)
     QDir dir(QStringLiteral("/sys/class/leds"));
     if (!dir.exists())
         return -1;
-    const QStringList names = dir.entryList({QStringLiteral("*::") + QLatin1String(suffix)}, QDir::Dirs);
+    const QStringList names =
+        dir.entryList({QStringLiteral("*::") + QLatin1String(suffix)}, QDir::Dirs);
     if (names.isEmpty())
         return -1;
     int state = 0;
-    for (const QString& name : names) {
+    for (const QString& name : names)
+    {
         QFile f(dir.filePath(name + QStringLiteral("/brightness")));
         if (!f.open(QIODevice::ReadOnly))
             continue;
@@ -27,17 +29,18 @@ static int ReadLedState(const char* suffix)
 
 int AfxGetKeyLockState(int nVirtKey)
 {
-    const char* suffix = nVirtKey == VK_CAPITAL ? "capslock"
+    const char* suffix = nVirtKey == VK_CAPITAL   ? "capslock"
                          : nVirtKey == VK_NUMLOCK ? "numlock"
-                         : nVirtKey == VK_SCROLL ? "scrolllock"
-                                                 : nullptr;
+                         : nVirtKey == VK_SCROLL  ? "scrolllock"
+                                                  : nullptr;
     if (!suffix)
         return -1;
     // Asked at every idle pass: the answer is kept for a short while.
     static QElapsedTimer s_age;
     static int s_states[3] = {-1, -1, -1};
     int index = nVirtKey == VK_CAPITAL ? 0 : nVirtKey == VK_NUMLOCK ? 1 : 2;
-    if (!s_age.isValid() || s_age.elapsed() > 250) {
+    if (!s_age.isValid() || s_age.elapsed() > 250)
+    {
         s_states[0] = ReadLedState("capslock");
         s_states[1] = ReadLedState("numlock");
         s_states[2] = ReadLedState("scrolllock");

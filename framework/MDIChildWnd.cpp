@@ -16,9 +16,9 @@
 IMPLEMENT_DYNCREATE(CMDIChildWnd, CFrameWnd)
 
 BEGIN_MESSAGE_MAP(CMDIChildWnd, CFrameWnd)
-    ON_WM_MDIACTIVATE()
-    ON_WM_DESTROY()
-    ON_MESSAGE(WM_SETTEXT, &CMDIChildWnd::OnSetText)
+ON_WM_MDIACTIVATE()
+ON_WM_DESTROY()
+ON_MESSAGE(WM_SETTEXT, &CMDIChildWnd::OnSetText)
 END_MESSAGE_MAP()
 
 QWidget* CMDIChildWnd::CreateWidget(const CREATESTRUCT& cs, QWidget*)
@@ -39,12 +39,12 @@ QWidget* CMDIChildWnd::CreateWidget(const CREATESTRUCT& cs, QWidget*)
     else
         pSub->resize(pArea->width() * 2 / 3 > 200 ? pArea->width() * 2 / 3 : 400,
                      pArea->height() * 2 / 3 > 150 ? pArea->height() * 2 / 3 : 300);
-    pSub->hide();   // shown by ActivateFrame once the views are ready
+    pSub->hide(); // shown by ActivateFrame once the views are ready
     return pSub;
 }
 
-BOOL CMDIChildWnd::Create(LPCWSTR lpszClassName, LPCWSTR lpszWindowName, DWORD dwStyle, const RECT& rect,
-                          CMDIFrameWnd* pParentWnd, CCreateContext* pContext)
+BOOL CMDIChildWnd::Create(LPCWSTR lpszClassName, LPCWSTR lpszWindowName, DWORD dwStyle,
+                          const RECT& rect, CMDIFrameWnd* pParentWnd, CCreateContext* pContext)
 {
     if (!pParentWnd)
         pParentWnd = DYNAMIC_DOWNCAST(CMDIFrameWnd, AfxGetMainWnd());
@@ -52,26 +52,31 @@ BOOL CMDIChildWnd::Create(LPCWSTR lpszClassName, LPCWSTR lpszWindowName, DWORD d
         return FALSE;
     m_strTitle = lpszWindowName;
     bool bDefault = CRect(rect) == rectDefault;
-    int cx = bDefault ? CW_USEDEFAULT : rect.right - rect.left, cy = bDefault ? CW_USEDEFAULT : rect.bottom - rect.top;
+    int cx = bDefault ? CW_USEDEFAULT : rect.right - rect.left,
+        cy = bDefault ? CW_USEDEFAULT : rect.bottom - rect.top;
     // Created hidden: WS_VISIBLE would show an empty window before its views exist.
-    return CreateEx(0, lpszClassName, lpszWindowName, (dwStyle | WS_CHILD) & ~WS_VISIBLE, CW_USEDEFAULT,
-                    CW_USEDEFAULT, cx, cy, pParentWnd->m_hWnd, nullptr, pContext);
+    return CreateEx(0, lpszClassName, lpszWindowName, (dwStyle | WS_CHILD) & ~WS_VISIBLE,
+                    CW_USEDEFAULT, CW_USEDEFAULT, cx, cy, pParentWnd->m_hWnd, nullptr, pContext);
 }
 
-BOOL CMDIChildWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParentWnd, CCreateContext* pContext)
+BOOL CMDIChildWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParentWnd,
+                             CCreateContext* pContext)
 {
     CString strFull;
     if (strFull.LoadString(nIDResource))
         AfxExtractSubString(m_strTitle, strFull, 0);
     if (pContext)
-        if (auto* pTemplate = DYNAMIC_DOWNCAST(CMultiDocTemplate, pContext->m_pNewDocTemplate)) {
+        if (auto* pTemplate = DYNAMIC_DOWNCAST(CMultiDocTemplate, pContext->m_pNewDocTemplate))
+        {
             m_hMenuShared = pTemplate->m_hMenuShared;
             m_hAccelShared = pTemplate->m_hAccelTable;
         }
     CString title = m_strTitle;
-    if (!Create(nullptr, title, dwDefaultStyle, rectDefault, DYNAMIC_DOWNCAST(CMDIFrameWnd, pParentWnd), pContext))
+    if (!Create(nullptr, title, dwDefaultStyle, rectDefault,
+                DYNAMIC_DOWNCAST(CMDIFrameWnd, pParentWnd), pContext))
         return FALSE;
-    if (const AFX_ICON_RESOURCE* pIcon = AfxFindIconResource(nIDResource)) {
+    if (const AFX_ICON_RESOURCE* pIcon = AfxFindIconResource(nIDResource))
+    {
         QPixmap pixmap;
         if (pixmap.loadFromData(pIcon->pData, (uint)pIcon->nSize))
             GetWidget()->setWindowIcon(QIcon(pixmap));
@@ -107,25 +112,40 @@ void CMDIChildWnd::MDIRestore()
 void CMDIChildWnd::ActivateFrame(int nCmdShow)
 {
     CMDIFrameWnd* pFrame = GetMDIFrame();
-    if (nCmdShow == -1) {
+    if (nCmdShow == -1)
+    {
         // A new window opens maximized when the active one is.
         BOOL bMaximized = FALSE;
         CMDIChildWnd* pActive = pFrame ? pFrame->MDIGetActive(&bMaximized) : nullptr;
         if (!IsWindowVisible())
-            nCmdShow = (pActive && pActive != this && bMaximized) ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL;
+            nCmdShow =
+                (pActive && pActive != this && bMaximized) ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL;
         else if (IsIconic())
             nCmdShow = SW_RESTORE;
     }
-    if (QWidget* pWidget = GetWidget()) {
-        switch (nCmdShow) {
-        case -1: break;
-        case SW_HIDE: pWidget->hide(); break;
-        case SW_SHOWMAXIMIZED: pWidget->showMaximized(); break;
+    if (QWidget* pWidget = GetWidget())
+    {
+        switch (nCmdShow)
+        {
+        case -1:
+            break;
+        case SW_HIDE:
+            pWidget->hide();
+            break;
+        case SW_SHOWMAXIMIZED:
+            pWidget->showMaximized();
+            break;
         case SW_SHOWMINIMIZED:
-        case SW_MINIMIZE: pWidget->showMinimized(); break;
+        case SW_MINIMIZE:
+            pWidget->showMinimized();
+            break;
         case SW_RESTORE:
-        case SW_SHOWNORMAL: pWidget->showNormal(); break;
-        default: pWidget->show(); break;
+        case SW_SHOWNORMAL:
+            pWidget->showNormal();
+            break;
+        default:
+            pWidget->show();
+            break;
         }
     }
     if (pFrame && nCmdShow != SW_HIDE)
@@ -135,17 +155,22 @@ void CMDIChildWnd::ActivateFrame(int nCmdShow)
 void CMDIChildWnd::OnUpdateFrameTitle(BOOL bAddToTitle)
 {
     CMDIFrameWnd* pFrame = GetMDIFrame();
-    if ((GetStyle() & FWS_ADDTOTITLE) != 0) {
+    if ((GetStyle() & FWS_ADDTOTITLE) != 0)
+    {
         CDocument* pDoc = GetActiveDocument();
         CString text;
-        if (bAddToTitle && pDoc) {
+        if (bAddToTitle && pDoc)
+        {
             text = pDoc->GetTitle();
-            if (m_nWindow > 0) {
+            if (m_nWindow > 0)
+            {
                 CString num;
                 num.Format(L":%d", m_nWindow);
                 text += num;
             }
-        } else {
+        }
+        else
+        {
             text = m_strTitle;
         }
         if (GetWindowText() != text)
@@ -175,7 +200,7 @@ void CMDIChildWnd::OnUpdateFrameMenu(BOOL bActivate, CWnd* pActivateWnd, HMENU h
     if (bActivate && hMenuAlt)
         pFrame->SetMenu(hMenuAlt);
     else if (!bActivate && !pActivateWnd)
-        pFrame->OnUpdateFrameMenu(nullptr);   // the last document window: back to the main menu
+        pFrame->OnUpdateFrameMenu(nullptr); // the last document window: back to the main menu
 }
 
 void CMDIChildWnd::OnMDIActivate(BOOL bActivate, CWnd* pActivateWnd, CWnd*)

@@ -17,17 +17,18 @@
 IMPLEMENT_DYNCREATE(CMDIFrameWnd, CFrameWnd)
 
 BEGIN_MESSAGE_MAP(CMDIFrameWnd, CFrameWnd)
-    ON_COMMAND(ID_WINDOW_NEW, &CMDIFrameWnd::OnWindowNew)
-    ON_COMMAND_EX(ID_WINDOW_ARRANGE, &CMDIFrameWnd::OnMDIWindowCmd)
-    ON_COMMAND_EX(ID_WINDOW_CASCADE, &CMDIFrameWnd::OnMDIWindowCmd)
-    ON_COMMAND_EX(ID_WINDOW_TILE_HORZ, &CMDIFrameWnd::OnMDIWindowCmd)
-    ON_COMMAND_EX(ID_WINDOW_TILE_VERT, &CMDIFrameWnd::OnMDIWindowCmd)
-    ON_UPDATE_COMMAND_UI(ID_WINDOW_NEW, &CMDIFrameWnd::OnUpdateMDIWindowCmd)
-    ON_UPDATE_COMMAND_UI(ID_WINDOW_ARRANGE, &CMDIFrameWnd::OnUpdateMDIWindowCmd)
-    ON_UPDATE_COMMAND_UI(ID_WINDOW_CASCADE, &CMDIFrameWnd::OnUpdateMDIWindowCmd)
-    ON_UPDATE_COMMAND_UI(ID_WINDOW_TILE_HORZ, &CMDIFrameWnd::OnUpdateMDIWindowCmd)
-    ON_UPDATE_COMMAND_UI(ID_WINDOW_TILE_VERT, &CMDIFrameWnd::OnUpdateMDIWindowCmd)
-    ON_COMMAND_EX_RANGE(AFX_IDM_FIRST_MDICHILD, AFX_IDM_FIRST_MDICHILD + 0xFE, &CMDIFrameWnd::OnActivateWindowFromList)
+ON_COMMAND(ID_WINDOW_NEW, &CMDIFrameWnd::OnWindowNew)
+ON_COMMAND_EX(ID_WINDOW_ARRANGE, &CMDIFrameWnd::OnMDIWindowCmd)
+ON_COMMAND_EX(ID_WINDOW_CASCADE, &CMDIFrameWnd::OnMDIWindowCmd)
+ON_COMMAND_EX(ID_WINDOW_TILE_HORZ, &CMDIFrameWnd::OnMDIWindowCmd)
+ON_COMMAND_EX(ID_WINDOW_TILE_VERT, &CMDIFrameWnd::OnMDIWindowCmd)
+ON_UPDATE_COMMAND_UI(ID_WINDOW_NEW, &CMDIFrameWnd::OnUpdateMDIWindowCmd)
+ON_UPDATE_COMMAND_UI(ID_WINDOW_ARRANGE, &CMDIFrameWnd::OnUpdateMDIWindowCmd)
+ON_UPDATE_COMMAND_UI(ID_WINDOW_CASCADE, &CMDIFrameWnd::OnUpdateMDIWindowCmd)
+ON_UPDATE_COMMAND_UI(ID_WINDOW_TILE_HORZ, &CMDIFrameWnd::OnUpdateMDIWindowCmd)
+ON_UPDATE_COMMAND_UI(ID_WINDOW_TILE_VERT, &CMDIFrameWnd::OnUpdateMDIWindowCmd)
+ON_COMMAND_EX_RANGE(AFX_IDM_FIRST_MDICHILD, AFX_IDM_FIRST_MDICHILD + 0xFE,
+                    &CMDIFrameWnd::OnActivateWindowFromList)
 END_MESSAGE_MAP()
 
 // How many open windows the Window menu lists.
@@ -50,10 +51,13 @@ BOOL CMDIFrameWnd::CreateClient(LPCREATESTRUCT)
     m_pClientArea = m_pMdiArea;
     m_hWndMDIClient = HandleOf(m_pMdiArea);
     HWND hWnd = m_hWnd;
-    QObject::connect(m_pMdiArea, &QMdiArea::subWindowActivated, m_pMdiArea, [hWnd](QMdiSubWindow* pSub) {
-        if (auto* pFrame = DYNAMIC_DOWNCAST(CMDIFrameWnd, CWnd::FromHandlePermanent(hWnd)))
-            pFrame->OnSubWindowActivated(pSub);
-    });
+    QObject::connect(m_pMdiArea, &QMdiArea::subWindowActivated, m_pMdiArea,
+                     [hWnd](QMdiSubWindow* pSub)
+                     {
+                         if (auto* pFrame =
+                                 DYNAMIC_DOWNCAST(CMDIFrameWnd, CWnd::FromHandlePermanent(hWnd)))
+                             pFrame->OnSubWindowActivated(pSub);
+                     });
     return TRUE;
 }
 
@@ -63,7 +67,8 @@ std::vector<CMDIChildWnd*> CMDIFrameWnd::GetMDIChildren() const
     if (!m_pMdiArea)
         return children;
     for (QMdiSubWindow* pSub : m_pMdiArea->subWindowList(QMdiArea::CreationOrder))
-        if (auto* pChild = DYNAMIC_DOWNCAST(CMDIChildWnd, CWnd::FromHandlePermanent(HandleOf(pSub))))
+        if (auto* pChild =
+                DYNAMIC_DOWNCAST(CMDIChildWnd, CWnd::FromHandlePermanent(HandleOf(pSub))))
             children.push_back(pChild);
     return children;
 }
@@ -122,15 +127,18 @@ void CMDIFrameWnd::OnChildDestroying(CMDIChildWnd* pChild)
 {
     if (pChild != m_pActiveChild)
         return;
-    if (m_bDestroying) {   // the whole frame goes: no window takes over
+    if (m_bDestroying)
+    { // the whole frame goes: no window takes over
         m_pActiveChild = nullptr;
         return;
     }
     // The next window in activation history takes over, as Windows does.
     CMDIChildWnd* pNext = nullptr;
-    if (m_pMdiArea) {
+    if (m_pMdiArea)
+    {
         const auto list = m_pMdiArea->subWindowList(QMdiArea::ActivationHistoryOrder);
-        for (auto it = list.rbegin(); it != list.rend() && !pNext; ++it) {
+        for (auto it = list.rbegin(); it != list.rend() && !pNext; ++it)
+        {
             auto* p = DYNAMIC_DOWNCAST(CMDIChildWnd, CWnd::FromHandlePermanent(HandleOf(*it)));
             if (p && p != pChild)
                 pNext = p;
@@ -163,13 +171,15 @@ void CMDIFrameWnd::MDIIconArrange()
     // Minimized windows in a row along the bottom edge, wrapping upwards.
     int x = 0, y = -1;
     int areaWidth = m_pMdiArea->viewport()->width(), areaHeight = m_pMdiArea->viewport()->height();
-    for (QMdiSubWindow* pSub : m_pMdiArea->subWindowList(QMdiArea::CreationOrder)) {
+    for (QMdiSubWindow* pSub : m_pMdiArea->subWindowList(QMdiArea::CreationOrder))
+    {
         if (!pSub->isMinimized())
             continue;
         QSize size = pSub->size();
         if (y < 0)
             y = areaHeight - size.height();
-        if (x > 0 && x + size.width() > areaWidth) {
+        if (x > 0 && x + size.width() > areaWidth)
+        {
             x = 0;
             y -= size.height();
         }
@@ -220,14 +230,19 @@ void CMDIFrameWnd::OnUpdateFrameTitle(BOOL bAddToTitle)
     BOOL bMaximized = FALSE;
     CMDIChildWnd* pChild = MDIGetActive(&bMaximized);
     CDocument* pDoc = pChild ? pChild->GetActiveDocument() : nullptr;
-    if (bAddToTitle && pDoc && bMaximized) {
+    if (bAddToTitle && pDoc && bMaximized)
+    {
         // A maximized document window shares the main caption, as Windows shows it.
         CString text = m_strTitle + L" - [" + pChild->GetWindowText() + L"]";
         if (GetWindowText() != text)
             SetWindowText(text);
-    } else if (bAddToTitle && pDoc) {
+    }
+    else if (bAddToTitle && pDoc)
+    {
         UpdateFrameTitleForDocument(pDoc->GetTitle());
-    } else {
+    }
+    else
+    {
         UpdateFrameTitleForDocument(nullptr);
     }
 }
@@ -235,29 +250,35 @@ void CMDIFrameWnd::OnUpdateFrameTitle(BOOL bAddToTitle)
 void CMDIFrameWnd::OnInitMenuPopup(QMenu* pPopupMenu)
 {
     bool bWindowMenu = false;
-    for (QAction* a : pPopupMenu->actions()) {
+    for (QAction* a : pPopupMenu->actions())
+    {
         UINT nID = AfxGetActionID(a);
-        if (nID >= AFX_IDM_WINDOW_FIRST && nID <= AFX_IDM_WINDOW_LAST && !a->property("afxDynamic").toBool())
+        if (nID >= AFX_IDM_WINDOW_FIRST && nID <= AFX_IDM_WINDOW_LAST &&
+            !a->property("afxDynamic").toBool())
             bWindowMenu = true;
     }
-    if (bWindowMenu) {
+    if (bWindowMenu)
+    {
         // The list of open windows follows the Window menu's own items.
         for (QAction* a : pPopupMenu->actions())
             if (a->property("afxWindowList").toBool())
                 delete a;
         std::vector<CMDIChildWnd*> children = GetMDIChildren();
-        if (!children.empty()) {
+        if (!children.empty())
+        {
             QAction* pSep = pPopupMenu->addSeparator();
             pSep->setProperty("afxWindowList", true);
             int n = 0;
-            for (CMDIChildWnd* pChild : children) {
+            for (CMDIChildWnd* pChild : children)
+            {
                 if (n == kMaxWindowList)
                     break;
                 CString caption = pChild->GetWindowText();
                 caption.Replace(L"&", L"&&");
                 CString text;
                 text.Format(L"&%d %ls", n + 1, caption.GetString());
-                QAction* pAction = AfxInsertMenuItem(pPopupMenu, nullptr, AFX_IDM_FIRST_MDICHILD + (UINT)n, text);
+                QAction* pAction =
+                    AfxInsertMenuItem(pPopupMenu, nullptr, AFX_IDM_FIRST_MDICHILD + (UINT)n, text);
                 pAction->setProperty("afxWindowList", true);
                 pAction->setProperty("afxDynamic", true);
                 pAction->setCheckable(true);
@@ -275,7 +296,8 @@ void CMDIFrameWnd::OnWindowNew()
     CDocument* pDocument = pActiveChild ? pActiveChild->GetActiveDocument() : nullptr;
     CDocTemplate* pTemplate = pDocument ? pDocument->GetDocTemplate() : nullptr;
     CFrameWnd* pFrame = pTemplate ? pTemplate->CreateNewFrame(pDocument, pActiveChild) : nullptr;
-    if (!pFrame) {
+    if (!pFrame)
+    {
         AfxMessageBox(AFX_IDP_COMMAND_FAILURE);
         return;
     }
@@ -284,12 +306,22 @@ void CMDIFrameWnd::OnWindowNew()
 
 BOOL CMDIFrameWnd::OnMDIWindowCmd(UINT nID)
 {
-    switch (nID) {
-    case ID_WINDOW_ARRANGE: MDIIconArrange(); return TRUE;
-    case ID_WINDOW_CASCADE: MDICascade(); return TRUE;
-    case ID_WINDOW_TILE_HORZ: MDITile(MDITILE_HORIZONTAL); return TRUE;
-    case ID_WINDOW_TILE_VERT: MDITile(MDITILE_VERTICAL); return TRUE;
-    default: return FALSE;
+    switch (nID)
+    {
+    case ID_WINDOW_ARRANGE:
+        MDIIconArrange();
+        return TRUE;
+    case ID_WINDOW_CASCADE:
+        MDICascade();
+        return TRUE;
+    case ID_WINDOW_TILE_HORZ:
+        MDITile(MDITILE_HORIZONTAL);
+        return TRUE;
+    case ID_WINDOW_TILE_VERT:
+        MDITile(MDITILE_VERTICAL);
+        return TRUE;
+    default:
+        return FALSE;
     }
 }
 

@@ -44,14 +44,18 @@ static CWnd* MenuOwner(const QMenu* pMenu)
 static void WirePopup(QMenu* pMenu, HMENU hMenu)
 {
     pMenu->setProperty(kHMenuProperty, QVariant::fromValue((quintptr)hMenu));
-    QObject::connect(pMenu, &QMenu::aboutToShow, pMenu, [pMenu]() {
-        if (CFrameWnd* pFrame = DYNAMIC_DOWNCAST(CFrameWnd, MenuOwner(pMenu)))
-            pFrame->OnInitMenuPopup(pMenu);
-    });
-    QObject::connect(pMenu, &QMenu::aboutToHide, pMenu, [pMenu]() {
-        if (CFrameWnd* pFrame = DYNAMIC_DOWNCAST(CFrameWnd, MenuOwner(pMenu)))
-            pFrame->OnMenuClosed();
-    });
+    QObject::connect(pMenu, &QMenu::aboutToShow, pMenu,
+                     [pMenu]()
+                     {
+                         if (CFrameWnd* pFrame = DYNAMIC_DOWNCAST(CFrameWnd, MenuOwner(pMenu)))
+                             pFrame->OnInitMenuPopup(pMenu);
+                     });
+    QObject::connect(pMenu, &QMenu::aboutToHide, pMenu,
+                     [pMenu]()
+                     {
+                         if (CFrameWnd* pFrame = DYNAMIC_DOWNCAST(CFrameWnd, MenuOwner(pMenu)))
+                             pFrame->OnMenuClosed();
+                     });
 }
 
 QAction* AfxInsertMenuItem(QMenu* pMenu, QAction* pBefore, UINT nID, LPCWSTR lpszText)
@@ -59,14 +63,18 @@ QAction* AfxInsertMenuItem(QMenu* pMenu, QAction* pBefore, UINT nID, LPCWSTR lps
     QAction* pAction = new QAction(AfxToQString(lpszText), pMenu);
     pAction->setProperty(kCmdIDProperty, nID);
     pMenu->insertAction(pBefore, pAction);
-    QObject::connect(pAction, &QAction::triggered, pMenu, [pMenu, nID]() {
-        if (CWnd* pOwner = MenuOwner(pMenu))
-            pOwner->SendMessage(WM_COMMAND, MAKEWPARAM(nID, 0), 0);
-    });
-    QObject::connect(pAction, &QAction::hovered, pMenu, [pMenu, nID]() {
-        if (CFrameWnd* pFrame = DYNAMIC_DOWNCAST(CFrameWnd, MenuOwner(pMenu)))
-            pFrame->OnMenuSelect(nID);
-    });
+    QObject::connect(pAction, &QAction::triggered, pMenu,
+                     [pMenu, nID]()
+                     {
+                         if (CWnd* pOwner = MenuOwner(pMenu))
+                             pOwner->SendMessage(WM_COMMAND, MAKEWPARAM(nID, 0), 0);
+                     });
+    QObject::connect(pAction, &QAction::hovered, pMenu,
+                     [pMenu, nID]()
+                     {
+                         if (CFrameWnd* pFrame = DYNAMIC_DOWNCAST(CFrameWnd, MenuOwner(pMenu)))
+                             pFrame->OnMenuSelect(nID);
+                     });
     return pAction;
 }
 
@@ -79,35 +87,41 @@ HMENU AfxLoadMenu(UINT nID)
     hMenu->nID = nID;
     // Pop-ups nest by MF_POPUP ... MF_END; an explicit stack keeps this iterative.
     std::vector<QMenu*> stack;
-    for (int i = 0; i < pRes->nItems; ++i) {
+    for (int i = 0; i < pRes->nItems; ++i)
+    {
         const AFX_MENU_ITEM& item = pRes->pItems[i];
-        if (item.nFlags & MF_POPUP) {
+        if (item.nFlags & MF_POPUP)
+        {
             QMenu* pPopup = new QMenu(AfxToQString(item.lpszText));
             WirePopup(pPopup, hMenu);
             if (stack.empty())
                 hMenu->popups.push_back(pPopup);
-            else {
+            else
+            {
                 pPopup->setParent(stack.back(), pPopup->windowFlags());
                 stack.back()->addMenu(pPopup);
             }
             stack.push_back(pPopup);
             continue;
         }
-        if (item.nFlags & MF_END) {
+        if (item.nFlags & MF_END)
+        {
             if (!stack.empty())
                 stack.pop_back();
             continue;
         }
         if (stack.empty())
-            continue;   // items outside any pop-up have no place in a menu bar
-        if (item.nFlags & MF_SEPARATOR) {
+            continue; // items outside any pop-up have no place in a menu bar
+        if (item.nFlags & MF_SEPARATOR)
+        {
             stack.back()->addSeparator();
             continue;
         }
         QAction* pAction = AfxInsertMenuItem(stack.back(), nullptr, item.nID, item.lpszText);
         if (item.nFlags & (MF_GRAYED | MF_DISABLED))
             pAction->setEnabled(false);
-        if (item.nFlags & MF_CHECKED) {
+        if (item.nFlags & MF_CHECKED)
+        {
             pAction->setCheckable(true);
             pAction->setChecked(true);
         }
@@ -125,7 +139,7 @@ HACCEL AfxLoadAccelerators(UINT nID)
     const AFX_ACCEL_RESOURCE* pRes = AfxFindAccelResource(nID);
     if (!pRes)
         return nullptr;
-    static std::vector<std::unique_ptr<HACCEL__>> owned;   // one per resource, for the process
+    static std::vector<std::unique_ptr<HACCEL__>> owned; // one per resource, for the process
     for (const auto& p : owned)
         if (p->pResource == pRes)
             return p.get();
@@ -138,30 +152,69 @@ QKeySequence AfxAccelKeySequence(const AFX_ACCEL& accel)
 {
     int key = 0;
     WORD vk = accel.key;
-    if (!(accel.fVirt & FVIRTKEY)) {
+    if (!(accel.fVirt & FVIRTKEY))
+    {
         key = (vk >= 'a' && vk <= 'z') ? vk - 'a' + 'A' : vk;
-    } else if ((vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9')) {
+    }
+    else if ((vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9'))
+    {
         key = vk;
-    } else if (vk >= VK_F1 && vk <= VK_F1 + 23) {
+    }
+    else if (vk >= VK_F1 && vk <= VK_F1 + 23)
+    {
         key = Qt::Key_F1 + (vk - VK_F1);
-    } else {
-        switch (vk) {
-        case VK_BACK: key = Qt::Key_Backspace; break;
-        case VK_TAB: key = Qt::Key_Tab; break;
-        case VK_RETURN: key = Qt::Key_Return; break;
-        case VK_ESCAPE: key = Qt::Key_Escape; break;
-        case VK_SPACE: key = Qt::Key_Space; break;
-        case VK_PRIOR: key = Qt::Key_PageUp; break;
-        case VK_NEXT: key = Qt::Key_PageDown; break;
-        case VK_END: key = Qt::Key_End; break;
-        case VK_HOME: key = Qt::Key_Home; break;
-        case VK_LEFT: key = Qt::Key_Left; break;
-        case VK_UP: key = Qt::Key_Up; break;
-        case VK_RIGHT: key = Qt::Key_Right; break;
-        case VK_DOWN: key = Qt::Key_Down; break;
-        case VK_INSERT: key = Qt::Key_Insert; break;
-        case VK_DELETE: key = Qt::Key_Delete; break;
-        default: return QKeySequence();
+    }
+    else
+    {
+        switch (vk)
+        {
+        case VK_BACK:
+            key = Qt::Key_Backspace;
+            break;
+        case VK_TAB:
+            key = Qt::Key_Tab;
+            break;
+        case VK_RETURN:
+            key = Qt::Key_Return;
+            break;
+        case VK_ESCAPE:
+            key = Qt::Key_Escape;
+            break;
+        case VK_SPACE:
+            key = Qt::Key_Space;
+            break;
+        case VK_PRIOR:
+            key = Qt::Key_PageUp;
+            break;
+        case VK_NEXT:
+            key = Qt::Key_PageDown;
+            break;
+        case VK_END:
+            key = Qt::Key_End;
+            break;
+        case VK_HOME:
+            key = Qt::Key_Home;
+            break;
+        case VK_LEFT:
+            key = Qt::Key_Left;
+            break;
+        case VK_UP:
+            key = Qt::Key_Up;
+            break;
+        case VK_RIGHT:
+            key = Qt::Key_Right;
+            break;
+        case VK_DOWN:
+            key = Qt::Key_Down;
+            break;
+        case VK_INSERT:
+            key = Qt::Key_Insert;
+            break;
+        case VK_DELETE:
+            key = Qt::Key_Delete;
+            break;
+        default:
+            return QKeySequence();
         }
     }
     int mods = 0;

@@ -4,7 +4,8 @@
 
 static CRuntimeClass* s_pFirstClass = nullptr;
 
-CRuntimeClass CObject::classCObject = {"CObject", sizeof(CObject), 0xFFFF, nullptr, nullptr, nullptr};
+CRuntimeClass CObject::classCObject = {"CObject", sizeof(CObject), 0xFFFF,
+                                       nullptr,   nullptr,         nullptr};
 static AFX_CLASSINIT _init_CObject(&CObject::classCObject);
 
 AFX_CLASSINIT::AFX_CLASSINIT(CRuntimeClass* pNewClass)
@@ -51,6 +52,4 @@ BOOL CObject::IsSerializable() const
     return GetRuntimeClass()->m_wSchema != 0xFFFF;
 }
 
-void CObject::Serialize(CArchive&)
-{
-}
+void CObject::Serialize(CArchive&) {}

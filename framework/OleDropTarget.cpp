@@ -18,11 +18,15 @@ BOOL COleDataObject::IsDataAvailable(CLIPFORMAT cfFormat) const
 {
     if (!m_pData)
         return FALSE;
-    switch (cfFormat) {
+    switch (cfFormat)
+    {
     case CF_TEXT:
-    case CF_UNICODETEXT: return m_pData->hasText();
-    case CF_HDROP: return !GetFileNames().empty();
-    default: return FALSE;
+    case CF_UNICODETEXT:
+        return m_pData->hasText();
+    case CF_HDROP:
+        return !GetFileNames().empty();
+    default:
+        return FALSE;
     }
 }
 
@@ -53,12 +57,15 @@ public:
     explicit CFilter(COleDropTarget* pTarget) : m_pTarget(pTarget) {}
     bool eventFilter(QObject* pWatched, QEvent* pEvent) override
     {
-        switch (pEvent->type()) {
+        switch (pEvent->type())
+        {
         case QEvent::DragEnter:
         case QEvent::DragMove:
         case QEvent::DragLeave:
-        case QEvent::Drop: return m_pTarget->HandleDragEvent(pWatched, pEvent);
-        default: return false;
+        case QEvent::Drop:
+            return m_pTarget->HandleDragEvent(pWatched, pEvent);
+        default:
+            return false;
         }
     }
     std::vector<QPointer<QWidget>> m_watched;
@@ -84,7 +91,8 @@ BOOL COleDropTarget::Register(CWnd* pWnd)
     std::vector<QWidget*> targets{pWidget};
     if (auto* pArea = qobject_cast<QAbstractScrollArea*>(pWidget))
         targets.push_back(pArea->viewport());
-    for (QWidget* w : targets) {
+    for (QWidget* w : targets)
+    {
         w->setAcceptDrops(true);
         w->installEventFilter(m_pFilter);
         m_pFilter->m_watched.emplace_back(w);
@@ -97,7 +105,8 @@ void COleDropTarget::Revoke()
     if (!m_pFilter)
         return;
     for (const QPointer<QWidget>& w : m_pFilter->m_watched)
-        if (w) {
+        if (w)
+        {
             w->removeEventFilter(m_pFilter);
             w->setAcceptDrops(false);
         }
@@ -155,11 +164,15 @@ static DROPEFFECT EffectsOf(Qt::DropActions actions)
 // Accepts the drag with the effect's action, or refuses it (the no-drop cursor).
 static void Answer(QDropEvent* e, DROPEFFECT effect)
 {
-    Qt::DropAction action = ActionOf(effect & (DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK));
-    if (action != Qt::IgnoreAction && (e->possibleActions() & action)) {
+    Qt::DropAction action =
+        ActionOf(effect & (DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK));
+    if (action != Qt::IgnoreAction && (e->possibleActions() & action))
+    {
         e->setDropAction(action);
         e->accept();
-    } else {
+    }
+    else
+    {
         e->setDropAction(Qt::IgnoreAction);
         e->ignore();
     }
@@ -174,20 +187,24 @@ bool COleDropTarget::HandleDragEvent(QObject* pWatched, QEvent* pEvent)
     QWidget* pWidget = pWnd->GetWidget();
     auto* pFrom = qobject_cast<QWidget*>(pWatched);
     // A point on the window, from wherever the event arrived.
-    auto toWindow = [&](QPointF pos) {
+    auto toWindow = [&](QPointF pos)
+    {
         QPoint p = pos.toPoint();
         if (pFrom && pWidget && pFrom != pWidget)
             p = pFrom->mapTo(pWidget, p);
         return CPoint(p.x(), p.y());
     };
-    switch (nType) {
+    switch (nType)
+    {
     case QEvent::DragEnter:
-    case QEvent::DragMove: {
+    case QEvent::DragMove:
+    {
         auto* e = static_cast<QDragMoveEvent*>(pEvent);
         COleDataObject data(e->mimeData());
         DWORD state = KeyState(e->buttons(), e->modifiers());
         CPoint point = toWindow(e->position());
-        if (nType == QEvent::DragEnter) {
+        if (nType == QEvent::DragEnter)
+        {
             m_lastEffect = OnDragEnter(pWnd, &data, state, point);
             Answer(e, m_lastEffect);
             // The registered window is the drag's target whatever it answers, as
@@ -205,13 +222,15 @@ bool COleDropTarget::HandleDragEvent(QObject* pWatched, QEvent* pEvent)
         OnDragLeave(pWnd);
         m_lastEffect = DROPEFFECT_NONE;
         return true;
-    case QEvent::Drop: {
+    case QEvent::Drop:
+    {
         auto* e = static_cast<QDropEvent*>(pEvent);
         COleDataObject data(e->mimeData());
         CPoint point = toWindow(e->position());
         DROPEFFECT effect = m_lastEffect;
         m_lastEffect = DROPEFFECT_NONE;
-        if (effect == DROPEFFECT_NONE) {
+        if (effect == DROPEFFECT_NONE)
+        {
             // A drop where the target said no drop ends the drag as leaving it.
             OnDragLeave(pWnd);
             Answer(e, DROPEFFECT_NONE);
@@ -248,6 +267,4 @@ DROPEFFECT COleDropTarget::OnDropEx(CWnd*, COleDataObject*, DROPEFFECT, DROPEFFE
     return (DROPEFFECT)-1;
 }
 
-void COleDropTarget::OnDragLeave(CWnd*)
-{
-}
+void COleDropTarget::OnDragLeave(CWnd*) {}

@@ -2,7 +2,8 @@
 
 #include "velmar/win32/win32.h"
 
-namespace {
+namespace
+{
 
 // AfxOleInit holds one initialisation of its own, whatever the program adds.
 bool s_bOleInitialised = false;
@@ -27,6 +28,4 @@ void AfxOleTerm()
     OleUninitialize();
 }
 
-void AfxEnableControlContainer(COccManager*)
-{
-}
+void AfxEnableControlContainer(COccManager*) {}

@@ -26,17 +26,28 @@ void CQtUiProvider::Uninstall()
 
 static QMessageBox::StandardButton QtButton(int id)
 {
-    switch (id) {
-    case IDOK: return QMessageBox::Ok;
-    case IDCANCEL: return QMessageBox::Cancel;
-    case IDABORT: return QMessageBox::Abort;
-    case IDRETRY: return QMessageBox::Retry;
-    case IDIGNORE: return QMessageBox::Ignore;
-    case IDYES: return QMessageBox::Yes;
-    case IDNO: return QMessageBox::No;
-    case IDTRYAGAIN: return QMessageBox::Retry;
-    case IDCONTINUE: return QMessageBox::Ignore;
-    default: return QMessageBox::NoButton;
+    switch (id)
+    {
+    case IDOK:
+        return QMessageBox::Ok;
+    case IDCANCEL:
+        return QMessageBox::Cancel;
+    case IDABORT:
+        return QMessageBox::Abort;
+    case IDRETRY:
+        return QMessageBox::Retry;
+    case IDIGNORE:
+        return QMessageBox::Ignore;
+    case IDYES:
+        return QMessageBox::Yes;
+    case IDNO:
+        return QMessageBox::No;
+    case IDTRYAGAIN:
+        return QMessageBox::Retry;
+    case IDCONTINUE:
+        return QMessageBox::Ignore;
+    default:
+        return QMessageBox::NoButton;
     }
 }
 
@@ -45,12 +56,22 @@ int CQtUiProvider::ShowMessageBox(const w32::MessageBoxRequest& request)
     QMessageBox box(request.owner ? reinterpret_cast<QWidget*>(request.owner) : nullptr);
     box.setWindowTitle(QString::fromStdWString(request.caption));
     box.setText(QString::fromStdWString(request.text));
-    switch (request.style & MB_ICONMASK) {
-    case MB_ICONHAND: box.setIcon(QMessageBox::Critical); break;
-    case MB_ICONQUESTION: box.setIcon(QMessageBox::Question); break;
-    case MB_ICONEXCLAMATION: box.setIcon(QMessageBox::Warning); break;
-    case MB_ICONASTERISK: box.setIcon(QMessageBox::Information); break;
-    default: break;
+    switch (request.style & MB_ICONMASK)
+    {
+    case MB_ICONHAND:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case MB_ICONQUESTION:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case MB_ICONEXCLAMATION:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case MB_ICONASTERISK:
+        box.setIcon(QMessageBox::Information);
+        break;
+    default:
+        break;
     }
     QMessageBox::StandardButtons all;
     for (int i = 0; i < request.buttonCount; ++i)
@@ -69,12 +90,15 @@ int CQtUiProvider::ShowMessageBox(const w32::MessageBoxRequest& request)
     return request.buttonCount == 1 ? request.buttons[0] : IDCANCEL;
 }
 
-bool CQtUiProvider::ShowFileDialog(const w32::FileDialogRequest& request, w32::FileDialogAnswer& answer)
+bool CQtUiProvider::ShowFileDialog(const w32::FileDialogRequest& request,
+                                   w32::FileDialogAnswer& answer)
 {
     QStringList filters;
-    for (const auto& f : request.filters) {
+    for (const auto& f : request.filters)
+    {
         // Windows' "*.*" matches every file; Qt reads it as "names with a dot".
-        QString patterns = QString::fromStdWString(f.second).replace(QLatin1Char(';'), QLatin1Char(' '));
+        QString patterns =
+            QString::fromStdWString(f.second).replace(QLatin1Char(';'), QLatin1Char(' '));
         patterns.replace(QLatin1String("*.*"), QLatin1String("*"));
         QString display = QString::fromStdWString(f.first);
         int paren = (int)display.indexOf(QLatin1Char('('));
@@ -104,7 +128,8 @@ bool CQtUiProvider::ShowFileDialog(const w32::FileDialogRequest& request, w32::F
 
 bool CQtUiProvider::ShowFileProperties(HWND owner, const std::wstring& path)
 {
-    QWidget* sheet = NewFilePropertiesSheet(path.c_str(), owner ? reinterpret_cast<QWidget*>(owner) : nullptr);
+    QWidget* sheet =
+        NewFilePropertiesSheet(path.c_str(), owner ? reinterpret_cast<QWidget*>(owner) : nullptr);
     sheet->setAttribute(Qt::WA_DeleteOnClose);
     sheet->show();
     return true;

@@ -25,7 +25,10 @@ class CReBarWidget : public QWidget
 public:
     explicit CReBarWidget(QWidget* pParent) : QWidget(pParent) {}
 
-    CReBar* Bar() const { return DYNAMIC_DOWNCAST(CReBar, CWnd::FromHandlePermanent(CWnd::HandleOf(this))); }
+    CReBar* Bar() const
+    {
+        return DYNAMIC_DOWNCAST(CReBar, CWnd::FromHandlePermanent(CWnd::HandleOf(this)));
+    }
 
     QSize sizeHint() const override
     {
@@ -49,7 +52,8 @@ public:
         if (m_bInLayout)
             return;
         m_bInLayout = true;
-        if (CReBar* pBar = Bar()) {
+        if (CReBar* pBar = Bar())
+        {
             int cy = pBar->LayoutBands(width(), true);
             updateGeometry();
             if (cy != height())
@@ -65,7 +69,8 @@ protected:
 
     void childEvent(QChildEvent* pEvent) override
     {
-        if (pEvent->child()->isWidgetType()) {
+        if (pEvent->child()->isWidgetType())
+        {
             if (pEvent->added())
                 pEvent->child()->installEventFilter(this);
             else if (pEvent->removed())
@@ -81,28 +86,34 @@ protected:
             return;
         QPainter painter(this);
         bool bBorders = (pBar->GetReBarCtrlStyle() & RBS_BANDBORDERS) != 0;
-        for (const CReBar::Band& band : pBar->m_bands) {
+        for (const CReBar::Band& band : pBar->m_bands)
+        {
             if (band.rect.isEmpty())
                 continue;
-            if (!(band.dwStyle & RBBS_NOGRIPPER)) {
+            if (!(band.dwStyle & RBBS_NOGRIPPER))
+            {
                 QStyleOption option;
                 option.initFrom(this);
-                option.rect = QRect(band.rect.left() + 2, band.rect.top() + kBandMargin, CReBar::kGripperWidth - 4,
-                                    band.rect.height() - 2 * kBandMargin);
+                option.rect =
+                    QRect(band.rect.left() + 2, band.rect.top() + kBandMargin,
+                          CReBar::kGripperWidth - 4, band.rect.height() - 2 * kBandMargin);
                 option.state |= QStyle::State_Horizontal;
                 style()->drawPrimitive(QStyle::PE_IndicatorToolBarHandle, &option, &painter, this);
             }
-            if (!band.text.isEmpty()) {
+            if (!band.text.isEmpty())
+            {
                 int x = band.rect.left() + CReBar::kGripperWidth;
-                painter.drawText(QRect(x, band.rect.top(), fontMetrics().horizontalAdvance(band.text) + 4,
+                painter.drawText(QRect(x, band.rect.top(),
+                                       fontMetrics().horizontalAdvance(band.text) + 4,
                                        band.rect.height()),
                                  Qt::AlignLeft | Qt::AlignVCenter, band.text);
             }
-            if (bBorders) {
+            if (bBorders)
+            {
                 // Etched lines between bands and under each row.
                 if (band.rect.left() > 0)
-                    qDrawShadeLine(&painter, band.rect.left() - 1, band.rect.top(), band.rect.left() - 1,
-                                   band.rect.bottom(), palette(), true, 1, 0);
+                    qDrawShadeLine(&painter, band.rect.left() - 1, band.rect.top(),
+                                   band.rect.left() - 1, band.rect.bottom(), palette(), true, 1, 0);
                 qDrawShadeLine(&painter, band.rect.left(), band.rect.bottom(), band.rect.right(),
                                band.rect.bottom(), palette(), true, 1, 0);
             }
@@ -191,7 +202,8 @@ int CReBar::LayoutBands(int cxBar, bool bApply)
     };
     std::vector<std::vector<Placed>> rows(1);
     int x = 0;
-    for (size_t i = 0; i < m_bands.size(); ++i) {
+    for (size_t i = 0; i < m_bands.size(); ++i)
+    {
         Band& band = m_bands[i];
         if (bApply)
             band.rect = QRect();
@@ -202,12 +214,15 @@ int CReBar::LayoutBands(int cxBar, bool bApply)
         if (!band.text.isEmpty())
             cxHead += metrics.horizontalAdvance(band.text) + 4;
         QSize hint = pChild->sizeHint().expandedTo(pChild->minimumSizeHint());
-        if (CControlBar* pBar = DYNAMIC_DOWNCAST(CControlBar, FromHandlePermanent(HandleOf(pChild)))) {
+        if (CControlBar* pBar =
+                DYNAMIC_DOWNCAST(CControlBar, FromHandlePermanent(HandleOf(pChild))))
+        {
             CSize size = pBar->CalcFixedLayout(FALSE, TRUE);
             hint = QSize(size.cx, size.cy);
         }
         int cxMin = cxHead + hint.width() + kBandMargin;
-        if (!rows.back().empty() && ((band.dwStyle & RBBS_BREAK) || x + cxMin > cxBar)) {
+        if (!rows.back().empty() && ((band.dwStyle & RBBS_BREAK) || x + cxMin > cxBar))
+        {
             rows.emplace_back();
             x = 0;
         }
@@ -215,13 +230,15 @@ int CReBar::LayoutBands(int cxBar, bool bApply)
         x += cxMin;
     }
     int y = 0;
-    for (const auto& row : rows) {
+    for (const auto& row : rows)
+    {
         if (row.empty())
             continue;
         int cyRow = 0;
         for (const Placed& p : row)
             cyRow = std::max(cyRow, p.cyChild + 2 * kBandMargin);
-        for (size_t k = 0; k < row.size(); ++k) {
+        for (size_t k = 0; k < row.size(); ++k)
+        {
             const Placed& p = row[k];
             // The last band of a row takes what is left of it.
             int cx = k + 1 == row.size() ? std::max(p.cxMin, cxBar - p.x) : p.cxMin;
@@ -229,11 +246,13 @@ int CReBar::LayoutBands(int cxBar, bool bApply)
             if (!bApply)
                 continue;
             band.rect = QRect(p.x, y, cx, cyRow);
-            if (band.pChild) {
+            if (band.pChild)
+            {
                 int cxHead = (band.dwStyle & RBBS_NOGRIPPER) ? kBandMargin : kGripperWidth;
                 if (!band.text.isEmpty())
                     cxHead += metrics.horizontalAdvance(band.text) + 4;
-                band.pChild->setGeometry(p.x + cxHead, y + kBandMargin, std::max(0, cx - cxHead - kBandMargin),
+                band.pChild->setGeometry(p.x + cxHead, y + kBandMargin,
+                                         std::max(0, cx - cxHead - kBandMargin),
                                          cyRow - 2 * kBandMargin);
             }
         }

@@ -11,8 +11,8 @@
 
 #include <algorithm>
 
-CRecentFileList::CRecentFileList(UINT nStart, LPCWSTR lpszSection, LPCWSTR lpszEntryFormat, int nSize,
-                                 int nMaxDispLen)
+CRecentFileList::CRecentFileList(UINT nStart, LPCWSTR lpszSection, LPCWSTR lpszEntryFormat,
+                                 int nSize, int nMaxDispLen)
     : m_strSectionName(lpszSection), m_strEntryFormat(lpszEntryFormat), m_nStart(nStart),
       m_nMaxDisplayLength(nMaxDispLen)
 {
@@ -56,10 +56,14 @@ BOOL CRecentFileList::GetDisplayName(CString& strName, int nIndex, BOOL) const
     QString path = AfxToQString(m_arrNames[(size_t)nIndex]);
     QFileInfo info(path);
     // A file in the current directory shows by name; a long path keeps its root and the name.
-    QString shown = info.absolutePath() == QDir::currentPath() ? info.fileName() : QDir::toNativeSeparators(path);
-    if (m_nMaxDisplayLength > 0 && shown.size() > m_nMaxDisplayLength && shown != info.fileName()) {
-        QString root = QDir::toNativeSeparators(info.absoluteFilePath()).section(QDir::separator(), 0, 1);
-        shown = root + QDir::separator() + QStringLiteral("...") + QDir::separator() + info.fileName();
+    QString shown = info.absolutePath() == QDir::currentPath() ? info.fileName()
+                                                               : QDir::toNativeSeparators(path);
+    if (m_nMaxDisplayLength > 0 && shown.size() > m_nMaxDisplayLength && shown != info.fileName())
+    {
+        QString root =
+            QDir::toNativeSeparators(info.absoluteFilePath()).section(QDir::separator(), 0, 1);
+        shown =
+            root + QDir::separator() + QStringLiteral("...") + QDir::separator() + info.fileName();
         if (shown.size() > m_nMaxDisplayLength)
             shown = info.fileName();
     }
@@ -72,24 +76,28 @@ void CRecentFileList::UpdateMenu(CCmdUI* pCmdUI)
 {
     QMenu* pMenu = pCmdUI->m_pMenu;
     QAction* pPlaceholder = pCmdUI->m_pAction;
-    if (!pMenu || !pPlaceholder) {
+    if (!pMenu || !pPlaceholder)
+    {
         pCmdUI->Enable(!m_arrNames[0].IsEmpty());
         return;
     }
     if (m_strOriginal.IsEmpty())
         m_strOriginal = AfxFromQString(pPlaceholder->text());
-    // Entries shown last time go; the placeholder item itself stays and is hidden while there are entries.
+    // Entries shown last time go; the placeholder item itself stays and is hidden while there are
+    // entries.
     for (QAction* a : pMenu->actions())
         if (a->property("afxRecentFile").toBool())
             delete a;
-    if (m_arrNames[0].IsEmpty()) {
+    if (m_arrNames[0].IsEmpty())
+    {
         pPlaceholder->setText(AfxToQString(m_strOriginal));
         pPlaceholder->setVisible(true);
         pCmdUI->Enable(FALSE);
         return;
     }
     pPlaceholder->setVisible(false);
-    for (int i = 0; i < GetSize(); ++i) {
+    for (int i = 0; i < GetSize(); ++i)
+    {
         CString name;
         if (!GetDisplayName(name, i))
             break;
@@ -97,14 +105,16 @@ void CRecentFileList::UpdateMenu(CCmdUI* pCmdUI)
         pAction->setProperty("afxRecentFile", true);
         pAction->setProperty("afxDynamic", true);
     }
-    pCmdUI->m_bEnableChanged = TRUE;   // the entries are enabled; the hidden placeholder needs nothing
+    pCmdUI->m_bEnableChanged =
+        TRUE; // the entries are enabled; the hidden placeholder needs nothing
 }
 
 void CRecentFileList::ReadList(CProfileStore& store)
 {
     // Entries are compacted: a gap in the stored numbering leaves no hole in the menu.
     std::vector<CString> names;
-    for (int i = 0; i < GetSize(); ++i) {
+    for (int i = 0; i < GetSize(); ++i)
+    {
         CString value;
         if (store.GetString(m_strSectionName, GetEntryName(i), value) && !value.IsEmpty())
             names.push_back(value);
@@ -115,8 +125,10 @@ void CRecentFileList::ReadList(CProfileStore& store)
 
 void CRecentFileList::WriteList(CProfileStore& store)
 {
-    for (int i = 0; i < GetSize(); ++i) {
+    for (int i = 0; i < GetSize(); ++i)
+    {
         const CString& name = m_arrNames[(size_t)i];
-        store.WriteString(m_strSectionName, GetEntryName(i), name.IsEmpty() ? nullptr : name.GetString());
+        store.WriteString(m_strSectionName, GetEntryName(i),
+                          name.IsEmpty() ? nullptr : name.GetString());
     }
 }

@@ -72,8 +72,16 @@ static const AFX_STRING_RESOURCE s_frameworkStrings[] = {
     {ID_FILE_MRU_FILE1 + 15, L"Open this document"},
 };
 
-static const AFX_RESOURCE_TABLE s_frameworkTable = {
-    s_frameworkStrings, AFX_COUNTOF(s_frameworkStrings), nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0};
+static const AFX_RESOURCE_TABLE s_frameworkTable = {s_frameworkStrings,
+                                                    AFX_COUNTOF(s_frameworkStrings),
+                                                    nullptr,
+                                                    0,
+                                                    nullptr,
+                                                    0,
+                                                    nullptr,
+                                                    0,
+                                                    nullptr,
+                                                    0};
 
 static std::vector<const AFX_RESOURCE_TABLE*>& Tables()
 {
@@ -97,8 +105,7 @@ BOOL AfxUnregisterResources(const AFX_RESOURCE_TABLE* pTable)
     return TRUE;
 }
 
-template <class T>
-static const T* FindIn(const T* p, int n, UINT nID)
+template <class T> static const T* FindIn(const T* p, int n, UINT nID)
 {
     for (int i = 0; p && i < n; ++i)
         if (p[i].nID == nID)
@@ -167,7 +174,8 @@ BOOL AfxUnregisterToolBarResources(const AFX_TOOLBAR_RESOURCE* pBars)
 {
     auto& tables = ToolBarTables();
     for (auto it = tables.begin(); it != tables.end(); ++it)
-        if (it->first == pBars) {
+        if (it->first == pBars)
+        {
             tables.erase(it);
             return TRUE;
         }

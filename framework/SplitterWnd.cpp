@@ -49,7 +49,8 @@ protected:
         if (!p)
             return;
         QPoint pt = pEvent->position().toPoint();
-        if (m_nColBar >= 0 || m_nRowBar >= 0) {
+        if (m_nColBar >= 0 || m_nRowBar >= 0)
+        {
             p->TrackTo(m_nColBar, m_nRowBar, pt.x(), pt.y());
             return;
         }
@@ -98,15 +99,18 @@ BOOL CSplitterWnd::CreateStatic(CWnd* pParentWnd, int nRows, int nCols, DWORD dw
     return TRUE;
 }
 
-BOOL CSplitterWnd::CreateView(int row, int col, CRuntimeClass* pViewClass, SIZE sizeInit, CCreateContext* pContext)
+BOOL CSplitterWnd::CreateView(int row, int col, CRuntimeClass* pViewClass, SIZE sizeInit,
+                              CCreateContext* pContext)
 {
-    if (!m_hWnd || row < 0 || row >= m_nRows || col < 0 || col >= m_nCols || !pViewClass || GetPane(row, col))
+    if (!m_hWnd || row < 0 || row >= m_nRows || col < 0 || col >= m_nCols || !pViewClass ||
+        GetPane(row, col))
         return FALSE;
     m_colInfo[(size_t)col].nIdealSize = sizeInit.cx;
     m_rowInfo[(size_t)row].nIdealSize = sizeInit.cy;
     CObject* pObject = pViewClass->CreateObject();
     CWnd* pWnd = DYNAMIC_DOWNCAST(CWnd, pObject);
-    if (!pWnd) {
+    if (!pWnd)
+    {
         delete pObject;
         return FALSE;
     }
@@ -144,7 +148,8 @@ BOOL CSplitterWnd::IsChildPane(CWnd* pWnd, int* pRow, int* pCol) const
 void CSplitterWnd::GetColumnInfo(int col, int& cxCur, int& cxMin) const
 {
     cxCur = cxMin = 0;
-    if (col >= 0 && col < m_nCols) {
+    if (col >= 0 && col < m_nCols)
+    {
         cxCur = m_colInfo[(size_t)col].nCurSize;
         cxMin = m_colInfo[(size_t)col].nMinSize;
     }
@@ -161,7 +166,8 @@ void CSplitterWnd::SetColumnInfo(int col, int cxIdeal, int cxMin)
 void CSplitterWnd::GetRowInfo(int row, int& cyCur, int& cyMin) const
 {
     cyCur = cyMin = 0;
-    if (row >= 0 && row < m_nRows) {
+    if (row >= 0 && row < m_nRows)
+    {
         cyCur = m_rowInfo[(size_t)row].nCurSize;
         cyMin = m_rowInfo[(size_t)row].nMinSize;
     }
@@ -179,35 +185,49 @@ void CSplitterWnd::LayoutRowCol(std::vector<RowColInfo>& info, int nSize)
 {
     nSize = std::max(0, nSize);
     const size_t n = info.size();
-    for (size_t i = 0; i + 1 < n; ++i) {
+    for (size_t i = 0; i + 1 < n; ++i)
+    {
         if (info[i].nIdealSize < info[i].nMinSize)
-            info[i].nIdealSize = 0;   // too small to see
+            info[i].nIdealSize = 0; // too small to see
         info[i].nCurSize = info[i].nIdealSize;
     }
     if (n > 0)
-        info[n - 1].nCurSize = INT_MAX;   // the last one takes the rest
-    for (size_t i = 0; i < n; ++i) {
-        if (nSize == 0) {
+        info[n - 1].nCurSize = INT_MAX; // the last one takes the rest
+    for (size_t i = 0; i < n; ++i)
+    {
+        if (nSize == 0)
+        {
             info[i].nCurSize = 0;
             continue;
         }
-        if (i != 0 && nSize < info[i].nMinSize) {
+        if (i != 0 && nSize < info[i].nMinSize)
+        {
             // No room for this one at its minimum: the one before takes the space.
             info[i].nCurSize = 0;
             info[i - 1].nCurSize += nSize + kSplitterGap;
             nSize = 0;
-        } else if (info[i].nCurSize == 0) {
+        }
+        else if (info[i].nCurSize == 0)
+        {
             // collapsed
-        } else if (nSize < info[i].nCurSize) {
+        }
+        else if (nSize < info[i].nCurSize)
+        {
             info[i].nCurSize = nSize;
             nSize = 0;
-        } else {
+        }
+        else
+        {
             nSize -= info[i].nCurSize;
         }
-        if (i + 1 != n) {
-            if (nSize > kSplitterGap) {
+        if (i + 1 != n)
+        {
+            if (nSize > kSplitterGap)
+            {
                 nSize -= kSplitterGap;
-            } else {
+            }
+            else
+            {
                 info[i].nCurSize += nSize;
                 nSize = 0;
             }
@@ -223,10 +243,12 @@ void CSplitterWnd::RecalcLayout()
     LayoutRowCol(m_colInfo, pWidget->width());
     LayoutRowCol(m_rowInfo, pWidget->height());
     int y = 0;
-    for (int row = 0; row < m_nRows; ++row) {
+    for (int row = 0; row < m_nRows; ++row)
+    {
         int x = 0;
         int cy = m_rowInfo[(size_t)row].nCurSize;
-        for (int col = 0; col < m_nCols; ++col) {
+        for (int col = 0; col < m_nCols; ++col)
+        {
             int cx = m_colInfo[(size_t)col].nCurSize;
             if (CWnd* pPane = GetPane(row, col))
                 if (QWidget* w = pPane->GetWidget())
@@ -241,14 +263,16 @@ void CSplitterWnd::HitTestBar(int x, int y, int& nColBar, int& nRowBar) const
 {
     nColBar = nRowBar = -1;
     int pos = 0;
-    for (int col = 0; col + 1 < m_nCols; ++col) {
+    for (int col = 0; col + 1 < m_nCols; ++col)
+    {
         pos += m_colInfo[(size_t)col].nCurSize;
         if (x >= pos && x < pos + kSplitterGap)
             nColBar = col;
         pos += kSplitterGap;
     }
     pos = 0;
-    for (int row = 0; row + 1 < m_nRows; ++row) {
+    for (int row = 0; row + 1 < m_nRows; ++row)
+    {
         pos += m_rowInfo[(size_t)row].nCurSize;
         if (y >= pos && y < pos + kSplitterGap)
             nRowBar = row;
@@ -258,13 +282,15 @@ void CSplitterWnd::HitTestBar(int x, int y, int& nColBar, int& nRowBar) const
 
 void CSplitterWnd::TrackTo(int nColBar, int nRowBar, int x, int y)
 {
-    if (nColBar >= 0 && nColBar + 1 < m_nCols) {
+    if (nColBar >= 0 && nColBar + 1 < m_nCols)
+    {
         int left = 0;
         for (int col = 0; col < nColBar; ++col)
             left += m_colInfo[(size_t)col].nCurSize + kSplitterGap;
         m_colInfo[(size_t)nColBar].nIdealSize = std::max(0, x - left);
     }
-    if (nRowBar >= 0 && nRowBar + 1 < m_nRows) {
+    if (nRowBar >= 0 && nRowBar + 1 < m_nRows)
+    {
         int top = 0;
         for (int row = 0; row < nRowBar; ++row)
             top += m_rowInfo[(size_t)row].nCurSize + kSplitterGap;
@@ -278,7 +304,8 @@ CWnd* CSplitterWnd::GetActivePane(int* pRow, int* pCol)
     CWnd* pView = nullptr;
     if (CFrameWnd* pFrame = GetParentFrame())
         pView = pFrame->GetActiveView();
-    if (!IsChildPane(pView, pRow, pCol)) {
+    if (!IsChildPane(pView, pRow, pCol))
+    {
         // No active view of ours: the pane that has the focus, if one has.
         pView = nullptr;
         for (CWnd* pFocus = GetFocus(); pFocus && !pView; pFocus = pFocus->GetParent())
@@ -294,12 +321,15 @@ void CSplitterWnd::SetActivePane(int row, int col, CWnd* pWnd)
     if (!pPane)
         return;
     CFrameWnd* pFrame = GetParentFrame();
-    if (auto* pView = DYNAMIC_DOWNCAST(CView, pPane); pView && pFrame) {
+    if (auto* pView = DYNAMIC_DOWNCAST(CView, pPane); pView && pFrame)
+    {
         pFrame->SetActiveView(pView);
         // The view takes the focus even when it was the active one already.
         if (pView->GetWidget() && pView->GetWidget()->isVisible())
             pView->SetFocus();
-    } else {
+    }
+    else
+    {
         pPane->SetFocus();
     }
 }
@@ -312,26 +342,34 @@ BOOL CSplitterWnd::CanActivateNext(BOOL)
 void CSplitterWnd::ActivateNext(BOOL bPrev)
 {
     int row = 0, col = 0;
-    if (!GetActivePane(&row, &col)) {
+    if (!GetActivePane(&row, &col))
+    {
         SetActivePane(0, 0);
         return;
     }
     // Row by row, wrapping round; panes that do not exist are passed over.
-    for (int n = 0; n < m_nRows * m_nCols; ++n) {
-        if (bPrev) {
-            if (--col < 0) {
+    for (int n = 0; n < m_nRows * m_nCols; ++n)
+    {
+        if (bPrev)
+        {
+            if (--col < 0)
+            {
                 col = m_nCols - 1;
                 if (--row < 0)
                     row = m_nRows - 1;
             }
-        } else {
-            if (++col >= m_nCols) {
+        }
+        else
+        {
+            if (++col >= m_nCols)
+            {
                 col = 0;
                 if (++row >= m_nRows)
                     row = 0;
             }
         }
-        if (GetPane(row, col)) {
+        if (GetPane(row, col))
+        {
             SetActivePane(row, col);
             return;
         }

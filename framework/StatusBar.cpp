@@ -13,7 +13,7 @@
 IMPLEMENT_DYNAMIC(CStatusBar, CControlBar)
 
 BEGIN_MESSAGE_MAP(CStatusBar, CControlBar)
-    ON_MESSAGE(WM_SETTEXT, &CStatusBar::OnSetText)
+ON_MESSAGE(WM_SETTEXT, &CStatusBar::OnSetText)
 END_MESSAGE_MAP()
 
 class CStatusBarWidget : public QWidget
@@ -35,17 +35,21 @@ protected:
             return;
         QPainter painter(this);
         std::vector<RECT> rects = pBar->LayoutPanes(width(), height());
-        for (size_t i = 0; i < rects.size(); ++i) {
+        for (size_t i = 0; i < rects.size(); ++i)
+        {
             const CStatusBar::Pane& pane = pBar->m_panes[i];
-            QRect r(rects[i].left, rects[i].top, rects[i].right - rects[i].left, rects[i].bottom - rects[i].top);
+            QRect r(rects[i].left, rects[i].top, rects[i].right - rects[i].left,
+                    rects[i].bottom - rects[i].top);
             if (r.width() <= 0)
                 continue;
             if (!(pane.nStyle & SBPS_NOBORDERS))
                 qDrawShadePanel(&painter, r, palette(), !(pane.nStyle & SBPS_POPOUT), 1);
             if (pane.nStyle & SBPS_DISABLED)
                 continue;
-            QRect text = r.adjusted(CStatusBar::kPaneBorder / 2, 1, -CStatusBar::kPaneBorder / 2, -1);
-            QString s = fontMetrics().elidedText(AfxToQString(pane.strText), Qt::ElideRight, text.width());
+            QRect text =
+                r.adjusted(CStatusBar::kPaneBorder / 2, 1, -CStatusBar::kPaneBorder / 2, -1);
+            QString s =
+                fontMetrics().elidedText(AfxToQString(pane.strText), Qt::ElideRight, text.width());
             painter.setPen(palette().color(QPalette::WindowText));
             painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, s);
         }
@@ -75,19 +79,24 @@ BOOL CStatusBar::SetIndicators(const UINT* lpIDArray, int nIDCount)
 {
     if (nIDCount < 0 || (nIDCount > 0 && !lpIDArray))
         return FALSE;
-    QFontMetrics metrics = GetWidget() ? GetWidget()->fontMetrics() : QFontMetrics(QGuiApplication::font());
+    QFontMetrics metrics =
+        GetWidget() ? GetWidget()->fontMetrics() : QFontMetrics(QGuiApplication::font());
     QScreen* pScreen = QGuiApplication::primaryScreen();
     int cxQuarter = pScreen ? pScreen->geometry().width() / 4 : 200;
     BOOL bResult = TRUE;
     m_panes.assign((size_t)nIDCount, Pane());
-    for (int i = 0; i < nIDCount; ++i) {
+    for (int i = 0; i < nIDCount; ++i)
+    {
         Pane& pane = m_panes[(size_t)i];
         pane.nID = lpIDArray[i];
-        if (pane.nID != ID_SEPARATOR) {
+        if (pane.nID != ID_SEPARATOR)
+        {
             if (!pane.strText.LoadString(pane.nID))
-                bResult = FALSE;   // the pane stays, empty, as a missing string leaves it
+                bResult = FALSE; // the pane stays, empty, as a missing string leaves it
             pane.cxText = metrics.horizontalAdvance(AfxToQString(pane.strText));
-        } else {
+        }
+        else
+        {
             pane.cxText = cxQuarter;
             if (i == 0)
                 pane.nStyle |= SBPS_STRETCH | SBPS_NOBORDERS;
@@ -114,7 +123,8 @@ std::vector<RECT> CStatusBar::LayoutPanes(int cxBar, int cyBar) const
 {
     std::vector<RECT> rects(m_panes.size(), RECT{0, 0, 0, 0});
     int cxFixed = 0, nStretch = 0;
-    for (const Pane& pane : m_panes) {
+    for (const Pane& pane : m_panes)
+    {
         if (pane.nStyle & SBPS_STRETCH)
             ++nStretch;
         else
@@ -125,10 +135,12 @@ std::vector<RECT> CStatusBar::LayoutPanes(int cxBar, int cyBar) const
     // Stretching panes share what the others leave, never less than nothing.
     int cxSpare = std::max(0, cxBar - cxFixed);
     int x = 0;
-    for (size_t i = 0; i < m_panes.size(); ++i) {
+    for (size_t i = 0; i < m_panes.size(); ++i)
+    {
         const Pane& pane = m_panes[i];
         int cx = pane.cxText + kPaneBorder;
-        if (pane.nStyle & SBPS_STRETCH) {
+        if (pane.nStyle & SBPS_STRETCH)
+        {
             cx = cxSpare / nStretch;
             cxSpare -= cx;
             --nStretch;
@@ -152,7 +164,8 @@ void CStatusBar::GetItemRect(int nIndex, LPRECT lpRect) const
 
 void CStatusBar::GetPaneInfo(int nIndex, UINT& nID, UINT& nStyle, int& cxWidth) const
 {
-    if (nIndex < 0 || nIndex >= GetCount()) {
+    if (nIndex < 0 || nIndex >= GetCount())
+    {
         nID = nStyle = 0;
         cxWidth = 0;
         return;
@@ -257,7 +270,8 @@ void CStatusBar::OnUpdateCmdUI(CFrameWnd* pTarget, BOOL)
     state.m_pBar = this;
     state.m_pOther = this;
     state.m_nIndexMax = (UINT)GetCount();
-    for (state.m_nIndex = 0; state.m_nIndex < state.m_nIndexMax; ++state.m_nIndex) {
+    for (state.m_nIndex = 0; state.m_nIndex < state.m_nIndexMax; ++state.m_nIndex)
+    {
         state.m_nID = m_panes[state.m_nIndex].nID;
         if (state.m_nID == ID_SEPARATOR)
             continue;

@@ -31,12 +31,16 @@ public:
         setContextMenuPolicy(Qt::PreventContextMenu);
     }
 
-    CToolBar* Bar() const { return DYNAMIC_DOWNCAST(CToolBar, CWnd::FromHandlePermanent(CWnd::HandleOf(this))); }
+    CToolBar* Bar() const
+    {
+        return DYNAMIC_DOWNCAST(CToolBar, CWnd::FromHandlePermanent(CWnd::HandleOf(this)));
+    }
 
     bool eventFilter(QObject* pWatched, QEvent* pEvent) override
     {
         // Tool tips only with CBRS_TOOLTIPS.
-        if (pEvent->type() == QEvent::ToolTip) {
+        if (pEvent->type() == QEvent::ToolTip)
+        {
             CToolBar* pBar = Bar();
             if (!pBar || !(pBar->GetBarStyle() & CBRS_TOOLTIPS))
                 return true;
@@ -50,7 +54,8 @@ protected:
         if (pEvent->type() == QEvent::Leave)
             if (CToolBar* pBar = Bar())
                 pBar->OnMouseLeft();
-        if (pEvent->type() == QEvent::ChildAdded) {
+        if (pEvent->type() == QEvent::ChildAdded)
+        {
             auto* pChild = static_cast<QChildEvent*>(pEvent)->child();
             if (pChild->isWidgetType())
                 pChild->installEventFilter(this);
@@ -99,10 +104,12 @@ static bool LoadStrip(const AFX_TOOLBAR_RESOURCE* pRes, QImage& strip)
         return true;
     if (!strip.loadFromData(pRes->pBitmap, (int)pRes->nBitmapSize))
         return false;
-    if (!strip.hasAlphaChannel()) {
+    if (!strip.hasAlphaChannel())
+    {
         strip = strip.convertToFormat(QImage::Format_ARGB32);
         const QRgb gray = qRgb(192, 192, 192);
-        for (int y = 0; y < strip.height(); ++y) {
+        for (int y = 0; y < strip.height(); ++y)
+        {
             auto* line = reinterpret_cast<QRgb*>(strip.scanLine(y));
             for (int x = 0; x < strip.width(); ++x)
                 if ((line[x] | 0xFF000000u) == gray)
@@ -138,16 +145,19 @@ BOOL CToolBar::SetButtons(const UINT* lpIDArray, int nIDCount)
     const QImage& strip = m_strip;
     int nImage = 0;
     HWND hWnd = m_hWnd;
-    for (int i = 0; i < nIDCount; ++i) {
+    for (int i = 0; i < nIDCount; ++i)
+    {
         Button button;
         button.nID = lpIDArray[i];
-        if (button.nID == ID_SEPARATOR) {
+        if (button.nID == ID_SEPARATOR)
+        {
             pWidget->addSeparator();
             m_buttons.push_back(button);
             continue;
         }
         CString full, prompt, tip;
-        if (full.LoadString(button.nID)) {
+        if (full.LoadString(button.nID))
+        {
             AfxExtractSubString(prompt, full, 0);
             AfxExtractSubString(tip, full, 1);
         }
@@ -156,17 +166,24 @@ BOOL CToolBar::SetButtons(const UINT* lpIDArray, int nIDCount)
         pAction->setProperty("afxID", button.nID);
         int x = nImage * m_sizeImage.width();
         if (!strip.isNull() && x + m_sizeImage.width() <= strip.width())
-            pAction->setIcon(QIcon(QPixmap::fromImage(strip.copy(x, 0, m_sizeImage.width(), m_sizeImage.height()))));
+            pAction->setIcon(QIcon(
+                QPixmap::fromImage(strip.copy(x, 0, m_sizeImage.width(), m_sizeImage.height()))));
         ++nImage;
         UINT nID = button.nID;
-        QObject::connect(pAction, &QAction::triggered, pAction, [hWnd, nID]() {
-            if (auto* pBar = DYNAMIC_DOWNCAST(CToolBar, CWnd::FromHandlePermanent(hWnd)))
-                pBar->OnButtonClicked(nID);
-        });
-        QObject::connect(pAction, &QAction::hovered, pAction, [hWnd, nID]() {
-            if (auto* pBar = DYNAMIC_DOWNCAST(CToolBar, CWnd::FromHandlePermanent(hWnd)))
-                pBar->OnButtonHovered(nID);
-        });
+        QObject::connect(pAction, &QAction::triggered, pAction,
+                         [hWnd, nID]()
+                         {
+                             if (auto* pBar =
+                                     DYNAMIC_DOWNCAST(CToolBar, CWnd::FromHandlePermanent(hWnd)))
+                                 pBar->OnButtonClicked(nID);
+                         });
+        QObject::connect(pAction, &QAction::hovered, pAction,
+                         [hWnd, nID]()
+                         {
+                             if (auto* pBar =
+                                     DYNAMIC_DOWNCAST(CToolBar, CWnd::FromHandlePermanent(hWnd)))
+                                 pBar->OnButtonHovered(nID);
+                         });
         button.pAction = pAction;
         m_buttons.push_back(button);
     }
@@ -190,7 +207,8 @@ void CToolBar::ApplyButtonLook()
 
 void CToolBar::Relayout()
 {
-    if (QWidget* pWidget = GetWidget()) {
+    if (QWidget* pWidget = GetWidget())
+    {
         pWidget->adjustSize();
         pWidget->updateGeometry();
     }
@@ -226,7 +244,8 @@ void CToolBar::GetItemRect(int nIndex, LPRECT lpRect) const
         return;
     // A separator's place lies between the buttons around it.
     QAction* pAction = m_buttons[(size_t)nIndex].pAction;
-    if (!pAction) {
+    if (!pAction)
+    {
         const QList<QAction*> actions = pWidget->actions();
         if (nIndex < actions.size())
             pAction = actions[nIndex];
@@ -310,7 +329,8 @@ void CToolBar::OnUpdateCmdUI(CFrameWnd* pTarget, BOOL bDisableIfNoHndler)
     CToolCmdUI state;
     state.m_pOther = this;
     state.m_nIndexMax = (UINT)GetCount();
-    for (state.m_nIndex = 0; state.m_nIndex < state.m_nIndexMax; ++state.m_nIndex) {
+    for (state.m_nIndex = 0; state.m_nIndex < state.m_nIndexMax; ++state.m_nIndex)
+    {
         const Button& button = m_buttons[state.m_nIndex];
         if (!button.pAction)
             continue;

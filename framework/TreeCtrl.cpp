@@ -23,7 +23,8 @@ using Store = CTreeItemStore;
 static constexpr Store::Id kNone = Store::kNone;
 static constexpr Store::Id kRoot = Store::kRoot;
 
-namespace {
+namespace
+{
 
 // Guards the view's selection signals while the control itself moves them.
 struct SyncScope
@@ -42,20 +43,20 @@ struct TextBuffer
     int Size() const { return (int)chars.size(); }
 };
 
-}  // namespace
+} // namespace
 
-CTreeCtrl::CTreeCtrl() : m_selected(kNone), m_dropHilite(kNone), m_editItem(kNone)
-{
-}
+CTreeCtrl::CTreeCtrl() : m_selected(kNone), m_dropHilite(kNone), m_editItem(kNone) {}
 
 CTreeCtrl::~CTreeCtrl()
 {
     QObject::disconnect(m_treeDestroyed);
     if (m_edit.GetSafeHwnd())
         m_edit.Detach();
-    if (m_pTree) {
+    if (m_pTree)
+    {
         m_pTree->SetControl(nullptr);
-        if (m_pOwner && m_pOwner != this) {
+        if (m_pOwner && m_pOwner != this)
+        {
             // Bound to a view: the view owns the widget.
             m_hWnd = nullptr;
         }
@@ -82,35 +83,44 @@ QWidget* CTreeCtrl::CreateWidgetFor(CWnd* pOwner, const CREATESTRUCT& cs, QWidge
     pTree->SetControl(this);
     m_pTree = pTree;
     m_pOwner = pOwner;
-    if (pOwner != this) {
+    if (pOwner != this)
+    {
         // The view is the window; this object only reaches the same widget.
         m_hWnd = CWnd::HandleOf(pTree);
         m_bTemporary = TRUE;
-        m_treeDestroyed = QObject::connect(pTree, &QObject::destroyed, [this]() {
-            m_hWnd = nullptr;
-            // The widget is half destroyed here: forget it before anything
-            // could call one of its own members.
-            m_pTree.clear();
-            ResetEditState();
-        });
+        m_treeDestroyed = QObject::connect(pTree, &QObject::destroyed,
+                                           [this]()
+                                           {
+                                               m_hWnd = nullptr;
+                                               // The widget is half destroyed here: forget it
+                                               // before anything could call one of its own members.
+                                               m_pTree.clear();
+                                               ResetEditState();
+                                           });
     }
     pTree->SetStyleBits((DWORD)cs.style);
 
     // The widget forgets this object when it goes (SetControl(null)), so a
     // signal from a widget being torn down never reaches a destroyed control.
     QObject::connect(pTree->selectionModel(), &QItemSelectionModel::currentChanged, pTree,
-                     [this, pTree](const QModelIndex& current, const QModelIndex&) {
+                     [this, pTree](const QModelIndex& current, const QModelIndex&)
+                     {
                          if (pTree->Control() == this && m_nSync == 0)
-                             OnViewCurrentChanged(current.isValid() ? (Id)current.internalId() : kNone);
+                             OnViewCurrentChanged(current.isValid() ? (Id)current.internalId()
+                                                                    : kNone);
                      });
-    QObject::connect(pTree, &QTreeView::expanded, pTree, [this, pTree](const QModelIndex& index) {
-        if (pTree->Control() == this && m_nSync == 0 && index.isValid())
-            OnViewExpanded((Id)index.internalId(), true);
-    });
-    QObject::connect(pTree, &QTreeView::collapsed, pTree, [this, pTree](const QModelIndex& index) {
-        if (pTree->Control() == this && m_nSync == 0 && index.isValid())
-            OnViewExpanded((Id)index.internalId(), false);
-    });
+    QObject::connect(pTree, &QTreeView::expanded, pTree,
+                     [this, pTree](const QModelIndex& index)
+                     {
+                         if (pTree->Control() == this && m_nSync == 0 && index.isValid())
+                             OnViewExpanded((Id)index.internalId(), true);
+                     });
+    QObject::connect(pTree, &QTreeView::collapsed, pTree,
+                     [this, pTree](const QModelIndex& index)
+                     {
+                         if (pTree->Control() == this && m_nSync == 0 && index.isValid())
+                             OnViewExpanded((Id)index.internalId(), false);
+                     });
     return pTree;
 }
 
@@ -217,13 +227,20 @@ HTREEITEM CTreeCtrl::InsertItem(LPTVINSERTSTRUCT lpis)
 
     Id prev;
     HTREEITEM after = lpis->hInsertAfter;
-    if (after == TVI_FIRST) {
+    if (after == TVI_FIRST)
+    {
         prev = kNone;
-    } else if (after == TVI_LAST || after == nullptr || after == TVI_ROOT) {
+    }
+    else if (after == TVI_LAST || after == nullptr || after == TVI_ROOT)
+    {
         prev = store.At(parent).last;
-    } else if (after == TVI_SORT) {
+    }
+    else if (after == TVI_SORT)
+    {
         prev = store.SortedPrev(parent, text ? std::wstring_view(text) : std::wstring_view());
-    } else {
+    }
+    else
+    {
         prev = store.FromHandle(after);
         if (prev == kNone || store.At(prev).parent != parent)
             return nullptr;
@@ -239,7 +256,8 @@ HTREEITEM CTreeCtrl::InsertItem(LPTVINSERTSTRUCT lpis)
     Id id;
     {
         SyncScope sync(m_nSync);
-        if (shown) {
+        if (shown)
+        {
             int row = prev == kNone ? 0 : store.RowOf(prev) + 1;
             pModel->BeginInsert(parent, row, row);
         }
@@ -249,12 +267,14 @@ HTREEITEM CTreeCtrl::InsertItem(LPTVINSERTSTRUCT lpis)
     }
     if (id == kNone)
         return nullptr;
-    if (item.mask & TVIF_CHILDREN) {
+    if (item.mask & TVIF_CHILDREN)
+    {
         store.At(id).state |= Store::kChildrenSet;
         if (item.cChildren != 0)
             store.At(id).state |= Store::kChildrenOn;
     }
-    if (!hadChildren) {
+    if (!hadChildren)
+    {
         // A parent marked expanded before it had children opens with its first one.
         if (parent != kRoot && !shown && (store.At(parent).state & TVIS_EXPANDED) &&
             pModel->IsRevealed(store.At(parent).parent))
@@ -265,8 +285,9 @@ HTREEITEM CTreeCtrl::InsertItem(LPTVINSERTSTRUCT lpis)
     return store.Handle(id);
 }
 
-HTREEITEM CTreeCtrl::InsertItem(UINT nMask, LPCWSTR lpszItem, int nImage, int nSelectedImage, UINT nState,
-                                UINT nStateMask, LPARAM lParam, HTREEITEM hParent, HTREEITEM hInsertAfter)
+HTREEITEM CTreeCtrl::InsertItem(UINT nMask, LPCWSTR lpszItem, int nImage, int nSelectedImage,
+                                UINT nState, UINT nStateMask, LPARAM lParam, HTREEITEM hParent,
+                                HTREEITEM hInsertAfter)
 {
     TVINSERTSTRUCT tvis{};
     tvis.hParent = hParent;
@@ -289,8 +310,8 @@ HTREEITEM CTreeCtrl::InsertItem(LPCWSTR lpszItem, HTREEITEM hParent, HTREEITEM h
 HTREEITEM CTreeCtrl::InsertItem(LPCWSTR lpszItem, int nImage, int nSelectedImage, HTREEITEM hParent,
                                 HTREEITEM hInsertAfter)
 {
-    return InsertItem(TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE, lpszItem, nImage, nSelectedImage, 0, 0, 0, hParent,
-                      hInsertAfter);
+    return InsertItem(TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE, lpszItem, nImage, nSelectedImage,
+                      0, 0, 0, hParent, hInsertAfter);
 }
 
 // A collapsed item whose first child came or last child went shows or hides
@@ -313,19 +334,22 @@ BOOL CTreeCtrl::DeleteItem(HTREEITEM hItem)
     if (id == kNone)
         return FALSE;
     Store& store = pModel->Store();
-    if (m_editItem != kNone && (m_editItem == id || store.IsAncestor(id, m_editItem))) {
+    if (m_editItem != kNone && (m_editItem == id || store.IsAncestor(id, m_editItem)))
+    {
         EndEdit(true, false);
-        id = IdOf(hItem);   // the handler may have deleted it already
+        id = IdOf(hItem); // the handler may have deleted it already
         if (id == kNone)
             return FALSE;
     }
 
-    // Where the selection goes when it is in what goes: next sibling, else parent, else previous sibling.
+    // Where the selection goes when it is in what goes: next sibling, else parent, else previous
+    // sibling.
     Id oldSel = m_selected;
     bool selectionGoes = oldSel != kNone && (oldSel == id || store.IsAncestor(id, oldSel));
     Id newSel = kNone;
     TVITEM itemOld{};
-    if (selectionGoes) {
+    if (selectionGoes)
+    {
         const Store::Item& it = store.At(id);
         newSel = it.next != kNone ? it.next : (it.parent != kRoot ? it.parent : it.prev);
         FillNotifyItem(itemOld, oldSel);
@@ -340,7 +364,8 @@ BOOL CTreeCtrl::DeleteItem(HTREEITEM hItem)
         SyncScope sync(m_nSync);
         if (selectionGoes)
             m_selected = kNone;
-        if (shown) {
+        if (shown)
+        {
             int row = store.RowOf(id);
             pModel->BeginRemove(parent, row, row);
         }
@@ -350,7 +375,8 @@ BOOL CTreeCtrl::DeleteItem(HTREEITEM hItem)
     }
     if (store.At(parent).first == kNone)
         NoteChildrenChanged(parent, true);
-    if (selectionGoes) {
+    if (selectionGoes)
+    {
         if (newSel != kNone)
             store.At(newSel).state |= TVIS_SELECTED;
         m_selected = newSel;
@@ -360,7 +386,9 @@ BOOL CTreeCtrl::DeleteItem(HTREEITEM hItem)
         nm.itemOld = itemOld;
         FillNotifyItem(nm.itemNew, newSel);
         SendNotify(nm.hdr, TVN_SELCHANGED);
-    } else {
+    }
+    else
+    {
         SyncViewSelection();
     }
     return TRUE;
@@ -376,7 +404,8 @@ BOOL CTreeCtrl::DeleteAllItems()
     Store& store = pModel->Store();
     Id oldSel = m_selected;
     TVITEM itemOld{};
-    if (oldSel != kNone) {
+    if (oldSel != kNone)
+    {
         FillNotifyItem(itemOld, oldSel);
         itemOld.state &= ~(UINT)TVIS_SELECTED;
     }
@@ -388,7 +417,8 @@ BOOL CTreeCtrl::DeleteAllItems()
         store.Clear();
         pModel->EndReset();
     }
-    if (oldSel != kNone) {
+    if (oldSel != kNone)
+    {
         NMTREEVIEW nm{};
         nm.action = TVC_UNKNOWN;
         nm.itemOld = itemOld;
@@ -482,7 +512,8 @@ HTREEITEM CTreeCtrl::GetPrevVisibleItem(HTREEITEM hItem) const
         return nullptr;
     const Store& store = Model()->Store();
     Id prev = store.At(id).prev;
-    if (prev == kNone) {
+    if (prev == kNone)
+    {
         Id p = store.At(id).parent;
         return p == kRoot ? nullptr : ItemHandle(p);
     }
@@ -507,19 +538,32 @@ HTREEITEM CTreeCtrl::GetLastVisibleItem() const
 
 HTREEITEM CTreeCtrl::GetNextItem(HTREEITEM hItem, UINT nCode) const
 {
-    switch (nCode) {
-    case TVGN_ROOT: return GetRootItem();
-    case TVGN_NEXT: return GetNextSiblingItem(hItem);
-    case TVGN_PREVIOUS: return GetPrevSiblingItem(hItem);
-    case TVGN_PARENT: return GetParentItem(hItem);
-    case TVGN_CHILD: return GetChildItem(hItem);
-    case TVGN_FIRSTVISIBLE: return GetFirstVisibleItem();
-    case TVGN_NEXTVISIBLE: return GetNextVisibleItem(hItem);
-    case TVGN_PREVIOUSVISIBLE: return GetPrevVisibleItem(hItem);
-    case TVGN_DROPHILITE: return GetDropHilightItem();
-    case TVGN_CARET: return GetSelectedItem();
-    case TVGN_LASTVISIBLE: return GetLastVisibleItem();
-    default: return nullptr;
+    switch (nCode)
+    {
+    case TVGN_ROOT:
+        return GetRootItem();
+    case TVGN_NEXT:
+        return GetNextSiblingItem(hItem);
+    case TVGN_PREVIOUS:
+        return GetPrevSiblingItem(hItem);
+    case TVGN_PARENT:
+        return GetParentItem(hItem);
+    case TVGN_CHILD:
+        return GetChildItem(hItem);
+    case TVGN_FIRSTVISIBLE:
+        return GetFirstVisibleItem();
+    case TVGN_NEXTVISIBLE:
+        return GetNextVisibleItem(hItem);
+    case TVGN_PREVIOUSVISIBLE:
+        return GetPrevVisibleItem(hItem);
+    case TVGN_DROPHILITE:
+        return GetDropHilightItem();
+    case TVGN_CARET:
+        return GetSelectedItem();
+    case TVGN_LASTVISIBLE:
+        return GetLastVisibleItem();
+    default:
+        return nullptr;
     }
 }
 
@@ -533,10 +577,13 @@ void CTreeCtrl::SyncViewSelection()
     SyncScope sync(m_nSync);
     QItemSelectionModel* pSel = m_pTree->selectionModel();
     QModelIndex index = m_selected != kNone ? pModel->IndexOf(m_selected) : QModelIndex();
-    if (index.isValid()) {
+    if (index.isValid())
+    {
         if (pSel->currentIndex() != index || !pSel->isSelected(index))
             pSel->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
-    } else if (pSel->currentIndex().isValid() || pSel->hasSelection()) {
+    }
+    else if (pSel->currentIndex().isValid() || pSel->hasSelection())
+    {
         pSel->clear();
     }
 }
@@ -547,18 +594,21 @@ bool CTreeCtrl::ChangeSelection(Id id, UINT action, bool bAskFirst)
     if (!pModel)
         return false;
     Store& store = pModel->Store();
-    if (id == m_selected) {
+    if (id == m_selected)
+    {
         SyncViewSelection();
         return true;
     }
     Id old = m_selected;
-    if (bAskFirst) {
+    if (bAskFirst)
+    {
         NMTREEVIEW nm{};
         nm.action = action;
         FillNotifyItem(nm.itemOld, old);
         FillNotifyItem(nm.itemNew, id);
         HTREEITEM hNew = ItemHandle(id);
-        if (SendNotify(nm.hdr, TVN_SELCHANGING)) {
+        if (SendNotify(nm.hdr, TVN_SELCHANGING))
+        {
             SyncViewSelection();
             return false;
         }
@@ -566,7 +616,8 @@ bool CTreeCtrl::ChangeSelection(Id id, UINT action, bool bAskFirst)
         if (id != kNone && IdOf(hNew) != id)
             return false;
         old = m_selected;
-        if (id == old) {
+        if (id == old)
+        {
             SyncViewSelection();
             return true;
         }
@@ -578,7 +629,8 @@ bool CTreeCtrl::ChangeSelection(Id id, UINT action, bool bAskFirst)
     if (old != kNone)
         store.At(old).state &= ~(UINT)TVIS_SELECTED;
     m_selected = id;
-    if (id != kNone) {
+    if (id != kNone)
+    {
         store.At(id).state |= TVIS_SELECTED;
         ExpandParents(id);
     }
@@ -602,11 +654,16 @@ void CTreeCtrl::OnViewCurrentChanged(Id id)
 
 BOOL CTreeCtrl::Select(HTREEITEM hItem, UINT nCode)
 {
-    switch (nCode) {
-    case TVGN_CARET: return SelectItem(hItem);
-    case TVGN_DROPHILITE: return SelectDropTarget(hItem);
-    case TVGN_FIRSTVISIBLE: return SelectSetFirstVisible(hItem);
-    default: return FALSE;
+    switch (nCode)
+    {
+    case TVGN_CARET:
+        return SelectItem(hItem);
+    case TVGN_DROPHILITE:
+        return SelectDropTarget(hItem);
+    case TVGN_FIRSTVISIBLE:
+        return SelectSetFirstVisible(hItem);
+    default:
+        return FALSE;
     }
 }
 
@@ -615,7 +672,8 @@ BOOL CTreeCtrl::SelectItem(HTREEITEM hItem)
     if (!Model())
         return FALSE;
     Id id = kNone;
-    if (hItem) {
+    if (hItem)
+    {
         id = IdOf(hItem);
         if (id == kNone)
             return FALSE;
@@ -633,12 +691,14 @@ BOOL CTreeCtrl::SelectDropTarget(HTREEITEM hItem)
         return FALSE;
     Store& store = pModel->Store();
     Id old = m_dropHilite;
-    if (old != kNone) {
+    if (old != kNone)
+    {
         store.At(old).state &= ~(UINT)TVIS_DROPHILITED;
         pModel->ItemChanged(old);
     }
     m_dropHilite = id;
-    if (id != kNone) {
+    if (id != kNone)
+    {
         store.At(id).state |= TVIS_DROPHILITED;
         pModel->ItemChanged(id);
     }
@@ -676,7 +736,8 @@ void CTreeCtrl::Reveal(Id id)
         store.At(id).state |= Store::kRevealed;
         for (size_t i = 0; i < opened.size(); ++i)
             for (Id c = store.At(opened[i]).first; c != kNone; c = store.At(c).next)
-                if ((store.At(c).state & TVIS_EXPANDED) && store.At(c).first != kNone) {
+                if ((store.At(c).state & TVIS_EXPANDED) && store.At(c).first != kNone)
+                {
                     store.At(c).state |= Store::kRevealed;
                     opened.push_back(c);
                 }
@@ -701,7 +762,8 @@ void CTreeCtrl::Unreveal(Id id)
     if (rows > 0)
         pModel->BeginRemove(id, 0, rows - 1);
     std::vector<Id> closing{id};
-    for (size_t i = 0; i < closing.size(); ++i) {
+    for (size_t i = 0; i < closing.size(); ++i)
+    {
         Id cur = closing[i];
         store.At(cur).state &= ~Store::kRevealed;
         for (Id c = store.At(cur).first; c != kNone; c = store.At(c).next)
@@ -734,9 +796,10 @@ bool CTreeCtrl::ExpandId(Id id, UINT code)
     bool expanded = (it.state & TVIS_EXPANDED) != 0;
     if (action == TVE_TOGGLE)
         action = expanded ? TVE_COLLAPSE : TVE_EXPAND;
-    if (action == TVE_EXPAND) {
+    if (action == TVE_EXPAND)
+    {
         if (it.first == kNone)
-            return false;   // nothing to show
+            return false; // nothing to show
         it.state |= TVIS_EXPANDED | TVIS_EXPANDEDONCE;
         Reveal(id);
         return true;
@@ -755,7 +818,8 @@ bool CTreeCtrl::ExpandId(Id id, UINT code)
     store.At(id).state &= ~(UINT)TVIS_EXPANDED;
     Unreveal(id);
     SyncViewSelection();
-    if (code & TVE_COLLAPSERESET) {
+    if (code & TVE_COLLAPSERESET)
+    {
         store.At(id).state &= ~(UINT)TVIS_EXPANDEDONCE;
         HTREEITEM h = ItemHandle(id);
         while (HTREEITEM hChild = GetChildItem(h))
@@ -781,7 +845,8 @@ void CTreeCtrl::OnViewExpanded(Id id, bool bExpanded)
     bool isExpanded = (pModel->Store().At(id).state & TVIS_EXPANDED) != 0;
     if (isExpanded == bExpanded && pModel->IsRevealed(id) == bExpanded)
         return;
-    if (!ExpandId(id, bExpanded ? TVE_EXPAND : TVE_COLLAPSE)) {
+    if (!ExpandId(id, bExpanded ? TVE_EXPAND : TVE_COLLAPSE))
+    {
         SyncScope sync(m_nSync);
         m_pTree->setExpanded(pModel->IndexOf(id), false);
     }
@@ -819,15 +884,20 @@ BOOL CTreeCtrl::SortChildren(HTREEITEM hItem)
     if (children.size() < 2)
         return TRUE;
     std::vector<Id> sorted = children;
-    std::stable_sort(sorted.begin(), sorted.end(), [&store](Id a, Id b) {
-        return QString::fromStdWString(store.Text(a)).compare(QString::fromStdWString(store.Text(b)),
-                                                              Qt::CaseInsensitive) < 0;
-    });
+    std::stable_sort(sorted.begin(), sorted.end(),
+                     [&store](Id a, Id b)
+                     {
+                         return QString::fromStdWString(store.Text(a))
+                                    .compare(QString::fromStdWString(store.Text(b)),
+                                             Qt::CaseInsensitive) < 0;
+                     });
     if (sorted == children)
         return TRUE;
-    auto relink = [&]() {
+    auto relink = [&]()
+    {
         Id prev = kNone;
-        for (Id c : sorted) {
+        for (Id c : sorted)
+        {
             Store::Item& it = store.At(c);
             it.prev = prev;
             it.next = kNone;
@@ -915,7 +985,8 @@ BOOL CTreeCtrl::SetItemState(HTREEITEM hItem, UINT nState, UINT nStateMask)
         return FALSE;
     nStateMask &= Store::kPublicState;
     // Selection, drop highlight and expansion go through their own operations.
-    if (nStateMask & TVIS_SELECTED) {
+    if (nStateMask & TVIS_SELECTED)
+    {
         if (nState & TVIS_SELECTED)
             ChangeSelection(id, TVC_UNKNOWN, true);
         else if (m_selected == id)
@@ -923,13 +994,15 @@ BOOL CTreeCtrl::SetItemState(HTREEITEM hItem, UINT nState, UINT nStateMask)
         if (IdOf(hItem) != id)
             return FALSE;
     }
-    if (nStateMask & TVIS_DROPHILITED) {
+    if (nStateMask & TVIS_DROPHILITED)
+    {
         if (nState & TVIS_DROPHILITED)
             SelectDropTarget(hItem);
         else if (m_dropHilite == id)
             SelectDropTarget(nullptr);
     }
-    if (nStateMask & TVIS_EXPANDED) {
+    if (nStateMask & TVIS_EXPANDED)
+    {
         ExpandId(id, (nState & TVIS_EXPANDED) ? TVE_EXPAND : TVE_COLLAPSE);
         if (IdOf(hItem) != id)
             return FALSE;
@@ -950,10 +1023,13 @@ BOOL CTreeCtrl::GetItem(TVITEM* pItem) const
         return FALSE;
     const Store& store = Model()->Store();
     const Store::Item& it = store.At(id);
-    if (pItem->mask & TVIF_TEXT) {
-        if (pItem->pszText && pItem->cchTextMax > 0) {
+    if (pItem->mask & TVIF_TEXT)
+    {
+        if (pItem->pszText && pItem->cchTextMax > 0)
+        {
             const std::wstring& text = store.Text(id);
-            size_t n = text.size() < (size_t)pItem->cchTextMax - 1 ? text.size() : (size_t)pItem->cchTextMax - 1;
+            size_t n = text.size() < (size_t)pItem->cchTextMax - 1 ? text.size()
+                                                                   : (size_t)pItem->cchTextMax - 1;
             std::wmemcpy(pItem->pszText, text.data(), n);
             pItem->pszText[n] = 0;
         }
@@ -981,14 +1057,16 @@ BOOL CTreeCtrl::SetItem(TVITEM* pItem)
         return FALSE;
     Store& store = Model()->Store();
     if (pItem->mask & TVIF_TEXT)
-        store.SetText(id, pItem->pszText && pItem->pszText != LPSTR_TEXTCALLBACK ? pItem->pszText : L"");
+        store.SetText(id, pItem->pszText && pItem->pszText != LPSTR_TEXTCALLBACK ? pItem->pszText
+                                                                                 : L"");
     if (pItem->mask & TVIF_IMAGE)
         store.At(id).image = pItem->iImage;
     if (pItem->mask & TVIF_SELECTEDIMAGE)
         store.At(id).selImage = pItem->iSelectedImage;
     if (pItem->mask & TVIF_PARAM)
         store.At(id).data = pItem->lParam;
-    if (pItem->mask & TVIF_CHILDREN) {
+    if (pItem->mask & TVIF_CHILDREN)
+    {
         store.At(id).state |= Store::kChildrenSet;
         if (pItem->cChildren != 0)
             store.At(id).state |= Store::kChildrenOn;
@@ -1003,8 +1081,8 @@ BOOL CTreeCtrl::SetItem(TVITEM* pItem)
     return TRUE;
 }
 
-BOOL CTreeCtrl::SetItem(HTREEITEM hItem, UINT nMask, LPCWSTR lpszItem, int nImage, int nSelectedImage, UINT nState,
-                        UINT nStateMask, LPARAM lParam)
+BOOL CTreeCtrl::SetItem(HTREEITEM hItem, UINT nMask, LPCWSTR lpszItem, int nImage,
+                        int nSelectedImage, UINT nState, UINT nStateMask, LPARAM lParam)
 {
     TVITEM item{};
     item.hItem = hItem;
@@ -1055,16 +1133,19 @@ void CTreeCtrl::SetIndent(UINT nIndent)
 CImageList* CTreeCtrl::SetImageList(CImageList* pImageList, int nImageListType)
 {
     CImageList* old;
-    if (nImageListType == TVSIL_STATE) {
+    if (nImageListType == TVSIL_STATE)
+    {
         old = m_pStateImages;
         m_pStateImages = pImageList;
         return old;
     }
     old = m_pImages;
     m_pImages = pImageList;
-    if (CTreeItemModel* pModel = Model()) {
+    if (CTreeItemModel* pModel = Model())
+    {
         pModel->SetImageList(pImageList);
-        if (m_pTree) {
+        if (m_pTree)
+        {
             CSize size = pImageList ? pImageList->GetImageSize() : CSize(0, 0);
             m_pTree->setIconSize(QSize(size.cx, size.cy));
             m_pTree->viewport()->update();
@@ -1094,7 +1175,8 @@ bool CTreeCtrl::ItemBounds(Id id, QRect& row, QRect& label) const
     if (m_pImages && !m_pImages->GetPixmap(Model()->Store().At(id).image).isNull())
         left += m_pImages->GetImageSize().cx + 4;
     QFontMetrics fm(m_pTree->font());
-    if (Model()->Store().At(id).state & TVIS_BOLD) {
+    if (Model()->Store().At(id).state & TVIS_BOLD)
+    {
         QFont bold = m_pTree->font();
         bold.setBold(true);
         fm = QFontMetrics(bold);
@@ -1146,26 +1228,35 @@ HTREEITEM CTreeCtrl::HitTest(TVHITTESTINFO* pInfo) const
     if (pInfo->flags)
         return nullptr;
     QModelIndex index = m_pTree->indexAt(QPoint(x, y));
-    if (!index.isValid()) {
+    if (!index.isValid())
+    {
         pInfo->flags = TVHT_NOWHERE;
         return nullptr;
     }
     Id id = (Id)index.internalId();
     QRect row, label;
-    if (!ItemBounds(id, row, label)) {
+    if (!ItemBounds(id, row, label))
+    {
         pInfo->flags = TVHT_NOWHERE;
         return nullptr;
     }
     QRect cell = m_pTree->visualRect(index);
-    if (x < cell.left()) {
+    if (x < cell.left())
+    {
         bool button = (m_pTree->StyleBits() & TVS_HASBUTTONS) && Model()->Store().HasChildren(id) &&
                       x >= cell.left() - m_pTree->indentation();
         pInfo->flags = button ? TVHT_ONITEMBUTTON : TVHT_ONITEMINDENT;
-    } else if (x < label.left()) {
+    }
+    else if (x < label.left())
+    {
         pInfo->flags = TVHT_ONITEMICON;
-    } else if (x < label.right() + 1) {
+    }
+    else if (x < label.right() + 1)
+    {
         pInfo->flags = TVHT_ONITEMLABEL;
-    } else {
+    }
+    else
+    {
         pInfo->flags = TVHT_ONITEMRIGHT;
     }
     pInfo->hItem = ItemHandle(id);
@@ -1184,7 +1275,8 @@ CEdit* CTreeCtrl::EditLabel(HTREEITEM hItem)
     Id id = IdOf(hItem);
     if (id == kNone || !m_pTree)
         return nullptr;
-    if (m_editItem != kNone) {
+    if (m_editItem != kNone)
+    {
         EndEdit(false, false);
         id = IdOf(hItem);
         if (id == kNone)
@@ -1204,7 +1296,8 @@ CEdit* CTreeCtrl::EditLabel(HTREEITEM hItem)
     pEditor->setText(QString::fromStdWString(Model()->Store().Text(id)));
     int width = std::max(label.width() + 24, 80);
     width = std::min(width, std::max(m_pTree->viewport()->width() - label.left(), 40));
-    pEditor->setGeometry(label.left() - 2, label.top() - 1, width, std::max(label.height() + 2, pEditor->sizeHint().height()));
+    pEditor->setGeometry(label.left() - 2, label.top() - 1, width,
+                         std::max(label.height() + 2, pEditor->sizeHint().height()));
     m_edit.Attach(CWnd::HandleOf(pEditor));
     m_editItem = id;
 
@@ -1215,7 +1308,8 @@ CEdit* CTreeCtrl::EditLabel(HTREEITEM hItem)
     di.item.pszText = text.Data();
     di.item.cchTextMax = text.Size();
     LRESULT cancel = SendNotify(di.hdr, TVN_BEGINLABELEDIT);
-    if (cancel || m_editItem != id || IdOf(hItem) != id || !m_pTree) {
+    if (cancel || m_editItem != id || IdOf(hItem) != id || !m_pTree)
+    {
         if (m_editItem == id)
             ResetEditState();
         if (m_edit.GetSafeHwnd() == CWnd::HandleOf(pEditor))
@@ -1296,7 +1390,8 @@ void CTreeCtrl::OnEditFocusLost()
 void CTreeCtrl::OnSlowClick(Id id)
 {
     CTreeItemModel* pModel = Model();
-    if (!pModel || !pModel->Store().IsItem(id) || id != m_selected || !(OwnerStyle() & TVS_EDITLABELS))
+    if (!pModel || !pModel->Store().IsItem(id) || id != m_selected ||
+        !(OwnerStyle() & TVS_EDITLABELS))
         return;
     if (!m_pTree->hasFocus())
         return;
@@ -1339,8 +1434,8 @@ CImageList* CTreeCtrl::CreateDragImage(HTREEITEM hItem)
             painter.drawPixmap(0, (height - icon.height()) / 2, icon);
         painter.setFont(font);
         painter.setPen(m_pTree->palette().color(QPalette::Text));
-        painter.drawText(QRect(iconWidth + 3, 0, width - iconWidth - 3, height), Qt::AlignVCenter | Qt::AlignLeft,
-                         text);
+        painter.drawText(QRect(iconWidth + 3, 0, width - iconWidth - 3, height),
+                         Qt::AlignVCenter | Qt::AlignLeft, text);
     }
     auto* pList = new CImageList;
     pList->Create(width, height, ILC_COLOR32 | ILC_MASK, 1, 0);

@@ -5,9 +5,7 @@
 #include <QFont>
 #include <QIcon>
 
-CTreeItemModel::CTreeItemModel(QObject* pParent) : QAbstractItemModel(pParent)
-{
-}
+CTreeItemModel::CTreeItemModel(QObject* pParent) : QAbstractItemModel(pParent) {}
 
 QModelIndex CTreeItemModel::IndexOf(Id id)
 {
@@ -72,21 +70,25 @@ QVariant CTreeItemModel::data(const QModelIndex& index, int role) const
         return QVariant();
     Id id = IdOf(index);
     const CTreeItemStore::Item& it = m_store.At(id);
-    switch (role) {
+    switch (role)
+    {
     case Qt::DisplayRole:
-    case Qt::EditRole: {
+    case Qt::EditRole:
+    {
         const std::wstring& text = m_store.Text(id);
         return QString::fromWCharArray(text.data(), (qsizetype)text.size());
     }
     case Qt::FontRole:
-        if (it.state & TVIS_BOLD) {
+        if (it.state & TVIS_BOLD)
+        {
             QFont font;
             font.setBold(true);
             return font;
         }
         return QVariant();
     case Qt::DecorationRole:
-        if (m_pImages) {
+        if (m_pImages)
+        {
             int image = (it.state & TVIS_SELECTED) ? it.selImage : it.image;
             QPixmap pixmap = m_pImages->GetPixmap(image);
             if (!pixmap.isNull())

@@ -22,21 +22,29 @@ public:
     const CTreeItemStore& Store() const { return m_store; }
     void SetImageList(CImageList* pImages) { m_pImages = pImages; }
 
-    Id IdOf(const QModelIndex& index) const { return index.isValid() ? (Id)index.internalId() : CTreeItemStore::kRoot; }
-    QModelIndex IndexOf(Id id);   // invalid for the root and for items whose parent is not revealed
+    Id IdOf(const QModelIndex& index) const
+    {
+        return index.isValid() ? (Id)index.internalId() : CTreeItemStore::kRoot;
+    }
+    QModelIndex IndexOf(Id id); // invalid for the root and for items whose parent is not revealed
     bool IsRevealed(Id id) const { return (m_store.At(id).state & CTreeItemStore::kRevealed) != 0; }
 
     // Change brackets for the control, which mutates the store between them.
-    void BeginInsert(Id parent, int first, int last) { beginInsertRows(IndexOf(parent), first, last); }
+    void BeginInsert(Id parent, int first, int last)
+    {
+        beginInsertRows(IndexOf(parent), first, last);
+    }
     void EndInsert() { endInsertRows(); }
-    void BeginRemove(Id parent, int first, int last) { beginRemoveRows(IndexOf(parent), first, last); }
+    void BeginRemove(Id parent, int first, int last)
+    {
+        beginRemoveRows(IndexOf(parent), first, last);
+    }
     void EndRemove() { endRemoveRows(); }
     void BeginReset() { beginResetModel(); }
     void EndReset() { endResetModel(); }
     void ItemChanged(Id id);
     // Reorders children in place (mutate), keeping the view's persistent indexes on their items.
-    template <class F>
-    void ChangeLayout(F mutate)
+    template <class F> void ChangeLayout(F mutate)
     {
         emit layoutAboutToBeChanged();
         QModelIndexList before = persistentIndexList();
@@ -51,7 +59,8 @@ public:
         emit layoutChanged();
     }
 
-    QModelIndex index(int row, int column, const QModelIndex& parent = QModelIndex()) const override;
+    QModelIndex index(int row, int column,
+                      const QModelIndex& parent = QModelIndex()) const override;
     QModelIndex parent(const QModelIndex& child) const override;
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;

@@ -23,7 +23,8 @@ CTreeItemStore::Id CTreeItemStore::FromHandle(HTREEITEM h) const
     Id id = (Id)(value & 0xFFFFFFFFu);
     if (!IsItem(id))
         return kNone;
-    if constexpr (sizeof(std::uintptr_t) >= 8) {
+    if constexpr (sizeof(std::uintptr_t) >= 8)
+    {
         if ((std::uint32_t)((std::uint64_t)value >> 32) != At(id).gen)
             return kNone;
     }
@@ -32,14 +33,16 @@ CTreeItemStore::Id CTreeItemStore::FromHandle(HTREEITEM h) const
 
 CTreeItemStore::Id CTreeItemStore::AllocSlot()
 {
-    if (m_freeHead != kNone) {
+    if (m_freeHead != kNone)
+    {
         Id id = m_freeHead;
         m_freeHead = At(id).next;
         return id;
     }
     if (m_nSlots >= kMaxSlots)
         return kNone;
-    if ((m_nSlots >> kChunkBits) >= m_chunks.size()) {
+    if ((m_nSlots >> kChunkBits) >= m_chunks.size())
+    {
         // Left uninitialised: a page costs memory only once an item is written to it.
         m_chunks.emplace_back(new Item[kChunkSize]);
     }
@@ -73,7 +76,18 @@ void CTreeItemStore::Clear()
     m_nCount = 0;
     Id root = AllocSlot();
     Item& r = At(root);
-    r = Item{0, CTreeTextPool::kEmpty, 0, 0, kAlive | kRevealed | TVIS_EXPANDED, kNone, kNone, kNone, kNone, kNone, 0, 1};
+    r = Item{0,
+             CTreeTextPool::kEmpty,
+             0,
+             0,
+             kAlive | kRevealed | TVIS_EXPANDED,
+             kNone,
+             kNone,
+             kNone,
+             kNone,
+             kNone,
+             0,
+             1};
 }
 
 void CTreeItemStore::SetText(Id id, std::wstring_view text)
@@ -92,8 +106,8 @@ CTreeItemStore::RowTable* CTreeItemStore::FindRowTable(Id parent)
     return found == m_tables.end() ? nullptr : &found->second;
 }
 
-CTreeItemStore::Id CTreeItemStore::Insert(Id parent, Id prev, const wchar_t* text, int image, int selImage,
-                                          LPARAM data, UINT state)
+CTreeItemStore::Id CTreeItemStore::Insert(Id parent, Id prev, const wchar_t* text, int image,
+                                          int selImage, LPARAM data, UINT state)
 {
     Id id = AllocSlot();
     if (id == kNone)
@@ -102,8 +116,10 @@ CTreeItemStore::Id CTreeItemStore::Insert(Id parent, Id prev, const wchar_t* tex
     Item& p = At(parent);
     Id next = prev == kNone ? p.first : At(prev).next;
     Item& it = At(id);
-    it = Item{data, t, image, selImage, kAlive | (state & kPublicState & ~(UINT)TVIS_SELECTED), parent, kNone,
-              kNone, next, prev, 0, it.gen};
+    it =
+        Item{data,   t,     image, selImage, kAlive | (state & kPublicState & ~(UINT)TVIS_SELECTED),
+             parent, kNone, kNone, next,     prev,
+             0,      it.gen};
     if (prev == kNone)
         p.first = id;
     else
@@ -114,14 +130,20 @@ CTreeItemStore::Id CTreeItemStore::Insert(Id parent, Id prev, const wchar_t* tex
         At(next).prev = id;
     ++m_nCount;
 
-    if (RowTable* table = FindRowTable(parent)) {
-        if (next == kNone) {
+    if (RowTable* table = FindRowTable(parent))
+    {
+        if (next == kNone)
+        {
             table->ids.push_back(id);
             it.row = (std::uint32_t)table->ids.size() - 1;
-        } else if (prev == kNone && table->base > 0) {
+        }
+        else if (prev == kNone && table->base > 0)
+        {
             it.row = --table->base;
             table->ids[it.row] = id;
-        } else {
+        }
+        else
+        {
             DropRowTable(parent);
         }
     }
@@ -131,7 +153,8 @@ CTreeItemStore::Id CTreeItemStore::Insert(Id parent, Id prev, const wchar_t* tex
 static int CompareNoCase(const std::wstring& a, std::wstring_view b)
 {
     std::size_t n = a.size() < b.size() ? a.size() : b.size();
-    for (std::size_t i = 0; i < n; ++i) {
+    for (std::size_t i = 0; i < n; ++i)
+    {
         wint_t ca = std::towlower((wint_t)a[i]), cb = std::towlower((wint_t)b[i]);
         if (ca != cb)
             return ca < cb ? -1 : 1;
@@ -142,7 +165,8 @@ static int CompareNoCase(const std::wstring& a, std::wstring_view b)
 CTreeItemStore::Id CTreeItemStore::SortedPrev(Id parent, std::wstring_view text) const
 {
     Id prev = kNone;
-    for (Id c = At(parent).first; c != kNone; c = At(c).next) {
+    for (Id c = At(parent).first; c != kNone; c = At(c).next)
+    {
         if (CompareNoCase(Text(c), text) > 0)
             break;
         prev = c;
@@ -157,19 +181,26 @@ void CTreeItemStore::Remove(Id id)
     Item& it = At(id);
     Id parent = it.parent;
     Item& p = At(parent);
-    if (RowTable* table = FindRowTable(parent)) {
-        if (it.prev == kNone && table->base < table->ids.size() && table->ids[table->base] == id) {
+    if (RowTable* table = FindRowTable(parent))
+    {
+        if (it.prev == kNone && table->base < table->ids.size() && table->ids[table->base] == id)
+        {
             ++table->base;
             // Removing the first child again and again stays linear overall.
-            if (table->base > 64 && table->base * 2 > table->ids.size()) {
+            if (table->base > 64 && table->base * 2 > table->ids.size())
+            {
                 table->ids.erase(table->ids.begin(), table->ids.begin() + table->base);
                 table->base = 0;
                 for (std::uint32_t i = 0; i < table->ids.size(); ++i)
                     At(table->ids[i]).row = i;
             }
-        } else if (it.next == kNone && !table->ids.empty() && table->ids.back() == id) {
+        }
+        else if (it.next == kNone && !table->ids.empty() && table->ids.back() == id)
+        {
             table->ids.pop_back();
-        } else {
+        }
+        else
+        {
             DropRowTable(parent);
         }
     }
@@ -184,7 +215,8 @@ void CTreeItemStore::Remove(Id id)
 
     // Post-order walk without recursion: free leaves, climbing as each child list empties.
     Id cur = id;
-    for (;;) {
+    for (;;)
+    {
         while (At(cur).first != kNone)
             cur = At(cur).first;
         Item& c = At(cur);
@@ -193,9 +225,12 @@ void CTreeItemStore::Remove(Id id)
         FreeSlot(cur);
         if (top)
             break;
-        if (next != kNone) {
+        if (next != kNone)
+        {
             cur = next;
-        } else {
+        }
+        else
+        {
             cur = up;
             At(cur).first = kNone;
             At(cur).last = kNone;
@@ -226,7 +261,8 @@ CTreeItemStore::RowTable& CTreeItemStore::BuildRowTable(Id parent)
     RowTable& table = m_tables[parent];
     table.ids.clear();
     table.base = 0;
-    for (Id c = At(parent).first; c != kNone; c = At(c).next) {
+    for (Id c = At(parent).first; c != kNone; c = At(c).next)
+    {
         At(c).row = (std::uint32_t)table.ids.size();
         table.ids.push_back(c);
     }
@@ -236,7 +272,8 @@ CTreeItemStore::RowTable& CTreeItemStore::BuildRowTable(Id parent)
 
 void CTreeItemStore::DropRowTable(Id parent)
 {
-    if (At(parent).state & kHasTable) {
+    if (At(parent).state & kHasTable)
+    {
         m_tables.erase(parent);
         At(parent).state &= ~kHasTable;
     }

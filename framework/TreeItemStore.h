@@ -17,16 +17,17 @@ class CTreeItemStore
 {
 public:
     using Id = std::uint32_t;
-    static constexpr Id kRoot = 0;              // the invisible parent of the top-level items
+    static constexpr Id kRoot = 0; // the invisible parent of the top-level items
     static constexpr Id kNone = 0xFFFFFFFFu;
 
     // Private state bits above the TVIS_ ones.
     static constexpr std::uint32_t kAlive = 0x80000000u;
-    static constexpr std::uint32_t kRevealed = 0x40000000u;     // the model shows this item's children
-    static constexpr std::uint32_t kChildrenSet = 0x20000000u;  // cChildren was given: it decides the button
-    static constexpr std::uint32_t kChildrenOn = 0x10000000u;   // ... and said "has children"
-    static constexpr std::uint32_t kHasTable = 0x08000000u;     // a row table of the children exists
-    static constexpr std::uint32_t kPublicState = 0x0000FFFFu;  // the TVIS_ bits
+    static constexpr std::uint32_t kRevealed = 0x40000000u; // the model shows this item's children
+    static constexpr std::uint32_t kChildrenSet =
+        0x20000000u; // cChildren was given: it decides the button
+    static constexpr std::uint32_t kChildrenOn = 0x10000000u;  // ... and said "has children"
+    static constexpr std::uint32_t kHasTable = 0x08000000u;    // a row table of the children exists
+    static constexpr std::uint32_t kPublicState = 0x0000FFFFu; // the TVIS_ bits
 
     struct Item
     {
@@ -36,8 +37,8 @@ public:
         std::int32_t selImage;
         std::uint32_t state;
         Id parent, first, last, next, prev;
-        std::uint32_t row;   // index into the parent's row table, valid while that table exists
-        std::uint32_t gen;   // bumped when the slot is freed, so old handles are refused
+        std::uint32_t row; // index into the parent's row table, valid while that table exists
+        std::uint32_t gen; // bumped when the slot is freed, so old handles are refused
     };
 
     CTreeItemStore();
@@ -46,7 +47,7 @@ public:
 
     // Handles: non-null, never equal to the TVI_ pseudo handles, refused once the item is gone.
     HTREEITEM Handle(Id id) const;
-    Id FromHandle(HTREEITEM h) const;   // kNone for null, a pseudo handle or a deleted item
+    Id FromHandle(HTREEITEM h) const; // kNone for null, a pseudo handle or a deleted item
     bool IsItem(Id id) const { return id != kRoot && id < m_nSlots && (At(id).state & kAlive); }
 
     Item& At(Id id) { return m_chunks[id >> kChunkBits][id & kChunkMask]; }
@@ -58,22 +59,23 @@ public:
 
     // Links a new item under parent after prev (kNone: first); text may be null
     // (empty). kNone when the store is full.
-    Id Insert(Id parent, Id prev, const wchar_t* text, int image, int selImage, LPARAM data, UINT state);
+    Id Insert(Id parent, Id prev, const wchar_t* text, int image, int selImage, LPARAM data,
+              UINT state);
     // The sibling a sorted insertion goes after (kNone: first), comparing texts without case.
     Id SortedPrev(Id parent, std::wstring_view text) const;
-    void Remove(Id id);   // unlinks and frees the item and everything below it
-    void Clear();         // frees every item at once
+    void Remove(Id id); // unlinks and frees the item and everything below it
+    void Clear();       // frees every item at once
 
-    bool IsAncestor(Id ancestor, Id id) const;   // ancestor strictly above id
-    bool HasChildren(Id id) const;               // what the button shows: the cChildren given, else real children
+    bool IsAncestor(Id ancestor, Id id) const; // ancestor strictly above id
+    bool HasChildren(Id id) const; // what the button shows: the cChildren given, else real children
 
     // Positions among siblings.
     int RowCount(Id parent);
-    Id ChildAt(Id parent, int row);   // kNone when out of range
+    Id ChildAt(Id parent, int row); // kNone when out of range
     int RowOf(Id id);
     void DropRowTable(Id parent);
 
-    std::size_t MemoryUsed() const;   // bytes of the records, row tables and texts (approximate)
+    std::size_t MemoryUsed() const; // bytes of the records, row tables and texts (approximate)
 
 private:
     static constexpr unsigned kChunkBits = 16;
@@ -84,7 +86,7 @@ private:
     struct RowTable
     {
         std::vector<Id> ids;
-        std::uint32_t base = 0;   // ids before base belonged to removed first children
+        std::uint32_t base = 0; // ids before base belonged to removed first children
     };
 
     Id AllocSlot();
@@ -93,8 +95,8 @@ private:
     RowTable* FindRowTable(Id parent);
 
     std::vector<std::unique_ptr<Item[]>> m_chunks;
-    Id m_nSlots = 0;          // slots ever handed out (the root included)
-    Id m_freeHead = kNone;    // freed slots, chained through next
+    Id m_nSlots = 0;       // slots ever handed out (the root included)
+    Id m_freeHead = kNone; // freed slots, chained through next
     std::size_t m_nCount = 0;
     CTreeTextPool m_texts;
     std::unordered_map<Id, RowTable> m_tables;

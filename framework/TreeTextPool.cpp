@@ -2,7 +2,8 @@
 
 #include <cwchar>
 
-namespace {
+namespace
+{
 
 // Two characters a step: half the multiplications of a character-wise hash.
 constexpr std::uint64_t kOffset = 0xcbf29ce484222325ull;
@@ -26,7 +27,7 @@ inline std::uint32_t Finish(std::uint64_t h)
     return (std::uint32_t)h;
 }
 
-}  // namespace
+} // namespace
 
 CTreeTextPool::CTreeTextPool()
 {
@@ -63,10 +64,12 @@ std::uint32_t CTreeTextPool::Intern(const wchar_t* psz)
     // Length and hash in one pass; the same hash as for the string view.
     std::uint64_t h = kOffset;
     const wchar_t* p = psz;
-    for (;;) {
+    for (;;)
+    {
         if (!p[0])
             break;
-        if (!p[1]) {
+        if (!p[1])
+        {
             h = Mix(h, Pair(p[0], 0));
             ++p;
             break;
@@ -81,11 +84,13 @@ std::uint32_t CTreeTextPool::Find(const wchar_t* p, std::size_t n, std::uint32_t
 {
     std::size_t mask = m_slots.size() - 1;
     std::size_t gone = (std::size_t)-1;
-    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+    for (std::size_t i = hash & mask;; i = (i + 1) & mask)
+    {
         const Slot& slot = m_slots[i];
         if (slot.id == kFreeSlot)
             break;
-        if (slot.id == kGoneSlot) {
+        if (slot.id == kGoneSlot)
+        {
             if (gone == (std::size_t)-1)
                 gone = i;
             continue;
@@ -93,16 +98,20 @@ std::uint32_t CTreeTextPool::Find(const wchar_t* p, std::size_t n, std::uint32_t
         if (slot.hash != hash)
             continue;
         Entry& e = m_entries[slot.id];
-        if (e.text.size() == n && std::wmemcmp(e.text.data(), p, n) == 0) {
+        if (e.text.size() == n && std::wmemcmp(e.text.data(), p, n) == 0)
+        {
             ++e.refs;
             return slot.id;
         }
     }
     std::uint32_t id;
-    if (!m_free.empty()) {
+    if (!m_free.empty())
+    {
         id = m_free.back();
         m_free.pop_back();
-    } else {
+    }
+    else
+    {
         id = (std::uint32_t)m_entries.size();
         m_entries.emplace_back();
     }
@@ -111,9 +120,12 @@ std::uint32_t CTreeTextPool::Find(const wchar_t* p, std::size_t n, std::uint32_t
     e.refs = 1;
     e.hash = hash;
     ++m_nLive;
-    if (gone != (std::size_t)-1) {
+    if (gone != (std::size_t)-1)
+    {
         m_slots[gone] = Slot{id, hash};
-    } else {
+    }
+    else
+    {
         ++m_nUsedSlots;
         std::size_t i = hash & mask;
         while (m_slots[i].id != kFreeSlot)
@@ -133,7 +145,8 @@ void CTreeTextPool::Grow()
         size *= 2;
     std::vector<Slot> slots(size, Slot{kFreeSlot, 0});
     std::size_t mask = size - 1;
-    for (const Slot& slot : m_slots) {
+    for (const Slot& slot : m_slots)
+    {
         if (slot.id == kFreeSlot || slot.id == kGoneSlot)
             continue;
         std::size_t i = slot.hash & mask;
@@ -153,8 +166,10 @@ void CTreeTextPool::Release(std::uint32_t id)
     if (e.refs == 0 || --e.refs != 0)
         return;
     std::size_t mask = m_slots.size() - 1;
-    for (std::size_t i = e.hash & mask;; i = (i + 1) & mask) {
-        if (m_slots[i].id == id) {
+    for (std::size_t i = e.hash & mask;; i = (i + 1) & mask)
+    {
+        if (m_slots[i].id == id)
+        {
             m_slots[i].id = kGoneSlot;
             break;
         }

@@ -23,9 +23,7 @@ CTreeCtrl* CTreeView::NewTreeCtrl()
     return new CTreeCtrl;
 }
 
-void CTreeView::OnDraw(CDC*)
-{
-}
+void CTreeView::OnDraw(CDC*) {}
 
 QWidget* CTreeView::CreateWidget(const CREATESTRUCT& cs, QWidget* pParentWidget)
 {

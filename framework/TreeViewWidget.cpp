@@ -24,7 +24,7 @@ CTreeViewWidget::CTreeViewWidget(QWidget* pParent)
     : QTreeView(pParent), m_slowClickItem(kNoItem), m_dragItem(kNoItem)
 {
     setHeaderHidden(true);
-    setUniformRowHeights(true);   // the view never measures rows it does not show
+    setUniformRowHeights(true); // the view never measures rows it does not show
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -34,12 +34,14 @@ CTreeViewWidget::CTreeViewWidget(QWidget* pParent)
     setFocusPolicy(Qt::StrongFocus);
     m_pSlowClick = new QTimer(this);
     m_pSlowClick->setSingleShot(true);
-    connect(m_pSlowClick, &QTimer::timeout, this, [this]() {
-        Id id = m_slowClickItem;
-        m_slowClickItem = kNoItem;
-        if (m_pCtrl && id != kNoItem)
-            m_pCtrl->OnSlowClick(id);
-    });
+    connect(m_pSlowClick, &QTimer::timeout, this,
+            [this]()
+            {
+                Id id = m_slowClickItem;
+                m_slowClickItem = kNoItem;
+                if (m_pCtrl && id != kNoItem)
+                    m_pCtrl->OnSlowClick(id);
+            });
 }
 
 CTreeViewWidget::~CTreeViewWidget() = default;
@@ -53,13 +55,19 @@ void CTreeViewWidget::SetStyleBits(unsigned long dwStyle)
     // Without TVS_SHOWSELALWAYS the selection is not shown while the control has no focus.
     QPalette pal = palette();
     QPalette app = QApplication::palette(this);
-    if (dwStyle & TVS_SHOWSELALWAYS) {
-        pal.setColor(QPalette::Inactive, QPalette::Highlight, app.color(QPalette::Inactive, QPalette::Highlight));
+    if (dwStyle & TVS_SHOWSELALWAYS)
+    {
+        pal.setColor(QPalette::Inactive, QPalette::Highlight,
+                     app.color(QPalette::Inactive, QPalette::Highlight));
         pal.setColor(QPalette::Inactive, QPalette::HighlightedText,
                      app.color(QPalette::Inactive, QPalette::HighlightedText));
-    } else {
-        pal.setColor(QPalette::Inactive, QPalette::Highlight, app.color(QPalette::Inactive, QPalette::Base));
-        pal.setColor(QPalette::Inactive, QPalette::HighlightedText, app.color(QPalette::Inactive, QPalette::Text));
+    }
+    else
+    {
+        pal.setColor(QPalette::Inactive, QPalette::Highlight,
+                     app.color(QPalette::Inactive, QPalette::Base));
+        pal.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                     app.color(QPalette::Inactive, QPalette::Text));
     }
     setPalette(pal);
     viewport()->update();
@@ -110,14 +118,16 @@ bool CTreeViewWidget::OnLabel(const QPoint& pt) const
 void CTreeViewWidget::mousePressEvent(QMouseEvent* e)
 {
     CancelSlowClick();
-    if (!m_pCtrl) {
+    if (!m_pCtrl)
+    {
         QTreeView::mousePressEvent(e);
         return;
     }
     QPointer<CTreeViewWidget> self(this);
     QPoint p = e->position().toPoint();
     LPARAM lp = MAKELPARAM(p.x(), p.y());
-    if (e->button() == Qt::RightButton) {
+    if (e->button() == Qt::RightButton)
+    {
         m_bRightDefault = false;
         if (SendToOwner(WM_RBUTTONDOWN, MK_RBUTTON, lp) || !self)
             return;
@@ -127,7 +137,8 @@ void CTreeViewWidget::mousePressEvent(QMouseEvent* e)
         e->accept();
         return;
     }
-    if (e->button() != Qt::LeftButton) {
+    if (e->button() != Qt::LeftButton)
+    {
         QTreeView::mousePressEvent(e);
         return;
     }
@@ -153,11 +164,13 @@ void CTreeViewWidget::mousePressEvent(QMouseEvent* e)
 
 void CTreeViewWidget::mouseMoveEvent(QMouseEvent* e)
 {
-    if (e->buttons() & Qt::LeftButton) {
+    if (e->buttons() & Qt::LeftButton)
+    {
         // The tree does not select by dragging; a long enough move begins a drag.
         QPoint p = e->position().toPoint();
         if (m_dragItem != kNoItem && m_pCtrl &&
-            (p - m_pressPos).manhattanLength() >= QApplication::startDragDistance()) {
+            (p - m_pressPos).manhattanLength() >= QApplication::startDragDistance())
+        {
             Id id = m_dragItem;
             m_dragItem = kNoItem;
             CancelSlowClick();
@@ -171,19 +184,23 @@ void CTreeViewWidget::mouseMoveEvent(QMouseEvent* e)
 
 void CTreeViewWidget::mouseReleaseEvent(QMouseEvent* e)
 {
-    if (!m_pCtrl) {
+    if (!m_pCtrl)
+    {
         QTreeView::mouseReleaseEvent(e);
         return;
     }
     QPointer<CTreeViewWidget> self(this);
-    if (e->button() == Qt::RightButton) {
-        if (m_bRightDefault) {
+    if (e->button() == Qt::RightButton)
+    {
+        if (m_bRightDefault)
+        {
             m_bRightDefault = false;
             m_pCtrl->NotifyCode(NM_RCLICK);
         }
         return;
     }
-    if (e->button() != Qt::LeftButton) {
+    if (e->button() != Qt::LeftButton)
+    {
         QTreeView::mouseReleaseEvent(e);
         return;
     }
@@ -199,10 +216,13 @@ void CTreeViewWidget::mouseReleaseEvent(QMouseEvent* e)
     if (!self || !m_pCtrl)
         return;
     m_pCtrl->SyncViewSelection();
-    if (armed != kNoItem && ItemAt(e->position().toPoint()) == armed) {
+    if (armed != kNoItem && ItemAt(e->position().toPoint()) == armed)
+    {
         m_slowClickItem = armed;
         m_pSlowClick->start(QGuiApplication::styleHints()->mouseDoubleClickInterval());
-    } else {
+    }
+    else
+    {
         m_slowClickItem = kNoItem;
     }
     m_pCtrl->NotifyCode(NM_CLICK);
@@ -211,7 +231,8 @@ void CTreeViewWidget::mouseReleaseEvent(QMouseEvent* e)
 void CTreeViewWidget::mouseDoubleClickEvent(QMouseEvent* e)
 {
     CancelSlowClick();
-    if (!m_pCtrl || e->button() != Qt::LeftButton) {
+    if (!m_pCtrl || e->button() != Qt::LeftButton)
+    {
         QTreeView::mouseDoubleClickEvent(e);
         return;
     }
@@ -229,11 +250,13 @@ void CTreeViewWidget::keyPressEvent(QKeyEvent* e)
     CancelSlowClick();
     // '*' would expand every item below the current one, which on a large tree
     // means every item of the document.
-    if (e->key() == Qt::Key_Asterisk) {
+    if (e->key() == Qt::Key_Asterisk)
+    {
         e->accept();
         return;
     }
-    if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && m_pCtrl) {
+    if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && m_pCtrl)
+    {
         m_pCtrl->NotifyCode(NM_RETURN);
         e->accept();
         return;
@@ -258,7 +281,8 @@ void CTreeViewWidget::focusOutEvent(QFocusEvent* e)
     viewport()->update();
 }
 
-void CTreeViewWidget::drawBranches(QPainter* painter, const QRect& rect, const QModelIndex& index) const
+void CTreeViewWidget::drawBranches(QPainter* painter, const QRect& rect,
+                                   const QModelIndex& index) const
 {
     if (m_dwStyle & TVS_HASBUTTONS)
         QTreeView::drawBranches(painter, rect, index);
@@ -274,25 +298,35 @@ void CTreeViewWidget::scrollContentsBy(int dx, int dy)
 
 bool CTreeViewWidget::eventFilter(QObject* pWatched, QEvent* pEvent)
 {
-    if (pWatched == m_pEditor && m_pCtrl) {
-        if (pEvent->type() == QEvent::KeyPress) {
+    if (pWatched == m_pEditor && m_pCtrl)
+    {
+        if (pEvent->type() == QEvent::KeyPress)
+        {
             auto* k = static_cast<QKeyEvent*>(pEvent);
-            if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) {
+            if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter)
+            {
                 m_pCtrl->OnEditKey(true);
                 return true;
             }
-            if (k->key() == Qt::Key_Escape) {
+            if (k->key() == Qt::Key_Escape)
+            {
                 m_pCtrl->OnEditKey(false);
                 return true;
             }
-        } else if (pEvent->type() == QEvent::ShortcutOverride) {
+        }
+        else if (pEvent->type() == QEvent::ShortcutOverride)
+        {
             // Enter and Escape belong to the editor, not to the window's shortcuts.
             auto* k = static_cast<QKeyEvent*>(pEvent);
-            if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter || k->key() == Qt::Key_Escape) {
+            if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter ||
+                k->key() == Qt::Key_Escape)
+            {
                 pEvent->accept();
                 return true;
             }
-        } else if (pEvent->type() == QEvent::FocusOut) {
+        }
+        else if (pEvent->type() == QEvent::FocusOut)
+        {
             auto* f = static_cast<QFocusEvent*>(pEvent);
             if (f->reason() != Qt::PopupFocusReason)
                 m_pCtrl->OnEditFocusLost();

@@ -11,13 +11,13 @@
 IMPLEMENT_DYNAMIC(CView, CWnd)
 
 BEGIN_MESSAGE_MAP(CView, CWnd)
-    ON_WM_CREATE()
-    ON_WM_DESTROY()
-    ON_MESSAGE(WM_INITIALUPDATE, &CView::OnInitialUpdateMessage)
-    ON_COMMAND_EX(ID_NEXT_PANE, &CView::OnNextPaneCmd)
-    ON_COMMAND_EX(ID_PREV_PANE, &CView::OnNextPaneCmd)
-    ON_UPDATE_COMMAND_UI(ID_NEXT_PANE, &CView::OnUpdateNextPaneMenu)
-    ON_UPDATE_COMMAND_UI(ID_PREV_PANE, &CView::OnUpdateNextPaneMenu)
+ON_WM_CREATE()
+ON_WM_DESTROY()
+ON_MESSAGE(WM_INITIALUPDATE, &CView::OnInitialUpdateMessage)
+ON_COMMAND_EX(ID_NEXT_PANE, &CView::OnNextPaneCmd)
+ON_COMMAND_EX(ID_PREV_PANE, &CView::OnNextPaneCmd)
+ON_UPDATE_COMMAND_UI(ID_NEXT_PANE, &CView::OnUpdateNextPaneMenu)
+ON_UPDATE_COMMAND_UI(ID_PREV_PANE, &CView::OnUpdateNextPaneMenu)
 END_MESSAGE_MAP()
 
 // The widget of a plain view: paints through the view's OnDraw.
@@ -90,7 +90,8 @@ void CView::OnUpdate(CView*, LPARAM, CObject*)
 
 void CView::OnActivateView(BOOL bActivate, CView* pActivateView, CView*)
 {
-    if (bActivate && pActivateView == this) {
+    if (bActivate && pActivateView == this)
+    {
         QWidget* pWidget = GetWidget();
         if (pWidget && !pWidget->hasFocus() && pWidget->isVisible())
             SetFocus();

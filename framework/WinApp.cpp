@@ -27,9 +27,9 @@ void AfxDeleteTemporaryWindows();
 IMPLEMENT_DYNAMIC(CWinApp, CCmdTarget)
 
 BEGIN_MESSAGE_MAP(CWinApp, CCmdTarget)
-    ON_COMMAND(ID_APP_EXIT, &CWinApp::OnAppExit)
-    ON_COMMAND_EX_RANGE(ID_FILE_MRU_FILE1, ID_FILE_MRU_FILE16, &CWinApp::OnOpenRecentFile)
-    ON_UPDATE_COMMAND_UI(ID_FILE_MRU_FILE1, &CWinApp::OnUpdateRecentFileMenu)
+ON_COMMAND(ID_APP_EXIT, &CWinApp::OnAppExit)
+ON_COMMAND_EX_RANGE(ID_FILE_MRU_FILE1, ID_FILE_MRU_FILE16, &CWinApp::OnOpenRecentFile)
+ON_UPDATE_COMMAND_UI(ID_FILE_MRU_FILE1, &CWinApp::OnUpdateRecentFileMenu)
 END_MESSAGE_MAP()
 
 static CWinApp* s_pApp = nullptr;
@@ -46,7 +46,8 @@ CWnd* AfxGetMainWnd()
 
 CWinApp::CWinApp(LPCWSTR lpszAppName)
 {
-    if (lpszAppName) {
+    if (lpszAppName)
+    {
         m_strAppName = lpszAppName;
         m_pszAppName = m_strAppName;
     }
@@ -70,15 +71,19 @@ BOOL CWinApp::InitApplication()
 {
     if (!QCoreApplication::instance())
         return FALSE;
-    if (!m_pszAppName) {
-        // Resolved as late as possible: the program's string table may be registered after construction.
+    if (!m_pszAppName)
+    {
+        // Resolved as late as possible: the program's string table may be registered after
+        // construction.
         if (!m_strAppName.LoadString(AFX_IDS_APP_TITLE))
-            m_strAppName = AfxFromQString(QFileInfo(QCoreApplication::applicationFilePath()).baseName());
+            m_strAppName =
+                AfxFromQString(QFileInfo(QCoreApplication::applicationFilePath()).baseName());
         m_pszAppName = m_strAppName;
     }
     m_strExeName = AfxFromQString(QFileInfo(QCoreApplication::applicationFilePath()).baseName());
     m_pszExeName = m_strExeName;
-    if (m_commandLine.empty()) {
+    if (m_commandLine.empty())
+    {
         QStringList args = QCoreApplication::arguments();
         for (qsizetype i = 1; i < args.size(); ++i)
             m_commandLine.push_back(args[i].toStdWString());
@@ -90,8 +95,10 @@ BOOL CWinApp::InitApplication()
     // would wait for ever: the layer's own answer (the text on standard error,
     // the default button) is the only one that can come.
     const QString platform = QGuiApplication::platformName();
-    const bool bHeadless = platform == QLatin1String("offscreen") || platform == QLatin1String("minimal");
-    if (qobject_cast<QApplication*>(QCoreApplication::instance()) && !bHeadless && CQtUiProvider::InstallIfNone())
+    const bool bHeadless =
+        platform == QLatin1String("offscreen") || platform == QLatin1String("minimal");
+    if (qobject_cast<QApplication*>(QCoreApplication::instance()) && !bHeadless &&
+        CQtUiProvider::InstallIfNone())
         m_bInstalledUi = TRUE;
     return TRUE;
 }
@@ -130,13 +137,15 @@ void CWinApp::PostQuitIfRunning()
 
 BOOL CWinApp::OnIdle(LONG lCount)
 {
-    if (lCount <= 0) {
+    if (lCount <= 0)
+    {
         CWnd* pMainWnd = m_pMainWnd;
-        if (pMainWnd && pMainWnd->m_hWnd && pMainWnd->IsWindowVisible()) {
+        if (pMainWnd && pMainWnd->m_hWnd && pMainWnd->IsWindowVisible())
+        {
             pMainWnd->SendMessage(WM_IDLEUPDATECMDUI, TRUE, 0);
             pMainWnd->SendMessageToDescendants(WM_IDLEUPDATECMDUI, TRUE, 0, TRUE);
         }
-        return TRUE;   // one more pass for the clean-up below
+        return TRUE; // one more pass for the clean-up below
     }
     AfxDeleteTemporaryWindows();
     return FALSE;
@@ -180,32 +189,38 @@ CDocument* CWinApp::OpenDocumentFile(LPCWSTR lpszFileName)
     CDocTemplate* pBestTemplate = nullptr;
     CDocument* pOpenDocument = nullptr;
     CDocTemplate::Confidence bestMatch = CDocTemplate::noAttempt;
-    for (CDocTemplate* pTemplate : m_templates) {
+    for (CDocTemplate* pTemplate : m_templates)
+    {
         CDocument* pMatch = nullptr;
         CDocTemplate::Confidence match = pTemplate->MatchDocType(path, pMatch);
-        if (match > bestMatch) {
+        if (match > bestMatch)
+        {
             bestMatch = match;
             pBestTemplate = pTemplate;
         }
-        if (match == CDocTemplate::yesAlreadyOpen) {
+        if (match == CDocTemplate::yesAlreadyOpen)
+        {
             pOpenDocument = pMatch;
             break;
         }
     }
-    if (pOpenDocument) {
+    if (pOpenDocument)
+    {
         // Already open: its window comes to the front instead of a second copy.
         const std::vector<CView*>& views = pOpenDocument->GetViews();
         CFrameWnd* pFrame = views.empty() ? nullptr : views.front()->GetParentFrame();
-        if (pFrame) {
+        if (pFrame)
+        {
             pFrame->ActivateFrame();
             CFrameWnd* pAppFrame = DYNAMIC_DOWNCAST(CFrameWnd, m_pMainWnd);
             if (pAppFrame && pAppFrame != pFrame)
                 pAppFrame->ActivateFrame();
         }
-        AddToRecentFileList(pOpenDocument->GetPathName());   // opened again: the most recent file
+        AddToRecentFileList(pOpenDocument->GetPathName()); // opened again: the most recent file
         return pOpenDocument;
     }
-    if (!pBestTemplate) {
+    if (!pBestTemplate)
+    {
         AfxMessageBox(AFX_IDP_FAILED_TO_OPEN_DOC);
         return nullptr;
     }
@@ -222,16 +237,18 @@ void CWinApp::AddToRecentFileList(LPCWSTR lpszPathName)
         m_pRecentFileList->WriteList(*m_pProfileStore);
 }
 
-BOOL CWinApp::DoPromptFileName(CString& fileName, UINT nIDSTitle, DWORD lFlags, BOOL bOpenFileDialog,
-                               CDocTemplate* pTemplate)
+BOOL CWinApp::DoPromptFileName(CString& fileName, UINT nIDSTitle, DWORD lFlags,
+                               BOOL bOpenFileDialog, CDocTemplate* pTemplate)
 {
     // Filters as the common dialog takes them: description and pattern, each ending in 0, then 0.
     std::wstring filter;
     CString defExt;
-    auto addFilter = [&filter, &defExt](CDocTemplate* p) {
+    auto addFilter = [&filter, &defExt](CDocTemplate* p)
+    {
         CString name, ext;
         if (p->GetDocString(name, CDocTemplate::filterName) && !name.IsEmpty() &&
-            p->GetDocString(ext, CDocTemplate::filterExt) && !ext.IsEmpty()) {
+            p->GetDocString(ext, CDocTemplate::filterExt) && !ext.IsEmpty())
+        {
             filter += name.Str() + L'\0' + L'*' + ext.Str() + L'\0';
             if (defExt.IsEmpty())
                 defExt = ext.GetAt(0) == L'.' ? ext.Mid(1) : ext;
@@ -249,9 +266,11 @@ BOOL CWinApp::DoPromptFileName(CString& fileName, UINT nIDSTitle, DWORD lFlags, 
     title.LoadString(nIDSTitle);
 
     std::vector<wchar_t> file(4096, L'\0');
-    for (int attempt = 0; attempt < 2; ++attempt) {
+    for (int attempt = 0; attempt < 2; ++attempt)
+    {
         file.assign(file.size(), L'\0');
-        std::wmemcpy(file.data(), fileName.GetString(), std::min<size_t>((size_t)fileName.GetLength(), file.size() - 1));
+        std::wmemcpy(file.data(), fileName.GetString(),
+                     std::min<size_t>((size_t)fileName.GetLength(), file.size() - 1));
         OPENFILENAMEW ofn = {};
         ofn.lStructSize = sizeof ofn;
         ofn.hwndOwner = m_pMainWnd ? m_pMainWnd->m_hWnd : nullptr;
@@ -263,7 +282,8 @@ BOOL CWinApp::DoPromptFileName(CString& fileName, UINT nIDSTitle, DWORD lFlags, 
         ofn.lpstrDefExt = defExt.IsEmpty() ? nullptr : defExt.GetString();
         ofn.Flags = lFlags | (bOpenFileDialog ? 0 : OFN_OVERWRITEPROMPT);
         BOOL ok = bOpenFileDialog ? GetOpenFileNameW(&ofn) : GetSaveFileNameW(&ofn);
-        if (ok) {
+        if (ok)
+        {
             fileName = file.data();
             return TRUE;
         }
@@ -279,19 +299,24 @@ void CWinApp::ParseCommandLine(CCommandLineInfo& rCmdInfo)
 {
     // On POSIX "/" starts a path, so only "-" (or "--") marks a flag; "--" alone ends the flags.
     bool bFlagsEnded = false;
-    for (size_t i = 0; i < m_commandLine.size(); ++i) {
+    for (size_t i = 0; i < m_commandLine.size(); ++i)
+    {
         const std::wstring& arg = m_commandLine[i];
         BOOL bLast = i + 1 == m_commandLine.size();
-        if (!bFlagsEnded && arg == L"--") {
+        if (!bFlagsEnded && arg == L"--")
+        {
             bFlagsEnded = true;
             if (bLast)
                 rCmdInfo.ParseParam(L"", TRUE, TRUE);
             continue;
         }
-        if (!bFlagsEnded && arg.size() > 1 && arg[0] == L'-') {
+        if (!bFlagsEnded && arg.size() > 1 && arg[0] == L'-')
+        {
             size_t skip = arg.size() > 2 && arg[1] == L'-' ? 2 : 1;
             rCmdInfo.ParseParam(arg.c_str() + skip, TRUE, bLast);
-        } else {
+        }
+        else
+        {
             rCmdInfo.ParseParam(arg.c_str(), FALSE, bLast);
         }
     }
@@ -299,7 +324,8 @@ void CWinApp::ParseCommandLine(CCommandLineInfo& rCmdInfo)
 
 BOOL CWinApp::ProcessShellCommand(CCommandLineInfo& rCmdInfo)
 {
-    switch (rCmdInfo.m_nShellCommand) {
+    switch (rCmdInfo.m_nShellCommand)
+    {
     case CCommandLineInfo::FileNew:
         if (!OnCmdMsg(ID_FILE_NEW, CN_COMMAND, nullptr, nullptr))
             OnFileNew();
@@ -307,15 +333,18 @@ BOOL CWinApp::ProcessShellCommand(CCommandLineInfo& rCmdInfo)
     case CCommandLineInfo::FileOpen:
         return OpenDocumentFile(rCmdInfo.m_strFileName) != nullptr;
     case CCommandLineInfo::FileNothing:
-    case CCommandLineInfo::FileDDE:   // no DDE conversation follows here: shell requests come as file names
+    case CCommandLineInfo::FileDDE: // no DDE conversation follows here: shell requests come as file
+                                    // names
         return TRUE;
     case CCommandLineInfo::FilePrint:
     case CCommandLineInfo::FilePrintTo:
-        std::fprintf(stderr, "%ls: printing from the command line is not supported\n", m_pszExeName);
+        std::fprintf(stderr, "%ls: printing from the command line is not supported\n",
+                     m_pszExeName);
         return FALSE;
     case CCommandLineInfo::AppRegister:
     case CCommandLineInfo::AppUnregister:
-        // Registration ends the program, as it does on Windows; there are no file types to register here.
+        // Registration ends the program, as it does on Windows; there are no file types to register
+        // here.
         return FALSE;
     }
     return FALSE;
@@ -329,13 +358,20 @@ void CWinApp::EnableShellOpen()
 
 int CWinApp::DoMessageBox(LPCWSTR lpszPrompt, UINT nType, UINT)
 {
-    if ((nType & MB_ICONMASK) == 0) {
-        switch (nType & MB_TYPEMASK) {
+    if ((nType & MB_ICONMASK) == 0)
+    {
+        switch (nType & MB_TYPEMASK)
+        {
         case MB_OK:
-        case MB_OKCANCEL: nType |= MB_ICONEXCLAMATION; break;
+        case MB_OKCANCEL:
+            nType |= MB_ICONEXCLAMATION;
+            break;
         case MB_YESNO:
-        case MB_YESNOCANCEL: nType |= MB_ICONQUESTION; break;
-        default: break;
+        case MB_YESNOCANCEL:
+            nType |= MB_ICONQUESTION;
+            break;
+        default:
+            break;
         }
     }
     HWND hOwner = nullptr;
@@ -354,7 +390,7 @@ int AfxMessageBox(LPCWSTR lpszText, UINT nType, UINT nIDHelp)
 int AfxMessageBox(UINT nIDPrompt, UINT nType, UINT nIDHelp)
 {
     CString text;
-    text.LoadString(nIDPrompt);   // a missing string shows an empty box
+    text.LoadString(nIDPrompt); // a missing string shows an empty box
     return AfxMessageBox(text, nType, nIDHelp == (UINT)-1 ? nIDPrompt : nIDHelp);
 }
 
@@ -368,7 +404,8 @@ void CWinApp::OnFileNew()
 void CWinApp::OnFileOpen()
 {
     CString newName;
-    if (!DoPromptFileName(newName, AFX_IDS_OPENFILE, OFN_HIDEREADONLY | OFN_FILEMUSTEXIST, TRUE, nullptr))
+    if (!DoPromptFileName(newName, AFX_IDS_OPENFILE, OFN_HIDEREADONLY | OFN_FILEMUSTEXIST, TRUE,
+                          nullptr))
         return;
     OpenDocumentFile(newName);
 }
@@ -384,13 +421,16 @@ BOOL CWinApp::OnOpenRecentFile(UINT nID)
     if (!m_pRecentFileList)
         return FALSE;
     int nIndex = (int)(nID - ID_FILE_MRU_FILE1);
-    if (nIndex < 0 || nIndex >= m_pRecentFileList->GetSize() || (*m_pRecentFileList)[nIndex].IsEmpty())
+    if (nIndex < 0 || nIndex >= m_pRecentFileList->GetSize() ||
+        (*m_pRecentFileList)[nIndex].IsEmpty())
         return FALSE;
     CString path = (*m_pRecentFileList)[nIndex];
     // An entry that cannot be opened any more leaves the list.
-    if (!OpenDocumentFile(path)) {
+    if (!OpenDocumentFile(path))
+    {
         for (int i = 0; i < m_pRecentFileList->GetSize(); ++i)
-            if ((*m_pRecentFileList)[i] == path) {
+            if ((*m_pRecentFileList)[i] == path)
+            {
                 m_pRecentFileList->Remove(i);
                 if (m_pProfileStore)
                     m_pRecentFileList->WriteList(*m_pProfileStore);
@@ -402,7 +442,8 @@ BOOL CWinApp::OnOpenRecentFile(UINT nID)
 
 void CWinApp::OnUpdateRecentFileMenu(CCmdUI* pCmdUI)
 {
-    if (!m_pRecentFileList) {
+    if (!m_pRecentFileList)
+    {
         pCmdUI->Enable(FALSE);
         return;
     }
@@ -413,12 +454,14 @@ int AfxWinMain(int argc, char** argv)
 {
     QApplication application(argc, argv);
     CWinApp* pApp = AfxGetApp();
-    if (!pApp) {
+    if (!pApp)
+    {
         std::fprintf(stderr, "no application object\n");
         return 1;
     }
     pApp->InitApplication();
-    if (!pApp->InitInstance()) {
+    if (!pApp->InitInstance())
+    {
         if (pApp->m_pMainWnd)
             pApp->m_pMainWnd->DestroyWindow();
         // A program that could not start has failed, whatever its exit code says.

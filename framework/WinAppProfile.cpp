@@ -57,9 +57,11 @@ BOOL CWinApp::WriteProfileString(LPCWSTR lpszSection, LPCWSTR lpszEntry, LPCWSTR
 
 void CWinApp::LoadStdProfileSettings(UINT nMaxMRU)
 {
-    if (nMaxMRU != 0) {
+    if (nMaxMRU != 0)
+    {
         delete m_pRecentFileList;
-        m_pRecentFileList = new CRecentFileList(ID_FILE_MRU_FILE1, kFileSection, kFileEntry, (int)nMaxMRU);
+        m_pRecentFileList =
+            new CRecentFileList(ID_FILE_MRU_FILE1, kFileSection, kFileEntry, (int)nMaxMRU);
         if (m_pProfileStore)
             m_pRecentFileList->ReadList(*m_pProfileStore);
     }

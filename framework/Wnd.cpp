@@ -54,7 +54,8 @@ CWnd::CWnd() = default;
 
 CWnd::~CWnd()
 {
-    if (m_hWnd && !m_bTemporary) {
+    if (m_hWnd && !m_bTemporary)
+    {
         QWidget* pWidget = GetWidget();
         DetachWidget();
         delete pWidget;
@@ -92,14 +93,17 @@ CWnd* CWnd::FromHandle(HWND hWnd)
     auto pWnd = std::make_unique<CWnd>();
     pWnd->m_bTemporary = TRUE;
     pWnd->m_hWnd = hWnd;
-    QObject::connect(pWidget, &QObject::destroyed, [hWnd]() {
-        auto& t = TemporaryMap();
-        auto found = t.find(hWnd);
-        if (found != t.end()) {
-            found->second->m_hWnd = nullptr;
-            t.erase(found);
-        }
-    });
+    QObject::connect(pWidget, &QObject::destroyed,
+                     [hWnd]()
+                     {
+                         auto& t = TemporaryMap();
+                         auto found = t.find(hWnd);
+                         if (found != t.end())
+                         {
+                             found->second->m_hWnd = nullptr;
+                             t.erase(found);
+                         }
+                     });
     CWnd* p = pWnd.get();
     temp.emplace(hWnd, std::move(pWnd));
     return p;
@@ -112,12 +116,15 @@ void CWnd::AttachWidget(QWidget* pWidget)
     pWidget->installEventFilter(CWndEventBridge::Instance());
     HWND h = m_hWnd;
     // A widget that Qt deletes under us (its parent went) leaves the window object detached.
-    m_destroyedConnection = QObject::connect(pWidget, &QObject::destroyed, [h]() {
-        if (CWnd* p = CWnd::FromHandlePermanent(h)) {
-            p->DetachWidget();
-            p->OnNcDestroy();
-        }
-    });
+    m_destroyedConnection = QObject::connect(pWidget, &QObject::destroyed,
+                                             [h]()
+                                             {
+                                                 if (CWnd* p = CWnd::FromHandlePermanent(h))
+                                                 {
+                                                     p->DetachWidget();
+                                                     p->OnNcDestroy();
+                                                 }
+                                             });
 }
 
 void CWnd::DetachWidget()
@@ -149,11 +156,12 @@ HWND CWnd::Detach()
     return h;
 }
 
-BOOL CWnd::Create(LPCWSTR lpszClassName, LPCWSTR lpszWindowName, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd,
-                  UINT nID, CCreateContext* pContext)
+BOOL CWnd::Create(LPCWSTR lpszClassName, LPCWSTR lpszWindowName, DWORD dwStyle, const RECT& rect,
+                  CWnd* pParentWnd, UINT nID, CCreateContext* pContext)
 {
     return CreateEx(0, lpszClassName, lpszWindowName, dwStyle | WS_CHILD, rect.left, rect.top,
-                    rect.right - rect.left, rect.bottom - rect.top, pParentWnd ? pParentWnd->m_hWnd : nullptr,
+                    rect.right - rect.left, rect.bottom - rect.top,
+                    pParentWnd ? pParentWnd->m_hWnd : nullptr,
                     reinterpret_cast<HMENU>((UINT_PTR)nID), pContext);
 }
 
@@ -172,28 +180,33 @@ QWidget* CWnd::GetChildParentWidget() const
     return GetWidget();
 }
 
-BOOL CWnd::CreateEx(DWORD dwExStyle, LPCWSTR lpszClassName, LPCWSTR lpszWindowName, DWORD dwStyle, int x, int y,
-                    int nWidth, int nHeight, HWND hWndParent, HMENU nIDorHMenu, LPVOID lpParam)
+BOOL CWnd::CreateEx(DWORD dwExStyle, LPCWSTR lpszClassName, LPCWSTR lpszWindowName, DWORD dwStyle,
+                    int x, int y, int nWidth, int nHeight, HWND hWndParent, HMENU nIDorHMenu,
+                    LPVOID lpParam)
 {
     if (m_hWnd)
         return FALSE;
-    CREATESTRUCT cs = {lpParam, nullptr, nIDorHMenu, hWndParent, nHeight, nWidth, y, x, (LONG)dwStyle,
-                       lpszWindowName, lpszClassName, dwExStyle};
-    if (!PreCreateWindow(cs)) {
+    CREATESTRUCT cs = {lpParam, nullptr, nIDorHMenu,    hWndParent,     nHeight,       nWidth,
+                       y,       x,       (LONG)dwStyle, lpszWindowName, lpszClassName, dwExStyle};
+    if (!PreCreateWindow(cs))
+    {
         PostNcDestroy();
         return FALSE;
     }
     QWidget* pParentWidget = nullptr;
-    if (cs.hwndParent) {
+    if (cs.hwndParent)
+    {
         CWnd* pParent = FromHandlePermanent(cs.hwndParent);
-        pParentWidget = pParent ? pParent->GetChildParentWidget() : reinterpret_cast<QWidget*>(cs.hwndParent);
+        pParentWidget =
+            pParent ? pParent->GetChildParentWidget() : reinterpret_cast<QWidget*>(cs.hwndParent);
     }
     m_dwStyle = (DWORD)cs.style;
     m_dwExStyle = cs.dwExStyle;
     if (m_dwStyle & WS_CHILD)
         m_nID = (UINT)(UINT_PTR)cs.hMenu;
     QWidget* pWidget = CreateWidget(cs, pParentWidget);
-    if (!pWidget) {
+    if (!pWidget)
+    {
         PostNcDestroy();
         return FALSE;
     }
@@ -208,11 +221,12 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, LPCWSTR lpszClassName, LPCWSTR lpszWindowNa
         pWidget->setEnabled(false);
     if (m_dwExStyle & WS_EX_ACCEPTFILES)
         pWidget->setAcceptDrops(true);
-    if ((int)SendMessage(WM_CREATE, 0, (LPARAM)&cs) == -1) {
+    if ((int)SendMessage(WM_CREATE, 0, (LPARAM)&cs) == -1)
+    {
         DestroyWindow();
         return FALSE;
     }
-    if (!m_hWnd)   // destroyed during creation
+    if (!m_hWnd) // destroyed during creation
         return FALSE;
     if (m_dwStyle & WS_VISIBLE)
         pWidget->show();
@@ -226,11 +240,13 @@ static std::vector<CWnd*> WindowsTopDown(CWnd* pRoot)
 {
     std::vector<CWnd*> result{pRoot};
     std::vector<QWidget*> stack{pRoot->GetWidget()};
-    while (!stack.empty()) {
+    while (!stack.empty())
+    {
         QWidget* w = stack.back();
         stack.pop_back();
         const QObjectList& children = w->children();
-        for (auto it = children.rbegin(); it != children.rend(); ++it) {
+        for (auto it = children.rbegin(); it != children.rend(); ++it)
+        {
             if (!(*it)->isWidgetType())
                 continue;
             QWidget* child = static_cast<QWidget*>(*it);
@@ -255,7 +271,8 @@ BOOL CWnd::DestroyWindow()
             p->SendMessage(WM_DESTROY);
     for (auto it = windows.rbegin(); it != windows.rend(); ++it)
         (*it)->DetachWidget();
-    if (pWidget) {
+    if (pWidget)
+    {
         pWidget->hide();
         if (auto* pSub = qobject_cast<QMdiSubWindow*>(pWidget.data()))
             if (QMdiArea* pArea = pSub->mdiArea())
@@ -271,16 +288,15 @@ BOOL CWnd::DestroyWindow()
 void CWnd::OnNcDestroy()
 {
     CWinApp* pApp = AfxGetApp();
-    if (pApp && pApp->m_pMainWnd == this) {
+    if (pApp && pApp->m_pMainWnd == this)
+    {
         pApp->m_pMainWnd = nullptr;
         pApp->PostQuitIfRunning();
     }
     PostNcDestroy();
 }
 
-void CWnd::PostNcDestroy()
-{
-}
+void CWnd::PostNcDestroy() {}
 
 LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -299,12 +315,14 @@ BOOL CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return FALSE;
     QPointer<QWidget> pWidget = GetWidget();
     HWND h = m_hWnd;
-    QTimer::singleShot(0, QCoreApplication::instance(), [pWidget, h, message, wParam, lParam]() {
-        if (!pWidget)
-            return;
-        if (CWnd* p = CWnd::FromHandlePermanent(h))
-            p->SendMessage(message, wParam, lParam);
-    });
+    QTimer::singleShot(0, QCoreApplication::instance(),
+                       [pWidget, h, message, wParam, lParam]()
+                       {
+                           if (!pWidget)
+                               return;
+                           if (CWnd* p = CWnd::FromHandlePermanent(h))
+                               p->SendMessage(message, wParam, lParam);
+                       });
     return TRUE;
 }
 
@@ -313,11 +331,14 @@ void CWnd::SendMessageToDescendants(UINT message, WPARAM wParam, LPARAM lParam, 
     if (!m_hWnd)
         return;
     std::vector<QPointer<QWidget>> targets;
-    if (bDeep) {
+    if (bDeep)
+    {
         for (CWnd* p : WindowsTopDown(this))
             if (p != this)
                 targets.emplace_back(p->GetWidget());
-    } else {
+    }
+    else
+    {
         for (QObject* o : GetWidget()->children())
             if (o->isWidgetType())
                 targets.emplace_back(static_cast<QWidget*>(o));
@@ -339,24 +360,31 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
 {
     LRESULT lResult = 0;
-    if (message == WM_COMMAND) {
+    if (message == WM_COMMAND)
+    {
         if (!OnCommand(wParam, lParam))
             return FALSE;
         lResult = 1;
-    } else if (message == WM_NOTIFY) {
+    }
+    else if (message == WM_NOTIFY)
+    {
         NMHDR* pNMHDR = reinterpret_cast<NMHDR*>(lParam);
         if (!pNMHDR || !OnNotify(wParam, lParam, &lResult))
             return FALSE;
-    } else {
+    }
+    else
+    {
         const AFX_MSGMAP_ENTRY* e = FindMessageEntry(message);
         if (!e)
             return FALSE;
-        switch (e->nSig) {
+        switch (e->nSig)
+        {
         case AfxSig_l_wl:
             lResult = (this->*AfxMsgFnBack<LRESULT, WPARAM, LPARAM>(e->pfn))(wParam, lParam);
             break;
         case AfxSig_i_cs:
-            lResult = (this->*AfxMsgFnBack<int, LPCREATESTRUCT>(e->pfn))(reinterpret_cast<LPCREATESTRUCT>(lParam));
+            lResult = (this->*AfxMsgFnBack<int, LPCREATESTRUCT>(e->pfn))(
+                reinterpret_cast<LPCREATESTRUCT>(lParam));
             break;
         case AfxSig_v_v:
             (this->*AfxMsgFnBack<void>(e->pfn))();
@@ -365,23 +393,26 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult
             (this->*AfxMsgFnBack<void, BOOL, UINT>(e->pfn))((BOOL)wParam, (UINT)lParam);
             break;
         case AfxSig_v_wp:
-            (this->*AfxMsgFnBack<void, CWnd*, CPoint>(e->pfn))(FromHandle((HWND)wParam), CPoint(lParam));
+            (this->*AfxMsgFnBack<void, CWnd*, CPoint>(e->pfn))(FromHandle((HWND)wParam),
+                                                               CPoint(lParam));
             break;
         case AfxSig_v_up:
             (this->*AfxMsgFnBack<void, UINT, CPoint>(e->pfn))((UINT)wParam, CPoint(lParam));
             break;
-        case AfxSig_v_bww: {
+        case AfxSig_v_bww:
+        {
             // WM_MDIACTIVATE: wParam the child losing activation, lParam the one gaining it.
             HWND hDeactivate = (HWND)wParam, hActivate = (HWND)lParam;
-            (this->*AfxMsgFnBack<void, BOOL, CWnd*, CWnd*>(e->pfn))(hActivate == m_hWnd, FromHandle(hActivate),
-                                                                  FromHandle(hDeactivate));
+            (this->*AfxMsgFnBack<void, BOOL, CWnd*, CWnd*>(e->pfn))(
+                hActivate == m_hWnd, FromHandle(hActivate), FromHandle(hDeactivate));
             break;
         }
         case AfxSig_v_hdrop:
             (this->*AfxMsgFnBack<void, HDROP>(e->pfn))((HDROP)wParam);
             break;
         case AfxSig_v_uii:
-            (this->*AfxMsgFnBack<void, UINT, int, int>(e->pfn))((UINT)wParam, LOWORD(lParam), HIWORD(lParam));
+            (this->*AfxMsgFnBack<void, UINT, int, int>(e->pfn))((UINT)wParam, LOWORD(lParam),
+                                                                HIWORD(lParam));
             break;
         case AfxSig_v_w:
             (this->*AfxMsgFnBack<void, CWnd*>(e->pfn))(FromHandle((HWND)wParam));
@@ -398,7 +429,8 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult
 LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     QWidget* pWidget = GetWidget();
-    switch (message) {
+    switch (message)
+    {
     case WM_CLOSE:
         DestroyWindow();
         return 0;
@@ -408,8 +440,10 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         return TRUE;
     case WM_GETTEXTLENGTH:
         return pWidget ? (LRESULT)AfxFromQString(pWidget->windowTitle()).GetLength() : 0;
-    case WM_GETTEXT: {
-        // wParam: room in the buffer at lParam, terminator included; the result is the length copied.
+    case WM_GETTEXT:
+    {
+        // wParam: room in the buffer at lParam, terminator included; the result is the length
+        // copied.
         auto* pBuffer = reinterpret_cast<wchar_t*>(lParam);
         if (!pBuffer || wParam == 0)
             return 0;
@@ -429,7 +463,8 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 LRESULT CWnd::Default()
 {
     AFX_CURRENT_MSG& current = AfxCurrentMsg();
-    if (current.bFromQt) {
+    if (current.bFromQt)
+    {
         // The widget itself carries out the default once the handler returns.
         current.bPassToQt = true;
         return 0;
@@ -442,9 +477,11 @@ BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam)
     UINT nID = LOWORD(wParam);
     HWND hWndCtrl = (HWND)lParam;
     int nCode = HIWORD(wParam);
-    if (!hWndCtrl) {
+    if (!hWndCtrl)
+    {
         // A menu item or accelerator: a command its update handler disables is not carried out.
-        if (nCode == 0 || nCode == 1) {
+        if (nCode == 0 || nCode == 1)
+        {
             CTestCmdUI state;
             state.m_nID = nID;
             OnCmdMsg(nID, (int)CN_UPDATE_COMMAND_UI, &state, nullptr);
@@ -452,7 +489,9 @@ BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam)
                 return TRUE;
         }
         nCode = CN_COMMAND;
-    } else {
+    }
+    else
+    {
         // A control's notification goes to the control first.
         CWnd* pChild = FromHandlePermanent(hWndCtrl);
         if (pChild && pChild->OnChildNotify(WM_COMMAND, wParam, lParam, nullptr))
@@ -478,11 +517,14 @@ BOOL CWnd::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pR
 
 BOOL CWnd::ReflectChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
 {
-    if (message == WM_COMMAND) {
+    if (message == WM_COMMAND)
+    {
         // Handled by an ON_CONTROL_REFLECT entry; the _EX form may pass it on to the parent.
-        return OnCmdMsg(0, MAKELONG(HIWORD(wParam), WM_REFLECT_BASE + WM_COMMAND), nullptr, nullptr);
+        return OnCmdMsg(0, MAKELONG(HIWORD(wParam), WM_REFLECT_BASE + WM_COMMAND), nullptr,
+                        nullptr);
     }
-    if (message == WM_NOTIFY) {
+    if (message == WM_NOTIFY)
+    {
         NMHDR* pNMHDR = reinterpret_cast<NMHDR*>(lParam);
         LRESULT dummy = 0;
         AFX_NOTIFY notify = {pResult ? pResult : &dummy, pNMHDR};
@@ -498,7 +540,8 @@ void CWnd::SetWindowText(LPCWSTR lpszString)
 
 CString CWnd::GetWindowText() const
 {
-    // Through the messages, so a window whose text is not its title (an edit control) answers itself.
+    // Through the messages, so a window whose text is not its title (an edit control) answers
+    // itself.
     CWnd* pThis = const_cast<CWnd*>(this);
     LRESULT nLength = pThis->SendMessage(WM_GETTEXTLENGTH);
     if (nLength <= 0)
@@ -515,15 +558,26 @@ BOOL CWnd::ShowWindow(int nCmdShow)
     if (!pWidget)
         return FALSE;
     BOOL bWasVisible = pWidget->isVisible();
-    switch (nCmdShow) {
-    case SW_HIDE: pWidget->hide(); break;
-    case SW_SHOWMAXIMIZED: pWidget->showMaximized(); break;
+    switch (nCmdShow)
+    {
+    case SW_HIDE:
+        pWidget->hide();
+        break;
+    case SW_SHOWMAXIMIZED:
+        pWidget->showMaximized();
+        break;
     case SW_SHOWMINIMIZED:
     case SW_MINIMIZE:
-    case SW_SHOWMINNOACTIVE: pWidget->showMinimized(); break;
+    case SW_SHOWMINNOACTIVE:
+        pWidget->showMinimized();
+        break;
     case SW_RESTORE:
-    case SW_SHOWNORMAL: pWidget->showNormal(); break;
-    default: pWidget->show(); break;
+    case SW_SHOWNORMAL:
+        pWidget->showNormal();
+        break;
+    default:
+        pWidget->show();
+        break;
     }
     if (nCmdShow != SW_HIDE && nCmdShow != SW_SHOWNOACTIVATE && nCmdShow != SW_SHOWNA &&
         nCmdShow != SW_SHOWMINNOACTIVE && pWidget->isWindow())
@@ -574,7 +628,8 @@ void CWnd::MoveWindow(int x, int y, int nWidth, int nHeight, BOOL)
 void CWnd::MoveWindow(LPCRECT lpRect, BOOL bRepaint)
 {
     if (lpRect)
-        MoveWindow(lpRect->left, lpRect->top, lpRect->right - lpRect->left, lpRect->bottom - lpRect->top, bRepaint);
+        MoveWindow(lpRect->left, lpRect->top, lpRect->right - lpRect->left,
+                   lpRect->bottom - lpRect->top, bRepaint);
 }
 
 void CWnd::GetWindowRect(LPRECT lpRect) const
@@ -582,13 +637,15 @@ void CWnd::GetWindowRect(LPRECT lpRect) const
     QWidget* pWidget = GetWidget();
     if (!lpRect)
         return;
-    if (!pWidget) {
+    if (!pWidget)
+    {
         *lpRect = RECT{0, 0, 0, 0};
         return;
     }
     QRect frame = pWidget->isWindow() ? pWidget->frameGeometry() : pWidget->geometry();
     QPoint topLeft = pWidget->isWindow() ? frame.topLeft() : pWidget->mapToGlobal(QPoint(0, 0));
-    *lpRect = RECT{topLeft.x(), topLeft.y(), topLeft.x() + frame.width(), topLeft.y() + frame.height()};
+    *lpRect =
+        RECT{topLeft.x(), topLeft.y(), topLeft.x() + frame.width(), topLeft.y() + frame.height()};
 }
 
 void CWnd::GetClientRect(LPRECT lpRect) const
@@ -627,14 +684,16 @@ void CWnd::CenterWindow(CWnd* pAlternateOwner)
     if (area.isEmpty())
         return;
     QSize size = pWidget->isWindow() ? pWidget->frameGeometry().size() : pWidget->size();
-    pWidget->move(area.x() + (area.width() - size.width()) / 2, area.y() + (area.height() - size.height()) / 2);
+    pWidget->move(area.x() + (area.width() - size.width()) / 2,
+                  area.y() + (area.height() - size.height()) / 2);
 }
 
 DWORD CWnd::GetStyle() const
 {
     DWORD style = m_dwStyle & ~(WS_VISIBLE | WS_DISABLED | WS_MAXIMIZE | WS_MINIMIZE);
-    if (QWidget* pWidget = GetWidget()) {
-        if (!pWidget->isHidden())   // the window's own flag, as WS_VISIBLE is
+    if (QWidget* pWidget = GetWidget())
+    {
+        if (!pWidget->isHidden()) // the window's own flag, as WS_VISIBLE is
             style |= WS_VISIBLE;
         if (!pWidget->isEnabled())
             style |= WS_DISABLED;
@@ -654,7 +713,8 @@ BOOL CWnd::ModifyStyle(DWORD dwRemove, DWORD dwAdd, UINT)
         ShowWindow((m_dwStyle & WS_VISIBLE) ? SW_SHOWNOACTIVATE : SW_HIDE);
     if ((dwRemove | dwAdd) & WS_DISABLED)
         EnableWindow(!(m_dwStyle & WS_DISABLED));
-    if (old != m_dwStyle) {
+    if (old != m_dwStyle)
+    {
         STYLESTRUCT change = {old, m_dwStyle};
         SendMessage(WM_STYLECHANGED, (WPARAM)GWL_STYLE, (LPARAM)&change);
     }
@@ -706,9 +766,11 @@ CFrameWnd* CWnd::GetParentFrame() const
 
 CFrameWnd* CWnd::GetTopLevelFrame() const
 {
-    CFrameWnd* pFrame = IsKindOf(RUNTIME_CLASS(CFrameWnd)) ? static_cast<CFrameWnd*>(const_cast<CWnd*>(this))
-                                                            : GetParentFrame();
-    while (pFrame) {
+    CFrameWnd* pFrame = IsKindOf(RUNTIME_CLASS(CFrameWnd))
+                            ? static_cast<CFrameWnd*>(const_cast<CWnd*>(this))
+                            : GetParentFrame();
+    while (pFrame)
+    {
         CFrameWnd* pParent = pFrame->GetParentFrame();
         if (!pParent)
             break;
@@ -742,7 +804,8 @@ CWnd* CWnd::GetDlgItem(int nID) const
 CWnd* CWnd::GetDescendantWindow(int nID, BOOL) const
 {
     for (CWnd* p : WindowsTopDown(const_cast<CWnd*>(this)))
-        if (p != this && p->m_nID == (UINT)nID) {
+        if (p != this && p->m_nID == (UINT)nID)
+        {
             // A child with its parent's id comes first (the first pane of a splitter
             // that has the frame's first-pane id itself).
             while (CWnd* pInner = p->GetDlgItem(nID))
@@ -795,7 +858,8 @@ CWnd* CWnd::SetActiveWindow()
 int CWnd::MessageBox(LPCWSTR lpszText, LPCWSTR lpszCaption, UINT nType)
 {
     CString caption = lpszCaption;
-    if (!lpszCaption) {
+    if (!lpszCaption)
+    {
         CWinApp* pApp = AfxGetApp();
         caption = pApp ? CString(pApp->m_pszAppName) : CString();
     }
@@ -873,9 +937,13 @@ int GetSystemMetrics(int nIndex)
     QScreen* pScreen = QGuiApplication::primaryScreen();
     if (!pScreen)
         return 0;
-    switch (nIndex) {
-    case SM_CXSCREEN: return pScreen->geometry().width();
-    case SM_CYSCREEN: return pScreen->geometry().height();
-    default: return 0;
+    switch (nIndex)
+    {
+    case SM_CXSCREEN:
+        return pScreen->geometry().width();
+    case SM_CYSCREEN:
+        return pScreen->geometry().height();
+    default:
+        return 0;
     }
 }

@@ -23,7 +23,7 @@ AFX_CURRENT_MSG& AfxCurrentMsg()
 
 CWndEventBridge* CWndEventBridge::Instance()
 {
-    static CWndEventBridge* pBridge = new CWndEventBridge;   // lives as long as the process
+    static CWndEventBridge* pBridge = new CWndEventBridge; // lives as long as the process
     return pBridge;
 }
 
@@ -59,13 +59,15 @@ bool CWndEventBridge::eventFilter(QObject* pWatched, QEvent* pEvent)
     CWnd* pWnd = CWnd::FromHandlePermanent(CWnd::HandleOf(pWidget));
     if (!pWnd)
         return false;
-    switch (pEvent->type()) {
+    switch (pEvent->type())
+    {
     case QEvent::Close:
         // Closing goes through WM_CLOSE; the frame decides (it may ask to save).
         pEvent->ignore();
         pWnd->SendMessage(WM_CLOSE);
         return true;
-    case QEvent::ContextMenu: {
+    case QEvent::ContextMenu:
+    {
         auto* e = static_cast<QContextMenuEvent*>(pEvent);
         // Qt hands an ignored context-menu event on to the parent as a new event;
         // the message keeps naming the window under the cursor, as it does when a
@@ -74,10 +76,12 @@ bool CWndEventBridge::eventFilter(QObject* pWatched, QEvent* pEvent)
         static QPoint s_originPos;
         HWND hOrigin = pWnd->m_hWnd;
         QWidget* pOrigin = s_origin.data();
-        if (pOrigin && pOrigin != pWidget && pWidget->isAncestorOf(pOrigin) && s_originPos == e->globalPos() &&
+        if (pOrigin && pOrigin != pWidget && pWidget->isAncestorOf(pOrigin) &&
+            s_originPos == e->globalPos() &&
             pOrigin->rect().contains(pOrigin->mapFromGlobal(e->globalPos())))
             hOrigin = CWnd::HandleOf(pOrigin);
-        else {
+        else
+        {
             s_origin = pWidget;
             s_originPos = e->globalPos();
         }
@@ -87,7 +91,8 @@ bool CWndEventBridge::eventFilter(QObject* pWatched, QEvent* pEvent)
                             : MAKELPARAM(e->globalPos().x(), e->globalPos().y());
         return AfxDispatchFromQt(pWnd, WM_CONTEXTMENU, (WPARAM)hOrigin, lParam);
     }
-    case QEvent::MouseButtonPress: {
+    case QEvent::MouseButtonPress:
+    {
         auto* e = static_cast<QMouseEvent*>(pEvent);
         QPoint p = e->position().toPoint();
         if (e->button() == Qt::RightButton)
@@ -99,9 +104,11 @@ bool CWndEventBridge::eventFilter(QObject* pWatched, QEvent* pEvent)
     case QEvent::Show:
     case QEvent::Hide:
         if (!pEvent->spontaneous())
-            AfxDispatchFromQt(pWnd, WM_SHOWWINDOW, pEvent->type() == QEvent::Show ? TRUE : FALSE, 0);
+            AfxDispatchFromQt(pWnd, WM_SHOWWINDOW, pEvent->type() == QEvent::Show ? TRUE : FALSE,
+                              0);
         return false;
-    case QEvent::Resize: {
+    case QEvent::Resize:
+    {
         auto* e = static_cast<QResizeEvent*>(pEvent);
         AfxDispatchFromQt(pWnd, WM_SIZE, 0, MAKELPARAM(e->size().width(), e->size().height()));
         return false;
@@ -116,7 +123,8 @@ bool CWndEventBridge::eventFilter(QObject* pWatched, QEvent* pEvent)
         AfxDispatchFromQt(pWnd, WM_KILLFOCUS, 0, 0);
         return false;
     case QEvent::DragEnter:
-    case QEvent::DragMove: {
+    case QEvent::DragMove:
+    {
         if (!(pWnd->GetExStyle() & WS_EX_ACCEPTFILES))
             return false;
         auto* e = static_cast<QDropEvent*>(pEvent);
@@ -126,7 +134,8 @@ bool CWndEventBridge::eventFilter(QObject* pWatched, QEvent* pEvent)
         e->accept();
         return true;
     }
-    case QEvent::Drop: {
+    case QEvent::Drop:
+    {
         if (!(pWnd->GetExStyle() & WS_EX_ACCEPTFILES))
             return false;
         auto* e = static_cast<QDropEvent*>(pEvent);

@@ -19,8 +19,8 @@ struct AFX_CURRENT_MSG
     UINT message = 0;
     WPARAM wParam = 0;
     LPARAM lParam = 0;
-    bool bFromQt = false;       // the message stands for a Qt event
-    bool bPassToQt = false;     // Default() was asked for it: let the widget handle the event
+    bool bFromQt = false;   // the message stands for a Qt event
+    bool bPassToQt = false; // Default() was asked for it: let the widget handle the event
 };
 AFX_CURRENT_MSG& AfxCurrentMsg();
 

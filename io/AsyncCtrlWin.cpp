@@ -24,7 +24,8 @@ struct CAsyncRecord
     // Submitted with the completion routine, which has not run yet.
     bool routinePending = false;
 };
-static_assert(std::is_standard_layout_v<CAsyncRecord>, "the overlapped record must start the record");
+static_assert(std::is_standard_layout_v<CAsyncRecord>,
+              "the overlapped record must start the record");
 
 OVERLAPPED* COSAsyncIORequest::GetOverlapped() const
 {
@@ -51,8 +52,9 @@ Unlisted& TheUnlisted()
 
 bool HasEnded(const CAsyncRecord* r)
 {
-    const ULONG_PTR status = std::atomic_ref<ULONG_PTR>(const_cast<ULONG_PTR&>(r->overlapped.Internal))
-                                 .load(std::memory_order_acquire);
+    const ULONG_PTR status =
+        std::atomic_ref<ULONG_PTR>(const_cast<ULONG_PTR&>(r->overlapped.Internal))
+            .load(std::memory_order_acquire);
     return status != STATUS_PENDING;
 }
 
@@ -70,7 +72,8 @@ void LetGo(Unlisted& u, CAsyncRecord* r)
 // Frees the kept records the system is done with. Called with the lock held.
 void Sweep(Unlisted& u)
 {
-    auto done = [](CAsyncRecord* r) {
+    auto done = [](CAsyncRecord* r)
+    {
         if (r->routinePending || !HasEnded(r))
             return false;
         delete r;
@@ -155,15 +158,17 @@ uint32_t CAsyncCtrl::Submit(uint32_t kind, void* buffer, uint32_t count)
     record->routinePending = m_autoRemove;
     BOOL started;
     if (m_autoRemove)
-        started = kind == kAsyncWrite
-                      ? WriteFileEx(m_handle, buffer, count, &record->overlapped, &CAsyncCtrl::Completed)
-                      : ReadFileEx(m_handle, buffer, count, &record->overlapped, &CAsyncCtrl::Completed);
+        started =
+            kind == kAsyncWrite
+                ? WriteFileEx(m_handle, buffer, count, &record->overlapped, &CAsyncCtrl::Completed)
+                : ReadFileEx(m_handle, buffer, count, &record->overlapped, &CAsyncCtrl::Completed);
     else
     {
         // No routine: the Ex calls require one (Windows would call a null
         // routine), so the plain calls with the overlapped record start it.
-        started = kind == kAsyncWrite ? WriteFile(m_handle, buffer, count, nullptr, &record->overlapped)
-                                      : ReadFile(m_handle, buffer, count, nullptr, &record->overlapped);
+        started = kind == kAsyncWrite
+                      ? WriteFile(m_handle, buffer, count, nullptr, &record->overlapped)
+                      : ReadFile(m_handle, buffer, count, nullptr, &record->overlapped);
         if (!started && GetLastError() == ERROR_IO_PENDING)
             started = TRUE;
     }
@@ -234,7 +239,8 @@ void CALLBACK CAsyncCtrl::Completed(DWORD, DWORD, LPOVERLAPPED overlapped)
         if (ctrl == nullptr)
         {
             // Collected, or its controller is gone: this was the last use.
-            u.records.erase(std::remove(u.records.begin(), u.records.end(), record), u.records.end());
+            u.records.erase(std::remove(u.records.begin(), u.records.end(), record),
+                            u.records.end());
             delete record;
             return;
         }

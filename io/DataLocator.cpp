@@ -114,8 +114,7 @@ uint32_t Length(const wchar_t* s, uint32_t maximum)
 
 // Calls visit(start, length) for every non-empty step of `text`, which ends
 // in "/"; stops at the end or at a "/" directly after a "/".
-template <class Visit>
-void ForEachStep(const wchar_t* text, uint32_t length, Visit visit)
+template <class Visit> void ForEachStep(const wchar_t* text, uint32_t length, Visit visit)
 {
     uint32_t pos = 0;
     while (pos < length)
@@ -303,19 +302,23 @@ bool CDataLocator::Parse(const wchar_t* text, uint32_t length)
     // cells one by one would copy it once per cell.
     uint32_t count = 0;
     uint32_t longest = 0;
-    ForEachStep(t, tl, [&](uint32_t, uint32_t len) {
-        ++count;
-        if (len > longest)
-            longest = len;
-    });
+    ForEachStep(t, tl,
+                [&](uint32_t, uint32_t len)
+                {
+                    ++count;
+                    if (len > longest)
+                        longest = len;
+                });
     nkMem::CList<CDataLocatorCell> cells;
     cells.SetSize(count, false);
     std::vector<wchar_t> scratch(longest);
     uint32_t k = 0;
-    ForEachStep(t, tl, [&](uint32_t start, uint32_t len) {
-        const uint32_t plain = Unescape(t + start, len, scratch.data());
-        cells.GetAtForWrite(k++) = CDataLocatorCell(scratch.data(), plain);
-    });
+    ForEachStep(t, tl,
+                [&](uint32_t start, uint32_t len)
+                {
+                    const uint32_t plain = Unescape(t + start, len, scratch.data());
+                    cells.GetAtForWrite(k++) = CDataLocatorCell(scratch.data(), plain);
+                });
 
     m_cells.SwapWith(cells);
     m_strRemainder.Swap(remainder);

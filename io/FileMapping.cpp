@@ -38,7 +38,8 @@ HANDLE CFileMappingWin::FileHandleOf(IFile* file)
     return f != nullptr ? f->GetHandle() : nullptr;
 }
 
-bool CFileMappingWin::Create(IFile* file, uint32_t access, uint32_t maximumSize, const wchar_t* name)
+bool CFileMappingWin::Create(IFile* file, uint32_t access, uint32_t maximumSize,
+                             const wchar_t* name)
 {
     Close();
     m_handle = CreateFileMappingW(FileHandleOf(file), nullptr, ProtectionOf(access), 0, maximumSize,

@@ -133,7 +133,8 @@ bool CFileWin::Seek(int32_t offset, uint32_t origin)
         return false;
     if (m_async != nullptr)
         return SeekAsync(offset, origin);
-    return SetFilePointer(m_handle, offset, nullptr, MoveMethodOf(origin)) != INVALID_SET_FILE_POINTER;
+    return SetFilePointer(m_handle, offset, nullptr, MoveMethodOf(origin)) !=
+           INVALID_SET_FILE_POINTER;
 }
 
 bool CFileWin::Seek64(uint32_t low, uint32_t high, uint32_t origin)
@@ -156,11 +157,13 @@ bool CFileWin::SeekAsync(int64_t distance, uint32_t origin)
     const uint64_t from = m_async->GetOffset();
     LONG high = static_cast<LONG>(from >> 32);
     SetLastError(ERROR_SUCCESS);
-    if (SetFilePointer(m_handle, static_cast<LONG>(from), &high, FILE_BEGIN) == INVALID_SET_FILE_POINTER &&
+    if (SetFilePointer(m_handle, static_cast<LONG>(from), &high, FILE_BEGIN) ==
+            INVALID_SET_FILE_POINTER &&
         GetLastError() != ERROR_SUCCESS)
         return false;
     high = static_cast<LONG>(static_cast<uint64_t>(distance) >> 32);
-    const DWORD low = SetFilePointer(m_handle, static_cast<LONG>(distance), &high, MoveMethodOf(origin));
+    const DWORD low =
+        SetFilePointer(m_handle, static_cast<LONG>(distance), &high, MoveMethodOf(origin));
     if (low == INVALID_SET_FILE_POINTER && GetLastError() != ERROR_SUCCESS)
         return false;
     m_async->SetOffset((static_cast<uint64_t>(static_cast<DWORD>(high)) << 32) | low);

@@ -149,9 +149,9 @@ const char* CFileWin::GetLastErrorText()
 {
     const DWORD code = GetLastError();
     char* text = nullptr;
-    const DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                       FORMAT_MESSAGE_IGNORE_INSERTS,
-                                   nullptr, code, 0x400, reinterpret_cast<LPSTR>(&text), 0, nullptr);
+    const DWORD n = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, 0x400, reinterpret_cast<LPSTR>(&text), 0, nullptr);
     if (n != 0 && text != nullptr)
         m_lastError.Assign(text, n);
     else
@@ -186,7 +186,8 @@ bool CFileWin::Duplicate(CMemObject* target, const CClassInfo* asClass)
         return false;
     t->Close();
     HANDLE copy = INVALID_HANDLE_VALUE;
-    const DWORD access = (m_mode & kModeRead ? GENERIC_READ : 0) | (m_mode & kModeWrite ? GENERIC_WRITE : 0);
+    const DWORD access =
+        (m_mode & kModeRead ? GENERIC_READ : 0) | (m_mode & kModeWrite ? GENERIC_WRITE : 0);
     if (!DuplicateHandle(GetCurrentProcess(), m_handle, GetCurrentProcess(), &copy, access, FALSE,
                          DUPLICATE_SAME_ACCESS))
         return false;

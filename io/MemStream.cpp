@@ -17,14 +17,16 @@ constexpr uint32_t kMaxOwned = 0xFFFFFFFFu;
 CMemStream::CMemStream() = default;
 
 CMemStream::CMemStream(void* block, uint32_t size, uint32_t length)
-    : m_data(static_cast<uint8_t*>(block)), m_length(block != nullptr ? (length < size ? length : size) : 0),
+    : m_data(static_cast<uint8_t*>(block)),
+      m_length(block != nullptr ? (length < size ? length : size) : 0),
       m_size(block != nullptr ? size : 0), m_owned(false)
 {
 }
 
 CMemStream::CMemStream(const void* block, uint32_t size)
-    : m_data(static_cast<uint8_t*>(const_cast<void*>(block))), m_length(block != nullptr ? size : 0),
-      m_size(block != nullptr ? size : 0), m_mode(kModeRead), m_owned(false)
+    : m_data(static_cast<uint8_t*>(const_cast<void*>(block))),
+      m_length(block != nullptr ? size : 0), m_size(block != nullptr ? size : 0), m_mode(kModeRead),
+      m_owned(false)
 {
 }
 

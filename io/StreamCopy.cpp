@@ -65,8 +65,7 @@ uint32_t CopyFromMemory(IMemStream* source, ISeqStreamWriter* destination, const
 
 // Fills a memory stream from its position by reading into its storage,
 // growing it as far as it can grow.
-uint32_t CopyIntoMemory(ISeqStreamReader* source, IMemStream* destination,
-                        const ProgressSink* sink)
+uint32_t CopyIntoMemory(ISeqStreamReader* source, IMemStream* destination, const ProgressSink* sink)
 {
     const uint32_t origLength = destination->GetLength();
     const uint32_t capacity = destination->GetCapacity();

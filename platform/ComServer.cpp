@@ -4,9 +4,11 @@
 
 #include <cstring>
 
-namespace nkPlatform {
+namespace nkPlatform
+{
 
-namespace {
+namespace
+{
 
 template <class T>
 bool ReadClassEntry(const T* clsid, const char* entry, T* buffer, std::uint32_t size)
@@ -38,8 +40,7 @@ bool ReadClassEntry(const T* clsid, const char* entry, T* buffer, std::uint32_t 
     return true;
 }
 
-template <class T>
-bool ReadVersionIndependent(const T* clsid, T* buffer, std::uint32_t size)
+template <class T> bool ReadVersionIndependent(const T* clsid, T* buffer, std::uint32_t size)
 {
     // The entry's right name first; older callers wrote it misspelt, so that
     // spelling is still read.

@@ -2,9 +2,13 @@
 
 #include "velmar/platform/FileVersionInfo.h"
 
-namespace nkPlatform {
+namespace nkPlatform
+{
 
-CDllModule::CDllModule() { path[0] = L'\0'; }
+CDllModule::CDllModule()
+{
+    path[0] = L'\0';
+}
 
 CDllModule::CDllModule(const CDllModule& other) : CInstanceRefObjectT(other), module(other.module)
 {

@@ -2,7 +2,8 @@
 
 #include "velmar/foundation/String.h"
 
-namespace nkPlatform {
+namespace nkPlatform
+{
 
 CFileVersionInfo::CFileVersionInfo(const char* name)
 {
@@ -27,12 +28,14 @@ void CFileVersionInfo::Reset()
     data.Resize(0, 0, 1);
 }
 
-bool CFileVersionInfo::Fill(DWORD size, bool (*read)(const void* name, DWORD size, void* block), const void* name)
+bool CFileVersionInfo::Fill(DWORD size, bool (*read)(const void* name, DWORD size, void* block),
+                            const void* name)
 {
     if (size == 0)
         return false;
     data.Resize(size, 0, 1);
-    if (!read(name, size, data.Get())) {
+    if (!read(name, size, data.Get()))
+    {
         data.Resize(0, 0, 1);
         return false;
     }
@@ -47,11 +50,11 @@ bool CFileVersionInfo::Load(const char* name)
     Reset();
     if (!name)
         return false;
-    return Fill(GetFileVersionInfoSizeA(name, nullptr),
-                [](const void* n, DWORD size, void* block) {
-                    return GetFileVersionInfoA(static_cast<const char*>(n), 0, size, block) == TRUE;
-                },
-                name);
+    return Fill(
+        GetFileVersionInfoSizeA(name, nullptr),
+        [](const void* n, DWORD size, void* block)
+        { return GetFileVersionInfoA(static_cast<const char*>(n), 0, size, block) == TRUE; },
+        name);
 }
 
 bool CFileVersionInfo::Load(const wchar_t* name)
@@ -59,11 +62,11 @@ bool CFileVersionInfo::Load(const wchar_t* name)
     Reset();
     if (!name)
         return false;
-    return Fill(GetFileVersionInfoSizeW(name, nullptr),
-                [](const void* n, DWORD size, void* block) {
-                    return GetFileVersionInfoW(static_cast<const wchar_t*>(n), 0, size, block) == TRUE;
-                },
-                name);
+    return Fill(
+        GetFileVersionInfoSizeW(name, nullptr),
+        [](const void* n, DWORD size, void* block)
+        { return GetFileVersionInfoW(static_cast<const wchar_t*>(n), 0, size, block) == TRUE; },
+        name);
 }
 
 void CFileVersionInfo::Parse()
@@ -72,18 +75,22 @@ void CFileVersionInfo::Parse()
         return;
     void* p = nullptr;
     UINT len = 0;
-    if (VerQueryValueA(data.Get(), "\\VarFileInfo\\Translation", &p, &len) && p && len >= 4) {
+    if (VerQueryValueA(data.Get(), "\\VarFileInfo\\Translation", &p, &len) && p && len >= 4)
+    {
         const WORD* pair = static_cast<const WORD*>(p);
         language = pair[0];
         codePage = pair[1];
     }
-    if (VerQueryValueA(data.Get(), "\\", &p, &len) && p && len >= sizeof(VS_FIXEDFILEINFO)) {
+    if (VerQueryValueA(data.Get(), "\\", &p, &len) && p && len >= sizeof(VS_FIXEDFILEINFO))
+    {
         fixed = static_cast<const VS_FIXEDFILEINFO*>(p);
         // The usual value is a combination (VOS_NT_WINDOWS32), so the API part
         // and the system part are judged apart.
         const DWORD os = fixed->dwFileOS;
         const DWORD api = os & 0xFFFFu;
-        isWindowsFile = (api == VOS__WINDOWS16 || api == VOS__WINDOWS32 || (os & 0xFFFF0000u) == VOS_NT) ? 1 : 0;
+        isWindowsFile =
+            (api == VOS__WINDOWS16 || api == VOS__WINDOWS32 || (os & 0xFFFF0000u) == VOS_NT) ? 1
+                                                                                             : 0;
     }
     description = GetString("FileDescription");
     company = GetString("CompanyName");

@@ -2,9 +2,11 @@
 
 #include "velmar/win32/win32.h"
 
-namespace nkPlatform {
+namespace nkPlatform
+{
 
-namespace {
+namespace
+{
 
 constexpr DWORD kFormatFlags =
     FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_FROM_SYSTEM;
@@ -16,8 +18,8 @@ nkMem::CStringT<char>& GetLastErrorText(nkMem::CStringT<char>& out)
 {
     const DWORD code = GetLastError();
     char* text = nullptr;
-    const DWORD n = FormatMessageA(kFormatFlags, nullptr, code, kUserDefaultLanguage, reinterpret_cast<LPSTR>(&text),
-                                   0, nullptr);
+    const DWORD n = FormatMessageA(kFormatFlags, nullptr, code, kUserDefaultLanguage,
+                                   reinterpret_cast<LPSTR>(&text), 0, nullptr);
     out.Empty();
     if (n && text)
         out.Assign(text, n);

@@ -2,9 +2,11 @@
 
 #include <cwchar>
 
-namespace nkPlatform {
+namespace nkPlatform
+{
 
-namespace {
+namespace
+{
 
 // The system the program was built for is the one it runs on.
 #if defined(_WIN32)
@@ -26,8 +28,8 @@ COSContext::COSContext() : version(&m_version), action(&m_action), m_action(&m_v
     MakeNames(m_version, shortName, 128, fullName, 256);
 }
 
-void COSContext::MakeNames(const COSVersion& v, wchar_t* shortOut, std::size_t shortSize, wchar_t* fullOut,
-                           std::size_t fullSize)
+void COSContext::MakeNames(const COSVersion& v, wchar_t* shortOut, std::size_t shortSize,
+                           wchar_t* fullOut, std::size_t fullSize)
 {
     std::swprintf(shortOut, shortSize, L"%ls", kSystemName);
 #if defined(_WIN32)
@@ -35,8 +37,8 @@ void COSContext::MakeNames(const COSVersion& v, wchar_t* shortOut, std::size_t s
 #else
     const wchar_t* family = L"";
 #endif
-    std::swprintf(fullOut, fullSize, L"%ls%ls %d.%d Build%04d", kSystemName, family, static_cast<int>(v.major),
-                  static_cast<int>(v.minor), static_cast<int>(v.build));
+    std::swprintf(fullOut, fullSize, L"%ls%ls %d.%d Build%04d", kSystemName, family,
+                  static_cast<int>(v.major), static_cast<int>(v.minor), static_cast<int>(v.build));
 }
 
 } // namespace nkPlatform

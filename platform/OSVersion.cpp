@@ -1,15 +1,20 @@
 #include "velmar/platform/OSVersion.h"
 
-namespace nkPlatform {
+namespace nkPlatform
+{
 
-COSVersion::COSVersion() { Query(); }
+COSVersion::COSVersion()
+{
+    Query();
+}
 
 bool COSVersion::Query()
 {
     info = OSVERSIONINFOEXW{};
     major = minor = build = 0;
     info.dwOSVersionInfoSize = sizeof(OSVERSIONINFOEXW);
-    if (!GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&info))) {
+    if (!GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&info)))
+    {
         info = OSVERSIONINFOEXW{};
         info.dwOSVersionInfoSize = sizeof(OSVERSIONINFOW);
         if (!GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&info)))

@@ -1,6 +1,7 @@
 #include "velmar/platform/PrinterDC.h"
 
-namespace nkPlatform {
+namespace nkPlatform
+{
 
 // The win32 layer has no printers and no device contexts; say so rather than
 // hand out a handle nobody could draw on.

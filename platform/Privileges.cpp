@@ -3,19 +3,27 @@
 #include "velmar/platform/OSVersion.h"
 #include "velmar/win32/win32.h"
 
-namespace nkPlatform {
+namespace nkPlatform
+{
 
-namespace {
+namespace
+{
 
-BOOL Lookup(const char* name, LUID* luid) { return LookupPrivilegeValueA(nullptr, name, luid); }
-BOOL Lookup(const wchar_t* name, LUID* luid) { return LookupPrivilegeValueW(nullptr, name, luid); }
+BOOL Lookup(const char* name, LUID* luid)
+{
+    return LookupPrivilegeValueA(nullptr, name, luid);
+}
+BOOL Lookup(const wchar_t* name, LUID* luid)
+{
+    return LookupPrivilegeValueW(nullptr, name, luid);
+}
 
-template <class T>
-bool SetPrivilege(const T* name, bool enable, const COSVersion* version)
+template <class T> bool SetPrivilege(const T* name, bool enable, const COSVersion* version)
 {
     if (version && !version->IsNT())
         return true;
-    if (!name) {
+    if (!name)
+    {
         SetLastError(ERROR_INVALID_PARAMETER);
         return false;
     }
@@ -38,10 +46,22 @@ bool SetPrivilege(const T* name, bool enable, const COSVersion* version)
 
 } // namespace
 
-bool EnablePrivilege(const char* name, const COSVersion* version) { return SetPrivilege(name, true, version); }
-bool EnablePrivilege(const wchar_t* name, const COSVersion* version) { return SetPrivilege(name, true, version); }
-bool DisablePrivilege(const char* name, const COSVersion* version) { return SetPrivilege(name, false, version); }
-bool DisablePrivilege(const wchar_t* name, const COSVersion* version) { return SetPrivilege(name, false, version); }
+bool EnablePrivilege(const char* name, const COSVersion* version)
+{
+    return SetPrivilege(name, true, version);
+}
+bool EnablePrivilege(const wchar_t* name, const COSVersion* version)
+{
+    return SetPrivilege(name, true, version);
+}
+bool DisablePrivilege(const char* name, const COSVersion* version)
+{
+    return SetPrivilege(name, false, version);
+}
+bool DisablePrivilege(const wchar_t* name, const COSVersion* version)
+{
+    return SetPrivilege(name, false, version);
+}
 
 std::uint32_t ShutdownCode(std::uint32_t flags)
 {

@@ -12,15 +12,20 @@
 #define NK_SHELL_EXECUTION 0
 #endif
 
-namespace nkPlatform {
+namespace nkPlatform
+{
 
-bool HaveShellExecution() { return NK_SHELL_EXECUTION != 0; }
+bool HaveShellExecution()
+{
+    return NK_SHELL_EXECUTION != 0;
+}
 
 #if NK_SHELL_EXECUTION
 
 bool ShellRun(const wchar_t* verb, const wchar_t* file, const wchar_t* params)
 {
-    if (!file) {
+    if (!file)
+    {
         SetLastError(ERROR_INVALID_PARAMETER);
         return false;
     }
@@ -30,7 +35,8 @@ bool ShellRun(const wchar_t* verb, const wchar_t* file, const wchar_t* params)
 
 bool RunElevated(const wchar_t* file, const wchar_t* params, const wchar_t* directory)
 {
-    if (!file) {
+    if (!file)
+    {
         SetLastError(ERROR_INVALID_PARAMETER);
         return false;
     }
@@ -66,9 +72,8 @@ bool RunElevated(const char* file, const char* params, const char* directory)
     f.Assign(file);
     p.Assign(params);
     d.Assign(directory);
-    auto pick = [](const char* src, const nkMem::CStringT<wchar_t>& s) -> const wchar_t* {
-        return src ? s.GetSafeString() : nullptr;
-    };
+    auto pick = [](const char* src, const nkMem::CStringT<wchar_t>& s) -> const wchar_t*
+    { return src ? s.GetSafeString() : nullptr; };
     return RunElevated(pick(file, f), pick(params, p), pick(directory, d));
 }
 

@@ -4,7 +4,8 @@
 
 #include <vector>
 
-namespace nkPlatform {
+namespace nkPlatform
+{
 
 bool IsWow64()
 {
@@ -12,7 +13,8 @@ bool IsWow64()
     CDllModule kernel;
     if (!kernel.Load("kernel32"))
         return false;
-    auto fn = reinterpret_cast<IsWow64ProcessFn>(reinterpret_cast<void (*)()>(kernel.GetProc("IsWow64Process")));
+    auto fn = reinterpret_cast<IsWow64ProcessFn>(
+        reinterpret_cast<void (*)()>(kernel.GetProc("IsWow64Process")));
     BOOL wow = FALSE;
     return fn && fn(GetCurrentProcess(), &wow) && wow == TRUE;
 }
@@ -23,7 +25,8 @@ bool IsVisualThemeActive()
     CDllModule uxtheme;
     if (!uxtheme.Load("uxtheme"))
         return false;
-    auto fn = reinterpret_cast<IsThemeActiveFn>(reinterpret_cast<void (*)()>(uxtheme.GetProc("IsThemeActive")));
+    auto fn = reinterpret_cast<IsThemeActiveFn>(
+        reinterpret_cast<void (*)()>(uxtheme.GetProc("IsThemeActive")));
     return fn && fn() == TRUE;
 }
 
@@ -37,18 +40,21 @@ bool IsAdministrator()
     // a short buffer must not turn into "not an administrator".
     std::vector<unsigned char> buffer(1024);
     DWORD needed = 0;
-    BOOL ok = GetTokenInformation(token, TokenGroups, buffer.data(), static_cast<DWORD>(buffer.size()), &needed);
-    if (!ok && GetLastError() == ERROR_INSUFFICIENT_BUFFER && needed > buffer.size()) {
+    BOOL ok = GetTokenInformation(token, TokenGroups, buffer.data(),
+                                  static_cast<DWORD>(buffer.size()), &needed);
+    if (!ok && GetLastError() == ERROR_INSUFFICIENT_BUFFER && needed > buffer.size())
+    {
         buffer.resize(needed);
-        ok = GetTokenInformation(token, TokenGroups, buffer.data(), static_cast<DWORD>(buffer.size()), &needed);
+        ok = GetTokenInformation(token, TokenGroups, buffer.data(),
+                                 static_cast<DWORD>(buffer.size()), &needed);
     }
     CloseHandle(token);
     if (!ok)
         return false;
     SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
     PSID admins = nullptr;
-    if (!AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
-                                  &admins))
+    if (!AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0,
+                                  0, 0, 0, 0, 0, &admins))
         return false;
     const TOKEN_GROUPS* groups = reinterpret_cast<const TOKEN_GROUPS*>(buffer.data());
     bool found = false;

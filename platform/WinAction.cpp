@@ -5,7 +5,8 @@
 #include "velmar/platform/ShellRun.h"
 #include "velmar/win32/win32.h"
 
-namespace nkPlatform {
+namespace nkPlatform
+{
 
 std::uint64_t CWinAction::GetTimeStamp()
 {
@@ -15,7 +16,10 @@ std::uint64_t CWinAction::GetTimeStamp()
     return static_cast<std::uint64_t>(counter.QuadPart);
 }
 
-bool CWinAction::ShellOpen(const wchar_t* file, const wchar_t* params) { return ShellRun(nullptr, file, params); }
+bool CWinAction::ShellOpen(const wchar_t* file, const wchar_t* params)
+{
+    return ShellRun(nullptr, file, params);
+}
 
 bool CWinAction::ShellOpen(const char* file, const char* params)
 {
@@ -32,30 +36,51 @@ bool CWinAction::ShellOpen(const char* file, const char* params)
 unsigned CWinAction::MessageStyle(int buttons, int icon)
 {
     unsigned style = 0;
-    switch (icon) {
-    case kIconInformation: style = MB_ICONINFORMATION; break;
-    case kIconError: style = MB_ICONERROR; break;
-    case kIconQuestion: style = MB_ICONQUESTION; break;
-    default: break;
+    switch (icon)
+    {
+    case kIconInformation:
+        style = MB_ICONINFORMATION;
+        break;
+    case kIconError:
+        style = MB_ICONERROR;
+        break;
+    case kIconQuestion:
+        style = MB_ICONQUESTION;
+        break;
+    default:
+        break;
     }
-    switch (buttons) {
-    case kButtonsOkCancel: return style | MB_OKCANCEL;
-    case kButtonsRetryCancel: return style | MB_RETRYCANCEL;
-    case kButtonsYesNo: return style | MB_YESNO;
-    case kButtonsYesNoCancel: return style | MB_YESNOCANCEL;
-    default: return style | MB_OK;
+    switch (buttons)
+    {
+    case kButtonsOkCancel:
+        return style | MB_OKCANCEL;
+    case kButtonsRetryCancel:
+        return style | MB_RETRYCANCEL;
+    case kButtonsYesNo:
+        return style | MB_YESNO;
+    case kButtonsYesNoCancel:
+        return style | MB_YESNOCANCEL;
+    default:
+        return style | MB_OK;
     }
 }
 
 int CWinAction::MessageAnswer(int result)
 {
-    switch (result) {
-    case IDOK: return kAnswerOk;
-    case IDCANCEL: return kAnswerCancel;
-    case IDRETRY: return kAnswerRetry;
-    case IDYES: return kAnswerYes;
-    case IDNO: return kAnswerNo;
-    default: return kAnswerNone;
+    switch (result)
+    {
+    case IDOK:
+        return kAnswerOk;
+    case IDCANCEL:
+        return kAnswerCancel;
+    case IDRETRY:
+        return kAnswerRetry;
+    case IDYES:
+        return kAnswerYes;
+    case IDNO:
+        return kAnswerNo;
+    default:
+        return kAnswerNone;
     }
 }
 
@@ -76,7 +101,8 @@ bool CWinAction::Shutdown(std::uint32_t flags)
     const bool ok = ExitWindowsEx(code, 0) != FALSE;
     const DWORD error = GetLastError();
     const bool restored = DisablePrivilege(SE_SHUTDOWN_NAME, version);
-    if (!ok) {
+    if (!ok)
+    {
         SetLastError(error);
         return false;
     }

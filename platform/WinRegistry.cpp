@@ -3,14 +3,20 @@
 #include <cstring>
 #include <cwchar>
 
-namespace nkPlatform {
+namespace nkPlatform
+{
 
-namespace {
+namespace
+{
 
 // The registry calls of each width, so that the operations are written once.
-struct NarrowCalls {
+struct NarrowCalls
+{
     static LSTATUS Open(HKEY k, const char* s, PHKEY out) { return RegOpenKeyA(k, s, out); }
-    static LSTATUS OpenEx(HKEY k, const char* s, DWORD o, REGSAM a, PHKEY out) { return RegOpenKeyExA(k, s, o, a, out); }
+    static LSTATUS OpenEx(HKEY k, const char* s, DWORD o, REGSAM a, PHKEY out)
+    {
+        return RegOpenKeyExA(k, s, o, a, out);
+    }
     static LSTATUS Query(HKEY k, const char* n, DWORD* t, void* d, DWORD* s)
     {
         return RegQueryValueExA(k, n, nullptr, t, static_cast<BYTE*>(d), s);
@@ -22,7 +28,8 @@ struct NarrowCalls {
     static LSTATUS Delete(HKEY k, const char* n) { return RegDeleteValueA(k, n); }
 };
 
-struct WideCalls {
+struct WideCalls
+{
     static LSTATUS Open(HKEY k, const wchar_t* s, PHKEY out) { return RegOpenKeyW(k, s, out); }
     static LSTATUS OpenEx(HKEY k, const wchar_t* s, DWORD o, REGSAM a, PHKEY out)
     {
@@ -42,7 +49,10 @@ struct WideCalls {
 template <class T>
 using Calls = std::conditional_t<std::is_same_v<T, char>, NarrowCalls, WideCalls>;
 
-bool IsStringType(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ; }
+bool IsStringType(DWORD type)
+{
+    return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+}
 
 template <class T>
 nkMem::CStringT<T> ReadStringT(HKEY key, LONG& lastError, const T* name, std::uint32_t initialSize)
@@ -53,7 +63,8 @@ nkMem::CStringT<T> ReadStringT(HKEY key, LONG& lastError, const T* name, std::ui
     DWORD size = (result.GetCapacity() - 1) * sizeof(T);
     DWORD type = REG_NONE;
     LONG status = Calls<T>::Query(key, name, &type, p, &size);
-    if (status == ERROR_MORE_DATA) {
+    if (status == ERROR_MORE_DATA)
+    {
         p = result.GetBuffer((size + sizeof(T) - 1) / sizeof(T));
         size = (result.GetCapacity() - 1) * sizeof(T);
         status = Calls<T>::Query(key, name, &type, p, &size);
@@ -61,7 +72,8 @@ nkMem::CStringT<T> ReadStringT(HKEY key, LONG& lastError, const T* name, std::ui
     if (status == ERROR_SUCCESS && !IsStringType(type))
         status = ERROR_INVALID_DATA;
     lastError = status;
-    if (status != ERROR_SUCCESS) {
+    if (status != ERROR_SUCCESS)
+    {
         p[0] = T(0);
         result.ReleaseBuffer(0);
         return result;
@@ -72,15 +84,18 @@ nkMem::CStringT<T> ReadStringT(HKEY key, LONG& lastError, const T* name, std::ui
 }
 
 template <class T, class U>
-bool ReadConvertedT(HKEY key, LONG& lastError, const T* name, DWORD* type, T* buffer, DWORD size, bool convert)
+bool ReadConvertedT(HKEY key, LONG& lastError, const T* name, DWORD* type, T* buffer, DWORD size,
+                    bool convert)
 {
-    if (!buffer || size == 0) {
+    if (!buffer || size == 0)
+    {
         lastError = ERROR_INVALID_PARAMETER;
         return false;
     }
     buffer[0] = T(0);
     DWORD valueType = REG_NONE;
-    if (!convert) {
+    if (!convert)
+    {
         DWORD bytes = (size - 1) * sizeof(T);
         lastError = Calls<T>::Query(key, name, &valueType, buffer, &bytes);
         if (type)
@@ -106,11 +121,13 @@ bool ReadConvertedT(HKEY key, LONG& lastError, const T* name, DWORD* type, T* bu
     tmp[bytes / sizeof(U)] = U(0);
     scratch.ReleaseBuffer(-1);
     nkMem::CStringT<T> converted;
-    if (!scratch.IsEmpty() && !converted.AssignCP(scratch.GetString(), nkMem::kCodePageAnsi)) {
+    if (!scratch.IsEmpty() && !converted.AssignCP(scratch.GetString(), nkMem::kCodePageAnsi))
+    {
         lastError = ERROR_NO_UNICODE_TRANSLATION;
         return false;
     }
-    if (converted.GetLength() >= size) {
+    if (converted.GetLength() >= size)
+    {
         lastError = ERROR_MORE_DATA;
         return false;
     }
@@ -120,7 +137,8 @@ bool ReadConvertedT(HKEY key, LONG& lastError, const T* name, DWORD* type, T* bu
     return true;
 }
 
-struct RootName {
+struct RootName
+{
     const char* name;
     const wchar_t* wide;
     HKEY key;
@@ -135,20 +153,38 @@ const RootName kRoots[] = {
     {"HKEY_DYN_DATA", L"HKEY_DYN_DATA", HKEY_DYN_DATA},
 };
 
-const char* RootText(const RootName& r, const char*) { return r.name; }
-const wchar_t* RootText(const RootName& r, const wchar_t*) { return r.wide; }
-int CompareN(const char* a, const char* b, std::uint32_t n) { return std::strncmp(a, b, n); }
-int CompareN(const wchar_t* a, const wchar_t* b, std::uint32_t n) { return std::wcsncmp(a, b, n); }
-int CompareAll(const char* a, const char* b) { return std::strcmp(a, b); }
-int CompareAll(const wchar_t* a, const wchar_t* b) { return std::wcscmp(a, b); }
+const char* RootText(const RootName& r, const char*)
+{
+    return r.name;
+}
+const wchar_t* RootText(const RootName& r, const wchar_t*)
+{
+    return r.wide;
+}
+int CompareN(const char* a, const char* b, std::uint32_t n)
+{
+    return std::strncmp(a, b, n);
+}
+int CompareN(const wchar_t* a, const wchar_t* b, std::uint32_t n)
+{
+    return std::wcsncmp(a, b, n);
+}
+int CompareAll(const char* a, const char* b)
+{
+    return std::strcmp(a, b);
+}
+int CompareAll(const wchar_t* a, const wchar_t* b)
+{
+    return std::wcscmp(a, b);
+}
 
-template <class T>
-HKEY RootFromName(const T* name, std::uint32_t n, bool whole)
+template <class T> HKEY RootFromName(const T* name, std::uint32_t n, bool whole)
 {
     // n of 0 would match the first entry with any name at all.
     if (!name || (!whole && n == 0))
         return nullptr;
-    for (const RootName& r : kRoots) {
+    for (const RootName& r : kRoots)
+    {
         const T* text = RootText(r, name);
         if ((whole ? CompareAll(name, text) : CompareN(name, text, n)) == 0)
             return r.key;
@@ -221,11 +257,12 @@ bool CWinRegistry::Close()
 }
 
 bool CWinRegistry::CreateSubKey(const char* subKey, char* className, DWORD options, REGSAM access,
-                                const SECURITY_ATTRIBUTES* security, DWORD* disposition, CWinRegistry* out)
+                                const SECURITY_ATTRIBUTES* security, DWORD* disposition,
+                                CWinRegistry* out)
 {
     HKEY created = nullptr;
     if (!Status(RegCreateKeyExA(key, subKey, 0, className, options, access,
-                                        const_cast<SECURITY_ATTRIBUTES*>(security), &created, disposition)))
+                                const_cast<SECURITY_ATTRIBUTES*>(security), &created, disposition)))
         return false;
     if (!out)
         return Status(RegCloseKey(created));
@@ -235,12 +272,13 @@ bool CWinRegistry::CreateSubKey(const char* subKey, char* className, DWORD optio
     return true;
 }
 
-bool CWinRegistry::CreateSubKey(const wchar_t* subKey, wchar_t* className, DWORD options, REGSAM access,
-                                const SECURITY_ATTRIBUTES* security, DWORD* disposition, CWinRegistry* out)
+bool CWinRegistry::CreateSubKey(const wchar_t* subKey, wchar_t* className, DWORD options,
+                                REGSAM access, const SECURITY_ATTRIBUTES* security,
+                                DWORD* disposition, CWinRegistry* out)
 {
     HKEY created = nullptr;
     if (!Status(RegCreateKeyExW(key, subKey, 0, className, options, access,
-                                        const_cast<SECURITY_ATTRIBUTES*>(security), &created, disposition)))
+                                const_cast<SECURITY_ATTRIBUTES*>(security), &created, disposition)))
         return false;
     if (!out)
         return Status(RegCloseKey(created));
@@ -250,20 +288,24 @@ bool CWinRegistry::CreateSubKey(const wchar_t* subKey, wchar_t* className, DWORD
     return true;
 }
 
-bool CWinRegistry::QueryInfo(char* className, DWORD* classChars, DWORD* subKeys, DWORD* maxSubKeyLen,
-                             DWORD* maxClassLen, DWORD* values, DWORD* maxValueNameLen, DWORD* maxValueLen,
-                             DWORD* securitySize, FILETIME* lastWrite)
+bool CWinRegistry::QueryInfo(char* className, DWORD* classChars, DWORD* subKeys,
+                             DWORD* maxSubKeyLen, DWORD* maxClassLen, DWORD* values,
+                             DWORD* maxValueNameLen, DWORD* maxValueLen, DWORD* securitySize,
+                             FILETIME* lastWrite)
 {
-    return Status(RegQueryInfoKeyA(key, className, classChars, nullptr, subKeys, maxSubKeyLen, maxClassLen, values,
-                                   maxValueNameLen, maxValueLen, securitySize, lastWrite));
+    return Status(RegQueryInfoKeyA(key, className, classChars, nullptr, subKeys, maxSubKeyLen,
+                                   maxClassLen, values, maxValueNameLen, maxValueLen, securitySize,
+                                   lastWrite));
 }
 
-bool CWinRegistry::QueryInfo(wchar_t* className, DWORD* classChars, DWORD* subKeys, DWORD* maxSubKeyLen,
-                             DWORD* maxClassLen, DWORD* values, DWORD* maxValueNameLen, DWORD* maxValueLen,
-                             DWORD* securitySize, FILETIME* lastWrite)
+bool CWinRegistry::QueryInfo(wchar_t* className, DWORD* classChars, DWORD* subKeys,
+                             DWORD* maxSubKeyLen, DWORD* maxClassLen, DWORD* values,
+                             DWORD* maxValueNameLen, DWORD* maxValueLen, DWORD* securitySize,
+                             FILETIME* lastWrite)
 {
-    return Status(RegQueryInfoKeyW(key, className, classChars, nullptr, subKeys, maxSubKeyLen, maxClassLen, values,
-                                   maxValueNameLen, maxValueLen, securitySize, lastWrite));
+    return Status(RegQueryInfoKeyW(key, className, classChars, nullptr, subKeys, maxSubKeyLen,
+                                   maxClassLen, values, maxValueNameLen, maxValueLen, securitySize,
+                                   lastWrite));
 }
 
 bool CWinRegistry::QueryValue(const char* name, DWORD* type, void* data, DWORD* size)
@@ -310,9 +352,15 @@ DWORD CWinRegistry::ReadDword(const wchar_t* name, DWORD def)
     return QueryValue(name, nullptr, &value, &size) ? value : def;
 }
 
-bool CWinRegistry::WriteDword(const char* name, DWORD value) { return SetValue(name, REG_DWORD, &value, 4); }
+bool CWinRegistry::WriteDword(const char* name, DWORD value)
+{
+    return SetValue(name, REG_DWORD, &value, 4);
+}
 
-bool CWinRegistry::WriteDword(const wchar_t* name, DWORD value) { return SetValue(name, REG_DWORD, &value, 4); }
+bool CWinRegistry::WriteDword(const wchar_t* name, DWORD value)
+{
+    return SetValue(name, REG_DWORD, &value, 4);
+}
 
 nkMem::CStringT<char> CWinRegistry::ReadString(const char* name, std::uint32_t initialSize)
 {
@@ -324,19 +372,33 @@ nkMem::CStringT<wchar_t> CWinRegistry::ReadString(const wchar_t* name, std::uint
     return ReadStringT(key, lastError, name, initialSize);
 }
 
-bool CWinRegistry::ReadStringConverted(const char* name, DWORD* type, char* buffer, DWORD size, bool convert)
+bool CWinRegistry::ReadStringConverted(const char* name, DWORD* type, char* buffer, DWORD size,
+                                       bool convert)
 {
     return ReadConvertedT<char, wchar_t>(key, lastError, name, type, buffer, size, convert);
 }
 
-bool CWinRegistry::ReadStringConverted(const wchar_t* name, DWORD* type, wchar_t* buffer, DWORD size, bool convert)
+bool CWinRegistry::ReadStringConverted(const wchar_t* name, DWORD* type, wchar_t* buffer,
+                                       DWORD size, bool convert)
 {
     return ReadConvertedT<wchar_t, char>(key, lastError, name, type, buffer, size, convert);
 }
 
-HKEY RootKeyFromName(const char* name, std::uint32_t n) { return RootFromName(name, n, false); }
-HKEY RootKeyFromName(const wchar_t* name, std::uint32_t n) { return RootFromName(name, n, false); }
-HKEY RootKeyFromName(const char* name) { return RootFromName(name, 0, true); }
-HKEY RootKeyFromName(const wchar_t* name) { return RootFromName(name, 0, true); }
+HKEY RootKeyFromName(const char* name, std::uint32_t n)
+{
+    return RootFromName(name, n, false);
+}
+HKEY RootKeyFromName(const wchar_t* name, std::uint32_t n)
+{
+    return RootFromName(name, n, false);
+}
+HKEY RootKeyFromName(const char* name)
+{
+    return RootFromName(name, 0, true);
+}
+HKEY RootKeyFromName(const wchar_t* name)
+{
+    return RootFromName(name, 0, true);
+}
 
 } // namespace nkPlatform

@@ -6,7 +6,8 @@
 #include <cstring>
 #include <string>
 
-namespace {
+namespace
+{
 
 std::atomic<UINT> g_acp{0};
 
@@ -21,16 +22,19 @@ std::string Normalized(const char* s)
 
 UINT ComputeAnsiCodePage()
 {
-    if (const char* forced = std::getenv("VELMAR_ACP"); forced && *forced) {
+    if (const char* forced = std::getenv("VELMAR_ACP"); forced && *forced)
+    {
         char* end = nullptr;
         const unsigned long n = std::strtoul(forced, &end, 10);
         if (end && *end == '\0' && n > 3 && n <= 65535 && IsValidCodePage(static_cast<UINT>(n)))
             return static_cast<UINT>(n);
     }
     const char* locale = nullptr;
-    for (const char* var : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+    for (const char* var : {"LC_ALL", "LC_CTYPE", "LANG"})
+    {
         const char* v = std::getenv(var);
-        if (v && *v) {
+        if (v && *v)
+        {
             locale = v;
             break;
         }
@@ -48,29 +52,32 @@ UINT ComputeAnsiCodePage()
 
 } // namespace
 
-namespace w32 {
+namespace w32
+{
 
 UINT CodePageFromCodeset(const char* codeset)
 {
     if (!codeset)
         return 0;
     const std::string n = Normalized(codeset);
-    struct Name {
+    struct Name
+    {
         const char* name;
         UINT cp;
     };
     static const Name kNames[] = {
-        {"UTF8", CP_UTF8},       {"GBK", 936},           {"CP936", 936},         {"GB2312", 936},
-        {"EUCCN", 936},          {"GB18030", 54936},     {"ISO88591", 28591},    {"ISO885915", 28605},
-        {"LATIN1", 28591},       {"CP1252", 1252},       {"WINDOWS1252", 1252},  {"ANSIX3.41968", CP_UTF8},
-        {"ASCII", CP_UTF8},      {"USASCII", CP_UTF8},   {"BIG5", 950},          {"SJIS", 932},
-        {"SHIFTJIS", 932},       {"EUCJP", 20932},       {"EUCKR", 51949},       {"KOI8R", 20866},
+        {"UTF8", CP_UTF8},  {"GBK", 936},         {"CP936", 936},        {"GB2312", 936},
+        {"EUCCN", 936},     {"GB18030", 54936},   {"ISO88591", 28591},   {"ISO885915", 28605},
+        {"LATIN1", 28591},  {"CP1252", 1252},     {"WINDOWS1252", 1252}, {"ANSIX3.41968", CP_UTF8},
+        {"ASCII", CP_UTF8}, {"USASCII", CP_UTF8}, {"BIG5", 950},         {"SJIS", 932},
+        {"SHIFTJIS", 932},  {"EUCJP", 20932},     {"EUCKR", 51949},      {"KOI8R", 20866},
         {"KOI8U", 21866},
     };
     for (const Name& e : kNames)
         if (n == e.name)
             return e.cp;
-    if (n.rfind("ISO8859", 0) == 0 && n.size() > 7) {
+    if (n.rfind("ISO8859", 0) == 0 && n.size() > 7)
+    {
         const int part = std::atoi(n.c_str() + 7);
         if (part >= 1 && part <= 15)
             return static_cast<UINT>(28590 + part);
@@ -90,7 +97,8 @@ void ReloadAnsiCodePage()
 UINT WINAPI GetACP()
 {
     UINT cp = g_acp.load(std::memory_order_relaxed);
-    if (!cp) {
+    if (!cp)
+    {
         cp = ComputeAnsiCodePage();
         g_acp.store(cp, std::memory_order_relaxed);
     }

@@ -12,15 +12,16 @@
 
 static_assert(sizeof(wchar_t) == 4, "this converter stores whole code points in wchar_t");
 
-namespace {
+namespace
+{
 
 constexpr std::uint32_t kReplacement = 0xFFFD;
 constexpr std::uint32_t kUnmapped = 0xFFFFFFFF;
 
 // Output of a conversion: counts only when there is no buffer; stops at the
 // first character that does not fit.
-template <typename T>
-struct Sink {
+template <typename T> struct Sink
+{
     T* buf;
     size_t cap;
     size_t n = 0;
@@ -28,7 +29,8 @@ struct Sink {
 
     bool Room(size_t k)
     {
-        if (buf && n + k > cap) {
+        if (buf && n + k > cap)
+        {
             overflow = true;
             return false;
         }
@@ -59,15 +61,31 @@ constexpr std::uint16_t kCp1252High[32] = {
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-enum class Kind { Utf8, Ascii, Latin1, Cp1252, Iconv };
+enum class Kind
+{
+    Utf8,
+    Ascii,
+    Latin1,
+    Cp1252,
+    Iconv
+};
 
 bool KindOf(UINT cp, Kind& kind)
 {
-    switch (cp) {
-    case CP_UTF8: kind = Kind::Utf8; return true;
-    case 20127: kind = Kind::Ascii; return true;
-    case 28591: kind = Kind::Latin1; return true;
-    case 1252: kind = Kind::Cp1252; return true;
+    switch (cp)
+    {
+    case CP_UTF8:
+        kind = Kind::Utf8;
+        return true;
+    case 20127:
+        kind = Kind::Ascii;
+        return true;
+    case 28591:
+        kind = Kind::Latin1;
+        return true;
+    case 1252:
+        kind = Kind::Cp1252;
+        return true;
     default:
         kind = Kind::Iconv;
         return w32::CachedIconv(cp, true) != reinterpret_cast<iconv_t>(-1);
@@ -90,8 +108,10 @@ inline bool AllAscii8(const unsigned char* p)
 bool DecodeUtf8(const unsigned char* s, size_t len, bool strict, Sink<wchar_t>& out)
 {
     size_t i = 0;
-    while (i < len && !out.overflow) {
-        if (i + 8 <= len && AllAscii8(s + i) && out.Room(8)) {
+    while (i < len && !out.overflow)
+    {
+        if (i + 8 <= len && AllAscii8(s + i) && out.Room(8))
+        {
             if (out.buf)
                 for (int k = 0; k < 8; ++k)
                     out.buf[out.n + k] = s[i + k];
@@ -100,7 +120,8 @@ bool DecodeUtf8(const unsigned char* s, size_t len, bool strict, Sink<wchar_t>& 
             continue;
         }
         const unsigned c = s[i];
-        if (c < 0x80) {
+        if (c < 0x80)
+        {
             out.Put(c);
             ++i;
             continue;
@@ -108,24 +129,31 @@ bool DecodeUtf8(const unsigned char* s, size_t len, bool strict, Sink<wchar_t>& 
         size_t need;
         std::uint32_t cp;
         unsigned lo = 0x80, hi = 0xBF;
-        if (c >= 0xC2 && c <= 0xDF) {
+        if (c >= 0xC2 && c <= 0xDF)
+        {
             need = 1;
             cp = c & 0x1F;
-        } else if (c >= 0xE0 && c <= 0xEF) {
+        }
+        else if (c >= 0xE0 && c <= 0xEF)
+        {
             need = 2;
             cp = c & 0x0F;
             if (c == 0xE0)
                 lo = 0xA0;
             else if (c == 0xED)
                 hi = 0x9F; // no encoded surrogates
-        } else if (c >= 0xF0 && c <= 0xF4) {
+        }
+        else if (c >= 0xF0 && c <= 0xF4)
+        {
             need = 3;
             cp = c & 0x07;
             if (c == 0xF0)
                 lo = 0x90;
             else if (c == 0xF4)
                 hi = 0x8F;
-        } else {
+        }
+        else
+        {
             if (strict)
                 return false;
             out.Put(kReplacement);
@@ -134,8 +162,10 @@ bool DecodeUtf8(const unsigned char* s, size_t len, bool strict, Sink<wchar_t>& 
         }
         size_t j = i + 1;
         bool ok = true;
-        for (size_t k = 0; k < need; ++k, ++j) {
-            if (j >= len || s[j] < lo || s[j] > hi) {
+        for (size_t k = 0; k < need; ++k, ++j)
+        {
+            if (j >= len || s[j] < lo || s[j] > hi)
+            {
                 ok = false;
                 break;
             }
@@ -143,7 +173,8 @@ bool DecodeUtf8(const unsigned char* s, size_t len, bool strict, Sink<wchar_t>& 
             hi = 0xBF;
             cp = (cp << 6) | (s[j] & 0x3F);
         }
-        if (!ok) {
+        if (!ok)
+        {
             if (strict)
                 return false;
             cp = kReplacement;
@@ -156,13 +187,16 @@ bool DecodeUtf8(const unsigned char* s, size_t len, bool strict, Sink<wchar_t>& 
 
 bool EncodeUtf8(const wchar_t* w, size_t len, bool strict, bool& replaced, Sink<char>& out)
 {
-    for (size_t i = 0; i < len && !out.overflow; ++i) {
+    for (size_t i = 0; i < len && !out.overflow; ++i)
+    {
         std::uint32_t c = static_cast<std::uint32_t>(w[i]);
-        if (c < 0x80) {
+        if (c < 0x80)
+        {
             out.Put(c);
             continue;
         }
-        if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) {
+        if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF)
+        {
             if (strict)
                 return false;
             c = kReplacement;
@@ -170,16 +204,21 @@ bool EncodeUtf8(const wchar_t* w, size_t len, bool strict, bool& replaced, Sink<
         }
         char b[4];
         size_t k;
-        if (c < 0x800) {
+        if (c < 0x800)
+        {
             b[0] = static_cast<char>(0xC0 | (c >> 6));
             b[1] = static_cast<char>(0x80 | (c & 0x3F));
             k = 2;
-        } else if (c < 0x10000) {
+        }
+        else if (c < 0x10000)
+        {
             b[0] = static_cast<char>(0xE0 | (c >> 12));
             b[1] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
             b[2] = static_cast<char>(0x80 | (c & 0x3F));
             k = 3;
-        } else {
+        }
+        else
+        {
             b[0] = static_cast<char>(0xF0 | (c >> 18));
             b[1] = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
             b[2] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
@@ -195,10 +234,14 @@ inline std::uint32_t DecodeSingle(Kind kind, unsigned char b)
 {
     if (b < 0x80)
         return b;
-    switch (kind) {
-    case Kind::Latin1: return b;
-    case Kind::Cp1252: return b < 0xA0 ? kCp1252High[b - 0x80] : b;
-    default: return kUnmapped;
+    switch (kind)
+    {
+    case Kind::Latin1:
+        return b;
+    case Kind::Cp1252:
+        return b < 0xA0 ? kCp1252High[b - 0x80] : b;
+    default:
+        return kUnmapped;
     }
 }
 
@@ -206,8 +249,10 @@ inline int EncodeSingle(Kind kind, std::uint32_t c)
 {
     if (c < 0x80)
         return static_cast<int>(c);
-    switch (kind) {
-    case Kind::Latin1: return c <= 0xFF ? static_cast<int>(c) : -1;
+    switch (kind)
+    {
+    case Kind::Latin1:
+        return c <= 0xFF ? static_cast<int>(c) : -1;
     case Kind::Cp1252:
         if (c >= 0xA0 && c <= 0xFF)
             return static_cast<int>(c);
@@ -215,15 +260,19 @@ inline int EncodeSingle(Kind kind, std::uint32_t c)
             if (kCp1252High[k] == c)
                 return 0x80 + k;
         return -1;
-    default: return -1;
+    default:
+        return -1;
     }
 }
 
-bool DecodeSingleByte(Kind kind, const unsigned char* s, size_t len, bool strict, Sink<wchar_t>& out)
+bool DecodeSingleByte(Kind kind, const unsigned char* s, size_t len, bool strict,
+                      Sink<wchar_t>& out)
 {
-    for (size_t i = 0; i < len && !out.overflow; ++i) {
+    for (size_t i = 0; i < len && !out.overflow; ++i)
+    {
         std::uint32_t c = DecodeSingle(kind, s[i]);
-        if (c == kUnmapped) {
+        if (c == kUnmapped)
+        {
             if (strict)
                 return false;
             c = kReplacement;
@@ -238,8 +287,10 @@ bool DecodeIconv(UINT cp, const unsigned char* s, size_t len, bool strict, Sink<
     iconv_t cd = w32::CachedIconv(cp, true);
     std::uint32_t chunk[256];
     size_t i = 0;
-    while (i < len && !out.overflow) {
-        if (s[i] < 0x80) { // ASCII is itself in every page converted here
+    while (i < len && !out.overflow)
+    {
+        if (s[i] < 0x80)
+        { // ASCII is itself in every page converted here
             out.Put(s[i]);
             ++i;
             continue;
@@ -254,7 +305,8 @@ bool DecodeIconv(UINT cp, const unsigned char* s, size_t len, bool strict, Sink<
         for (size_t k = 0; k < produced; ++k)
             out.Put(chunk[k]);
         i = len - inLeft;
-        if (r == static_cast<size_t>(-1) && err != E2BIG) {
+        if (r == static_cast<size_t>(-1) && err != E2BIG)
+        {
             if (strict)
                 return false;
             out.Put(kReplacement); // a byte that starts no character, or a cut-off one
@@ -265,19 +317,22 @@ bool DecodeIconv(UINT cp, const unsigned char* s, size_t len, bool strict, Sink<
     return true;
 }
 
-struct DefaultChar {
+struct DefaultChar
+{
     char bytes[2];
     size_t len;
 };
 
-bool EncodeIconv(UINT cp, const wchar_t* w, size_t len, bool strict, const DefaultChar& def, bool& usedDefault,
-                 Sink<char>& out)
+bool EncodeIconv(UINT cp, const wchar_t* w, size_t len, bool strict, const DefaultChar& def,
+                 bool& usedDefault, Sink<char>& out)
 {
     iconv_t cd = w32::CachedIconv(cp, false);
     char chunk[1024];
     size_t i = 0;
-    while (i < len && !out.overflow) {
-        if (static_cast<std::uint32_t>(w[i]) < 0x80) {
+    while (i < len && !out.overflow)
+    {
+        if (static_cast<std::uint32_t>(w[i]) < 0x80)
+        {
             out.Put(static_cast<std::uint32_t>(w[i]));
             ++i;
             continue;
@@ -290,7 +345,8 @@ bool EncodeIconv(UINT cp, const wchar_t* w, size_t len, bool strict, const Defau
         const int err = errno;
         out.PutBytes(chunk, sizeof chunk - oLeft);
         i = len - inLeft / sizeof(wchar_t);
-        if (r == static_cast<size_t>(-1) && err != E2BIG) {
+        if (r == static_cast<size_t>(-1) && err != E2BIG)
+        {
             if (strict)
                 return false;
             out.PutBytes(def.bytes, def.len);
@@ -309,40 +365,54 @@ int WINAPI MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCCH lpMultiByteSt
 {
     if (!lpMultiByteStr || cbMultiByte == 0 || cbMultiByte < -1 || cchWideChar < 0 ||
         (cchWideChar > 0 && !lpWideCharStr) ||
-        static_cast<const void*>(lpMultiByteStr) == static_cast<const void*>(lpWideCharStr)) {
+        static_cast<const void*>(lpMultiByteStr) == static_cast<const void*>(lpWideCharStr))
+    {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
     const UINT cp = Resolve(CodePage);
     Kind kind;
-    if (!KindOf(cp, kind)) {
+    if (!KindOf(cp, kind))
+    {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
     // UTF-8 and GB18030 take only MB_ERR_INVALID_CHARS when named; code written
     // for an ANSI page keeps its flags when the ANSI page here is UTF-8.
     const bool strictFlags = (cp == CP_UTF8 || cp == 54936) && cp == CodePage;
-    const DWORD allowed = strictFlags ? MB_ERR_INVALID_CHARS
-                                      : (MB_PRECOMPOSED | MB_COMPOSITE | MB_USEGLYPHCHARS | MB_ERR_INVALID_CHARS);
-    if ((dwFlags & ~allowed) || ((dwFlags & MB_PRECOMPOSED) && (dwFlags & MB_COMPOSITE))) {
+    const DWORD allowed =
+        strictFlags ? MB_ERR_INVALID_CHARS
+                    : (MB_PRECOMPOSED | MB_COMPOSITE | MB_USEGLYPHCHARS | MB_ERR_INVALID_CHARS);
+    if ((dwFlags & ~allowed) || ((dwFlags & MB_PRECOMPOSED) && (dwFlags & MB_COMPOSITE)))
+    {
         SetLastError(ERROR_INVALID_FLAGS);
         return 0;
     }
     const bool strict = dwFlags & MB_ERR_INVALID_CHARS;
     const auto* s = reinterpret_cast<const unsigned char*>(lpMultiByteStr);
-    const size_t len = cbMultiByte == -1 ? std::strlen(lpMultiByteStr) + 1 : static_cast<size_t>(cbMultiByte);
+    const size_t len =
+        cbMultiByte == -1 ? std::strlen(lpMultiByteStr) + 1 : static_cast<size_t>(cbMultiByte);
     Sink<wchar_t> out{cchWideChar ? lpWideCharStr : nullptr, static_cast<size_t>(cchWideChar)};
     bool ok;
-    switch (kind) {
-    case Kind::Utf8: ok = DecodeUtf8(s, len, strict, out); break;
-    case Kind::Iconv: ok = DecodeIconv(cp, s, len, strict, out); break;
-    default: ok = DecodeSingleByte(kind, s, len, strict, out); break;
+    switch (kind)
+    {
+    case Kind::Utf8:
+        ok = DecodeUtf8(s, len, strict, out);
+        break;
+    case Kind::Iconv:
+        ok = DecodeIconv(cp, s, len, strict, out);
+        break;
+    default:
+        ok = DecodeSingleByte(kind, s, len, strict, out);
+        break;
     }
-    if (!ok) {
+    if (!ok)
+    {
         SetLastError(ERROR_NO_UNICODE_TRANSLATION);
         return 0;
     }
-    if (out.overflow) {
+    if (out.overflow)
+    {
         SetLastError(ERROR_INSUFFICIENT_BUFFER);
         return 0;
     }
@@ -350,72 +420,100 @@ int WINAPI MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCCH lpMultiByteSt
 }
 
 int WINAPI WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWCH lpWideCharStr, int cchWideChar,
-                               LPSTR lpMultiByteStr, int cbMultiByte, LPCCH lpDefaultChar, LPBOOL lpUsedDefaultChar)
+                               LPSTR lpMultiByteStr, int cbMultiByte, LPCCH lpDefaultChar,
+                               LPBOOL lpUsedDefaultChar)
 {
     if (!lpWideCharStr || cchWideChar == 0 || cchWideChar < -1 || cbMultiByte < 0 ||
         (cbMultiByte > 0 && !lpMultiByteStr) ||
-        static_cast<const void*>(lpMultiByteStr) == static_cast<const void*>(lpWideCharStr)) {
+        static_cast<const void*>(lpMultiByteStr) == static_cast<const void*>(lpWideCharStr))
+    {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
     const UINT cp = Resolve(CodePage);
     Kind kind;
-    if (!KindOf(cp, kind)) {
+    if (!KindOf(cp, kind))
+    {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
-    if (kind == Kind::Utf8 && CodePage == CP_UTF8) {
-        if (dwFlags & ~WC_ERR_INVALID_CHARS) {
+    if (kind == Kind::Utf8 && CodePage == CP_UTF8)
+    {
+        if (dwFlags & ~WC_ERR_INVALID_CHARS)
+        {
             SetLastError(ERROR_INVALID_FLAGS);
             return 0;
         }
-        if (lpDefaultChar || lpUsedDefaultChar) {
+        if (lpDefaultChar || lpUsedDefaultChar)
+        {
             SetLastError(ERROR_INVALID_PARAMETER);
             return 0;
         }
-    } else if (kind == Kind::Utf8) {
+    }
+    else if (kind == Kind::Utf8)
+    {
         // The ANSI page happens to be UTF-8: the flags and default-character
         // arguments of code written for other pages are accepted.
-        if (dwFlags & ~(WC_ERR_INVALID_CHARS | WC_COMPOSITECHECK | WC_DISCARDNS | WC_SEPCHARS | WC_DEFAULTCHAR |
-                        WC_NO_BEST_FIT_CHARS)) {
-            SetLastError(ERROR_INVALID_FLAGS);
-            return 0;
-        }
-    } else {
-        const DWORD allowed = (cp == 54936 && CodePage == 54936) ? WC_ERR_INVALID_CHARS
-                                          : (WC_COMPOSITECHECK | WC_DISCARDNS | WC_SEPCHARS | WC_DEFAULTCHAR |
-                                             WC_NO_BEST_FIT_CHARS);
-        if (dwFlags & ~allowed) {
+        if (dwFlags & ~(WC_ERR_INVALID_CHARS | WC_COMPOSITECHECK | WC_DISCARDNS | WC_SEPCHARS |
+                        WC_DEFAULTCHAR | WC_NO_BEST_FIT_CHARS))
+        {
             SetLastError(ERROR_INVALID_FLAGS);
             return 0;
         }
     }
-    const size_t len = cchWideChar == -1 ? std::wcslen(lpWideCharStr) + 1 : static_cast<size_t>(cchWideChar);
+    else
+    {
+        const DWORD allowed = (cp == 54936 && CodePage == 54936)
+                                  ? WC_ERR_INVALID_CHARS
+                                  : (WC_COMPOSITECHECK | WC_DISCARDNS | WC_SEPCHARS |
+                                     WC_DEFAULTCHAR | WC_NO_BEST_FIT_CHARS);
+        if (dwFlags & ~allowed)
+        {
+            SetLastError(ERROR_INVALID_FLAGS);
+            return 0;
+        }
+    }
+    const size_t len =
+        cchWideChar == -1 ? std::wcslen(lpWideCharStr) + 1 : static_cast<size_t>(cchWideChar);
     Sink<char> out{cbMultiByte ? lpMultiByteStr : nullptr, static_cast<size_t>(cbMultiByte)};
     bool usedDefault = false;
     bool ok = true;
-    if (kind == Kind::Utf8) {
+    if (kind == Kind::Utf8)
+    {
         ok = EncodeUtf8(lpWideCharStr, len, dwFlags & WC_ERR_INVALID_CHARS, usedDefault, out);
         if (lpUsedDefaultChar)
             *lpUsedDefaultChar = usedDefault ? TRUE : FALSE;
-    } else {
+    }
+    else
+    {
         DefaultChar def{{'?', 0}, 1};
-        if (lpDefaultChar && *lpDefaultChar) {
+        if (lpDefaultChar && *lpDefaultChar)
+        {
             def.bytes[0] = lpDefaultChar[0];
             // A double-byte page takes a two-byte default character whole.
-            if (kind == Kind::Iconv && static_cast<unsigned char>(lpDefaultChar[0]) >= 0x80 && lpDefaultChar[1]) {
+            if (kind == Kind::Iconv && static_cast<unsigned char>(lpDefaultChar[0]) >= 0x80 &&
+                lpDefaultChar[1])
+            {
                 def.bytes[1] = lpDefaultChar[1];
                 def.len = 2;
             }
         }
-        if (kind == Kind::Iconv) {
-            ok = EncodeIconv(cp, lpWideCharStr, len, dwFlags & WC_ERR_INVALID_CHARS, def, usedDefault, out);
-        } else {
-            for (size_t i = 0; i < len && !out.overflow; ++i) {
+        if (kind == Kind::Iconv)
+        {
+            ok = EncodeIconv(cp, lpWideCharStr, len, dwFlags & WC_ERR_INVALID_CHARS, def,
+                             usedDefault, out);
+        }
+        else
+        {
+            for (size_t i = 0; i < len && !out.overflow; ++i)
+            {
                 const int b = EncodeSingle(kind, static_cast<std::uint32_t>(lpWideCharStr[i]));
-                if (b >= 0) {
+                if (b >= 0)
+                {
                     out.Put(static_cast<std::uint32_t>(b));
-                } else {
+                }
+                else
+                {
                     out.PutBytes(def.bytes, def.len);
                     usedDefault = true;
                 }
@@ -424,15 +522,18 @@ int WINAPI WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWCH lpWideCharSt
         if (lpUsedDefaultChar)
             *lpUsedDefaultChar = usedDefault ? TRUE : FALSE;
     }
-    if (!ok) {
+    if (!ok)
+    {
         SetLastError(ERROR_NO_UNICODE_TRANSLATION);
         return 0;
     }
-    if (out.overflow) {
+    if (out.overflow)
+    {
         SetLastError(ERROR_INSUFFICIENT_BUFFER);
         return 0;
     }
-    if (out.n > static_cast<size_t>(INT_MAX)) {
+    if (out.n > static_cast<size_t>(INT_MAX))
+    {
         SetLastError(ERROR_ARITHMETIC_OVERFLOW);
         return 0;
     }

@@ -6,13 +6,17 @@
 #include <cwchar>
 #include <string>
 
-const IID IID_IUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-const IID IID_IDispatch = {0x00020400, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+const IID IID_IUnknown = {
+    0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+const IID IID_IDispatch = {
+    0x00020400, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 const IID GUID_NULL = {0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
 
-namespace {
+namespace
+{
 
-struct ClassEntry {
+struct ClassEntry
+{
     const CLSID* clsid;
     const wchar_t* progIds[2];
     DWORD contexts;
@@ -27,7 +31,8 @@ const ClassEntry kClasses[] = {
      w32::CreateWebBrowser},
 };
 
-struct Apartment {
+struct Apartment
+{
     unsigned count = 0;
     DWORD model = 0;
 };
@@ -38,7 +43,8 @@ thread_local Apartment t_apartment;
 HRESULT WINAPI CoInitializeEx(LPVOID, DWORD dwCoInit)
 {
     const DWORD model = dwCoInit & COINIT_APARTMENTTHREADED;
-    if (t_apartment.count > 0) {
+    if (t_apartment.count > 0)
+    {
         if (t_apartment.model != model)
             return RPC_E_CHANGED_MODE;
         ++t_apartment.count;
@@ -75,9 +81,12 @@ HRESULT WINAPI CLSIDFromProgID(LPCOLESTR lpszProgID, LPCLSID lpclsid)
     if (!lpszProgID || !lpclsid)
         return E_INVALIDARG;
     const std::wstring id(lpszProgID);
-    for (const ClassEntry& c : kClasses) {
-        for (const wchar_t* progId : c.progIds) {
-            if (progId && w32::EqualsNoCase(id, std::wstring(progId))) {
+    for (const ClassEntry& c : kClasses)
+    {
+        for (const wchar_t* progId : c.progIds)
+        {
+            if (progId && w32::EqualsNoCase(id, std::wstring(progId)))
+            {
                 *lpclsid = *c.clsid;
                 return S_OK;
             }
@@ -87,7 +96,8 @@ HRESULT WINAPI CLSIDFromProgID(LPCOLESTR lpszProgID, LPCLSID lpclsid)
     return CO_E_CLASSSTRING;
 }
 
-HRESULT WINAPI CoCreateInstance(REFCLSID rclsid, LPUNKNOWN pUnkOuter, DWORD dwClsContext, REFIID riid, LPVOID* ppv)
+HRESULT WINAPI CoCreateInstance(REFCLSID rclsid, LPUNKNOWN pUnkOuter, DWORD dwClsContext,
+                                REFIID riid, LPVOID* ppv)
 {
     if (!ppv)
         return E_POINTER;

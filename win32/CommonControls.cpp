@@ -1,5 +1,3 @@
 #include "velmar/win32/CommonControls.h"
 
-void WINAPI InitCommonControls()
-{
-}
+void WINAPI InitCommonControls() {}

@@ -11,7 +11,8 @@
 #include <string>
 #include <sys/stat.h>
 
-namespace {
+namespace
+{
 
 thread_local DWORD t_dialogError = 0;
 
@@ -22,10 +23,13 @@ constexpr int kMaxRounds = 64;
 std::string ToUtf8(const std::wstring& s)
 {
     std::string out;
-    const int n = WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0, nullptr, nullptr);
-    if (n > 0) {
+    const int n = WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0,
+                                      nullptr, nullptr);
+    if (n > 0)
+    {
         out.resize(static_cast<size_t>(n));
-        WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), out.data(), n, nullptr, nullptr);
+        WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), out.data(), n,
+                            nullptr, nullptr);
     }
     return out;
 }
@@ -63,10 +67,12 @@ w32::FileDialogRequest DecodeRequest(const OPENFILENAMEW& ofn, bool save)
     r.owner = ofn.hwndOwner;
     if (ofn.lpstrTitle)
         r.title = ofn.lpstrTitle;
-    if (const wchar_t* p = ofn.lpstrFilter) {
+    if (const wchar_t* p = ofn.lpstrFilter)
+    {
         // Pairs end at an empty description; a description without its
         // patterns ends the list too.
-        while (*p) {
+        while (*p)
+        {
             std::wstring description = p;
             p += description.size() + 1;
             if (!*p)
@@ -81,7 +87,8 @@ w32::FileDialogRequest DecodeRequest(const OPENFILENAMEW& ofn, bool save)
         r.initialDir = ofn.lpstrInitialDir;
     if (ofn.lpstrFile && ofn.nMaxFile)
         r.fileName.assign(ofn.lpstrFile, wcsnlen(ofn.lpstrFile, ofn.nMaxFile));
-    if (ofn.lpstrDefExt) {
+    if (ofn.lpstrDefExt)
+    {
         r.defaultExt = ofn.lpstrDefExt;
         while (!r.defaultExt.empty() && r.defaultExt.front() == L'.')
             r.defaultExt.erase(0, 1);
@@ -97,27 +104,37 @@ bool ConfirmChoice(const OPENFILENAMEW& ofn, bool save, const std::wstring& path
     bool isDirectory = false;
     const bool exists = PathExists(path, &isDirectory);
     const std::wstring caption = ofn.lpstrTitle ? ofn.lpstrTitle : (save ? L"Save As" : L"Open");
-    if (ofn.Flags & OFN_PATHMUSTEXIST || ofn.Flags & OFN_FILEMUSTEXIST) {
+    if (ofn.Flags & OFN_PATHMUSTEXIST || ofn.Flags & OFN_FILEMUSTEXIST)
+    {
         const size_t nameAt = FileNameOffset(path);
         const std::wstring folder = nameAt ? path.substr(0, nameAt) : L".";
         bool folderIsDirectory = false;
-        if (!PathExists(folder, &folderIsDirectory) || !folderIsDirectory) {
-            MessageBoxW(ofn.hwndOwner, (path + L"\nPath does not exist.\nCheck the path and try again.").c_str(),
+        if (!PathExists(folder, &folderIsDirectory) || !folderIsDirectory)
+        {
+            MessageBoxW(ofn.hwndOwner,
+                        (path + L"\nPath does not exist.\nCheck the path and try again.").c_str(),
                         caption.c_str(), MB_OK | MB_ICONWARNING);
             return false;
         }
     }
-    if (!save && !exists && (ofn.Flags & OFN_FILEMUSTEXIST)) {
-        MessageBoxW(ofn.hwndOwner, (name + L"\nFile not found.\nCheck the file name and try again.").c_str(),
+    if (!save && !exists && (ofn.Flags & OFN_FILEMUSTEXIST))
+    {
+        MessageBoxW(ofn.hwndOwner,
+                    (name + L"\nFile not found.\nCheck the file name and try again.").c_str(),
                     caption.c_str(), MB_OK | MB_ICONWARNING);
         return false;
     }
-    if (!exists && (ofn.Flags & OFN_CREATEPROMPT)) {
-        return MessageBoxW(ofn.hwndOwner, (name + L"\nThis file does not exist.\nDo you want to create it?").c_str(),
-                           caption.c_str(), MB_YESNO | MB_ICONQUESTION) == IDYES;
+    if (!exists && (ofn.Flags & OFN_CREATEPROMPT))
+    {
+        return MessageBoxW(
+                   ofn.hwndOwner,
+                   (name + L"\nThis file does not exist.\nDo you want to create it?").c_str(),
+                   caption.c_str(), MB_YESNO | MB_ICONQUESTION) == IDYES;
     }
-    if (save && exists && !isDirectory && (ofn.Flags & OFN_OVERWRITEPROMPT)) {
-        return MessageBoxW(ofn.hwndOwner, (name + L" already exists.\nDo you want to replace it?").c_str(),
+    if (save && exists && !isDirectory && (ofn.Flags & OFN_OVERWRITEPROMPT))
+    {
+        return MessageBoxW(ofn.hwndOwner,
+                           (name + L" already exists.\nDo you want to replace it?").c_str(),
                            L"Confirm Save As", MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
     }
     return true;
@@ -126,11 +143,14 @@ bool ConfirmChoice(const OPENFILENAMEW& ofn, bool save, const std::wstring& path
 BOOL RunFileDialog(LPOPENFILENAMEW ofn, bool save)
 {
     t_dialogError = 0;
-    if (!ofn || (ofn->lStructSize != sizeof(OPENFILENAMEW) && ofn->lStructSize != OPENFILENAME_SIZE_VERSION_400W)) {
+    if (!ofn || (ofn->lStructSize != sizeof(OPENFILENAMEW) &&
+                 ofn->lStructSize != OPENFILENAME_SIZE_VERSION_400W))
+    {
         t_dialogError = CDERR_STRUCTSIZE;
         return FALSE;
     }
-    if (!ofn->lpstrFile || !ofn->nMaxFile) {
+    if (!ofn->lpstrFile || !ofn->nMaxFile)
+    {
         t_dialogError = CDERR_INITIALIZATION;
         return FALSE;
     }
@@ -139,7 +159,8 @@ BOOL RunFileDialog(LPOPENFILENAMEW ofn, bool save)
         return FALSE;
 
     w32::FileDialogRequest request = DecodeRequest(*ofn, save);
-    for (int round = 0; round < kMaxRounds; ++round) {
+    for (int round = 0; round < kMaxRounds; ++round)
+    {
         w32::FileDialogAnswer answer;
         if (!provider->ShowFileDialog(request, answer))
             return FALSE;
@@ -149,12 +170,14 @@ BOOL RunFileDialog(LPOPENFILENAMEW ofn, bool save)
         const bool hadExtension = ExtensionOffset(path) != std::wstring::npos;
         if (!hadExtension && !request.defaultExt.empty())
             path += L"." + request.defaultExt;
-        if (!ConfirmChoice(*ofn, save, path)) {
+        if (!ConfirmChoice(*ofn, save, path))
+        {
             // Back to the dialog with the name the user had chosen.
             request.fileName = path;
             continue;
         }
-        if (path.size() + 1 > ofn->nMaxFile) {
+        if (path.size() + 1 > ofn->nMaxFile)
+        {
             // Windows puts the size needed into the buffer's first characters.
             ofn->lpstrFile[0] = static_cast<wchar_t>(path.size() + 1);
             t_dialogError = FNERR_BUFFERTOOSMALL;
@@ -165,7 +188,8 @@ BOOL RunFileDialog(LPOPENFILENAMEW ofn, bool save)
         const size_t extAt = ExtensionOffset(path);
         ofn->nFileOffset = static_cast<WORD>(nameAt);
         ofn->nFileExtension = static_cast<WORD>(extAt == std::wstring::npos ? path.size() : extAt);
-        if (ofn->lpstrFileTitle && ofn->nMaxFileTitle) {
+        if (ofn->lpstrFileTitle && ofn->nMaxFileTitle)
+        {
             const std::wstring title = path.substr(nameAt);
             const size_t n = std::min<size_t>(title.size(), ofn->nMaxFileTitle - 1);
             std::memcpy(ofn->lpstrFileTitle, title.c_str(), n * sizeof(wchar_t));
@@ -176,7 +200,8 @@ BOOL RunFileDialog(LPOPENFILENAMEW ofn, bool save)
         ofn->Flags &= ~(OFN_READONLY | OFN_EXTENSIONDIFFERENT);
         if (answer.readOnly)
             ofn->Flags |= OFN_READONLY;
-        if (hadExtension && !request.defaultExt.empty()) {
+        if (hadExtension && !request.defaultExt.empty())
+        {
             const std::wstring ext = path.substr(extAt);
             if (wcscasecmp(ext.c_str(), request.defaultExt.c_str()) != 0)
                 ofn->Flags |= OFN_EXTENSIONDIFFERENT;

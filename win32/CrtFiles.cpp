@@ -9,7 +9,8 @@
 #include <limits>
 #include <string>
 
-namespace {
+namespace
+{
 
 // The run-time knows only "missing" and "refused" for a failed lookup.
 int Fail(int err)
@@ -38,11 +39,15 @@ bool DiskName(const char* path, std::string& name)
 
 int LookupError(int err)
 {
-    switch (err) {
+    switch (err)
+    {
     case EACCES:
-    case EPERM: return EACCES;
-    case ENOMEM: return ENOMEM;
-    default: return ENOENT;
+    case EPERM:
+        return EACCES;
+    case ENOMEM:
+        return ENOMEM;
+    default:
+        return ENOENT;
     }
 }
 
@@ -57,8 +62,7 @@ bool IsProgramName(const std::string& path)
     return ext == "exe" || ext == "com" || ext == "bat" || ext == "cmd";
 }
 
-template <class Stat>
-int StatPath(const std::string& path, Stat* buffer)
+template <class Stat> int StatPath(const std::string& path, Stat* buffer)
 {
     struct stat st;
     if (w32::sys::stat(path.c_str(), &st) != 0)

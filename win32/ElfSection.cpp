@@ -8,11 +8,14 @@
 #include <cstring>
 #include <elf.h>
 
-namespace w32 {
+namespace w32
+{
 
-namespace {
+namespace
+{
 
-class File {
+class File
+{
 public:
     explicit File(const std::string& path) : fd_(sys::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
     ~File()
@@ -30,7 +33,8 @@ public:
     bool ReadAt(void* buf, size_t count, std::uint64_t offset)
     {
         size_t done = 0;
-        while (done < count) {
+        while (done < count)
+        {
             const ssize_t n = sys::pread(fd_, static_cast<char*>(buf) + done, count - done,
                                          static_cast<off_t>(offset + done));
             if (n < 0 && errno == EINTR)
@@ -46,7 +50,8 @@ private:
     int fd_;
 };
 
-struct Section {
+struct Section
+{
     std::uint32_t name;
     std::uint32_t type;
     std::uint64_t offset;
@@ -55,12 +60,14 @@ struct Section {
 };
 
 template <typename Ehdr, typename Shdr>
-DWORD Find(File& file, std::uint64_t fileSize, const char* wanted, size_t maxBytes, std::vector<unsigned char>& out)
+DWORD Find(File& file, std::uint64_t fileSize, const char* wanted, size_t maxBytes,
+           std::vector<unsigned char>& out)
 {
     Ehdr eh;
     if (!file.ReadAt(&eh, sizeof eh, 0) || eh.e_shentsize != sizeof(Shdr) || eh.e_shoff == 0)
         return ERROR_BAD_FORMAT;
-    auto readSection = [&](std::uint64_t index, Section& s) {
+    auto readSection = [&](std::uint64_t index, Section& s)
+    {
         Shdr sh;
         const std::uint64_t at = eh.e_shoff + index * sizeof(Shdr);
         if (at + sizeof(Shdr) > fileSize || !file.ReadAt(&sh, sizeof sh, at))
@@ -70,7 +77,8 @@ DWORD Find(File& file, std::uint64_t fileSize, const char* wanted, size_t maxByt
     };
     std::uint64_t count = eh.e_shnum;
     std::uint64_t strIndex = eh.e_shstrndx;
-    if (count == 0 || strIndex == SHN_XINDEX) {
+    if (count == 0 || strIndex == SHN_XINDEX)
+    {
         // Large section counts and indexes live in section 0.
         Section zero;
         if (!readSection(0, zero))
@@ -80,14 +88,16 @@ DWORD Find(File& file, std::uint64_t fileSize, const char* wanted, size_t maxByt
         if (strIndex == SHN_XINDEX)
             strIndex = zero.link;
     }
-    if (count == 0 || strIndex >= count || count > fileSize / sizeof(Shdr) || eh.e_shoff + count * sizeof(Shdr) > fileSize)
+    if (count == 0 || strIndex >= count || count > fileSize / sizeof(Shdr) ||
+        eh.e_shoff + count * sizeof(Shdr) > fileSize)
         return ERROR_BAD_FORMAT;
     Section strings;
     if (!readSection(strIndex, strings) || strings.offset + strings.size > fileSize)
         return ERROR_BAD_FORMAT;
     const size_t wantedLen = std::strlen(wanted);
     std::vector<char> name(wantedLen + 1);
-    for (std::uint64_t i = 0; i < count; ++i) {
+    for (std::uint64_t i = 0; i < count; ++i)
+    {
         Section s;
         if (!readSection(i, s))
             return ERROR_BAD_FORMAT;
@@ -97,7 +107,8 @@ DWORD Find(File& file, std::uint64_t fileSize, const char* wanted, size_t maxByt
             return ERROR_BAD_FORMAT;
         if (std::memcmp(name.data(), wanted, wantedLen + 1) != 0)
             continue;
-        if (s.type == SHT_NOBITS || s.size == 0 || s.size > maxBytes || s.offset + s.size > fileSize)
+        if (s.type == SHT_NOBITS || s.size == 0 || s.size > maxBytes ||
+            s.offset + s.size > fileSize)
             return ERROR_BAD_FORMAT;
         out.resize(static_cast<size_t>(s.size));
         return file.ReadAt(out.data(), out.size(), s.offset) ? ERROR_SUCCESS : ERROR_BAD_FORMAT;

@@ -10,9 +10,11 @@
 #include <cstdlib>
 #include <sys/stat.h>
 
-namespace w32 {
+namespace w32
+{
 
-namespace {
+namespace
+{
 
 constexpr const char* kXattr = "user.DOSATTRIB";
 
@@ -38,15 +40,18 @@ DWORD StoredAttributes(const std::string& path)
 DWORD StoreAttributes(const std::string& path, DWORD attributes)
 {
     attributes &= kStoredAttributes;
-    if (!attributes) {
+    if (!attributes)
+    {
         if (sys::removexattr(path.c_str(), kXattr) != 0 && errno != ENODATA && !Unsupported(errno))
             return SetLastErrorFromErrno(errno);
         return 0;
     }
     char value[32];
     const int n = std::snprintf(value, sizeof value, "0x%x", static_cast<unsigned>(attributes));
-    if (sys::setxattr(path.c_str(), kXattr, value, static_cast<size_t>(n), 0) != 0) {
-        if (Unsupported(errno)) {
+    if (sys::setxattr(path.c_str(), kXattr, value, static_cast<size_t>(n), 0) != 0)
+    {
+        if (Unsupported(errno))
+        {
             SetLastError(ERROR_NOT_SUPPORTED);
             return ERROR_NOT_SUPPORTED;
         }
@@ -58,7 +63,8 @@ DWORD StoreAttributes(const std::string& path, DWORD attributes)
 DWORD AttributesOfPath(const std::string& path)
 {
     struct stat st;
-    if (sys::stat(path.c_str(), &st) != 0) {
+    if (sys::stat(path.c_str(), &st) != 0)
+    {
         SetLastErrorForPath(errno, path);
         return INVALID_FILE_ATTRIBUTES;
     }
@@ -72,16 +78,19 @@ DWORD AttributesOfPath(const std::string& path)
     return attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
 }
 
-namespace {
+namespace
+{
 
 BOOL SetAttributesOfPath(const std::string& path, DWORD attributes)
 {
     struct stat st;
-    if (sys::stat(path.c_str(), &st) != 0) {
+    if (sys::stat(path.c_str(), &st) != 0)
+    {
         SetLastErrorForPath(errno, path);
         return FALSE;
     }
-    if (DWORD err = StoreAttributes(path, attributes)) {
+    if (DWORD err = StoreAttributes(path, attributes))
+    {
         SetLastError(err);
         return FALSE;
     }
@@ -92,7 +101,8 @@ BOOL SetAttributesOfPath(const std::string& path, DWORD attributes)
         mode &= ~static_cast<mode_t>(0222);
     else if ((mode & 0222) == 0)
         mode |= S_IWUSR;
-    if (mode != (st.st_mode & 07777) && sys::chmod(path.c_str(), mode) != 0) {
+    if (mode != (st.st_mode & 07777) && sys::chmod(path.c_str(), mode) != 0)
+    {
         SetLastErrorFromErrno(errno);
         return FALSE;
     }
@@ -106,23 +116,27 @@ BOOL SetAttributesOfPath(const std::string& path, DWORD attributes)
 DWORD WINAPI GetFileAttributesA(LPCSTR lpFileName)
 {
     std::string path;
-    return w32::PathFromAnsi(lpFileName, path) ? w32::AttributesOfPath(path) : INVALID_FILE_ATTRIBUTES;
+    return w32::PathFromAnsi(lpFileName, path) ? w32::AttributesOfPath(path)
+                                               : INVALID_FILE_ATTRIBUTES;
 }
 
 DWORD WINAPI GetFileAttributesW(LPCWSTR lpFileName)
 {
     std::string path;
-    return w32::PathFromWide(lpFileName, path) ? w32::AttributesOfPath(path) : INVALID_FILE_ATTRIBUTES;
+    return w32::PathFromWide(lpFileName, path) ? w32::AttributesOfPath(path)
+                                               : INVALID_FILE_ATTRIBUTES;
 }
 
 BOOL WINAPI SetFileAttributesA(LPCSTR lpFileName, DWORD dwFileAttributes)
 {
     std::string path;
-    return w32::PathFromAnsi(lpFileName, path) ? w32::SetAttributesOfPath(path, dwFileAttributes) : FALSE;
+    return w32::PathFromAnsi(lpFileName, path) ? w32::SetAttributesOfPath(path, dwFileAttributes)
+                                               : FALSE;
 }
 
 BOOL WINAPI SetFileAttributesW(LPCWSTR lpFileName, DWORD dwFileAttributes)
 {
     std::string path;
-    return w32::PathFromWide(lpFileName, path) ? w32::SetAttributesOfPath(path, dwFileAttributes) : FALSE;
+    return w32::PathFromWide(lpFileName, path) ? w32::SetAttributesOfPath(path, dwFileAttributes)
+                                               : FALSE;
 }

@@ -11,27 +11,32 @@
 #include <sys/stat.h>
 #include <vector>
 
-namespace {
+namespace
+{
 
 BOOL DeletePath(const std::string& path)
 {
     struct stat st;
-    if (w32::sys::stat(path.c_str(), &st) != 0) {
+    if (w32::sys::stat(path.c_str(), &st) != 0)
+    {
         w32::SetLastErrorForPath(errno, path);
         return FALSE;
     }
-    if (S_ISDIR(st.st_mode) || (st.st_mode & 0222) == 0) {
+    if (S_ISDIR(st.st_mode) || (st.st_mode & 0222) == 0)
+    {
         SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
     // Deleting opens for delete access and shares everything: it fails only
     // where an open handle refuses to share deletion.
     if (DWORD err = w32::CheckShareAccess(st.st_dev, st.st_ino, w32::kShareDelete,
-                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE)) {
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE))
+    {
         SetLastError(err);
         return FALSE;
     }
-    if (w32::sys::unlink(path.c_str()) != 0) {
+    if (w32::sys::unlink(path.c_str()) != 0)
+    {
         w32::SetLastErrorForPath(errno, path);
         return FALSE;
     }
@@ -61,7 +66,8 @@ BOOL CopyPath(const std::string& from, const std::string& to, BOOL failIfExists)
     auto in = w32::FileFromHandle(source);
     struct stat fromStat, toStat;
     if (w32::sys::fstat(in->fd, &fromStat) == 0 && w32::sys::stat(to.c_str(), &toStat) == 0 &&
-        fromStat.st_dev == toStat.st_dev && fromStat.st_ino == toStat.st_ino) {
+        fromStat.st_dev == toStat.st_dev && fromStat.st_ino == toStat.st_ino)
+    {
         // Copying a file onto itself would empty it before reading it.
         SetLastError(failIfExists ? ERROR_FILE_EXISTS : ERROR_SHARING_VIOLATION);
         CloseBoth(source, INVALID_HANDLE_VALUE);
@@ -69,12 +75,15 @@ BOOL CopyPath(const std::string& from, const std::string& to, BOOL failIfExists)
     }
     // Created with the source's hidden and system flags, so that a destination
     // carrying the same ones may be replaced and one carrying others may not.
-    const DWORD createdWith = attributes == INVALID_FILE_ATTRIBUTES
-                                  ? FILE_ATTRIBUTE_NORMAL
-                                  : FILE_ATTRIBUTE_NORMAL | (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
-    HANDLE target = w32::CreateFileUtf8(to, GENERIC_WRITE, share, nullptr, failIfExists ? CREATE_NEW : CREATE_ALWAYS,
-                                        createdWith);
-    if (target == INVALID_HANDLE_VALUE) {
+    const DWORD createdWith =
+        attributes == INVALID_FILE_ATTRIBUTES
+            ? FILE_ATTRIBUTE_NORMAL
+            : FILE_ATTRIBUTE_NORMAL |
+                  (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+    HANDLE target = w32::CreateFileUtf8(to, GENERIC_WRITE, share, nullptr,
+                                        failIfExists ? CREATE_NEW : CREATE_ALWAYS, createdWith);
+    if (target == INVALID_HANDLE_VALUE)
+    {
         CloseBoth(source, target);
         return FALSE;
     }
@@ -82,34 +91,44 @@ BOOL CopyPath(const std::string& from, const std::string& to, BOOL failIfExists)
 
     std::vector<char> block(1 << 16);
     bool ok = true;
-    for (;;) {
+    for (;;)
+    {
         DWORD n = 0;
-        if (!ReadFile(source, block.data(), static_cast<DWORD>(block.size()), &n, nullptr)) {
+        if (!ReadFile(source, block.data(), static_cast<DWORD>(block.size()), &n, nullptr))
+        {
             ok = false;
             break;
         }
         if (n == 0)
             break;
         DWORD written = 0;
-        if (!WriteFile(target, block.data(), n, &written, nullptr)) {
+        if (!WriteFile(target, block.data(), n, &written, nullptr))
+        {
             ok = false;
             break;
         }
     }
-    if (ok) {
+    if (ok)
+    {
         // The copy keeps the source's last-write time and attributes.
-        struct stat st {};
+        struct stat st
+        {
+        };
         const bool haveStat = w32::sys::fstat(in->fd, &st) == 0;
-        if (haveStat) {
+        if (haveStat)
+        {
             const struct timespec times[2] = {st.st_atim, st.st_mtim};
             w32::sys::futimens(out->fd, times);
         }
-        if (attributes != INVALID_FILE_ATTRIBUTES) {
+        if (attributes != INVALID_FILE_ATTRIBUTES)
+        {
             w32::StoreAttributes(out->path, attributes);
             if ((attributes & FILE_ATTRIBUTE_READONLY) && haveStat)
                 w32::sys::fchmod(out->fd, st.st_mode & 07555);
         }
-    } else {
+    }
+    else
+    {
         out->deleteOnClose = true; // no partial copy stays behind
     }
     in.reset();

@@ -19,7 +19,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 constexpr uint64_t kAllocationGranularity = 65536;
 constexpr off_t kHeaderSize = 4096;
@@ -27,7 +28,8 @@ constexpr size_t kMaxNameLength = MAX_PATH;
 constexpr char kMagic[8] = {'V', 'L', 'M', 'R', 'S', 'E', 'C', '1'};
 
 // The first page of a name's file: what another process needs to open it.
-struct NameHeader {
+struct NameHeader
+{
     char magic[8];
     uint32_t protection;
     uint32_t fileBacked;
@@ -53,7 +55,8 @@ bool CopyOnWrite(DWORD protection)
 }
 
 // The section behind mapping handles and views.
-class Section : public w32::KernelObject {
+class Section : public w32::KernelObject
+{
 public:
     ~Section() override;
     DWORD MapGenericAccess(DWORD access) const override
@@ -70,7 +73,7 @@ public:
         return out;
     }
 
-    int fd = -1;         // where the bytes are
+    int fd = -1;          // where the bytes are
     off_t dataOffset = 0; // where they start in fd
     uint64_t size = 0;
     DWORD protection = 0;
@@ -79,7 +82,8 @@ public:
     int nameFd = -1;
 };
 
-struct View {
+struct View
+{
     std::shared_ptr<Section> section;
     void* mapBase;
     size_t mapLength;
@@ -90,8 +94,7 @@ std::map<std::string, std::weak_ptr<Section>> g_names;
 std::mutex g_viewsMutex;
 std::map<uintptr_t, View> g_views;
 
-template <typename T>
-T Fail(DWORD code, T result)
+template <typename T> T Fail(DWORD code, T result)
 {
     SetLastError(code);
     return result;
@@ -101,12 +104,15 @@ T Fail(DWORD code, T result)
 // Byte 1: write-locked while a process joins or leaves it.
 bool LockByte(int fd, short type, off_t byte, bool wait)
 {
-    struct flock fl {};
+    struct flock fl
+    {
+    };
     fl.l_type = type;
     fl.l_whence = SEEK_SET;
     fl.l_start = byte;
     fl.l_len = 1;
-    for (;;) {
+    for (;;)
+    {
         if (w32::sys::fcntl_lock(fd, wait ? F_SETLKW : F_SETLK, &fl) == 0)
             return true;
         if (errno != EINTR)
@@ -116,7 +122,9 @@ bool LockByte(int fd, short type, off_t byte, bool wait)
 
 bool OtherProcessesUse(int fd)
 {
-    struct flock fl {};
+    struct flock fl
+    {
+    };
     fl.l_type = F_WRLCK;
     fl.l_whence = SEEK_SET;
     fl.l_start = 0;
@@ -130,13 +138,14 @@ bool OtherProcessesUse(int fd)
 bool StillLinked(int fd, const std::string& path)
 {
     struct stat a, b;
-    return w32::sys::fstat(fd, &a) == 0 && w32::sys::stat(path.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
-           a.st_ino == b.st_ino;
+    return w32::sys::fstat(fd, &a) == 0 && w32::sys::stat(path.c_str(), &b) == 0 &&
+           a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
 Section::~Section()
 {
-    if (nameFd >= 0) {
+    if (nameFd >= 0)
+    {
         LockByte(nameFd, F_WRLCK, 1, true);
         LockByte(nameFd, F_UNLCK, 0, false);
         if (!OtherProcessesUse(nameFd) && StillLinked(nameFd, namePath))
@@ -167,8 +176,10 @@ std::string NameFolder()
 std::string NameFile(const std::wstring& given)
 {
     std::wstring name = given;
-    for (const wchar_t* prefix : {L"Local\\", L"Global\\"}) {
-        if (name.compare(0, std::wcslen(prefix), prefix) == 0) {
+    for (const wchar_t* prefix : {L"Local\\", L"Global\\"})
+    {
+        if (name.compare(0, std::wcslen(prefix), prefix) == 0)
+        {
             name.erase(0, std::wcslen(prefix));
             break;
         }
@@ -180,15 +191,17 @@ std::string NameFile(const std::wstring& given)
     if (name.find(L'\\') != std::wstring::npos)
         return Fail(ERROR_PATH_NOT_FOUND, std::string());
     std::string utf8;
-    const int n =
-        WideCharToMultiByte(CP_UTF8, 0, name.data(), static_cast<int>(name.size()), nullptr, 0, nullptr, nullptr);
+    const int n = WideCharToMultiByte(CP_UTF8, 0, name.data(), static_cast<int>(name.size()),
+                                      nullptr, 0, nullptr, nullptr);
     utf8.resize(static_cast<size_t>(n > 0 ? n : 0));
     if (n > 0)
-        WideCharToMultiByte(CP_UTF8, 0, name.data(), static_cast<int>(name.size()), utf8.data(), n, nullptr, nullptr);
+        WideCharToMultiByte(CP_UTF8, 0, name.data(), static_cast<int>(name.size()), utf8.data(), n,
+                            nullptr, nullptr);
     // Names are case-sensitive and may hold any character: spell them in hex.
     static const char kHex[] = "0123456789abcdef";
     std::string file = NameFolder() + "/map-";
-    for (unsigned char c : utf8) {
+    for (unsigned char c : utf8)
+    {
         file.push_back(kHex[c >> 4]);
         file.push_back(kHex[c & 15]);
     }
@@ -196,7 +209,8 @@ std::string NameFile(const std::wstring& given)
 }
 
 // What a new section is made of.
-struct NewSection {
+struct NewSection
+{
     int fd = -1; // the file's descriptor (a duplicate), -1 for memory
     std::string filePath;
     uint64_t size = 0;
@@ -213,11 +227,15 @@ DWORD JoinExisting(Section& s, int nameFd)
     header.path[sizeof header.path - 1] = 0;
     s.size = header.size;
     s.protection = header.protection;
-    if (header.fileBacked) {
-        s.fd = w32::sys::open(header.path, (Writable(s.protection) ? O_RDWR : O_RDONLY) | O_CLOEXEC);
+    if (header.fileBacked)
+    {
+        s.fd =
+            w32::sys::open(header.path, (Writable(s.protection) ? O_RDWR : O_RDONLY) | O_CLOEXEC);
         if (s.fd < 0)
             return w32::Win32ErrorFromErrno(errno);
-    } else {
+    }
+    else
+    {
         s.fd = nameFd;
         s.dataOffset = kHeaderSize;
     }
@@ -226,7 +244,7 @@ DWORD JoinExisting(Section& s, int nameFd)
 
 DWORD StartNew(Section& s, int nameFd, NewSection& made)
 {
-    NameHeader header {};
+    NameHeader header{};
     std::memcpy(header.magic, kMagic, sizeof kMagic);
     header.protection = made.protection;
     header.fileBacked = made.fd >= 0;
@@ -235,15 +253,19 @@ DWORD StartNew(Section& s, int nameFd, NewSection& made)
         return ERROR_FILENAME_EXCED_RANGE;
     std::memcpy(header.path, made.filePath.c_str(), made.filePath.size());
     const off_t total = made.fd >= 0 ? kHeaderSize : kHeaderSize + static_cast<off_t>(made.size);
-    if (w32::sys::ftruncate(nameFd, 0) != 0 || w32::sys::pwrite(nameFd, &header, sizeof header, 0) != kHeaderSize ||
+    if (w32::sys::ftruncate(nameFd, 0) != 0 ||
+        w32::sys::pwrite(nameFd, &header, sizeof header, 0) != kHeaderSize ||
         w32::sys::ftruncate(nameFd, total) != 0)
         return w32::Win32ErrorFromErrno(errno);
     s.size = made.size;
     s.protection = made.protection;
-    if (made.fd >= 0) {
+    if (made.fd >= 0)
+    {
         s.fd = made.fd;
         made.fd = -1;
-    } else {
+    }
+    else
+    {
         s.fd = nameFd;
         s.dataOffset = kHeaderSize;
     }
@@ -260,39 +282,51 @@ std::shared_ptr<Section> NamedSection(const std::wstring& name, NewSection* made
     std::lock_guard<std::mutex> lock(g_namesMutex);
     for (auto it = g_names.begin(); it != g_names.end();)
         it = it->second.expired() ? g_names.erase(it) : std::next(it);
-    if (auto known = g_names[path].lock()) {
+    if (auto known = g_names[path].lock())
+    {
         *existed = true;
         return known;
     }
     // A name removed between our open and our lock is tried again.
-    for (int attempt = 0; attempt < 8; ++attempt) {
-        const int fd = w32::sys::open(path.c_str(), O_RDWR | O_CLOEXEC | (made ? O_CREAT : 0), 0600);
+    for (int attempt = 0; attempt < 8; ++attempt)
+    {
+        const int fd =
+            w32::sys::open(path.c_str(), O_RDWR | O_CLOEXEC | (made ? O_CREAT : 0), 0600);
         if (fd < 0)
-            return Fail(errno == ENOENT ? ERROR_FILE_NOT_FOUND : w32::Win32ErrorFromErrno(errno), nullptr);
-        if (!LockByte(fd, F_WRLCK, 1, true)) {
+            return Fail(errno == ENOENT ? ERROR_FILE_NOT_FOUND : w32::Win32ErrorFromErrno(errno),
+                        nullptr);
+        if (!LockByte(fd, F_WRLCK, 1, true))
+        {
             const DWORD e = w32::Win32ErrorFromErrno(errno);
             w32::sys::close(fd);
             return Fail(e, nullptr);
         }
-        if (!StillLinked(fd, path)) {
+        if (!StillLinked(fd, path))
+        {
             w32::sys::close(fd);
             continue;
         }
         auto s = std::make_shared<Section>();
         s->namePath = path;
         DWORD e;
-        if (OtherProcessesUse(fd)) {
+        if (OtherProcessesUse(fd))
+        {
             *existed = true;
             e = JoinExisting(*s, fd);
-        } else if (made) {
+        }
+        else if (made)
+        {
             *existed = false;
             e = StartNew(*s, fd, *made);
-        } else {
+        }
+        else
+        {
             // Left behind by a process that ended without cleaning up.
             w32::sys::unlink(path.c_str());
             e = ERROR_FILE_NOT_FOUND;
         }
-        if (e != ERROR_SUCCESS || !LockByte(fd, F_RDLCK, 0, false)) {
+        if (e != ERROR_SUCCESS || !LockByte(fd, F_RDLCK, 0, false))
+        {
             if (e == ERROR_SUCCESS)
                 e = w32::Win32ErrorFromErrno(errno);
             if (s->fd == fd)
@@ -312,7 +346,8 @@ std::wstring WideName(LPCSTR name)
 {
     std::wstring out;
     const int n = MultiByteToWideChar(CP_ACP, 0, name, -1, nullptr, 0);
-    if (n > 1) {
+    if (n > 1)
+    {
         out.resize(static_cast<size_t>(n));
         MultiByteToWideChar(CP_ACP, 0, name, -1, out.data(), n);
         out.resize(static_cast<size_t>(n - 1));
@@ -328,12 +363,13 @@ std::string RealPath(int fd)
     return n > 0 ? std::string(buf, static_cast<size_t>(n)) : std::string();
 }
 
-HANDLE CreateMapping(HANDLE hFile, DWORD flProtect, DWORD sizeHigh, DWORD sizeLow, const std::wstring* name)
+HANDLE CreateMapping(HANDLE hFile, DWORD flProtect, DWORD sizeHigh, DWORD sizeLow,
+                     const std::wstring* name)
 {
     const DWORD protection = flProtect & 0xFFu;
-    if (protection != PAGE_READONLY && protection != PAGE_READWRITE && protection != PAGE_WRITECOPY &&
-        protection != PAGE_EXECUTE_READ && protection != PAGE_EXECUTE_READWRITE &&
-        protection != PAGE_EXECUTE_WRITECOPY)
+    if (protection != PAGE_READONLY && protection != PAGE_READWRITE &&
+        protection != PAGE_WRITECOPY && protection != PAGE_EXECUTE_READ &&
+        protection != PAGE_EXECUTE_READWRITE && protection != PAGE_EXECUTE_WRITECOPY)
         return Fail(ERROR_INVALID_PARAMETER, HANDLE(nullptr));
     if (flProtect & SEC_IMAGE)
         return Fail(ERROR_NOT_SUPPORTED, HANDLE(nullptr));
@@ -342,10 +378,13 @@ HANDLE CreateMapping(HANDLE hFile, DWORD flProtect, DWORD sizeHigh, DWORD sizeLo
     made.size = (static_cast<uint64_t>(sizeHigh) << 32) | sizeLow;
 
     std::shared_ptr<w32::FileObject> file;
-    if (hFile == INVALID_HANDLE_VALUE) {
+    if (hFile == INVALID_HANDLE_VALUE)
+    {
         if (!made.size)
             return Fail(ERROR_INVALID_PARAMETER, HANDLE(nullptr));
-    } else {
+    }
+    else
+    {
         DWORD access = 0;
         file = w32::FileFromHandle(hFile, &access);
         if (!file)
@@ -353,18 +392,21 @@ HANDLE CreateMapping(HANDLE hFile, DWORD flProtect, DWORD sizeHigh, DWORD sizeLo
         // The section may not allow more than the file handle does.
         const bool canRead = (access & FILE_READ_DATA) && file->fdReadable;
         const bool canWrite = (access & FILE_WRITE_DATA) && file->fdWritable;
-        if (!canRead || (Writable(protection) && !canWrite) || (Executable(protection) && !(access & FILE_EXECUTE)))
+        if (!canRead || (Writable(protection) && !canWrite) ||
+            (Executable(protection) && !(access & FILE_EXECUTE)))
             return Fail(ERROR_ACCESS_DENIED, HANDLE(nullptr));
         struct stat st;
         if (w32::sys::fstat(file->fd, &st) != 0)
             return Fail(w32::Win32ErrorFromErrno(errno), HANDLE(nullptr));
         const uint64_t length = static_cast<uint64_t>(st.st_size);
-        if (!made.size) {
+        if (!made.size)
+        {
             if (!length)
                 return Fail(ERROR_FILE_INVALID, HANDLE(nullptr));
             made.size = length;
         }
-        if (made.size > length) {
+        if (made.size > length)
+        {
             if (!Writable(protection))
                 return Fail(ERROR_NOT_ENOUGH_MEMORY, HANDLE(nullptr));
             if (w32::sys::ftruncate(file->fd, static_cast<off_t>(made.size)) != 0)
@@ -380,21 +422,28 @@ HANDLE CreateMapping(HANDLE hFile, DWORD flProtect, DWORD sizeHigh, DWORD sizeLo
 
     std::shared_ptr<Section> section;
     bool existed = false;
-    if (name && !name->empty()) {
+    if (name && !name->empty())
+    {
         section = NamedSection(*name, &made, &existed);
         if (made.fd >= 0)
             w32::sys::close(made.fd);
         if (!section)
             return nullptr;
-    } else {
+    }
+    else
+    {
         section = std::make_shared<Section>();
         section->size = made.size;
         section->protection = protection;
-        if (made.fd >= 0) {
+        if (made.fd >= 0)
+        {
             section->fd = made.fd;
-        } else {
+        }
+        else
+        {
             section->fd = memfd_create("velmar-section", MFD_CLOEXEC);
-            if (section->fd < 0 || w32::sys::ftruncate(section->fd, static_cast<off_t>(made.size)) != 0)
+            if (section->fd < 0 ||
+                w32::sys::ftruncate(section->fd, static_cast<off_t>(made.size)) != 0)
                 return Fail(w32::Win32ErrorFromErrno(errno), HANDLE(nullptr));
         }
     }
@@ -416,18 +465,20 @@ HANDLE OpenMapping(DWORD access, const std::wstring* name)
 
 } // namespace
 
-HANDLE WINAPI CreateFileMappingA(HANDLE hFile, LPSECURITY_ATTRIBUTES, DWORD flProtect, DWORD dwMaximumSizeHigh,
-                                 DWORD dwMaximumSizeLow, LPCSTR lpName)
+HANDLE WINAPI CreateFileMappingA(HANDLE hFile, LPSECURITY_ATTRIBUTES, DWORD flProtect,
+                                 DWORD dwMaximumSizeHigh, DWORD dwMaximumSizeLow, LPCSTR lpName)
 {
     const std::wstring name = lpName ? WideName(lpName) : std::wstring();
-    return CreateMapping(hFile, flProtect, dwMaximumSizeHigh, dwMaximumSizeLow, lpName ? &name : nullptr);
+    return CreateMapping(hFile, flProtect, dwMaximumSizeHigh, dwMaximumSizeLow,
+                         lpName ? &name : nullptr);
 }
 
-HANDLE WINAPI CreateFileMappingW(HANDLE hFile, LPSECURITY_ATTRIBUTES, DWORD flProtect, DWORD dwMaximumSizeHigh,
-                                 DWORD dwMaximumSizeLow, LPCWSTR lpName)
+HANDLE WINAPI CreateFileMappingW(HANDLE hFile, LPSECURITY_ATTRIBUTES, DWORD flProtect,
+                                 DWORD dwMaximumSizeHigh, DWORD dwMaximumSizeLow, LPCWSTR lpName)
 {
     const std::wstring name = lpName ? lpName : L"";
-    return CreateMapping(hFile, flProtect, dwMaximumSizeHigh, dwMaximumSizeLow, lpName ? &name : nullptr);
+    return CreateMapping(hFile, flProtect, dwMaximumSizeHigh, dwMaximumSizeLow,
+                         lpName ? &name : nullptr);
 }
 
 HANDLE WINAPI OpenFileMappingA(DWORD dwDesiredAccess, BOOL, LPCSTR lpName)
@@ -442,8 +493,9 @@ HANDLE WINAPI OpenFileMappingW(DWORD dwDesiredAccess, BOOL, LPCWSTR lpName)
     return OpenMapping(dwDesiredAccess, lpName ? &name : nullptr);
 }
 
-LPVOID WINAPI MapViewOfFile(HANDLE hFileMappingObject, DWORD dwDesiredAccess, DWORD dwFileOffsetHigh,
-                            DWORD dwFileOffsetLow, SIZE_T dwNumberOfBytesToMap)
+LPVOID WINAPI MapViewOfFile(HANDLE hFileMappingObject, DWORD dwDesiredAccess,
+                            DWORD dwFileOffsetHigh, DWORD dwFileOffsetLow,
+                            SIZE_T dwNumberOfBytesToMap)
 {
     DWORD granted = 0;
     std::shared_ptr<Section> section = w32::LookupHandleAs<Section>(hFileMappingObject, &granted);
@@ -464,19 +516,22 @@ LPVOID WINAPI MapViewOfFile(HANDLE hFileMappingObject, DWORD dwDesiredAccess, DW
     const bool handleAllows = (!write || (granted & SECTION_MAP_WRITE)) &&
                               (!(read || copy) || (granted & SECTION_MAP_READ)) &&
                               (!execute || (granted & (SECTION_MAP_EXECUTE | FILE_MAP_EXECUTE)));
-    const bool sectionAllows = (!write || Writable(p) || CopyOnWrite(p)) && (!execute || Executable(p));
+    const bool sectionAllows =
+        (!write || Writable(p) || CopyOnWrite(p)) && (!execute || Executable(p));
     if (!handleAllows || !sectionAllows)
         return Fail(ERROR_ACCESS_DENIED, LPVOID(nullptr));
     if (offset >= section->size || dwNumberOfBytesToMap > section->size - offset)
         return Fail(ERROR_ACCESS_DENIED, LPVOID(nullptr));
-    const size_t length = dwNumberOfBytesToMap ? dwNumberOfBytesToMap : static_cast<size_t>(section->size - offset);
+    const size_t length =
+        dwNumberOfBytesToMap ? dwNumberOfBytesToMap : static_cast<size_t>(section->size - offset);
     // A write view of a write-copy section is private, as a copy view is.
     const bool privateView = copy || CopyOnWrite(p);
     const int prot = PROT_READ | (write || copy ? PROT_WRITE : 0) | (execute ? PROT_EXEC : 0);
     void* base = mmap(nullptr, length, prot, privateView ? MAP_PRIVATE : MAP_SHARED, section->fd,
                       section->dataOffset + static_cast<off_t>(offset));
     if (base == MAP_FAILED)
-        return Fail(errno == EACCES ? static_cast<DWORD>(ERROR_ACCESS_DENIED) : w32::Win32ErrorFromErrno(errno),
+        return Fail(errno == EACCES ? static_cast<DWORD>(ERROR_ACCESS_DENIED)
+                                    : w32::Win32ErrorFromErrno(errno),
                     LPVOID(nullptr));
     std::lock_guard<std::mutex> lock(g_viewsMutex);
     g_views[reinterpret_cast<uintptr_t>(base)] = View{std::move(section), base, length};
@@ -512,7 +567,8 @@ BOOL WINAPI FlushViewOfFile(LPCVOID lpBaseAddress, SIZE_T dwNumberOfBytesToFlush
         return Fail(ERROR_INVALID_ADDRESS, FALSE);
     const uintptr_t page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
     const uintptr_t from = address & ~(page - 1);
-    const uintptr_t to = dwNumberOfBytesToFlush ? std::min<uintptr_t>(end, address + dwNumberOfBytesToFlush) : end;
+    const uintptr_t to =
+        dwNumberOfBytesToFlush ? std::min<uintptr_t>(end, address + dwNumberOfBytesToFlush) : end;
     if (msync(reinterpret_cast<void*>(from), to - from, MS_SYNC) != 0)
         return Fail(w32::Win32ErrorFromErrno(errno), FALSE);
     return TRUE;

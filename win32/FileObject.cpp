@@ -6,9 +6,11 @@
 #include <cstring>
 #include <sys/stat.h>
 
-namespace w32 {
+namespace w32
+{
 
-namespace {
+namespace
+{
 constexpr size_t kReadAhead = 64 * 1024;
 }
 
@@ -55,7 +57,8 @@ ssize_t FileObject::ReadAt(void* buffer, size_t count, off_t offset)
 {
     if (!cached_ || count >= kReadAhead)
         return sys::pread(fd, buffer, count, offset);
-    if (offset < aheadStart_ || offset >= aheadStart_ + static_cast<off_t>(aheadLength_)) {
+    if (offset < aheadStart_ || offset >= aheadStart_ + static_cast<off_t>(aheadLength_))
+    {
         if (ahead_.empty())
             ahead_.resize(kReadAhead);
         aheadLength_ = 0;
@@ -93,7 +96,8 @@ void FileObject::Truncated(off_t length)
 
 DWORD MapGenericFileAccess(DWORD access)
 {
-    DWORD mapped = access & ~(GENERIC_READ | GENERIC_WRITE | GENERIC_EXECUTE | GENERIC_ALL | MAXIMUM_ALLOWED);
+    DWORD mapped =
+        access & ~(GENERIC_READ | GENERIC_WRITE | GENERIC_EXECUTE | GENERIC_ALL | MAXIMUM_ALLOWED);
     if (access & GENERIC_READ)
         mapped |= FILE_GENERIC_READ;
     if (access & GENERIC_WRITE)

@@ -20,9 +20,11 @@
 #include <sys/types.h>
 #include <vector>
 
-namespace w32 {
+namespace w32
+{
 
-class FileObject : public KernelObject {
+class FileObject : public KernelObject
+{
 public:
     ~FileObject() override;
 
@@ -36,7 +38,7 @@ public:
     bool isRegular = false;
     bool appendOnly = false; // FILE_APPEND_DATA without FILE_WRITE_DATA: writes go to the end
     bool deleteOnClose = false;
-    DWORD flags = 0; // FILE_FLAG_* given at creation
+    DWORD flags = 0;  // FILE_FLAG_* given at creation
     std::string path; // UTF-8, as opened
     ShareLock shareLock;
 

@@ -11,13 +11,16 @@
 #include <cstdlib>
 #include <sys/stat.h>
 
-namespace {
+namespace
+{
 
 constexpr const char* kCreationXattr = "user.velmar.crtime";
 
 struct timespec FromStatx(const struct statx_timestamp& t)
 {
-    struct timespec ts {};
+    struct timespec ts
+    {
+    };
     ts.tv_sec = static_cast<time_t>(t.tv_sec);
     ts.tv_nsec = static_cast<long>(t.tv_nsec);
     return ts;
@@ -52,15 +55,21 @@ BOOL WINAPI GetFileTime(HANDLE hFile, LPFILETIME lpCreationTime, LPFILETIME lpLa
     auto file = w32::FileFromHandle(hFile);
     if (!file)
         return FALSE;
-    struct statx stx {};
-    if (w32::sys::statx(file->fd, "", AT_EMPTY_PATH, STATX_BASIC_STATS | STATX_BTIME, &stx) != 0) {
+    struct statx stx
+    {
+    };
+    if (w32::sys::statx(file->fd, "", AT_EMPTY_PATH, STATX_BASIC_STATS | STATX_BTIME, &stx) != 0)
+    {
         w32::SetLastErrorFromErrno(errno);
         return FALSE;
     }
-    if (lpCreationTime) {
-        if (!StoredCreationTime(file->path, *lpCreationTime)) {
+    if (lpCreationTime)
+    {
+        if (!StoredCreationTime(file->path, *lpCreationTime))
+        {
             struct statx_timestamp born = stx.stx_btime;
-            if (!(stx.stx_mask & STATX_BTIME)) {
+            if (!(stx.stx_mask & STATX_BTIME))
+            {
                 const bool changeFirst = stx.stx_ctime.tv_sec < stx.stx_mtime.tv_sec ||
                                          (stx.stx_ctime.tv_sec == stx.stx_mtime.tv_sec &&
                                           stx.stx_ctime.tv_nsec < stx.stx_mtime.tv_nsec);
@@ -76,35 +85,44 @@ BOOL WINAPI GetFileTime(HANDLE hFile, LPFILETIME lpCreationTime, LPFILETIME lpLa
     return TRUE;
 }
 
-BOOL WINAPI SetFileTime(HANDLE hFile, const FILETIME* lpCreationTime, const FILETIME* lpLastAccessTime,
-                        const FILETIME* lpLastWriteTime)
+BOOL WINAPI SetFileTime(HANDLE hFile, const FILETIME* lpCreationTime,
+                        const FILETIME* lpLastAccessTime, const FILETIME* lpLastWriteTime)
 {
     DWORD access = 0;
     auto file = w32::FileFromHandle(hFile, &access);
     if (!file)
         return FALSE;
-    if (!(access & FILE_WRITE_ATTRIBUTES)) {
+    if (!(access & FILE_WRITE_ATTRIBUTES))
+    {
         SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
     struct timespec times[2];
-    times[0] = Unchanged(lpLastAccessTime) ? timespec{0, UTIME_OMIT} : w32::TimespecFromFileTime(*lpLastAccessTime);
-    times[1] = Unchanged(lpLastWriteTime) ? timespec{0, UTIME_OMIT} : w32::TimespecFromFileTime(*lpLastWriteTime);
-    if (times[0].tv_nsec != UTIME_OMIT || times[1].tv_nsec != UTIME_OMIT) {
+    times[0] = Unchanged(lpLastAccessTime) ? timespec{0, UTIME_OMIT}
+                                           : w32::TimespecFromFileTime(*lpLastAccessTime);
+    times[1] = Unchanged(lpLastWriteTime) ? timespec{0, UTIME_OMIT}
+                                          : w32::TimespecFromFileTime(*lpLastWriteTime);
+    if (times[0].tv_nsec != UTIME_OMIT || times[1].tv_nsec != UTIME_OMIT)
+    {
         int r = w32::sys::futimens(file->fd, times);
         if (r != 0 && errno == EBADF) // a descriptor opened for attributes only
             r = w32::sys::utimensat(AT_FDCWD, file->path.c_str(), times, 0);
-        if (r != 0) {
+        if (r != 0)
+        {
             w32::SetLastErrorFromErrno(errno);
             return FALSE;
         }
     }
-    if (!Unchanged(lpCreationTime)) {
+    if (!Unchanged(lpCreationTime))
+    {
         char value[32];
-        const int n = std::snprintf(value, sizeof value, "%llu",
-                                    static_cast<unsigned long long>(w32::FileTimeToU64(*lpCreationTime)));
-        if (w32::sys::setxattr(file->path.c_str(), kCreationXattr, value, static_cast<size_t>(n), 0) != 0 &&
-            errno != ENOTSUP && errno != EOPNOTSUPP) {
+        const int n =
+            std::snprintf(value, sizeof value, "%llu",
+                          static_cast<unsigned long long>(w32::FileTimeToU64(*lpCreationTime)));
+        if (w32::sys::setxattr(file->path.c_str(), kCreationXattr, value, static_cast<size_t>(n),
+                               0) != 0 &&
+            errno != ENOTSUP && errno != EOPNOTSUPP)
+        {
             w32::SetLastErrorFromErrno(errno);
             return FALSE;
         }

@@ -14,9 +14,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace w32 {
+namespace w32
+{
 
-namespace {
+namespace
+{
 
 HANDLE Fail(DWORD code)
 {
@@ -27,8 +29,10 @@ HANDLE Fail(DWORD code)
 // Attributes given to a file being created or overwritten.
 void ApplyCreationAttributes(const FileObject& file, DWORD attributes)
 {
-    StoreAttributes(file.path, attributes & kStoredAttributes); // best effort, as on file systems without them
-    if (attributes & FILE_ATTRIBUTE_READONLY) {
+    StoreAttributes(file.path,
+                    attributes & kStoredAttributes); // best effort, as on file systems without them
+    if (attributes & FILE_ATTRIBUTE_READONLY)
+    {
         struct stat st;
         if (sys::fstat(file.fd, &st) == 0)
             sys::fchmod(file.fd, st.st_mode & 07555);
@@ -37,8 +41,8 @@ void ApplyCreationAttributes(const FileObject& file, DWORD attributes)
 
 } // namespace
 
-HANDLE CreateFileUtf8(const std::string& path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
-                      DWORD disposition, DWORD flagsAndAttributes)
+HANDLE CreateFileUtf8(const std::string& path, DWORD access, DWORD share,
+                      LPSECURITY_ATTRIBUTES security, DWORD disposition, DWORD flagsAndAttributes)
 {
     if (disposition < CREATE_NEW || disposition > TRUNCATE_EXISTING || (share & ~7u))
         return Fail(ERROR_INVALID_PARAMETER);
@@ -62,48 +66,62 @@ HANDLE CreateFileUtf8(const std::string& path, DWORD access, DWORD share, LPSECU
     int fd = -1;
     bool existed = false;
     bool attributesOnly = false; // opened O_PATH: no data through this descriptor
-    for (int attempt = 0; fd < 0; ++attempt) {
+    for (int attempt = 0; fd < 0; ++attempt)
+    {
         if (attempt == 4)
             return Fail(ERROR_SHARING_VIOLATION); // the file keeps appearing and vanishing
         struct stat st;
         existed = sys::stat(path.c_str(), &st) == 0;
-        if (!existed && errno != ENOENT) {
+        if (!existed && errno != ENOENT)
+        {
             SetLastErrorForPath(errno, path);
             return INVALID_HANDLE_VALUE;
         }
-        if (existed) {
+        if (existed)
+        {
             if (disposition == CREATE_NEW)
                 return Fail(ERROR_FILE_EXISTS);
-            if (S_ISDIR(st.st_mode)) {
+            if (S_ISDIR(st.st_mode))
+            {
                 if (!(flags & FILE_FLAG_BACKUP_SEMANTICS) || wantWrite || truncating)
                     return Fail(ERROR_ACCESS_DENIED);
                 oflags |= O_DIRECTORY;
-            } else if ((st.st_mode & 0222) == 0 && (wantWrite || truncating)) {
+            }
+            else if ((st.st_mode & 0222) == 0 && (wantWrite || truncating))
+            {
                 return Fail(ERROR_ACCESS_DENIED); // read-only, whoever asks
             }
             // Replacing a hidden or system file must name those flags again,
             // so that a plain save does not silently strip them.
-            if (disposition == CREATE_ALWAYS && !S_ISDIR(st.st_mode)) {
-                const DWORD kept = StoredAttributes(path) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+            if (disposition == CREATE_ALWAYS && !S_ISDIR(st.st_mode))
+            {
+                const DWORD kept =
+                    StoredAttributes(path) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
                 if (kept & ~attributes)
                     return Fail(ERROR_ACCESS_DENIED);
             }
             fd = sys::open(path.c_str(), oflags);
-            if (fd < 0 && errno == EACCES && !wantRead && !wantWrite) {
+            if (fd < 0 && errno == EACCES && !wantRead && !wantWrite)
+            {
                 fd = sys::open(path.c_str(), O_PATH | O_CLOEXEC);
                 attributesOnly = fd >= 0;
             }
-            if (fd < 0 && errno != ENOENT) {
+            if (fd < 0 && errno != ENOENT)
+            {
                 SetLastErrorForPath(errno, path);
                 return INVALID_HANDLE_VALUE;
             }
-        } else {
-            if (disposition == OPEN_EXISTING || disposition == TRUNCATE_EXISTING) {
+        }
+        else
+        {
+            if (disposition == OPEN_EXISTING || disposition == TRUNCATE_EXISTING)
+            {
                 SetLastErrorForPath(ENOENT, path);
                 return INVALID_HANDLE_VALUE;
             }
             fd = sys::open(path.c_str(), oflags | O_CREAT | O_EXCL, 0666);
-            if (fd < 0 && errno != EEXIST) {
+            if (fd < 0 && errno != EEXIST)
+            {
                 SetLastErrorForPath(errno, path);
                 return INVALID_HANDLE_VALUE;
             }
@@ -117,7 +135,8 @@ HANDLE CreateFileUtf8(const std::string& path, DWORD access, DWORD share, LPSECU
     file->flags = flags;
     file->path = path;
     struct stat st;
-    if (sys::fstat(fd, &st) != 0) {
+    if (sys::fstat(fd, &st) != 0)
+    {
         SetLastErrorFromErrno(errno);
         return INVALID_HANDLE_VALUE;
     }
@@ -132,9 +151,11 @@ HANDLE CreateFileUtf8(const std::string& path, DWORD access, DWORD share, LPSECU
         file->EnableCache();
 
     // Truncation waits for the share check: a file others may not write stays intact.
-    if (existed && truncating && st.st_size != 0) {
+    if (existed && truncating && st.st_size != 0)
+    {
         const int r = file->fdWritable ? sys::ftruncate(fd, 0) : sys::truncate(path.c_str(), 0);
-        if (r != 0) {
+        if (r != 0)
+        {
             SetLastErrorFromErrno(errno);
             return INVALID_HANDLE_VALUE;
         }
@@ -144,8 +165,9 @@ HANDLE CreateFileUtf8(const std::string& path, DWORD access, DWORD share, LPSECU
     file->deleteOnClose = flags & FILE_FLAG_DELETE_ON_CLOSE;
 
     HANDLE handle = InsertHandle(file, granted);
-    SetLastError(existed && (disposition == OPEN_ALWAYS || disposition == CREATE_ALWAYS) ? ERROR_ALREADY_EXISTS
-                                                                                         : ERROR_SUCCESS);
+    SetLastError(existed && (disposition == OPEN_ALWAYS || disposition == CREATE_ALWAYS)
+                     ? ERROR_ALREADY_EXISTS
+                     : ERROR_SUCCESS);
     return handle;
 }
 
@@ -161,8 +183,8 @@ HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShar
     std::string path;
     if (!w32::PathFromAnsi(lpFileName, path))
         return INVALID_HANDLE_VALUE;
-    return w32::CreateFileUtf8(path, dwDesiredAccess, dwShareMode, lpSecurityAttributes, dwCreationDisposition,
-                               dwFlagsAndAttributes);
+    return w32::CreateFileUtf8(path, dwDesiredAccess, dwShareMode, lpSecurityAttributes,
+                               dwCreationDisposition, dwFlagsAndAttributes);
 }
 
 HANDLE WINAPI CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
@@ -172,11 +194,12 @@ HANDLE WINAPI CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwSha
     std::string path;
     if (!w32::PathFromWide(lpFileName, path))
         return INVALID_HANDLE_VALUE;
-    return w32::CreateFileUtf8(path, dwDesiredAccess, dwShareMode, lpSecurityAttributes, dwCreationDisposition,
-                               dwFlagsAndAttributes);
+    return w32::CreateFileUtf8(path, dwDesiredAccess, dwShareMode, lpSecurityAttributes,
+                               dwCreationDisposition, dwFlagsAndAttributes);
 }
 
-namespace {
+namespace
+{
 
 constexpr ULONG_PTR kStatusEndOfFile = 0xC0000011;
 
@@ -190,7 +213,8 @@ std::shared_ptr<FileObject> FileFor(HANDLE h, DWORD needed)
 {
     DWORD access = 0;
     auto file = FileFromHandle(h, &access);
-    if (file && !(access & needed)) {
+    if (file && !(access & needed))
+    {
         SetLastError(ERROR_ACCESS_DENIED);
         return nullptr;
     }
@@ -199,44 +223,52 @@ std::shared_ptr<FileObject> FileFor(HANDLE h, DWORD needed)
 
 } // namespace
 
-BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, LPDWORD lpNumberOfBytesRead,
-                     LPOVERLAPPED lpOverlapped)
+BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead,
+                     LPDWORD lpNumberOfBytesRead, LPOVERLAPPED lpOverlapped)
 {
     if (lpNumberOfBytesRead)
         *lpNumberOfBytesRead = 0;
     auto file = FileFor(hFile, FILE_READ_DATA);
     if (!file)
         return FALSE;
-    if (!lpNumberOfBytesRead && !lpOverlapped) {
+    if (!lpNumberOfBytesRead && !lpOverlapped)
+    {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    if (file->isDirectory) {
+    if (file->isDirectory)
+    {
         SetLastError(ERROR_INVALID_FUNCTION);
         return FALSE;
     }
-    if (!lpBuffer && nNumberOfBytesToRead) {
+    if (!lpBuffer && nNumberOfBytesToRead)
+    {
         SetLastError(ERROR_NOACCESS);
         return FALSE;
     }
     const bool asyncHandle = file->flags & FILE_FLAG_OVERLAPPED;
-    if (asyncHandle && !lpOverlapped) {
+    if (asyncHandle && !lpOverlapped)
+    {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
     if (asyncHandle) // runs on the I/O thread: ERROR_IO_PENDING
-        return w32::StartOverlappedTransfer(file, false, lpBuffer, nNumberOfBytesToRead, lpOverlapped, nullptr);
+        return w32::StartOverlappedTransfer(file, false, lpBuffer, nNumberOfBytesToRead,
+                                            lpOverlapped, nullptr);
     char* p = static_cast<char*>(lpBuffer);
     std::lock_guard<std::mutex> lock(file->mutex);
     const bool positioned = lpOverlapped || file->isRegular;
     const off_t offset = lpOverlapped ? OffsetOf(lpOverlapped) : file->position;
     size_t done = 0;
     int err = 0;
-    while (done < nNumberOfBytesToRead) {
+    while (done < nNumberOfBytesToRead)
+    {
         const size_t want = nNumberOfBytesToRead - done;
-        const ssize_t r = positioned ? file->ReadAt(p + done, want, offset + static_cast<off_t>(done))
-                                     : w32::sys::read(file->fd, p + done, want);
-        if (r < 0) {
+        const ssize_t r = positioned
+                              ? file->ReadAt(p + done, want, offset + static_cast<off_t>(done))
+                              : w32::sys::read(file->fd, p + done, want);
+        if (r < 0)
+        {
             if (errno == EINTR)
                 continue;
             err = errno;
@@ -252,17 +284,20 @@ BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, 
         *lpNumberOfBytesRead = static_cast<DWORD>(done);
     if (file->isRegular && !asyncHandle)
         file->position = offset + static_cast<off_t>(done);
-    if (lpOverlapped) {
+    if (lpOverlapped)
+    {
         lpOverlapped->InternalHigh = done;
         lpOverlapped->Internal = 0;
     }
-    if (err) {
+    if (err)
+    {
         w32::SetLastErrorFromErrno(err);
         if (lpOverlapped)
             lpOverlapped->Internal = GetLastError();
         return FALSE;
     }
-    if (lpOverlapped && done == 0 && nNumberOfBytesToRead) {
+    if (lpOverlapped && done == 0 && nNumberOfBytesToRead)
+    {
         // Reads at a given offset report the end; plain reads just return 0 bytes.
         lpOverlapped->Internal = kStatusEndOfFile;
         SetLastError(ERROR_HANDLE_EOF);
@@ -271,56 +306,65 @@ BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, 
     return TRUE;
 }
 
-BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite, LPDWORD lpNumberOfBytesWritten,
-                      LPOVERLAPPED lpOverlapped)
+BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite,
+                      LPDWORD lpNumberOfBytesWritten, LPOVERLAPPED lpOverlapped)
 {
     if (lpNumberOfBytesWritten)
         *lpNumberOfBytesWritten = 0;
     auto file = FileFor(hFile, FILE_WRITE_DATA | FILE_APPEND_DATA);
     if (!file)
         return FALSE;
-    if (!lpNumberOfBytesWritten && !lpOverlapped) {
+    if (!lpNumberOfBytesWritten && !lpOverlapped)
+    {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    if (!lpBuffer && nNumberOfBytesToWrite) {
+    if (!lpBuffer && nNumberOfBytesToWrite)
+    {
         SetLastError(ERROR_NOACCESS);
         return FALSE;
     }
     const bool asyncHandle = file->flags & FILE_FLAG_OVERLAPPED;
-    if (asyncHandle && !lpOverlapped) {
+    if (asyncHandle && !lpOverlapped)
+    {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
     if (asyncHandle)
-        return w32::StartOverlappedTransfer(file, true, const_cast<void*>(lpBuffer), nNumberOfBytesToWrite,
-                                            lpOverlapped, nullptr);
+        return w32::StartOverlappedTransfer(file, true, const_cast<void*>(lpBuffer),
+                                            nNumberOfBytesToWrite, lpOverlapped, nullptr);
     const char* p = static_cast<const char*>(lpBuffer);
     std::lock_guard<std::mutex> lock(file->mutex);
     const bool positioned = lpOverlapped || file->isRegular;
     off_t offset = lpOverlapped ? OffsetOf(lpOverlapped) : file->position;
-    const bool toEnd = file->appendOnly ||
-                       (lpOverlapped && lpOverlapped->Offset == 0xFFFFFFFFu && lpOverlapped->OffsetHigh == 0xFFFFFFFFu);
-    if (positioned && toEnd) {
+    const bool toEnd = file->appendOnly || (lpOverlapped && lpOverlapped->Offset == 0xFFFFFFFFu &&
+                                            lpOverlapped->OffsetHigh == 0xFFFFFFFFu);
+    if (positioned && toEnd)
+    {
         offset = file->Length();
-        if (offset < 0) {
+        if (offset < 0)
+        {
             w32::SetLastErrorFromErrno(errno);
             return FALSE;
         }
     }
     size_t done = 0;
     int err = 0;
-    while (done < nNumberOfBytesToWrite) {
+    while (done < nNumberOfBytesToWrite)
+    {
         const size_t want = nNumberOfBytesToWrite - done;
-        const ssize_t r = positioned ? w32::sys::pwrite(file->fd, p + done, want, offset + static_cast<off_t>(done))
+        const ssize_t r = positioned ? w32::sys::pwrite(file->fd, p + done, want,
+                                                        offset + static_cast<off_t>(done))
                                      : w32::sys::write(file->fd, p + done, want);
-        if (r < 0) {
+        if (r < 0)
+        {
             if (errno == EINTR)
                 continue;
             err = errno;
             break;
         }
-        if (r == 0) {
+        if (r == 0)
+        {
             err = ENOSPC; // nothing more goes in
             break;
         }
@@ -332,11 +376,13 @@ BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrit
         *lpNumberOfBytesWritten = static_cast<DWORD>(done);
     if (file->isRegular && !asyncHandle)
         file->position = offset + static_cast<off_t>(done);
-    if (lpOverlapped) {
+    if (lpOverlapped)
+    {
         lpOverlapped->InternalHigh = done;
         lpOverlapped->Internal = 0;
     }
-    if (err) {
+    if (err)
+    {
         w32::SetLastErrorFromErrno(err);
         if (lpOverlapped)
             lpOverlapped->Internal = GetLastError();
@@ -345,13 +391,14 @@ BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrit
     return TRUE;
 }
 
-BOOL WINAPI SetFilePointerEx(HANDLE hFile, LARGE_INTEGER liDistanceToMove, PLARGE_INTEGER lpNewFilePointer,
-                             DWORD dwMoveMethod)
+BOOL WINAPI SetFilePointerEx(HANDLE hFile, LARGE_INTEGER liDistanceToMove,
+                             PLARGE_INTEGER lpNewFilePointer, DWORD dwMoveMethod)
 {
     auto file = FileFromHandle(hFile);
     if (!file)
         return FALSE;
-    if (dwMoveMethod > FILE_END) {
+    if (dwMoveMethod > FILE_END)
+    {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
@@ -361,19 +408,22 @@ BOOL WINAPI SetFilePointerEx(HANDLE hFile, LARGE_INTEGER liDistanceToMove, PLARG
         base = file->isRegular ? file->Length() : w32::sys::lseek(file->fd, 0, SEEK_END);
     else if (dwMoveMethod == FILE_CURRENT)
         base = file->isRegular ? file->position : w32::sys::lseek(file->fd, 0, SEEK_CUR);
-    if (base < 0) {
+    if (base < 0)
+    {
         w32::SetLastErrorFromErrno(errno);
         return FALSE;
     }
     const LONGLONG distance = liDistanceToMove.QuadPart;
-    if ((distance > 0 && base > INT64_MAX - distance) || base + distance < 0) {
+    if ((distance > 0 && base > INT64_MAX - distance) || base + distance < 0)
+    {
         SetLastError(ERROR_NEGATIVE_SEEK);
         return FALSE;
     }
     const off_t target = base + distance;
     if (file->isRegular)
         file->position = target;
-    else if (w32::sys::lseek(file->fd, target, SEEK_SET) < 0) {
+    else if (w32::sys::lseek(file->fd, target, SEEK_SET) < 0)
+    {
         w32::SetLastErrorFromErrno(errno);
         return FALSE;
     }
@@ -382,13 +432,17 @@ BOOL WINAPI SetFilePointerEx(HANDLE hFile, LARGE_INTEGER liDistanceToMove, PLARG
     return TRUE;
 }
 
-DWORD WINAPI SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistanceToMoveHigh, DWORD dwMoveMethod)
+DWORD WINAPI SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistanceToMoveHigh,
+                            DWORD dwMoveMethod)
 {
     LARGE_INTEGER distance, position;
-    if (lpDistanceToMoveHigh) {
+    if (lpDistanceToMoveHigh)
+    {
         distance.u.LowPart = static_cast<DWORD>(lDistanceToMove);
         distance.u.HighPart = *lpDistanceToMoveHigh;
-    } else {
+    }
+    else
+    {
         distance.QuadPart = lDistanceToMove; // sign-extended, as Windows reads the 32-bit form
     }
     if (!SetFilePointerEx(hFile, distance, &position, dwMoveMethod))
@@ -405,13 +459,15 @@ BOOL WINAPI GetFileSizeEx(HANDLE hFile, PLARGE_INTEGER lpFileSize)
     auto file = FileFromHandle(hFile);
     if (!file)
         return FALSE;
-    if (!lpFileSize) {
+    if (!lpFileSize)
+    {
         SetLastError(ERROR_NOACCESS);
         return FALSE;
     }
     std::lock_guard<std::mutex> lock(file->mutex);
     const off_t length = file->Length();
-    if (length < 0) {
+    if (length < 0)
+    {
         w32::SetLastErrorFromErrno(errno);
         return FALSE;
     }
@@ -437,8 +493,10 @@ BOOL WINAPI SetEndOfFile(HANDLE hFile)
     if (!file)
         return FALSE;
     std::lock_guard<std::mutex> lock(file->mutex);
-    const off_t position = file->isRegular ? file->position : w32::sys::lseek(file->fd, 0, SEEK_CUR);
-    if (position < 0 || w32::sys::ftruncate(file->fd, position) != 0) {
+    const off_t position =
+        file->isRegular ? file->position : w32::sys::lseek(file->fd, 0, SEEK_CUR);
+    if (position < 0 || w32::sys::ftruncate(file->fd, position) != 0)
+    {
         w32::SetLastErrorFromErrno(errno);
         return FALSE;
     }
@@ -451,7 +509,8 @@ BOOL WINAPI FlushFileBuffers(HANDLE hFile)
     auto file = FileFor(hFile, FILE_WRITE_DATA | FILE_APPEND_DATA);
     if (!file)
         return FALSE;
-    if (w32::sys::fsync(file->fd) != 0) {
+    if (w32::sys::fsync(file->fd) != 0)
+    {
         w32::SetLastErrorFromErrno(errno);
         return FALSE;
     }

@@ -4,11 +4,14 @@
 #include <unistd.h>
 #include <unordered_map>
 
-namespace w32 {
+namespace w32
+{
 
-namespace {
+namespace
+{
 
-struct Entry {
+struct Entry
+{
     std::shared_ptr<KernelObject> object;
     DWORD access;
 };
@@ -20,7 +23,9 @@ std::unordered_map<std::uintptr_t, Entry> g_handles;
 std::uintptr_t g_next = 4;
 
 // The process itself, as named by a duplicated process handle.
-class ProcessObject : public KernelObject {};
+class ProcessObject : public KernelObject
+{
+};
 
 } // namespace
 
@@ -37,7 +42,8 @@ std::shared_ptr<KernelObject> LookupHandle(HANDLE handle, DWORD* access)
 {
     std::lock_guard<std::mutex> lock(g_mutex);
     const auto it = g_handles.find(reinterpret_cast<std::uintptr_t>(handle));
-    if (it == g_handles.end()) {
+    if (it == g_handles.end())
+    {
         SetLastError(ERROR_INVALID_HANDLE);
         return nullptr;
     }
@@ -74,36 +80,45 @@ BOOL WINAPI CloseHandle(HANDLE hObject)
 {
     if (hObject == GetCurrentProcess())
         return TRUE;
-    if (!w32::RemoveHandle(hObject)) {
+    if (!w32::RemoveHandle(hObject))
+    {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
     return TRUE;
 }
 
-BOOL WINAPI DuplicateHandle(HANDLE hSourceProcessHandle, HANDLE hSourceHandle, HANDLE hTargetProcessHandle,
-                            LPHANDLE lpTargetHandle, DWORD dwDesiredAccess, BOOL bInheritHandle, DWORD dwOptions)
+BOOL WINAPI DuplicateHandle(HANDLE hSourceProcessHandle, HANDLE hSourceHandle,
+                            HANDLE hTargetProcessHandle, LPHANDLE lpTargetHandle,
+                            DWORD dwDesiredAccess, BOOL bInheritHandle, DWORD dwOptions)
 {
     (void)bInheritHandle;
-    if (hSourceProcessHandle != GetCurrentProcess() || hTargetProcessHandle != GetCurrentProcess()) {
+    if (hSourceProcessHandle != GetCurrentProcess() || hTargetProcessHandle != GetCurrentProcess())
+    {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
     std::shared_ptr<w32::KernelObject> object;
     DWORD access = 0;
-    if (hSourceHandle == GetCurrentProcess()) {
+    if (hSourceHandle == GetCurrentProcess())
+    {
         object = std::make_shared<w32::ProcessObject>();
         access = 0x1FFFFF; // PROCESS_ALL_ACCESS
-    } else {
+    }
+    else
+    {
         object = w32::LookupHandle(hSourceHandle, &access);
         if (!object)
             return FALSE;
     }
     BOOL ok = TRUE;
-    if (lpTargetHandle) {
-        if (!(dwOptions & DUPLICATE_SAME_ACCESS)) {
+    if (lpTargetHandle)
+    {
+        if (!(dwOptions & DUPLICATE_SAME_ACCESS))
+        {
             const DWORD wanted = object->MapGenericAccess(dwDesiredAccess);
-            if (!object->CanGrant(wanted)) {
+            if (!object->CanGrant(wanted))
+            {
                 SetLastError(ERROR_ACCESS_DENIED);
                 ok = FALSE;
             }

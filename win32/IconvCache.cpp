@@ -3,9 +3,11 @@
 #include <cstdio>
 #include <map>
 
-namespace w32 {
+namespace w32
+{
 
-namespace {
+namespace
+{
 
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
 constexpr const char* kUtf32 = "UTF-32BE";
@@ -15,7 +17,8 @@ constexpr const char* kUtf32 = "UTF-32LE";
 
 const iconv_t kNone = reinterpret_cast<iconv_t>(-1);
 
-struct Cache {
+struct Cache
+{
     std::map<unsigned long long, iconv_t> open;
     ~Cache()
     {
@@ -34,52 +37,87 @@ thread_local iconv_t t_lastCd = kNone;
 
 const char* IconvNameOfCodePage(UINT cp)
 {
-    switch (cp) {
-    case 936: return "CP936";
-    case 54936: return "GB18030";
-    case 932: return "CP932";
-    case 949: return "CP949";
-    case 950: return "BIG5";
-    case 20866: return "KOI8-R";
-    case 21866: return "KOI8-U";
-    case 20932: return "EUC-JP";
-    case 51949: return "EUC-KR";
-    case 28592: return "ISO-8859-2";
-    case 28593: return "ISO-8859-3";
-    case 28594: return "ISO-8859-4";
-    case 28595: return "ISO-8859-5";
-    case 28596: return "ISO-8859-6";
-    case 28597: return "ISO-8859-7";
-    case 28598: return "ISO-8859-8";
-    case 28599: return "ISO-8859-9";
-    case 28603: return "ISO-8859-13";
-    case 28605: return "ISO-8859-15";
-    case 437: return "CP437";
-    case 850: return "CP850";
-    case 866: return "CP866";
-    case 874: return "CP874";
-    case 1250: return "CP1250";
-    case 1251: return "CP1251";
-    case 1253: return "CP1253";
-    case 1254: return "CP1254";
-    case 1255: return "CP1255";
-    case 1256: return "CP1256";
-    case 1257: return "CP1257";
-    case 1258: return "CP1258";
-    default: return nullptr;
+    switch (cp)
+    {
+    case 936:
+        return "CP936";
+    case 54936:
+        return "GB18030";
+    case 932:
+        return "CP932";
+    case 949:
+        return "CP949";
+    case 950:
+        return "BIG5";
+    case 20866:
+        return "KOI8-R";
+    case 21866:
+        return "KOI8-U";
+    case 20932:
+        return "EUC-JP";
+    case 51949:
+        return "EUC-KR";
+    case 28592:
+        return "ISO-8859-2";
+    case 28593:
+        return "ISO-8859-3";
+    case 28594:
+        return "ISO-8859-4";
+    case 28595:
+        return "ISO-8859-5";
+    case 28596:
+        return "ISO-8859-6";
+    case 28597:
+        return "ISO-8859-7";
+    case 28598:
+        return "ISO-8859-8";
+    case 28599:
+        return "ISO-8859-9";
+    case 28603:
+        return "ISO-8859-13";
+    case 28605:
+        return "ISO-8859-15";
+    case 437:
+        return "CP437";
+    case 850:
+        return "CP850";
+    case 866:
+        return "CP866";
+    case 874:
+        return "CP874";
+    case 1250:
+        return "CP1250";
+    case 1251:
+        return "CP1251";
+    case 1253:
+        return "CP1253";
+    case 1254:
+        return "CP1254";
+    case 1255:
+        return "CP1255";
+    case 1256:
+        return "CP1256";
+    case 1257:
+        return "CP1257";
+    case 1258:
+        return "CP1258";
+    default:
+        return nullptr;
     }
 }
 
 iconv_t CachedIconv(UINT cp, bool toWide)
 {
     const unsigned long long key = (static_cast<unsigned long long>(cp) << 1) | (toWide ? 1u : 0u);
-    if (key == t_lastKey) {
+    if (key == t_lastKey)
+    {
         if (t_lastCd != kNone)
             iconv(t_lastCd, nullptr, nullptr, nullptr, nullptr);
         return t_lastCd;
     }
     auto it = t_cache.open.find(key);
-    if (it == t_cache.open.end()) {
+    if (it == t_cache.open.end())
+    {
         const char* name = IconvNameOfCodePage(cp);
         iconv_t cd = kNone;
         if (name)

@@ -6,7 +6,8 @@
 
 #include <iconv.h>
 
-namespace w32 {
+namespace w32
+{
 
 // The iconv name of a code page that has no converter of our own, or null.
 const char* IconvNameOfCodePage(UINT codePage);

@@ -13,9 +13,11 @@
 
 extern char** environ;
 
-namespace w32 {
+namespace w32
+{
 
-namespace {
+namespace
+{
 
 std::mutex g_mutex;
 Launcher g_launcher;
@@ -65,7 +67,8 @@ DWORD SpawnDetached(const LaunchRequest& request, int* processId)
     sigfillset(&all);
     posix_spawnattr_setsigmask(&attr, &none);
     posix_spawnattr_setsigdefault(&attr, &all);
-    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSID);
+    posix_spawnattr_setflags(&attr,
+                             POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSID);
 
     pid_t pid = 0;
     const int err = posix_spawnp(&pid, argv[0], &actions, &attr, argv.data(), environ);
@@ -75,11 +78,15 @@ DWORD SpawnDetached(const LaunchRequest& request, int* processId)
         return Win32ErrorFromErrno(err);
     if (processId)
         *processId = pid;
-    std::thread([pid] {
-        int status = 0;
-        while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-        }
-    }).detach();
+    std::thread(
+        [pid]
+        {
+            int status = 0;
+            while (waitpid(pid, &status, 0) < 0 && errno == EINTR)
+            {
+            }
+        })
+        .detach();
     return ERROR_SUCCESS;
 }
 

@@ -8,7 +8,8 @@
 #include <cstdio>
 #include <string>
 
-namespace {
+namespace
+{
 
 std::wstring FromAnsi(LPCSTR s)
 {
@@ -29,11 +30,13 @@ std::string ToAnsi(const std::wstring& s)
     std::string out;
     if (s.empty())
         return out;
-    const int n = WideCharToMultiByte(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0, nullptr, nullptr);
+    const int n = WideCharToMultiByte(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0,
+                                      nullptr, nullptr);
     if (n <= 0)
         return out;
     out.resize(static_cast<size_t>(n));
-    WideCharToMultiByte(CP_ACP, 0, s.data(), static_cast<int>(s.size()), out.data(), n, nullptr, nullptr);
+    WideCharToMultiByte(CP_ACP, 0, s.data(), static_cast<int>(s.size()), out.data(), n, nullptr,
+                        nullptr);
     return out;
 }
 
@@ -47,7 +50,8 @@ void WriteToStandardError(const std::wstring& caption, const std::wstring& text)
 
 } // namespace
 
-namespace w32 {
+namespace w32
+{
 
 int MessageBoxButtons(UINT style, int ids[3])
 {
@@ -62,7 +66,8 @@ int MessageBoxButtons(UINT style, int ids[3])
     };
     const UINT set = style & MB_TYPEMASK;
     int count = 0;
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 3; ++i)
+    {
         ids[i] = set < 7 ? kSets[set][i] : 0;
         if (ids[i])
             ++count;
@@ -91,7 +96,8 @@ int WINAPI MessageBoxW(HWND hWnd, LPCWSTR lpText, LPCWSTR lpCaption, UINT uType)
     request.style = uType;
     request.buttonCount = w32::MessageBoxButtons(uType, request.buttons);
     request.defaultButton = w32::MessageBoxDefaultButton(uType);
-    if (!request.buttonCount) {
+    if (!request.buttonCount)
+    {
         SetLastError(ERROR_INVALID_MSGBOX_STYLE);
         return 0;
     }
@@ -105,5 +111,6 @@ int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType)
 {
     const std::wstring caption = FromAnsi(lpCaption);
     const std::wstring text = FromAnsi(lpText);
-    return MessageBoxW(hWnd, lpText ? text.c_str() : nullptr, lpCaption ? caption.c_str() : nullptr, uType);
+    return MessageBoxW(hWnd, lpText ? text.c_str() : nullptr, lpCaption ? caption.c_str() : nullptr,
+                       uType);
 }

@@ -11,9 +11,11 @@
 #include <cwchar>
 #include <string>
 
-namespace {
+namespace
+{
 
-struct MessageEntry {
+struct MessageEntry
+{
     DWORD code;
     const char* text;
 };
@@ -41,7 +43,8 @@ constexpr MessageEntry kMessages[] = {
     {30, "The system cannot read from the specified device.\r\n"},
     {31, "A device attached to the system is not functioning.\r\n"},
     {32, "The process cannot access the file because it is being used by another process.\r\n"},
-    {33, "The process cannot access the file because another process has locked a portion of the file.\r\n"},
+    {33, "The process cannot access the file because another process has locked a portion of the "
+         "file.\r\n"},
     {38, "Reached the end of the file.\r\n"},
     {39, "The disk is full.\r\n"},
     {50, "The request is not supported.\r\n"},
@@ -72,23 +75,28 @@ constexpr MessageEntry kMessages[] = {
     {259, "No more data is available.\r\n"},
     {267, "The directory name is invalid.\r\n"},
     {282, "The mounted file system does not support extended attributes.\r\n"},
-    {317, "The system cannot find message text for message number 0x%1 in the message file for %2.\r\n"},
+    {317,
+     "The system cannot find message text for message number 0x%1 in the message file for %2.\r\n"},
     {487, "Attempt to access invalid address.\r\n"},
     {534, "Arithmetic result exceeded 32 bits.\r\n"},
     {740, "The requested operation requires elevation.\r\n"},
-    {995, "The I/O operation has been aborted because of either a thread exit or an application request.\r\n"},
+    {995, "The I/O operation has been aborted because of either a thread exit or an application "
+          "request.\r\n"},
     {996, "Overlapped I/O event is not in a signaled state.\r\n"},
     {997, "Overlapped I/O operation is in progress.\r\n"},
     {998, "Invalid access to memory location.\r\n"},
     {1004, "Invalid flags.\r\n"},
-    {1006, "The volume for a file has been externally altered so that the opened file is no longer valid.\r\n"},
+    {1006, "The volume for a file has been externally altered so that the opened file is no longer "
+           "valid.\r\n"},
     {1008, "An attempt was made to reference a token that does not exist.\r\n"},
     {1009, "The configuration registry database is corrupt.\r\n"},
     {1010, "The configuration registry key is invalid.\r\n"},
     {1011, "The configuration registry key could not be opened.\r\n"},
     {1012, "The configuration registry key could not be read.\r\n"},
     {1013, "The configuration registry key could not be written.\r\n"},
-    {1016, "An I/O operation initiated by the registry failed unrecoverably. The registry could not read in, or write out, or flush, one of the files that contain the system's image of the registry.\r\n"},
+    {1016, "An I/O operation initiated by the registry failed unrecoverably. The registry could "
+           "not read in, or write out, or flush, one of the files that contain the system's image "
+           "of the registry.\r\n"},
     {1018, "Illegal operation attempted on a registry key that has been marked for deletion.\r\n"},
     {1113, "No mapping for the Unicode character exists in the target multi-byte code page.\r\n"},
     {1117, "The request could not be performed because of an I/O device error.\r\n"},
@@ -97,13 +105,16 @@ constexpr MessageEntry kMessages[] = {
     {1155, "No application is associated with the specified file for this operation.\r\n"},
     {1158, "Invalid message box style.\r\n"},
     {1175, "Unable to remove the file to be replaced.\r\n"},
-    {1176, "Unable to move the replacement file to the file to be replaced. The file to be replaced has retained "
+    {1176, "Unable to move the replacement file to the file to be replaced. The file to be "
+           "replaced has retained "
            "its original name.\r\n"},
-    {1177, "Unable to move the replacement file to the file to be replaced. The file to be replaced has been renamed "
+    {1177, "Unable to move the replacement file to the file to be replaced. The file to be "
+           "replaced has been renamed "
            "using the backup name.\r\n"},
     {1223, "The operation was canceled by the user.\r\n"},
     {1300, "Not all privileges or groups referenced are assigned to the caller.\r\n"},
-    {1309, "An attempt has been made to operate on an impersonation token by a thread that is not currently impersonating a client.\r\n"},
+    {1309, "An attempt has been made to operate on an impersonation token by a thread that is not "
+           "currently impersonating a client.\r\n"},
     {1313, "A specified privilege does not exist.\r\n"},
     {1314, "A required privilege is not held by the client.\r\n"},
     {1337, "The security ID structure is invalid.\r\n"},
@@ -132,15 +143,14 @@ bool LanguageAvailable(DWORD lang)
     return lang <= 0xffff && (primary == LANG_NEUTRAL || primary == LANG_ENGLISH);
 }
 
-template <typename C>
-struct Text;
-template <>
-struct Text<char> {
+template <typename C> struct Text;
+template <> struct Text<char>
+{
     static std::string FromAscii(const char* s) { return s; }
     static size_t Length(const char* s) { return std::strlen(s); }
 };
-template <>
-struct Text<wchar_t> {
+template <> struct Text<wchar_t>
+{
     static std::wstring FromAscii(const char* s) { return std::wstring(s, s + std::strlen(s)); }
     static size_t Length(const wchar_t* s) { return std::wcslen(s); }
 };
@@ -150,31 +160,43 @@ template <typename C>
 void AppendInsert(std::basic_string<C>& out, const std::string& fmt, DWORD_PTR arg)
 {
     const bool otherWidth = fmt == "S" || (sizeof(C) == 1 ? fmt == "ls" : fmt == "hs");
-    if (fmt == "s" || otherWidth) {
+    if (fmt == "s" || otherWidth)
+    {
         if (!arg)
             return;
-        if constexpr (sizeof(C) == 1) {
-            if (otherWidth) {
+        if constexpr (sizeof(C) == 1)
+        {
+            if (otherWidth)
+            {
                 const wchar_t* w = reinterpret_cast<const wchar_t*>(arg);
                 const int n = WideCharToMultiByte(CP_ACP, 0, w, -1, nullptr, 0, nullptr, nullptr);
-                if (n > 1) {
+                if (n > 1)
+                {
                     std::string s(static_cast<size_t>(n), '\0');
                     WideCharToMultiByte(CP_ACP, 0, w, -1, s.data(), n, nullptr, nullptr);
                     out.append(s.data(), static_cast<size_t>(n - 1));
                 }
-            } else {
+            }
+            else
+            {
                 out += reinterpret_cast<const char*>(arg);
             }
-        } else {
-            if (otherWidth) {
+        }
+        else
+        {
+            if (otherWidth)
+            {
                 const char* a = reinterpret_cast<const char*>(arg);
                 const int n = MultiByteToWideChar(CP_ACP, 0, a, -1, nullptr, 0);
-                if (n > 1) {
+                if (n > 1)
+                {
                     std::wstring s(static_cast<size_t>(n), L'\0');
                     MultiByteToWideChar(CP_ACP, 0, a, -1, s.data(), n);
                     out.append(s.data(), static_cast<size_t>(n - 1));
                 }
-            } else {
+            }
+            else
+            {
                 out += reinterpret_cast<const wchar_t*>(arg);
             }
         }
@@ -190,14 +212,17 @@ void AppendInsert(std::basic_string<C>& out, const std::string& fmt, DWORD_PTR a
     if (allowed.find(conv) == std::string::npos)
         return;
     char buf[64];
-    if (conv == 'c') {
+    if (conv == 'c')
+    {
         out += static_cast<C>(arg);
         return;
     }
     if (conv == 'd' || conv == 'i')
-        std::snprintf(buf, sizeof buf, (directive + "lld").c_str(), static_cast<long long>(static_cast<LONG_PTR>(arg)));
+        std::snprintf(buf, sizeof buf, (directive + "lld").c_str(),
+                      static_cast<long long>(static_cast<LONG_PTR>(arg)));
     else
-        std::snprintf(buf, sizeof buf, (directive + "ll" + conv).c_str(), static_cast<unsigned long long>(arg));
+        std::snprintf(buf, sizeof buf, (directive + "ll" + conv).c_str(),
+                      static_cast<unsigned long long>(arg));
     for (const char* p = buf; *p; ++p)
         out += static_cast<C>(*p);
 }
@@ -208,40 +233,49 @@ bool Expand(const C* src, DWORD flags, va_list* args, std::basic_string<C>& out)
 {
     const bool ignoreInserts = flags & FORMAT_MESSAGE_IGNORE_INSERTS;
     const bool array = flags & FORMAT_MESSAGE_ARGUMENT_ARRAY;
-    for (const C* p = src; *p;) {
-        if (*p != C('%')) {
+    for (const C* p = src; *p;)
+    {
+        if (*p != C('%'))
+        {
             out += *p++;
             continue;
         }
         const C next = p[1];
-        if (next >= C('1') && next <= C('9')) {
+        if (next >= C('1') && next <= C('9'))
+        {
             const C* start = p;
             unsigned n = static_cast<unsigned>(next - C('0'));
             p += 2;
             if (*p >= C('0') && *p <= C('9'))
                 n = n * 10 + static_cast<unsigned>(*p++ - C('0'));
             std::string fmt = "s";
-            if (*p == C('!')) {
+            if (*p == C('!'))
+            {
                 const C* end = p + 1;
                 while (*end && *end != C('!'))
                     ++end;
-                if (*end == C('!')) {
+                if (*end == C('!'))
+                {
                     fmt.clear();
                     for (const C* q = p + 1; q < end; ++q)
                         fmt += static_cast<char>(*q);
                     p = end + 1;
                 }
             }
-            if (ignoreInserts) {
+            if (ignoreInserts)
+            {
                 out.append(start, p);
                 continue;
             }
             if (!args)
                 return false;
             DWORD_PTR arg;
-            if (array) {
+            if (array)
+            {
                 arg = reinterpret_cast<const DWORD_PTR*>(args)[n - 1];
-            } else {
+            }
+            else
+            {
                 va_list copy;
                 va_copy(copy, *args);
                 arg = 0;
@@ -252,14 +286,28 @@ bool Expand(const C* src, DWORD flags, va_list* args, std::basic_string<C>& out)
             AppendInsert(out, fmt, arg);
             continue;
         }
-        switch (next) {
-        case C('0'): return true; // ends the message without a line break
-        case C('n'): out += C('\r'); out += C('\n'); break;
-        case C('r'): out += C('\r'); break;
-        case C('t'): out += C('\t'); break;
-        case C('b'): out += C(' '); break;
-        case C('\0'): return true;
-        default: out += next; break; // %% %. %! and the like stand for the character
+        switch (next)
+        {
+        case C('0'):
+            return true; // ends the message without a line break
+        case C('n'):
+            out += C('\r');
+            out += C('\n');
+            break;
+        case C('r'):
+            out += C('\r');
+            break;
+        case C('t'):
+            out += C('\t');
+            break;
+        case C('b'):
+            out += C(' ');
+            break;
+        case C('\0'):
+            return true;
+        default:
+            out += next;
+            break; // %% %. %! and the like stand for the character
         }
         p += 2;
     }
@@ -267,44 +315,56 @@ bool Expand(const C* src, DWORD flags, va_list* args, std::basic_string<C>& out)
 }
 
 template <typename C>
-DWORD Format(DWORD flags, LPCVOID source, DWORD id, DWORD lang, C* buffer, DWORD size, va_list* args)
+DWORD Format(DWORD flags, LPCVOID source, DWORD id, DWORD lang, C* buffer, DWORD size,
+             va_list* args)
 {
     std::basic_string<C> source_text;
     const C* text = nullptr;
-    if (flags & FORMAT_MESSAGE_FROM_STRING) {
+    if (flags & FORMAT_MESSAGE_FROM_STRING)
+    {
         text = static_cast<const C*>(source);
-        if (!text) {
+        if (!text)
+        {
             SetLastError(ERROR_INVALID_PARAMETER);
             return 0;
         }
-    } else if (flags & FORMAT_MESSAGE_FROM_SYSTEM) {
-        if (!LanguageAvailable(lang)) {
+    }
+    else if (flags & FORMAT_MESSAGE_FROM_SYSTEM)
+    {
+        if (!LanguageAvailable(lang))
+        {
             SetLastError(ERROR_RESOURCE_LANG_NOT_FOUND);
             return 0;
         }
         const char* sys = w32::SystemMessageText(id);
-        if (!sys) {
+        if (!sys)
+        {
             SetLastError(ERROR_MR_MID_NOT_FOUND);
             return 0;
         }
         source_text = Text<C>::FromAscii(sys);
         text = source_text.c_str();
-    } else {
+    }
+    else
+    {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
-    if (!buffer) {
+    if (!buffer)
+    {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
 
     std::basic_string<C> out;
-    if (!Expand(text, flags, args, out)) {
+    if (!Expand(text, flags, args, out))
+    {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
     const size_t needed = out.size() + 1;
-    if (flags & FORMAT_MESSAGE_ALLOCATE_BUFFER) {
+    if (flags & FORMAT_MESSAGE_ALLOCATE_BUFFER)
+    {
         const size_t count = std::max<size_t>(needed, size);
         C* block = static_cast<C*>(LocalAlloc(LMEM_FIXED, count * sizeof(C)));
         if (!block)
@@ -312,8 +372,11 @@ DWORD Format(DWORD flags, LPCVOID source, DWORD id, DWORD lang, C* buffer, DWORD
         std::copy(out.begin(), out.end(), block);
         block[out.size()] = C(0);
         *reinterpret_cast<C**>(buffer) = block;
-    } else {
-        if (needed > size) {
+    }
+    else
+    {
+        if (needed > size)
+        {
             SetLastError(ERROR_INSUFFICIENT_BUFFER);
             return 0;
         }
@@ -325,19 +388,21 @@ DWORD Format(DWORD flags, LPCVOID source, DWORD id, DWORD lang, C* buffer, DWORD
 
 } // namespace
 
-DWORD WINAPI FormatMessageA(DWORD dwFlags, LPCVOID lpSource, DWORD dwMessageId, DWORD dwLanguageId, LPSTR lpBuffer,
-                            DWORD nSize, va_list* Arguments)
+DWORD WINAPI FormatMessageA(DWORD dwFlags, LPCVOID lpSource, DWORD dwMessageId, DWORD dwLanguageId,
+                            LPSTR lpBuffer, DWORD nSize, va_list* Arguments)
 {
     return Format<char>(dwFlags, lpSource, dwMessageId, dwLanguageId, lpBuffer, nSize, Arguments);
 }
 
-DWORD WINAPI FormatMessageW(DWORD dwFlags, LPCVOID lpSource, DWORD dwMessageId, DWORD dwLanguageId, LPWSTR lpBuffer,
-                            DWORD nSize, va_list* Arguments)
+DWORD WINAPI FormatMessageW(DWORD dwFlags, LPCVOID lpSource, DWORD dwMessageId, DWORD dwLanguageId,
+                            LPWSTR lpBuffer, DWORD nSize, va_list* Arguments)
 {
-    return Format<wchar_t>(dwFlags, lpSource, dwMessageId, dwLanguageId, lpBuffer, nSize, Arguments);
+    return Format<wchar_t>(dwFlags, lpSource, dwMessageId, dwLanguageId, lpBuffer, nSize,
+                           Arguments);
 }
 
-namespace w32 {
+namespace w32
+{
 
 const char* SystemMessageText(DWORD code)
 {

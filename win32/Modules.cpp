@@ -16,9 +16,11 @@
 #include <unistd.h>
 #include <vector>
 
-namespace {
+namespace
+{
 
-struct ModuleEntry {
+struct ModuleEntry
+{
     unsigned loads = 0; // LoadLibrary calls not yet undone
 };
 
@@ -48,7 +50,8 @@ std::vector<std::string> Candidates(const std::string& name)
     if (base.empty())
         return {};
     std::vector<std::string> names{name};
-    if (base.find(".so") == std::string::npos) {
+    if (base.find(".so") == std::string::npos)
+    {
         names.push_back(base + ".so");
         if (base.compare(0, 3, "lib") != 0)
             names.push_back("lib" + base + ".so");
@@ -63,13 +66,16 @@ bool Known(void* handle)
 
 HMODULE Load(const std::string& name, HANDLE file)
 {
-    if (file) {
+    if (file)
+    {
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
-    for (const std::string& candidate : Candidates(name)) {
+    for (const std::string& candidate : Candidates(name))
+    {
         void* handle = dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (handle) {
+        if (handle)
+        {
             std::lock_guard<std::mutex> lock(g_mutex);
             ++g_modules[handle].loads;
             return handle;
@@ -77,15 +83,18 @@ HMODULE Load(const std::string& name, HANDLE file)
     }
     struct stat st;
     const bool exists = name.find('/') != std::string::npos && ::stat(name.c_str(), &st) == 0;
-    SetLastError(exists ? (S_ISDIR(st.st_mode) ? ERROR_ACCESS_DENIED : ERROR_BAD_EXE_FORMAT) : ERROR_MOD_NOT_FOUND);
+    SetLastError(exists ? (S_ISDIR(st.st_mode) ? ERROR_ACCESS_DENIED : ERROR_BAD_EXE_FORMAT)
+                        : ERROR_MOD_NOT_FOUND);
     return nullptr;
 }
 
 HMODULE Lookup(const std::string& name)
 {
-    for (const std::string& candidate : Candidates(name)) {
+    for (const std::string& candidate : Candidates(name))
+    {
         void* handle = dlopen(candidate.c_str(), RTLD_LAZY | RTLD_NOLOAD);
-        if (handle) {
+        if (handle)
+        {
             // NOLOAD still counts a reference: give it back, the object stays loaded.
             dlclose(handle);
             std::lock_guard<std::mutex> lock(g_mutex);
@@ -103,20 +112,23 @@ bool ModulePath(HMODULE module, std::string& path)
         module = ProgramHandle();
     {
         std::lock_guard<std::mutex> lock(g_mutex);
-        if (!Known(module)) {
+        if (!Known(module))
+        {
             SetLastError(ERROR_MOD_NOT_FOUND);
             return false;
         }
     }
     link_map* map = nullptr;
-    if (module != ProgramHandle() && dlinfo(module, RTLD_DI_LINKMAP, &map) == 0 && map && map->l_name &&
-        map->l_name[0]) {
+    if (module != ProgramHandle() && dlinfo(module, RTLD_DI_LINKMAP, &map) == 0 && map &&
+        map->l_name && map->l_name[0])
+    {
         path = map->l_name;
         return true;
     }
     char buf[4096];
     const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
-    if (n <= 0) {
+    if (n <= 0)
+    {
         w32::SetLastErrorFromErrno(errno);
         return false;
     }
@@ -124,14 +136,15 @@ bool ModulePath(HMODULE module, std::string& path)
     return true;
 }
 
-template <typename C>
-DWORD CopyName(const std::basic_string<C>& name, C* buffer, DWORD size)
+template <typename C> DWORD CopyName(const std::basic_string<C>& name, C* buffer, DWORD size)
 {
-    if (!buffer || size == 0) {
+    if (!buffer || size == 0)
+    {
         SetLastError(ERROR_INSUFFICIENT_BUFFER);
         return 0;
     }
-    if (name.size() + 1 > size) {
+    if (name.size() + 1 > size)
+    {
         std::copy(name.begin(), name.begin() + (size - 1), buffer);
         buffer[size - 1] = C(0);
         SetLastError(ERROR_INSUFFICIENT_BUFFER);
@@ -148,11 +161,13 @@ DWORD CopyName(const std::basic_string<C>& name, C* buffer, DWORD size)
 HMODULE WINAPI LoadLibraryExA(LPCSTR lpLibFileName, HANDLE hFile, DWORD)
 {
     std::string name;
-    if (!lpLibFileName || !w32::Utf8FromAnsi(lpLibFileName, name)) {
+    if (!lpLibFileName || !w32::Utf8FromAnsi(lpLibFileName, name))
+    {
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
-    if (name.empty()) {
+    if (name.empty())
+    {
         // An empty name is searched like any other and names no library.
         SetLastError(ERROR_MOD_NOT_FOUND);
         return nullptr;
@@ -163,11 +178,13 @@ HMODULE WINAPI LoadLibraryExA(LPCSTR lpLibFileName, HANDLE hFile, DWORD)
 HMODULE WINAPI LoadLibraryExW(LPCWSTR lpLibFileName, HANDLE hFile, DWORD)
 {
     std::string name;
-    if (!lpLibFileName || !w32::Utf8FromWide(lpLibFileName, name)) {
+    if (!lpLibFileName || !w32::Utf8FromWide(lpLibFileName, name))
+    {
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
-    if (name.empty()) {
+    if (name.empty())
+    {
         // An empty name is searched like any other and names no library.
         SetLastError(ERROR_MOD_NOT_FOUND);
         return nullptr;
@@ -191,7 +208,8 @@ BOOL WINAPI FreeLibrary(HMODULE hLibModule)
     if (hLibModule == ProgramHandle())
         return TRUE;
     const auto it = g_modules.find(hLibModule);
-    if (it == g_modules.end()) {
+    if (it == g_modules.end())
+    {
         SetLastError(ERROR_MOD_NOT_FOUND);
         return FALSE;
     }
@@ -211,19 +229,22 @@ FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName)
         hModule = ProgramHandle();
     {
         std::lock_guard<std::mutex> lock(g_mutex);
-        if (!Known(hModule)) {
+        if (!Known(hModule))
+        {
             SetLastError(ERROR_MOD_NOT_FOUND);
             return nullptr;
         }
     }
     // Values below 0x10000 are ordinals, which ELF objects do not have.
-    if (reinterpret_cast<std::uintptr_t>(lpProcName) < 0x10000u) {
+    if (reinterpret_cast<std::uintptr_t>(lpProcName) < 0x10000u)
+    {
         SetLastError(ERROR_PROC_NOT_FOUND);
         return nullptr;
     }
     dlerror();
     void* address = dlsym(hModule, lpProcName);
-    if (!address) {
+    if (!address)
+    {
         SetLastError(ERROR_PROC_NOT_FOUND);
         return nullptr;
     }
@@ -256,7 +277,8 @@ HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName)
     if (!lpModuleName)
         return ProgramHandle();
     std::string name;
-    if (!*lpModuleName || !w32::Utf8FromAnsi(lpModuleName, name)) {
+    if (!*lpModuleName || !w32::Utf8FromAnsi(lpModuleName, name))
+    {
         SetLastError(ERROR_MOD_NOT_FOUND);
         return nullptr;
     }
@@ -268,7 +290,8 @@ HMODULE WINAPI GetModuleHandleW(LPCWSTR lpModuleName)
     if (!lpModuleName)
         return ProgramHandle();
     std::string name;
-    if (!*lpModuleName || !w32::Utf8FromWide(lpModuleName, name)) {
+    if (!*lpModuleName || !w32::Utf8FromWide(lpModuleName, name))
+    {
         SetLastError(ERROR_MOD_NOT_FOUND);
         return nullptr;
     }

@@ -5,7 +5,8 @@
 #include <cwchar>
 #include <limits>
 
-namespace {
+namespace
+{
 
 DWORD* Prefix(BSTR s)
 {
@@ -65,10 +66,14 @@ HRESULT WINAPI VariantClear(VARIANT* pvarg)
     if (!pvarg)
         return E_INVALIDARG;
     const VARTYPE vt = pvarg->vt;
-    if (vt & VT_BYREF) {
+    if (vt & VT_BYREF)
+    {
         // References belong to someone else.
-    } else {
-        switch (vt) {
+    }
+    else
+    {
+        switch (vt)
+        {
         case VT_EMPTY:
         case VT_NULL:
         case VT_I2:
@@ -86,14 +91,18 @@ HRESULT WINAPI VariantClear(VARIANT* pvarg)
         case VT_I8:
         case VT_UI8:
         case VT_INT:
-        case VT_UINT: break;
-        case VT_BSTR: SysFreeString(pvarg->bstrVal); break;
+        case VT_UINT:
+            break;
+        case VT_BSTR:
+            SysFreeString(pvarg->bstrVal);
+            break;
         case VT_UNKNOWN:
         case VT_DISPATCH:
             if (pvarg->punkVal)
                 pvarg->punkVal->Release();
             break;
-        default: return DISP_E_BADVARTYPE;
+        default:
+            return DISP_E_BADVARTYPE;
         }
     }
     pvarg->vt = VT_EMPTY;

@@ -9,9 +9,11 @@
 #include <fstream>
 #include <sys/utsname.h>
 
-namespace {
+namespace
+{
 
-struct Version {
+struct Version
+{
     DWORD major = 0, minor = 0, build = 0;
     std::string distribution;
 };
@@ -35,7 +37,8 @@ std::string Unquote(const std::string& value)
         return value;
     const char q = value[0];
     std::string out;
-    for (size_t i = 1; i < value.size() && value[i] != q; ++i) {
+    for (size_t i = 1; i < value.size() && value[i] != q; ++i)
+    {
         if (q == '"' && value[i] == '\\' && i + 1 < value.size())
             ++i;
         out += value[i];
@@ -53,7 +56,8 @@ BOOL Fill(Info* info, C* csd, size_t csdChars, const std::basic_string<C>& name,
     const size_t n = std::min(name.size(), csdChars - 1);
     std::copy(name.begin(), name.begin() + static_cast<std::ptrdiff_t>(n), csd);
     csd[n] = C(0);
-    if (info->dwOSVersionInfoSize == sizeof(Ex)) {
+    if (info->dwOSVersionInfoSize == sizeof(Ex))
+    {
         Ex* ex = reinterpret_cast<Ex*>(info);
         ex->wServicePackMajor = 0;
         ex->wServicePackMinor = 0;
@@ -66,18 +70,21 @@ BOOL Fill(Info* info, C* csd, size_t csdChars, const std::basic_string<C>& name,
 
 } // namespace
 
-namespace w32 {
+namespace w32
+{
 
 void ParseKernelRelease(const char* release, DWORD& major, DWORD& minor, DWORD& build)
 {
     DWORD* parts[3] = {&major, &minor, &build};
     major = minor = build = 0;
     const char* p = release ? release : "";
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 3; ++i)
+    {
         if (*p < '0' || *p > '9')
             break;
         unsigned long long value = 0;
-        while (*p >= '0' && *p <= '9') {
+        while (*p >= '0' && *p <= '9')
+        {
             if (value < 0xffffffffull)
                 value = value * 10 + static_cast<unsigned>(*p - '0');
             ++p;
@@ -93,7 +100,8 @@ std::string DistributionName(const char* osReleasePath)
 {
     std::ifstream in(osReleasePath);
     std::string line, pretty, name;
-    while (std::getline(in, line)) {
+    while (std::getline(in, line))
+    {
         if (line.compare(0, 12, "PRETTY_NAME=") == 0)
             pretty = Unquote(line.substr(12));
         else if (line.compare(0, 5, "NAME=") == 0)
@@ -106,8 +114,9 @@ std::string DistributionName(const char* osReleasePath)
 
 BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA info)
 {
-    if (!info ||
-        (info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOA) && info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOEXA))) {
+    if (!info || (info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOA) &&
+                  info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOEXA)))
+    {
         SetLastError(ERROR_INSUFFICIENT_BUFFER);
         return FALSE;
     }
@@ -120,8 +129,9 @@ BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA info)
 
 BOOL WINAPI GetVersionExW(LPOSVERSIONINFOW info)
 {
-    if (!info ||
-        (info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOW) && info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOEXW))) {
+    if (!info || (info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOW) &&
+                  info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOEXW)))
+    {
         SetLastError(ERROR_INSUFFICIENT_BUFFER);
         return FALSE;
     }

@@ -22,7 +22,8 @@
 #include <unistd.h>
 #include <vector>
 
-namespace {
+namespace
+{
 
 using w32::FileObject;
 
@@ -37,7 +38,8 @@ constexpr ULONG_PTR kCustomerError = 0xE0000000;
 // How often the I/O thread looks for files whose handles are all closed.
 constexpr int kOrphanCheckMs = 50;
 
-const struct {
+const struct
+{
     ULONG_PTR status;
     DWORD error;
 } kStatusErrors[] = {
@@ -69,7 +71,8 @@ DWORD ErrorFromStatus(ULONG_PTR status)
 
 ULONG_PTR LoadStatus(const OVERLAPPED* ov)
 {
-    return std::atomic_ref<ULONG_PTR>(const_cast<ULONG_PTR&>(ov->Internal)).load(std::memory_order_acquire);
+    return std::atomic_ref<ULONG_PTR>(const_cast<ULONG_PTR&>(ov->Internal))
+        .load(std::memory_order_acquire);
 }
 
 void StoreStatus(OVERLAPPED* ov, ULONG_PTR status)
@@ -78,7 +81,8 @@ void StoreStatus(OVERLAPPED* ov, ULONG_PTR status)
 }
 
 // A completion routine waiting for its thread's alertable wait.
-struct Apc {
+struct Apc
+{
     LPOVERLAPPED_COMPLETION_ROUTINE routine;
     DWORD error;
     DWORD bytes;
@@ -86,7 +90,8 @@ struct Apc {
 };
 
 // The routines queued for one thread.
-struct ApcQueue {
+struct ApcQueue
+{
     std::mutex mutex;
     std::condition_variable arrived;
     std::deque<Apc> items;
@@ -112,7 +117,8 @@ bool RunApcs()
     return !due.empty();
 }
 
-struct Request {
+struct Request
+{
     std::shared_ptr<FileObject> file;
     bool write = false;
     char* buffer = nullptr;
@@ -127,7 +133,8 @@ struct Request {
 };
 
 // The process's I/O thread and the transfers it owns.
-class IoManager {
+class IoManager
+{
 public:
     static IoManager& Instance()
     {
@@ -149,11 +156,16 @@ public:
         std::vector<std::shared_ptr<Request>> cancelled;
         {
             std::lock_guard<std::mutex> lock(mutex_);
-            for (auto it = pending_.begin(); it != pending_.end();) {
-                if ((*it)->file.get() == file && (!thread || (*it)->thread.get() == thread) && !(*it)->running) {
+            for (auto it = pending_.begin(); it != pending_.end();)
+            {
+                if ((*it)->file.get() == file && (!thread || (*it)->thread.get() == thread) &&
+                    !(*it)->running)
+                {
                     cancelled.push_back(*it);
                     it = pending_.erase(it);
-                } else {
+                }
+                else
+                {
                     ++it;
                 }
             }
@@ -166,7 +178,8 @@ public:
     bool HasPending(const FileObject* file)
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        return std::any_of(pending_.begin(), pending_.end(), [file](const auto& r) { return r->file.get() == file; });
+        return std::any_of(pending_.begin(), pending_.end(),
+                           [file](const auto& r) { return r->file.get() == file; });
     }
 
     // Waits until the record's transfer is no longer pending.
@@ -201,7 +214,8 @@ private:
             StoreStatus(ov, StatusFromError(error));
         }
         finished_.notify_all();
-        if (r.routine) {
+        if (r.routine)
+        {
             std::lock_guard<std::mutex> lock(r.thread->mutex);
             r.thread->items.push_back({r.routine, error, static_cast<DWORD>(r.done), ov});
             r.thread->arrived.notify_all();
@@ -213,52 +227,62 @@ private:
     DWORD TransferFile(Request& r)
     {
         FileObject& f = *r.file;
-        if (r.toEnd) {
+        if (r.toEnd)
+        {
             std::lock_guard<std::mutex> lock(f.mutex);
             r.offset = f.Length();
             if (r.offset < 0)
                 return w32::Win32ErrorFromErrno(errno);
         }
-        while (r.done < r.count) {
+        while (r.done < r.count)
+        {
             const size_t want = r.count - r.done;
             const off_t at = r.offset + static_cast<off_t>(r.done);
             const ssize_t n = r.write ? w32::sys::pwrite(f.fd, r.buffer + r.done, want, at)
                                       : w32::sys::pread(f.fd, r.buffer + r.done, want, at);
-            if (n < 0) {
+            if (n < 0)
+            {
                 if (errno == EINTR)
                     continue;
                 return w32::Win32ErrorFromErrno(errno);
             }
-            if (n == 0) {
+            if (n == 0)
+            {
                 if (r.write)
                     return ERROR_DISK_FULL;
                 break;
             }
             r.done += static_cast<size_t>(n);
         }
-        if (r.write) {
+        if (r.write)
+        {
             std::lock_guard<std::mutex> lock(f.mutex);
             f.Wrote(r.offset, r.done);
         }
-        return !r.write && r.count && !r.done ? static_cast<DWORD>(ERROR_HANDLE_EOF) : ERROR_SUCCESS;
+        return !r.write && r.count && !r.done ? static_cast<DWORD>(ERROR_HANDLE_EOF)
+                                              : ERROR_SUCCESS;
     }
 
     // A stream moves what it can; false while the transfer must wait for more.
     bool TransferStream(Request& r, DWORD* error)
     {
         *error = ERROR_SUCCESS;
-        for (;;) {
+        for (;;)
+        {
             const ssize_t n = r.write ? ::write(r.file->fd, r.buffer + r.done, r.count - r.done)
                                       : ::read(r.file->fd, r.buffer + r.done, r.count - r.done);
-            if (n < 0) {
+            if (n < 0)
+            {
                 if (errno == EINTR)
                     continue;
                 if (errno == EAGAIN || errno == EWOULDBLOCK)
                     return false;
-                *error = errno == EPIPE ? static_cast<DWORD>(ERROR_BROKEN_PIPE) : w32::Win32ErrorFromErrno(errno);
+                *error = errno == EPIPE ? static_cast<DWORD>(ERROR_BROKEN_PIPE)
+                                        : w32::Win32ErrorFromErrno(errno);
                 return true;
             }
-            if (n == 0 && r.count) {
+            if (n == 0 && r.count)
+            {
                 *error = ERROR_BROKEN_PIPE; // the other end is gone
                 return true;
             }
@@ -279,7 +303,8 @@ private:
         std::vector<std::shared_ptr<Request>> streams;
         std::vector<std::shared_ptr<Request>> orphans;
         std::vector<pollfd> fds;
-        for (;;) {
+        for (;;)
+        {
             ready.clear();
             streams.clear();
             orphans.clear();
@@ -290,15 +315,18 @@ private:
                 std::map<const FileObject*, long> held;
                 for (const auto& r : pending_)
                     ++held[r->file.get()];
-                for (auto it = pending_.begin(); it != pending_.end();) {
+                for (auto it = pending_.begin(); it != pending_.end();)
+                {
                     const auto& r = *it;
                     // Only our requests hold the file: its handles are all closed.
-                    if (r->file.use_count() <= held[r->file.get()]) {
+                    if (r->file.use_count() <= held[r->file.get()])
+                    {
                         orphans.push_back(r);
                         it = pending_.erase(it);
                         continue;
                     }
-                    if (r->file->isRegular) {
+                    if (r->file->isRegular)
+                    {
                         r->running = true;
                         ready.push_back(r);
                         it = pending_.erase(it);
@@ -308,7 +336,8 @@ private:
                     // lock is released a cancel may complete the request and
                     // drop its file.
                     streams.push_back(r);
-                    fds.push_back({r->file->fd, static_cast<short>(r->write ? POLLOUT : POLLIN), 0});
+                    fds.push_back(
+                        {r->file->fd, static_cast<short>(r->write ? POLLOUT : POLLIN), 0});
                     ++it;
                 }
             }
@@ -316,12 +345,15 @@ private:
                 Complete(*r, ERROR_OPERATION_ABORTED);
             for (auto& r : ready)
                 Complete(*r, TransferFile(*r));
-            if (poll(fds.data(), fds.size(), streams.empty() ? -1 : kOrphanCheckMs) < 0 && errno != EINTR)
+            if (poll(fds.data(), fds.size(), streams.empty() ? -1 : kOrphanCheckMs) < 0 &&
+                errno != EINTR)
                 std::this_thread::sleep_for(std::chrono::milliseconds(kOrphanCheckMs));
             char drain[64];
-            while (::read(wake_[0], drain, sizeof drain) > 0) {
+            while (::read(wake_[0], drain, sizeof drain) > 0)
+            {
             }
-            for (size_t i = 0; i < streams.size(); ++i) {
+            for (size_t i = 0; i < streams.size(); ++i)
+            {
                 if (!fds[i + 1].revents)
                     continue;
                 std::shared_ptr<Request> r = streams[i];
@@ -344,8 +376,12 @@ private:
                     Complete(*r, error);
             }
             // A SIGPIPE left pending by a failed write is taken here.
-            struct timespec zero {0, 0};
-            while (sigtimedwait(&set, nullptr, &zero) > 0) {
+            struct timespec zero
+            {
+                0, 0
+            };
+            while (sigtimedwait(&set, nullptr, &zero) > 0)
+            {
             }
         }
     }
@@ -384,10 +420,12 @@ BOOL StartEx(HANDLE hFile, bool write, void* buffer, DWORD count, LPOVERLAPPED o
 
 } // namespace
 
-namespace w32 {
+namespace w32
+{
 
-BOOL StartOverlappedTransfer(const std::shared_ptr<FileObject>& file, bool write, void* buffer, DWORD count,
-                             LPOVERLAPPED overlapped, LPOVERLAPPED_COMPLETION_ROUTINE routine)
+BOOL StartOverlappedTransfer(const std::shared_ptr<FileObject>& file, bool write, void* buffer,
+                             DWORD count, LPOVERLAPPED overlapped,
+                             LPOVERLAPPED_COMPLETION_ROUTINE routine)
 {
     if (!overlapped)
         return Fail(ERROR_INVALID_PARAMETER);
@@ -400,12 +438,15 @@ BOOL StartOverlappedTransfer(const std::shared_ptr<FileObject>& file, bool write
     r->write = write;
     r->buffer = static_cast<char*>(buffer);
     r->count = count;
-    r->offset = static_cast<off_t>((static_cast<uint64_t>(overlapped->OffsetHigh) << 32) | overlapped->Offset);
-    r->toEnd = write && (file->appendOnly || (overlapped->Offset == 0xFFFFFFFFu && overlapped->OffsetHigh == 0xFFFFFFFFu));
+    r->offset = static_cast<off_t>((static_cast<uint64_t>(overlapped->OffsetHigh) << 32) |
+                                   overlapped->Offset);
+    r->toEnd = write && (file->appendOnly || (overlapped->Offset == 0xFFFFFFFFu &&
+                                              overlapped->OffsetHigh == 0xFFFFFFFFu));
     r->overlapped = overlapped;
     r->routine = routine;
     r->thread = ThisThreadQueue();
-    if (!file->isRegular) {
+    if (!file->isRegular)
+    {
         // The I/O thread waits for a stream with poll and must never block in it.
         const int flags = fcntl(file->fd, F_GETFL);
         if (flags >= 0 && !(flags & O_NONBLOCK))
@@ -414,7 +455,8 @@ BOOL StartOverlappedTransfer(const std::shared_ptr<FileObject>& file, bool write
     overlapped->InternalHigh = 0;
     StoreStatus(overlapped, STATUS_PENDING);
     IoManager::Instance().Submit(std::move(r));
-    if (routine) {
+    if (routine)
+    {
         SetLastError(ERROR_SUCCESS);
         return TRUE;
     }
@@ -423,27 +465,30 @@ BOOL StartOverlappedTransfer(const std::shared_ptr<FileObject>& file, bool write
 
 } // namespace w32
 
-BOOL WINAPI ReadFileEx(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, LPOVERLAPPED lpOverlapped,
+BOOL WINAPI ReadFileEx(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead,
+                       LPOVERLAPPED lpOverlapped,
                        LPOVERLAPPED_COMPLETION_ROUTINE lpCompletionRoutine)
 {
     return StartEx(hFile, false, lpBuffer, nNumberOfBytesToRead, lpOverlapped, lpCompletionRoutine);
 }
 
-BOOL WINAPI WriteFileEx(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite, LPOVERLAPPED lpOverlapped,
+BOOL WINAPI WriteFileEx(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite,
+                        LPOVERLAPPED lpOverlapped,
                         LPOVERLAPPED_COMPLETION_ROUTINE lpCompletionRoutine)
 {
     return StartEx(hFile, true, const_cast<void*>(lpBuffer), nNumberOfBytesToWrite, lpOverlapped,
                    lpCompletionRoutine);
 }
 
-BOOL WINAPI GetOverlappedResult(HANDLE hFile, LPOVERLAPPED lpOverlapped, LPDWORD lpNumberOfBytesTransferred,
-                                BOOL bWait)
+BOOL WINAPI GetOverlappedResult(HANDLE hFile, LPOVERLAPPED lpOverlapped,
+                                LPDWORD lpNumberOfBytesTransferred, BOOL bWait)
 {
     if (!lpOverlapped || !lpNumberOfBytesTransferred)
         return Fail(ERROR_INVALID_PARAMETER);
     if (!w32::FileFromHandle(hFile))
         return FALSE;
-    if (LoadStatus(lpOverlapped) == STATUS_PENDING) {
+    if (LoadStatus(lpOverlapped) == STATUS_PENDING)
+    {
         if (!bWait)
             return Fail(ERROR_IO_INCOMPLETE);
         IoManager::Instance().WaitFor(lpOverlapped);
@@ -466,7 +511,8 @@ BOOL WINAPI CancelIo(HANDLE hFile)
 
 DWORD WINAPI SleepEx(DWORD dwMilliseconds, BOOL bAlertable)
 {
-    if (!bAlertable) {
+    if (!bAlertable)
+    {
         std::this_thread::sleep_for(std::chrono::milliseconds(dwMilliseconds));
         return 0;
     }
@@ -492,14 +538,16 @@ DWORD WINAPI WaitForSingleObjectEx(HANDLE hHandle, DWORD dwMilliseconds, BOOL bA
         return WAIT_FAILED;
     const auto start = std::chrono::steady_clock::now();
     ApcQueue& q = *ThisThreadQueue();
-    for (;;) {
+    for (;;)
+    {
         // A signalled object ends the wait before queued routines are looked
         // at; they stay queued for the next alertable wait.
         if (!IoManager::Instance().HasPending(file.get()))
             return WAIT_OBJECT_0;
         if (bAlertable && RunApcs())
             return WAIT_IO_COMPLETION;
-        const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+        const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
+            std::chrono::steady_clock::now() - start);
         if (dwMilliseconds != INFINITE && static_cast<uint64_t>(elapsed.count()) >= dwMilliseconds)
             return WAIT_TIMEOUT;
         // Completions are looked for in short slices; routines wake the wait at once.
@@ -507,7 +555,8 @@ DWORD WINAPI WaitForSingleObjectEx(HANDLE hHandle, DWORD dwMilliseconds, BOOL bA
         if (dwMilliseconds != INFINITE)
             slice = std::min(slice, std::chrono::milliseconds(dwMilliseconds) - elapsed);
         std::unique_lock<std::mutex> lock(q.mutex);
-        q.arrived.wait_for(lock, slice, [&q, bAlertable] { return bAlertable && !q.items.empty(); });
+        q.arrived.wait_for(lock, slice,
+                           [&q, bAlertable] { return bAlertable && !q.items.empty(); });
     }
 }
 

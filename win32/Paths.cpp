@@ -10,17 +10,21 @@
 #include <sys/stat.h>
 #include <vector>
 
-namespace w32 {
+namespace w32
+{
 
-namespace {
+namespace
+{
 
 bool CheckName(const void* name, bool empty)
 {
-    if (!name) {
+    if (!name)
+    {
         SetLastError(ERROR_INVALID_PARAMETER);
         return false;
     }
-    if (empty) {
+    if (empty)
+    {
         SetLastError(ERROR_PATH_NOT_FOUND);
         return false;
     }
@@ -29,14 +33,16 @@ bool CheckName(const void* name, bool empty)
 
 bool Utf8FromWide(LPCWSTR name, size_t len, std::string& path)
 {
-    const int n = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, name, static_cast<int>(len), nullptr, 0,
-                                      nullptr, nullptr);
-    if (n <= 0) {
+    const int n = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, name, static_cast<int>(len),
+                                      nullptr, 0, nullptr, nullptr);
+    if (n <= 0)
+    {
         SetLastError(ERROR_INVALID_NAME);
         return false;
     }
     path.assign(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, name, static_cast<int>(len), path.data(), n, nullptr, nullptr);
+    WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, name, static_cast<int>(len), path.data(), n,
+                        nullptr, nullptr);
     return true;
 }
 
@@ -53,12 +59,14 @@ bool PathFromAnsi(LPCSTR name, std::string& path)
 {
     if (!CheckName(name, name && !*name))
         return false;
-    if (GetACP() == CP_UTF8) {
+    if (GetACP() == CP_UTF8)
+    {
         path = name;
         return true;
     }
     const int n = MultiByteToWideChar(CP_ACP, 0, name, -1, nullptr, 0);
-    if (n <= 0) {
+    if (n <= 0)
+    {
         SetLastError(ERROR_INVALID_NAME);
         return false;
     }
@@ -69,12 +77,15 @@ bool PathFromAnsi(LPCSTR name, std::string& path)
 
 DWORD SetLastErrorForPath(int err, const std::string& path)
 {
-    if (err == ENOENT) {
+    if (err == ENOENT)
+    {
         const size_t slash = path.find_last_of('/');
-        if (slash != std::string::npos && slash > 0) {
+        if (slash != std::string::npos && slash > 0)
+        {
             struct stat st;
             const std::string folder = path.substr(0, slash);
-            if (sys::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+            if (sys::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+            {
                 SetLastError(ERROR_PATH_NOT_FOUND);
                 return ERROR_PATH_NOT_FOUND;
             }

@@ -8,7 +8,8 @@
 
 #include <string>
 
-namespace w32 {
+namespace w32
+{
 
 // False (ERROR_INVALID_PARAMETER or ERROR_PATH_NOT_FOUND set) for a null or
 // empty name, or one that does not convert.

@@ -10,7 +10,8 @@
 #include <mutex>
 #include <unordered_map>
 
-namespace {
+namespace
+{
 
 using w32::RegistryStore;
 
@@ -18,7 +19,8 @@ constexpr size_t kMaxKeyNameLength = 255;
 constexpr size_t kMaxValueNameLength = 16383;
 
 // What a key handle stands for: a key row of one store, with the rights granted.
-struct OpenKey {
+struct OpenKey
+{
     std::shared_ptr<RegistryStore> store;
     int64_t id = 0;
     REGSAM access = 0;
@@ -35,15 +37,16 @@ int RootIndex(HKEY hKey)
     const uint64_t v = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(hKey));
     const uint64_t low = v & 0xFFFFFFFFull;
     const uint64_t high = v >> 32;
-    if ((high == 0 || high == 0xFFFFFFFFull) && low >= 0x80000000ull && low < 0x80000000ull + w32::kRootKeyCount)
+    if ((high == 0 || high == 0xFFFFFFFFull) && low >= 0x80000000ull &&
+        low < 0x80000000ull + w32::kRootKeyCount)
         return static_cast<int>(low - 0x80000000ull);
     return -1;
 }
 
 REGSAM MapKeyAccess(REGSAM sam)
 {
-    REGSAM out = sam & ~(GENERIC_READ | GENERIC_WRITE | GENERIC_EXECUTE | GENERIC_ALL | MAXIMUM_ALLOWED |
-                         KEY_WOW64_32KEY | KEY_WOW64_64KEY);
+    REGSAM out = sam & ~(GENERIC_READ | GENERIC_WRITE | GENERIC_EXECUTE | GENERIC_ALL |
+                         MAXIMUM_ALLOWED | KEY_WOW64_32KEY | KEY_WOW64_64KEY);
     if (sam & (GENERIC_READ | GENERIC_EXECUTE))
         out |= KEY_READ;
     if (sam & GENERIC_WRITE)
@@ -59,7 +62,8 @@ LONG Resolve(HKEY hKey, REGSAM needed, OpenKey* key)
     if (!hKey)
         return ERROR_INVALID_HANDLE;
     const int root = RootIndex(hKey);
-    if (root >= 0) {
+    if (root >= 0)
+    {
         LONG error = ERROR_SUCCESS;
         key->store = RegistryStore::Open(w32::RegistryStorePath(), &error);
         if (!key->store)
@@ -93,7 +97,8 @@ std::wstring FromAnsi(const char* s, size_t bytes)
     if (!s || !bytes)
         return out;
     const int n = MultiByteToWideChar(CP_ACP, 0, s, static_cast<int>(bytes), nullptr, 0);
-    if (n > 0) {
+    if (n > 0)
+    {
         out.resize(static_cast<size_t>(n));
         MultiByteToWideChar(CP_ACP, 0, s, static_cast<int>(bytes), out.data(), n);
     }
@@ -110,10 +115,13 @@ std::string ToAnsi(const std::wstring& s)
     std::string out;
     if (s.empty())
         return out;
-    const int n = WideCharToMultiByte(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0, nullptr, nullptr);
-    if (n > 0) {
+    const int n = WideCharToMultiByte(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0,
+                                      nullptr, nullptr);
+    if (n > 0)
+    {
         out.resize(static_cast<size_t>(n));
-        WideCharToMultiByte(CP_ACP, 0, s.data(), static_cast<int>(s.size()), out.data(), n, nullptr, nullptr);
+        WideCharToMultiByte(CP_ACP, 0, s.data(), static_cast<int>(s.size()), out.data(), n, nullptr,
+                            nullptr);
     }
     return out;
 }
@@ -127,19 +135,24 @@ std::string ToUtf16le(const std::wstring& s)
 {
     std::string out;
     out.reserve(s.size() * 2);
-    auto unit = [&out](uint32_t u) {
+    auto unit = [&out](uint32_t u)
+    {
         out.push_back(static_cast<char>(u & 0xff));
         out.push_back(static_cast<char>((u >> 8) & 0xff));
     };
-    for (wchar_t c : s) {
+    for (wchar_t c : s)
+    {
         uint32_t u = static_cast<uint32_t>(c);
         if (u > 0x10FFFF)
             u = 0xFFFD;
-        if (u >= 0x10000) {
+        if (u >= 0x10000)
+        {
             u -= 0x10000;
             unit(0xD800 + (u >> 10));
             unit(0xDC00 + (u & 0x3FF));
-        } else {
+        }
+        else
+        {
             unit(u);
         }
     }
@@ -151,16 +164,23 @@ std::wstring FromUtf16le(const std::string& bytes)
     std::wstring out;
     const size_t units = bytes.size() / 2;
     out.reserve(units);
-    auto unit = [&bytes](size_t i) {
+    auto unit = [&bytes](size_t i)
+    {
         return static_cast<uint32_t>(static_cast<unsigned char>(bytes[2 * i])) |
                static_cast<uint32_t>(static_cast<unsigned char>(bytes[2 * i + 1])) << 8;
     };
-    for (size_t i = 0; i < units; ++i) {
+    for (size_t i = 0; i < units; ++i)
+    {
         const uint32_t u = unit(i);
-        if (u >= 0xD800 && u < 0xDC00 && i + 1 < units && unit(i + 1) >= 0xDC00 && unit(i + 1) < 0xE000) {
-            out.push_back(static_cast<wchar_t>(0x10000 + ((u - 0xD800) << 10) + (unit(i + 1) - 0xDC00)));
+        if (u >= 0xD800 && u < 0xDC00 && i + 1 < units && unit(i + 1) >= 0xDC00 &&
+            unit(i + 1) < 0xE000)
+        {
+            out.push_back(
+                static_cast<wchar_t>(0x10000 + ((u - 0xD800) << 10) + (unit(i + 1) - 0xDC00)));
             ++i;
-        } else {
+        }
+        else
+        {
             out.push_back(static_cast<wchar_t>(u));
         }
     }
@@ -174,7 +194,8 @@ std::string ToStored(DWORD type, const BYTE* data, DWORD cb, bool wide)
         return std::string();
     if (!IsStringType(type))
         return std::string(reinterpret_cast<const char*>(data), cb);
-    if (wide) {
+    if (wide)
+    {
         std::wstring s(cb / sizeof(wchar_t), L'\0');
         std::memcpy(s.data(), data, s.size() * sizeof(wchar_t));
         return ToUtf16le(s);
@@ -200,7 +221,8 @@ LONG SplitPath(const std::wstring& path, std::vector<std::wstring>* parts)
     if (!path.empty() && path[0] == L'\\')
         return ERROR_BAD_PATHNAME;
     size_t start = 0;
-    while (start < path.size()) {
+    while (start < path.size())
+    {
         size_t end = path.find(L'\\', start);
         if (end == std::wstring::npos)
             end = path.size();
@@ -221,8 +243,10 @@ LONG CopyData(const std::string& bytes, BYTE* lpData, LPDWORD lpcbData)
     if (bytes.size() > 0xFFFFFFFFu)
         return ERROR_ARITHMETIC_OVERFLOW;
     const DWORD need = static_cast<DWORD>(bytes.size());
-    if (lpData) {
-        if (*lpcbData < need) {
+    if (lpData)
+    {
+        if (*lpcbData < need)
+        {
             *lpcbData = need;
             return ERROR_MORE_DATA;
         }
@@ -234,8 +258,7 @@ LONG CopyData(const std::string& bytes, BYTE* lpData, LPDWORD lpcbData)
 }
 
 // Copies a name with its terminator into a buffer counted in characters.
-template <typename C>
-LONG CopyName(const std::basic_string<C>& name, C* buffer, LPDWORD count)
+template <typename C> LONG CopyName(const std::basic_string<C>& name, C* buffer, LPDWORD count)
 {
     if (name.size() + 1 > *count)
         return ERROR_MORE_DATA;
@@ -255,7 +278,8 @@ std::basic_string<wchar_t> InWidth(const std::wstring& s, wchar_t*)
 
 void ToFileTime(uint64_t t, PFILETIME ft)
 {
-    if (ft) {
+    if (ft)
+    {
         ft->dwLowDateTime = static_cast<DWORD>(t);
         ft->dwHighDateTime = static_cast<DWORD>(t >> 32);
     }
@@ -272,12 +296,14 @@ LONG OpenKeyImpl(HKEY hKey, const std::wstring* subKey, REGSAM sam, PHKEY phkRes
     if (LONG e = Resolve(hKey, 0, &parent))
         return e;
     const bool empty = !subKey || subKey->empty();
-    if (empty && (plainOpen || RootIndex(hKey) >= 0)) {
+    if (empty && (plainOpen || RootIndex(hKey) >= 0))
+    {
         *phkResult = hKey;
         return ERROR_SUCCESS;
     }
     std::vector<std::wstring> path;
-    if (!empty) {
+    if (!empty)
+    {
         if (LONG e = SplitPath(*subKey, &path))
             return e;
     }
@@ -303,9 +329,12 @@ LONG CreateKeyImpl(HKEY hKey, const std::wstring* subKey, const std::wstring& cl
     OpenKey key{parent.store, 0, MapKeyAccess(sam)};
     bool created = false;
     LONG e;
-    if (parent.access & KEY_CREATE_SUB_KEY) {
+    if (parent.access & KEY_CREATE_SUB_KEY)
+    {
         e = parent.store->CreateKey(parent.id, path, className, &key.id, &created);
-    } else {
+    }
+    else
+    {
         // Without the right to create, an existing key may still be opened.
         e = parent.store->OpenKey(parent.id, path, &key.id);
         if (e == ERROR_FILE_NOT_FOUND)
@@ -322,8 +351,8 @@ LONG CreateKeyImpl(HKEY hKey, const std::wstring* subKey, const std::wstring& cl
     return ERROR_SUCCESS;
 }
 
-LONG QueryValueImpl(HKEY hKey, const std::wstring& name, LPDWORD lpReserved, LPDWORD lpType, BYTE* lpData,
-                    LPDWORD lpcbData, bool wide)
+LONG QueryValueImpl(HKEY hKey, const std::wstring& name, LPDWORD lpReserved, LPDWORD lpType,
+                    BYTE* lpData, LPDWORD lpcbData, bool wide)
 {
     if (lpReserved || (lpData && !lpcbData))
         return ERROR_INVALID_PARAMETER;
@@ -338,7 +367,8 @@ LONG QueryValueImpl(HKEY hKey, const std::wstring& name, LPDWORD lpReserved, LPD
     return CopyData(FromStored(value.type, value.data, wide), lpData, lpcbData);
 }
 
-LONG SetValueImpl(HKEY hKey, const std::wstring& name, DWORD type, const BYTE* lpData, DWORD cbData, bool wide)
+LONG SetValueImpl(HKEY hKey, const std::wstring& name, DWORD type, const BYTE* lpData, DWORD cbData,
+                  bool wide)
 {
     if (!lpData && cbData)
         return ERROR_NOACCESS;
@@ -372,8 +402,8 @@ LONG DeleteKeyImpl(HKEY hKey, const std::wstring* subKey)
 }
 
 template <typename C>
-LONG EnumKeyImpl(HKEY hKey, DWORD dwIndex, C* lpName, LPDWORD lpcchName, LPDWORD lpReserved, C* lpClass,
-                 LPDWORD lpcchClass, PFILETIME lpftLastWriteTime)
+LONG EnumKeyImpl(HKEY hKey, DWORD dwIndex, C* lpName, LPDWORD lpcchName, LPDWORD lpReserved,
+                 C* lpClass, LPDWORD lpcchClass, PFILETIME lpftLastWriteTime)
 {
     if (!lpName || !lpcchName || lpReserved || (lpClass && !lpcchClass))
         return ERROR_INVALID_PARAMETER;
@@ -385,7 +415,8 @@ LONG EnumKeyImpl(HKEY hKey, DWORD dwIndex, C* lpName, LPDWORD lpcchName, LPDWORD
         return e;
     if (LONG e = CopyName(InWidth(sub.name, lpName), lpName, lpcchName))
         return e;
-    if (lpClass) {
+    if (lpClass)
+    {
         if (LONG e = CopyName(InWidth(sub.className, lpClass), lpClass, lpcchClass))
             return e;
     }
@@ -394,8 +425,8 @@ LONG EnumKeyImpl(HKEY hKey, DWORD dwIndex, C* lpName, LPDWORD lpcchName, LPDWORD
 }
 
 template <typename C>
-LONG EnumValueImpl(HKEY hKey, DWORD dwIndex, C* lpValueName, LPDWORD lpcchValueName, LPDWORD lpReserved,
-                   LPDWORD lpType, BYTE* lpData, LPDWORD lpcbData)
+LONG EnumValueImpl(HKEY hKey, DWORD dwIndex, C* lpValueName, LPDWORD lpcchValueName,
+                   LPDWORD lpReserved, LPDWORD lpType, BYTE* lpData, LPDWORD lpcbData)
 {
     if (!lpValueName || !lpcchValueName || lpReserved || (lpData && !lpcbData))
         return ERROR_INVALID_PARAMETER;
@@ -413,10 +444,10 @@ LONG EnumValueImpl(HKEY hKey, DWORD dwIndex, C* lpValueName, LPDWORD lpcchValueN
 }
 
 template <typename C>
-LONG QueryInfoImpl(HKEY hKey, C* lpClass, LPDWORD lpcchClass, LPDWORD lpReserved, LPDWORD lpcSubKeys,
-                   LPDWORD lpcbMaxSubKeyLen, LPDWORD lpcbMaxClassLen, LPDWORD lpcValues,
-                   LPDWORD lpcbMaxValueNameLen, LPDWORD lpcbMaxValueLen, LPDWORD lpcbSecurityDescriptor,
-                   PFILETIME lpftLastWriteTime)
+LONG QueryInfoImpl(HKEY hKey, C* lpClass, LPDWORD lpcchClass, LPDWORD lpReserved,
+                   LPDWORD lpcSubKeys, LPDWORD lpcbMaxSubKeyLen, LPDWORD lpcbMaxClassLen,
+                   LPDWORD lpcValues, LPDWORD lpcbMaxValueNameLen, LPDWORD lpcbMaxValueLen,
+                   LPDWORD lpcbSecurityDescriptor, PFILETIME lpftLastWriteTime)
 {
     if (lpReserved || (lpClass && !lpcchClass))
         return ERROR_INVALID_PARAMETER;
@@ -428,11 +459,13 @@ LONG QueryInfoImpl(HKEY hKey, C* lpClass, LPDWORD lpcchClass, LPDWORD lpReserved
         return e;
     C* const width = nullptr;
     size_t maxSubKey = 0, maxClass = 0, maxValueName = 0, maxValue = 0;
-    for (const w32::RegistrySubKey& sub : info.subKeys) {
+    for (const w32::RegistrySubKey& sub : info.subKeys)
+    {
         maxSubKey = std::max(maxSubKey, InWidth(sub.name, width).size());
         maxClass = std::max(maxClass, InWidth(sub.className, width).size());
     }
-    for (const w32::RegistryValue& value : info.values) {
+    for (const w32::RegistryValue& value : info.values)
+    {
         maxValueName = std::max(maxValueName, InWidth(value.name, width).size());
         // As Windows: the size as stored (wide), in both forms; the narrow form
         // does not convert every value to measure it, and its sizes are never larger.
@@ -462,14 +495,16 @@ LONG QueryInfoImpl(HKEY hKey, C* lpClass, LPDWORD lpcchClass, LPDWORD lpReserved
 }
 
 // Wide form of an optional narrow name.
-struct NameA {
+struct NameA
+{
     explicit NameA(LPCSTR s) : value(FromAnsi(s)), given(s != nullptr) {}
     const std::wstring* Ptr() const { return given ? &value : nullptr; }
     std::wstring value;
     bool given;
 };
 
-struct NameW {
+struct NameW
+{
     explicit NameW(LPCWSTR s) : value(s ? s : L""), given(s != nullptr) {}
     const std::wstring* Ptr() const { return given ? &value : nullptr; }
     std::wstring value;
@@ -478,7 +513,8 @@ struct NameW {
 
 } // namespace
 
-namespace w32 {
+namespace w32
+{
 
 std::string RegistryStorePath()
 {
@@ -520,18 +556,22 @@ LSTATUS WINAPI RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, REGSAM samDesir
     return OpenKeyImpl(hKey, sub.Ptr(), samDesired, phkResult, false);
 }
 
-LSTATUS WINAPI RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, LPSTR lpClass, DWORD, REGSAM samDesired,
-                               LPSECURITY_ATTRIBUTES, PHKEY phkResult, LPDWORD lpdwDisposition)
+LSTATUS WINAPI RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, LPSTR lpClass, DWORD,
+                               REGSAM samDesired, LPSECURITY_ATTRIBUTES, PHKEY phkResult,
+                               LPDWORD lpdwDisposition)
 {
     const NameA sub(lpSubKey);
-    return CreateKeyImpl(hKey, sub.Ptr(), FromAnsi(lpClass), samDesired, phkResult, lpdwDisposition);
+    return CreateKeyImpl(hKey, sub.Ptr(), FromAnsi(lpClass), samDesired, phkResult,
+                         lpdwDisposition);
 }
 
-LSTATUS WINAPI RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, LPWSTR lpClass, DWORD, REGSAM samDesired,
-                               LPSECURITY_ATTRIBUTES, PHKEY phkResult, LPDWORD lpdwDisposition)
+LSTATUS WINAPI RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, LPWSTR lpClass, DWORD,
+                               REGSAM samDesired, LPSECURITY_ATTRIBUTES, PHKEY phkResult,
+                               LPDWORD lpdwDisposition)
 {
     const NameW sub(lpSubKey);
-    return CreateKeyImpl(hKey, sub.Ptr(), lpClass ? lpClass : L"", samDesired, phkResult, lpdwDisposition);
+    return CreateKeyImpl(hKey, sub.Ptr(), lpClass ? lpClass : L"", samDesired, phkResult,
+                         lpdwDisposition);
 }
 
 LSTATUS WINAPI RegCloseKey(HKEY hKey)
@@ -550,25 +590,27 @@ LSTATUS WINAPI RegCloseKey(HKEY hKey)
     return ERROR_SUCCESS;
 }
 
-LSTATUS WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType, BYTE* lpData,
-                                LPDWORD lpcbData)
+LSTATUS WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType,
+                                BYTE* lpData, LPDWORD lpcbData)
 {
     return QueryValueImpl(hKey, FromAnsi(lpValueName), lpReserved, lpType, lpData, lpcbData, false);
 }
 
-LSTATUS WINAPI RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType, BYTE* lpData,
-                                LPDWORD lpcbData)
+LSTATUS WINAPI RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType,
+                                BYTE* lpData, LPDWORD lpcbData)
 {
-    return QueryValueImpl(hKey, lpValueName ? lpValueName : L"", lpReserved, lpType, lpData, lpcbData, true);
+    return QueryValueImpl(hKey, lpValueName ? lpValueName : L"", lpReserved, lpType, lpData,
+                          lpcbData, true);
 }
 
-LSTATUS WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD, DWORD dwType, const BYTE* lpData, DWORD cbData)
+LSTATUS WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD, DWORD dwType,
+                              const BYTE* lpData, DWORD cbData)
 {
     return SetValueImpl(hKey, FromAnsi(lpValueName), dwType, lpData, cbData, false);
 }
 
-LSTATUS WINAPI RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD, DWORD dwType, const BYTE* lpData,
-                              DWORD cbData)
+LSTATUS WINAPI RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD, DWORD dwType,
+                              const BYTE* lpData, DWORD cbData)
 {
     return SetValueImpl(hKey, lpValueName ? lpValueName : L"", dwType, lpData, cbData, true);
 }
@@ -595,46 +637,54 @@ LSTATUS WINAPI RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey)
     return DeleteKeyImpl(hKey, sub.Ptr());
 }
 
-LSTATUS WINAPI RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchName, LPDWORD lpReserved,
-                             LPSTR lpClass, LPDWORD lpcchClass, PFILETIME lpftLastWriteTime)
+LSTATUS WINAPI RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchName,
+                             LPDWORD lpReserved, LPSTR lpClass, LPDWORD lpcchClass,
+                             PFILETIME lpftLastWriteTime)
 {
-    return EnumKeyImpl(hKey, dwIndex, lpName, lpcchName, lpReserved, lpClass, lpcchClass, lpftLastWriteTime);
+    return EnumKeyImpl(hKey, dwIndex, lpName, lpcchName, lpReserved, lpClass, lpcchClass,
+                       lpftLastWriteTime);
 }
 
-LSTATUS WINAPI RegEnumKeyExW(HKEY hKey, DWORD dwIndex, LPWSTR lpName, LPDWORD lpcchName, LPDWORD lpReserved,
-                             LPWSTR lpClass, LPDWORD lpcchClass, PFILETIME lpftLastWriteTime)
+LSTATUS WINAPI RegEnumKeyExW(HKEY hKey, DWORD dwIndex, LPWSTR lpName, LPDWORD lpcchName,
+                             LPDWORD lpReserved, LPWSTR lpClass, LPDWORD lpcchClass,
+                             PFILETIME lpftLastWriteTime)
 {
-    return EnumKeyImpl(hKey, dwIndex, lpName, lpcchName, lpReserved, lpClass, lpcchClass, lpftLastWriteTime);
+    return EnumKeyImpl(hKey, dwIndex, lpName, lpcchName, lpReserved, lpClass, lpcchClass,
+                       lpftLastWriteTime);
 }
 
 LSTATUS WINAPI RegEnumValueA(HKEY hKey, DWORD dwIndex, LPSTR lpValueName, LPDWORD lpcchValueName,
                              LPDWORD lpReserved, LPDWORD lpType, BYTE* lpData, LPDWORD lpcbData)
 {
-    return EnumValueImpl(hKey, dwIndex, lpValueName, lpcchValueName, lpReserved, lpType, lpData, lpcbData);
+    return EnumValueImpl(hKey, dwIndex, lpValueName, lpcchValueName, lpReserved, lpType, lpData,
+                         lpcbData);
 }
 
 LSTATUS WINAPI RegEnumValueW(HKEY hKey, DWORD dwIndex, LPWSTR lpValueName, LPDWORD lpcchValueName,
                              LPDWORD lpReserved, LPDWORD lpType, BYTE* lpData, LPDWORD lpcbData)
 {
-    return EnumValueImpl(hKey, dwIndex, lpValueName, lpcchValueName, lpReserved, lpType, lpData, lpcbData);
+    return EnumValueImpl(hKey, dwIndex, lpValueName, lpcchValueName, lpReserved, lpType, lpData,
+                         lpcbData);
 }
 
 LSTATUS WINAPI RegQueryInfoKeyA(HKEY hKey, LPSTR lpClass, LPDWORD lpcchClass, LPDWORD lpReserved,
-                                LPDWORD lpcSubKeys, LPDWORD lpcbMaxSubKeyLen, LPDWORD lpcbMaxClassLen,
-                                LPDWORD lpcValues, LPDWORD lpcbMaxValueNameLen, LPDWORD lpcbMaxValueLen,
+                                LPDWORD lpcSubKeys, LPDWORD lpcbMaxSubKeyLen,
+                                LPDWORD lpcbMaxClassLen, LPDWORD lpcValues,
+                                LPDWORD lpcbMaxValueNameLen, LPDWORD lpcbMaxValueLen,
                                 LPDWORD lpcbSecurityDescriptor, PFILETIME lpftLastWriteTime)
 {
-    return QueryInfoImpl(hKey, lpClass, lpcchClass, lpReserved, lpcSubKeys, lpcbMaxSubKeyLen, lpcbMaxClassLen,
-                         lpcValues, lpcbMaxValueNameLen, lpcbMaxValueLen, lpcbSecurityDescriptor,
-                         lpftLastWriteTime);
+    return QueryInfoImpl(hKey, lpClass, lpcchClass, lpReserved, lpcSubKeys, lpcbMaxSubKeyLen,
+                         lpcbMaxClassLen, lpcValues, lpcbMaxValueNameLen, lpcbMaxValueLen,
+                         lpcbSecurityDescriptor, lpftLastWriteTime);
 }
 
 LSTATUS WINAPI RegQueryInfoKeyW(HKEY hKey, LPWSTR lpClass, LPDWORD lpcchClass, LPDWORD lpReserved,
-                                LPDWORD lpcSubKeys, LPDWORD lpcbMaxSubKeyLen, LPDWORD lpcbMaxClassLen,
-                                LPDWORD lpcValues, LPDWORD lpcbMaxValueNameLen, LPDWORD lpcbMaxValueLen,
+                                LPDWORD lpcSubKeys, LPDWORD lpcbMaxSubKeyLen,
+                                LPDWORD lpcbMaxClassLen, LPDWORD lpcValues,
+                                LPDWORD lpcbMaxValueNameLen, LPDWORD lpcbMaxValueLen,
                                 LPDWORD lpcbSecurityDescriptor, PFILETIME lpftLastWriteTime)
 {
-    return QueryInfoImpl(hKey, lpClass, lpcchClass, lpReserved, lpcSubKeys, lpcbMaxSubKeyLen, lpcbMaxClassLen,
-                         lpcValues, lpcbMaxValueNameLen, lpcbMaxValueLen, lpcbSecurityDescriptor,
-                         lpftLastWriteTime);
+    return QueryInfoImpl(hKey, lpClass, lpcchClass, lpReserved, lpcSubKeys, lpcbMaxSubKeyLen,
+                         lpcbMaxClassLen, lpcValues, lpcbMaxValueNameLen, lpcbMaxValueLen,
+                         lpcbSecurityDescriptor, lpftLastWriteTime);
 }

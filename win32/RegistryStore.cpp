@@ -9,36 +9,47 @@
 #include <sqlite3.h>
 #include <time.h>
 
-namespace w32 {
+namespace w32
+{
 
-namespace {
+namespace
+{
 
 constexpr int kBusyTimeoutMs = 10000;
 constexpr uint64_t kUnixEpochAsFileTime = 116444736000000000ull;
 
 const wchar_t* const kRootNames[kRootKeyCount] = {
-    L"HKEY_CLASSES_ROOT", L"HKEY_CURRENT_USER",   L"HKEY_LOCAL_MACHINE", L"HKEY_USERS",
+    L"HKEY_CLASSES_ROOT",     L"HKEY_CURRENT_USER",   L"HKEY_LOCAL_MACHINE", L"HKEY_USERS",
     L"HKEY_PERFORMANCE_DATA", L"HKEY_CURRENT_CONFIG", L"HKEY_DYN_DATA",
 };
 
 LONG Win32FromSqlite(int rc)
 {
-    switch (rc & 0xff) {
+    switch (rc & 0xff)
+    {
     case SQLITE_OK:
     case SQLITE_ROW:
-    case SQLITE_DONE: return ERROR_SUCCESS;
+    case SQLITE_DONE:
+        return ERROR_SUCCESS;
     case SQLITE_NOTADB:
     case SQLITE_CORRUPT:
-    case SQLITE_FORMAT: return ERROR_BADDB;
+    case SQLITE_FORMAT:
+        return ERROR_BADDB;
     case SQLITE_READONLY:
     case SQLITE_PERM:
-    case SQLITE_AUTH: return ERROR_ACCESS_DENIED;
-    case SQLITE_FULL: return ERROR_DISK_FULL;
-    case SQLITE_NOMEM: return ERROR_OUTOFMEMORY;
+    case SQLITE_AUTH:
+        return ERROR_ACCESS_DENIED;
+    case SQLITE_FULL:
+        return ERROR_DISK_FULL;
+    case SQLITE_NOMEM:
+        return ERROR_OUTOFMEMORY;
     case SQLITE_BUSY:
-    case SQLITE_LOCKED: return ERROR_BUSY;
-    case SQLITE_TOOBIG: return ERROR_INVALID_PARAMETER;
-    default: return ERROR_REGISTRY_IO_FAILED;
+    case SQLITE_LOCKED:
+        return ERROR_BUSY;
+    case SQLITE_TOOBIG:
+        return ERROR_INVALID_PARAMETER;
+    default:
+        return ERROR_REGISTRY_IO_FAILED;
     }
 }
 
@@ -47,10 +58,13 @@ std::string Utf8(const std::wstring& s)
     std::string out;
     if (s.empty())
         return out;
-    const int n = WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0, nullptr, nullptr);
-    if (n > 0) {
+    const int n = WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0,
+                                      nullptr, nullptr);
+    if (n > 0)
+    {
         out.resize(static_cast<size_t>(n));
-        WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), out.data(), n, nullptr, nullptr);
+        WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), out.data(), n,
+                            nullptr, nullptr);
     }
     return out;
 }
@@ -62,7 +76,8 @@ std::wstring Wide(const unsigned char* s, int bytes)
         return out;
     const char* p = reinterpret_cast<const char*>(s);
     const int n = MultiByteToWideChar(CP_UTF8, 0, p, bytes, nullptr, 0);
-    if (n > 0) {
+    if (n > 0)
+    {
         out.resize(static_cast<size_t>(n));
         MultiByteToWideChar(CP_UTF8, 0, p, bytes, out.data(), n);
     }
@@ -71,7 +86,9 @@ std::wstring Wide(const unsigned char* s, int bytes)
 
 uint64_t NowAsFileTime()
 {
-    struct timespec ts {};
+    struct timespec ts
+    {
+    };
     if (sys::clock_gettime(CLOCK_REALTIME, &ts) != 0)
         return 0;
     return kUnixEpochAsFileTime + static_cast<uint64_t>(ts.tv_sec) * 10000000ull +
@@ -79,9 +96,13 @@ uint64_t NowAsFileTime()
 }
 
 // One prepared statement, finalized on scope exit.
-class Statement {
+class Statement
+{
 public:
-    Statement(sqlite3* db, const char* sql) { rc_ = sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr); }
+    Statement(sqlite3* db, const char* sql)
+    {
+        rc_ = sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr);
+    }
     ~Statement() { sqlite3_finalize(stmt_); }
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
@@ -118,7 +139,8 @@ public:
     {
         const void* p = sqlite3_column_blob(stmt_, col);
         const int n = sqlite3_column_bytes(stmt_, col);
-        return p && n > 0 ? std::string(static_cast<const char*>(p), static_cast<size_t>(n)) : std::string();
+        return p && n > 0 ? std::string(static_cast<const char*>(p), static_cast<size_t>(n))
+                          : std::string();
     }
 
 private:
@@ -134,7 +156,9 @@ int Exec(sqlite3* db, const char* sql)
 // Makes the folders above the store file, as the first use must.
 void MakeParentFolders(const std::string& path)
 {
-    for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1)) {
+    for (size_t slash = path.find('/', 1); slash != std::string::npos;
+         slash = path.find('/', slash + 1))
+    {
         const std::string folder = path.substr(0, slash);
         if (sys::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
             return;
@@ -144,7 +168,8 @@ void MakeParentFolders(const std::string& path)
 } // namespace
 
 // BEGIN on construction, ROLLBACK on destruction unless committed.
-class RegistryStore::Transaction {
+class RegistryStore::Transaction
+{
 public:
     Transaction(sqlite3* db, bool write) : db_(db)
     {
@@ -174,10 +199,12 @@ private:
 std::wstring FoldRegistryName(const std::wstring& name)
 {
     std::wstring out(name);
-    for (wchar_t& c : out) {
+    for (wchar_t& c : out)
+    {
         const uint32_t u = static_cast<uint32_t>(c);
-        if ((u >= 'a' && u <= 'z') || (u >= 0xE0 && u <= 0xFE && u != 0xF7) || (u >= 0x3B1 && u <= 0x3CB && u != 0x3C2) ||
-            (u >= 0x430 && u <= 0x44F) || (u >= 0xFF41 && u <= 0xFF5A))
+        if ((u >= 'a' && u <= 'z') || (u >= 0xE0 && u <= 0xFE && u != 0xF7) ||
+            (u >= 0x3B1 && u <= 0x3CB && u != 0x3C2) || (u >= 0x430 && u <= 0x44F) ||
+            (u >= 0xFF41 && u <= 0xFF5A))
             c = static_cast<wchar_t>(u - 0x20);
         else if (u == 0xFF)
             c = static_cast<wchar_t>(0x178);
@@ -200,21 +227,25 @@ std::shared_ptr<RegistryStore> RegistryStore::Open(const std::string& path, LONG
     const auto it = s_stores.find(path);
     if (it != s_stores.end())
         return it->second;
-    if (path.empty()) {
+    if (path.empty())
+    {
         *error = ERROR_REGISTRY_IO_FAILED;
         return nullptr;
     }
     MakeParentFolders(path);
     sqlite3* db = nullptr;
-    const int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-    if (rc != SQLITE_OK) {
+    const int rc =
+        sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    if (rc != SQLITE_OK)
+    {
         sqlite3_close(db);
         *error = rc == SQLITE_CANTOPEN ? ERROR_REGISTRY_IO_FAILED : Win32FromSqlite(rc);
         return nullptr;
     }
     std::shared_ptr<RegistryStore> store(new RegistryStore(db));
     const LONG init = store->Initialise();
-    if (init != ERROR_SUCCESS) {
+    if (init != ERROR_SUCCESS)
+    {
         *error = init;
         return nullptr;
     }
@@ -236,10 +267,15 @@ LONG RegistryStore::Initialise()
     // Switching to WAL needs a moment alone with the file; another process
     // doing the same makes it report busy without waiting, so try again.
     int rc = SQLITE_BUSY;
-    for (int attempt = 0; attempt < 200 && (rc & 0xff) == SQLITE_BUSY; ++attempt) {
+    for (int attempt = 0; attempt < 200 && (rc & 0xff) == SQLITE_BUSY; ++attempt)
+    {
         rc = Exec(db_, "PRAGMA journal_mode=WAL");
-        if ((rc & 0xff) == SQLITE_BUSY) {
-            const struct timespec pause {0, 10 * 1000 * 1000};
+        if ((rc & 0xff) == SQLITE_BUSY)
+        {
+            const struct timespec pause
+            {
+                0, 10 * 1000 * 1000
+            };
             sys::nanosleep(&pause, nullptr);
         }
     }
@@ -250,27 +286,29 @@ LONG RegistryStore::Initialise()
     Transaction t(db_, true);
     if (LONG e = t.Begun())
         return e;
-    rc = Exec(db_,
-              "CREATE TABLE IF NOT EXISTS keys("
-              " id INTEGER PRIMARY KEY AUTOINCREMENT,"
-              " parent INTEGER NOT NULL,"
-              " name TEXT NOT NULL,"
-              " folded TEXT NOT NULL,"
-              " class TEXT NOT NULL DEFAULT '',"
-              " written INTEGER NOT NULL DEFAULT 0,"
-              " UNIQUE(parent, folded));"
-              "CREATE TABLE IF NOT EXISTS vals("
-              " id INTEGER PRIMARY KEY AUTOINCREMENT,"
-              " key INTEGER NOT NULL,"
-              " name TEXT NOT NULL,"
-              " folded TEXT NOT NULL,"
-              " type INTEGER NOT NULL,"
-              " data BLOB NOT NULL,"
-              " UNIQUE(key, folded));");
+    rc = Exec(db_, "CREATE TABLE IF NOT EXISTS keys("
+                   " id INTEGER PRIMARY KEY AUTOINCREMENT,"
+                   " parent INTEGER NOT NULL,"
+                   " name TEXT NOT NULL,"
+                   " folded TEXT NOT NULL,"
+                   " class TEXT NOT NULL DEFAULT '',"
+                   " written INTEGER NOT NULL DEFAULT 0,"
+                   " UNIQUE(parent, folded));"
+                   "CREATE TABLE IF NOT EXISTS vals("
+                   " id INTEGER PRIMARY KEY AUTOINCREMENT,"
+                   " key INTEGER NOT NULL,"
+                   " name TEXT NOT NULL,"
+                   " folded TEXT NOT NULL,"
+                   " type INTEGER NOT NULL,"
+                   " data BLOB NOT NULL,"
+                   " UNIQUE(key, folded));");
     if (rc != SQLITE_OK)
         return Win32FromSqlite(rc);
-    for (int64_t i = 0; i < kRootKeyCount; ++i) {
-        Statement s(db_, "INSERT OR IGNORE INTO keys(id, parent, name, folded, written) VALUES(?, 0, ?, ?, ?)");
+    for (int64_t i = 0; i < kRootKeyCount; ++i)
+    {
+        Statement s(
+            db_,
+            "INSERT OR IGNORE INTO keys(id, parent, name, folded, written) VALUES(?, 0, ?, ?, ?)");
         const std::string name = Utf8(kRootNames[i]);
         s.Bind(1, i + 1).Bind(2, name).Bind(3, name).Bind(4, static_cast<int64_t>(NowAsFileTime()));
         rc = s.Step();
@@ -293,7 +331,8 @@ LONG RegistryStore::FindChild(int64_t parent, const std::wstring& name, int64_t*
 {
     Statement s(db_, "SELECT id FROM keys WHERE parent = ? AND folded = ?");
     const int rc = s.Bind(1, parent).Bind(2, Utf8(FoldRegistryName(name))).Step();
-    if (rc == SQLITE_ROW) {
+    if (rc == SQLITE_ROW)
+    {
         *child = s.Int(0);
         return ERROR_SUCCESS;
     }
@@ -314,7 +353,8 @@ LONG RegistryStore::OpenKey(int64_t key, const std::vector<std::wstring>& path, 
         return e;
     if (LONG e = KeyExists(key))
         return e;
-    for (const std::wstring& name : path) {
+    for (const std::wstring& name : path)
+    {
         if (LONG e = FindChild(key, name, &key))
             return e;
     }
@@ -322,8 +362,8 @@ LONG RegistryStore::OpenKey(int64_t key, const std::vector<std::wstring>& path, 
     return t.Commit();
 }
 
-LONG RegistryStore::CreateKey(int64_t key, const std::vector<std::wstring>& path, const std::wstring& className,
-                              int64_t* result, bool* created)
+LONG RegistryStore::CreateKey(int64_t key, const std::vector<std::wstring>& path,
+                              const std::wstring& className, int64_t* result, bool* created)
 {
     std::lock_guard<std::mutex> lock(mutex_);
     Transaction t(db_, true);
@@ -332,14 +372,19 @@ LONG RegistryStore::CreateKey(int64_t key, const std::vector<std::wstring>& path
     if (LONG e = KeyExists(key))
         return e;
     *created = false;
-    for (size_t i = 0; i < path.size(); ++i) {
+    for (size_t i = 0; i < path.size(); ++i)
+    {
         int64_t child = 0;
         LONG e = FindChild(key, path[i], &child);
-        if (e == ERROR_FILE_NOT_FOUND) {
+        if (e == ERROR_FILE_NOT_FOUND)
+        {
             const uint64_t now = NowAsFileTime();
-            Statement s(db_, "INSERT INTO keys(parent, name, folded, class, written) VALUES(?, ?, ?, ?, ?)");
+            Statement s(
+                db_,
+                "INSERT INTO keys(parent, name, folded, class, written) VALUES(?, ?, ?, ?, ?)");
             s.Bind(1, key).Bind(2, Utf8(path[i])).Bind(3, Utf8(FoldRegistryName(path[i])));
-            s.Bind(4, i + 1 == path.size() ? Utf8(className) : std::string()).Bind(5, static_cast<int64_t>(now));
+            s.Bind(4, i + 1 == path.size() ? Utf8(className) : std::string())
+                .Bind(5, static_cast<int64_t>(now));
             const int rc = s.Step();
             if (rc != SQLITE_DONE)
                 return Win32FromSqlite(rc);
@@ -347,9 +392,13 @@ LONG RegistryStore::CreateKey(int64_t key, const std::vector<std::wstring>& path
             if (LONG te = Touch(key))
                 return te;
             *created = true;
-        } else if (e) {
+        }
+        else if (e)
+        {
             return e;
-        } else {
+        }
+        else
+        {
             *created = false;
         }
         key = child;
@@ -367,7 +416,8 @@ LONG RegistryStore::DeleteKey(int64_t key, const std::vector<std::wstring>& path
     if (LONG e = KeyExists(key))
         return e;
     int64_t parent = 0;
-    for (const std::wstring& name : path) {
+    for (const std::wstring& name : path)
+    {
         parent = key;
         if (LONG e = FindChild(key, name, &key))
             return e;
@@ -382,7 +432,8 @@ LONG RegistryStore::DeleteKey(int64_t key, const std::vector<std::wstring>& path
         if (rc != SQLITE_DONE)
             return Win32FromSqlite(rc);
     }
-    if (!parent) {
+    if (!parent)
+    {
         Statement s(db_, "SELECT parent FROM keys WHERE id = ?");
         if (s.Bind(1, key).Step() == SQLITE_ROW)
             parent = s.Int(0);
@@ -400,7 +451,8 @@ LONG RegistryStore::DeleteKey(int64_t key, const std::vector<std::wstring>& path
     return t.Commit();
 }
 
-LONG RegistryStore::SetValue(int64_t key, const std::wstring& name, DWORD type, const std::string& data)
+LONG RegistryStore::SetValue(int64_t key, const std::wstring& name, DWORD type,
+                             const std::string& data)
 {
     std::lock_guard<std::mutex> lock(mutex_);
     Transaction t(db_, true);
@@ -409,9 +461,13 @@ LONG RegistryStore::SetValue(int64_t key, const std::wstring& name, DWORD type, 
     if (LONG e = KeyExists(key))
         return e;
     // A value set again keeps the case of its name and its place in the enumeration.
-    Statement s(db_, "INSERT INTO vals(key, name, folded, type, data) VALUES(?, ?, ?, ?, ?)"
-                     " ON CONFLICT(key, folded) DO UPDATE SET type = excluded.type, data = excluded.data");
-    s.Bind(1, key).Bind(2, Utf8(name)).Bind(3, Utf8(FoldRegistryName(name))).Bind(4, static_cast<int64_t>(type));
+    Statement s(
+        db_, "INSERT INTO vals(key, name, folded, type, data) VALUES(?, ?, ?, ?, ?)"
+             " ON CONFLICT(key, folded) DO UPDATE SET type = excluded.type, data = excluded.data");
+    s.Bind(1, key)
+        .Bind(2, Utf8(name))
+        .Bind(3, Utf8(FoldRegistryName(name)))
+        .Bind(4, static_cast<int64_t>(type));
     s.BindBlob(5, data);
     const int rc = s.Step();
     if (rc != SQLITE_DONE)
@@ -468,7 +524,9 @@ LONG RegistryStore::EnumKey(int64_t key, DWORD index, RegistrySubKey* subKey)
         return e;
     if (LONG e = KeyExists(key))
         return e;
-    Statement s(db_, "SELECT name, class, written FROM keys WHERE parent = ? ORDER BY folded LIMIT 1 OFFSET ?");
+    Statement s(
+        db_,
+        "SELECT name, class, written FROM keys WHERE parent = ? ORDER BY folded LIMIT 1 OFFSET ?");
     const int rc = s.Bind(1, key).Bind(2, static_cast<int64_t>(index)).Step();
     if (rc == SQLITE_DONE)
         return ERROR_NO_MORE_ITEMS;
@@ -488,7 +546,8 @@ LONG RegistryStore::EnumValue(int64_t key, DWORD index, RegistryValue* value)
         return e;
     if (LONG e = KeyExists(key))
         return e;
-    Statement s(db_, "SELECT name, type, data FROM vals WHERE key = ? ORDER BY id LIMIT 1 OFFSET ?");
+    Statement s(db_,
+                "SELECT name, type, data FROM vals WHERE key = ? ORDER BY id LIMIT 1 OFFSET ?");
     const int rc = s.Bind(1, key).Bind(2, static_cast<int64_t>(index)).Step();
     if (rc == SQLITE_DONE)
         return ERROR_NO_MORE_ITEMS;

@@ -14,31 +14,36 @@
 
 struct sqlite3;
 
-namespace w32 {
+namespace w32
+{
 
 // Ids of the predefined root keys: 1 + (handle value - 0x80000000).
 constexpr int64_t kRootKeyCount = 7;
 
-struct RegistryValue {
+struct RegistryValue
+{
     std::wstring name;
     DWORD type = 0;
     std::string data; // bytes as stored (strings in UTF-16LE)
 };
 
-struct RegistrySubKey {
+struct RegistrySubKey
+{
     std::wstring name;
     std::wstring className;
     uint64_t written = 0; // FILETIME
 };
 
-struct RegistryKeyInfo {
+struct RegistryKeyInfo
+{
     std::wstring className;
     uint64_t written = 0;
     std::vector<RegistrySubKey> subKeys;
     std::vector<RegistryValue> values;
 };
 
-class RegistryStore {
+class RegistryStore
+{
 public:
     // The store of a file, opened (and created) now or shared with earlier
     // callers; null with *error set when it cannot be used.
@@ -50,8 +55,8 @@ public:
     // Walks path (components) below key; ERROR_FILE_NOT_FOUND when a key is missing.
     LONG OpenKey(int64_t key, const std::vector<std::wstring>& path, int64_t* result);
     // Creates the missing keys of path below key; *created tells whether the last one is new.
-    LONG CreateKey(int64_t key, const std::vector<std::wstring>& path, const std::wstring& className,
-                   int64_t* result, bool* created);
+    LONG CreateKey(int64_t key, const std::vector<std::wstring>& path,
+                   const std::wstring& className, int64_t* result, bool* created);
     // Deletes the key at path below key (the key itself for an empty path).
     LONG DeleteKey(int64_t key, const std::vector<std::wstring>& path);
     LONG SetValue(int64_t key, const std::wstring& name, DWORD type, const std::string& data);

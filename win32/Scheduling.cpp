@@ -14,7 +14,8 @@
 #include <unistd.h>
 #include <vector>
 
-namespace {
+namespace
+{
 
 const HANDLE kCurrentThread = reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-2));
 
@@ -47,13 +48,20 @@ DWORD_PTR SystemMask()
 
 int ClassNice(DWORD cls)
 {
-    switch (cls) {
-    case IDLE_PRIORITY_CLASS: return 19;
-    case BELOW_NORMAL_PRIORITY_CLASS: return 10;
-    case ABOVE_NORMAL_PRIORITY_CLASS: return -5;
-    case HIGH_PRIORITY_CLASS: return -10;
-    case REALTIME_PRIORITY_CLASS: return -20;
-    default: return 0;
+    switch (cls)
+    {
+    case IDLE_PRIORITY_CLASS:
+        return 19;
+    case BELOW_NORMAL_PRIORITY_CLASS:
+        return 10;
+    case ABOVE_NORMAL_PRIORITY_CLASS:
+        return -5;
+    case HIGH_PRIORITY_CLASS:
+        return -10;
+    case REALTIME_PRIORITY_CLASS:
+        return -20;
+    default:
+        return 0;
     }
 }
 
@@ -83,7 +91,8 @@ int ThreadNice(DWORD cls, int level)
 }
 
 // The process-wide settings that Linux does not keep.
-struct ProcessState {
+struct ProcessState
+{
     std::mutex mutex;
     DWORD_PTR mask = 0;
     DWORD cls = NORMAL_PRIORITY_CLASS;
@@ -92,11 +101,13 @@ struct ProcessState {
 
 ProcessState& State()
 {
-    static ProcessState* state = [] {
+    static ProcessState* state = []
+    {
         ProcessState* s = new ProcessState;
         cpu_set_t set;
-        s->mask = ::sched_getaffinity(::getpid(), sizeof set, &set) == 0 ? MaskFromSet(set) & SystemMask()
-                                                                           : SystemMask();
+        s->mask = ::sched_getaffinity(::getpid(), sizeof set, &set) == 0
+                      ? MaskFromSet(set) & SystemMask()
+                      : SystemMask();
         errno = 0;
         const int nice = ::getpriority(PRIO_PROCESS, static_cast<id_t>(::getpid()));
         s->cls = errno ? NORMAL_PRIORITY_CLASS : ClassFromNice(nice);
@@ -111,8 +122,10 @@ ProcessState& State()
 std::vector<pid_t> Threads()
 {
     std::vector<pid_t> tids;
-    if (DIR* dir = ::opendir("/proc/self/task")) {
-        while (dirent* e = ::readdir(dir)) {
+    if (DIR* dir = ::opendir("/proc/self/task"))
+    {
+        while (dirent* e = ::readdir(dir))
+        {
             const long tid = std::strtol(e->d_name, nullptr, 10);
             if (tid > 0)
                 tids.push_back(static_cast<pid_t>(tid));
@@ -145,7 +158,8 @@ bool ApplyClass(ProcessState& s, DWORD cls)
 {
     std::vector<std::pair<pid_t, int>> done;
     std::map<pid_t, int> live;
-    for (pid_t tid : Threads()) {
+    for (pid_t tid : Threads())
+    {
         const auto it = s.levels.find(tid);
         const int level = it == s.levels.end() ? 0 : it->second;
         if (it != s.levels.end())
@@ -154,7 +168,8 @@ bool ApplyClass(ProcessState& s, DWORD cls)
         const int old = ::getpriority(PRIO_PROCESS, static_cast<id_t>(tid));
         if (errno)
             continue; // the thread has ended meanwhile
-        if (::setpriority(PRIO_PROCESS, static_cast<id_t>(tid), ThreadNice(cls, level)) != 0) {
+        if (::setpriority(PRIO_PROCESS, static_cast<id_t>(tid), ThreadNice(cls, level)) != 0)
+        {
             if (errno == ESRCH)
                 continue;
             const int err = errno;
@@ -181,11 +196,13 @@ DWORD WINAPI GetCurrentThreadId()
     return static_cast<DWORD>(::gettid());
 }
 
-BOOL WINAPI GetProcessAffinityMask(HANDLE hProcess, PDWORD_PTR lpProcessAffinityMask, PDWORD_PTR lpSystemAffinityMask)
+BOOL WINAPI GetProcessAffinityMask(HANDLE hProcess, PDWORD_PTR lpProcessAffinityMask,
+                                   PDWORD_PTR lpSystemAffinityMask)
 {
     if (!IsProcess(hProcess))
         return FALSE;
-    if (!lpProcessAffinityMask || !lpSystemAffinityMask) {
+    if (!lpProcessAffinityMask || !lpSystemAffinityMask)
+    {
         SetLastError(ERROR_NOACCESS);
         return FALSE;
     }
@@ -200,15 +217,18 @@ BOOL WINAPI SetProcessAffinityMask(HANDLE hProcess, DWORD_PTR mask)
 {
     if (!IsProcess(hProcess))
         return FALSE;
-    if (mask == 0 || (mask & ~SystemMask())) {
+    if (mask == 0 || (mask & ~SystemMask()))
+    {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
     ProcessState& s = State();
     std::lock_guard<std::mutex> lock(s.mutex);
     const cpu_set_t set = SetFromMask(mask);
-    for (pid_t tid : Threads()) {
-        if (::sched_setaffinity(tid, sizeof set, &set) != 0 && errno != ESRCH) {
+    for (pid_t tid : Threads())
+    {
+        if (::sched_setaffinity(tid, sizeof set, &set) != 0 && errno != ESRCH)
+        {
             w32::SetLastErrorFromErrno(errno);
             return FALSE;
         }
@@ -223,17 +243,20 @@ DWORD_PTR WINAPI SetThreadAffinityMask(HANDLE hThread, DWORD_PTR mask)
         return 0;
     ProcessState& s = State();
     std::lock_guard<std::mutex> lock(s.mutex);
-    if (mask == 0 || (mask & ~s.mask)) {
+    if (mask == 0 || (mask & ~s.mask))
+    {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
     cpu_set_t old;
-    if (::sched_getaffinity(0, sizeof old, &old) != 0) {
+    if (::sched_getaffinity(0, sizeof old, &old) != 0)
+    {
         w32::SetLastErrorFromErrno(errno);
         return 0;
     }
     const cpu_set_t set = SetFromMask(mask);
-    if (::sched_setaffinity(0, sizeof set, &set) != 0) {
+    if (::sched_setaffinity(0, sizeof set, &set) != 0)
+    {
         w32::SetLastErrorFromErrno(errno);
         return 0;
     }
@@ -254,23 +277,29 @@ BOOL WINAPI SetPriorityClass(HANDLE hProcess, DWORD dwPriorityClass)
 {
     if (!IsProcess(hProcess))
         return FALSE;
-    switch (dwPriorityClass) {
+    switch (dwPriorityClass)
+    {
     case IDLE_PRIORITY_CLASS:
     case BELOW_NORMAL_PRIORITY_CLASS:
     case NORMAL_PRIORITY_CLASS:
     case ABOVE_NORMAL_PRIORITY_CLASS:
     case HIGH_PRIORITY_CLASS:
-    case REALTIME_PRIORITY_CLASS: break;
-    default: SetLastError(ERROR_INVALID_PARAMETER); return FALSE;
+    case REALTIME_PRIORITY_CLASS:
+        break;
+    default:
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
     }
     ProcessState& s = State();
     std::lock_guard<std::mutex> lock(s.mutex);
-    if (ApplyClass(s, dwPriorityClass)) {
+    if (ApplyClass(s, dwPriorityClass))
+    {
         s.cls = dwPriorityClass;
         return TRUE;
     }
     const int err = errno;
-    if (dwPriorityClass == REALTIME_PRIORITY_CLASS && ApplyClass(s, HIGH_PRIORITY_CLASS)) {
+    if (dwPriorityClass == REALTIME_PRIORITY_CLASS && ApplyClass(s, HIGH_PRIORITY_CLASS))
+    {
         s.cls = HIGH_PRIORITY_CLASS;
         return TRUE;
     }
@@ -292,19 +321,25 @@ BOOL WINAPI SetThreadPriority(HANDLE hThread, int nPriority)
 {
     if (!IsThread(hThread))
         return FALSE;
-    switch (nPriority) {
+    switch (nPriority)
+    {
     case THREAD_PRIORITY_IDLE:
     case THREAD_PRIORITY_LOWEST:
     case THREAD_PRIORITY_BELOW_NORMAL:
     case THREAD_PRIORITY_NORMAL:
     case THREAD_PRIORITY_ABOVE_NORMAL:
     case THREAD_PRIORITY_HIGHEST:
-    case THREAD_PRIORITY_TIME_CRITICAL: break;
-    default: SetLastError(ERROR_INVALID_PARAMETER); return FALSE;
+    case THREAD_PRIORITY_TIME_CRITICAL:
+        break;
+    default:
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
     }
     ProcessState& s = State();
     std::lock_guard<std::mutex> lock(s.mutex);
-    if (::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), ThreadNice(s.cls, nPriority)) != 0) {
+    if (::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), ThreadNice(s.cls, nPriority)) !=
+        0)
+    {
         w32::SetLastErrorFromErrno(errno);
         return FALSE;
     }

@@ -17,9 +17,11 @@
 #include <unistd.h>
 #include <vector>
 
-namespace {
+namespace
+{
 
-struct PrivilegeName {
+struct PrivilegeName
+{
     DWORD luid;
     const char* name;
 };
@@ -69,10 +71,13 @@ constexpr DWORD kStandardUser[] = {19, 23, 25, 33, 34};
 std::vector<DWORD> Held()
 {
     std::vector<DWORD> held;
-    if (::geteuid() == 0) {
+    if (::geteuid() == 0)
+    {
         for (const PrivilegeName& p : kPrivileges)
             held.push_back(p.luid);
-    } else {
+    }
+    else
+    {
         held.assign(std::begin(kStandardUser), std::end(kStandardUser));
     }
     return held;
@@ -85,7 +90,8 @@ bool IsHeld(DWORD luid)
 }
 
 // The enabled state of the process token's privileges.
-struct PrivilegeState {
+struct PrivilegeState
+{
     std::mutex mutex;
     std::map<DWORD, bool> enabled;
     std::map<DWORD, bool> removed;
@@ -97,7 +103,8 @@ struct PrivilegeState {
         const auto it = enabled.find(luid);
         if (it != enabled.end())
             return it->second;
-        return luid == kChangeNotify || (::geteuid() == 0 && (luid == kImpersonate || luid == kCreateGlobal));
+        return luid == kChangeNotify ||
+               (::geteuid() == 0 && (luid == kImpersonate || luid == kCreateGlobal));
     }
 };
 
@@ -107,7 +114,8 @@ PrivilegeState& Privileges()
     return *state;
 }
 
-class TokenObject : public w32::KernelObject {
+class TokenObject : public w32::KernelObject
+{
 public:
     DWORD MapGenericAccess(DWORD access) const override
     {
@@ -131,7 +139,8 @@ std::vector<BYTE> MakeSid(const BYTE authority[6], std::initializer_list<DWORD> 
     sid[1] = static_cast<BYTE>(subs.size());
     std::memcpy(&sid[2], authority, 6);
     size_t at = 8;
-    for (DWORD s : subs) {
+    for (DWORD s : subs)
+    {
         std::memcpy(&sid[at], &s, 4);
         at += 4;
     }
@@ -148,7 +157,8 @@ bool InAdminGroup()
     const int n = ::getgroups(static_cast<int>(groups.size()), groups.data());
     groups.resize(n > 0 ? static_cast<size_t>(n) : 0);
     groups.push_back(::getegid());
-    for (const char* name : {"sudo", "wheel", "admin"}) {
+    for (const char* name : {"sudo", "wheel", "admin"})
+    {
         group g;
         group* found = nullptr;
         std::vector<char> buf(16384);
@@ -164,7 +174,8 @@ bool IsAdministrator()
     return ::geteuid() == 0 || ::getuid() == 0 || InAdminGroup();
 }
 
-struct Identity {
+struct Identity
+{
     std::vector<BYTE> user;
     std::vector<std::pair<std::vector<BYTE>, DWORD>> groups;
 };
@@ -176,7 +187,8 @@ Identity CurrentIdentity()
     id.user = MakeSid(kUnix, {1, static_cast<DWORD>(::geteuid())});
     id.groups.emplace_back(MakeSid(kWorld, {SECURITY_WORLD_RID}), on);
     if (IsAdministrator())
-        id.groups.emplace_back(MakeSid(kNt, {SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS}), on);
+        id.groups.emplace_back(MakeSid(kNt, {SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS}),
+                               on);
     id.groups.emplace_back(MakeSid(kNt, {SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_USERS}), on);
     id.groups.emplace_back(MakeSid(kNt, {SECURITY_INTERACTIVE_RID}), on);
     id.groups.emplace_back(MakeSid(kNt, {SECURITY_AUTHENTICATED_USER_RID}), on);
@@ -185,7 +197,8 @@ Identity CurrentIdentity()
     gids.resize(n > 0 ? static_cast<size_t>(n) : 0);
     gids.insert(gids.begin(), ::getegid());
     std::vector<gid_t> seen;
-    for (gid_t g : gids) {
+    for (gid_t g : gids)
+    {
         if (std::find(seen.begin(), seen.end(), g) != seen.end())
             continue;
         seen.push_back(g);
@@ -211,7 +224,8 @@ std::shared_ptr<TokenObject> Token(HANDLE h, DWORD need)
     std::shared_ptr<TokenObject> token = w32::LookupHandleAs<TokenObject>(h, &access);
     if (!token)
         return nullptr;
-    if ((access & need) != need) {
+    if ((access & need) != need)
+    {
         SetLastError(ERROR_ACCESS_DENIED);
         return nullptr;
     }
@@ -220,38 +234,46 @@ std::shared_ptr<TokenObject> Token(HANDLE h, DWORD need)
 
 // Lays out SID_AND_ATTRIBUTES records followed by their SIDs; offsets of the
 // records are relative to the start of the buffer.
-void AppendSids(std::vector<BYTE>& out, size_t recordsAt, const std::vector<std::pair<std::vector<BYTE>, DWORD>>& sids,
+void AppendSids(std::vector<BYTE>& out, size_t recordsAt,
+                const std::vector<std::pair<std::vector<BYTE>, DWORD>>& sids,
                 std::vector<std::pair<size_t, size_t>>& fixups)
 {
     size_t sidAt = recordsAt + sids.size() * sizeof(SID_AND_ATTRIBUTES);
     out.resize(sidAt);
-    for (size_t i = 0; i < sids.size(); ++i) {
+    for (size_t i = 0; i < sids.size(); ++i)
+    {
         const size_t rec = recordsAt + i * sizeof(SID_AND_ATTRIBUTES);
-        std::memcpy(out.data() + rec + offsetof(SID_AND_ATTRIBUTES, Attributes), &sids[i].second, 4);
+        std::memcpy(out.data() + rec + offsetof(SID_AND_ATTRIBUTES, Attributes), &sids[i].second,
+                    4);
         fixups.emplace_back(rec + offsetof(SID_AND_ATTRIBUTES, Sid), sidAt);
         out.insert(out.end(), sids[i].first.begin(), sids[i].first.end());
         sidAt = out.size();
     }
 }
 
-template <typename C>
-BOOL Lookup(const C* system, const C* name, PLUID luid)
+template <typename C> BOOL Lookup(const C* system, const C* name, PLUID luid)
 {
-    if (system && *system) {
+    if (system && *system)
+    {
         SetLastError(ERROR_NOT_SUPPORTED);
         return FALSE;
     }
-    if (!name || !luid) {
+    if (!name || !luid)
+    {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
     std::basic_string<C> given(name);
-    for (const PrivilegeName& p : kPrivileges) {
+    for (const PrivilegeName& p : kPrivileges)
+    {
         const std::string n(p.name);
-        if constexpr (sizeof(C) == 1) {
+        if constexpr (sizeof(C) == 1)
+        {
             if (!w32::EqualsNoCase(given, n))
                 continue;
-        } else {
+        }
+        else
+        {
             if (!w32::EqualsNoCase(given, std::wstring(n.begin(), n.end())))
                 continue;
         }
@@ -265,7 +287,8 @@ BOOL Lookup(const C* system, const C* name, PLUID luid)
 
 } // namespace
 
-namespace w32 {
+namespace w32
+{
 
 bool ProcessPrivilegeEnabled(DWORD luid)
 {
@@ -278,11 +301,13 @@ bool ProcessPrivilegeEnabled(DWORD luid)
 
 BOOL WINAPI OpenProcessToken(HANDLE ProcessHandle, DWORD DesiredAccess, PHANDLE TokenHandle)
 {
-    if (ProcessHandle != GetCurrentProcess()) {
+    if (ProcessHandle != GetCurrentProcess())
+    {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
-    if (!TokenHandle) {
+    if (!TokenHandle)
+    {
         SetLastError(ERROR_NOACCESS);
         return FALSE;
     }
@@ -310,12 +335,14 @@ BOOL WINAPI LookupPrivilegeValueW(LPCWSTR lpSystemName, LPCWSTR lpName, PLUID lp
     return Lookup<wchar_t>(lpSystemName, lpName, lpLuid);
 }
 
-BOOL WINAPI AdjustTokenPrivileges(HANDLE TokenHandle, BOOL DisableAllPrivileges, PTOKEN_PRIVILEGES NewState,
-                                  DWORD BufferLength, PTOKEN_PRIVILEGES PreviousState, PDWORD ReturnLength)
+BOOL WINAPI AdjustTokenPrivileges(HANDLE TokenHandle, BOOL DisableAllPrivileges,
+                                  PTOKEN_PRIVILEGES NewState, DWORD BufferLength,
+                                  PTOKEN_PRIVILEGES PreviousState, PDWORD ReturnLength)
 {
     if (!Token(TokenHandle, TOKEN_ADJUST_PRIVILEGES | (PreviousState ? TOKEN_QUERY : 0)))
         return FALSE;
-    if (!DisableAllPrivileges && !NewState) {
+    if (!DisableAllPrivileges && !NewState)
+    {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
@@ -325,13 +352,18 @@ BOOL WINAPI AdjustTokenPrivileges(HANDLE TokenHandle, BOOL DisableAllPrivileges,
     // Work out the changes first: a short PreviousState buffer changes nothing.
     std::vector<std::pair<DWORD, DWORD>> wanted; // luid, new attributes
     bool notAll = false;
-    if (DisableAllPrivileges) {
+    if (DisableAllPrivileges)
+    {
         for (DWORD luid : Held())
             wanted.emplace_back(luid, 0);
-    } else {
-        for (DWORD i = 0; i < NewState->PrivilegeCount; ++i) {
+    }
+    else
+    {
+        for (DWORD i = 0; i < NewState->PrivilegeCount; ++i)
+        {
             const LUID_AND_ATTRIBUTES& p = NewState->Privileges[i];
-            if (p.Luid.HighPart != 0 || !IsHeld(p.Luid.LowPart) || s.removed.count(p.Luid.LowPart)) {
+            if (p.Luid.HighPart != 0 || !IsHeld(p.Luid.LowPart) || s.removed.count(p.Luid.LowPart))
+            {
                 notAll = true;
                 continue;
             }
@@ -339,25 +371,30 @@ BOOL WINAPI AdjustTokenPrivileges(HANDLE TokenHandle, BOOL DisableAllPrivileges,
         }
     }
     std::vector<LUID_AND_ATTRIBUTES> previous;
-    for (const auto& [luid, attrs] : wanted) {
+    for (const auto& [luid, attrs] : wanted)
+    {
         const bool was = s.Enabled(luid);
         const bool now = (attrs & SE_PRIVILEGE_ENABLED) != 0 && !(attrs & SE_PRIVILEGE_REMOVED);
         if (was != now || (attrs & SE_PRIVILEGE_REMOVED))
             previous.push_back(LUID_AND_ATTRIBUTES{LUID{luid, 0}, was ? SE_PRIVILEGE_ENABLED : 0u});
     }
-    if (PreviousState) {
-        const DWORD needed = static_cast<DWORD>(offsetof(TOKEN_PRIVILEGES, Privileges) +
-                                                std::max<size_t>(previous.size(), 1) * sizeof(LUID_AND_ATTRIBUTES));
+    if (PreviousState)
+    {
+        const DWORD needed =
+            static_cast<DWORD>(offsetof(TOKEN_PRIVILEGES, Privileges) +
+                               std::max<size_t>(previous.size(), 1) * sizeof(LUID_AND_ATTRIBUTES));
         if (ReturnLength)
             *ReturnLength = needed;
-        if (BufferLength < needed) {
+        if (BufferLength < needed)
+        {
             SetLastError(ERROR_INSUFFICIENT_BUFFER);
             return FALSE;
         }
         PreviousState->PrivilegeCount = static_cast<DWORD>(previous.size());
         std::copy(previous.begin(), previous.end(), PreviousState->Privileges);
     }
-    for (const auto& [luid, attrs] : wanted) {
+    for (const auto& [luid, attrs] : wanted)
+    {
         if (attrs & SE_PRIVILEGE_REMOVED)
             s.removed[luid] = true;
         else
@@ -368,23 +405,28 @@ BOOL WINAPI AdjustTokenPrivileges(HANDLE TokenHandle, BOOL DisableAllPrivileges,
 }
 
 BOOL WINAPI GetTokenInformation(HANDLE TokenHandle, TOKEN_INFORMATION_CLASS TokenInformationClass,
-                                LPVOID TokenInformation, DWORD TokenInformationLength, PDWORD ReturnLength)
+                                LPVOID TokenInformation, DWORD TokenInformationLength,
+                                PDWORD ReturnLength)
 {
     if (!Token(TokenHandle, TOKEN_QUERY))
         return FALSE;
-    if (!ReturnLength) {
+    if (!ReturnLength)
+    {
         SetLastError(ERROR_NOACCESS);
         return FALSE;
     }
     std::vector<BYTE> out;
     std::vector<std::pair<size_t, size_t>> fixups; // pointer field, target offset
-    switch (TokenInformationClass) {
-    case TokenUser: {
+    switch (TokenInformationClass)
+    {
+    case TokenUser:
+    {
         const Identity id = CurrentIdentity();
         AppendSids(out, 0, {{id.user, 0}}, fixups);
         break;
     }
-    case TokenGroups: {
+    case TokenGroups:
+    {
         const Identity id = CurrentIdentity();
         const DWORD count = static_cast<DWORD>(id.groups.size());
         out.resize(offsetof(TOKEN_GROUPS, Groups));
@@ -392,11 +434,13 @@ BOOL WINAPI GetTokenInformation(HANDLE TokenHandle, TOKEN_INFORMATION_CLASS Toke
         AppendSids(out, offsetof(TOKEN_GROUPS, Groups), id.groups, fixups);
         break;
     }
-    case TokenPrivileges: {
+    case TokenPrivileges:
+    {
         PrivilegeState& s = Privileges();
         std::lock_guard<std::mutex> lock(s.mutex);
         std::vector<LUID_AND_ATTRIBUTES> list;
-        for (DWORD luid : Held()) {
+        for (DWORD luid : Held())
+        {
             if (s.removed.count(luid))
                 continue;
             DWORD attrs = s.Enabled(luid) ? SE_PRIVILEGE_ENABLED : 0;
@@ -405,59 +449,69 @@ BOOL WINAPI GetTokenInformation(HANDLE TokenHandle, TOKEN_INFORMATION_CLASS Toke
             list.push_back(LUID_AND_ATTRIBUTES{LUID{luid, 0}, attrs});
         }
         const DWORD count = static_cast<DWORD>(list.size());
-        out.resize(offsetof(TOKEN_PRIVILEGES, Privileges) + list.size() * sizeof(LUID_AND_ATTRIBUTES));
+        out.resize(offsetof(TOKEN_PRIVILEGES, Privileges) +
+                   list.size() * sizeof(LUID_AND_ATTRIBUTES));
         std::memcpy(out.data(), &count, 4);
         if (!list.empty())
             std::memcpy(out.data() + offsetof(TOKEN_PRIVILEGES, Privileges), list.data(),
                         list.size() * sizeof(LUID_AND_ATTRIBUTES));
         break;
     }
-    case TokenElevationType: {
-        const DWORD type = ::geteuid() == 0 ? TokenElevationTypeFull
+    case TokenElevationType:
+    {
+        const DWORD type = ::geteuid() == 0    ? TokenElevationTypeFull
                            : IsAdministrator() ? TokenElevationTypeLimited
                                                : TokenElevationTypeDefault;
         out.resize(4);
         std::memcpy(out.data(), &type, 4);
         break;
     }
-    case TokenElevation: {
+    case TokenElevation:
+    {
         const DWORD elevated = ::geteuid() == 0 ? 1 : 0;
         out.resize(4);
         std::memcpy(out.data(), &elevated, 4);
         break;
     }
-    default: SetLastError(ERROR_INVALID_PARAMETER); return FALSE;
+    default:
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
     }
     *ReturnLength = static_cast<DWORD>(out.size());
-    if (!TokenInformation || TokenInformationLength < out.size()) {
+    if (!TokenInformation || TokenInformationLength < out.size())
+    {
         SetLastError(ERROR_INSUFFICIENT_BUFFER);
         return FALSE;
     }
     BYTE* dest = static_cast<BYTE*>(TokenInformation);
     std::memcpy(dest, out.data(), out.size());
-    for (const auto& [field, target] : fixups) {
+    for (const auto& [field, target] : fixups)
+    {
         BYTE* pointer = dest + target;
         std::memcpy(dest + field, &pointer, sizeof pointer);
     }
     return TRUE;
 }
 
-BOOL WINAPI AllocateAndInitializeSid(PSID_IDENTIFIER_AUTHORITY pIdentifierAuthority, BYTE nSubAuthorityCount,
-                                     DWORD s0, DWORD s1, DWORD s2, DWORD s3, DWORD s4, DWORD s5, DWORD s6, DWORD s7,
-                                     PSID* pSid)
+BOOL WINAPI AllocateAndInitializeSid(PSID_IDENTIFIER_AUTHORITY pIdentifierAuthority,
+                                     BYTE nSubAuthorityCount, DWORD s0, DWORD s1, DWORD s2,
+                                     DWORD s3, DWORD s4, DWORD s5, DWORD s6, DWORD s7, PSID* pSid)
 {
-    if (!pIdentifierAuthority || !pSid) {
+    if (!pIdentifierAuthority || !pSid)
+    {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    if (nSubAuthorityCount > SID_MAX_SUB_AUTHORITIES) {
+    if (nSubAuthorityCount > SID_MAX_SUB_AUTHORITIES)
+    {
         // What the system's own SID builder answers: no such SID can exist.
         SetLastError(ERROR_INVALID_SID);
         return FALSE;
     }
     const DWORD subs[8] = {s0, s1, s2, s3, s4, s5, s6, s7};
     SID* sid = static_cast<SID*>(std::calloc(1, 8 + 4 * size_t(SID_MAX_SUB_AUTHORITIES)));
-    if (!sid) {
+    if (!sid)
+    {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return FALSE;
     }
@@ -487,7 +541,8 @@ DWORD WINAPI GetLengthSid(PSID pSid)
 
 BOOL WINAPI EqualSid(PSID pSid1, PSID pSid2)
 {
-    if (!ValidSid(pSid1) || !ValidSid(pSid2)) {
+    if (!ValidSid(pSid1) || !ValidSid(pSid2))
+    {
         SetLastError(ERROR_INVALID_SID);
         return FALSE;
     }
@@ -497,20 +552,21 @@ BOOL WINAPI EqualSid(PSID pSid1, PSID pSid2)
 
 BOOL WINAPI CheckTokenMembership(HANDLE TokenHandle, PSID SidToCheck, PBOOL IsMember)
 {
-    if (TokenHandle) {
+    if (TokenHandle)
+    {
         if (Token(TokenHandle, 0))
             SetLastError(ERROR_NO_IMPERSONATION_TOKEN);
         return FALSE;
     }
-    if (!ValidSid(SidToCheck) || !IsMember) {
+    if (!ValidSid(SidToCheck) || !IsMember)
+    {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
     const Identity id = CurrentIdentity();
     const size_t len = SidLength(SidToCheck);
-    auto same = [&](const std::vector<BYTE>& sid) {
-        return sid.size() == len && std::memcmp(sid.data(), SidToCheck, len) == 0;
-    };
+    auto same = [&](const std::vector<BYTE>& sid)
+    { return sid.size() == len && std::memcmp(sid.data(), SidToCheck, len) == 0; };
     bool member = same(id.user);
     for (const auto& [sid, attrs] : id.groups)
         if ((attrs & SE_GROUP_ENABLED) && !(attrs & SE_GROUP_USE_FOR_DENY_ONLY) && same(sid))

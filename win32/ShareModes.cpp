@@ -12,23 +12,28 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace w32 {
+namespace w32
+{
 
-namespace {
+namespace
+{
 
 // Byte offsets in a lock file.
 constexpr off_t kGuard = 0;
-constexpr off_t kHolds = 1; // +0 read, +1 write, +2 delete
+constexpr off_t kHolds = 1;  // +0 read, +1 write, +2 delete
 constexpr off_t kDenies = 4; // +0 read, +1 write, +2 delete
 
 int Lock(int fd, int cmd, short type, off_t start, off_t len)
 {
-    struct flock fl {};
+    struct flock fl
+    {
+    };
     fl.l_type = type;
     fl.l_whence = SEEK_SET;
     fl.l_start = start;
     fl.l_len = len;
-    for (;;) {
+    for (;;)
+    {
         const int r = sys::fcntl_lock(fd, cmd, &fl);
         if (r == 0 || errno != EINTR)
             return r;
@@ -39,7 +44,9 @@ int Lock(int fd, int cmd, short type, off_t start, off_t len)
 // none does, -1 on error.
 int Taken(int fd, off_t start, off_t len)
 {
-    struct flock fl {};
+    struct flock fl
+    {
+    };
     fl.l_type = F_WRLCK;
     fl.l_whence = SEEK_SET;
     fl.l_start = start;
@@ -63,11 +70,13 @@ bool Usable(const std::string& dir, bool strict)
     struct stat st;
     if (sys::lstat(dir.c_str(), &st) != 0)
         return false;
-    if (!S_ISDIR(st.st_mode)) {
+    if (!S_ISDIR(st.st_mode))
+    {
         errno = ENOTDIR;
         return false;
     }
-    if (strict && (st.st_uid != ::geteuid() || (st.st_mode & 022))) {
+    if (strict && (st.st_uid != ::geteuid() || (st.st_mode & 022)))
+    {
         errno = EACCES;
         return false;
     }
@@ -82,16 +91,19 @@ bool LockDirectory(std::string& dir, bool recheck)
 {
     const std::string wanted = ShareLockDirectory();
     std::lock_guard<std::mutex> lock(g_dirMutex);
-    if (!recheck && g_verifiedDir == wanted) {
+    if (!recheck && g_verifiedDir == wanted)
+    {
         dir = g_verifiedDir;
         return true;
     }
-    if (Usable(wanted, wanted == TmpFallback())) {
+    if (Usable(wanted, wanted == TmpFallback()))
+    {
         g_verifiedDir = dir = wanted;
         return true;
     }
     // Not remembered: every process falls back the same way on every open.
-    if (wanted != TmpFallback() && Usable(TmpFallback(), true)) {
+    if (wanted != TmpFallback() && Usable(TmpFallback(), true))
+    {
         dir = TmpFallback();
         return true;
     }
@@ -109,9 +121,11 @@ int OpenGuarded(dev_t dev, ino_t ino, std::string& path)
     if (!LockDirectory(dir, false))
         return -1;
     path = dir + name;
-    for (int attempt = 0; attempt < 100; ++attempt) {
+    for (int attempt = 0; attempt < 100; ++attempt)
+    {
         int fd = sys::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-        if (fd < 0 && errno == ENOENT && attempt == 0) { // the folder went away: find one again
+        if (fd < 0 && errno == ENOENT && attempt == 0)
+        { // the folder went away: find one again
             if (!LockDirectory(dir, true))
                 return -1;
             path = dir + name;
@@ -119,15 +133,16 @@ int OpenGuarded(dev_t dev, ino_t ino, std::string& path)
         }
         if (fd < 0)
             return -1;
-        if (Lock(fd, F_OFD_SETLKW, F_WRLCK, kGuard, 1) != 0) {
+        if (Lock(fd, F_OFD_SETLKW, F_WRLCK, kGuard, 1) != 0)
+        {
             const int err = errno;
             sys::close(fd);
             errno = err;
             return -1;
         }
         struct stat opened, named;
-        if (sys::fstat(fd, &opened) == 0 && sys::stat(path.c_str(), &named) == 0 && opened.st_ino == named.st_ino &&
-            opened.st_dev == named.st_dev)
+        if (sys::fstat(fd, &opened) == 0 && sys::stat(path.c_str(), &named) == 0 &&
+            opened.st_ino == named.st_ino && opened.st_dev == named.st_dev)
             return fd;
         sys::close(fd);
     }
@@ -137,7 +152,8 @@ int OpenGuarded(dev_t dev, ino_t ino, std::string& path)
 
 DWORD Conflict(int fd, unsigned kinds, DWORD share)
 {
-    for (unsigned k = 0; k < 3; ++k) {
+    for (unsigned k = 0; k < 3; ++k)
+    {
         const unsigned bit = 1u << k;
         // Someone denies what we want, or holds what we deny.
         const int denied = (kinds & bit) ? Taken(fd, kDenies + k, 1) : 0;
@@ -191,15 +207,18 @@ DWORD ShareLock::Acquire(dev_t dev, ino_t ino, unsigned kinds, DWORD share)
     if (fd < 0)
         return SetLastErrorFromErrno(errno);
     DWORD result = Conflict(fd, kinds, share);
-    if (result == 0) {
-        for (unsigned k = 0; k < 3 && result == 0; ++k) {
+    if (result == 0)
+    {
+        for (unsigned k = 0; k < 3 && result == 0; ++k)
+        {
             const unsigned bit = 1u << k;
             if (((kinds & bit) && Lock(fd, F_OFD_SETLK, F_RDLCK, kHolds + k, 1) != 0) ||
                 (!(share & bit) && Lock(fd, F_OFD_SETLK, F_RDLCK, kDenies + k, 1) != 0))
                 result = SetLastErrorFromErrno(errno);
         }
     }
-    if (result != 0) {
+    if (result != 0)
+    {
         Lock(fd, F_OFD_SETLK, F_UNLCK, kHolds, 6);
         RemoveIfUnused(fd, path);
         sys::close(fd);
@@ -215,7 +234,8 @@ void ShareLock::Release()
 {
     if (fd_ < 0)
         return;
-    if (Lock(fd_, F_OFD_SETLKW, F_WRLCK, kGuard, 1) == 0) {
+    if (Lock(fd_, F_OFD_SETLKW, F_WRLCK, kGuard, 1) == 0)
+    {
         Lock(fd_, F_OFD_SETLK, F_UNLCK, kHolds, 6);
         RemoveIfUnused(fd_, path_);
     }

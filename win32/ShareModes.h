@@ -19,16 +19,23 @@
 #include <string>
 #include <sys/types.h>
 
-namespace w32 {
+namespace w32
+{
 
 // The three kinds Windows checks: reading (or executing), writing (or
 // appending) and deleting.
-enum ShareKind : unsigned { kShareRead = 1, kShareWrite = 2, kShareDelete = 4 };
+enum ShareKind : unsigned
+{
+    kShareRead = 1,
+    kShareWrite = 2,
+    kShareDelete = 4
+};
 
 // The kinds an access mask (specific rights) asks for.
 unsigned ShareKindsOfAccess(DWORD access);
 
-class ShareLock {
+class ShareLock
+{
 public:
     ShareLock() = default;
     ShareLock(const ShareLock&) = delete;

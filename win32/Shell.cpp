@@ -14,15 +14,18 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
-struct ShellRequest {
+struct ShellRequest
+{
     HWND owner = nullptr;
     std::string verb, file, params, directory;
 };
 
 // A process started for the caller, named by the handle it gets back.
-class LaunchedProcess : public w32::KernelObject {
+class LaunchedProcess : public w32::KernelObject
+{
 public:
     explicit LaunchedProcess(int pid) : pid(pid) {}
     int pid;
@@ -46,7 +49,11 @@ bool IsProgramFile(const std::string& path)
     char magic[4] = {};
     const ssize_t n = ::read(fd, magic, sizeof magic);
     ::close(fd);
-    return (n == 4 && std::memcmp(magic, "\x7f" "ELF", 4) == 0) || (n >= 2 && magic[0] == '#' && magic[1] == '!');
+    return (n == 4 && std::memcmp(magic,
+                                  "\x7f"
+                                  "ELF",
+                                  4) == 0) ||
+           (n >= 2 && magic[0] == '#' && magic[1] == '!');
 }
 
 std::string Resolve(const ShellRequest& r)
@@ -63,7 +70,8 @@ DWORD MissingError(const std::string& path)
     if (slash == std::string::npos || slash == 0)
         return ERROR_FILE_NOT_FOUND;
     struct stat st;
-    return ::stat(path.substr(0, slash).c_str(), &st) == 0 ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+    return ::stat(path.substr(0, slash).c_str(), &st) == 0 ? ERROR_FILE_NOT_FOUND
+                                                           : ERROR_PATH_NOT_FOUND;
 }
 
 // The program a name stands for ("" when none): an executable path, or a
@@ -72,16 +80,19 @@ std::string ProgramFor(const ShellRequest& r, DWORD& err)
 {
     const std::string path = Resolve(r);
     struct stat st;
-    if (::stat(path.c_str(), &st) == 0) {
+    if (::stat(path.c_str(), &st) == 0)
+    {
         err = (S_ISREG(st.st_mode) && IsProgramFile(path)) ? ERROR_SUCCESS : ERROR_NO_ASSOCIATION;
         return err == ERROR_SUCCESS ? path : std::string();
     }
-    if (r.file.find('/') == std::string::npos) {
+    if (r.file.find('/') == std::string::npos)
+    {
         std::string name = r.file;
         std::string found = w32::FindProgram(name);
         if (found.empty() && EndsWithNoCase(name, ".exe"))
             found = w32::FindProgram(name.substr(0, name.size() - 4));
-        if (!found.empty()) {
+        if (!found.empty())
+        {
             err = ERROR_SUCCESS;
             return found;
         }
@@ -99,7 +110,8 @@ DWORD Execute(const ShellRequest& r, int* pid)
     if (r.file.empty())
         return ERROR_FILE_NOT_FOUND;
 
-    if (w32::EqualsNoCase(verb, "properties")) {
+    if (w32::EqualsNoCase(verb, "properties"))
+    {
         const std::string path = Resolve(r);
         struct stat st;
         if (::stat(path.c_str(), &st) != 0)
@@ -113,7 +125,8 @@ DWORD Execute(const ShellRequest& r, int* pid)
         return ERROR_SUCCESS;
     }
 
-    if (open && (w32::EqualsNoCase(r.file, "notepad") || w32::EqualsNoCase(r.file, "notepad.exe"))) {
+    if (open && (w32::EqualsNoCase(r.file, "notepad") || w32::EqualsNoCase(r.file, "notepad.exe")))
+    {
         // Notepad takes its whole command line as one file name, without
         // the quotes that keep a name with blanks together elsewhere.
         std::string file = r.params;
@@ -124,25 +137,31 @@ DWORD Execute(const ShellRequest& r, int* pid)
         return w32::Launch(launch, pid);
     }
 
-    if (open || w32::EqualsNoCase(verb, "runas")) {
-        if (open && w32::HasUrlScheme(r.file)) {
+    if (open || w32::EqualsNoCase(verb, "runas"))
+    {
+        if (open && w32::HasUrlScheme(r.file))
+        {
             launch.argv = w32::OpenDocumentCommand(r.file);
             return w32::Launch(launch, pid);
         }
         DWORD err = ERROR_SUCCESS;
         const std::string program = ProgramFor(r, err);
-        if (err == ERROR_NO_ASSOCIATION && open) {
+        if (err == ERROR_NO_ASSOCIATION && open)
+        {
             // A document or folder: its default application.
             launch.argv = w32::OpenDocumentCommand(Resolve(r));
             return w32::Launch(launch, pid);
         }
         if (err != ERROR_SUCCESS)
             return err;
-        if (!open) {
+        if (!open)
+        {
             char* absolute = ::realpath(program.c_str(), nullptr);
             launch.argv = {"pkexec", absolute ? absolute : program};
             std::free(absolute);
-        } else {
+        }
+        else
+        {
             launch.argv = {program};
         }
         for (const std::string& a : w32::SplitCommandLine(r.params))
@@ -150,7 +169,8 @@ DWORD Execute(const ShellRequest& r, int* pid)
         return w32::Launch(launch, pid);
     }
 
-    if (w32::EqualsNoCase(verb, "edit")) {
+    if (w32::EqualsNoCase(verb, "edit"))
+    {
         const std::string path = Resolve(r);
         struct stat st;
         if (::stat(path.c_str(), &st) != 0)
@@ -164,18 +184,28 @@ DWORD Execute(const ShellRequest& r, int* pid)
 
 INT_PTR ShellCode(DWORD err)
 {
-    switch (err) {
-    case ERROR_SUCCESS: return 42;
-    case ERROR_FILE_NOT_FOUND: return SE_ERR_FNF;
-    case ERROR_PATH_NOT_FOUND: return SE_ERR_PNF;
-    case ERROR_ACCESS_DENIED: return SE_ERR_ACCESSDENIED;
+    switch (err)
+    {
+    case ERROR_SUCCESS:
+        return 42;
+    case ERROR_FILE_NOT_FOUND:
+        return SE_ERR_FNF;
+    case ERROR_PATH_NOT_FOUND:
+        return SE_ERR_PNF;
+    case ERROR_ACCESS_DENIED:
+        return SE_ERR_ACCESSDENIED;
     case ERROR_NOT_ENOUGH_MEMORY:
-    case ERROR_OUTOFMEMORY: return SE_ERR_OOM;
+    case ERROR_OUTOFMEMORY:
+        return SE_ERR_OOM;
     case ERROR_BAD_FORMAT:
-    case ERROR_BAD_EXE_FORMAT: return ERROR_BAD_FORMAT;
-    case ERROR_SHARING_VIOLATION: return SE_ERR_SHARE;
-    case ERROR_NO_ASSOCIATION: return SE_ERR_NOASSOC;
-    default: return SE_ERR_ACCESSDENIED;
+    case ERROR_BAD_EXE_FORMAT:
+        return ERROR_BAD_FORMAT;
+    case ERROR_SHARING_VIOLATION:
+        return SE_ERR_SHARE;
+    case ERROR_NO_ASSOCIATION:
+        return SE_ERR_NOASSOC;
+    default:
+        return SE_ERR_ACCESSDENIED;
     }
 }
 
@@ -186,15 +216,15 @@ HINSTANCE ToInstance(DWORD err)
     return reinterpret_cast<HINSTANCE>(ShellCode(err));
 }
 
-template <typename Info>
-BOOL ExecuteEx(Info* info, ShellRequest& r, bool converted)
+template <typename Info> BOOL ExecuteEx(Info* info, ShellRequest& r, bool converted)
 {
     info->hProcess = nullptr;
     r.owner = info->hwnd;
     int pid = 0;
     const DWORD err = converted ? Execute(r, &pid) : ERROR_INVALID_PARAMETER;
     info->hInstApp = reinterpret_cast<HINSTANCE>(ShellCode(err));
-    if (err != ERROR_SUCCESS) {
+    if (err != ERROR_SUCCESS)
+    {
         SetLastError(err);
         return FALSE;
     }
@@ -205,47 +235,64 @@ BOOL ExecuteEx(Info* info, ShellRequest& r, bool converted)
 
 } // namespace
 
-namespace w32 {
+namespace w32
+{
 
 std::vector<std::string> SplitCommandLine(const std::string& text)
 {
     std::vector<std::string> args;
     std::string cur;
     bool have = false, quoted = false;
-    for (size_t i = 0; i < text.size();) {
+    for (size_t i = 0; i < text.size();)
+    {
         const char c = text[i];
-        if (c == '\\') {
+        if (c == '\\')
+        {
             size_t n = 0;
-            while (i < text.size() && text[i] == '\\') {
+            while (i < text.size() && text[i] == '\\')
+            {
                 ++n;
                 ++i;
             }
-            if (i < text.size() && text[i] == '"') {
+            if (i < text.size() && text[i] == '"')
+            {
                 cur.append(n / 2, '\\');
-                if (n % 2) {
+                if (n % 2)
+                {
                     cur += '"';
                     ++i;
                 }
-            } else {
+            }
+            else
+            {
                 cur.append(n, '\\');
             }
             have = true;
-        } else if (c == '"') {
-            if (quoted && i + 1 < text.size() && text[i + 1] == '"') {
+        }
+        else if (c == '"')
+        {
+            if (quoted && i + 1 < text.size() && text[i + 1] == '"')
+            {
                 cur += '"';
                 i += 2;
-            } else {
+            }
+            else
+            {
                 quoted = !quoted;
                 ++i;
             }
             have = true;
-        } else if ((c == ' ' || c == '\t') && !quoted) {
+        }
+        else if ((c == ' ' || c == '\t') && !quoted)
+        {
             if (have)
                 args.push_back(cur);
             cur.clear();
             have = false;
             ++i;
-        } else {
+        }
+        else
+        {
             cur += c;
             have = true;
             ++i;
@@ -258,13 +305,14 @@ std::vector<std::string> SplitCommandLine(const std::string& text)
 
 } // namespace w32
 
-HINSTANCE WINAPI ShellExecuteA(HWND hwnd, LPCSTR lpOperation, LPCSTR lpFile, LPCSTR lpParameters, LPCSTR lpDirectory,
-                               INT)
+HINSTANCE WINAPI ShellExecuteA(HWND hwnd, LPCSTR lpOperation, LPCSTR lpFile, LPCSTR lpParameters,
+                               LPCSTR lpDirectory, INT)
 {
     ShellRequest r;
     r.owner = hwnd;
     const bool ok = w32::Utf8FromAnsi(lpOperation, r.verb) && w32::Utf8FromAnsi(lpFile, r.file) &&
-                    w32::Utf8FromAnsi(lpParameters, r.params) && w32::Utf8FromAnsi(lpDirectory, r.directory);
+                    w32::Utf8FromAnsi(lpParameters, r.params) &&
+                    w32::Utf8FromAnsi(lpDirectory, r.directory);
     return ToInstance(ok ? Execute(r, nullptr) : ERROR_INVALID_PARAMETER);
 }
 
@@ -274,18 +322,21 @@ HINSTANCE WINAPI ShellExecuteW(HWND hwnd, LPCWSTR lpOperation, LPCWSTR lpFile, L
     ShellRequest r;
     r.owner = hwnd;
     const bool ok = w32::Utf8FromWide(lpOperation, r.verb) && w32::Utf8FromWide(lpFile, r.file) &&
-                    w32::Utf8FromWide(lpParameters, r.params) && w32::Utf8FromWide(lpDirectory, r.directory);
+                    w32::Utf8FromWide(lpParameters, r.params) &&
+                    w32::Utf8FromWide(lpDirectory, r.directory);
     return ToInstance(ok ? Execute(r, nullptr) : ERROR_INVALID_PARAMETER);
 }
 
 BOOL WINAPI ShellExecuteExA(SHELLEXECUTEINFOA* info)
 {
-    if (!info || info->cbSize != sizeof(SHELLEXECUTEINFOA)) {
+    if (!info || info->cbSize != sizeof(SHELLEXECUTEINFOA))
+    {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
     ShellRequest r;
-    const bool ok = w32::Utf8FromAnsi(info->lpVerb, r.verb) && w32::Utf8FromAnsi(info->lpFile, r.file) &&
+    const bool ok = w32::Utf8FromAnsi(info->lpVerb, r.verb) &&
+                    w32::Utf8FromAnsi(info->lpFile, r.file) &&
                     w32::Utf8FromAnsi(info->lpParameters, r.params) &&
                     w32::Utf8FromAnsi(info->lpDirectory, r.directory);
     return ExecuteEx(info, r, ok);
@@ -293,12 +344,14 @@ BOOL WINAPI ShellExecuteExA(SHELLEXECUTEINFOA* info)
 
 BOOL WINAPI ShellExecuteExW(SHELLEXECUTEINFOW* info)
 {
-    if (!info || info->cbSize != sizeof(SHELLEXECUTEINFOW)) {
+    if (!info || info->cbSize != sizeof(SHELLEXECUTEINFOW))
+    {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
     ShellRequest r;
-    const bool ok = w32::Utf8FromWide(info->lpVerb, r.verb) && w32::Utf8FromWide(info->lpFile, r.file) &&
+    const bool ok = w32::Utf8FromWide(info->lpVerb, r.verb) &&
+                    w32::Utf8FromWide(info->lpFile, r.file) &&
                     w32::Utf8FromWide(info->lpParameters, r.params) &&
                     w32::Utf8FromWide(info->lpDirectory, r.directory);
     return ExecuteEx(info, r, ok);

@@ -9,7 +9,8 @@
 #include <string>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 constexpr DWORD kShutdownPrivilege = 19;
 
@@ -19,15 +20,19 @@ BOOL WINAPI ExitWindowsEx(UINT uFlags, DWORD)
 {
     const bool force = (uFlags & (EWX_FORCE | EWX_FORCEIFHUNG)) != 0;
     w32::LaunchRequest request;
-    if (uFlags & (EWX_SHUTDOWN | EWX_REBOOT | EWX_POWEROFF)) {
-        if (!w32::ProcessPrivilegeEnabled(kShutdownPrivilege)) {
+    if (uFlags & (EWX_SHUTDOWN | EWX_REBOOT | EWX_POWEROFF))
+    {
+        if (!w32::ProcessPrivilegeEnabled(kShutdownPrivilege))
+        {
             SetLastError(ERROR_PRIVILEGE_NOT_HELD);
             return FALSE;
         }
         request.argv = {"systemctl", (uFlags & EWX_REBOOT) ? "reboot" : "poweroff"};
         if (force)
             request.argv.push_back("--ignore-inhibitors");
-    } else {
+    }
+    else
+    {
         const char* session = std::getenv("XDG_SESSION_ID");
         if (session && *session)
             request.argv = {"loginctl", "terminate-session", session};
@@ -35,7 +40,8 @@ BOOL WINAPI ExitWindowsEx(UINT uFlags, DWORD)
             request.argv = {"loginctl", "terminate-user", std::to_string(::getuid())};
     }
     const DWORD err = w32::Launch(request);
-    if (err != ERROR_SUCCESS) {
+    if (err != ERROR_SUCCESS)
+    {
         SetLastError(err);
         return FALSE;
     }

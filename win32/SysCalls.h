@@ -11,9 +11,11 @@
 
 struct statx;
 
-namespace w32 {
+namespace w32
+{
 
-enum class SysCall {
+enum class SysCall
+{
     Open,
     Close,
     Read,
@@ -45,7 +47,8 @@ enum class SysCall {
     Count
 };
 
-struct SysCallTable {
+struct SysCallTable
+{
     int (*open)(const char* path, int flags, mode_t mode);
     int (*close)(int fd);
     ssize_t (*read)(int fd, void* buf, size_t count);
@@ -93,7 +96,8 @@ void ClearInjectedFaults();
 unsigned long SysCallCount(SysCall kind);
 
 // The layer's entry points: faults first, then the table. errno as POSIX sets it.
-namespace sys {
+namespace sys
+{
 int open(const char* path, int flags, mode_t mode = 0);
 int close(int fd);
 ssize_t read(int fd, void* buf, size_t count);

@@ -7,7 +7,8 @@
 #include <cerrno>
 #include <cstdint>
 
-namespace w32 {
+namespace w32
+{
 
 ULONGLONG FileTimeToU64(const FILETIME& ft)
 {
@@ -21,7 +22,8 @@ FILETIME FileTimeFromU64(ULONGLONG value)
 
 FILETIME FileTimeFromTimespec(const struct timespec& ts)
 {
-    const long long value = static_cast<long long>(ts.tv_sec) * 10000000LL + ts.tv_nsec / 100 + kUnixEpochInFileTime;
+    const long long value =
+        static_cast<long long>(ts.tv_sec) * 10000000LL + ts.tv_nsec / 100 + kUnixEpochInFileTime;
     return FileTimeFromU64(value < 0 ? 0 : static_cast<ULONGLONG>(value));
 }
 
@@ -30,11 +32,14 @@ struct timespec TimespecFromFileTime(const FILETIME& ft)
     const long long since = static_cast<long long>(FileTimeToU64(ft)) - kUnixEpochInFileTime;
     long long sec = since / 10000000LL;
     long long rest = since % 10000000LL;
-    if (rest < 0) {
+    if (rest < 0)
+    {
         rest += 10000000LL;
         --sec;
     }
-    struct timespec ts {};
+    struct timespec ts
+    {
+    };
     ts.tv_sec = static_cast<time_t>(sec);
     ts.tv_nsec = static_cast<long>(rest * 100);
     return ts;
@@ -42,7 +47,8 @@ struct timespec TimespecFromFileTime(const FILETIME& ft)
 
 } // namespace w32
 
-namespace {
+namespace
+{
 
 constexpr ULONGLONG kMaxFileTime = 0x7FFFFFFFFFFFFFFFULL;
 constexpr long long kTicksPerSecond = 10000000LL;
@@ -119,23 +125,29 @@ long long FloorDiv(long long a, long long b)
 
 BOOL ShiftFileTime(const FILETIME* in, LPFILETIME out, bool toLocal)
 {
-    if (!in || !out) {
+    if (!in || !out)
+    {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
     const ULONGLONG value = w32::FileTimeToU64(*in);
-    if (value > kMaxFileTime) {
+    if (value > kMaxFileTime)
+    {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    const long long seconds = FloorDiv(static_cast<long long>(value) - w32::kUnixEpochInFileTime, kTicksPerSecond);
+    const long long seconds =
+        FloorDiv(static_cast<long long>(value) - w32::kUnixEpochInFileTime, kTicksPerSecond);
     long offset = 0;
-    if (!(toLocal ? OffsetAtUtc(seconds, offset) : OffsetAtLocal(seconds, offset))) {
+    if (!(toLocal ? OffsetAtUtc(seconds, offset) : OffsetAtLocal(seconds, offset)))
+    {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    const long long shifted = static_cast<long long>(value) + (toLocal ? 1 : -1) * offset * kTicksPerSecond;
-    if (shifted < 0 || static_cast<ULONGLONG>(shifted) > kMaxFileTime) {
+    const long long shifted =
+        static_cast<long long>(value) + (toLocal ? 1 : -1) * offset * kTicksPerSecond;
+    if (shifted < 0 || static_cast<ULONGLONG>(shifted) > kMaxFileTime)
+    {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
@@ -145,7 +157,9 @@ BOOL ShiftFileTime(const FILETIME* in, LPFILETIME out, bool toLocal)
 
 struct timespec Monotonic()
 {
-    struct timespec ts {};
+    struct timespec ts
+    {
+    };
     w32::sys::clock_gettime(CLOCK_MONOTONIC, &ts);
     return ts;
 }
@@ -164,12 +178,14 @@ BOOL WINAPI LocalFileTimeToFileTime(const FILETIME* lpLocalFileTime, LPFILETIME 
 
 BOOL WINAPI FileTimeToSystemTime(const FILETIME* lpFileTime, LPSYSTEMTIME lpSystemTime)
 {
-    if (!lpFileTime || !lpSystemTime) {
+    if (!lpFileTime || !lpSystemTime)
+    {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
     const ULONGLONG value = w32::FileTimeToU64(*lpFileTime);
-    if (value > kMaxFileTime) {
+    if (value > kMaxFileTime)
+    {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
@@ -191,19 +207,22 @@ BOOL WINAPI FileTimeToSystemTime(const FILETIME* lpFileTime, LPSYSTEMTIME lpSyst
 
 BOOL WINAPI SystemTimeToFileTime(const SYSTEMTIME* lpSystemTime, LPFILETIME lpFileTime)
 {
-    if (!lpSystemTime || !lpFileTime) {
+    if (!lpSystemTime || !lpFileTime)
+    {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
     const SYSTEMTIME& st = *lpSystemTime;
     if (st.wYear < 1601 || st.wYear > 30827 || st.wMonth < 1 || st.wMonth > 12 || st.wDay < 1 ||
-        st.wDay > DaysInMonth(st.wYear, st.wMonth) || st.wHour > 23 || st.wMinute > 59 || st.wSecond > 59 ||
-        st.wMilliseconds > 999) {
+        st.wDay > DaysInMonth(st.wYear, st.wMonth) || st.wHour > 23 || st.wMinute > 59 ||
+        st.wSecond > 59 || st.wMilliseconds > 999)
+    {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
     const long long days = DaysFromCivil(st.wYear, st.wMonth, st.wDay);
-    const long long value = days * kTicksPerDay + ((st.wHour * 60LL + st.wMinute) * 60 + st.wSecond) * kTicksPerSecond +
+    const long long value = days * kTicksPerDay +
+                            ((st.wHour * 60LL + st.wMinute) * 60 + st.wSecond) * kTicksPerSecond +
                             st.wMilliseconds * 10000LL;
     *lpFileTime = w32::FileTimeFromU64(static_cast<ULONGLONG>(value));
     return TRUE;
@@ -211,7 +230,9 @@ BOOL WINAPI SystemTimeToFileTime(const SYSTEMTIME* lpSystemTime, LPFILETIME lpFi
 
 void WINAPI GetSystemTimeAsFileTime(LPFILETIME lpSystemTimeAsFileTime)
 {
-    struct timespec ts {};
+    struct timespec ts
+    {
+    };
     w32::sys::clock_gettime(CLOCK_REALTIME, &ts);
     *lpSystemTimeAsFileTime = w32::FileTimeFromTimespec(ts);
 }
@@ -235,7 +256,8 @@ void WINAPI GetLocalTime(LPSYSTEMTIME lpSystemTime)
 ULONGLONG WINAPI GetTickCount64()
 {
     const struct timespec ts = Monotonic();
-    return static_cast<ULONGLONG>(ts.tv_sec) * 1000ULL + static_cast<ULONGLONG>(ts.tv_nsec) / 1000000ULL;
+    return static_cast<ULONGLONG>(ts.tv_sec) * 1000ULL +
+           static_cast<ULONGLONG>(ts.tv_nsec) / 1000000ULL;
 }
 
 DWORD WINAPI GetTickCount()
@@ -250,7 +272,8 @@ DWORD WINAPI timeGetTime()
 
 BOOL WINAPI QueryPerformanceCounter(LARGE_INTEGER* lpPerformanceCount)
 {
-    if (!lpPerformanceCount) {
+    if (!lpPerformanceCount)
+    {
         SetLastError(ERROR_NOACCESS);
         return FALSE;
     }
@@ -261,7 +284,8 @@ BOOL WINAPI QueryPerformanceCounter(LARGE_INTEGER* lpPerformanceCount)
 
 BOOL WINAPI QueryPerformanceFrequency(LARGE_INTEGER* lpFrequency)
 {
-    if (!lpFrequency) {
+    if (!lpFrequency)
+    {
         SetLastError(ERROR_NOACCESS);
         return FALSE;
     }
@@ -271,13 +295,23 @@ BOOL WINAPI QueryPerformanceFrequency(LARGE_INTEGER* lpFrequency)
 
 void WINAPI Sleep(DWORD dwMilliseconds)
 {
-    if (dwMilliseconds == INFINITE) {
-        for (;;) {
-            struct timespec day {86400, 0};
+    if (dwMilliseconds == INFINITE)
+    {
+        for (;;)
+        {
+            struct timespec day
+            {
+                86400, 0
+            };
             w32::sys::nanosleep(&day, nullptr);
         }
     }
-    struct timespec left {static_cast<time_t>(dwMilliseconds / 1000), static_cast<long>(dwMilliseconds % 1000) * 1000000L};
-    while (w32::sys::nanosleep(&left, &left) != 0 && errno == EINTR) {
+    struct timespec left
+    {
+        static_cast<time_t>(dwMilliseconds / 1000),
+            static_cast<long>(dwMilliseconds % 1000) * 1000000L
+    };
+    while (w32::sys::nanosleep(&left, &left) != 0 && errno == EINTR)
+    {
     }
 }

@@ -2,9 +2,11 @@
 
 #include <atomic>
 
-namespace w32 {
+namespace w32
+{
 
-namespace {
+namespace
+{
 std::atomic<IUiProvider*> g_provider{nullptr};
 } // namespace
 

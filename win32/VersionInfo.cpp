@@ -11,22 +11,39 @@
 #include <string>
 #include <vector>
 
-namespace {
+namespace
+{
 
 // Marks a block filled by GetFileVersionInfo; the resource size follows it.
 constexpr DWORD kBlockMagic = 0x584D4C56; // "VLMX"
 constexpr size_t kSlack = 16;
 
-size_t Padded(size_t n) { return (n + 3) & ~size_t(3); }
+size_t Padded(size_t n)
+{
+    return (n + 3) & ~size_t(3);
+}
 
 // Block layout: resource (padded) | magic, size | wide area | narrow area.
-size_t BlockSize(size_t resource) { return Padded(resource) + 8 + 2 * (2 * Padded(resource) + kSlack); }
-size_t WideArea(size_t resource) { return Padded(resource) + 8; }
-size_t NarrowArea(size_t resource) { return WideArea(resource) + 2 * Padded(resource) + kSlack; }
+size_t BlockSize(size_t resource)
+{
+    return Padded(resource) + 8 + 2 * (2 * Padded(resource) + kSlack);
+}
+size_t WideArea(size_t resource)
+{
+    return Padded(resource) + 8;
+}
+size_t NarrowArea(size_t resource)
+{
+    return WideArea(resource) + 2 * Padded(resource) + kSlack;
+}
 
-WORD ReadWord(const unsigned char* p) { return static_cast<WORD>(p[0] | (p[1] << 8)); }
+WORD ReadWord(const unsigned char* p)
+{
+    return static_cast<WORD>(p[0] | (p[1] << 8));
+}
 
-struct Node {
+struct Node
+{
     size_t offset = 0;
     size_t end = 0; // one past the block
     WORD type = 0;
@@ -61,7 +78,8 @@ bool ParseNode(const unsigned char* base, size_t offset, size_t limit, Node& n)
     n.valueOffset = Padded(p + 2);
     n.valueUnits = n.type == 1 ? valueLength : 0;
     n.valueBytes = n.type == 1 ? size_t(valueLength) * 2 : valueLength;
-    if (n.valueOffset + n.valueBytes > n.end) {
+    if (n.valueOffset + n.valueBytes > n.end)
+    {
         n.valueCut = true;
         if (n.valueOffset > n.end)
             n.valueOffset = n.end;
@@ -77,7 +95,8 @@ bool KeyEquals(const unsigned char* base, const Node& n, const std::wstring& nam
 {
     if (n.keyUnits != name.size())
         return false;
-    for (size_t i = 0; i < n.keyUnits; ++i) {
+    for (size_t i = 0; i < n.keyUnits; ++i)
+    {
         wchar_t a = static_cast<wchar_t>(ReadWord(base + n.keyOffset + 2 * i));
         wchar_t b = name[i];
         if (a >= L'A' && a <= L'Z')
@@ -105,8 +124,10 @@ bool Find(const unsigned char* base, const std::wstring& path, Node& node)
     if (size < 6 || !ParseNode(base, 0, size, node))
         return false;
     size_t start = 0;
-    while (start < path.size()) {
-        if (path[start] == L'\\') {
+    while (start < path.size())
+    {
+        if (path[start] == L'\\')
+        {
             ++start;
             continue;
         }
@@ -118,10 +139,12 @@ bool Find(const unsigned char* base, const std::wstring& path, Node& node)
         bool found = false;
         Node child;
         // Each child is at least 6 bytes long, so the walk ends.
-        for (size_t at = node.children; at + 6 <= node.end; at = Padded(child.end)) {
+        for (size_t at = node.children; at + 6 <= node.end; at = Padded(child.end))
+        {
             if (!ParseNode(base, at, node.end, child))
                 return false;
-            if (KeyEquals(base, child, part)) {
+            if (KeyEquals(base, child, part))
+            {
                 found = true;
                 break;
             }
@@ -137,13 +160,16 @@ bool Find(const unsigned char* base, const std::wstring& path, Node& node)
 std::wstring DecodeText(const unsigned char* base, const Node& n)
 {
     std::wstring out;
-    for (size_t i = 0; i < n.valueUnits; ++i) {
+    for (size_t i = 0; i < n.valueUnits; ++i)
+    {
         const WORD u = ReadWord(base + n.valueOffset + 2 * i);
         if (u == 0)
             break;
-        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < n.valueUnits) {
+        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < n.valueUnits)
+        {
             const WORD v = ReadWord(base + n.valueOffset + 2 * i + 2);
-            if (v >= 0xDC00 && v <= 0xDFFF) {
+            if (v >= 0xDC00 && v <= 0xDFFF)
+            {
                 out += static_cast<wchar_t>(0x10000 + ((u - 0xD800) << 10) + (v - 0xDC00));
                 ++i;
                 continue;
@@ -164,22 +190,25 @@ size_t FilledResourceSize(const unsigned char* base)
     return (magic == kBlockMagic && recorded == size) ? size : 0;
 }
 
-template <typename C>
-BOOL Query(LPCVOID block, const std::wstring& path, LPVOID* out, UINT* len)
+template <typename C> BOOL Query(LPCVOID block, const std::wstring& path, LPVOID* out, UINT* len)
 {
-    if (!block || !out) {
+    if (!block || !out)
+    {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
     unsigned char* base = static_cast<unsigned char*>(const_cast<void*>(block));
     Node node;
-    if (!Find(base, path, node)) {
+    if (!Find(base, path, node))
+    {
         SetLastError(ERROR_RESOURCE_TYPE_NOT_FOUND);
         return FALSE;
     }
-    if (node.type != 1) {
+    if (node.type != 1)
+    {
         // A structure missing its tail would be read past the block.
-        if (node.valueCut) {
+        if (node.valueCut)
+        {
             SetLastError(ERROR_INVALID_DATA);
             return FALSE;
         }
@@ -189,18 +218,23 @@ BOOL Query(LPCVOID block, const std::wstring& path, LPVOID* out, UINT* len)
         return node.valueBytes != 0;
     }
     const size_t resource = FilledResourceSize(base);
-    if (!resource) {
+    if (!resource)
+    {
         SetLastError(ERROR_INVALID_DATA);
         return FALSE;
     }
     const std::wstring text = DecodeText(base, node);
-    if constexpr (sizeof(C) == sizeof(wchar_t)) {
-        wchar_t* dest = reinterpret_cast<wchar_t*>(base + WideArea(resource) + 2 * node.valueOffset);
+    if constexpr (sizeof(C) == sizeof(wchar_t))
+    {
+        wchar_t* dest =
+            reinterpret_cast<wchar_t*>(base + WideArea(resource) + 2 * node.valueOffset);
         std::memcpy(dest, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
         *out = dest;
         if (len)
             *len = static_cast<UINT>(text.size() + 1);
-    } else {
+    }
+    else
+    {
         char* dest = reinterpret_cast<char*>(base + NarrowArea(resource) + 2 * node.valueOffset);
         std::string narrow;
         if (!w32::AnsiFromWide(text, narrow))
@@ -230,7 +264,8 @@ DWORD SizeOf(const std::string& path, bool converted, LPDWORD handle)
         *handle = 0;
     std::vector<unsigned char> bytes;
     const DWORD err = converted ? ReadResource(path, bytes) : ERROR_INVALID_PARAMETER;
-    if (err != ERROR_SUCCESS) {
+    if (err != ERROR_SUCCESS)
+    {
         SetLastError(err);
         return 0;
     }
@@ -241,18 +276,21 @@ BOOL Fill(const std::string& path, bool converted, DWORD len, LPVOID data)
 {
     std::vector<unsigned char> bytes;
     const DWORD err = (converted && data) ? ReadResource(path, bytes) : ERROR_INVALID_PARAMETER;
-    if (err != ERROR_SUCCESS) {
+    if (err != ERROR_SUCCESS)
+    {
         SetLastError(err);
         return FALSE;
     }
     unsigned char* out = static_cast<unsigned char*>(data);
-    if (len < 6) {
+    if (len < 6)
+    {
         // Not even a block header fits: a query of such a copy would have to
         // read its length past the buffer, so there is no copy.
         SetLastError(ERROR_INSUFFICIENT_BUFFER);
         return FALSE;
     }
-    if (len < BlockSize(bytes.size())) {
+    if (len < BlockSize(bytes.size()))
+    {
         // As documented for Windows: the information is cut to the buffer.
         // The copy records the length it really has, so that a later query
         // never walks past the caller's buffer, and leaves room for the
@@ -260,7 +298,8 @@ BOOL Fill(const std::string& path, bool converted, DWORD len, LPVOID data)
         const size_t kept = std::min<size_t>(len >= 8 ? len - 8 : 0, bytes.size()) & ~size_t(3);
         std::memset(out, 0, len);
         std::memcpy(out, bytes.data(), kept);
-        if (kept >= 2) {
+        if (kept >= 2)
+        {
             const WORD recorded = static_cast<WORD>(kept);
             std::memcpy(out, &recorded, 2);
         }
@@ -307,7 +346,8 @@ BOOL WINAPI GetFileVersionInfoW(LPCWSTR lptstrFilename, DWORD, DWORD dwLen, LPVO
 BOOL WINAPI VerQueryValueA(LPCVOID pBlock, LPCSTR lpSubBlock, LPVOID* lplpBuffer, UINT* puLen)
 {
     std::string utf8;
-    if (!lpSubBlock || !w32::Utf8FromAnsi(lpSubBlock, utf8)) {
+    if (!lpSubBlock || !w32::Utf8FromAnsi(lpSubBlock, utf8))
+    {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
@@ -316,7 +356,8 @@ BOOL WINAPI VerQueryValueA(LPCVOID pBlock, LPCSTR lpSubBlock, LPVOID* lplpBuffer
 
 BOOL WINAPI VerQueryValueW(LPCVOID pBlock, LPCWSTR lpSubBlock, LPVOID* lplpBuffer, UINT* puLen)
 {
-    if (!lpSubBlock) {
+    if (!lpSubBlock)
+    {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }

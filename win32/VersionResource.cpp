@@ -2,11 +2,14 @@
 
 #include <cstring>
 
-namespace w32 {
+namespace w32
+{
 
-namespace {
+namespace
+{
 
-class Writer {
+class Writer
+{
 public:
     std::vector<unsigned char> bytes;
 
@@ -24,13 +27,17 @@ public:
     size_t Text(const std::wstring& s)
     {
         size_t units = 0;
-        for (wchar_t wc : s) {
+        for (wchar_t wc : s)
+        {
             const std::uint32_t c = static_cast<std::uint32_t>(wc);
-            if (c >= 0x10000 && c <= 0x10FFFF) {
+            if (c >= 0x10000 && c <= 0x10FFFF)
+            {
                 Word(static_cast<WORD>(0xD800 + ((c - 0x10000) >> 10)));
                 Word(static_cast<WORD>(0xDC00 + ((c - 0x10000) & 0x3FF)));
                 units += 2;
-            } else {
+            }
+            else
+            {
                 Word(c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF) ? 0xFFFD : static_cast<WORD>(c));
                 ++units;
             }
@@ -69,8 +76,14 @@ private:
     }
 };
 
-DWORD High(const WORD v[4]) { return (static_cast<DWORD>(v[0]) << 16) | v[1]; }
-DWORD Low(const WORD v[4]) { return (static_cast<DWORD>(v[2]) << 16) | v[3]; }
+DWORD High(const WORD v[4])
+{
+    return (static_cast<DWORD>(v[0]) << 16) | v[1];
+}
+DWORD Low(const WORD v[4])
+{
+    return (static_cast<DWORD>(v[2]) << 16) | v[3];
+}
 
 } // namespace
 
@@ -102,7 +115,8 @@ std::vector<unsigned char> BuildVersionResource(const VersionResource& r)
         tableKey[i] = hex[(id >> (28 - 4 * i)) & 15];
     tableKey[8] = 0;
     const size_t table = w.Begin(1, tableKey);
-    for (const auto& [key, value] : r.strings) {
+    for (const auto& [key, value] : r.strings)
+    {
         const size_t s = w.Begin(1, key);
         w.SetValueLength(s, w.Text(value));
         ok = ok && w.End(s);
@@ -127,18 +141,24 @@ bool ParseVersionNumber(const std::string& text, WORD out[4])
     size_t part = 0;
     unsigned long value = 0;
     bool digits = false;
-    for (size_t i = 0; i <= text.size(); ++i) {
+    for (size_t i = 0; i <= text.size(); ++i)
+    {
         const char c = i < text.size() ? text[i] : '.';
-        if (c >= '0' && c <= '9') {
+        if (c >= '0' && c <= '9')
+        {
             value = value * 10 + static_cast<unsigned long>(c - '0');
             digits = true;
             if (value > 0xffff)
                 return false;
-        } else if (c == '.' && digits && part < 4) {
+        }
+        else if (c == '.' && digits && part < 4)
+        {
             out[part++] = static_cast<WORD>(value);
             value = 0;
             digits = false;
-        } else {
+        }
+        else
+        {
             return false;
         }
     }

@@ -9,21 +9,28 @@
 #include <new>
 #include <string>
 
-const CLSID CLSID_InternetExplorer = {0x0002DF01, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-const IID IID_IWebBrowser = {0xEAB22AC1, 0x30C1, 0x11CF, {0xA7, 0xEB, 0x00, 0x00, 0xC0, 0x5B, 0xAE, 0x0B}};
-const IID IID_IWebBrowserApp = {0x0002DF05, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-const IID IID_IWebBrowser2 = {0xD30C1661, 0xCDAF, 0x11D0, {0x8A, 0x3E, 0x00, 0xC0, 0x4F, 0xC9, 0xE2, 0x6E}};
+const CLSID CLSID_InternetExplorer = {
+    0x0002DF01, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+const IID IID_IWebBrowser = {
+    0xEAB22AC1, 0x30C1, 0x11CF, {0xA7, 0xEB, 0x00, 0x00, 0xC0, 0x5B, 0xAE, 0x0B}};
+const IID IID_IWebBrowserApp = {
+    0x0002DF05, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+const IID IID_IWebBrowser2 = {
+    0xD30C1661, 0xCDAF, 0x11D0, {0x8A, 0x3E, 0x00, 0xC0, 0x4F, 0xC9, 0xE2, 0x6E}};
 
-namespace {
+namespace
+{
 
-class WebBrowser final : public IWebBrowser2 {
+class WebBrowser final : public IWebBrowser2
+{
 public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override
     {
         if (!ppv)
             return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_IWebBrowser || riid == IID_IWebBrowserApp ||
-            riid == IID_IWebBrowser2) {
+        if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_IWebBrowser ||
+            riid == IID_IWebBrowserApp || riid == IID_IWebBrowser2)
+        {
             AddRef();
             *ppv = static_cast<IWebBrowser2*>(this);
             return S_OK;
@@ -46,7 +53,8 @@ public:
             return E_INVALIDARG;
         return Open(URL);
     }
-    HRESULT STDMETHODCALLTYPE Navigate2(VARIANT* URL, VARIANT*, VARIANT*, VARIANT*, VARIANT*) override
+    HRESULT STDMETHODCALLTYPE Navigate2(VARIANT* URL, VARIANT*, VARIANT*, VARIANT*,
+                                        VARIANT*) override
     {
         if (!URL)
             return E_INVALIDARG;
@@ -105,7 +113,8 @@ private:
 
 } // namespace
 
-namespace w32 {
+namespace w32
+{
 
 HRESULT CreateWebBrowser(REFIID riid, void** ppv)
 {

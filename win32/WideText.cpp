@@ -4,9 +4,11 @@
 
 #include <cwchar>
 
-namespace w32 {
+namespace w32
+{
 
-namespace {
+namespace
+{
 
 bool FromWide(UINT cp, LPCWSTR text, size_t len, std::string& out)
 {
@@ -15,14 +17,15 @@ bool FromWide(UINT cp, LPCWSTR text, size_t len, std::string& out)
         return true;
     if (cp == CP_ACP)
         cp = GetACP();
-    const int n = WideCharToMultiByte(cp, cp == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS, text, static_cast<int>(len),
-                                      nullptr, 0, nullptr, nullptr);
+    const int n = WideCharToMultiByte(cp, cp == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS, text,
+                                      static_cast<int>(len), nullptr, 0, nullptr, nullptr);
     if (n <= 0)
         return false;
     out.resize(static_cast<size_t>(n));
     BOOL usedDefault = FALSE;
-    const int m = WideCharToMultiByte(cp, cp == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS, text, static_cast<int>(len),
-                                      out.data(), n, nullptr, cp == CP_UTF8 ? nullptr : &usedDefault);
+    const int m = WideCharToMultiByte(cp, cp == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS, text,
+                                      static_cast<int>(len), out.data(), n, nullptr,
+                                      cp == CP_UTF8 ? nullptr : &usedDefault);
     return m == n && !usedDefault;
 }
 
@@ -38,7 +41,8 @@ bool Utf8FromAnsi(LPCSTR text, std::string& out)
     out.clear();
     if (!text || !*text)
         return true;
-    if (GetACP() == CP_UTF8) {
+    if (GetACP() == CP_UTF8)
+    {
         out = text;
         return true;
     }
@@ -54,7 +58,8 @@ std::wstring WideFromUtf8(const std::string& text)
 {
     if (text.empty())
         return std::wstring();
-    const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    const int n =
+        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     if (n <= 0)
         return std::wstring();
     std::wstring out(static_cast<size_t>(n), L'\0');
@@ -71,7 +76,8 @@ bool EqualsNoCase(const std::string& a, const std::string& b)
 {
     if (a.size() != b.size())
         return false;
-    for (size_t i = 0; i < a.size(); ++i) {
+    for (size_t i = 0; i < a.size(); ++i)
+    {
         const char x = (a[i] >= 'A' && a[i] <= 'Z') ? static_cast<char>(a[i] + 32) : a[i];
         const char y = (b[i] >= 'A' && b[i] <= 'Z') ? static_cast<char>(b[i] + 32) : b[i];
         if (x != y)
@@ -84,7 +90,8 @@ bool EqualsNoCase(const std::wstring& a, const std::wstring& b)
 {
     if (a.size() != b.size())
         return false;
-    for (size_t i = 0; i < a.size(); ++i) {
+    for (size_t i = 0; i < a.size(); ++i)
+    {
         const wchar_t x = (a[i] >= L'A' && a[i] <= L'Z') ? static_cast<wchar_t>(a[i] + 32) : a[i];
         const wchar_t y = (b[i] >= L'A' && b[i] <= L'Z') ? static_cast<wchar_t>(b[i] + 32) : b[i];
         if (x != y)

@@ -35,10 +35,10 @@ unsigned Lookup(const char* encoding, bool forWriting)
         unsigned cp;
     };
     static const Name kNames[] = {
-        {"UTF8", 65001},       {"GB18030", 54936},  {"USASCII", 20127},   {"ASCII", 20127},
-        {"ISO88591", 28591},   {"LATIN1", 28591},   {"ISO885915", 28605}, {"BIG5", 950},
-        {"SHIFTJIS", 932},     {"SJIS", 932},       {"EUCJP", 20932},     {"EUCKR", 51949},
-        {"KOI8R", 20866},      {"KOI8U", 21866},
+        {"UTF8", 65001},     {"GB18030", 54936}, {"USASCII", 20127},   {"ASCII", 20127},
+        {"ISO88591", 28591}, {"LATIN1", 28591},  {"ISO885915", 28605}, {"BIG5", 950},
+        {"SHIFTJIS", 932},   {"SJIS", 932},      {"EUCJP", 20932},     {"EUCKR", 51949},
+        {"KOI8R", 20866},    {"KOI8U", 21866},
     };
     for (const Name& e : kNames)
         if (n == e.name)
@@ -55,7 +55,13 @@ unsigned Lookup(const char* encoding, bool forWriting)
 
 } // namespace
 
-unsigned CodePageForReading(const char* encoding) { return Lookup(encoding, false); }
-unsigned CodePageForWriting(const char* encoding) { return Lookup(encoding, true); }
+unsigned CodePageForReading(const char* encoding)
+{
+    return Lookup(encoding, false);
+}
+unsigned CodePageForWriting(const char* encoding)
+{
+    return Lookup(encoding, true);
+}
 
 } // namespace nkDS

@@ -12,8 +12,7 @@ namespace
 
 const char kRootName[] = "XMLFile_Parser_Root";
 
-template <class C>
-bool SameText(const C* a, const C* b)
+template <class C> bool SameText(const C* a, const C* b)
 {
     if (a == nullptr || b == nullptr)
         return a == b;
@@ -23,7 +22,10 @@ bool SameText(const C* a, const C* b)
 }
 
 // A locator's wide text in the node's width.
-const wchar_t* InWidth(const wchar_t* s, nkMem::CStringT<wchar_t>&) { return s; }
+const wchar_t* InWidth(const wchar_t* s, nkMem::CStringT<wchar_t>&)
+{
+    return s;
+}
 const char* InWidth(const wchar_t* s, nkMem::CStringT<char>& buf)
 {
     if (s == nullptr)
@@ -32,8 +34,7 @@ const char* InWidth(const wchar_t* s, nkMem::CStringT<char>& buf)
     return buf.GetSafeString();
 }
 
-template <class C>
-const C* Literal(const char* ascii, nkMem::CStringT<C>& buf)
+template <class C> const C* Literal(const char* ascii, nkMem::CStringT<C>& buf)
 {
     buf.Empty();
     for (; *ascii != '\0'; ++ascii)
@@ -54,14 +55,12 @@ CXmlFileT<C>::CXmlFileT(float version, const char* encoding, uint8_t flags)
     m_parser.SetRoot(static_cast<Node*>(this));
 }
 
-template <class C>
-CXmlFileT<C>::~CXmlFileT()
+template <class C> CXmlFileT<C>::~CXmlFileT()
 {
     this->RemoveAllChildren();
 }
 
-template <class C>
-typename CXmlFileT<C>::Node* CXmlFileT<C>::Declaration() const
+template <class C> typename CXmlFileT<C>::Node* CXmlFileT<C>::Declaration() const
 {
     if (this->GetChildCount() == 0)
         return nullptr;
@@ -70,8 +69,7 @@ typename CXmlFileT<C>::Node* CXmlFileT<C>::Declaration() const
     return first != nullptr && SameText(first->GetName(), Literal("xml", xml)) ? first : nullptr;
 }
 
-template <class C>
-unsigned CXmlFileT<C>::WriteCodePage() const
+template <class C> unsigned CXmlFileT<C>::WriteCodePage() const
 {
     if constexpr (sizeof(C) == 1)
         return 0;
@@ -92,8 +90,7 @@ unsigned CXmlFileT<C>::WriteCodePage() const
     }
 }
 
-template <class C>
-bool CXmlFileT<C>::Read(Orvex::IStream* stream)
+template <class C> bool CXmlFileT<C>::Read(Orvex::IStream* stream)
 {
     m_parser.SetRoot(static_cast<Node*>(this));
     const bool ok = m_parser.Parse(stream, nullptr);
@@ -108,8 +105,9 @@ bool CXmlFileT<C>::Read(Orvex::IStream* stream)
         if (version != nullptr)
             text.Assign(version);
         // No "version" parameter: the document is taken as version 1.0.
-        m_fVersion = version != nullptr ? static_cast<float>(std::strtod(text.GetSafeString(), nullptr))
-                                        : 1.0f;
+        m_fVersion = version != nullptr
+                         ? static_cast<float>(std::strtod(text.GetSafeString(), nullptr))
+                         : 1.0f;
         const C* encoding = decl->GetParamByName(Literal("encoding", name));
         m_strEncoding.Empty();
         if (encoding != nullptr)
@@ -118,9 +116,7 @@ bool CXmlFileT<C>::Read(Orvex::IStream* stream)
     return true;
 }
 
-template <class C>
-template <class P>
-bool CXmlFileT<C>::Load(const P* path)
+template <class C> template <class P> bool CXmlFileT<C>::Load(const P* path)
 {
     Orvex::CFileStream stream(path, Orvex::kModeRead, false);
     if (!stream.IsOpen())
@@ -130,19 +126,16 @@ bool CXmlFileT<C>::Load(const P* path)
     return ok;
 }
 
-template <class C>
-bool CXmlFileT<C>::LoadFromFile(const char* path)
+template <class C> bool CXmlFileT<C>::LoadFromFile(const char* path)
 {
     return Load(path);
 }
-template <class C>
-bool CXmlFileT<C>::LoadFromFile(const wchar_t* path)
+template <class C> bool CXmlFileT<C>::LoadFromFile(const wchar_t* path)
 {
     return Load(path);
 }
 
-template <class C>
-void CXmlFileT<C>::Close()
+template <class C> void CXmlFileT<C>::Close()
 {
     m_parser.Reset();
     this->Clear();
@@ -151,14 +144,12 @@ void CXmlFileT<C>::Close()
     m_bBom = false;
 }
 
-template <class C>
-const char* CXmlFileT<C>::GetEncoding() const
+template <class C> const char* CXmlFileT<C>::GetEncoding() const
 {
     return m_strEncoding.GetSafeString();
 }
 
-template <class C>
-void CXmlFileT<C>::SetVersion(float version)
+template <class C> void CXmlFileT<C>::SetVersion(float version)
 {
     m_fVersion = version;
     // Large enough for any float in "%.1f".
@@ -172,8 +163,7 @@ void CXmlFileT<C>::SetVersion(float version)
     decl->SetParam(Literal("version", name), value.GetString());
 }
 
-template <class C>
-bool CXmlFileT<C>::ExportNode(Orvex::IStream* stream, Node* node)
+template <class C> bool CXmlFileT<C>::ExportNode(Orvex::IStream* stream, Node* node)
 {
     if (stream == nullptr || node == nullptr)
         return false;
@@ -254,15 +244,12 @@ bool CXmlFileT<C>::Save(Orvex::IStream* stream, const Orvex::CDataLocator* locat
     return ExportNode(stream, node != nullptr ? node : static_cast<Node*>(this));
 }
 
-template <class C>
-bool CXmlFileT<C>::Write(Orvex::IStream* stream)
+template <class C> bool CXmlFileT<C>::Write(Orvex::IStream* stream)
 {
     return Save(stream, nullptr);
 }
 
-template <class C>
-template <class P>
-bool CXmlFileT<C>::Store(const P* path)
+template <class C> template <class P> bool CXmlFileT<C>::Store(const P* path)
 {
     Orvex::CFileStream stream(path, Orvex::kModeWrite, true);
     if (!stream.IsOpen())
@@ -275,13 +262,11 @@ bool CXmlFileT<C>::Store(const P* path)
     return ok;
 }
 
-template <class C>
-bool CXmlFileT<C>::SaveToFile(const char* path)
+template <class C> bool CXmlFileT<C>::SaveToFile(const char* path)
 {
     return Store(path);
 }
-template <class C>
-bool CXmlFileT<C>::SaveToFile(const wchar_t* path)
+template <class C> bool CXmlFileT<C>::SaveToFile(const wchar_t* path)
 {
     return Store(path);
 }

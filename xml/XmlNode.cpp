@@ -9,12 +9,10 @@ namespace nkDS
 namespace
 {
 
-template <class C>
-constexpr C kEmpty[1] = {C(0)};
+template <class C> constexpr C kEmpty[1] = {C(0)};
 
 // Exact comparison of two whole strings.
-template <class C>
-bool SameText(const C* a, const C* b)
+template <class C> bool SameText(const C* a, const C* b)
 {
     for (; *a != C(0) && *a == *b; ++a, ++b)
     {
@@ -24,20 +22,15 @@ bool SameText(const C* a, const C* b)
 
 } // namespace
 
-template <class C>
-CXmlNodeT<C>::CXmlNodeT() : TreeBase(0, nullptr)
-{
-}
+template <class C> CXmlNodeT<C>::CXmlNodeT() : TreeBase(0, nullptr) {}
 
-template <class C>
-const C* CXmlNodeT<C>::Chars(const String& s)
+template <class C> const C* CXmlNodeT<C>::Chars(const String& s)
 {
     const C* p = s.GetString();
     return p != nullptr ? p : kEmpty<C>;
 }
 
-template <class C>
-bool CXmlNodeT<C>::IsValid() const
+template <class C> bool CXmlNodeT<C>::IsValid() const
 {
     switch (m_nKind)
     {
@@ -53,8 +46,7 @@ bool CXmlNodeT<C>::IsValid() const
     }
 }
 
-template <class C>
-bool CXmlNodeT<C>::IsAncestorOrSelf(const CXmlNodeT* node) const
+template <class C> bool CXmlNodeT<C>::IsAncestorOrSelf(const CXmlNodeT* node) const
 {
     if (node == this)
         return true;
@@ -68,8 +60,7 @@ bool CXmlNodeT<C>::IsAncestorOrSelf(const CXmlNodeT* node) const
     return false;
 }
 
-template <class C>
-void CXmlNodeT<C>::MakeRoomForChild()
+template <class C> void CXmlNodeT<C>::MakeRoomForChild()
 {
     // The list grows to exactly what it is asked for, which makes filling a
     // wide node quadratic; past a few children, double its room instead.
@@ -79,8 +70,7 @@ void CXmlNodeT<C>::MakeRoomForChild()
         kids.Truncate(count * 2, false);
 }
 
-template <class C>
-bool CXmlNodeT<C>::AddChild(CXmlNodeT* node)
+template <class C> bool CXmlNodeT<C>::AddChild(CXmlNodeT* node)
 {
     // Taking an ancestor as a child would close a cycle that Clear could not end.
     if (node == nullptr || IsAncestorOrSelf(node) || !this->CanAddChild())
@@ -89,8 +79,7 @@ bool CXmlNodeT<C>::AddChild(CXmlNodeT* node)
     return TreeBase::AddChild(node);
 }
 
-template <class C>
-bool CXmlNodeT<C>::InsertChild(uint32_t index, CXmlNodeT* node)
+template <class C> bool CXmlNodeT<C>::InsertChild(uint32_t index, CXmlNodeT* node)
 {
     if (node == nullptr || IsAncestorOrSelf(node) || !this->CanAddChild())
         return false;
@@ -98,8 +87,7 @@ bool CXmlNodeT<C>::InsertChild(uint32_t index, CXmlNodeT* node)
     return TreeBase::InsertChild(index, node);
 }
 
-template <class C>
-void CXmlNodeT<C>::Clear()
+template <class C> void CXmlNodeT<C>::Clear()
 {
     m_strValue.Empty();
     m_strName.Empty();
@@ -110,8 +98,7 @@ void CXmlNodeT<C>::Clear()
     RemoveAllChildren();
 }
 
-template <class C>
-void CXmlNodeT<C>::RemoveAllChildren()
+template <class C> void CXmlNodeT<C>::RemoveAllChildren()
 {
     // Unlink the last child of the deepest node still holding children and go
     // down into it; a node is deleted once it holds none. The path is as long
@@ -137,8 +124,7 @@ void CXmlNodeT<C>::RemoveAllChildren()
     }
 }
 
-template <class C>
-void CXmlNodeT<C>::DeleteNode(CXmlNodeT* node)
+template <class C> void CXmlNodeT<C>::DeleteNode(CXmlNodeT* node)
 {
     // Nodes are made by `new CXmlNodeT` and deleted through exactly that type.
 #pragma GCC diagnostic push
@@ -147,8 +133,7 @@ void CXmlNodeT<C>::DeleteNode(CXmlNodeT* node)
 #pragma GCC diagnostic pop
 }
 
-template <class C>
-bool CXmlNodeT<C>::SetName(const C* name)
+template <class C> bool CXmlNodeT<C>::SetName(const C* name)
 {
     if (!IsValidXmlName(name))
         return false;
@@ -156,15 +141,13 @@ bool CXmlNodeT<C>::SetName(const C* name)
     return true;
 }
 
-template <class C>
-bool CXmlNodeT<C>::SetValue(const C* value)
+template <class C> bool CXmlNodeT<C>::SetValue(const C* value)
 {
     m_strValue.Assign(value);
     return true;
 }
 
-template <class C>
-bool CXmlNodeT<C>::AddParam(const C* name, const C* value)
+template <class C> bool CXmlNodeT<C>::AddParam(const C* name, const C* value)
 {
     if (!IsValidXmlName(name) || !IsValidParamValue(value))
         return false;
@@ -186,20 +169,17 @@ bool CXmlNodeT<C>::AddParam(const C* name, const C* value)
     return true;
 }
 
-template <class C>
-const C* CXmlNodeT<C>::GetParamName(uint32_t index) const
+template <class C> const C* CXmlNodeT<C>::GetParamName(uint32_t index) const
 {
     return index < m_paramNames.GetCount() ? Chars(m_paramNames.GetAt(index)) : kEmpty<C>;
 }
 
-template <class C>
-const C* CXmlNodeT<C>::GetParamValue(uint32_t index) const
+template <class C> const C* CXmlNodeT<C>::GetParamValue(uint32_t index) const
 {
     return index < m_paramValues.GetCount() ? Chars(m_paramValues.GetAt(index)) : kEmpty<C>;
 }
 
-template <class C>
-uint32_t CXmlNodeT<C>::FindParam(const C* name) const
+template <class C> uint32_t CXmlNodeT<C>::FindParam(const C* name) const
 {
     const uint32_t count = m_paramNames.GetCount();
     if (name == nullptr)
@@ -210,15 +190,13 @@ uint32_t CXmlNodeT<C>::FindParam(const C* name) const
     return count;
 }
 
-template <class C>
-const C* CXmlNodeT<C>::GetParamByName(const C* name) const
+template <class C> const C* CXmlNodeT<C>::GetParamByName(const C* name) const
 {
     const uint32_t i = FindParam(name);
     return i < m_paramNames.GetCount() ? GetParamValue(i) : nullptr;
 }
 
-template <class C>
-bool CXmlNodeT<C>::SetParam(const C* name, const C* value)
+template <class C> bool CXmlNodeT<C>::SetParam(const C* name, const C* value)
 {
     if (!IsValidParamValue(value))
         return false;
@@ -229,8 +207,7 @@ bool CXmlNodeT<C>::SetParam(const C* name, const C* value)
     return true;
 }
 
-template <class C>
-bool CXmlNodeT<C>::RemoveParam(uint32_t index)
+template <class C> bool CXmlNodeT<C>::RemoveParam(uint32_t index)
 {
     if (index >= m_paramNames.GetCount())
         return false;
@@ -249,8 +226,7 @@ CXmlNodeW* CreateXmlNodeW()
     return new (std::nothrow) CXmlNodeW();
 }
 
-template <class C>
-void DestroyXmlNode(CXmlNodeT<C>* node)
+template <class C> void DestroyXmlNode(CXmlNodeT<C>* node)
 {
     if (node == nullptr)
         return;

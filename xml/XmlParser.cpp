@@ -19,7 +19,10 @@ constexpr ScanStops kDashStop("-");
 constexpr ScanStops kBracketStop("]");
 constexpr ScanStops kValueStops("'\"<");
 
-bool IsNameByte(int c) { return c >= 0 && IsXmlNameChar(static_cast<char>(c)); }
+bool IsNameByte(int c)
+{
+    return c >= 0 && IsXmlNameChar(static_cast<char>(c));
+}
 
 struct NameByteSet
 {
@@ -81,7 +84,8 @@ size_t Utf8Length(const unsigned char* p, size_t n)
                 return SIZE_MAX;
             v = (v << 6) | (p[i + k] & 0x3F);
         }
-        if ((len == 3 && (v < 0x800 || (v >= 0xD800 && v < 0xE000))) || (len == 4 && (v < 0x10000 || v > 0x10FFFF)))
+        if ((len == 3 && (v < 0x800 || (v >= 0xD800 && v < 0xE000))) ||
+            (len == 4 && (v < 0x10000 || v > 0x10FFFF)))
             return SIZE_MAX;
         // Beyond the first plane a 16-bit wchar_t takes a surrogate pair.
         if (len == 4 && sizeof(wchar_t) == 2)
@@ -103,7 +107,8 @@ void Store(nkMem::CStringT<wchar_t>& out, const std::vector<char>& s, unsigned c
     // UTF-8 into a string not yet allocated: decoded here in one pass after
     // the check, without the code-page layer's intermediate work.
     const auto* p = reinterpret_cast<const unsigned char*>(s.data());
-    const size_t chars = cp == kCodePageUtf8 && out.GetString() == nullptr ? Utf8Length(p, s.size()) : SIZE_MAX;
+    const size_t chars =
+        cp == kCodePageUtf8 && out.GetString() == nullptr ? Utf8Length(p, s.size()) : SIZE_MAX;
     if (chars == SIZE_MAX || chars >= 0x7FFFFFFF)
     {
         out.AssignCP(s.data(), static_cast<uint32_t>(s.size()), cp);
@@ -131,13 +136,14 @@ void Store(nkMem::CStringT<wchar_t>& out, const std::vector<char>& s, unsigned c
         }
         else if (c < 0xF0)
         {
-            w[o] = static_cast<wchar_t>(((c & 0x0F) << 12) | ((p[i + 1] & 0x3F) << 6) | (p[i + 2] & 0x3F));
+            w[o] = static_cast<wchar_t>(((c & 0x0F) << 12) | ((p[i + 1] & 0x3F) << 6) |
+                                        (p[i + 2] & 0x3F));
             i += 3;
         }
         else
         {
-            const uint32_t v = ((c & 0x07) << 18) | ((p[i + 1] & 0x3F) << 12) | ((p[i + 2] & 0x3F) << 6) |
-                               (p[i + 3] & 0x3F);
+            const uint32_t v = ((c & 0x07) << 18) | ((p[i + 1] & 0x3F) << 12) |
+                               ((p[i + 2] & 0x3F) << 6) | (p[i + 3] & 0x3F);
             if constexpr (sizeof(wchar_t) == 2)
             {
                 w[o++] = static_cast<wchar_t>(0xD800 + ((v - 0x10000) >> 10));
@@ -163,8 +169,7 @@ const char* Terminated(std::vector<char>& s)
 } // namespace
 
 // One parse: the window, the scratch buffers and the stack of open elements.
-template <class C>
-class CXmlBuilder
+template <class C> class CXmlBuilder
 {
 public:
     using Node = CXmlNodeT<C>;
@@ -287,7 +292,8 @@ private:
         m_in.Skip(1);
         if (end == q)
             return true;
-        return FailBack(end == '<' ? "'<' in a parameter value" : "quote of the other kind in a parameter value");
+        return FailBack(end == '<' ? "'<' in a parameter value"
+                                   : "quote of the other kind in a parameter value");
     }
 
     bool AddParam(Node* node)
@@ -546,8 +552,9 @@ private:
         if (!m_in.LookingAt("<![CDATA[", 9))
             return Fail("expected '<![CDATA['");
         m_in.Skip(9);
-        return Delimited(kBracketStop, ']', ']', '>', m_text) ? true
-                                                          : Fail("input ends inside a CDATA section");
+        return Delimited(kBracketStop, ']', ']', '>', m_text)
+                   ? true
+                   : Fail("input ends inside a CDATA section");
     }
 
     // At "<!" not followed by "--": skipped with nested brackets, no node.
@@ -610,8 +617,7 @@ private:
 
 // Reads the start tag at "<". An empty-element tag completes the node into
 // `parentKids`; otherwise the node becomes the innermost open element.
-template <class C>
-bool CXmlBuilder<C>::StartTag(std::vector<Node*>& parentKids)
+template <class C> bool CXmlBuilder<C>::StartTag(std::vector<Node*>& parentKids)
 {
     const uint64_t tagStart = m_in.Offset();
     m_in.Skip(1); // "<"
@@ -673,15 +679,16 @@ bool CXmlBuilder<C>::StartTag(std::vector<Node*>& parentKids)
 }
 
 // After "</": the name must match the open element's exactly, then ">".
-template <class C>
-bool CXmlBuilder<C>::EndTag()
+template <class C> bool CXmlBuilder<C>::EndTag()
 {
     Frame& f = m_frames[m_depth - 1];
     const uint64_t tagStart = m_in.Offset() - 2; // at "</"
     const int t = NameRun(m_name);
-    if (m_name.size() != f.name.size() || f.name.compare(0, f.name.size(), m_name.data(), m_name.size()) != 0)
-        return t < 0 && m_name.size() < f.name.size() ? FailTag(m_in.Offset(), "input ends before ", f.name)
-                                                       : FailTag(tagStart, "expected ", f.name);
+    if (m_name.size() != f.name.size() ||
+        f.name.compare(0, f.name.size(), m_name.data(), m_name.size()) != 0)
+        return t < 0 && m_name.size() < f.name.size()
+                   ? FailTag(m_in.Offset(), "input ends before ", f.name)
+                   : FailTag(tagStart, "expected ", f.name);
     if (t < 0)
         return FailTag(m_in.Offset(), "input ends before ", f.name);
     if (t != '>')
@@ -702,8 +709,7 @@ bool CXmlBuilder<C>::EndTag()
 }
 
 // One step of the innermost element's content: a text run and what follows it.
-template <class C>
-bool CXmlBuilder<C>::ContentStep(bool& closed)
+template <class C> bool CXmlBuilder<C>::ContentStep(bool& closed)
 {
     Frame& f = m_frames[m_depth - 1];
     m_text.clear();
@@ -771,8 +777,7 @@ bool CXmlBuilder<C>::ContentStep(bool& closed)
 }
 
 // A whole element, its subtree included, read without recursion.
-template <class C>
-bool CXmlBuilder<C>::Element(std::vector<Node*>& parentKids)
+template <class C> bool CXmlBuilder<C>::Element(std::vector<Node*>& parentKids)
 {
     const uint32_t base = m_depth;
     if (!StartTag(parentKids))
@@ -786,8 +791,7 @@ bool CXmlBuilder<C>::Element(std::vector<Node*>& parentKids)
     return true;
 }
 
-template <class C>
-bool CXmlBuilder<C>::Run()
+template <class C> bool CXmlBuilder<C>::Run()
 {
     if (m_in.LookingAt("\xEF\xBB\xBF", 3))
     {
@@ -881,7 +885,8 @@ bool CXmlBuilder<C>::Run()
     }
 }
 
-CXmlParser::CXmlParser(bool wide, uint8_t flags, const char* declName) : m_nFlags(flags), m_bWide(wide)
+CXmlParser::CXmlParser(bool wide, uint8_t flags, const char* declName)
+    : m_nFlags(flags), m_bWide(wide)
 {
     if (declName != nullptr)
         m_strDeclName.Assign(declName);

@@ -16,47 +16,41 @@ constexpr unsigned kGb18030 = 54936;
 constexpr unsigned kUsAscii = 20127;
 
 // The reader takes the encoding from a header named exactly "xml".
-template <class C>
-bool IsDeclaration(const CXmlNodeT<C>* node)
+template <class C> bool IsDeclaration(const CXmlNodeT<C>* node)
 {
     const C* name = node->GetName();
     return name[0] == C('x') && name[1] == C('m') && name[2] == C('l') && name[3] == C(0);
 }
 
-template <class C>
-size_t Length(const nkMem::CStringT<C>& s)
+template <class C> size_t Length(const nkMem::CStringT<C>& s)
 {
     return s.GetLength();
 }
 
-template <class C>
-const C* Chars(const nkMem::CStringT<C>& s)
+template <class C> const C* Chars(const nkMem::CStringT<C>& s)
 {
     return s.GetSafeString();
 }
 
-template <class C>
-bool IsRefNameStart(C c)
+template <class C> bool IsRefNameStart(C c)
 {
     return (c >= C('A') && c <= C('Z')) || (c >= C('a') && c <= C('z')) || c == C('_');
 }
-template <class C>
-bool IsRefNameChar(C c)
+template <class C> bool IsRefNameChar(C c)
 {
     return IsRefNameStart(c) || (c >= C('0') && c <= C('9')) || c == C('-') || c == C('.');
 }
-template <class C>
-bool IsHex(C c)
+template <class C> bool IsHex(C c)
 {
-    return (c >= C('0') && c <= C('9')) || (c >= C('a') && c <= C('f')) || (c >= C('A') && c <= C('F'));
+    return (c >= C('0') && c <= C('9')) || (c >= C('a') && c <= C('f')) ||
+           (c >= C('A') && c <= C('F'));
 }
 
 // Whether s[0..n) begins with a character or entity reference: "&name;",
 // "&#digits;" or "&#xhex;". Such an "&" is written unchanged, so that what
 // the parser kept verbatim comes back the same. References are ASCII, so
 // wide text is checked as it stands, before it is encoded.
-template <class C>
-bool BeginsReference(const C* s, size_t n)
+template <class C> bool BeginsReference(const C* s, size_t n)
 {
     size_t i = 1;
     if (i < n && s[i] == C('#'))
@@ -348,8 +342,7 @@ void CXmlWriter::Text(const wchar_t* s, size_t n, unsigned cp, int escape)
     Escaped(bytes.data(), bytes.size(), escape);
 }
 
-template <class C>
-void CXmlWriter::Params(const CXmlNodeT<C>* node, unsigned cp)
+template <class C> void CXmlWriter::Params(const CXmlNodeT<C>* node, unsigned cp)
 {
     const uint32_t count = node->GetParamCount();
     for (uint32_t i = 0; i < count; ++i)
@@ -368,8 +361,7 @@ void CXmlWriter::Params(const CXmlNodeT<C>* node, unsigned cp)
 }
 
 // Writes a node up to its children: the whole node when it has none.
-template <class C>
-void CXmlWriter::Open(CXmlNodeT<C>* node, uint32_t depth, unsigned cp)
+template <class C> void CXmlWriter::Open(CXmlNodeT<C>* node, uint32_t depth, unsigned cp)
 {
     switch (node->GetKind())
     {
@@ -431,8 +423,7 @@ void CXmlWriter::Open(CXmlNodeT<C>* node, uint32_t depth, unsigned cp)
     Put(">\r\n", 3);
 }
 
-template <class C>
-void CXmlWriter::WriteNode(CXmlNodeT<C>* node, uint32_t depth, unsigned cp)
+template <class C> void CXmlWriter::WriteNode(CXmlNodeT<C>* node, uint32_t depth, unsigned cp)
 {
     // Depth-first with an explicit stack: a tree of any depth is written
     // without deep recursion.
@@ -442,7 +433,8 @@ void CXmlWriter::WriteNode(CXmlNodeT<C>* node, uint32_t depth, unsigned cp)
         uint32_t next;
     };
     std::vector<Step> stack;
-    auto enter = [&](CXmlNodeT<C>* n) {
+    auto enter = [&](CXmlNodeT<C>* n)
+    {
         Open(n, depth + static_cast<uint32_t>(stack.size()), cp);
         if (n->GetKind() == xnkData && n->GetChildCount() > 0)
             stack.push_back({n, 0});

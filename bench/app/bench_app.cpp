@@ -26,7 +26,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 using Clock = std::chrono::steady_clock;
 
@@ -37,7 +38,8 @@ public:
     BOOL InitInstance() override
     {
         VelmarRegisterResources();
-        AddDocTemplate(new CMultiDocTemplate(IDR_XMLTYPE, RUNTIME_CLASS(CVelmarDoc), RUNTIME_CLASS(CChildFrame),
+        AddDocTemplate(new CMultiDocTemplate(IDR_XMLTYPE, RUNTIME_CLASS(CVelmarDoc),
+                                             RUNTIME_CLASS(CChildFrame),
                                              RUNTIME_CLASS(CXMLTreeView)));
         auto* pMainFrame = new CMainFrame;
         if (!pMainFrame->LoadFrame(IDR_MAINFRAME))
@@ -52,7 +54,8 @@ long RssKb()
 {
     FILE* f = std::fopen("/proc/self/statm", "r");
     long pages = 0, resident = 0;
-    if (f) {
+    if (f)
+    {
         if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
             resident = 0;
         std::fclose(f);
@@ -87,14 +90,16 @@ int Measure(const std::string& path, int argc, char** argv)
     CDocument* pDoc = app.OpenDocumentFile(QString::fromStdString(path).toStdWString().c_str());
     if (!pDoc)
         return 4;
-    Settle();   // the window shows and paints its first screen of items
+    Settle(); // the window shows and paints its first screen of items
     const double seconds = std::chrono::duration<double>(Clock::now() - t0).count();
     const DWORD loadMs = static_cast<CVelmarDoc*>(pDoc)->GetLoadTime();
     size_t items = 0;
     for (CView* pView : pDoc->GetViews())
         if (auto* pTree = dynamic_cast<CXMLTreeView*>(pView))
             items = pTree->GetXMLTreeCtrl().GetCount();
-    struct rusage ru{};
+    struct rusage ru
+    {
+    };
     getrusage(RUSAGE_SELF, &ru);
     const long rssOpen = RssKb();
 
@@ -106,16 +111,24 @@ int Measure(const std::string& path, int argc, char** argv)
     malloc_trim(0);
     const long rssAfter = RssKb();
 
-    std::printf("  open to tree %.3f s (engine load %.3f s, tree fill and paint %.3f s), %zu items\n", seconds,
-                loadMs / 1000.0, seconds - loadMs / 1000.0, items);
-    std::printf("  peak RSS %.1f MB; RSS before %.1f MB, open %.1f MB, after close %.1f MB (close took %.3f s)\n",
-                ru.ru_maxrss / 1024.0, rssBefore / 1024.0, rssOpen / 1024.0, rssAfter / 1024.0, closeSeconds);
-    std::printf("  heap in use before %.1f MB, after close %.1f MB\n", heapBefore / 1048576.0, heapAfter / 1048576.0);
+    std::printf(
+        "  open to tree %.3f s (engine load %.3f s, tree fill and paint %.3f s), %zu items\n",
+        seconds, loadMs / 1000.0, seconds - loadMs / 1000.0, items);
+    std::printf("  peak RSS %.1f MB; RSS before %.1f MB, open %.1f MB, after close %.1f MB (close "
+                "took %.3f s)\n",
+                ru.ru_maxrss / 1024.0, rssBefore / 1024.0, rssOpen / 1024.0, rssAfter / 1024.0,
+                closeSeconds);
+    std::printf("  heap in use before %.1f MB, after close %.1f MB\n", heapBefore / 1048576.0,
+                heapAfter / 1048576.0);
     // The editor should show the tree of a 10 MB document within 1.5 s and of a
     // 100 MB one within 15 s: 0.15 s a megabyte.
-    struct stat st{};
-    const double mb = stat(path.c_str(), &st) == 0 ? static_cast<double>(st.st_size) / (1 << 20) : 0;
-    std::printf("  budget open to tree <= %.2f s: %s\n", 0.15 * mb, seconds <= 0.15 * mb ? "met" : "NOT met");
+    struct stat st
+    {
+    };
+    const double mb =
+        stat(path.c_str(), &st) == 0 ? static_cast<double>(st.st_size) / (1 << 20) : 0;
+    std::printf("  budget open to tree <= %.2f s: %s\n", 0.15 * mb,
+                seconds <= 0.15 * mb ? "met" : "NOT met");
     if (app.m_pMainWnd)
         app.m_pMainWnd->DestroyWindow();
     Settle();
@@ -128,7 +141,7 @@ int Measure(const std::string& path, int argc, char** argv)
 int main(int argc, char** argv)
 {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QTemporaryDir home;   // nothing of the user's is touched
+    QTemporaryDir home; // nothing of the user's is touched
     if (!home.isValid())
         return 1;
     const std::string root = home.path().toStdString();
@@ -145,12 +158,18 @@ int main(int argc, char** argv)
     if (sizes.empty())
         sizes = {10, 100};
     int failures = 0;
-    for (unsigned long long mb : sizes) {
-        const std::string path = std::string(VELMAR_BENCH_APP_DIR) + "/bench-" + std::to_string(mb) + "mb.xml";
-        struct stat st{};
-        if (stat(path.c_str(), &st) != 0) {
+    for (unsigned long long mb : sizes)
+    {
+        const std::string path =
+            std::string(VELMAR_BENCH_APP_DIR) + "/bench-" + std::to_string(mb) + "mb.xml";
+        struct stat st
+        {
+        };
+        if (stat(path.c_str(), &st) != 0)
+        {
             std::printf("generating %s\n", path.c_str());
-            if (!velmar_bench::GenerateXml(path, mb << 20) || stat(path.c_str(), &st) != 0) {
+            if (!velmar_bench::GenerateXml(path, mb << 20) || stat(path.c_str(), &st) != 0)
+            {
                 std::fprintf(stderr, "cannot write %s\n", path.c_str());
                 return 1;
             }
@@ -158,7 +177,8 @@ int main(int argc, char** argv)
         std::printf("%s: %.1f MB\n", path.c_str(), static_cast<double>(st.st_size) / (1 << 20));
         std::fflush(stdout);
         const pid_t pid = fork();
-        if (pid == 0) {
+        if (pid == 0)
+        {
             int childArgc = 1;
             const int rc = Measure(path, childArgc, argv);
             // _Exit skips stdio's flush: with stdout a pipe the report would be lost.
@@ -166,7 +186,9 @@ int main(int argc, char** argv)
             std::_Exit(rc);
         }
         int status = 0;
-        if (pid < 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        if (pid < 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status) ||
+            WEXITSTATUS(status) != 0)
+        {
             std::fprintf(stderr, "the measurement of %s failed\n", path.c_str());
             ++failures;
         }

@@ -9,7 +9,8 @@
 
 using namespace nkMem;
 
-namespace {
+namespace
+{
 
 CStringA Text(const std::string& s)
 {
@@ -22,7 +23,8 @@ CStringA Text(const std::string& s)
 void StringCopy(benchmark::State& state)
 {
     const CStringA src = Text(std::string(static_cast<size_t>(state.range(0)), 'x'));
-    for (auto _ : state) {
+    for (auto _ : state)
+    {
         CStringA copy(src);
         benchmark::DoNotOptimize(copy.GetString());
     }
@@ -33,7 +35,8 @@ BENCHMARK(StringCopy)->Arg(8)->Arg(4096);
 void StdStringCopy(benchmark::State& state)
 {
     const std::string src(static_cast<size_t>(state.range(0)), 'x');
-    for (auto _ : state) {
+    for (auto _ : state)
+    {
         std::string copy(src);
         benchmark::DoNotOptimize(copy.data());
     }
@@ -43,34 +46,44 @@ BENCHMARK(StdStringCopy)->Arg(8)->Arg(4096);
 // Capacities grow in steps of 16 characters: one reallocation (one
 // allocation and one bulk copy of the text so far) every 16 appends, so the
 // total copying grows with the square of the length.
-template <class C>
-void StringAppendChar(benchmark::State& state)
+template <class C> void StringAppendChar(benchmark::State& state)
 {
     const auto n = static_cast<std::uint32_t>(state.range(0));
     std::uint64_t reallocations = 0;
-    for (auto _ : state) {
+    for (auto _ : state)
+    {
         CStringT<C> s;
         const C* last = nullptr;
-        for (std::uint32_t i = 0; i < n; ++i) {
+        for (std::uint32_t i = 0; i < n; ++i)
+        {
             s.Append(static_cast<C>('a' + i % 26));
-            if (s.GetString() != last) {
+            if (s.GetString() != last)
+            {
                 ++reallocations;
                 last = s.GetString();
             }
         }
         benchmark::DoNotOptimize(s.GetString());
     }
-    state.counters["reallocations"] = benchmark::Counter(static_cast<double>(reallocations), benchmark::Counter::kAvgIterations);
-    state.counters["ns_per_append"] = benchmark::Counter(static_cast<double>(n) * static_cast<double>(state.iterations()),
-                                                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["reallocations"] =
+        benchmark::Counter(static_cast<double>(reallocations), benchmark::Counter::kAvgIterations);
+    state.counters["ns_per_append"] =
+        benchmark::Counter(static_cast<double>(n) * static_cast<double>(state.iterations()),
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
-BENCHMARK(StringAppendChar<char>)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(StringAppendChar<char>)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 BENCHMARK(StringAppendChar<wchar_t>)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 void StdStringAppendChar(benchmark::State& state)
 {
     const auto n = static_cast<std::uint32_t>(state.range(0));
-    for (auto _ : state) {
+    for (auto _ : state)
+    {
         std::string s;
         for (std::uint32_t i = 0; i < n; ++i)
             s.push_back(static_cast<char>('a' + i % 26));
@@ -84,7 +97,8 @@ BENCHMARK(StdStringAppendChar)->Arg(1000000)->Unit(benchmark::kMillisecond);
 void ListAppendPointers(benchmark::State& state)
 {
     const auto n = static_cast<std::uint32_t>(state.range(0));
-    for (auto _ : state) {
+    for (auto _ : state)
+    {
         CList<void*> l;
         for (std::uint32_t i = 0; i < n; ++i)
             l.Add(&l);
@@ -96,7 +110,8 @@ BENCHMARK(ListAppendPointers)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmar
 void StdVectorAppendPointers(benchmark::State& state)
 {
     const auto n = static_cast<std::uint32_t>(state.range(0));
-    for (auto _ : state) {
+    for (auto _ : state)
+    {
         std::vector<void*> v;
         for (std::uint32_t i = 0; i < n; ++i)
             v.push_back(&v);
@@ -112,12 +127,14 @@ void HashLookup(benchmark::State& state)
     const int n = static_cast<int>(state.range(0));
     CHashTable<CStringA, int> table(255);
     std::vector<CStringA> keys;
-    for (int i = 0; i < n; ++i) {
+    for (int i = 0; i < n; ++i)
+    {
         keys.push_back(Text("Mapping_Object_" + std::to_string(i)));
         table.SetAt(keys.back(), i);
     }
     size_t i = 0;
-    for (auto _ : state) {
+    for (auto _ : state)
+    {
         benchmark::DoNotOptimize(table.Lookup(keys[i]));
         if (++i == keys.size())
             i = 0;

@@ -42,7 +42,8 @@ int main()
     }
 
     // The raw calls, for the difference.
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
     auto start = Clock::now();
     uint32_t total = 0;
     char c;
@@ -67,8 +68,9 @@ int main()
         while (!s.IsEof() && s.ReadByte(&b) == 1)
             ++total;
         const double ours = Since(start) * 1e9 / total;
-        std::printf("CFileStream: IsEof + ReadByte            %8.1f ns/byte (+%.1f ns over the calls)\n", ours,
-                    ours - raw);
+        std::printf(
+            "CFileStream: IsEof + ReadByte            %8.1f ns/byte (+%.1f ns over the calls)\n",
+            ours, ours - raw);
 
         s.Seek(0, kSeekBegin);
         static uint8_t block[65536];
@@ -76,7 +78,8 @@ int main()
         total = 0;
         while (uint32_t got = s.Read(block, sizeof block))
             total += got;
-        std::printf("CFileStream: 64 KiB reads                %8.0f MB/s\n", total / Since(start) / 1e6);
+        std::printf("CFileStream: 64 KiB reads                %8.0f MB/s\n",
+                    total / Since(start) / 1e6);
 
         s.Seek(0, kSeekBegin);
         nkMem::CStringT<char> line;
@@ -84,20 +87,22 @@ int main()
         uint32_t lines = 0;
         while (ReadLine(&s, line))
             ++lines;
-        std::printf("ReadLine over CFileStream                %8.0f MB/s (%u lines)\n", size / Since(start) / 1e6,
-                    lines);
+        std::printf("ReadLine over CFileStream                %8.0f MB/s (%u lines)\n",
+                    size / Since(start) / 1e6, lines);
 
         s.Seek(0, kSeekBegin);
         CFileStream out(copy.c_str(), kModeWrite, true);
         start = Clock::now();
         total = s.ReadTo(&out);
-        std::printf("CopyStream file to file (4 KiB blocks)   %8.0f MB/s\n", total / Since(start) / 1e6);
+        std::printf("CopyStream file to file (4 KiB blocks)   %8.0f MB/s\n",
+                    total / Since(start) / 1e6);
 
         s.Seek(0, kSeekBegin);
         CMemStream mem;
         start = Clock::now();
         total = s.ReadTo(&mem);
-        std::printf("CopyStream file into a memory stream     %8.0f MB/s\n", total / Since(start) / 1e6);
+        std::printf("CopyStream file into a memory stream     %8.0f MB/s\n",
+                    total / Since(start) / 1e6);
     }
 
     {
@@ -107,8 +112,8 @@ int main()
         for (int i = 0; i < 2000000; ++i)
             mem.Write(text, sizeof text - 1);
         const double s = Since(start);
-        std::printf("CMemStream: 19-byte writes               %8.1f ns/write, %.0f MB/s\n", s * 1e9 / 2000000,
-                    mem.GetLength() / s / 1e6);
+        std::printf("CMemStream: 19-byte writes               %8.1f ns/write, %.0f MB/s\n",
+                    s * 1e9 / 2000000, mem.GetLength() / s / 1e6);
     }
 
     unlink(path.c_str());

@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-namespace {
+namespace
+{
 
 using Clock = std::chrono::steady_clock;
 
-template <typename F>
-double Seconds(F&& f)
+template <typename F> double Seconds(F&& f)
 {
     const auto start = Clock::now();
     f();
@@ -26,40 +26,48 @@ void Report(const char* what, size_t bytes, size_t calls, double s)
 
 void Run(UINT cp, const char* label, const std::wstring& sample)
 {
-    const int n = WideCharToMultiByte(cp, 0, sample.data(), static_cast<int>(sample.size()), nullptr, 0, nullptr,
-                                      nullptr);
+    const int n = WideCharToMultiByte(cp, 0, sample.data(), static_cast<int>(sample.size()),
+                                      nullptr, 0, nullptr, nullptr);
     std::string bytes(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(cp, 0, sample.data(), static_cast<int>(sample.size()), bytes.data(), n, nullptr, nullptr);
+    WideCharToMultiByte(cp, 0, sample.data(), static_cast<int>(sample.size()), bytes.data(), n,
+                        nullptr, nullptr);
     std::vector<wchar_t> wbuf(sample.size() + 16);
     std::vector<char> bbuf(bytes.size() + 16);
 
     // Short strings, as element names and attribute values come.
     const size_t shortLen = 12;
     const size_t shortCalls = 2000000;
-    double s = Seconds([&] {
-        for (size_t i = 0; i < shortCalls; ++i) {
-            const size_t off = (i * 7) % (bytes.size() - shortLen);
-            MultiByteToWideChar(cp, 0, bytes.data() + off, static_cast<int>(shortLen), wbuf.data(),
-                                static_cast<int>(wbuf.size()));
-        }
-    });
+    double s = Seconds(
+        [&]
+        {
+            for (size_t i = 0; i < shortCalls; ++i)
+            {
+                const size_t off = (i * 7) % (bytes.size() - shortLen);
+                MultiByteToWideChar(cp, 0, bytes.data() + off, static_cast<int>(shortLen),
+                                    wbuf.data(), static_cast<int>(wbuf.size()));
+            }
+        });
     std::string name = std::string(label) + " short to wide";
     Report(name.c_str(), shortLen * shortCalls, shortCalls, s);
 
     const size_t longCalls = 200;
-    s = Seconds([&] {
-        for (size_t i = 0; i < longCalls; ++i)
-            MultiByteToWideChar(cp, 0, bytes.data(), static_cast<int>(bytes.size()), wbuf.data(),
-                                static_cast<int>(wbuf.size()));
-    });
+    s = Seconds(
+        [&]
+        {
+            for (size_t i = 0; i < longCalls; ++i)
+                MultiByteToWideChar(cp, 0, bytes.data(), static_cast<int>(bytes.size()),
+                                    wbuf.data(), static_cast<int>(wbuf.size()));
+        });
     name = std::string(label) + " 1 MB to wide";
     Report(name.c_str(), bytes.size() * longCalls, longCalls, s);
 
-    s = Seconds([&] {
-        for (size_t i = 0; i < longCalls; ++i)
-            WideCharToMultiByte(cp, 0, sample.data(), static_cast<int>(sample.size()), bbuf.data(),
-                                static_cast<int>(bbuf.size()), nullptr, nullptr);
-    });
+    s = Seconds(
+        [&]
+        {
+            for (size_t i = 0; i < longCalls; ++i)
+                WideCharToMultiByte(cp, 0, sample.data(), static_cast<int>(sample.size()),
+                                    bbuf.data(), static_cast<int>(bbuf.size()), nullptr, nullptr);
+        });
     name = std::string(label) + " 1 MB from wide";
     Report(name.c_str(), bytes.size() * longCalls, longCalls, s);
 }

@@ -9,7 +9,8 @@
 #include <string>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 using Clock = std::chrono::steady_clock;
 
@@ -30,25 +31,29 @@ int main()
     const std::string path = std::string(dir) + "/data.xml";
 
     const DWORD size = 1 << 20;
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
     std::string block(size, 'x');
     DWORD n = 0;
     WriteFile(h, block.data(), size, &n, nullptr);
     CloseHandle(h);
 
-    h = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    h = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                    nullptr);
     auto start = Clock::now();
     char c;
     DWORD total = 0;
     while (ReadFile(h, &c, 1, &n, nullptr) && n == 1)
         ++total;
     double s = Since(start);
-    std::printf("ReadFile, 1 byte per call         %8.1f ns/call (%u calls)\n", s * 1e9 / total, total);
+    std::printf("ReadFile, 1 byte per call         %8.1f ns/call (%u calls)\n", s * 1e9 / total,
+                total);
 
     SetFilePointer(h, 0, nullptr, FILE_BEGIN);
     start = Clock::now();
     total = 0;
-    for (;;) {
+    for (;;)
+    {
         // The parser's loop: IsEof (position == length), then one byte.
         if (SetFilePointer(h, 0, nullptr, FILE_CURRENT) == GetFileSize(h, nullptr))
             break;
@@ -57,13 +62,15 @@ int main()
         ++total;
     }
     s = Since(start);
-    std::printf("end test + ReadFile per byte       %8.1f ns/byte, %.1f MB/s\n", s * 1e9 / total, total / s / 1e6);
+    std::printf("end test + ReadFile per byte       %8.1f ns/byte, %.1f MB/s\n", s * 1e9 / total,
+                total / s / 1e6);
     CloseHandle(h);
 
     const int opens = 20000;
     start = Clock::now();
     for (int i = 0; i < opens; ++i)
-        CloseHandle(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        CloseHandle(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
     s = Since(start);
     std::printf("CreateFile + CloseHandle            %8.1f us/pair\n", s * 1e6 / opens);
 

@@ -20,17 +20,21 @@ struct Lcg
 };
 
 const char* const kWords[] = {
-    "alpha", "delta", "signal", "Café", "naïve", "Zürich", "señor", "crème brûlée",
-    "中文", "数据", "文件", "编辑器", "節點", "value", "ledger", "Øresund",
+    "alpha", "delta", "signal", "Café",   "naïve", "Zürich", "señor",  "crème brûlée",
+    "中文",  "数据",  "文件",   "编辑器", "節點",  "value",  "ledger", "Øresund",
 };
 const char* const kRefs[] = {"&amp;", "&lt;", "&gt;", "&#x4E2D;", "&#233;", "&quot;", "&apos;"};
 const char* const kNames[] = {"item", "entry", "record", "field", "note", "price"};
 
-void Indent(std::string& out, int depth) { out.append(static_cast<size_t>(depth), ' '); }
+void Indent(std::string& out, int depth)
+{
+    out.append(static_cast<size_t>(depth), ' ');
+}
 
 void Words(Lcg& rng, std::string& out, int count, bool refs)
 {
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < count; ++i)
+    {
         if (i)
             out += ' ';
         if (refs && rng.Next(6) == 0)
@@ -50,19 +54,22 @@ void Record(Lcg& rng, std::string& out, uint64_t id)
     out += "' note='";
     Words(rng, out, 2, true);
     out += "'>\r\n";
-    if (rng.Next(4) == 0) {
+    if (rng.Next(4) == 0)
+    {
         Indent(out, 2);
         out += "<!-- ";
         Words(rng, out, 4, false);
         out += " -->\r\n";
     }
     const int fields = 2 + static_cast<int>(rng.Next(4));
-    for (int f = 0; f < fields; ++f) {
+    for (int f = 0; f < fields; ++f)
+    {
         const char* name = kNames[rng.Next(sizeof kNames / sizeof *kNames)];
         Indent(out, 2);
         out += '<';
         out += name;
-        if (rng.Next(2)) {
+        if (rng.Next(2))
+        {
             out += " lang='";
             out += rng.Next(2) ? "zh" : "fr";
             out += '\'';
@@ -73,7 +80,8 @@ void Record(Lcg& rng, std::string& out, uint64_t id)
         out += name;
         out += ">\r\n";
     }
-    if (rng.Next(3) == 0) {
+    if (rng.Next(3) == 0)
+    {
         Indent(out, 2);
         out += "<group>\r\n";
         Indent(out, 3);
@@ -85,7 +93,8 @@ void Record(Lcg& rng, std::string& out, uint64_t id)
         Indent(out, 2);
         out += "</group>\r\n";
     }
-    if (rng.Next(5) == 0) {
+    if (rng.Next(5) == 0)
+    {
         Indent(out, 2);
         out += "<code><![CDATA[if (a < b && c > d) { x = \"";
         Words(rng, out, 3, false);
@@ -108,9 +117,11 @@ bool GenerateXml(const std::string& path, uint64_t bytes)
     uint64_t written = 0;
     bool ok = true;
     const std::string tail = "</catalog>\r\n";
-    for (uint64_t id = 1; written + out.size() + tail.size() < bytes; ++id) {
+    for (uint64_t id = 1; written + out.size() + tail.size() < bytes; ++id)
+    {
         Record(rng, out, id);
-        if (out.size() >= (1u << 20)) {
+        if (out.size() >= (1u << 20))
+        {
             ok = ok && std::fwrite(out.data(), 1, out.size(), f) == out.size();
             written += out.size();
             out.clear();

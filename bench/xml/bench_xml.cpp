@@ -27,18 +27,18 @@ using Clock = std::chrono::steady_clock;
 
 struct Sample
 {
-    double seconds = 0;   // time of the measured step
-    uint64_t nodes = 0;   // nodes in the tree built
-    uint64_t bytes = 0;   // bytes written (save)
-    long maxRssKb = 0;    // peak resident memory of the child
+    double seconds = 0; // time of the measured step
+    uint64_t nodes = 0; // nodes in the tree built
+    uint64_t bytes = 0; // bytes written (save)
+    long maxRssKb = 0;  // peak resident memory of the child
 };
 
-template <class C>
-uint64_t CountNodes(const nkDS::CXmlNodeT<C>* root)
+template <class C> uint64_t CountNodes(const nkDS::CXmlNodeT<C>* root)
 {
     uint64_t n = 0;
     std::vector<const nkDS::CXmlNodeT<C>*> stack{root};
-    while (!stack.empty()) {
+    while (!stack.empty())
+    {
         const auto* node = stack.back();
         stack.pop_back();
         ++n;
@@ -52,12 +52,15 @@ uint64_t CountNodes(xmlNodePtr node)
 {
     uint64_t n = 0;
     std::vector<xmlNodePtr> stack{node};
-    while (!stack.empty()) {
+    while (!stack.empty())
+    {
         xmlNodePtr cur = stack.back();
         stack.pop_back();
-        for (; cur; cur = cur->next) {
+        for (; cur; cur = cur->next)
+        {
             ++n;
-            for (xmlAttrPtr a = cur->type == XML_ELEMENT_NODE ? cur->properties : nullptr; a; a = a->next)
+            for (xmlAttrPtr a = cur->type == XML_ELEMENT_NODE ? cur->properties : nullptr; a;
+                 a = a->next)
                 ++n;
             if (cur->children)
                 stack.push_back(cur->children);
@@ -78,20 +81,28 @@ struct PugiCounter : pugi::xml_tree_walker
     }
 };
 
-enum Task { kBaseline, kEngineNarrow, kEngineWide, kPugixml, kLibxml2, kSaveWide };
+enum Task
+{
+    kBaseline,
+    kEngineNarrow,
+    kEngineWide,
+    kPugixml,
+    kLibxml2,
+    kSaveWide
+};
 
-const char* const kTaskNames[] = {"baseline", "engine narrow", "engine wide", "pugixml", "libxml2 DOM",
-                                  "engine wide save"};
+const char* const kTaskNames[] = {"baseline", "engine narrow", "engine wide",
+                                  "pugixml",  "libxml2 DOM",   "engine wide save"};
 
-template <class C>
-Sample EngineLoad(const std::string& path)
+template <class C> Sample EngineLoad(const std::string& path)
 {
     Sample s;
     nkDS::CXmlFileT<C> doc;
     const auto t0 = Clock::now();
     const bool ok = doc.LoadFromFile(path.c_str());
     s.seconds = std::chrono::duration<double>(Clock::now() - t0).count();
-    if (!ok) {
+    if (!ok)
+    {
         std::fprintf(stderr, "engine failed to load %s\n", path.c_str());
         std::_Exit(2);
     }
@@ -109,7 +120,9 @@ Sample EngineSave(const std::string& path)
     const auto t0 = Clock::now();
     const bool ok = doc.SaveToFile(out.c_str());
     s.seconds = std::chrono::duration<double>(Clock::now() - t0).count();
-    struct stat st{};
+    struct stat st
+    {
+    };
     if (!ok || stat(out.c_str(), &st) != 0)
         std::_Exit(3);
     s.bytes = static_cast<uint64_t>(st.st_size);
@@ -120,7 +133,8 @@ Sample EngineSave(const std::string& path)
 Sample Run(Task task, const std::string& path)
 {
     Sample s;
-    switch (task) {
+    switch (task)
+    {
     case kBaseline:
         break;
     case kEngineNarrow:
@@ -129,7 +143,8 @@ Sample Run(Task task, const std::string& path)
     case kEngineWide:
         s = EngineLoad<wchar_t>(path);
         break;
-    case kPugixml: {
+    case kPugixml:
+    {
         pugi::xml_document doc;
         const auto t0 = Clock::now();
         const pugi::xml_parse_result r = doc.load_file(path.c_str());
@@ -141,7 +156,8 @@ Sample Run(Task task, const std::string& path)
         s.nodes = counter.n;
         break;
     }
-    case kLibxml2: {
+    case kLibxml2:
+    {
         const auto t0 = Clock::now();
         xmlDocPtr doc = xmlReadFile(path.c_str(), nullptr, XML_PARSE_HUGE);
         s.seconds = std::chrono::duration<double>(Clock::now() - t0).count();
@@ -166,7 +182,8 @@ bool RunChild(Task task, const std::string& path, Sample& out)
     const pid_t pid = fork();
     if (pid < 0)
         return false;
-    if (pid == 0) {
+    if (pid == 0)
+    {
         close(fds[0]);
         const Sample s = Run(task, path);
         const ssize_t n = write(fds[1], &s, sizeof s);
@@ -177,7 +194,9 @@ bool RunChild(Task task, const std::string& path, Sample& out)
     const ssize_t n = read(fds[0], &s, sizeof s);
     close(fds[0]);
     int status = 0;
-    struct rusage ru{};
+    struct rusage ru
+    {
+    };
     if (wait4(pid, &status, 0, &ru) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0 ||
         n != static_cast<ssize_t>(sizeof s))
         return false;
@@ -194,11 +213,16 @@ double Median(std::vector<double> v)
 
 bool Bench(uint64_t megabytes, int repeats)
 {
-    const std::string path = std::string(VELMAR_BENCH_XML_DIR) + "/bench-" + std::to_string(megabytes) + "mb.xml";
-    struct stat st{};
-    if (stat(path.c_str(), &st) != 0) {
+    const std::string path =
+        std::string(VELMAR_BENCH_XML_DIR) + "/bench-" + std::to_string(megabytes) + "mb.xml";
+    struct stat st
+    {
+    };
+    if (stat(path.c_str(), &st) != 0)
+    {
         std::printf("generating %s\n", path.c_str());
-        if (!velmar_bench::GenerateXml(path, megabytes << 20) || stat(path.c_str(), &st) != 0) {
+        if (!velmar_bench::GenerateXml(path, megabytes << 20) || stat(path.c_str(), &st) != 0)
+        {
             std::fprintf(stderr, "cannot write %s\n", path.c_str());
             return false;
         }
@@ -211,11 +235,14 @@ bool Bench(uint64_t megabytes, int repeats)
     std::printf("\n%s: %.1f MB, median of %d run(s)\n", path.c_str(), mb, repeats);
     std::printf("%-18s %9s %14s %12s %12s\n", "", "MB/s", "peak RSS/MB", "nodes", "bytes/node");
     double speed[6] = {}, rssPerMb[6] = {};
-    for (int t = kEngineNarrow; t <= kSaveWide; ++t) {
+    for (int t = kEngineNarrow; t <= kSaveWide; ++t)
+    {
         std::vector<double> secs, rss;
         Sample last;
-        for (int r = 0; r < repeats; ++r) {
-            if (!RunChild(static_cast<Task>(t), path, last)) {
+        for (int r = 0; r < repeats; ++r)
+        {
+            if (!RunChild(static_cast<Task>(t), path, last))
+            {
                 std::fprintf(stderr, "%s failed on %s\n", kTaskNames[t], path.c_str());
                 return false;
             }
@@ -230,19 +257,23 @@ bool Bench(uint64_t megabytes, int repeats)
             std::printf("%-18s %9.1f\n", kTaskNames[t], speed[t]);
         else
             std::printf("%-18s %9.1f %14.2f %12llu %12.1f\n", kTaskNames[t], speed[t], rssPerMb[t],
-                        static_cast<unsigned long long>(last.nodes), last.nodes ? mem / last.nodes : 0.0);
+                        static_cast<unsigned long long>(last.nodes),
+                        last.nodes ? mem / last.nodes : 0.0);
     }
-    std::printf("ratios   speed vs libxml2  speed vs pugixml  memory vs libxml2  memory vs pugixml\n");
+    std::printf(
+        "ratios   speed vs libxml2  speed vs pugixml  memory vs libxml2  memory vs pugixml\n");
     for (int t : {kEngineNarrow, kEngineWide})
         std::printf("%-8s %16.2f %17.2f %18.2f %18.2f\n", t == kEngineNarrow ? "narrow" : "wide",
-                    speed[t] / speed[kLibxml2], speed[t] / speed[kPugixml], rssPerMb[t] / rssPerMb[kLibxml2],
-                    rssPerMb[t] / rssPerMb[kPugixml]);
+                    speed[t] / speed[kLibxml2], speed[t] / speed[kPugixml],
+                    rssPerMb[t] / rssPerMb[kLibxml2], rssPerMb[t] / rssPerMb[kPugixml]);
     std::printf("budgets  wide >= %s x libxml2: %s; narrow >= 2 x libxml2: %s; wide memory <= 20 "
                 "bytes/byte: %s; save >= 150 MB/s: %s\n",
                 megabytes >= 100 ? "1" : "1.5",
-                speed[kEngineWide] >= (megabytes >= 100 ? 1.0 : 1.5) * speed[kLibxml2] ? "met" : "NOT met",
+                speed[kEngineWide] >= (megabytes >= 100 ? 1.0 : 1.5) * speed[kLibxml2] ? "met"
+                                                                                       : "NOT met",
                 speed[kEngineNarrow] >= 2 * speed[kLibxml2] ? "met" : "NOT met",
-                rssPerMb[kEngineWide] <= 20 ? "met" : "NOT met", speed[kSaveWide] >= 150 ? "met" : "NOT met");
+                rssPerMb[kEngineWide] <= 20 ? "met" : "NOT met",
+                speed[kSaveWide] >= 150 ? "met" : "NOT met");
     std::fflush(stdout);
     return true;
 }
@@ -259,7 +290,8 @@ int main(int argc, char** argv)
     if (sizes.empty())
         sizes = {10, 100};
     const char* rep = std::getenv("VELMAR_BENCH_REPEATS");
-    for (uint64_t mb : sizes) {
+    for (uint64_t mb : sizes)
+    {
         if (mb == 0)
             continue;
         const int repeats = rep ? std::max(1, std::atoi(rep)) : (mb >= 100 ? 1 : 3);

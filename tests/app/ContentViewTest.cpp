@@ -8,11 +8,11 @@
 #include <QMimeData>
 #include <QUrl>
 
-namespace {
+namespace
+{
 
-const char kDoc[] =
-    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-    "<a x=\"1\"><b>x</b><!--note--><c/></a>\n";
+const char kDoc[] = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                    "<a x=\"1\"><b>x</b><!--note--><c/></a>\n";
 
 // Types `text` at the end of the pane's text, as the user would.
 void Type(CXMLContentView* pView, LPCWSTR text)
@@ -54,7 +54,7 @@ TEST(ContentView, shows_and_stores_the_text_of_each_kind_of_item)
     tree.SelectItem(ItemAt(tree, {L"a", L"Child Nodes", L"b", L"Node Value"}));
     EXPECT_TRUE(pPane->GetEditCtrl().IsWindowEnabled());
     EXPECT_EQ(Text(pPane), L"x");
-    EXPECT_FALSE(pDoc->IsModified());   // showing a text stores nothing
+    EXPECT_FALSE(pDoc->IsModified()); // showing a text stores nothing
     Type(pPane, L"y");
     EXPECT_STREQ(b->GetValue(), L"xy");
     EXPECT_FALSE(b->IsCData());
@@ -63,8 +63,8 @@ TEST(ContentView, shows_and_stores_the_text_of_each_kind_of_item)
     EXPECT_STREQ(b->GetValue(), L"xy<");
     EXPECT_TRUE(b->IsCData());
     Type(pPane, L"]]>");
-    EXPECT_STREQ(b->GetValue(), L"xy<");   // refused, silently
-    EXPECT_EQ(Text(pPane), L"xy<]]>");     // but still shown
+    EXPECT_STREQ(b->GetValue(), L"xy<"); // refused, silently
+    EXPECT_EQ(Text(pPane), L"xy<]]>");   // but still shown
     pPane->GetEditCtrl().SetSel(0, -1);
     pPane->GetEditCtrl().ReplaceSel(L"plain", TRUE);
     EXPECT_STREQ(b->GetValue(), L"plain");
@@ -73,7 +73,8 @@ TEST(ContentView, shows_and_stores_the_text_of_each_kind_of_item)
     // The parameter's value, refused with a quote, an apostrophe or "<".
     tree.SelectItem(ItemAt(tree, {L"a", L"Child Vars", L"x"}));
     EXPECT_EQ(Text(pPane), L"1");
-    for (LPCWSTR bad : {L"\"", L"'", L"<"}) {
+    for (LPCWSTR bad : {L"\"", L"'", L"<"})
+    {
         Type(pPane, bad);
         EXPECT_STREQ(a->GetParamValue(0), L"1");
         pPane->GetEditCtrl().SetSel(0, -1);
@@ -91,8 +92,13 @@ TEST(ContentView, shows_and_stores_the_text_of_each_kind_of_item)
     EXPECT_STREQ(a->GetChild(1)->GetValue(), L"note--");
 
     // Everything else empties and disables the pane, and typing stores nothing.
-    for (std::vector<std::wstring> path : std::vector<std::vector<std::wstring>>{
-             {L"a", L"Node Value"}, {L"a"}, {L"xml"}, {L"a", L"Child Vars"}, {L"a", L"Child Nodes"}}) {
+    for (std::vector<std::wstring> path :
+         std::vector<std::vector<std::wstring>>{{L"a", L"Node Value"},
+                                                {L"a"},
+                                                {L"xml"},
+                                                {L"a", L"Child Vars"},
+                                                {L"a", L"Child Nodes"}})
+    {
         tree.SelectItem(ItemAt(tree, path));
         EXPECT_FALSE(pPane->GetEditCtrl().IsWindowEnabled());
         EXPECT_EQ(Text(pPane), L"");
@@ -161,25 +167,43 @@ TEST(ContentView, every_window_of_a_document_follows_a_selection_and_stays_consi
     EXPECT_EQ(pSecond->Content()->GetEditedNode(), nullptr);
 }
 
-namespace {
+namespace
+{
 
 // A window that takes every drop, to see the dispatcher's messages arrive.
 class CAcceptingWnd : public CWnd
 {
 public:
     int m_nEnter = 0, m_nLeave = 0, m_nDrop = 0;
-    LRESULT OnDragEnter(WPARAM, LPARAM) { ++m_nEnter; return 0; }
-    LRESULT OnDragOver(WPARAM, LPARAM lParam) { *reinterpret_cast<DROPEFFECT*>(lParam) = DROPEFFECT_COPY; return 0; }
-    LRESULT OnDrop(WPARAM, LPARAM lParam) { ++m_nDrop; *reinterpret_cast<BOOL*>(lParam) = FALSE; return 0; }
-    LRESULT OnDragLeave(WPARAM, LPARAM) { ++m_nLeave; return 0; }
+    LRESULT OnDragEnter(WPARAM, LPARAM)
+    {
+        ++m_nEnter;
+        return 0;
+    }
+    LRESULT OnDragOver(WPARAM, LPARAM lParam)
+    {
+        *reinterpret_cast<DROPEFFECT*>(lParam) = DROPEFFECT_COPY;
+        return 0;
+    }
+    LRESULT OnDrop(WPARAM, LPARAM lParam)
+    {
+        ++m_nDrop;
+        *reinterpret_cast<BOOL*>(lParam) = FALSE;
+        return 0;
+    }
+    LRESULT OnDragLeave(WPARAM, LPARAM)
+    {
+        ++m_nLeave;
+        return 0;
+    }
     DECLARE_MESSAGE_MAP()
 };
 
 BEGIN_MESSAGE_MAP(CAcceptingWnd, CWnd)
-    ON_MESSAGE(DTDM_DRAGENTER, &CAcceptingWnd::OnDragEnter)
-    ON_MESSAGE(DTDM_DRAGOVER, &CAcceptingWnd::OnDragOver)
-    ON_MESSAGE(DTDM_DROP, &CAcceptingWnd::OnDrop)
-    ON_MESSAGE(DTDM_DRAGLEAVE, &CAcceptingWnd::OnDragLeave)
+ON_MESSAGE(DTDM_DRAGENTER, &CAcceptingWnd::OnDragEnter)
+ON_MESSAGE(DTDM_DRAGOVER, &CAcceptingWnd::OnDragOver)
+ON_MESSAGE(DTDM_DROP, &CAcceptingWnd::OnDrop)
+ON_MESSAGE(DTDM_DRAGLEAVE, &CAcceptingWnd::OnDragLeave)
 END_MESSAGE_MAP()
 
 } // namespace
@@ -194,15 +218,20 @@ TEST(DropTarget, the_tree_refuses_drops_and_a_window_that_answers_decides)
     COleDataObject data(&files);
     COleDropTargetDispatcher& target = pView->GetDropTarget();
     EXPECT_EQ(target.GetRegisteredWindow(), pView);
-    EXPECT_EQ(target.OnDragEnter(pView, &data, MK_LBUTTON, CPoint(5, 5)), static_cast<DROPEFFECT>(DROPEFFECT_NONE));
-    EXPECT_EQ(target.OnDragOver(pView, &data, MK_LBUTTON, CPoint(5, 5)), static_cast<DROPEFFECT>(DROPEFFECT_NONE));
+    EXPECT_EQ(target.OnDragEnter(pView, &data, MK_LBUTTON, CPoint(5, 5)),
+              static_cast<DROPEFFECT>(DROPEFFECT_NONE));
+    EXPECT_EQ(target.OnDragOver(pView, &data, MK_LBUTTON, CPoint(5, 5)),
+              static_cast<DROPEFFECT>(DROPEFFECT_NONE));
     target.OnDragLeave(pView);
 
     CAcceptingWnd wnd;
-    ASSERT_TRUE(wnd.Create(nullptr, L"drop here", WS_CHILD | WS_VISIBLE, CRect(0, 0, 50, 50), f.Main(), 1234));
+    ASSERT_TRUE(wnd.Create(nullptr, L"drop here", WS_CHILD | WS_VISIBLE, CRect(0, 0, 50, 50),
+                           f.Main(), 1234));
     COleDropTargetDispatcher dispatcher;
-    EXPECT_EQ(dispatcher.OnDragEnter(&wnd, &data, MK_LBUTTON, CPoint(1, 1)), static_cast<DROPEFFECT>(DROPEFFECT_NONE));
-    EXPECT_EQ(dispatcher.OnDragOver(&wnd, &data, MK_LBUTTON, CPoint(1, 1)), static_cast<DROPEFFECT>(DROPEFFECT_COPY));
+    EXPECT_EQ(dispatcher.OnDragEnter(&wnd, &data, MK_LBUTTON, CPoint(1, 1)),
+              static_cast<DROPEFFECT>(DROPEFFECT_NONE));
+    EXPECT_EQ(dispatcher.OnDragOver(&wnd, &data, MK_LBUTTON, CPoint(1, 1)),
+              static_cast<DROPEFFECT>(DROPEFFECT_COPY));
     EXPECT_FALSE(dispatcher.OnDrop(&wnd, &data, DROPEFFECT_COPY, CPoint(1, 1)));
     dispatcher.OnDragLeave(&wnd);
     EXPECT_EQ(wnd.m_nEnter, 1);

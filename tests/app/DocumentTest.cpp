@@ -14,11 +14,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
-const char kSample[] =
-    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-    "<a x=\"1\"><b>one</b><!--note--><b>two</b></a>\n";
+const char kSample[] = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                       "<a x=\"1\"><b>one</b><!--note--><b>two</b></a>\n";
 
 std::wstring Params(nkDS::CXmlNodeW* node)
 {
@@ -30,7 +30,9 @@ std::wstring Params(nkDS::CXmlNodeW* node)
 
 mode_t ModeOf(const std::wstring& path)
 {
-    struct stat st {};
+    struct stat st
+    {
+    };
     stat(QString::fromStdWString(path).toLocal8Bit().constData(), &st);
     return st.st_mode & 07777;
 }
@@ -104,7 +106,7 @@ TEST(Document, open_of_a_valid_a_malformed_and_a_missing_file)
 
     // A timer that wraps during the load still gives the elapsed time.
     f.WriteFile("good2.xml", kSample);
-    g_clockNow = {4294967, 292000000};   // 0xFFFFFFFC ms: the 32-bit count wraps 4 ms on
+    g_clockNow = {4294967, 292000000}; // 0xFFFFFFFC ms: the 32-bit count wraps 4 ms on
     g_clockStepMs = 7;
     w32::SetSysCalls(table);
     CVelmarDoc* pWrapped = f.Open("good2.xml");
@@ -120,7 +122,7 @@ TEST(Document, open_of_a_valid_a_malformed_and_a_missing_file)
     EXPECT_EQ(f.user.boxes.back().caption, L"Velmar");
     EXPECT_EQ(f.OpenDocumentCount(), before);
     f.Spin(0);
-    EXPECT_EQ(f.Main()->MDIGetActive(), pActive);   // no window of the failed document is left
+    EXPECT_EQ(f.Main()->MDIGetActive(), pActive); // no window of the failed document is left
 
     // A missing file is the framework's to report; the engine is never asked.
     EXPECT_EQ(f.Open("missing.xml"), nullptr);
@@ -144,7 +146,7 @@ TEST(Document, save_round_trip_keeps_the_files_permissions)
     EXPECT_FALSE(pDoc->IsModified());
     EXPECT_TRUE(f.user.boxes.empty());
     EXPECT_EQ(ModeOf(f.Path("doc.xml")), 0640u);
-    EXPECT_EQ(f.FileNames(), std::vector<std::string>{"doc.xml"});   // no temporary file stays
+    EXPECT_EQ(f.FileNames(), std::vector<std::string>{"doc.xml"}); // no temporary file stays
     const std::string saved = f.ReadFile("doc.xml");
     EXPECT_NE(saved.find("<b>uno</b>"), std::string::npos) << saved;
     EXPECT_NE(saved.find("y='2'"), std::string::npos) << saved;
@@ -165,7 +167,8 @@ TEST(Document, save_round_trip_keeps_the_files_permissions)
     EXPECT_EQ(f.user.prompts[0].fileName, L"XML1.xml");
     EXPECT_EQ(f.user.prompts[0].defaultExt, L"xml");
     ASSERT_FALSE(f.user.prompts[0].filters.empty());
-    EXPECT_EQ(f.user.prompts[0].filters[0], std::make_pair(std::wstring(L"XML Files (*.xml)"), std::wstring(L"*.xml")));
+    EXPECT_EQ(f.user.prompts[0].filters[0],
+              std::make_pair(std::wstring(L"XML Files (*.xml)"), std::wstring(L"*.xml")));
     EXPECT_EQ(pNew->GetTitle(), CString(L"new.xml"));
     const std::string fresh = f.ReadFile("new.xml");
     EXPECT_EQ(fresh.rfind("<?xml  version='1.0'  encoding='GBK'?>", 0), 0u) << fresh;
@@ -179,7 +182,8 @@ TEST(Document, a_failed_save_never_harms_the_file_and_keeps_the_document_modifie
     ASSERT_NE(pDoc, nullptr);
     pDoc->GetXmlFile().GetChild(1)->GetChild(0)->SetValue(L"changed");
 
-    struct Fault {
+    struct Fault
+    {
         const char* what;
         void (*inject)();
     };
@@ -187,16 +191,19 @@ TEST(Document, a_failed_save_never_harms_the_file_and_keeps_the_document_modifie
         // Regular files are written with positioned writes.
         {"disk full at the first write", [] { w32::FailNthCall(w32::SysCall::Pwrite, 1, ENOSPC); }},
         {"disk full after a few bytes",
-         [] {
+         []
+         {
              w32::ShortenNthCall(w32::SysCall::Pwrite, 1, 5);
              w32::FailNthCall(w32::SysCall::Pwrite, 2, ENOSPC);
          }},
-        {"a device that stops taking bytes", [] { w32::FailNthCall(w32::SysCall::Pwrite, 1, EIO); }},
+        {"a device that stops taking bytes",
+         [] { w32::FailNthCall(w32::SysCall::Pwrite, 1, EIO); }},
         {"flush fails", [] { w32::FailNthCall(w32::SysCall::Fsync, 1, EIO); }},
         {"temporary file cannot be made", [] { w32::FailNthCall(w32::SysCall::Open, 1, EACCES); }},
         {"rename fails", [] { w32::FailNthCall(w32::SysCall::Rename, 1, EIO); }},
     };
-    for (const Fault& fault : faults) {
+    for (const Fault& fault : faults)
+    {
         SCOPED_TRACE(fault.what);
         pDoc->SetModifiedFlag(TRUE);
         f.user.boxes.clear();
@@ -248,7 +255,7 @@ TEST(Document, save_into_a_read_only_folder_fails_without_a_trace)
     chmod(folder.constData(), 0755);
     EXPECT_EQ(f.ReadFile("doc.xml"), kSample);
     EXPECT_EQ(f.FileNames(), std::vector<std::string>{"doc.xml"});
-    ASSERT_EQ(f.user.boxes.size(), 1u);   // the framework's message or the document's, never both
+    ASSERT_EQ(f.user.boxes.size(), 1u); // the framework's message or the document's, never both
     EXPECT_TRUE(pDoc->IsModified());
 }
 
@@ -264,8 +271,8 @@ TEST(Document, modified_mark_reaches_only_the_active_child_caption)
         GTEST_SKIP() << "this platform gives no window the activation";
 
     pDoc->SetModifiedFlag(FALSE);
-    const int before = pChild->m_nTitleUpdates;   // activation asks too
-    pDoc->SetModifiedFlag(2);   // true, but not TRUE
+    const int before = pChild->m_nTitleUpdates; // activation asks too
+    pDoc->SetModifiedFlag(2);                   // true, but not TRUE
     EXPECT_EQ(pChild->m_nTitleUpdates, before);
     EXPECT_TRUE(pDoc->IsModified());
     pDoc->SetModifiedFlag(TRUE);
@@ -277,7 +284,8 @@ TEST(Document, modified_mark_reaches_only_the_active_child_caption)
     dialog.show();
     dialog.activateWindow();
     f.Spin(0);
-    if (CWnd::GetActiveWindow() != f.Main()) {
+    if (CWnd::GetActiveWindow() != f.Main())
+    {
         pDoc->SetModifiedFlag(TRUE);
         EXPECT_EQ(pChild->m_nTitleUpdates, before + 1);
     }

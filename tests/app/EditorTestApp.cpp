@@ -22,14 +22,15 @@ void CTestMainFrame::SetPathText(LPCWSTR path)
 }
 
 BEGIN_MESSAGE_MAP(CEditorTestApp, CWinApp)
-    ON_COMMAND(ID_FILE_NEW, &CWinApp::OnFileNew)
-    ON_COMMAND(ID_FILE_OPEN, &CWinApp::OnFileOpen)
+ON_COMMAND(ID_FILE_NEW, &CWinApp::OnFileNew)
+ON_COMMAND(ID_FILE_OPEN, &CWinApp::OnFileOpen)
 END_MESSAGE_MAP()
 
 BOOL CEditorTestApp::InitInstance()
 {
     VelmarRegisterResources();
-    AddDocTemplate(new CMultiDocTemplate(IDR_XMLTYPE, RUNTIME_CLASS(CVelmarDoc), RUNTIME_CLASS(CTestChildFrame),
+    AddDocTemplate(new CMultiDocTemplate(IDR_XMLTYPE, RUNTIME_CLASS(CVelmarDoc),
+                                         RUNTIME_CLASS(CTestChildFrame),
                                          RUNTIME_CLASS(CXMLTreeView)));
     auto* pMainFrame = new CTestMainFrame;
     if (!pMainFrame->LoadFrame(IDR_MAINFRAME))

@@ -48,17 +48,17 @@ public:
 
     CTestMainFrame* Main() const { return static_cast<CTestMainFrame*>(app.m_pMainWnd); }
     CVelmarDoc* NewDocument() { return static_cast<CVelmarDoc*>(NewDocumentOf(app)); }
-    CVelmarDoc* Open(const char* name);           // null when the open failed
+    CVelmarDoc* Open(const char* name); // null when the open failed
     CVelmarDoc* OpenWith(const char* name, const std::string& bytes)
     {
         WriteFile(name, bytes);
         return Open(name);
     }
-    CXMLTreeCtrl* ActiveTree() const;             // the active window's tree, or null
+    CXMLTreeCtrl* ActiveTree() const; // the active window's tree, or null
     // Selects the item reached from the top of the active window's tree through `labels`.
     bool Select(const std::vector<std::wstring>& labels) const;
     CTestChildFrame* ActiveChild() const;
-    CTestChildFrame* NewWindow();                 // another window on the active document
+    CTestChildFrame* NewWindow(); // another window on the active document
     int OpenDocumentCount() const { return app.GetOpenDocumentCount(); }
     static void Spin(int ms = 20) { SpinEvents(ms); }
 };

@@ -21,7 +21,8 @@
 #include <functional>
 #include <set>
 
-namespace {
+namespace
+{
 
 const char kSmall[] = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                       "<a x=\"1\"><b>text</b><c/></a>\n";
@@ -60,16 +61,18 @@ QStringList PopupTexts(const std::function<void()>& open)
 {
     QStringList texts;
     bool seen = false;
-    QTimer::singleShot(50, [&] {
-        auto* pPopup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        if (!pPopup)
-            return;
-        seen = true;
-        for (QAction* a : pPopup->actions())
-            if (!a->isSeparator())
-                texts << a->text();
-        pPopup->close();
-    });
+    QTimer::singleShot(50,
+                       [&]
+                       {
+                           auto* pPopup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+                           if (!pPopup)
+                               return;
+                           seen = true;
+                           for (QAction* a : pPopup->actions())
+                               if (!a->isSeparator())
+                                   texts << a->text();
+                           pPopup->close();
+                       });
     open();
     EditorFixture::Spin(80);
     if (auto* pLeft = QApplication::activePopupWidget())
@@ -229,7 +232,8 @@ TEST(MainFrame, path_bar_shows_the_selection_and_toggles_with_its_check_mark)
     EXPECT_EQ(PathBarText(f), CString(f.Main()->m_path.c_str()));
 
     CMainFrame* pMain = f.Main();
-    auto checked = [&] {
+    auto checked = [&]
+    {
         CheckProbe probe;
         probe.m_nID = ID_VIEW_PATHBAR;
         probe.DoUpdate(pMain, FALSE);
@@ -265,18 +269,21 @@ TEST(ChildFrame, xml_menu_pops_up_over_the_tree_only)
     EditorFixture f;
     CTestChildFrame* pChild = OpenSmall(f);
     ASSERT_NE(pChild, nullptr);
-    const QStringList xmlMenu = {"&Add", "&Rename\tF2", "D&elete\tCtrl+Del", "Move &up", "Move &down",
-                                 "Pre&view\tF12", "&Export node"};
+    const QStringList xmlMenu = {"&Add",       "&Rename\tF2",   "D&elete\tCtrl+Del", "Move &up",
+                                 "Move &down", "Pre&view\tF12", "&Export node"};
 
     QWidget* pTreeWidget = pChild->Tree()->GetWidget();
     EXPECT_EQ(PopupTexts([&] { RightClick(pTreeWidget, QPoint(5, 5)); }), xmlMenu);
     // From the keyboard too, placed at the selected item.
     CXMLTreeCtrl& tree = pChild->Tree()->GetXMLTreeCtrl();
     tree.SelectItem(tree.GetRootItem());
-    EXPECT_EQ(PopupTexts([&] {
-                  QContextMenuEvent e(QContextMenuEvent::Keyboard, QPoint(0, 0), pTreeWidget->mapToGlobal(QPoint(0, 0)));
-                  QApplication::sendEvent(pTreeWidget, &e);
-              }),
+    EXPECT_EQ(PopupTexts(
+                  [&]
+                  {
+                      QContextMenuEvent e(QContextMenuEvent::Keyboard, QPoint(0, 0),
+                                          pTreeWidget->mapToGlobal(QPoint(0, 0)));
+                      QApplication::sendEvent(pTreeWidget, &e);
+                  }),
               xmlMenu);
 
     // The content pane has the edit control's own menu.
@@ -285,18 +292,31 @@ TEST(ChildFrame, xml_menu_pops_up_over_the_tree_only)
         PopupTexts([&] { RightClick(pChild->Content()->GetWidget(), QPoint(5, 5)); });
     EXPECT_FALSE(contentMenu.contains("&Rename\tF2"));
     // With the content pane active, the tree's menu stays away from the splitter bar too.
-    EXPECT_TRUE(PopupTexts([&] { pChild->SendMessage(WM_CONTEXTMENU, (WPARAM)pChild->m_wndSplitter.GetSafeHwnd(),
-                                                     MAKELPARAM(10, 10)); })
+    EXPECT_TRUE(PopupTexts(
+                    [&]
+                    {
+                        pChild->SendMessage(WM_CONTEXTMENU,
+                                            (WPARAM)pChild->m_wndSplitter.GetSafeHwnd(),
+                                            MAKELPARAM(10, 10));
+                    })
                     .isEmpty());
     pChild->SetActiveView(pChild->Tree());
-    EXPECT_TRUE(PopupTexts([&] { pChild->SendMessage(WM_CONTEXTMENU, (WPARAM)pChild->m_wndSplitter.GetSafeHwnd(),
-                                                     MAKELPARAM(10, 10)); })
+    EXPECT_TRUE(PopupTexts(
+                    [&]
+                    {
+                        pChild->SendMessage(WM_CONTEXTMENU,
+                                            (WPARAM)pChild->m_wndSplitter.GetSafeHwnd(),
+                                            MAKELPARAM(10, 10));
+                    })
                     .isEmpty());
 
     // Nothing over the bars.
-    EXPECT_TRUE(PopupTexts([&] { RightClick(f.Main()->GetToolBar().GetWidget(), QPoint(3, 3)); }).isEmpty());
-    EXPECT_TRUE(PopupTexts([&] { RightClick(f.Main()->GetStatusBar().GetWidget(), QPoint(3, 3)); }).isEmpty());
-    EXPECT_TRUE(PopupTexts([&] { RightClick(f.Main()->GetPathBar().GetWidget(), QPoint(3, 3)); }).isEmpty());
+    EXPECT_TRUE(PopupTexts([&] { RightClick(f.Main()->GetToolBar().GetWidget(), QPoint(3, 3)); })
+                    .isEmpty());
+    EXPECT_TRUE(PopupTexts([&] { RightClick(f.Main()->GetStatusBar().GetWidget(), QPoint(3, 3)); })
+                    .isEmpty());
+    EXPECT_TRUE(PopupTexts([&] { RightClick(f.Main()->GetPathBar().GetWidget(), QPoint(3, 3)); })
+                    .isEmpty());
 }
 
 TEST(Resources, menu_items_have_prompts_and_the_keys_they_show_are_theirs)
@@ -307,7 +327,8 @@ TEST(Resources, menu_items_have_prompts_and_the_keys_they_show_are_theirs)
     std::set<std::pair<BYTE, WORD>> keys;
     for (int i = 0; i < pAccel->nAccels; ++i)
         EXPECT_TRUE(keys.insert({pAccel->pAccels[i].fVirt, pAccel->pAccels[i].key}).second) << i;
-    auto commandOf = [&](const QKeySequence& key) -> int {
+    auto commandOf = [&](const QKeySequence& key) -> int
+    {
         for (int i = 0; i < pAccel->nAccels; ++i)
             if (AfxAccelKeySequence(pAccel->pAccels[i]) == key)
                 return pAccel->pAccels[i].cmd;
@@ -320,19 +341,23 @@ TEST(Resources, menu_items_have_prompts_and_the_keys_they_show_are_theirs)
     ASSERT_TRUE(bare.LoadMenu(IDR_MAINFRAME));
     // Every command of the document window is reachable from its menu.
     CString text;
-    for (UINT nID : {ID_XML_ADD_HEADER, ID_XML_ADD_DATANODE, ID_XML_ADD_PARAM, ID_XML_ADD_REMARK, ID_XML_RENAME,
-                     ID_XML_DELETE, ID_XML_MOVE_UP, ID_XML_MOVE_DOWN, ID_XML_PREVIEW, ID_XML_EXPORT_NODE,
-                     ID_EDIT_NOTEPAD, ID_FILE_PROPERTY, ID_VIEW_PATHBAR})
+    for (UINT nID : {ID_XML_ADD_HEADER, ID_XML_ADD_DATANODE, ID_XML_ADD_PARAM, ID_XML_ADD_REMARK,
+                     ID_XML_RENAME, ID_XML_DELETE, ID_XML_MOVE_UP, ID_XML_MOVE_DOWN, ID_XML_PREVIEW,
+                     ID_XML_EXPORT_NODE, ID_EDIT_NOTEPAD, ID_FILE_PROPERTY, ID_VIEW_PATHBAR})
         EXPECT_GT(menu.GetMenuString(nID, text, MF_BYCOMMAND), 0) << nID;
     int shownKeys = 0;
-    for (CMenu* pMenu : {&menu, &bare}) {
+    for (CMenu* pMenu : {&menu, &bare})
+    {
         std::vector<CMenu*> pending{pMenu};
-        while (!pending.empty()) {
+        while (!pending.empty())
+        {
             CMenu* pCur = pending.back();
             pending.pop_back();
-            for (int i = 0; i < pCur->GetMenuItemCount(); ++i) {
+            for (int i = 0; i < pCur->GetMenuItemCount(); ++i)
+            {
                 const UINT nID = pCur->GetMenuItemID(i);
-                if (nID == static_cast<UINT>(-1)) {
+                if (nID == static_cast<UINT>(-1))
+                {
                     pending.push_back(pCur->GetSubMenu(i));
                     continue;
                 }
@@ -341,9 +366,11 @@ TEST(Resources, menu_items_have_prompts_and_the_keys_they_show_are_theirs)
                 EXPECT_NE(AfxFindStringResource(nID), nullptr) << nID;
                 pCur->GetMenuString(i, text, MF_BYPOSITION);
                 const QString item = AfxToQString(text);
-                if (const qsizetype tab = item.indexOf('\t'); tab >= 0) {
+                if (const qsizetype tab = item.indexOf('\t'); tab >= 0)
+                {
                     ++shownKeys;
-                    const QKeySequence key = QKeySequence::fromString(item.mid(tab + 1), QKeySequence::PortableText);
+                    const QKeySequence key =
+                        QKeySequence::fromString(item.mid(tab + 1), QKeySequence::PortableText);
                     EXPECT_EQ(commandOf(key), static_cast<int>(nID)) << item.toStdString();
                 }
             }
@@ -352,18 +379,23 @@ TEST(Resources, menu_items_have_prompts_and_the_keys_they_show_are_theirs)
     EXPECT_GT(shownKeys, 3);
 
     // Keys no menu shows: the classic editing keys, help and the previous pane.
-    const std::pair<const char*, int> unshown[] = {
-        {"Alt+Backspace", ID_EDIT_UNDO}, {"Shift+Del", ID_EDIT_CUT}, {"Ctrl+Ins", ID_EDIT_COPY},
-        {"Shift+Ins", ID_EDIT_PASTE},    {"F1", ID_HELP},            {"Shift+F1", ID_CONTEXT_HELP},
-        {"Shift+F6", ID_PREV_PANE}};
+    const std::pair<const char*, int> unshown[] = {{"Alt+Backspace", ID_EDIT_UNDO},
+                                                   {"Shift+Del", ID_EDIT_CUT},
+                                                   {"Ctrl+Ins", ID_EDIT_COPY},
+                                                   {"Shift+Ins", ID_EDIT_PASTE},
+                                                   {"F1", ID_HELP},
+                                                   {"Shift+F1", ID_CONTEXT_HELP},
+                                                   {"Shift+F6", ID_PREV_PANE}};
     for (const auto& [key, command] : unshown)
-        EXPECT_EQ(commandOf(QKeySequence::fromString(key, QKeySequence::PortableText)), command) << key;
+        EXPECT_EQ(commandOf(QKeySequence::fromString(key, QKeySequence::PortableText)), command)
+            << key;
 }
 
 TEST(MainFrame, help_commands_reach_the_framework_which_says_there_is_no_help)
 {
     EditorFixture f;
-    for (UINT nID : {ID_HELP, ID_HELP_FINDER, ID_CONTEXT_HELP, ID_DEFAULT_HELP}) {
+    for (UINT nID : {ID_HELP, ID_HELP_FINDER, ID_CONTEXT_HELP, ID_DEFAULT_HELP})
+    {
         f.user.boxes.clear();
         f.Main()->SendMessage(WM_COMMAND, nID);
         ASSERT_EQ(f.user.boxes.size(), 1u) << nID;
@@ -375,7 +407,8 @@ TEST(Resources, tool_bar_images_are_one_per_button_and_transparent_around)
 {
     const std::string& strip = VelmarToolBarStrip();
     QImage image;
-    ASSERT_TRUE(image.loadFromData(reinterpret_cast<const uchar*>(strip.data()), static_cast<int>(strip.size())));
+    ASSERT_TRUE(image.loadFromData(reinterpret_cast<const uchar*>(strip.data()),
+                                   static_cast<int>(strip.size())));
     int count = 0;
     const UINT* pButtons = VelmarToolBarButtons(&count);
     int images = 0;
@@ -385,9 +418,11 @@ TEST(Resources, tool_bar_images_are_one_per_button_and_transparent_around)
     EXPECT_EQ(image.size(), QSize(16 * images, 16));
     ASSERT_TRUE(image.hasAlphaChannel());
     // Each picture leaves some of its square transparent and draws something.
-    for (int n = 0; n < images; ++n) {
+    for (int n = 0; n < images; ++n)
+    {
         int clear = 0, drawn = 0;
-        for (int y = 0; y < 16; ++y) {
+        for (int y = 0; y < 16; ++y)
+        {
             for (int x = 16 * n; x < 16 * n + 16; ++x)
                 ++(qAlpha(image.pixel(x, y)) == 0 ? clear : drawn);
         }
@@ -395,7 +430,8 @@ TEST(Resources, tool_bar_images_are_one_per_button_and_transparent_around)
         EXPECT_GT(drawn, 40) << n;
     }
     const std::string& icon = VelmarAppIcon();
-    ASSERT_TRUE(image.loadFromData(reinterpret_cast<const uchar*>(icon.data()), static_cast<int>(icon.size())));
+    ASSERT_TRUE(image.loadFromData(reinterpret_cast<const uchar*>(icon.data()),
+                                   static_cast<int>(icon.size())));
     EXPECT_EQ(image.size(), QSize(32, 32));
 }
 
@@ -408,7 +444,8 @@ TEST(MainFrame, print_button_follows_the_content_pane)
     const int print = bar.CommandToIndex(ID_FILE_PRINT);
     const int open = bar.CommandToIndex(ID_FILE_OPEN);
     ASSERT_GE(print, 0);
-    auto disabled = [&](int index) {
+    auto disabled = [&](int index)
+    {
         bar.OnUpdateCmdUI(f.Main(), TRUE);
         return (bar.GetButtonStyle(index) & TBBS_DISABLED) != 0;
     };

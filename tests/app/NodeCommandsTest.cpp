@@ -7,16 +7,17 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
-const char kDoc[] =
-    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-    "<a x=\"1\" y=\"2\"><b/><c>t</c><!--r--></a>\n"
-    "<z/>\n";
+const char kDoc[] = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                    "<a x=\"1\" y=\"2\"><b/><c>t</c><!--r--></a>\n"
+                    "<z/>\n";
 
 // The commands in the order of the enable strings below.
-const UINT kCommands[] = {ID_XML_ADD_HEADER, ID_XML_ADD_DATANODE, ID_XML_ADD_REMARK, ID_XML_ADD_PARAM,
-                          ID_XML_RENAME,     ID_XML_DELETE,       ID_XML_MOVE_UP,    ID_XML_MOVE_DOWN};
+const UINT kCommands[] = {ID_XML_ADD_HEADER, ID_XML_ADD_DATANODE, ID_XML_ADD_REMARK,
+                          ID_XML_ADD_PARAM,  ID_XML_RENAME,       ID_XML_DELETE,
+                          ID_XML_MOVE_UP,    ID_XML_MOVE_DOWN};
 
 void Send(EditorFixture& f, UINT id)
 {
@@ -55,9 +56,11 @@ std::string Narrow(const wchar_t* text)
 std::string ChildNames(const nkDS::CXmlNodeW& node)
 {
     std::string out;
-    for (uint32_t i = 0; i < node.GetChildCount(); ++i) {
+    for (uint32_t i = 0; i < node.GetChildCount(); ++i)
+    {
         const nkDS::CXmlNodeW* child = node.GetChild(i);
-        out += (i ? " " : "") + (child->GetKind() == nkDS::xnkRemark ? std::string("#r") : Narrow(child->GetName()));
+        out += (i ? " " : "") +
+               (child->GetKind() == nkDS::xnkRemark ? std::string("#r") : Narrow(child->GetName()));
     }
     return out;
 }
@@ -71,7 +74,8 @@ std::string Params(const nkDS::CXmlNodeW& node)
     return out;
 }
 
-struct Window {
+struct Window
+{
     CTestChildFrame* frame = nullptr;
     CXMLTreeCtrl* tree = nullptr;
     bool Select(const std::vector<std::wstring>& labels) const
@@ -89,7 +93,8 @@ Window WindowOf(CTestChildFrame* frame)
     return w;
 }
 
-struct Opened : Window {
+struct Opened : Window
+{
     CVelmarDoc* doc = nullptr;
     nkDS::CXmlFileW* root = nullptr;
 };
@@ -115,31 +120,34 @@ TEST(NodeCommands, each_command_is_enabled_by_the_kind_and_place_of_the_selectio
     ASSERT_TRUE(o.doc && o.tree);
 
     // Order: header, data node, remark, parameter, rename, delete, up, down.
-    const struct {
+    const struct
+    {
         std::vector<std::wstring> item;
         const char* enabled;
     } cases[] = {
-        {{}, "11101100"},                                    // nothing selected
-        {{L"xml"}, "11100100"},                              // the first item: no rename, no move
+        {{}, "11101100"},       // nothing selected
+        {{L"xml"}, "11100100"}, // the first item: no rename, no move
         {{L"xml", L"Child Vars"}, "00010100"},
-        {{L"xml", L"Child Vars", L"version"}, "00011101"},   // first of two parameters
+        {{L"xml", L"Child Vars", L"version"}, "00011101"}, // first of two parameters
         {{L"xml", L"Child Vars", L"encoding"}, "00011110"},
-        {{L"a"}, "11101101"},                                // may not pass the first item
+        {{L"a"}, "11101101"}, // may not pass the first item
         {{L"a", L"Child Vars"}, "00010100"},
         {{L"a", L"Child Nodes"}, "11100100"},
         {{L"a", L"Node Value"}, "00000000"},
         {{L"a", L"Child Nodes", L"b"}, "11101101"},
         {{L"a", L"Child Nodes", L"c"}, "11101111"},
-        {{L"a", L"Child Nodes", L"Remark"}, "11100110"},     // a remark is not renamed
+        {{L"a", L"Child Nodes", L"Remark"}, "11100110"}, // a remark is not renamed
         {{L"a", L"Child Nodes", L"c", L"Node Value"}, "00000000"},
         {{L"z"}, "11101110"},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         if (c.item.empty())
             o.tree->SelectItem(nullptr);
         else
             ASSERT_TRUE(o.Select(c.item));
-        EXPECT_EQ(EnableString(f), c.enabled) << Narrow(c.item.empty() ? L"(none)" : c.item.back().c_str());
+        EXPECT_EQ(EnableString(f), c.enabled)
+            << Narrow(c.item.empty() ? L"(none)" : c.item.back().c_str());
     }
 
     // With the content pane active every one of them is disabled.
@@ -194,7 +202,8 @@ TEST(NodeCommands, adds_go_to_the_end_of_the_selected_list_and_select_its_group)
     EXPECT_EQ(ChildNames(*newNode), "NewNode #r");
     EXPECT_STREQ(newNode->GetChild(1)->GetValue(), L"Remark string.");
     EXPECT_STREQ(newNode->GetChild(1)->GetName(), L"");
-    EXPECT_EQ(DumpItems(*w.tree, hList), "NewNode:5[Child Vars:3 Child Nodes:1 Node Value:2] Remark:7");
+    EXPECT_EQ(DumpItems(*w.tree, hList),
+              "NewNode:5[Child Vars:3 Child Nodes:1 Node Value:2] Remark:7");
     EXPECT_EQ(w.tree->GetSelectedItem(), hList);
 
     // A header node, and the window's caption asked to show the change.
@@ -231,7 +240,7 @@ TEST(NodeCommands, parameters_are_added_and_move_with_their_values)
 
     ASSERT_TRUE(o.Select({L"a", L"Child Vars"}));
     Send(f, ID_XML_ADD_PARAM);
-    Send(f, ID_XML_ADD_PARAM);   // the group is still selected
+    Send(f, ID_XML_ADD_PARAM); // the group is still selected
     EXPECT_EQ(Params(*a), "x=1 y=2 NewParam= NewParam=");
     HTREEITEM hVars = ItemAt(*o.tree, {L"a", L"Child Vars"});
     EXPECT_EQ(DumpItems(*o.tree, hVars), "x:6 y:6 NewParam:6 NewParam:6");
@@ -246,7 +255,7 @@ TEST(NodeCommands, parameters_are_added_and_move_with_their_values)
     EXPECT_EQ(a->GetParamCount(), 5u);
     EXPECT_EQ(o.tree->GetSelectedItem(), hVars);
     EXPECT_TRUE(o.tree->GetItemState(hVars, TVIS_EXPANDED) & TVIS_EXPANDED);
-    EXPECT_EQ(o.tree->GetItemText(hX), CString());   // gone
+    EXPECT_EQ(o.tree->GetItemText(hX), CString()); // gone
 
     // Moving a parameter takes its value along; the selection is cleared.
     o.doc->SetModifiedFlag(FALSE);
@@ -258,7 +267,7 @@ TEST(NodeCommands, parameters_are_added_and_move_with_their_values)
     EXPECT_TRUE(o.doc->IsModified());
     ASSERT_TRUE(o.Select({L"a", L"Child Vars", L"y"}));
     Send(f, ID_XML_MOVE_DOWN);
-    Send(f, ID_XML_MOVE_DOWN);   // nothing selected any more
+    Send(f, ID_XML_MOVE_DOWN); // nothing selected any more
     EXPECT_EQ(Params(*a), "x=1 y=2 NewParam= NewParam= NewParam=");
 
     // The declaration's parameters may be reordered too: it is not the first item itself.
@@ -283,19 +292,20 @@ TEST(NodeCommands, nodes_move_among_their_siblings_but_never_onto_the_first_item
     Send(f, ID_XML_MOVE_UP);
     EXPECT_EQ(ChildNames(*o.root), "xml z a y");
     ASSERT_TRUE(o.Select({L"z"}));
-    Send(f, ID_XML_MOVE_UP);   // disabled: it would pass the first item
+    Send(f, ID_XML_MOVE_UP); // disabled: it would pass the first item
     EXPECT_EQ(ChildNames(*o.root), "xml z a y");
 
     // Inside a list, with a moved subtree keeping its items.
     ASSERT_TRUE(o.Select({L"a", L"Child Nodes", L"b"}));
     Send(f, ID_XML_MOVE_DOWN);
-    Send(f, ID_XML_MOVE_DOWN);   // nothing selected: no move
+    Send(f, ID_XML_MOVE_DOWN); // nothing selected: no move
     EXPECT_EQ(ChildNames(*a), "c b #r");
     ASSERT_TRUE(o.Select({L"a", L"Child Nodes", L"Remark"}));
     Send(f, ID_XML_MOVE_UP);
     EXPECT_EQ(ChildNames(*a), "c #r b");
     EXPECT_EQ(DumpItems(*o.tree, ItemAt(*o.tree, {L"a", L"Child Nodes"})),
-              "c:5[Child Vars:3 Child Nodes:1 Node Value:2] Remark:7 b:5[Child Vars:3 Child Nodes:1 Node Value:2]");
+              "c:5[Child Vars:3 Child Nodes:1 Node Value:2] Remark:7 b:5[Child Vars:3 Child "
+              "Nodes:1 Node Value:2]");
 
     ASSERT_TRUE(o.doc->OnSaveDocument(f.Path("moved.xml").c_str()));
     const std::string saved = f.ReadFile("moved.xml");
@@ -304,7 +314,8 @@ TEST(NodeCommands, nodes_move_among_their_siblings_but_never_onto_the_first_item
     EXPECT_LT(saved.find("<!--r-->"), saved.find("<b"));
 }
 
-TEST(NodeCommands, delete_asks_first_and_then_takes_what_the_item_stands_for_and_rename_edits_in_place)
+TEST(NodeCommands,
+     delete_asks_first_and_then_takes_what_the_item_stands_for_and_rename_edits_in_place)
 {
     EditorFixture f;
     Opened o = OpenSample(f);
@@ -325,7 +336,8 @@ TEST(NodeCommands, delete_asks_first_and_then_takes_what_the_item_stands_for_and
     EXPECT_EQ(ChildNames(*a), "b c #r");
     EXPECT_FALSE(o.doc->IsModified());
 
-    // Accepted: the node goes with its subtree; nothing is selected, the pane and the path are empty.
+    // Accepted: the node goes with its subtree; nothing is selected, the pane and the path are
+    // empty.
     f.user.answers = {IDYES};
     Send(f, ID_XML_DELETE);
     EXPECT_EQ(ChildNames(*a), "b #r");
@@ -342,7 +354,8 @@ TEST(NodeCommands, delete_asks_first_and_then_takes_what_the_item_stands_for_and
     Send(f, ID_XML_DELETE);
     EXPECT_EQ(a->GetParamCount(), 0u);
     EXPECT_EQ(a->GetChildCount(), 0u);
-    EXPECT_EQ(DumpItems(*o.tree, ItemAt(*o.tree, {L"a"})), "Child Vars:3 Child Nodes:1 Node Value:2");
+    EXPECT_EQ(DumpItems(*o.tree, ItemAt(*o.tree, {L"a"})),
+              "Child Vars:3 Child Nodes:1 Node Value:2");
 
     // One parameter: the one at the item's place.
     ASSERT_TRUE(o.Select({L"xml", L"Child Vars", L"version"}));
@@ -378,10 +391,12 @@ TEST(NodeCommands, delete_asks_first_and_then_takes_what_the_item_stands_for_and
     // The first item may go too; then the next one is first. An empty tree
     // with nothing selected offers no rename.
     f.user.answers = {IDYES, IDYES, IDYES};
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 3; ++i)
+    {
         o.tree->SelectItem(o.tree->GetRootItem());
         Send(f, ID_XML_DELETE);
-        if (i == 0) {
+        if (i == 0)
+        {
             EXPECT_EQ(o.tree->GetItemText(o.tree->GetRootItem()), CString(L"a"));
         }
     }
@@ -401,7 +416,8 @@ TEST(NodeCommands, a_second_window_follows_every_edit_of_the_first)
     ASSERT_TRUE(w2.tree && w2.frame != w1.frame);
     nkDS::CXmlNodeW* a = o.root->GetChild(1);
     nkDS::CXmlNodeW* c = a->GetChild(1);
-    auto activate = [&](const Window& w) {
+    auto activate = [&](const Window& w)
+    {
         w.frame->MDIActivate();
         EditorFixture::Spin(0);
         ASSERT_EQ(f.ActiveChild(), w.frame);
@@ -416,7 +432,8 @@ TEST(NodeCommands, a_second_window_follows_every_edit_of_the_first)
     f.user.answers = {IDYES};
     Send(f, ID_XML_DELETE);
     EXPECT_EQ(ChildNames(*o.root), "xml z");
-    for (const void* gone : {static_cast<const void*>(a), static_cast<const void*>(c)}) {
+    for (const void* gone : {static_cast<const void*>(a), static_cast<const void*>(c)})
+    {
         EXPECT_FALSE(AnyItemPointsAt(*w1.tree, gone));
         EXPECT_FALSE(AnyItemPointsAt(*w2.tree, gone));
     }
@@ -428,7 +445,7 @@ TEST(NodeCommands, a_second_window_follows_every_edit_of_the_first)
     // Window 2 goes on working on the current tree.
     activate(w2);
     ASSERT_TRUE(w2.Select({L"z", L"Child Vars"}));
-    EXPECT_EQ(EnableString(f), "00010100");   // asked of window 2's tree
+    EXPECT_EQ(EnableString(f), "00010100"); // asked of window 2's tree
     ASSERT_TRUE(w2.Select({L"z", L"Child Nodes"}));
     Send(f, ID_XML_ADD_DATANODE);
     ASSERT_TRUE(w2.Select({L"z", L"Child Vars"}));
@@ -437,14 +454,17 @@ TEST(NodeCommands, a_second_window_follows_every_edit_of_the_first)
     EXPECT_EQ(w2.frame->Content()->GetEditedNode(), o.root->GetChild(1)->GetChild(0));
     EXPECT_EQ(DumpItems(*w1.tree), DumpItems(*w2.tree));
     EXPECT_EQ(DumpItems(*w1.tree, ItemAt(*w1.tree, {L"z"})),
-              "Child Vars:3[NewParam:6] Child Nodes:1[NewNode:5[Child Vars:3 Child Nodes:1 Node Value:2]] Node Value:2");
+              "Child Vars:3[NewParam:6] Child Nodes:1[NewNode:5[Child Vars:3 Child Nodes:1 Node "
+              "Value:2]] Node Value:2");
 
     // An edit elsewhere leaves window 2's selection where it was.
     activate(w1);
     ASSERT_TRUE(w1.Select({L"xml", L"Child Vars"}));
     Send(f, ID_XML_ADD_PARAM);
-    EXPECT_EQ(w2.tree->GetSelectedItem(), ItemAt(*w2.tree, {L"z", L"Child Nodes", L"NewNode", L"Node Value"}));
-    EXPECT_EQ(DumpItems(*w2.tree, ItemAt(*w2.tree, {L"xml"})), "Child Vars:3[version:6 encoding:6 NewParam:6]");
+    EXPECT_EQ(w2.tree->GetSelectedItem(),
+              ItemAt(*w2.tree, {L"z", L"Child Nodes", L"NewNode", L"Node Value"}));
+    EXPECT_EQ(DumpItems(*w2.tree, ItemAt(*w2.tree, {L"xml"})),
+              "Child Vars:3[version:6 encoding:6 NewParam:6]");
 
     // Moves and group deletes in window 1 rebuild window 2 as well.
     ASSERT_TRUE(w1.Select({L"xml", L"Child Vars", L"NewParam"}));
@@ -453,7 +473,8 @@ TEST(NodeCommands, a_second_window_follows_every_edit_of_the_first)
     f.user.answers = {IDYES};
     Send(f, ID_XML_DELETE);
     EXPECT_EQ(DumpItems(*w2.tree), DumpItems(*w1.tree));
-    EXPECT_EQ(DumpItems(*w2.tree, ItemAt(*w2.tree, {L"xml"})), "Child Vars:3[version:6 NewParam:6 encoding:6]");
+    EXPECT_EQ(DumpItems(*w2.tree, ItemAt(*w2.tree, {L"xml"})),
+              "Child Vars:3[version:6 NewParam:6 encoding:6]");
     EXPECT_EQ(w2.tree->GetSelectedItem(), nullptr);
 
     // Closing window 1 leaves window 2 with the document.

@@ -15,14 +15,14 @@
 
 #include <cstdlib>
 
-namespace {
+namespace
+{
 
 using Argv = std::vector<std::string>;
 
-const char kDoc[] =
-    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-    "<?xml-stylesheet href=\"s.css\"?>\n"
-    "<a x=\"1\"><b>one</b><!--note--><c y=\"2\">two</c></a>\n";
+const char kDoc[] = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                    "<?xml-stylesheet href=\"s.css\"?>\n"
+                    "<a x=\"1\"><b>one</b><!--note--><c y=\"2\">two</c></a>\n";
 
 class ShellFixture : public EditorFixture
 {
@@ -33,12 +33,14 @@ public:
         setenv("BROWSER", "/bin/true", 1);
         setenv("VISUAL", "velmar-test-editor", 1);
         CoInitialize(nullptr);
-        w32::SetLauncher([this](const w32::LaunchRequest& request, int* processId) {
-            launches.push_back(request.argv);
-            if (processId)
-                *processId = 0;
-            return static_cast<DWORD>(ERROR_SUCCESS);
-        });
+        w32::SetLauncher(
+            [this](const w32::LaunchRequest& request, int* processId)
+            {
+                launches.push_back(request.argv);
+                if (processId)
+                    *processId = 0;
+                return static_cast<DWORD>(ERROR_SUCCESS);
+            });
     }
     ~ShellFixture()
     {
@@ -64,7 +66,10 @@ public:
         if (Enabled(nID))
             Main()->SendMessage(WM_COMMAND, MAKEWPARAM(nID, 0), 0);
     }
-    static std::string Utf8(const std::wstring& s) { return QString::fromStdWString(s).toStdString(); }
+    static std::string Utf8(const std::wstring& s)
+    {
+        return QString::fromStdWString(s).toStdString();
+    }
     std::string Url(const char* name) const { return w32::FileUrl(Utf8(Path(name))); }
 
     std::vector<Argv> launches;
@@ -140,7 +145,8 @@ TEST(ShellActions, export_writes_the_headers_then_the_selected_node)
     CVelmarDoc* pDoc = f.OpenWith("doc.xml", kDoc);
     ASSERT_TRUE(pDoc && f.Frame());
     // In the writer's own layout: CR LF, single quotes, nested nodes indented.
-    const std::string headers = "<?xml  version='1.0'  encoding='UTF-8'?>\r\n<?xml-stylesheet  href='s.css'?>\r\n";
+    const std::string headers =
+        "<?xml  version='1.0'  encoding='UTF-8'?>\r\n<?xml-stylesheet  href='s.css'?>\r\n";
 
     // An element: the save prompt as the user sees it, then headers in order and the element.
     ASSERT_TRUE(f.Select({L"a", L"Child Nodes", L"c"}));
@@ -157,7 +163,8 @@ TEST(ShellActions, export_writes_the_headers_then_the_selected_node)
     EXPECT_EQ(prompt.filters[0].second, L"*.xml");
     EXPECT_EQ(prompt.defaultExt, L"xml");
     EXPECT_EQ(prompt.fileName, L"");
-    EXPECT_EQ(prompt.flags, static_cast<DWORD>(OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY));
+    EXPECT_EQ(prompt.flags,
+              static_cast<DWORD>(OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY));
     EXPECT_EQ(f.ReadFile("c.xml"), headers + "<c  y='2'>two</c>\r\n");
     EXPECT_TRUE(f.user.boxes.empty());
 
@@ -165,7 +172,9 @@ TEST(ShellActions, export_writes_the_headers_then_the_selected_node)
     ASSERT_TRUE(f.Select({L"a", L"Child Vars", L"x"}));
     f.user.fileNames.push_back(f.Path("a.xml"));
     f.Run(ID_XML_EXPORT_NODE);
-    EXPECT_EQ(f.ReadFile("a.xml"), headers + "<a  x='1'>\r\n <b>one</b>\r\n <!--note-->\r\n <c  y='2'>two</c>\r\n</a>\r\n");
+    EXPECT_EQ(f.ReadFile("a.xml"),
+              headers +
+                  "<a  x='1'>\r\n <b>one</b>\r\n <!--note-->\r\n <c  y='2'>two</c>\r\n</a>\r\n");
 
     // Onto a longer file: replaced after the overwrite question, nothing of the old left.
     f.WriteFile("long.xml", std::string(5000, 'z'));
@@ -174,7 +183,7 @@ TEST(ShellActions, export_writes_the_headers_then_the_selected_node)
     f.user.fileNames.push_back(f.Path("long.xml"));
     f.user.answers.push_back(IDYES);
     f.Run(ID_XML_EXPORT_NODE);
-    ASSERT_EQ(f.user.boxes.size(), 1u);   // the dialog's own question
+    ASSERT_EQ(f.user.boxes.size(), 1u); // the dialog's own question
     EXPECT_EQ(f.ReadFile("long.xml"), headers + "<!--note-->\r\n");
 
     // Cancelled: no file, no message. The document is never touched by an export.
@@ -192,7 +201,8 @@ TEST(ShellActions, export_that_cannot_write_its_file_says_so)
     ASSERT_TRUE(f.OpenWith("doc.xml", kDoc));
     ASSERT_TRUE(f.Select({L"a", L"Child Nodes", L"b"}));
 
-    // A read-only file cannot be opened for writing: the user hears of it, the file keeps its bytes.
+    // A read-only file cannot be opened for writing: the user hears of it, the file keeps its
+    // bytes.
     f.WriteFile("locked.xml", "old");
     ASSERT_TRUE(SetFileAttributesW(f.Path("locked.xml").c_str(), FILE_ATTRIBUTE_READONLY));
     f.user.fileNames.push_back(f.Path("locked.xml"));
@@ -216,10 +226,16 @@ TEST(ShellActions, export_is_offered_for_nodes_of_the_tree_pane_only)
     ShellFixture f;
     ASSERT_TRUE(f.OpenWith("doc.xml", kDoc));
     const std::vector<std::vector<std::wstring>> refused = {
-        {L"xml"}, {L"xml-stylesheet"}, {L"xml", L"Child Vars"}, {L"xml", L"Child Vars", L"version"},
-        {L"a", L"Child Vars"}, {L"a", L"Child Nodes"}, {L"a", L"Node Value"},
+        {L"xml"},
+        {L"xml-stylesheet"},
+        {L"xml", L"Child Vars"},
+        {L"xml", L"Child Vars", L"version"},
+        {L"a", L"Child Vars"},
+        {L"a", L"Child Nodes"},
+        {L"a", L"Node Value"},
         {L"a", L"Child Nodes", L"b", L"Node Value"}};
-    for (const auto& labels : refused) {
+    for (const auto& labels : refused)
+    {
         ASSERT_TRUE(f.Select(labels)) << f.Utf8(labels.back());
         EXPECT_FALSE(f.Enabled(ID_XML_EXPORT_NODE)) << f.Utf8(labels.back());
     }
@@ -228,7 +244,8 @@ TEST(ShellActions, export_is_offered_for_nodes_of_the_tree_pane_only)
     EXPECT_TRUE(f.user.prompts.empty());
 
     for (const auto& labels : std::vector<std::vector<std::wstring>>{
-             {L"a"}, {L"a", L"Child Vars", L"x"}, {L"a", L"Child Nodes", L"Remark"}}) {
+             {L"a"}, {L"a", L"Child Vars", L"x"}, {L"a", L"Child Nodes", L"Remark"}})
+    {
         ASSERT_TRUE(f.Select(labels));
         EXPECT_TRUE(f.Enabled(ID_XML_EXPORT_NODE)) << f.Utf8(labels.back());
     }

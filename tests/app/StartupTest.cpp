@@ -20,7 +20,8 @@
 #include <string>
 #include <vector>
 
-namespace {
+namespace
+{
 
 const char kValid[] = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<root><item>1</item></root>\n";
 const char kMalformed[] = "<?xml version=\"1.0\"?>\n<root><item>1</root>\n";
@@ -33,7 +34,8 @@ public:
     {
         if (const char* old = std::getenv("VELMAR_REGISTRY"))
             savedRegistry = old;
-        setenv("VELMAR_REGISTRY", QDir(dir.path()).filePath("registry.db").toLocal8Bit().constData(), 1);
+        setenv("VELMAR_REGISTRY",
+               QDir(dir.path()).filePath("registry.db").toLocal8Bit().constData(), 1);
         for (const std::string& name : files)
             WriteFile(name.c_str(), kValid);
     }
@@ -171,8 +173,10 @@ TEST(Startup, recent_files_keep_the_five_latest_in_the_settings)
 TEST(AboutBox, shows_the_credit_at_once_and_the_build_line_once_shown)
 {
     // The compiler's forms, with no blank after the comma.
-    EXPECT_EQ(CAboutDlg::BuildLine("Jun 12 2009", "00:16:47"), CString(L"Built: Jun 12 2009,00:16:47."));
-    EXPECT_EQ(CAboutDlg::BuildLine("Jan  2 2026", "23:59:59"), CString(L"Built: Jan  2 2026,23:59:59."));
+    EXPECT_EQ(CAboutDlg::BuildLine("Jun 12 2009", "00:16:47"),
+              CString(L"Built: Jun 12 2009,00:16:47."));
+    EXPECT_EQ(CAboutDlg::BuildLine("Jan  2 2026", "23:59:59"),
+              CString(L"Built: Jan  2 2026,23:59:59."));
 
     StartFixture f;
     ASSERT_TRUE(f.Start({}));
@@ -182,23 +186,27 @@ TEST(AboutBox, shows_the_credit_at_once_and_the_build_line_once_shown)
     dlg.GetDlgItemText(IDC_ABOUT_INFO, info);
     EXPECT_TRUE(info.Find(L"Orvex") >= 0);
     dlg.GetDlgItemText(IDC_ABOUT_BUILD, build);
-    EXPECT_EQ(build, CString(L""));   // not shown yet
+    EXPECT_EQ(build, CString(L"")); // not shown yet
     dlg.ShowWindow(SW_SHOW);
     dlg.GetDlgItemText(IDC_ABOUT_BUILD, build);
-    const QRegularExpression form("^Built: [A-Z][a-z]{2} [ 1-3][0-9] [0-9]{4},[0-2][0-9]:[0-5][0-9]:[0-6][0-9]\\.$");
+    const QRegularExpression form(
+        "^Built: [A-Z][a-z]{2} [ 1-3][0-9] [0-9]{4},[0-2][0-9]:[0-5][0-9]:[0-6][0-9]\\.$");
     EXPECT_TRUE(form.match(AfxToQString(build)).hasMatch()) << AfxToQString(build).toStdString();
     EXPECT_EQ(dlg.GetWindowText(), CString(L"About Velmar"));
     dlg.DestroyWindow();
 
     // Help > About runs it modally; OK ends it.
     QString seen;
-    QTimer::singleShot(50, [&] {
-        if (QWidget* pBox = QApplication::activeModalWidget()) {
-            seen = pBox->windowTitle();
-            if (CWnd* pWnd = CWnd::FromHandlePermanent(CWnd::HandleOf(pBox)))
-                pWnd->SendMessage(WM_COMMAND, IDOK);
-        }
-    });
+    QTimer::singleShot(50,
+                       [&]
+                       {
+                           if (QWidget* pBox = QApplication::activeModalWidget())
+                           {
+                               seen = pBox->windowTitle();
+                               if (CWnd* pWnd = CWnd::FromHandlePermanent(CWnd::HandleOf(pBox)))
+                                   pWnd->SendMessage(WM_COMMAND, IDOK);
+                           }
+                       });
     f.Main()->SendMessage(WM_COMMAND, ID_APP_ABOUT);
     EXPECT_EQ(seen, QString("About Velmar"));
 }
@@ -226,7 +234,8 @@ TEST(Startup, the_program_ends_with_a_failure_status_on_a_malformed_file)
     velmar.start(QStringLiteral(VELMAR_EXE), {bad});
     ASSERT_TRUE(velmar.waitForStarted(10000));
     // No person sees an offscreen screen: the message goes to standard error.
-    ASSERT_TRUE(velmar.waitForFinished(30000)) << "the program waited for an answer nobody can give";
+    ASSERT_TRUE(velmar.waitForFinished(30000))
+        << "the program waited for an answer nobody can give";
     EXPECT_EQ(velmar.exitStatus(), QProcess::NormalExit);
     EXPECT_NE(velmar.exitCode(), 0);
     EXPECT_TRUE(velmar.readAllStandardError().contains("Error open XML file!"));

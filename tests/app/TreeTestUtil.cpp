@@ -5,7 +5,8 @@
 std::string DumpItems(const CXMLTreeCtrl& tree, HTREEITEM hParent)
 {
     std::string out;
-    for (HTREEITEM h = tree.GetChildItem(hParent); h; h = tree.GetNextSiblingItem(h)) {
+    for (HTREEITEM h = tree.GetChildItem(hParent); h; h = tree.GetNextSiblingItem(h))
+    {
         if (!out.empty())
             out += " ";
         out += QString::fromStdWString(tree.GetItemText(h).GetString()).toStdString() + ":" +
@@ -20,7 +21,8 @@ HTREEITEM ItemAt(const CXMLTreeCtrl& tree, const std::vector<std::wstring>& labe
 {
     HTREEITEM hParent = TVI_ROOT;
     HTREEITEM hFound = nullptr;
-    for (const std::wstring& label : labels) {
+    for (const std::wstring& label : labels)
+    {
         hFound = nullptr;
         for (HTREEITEM h = tree.GetChildItem(hParent); h && !hFound; h = tree.GetNextSiblingItem(h))
             if (tree.GetItemText(h) == CString(label.c_str()))
@@ -44,10 +46,12 @@ size_t CountItems(const CXMLTreeCtrl& tree)
 {
     size_t n = 0;
     std::vector<HTREEITEM> stack{tree.GetRootItem()};
-    while (!stack.empty()) {
+    while (!stack.empty())
+    {
         HTREEITEM h = stack.back();
         stack.pop_back();
-        for (; h; h = tree.GetNextSiblingItem(h)) {
+        for (; h; h = tree.GetNextSiblingItem(h))
+        {
             ++n;
             if (HTREEITEM c = tree.GetChildItem(h))
                 stack.push_back(c);
@@ -59,10 +63,12 @@ size_t CountItems(const CXMLTreeCtrl& tree)
 bool AnyItemPointsAt(const CXMLTreeCtrl& tree, const void* node)
 {
     std::vector<HTREEITEM> stack{tree.GetRootItem()};
-    while (!stack.empty()) {
+    while (!stack.empty())
+    {
         HTREEITEM h = stack.back();
         stack.pop_back();
-        for (; h; h = tree.GetNextSiblingItem(h)) {
+        for (; h; h = tree.GetNextSiblingItem(h))
+        {
             if (reinterpret_cast<const void*>(tree.GetItemData(h)) == node)
                 return true;
             if (HTREEITEM c = tree.GetChildItem(h))

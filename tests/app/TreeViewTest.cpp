@@ -5,14 +5,15 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
-const char kDoc[] =
-    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-    "<?xml-stylesheet href=\"s.css\"?>\n"
-    "<a x=\"1\" y=\"2\"><b>one</b><!--note--><b>two</b><b/></a>\n";
+const char kDoc[] = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                    "<?xml-stylesheet href=\"s.css\"?>\n"
+                    "<a x=\"1\" y=\"2\"><b>one</b><!--note--><b>two</b><b/></a>\n";
 
-struct Opened {
+struct Opened
+{
     CVelmarDoc* doc = nullptr;
     CTestChildFrame* frame = nullptr;
     CXMLTreeView* view = nullptr;
@@ -42,11 +43,13 @@ TEST(TreeView, items_follow_the_nodes_with_their_kinds)
               "xml-stylesheet:4[Child Vars:3[href:6]] "
               "a:5[Child Vars:3[x:6 y:6] "
               "Child Nodes:1[b:5[Child Vars:3 Child Nodes:1 Node Value:2] Remark:7 "
-              "b:5[Child Vars:3 Child Nodes:1 Node Value:2] b:5[Child Vars:3 Child Nodes:1 Node Value:2]] "
+              "b:5[Child Vars:3 Child Nodes:1 Node Value:2] b:5[Child Vars:3 Child Nodes:1 Node "
+              "Value:2]] "
               "Node Value:2]");
     const DWORD style = tree.GetStyle();
-    EXPECT_EQ(style & (TVS_HASBUTTONS | TVS_LINESATROOT | TVS_EDITLABELS | TVS_SHOWSELALWAYS),
-              static_cast<DWORD>(TVS_HASBUTTONS | TVS_LINESATROOT | TVS_EDITLABELS | TVS_SHOWSELALWAYS));
+    EXPECT_EQ(
+        style & (TVS_HASBUTTONS | TVS_LINESATROOT | TVS_EDITLABELS | TVS_SHOWSELALWAYS),
+        static_cast<DWORD>(TVS_HASBUTTONS | TVS_LINESATROOT | TVS_EDITLABELS | TVS_SHOWSELALWAYS));
     EXPECT_EQ(style & TVS_HASLINES, 0u);
 
     // Group and parameter items point at the node of the item above them.
@@ -74,8 +77,10 @@ TEST(TreeView, items_follow_the_nodes_with_their_kinds)
     ASSERT_TRUE(o.doc->GetXmlFile().AddChild(unnamedHeader));
     o.view->RefreshItem(TVI_ROOT);
     EXPECT_EQ(DumpItems(tree, ItemAt(tree, {L"a", L"Child Nodes"})),
-              "b:5[Child Vars:3 Child Nodes:1 Node Value:2] Remark:7 b:5[Child Vars:3 Child Nodes:1 Node Value:2] "
-              "b:5[Child Vars:3 Child Nodes:1 Node Value:2] Remark:7[Child Vars:3 Child Nodes:1 Node Value:2] r:5");
+              "b:5[Child Vars:3 Child Nodes:1 Node Value:2] Remark:7 b:5[Child Vars:3 Child "
+              "Nodes:1 Node Value:2] "
+              "b:5[Child Vars:3 Child Nodes:1 Node Value:2] Remark:7[Child Vars:3 Child Nodes:1 "
+              "Node Value:2] r:5");
     HTREEITEM hLast = NthChild(tree, TVI_ROOT, 3);
     EXPECT_EQ(tree.GetItemText(hLast), CString(L"Remark"));
     EXPECT_EQ(DumpItems(tree, hLast), "Child Vars:3");
@@ -85,7 +90,7 @@ TEST(TreeView, items_follow_the_nodes_with_their_kinds)
     ASSERT_TRUE(a->AddParam(L"z", L"3"));
     EXPECT_TRUE(tree.FillParams(ItemAt(tree, {L"a", L"Node Value"})));
     EXPECT_EQ(DumpItems(tree, ItemAt(tree, {L"a", L"Child Vars"})), "x:6 y:6 z:6");
-    EXPECT_TRUE(tree.FillParams(ItemAt(tree, {L"a", L"Child Nodes", L"Remark"})));   // a's, above it
+    EXPECT_TRUE(tree.FillParams(ItemAt(tree, {L"a", L"Child Nodes", L"Remark"}))); // a's, above it
     // A nameless node with groups shows its own parameters, not its parent's.
     ASSERT_TRUE(unnamedHeader->AddParam(L"p", L"1"));
     EXPECT_TRUE(tree.FillParams(NthChild(tree, hLast, 0)));
@@ -118,7 +123,7 @@ TEST(TreeView, selection_sends_the_path_of_the_element_items)
     tree.SelectItem(ItemAt(tree, {L"a", L"Child Nodes", L"c", L"Node Value"}));
     EXPECT_EQ(f.Main()->m_path, L"a/c/");
     HTREEITEM hSecondB = NthChild(tree, hList, 2);
-    tree.SelectItem(NthChild(tree, tree.FindGroup(hSecondB, ikChildVars), 0));   // its parameter p
+    tree.SelectItem(NthChild(tree, tree.FindGroup(hSecondB, ikChildVars), 0)); // its parameter p
     EXPECT_EQ(f.Main()->m_path, L"a/b=1/");
     tree.SelectItem(ItemAt(tree, {L"xml"}));
     EXPECT_EQ(f.Main()->m_path, L"");
@@ -128,7 +133,8 @@ TEST(TreeView, selection_sends_the_path_of_the_element_items)
     EXPECT_EQ(f.Main()->m_path, L"");
 }
 
-namespace {
+namespace
+{
 
 // Edits the label of hItem to `text` as the user would; whether the edit could start.
 bool EditLabelTo(CXMLTreeCtrl& tree, HTREEITEM hItem, LPCWSTR text)
@@ -158,9 +164,11 @@ TEST(TreeView, label_editing_accepts_only_valid_names_where_names_exist)
     EXPECT_EQ(tree.EditLabel(ItemAt(tree, {L"a", L"Child Vars"})), nullptr);
     EXPECT_EQ(tree.EditLabel(ItemAt(tree, {L"a", L"Node Value"})), nullptr);
 
-    for (LPCWSTR bad : {L"9x", L"", L"a b", L"a:b"}) {
+    for (LPCWSTR bad : {L"9x", L"", L"a b", L"a:b"})
+    {
         ASSERT_TRUE(EditLabelTo(tree, hA, bad));
-        EXPECT_EQ(tree.GetItemText(hA), CString(L"a")) << QString::fromWCharArray(bad).toStdString();
+        EXPECT_EQ(tree.GetItemText(hA), CString(L"a"))
+            << QString::fromWCharArray(bad).toStdString();
         EXPECT_STREQ(a->GetName(), L"a");
     }
     EXPECT_FALSE(o.doc->IsModified());
@@ -207,7 +215,8 @@ TEST(TreeView, right_button_selects_and_drags_move_nothing)
     HTREEITEM hA = ItemAt(tree, {L"a"});
     CRect rc;
     ASSERT_TRUE(tree.GetItemRect(hA, &rc, TRUE));
-    o.view->SendMessage(WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2));
+    o.view->SendMessage(WM_RBUTTONDOWN, MK_RBUTTON,
+                        MAKELPARAM((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2));
     EXPECT_EQ(tree.GetSelectedItem(), hA);
     EXPECT_EQ(f.Main()->m_path, L"a/");
     // Below the last item nothing is hit and the selection stays.
@@ -235,7 +244,8 @@ TEST(TreeView, deep_documents_fill_and_close_without_deep_recursion)
     nkDS::CXmlNodeW* parent = &pDoc->GetXmlFile();
     const int depth = 50000;
     nkDS::CXmlNodeW* deepest = nullptr;
-    for (int i = 0; i < depth; ++i) {
+    for (int i = 0; i < depth; ++i)
+    {
         nkDS::CXmlNodeW* node = nkDS::CreateXmlNodeW();
         ASSERT_NE(node, nullptr);
         node->SetName(L"d");
@@ -245,7 +255,8 @@ TEST(TreeView, deep_documents_fill_and_close_without_deep_recursion)
     CXMLTreeView* pView = f.ActiveChild()->Tree();
     pView->RefreshItem(TVI_ROOT);
     CXMLTreeCtrl& tree = pView->GetXMLTreeCtrl();
-    EXPECT_EQ(CountItems(tree), static_cast<size_t>(4 + 4 * depth));   // the declaration's four, then four a level
+    EXPECT_EQ(CountItems(tree),
+              static_cast<size_t>(4 + 4 * depth)); // the declaration's four, then four a level
     HTREEITEM hDeepest = tree.FindNodeItem(deepest);
     ASSERT_NE(hDeepest, nullptr);
     EXPECT_EQ(tree.GetItemNode(hDeepest), deepest);

@@ -3,7 +3,8 @@
 // allocation leaves an object as it was.
 #include <cstddef>
 
-namespace testsupport {
+namespace testsupport
+{
 
 // The next `after` array allocations succeed, the one after them throws
 // std::bad_alloc; negative disarms.

@@ -60,9 +60,12 @@ NK_DEFINE_CLASS(CBoth, IFirst, ISecond)
 NK_DEFINE_CLASS(CDeep, CBoth)
 NK_DEFINE_CLASS(CSelfish, CSelfish, CMemObject)
 
-CMemObject* RefuseToBuild(void*, uint32_t) { return nullptr; }
-const CClassInfo CRefusing::s_classInfo = {"CRefusing", sizeof(CRefusing), &RefuseToBuild,
-                                           {0, 0, 0}, ClassBases<CMemObject>};
+CMemObject* RefuseToBuild(void*, uint32_t)
+{
+    return nullptr;
+}
+const CClassInfo CRefusing::s_classInfo = {
+    "CRefusing", sizeof(CRefusing), &RefuseToBuild, {0, 0, 0}, ClassBases<CMemObject>};
 
 } // namespace
 

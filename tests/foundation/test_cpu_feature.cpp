@@ -16,7 +16,8 @@
 
 using namespace cpuidt;
 
-namespace {
+namespace
+{
 
 // A processor described leaf by leaf; leaves beyond the highest answer zeros.
 class CScriptedCpuId : public ICpuIdSource
@@ -32,7 +33,8 @@ public:
     {
         char buf[48] = {};
         std::memcpy(buf, text, std::min(std::strlen(text), sizeof buf));
-        for (std::uint32_t i = 0; i < 3; ++i) {
+        for (std::uint32_t i = 0; i < 3; ++i)
+        {
             CpuIdRegs r;
             std::memcpy(&r.eax, buf + 16 * i, 4);
             std::memcpy(&r.ebx, buf + 16 * i + 4, 4);
@@ -61,7 +63,8 @@ public:
             it = leaves.find({leaf, 0}); // leaves without subleaves ignore ECX
         if (it != leaves.end())
             out = it->second;
-        if (leaf == 1) {
+        if (leaf == 1)
+        {
             ++leaf1Calls;
             out.ebx |= std::uint32_t(leaf1Calls - 1) << 24; // each processor its own APIC id
             if (featureFlipOnCall && std::uint32_t(leaf1Calls) == featureFlipOnCall)
@@ -91,7 +94,8 @@ std::vector<std::string> Lines(const std::string& text)
 {
     std::vector<std::string> lines;
     std::size_t start = 0, end;
-    while ((end = text.find("\r\n", start)) != std::string::npos) {
+    while ((end = text.find("\r\n", start)) != std::string::npos)
+    {
         lines.push_back(text.substr(start, end - start));
         start = end + 2;
     }
@@ -105,11 +109,13 @@ std::map<std::string, std::string> ProcCpuInfo()
     std::map<std::string, std::string> info;
     std::ifstream in("/proc/cpuinfo");
     std::string line;
-    while (std::getline(in, line) && !line.empty()) {
+    while (std::getline(in, line) && !line.empty())
+    {
         const auto colon = line.find(':');
         if (colon == std::string::npos)
             continue;
-        auto trim = [](std::string s) {
+        auto trim = [](std::string s)
+        {
             s.erase(0, s.find_first_not_of(" \t"));
             s.erase(s.find_last_not_of(" \t") + 1);
             return s;
@@ -171,16 +177,19 @@ TEST(CpuFeature, report_on_this_machine_matches_what_the_kernel_reports)
 
     // Flags the kernel shows as it reads them from cpuid.
     const std::pair<const char*, FeatureIndex> same[] = {
-        {"mmx", FeatureMMX}, {"3dnow", Feature3DNow}, {"sse", FeatureSSE}, {"sse2", FeatureSSE2},
-        {"pni", FeatureSSE3}, {"ssse3", FeatureSSSE3}, {"sse4_1", FeatureSSE41}, {"sse4_2", FeatureSSE42},
-        {"fpu", FeatureFPU}, {"tsc", FeatureTSC}, {"cx8", FeatureCX8}, {"clflush", FeatureCLFLUSH},
-        {"fxsr", FeatureFXSR}, {"pae", FeaturePAE}, {"pse", FeaturePSE}, {"popcnt", FeaturePOPCNT},
+        {"mmx", FeatureMMX},       {"3dnow", Feature3DNow},  {"sse", FeatureSSE},
+        {"sse2", FeatureSSE2},     {"pni", FeatureSSE3},     {"ssse3", FeatureSSSE3},
+        {"sse4_1", FeatureSSE41},  {"sse4_2", FeatureSSE42}, {"fpu", FeatureFPU},
+        {"tsc", FeatureTSC},       {"cx8", FeatureCX8},      {"clflush", FeatureCLFLUSH},
+        {"fxsr", FeatureFXSR},     {"pae", FeaturePAE},      {"pse", FeaturePSE},
+        {"popcnt", FeaturePOPCNT},
     };
     for (const auto& [name, index] : same)
         EXPECT_EQ(cpu->HasFeature(index), flags.count(name) == 1) << name;
     EXPECT_EQ(cpu->HasFeature(FeatureCLFLUSH2), cpu->HasFeature(FeatureCLFLUSH));
     EXPECT_FALSE(cpu->HasFeature(FeatureAltiVec));
-    if (cpu->HasFeature(FeatureHyperThreading)) {
+    if (cpu->HasFeature(FeatureHyperThreading))
+    {
         EXPECT_EQ(flags.count("ht"), 1u);
     }
 
@@ -190,26 +199,31 @@ TEST(CpuFeature, report_on_this_machine_matches_what_the_kernel_reports)
     EXPECT_EQ(lines.back(), kSeparator);
     EXPECT_EQ(lines[1], " ZOZEzarivav ver: 0.0.0, build0000");
     const std::string brand = BrandFromCompiler();
-    if (!brand.empty()) {
+    if (!brand.empty())
+    {
         EXPECT_EQ(lines[2], "    Brand string: " + brand);
     }
     EXPECT_EQ(lines[3], "          Vendor: " + proc.at("vendor_id"));
     std::smatch m;
-    ASSERT_TRUE(std::regex_match(lines[4], m, std::regex("       Frequency: ([0-9]+)\\.[0-9]{2} MHz")));
-    if (flags.count("tsc")) {
+    ASSERT_TRUE(
+        std::regex_match(lines[4], m, std::regex("       Frequency: ([0-9]+)\\.[0-9]{2} MHz")));
+    if (flags.count("tsc"))
+    {
         EXPECT_GT(std::stoi(m[1]), 50);
         EXPECT_LT(std::stoi(m[1]), 20000);
     }
     EXPECT_TRUE(std::regex_match(lines[5], std::regex("       Num cores: [1-9][0-9]*")));
     EXPECT_TRUE(lines[6] == "  Hyperthreading: Yes" || lines[6] == "  Hyperthreading: No");
     EXPECT_EQ(lines[7], std::string("           64bit: ") + (flags.count("lm") ? "Yes" : "No"));
-    if (proc.count("clflush size")) {
+    if (proc.count("clflush size"))
+    {
         EXPECT_EQ(lines[8], "CLFLUSH line size: " + proc.at("clflush size"));
     }
     std::string sets = "Instruction-sets: ";
     const std::pair<const char*, const char*> names[] = {
-        {"mmx", "MMX"}, {"3dnow", "3DNow!"}, {"sse", "SSE"}, {"sse2", "SSE2"}, {"pni", "SSE3"},
-        {"ssse3", "SSSE3"}, {"sse4_1", "SSE4.1"}, {"sse4_2", "SSE4.2"}, {"xop", "SSE5"},
+        {"mmx", "MMX"},       {"3dnow", "3DNow!"},  {"sse", "SSE"},
+        {"sse2", "SSE2"},     {"pni", "SSE3"},      {"ssse3", "SSSE3"},
+        {"sse4_1", "SSE4.1"}, {"sse4_2", "SSE4.2"}, {"xop", "SSE5"},
     };
     for (const auto& [flag, name] : names)
         if (flags.count(flag))
@@ -220,7 +234,8 @@ TEST(CpuFeature, report_on_this_machine_matches_what_the_kernel_reports)
     std::vector<std::string> caches;
     const std::string dir = "/sys/devices/system/cpu/cpu0/cache/index";
     std::map<std::string, std::string> byKey;
-    for (int i = 0; i < 8; ++i) {
+    for (int i = 0; i < 8; ++i)
+    {
         const std::string level = ReadFirstLine(dir + std::to_string(i) + "/level");
         if (level.empty())
             continue;
@@ -228,17 +243,22 @@ TEST(CpuFeature, report_on_this_machine_matches_what_the_kernel_reports)
         std::string size = ReadFirstLine(dir + std::to_string(i) + "/size");
         if (!size.empty() && size.back() == 'K')
             size.pop_back();
-        const std::string text = size + " Kbytes, " + ReadFirstLine(dir + std::to_string(i) + "/coherency_line_size") +
-                                 " bytes line size, " + ReadFirstLine(dir + std::to_string(i) + "/ways_of_associativity") +
+        const std::string text = size + " Kbytes, " +
+                                 ReadFirstLine(dir + std::to_string(i) + "/coherency_line_size") +
+                                 " bytes line size, " +
+                                 ReadFirstLine(dir + std::to_string(i) + "/ways_of_associativity") +
                                  "-ways of association.";
-        const std::string key = level == "1" ? (type == "Instruction" ? "   L1 Inst Cache" : "   L1 Data Cache")
-                                             : "        L" + level + " Cache";
+        const std::string key =
+            level == "1" ? (type == "Instruction" ? "   L1 Inst Cache" : "   L1 Data Cache")
+                         : "        L" + level + " Cache";
         byKey[key] = key + ": " + text;
     }
-    for (const char* key : {"   L1 Inst Cache", "   L1 Data Cache", "        L2 Cache", "        L3 Cache"})
+    for (const char* key :
+         {"   L1 Inst Cache", "   L1 Data Cache", "        L2 Cache", "        L3 Cache"})
         if (byKey.count(key))
             caches.push_back(byKey[key]);
-    if (!caches.empty()) {
+    if (!caches.empty())
+    {
         std::vector<std::string> reported(lines.begin() + 10, lines.end() - 1);
         if (!reported.empty() && reported.back().rfind("     Trace Cache: ", 0) == 0)
             reported.pop_back();
@@ -272,17 +292,18 @@ TEST(CpuFeature, without_cpuid_vendor_is_zero_no_features_and_report_is_bare)
         EXPECT_FALSE(cpu.HasFeature(i)) << i;
     EXPECT_FALSE(cpu.HasFeature(FeatureCount + 100));
     EXPECT_EQ(cpu.GetFrequencyMHz(), 0.0f);
-    EXPECT_EQ(Report(cpu), std::string(kSeparator) + "\r\n"
-                           " ZOZEzarivav ver: 0.0.0, build0000\r\n"
-                           "    Brand string: \r\n"
-                           "          Vendor: \r\n"
-                           "       Frequency: 0.00 MHz\r\n"
-                           "       Num cores: 1\r\n"
-                           "  Hyperthreading: No\r\n"
-                           "           64bit: No\r\n"
-                           "CLFLUSH line size: 0\r\n"
-                           "Instruction-sets: \r\n" +
-                           kSeparator + "\r\n");
+    EXPECT_EQ(Report(cpu), std::string(kSeparator) +
+                               "\r\n"
+                               " ZOZEzarivav ver: 0.0.0, build0000\r\n"
+                               "    Brand string: \r\n"
+                               "          Vendor: \r\n"
+                               "       Frequency: 0.00 MHz\r\n"
+                               "       Num cores: 1\r\n"
+                               "  Hyperthreading: No\r\n"
+                               "           64bit: No\r\n"
+                               "CLFLUSH line size: 0\r\n"
+                               "Instruction-sets: \r\n" +
+                               kSeparator + "\r\n");
     EXPECT_FALSE(cpu.WriteReport(nullptr));
 }
 
@@ -290,7 +311,8 @@ TEST(CpuFeature, unknown_vendor_gets_code_zero_and_no_vendor_decoding)
 {
     CScriptedCpuId cpuid;
     cpuid.SetVendor(1, "HygonGenuine");
-    cpuid.Set(1, {0x00900F01, 0x00080800, 0x00000001, 0x07808011}); // SSE3; FPU TSC MMX SSE SSE2 ...
+    cpuid.Set(1,
+              {0x00900F01, 0x00080800, 0x00000001, 0x07808011}); // SSE3; FPU TSC MMX SSE SSE2 ...
     cpuid.Set(0x80000000u, {0x80000008u, 0, 0, 0});
     cpuid.Set(0x80000001u, {0, 0, 0x800, 0xA0400000u}); // LM, 3DNow!, SSE5 bits
     cpuid.SetString(0x80000002u, "Hygon C86 Processor");
@@ -309,7 +331,8 @@ TEST(CpuFeature, unknown_vendor_gets_code_zero_and_no_vendor_decoding)
     EXPECT_EQ(p->addressWidth, 32u);
     EXPECT_FALSE(p->l1Data.IsPresent());
     EXPECT_EQ(p->clflushLineSize, 64u);
-    for (const char* other : {"UMC UMC UMC ", "RiseRiseRise", "SiS SiS SiS ", "Geode by NSC", "GenuineIotel"})
+    for (const char* other :
+         {"UMC UMC UMC ", "RiseRiseRise", "SiS SiS SiS ", "Geode by NSC", "GenuineIotel"})
         EXPECT_EQ(VendorCodeOf(other), VendorUnknown) << other;
 }
 
@@ -373,7 +396,8 @@ TEST(CpuFeature, intel_descriptors_give_caches_trace_cache_and_report_lines)
     EXPECT_EQ(lines[8], "CLFLUSH line size: 64");
     EXPECT_EQ(lines[9], "Instruction-sets: MMX, SSE, SSE2, ");
     EXPECT_EQ(lines[10], "   L1 Data Cache: 8 Kbytes, 64 bytes line size, 4-ways of association.");
-    EXPECT_EQ(lines[11], "        L2 Cache: 256 Kbytes, 64 bytes line size, 8-ways of association.");
+    EXPECT_EQ(lines[11],
+              "        L2 Cache: 256 Kbytes, 64 bytes line size, 8-ways of association.");
     EXPECT_EQ(lines[12], "     Trace Cache: 12 Kuops, 8-ways of association.");
 }
 
@@ -409,7 +433,8 @@ TEST(CpuFeature, amd_leaves_give_caches_cores_long_mode_and_a_differing_processo
     EXPECT_EQ(lines[9], "Instruction-sets: MMX, 3DNow!, SSE, SSE2, SSE3, ");
     EXPECT_EQ(lines[10], "   L1 Inst Cache: 64 Kbytes, 64 bytes line size, 2-ways of association.");
     EXPECT_EQ(lines[11], "   L1 Data Cache: 64 Kbytes, 64 bytes line size, 2-ways of association.");
-    EXPECT_EQ(lines[12], "        L2 Cache: 512 Kbytes, 64 bytes line size, 16-ways of association.");
+    EXPECT_EQ(lines[12],
+              "        L2 Cache: 512 Kbytes, 64 bytes line size, 16-ways of association.");
 }
 
 TEST(CpuFeature, detection_fills_every_record_and_gives_the_thread_its_processors_back)
@@ -426,7 +451,8 @@ TEST(CpuFeature, detection_fills_every_record_and_gives_the_thread_its_processor
     }
     // Where the process may run on processor 0 only, the other records are
     // still filled, from wherever the thread happens to be.
-    if (processMask & 1) {
+    if (processMask & 1)
+    {
         ASSERT_TRUE(SetProcessAffinityMask(process, 1));
         _CCPUFeature cpu;
         for (std::uint32_t i = 0; i < cpu.GetProcessorCount(); ++i)

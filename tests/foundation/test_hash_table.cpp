@@ -9,7 +9,8 @@
 
 using namespace nkMem;
 
-namespace {
+namespace
+{
 using Table = CHashTable<CStringA, int>;
 CStringA Text(const std::string& s)
 {
@@ -21,14 +22,15 @@ CStringA Text(const std::string& s)
 std::vector<CStringA> KeysWithHome(const Table& t, std::uint32_t slot, int want)
 {
     std::vector<CStringA> keys;
-    for (int i = 0; keys.size() < static_cast<size_t>(want) && i < 100000; ++i) {
+    for (int i = 0; keys.size() < static_cast<size_t>(want) && i < 100000; ++i)
+    {
         CStringA k = Text("key" + std::to_string(i));
         if (t.HomeSlot(k) == slot)
             keys.push_back(k);
     }
     return keys;
 }
-}
+} // namespace
 
 TEST(HashTable, hash_is_signed_bytes_times_position_plus_119)
 {
@@ -98,7 +100,8 @@ TEST(HashTable, many_keys_with_255_buckets_use_even_home_slots)
 {
     Table t(255);
     std::set<std::uint32_t> homes;
-    for (int i = 0; i < 2000; ++i) {
+    for (int i = 0; i < 2000; ++i)
+    {
         CStringA k = Text("mapping-" + std::to_string(i));
         homes.insert(t.HomeSlot(k));
         ASSERT_EQ(t.Lookup(k), t.GetSlotCount());
@@ -108,7 +111,8 @@ TEST(HashTable, many_keys_with_255_buckets_use_even_home_slots)
         EXPECT_EQ(h % 2, 0u);
     EXPECT_EQ(t.GetCount(), 2000u);
     int found = 0;
-    for (int i = 0; i < 2000; ++i) {
+    for (int i = 0; i < 2000; ++i)
+    {
         std::uint32_t s = t.Lookup(Text("mapping-" + std::to_string(i)));
         ASSERT_LT(s, t.GetSlotCount());
         EXPECT_EQ(t.GetPair(s)->second, i);
@@ -116,7 +120,8 @@ TEST(HashTable, many_keys_with_255_buckets_use_even_home_slots)
     }
     EXPECT_EQ(found, 2000);
     int walked = 0;
-    for (auto it = t.begin(); it != t.end(); ++it) {
+    for (auto it = t.begin(); it != t.end(); ++it)
+    {
         EXPECT_EQ(t.GetPair(it.Slot(t)), *it);
         ++walked;
     }
@@ -146,7 +151,8 @@ TEST(HashTable, failed_growth_keeps_the_table_walkable)
         EXPECT_THROW(t.SetAt(keys[1], 2), std::bad_alloc);
     }
     int walked = 0;
-    for (auto* p : t) {
+    for (auto* p : t)
+    {
         EXPECT_EQ(p->second, 1);
         ++walked;
     }

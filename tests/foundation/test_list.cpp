@@ -9,7 +9,8 @@
 
 using namespace nkMem;
 
-namespace {
+namespace
+{
 CStringA Text(const char* s)
 {
     CStringA r;
@@ -24,7 +25,7 @@ std::vector<std::string> Items(const CList<CStringA>& l)
     return v;
 }
 using V = std::vector<std::string>;
-}
+} // namespace
 
 TEST(List, insert_and_remove_in_the_middle_keep_strings_in_order)
 {
@@ -167,7 +168,8 @@ TEST(List, truncate_and_set_size)
 
     // 10^5 appended pointers: the block always holds exactly the count.
     CList<void*> many;
-    for (int i = 0; i < 1000; ++i) {
+    for (int i = 0; i < 1000; ++i)
+    {
         many.Add(&many);
         ASSERT_EQ(many.GetCapacity(), many.GetCount());
     }

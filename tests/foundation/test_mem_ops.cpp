@@ -15,8 +15,10 @@ TEST(MemOps, table_is_created_once_with_its_slots_at_fixed_places)
     EXPECT_EQ(sizeof(MemOpsTable), 23 * sizeof(void*));
     EXPECT_EQ(t->reserved, nullptr);
     // Slot 13 sits at its fixed place in the record.
-    EXPECT_EQ(reinterpret_cast<char*>(&t->reserved) - reinterpret_cast<char*>(t), 12 * sizeof(void*));
-    EXPECT_EQ(reinterpret_cast<char*>(&t->sha512Block) - reinterpret_cast<char*>(t), 22 * sizeof(void*));
+    EXPECT_EQ(reinterpret_cast<char*>(&t->reserved) - reinterpret_cast<char*>(t),
+              12 * sizeof(void*));
+    EXPECT_EQ(reinterpret_cast<char*>(&t->sha512Block) - reinterpret_cast<char*>(t),
+              22 * sizeof(void*));
 }
 
 TEST(MemOps, copy_fill_zero_and_compare)

@@ -9,7 +9,8 @@
 
 using namespace nkMem;
 
-namespace {
+namespace
+{
 
 const float kIdentity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
 
@@ -36,19 +37,22 @@ double ReferenceDet(const float* m)
     for (int i = 0; i < 16; ++i)
         a[i / 4][i % 4] = m[i];
     double det = 1;
-    for (int c = 0; c < 4; ++c) {
+    for (int c = 0; c < 4; ++c)
+    {
         int pivot = c;
         for (int r = c + 1; r < 4; ++r)
             if (std::fabs(a[r][c]) > std::fabs(a[pivot][c]))
                 pivot = r;
         if (a[pivot][c] == 0)
             return 0;
-        if (pivot != c) {
+        if (pivot != c)
+        {
             std::swap(a[pivot], a[c]);
             det = -det;
         }
         det *= a[c][c];
-        for (int r = c + 1; r < 4; ++r) {
+        for (int r = c + 1; r < 4; ++r)
+        {
             const double f = a[r][c] / a[c][c];
             for (int k = c; k < 4; ++k)
                 a[r][k] -= f * a[c][k];
@@ -80,14 +84,16 @@ TEST_P(NumericKernels, products_sums_and_vectors_match_reference_loops_on_random
 {
     const MemOpsTable& t = Table();
     std::mt19937 rng(1234);
-    for (int round = 0; round < 200; ++round) {
+    for (int round = 0; round < 200; ++round)
+    {
         float a[16], b[16], out[16], want[16], v[4];
         RandomFloats(rng, a, 16);
         RandomFloats(rng, b, 16);
         RandomFloats(rng, v, 4);
 
         for (int r = 0; r < 4; ++r)
-            for (int c = 0; c < 4; ++c) {
+            for (int c = 0; c < 4; ++c)
+            {
                 double s = 0;
                 for (int k = 0; k < 4; ++k)
                     s += double(a[4 * r + k]) * b[4 * k + c];
@@ -104,7 +110,8 @@ TEST_P(NumericKernels, products_sums_and_vectors_match_reference_loops_on_random
         out3[9] = 12345.0f; // one past the result: must not be touched
         for (int r = 0; r < 3; ++r)
             for (int c = 0; c < 3; ++c)
-                want3[3 * r + c] = a[3 * r] * b[c] + a[3 * r + 1] * b[3 + c] + a[3 * r + 2] * b[6 + c];
+                want3[3 * r + c] =
+                    a[3 * r] * b[c] + a[3 * r + 1] * b[3 + c] + a[3 * r + 2] * b[6 + c];
         t.multiply3(out3, a, b);
         for (int i = 0; i < 9; ++i)
             EXPECT_NEAR(out3[i], want3[i], 1e-4f * (1 + std::fabs(want3[i])));
@@ -113,15 +120,18 @@ TEST_P(NumericKernels, products_sums_and_vectors_match_reference_loops_on_random
         float vo[4];
         t.vecMul4(vo, v, a);
         double vd[4], md[16], vdo[4];
-        for (int j = 0; j < 4; ++j) {
+        for (int j = 0; j < 4; ++j)
+        {
             vd[j] = v[j];
-            EXPECT_NEAR(vo[j], v[0] * a[j] + v[1] * a[4 + j] + v[2] * a[8 + j] + v[3] * a[12 + j], 1e-3f);
+            EXPECT_NEAR(vo[j], v[0] * a[j] + v[1] * a[4 + j] + v[2] * a[8 + j] + v[3] * a[12 + j],
+                        1e-3f);
         }
         for (int i = 0; i < 16; ++i)
             md[i] = a[i];
         t.vecMul4d(vdo, vd, md);
         for (int j = 0; j < 4; ++j)
-            EXPECT_DOUBLE_EQ(vdo[j], vd[0] * md[j] + vd[1] * md[4 + j] + vd[2] * md[8 + j] + vd[3] * md[12 + j]);
+            EXPECT_DOUBLE_EQ(vdo[j], vd[0] * md[j] + vd[1] * md[4 + j] + vd[2] * md[8 + j] +
+                                         vd[3] * md[12 + j]);
 
         t.add4(out, a, b);
         for (int i = 0; i < 16; ++i)
@@ -147,7 +157,8 @@ TEST_P(NumericKernels, invert_gives_inverse_identity_and_refuses_singular_or_unr
 {
     const MemOpsTable& t = Table();
     std::mt19937 rng(99);
-    for (int round = 0; round < 100; ++round) {
+    for (int round = 0; round < 100; ++round)
+    {
         float m[16], inv[16], product[16];
         RandomInvertible(rng, m);
         std::memcpy(inv, m, sizeof m);
@@ -174,7 +185,8 @@ TEST_P(NumericKernels, invert_gives_inverse_identity_and_refuses_singular_or_unr
     float singular[16] = {1, 2, 3, 4, 1, 2, 3, 4, 5, 6, 7, 8, 9, 1, 2, 3};
     float zero[16] = {};
     float before[16];
-    for (float* m : {singular, zero}) {
+    for (float* m : {singular, zero})
+    {
         std::memcpy(before, m, sizeof before);
         EXPECT_FALSE(t.invert4(m, nullptr));
         EXPECT_EQ(0, std::memcmp(before, m, sizeof before));
@@ -190,7 +202,7 @@ TEST_P(NumericKernels, invert_gives_inverse_identity_and_refuses_singular_or_unr
     // Invertible in theory, but the inverse's elements exceed float range:
     // refused rather than filled with infinities.
     float huge[16] = {};
-    huge[0] = 1e-39f; // a subnormal pivot
+    huge[0] = 1e-39f;                     // a subnormal pivot
     huge[5] = huge[10] = huge[15] = 1e6f; // det 1e-21 is normal, 1 / 1e-39 is not a float
     std::memcpy(before, huge, sizeof before);
     EXPECT_FALSE(t.invert4(huge, nullptr));
@@ -223,16 +235,29 @@ TEST_P(NumericKernels, quaternion_matrix_is_rotation_and_identity_for_unit_w)
     // Random unit quaternions against the textbook rotation matrix.
     std::mt19937 rng(3);
     std::uniform_real_distribution<float> d(-1.0f, 1.0f);
-    for (int round = 0; round < 100; ++round) {
+    for (int round = 0; round < 100; ++round)
+    {
         float q[4] = {d(rng), d(rng), d(rng), d(rng)};
         const float n = std::sqrt(q[0] * q[0] + q[1] * q[1] + q[2] * q[2] + q[3] * q[3]);
         for (auto& e : q)
             e /= n;
         const float x = q[0], y = q[1], z = q[2], w = q[3];
-        const float want[16] = {1 - 2 * (y * y + z * z), 2 * (x * y - w * z), 2 * (x * z + w * y), 0,
-                                2 * (x * y + w * z), 1 - 2 * (x * x + z * z), 2 * (y * z - w * x), 0,
-                                2 * (x * z - w * y), 2 * (y * z + w * x), 1 - 2 * (x * x + y * y), 0,
-                                0, 0, 0, 1};
+        const float want[16] = {1 - 2 * (y * y + z * z),
+                                2 * (x * y - w * z),
+                                2 * (x * z + w * y),
+                                0,
+                                2 * (x * y + w * z),
+                                1 - 2 * (x * x + z * z),
+                                2 * (y * z - w * x),
+                                0,
+                                2 * (x * z - w * y),
+                                2 * (y * z + w * x),
+                                1 - 2 * (x * x + y * y),
+                                0,
+                                0,
+                                0,
+                                0,
+                                1};
         t.quatToMat4(m, q);
         ExpectNear16(m, want, 1e-6f, "quaternion");
     }
@@ -243,7 +268,8 @@ TEST_P(NumericKernels, sixteen_bit_kernels_keep_low_sixteen_bits_without_overflo
     const MemOpsTable& t = Table();
     std::mt19937 rng(7);
     std::uniform_int_distribution<unsigned> d(0, 0xFFFF);
-    for (int round = 0; round < 100; ++round) {
+    for (int round = 0; round < 100; ++round)
+    {
         std::uint16_t m[16], v[4], out[4], orig[16];
         for (auto& e : m)
             e = static_cast<std::uint16_t>(d(rng));
@@ -256,7 +282,8 @@ TEST_P(NumericKernels, sixteen_bit_kernels_keep_low_sixteen_bits_without_overflo
         for (int i = 0; i < 16; ++i)
             EXPECT_EQ(m[i], static_cast<std::uint16_t>((std::uint64_t(orig[i]) * s) & 0xFFFF));
         t.vecMul4u16(out, v, orig);
-        for (int j = 0; j < 4; ++j) {
+        for (int j = 0; j < 4; ++j)
+        {
             std::uint64_t sum = 0;
             for (int k = 0; k < 4; ++k)
                 sum += std::uint64_t(v[k]) * orig[4 * k + j];

@@ -69,7 +69,10 @@ CPart* NewPart(int value, std::size_t slots)
     return p;
 }
 
-CPart* AsPart(IObjDuplicator* d) { return dynamic_cast<CPart*>(d); }
+CPart* AsPart(IObjDuplicator* d)
+{
+    return dynamic_cast<CPart*>(d);
+}
 
 } // namespace
 

@@ -9,7 +9,8 @@
 
 using namespace nkMem;
 
-namespace {
+namespace
+{
 
 // The standard padding: 0x80, zeros, then the bit length as 128 bits
 // big-endian, to a multiple of 128 bytes; every block through the routine.
@@ -35,7 +36,8 @@ std::string Sha512Hex(Sha512BlockFn block, const std::string& message, std::size
         block(data + off, state, constants);
     std::string hex;
     char part[17];
-    for (std::uint64_t word : state) {
+    for (std::uint64_t word : state)
+    {
         std::snprintf(part, sizeof part, "%016llx", static_cast<unsigned long long>(word));
         hex += part;
     }
@@ -44,7 +46,8 @@ std::string Sha512Hex(Sha512BlockFn block, const std::string& message, std::size
 
 std::vector<std::pair<const char*, Sha512BlockFn>> Routines()
 {
-    std::vector<std::pair<const char*, Sha512BlockFn>> r{{"portable", PortableMemOps().sha512Block}};
+    std::vector<std::pair<const char*, Sha512BlockFn>> r{
+        {"portable", PortableMemOps().sha512Block}};
 #if defined(__i386__) || defined(__x86_64__)
     if constexpr (cpu::kHaveCpuRoutines)
         if (cpuidt::_CCPUFeature::GetInstance()->HasFeature(cpuidt::FeatureSSE2))
@@ -57,17 +60,22 @@ std::vector<std::pair<const char*, Sha512BlockFn>> Routines()
 
 TEST(Sha512, fips_180_2_vectors_from_every_routine)
 {
-    const std::string twoBlocks = "abcdefghbcdefghicdefghijdefghijkefghijklfghijklmghijklmnhijklmnoijklmnopjklmnopqklmnopqr"
-                                  "lmnopqrsmnopqrstnopqrstu";
+    const std::string twoBlocks =
+        "abcdefghbcdefghicdefghijdefghijkefghijklfghijklmghijklmnhijklmnoijklmnopjklmnopqklmnopqr"
+        "lmnopqrsmnopqrstnopqrstu";
     ASSERT_EQ(twoBlocks.size() * 8, 896u);
-    for (const auto& [name, block] : Routines()) {
+    for (const auto& [name, block] : Routines())
+    {
         SCOPED_TRACE(name);
-        EXPECT_EQ(Sha512Hex(block, "abc"), "ddaf35a193617abacc417349ae20413112e6fa4e89a97ea20a9eeee64b55d39a"
-                                           "2192992a274fc1a836ba3c23a3feebbd454d4423643ce80e2a9ac94fa54ca49f");
-        EXPECT_EQ(Sha512Hex(block, twoBlocks), "8e959b75dae313da8cf4f72814fc143f8f7779c6eb9f7fa17299aeadb6889018"
-                                               "501d289e4900f7e4331b99dec4b5433ac7d329eeb6dd26545e96e55b874be909");
-        EXPECT_EQ(Sha512Hex(block, ""), "cf83e1357eefb8bdf1542850d66d8007d620e4050b5715dc83f4a921d36ce9ce"
-                                        "47d0d13c5d85f2b0ff8318d2877eec2f63b931bd47417a81a538327af927da3e");
+        EXPECT_EQ(Sha512Hex(block, "abc"),
+                  "ddaf35a193617abacc417349ae20413112e6fa4e89a97ea20a9eeee64b55d39a"
+                  "2192992a274fc1a836ba3c23a3feebbd454d4423643ce80e2a9ac94fa54ca49f");
+        EXPECT_EQ(Sha512Hex(block, twoBlocks),
+                  "8e959b75dae313da8cf4f72814fc143f8f7779c6eb9f7fa17299aeadb6889018"
+                  "501d289e4900f7e4331b99dec4b5433ac7d329eeb6dd26545e96e55b874be909");
+        EXPECT_EQ(Sha512Hex(block, ""),
+                  "cf83e1357eefb8bdf1542850d66d8007d620e4050b5715dc83f4a921d36ce9ce"
+                  "47d0d13c5d85f2b0ff8318d2877eec2f63b931bd47417a81a538327af927da3e");
         EXPECT_EQ(Sha512Hex(block, std::string(1000000, 'a'), 3),
                   "e718483d0ce769644e2e42c7bc15b4638e1f98b13b2044285632a803afa973eb"
                   "de0ff244877ea60a4cb0432ce577c31beb009c5c2c49aa2e4eadb217ad8cc09b");

@@ -10,15 +10,19 @@
 
 using namespace nkMem;
 
-namespace {
+namespace
+{
 CStringA Text(const char* s)
 {
     CStringA r;
     r.Assign(s);
     return r;
 }
-unsigned RefCount(const CStringA& s) { return s.GetStorage().GetRefMem()->GetRefCount(); }
+unsigned RefCount(const CStringA& s)
+{
+    return s.GetStorage().GetRefMem()->GetRefCount();
 }
+} // namespace
 
 TEST(String, copies_share_until_one_writes)
 {
@@ -88,10 +92,12 @@ TEST(String, capacities_come_in_units_of_16)
     std::string expect;
     unsigned reallocations = 0;
     const char* last = nullptr;
-    for (int i = 0; i < 100; ++i) {
+    for (int i = 0; i < 100; ++i)
+    {
         g.Append(static_cast<char>('a' + i % 26));
         expect += static_cast<char>('a' + i % 26);
-        if (g.GetString() != last) {
+        if (g.GetString() != last)
+        {
             ++reallocations;
             last = g.GetString();
         }
@@ -183,7 +189,7 @@ TEST(String, insert_char_and_compare)
     CStringA s = Text("ace");
     EXPECT_EQ(s.InsertChar(1, 'b'), 1u);
     EXPECT_EQ(s.InsertChar(3, 'd'), 1u);
-    EXPECT_EQ(s.InsertChar(5, 'f'), 1u); // at the end
+    EXPECT_EQ(s.InsertChar(5, 'f'), 1u);  // at the end
     EXPECT_EQ(s.InsertChar(99, 'g'), 1u); // past the end appends
     EXPECT_EQ(s.InsertChar(0, '_'), 1u);
     EXPECT_STREQ(s.GetString(), "_abcdefg");

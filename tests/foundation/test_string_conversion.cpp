@@ -12,7 +12,8 @@ using namespace nkMem;
 #ifndef _WIN32
 // On POSIX the ANSI code page comes from the environment, so these tests can
 // fix it; on Windows it is the system's.
-namespace {
+namespace
+{
 // Fixes the ANSI code page for a test, then gives the environment's back.
 class AnsiCodePage
 {
@@ -39,7 +40,7 @@ private:
     bool m_hadOld = false;
     std::string m_old;
 };
-}
+} // namespace
 
 TEST(StringConversion, ansi_utf8_round_trip_of_non_ascii_text)
 {
@@ -72,7 +73,8 @@ TEST(StringConversion, ansi_utf8_round_trip_of_non_ascii_text)
     e.Assign(L"");
     EXPECT_EQ(e.GetString(), nullptr);
     // Invalid bytes do not lose the rest of the text.
-    w.Assign("a\xFF" "b");
+    w.Assign("a\xFF"
+             "b");
     EXPECT_EQ(w.GetLength(), 3u);
     EXPECT_EQ(w.GetString()[2], L'b');
 }

@@ -7,7 +7,8 @@
 
 using namespace nkMem;
 
-namespace {
+namespace
+{
 std::vector<std::string>* g_destroyed = nullptr;
 long g_alive = 0;
 
@@ -27,7 +28,7 @@ public:
     }
     std::string m_name;
 };
-}
+} // namespace
 
 TEST(TreeNode, add_child_respects_limit_and_self)
 {
@@ -87,7 +88,8 @@ TEST(TreeNode, a_chain_of_a_million_nodes_is_freed_without_deep_recursion)
 {
     auto* root = new Node("root");
     Node* tip = root;
-    for (int i = 0; i < 1000000; ++i) {
+    for (int i = 0; i < 1000000; ++i)
+    {
         auto* n = new Node;
         ASSERT_TRUE(tip->AddChild(n));
         tip = n;

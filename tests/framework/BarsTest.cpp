@@ -37,7 +37,7 @@ TEST(Bars, rebar_holds_tool_bar_and_path_bar_above_the_client_and_status_bar_bel
     RECT band0, band1;
     pMain->m_wndReBar.GetBandRect(0, &band0);
     pMain->m_wndReBar.GetBandRect(1, &band1);
-    EXPECT_EQ(band0.top, band1.top);   // side by side in one row
+    EXPECT_EQ(band0.top, band1.top); // side by side in one row
     EXPECT_LE(band0.right, band1.left);
     EXPECT_GE(Geometry(pMain->m_wndToolBar).left(), band0.left + CReBar::kGripperWidth);
 
@@ -51,14 +51,15 @@ TEST(Bars, rebar_holds_tool_bar_and_path_bar_above_the_client_and_status_bar_bel
     EXPECT_EQ(status.bottom(), pHost->height() - 1);
     EXPECT_GT(status.height(), 10);
 
-    // The path bar is its template: 299 by 13 dialog units, field 1003 read-only, the label before it.
+    // The path bar is its template: 299 by 13 dialog units, field 1003 read-only, the label before
+    // it.
     CWnd* pField = pMain->m_wndPathBar.GetDlgItem(IDC_PATH);
     ASSERT_NE(pField, nullptr);
     auto* pEdit = qobject_cast<QLineEdit*>(pField->GetWidget());
     ASSERT_NE(pEdit, nullptr);
     EXPECT_TRUE(pEdit->isReadOnly());
     CSize size = pMain->m_wndPathBar.m_sizeDefault;
-    EXPECT_GT(size.cx, 299);   // a dialog unit is more than a pixel wide in any usual font
+    EXPECT_GT(size.cx, 299); // a dialog unit is more than a pixel wide in any usual font
     EXPECT_LT(Geometry(*pMain->m_wndPathBar.GetDlgItem(-1)).right(), Geometry(*pField).left());
     pMain->m_wndPathBar.SetDlgItemText(IDC_PATH, L"root/item?id=2");
     EXPECT_EQ(pEdit->text(), QString("root/item?id=2"));
@@ -108,7 +109,7 @@ TEST(Bars, tool_bar_buttons_follow_update_handlers_at_idle_and_send_commands)
     f.Main()->GetWidget()->activateWindow();
     f.Spin();
     EXPECT_TRUE(bar.GetButtonAction(1)->isEnabled());
-    EXPECT_FALSE(bar.GetButtonAction(3)->isEnabled());   // nobody handles it
+    EXPECT_FALSE(bar.GetButtonAction(3)->isEnabled()); // nobody handles it
     EXPECT_TRUE(bar.GetButtonAction(0)->isEnabled());
     EXPECT_FALSE(bar.GetButtonStyle(1) & TBBS_DISABLED);
     EXPECT_TRUE(bar.GetButtonStyle(3) & TBBS_DISABLED);
@@ -150,7 +151,8 @@ TEST(Bars, tool_bar_refuses_missing_resource_and_unreadable_strip)
     ASSERT_TRUE(bar.CreateEx(f.Main()));
     EXPECT_FALSE(bar.LoadToolBar(999));
     static const UINT ids[] = {ID_FILE_NEW};
-    static const unsigned char junk[] = {'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a', 'g', 'e'};
+    static const unsigned char junk[] = {'n', 'o', 't', ' ', 'a', 'n',
+                                         ' ', 'i', 'm', 'a', 'g', 'e'};
     static const AFX_TOOLBAR_RESOURCE bad[] = {{998, 16, 16, ids, 1, junk, sizeof(junk)},
                                                {997, 16, 16, ids, 1, nullptr, 0}};
     AfxRegisterToolBarResources(bad, 2);
@@ -196,7 +198,7 @@ TEST(Bars, status_bar_panes_have_their_texts_widths_and_styles)
     EXPECT_EQ(r[4].right, cxBar);
     int cxCap = r[2].right - r[2].left;
     EXPECT_GT(cxCap, CStatusBar::kPaneBorder);
-    EXPECT_LT(cxCap, r[4].right - r[4].left);   // "SCRL" is wider than "CAP"
+    EXPECT_LT(cxCap, r[4].right - r[4].left); // "SCRL" is wider than "CAP"
 
     // Too narrow a bar leaves the stretching pane empty, never negative.
     std::vector<RECT> narrow = status.LayoutPanes(50, 20);
@@ -220,5 +222,5 @@ TEST(Bars, status_bar_panes_have_their_texts_widths_and_styles)
     f.Spin();
     EXPECT_EQ((status.GetPaneStyle(2) & SBPS_DISABLED) != 0, AfxGetKeyLockState(VK_CAPITAL) <= 0);
     EXPECT_EQ((status.GetPaneStyle(3) & SBPS_DISABLED) != 0, AfxGetKeyLockState(VK_NUMLOCK) <= 0);
-    EXPECT_FALSE(status.GetPaneStyle(1) & SBPS_DISABLED);   // no handler: left alone
+    EXPECT_FALSE(status.GetPaneStyle(1) & SBPS_DISABLED); // no handler: left alone
 }

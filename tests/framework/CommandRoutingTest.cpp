@@ -10,7 +10,8 @@
 #include <QMenuBar>
 #include <QShortcut>
 
-namespace {
+namespace
+{
 
 QMenu* TopMenu(CFrameWnd* pFrame, const char* title)
 {
@@ -37,15 +38,15 @@ void Open(QMenu* pMenu)
     QCoreApplication::processEvents();
 }
 
-}  // namespace
+} // namespace
 
 TEST(CommandRouting, mdi_order_view_document_template_child_main_app)
 {
     AppFixture f;
     ASSERT_NE(f.NewDocument(), nullptr);
     f.Main()->SendMessage(WM_COMMAND, MAKEWPARAM(ID_TEST_ROUTE, 0), 0);
-    EXPECT_EQ(RouteLog(), (std::vector<std::string>{"view", "document", "template", "child frame", "main frame",
-                                                    "application"}));
+    EXPECT_EQ(RouteLog(), (std::vector<std::string>{"view", "document", "template", "child frame",
+                                                    "main frame", "application"}));
     // Without a document only the main frame and the application are asked.
     f.app.CloseAllDocuments(FALSE);
     RouteLog().clear();
@@ -67,7 +68,7 @@ TEST(CommandRouting, menu_update_before_opening_disables_unhandled_and_runs_hand
     QAction* pAppOnly = ActionOf(pTest, ID_TEST_APPONLY);
     QAction* pUpdate = ActionOf(pTest, ID_TEST_UPDATE);
     ASSERT_TRUE(pNoHandler && pAppOnly && pUpdate);
-    EXPECT_TRUE(pNoHandler->isEnabled());   // nothing has updated it yet
+    EXPECT_TRUE(pNoHandler->isEnabled()); // nothing has updated it yet
     Open(pTest);
     EXPECT_FALSE(pNoHandler->isEnabled());
     EXPECT_TRUE(pAppOnly->isEnabled());
@@ -127,7 +128,7 @@ TEST(CommandRouting, accelerators_route_like_menus)
 TEST(StatusBar, prompts_while_highlighted_and_idle_message_after)
 {
     AppFixture f;
-    AppFixture::Spin();   // the frame posts its first message line
+    AppFixture::Spin(); // the frame posts its first message line
     EXPECT_EQ(f.Main()->m_wndStatusBar.GetPaneText(0), CString(L"For help, press F1."));
     QMenu* pFile = TopMenu(f.Main(), "&File");
     ASSERT_NE(pFile, nullptr);

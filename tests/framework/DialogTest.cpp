@@ -15,14 +15,15 @@
 
 #include <functional>
 
-namespace {
+namespace
+{
 
 class CTestAboutDlg : public CDialog
 {
 public:
     CTestAboutDlg() : CDialog(IDD_ABOUTBOX) {}
 
-    std::function<void(CTestAboutDlg*)> onShown;   // what the scripted user does once it is up
+    std::function<void(CTestAboutDlg*)> onShown; // what the scripted user does once it is up
     std::vector<std::string> log;
     QRect infoRect, okRect, iconRect;
     bool iconShown = false;
@@ -38,7 +39,8 @@ public:
         infoRect = GetDlgItem(IDC_INFO)->GetWidget()->geometry();
         okRect = GetDlgItem(IDOK)->GetWidget()->geometry();
         for (QLabel* pLabel : GetWidget()->findChildren<QLabel*>())
-            if (!pLabel->pixmap().isNull()) {
+            if (!pLabel->pixmap().isNull())
+            {
                 iconRect = pLabel->geometry();
                 iconShown = pLabel->pixmap().toImage().pixelColor(16, 16) == QColor(Qt::blue);
             }
@@ -52,7 +54,8 @@ public:
             return;
         log.push_back("shown");
         SetDlgItemText(IDC_BUILD, L"Built: Jun 12 2009,00:16:47.");
-        if (onShown) {
+        if (onShown)
+        {
             auto action = onShown;
             QTimer::singleShot(10, QApplication::instance(), [this, action]() { action(this); });
         }
@@ -68,7 +71,7 @@ public:
 };
 
 BEGIN_MESSAGE_MAP(CTestAboutDlg, CDialog)
-    ON_WM_SHOWWINDOW()
+ON_WM_SHOWWINDOW()
 END_MESSAGE_MAP()
 
 QPushButton* Button(CDialog* pDlg, int nID)
@@ -77,7 +80,7 @@ QPushButton* Button(CDialog* pDlg, int nID)
     return pItem ? qobject_cast<QPushButton*>(pItem->GetWidget()) : nullptr;
 }
 
-}   // namespace
+} // namespace
 
 TEST(Dialog, template_controls_are_laid_out_in_dialog_units_and_found_by_id)
 {
@@ -86,7 +89,8 @@ TEST(Dialog, template_controls_are_laid_out_in_dialog_units_and_found_by_id)
     std::vector<std::string> seen;
     CString info, build, label;
     QSize dialogSize;
-    dlg.onShown = [&](CTestAboutDlg* p) {
+    dlg.onShown = [&](CTestAboutDlg* p)
+    {
         p->GetDlgItemText(IDC_INFO, info);
         p->GetDlgItemText(IDC_BUILD, build);
         dialogSize = p->GetWidget()->size();
@@ -96,15 +100,16 @@ TEST(Dialog, template_controls_are_laid_out_in_dialog_units_and_found_by_id)
                 label = AfxFromQString(l->text());
         EXPECT_EQ(p->GetWidget()->windowTitle(), QString("About Bars"));
         EXPECT_TRUE(Button(p, IDOK)->isDefault());
-        EXPECT_TRUE(qobject_cast<QPlainTextEdit*>(p->GetDlgItem(IDC_INFO)->GetWidget())->isReadOnly());
+        EXPECT_TRUE(
+            qobject_cast<QPlainTextEdit*>(p->GetDlgItem(IDC_INFO)->GetWidget())->isReadOnly());
         QTest::mouseClick(Button(p, IDOK), Qt::LeftButton);
     };
     EXPECT_EQ(dlg.DoModal(), IDOK);
     EXPECT_EQ(dlg.log, (std::vector<std::string>{"init hidden", "shown"}));
     EXPECT_EQ(info, CString(L"Parsed by the I/O library."));
     EXPECT_EQ(build, CString(L"Built: Jun 12 2009,00:16:47."));
-    EXPECT_EQ(label, CString(L"Bars Version 1.0"));   // the "&" of a prefix is not shown
-    EXPECT_EQ(dlg.GetSafeHwnd(), nullptr);             // the window is gone afterwards
+    EXPECT_EQ(label, CString(L"Bars Version 1.0")); // the "&" of a prefix is not shown
+    EXPECT_EQ(dlg.GetSafeHwnd(), nullptr);          // the window is gone afterwards
 
     // Positions follow the dialog units of the template's font.
     RECT r = {140, 65, 188, 78};
@@ -118,7 +123,7 @@ TEST(Dialog, template_controls_are_laid_out_in_dialog_units_and_found_by_id)
     RECT icon = {11, 12, 31, 32};
     dlg.MapDialogRect(&icon);
     EXPECT_EQ(dlg.iconRect, QRect(icon.left, icon.top, 32, 32));
-    EXPECT_GT(dlg.infoRect.width(), 100);   // 100 units are wider than 100 pixels
+    EXPECT_GT(dlg.infoRect.width(), 100); // 100 units are wider than 100 pixels
     EXPECT_LT(dlg.infoRect.left(), dlg.okRect.left());
     EXPECT_LT(dlg.infoRect.top(), dlg.okRect.top());
 }
@@ -126,18 +131,22 @@ TEST(Dialog, template_controls_are_laid_out_in_dialog_units_and_found_by_id)
 TEST(Dialog, modal_dialog_ends_by_cancel_escape_enter_close_or_end_dialog)
 {
     AppFixture f;
-    const struct {
+    const struct
+    {
         const char* how;
         std::function<void(CTestAboutDlg*)> end;
         INT_PTR result;
     } ends[] = {
-        {"Cancel", [](CTestAboutDlg* p) { QTest::mouseClick(Button(p, IDCANCEL), Qt::LeftButton); }, IDCANCEL},
-        {"Escape", [](CTestAboutDlg* p) { QTest::keyClick(p->GetWidget(), Qt::Key_Escape); }, IDCANCEL},
+        {"Cancel", [](CTestAboutDlg* p) { QTest::mouseClick(Button(p, IDCANCEL), Qt::LeftButton); },
+         IDCANCEL},
+        {"Escape", [](CTestAboutDlg* p) { QTest::keyClick(p->GetWidget(), Qt::Key_Escape); },
+         IDCANCEL},
         {"Enter", [](CTestAboutDlg* p) { QTest::keyClick(p->GetWidget(), Qt::Key_Return); }, IDOK},
         {"close box", [](CTestAboutDlg* p) { p->GetWidget()->close(); }, IDCANCEL},
         {"EndDialog", [](CTestAboutDlg* p) { p->EndDialog(42); }, 42},
     };
-    for (const auto& e : ends) {
+    for (const auto& e : ends)
+    {
         CTestAboutDlg dlg;
         dlg.onShown = e.end;
         EXPECT_EQ(dlg.DoModal(), e.result) << e.how;

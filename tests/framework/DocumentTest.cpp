@@ -7,7 +7,8 @@
 #include <QFile>
 #include <QFileInfo>
 
-namespace {
+namespace
+{
 
 CTestDoc* Doc(CDocument* p)
 {
@@ -21,14 +22,15 @@ std::string Serialized(const std::wstring& text)
     uint32_t n = (uint32_t)text.size();
     for (int i = 0; i < 4; ++i)
         out += (char)((n >> (8 * i)) & 0xFF);
-    for (wchar_t c : text) {
+    for (wchar_t c : text)
+    {
         out += (char)(c & 0xFF);
         out += (char)((c >> 8) & 0xFF);
     }
     return out;
 }
 
-}  // namespace
+} // namespace
 
 TEST(Document, new_documents_are_numbered_from_the_template_name)
 {
@@ -65,7 +67,8 @@ TEST(Document, save_as_writes_the_file_and_retitles)
     pDoc->m_content = L"hello";
     pDoc->SetModifiedFlag();
     f.user.fileNames.push_back(f.Path("out.xml"));
-    f.Main()->SendMessage(WM_COMMAND, MAKEWPARAM(ID_FILE_SAVE, 0), 0);   // untitled: Save asks for a name
+    f.Main()->SendMessage(WM_COMMAND, MAKEWPARAM(ID_FILE_SAVE, 0),
+                          0); // untitled: Save asks for a name
     ASSERT_EQ(f.user.prompts.size(), 1u);
     const w32::FileDialogRequest& prompt = f.user.prompts[0];
     EXPECT_TRUE(prompt.save);
@@ -110,7 +113,7 @@ TEST(Document, saving_never_destroys_an_existing_file)
     pDoc->m_bOwnWriteFails = true;
     pDoc->SetModifiedFlag();
     f.user.fileNames.push_back(f.Path("keep.xml"));
-    f.user.answers.push_back(IDYES);   // "keep.xml already exists. Do you want to replace it?"
+    f.user.answers.push_back(IDYES); // "keep.xml already exists. Do you want to replace it?"
     EXPECT_FALSE(pDoc->DoSave(nullptr));
     EXPECT_EQ(f.ReadFile("keep.xml"), "precious");
     EXPECT_EQ(f.user.LastText(), L"Error save to xml file.");

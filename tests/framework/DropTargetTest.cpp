@@ -15,7 +15,8 @@
 
 #include <utility>
 
-namespace {
+namespace
+{
 
 class CRecordingTarget : public COleDropTarget
 {
@@ -44,7 +45,9 @@ public:
     }
     BOOL OnDrop(CWnd*, COleDataObject* pData, DROPEFFECT effect, CPoint) override
     {
-        log.push_back(effect == DROPEFFECT_COPY ? "drop copy" : effect == DROPEFFECT_MOVE ? "drop move" : "drop");
+        log.push_back(effect == DROPEFFECT_COPY   ? "drop copy"
+                      : effect == DROPEFFECT_MOVE ? "drop move"
+                                                  : "drop");
         EXPECT_TRUE(pData->IsDataAvailable(CF_HDROP));
         EXPECT_EQ(pData->GetFileNames().size(), 1u);
         return dropResult;
@@ -54,14 +57,15 @@ public:
 
 // Sends one drag event of type E, made from `args`, to `pWidget`: whether it
 // was accepted, and with which action.
-template <class E, class... Args> std::pair<bool, Qt::DropAction> Send(QWidget* pWidget, Args&&... args)
+template <class E, class... Args>
+std::pair<bool, Qt::DropAction> Send(QWidget* pWidget, Args&&... args)
 {
     E event(std::forward<Args>(args)...);
     QCoreApplication::sendEvent(pWidget, &event);
     return {event.isAccepted(), event.dropAction()};
 }
 
-}   // namespace
+} // namespace
 
 TEST(DropTarget, returned_effect_decides_whether_the_drag_is_accepted)
 {
@@ -72,7 +76,7 @@ TEST(DropTarget, returned_effect_decides_whether_the_drag_is_accepted)
     CWnd* pView = pChild->m_wndSplitter.GetPane(0, 0);
     ASSERT_NE(pView, nullptr);
     QWidget* pWidget = pView->GetWidget();
-    f.Main()->DragAcceptFiles();   // the main window would open dropped files
+    f.Main()->DragAcceptFiles(); // the main window would open dropped files
 
     CRecordingTarget target;
     ASSERT_TRUE(target.Register(pView));
@@ -88,42 +92,57 @@ TEST(DropTarget, returned_effect_decides_whether_the_drag_is_accepted)
     // through to the main window's file drop) with no action, and its moves
     // are not accepted, which is the no-drop cursor.
     const Qt::DropActions both = Qt::CopyAction | Qt::MoveAction;
-    EXPECT_EQ(Send<QDragEnterEvent>(pWidget, QPoint(5, 6), both, &data, Qt::LeftButton, Qt::ControlModifier).second,
+    EXPECT_EQ(Send<QDragEnterEvent>(pWidget, QPoint(5, 6), both, &data, Qt::LeftButton,
+                                    Qt::ControlModifier)
+                  .second,
               Qt::IgnoreAction);
     EXPECT_EQ(target.lastKeyState, (DWORD)(MK_LBUTTON | MK_CONTROL));
     EXPECT_EQ(target.lastPoint, CPoint(5, 6));
     EXPECT_EQ(target.lastText, CString(L"/tmp/none.xml"));
-    EXPECT_EQ(Send<QDragMoveEvent>(pWidget, QPoint(7, 8), both, &data, Qt::LeftButton, Qt::NoModifier),
-              std::make_pair(false, Qt::IgnoreAction));
-    EXPECT_FALSE(Send<QDropEvent>(pWidget, QPointF(7, 8), both, &data, Qt::LeftButton, Qt::NoModifier).first);
+    EXPECT_EQ(
+        Send<QDragMoveEvent>(pWidget, QPoint(7, 8), both, &data, Qt::LeftButton, Qt::NoModifier),
+        std::make_pair(false, Qt::IgnoreAction));
+    EXPECT_FALSE(
+        Send<QDropEvent>(pWidget, QPointF(7, 8), both, &data, Qt::LeftButton, Qt::NoModifier)
+            .first);
     EXPECT_EQ(target.log, (std::vector<std::string>{"enter", "over", "leave"}));
     EXPECT_EQ(f.app.GetDocTemplates().front()->GetDocuments().size(), 1u);
 
     // Accepted with the effect's action; the drop gets the last effect.
     target.log.clear();
     target.answer = DROPEFFECT_COPY;
-    EXPECT_EQ(Send<QDragEnterEvent>(pWidget, QPoint(5, 6), both, &data, Qt::LeftButton, Qt::NoModifier),
-              std::make_pair(true, Qt::CopyAction));
+    EXPECT_EQ(
+        Send<QDragEnterEvent>(pWidget, QPoint(5, 6), both, &data, Qt::LeftButton, Qt::NoModifier),
+        std::make_pair(true, Qt::CopyAction));
     target.answer = DROPEFFECT_MOVE;
-    EXPECT_EQ(Send<QDragMoveEvent>(pWidget, QPoint(9, 9), both, &data, Qt::LeftButton, Qt::NoModifier),
-              std::make_pair(true, Qt::MoveAction));
-    EXPECT_TRUE(Send<QDropEvent>(pWidget, QPointF(9, 9), both, &data, Qt::LeftButton, Qt::NoModifier).first);
+    EXPECT_EQ(
+        Send<QDragMoveEvent>(pWidget, QPoint(9, 9), both, &data, Qt::LeftButton, Qt::NoModifier),
+        std::make_pair(true, Qt::MoveAction));
+    EXPECT_TRUE(
+        Send<QDropEvent>(pWidget, QPointF(9, 9), both, &data, Qt::LeftButton, Qt::NoModifier)
+            .first);
     EXPECT_EQ(target.log, (std::vector<std::string>{"enter", "over", "drop move"}));
     // The drop went to the target, not to the main window's file opening.
     EXPECT_EQ(f.app.GetDocTemplates().front()->GetDocuments().size(), 1u);
 
     // An effect the source does not offer is a refusal; so is a drop the target rejects.
     target.answer = DROPEFFECT_LINK;
-    EXPECT_FALSE(Send<QDragMoveEvent>(pWidget, QPoint(9, 9), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier).first);
+    EXPECT_FALSE(Send<QDragMoveEvent>(pWidget, QPoint(9, 9), Qt::CopyAction, &data, Qt::LeftButton,
+                                      Qt::NoModifier)
+                     .first);
     target.answer = DROPEFFECT_COPY;
     target.dropResult = FALSE;
-    Send<QDragMoveEvent>(pWidget, QPoint(9, 9), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    EXPECT_FALSE(Send<QDropEvent>(pWidget, QPointF(9, 9), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier).first);
+    Send<QDragMoveEvent>(pWidget, QPoint(9, 9), Qt::CopyAction, &data, Qt::LeftButton,
+                         Qt::NoModifier);
+    EXPECT_FALSE(Send<QDropEvent>(pWidget, QPointF(9, 9), Qt::CopyAction, &data, Qt::LeftButton,
+                                  Qt::NoModifier)
+                     .first);
 
     // Revoked: the window no longer takes drags and the target hears nothing.
     target.Revoke();
     target.log.clear();
     EXPECT_FALSE(pWidget->acceptDrops());
-    Send<QDragEnterEvent>(pWidget, QPoint(5, 6), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    Send<QDragEnterEvent>(pWidget, QPoint(5, 6), Qt::CopyAction, &data, Qt::LeftButton,
+                          Qt::NoModifier);
     EXPECT_TRUE(target.log.empty());
 }

@@ -16,7 +16,8 @@
 
 #include <memory>
 
-namespace {
+namespace
+{
 
 QString Text(QWidget* sheet, const char* name)
 {
@@ -77,7 +78,8 @@ TEST(FileProperties, sheet_shows_what_the_file_system_holds)
 
     // Hidden lives in an extended attribute that not every file system keeps.
     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_HIDDEN)) {
+    if (SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_HIDDEN))
+    {
         CFileProperties props;
         ASSERT_TRUE(props.Read(path.c_str()));
         EXPECT_TRUE(props.bHidden);
@@ -89,8 +91,8 @@ TEST(FileProperties, sheet_shows_what_the_file_system_holds)
     CFileProperties gone;
     EXPECT_FALSE(gone.Read((dir.path() + QStringLiteral("/gone.xml")).toStdWString().c_str()));
     EXPECT_EQ(gone.strName, L"gone.xml");
-    std::unique_ptr<QWidget> missing(
-        NewFilePropertiesSheet((dir.path() + QStringLiteral("/gone.xml")).toStdWString().c_str(), nullptr));
+    std::unique_ptr<QWidget> missing(NewFilePropertiesSheet(
+        (dir.path() + QStringLiteral("/gone.xml")).toStdWString().c_str(), nullptr));
     EXPECT_EQ(Text(missing.get(), "size"), QStringLiteral("(unavailable)"));
     EXPECT_EQ(Text(missing.get(), "modified"), QStringLiteral("(unavailable)"));
 }

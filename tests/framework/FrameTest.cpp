@@ -22,7 +22,7 @@ TEST(Frames, second_window_on_a_document_is_numbered)
     CMDIChildWnd* pSecond = f.Main()->MDIGetActive();
     ASSERT_NE(pSecond, pFirst);
     EXPECT_EQ(pSecond->GetActiveDocument(), pDoc);
-    EXPECT_EQ(pDoc->GetViews().size(), 4u);   // two panes a window
+    EXPECT_EQ(pDoc->GetViews().size(), 4u); // two panes a window
     EXPECT_EQ(pFirst->GetWindowText(), CString(L"XML1:1"));
     EXPECT_EQ(pSecond->GetWindowText(), CString(L"XML1:2"));
     EXPECT_EQ(f.app.GetOpenDocumentCount(), 1);
@@ -69,7 +69,8 @@ TEST(Frames, window_menu_lists_open_windows_and_activates_them)
     std::vector<QString> texts;
     QAction* pFirstEntry = nullptr;
     for (QAction* a : pWindow->actions())
-        if (AfxGetActionID(a) >= AFX_IDM_FIRST_MDICHILD) {
+        if (AfxGetActionID(a) >= AFX_IDM_FIRST_MDICHILD)
+        {
             texts.push_back(a->text());
             if (!pFirstEntry)
                 pFirstEntry = a;
@@ -172,7 +173,8 @@ TEST(CommandLine, no_argument_one_file_a_missing_file_and_flags)
     }
 }
 
-namespace {
+namespace
+{
 
 // A frame that sizes itself in PreCreateWindow, as the editor's main window does.
 class CSizedFrame : public CFrameWnd
@@ -188,12 +190,12 @@ public:
     }
 };
 
-}  // namespace
+} // namespace
 
 TEST(Frames, load_frame_takes_title_menu_and_size_from_its_resource_and_precreate)
 {
     AppFixture f;
-    auto* pFrame = new CSizedFrame;   // deletes itself when destroyed
+    auto* pFrame = new CSizedFrame; // deletes itself when destroyed
     ASSERT_TRUE(pFrame->LoadFrame(IDR_MAINFRAME));
     EXPECT_EQ(pFrame->GetWindowText(), CString(L"TestApp"));
     ASSERT_NE(pFrame->GetMenu(), nullptr);

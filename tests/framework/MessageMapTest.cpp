@@ -6,7 +6,8 @@
 #include <QCoreApplication>
 #include <QWidget>
 
-namespace {
+namespace
+{
 
 #define WM_TEST (WM_USER + 1)
 #define IDC_CHILD 100
@@ -19,7 +20,7 @@ class CChild : public CWnd
 {
     DECLARE_DYNCREATE(CChild)
 public:
-    BOOL m_bPassNotify = FALSE;   // let the parent see the notification too
+    BOOL m_bPassNotify = FALSE; // let the parent see the notification too
     BOOL OnReflectNotify(NMHDR*, LRESULT* pResult)
     {
         g_log.push_back("child notify");
@@ -31,8 +32,8 @@ public:
 };
 IMPLEMENT_DYNCREATE(CChild, CWnd)
 BEGIN_MESSAGE_MAP(CChild, CWnd)
-    ON_NOTIFY_REFLECT_EX(NM_TEST, &CChild::OnReflectNotify)
-    ON_CONTROL_REFLECT(EN_TEST, &CChild::OnReflectCommand)
+ON_NOTIFY_REFLECT_EX(NM_TEST, &CChild::OnReflectNotify)
+ON_CONTROL_REFLECT(EN_TEST, &CChild::OnReflectCommand)
 END_MESSAGE_MAP()
 
 class CParent : public CWnd
@@ -40,7 +41,10 @@ class CParent : public CWnd
     DECLARE_DYNCREATE(CParent)
 public:
     LRESULT OnTest(WPARAM w, LPARAM l) { return (LRESULT)(w * 10 + (WPARAM)l); }
-    void OnNotifyTest(NMHDR* p, LRESULT*) { g_log.push_back("parent notify " + std::to_string(p->idFrom)); }
+    void OnNotifyTest(NMHDR* p, LRESULT*)
+    {
+        g_log.push_back("parent notify " + std::to_string(p->idFrom));
+    }
     void OnControlTest() { g_log.push_back("parent command"); }
     int OnCreate(LPCREATESTRUCT lpcs)
     {
@@ -52,14 +56,14 @@ public:
 };
 IMPLEMENT_DYNCREATE(CParent, CWnd)
 BEGIN_MESSAGE_MAP(CParent, CWnd)
-    ON_WM_CREATE()
-    ON_WM_DESTROY()
-    ON_MESSAGE(WM_TEST, &CParent::OnTest)
-    ON_NOTIFY(NM_TEST, IDC_CHILD, &CParent::OnNotifyTest)
-    ON_CONTROL(EN_TEST, IDC_CHILD, &CParent::OnControlTest)
+ON_WM_CREATE()
+ON_WM_DESTROY()
+ON_MESSAGE(WM_TEST, &CParent::OnTest)
+ON_NOTIFY(NM_TEST, IDC_CHILD, &CParent::OnNotifyTest)
+ON_CONTROL(EN_TEST, IDC_CHILD, &CParent::OnControlTest)
 END_MESSAGE_MAP()
 
-}  // namespace
+} // namespace
 
 TEST(RuntimeClass, kind_of_creation_and_lookup_by_name)
 {
@@ -83,9 +87,11 @@ TEST(MessageMap, messages_notifications_and_reflection)
 {
     g_log.clear();
     CParent parent;
-    ASSERT_TRUE(parent.CreateEx(0, nullptr, L"parent", WS_OVERLAPPED, 0, 0, 200, 100, nullptr, nullptr));
+    ASSERT_TRUE(
+        parent.CreateEx(0, nullptr, L"parent", WS_OVERLAPPED, 0, 0, 200, 100, nullptr, nullptr));
     CChild child;
-    ASSERT_TRUE(child.Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 10, 10), &parent, IDC_CHILD));
+    ASSERT_TRUE(child.Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 10, 10), &parent,
+                             IDC_CHILD));
     EXPECT_EQ(child.GetParent(), &parent);
     EXPECT_EQ(parent.GetDlgItem(IDC_CHILD), &child);
     EXPECT_EQ(CWnd::FromHandlePermanent(child.GetSafeHwnd()), &child);
@@ -124,7 +130,7 @@ TEST(MessageMap, messages_notifications_and_reflection)
     QCoreApplication::processEvents();
     EXPECT_EQ(g_log, (std::vector<std::string>{"destroy"}));
     EXPECT_EQ(parent.GetSafeHwnd(), nullptr);
-    EXPECT_EQ(child.GetSafeHwnd(), nullptr);   // children go with their parent
+    EXPECT_EQ(child.GetSafeHwnd(), nullptr); // children go with their parent
 }
 
 TEST(MessageMap, create_fails_when_oncreate_refuses)
@@ -132,7 +138,8 @@ TEST(MessageMap, create_fails_when_oncreate_refuses)
     g_log.clear();
     CParent wnd;
     int refuse = 1;
-    EXPECT_FALSE(wnd.CreateEx(0, nullptr, L"x", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, &refuse));
+    EXPECT_FALSE(
+        wnd.CreateEx(0, nullptr, L"x", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, &refuse));
     EXPECT_EQ(wnd.GetSafeHwnd(), nullptr);
     EXPECT_EQ(g_log, (std::vector<std::string>{"create", "destroy"}));
 }

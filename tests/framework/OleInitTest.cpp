@@ -15,7 +15,7 @@ TEST(OleInit, holds_one_initialisation_and_gives_it_back_once)
     EXPECT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_FALSE);
     CoUninitialize();
     AfxOleTerm();
-    AfxOleTerm();   // nothing left to give back
+    AfxOleTerm(); // nothing left to give back
     EXPECT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
     CoUninitialize();
 

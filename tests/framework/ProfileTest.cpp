@@ -14,7 +14,8 @@
 #include <cstdio>
 #include <optional>
 
-namespace {
+namespace
+{
 
 // A value as another program would read it from the registry.
 std::optional<std::wstring> RegString(const wchar_t* key, const wchar_t* value)
@@ -24,7 +25,8 @@ std::optional<std::wstring> RegString(const wchar_t* key, const wchar_t* value)
         return std::nullopt;
     wchar_t buf[1024] = {};
     DWORD cb = sizeof buf - sizeof(wchar_t), type = 0;
-    LSTATUS status = RegQueryValueExW(hKey, value, nullptr, &type, reinterpret_cast<BYTE*>(buf), &cb);
+    LSTATUS status =
+        RegQueryValueExW(hKey, value, nullptr, &type, reinterpret_cast<BYTE*>(buf), &cb);
     RegCloseKey(hKey);
     if (status != ERROR_SUCCESS || type != REG_SZ)
         return std::nullopt;
@@ -44,7 +46,8 @@ std::vector<QString> RecentEntries(CTestMainFrame* pMain)
         return texts;
     pFile->popup(QPoint(0, 0));
     QCoreApplication::processEvents();
-    for (QAction* a : pFile->actions()) {
+    for (QAction* a : pFile->actions())
+    {
         UINT id = AfxGetActionID(a);
         if (id >= ID_FILE_MRU_FILE1 && id <= ID_FILE_MRU_FILE16 && a->isVisible())
             texts.push_back(a->isEnabled() ? a->text() : "(grayed) " + a->text());
@@ -53,7 +56,7 @@ std::vector<QString> RecentEntries(CTestMainFrame* pMain)
     return texts;
 }
 
-}  // namespace
+} // namespace
 
 TEST(Profile, settings_round_trip_through_the_registry)
 {
@@ -67,7 +70,8 @@ TEST(Profile, settings_round_trip_through_the_registry)
     EXPECT_TRUE(f.app.WriteProfileString(L"Settings", L"Name", L"Wörter 字"));
     EXPECT_EQ(f.app.GetProfileInt(L"Settings", L"PreviewPages", 9), 3u);
     EXPECT_EQ(f.app.GetProfileString(L"Settings", L"Name"), CString(L"Wörter 字"));
-    EXPECT_EQ(RegString(L"Software\\Brandvik Test\\TestApp\\Settings", L"Name"), std::wstring(L"Wörter 字"));
+    EXPECT_EQ(RegString(L"Software\\Brandvik Test\\TestApp\\Settings", L"Name"),
+              std::wstring(L"Wörter 字"));
     // Missing entries and entries of another type give the default.
     EXPECT_EQ(f.app.GetProfileString(L"Settings", L"Missing", L"dflt"), CString(L"dflt"));
     EXPECT_EQ(f.app.GetProfileInt(L"Settings", L"Name", 5), 5u);
@@ -119,7 +123,8 @@ TEST(Profile, recent_files_capped_reordered_written_and_read_back)
         // The first run's folder is gone with it: b and c are made again, d stays missing.
         QString folder = QFileInfo(QString::fromStdWString(c)).path();
         QDir().mkpath(folder);
-        for (const std::wstring& p : {b, c}) {
+        for (const std::wstring& p : {b, c})
+        {
             QFile file(QString::fromStdWString(p));
             if (file.open(QIODevice::WriteOnly))
                 file.write(QByteArray(4, '\0'));

@@ -91,7 +91,7 @@ TEST(Splitter, refuses_bad_shapes_and_occupied_panes)
     CCreateContext context;
     EXPECT_FALSE(splitter.CreateView(0, 0, RUNTIME_CLASS(CTestView), CSize(10, 10), &context));
     EXPECT_FALSE(splitter.CreateView(0, 2, RUNTIME_CLASS(CTestView), CSize(10, 10), &context));
-    EXPECT_FALSE(splitter.CreateStatic(pChild, 1, 2));   // already made
+    EXPECT_FALSE(splitter.CreateStatic(pChild, 1, 2)); // already made
 
     CSplitterWnd other;
     EXPECT_FALSE(other.CreateStatic(pChild, 0, 2));

@@ -77,19 +77,18 @@ static const AFX_MENU_RESOURCE s_menus[] = {
 };
 
 static const AFX_ACCEL s_accelMain[] = {
-    {FVIRTKEY | FCONTROL, 'N', ID_FILE_NEW},
-    {FVIRTKEY | FCONTROL, 'S', ID_FILE_SAVE},
-    {FVIRTKEY, VK_F12, ID_TEST_ROUTE},
-    {FVIRTKEY, VK_F6, ID_NEXT_PANE},
+    {FVIRTKEY | FCONTROL, 'N', ID_FILE_NEW},  {FVIRTKEY | FCONTROL, 'S', ID_FILE_SAVE},
+    {FVIRTKEY, VK_F12, ID_TEST_ROUTE},        {FVIRTKEY, VK_F6, ID_NEXT_PANE},
     {FVIRTKEY | FSHIFT, VK_F6, ID_PREV_PANE},
 };
 
-static const AFX_ACCEL_RESOURCE s_accels[] = {{IDR_MAINFRAME, s_accelMain, AFX_COUNTOF(s_accelMain)}};
+static const AFX_ACCEL_RESOURCE s_accels[] = {
+    {IDR_MAINFRAME, s_accelMain, AFX_COUNTOF(s_accelMain)}};
 
 static const AFX_DIALOG_ITEM s_pathBarItems[] = {
     {L"STATIC", L"Current path:", -1, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, 4, 2, 47, 8},
-    {L"EDIT", L"", IDC_PATH, ES_AUTOHSCROLL | ES_READONLY | WS_BORDER | WS_TABSTOP, WS_EX_TRANSPARENT, 53, 0, 245,
-     13},
+    {L"EDIT", L"", IDC_PATH, ES_AUTOHSCROLL | ES_READONLY | WS_BORDER | WS_TABSTOP,
+     WS_EX_TRANSPARENT, 53, 0, 245, 13},
 };
 static const AFX_DIALOG_ITEM s_aboutItems[] = {
     {L"STATIC", L"#300", -1, SS_ICON, 0, 11, 12, 20, 20},
@@ -100,21 +99,26 @@ static const AFX_DIALOG_ITEM s_aboutItems[] = {
     {L"STATIC", L"", IDC_BUILD, SS_LEFT, 0, 38, 56, 93, 8},
 };
 static const AFX_DIALOG_RESOURCE s_dialogs[] = {
-    {IDD_PATHBAR, nullptr, WS_CHILD, 0, 0, 299, 13, L"MS Shell Dlg", 9, s_pathBarItems, AFX_COUNTOF(s_pathBarItems)},
-    {IDD_ABOUTBOX, L"About Bars", DS_MODALFRAME | WS_CAPTION | WS_SYSMENU, 0, 0, 199, 83, L"MS Shell Dlg", 9,
-     s_aboutItems, AFX_COUNTOF(s_aboutItems)},
+    {IDD_PATHBAR, nullptr, WS_CHILD, 0, 0, 299, 13, L"MS Shell Dlg", 9, s_pathBarItems,
+     AFX_COUNTOF(s_pathBarItems)},
+    {IDD_ABOUTBOX, L"About Bars", DS_MODALFRAME | WS_CAPTION | WS_SYSMENU, 0, 0, 199, 83,
+     L"MS Shell Dlg", 9, s_aboutItems, AFX_COUNTOF(s_aboutItems)},
 };
 
 // Three 16 by 16 images side by side: black, red and white squares on the
 // button-face gray, which becomes transparent.
 static const std::string& StripXpm()
 {
-    static const std::string xpm = [] {
-        std::string s = "/* XPM */\nstatic const char* strip[] = {\n\"48 16 4 1\",\n\". c #C0C0C0\",\n"
-                        "\"k c #000000\",\n\"r c #FF0000\",\n\"w c #FFFFFF\",\n";
-        for (int y = 0; y < 16; ++y) {
+    static const std::string xpm = []
+    {
+        std::string s =
+            "/* XPM */\nstatic const char* strip[] = {\n\"48 16 4 1\",\n\". c #C0C0C0\",\n"
+            "\"k c #000000\",\n\"r c #FF0000\",\n\"w c #FFFFFF\",\n";
+        for (int y = 0; y < 16; ++y)
+        {
             s += '"';
-            for (int x = 0; x < 48; ++x) {
+            for (int x = 0; x < 48; ++x)
+            {
                 bool inner = (x % 16) >= 4 && (x % 16) < 12 && y >= 4 && y < 12;
                 s += !inner ? '.' : x < 16 ? 'k' : x < 32 ? 'r' : 'w';
             }
@@ -128,8 +132,10 @@ static const std::string& StripXpm()
 // A 32 by 32 icon, all blue.
 static const std::string& IconXpm()
 {
-    static const std::string xpm = [] {
-        std::string s = "/* XPM */\nstatic const char* icon[] = {\n\"32 32 1 1\",\"b c #0000FF\",\n";
+    static const std::string xpm = []
+    {
+        std::string s =
+            "/* XPM */\nstatic const char* icon[] = {\n\"32 32 1 1\",\"b c #0000FF\",\n";
         for (int y = 0; y < 32; ++y)
             s += "\"" + std::string(32, 'b') + (y == 31 ? "\"};\n" : "\",\n");
         return s;
@@ -139,9 +145,10 @@ static const std::string& IconXpm()
 
 static const UINT s_toolButtons[] = {ID_FILE_NEW, ID_TOOL_RUN, ID_SEPARATOR, ID_TOOL_NOHANDLER};
 
-static const AFX_RESOURCE_TABLE s_resources = {s_strings, AFX_COUNTOF(s_strings), s_menus, AFX_COUNTOF(s_menus),
-                                               s_accels, AFX_COUNTOF(s_accels), nullptr, 0,
-                                               s_dialogs, AFX_COUNTOF(s_dialogs)};
+static const AFX_RESOURCE_TABLE s_resources = {
+    s_strings, AFX_COUNTOF(s_strings), s_menus, AFX_COUNTOF(s_menus),
+    s_accels,  AFX_COUNTOF(s_accels),  nullptr, 0,
+    s_dialogs, AFX_COUNTOF(s_dialogs)};
 
 static void RegisterResources()
 {
@@ -157,7 +164,8 @@ static void RegisterResources()
     AfxRegisterToolBarResources(bars, AFX_COUNTOF(bars));
     static const AFX_ICON_RESOURCE icons[] = {
         {IDI_TESTICON, reinterpret_cast<const unsigned char*>(IconXpm().data()), IconXpm().size()}};
-    static const AFX_RESOURCE_TABLE iconTable = {nullptr, 0, nullptr, 0, nullptr, 0, icons, 1, nullptr, 0};
+    static const AFX_RESOURCE_TABLE iconTable = {nullptr, 0,     nullptr, 0,       nullptr,
+                                                 0,       icons, 1,       nullptr, 0};
     AfxRegisterResources(&iconTable);
 }
 
@@ -165,8 +173,8 @@ static void RegisterResources()
 
 IMPLEMENT_DYNCREATE(CTestDoc, CDocument)
 BEGIN_MESSAGE_MAP(CTestDoc, CDocument)
-    ON_COMMAND_EX(ID_TEST_ROUTE, &CTestDoc::OnRoute)
-    ON_UPDATE_COMMAND_UI(ID_TEST_UPDATE, &CTestDoc::OnUpdateTest)
+ON_COMMAND_EX(ID_TEST_ROUTE, &CTestDoc::OnRoute)
+ON_UPDATE_COMMAND_UI(ID_TEST_UPDATE, &CTestDoc::OnUpdateTest)
 END_MESSAGE_MAP()
 
 void CTestDoc::Serialize(CArchive& ar)
@@ -183,7 +191,8 @@ BOOL CTestDoc::OnSaveDocument(LPCWSTR lpszPathName)
 {
     if (!CDocument::OnSaveDocument(lpszPathName))
         return FALSE;
-    if (m_bOwnWriteFails) {
+    if (m_bOwnWriteFails)
+    {
         AfxMessageBox(L"Error save to xml file.");
         return FALSE;
     }
@@ -205,7 +214,7 @@ void CTestDoc::OnUpdateTest(CCmdUI* pCmdUI)
 
 IMPLEMENT_DYNCREATE(CTestView, CView)
 BEGIN_MESSAGE_MAP(CTestView, CView)
-    ON_COMMAND_EX(ID_TEST_ROUTE, &CTestView::OnRoute)
+ON_COMMAND_EX(ID_TEST_ROUTE, &CTestView::OnRoute)
 END_MESSAGE_MAP()
 
 void CTestView::OnUpdate(CView*, LPARAM lHint, CObject*)
@@ -232,8 +241,8 @@ BOOL CTestChildFrame::OnCreateClient(LPCREATESTRUCT, CCreateContext* pContext)
 }
 
 BEGIN_MESSAGE_MAP(CTestChildFrame, CMDIChildWnd)
-    ON_WM_MDIACTIVATE()
-    ON_COMMAND_EX(ID_TEST_ROUTE, &CTestChildFrame::OnRoute)
+ON_WM_MDIACTIVATE()
+ON_COMMAND_EX(ID_TEST_ROUTE, &CTestChildFrame::OnRoute)
 END_MESSAGE_MAP()
 
 void CTestChildFrame::OnMDIActivate(BOOL bActivate, CWnd* pActivateWnd, CWnd* pDeactivateWnd)
@@ -252,7 +261,7 @@ BOOL CTestChildFrame::OnRoute(UINT)
 
 IMPLEMENT_DYNAMIC(CTestTemplate, CMultiDocTemplate)
 BEGIN_MESSAGE_MAP(CTestTemplate, CMultiDocTemplate)
-    ON_COMMAND_EX(ID_TEST_ROUTE, &CTestTemplate::OnRoute)
+ON_COMMAND_EX(ID_TEST_ROUTE, &CTestTemplate::OnRoute)
 END_MESSAGE_MAP()
 
 BOOL CTestTemplate::OnRoute(UINT)
@@ -263,12 +272,12 @@ BOOL CTestTemplate::OnRoute(UINT)
 
 IMPLEMENT_DYNCREATE(CTestMainFrame, CMDIFrameWnd)
 BEGIN_MESSAGE_MAP(CTestMainFrame, CMDIFrameWnd)
-    ON_WM_CREATE()
-    ON_COMMAND_EX(ID_TEST_ROUTE, &CTestMainFrame::OnRoute)
+ON_WM_CREATE()
+ON_COMMAND_EX(ID_TEST_ROUTE, &CTestMainFrame::OnRoute)
 END_MESSAGE_MAP()
 
-static const UINT s_indicators[] = {ID_SEPARATOR, ID_INDICATOR_LOAD, ID_INDICATOR_CAPS, ID_INDICATOR_NUM,
-                                    ID_INDICATOR_SCRL};
+static const UINT s_indicators[] = {ID_SEPARATOR, ID_INDICATOR_LOAD, ID_INDICATOR_CAPS,
+                                    ID_INDICATOR_NUM, ID_INDICATOR_SCRL};
 
 int CTestMainFrame::OnCreate(LPCREATESTRUCT lpcs)
 {
@@ -279,9 +288,11 @@ int CTestMainFrame::OnCreate(LPCREATESTRUCT lpcs)
         return -1;
     if (!m_wndPathBar.Create(this, IDD_PATHBAR, CBRS_ALIGN_TOP, AFX_IDW_DIALOGBAR))
         return -1;
-    if (!m_wndReBar.Create(this) || !m_wndReBar.AddBar(&m_wndToolBar) || !m_wndReBar.AddBar(&m_wndPathBar))
+    if (!m_wndReBar.Create(this) || !m_wndReBar.AddBar(&m_wndToolBar) ||
+        !m_wndReBar.AddBar(&m_wndPathBar))
         return -1;
-    if (!m_wndStatusBar.Create(this) || !m_wndStatusBar.SetIndicators(s_indicators, AFX_COUNTOF(s_indicators)))
+    if (!m_wndStatusBar.Create(this) ||
+        !m_wndStatusBar.SetIndicators(s_indicators, AFX_COUNTOF(s_indicators)))
         return -1;
     m_wndToolBar.SetBarStyle(m_wndToolBar.GetBarStyle() | CBRS_TOOLTIPS | CBRS_FLYBY);
     m_wndStatusBar.SetPaneInfo(1, ID_INDICATOR_LOAD, SBPS_NOBORDERS, 120);
@@ -296,18 +307,18 @@ BOOL CTestMainFrame::OnRoute(UINT)
 }
 
 BEGIN_MESSAGE_MAP(CTestApp, CWinApp)
-    ON_COMMAND(ID_FILE_NEW, &CWinApp::OnFileNew)
-    ON_COMMAND(ID_FILE_OPEN, &CWinApp::OnFileOpen)
-    ON_COMMAND_EX(ID_TEST_ROUTE, &CTestApp::OnRoute)
-    ON_COMMAND_EX(ID_TEST_APPONLY, &CTestApp::OnRoute)
-    ON_COMMAND(ID_TOOL_RUN, &CTestApp::OnRun)
-    ON_UPDATE_COMMAND_UI(ID_TOOL_RUN, &CTestApp::OnUpdateRun)
+ON_COMMAND(ID_FILE_NEW, &CWinApp::OnFileNew)
+ON_COMMAND(ID_FILE_OPEN, &CWinApp::OnFileOpen)
+ON_COMMAND_EX(ID_TEST_ROUTE, &CTestApp::OnRoute)
+ON_COMMAND_EX(ID_TEST_APPONLY, &CTestApp::OnRoute)
+ON_COMMAND(ID_TOOL_RUN, &CTestApp::OnRun)
+ON_UPDATE_COMMAND_UI(ID_TOOL_RUN, &CTestApp::OnUpdateRun)
 END_MESSAGE_MAP()
 
 BOOL CTestApp::InitInstance()
 {
-    AddDocTemplate(new CTestTemplate(IDR_XMLTYPE, RUNTIME_CLASS(CTestDoc), RUNTIME_CLASS(CTestChildFrame),
-                                     RUNTIME_CLASS(CTestView)));
+    AddDocTemplate(new CTestTemplate(IDR_XMLTYPE, RUNTIME_CLASS(CTestDoc),
+                                     RUNTIME_CLASS(CTestChildFrame), RUNTIME_CLASS(CTestView)));
     auto* pMainFrame = new CTestMainFrame;
     if (!pMainFrame->LoadFrame(IDR_MAINFRAME))
         return FALSE;

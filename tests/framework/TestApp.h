@@ -28,16 +28,16 @@
 std::vector<std::string>& RouteLog();
 // WM_MDIACTIVATE as the child frames saw it: "+XML1" activated, "-XML2" deactivated.
 std::vector<std::string>& ActivationLog();
-extern bool g_bRunEnabled;   // what the update handler of ID_TOOL_RUN answers
-extern int g_nRunCount;      // how often ID_TOOL_RUN ran
+extern bool g_bRunEnabled; // what the update handler of ID_TOOL_RUN answers
+extern int g_nRunCount;    // how often ID_TOOL_RUN ran
 
 class CTestDoc : public CDocument
 {
     DECLARE_DYNCREATE(CTestDoc)
 public:
-    CString m_content;              // what Serialize writes and reads
-    bool m_bWriteNothing = false;   // serialize nothing, as a document with its own writer does
-    bool m_bOwnWriteFails = false;  // its own write after the framework's fails
+    CString m_content;             // what Serialize writes and reads
+    bool m_bWriteNothing = false;  // serialize nothing, as a document with its own writer does
+    bool m_bOwnWriteFails = false; // its own write after the framework's fails
     void Serialize(CArchive& ar) override;
     BOOL OnSaveDocument(LPCWSTR lpszPathName) override;
     BOOL OnRoute(UINT nID);
@@ -111,5 +111,5 @@ public:
     CTestApp app;
     CTestMainFrame* Main() const { return static_cast<CTestMainFrame*>(app.m_pMainWnd); }
     CDocument* NewDocument() { return NewDocumentOf(app); }
-    static void Spin(int ms = 30) { SpinEvents(ms); }   // the event loop goes idle in between
+    static void Spin(int ms = 30) { SpinEvents(ms); } // the event loop goes idle in between
 };

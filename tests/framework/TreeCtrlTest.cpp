@@ -18,7 +18,8 @@
 #include <string>
 #include <vector>
 
-namespace {
+namespace
+{
 
 #define IDC_TREE 300
 
@@ -57,14 +58,17 @@ public:
         n.code = p->code;
         n.from = p->hwndFrom;
         n.id = p->idFrom;
-        if (p->code == TVN_SELCHANGED || p->code == TVN_SELCHANGING || p->code == TVN_BEGINDRAG) {
+        if (p->code == TVN_SELCHANGED || p->code == TVN_SELCHANGING || p->code == TVN_BEGINDRAG)
+        {
             auto* t = reinterpret_cast<NMTREEVIEW*>(p);
             n.hOld = t->itemOld.hItem;
             n.hNew = t->itemNew.hItem;
             n.lOld = t->itemOld.lParam;
             n.lNew = t->itemNew.lParam;
             n.action = t->action;
-        } else if (p->code == TVN_BEGINLABELEDIT || p->code == TVN_ENDLABELEDIT) {
+        }
+        else if (p->code == TVN_BEGINLABELEDIT || p->code == TVN_ENDLABELEDIT)
+        {
             auto* d = reinterpret_cast<NMTVDISPINFO*>(p);
             n.hNew = d->item.hItem;
             n.lNew = d->item.lParam;
@@ -102,12 +106,12 @@ public:
 };
 
 BEGIN_MESSAGE_MAP(CHost, CWnd)
-    ON_NOTIFY(TVN_SELCHANGING, IDC_TREE, &CHost::OnNote)
-    ON_NOTIFY(TVN_SELCHANGED, IDC_TREE, &CHost::OnNote)
-    ON_NOTIFY(TVN_BEGINLABELEDIT, IDC_TREE, &CHost::OnNote)
-    ON_NOTIFY(TVN_ENDLABELEDIT, IDC_TREE, &CHost::OnNote)
-    ON_NOTIFY(TVN_BEGINDRAG, IDC_TREE, &CHost::OnNote)
-    ON_NOTIFY(NM_RCLICK, IDC_TREE, &CHost::OnNote)
+ON_NOTIFY(TVN_SELCHANGING, IDC_TREE, &CHost::OnNote)
+ON_NOTIFY(TVN_SELCHANGED, IDC_TREE, &CHost::OnNote)
+ON_NOTIFY(TVN_BEGINLABELEDIT, IDC_TREE, &CHost::OnNote)
+ON_NOTIFY(TVN_ENDLABELEDIT, IDC_TREE, &CHost::OnNote)
+ON_NOTIFY(TVN_BEGINDRAG, IDC_TREE, &CHost::OnNote)
+ON_NOTIFY(NM_RCLICK, IDC_TREE, &CHost::OnNote)
 END_MESSAGE_MAP()
 
 // A host window with one standalone tree control filling most of it.
@@ -117,8 +121,10 @@ struct TreeFixture : public ::testing::Test
     CTreeCtrl tree;
     void SetUp() override
     {
-        ASSERT_TRUE(host.CreateEx(0, nullptr, L"Host", WS_OVERLAPPED, 0, 0, 320, 260, nullptr, nullptr));
-        ASSERT_TRUE(tree.Create(WS_CHILD | WS_VISIBLE | TVS_HASBUTTONS | TVS_LINESATROOT | TVS_SHOWSELALWAYS,
+        ASSERT_TRUE(
+            host.CreateEx(0, nullptr, L"Host", WS_OVERLAPPED, 0, 0, 320, 260, nullptr, nullptr));
+        ASSERT_TRUE(tree.Create(WS_CHILD | WS_VISIBLE | TVS_HASBUTTONS | TVS_LINESATROOT |
+                                    TVS_SHOWSELALWAYS,
                                 CRect(0, 0, 300, 240), &host, IDC_TREE));
         host.ShowWindow(SW_SHOW);
         Spin();
@@ -138,7 +144,8 @@ struct TreeFixture : public ::testing::Test
     }
     void Mouse(QEvent::Type type, QPoint pt, Qt::MouseButton button)
     {
-        Qt::MouseButtons buttons = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
+        Qt::MouseButtons buttons =
+            type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
         QMouseEvent e(type, pt, Viewport()->mapToGlobal(pt), button, buttons, Qt::NoModifier);
         QApplication::sendEvent(Viewport(), &e);
     }
@@ -156,16 +163,18 @@ struct TreeFixture : public ::testing::Test
     }
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(TreeFixture, insertion_order_positions_and_navigation)
 {
-    QAbstractItemModelTester tester(tree.GetTreeWidget()->model(), QAbstractItemModelTester::FailureReportingMode::Warning);
+    QAbstractItemModelTester tester(tree.GetTreeWidget()->model(),
+                                    QAbstractItemModelTester::FailureReportingMode::Warning);
     HTREEITEM b = tree.InsertItem(L"b");
     HTREEITEM d = tree.InsertItem(L"d", TVI_ROOT, TVI_LAST);
     HTREEITEM a = tree.InsertItem(L"a", TVI_ROOT, TVI_FIRST);
     HTREEITEM c = tree.InsertItem(L"c", TVI_ROOT, b);
-    HTREEITEM s = tree.InsertItem(TVIF_TEXT | TVIF_PARAM, L"bb", 0, 0, 0, 0, 42, TVI_ROOT, TVI_SORT);
+    HTREEITEM s =
+        tree.InsertItem(TVIF_TEXT | TVIF_PARAM, L"bb", 0, 0, 0, 0, 42, TVI_ROOT, TVI_SORT);
     ASSERT_TRUE(a && b && c && d && s);
     std::vector<std::wstring> order;
     for (HTREEITEM h = tree.GetRootItem(); h; h = tree.GetNextSiblingItem(h))
@@ -349,7 +358,8 @@ TEST_F(TreeFixture, user_clicks_and_keys_select_through_the_notifications)
 
 TEST_F(TreeFixture, label_edit_commit_cancel_veto_and_reject)
 {
-    HTREEITEM a = tree.InsertItem(TVIF_TEXT | TVIF_PARAM, L"old", 0, 0, 0, 0, 9, TVI_ROOT, TVI_LAST);
+    HTREEITEM a =
+        tree.InsertItem(TVIF_TEXT | TVIF_PARAM, L"old", 0, 0, 0, 0, 9, TVI_ROOT, TVI_LAST);
     HTREEITEM b = tree.InsertItem(L"other");
     Spin();
 
@@ -417,7 +427,8 @@ TEST_F(TreeFixture, label_edit_commit_cancel_veto_and_reject)
     Spin();
 
     // An end handler that deletes the item is survived.
-    host.onNote = [this](CHost&, const Note& note) {
+    host.onNote = [this](CHost&, const Note& note)
+    {
         if (note.code == TVN_ENDLABELEDIT)
             tree.DeleteItem(note.hNew);
     };
@@ -439,7 +450,7 @@ TEST_F(TreeFixture, slow_second_click_edits_only_with_the_style)
     int wait = QGuiApplication::styleHints()->mouseDoubleClickInterval() + 150;
     Click(LabelCenter(a));
     Spin(wait);
-    EXPECT_EQ(tree.GetEditControl(), nullptr);   // no TVS_EDITLABELS
+    EXPECT_EQ(tree.GetEditControl(), nullptr); // no TVS_EDITLABELS
     tree.ModifyStyle(0, TVS_EDITLABELS);
     EXPECT_TRUE(tree.GetStyle() & TVS_EDITLABELS);
     Click(LabelCenter(a));
@@ -478,7 +489,9 @@ TEST_F(TreeFixture, hit_test_parts_of_items_and_outside)
     // The parent's button sits just left of its label.
     CRect parentText;
     ASSERT_TRUE(tree.GetItemRect(a, &parentText, TRUE));
-    EXPECT_EQ(tree.HitTest(CPoint(parentText.left - 5, (parentText.top + parentText.bottom) / 2), &flags), a);
+    EXPECT_EQ(
+        tree.HitTest(CPoint(parentText.left - 5, (parentText.top + parentText.bottom) / 2), &flags),
+        a);
     EXPECT_EQ(flags, (UINT)TVHT_ONITEMBUTTON);
     // Below the last item, above and beside the window.
     EXPECT_EQ(tree.HitTest(CPoint(10, row.bottom + 40), &flags), nullptr);
@@ -498,20 +511,21 @@ TEST_F(TreeFixture, hit_test_parts_of_items_and_outside)
 TEST_F(TreeFixture, expand_collapse_keeps_model_lazy_and_moves_selection_out)
 {
     QAbstractItemModel* pModel = tree.GetTreeWidget()->model();
-    QAbstractItemModelTester tester(pModel, QAbstractItemModelTester::FailureReportingMode::Warning);
+    QAbstractItemModelTester tester(pModel,
+                                    QAbstractItemModelTester::FailureReportingMode::Warning);
     HTREEITEM a = tree.InsertItem(L"a");
     HTREEITEM a1 = tree.InsertItem(L"a1", a);
     HTREEITEM a11 = tree.InsertItem(L"a11", a1);
-    tree.Expand(a1, TVE_EXPAND);   // expanded while its parent is collapsed
+    tree.Expand(a1, TVE_EXPAND); // expanded while its parent is collapsed
     QModelIndex ia = pModel->index(0, 0);
     EXPECT_TRUE(pModel->hasChildren(ia));
-    EXPECT_EQ(pModel->rowCount(ia), 0);   // nothing below a collapsed item reaches the view
+    EXPECT_EQ(pModel->rowCount(ia), 0); // nothing below a collapsed item reaches the view
     EXPECT_EQ(tree.GetItemState(a1, TVIS_EXPANDED), (UINT)TVIS_EXPANDED);
 
     EXPECT_TRUE(tree.Expand(a, TVE_EXPAND));
     EXPECT_EQ(pModel->rowCount(ia), 1);
     QModelIndex ia1 = pModel->index(0, 0, ia);
-    EXPECT_EQ(pModel->rowCount(ia1), 1);   // came into view expanded
+    EXPECT_EQ(pModel->rowCount(ia1), 1); // came into view expanded
     EXPECT_TRUE(tree.GetTreeWidget()->isExpanded(ia1));
     EXPECT_EQ(tree.GetNextVisibleItem(a), a1);
     EXPECT_EQ(tree.GetNextVisibleItem(a1), a11);
@@ -526,7 +540,7 @@ TEST_F(TreeFixture, expand_collapse_keeps_model_lazy_and_moves_selection_out)
     EXPECT_EQ(host.Last(TVN_SELCHANGED)->hNew, a);
     EXPECT_EQ(pModel->rowCount(pModel->index(0, 0)), 0);
     EXPECT_EQ(tree.GetNextVisibleItem(a), nullptr);
-    EXPECT_FALSE(tree.Expand(a11, TVE_EXPAND));   // nothing to show
+    EXPECT_FALSE(tree.Expand(a11, TVE_EXPAND)); // nothing to show
 
     // The user's expansion goes through the control too.
     tree.GetTreeWidget()->expand(pModel->index(0, 0));
@@ -547,8 +561,8 @@ TEST_F(TreeFixture, expand_collapse_keeps_model_lazy_and_moves_selection_out)
     EXPECT_TRUE(tree.SortChildren(TVI_ROOT));
 
     // Inserted expanded: its first child shows at once.
-    HTREEITEM open = tree.InsertItem(TVIF_TEXT | TVIF_STATE, L"open", 0, 0, TVIS_EXPANDED, TVIS_EXPANDED, 0, TVI_ROOT,
-                                     TVI_LAST);
+    HTREEITEM open = tree.InsertItem(TVIF_TEXT | TVIF_STATE, L"open", 0, 0, TVIS_EXPANDED,
+                                     TVIS_EXPANDED, 0, TVI_ROOT, TVI_LAST);
     tree.InsertItem(L"inside", open);
     QModelIndex iopen = pModel->index(pModel->rowCount() - 1, 0);
     EXPECT_EQ(iopen.data().toString(), QString("open"));
@@ -563,7 +577,8 @@ TEST(TreeItemStore, rows_follow_edits_and_texts_are_shared)
     const Id none = CTreeItemStore::kNone;
     std::vector<Id> ids;
     Id prev = none;
-    for (int i = 0; i < 200; ++i) {
+    for (int i = 0; i < 200; ++i)
+    {
         prev = store.Insert(CTreeItemStore::kRoot, prev, i % 2 ? L"odd" : L"even", 0, 0, i, 0);
         ids.push_back(prev);
     }
@@ -606,15 +621,16 @@ TEST(TreeTextPool, distinct_texts_survive_growth_and_release)
     for (int i = 0; i < 5000; ++i)
         ids.push_back(pool.Intern(std::wstring(L"name") + std::to_wstring(i)));
     EXPECT_EQ(pool.Count(), 5000u);
-    EXPECT_EQ(pool.Intern(L"name4321"), ids[4321]);   // found again, one more reference
+    EXPECT_EQ(pool.Intern(L"name4321"), ids[4321]); // found again, one more reference
     EXPECT_EQ(pool.Intern(std::wstring_view(L"name4321x", 8)), ids[4321]);
     for (int i = 0; i < 5000; i += 2)
         pool.Release(ids[(size_t)i]);
     EXPECT_EQ(pool.Count(), 2500u);
     pool.Release(ids[4321]);
     pool.Release(ids[4321]);
-    EXPECT_EQ(pool.Text(ids[4321]), L"name4321");   // still one reference
-    for (int i = 0; i < 5000; ++i) {
+    EXPECT_EQ(pool.Text(ids[4321]), L"name4321"); // still one reference
+    for (int i = 0; i < 5000; ++i)
+    {
         std::uint32_t id = pool.Intern(std::wstring(L"again") + std::to_wstring(i));
         EXPECT_EQ(pool.Text(id), std::wstring(L"again") + std::to_wstring(i));
     }
@@ -625,7 +641,8 @@ TEST(TreeTextPool, distinct_texts_survive_growth_and_release)
 }
 
 // A view that is the tree: its own class sees the notifications first.
-namespace {
+namespace
+{
 
 class CMyTreeCtrl : public CTreeCtrl
 {
@@ -660,7 +677,8 @@ public:
     {
         UINT flags = 0;
         HTREEITEM h = GetTreeCtrl().HitTest(pt, &flags);
-        log.push_back(h ? "rbutton on " + std::to_string((long long)GetTreeCtrl().GetItemData(h)) : "rbutton nowhere");
+        log.push_back(h ? "rbutton on " + std::to_string((long long)GetTreeCtrl().GetItemData(h))
+                        : "rbutton nowhere");
         if (h)
             GetTreeCtrl().SelectItem(h);
         Default();
@@ -669,28 +687,31 @@ public:
 
 protected:
     CTreeCtrl* NewTreeCtrl() override { return new CMyTreeCtrl; }
-    void PostNcDestroy() override {}   // owned by the test
+    void PostNcDestroy() override {} // owned by the test
     DECLARE_MESSAGE_MAP()
 };
 
 BEGIN_MESSAGE_MAP(CMyTreeView, CTreeView)
-    ON_NOTIFY_REFLECT(TVN_SELCHANGED, &CMyTreeView::OnSelChanged)
-    ON_NOTIFY_REFLECT_EX(TVN_BEGINLABELEDIT, &CMyTreeView::OnBeginEdit)
-    ON_WM_RBUTTONDOWN()
+ON_NOTIFY_REFLECT(TVN_SELCHANGED, &CMyTreeView::OnSelChanged)
+ON_NOTIFY_REFLECT_EX(TVN_BEGINLABELEDIT, &CMyTreeView::OnBeginEdit)
+ON_WM_RBUTTONDOWN()
 END_MESSAGE_MAP()
 
-}  // namespace
+} // namespace
 
 TEST(TreeView, notifications_reflect_to_the_view_styles_and_right_button)
 {
     CHost host;
-    ASSERT_TRUE(host.CreateEx(0, nullptr, L"Host", WS_OVERLAPPED, 0, 0, 320, 260, nullptr, nullptr));
+    ASSERT_TRUE(
+        host.CreateEx(0, nullptr, L"Host", WS_OVERLAPPED, 0, 0, 320, 260, nullptr, nullptr));
     CMyTreeView view;
-    ASSERT_TRUE(view.Create(nullptr, nullptr, AFX_WS_DEFAULT_VIEW, CRect(0, 0, 300, 240), &host, IDC_TREE));
+    ASSERT_TRUE(
+        view.Create(nullptr, nullptr, AFX_WS_DEFAULT_VIEW, CRect(0, 0, 300, 240), &host, IDC_TREE));
     EXPECT_EQ(view.GetTreeCtrl().GetSafeHwnd(), view.GetSafeHwnd());
     EXPECT_EQ(CWnd::FromHandlePermanent(view.GetSafeHwnd()), &view);
     view.ModifyStyle(0, TVS_HASBUTTONS | TVS_LINESATROOT | TVS_EDITLABELS | TVS_SHOWSELALWAYS);
-    EXPECT_EQ(view.GetTreeCtrl().GetStyle() & 0x2F, (DWORD)(TVS_HASBUTTONS | TVS_LINESATROOT | TVS_EDITLABELS | TVS_SHOWSELALWAYS));
+    EXPECT_EQ(view.GetTreeCtrl().GetStyle() & 0x2F,
+              (DWORD)(TVS_HASBUTTONS | TVS_LINESATROOT | TVS_EDITLABELS | TVS_SHOWSELALWAYS));
     EXPECT_TRUE(view.GetStyle() & WS_CHILD);
     host.ShowWindow(SW_SHOW);
     Spin();
@@ -704,7 +725,7 @@ TEST(TreeView, notifications_reflect_to_the_view_styles_and_right_button)
     tree.SelectItem(a);
     EXPECT_EQ(view.log, (std::vector<std::string>{"view selchanged 5"}));
     EXPECT_EQ(host.Last(TVN_SELCHANGED), nullptr);
-    ASSERT_NE(host.Last(TVN_SELCHANGING), nullptr);   // not reflected: the parent has it
+    ASSERT_NE(host.Last(TVN_SELCHANGING), nullptr); // not reflected: the parent has it
 
     // The begin-edit veto comes from the view; the _EX form can pass it on.
     EXPECT_EQ(tree.EditLabel(a), nullptr);
@@ -721,11 +742,11 @@ TEST(TreeView, notifications_reflect_to_the_view_styles_and_right_button)
     ASSERT_TRUE(tree.GetItemRect(a1, &r, TRUE));
     QWidget* pViewport = tree.GetTreeWidget()->viewport();
     QPoint pt(r.left + 3, (r.top + r.bottom) / 2);
-    QMouseEvent press(QEvent::MouseButtonPress, pt, pViewport->mapToGlobal(pt), Qt::RightButton, Qt::RightButton,
-                      Qt::NoModifier);
+    QMouseEvent press(QEvent::MouseButtonPress, pt, pViewport->mapToGlobal(pt), Qt::RightButton,
+                      Qt::RightButton, Qt::NoModifier);
     QApplication::sendEvent(pViewport, &press);
-    QMouseEvent release(QEvent::MouseButtonRelease, pt, pViewport->mapToGlobal(pt), Qt::RightButton, Qt::NoButton,
-                        Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, pt, pViewport->mapToGlobal(pt), Qt::RightButton,
+                        Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(pViewport, &release);
     EXPECT_EQ(view.log.back(), "view selchanged 6");
     EXPECT_EQ(view.log[view.log.size() - 2], "rbutton on 6");
@@ -750,13 +771,14 @@ TEST(TreeView, notifications_reflect_to_the_view_styles_and_right_button)
 
 TEST_F(TreeFixture, begin_drag_after_a_long_enough_move)
 {
-    HTREEITEM a = tree.InsertItem(TVIF_TEXT | TVIF_PARAM, L"drag me", 0, 0, 0, 0, 77, TVI_ROOT, TVI_LAST);
+    HTREEITEM a =
+        tree.InsertItem(TVIF_TEXT | TVIF_PARAM, L"drag me", 0, 0, 0, 0, 77, TVI_ROOT, TVI_LAST);
     Spin();
     QPoint start = LabelCenter(a);
     Mouse(QEvent::MouseButtonPress, start, Qt::LeftButton);
     QPoint far = start + QPoint(QApplication::startDragDistance() + 5, 0);
-    QMouseEvent move(QEvent::MouseMove, far, Viewport()->mapToGlobal(far), Qt::NoButton, Qt::LeftButton,
-                     Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, far, Viewport()->mapToGlobal(far), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(Viewport(), &move);
     Mouse(QEvent::MouseButtonRelease, far, Qt::LeftButton);
     const Note* n = host.Last(TVN_BEGINDRAG);

@@ -161,7 +161,8 @@ TEST(DataLocator, Parse_EmptyAndDegenerateTexts)
 
 TEST(DataLocator, Parse_IndexIsABoundedBase10Conversion)
 {
-    CDataLocator loc(L"i=/i= 12x/i=-3/i=+4/i=99999999999/i=-99999999999/i=2147483647/i=-2147483648/i=x5");
+    CDataLocator loc(
+        L"i=/i= 12x/i=-3/i=+4/i=99999999999/i=-99999999999/i=2147483647/i=-2147483648/i=x5");
     const int32_t expected[] = {0, 12, -3, 4, INT32_MAX, INT32_MIN, INT32_MAX, INT32_MIN, 0};
     ASSERT_EQ(loc.GetCellCount(), 9u);
     for (uint32_t i = 0; i < 9; ++i)
@@ -212,7 +213,8 @@ TEST(DataLocator, RemoveCell_RebuildsBothFormsSoTheFullFormReadsBackTheSame)
     EXPECT_EQ(Str(esc.GetText()), L"a&amp;question;b/p&q?v=&amp;equal;/r&s/");
     CDataLocator again(esc.GetText());
     EXPECT_EQ(Cells(again), Cells(esc));
-    EXPECT_EQ(Cells(again), L"a&question;b|0|-1|<null>|<null>;p&q|1|-1|v|&equal;;r&s|0|-1|<null>|<null>;");
+    EXPECT_EQ(Cells(again),
+              L"a&question;b|0|-1|<null>|<null>;p&q|1|-1|v|&equal;;r&s|0|-1|<null>|<null>;");
 
     while (esc.GetCellCount() > 0)
         EXPECT_TRUE(esc.RemoveCell(esc.GetCellCount() - 1));
@@ -357,10 +359,12 @@ TEST(DataLocator, Parse_IsLinearInTheNumberOfSteps)
 TEST(DataLocator, RandomTexts_FullFormAndStreamFormReadBackTheSameCells)
 {
     // Pieces that exercise every rule, joined at random by a fixed generator.
-    const wchar_t* pieces[] = {L"a", L"b", L"/", L"//", L"?", L"=", L"&", L";", L"&amp;", L"&question;",
-                               L"&equal;", L"amp;", L"7", L"-", L" ", L"\u00E9", L"\U0001F600", L"\u4E2D"};
+    const wchar_t* pieces[] = {L"a", L"b", L"/",     L"//",         L"?",          L"=",
+                               L"&", L";", L"&amp;", L"&question;", L"&equal;",    L"amp;",
+                               L"7", L"-", L" ",     L"\u00E9",     L"\U0001F600", L"\u4E2D"};
     uint32_t seed = 12345;
-    auto next = [&seed]() {
+    auto next = [&seed]()
+    {
         seed = seed * 1103515245u + 12345u;
         return seed >> 16;
     };

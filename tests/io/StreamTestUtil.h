@@ -42,7 +42,8 @@ class CRecordingStream : public Orvex::IStream
         if (n > count)
             n = count;
         if (n)
-            std::copy(data.begin() + position, data.begin() + position + n, static_cast<uint8_t*>(buffer));
+            std::copy(data.begin() + position, data.begin() + position + n,
+                      static_cast<uint8_t*>(buffer));
         position += n;
         return n;
     }
@@ -67,7 +68,9 @@ class CRecordingStream : public Orvex::IStream
     bool UnmapRegion(void*) override { return false; }
     bool Seek(int32_t offset, uint32_t origin) override
     {
-        int64_t base = origin == Orvex::kSeekBegin ? 0 : origin == Orvex::kSeekEnd ? data.size() : position;
+        int64_t base = origin == Orvex::kSeekBegin ? 0
+                       : origin == Orvex::kSeekEnd ? data.size()
+                                                   : position;
         int64_t target = base + offset;
         if (target < 0 || target > static_cast<int64_t>(data.size()))
             return false;
@@ -133,15 +136,19 @@ class ScratchTest : public ::testing::Test
 {
 protected:
 #ifndef _WIN32
-    void TearDown() override { w32::ClearInjectedFaults(); }
+    void TearDown() override
+    {
+        w32::ClearInjectedFaults();
+    }
 #endif
     TempDir dir;
 };
 
 inline void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes)
 {
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
 }
 
 inline std::vector<uint8_t> ReadBytes(const std::string& path)

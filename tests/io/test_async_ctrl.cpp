@@ -72,7 +72,10 @@ public:
         if (far >= 0)
             ::close(far);
     }
-    bool Send(const std::string& s) { return ::write(far, s.data(), s.size()) == static_cast<ssize_t>(s.size()); }
+    bool Send(const std::string& s)
+    {
+        return ::write(far, s.data(), s.size()) == static_cast<ssize_t>(s.size());
+    }
     // What the near end wrote, waiting up to a second for `n` bytes.
     std::string Receive(size_t n)
     {

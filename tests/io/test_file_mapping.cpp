@@ -85,10 +85,12 @@ int RunChild(const std::vector<std::string>& args)
     STARTUPINFOA start{};
     start.cb = sizeof start;
     PROCESS_INFORMATION child{};
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &start, &child))
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &start,
+                        &child))
         return -1;
     DWORD code = DWORD(-1);
-    if (WaitForSingleObject(child.hProcess, 30000) != WAIT_OBJECT_0 || !GetExitCodeProcess(child.hProcess, &code))
+    if (WaitForSingleObject(child.hProcess, 30000) != WAIT_OBJECT_0 ||
+        !GetExitCodeProcess(child.hProcess, &code))
         code = DWORD(-1);
     CloseHandle(child.hThread);
     CloseHandle(child.hProcess);
@@ -268,7 +270,8 @@ TEST_F(FileMapping, NamedMappingIsSeenAndWrittenByASecondProcess)
 #else
     const std::string name = "velmar-shared-" + std::to_string(::getpid());
 #endif
-    const std::string path = MakeFile("shared.bin", std::vector<uint8_t>{'h', 'e', 'l', 'l', 'o', '!'});
+    const std::string path =
+        MakeFile("shared.bin", std::vector<uint8_t>{'h', 'e', 'l', 'l', 'o', '!'});
     CFileWin f;
     ASSERT_TRUE(f.Open(path.c_str(), kModeRead | kModeWrite, false));
     auto* view = static_cast<char*>(f.MapView(kRW, 0, 0, 0, name.c_str()));

@@ -145,7 +145,8 @@ TEST_F(FileStream, WholeFileCopiesOfTheFile)
     WriteBytes(to, Pattern(9000));
     CFileWin a, b;
     ASSERT_TRUE(a.Open(from.c_str(), kModeRead | kModeShareRead | kModeShareWrite, false));
-    ASSERT_TRUE(b.Open(to.c_str(), kModeRead | kModeWrite | kModeShareRead | kModeShareWrite, false));
+    ASSERT_TRUE(
+        b.Open(to.c_str(), kModeRead | kModeWrite | kModeShareRead | kModeShareWrite, false));
     // Either way the destination ends up with the source's bytes at its start.
     EXPECT_EQ(a.CopyTo(&b), 5000u);
     a.Close();

@@ -76,7 +76,8 @@ TEST_F(FileWin, CreateFlagOpensOrCreatesButNeverTruncates)
     EXPECT_TRUE(f.IsAtStart());
     EXPECT_EQ(f.Write("abc", 3), 3u);
     f.Close();
-    EXPECT_EQ(ReadBytes(path), (std::vector<uint8_t>{'a', 'b', 'c', 'x', 'x', 'x', 'x', 'x', 'x', 'x'}));
+    EXPECT_EQ(ReadBytes(path),
+              (std::vector<uint8_t>{'a', 'b', 'c', 'x', 'x', 'x', 'x', 'x', 'x', 'x'}));
 
     // Replacing the whole content is SetLength(0) first.
     ASSERT_TRUE(f.Open(path.c_str(), kModeWrite, true));
@@ -219,7 +220,8 @@ TEST_F(FileWin, WideNamesAndTheirNarrowForm)
     EXPECT_STREQ(f.GetPathW(), wpath.c_str());
     if (GetACP() == CP_UTF8)
     {
-        EXPECT_STREQ(f.GetPath(), (dir.path + "/\xc3\xa9t\xc3\xa9-\xe6\x96\x87\xe4\xbb\xb6.xml").c_str());
+        EXPECT_STREQ(f.GetPath(),
+                     (dir.path + "/\xc3\xa9t\xc3\xa9-\xe6\x96\x87\xe4\xbb\xb6.xml").c_str());
         EXPECT_TRUE(f.IsPathExact());
         EXPECT_EQ(f.GetAttributes(), 0u);
         EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SUCCESS));
@@ -258,7 +260,8 @@ TEST(DateTime, CalendarRulesClampAndWrap)
     // centuries that are not), the clock fields wrap.
     EXPECT_EQ(Fields(Date(2024, 0, 1)), (std::vector<uint32_t>{2024, 1, 1, 0, 0, 0, 0}));
     EXPECT_EQ(Fields(Date(2024, 13, 31)), (std::vector<uint32_t>{2024, 12, 31, 0, 0, 0, 0}));
-    EXPECT_EQ(Fields(Date(2024, 2, 30, 25, 61, 120, 1500)), (std::vector<uint32_t>{2024, 2, 29, 1, 1, 0, 500}));
+    EXPECT_EQ(Fields(Date(2024, 2, 30, 25, 61, 120, 1500)),
+              (std::vector<uint32_t>{2024, 2, 29, 1, 1, 0, 500}));
     EXPECT_EQ(Date(1900, 2, 29).GetDay(), 28u);
     EXPECT_EQ(Date(2000, 2, 29).GetDay(), 29u);
     EXPECT_EQ(Date(2023, 4, 0).GetDay(), 1u);
@@ -379,7 +382,8 @@ TEST_F(FileWin, TimesAndCopiesByName)
     CFileWin f;
     // Known Wine difference: the attribute lives in the Unix permission bits,
     // which do not stop a root process.
-    if (!testsupport::UnderWine()) {
+    if (!testsupport::UnderWine())
+    {
         EXPECT_FALSE(f.Open(path.c_str(), kModeWrite, false)); // read-only now
     }
     f.Close();

@@ -14,7 +14,10 @@ namespace
 struct Reports
 {
     std::vector<ProgressReport> all;
-    static void Collect(const ProgressReport* r, void* ctx) { static_cast<Reports*>(ctx)->all.push_back(*r); }
+    static void Collect(const ProgressReport* r, void* ctx)
+    {
+        static_cast<Reports*>(ctx)->all.push_back(*r);
+    }
 };
 
 } // namespace
@@ -143,7 +146,7 @@ TEST(StreamHelpers, TransferExactlyFlushAndByteReaders)
     uint8_t buf[16] = {};
     EXPECT_EQ(ReadBytesUntil(&mem, '\n', buf, sizeof buf), 5u); // "-xyz\n"
     EXPECT_EQ(std::string(reinterpret_cast<char*>(buf), 5), "-xyz\n");
-    EXPECT_EQ(ReadBytesUntil(&mem, '\n', buf, 2), 2u); // stopped by the maximum
+    EXPECT_EQ(ReadBytesUntil(&mem, '\n', buf, 2), 2u);  // stopped by the maximum
     EXPECT_EQ(ReadBytesUntil(&mem, '\n', buf, 10), 2u); // stopped by the end
 
     // Four bytes left, ten asked: false, and the four are consumed.

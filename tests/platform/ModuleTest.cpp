@@ -15,12 +15,19 @@ using nkPlatform::CDllModule;
 using nkPlatform::CFileVersionInfo;
 using testsupport::TestModulePath;
 
-namespace {
+namespace
+{
 
 // Whether the test module is loaded in the process at all.
-bool TestModuleLoaded() { return GetModuleHandleA(TestModulePath().c_str()) != nullptr; }
+bool TestModuleLoaded()
+{
+    return GetModuleHandleA(TestModulePath().c_str()) != nullptr;
+}
 
-std::wstring Wide(const std::string& s) { return std::wstring(s.begin(), s.end()); }
+std::wstring Wide(const std::string& s)
+{
+    return std::wstring(s.begin(), s.end());
+}
 
 #ifndef _WIN32
 
@@ -54,7 +61,8 @@ void WriteElfWithSection(const std::string& path, const std::vector<unsigned cha
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(&eh), sizeof eh);
     out.write(names, sizeof names);
-    out.write(reinterpret_cast<const char*>(payload.data()), static_cast<std::streamsize>(payload.size()));
+    out.write(reinterpret_cast<const char*>(payload.data()),
+              static_cast<std::streamsize>(payload.size()));
     out.write(reinterpret_cast<const char*>(sh), sizeof sh);
 }
 
@@ -69,8 +77,10 @@ std::vector<unsigned char> ResourceWithoutTranslation()
     r.strings = {{L"FileVersion", L"3.0.0.0"}, {L"CompanyName", L"Nowhere Ltd."}};
     std::vector<unsigned char> bytes = w32::BuildVersionResource(r);
     const char16_t key[] = u"VarFileInfo";
-    for (size_t at = 0; at + sizeof key <= bytes.size(); at += 2) {
-        if (std::memcmp(bytes.data() + at, key, sizeof key) == 0) {
+    for (size_t at = 0; at + sizeof key <= bytes.size(); at += 2)
+    {
+        if (std::memcmp(bytes.data() + at, key, sizeof key) == 0)
+        {
             bytes.resize(at - 6); // the block's three header words
             bytes[0] = static_cast<unsigned char>(bytes.size() & 0xff);
             bytes[1] = static_cast<unsigned char>(bytes.size() >> 8);
@@ -95,7 +105,8 @@ TEST(DllModule, CopiesShareTheLibraryUntilTheLastGoes)
         EXPECT_TRUE(TestModuleLoaded());
         EXPECT_EQ(Wide(module), std::wstring(first.GetPath()));
 
-        auto answer = reinterpret_cast<int (*)()>(reinterpret_cast<void (*)()>(first.GetProc("platform_test_answer")));
+        auto answer = reinterpret_cast<int (*)()>(
+            reinterpret_cast<void (*)()>(first.GetProc("platform_test_answer")));
         ASSERT_NE(nullptr, answer);
         EXPECT_EQ(42, answer());
         EXPECT_EQ(nullptr, first.GetProc(nullptr));
@@ -157,7 +168,8 @@ TEST(DllModule, WindowsOnlyQueriesAnswerNo)
     EXPECT_FALSE(nkPlatform::IsWow64());
     CDllModule uxtheme;
     ASSERT_TRUE(uxtheme.Load("uxtheme"));
-    auto isThemeActive = reinterpret_cast<BOOL(WINAPI*)()>(reinterpret_cast<void (*)()>(uxtheme.GetProc("IsThemeActive")));
+    auto isThemeActive = reinterpret_cast<BOOL(WINAPI*)()>(
+        reinterpret_cast<void (*)()>(uxtheme.GetProc("IsThemeActive")));
     ASSERT_NE(nullptr, isThemeActive);
     EXPECT_EQ(isThemeActive() != FALSE, nkPlatform::IsVisualThemeActive());
 #else
@@ -168,7 +180,9 @@ TEST(DllModule, WindowsOnlyQueriesAnswerNo)
 #endif
 }
 
-class VersionFiles : public PlatformTest {};
+class VersionFiles : public PlatformTest
+{
+};
 
 TEST_F(VersionFiles, ReadsOurOwnResources)
 {
@@ -221,11 +235,12 @@ TEST_F(VersionFiles, ReadsOurOwnResources)
     // The file and product version numbers agree with the strings.
     const std::string fileVersion = info.GetString("FileVersion");
     const DWORD ms = info.fixed->dwFileVersionMS, ls = info.fixed->dwFileVersionLS;
-    EXPECT_EQ(std::to_string(ms >> 16) + "." + std::to_string(ms & 0xffff) + "." + std::to_string(ls >> 16) + "." +
-                  std::to_string(ls & 0xffff),
+    EXPECT_EQ(std::to_string(ms >> 16) + "." + std::to_string(ms & 0xffff) + "." +
+                  std::to_string(ls >> 16) + "." + std::to_string(ls & 0xffff),
               fileVersion);
     EXPECT_EQ(ms, info.fixed->dwProductVersionMS);
-    EXPECT_EQ(0, fileVersion.rfind(info.GetString("ProductVersion"), 0)) << info.GetString("ProductVersion");
+    EXPECT_EQ(0, fileVersion.rfind(info.GetString("ProductVersion"), 0))
+        << info.GetString("ProductVersion");
     EXPECT_STREQ("platform_test_module", info.GetString("InternalName"));
     const std::string fileName = path.substr(path.find_last_of("\\/") + 1);
     EXPECT_EQ(fileName, info.GetString("OriginalFilename"));
@@ -284,7 +299,8 @@ TEST_F(VersionFiles, FilesWithoutAResourceLeaveEverythingZero)
 {
     // Files without a resource, or none at all, leave everything zero.
     std::ofstream(Path("plain.txt")) << "text";
-    for (const std::string& name : {Path("plain.txt"), Path("missing.so"), std::string()}) {
+    for (const std::string& name : {Path("plain.txt"), Path("missing.so"), std::string()})
+    {
         CFileVersionInfo none(name.c_str());
         EXPECT_FALSE(none.IsLoaded()) << name;
         EXPECT_EQ(0u, none.dataSize);

@@ -14,10 +14,12 @@ using testsupport::PrivilegeEnabled;
 // The message-box provider and the process launcher are hooks of our win32
 // layer; on Windows a box would really show and a shutdown really happen.
 #ifndef _WIN32
-namespace {
+namespace
+{
 
 // Answers message boxes from a script and keeps what was asked.
-class ScriptedUi : public w32::IUiProvider {
+class ScriptedUi : public w32::IUiProvider
+{
 public:
     std::vector<w32::MessageBoxRequest> asked;
     std::vector<int> answers;
@@ -31,20 +33,26 @@ public:
         answers.erase(answers.begin());
         return a;
     }
-    bool ShowFileDialog(const w32::FileDialogRequest&, w32::FileDialogAnswer&) override { return false; }
+    bool ShowFileDialog(const w32::FileDialogRequest&, w32::FileDialogAnswer&) override
+    {
+        return false;
+    }
 };
 
 // Records every process the win32 layer would start; nothing really starts.
-class RecordingLauncher {
+class RecordingLauncher
+{
 public:
     RecordingLauncher()
     {
-        w32::SetLauncher([this](const w32::LaunchRequest& request, int* pid) {
-            launched.push_back(request.argv);
-            if (pid)
-                *pid = 4242;
-            return result;
-        });
+        w32::SetLauncher(
+            [this](const w32::LaunchRequest& request, int* pid)
+            {
+                launched.push_back(request.argv);
+                if (pid)
+                    *pid = 4242;
+                return result;
+            });
     }
     ~RecordingLauncher() { w32::SetLauncher({}); }
 
@@ -95,19 +103,22 @@ TEST(OsAction, MessageBoxStylesAndAnswers)
 #endif
 
 #ifdef _WIN32
-namespace {
+namespace
+{
 
 // Answers the system's own message boxes on this thread: a CBT hook sees each
 // box as it is activated, notes its caption, text and buttons, and clicks the
 // scripted answer (or, when the box lacks that button, its first one, so that
 // a wrong style cannot leave the test waiting).
-struct BoxSeen {
+struct BoxSeen
+{
     std::wstring caption;
     std::wstring text;
     std::vector<int> buttons;
 };
 
-class BoxAnswerer {
+class BoxAnswerer
+{
 public:
     BoxAnswerer()
     {
@@ -129,7 +140,8 @@ private:
     static BOOL CALLBACK CollectText(HWND child, LPARAM into)
     {
         wchar_t buffer[256];
-        if (GetWindowTextW(child, buffer, 256) > 0) {
+        if (GetWindowTextW(child, buffer, 256) > 0)
+        {
             auto* box = reinterpret_cast<BoxSeen*>(into);
             box->text += box->text.empty() ? L"" : L"|";
             box->text += buffer;
@@ -146,8 +158,9 @@ private:
         // A box may be activated more than once; it is answered the first time.
         // Other windows (the system's own) are left alone.
         wchar_t className[16] = {};
-        if (code == HCBT_ACTIVATE && self && window != self->answered_ && GetClassNameW(window, className, 16) &&
-            std::wcscmp(className, L"#32770") == 0) {
+        if (code == HCBT_ACTIVATE && self && window != self->answered_ &&
+            GetClassNameW(window, className, 16) && std::wcscmp(className, L"#32770") == 0)
+        {
             const HWND box = window;
             self->answered_ = box;
             BoxSeen seen;
@@ -159,7 +172,8 @@ private:
                     seen.buttons.push_back(id);
             EnumChildWindows(box, &BoxAnswerer::CollectText, reinterpret_cast<LPARAM>(&seen));
             int answer = seen.buttons.empty() ? IDOK : seen.buttons.front();
-            if (!self->answers.empty()) {
+            if (!self->answers.empty())
+            {
                 for (int id : seen.buttons)
                     if (id == self->answers.front())
                         answer = id;
@@ -180,8 +194,8 @@ private:
 // Whether this process can show windows at all (a headless Wine cannot).
 bool HaveDesktop()
 {
-    const HWND probe = CreateWindowExW(0, L"STATIC", L"probe", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                       GetModuleHandleW(nullptr), nullptr);
+    const HWND probe = CreateWindowExW(0, L"STATIC", L"probe", WS_POPUP, 0, 0, 10, 10, nullptr,
+                                       nullptr, GetModuleHandleW(nullptr), nullptr);
     if (!probe)
         return false;
     DestroyWindow(probe);
@@ -202,7 +216,8 @@ TEST(OsAction, MessageBoxesOfTheSystem)
     CWinAction action;
     using Buttons = std::vector<int>;
 
-    if (!HaveDesktop()) {
+    if (!HaveDesktop())
+    {
         // No box can be shown, and that is answered as such, not as a button.
         EXPECT_EQ(nkPlatform::kAnswerNone, action.ShowMessage(L"Velmar", L"Replace it?", 4, 4));
         EXPECT_EQ(nkPlatform::kAnswerNone, action.ShowMessage("c", "t", 0, 0));
@@ -240,7 +255,8 @@ TEST(OsAction, ShutdownCodesAndThePrivilege)
     EXPECT_EQ(static_cast<std::uint32_t>(EWX_SHUTDOWN), nkPlatform::ShutdownCode(1));
     EXPECT_EQ(static_cast<std::uint32_t>(EWX_REBOOT), nkPlatform::ShutdownCode(2));
     EXPECT_EQ(static_cast<std::uint32_t>(EWX_LOGOFF), nkPlatform::ShutdownCode(0));
-    EXPECT_EQ(static_cast<std::uint32_t>(EWX_SHUTDOWN), nkPlatform::ShutdownCode(3)); // power off wins over reboot
+    EXPECT_EQ(static_cast<std::uint32_t>(EWX_SHUTDOWN),
+              nkPlatform::ShutdownCode(3)); // power off wins over reboot
     EXPECT_EQ(static_cast<std::uint32_t>(EWX_SHUTDOWN | EWX_FORCE), nkPlatform::ShutdownCode(5));
     EXPECT_EQ(static_cast<std::uint32_t>(EWX_REBOOT | EWX_FORCE), nkPlatform::ShutdownCode(6));
     EXPECT_EQ(static_cast<std::uint32_t>(EWX_LOGOFF | EWX_FORCE), nkPlatform::ShutdownCode(4));
@@ -248,7 +264,8 @@ TEST(OsAction, ShutdownCodesAndThePrivilege)
     const wchar_t kShutdown[] = L"SeShutdownPrivilege";
     // The privilege is held but off until asked for, in either width.
     const bool wasEnabled = PrivilegeEnabled(kShutdown);
-    ASSERT_TRUE(nkPlatform::EnablePrivilege("SeShutdownPrivilege")) << "every user holds the shut-down privilege";
+    ASSERT_TRUE(nkPlatform::EnablePrivilege("SeShutdownPrivilege"))
+        << "every user holds the shut-down privilege";
     EXPECT_EQ(static_cast<DWORD>(ERROR_SUCCESS), GetLastError());
     EXPECT_TRUE(PrivilegeEnabled(kShutdown));
     ASSERT_TRUE(nkPlatform::DisablePrivilege(kShutdown));
@@ -281,7 +298,8 @@ TEST(OsAction, ShutdownAsksTheSystemWithTheRightCode)
     // Forced power off.
     ASSERT_TRUE(action.Shutdown(5));
     ASSERT_EQ(1u, launcher.launched.size());
-    EXPECT_NE(std::string::npos, Joined(launcher.launched[0]).find("poweroff")) << Joined(launcher.launched[0]);
+    EXPECT_NE(std::string::npos, Joined(launcher.launched[0]).find("poweroff"))
+        << Joined(launcher.launched[0]);
     EXPECT_NE(std::string::npos, Joined(launcher.launched[0]).find("--ignore-inhibitors"));
     // The privilege is off again afterwards.
     LUID luid{};
@@ -309,8 +327,8 @@ TEST(OsAction, ShutdownAsksTheSystemWithTheRightCode)
 TEST(OsAction, LastErrorTextIsTheSystemsMessage)
 {
     CWinAction action;
-    HANDLE h = CreateFileW(L"/nonexistent-velmar-dir/missing.xml", GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = CreateFileW(L"/nonexistent-velmar-dir/missing.xml", GENERIC_READ, 0, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_EQ(INVALID_HANDLE_VALUE, h);
     const DWORD code = GetLastError();
     EXPECT_EQ(static_cast<DWORD>(ERROR_PATH_NOT_FOUND), code);
@@ -377,8 +395,8 @@ TEST(OsAction, TokenQueries)
     ASSERT_TRUE(nkPlatform::IsElevated(GetCurrentProcess(), elevated));
     PSID admins = nullptr;
     SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
-    ASSERT_TRUE(AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0,
-                                         0, &admins));
+    ASSERT_TRUE(AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID,
+                                         DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0, &admins));
     BOOL member = FALSE;
     ASSERT_TRUE(CheckTokenMembership(nullptr, admins, &member));
     FreeSid(admins);
@@ -388,7 +406,9 @@ TEST(OsAction, TokenQueries)
     EXPECT_FALSE(nkPlatform::IsElevated(reinterpret_cast<HANDLE>(12345), dummy));
 }
 
-class OsServices : public PlatformTest {};
+class OsServices : public PlatformTest
+{
+};
 
 TEST_F(OsServices, ComServerEntriesFromTheClassesRoot)
 {
@@ -397,13 +417,14 @@ TEST_F(OsServices, ComServerEntriesFromTheClassesRoot)
     ASSERT_TRUE(key.Open(HKEY_CLASSES_ROOT, L""));
     nkPlatform::CWinRegistry entry;
     const std::wstring base = std::wstring(L"CLSID\\") + clsid;
-    ASSERT_TRUE(key.CreateSubKey((base + L"\\InprocServer32").c_str(), nullptr, 0, KEY_ALL_ACCESS, nullptr, nullptr,
-                                 &entry));
+    ASSERT_TRUE(key.CreateSubKey((base + L"\\InprocServer32").c_str(), nullptr, 0, KEY_ALL_ACCESS,
+                                 nullptr, nullptr, &entry));
     ASSERT_TRUE(entry.SetValue(L"", REG_SZ, L"/opt/x/libserver.so", 20 * sizeof(wchar_t)));
-    ASSERT_TRUE(key.CreateSubKey((base + L"\\ProgID").c_str(), nullptr, 0, KEY_ALL_ACCESS, nullptr, nullptr, &entry));
-    ASSERT_TRUE(entry.SetValue("", REG_SZ, "Velmar.Server.1", 16));
-    ASSERT_TRUE(key.CreateSubKey((base + L"\\VersionIndependentProgID").c_str(), nullptr, 0, KEY_ALL_ACCESS, nullptr,
+    ASSERT_TRUE(key.CreateSubKey((base + L"\\ProgID").c_str(), nullptr, 0, KEY_ALL_ACCESS, nullptr,
                                  nullptr, &entry));
+    ASSERT_TRUE(entry.SetValue("", REG_SZ, "Velmar.Server.1", 16));
+    ASSERT_TRUE(key.CreateSubKey((base + L"\\VersionIndependentProgID").c_str(), nullptr, 0,
+                                 KEY_ALL_ACCESS, nullptr, nullptr, &entry));
     ASSERT_TRUE(entry.SetValue("", REG_SZ, "Velmar.Server", 14));
 
     wchar_t wide[64];
@@ -416,13 +437,15 @@ TEST_F(OsServices, ComServerEntriesFromTheClassesRoot)
     EXPECT_STREQ(L"Velmar.Server", wide);
     EXPECT_FALSE(nkPlatform::GetComProgID(clsid, wide, 15)); // no room for the terminator
     EXPECT_STREQ(L"", wide);
-    EXPECT_FALSE(nkPlatform::GetComServerPath("{00000000-0000-0000-0000-000000000000}", narrow, 64));
+    EXPECT_FALSE(
+        nkPlatform::GetComServerPath("{00000000-0000-0000-0000-000000000000}", narrow, 64));
     EXPECT_FALSE(nkPlatform::GetComServerPath(static_cast<const char*>(nullptr), narrow, 64));
 }
 
 TEST_F(OsServices, EventLogAndDisplayFailWithoutTheirSubject)
 {
-    EXPECT_FALSE(nkPlatform::RegisterEventLogSource(L"Velmar", L"/usr/lib/velmar/messages", 7, true));
+    EXPECT_FALSE(
+        nkPlatform::RegisterEventLogSource(L"Velmar", L"/usr/lib/velmar/messages", 7, true));
     EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
     DWORD level = 9;
     EXPECT_FALSE(nkPlatform::GetDisplayAcceleration(level));
@@ -437,13 +460,15 @@ TEST_F(OsServices, EventLogSourceRegistersOnceInTheSourcesList)
     // Where a log key exists (as on Windows), the registration is made.
     nkPlatform::CWinRegistry log;
     ASSERT_TRUE(log.Open(HKEY_LOCAL_MACHINE, L""));
-    ASSERT_TRUE(log.CreateSubKey(L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application", nullptr, 0,
-                                 KEY_ALL_ACCESS, nullptr, nullptr, &log));
+    ASSERT_TRUE(log.CreateSubKey(L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application",
+                                 nullptr, 0, KEY_ALL_ACCESS, nullptr, nullptr, &log));
     const wchar_t existing[] = L"Other\0";
     ASSERT_TRUE(log.SetValue(L"Sources", REG_MULTI_SZ, existing, sizeof existing));
 
-    ASSERT_TRUE(nkPlatform::RegisterEventLogSource(L"Velmar", L"/usr/lib/velmar/messages", 7, true));
-    ASSERT_TRUE(nkPlatform::RegisterEventLogSource(L"velmar", L"/usr/lib/velmar/messages", 7, true));
+    ASSERT_TRUE(
+        nkPlatform::RegisterEventLogSource(L"Velmar", L"/usr/lib/velmar/messages", 7, true));
+    ASSERT_TRUE(
+        nkPlatform::RegisterEventLogSource(L"velmar", L"/usr/lib/velmar/messages", 7, true));
     wchar_t list[64] = {};
     DWORD size = sizeof list;
     ASSERT_TRUE(log.QueryValue(L"Sources", nullptr, list, &size));
@@ -452,7 +477,8 @@ TEST_F(OsServices, EventLogSourceRegistersOnceInTheSourcesList)
     EXPECT_EQ(0, std::wmemcmp(expected, list, sizeof expected / sizeof(wchar_t)));
 
     nkPlatform::CWinRegistry source;
-    ASSERT_TRUE(source.Open(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Velmar"));
+    ASSERT_TRUE(source.Open(HKEY_LOCAL_MACHINE,
+                            L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Velmar"));
     EXPECT_EQ(7u, source.ReadDword(L"TypesSupported", 0));
     EXPECT_STREQ(L"/usr/lib/velmar/messages", source.ReadString(L"EventMessageFile").GetString());
 }
@@ -462,11 +488,13 @@ TEST_F(OsServices, DisplayAccelerationThroughTheDeviceMap)
     nkPlatform::CWinRegistry root;
     ASSERT_TRUE(root.Open(HKEY_LOCAL_MACHINE, L""));
     nkPlatform::CWinRegistry map, device;
-    ASSERT_TRUE(root.CreateSubKey(L"Hardware\\DEVICEMAP\\VIDEO", nullptr, 0, KEY_ALL_ACCESS, nullptr, nullptr, &map));
+    ASSERT_TRUE(root.CreateSubKey(L"Hardware\\DEVICEMAP\\VIDEO", nullptr, 0, KEY_ALL_ACCESS,
+                                  nullptr, nullptr, &map));
     const wchar_t target[] = L"\\Registry\\Machine\\System\\Video\\0000";
     ASSERT_TRUE(map.SetValue(L"\\Device\\Video0", REG_SZ, target, sizeof target));
     ASSERT_TRUE(map.WriteDword(L"MaxObjectNumber", 0));
-    ASSERT_TRUE(root.CreateSubKey(L"System\\Video\\0000", nullptr, 0, KEY_ALL_ACCESS, nullptr, nullptr, &device));
+    ASSERT_TRUE(root.CreateSubKey(L"System\\Video\\0000", nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                  nullptr, &device));
     const wchar_t drivers[] = L"vga\0";
     ASSERT_TRUE(device.SetValue(L"InstalledDisplayDrivers", REG_MULTI_SZ, drivers, sizeof drivers));
     const wchar_t description[] = L"Test adapter";

@@ -20,7 +20,8 @@
 #include <unistd.h>
 #endif
 
-namespace testsupport {
+namespace testsupport
+{
 
 using testsupport::BesideTestProgram;
 
@@ -39,16 +40,19 @@ inline bool PrivilegeEnabled(const wchar_t* name)
 {
     LUID luid{};
     HANDLE token = nullptr;
-    if (!LookupPrivilegeValueW(nullptr, name, &luid) || !OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+    if (!LookupPrivilegeValueW(nullptr, name, &luid) ||
+        !OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
         return false;
     DWORD size = 0;
     GetTokenInformation(token, TokenPrivileges, nullptr, 0, &size);
     std::vector<unsigned char> buffer(size ? size : 1);
     bool enabled = false;
-    if (GetTokenInformation(token, TokenPrivileges, buffer.data(), size, &size)) {
+    if (GetTokenInformation(token, TokenPrivileges, buffer.data(), size, &size))
+    {
         const auto* list = reinterpret_cast<const TOKEN_PRIVILEGES*>(buffer.data());
         for (DWORD i = 0; i < list->PrivilegeCount; ++i)
-            if (list->Privileges[i].Luid.LowPart == luid.LowPart && list->Privileges[i].Luid.HighPart == luid.HighPart)
+            if (list->Privileges[i].Luid.LowPart == luid.LowPart &&
+                list->Privileges[i].Luid.HighPart == luid.HighPart)
                 enabled = (list->Privileges[i].Attributes & SE_PRIVILEGE_ENABLED) != 0;
     }
     CloseHandle(token);
@@ -57,7 +61,8 @@ inline bool PrivilegeEnabled(const wchar_t* name)
 
 } // namespace testsupport
 
-class PlatformTest : public ::testing::Test {
+class PlatformTest : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -79,7 +84,8 @@ protected:
 #ifdef _WIN32
         RestoreRegistry();
 #else
-        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
+        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it)
+        {
             if (it->second.first)
                 setenv(it->first.c_str(), it->second.second.c_str(), 1);
             else
@@ -91,7 +97,10 @@ protected:
             std::filesystem::remove_all(dir_, ec);
     }
 
-    std::string Path(const std::string& name) const { return dir_ + "/" + name; }
+    std::string Path(const std::string& name) const
+    {
+        return dir_ + "/" + name;
+    }
 
     std::string dir_;
 
@@ -103,10 +112,13 @@ private:
         const std::filesystem::path base = std::filesystem::temp_directory_path(ec);
         if (ec)
             return false;
-        for (unsigned i = 0; i < 1000; ++i) {
+        for (unsigned i = 0; i < 1000; ++i)
+        {
             const std::filesystem::path p =
-                base / ("velmar-platform-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(i));
-            if (std::filesystem::create_directory(p, ec)) {
+                base / ("velmar-platform-" + std::to_string(GetCurrentProcessId()) + "-" +
+                        std::to_string(i));
+            if (std::filesystem::create_directory(p, ec))
+            {
                 dir_ = p.generic_string();
                 return true;
             }
@@ -114,7 +126,8 @@ private:
         return false;
 #else
         const char* base = std::getenv("TMPDIR");
-        std::string pattern = std::string(base && *base ? base : "/tmp") + "/velmar-platform-XXXXXX";
+        std::string pattern =
+            std::string(base && *base ? base : "/tmp") + "/velmar-platform-XXXXXX";
         if (mkdtemp(pattern.data()) == nullptr)
             return false;
         dir_ = pattern;
@@ -128,7 +141,8 @@ private:
     static constexpr size_t kRootCount = 4;
     static HKEY Root(size_t i)
     {
-        const HKEY roots[kRootCount] = {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, HKEY_CLASSES_ROOT, HKEY_USERS};
+        const HKEY roots[kRootCount] = {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, HKEY_CLASSES_ROOT,
+                                        HKEY_USERS};
         return roots[i];
     }
 
@@ -137,16 +151,17 @@ private:
         scratchKey_ = L"Software\\Velmar platform tests " + std::to_wstring(GetCurrentProcessId());
         RegDeleteTreeW(HKEY_CURRENT_USER, scratchKey_.c_str()); // a crashed run's leftovers
         HKEY scratch = nullptr;
-        if (RegCreateKeyExW(HKEY_CURRENT_USER, scratchKey_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &scratch,
-                            nullptr) != ERROR_SUCCESS)
+        if (RegCreateKeyExW(HKEY_CURRENT_USER, scratchKey_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                            nullptr, &scratch, nullptr) != ERROR_SUCCESS)
             return false;
         bool ok = true;
-        for (size_t i = 0; i < kRootCount && ok; ++i) {
+        for (size_t i = 0; i < kRootCount && ok; ++i)
+        {
             const HKEY root = Root(i);
             HKEY own = nullptr;
             const std::wstring name = std::to_wstring(reinterpret_cast<ULONG_PTR>(root) & 0xFF);
-            ok = RegCreateKeyExW(scratch, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &own, nullptr) ==
-                     ERROR_SUCCESS &&
+            ok = RegCreateKeyExW(scratch, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                 &own, nullptr) == ERROR_SUCCESS &&
                  RegOverridePredefKey(root, own) == ERROR_SUCCESS;
             if (own)
                 RegCloseKey(own);
@@ -162,7 +177,8 @@ private:
         for (size_t i = 0; i < redirected_; ++i)
             RegOverridePredefKey(Root(i), nullptr);
         redirected_ = 0;
-        if (!scratchKey_.empty()) {
+        if (!scratchKey_.empty())
+        {
             EXPECT_EQ(ERROR_SUCCESS, RegDeleteTreeW(HKEY_CURRENT_USER, scratchKey_.c_str()));
         }
         scratchKey_.clear();

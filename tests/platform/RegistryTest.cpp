@@ -28,7 +28,9 @@ TEST(Registry, RootKeyNamesWholeAndPrefix)
     EXPECT_EQ(nullptr, RootKeyFromName("anything", 0));
 }
 
-class RegistryStore : public PlatformTest {};
+class RegistryStore : public PlatformTest
+{
+};
 
 TEST_F(RegistryStore, CreateWriteReadAndReopen)
 {
@@ -42,8 +44,8 @@ TEST_F(RegistryStore, CreateWriteReadAndReopen)
 
     CWinRegistry app;
     DWORD disposition = 0;
-    ASSERT_TRUE(root.CreateSubKey("Velmar\\Test", nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
-                                  &disposition, &app));
+    ASSERT_TRUE(root.CreateSubKey("Velmar\\Test", nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                                  nullptr, &disposition, &app));
     EXPECT_EQ(REG_CREATED_NEW_KEY, disposition);
     ASSERT_TRUE(app.IsOpen());
 
@@ -72,8 +74,8 @@ TEST_F(RegistryStore, CreateWriteReadAndReopen)
 
     ASSERT_TRUE(app.OpenEx(HKEY_CURRENT_USER, "Software\\Velmar\\Test", 0, KEY_ALL_ACCESS));
     DWORD values = 0, subKeys = 9;
-    ASSERT_TRUE(app.QueryInfo(static_cast<char*>(nullptr), nullptr, &subKeys, nullptr, nullptr, &values, nullptr,
-                              nullptr, nullptr, nullptr));
+    ASSERT_TRUE(app.QueryInfo(static_cast<char*>(nullptr), nullptr, &subKeys, nullptr, nullptr,
+                              &values, nullptr, nullptr, nullptr, nullptr));
     EXPECT_EQ(0u, subKeys);
     EXPECT_EQ(2u, values);
     EXPECT_TRUE(app.DeleteValue("Count"));
@@ -85,7 +87,8 @@ TEST_F(RegistryStore, CreateWriteReadAndReopen)
     EXPECT_FALSE(app.IsOpen());
 
     // CreateSubKey without a receiver closes the new key at once; the key is there.
-    ASSERT_TRUE(root.CreateSubKey(L"Velmar\\Other", nullptr, 0, KEY_ALL_ACCESS, nullptr, &disposition, nullptr));
+    ASSERT_TRUE(root.CreateSubKey(L"Velmar\\Other", nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                  &disposition, nullptr));
     EXPECT_TRUE(app.Open(HKEY_CURRENT_USER, "Software\\Velmar\\Other"));
 }
 
@@ -93,7 +96,8 @@ TEST_F(RegistryStore, LongStringsAreReadWholeInBothWidths)
 {
     CWinRegistry key;
     ASSERT_TRUE(key.Open(HKEY_CURRENT_USER, ""));
-    ASSERT_TRUE(key.CreateSubKey("Software\\Velmar", nullptr, 0, KEY_ALL_ACCESS, nullptr, nullptr, &key));
+    ASSERT_TRUE(
+        key.CreateSubKey("Software\\Velmar", nullptr, 0, KEY_ALL_ACCESS, nullptr, nullptr, &key));
 
     std::wstring longText;
     for (int i = 0; i < 500; ++i)

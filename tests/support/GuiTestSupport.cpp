@@ -16,7 +16,8 @@ int CScriptedUser::ShowMessageBox(const w32::MessageBoxRequest& request)
     return answer;
 }
 
-bool CScriptedUser::ShowFileDialog(const w32::FileDialogRequest& request, w32::FileDialogAnswer& answer)
+bool CScriptedUser::ShowFileDialog(const w32::FileDialogRequest& request,
+                                   w32::FileDialogAnswer& answer)
 {
     prompts.push_back(request);
     if (fileNames.empty())
@@ -95,7 +96,8 @@ std::string GuiFixture::ReadFile(const char* name) const
 std::vector<std::string> GuiFixture::FileNames() const
 {
     std::vector<std::string> names;
-    for (const QString& name : QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System))
+    for (const QString& name :
+         QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System))
         names.push_back(name.toStdString());
     return names;
 }

@@ -15,13 +15,14 @@ class CScriptedUser : public w32::IUiProvider
 {
 public:
     std::vector<w32::MessageBoxRequest> boxes;
-    std::deque<int> answers;                      // the default button when empty
+    std::deque<int> answers; // the default button when empty
     std::vector<w32::FileDialogRequest> prompts;
-    std::deque<std::wstring> fileNames;           // empty string: cancelled
-    std::vector<std::pair<HWND, std::wstring>> sheets;   // property sheets asked for
+    std::deque<std::wstring> fileNames;                // empty string: cancelled
+    std::vector<std::pair<HWND, std::wstring>> sheets; // property sheets asked for
 
     int ShowMessageBox(const w32::MessageBoxRequest& request) override;
-    bool ShowFileDialog(const w32::FileDialogRequest& request, w32::FileDialogAnswer& answer) override;
+    bool ShowFileDialog(const w32::FileDialogRequest& request,
+                        w32::FileDialogAnswer& answer) override;
     bool ShowFileProperties(HWND owner, const std::wstring& path) override;
     std::wstring LastText() const { return boxes.empty() ? std::wstring() : boxes.back().text; }
 };
@@ -49,8 +50,8 @@ public:
 
     std::wstring Path(const char* name) const;
     void WriteFile(const char* name, const std::string& bytes) const;
-    std::string ReadFile(const char* name) const;   // "<missing>" when it cannot be read
-    std::vector<std::string> FileNames() const;     // what the folder holds
+    std::string ReadFile(const char* name) const; // "<missing>" when it cannot be read
+    std::vector<std::string> FileNames() const;   // what the folder holds
 
 private:
     w32::IUiProvider* m_pPreviousUi = nullptr;

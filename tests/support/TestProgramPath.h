@@ -10,7 +10,8 @@
 #include <unistd.h>
 #endif
 
-namespace testsupport {
+namespace testsupport
+{
 
 inline std::string SelfPath()
 {

@@ -4,7 +4,8 @@
 
 #include "velmar/win32/win32.h"
 
-namespace testsupport {
+namespace testsupport
+{
 
 inline bool UnderWine()
 {

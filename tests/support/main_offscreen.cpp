@@ -18,11 +18,13 @@ int main(int argc, char** argv)
     // One screen of a known size, so that window sizes derived from it are known too.
     QFile screens(home.filePath("screens.json"));
     if (!screens.open(QIODevice::WriteOnly) ||
-        screens.write("{\"screens\": [{\"name\": \"Screen\", \"x\": 0, \"y\": 0, \"width\": 1280, "
-                      "\"height\": 1024, \"logicalDpi\": 96, \"logicalBaseDpi\": 96, \"dpr\": 1}]}") < 0)
+        screens.write(
+            "{\"screens\": [{\"name\": \"Screen\", \"x\": 0, \"y\": 0, \"width\": 1280, "
+            "\"height\": 1024, \"logicalDpi\": 96, \"logicalBaseDpi\": 96, \"dpr\": 1}]}") < 0)
         return 1;
     screens.close();
-    setenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + screens.fileName().toLocal8Bit()).constData(), 1);
+    setenv("QT_QPA_PLATFORM",
+           ("offscreen:configfile=" + screens.fileName().toLocal8Bit()).constData(), 1);
     setenv("HOME", root.constData(), 1);
     setenv("XDG_CONFIG_HOME", (root + "/config").constData(), 1);
     setenv("XDG_DATA_HOME", (root + "/data").constData(), 1);

@@ -14,7 +14,9 @@ TEST_F(ToolTest, check_reports_every_file_and_fails_when_one_is_refused)
 
     ToolResult r = Run({"check", "good.xml"});
     EXPECT_EQ(r.status, 0);
-    EXPECT_TRUE(std::regex_match(r.out, std::regex(R"(good\.xml: ok \(5 nodes, [0-9]+\.[0-9]{4} s\)\n)"))) << r.out;
+    EXPECT_TRUE(
+        std::regex_match(r.out, std::regex(R"(good\.xml: ok \(5 nodes, [0-9]+\.[0-9]{4} s\)\n)")))
+        << r.out;
     EXPECT_EQ(r.err, "");
 
     // Every file is checked; one refusal makes the status 1.
@@ -28,7 +30,9 @@ TEST_F(ToolTest, check_reports_every_file_and_fails_when_one_is_refused)
     // A file that cannot be opened is an error of its own, on standard error.
     r = Run({"check", "good.xml", "missing.xml"});
     EXPECT_EQ(r.status, 2);
-    EXPECT_EQ(r.err, "velmar-xml: cannot open 'missing.xml': The system cannot find the file specified.\n");
+    EXPECT_EQ(
+        r.err,
+        "velmar-xml: cannot open 'missing.xml': The system cannot find the file specified.\n");
     EXPECT_NE(r.out.find("good.xml: ok"), std::string::npos);
 }
 
@@ -51,10 +55,13 @@ TEST_F(ToolTest, check_error_lines_give_byte_line_column_and_reason)
         {crlf + "<a>\r\n<b>\xE4\xB8\xAD\xE6\x96\x87</c>\r\n</a>\r\n",
          "error at byte 54 (line 3, column 6): expected </b>"},
         // Before the declaration: the first byte.
-        {"\t" + kDecl + "<a/>", "error at byte 0 (line 1, column 1): expected the declaration '<?xml' at the start"},
+        {"\t" + kDecl + "<a/>",
+         "error at byte 0 (line 1, column 1): expected the declaration '<?xml' at the start"},
         // A byte order mark is not a column.
-        {"\xEF\xBB\xBF" + kDecl + "<a/> x", "error at byte 47 (line 2, column 6): text outside an element"},
-        {kDecl + "<a>1 > 2</a>", "error at byte 44 (line 2, column 6): '>' in text; write it as &gt;"},
+        {"\xEF\xBB\xBF" + kDecl + "<a/> x",
+         "error at byte 47 (line 2, column 6): text outside an element"},
+        {kDecl + "<a>1 > 2</a>",
+         "error at byte 44 (line 2, column 6): '>' in text; write it as &gt;"},
     };
     for (const Case& c : cases)
     {
@@ -69,9 +76,10 @@ TEST_F(ToolTest, usage_version_and_bad_arguments)
 {
     ToolResult r = Run({"--help"});
     EXPECT_EQ(r.status, 0);
-    for (const char* usage : {"\n  velmar-xml check FILE...", "\n  velmar-xml format FILE [-o OUT]",
-                              "\n  velmar-xml export FILE LOCATOR [-o OUT]", "\n  velmar-xml get FILE LOCATOR",
-                              "\n  velmar-xml dump FILE", "\n  velmar-xml --help", "\n  velmar-xml --version"})
+    for (const char* usage :
+         {"\n  velmar-xml check FILE...", "\n  velmar-xml format FILE [-o OUT]",
+          "\n  velmar-xml export FILE LOCATOR [-o OUT]", "\n  velmar-xml get FILE LOCATOR",
+          "\n  velmar-xml dump FILE", "\n  velmar-xml --help", "\n  velmar-xml --version"})
         EXPECT_NE(r.out.find(usage), std::string::npos) << usage;
 
     r = Run({"--version"});

@@ -5,12 +5,14 @@ namespace
 
 const std::string kDecl = "<?xml version='1.0' encoding='UTF-8'?>\n";
 const std::string kLoose = kDecl + "<a x=\"1\">\n    <b>t</b>\n  <!-- r -->\n<c/>\n</a>\n";
-const std::string kLaidOut =
-    "<?xml  version='1.0'  encoding='UTF-8'?>\r\n<a  x='1'>\r\n <b>t</b>\r\n <!-- r -->\r\n <c/>\r\n</a>\r\n";
+const std::string kLaidOut = "<?xml  version='1.0'  encoding='UTF-8'?>\r\n<a  x='1'>\r\n "
+                             "<b>t</b>\r\n <!-- r -->\r\n <c/>\r\n</a>\r\n";
 
 mode_t Permissions(const std::string& path)
 {
-    struct stat st {};
+    struct stat st
+    {
+    };
     stat(path.c_str(), &st);
     return st.st_mode & 07777;
 }
@@ -62,7 +64,8 @@ TEST_F(ToolTest, format_writes_nothing_for_a_refused_or_missing_document)
 
     r = Run({"format", "none.xml", "-o", "out.xml"});
     EXPECT_EQ(r.status, 2);
-    EXPECT_EQ(r.err, "velmar-xml: cannot open 'none.xml': The system cannot find the file specified.\n");
+    EXPECT_EQ(r.err,
+              "velmar-xml: cannot open 'none.xml': The system cannot find the file specified.\n");
     EXPECT_EQ(Listing(), (std::set<std::string>{"bad.xml"}));
 }
 
@@ -74,7 +77,8 @@ TEST_F(ToolTest, a_failed_write_leaves_the_target_as_it_was_and_no_temporary_fil
     // Writes beyond 4 KB fail with "file too large", as a full disk would.
     ToolResult r = Run({"format", "big.xml"}, 4096);
     EXPECT_EQ(r.status, 2);
-    EXPECT_EQ(r.err, "velmar-xml: cannot write 'big.xml': The file size exceeds the limit allowed and cannot be saved.\n");
+    EXPECT_EQ(r.err, "velmar-xml: cannot write 'big.xml': The file size exceeds the limit allowed "
+                     "and cannot be saved.\n");
     EXPECT_EQ(Read("big.xml"), big);
 
     r = Run({"format", "big.xml", "-o", "out.xml"}, 4096);

@@ -3,16 +3,17 @@
 namespace
 {
 
-const std::string kCatalog = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                             "<?xml-stylesheet href='c.xsl' type='text/xsl'?>\n"
-                             "<catalog>\n"
-                             "  <book id=\"3\"><title>First</title></book>\n"
-                             "  <book id=\"7\"><title>Second</title><note><![CDATA[a<b & c]]></note></book>\n"
-                             "  <!-- remark -->\n"
-                             "  <book id=\"9\" lang=\"zh\"><title>\xE7\xAC\xAC\xE4\xB8\x89</title></book>\n"
-                             "</catalog>\n";
-const std::string kHeaders =
-    "<?xml  version='1.0'  encoding='UTF-8'?>\r\n<?xml-stylesheet  href='c.xsl'  type='text/xsl'?>\r\n";
+const std::string kCatalog =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    "<?xml-stylesheet href='c.xsl' type='text/xsl'?>\n"
+    "<catalog>\n"
+    "  <book id=\"3\"><title>First</title></book>\n"
+    "  <book id=\"7\"><title>Second</title><note><![CDATA[a<b & c]]></note></book>\n"
+    "  <!-- remark -->\n"
+    "  <book id=\"9\" lang=\"zh\"><title>\xE7\xAC\xAC\xE4\xB8\x89</title></book>\n"
+    "</catalog>\n";
+const std::string kHeaders = "<?xml  version='1.0'  encoding='UTF-8'?>\r\n<?xml-stylesheet  "
+                             "href='c.xsl'  type='text/xsl'?>\r\n";
 
 TEST_F(ToolTest, export_writes_the_headers_and_the_designated_node)
 {
@@ -20,7 +21,8 @@ TEST_F(ToolTest, export_writes_the_headers_and_the_designated_node)
     // A parameter condition.
     ToolResult r = Run({"export", "cat.xml", "catalog/book?id=7"});
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, kHeaders + "<book  id='7'>\r\n <title>Second</title>\r\n <note><![CDATA[a<b & c]]></note>\r\n</book>\r\n");
+    EXPECT_EQ(r.out, kHeaders + "<book  id='7'>\r\n <title>Second</title>\r\n <note><![CDATA[a<b & "
+                                "c]]></note>\r\n</book>\r\n");
     // An index: the third book, counted from 0 among the books only.
     r = Run({"export", "cat.xml", "catalog/book=2/title", "-o", "third.xml"});
     EXPECT_EQ(r.status, 0) << r.err;
@@ -28,7 +30,8 @@ TEST_F(ToolTest, export_writes_the_headers_and_the_designated_node)
     EXPECT_EQ(Read("third.xml"), kHeaders + "<title>\xE7\xAC\xAC\xE4\xB8\x89</title>\r\n");
 
     // Nothing found: status 1, nothing written, never the whole document.
-    for (const char* locator : {"catalog/book?id=8", "catalog/book=3", "catalog/magazine", "book", ""})
+    for (const char* locator :
+         {"catalog/book?id=8", "catalog/book=3", "catalog/magazine", "book", ""})
     {
         r = Run({"export", "cat.xml", locator, "-o", "none.xml"});
         EXPECT_EQ(r.status, 1) << locator;

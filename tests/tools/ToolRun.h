@@ -77,7 +77,8 @@ protected:
     ToolResult Exec(const std::string& program, std::vector<std::string> args, off_t fileSizeLimit,
                     const std::string& input) const
     {
-        const std::string outPath = dir_ + "/stdout", errPath = dir_ + "/stderr", inPath = dir_ + "/stdin";
+        const std::string outPath = dir_ + "/stdout", errPath = dir_ + "/stderr",
+                          inPath = dir_ + "/stdin";
         std::ofstream(inPath, std::ios::binary) << input;
         std::vector<std::string> words{program};
         words.insert(words.end(), args.begin(), args.end());
@@ -92,8 +93,8 @@ protected:
             const int in = open(inPath.c_str(), O_RDONLY);
             const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
             const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-            if (in < 0 || out < 0 || err < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0 ||
-                chdir(work.c_str()) != 0)
+            if (in < 0 || out < 0 || err < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 ||
+                dup2(err, 2) < 0 || chdir(work.c_str()) != 0)
                 _exit(127);
             // Nothing outside the scratch folder: home, data, share locks.
             setenv("HOME", home.c_str(), 1);
@@ -110,7 +111,8 @@ protected:
             {
                 // A write beyond the limit fails with EFBIG instead of a signal.
                 signal(SIGXFSZ, SIG_IGN);
-                const rlimit limit{static_cast<rlim_t>(fileSizeLimit), static_cast<rlim_t>(fileSizeLimit)};
+                const rlimit limit{static_cast<rlim_t>(fileSizeLimit),
+                                   static_cast<rlim_t>(fileSizeLimit)};
                 if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
                     _exit(127);
             }

@@ -9,9 +9,11 @@
 #include <sys/xattr.h>
 #endif
 
-namespace {
+namespace
+{
 
-class Attributes : public TempDirTest {
+class Attributes : public TempDirTest
+{
 protected:
 #ifndef _WIN32
     void TearDown() override
@@ -32,7 +34,9 @@ protected:
     }
 };
 
-class FileTimes : public TempDirTest {};
+class FileTimes : public TempDirTest
+{
+};
 
 FILETIME MakeFileTime(WORD y, WORD mo, WORD d, WORD h, WORD mi, WORD s, WORD ms)
 {
@@ -64,7 +68,8 @@ TEST_F(Attributes, ReadOnlyIsThePermissionBits)
 
     // Read-only holds even for the superuser.
     // Known Wine difference: read-only is only the Unix write bits there, which root passes.
-    if (!testsupport::UnderWine()) {
+    if (!testsupport::UnderWine())
+    {
         SetLastError(0);
         EXPECT_EQ(INVALID_HANDLE_VALUE, Open("r.txt", GENERIC_WRITE));
         EXPECT_EQ(ERROR_ACCESS_DENIED, GetLastError());
@@ -76,7 +81,8 @@ TEST_F(Attributes, ReadOnlyIsThePermissionBits)
     CloseHandle(h);
     EXPECT_EQ("keep", ReadBytes("r.txt"));
 
-    ASSERT_TRUE(SetFileAttributesW(std::filesystem::path(p).wstring().c_str(), FILE_ATTRIBUTE_NORMAL));
+    ASSERT_TRUE(
+        SetFileAttributesW(std::filesystem::path(p).wstring().c_str(), FILE_ATTRIBUTE_NORMAL));
     EXPECT_EQ(FILE_ATTRIBUTE_NORMAL, AttributesOf("r.txt"));
 #ifndef _WIN32
     ASSERT_EQ(0, stat(p.c_str(), &st));
@@ -104,7 +110,8 @@ TEST_F(Attributes, HiddenSystemTemporaryInTheExtendedAttribute)
     const DWORD wanted = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_TEMPORARY;
     ASSERT_TRUE(SetFileAttributesA(p.c_str(), wanted | FILE_ATTRIBUTE_READONLY));
     // Known Wine difference: it drops the temporary flag.
-    const DWORD kept = testsupport::UnderWine() ? ~static_cast<DWORD>(FILE_ATTRIBUTE_TEMPORARY) : ~0u;
+    const DWORD kept =
+        testsupport::UnderWine() ? ~static_cast<DWORD>(FILE_ATTRIBUTE_TEMPORARY) : ~0u;
     EXPECT_EQ((wanted | FILE_ATTRIBUTE_READONLY) & kept, AttributesOf("h.txt"));
 #ifndef _WIN32
     char value[32] = {};
@@ -122,7 +129,8 @@ TEST_F(Attributes, HiddenSystemTemporaryInTheExtendedAttribute)
 #endif
 
     // Attributes given at creation are stored.
-    HANDLE h = Open("n.txt", GENERIC_WRITE, 0, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    HANDLE h =
+        Open("n.txt", GENERIC_WRITE, 0, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
     ASSERT_NE(INVALID_HANDLE_VALUE, h);
     DWORD n = 0;
     EXPECT_TRUE(WriteFile(h, "kept", 4, &n, nullptr));
@@ -131,8 +139,11 @@ TEST_F(Attributes, HiddenSystemTemporaryInTheExtendedAttribute)
     // CREATE_ALWAYS may not drop the hidden or system flag of the file it
     // replaces: it is refused and nothing changes.
     // Known Wine difference: it replaces such a file whatever flags are asked for.
-    if (!testsupport::UnderWine()) {
-        for (DWORD asked : {DWORD(FILE_ATTRIBUTE_NORMAL), DWORD(FILE_ATTRIBUTE_HIDDEN), DWORD(FILE_ATTRIBUTE_SYSTEM)}) {
+    if (!testsupport::UnderWine())
+    {
+        for (DWORD asked : {DWORD(FILE_ATTRIBUTE_NORMAL), DWORD(FILE_ATTRIBUTE_HIDDEN),
+                            DWORD(FILE_ATTRIBUTE_SYSTEM)})
+        {
             SetLastError(0);
             h = Open("n.txt", GENERIC_WRITE, 0, CREATE_ALWAYS, asked);
             EXPECT_EQ(INVALID_HANDLE_VALUE, h) << asked;
@@ -144,12 +155,14 @@ TEST_F(Attributes, HiddenSystemTemporaryInTheExtendedAttribute)
         EXPECT_EQ(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, AttributesOf("n.txt"));
     }
     // Asked with both, it replaces the file and its flags with those asked for.
-    h = Open("n.txt", GENERIC_WRITE, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_TEMPORARY);
+    h = Open("n.txt", GENERIC_WRITE, 0, CREATE_ALWAYS,
+             FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_TEMPORARY);
     ASSERT_NE(INVALID_HANDLE_VALUE, h);
     EXPECT_EQ(static_cast<DWORD>(ERROR_ALREADY_EXISTS), GetLastError());
     EXPECT_EQ(0u, GetFileSize(h, nullptr));
     CloseHandle(h);
-    EXPECT_EQ((FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_TEMPORARY) & kept, AttributesOf("n.txt"));
+    EXPECT_EQ((FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_TEMPORARY) & kept,
+              AttributesOf("n.txt"));
     // Truncating needs no match.
     h = Open("n.txt", GENERIC_WRITE, 0, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL);
     EXPECT_NE(INVALID_HANDLE_VALUE, h);
@@ -172,7 +185,8 @@ TEST_F(Attributes, FoldersAndMissingPaths)
     SetLastError(0);
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(Path("none").c_str()));
     EXPECT_EQ(ERROR_FILE_NOT_FOUND, GetLastError());
-    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(std::filesystem::path(Path("nodir/x")).wstring().c_str()));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES,
+              GetFileAttributesW(std::filesystem::path(Path("nodir/x")).wstring().c_str()));
     EXPECT_EQ(ERROR_PATH_NOT_FOUND, GetLastError());
     EXPECT_FALSE(SetFileAttributesA(Path("none").c_str(), FILE_ATTRIBUTE_NORMAL));
     EXPECT_EQ(ERROR_FILE_NOT_FOUND, GetLastError());
@@ -217,13 +231,15 @@ TEST_F(FileTimes, SetAndGetRoundTrip)
     ASSERT_TRUE(GetFileTime(h, &gotC, nullptr, nullptr));
 #ifdef _WIN32
     // Known Wine difference: Linux file systems let it keep no creation time.
-    if (!testsupport::UnderWine()) {
+    if (!testsupport::UnderWine())
+    {
         EXPECT_EQ(U64(c), U64(gotC));
     }
 #else
     // Natively only where the file system keeps extended attributes.
     char probe;
-    if (getxattr(Path("t.xml").c_str(), "user.velmar.crtime", &probe, 0) >= 0) {
+    if (getxattr(Path("t.xml").c_str(), "user.velmar.crtime", &probe, 0) >= 0)
+    {
         EXPECT_EQ(U64(c), U64(gotC));
     }
 #endif
@@ -234,7 +250,8 @@ TEST_F(FileTimes, SetAndGetRoundTrip)
     SetLastError(0);
     const BOOL setWithoutRight = SetFileTime(h, nullptr, nullptr, &w);
     // Known Wine difference: it sets times through a handle without FILE_WRITE_ATTRIBUTES.
-    if (!testsupport::UnderWine()) {
+    if (!testsupport::UnderWine())
+    {
         EXPECT_FALSE(setWithoutRight);
         EXPECT_EQ(ERROR_ACCESS_DENIED, GetLastError());
     }
@@ -272,16 +289,20 @@ TEST(TimeConversion, SystemTimeAndFileTime)
 
     // Fields out of range, a day that does not exist, a time past the range.
     // Known Wine difference: it takes 29 February of a common year as 1 March.
-    if (!testsupport::UnderWine()) {
+    if (!testsupport::UnderWine())
+    {
         const SYSTEMTIME noSuchDay{2023, 2, 0, 29, 0, 0, 0, 0};
         EXPECT_FALSE(SystemTimeToFileTime(&noSuchDay, &ft));
     }
-    for (SYSTEMTIME bad : {SYSTEMTIME{2023, 2, 0, 31, 0, 0, 0, 0}, SYSTEMTIME{2023, 13, 0, 1, 0, 0, 0, 0},
-                           SYSTEMTIME{2023, 1, 0, 1, 24, 0, 0, 0}, SYSTEMTIME{1600, 12, 0, 31, 0, 0, 0, 0},
-                           SYSTEMTIME{2023, 1, 0, 1, 0, 0, 0, 1000}}) {
+    for (SYSTEMTIME bad :
+         {SYSTEMTIME{2023, 2, 0, 31, 0, 0, 0, 0}, SYSTEMTIME{2023, 13, 0, 1, 0, 0, 0, 0},
+          SYSTEMTIME{2023, 1, 0, 1, 24, 0, 0, 0}, SYSTEMTIME{1600, 12, 0, 31, 0, 0, 0, 0},
+          SYSTEMTIME{2023, 1, 0, 1, 0, 0, 0, 1000}})
+    {
         SetLastError(0);
-        EXPECT_FALSE(SystemTimeToFileTime(&bad, &ft)) << bad.wYear << "-" << bad.wMonth << "-" << bad.wDay << " "
-                                                      << bad.wHour << ":" << bad.wMilliseconds;
+        EXPECT_FALSE(SystemTimeToFileTime(&bad, &ft))
+            << bad.wYear << "-" << bad.wMonth << "-" << bad.wDay << " " << bad.wHour << ":"
+            << bad.wMilliseconds;
         EXPECT_EQ(ERROR_INVALID_PARAMETER, GetLastError());
     }
     const FILETIME tooLate{0, 0x80000000u};
@@ -322,7 +343,8 @@ TEST(TimeConversion, LocalTimeFollowsTheZoneAtThatInstant)
     tzset();
 }
 
-namespace {
+namespace
+{
 
 // The clocks are read through our layer's call table.
 long long g_fakeMs = 0;

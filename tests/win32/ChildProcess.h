@@ -15,7 +15,8 @@
 extern char** environ;
 #endif
 
-namespace testsupport {
+namespace testsupport
+{
 
 #ifdef _WIN32
 using ChildId = HANDLE;
@@ -27,8 +28,10 @@ inline std::string QuoteArgument(const std::string& arg)
         return arg;
     std::string out = "\"";
     size_t slashes = 0;
-    for (char c : arg) {
-        if (c == '\\') {
+    for (char c : arg)
+    {
+        if (c == '\\')
+        {
             ++slashes;
             continue;
         }
@@ -49,7 +52,8 @@ inline ChildId StartChild(std::initializer_list<std::string> args)
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi))
         return nullptr;
     CloseHandle(pi.hThread);
     return pi.hProcess;
@@ -61,7 +65,8 @@ inline int WaitChild(ChildId child)
     if (!child)
         return -1;
     DWORD code = 0;
-    const bool ok = WaitForSingleObject(child, 60000) == WAIT_OBJECT_0 && GetExitCodeProcess(child, &code);
+    const bool ok =
+        WaitForSingleObject(child, 60000) == WAIT_OBJECT_0 && GetExitCodeProcess(child, &code);
     CloseHandle(child);
     return ok ? static_cast<int>(code) : -1;
 }

@@ -8,24 +8,31 @@
 #include <cstdlib>
 #include <string>
 
-namespace {
+namespace
+{
 
 std::wstring ToWide(UINT cp, const std::string& s, DWORD flags = 0)
 {
     const int n = MultiByteToWideChar(cp, flags, s.data(), static_cast<int>(s.size()), nullptr, 0);
     std::wstring w(static_cast<size_t>(n), L'\0');
-    if (n) {
-        EXPECT_EQ(n, MultiByteToWideChar(cp, flags, s.data(), static_cast<int>(s.size()), w.data(), n));
+    if (n)
+    {
+        EXPECT_EQ(
+            n, MultiByteToWideChar(cp, flags, s.data(), static_cast<int>(s.size()), w.data(), n));
     }
     return w;
 }
 
-std::string ToBytes(UINT cp, const std::wstring& w, BOOL* used = nullptr, const char* def = nullptr, DWORD flags = 0)
+std::string ToBytes(UINT cp, const std::wstring& w, BOOL* used = nullptr, const char* def = nullptr,
+                    DWORD flags = 0)
 {
-    const int n = WideCharToMultiByte(cp, flags, w.data(), static_cast<int>(w.size()), nullptr, 0, def, used);
+    const int n =
+        WideCharToMultiByte(cp, flags, w.data(), static_cast<int>(w.size()), nullptr, 0, def, used);
     std::string s(static_cast<size_t>(n), '\0');
-    if (n) {
-        EXPECT_EQ(n, WideCharToMultiByte(cp, flags, w.data(), static_cast<int>(w.size()), s.data(), n, def, used));
+    if (n)
+    {
+        EXPECT_EQ(n, WideCharToMultiByte(cp, flags, w.data(), static_cast<int>(w.size()), s.data(),
+                                         n, def, used));
     }
     return s;
 }
@@ -57,24 +64,29 @@ TEST(CodePages, Utf8RoundTripWholeCodePoints)
     char tiny[4];
     SetLastError(0);
     const std::wstring astral = L"\U0001F600!";
-    EXPECT_EQ(0, WideCharToMultiByte(CP_UTF8, 0, astral.data(), static_cast<int>(astral.size()), tiny, 4, nullptr,
-                                     nullptr));
+    EXPECT_EQ(0, WideCharToMultiByte(CP_UTF8, 0, astral.data(), static_cast<int>(astral.size()),
+                                     tiny, 4, nullptr, nullptr));
     EXPECT_EQ(ERROR_INSUFFICIENT_BUFFER, GetLastError());
 }
 
 TEST(CodePages, Utf8InvalidInputReplacedOrRefused)
 {
     // A stray continuation byte, an overlong form, an encoded surrogate, a cut sequence.
-    EXPECT_EQ(std::wstring(L"a\uFFFDb"), ToWide(CP_UTF8, "a\x80" "b"));
+    EXPECT_EQ(std::wstring(L"a\uFFFDb"), ToWide(CP_UTF8, "a\x80"
+                                                         "b"));
     EXPECT_EQ(std::wstring(L"\uFFFD\uFFFD"), ToWide(CP_UTF8, "\xc0\xaf"));
-    if (testsupport::UnderWine()) {
+    if (testsupport::UnderWine())
+    {
         // Known Wine difference: an encoded surrogate gives two replacements, not one per byte.
         EXPECT_EQ(std::wstring(L"\uFFFD\uFFFD"), ToWide(CP_UTF8, "\xed\xa0\x80"));
-    } else {
+    }
+    else
+    {
         EXPECT_EQ(std::wstring(L"\uFFFD\uFFFD\uFFFD"), ToWide(CP_UTF8, "\xed\xa0\x80"));
     }
     EXPECT_EQ(std::wstring(L"x\uFFFD"), ToWide(CP_UTF8, "x\xe4\xb8"));
-    EXPECT_EQ(std::wstring(L"\uFFFDA"), ToWide(CP_UTF8, "\xe4\xb8" "A"));
+    EXPECT_EQ(std::wstring(L"\uFFFDA"), ToWide(CP_UTF8, "\xe4\xb8"
+                                                        "A"));
 
     SetLastError(0);
     EXPECT_EQ(0, MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, "a\x80", 2, nullptr, 0));
@@ -82,9 +94,12 @@ TEST(CodePages, Utf8InvalidInputReplacedOrRefused)
 
     // A lone surrogate in wide text is not a character.
     const wchar_t lone[] = {L'a', static_cast<wchar_t>(0xD800), L'b'};
-    EXPECT_EQ("a\xef\xbf\xbd" "b", ToBytes(CP_UTF8, std::wstring(lone, 3)));
+    EXPECT_EQ("a\xef\xbf\xbd"
+              "b",
+              ToBytes(CP_UTF8, std::wstring(lone, 3)));
     SetLastError(0);
-    EXPECT_EQ(0, WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, lone, 3, nullptr, 0, nullptr, nullptr));
+    EXPECT_EQ(0, WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, lone, 3, nullptr, 0, nullptr,
+                                     nullptr));
     EXPECT_EQ(ERROR_NO_UNICODE_TRANSLATION, GetLastError());
 
     // UTF-8 takes no default character and only its own flags.

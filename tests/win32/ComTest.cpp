@@ -10,7 +10,8 @@
 #ifdef _WIN32
 #include <exdisp.h>
 #else
-namespace {
+namespace
+{
 
 using Argv = std::vector<std::string>;
 
@@ -21,7 +22,8 @@ bool PreviewInBrowser(const std::wstring& path)
     if (FAILED(CLSIDFromProgID(L"InternetExplorer.Application", &clsid)))
         return false;
     IWebBrowser2* browser = nullptr;
-    if (FAILED(CoCreateInstance(clsid, nullptr, 23, IID_IWebBrowser2, reinterpret_cast<void**>(&browser))))
+    if (FAILED(CoCreateInstance(clsid, nullptr, 23, IID_IWebBrowser2,
+                                reinterpret_cast<void**>(&browser))))
         return false;
     browser->put_Visible(VARIANT_TRUE);
     VARIANT address, empty;
@@ -40,22 +42,27 @@ bool PreviewInBrowser(const std::wstring& path)
 
 TEST(Com, ApartmentInitialisationPerThread)
 {
-    std::thread([] {
-        void* p = reinterpret_cast<void*>(1);
-        EXPECT_EQ(CO_E_NOTINITIALIZED, CoCreateInstance(CLSID_InternetExplorer, nullptr, CLSCTX_ALL, IID_IUnknown, &p));
-        EXPECT_EQ(nullptr, p);
-        EXPECT_EQ(S_OK, CoInitializeEx(nullptr, COINIT_MULTITHREADED));
-        EXPECT_EQ(RPC_E_CHANGED_MODE, OleInitialize(nullptr));
-        EXPECT_EQ(S_FALSE, CoInitializeEx(nullptr, COINIT_MULTITHREADED));
-        CoUninitialize();
-        CoUninitialize();
-        EXPECT_EQ(S_OK, OleInitialize(nullptr));
-        EXPECT_EQ(S_FALSE, CoInitialize(nullptr));
-        CoUninitialize();
-        OleUninitialize();
-        CoUninitialize(); // one too many does no harm
-        EXPECT_EQ(CO_E_NOTINITIALIZED, CoCreateInstance(CLSID_InternetExplorer, nullptr, CLSCTX_ALL, IID_IUnknown, &p));
-    }).join();
+    std::thread(
+        []
+        {
+            void* p = reinterpret_cast<void*>(1);
+            EXPECT_EQ(CO_E_NOTINITIALIZED, CoCreateInstance(CLSID_InternetExplorer, nullptr,
+                                                            CLSCTX_ALL, IID_IUnknown, &p));
+            EXPECT_EQ(nullptr, p);
+            EXPECT_EQ(S_OK, CoInitializeEx(nullptr, COINIT_MULTITHREADED));
+            EXPECT_EQ(RPC_E_CHANGED_MODE, OleInitialize(nullptr));
+            EXPECT_EQ(S_FALSE, CoInitializeEx(nullptr, COINIT_MULTITHREADED));
+            CoUninitialize();
+            CoUninitialize();
+            EXPECT_EQ(S_OK, OleInitialize(nullptr));
+            EXPECT_EQ(S_FALSE, CoInitialize(nullptr));
+            CoUninitialize();
+            OleUninitialize();
+            CoUninitialize(); // one too many does no harm
+            EXPECT_EQ(CO_E_NOTINITIALIZED, CoCreateInstance(CLSID_InternetExplorer, nullptr,
+                                                            CLSCTX_ALL, IID_IUnknown, &p));
+        })
+        .join();
 }
 
 TEST(Com, ClassLookupAndArgumentChecks)
@@ -66,9 +73,11 @@ TEST(Com, ClassLookupAndArgumentChecks)
     EXPECT_TRUE(IsEqualCLSID(clsid, CLSID_InternetExplorer));
     EXPECT_EQ(CO_E_CLASSSTRING, CLSIDFromProgID(L"No.Such.Application", &clsid));
     void* p = reinterpret_cast<void*>(1);
-    EXPECT_EQ(REGDB_E_CLASSNOTREG, CoCreateInstance(IID_IDispatch, nullptr, CLSCTX_ALL, IID_IUnknown, &p));
+    EXPECT_EQ(REGDB_E_CLASSNOTREG,
+              CoCreateInstance(IID_IDispatch, nullptr, CLSCTX_ALL, IID_IUnknown, &p));
     EXPECT_EQ(nullptr, p);
-    EXPECT_EQ(E_POINTER, CoCreateInstance(IID_IDispatch, nullptr, CLSCTX_ALL, IID_IUnknown, nullptr));
+    EXPECT_EQ(E_POINTER,
+              CoCreateInstance(IID_IDispatch, nullptr, CLSCTX_ALL, IID_IUnknown, nullptr));
     OleUninitialize();
 }
 
@@ -87,15 +96,19 @@ TEST(Com, ClassTableAndReferenceCounting)
     ASSERT_EQ(S_OK, CoCreateInstance(CLSID_InternetExplorer, nullptr, CLSCTX_ALL, IID_IUnknown,
                                      reinterpret_cast<void**>(&unknown)));
     void* p = reinterpret_cast<void*>(1);
-    EXPECT_EQ(CLASS_E_NOAGGREGATION, CoCreateInstance(CLSID_InternetExplorer, unknown, CLSCTX_ALL, IID_IUnknown, &p));
+    EXPECT_EQ(CLASS_E_NOAGGREGATION,
+              CoCreateInstance(CLSID_InternetExplorer, unknown, CLSCTX_ALL, IID_IUnknown, &p));
     EXPECT_EQ(nullptr, p);
-    EXPECT_EQ(REGDB_E_CLASSNOTREG, CoCreateInstance(CLSID_InternetExplorer, nullptr, CLSCTX_REMOTE_SERVER,
-                                                    IID_IUnknown, &p));
-    EXPECT_EQ(REGDB_E_CLASSNOTREG, CoCreateInstance(IID_IDispatch, nullptr, CLSCTX_ALL, IID_IUnknown, &p));
+    EXPECT_EQ(REGDB_E_CLASSNOTREG, CoCreateInstance(CLSID_InternetExplorer, nullptr,
+                                                    CLSCTX_REMOTE_SERVER, IID_IUnknown, &p));
+    EXPECT_EQ(REGDB_E_CLASSNOTREG,
+              CoCreateInstance(IID_IDispatch, nullptr, CLSCTX_ALL, IID_IUnknown, &p));
     const IID other = {0x12345678, 1, 2, {3, 4, 5, 6, 7, 8, 9, 10}};
-    EXPECT_EQ(E_NOINTERFACE, CoCreateInstance(CLSID_InternetExplorer, nullptr, CLSCTX_ALL, other, &p));
+    EXPECT_EQ(E_NOINTERFACE,
+              CoCreateInstance(CLSID_InternetExplorer, nullptr, CLSCTX_ALL, other, &p));
     EXPECT_EQ(nullptr, p);
-    EXPECT_EQ(E_POINTER, CoCreateInstance(CLSID_InternetExplorer, nullptr, CLSCTX_ALL, IID_IUnknown, nullptr));
+    EXPECT_EQ(E_POINTER,
+              CoCreateInstance(CLSID_InternetExplorer, nullptr, CLSCTX_ALL, IID_IUnknown, nullptr));
 
     // Interfaces of one object share its count; the last Release ends it.
     IWebBrowser2* browser = nullptr;
@@ -143,8 +156,10 @@ TEST(Com, BrowserOpensThePathAsFileUrlThroughTheLauncher)
 
     // The http handler of mimeapps.list, then a known browser, then xdg-open.
     env.unset("BROWSER");
-    dir.write("config/mimeapps.list", "[Default Applications]\nx-scheme-handler/http=web.desktop\n");
-    dir.write("data/applications/web.desktop", "[Desktop Entry]\nExec=\"/opt/web browser/web\" %u\n");
+    dir.write("config/mimeapps.list",
+              "[Default Applications]\nx-scheme-handler/http=web.desktop\n");
+    dir.write("data/applications/web.desktop",
+              "[Desktop Entry]\nExec=\"/opt/web browser/web\" %u\n");
     ASSERT_TRUE(PreviewInBrowser(L"https://example.org/"));
     EXPECT_EQ((Argv{"/opt/web browser/web", "https://example.org/"}), recorder.lastArgv());
     std::filesystem::remove(dir.file("config/mimeapps.list"));
@@ -157,8 +172,8 @@ TEST(Com, BrowserOpensThePathAsFileUrlThroughTheLauncher)
 
     // A relative path is taken from the current folder; the address is kept.
     IWebBrowser2* browser = nullptr;
-    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_InternetExplorer, nullptr, CLSCTX_LOCAL_SERVER, IID_IWebBrowser2,
-                                     reinterpret_cast<void**>(&browser)));
+    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_InternetExplorer, nullptr, CLSCTX_LOCAL_SERVER,
+                                     IID_IWebBrowser2, reinterpret_cast<void**>(&browser)));
     VARIANT address, empty;
     VariantInit(&empty);
     VariantInit(&address);
@@ -180,7 +195,8 @@ TEST(Com, BrowserOpensThePathAsFileUrlThroughTheLauncher)
     EXPECT_EQ(E_INVALIDARG, browser->Navigate2(nullptr, nullptr, nullptr, nullptr, nullptr));
     {
         testsupport::LaunchRecorder failing(ERROR_FILE_NOT_FOUND);
-        EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND), browser->Navigate2(&address, &empty, &empty, &empty, &empty));
+        EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND),
+                  browser->Navigate2(&address, &empty, &empty, &empty, &empty));
     }
     EXPECT_EQ(S_OK, VariantClear(&address));
     browser->Release();

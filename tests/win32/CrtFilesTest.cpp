@@ -6,11 +6,16 @@
 #include <filesystem>
 #include <sys/stat.h>
 
-namespace {
+namespace
+{
 
-class CrtFilesTest : public TempDirTest {
+class CrtFilesTest : public TempDirTest
+{
 protected:
-    std::wstring W(const std::string& name) const { return std::filesystem::path(Path(name)).wstring(); }
+    std::wstring W(const std::string& name) const
+    {
+        return std::filesystem::path(Path(name)).wstring();
+    }
 
     // The last-write time in whole seconds since 1970, as the system reports it.
     time_t WrittenAt(const std::string& name) const
@@ -22,7 +27,8 @@ protected:
             CloseHandle(h);
         if (!ok)
             return -1;
-        const unsigned long long ticks = (static_cast<unsigned long long>(written.dwHighDateTime) << 32) | written.dwLowDateTime;
+        const unsigned long long ticks =
+            (static_cast<unsigned long long>(written.dwHighDateTime) << 32) | written.dwLowDateTime;
         return static_cast<time_t>((ticks - 116444736000000000ULL) / 10000000ULL);
     }
 
@@ -33,8 +39,9 @@ protected:
         if (h == INVALID_HANDLE_VALUE)
             return false;
         LONG high = static_cast<LONG>(size >> 32);
-        const bool ok = SetFilePointer(h, static_cast<LONG>(size & 0xFFFFFFFF), &high, FILE_BEGIN) != INVALID_SET_FILE_POINTER
-                        && SetEndOfFile(h);
+        const bool ok = SetFilePointer(h, static_cast<LONG>(size & 0xFFFFFFFF), &high,
+                                       FILE_BEGIN) != INVALID_SET_FILE_POINTER &&
+                        SetEndOfFile(h);
         CloseHandle(h);
         return ok;
     }

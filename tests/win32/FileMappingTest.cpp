@@ -9,9 +9,11 @@
 #include <cstring>
 #include <string>
 
-namespace {
+namespace
+{
 
-class FileMapping : public TempDirTest {
+class FileMapping : public TempDirTest
+{
 protected:
     // Our layer keeps named sections as files of a folder of its own.
     void SetUp() override
@@ -107,10 +109,14 @@ TEST_F(FileMapping, WindowsChecksOfSizeProtectionAndAlignment)
     // Protection wider than the handle's access.
     EXPECT_EQ(nullptr, CreateFileMappingW(readOnly, nullptr, PAGE_READWRITE, 0, 0, nullptr));
     EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
-    if (HANDLE exec = CreateFileMappingW(readOnly, nullptr, PAGE_EXECUTE_READ, 0, 0, nullptr)) {
-        EXPECT_TRUE(testsupport::UnderWine()); // Known Wine difference: it does not ask for execute access.
+    if (HANDLE exec = CreateFileMappingW(readOnly, nullptr, PAGE_EXECUTE_READ, 0, 0, nullptr))
+    {
+        EXPECT_TRUE(
+            testsupport::UnderWine()); // Known Wine difference: it does not ask for execute access.
         CloseHandle(exec);
-    } else {
+    }
+    else
+    {
         EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
     }
     EXPECT_EQ(nullptr, CreateFileMappingW(writeOnly, nullptr, PAGE_READONLY, 0, 0, nullptr));
@@ -118,9 +124,11 @@ TEST_F(FileMapping, WindowsChecksOfSizeProtectionAndAlignment)
     // A read-only section cannot be larger than its file.
     EXPECT_EQ(nullptr, CreateFileMappingW(readOnly, nullptr, PAGE_READONLY, 0, 200, nullptr));
     EXPECT_EQ(static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY), GetLastError());
-    EXPECT_EQ(nullptr, CreateFileMappingW(reinterpret_cast<HANDLE>(0x7777), nullptr, PAGE_READONLY, 0, 0, nullptr));
+    EXPECT_EQ(nullptr, CreateFileMappingW(reinterpret_cast<HANDLE>(0x7777), nullptr, PAGE_READONLY,
+                                          0, 0, nullptr));
     EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_HANDLE), GetLastError());
-    EXPECT_EQ(nullptr, CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 0, nullptr));
+    EXPECT_EQ(nullptr,
+              CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 0, nullptr));
     EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
     EXPECT_EQ(nullptr, CreateFileMappingW(readOnly, nullptr, 0x300, 0, 0, nullptr));
     EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
@@ -139,7 +147,9 @@ TEST_F(FileMapping, WindowsChecksOfSizeProtectionAndAlignment)
     EXPECT_EQ(static_cast<DWORD>(ERROR_MAPPED_ALIGNMENT), GetLastError());
     EXPECT_EQ(nullptr, MapViewOfFile(map, FILE_MAP_READ, 0, 65536, 0));
     // Known Wine difference: a view starting past its section is a parameter error there.
-    EXPECT_EQ(static_cast<DWORD>(testsupport::UnderWine() ? ERROR_INVALID_PARAMETER : ERROR_ACCESS_DENIED), GetLastError());
+    EXPECT_EQ(static_cast<DWORD>(testsupport::UnderWine() ? ERROR_INVALID_PARAMETER
+                                                          : ERROR_ACCESS_DENIED),
+              GetLastError());
     EXPECT_EQ(nullptr, MapViewOfFile(map, FILE_MAP_READ, 0, 0, 101));
     EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
     EXPECT_EQ(nullptr, MapViewOfFile(readOnly, FILE_MAP_READ, 0, 0, 0)); // a file is not a section
@@ -148,8 +158,8 @@ TEST_F(FileMapping, WindowsChecksOfSizeProtectionAndAlignment)
     EXPECT_EQ(std::string(100, 'x'), ReadBytes("small.bin"));
 
     char msg[256] = {};
-    ASSERT_NE(0u, FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                                 ERROR_MAPPED_ALIGNMENT, 0x400, msg, sizeof msg, nullptr));
+    ASSERT_NE(0u, FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                 nullptr, ERROR_MAPPED_ALIGNMENT, 0x400, msg, sizeof msg, nullptr));
     CloseHandle(empty);
     CloseHandle(readOnly);
     CloseHandle(writeOnly);
@@ -170,7 +180,8 @@ TEST_F(FileMapping, NamedSectionsAreSharedBetweenProcesses)
 
     // The same name in this process is the same section.
     SetLastError(0);
-    HANDLE again = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READONLY, 0, 1, L"Velmar_Test_Section");
+    HANDLE again = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READONLY, 0, 1,
+                                      L"Velmar_Test_Section");
     ASSERT_NE(nullptr, again);
     EXPECT_EQ(static_cast<DWORD>(ERROR_ALREADY_EXISTS), GetLastError());
     const char* other = static_cast<const char*>(MapViewOfFile(again, FILE_MAP_READ, 0, 65536, 0));
@@ -187,7 +198,8 @@ TEST_F(FileMapping, NamedSectionsAreSharedBetweenProcesses)
     // A folder of names other than Global and Local does not exist.
     EXPECT_EQ(nullptr, OpenFileMappingW(FILE_MAP_READ, FALSE, L"Bad\\Name"));
     EXPECT_EQ(static_cast<DWORD>(ERROR_PATH_NOT_FOUND), GetLastError());
-    EXPECT_EQ(nullptr, CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 16, L"Bad\\Name"));
+    EXPECT_EQ(nullptr, CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 16,
+                                          L"Bad\\Name"));
     EXPECT_EQ(static_cast<DWORD>(ERROR_PATH_NOT_FOUND), GetLastError());
 
     // Once the last view and handle are gone, the name is gone for everyone.
@@ -202,9 +214,11 @@ TEST_F(FileMapping, NamedFileSectionReachesTheFileFromAnotherProcess)
 {
     WriteBytes("shared.xml", "<a>original</a>");
     HANDLE file = Open("shared.xml", GENERIC_READ | GENERIC_WRITE);
-    HANDLE map = CreateFileMappingW(file, nullptr, PAGE_READWRITE, 0, 0, L"Zivirezide_Mapping_Object");
+    HANDLE map =
+        CreateFileMappingW(file, nullptr, PAGE_READWRITE, 0, 0, L"Zivirezide_Mapping_Object");
     ASSERT_NE(nullptr, map);
-    EXPECT_EQ(0, testsupport::RunChild({"map-read", "Zivirezide_Mapping_Object", "<a>original</a>"}));
+    EXPECT_EQ(0,
+              testsupport::RunChild({"map-read", "Zivirezide_Mapping_Object", "<a>original</a>"}));
     EXPECT_EQ(0, testsupport::RunChild({"map-write", "Zivirezide_Mapping_Object", "<b>"}));
     CloseHandle(map);
     CloseHandle(file);

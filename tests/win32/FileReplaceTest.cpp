@@ -12,9 +12,11 @@
 #include <sys/stat.h>
 #endif
 
-namespace {
+namespace
+{
 
-class FileReplace : public TempDirTest {
+class FileReplace : public TempDirTest
+{
 protected:
 #ifndef _WIN32
     void TearDown() override
@@ -24,7 +26,9 @@ protected:
     }
     mode_t Mode(const std::string& name) const
     {
-        struct stat st {};
+        struct stat st
+        {
+        };
         stat(Path(name).c_str(), &st);
         return st.st_mode & 07777;
     }
@@ -42,8 +46,8 @@ protected:
     }
     BOOL Replace(const char* backup) const
     {
-        return ReplaceFileA(Path("doc.xml").c_str(), Path("doc.tmp").c_str(), backup ? Path(backup).c_str() : nullptr,
-                            0, nullptr, nullptr);
+        return ReplaceFileA(Path("doc.xml").c_str(), Path("doc.tmp").c_str(),
+                            backup ? Path(backup).c_str() : nullptr, 0, nullptr, nullptr);
     }
 };
 
@@ -58,7 +62,8 @@ TEST_F(FileReplace, MoveFileEx_replacesOnlyWhenAskedAndRefusesWhatCannotGo)
     EXPECT_EQ(static_cast<DWORD>(ERROR_ALREADY_EXISTS), GetLastError());
     EXPECT_EQ("old", ReadBytes("old"));
 
-    ASSERT_TRUE(MoveFileExA(Path("new").c_str(), Path("old").c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
+    ASSERT_TRUE(MoveFileExA(Path("new").c_str(), Path("old").c_str(),
+                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
     EXPECT_EQ("new", ReadBytes("old"));
     EXPECT_FALSE(std::filesystem::exists(Path("new")));
 
@@ -69,10 +74,12 @@ TEST_F(FileReplace, MoveFileEx_replacesOnlyWhenAskedAndRefusesWhatCannotGo)
     // A read-only target could not be deleted, so it cannot be replaced either.
     WriteBytes("src", "src");
     // Known Wine difference: read-only is only the Unix write bits there, which root passes.
-    if (!testsupport::UnderWine()) {
+    if (!testsupport::UnderWine())
+    {
         ASSERT_TRUE(SetFileAttributesA(Path("old").c_str(), FILE_ATTRIBUTE_READONLY));
         SetLastError(0xdead);
-        EXPECT_FALSE(MoveFileExA(Path("src").c_str(), Path("old").c_str(), MOVEFILE_REPLACE_EXISTING));
+        EXPECT_FALSE(
+            MoveFileExA(Path("src").c_str(), Path("old").c_str(), MOVEFILE_REPLACE_EXISTING));
         EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
         // Not asked to replace, it only says the target is there.
         EXPECT_FALSE(MoveFileExA(Path("src").c_str(), Path("old").c_str(), 0));
@@ -121,14 +128,16 @@ TEST_F(FileReplace, ReplaceFile_keepsTheReplacedFilesPermissionsAndAttributes)
 
     const std::wstring target = std::filesystem::path(Path("doc.xml")).wstring();
     const std::wstring temp = std::filesystem::path(Path("doc.tmp")).wstring();
-    ASSERT_TRUE(ReplaceFileW(target.c_str(), temp.c_str(), nullptr, REPLACEFILE_WRITE_THROUGH, nullptr, nullptr));
+    ASSERT_TRUE(ReplaceFileW(target.c_str(), temp.c_str(), nullptr, REPLACEFILE_WRITE_THROUGH,
+                             nullptr, nullptr));
     EXPECT_EQ("new", ReadBytes("doc.xml"));
     EXPECT_FALSE(std::filesystem::exists(Path("doc.tmp")));
 #ifndef _WIN32
     EXPECT_EQ(0640u, Mode("doc.xml"));
 #endif
     // Known Wine difference: it gives the replaced name the replacement's attributes.
-    if (xattrs && !testsupport::UnderWine()) {
+    if (xattrs && !testsupport::UnderWine())
+    {
         EXPECT_TRUE(GetFileAttributesW(target.c_str()) & FILE_ATTRIBUTE_HIDDEN);
     }
 
@@ -146,17 +155,19 @@ TEST_F(FileReplace, ReplaceFile_keepsTheReplacedContentUnderTheBackupName)
     WriteBytes("doc.tmp", "new");
     WriteBytes("doc.bak", "older");
     const bool xattrs = SetFileAttributesA(Path("doc.xml").c_str(), FILE_ATTRIBUTE_HIDDEN);
-    ASSERT_TRUE(ReplaceFileA(Path("doc.xml").c_str(), Path("doc.tmp").c_str(), Path("doc.bak").c_str(), 0, nullptr,
-                             nullptr));
+    ASSERT_TRUE(ReplaceFileA(Path("doc.xml").c_str(), Path("doc.tmp").c_str(),
+                             Path("doc.bak").c_str(), 0, nullptr, nullptr));
     EXPECT_EQ("new", ReadBytes("doc.xml"));
     EXPECT_EQ("old", ReadBytes("doc.bak")); // an earlier backup is replaced
     EXPECT_FALSE(std::filesystem::exists(Path("doc.tmp")));
-    if (xattrs) {
+    if (xattrs)
+    {
         EXPECT_EQ(FILE_ATTRIBUTE_HIDDEN, AttributesOf("doc.bak"));
     }
     // Nothing else is left in the folder.
     int entries = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(dir_)) {
+    for (const auto& entry : std::filesystem::directory_iterator(dir_))
+    {
         const std::string name = entry.path().filename().string();
         EXPECT_TRUE(name == "doc.xml" || name == "doc.bak" || name == "locks") << name;
         ++entries;
@@ -184,7 +195,8 @@ TEST_F(FileReplace, ReplaceFile_refusesABackupNameThatWouldSwallowOneOfTheFiles)
 {
     WriteBytes("doc.xml", "old");
     WriteBytes("doc.tmp", "new");
-    for (const char* backup : {"doc.xml", "doc.tmp"}) {
+    for (const char* backup : {"doc.xml", "doc.tmp"})
+    {
         SetLastError(0xdead);
         EXPECT_FALSE(Replace(backup)) << backup;
         EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError()) << backup;
@@ -199,7 +211,8 @@ TEST_F(FileReplace, ReplaceFile_refusesABackupNameThatWouldSwallowOneOfTheFiles)
 TEST_F(FileReplace, ReplaceFile_withABackupLosesNothingWhenAStepFails)
 {
     const std::vector<std::string> untouched{"doc.tmp", "doc.xml"};
-    const auto reset = [this] {
+    const auto reset = [this]
+    {
         std::filesystem::remove(Path("doc.bak"));
         WriteBytes("doc.xml", "old");
         WriteBytes("doc.tmp", "new");
@@ -242,13 +255,15 @@ TEST_F(FileReplace, ReplaceFile_withABackupLosesNothingWhenAStepFails)
 
     // The backup cannot be made: the link fails outright, the link cannot take
     // the backup name, or without links the replaced file cannot move.
-    for (int way = 0; way < 3; ++way) {
+    for (int way = 0; way < 3; ++way)
+    {
         reset();
         if (way == 0)
             w32::FailNthCall(w32::SysCall::Link, 1, EIO);
         if (way == 1)
             w32::FailNthCall(w32::SysCall::Rename, 1, EACCES);
-        if (way == 2) {
+        if (way == 2)
+        {
             w32::FailNthCall(w32::SysCall::Link, 1, EPERM);
             w32::FailNthCall(w32::SysCall::Rename, 1, EACCES);
         }
@@ -279,7 +294,8 @@ TEST_F(FileReplace, ReplaceFile_throughASymbolicLinkReplacesTheFileItPointsTo)
     WriteBytes("real/doc.xml", "old");
     std::filesystem::create_symlink("real/doc.xml", Path("link.xml"));
     WriteBytes("new.tmp", "new");
-    EXPECT_TRUE(ReplaceFileA(Path("link.xml").c_str(), Path("new.tmp").c_str(), nullptr, 0, nullptr, nullptr));
+    EXPECT_TRUE(ReplaceFileA(Path("link.xml").c_str(), Path("new.tmp").c_str(), nullptr, 0, nullptr,
+                             nullptr));
     EXPECT_TRUE(std::filesystem::is_symlink(Path("link.xml")));
     EXPECT_EQ("new", ReadBytes("real/doc.xml"));
     EXPECT_FALSE(std::filesystem::exists(Path("new.tmp")));
@@ -288,7 +304,8 @@ TEST_F(FileReplace, ReplaceFile_throughASymbolicLinkReplacesTheFileItPointsTo)
     std::filesystem::create_symlink("real/none.xml", Path("dangling.xml"));
     WriteBytes("new.tmp", "newer");
     SetLastError(0xDEAD);
-    EXPECT_FALSE(ReplaceFileA(Path("dangling.xml").c_str(), Path("new.tmp").c_str(), nullptr, 0, nullptr, nullptr));
+    EXPECT_FALSE(ReplaceFileA(Path("dangling.xml").c_str(), Path("new.tmp").c_str(), nullptr, 0,
+                              nullptr, nullptr));
     EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
     EXPECT_EQ("newer", ReadBytes("new.tmp"));
 }

@@ -9,9 +9,11 @@
 #include <atomic>
 #include <thread>
 
-namespace {
+namespace
+{
 
-class Files : public TempDirTest {
+class Files : public TempDirTest
+{
 protected:
 #ifndef _WIN32
     void TearDown() override
@@ -68,7 +70,8 @@ TEST_F(Files, CreationDispositions)
     EXPECT_EQ(ERROR_FILE_NOT_FOUND, GetLastError());
     EXPECT_EQ(INVALID_HANDLE_VALUE, Open("nodir/missing.txt", GENERIC_READ, 0, OPEN_ALWAYS));
     EXPECT_EQ(ERROR_PATH_NOT_FOUND, GetLastError());
-    EXPECT_EQ(INVALID_HANDLE_VALUE, CreateFileA("", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    EXPECT_EQ(INVALID_HANDLE_VALUE,
+              CreateFileA("", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     EXPECT_EQ(ERROR_PATH_NOT_FOUND, GetLastError());
 
     WriteBytes("ten.txt", "0123456789");
@@ -97,11 +100,14 @@ TEST_F(Files, CreationDispositions)
 
     WriteBytes("t.txt", "xyz");
     h = Open("t.txt", GENERIC_READ, 0, TRUNCATE_EXISTING);
-    if (testsupport::UnderWine()) {
+    if (testsupport::UnderWine())
+    {
         // Known Wine difference: it truncates without write access, which Windows requires.
         if (h != INVALID_HANDLE_VALUE)
             CloseHandle(h);
-    } else {
+    }
+    else
+    {
         EXPECT_EQ(INVALID_HANDLE_VALUE, h);
         EXPECT_EQ(ERROR_INVALID_PARAMETER, GetLastError());
     }
@@ -125,7 +131,8 @@ TEST_F(Files, InvalidClosedAndUnderprivilegedHandles)
 
     char buf[4];
     DWORD n = 77;
-    for (HANDLE bad : {h, INVALID_HANDLE_VALUE, static_cast<HANDLE>(nullptr)}) {
+    for (HANDLE bad : {h, INVALID_HANDLE_VALUE, static_cast<HANDLE>(nullptr)})
+    {
         SetLastError(0);
         EXPECT_FALSE(ReadFile(bad, buf, 4, &n, nullptr));
         EXPECT_EQ(ERROR_INVALID_HANDLE, GetLastError());
@@ -162,7 +169,8 @@ TEST_F(Files, InvalidClosedAndUnderprivilegedHandles)
     EXPECT_EQ(ERROR_ACCESS_DENIED, GetLastError());
     EXPECT_FALSE(SetEndOfFile(r));
     // Known Wine difference: its truncate of the read-only descriptor fails as invalid.
-    EXPECT_EQ(testsupport::UnderWine() ? ERROR_INVALID_PARAMETER : ERROR_ACCESS_DENIED, GetLastError());
+    EXPECT_EQ(testsupport::UnderWine() ? ERROR_INVALID_PARAMETER : ERROR_ACCESS_DENIED,
+              GetLastError());
     EXPECT_FALSE(FlushFileBuffers(r));
     EXPECT_EQ(ERROR_ACCESS_DENIED, GetLastError());
     CloseHandle(r);
@@ -273,14 +281,16 @@ TEST_F(Files, DuplicateHandleSharesTheFile)
     HANDLE h = Open("d.txt", GENERIC_READ | GENERIC_WRITE);
     ASSERT_NE(INVALID_HANDLE_VALUE, h);
     HANDLE dup = nullptr;
-    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), h, GetCurrentProcess(), &dup, 0, FALSE, DUPLICATE_SAME_ACCESS));
+    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), h, GetCurrentProcess(), &dup, 0, FALSE,
+                                DUPLICATE_SAME_ACCESS));
     EXPECT_NE(h, dup);
     SetFilePointer(h, 4, nullptr, FILE_BEGIN);
     EXPECT_EQ(4u, Position(dup)); // one file object, one position
 
     // Less access than the source: the duplicate cannot write.
     HANDLE readOnly = nullptr;
-    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), h, GetCurrentProcess(), &readOnly, GENERIC_READ, FALSE, 0));
+    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), h, GetCurrentProcess(), &readOnly,
+                                GENERIC_READ, FALSE, 0));
     DWORD n;
     EXPECT_FALSE(WriteFile(readOnly, "x", 1, &n, nullptr));
     EXPECT_EQ(ERROR_ACCESS_DENIED, GetLastError());
@@ -290,13 +300,17 @@ TEST_F(Files, DuplicateHandleSharesTheFile)
     ASSERT_NE(INVALID_HANDLE_VALUE, reader);
     HANDLE wider = nullptr;
     SetLastError(0);
-    const BOOL widened =
-        DuplicateHandle(GetCurrentProcess(), reader, GetCurrentProcess(), &wider, GENERIC_WRITE, FALSE, 0);
-    if (testsupport::UnderWine()) {
-        // Known Wine difference: it grants a file handle's duplicate more access than the file was opened with.
+    const BOOL widened = DuplicateHandle(GetCurrentProcess(), reader, GetCurrentProcess(), &wider,
+                                         GENERIC_WRITE, FALSE, 0);
+    if (testsupport::UnderWine())
+    {
+        // Known Wine difference: it grants a file handle's duplicate more access than the file was
+        // opened with.
         if (widened)
             CloseHandle(wider);
-    } else {
+    }
+    else
+    {
         EXPECT_FALSE(widened);
         EXPECT_EQ(ERROR_ACCESS_DENIED, GetLastError());
     }
@@ -327,7 +341,8 @@ TEST_F(Files, DuplicateHandleSharesTheFile)
 
     // Other processes are not reachable.
     SetLastError(0);
-    EXPECT_FALSE(DuplicateHandle(reinterpret_cast<HANDLE>(8), h, GetCurrentProcess(), &dup, 0, FALSE, 0));
+    EXPECT_FALSE(
+        DuplicateHandle(reinterpret_cast<HANDLE>(8), h, GetCurrentProcess(), &dup, 0, FALSE, 0));
     EXPECT_EQ(ERROR_INVALID_HANDLE, GetLastError());
 }
 
@@ -420,7 +435,8 @@ TEST_F(Files, CopyFileKeepsDataTimeAndAttributes)
     const BOOL overHidden = CopyFileA(Path("plain.bin").c_str(), Path("dst.bin").c_str(), FALSE);
     const DWORD overHiddenError = GetLastError();
     // Known Wine difference: it replaces a hidden file whatever flags the new one has.
-    if (!testsupport::UnderWine()) {
+    if (!testsupport::UnderWine())
+    {
         EXPECT_FALSE(overHidden);
         EXPECT_EQ(ERROR_ACCESS_DENIED, overHiddenError);
         EXPECT_EQ(data, ReadBytes("dst.bin"));
@@ -439,7 +455,8 @@ TEST_F(Files, CopyFileKeepsDataTimeAndAttributes)
     ASSERT_TRUE(SetFileAttributesA(Path("dst.bin").c_str(), FILE_ATTRIBUTE_READONLY));
     const BOOL overwrote = CopyFileA(Path("src.bin").c_str(), Path("dst.bin").c_str(), FALSE);
     // Known Wine difference: read-only is only the Unix write bits there, which root passes.
-    if (!testsupport::UnderWine()) {
+    if (!testsupport::UnderWine())
+    {
         EXPECT_FALSE(overwrote);
         EXPECT_EQ(ERROR_ACCESS_DENIED, GetLastError());
     }
@@ -450,7 +467,8 @@ TEST_F(Files, FoldersAndNamesOutsideAscii)
     std::filesystem::create_directory(Path("sub"));
     EXPECT_EQ(INVALID_HANDLE_VALUE, Open("sub", GENERIC_READ));
     EXPECT_EQ(ERROR_ACCESS_DENIED, GetLastError());
-    HANDLE d = Open("sub", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS);
+    HANDLE d =
+        Open("sub", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS);
     ASSERT_NE(INVALID_HANDLE_VALUE, d);
     char c;
     DWORD n;
@@ -459,8 +477,10 @@ TEST_F(Files, FoldersAndNamesOutsideAscii)
     CloseHandle(d);
 
     // A wide name keeps every code point, those beyond the basic plane too.
-    const std::wstring wide = std::filesystem::path(Path("")).wstring() + L"\u4e2d\u6587\U0001F600.xml";
-    HANDLE h = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const std::wstring wide =
+        std::filesystem::path(Path("")).wstring() + L"\u4e2d\u6587\U0001F600.xml";
+    HANDLE h = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, h);
     CloseHandle(h);
     EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(wide.c_str()));
@@ -475,7 +495,8 @@ TEST_F(Files, FoldersAndNamesOutsideAscii)
     setenv("VELMAR_ACP", "936", 1);
     w32::ReloadAnsiCodePage();
     const std::string gbkName = Path("\xd6\xd0.txt");
-    h = CreateFileA(gbkName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    h = CreateFileA(gbkName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                    nullptr);
     unsetenv("VELMAR_ACP");
     w32::ReloadAnsiCodePage();
     ASSERT_NE(INVALID_HANDLE_VALUE, h);
@@ -514,7 +535,8 @@ TEST_F(Files, KeptLengthAndReadAheadFollowEveryChange)
 
     // A duplicate shares position and cache.
     HANDLE dup = nullptr;
-    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), h, GetCurrentProcess(), &dup, 0, FALSE, DUPLICATE_SAME_ACCESS));
+    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), h, GetCurrentProcess(), &dup, 0, FALSE,
+                                DUPLICATE_SAME_ACCESS));
     SetFilePointer(h, 0, nullptr, FILE_BEGIN);
     ASSERT_TRUE(WriteFile(dup, "Q", 1, &n, nullptr));
     SetFilePointer(h, 0, nullptr, FILE_BEGIN);
@@ -575,10 +597,12 @@ TEST_F(Files, ThreadsSharingAHandleReadEachByteOnce)
     // One file pointer: together the threads read the file exactly once.
     std::atomic<size_t> total{0};
     std::atomic<unsigned long> sum{0};
-    auto reader = [&] {
+    auto reader = [&]
+    {
         unsigned char c;
         DWORD n = 0;
-        while (ReadFile(h, &c, 1, &n, nullptr) && n == 1) {
+        while (ReadFile(h, &c, 1, &n, nullptr) && n == 1)
+        {
             total += 1;
             sum += c;
         }

@@ -15,13 +15,15 @@ TEST(LastError, PerThreadValue)
     // two threads meet on atomics, which make no system calls.
     std::atomic<int> step{0};
     DWORD other = 0xFFFF;
-    std::thread t([&] {
-        while (step.load() != 1)
-            ;
-        other = GetLastError();
-        SetLastError(99);
-        step.store(2);
-    });
+    std::thread t(
+        [&]
+        {
+            while (step.load() != 1)
+                ;
+            other = GetLastError();
+            SetLastError(99);
+            step.store(2);
+        });
     SetLastError(1234);
     step.store(1);
     while (step.load() != 2)
@@ -53,7 +55,8 @@ TEST(LastError, ErrnoMapping_KnownAndUnmapped)
 
 TEST(LastError, EveryMappedCodeHasAMessage)
 {
-    for (int e = 0; e < 200; ++e) {
+    for (int e = 0; e < 200; ++e)
+    {
         const DWORD code = w32::Win32ErrorFromErrno(e);
         EXPECT_NE(nullptr, w32::SystemMessageText(code)) << "errno " << e << " -> " << code;
     }

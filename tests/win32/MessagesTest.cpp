@@ -7,7 +7,8 @@
 #include <cstring>
 #include <string>
 
-namespace {
+namespace
+{
 
 std::string SystemTextA(DWORD code, DWORD lang = 0x400)
 {
@@ -25,10 +26,13 @@ std::string SystemTextA(DWORD code, DWORD lang = 0x400)
 void ExpectText(const std::string& windows, DWORD code)
 {
     const std::string text = SystemTextA(code);
-    if (testsupport::UnderWine()) {
+    if (testsupport::UnderWine())
+    {
         EXPECT_GE(text.size(), 3u) << code;
         EXPECT_EQ("\r\n", text.substr(text.size() < 2 ? 0 : text.size() - 2)) << code;
-    } else {
+    }
+    else
+    {
         EXPECT_EQ(windows, text) << code;
     }
 }
@@ -42,14 +46,17 @@ TEST(SystemMessages, TextsOfTheCodesWeProduce)
     ExpectText("The system cannot find the path specified.\r\n", ERROR_PATH_NOT_FOUND);
     ExpectText("Access is denied.\r\n", ERROR_ACCESS_DENIED);
     ExpectText("The handle is invalid.\r\n", ERROR_INVALID_HANDLE);
-    ExpectText("The process cannot access the file because it is being used by another process.\r\n", ERROR_SHARING_VIOLATION);
+    ExpectText(
+        "The process cannot access the file because it is being used by another process.\r\n",
+        ERROR_SHARING_VIOLATION);
     ExpectText("There is not enough space on the disk.\r\n", ERROR_DISK_FULL);
     ExpectText("Cannot create a file when that file already exists.\r\n", ERROR_ALREADY_EXISTS);
     ExpectText("Overlapped I/O operation is in progress.\r\n", ERROR_IO_PENDING);
 
-    const DWORD required[] = {0, 2, 3, 5, 6, 8, 14, 31, 32, 33, 38, 39, 80, 87, 112, 122, 183, 206, 995, 996, 997,
-                              1006, 1132};
-    for (DWORD code : required) {
+    const DWORD required[] = {0,  2,  3,   5,   6,   8,   14,  31,  32,  33,   38,  39,
+                              80, 87, 112, 122, 183, 206, 995, 996, 997, 1006, 1132};
+    for (DWORD code : required)
+    {
         const std::string s = SystemTextA(code);
         ASSERT_GE(s.size(), 3u) << code;
         EXPECT_EQ("\r\n", s.substr(s.size() - 2)) << code;
@@ -63,17 +70,20 @@ TEST(SystemMessages, CodeWithoutTextFailsAsOnWindows)
 {
     char* buf = reinterpret_cast<char*>(0x1);
     SetLastError(0xdead);
-    EXPECT_EQ(0u, FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                     FORMAT_MESSAGE_IGNORE_INSERTS,
-                                 nullptr, 0x12345, 0x400, reinterpret_cast<LPSTR>(&buf), 0, nullptr));
+    EXPECT_EQ(0u,
+              FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                 FORMAT_MESSAGE_IGNORE_INSERTS,
+                             nullptr, 0x12345, 0x400, reinterpret_cast<LPSTR>(&buf), 0, nullptr));
     EXPECT_EQ(ERROR_MR_MID_NOT_FOUND, GetLastError());
 
     // A language the system has no texts in. Known Wine difference: Wine
     // carries German texts where an English Windows has none.
-    if (!testsupport::UnderWine()) {
+    if (!testsupport::UnderWine())
+    {
         SetLastError(0xdead);
-        EXPECT_EQ(0u, FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr, 5,
-                                     MAKELANGID(0x07, 0x01), reinterpret_cast<LPSTR>(&buf), 0, nullptr));
+        EXPECT_EQ(0u, FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM,
+                                     nullptr, 5, MAKELANGID(0x07, 0x01),
+                                     reinterpret_cast<LPSTR>(&buf), 0, nullptr));
         EXPECT_EQ(ERROR_RESOURCE_LANG_NOT_FOUND, GetLastError());
     }
 }
@@ -81,9 +91,9 @@ TEST(SystemMessages, CodeWithoutTextFailsAsOnWindows)
 TEST(SystemMessages, WideFormAndCallerBuffer)
 {
     wchar_t* wbuf = nullptr;
-    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                       FORMAT_MESSAGE_IGNORE_INSERTS,
-                                   nullptr, ERROR_ACCESS_DENIED, 0x400, reinterpret_cast<LPWSTR>(&wbuf), 0, nullptr);
+    const DWORD n = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, ERROR_ACCESS_DENIED, 0x400, reinterpret_cast<LPWSTR>(&wbuf), 0, nullptr);
     const std::string narrow = SystemTextA(ERROR_ACCESS_DENIED);
     ASSERT_EQ(narrow.size(), n);
     EXPECT_EQ(std::wstring(narrow.begin(), narrow.end()), std::wstring(wbuf));
@@ -91,12 +101,13 @@ TEST(SystemMessages, WideFormAndCallerBuffer)
 
     char small[4];
     SetLastError(0);
-    EXPECT_EQ(0u, FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, 5, 0, small,
-                                 sizeof small, nullptr));
+    EXPECT_EQ(0u, FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                 nullptr, 5, 0, small, sizeof small, nullptr));
     EXPECT_EQ(ERROR_INSUFFICIENT_BUFFER, GetLastError());
     char big[64];
-    EXPECT_EQ(narrow.size(), FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, 5, 0,
-                                            big, sizeof big, nullptr));
+    EXPECT_EQ(narrow.size(),
+              FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, 5,
+                             0, big, sizeof big, nullptr));
     EXPECT_EQ(narrow, big);
 }
 
@@ -106,10 +117,12 @@ TEST(SystemMessages, InsertsAreKeptOrFilled)
     // With IGNORE_INSERTS the placeholders pass through unchanged.
     ASSERT_NE(0u, FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
                                      FORMAT_MESSAGE_IGNORE_INSERTS,
-                                 nullptr, ERROR_MR_MID_NOT_FOUND, 0, reinterpret_cast<LPSTR>(&buf), 0, nullptr));
+                                 nullptr, ERROR_MR_MID_NOT_FOUND, 0, reinterpret_cast<LPSTR>(&buf),
+                                 0, nullptr));
     EXPECT_NE(nullptr, std::strstr(buf, "%1")) << buf;
     EXPECT_NE(nullptr, std::strstr(buf, "%2")) << buf;
-    if (!testsupport::UnderWine()) {
+    if (!testsupport::UnderWine())
+    {
         EXPECT_NE(nullptr, std::strstr(buf, "0x%1 in the message file for %2."));
     }
     LocalFree(buf);
@@ -124,7 +137,7 @@ TEST(SystemMessages, InsertsAreKeptOrFilled)
 
     // Inserts without arguments are refused rather than read from nowhere.
     SetLastError(0);
-    EXPECT_EQ(0u, FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_STRING, "x %1", 0, 0,
-                                 reinterpret_cast<LPSTR>(&buf), 0, nullptr));
+    EXPECT_EQ(0u, FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_STRING,
+                                 "x %1", 0, 0, reinterpret_cast<LPSTR>(&buf), 0, nullptr));
     EXPECT_EQ(ERROR_INVALID_PARAMETER, GetLastError());
 }

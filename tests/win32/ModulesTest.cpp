@@ -9,7 +9,8 @@
 #include <cwchar>
 #include <cwctype>
 
-namespace {
+namespace
+{
 
 typedef double (*UnaryMath)(double);
 
@@ -34,12 +35,12 @@ bool IsAbsolute(const wchar_t* path)
 
 bool EndsWithNoCase(std::wstring text, std::wstring end)
 {
-    auto lower = [](std::wstring& s) {
-        std::transform(s.begin(), s.end(), s.begin(), [](wchar_t c) { return std::towlower(c); });
-    };
+    auto lower = [](std::wstring& s)
+    { std::transform(s.begin(), s.end(), s.begin(), [](wchar_t c) { return std::towlower(c); }); };
     lower(text);
     lower(end);
-    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+    return text.size() >= end.size() &&
+           text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
 } // namespace
@@ -49,7 +50,8 @@ TEST(Modules, LoadBareNameFindProcAndFree)
     SetLastError(0xdead);
     HMODULE m = LoadLibraryExW(kMathLibrary, nullptr, 0);
     ASSERT_NE(nullptr, m) << GetLastError();
-    auto cosine = reinterpret_cast<UnaryMath>(reinterpret_cast<void (*)()>(GetProcAddress(m, "cos")));
+    auto cosine =
+        reinterpret_cast<UnaryMath>(reinterpret_cast<void (*)()>(GetProcAddress(m, "cos")));
     ASSERT_NE(nullptr, cosine);
     EXPECT_DOUBLE_EQ(1.0, cosine(0.0));
 
@@ -89,7 +91,8 @@ TEST(Modules, OrdinalsAndForeignHandles)
 // The libraries of Windows itself do not exist here.
 TEST(Modules, WindowsLibrariesAreNotFound)
 {
-    for (const wchar_t* name : {L"kernel32", L"uxtheme", L"kernel32.dll"}) {
+    for (const wchar_t* name : {L"kernel32", L"uxtheme", L"kernel32.dll"})
+    {
         SetLastError(0);
         EXPECT_EQ(nullptr, LoadLibraryExW(name, nullptr, 0)) << name;
         EXPECT_EQ(static_cast<DWORD>(ERROR_MOD_NOT_FOUND), GetLastError()) << name;
@@ -142,7 +145,8 @@ TEST(Modules, LoadsAreCounted)
 #ifdef _WIN32
     // No load left: the library is gone. Known Wine difference: Wine keeps
     // this library of its own loaded after the last FreeLibrary.
-    if (!testsupport::UnderWine()) {
+    if (!testsupport::UnderWine())
+    {
         EXPECT_EQ(nullptr, GetModuleHandleA(kMathLibraryA));
     }
 #else
@@ -181,7 +185,8 @@ TEST(Modules, ProgramModuleNameAndTruncation)
     EXPECT_EQ(0, std::wcsncmp(small, testsupport::Wide(self).c_str(), 4));
     // Known Wine difference: Wine fills all five without a terminator, as
     // Windows XP did; later Windows cut to four and terminate.
-    if (!testsupport::UnderWine()) {
+    if (!testsupport::UnderWine())
+    {
         EXPECT_EQ(4u, std::wcslen(small));
     }
 }

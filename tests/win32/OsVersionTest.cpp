@@ -35,7 +35,8 @@ TEST(OsVersion, BothStructuresAndBothWidthsAgree)
     wrong.dwOSVersionInfoSize = sizeof wrong - 4;
     SetLastError(0);
     EXPECT_FALSE(GetVersionExW(&wrong));
-    if (!testsupport::UnderWine()) { // Known Wine difference: its wide form leaves the last error alone.
+    if (!testsupport::UnderWine())
+    { // Known Wine difference: its wide form leaves the last error alone.
         EXPECT_EQ(static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER), GetLastError());
     }
     EXPECT_EQ(0u, wrong.dwMajorVersion);
@@ -60,7 +61,8 @@ TEST(OsVersion, FilledFromKernelReleaseAndDistribution)
     EXPECT_EQ(major, ex.dwMajorVersion);
     EXPECT_EQ(minor, ex.dwMinorVersion);
     EXPECT_EQ(build, ex.dwBuildNumber);
-    EXPECT_EQ(w32::WideFromUtf8(w32::DistributionName("/etc/os-release")), std::wstring(ex.szCSDVersion));
+    EXPECT_EQ(w32::WideFromUtf8(w32::DistributionName("/etc/os-release")),
+              std::wstring(ex.szCSDVersion));
 
     // Windows' own structure size (276 bytes, 16-bit characters) is not ours.
     OSVERSIONINFOW wrong = {};
@@ -86,9 +88,12 @@ TEST(OsVersion, ReleaseNumbersAndOsReleaseParsing)
     EXPECT_EQ(0xffffffffu, a);
 
     testsupport::TempDir dir;
-    EXPECT_EQ("Debian GNU/Linux 12 (bookworm)",
-              w32::DistributionName(
-                  dir.write("a", "NAME=\"Debian GNU/Linux\"\nPRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\n").c_str()));
+    EXPECT_EQ(
+        "Debian GNU/Linux 12 (bookworm)",
+        w32::DistributionName(
+            dir.write("a",
+                      "NAME=\"Debian GNU/Linux\"\nPRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\n")
+                .c_str()));
     EXPECT_EQ("Arch Linux", w32::DistributionName(dir.write("b", "NAME='Arch Linux'\n").c_str()));
     EXPECT_EQ("", w32::DistributionName(dir.file("missing").c_str()));
 }

@@ -16,12 +16,14 @@
 #include <sys/stat.h>
 #endif
 
-namespace {
+namespace
+{
 
 using Overlapped = TempDirTest;
 
 // What completion routines saw, and on which thread.
-struct Delivery {
+struct Delivery
+{
     DWORD error;
     DWORD bytes;
     LPOVERLAPPED overlapped;
@@ -46,24 +48,27 @@ OVERLAPPED At(DWORD offset)
 bool MakePipe(const std::string& fifo, HANDLE& reader, HANDLE& writer)
 {
 #ifdef _WIN32
-    const std::string name = "\\\\.\\pipe\\velmar-test-" + std::to_string(GetCurrentProcessId()) + "-"
-                             + fifo.substr(fifo.find_last_of('/') + 1);
-    reader = CreateNamedPipeA(name.c_str(), PIPE_ACCESS_INBOUND | FILE_FLAG_OVERLAPPED, PIPE_TYPE_BYTE | PIPE_WAIT, 1,
-                              4096, 4096, 0, nullptr);
+    const std::string name = "\\\\.\\pipe\\velmar-test-" + std::to_string(GetCurrentProcessId()) +
+                             "-" + fifo.substr(fifo.find_last_of('/') + 1);
+    reader = CreateNamedPipeA(name.c_str(), PIPE_ACCESS_INBOUND | FILE_FLAG_OVERLAPPED,
+                              PIPE_TYPE_BYTE | PIPE_WAIT, 1, 4096, 4096, 0, nullptr);
     if (reader == INVALID_HANDLE_VALUE)
         return false;
-    writer = CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    writer = CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
 #else
     if (mkfifo(fifo.c_str(), 0600) != 0)
         return false;
-    reader = CreateFileA(fifo.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                         OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
+    reader =
+        CreateFileA(fifo.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
     if (reader == INVALID_HANDLE_VALUE)
         return false;
-    writer = CreateFileA(fifo.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
+    writer = CreateFileA(fifo.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 #endif
-    if (writer == INVALID_HANDLE_VALUE) {
+    if (writer == INVALID_HANDLE_VALUE)
+    {
         CloseHandle(reader);
         return false;
     }
@@ -75,7 +80,8 @@ bool MakePipe(const std::string& fifo, HANDLE& reader, HANDLE& writer)
 TEST_F(Overlapped, TransfersRunAtTheirOffsetsAndAreCollected)
 {
     WriteBytes("data.bin", "0123456789");
-    HANDLE h = Open("data.bin", GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING, FILE_FLAG_OVERLAPPED);
+    HANDLE h =
+        Open("data.bin", GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING, FILE_FLAG_OVERLAPPED);
     ASSERT_NE(INVALID_HANDLE_VALUE, h);
 
     // An overlapped handle needs a record.
@@ -221,7 +227,8 @@ TEST_F(Overlapped, RoutinesRunOnlyInAlertableWaitsOfTheSubmittingThread)
     ASSERT_EQ(2u, g_deliveries.size());
     EXPECT_EQ(&first, g_deliveries[0].overlapped);
     EXPECT_EQ(&second, g_deliveries[1].overlapped);
-    for (const Delivery& d : g_deliveries) {
+    for (const Delivery& d : g_deliveries)
+    {
         EXPECT_EQ(0u, d.error);
         EXPECT_EQ(3u, d.bytes);
         EXPECT_EQ(std::this_thread::get_id(), d.thread);
@@ -233,12 +240,16 @@ TEST_F(Overlapped, RoutinesRunOnlyInAlertableWaitsOfTheSubmittingThread)
     // Ex transfers need an overlapped handle with the right access.
     HANDLE sync = Open("data.bin", GENERIC_READ, FILE_SHARE_READ);
     OVERLAPPED ov{};
-    if (testsupport::UnderWine()) {
-        // Known Wine difference: it runs ReadFileEx on a handle opened without FILE_FLAG_OVERLAPPED.
+    if (testsupport::UnderWine())
+    {
+        // Known Wine difference: it runs ReadFileEx on a handle opened without
+        // FILE_FLAG_OVERLAPPED.
         if (ReadFileEx(sync, a, 3, &ov, Record))
             SleepEx(1000, TRUE);
         g_deliveries.clear();
-    } else {
+    }
+    else
+    {
         EXPECT_FALSE(ReadFileEx(sync, a, 3, &ov, Record));
         EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
     }

@@ -18,7 +18,8 @@
 #include <sys/stat.h>
 #endif
 
-namespace {
+namespace
+{
 
 const BYTE* Bytes(const void* p)
 {
@@ -31,7 +32,8 @@ const BYTE* Bytes(const void* p)
 const char kBaseA[] = "Software\\Velmar Conformance";
 const wchar_t kBase[] = L"Software\\Velmar Conformance";
 
-class Registry : public testing::Test {
+class Registry : public testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -41,8 +43,8 @@ protected:
         store_ = dir_.file("registry.db");
         env_.set("VELMAR_REGISTRY", store_);
 #endif
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, kBase, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                                                 &root_, nullptr));
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, kBase, 0, nullptr, 0,
+                                                 KEY_ALL_ACCESS, nullptr, &root_, nullptr));
     }
     void TearDown() override
     {
@@ -56,7 +58,8 @@ protected:
     HKEY Create(const wchar_t* path, REGSAM sam = KEY_ALL_ACCESS, DWORD* disposition = nullptr)
     {
         HKEY key = nullptr;
-        EXPECT_EQ(ERROR_SUCCESS, RegCreateKeyExW(root_, path, 0, nullptr, 0, sam, nullptr, &key, disposition));
+        EXPECT_EQ(ERROR_SUCCESS,
+                  RegCreateKeyExW(root_, path, 0, nullptr, 0, sam, nullptr, &key, disposition));
         return key;
     }
 
@@ -69,10 +72,12 @@ protected:
 // The text in the ANSI code page, as the narrow calls give it.
 std::string Ansi(const wchar_t* text, size_t units)
 {
-    const int n = WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(units), nullptr, 0, nullptr, nullptr);
+    const int n =
+        WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(units), nullptr, 0, nullptr, nullptr);
     std::string s(static_cast<size_t>(n > 0 ? n : 0), '\0');
     if (n > 0)
-        WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(units), s.data(), n, nullptr, nullptr);
+        WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(units), s.data(), n, nullptr,
+                            nullptr);
     return s;
 }
 
@@ -82,7 +87,8 @@ std::wstring QueryStringW(HKEY key, const wchar_t* name, DWORD* type = nullptr)
     if (RegQueryValueExW(key, name, nullptr, type, nullptr, &size) != ERROR_SUCCESS)
         return L"<missing>";
     std::wstring s(size / sizeof(wchar_t), L'\0');
-    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExW(key, name, nullptr, type, reinterpret_cast<BYTE*>(s.data()), &size));
+    EXPECT_EQ(ERROR_SUCCESS,
+              RegQueryValueExW(key, name, nullptr, type, reinterpret_cast<BYTE*>(s.data()), &size));
     return s;
 }
 
@@ -92,7 +98,8 @@ std::string QueryStringA(HKEY key, const char* name, DWORD* type = nullptr)
     if (RegQueryValueExA(key, name, nullptr, type, nullptr, &size) != ERROR_SUCCESS)
         return "<missing>";
     std::string s(size, '\0');
-    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(key, name, nullptr, type, reinterpret_cast<BYTE*>(s.data()), &size));
+    EXPECT_EQ(ERROR_SUCCESS,
+              RegQueryValueExA(key, name, nullptr, type, reinterpret_cast<BYTE*>(s.data()), &size));
     return s;
 }
 
@@ -119,7 +126,8 @@ TEST_F(Registry, ValuesOfEveryTypeInBothWidths)
 
     // A list keeps its inner terminators across the widths.
     const wchar_t list[] = L"one\0two\0";
-    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(key, L"List", 0, REG_MULTI_SZ, Bytes(list), sizeof list));
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegSetValueExW(key, L"List", 0, REG_MULTI_SZ, Bytes(list), sizeof list));
     EXPECT_EQ(std::string("one\0two\0\0", 9), QueryStringA(key, "List", &type));
     EXPECT_EQ(REG_MULTI_SZ, type);
 
@@ -131,20 +139,22 @@ TEST_F(Registry, ValuesOfEveryTypeInBothWidths)
     ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(key, L"Big", 0, REG_QWORD, Bytes(&qw), 8));
     ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(key, L"Blob", 0, REG_BINARY, bin, sizeof bin));
     DWORD dwOut = 0, size = 4;
-    EXPECT_EQ(ERROR_SUCCESS,
-              RegQueryValueExW(key, L"PreviewPages", nullptr, &type, reinterpret_cast<BYTE*>(&dwOut), &size));
+    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExW(key, L"PreviewPages", nullptr, &type,
+                                              reinterpret_cast<BYTE*>(&dwOut), &size));
     EXPECT_EQ(dw, dwOut);
     EXPECT_EQ(REG_DWORD, type);
     ULONGLONG qwOut = 0;
     size = 8;
-    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(key, "Big", nullptr, &type, reinterpret_cast<BYTE*>(&qwOut), &size));
+    EXPECT_EQ(ERROR_SUCCESS,
+              RegQueryValueExA(key, "Big", nullptr, &type, reinterpret_cast<BYTE*>(&qwOut), &size));
     EXPECT_EQ(qw, qwOut);
     EXPECT_EQ(REG_QWORD, type);
     EXPECT_EQ(std::string("\0\1\2\xff\0", 5), QueryStringA(key, "Blob", &type));
     EXPECT_EQ(REG_BINARY, type);
 
     // The default (unnamed) value answers to a null and an empty name.
-    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(key, nullptr, 0, REG_SZ, Bytes(L"d"), 2 * sizeof(wchar_t)));
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegSetValueExW(key, nullptr, 0, REG_SZ, Bytes(L"d"), 2 * sizeof(wchar_t)));
     EXPECT_EQ(std::wstring(L"d", 2), QueryStringW(key, L""));
     // An empty string is a value too.
     ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(key, L"Empty", 0, REG_SZ, nullptr, 0));
@@ -159,7 +169,8 @@ TEST_F(Registry, ValuesOfEveryTypeInBothWidths)
     sqlite3* db = nullptr;
     ASSERT_EQ(SQLITE_OK, sqlite3_open_v2(store_.c_str(), &db, SQLITE_OPEN_READONLY, nullptr));
     sqlite3_stmt* st = nullptr;
-    ASSERT_EQ(SQLITE_OK, sqlite3_prepare_v2(db, "SELECT data FROM vals WHERE name = 'Path'", -1, &st, nullptr));
+    ASSERT_EQ(SQLITE_OK, sqlite3_prepare_v2(db, "SELECT data FROM vals WHERE name = 'Path'", -1,
+                                            &st, nullptr));
     ASSERT_EQ(SQLITE_ROW, sqlite3_step(st));
     const std::string stored(static_cast<const char*>(sqlite3_column_blob(st, 0)),
                              static_cast<size_t>(sqlite3_column_bytes(st, 0)));
@@ -188,7 +199,8 @@ TEST_F(Registry, NarrowFormsUseTheAnsiCodePage)
     DWORD size = 0;
     EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(key, gbk, nullptr, nullptr, nullptr, &size));
     EXPECT_EQ(5u, size);
-    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExW(key, L"\u4e2d\u6587", nullptr, nullptr, nullptr, &size));
+    EXPECT_EQ(ERROR_SUCCESS,
+              RegQueryValueExW(key, L"\u4e2d\u6587", nullptr, nullptr, nullptr, &size));
     EXPECT_EQ(3 * sizeof(wchar_t), size);
     RegCloseKey(key);
     if (before)
@@ -208,49 +220,55 @@ TEST_F(Registry, MoreDataReportsTheSizeAndTheRetrySucceeds)
     wchar_t small[4];
     DWORD size = sizeof small;
     DWORD type = 0;
-    EXPECT_EQ(ERROR_MORE_DATA, RegQueryValueExW(key, L"File1", nullptr, &type, reinterpret_cast<BYTE*>(small), &size));
+    EXPECT_EQ(ERROR_MORE_DATA, RegQueryValueExW(key, L"File1", nullptr, &type,
+                                                reinterpret_cast<BYTE*>(small), &size));
     EXPECT_EQ(sizeof file, size);
     std::wstring big(size / sizeof(wchar_t), L'\0');
-    EXPECT_EQ(ERROR_SUCCESS,
-              RegQueryValueExW(key, L"File1", nullptr, &type, reinterpret_cast<BYTE*>(big.data()), &size));
+    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExW(key, L"File1", nullptr, &type,
+                                              reinterpret_cast<BYTE*>(big.data()), &size));
     EXPECT_EQ(std::wstring(file), big.c_str());
 
     char narrow[8];
     size = sizeof narrow;
-    EXPECT_EQ(ERROR_MORE_DATA, RegQueryValueExA(key, "File1", nullptr, nullptr, reinterpret_cast<BYTE*>(narrow), &size));
+    EXPECT_EQ(ERROR_MORE_DATA, RegQueryValueExA(key, "File1", nullptr, nullptr,
+                                                reinterpret_cast<BYTE*>(narrow), &size));
     EXPECT_EQ(std::strlen("/home/user/documents/catalog.xml") + 1, size);
 
     // Data without a size to hold it is a parameter error.
-    EXPECT_EQ(ERROR_INVALID_PARAMETER,
-              RegQueryValueExW(key, L"File1", nullptr, nullptr, reinterpret_cast<BYTE*>(small), nullptr));
+    EXPECT_EQ(ERROR_INVALID_PARAMETER, RegQueryValueExW(key, L"File1", nullptr, nullptr,
+                                                        reinterpret_cast<BYTE*>(small), nullptr));
 
     // Enumeration: a name buffer too small is more data too; the data size is reported.
     wchar_t name[3];
     DWORD nameLen = 3;
-    EXPECT_EQ(ERROR_MORE_DATA, RegEnumValueW(key, 0, name, &nameLen, nullptr, nullptr, nullptr, nullptr));
+    EXPECT_EQ(ERROR_MORE_DATA,
+              RegEnumValueW(key, 0, name, &nameLen, nullptr, nullptr, nullptr, nullptr));
     wchar_t name2[16];
     nameLen = 16;
     size = 4;
-    EXPECT_EQ(ERROR_MORE_DATA,
-              RegEnumValueW(key, 0, name2, &nameLen, nullptr, &type, reinterpret_cast<BYTE*>(small), &size));
+    EXPECT_EQ(ERROR_MORE_DATA, RegEnumValueW(key, 0, name2, &nameLen, nullptr, &type,
+                                             reinterpret_cast<BYTE*>(small), &size));
     EXPECT_EQ(sizeof file, size);
     nameLen = 16;
     size = sizeof file;
-    EXPECT_EQ(ERROR_SUCCESS,
-              RegEnumValueW(key, 0, name2, &nameLen, nullptr, &type, reinterpret_cast<BYTE*>(big.data()), &size));
+    EXPECT_EQ(ERROR_SUCCESS, RegEnumValueW(key, 0, name2, &nameLen, nullptr, &type,
+                                           reinterpret_cast<BYTE*>(big.data()), &size));
     EXPECT_EQ(std::wstring(L"File1"), name2);
     EXPECT_EQ(5u, nameLen);
     nameLen = 16;
-    EXPECT_EQ(ERROR_NO_MORE_ITEMS, RegEnumValueW(key, 1, name2, &nameLen, nullptr, nullptr, nullptr, nullptr));
+    EXPECT_EQ(ERROR_NO_MORE_ITEMS,
+              RegEnumValueW(key, 1, name2, &nameLen, nullptr, nullptr, nullptr, nullptr));
     RegCloseKey(key);
 
     HKEY parent = Create(L"Velmar");
     char keyName[8];
     DWORD keyLen = 8;
-    EXPECT_EQ(ERROR_MORE_DATA, RegEnumKeyExA(parent, 0, keyName, &keyLen, nullptr, nullptr, nullptr, nullptr));
+    EXPECT_EQ(ERROR_MORE_DATA,
+              RegEnumKeyExA(parent, 0, keyName, &keyLen, nullptr, nullptr, nullptr, nullptr));
     char keyName2[32];
     keyLen = 32;
-    EXPECT_EQ(ERROR_SUCCESS, RegEnumKeyExA(parent, 0, keyName2, &keyLen, nullptr, nullptr, nullptr, nullptr));
+    EXPECT_EQ(ERROR_SUCCESS,
+              RegEnumKeyExA(parent, 0, keyName2, &keyLen, nullptr, nullptr, nullptr, nullptr));
     EXPECT_STREQ("Recent File List", keyName2);
     EXPECT_EQ(16u, keyLen);
     RegCloseKey(parent);
@@ -263,26 +281,30 @@ TEST_F(Registry, NamesIgnoreCaseAndKeepIt)
     ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(key, L"PreviewPages", 0, REG_DWORD, Bytes(&one), 4));
     ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(key, L"PREVIEWPAGES", 0, REG_DWORD, Bytes(&two), 4));
     DWORD out = 0, size = 4;
-    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(key, "previewpages", nullptr, nullptr, reinterpret_cast<BYTE*>(&out), &size));
+    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(key, "previewpages", nullptr, nullptr,
+                                              reinterpret_cast<BYTE*>(&out), &size));
     EXPECT_EQ(2u, out);
     wchar_t name[32];
     DWORD len = 32;
     ASSERT_EQ(ERROR_SUCCESS, RegEnumValueW(key, 0, name, &len, nullptr, nullptr, nullptr, nullptr));
     EXPECT_EQ(std::wstring(L"PreviewPages"), name); // the first spelling stays
     len = 32;
-    EXPECT_EQ(ERROR_NO_MORE_ITEMS, RegEnumValueW(key, 1, name, &len, nullptr, nullptr, nullptr, nullptr));
+    EXPECT_EQ(ERROR_NO_MORE_ITEMS,
+              RegEnumValueW(key, 1, name, &len, nullptr, nullptr, nullptr, nullptr));
     RegCloseKey(key);
 
     HKEY again = nullptr;
-    EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\velmar CONFORMANCE\\brandvik CORP.\\velmar", 0,
-                                           KEY_READ, &again));
+    EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER,
+                                           "SOFTWARE\\velmar CONFORMANCE\\brandvik CORP.\\velmar",
+                                           0, KEY_READ, &again));
     RegCloseKey(again);
     DWORD disposition = 0;
     HKEY same = Create(L"BRANDVIK corp.\\Velmar", KEY_ALL_ACCESS, &disposition);
     EXPECT_EQ(static_cast<DWORD>(REG_OPENED_EXISTING_KEY), disposition);
     RegCloseKey(same);
     len = 32;
-    ASSERT_EQ(ERROR_SUCCESS, RegEnumKeyExW(root_, 0, name, &len, nullptr, nullptr, nullptr, nullptr));
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegEnumKeyExW(root_, 0, name, &len, nullptr, nullptr, nullptr, nullptr));
     EXPECT_EQ(std::wstring(L"Brandvik Corp."), name);
 
     // Beyond ASCII: accented Latin and Cyrillic letters fold as well.
@@ -292,8 +314,9 @@ TEST_F(Registry, NamesIgnoreCaseAndKeepIt)
     RegCloseKey(lower);
     RegCloseKey(latin);
     // Different keys under the root keys: HKLM is not HKCU.
-    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExA(HKEY_LOCAL_MACHINE, (std::string(kBaseA) + "\\Brandvik Corp.").c_str(),
-                                                  0, KEY_READ, &lower));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND,
+              RegOpenKeyExA(HKEY_LOCAL_MACHINE, (std::string(kBaseA) + "\\Brandvik Corp.").c_str(),
+                            0, KEY_READ, &lower));
 }
 
 TEST_F(Registry, KeysOpenCreateDeleteAndHandles)
@@ -306,7 +329,8 @@ TEST_F(Registry, KeysOpenCreateDeleteAndHandles)
     EXPECT_EQ(static_cast<DWORD>(REG_CREATED_NEW_KEY), disposition);
     HKEY b = nullptr;
     ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(root_, L"A\\B", 0, KEY_READ, &b));
-    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegQueryValueExW(b, L"nothing", nullptr, nullptr, nullptr, nullptr));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND,
+              RegQueryValueExW(b, L"nothing", nullptr, nullptr, nullptr, nullptr));
     EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegDeleteValueW(a, L"nothing"));
 
     // A read-only handle cannot write; one without enumerate rights cannot list.
@@ -316,7 +340,8 @@ TEST_F(Registry, KeysOpenCreateDeleteAndHandles)
     ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(root_, L"A", 0, KEY_SET_VALUE, &setOnly));
     wchar_t name[16];
     DWORD len = 16;
-    EXPECT_EQ(ERROR_ACCESS_DENIED, RegEnumKeyExW(setOnly, 0, name, &len, nullptr, nullptr, nullptr, nullptr));
+    EXPECT_EQ(ERROR_ACCESS_DENIED,
+              RegEnumKeyExW(setOnly, 0, name, &len, nullptr, nullptr, nullptr, nullptr));
     RegCloseKey(setOnly);
 
     // A key with subkeys cannot be deleted, as on Windows; a leaf can.
@@ -328,14 +353,16 @@ TEST_F(Registry, KeysOpenCreateDeleteAndHandles)
     EXPECT_EQ(ERROR_KEY_DELETED, RegSetValueExW(a, L"x", 0, REG_DWORD, Bytes(&v), 4));
     // Recreating the name makes a new key, without the old values.
     HKEY again = Create(L"A\\B\\C");
-    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegQueryValueExW(again, L"x", nullptr, nullptr, nullptr, nullptr));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND,
+              RegQueryValueExW(again, L"x", nullptr, nullptr, nullptr, nullptr));
     EXPECT_EQ(ERROR_KEY_DELETED, RegQueryValueExW(a, L"x", nullptr, nullptr, nullptr, nullptr));
     RegCloseKey(again);
     EXPECT_EQ(ERROR_SUCCESS, RegCloseKey(a));
     EXPECT_EQ(ERROR_INVALID_HANDLE, RegCloseKey(a));
     EXPECT_EQ(ERROR_INVALID_HANDLE, RegSetValueExW(a, L"x", 0, REG_DWORD, Bytes(&v), 4));
     EXPECT_EQ(ERROR_INVALID_HANDLE, RegCloseKey(nullptr));
-    EXPECT_EQ(ERROR_INVALID_HANDLE, RegOpenKeyExW(reinterpret_cast<HKEY>(0x5678), L"x", 0, KEY_READ, &key));
+    EXPECT_EQ(ERROR_INVALID_HANDLE,
+              RegOpenKeyExW(reinterpret_cast<HKEY>(0x5678), L"x", 0, KEY_READ, &key));
     // Root keys stay; closing one is harmless.
     EXPECT_EQ(ERROR_SUCCESS, RegCloseKey(HKEY_CURRENT_USER));
 #ifndef _WIN32
@@ -343,8 +370,8 @@ TEST_F(Registry, KeysOpenCreateDeleteAndHandles)
     EXPECT_EQ(ERROR_ACCESS_DENIED, RegDeleteKeyW(HKEY_CURRENT_USER, L""));
 #endif
     // Paths: a leading backslash or an empty component is not a name.
-    EXPECT_EQ(ERROR_BAD_PATHNAME, RegCreateKeyExW(root_, L"\\A", 0, nullptr, 0, KEY_READ, nullptr, &key,
-                                                  nullptr));
+    EXPECT_EQ(ERROR_BAD_PATHNAME,
+              RegCreateKeyExW(root_, L"\\A", 0, nullptr, 0, KEY_READ, nullptr, &key, nullptr));
 #ifndef _WIN32
     // An empty component: Windows documents no answer (Wine reads it as one
     // separator); ours refuses the name.
@@ -362,19 +389,21 @@ TEST_F(Registry, QueryInfoAndEnumerationOrder)
 {
     HKEY root = nullptr;
     wchar_t className[] = L"VelmarClass";
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(root_, L"Info", 0, className, 0, KEY_ALL_ACCESS, nullptr, &root,
-                                             nullptr));
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(root_, L"Info", 0, className, 0, KEY_ALL_ACCESS,
+                                             nullptr, &root, nullptr));
     for (const wchar_t* sub : {L"zeta", L"Alpha", L"mid"})
         RegCloseKey(Create((std::wstring(L"Info\\") + sub).c_str()));
     const DWORD v = 1;
     RegSetValueExW(root, L"second", 0, REG_DWORD, Bytes(&v), 4);
     RegSetValueExW(root, L"first-but-longer", 0, REG_SZ, Bytes(L"abc"), 4 * sizeof(wchar_t));
 
-    DWORD subKeys = 0, maxSub = 0, values = 0, maxName = 0, maxData = 0, security = 99, classLen = 32;
+    DWORD subKeys = 0, maxSub = 0, values = 0, maxName = 0, maxData = 0, security = 99,
+          classLen = 32;
     wchar_t cls[32];
     FILETIME written{};
-    ASSERT_EQ(ERROR_SUCCESS, RegQueryInfoKeyW(root, cls, &classLen, nullptr, &subKeys, &maxSub, nullptr, &values,
-                                              &maxName, &maxData, &security, &written));
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegQueryInfoKeyW(root, cls, &classLen, nullptr, &subKeys, &maxSub, nullptr, &values,
+                               &maxName, &maxData, &security, &written));
     EXPECT_EQ(std::wstring(L"VelmarClass"), cls);
     EXPECT_EQ(11u, classLen);
     EXPECT_EQ(3u, subKeys);
@@ -387,14 +416,16 @@ TEST_F(Registry, QueryInfoAndEnumerationOrder)
 #endif
     EXPECT_NE(0u, written.dwHighDateTime);
     DWORD maxDataA = 0;
-    ASSERT_EQ(ERROR_SUCCESS, RegQueryInfoKeyA(root, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                                              nullptr, &maxDataA, nullptr, nullptr));
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegQueryInfoKeyA(root, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                               nullptr, &maxDataA, nullptr, nullptr));
     EXPECT_EQ(maxData, maxDataA); // the size as stored, in both forms
 
     // Subkeys by name without case.
     std::vector<std::wstring> keys;
     wchar_t name[32];
-    for (DWORD i = 0;; ++i) {
+    for (DWORD i = 0;; ++i)
+    {
         DWORD len = 32;
         if (RegEnumKeyExW(root, i, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
             break;
@@ -405,7 +436,8 @@ TEST_F(Registry, QueryInfoAndEnumerationOrder)
     // Windows documents values as unordered (Wine lists them by name); ours
     // keeps the order they were set in.
     DWORD len = 32;
-    ASSERT_EQ(ERROR_SUCCESS, RegEnumValueW(root, 0, name, &len, nullptr, nullptr, nullptr, nullptr));
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegEnumValueW(root, 0, name, &len, nullptr, nullptr, nullptr, nullptr));
     EXPECT_EQ(std::wstring(L"second"), name);
 #endif
     RegCloseKey(root);
@@ -414,7 +446,8 @@ TEST_F(Registry, QueryInfoAndEnumerationOrder)
 #ifndef _WIN32
 // Where our store lives, and a store that cannot be used: a store of its own
 // per test, nothing opened before the test starts.
-class RegistryStore : public testing::Test {
+class RegistryStore : public testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -425,8 +458,8 @@ protected:
     HKEY Create(const wchar_t* path)
     {
         HKEY key = nullptr;
-        EXPECT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                                                 nullptr));
+        EXPECT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, nullptr, 0,
+                                                 KEY_ALL_ACCESS, nullptr, &key, nullptr));
         return key;
     }
 
@@ -444,12 +477,14 @@ TEST_F(RegistryStore, LocationFollowsTheEnvironment)
     unsetenv("XDG_DATA_HOME");
     struct stat st;
     EXPECT_EQ(0, stat(dir_.file("velmar/registry.db").c_str(), &st));
-    EXPECT_EQ(dir_.file("velmar/registry.db"), [&] {
-        setenv("XDG_DATA_HOME", dir_.path().c_str(), 1);
-        std::string p = w32::RegistryStorePath();
-        unsetenv("XDG_DATA_HOME");
-        return p;
-    }());
+    EXPECT_EQ(dir_.file("velmar/registry.db"),
+              [&]
+              {
+                  setenv("XDG_DATA_HOME", dir_.path().c_str(), 1);
+                  std::string p = w32::RegistryStorePath();
+                  unsetenv("XDG_DATA_HOME");
+                  return p;
+              }());
 }
 
 TEST_F(RegistryStore, ThatCannotBeUsedFailsWithoutHarm)
@@ -458,11 +493,12 @@ TEST_F(RegistryStore, ThatCannotBeUsedFailsWithoutHarm)
     const std::string junk(5000, 'x');
     std::ofstream(store_) << junk;
     HKEY key = nullptr;
-    EXPECT_EQ(ERROR_BADDB, RegCreateKeyExW(HKEY_CURRENT_USER, L"Software", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                                           &key, nullptr));
+    EXPECT_EQ(ERROR_BADDB, RegCreateKeyExW(HKEY_CURRENT_USER, L"Software", 0, nullptr, 0,
+                                           KEY_ALL_ACCESS, nullptr, &key, nullptr));
     EXPECT_EQ(nullptr, key);
     EXPECT_EQ(ERROR_BADDB, RegOpenKeyExW(HKEY_CURRENT_USER, L"Software", 0, KEY_READ, &key));
-    EXPECT_EQ(ERROR_BADDB, RegQueryValueExW(HKEY_LOCAL_MACHINE, L"x", nullptr, nullptr, nullptr, nullptr));
+    EXPECT_EQ(ERROR_BADDB,
+              RegQueryValueExW(HKEY_LOCAL_MACHINE, L"x", nullptr, nullptr, nullptr, nullptr));
     std::ifstream in(store_);
     EXPECT_EQ(junk, std::string(std::istreambuf_iterator<char>(in), {}));
 
@@ -470,14 +506,15 @@ TEST_F(RegistryStore, ThatCannotBeUsedFailsWithoutHarm)
     const std::string blocked = dir_.file("plainfile/registry.db");
     std::ofstream(dir_.file("plainfile")) << "x";
     setenv("VELMAR_REGISTRY", blocked.c_str(), 1);
-    EXPECT_EQ(ERROR_REGISTRY_IO_FAILED, RegCreateKeyExW(HKEY_CURRENT_USER, L"Software", 0, nullptr, 0,
-                                                        KEY_ALL_ACCESS, nullptr, &key, nullptr));
+    EXPECT_EQ(ERROR_REGISTRY_IO_FAILED, RegCreateKeyExW(HKEY_CURRENT_USER, L"Software", 0, nullptr,
+                                                        0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
 
     // The errors have their system texts.
     char* text = nullptr;
     EXPECT_NE(0u, FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
                                      FORMAT_MESSAGE_IGNORE_INSERTS,
-                                 nullptr, ERROR_BADDB, 0x400, reinterpret_cast<LPSTR>(&text), 0, nullptr));
+                                 nullptr, ERROR_BADDB, 0x400, reinterpret_cast<LPSTR>(&text), 0,
+                                 nullptr));
     EXPECT_STREQ("The configuration registry database is corrupt.\r\n", text);
     LocalFree(text);
 
@@ -494,30 +531,35 @@ TEST_F(Registry, TwoProcessesWriteOneStore)
 {
     // Both children start before either finishes, so their transactions meet.
     const std::string base = kBaseA;
-    const testsupport::ChildId first = testsupport::StartChild({"reg-write", base + "\\first", "150"});
-    const testsupport::ChildId second = testsupport::StartChild({"reg-write", base + "\\second", "150"});
+    const testsupport::ChildId first =
+        testsupport::StartChild({"reg-write", base + "\\first", "150"});
+    const testsupport::ChildId second =
+        testsupport::StartChild({"reg-write", base + "\\second", "150"});
     // This process writes too, in between.
     HKEY mine = Create(L"parent");
     for (DWORD i = 0; i < 50; ++i)
-        EXPECT_EQ(ERROR_SUCCESS, RegSetValueExW(mine, std::to_wstring(i).c_str(), 0, REG_DWORD, Bytes(&i), 4));
+        EXPECT_EQ(ERROR_SUCCESS,
+                  RegSetValueExW(mine, std::to_wstring(i).c_str(), 0, REG_DWORD, Bytes(&i), 4));
     RegCloseKey(mine);
     EXPECT_EQ(0, testsupport::WaitChild(first));
     EXPECT_EQ(0, testsupport::WaitChild(second));
 
-    for (const char* prefix : {"first", "second"}) {
+    for (const char* prefix : {"first", "second"})
+    {
         HKEY parent = nullptr;
         ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(root_, prefix, 0, KEY_READ, &parent));
         DWORD count = 0;
-        ASSERT_EQ(ERROR_SUCCESS, RegQueryInfoKeyW(parent, nullptr, nullptr, nullptr, &count, nullptr, nullptr,
-                                                  nullptr, nullptr, nullptr, nullptr, nullptr));
+        ASSERT_EQ(ERROR_SUCCESS,
+                  RegQueryInfoKeyW(parent, nullptr, nullptr, nullptr, &count, nullptr, nullptr,
+                                   nullptr, nullptr, nullptr, nullptr, nullptr));
         EXPECT_EQ(150u, count) << prefix;
         HKEY last = nullptr;
         ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(parent, "K149", 0, KEY_READ, &last));
         DWORD n = 0, size = 4;
-        EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(last, "N", nullptr, nullptr, reinterpret_cast<BYTE*>(&n), &size));
+        EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(last, "N", nullptr, nullptr,
+                                                  reinterpret_cast<BYTE*>(&n), &size));
         EXPECT_EQ(149u, n);
         RegCloseKey(last);
         RegCloseKey(parent);
     }
 }
-

@@ -10,7 +10,8 @@
 #include <sched.h>
 #include <sys/resource.h>
 
-namespace {
+namespace
+{
 
 int Nice()
 {
@@ -32,49 +33,56 @@ TEST(Scheduling, AffinityMasksAndThreadPinning)
 
     // Pin a thread of its own to the lowest processor the process may use.
     DWORD_PTR lowest = process & (~process + 1);
-    std::thread([&] {
-        const DWORD_PTR previous = SetThreadAffinityMask(GetCurrentThread(), lowest);
-        EXPECT_EQ(process, previous);
-        // The next change answers the mask just set.
-        EXPECT_EQ(lowest, SetThreadAffinityMask(GetCurrentThread(), lowest));
+    std::thread(
+        [&]
+        {
+            const DWORD_PTR previous = SetThreadAffinityMask(GetCurrentThread(), lowest);
+            EXPECT_EQ(process, previous);
+            // The next change answers the mask just set.
+            EXPECT_EQ(lowest, SetThreadAffinityMask(GetCurrentThread(), lowest));
 #ifndef _WIN32
-        cpu_set_t set;
-        ASSERT_EQ(0, sched_getaffinity(0, sizeof set, &set));
-        EXPECT_EQ(1, CPU_COUNT(&set));
+            cpu_set_t set;
+            ASSERT_EQ(0, sched_getaffinity(0, sizeof set, &set));
+            EXPECT_EQ(1, CPU_COUNT(&set));
 #endif
-        // The process still reports its own mask, not the pinned thread's.
-        DWORD_PTR p2 = 0, s2 = 0;
-        EXPECT_TRUE(GetProcessAffinityMask(GetCurrentProcess(), &p2, &s2));
-        EXPECT_EQ(process, p2);
-        // Outside the process's mask, or empty: refused with the last error.
-        SetLastError(0);
-        EXPECT_EQ(0u, SetThreadAffinityMask(GetCurrentThread(), 0));
-        EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
-        if (~system != 0) {
+            // The process still reports its own mask, not the pinned thread's.
+            DWORD_PTR p2 = 0, s2 = 0;
+            EXPECT_TRUE(GetProcessAffinityMask(GetCurrentProcess(), &p2, &s2));
+            EXPECT_EQ(process, p2);
+            // Outside the process's mask, or empty: refused with the last error.
             SetLastError(0);
-            EXPECT_EQ(0u, SetThreadAffinityMask(GetCurrentThread(), ~system));
+            EXPECT_EQ(0u, SetThreadAffinityMask(GetCurrentThread(), 0));
             EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
-        }
-        EXPECT_EQ(0u, SetThreadAffinityMask(reinterpret_cast<HANDLE>(0x99), lowest));
-        EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_HANDLE), GetLastError());
-    }).join();
+            if (~system != 0)
+            {
+                SetLastError(0);
+                EXPECT_EQ(0u, SetThreadAffinityMask(GetCurrentThread(), ~system));
+                EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
+            }
+            EXPECT_EQ(0u, SetThreadAffinityMask(reinterpret_cast<HANDLE>(0x99), lowest));
+            EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_HANDLE), GetLastError());
+        })
+        .join();
 }
 
 TEST(Scheduling, PriorityArgumentsAndOwnThreadLevels)
 {
     // Lowering a thread's own level needs no right anywhere.
-    std::thread([] {
-        EXPECT_EQ(THREAD_PRIORITY_NORMAL, GetThreadPriority(GetCurrentThread()));
-        EXPECT_TRUE(SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL));
-        EXPECT_EQ(THREAD_PRIORITY_BELOW_NORMAL, GetThreadPriority(GetCurrentThread()));
-        EXPECT_TRUE(SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_LOWEST));
-        EXPECT_EQ(THREAD_PRIORITY_LOWEST, GetThreadPriority(GetCurrentThread()));
-        // Levels between the named ones are refused.
-        SetLastError(0);
-        EXPECT_FALSE(SetThreadPriority(GetCurrentThread(), 7));
-        EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
-        EXPECT_EQ(THREAD_PRIORITY_LOWEST, GetThreadPriority(GetCurrentThread()));
-    }).join();
+    std::thread(
+        []
+        {
+            EXPECT_EQ(THREAD_PRIORITY_NORMAL, GetThreadPriority(GetCurrentThread()));
+            EXPECT_TRUE(SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL));
+            EXPECT_EQ(THREAD_PRIORITY_BELOW_NORMAL, GetThreadPriority(GetCurrentThread()));
+            EXPECT_TRUE(SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_LOWEST));
+            EXPECT_EQ(THREAD_PRIORITY_LOWEST, GetThreadPriority(GetCurrentThread()));
+            // Levels between the named ones are refused.
+            SetLastError(0);
+            EXPECT_FALSE(SetThreadPriority(GetCurrentThread(), 7));
+            EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
+            EXPECT_EQ(THREAD_PRIORITY_LOWEST, GetThreadPriority(GetCurrentThread()));
+        })
+        .join();
 
     EXPECT_EQ(static_cast<DWORD>(NORMAL_PRIORITY_CLASS), GetPriorityClass(GetCurrentProcess()));
     SetLastError(0);
@@ -95,57 +103,66 @@ TEST(Scheduling, PriorityClassAndThreadLevelsAsRoot)
 {
     if (::geteuid() != 0)
         GTEST_SKIP() << "raising priorities needs root or CAP_SYS_NICE";
-    EXPECT_EQ(0, testsupport::RunInChild([] {
-        CHILD_CHECK(GetPriorityClass(GetCurrentProcess()) == NORMAL_PRIORITY_CLASS);
-        CHILD_CHECK(SetPriorityClass(GetCurrentProcess(), HIGH_PRIORITY_CLASS));
-        CHILD_CHECK(GetPriorityClass(GetCurrentProcess()) == HIGH_PRIORITY_CLASS);
-        CHILD_CHECK(Nice() == -10);
-        CHILD_CHECK(SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_HIGHEST));
-        CHILD_CHECK(GetThreadPriority(GetCurrentThread()) == THREAD_PRIORITY_HIGHEST);
-        CHILD_CHECK(Nice() == -14);
-        // A class change keeps the thread's level relative to the class.
-        CHILD_CHECK(SetPriorityClass(GetCurrentProcess(), NORMAL_PRIORITY_CLASS));
-        CHILD_CHECK(Nice() == -4);
-        CHILD_CHECK(SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL));
-        CHILD_CHECK(Nice() == -20);
-        // What CPU detection does for its measurement, then puts back.
-        CHILD_CHECK(SetPriorityClass(GetCurrentProcess(), REALTIME_PRIORITY_CLASS));
-        CHILD_CHECK(GetPriorityClass(GetCurrentProcess()) == REALTIME_PRIORITY_CLASS);
-        CHILD_CHECK(SetPriorityClass(GetCurrentProcess(), NORMAL_PRIORITY_CLASS));
-        CHILD_CHECK(SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_NORMAL));
-        CHILD_CHECK(Nice() == 0);
-        // Other threads follow the class.
-        CHILD_CHECK(SetPriorityClass(GetCurrentProcess(), BELOW_NORMAL_PRIORITY_CLASS));
-        int other = 99;
-        std::thread t([&] { other = Nice(); });
-        t.join();
-        CHILD_CHECK(other == 10);
-        SetLastError(0);
-        CHILD_CHECK(!SetPriorityClass(GetCurrentProcess(), 0x1234));
-        CHILD_CHECK(GetLastError() == ERROR_INVALID_PARAMETER);
-        CHILD_CHECK(!SetThreadPriority(GetCurrentThread(), 7));
-        CHILD_CHECK(GetThreadPriority(reinterpret_cast<HANDLE>(0x99)) == THREAD_PRIORITY_ERROR_RETURN);
-        return 0;
-    }));
+    EXPECT_EQ(
+        0,
+        testsupport::RunInChild(
+            []
+            {
+                CHILD_CHECK(GetPriorityClass(GetCurrentProcess()) == NORMAL_PRIORITY_CLASS);
+                CHILD_CHECK(SetPriorityClass(GetCurrentProcess(), HIGH_PRIORITY_CLASS));
+                CHILD_CHECK(GetPriorityClass(GetCurrentProcess()) == HIGH_PRIORITY_CLASS);
+                CHILD_CHECK(Nice() == -10);
+                CHILD_CHECK(SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_HIGHEST));
+                CHILD_CHECK(GetThreadPriority(GetCurrentThread()) == THREAD_PRIORITY_HIGHEST);
+                CHILD_CHECK(Nice() == -14);
+                // A class change keeps the thread's level relative to the class.
+                CHILD_CHECK(SetPriorityClass(GetCurrentProcess(), NORMAL_PRIORITY_CLASS));
+                CHILD_CHECK(Nice() == -4);
+                CHILD_CHECK(SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL));
+                CHILD_CHECK(Nice() == -20);
+                // What CPU detection does for its measurement, then puts back.
+                CHILD_CHECK(SetPriorityClass(GetCurrentProcess(), REALTIME_PRIORITY_CLASS));
+                CHILD_CHECK(GetPriorityClass(GetCurrentProcess()) == REALTIME_PRIORITY_CLASS);
+                CHILD_CHECK(SetPriorityClass(GetCurrentProcess(), NORMAL_PRIORITY_CLASS));
+                CHILD_CHECK(SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_NORMAL));
+                CHILD_CHECK(Nice() == 0);
+                // Other threads follow the class.
+                CHILD_CHECK(SetPriorityClass(GetCurrentProcess(), BELOW_NORMAL_PRIORITY_CLASS));
+                int other = 99;
+                std::thread t([&] { other = Nice(); });
+                t.join();
+                CHILD_CHECK(other == 10);
+                SetLastError(0);
+                CHILD_CHECK(!SetPriorityClass(GetCurrentProcess(), 0x1234));
+                CHILD_CHECK(GetLastError() == ERROR_INVALID_PARAMETER);
+                CHILD_CHECK(!SetThreadPriority(GetCurrentThread(), 7));
+                CHILD_CHECK(GetThreadPriority(reinterpret_cast<HANDLE>(0x99)) ==
+                            THREAD_PRIORITY_ERROR_RETURN);
+                return 0;
+            }));
 }
 
 TEST(Scheduling, RefusedRaiseFailsWithAccessDenied)
 {
-    EXPECT_EQ(0, testsupport::RunInChild([] {
-        if (::geteuid() == 0 && !testsupport::SwitchToUnprivilegedUser())
-            return 0; // no other user to become: nothing to check here
-        CHILD_CHECK(SetPriorityClass(GetCurrentProcess(), IDLE_PRIORITY_CLASS));
-        CHILD_CHECK(Nice() == 19);
-        SetLastError(0);
-        CHILD_CHECK(!SetPriorityClass(GetCurrentProcess(), NORMAL_PRIORITY_CLASS));
-        CHILD_CHECK(GetLastError() == ERROR_ACCESS_DENIED);
-        CHILD_CHECK(GetPriorityClass(GetCurrentProcess()) == IDLE_PRIORITY_CLASS);
-        // Real-time without the right falls back to high only where high is allowed.
-        CHILD_CHECK(!SetPriorityClass(GetCurrentProcess(), REALTIME_PRIORITY_CLASS));
-        CHILD_CHECK(!SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL));
-        CHILD_CHECK(GetLastError() == ERROR_ACCESS_DENIED);
-        CHILD_CHECK(GetThreadPriority(GetCurrentThread()) == THREAD_PRIORITY_NORMAL);
-        return 0;
-    }));
+    EXPECT_EQ(0,
+              testsupport::RunInChild(
+                  []
+                  {
+                      if (::geteuid() == 0 && !testsupport::SwitchToUnprivilegedUser())
+                          return 0; // no other user to become: nothing to check here
+                      CHILD_CHECK(SetPriorityClass(GetCurrentProcess(), IDLE_PRIORITY_CLASS));
+                      CHILD_CHECK(Nice() == 19);
+                      SetLastError(0);
+                      CHILD_CHECK(!SetPriorityClass(GetCurrentProcess(), NORMAL_PRIORITY_CLASS));
+                      CHILD_CHECK(GetLastError() == ERROR_ACCESS_DENIED);
+                      CHILD_CHECK(GetPriorityClass(GetCurrentProcess()) == IDLE_PRIORITY_CLASS);
+                      // Real-time without the right falls back to high only where high is allowed.
+                      CHILD_CHECK(!SetPriorityClass(GetCurrentProcess(), REALTIME_PRIORITY_CLASS));
+                      CHILD_CHECK(
+                          !SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL));
+                      CHILD_CHECK(GetLastError() == ERROR_ACCESS_DENIED);
+                      CHILD_CHECK(GetThreadPriority(GetCurrentThread()) == THREAD_PRIORITY_NORMAL);
+                      return 0;
+                  }));
 }
 #endif

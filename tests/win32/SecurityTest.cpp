@@ -11,7 +11,8 @@
 #include <grp.h>
 #endif
 
-namespace {
+namespace
+{
 
 // The privilege names in wide text; Windows' macros follow the UNICODE setting.
 const wchar_t kShutdown[] = L"SeShutdownPrivilege";
@@ -21,8 +22,8 @@ PSID Administrators()
 {
     SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
     PSID sid = nullptr;
-    EXPECT_TRUE(AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0,
-                                         0, &sid));
+    EXPECT_TRUE(AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID,
+                                         DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0, &sid));
     return sid;
 }
 
@@ -36,7 +37,8 @@ bool GroupsContainAdministrators()
     std::vector<BYTE> buf(1024);
     DWORD len = 0;
     bool found = false;
-    if (GetTokenInformation(token, TokenGroups, buf.data(), static_cast<DWORD>(buf.size()), &len)) {
+    if (GetTokenInformation(token, TokenGroups, buf.data(), static_cast<DWORD>(buf.size()), &len))
+    {
         PSID admins = Administrators();
         const TOKEN_GROUPS* groups = reinterpret_cast<const TOKEN_GROUPS*>(buf.data());
         for (DWORD i = 0; i < groups->GroupCount; ++i)
@@ -95,9 +97,12 @@ DWORD PrivilegeAttributes(DWORD low)
         return 0xFFFFFFFF;
     std::vector<BYTE> buf(4096);
     DWORD len = 0, attributes = 0xFFFFFFFF;
-    if (GetTokenInformation(token, TokenPrivileges, buf.data(), static_cast<DWORD>(buf.size()), &len)) {
+    if (GetTokenInformation(token, TokenPrivileges, buf.data(), static_cast<DWORD>(buf.size()),
+                            &len))
+    {
         const TOKEN_PRIVILEGES* list = reinterpret_cast<const TOKEN_PRIVILEGES*>(buf.data());
-        for (DWORD i = 0; i < list->PrivilegeCount; ++i) {
+        for (DWORD i = 0; i < list->PrivilegeCount; ++i)
+        {
             if (list->Privileges[i].Luid.LowPart == low && list->Privileges[i].Luid.HighPart == 0)
                 attributes = list->Privileges[i].Attributes;
         }
@@ -133,7 +138,8 @@ TEST(Security, TokenHandlesAccessAndBufferSizes)
     const TOKEN_GROUPS* groups = reinterpret_cast<const TOKEN_GROUPS*>(buf.data());
     ASSERT_GE(groups->GroupCount, 1u);
     // Every SID points inside the caller's buffer and is valid.
-    for (DWORD i = 0; i < groups->GroupCount; ++i) {
+    for (DWORD i = 0; i < groups->GroupCount; ++i)
+    {
         const BYTE* sid = static_cast<const BYTE*>(groups->Groups[i].Sid);
         EXPECT_GE(sid, buf.data());
         EXPECT_LE(sid + GetLengthSid(groups->Groups[i].Sid), buf.data() + buf.size());
@@ -206,7 +212,8 @@ TEST(Security, PrivilegeLookupAndAdjustment)
     EXPECT_EQ(static_cast<DWORD>(ERROR_NO_SUCH_PRIVILEGE), GetLastError());
 
     HANDLE token = nullptr;
-    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token));
+    ASSERT_TRUE(
+        OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token));
     TOKEN_PRIVILEGES tp = {};
     tp.PrivilegeCount = 1;
     ASSERT_TRUE(LookupPrivilegeValueW(nullptr, kShutdown, &tp.Privileges[0].Luid));
@@ -220,7 +227,8 @@ TEST(Security, PrivilegeLookupAndAdjustment)
     // difference: Wine makes the change and reports success.
     TOKEN_PRIVILEGES previous = {};
     DWORD len = 0;
-    if (!testsupport::UnderWine()) {
+    if (!testsupport::UnderWine())
+    {
         SetLastError(0);
         EXPECT_FALSE(AdjustTokenPrivileges(token, FALSE, &tp, 4, &previous, &len));
         EXPECT_EQ(static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER), GetLastError());
@@ -239,7 +247,8 @@ TEST(Security, PrivilegeLookupAndAdjustment)
 
     // The token lists it as enabled; change notify is on by default.
     EXPECT_EQ(static_cast<DWORD>(SE_PRIVILEGE_ENABLED), PrivilegeAttributes(19));
-    EXPECT_EQ(static_cast<DWORD>(SE_PRIVILEGE_ENABLED | SE_PRIVILEGE_ENABLED_BY_DEFAULT), PrivilegeAttributes(23));
+    EXPECT_EQ(static_cast<DWORD>(SE_PRIVILEGE_ENABLED | SE_PRIVILEGE_ENABLED_BY_DEFAULT),
+              PrivilegeAttributes(23));
 
     // The previous state puts it back.
     ASSERT_TRUE(AdjustTokenPrivileges(token, FALSE, &previous, 0, nullptr, nullptr));
@@ -280,29 +289,32 @@ TEST(Security, OtherUsersAsMachineAllows)
     if (geteuid() != 0)
         GTEST_SKIP() << "switching users needs root";
     // An ordinary user: no Administrators, not elevated, no debug privilege.
-    EXPECT_EQ(0, testsupport::RunInChild([] {
-        CHILD_CHECK(testsupport::SwitchToUnprivilegedUser());
-        PSID admins = Administrators();
-        CHILD_CHECK(IsMember(admins) == FALSE);
-        CHILD_CHECK(!GroupsContainAdministrators());
-        CHILD_CHECK(Elevation() == 0);
-        SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
-        PSID everyone = nullptr;
-        CHILD_CHECK(AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone));
-        CHILD_CHECK(IsMember(everyone) == TRUE);
-        CHILD_CHECK(!EqualSid(everyone, admins));
-        CHILD_CHECK(FreeSid(everyone) == nullptr);
-        FreeSid(admins);
-        // Not held: the call succeeds and says so only through the last error.
-        DWORD err = 0;
-        CHILD_CHECK(SetPrivilege(kDebug, true, &err));
-        CHILD_CHECK(err == ERROR_NOT_ALL_ASSIGNED);
-        CHILD_CHECK(!w32::ProcessPrivilegeEnabled(20));
-        // A standard user holds the shut-down privilege.
-        CHILD_CHECK(SetPrivilege(kShutdown, true, &err));
-        CHILD_CHECK(err == ERROR_SUCCESS);
-        return 0;
-    }));
+    EXPECT_EQ(0, testsupport::RunInChild(
+                     []
+                     {
+                         CHILD_CHECK(testsupport::SwitchToUnprivilegedUser());
+                         PSID admins = Administrators();
+                         CHILD_CHECK(IsMember(admins) == FALSE);
+                         CHILD_CHECK(!GroupsContainAdministrators());
+                         CHILD_CHECK(Elevation() == 0);
+                         SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
+                         PSID everyone = nullptr;
+                         CHILD_CHECK(AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0,
+                                                              0, 0, 0, 0, 0, &everyone));
+                         CHILD_CHECK(IsMember(everyone) == TRUE);
+                         CHILD_CHECK(!EqualSid(everyone, admins));
+                         CHILD_CHECK(FreeSid(everyone) == nullptr);
+                         FreeSid(admins);
+                         // Not held: the call succeeds and says so only through the last error.
+                         DWORD err = 0;
+                         CHILD_CHECK(SetPrivilege(kDebug, true, &err));
+                         CHILD_CHECK(err == ERROR_NOT_ALL_ASSIGNED);
+                         CHILD_CHECK(!w32::ProcessPrivilegeEnabled(20));
+                         // A standard user holds the shut-down privilege.
+                         CHILD_CHECK(SetPrivilege(kShutdown, true, &err));
+                         CHILD_CHECK(err == ERROR_SUCCESS);
+                         return 0;
+                     }));
 
     // A member of the administrative group who is not root.
     group* sudo = getgrnam("sudo");
@@ -311,21 +323,25 @@ TEST(Security, OtherUsersAsMachineAllows)
     if (!sudo)
         GTEST_SKIP() << "the machine has no sudo or wheel group";
     const gid_t adminGid = sudo->gr_gid;
-    EXPECT_EQ(0, testsupport::RunInChild([adminGid] {
-        CHILD_CHECK(setgroups(1, &adminGid) == 0 && setgid(65534) == 0 && setuid(65534) == 0);
-        PSID admins = Administrators();
-        CHILD_CHECK(IsMember(admins) == TRUE);
-        CHILD_CHECK(GroupsContainAdministrators());
-        CHILD_CHECK(Elevation() == 0);
-        HANDLE token = nullptr;
-        DWORD type = 0, len = 0;
-        CHILD_CHECK(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token));
-        CHILD_CHECK(GetTokenInformation(token, TokenElevationType, &type, sizeof type, &len));
-        CHILD_CHECK(type == TokenElevationTypeLimited);
-        CloseHandle(token);
-        FreeSid(admins);
-        return 0;
-    }));
+    EXPECT_EQ(0, testsupport::RunInChild(
+                     [adminGid]
+                     {
+                         CHILD_CHECK(setgroups(1, &adminGid) == 0 && setgid(65534) == 0 &&
+                                     setuid(65534) == 0);
+                         PSID admins = Administrators();
+                         CHILD_CHECK(IsMember(admins) == TRUE);
+                         CHILD_CHECK(GroupsContainAdministrators());
+                         CHILD_CHECK(Elevation() == 0);
+                         HANDLE token = nullptr;
+                         DWORD type = 0, len = 0;
+                         CHILD_CHECK(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token));
+                         CHILD_CHECK(GetTokenInformation(token, TokenElevationType, &type,
+                                                         sizeof type, &len));
+                         CHILD_CHECK(type == TokenElevationTypeLimited);
+                         CloseHandle(token);
+                         FreeSid(admins);
+                         return 0;
+                     }));
 }
 
 #endif
@@ -366,11 +382,13 @@ TEST(Shutdown, ExitWindowsExRunsTheSessionAndPowerCommands)
     EXPECT_EQ(static_cast<DWORD>(ERROR_PRIVILEGE_NOT_HELD), GetLastError());
     EXPECT_TRUE(recorder.requests().empty());
     ASSERT_TRUE(ExitWindowsEx(EWX_LOGOFF, 0));
-    EXPECT_EQ((std::vector<std::string>{"loginctl", "terminate-session", "c7"}), recorder.lastArgv());
+    EXPECT_EQ((std::vector<std::string>{"loginctl", "terminate-session", "c7"}),
+              recorder.lastArgv());
 
     // As the OS services' Shutdown does: enable, exit, disable.
     ASSERT_TRUE(SetPrivilege(kShutdown, true));
-    struct Case {
+    struct Case
+    {
         UINT flags;
         std::vector<std::string> argv;
     } cases[] = {
@@ -381,7 +399,8 @@ TEST(Shutdown, ExitWindowsExRunsTheSessionAndPowerCommands)
         {EWX_POWEROFF, {"systemctl", "poweroff"}},
         {4, {"loginctl", "terminate-session", "c7"}},
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         EXPECT_TRUE(ExitWindowsEx(c.flags, SHTDN_REASON_FLAG_PLANNED)) << c.flags;
         EXPECT_EQ(c.argv, recorder.lastArgv()) << c.flags;
         EXPECT_TRUE(recorder.requests().back().directory.empty());

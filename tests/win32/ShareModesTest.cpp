@@ -13,19 +13,23 @@
 extern char** environ;
 #endif
 
-namespace {
+namespace
+{
 
 // Access kinds of the matrix and the Win32 rights that ask for them.
-struct AccessCase {
+struct AccessCase
+{
     DWORD rights;
     unsigned kinds; // 1 read, 2 write, 4 delete
 };
 const AccessCase kAccesses[] = {
-    {GENERIC_READ, 1}, {GENERIC_WRITE, 2}, {GENERIC_READ | GENERIC_WRITE, 3}, {DELETE, 4}, {FILE_READ_ATTRIBUTES, 0},
+    {GENERIC_READ, 1}, {GENERIC_WRITE, 2},        {GENERIC_READ | GENERIC_WRITE, 3},
+    {DELETE, 4},       {FILE_READ_ATTRIBUTES, 0},
 };
 
 // Windows' rule: the second open fits when neither side holds what the other denies.
-bool Compatible(const AccessCase& first, DWORD firstShare, const AccessCase& second, DWORD secondShare)
+bool Compatible(const AccessCase& first, DWORD firstShare, const AccessCase& second,
+                DWORD secondShare)
 {
     if (!first.kinds || !second.kinds)
         return true; // no data access: sharing is not checked
@@ -33,7 +37,8 @@ bool Compatible(const AccessCase& first, DWORD firstShare, const AccessCase& sec
 }
 
 // A second process holding one open of a file, told over a pipe to reopen it.
-class Holder {
+class Holder
+{
 public:
     Holder(const std::string& path, DWORD access, DWORD share)
     {
@@ -78,7 +83,8 @@ private:
         HANDLE childIn = nullptr, childOut = nullptr;
         if (!CreatePipe(&childIn, &toChild_, &inherit, 0))
             return false;
-        if (!CreatePipe(&fromChild_, &childOut, &inherit, 0)) {
+        if (!CreatePipe(&fromChild_, &childOut, &inherit, 0))
+        {
             CloseHandle(childIn);
             CloseHandle(toChild_);
             return false;
@@ -94,11 +100,12 @@ private:
         const std::string helper = testsupport::BesideTestProgram("win32_share_helper.exe");
         std::string command = "\"" + helper + "\" \"" + path + "\" " + access + " " + share;
         PROCESS_INFORMATION pi{};
-        const bool started =
-            CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
+        const bool started = CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0,
+                                            nullptr, nullptr, &si, &pi);
         CloseHandle(childIn);
         CloseHandle(childOut);
-        if (!started) {
+        if (!started)
+        {
             CloseHandle(toChild_);
             CloseHandle(fromChild_);
             return false;
@@ -111,7 +118,8 @@ private:
     bool Send(const std::string& line)
     {
         DWORD n = 0;
-        return process_ && WriteFile(toChild_, line.data(), static_cast<DWORD>(line.size()), &n, nullptr);
+        return process_ &&
+               WriteFile(toChild_, line.data(), static_cast<DWORD>(line.size()), &n, nullptr);
     }
 
     std::string ReadLine()
@@ -119,7 +127,8 @@ private:
         std::string line;
         char c = 0;
         DWORD n = 0;
-        while (line.size() < 64 && ReadFile(fromChild_, &c, 1, &n, nullptr) && n == 1) {
+        while (line.size() < 64 && ReadFile(fromChild_, &c, 1, &n, nullptr) && n == 1)
+        {
             if (c == '\r')
                 continue; // the child's run-time writes text lines
             line += c;
@@ -154,7 +163,8 @@ private:
         int in[2], out[2];
         if (pipe(in) != 0)
             return false;
-        if (pipe(out) != 0) {
+        if (pipe(out) != 0)
+        {
             close(in[0]);
             close(in[1]);
             return false;
@@ -165,8 +175,8 @@ private:
         posix_spawn_file_actions_adddup2(&actions, out[1], 1);
         posix_spawn_file_actions_addclose(&actions, in[1]);
         posix_spawn_file_actions_addclose(&actions, out[0]);
-        char* argv[] = {const_cast<char*>(W32_SHARE_HELPER), const_cast<char*>(path.c_str()), const_cast<char*>(a.c_str()),
-                        const_cast<char*>(s.c_str()), nullptr};
+        char* argv[] = {const_cast<char*>(W32_SHARE_HELPER), const_cast<char*>(path.c_str()),
+                        const_cast<char*>(a.c_str()), const_cast<char*>(s.c_str()), nullptr};
         if (posix_spawn(&pid_, W32_SHARE_HELPER, &actions, nullptr, argv, environ) != 0)
             pid_ = -1;
         posix_spawn_file_actions_destroy(&actions);
@@ -174,7 +184,8 @@ private:
         close(out[1]);
         toChild_ = in[1];
         fromChild_ = fdopen(out[0], "r");
-        if (pid_ <= 0) {
+        if (pid_ <= 0)
+        {
             close(toChild_);
             if (fromChild_)
                 fclose(fromChild_);
@@ -186,7 +197,8 @@ private:
 
     bool Send(const std::string& line)
     {
-        return pid_ > 0 && write(toChild_, line.data(), line.size()) == static_cast<ssize_t>(line.size());
+        return pid_ > 0 &&
+               write(toChild_, line.data(), line.size()) == static_cast<ssize_t>(line.size());
     }
 
     std::string ReadLine()
@@ -202,7 +214,9 @@ private:
     std::string answer_;
 };
 
-class ShareModes : public TempDirTest {};
+class ShareModes : public TempDirTest
+{
+};
 
 } // namespace
 
@@ -210,17 +224,19 @@ TEST_F(ShareModes, MatrixBetweenHandlesOfOneProcess)
 {
     WriteBytes("m.txt", "matrix");
     for (const AccessCase& first : kAccesses)
-        for (DWORD firstShare = 0; firstShare < 8; ++firstShare) {
+        for (DWORD firstShare = 0; firstShare < 8; ++firstShare)
+        {
             HANDLE h1 = Open("m.txt", first.rights, firstShare);
             ASSERT_NE(INVALID_HANDLE_VALUE, h1);
             for (const AccessCase& second : kAccesses)
-                for (DWORD secondShare = 0; secondShare < 8; ++secondShare) {
+                for (DWORD secondShare = 0; secondShare < 8; ++secondShare)
+                {
                     SetLastError(0);
                     HANDLE h2 = Open("m.txt", second.rights, secondShare);
                     const bool expected = Compatible(first, firstShare, second, secondShare);
                     EXPECT_EQ(expected, h2 != INVALID_HANDLE_VALUE)
-                        << "first " << first.rights << "/" << firstShare << " second " << second.rights << "/"
-                        << secondShare;
+                        << "first " << first.rights << "/" << firstShare << " second "
+                        << second.rights << "/" << secondShare;
                     if (h2 != INVALID_HANDLE_VALUE)
                         CloseHandle(h2);
                     else
@@ -233,7 +249,8 @@ TEST_F(ShareModes, MatrixBetweenHandlesOfOneProcess)
     EXPECT_NE(INVALID_HANDLE_VALUE, exclusive);
     CloseHandle(exclusive);
 #ifndef _WIN32
-    EXPECT_TRUE(std::filesystem::is_empty(Path("locks"))) << "the last closer removes the lock file";
+    EXPECT_TRUE(std::filesystem::is_empty(Path("locks")))
+        << "the last closer removes the lock file";
 #endif
 }
 
@@ -246,15 +263,18 @@ TEST_F(ShareModes, MatrixAcrossProcesses)
     Holder child(Path("p.txt"), FILE_READ_ATTRIBUTES, 0);
     ASSERT_TRUE(child.Opened()) << child.Answer();
     for (const AccessCase& first : firsts)
-        for (DWORD firstShare = 0; firstShare < 8; ++firstShare) {
+        for (DWORD firstShare = 0; firstShare < 8; ++firstShare)
+        {
             child.Reopen(first.rights, firstShare);
             ASSERT_TRUE(child.Opened()) << child.Answer();
             for (const AccessCase& second : kAccesses)
-                for (DWORD secondShare = 0; secondShare < 8; ++secondShare) {
+                for (DWORD secondShare = 0; secondShare < 8; ++secondShare)
+                {
                     HANDLE h2 = Open("p.txt", second.rights, secondShare);
-                    EXPECT_EQ(Compatible(first, firstShare, second, secondShare), h2 != INVALID_HANDLE_VALUE)
-                        << "child " << first.rights << "/" << firstShare << " here " << second.rights << "/"
-                        << secondShare;
+                    EXPECT_EQ(Compatible(first, firstShare, second, secondShare),
+                              h2 != INVALID_HANDLE_VALUE)
+                        << "child " << first.rights << "/" << firstShare << " here "
+                        << second.rights << "/" << secondShare;
                     if (h2 != INVALID_HANDLE_VALUE)
                         CloseHandle(h2);
                     else
@@ -270,7 +290,8 @@ TEST_F(ShareModes, ExclusiveOpenHoldsUntilClosedOrTheProcessDies)
         Holder child(Path("x.txt"), GENERIC_READ, 0);
         ASSERT_TRUE(child.Opened());
         SetLastError(0);
-        EXPECT_EQ(INVALID_HANDLE_VALUE, Open("x.txt", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE));
+        EXPECT_EQ(INVALID_HANDLE_VALUE,
+                  Open("x.txt", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE));
         EXPECT_EQ(ERROR_SHARING_VIOLATION, GetLastError());
         EXPECT_FALSE(DeleteFileA(Path("x.txt").c_str()));
         EXPECT_EQ(ERROR_SHARING_VIOLATION, GetLastError());

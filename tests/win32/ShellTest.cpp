@@ -13,7 +13,8 @@
 #include <shellapi.h>
 #endif
 
-namespace {
+namespace
+{
 
 using Argv = std::vector<std::string>;
 
@@ -27,7 +28,8 @@ Argv Split(const std::string& line)
     int n = 0;
     LPWSTR* words = CommandLineToArgvW(wide.c_str(), &n);
     Argv out;
-    for (int i = 1; words && i < n; ++i) {
+    for (int i = 1; words && i < n; ++i)
+    {
         const std::wstring w = words[i];
         out.emplace_back(w.begin(), w.end()); // the tests' words are ASCII
     }
@@ -79,7 +81,8 @@ TEST(Shell, MissingFilesAndFoldersAreReported)
     SetLastError(0);
     EXPECT_FALSE(OpenQuietly(dir.file("no-folder/missing.xml"), info));
     EXPECT_EQ(static_cast<DWORD>(ERROR_PATH_NOT_FOUND), GetLastError());
-    if (!testsupport::UnderWine()) { // Known Wine difference: it answers SE_ERR_FNF for a missing folder too.
+    if (!testsupport::UnderWine())
+    { // Known Wine difference: it answers SE_ERR_FNF for a missing folder too.
         EXPECT_EQ(static_cast<INT_PTR>(SE_ERR_PNF), reinterpret_cast<INT_PTR>(info.hInstApp));
     }
 #ifndef _WIN32
@@ -88,11 +91,13 @@ TEST(Shell, MissingFilesAndFoldersAreReported)
 }
 
 #ifndef _WIN32
-namespace {
+namespace
+{
 
 // A desktop of our own: HOME, XDG folders and PATH inside a temporary folder,
 // no editor or browser configured, the launcher replaced by a recorder.
-class ShellTest : public ::testing::Test {
+class ShellTest : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -108,7 +113,10 @@ protected:
         tool = dir.write("bin/tool", "#!/bin/sh\nexit 0\n", 0755);
         doc = dir.write("docs/a b.xml", "<?xml version=\"1.0\"?><r/>");
     }
-    std::string program(const std::string& name) { return dir.write("bin/" + name, "#!/bin/sh\n", 0755); }
+    std::string program(const std::string& name)
+    {
+        return dir.write("bin/" + name, "#!/bin/sh\n", 0755);
+    }
 
     testsupport::TempDir dir;
     testsupport::EnvGuard env;
@@ -121,10 +129,14 @@ INT_PTR Code(HINSTANCE h)
     return reinterpret_cast<INT_PTR>(h);
 }
 
-class PropertiesProvider : public w32::IUiProvider {
+class PropertiesProvider : public w32::IUiProvider
+{
 public:
     int ShowMessageBox(const w32::MessageBoxRequest&) override { return IDOK; }
-    bool ShowFileDialog(const w32::FileDialogRequest&, w32::FileDialogAnswer&) override { return false; }
+    bool ShowFileDialog(const w32::FileDialogRequest&, w32::FileDialogAnswer&) override
+    {
+        return false;
+    }
     bool ShowFileProperties(HWND owner, const std::wstring& path) override
     {
         shownFor = path;
@@ -142,28 +154,35 @@ TEST_F(ShellTest, NotepadIsTheDesktopsTextEditor)
     const std::wstring wdoc = w32::WideFromUtf8(doc);
     // $VISUAL first; the whole parameter string is one file name, spaces and all.
     env.set("VISUAL", "myeditor --wait");
-    EXPECT_GT(Code(ShellExecuteW(nullptr, L"open", L"notepad", wdoc.c_str(), nullptr, SW_SHOW)), 32);
+    EXPECT_GT(Code(ShellExecuteW(nullptr, L"open", L"notepad", wdoc.c_str(), nullptr, SW_SHOW)),
+              32);
     EXPECT_EQ((Argv{"myeditor", "--wait", doc}), recorder.lastArgv());
     // Quotes around the name, which keep it whole on Windows, are Notepad's
     // to drop; quotes inside a name stay.
     const std::wstring quoted = L"\"" + wdoc + L"\"";
-    EXPECT_GT(Code(ShellExecuteW(nullptr, L"open", L"notepad", quoted.c_str(), nullptr, SW_SHOW)), 32);
+    EXPECT_GT(Code(ShellExecuteW(nullptr, L"open", L"notepad", quoted.c_str(), nullptr, SW_SHOW)),
+              32);
     EXPECT_EQ((Argv{"myeditor", "--wait", doc}), recorder.lastArgv());
-    EXPECT_GT(Code(ShellExecuteW(nullptr, L"open", L"notepad", L"a\"b\".xml", nullptr, SW_SHOW)), 32);
+    EXPECT_GT(Code(ShellExecuteW(nullptr, L"open", L"notepad", L"a\"b\".xml", nullptr, SW_SHOW)),
+              32);
     EXPECT_EQ((Argv{"myeditor", "--wait", "a\"b\".xml"}), recorder.lastArgv());
 
     // Then the text/plain default of mimeapps.list and its desktop entry.
     env.unset("VISUAL");
-    dir.write("config/mimeapps.list", "[Default Applications]\ntext/plain=missing.desktop;myedit.desktop;\n");
+    dir.write("config/mimeapps.list",
+              "[Default Applications]\ntext/plain=missing.desktop;myedit.desktop;\n");
     dir.write("data/applications/myedit.desktop",
               "[Desktop Entry]\nType=Application\nName=My Edit\nExec=myedit --new-window %F\n");
-    EXPECT_GT(Code(ShellExecuteW(nullptr, L"open", L"NOTEPAD.EXE", wdoc.c_str(), nullptr, SW_SHOW)), 32);
+    EXPECT_GT(Code(ShellExecuteW(nullptr, L"open", L"NOTEPAD.EXE", wdoc.c_str(), nullptr, SW_SHOW)),
+              32);
     EXPECT_EQ((Argv{"myedit", "--new-window", doc}), recorder.lastArgv());
 
     // Then a known editor on the PATH.
     std::filesystem::remove(dir.file("config/mimeapps.list"));
     const std::string mousepad = program("mousepad");
-    EXPECT_GT(Code(ShellExecuteA(nullptr, "open", "notepad", doc.c_str(), dir.file("docs").c_str(), SW_SHOW)), 32);
+    EXPECT_GT(Code(ShellExecuteA(nullptr, "open", "notepad", doc.c_str(), dir.file("docs").c_str(),
+                                 SW_SHOW)),
+              32);
     EXPECT_EQ((Argv{mousepad, doc}), recorder.lastArgv());
     EXPECT_EQ(dir.file("docs"), recorder.requests().back().directory);
 
@@ -171,7 +190,8 @@ TEST_F(ShellTest, NotepadIsTheDesktopsTextEditor)
     std::filesystem::remove(mousepad);
     const size_t before = recorder.requests().size();
     SetLastError(0);
-    EXPECT_EQ(SE_ERR_FNF, Code(ShellExecuteW(nullptr, L"open", L"notepad", wdoc.c_str(), nullptr, SW_SHOW)));
+    EXPECT_EQ(SE_ERR_FNF,
+              Code(ShellExecuteW(nullptr, L"open", L"notepad", wdoc.c_str(), nullptr, SW_SHOW)));
     EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
     EXPECT_EQ(before, recorder.requests().size());
 }
@@ -179,20 +199,26 @@ TEST_F(ShellTest, NotepadIsTheDesktopsTextEditor)
 TEST_F(ShellTest, OpenRunsProgramsAndOpensDocuments)
 {
     // A program on the PATH, its parameters split by the Windows rules.
-    EXPECT_GT(Code(ShellExecuteW(nullptr, nullptr, L"tool", L"-a \"b c\" d\\\"e", nullptr, SW_SHOW)), 32);
+    EXPECT_GT(
+        Code(ShellExecuteW(nullptr, nullptr, L"tool", L"-a \"b c\" d\\\"e", nullptr, SW_SHOW)), 32);
     EXPECT_EQ((Argv{tool, "-a", "b c", "d\"e"}), recorder.lastArgv());
     EXPECT_GT(Code(ShellExecuteA(nullptr, "open", "tool.exe", "", nullptr, SW_SHOW)), 32);
     EXPECT_EQ((Argv{tool}), recorder.lastArgv());
     // A program by path, relative to the directory given.
-    EXPECT_GT(Code(ShellExecuteA(nullptr, "open", "bin/tool", "x", dir.path().c_str(), SW_SHOW)), 32);
+    EXPECT_GT(Code(ShellExecuteA(nullptr, "open", "bin/tool", "x", dir.path().c_str(), SW_SHOW)),
+              32);
     EXPECT_EQ((Argv{dir.file("bin/tool"), "x"}), recorder.lastArgv());
 
     // Documents, folders and addresses go to the default application.
     EXPECT_GT(Code(ShellExecuteA(nullptr, "open", doc.c_str(), nullptr, nullptr, SW_SHOW)), 32);
     EXPECT_EQ((Argv{"xdg-open", doc}), recorder.lastArgv());
-    EXPECT_GT(Code(ShellExecuteA(nullptr, nullptr, dir.file("docs").c_str(), nullptr, nullptr, SW_SHOW)), 32);
+    EXPECT_GT(
+        Code(ShellExecuteA(nullptr, nullptr, dir.file("docs").c_str(), nullptr, nullptr, SW_SHOW)),
+        32);
     EXPECT_EQ((Argv{"xdg-open", dir.file("docs")}), recorder.lastArgv());
-    EXPECT_GT(Code(ShellExecuteW(nullptr, L"open", L"https://example.org/x?y=1", nullptr, nullptr, SW_SHOW)), 32);
+    EXPECT_GT(Code(ShellExecuteW(nullptr, L"open", L"https://example.org/x?y=1", nullptr, nullptr,
+                                 SW_SHOW)),
+              32);
     EXPECT_EQ((Argv{"xdg-open", "https://example.org/x?y=1"}), recorder.lastArgv());
     // The execute bit alone does not make a document a program.
     const std::string flagged = dir.write("docs/flagged.txt", "just text", 0755);
@@ -201,31 +227,40 @@ TEST_F(ShellTest, OpenRunsProgramsAndOpensDocuments)
 
     // Missing files and folders, unknown verbs.
     SetLastError(0);
-    EXPECT_EQ(SE_ERR_FNF, Code(ShellExecuteA(nullptr, "open", "nosuchprogram", nullptr, nullptr, SW_SHOW)));
+    EXPECT_EQ(SE_ERR_FNF,
+              Code(ShellExecuteA(nullptr, "open", "nosuchprogram", nullptr, nullptr, SW_SHOW)));
     EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
-    EXPECT_EQ(SE_ERR_PNF, Code(ShellExecuteA(nullptr, "open", "/no/such/folder/x", nullptr, nullptr, SW_SHOW)));
+    EXPECT_EQ(SE_ERR_PNF,
+              Code(ShellExecuteA(nullptr, "open", "/no/such/folder/x", nullptr, nullptr, SW_SHOW)));
     EXPECT_EQ(static_cast<DWORD>(ERROR_PATH_NOT_FOUND), GetLastError());
-    EXPECT_EQ(SE_ERR_NOASSOC, Code(ShellExecuteA(nullptr, "print", doc.c_str(), nullptr, nullptr, SW_SHOW)));
+    EXPECT_EQ(SE_ERR_NOASSOC,
+              Code(ShellExecuteA(nullptr, "print", doc.c_str(), nullptr, nullptr, SW_SHOW)));
     EXPECT_EQ(static_cast<DWORD>(ERROR_NO_ASSOCIATION), GetLastError());
-    EXPECT_EQ(SE_ERR_FNF, Code(ShellExecuteW(nullptr, L"open", nullptr, nullptr, nullptr, SW_SHOW)));
+    EXPECT_EQ(SE_ERR_FNF,
+              Code(ShellExecuteW(nullptr, L"open", nullptr, nullptr, nullptr, SW_SHOW)));
 
     // A launch the system refuses reports its error.
     testsupport::LaunchRecorder failing(ERROR_ACCESS_DENIED);
-    EXPECT_EQ(SE_ERR_ACCESSDENIED, Code(ShellExecuteA(nullptr, "open", "tool", nullptr, nullptr, SW_SHOW)));
+    EXPECT_EQ(SE_ERR_ACCESSDENIED,
+              Code(ShellExecuteA(nullptr, "open", "tool", nullptr, nullptr, SW_SHOW)));
     EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
 }
 
 TEST_F(ShellTest, RunasAndEditVerbs)
 {
-    EXPECT_GT(Code(ShellExecuteW(nullptr, L"runas", L"tool", L"--install \"x y\"", nullptr, SW_SHOWNORMAL)), 32);
+    EXPECT_GT(Code(ShellExecuteW(nullptr, L"runas", L"tool", L"--install \"x y\"", nullptr,
+                                 SW_SHOWNORMAL)),
+              32);
     EXPECT_EQ((Argv{"pkexec", tool, "--install", "x y"}), recorder.lastArgv());
     // Elevation is for programs, not documents.
-    EXPECT_EQ(SE_ERR_NOASSOC, Code(ShellExecuteA(nullptr, "runas", doc.c_str(), nullptr, nullptr, SW_SHOW)));
+    EXPECT_EQ(SE_ERR_NOASSOC,
+              Code(ShellExecuteA(nullptr, "runas", doc.c_str(), nullptr, nullptr, SW_SHOW)));
 
     env.set("VISUAL", "vi");
     EXPECT_GT(Code(ShellExecuteA(nullptr, "edit", doc.c_str(), nullptr, nullptr, SW_SHOW)), 32);
     EXPECT_EQ((Argv{"vi", doc}), recorder.lastArgv());
-    EXPECT_EQ(SE_ERR_FNF, Code(ShellExecuteA(nullptr, "edit", dir.file("gone.xml").c_str(), nullptr, nullptr, 1)));
+    EXPECT_EQ(SE_ERR_FNF, Code(ShellExecuteA(nullptr, "edit", dir.file("gone.xml").c_str(), nullptr,
+                                             nullptr, 1)));
 }
 
 TEST_F(ShellTest, ExStructureProcessHandleAndPropertiesSheet)
@@ -290,7 +325,9 @@ TEST(Launcher, SystemLauncherStartsAStandInProgram)
 {
     testsupport::TempDir dir;
     const std::string out = dir.file("out.txt");
-    const std::string script = dir.write("standin.sh", "#!/bin/sh\npwd > \"$1.tmp\"\necho \"$2\" >> \"$1.tmp\"\nmv \"$1.tmp\" \"$1\"\n", 0755);
+    const std::string script = dir.write(
+        "standin.sh",
+        "#!/bin/sh\npwd > \"$1.tmp\"\necho \"$2\" >> \"$1.tmp\"\nmv \"$1.tmp\" \"$1\"\n", 0755);
     w32::LaunchRequest request;
     request.argv = {script, out, "hello world"};
     request.directory = dir.path();

@@ -25,19 +25,22 @@
 #include <unistd.h>
 #endif
 
-namespace testsupport {
+namespace testsupport
+{
 
 // A fresh folder under the system's temporary folder, removed with its content.
-class TempDir {
+class TempDir
+{
 public:
     TempDir()
     {
         static std::atomic<unsigned> counter{0};
         std::error_code ec;
         const std::filesystem::path base = std::filesystem::temp_directory_path(ec);
-        for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
-            const std::filesystem::path p =
-                base / ("velmar-w32sys-" + std::to_string(ProcessId()) + "-" + std::to_string(counter++));
+        for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt)
+        {
+            const std::filesystem::path p = base / ("velmar-w32sys-" + std::to_string(ProcessId()) +
+                                                    "-" + std::to_string(counter++));
             if (std::filesystem::create_directory(p, ec))
                 path_ = p.generic_string();
         }
@@ -81,14 +84,16 @@ private:
 };
 
 // Sets or clears environment variables for the life of the object.
-class EnvGuard {
+class EnvGuard
+{
 public:
     EnvGuard() = default;
     EnvGuard(const EnvGuard&) = delete;
     EnvGuard& operator=(const EnvGuard&) = delete;
     ~EnvGuard()
     {
-        for (const auto& [name, old] : saved_) {
+        for (const auto& [name, old] : saved_)
+        {
             if (old)
                 Put(name, old->c_str());
             else
@@ -145,17 +150,20 @@ inline std::wstring Wide(const std::string& s)
 
 #ifndef _WIN32
 // Replaces the launcher while alive; every request is kept, nothing runs.
-class LaunchRecorder {
+class LaunchRecorder
+{
 public:
     explicit LaunchRecorder(DWORD result = 0) : result_(result)
     {
-        w32::SetLauncher([this](const w32::LaunchRequest& r, int* pid) {
-            std::lock_guard<std::mutex> lock(mutex_);
-            requests_.push_back(r);
-            if (pid)
-                *pid = result_ ? 0 : 4242;
-            return result_;
-        });
+        w32::SetLauncher(
+            [this](const w32::LaunchRequest& r, int* pid)
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                requests_.push_back(r);
+                if (pid)
+                    *pid = result_ ? 0 : 4242;
+                return result_;
+            });
     }
     ~LaunchRecorder() { w32::SetLauncher(nullptr); }
     std::vector<w32::LaunchRequest> requests() const
@@ -184,7 +192,8 @@ private:
 #include <grp.h>
 #include <sys/wait.h>
 
-namespace testsupport {
+namespace testsupport
+{
 
 // Runs body in a forked child (so that it may change priorities, affinity or
 // its user for good) and returns its exit code: 0 when every check held, else
@@ -209,11 +218,13 @@ inline bool SwitchToUnprivilegedUser()
 
 } // namespace testsupport
 
-#define CHILD_CHECK(cond)                                                                   \
-    do {                                                                                    \
-        if (!(cond)) {                                                                      \
-            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond); \
-            return __LINE__ % 250 + 1;                                                      \
-        }                                                                                   \
+#define CHILD_CHECK(cond)                                                                          \
+    do                                                                                             \
+    {                                                                                              \
+        if (!(cond))                                                                               \
+        {                                                                                          \
+            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond);          \
+            return __LINE__ % 250 + 1;                                                             \
+        }                                                                                          \
     } while (0)
 #endif

@@ -12,7 +12,8 @@
 #include <random>
 #include <string>
 
-class TempDirTest : public ::testing::Test {
+class TempDirTest : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -53,7 +54,10 @@ protected:
 #endif
     }
 
-    std::string Path(const std::string& name) const { return dir_ + "/" + name; }
+    std::string Path(const std::string& name) const
+    {
+        return dir_ + "/" + name;
+    }
 
     void WriteBytes(const std::string& name, const std::string& bytes) const
     {
@@ -82,8 +86,8 @@ protected:
         return attributes;
     }
 
-    HANDLE Open(const std::string& name, DWORD access, DWORD share = 0, DWORD disposition = OPEN_EXISTING,
-                DWORD flags = FILE_ATTRIBUTE_NORMAL) const
+    HANDLE Open(const std::string& name, DWORD access, DWORD share = 0,
+                DWORD disposition = OPEN_EXISTING, DWORD flags = FILE_ATTRIBUTE_NORMAL) const
     {
         return CreateFileA(Path(name).c_str(), access, share, nullptr, disposition, flags, nullptr);
     }
@@ -102,9 +106,12 @@ private:
             return {};
         std::random_device seed;
         std::mt19937_64 rng(seed());
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            const std::filesystem::path dir = base / ("velmar-win32-" + std::to_string(rng() % 1000000000ull));
-            if (std::filesystem::create_directory(dir, ec)) {
+        for (int attempt = 0; attempt < 100; ++attempt)
+        {
+            const std::filesystem::path dir =
+                base / ("velmar-win32-" + std::to_string(rng() % 1000000000ull));
+            if (std::filesystem::create_directory(dir, ec))
+            {
                 std::filesystem::permissions(dir, std::filesystem::perms::owner_all, ec);
                 return dir.generic_string();
             }

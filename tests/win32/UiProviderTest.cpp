@@ -10,10 +10,12 @@
 #include <string>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 // Answers from a script and records what it was asked.
-class ScriptedUi : public w32::IUiProvider {
+class ScriptedUi : public w32::IUiProvider
+{
 public:
     std::deque<int> boxAnswers;
     std::deque<std::wstring> fileAnswers; // empty string: the user cancels
@@ -30,7 +32,8 @@ public:
         boxAnswers.pop_front();
         return answer;
     }
-    bool ShowFileDialog(const w32::FileDialogRequest& request, w32::FileDialogAnswer& answer) override
+    bool ShowFileDialog(const w32::FileDialogRequest& request,
+                        w32::FileDialogAnswer& answer) override
     {
         dialogs.push_back(request);
         if (fileAnswers.empty() || fileAnswers.front().empty())
@@ -42,7 +45,8 @@ public:
     }
 };
 
-class TempDir {
+class TempDir
+{
 public:
     TempDir()
     {
@@ -61,7 +65,8 @@ private:
     std::string path_;
 };
 
-struct SaveDialog {
+struct SaveDialog
+{
     wchar_t file[261] = {};
     wchar_t title[64] = {};
     OPENFILENAMEW ofn = {};
@@ -135,7 +140,8 @@ TEST(MessageBox, WithoutProviderWritesToStandardErrorAndAnswersDefault)
 {
     ASSERT_EQ(nullptr, w32::CurrentUiProvider());
     testing::internal::CaptureStderr();
-    EXPECT_EQ(IDOK, MessageBoxW(nullptr, L"Error save to xml file.", L"Velmar", MB_OK | MB_ICONERROR));
+    EXPECT_EQ(IDOK,
+              MessageBoxW(nullptr, L"Error save to xml file.", L"Velmar", MB_OK | MB_ICONERROR));
     EXPECT_EQ(IDNO, MessageBoxW(nullptr, L"Delete?", L"Confirm", MB_YESNO | MB_DEFBUTTON2));
     EXPECT_EQ(IDYES, MessageBoxA(nullptr, "Save changes?", "Velmar", MB_YESNOCANCEL));
     const std::string err = testing::internal::GetCapturedStderr();
@@ -257,7 +263,8 @@ TEST(FileDialog, OpenChecksExistenceAndErrors)
     ASSERT_TRUE(GetOpenFileNameW(&d.ofn));
     EXPECT_EQ(dir.W("here.xml"), std::wstring(d.file));
     ASSERT_EQ(1u, ui.boxes.size());
-    EXPECT_EQ(L"missing.xml\nFile not found.\nCheck the file name and try again.", ui.boxes[0].text);
+    EXPECT_EQ(L"missing.xml\nFile not found.\nCheck the file name and try again.",
+              ui.boxes[0].text);
     EXPECT_FALSE(ui.dialogs[0].save);
 
     // A buffer too small for the answer: the size needed is in its first character.

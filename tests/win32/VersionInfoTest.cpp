@@ -16,7 +16,8 @@
 #include <cwchar>
 #include <vector>
 
-namespace {
+namespace
+{
 
 std::vector<unsigned char> LoadBlock(const std::wstring& file)
 {
@@ -24,7 +25,8 @@ std::vector<unsigned char> LoadBlock(const std::wstring& file)
     const DWORD size = GetFileVersionInfoSizeW(file.c_str(), &handle);
     EXPECT_EQ(0u, handle);
     std::vector<unsigned char> block(size);
-    if (size) {
+    if (size)
+    {
         EXPECT_TRUE(GetFileVersionInfoW(file.c_str(), 0, size, block.data()));
     }
     return block;
@@ -49,8 +51,8 @@ TEST(VersionInfo, OwnBinaryAnswersFixedInfoTranslationAndStrings)
     EXPECT_EQ(fixed->dwFileVersionMS, fixed->dwProductVersionMS);
 
     WORD* translation = nullptr;
-    ASSERT_TRUE(VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<LPVOID*>(&translation),
-                               &len));
+    ASSERT_TRUE(VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation",
+                               reinterpret_cast<LPVOID*>(&translation), &len));
     ASSERT_EQ(4u, len);
     EXPECT_EQ(0x0409, translation[0]);
     EXPECT_EQ(1200, translation[1]);
@@ -72,8 +74,9 @@ TEST(VersionInfo, OwnBinaryAnswersFixedInfoTranslationAndStrings)
     ASSERT_TRUE(VerQueryValueW(block.data(), L"\\StringFileInfo\\040904b0\\FileVersion",
                                reinterpret_cast<LPVOID*>(&version), &len));
     wchar_t expected[64];
-    std::swprintf(expected, 64, L"%u.%u.%u.%u", HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
-                  HIWORD(fixed->dwFileVersionLS), LOWORD(fixed->dwFileVersionLS));
+    std::swprintf(expected, 64, L"%u.%u.%u.%u", HIWORD(fixed->dwFileVersionMS),
+                  LOWORD(fixed->dwFileVersionMS), HIWORD(fixed->dwFileVersionLS),
+                  LOWORD(fixed->dwFileVersionLS));
     EXPECT_STREQ(expected, version);
 
     // Narrow forms read the same block.
@@ -86,8 +89,10 @@ TEST(VersionInfo, OwnBinaryAnswersFixedInfoTranslationAndStrings)
 
     // Entries that are not there.
     LPVOID p = nullptr;
-    EXPECT_FALSE(VerQueryValueW(block.data(), L"\\StringFileInfo\\040904b0\\PrivateBuild", &p, &len));
-    EXPECT_FALSE(VerQueryValueW(block.data(), L"\\StringFileInfo\\00000000\\CompanyName", &p, &len));
+    EXPECT_FALSE(
+        VerQueryValueW(block.data(), L"\\StringFileInfo\\040904b0\\PrivateBuild", &p, &len));
+    EXPECT_FALSE(
+        VerQueryValueW(block.data(), L"\\StringFileInfo\\00000000\\CompanyName", &p, &len));
     EXPECT_FALSE(VerQueryValueA(block.data(), "\\NoSuchBlock", &p, &len));
 }
 
@@ -117,11 +122,12 @@ TEST(VersionInfo, ElfObjectsWithoutOurSection)
     EXPECT_EQ(0u, GetFileVersionInfoSizeA(text.c_str(), nullptr));
     EXPECT_EQ(static_cast<DWORD>(ERROR_BAD_FORMAT), GetLastError());
     // A short ELF header and a truncated section table are refused, not read past.
-    std::string elf = "\x7f" "ELF\x02\x01\x01";
+    std::string elf = "\x7f"
+                      "ELF\x02\x01\x01";
     elf.resize(64, '\0');
-    elf[0x3a] = 64; // e_shentsize
+    elf[0x3a] = 64;  // e_shentsize
     elf[0x3c] = 100; // e_shnum far beyond the file
-    elf[0x28] = 64; // e_shoff
+    elf[0x28] = 64;  // e_shoff
     const std::string broken = dir.write("broken.so", elf);
     EXPECT_EQ(0u, GetFileVersionInfoSizeA(broken.c_str(), nullptr));
     EXPECT_EQ(static_cast<DWORD>(ERROR_BAD_FORMAT), GetLastError());
@@ -152,13 +158,15 @@ TEST(VersionInfo, ShortBufferGetsTheInformationCut)
 #else
     const DWORD cuts[] = {size - 1, size / 2, static_cast<DWORD>(fixedEnd + 12)};
 #endif
-    for (DWORD cut : cuts) {
+    for (DWORD cut : cuts)
+    {
         std::vector<unsigned char> small(cut, 0xCC);
         ASSERT_TRUE(GetFileVersionInfoA(self.c_str(), 0, cut, small.data())) << cut;
         // The length word may be the copy's own; what follows is the file's.
         EXPECT_EQ(0, std::memcmp(small.data() + 2, block.data() + 2, fixedEnd - 2)) << cut;
         VS_FIXEDFILEINFO* got = nullptr;
-        ASSERT_TRUE(VerQueryValueW(small.data(), L"\\", reinterpret_cast<LPVOID*>(&got), &len)) << cut;
+        ASSERT_TRUE(VerQueryValueW(small.data(), L"\\", reinterpret_cast<LPVOID*>(&got), &len))
+            << cut;
         EXPECT_EQ(small.data() + fixedOffset, reinterpret_cast<unsigned char*>(got)) << cut;
         EXPECT_EQ(sizeof(VS_FIXEDFILEINFO), len);
         EXPECT_EQ(0xFEEF04BDu, got->dwSignature);
@@ -168,7 +176,8 @@ TEST(VersionInfo, ShortBufferGetsTheInformationCut)
         EXPECT_EQ(fixed->dwProductVersionLS, got->dwProductVersionLS);
         // Strings are either whole inside the copy or not returned.
         LPVOID p = nullptr;
-        if (VerQueryValueW(small.data(), L"\\StringFileInfo\\040904b0\\CompanyName", &p, &len)) {
+        if (VerQueryValueW(small.data(), L"\\StringFileInfo\\040904b0\\CompanyName", &p, &len))
+        {
             EXPECT_GE(static_cast<unsigned char*>(p), small.data());
             EXPECT_LE(static_cast<unsigned char*>(p) + len * sizeof(wchar_t), small.data() + cut);
             EXPECT_STREQ(L"Brandvik Corp.", static_cast<wchar_t*>(p));
@@ -177,28 +186,35 @@ TEST(VersionInfo, ShortBufferGetsTheInformationCut)
 
 #ifndef _WIN32
     // Cut before the strings, or inside the fixed part: what is gone is not returned.
-    for (DWORD cut : {static_cast<DWORD>(fixedEnd + 12), static_cast<DWORD>(fixedOffset + 24)}) {
+    for (DWORD cut : {static_cast<DWORD>(fixedEnd + 12), static_cast<DWORD>(fixedOffset + 24)})
+    {
         std::vector<unsigned char> small(cut, 0xCC);
         ASSERT_TRUE(GetFileVersionInfoA(self.c_str(), 0, cut, small.data())) << cut;
         LPVOID p = nullptr;
-        EXPECT_FALSE(VerQueryValueW(small.data(), L"\\StringFileInfo\\040904b0\\CompanyName", &p, &len));
-        EXPECT_FALSE(VerQueryValueA(small.data(), "\\StringFileInfo\\040904b0\\CompanyName", &p, &len));
+        EXPECT_FALSE(
+            VerQueryValueW(small.data(), L"\\StringFileInfo\\040904b0\\CompanyName", &p, &len));
+        EXPECT_FALSE(
+            VerQueryValueA(small.data(), "\\StringFileInfo\\040904b0\\CompanyName", &p, &len));
         EXPECT_FALSE(VerQueryValueW(small.data(), L"\\VarFileInfo\\Translation", &p, &len));
-        EXPECT_EQ(cut == fixedEnd + 12, VerQueryValueW(small.data(), L"\\", &p, &len) != FALSE) << cut;
+        EXPECT_EQ(cut == fixedEnd + 12, VerQueryValueW(small.data(), L"\\", &p, &len) != FALSE)
+            << cut;
     }
 
     // Buffers of a few bytes, each ending at a page nobody may read, so that a
     // query looking past them faults. Shorter than a block header: no copy.
     const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
-    void* pages = mmap(nullptr, 2 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    void* pages =
+        mmap(nullptr, 2 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     ASSERT_NE(MAP_FAILED, pages);
     ASSERT_EQ(0, mprotect(static_cast<char*>(pages) + page, page, PROT_NONE));
-    for (DWORD cut : {0u, 1u, 5u, 6u, 8u, 9u, 12u, 13u}) {
+    for (DWORD cut : {0u, 1u, 5u, 6u, 8u, 9u, 12u, 13u})
+    {
         unsigned char* tiny = static_cast<unsigned char*>(pages) + page - cut;
         std::memset(tiny, 0xCC, cut);
         SetLastError(0);
         const BOOL filled = GetFileVersionInfoA(self.c_str(), 0, cut, tiny);
-        if (cut < 6) {
+        if (cut < 6)
+        {
             EXPECT_FALSE(filled) << cut;
             EXPECT_EQ(static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER), GetLastError()) << cut;
             for (DWORD i = 0; i < cut; ++i)
@@ -208,7 +224,8 @@ TEST(VersionInfo, ShortBufferGetsTheInformationCut)
         EXPECT_TRUE(filled) << cut;
         LPVOID p = nullptr;
         EXPECT_FALSE(VerQueryValueW(tiny, L"\\", &p, &len)) << cut;
-        EXPECT_FALSE(VerQueryValueW(tiny, L"\\StringFileInfo\\040904b0\\CompanyName", &p, &len)) << cut;
+        EXPECT_FALSE(VerQueryValueW(tiny, L"\\StringFileInfo\\040904b0\\CompanyName", &p, &len))
+            << cut;
     }
     munmap(pages, 2 * page);
 
@@ -247,7 +264,8 @@ TEST(VersionInfo, BuiltResourceRoundTripsUnicodeAndHandlesDamage)
     LPVOID p = nullptr;
     UINT len = 0;
     EXPECT_TRUE(VerQueryValueW(block.data(), L"\\", &p, &len));
-    EXPECT_FALSE(VerQueryValueW(block.data(), L"\\StringFileInfo\\080403a8\\FileDescription", &p, &len));
+    EXPECT_FALSE(
+        VerQueryValueW(block.data(), L"\\StringFileInfo\\080403a8\\FileDescription", &p, &len));
 
     // Damaged lengths end the walk instead of reading past the block.
     std::vector<unsigned char> damaged = bytes;

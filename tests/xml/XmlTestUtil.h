@@ -10,16 +10,14 @@ namespace testsupport
 {
 
 // Loads `bytes` into `doc` through a read-only memory stream.
-template <class C>
-bool Load(nkDS::CXmlFileT<C>& doc, const std::string& bytes)
+template <class C> bool Load(nkDS::CXmlFileT<C>& doc, const std::string& bytes)
 {
     Orvex::CMemStream in(bytes.data(), static_cast<uint32_t>(bytes.size()));
     return doc.Read(&in);
 }
 
 // The bytes `doc` writes for the whole document.
-template <class C>
-std::string Save(nkDS::CXmlFileT<C>& doc, bool* ok = nullptr)
+template <class C> std::string Save(nkDS::CXmlFileT<C>& doc, bool* ok = nullptr)
 {
     Orvex::CMemStream out;
     const bool wrote = doc.Write(&out);
@@ -29,8 +27,7 @@ std::string Save(nkDS::CXmlFileT<C>& doc, bool* ok = nullptr)
 }
 
 // Top-level node i, or null.
-template <class C>
-nkDS::CXmlNodeT<C>* Top(nkDS::CXmlFileT<C>& doc, uint32_t i)
+template <class C> nkDS::CXmlNodeT<C>* Top(nkDS::CXmlFileT<C>& doc, uint32_t i)
 {
     return i < doc.GetChildCount() ? doc.GetChild(i) : nullptr;
 }

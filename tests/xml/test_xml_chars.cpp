@@ -20,10 +20,10 @@ TEST(XmlChars, names_follow_the_rule_in_both_widths)
     // Wide characters whose low byte is an ASCII letter, digit or "_" stay
     // what they are: narrowing them first would let them through.
     EXPECT_FALSE(IsValidXmlName(L"\u00E9t\u00E9"));
-    EXPECT_FALSE(IsValidXmlName(L"\u0141"));   // low byte 'A'
-    EXPECT_FALSE(IsValidXmlName(L"a\u0161"));  // low byte 'a'
-    EXPECT_FALSE(IsValidXmlName(L"a\u0130"));  // low byte '0'
-    EXPECT_FALSE(IsValidXmlName(L"\u015F"));   // low byte '_'
+    EXPECT_FALSE(IsValidXmlName(L"\u0141"));  // low byte 'A'
+    EXPECT_FALSE(IsValidXmlName(L"a\u0161")); // low byte 'a'
+    EXPECT_FALSE(IsValidXmlName(L"a\u0130")); // low byte '0'
+    EXPECT_FALSE(IsValidXmlName(L"\u015F"));  // low byte '_'
     EXPECT_FALSE(IsValidXmlName(L"\u4E2D\u6587"));
     EXPECT_FALSE(IsXmlLetter(static_cast<wchar_t>(0x100 + 'A')));
     EXPECT_FALSE(IsXmlDigit(static_cast<wchar_t>(0x100 + '5')));

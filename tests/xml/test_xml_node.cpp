@@ -37,7 +37,10 @@ void operator delete(void* p) noexcept
     std::free(p);
 }
 
-void operator delete(void* p, std::size_t) noexcept { operator delete(p); }
+void operator delete(void* p, std::size_t) noexcept
+{
+    operator delete(p);
+}
 
 using namespace nkDS;
 
@@ -45,8 +48,7 @@ namespace
 {
 
 // One literal in the width under test.
-template <class C>
-const C* Pick(const char* narrow, const wchar_t* wide)
+template <class C> const C* Pick(const char* narrow, const wchar_t* wide)
 {
     if constexpr (sizeof(C) == 1)
         return reinterpret_cast<const C*>(narrow);
@@ -55,8 +57,7 @@ const C* Pick(const char* narrow, const wchar_t* wide)
 }
 #define LIT(s) Pick<TypeParam>(s, L##s)
 
-template <class C>
-bool Same(const C* a, const C* b)
+template <class C> bool Same(const C* a, const C* b)
 {
     if constexpr (sizeof(C) == 1)
         return std::strcmp(a, b) == 0;
@@ -64,8 +65,7 @@ bool Same(const C* a, const C* b)
         return std::wcscmp(a, b) == 0;
 }
 
-template <class C>
-CXmlNodeT<C>* NewNode()
+template <class C> CXmlNodeT<C>* NewNode()
 {
     if constexpr (sizeof(C) == 1)
         return CreateXmlNodeA();
@@ -74,10 +74,12 @@ CXmlNodeT<C>* NewNode()
 }
 
 // Blocks of the global allocator in use.
-long HeapInUse() { return g_liveBlocks.load(); }
+long HeapInUse()
+{
+    return g_liveBlocks.load();
+}
 
-template <class C>
-class XmlNode : public ::testing::Test
+template <class C> class XmlNode : public ::testing::Test
 {
 };
 using Widths = ::testing::Types<char, wchar_t>;
@@ -113,7 +115,7 @@ TEST(XmlNodeWide, names_with_non_ascii_characters_are_refused)
 {
     CXmlNodeW n;
     EXPECT_FALSE(n.SetName(L"\u00E9l\u00E9ment"));
-    EXPECT_FALSE(n.SetName(L"a\u0161"));     // low byte is 'a'
+    EXPECT_FALSE(n.SetName(L"a\u0161"));      // low byte is 'a'
     EXPECT_FALSE(n.AddParam(L"\u0141", L"")); // low byte is 'A'
     EXPECT_TRUE(n.AddParam(L"title", L"\u00E9t\u00E9 \u4E2D\u6587"));
     EXPECT_TRUE(n.SetParam(L"title", L"\u0127")); // low byte is "'": still a plain letter

@@ -16,7 +16,10 @@ using testsupport::Top;
 namespace
 {
 
-std::string Doc(const std::string& body) { return std::string(testsupport::kDecl) + body; }
+std::string Doc(const std::string& body)
+{
+    return std::string(testsupport::kDecl) + body;
+}
 
 bool Accepts(const std::string& bytes)
 {
@@ -28,10 +31,10 @@ TEST(XmlParser_Declaration, required_at_the_start_after_spaces_and_line_ends)
 {
     EXPECT_TRUE(Accepts(" \r\n <?xml version='1.0'?><a/>"));
     EXPECT_FALSE(Accepts("\t<?xml version='1.0'?><a/>")); // tab is not skipped
-    EXPECT_FALSE(Accepts("<?xm"));                         // shorter than five bytes
+    EXPECT_FALSE(Accepts("<?xm"));                        // shorter than five bytes
     EXPECT_FALSE(Accepts("<a/>"));
     EXPECT_FALSE(Accepts(""));
-    EXPECT_FALSE(Accepts("<?xml?><a/>"));  // a header needs a parameter
+    EXPECT_FALSE(Accepts("<?xml?><a/>")); // a header needs a parameter
     EXPECT_FALSE(Accepts("<?xml ?><a/>"));
     EXPECT_FALSE(Accepts("<?xml version='1.0'"));
 }
@@ -133,7 +136,8 @@ TEST(XmlParser_Failure, completed_top_level_nodes_stay_and_the_reason_is_kept)
 
 TEST(XmlParser_Limits, nesting_deeper_than_the_limit_fails_cleanly)
 {
-    auto nested = [](uint32_t depth) {
+    auto nested = [](uint32_t depth)
+    {
         std::string s = testsupport::kDecl;
         for (uint32_t i = 0; i < depth; ++i)
             s += "<e>";
@@ -159,7 +163,8 @@ TEST(XmlParser_Limits, a_million_siblings_and_a_long_value_load_in_linear_time)
     CXmlFileA doc;
     const auto t0 = std::chrono::steady_clock::now();
     ASSERT_TRUE(Load(doc, s));
-    const double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    const double secs =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
     ASSERT_EQ(Top(doc, 1)->GetChildCount(), 1000001u);
     EXPECT_EQ(std::strlen(Top(doc, 1)->GetChild(1000000)->GetValue()), 8u << 20);
 #if defined(__SANITIZE_ADDRESS__) || !defined(NDEBUG)
@@ -258,10 +263,12 @@ TEST(XmlParser_Encoding, wide_text_is_decoded_with_the_declared_code_page)
 {
     CXmlFileW doc;
     // "中文" in GBK, then in UTF-8.
-    ASSERT_TRUE(Load(doc, "<?xml version='1.0' encoding='gbk'?><a n='\xD6\xD0'>\xD6\xD0\xCE\xC4</a>"));
+    ASSERT_TRUE(
+        Load(doc, "<?xml version='1.0' encoding='gbk'?><a n='\xD6\xD0'>\xD6\xD0\xCE\xC4</a>"));
     EXPECT_STREQ(Top(doc, 1)->GetValue(), L"\u4E2D\u6587");
     EXPECT_STREQ(Top(doc, 1)->GetParamByName(L"n"), L"\u4E2D");
-    ASSERT_TRUE(Load(doc, "<?xml version='1.0' encoding='UTF-8'?><a>\xE4\xB8\xAD\xF0\x9F\x98\x80</a>"));
+    ASSERT_TRUE(
+        Load(doc, "<?xml version='1.0' encoding='UTF-8'?><a>\xE4\xB8\xAD\xF0\x9F\x98\x80</a>"));
     EXPECT_STREQ(Top(doc, 1)->GetValue(), L"\u4E2D\U0001F600");
     ASSERT_TRUE(Load(doc, "<?xml version='1.0' encoding='ISO-8859-1'?><a>\xE9</a>"));
     EXPECT_STREQ(Top(doc, 1)->GetValue(), L"\u00E9");
@@ -275,8 +282,14 @@ TEST(XmlParser_Encoding, wide_text_is_decoded_with_the_declared_code_page)
 struct Recorder : IXmlParseHook
 {
     std::vector<std::string> calls;
-    void OnParam(const char* n, const char* v) override { calls.push_back(std::string("P ") + n + "=" + v); }
-    void OnElement(const char* n, int end) override { calls.push_back((end ? "E " : "S ") + std::string(n)); }
+    void OnParam(const char* n, const char* v) override
+    {
+        calls.push_back(std::string("P ") + n + "=" + v);
+    }
+    void OnElement(const char* n, int end) override
+    {
+        calls.push_back((end ? "E " : "S ") + std::string(n));
+    }
     void OnRemark(const char* t) override { calls.push_back(std::string("R ") + t); }
 };
 

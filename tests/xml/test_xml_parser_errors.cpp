@@ -22,11 +22,13 @@ Refusal Refuse(const std::string& body, bool narrow = false)
 {
     const std::string decl = testsupport::kDecl;
     Refusal r{0, "(accepted)"};
-    auto take = [&](auto& doc) {
+    auto take = [&](auto& doc)
+    {
         if (!testsupport::Load(doc, decl + body))
         {
             r.offset = doc.GetParser().GetErrorOffset() - decl.size();
-            r.reason = doc.GetParser().GetErrorReason() ? doc.GetParser().GetErrorReason() : "(none)";
+            r.reason =
+                doc.GetParser().GetErrorReason() ? doc.GetParser().GetErrorReason() : "(none)";
         }
     };
     if (narrow)
@@ -42,7 +44,8 @@ Refusal Refuse(const std::string& body, bool narrow = false)
     return r;
 }
 
-TEST(XmlParser_Errors, the_offset_points_at_the_offending_byte_and_the_reason_says_what_was_expected)
+TEST(XmlParser_Errors,
+     the_offset_points_at_the_offending_byte_and_the_reason_says_what_was_expected)
 {
     struct Case
     {

@@ -16,8 +16,7 @@ using testsupport::Top;
 namespace
 {
 
-template <class C>
-void CheckRepeatedNames()
+template <class C> void CheckRepeatedNames()
 {
     CXmlFileT<C> doc;
     ASSERT_TRUE(Load(doc, std::string(testsupport::kDecl) +
@@ -91,16 +90,21 @@ TEST(XmlWriter_Declaration, text_beyond_ascii_in_it_is_written_as_references)
 {
     // The declaration is decoded before its encoding is known, so GBK bytes
     // written there would read back as other characters after one save.
-    const std::string input = "<?xml version='1.\xe7\xb7\xb7' encoding='GBK'?>\r\n<r>\xd6\xd0</r>\r\n";
+    const std::string input =
+        "<?xml version='1.\xe7\xb7\xb7' encoding='GBK'?>\r\n<r>\xd6\xd0</r>\r\n";
     CXmlFileW doc;
     ASSERT_TRUE(Load(doc, input));
     const std::string first = Save(doc);
     // How the bytes decode depends on the ANSI code page.
     const std::string declaration = first.substr(0, first.find("?>"));
-    EXPECT_TRUE(std::all_of(declaration.begin(), declaration.end(), [](char c) { return c > 0; })) << first;
-    if (GetACP() == CP_UTF8) {
+    EXPECT_TRUE(std::all_of(declaration.begin(), declaration.end(), [](char c) { return c > 0; }))
+        << first;
+    if (GetACP() == CP_UTF8)
+    {
         EXPECT_NE(declaration.find("&#x7DF7;"), std::string::npos) << first;
-    } else if (GetACP() == 1252) {
+    }
+    else if (GetACP() == 1252)
+    {
         EXPECT_NE(declaration.find("&#xE7;&#xB7;&#xB7;"), std::string::npos) << first;
     }
     CXmlFileW again;
@@ -114,8 +118,8 @@ TEST(XmlParser_Names, an_element_whose_name_is_refused_fails_the_load_with_or_wi
 {
     // Kept as a nameless node it would be saved as "</>" or with an end tag
     // "</>", and the saved file would no longer open.
-    for (const char* body : {"<1a/>", "<r><1a/></r>", "<r><-a x='1'/></r>", "<r><.a/></r>", "<a><.x>t</.x></a>",
-                             "<->t</->", "<a><-></-></a>"})
+    for (const char* body : {"<1a/>", "<r><1a/></r>", "<r><-a x='1'/></r>", "<r><.a/></r>",
+                             "<a><.x>t</.x></a>", "<->t</->", "<a><-></-></a>"})
     {
         CXmlFileA narrow;
         EXPECT_FALSE(Load(narrow, std::string(testsupport::kDecl) + body)) << body;
@@ -123,7 +127,8 @@ TEST(XmlParser_Names, an_element_whose_name_is_refused_fails_the_load_with_or_wi
         EXPECT_FALSE(Load(wide, std::string(testsupport::kDecl) + body)) << body;
     }
     CXmlFileW fine;
-    ASSERT_TRUE(Load(fine, std::string(testsupport::kDecl) + "<a><b-c/><d.e>t</d.e><a1/><_b/></a>"));
+    ASSERT_TRUE(
+        Load(fine, std::string(testsupport::kDecl) + "<a><b-c/><d.e>t</d.e><a1/><_b/></a>"));
     EXPECT_EQ(Top(fine, 1)->GetChildCount(), 4u);
 }
 
@@ -138,7 +143,8 @@ TEST(XmlWriter_Utf8, every_sequence_length_is_written_as_the_code_page_layer_wou
     ASSERT_TRUE(r->SetParam(L"k", value));
     const std::string saved = Save(doc);
     char expected[64];
-    const int n = WideCharToMultiByte(65001, 0, value, -1, expected, sizeof expected, nullptr, nullptr);
+    const int n =
+        WideCharToMultiByte(65001, 0, value, -1, expected, sizeof expected, nullptr, nullptr);
     ASSERT_GT(n, 0);
     const std::string bytes(expected, static_cast<size_t>(n - 1));
     EXPECT_NE(saved.find("'" + bytes + "'"), std::string::npos);
@@ -154,17 +160,25 @@ TEST(XmlParser_Utf8, text_decodes_as_the_code_page_layer_decodes_it)
     // surrogate, beyond Unicode, cut short) that take the layer's own path.
     const std::string texts[] = {
         "a\xc3\xa9\xe4\xb8\xad\xf0\x9f\x98\x80\xdf\xbf\xe0\xa0\x80\xef\xbf\xbf\xf4\x8f\xbf\xbf",
-        "x\xc0\xafy", "x\xed\xa0\x80y", "x\xf4\x90\x80\x80y", "x\xe4\xb8y", "\xff\xfe",
+        "x\xc0\xafy",
+        "x\xed\xa0\x80y",
+        "x\xf4\x90\x80\x80y",
+        "x\xe4\xb8y",
+        "\xff\xfe",
     };
     for (const std::string& text : texts)
     {
         CXmlFileW doc;
-        ASSERT_TRUE(Load(doc, "<?xml version='1.0' encoding='UTF-8'?><r k='" + text + "'>" + text + "</r>"));
+        ASSERT_TRUE(Load(doc, "<?xml version='1.0' encoding='UTF-8'?><r k='" + text + "'>" + text +
+                                  "</r>"));
         ASSERT_NE(Top(doc, 1), nullptr);
         wchar_t expected[64] = {};
-        const int n = MultiByteToWideChar(65001, 0, text.data(), static_cast<int>(text.size()), expected, 63);
+        const int n =
+            MultiByteToWideChar(65001, 0, text.data(), static_cast<int>(text.size()), expected, 63);
         ASSERT_GT(n, 0);
-        EXPECT_EQ(std::wstring(Top(doc, 1)->GetValue()), std::wstring(expected, static_cast<size_t>(n)));
-        EXPECT_EQ(std::wstring(Top(doc, 1)->GetParamValue(0)), std::wstring(expected, static_cast<size_t>(n)));
+        EXPECT_EQ(std::wstring(Top(doc, 1)->GetValue()),
+                  std::wstring(expected, static_cast<size_t>(n)));
+        EXPECT_EQ(std::wstring(Top(doc, 1)->GetParamValue(0)),
+                  std::wstring(expected, static_cast<size_t>(n)));
     }
 }

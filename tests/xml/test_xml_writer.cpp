@@ -17,7 +17,8 @@ using testsupport::Top;
 namespace
 {
 
-CXmlNodeW* Add(CXmlNodeW* parent, const wchar_t* name, const wchar_t* value = L"", uint32_t kind = xnkData)
+CXmlNodeW* Add(CXmlNodeW* parent, const wchar_t* name, const wchar_t* value = L"",
+               uint32_t kind = xnkData)
 {
     CXmlNodeW* n = CreateXmlNodeW();
     n->SetKind(kind);
@@ -74,8 +75,10 @@ TEST(XmlWriter_Escapes, text_and_parameters_keep_references_and_escape_the_rest)
     CXmlNodeW* a = Add(&doc, L"a", L"a&b &amp; &#38; &#x26; &x & &#; <>");
     a->AddParam(L"p", L"1>0 & &lt;");
     const std::string out = Save(doc);
-    EXPECT_NE(out.find("<a  p='1>0 &amp; &lt;'>a&amp;b &amp; &#38; &#x26; &amp;x &amp; &amp;#; &lt;&gt;</a>"),
-              std::string::npos)
+    EXPECT_NE(
+        out.find(
+            "<a  p='1>0 &amp; &lt;'>a&amp;b &amp; &#38; &#x26; &amp;x &amp; &amp;#; &lt;&gt;</a>"),
+        std::string::npos)
         << out;
 }
 
@@ -89,9 +92,12 @@ TEST(XmlWriter_Encoding, follows_the_declaration_and_never_loses_a_character)
     EXPECT_EQ(Save(doc), "<?xml  version='1.0'  encoding='GBK'?>\r\n"
                          "<a  p='&#x1F600;'>\xD6\xD0&#x1F600;\xA8\xA6</a>\r\n");
 
-    const std::string utf8 = "<?xml version='1.0' encoding='UTF-8'?>\r\n<a>\xE4\xB8\xAD\xF0\x9F\x98\x80</a>\r\n";
+    const std::string utf8 =
+        "<?xml version='1.0' encoding='UTF-8'?>\r\n<a>\xE4\xB8\xAD\xF0\x9F\x98\x80</a>\r\n";
     ASSERT_TRUE(Load(doc, utf8));
-    EXPECT_EQ(Save(doc), "<?xml  version='1.0'  encoding='UTF-8'?>\r\n<a>\xE4\xB8\xAD\xF0\x9F\x98\x80</a>\r\n");
+    EXPECT_EQ(
+        Save(doc),
+        "<?xml  version='1.0'  encoding='UTF-8'?>\r\n<a>\xE4\xB8\xAD\xF0\x9F\x98\x80</a>\r\n");
 
     ASSERT_TRUE(Load(doc, "\xEF\xBB\xBF" + utf8));
     EXPECT_EQ(Save(doc).substr(0, 3), "\xEF\xBB\xBF");
@@ -127,7 +133,8 @@ TEST(XmlWriter_Failure, a_short_write_is_reported)
 TEST(XmlWriter_Export, headers_then_the_node_and_a_locator_picks_it)
 {
     CXmlFileW doc;
-    ASSERT_TRUE(Load(doc, "<?xml version='1.0'?><?css href='x'?><r><b id='1'>one</b><b id='2'>two</b></r>"));
+    ASSERT_TRUE(Load(
+        doc, "<?xml version='1.0'?><?css href='x'?><r><b id='1'>one</b><b id='2'>two</b></r>"));
     Orvex::CMemStream out;
     ASSERT_TRUE(doc.ExportNode(&out, Top(doc, 1)));
     const std::string twice(reinterpret_cast<const char*>(out.GetBuffer()), out.GetLength());

@@ -19,7 +19,8 @@
 #include <cstdlib>
 #include <string>
 
-namespace {
+namespace
+{
 
 void Settle(int ms)
 {
@@ -35,7 +36,8 @@ HTREEITEM FindByPath(CXMLTreeCtrl& tree, const CString& path)
     std::vector<HTREEITEM> pending;
     for (HTREEITEM h = tree.GetRootItem(); h; h = tree.GetNextSiblingItem(h))
         pending.push_back(h);
-    while (!pending.empty()) {
+    while (!pending.empty())
+    {
         HTREEITEM h = pending.back();
         pending.pop_back();
         tree.Expand(h, TVE_EXPAND);
@@ -54,7 +56,8 @@ CVelmarApp theApp;
 
 int main(int argc, char** argv)
 {
-    if (argc < 3) {
+    if (argc < 3)
+    {
         std::fprintf(stderr, "usage: %s out.png document.xml [item path]\n", argv[0]);
         return 2;
     }
@@ -68,27 +71,34 @@ int main(int argc, char** argv)
         return 1;
     pMain->MDIMaximize(pChild);
     Settle(100);
-    if (argc > 3) {
+    if (argc > 3)
+    {
         CXMLTreeCtrl& tree = pChild->GetTreeView()->GetXMLTreeCtrl();
         const CString path = CString(QString::fromLocal8Bit(argv[3]).toStdWString()) + L"/";
         HTREEITEM hItem = FindByPath(tree, path);
-        if (!hItem) {
+        if (!hItem)
+        {
             std::fprintf(stderr, "no item at %s\n", argv[3]);
             return 1;
         }
-        if (argc > 4) {
+        if (argc > 4)
+        {
             // A group's items sit one level further down than the item's own.
             const CString text = CString(QString::fromLocal8Bit(argv[4]).toStdWString());
             HTREEITEM hFound = nullptr;
-            for (HTREEITEM c = tree.GetChildItem(hItem); c && !hFound; c = tree.GetNextSiblingItem(c)) {
+            for (HTREEITEM c = tree.GetChildItem(hItem); c && !hFound;
+                 c = tree.GetNextSiblingItem(c))
+            {
                 if (tree.GetItemText(c) == text)
                     hFound = c;
                 tree.Expand(c, TVE_EXPAND);
-                for (HTREEITEM g = tree.GetChildItem(c); g && !hFound; g = tree.GetNextSiblingItem(g))
+                for (HTREEITEM g = tree.GetChildItem(c); g && !hFound;
+                     g = tree.GetNextSiblingItem(g))
                     if (tree.GetItemText(g) == text)
                         hFound = g;
             }
-            if (!hFound) {
+            if (!hFound)
+            {
                 std::fprintf(stderr, "no item %s below %s\n", argv[4], argv[3]);
                 return 1;
             }

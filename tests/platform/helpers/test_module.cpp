@@ -6,4 +6,7 @@
 #define PLATFORM_TEST_EXPORT __attribute__((visibility("default")))
 #endif
 
-extern "C" PLATFORM_TEST_EXPORT int platform_test_answer() { return 42; }
+extern "C" PLATFORM_TEST_EXPORT int platform_test_answer()
+{
+    return 42;
+}

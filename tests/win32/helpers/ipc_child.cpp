@@ -8,25 +8,29 @@
 #include <cstring>
 #include <string>
 
-namespace {
+namespace
+{
 
 // reg-write <parent> <count>: creates HKCU\<parent>\k<i> and sets its DWORD
 // value "n" to i, one change at a time.
 int RegistryWrite(const char* parent, int count)
 {
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < count; ++i)
+    {
         const std::string path = std::string(parent) + "\\k" + std::to_string(i);
         HKEY key = nullptr;
-        LONG e = RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                                 nullptr);
-        if (e != ERROR_SUCCESS) {
+        LONG e = RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                                 nullptr, &key, nullptr);
+        if (e != ERROR_SUCCESS)
+        {
             std::fprintf(stderr, "create %s: %ld\n", path.c_str(), static_cast<long>(e));
             return 1;
         }
         const DWORD n = static_cast<DWORD>(i);
         e = RegSetValueExA(key, "n", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&n), sizeof n);
         RegCloseKey(key);
-        if (e != ERROR_SUCCESS) {
+        if (e != ERROR_SUCCESS)
+        {
             std::fprintf(stderr, "set %s: %ld\n", path.c_str(), static_cast<long>(e));
             return 1;
         }
@@ -38,14 +42,16 @@ int RegistryWrite(const char* parent, int count)
 int MappingRead(const char* name, const char* text)
 {
     HANDLE h = OpenFileMappingA(FILE_MAP_READ, FALSE, name);
-    if (!h) {
+    if (!h)
+    {
         std::fprintf(stderr, "open %s: %lu\n", name, static_cast<unsigned long>(GetLastError()));
         return 1;
     }
     const void* view = MapViewOfFile(h, FILE_MAP_READ, 0, 0, 0);
     const bool same = view && std::memcmp(view, text, std::strlen(text)) == 0;
     // A read handle gives no write view.
-    const bool denied = !MapViewOfFile(h, FILE_MAP_WRITE, 0, 0, 0) && GetLastError() == ERROR_ACCESS_DENIED;
+    const bool denied =
+        !MapViewOfFile(h, FILE_MAP_WRITE, 0, 0, 0) && GetLastError() == ERROR_ACCESS_DENIED;
     UnmapViewOfFile(view);
     CloseHandle(h);
     return same && denied ? 0 : 1;
@@ -69,7 +75,9 @@ int MappingWrite(const char* name, const char* text)
 // map-missing <name>: no section has the name.
 int MappingMissing(const char* name)
 {
-    return !OpenFileMappingA(FILE_MAP_READ, FALSE, name) && GetLastError() == ERROR_FILE_NOT_FOUND ? 0 : 1;
+    return !OpenFileMappingA(FILE_MAP_READ, FALSE, name) && GetLastError() == ERROR_FILE_NOT_FOUND
+               ? 0
+               : 1;
 }
 
 } // namespace

@@ -9,11 +9,13 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace {
+namespace
+{
 
 HANDLE OpenAndAnswer(const char* path, DWORD access, DWORD share)
 {
-    HANDLE h = CreateFileA(path, access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h =
+        CreateFileA(path, access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         std::printf("err %u\n", static_cast<unsigned>(GetLastError()));
     else
@@ -31,7 +33,8 @@ int main(int argc, char** argv)
     HANDLE h = OpenAndAnswer(argv[1], static_cast<DWORD>(std::strtoul(argv[2], nullptr, 0)),
                              static_cast<DWORD>(std::strtoul(argv[3], nullptr, 0)));
     char line[64];
-    while (std::fgets(line, sizeof line, stdin)) {
+    while (std::fgets(line, sizeof line, stdin))
+    {
         char* end = nullptr;
         const DWORD access = static_cast<DWORD>(std::strtoul(line, &end, 0));
         const DWORD share = static_cast<DWORD>(std::strtoul(end, nullptr, 0));

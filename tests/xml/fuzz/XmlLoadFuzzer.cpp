@@ -10,15 +10,13 @@
 namespace
 {
 
-template <class C>
-bool Load(nkDS::CXmlFileT<C>& doc, const void* data, size_t size)
+template <class C> bool Load(nkDS::CXmlFileT<C>& doc, const void* data, size_t size)
 {
     Orvex::CMemStream in(data, static_cast<uint32_t>(size));
     return doc.Read(&in);
 }
 
-template <class C>
-std::string Save(nkDS::CXmlFileT<C>& doc)
+template <class C> std::string Save(nkDS::CXmlFileT<C>& doc)
 {
     Orvex::CMemStream out;
     if (!doc.Write(&out))
@@ -26,8 +24,7 @@ std::string Save(nkDS::CXmlFileT<C>& doc)
     return std::string(reinterpret_cast<const char*>(out.GetBuffer()), out.GetLength());
 }
 
-template <class C>
-void RoundTrip(const uint8_t* data, size_t size)
+template <class C> void RoundTrip(const uint8_t* data, size_t size)
 {
     nkDS::CXmlFileT<C> doc;
     if (!Load(doc, data, size))

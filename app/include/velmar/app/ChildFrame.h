@@ -47,7 +47,7 @@ public:
     void OnXmlDelete();
     void OnXmlMoveUp();
     void OnXmlMoveDown();
-    void OnUpdateXmlAddNode(CCmdUI* pCmdUI);   // header node, data node and remark
+    void OnUpdateXmlAddNode(CCmdUI* pCmdUI); // header node, data node and remark
     void OnUpdateXmlAddParam(CCmdUI* pCmdUI);
     void OnUpdateXmlRename(CCmdUI* pCmdUI);
     void OnUpdateXmlDelete(CCmdUI* pCmdUI);

@@ -5,14 +5,14 @@
 
 enum ItemKind
 {
-    ikNone = 0,        // no item
-    ikChildNodes = 1,  // "Child Nodes": the node's children
-    ikNodeValue = 2,   // "Node Value": the node's text
-    ikChildVars = 3,   // "Child Vars": the node's parameters
-    ikHeader = 4,      // a header node (processing instruction)
-    ikElement = 5,     // a node with a name, other than a header
-    ikParam = 6,       // one parameter; the item's node is the parameter's owner
-    ikRemark = 7,      // a node without a name
+    ikNone = 0,       // no item
+    ikChildNodes = 1, // "Child Nodes": the node's children
+    ikNodeValue = 2,  // "Node Value": the node's text
+    ikChildVars = 3,  // "Child Vars": the node's parameters
+    ikHeader = 4,     // a header node (processing instruction)
+    ikElement = 5,    // a node with a name, other than a header
+    ikParam = 6,      // one parameter; the item's node is the parameter's owner
+    ikRemark = 7,     // a node without a name
 };
 
 // The kinds that stand for a node itself rather than for a part of one.

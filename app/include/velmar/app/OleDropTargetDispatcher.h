@@ -17,11 +17,15 @@ class COleDropTargetDispatcher : public COleDropTarget
 {
 public:
     COleDropTargetDispatcher(UINT nDropMessage = DTDM_DROP, UINT nDragEnterMessage = DTDM_DRAGENTER,
-                             UINT nDragOverMessage = DTDM_DRAGOVER, UINT nDragLeaveMessage = DTDM_DRAGLEAVE);
+                             UINT nDragOverMessage = DTDM_DRAGOVER,
+                             UINT nDragLeaveMessage = DTDM_DRAGLEAVE);
 
-    DROPEFFECT OnDragEnter(CWnd* pWnd, COleDataObject* pDataObject, DWORD dwKeyState, CPoint point) override;
-    DROPEFFECT OnDragOver(CWnd* pWnd, COleDataObject* pDataObject, DWORD dwKeyState, CPoint point) override;
-    BOOL OnDrop(CWnd* pWnd, COleDataObject* pDataObject, DROPEFFECT dropEffect, CPoint point) override;
+    DROPEFFECT OnDragEnter(CWnd* pWnd, COleDataObject* pDataObject, DWORD dwKeyState,
+                           CPoint point) override;
+    DROPEFFECT OnDragOver(CWnd* pWnd, COleDataObject* pDataObject, DWORD dwKeyState,
+                          CPoint point) override;
+    BOOL OnDrop(CWnd* pWnd, COleDataObject* pDataObject, DROPEFFECT dropEffect,
+                CPoint point) override;
     void OnDragLeave(CWnd* pWnd) override;
 
 protected:

@@ -3,8 +3,9 @@
 // spaces, so a string and a dialog may share a number.
 
 // Frames and the document template.
-#define IDR_MAINFRAME 128   // main frame: title, menu without a document, icon, accelerators, tool bar
-#define IDR_XMLTYPE 129     // the document template: its strings, menu and icon
+#define IDR_MAINFRAME                                                                              \
+    128                 // main frame: title, menu without a document, icon, accelerators, tool bar
+#define IDR_XMLTYPE 129 // the document template: its strings, menu and icon
 
 // Dialogs and their controls.
 #define IDD_ABOUTBOX 100

@@ -13,7 +13,7 @@ public:
     ~CVelmarDoc() override;
 
     nkDS::CXmlFileW& GetXmlFile() { return m_xmlFile; }
-    DWORD GetLoadTime() const { return m_dwLoadTime; }   // milliseconds of the last load
+    DWORD GetLoadTime() const { return m_dwLoadTime; } // milliseconds of the last load
 
     BOOL OnNewDocument() override;
     BOOL OnOpenDocument(LPCWSTR lpszPathName) override;

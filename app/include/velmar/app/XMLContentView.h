@@ -18,7 +18,7 @@ public:
 
     CVelmarDoc* GetDocument() const;
     int GetEditedKind() const { return m_nKind; }
-    nkDS::CXmlNodeW* GetEditedNode() const { return m_pNode; }   // null while nothing is editable
+    nkDS::CXmlNodeW* GetEditedNode() const { return m_pNode; } // null while nothing is editable
 
     void OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint) override;
     int OnCreate(LPCREATESTRUCT lpcs);
@@ -30,9 +30,9 @@ protected:
     // Whether this pane edits the same text as `other`.
     bool EditsSameText(const CXMLContentView& other) const;
 
-    int m_nKind = 9;                       // ItemKind of the edited item; 9: none
-    nkDS::CXmlNodeW* m_pNode = nullptr;    // not owned
-    uint32_t m_nParam = 0;                 // for a parameter: its index
+    int m_nKind = 9;                    // ItemKind of the edited item; 9: none
+    nkDS::CXmlNodeW* m_pNode = nullptr; // not owned
+    uint32_t m_nParam = 0;              // for a parameter: its index
 
     DECLARE_MESSAGE_MAP()
 };

@@ -29,8 +29,8 @@ public:
     // Removes every child item of hItem; the selection is cleared first.
     void DeleteChildren(HTREEITEM hItem);
 
-    int GetItemKind(HTREEITEM hItem) const;    // ItemKind; ikNone for no item
-    Node* GetItemNode(HTREEITEM hItem) const;  // the item's node, or null
+    int GetItemKind(HTREEITEM hItem) const;   // ItemKind; ikNone for no item
+    Node* GetItemNode(HTREEITEM hItem) const; // the item's node, or null
     int GetIndexInParent(HTREEITEM hItem) const;
     BOOL IsFirstRootItem(HTREEITEM hItem) const;
 

@@ -25,10 +25,11 @@ public:
     CXMLTreeCtrl& GetXMLTreeCtrl() const { return static_cast<CXMLTreeCtrl&>(GetTreeCtrl()); }
     CVelmarDoc* GetDocument() const;
 
-    BOOL Create(LPCWSTR lpszClassName, LPCWSTR lpszWindowName, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd,
-                UINT nID, CCreateContext* pContext = nullptr) override;
+    BOOL Create(LPCWSTR lpszClassName, LPCWSTR lpszWindowName, DWORD dwStyle, const RECT& rect,
+                CWnd* pParentWnd, UINT nID, CCreateContext* pContext = nullptr) override;
     void OnInitialUpdate() override;
-    void OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint) override;   // the tree is never rebuilt by broadcasts
+    void OnUpdate(CView* pSender, LPARAM lHint,
+                  CObject* pHint) override; // the tree is never rebuilt by broadcasts
     void OnDraw(CDC* pDC) override;
 
     // Appends `node` to the list the selected item belongs to (into a selected
@@ -83,7 +84,7 @@ protected:
     void AnnounceSelection(HTREEITEM hItem);
 
     COleDropTargetDispatcher m_dropTarget;
-    int m_nMirroring = 0;   // another view is rebuilding this one: no announcements
+    int m_nMirroring = 0; // another view is rebuilding this one: no announcements
 
     DECLARE_MESSAGE_MAP()
 };

@@ -4,7 +4,8 @@
 
 #include <cstdint>
 
-namespace nkMem {
+namespace nkMem
+{
 
 // n rounded up to a whole multiple of a (a is 1 or 16 in practice, never 0).
 inline std::uint32_t RoundUp(std::uint32_t n, std::uint32_t a)
@@ -13,15 +14,13 @@ inline std::uint32_t RoundUp(std::uint32_t n, std::uint32_t a)
 }
 
 // Allocates n bytes with the global array allocator; failure throws std::bad_alloc.
-template <class T>
-struct DefAllocArray
+template <class T> struct DefAllocArray
 {
     static T* Alloc(std::uint32_t bytes) { return reinterpret_cast<T*>(new unsigned char[bytes]); }
 };
 
 // Releases a block from DefAllocArray and nulls the caller's pointer.
-template <class T>
-struct DefFreeArray
+template <class T> struct DefFreeArray
 {
     static void Free(T*& p)
     {
@@ -33,8 +32,7 @@ struct DefFreeArray
 };
 
 // A plain pointer holder; null when nothing is held.
-template <class T>
-class CBasePtr
+template <class T> class CBasePtr
 {
 public:
     CBasePtr() = default;
@@ -50,11 +48,11 @@ protected:
 // Resize flags.
 enum : std::uint32_t
 {
-    ResizeKeep = 1,       // copy the old contents into the new block
-    ResizeForce = 2,      // reallocate even when the block is large enough
-    ResizeDetachOld = 4,  // with ResizeForce: forget the old block without freeing it
-    ResizeBorrowed = 8,   // hold the new block as borrowed
-    ResizeFreeOld = 16,   // free the old block
+    ResizeKeep = 1,      // copy the old contents into the new block
+    ResizeForce = 2,     // reallocate even when the block is large enough
+    ResizeDetachOld = 4, // with ResizeForce: forget the old block without freeing it
+    ResizeBorrowed = 8,  // hold the new block as borrowed
+    ResizeFreeOld = 16,  // free the old block
 };
 
 // A byte block that is either owned (freed on release) or borrowed (only
@@ -81,7 +79,8 @@ public:
     // the block as it was.
     bool Resize(std::uint32_t newSize, std::uint32_t flags, std::uint32_t alignment)
     {
-        if (newSize == 0) {
+        if (newSize == 0)
+        {
             Release();
             m_size = 0;
             return true;
@@ -92,9 +91,12 @@ public:
         T* block = Alloc::Alloc(bytes);
         if ((flags & ResizeKeep) && !IsEmpty())
             MemCopy(block, this->m_p, m_size < bytes ? m_size : bytes);
-        if ((flags & ResizeForce) && (flags & ResizeDetachOld)) {
+        if ((flags & ResizeForce) && (flags & ResizeDetachOld))
+        {
             Detach();
-        } else if (flags & ResizeFreeOld) {
+        }
+        else if (flags & ResizeFreeOld)
+        {
             m_borrowed = 0;
             Release();
         }

@@ -16,11 +16,11 @@ using PFN_CREATE_OBJECT = CMemObject* (*)(void* mem, uint32_t size);
 
 struct CClassInfo
 {
-    const char* name;                // class name, e.g. "CNopCmd"
-    uint32_t size;                   // bytes that CreateObject allocates
-    PFN_CREATE_OBJECT factory;       // null for abstract classes
-    uint32_t reserved[3];            // always 0
-    const CClassInfo* const* bases;  // direct bases, null-terminated
+    const char* name;               // class name, e.g. "CNopCmd"
+    uint32_t size;                  // bytes that CreateObject allocates
+    PFN_CREATE_OBJECT factory;      // null for abstract classes
+    uint32_t reserved[3];           // always 0
+    const CClassInfo* const* bases; // direct bases, null-terminated
 };
 
 // True when `base` is a direct or indirect base of `cls` (never for null).
@@ -36,8 +36,7 @@ template <class... Bases>
 inline constexpr const CClassInfo* ClassBases[] = {&Bases::s_classInfo..., nullptr};
 
 // Factory used by concrete records: default-constructs T in place.
-template <class T>
-CMemObject* ConstructObject(void* mem, uint32_t size)
+template <class T> CMemObject* ConstructObject(void* mem, uint32_t size)
 {
     static_assert(alignof(T) <= __STDCPP_DEFAULT_NEW_ALIGNMENT__,
                   "CreateObject hands out memory of the allocator's default alignment");
@@ -49,20 +48,24 @@ CMemObject* ConstructObject(void* mem, uint32_t size)
 } // namespace nkMem
 
 // Inside a class derived from CMemObject: declares its record and answers it.
-#define NK_DECLARE_CLASS()                                                                     \
-public:                                                                                        \
-    static const ::nkMem::CClassInfo s_classInfo;                                              \
-    const ::nkMem::CClassInfo* GetClassInfo() const override { return &s_classInfo; }
+#define NK_DECLARE_CLASS()                                                                         \
+public:                                                                                            \
+    static const ::nkMem::CClassInfo s_classInfo;                                                  \
+    const ::nkMem::CClassInfo* GetClassInfo() const override                                       \
+    {                                                                                              \
+        return &s_classInfo;                                                                       \
+    }
 
 // At namespace scope, in the class's own namespace, in one source file:
 // the record of a class that CreateObject can make; the bases follow the name.
-#define NK_DEFINE_CLASS(cls, ...)                                                              \
-    const ::nkMem::CClassInfo cls::s_classInfo = {#cls, sizeof(cls),                           \
-                                                  &::nkMem::ConstructObject<cls>,              \
-                                                  {0, 0, 0},                                   \
+#define NK_DEFINE_CLASS(cls, ...)                                                                  \
+    const ::nkMem::CClassInfo cls::s_classInfo = {#cls,                                            \
+                                                  sizeof(cls),                                     \
+                                                  &::nkMem::ConstructObject<cls>,                  \
+                                                  {0, 0, 0},                                       \
                                                   ::nkMem::ClassBases<__VA_ARGS__>};
 
 // The record of an abstract class: kind tests only, no factory.
-#define NK_DEFINE_ABSTRACT_CLASS(cls, ...)                                                     \
-    const ::nkMem::CClassInfo cls::s_classInfo = {                                             \
+#define NK_DEFINE_ABSTRACT_CLASS(cls, ...)                                                         \
+    const ::nkMem::CClassInfo cls::s_classInfo = {                                                 \
         #cls, sizeof(cls), nullptr, {0, 0, 0}, ::nkMem::ClassBases<__VA_ARGS__>};

@@ -8,7 +8,8 @@
 #include <cstdio>
 #include <memory>
 
-namespace cpuidt {
+namespace cpuidt
+{
 
 class _CCPUFeature
 {

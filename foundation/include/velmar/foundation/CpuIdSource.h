@@ -3,7 +3,8 @@
 // itself, or a scripted source that stands for a processor this machine is not.
 #include <cstdint>
 
-namespace cpuidt {
+namespace cpuidt
+{
 
 struct CpuIdRegs
 {

@@ -5,7 +5,8 @@
 // other processors have none (kHaveCpuRoutines is false).
 #include <cstdint>
 
-namespace nkMem::cpu {
+namespace nkMem::cpu
+{
 
 #if (defined(__i386__) || defined(__x86_64__)) && (defined(__GNUC__) || defined(__clang__))
 inline constexpr bool kHaveCpuRoutines = true;

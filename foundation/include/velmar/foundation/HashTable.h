@@ -7,10 +7,10 @@
 
 #include <cstdint>
 
-namespace nkMem {
+namespace nkMem
+{
 
-template <class K, class V>
-struct Pair
+template <class K, class V> struct Pair
 {
     K first;
     V second;
@@ -28,7 +28,8 @@ inline std::uint32_t HashKey(const CStringT<char>& key)
     if (!s)
         return 0;
     for (std::uint32_t i = 0; s[i] != 0; ++i)
-        h += static_cast<std::uint32_t>(static_cast<std::int32_t>(static_cast<signed char>(s[i]))) * (i + 119u);
+        h += static_cast<std::uint32_t>(static_cast<std::int32_t>(static_cast<signed char>(s[i]))) *
+             (i + 119u);
     return h;
 }
 
@@ -45,14 +46,12 @@ inline std::uint32_t HashKey(const CStringT<wchar_t>& key)
 }
 
 // Exact comparison; a key without a buffer equals the empty key.
-template <class C>
-inline bool KeysEqual(const CStringT<C>& a, const CStringT<C>& b)
+template <class C> inline bool KeysEqual(const CStringT<C>& a, const CStringT<C>& b)
 {
     return a.Compare(b, true) == 0;
 }
 
-template <class K, class V>
-class CHashTable : public CGenContainer<Pair<K, V>>
+template <class K, class V> class CHashTable : public CGenContainer<Pair<K, V>>
 {
 public:
     using PairType = Pair<K, V>;
@@ -74,7 +73,10 @@ public:
     std::uint32_t GetSlotCount() const { return m_slots.GetCount() - 2; }
     const CList<PairType*>& GetSlots() const { return m_slots; }
 
-    std::uint32_t HomeSlot(const K& key) const { return m_bucketCount ? (HashKey(key) & (m_bucketCount - 1)) : 0; }
+    std::uint32_t HomeSlot(const K& key) const
+    {
+        return m_bucketCount ? (HashKey(key) & (m_bucketCount - 1)) : 0;
+    }
 
     // The slot holding key, or GetSlotCount() when it is absent.
     std::uint32_t Lookup(const K& key) const
@@ -83,7 +85,8 @@ public:
         std::uint32_t s = HomeSlot(key);
         if (s >= usable)
             return usable;
-        for (; s < usable; ++s) {
+        for (; s < usable; ++s)
+        {
             const PairType* p = GetPair(s);
             if (p && KeysEqual(p->first, key))
                 return s;
@@ -99,7 +102,8 @@ public:
         std::uint32_t s = HomeSlot(key);
         if (s < usable && GetPair(s))
             s = usable;
-        if (s >= usable) {
+        if (s >= usable)
+        {
             if (s > 0xFFFFFFF0u)
                 throw std::bad_alloc();
             // Grown first: should that fail, the old end sentinel still ends walks.
@@ -176,9 +180,11 @@ private:
     void DeletePairs()
     {
         const std::uint32_t n = m_slots.GetCount();
-        for (std::uint32_t i = 1; i + 1 < n; ++i) {
+        for (std::uint32_t i = 1; i + 1 < n; ++i)
+        {
             PairType* p = m_slots.GetAt(i);
-            if (p && p != Sentinel()) {
+            if (p && p != Sentinel())
+            {
                 delete p;
                 m_slots.GetAtForWrite(i) = nullptr;
             }

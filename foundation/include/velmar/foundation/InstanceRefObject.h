@@ -5,8 +5,7 @@
 namespace nkMem
 {
 
-template <class T>
-class CInstanceRefObjectT
+template <class T> class CInstanceRefObjectT
 {
 public:
     CInstanceRefObjectT() = default;

@@ -11,27 +11,31 @@
 #include <new>
 #include <type_traits>
 
-namespace nkMem {
+namespace nkMem
+{
 
 // Names the element type of a container; no data, no virtual operations.
-template <class T>
-class CGenContainer
+template <class T> class CGenContainer
 {
 public:
     using ElementType = T;
 };
 
-template <class T>
-class CList : public CGenContainer<T>
+template <class T> class CList : public CGenContainer<T>
 {
-    static_assert(alignof(T) <= kRefMemHeader, "elements must fit the payload alignment of a shared block");
+    static_assert(alignof(T) <= kRefMemHeader,
+                  "elements must fit the payload alignment of a shared block");
 
 public:
     CList() = default;
-    CList(const CList& src) : m_count(src.m_count), m_storage(src.m_storage) { AdoptCopiedElements(src); }
+    CList(const CList& src) : m_count(src.m_count), m_storage(src.m_storage)
+    {
+        AdoptCopiedElements(src);
+    }
     CList& operator=(const CList& src)
     {
-        if (this != &src) {
+        if (this != &src)
+        {
             CList copy(src);
             SwapWith(copy);
         }
@@ -67,7 +71,8 @@ public:
         if (index > m_count)
             index = m_count;
         const T* data = GetData();
-        if (data && src + n > data && src < data + m_count) {
+        if (data && src + n > data && src < data + m_count)
+        {
             // The source lies in our own elements, which are about to move.
             CList copy;
             copy.InsertAt(0, src, n);
@@ -79,13 +84,17 @@ public:
         if (!m_storage.IsGrowable() && newCount > GetCapacity())
             return 0;
 
-        if (newCount <= GetCapacity()) {
+        if (newCount <= GetCapacity())
+        {
             T* p = Writable();
             if (index < m_count)
                 MemMove(p + index + n, p + index, (m_count - index) * sizeof(T));
-            try {
+            try
+            {
                 CopyRange(p + index, src, n);
-            } catch (...) {
+            }
+            catch (...)
+            {
                 if (index < m_count)
                     MemMove(p + index, p + index + n, (m_count - index) * sizeof(T));
                 throw;
@@ -94,34 +103,45 @@ public:
             return n;
         }
 
-        const std::uint32_t bytes = newCount * static_cast<std::uint32_t>(sizeof(T)) + kRefMemHeader;
+        const std::uint32_t bytes =
+            newCount * static_cast<std::uint32_t>(sizeof(T)) + kRefMemHeader;
         unsigned char* block = DefAllocArray<unsigned char>::Alloc(bytes);
         T* p = reinterpret_cast<T*>(block + kRefMemHeader);
         const T* old = GetData();
         const bool shared = m_storage.IsShared();
-        try {
-            if (m_count && !shared) {
+        try
+        {
+            if (m_count && !shared)
+            {
                 // Sole owner: the elements just change place.
                 MemCopy(p, old, index * sizeof(T));
                 MemCopy(p + index + n, old + index, (m_count - index) * sizeof(T));
             }
             if (shared)
                 CopyRange(p, old, index);
-            try {
+            try
+            {
                 CopyRange(p + index, src, n);
-                try {
+                try
+                {
                     if (shared)
                         CopyRange(p + index + n, old + index, m_count - index);
-                } catch (...) {
+                }
+                catch (...)
+                {
                     DestroyRange(p + index, n);
                     throw;
                 }
-            } catch (...) {
+            }
+            catch (...)
+            {
                 if (shared)
                     DestroyRange(p, index);
                 throw;
             }
-        } catch (...) {
+        }
+        catch (...)
+        {
             DefFreeArray<unsigned char>::Free(block);
             throw;
         }
@@ -155,11 +175,13 @@ public:
             throw std::bad_alloc();
         Writable();
         m_storage.Reserve(n * static_cast<std::uint32_t>(sizeof(T)));
-        if (zeroFill && n > m_count) {
+        if (zeroFill && n > m_count)
+        {
             const std::uint32_t cap = GetCapacity();
             const std::uint32_t end = n < cap ? n : cap;
             if (end > m_count)
-                MemZero(static_cast<T*>(m_storage.GetWritableData()) + m_count, (end - m_count) * sizeof(T));
+                MemZero(static_cast<T*>(m_storage.GetWritableData()) + m_count,
+                        (end - m_count) * sizeof(T));
         }
     }
 
@@ -167,7 +189,8 @@ public:
     // as they are); new elements of class type are default-constructed.
     void SetSize(std::uint32_t n, bool zeroFill)
     {
-        if (n <= m_count) {
+        if (n <= m_count)
+        {
             RemoveAt(n, m_count - n);
             return;
         }
@@ -179,15 +202,21 @@ public:
             n = cap; // a borrowed buffer does not grow
         if (n <= m_count)
             return;
-        if constexpr (kPlain) {
+        if constexpr (kPlain)
+        {
             if (zeroFill)
                 MemZero(p + m_count, (n - m_count) * sizeof(T));
-        } else {
+        }
+        else
+        {
             std::uint32_t k = m_count;
-            try {
+            try
+            {
                 for (; k < n; ++k)
                     ::new (static_cast<void*>(p + k)) T();
-            } catch (...) {
+            }
+            catch (...)
+            {
                 DestroyRange(p + m_count, k - m_count);
                 throw;
             }
@@ -212,11 +241,14 @@ public:
     // still holding it would, as its last holder, never destroy them.
     void RemoveAll()
     {
-        if (m_storage.IsShared()) {
+        if (m_storage.IsShared())
+        {
             CMemStorage fresh;
             fresh.SetNoShare(m_storage.GetRefMem()->GetNoShare());
             m_storage.Swap(fresh);
-        } else if (!m_storage.IsReadOnly()) {
+        }
+        else if (!m_storage.IsReadOnly())
+        {
             DestroyRange(Elements(), m_count);
         }
         m_count = 0;
@@ -236,17 +268,21 @@ public:
     }
 
 private:
-    static constexpr bool kPlain = std::is_trivially_copyable_v<T> && std::is_trivially_destructible_v<T>;
+    static constexpr bool kPlain =
+        std::is_trivially_copyable_v<T> && std::is_trivially_destructible_v<T>;
     static constexpr std::uint32_t kMaxCount = (0xFFFFFFF0u - kRefMemHeader) / sizeof(T);
 
     T* Elements() { return const_cast<T*>(GetData()); }
 
     static void DestroyRange(T* p, std::uint32_t n)
     {
-        if constexpr (!kPlain) {
+        if constexpr (!kPlain)
+        {
             while (n > 0)
                 p[--n].~T();
-        } else {
+        }
+        else
+        {
             (void)p;
             (void)n;
         }
@@ -254,14 +290,20 @@ private:
     // Copy-constructs n elements; on failure destroys those made and rethrows.
     static void CopyRange(T* dst, const T* src, std::uint32_t n)
     {
-        if constexpr (kPlain) {
+        if constexpr (kPlain)
+        {
             MemCopy(dst, src, n * sizeof(T));
-        } else {
+        }
+        else
+        {
             std::uint32_t k = 0;
-            try {
+            try
+            {
                 for (; k < n; ++k)
                     ::new (static_cast<void*>(dst + k)) T(src[k]);
-            } catch (...) {
+            }
+            catch (...)
+            {
                 DestroyRange(dst, k);
                 throw;
             }
@@ -272,7 +314,8 @@ private:
     // elements copied one by one, so the other sharers keep theirs.
     T* Writable()
     {
-        if (m_storage.IsShared()) {
+        if (m_storage.IsShared())
+        {
             CMemStorage fresh;
             fresh.SetNoShare(m_storage.GetRefMem()->GetNoShare());
             fresh.Reserve(m_storage.GetCapacity());
@@ -289,16 +332,23 @@ private:
     {
         const T* p0 = src.GetData();
         T* p1 = Elements();
-        if constexpr (!kPlain) {
-            if (m_count && p1 && p1 != p0 && m_storage.GetKind() == StorageShared) {
-                try {
+        if constexpr (!kPlain)
+        {
+            if (m_count && p1 && p1 != p0 && m_storage.GetKind() == StorageShared)
+            {
+                try
+                {
                     CopyRange(p1, p0, m_count);
-                } catch (...) {
+                }
+                catch (...)
+                {
                     m_count = 0;
                     throw;
                 }
             }
-        } else {
+        }
+        else
+        {
             (void)p0;
             (void)p1;
         }

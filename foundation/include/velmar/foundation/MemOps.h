@@ -4,7 +4,8 @@
 // without touching the callers.
 #include <cstdint>
 
-namespace nkMem {
+namespace nkMem
+{
 
 using MemCopyFn = void* (*)(void* dst, const void* src, std::uint32_t n);
 using MemFillFn = void* (*)(void* dst, int value, std::uint32_t n);
@@ -28,42 +29,44 @@ using MatScale16u16Fn = void (*)(std::uint16_t* m, unsigned s);
 using VecMul4u16Fn = void (*)(std::uint16_t* out, const std::uint16_t* v, const std::uint16_t* m);
 // One 128-byte block into the eight state words; the 80 round constants come
 // from the caller (null takes the standard ones, kSha512RoundConstants).
-using Sha512BlockFn = void (*)(const void* block, std::uint64_t* state, const std::uint64_t* roundConstants);
+using Sha512BlockFn = void (*)(const void* block, std::uint64_t* state,
+                               const std::uint64_t* roundConstants);
 
 // The slots in their fixed order; the layout is relied upon by routines that
 // replace entries.
 struct MemOpsTable
 {
-    MemCopyFn copy;               // 1: non-overlapping copy
-    MemFillFn fill;               // 2: fill with a byte value
-    MemMaskCopyFn xorCopy;        // 3: dst[i] = src[i] ^ k
-    MemMaskCopyFn andCopy;        // 4: dst[i] = src[i] & k
-    MemMaskCopyFn orCopy;         // 5: dst[i] = src[i] | k
-    MemMaskCopyFn andNotCopy;     // 6: dst[i] = ~src[i] & k
-    MemCompareFn compare;         // 7: -1, 0 or 1
-    MemMoveFn move;               // 8: overlapping move
-    MatInvert4Fn invert4;         // 9
-    MatMul4Fn multiply4;          // 10
-    MatMul3Fn multiply3;          // 11
-    MatDet4Fn determinant4;       // 12
-    ReservedFn reserved;          // 13: always null
-    VecMul4Fn vecMul4;            // 14
-    MatSub4Fn subtract4;          // 15
-    MatAdd4Fn add4;               // 16
-    MatTranspose4Fn transpose4;   // 17
-    QuatToMat4Fn quatToMat4;      // 18
-    VecMul4dFn vecMul4d;          // 19
-    MatScale4Fn scale4;           // 20
-    MatScale16u16Fn scale16u16;   // 21
-    VecMul4u16Fn vecMul4u16;      // 22
-    Sha512BlockFn sha512Block;    // 23
+    MemCopyFn copy;             // 1: non-overlapping copy
+    MemFillFn fill;             // 2: fill with a byte value
+    MemMaskCopyFn xorCopy;      // 3: dst[i] = src[i] ^ k
+    MemMaskCopyFn andCopy;      // 4: dst[i] = src[i] & k
+    MemMaskCopyFn orCopy;       // 5: dst[i] = src[i] | k
+    MemMaskCopyFn andNotCopy;   // 6: dst[i] = ~src[i] & k
+    MemCompareFn compare;       // 7: -1, 0 or 1
+    MemMoveFn move;             // 8: overlapping move
+    MatInvert4Fn invert4;       // 9
+    MatMul4Fn multiply4;        // 10
+    MatMul3Fn multiply3;        // 11
+    MatDet4Fn determinant4;     // 12
+    ReservedFn reserved;        // 13: always null
+    VecMul4Fn vecMul4;          // 14
+    MatSub4Fn subtract4;        // 15
+    MatAdd4Fn add4;             // 16
+    MatTranspose4Fn transpose4; // 17
+    QuatToMat4Fn quatToMat4;    // 18
+    VecMul4dFn vecMul4d;        // 19
+    MatScale4Fn scale4;         // 20
+    MatScale16u16Fn scale16u16; // 21
+    VecMul4u16Fn vecMul4u16;    // 22
+    Sha512BlockFn sha512Block;  // 23
 };
 
-namespace detail {
+namespace detail
+{
 extern MemOpsTable* g_memOpsTable;
 MemOpsTable* CreateMemOpsTable();
 void FillPortableKernels(MemOpsTable& table); // slots 9 to 23
-}
+} // namespace detail
 
 // A table that always holds the portable routines, whatever upgrades did to
 // the process's table: the reference for the processor-specific ones.
@@ -77,9 +80,21 @@ inline MemOpsTable* GetMemOpsTable()
     return table ? table : detail::CreateMemOpsTable();
 }
 
-inline void* MemCopy(void* dst, const void* src, std::uint32_t n) { return GetMemOpsTable()->copy(dst, src, n); }
-inline void* MemFill(void* dst, int value, std::uint32_t n) { return GetMemOpsTable()->fill(dst, value, n); }
-inline void* MemZero(void* dst, std::uint32_t n) { return MemFill(dst, 0, n); }
-inline void* MemMove(void* dst, const void* src, std::uint32_t n) { return GetMemOpsTable()->move(dst, src, n); }
+inline void* MemCopy(void* dst, const void* src, std::uint32_t n)
+{
+    return GetMemOpsTable()->copy(dst, src, n);
+}
+inline void* MemFill(void* dst, int value, std::uint32_t n)
+{
+    return GetMemOpsTable()->fill(dst, value, n);
+}
+inline void* MemZero(void* dst, std::uint32_t n)
+{
+    return MemFill(dst, 0, n);
+}
+inline void* MemMove(void* dst, const void* src, std::uint32_t n)
+{
+    return GetMemOpsTable()->move(dst, src, n);
+}
 
 } // namespace nkMem

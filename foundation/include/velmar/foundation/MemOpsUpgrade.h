@@ -4,7 +4,8 @@
 // guarded, so both must run before a second thread uses the table.
 #include "velmar/foundation/MemOps.h"
 
-namespace nkMem {
+namespace nkMem
+{
 
 // The numeric kernels and the masked copies.
 MemOpsTable* UpgradeForCpu();

@@ -11,7 +11,8 @@
 #include <cstdint>
 #include <new>
 
-namespace nkMem {
+namespace nkMem
+{
 
 using CRefMem = CRefMemT<unsigned char, 255>;
 
@@ -36,19 +37,26 @@ public:
         if (&src == this)
             return *this;
         const StorageKind kind = src.GetKind();
-        if (kind == StorageShared && GetKind() == StorageShared) {
+        if (kind == StorageShared && GetKind() == StorageShared)
+        {
             m_ref = src.m_ref; // keeps our block if a copy fails
-        } else if (kind == StorageShared) {
+        }
+        else if (kind == StorageShared)
+        {
             CRefMem copy;
             copy = src.m_ref;
             Clear();
             m_ref.Swap(copy);
-        } else if (kind == StorageExternal) {
+        }
+        else if (kind == StorageExternal)
+        {
             const External* e = src.Ext();
             External* mine = new External{e->data, e->capacity};
             Clear();
             m_ref.m_bits = reinterpret_cast<std::uintptr_t>(mine) | kExternalTag;
-        } else {
+        }
+        else
+        {
             Clear();
             m_ref.m_bits = kNoneTag;
         }
@@ -57,27 +65,39 @@ public:
 
     StorageKind GetKind() const
     {
-        switch (m_ref.m_bits & kKindBits) {
-        case kExternalTag: return StorageExternal;
-        case kNoneTag: return StorageNone;
-        default: return StorageShared;
+        switch (m_ref.m_bits & kKindBits)
+        {
+        case kExternalTag:
+            return StorageExternal;
+        case kNoneTag:
+            return StorageNone;
+        default:
+            return StorageShared;
         }
     }
 
     const void* GetData() const
     {
-        switch (GetKind()) {
-        case StorageExternal: return Ext()->data;
-        case StorageShared: return m_ref.GetData();
-        default: return nullptr;
+        switch (GetKind())
+        {
+        case StorageExternal:
+            return Ext()->data;
+        case StorageShared:
+            return m_ref.GetData();
+        default:
+            return nullptr;
         }
     }
     void* GetWritableData()
     {
-        switch (GetKind()) {
-        case StorageExternal: return Ext()->data;
-        case StorageShared: return m_ref.GetWritableData();
-        default: return nullptr;
+        switch (GetKind())
+        {
+        case StorageExternal:
+            return Ext()->data;
+        case StorageShared:
+            return m_ref.GetWritableData();
+        default:
+            return nullptr;
         }
     }
     // Makes room for at least bytes of payload. An external buffer is never
@@ -93,10 +113,14 @@ public:
     }
     std::uint32_t GetCapacity() const
     {
-        switch (GetKind()) {
-        case StorageExternal: return Ext()->capacity;
-        case StorageShared: return m_ref.GetCapacity();
-        default: return 0;
+        switch (GetKind())
+        {
+        case StorageExternal:
+            return Ext()->capacity;
+        case StorageShared:
+            return m_ref.GetCapacity();
+        default:
+            return 0;
         }
     }
     bool IsGrowable() const { return GetKind() != StorageExternal; }
@@ -147,12 +171,16 @@ private:
     static constexpr std::uintptr_t kExternalTag = 4;
     static_assert(alignof(External) >= 8, "the descriptor's address must leave the flag bits free");
 
-    const External* Ext() const { return reinterpret_cast<const External*>(m_ref.m_bits & ~CRefMem::kFlagBits); }
+    const External* Ext() const
+    {
+        return reinterpret_cast<const External*>(m_ref.m_bits & ~CRefMem::kFlagBits);
+    }
 
     // Back to a shared holder without a block.
     void Clear()
     {
-        switch (GetKind()) {
+        switch (GetKind())
+        {
         case StorageShared:
             m_ref.ReleaseRef();
             break;
@@ -170,7 +198,8 @@ private:
         if (kind == StorageNone)
             m_ref.m_bits = kNoneTag;
         else if (kind == StorageExternal)
-            m_ref.m_bits = reinterpret_cast<std::uintptr_t>(new External{nullptr, 0}) | kExternalTag;
+            m_ref.m_bits =
+                reinterpret_cast<std::uintptr_t>(new External{nullptr, 0}) | kExternalTag;
     }
 
     CRefMem m_ref;

@@ -5,7 +5,8 @@
 // of its inputs.
 #include <cstdint>
 
-namespace nkMem {
+namespace nkMem
+{
 
 // Smallest normal single-precision value: a determinant at or below it in
 // magnitude makes a matrix singular for the inverse.
@@ -17,14 +18,14 @@ bool MatInvert4(float* m, const float* det);
 void MatMul4(float* out, const float* a, const float* b);
 void MatMul3(float* out, const float* a, const float* b);
 float MatDet4(const float* m);
-void VecMul4(float* out, const float* v, const float* m);   // out[j] = sum v[k] m[k][j]
+void VecMul4(float* out, const float* v, const float* m); // out[j] = sum v[k] m[k][j]
 void MatSub4(float* out, const float* a, const float* b);
 void MatAdd4(float* out, const float* a, const float* b);
 void MatTranspose4(float* m);
-void QuatToMat4(float* out, const float* q);                // q = x, y, z, w
+void QuatToMat4(float* out, const float* q); // q = x, y, z, w
 void VecMul4d(double* out, const double* v, const double* m);
 void MatScale4(float* m, float s);
-void MatScale16u16(std::uint16_t* m, unsigned s);           // products kept to 16 bits
+void MatScale16u16(std::uint16_t* m, unsigned s); // products kept to 16 bits
 void VecMul4u16(std::uint16_t* out, const std::uint16_t* v, const std::uint16_t* m);
 
 } // namespace nkMem

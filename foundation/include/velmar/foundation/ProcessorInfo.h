@@ -4,10 +4,12 @@
 
 #include <cstdint>
 
-namespace cpuidt {
+namespace cpuidt
+{
 
 // Indexes of the feature flags; a flag is 1 when present.
-enum FeatureIndex : std::uint32_t {
+enum FeatureIndex : std::uint32_t
+{
     FeatureMMX = 0,
     Feature3DNow = 1,
     FeatureSSE = 2,
@@ -17,10 +19,10 @@ enum FeatureIndex : std::uint32_t {
     FeatureSSE41 = 6,
     FeatureSSE42 = 7,
     FeatureSSE5 = 8,
-    FeatureAltiVec = 9,          // never set on x86
-    FeatureMMXExt = 10,          // AMD's MMX extensions
-    FeatureHyperThreading = 11,  // more than one logical processor per package
-    Feature3DNowExt = 12,        // AMD's 3DNow! extensions
+    FeatureAltiVec = 9,         // never set on x86
+    FeatureMMXExt = 10,         // AMD's MMX extensions
+    FeatureHyperThreading = 11, // more than one logical processor per package
+    Feature3DNowExt = 12,       // AMD's 3DNow! extensions
     FeatureFPU = 14,
     FeatureTSC = 15,
     FeatureVME = 16,
@@ -37,8 +39,8 @@ enum FeatureIndex : std::uint32_t {
     FeatureMTRR = 27,
     FeaturePAT = 28,
     FeaturePOPCNT = 29,
-    FeatureCLFLUSH2 = 32,        // the same bit as FeatureCLFLUSH
-    FeatureStreamingStore = 33,  // SSE or MMX extensions: movntq and prefetch
+    FeatureCLFLUSH2 = 32,       // the same bit as FeatureCLFLUSH
+    FeatureStreamingStore = 33, // SSE or MMX extensions: movntq and prefetch
     FeatureCount = 34
 };
 
@@ -46,7 +48,8 @@ enum FeatureIndex : std::uint32_t {
 inline constexpr std::uint32_t kInstructionSetCount = 10;
 extern const char* const kInstructionSetNames[kInstructionSetCount];
 
-enum VendorCode : std::uint32_t {
+enum VendorCode : std::uint32_t
+{
     VendorUnknown = 0,
     VendorIntel = 1,
     VendorAMD = 2,
@@ -59,7 +62,7 @@ enum VendorCode : std::uint32_t {
 struct CCacheInfo
 {
     std::uint32_t sizeKB = 0;
-    std::uint16_t ways = 0;      // a fully associative cache counts its lines
+    std::uint16_t ways = 0; // a fully associative cache counts its lines
     std::uint32_t lineSize = 0;
     bool IsPresent() const { return sizeKB != 0 && ways != 0; }
     bool operator==(const CCacheInfo&) const = default;
@@ -67,7 +70,7 @@ struct CCacheInfo
 
 struct CTraceCacheInfo
 {
-    std::uint32_t kuops = 0;     // thousands of micro-operations
+    std::uint32_t kuops = 0; // thousands of micro-operations
     std::uint16_t ways = 0;
     bool IsPresent() const { return kuops != 0 && ways != 0; }
     bool operator==(const CTraceCacheInfo&) const = default;
@@ -76,14 +79,14 @@ struct CTraceCacheInfo
 struct CProcessorInfo
 {
     std::uint32_t features[FeatureCount] = {};
-    char vendor[128] = {};       // 12 characters from leaf 0
-    char brand[64] = {};         // from the extended leaves, leading blanks dropped
+    char vendor[128] = {}; // 12 characters from leaf 0
+    char brand[64] = {};   // from the extended leaves, leading blanks dropped
     std::uint32_t vendorCode = VendorUnknown;
     std::uint32_t maxLeaf = 0;
     std::uint32_t maxExtendedLeaf = 0;
     std::uint32_t signature = 0; // leaf 1 EAX
     std::uint32_t stepping = 0, model = 0, family = 0, extendedModel = 0, extendedFamily = 0;
-    std::uint32_t apicId = 0;    // differs between processors by design
+    std::uint32_t apicId = 0; // differs between processors by design
     std::uint32_t logicalPerPackage = 1;
     std::uint32_t coresPerPackage = 1;
     std::uint32_t clflushLineSize = 0;

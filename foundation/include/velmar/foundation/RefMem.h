@@ -12,7 +12,8 @@
 #include <cstring>
 #include <new>
 
-namespace nkMem {
+namespace nkMem
+{
 
 // Bytes before the payload of a shared block: the count byte, padding, and
 // the block's size in bytes 4 to 7. The payload stays aligned for pointers,
@@ -21,8 +22,7 @@ inline constexpr std::uint32_t kRefMemHeader = 8;
 
 class CMemStorage;
 
-template <class T, unsigned N = 255>
-class CRefMemT
+template <class T, unsigned N = 255> class CRefMemT
 {
     static_assert(sizeof(T) == 1, "the count lives in the first element of the block");
     static_assert(N >= 2 && N <= 255, "the count is one byte");
@@ -40,15 +40,19 @@ public:
         if (&src == this)
             return *this;
         T* p = src.Block();
-        if (!src.GetNoShare() && !src.IsSaturated()) {
+        if (!src.GetNoShare() && !src.IsSaturated())
+        {
             // Count the new reference first: src may share our own block.
             if (p)
                 ++p[0];
             ReleaseRef();
             SetBlock(p);
-        } else {
+        }
+        else
+        {
             T* copy = nullptr;
-            if (p) {
+            if (p)
+            {
                 const std::uint32_t size = SizeOf(p);
                 copy = DefAllocArray<T>::Alloc(size);
                 MemCopy(copy, p, size);
@@ -128,7 +132,8 @@ public:
         // A shared block is copied to exactly the size asked for, even a
         // smaller one; the other sharers keep theirs.
         T* p = DefAllocArray<T>::Alloc(size);
-        if (old) {
+        if (old)
+        {
             const std::uint32_t oldSize = SizeOf(old);
             MemCopy(p, old, oldSize < size ? oldSize : size);
         }
@@ -147,11 +152,13 @@ public:
     void AdoptBlock(T* block, std::uint32_t size)
     {
         ReleaseRef();
-        if (block && size < kRefMemHeader) {
+        if (block && size < kRefMemHeader)
+        {
             DefFreeArray<T>::Free(block);
             return;
         }
-        if (block) {
+        if (block)
+        {
             block[0] = 1;
             SetSize(block, size);
         }
@@ -181,7 +188,10 @@ private:
         std::memcpy(&size, block + 4, sizeof size);
         return size;
     }
-    static void SetSize(T* block, std::uint32_t size) { std::memcpy(block + 4, &size, sizeof size); }
+    static void SetSize(T* block, std::uint32_t size)
+    {
+        std::memcpy(block + 4, &size, sizeof size);
+    }
 
     std::uintptr_t m_bits = 0;
 };

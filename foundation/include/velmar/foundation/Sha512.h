@@ -4,7 +4,8 @@
 // this routine or a processor-specific one with the same results.
 #include <cstdint>
 
-namespace nkMem {
+namespace nkMem
+{
 
 extern const std::uint64_t kSha512RoundConstants[80];
 extern const std::uint64_t kSha512InitialState[8];
@@ -13,10 +14,12 @@ extern const std::uint64_t kSha512InitialState[8];
 // updated in place. roundConstants: 80 words, or null for the standard ones.
 void Sha512Block(const void* block, std::uint64_t* state, const std::uint64_t* roundConstants);
 
-namespace detail {
+namespace detail
+{
 // The 80 rounds on an expanded schedule; shared by the vector routines, which
 // only do the loading and expansion differently.
-void Sha512Rounds(const std::uint64_t* schedule, std::uint64_t* state, const std::uint64_t* roundConstants);
-}
+void Sha512Rounds(const std::uint64_t* schedule, std::uint64_t* state,
+                  const std::uint64_t* roundConstants);
+} // namespace detail
 
 } // namespace nkMem

@@ -5,10 +5,10 @@
 
 #include <cstdint>
 
-namespace nkMem {
+namespace nkMem
+{
 
-template <class T>
-class CStrTList : public CList<CStringT<T>>
+template <class T> class CStrTList : public CList<CStringT<T>>
 {
 public:
     CStrTList() = default;
@@ -25,7 +25,8 @@ public:
         if (!s)
             return 0;
         std::uint32_t added = 0;
-        while (*s != T(0)) {
+        while (*s != T(0))
+        {
             const std::uint32_t len = detail::StrLen(s);
             CStringT<T> item;
             item.Assign(s, len);

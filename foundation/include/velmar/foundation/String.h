@@ -11,37 +11,46 @@
 #include <new>
 #include <type_traits>
 
-namespace nkMem {
+namespace nkMem
+{
 
 // The system ANSI code page (CP_ACP), without pulling in the Win32 header.
 inline constexpr unsigned kCodePageAnsi = 0;
 
-template <class T>
-class CStringT;
+template <class T> class CStringT;
 
 // True when s is null or starts with the zero character.
-template <class T>
-inline bool IsNullOrEmpty(const T* s)
+template <class T> inline bool IsNullOrEmpty(const T* s)
 {
     return s == nullptr || s[0] == T(0);
 }
 
-namespace detail {
+namespace detail
+{
 
-inline std::uint32_t StrLen(const char* s) { return static_cast<std::uint32_t>(std::strlen(s)); }
-inline std::uint32_t StrLen(const wchar_t* s) { return static_cast<std::uint32_t>(std::wcslen(s)); }
+inline std::uint32_t StrLen(const char* s)
+{
+    return static_cast<std::uint32_t>(std::strlen(s));
+}
+inline std::uint32_t StrLen(const wchar_t* s)
+{
+    return static_cast<std::uint32_t>(std::wcslen(s));
+}
 
 inline int FoldCase(char c)
 {
     const unsigned char u = static_cast<unsigned char>(c);
     return (u >= 'A' && u <= 'Z') ? u + ('a' - 'A') : u;
 }
-inline int FoldCase(wchar_t c) { return static_cast<int>(std::towlower(static_cast<std::wint_t>(c))); }
-
-template <class T>
-inline int CompareNoCase(const T* a, const T* b)
+inline int FoldCase(wchar_t c)
 {
-    for (;; ++a, ++b) {
+    return static_cast<int>(std::towlower(static_cast<std::wint_t>(c)));
+}
+
+template <class T> inline int CompareNoCase(const T* a, const T* b)
+{
+    for (;; ++a, ++b)
+    {
         const int ca = FoldCase(*a);
         const int cb = FoldCase(*b);
         if (ca != cb)
@@ -50,8 +59,14 @@ inline int CompareNoCase(const T* a, const T* b)
             return 0;
     }
 }
-inline int CompareCase(const char* a, const char* b) { return std::strcmp(a, b); }
-inline int CompareCase(const wchar_t* a, const wchar_t* b) { return std::wcscmp(a, b); }
+inline int CompareCase(const char* a, const char* b)
+{
+    return std::strcmp(a, b);
+}
+inline int CompareCase(const wchar_t* a, const wchar_t* b)
+{
+    return std::wcscmp(a, b);
+}
 
 template <class T, class U>
 inline constexpr bool kOtherWidth = (std::is_same_v<T, char> && std::is_same_v<U, wchar_t>) ||
@@ -69,10 +84,10 @@ bool ConvertString(CStringT<wchar_t>& out, const char* s, std::uint32_t len, uns
 bool FormatString(CStringT<char>& out, const char* format, std::va_list args);
 bool FormatString(CStringT<wchar_t>& out, const wchar_t* format, std::va_list args);
 
-template <class T>
-class CStringT
+template <class T> class CStringT
 {
-    static_assert(std::is_same_v<T, char> || std::is_same_v<T, wchar_t>, "narrow or wide characters");
+    static_assert(std::is_same_v<T, char> || std::is_same_v<T, wchar_t>,
+                  "narrow or wide characters");
 
 public:
     using CharType = T;
@@ -96,11 +111,7 @@ public:
 
     // Converted from the other width with the ANSI code page.
     template <class U>
-        requires detail::kOtherWidth<T, U>
-    CStringT(const U* s)
-    {
-        Assign(s);
-    }
+    requires detail::kOtherWidth<T, U> CStringT(const U* s) { Assign(s); }
 
     // The raw bytes of a zero-terminated string of 32-bit units, unconverted.
     explicit CStringT(const std::uint32_t* units)
@@ -124,7 +135,8 @@ public:
 
     CStringT& operator=(const CStringT& src)
     {
-        if (this != &src) {
+        if (this != &src)
+        {
             m_storage = src.m_storage;
             m_length = src.m_length;
         }
@@ -132,7 +144,8 @@ public:
     }
     CStringT& operator=(CStringT&& src) noexcept
     {
-        if (this != &src) {
+        if (this != &src)
+        {
             CStringT tmp(static_cast<CStringT&&>(src));
             Swap(tmp);
         }
@@ -168,7 +181,8 @@ public:
         if (n >= 0xFFFFFFE0u / sizeof(T))
             throw std::bad_alloc();
         const std::uint32_t chars = RoundUp(n + 1, 16);
-        if (m_storage.GetKind() == StorageExternal) {
+        if (m_storage.GetKind() == StorageExternal)
+        {
             if (n + 1 > GetCapacity())
                 return nullptr;
             return static_cast<T*>(m_storage.GetWritableData());
@@ -185,16 +199,20 @@ public:
     void ReleaseBuffer(std::int64_t newLength = -1)
     {
         const std::uint32_t cap = GetCapacity();
-        if (cap == 0) {
+        if (cap == 0)
+        {
             m_length = 0;
             return;
         }
         T* p = static_cast<T*>(m_storage.GetWritableData());
         std::uint32_t len = 0;
-        if (newLength < 0) {
+        if (newLength < 0)
+        {
             while (len + 1 < cap && p[len] != T(0))
                 ++len;
-        } else {
+        }
+        else
+        {
             len = newLength < cap ? static_cast<std::uint32_t>(newLength) : cap - 1;
         }
         p[len] = T(0);
@@ -203,7 +221,8 @@ public:
 
     void Assign(const T* s)
     {
-        if (IsNullOrEmpty(s)) {
+        if (IsNullOrEmpty(s))
+        {
             Empty();
             return;
         }
@@ -214,7 +233,8 @@ public:
     // Copies n characters of s (which need not be terminated).
     void Assign(const T* s, std::uint32_t n)
     {
-        if (!s || n == 0) {
+        if (!s || n == 0)
+        {
             Empty();
             return;
         }
@@ -230,17 +250,15 @@ public:
         m_length = n;
     }
     template <class U>
-        requires detail::kOtherWidth<T, U>
-    void Assign(const U* s)
-    {
-        AssignCP(s, kCodePageAnsi);
-    }
+    requires detail::kOtherWidth<T, U>
+    void Assign(const U* s) { AssignCP(s, kCodePageAnsi); }
     // Converts s (zero-terminated) from the other width with the code page.
     template <class U>
-        requires detail::kOtherWidth<T, U>
+    requires detail::kOtherWidth<T, U>
     bool AssignCP(const U* s, unsigned codePage)
     {
-        if (IsNullOrEmpty(s)) {
+        if (IsNullOrEmpty(s))
+        {
             Empty();
             return true;
         }
@@ -248,7 +266,7 @@ public:
     }
     // Converts len units of s from the other width with the code page.
     template <class U>
-        requires detail::kOtherWidth<T, U>
+    requires detail::kOtherWidth<T, U>
     bool AssignCP(const U* s, std::uint32_t len, unsigned codePage)
     {
         return ConvertString(*this, s, len, codePage);
@@ -275,7 +293,8 @@ public:
     }
     bool FormatV(const T* format, std::va_list args)
     {
-        if (!format) {
+        if (!format)
+        {
             CStringT empty;
             Swap(empty);
             return true;
@@ -333,10 +352,13 @@ public:
     }
     void Append(const CStringT& s)
     {
-        if (&s == this) {
+        if (&s == this)
+        {
             const CStringT copy(s);
             Append(copy.GetString(), copy.m_length);
-        } else {
+        }
+        else
+        {
             Append(s.GetString(), s.m_length);
         }
     }

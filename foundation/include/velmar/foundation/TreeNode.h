@@ -8,10 +8,10 @@
 #include <utility>
 #include <vector>
 
-namespace nkMem {
+namespace nkMem
+{
 
-template <class T>
-class CBaseTreeNodeTempl
+template <class T> class CBaseTreeNodeTempl
 {
 public:
     CBaseTreeNodeTempl() = default;
@@ -24,8 +24,7 @@ protected:
     std::uint32_t m_maxChildren = 0; // 0: no limit
 };
 
-template <class T, class Base = CBaseTreeNodeTempl<T>>
-class CTreeNodeTempl : public Base
+template <class T, class Base = CBaseTreeNodeTempl<T>> class CTreeNodeTempl : public Base
 {
 public:
     explicit CTreeNodeTempl(std::uint32_t maxChildren = 0, T* parent = nullptr)
@@ -38,7 +37,10 @@ public:
     CTreeNodeTempl(const CTreeNodeTempl&) = delete;
     CTreeNodeTempl& operator=(const CTreeNodeTempl&) = delete;
 
-    bool CanAddChild() const { return this->m_maxChildren == 0 || this->m_children.GetCount() < this->m_maxChildren; }
+    bool CanAddChild() const
+    {
+        return this->m_maxChildren == 0 || this->m_children.GetCount() < this->m_maxChildren;
+    }
 
     // Appends child and makes this node its parent. Refused when the limit is
     // reached or child is this node. The child is not unlinked from a former
@@ -70,10 +72,12 @@ public:
     {
         std::vector<std::pair<T*, std::uint32_t>> stack;
         stack.emplace_back(Self(), 0);
-        while (!stack.empty()) {
+        while (!stack.empty())
+        {
             T* node = stack.back().first;
             const std::uint32_t next = stack.back().second;
-            if (next < node->GetChildCount()) {
+            if (next < node->GetChildCount())
+            {
                 stack.back().second = next + 1;
                 T* child = node->GetChild(next);
                 if (child)
@@ -92,8 +96,7 @@ private:
     const T* Self() const { return static_cast<const T*>(this); }
 };
 
-template <class T>
-class CTreeNodeTempl2 : public CTreeNodeTempl<T, CBaseTreeNodeTempl<T>>
+template <class T> class CTreeNodeTempl2 : public CTreeNodeTempl<T, CBaseTreeNodeTempl<T>>
 {
 public:
     explicit CTreeNodeTempl2(std::uint32_t maxChildren = 0, T* parent = nullptr)

@@ -8,7 +8,8 @@ public:
     CPoint() : POINT{0, 0} {}
     CPoint(int ix, int iy) : POINT{ix, iy} {}
     CPoint(POINT pt) : POINT(pt) {}
-    explicit CPoint(LPARAM lParam) : POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)} {}  // from a mouse message
+    explicit CPoint(LPARAM lParam)
+        : POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)} {} // from a mouse message
     bool operator==(const CPoint& o) const { return x == o.x && y == o.y; }
     bool operator!=(const CPoint& o) const { return !(*this == o); }
 };
@@ -32,9 +33,21 @@ public:
     CSize Size() const { return CSize(Width(), Height()); }
     CPoint TopLeft() const { return CPoint(left, top); }
     BOOL IsRectEmpty() const { return Width() <= 0 || Height() <= 0; }
-    BOOL PtInRect(POINT pt) const { return pt.x >= left && pt.x < right && pt.y >= top && pt.y < bottom; }
-    void OffsetRect(int dx, int dy) { left += dx; right += dx; top += dy; bottom += dy; }
-    bool operator==(const CRect& o) const { return left == o.left && top == o.top && right == o.right && bottom == o.bottom; }
+    BOOL PtInRect(POINT pt) const
+    {
+        return pt.x >= left && pt.x < right && pt.y >= top && pt.y < bottom;
+    }
+    void OffsetRect(int dx, int dy)
+    {
+        left += dx;
+        right += dx;
+        top += dy;
+        bottom += dy;
+    }
+    bool operator==(const CRect& o) const
+    {
+        return left == o.left && top == o.top && right == o.right && bottom == o.bottom;
+    }
     operator LPRECT() { return this; }
     operator LPCRECT() const { return this; }
 };

@@ -13,23 +13,38 @@ typedef const wchar_t* LPCTSTR;
 typedef wchar_t* LPTSTR;
 
 struct HMENU__;
-typedef HMENU__* HMENU;    // a menu bar or pop-up built from a menu resource
+typedef HMENU__* HMENU; // a menu bar or pop-up built from a menu resource
 struct HACCEL__;
-typedef HACCEL__* HACCEL;  // an accelerator table resource
+typedef HACCEL__* HACCEL; // an accelerator table resource
 struct HICON__;
-typedef HICON__* HICON;    // an icon resource
+typedef HICON__* HICON; // an icon resource
 struct HDROP__;
-typedef HDROP__* HDROP;    // the files of one drop on a window
+typedef HDROP__* HDROP; // the files of one drop on a window
 
-#define MAKELONG(a, b) ((LONG)(((WORD)(((UINT_PTR)(a)) & 0xffff)) | ((DWORD)((WORD)(((UINT_PTR)(b)) & 0xffff))) << 16))
+#define MAKELONG(a, b)                                                                             \
+    ((LONG)(((WORD)(((UINT_PTR)(a)) & 0xffff)) | ((DWORD)((WORD)(((UINT_PTR)(b)) & 0xffff))) << 16))
 #define MAKEWPARAM(l, h) ((WPARAM)(DWORD)MAKELONG(l, h))
 #define MAKELPARAM(l, h) ((LPARAM)(DWORD)MAKELONG(l, h))
 #define GET_X_LPARAM(lp) ((int)(short)LOWORD(lp))
 #define GET_Y_LPARAM(lp) ((int)(short)HIWORD(lp))
 
-struct POINT { LONG x; LONG y; };
-struct SIZE { LONG cx; LONG cy; };
-struct RECT { LONG left; LONG top; LONG right; LONG bottom; };
+struct POINT
+{
+    LONG x;
+    LONG y;
+};
+struct SIZE
+{
+    LONG cx;
+    LONG cy;
+};
+struct RECT
+{
+    LONG left;
+    LONG top;
+    LONG right;
+    LONG bottom;
+};
 typedef RECT* LPRECT;
 typedef const RECT* LPCRECT;
 
@@ -105,7 +120,8 @@ typedef CREATESTRUCTW* LPCREATESTRUCT;
 #define WS_MINIMIZEBOX 0x00020000
 #define WS_MAXIMIZEBOX 0x00010000
 #define WS_TABSTOP 0x00010000
-#define WS_OVERLAPPEDWINDOW (WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX)
+#define WS_OVERLAPPEDWINDOW                                                                        \
+    (WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX)
 #define WS_EX_ACCEPTFILES 0x00000010
 #define WS_EX_TRANSPARENT 0x00000020
 // Frame styles of the framework.

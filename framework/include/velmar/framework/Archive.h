@@ -7,7 +7,11 @@
 class CArchive
 {
 public:
-    enum Mode { store = 0, load = 1 };
+    enum Mode
+    {
+        store = 0,
+        load = 1
+    };
 
     CArchive(CFile* pFile, UINT nMode);
     ~CArchive();
@@ -18,7 +22,7 @@ public:
     BOOL HasError() const { return m_bError; }
     unsigned long long GetBytesTransferred() const { return m_nBytes; }
 
-    UINT Read(void* lpBuf, UINT nMax);           // bytes read
+    UINT Read(void* lpBuf, UINT nMax); // bytes read
     void Write(const void* lpBuf, UINT nMax);
     void Close() { m_pFile = nullptr; }
 
@@ -27,7 +31,7 @@ public:
     CArchive& operator<<(DWORD dw);
     CArchive& operator<<(LONG l);
     CArchive& operator<<(double d);
-    CArchive& operator<<(const CString& s);       // UTF-16 with a length prefix
+    CArchive& operator<<(const CString& s); // UTF-16 with a length prefix
     CArchive& operator>>(BYTE& by);
     CArchive& operator>>(WORD& w);
     CArchive& operator>>(DWORD& dw);

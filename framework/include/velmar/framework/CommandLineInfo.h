@@ -7,7 +7,17 @@
 class CCommandLineInfo : public CObject
 {
 public:
-    enum Command { FileNew, FileOpen, FilePrint, FilePrintTo, FileDDE, AppRegister, AppUnregister, FileNothing = -1 };
+    enum Command
+    {
+        FileNew,
+        FileOpen,
+        FilePrint,
+        FilePrintTo,
+        FileDDE,
+        AppRegister,
+        AppUnregister,
+        FileNothing = -1
+    };
 
     Command m_nShellCommand = FileNew;
     BOOL m_bShowSplash = TRUE;
@@ -19,7 +29,8 @@ public:
     CString m_strPortName;
 
     CCommandLineInfo() = default;
-    // One parameter: bFlag when it was written with a leading "-" (removed); bLast for the last one.
+    // One parameter: bFlag when it was written with a leading "-" (removed); bLast for the last
+    // one.
     virtual void ParseParam(LPCWSTR pszParam, BOOL bFlag, BOOL bLast);
 
 protected:

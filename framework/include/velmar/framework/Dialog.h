@@ -22,11 +22,11 @@ public:
     virtual BOOL Create(UINT nIDTemplate, CWnd* pParentWnd = nullptr);
     void EndDialog(int nResult);
 
-    virtual BOOL OnInitDialog();   // TRUE: the first control that takes the focus gets it
+    virtual BOOL OnInitDialog(); // TRUE: the first control that takes the focus gets it
     virtual void OnOK();
     virtual void OnCancel();
 
-    void MapDialogRect(LPRECT lpRect) const;   // dialog units to pixels, in place
+    void MapDialogRect(LPRECT lpRect) const; // dialog units to pixels, in place
     UINT GetTemplateID() const { return m_nIDTemplate; }
 
     void OnClose();

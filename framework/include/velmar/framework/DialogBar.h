@@ -14,7 +14,7 @@ public:
     using CControlBar::Create;
 
     BOOL Create(CWnd* pParentWnd, UINT nIDTemplate, UINT nStyle, UINT nID);
-    CSize m_sizeDefault{0, 0};   // the template's size in pixels
+    CSize m_sizeDefault{0, 0}; // the template's size in pixels
 
     void OnUpdateCmdUI(CFrameWnd* pTarget, BOOL bDisableIfNoHndler) override;
     CSize CalcFixedLayout(BOOL bStretch, BOOL bHorz) override;

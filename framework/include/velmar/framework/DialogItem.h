@@ -25,7 +25,18 @@ class CDialogItem : public CWnd
 {
     DECLARE_DYNAMIC(CDialogItem)
 public:
-    enum Kind { kOther, kStatic, kIcon, kEdit, kMultiLineEdit, kPushButton, kCheckBox, kRadioButton, kGroupBox };
+    enum Kind
+    {
+        kOther,
+        kStatic,
+        kIcon,
+        kEdit,
+        kMultiLineEdit,
+        kPushButton,
+        kCheckBox,
+        kRadioButton,
+        kGroupBox
+    };
 
     using CWnd::Create;
     BOOL Create(const AFX_DIALOG_ITEM& item, CWnd* pParentWnd, const AFX_DIALOG_METRICS& metrics);
@@ -39,7 +50,7 @@ public:
 protected:
     Kind m_kind = kOther;
     UINT m_nIconID = 0;
-    void PostNcDestroy() override { delete this; }   // created by the dialog, gone with it
+    void PostNcDestroy() override { delete this; } // created by the dialog, gone with it
     void ApplyText(const QString& text);
     void Notify(UINT nCode);
 
@@ -48,4 +59,5 @@ protected:
 
 // Creates every item of pTemplate in pParentWnd, which already has its widget.
 // FALSE if one of them cannot be created (those made so far stay).
-BOOL AfxCreateDialogItems(CWnd* pParentWnd, const AFX_DIALOG_RESOURCE* pTemplate, const AFX_DIALOG_METRICS& metrics);
+BOOL AfxCreateDialogItems(CWnd* pParentWnd, const AFX_DIALOG_RESOURCE* pTemplate,
+                          const AFX_DIALOG_METRICS& metrics);

@@ -7,8 +7,8 @@
 
 struct HDROP__
 {
-    std::vector<std::wstring> files;   // full paths, in drop order
-    POINT pt{0, 0};                    // drop point in the window's client coordinates
+    std::vector<std::wstring> files; // full paths, in drop order
+    POINT pt{0, 0};                  // drop point in the window's client coordinates
 };
 
 // With iFile 0xFFFFFFFF: the number of files. Otherwise copies file iFile into

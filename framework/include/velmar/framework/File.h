@@ -11,9 +11,24 @@ class QFileDevice;
 class CFileException
 {
 public:
-    enum Cause { none = 0, genericException, fileNotFound, badPath, tooManyOpenFiles, accessDenied,
-                 invalidFile, removeCurrentDir, directoryFull, badSeek, hardIO, sharingViolation,
-                 lockViolation, diskFull, endOfFile };
+    enum Cause
+    {
+        none = 0,
+        genericException,
+        fileNotFound,
+        badPath,
+        tooManyOpenFiles,
+        accessDenied,
+        invalidFile,
+        removeCurrentDir,
+        directoryFull,
+        badSeek,
+        hardIO,
+        sharingViolation,
+        lockViolation,
+        diskFull,
+        endOfFile
+    };
     int m_cause = none;
     CString m_strFileName;
 };
@@ -22,11 +37,21 @@ class CFile : public CObject
 {
     DECLARE_DYNAMIC(CFile)
 public:
-    enum OpenFlags {
-        modeRead = 0x0000, modeWrite = 0x0001, modeReadWrite = 0x0002,
-        shareCompat = 0x0000, shareExclusive = 0x0010, shareDenyWrite = 0x0020, shareDenyRead = 0x0030,
-        shareDenyNone = 0x0040, modeNoInherit = 0x0080, modeCreate = 0x1000, modeNoTruncate = 0x2000,
-        typeText = 0x4000, typeBinary = 0x8000,
+    enum OpenFlags
+    {
+        modeRead = 0x0000,
+        modeWrite = 0x0001,
+        modeReadWrite = 0x0002,
+        shareCompat = 0x0000,
+        shareExclusive = 0x0010,
+        shareDenyWrite = 0x0020,
+        shareDenyRead = 0x0030,
+        shareDenyNone = 0x0040,
+        modeNoInherit = 0x0080,
+        modeCreate = 0x1000,
+        modeNoTruncate = 0x2000,
+        typeText = 0x4000,
+        typeBinary = 0x8000,
         // Writes go to a temporary file that replaces the target only on Commit.
         modeReplaceOnCommit = 0x10000,
     };
@@ -36,10 +61,10 @@ public:
 
     // FALSE on failure, with the cause in *pError when given.
     virtual BOOL Open(LPCWSTR lpszFileName, UINT nOpenFlags, CFileException* pError = nullptr);
-    virtual UINT Read(void* lpBuf, UINT nCount);              // bytes read; 0 at the end or on error
-    virtual BOOL Write(const void* lpBuf, UINT nCount);       // FALSE if not all was written
-    BOOL Commit();                                            // modeReplaceOnCommit: replaces the target
-    virtual void Close();                                     // uncommitted replacement writes are discarded
+    virtual UINT Read(void* lpBuf, UINT nCount);        // bytes read; 0 at the end or on error
+    virtual BOOL Write(const void* lpBuf, UINT nCount); // FALSE if not all was written
+    BOOL Commit();                                      // modeReplaceOnCommit: replaces the target
+    virtual void Close(); // uncommitted replacement writes are discarded
     void Abort() { Close(); }
     unsigned long long GetLength() const;
     CString GetFilePath() const { return m_strFileName; }

@@ -12,11 +12,11 @@ class QWidget;
 
 struct CFileProperties
 {
-    CString strName;     // the name without its folder
-    CString strFolder;   // the folder, without a trailing separator
-    BOOL bRead = FALSE;  // the fields below were read from the file
+    CString strName;    // the name without its folder
+    CString strFolder;  // the folder, without a trailing separator
+    BOOL bRead = FALSE; // the fields below were read from the file
     uint64_t nSize = 0;
-    Orvex::CDateTime created, modified, accessed;   // local time
+    Orvex::CDateTime created, modified, accessed; // local time
     BOOL bReadOnly = FALSE;
     BOOL bHidden = FALSE;
 

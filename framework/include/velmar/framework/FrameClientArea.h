@@ -15,7 +15,11 @@ public:
     explicit CFrameClientArea(QWidget* pParent) : QWidget(pParent) {}
 
     // A widget that is not a framework window and fills the rest (the MDI area).
-    void SetClientWidget(QWidget* pClient) { m_pClient = pClient; LayoutPanes(); }
+    void SetClientWidget(QWidget* pClient)
+    {
+        m_pClient = pClient;
+        LayoutPanes();
+    }
     QWidget* GetClientWidget() const { return m_pClient; }
 
     void LayoutPanes();

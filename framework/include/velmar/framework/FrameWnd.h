@@ -15,24 +15,25 @@ class CFrameWnd : public CWnd
 {
     DECLARE_DYNCREATE(CFrameWnd)
 public:
-    static const CRect rectDefault;   // lets Qt and the framework choose position and size
+    static const CRect rectDefault; // lets Qt and the framework choose position and size
 
     CFrameWnd();
     ~CFrameWnd() override;
 
-    BOOL m_bAutoMenuEnable = TRUE;   // menu items with no handler anywhere are disabled
-    CString m_strTitle;               // the application part of the caption
-    int m_nWindow = -1;               // number of this window on its document (0: the only one)
-    HMENU m_hMenuDefault = nullptr;   // the menu shown when no document is active
+    BOOL m_bAutoMenuEnable = TRUE;  // menu items with no handler anywhere are disabled
+    CString m_strTitle;             // the application part of the caption
+    int m_nWindow = -1;             // number of this window on its document (0: the only one)
+    HMENU m_hMenuDefault = nullptr; // the menu shown when no document is active
     HACCEL m_hAccelTable = nullptr;
 
     // Creates the window from resource nIDResource: title (first field of the
     // string), menu, icon and accelerators of that id.
-    virtual BOOL LoadFrame(UINT nIDResource, DWORD dwDefaultStyle = WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE,
+    virtual BOOL LoadFrame(UINT nIDResource,
+                           DWORD dwDefaultStyle = WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE,
                            CWnd* pParentWnd = nullptr, CCreateContext* pContext = nullptr);
     BOOL Create(LPCWSTR lpszClassName, LPCWSTR lpszWindowName, DWORD dwStyle = WS_OVERLAPPEDWINDOW,
-                const RECT& rect = rectDefault, CWnd* pParentWnd = nullptr, UINT nIDMenu = 0, DWORD dwExStyle = 0,
-                CCreateContext* pContext = nullptr);
+                const RECT& rect = rectDefault, CWnd* pParentWnd = nullptr, UINT nIDMenu = 0,
+                DWORD dwExStyle = 0, CCreateContext* pContext = nullptr);
 
     // Views and documents.
     virtual CView* GetActiveView() const;
@@ -63,7 +64,7 @@ public:
     virtual CWnd* GetMessageBar();
 
     // Menu bar.
-    void SetMenu(HMENU hMenu);             // shows hMenu in the menu bar (null: none)
+    void SetMenu(HMENU hMenu); // shows hMenu in the menu bar (null: none)
     HMENU GetMenu() const { return m_hMenuShown; }
     virtual void OnUpdateFrameMenu(HMENU hMenuAlt);
     BOOL LoadAccelTable(UINT nIDResource);
@@ -101,7 +102,12 @@ public:
     void OnContextHelp();
 
 protected:
-    enum IdleFlags { idleMenu = 1, idleTitle = 2, idleLayout = 8 };
+    enum IdleFlags
+    {
+        idleMenu = 1,
+        idleTitle = 2,
+        idleLayout = 8
+    };
     UINT m_nIdleFlags = 0;
     UINT m_nIDLastMessage = 0;
     CView* m_pViewActive = nullptr;

@@ -22,12 +22,12 @@ public:
     CImageList(const CImageList&) = delete;
     CImageList& operator=(const CImageList&) = delete;
 
-    BOOL Create(int cx, int cy, UINT nFlags, int nInitial, int nGrow);   // FALSE for a size below 1
-    BOOL DeleteImageList();                                              // drops every image; FALSE if none was made
-    int Add(const QPixmap& image);                                       // index of the new image, -1 if not created
+    BOOL Create(int cx, int cy, UINT nFlags, int nInitial, int nGrow); // FALSE for a size below 1
+    BOOL DeleteImageList();        // drops every image; FALSE if none was made
+    int Add(const QPixmap& image); // index of the new image, -1 if not created
     int GetImageCount() const { return (int)m_images.size(); }
     CSize GetImageSize() const { return CSize(m_cx, m_cy); }
-    QPixmap GetPixmap(int nImage) const;                                 // null for an index out of range
+    QPixmap GetPixmap(int nImage) const; // null for an index out of range
     BOOL IsCreated() const { return m_bCreated; }
 
     // The one drag image of the application: BeginDrag picks it, DragEnter shows
@@ -38,7 +38,7 @@ public:
     static BOOL DragLeave(CWnd* pWndLock);
     static BOOL DragShowNolock(BOOL bShow);
     static void EndDrag();
-    static BOOL IsDragging();   // a drag image was begun and not ended
+    static BOOL IsDragging(); // a drag image was begun and not ended
 
 private:
     std::vector<QPixmap> m_images;

@@ -11,13 +11,15 @@ class CMDIChildWnd : public CFrameWnd
 {
     DECLARE_DYNCREATE(CMDIChildWnd)
 public:
-    HMENU m_hMenuShared = nullptr;     // the document template's menu (not owned)
+    HMENU m_hMenuShared = nullptr; // the document template's menu (not owned)
     HACCEL m_hAccelShared = nullptr;
 
-    BOOL LoadFrame(UINT nIDResource, DWORD dwDefaultStyle = WS_CHILD | WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE,
+    BOOL LoadFrame(UINT nIDResource,
+                   DWORD dwDefaultStyle = WS_CHILD | WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE,
                    CWnd* pParentWnd = nullptr, CCreateContext* pContext = nullptr) override;
-    BOOL Create(LPCWSTR lpszClassName, LPCWSTR lpszWindowName, DWORD dwStyle = WS_CHILD | WS_OVERLAPPEDWINDOW,
-                const RECT& rect = rectDefault, CMDIFrameWnd* pParentWnd = nullptr, CCreateContext* pContext = nullptr);
+    BOOL Create(LPCWSTR lpszClassName, LPCWSTR lpszWindowName,
+                DWORD dwStyle = WS_CHILD | WS_OVERLAPPEDWINDOW, const RECT& rect = rectDefault,
+                CMDIFrameWnd* pParentWnd = nullptr, CCreateContext* pContext = nullptr);
 
     CMDIFrameWnd* GetMDIFrame() const;
     void MDIActivate();

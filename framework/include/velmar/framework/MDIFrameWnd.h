@@ -31,7 +31,7 @@ public:
     void MDIMaximize(CWnd* pWnd);
     void MDIRestore(CWnd* pWnd);
     void MDINext();
-    std::vector<CMDIChildWnd*> GetMDIChildren() const;   // in creation order
+    std::vector<CMDIChildWnd*> GetMDIChildren() const; // in creation order
 
     CFrameWnd* GetActiveFrame() override;
     BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override;

@@ -14,9 +14,9 @@ class QWidget;
 
 struct HMENU__
 {
-    UINT nID = 0;                  // the resource it was built from
-    std::vector<QMenu*> popups;    // the top-level pop-ups, in order (owned)
-    HWND hWndOwner = nullptr;      // the window that gets the commands and update queries
+    UINT nID = 0;               // the resource it was built from
+    std::vector<QMenu*> popups; // the top-level pop-ups, in order (owned)
+    HWND hWndOwner = nullptr;   // the window that gets the commands and update queries
     ~HMENU__();
 };
 
@@ -25,9 +25,9 @@ struct HACCEL__
     const AFX_ACCEL_RESOURCE* pResource = nullptr;
 };
 
-HMENU AfxLoadMenu(UINT nID);   // null when there is no such resource
+HMENU AfxLoadMenu(UINT nID); // null when there is no such resource
 void AfxDestroyMenu(HMENU hMenu);
-HACCEL AfxLoadAccelerators(UINT nID);   // null when there is no such resource (kept for the process)
+HACCEL AfxLoadAccelerators(UINT nID); // null when there is no such resource (kept for the process)
 
 // The command id of a menu item; 0 for separators, pop-ups and foreign actions.
 UINT AfxGetActionID(const QAction* pAction);

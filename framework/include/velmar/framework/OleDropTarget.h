@@ -51,9 +51,9 @@ public:
 
     void Attach(const QMimeData* pData) { m_pData = pData; }
     const QMimeData* GetMimeData() const { return m_pData; }
-    BOOL IsDataAvailable(CLIPFORMAT cfFormat) const;   // CF_TEXT, CF_UNICODETEXT, CF_HDROP
-    BOOL GetText(CString& rText) const;                 // FALSE when no text is offered
-    std::vector<CString> GetFileNames() const;          // local files only
+    BOOL IsDataAvailable(CLIPFORMAT cfFormat) const; // CF_TEXT, CF_UNICODETEXT, CF_HDROP
+    BOOL GetText(CString& rText) const;              // FALSE when no text is offered
+    std::vector<CString> GetFileNames() const;       // local files only
 
 private:
     const QMimeData* m_pData = nullptr;
@@ -73,9 +73,12 @@ public:
     CWnd* GetRegisteredWindow() const;
 
     // point is in pWnd's client coordinates; dwKeyState holds MK_ flags.
-    virtual DROPEFFECT OnDragEnter(CWnd* pWnd, COleDataObject* pDataObject, DWORD dwKeyState, CPoint point);
-    virtual DROPEFFECT OnDragOver(CWnd* pWnd, COleDataObject* pDataObject, DWORD dwKeyState, CPoint point);
-    virtual BOOL OnDrop(CWnd* pWnd, COleDataObject* pDataObject, DROPEFFECT dropEffect, CPoint point);
+    virtual DROPEFFECT OnDragEnter(CWnd* pWnd, COleDataObject* pDataObject, DWORD dwKeyState,
+                                   CPoint point);
+    virtual DROPEFFECT OnDragOver(CWnd* pWnd, COleDataObject* pDataObject, DWORD dwKeyState,
+                                  CPoint point);
+    virtual BOOL OnDrop(CWnd* pWnd, COleDataObject* pDataObject, DROPEFFECT dropEffect,
+                        CPoint point);
     // First asked on a drop; -1 passes the drop on to OnDrop.
     virtual DROPEFFECT OnDropEx(CWnd* pWnd, COleDataObject* pDataObject, DROPEFFECT dropDefault,
                                 DROPEFFECT dropList, CPoint point);

@@ -7,8 +7,10 @@ class CProfileStore
 {
 public:
     virtual ~CProfileStore() = default;
-    virtual BOOL GetInt(LPCWSTR lpszSection, LPCWSTR lpszEntry, int& nValue) = 0;         // FALSE when absent
-    virtual BOOL GetString(LPCWSTR lpszSection, LPCWSTR lpszEntry, CString& strValue) = 0; // FALSE when absent
+    virtual BOOL GetInt(LPCWSTR lpszSection, LPCWSTR lpszEntry,
+                        int& nValue) = 0; // FALSE when absent
+    virtual BOOL GetString(LPCWSTR lpszSection, LPCWSTR lpszEntry,
+                           CString& strValue) = 0; // FALSE when absent
     virtual BOOL WriteInt(LPCWSTR lpszSection, LPCWSTR lpszEntry, int nValue) = 0;
     // A null value removes the entry; a null entry removes the whole section.
     virtual BOOL WriteString(LPCWSTR lpszSection, LPCWSTR lpszEntry, LPCWSTR lpszValue) = 0;
@@ -23,7 +25,10 @@ public:
     BOOL GetString(LPCWSTR lpszSection, LPCWSTR lpszEntry, CString& strValue) override;
     BOOL WriteInt(LPCWSTR lpszSection, LPCWSTR lpszEntry, int nValue) override;
     BOOL WriteString(LPCWSTR lpszSection, LPCWSTR lpszEntry, LPCWSTR lpszValue) override;
-    const CString& GetAppKeyPath() const { return m_strAppKey; }   // "Software\<company>\<application>"
+    const CString& GetAppKeyPath() const
+    {
+        return m_strAppKey;
+    } // "Software\<company>\<application>"
 
 private:
     CString m_strAppKey;

@@ -8,7 +8,8 @@ class CQtUiProvider : public w32::IUiProvider
 {
 public:
     int ShowMessageBox(const w32::MessageBoxRequest& request) override;
-    bool ShowFileDialog(const w32::FileDialogRequest& request, w32::FileDialogAnswer& answer) override;
+    bool ShowFileDialog(const w32::FileDialogRequest& request,
+                        w32::FileDialogAnswer& answer) override;
     // The file's property sheet (framework/FileProperties.h), modeless.
     bool ShowFileProperties(HWND owner, const std::wstring& path) override;
 

@@ -40,7 +40,8 @@ public:
     static constexpr int kGripperWidth = 10;
 
     BOOL Create(CWnd* pParentWnd, DWORD dwCtrlStyle = RBS_BANDBORDERS,
-                DWORD dwStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | CBRS_TOP,
+                DWORD dwStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN |
+                                CBRS_TOP,
                 UINT nID = AFX_IDW_REBAR);
 
     // Moves pBar into a new band at the end. The band's background bitmap is
@@ -51,10 +52,10 @@ public:
     int GetBandCount() const { return (int)m_bands.size(); }
     CWnd* GetBandChild(int nBand) const;
     DWORD GetBandStyle(int nBand) const;
-    void GetBandRect(int nBand, LPRECT lpRect) const;   // empty for a hidden band
+    void GetBandRect(int nBand, LPRECT lpRect) const; // empty for a hidden band
     DWORD GetReBarCtrlStyle() const { return m_dwCtrlStyle; }
 
-    void OnUpdateCmdUI(CFrameWnd*, BOOL) override {}   // the bands' bars update themselves
+    void OnUpdateCmdUI(CFrameWnd*, BOOL) override {} // the bands' bars update themselves
     CSize CalcFixedLayout(BOOL bStretch, BOOL bHorz) override;
 
     // Places the bands for the bar's width; the height the rows need.
@@ -66,7 +67,7 @@ protected:
         QPointer<QWidget> pChild;
         DWORD dwStyle = 0;
         QString text;
-        QRect rect;   // the whole band, gripper included; empty when hidden
+        QRect rect; // the whole band, gripper included; empty when hidden
     };
     std::vector<Band> m_bands;
     DWORD m_dwCtrlStyle = 0;

@@ -38,9 +38,9 @@ struct AFX_MENU_RESOURCE
 
 struct AFX_ACCEL
 {
-    BYTE fVirt;   // FVIRTKEY with FCONTROL, FSHIFT, FALT
-    WORD key;     // virtual key: 'A'..'Z', '0'..'9', VK_ codes
-    WORD cmd;     // command id
+    BYTE fVirt; // FVIRTKEY with FCONTROL, FSHIFT, FALT
+    WORD key;   // virtual key: 'A'..'Z', '0'..'9', VK_ codes
+    WORD cmd;   // command id
 };
 
 struct AFX_ACCEL_RESOURCE
@@ -62,9 +62,9 @@ struct AFX_ICON_RESOURCE
 // visible and as child windows, as a resource compiler makes them by default.
 struct AFX_DIALOG_ITEM
 {
-    LPCWSTR lpszClass;   // "BUTTON", "EDIT", "STATIC", ...
-    LPCWSTR lpszText;    // caption; for icons "#<id>" of the icon resource
-    int nID;             // control id, -1 for none
+    LPCWSTR lpszClass; // "BUTTON", "EDIT", "STATIC", ...
+    LPCWSTR lpszText;  // caption; for icons "#<id>" of the icon resource
+    int nID;           // control id, -1 for none
     DWORD dwStyle;
     DWORD dwExStyle;
     short x, y, cx, cy;
@@ -76,7 +76,7 @@ struct AFX_DIALOG_RESOURCE
     LPCWSTR lpszCaption;
     DWORD dwStyle;
     short x, y, cx, cy;
-    LPCWSTR lpszFontName;   // "MS Shell Dlg" stands for the system's dialog font
+    LPCWSTR lpszFontName; // "MS Shell Dlg" stands for the system's dialog font
     WORD wPointSize;
     const AFX_DIALOG_ITEM* pItems;
     int nItems;
@@ -118,8 +118,8 @@ void AfxRegisterResources(const AFX_RESOURCE_TABLE* pTable);
 // Removes a registered table; FALSE if it was not registered.
 BOOL AfxUnregisterResources(const AFX_RESOURCE_TABLE* pTable);
 
-LPCWSTR AfxFindStringResource(UINT nID);                 // the text, or null
-const AFX_MENU_RESOURCE* AfxFindMenuResource(UINT nID);  // or null
+LPCWSTR AfxFindStringResource(UINT nID);                // the text, or null
+const AFX_MENU_RESOURCE* AfxFindMenuResource(UINT nID); // or null
 const AFX_ACCEL_RESOURCE* AfxFindAccelResource(UINT nID);
 const AFX_ICON_RESOURCE* AfxFindIconResource(UINT nID);
 const AFX_DIALOG_RESOURCE* AfxFindDialogResource(UINT nID);

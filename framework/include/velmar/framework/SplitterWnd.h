@@ -17,7 +17,7 @@ class CSplitterWnd : public CWnd
 public:
     using CWnd::Create;
     static constexpr int kMaxPanes = 16;   // rows and columns each
-    static constexpr int kSplitterGap = 6;  // pixels of the bar between two panes
+    static constexpr int kSplitterGap = 6; // pixels of the bar between two panes
 
     CSplitterWnd() = default;
 
@@ -25,7 +25,8 @@ public:
                       UINT nID = AFX_IDW_PANE_FIRST);
     // The pane at (row, col) becomes a new window of pViewClass with pane id
     // IdFromRowCol; sizeInit gives the ideal width of its column and height of its row.
-    virtual BOOL CreateView(int row, int col, CRuntimeClass* pViewClass, SIZE sizeInit, CCreateContext* pContext);
+    virtual BOOL CreateView(int row, int col, CRuntimeClass* pViewClass, SIZE sizeInit,
+                            CCreateContext* pContext);
 
     int GetRowCount() const { return m_nRows; }
     int GetColumnCount() const { return m_nCols; }
@@ -34,7 +35,7 @@ public:
     BOOL IsChildPane(CWnd* pWnd, int* pRow, int* pCol) const;
 
     void GetColumnInfo(int col, int& cxCur, int& cxMin) const;
-    void SetColumnInfo(int col, int cxIdeal, int cxMin);   // takes effect at RecalcLayout
+    void SetColumnInfo(int col, int cxIdeal, int cxMin); // takes effect at RecalcLayout
     void GetRowInfo(int row, int& cyCur, int& cyMin) const;
     void SetRowInfo(int row, int cyIdeal, int cyMin);
     virtual void RecalcLayout();

@@ -27,7 +27,8 @@ public:
 
     BOOL Create(CWnd* pParentWnd, DWORD dwStyle = WS_CHILD | WS_VISIBLE | CBRS_BOTTOM,
                 UINT nID = AFX_IDW_STATUS_BAR);
-    BOOL CreateEx(CWnd* pParentWnd, DWORD dwCtrlStyle = 0, DWORD dwStyle = WS_CHILD | WS_VISIBLE | CBRS_BOTTOM,
+    BOOL CreateEx(CWnd* pParentWnd, DWORD dwCtrlStyle = 0,
+                  DWORD dwStyle = WS_CHILD | WS_VISIBLE | CBRS_BOTTOM,
                   UINT nID = AFX_IDW_STATUS_BAR);
 
     // One pane per id; an indicator pane is as wide as its string, a separator
@@ -35,7 +36,7 @@ public:
     BOOL SetIndicators(const UINT* lpIDArray, int nIDCount);
     int GetCount() const { return (int)m_panes.size(); }
     UINT GetItemID(int nIndex) const;
-    int CommandToIndex(UINT nIDFind) const;   // -1 when no pane has the id
+    int CommandToIndex(UINT nIDFind) const; // -1 when no pane has the id
     void GetItemRect(int nIndex, LPRECT lpRect) const;
 
     // cxWidth is the width of the pane's text; the pane takes kPaneBorder more.

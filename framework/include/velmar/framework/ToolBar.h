@@ -35,10 +35,11 @@ class CToolBar : public CControlBar
 public:
     using CControlBar::Create;
 
-    BOOL Create(CWnd* pParentWnd, DWORD dwStyle = WS_CHILD | WS_VISIBLE | CBRS_TOP, UINT nID = AFX_IDW_TOOLBAR);
+    BOOL Create(CWnd* pParentWnd, DWORD dwStyle = WS_CHILD | WS_VISIBLE | CBRS_TOP,
+                UINT nID = AFX_IDW_TOOLBAR);
     BOOL CreateEx(CWnd* pParentWnd, DWORD dwCtrlStyle = TBSTYLE_FLAT,
-                  DWORD dwStyle = WS_CHILD | WS_VISIBLE | CBRS_ALIGN_TOP, CRect rcBorders = CRect(0, 0, 0, 0),
-                  UINT nID = AFX_IDW_TOOLBAR);
+                  DWORD dwStyle = WS_CHILD | WS_VISIBLE | CBRS_ALIGN_TOP,
+                  CRect rcBorders = CRect(0, 0, 0, 0), UINT nID = AFX_IDW_TOOLBAR);
 
     // Buttons and images from tool bar resource nIDResource; FALSE when there is
     // no such resource or its image strip cannot be read.
@@ -48,8 +49,8 @@ public:
     BOOL SetButtons(const UINT* lpIDArray, int nIDCount);
 
     int GetCount() const { return (int)m_buttons.size(); }
-    UINT GetItemID(int nIndex) const;             // ID_SEPARATOR for a separator
-    int CommandToIndex(UINT nIDFind) const;       // -1 when no button has the id
+    UINT GetItemID(int nIndex) const;       // ID_SEPARATOR for a separator
+    int CommandToIndex(UINT nIDFind) const; // -1 when no button has the id
     void GetItemRect(int nIndex, LPRECT lpRect) const;
     UINT GetButtonStyle(int nIndex) const;
     DWORD GetToolBarCtrlStyle() const { return m_dwCtrlStyle; }
@@ -59,7 +60,7 @@ public:
     CSize CalcFixedLayout(BOOL bStretch, BOOL bHorz) override;
 
     QToolBar* GetToolBarWidget() const;
-    QAction* GetButtonAction(int nIndex) const;   // null for separators
+    QAction* GetButtonAction(int nIndex) const; // null for separators
 
     // Called by the widget: a button was clicked, hovered, or the mouse left the bar.
     void OnButtonClicked(UINT nID);
@@ -70,12 +71,12 @@ protected:
     struct Button
     {
         UINT nID = 0;
-        QAction* pAction = nullptr;   // owned by the widget
+        QAction* pAction = nullptr; // owned by the widget
     };
     std::vector<Button> m_buttons;
     DWORD m_dwCtrlStyle = 0;
     QSize m_sizeImage{16, 16};
-    QImage m_strip;   // the images of the buttons, left to right
+    QImage m_strip; // the images of the buttons, left to right
     bool m_bTextOnly = false;
     UINT m_nIDFlyBy = 0;
 

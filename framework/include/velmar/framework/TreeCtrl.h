@@ -34,25 +34,26 @@ public:
     // Insertion. hParent null or TVI_ROOT: top level; hInsertAfter TVI_FIRST, TVI_LAST
     // (also null), TVI_SORT or a child of hParent. Null when refused.
     HTREEITEM InsertItem(LPTVINSERTSTRUCT lpInsertStruct);
-    HTREEITEM InsertItem(UINT nMask, LPCWSTR lpszItem, int nImage, int nSelectedImage, UINT nState, UINT nStateMask,
-                         LPARAM lParam, HTREEITEM hParent, HTREEITEM hInsertAfter);
-    HTREEITEM InsertItem(LPCWSTR lpszItem, HTREEITEM hParent = TVI_ROOT, HTREEITEM hInsertAfter = TVI_LAST);
-    HTREEITEM InsertItem(LPCWSTR lpszItem, int nImage, int nSelectedImage, HTREEITEM hParent = TVI_ROOT,
+    HTREEITEM InsertItem(UINT nMask, LPCWSTR lpszItem, int nImage, int nSelectedImage, UINT nState,
+                         UINT nStateMask, LPARAM lParam, HTREEITEM hParent, HTREEITEM hInsertAfter);
+    HTREEITEM InsertItem(LPCWSTR lpszItem, HTREEITEM hParent = TVI_ROOT,
                          HTREEITEM hInsertAfter = TVI_LAST);
-    BOOL DeleteItem(HTREEITEM hItem);   // with everything below it; TVI_ROOT deletes all
+    HTREEITEM InsertItem(LPCWSTR lpszItem, int nImage, int nSelectedImage,
+                         HTREEITEM hParent = TVI_ROOT, HTREEITEM hInsertAfter = TVI_LAST);
+    BOOL DeleteItem(HTREEITEM hItem); // with everything below it; TVI_ROOT deletes all
     BOOL DeleteAllItems();
 
     // Navigation; null where there is no such item.
     HTREEITEM GetNextItem(HTREEITEM hItem, UINT nCode) const;
-    HTREEITEM GetChildItem(HTREEITEM hItem) const;   // TVI_ROOT or null: the first top-level item
+    HTREEITEM GetChildItem(HTREEITEM hItem) const; // TVI_ROOT or null: the first top-level item
     HTREEITEM GetNextSiblingItem(HTREEITEM hItem) const;
     HTREEITEM GetPrevSiblingItem(HTREEITEM hItem) const;
-    HTREEITEM GetParentItem(HTREEITEM hItem) const;  // null for a top-level item
-    HTREEITEM GetRootItem() const;                   // the first top-level item
-    HTREEITEM GetFirstVisibleItem() const;           // the top item in the window
+    HTREEITEM GetParentItem(HTREEITEM hItem) const; // null for a top-level item
+    HTREEITEM GetRootItem() const;                  // the first top-level item
+    HTREEITEM GetFirstVisibleItem() const;          // the top item in the window
     HTREEITEM GetNextVisibleItem(HTREEITEM hItem) const;
     HTREEITEM GetPrevVisibleItem(HTREEITEM hItem) const;
-    HTREEITEM GetLastVisibleItem() const;            // the last item reachable through expanded items
+    HTREEITEM GetLastVisibleItem() const; // the last item reachable through expanded items
     HTREEITEM GetSelectedItem() const;
     HTREEITEM GetDropHilightItem() const;
 
@@ -63,30 +64,31 @@ public:
     BOOL SelectDropTarget(HTREEITEM hItem);
     BOOL SelectSetFirstVisible(HTREEITEM hItem);
 
-    BOOL Expand(HTREEITEM hItem, UINT nCode);   // TVE_EXPAND, TVE_COLLAPSE, TVE_TOGGLE (| TVE_COLLAPSERESET)
-    BOOL EnsureVisible(HTREEITEM hItem);        // expands its parents and scrolls to it
-    BOOL SortChildren(HTREEITEM hItem);         // by text, ignoring case
+    BOOL Expand(HTREEITEM hItem,
+                UINT nCode); // TVE_EXPAND, TVE_COLLAPSE, TVE_TOGGLE (| TVE_COLLAPSERESET)
+    BOOL EnsureVisible(HTREEITEM hItem); // expands its parents and scrolls to it
+    BOOL SortChildren(HTREEITEM hItem);  // by text, ignoring case
 
     // Item attributes.
     CString GetItemText(HTREEITEM hItem) const;
     BOOL SetItemText(HTREEITEM hItem, LPCWSTR lpszItem);
     BOOL GetItemImage(HTREEITEM hItem, int& nImage, int& nSelectedImage) const;
     BOOL SetItemImage(HTREEITEM hItem, int nImage, int nSelectedImage);
-    DWORD_PTR GetItemData(HTREEITEM hItem) const;   // 0 for no item
+    DWORD_PTR GetItemData(HTREEITEM hItem) const; // 0 for no item
     BOOL SetItemData(HTREEITEM hItem, DWORD_PTR dwData);
     UINT GetItemState(HTREEITEM hItem, UINT nStateMask) const;
     BOOL SetItemState(HTREEITEM hItem, UINT nState, UINT nStateMask);
-    BOOL GetItem(TVITEM* pItem) const;   // pszText is filled up to cchTextMax (with the terminator)
+    BOOL GetItem(TVITEM* pItem) const; // pszText is filled up to cchTextMax (with the terminator)
     BOOL SetItem(TVITEM* pItem);
-    BOOL SetItem(HTREEITEM hItem, UINT nMask, LPCWSTR lpszItem, int nImage, int nSelectedImage, UINT nState,
-                 UINT nStateMask, LPARAM lParam);
+    BOOL SetItem(HTREEITEM hItem, UINT nMask, LPCWSTR lpszItem, int nImage, int nSelectedImage,
+                 UINT nState, UINT nStateMask, LPARAM lParam);
     BOOL ItemHasChildren(HTREEITEM hItem) const;
     UINT GetCount() const;
-    UINT GetVisibleCount() const;   // whole items that fit in the window
-    BOOL GetItemRect(HTREEITEM hItem, LPRECT lpRect, BOOL bTextOnly) const;   // client coordinates
+    UINT GetVisibleCount() const; // whole items that fit in the window
+    BOOL GetItemRect(HTREEITEM hItem, LPRECT lpRect, BOOL bTextOnly) const; // client coordinates
     UINT GetIndent() const;
     void SetIndent(UINT nIndent);
-    CImageList* SetImageList(CImageList* pImageList, int nImageListType);   // the previous list
+    CImageList* SetImageList(CImageList* pImageList, int nImageListType); // the previous list
     CImageList* GetImageList(int nImageListType) const;
 
     // Points are in client coordinates (those of WM_ mouse messages of the control).
@@ -97,10 +99,11 @@ public:
     // control already made; TVN_ENDLABELEDIT with the new text, or null text
     // when cancelled (result TRUE keeps the new text, FALSE reverts).
     CEdit* EditLabel(HTREEITEM hItem);
-    CEdit* GetEditControl() const;   // the edit while a label is edited, else null
+    CEdit* GetEditControl() const; // the edit while a label is edited, else null
     BOOL EndEditLabelNow(BOOL fCancelWithoutSave);
 
-    CImageList* CreateDragImage(HTREEITEM hItem);   // the item's image and label; the caller deletes it
+    CImageList*
+    CreateDragImage(HTREEITEM hItem); // the item's image and label; the caller deletes it
 
     QWidget* CreateWidget(const CREATESTRUCT& cs, QWidget* pParentWidget) override;
 
@@ -108,7 +111,7 @@ public:
     // the view's window and routes notifications and styles through pOwner.
     QWidget* CreateWidgetFor(CWnd* pOwner, const CREATESTRUCT& cs, QWidget* pParentWidget);
 
-    CTreeViewWidget* GetTreeWidget() const { return m_pTree; }   // null before creation
+    CTreeViewWidget* GetTreeWidget() const { return m_pTree; } // null before creation
 
 protected:
     using Id = std::uint32_t;
@@ -121,12 +124,12 @@ protected:
     void OnEditFocusLost();
     void OnSlowClick(Id id);
     void OnBeginDrag(Id id, QPoint pt);
-    LRESULT NotifyCode(UINT code);   // a bare NMHDR notification (NM_CLICK and the like)
+    LRESULT NotifyCode(UINT code); // a bare NMHDR notification (NM_CLICK and the like)
 
 private:
     CTreeItemModel* Model() const;
-    Id IdOf(HTREEITEM hItem) const;           // kNone unless a live item
-    Id ParentIdOf(HTREEITEM hItem) const;     // TVI_ROOT and null give the root
+    Id IdOf(HTREEITEM hItem) const;       // kNone unless a live item
+    Id ParentIdOf(HTREEITEM hItem) const; // TVI_ROOT and null give the root
     HTREEITEM ItemHandle(Id id) const;
     CWnd* Owner() const { return m_pOwner ? m_pOwner : const_cast<CTreeCtrl*>(this); }
     DWORD OwnerStyle() const;
@@ -141,17 +144,17 @@ private:
     void Unreveal(Id id);
     void ExpandParents(Id id);
     void ScrollTo(Id id);
-    bool IsShown(Id id) const;   // every parent expanded
+    bool IsShown(Id id) const; // every parent expanded
     void NoteChildrenChanged(Id parent, bool bHadChildren);
     void EndEdit(bool bCancel, bool bRestoreFocus);
     bool ItemBounds(Id id, QRect& row, QRect& label) const;
     void ResetEditState();
 
     QPointer<CTreeViewWidget> m_pTree;
-    CWnd* m_pOwner = nullptr;   // the window that is this control (this, or the view)
+    CWnd* m_pOwner = nullptr; // the window that is this control (this, or the view)
     Id m_selected;
     Id m_dropHilite;
-    int m_nSync = 0;             // the view's selection signals are our own echo
+    int m_nSync = 0; // the view's selection signals are our own echo
     CImageList* m_pImages = nullptr;
     CImageList* m_pStateImages = nullptr;
 

@@ -4,7 +4,7 @@
 #include "velmar/framework/AfxTypes.h"
 
 struct _TREEITEM;
-typedef _TREEITEM* HTREEITEM;   // an item of one tree control; stays valid until the item is deleted
+typedef _TREEITEM* HTREEITEM; // an item of one tree control; stays valid until the item is deleted
 
 // Pseudo handles of InsertItem (parent and position).
 #define TVI_ROOT ((HTREEITEM)(ULONG_PTR)-0x10000)
@@ -183,7 +183,8 @@ struct TVINSERTSTRUCTW
 {
     HTREEITEM hParent;
     HTREEITEM hInsertAfter;
-    union {
+    union
+    {
         TVITEMEXW itemex;
         TVITEMW item;
     };

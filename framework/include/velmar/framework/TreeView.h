@@ -19,9 +19,12 @@ public:
 
     // The view's style is the control's: TVS_ bits take effect at once.
     DWORD GetStyle() const { return GetTreeCtrl().GetStyle(); }
-    BOOL ModifyStyle(DWORD dwRemove, DWORD dwAdd, UINT nFlags = 0) { return GetTreeCtrl().ModifyStyle(dwRemove, dwAdd, nFlags); }
+    BOOL ModifyStyle(DWORD dwRemove, DWORD dwAdd, UINT nFlags = 0)
+    {
+        return GetTreeCtrl().ModifyStyle(dwRemove, dwAdd, nFlags);
+    }
 
-    void OnDraw(CDC* pDC) override;   // the control draws itself
+    void OnDraw(CDC* pDC) override; // the control draws itself
     QWidget* CreateWidget(const CREATESTRUCT& cs, QWidget* pParentWidget) override;
 
 protected:

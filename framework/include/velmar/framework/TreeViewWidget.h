@@ -28,7 +28,7 @@ public:
     void CancelSlowClick();
     QLineEdit* LabelEditor() const { return m_pEditor; }
     void SetLabelEditor(QLineEdit* pEditor) { m_pEditor = pEditor; }
-    unsigned InputAction() const { return m_nInput; }   // TVC_ value of the input being handled
+    unsigned InputAction() const { return m_nInput; } // TVC_ value of the input being handled
 
 protected:
     void mousePressEvent(QMouseEvent* e) override;
@@ -38,7 +38,8 @@ protected:
     void keyPressEvent(QKeyEvent* e) override;
     void focusInEvent(QFocusEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
-    void drawBranches(QPainter* painter, const QRect& rect, const QModelIndex& index) const override;
+    void drawBranches(QPainter* painter, const QRect& rect,
+                      const QModelIndex& index) const override;
     bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
     void scrollContentsBy(int dx, int dy) override;
 
@@ -52,9 +53,9 @@ private:
     QLineEdit* m_pEditor = nullptr;
     QTimer* m_pSlowClick = nullptr;
     Id m_slowClickItem;
-    Id m_dragItem;           // left button went down on it; a move far enough begins a drag
+    Id m_dragItem; // left button went down on it; a move far enough begins a drag
     QPoint m_pressPos;
-    bool m_bRightDefault = false;   // the right press went to the control's own handling
+    bool m_bRightDefault = false; // the right press went to the control's own handling
     bool m_bFocusedAtPress = false;
     unsigned m_nInput = 0;
 };

@@ -26,8 +26,9 @@ public:
 
     CDocument* GetDocument() const { return m_pDocument; }
 
-    virtual void OnInitialUpdate();                                     // first shown: calls OnUpdate(null, 0, null)
-    virtual void OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint);  // a document broadcast; repaints by default
+    virtual void OnInitialUpdate(); // first shown: calls OnUpdate(null, 0, null)
+    virtual void OnUpdate(CView* pSender, LPARAM lHint,
+                          CObject* pHint); // a document broadcast; repaints by default
     virtual void OnDraw(CDC* pDC) = 0;
     virtual void OnActivateView(BOOL bActivate, CView* pActivateView, CView* pDeactiveView);
 

@@ -44,30 +44,39 @@ public:
 
     operator HWND() const { return m_hWnd; }
     HWND GetSafeHwnd() const { return m_hWnd; }
-    QWidget* GetWidget() const;                           // the Qt widget, or null before creation
-    static CWnd* FromHandle(HWND hWnd);                   // permanent or temporary object; null for no window
-    static CWnd* FromHandlePermanent(HWND hWnd);          // only windows created or attached by the framework
-    static HWND HandleOf(const QWidget* pWidget) { return reinterpret_cast<HWND>(const_cast<QWidget*>(pWidget)); }
-    BOOL Attach(HWND hWndNew);                            // wraps an existing widget; FALSE if already wrapped
+    QWidget* GetWidget() const;         // the Qt widget, or null before creation
+    static CWnd* FromHandle(HWND hWnd); // permanent or temporary object; null for no window
+    static CWnd*
+    FromHandlePermanent(HWND hWnd); // only windows created or attached by the framework
+    static HWND HandleOf(const QWidget* pWidget)
+    {
+        return reinterpret_cast<HWND>(const_cast<QWidget*>(pWidget));
+    }
+    BOOL Attach(HWND hWndNew); // wraps an existing widget; FALSE if already wrapped
     HWND Detach();
 
     // Creation and destruction.
-    virtual BOOL Create(LPCWSTR lpszClassName, LPCWSTR lpszWindowName, DWORD dwStyle, const RECT& rect,
-                        CWnd* pParentWnd, UINT nID, CCreateContext* pContext = nullptr);
-    BOOL CreateEx(DWORD dwExStyle, LPCWSTR lpszClassName, LPCWSTR lpszWindowName, DWORD dwStyle, int x, int y,
-                  int nWidth, int nHeight, HWND hWndParent, HMENU nIDorHMenu, LPVOID lpParam = nullptr);
+    virtual BOOL Create(LPCWSTR lpszClassName, LPCWSTR lpszWindowName, DWORD dwStyle,
+                        const RECT& rect, CWnd* pParentWnd, UINT nID,
+                        CCreateContext* pContext = nullptr);
+    BOOL CreateEx(DWORD dwExStyle, LPCWSTR lpszClassName, LPCWSTR lpszWindowName, DWORD dwStyle,
+                  int x, int y, int nWidth, int nHeight, HWND hWndParent, HMENU nIDorHMenu,
+                  LPVOID lpParam = nullptr);
     virtual BOOL PreCreateWindow(CREATESTRUCT& cs);
-    virtual BOOL DestroyWindow();   // WM_DESTROY top-down, then PostNcDestroy bottom-up
-    virtual void PostNcDestroy();   // after the window is gone; frames and views delete themselves here
+    virtual BOOL DestroyWindow(); // WM_DESTROY top-down, then PostNcDestroy bottom-up
+    virtual void
+    PostNcDestroy(); // after the window is gone; frames and views delete themselves here
 
     // Messages.
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
-    BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);   // queued; dropped if the window dies first
-    void SendMessageToDescendants(UINT message, WPARAM wParam = 0, LPARAM lParam = 0, BOOL bDeep = TRUE);
+    BOOL PostMessage(UINT message, WPARAM wParam = 0,
+                     LPARAM lParam = 0); // queued; dropped if the window dies first
+    void SendMessageToDescendants(UINT message, WPARAM wParam = 0, LPARAM lParam = 0,
+                                  BOOL bDeep = TRUE);
     virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
     virtual BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
     virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT Default();                                                     // default handling of the current message
+    LRESULT Default(); // default handling of the current message
     virtual BOOL OnCommand(WPARAM wParam, LPARAM lParam);
     virtual BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult);
     // A control's notification offered back to the control first (reflection).
@@ -79,15 +88,15 @@ public:
     CString GetWindowText() const;
     void GetWindowText(CString& rString) const { rString = GetWindowText(); }
     int GetWindowTextLength() const { return GetWindowText().GetLength(); }
-    BOOL ShowWindow(int nCmdShow);              // previous visibility
+    BOOL ShowWindow(int nCmdShow); // previous visibility
     BOOL IsWindowVisible() const;
-    BOOL EnableWindow(BOOL bEnable = TRUE);     // TRUE if it was disabled
+    BOOL EnableWindow(BOOL bEnable = TRUE); // TRUE if it was disabled
     BOOL IsWindowEnabled() const;
     BOOL IsIconic() const;
     BOOL IsZoomed() const;
     void MoveWindow(int x, int y, int nWidth, int nHeight, BOOL bRepaint = TRUE);
     void MoveWindow(LPCRECT lpRect, BOOL bRepaint = TRUE);
-    void GetWindowRect(LPRECT lpRect) const;    // screen coordinates
+    void GetWindowRect(LPRECT lpRect) const; // screen coordinates
     void GetClientRect(LPRECT lpRect) const;
     void UpdateWindow();
     void Invalidate(BOOL bErase = TRUE);
@@ -96,7 +105,7 @@ public:
     DWORD GetExStyle() const { return m_dwExStyle; }
     BOOL ModifyStyle(DWORD dwRemove, DWORD dwAdd, UINT nFlags = 0);
     BOOL ModifyStyleEx(DWORD dwRemove, DWORD dwAdd, UINT nFlags = 0);
-    void DragAcceptFiles(BOOL bAccept = TRUE);   // files dropped arrive as WM_DROPFILES
+    void DragAcceptFiles(BOOL bAccept = TRUE); // files dropped arrive as WM_DROPFILES
 
     // Relations.
     CWnd* GetParent() const;
@@ -106,10 +115,10 @@ public:
     BOOL IsChild(const CWnd* pWnd) const;
     int GetDlgCtrlID() const { return (int)m_nID; }
     int SetDlgCtrlID(int nID);
-    CWnd* GetDlgItem(int nID) const;                                  // a direct child by id
-    void SetDlgItemText(int nID, LPCWSTR lpszString);                 // nothing when there is no such child
-    int GetDlgItemText(int nID, CString& rString) const;              // the length; 0 and empty when not found
-    CWnd* GetDescendantWindow(int nID, BOOL bOnlyPerm = FALSE) const;  // any descendant by id
+    CWnd* GetDlgItem(int nID) const;                     // a direct child by id
+    void SetDlgItemText(int nID, LPCWSTR lpszString);    // nothing when there is no such child
+    int GetDlgItemText(int nID, CString& rString) const; // the length; 0 and empty when not found
+    CWnd* GetDescendantWindow(int nID, BOOL bOnlyPerm = FALSE) const; // any descendant by id
     CWnd* SetFocus();
     static CWnd* GetFocus();
     static CWnd* GetActiveWindow();
@@ -143,7 +152,7 @@ protected:
     DWORD m_dwExStyle = 0;
     UINT m_nID = 0;
     BOOL m_bTemporary = FALSE;
-    BOOL m_bDestroying = FALSE;   // inside DestroyWindow of this window or an ancestor
+    BOOL m_bDestroying = FALSE; // inside DestroyWindow of this window or an ancestor
     QMetaObject::Connection m_destroyedConnection;
 
     void AttachWidget(QWidget* pWidget);

@@ -47,7 +47,10 @@ class CDataLocator : public ISerializable
     // Number of steps.
     uint32_t GetCellCount() const { return m_cells.GetCount(); }
     // Step i, or null when i is out of range.
-    const CDataLocatorCell* GetCell(uint32_t i) const { return i < m_cells.GetCount() ? &m_cells[i] : nullptr; }
+    const CDataLocatorCell* GetCell(uint32_t i) const
+    {
+        return i < m_cells.GetCount() ? &m_cells[i] : nullptr;
+    }
     // Step i's name, or its whole unescaped text when `bSegment`; null when out of range.
     const wchar_t* GetName(uint32_t i, bool bSegment = false) const;
     // Step i's kind (CDataLocatorCell::kKind...), 0 when out of range.

@@ -39,9 +39,15 @@ public:
     // The occurrence index for kKindIndex (negative matches nothing), else -1.
     int32_t GetIndex() const { return m_kind == kKindIndex ? m_index : -1; }
     // The parameter name for kKindParam, else null.
-    const wchar_t* GetParamName() const { return m_kind == kKindParam ? m_strParamName.GetSafeString() : nullptr; }
+    const wchar_t* GetParamName() const
+    {
+        return m_kind == kKindParam ? m_strParamName.GetSafeString() : nullptr;
+    }
     // The parameter value for kKindParam with a value, else null.
-    const wchar_t* GetParamValue() const { return HasValue() ? m_strParamValue.GetSafeString() : nullptr; }
+    const wchar_t* GetParamValue() const
+    {
+        return HasValue() ? m_strParamValue.GetSafeString() : nullptr;
+    }
     // True when a parameter condition also names the value to compare.
     bool HasValue() const { return m_kind == kKindParam && m_hasValue != 0; }
 

@@ -27,7 +27,9 @@ struct CCalendarRules
 class CDateTime
 {
 public:
-    explicit CDateTime(const CCalendarRules& rules = CCalendarRules::Gregorian()) : m_rules(&rules) {}
+    explicit CDateTime(const CCalendarRules& rules = CCalendarRules::Gregorian()) : m_rules(&rules)
+    {
+    }
 
     // All seven fields to 0.
     void Reset();

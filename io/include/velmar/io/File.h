@@ -61,8 +61,7 @@ class IFile : public IStream
 // Supplies the name-taking operations of width C by converting the name to
 // the other width: IFileImpl<wchar_t, IFile> implements the wide forms over
 // the narrow ones, IFileImpl<char, IFile> the narrow forms over the wide.
-template <class C, class Base>
-class IFileImpl : public Base
+template <class C, class Base> class IFileImpl : public Base
 {
     static_assert(std::is_same_v<C, char> || std::is_same_v<C, wchar_t>, "narrow or wide names");
     using Other = std::conditional_t<std::is_same_v<C, char>, wchar_t, char>;

@@ -19,7 +19,8 @@ class IFileMapping
 public:
     // Makes (closing any held first) a mapping of `file` of `maximumSize`
     // bytes (0: the whole file) under `name`; null or empty: unnamed.
-    virtual bool Create(IFile* file, uint32_t access, uint32_t maximumSize, const wchar_t* name) = 0;
+    virtual bool Create(IFile* file, uint32_t access, uint32_t maximumSize,
+                        const wchar_t* name) = 0;
     virtual bool Create(IFile* file, uint32_t access, uint32_t maximumSize, const char* name) = 0;
     virtual void Close() = 0;
     // Opens (closing any held first) the mapping another file or process made.

@@ -26,7 +26,10 @@ class CFileStream : public IStream, public nkMem::IObjDuplicator
     static CFileStream* FromObject(CMemObject* obj);
 
     uint32_t Read(void* buffer, uint32_t count) override { return m_file.Read(buffer, count); }
-    uint32_t Write(const void* buffer, uint32_t count) override { return m_file.Write(buffer, count); }
+    uint32_t Write(const void* buffer, uint32_t count) override
+    {
+        return m_file.Write(buffer, count);
+    }
     IAsyncCtrl* GetAsyncCtrl() override { return m_file.GetAsyncCtrl(); }
     uint32_t GetMode() override { return m_file.GetMode(); }
     uint32_t GetPosition() override { return m_file.GetPosition(); }

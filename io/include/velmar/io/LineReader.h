@@ -9,8 +9,8 @@ namespace Orvex
 {
 
 // ReadUntil flags.
-inline constexpr uint32_t kUntilConsume = 1;        // leave the stream after the delimiter, not on it
-inline constexpr uint32_t kUntilKeepDelimiter = 2;  // append the delimiter to the output too
+inline constexpr uint32_t kUntilConsume = 1; // leave the stream after the delimiter, not on it
+inline constexpr uint32_t kUntilKeepDelimiter = 2; // append the delimiter to the output too
 
 // Appends the bytes before the first occurrence of the `length`-byte
 // delimiter to `out` and stops on it (or after it, kUntilConsume). The

@@ -24,9 +24,9 @@ using ProgressCallback = void (*)(const ProgressReport* report, void* context);
 // Optional receiver of a copy's progress.
 struct ProgressSink
 {
-    float scale = 1.0f;                 // multiplies every percentage reported
+    float scale = 1.0f;                  // multiplies every percentage reported
     ProgressCallback callback = nullptr; // null reports nothing
-    void* context = nullptr;            // handed back to the callback
+    void* context = nullptr;             // handed back to the callback
 };
 
 } // namespace Orvex

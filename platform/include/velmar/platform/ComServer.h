@@ -3,7 +3,8 @@
 // these keys exist only when something wrote them to the registry store.
 #include <cstdint>
 
-namespace nkPlatform {
+namespace nkPlatform
+{
 
 // The default value of "CLSID\<clsid>\InprocServer32" (the server's file),
 // "...\ProgID" or "...\VersionIndependentProgID" into buffer of size

@@ -6,7 +6,8 @@
 #include "velmar/foundation/String.h"
 #include "velmar/win32/win32.h"
 
-namespace nkPlatform {
+namespace nkPlatform
+{
 
 // The "Acceleration.Level" of the first display device that has installed
 // drivers (0, full acceleration, when the value is absent); device (may be

@@ -6,7 +6,8 @@
 #include "velmar/foundation/String.h"
 #include "velmar/win32/win32.h"
 
-namespace nkPlatform {
+namespace nkPlatform
+{
 
 class CDllModule : public nkMem::CInstanceRefObjectT<unsigned int>
 {

@@ -6,11 +6,13 @@
 // ERROR_FILE_NOT_FOUND rather than inventing a log.
 #include "velmar/win32/win32.h"
 
-namespace nkPlatform {
+namespace nkPlatform
+{
 
 // Creates or opens the source's key, sets "EventMessageFile" (messageFile)
 // and "TypesSupported" (types); with addToSources also appends the source to
 // the log's "Sources" list when it is not there. False on any failure (last error).
-bool RegisterEventLogSource(const wchar_t* source, const wchar_t* messageFile, DWORD types, bool addToSources);
+bool RegisterEventLogSource(const wchar_t* source, const wchar_t* messageFile, DWORD types,
+                            bool addToSources);
 
 } // namespace nkPlatform

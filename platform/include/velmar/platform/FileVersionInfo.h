@@ -7,17 +7,19 @@
 
 #include <cstdint>
 
-namespace nkPlatform {
+namespace nkPlatform
+{
 
 class CFileVersionInfo
 {
 public:
     // The string entries the reader knows, in table order.
-    static constexpr const char* kStringNames[] = {"FileVersion",    "FileDescription",  "CompanyName", "InternalName",
-                                                   "LegalCopyright", "OriginalFilename", "ProductName", "ProductVersion"};
-    static constexpr const wchar_t* kStringNamesW[] = {L"FileVersion",      L"FileDescription", L"CompanyName",
-                                                       L"InternalName",     L"LegalCopyright",  L"OriginalFilename",
-                                                       L"ProductName",      L"ProductVersion"};
+    static constexpr const char* kStringNames[] = {
+        "FileVersion",    "FileDescription",  "CompanyName", "InternalName",
+        "LegalCopyright", "OriginalFilename", "ProductName", "ProductVersion"};
+    static constexpr const wchar_t* kStringNamesW[] = {
+        L"FileVersion",    L"FileDescription",  L"CompanyName", L"InternalName",
+        L"LegalCopyright", L"OriginalFilename", L"ProductName", L"ProductVersion"};
 
     CFileVersionInfo() = default;
     // Loads the file's resource unless name is null or empty.
@@ -49,7 +51,9 @@ public:
     std::uint16_t codePage = 0;
     std::uint16_t language = 0;
     // The whole resource as the system hands it out.
-    nkMem::CAutoPtr<unsigned char, nkMem::DefAllocArray<unsigned char>, nkMem::DefFreeArray<unsigned char>> data;
+    nkMem::CAutoPtr<unsigned char, nkMem::DefAllocArray<unsigned char>,
+                    nkMem::DefFreeArray<unsigned char>>
+        data;
     std::uint32_t dataSize = 0;
     // Points into data; null when absent.
     const VS_FIXEDFILEINFO* fixed = nullptr;
@@ -59,7 +63,8 @@ public:
 
 private:
     void Reset();
-    bool Fill(DWORD size, bool (*read)(const void* name, DWORD size, void* block), const void* name);
+    bool Fill(DWORD size, bool (*read)(const void* name, DWORD size, void* block),
+              const void* name);
 };
 
 } // namespace nkPlatform

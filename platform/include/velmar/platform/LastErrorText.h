@@ -3,7 +3,8 @@
 // thread whose call failed, before any other system call.
 #include "velmar/foundation/String.h"
 
-namespace nkPlatform {
+namespace nkPlatform
+{
 
 // out = the text (as the system gives it, ending in CR LF), empty when the
 // code has none; returns out.

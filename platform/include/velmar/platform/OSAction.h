@@ -4,7 +4,8 @@
 
 #include <cstdint>
 
-namespace nkPlatform {
+namespace nkPlatform
+{
 
 // Button sets of ShowMessage.
 enum : int

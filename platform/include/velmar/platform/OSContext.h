@@ -7,7 +7,8 @@
 #include "velmar/platform/OSVersion.h"
 #include "velmar/platform/WinAction.h"
 
-namespace nkPlatform {
+namespace nkPlatform
+{
 
 class COSContext
 {
@@ -23,8 +24,8 @@ public:
     const wchar_t* GetFullName() const { return fullName; }
 
     // Builds shortName and fullName from a version record.
-    static void MakeNames(const COSVersion& v, wchar_t* shortName, std::size_t shortSize, wchar_t* fullName,
-                          std::size_t fullSize);
+    static void MakeNames(const COSVersion& v, wchar_t* shortName, std::size_t shortSize,
+                          wchar_t* fullName, std::size_t fullSize);
 
     COSVersion* version;
     CWinAction* action;

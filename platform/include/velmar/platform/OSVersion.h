@@ -4,7 +4,8 @@
 // win32 layer answers) and the service-pack text is the distribution's name.
 #include "velmar/win32/win32.h"
 
-namespace nkPlatform {
+namespace nkPlatform
+{
 
 class COSVersion
 {

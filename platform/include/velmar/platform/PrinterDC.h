@@ -3,7 +3,8 @@
 // context: the call fails with ERROR_NOT_SUPPORTED and returns null.
 #include "velmar/win32/win32.h"
 
-namespace nkPlatform {
+namespace nkPlatform
+{
 
 // A printer's device context handle (HDC on Windows).
 typedef void* PrinterDC;

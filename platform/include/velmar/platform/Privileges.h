@@ -4,7 +4,8 @@
 // say) is the system's decision.
 #include <cstdint>
 
-namespace nkPlatform {
+namespace nkPlatform
+{
 
 class COSVersion;
 

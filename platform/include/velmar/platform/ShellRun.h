@@ -4,7 +4,8 @@
 // through polkit, always through its launcher.
 #include "velmar/win32/win32.h"
 
-namespace nkPlatform {
+namespace nkPlatform
+{
 
 // Shell execution of file with params: verb (null for the default), no
 // folder, shown normally. False with the last error set when nothing started;

@@ -7,7 +7,8 @@
 //   IsElevated           whether the process runs with an effective user id of 0.
 #include "velmar/win32/win32.h"
 
-namespace nkPlatform {
+namespace nkPlatform
+{
 
 // Whether the process is a 32-bit one running on a 64-bit Windows.
 bool IsWow64();

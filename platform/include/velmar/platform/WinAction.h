@@ -5,7 +5,8 @@
 // stamp is the monotonic clock in nanoseconds.
 #include "velmar/platform/OSAction.h"
 
-namespace nkPlatform {
+namespace nkPlatform
+{
 
 class COSVersion;
 

@@ -7,7 +7,8 @@
 
 #include <cstdint>
 
-namespace nkPlatform {
+namespace nkPlatform
+{
 
 class CWinRegistry
 {
@@ -35,12 +36,12 @@ public:
                       const SECURITY_ATTRIBUTES* security, DWORD* disposition, CWinRegistry* out);
 
     // The key-information query; every out argument may be null.
-    bool QueryInfo(char* className, DWORD* classChars, DWORD* subKeys, DWORD* maxSubKeyLen, DWORD* maxClassLen,
-                   DWORD* values, DWORD* maxValueNameLen, DWORD* maxValueLen, DWORD* securitySize,
-                   FILETIME* lastWrite);
-    bool QueryInfo(wchar_t* className, DWORD* classChars, DWORD* subKeys, DWORD* maxSubKeyLen, DWORD* maxClassLen,
-                   DWORD* values, DWORD* maxValueNameLen, DWORD* maxValueLen, DWORD* securitySize,
-                   FILETIME* lastWrite);
+    bool QueryInfo(char* className, DWORD* classChars, DWORD* subKeys, DWORD* maxSubKeyLen,
+                   DWORD* maxClassLen, DWORD* values, DWORD* maxValueNameLen, DWORD* maxValueLen,
+                   DWORD* securitySize, FILETIME* lastWrite);
+    bool QueryInfo(wchar_t* className, DWORD* classChars, DWORD* subKeys, DWORD* maxSubKeyLen,
+                   DWORD* maxClassLen, DWORD* values, DWORD* maxValueNameLen, DWORD* maxValueLen,
+                   DWORD* securitySize, FILETIME* lastWrite);
 
     // One value of the key; size in bytes (in: the buffer's, out: the value's).
     bool QueryValue(const char* name, DWORD* type, void* data, DWORD* size);
@@ -60,7 +61,8 @@ public:
 
     // A string value, whatever its length: queried with room for initialSize
     // characters, then once more with the size the registry asks for. Empty
-    // when the value is missing or is no string (lastError ERROR_INVALID_DATA) (REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ).
+    // when the value is missing or is no string (lastError ERROR_INVALID_DATA) (REG_SZ,
+    // REG_EXPAND_SZ, REG_MULTI_SZ).
     nkMem::CStringT<char> ReadString(const char* name, std::uint32_t initialSize = 64);
     nkMem::CStringT<wchar_t> ReadString(const wchar_t* name, std::uint32_t initialSize = 64);
 
@@ -70,7 +72,8 @@ public:
     // own width. The result is always terminated; type (may be null) gets the
     // value's type.
     bool ReadStringConverted(const char* name, DWORD* type, char* buffer, DWORD size, bool convert);
-    bool ReadStringConverted(const wchar_t* name, DWORD* type, wchar_t* buffer, DWORD size, bool convert);
+    bool ReadStringConverted(const wchar_t* name, DWORD* type, wchar_t* buffer, DWORD size,
+                             bool convert);
 
     // The open key handle, null when none is open.
     HKEY key = nullptr;

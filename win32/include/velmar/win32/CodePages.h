@@ -20,13 +20,15 @@
 int WINAPI MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCCH lpMultiByteStr, int cbMultiByte,
                                LPWSTR lpWideCharStr, int cchWideChar);
 int WINAPI WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWCH lpWideCharStr, int cchWideChar,
-                               LPSTR lpMultiByteStr, int cbMultiByte, LPCCH lpDefaultChar, LPBOOL lpUsedDefaultChar);
+                               LPSTR lpMultiByteStr, int cbMultiByte, LPCCH lpDefaultChar,
+                               LPBOOL lpUsedDefaultChar);
 UINT WINAPI GetACP();
 // The OEM page is the ANSI page here: POSIX consoles use the locale's codeset.
 UINT WINAPI GetOEMCP();
 BOOL WINAPI IsValidCodePage(UINT CodePage);
 
-namespace w32 {
+namespace w32
+{
 
 // The code page of a locale codeset name ("UTF-8", "GBK", "ISO-8859-1"...), 0 if unknown.
 UINT CodePageFromCodeset(const char* codeset);

@@ -13,7 +13,8 @@ typedef OLECHAR* LPOLESTR;
 typedef const OLECHAR* LPCOLESTR;
 typedef LONG SCODE;
 
-typedef struct _GUID {
+typedef struct _GUID
+{
     DWORD Data1;
     WORD Data2;
     WORD Data3;
@@ -36,8 +37,14 @@ inline bool operator==(const GUID& a, const GUID& b)
             return false;
     return true;
 }
-inline bool operator!=(const GUID& a, const GUID& b) { return !(a == b); }
-inline BOOL IsEqualGUID(REFGUID a, REFGUID b) { return a == b; }
+inline bool operator!=(const GUID& a, const GUID& b)
+{
+    return !(a == b);
+}
+inline BOOL IsEqualGUID(REFGUID a, REFGUID b)
+{
+    return a == b;
+}
 #define IsEqualIID(a, b) IsEqualGUID(a, b)
 #define IsEqualCLSID(a, b) IsEqualGUID(a, b)
 
@@ -66,9 +73,9 @@ inline BOOL IsEqualGUID(REFGUID a, REFGUID b) { return a == b; }
 #define SUCCEEDED(hr) (((HRESULT)(hr)) >= 0)
 #define FAILED(hr) (((HRESULT)(hr)) < 0)
 #define FACILITY_WIN32 7
-#define HRESULT_FROM_WIN32(x)                                                                          \
-    ((HRESULT)(x) <= 0 ? ((HRESULT)(x))                                                                \
-                       : ((HRESULT)(((x) & 0x0000FFFF) | (FACILITY_WIN32 << 16) | 0x80000000)))
+#define HRESULT_FROM_WIN32(x)                                                                      \
+    ((HRESULT)(x) <= 0 ? ((HRESULT)(x))                                                            \
+                       : ((HRESULT)(((x)&0x0000FFFF) | (FACILITY_WIN32 << 16) | 0x80000000)))
 
 #define COINIT_MULTITHREADED 0x0u
 #define COINIT_APARTMENTTHREADED 0x2u
@@ -81,9 +88,11 @@ inline BOOL IsEqualGUID(REFGUID a, REFGUID b) { return a == b; }
 #define CLSCTX_REMOTE_SERVER 0x10u
 #define CLSCTX_INPROC (CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER)
 #define CLSCTX_SERVER (CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER)
-#define CLSCTX_ALL (CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER)
+#define CLSCTX_ALL                                                                                 \
+    (CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER)
 
-struct IUnknown {
+struct IUnknown
+{
     virtual HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppvObject) = 0;
     virtual ULONG STDMETHODCALLTYPE AddRef() = 0;
     virtual ULONG STDMETHODCALLTYPE Release() = 0;
@@ -95,7 +104,8 @@ typedef IUnknown* LPUNKNOWN;
 
 // Automation's base interface; the dispatch methods are not offered here, the
 // program calls its interfaces directly.
-struct IDispatch : public IUnknown {
+struct IDispatch : public IUnknown
+{
 protected:
     ~IDispatch() = default;
 };
@@ -119,4 +129,5 @@ HRESULT WINAPI CLSIDFromProgID(LPCOLESTR lpszProgID, LPCLSID lpclsid);
 // Needs an initialised thread (CO_E_NOTINITIALIZED); no aggregation
 // (CLASS_E_NOAGGREGATION); REGDB_E_CLASSNOTREG for a class outside the table
 // or the asked contexts.
-HRESULT WINAPI CoCreateInstance(REFCLSID rclsid, LPUNKNOWN pUnkOuter, DWORD dwClsContext, REFIID riid, LPVOID* ppv);
+HRESULT WINAPI CoCreateInstance(REFCLSID rclsid, LPUNKNOWN pUnkOuter, DWORD dwClsContext,
+                                REFIID riid, LPVOID* ppv);

@@ -6,7 +6,8 @@
 
 typedef UINT_PTR(CALLBACK* LPOFNHOOKPROC)(HWND, UINT, WPARAM, LPARAM);
 
-typedef struct tagOFNW {
+typedef struct tagOFNW
+{
     DWORD lStructSize;
     HWND hwndOwner;
     HINSTANCE hInstance;

@@ -36,19 +36,21 @@
 #define VELMAR_CRT_STAT_TIMES time_t st_atime, st_mtime, st_ctime
 #endif
 
-struct _stat {
+struct _stat
+{
     unsigned int st_dev;    // drive number; 0 here
     unsigned short st_ino;  // 0, as on Windows
     unsigned short st_mode; // _S_IF... and _S_I... bits
     short st_nlink;
-    short st_uid;           // 0, as on Windows
-    short st_gid;           // 0, as on Windows
-    unsigned int st_rdev;   // as st_dev
-    int32_t st_size;        // bytes
+    short st_uid;         // 0, as on Windows
+    short st_gid;         // 0, as on Windows
+    unsigned int st_rdev; // as st_dev
+    int32_t st_size;      // bytes
     VELMAR_CRT_STAT_TIMES;
 };
 
-struct _stat64 {
+struct _stat64
+{
     unsigned int st_dev;
     unsigned short st_ino;
     unsigned short st_mode;

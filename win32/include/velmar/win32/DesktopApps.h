@@ -6,7 +6,8 @@
 #include <string>
 #include <vector>
 
-namespace w32 {
+namespace w32
+{
 
 // The executable a bare name or a path names ("" when none): a name with a
 // slash is taken as a path, a bare name is searched in PATH.
@@ -19,7 +20,8 @@ std::string DefaultDesktopEntry(const std::string& mimeType);
 // The command line of a desktop entry's Exec key with its field codes filled
 // from argument (%f %F %u %U; appended when the line has none). False when the
 // entry has no usable Exec line.
-bool DesktopEntryCommand(const std::string& entryPath, const std::string& argument, std::vector<std::string>& argv);
+bool DesktopEntryCommand(const std::string& entryPath, const std::string& argument,
+                         std::vector<std::string>& argv);
 
 // The desktop's plain-text editor on a file: $VISUAL, else the text/plain
 // default, else the first known graphical editor on the PATH. False when none.

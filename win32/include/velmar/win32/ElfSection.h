@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-namespace w32 {
+namespace w32
+{
 
 // ERROR_SUCCESS with the section's bytes (at most maxBytes are accepted),
 // ERROR_RESOURCE_TYPE_NOT_FOUND when the file has no such section,

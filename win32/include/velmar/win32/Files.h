@@ -14,9 +14,9 @@
 // Share modes are enforced between handles and between processes (see
 // win32/ShareModes.h). A handle that denies write sharing keeps the file's
 // length and reads ahead, so byte-at-a-time reading costs no system call per
-// byte (see win32/FileObject.h). A transfer with an OVERLAPPED record runs at its offset: at once on a
-// synchronous handle, on the I/O thread (ERROR_IO_PENDING) on a handle opened
-// with FILE_FLAG_OVERLAPPED (see win32/Overlapped.h).
+// byte (see win32/FileObject.h). A transfer with an OVERLAPPED record runs at its offset: at once
+// on a synchronous handle, on the I/O thread (ERROR_IO_PENDING) on a handle opened with
+// FILE_FLAG_OVERLAPPED (see win32/Overlapped.h).
 
 #include "velmar/win32/Types.h"
 
@@ -28,14 +28,15 @@ HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShar
 HANDLE WINAPI CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
                           LPSECURITY_ATTRIBUTES lpSecurityAttributes, DWORD dwCreationDisposition,
                           DWORD dwFlagsAndAttributes, HANDLE hTemplateFile);
-BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, LPDWORD lpNumberOfBytesRead,
-                     LPOVERLAPPED lpOverlapped);
+BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead,
+                     LPDWORD lpNumberOfBytesRead, LPOVERLAPPED lpOverlapped);
 // On a full disk: FALSE, ERROR_DISK_FULL, and the bytes that did get written.
-BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite, LPDWORD lpNumberOfBytesWritten,
-                      LPOVERLAPPED lpOverlapped);
-DWORD WINAPI SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistanceToMoveHigh, DWORD dwMoveMethod);
-BOOL WINAPI SetFilePointerEx(HANDLE hFile, LARGE_INTEGER liDistanceToMove, PLARGE_INTEGER lpNewFilePointer,
-                             DWORD dwMoveMethod);
+BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite,
+                      LPDWORD lpNumberOfBytesWritten, LPOVERLAPPED lpOverlapped);
+DWORD WINAPI SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistanceToMoveHigh,
+                            DWORD dwMoveMethod);
+BOOL WINAPI SetFilePointerEx(HANDLE hFile, LARGE_INTEGER liDistanceToMove,
+                             PLARGE_INTEGER lpNewFilePointer, DWORD dwMoveMethod);
 DWORD WINAPI GetFileSize(HANDLE hFile, LPDWORD lpFileSizeHigh);
 BOOL WINAPI GetFileSizeEx(HANDLE hFile, PLARGE_INTEGER lpFileSize);
 BOOL WINAPI SetEndOfFile(HANDLE hFile);
@@ -50,10 +51,11 @@ BOOL WINAPI DeleteFileW(LPCWSTR lpFileName);
 BOOL WINAPI CopyFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFailIfExists);
 BOOL WINAPI CopyFileW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, BOOL bFailIfExists);
 
-namespace w32 {
+namespace w32
+{
 
 // CreateFile on a file-system (UTF-8) path.
-HANDLE CreateFileUtf8(const std::string& path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
-                      DWORD disposition, DWORD flagsAndAttributes);
+HANDLE CreateFileUtf8(const std::string& path, DWORD access, DWORD share,
+                      LPSECURITY_ATTRIBUTES security, DWORD disposition, DWORD flagsAndAttributes);
 
 } // namespace w32

@@ -8,16 +8,19 @@
 
 BOOL WINAPI CloseHandle(HANDLE hObject);
 // Within this process only: both process handles must be GetCurrentProcess().
-BOOL WINAPI DuplicateHandle(HANDLE hSourceProcessHandle, HANDLE hSourceHandle, HANDLE hTargetProcessHandle,
-                            LPHANDLE lpTargetHandle, DWORD dwDesiredAccess, BOOL bInheritHandle, DWORD dwOptions);
+BOOL WINAPI DuplicateHandle(HANDLE hSourceProcessHandle, HANDLE hSourceHandle,
+                            HANDLE hTargetProcessHandle, LPHANDLE lpTargetHandle,
+                            DWORD dwDesiredAccess, BOOL bInheritHandle, DWORD dwOptions);
 // The pseudo-handle (HANDLE)-1 of the calling process, as on Windows.
 HANDLE WINAPI GetCurrentProcess();
 DWORD WINAPI GetCurrentProcessId();
 
-namespace w32 {
+namespace w32
+{
 
 // Base of everything a handle can name; destroyed with its last handle.
-class KernelObject {
+class KernelObject
+{
 public:
     virtual ~KernelObject() = default;
     // Specific rights for the generic bits of an access mask.
@@ -37,8 +40,7 @@ HANDLE InsertHandle(std::shared_ptr<KernelObject> object, DWORD access);
 // set) when the handle is not open.
 std::shared_ptr<KernelObject> LookupHandle(HANDLE handle, DWORD* access = nullptr);
 
-template <typename T>
-std::shared_ptr<T> LookupHandleAs(HANDLE handle, DWORD* access = nullptr);
+template <typename T> std::shared_ptr<T> LookupHandleAs(HANDLE handle, DWORD* access = nullptr);
 
 // Closes a handle; false when it is not open (last error untouched).
 bool RemoveHandle(HANDLE handle);
@@ -51,8 +53,7 @@ size_t OpenHandleCount();
 #include "velmar/win32/ErrorCodes.h"
 #include "velmar/win32/LastError.h"
 
-template <typename T>
-std::shared_ptr<T> w32::LookupHandleAs(HANDLE handle, DWORD* access)
+template <typename T> std::shared_ptr<T> w32::LookupHandleAs(HANDLE handle, DWORD* access)
 {
     std::shared_ptr<T> object = std::dynamic_pointer_cast<T>(LookupHandle(handle, access));
     if (!object)

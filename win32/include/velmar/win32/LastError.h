@@ -7,7 +7,8 @@
 DWORD WINAPI GetLastError();
 void WINAPI SetLastError(DWORD dwErrCode);
 
-namespace w32 {
+namespace w32
+{
 
 // The Win32 code for an errno value; ERROR_GEN_FAILURE for one without a
 // mapping (also noted in LastUnmappedErrno so that a test can name it).

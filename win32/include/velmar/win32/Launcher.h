@@ -9,9 +9,11 @@
 #include <string>
 #include <vector>
 
-namespace w32 {
+namespace w32
+{
 
-struct LaunchRequest {
+struct LaunchRequest
+{
     // argv[0] is the program: a path, or a bare name searched in PATH.
     std::vector<std::string> argv;
     // Working folder of the new process; empty keeps the caller's.

@@ -64,7 +64,8 @@ int WINAPI MessageBoxW(HWND hWnd, LPCWSTR lpText, LPCWSTR lpCaption, UINT uType)
 // Converts from the ANSI code page and calls MessageBoxW.
 int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType);
 
-namespace w32 {
+namespace w32
+{
 
 // The button IDs of a style, left to right, into ids[3]; the count, 0 when
 // the button set is unknown.

@@ -11,12 +11,13 @@
 // ARGUMENT_ARRAY (Arguments is a DWORD_PTR array). Language 0, 0x400, 0x800 or
 // English. Returns the characters stored without the terminator, 0 on failure
 // (ERROR_MR_MID_NOT_FOUND for a code without a text).
-DWORD WINAPI FormatMessageA(DWORD dwFlags, LPCVOID lpSource, DWORD dwMessageId, DWORD dwLanguageId, LPSTR lpBuffer,
-                            DWORD nSize, va_list* Arguments);
-DWORD WINAPI FormatMessageW(DWORD dwFlags, LPCVOID lpSource, DWORD dwMessageId, DWORD dwLanguageId, LPWSTR lpBuffer,
-                            DWORD nSize, va_list* Arguments);
+DWORD WINAPI FormatMessageA(DWORD dwFlags, LPCVOID lpSource, DWORD dwMessageId, DWORD dwLanguageId,
+                            LPSTR lpBuffer, DWORD nSize, va_list* Arguments);
+DWORD WINAPI FormatMessageW(DWORD dwFlags, LPCVOID lpSource, DWORD dwMessageId, DWORD dwLanguageId,
+                            LPWSTR lpBuffer, DWORD nSize, va_list* Arguments);
 
-namespace w32 {
+namespace w32
+{
 
 // The system text of a code (ASCII, ending in CR LF), or null when it has none.
 const char* SystemMessageText(DWORD code);

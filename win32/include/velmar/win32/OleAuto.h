@@ -11,7 +11,8 @@ typedef short VARIANT_BOOL;
 #define VARIANT_TRUE ((VARIANT_BOOL)-1)
 #define VARIANT_FALSE ((VARIANT_BOOL)0)
 
-enum VARENUM {
+enum VARENUM
+{
     VT_EMPTY = 0,
     VT_NULL = 1,
     VT_I2 = 2,
@@ -40,12 +41,14 @@ enum VARENUM {
 };
 
 typedef struct tagVARIANT VARIANT;
-struct tagVARIANT {
+struct tagVARIANT
+{
     VARTYPE vt;
     WORD wReserved1;
     WORD wReserved2;
     WORD wReserved3;
-    union {
+    union
+    {
         LONGLONG llVal;
         ULONGLONG ullVal;
         LONG lVal;

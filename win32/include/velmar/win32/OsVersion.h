@@ -17,7 +17,8 @@
 #define VER_NT_DOMAIN_CONTROLLER 0x0000002
 #define VER_NT_SERVER 0x0000003
 
-typedef struct _OSVERSIONINFOA {
+typedef struct _OSVERSIONINFOA
+{
     DWORD dwOSVersionInfoSize;
     DWORD dwMajorVersion;
     DWORD dwMinorVersion;
@@ -26,7 +27,8 @@ typedef struct _OSVERSIONINFOA {
     CHAR szCSDVersion[128];
 } OSVERSIONINFOA, *POSVERSIONINFOA, *LPOSVERSIONINFOA;
 
-typedef struct _OSVERSIONINFOW {
+typedef struct _OSVERSIONINFOW
+{
     DWORD dwOSVersionInfoSize;
     DWORD dwMajorVersion;
     DWORD dwMinorVersion;
@@ -35,7 +37,8 @@ typedef struct _OSVERSIONINFOW {
     WCHAR szCSDVersion[128];
 } OSVERSIONINFOW, *POSVERSIONINFOW, *LPOSVERSIONINFOW;
 
-typedef struct _OSVERSIONINFOEXA {
+typedef struct _OSVERSIONINFOEXA
+{
     DWORD dwOSVersionInfoSize;
     DWORD dwMajorVersion;
     DWORD dwMinorVersion;
@@ -49,7 +52,8 @@ typedef struct _OSVERSIONINFOEXA {
     BYTE wReserved;
 } OSVERSIONINFOEXA, *POSVERSIONINFOEXA, *LPOSVERSIONINFOEXA;
 
-typedef struct _OSVERSIONINFOEXW {
+typedef struct _OSVERSIONINFOEXW
+{
     DWORD dwOSVersionInfoSize;
     DWORD dwMajorVersion;
     DWORD dwMinorVersion;
@@ -69,7 +73,8 @@ typedef struct _OSVERSIONINFOEXW {
 BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA lpVersionInformation);
 BOOL WINAPI GetVersionExW(LPOSVERSIONINFOW lpVersionInformation);
 
-namespace w32 {
+namespace w32
+{
 
 // The first three numbers of a kernel release text; missing ones are 0.
 void ParseKernelRelease(const char* release, DWORD& major, DWORD& minor, DWORD& build);

@@ -25,14 +25,16 @@
 #define HasOverlappedIoCompleted(lpOverlapped) ((lpOverlapped)->Internal != STATUS_PENDING)
 
 // TRUE when the transfer was started; the routine (may be null) gets its result.
-BOOL WINAPI ReadFileEx(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, LPOVERLAPPED lpOverlapped,
+BOOL WINAPI ReadFileEx(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead,
+                       LPOVERLAPPED lpOverlapped,
                        LPOVERLAPPED_COMPLETION_ROUTINE lpCompletionRoutine);
-BOOL WINAPI WriteFileEx(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite, LPOVERLAPPED lpOverlapped,
+BOOL WINAPI WriteFileEx(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite,
+                        LPOVERLAPPED lpOverlapped,
                         LPOVERLAPPED_COMPLETION_ROUTINE lpCompletionRoutine);
 // The result of a transfer: FALSE with ERROR_IO_INCOMPLETE while it runs and
 // bWait is FALSE; with bWait TRUE it waits for the end.
-BOOL WINAPI GetOverlappedResult(HANDLE hFile, LPOVERLAPPED lpOverlapped, LPDWORD lpNumberOfBytesTransferred,
-                                BOOL bWait);
+BOOL WINAPI GetOverlappedResult(HANDLE hFile, LPOVERLAPPED lpOverlapped,
+                                LPDWORD lpNumberOfBytesTransferred, BOOL bWait);
 BOOL WINAPI CancelIo(HANDLE hFile);
 // 0 after the time, WAIT_IO_COMPLETION when completion routines ran.
 DWORD WINAPI SleepEx(DWORD dwMilliseconds, BOOL bAlertable);
@@ -41,14 +43,16 @@ DWORD WINAPI SleepEx(DWORD dwMilliseconds, BOOL bAlertable);
 DWORD WINAPI WaitForSingleObjectEx(HANDLE hHandle, DWORD dwMilliseconds, BOOL bAlertable);
 DWORD WINAPI WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds);
 
-namespace w32 {
+namespace w32
+{
 
 class FileObject;
 
 // Starts a transfer on an overlapped handle's file (ReadFile and WriteFile
 // come here for such handles): FALSE with ERROR_IO_PENDING when it was queued
 // without a routine, TRUE when queued with one, FALSE with the error otherwise.
-BOOL StartOverlappedTransfer(const std::shared_ptr<FileObject>& file, bool write, void* buffer, DWORD count,
-                             LPOVERLAPPED overlapped, LPOVERLAPPED_COMPLETION_ROUTINE routine);
+BOOL StartOverlappedTransfer(const std::shared_ptr<FileObject>& file, bool write, void* buffer,
+                             DWORD count, LPOVERLAPPED overlapped,
+                             LPOVERLAPPED_COMPLETION_ROUTINE routine);
 
 } // namespace w32

@@ -24,11 +24,13 @@ typedef void* PSID;
 typedef BOOL* PBOOL;
 typedef DWORD* PDWORD;
 
-typedef struct _SID_IDENTIFIER_AUTHORITY {
+typedef struct _SID_IDENTIFIER_AUTHORITY
+{
     BYTE Value[6];
 } SID_IDENTIFIER_AUTHORITY, *PSID_IDENTIFIER_AUTHORITY;
 
-typedef struct _SID {
+typedef struct _SID
+{
     BYTE Revision;
     BYTE SubAuthorityCount;
     SID_IDENTIFIER_AUTHORITY IdentifierAuthority;
@@ -37,11 +39,36 @@ typedef struct _SID {
 
 #define SID_REVISION 1
 #define SID_MAX_SUB_AUTHORITIES 8
-#define SECURITY_NULL_SID_AUTHORITY {{0, 0, 0, 0, 0, 0}}
-#define SECURITY_WORLD_SID_AUTHORITY {{0, 0, 0, 0, 0, 1}}
-#define SECURITY_LOCAL_SID_AUTHORITY {{0, 0, 0, 0, 0, 2}}
-#define SECURITY_NT_AUTHORITY {{0, 0, 0, 0, 0, 5}}
-#define SECURITY_UNIX_AUTHORITY {{0, 0, 0, 0, 0, 22}}
+#define SECURITY_NULL_SID_AUTHORITY                                                                \
+    {                                                                                              \
+        {                                                                                          \
+            0, 0, 0, 0, 0, 0                                                                       \
+        }                                                                                          \
+    }
+#define SECURITY_WORLD_SID_AUTHORITY                                                               \
+    {                                                                                              \
+        {                                                                                          \
+            0, 0, 0, 0, 0, 1                                                                       \
+        }                                                                                          \
+    }
+#define SECURITY_LOCAL_SID_AUTHORITY                                                               \
+    {                                                                                              \
+        {                                                                                          \
+            0, 0, 0, 0, 0, 2                                                                       \
+        }                                                                                          \
+    }
+#define SECURITY_NT_AUTHORITY                                                                      \
+    {                                                                                              \
+        {                                                                                          \
+            0, 0, 0, 0, 0, 5                                                                       \
+        }                                                                                          \
+    }
+#define SECURITY_UNIX_AUTHORITY                                                                    \
+    {                                                                                              \
+        {                                                                                          \
+            0, 0, 0, 0, 0, 22                                                                      \
+        }                                                                                          \
+    }
 #define SECURITY_WORLD_RID 0x00000000u
 #define SECURITY_INTERACTIVE_RID 0x00000004u
 #define SECURITY_AUTHENTICATED_USER_RID 0x0000000Bu
@@ -51,46 +78,55 @@ typedef struct _SID {
 #define DOMAIN_ALIAS_RID_USERS 0x00000221u
 #define DOMAIN_ALIAS_RID_GUESTS 0x00000222u
 
-typedef struct _LUID {
+typedef struct _LUID
+{
     DWORD LowPart;
     LONG HighPart;
 } LUID, *PLUID;
 
-typedef struct _LUID_AND_ATTRIBUTES {
+typedef struct _LUID_AND_ATTRIBUTES
+{
     LUID Luid;
     DWORD Attributes;
 } LUID_AND_ATTRIBUTES, *PLUID_AND_ATTRIBUTES;
 
-typedef struct _TOKEN_PRIVILEGES {
+typedef struct _TOKEN_PRIVILEGES
+{
     DWORD PrivilegeCount;
     LUID_AND_ATTRIBUTES Privileges[ANYSIZE_ARRAY];
 } TOKEN_PRIVILEGES, *PTOKEN_PRIVILEGES;
 
-typedef struct _SID_AND_ATTRIBUTES {
+typedef struct _SID_AND_ATTRIBUTES
+{
     PSID Sid;
     DWORD Attributes;
 } SID_AND_ATTRIBUTES, *PSID_AND_ATTRIBUTES;
 
-typedef struct _TOKEN_GROUPS {
+typedef struct _TOKEN_GROUPS
+{
     DWORD GroupCount;
     SID_AND_ATTRIBUTES Groups[ANYSIZE_ARRAY];
 } TOKEN_GROUPS, *PTOKEN_GROUPS;
 
-typedef struct _TOKEN_USER {
+typedef struct _TOKEN_USER
+{
     SID_AND_ATTRIBUTES User;
 } TOKEN_USER, *PTOKEN_USER;
 
-typedef struct _TOKEN_ELEVATION {
+typedef struct _TOKEN_ELEVATION
+{
     DWORD TokenIsElevated;
 } TOKEN_ELEVATION, *PTOKEN_ELEVATION;
 
-typedef enum _TOKEN_ELEVATION_TYPE {
+typedef enum _TOKEN_ELEVATION_TYPE
+{
     TokenElevationTypeDefault = 1,
     TokenElevationTypeFull,
     TokenElevationTypeLimited
 } TOKEN_ELEVATION_TYPE;
 
-typedef enum _TOKEN_INFORMATION_CLASS {
+typedef enum _TOKEN_INFORMATION_CLASS
+{
     TokenUser = 1,
     TokenGroups,
     TokenPrivileges,
@@ -124,7 +160,8 @@ typedef enum _TOKEN_INFORMATION_CLASS {
 #define TOKEN_ADJUST_SESSIONID 0x0100u
 #define TOKEN_ALL_ACCESS (STANDARD_RIGHTS_REQUIRED | 0x01FFu)
 #define TOKEN_READ (STANDARD_RIGHTS_READ | TOKEN_QUERY)
-#define TOKEN_WRITE (STANDARD_RIGHTS_WRITE | TOKEN_ADJUST_PRIVILEGES | TOKEN_ADJUST_GROUPS | TOKEN_ADJUST_DEFAULT)
+#define TOKEN_WRITE                                                                                \
+    (STANDARD_RIGHTS_WRITE | TOKEN_ADJUST_PRIVILEGES | TOKEN_ADJUST_GROUPS | TOKEN_ADJUST_DEFAULT)
 #define TOKEN_EXECUTE STANDARD_RIGHTS_EXECUTE
 
 #define SE_PRIVILEGE_ENABLED_BY_DEFAULT 0x00000001u
@@ -155,22 +192,27 @@ typedef enum _TOKEN_INFORMATION_CLASS {
 
 // Only the current process and thread pseudo-handles are accepted.
 BOOL WINAPI OpenProcessToken(HANDLE ProcessHandle, DWORD DesiredAccess, PHANDLE TokenHandle);
-BOOL WINAPI OpenThreadToken(HANDLE ThreadHandle, DWORD DesiredAccess, BOOL OpenAsSelf, PHANDLE TokenHandle);
+BOOL WINAPI OpenThreadToken(HANDLE ThreadHandle, DWORD DesiredAccess, BOOL OpenAsSelf,
+                            PHANDLE TokenHandle);
 // Names compare without regard to case; a remote system name is not supported.
 BOOL WINAPI LookupPrivilegeValueA(LPCSTR lpSystemName, LPCSTR lpName, PLUID lpLuid);
 BOOL WINAPI LookupPrivilegeValueW(LPCWSTR lpSystemName, LPCWSTR lpName, PLUID lpLuid);
 // Succeeds with ERROR_NOT_ALL_ASSIGNED as the last error when the token lacks
 // one of the privileges (the Windows quirk callers must check), else with
 // ERROR_SUCCESS. PreviousState lists the privileges whose state changed.
-BOOL WINAPI AdjustTokenPrivileges(HANDLE TokenHandle, BOOL DisableAllPrivileges, PTOKEN_PRIVILEGES NewState,
-                                  DWORD BufferLength, PTOKEN_PRIVILEGES PreviousState, PDWORD ReturnLength);
+BOOL WINAPI AdjustTokenPrivileges(HANDLE TokenHandle, BOOL DisableAllPrivileges,
+                                  PTOKEN_PRIVILEGES NewState, DWORD BufferLength,
+                                  PTOKEN_PRIVILEGES PreviousState, PDWORD ReturnLength);
 // TokenUser, TokenGroups, TokenPrivileges, TokenElevationType, TokenElevation.
 BOOL WINAPI GetTokenInformation(HANDLE TokenHandle, TOKEN_INFORMATION_CLASS TokenInformationClass,
-                                LPVOID TokenInformation, DWORD TokenInformationLength, PDWORD ReturnLength);
-BOOL WINAPI AllocateAndInitializeSid(PSID_IDENTIFIER_AUTHORITY pIdentifierAuthority, BYTE nSubAuthorityCount,
-                                     DWORD nSubAuthority0, DWORD nSubAuthority1, DWORD nSubAuthority2,
-                                     DWORD nSubAuthority3, DWORD nSubAuthority4, DWORD nSubAuthority5,
-                                     DWORD nSubAuthority6, DWORD nSubAuthority7, PSID* pSid);
+                                LPVOID TokenInformation, DWORD TokenInformationLength,
+                                PDWORD ReturnLength);
+BOOL WINAPI AllocateAndInitializeSid(PSID_IDENTIFIER_AUTHORITY pIdentifierAuthority,
+                                     BYTE nSubAuthorityCount, DWORD nSubAuthority0,
+                                     DWORD nSubAuthority1, DWORD nSubAuthority2,
+                                     DWORD nSubAuthority3, DWORD nSubAuthority4,
+                                     DWORD nSubAuthority5, DWORD nSubAuthority6,
+                                     DWORD nSubAuthority7, PSID* pSid);
 // Returns null, as on Windows.
 PVOID WINAPI FreeSid(PSID pSid);
 BOOL WINAPI EqualSid(PSID pSid1, PSID pSid2);
@@ -178,7 +220,8 @@ BOOL WINAPI IsValidSid(PSID pSid);
 DWORD WINAPI GetLengthSid(PSID pSid);
 BOOL WINAPI CheckTokenMembership(HANDLE TokenHandle, PSID SidToCheck, PBOOL IsMember);
 
-namespace w32 {
+namespace w32
+{
 
 // Whether the process token has the privilege (a LUID's LowPart) enabled.
 bool ProcessPrivilegeEnabled(DWORD luid);

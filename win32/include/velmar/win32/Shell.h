@@ -7,8 +7,8 @@
 //                   run with the parameters split as Windows splits a command
 //                   line; "notepad" is the desktop's plain-text editor and
 //                   takes the whole parameter string as one file name, as
-//                   Notepad does (one pair of enclosing quotes dropped); a document, folder or address is opened with
-//                   the desktop's default application (xdg-open).
+//                   Notepad does (one pair of enclosing quotes dropped); a document, folder or
+//                   address is opened with the desktop's default application (xdg-open).
 //   "edit"          a document in the desktop's plain-text editor.
 //   "runas"         a program run with elevation through polkit (pkexec).
 //   "properties"    the file's property sheet, shown by the UI provider
@@ -70,7 +70,8 @@
 
 typedef struct HKEY__* HKEY;
 
-typedef struct _SHELLEXECUTEINFOA {
+typedef struct _SHELLEXECUTEINFOA
+{
     DWORD cbSize;
     ULONG fMask;
     HWND hwnd;
@@ -84,14 +85,16 @@ typedef struct _SHELLEXECUTEINFOA {
     LPCSTR lpClass;
     HKEY hkeyClass;
     DWORD dwHotKey;
-    union {
+    union
+    {
         HANDLE hIcon;
         HANDLE hMonitor;
     };
     HANDLE hProcess;
 } SHELLEXECUTEINFOA, *LPSHELLEXECUTEINFOA;
 
-typedef struct _SHELLEXECUTEINFOW {
+typedef struct _SHELLEXECUTEINFOW
+{
     DWORD cbSize;
     ULONG fMask;
     HWND hwnd;
@@ -105,15 +108,16 @@ typedef struct _SHELLEXECUTEINFOW {
     LPCWSTR lpClass;
     HKEY hkeyClass;
     DWORD dwHotKey;
-    union {
+    union
+    {
         HANDLE hIcon;
         HANDLE hMonitor;
     };
     HANDLE hProcess;
 } SHELLEXECUTEINFOW, *LPSHELLEXECUTEINFOW;
 
-HINSTANCE WINAPI ShellExecuteA(HWND hwnd, LPCSTR lpOperation, LPCSTR lpFile, LPCSTR lpParameters, LPCSTR lpDirectory,
-                               INT nShowCmd);
+HINSTANCE WINAPI ShellExecuteA(HWND hwnd, LPCSTR lpOperation, LPCSTR lpFile, LPCSTR lpParameters,
+                               LPCSTR lpDirectory, INT nShowCmd);
 HINSTANCE WINAPI ShellExecuteW(HWND hwnd, LPCWSTR lpOperation, LPCWSTR lpFile, LPCWSTR lpParameters,
                                LPCWSTR lpDirectory, INT nShowCmd);
 // cbSize must be the structure's size (ERROR_INVALID_PARAMETER otherwise).
@@ -123,7 +127,8 @@ BOOL WINAPI ShellExecuteExW(SHELLEXECUTEINFOW* pExecInfo);
 // The process id behind a handle from SEE_MASK_NOCLOSEPROCESS (0 for others).
 DWORD WINAPI GetProcessId(HANDLE Process);
 
-namespace w32 {
+namespace w32
+{
 
 // A parameter string split into arguments by the Windows command-line rules
 // (quotes group, backslashes escape only before a quote, "" in quotes is one quote).

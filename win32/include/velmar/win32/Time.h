@@ -25,7 +25,8 @@ BOOL WINAPI QueryPerformanceCounter(LARGE_INTEGER* lpPerformanceCount);
 BOOL WINAPI QueryPerformanceFrequency(LARGE_INTEGER* lpFrequency);
 void WINAPI Sleep(DWORD dwMilliseconds);
 
-namespace w32 {
+namespace w32
+{
 
 // 100 ns units between 1601-01-01 and 1970-01-01.
 constexpr long long kUnixEpochInFileTime = 116444736000000000LL;

@@ -92,12 +92,14 @@ typedef LONG_PTR LRESULT;
 #define SUBLANG_SYS_DEFAULT 0x02
 
 // 100-nanosecond intervals since 1601-01-01 UTC, split in two 32-bit words.
-typedef struct _FILETIME {
+typedef struct _FILETIME
+{
     DWORD dwLowDateTime;
     DWORD dwHighDateTime;
 } FILETIME, *PFILETIME, *LPFILETIME;
 
-typedef struct _SYSTEMTIME {
+typedef struct _SYSTEMTIME
+{
     WORD wYear;
     WORD wMonth;
     WORD wDayOfWeek;
@@ -108,24 +110,30 @@ typedef struct _SYSTEMTIME {
     WORD wMilliseconds;
 } SYSTEMTIME, *PSYSTEMTIME, *LPSYSTEMTIME;
 
-typedef union _LARGE_INTEGER {
-    struct {
+typedef union _LARGE_INTEGER
+{
+    struct
+    {
         DWORD LowPart;
         LONG HighPart;
     } u;
-    struct {
+    struct
+    {
         DWORD LowPart;
         LONG HighPart;
     };
     LONGLONG QuadPart;
 } LARGE_INTEGER, *PLARGE_INTEGER;
 
-typedef union _ULARGE_INTEGER {
-    struct {
+typedef union _ULARGE_INTEGER
+{
+    struct
+    {
         DWORD LowPart;
         DWORD HighPart;
     } u;
-    struct {
+    struct
+    {
         DWORD LowPart;
         DWORD HighPart;
     };
@@ -134,11 +142,14 @@ typedef union _ULARGE_INTEGER {
 
 // Asynchronous transfer record; Internal holds the status, InternalHigh the
 // byte count, the offset words the file position of the transfer.
-typedef struct _OVERLAPPED {
+typedef struct _OVERLAPPED
+{
     ULONG_PTR Internal;
     ULONG_PTR InternalHigh;
-    union {
-        struct {
+    union
+    {
+        struct
+        {
             DWORD Offset;
             DWORD OffsetHigh;
         };
@@ -147,10 +158,12 @@ typedef struct _OVERLAPPED {
     HANDLE hEvent;
 } OVERLAPPED, *LPOVERLAPPED;
 
-typedef void(CALLBACK* LPOVERLAPPED_COMPLETION_ROUTINE)(DWORD dwErrorCode, DWORD dwNumberOfBytesTransfered,
+typedef void(CALLBACK* LPOVERLAPPED_COMPLETION_ROUTINE)(DWORD dwErrorCode,
+                                                        DWORD dwNumberOfBytesTransfered,
                                                         LPOVERLAPPED lpOverlapped);
 
-typedef struct _SECURITY_ATTRIBUTES {
+typedef struct _SECURITY_ATTRIBUTES
+{
     DWORD nLength;
     void* lpSecurityDescriptor;
     BOOL bInheritHandle;
@@ -187,11 +200,13 @@ typedef struct _SECURITY_ATTRIBUTES {
 #define FILE_READ_ATTRIBUTES 0x0080u
 #define FILE_WRITE_ATTRIBUTES 0x0100u
 #define FILE_ALL_ACCESS (STANDARD_RIGHTS_REQUIRED | SYNCHRONIZE | 0x1FFu)
-#define FILE_GENERIC_READ (STANDARD_RIGHTS_READ | FILE_READ_DATA | FILE_READ_ATTRIBUTES | FILE_READ_EA | SYNCHRONIZE)
-#define FILE_GENERIC_WRITE                                                                                   \
-    (STANDARD_RIGHTS_WRITE | FILE_WRITE_DATA | FILE_WRITE_ATTRIBUTES | FILE_WRITE_EA | FILE_APPEND_DATA | \
-     SYNCHRONIZE)
-#define FILE_GENERIC_EXECUTE (STANDARD_RIGHTS_EXECUTE | FILE_READ_ATTRIBUTES | FILE_EXECUTE | SYNCHRONIZE)
+#define FILE_GENERIC_READ                                                                          \
+    (STANDARD_RIGHTS_READ | FILE_READ_DATA | FILE_READ_ATTRIBUTES | FILE_READ_EA | SYNCHRONIZE)
+#define FILE_GENERIC_WRITE                                                                         \
+    (STANDARD_RIGHTS_WRITE | FILE_WRITE_DATA | FILE_WRITE_ATTRIBUTES | FILE_WRITE_EA |             \
+     FILE_APPEND_DATA | SYNCHRONIZE)
+#define FILE_GENERIC_EXECUTE                                                                       \
+    (STANDARD_RIGHTS_EXECUTE | FILE_READ_ATTRIBUTES | FILE_EXECUTE | SYNCHRONIZE)
 
 // Share modes.
 #define FILE_SHARE_READ 0x00000001u

@@ -11,40 +11,46 @@
 #include <utility>
 #include <vector>
 
-namespace w32 {
+namespace w32
+{
 
 // A message box as the caller asked for it.
-struct MessageBoxRequest {
+struct MessageBoxRequest
+{
     HWND owner = nullptr;
     std::wstring caption; // "Error" when the caller gave none, as on Windows
     std::wstring text;
-    UINT style = 0;        // the caller's MB_* bits, unchanged
-    int buttons[3] = {};   // the IDs of the buttons left to right, 0 after the last
+    UINT style = 0;      // the caller's MB_* bits, unchanged
+    int buttons[3] = {}; // the IDs of the buttons left to right, 0 after the last
     int buttonCount = 0;
     int defaultButton = 0; // the ID of the default button
 };
 
 // A file dialog as the caller asked for it (OPENFILENAMEW, decoded).
-struct FileDialogRequest {
+struct FileDialogRequest
+{
     bool save = false;
     HWND owner = nullptr;
-    std::wstring title;                                         // empty: the dialog's own
-    std::vector<std::pair<std::wstring, std::wstring>> filters; // (description, patterns ";"-separated)
-    DWORD filterIndex = 0;    // 1-based selected filter, 0 when the caller names none
+    std::wstring title; // empty: the dialog's own
+    std::vector<std::pair<std::wstring, std::wstring>>
+        filters;           // (description, patterns ";"-separated)
+    DWORD filterIndex = 0; // 1-based selected filter, 0 when the caller names none
     std::wstring initialDir;
-    std::wstring fileName;    // initial content of the file name box
-    std::wstring defaultExt;  // without the dot; empty when none
-    DWORD flags = 0;          // the caller's OFN_* bits
+    std::wstring fileName;   // initial content of the file name box
+    std::wstring defaultExt; // without the dot; empty when none
+    DWORD flags = 0;         // the caller's OFN_* bits
 };
 
 // What the user chose in a file dialog.
-struct FileDialogAnswer {
-    std::wstring path;      // full path of the chosen file
-    DWORD filterIndex = 0;  // 1-based filter the user left selected, 0 to keep the request's
-    bool readOnly = false;  // the read-only box was checked
+struct FileDialogAnswer
+{
+    std::wstring path;     // full path of the chosen file
+    DWORD filterIndex = 0; // 1-based filter the user left selected, 0 to keep the request's
+    bool readOnly = false; // the read-only box was checked
 };
 
-class IUiProvider {
+class IUiProvider
+{
 public:
     virtual ~IUiProvider() = default;
     // The ID of the button the user chose (IDOK...), 0 when the box could not be shown.
@@ -71,7 +77,8 @@ bool UninstallUiProvider(IUiProvider* provider);
 IUiProvider* CurrentUiProvider();
 
 // Installs a provider for the lifetime of a scope and puts back the previous one.
-class ScopedUiProvider {
+class ScopedUiProvider
+{
 public:
     explicit ScopedUiProvider(IUiProvider* provider) : previous_(InstallUiProvider(provider)) {}
     ~ScopedUiProvider() { InstallUiProvider(previous_); }

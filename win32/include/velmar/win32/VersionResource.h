@@ -33,7 +33,8 @@
 #define VFT_DLL 0x00000002u
 #define VFT_STATIC_LIB 0x00000007u
 
-typedef struct tagVS_FIXEDFILEINFO {
+typedef struct tagVS_FIXEDFILEINFO
+{
     DWORD dwSignature;
     DWORD dwStrucVersion;
     DWORD dwFileVersionMS;
@@ -49,12 +50,14 @@ typedef struct tagVS_FIXEDFILEINFO {
     DWORD dwFileDateLS;
 } VS_FIXEDFILEINFO;
 
-namespace w32 {
+namespace w32
+{
 
 // Name of the ELF section that holds a file's VS_VERSIONINFO bytes.
 inline constexpr const char* kVersionSectionName = ".win32.version";
 
-struct VersionResource {
+struct VersionResource
+{
     WORD fileVersion[4] = {0, 0, 0, 0};
     WORD productVersion[4] = {0, 0, 0, 0};
     DWORD fileFlags = 0;

@@ -10,11 +10,13 @@
 
 #include "velmar/win32/OleAuto.h"
 
-struct IWebBrowser2 : public IDispatch {
-    virtual HRESULT STDMETHODCALLTYPE Navigate(BSTR URL, VARIANT* Flags, VARIANT* TargetFrameName, VARIANT* PostData,
-                                               VARIANT* Headers) = 0;
-    virtual HRESULT STDMETHODCALLTYPE Navigate2(VARIANT* URL, VARIANT* Flags, VARIANT* TargetFrameName,
-                                                VARIANT* PostData, VARIANT* Headers) = 0;
+struct IWebBrowser2 : public IDispatch
+{
+    virtual HRESULT STDMETHODCALLTYPE Navigate(BSTR URL, VARIANT* Flags, VARIANT* TargetFrameName,
+                                               VARIANT* PostData, VARIANT* Headers) = 0;
+    virtual HRESULT STDMETHODCALLTYPE Navigate2(VARIANT* URL, VARIANT* Flags,
+                                                VARIANT* TargetFrameName, VARIANT* PostData,
+                                                VARIANT* Headers) = 0;
     virtual HRESULT STDMETHODCALLTYPE get_Visible(VARIANT_BOOL* pBool) = 0;
     virtual HRESULT STDMETHODCALLTYPE put_Visible(VARIANT_BOOL Value) = 0;
     // The address of the last navigation (a new BSTR, the caller frees it).
@@ -31,7 +33,8 @@ extern const IID IID_IWebBrowser;
 extern const IID IID_IWebBrowserApp;
 extern const IID IID_IWebBrowser2;
 
-namespace w32 {
+namespace w32
+{
 
 // A new browser object with one reference.
 HRESULT CreateWebBrowser(REFIID riid, void** ppv);

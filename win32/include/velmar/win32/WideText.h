@@ -6,7 +6,8 @@
 
 #include <string>
 
-namespace w32 {
+namespace w32
+{
 
 // False for text that does not convert; a null pointer gives "".
 bool Utf8FromWide(LPCWSTR text, std::string& out);

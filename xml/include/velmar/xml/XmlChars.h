@@ -7,28 +7,24 @@
 namespace nkDS
 {
 
-template <class C>
-constexpr bool IsXmlLetter(C c)
+template <class C> constexpr bool IsXmlLetter(C c)
 {
     return (c >= C('A') && c <= C('Z')) || (c >= C('a') && c <= C('z'));
 }
 
-template <class C>
-constexpr bool IsXmlDigit(C c)
+template <class C> constexpr bool IsXmlDigit(C c)
 {
     return c >= C('0') && c <= C('9');
 }
 
 // Letter, digit, "-", "_" or ".". The colon is not one: names have no prefixes.
-template <class C>
-constexpr bool IsXmlNameChar(C c)
+template <class C> constexpr bool IsXmlNameChar(C c)
 {
     return IsXmlLetter(c) || IsXmlDigit(c) || c == C('-') || c == C('_') || c == C('.');
 }
 
 // A letter or "_", then name characters; null and empty names fail.
-template <class C>
-constexpr bool IsValidXmlName(const C* name)
+template <class C> constexpr bool IsValidXmlName(const C* name)
 {
     if (name == nullptr || !(IsXmlLetter(name[0]) || name[0] == C('_')))
         return false;
@@ -42,8 +38,7 @@ namespace detail
 {
 
 // Whether `s` holds none of the characters of `set` (an ASCII string).
-template <class C>
-constexpr bool HasNoneOf(const C* s, const char* set)
+template <class C> constexpr bool HasNoneOf(const C* s, const char* set)
 {
     if (s == nullptr)
         return true;
@@ -55,8 +50,7 @@ constexpr bool HasNoneOf(const C* s, const char* set)
 }
 
 // Whether `s` contains the ASCII sequence `seq` anywhere.
-template <class C>
-constexpr bool Contains(const C* s, const char* seq)
+template <class C> constexpr bool Contains(const C* s, const char* seq)
 {
     if (s == nullptr)
         return false;
@@ -78,29 +72,25 @@ constexpr bool Contains(const C* s, const char* seq)
 } // namespace detail
 
 // No double quote, single quote or "<"; a null value passes.
-template <class C>
-constexpr bool IsValidParamValue(const C* value)
+template <class C> constexpr bool IsValidParamValue(const C* value)
 {
     return detail::HasNoneOf(value, "\"'<");
 }
 
 // Text of a data node that is not CDATA: neither "<" nor ">".
-template <class C>
-constexpr bool IsValidXmlText(const C* text)
+template <class C> constexpr bool IsValidXmlText(const C* text)
 {
     return detail::HasNoneOf(text, "<>");
 }
 
 // CDATA content cannot hold the sequence that would end the section.
-template <class C>
-constexpr bool IsValidCData(const C* text)
+template <class C> constexpr bool IsValidCData(const C* text)
 {
     return !detail::Contains(text, "]]>");
 }
 
 // Remark text cannot hold the sequence that would end the comment.
-template <class C>
-constexpr bool IsValidRemark(const C* text)
+template <class C> constexpr bool IsValidRemark(const C* text)
 {
     return !detail::Contains(text, "-->");
 }

@@ -13,8 +13,7 @@
 namespace nkDS
 {
 
-template <class C>
-class CXmlFileT : public CXmlNodeT<C>, public Orvex::ISerializable
+template <class C> class CXmlFileT : public CXmlNodeT<C>, public Orvex::ISerializable
 {
 public:
     using Node = CXmlNodeT<C>;
@@ -72,10 +71,8 @@ private:
     Node* Declaration() const;
     // Code page that text of this document is written with.
     unsigned WriteCodePage() const;
-    template <class P>
-    bool Load(const P* path);
-    template <class P>
-    bool Store(const P* path);
+    template <class P> bool Load(const P* path);
+    template <class P> bool Store(const P* path);
 
     bool m_bBom = false;
 };

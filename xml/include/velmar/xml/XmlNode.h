@@ -19,8 +19,7 @@ enum XmlNodeKind : uint32_t
     xnkData = 8,   // element
 };
 
-template <class C>
-class CXmlNodeT : public nkMem::CTreeNodeTempl2<CXmlNodeT<C>>
+template <class C> class CXmlNodeT : public nkMem::CTreeNodeTempl2<CXmlNodeT<C>>
 {
 public:
     using TreeBase = nkMem::CTreeNodeTempl2<CXmlNodeT<C>>;
@@ -86,8 +85,7 @@ public:
     String m_strValue;
 
 private:
-    template <class T>
-    friend void DestroyXmlNode(CXmlNodeT<T>* node);
+    template <class T> friend void DestroyXmlNode(CXmlNodeT<T>* node);
 
     static const C* Chars(const String& s);
     static void DeleteNode(CXmlNodeT* node);
@@ -103,8 +101,7 @@ CXmlNodeA* CreateXmlNodeA();
 CXmlNodeW* CreateXmlNodeW();
 
 // Clears and deletes a node that is not (or no longer) listed under a parent.
-template <class C>
-void DestroyXmlNode(CXmlNodeT<C>* node);
+template <class C> void DestroyXmlNode(CXmlNodeT<C>* node);
 
 extern template class CXmlNodeT<char>;
 extern template class CXmlNodeT<wchar_t>;

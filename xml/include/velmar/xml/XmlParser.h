@@ -28,8 +28,16 @@ public:
     CXmlParser(const CXmlParser&) = delete;
     CXmlParser& operator=(const CXmlParser&) = delete;
 
-    void SetRoot(CXmlNodeT<char>* root) { m_pRoot = root; m_bWide = false; }
-    void SetRoot(CXmlNodeT<wchar_t>* root) { m_pRoot = root; m_bWide = true; }
+    void SetRoot(CXmlNodeT<char>* root)
+    {
+        m_pRoot = root;
+        m_bWide = false;
+    }
+    void SetRoot(CXmlNodeT<wchar_t>* root)
+    {
+        m_pRoot = root;
+        m_bWide = true;
+    }
 
     // Parses the whole stream into the root, which is cleared first. On
     // failure the top-level nodes completed so far stay under the root; the
@@ -58,8 +66,7 @@ public:
     IXmlParseHook* m_pHook = nullptr;
 
 private:
-    template <class C>
-    friend class CXmlBuilder;
+    template <class C> friend class CXmlBuilder;
 
     bool m_bBom = false;
     unsigned m_nCodePage = 0;

@@ -23,8 +23,7 @@ public:
     // Writes the node and its subtree at `depth`. Wide text is encoded with
     // `codePage` (0: ANSI); characters it cannot represent are written as
     // character references. Narrow text is written as it is.
-    template <class C>
-    void WriteNode(CXmlNodeT<C>* node, uint32_t depth, unsigned codePage);
+    template <class C> void WriteNode(CXmlNodeT<C>* node, uint32_t depth, unsigned codePage);
     void WriteRaw(const char* bytes, size_t n) { Put(bytes, n); }
     // Writes what is collected; false when any write fell short.
     bool End();
@@ -53,10 +52,8 @@ private:
     void Indent(uint32_t depth);
     void Drain();
 
-    template <class C>
-    void Open(CXmlNodeT<C>* node, uint32_t depth, unsigned cp);
-    template <class C>
-    void Params(const CXmlNodeT<C>* node, unsigned cp);
+    template <class C> void Open(CXmlNodeT<C>* node, uint32_t depth, unsigned cp);
+    template <class C> void Params(const CXmlNodeT<C>* node, unsigned cp);
     // Text in the target's bytes: `escape` 2 escapes "<", ">" and a bare "&";
     // 1 only a bare "&" (parameter values); 0 nothing (remarks, CDATA).
     void Text(const char* s, size_t n, unsigned cp, int escape);
