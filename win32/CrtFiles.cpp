@@ -111,44 +111,40 @@ int AccessPath(const std::string& path, int mode)
     return 0;
 }
 
+// Runs lookup on the name on disk of path: EINVAL for a null path or refused
+// arguments, ENOENT for a path with no name on disk.
+template <class C, class Lookup> int OnDisk(const C* path, bool argumentsValid, Lookup lookup)
+{
+    if (!path || !argumentsValid)
+        return Fail(EINVAL);
+    std::string name;
+    if (!DiskName(path, name))
+        return Fail(ENOENT);
+    return lookup(name);
+}
+
 } // namespace
 
 int _waccess(const wchar_t* path, int mode)
 {
-    if (!path || (mode & ~6) != 0)
-        return Fail(EINVAL);
-    std::string name;
-    if (!DiskName(path, name))
-        return Fail(ENOENT);
-    return AccessPath(name, mode);
+    return OnDisk(path, (mode & ~6) == 0,
+                  [&](const std::string& name) { return AccessPath(name, mode); });
 }
 
 int _access(const char* path, int mode)
 {
-    if (!path || (mode & ~6) != 0)
-        return Fail(EINVAL);
-    std::string name;
-    if (!DiskName(path, name))
-        return Fail(ENOENT);
-    return AccessPath(name, mode);
+    return OnDisk(path, (mode & ~6) == 0,
+                  [&](const std::string& name) { return AccessPath(name, mode); });
 }
 
 int _wstat(const wchar_t* path, struct _stat* buffer)
 {
-    if (!path || !buffer)
-        return Fail(EINVAL);
-    std::string name;
-    if (!DiskName(path, name))
-        return Fail(ENOENT);
-    return StatPath(name, buffer);
+    return OnDisk(path, buffer != nullptr,
+                  [&](const std::string& name) { return StatPath(name, buffer); });
 }
 
 int _wstat64(const wchar_t* path, struct _stat64* buffer)
 {
-    if (!path || !buffer)
-        return Fail(EINVAL);
-    std::string name;
-    if (!DiskName(path, name))
-        return Fail(ENOENT);
-    return StatPath(name, buffer);
+    return OnDisk(path, buffer != nullptr,
+                  [&](const std::string& name) { return StatPath(name, buffer); });
 }

@@ -221,6 +221,30 @@ std::shared_ptr<FileObject> FileFor(HANDLE h, DWORD needed)
     return file;
 }
 
+// Reports a synchronous transfer of done bytes from offset that ended with err
+// (0 when it did not fail): the count, the file pointer, the OVERLAPPED's status.
+BOOL EndTransfer(FileObject& file, off_t offset, size_t done, int err, LPDWORD transferred,
+                 LPOVERLAPPED ov)
+{
+    if (transferred)
+        *transferred = static_cast<DWORD>(done);
+    if (file.isRegular)
+        file.position = offset + static_cast<off_t>(done);
+    if (ov)
+    {
+        ov->InternalHigh = done;
+        ov->Internal = 0;
+    }
+    if (err)
+    {
+        w32::SetLastErrorFromErrno(err);
+        if (ov)
+            ov->Internal = GetLastError();
+        return FALSE;
+    }
+    return TRUE;
+}
+
 } // namespace
 
 BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead,
@@ -280,22 +304,8 @@ BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead,
         if (!file->isRegular)
             break; // a pipe or device answers with what it has
     }
-    if (lpNumberOfBytesRead)
-        *lpNumberOfBytesRead = static_cast<DWORD>(done);
-    if (file->isRegular && !asyncHandle)
-        file->position = offset + static_cast<off_t>(done);
-    if (lpOverlapped)
-    {
-        lpOverlapped->InternalHigh = done;
-        lpOverlapped->Internal = 0;
-    }
-    if (err)
-    {
-        w32::SetLastErrorFromErrno(err);
-        if (lpOverlapped)
-            lpOverlapped->Internal = GetLastError();
+    if (!EndTransfer(*file, offset, done, err, lpNumberOfBytesRead, lpOverlapped))
         return FALSE;
-    }
     if (lpOverlapped && done == 0 && nNumberOfBytesToRead)
     {
         // Reads at a given offset report the end; plain reads just return 0 bytes.
@@ -372,23 +382,7 @@ BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrit
     }
     if (positioned)
         file->Wrote(offset, done);
-    if (lpNumberOfBytesWritten)
-        *lpNumberOfBytesWritten = static_cast<DWORD>(done);
-    if (file->isRegular && !asyncHandle)
-        file->position = offset + static_cast<off_t>(done);
-    if (lpOverlapped)
-    {
-        lpOverlapped->InternalHigh = done;
-        lpOverlapped->Internal = 0;
-    }
-    if (err)
-    {
-        w32::SetLastErrorFromErrno(err);
-        if (lpOverlapped)
-            lpOverlapped->Internal = GetLastError();
-        return FALSE;
-    }
-    return TRUE;
+    return EndTransfer(*file, offset, done, err, lpNumberOfBytesWritten, lpOverlapped);
 }
 
 BOOL WINAPI SetFilePointerEx(HANDLE hFile, LARGE_INTEGER liDistanceToMove,

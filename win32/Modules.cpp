@@ -156,40 +156,57 @@ template <typename C> DWORD CopyName(const std::basic_string<C>& name, C* buffer
     return static_cast<DWORD>(name.size());
 }
 
+bool Utf8From(const char* name, std::string& utf8)
+{
+    return w32::Utf8FromAnsi(name, utf8);
+}
+
+bool Utf8From(const wchar_t* name, std::string& utf8)
+{
+    return w32::Utf8FromWide(name, utf8);
+}
+
+template <class C> HMODULE LoadNamed(const C* fileName, HANDLE file)
+{
+    std::string name;
+    if (!fileName || !Utf8From(fileName, name))
+    {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    if (name.empty())
+    {
+        // An empty name is searched like any other and names no library.
+        SetLastError(ERROR_MOD_NOT_FOUND);
+        return nullptr;
+    }
+    return Load(name, file);
+}
+
+// The handle of a module already loaded, by name; the program's own for no name.
+template <class C> HMODULE LookupNamed(const C* moduleName)
+{
+    if (!moduleName)
+        return ProgramHandle();
+    std::string name;
+    if (!*moduleName || !Utf8From(moduleName, name))
+    {
+        SetLastError(ERROR_MOD_NOT_FOUND);
+        return nullptr;
+    }
+    return Lookup(name);
+}
+
 } // namespace
 
 HMODULE WINAPI LoadLibraryExA(LPCSTR lpLibFileName, HANDLE hFile, DWORD)
 {
-    std::string name;
-    if (!lpLibFileName || !w32::Utf8FromAnsi(lpLibFileName, name))
-    {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return nullptr;
-    }
-    if (name.empty())
-    {
-        // An empty name is searched like any other and names no library.
-        SetLastError(ERROR_MOD_NOT_FOUND);
-        return nullptr;
-    }
-    return Load(name, hFile);
+    return LoadNamed(lpLibFileName, hFile);
 }
 
 HMODULE WINAPI LoadLibraryExW(LPCWSTR lpLibFileName, HANDLE hFile, DWORD)
 {
-    std::string name;
-    if (!lpLibFileName || !w32::Utf8FromWide(lpLibFileName, name))
-    {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return nullptr;
-    }
-    if (name.empty())
-    {
-        // An empty name is searched like any other and names no library.
-        SetLastError(ERROR_MOD_NOT_FOUND);
-        return nullptr;
-    }
-    return Load(name, hFile);
+    return LoadNamed(lpLibFileName, hFile);
 }
 
 HMODULE WINAPI LoadLibraryA(LPCSTR lpLibFileName)
@@ -274,26 +291,10 @@ DWORD WINAPI GetModuleFileNameW(HMODULE hModule, LPWSTR lpFilename, DWORD nSize)
 
 HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName)
 {
-    if (!lpModuleName)
-        return ProgramHandle();
-    std::string name;
-    if (!*lpModuleName || !w32::Utf8FromAnsi(lpModuleName, name))
-    {
-        SetLastError(ERROR_MOD_NOT_FOUND);
-        return nullptr;
-    }
-    return Lookup(name);
+    return LookupNamed(lpModuleName);
 }
 
 HMODULE WINAPI GetModuleHandleW(LPCWSTR lpModuleName)
 {
-    if (!lpModuleName)
-        return ProgramHandle();
-    std::string name;
-    if (!*lpModuleName || !w32::Utf8FromWide(lpModuleName, name))
-    {
-        SetLastError(ERROR_MOD_NOT_FOUND);
-        return nullptr;
-    }
-    return Lookup(name);
+    return LookupNamed(lpModuleName);
 }

@@ -165,6 +165,20 @@ void MakeParentFolders(const std::string& path)
     }
 }
 
+// Steps a query of name, type and data into *value; missing when it finds no row.
+LONG ReadValue(Statement& s, LONG missing, RegistryValue* value)
+{
+    const int rc = s.Step();
+    if (rc == SQLITE_DONE)
+        return missing;
+    if (rc != SQLITE_ROW)
+        return Win32FromSqlite(rc);
+    value->name = s.Text(0);
+    value->type = static_cast<DWORD>(s.Int(1));
+    value->data = s.Blob(2);
+    return ERROR_SUCCESS;
+}
+
 } // namespace
 
 // BEGIN on construction, ROLLBACK on destruction unless committed.
@@ -345,255 +359,234 @@ LONG RegistryStore::Touch(int64_t key)
     return Win32FromSqlite(s.Bind(1, static_cast<int64_t>(NowAsFileTime())).Bind(2, key).Step());
 }
 
-LONG RegistryStore::OpenKey(int64_t key, const std::vector<std::wstring>& path, int64_t* result)
+template <class Body> LONG RegistryStore::WithKey(int64_t key, Access access, Body&& body)
 {
     std::lock_guard<std::mutex> lock(mutex_);
-    Transaction t(db_, false);
+    Transaction t(db_, access == Access::Write);
     if (LONG e = t.Begun())
         return e;
     if (LONG e = KeyExists(key))
         return e;
+    if (LONG e = body())
+        return e;
+    return t.Commit();
+}
+
+LONG RegistryStore::FindPath(int64_t key, const std::vector<std::wstring>& path, int64_t* found,
+                             int64_t* parent)
+{
+    int64_t above = 0;
     for (const std::wstring& name : path)
     {
+        above = key;
         if (LONG e = FindChild(key, name, &key))
             return e;
     }
-    *result = key;
-    return t.Commit();
+    *found = key;
+    if (parent)
+        *parent = above;
+    return ERROR_SUCCESS;
+}
+
+LONG RegistryStore::OpenKey(int64_t key, const std::vector<std::wstring>& path, int64_t* result)
+{
+    return WithKey(key, Access::Read, [&] { return FindPath(key, path, result, nullptr); });
 }
 
 LONG RegistryStore::CreateKey(int64_t key, const std::vector<std::wstring>& path,
                               const std::wstring& className, int64_t* result, bool* created)
 {
-    std::lock_guard<std::mutex> lock(mutex_);
-    Transaction t(db_, true);
-    if (LONG e = t.Begun())
-        return e;
-    if (LONG e = KeyExists(key))
-        return e;
-    *created = false;
-    for (size_t i = 0; i < path.size(); ++i)
-    {
-        int64_t child = 0;
-        LONG e = FindChild(key, path[i], &child);
-        if (e == ERROR_FILE_NOT_FOUND)
-        {
-            const uint64_t now = NowAsFileTime();
-            Statement s(
-                db_,
-                "INSERT INTO keys(parent, name, folded, class, written) VALUES(?, ?, ?, ?, ?)");
-            s.Bind(1, key).Bind(2, Utf8(path[i])).Bind(3, Utf8(FoldRegistryName(path[i])));
-            s.Bind(4, i + 1 == path.size() ? Utf8(className) : std::string())
-                .Bind(5, static_cast<int64_t>(now));
-            const int rc = s.Step();
-            if (rc != SQLITE_DONE)
-                return Win32FromSqlite(rc);
-            child = sqlite3_last_insert_rowid(db_);
-            if (LONG te = Touch(key))
-                return te;
-            *created = true;
-        }
-        else if (e)
-        {
-            return e;
-        }
-        else
+    return WithKey(
+        key, Access::Write,
+        [&]() -> LONG
         {
             *created = false;
-        }
-        key = child;
-    }
-    *result = key;
-    return t.Commit();
+            int64_t at = key;
+            for (size_t i = 0; i < path.size(); ++i)
+            {
+                int64_t child = 0;
+                LONG e = FindChild(at, path[i], &child);
+                if (e == ERROR_FILE_NOT_FOUND)
+                {
+                    const uint64_t now = NowAsFileTime();
+                    Statement s(db_, "INSERT INTO keys(parent, name, folded, class, written) "
+                                     "VALUES(?, ?, ?, ?, ?)");
+                    s.Bind(1, at).Bind(2, Utf8(path[i])).Bind(3, Utf8(FoldRegistryName(path[i])));
+                    s.Bind(4, i + 1 == path.size() ? Utf8(className) : std::string())
+                        .Bind(5, static_cast<int64_t>(now));
+                    const int rc = s.Step();
+                    if (rc != SQLITE_DONE)
+                        return Win32FromSqlite(rc);
+                    child = sqlite3_last_insert_rowid(db_);
+                    if (LONG te = Touch(at))
+                        return te;
+                    *created = true;
+                }
+                else if (e)
+                {
+                    return e;
+                }
+                else
+                {
+                    *created = false;
+                }
+                at = child;
+            }
+            *result = at;
+            return ERROR_SUCCESS;
+        });
 }
 
 LONG RegistryStore::DeleteKey(int64_t key, const std::vector<std::wstring>& path)
 {
-    std::lock_guard<std::mutex> lock(mutex_);
-    Transaction t(db_, true);
-    if (LONG e = t.Begun())
-        return e;
-    if (LONG e = KeyExists(key))
-        return e;
-    int64_t parent = 0;
-    for (const std::wstring& name : path)
-    {
-        parent = key;
-        if (LONG e = FindChild(key, name, &key))
-            return e;
-    }
-    if (key <= kRootKeyCount)
-        return ERROR_ACCESS_DENIED;
-    {
-        Statement s(db_, "SELECT 1 FROM keys WHERE parent = ? LIMIT 1");
-        const int rc = s.Bind(1, key).Step();
-        if (rc == SQLITE_ROW)
-            return ERROR_ACCESS_DENIED;
-        if (rc != SQLITE_DONE)
-            return Win32FromSqlite(rc);
-    }
-    if (!parent)
-    {
-        Statement s(db_, "SELECT parent FROM keys WHERE id = ?");
-        if (s.Bind(1, key).Step() == SQLITE_ROW)
-            parent = s.Int(0);
-    }
-    Statement values(db_, "DELETE FROM vals WHERE key = ?");
-    int rc = values.Bind(1, key).Step();
-    if (rc != SQLITE_DONE)
-        return Win32FromSqlite(rc);
-    Statement keys(db_, "DELETE FROM keys WHERE id = ?");
-    rc = keys.Bind(1, key).Step();
-    if (rc != SQLITE_DONE)
-        return Win32FromSqlite(rc);
-    if (LONG e = Touch(parent))
-        return e;
-    return t.Commit();
+    return WithKey(key, Access::Write,
+                   [&]() -> LONG
+                   {
+                       int64_t target = 0;
+                       int64_t parent = 0;
+                       if (LONG e = FindPath(key, path, &target, &parent))
+                           return e;
+                       if (target <= kRootKeyCount)
+                           return ERROR_ACCESS_DENIED;
+                       {
+                           Statement s(db_, "SELECT 1 FROM keys WHERE parent = ? LIMIT 1");
+                           const int rc = s.Bind(1, target).Step();
+                           if (rc == SQLITE_ROW)
+                               return ERROR_ACCESS_DENIED;
+                           if (rc != SQLITE_DONE)
+                               return Win32FromSqlite(rc);
+                       }
+                       if (!parent)
+                       {
+                           Statement s(db_, "SELECT parent FROM keys WHERE id = ?");
+                           if (s.Bind(1, target).Step() == SQLITE_ROW)
+                               parent = s.Int(0);
+                       }
+                       Statement values(db_, "DELETE FROM vals WHERE key = ?");
+                       int rc = values.Bind(1, target).Step();
+                       if (rc != SQLITE_DONE)
+                           return Win32FromSqlite(rc);
+                       Statement keys(db_, "DELETE FROM keys WHERE id = ?");
+                       rc = keys.Bind(1, target).Step();
+                       if (rc != SQLITE_DONE)
+                           return Win32FromSqlite(rc);
+                       return Touch(parent);
+                   });
 }
 
 LONG RegistryStore::SetValue(int64_t key, const std::wstring& name, DWORD type,
                              const std::string& data)
 {
-    std::lock_guard<std::mutex> lock(mutex_);
-    Transaction t(db_, true);
-    if (LONG e = t.Begun())
-        return e;
-    if (LONG e = KeyExists(key))
-        return e;
-    // A value set again keeps the case of its name and its place in the enumeration.
-    Statement s(
-        db_, "INSERT INTO vals(key, name, folded, type, data) VALUES(?, ?, ?, ?, ?)"
-             " ON CONFLICT(key, folded) DO UPDATE SET type = excluded.type, data = excluded.data");
-    s.Bind(1, key)
-        .Bind(2, Utf8(name))
-        .Bind(3, Utf8(FoldRegistryName(name)))
-        .Bind(4, static_cast<int64_t>(type));
-    s.BindBlob(5, data);
-    const int rc = s.Step();
-    if (rc != SQLITE_DONE)
-        return Win32FromSqlite(rc);
-    if (LONG e = Touch(key))
-        return e;
-    return t.Commit();
+    return WithKey(
+        key, Access::Write,
+        [&]() -> LONG
+        {
+            // A value set again keeps the case of its name and its place in the enumeration.
+            Statement s(db_, "INSERT INTO vals(key, name, folded, type, data) VALUES(?, ?, ?, ?, ?)"
+                             " ON CONFLICT(key, folded) DO UPDATE SET type = excluded.type,"
+                             " data = excluded.data");
+            s.Bind(1, key)
+                .Bind(2, Utf8(name))
+                .Bind(3, Utf8(FoldRegistryName(name)))
+                .Bind(4, static_cast<int64_t>(type));
+            s.BindBlob(5, data);
+            const int rc = s.Step();
+            if (rc != SQLITE_DONE)
+                return Win32FromSqlite(rc);
+            return Touch(key);
+        });
 }
 
 LONG RegistryStore::QueryValue(int64_t key, const std::wstring& name, RegistryValue* value)
 {
-    std::lock_guard<std::mutex> lock(mutex_);
-    Transaction t(db_, false);
-    if (LONG e = t.Begun())
-        return e;
-    if (LONG e = KeyExists(key))
-        return e;
-    Statement s(db_, "SELECT name, type, data FROM vals WHERE key = ? AND folded = ?");
-    const int rc = s.Bind(1, key).Bind(2, Utf8(FoldRegistryName(name))).Step();
-    if (rc == SQLITE_DONE)
-        return ERROR_FILE_NOT_FOUND;
-    if (rc != SQLITE_ROW)
-        return Win32FromSqlite(rc);
-    value->name = s.Text(0);
-    value->type = static_cast<DWORD>(s.Int(1));
-    value->data = s.Blob(2);
-    return t.Commit();
+    return WithKey(key, Access::Read,
+                   [&]() -> LONG
+                   {
+                       Statement s(
+                           db_, "SELECT name, type, data FROM vals WHERE key = ? AND folded = ?");
+                       return ReadValue(s.Bind(1, key).Bind(2, Utf8(FoldRegistryName(name))),
+                                        ERROR_FILE_NOT_FOUND, value);
+                   });
 }
 
 LONG RegistryStore::DeleteValue(int64_t key, const std::wstring& name)
 {
-    std::lock_guard<std::mutex> lock(mutex_);
-    Transaction t(db_, true);
-    if (LONG e = t.Begun())
-        return e;
-    if (LONG e = KeyExists(key))
-        return e;
-    Statement s(db_, "DELETE FROM vals WHERE key = ? AND folded = ?");
-    const int rc = s.Bind(1, key).Bind(2, Utf8(FoldRegistryName(name))).Step();
-    if (rc != SQLITE_DONE)
-        return Win32FromSqlite(rc);
-    if (sqlite3_changes(db_) == 0)
-        return ERROR_FILE_NOT_FOUND;
-    if (LONG e = Touch(key))
-        return e;
-    return t.Commit();
+    return WithKey(key, Access::Write,
+                   [&]() -> LONG
+                   {
+                       Statement s(db_, "DELETE FROM vals WHERE key = ? AND folded = ?");
+                       const int rc = s.Bind(1, key).Bind(2, Utf8(FoldRegistryName(name))).Step();
+                       if (rc != SQLITE_DONE)
+                           return Win32FromSqlite(rc);
+                       if (sqlite3_changes(db_) == 0)
+                           return ERROR_FILE_NOT_FOUND;
+                       return Touch(key);
+                   });
 }
 
 LONG RegistryStore::EnumKey(int64_t key, DWORD index, RegistrySubKey* subKey)
 {
-    std::lock_guard<std::mutex> lock(mutex_);
-    Transaction t(db_, false);
-    if (LONG e = t.Begun())
-        return e;
-    if (LONG e = KeyExists(key))
-        return e;
-    Statement s(
-        db_,
-        "SELECT name, class, written FROM keys WHERE parent = ? ORDER BY folded LIMIT 1 OFFSET ?");
-    const int rc = s.Bind(1, key).Bind(2, static_cast<int64_t>(index)).Step();
-    if (rc == SQLITE_DONE)
-        return ERROR_NO_MORE_ITEMS;
-    if (rc != SQLITE_ROW)
-        return Win32FromSqlite(rc);
-    subKey->name = s.Text(0);
-    subKey->className = s.Text(1);
-    subKey->written = static_cast<uint64_t>(s.Int(2));
-    return t.Commit();
+    return WithKey(key, Access::Read,
+                   [&]() -> LONG
+                   {
+                       Statement s(db_, "SELECT name, class, written FROM keys WHERE parent = ?"
+                                        " ORDER BY folded LIMIT 1 OFFSET ?");
+                       const int rc = s.Bind(1, key).Bind(2, static_cast<int64_t>(index)).Step();
+                       if (rc == SQLITE_DONE)
+                           return ERROR_NO_MORE_ITEMS;
+                       if (rc != SQLITE_ROW)
+                           return Win32FromSqlite(rc);
+                       subKey->name = s.Text(0);
+                       subKey->className = s.Text(1);
+                       subKey->written = static_cast<uint64_t>(s.Int(2));
+                       return ERROR_SUCCESS;
+                   });
 }
 
 LONG RegistryStore::EnumValue(int64_t key, DWORD index, RegistryValue* value)
 {
-    std::lock_guard<std::mutex> lock(mutex_);
-    Transaction t(db_, false);
-    if (LONG e = t.Begun())
-        return e;
-    if (LONG e = KeyExists(key))
-        return e;
-    Statement s(db_,
+    return WithKey(
+        key, Access::Read,
+        [&]() -> LONG
+        {
+            Statement s(
+                db_,
                 "SELECT name, type, data FROM vals WHERE key = ? ORDER BY id LIMIT 1 OFFSET ?");
-    const int rc = s.Bind(1, key).Bind(2, static_cast<int64_t>(index)).Step();
-    if (rc == SQLITE_DONE)
-        return ERROR_NO_MORE_ITEMS;
-    if (rc != SQLITE_ROW)
-        return Win32FromSqlite(rc);
-    value->name = s.Text(0);
-    value->type = static_cast<DWORD>(s.Int(1));
-    value->data = s.Blob(2);
-    return t.Commit();
+            return ReadValue(s.Bind(1, key).Bind(2, static_cast<int64_t>(index)),
+                             ERROR_NO_MORE_ITEMS, value);
+        });
 }
 
 LONG RegistryStore::QueryInfo(int64_t key, RegistryKeyInfo* info)
 {
-    std::lock_guard<std::mutex> lock(mutex_);
-    Transaction t(db_, false);
-    if (LONG e = t.Begun())
-        return e;
-    {
-        Statement s(db_, "SELECT class, written FROM keys WHERE id = ?");
-        const int rc = s.Bind(1, key).Step();
-        if (rc == SQLITE_DONE)
-            return ERROR_KEY_DELETED;
-        if (rc != SQLITE_ROW)
-            return Win32FromSqlite(rc);
-        info->className = s.Text(0);
-        info->written = static_cast<uint64_t>(s.Int(1));
-    }
-    {
-        Statement s(db_, "SELECT name, class FROM keys WHERE parent = ?");
-        s.Bind(1, key);
-        int rc;
-        while ((rc = s.Step()) == SQLITE_ROW)
-            info->subKeys.push_back({s.Text(0), s.Text(1), 0});
-        if (rc != SQLITE_DONE)
-            return Win32FromSqlite(rc);
-    }
-    {
-        Statement s(db_, "SELECT name, type, data FROM vals WHERE key = ?");
-        s.Bind(1, key);
-        int rc;
-        while ((rc = s.Step()) == SQLITE_ROW)
-            info->values.push_back({s.Text(0), static_cast<DWORD>(s.Int(1)), s.Blob(2)});
-        if (rc != SQLITE_DONE)
-            return Win32FromSqlite(rc);
-    }
-    return t.Commit();
+    return WithKey(
+        key, Access::Read,
+        [&]() -> LONG
+        {
+            {
+                Statement s(db_, "SELECT class, written FROM keys WHERE id = ?");
+                const int rc = s.Bind(1, key).Step();
+                if (rc != SQLITE_ROW)
+                    return rc == SQLITE_DONE ? ERROR_KEY_DELETED : Win32FromSqlite(rc);
+                info->className = s.Text(0);
+                info->written = static_cast<uint64_t>(s.Int(1));
+            }
+            {
+                Statement s(db_, "SELECT name, class FROM keys WHERE parent = ?");
+                s.Bind(1, key);
+                int rc;
+                while ((rc = s.Step()) == SQLITE_ROW)
+                    info->subKeys.push_back({s.Text(0), s.Text(1), 0});
+                if (rc != SQLITE_DONE)
+                    return Win32FromSqlite(rc);
+            }
+            Statement s(db_, "SELECT name, type, data FROM vals WHERE key = ?");
+            s.Bind(1, key);
+            int rc;
+            while ((rc = s.Step()) == SQLITE_ROW)
+                info->values.push_back({s.Text(0), static_cast<DWORD>(s.Int(1)), s.Blob(2)});
+            return rc == SQLITE_DONE ? ERROR_SUCCESS : Win32FromSqlite(rc);
+        });
 }
 
 } // namespace w32

@@ -68,9 +68,22 @@ public:
 
 private:
     class Transaction;
+    enum class Access
+    {
+        Read,
+        Write
+    };
     explicit RegistryStore(sqlite3* db);
     LONG Initialise();
+    // Runs body with the lock held, in one transaction (a writing one for Write),
+    // once key is found to exist; commits when body returns ERROR_SUCCESS and
+    // rolls back on any other code, which it returns.
+    template <class Body> LONG WithKey(int64_t key, Access access, Body&& body);
     LONG KeyExists(int64_t key);
+    // Walks path below key to *found; *parent (when asked) is the key above
+    // it, 0 for an empty path.
+    LONG FindPath(int64_t key, const std::vector<std::wstring>& path, int64_t* found,
+                  int64_t* parent);
     LONG FindChild(int64_t parent, const std::wstring& name, int64_t* child);
     LONG Touch(int64_t key);
 

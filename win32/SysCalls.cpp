@@ -14,50 +14,12 @@ namespace w32
 namespace
 {
 
-int RealOpen(const char* path, int flags, mode_t mode)
-{
-    return ::open(path, flags, mode);
-}
-int RealFcntlLock(int fd, int cmd, struct flock* lock)
-{
-    return ::fcntl(fd, cmd, lock);
-}
-int RealStat(const char* path, struct stat* st)
-{
-    return ::stat(path, st);
-}
-int RealFstat(int fd, struct stat* st)
-{
-    return ::fstat(fd, st);
-}
-int RealLstat(const char* path, struct stat* st)
-{
-    return ::lstat(path, st);
-}
-int RealStatx(int dirfd, const char* path, int flags, unsigned int mask, struct statx* stx)
-{
-    return ::statx(dirfd, path, flags, mask, stx);
-}
-ssize_t RealGetxattr(const char* p, const char* n, void* v, size_t s)
-{
-    return ::getxattr(p, n, v, s);
-}
-int RealSetxattr(const char* p, const char* n, const void* v, size_t s, int f)
-{
-    return ::setxattr(p, n, v, s, f);
-}
-int RealRemovexattr(const char* p, const char* n)
-{
-    return ::removexattr(p, n);
-}
-
-const SysCallTable kDefault = {
-    RealOpen,     ::close,      ::read,          ::write,       ::pread,     ::pwrite,
-    ::lseek,      ::ftruncate,  ::truncate,      ::fsync,       RealFstat,   RealStat,
-    RealStatx,    ::fchmod,     ::chmod,         RealFcntlLock, ::unlink,    ::mkdir,
-    RealGetxattr, RealSetxattr, RealRemovexattr, ::futimens,    ::utimensat, ::clock_gettime,
-    ::nanosleep,  RealLstat,    ::rename,        ::link,
-};
+// The real calls, each behind a function of the table's exact type (open and
+// fcntl are variadic).
+#define W32_SYSCALL_DEFAULT(Kind, name, real, Result, params, args, style)                         \
+    .name = [] params -> Result { return real args; },
+const SysCallTable kDefault = {W32_SYSCALLS(W32_SYSCALL_DEFAULT)};
+#undef W32_SYSCALL_DEFAULT
 
 SysCallTable g_table = kDefault;
 
@@ -160,132 +122,31 @@ unsigned long SysCallCount(SysCall kind)
 namespace sys
 {
 
-#define W32_CALL(kind, call) (Intercept(SysCall::kind) ? -1 : g_table.call)
-
-int open(const char* path, int flags, mode_t mode)
-{
-    return W32_CALL(Open, open(path, flags, mode));
-}
-int close(int fd)
-{
-    // The descriptor is released even when the fault reports an error, as close does.
-    const bool fail = Intercept(SysCall::Close);
-    const int err = errno;
-    const int r = g_table.close(fd);
-    if (fail)
-    {
-        errno = err;
-        return -1;
+// What a fault does to a call of each style (see W32_SYSCALLS).
+#define W32_SYSCALL_Plain(Kind, name, args)                                                        \
+    return Intercept(SysCall::Kind) ? -1 : g_table.name args;
+#define W32_SYSCALL_Sized(Kind, name, args)                                                        \
+    return Intercept(SysCall::Kind, &count) ? -1 : g_table.name args;
+#define W32_SYSCALL_Releasing(Kind, name, args)                                                    \
+    const bool fail = Intercept(SysCall::Kind);                                                    \
+    const int err = errno;                                                                         \
+    const auto result = g_table.name args;                                                         \
+    if (!fail)                                                                                     \
+        return result;                                                                             \
+    errno = err;                                                                                   \
+    return -1;
+#define W32_SYSCALL_ENTRY(Kind, name, real, Result, params, args, style)                           \
+    Result name params                                                                             \
+    {                                                                                              \
+        W32_SYSCALL_##style(Kind, name, args)                                                      \
     }
-    return r;
-}
-ssize_t read(int fd, void* buf, size_t count)
-{
-    return Intercept(SysCall::Read, &count) ? -1 : g_table.read(fd, buf, count);
-}
-ssize_t write(int fd, const void* buf, size_t count)
-{
-    return Intercept(SysCall::Write, &count) ? -1 : g_table.write(fd, buf, count);
-}
-ssize_t pread(int fd, void* buf, size_t count, off_t offset)
-{
-    return Intercept(SysCall::Pread, &count) ? -1 : g_table.pread(fd, buf, count, offset);
-}
-ssize_t pwrite(int fd, const void* buf, size_t count, off_t offset)
-{
-    return Intercept(SysCall::Pwrite, &count) ? -1 : g_table.pwrite(fd, buf, count, offset);
-}
-off_t lseek(int fd, off_t offset, int whence)
-{
-    return W32_CALL(Lseek, lseek(fd, offset, whence));
-}
-int ftruncate(int fd, off_t length)
-{
-    return W32_CALL(Ftruncate, ftruncate(fd, length));
-}
-int truncate(const char* path, off_t length)
-{
-    return W32_CALL(Truncate, truncate(path, length));
-}
-int fsync(int fd)
-{
-    return W32_CALL(Fsync, fsync(fd));
-}
-int fstat(int fd, struct stat* st)
-{
-    return W32_CALL(Fstat, fstat(fd, st));
-}
-int stat(const char* path, struct stat* st)
-{
-    return W32_CALL(Stat, stat(path, st));
-}
-int statx(int dirfd, const char* path, int flags, unsigned int mask, struct statx* stx)
-{
-    return W32_CALL(Statx, statx(dirfd, path, flags, mask, stx));
-}
-int fchmod(int fd, mode_t mode)
-{
-    return W32_CALL(Fchmod, fchmod(fd, mode));
-}
-int chmod(const char* path, mode_t mode)
-{
-    return W32_CALL(Chmod, chmod(path, mode));
-}
-int fcntl_lock(int fd, int cmd, struct flock* lock)
-{
-    return W32_CALL(Fcntl, fcntl_lock(fd, cmd, lock));
-}
-int unlink(const char* path)
-{
-    return W32_CALL(Unlink, unlink(path));
-}
-int mkdir(const char* path, mode_t mode)
-{
-    return W32_CALL(Mkdir, mkdir(path, mode));
-}
-ssize_t getxattr(const char* path, const char* name, void* value, size_t size)
-{
-    return W32_CALL(Getxattr, getxattr(path, name, value, size));
-}
-int setxattr(const char* path, const char* name, const void* value, size_t size, int flags)
-{
-    return W32_CALL(Setxattr, setxattr(path, name, value, size, flags));
-}
-int removexattr(const char* path, const char* name)
-{
-    return W32_CALL(Removexattr, removexattr(path, name));
-}
-int futimens(int fd, const struct timespec times[2])
-{
-    return W32_CALL(Futimens, futimens(fd, times));
-}
-int utimensat(int dirfd, const char* path, const struct timespec times[2], int flags)
-{
-    return W32_CALL(Utimensat, utimensat(dirfd, path, times, flags));
-}
-int clock_gettime(clockid_t clock, struct timespec* ts)
-{
-    return W32_CALL(ClockGettime, clock_gettime(clock, ts));
-}
-int nanosleep(const struct timespec* request, struct timespec* remaining)
-{
-    return W32_CALL(Nanosleep, nanosleep(request, remaining));
-}
 
-int lstat(const char* path, struct stat* st)
-{
-    return W32_CALL(Lstat, lstat(path, st));
-}
-int rename(const char* from, const char* to)
-{
-    return W32_CALL(Rename, rename(from, to));
-}
-int link(const char* from, const char* to)
-{
-    return W32_CALL(Link, link(from, to));
-}
+W32_SYSCALLS(W32_SYSCALL_ENTRY)
 
-#undef W32_CALL
+#undef W32_SYSCALL_ENTRY
+#undef W32_SYSCALL_Releasing
+#undef W32_SYSCALL_Sized
+#undef W32_SYSCALL_Plain
 
 } // namespace sys
 
