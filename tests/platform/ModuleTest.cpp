@@ -180,11 +180,9 @@ TEST(DllModule, WindowsOnlyQueriesAnswerNo)
 #endif
 }
 
-class VersionFiles : public PlatformTest
-{
-};
+using VersionFilesTest = testsupport::PlatformTest;
 
-TEST_F(VersionFiles, ReadsOurOwnResources)
+TEST_F(VersionFilesTest, ReadsOurOwnResources)
 {
     const std::string path = TestModulePath();
     CDllModule module;
@@ -270,7 +268,7 @@ TEST_F(VersionFiles, ReadsOurOwnResources)
     EXPECT_EQ(nullptr, info.GetString("FileVersion"));
 }
 
-TEST_F(VersionFiles, WithoutTranslationTheSubBlockIsAllZeros)
+TEST_F(VersionFilesTest, WithoutTranslationTheSubBlockIsAllZeros)
 {
 #ifdef _WIN32
     const std::string file = testsupport::BesideTestProgram(PLATFORM_UNTRANSLATED_MODULE_NAME);
@@ -295,7 +293,7 @@ TEST_F(VersionFiles, WithoutTranslationTheSubBlockIsAllZeros)
     EXPECT_EQ(1u, info.isWindowsFile); // VOS_NT_WINDOWS32, the usual combined value
 }
 
-TEST_F(VersionFiles, FilesWithoutAResourceLeaveEverythingZero)
+TEST_F(VersionFilesTest, FilesWithoutAResourceLeaveEverythingZero)
 {
     // Files without a resource, or none at all, leave everything zero.
     std::ofstream(Path("plain.txt")) << "text";

@@ -406,11 +406,9 @@ TEST(OsAction, TokenQueries)
     EXPECT_FALSE(nkPlatform::IsElevated(reinterpret_cast<HANDLE>(12345), dummy));
 }
 
-class OsServices : public PlatformTest
-{
-};
+using OsServicesTest = testsupport::PlatformTest;
 
-TEST_F(OsServices, ComServerEntriesFromTheClassesRoot)
+TEST_F(OsServicesTest, ComServerEntriesFromTheClassesRoot)
 {
     const wchar_t* clsid = L"{01234567-89AB-CDEF-0123-456789ABCDEF}";
     nkPlatform::CWinRegistry key;
@@ -442,7 +440,7 @@ TEST_F(OsServices, ComServerEntriesFromTheClassesRoot)
     EXPECT_FALSE(nkPlatform::GetComServerPath(static_cast<const char*>(nullptr), narrow, 64));
 }
 
-TEST_F(OsServices, EventLogAndDisplayFailWithoutTheirSubject)
+TEST_F(OsServicesTest, EventLogAndDisplayFailWithoutTheirSubject)
 {
     EXPECT_FALSE(
         nkPlatform::RegisterEventLogSource(L"Velmar", L"/usr/lib/velmar/messages", 7, true));
@@ -455,7 +453,7 @@ TEST_F(OsServices, EventLogAndDisplayFailWithoutTheirSubject)
     EXPECT_EQ(static_cast<DWORD>(ERROR_NOT_SUPPORTED), GetLastError());
 }
 
-TEST_F(OsServices, EventLogSourceRegistersOnceInTheSourcesList)
+TEST_F(OsServicesTest, EventLogSourceRegistersOnceInTheSourcesList)
 {
     // Where a log key exists (as on Windows), the registration is made.
     nkPlatform::CWinRegistry log;
@@ -483,7 +481,7 @@ TEST_F(OsServices, EventLogSourceRegistersOnceInTheSourcesList)
     EXPECT_STREQ(L"/usr/lib/velmar/messages", source.ReadString(L"EventMessageFile").GetString());
 }
 
-TEST_F(OsServices, DisplayAccelerationThroughTheDeviceMap)
+TEST_F(OsServicesTest, DisplayAccelerationThroughTheDeviceMap)
 {
     nkPlatform::CWinRegistry root;
     ASSERT_TRUE(root.Open(HKEY_LOCAL_MACHINE, L""));
@@ -514,7 +512,7 @@ TEST_F(OsServices, DisplayAccelerationThroughTheDeviceMap)
 }
 
 #ifndef _WIN32
-TEST_F(OsServices, ShellOpenGoesThroughTheLauncher)
+TEST_F(OsServicesTest, ShellOpenGoesThroughTheLauncher)
 {
     if (!nkPlatform::HaveShellExecution())
         GTEST_SKIP() << "this build's win32 layer has no shell execution yet";
@@ -529,7 +527,7 @@ TEST_F(OsServices, ShellOpenGoesThroughTheLauncher)
 }
 #endif
 
-TEST_F(OsServices, ShellOpenRefusesWhatIsNotThere)
+TEST_F(OsServicesTest, ShellOpenRefusesWhatIsNotThere)
 {
 #ifndef _WIN32
     RecordingLauncher launcher; // nothing may start
