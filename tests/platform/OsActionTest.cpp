@@ -377,19 +377,18 @@ using OsServicesTest = testsupport::PlatformTest;
 TEST_F(OsServicesTest, ComServerEntriesFromTheClassesRoot)
 {
     const wchar_t* clsid = L"{01234567-89AB-CDEF-0123-456789ABCDEF}";
-    nkPlatform::CWinRegistry key;
-    ASSERT_TRUE(key.Open(HKEY_CLASSES_ROOT, L""));
-    nkPlatform::CWinRegistry entry;
-    const std::wstring base = std::wstring(L"CLSID\\") + clsid;
-    ASSERT_TRUE(key.CreateSubKey((base + L"\\InprocServer32").c_str(), nullptr, 0, KEY_ALL_ACCESS,
-                                 nullptr, nullptr, &entry));
-    ASSERT_TRUE(entry.SetValue(L"", REG_SZ, L"/opt/x/libserver.so", 20 * sizeof(wchar_t)));
-    ASSERT_TRUE(key.CreateSubKey((base + L"\\ProgID").c_str(), nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                                 nullptr, &entry));
-    ASSERT_TRUE(entry.SetValue("", REG_SZ, "Velmar.Server.1", 16));
-    ASSERT_TRUE(key.CreateSubKey((base + L"\\VersionIndependentProgID").c_str(), nullptr, 0,
-                                 KEY_ALL_ACCESS, nullptr, nullptr, &entry));
-    ASSERT_TRUE(entry.SetValue("", REG_SZ, "Velmar.Server", 14));
+    nkPlatform::CWinRegistry classes;
+    ASSERT_TRUE(classes.Open(HKEY_CLASSES_ROOT, L""));
+    for (const auto& [entry, value] : {std::pair{L"InprocServer32", L"/opt/x/libserver.so"},
+                                       {L"ProgID", L"Velmar.Server.1"},
+                                       {L"VersionIndependentProgID", L"Velmar.Server"}})
+    {
+        nkPlatform::CWinRegistry key;
+        ASSERT_TRUE(classes.CreateSubKey((std::wstring(L"CLSID\\") + clsid + L"\\" + entry).c_str(),
+                                         nullptr, 0, KEY_ALL_ACCESS, nullptr, nullptr, &key));
+        ASSERT_TRUE(key.SetValue(L"", REG_SZ, value,
+                                 static_cast<DWORD>((std::wcslen(value) + 1) * sizeof(wchar_t))));
+    }
 
     wchar_t wide[64];
     ASSERT_TRUE(nkPlatform::GetComServerPath(clsid, wide, 64));
