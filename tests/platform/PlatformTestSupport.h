@@ -16,14 +16,8 @@
 #include <utility>
 #include <vector>
 
-#ifndef _WIN32
-#include <unistd.h>
-#endif
-
 namespace testsupport
 {
-
-using testsupport::BesideTestProgram;
 
 // The full path of the test library.
 inline std::string TestModulePath()
@@ -59,30 +53,44 @@ inline bool PrivilegeEnabled(const wchar_t* name)
     return enabled;
 }
 
-} // namespace testsupport
-
 class PlatformTest : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(MakeScratchFolder());
+        std::error_code ec;
+        const std::filesystem::path base = std::filesystem::temp_directory_path(ec);
+        for (unsigned i = 0; !ec && dir_.empty() && i < 1000; ++i)
+        {
+            const std::filesystem::path p =
+                base / ("velmar-platform-" + std::to_string(GetCurrentProcessId()) + "-" +
+                        std::to_string(i));
+            if (std::filesystem::create_directory(p, ec))
+                dir_ = p.generic_string();
+        }
+        ASSERT_FALSE(dir_.empty()) << "no scratch folder";
 #ifdef _WIN32
         ASSERT_TRUE(RedirectRegistry());
 #else
-        Set("VELMAR_REGISTRY", dir_ + "/registry.db");
-        Set("HOME", dir_ + "/home");
-        Set("XDG_DATA_HOME", dir_ + "/data");
-        Set("XDG_CONFIG_HOME", dir_ + "/config");
-        Set("XDG_CACHE_HOME", dir_ + "/cache");
-        Set("XDG_RUNTIME_DIR", dir_ + "/runtime");
+        for (const auto& [name, value] : {std::pair{"VELMAR_REGISTRY", "/registry.db"},
+                                          {"HOME", "/home"},
+                                          {"XDG_DATA_HOME", "/data"},
+                                          {"XDG_CONFIG_HOME", "/config"},
+                                          {"XDG_CACHE_HOME", "/cache"},
+                                          {"XDG_RUNTIME_DIR", "/runtime"}})
+            Set(name, dir_ + value);
         Set("VELMAR_ACP", "65001");
 #endif
     }
     void TearDown() override
     {
 #ifdef _WIN32
-        RestoreRegistry();
+        for (size_t i = 0; i < redirected_; ++i)
+            RegOverridePredefKey(kRoots[i], nullptr);
+        if (!scratchKey_.empty())
+        {
+            EXPECT_EQ(ERROR_SUCCESS, RegDeleteTreeW(HKEY_CURRENT_USER, scratchKey_.c_str()));
+        }
 #else
         for (auto it = saved_.rbegin(); it != saved_.rend(); ++it)
         {
@@ -105,46 +113,11 @@ protected:
     std::string dir_;
 
 private:
-    bool MakeScratchFolder()
-    {
-#ifdef _WIN32
-        std::error_code ec;
-        const std::filesystem::path base = std::filesystem::temp_directory_path(ec);
-        if (ec)
-            return false;
-        for (unsigned i = 0; i < 1000; ++i)
-        {
-            const std::filesystem::path p =
-                base / ("velmar-platform-" + std::to_string(GetCurrentProcessId()) + "-" +
-                        std::to_string(i));
-            if (std::filesystem::create_directory(p, ec))
-            {
-                dir_ = p.generic_string();
-                return true;
-            }
-        }
-        return false;
-#else
-        const char* base = std::getenv("TMPDIR");
-        std::string pattern =
-            std::string(base && *base ? base : "/tmp") + "/velmar-platform-XXXXXX";
-        if (mkdtemp(pattern.data()) == nullptr)
-            return false;
-        dir_ = pattern;
-        return true;
-#endif
-    }
-
 #ifdef _WIN32
     // RegOverridePredefKey is made for this: the process sees the redirected
     // key wherever it names the root, in our code and in the test alike.
-    static constexpr size_t kRootCount = 4;
-    static HKEY Root(size_t i)
-    {
-        const HKEY roots[kRootCount] = {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, HKEY_CLASSES_ROOT,
-                                        HKEY_USERS};
-        return roots[i];
-    }
+    static inline const HKEY kRoots[] = {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, HKEY_CLASSES_ROOT,
+                                         HKEY_USERS};
 
     bool RedirectRegistry()
     {
@@ -155,33 +128,20 @@ private:
                             nullptr, &scratch, nullptr) != ERROR_SUCCESS)
             return false;
         bool ok = true;
-        for (size_t i = 0; i < kRootCount && ok; ++i)
+        for (const HKEY root : kRoots)
         {
-            const HKEY root = Root(i);
             HKEY own = nullptr;
             const std::wstring name = std::to_wstring(reinterpret_cast<ULONG_PTR>(root) & 0xFF);
-            ok = RegCreateKeyExW(scratch, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+            ok = ok &&
+                 RegCreateKeyExW(scratch, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
                                  &own, nullptr) == ERROR_SUCCESS &&
                  RegOverridePredefKey(root, own) == ERROR_SUCCESS;
             if (own)
                 RegCloseKey(own);
-            if (ok)
-                ++redirected_;
+            redirected_ += ok ? 1 : 0;
         }
         RegCloseKey(scratch);
         return ok;
-    }
-
-    void RestoreRegistry()
-    {
-        for (size_t i = 0; i < redirected_; ++i)
-            RegOverridePredefKey(Root(i), nullptr);
-        redirected_ = 0;
-        if (!scratchKey_.empty())
-        {
-            EXPECT_EQ(ERROR_SUCCESS, RegDeleteTreeW(HKEY_CURRENT_USER, scratchKey_.c_str()));
-        }
-        scratchKey_.clear();
     }
 
     std::wstring scratchKey_;
@@ -196,3 +156,5 @@ private:
     std::vector<std::pair<std::string, std::pair<bool, std::string>>> saved_;
 #endif
 };
+
+} // namespace testsupport

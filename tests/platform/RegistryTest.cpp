@@ -28,11 +28,9 @@ TEST(Registry, RootKeyNamesWholeAndPrefix)
     EXPECT_EQ(nullptr, RootKeyFromName("anything", 0));
 }
 
-class RegistryStore : public PlatformTest
-{
-};
+using RegistryStoreTest = testsupport::PlatformTest;
 
-TEST_F(RegistryStore, CreateWriteReadAndReopen)
+TEST_F(RegistryStoreTest, CreateWriteReadAndReopen)
 {
     CWinRegistry root;
     // A fresh store: nothing below the root yet.
@@ -92,7 +90,7 @@ TEST_F(RegistryStore, CreateWriteReadAndReopen)
     EXPECT_TRUE(app.Open(HKEY_CURRENT_USER, "Software\\Velmar\\Other"));
 }
 
-TEST_F(RegistryStore, LongStringsAreReadWholeInBothWidths)
+TEST_F(RegistryStoreTest, LongStringsAreReadWholeInBothWidths)
 {
     CWinRegistry key;
     ASSERT_TRUE(key.Open(HKEY_CURRENT_USER, ""));

@@ -2,6 +2,7 @@
 // Process-wide table of bulk memory routines. Every byte copy, fill and move
 // of this library goes through it, so a faster routine can be put in a slot
 // without touching the callers.
+#include <cstddef>
 #include <cstdint>
 
 namespace nkMem
@@ -60,6 +61,9 @@ struct MemOpsTable
     VecMul4u16Fn vecMul4u16;    // 22
     Sha512BlockFn sha512Block;  // 23
 };
+static_assert(sizeof(MemOpsTable) == 23 * sizeof(void*), "23 slots, no padding");
+static_assert(offsetof(MemOpsTable, reserved) == 12 * sizeof(void*), "slot 13 at its place");
+static_assert(offsetof(MemOpsTable, sha512Block) == 22 * sizeof(void*), "slot 23 at its place");
 
 namespace detail
 {

@@ -69,18 +69,18 @@ void ExpectNear16(const float* got, const float* want, float tol, const char* wh
 
 // Every check runs on the portable kernels and on the process's table after
 // its upgrade for this processor: both keep the same contract.
-class NumericKernels : public ::testing::TestWithParam<bool>
+class NumericKernelsTest : public ::testing::TestWithParam<bool>
 {
 protected:
     static const MemOpsTable& Table() { return GetParam() ? *UpgradeForCpu() : PortableMemOps(); }
 };
 
-INSTANTIATE_TEST_SUITE_P(Tables, NumericKernels, ::testing::Values(false, true),
+INSTANTIATE_TEST_SUITE_P(Tables, NumericKernelsTest, ::testing::Values(false, true),
                          [](const auto& info) { return info.param ? "upgraded" : "portable"; });
 
 } // namespace
 
-TEST_P(NumericKernels, products_sums_and_vectors_match_reference_loops_on_random_inputs)
+TEST_P(NumericKernelsTest, ProductsSumsAndVectorsMatchReferenceLoopsOnRandomInputs)
 {
     const MemOpsTable& t = Table();
     std::mt19937 rng(1234);
@@ -153,7 +153,7 @@ TEST_P(NumericKernels, products_sums_and_vectors_match_reference_loops_on_random
     }
 }
 
-TEST_P(NumericKernels, invert_gives_inverse_identity_and_refuses_singular_or_unrepresentable)
+TEST_P(NumericKernelsTest, InvertGivesInverseIdentityAndRefusesSingularOrUnrepresentable)
 {
     const MemOpsTable& t = Table();
     std::mt19937 rng(99);
@@ -209,7 +209,7 @@ TEST_P(NumericKernels, invert_gives_inverse_identity_and_refuses_singular_or_unr
     EXPECT_EQ(0, std::memcmp(before, huge, sizeof before));
 }
 
-TEST_P(NumericKernels, quaternion_matrix_is_rotation_and_identity_for_unit_w)
+TEST_P(NumericKernelsTest, QuaternionMatrixIsRotationAndIdentityForUnitW)
 {
     const MemOpsTable& t = Table();
     float m[16];
@@ -242,28 +242,18 @@ TEST_P(NumericKernels, quaternion_matrix_is_rotation_and_identity_for_unit_w)
         for (auto& e : q)
             e /= n;
         const float x = q[0], y = q[1], z = q[2], w = q[3];
-        const float want[16] = {1 - 2 * (y * y + z * z),
-                                2 * (x * y - w * z),
-                                2 * (x * z + w * y),
-                                0,
-                                2 * (x * y + w * z),
-                                1 - 2 * (x * x + z * z),
-                                2 * (y * z - w * x),
-                                0,
-                                2 * (x * z - w * y),
-                                2 * (y * z + w * x),
-                                1 - 2 * (x * x + y * y),
-                                0,
-                                0,
-                                0,
-                                0,
-                                1};
+        // clang-format off
+        const float want[16] = {1 - 2 * (y * y + z * z), 2 * (x * y - w * z), 2 * (x * z + w * y), 0,
+                                2 * (x * y + w * z), 1 - 2 * (x * x + z * z), 2 * (y * z - w * x), 0,
+                                2 * (x * z - w * y), 2 * (y * z + w * x), 1 - 2 * (x * x + y * y), 0,
+                                0, 0, 0, 1};
+        // clang-format on
         t.quatToMat4(m, q);
         ExpectNear16(m, want, 1e-6f, "quaternion");
     }
 }
 
-TEST_P(NumericKernels, sixteen_bit_kernels_keep_low_sixteen_bits_without_overflow)
+TEST_P(NumericKernelsTest, SixteenBitKernelsKeepLowSixteenBitsWithoutOverflow)
 {
     const MemOpsTable& t = Table();
     std::mt19937 rng(7);

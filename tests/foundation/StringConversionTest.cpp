@@ -5,9 +5,27 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 
 using namespace nkMem;
+
+TEST(StringConversion, ExplicitCodePages)
+{
+    CStringW w;
+    EXPECT_TRUE(w.AssignCP("\xD6\xD0\xCE\xC4", 936u)); // GBK
+    EXPECT_STREQ(w.GetString(), L"\u4E2D\u6587");
+    CStringA gbk;
+    EXPECT_TRUE(gbk.AssignCP(L"\u4E2D\u6587!", 936u));
+    EXPECT_STREQ(gbk.GetString(), "\xD6\xD0\xCE\xC4!");
+    // A character GBK cannot represent becomes the default character, one
+    // for each wide unit: a UTF-16 surrogate pair is two.
+    EXPECT_TRUE(gbk.AssignCP(L"x\U0001F600y", 936u));
+    EXPECT_STREQ(gbk.GetString(), sizeof(wchar_t) == 2 ? "x??y" : "x?y");
+    // Only the given number of units is converted.
+    EXPECT_TRUE(gbk.AssignCP(L"abcdef", 3u, CP_UTF8));
+    EXPECT_STREQ(gbk.GetString(), "abc");
+}
 
 #ifndef _WIN32
 // On POSIX the ANSI code page comes from the environment, so these tests can
@@ -20,29 +38,26 @@ class AnsiCodePage
 public:
     explicit AnsiCodePage(const char* page)
     {
-        const char* old = std::getenv("VELMAR_ACP");
-        m_hadOld = old != nullptr;
-        if (old)
+        if (const char* old = std::getenv("VELMAR_ACP"))
             m_old = old;
         setenv("VELMAR_ACP", page, 1);
         w32::ReloadAnsiCodePage();
     }
     ~AnsiCodePage()
     {
-        if (m_hadOld)
-            setenv("VELMAR_ACP", m_old.c_str(), 1);
+        if (m_old)
+            setenv("VELMAR_ACP", m_old->c_str(), 1);
         else
             unsetenv("VELMAR_ACP");
         w32::ReloadAnsiCodePage();
     }
 
 private:
-    bool m_hadOld = false;
-    std::string m_old;
+    std::optional<std::string> m_old;
 };
 } // namespace
 
-TEST(StringConversion, ansi_utf8_round_trip_of_non_ascii_text)
+TEST(StringConversion, AnsiUtf8RoundTripOfNonAsciiText)
 {
     AnsiCodePage acp("65001");
     ASSERT_EQ(GetACP(), 65001u);
@@ -77,29 +92,17 @@ TEST(StringConversion, ansi_utf8_round_trip_of_non_ascii_text)
              "b");
     EXPECT_EQ(w.GetLength(), 3u);
     EXPECT_EQ(w.GetString()[2], L'b');
+
+    // Converting into a shared string leaves the other sharer as it was.
+    CStringA a;
+    a.Assign("keep");
+    CStringA b(a);
+    b.Assign(L"\u00E9t\u00E9");
+    EXPECT_STREQ(a.GetString(), "keep");
+    EXPECT_STREQ(b.GetString(), "\xC3\xA9t\xC3\xA9");
 }
 
-#endif
-
-TEST(StringConversion, explicit_code_pages)
-{
-    CStringW w;
-    EXPECT_TRUE(w.AssignCP("\xD6\xD0\xCE\xC4", 936u)); // GBK
-    EXPECT_STREQ(w.GetString(), L"\u4E2D\u6587");
-    CStringA gbk;
-    EXPECT_TRUE(gbk.AssignCP(L"\u4E2D\u6587!", 936u));
-    EXPECT_STREQ(gbk.GetString(), "\xD6\xD0\xCE\xC4!");
-    // A character GBK cannot represent becomes the default character, one
-    // for each wide unit: a UTF-16 surrogate pair is two.
-    EXPECT_TRUE(gbk.AssignCP(L"x\U0001F600y", 936u));
-    EXPECT_STREQ(gbk.GetString(), sizeof(wchar_t) == 2 ? "x??y" : "x?y");
-    // Only the given number of units is converted.
-    EXPECT_TRUE(gbk.AssignCP(L"abcdef", 3u, CP_UTF8));
-    EXPECT_STREQ(gbk.GetString(), "abc");
-}
-
-#ifndef _WIN32
-TEST(StringConversion, ansi_1252)
+TEST(StringConversion, Ansi1252)
 {
     AnsiCodePage acp("1252");
     CStringA latin(L"na\u00EFve \u20AC");
@@ -108,14 +111,4 @@ TEST(StringConversion, ansi_1252)
     EXPECT_STREQ(wide.GetString(), L"caf\u00E9");
 }
 
-TEST(StringConversion, conversion_of_a_shared_string_leaves_the_sharer)
-{
-    AnsiCodePage acp("65001");
-    CStringA a;
-    a.Assign("keep");
-    CStringA b(a);
-    b.Assign(L"\u00E9t\u00E9");
-    EXPECT_STREQ(a.GetString(), "keep");
-    EXPECT_STREQ(b.GetString(), "\xC3\xA9t\xC3\xA9");
-}
 #endif

@@ -58,7 +58,8 @@ std::vector<std::pair<const char*, Sha512BlockFn>> Routines()
 
 } // namespace
 
-TEST(Sha512, fips_180_2_vectors_from_every_routine)
+// The examples of FIPS 180-2 and a million times "a", through every routine.
+TEST(Sha512, StandardVectorsFromEveryRoutine)
 {
     const std::string twoBlocks =
         "abcdefghbcdefghicdefghijdefghijkefghijklfghijklmghijklmnhijklmnoijklmnopjklmnopqklmnopqr"

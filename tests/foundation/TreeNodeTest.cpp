@@ -30,7 +30,7 @@ public:
 };
 } // namespace
 
-TEST(TreeNode, add_child_respects_limit_and_self)
+TEST(TreeNode, AddChildRespectsLimitAndSelf)
 {
     Node root("root", 2);
     EXPECT_EQ(root.GetChildren().GetCapacity(), 2u); // prepared for the limit
@@ -62,7 +62,7 @@ TEST(TreeNode, add_child_respects_limit_and_self)
     EXPECT_EQ(g_alive, 1);
 }
 
-TEST(TreeNode, remove_all_children_frees_children_before_parents_in_order)
+TEST(TreeNode, RemoveAllChildrenFreesChildrenBeforeParentsInOrder)
 {
     std::vector<std::string> order;
     g_destroyed = &order;
@@ -84,7 +84,7 @@ TEST(TreeNode, remove_all_children_frees_children_before_parents_in_order)
     EXPECT_EQ(g_alive, 0);
 }
 
-TEST(TreeNode, a_chain_of_a_million_nodes_is_freed_without_deep_recursion)
+TEST(TreeNode, AChainOfAMillionNodesIsFreedWithoutDeepRecursion)
 {
     auto* root = new Node("root");
     Node* tip = root;

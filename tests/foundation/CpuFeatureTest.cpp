@@ -19,62 +19,49 @@ using namespace cpuidt;
 namespace
 {
 
-// A processor described leaf by leaf; leaves beyond the highest answer zeros.
+// A processor described leaf by leaf; leaves not given answer zeros.
 class CScriptedCpuId : public ICpuIdSource
 {
 public:
-    std::map<std::pair<std::uint32_t, std::uint32_t>, CpuIdRegs> leaves;
+    std::map<std::uint32_t, CpuIdRegs> leaves;
     bool present = true;
-    mutable int leaf1Calls = 0;
+    mutable std::uint32_t leaf1Calls = 0;
     std::uint32_t featureFlipOnCall = 0; // leaf-1 call that loses SSE2 (0: none)
 
-    void Set(std::uint32_t leaf, CpuIdRegs r, std::uint32_t sub = 0) { leaves[{leaf, sub}] = r; }
+    void Set(std::uint32_t leaf, CpuIdRegs r) { leaves[leaf] = r; }
     void SetString(std::uint32_t firstLeaf, const char* text)
     {
         char buf[48] = {};
         std::memcpy(buf, text, std::min(std::strlen(text), sizeof buf));
-        for (std::uint32_t i = 0; i < 3; ++i)
+        for (std::uint32_t i = 0, w[4]; i < 3; ++i)
         {
-            CpuIdRegs r;
-            std::memcpy(&r.eax, buf + 16 * i, 4);
-            std::memcpy(&r.ebx, buf + 16 * i + 4, 4);
-            std::memcpy(&r.ecx, buf + 16 * i + 8, 4);
-            std::memcpy(&r.edx, buf + 16 * i + 12, 4);
-            Set(firstLeaf + i, r);
+            std::memcpy(w, buf + 16 * i, 16);
+            Set(firstLeaf + i, {w[0], w[1], w[2], w[3]});
         }
     }
     void SetVendor(std::uint32_t maxLeaf, const char* vendor)
     {
-        CpuIdRegs r;
-        r.eax = maxLeaf;
-        std::memcpy(&r.ebx, vendor, 4);
-        std::memcpy(&r.edx, vendor + 4, 4);
-        std::memcpy(&r.ecx, vendor + 8, 4);
-        Set(0, r);
+        std::uint32_t w[3];
+        std::memcpy(w, vendor, 12);
+        Set(0, {maxLeaf, w[0], w[2], w[1]}); // EBX, EDX, ECX
     }
 
-    bool Query(std::uint32_t leaf, std::uint32_t sub, CpuIdRegs& out) const override
+    bool Query(std::uint32_t leaf, std::uint32_t, CpuIdRegs& out) const override
     {
-        out = CpuIdRegs{};
-        if (!present)
-            return false;
-        auto it = leaves.find({leaf, sub});
-        if (it == leaves.end())
-            it = leaves.find({leaf, 0}); // leaves without subleaves ignore ECX
-        if (it != leaves.end())
-            out = it->second;
-        if (leaf == 1)
+        const auto it = leaves.find(leaf);
+        out = present && it != leaves.end() ? it->second : CpuIdRegs{};
+        if (present && leaf == 1)
         {
-            ++leaf1Calls;
-            out.ebx |= std::uint32_t(leaf1Calls - 1) << 24; // each processor its own APIC id
-            if (featureFlipOnCall && std::uint32_t(leaf1Calls) == featureFlipOnCall)
+            out.ebx |= leaf1Calls++ << 24; // each processor its own APIC id
+            if (leaf1Calls == featureFlipOnCall)
                 out.edx &= ~(1u << 26);
         }
-        return true;
+        return present;
     }
 };
 
-std::string Report(const _CCPUFeature& cpu)
+// The report's lines, each checked to end in CR LF.
+std::vector<std::string> ReportLines(const _CCPUFeature& cpu)
 {
     std::FILE* f = std::tmpfile();
     if (!f)
@@ -82,16 +69,9 @@ std::string Report(const _CCPUFeature& cpu)
     EXPECT_TRUE(cpu.WriteReport(f));
     std::rewind(f);
     std::string text;
-    char buf[512];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
-        text.append(buf, n);
+    for (int c; (c = std::fgetc(f)) != EOF;)
+        text += static_cast<char>(c);
     std::fclose(f);
-    return text;
-}
-
-std::vector<std::string> Lines(const std::string& text)
-{
     std::vector<std::string> lines;
     std::size_t start = 0, end;
     while ((end = text.find("\r\n", start)) != std::string::npos)
@@ -103,6 +83,13 @@ std::vector<std::string> Lines(const std::string& text)
     return lines;
 }
 
+std::string Trimmed(std::string s)
+{
+    s.erase(0, s.find_first_not_of(" \t"));
+    s.erase(s.find_last_not_of(" \t") + 1);
+    return s;
+}
+
 // The first processor's entries of /proc/cpuinfo; empty where there is none.
 std::map<std::string, std::string> ProcCpuInfo()
 {
@@ -110,25 +97,9 @@ std::map<std::string, std::string> ProcCpuInfo()
     std::ifstream in("/proc/cpuinfo");
     std::string line;
     while (std::getline(in, line) && !line.empty())
-    {
-        const auto colon = line.find(':');
-        if (colon == std::string::npos)
-            continue;
-        auto trim = [](std::string s)
-        {
-            s.erase(0, s.find_first_not_of(" \t"));
-            s.erase(s.find_last_not_of(" \t") + 1);
-            return s;
-        };
-        info[trim(line.substr(0, colon))] = trim(line.substr(colon + 1));
-    }
+        if (const auto colon = line.find(':'); colon != std::string::npos)
+            info[Trimmed(line.substr(0, colon))] = Trimmed(line.substr(colon + 1));
     return info;
-}
-
-std::set<std::string> Words(const std::string& s)
-{
-    std::istringstream in(s);
-    return {std::istream_iterator<std::string>(in), std::istream_iterator<std::string>()};
 }
 
 std::string ReadFirstLine(const std::string& path)
@@ -139,36 +110,30 @@ std::string ReadFirstLine(const std::string& path)
     return line;
 }
 
-const char* const kSeparator = "============================================";
-
 // The brand string as the processor reports it, read with the compiler's own
-// cpuid intrinsic and trimmed; the kernel's "model name" may differ under a
-// hypervisor that substitutes it.
+// cpuid intrinsic; the kernel's "model name" may differ under a hypervisor
+// that substitutes it.
 std::string BrandFromCompiler()
 {
-    unsigned regs[12] = {};
+    unsigned regs[13] = {};
     for (unsigned i = 0; i < 3; ++i)
-    {
         if (!__get_cpuid(0x80000002u + i, &regs[4 * i], &regs[4 * i + 1], &regs[4 * i + 2],
                          &regs[4 * i + 3]))
             return {};
-    }
-    char raw[49] = {};
-    std::memcpy(raw, regs, 48);
-    std::string brand(raw);
-    brand.erase(0, brand.find_first_not_of(' '));
-    brand.erase(brand.find_last_not_of(' ') + 1);
-    return brand;
+    return Trimmed(reinterpret_cast<const char*>(regs));
 }
+
+const char* const kSeparator = "============================================";
 
 } // namespace
 
-TEST(CpuFeature, report_on_this_machine_matches_what_the_kernel_reports)
+TEST(CpuFeature, ReportOnThisMachineMatchesWhatTheKernelReports)
 {
     const auto proc = ProcCpuInfo();
     if (proc.find("vendor_id") == proc.end() || proc.find("flags") == proc.end())
         GTEST_SKIP() << "no x86 /proc/cpuinfo here";
-    const std::set<std::string> flags = Words(proc.at("flags"));
+    std::istringstream flagWords(proc.at("flags"));
+    const std::set<std::string> flags{std::istream_iterator<std::string>(flagWords), {}};
     _CCPUFeature* cpu = _CCPUFeature::GetInstance();
     ASSERT_EQ(cpu, _CCPUFeature::GetInstance());
     ASSERT_NE(cpu->GetProcessor(0), nullptr);
@@ -188,12 +153,9 @@ TEST(CpuFeature, report_on_this_machine_matches_what_the_kernel_reports)
         EXPECT_EQ(cpu->HasFeature(index), flags.count(name) == 1) << name;
     EXPECT_EQ(cpu->HasFeature(FeatureCLFLUSH2), cpu->HasFeature(FeatureCLFLUSH));
     EXPECT_FALSE(cpu->HasFeature(FeatureAltiVec));
-    if (cpu->HasFeature(FeatureHyperThreading))
-    {
-        EXPECT_EQ(flags.count("ht"), 1u);
-    }
+    EXPECT_TRUE(!cpu->HasFeature(FeatureHyperThreading) || flags.count("ht"));
 
-    const std::vector<std::string> lines = Lines(Report(*cpu));
+    const std::vector<std::string> lines = ReportLines(*cpu);
     ASSERT_GE(lines.size(), 11u);
     EXPECT_EQ(lines.front(), kSeparator);
     EXPECT_EQ(lines.back(), kSeparator);
@@ -231,32 +193,28 @@ TEST(CpuFeature, report_on_this_machine_matches_what_the_kernel_reports)
     EXPECT_EQ(lines[9], sets);
 
     // Cache lines: as the kernel's cache directory describes them, in order.
-    std::vector<std::string> caches;
-    const std::string dir = "/sys/devices/system/cpu/cpu0/cache/index";
-    std::map<std::string, std::string> byKey;
+    std::map<std::string, std::string> byName;
     for (int i = 0; i < 8; ++i)
     {
-        const std::string level = ReadFirstLine(dir + std::to_string(i) + "/level");
+        const std::string at = "/sys/devices/system/cpu/cpu0/cache/index" + std::to_string(i) + "/";
+        const std::string level = ReadFirstLine(at + "level");
+        std::string size = ReadFirstLine(at + "size");
         if (level.empty())
             continue;
-        const std::string type = ReadFirstLine(dir + std::to_string(i) + "/type");
-        std::string size = ReadFirstLine(dir + std::to_string(i) + "/size");
         if (!size.empty() && size.back() == 'K')
             size.pop_back();
-        const std::string text = size + " Kbytes, " +
-                                 ReadFirstLine(dir + std::to_string(i) + "/coherency_line_size") +
-                                 " bytes line size, " +
-                                 ReadFirstLine(dir + std::to_string(i) + "/ways_of_associativity") +
-                                 "-ways of association.";
-        const std::string key =
-            level == "1" ? (type == "Instruction" ? "   L1 Inst Cache" : "   L1 Data Cache")
-                         : "        L" + level + " Cache";
-        byKey[key] = key + ": " + text;
+        const std::string name = level != "1" ? "        L" + level + " Cache"
+                                 : ReadFirstLine(at + "type") == "Instruction" ? "   L1 Inst Cache"
+                                                                               : "   L1 Data Cache";
+        byName[name] = name + ": " + size + " Kbytes, " +
+                       ReadFirstLine(at + "coherency_line_size") + " bytes line size, " +
+                       ReadFirstLine(at + "ways_of_associativity") + "-ways of association.";
     }
-    for (const char* key :
+    std::vector<std::string> caches;
+    for (const char* name :
          {"   L1 Inst Cache", "   L1 Data Cache", "        L2 Cache", "        L3 Cache"})
-        if (byKey.count(key))
-            caches.push_back(byKey[key]);
+        if (byName.count(name))
+            caches.push_back(byName[name]);
     if (!caches.empty())
     {
         std::vector<std::string> reported(lines.begin() + 10, lines.end() - 1);
@@ -266,7 +224,7 @@ TEST(CpuFeature, report_on_this_machine_matches_what_the_kernel_reports)
     }
 }
 
-TEST(CpuFeature, frequency_is_measured_once_and_positive_with_a_time_stamp_counter)
+TEST(CpuFeature, FrequencyIsMeasuredOnceAndPositiveWithATimeStampCounter)
 {
     _CCPUFeature* cpu = _CCPUFeature::GetInstance();
     if (!cpu->HasFeature(FeatureTSC))
@@ -281,33 +239,41 @@ TEST(CpuFeature, frequency_is_measured_once_and_positive_with_a_time_stamp_count
     EXPECT_EQ(GetThreadPriority(GetCurrentThread()), prio);
 }
 
-TEST(CpuFeature, without_cpuid_vendor_is_zero_no_features_and_report_is_bare)
+TEST(CpuFeature, WithoutCpuidVendorIsZeroNoFeaturesAndReportIsBare)
 {
     CScriptedCpuId none;
     none.present = false;
     _CCPUFeature cpu(none);
     ASSERT_EQ(cpu.GetProcessorCount(), 1u);
     EXPECT_EQ(cpu.GetProcessor(0)->vendorCode, VendorUnknown);
-    for (std::uint32_t i = 0; i < FeatureCount; ++i)
+    for (std::uint32_t i = 0; i < FeatureCount + 100; ++i)
         EXPECT_FALSE(cpu.HasFeature(i)) << i;
-    EXPECT_FALSE(cpu.HasFeature(FeatureCount + 100));
     EXPECT_EQ(cpu.GetFrequencyMHz(), 0.0f);
-    EXPECT_EQ(Report(cpu), std::string(kSeparator) +
-                               "\r\n"
-                               " ZOZEzarivav ver: 0.0.0, build0000\r\n"
-                               "    Brand string: \r\n"
-                               "          Vendor: \r\n"
-                               "       Frequency: 0.00 MHz\r\n"
-                               "       Num cores: 1\r\n"
-                               "  Hyperthreading: No\r\n"
-                               "           64bit: No\r\n"
-                               "CLFLUSH line size: 0\r\n"
-                               "Instruction-sets: \r\n" +
-                               kSeparator + "\r\n");
+    EXPECT_EQ(ReportLines(cpu),
+              (std::vector<std::string>{
+                  kSeparator, " ZOZEzarivav ver: 0.0.0, build0000",
+                  "    Brand string: ", "          Vendor: ", "       Frequency: 0.00 MHz",
+                  "       Num cores: 1", "  Hyperthreading: No", "           64bit: No",
+                  "CLFLUSH line size: 0", "Instruction-sets: ", kSeparator}));
     EXPECT_FALSE(cpu.WriteReport(nullptr));
 }
 
-TEST(CpuFeature, unknown_vendor_gets_code_zero_and_no_vendor_decoding)
+// Vendors other than Intel and AMD: known ones get their code, and every
+// vendor's processor is decoded through the extended leaves they all share.
+TEST(CpuFeature, VendorStringsMapToTheirCodes)
+{
+    const std::pair<const char*, std::uint32_t> vendors[] = {
+        {"AMD ISBETTER", VendorAMD},       {"CyrixInstead", VendorCyrix},
+        {"GenuineTMx86", VendorTransmeta}, {"UMC UMC UMC ", VendorUnknown},
+        {"RiseRiseRise", VendorUnknown},   {"SiS SiS SiS ", VendorUnknown},
+        {"Geode by NSC", VendorUnknown},   {"GenuineIotel", VendorUnknown},
+        {"HygonGenuine", VendorUnknown},
+    };
+    for (const auto& [vendor, code] : vendors)
+        EXPECT_EQ(VendorCodeOf(vendor), code) << vendor;
+}
+
+TEST(CpuFeature, UnknownVendorGetsOnlyTheCommonLeavesDecoded)
 {
     CScriptedCpuId cpuid;
     cpuid.SetVendor(1, "HygonGenuine");
@@ -331,17 +297,10 @@ TEST(CpuFeature, unknown_vendor_gets_code_zero_and_no_vendor_decoding)
     EXPECT_EQ(p->addressWidth, 32u);
     EXPECT_FALSE(p->l1Data.IsPresent());
     EXPECT_EQ(p->clflushLineSize, 64u);
-    for (const char* other :
-         {"UMC UMC UMC ", "RiseRiseRise", "SiS SiS SiS ", "Geode by NSC", "GenuineIotel"})
-        EXPECT_EQ(VendorCodeOf(other), VendorUnknown) << other;
 }
 
-TEST(CpuFeature, other_known_vendors_get_their_code_and_the_common_extended_leaves)
+TEST(CpuFeature, CentaurIsDecodedThroughTheCommonExtendedLeaves)
 {
-    EXPECT_EQ(VendorCodeOf("AMD ISBETTER"), VendorAMD);
-    EXPECT_EQ(VendorCodeOf("CyrixInstead"), VendorCyrix);
-    EXPECT_EQ(VendorCodeOf("GenuineTMx86"), VendorTransmeta);
-
     CScriptedCpuId cpuid;
     cpuid.SetVendor(1, "CentaurHauls");
     cpuid.Set(1, {0x000006F2, 0x00000800, 0x00000001, 0x07808011});
@@ -360,15 +319,12 @@ TEST(CpuFeature, other_known_vendors_get_their_code_and_the_common_extended_leav
     EXPECT_FALSE(cpu.HasFeature(FeatureSSE5));
     EXPECT_STREQ(p->brand, "VIA Nano Processor");
     EXPECT_EQ(p->addressWidth, 64u);
-    EXPECT_EQ(p->l1Data.sizeKB, 64u);
-    EXPECT_EQ(p->l1Data.ways, 16u);
-    EXPECT_EQ(p->l1Data.lineSize, 64u);
-    EXPECT_EQ(p->l2.sizeKB, 1024u);
-    EXPECT_EQ(p->l2.lineSize, 64u);
+    EXPECT_EQ(p->l1Data, (CCacheInfo{64, 16, 64}));
+    EXPECT_EQ(p->l2, (CCacheInfo{1024, 16, 64}));
     EXPECT_FALSE(p->l3.IsPresent()); // only AMD reports a third level there
 }
 
-TEST(CpuFeature, intel_descriptors_give_caches_trace_cache_and_report_lines)
+TEST(CpuFeature, IntelDescriptorsGiveCachesTraceCacheAndReportLines)
 {
     // A Pentium 4 with hyper-threading: leaf 2 only, no leaf 4.
     CScriptedCpuId cpuid;
@@ -386,7 +342,7 @@ TEST(CpuFeature, intel_descriptors_give_caches_trace_cache_and_report_lines)
     EXPECT_EQ(p->model, 2u);
     EXPECT_EQ(p->stepping, 9u);
     EXPECT_NE(p->apicId, cpu.GetProcessor(1)->apicId);
-    const std::vector<std::string> lines = Lines(Report(cpu));
+    const std::vector<std::string> lines = ReportLines(cpu);
     ASSERT_EQ(lines.size(), 14u);
     EXPECT_EQ(lines[2], "    Brand string: Intel(R) Pentium(R) 4 CPU 2.80GHz");
     EXPECT_EQ(lines[3], "          Vendor: GenuineIntel");
@@ -401,7 +357,7 @@ TEST(CpuFeature, intel_descriptors_give_caches_trace_cache_and_report_lines)
     EXPECT_EQ(lines[12], "     Trace Cache: 12 Kuops, 8-ways of association.");
 }
 
-TEST(CpuFeature, amd_leaves_give_caches_cores_long_mode_and_a_differing_processor_breaks_symmetry)
+TEST(CpuFeature, AmdLeavesGiveCachesCoresLongModeAndADifferingProcessorBreaksSymmetry)
 {
     // An Athlon 64 X2: two cores, AMD cache leaves, long mode, 3DNow!.
     CScriptedCpuId cpuid;
@@ -422,11 +378,10 @@ TEST(CpuFeature, amd_leaves_give_caches_cores_long_mode_and_a_differing_processo
     EXPECT_EQ(p->vendorCode, VendorAMD);
     EXPECT_EQ(p->coresPerPackage, 2u);
     EXPECT_EQ(p->addressWidth, 64u);
-    EXPECT_TRUE(p->Has(Feature3DNow));
-    EXPECT_TRUE(p->Has(Feature3DNowExt));
-    EXPECT_TRUE(p->Has(FeatureMMXExt));
+    for (std::uint32_t f : {Feature3DNow, Feature3DNowExt, FeatureMMXExt})
+        EXPECT_TRUE(p->Has(f)) << f;
     EXPECT_FALSE(p->Has(FeatureSSE5));
-    const std::vector<std::string> lines = Lines(Report(cpu));
+    const std::vector<std::string> lines = ReportLines(cpu);
     ASSERT_EQ(lines.size(), 14u);
     EXPECT_EQ(lines[5], "       Num cores: 2");
     EXPECT_EQ(lines[7], "           64bit: Yes");
@@ -437,7 +392,7 @@ TEST(CpuFeature, amd_leaves_give_caches_cores_long_mode_and_a_differing_processo
               "        L2 Cache: 512 Kbytes, 64 bytes line size, 16-ways of association.");
 }
 
-TEST(CpuFeature, detection_fills_every_record_and_gives_the_thread_its_processors_back)
+TEST(CpuFeature, DetectionFillsEveryRecordAndGivesTheThreadItsProcessorsBack)
 {
     HANDLE process = GetCurrentProcess();
     DWORD_PTR processMask = 0, systemMask = 0;
@@ -462,7 +417,7 @@ TEST(CpuFeature, detection_fills_every_record_and_gives_the_thread_its_processor
     }
 }
 
-TEST(CpuFeature, version_string_takes_its_fields_from_the_version_word)
+TEST(CpuFeature, VersionStringTakesItsFieldsFromTheVersionWord)
 {
     char buf[64];
     EXPECT_EQ(_CCPUFeature::GetVersionString(buf, sizeof buf), 16);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -27,7 +28,7 @@ std::vector<std::string> Items(const CList<CStringA>& l)
 using V = std::vector<std::string>;
 } // namespace
 
-TEST(List, insert_and_remove_in_the_middle_keep_strings_in_order)
+TEST(List, InsertAndRemoveInTheMiddleKeepStringsInOrder)
 {
     CList<CStringA> l;
     for (const char* s : {"a", "b", "e"})
@@ -66,7 +67,7 @@ TEST(List, insert_and_remove_in_the_middle_keep_strings_in_order)
     EXPECT_STREQ(l.GetAt(8).GetString(), "d");
 }
 
-TEST(List, copies_share_elements_until_one_writes)
+TEST(List, CopiesShareElementsUntilOneWrites)
 {
     CList<CStringA> a;
     for (const char* s : {"one", "two", "three"})
@@ -83,24 +84,21 @@ TEST(List, copies_share_elements_until_one_writes)
     EXPECT_EQ(a.GetAt(0).GetStorage().GetRefMem()->GetRefCount(), 2u);
 
     // Every writing operation isolates the copy.
-    CList<CStringA> c;
-    c = a;
-    c.RemoveAt(0, 1);
-    CList<CStringA> d(a);
     const CStringA z = Text("z");
-    d.InsertAt(1, &z, 1);
-    CList<CStringA> e(a);
-    e.Swap(0, 2);
-    CList<CStringA> f(a);
-    f.RemoveAll();
-    EXPECT_EQ(Items(a), (V{"one", "two", "three"}));
-    EXPECT_EQ(Items(c), (V{"two", "three"}));
-    EXPECT_EQ(Items(d), (V{"one", "z", "two", "three"}));
-    EXPECT_EQ(Items(e), (V{"three", "two", "one"}));
-    EXPECT_EQ(f.GetCount(), 0u);
-    f.Add(z);
-    EXPECT_EQ(Items(f), (V{"z"}));
-    EXPECT_EQ(Items(a), (V{"one", "two", "three"}));
+    const std::pair<V, std::function<void(CList<CStringA>&)>> writes[] = {
+        {{"two", "three"}, [](auto& l) { l.RemoveAt(0, 1); }},
+        {{"one", "z", "two", "three"}, [&](auto& l) { l.InsertAt(1, &z, 1); }},
+        {{"three", "two", "one"}, [](auto& l) { l.Swap(0, 2); }},
+        {{"z"}, [&](auto& l) { l.RemoveAll(), l.Add(z); }},
+    };
+    for (const auto& [want, write] : writes)
+    {
+        CList<CStringA> copy;
+        copy = a;
+        write(copy);
+        EXPECT_EQ(Items(copy), want);
+        EXPECT_EQ(Items(a), (V{"one", "two", "three"}));
+    }
 
     // Emptying a sharer, then destroying the other first: the elements are
     // still destroyed once (the leak check of the sanitizer build sees it).
@@ -113,7 +111,7 @@ TEST(List, copies_share_elements_until_one_writes)
     EXPECT_EQ(h.GetCount(), 0u);
 }
 
-TEST(List, private_block_copies_take_their_own_element_references)
+TEST(List, PrivateBlockCopiesTakeTheirOwnElementReferences)
 {
     // At 255 sharers, or with noShare, the block is copied byte for byte; the
     // strings in it must then be copied properly or they would be freed twice.
@@ -138,7 +136,7 @@ TEST(List, private_block_copies_take_their_own_element_references)
     EXPECT_EQ(Items(priv), (V{"alpha", "beta"}));
 }
 
-TEST(List, truncate_and_set_size)
+TEST(List, TruncateAndSetSize)
 {
     CList<void*> p;
     p.Truncate(4, true); // room, count unchanged
@@ -166,7 +164,7 @@ TEST(List, truncate_and_set_size)
     s.SetSize(1, false);
     EXPECT_EQ(Items(s), (V{"x"}));
 
-    // 10^5 appended pointers: the block always holds exactly the count.
+    // Appended pointers: the block always holds exactly the count.
     CList<void*> many;
     for (int i = 0; i < 1000; ++i)
     {
@@ -175,7 +173,7 @@ TEST(List, truncate_and_set_size)
     }
 }
 
-TEST(List, failed_growth_leaves_the_list_unchanged)
+TEST(List, FailedGrowthLeavesTheListUnchanged)
 {
     CList<CStringA> l;
     l.Add(Text("a"));
@@ -200,7 +198,7 @@ TEST(List, failed_growth_leaves_the_list_unchanged)
     EXPECT_EQ(Items(shared), (V{"a", "b"}));
 }
 
-TEST(StrTList, set_multi_string_copies_each_string_as_is)
+TEST(StrTList, SetMultiStringCopiesEachStringAsIs)
 {
     CStrTList<char> l;
     l.Add(Text("old"));

@@ -33,7 +33,7 @@ public:
 
 } // namespace
 
-TEST(InstanceRefObject, copies_share_one_counter_and_the_last_holder_releases)
+TEST(InstanceRefObject, CopiesShareOneCounterAndTheLastHolderReleases)
 {
     g_released = 0;
     {
@@ -61,7 +61,7 @@ TEST(InstanceRefObject, copies_share_one_counter_and_the_last_holder_releases)
     EXPECT_EQ(g_released, 1);
 }
 
-TEST(InstanceRefObject, assignment_moves_between_groups_without_losing_counters)
+TEST(InstanceRefObject, AssignmentMovesBetweenGroupsWithoutLosingCounters)
 {
     CInstanceRefObjectT<unsigned int> a, b, c;
     a.AddRef();

@@ -76,7 +76,7 @@ CPart* AsPart(IObjDuplicator* d)
 
 } // namespace
 
-TEST(ObjDuplicator, clone_copies_the_tree_and_keeps_empty_slots_empty)
+TEST(ObjDuplicator, CloneCopiesTheTreeAndKeepsEmptySlotsEmpty)
 {
     g_live = 0;
     CPart* root = NewPart(1, 3);
@@ -108,7 +108,7 @@ TEST(ObjDuplicator, clone_copies_the_tree_and_keeps_empty_slots_empty)
     DestroyObjectTree(nullptr);
 }
 
-TEST(ObjDuplicator, refusals_leave_no_half_built_objects)
+TEST(ObjDuplicator, RefusalsLeaveNoHalfBuiltObjects)
 {
     g_live = 0;
     // The top object refuses the class asked for, or refuses outright.
@@ -145,7 +145,7 @@ TEST(ObjDuplicator, refusals_leave_no_half_built_objects)
     EXPECT_EQ(g_live, 0);
 }
 
-TEST(ObjDuplicator, shared_cyclic_and_deep_trees_end_and_free_everything_once)
+TEST(ObjDuplicator, SharedCyclicAndDeepTreesEndAndFreeEverythingOnce)
 {
     g_live = 0;
     // One sub-object in two slots, and a slot pointing back at the root.
