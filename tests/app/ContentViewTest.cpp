@@ -8,6 +8,8 @@
 #include <QMimeData>
 #include <QUrl>
 
+using namespace testsupport;
+
 namespace
 {
 

@@ -4,6 +4,9 @@
 #include "velmar/app/Resource.h"
 #include "velmar/app/VelmarResources.h"
 
+namespace testsupport
+{
+
 IMPLEMENT_DYNCREATE(CTestChildFrame, CChildFrame)
 
 void CTestChildFrame::UpdateTitle()
@@ -84,3 +87,5 @@ CTestChildFrame* EditorFixture::NewWindow()
         pTemplate->InitialUpdateFrame(pFrame, pDoc);
     return pFrame;
 }
+
+} // namespace testsupport

@@ -10,6 +10,9 @@
 #include "velmar/framework/framework.h"
 #include "support/GuiTestSupport.h"
 
+namespace testsupport
+{
+
 // The editor's own frames, counting what the views and the document ask of them.
 class CTestChildFrame : public CChildFrame
 {
@@ -62,3 +65,5 @@ public:
     int OpenDocumentCount() const { return app.GetOpenDocumentCount(); }
     static void Spin(int ms = 20) { SpinEvents(ms); }
 };
+
+} // namespace testsupport

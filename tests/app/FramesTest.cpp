@@ -21,6 +21,8 @@
 #include <functional>
 #include <set>
 
+using namespace testsupport;
+
 namespace
 {
 

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace testsupport;
+
 namespace
 {
 

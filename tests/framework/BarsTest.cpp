@@ -11,6 +11,8 @@
 #include <QMdiArea>
 #include <QToolBar>
 
+using namespace testsupport;
+
 static QRect Geometry(CWnd& wnd)
 {
     return wnd.GetWidget()->geometry();

@@ -10,6 +10,8 @@
 #include <QMenuBar>
 #include <QShortcut>
 
+using namespace testsupport;
+
 namespace
 {
 

@@ -15,6 +15,8 @@
 
 #include <utility>
 
+using namespace testsupport;
+
 namespace
 {
 

@@ -24,6 +24,8 @@
 
 #include <memory>
 
+using namespace testsupport;
+
 namespace
 {
 

@@ -12,6 +12,8 @@
 #include <QMimeData>
 #include <QUrl>
 
+using namespace testsupport;
+
 TEST(Frames, second_window_on_a_document_is_numbered)
 {
     AppFixture f;

@@ -14,6 +14,8 @@
 #include <cstdio>
 #include <optional>
 
+using namespace testsupport;
+
 namespace
 {
 

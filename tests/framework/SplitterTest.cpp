@@ -8,6 +8,8 @@
 #include <QApplication>
 #include <QTest>
 
+using namespace testsupport;
+
 TEST(Splitter, panes_are_laid_out_and_f6_moves_the_active_view)
 {
     AppFixture f;

@@ -2,6 +2,9 @@
 
 #include <string>
 
+namespace testsupport
+{
+
 std::vector<std::string>& RouteLog()
 {
     static std::vector<std::string> log;
@@ -350,3 +353,5 @@ AppFixture::~AppFixture()
 {
     CloseApplication(app);
 }
+
+} // namespace testsupport

@@ -24,6 +24,9 @@
 #define ID_TOOL_RUN 33001
 #define ID_TOOL_NOHANDLER 33002
 
+namespace testsupport
+{
+
 // Which routing levels saw a command, in order.
 std::vector<std::string>& RouteLog();
 // WM_MDIACTIVATE as the child frames saw it: "+XML1" activated, "-XML2" deactivated.
@@ -113,3 +116,5 @@ public:
     CDocument* NewDocument() { return NewDocumentOf(app); }
     static void Spin(int ms = 30) { SpinEvents(ms); } // the event loop goes idle in between
 };
+
+} // namespace testsupport
