@@ -13,6 +13,8 @@
 #include <QContextMenuEvent>
 #include <QImage>
 #include <QKeySequence>
+#include <QLineEdit>
+#include <QMdiArea>
 #include <QMenu>
 #include <QScreen>
 #include <QTimer>
@@ -100,7 +102,7 @@ void RightClick(QWidget* pWidget, QPoint at)
 
 } // namespace
 
-TEST(MainFrame, opens_at_four_fifths_of_the_screen_centred_with_bars_in_order)
+TEST(MainFrame, opens_at_four_fifths_of_the_screen_centred_with_its_bars_around_the_client)
 {
     EditorFixture f;
     CMainFrame* pMain = f.Main();
@@ -115,18 +117,106 @@ TEST(MainFrame, opens_at_four_fifths_of_the_screen_centred_with_bars_in_order)
     // at most half the frame's margins once shown.
     EXPECT_LE(std::abs(frame.center().x() - avail.center().x()), 4);
     EXPECT_LE(std::abs(frame.center().y() - avail.center().y()), 4);
+    f.Spin();
 
-    // The tool bar and the path bar share the rebar, tool bar first.
+    // The tool bar and the path bar share one row of the rebar, tool bar first,
+    // each band with its gripper.
     CReBar& rebar = pMain->GetReBar();
+    CToolBar& toolBar = pMain->GetToolBar();
     ASSERT_EQ(rebar.GetBandCount(), 2);
-    EXPECT_EQ(rebar.GetBandChild(0), &pMain->GetToolBar());
+    EXPECT_EQ(rebar.GetBandChild(0), &toolBar);
     EXPECT_EQ(rebar.GetBandChild(1), &pMain->GetPathBar());
-    EXPECT_TRUE(pMain->GetToolBar().GetBarStyle() & CBRS_FLYBY);
+    EXPECT_EQ(toolBar.GetParent(), &rebar);
+    EXPECT_EQ(toolBar.GetParentFrame(), pMain);
+    EXPECT_TRUE(toolBar.GetBarStyle() & CBRS_FLYBY);
+    EXPECT_TRUE(rebar.GetBandStyle(0) & RBBS_GRIPPERALWAYS);
+    CRect band0, band1;
+    rebar.GetBandRect(0, &band0);
+    rebar.GetBandRect(1, &band1);
+    EXPECT_EQ(band0.top, band1.top);
+    EXPECT_LE(band0.right, band1.left);
+    EXPECT_GE(toolBar.GetWidget()->geometry().left(), band0.left + CReBar::kGripperWidth);
 
-    // Status panes: the message line, the load time, the three lock keys.
-    CStatusBar& status = pMain->GetStatusBar();
+    // Rebar at the top, status bar at the bottom, the document windows between them.
+    QWidget* pHost = pMain->GetBarHost();
+    ASSERT_NE(pHost, nullptr);
+    const QRect top = rebar.GetWidget()->geometry();
+    const QRect bottom = pMain->GetStatusBar().GetWidget()->geometry();
+    const QRect client = pMain->GetMDIArea()->geometry();
+    EXPECT_EQ(top.top(), 0);
+    EXPECT_EQ(top.width(), pHost->width());
+    EXPECT_EQ(client.top(), top.bottom() + 1);
+    EXPECT_EQ(bottom.top(), client.bottom() + 1);
+    EXPECT_EQ(bottom.bottom(), pHost->height() - 1);
+    EXPECT_GT(bottom.height(), 10);
+
+    // The path bar is its template: 299 by 13 dialog units (a dialog unit is
+    // more than a pixel wide in any usual font), the read-only field after its label.
+    CDialogBar& pathBar = pMain->GetPathBar();
+    CWnd* pField = pathBar.GetDlgItem(IDC_PATH);
+    ASSERT_NE(pField, nullptr);
+    auto* pEdit = qobject_cast<QLineEdit*>(pField->GetWidget());
+    ASSERT_NE(pEdit, nullptr);
+    EXPECT_TRUE(pEdit->isReadOnly());
+    EXPECT_GT(pathBar.m_sizeDefault.cx, 299);
+    EXPECT_LT(pathBar.GetDlgItem(-1)->GetWidget()->geometry().right(),
+              pField->GetWidget()->geometry().left());
+
+    // Hidden, the path bar leaves the tool bar's row as high as it was; the
+    // hidden status bar gives its edge to the client.
+    pMain->ShowControlBar(&pathBar, FALSE, FALSE);
+    EXPECT_EQ(rebar.GetWidget()->height(), top.height());
+    pMain->ShowControlBar(&pMain->GetStatusBar(), FALSE, FALSE);
+    EXPECT_EQ(pMain->GetMDIArea()->geometry().bottom(), pHost->height() - 1);
+}
+
+TEST(MainFrame, status_panes_keep_their_widths_from_the_right_and_show_the_lock_keys)
+{
+    EditorFixture f;
+    CStatusBar& status = f.Main()->GetStatusBar();
     ASSERT_EQ(status.GetCount(), 5);
     EXPECT_EQ(PaneText(f, 1), CString(L"Loaded in 0.0000 s."));
+    EXPECT_EQ(PaneText(f, 2), CString(L"CAP"));
+    EXPECT_EQ(PaneText(f, 3), CString(L"NUM"));
+    EXPECT_EQ(PaneText(f, 4), CString(L"SCRL"));
+    EXPECT_EQ(status.CommandToIndex(ID_INDICATOR_LOADTIME), 1);
+    UINT nID = 0, nStyle = 0;
+    int cx = 0;
+    status.GetPaneInfo(0, nID, nStyle, cx);
+    EXPECT_EQ(nStyle, (UINT)(SBPS_STRETCH | SBPS_NOBORDERS));
+
+    // The fixed panes keep their widths from the right edge; the first one stretches over the rest.
+    f.Spin();
+    RECT r[5];
+    for (int i = 0; i < 5; ++i)
+        status.GetItemRect(i, &r[i]);
+    EXPECT_EQ(r[1].right - r[1].left, CMainFrame::kLoadTimePaneWidth + CStatusBar::kPaneBorder);
+    EXPECT_EQ(r[0].left, 0);
+    for (int i = 1; i < 5; ++i)
+        EXPECT_EQ(r[i].left, r[i - 1].right + CStatusBar::kPaneGap);
+    EXPECT_EQ(r[4].right, status.GetWidget()->width());
+    EXPECT_GT(r[2].right - r[2].left, CStatusBar::kPaneBorder);
+    EXPECT_LT(r[2].right - r[2].left, r[4].right - r[4].left); // "SCRL" is wider than "CAP"
+    // Too narrow a bar leaves the stretching pane empty, never negative.
+    std::vector<RECT> narrow = status.LayoutPanes(50, 20);
+    EXPECT_EQ(narrow[0].right - narrow[0].left, 0);
+    EXPECT_FALSE(status.SetPaneText(7, L"x"));
+    EXPECT_EQ(PaneText(f, 7), CString());
+
+    // The frame's message line is pane 0.
+    f.Main()->SetMessageText(L"Working");
+    EXPECT_EQ(PaneText(f, 0), CString(L"Working"));
+    EXPECT_EQ(status.GetWindowText(), CString(L"Working"));
+    f.Main()->SetMessageText(AFX_IDS_IDLEMESSAGE);
+    EXPECT_EQ(PaneText(f, 0), CString(L"For help, press F1."));
+
+    // Lock indicators show their text only while the system reports the lock on.
+    f.Main()->GetWidget()->activateWindow();
+    f.Main()->PostMessage(WM_NULL);
+    f.Spin();
+    EXPECT_EQ((status.GetPaneStyle(2) & SBPS_DISABLED) != 0, AfxGetKeyLockState(VK_CAPITAL) <= 0);
+    EXPECT_EQ((status.GetPaneStyle(3) & SBPS_DISABLED) != 0, AfxGetKeyLockState(VK_NUMLOCK) <= 0);
+    EXPECT_FALSE(status.GetPaneStyle(1) & SBPS_DISABLED); // no handler: left alone
 }
 
 TEST(MainFrame, load_time_pane_follows_the_active_document)
@@ -260,6 +350,8 @@ TEST(MainFrame, path_bar_shows_the_selection_and_toggles_with_its_check_mark)
     pMain->SendMessage(WM_COMMAND, ID_VIEW_PATHBAR);
     EXPECT_TRUE(pMain->IsPathBarShown());
     EXPECT_EQ(checked(), 1);
+    pMain->GetReBar().GetBandRect(1, &band);
+    EXPECT_FALSE(band.IsRectEmpty());
     EXPECT_EQ(PathBarText(f), CString(L"a/c/"));
     // A header has no path.
     tree.SelectItem(tree.GetRootItem());
