@@ -4,6 +4,9 @@
 #include "velmar/app/Resource.h"
 #include "velmar/app/VelmarResources.h"
 
+namespace testsupport
+{
+
 IMPLEMENT_DYNCREATE(CTestChildFrame, CChildFrame)
 
 void CTestChildFrame::UpdateTitle()
@@ -41,6 +44,23 @@ BOOL CEditorTestApp::InitInstance()
     return TRUE;
 }
 
+bool DocWindow::Select(const std::vector<std::wstring>& labels) const
+{
+    HTREEITEM hItem = tree ? ItemAt(*tree, labels) : nullptr;
+    return hItem && tree->SelectItem(hItem);
+}
+
+DocWindow WindowOf(CTestChildFrame* pFrame)
+{
+    DocWindow w;
+    w.frame = pFrame;
+    w.doc = pFrame ? dynamic_cast<CVelmarDoc*>(pFrame->GetActiveDocument()) : nullptr;
+    w.root = w.doc ? &w.doc->GetXmlFile() : nullptr;
+    w.view = pFrame ? pFrame->Tree() : nullptr;
+    w.tree = w.view ? &w.view->GetXMLTreeCtrl() : nullptr;
+    return w;
+}
+
 EditorFixture::EditorFixture()
 {
     app.InitInstance();
@@ -52,6 +72,11 @@ CVelmarDoc* EditorFixture::Open(const char* name)
     return static_cast<CVelmarDoc*>(app.OpenDocumentFile(Path(name).c_str()));
 }
 
+DocWindow EditorFixture::OpenSample(const std::string& bytes)
+{
+    return OpenWith("doc.xml", bytes) ? WindowOf(ActiveChild()) : DocWindow();
+}
+
 CTestChildFrame* EditorFixture::ActiveChild() const
 {
     return dynamic_cast<CTestChildFrame*>(Main()->MDIGetActive());
@@ -59,23 +84,18 @@ CTestChildFrame* EditorFixture::ActiveChild() const
 
 CXMLTreeCtrl* EditorFixture::ActiveTree() const
 {
-    CTestChildFrame* pChild = ActiveChild();
-    return pChild && pChild->Tree() ? &pChild->Tree()->GetXMLTreeCtrl() : nullptr;
+    return WindowOf(ActiveChild()).tree;
 }
 
 bool EditorFixture::Select(const std::vector<std::wstring>& labels) const
 {
-    CXMLTreeCtrl* pTree = ActiveTree();
-    HTREEITEM hItem = pTree ? ItemAt(*pTree, labels) : nullptr;
-    return hItem && pTree->SelectItem(hItem);
+    return WindowOf(ActiveChild()).Select(labels);
 }
 
 CTestChildFrame* EditorFixture::NewWindow()
 {
     CTestChildFrame* pActive = ActiveChild();
-    if (!pActive)
-        return nullptr;
-    CDocument* pDoc = pActive->GetActiveDocument();
+    CDocument* pDoc = pActive ? pActive->GetActiveDocument() : nullptr;
     CDocTemplate* pTemplate = pDoc ? pDoc->GetDocTemplate() : nullptr;
     if (!pTemplate)
         return nullptr;
@@ -84,3 +104,5 @@ CTestChildFrame* EditorFixture::NewWindow()
         pTemplate->InitialUpdateFrame(pFrame, pDoc);
     return pFrame;
 }
+
+} // namespace testsupport

@@ -10,6 +10,12 @@
 #include "velmar/framework/framework.h"
 #include "support/GuiTestSupport.h"
 
+#include <string>
+#include <vector>
+
+namespace testsupport
+{
+
 // The editor's own frames, counting what the views and the document ask of them.
 class CTestChildFrame : public CChildFrame
 {
@@ -38,6 +44,20 @@ public:
     DECLARE_MESSAGE_MAP()
 };
 
+// A document window: its document and the document's nodes, the frame, and
+// the frame's tree pane and tree control.
+struct DocWindow
+{
+    CVelmarDoc* doc = nullptr;
+    nkDS::CXmlFileW* root = nullptr;
+    CTestChildFrame* frame = nullptr;
+    CXMLTreeView* view = nullptr;
+    CXMLTreeCtrl* tree = nullptr;
+    // Selects the item reached from the top of this window's tree through `labels`.
+    bool Select(const std::vector<std::wstring>& labels) const;
+};
+DocWindow WindowOf(CTestChildFrame* pFrame);
+
 // One test's world: a temporary folder, the scripted user and a running application.
 class EditorFixture : public GuiFixture
 {
@@ -54,6 +74,8 @@ public:
         WriteFile(name, bytes);
         return Open(name);
     }
+    // Opens `bytes` as doc.xml; its window (all null when the open failed).
+    DocWindow OpenSample(const std::string& bytes);
     CXMLTreeCtrl* ActiveTree() const; // the active window's tree, or null
     // Selects the item reached from the top of the active window's tree through `labels`.
     bool Select(const std::vector<std::wstring>& labels) const;
@@ -62,3 +84,5 @@ public:
     int OpenDocumentCount() const { return app.GetOpenDocumentCount(); }
     static void Spin(int ms = 20) { SpinEvents(ms); }
 };
+
+} // namespace testsupport

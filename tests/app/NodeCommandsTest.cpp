@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace testsupport;
+
 namespace
 {
 
@@ -21,7 +23,7 @@ const UINT kCommands[] = {ID_XML_ADD_HEADER, ID_XML_ADD_DATANODE, ID_XML_ADD_REM
 
 void Send(EditorFixture& f, UINT id)
 {
-    f.Main()->SendMessage(WM_COMMAND, MAKEWPARAM(id, 0), 0);
+    f.Main()->SendMessage(WM_COMMAND, id);
 }
 
 // Straight to the handler, past the update query a menu item or key asks first.
@@ -30,20 +32,12 @@ void SendUnchecked(EditorFixture& f, UINT id)
     f.Main()->OnCmdMsg(id, CN_COMMAND, nullptr, nullptr);
 }
 
-bool Enabled(EditorFixture& f, UINT id)
-{
-    CTestCmdUI state;
-    state.m_nID = id;
-    f.Main()->OnCmdMsg(id, CN_UPDATE_COMMAND_UI, &state, nullptr);
-    return state.m_bEnableChanged && state.m_bEnabled;
-}
-
 // "1" or "0" per command of kCommands.
 std::string EnableString(EditorFixture& f)
 {
     std::string s;
     for (UINT id : kCommands)
-        s += Enabled(f, id) ? '1' : '0';
+        s += CommandEnabled(f.Main(), id) ? '1' : '0';
     return s;
 }
 
@@ -74,40 +68,6 @@ std::string Params(const nkDS::CXmlNodeW& node)
     return out;
 }
 
-struct Window
-{
-    CTestChildFrame* frame = nullptr;
-    CXMLTreeCtrl* tree = nullptr;
-    bool Select(const std::vector<std::wstring>& labels) const
-    {
-        HTREEITEM h = ItemAt(*tree, labels);
-        return h && tree->SelectItem(h);
-    }
-};
-
-Window WindowOf(CTestChildFrame* frame)
-{
-    Window w;
-    w.frame = frame;
-    w.tree = frame && frame->Tree() ? &frame->Tree()->GetXMLTreeCtrl() : nullptr;
-    return w;
-}
-
-struct Opened : Window
-{
-    CVelmarDoc* doc = nullptr;
-    nkDS::CXmlFileW* root = nullptr;
-};
-
-Opened OpenSample(EditorFixture& f, const char* bytes = kDoc)
-{
-    Opened o;
-    o.doc = f.OpenWith("doc.xml", bytes);
-    static_cast<Window&>(o) = WindowOf(f.ActiveChild());
-    o.root = o.doc ? &o.doc->GetXmlFile() : nullptr;
-    return o;
-}
-
 const std::wstring kConfirmText = L"\u786E\u8BA4\u5220\u9664\u8282\u70B9\uFF1F";
 const std::wstring kConfirmCaption = L"\u786E\u8BA4";
 
@@ -116,7 +76,7 @@ const std::wstring kConfirmCaption = L"\u786E\u8BA4";
 TEST(NodeCommands, each_command_is_enabled_by_the_kind_and_place_of_the_selection)
 {
     EditorFixture f;
-    Opened o = OpenSample(f);
+    DocWindow o = f.OpenSample(kDoc);
     ASSERT_TRUE(o.doc && o.tree);
 
     // Order: header, data node, remark, parameter, rename, delete, up, down.
@@ -170,10 +130,10 @@ TEST(NodeCommands, adds_go_to_the_end_of_the_selected_list_and_select_its_group)
 {
     EditorFixture f;
     ASSERT_NE(f.NewDocument(), nullptr);
-    Window w = WindowOf(f.ActiveChild());
-    CVelmarDoc* pDoc = dynamic_cast<CVelmarDoc*>(w.frame->GetActiveDocument());
+    DocWindow w = WindowOf(f.ActiveChild());
+    CVelmarDoc* pDoc = w.doc;
     ASSERT_TRUE(pDoc && w.tree);
-    nkDS::CXmlFileW& root = pDoc->GetXmlFile();
+    nkDS::CXmlFileW& root = *w.root;
 
     // With nothing selected the adds are offered but add nothing.
     w.tree->SelectItem(nullptr);
@@ -222,19 +182,12 @@ TEST(NodeCommands, adds_go_to_the_end_of_the_selected_list_and_select_its_group)
         SendUnchecked(f, id);
     EXPECT_EQ(ChildNames(root), "xml NewNode xml-stylesheet");
     EXPECT_EQ(ChildNames(*newNode), "NewNode #r");
-
-    // What was added is what is saved.
-    ASSERT_TRUE(pDoc->OnSaveDocument(f.Path("new.xml").c_str()));
-    const std::string saved = f.ReadFile("new.xml");
-    EXPECT_NE(saved.find("<NewNode>"), std::string::npos) << saved;
-    EXPECT_NE(saved.find("<!--Remark string.-->"), std::string::npos) << saved;
-    EXPECT_NE(saved.find("<?xml-stylesheet"), std::string::npos) << saved;
 }
 
 TEST(NodeCommands, parameters_are_added_and_move_with_their_values)
 {
     EditorFixture f;
-    Opened o = OpenSample(f);
+    DocWindow o = f.OpenSample(kDoc);
     ASSERT_TRUE(o.doc && o.tree);
     nkDS::CXmlNodeW* a = o.root->GetChild(1);
 
@@ -279,7 +232,7 @@ TEST(NodeCommands, parameters_are_added_and_move_with_their_values)
 TEST(NodeCommands, nodes_move_among_their_siblings_but_never_onto_the_first_item)
 {
     EditorFixture f;
-    Opened o = OpenSample(f, "<?xml version=\"1.0\"?>\n<a><b/><c/><!--r--></a>\n<y/>\n<z/>\n");
+    DocWindow o = f.OpenSample("<?xml version=\"1.0\"?>\n<a><b/><c/><!--r--></a>\n<y/>\n<z/>\n");
     ASSERT_TRUE(o.doc && o.tree);
     nkDS::CXmlNodeW* a = o.root->GetChild(1);
 
@@ -306,19 +259,13 @@ TEST(NodeCommands, nodes_move_among_their_siblings_but_never_onto_the_first_item
     EXPECT_EQ(DumpItems(*o.tree, ItemAt(*o.tree, {L"a", L"Child Nodes"})),
               "c:5[Child Vars:3 Child Nodes:1 Node Value:2] Remark:7 b:5[Child Vars:3 Child "
               "Nodes:1 Node Value:2]");
-
-    ASSERT_TRUE(o.doc->OnSaveDocument(f.Path("moved.xml").c_str()));
-    const std::string saved = f.ReadFile("moved.xml");
-    EXPECT_LT(saved.find("<z"), saved.find("<a"));
-    EXPECT_LT(saved.find("<c"), saved.find("<!--r-->"));
-    EXPECT_LT(saved.find("<!--r-->"), saved.find("<b"));
 }
 
 TEST(NodeCommands,
      delete_asks_first_and_then_takes_what_the_item_stands_for_and_rename_edits_in_place)
 {
     EditorFixture f;
-    Opened o = OpenSample(f);
+    DocWindow o = f.OpenSample(kDoc);
     ASSERT_TRUE(o.doc && o.tree);
     nkDS::CXmlNodeW* a = o.root->GetChild(1);
 
@@ -391,32 +338,29 @@ TEST(NodeCommands,
     // The first item may go too; then the next one is first. An empty tree
     // with nothing selected offers no rename.
     f.user.answers = {IDYES, IDYES, IDYES};
-    for (int i = 0; i < 3; ++i)
+    for (const wchar_t* next : {L"a", L"zz", L""})
     {
         o.tree->SelectItem(o.tree->GetRootItem());
         Send(f, ID_XML_DELETE);
-        if (i == 0)
-        {
-            EXPECT_EQ(o.tree->GetItemText(o.tree->GetRootItem()), CString(L"a"));
-        }
+        EXPECT_EQ(o.tree->GetItemText(o.tree->GetRootItem()), CString(next));
     }
     EXPECT_EQ(o.root->GetChildCount(), 0u);
     EXPECT_EQ(o.tree->GetCount(), 0u);
-    EXPECT_FALSE(Enabled(f, ID_XML_RENAME));
-    EXPECT_TRUE(Enabled(f, ID_XML_ADD_DATANODE));
+    EXPECT_FALSE(CommandEnabled(f.Main(), ID_XML_RENAME));
+    EXPECT_TRUE(CommandEnabled(f.Main(), ID_XML_ADD_DATANODE));
 }
 
 TEST(NodeCommands, a_second_window_follows_every_edit_of_the_first)
 {
     EditorFixture f;
-    Opened o = OpenSample(f);
+    DocWindow o = f.OpenSample(kDoc);
     ASSERT_TRUE(o.doc && o.tree);
-    Window w1 = o;
-    Window w2 = WindowOf(f.NewWindow());
+    DocWindow w1 = o;
+    DocWindow w2 = WindowOf(f.NewWindow());
     ASSERT_TRUE(w2.tree && w2.frame != w1.frame);
     nkDS::CXmlNodeW* a = o.root->GetChild(1);
     nkDS::CXmlNodeW* c = a->GetChild(1);
-    auto activate = [&](const Window& w)
+    auto activate = [&](const DocWindow& w)
     {
         w.frame->MDIActivate();
         EditorFixture::Spin(0);

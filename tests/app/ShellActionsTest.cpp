@@ -15,6 +15,8 @@
 
 #include <cstdlib>
 
+using namespace testsupport;
+
 namespace
 {
 

@@ -2,6 +2,33 @@
 
 #include <QString>
 
+#include <functional>
+
+namespace testsupport
+{
+
+namespace
+{
+
+// Visits every item, depth first, without recursion: trees may be very deep.
+void ForEachItem(const CXMLTreeCtrl& tree, const std::function<void(HTREEITEM)>& visit)
+{
+    std::vector<HTREEITEM> stack{tree.GetRootItem()};
+    while (!stack.empty())
+    {
+        HTREEITEM h = stack.back();
+        stack.pop_back();
+        for (; h; h = tree.GetNextSiblingItem(h))
+        {
+            visit(h);
+            if (HTREEITEM c = tree.GetChildItem(h))
+                stack.push_back(c);
+        }
+    }
+}
+
+} // namespace
+
 std::string DumpItems(const CXMLTreeCtrl& tree, HTREEITEM hParent)
 {
     std::string out;
@@ -45,35 +72,16 @@ HTREEITEM NthChild(const CXMLTreeCtrl& tree, HTREEITEM hParent, int n)
 size_t CountItems(const CXMLTreeCtrl& tree)
 {
     size_t n = 0;
-    std::vector<HTREEITEM> stack{tree.GetRootItem()};
-    while (!stack.empty())
-    {
-        HTREEITEM h = stack.back();
-        stack.pop_back();
-        for (; h; h = tree.GetNextSiblingItem(h))
-        {
-            ++n;
-            if (HTREEITEM c = tree.GetChildItem(h))
-                stack.push_back(c);
-        }
-    }
+    ForEachItem(tree, [&n](HTREEITEM) { ++n; });
     return n;
 }
 
 bool AnyItemPointsAt(const CXMLTreeCtrl& tree, const void* node)
 {
-    std::vector<HTREEITEM> stack{tree.GetRootItem()};
-    while (!stack.empty())
-    {
-        HTREEITEM h = stack.back();
-        stack.pop_back();
-        for (; h; h = tree.GetNextSiblingItem(h))
-        {
-            if (reinterpret_cast<const void*>(tree.GetItemData(h)) == node)
-                return true;
-            if (HTREEITEM c = tree.GetChildItem(h))
-                stack.push_back(c);
-        }
-    }
-    return false;
+    bool found = false;
+    ForEachItem(tree, [&](HTREEITEM h)
+                { found = found || reinterpret_cast<const void*>(tree.GetItemData(h)) == node; });
+    return found;
 }
+
+} // namespace testsupport

@@ -5,13 +5,18 @@
 #include <string>
 #include <vector>
 
+namespace testsupport
+{
+
 // "text:kind" of each item, children in brackets, siblings separated by " ".
 std::string DumpItems(const CXMLTreeCtrl& tree, HTREEITEM hParent = TVI_ROOT);
 // The item reached from the top through the given labels, or null.
 HTREEITEM ItemAt(const CXMLTreeCtrl& tree, const std::vector<std::wstring>& labels);
 // The n-th (from 0) child of hParent, or null.
 HTREEITEM NthChild(const CXMLTreeCtrl& tree, HTREEITEM hParent, int n);
-// Every item's node is one of the document's, or null; counts items.
+// How many items the tree holds, at every depth.
 size_t CountItems(const CXMLTreeCtrl& tree);
 // Whether some item's data is `node` (which need not exist any more).
 bool AnyItemPointsAt(const CXMLTreeCtrl& tree, const void* node);
+
+} // namespace testsupport

@@ -5,37 +5,16 @@
 
 #include <gtest/gtest.h>
 
-namespace
-{
+using namespace testsupport;
 
 const char kDoc[] = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                     "<?xml-stylesheet href=\"s.css\"?>\n"
                     "<a x=\"1\" y=\"2\"><b>one</b><!--note--><b>two</b><b/></a>\n";
 
-struct Opened
-{
-    CVelmarDoc* doc = nullptr;
-    CTestChildFrame* frame = nullptr;
-    CXMLTreeView* view = nullptr;
-    CXMLTreeCtrl* tree = nullptr;
-};
-
-Opened OpenSample(EditorFixture& f, const char* bytes = kDoc)
-{
-    Opened o;
-    o.doc = f.OpenWith("doc.xml", bytes);
-    o.frame = f.ActiveChild();
-    o.view = o.frame ? o.frame->Tree() : nullptr;
-    o.tree = o.view ? &o.view->GetXMLTreeCtrl() : nullptr;
-    return o;
-}
-
-} // namespace
-
 TEST(TreeView, items_follow_the_nodes_with_their_kinds)
 {
     EditorFixture f;
-    Opened o = OpenSample(f);
+    DocWindow o = f.OpenSample(kDoc);
     ASSERT_TRUE(o.doc && o.tree);
     CXMLTreeCtrl& tree = *o.tree;
     EXPECT_EQ(DumpItems(tree),
@@ -46,11 +25,6 @@ TEST(TreeView, items_follow_the_nodes_with_their_kinds)
               "b:5[Child Vars:3 Child Nodes:1 Node Value:2] b:5[Child Vars:3 Child Nodes:1 Node "
               "Value:2]] "
               "Node Value:2]");
-    const DWORD style = tree.GetStyle();
-    EXPECT_EQ(
-        style & (TVS_HASBUTTONS | TVS_LINESATROOT | TVS_EDITLABELS | TVS_SHOWSELALWAYS),
-        static_cast<DWORD>(TVS_HASBUTTONS | TVS_LINESATROOT | TVS_EDITLABELS | TVS_SHOWSELALWAYS));
-    EXPECT_EQ(style & TVS_HASLINES, 0u);
 
     // Group and parameter items point at the node of the item above them.
     nkDS::CXmlNodeW* a = o.doc->GetXmlFile().GetChild(2);
@@ -106,31 +80,29 @@ TEST(TreeView, items_follow_the_nodes_with_their_kinds)
 TEST(TreeView, selection_sends_the_path_of_the_element_items)
 {
     EditorFixture f;
-    Opened o = OpenSample(f, "<?xml version=\"1.0\"?>\n<a><b/><c/><b p=\"1\"/><b/></a>\n");
+    DocWindow o = f.OpenSample("<?xml version=\"1.0\"?>\n<a><b/><c/><b p=\"1\"/><b/></a>\n");
     ASSERT_TRUE(o.doc && o.tree);
     CXMLTreeCtrl& tree = *o.tree;
     HTREEITEM hList = ItemAt(tree, {L"a", L"Child Nodes"});
-    HTREEITEM hThirdB = NthChild(tree, hList, 3);
-    ASSERT_NE(hThirdB, nullptr);
-    const int before = f.Main()->m_nPathUpdates;
-    tree.SelectItem(hThirdB);
-    EXPECT_EQ(f.Main()->m_path, L"a/b=2/");
-    EXPECT_EQ(f.Main()->m_nPathUpdates, before + 1);
-    CString path;
-    o.view->BuildPath(path);
-    EXPECT_EQ(path, CString(L"a/b=2/"));
-
-    tree.SelectItem(ItemAt(tree, {L"a", L"Child Nodes", L"c", L"Node Value"}));
-    EXPECT_EQ(f.Main()->m_path, L"a/c/");
-    HTREEITEM hSecondB = NthChild(tree, hList, 2);
-    tree.SelectItem(NthChild(tree, tree.FindGroup(hSecondB, ikChildVars), 0)); // its parameter p
-    EXPECT_EQ(f.Main()->m_path, L"a/b=1/");
-    tree.SelectItem(ItemAt(tree, {L"xml"}));
-    EXPECT_EQ(f.Main()->m_path, L"");
-    tree.SelectItem(ItemAt(tree, {L"a"}));
-    EXPECT_EQ(f.Main()->m_path, L"a/");
-    tree.SelectItem(nullptr);
-    EXPECT_EQ(f.Main()->m_path, L"");
+    const std::pair<HTREEITEM, const wchar_t*> paths[] = {
+        {NthChild(tree, hList, 3), L"a/b=2/"},
+        {ItemAt(tree, {L"a", L"Child Nodes", L"c", L"Node Value"}), L"a/c/"},
+        {NthChild(tree, tree.FindGroup(NthChild(tree, hList, 2), ikChildVars), 0), L"a/b=1/"},
+        {ItemAt(tree, {L"xml"}), L""},
+        {ItemAt(tree, {L"a"}), L"a/"},
+        {nullptr, L""},
+    };
+    for (const auto& [hItem, path] : paths)
+    {
+        SCOPED_TRACE(QString::fromWCharArray(path).toStdString());
+        const int before = f.Main()->m_nPathUpdates;
+        tree.SelectItem(hItem);
+        EXPECT_EQ(f.Main()->m_path, path);
+        EXPECT_EQ(f.Main()->m_nPathUpdates, before + 1);
+        CString built;
+        o.view->BuildPath(built);
+        EXPECT_EQ(built, CString(path));
+    }
 }
 
 namespace
@@ -152,7 +124,7 @@ bool EditLabelTo(CXMLTreeCtrl& tree, HTREEITEM hItem, LPCWSTR text)
 TEST(TreeView, label_editing_accepts_only_valid_names_where_names_exist)
 {
     EditorFixture f;
-    Opened o = OpenSample(f);
+    DocWindow o = f.OpenSample(kDoc);
     ASSERT_TRUE(o.doc && o.tree);
     CXMLTreeCtrl& tree = *o.tree;
     nkDS::CXmlNodeW* a = o.doc->GetXmlFile().GetChild(2);
@@ -207,7 +179,7 @@ TEST(TreeView, label_editing_accepts_only_valid_names_where_names_exist)
 TEST(TreeView, right_button_selects_and_drags_move_nothing)
 {
     EditorFixture f;
-    Opened o = OpenSample(f);
+    DocWindow o = f.OpenSample(kDoc);
     ASSERT_TRUE(o.doc && o.tree);
     CXMLTreeCtrl& tree = *o.tree;
     o.frame->MDIMaximize();

@@ -15,6 +15,8 @@
 
 #include <functional>
 
+using namespace testsupport;
+
 namespace
 {
 
@@ -86,7 +88,6 @@ TEST(Dialog, template_controls_are_laid_out_in_dialog_units_and_found_by_id)
 {
     AppFixture f;
     CTestAboutDlg dlg;
-    std::vector<std::string> seen;
     CString info, build, label;
     QSize dialogSize;
     dlg.onShown = [&](CTestAboutDlg* p)

@@ -4,11 +4,14 @@
 
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <QFileInfo>
+
+using namespace testsupport;
 
 namespace
 {
+
+using Filters = std::vector<std::pair<std::wstring, std::wstring>>;
 
 CTestDoc* Doc(CDocument* p)
 {
@@ -19,14 +22,14 @@ std::string Serialized(const std::wstring& text)
 {
     // A CString in an archive: a 32-bit count, then UTF-16LE units.
     std::string out;
-    uint32_t n = (uint32_t)text.size();
-    for (int i = 0; i < 4; ++i)
-        out += (char)((n >> (8 * i)) & 0xFF);
-    for (wchar_t c : text)
+    const auto put = [&out](uint32_t value, int bytes)
     {
-        out += (char)(c & 0xFF);
-        out += (char)((c >> 8) & 0xFF);
-    }
+        for (int i = 0; i < bytes; ++i)
+            out += (char)((value >> (8 * i)) & 0xFF);
+    };
+    put((uint32_t)text.size(), 4);
+    for (wchar_t c : text)
+        put((uint32_t)c, 2);
     return out;
 }
 
@@ -67,18 +70,15 @@ TEST(Document, save_as_writes_the_file_and_retitles)
     pDoc->m_content = L"hello";
     pDoc->SetModifiedFlag();
     f.user.fileNames.push_back(f.Path("out.xml"));
-    f.Main()->SendMessage(WM_COMMAND, MAKEWPARAM(ID_FILE_SAVE, 0),
-                          0); // untitled: Save asks for a name
+    f.Main()->SendMessage(WM_COMMAND, ID_FILE_SAVE); // untitled: Save asks for a name
     ASSERT_EQ(f.user.prompts.size(), 1u);
     const w32::FileDialogRequest& prompt = f.user.prompts[0];
     EXPECT_TRUE(prompt.save);
     EXPECT_EQ(prompt.fileName, L"XML1.xml");
     EXPECT_EQ(prompt.defaultExt, L"xml");
     EXPECT_TRUE(prompt.flags & OFN_OVERWRITEPROMPT);
-    ASSERT_EQ(prompt.filters.size(), 2u);
-    EXPECT_EQ(prompt.filters[0].first, L"XML Files (*.xml)");
-    EXPECT_EQ(prompt.filters[0].second, L"*.xml");
-    EXPECT_EQ(prompt.filters[1].first, L"All Files (*.*)");
+    EXPECT_EQ(prompt.filters,
+              (Filters{{L"XML Files (*.xml)", L"*.xml"}, {L"All Files (*.*)", L"*.*"}}));
     EXPECT_EQ(f.ReadFile("out.xml"), Serialized(L"hello"));
     EXPECT_FALSE(pDoc->IsModified());
     EXPECT_EQ(pDoc->GetTitle(), CString(L"out.xml"));
@@ -88,14 +88,14 @@ TEST(Document, save_as_writes_the_file_and_retitles)
     // Save again: no question, the file is replaced by the new content.
     pDoc->m_content = L"again";
     pDoc->SetModifiedFlag();
-    f.Main()->SendMessage(WM_COMMAND, MAKEWPARAM(ID_FILE_SAVE, 0), 0);
+    f.Main()->SendMessage(WM_COMMAND, ID_FILE_SAVE);
     EXPECT_EQ(f.user.prompts.size(), 1u);
     EXPECT_EQ(f.ReadFile("out.xml"), Serialized(L"again"));
     EXPECT_TRUE(f.user.boxes.empty());
 
     // Save As cancelled changes nothing.
     f.user.fileNames.push_back(L"");
-    f.Main()->SendMessage(WM_COMMAND, MAKEWPARAM(ID_FILE_SAVE_AS, 0), 0);
+    f.Main()->SendMessage(WM_COMMAND, ID_FILE_SAVE_AS);
     EXPECT_EQ(pDoc->GetTitle(), CString(L"out.xml"));
 }
 
@@ -136,7 +136,7 @@ TEST(Document, close_asks_to_save_and_cancel_keeps_it_open)
     ASSERT_NE(pDoc, nullptr);
     pDoc->SetModifiedFlag();
     f.user.answers.push_back(IDCANCEL);
-    f.Main()->SendMessage(WM_COMMAND, MAKEWPARAM(ID_FILE_CLOSE, 0), 0);
+    f.Main()->SendMessage(WM_COMMAND, ID_FILE_CLOSE);
     ASSERT_EQ(f.user.boxes.size(), 1u);
     EXPECT_EQ(f.user.boxes[0].text, L"Save changes to XML1?");
     EXPECT_EQ(f.user.boxes[0].caption, L"TestApp");
@@ -153,7 +153,7 @@ TEST(Document, close_asks_to_save_and_cancel_keeps_it_open)
 
     // No closes without saving; the main menu comes back.
     f.user.answers.push_back(IDNO);
-    f.Main()->SendMessage(WM_COMMAND, MAKEWPARAM(ID_FILE_CLOSE, 0), 0);
+    f.Main()->SendMessage(WM_COMMAND, ID_FILE_CLOSE);
     EXPECT_EQ(f.app.GetOpenDocumentCount(), 0);
     EXPECT_EQ(f.Main()->MDIGetActive(), nullptr);
     EXPECT_EQ(f.Main()->GetMenu()->nID, (UINT)IDR_MAINFRAME);
@@ -165,7 +165,7 @@ TEST(Document, open_reads_the_file_and_reports_failures)
     AppFixture f;
     f.WriteFile("a.xml", Serialized(L"content"));
     f.user.fileNames.push_back(f.Path("a.xml"));
-    f.Main()->SendMessage(WM_COMMAND, MAKEWPARAM(ID_FILE_OPEN, 0), 0);
+    f.Main()->SendMessage(WM_COMMAND, ID_FILE_OPEN);
     ASSERT_EQ(f.user.prompts.size(), 1u);
     EXPECT_FALSE(f.user.prompts[0].save);
     EXPECT_EQ(f.user.prompts[0].filters.back().second, L"*.*");

@@ -12,13 +12,17 @@
 #include <QMimeData>
 #include <QUrl>
 
+#include <utility>
+
+using namespace testsupport;
+
 TEST(Frames, second_window_on_a_document_is_numbered)
 {
     AppFixture f;
     CDocument* pDoc = f.NewDocument();
     ASSERT_NE(pDoc, nullptr);
     CMDIChildWnd* pFirst = f.Main()->MDIGetActive();
-    f.Main()->SendMessage(WM_COMMAND, MAKEWPARAM(ID_WINDOW_NEW, 0), 0);
+    f.Main()->SendMessage(WM_COMMAND, ID_WINDOW_NEW);
     CMDIChildWnd* pSecond = f.Main()->MDIGetActive();
     ASSERT_NE(pSecond, pFirst);
     EXPECT_EQ(pSecond->GetActiveDocument(), pDoc);
@@ -49,7 +53,7 @@ TEST(Frames, activation_is_announced_to_the_old_window_then_the_new)
     EXPECT_EQ(f.Main()->GetWindowText(), CString(L"TestApp - XML1"));
     // Closing the active window activates the one before it.
     ActivationLog().clear();
-    f.Main()->SendMessage(WM_COMMAND, MAKEWPARAM(ID_FILE_CLOSE, 0), 0);
+    f.Main()->SendMessage(WM_COMMAND, ID_FILE_CLOSE);
     EXPECT_EQ(ActivationLog(), (std::vector<std::string>{"-XML1", "+XML2"}));
     EXPECT_EQ(f.Main()->GetWindowText(), CString(L"TestApp - XML2"));
 }
@@ -59,39 +63,32 @@ TEST(Frames, window_menu_lists_open_windows_and_activates_them)
     AppFixture f;
     f.NewDocument();
     f.NewDocument();
-    QMenu* pWindow = nullptr;
-    for (QMenu* pMenu : f.Main()->GetMenu()->popups)
-        if (pMenu->title() == "&Window")
-            pWindow = pMenu;
+    QMenu* pWindow = MenuPopup(f.Main(), "&Window");
     ASSERT_NE(pWindow, nullptr);
-    pWindow->popup(QPoint(0, 0));
-    QCoreApplication::processEvents();
-    std::vector<QString> texts;
-    QAction* pFirstEntry = nullptr;
-    for (QAction* a : pWindow->actions())
-        if (AfxGetActionID(a) >= AFX_IDM_FIRST_MDICHILD)
-        {
-            texts.push_back(a->text());
-            if (!pFirstEntry)
-                pFirstEntry = a;
-        }
-    EXPECT_EQ(texts, (std::vector<QString>{"&1 XML1", "&2 XML2"}));
-    ASSERT_NE(pFirstEntry, nullptr);
-    EXPECT_FALSE(pFirstEntry->isChecked());
-    pFirstEntry->trigger();
-    pWindow->hide();
+    // Opens the menu; its window entries.
+    const auto entries = [pWindow]
+    {
+        OpenPopup(pWindow);
+        std::vector<QAction*> found;
+        for (QAction* a : pWindow->actions())
+            if (AfxGetActionID(a) >= AFX_IDM_FIRST_MDICHILD)
+                found.push_back(a);
+        pWindow->hide();
+        return found;
+    };
+    std::vector<QAction*> listed = entries();
+    ASSERT_EQ(listed.size(), 2u);
+    EXPECT_EQ(listed[0]->text(), QString("&1 XML1"));
+    EXPECT_EQ(listed[1]->text(), QString("&2 XML2"));
+    EXPECT_FALSE(listed[0]->isChecked());
+    EXPECT_TRUE(listed[1]->isChecked());
+    listed[0]->trigger();
     EXPECT_EQ(f.Main()->MDIGetActive()->GetActiveDocument()->GetTitle(), CString(L"XML1"));
     // Opening again rebuilds the list instead of adding to it.
-    pWindow->popup(QPoint(0, 0));
-    QCoreApplication::processEvents();
-    int entries = 0;
-    for (QAction* a : pWindow->actions())
-        entries += AfxGetActionID(a) >= AFX_IDM_FIRST_MDICHILD;
-    EXPECT_EQ(entries, 2);
-    pWindow->hide();
+    EXPECT_EQ(entries().size(), 2u);
     // Cascade and tile keep every window.
-    f.Main()->SendMessage(WM_COMMAND, MAKEWPARAM(ID_WINDOW_CASCADE, 0), 0);
-    f.Main()->SendMessage(WM_COMMAND, MAKEWPARAM(ID_WINDOW_TILE_HORZ, 0), 0);
+    f.Main()->SendMessage(WM_COMMAND, ID_WINDOW_CASCADE);
+    f.Main()->SendMessage(WM_COMMAND, ID_WINDOW_TILE_HORZ);
     EXPECT_EQ(f.Main()->GetMDIArea()->subWindowList().size(), 2);
 }
 
@@ -122,88 +119,47 @@ TEST(Frames, files_dropped_on_the_main_window_open_one_by_one)
     EXPECT_FALSE(refused.isAccepted());
 }
 
-TEST(CommandLine, no_argument_one_file_a_missing_file_and_flags)
+TEST(CommandLine, only_a_dash_marks_a_flag_and_the_named_file_is_opened)
 {
     AppFixture f;
+    using Info = CCommandLineInfo;
+    const struct
+    {
+        std::vector<std::wstring> args;
+        Info::Command command;
+        const wchar_t* file;
+    } cases[] = {
+        {{}, Info::FileNew, L""},
+        {{L"/tmp/x.xml"}, Info::FileOpen, L"/tmp/x.xml"}, // "/" begins a path here
+        {{L"-p", L"/tmp/x.xml"}, Info::FilePrint, L"/tmp/x.xml"},
+        {{L"--", L"-odd.xml"}, Info::FileOpen, L"-odd.xml"},
+    };
+    for (const auto& c : cases)
     {
         CCommandLineInfo info;
-        f.app.SetCommandLine({});
+        f.app.SetCommandLine(c.args);
         f.app.ParseCommandLine(info);
-        EXPECT_EQ(info.m_nShellCommand, CCommandLineInfo::FileNew);
-        // As the editor does: an empty command line opens nothing.
-        info.m_nShellCommand = CCommandLineInfo::FileNothing;
-        EXPECT_TRUE(f.app.ProcessShellCommand(info));
-        EXPECT_EQ(f.app.GetOpenDocumentCount(), 0);
+        EXPECT_EQ(info.m_nShellCommand, c.command) << c.args.size();
+        EXPECT_EQ(info.m_strFileName, CString(c.file)) << c.args.size();
     }
+    CCommandLineInfo embedding;
+    f.app.SetCommandLine({L"-Embedding"});
+    f.app.ParseCommandLine(embedding);
+    EXPECT_TRUE(embedding.m_bRunEmbedded);
+    EXPECT_FALSE(embedding.m_bShowSplash);
+
+    // As the editor does: an empty command line opens nothing.
+    CCommandLineInfo nothing;
+    nothing.m_nShellCommand = Info::FileNothing;
+    EXPECT_TRUE(f.app.ProcessShellCommand(nothing));
+    EXPECT_EQ(f.app.GetOpenDocumentCount(), 0);
+    f.WriteFile("cmd.xml", std::string(4, '\0'));
+    for (const auto& [name, opened] : {std::pair("cmd.xml", true), std::pair("gone.xml", false)})
     {
-        f.WriteFile("cmd.xml", std::string(4, '\0'));
         CCommandLineInfo info;
-        f.app.SetCommandLine({f.Path("cmd.xml")});
+        f.app.SetCommandLine({f.Path(name)});
         f.app.ParseCommandLine(info);
-        EXPECT_EQ(info.m_nShellCommand, CCommandLineInfo::FileOpen);
-        EXPECT_EQ(info.m_strFileName, CString(f.Path("cmd.xml").c_str()));
-        EXPECT_TRUE(f.app.ProcessShellCommand(info));
-        EXPECT_EQ(f.app.GetOpenDocumentCount(), 1);
+        EXPECT_EQ(f.app.ProcessShellCommand(info) != FALSE, opened) << name;
+        EXPECT_EQ(f.app.GetOpenDocumentCount(), 1) << name;
     }
-    {
-        CCommandLineInfo info;
-        f.app.SetCommandLine({f.Path("gone.xml")});
-        f.app.ParseCommandLine(info);
-        EXPECT_FALSE(f.app.ProcessShellCommand(info));
-        EXPECT_EQ(f.user.LastText(), f.Path("gone.xml") + L" was not found.");
-        EXPECT_EQ(f.app.GetOpenDocumentCount(), 1);
-    }
-    {
-        // Only "-" marks a flag: "/" begins a path here.
-        CCommandLineInfo info;
-        f.app.SetCommandLine({L"-p", L"/tmp/x.xml"});
-        f.app.ParseCommandLine(info);
-        EXPECT_EQ(info.m_nShellCommand, CCommandLineInfo::FilePrint);
-        EXPECT_EQ(info.m_strFileName, CString(L"/tmp/x.xml"));
-        CCommandLineInfo dashes;
-        f.app.SetCommandLine({L"--", L"-odd.xml"});
-        f.app.ParseCommandLine(dashes);
-        EXPECT_EQ(dashes.m_nShellCommand, CCommandLineInfo::FileOpen);
-        EXPECT_EQ(dashes.m_strFileName, CString(L"-odd.xml"));
-        CCommandLineInfo embedding;
-        f.app.SetCommandLine({L"-Embedding"});
-        f.app.ParseCommandLine(embedding);
-        EXPECT_TRUE(embedding.m_bRunEmbedded);
-        EXPECT_FALSE(embedding.m_bShowSplash);
-    }
-}
-
-namespace
-{
-
-// A frame that sizes itself in PreCreateWindow, as the editor's main window does.
-class CSizedFrame : public CFrameWnd
-{
-public:
-    BOOL PreCreateWindow(CREATESTRUCT& cs) override
-    {
-        if (!CFrameWnd::PreCreateWindow(cs))
-            return FALSE;
-        cs.cx = (int)(GetSystemMetrics(SM_CXSCREEN) * 0.8);
-        cs.cy = (int)(GetSystemMetrics(SM_CYSCREEN) * 0.8);
-        return TRUE;
-    }
-};
-
-} // namespace
-
-TEST(Frames, load_frame_takes_title_menu_and_size_from_its_resource_and_precreate)
-{
-    AppFixture f;
-    auto* pFrame = new CSizedFrame; // deletes itself when destroyed
-    ASSERT_TRUE(pFrame->LoadFrame(IDR_MAINFRAME));
-    EXPECT_EQ(pFrame->GetWindowText(), CString(L"TestApp"));
-    ASSERT_NE(pFrame->GetMenu(), nullptr);
-    EXPECT_EQ(pFrame->GetMenu()->nID, (UINT)IDR_MAINFRAME);
-    pFrame->ShowWindow(SW_SHOWNORMAL);
-    CRect rc;
-    pFrame->GetClientRect(&rc);
-    EXPECT_EQ(rc.Width(), (int)(GetSystemMetrics(SM_CXSCREEN) * 0.8));
-    pFrame->DestroyWindow();
-    AppFixture::Spin(0);
 }

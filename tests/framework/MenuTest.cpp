@@ -9,12 +9,12 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QMenu>
-#include <QTimer>
 #include <QWidget>
 
-#include <functional>
 #include <string>
 #include <vector>
+
+using namespace testsupport;
 
 namespace
 {
@@ -94,39 +94,6 @@ BEGIN_MESSAGE_MAP(CContextParent, CWnd)
 ON_WM_CONTEXTMENU()
 END_MESSAGE_MAP()
 
-void Spin(int ms = 10)
-{
-    SpinEvents(ms);
-}
-
-// Once the tracked pop-up is open: records its items, then runs the script's choice.
-struct PopupScript
-{
-    QStringList texts;
-    QList<bool> enabled;
-    QList<bool> checked;
-    void Arm(std::function<void(QMenu*)> choose)
-    {
-        QTimer::singleShot(30,
-                           [this, choose]()
-                           {
-                               auto* pPopup =
-                                   qobject_cast<QMenu*>(QApplication::activePopupWidget());
-                               if (!pPopup)
-                                   return;
-                               for (QAction* a : pPopup->actions())
-                               {
-                                   if (a->isSeparator())
-                                       continue;
-                                   texts << a->text();
-                                   enabled << a->isEnabled();
-                                   checked << a->isChecked();
-                               }
-                               choose(pPopup);
-                           });
-    }
-};
-
 QAction* ActionByText(QMenu* pMenu, const QString& text)
 {
     for (QAction* a : pMenu->actions())
@@ -199,40 +166,37 @@ TEST(Menu, tracked_popup_updates_items_and_returns_or_posts_the_choice)
     ASSERT_NE(pXml, nullptr);
 
     // TPM_RETURNCMD: the owner's update handlers ran, the choice comes back, nothing is sent.
-    PopupScript script;
-    script.Arm(
+    UINT nCmd = 0;
+    const PopupItems seen = WatchPopup(
+        [&] { nCmd = (UINT)pXml->TrackPopupMenu(TPM_RIGHTBUTTON | TPM_RETURNCMD, 10, 10, &owner); },
         [](QMenu* pPopup)
         {
             ActionByText(pPopup, "&Rename\tF2")->trigger();
             pPopup->close();
         });
-    UINT nCmd =
-        (UINT)pXml->TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, 10, 10, &owner);
     EXPECT_EQ(nCmd, (UINT)ID_MT_RENAME);
-    EXPECT_EQ(script.texts, QStringList({"&Add", "&Rename\tF2", "D&elete", "&Nothing"}));
-    EXPECT_EQ(script.enabled, QList<bool>({true, true, false, false}));
-    EXPECT_EQ(script.checked, QList<bool>({false, true, false, false}));
-    Spin();
+    EXPECT_EQ(seen.texts, QStringList({"&Add", "&Rename\tF2", "D&elete", "&Nothing"}));
+    EXPECT_EQ(seen.enabled, QList<bool>({true, true, false, false}));
+    EXPECT_EQ(seen.checked, QList<bool>({false, true, false, false}));
+    SpinEvents(10);
     EXPECT_TRUE(g_log.empty());
 
     // Without it: WM_COMMAND is posted to the owner, also for an item of a nested pop-up.
-    PopupScript nested;
-    nested.Arm(
-        [](QMenu* pPopup)
-        {
-            QAction* pAdd = ActionByText(pPopup, "&Add");
-            pAdd->menu()->actions().front()->trigger();
-            pPopup->close();
-        });
-    EXPECT_TRUE(pXml->TrackPopupMenu(TPM_LEFTALIGN, 10, 10, &owner));
+    BOOL tracked = FALSE;
+    WatchPopup([&] { tracked = pXml->TrackPopupMenu(TPM_LEFTALIGN, 10, 10, &owner); },
+               [](QMenu* pPopup)
+               {
+                   ActionByText(pPopup, "&Add")->menu()->actions().front()->trigger();
+                   pPopup->close();
+               });
+    EXPECT_TRUE(tracked);
     EXPECT_TRUE(g_log.empty()); // posted, not sent
-    Spin();
+    SpinEvents(10);
     EXPECT_EQ(g_log, (std::vector<std::string>{"nested"}));
 
     // Dismissed: nothing chosen, nothing sent.
-    PopupScript dismissed;
-    dismissed.Arm([](QMenu* pPopup) { pPopup->close(); });
-    EXPECT_EQ(pXml->TrackPopupMenu(TPM_RETURNCMD, 10, 10, &owner), 0);
+    WatchPopup([&] { nCmd = (UINT)pXml->TrackPopupMenu(TPM_RETURNCMD, 10, 10, &owner); });
+    EXPECT_EQ(nCmd, 0u);
     EXPECT_FALSE(pXml->TrackPopupMenu(TPM_LEFTALIGN, 10, 10, nullptr)); // no owner
     EXPECT_FALSE(menu.TrackPopupMenu(TPM_LEFTALIGN, 10, 10, &owner));   // a whole menu is no pop-up
     owner.DestroyWindow();

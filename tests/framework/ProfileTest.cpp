@@ -5,47 +5,38 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMenu>
 
-#include <cstdio>
-#include <optional>
+using namespace testsupport;
 
 namespace
 {
 
-// A value as another program would read it from the registry.
-std::optional<std::wstring> RegString(const wchar_t* key, const wchar_t* value)
-{
-    HKEY hKey = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, key, 0, KEY_READ, &hKey) != ERROR_SUCCESS)
-        return std::nullopt;
-    wchar_t buf[1024] = {};
-    DWORD cb = sizeof buf - sizeof(wchar_t), type = 0;
-    LSTATUS status =
-        RegQueryValueExW(hKey, value, nullptr, &type, reinterpret_cast<BYTE*>(buf), &cb);
-    RegCloseKey(hKey);
-    if (status != ERROR_SUCCESS || type != REG_SZ)
-        return std::nullopt;
-    return std::wstring(buf);
-}
-
 const wchar_t kMruKey[] = L"Software\\Brandvik Test\\TestApp\\Recent File List";
 
+using Names = std::vector<std::wstring>;
+
+// File1, File2... of the stored list, up to the first one missing.
+Names StoredRecent()
+{
+    Names names;
+    while (auto name =
+               RegistryString(kMruKey, (L"File" + std::to_wstring(names.size() + 1)).c_str()))
+        names.push_back(*name);
+    return names;
+}
+
+// The File menu's recent-file entries as the user sees them when it opens.
 std::vector<QString> RecentEntries(CTestMainFrame* pMain)
 {
-    QMenu* pFile = nullptr;
-    for (QMenu* pMenu : pMain->GetMenu()->popups)
-        if (pMenu->title() == "&File")
-            pFile = pMenu;
     std::vector<QString> texts;
+    QMenu* pFile = MenuPopup(pMain, "&File");
     if (!pFile)
         return texts;
-    pFile->popup(QPoint(0, 0));
-    QCoreApplication::processEvents();
+    OpenPopup(pFile);
     for (QAction* a : pFile->actions())
     {
         UINT id = AfxGetActionID(a);
@@ -70,7 +61,7 @@ TEST(Profile, settings_round_trip_through_the_registry)
     EXPECT_TRUE(f.app.WriteProfileString(L"Settings", L"Name", L"Wörter 字"));
     EXPECT_EQ(f.app.GetProfileInt(L"Settings", L"PreviewPages", 9), 3u);
     EXPECT_EQ(f.app.GetProfileString(L"Settings", L"Name"), CString(L"Wörter 字"));
-    EXPECT_EQ(RegString(L"Software\\Brandvik Test\\TestApp\\Settings", L"Name"),
+    EXPECT_EQ(RegistryString(L"Software\\Brandvik Test\\TestApp\\Settings", L"Name"),
               std::wstring(L"Wörter 字"));
     // Missing entries and entries of another type give the default.
     EXPECT_EQ(f.app.GetProfileString(L"Settings", L"Missing", L"dflt"), CString(L"dflt"));
@@ -97,15 +88,10 @@ TEST(Profile, recent_files_capped_reordered_written_and_read_back)
         for (const std::wstring& p : {a, b, c, d})
             ASSERT_NE(f.app.OpenDocumentFile(p.c_str()), nullptr);
         // Capped at three, most recent first, and in the registry at once.
-        EXPECT_EQ(RegString(kMruKey, L"File1"), d);
-        EXPECT_EQ(RegString(kMruKey, L"File2"), c);
-        EXPECT_EQ(RegString(kMruKey, L"File3"), b);
-        EXPECT_EQ(RegString(kMruKey, L"File4"), std::nullopt);
+        EXPECT_EQ(StoredRecent(), (Names{d, c, b}));
         // Opening b again moves it to the top.
         f.app.OpenDocumentFile(b.c_str());
-        EXPECT_EQ(RegString(kMruKey, L"File1"), b);
-        EXPECT_EQ(RegString(kMruKey, L"File2"), d);
-        EXPECT_EQ(RegString(kMruKey, L"File3"), c);
+        EXPECT_EQ(StoredRecent(), (Names{b, d, c}));
         std::vector<QString> entries = RecentEntries(f.Main());
         ASSERT_EQ(entries.size(), 3u);
         EXPECT_TRUE(entries[0].startsWith("&1 ") && entries[0].endsWith("b.xml"));
@@ -129,15 +115,13 @@ TEST(Profile, recent_files_capped_reordered_written_and_read_back)
             if (file.open(QIODevice::WriteOnly))
                 file.write(QByteArray(4, '\0'));
         }
-        f.Main()->SendMessage(WM_COMMAND, MAKEWPARAM(ID_FILE_MRU_FILE1 + 1, 0), 0);
+        f.Main()->SendMessage(WM_COMMAND, ID_FILE_MRU_FILE1 + 1);
         EXPECT_EQ(f.user.LastText(), d + L" was not found.");
-        EXPECT_EQ(RegString(kMruKey, L"File1"), b);
-        EXPECT_EQ(RegString(kMruKey, L"File2"), c);
-        EXPECT_EQ(RegString(kMruKey, L"File3"), std::nullopt);
+        EXPECT_EQ(StoredRecent(), (Names{b, c}));
         // Choosing an entry opens it and it stays on top.
-        f.Main()->SendMessage(WM_COMMAND, MAKEWPARAM(ID_FILE_MRU_FILE1 + 1, 0), 0);
+        f.Main()->SendMessage(WM_COMMAND, ID_FILE_MRU_FILE1 + 1);
         EXPECT_EQ(f.app.GetOpenDocumentCount(), 1);
-        EXPECT_EQ(RegString(kMruKey, L"File1"), c);
+        EXPECT_EQ(StoredRecent().front(), c);
         f.app.CloseAllDocuments(TRUE);
         QDir(folder).removeRecursively();
     }

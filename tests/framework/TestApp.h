@@ -1,20 +1,21 @@
 #pragma once
 // A small MDI application of the tests' own, on the framework: a main frame
-// with a tool bar and a path bar in a rebar and a status bar, document windows
-// split into two views, and a scripted user in place of the dialogs.
+// with a tool bar and a status bar, document windows split into two views,
+// every routing level logging the test command it sees, and a scripted user
+// in place of the dialogs.
 #include "velmar/framework/framework.h"
 #include "support/GuiTestSupport.h"
 
 #include <string>
 #include <vector>
 
+class QAction;
+class QMenu;
+
 #define IDR_MAINFRAME 128
 #define IDR_XMLTYPE 129
-#define ID_INDICATOR_LOAD 130
 #define IDI_TESTICON 300
-#define IDD_PATHBAR 302
 #define IDD_ABOUTBOX 303
-#define IDC_PATH 1003
 #define IDC_INFO 1004
 #define IDC_BUILD 1005
 #define ID_TEST_ROUTE 32800
@@ -22,7 +23,9 @@
 #define ID_TEST_APPONLY 32802
 #define ID_TEST_UPDATE 32803
 #define ID_TOOL_RUN 33001
-#define ID_TOOL_NOHANDLER 33002
+
+namespace testsupport
+{
 
 // Which routing levels saw a command, in order.
 std::vector<std::string>& RouteLog();
@@ -30,6 +33,13 @@ std::vector<std::string>& RouteLog();
 std::vector<std::string>& ActivationLog();
 extern bool g_bRunEnabled; // what the update handler of ID_TOOL_RUN answers
 extern int g_nRunCount;    // how often ID_TOOL_RUN ran
+
+// Logs that `level` saw the command and lets it go on.
+inline BOOL LogRoute(const char* level)
+{
+    RouteLog().push_back(level);
+    return FALSE;
+}
 
 class CTestDoc : public CDocument
 {
@@ -40,7 +50,7 @@ public:
     bool m_bOwnWriteFails = false; // its own write after the framework's fails
     void Serialize(CArchive& ar) override;
     BOOL OnSaveDocument(LPCWSTR lpszPathName) override;
-    BOOL OnRoute(UINT nID);
+    BOOL OnRoute(UINT) { return LogRoute("document"); }
     void OnUpdateTest(CCmdUI* pCmdUI);
     DECLARE_MESSAGE_MAP()
 };
@@ -52,8 +62,12 @@ public:
     int m_nUpdates = 0;
     LPARAM m_lLastHint = 0;
     void OnDraw(CDC*) override {}
-    void OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint) override;
-    BOOL OnRoute(UINT nID);
+    void OnUpdate(CView*, LPARAM lHint, CObject*) override
+    {
+        ++m_nUpdates;
+        m_lLastHint = lHint;
+    }
+    BOOL OnRoute(UINT) { return LogRoute("view"); }
     DECLARE_MESSAGE_MAP()
 };
 
@@ -65,7 +79,7 @@ public:
     CSplitterWnd m_wndSplitter;
     BOOL OnCreateClient(LPCREATESTRUCT lpcs, CCreateContext* pContext) override;
     void OnMDIActivate(BOOL bActivate, CWnd* pActivateWnd, CWnd* pDeactivateWnd);
-    BOOL OnRoute(UINT nID);
+    BOOL OnRoute(UINT) { return LogRoute("child frame"); }
     DECLARE_MESSAGE_MAP()
 };
 
@@ -74,7 +88,7 @@ class CTestTemplate : public CMultiDocTemplate
     DECLARE_DYNAMIC(CTestTemplate)
 public:
     using CMultiDocTemplate::CMultiDocTemplate;
-    BOOL OnRoute(UINT nID);
+    BOOL OnRoute(UINT) { return LogRoute("template"); }
     DECLARE_MESSAGE_MAP()
 };
 
@@ -82,12 +96,10 @@ class CTestMainFrame : public CMDIFrameWnd
 {
     DECLARE_DYNCREATE(CTestMainFrame)
 public:
-    CStatusBar m_wndStatusBar;
     CToolBar m_wndToolBar;
-    CReBar m_wndReBar;
-    CDialogBar m_wndPathBar;
+    CStatusBar m_wndStatusBar;
     int OnCreate(LPCREATESTRUCT lpcs);
-    BOOL OnRoute(UINT nID);
+    BOOL OnRoute(UINT) { return LogRoute("main frame"); }
     DECLARE_MESSAGE_MAP()
 };
 
@@ -113,3 +125,12 @@ public:
     CDocument* NewDocument() { return NewDocumentOf(app); }
     static void Spin(int ms = 30) { SpinEvents(ms); } // the event loop goes idle in between
 };
+
+// The pop-up of pFrame's menu bar with this title, or null.
+QMenu* MenuPopup(CFrameWnd* pFrame, const char* title);
+// The visible item of pMenu for command nID, or null.
+QAction* MenuAction(QMenu* pMenu, UINT nID);
+// Opens pMenu as the user would, which runs the update handlers of its items.
+void OpenPopup(QMenu* pMenu);
+
+} // namespace testsupport

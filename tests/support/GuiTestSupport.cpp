@@ -1,10 +1,18 @@
 #include "GuiTestSupport.h"
 
-#include <QCoreApplication>
+#include <QAction>
+#include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QMenu>
 #include <QTimer>
+
+#include <memory>
+
+namespace testsupport
+{
 
 int CScriptedUser::ShowMessageBox(const w32::MessageBoxRequest& request)
 {
@@ -66,6 +74,75 @@ CDocument* NewDocumentOf(CWinApp& app)
     return app.GetDocTemplates().front()->GetDocuments().back();
 }
 
+bool CommandEnabled(CCmdTarget* pTarget, UINT nID)
+{
+    CTestCmdUI state;
+    state.m_nID = nID;
+    pTarget->OnCmdMsg(nID, CN_UPDATE_COMMAND_UI, &state, nullptr);
+    return state.m_bEnableChanged && state.m_bEnabled;
+}
+
+PopupItems WatchPopup(const std::function<void()>& open, const std::function<void(QMenu*)>& choose)
+{
+    // Shared with the timer, which may outlive this call when nothing opens.
+    auto seen = std::make_shared<PopupItems>();
+    auto fired = std::make_shared<bool>(false);
+    QTimer::singleShot(50, QCoreApplication::instance(),
+                       [seen, fired, choose]
+                       {
+                           *fired = true;
+                           auto* pPopup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+                           if (!pPopup)
+                               return;
+                           seen->shown = true;
+                           for (QAction* a : pPopup->actions())
+                           {
+                               if (a->isSeparator())
+                                   continue;
+                               seen->texts << a->text();
+                               seen->enabled << a->isEnabled();
+                               seen->checked << a->isChecked();
+                           }
+                           if (choose)
+                               choose(pPopup);
+                           else
+                               pPopup->close();
+                       });
+    open();
+    QElapsedTimer waited;
+    waited.start();
+    while (!*fired && waited.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    if (QWidget* pLeft = QApplication::activePopupWidget())
+        pLeft->close();
+    return *seen;
+}
+
+std::optional<std::wstring> RegistryString(const std::wstring& key, const wchar_t* value)
+{
+    HKEY hKey = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &hKey) != ERROR_SUCCESS)
+        return std::nullopt;
+    wchar_t buf[1024] = {};
+    DWORD cb = sizeof buf - sizeof(wchar_t), type = 0;
+    const LSTATUS status =
+        RegQueryValueExW(hKey, value, nullptr, &type, reinterpret_cast<BYTE*>(buf), &cb);
+    RegCloseKey(hKey);
+    if (status != ERROR_SUCCESS || type != REG_SZ)
+        return std::nullopt;
+    return std::wstring(buf);
+}
+
+std::vector<std::pair<const char*, QString>> PrivateHome(const QString& root)
+{
+    return {{"HOME", root},
+            {"XDG_CONFIG_HOME", root + "/config"},
+            {"XDG_DATA_HOME", root + "/data"},
+            {"XDG_CACHE_HOME", root + "/cache"},
+            {"XDG_RUNTIME_DIR", root},
+            {"VELMAR_REGISTRY", root + "/registry.db"}};
+}
+
 GuiFixture::GuiFixture() : m_pPreviousUi(w32::InstallUiProvider(&user)) {}
 
 GuiFixture::~GuiFixture()
@@ -101,3 +178,5 @@ std::vector<std::string> GuiFixture::FileNames() const
         names.push_back(name.toStdString());
     return names;
 }
+
+} // namespace testsupport

@@ -1,14 +1,25 @@
 #pragma once
 // What the GUI suites share: a scripted user in place of the dialogs, a
-// scratch folder, running the event loop, and ending an application.
+// scratch folder, running the event loop, watching pop-up menus, reading the
+// registry back, and ending an application.
 #include "velmar/framework/framework.h"
 
+#include <QList>
+#include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <deque>
+#include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
+
+class QMenu;
+
+namespace testsupport
+{
 
 // Answers message boxes and file prompts from queues and records what was asked.
 class CScriptedUser : public w32::IUiProvider
@@ -36,6 +47,32 @@ void CloseApplication(CWinApp& app);
 // File New on the first template; the new document, or null when none was made.
 CDocument* NewDocumentOf(CWinApp& app);
 
+// Whether the update handlers `pTarget` routes to enable command nID (false
+// when nobody answers).
+bool CommandEnabled(CCmdTarget* pTarget, UINT nID);
+
+// The items a pop-up menu showed, separators left out.
+struct PopupItems
+{
+    bool shown = false;
+    QStringList texts;
+    QList<bool> enabled;
+    QList<bool> checked;
+};
+
+// Runs `open`, which may bring up a pop-up menu (and may or may not wait for it
+// to close). Once it is up its items are recorded and it goes to `choose`,
+// which by default closes it without a choice.
+PopupItems WatchPopup(const std::function<void()>& open,
+                      const std::function<void(QMenu*)>& choose = {});
+
+// A REG_SZ value under HKEY_CURRENT_USER as another program would read it.
+std::optional<std::wstring> RegistryString(const std::wstring& key, const wchar_t* value);
+
+// The environment that keeps a program's settings, caches and registry below
+// `root`, so that nothing of the user's is read or written.
+std::vector<std::pair<const char*, QString>> PrivateHome(const QString& root);
+
 // One test's world: a temporary folder and the scripted user installed.
 class GuiFixture
 {
@@ -56,3 +93,5 @@ public:
 private:
     w32::IUiProvider* m_pPreviousUi = nullptr;
 };
+
+} // namespace testsupport
