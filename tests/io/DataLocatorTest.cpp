@@ -61,7 +61,7 @@ public:
 
 } // namespace
 
-TEST(DataLocator, Parse_StepsConditionsAndBothForms)
+TEST(DataLocator, ParseStepsConditionsAndBothForms)
 {
     CDataLocator a(L"a/b");
     CDataLocator b(L"/a/b/");
@@ -95,7 +95,7 @@ TEST(DataLocator, Parse_StepsConditionsAndBothForms)
     EXPECT_EQ(Cells(empties), L"a|1|-1||<null>;b|1|-1|k|;");
 }
 
-TEST(DataLocator, Parse_EscapesAreReadOnceFromTheLeft)
+TEST(DataLocator, ParseEscapesAreReadOnceFromTheLeft)
 {
     CDataLocator loc(L"a&amp;b/a&question;b/a&equal;3/a&amp;question;b/a&b&question/&equal;&amp;&");
     EXPECT_EQ(Cells(loc), L"a&b|0|-1|<null>|<null>;"
@@ -115,7 +115,7 @@ TEST(DataLocator, Parse_EscapesAreReadOnceFromTheLeft)
     EXPECT_TRUE(CDataLocator::Escape(nullptr).IsEmpty());
 }
 
-TEST(DataLocator, Parse_EmptyAndDegenerateTexts)
+TEST(DataLocator, ParseEmptyAndDegenerateTexts)
 {
     for (const wchar_t* text : {static_cast<const wchar_t*>(nullptr), L""})
     {
@@ -159,7 +159,7 @@ TEST(DataLocator, Parse_EmptyAndDegenerateTexts)
     EXPECT_EQ(Str(counted.GetText()), L"a/");
 }
 
-TEST(DataLocator, Parse_IndexIsABoundedBase10Conversion)
+TEST(DataLocator, ParseIndexIsABoundedBase10Conversion)
 {
     CDataLocator loc(
         L"i=/i= 12x/i=-3/i=+4/i=99999999999/i=-99999999999/i=2147483647/i=-2147483648/i=x5");
@@ -174,7 +174,7 @@ TEST(DataLocator, Parse_IndexIsABoundedBase10Conversion)
     EXPECT_EQ(CDataLocator(longDigits.c_str()).GetIndex(0), INT32_MAX);
 }
 
-TEST(DataLocator, Parse_ReplacesEverythingAndMayReadItsOwnText)
+TEST(DataLocator, ParseReplacesEverythingAndMayReadItsOwnText)
 {
     CDataLocator loc(L"a/b?k=v//rest");
     loc.Parse(loc.GetText());
@@ -198,7 +198,7 @@ TEST(DataLocator, Parse_ReplacesEverythingAndMayReadItsOwnText)
     EXPECT_EQ(narrow.GetCellCount(), 0u);
 }
 
-TEST(DataLocator, RemoveCell_RebuildsBothFormsSoTheFullFormReadsBackTheSame)
+TEST(DataLocator, RemoveCellRebuildsBothFormsSoTheFullFormReadsBackTheSame)
 {
     CDataLocator loc(L"/a/b?k=v/c=2");
     EXPECT_TRUE(loc.RemoveCell(1));
@@ -223,7 +223,7 @@ TEST(DataLocator, RemoveCell_RebuildsBothFormsSoTheFullFormReadsBackTheSame)
     EXPECT_FALSE(esc.RemoveCell(0));
 }
 
-TEST(DataLocator, Copy_IsIndependentOfItsSource)
+TEST(DataLocator, CopyIsIndependentOfItsSource)
 {
     CDataLocator src(L"a/b?k=v/c=1//r");
     CDataLocator copy(src);
@@ -250,7 +250,7 @@ TEST(DataLocator, Copy_IsIndependentOfItsSource)
     nkMem::DestroyObject(obj);
 }
 
-TEST(DataLocator, Stream_WritesUtf16LeAndReadsBackWhole)
+TEST(DataLocator, StreamWritesUtf16LeAndReadsBackWhole)
 {
     CDataLocator loc(L"a/\u00E9\u4E2D?k=\U0001F600");
     CMemStream s;
@@ -298,7 +298,7 @@ TEST(DataLocator, Stream_WritesUtf16LeAndReadsBackWhole)
     EXPECT_EQ(back.GetCellCount(), 3000u);
 }
 
-TEST(DataLocator, Stream_MalformedBytesAndShortStreamsFailCleanly)
+TEST(DataLocator, StreamMalformedBytesAndShortStreamsFailCleanly)
 {
     // Lone surrogates read as U+FFFD; an odd last byte is consumed and dropped.
     std::vector<uint8_t> bytes = Utf16({0xDC00, 'a', 0xD800, 'b', 0xD83D});
@@ -340,7 +340,7 @@ TEST(DataLocator, Stream_MalformedBytesAndShortStreamsFailCleanly)
         EXPECT_LE(w, 4096u);
 }
 
-TEST(DataLocator, Parse_IsLinearInTheNumberOfSteps)
+TEST(DataLocator, ParseIsLinearInTheNumberOfSteps)
 {
     std::wstring text;
     for (int i = 0; i < 50000; ++i)
@@ -356,7 +356,7 @@ TEST(DataLocator, Parse_IsLinearInTheNumberOfSteps)
     EXPECT_EQ(Str(copy.GetText()).size(), 49999u * 7u);
 }
 
-TEST(DataLocator, RandomTexts_FullFormAndStreamFormReadBackTheSameCells)
+TEST(DataLocator, RandomTextsFullFormAndStreamFormReadBackTheSameCells)
 {
     // Pieces that exercise every rule, joined at random by a fixed generator.
     const wchar_t* pieces[] = {L"a", L"b", L"/",     L"//",         L"?",          L"=",

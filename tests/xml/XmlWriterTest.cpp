@@ -29,7 +29,7 @@ CXmlNodeW* Add(CXmlNodeW* parent, const wchar_t* name, const wchar_t* value = L"
     return n;
 }
 
-TEST(XmlWriter_Layout, new_document_is_written_line_by_line)
+TEST(XmlWriterLayout, new_document_is_written_line_by_line)
 {
     CXmlFileW doc;
     CXmlNodeW* decl = Add(&doc, L"xml", L"", xnkHeader);
@@ -47,7 +47,7 @@ TEST(XmlWriter_Layout, new_document_is_written_line_by_line)
     EXPECT_TRUE(ok);
 }
 
-TEST(XmlWriter_Layout, remarks_headers_cdata_and_values_of_parents)
+TEST(XmlWriterLayout, remarks_headers_cdata_and_values_of_parents)
 {
     CXmlFileW doc;
     Add(&doc, L"xml", L"", xnkHeader)->AddParam(L"version", L"1.0");
@@ -68,7 +68,7 @@ TEST(XmlWriter_Layout, remarks_headers_cdata_and_values_of_parents)
     EXPECT_STREQ(a->GetValue(), L""); // a node with children keeps no text
 }
 
-TEST(XmlWriter_Escapes, text_and_parameters_keep_references_and_escape_the_rest)
+TEST(XmlWriterEscapes, text_and_parameters_keep_references_and_escape_the_rest)
 {
     CXmlFileW doc;
     Add(&doc, L"xml", L"", xnkHeader)->AddParam(L"version", L"1.0");
@@ -82,7 +82,7 @@ TEST(XmlWriter_Escapes, text_and_parameters_keep_references_and_escape_the_rest)
         << out;
 }
 
-TEST(XmlWriter_Encoding, follows_the_declaration_and_never_loses_a_character)
+TEST(XmlWriterEncoding, follows_the_declaration_and_never_loses_a_character)
 {
     CXmlFileW doc;
     ASSERT_TRUE(Load(doc, "<?xml version='1.0' encoding='GBK'?><a>x</a>"));
@@ -119,7 +119,7 @@ private:
     uint32_t m_room;
 };
 
-TEST(XmlWriter_Failure, a_short_write_is_reported)
+TEST(XmlWriterFailure, a_short_write_is_reported)
 {
     CXmlFileW doc;
     ASSERT_TRUE(Load(doc, std::string(testsupport::kDecl) + "<a>some text</a>"));
@@ -130,7 +130,7 @@ TEST(XmlWriter_Failure, a_short_write_is_reported)
     EXPECT_TRUE(doc.Write(&roomy));
 }
 
-TEST(XmlWriter_Export, headers_then_the_node_and_a_locator_picks_it)
+TEST(XmlWriterExport, headers_then_the_node_and_a_locator_picks_it)
 {
     CXmlFileW doc;
     ASSERT_TRUE(Load(
@@ -153,7 +153,7 @@ TEST(XmlWriter_Export, headers_then_the_node_and_a_locator_picks_it)
     EXPECT_EQ(text, "<?xml  version='1.0'?>\r\n<?css  href='x'?>\r\n<b  id='2'>two</b>\r\n");
 }
 
-TEST(XmlWriter_Version, set_version_changes_only_an_existing_parameter)
+TEST(XmlWriterVersion, set_version_changes_only_an_existing_parameter)
 {
     CXmlFileW doc;
     ASSERT_TRUE(Load(doc, "<?xml version='1.0'?><a/>"));
@@ -172,7 +172,7 @@ std::string ReadFile(const std::filesystem::path& p)
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-TEST(XmlWriter_Files, samples_reach_a_fixed_point_that_libxml2_accepts)
+TEST(XmlWriterFiles, samples_reach_a_fixed_point_that_libxml2_accepts)
 {
     const std::filesystem::path samples = VELMAR_SAMPLES_DIR;
     const std::filesystem::path tmp = std::filesystem::temp_directory_path() / "velmar-xml-writer";

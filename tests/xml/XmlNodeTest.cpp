@@ -79,15 +79,15 @@ long HeapInUse()
     return g_liveBlocks.load();
 }
 
-template <class C> class XmlNode : public ::testing::Test
+template <class C> class XmlNodeTest : public ::testing::Test
 {
 };
 using Widths = ::testing::Types<char, wchar_t>;
-TYPED_TEST_SUITE(XmlNode, Widths);
+TYPED_TEST_SUITE(XmlNodeTest, Widths);
 
 } // namespace
 
-TYPED_TEST(XmlNode, new_node_is_an_empty_data_node_and_names_keep_the_rule)
+TYPED_TEST(XmlNodeTest, new_node_is_an_empty_data_node_and_names_keep_the_rule)
 {
     CXmlNodeT<TypeParam> n;
     EXPECT_EQ(n.GetKind(), static_cast<uint32_t>(xnkData));
@@ -122,7 +122,7 @@ TEST(XmlNodeWide, names_with_non_ascii_characters_are_refused)
     EXPECT_STREQ(n.GetParamValue(0), L"\u0127");
 }
 
-TYPED_TEST(XmlNode, parameters_keep_order_duplicates_and_the_value_rule)
+TYPED_TEST(XmlNodeTest, parameters_keep_order_duplicates_and_the_value_rule)
 {
     CXmlNodeT<TypeParam> n;
     EXPECT_FALSE(n.AddParam(LIT("q"), LIT("it's")));
@@ -169,7 +169,7 @@ TYPED_TEST(XmlNode, parameters_keep_order_duplicates_and_the_value_rule)
     EXPECT_TRUE(Same(n.GetParamName(7), LIT(""))); // out of range reads empty
 }
 
-TYPED_TEST(XmlNode, validity_depends_on_the_kind)
+TYPED_TEST(XmlNodeTest, validity_depends_on_the_kind)
 {
     CXmlNodeT<TypeParam> n;
     EXPECT_FALSE(n.IsValid()); // a data node needs a name
@@ -206,7 +206,7 @@ TYPED_TEST(XmlNode, validity_depends_on_the_kind)
     EXPECT_FALSE(viaConst.IsValid());
 }
 
-TYPED_TEST(XmlNode, children_link_in_order_and_refuse_cycles)
+TYPED_TEST(XmlNodeTest, children_link_in_order_and_refuse_cycles)
 {
     using Node = CXmlNodeT<TypeParam>;
     Node root;
@@ -246,7 +246,7 @@ TYPED_TEST(XmlNode, children_link_in_order_and_refuse_cycles)
     EXPECT_EQ(root.GetChildCount(), 0u);
 }
 
-TYPED_TEST(XmlNode, clear_empties_the_node_and_frees_every_descendant)
+TYPED_TEST(XmlNodeTest, clear_empties_the_node_and_frees_every_descendant)
 {
     using Node = CXmlNodeT<TypeParam>;
     Node parent;

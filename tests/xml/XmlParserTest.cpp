@@ -27,7 +27,7 @@ bool Accepts(const std::string& bytes)
     return Load(doc, bytes);
 }
 
-TEST(XmlParser_Declaration, required_at_the_start_after_spaces_and_line_ends)
+TEST(XmlParserDeclaration, required_at_the_start_after_spaces_and_line_ends)
 {
     EXPECT_TRUE(Accepts(" \r\n <?xml version='1.0'?><a/>"));
     EXPECT_FALSE(Accepts("\t<?xml version='1.0'?><a/>")); // tab is not skipped
@@ -39,7 +39,7 @@ TEST(XmlParser_Declaration, required_at_the_start_after_spaces_and_line_ends)
     EXPECT_FALSE(Accepts("<?xml version='1.0'"));
 }
 
-TEST(XmlParser_Declaration, version_and_encoding_come_from_it)
+TEST(XmlParserDeclaration, version_and_encoding_come_from_it)
 {
     CXmlFileW doc;
     ASSERT_TRUE(Load(doc, "<?xml version='1.0' encoding='GBK'?>\r\n<a b='1' c='2'>t</a>"));
@@ -64,14 +64,14 @@ TEST(XmlParser_Declaration, version_and_encoding_come_from_it)
 }
 
 // The refusals with their offsets and reasons are in the error tests.
-TEST(XmlParser_Tags, blanks_quotes_and_names_follow_the_dialect)
+TEST(XmlParserTags, blanks_quotes_and_names_follow_the_dialect)
 {
     EXPECT_TRUE(Accepts(Doc("<a b=\"1\"  c='2'>x</a>")));
     EXPECT_FALSE(Accepts(Doc("<a b = '1'>x</a>")));
     EXPECT_FALSE(Accepts(Doc("<A>x</a>"))); // end tags are case-sensitive
 }
 
-TEST(XmlParser_Content, text_is_kept_verbatim_and_only_the_last_run_counts)
+TEST(XmlParserContent, text_is_kept_verbatim_and_only_the_last_run_counts)
 {
     CXmlFileW doc;
     ASSERT_TRUE(Load(doc, Doc("<r><a b='it&apos;s'>x &amp; y</a><c>one<d/>two</c></r>")));
@@ -86,7 +86,7 @@ TEST(XmlParser_Content, text_is_kept_verbatim_and_only_the_last_run_counts)
     EXPECT_EQ(c->GetChild(0)->GetParent(), c);
 }
 
-TEST(XmlParser_Content, cdata_remarks_headers_and_doctype)
+TEST(XmlParserContent, cdata_remarks_headers_and_doctype)
 {
     CXmlFileW doc;
     ASSERT_TRUE(Load(doc, Doc("<!DOCTYPE r [<!ENTITY e 'v'>]>\r\n<!-- a -- b -->"
@@ -111,7 +111,7 @@ TEST(XmlParser_Content, cdata_remarks_headers_and_doctype)
     EXPECT_STREQ(Top(doc, 2)->GetValue(), L"a]b]]");
 }
 
-TEST(XmlParser_Content, several_top_level_elements_keep_their_order)
+TEST(XmlParserContent, several_top_level_elements_keep_their_order)
 {
     CXmlFileW doc;
     ASSERT_TRUE(Load(doc, Doc("<a/>\r\n<b/> <c/>\n")));
@@ -119,7 +119,7 @@ TEST(XmlParser_Content, several_top_level_elements_keep_their_order)
     EXPECT_STREQ(Top(doc, 3)->GetName(), L"c");
 }
 
-TEST(XmlParser_Failure, completed_top_level_nodes_stay_and_the_reason_is_kept)
+TEST(XmlParserFailure, completed_top_level_nodes_stay_and_the_reason_is_kept)
 {
     CXmlFileW doc;
     const std::string bytes = Doc("<a/><b><c/>");
@@ -134,7 +134,7 @@ TEST(XmlParser_Failure, completed_top_level_nodes_stay_and_the_reason_is_kept)
     EXPECT_EQ(doc.GetChildCount(), 2u);
 }
 
-TEST(XmlParser_Limits, nesting_deeper_than_the_limit_fails_cleanly)
+TEST(XmlParserLimits, nesting_deeper_than_the_limit_fails_cleanly)
 {
     auto nested = [](uint32_t depth)
     {
@@ -152,7 +152,7 @@ TEST(XmlParser_Limits, nesting_deeper_than_the_limit_fails_cleanly)
     EXPECT_EQ(doc.GetChildCount(), 1u);
 }
 
-TEST(XmlParser_Limits, a_million_siblings_and_a_long_value_load_in_linear_time)
+TEST(XmlParserLimits, a_million_siblings_and_a_long_value_load_in_linear_time)
 {
     std::string s = Doc("<r>");
     for (int i = 0; i < 1000000; ++i)
@@ -178,7 +178,7 @@ TEST(XmlParser_Limits, a_million_siblings_and_a_long_value_load_in_linear_time)
 // Repeated names, short values and indentation share their text between
 // nodes; each node must still own its text as far as anyone can tell, past
 // the 255 sharers a block can count too.
-TEST(XmlParser_Content, repeated_text_is_shared_but_every_node_edits_its_own)
+TEST(XmlParserContent, repeated_text_is_shared_but_every_node_edits_its_own)
 {
     std::string body = "<r>\r\n";
     for (int i = 0; i < 600; ++i)
@@ -222,7 +222,7 @@ TEST(XmlParser_Content, repeated_text_is_shared_but_every_node_edits_its_own)
     EXPECT_EQ(testsupport::Save(again), saved);
 }
 
-TEST(XmlParser_Input, every_truncation_of_a_document_ends_in_a_result)
+TEST(XmlParserInput, every_truncation_of_a_document_ends_in_a_result)
 {
     const std::string full =
         Doc("<!-- c --><r a='1' b=\"2\"><x>t&amp;</x><![CDATA[d]]><?p q='1'?><y/></r>");
@@ -237,7 +237,7 @@ TEST(XmlParser_Input, every_truncation_of_a_document_ends_in_a_result)
     }
 }
 
-TEST(XmlParser_Input, byte_order_mark_is_accepted_and_remembered)
+TEST(XmlParserInput, byte_order_mark_is_accepted_and_remembered)
 {
     CXmlFileW doc;
     ASSERT_TRUE(Load(doc, "\xEF\xBB\xBF" + Doc("<a/>")));
@@ -246,7 +246,7 @@ TEST(XmlParser_Input, byte_order_mark_is_accepted_and_remembered)
     EXPECT_FALSE(doc.HasByteOrderMark());
 }
 
-TEST(XmlParser_Input, the_stream_is_left_where_the_parse_stopped)
+TEST(XmlParserInput, the_stream_is_left_where_the_parse_stopped)
 {
     const std::string bytes = Doc("<a/>\r\n");
     Orvex::CMemStream in(bytes.data(), static_cast<uint32_t>(bytes.size()));
@@ -259,7 +259,7 @@ TEST(XmlParser_Input, the_stream_is_left_where_the_parse_stopped)
     EXPECT_EQ(bad.GetPosition(), doc.GetParser().GetErrorOffset());
 }
 
-TEST(XmlParser_Encoding, wide_text_is_decoded_with_the_declared_code_page)
+TEST(XmlParserEncoding, wide_text_is_decoded_with_the_declared_code_page)
 {
     CXmlFileW doc;
     // "中文" in GBK, then in UTF-8.
@@ -293,7 +293,7 @@ struct Recorder : IXmlParseHook
     void OnRemark(const char* t) override { calls.push_back(std::string("R ") + t); }
 };
 
-TEST(XmlParser_Hook, sees_parameters_elements_and_remarks_in_order)
+TEST(XmlParserHook, sees_parameters_elements_and_remarks_in_order)
 {
     const std::string bytes = Doc("<a k='v'><b/><!--r--></a>");
     Orvex::CMemStream in(bytes.data(), static_cast<uint32_t>(bytes.size()));
@@ -307,7 +307,7 @@ TEST(XmlParser_Hook, sees_parameters_elements_and_remarks_in_order)
     root.Clear();
 }
 
-TEST(XmlParser_Modes, non_strict_input_without_a_declaration_starts_at_its_first_byte)
+TEST(XmlParserModes, non_strict_input_without_a_declaration_starts_at_its_first_byte)
 {
     const std::string bytes = "<a>x</a>";
     Orvex::CMemStream in(bytes.data(), static_cast<uint32_t>(bytes.size()));

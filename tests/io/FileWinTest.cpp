@@ -12,7 +12,7 @@ using testsupport::WriteBytes;
 
 namespace
 {
-class FileWin : public testsupport::ScratchTest
+class FileWinTest : public testsupport::ScratchTest
 {
 };
 
@@ -39,7 +39,7 @@ std::vector<uint32_t> Fields(const CDateTime& t)
 }
 } // namespace
 
-TEST_F(FileWin, CreateFlagOpensOrCreatesButNeverTruncates)
+TEST_F(FileWinTest, CreateFlagOpensOrCreatesButNeverTruncates)
 {
     const std::string path = dir.File("ten.bin");
     CFileWin f;
@@ -93,7 +93,7 @@ TEST_F(FileWin, CreateFlagOpensOrCreatesButNeverTruncates)
     EXPECT_EQ(f.Read(nullptr, 0), 0u);
 }
 
-TEST_F(FileWin, ModeRefusesTransfersWithoutASystemCallAndNoSeekRefusesSeeks)
+TEST_F(FileWinTest, ModeRefusesTransfersWithoutASystemCallAndNoSeekRefusesSeeks)
 {
     const std::string path = dir.File("data.bin");
     WriteBytes(path, Pattern(100));
@@ -141,7 +141,7 @@ TEST_F(FileWin, ModeRefusesTransfersWithoutASystemCallAndNoSeekRefusesSeeks)
     EXPECT_EQ(ReadBytes(path).size(), 100u);
 }
 
-TEST_F(FileWin, SeekOriginsRelativeStepsBackEofAndPeek)
+TEST_F(FileWinTest, SeekOriginsRelativeStepsBackEofAndPeek)
 {
     const std::string path = dir.File("seek.bin");
     const auto bytes = Pattern(50);
@@ -176,7 +176,7 @@ TEST_F(FileWin, SeekOriginsRelativeStepsBackEofAndPeek)
     EXPECT_EQ(f.GetRemaining(), 0u);
 }
 
-TEST_F(FileWin, LongNamesAreCutTo259AndThenNotUsedToReachAnotherFile)
+TEST_F(FileWinTest, LongNamesAreCutTo259AndThenNotUsedToReachAnotherFile)
 {
     // A 300-character path through folders (each name within the system's limit).
     std::string folder = dir.path;
@@ -211,7 +211,7 @@ TEST_F(FileWin, LongNamesAreCutTo259AndThenNotUsedToReachAnotherFile)
     EXPECT_EQ(f.GetLength(), 2u);
 }
 
-TEST_F(FileWin, WideNamesAndTheirNarrowForm)
+TEST_F(FileWinTest, WideNamesAndTheirNarrowForm)
 {
     const std::wstring name = L"\u00e9t\u00e9-\u6587\u4ef6.xml";
     const std::wstring wpath = std::wstring(dir.path.begin(), dir.path.end()) + L"/" + name;
@@ -228,7 +228,7 @@ TEST_F(FileWin, WideNamesAndTheirNarrowForm)
     }
 }
 
-TEST_F(FileWin, TimesThroughTheCalendarRecord)
+TEST_F(FileWinTest, TimesThroughTheCalendarRecord)
 {
     const std::string path = dir.File("times.bin");
     CFileWin f;
@@ -270,7 +270,7 @@ TEST(DateTime, CalendarRulesClampAndWrap)
     EXPECT_EQ(Fields(t), std::vector<uint32_t>(7, 0));
 }
 
-TEST_F(FileWin, AttributesNeedTheWriteBitToChange)
+TEST_F(FileWinTest, AttributesNeedTheWriteBitToChange)
 {
     const std::string path = dir.File("attr.bin");
     WriteBytes(path, {1, 2, 3});
@@ -290,7 +290,7 @@ TEST_F(FileWin, AttributesNeedTheWriteBitToChange)
     EXPECT_NE(GetLastError(), static_cast<DWORD>(ERROR_SUCCESS));
 }
 
-TEST_F(FileWin, LengthsAcross4GiBThroughThe64BitForms)
+TEST_F(FileWinTest, LengthsAcross4GiBThroughThe64BitForms)
 {
     const std::string path = dir.File("sparse.bin");
     CFileWin f;
@@ -313,7 +313,7 @@ TEST_F(FileWin, LengthsAcross4GiBThroughThe64BitForms)
 }
 
 #ifndef _WIN32
-TEST_F(FileWin, FullDiskIsReportedWithTheBytesThatReachedTheFile)
+TEST_F(FileWinTest, FullDiskIsReportedWithTheBytesThatReachedTheFile)
 {
     const std::string path = dir.File("full.bin");
     CFileWin f;
@@ -352,7 +352,7 @@ TEST_F(FileWin, FullDiskIsReportedWithTheBytesThatReachedTheFile)
 }
 #endif
 
-TEST_F(FileWin, TimesAndCopiesByName)
+TEST_F(FileWinTest, TimesAndCopiesByName)
 {
     const std::string path = dir.File("named.bin");
     WriteBytes(path, Pattern(10));
@@ -394,7 +394,7 @@ TEST_F(FileWin, TimesAndCopiesByName)
     EXPECT_TRUE(f.Open(path.c_str(), kModeWrite, false));
 }
 
-TEST_F(FileWin, NarrowFormOfALongWideNameIsCutAtWholeCharacters)
+TEST_F(FileWinTest, NarrowFormOfALongWideNameIsCutAtWholeCharacters)
 {
     if (GetACP() != CP_UTF8)
         GTEST_SKIP() << "needs a UTF-8 ANSI code page";

@@ -44,7 +44,7 @@ Refusal Refuse(const std::string& body, bool narrow = false)
     return r;
 }
 
-TEST(XmlParser_Errors,
+TEST(XmlParserErrors,
      the_offset_points_at_the_offending_byte_and_the_reason_says_what_was_expected)
 {
     struct Case
@@ -80,7 +80,7 @@ TEST(XmlParser_Errors,
     }
 }
 
-TEST(XmlParser_Errors, an_input_that_ends_early_is_refused_at_its_end_naming_the_open_element)
+TEST(XmlParserErrors, an_input_that_ends_early_is_refused_at_its_end_naming_the_open_element)
 {
     const std::string bodies[] = {"<a><b>text", "<a><b>te", "<a><b>x</b", "<a><b>x</"};
     for (const std::string& body : bodies)

@@ -27,7 +27,7 @@ constexpr uint32_t kRW = kMapRead | kMapWrite;
 constexpr uint32_t kGranule = 65536; // view offsets are multiples of this
 
 // Named mappings live as files in a folder of the test's own.
-class FileMapping : public ::testing::Test
+class FileMappingTest : public ::testing::Test
 {
 protected:
 #ifndef _WIN32
@@ -112,7 +112,7 @@ int RunChild(const std::vector<std::string>& args)
 
 } // namespace
 
-TEST_F(FileMapping, TwoViewsUnderOneNameShareAnEntryThatGoesWithTheLast)
+TEST_F(FileMappingTest, TwoViewsUnderOneNameShareAnEntryThatGoesWithTheLast)
 {
     const std::vector<uint8_t> bytes = Pattern(2 * kGranule);
     const std::string path = MakeFile("two.bin", bytes);
@@ -145,7 +145,7 @@ TEST_F(FileMapping, TwoViewsUnderOneNameShareAnEntryThatGoesWithTheLast)
     EXPECT_EQ(ReadBytes(path)[kGranule], 0xAB);
 }
 
-TEST_F(FileMapping, UnknownNamesAndOtherNamesViewsAreRefusedAndChangeNothing)
+TEST_F(FileMappingTest, UnknownNamesAndOtherNamesViewsAreRefusedAndChangeNothing)
 {
     const std::string path = MakeFile("names.bin", Pattern(1000));
     CFileWin f;
@@ -181,7 +181,7 @@ TEST_F(FileMapping, UnknownNamesAndOtherNamesViewsAreRefusedAndChangeNothing)
     EXPECT_EQ(closed.GetMappings().GetCount(), 0u);
 }
 
-TEST_F(FileMapping, CloseWithViewsMappedReleasesEverything)
+TEST_F(FileMappingTest, CloseWithViewsMappedReleasesEverything)
 {
     const std::string path = MakeFile("close.bin", Pattern(3 * kGranule));
     CFileWin f;
@@ -206,7 +206,7 @@ TEST_F(FileMapping, CloseWithViewsMappedReleasesEverything)
     EXPECT_NE(f.MapView(kMapRead, 0, 10, 0, "close-a"), nullptr);
 }
 
-TEST_F(FileMapping, RegionOfSizeZeroMapsTheRestAndRegionsOfTwoFilesStayApart)
+TEST_F(FileMappingTest, RegionOfSizeZeroMapsTheRestAndRegionsOfTwoFilesStayApart)
 {
     const std::vector<uint8_t> one = Pattern(kGranule + 4464);
     const std::string pathOne = MakeFile("one.bin", one);
@@ -240,7 +240,7 @@ TEST_F(FileMapping, RegionOfSizeZeroMapsTheRestAndRegionsOfTwoFilesStayApart)
     EXPECT_TRUE(b.UnmapRegion(other));
 }
 
-TEST_F(FileMapping, ReadOnlyFilesGiveReadViewsAndRefuseWriteAccess)
+TEST_F(FileMappingTest, ReadOnlyFilesGiveReadViewsAndRefuseWriteAccess)
 {
     const std::string path = MakeFile("ro.bin", Pattern(300));
     CFileWin f;
@@ -263,7 +263,7 @@ TEST_F(FileMapping, ReadOnlyFilesGiveReadViewsAndRefuseWriteAccess)
     EXPECT_EQ(ReadBytes(path), Pattern(300));
 }
 
-TEST_F(FileMapping, NamedMappingIsSeenAndWrittenByASecondProcess)
+TEST_F(FileMappingTest, NamedMappingIsSeenAndWrittenByASecondProcess)
 {
 #ifdef _WIN32
     const std::string name = "velmar-shared-" + std::to_string(GetCurrentProcessId());

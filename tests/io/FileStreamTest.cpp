@@ -15,12 +15,12 @@ using testsupport::WriteBytes;
 
 namespace
 {
-class FileStream : public testsupport::ScratchTest
+class FileStreamTest : public testsupport::ScratchTest
 {
 };
 } // namespace
 
-TEST_F(FileStream, EmptyOrMissingPathGivesAClosedStreamThatReadsNothing)
+TEST_F(FileStreamTest, EmptyOrMissingPathGivesAClosedStreamThatReadsNothing)
 {
 #ifndef _WIN32
     const auto opens = w32::SysCallCount(w32::SysCall::Open);
@@ -48,7 +48,7 @@ TEST_F(FileStream, EmptyOrMissingPathGivesAClosedStreamThatReadsNothing)
     EXPECT_EQ(missing.ReadTo(&sink), 0u);
 }
 
-TEST_F(FileStream, ForwardsToItsFileAndTruncatesOnlyWithTheWriteBit)
+TEST_F(FileStreamTest, ForwardsToItsFileAndTruncatesOnlyWithTheWriteBit)
 {
     const std::string path = dir.File("doc.xml");
     WriteBytes(path, Pattern(100));
@@ -89,7 +89,7 @@ TEST_F(FileStream, ForwardsToItsFileAndTruncatesOnlyWithTheWriteBit)
     EXPECT_EQ(ReadBytes(path), (std::vector<uint8_t>{'<', 'a', '/', '>'}));
 }
 
-TEST_F(FileStream, AsyncModeSubmitsThroughTheFilesController)
+TEST_F(FileStreamTest, AsyncModeSubmitsThroughTheFilesController)
 {
     const std::string path = dir.File("async.bin");
     CFileStream s(path.c_str(), kModeRead | kModeWrite | kModeAsync, true);
@@ -106,7 +106,7 @@ TEST_F(FileStream, AsyncModeSubmitsThroughTheFilesController)
     EXPECT_EQ(s.GetLength(), 3u);
 }
 
-TEST_F(FileStream, CopyOf10000BytesMovesThreeBlocksAndStopsOnAFullDisk)
+TEST_F(FileStreamTest, CopyOf10000BytesMovesThreeBlocksAndStopsOnAFullDisk)
 {
     const std::string from = dir.File("from.bin"), to = dir.File("to.bin");
     WriteBytes(from, Pattern(10000));
@@ -138,7 +138,7 @@ TEST_F(FileStream, CopyOf10000BytesMovesThreeBlocksAndStopsOnAFullDisk)
 #endif
 }
 
-TEST_F(FileStream, WholeFileCopiesOfTheFile)
+TEST_F(FileStreamTest, WholeFileCopiesOfTheFile)
 {
     const std::string from = dir.File("a.bin"), to = dir.File("b.bin");
     WriteBytes(from, Pattern(5000));
@@ -169,7 +169,7 @@ TEST_F(FileStream, WholeFileCopiesOfTheFile)
     EXPECT_EQ(c.GetLength(), 300u);
 }
 
-TEST_F(FileStream, DuplicatesShareTheOpenFileAndComeFromRecords)
+TEST_F(FileStreamTest, DuplicatesShareTheOpenFileAndComeFromRecords)
 {
     const std::string path = dir.File("dup.bin");
     WriteBytes(path, Pattern(64));

@@ -49,13 +49,13 @@ template <class C> void CheckRepeatedNames()
 
 } // namespace
 
-TEST(XmlParser_SharedNames, nodes_with_the_same_names_stay_independent)
+TEST(XmlParserSharedNames, nodes_with_the_same_names_stay_independent)
 {
     CheckRepeatedNames<char>();
     CheckRepeatedNames<wchar_t>();
 }
 
-TEST(XmlParser_Header, one_whose_parameters_all_lack_a_name_is_refused)
+TEST(XmlParserHeader, one_whose_parameters_all_lack_a_name_is_refused)
 {
     // It would be saved as "<?xml0version?>", which no load accepts.
     CXmlFileA narrow;
@@ -66,7 +66,7 @@ TEST(XmlParser_Header, one_whose_parameters_all_lack_a_name_is_refused)
     EXPECT_TRUE(Load(fine, "<?xml version='1.0'?><?pi ='v' k='w'?><r/>"));
 }
 
-TEST(XmlParser_Declaration, a_header_only_beginning_like_it_names_no_code_page)
+TEST(XmlParserDeclaration, a_header_only_beginning_like_it_names_no_code_page)
 {
     // "<?xmlev" is taken as the first header, but the writer does not treat
     // it as the declaration; reading its encoding would make GBK text come
@@ -86,7 +86,7 @@ TEST(XmlParser_Declaration, a_header_only_beginning_like_it_names_no_code_page)
     EXPECT_EQ(Top(real, 1)->GetValue()[0], wchar_t(0x4E2D));
 }
 
-TEST(XmlWriter_Declaration, text_beyond_ascii_in_it_is_written_as_references)
+TEST(XmlWriterDeclaration, text_beyond_ascii_in_it_is_written_as_references)
 {
     // The declaration is decoded before its encoding is known, so GBK bytes
     // written there would read back as other characters after one save.
@@ -114,7 +114,7 @@ TEST(XmlWriter_Declaration, text_beyond_ascii_in_it_is_written_as_references)
     EXPECT_EQ(Top(again, 1)->GetValue()[0], wchar_t(0x4E2D));
 }
 
-TEST(XmlParser_Names, an_element_whose_name_is_refused_fails_the_load_with_or_without_content)
+TEST(XmlParserNames, an_element_whose_name_is_refused_fails_the_load_with_or_without_content)
 {
     // Kept as a nameless node it would be saved as "</>" or with an end tag
     // "</>", and the saved file would no longer open.
@@ -132,7 +132,7 @@ TEST(XmlParser_Names, an_element_whose_name_is_refused_fails_the_load_with_or_wi
     EXPECT_EQ(Top(fine, 1)->GetChildCount(), 4u);
 }
 
-TEST(XmlWriter_Utf8, every_sequence_length_is_written_as_the_code_page_layer_would)
+TEST(XmlWriterUtf8, every_sequence_length_is_written_as_the_code_page_layer_would)
 {
     CXmlFileW doc;
     ASSERT_TRUE(Load(doc, std::string(testsupport::kDecl) + "<r k='x'>t</r>"));
@@ -154,7 +154,7 @@ TEST(XmlWriter_Utf8, every_sequence_length_is_written_as_the_code_page_layer_wou
     EXPECT_EQ(Save(again), saved);
 }
 
-TEST(XmlParser_Utf8, text_decodes_as_the_code_page_layer_decodes_it)
+TEST(XmlParserUtf8, text_decodes_as_the_code_page_layer_decodes_it)
 {
     // Well-formed sequences of every length, then ill-formed ones (overlong,
     // surrogate, beyond Unicode, cut short) that take the layer's own path.
