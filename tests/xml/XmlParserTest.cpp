@@ -1,58 +1,68 @@
 // The reader: what it accepts, what it refuses, and the tree it builds.
 #include "XmlTestUtil.h"
+#include "velmar/win32/win32.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstring>
-#include <cwchar>
-#include <string>
 #include <vector>
 
 using namespace nkDS;
-using testsupport::Load;
-using testsupport::Top;
+using namespace testsupport;
 
 namespace
 {
 
-std::string Doc(const std::string& body)
+// Refusals that the error tests place with an offset and a reason are not
+// repeated here.
+TEST(XmlParser, accepts_or_refuses_each_input_in_both_widths)
 {
-    return std::string(testsupport::kDecl) + body;
+    // The declaration comes first, after spaces and line ends only; like every
+    // header it needs a named parameter, or it would be saved as
+    // "<?xml0version?>", which no load accepts. An element with a refused name,
+    // with content or without, would be kept nameless and saved as "</>". End
+    // tags are case-sensitive.
+    const std::vector<std::string> accepted = {" \r\n <?xml version='1.0'?><a/>",
+                                               "<?xml version='1.0'?><?pi ='v' k='w'?><r/>",
+                                               Doc("<a b=\"1\"  c='2'>x</a>")};
+    const std::vector<std::string> refused = {"\t<?xml version='1.0'?><a/>",
+                                              "<?xm",
+                                              "<a/>",
+                                              "",
+                                              "<?xml?><a/>",
+                                              "<?xml ?><a/>",
+                                              "<?xml version='1.0'",
+                                              "<?xml0version=\"-8\"?>\r\n<root>x</root>",
+                                              "<?xml version='1.0'?><?pi ='v'?><r/>",
+                                              Doc("<a b = '1'>x</a>"),
+                                              Doc("<A>x</a>"),
+                                              Doc("<!--x--"),
+                                              Doc("<r><![CDATA[x]]</r>"),
+                                              Doc("<1a/>"),
+                                              Doc("<r><-a x='1'/></r>"),
+                                              Doc("<a><.x>t</.x></a>"),
+                                              Doc("<->t</->"),
+                                              Doc("<a><-></-></a>")};
+    for (const bool accept : {true, false})
+    {
+        for (const std::string& bytes : accept ? accepted : refused)
+        {
+            CXmlFileA narrow;
+            CXmlFileW wide;
+            EXPECT_EQ(Load(narrow, bytes), accept) << bytes;
+            EXPECT_EQ(Load(wide, bytes), accept) << bytes;
+        }
+    }
+    CXmlFileW fine;
+    ASSERT_TRUE(Load(fine, Doc("<a><b-c/><d.e>t</d.e><a1/><_b/></a>")));
+    EXPECT_EQ(Top(fine, 1)->GetChildCount(), 4u);
 }
 
-bool Accepts(const std::string& bytes)
+TEST(XmlParser, version_and_encoding_come_from_the_declaration)
 {
     CXmlFileW doc;
-    return Load(doc, bytes);
-}
-
-TEST(XmlParserDeclaration, required_at_the_start_after_spaces_and_line_ends)
-{
-    EXPECT_TRUE(Accepts(" \r\n <?xml version='1.0'?><a/>"));
-    EXPECT_FALSE(Accepts("\t<?xml version='1.0'?><a/>")); // tab is not skipped
-    EXPECT_FALSE(Accepts("<?xm"));                        // shorter than five bytes
-    EXPECT_FALSE(Accepts("<a/>"));
-    EXPECT_FALSE(Accepts(""));
-    EXPECT_FALSE(Accepts("<?xml?><a/>")); // a header needs a parameter
-    EXPECT_FALSE(Accepts("<?xml ?><a/>"));
-    EXPECT_FALSE(Accepts("<?xml version='1.0'"));
-}
-
-TEST(XmlParserDeclaration, version_and_encoding_come_from_it)
-{
-    CXmlFileW doc;
-    ASSERT_TRUE(Load(doc, "<?xml version='1.0' encoding='GBK'?>\r\n<a b='1' c='2'>t</a>"));
-    ASSERT_EQ(doc.GetChildCount(), 2u);
-    CXmlNodeW* decl = Top(doc, 0);
-    EXPECT_EQ(decl->GetKind(), uint32_t(xnkHeader));
-    EXPECT_STREQ(decl->GetName(), L"xml");
-    EXPECT_EQ(decl->GetParamCount(), 2u);
-    CXmlNodeW* a = Top(doc, 1);
-    EXPECT_STREQ(a->GetName(), L"a");
-    EXPECT_STREQ(a->GetParamByName(L"b"), L"1");
-    EXPECT_STREQ(a->GetParamByName(L"c"), L"2");
-    EXPECT_STREQ(a->GetValue(), L"t");
+    ASSERT_TRUE(Load(doc, "<?xml version='1.0' encoding='GBK'?>\r\n<a/>"));
     EXPECT_FLOAT_EQ(doc.GetVersion(), 1.0f);
     EXPECT_STREQ(doc.GetEncoding(), "GBK");
 
@@ -63,15 +73,7 @@ TEST(XmlParserDeclaration, version_and_encoding_come_from_it)
     EXPECT_FLOAT_EQ(doc.GetVersion(), 1.0f); // no version: 1.0
 }
 
-// The refusals with their offsets and reasons are in the error tests.
-TEST(XmlParserTags, blanks_quotes_and_names_follow_the_dialect)
-{
-    EXPECT_TRUE(Accepts(Doc("<a b=\"1\"  c='2'>x</a>")));
-    EXPECT_FALSE(Accepts(Doc("<a b = '1'>x</a>")));
-    EXPECT_FALSE(Accepts(Doc("<A>x</a>"))); // end tags are case-sensitive
-}
-
-TEST(XmlParserContent, text_is_kept_verbatim_and_only_the_last_run_counts)
+TEST(XmlParser, text_is_kept_verbatim_and_only_the_last_run_counts)
 {
     CXmlFileW doc;
     ASSERT_TRUE(Load(doc, Doc("<r><a b='it&apos;s'>x &amp; y</a><c>one<d/>two</c></r>")));
@@ -86,7 +88,7 @@ TEST(XmlParserContent, text_is_kept_verbatim_and_only_the_last_run_counts)
     EXPECT_EQ(c->GetChild(0)->GetParent(), c);
 }
 
-TEST(XmlParserContent, cdata_remarks_headers_and_doctype)
+TEST(XmlParser, cdata_remarks_headers_and_doctype)
 {
     CXmlFileW doc;
     ASSERT_TRUE(Load(doc, Doc("<!DOCTYPE r [<!ENTITY e 'v'>]>\r\n<!-- a -- b -->"
@@ -102,24 +104,13 @@ TEST(XmlParserContent, cdata_remarks_headers_and_doctype)
     EXPECT_EQ(r->GetChild(1)->GetKind(), uint32_t(xnkHeader));
     EXPECT_STREQ(r->GetChild(1)->GetName(), L"pi");
 
-    EXPECT_FALSE(Accepts(Doc("<!--x--")));
-    EXPECT_FALSE(Accepts(Doc("<r><![CDATA[x]]</r>")));
-
     // Content ending in the first closing character reads back as written.
     ASSERT_TRUE(Load(doc, Doc("<!--x---><r><![CDATA[a]b]]]]></r>")));
     EXPECT_STREQ(Top(doc, 1)->GetValue(), L"x-");
     EXPECT_STREQ(Top(doc, 2)->GetValue(), L"a]b]]");
 }
 
-TEST(XmlParserContent, several_top_level_elements_keep_their_order)
-{
-    CXmlFileW doc;
-    ASSERT_TRUE(Load(doc, Doc("<a/>\r\n<b/> <c/>\n")));
-    ASSERT_EQ(doc.GetChildCount(), 4u);
-    EXPECT_STREQ(Top(doc, 3)->GetName(), L"c");
-}
-
-TEST(XmlParserFailure, completed_top_level_nodes_stay_and_the_reason_is_kept)
+TEST(XmlParser, on_failure_completed_top_level_nodes_stay_and_the_reason_is_kept)
 {
     CXmlFileW doc;
     const std::string bytes = Doc("<a/><b><c/>");
@@ -129,16 +120,18 @@ TEST(XmlParserFailure, completed_top_level_nodes_stay_and_the_reason_is_kept)
     EXPECT_NE(doc.GetParser().GetErrorReason(), nullptr);
     EXPECT_EQ(doc.GetParser().GetErrorOffset(), bytes.size());
 
-    // A new load starts from an empty tree.
-    ASSERT_TRUE(Load(doc, Doc("<z/>")));
-    EXPECT_EQ(doc.GetChildCount(), 2u);
+    // A new load starts from an empty tree; top-level elements keep their order.
+    ASSERT_TRUE(Load(doc, Doc("<z/>\r\n<b/> <c/>\n")));
+    ASSERT_EQ(doc.GetChildCount(), 4u);
+    EXPECT_STREQ(Top(doc, 1)->GetName(), L"z");
+    EXPECT_STREQ(Top(doc, 3)->GetName(), L"c");
 }
 
-TEST(XmlParserLimits, nesting_deeper_than_the_limit_fails_cleanly)
+TEST(XmlParser, nesting_deeper_than_the_limit_fails_cleanly)
 {
     auto nested = [](uint32_t depth)
     {
-        std::string s = testsupport::kDecl;
+        std::string s = kDecl;
         for (uint32_t i = 0; i < depth; ++i)
             s += "<e>";
         for (uint32_t i = 0; i < depth; ++i)
@@ -152,7 +145,7 @@ TEST(XmlParserLimits, nesting_deeper_than_the_limit_fails_cleanly)
     EXPECT_EQ(doc.GetChildCount(), 1u);
 }
 
-TEST(XmlParserLimits, a_million_siblings_and_a_long_value_load_in_linear_time)
+TEST(XmlParser, a_million_siblings_and_a_long_value_load_in_linear_time)
 {
     std::string s = Doc("<r>");
     for (int i = 0; i < 1000000; ++i)
@@ -175,78 +168,70 @@ TEST(XmlParserLimits, a_million_siblings_and_a_long_value_load_in_linear_time)
     EXPECT_LT(secs, limit); // quadratic growth would take hours
 }
 
+template <class C> class XmlParserTest : public ::testing::Test
+{
+};
+using Widths = ::testing::Types<char, wchar_t>;
+TYPED_TEST_SUITE(XmlParserTest, Widths);
+
 // Repeated names, short values and indentation share their text between
 // nodes; each node must still own its text as far as anyone can tell, past
 // the 255 sharers a block can count too.
-TEST(XmlParserContent, repeated_text_is_shared_but_every_node_edits_its_own)
+TYPED_TEST(XmlParserTest, repeated_text_is_shared_but_every_node_edits_its_own)
 {
     std::string body = "<r>\r\n";
     for (int i = 0; i < 600; ++i)
         body += " <e k='v' n='\xE4\xB8\xAD'>\r\n  <i>x</i>\r\n </e>\r\n";
     body += "</r>";
-    CXmlFileW doc;
+    CXmlFileT<TypeParam> doc;
     ASSERT_TRUE(Load(doc, Doc(body)));
-    CXmlNodeW* r = Top(doc, 1);
+    CXmlNodeT<TypeParam>* r = Top(doc, 1);
     ASSERT_EQ(r->GetChildCount(), 600u);
     for (uint32_t i = 0; i < 600; ++i)
     {
-        CXmlNodeW* e = r->GetChild(i);
-        ASSERT_STREQ(e->GetName(), L"e");
-        ASSERT_STREQ(e->GetParamByName(L"k"), L"v");
-        ASSERT_STREQ(e->GetParamByName(L"n"), L"\u4E2D");
-        ASSERT_STREQ(e->GetValue(), L"\r\n "); // the run before the end tag
-        ASSERT_STREQ(e->GetChild(0)->GetValue(), L"x");
+        CXmlNodeT<TypeParam>* e = r->GetChild(i);
+        ASSERT_STREQ(e->GetName(), LIT("e"));
+        ASSERT_STREQ(e->GetParamByName(LIT("k")), LIT("v"));
+        ASSERT_STREQ(e->GetParamByName(LIT("n")), LIT("\u4E2D"));
+        ASSERT_STREQ(e->GetValue(), LIT("\r\n ")); // the run before the end tag
+        ASSERT_STREQ(e->GetChild(0)->GetValue(), LIT("x"));
     }
-    CXmlNodeW* first = r->GetChild(0);
-    CXmlNodeW* last = r->GetChild(599);
-    ASSERT_TRUE(first->SetName(L"f"));
-    ASSERT_TRUE(first->SetParam(L"k", L"w"));
-    first->GetChild(0)->SetValue(L"y");
-    last->m_strValue.Append(L'!');
-    EXPECT_STREQ(r->GetChild(1)->GetName(), L"e");
-    EXPECT_STREQ(r->GetChild(1)->GetParamByName(L"k"), L"v");
-    EXPECT_STREQ(r->GetChild(1)->GetChild(0)->GetValue(), L"x");
-    EXPECT_STREQ(r->GetChild(598)->GetValue(), L"\r\n ");
-    EXPECT_STREQ(last->GetValue(), L"\r\n !");
+    CXmlNodeT<TypeParam>* first = r->GetChild(0);
+    CXmlNodeT<TypeParam>* last = r->GetChild(599);
+    ASSERT_TRUE(first->SetName(LIT("f")));
+    // Named by a text that other nodes share too.
+    ASSERT_TRUE(first->SetParam(last->GetParamName(0), LIT("w")));
+    first->GetChild(0)->SetValue(LIT("y"));
+    last->m_strValue.Append(TypeParam('!'));
+    EXPECT_STREQ(r->GetChild(1)->GetName(), LIT("e"));
+    EXPECT_STREQ(r->GetChild(1)->GetParamName(0), LIT("k"));
+    EXPECT_STREQ(r->GetChild(1)->GetParamByName(LIT("k")), LIT("v"));
+    EXPECT_STREQ(r->GetChild(1)->GetChild(0)->GetValue(), LIT("x"));
+    EXPECT_STREQ(r->GetChild(598)->GetValue(), LIT("\r\n "));
+    EXPECT_STREQ(last->GetValue(), LIT("\r\n !"));
 
     // Saving drops the text of nodes with children, shared or not, and
     // writes the same bytes as a tree built without any sharing.
-    const std::string saved = testsupport::Save(doc);
-    EXPECT_STREQ(r->GetChild(1)->GetValue(), L"");
-    EXPECT_STREQ(r->GetChild(1)->GetChild(0)->GetValue(), L"x");
+    const std::string saved = Save(doc);
+    EXPECT_STREQ(r->GetChild(1)->GetValue(), LIT(""));
+    EXPECT_STREQ(r->GetChild(1)->GetChild(0)->GetValue(), LIT("x"));
+    EXPECT_NE(saved.find("<f  k='w'  n='\xE4\xB8\xAD'>"), std::string::npos);
     EXPECT_NE(saved.find("<i>y</i>"), std::string::npos);
-    EXPECT_NE(saved.find("k='w'"), std::string::npos);
-    EXPECT_NE(saved.find("n='\xE4\xB8\xAD'"), std::string::npos);
-    CXmlFileW again;
-    ASSERT_TRUE(Load(again, saved));
-    EXPECT_EQ(testsupport::Save(again), saved);
+    EXPECT_TRUE(IsFixedPoint<TypeParam>(saved));
 }
 
-TEST(XmlParserInput, every_truncation_of_a_document_ends_in_a_result)
+TEST(XmlParser, every_truncation_of_a_document_ends_in_a_result)
 {
     const std::string full =
         Doc("<!-- c --><r a='1' b=\"2\"><x>t&amp;</x><![CDATA[d]]><?p q='1'?><y/></r>");
     for (size_t n = 0; n <= full.size(); ++n)
     {
         CXmlFileW doc;
-        const bool ok = Load(doc, full.substr(0, n));
-        if (n == full.size())
-        {
-            EXPECT_TRUE(ok);
-        }
+        EXPECT_TRUE(Load(doc, full.substr(0, n)) || n < full.size());
     }
 }
 
-TEST(XmlParserInput, byte_order_mark_is_accepted_and_remembered)
-{
-    CXmlFileW doc;
-    ASSERT_TRUE(Load(doc, "\xEF\xBB\xBF" + Doc("<a/>")));
-    EXPECT_TRUE(doc.HasByteOrderMark());
-    ASSERT_TRUE(Load(doc, Doc("<a/>")));
-    EXPECT_FALSE(doc.HasByteOrderMark());
-}
-
-TEST(XmlParserInput, the_stream_is_left_where_the_parse_stopped)
+TEST(XmlParser, the_stream_is_left_where_the_parse_stopped)
 {
     const std::string bytes = Doc("<a/>\r\n");
     Orvex::CMemStream in(bytes.data(), static_cast<uint32_t>(bytes.size()));
@@ -259,7 +244,7 @@ TEST(XmlParserInput, the_stream_is_left_where_the_parse_stopped)
     EXPECT_EQ(bad.GetPosition(), doc.GetParser().GetErrorOffset());
 }
 
-TEST(XmlParserEncoding, wide_text_is_decoded_with_the_declared_code_page)
+TEST(XmlParser, wide_text_is_decoded_with_the_declared_code_page)
 {
     CXmlFileW doc;
     // "中文" in GBK, then in UTF-8.
@@ -279,21 +264,54 @@ TEST(XmlParserEncoding, wide_text_is_decoded_with_the_declared_code_page)
     EXPECT_STREQ(Top(narrow, 1)->GetValue(), "\xD6\xD0");
 }
 
+TEST(XmlParser, utf8_text_decodes_as_the_code_page_layer_decodes_it)
+{
+    // Well-formed sequences of every length, then ill-formed ones (overlong,
+    // surrogate, beyond Unicode, cut short) that take the layer's own path.
+    const std::string texts[] = {
+        "a\xc3\xa9\xe4\xb8\xad\xf0\x9f\x98\x80\xdf\xbf\xe0\xa0\x80\xef\xbf\xbf\xf4\x8f\xbf\xbf",
+        "x\xc0\xafy",
+        "x\xed\xa0\x80y",
+        "x\xf4\x90\x80\x80y",
+        "x\xe4\xb8y",
+        "\xff\xfe",
+    };
+    for (const std::string& text : texts)
+    {
+        CXmlFileW doc;
+        ASSERT_TRUE(Load(doc, "<?xml version='1.0' encoding='UTF-8'?><r k='" + text + "'>" + text +
+                                  "</r>"));
+        ASSERT_NE(Top(doc, 1), nullptr);
+        wchar_t units[64] = {};
+        const int n =
+            MultiByteToWideChar(65001, 0, text.data(), static_cast<int>(text.size()), units, 63);
+        ASSERT_GT(n, 0);
+        const std::wstring expected(units, static_cast<size_t>(n));
+        EXPECT_EQ(std::wstring(Top(doc, 1)->GetValue()), expected);
+        EXPECT_EQ(std::wstring(Top(doc, 1)->GetParamValue(0)), expected);
+    }
+}
+
+TEST(XmlParser, a_header_only_beginning_like_the_declaration_names_no_code_page)
+{
+    // "<?xmlev" is taken as the first header, but the writer does not treat
+    // it as the declaration; reading its encoding would make GBK text come
+    // back as different characters after one save.
+    const std::string gbk = "<?xmlev encoding='GBK'?>\r\n<r n='\xd6\xd0'>\xd6\xd0</r>\r\n";
+    CXmlFileW doc;
+    ASSERT_TRUE(Load(doc, gbk));
+    EXPECT_TRUE(IsFixedPoint<wchar_t>(Save(doc)));
+}
+
 struct Recorder : IXmlParseHook
 {
-    std::vector<std::string> calls;
-    void OnParam(const char* n, const char* v) override
-    {
-        calls.push_back(std::string("P ") + n + "=" + v);
-    }
-    void OnElement(const char* n, int end) override
-    {
-        calls.push_back((end ? "E " : "S ") + std::string(n));
-    }
-    void OnRemark(const char* t) override { calls.push_back(std::string("R ") + t); }
+    std::string seen;
+    void OnParam(const char* n, const char* v) override { seen = seen + "P " + n + "=" + v + ";"; }
+    void OnElement(const char* n, int end) override { seen = seen + (end ? "E " : "S ") + n + ";"; }
+    void OnRemark(const char* t) override { seen = seen + "R " + t + ";"; }
 };
 
-TEST(XmlParserHook, sees_parameters_elements_and_remarks_in_order)
+TEST(XmlParser, hook_sees_parameters_elements_and_remarks_in_order)
 {
     const std::string bytes = Doc("<a k='v'><b/><!--r--></a>");
     Orvex::CMemStream in(bytes.data(), static_cast<uint32_t>(bytes.size()));
@@ -302,12 +320,11 @@ TEST(XmlParserHook, sees_parameters_elements_and_remarks_in_order)
     parser.SetRoot(&root);
     Recorder hook;
     ASSERT_TRUE(parser.Parse(&in, &hook));
-    const std::vector<std::string> want = {"P k=v", "S a", "E b", "R r", "E a"};
-    EXPECT_EQ(hook.calls, want);
+    EXPECT_EQ(hook.seen, "P k=v;S a;E b;R r;E a;");
     root.Clear();
 }
 
-TEST(XmlParserModes, non_strict_input_without_a_declaration_starts_at_its_first_byte)
+TEST(XmlParser, non_strict_input_without_a_declaration_starts_at_its_first_byte)
 {
     const std::string bytes = "<a>x</a>";
     Orvex::CMemStream in(bytes.data(), static_cast<uint32_t>(bytes.size()));
