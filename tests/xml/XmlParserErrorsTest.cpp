@@ -4,9 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
+#include <cstring>
 
 using namespace nkDS;
+using namespace testsupport;
 
 namespace
 {
@@ -18,34 +19,16 @@ struct Refusal
 };
 
 // The refusal of `body` behind the declaration, offset counted from the body.
-Refusal Refuse(const std::string& body, bool narrow = false)
+template <class C = wchar_t> Refusal Refuse(const std::string& body)
 {
-    const std::string decl = testsupport::kDecl;
-    Refusal r{0, "(accepted)"};
-    auto take = [&](auto& doc)
-    {
-        if (!testsupport::Load(doc, decl + body))
-        {
-            r.offset = doc.GetParser().GetErrorOffset() - decl.size();
-            r.reason =
-                doc.GetParser().GetErrorReason() ? doc.GetParser().GetErrorReason() : "(none)";
-        }
-    };
-    if (narrow)
-    {
-        CXmlFileA doc;
-        take(doc);
-    }
-    else
-    {
-        CXmlFileW doc;
-        take(doc);
-    }
-    return r;
+    CXmlFileT<C> doc;
+    if (Load(doc, Doc(body)))
+        return {0, "(accepted)"};
+    const char* reason = doc.GetParser().GetErrorReason();
+    return {doc.GetParser().GetErrorOffset() - std::strlen(kDecl), reason ? reason : "(none)"};
 }
 
-TEST(XmlParser_Errors,
-     the_offset_points_at_the_offending_byte_and_the_reason_says_what_was_expected)
+TEST(XmlParserErrors, the_offset_points_at_the_offending_byte_and_the_reason_says_what_was_expected)
 {
     struct Case
     {
@@ -68,29 +51,22 @@ TEST(XmlParser_Errors,
         {"<a/>x", 4, "text outside an element"},
         {"<a><1b>x</1b></a>", 4, "element name begins with a digit"},
         {"<a/x>", 3, "expected '>' after '/'"},
+        // An input that ends early is refused at its end, naming the open element.
+        {"<a><b>text", 10, "input ends before </b>"},
+        {"<a><b>te", 8, "input ends before </b>"},
+        {"<a><b>x</b", 10, "input ends before </b>"},
+        {"<a><b>x</", 9, "input ends before </b>"},
+        {"<a x='1'", 8, "input ends inside a start tag"},
+        {"<a><!-- x", 9, "input ends inside a remark"},
     };
     for (const Case& c : cases)
     {
-        for (bool narrow : {false, true})
+        for (const Refusal& r : {Refuse<wchar_t>(c.body), Refuse<char>(c.body)})
         {
-            const Refusal r = Refuse(c.body, narrow);
             EXPECT_EQ(r.offset, c.offset) << c.body;
             EXPECT_EQ(r.reason, c.reason) << c.body;
         }
     }
-}
-
-TEST(XmlParser_Errors, an_input_that_ends_early_is_refused_at_its_end_naming_the_open_element)
-{
-    const std::string bodies[] = {"<a><b>text", "<a><b>te", "<a><b>x</b", "<a><b>x</"};
-    for (const std::string& body : bodies)
-    {
-        const Refusal r = Refuse(body);
-        EXPECT_EQ(r.offset, body.size()) << body;
-        EXPECT_EQ(r.reason, "input ends before </b>") << body;
-    }
-    EXPECT_EQ(Refuse("<a x='1'").reason, "input ends inside a start tag");
-    EXPECT_EQ(Refuse("<a><!-- x").reason, "input ends inside a remark");
 
     // A long name is cut short in the reason.
     const std::string name(100, 'n');
@@ -98,8 +74,8 @@ TEST(XmlParser_Errors, an_input_that_ends_early_is_refused_at_its_end_naming_the
 
     // A refusal is forgotten by the next successful load.
     CXmlFileW doc;
-    EXPECT_FALSE(testsupport::Load(doc, std::string(testsupport::kDecl) + "<a>"));
-    EXPECT_TRUE(testsupport::Load(doc, std::string(testsupport::kDecl) + "<a/>"));
+    EXPECT_FALSE(Load(doc, Doc("<a>")));
+    EXPECT_TRUE(Load(doc, Doc("<a/>")));
     EXPECT_EQ(doc.GetParser().GetErrorReason(), nullptr);
 }
 

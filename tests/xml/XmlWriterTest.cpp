@@ -1,0 +1,211 @@
+// The writer: layout, escapes, encodings, checked writes and round trips.
+#include "XmlTestUtil.h"
+#include "support/RecordingStream.h"
+#include "support/TempDir.h"
+#include "velmar/win32/win32.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cwchar>
+#include <filesystem>
+
+using namespace nkDS;
+using namespace testsupport;
+
+namespace
+{
+
+CXmlNodeW* Add(CXmlNodeW* parent, const wchar_t* name, const wchar_t* value = L"",
+               uint32_t kind = xnkData)
+{
+    CXmlNodeW* n = CreateXmlNodeW();
+    n->SetKind(kind);
+    n->SetName(name); // a remark's empty name is refused and stays empty
+    n->SetValue(value);
+    parent->AddChild(n);
+    return n;
+}
+
+TEST(XmlWriter, writes_line_by_line_and_escapes_what_is_no_reference)
+{
+    CXmlFileW doc;
+    CXmlNodeW* decl = Add(&doc, L"xml", L"", xnkHeader);
+    decl->AddParam(L"version", L"1.0");
+    decl->AddParam(L"encoding", L"GBK");
+    CXmlNodeW* root = Add(&doc, L"root", L"lost");
+    Add(root, L"NewNode");
+    Add(root, L"v", L"a&b &amp; &#38; &#x26; &x & &#; <>")->AddParam(L"p", L"1>0 & &lt;");
+    CXmlNodeW* b = Add(root, L"b", L"x<y>z");
+    Add(b, L"", L" note ", xnkRemark);
+    Add(b, L"pi", L"", xnkHeader)->AddParam(L"k", L"v");
+    Add(root, L"c", L"x<y")->SetCData(true);
+    bool ok = false;
+    EXPECT_EQ(
+        Save(doc, &ok),
+        "<?xml  version='1.0'  encoding='GBK'?>\r\n"
+        "<root>\r\n"
+        " <NewNode/>\r\n"
+        " <v  p='1>0 &amp; &lt;'>a&amp;b &amp; &#38; &#x26; &amp;x &amp; &amp;#; &lt;&gt;</v>\r\n"
+        " <b>\r\n"
+        "  <!-- note -->\r\n"
+        "<?pi  k='v'?>\r\n"
+        " </b>\r\n"
+        " <c><![CDATA[x<y]]></c>\r\n"
+        "</root>\r\n");
+    EXPECT_TRUE(ok);
+    EXPECT_STREQ(root->GetValue(), L""); // a node with children keeps no text
+}
+
+TEST(XmlWriter, encoding_follows_the_declaration_and_never_loses_a_character)
+{
+    CXmlFileW doc;
+    ASSERT_TRUE(Load(doc, "<?xml version='1.0' encoding='GBK'?><a>x</a>"));
+    Top(doc, 1)->SetValue(L"\u4E2D\U0001F600\u00E9");
+    Top(doc, 1)->AddParam(L"p", L"\U0001F600");
+    // GBK has 中 and é but no emoji: those become references.
+    EXPECT_EQ(Save(doc), "<?xml  version='1.0'  encoding='GBK'?>\r\n"
+                         "<a  p='&#x1F600;'>\xD6\xD0&#x1F600;\xA8\xA6</a>\r\n");
+
+    // A byte order mark read is written back, and only then.
+    const std::string utf8 =
+        "<?xml version='1.0' encoding='UTF-8'?>\r\n<a>\xE4\xB8\xAD\xF0\x9F\x98\x80</a>\r\n";
+    ASSERT_TRUE(Load(doc, "\xEF\xBB\xBF" + utf8));
+    EXPECT_EQ(Save(doc).substr(0, 3), "\xEF\xBB\xBF");
+    ASSERT_TRUE(Load(doc, utf8));
+    EXPECT_EQ(
+        Save(doc),
+        "<?xml  version='1.0'  encoding='UTF-8'?>\r\n<a>\xE4\xB8\xAD\xF0\x9F\x98\x80</a>\r\n");
+}
+
+TEST(XmlWriter, text_beyond_ascii_in_the_declaration_is_written_as_references)
+{
+    // The declaration is decoded before its encoding is known, so GBK bytes
+    // written there would read back as other characters after one save.
+    const std::string input =
+        "<?xml version='1.\xe7\xb7\xb7' encoding='GBK'?>\r\n<r>\xd6\xd0</r>\r\n";
+    CXmlFileW doc;
+    ASSERT_TRUE(Load(doc, input));
+    const std::string first = Save(doc);
+    // How the bytes decode depends on the ANSI code page.
+    const std::string declaration = first.substr(0, first.find("?>"));
+    EXPECT_TRUE(std::all_of(declaration.begin(), declaration.end(), [](char c) { return c > 0; }))
+        << first;
+    const char* references = GetACP() == CP_UTF8 ? "&#x7DF7;"
+                             : GetACP() == 1252  ? "&#xE7;&#xB7;&#xB7;"
+                                                 : ""; // any other page: not checked
+    EXPECT_NE(declaration.find(references), std::string::npos) << first;
+    CXmlFileW again;
+    ASSERT_TRUE(Load(again, first));
+    EXPECT_EQ(Save(again), first);
+    ASSERT_NE(Top(again, 1), nullptr);
+    EXPECT_EQ(Top(again, 1)->GetValue()[0], wchar_t(0x4E2D));
+}
+
+TEST(XmlWriter, every_utf8_sequence_length_is_written_as_the_code_page_layer_would)
+{
+    CXmlFileW doc;
+    ASSERT_TRUE(Load(doc, Doc("<r k='x'>t</r>")));
+    CXmlNodeW* r = Top(doc, 1);
+    ASSERT_NE(r, nullptr);
+    const wchar_t* value = L"a\u00E9\u4E2D\U0001F600\u07FF\u0800\uFFFF\U0010FFFF";
+    ASSERT_TRUE(r->SetValue(value));
+    ASSERT_TRUE(r->SetParam(L"k", value));
+    const std::string saved = Save(doc);
+    char expected[64];
+    const int n =
+        WideCharToMultiByte(65001, 0, value, -1, expected, sizeof expected, nullptr, nullptr);
+    ASSERT_GT(n, 0);
+    const std::string bytes(expected, static_cast<size_t>(n - 1));
+    EXPECT_NE(saved.find("'" + bytes + "'"), std::string::npos);
+    EXPECT_NE(saved.find(">" + bytes + "<"), std::string::npos);
+    EXPECT_TRUE(IsFixedPoint<wchar_t>(saved));
+}
+
+TEST(XmlWriter, a_short_write_is_reported)
+{
+    CXmlFileW doc;
+    ASSERT_TRUE(Load(doc, Doc("<a>some text</a>")));
+    CRecordingStream full, roomy;
+    full.writeLimit = 10;
+    EXPECT_FALSE(doc.Write(&full));
+    EXPECT_FALSE(doc.ExportNode(&full, Top(doc, 1)));
+    EXPECT_TRUE(doc.Write(&roomy));
+}
+
+TEST(XmlWriter, export_writes_headers_then_the_node_and_a_locator_picks_it)
+{
+    CXmlFileW doc;
+    ASSERT_TRUE(Load(
+        doc, "<?xml version='1.0'?><?css href='x'?><r><b id='1'>one</b><b id='2'>two</b></r>"));
+    Orvex::CMemStream out;
+    ASSERT_TRUE(doc.ExportNode(&out, Top(doc, 1)));
+    const std::string twice(reinterpret_cast<const char*>(out.GetBuffer()), out.GetLength());
+    EXPECT_EQ(twice, "<?xml  version='1.0'?>\r\n<?css  href='x'?>\r\n<?css  href='x'?>\r\n");
+
+    Orvex::CDataLocator second(L"r/b=1");
+    EXPECT_EQ(doc.FindNode(&second), Top(doc, 2)->GetChild(1));
+    Orvex::CDataLocator byParam(L"r/b?id=1");
+    EXPECT_EQ(doc.FindNode(&byParam), Top(doc, 2)->GetChild(0));
+    Orvex::CDataLocator missing(L"r/c");
+    EXPECT_EQ(doc.FindNode(&missing), nullptr);
+
+    Orvex::CMemStream picked;
+    ASSERT_TRUE(doc.Save(&picked, &second));
+    const std::string text(reinterpret_cast<const char*>(picked.GetBuffer()), picked.GetLength());
+    EXPECT_EQ(text, "<?xml  version='1.0'?>\r\n<?css  href='x'?>\r\n<b  id='2'>two</b>\r\n");
+}
+
+TEST(XmlWriter, set_version_changes_only_an_existing_parameter)
+{
+    CXmlFileW doc;
+    ASSERT_TRUE(Load(doc, "<?xml version='1.0'?><a/>"));
+    doc.SetVersion(2.5f);
+    EXPECT_STREQ(Top(doc, 0)->GetParamByName(L"version"), L"2.5");
+    doc.SetVersion(1e30f); // far past seven characters, still whole
+    EXPECT_EQ(std::wcstod(Top(doc, 0)->GetParamByName(L"version"), nullptr), double(1e30f));
+    ASSERT_TRUE(Load(doc, "<?xml encoding='UTF-8'?><a/>"));
+    doc.SetVersion(2.5f);
+    EXPECT_EQ(Top(doc, 0)->GetParamByName(L"version"), nullptr);
+}
+
+TEST(XmlWriter, samples_reach_a_fixed_point_that_libxml2_accepts)
+{
+    TempDir tmp;
+    int seen = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(VELMAR_SAMPLES_DIR))
+    {
+        if (entry.path().extension() != ".xml")
+            continue;
+        ++seen;
+        CXmlFileW doc;
+        ASSERT_TRUE(doc.LoadFromFile(entry.path().c_str())) << entry.path();
+        const std::string once = tmp.File("once-" + entry.path().filename().string());
+        const std::string twice = tmp.File("twice-" + entry.path().filename().string());
+        ASSERT_TRUE(doc.SaveToFile(once.c_str()));
+        CXmlFileW again;
+        ASSERT_TRUE(again.LoadFromFile(once.c_str())) << once;
+        ASSERT_TRUE(again.SaveToFile(twice.c_str()));
+        EXPECT_EQ(ReadBytes(once), ReadBytes(twice)) << entry.path();
+#ifndef _WIN32
+        // libxml2's checker is a tool of the build machine, not of the Windows build.
+        const std::string cmd = "xmllint --noout '" + once + "' 2>/dev/null";
+        EXPECT_EQ(std::system(cmd.c_str()), 0) << once;
+#endif
+    }
+    EXPECT_GE(seen, 3);
+
+    // A shorter document replaces a longer file completely.
+    const std::string p = tmp.File("short.xml");
+    WriteBytes(p, std::vector<uint8_t>(5000, 'x'));
+    CXmlFileW doc;
+    ASSERT_TRUE(Load(doc, Doc("<a/>")));
+    ASSERT_TRUE(doc.SaveToFile(p.c_str()));
+    const std::string saved = Save(doc);
+    EXPECT_EQ(ReadBytes(p), std::vector<uint8_t>(saved.begin(), saved.end()));
+    EXPECT_FALSE(doc.SaveToFile(tmp.File("no-such-dir/x.xml").c_str()));
+    EXPECT_FALSE(doc.LoadFromFile(tmp.File("missing.xml").c_str()));
+}
+
+} // namespace
