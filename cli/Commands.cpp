@@ -4,7 +4,7 @@
 #include "JsonDump.h"
 #include "Output.h"
 #include "TextPosition.h"
-#include "Utf8.h"
+#include "velmar/win32/Unicode.h"
 #include "velmar/xml/nkDS.h"
 
 #include <chrono>
@@ -196,7 +196,7 @@ int RunGet(const std::string& file, const std::string& locator)
     std::string text;
     const nkMem::CStringW& value = node->m_strValue;
     if (value.GetString() != nullptr)
-        AppendUtf8(text, value.GetString(), value.GetLength());
+        unicode::AppendUtf8(text, value.GetString(), value.GetLength());
     text += '\n';
     PrintOut(text);
     return Finish(kExitOk);

@@ -1,6 +1,6 @@
 #include "JsonDump.h"
 
-#include "Utf8.h"
+#include "velmar/win32/Unicode.h"
 
 #include <cstdio>
 #include <cwchar>
@@ -107,7 +107,7 @@ void AppendJsonString(std::string& out, const wchar_t* s, size_t n)
 {
     std::string utf8;
     if (s != nullptr)
-        AppendUtf8(utf8, s, n);
+        unicode::AppendUtf8(utf8, s, n);
     out += '"';
     AppendEscaped(out, utf8);
     out += '"';

@@ -1,5 +1,6 @@
 #include "TextPosition.h"
 
+#include "velmar/win32/Unicode.h"
 #include "velmar/win32/win32.h"
 
 #include <climits>
@@ -26,7 +27,7 @@ uint64_t CountChars(const std::string& bytes, unsigned codePage)
     for (const wchar_t w : wide)
     {
         const auto u = static_cast<uint32_t>(w);
-        if (sizeof(wchar_t) > 2 || u < 0xDC00 || u >= 0xE000)
+        if (sizeof(wchar_t) > 2 || !unicode::IsLowSurrogate(u))
             ++chars;
     }
     return chars;

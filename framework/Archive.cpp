@@ -1,4 +1,5 @@
 #include "velmar/framework/Archive.h"
+#include "velmar/win32/Unicode.h"
 
 #include <cstring>
 #include <string>
@@ -126,12 +127,11 @@ CArchive& CArchive::operator<<(const CString& s)
     std::u16string units;
     for (wchar_t ch : s.Str())
     {
-        char32_t c = (char32_t)ch;
-        if (c >= 0x10000 && c <= 0x10FFFF)
+        const char32_t c = (char32_t)ch;
+        if (unicode::NeedsSurrogatePair(c))
         {
-            c -= 0x10000;
-            units += (char16_t)(0xD800 + (c >> 10));
-            units += (char16_t)(0xDC00 + (c & 0x3FF));
+            units += unicode::HighSurrogateOf(c);
+            units += unicode::LowSurrogateOf(c);
         }
         else
         {
@@ -156,14 +156,14 @@ CArchive& CArchive::operator>>(CString& s)
         *this >> u;
         if (m_bError)
             break;
-        if (u >= 0xD800 && u < 0xDC00 && i + 1 < n)
+        if (unicode::IsHighSurrogate(u) && i + 1 < n)
         {
             WORD low = 0;
             *this >> low;
             ++i;
-            if (low >= 0xDC00 && low < 0xE000 && sizeof(wchar_t) >= 4)
+            if (unicode::IsLowSurrogate(low) && sizeof(wchar_t) >= 4)
             {
-                text += (wchar_t)(0x10000 + (((char32_t)u - 0xD800) << 10) + (low - 0xDC00));
+                text += (wchar_t)unicode::JoinSurrogates(u, low);
                 continue;
             }
             text += (wchar_t)u;

@@ -1,6 +1,7 @@
 #include "velmar/framework/Edit.h"
 
 #include "WndBridge.h"
+#include "velmar/win32/Unicode.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -158,7 +159,8 @@ int WideIndex(const QString& text, int pos)
     int n = 0;
     pos = std::clamp(pos, 0, (int)text.size());
     for (int i = 0; i < pos; ++i)
-        if (!(text[i].isLowSurrogate() && i > 0 && text[i - 1].isHighSurrogate()))
+        if (!(unicode::IsLowSurrogate(text[i].unicode()) && i > 0 &&
+              unicode::IsHighSurrogate(text[i - 1].unicode())))
             ++n;
     return n;
 }
@@ -169,8 +171,10 @@ int Utf16Index(const QString& text, int wide)
         return std::clamp(wide, 0, (int)text.size());
     int i = 0;
     for (int n = 0; n < wide && i < text.size(); ++n)
-        i += (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) ? 2
-                                                                                                : 1;
+        i += (unicode::IsHighSurrogate(text[i].unicode()) && i + 1 < text.size() &&
+              unicode::IsLowSurrogate(text[i + 1].unicode()))
+                 ? 2
+                 : 1;
     return i;
 }
 

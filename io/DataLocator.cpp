@@ -1,6 +1,7 @@
 #include "velmar/io/DataLocator.h"
 
 #include "velmar/io/Transfer.h"
+#include "velmar/win32/Unicode.h"
 
 #include <new>
 #include <vector>
@@ -131,7 +132,7 @@ template <class Visit> void ForEachStep(const wchar_t* text, uint32_t length, Vi
 }
 
 // Units of the stream form.
-constexpr uint32_t kReplacement = 0xFFFD;
+constexpr uint32_t kReplacement = unicode::kReplacementCharacter;
 constexpr uint32_t kBlock = 4096;
 // The most characters a string can hold, with room to spare for a "/".
 constexpr uint32_t kMaxChars = 0xFFFFFFE0u / sizeof(wchar_t) - 32;
@@ -199,7 +200,7 @@ private:
     {
         if (m_high != 0)
         {
-            if (u >= 0xDC00 && u <= 0xDFFF)
+            if (unicode::IsLowSurrogate(u))
             {
                 if constexpr (sizeof(wchar_t) == 2)
                 {
@@ -208,7 +209,7 @@ private:
                 }
                 else
                 {
-                    Push(0x10000 + ((m_high - 0xD800) << 10) + (u - 0xDC00));
+                    Push(unicode::JoinSurrogates(m_high, u));
                 }
                 m_high = 0;
                 return;
@@ -216,9 +217,9 @@ private:
             Push(kReplacement);
             m_high = 0;
         }
-        if (u >= 0xD800 && u <= 0xDBFF)
+        if (unicode::IsHighSurrogate(u))
             m_high = u;
-        else if (u >= 0xDC00 && u <= 0xDFFF)
+        else if (unicode::IsLowSurrogate(u))
             Push(kReplacement);
         else
             Push(u);
@@ -447,7 +448,7 @@ bool CDataLocator::Write(IStream* stream)
             // A 16-bit text holds its pairs already; a lone half is no
             // character and goes out as U+FFFD, as in the 32-bit form.
             const uint32_t next = i + 1 < n ? static_cast<uint32_t>(s[i + 1]) : 0;
-            if (c >= 0xD800 && c <= 0xDBFF && next >= 0xDC00 && next <= 0xDFFF)
+            if (unicode::IsHighSurrogate(c) && unicode::IsLowSurrogate(next))
             {
                 out.Put(c);
                 out.Put(next);
@@ -455,19 +456,18 @@ bool CDataLocator::Write(IStream* stream)
             }
             else
             {
-                out.Put(c >= 0xD800 && c <= 0xDFFF ? kReplacement : c);
+                out.Put(unicode::IsSurrogate(c) ? kReplacement : c);
             }
             continue;
         }
         // A 32-bit unit that is no character (a lone surrogate half, or past
         // the last plane) cannot be told apart once encoded: write U+FFFD.
-        if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
+        if (!unicode::IsScalarValue(c))
             c = kReplacement;
-        if (c >= 0x10000)
+        if (unicode::NeedsSurrogatePair(c))
         {
-            c -= 0x10000;
-            out.Put(0xD800 + (c >> 10));
-            out.Put(0xDC00 + (c & 0x3FF));
+            out.Put(unicode::HighSurrogateOf(c));
+            out.Put(unicode::LowSurrogateOf(c));
         }
         else
         {

@@ -3,6 +3,7 @@
 #include "velmar/win32/ErrorCodes.h"
 #include "IconvCache.h"
 #include "velmar/win32/LastError.h"
+#include "velmar/win32/Unicode.h"
 
 #include <cerrno>
 #include <climits>
@@ -15,7 +16,7 @@ static_assert(sizeof(wchar_t) == 4, "this converter stores whole code points in 
 namespace
 {
 
-constexpr std::uint32_t kReplacement = 0xFFFD;
+constexpr std::uint32_t kReplacement = unicode::kReplacementCharacter;
 constexpr std::uint32_t kUnmapped = 0xFFFFFFFF;
 
 // Output of a conversion: counts only when there is no buffer; stops at the
@@ -119,68 +120,11 @@ bool DecodeUtf8(const unsigned char* s, size_t len, bool strict, Sink<wchar_t>& 
             i += 8;
             continue;
         }
-        const unsigned c = s[i];
-        if (c < 0x80)
-        {
-            out.Put(c);
-            ++i;
-            continue;
-        }
-        size_t need;
-        std::uint32_t cp;
-        unsigned lo = 0x80, hi = 0xBF;
-        if (c >= 0xC2 && c <= 0xDF)
-        {
-            need = 1;
-            cp = c & 0x1F;
-        }
-        else if (c >= 0xE0 && c <= 0xEF)
-        {
-            need = 2;
-            cp = c & 0x0F;
-            if (c == 0xE0)
-                lo = 0xA0;
-            else if (c == 0xED)
-                hi = 0x9F; // no encoded surrogates
-        }
-        else if (c >= 0xF0 && c <= 0xF4)
-        {
-            need = 3;
-            cp = c & 0x07;
-            if (c == 0xF0)
-                lo = 0x90;
-            else if (c == 0xF4)
-                hi = 0x8F;
-        }
-        else
-        {
-            if (strict)
-                return false;
-            out.Put(kReplacement);
-            ++i;
-            continue;
-        }
-        size_t j = i + 1;
-        bool ok = true;
-        for (size_t k = 0; k < need; ++k, ++j)
-        {
-            if (j >= len || s[j] < lo || s[j] > hi)
-            {
-                ok = false;
-                break;
-            }
-            lo = 0x80;
-            hi = 0xBF;
-            cp = (cp << 6) | (s[j] & 0x3F);
-        }
-        if (!ok)
-        {
-            if (strict)
-                return false;
-            cp = kReplacement;
-        }
-        out.Put(cp);
-        i = j;
+        const unicode::Utf8Decoded d = unicode::DecodeUtf8(s + i, len - i);
+        if (!d.valid && strict)
+            return false;
+        out.Put(d.codePoint);
+        i += d.length;
     }
     return true;
 }
@@ -189,43 +133,20 @@ bool EncodeUtf8(const wchar_t* w, size_t len, bool strict, bool& replaced, Sink<
 {
     for (size_t i = 0; i < len && !out.overflow; ++i)
     {
-        std::uint32_t c = static_cast<std::uint32_t>(w[i]);
+        const std::uint32_t c = static_cast<std::uint32_t>(w[i]);
         if (c < 0x80)
         {
             out.Put(c);
             continue;
         }
-        if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF)
+        if (!unicode::IsScalarValue(c))
         {
             if (strict)
                 return false;
-            c = kReplacement;
-            replaced = true;
+            replaced = true; // written as U+FFFD
         }
-        char b[4];
-        size_t k;
-        if (c < 0x800)
-        {
-            b[0] = static_cast<char>(0xC0 | (c >> 6));
-            b[1] = static_cast<char>(0x80 | (c & 0x3F));
-            k = 2;
-        }
-        else if (c < 0x10000)
-        {
-            b[0] = static_cast<char>(0xE0 | (c >> 12));
-            b[1] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            b[2] = static_cast<char>(0x80 | (c & 0x3F));
-            k = 3;
-        }
-        else
-        {
-            b[0] = static_cast<char>(0xF0 | (c >> 18));
-            b[1] = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            b[2] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            b[3] = static_cast<char>(0x80 | (c & 0x3F));
-            k = 4;
-        }
-        out.PutBytes(b, k);
+        char b[unicode::kMaxUtf8Length];
+        out.PutBytes(b, unicode::EncodeUtf8(c, b));
     }
     return true;
 }

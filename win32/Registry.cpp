@@ -2,6 +2,7 @@
 
 #include "velmar/win32/CodePages.h"
 #include "velmar/win32/ErrorCodes.h"
+#include "velmar/win32/Unicode.h"
 #include "RegistryStore.h"
 
 #include <algorithm>
@@ -142,14 +143,14 @@ std::string ToUtf16le(const std::wstring& s)
     };
     for (wchar_t c : s)
     {
+        // Lone surrogates are kept, so that what was stored reads back.
         uint32_t u = static_cast<uint32_t>(c);
-        if (u > 0x10FFFF)
-            u = 0xFFFD;
-        if (u >= 0x10000)
+        if (u > unicode::kMaxCodePoint)
+            u = unicode::kReplacementCharacter;
+        if (unicode::NeedsSurrogatePair(u))
         {
-            u -= 0x10000;
-            unit(0xD800 + (u >> 10));
-            unit(0xDC00 + (u & 0x3FF));
+            unit(unicode::HighSurrogateOf(u));
+            unit(unicode::LowSurrogateOf(u));
         }
         else
         {
@@ -172,11 +173,9 @@ std::wstring FromUtf16le(const std::string& bytes)
     for (size_t i = 0; i < units; ++i)
     {
         const uint32_t u = unit(i);
-        if (u >= 0xD800 && u < 0xDC00 && i + 1 < units && unit(i + 1) >= 0xDC00 &&
-            unit(i + 1) < 0xE000)
+        if (unicode::IsHighSurrogate(u) && i + 1 < units && unicode::IsLowSurrogate(unit(i + 1)))
         {
-            out.push_back(
-                static_cast<wchar_t>(0x10000 + ((u - 0xD800) << 10) + (unit(i + 1) - 0xDC00)));
+            out.push_back(static_cast<wchar_t>(unicode::JoinSurrogates(u, unit(i + 1))));
             ++i;
         }
         else

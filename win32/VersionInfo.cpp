@@ -4,6 +4,7 @@
 #include "velmar/win32/ElfSection.h"
 #include "velmar/win32/ErrorCodes.h"
 #include "velmar/win32/LastError.h"
+#include "velmar/win32/Unicode.h"
 #include "velmar/win32/WideText.h"
 
 #include <algorithm>
@@ -165,17 +166,17 @@ std::wstring DecodeText(const unsigned char* base, const Node& n)
         const WORD u = ReadWord(base + n.valueOffset + 2 * i);
         if (u == 0)
             break;
-        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < n.valueUnits)
+        if (unicode::IsHighSurrogate(u) && i + 1 < n.valueUnits)
         {
             const WORD v = ReadWord(base + n.valueOffset + 2 * i + 2);
-            if (v >= 0xDC00 && v <= 0xDFFF)
+            if (unicode::IsLowSurrogate(v))
             {
-                out += static_cast<wchar_t>(0x10000 + ((u - 0xD800) << 10) + (v - 0xDC00));
+                out += static_cast<wchar_t>(unicode::JoinSurrogates(u, v));
                 ++i;
                 continue;
             }
         }
-        out += static_cast<wchar_t>((u >= 0xD800 && u <= 0xDFFF) ? 0xFFFD : u);
+        out += static_cast<wchar_t>(unicode::IsSurrogate(u) ? unicode::kReplacementCharacter : u);
     }
     return out;
 }

@@ -1,5 +1,7 @@
 #include "velmar/win32/VersionResource.h"
 
+#include "velmar/win32/Unicode.h"
+
 #include <cstring>
 
 namespace w32
@@ -30,15 +32,16 @@ public:
         for (wchar_t wc : s)
         {
             const std::uint32_t c = static_cast<std::uint32_t>(wc);
-            if (c >= 0x10000 && c <= 0x10FFFF)
+            if (unicode::NeedsSurrogatePair(c))
             {
-                Word(static_cast<WORD>(0xD800 + ((c - 0x10000) >> 10)));
-                Word(static_cast<WORD>(0xDC00 + ((c - 0x10000) & 0x3FF)));
+                Word(unicode::HighSurrogateOf(c));
+                Word(unicode::LowSurrogateOf(c));
                 units += 2;
             }
             else
             {
-                Word(c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF) ? 0xFFFD : static_cast<WORD>(c));
+                const char32_t one = unicode::IsScalarValue(c) ? c : unicode::kReplacementCharacter;
+                Word(static_cast<WORD>(one));
                 ++units;
             }
         }

@@ -2,6 +2,7 @@
 
 #include "ReadWindow.h"
 #include "velmar/xml/XmlEncoding.h"
+#include "velmar/win32/Unicode.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -66,31 +67,13 @@ size_t Utf8Length(const unsigned char* p, size_t n)
             ++i;
             continue;
         }
-        size_t len;
-        uint32_t v;
-        if (c >= 0xC2 && c < 0xE0)
-            len = 2, v = c & 0x1F;
-        else if (c >= 0xE0 && c < 0xF0)
-            len = 3, v = c & 0x0F;
-        else if (c >= 0xF0 && c < 0xF5)
-            len = 4, v = c & 0x07;
-        else
-            return SIZE_MAX;
-        if (n - i < len)
-            return SIZE_MAX;
-        for (size_t k = 1; k < len; ++k)
-        {
-            if ((p[i + k] & 0xC0) != 0x80)
-                return SIZE_MAX;
-            v = (v << 6) | (p[i + k] & 0x3F);
-        }
-        if ((len == 3 && (v < 0x800 || (v >= 0xD800 && v < 0xE000))) ||
-            (len == 4 && (v < 0x10000 || v > 0x10FFFF)))
+        const unicode::Utf8Decoded d = unicode::DecodeUtf8(p + i, n - i);
+        if (!d.valid)
             return SIZE_MAX;
         // Beyond the first plane a 16-bit wchar_t takes a surrogate pair.
-        if (len == 4 && sizeof(wchar_t) == 2)
+        if (sizeof(wchar_t) == 2 && unicode::NeedsSurrogatePair(d.codePoint))
             ++chars;
-        i += len;
+        i += d.length;
     }
     return chars;
 }
@@ -123,36 +106,22 @@ void Store(nkMem::CStringT<wchar_t>& out, const std::vector<char>& s, unsigned c
     size_t o = 0;
     for (size_t i = 0; i < s.size(); ++o)
     {
-        const unsigned c = p[i];
-        if (c < 0x80)
+        if (p[i] < 0x80)
         {
-            w[o] = static_cast<wchar_t>(c);
+            w[o] = static_cast<wchar_t>(p[i]);
             ++i;
+            continue;
         }
-        else if (c < 0xE0)
+        // Valid: Utf8Length has checked every sequence.
+        const unicode::Utf8Decoded d = unicode::DecodeUtf8(p + i, s.size() - i);
+        if (sizeof(wchar_t) == 2 && unicode::NeedsSurrogatePair(d.codePoint))
         {
-            w[o] = static_cast<wchar_t>(((c & 0x1F) << 6) | (p[i + 1] & 0x3F));
-            i += 2;
-        }
-        else if (c < 0xF0)
-        {
-            w[o] = static_cast<wchar_t>(((c & 0x0F) << 12) | ((p[i + 1] & 0x3F) << 6) |
-                                        (p[i + 2] & 0x3F));
-            i += 3;
+            w[o++] = static_cast<wchar_t>(unicode::HighSurrogateOf(d.codePoint));
+            w[o] = static_cast<wchar_t>(unicode::LowSurrogateOf(d.codePoint));
         }
         else
-        {
-            const uint32_t v = ((c & 0x07) << 18) | ((p[i + 1] & 0x3F) << 12) |
-                               ((p[i + 2] & 0x3F) << 6) | (p[i + 3] & 0x3F);
-            if constexpr (sizeof(wchar_t) == 2)
-            {
-                w[o++] = static_cast<wchar_t>(0xD800 + ((v - 0x10000) >> 10));
-                w[o] = static_cast<wchar_t>(0xDC00 + ((v - 0x10000) & 0x3FF));
-            }
-            else
-                w[o] = static_cast<wchar_t>(v);
-            i += 4;
-        }
+            w[o] = static_cast<wchar_t>(d.codePoint);
+        i += d.length;
     }
     out.ReleaseBuffer(static_cast<int64_t>(chars));
 }

@@ -1,5 +1,6 @@
 #include "velmar/xml/XmlWriter.h"
 
+#include "velmar/win32/Unicode.h"
 #include "velmar/win32/win32.h"
 
 #include <cstdint>
@@ -229,42 +230,19 @@ size_t CXmlWriter::Utf8Text(const wchar_t* s, size_t n, int escape)
                 else
                     *p++ = '&';
             }
-            else if (c < 0x800)
+            else if (unicode::IsScalarValue(c))
+                p += unicode::EncodeUtf8(c, p);
+            else if (sizeof(wchar_t) == 2 && unicode::IsHighSurrogate(c) && src + 1 != stop &&
+                     unicode::IsLowSurrogate(static_cast<uint32_t>(src[1])))
             {
-                *p++ = static_cast<char>(0xC0 | (c >> 6));
-                *p++ = static_cast<char>(0x80 | (c & 0x3F));
-            }
-            else if (c < 0x10000)
-            {
-                if (c >= 0xD800 && c < 0xE000)
-                {
-                    // A 16-bit wchar_t holds the characters beyond the first
-                    // plane as surrogate pairs; anything else is left to the
-                    // general path.
-                    const uint32_t low = src + 1 != stop ? static_cast<uint32_t>(src[1]) : 0;
-                    if (sizeof(wchar_t) != 2 || c >= 0xDC00 || low < 0xDC00 || low >= 0xE000)
-                        break;
-                    const uint32_t v = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
-                    *p++ = static_cast<char>(0xF0 | (v >> 18));
-                    *p++ = static_cast<char>(0x80 | ((v >> 12) & 0x3F));
-                    *p++ = static_cast<char>(0x80 | ((v >> 6) & 0x3F));
-                    *p++ = static_cast<char>(0x80 | (v & 0x3F));
-                    ++src;
-                    continue;
-                }
-                *p++ = static_cast<char>(0xE0 | (c >> 12));
-                *p++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-                *p++ = static_cast<char>(0x80 | (c & 0x3F));
-            }
-            else if (c < 0x110000)
-            {
-                *p++ = static_cast<char>(0xF0 | (c >> 18));
-                *p++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-                *p++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-                *p++ = static_cast<char>(0x80 | (c & 0x3F));
+                // A 16-bit wchar_t holds the characters beyond the first
+                // plane as surrogate pairs.
+                p += unicode::EncodeUtf8(unicode::JoinSurrogates(c, static_cast<uint32_t>(src[1])),
+                                         p);
+                ++src;
             }
             else
-                break;
+                break; // a lone surrogate or a value past Unicode: left to the general path
         }
         i = static_cast<size_t>(src - s);
         m_len += static_cast<size_t>(p - start);
@@ -321,10 +299,10 @@ void CXmlWriter::Text(const wchar_t* s, size_t n, unsigned cp, int escape)
         // A surrogate pair of a 16-bit wchar_t is one character.
         unsigned code = static_cast<unsigned>(s[i]);
         int units = 1;
-        if (sizeof(wchar_t) == 2 && code >= 0xD800 && code < 0xDC00 && i + 1 < n &&
-            static_cast<unsigned>(s[i + 1]) >= 0xDC00 && static_cast<unsigned>(s[i + 1]) < 0xE000)
+        if (sizeof(wchar_t) == 2 && unicode::IsHighSurrogate(code) && i + 1 < n &&
+            unicode::IsLowSurrogate(static_cast<unsigned>(s[i + 1])))
         {
-            code = 0x10000 + ((code - 0xD800) << 10) + (static_cast<unsigned>(s[i + 1]) - 0xDC00);
+            code = unicode::JoinSurrogates(code, static_cast<unsigned>(s[i + 1]));
             units = 2;
         }
         BOOL missing = FALSE;
