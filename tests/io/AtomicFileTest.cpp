@@ -104,7 +104,7 @@ TEST_F(AtomicFile, WritesCompleteFilesAndLeavesTheTargetAsItWasOnAnyFailure)
                 c.prepare(dir.path);
 
             const bool givesUp = c.givesUp;
-            const AtomicWriter write = [givesUp](IStream* stream)
+            const AtomicWriter write = [givesUp](Orvex::IStream* stream)
             {
                 const uint32_t n = static_cast<uint32_t>(givesUp ? kNew.size() / 2 : kNew.size());
                 return stream->Write(kNew.data(), n) == n && !givesUp;
