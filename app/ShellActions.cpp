@@ -22,8 +22,6 @@ const wchar_t kExportFailedText[] = L"\u8282\u70B9\u5BFC\u51FA\u4EE3\u7266\uFF01
 // part ends in a zero, and one more zero ends the list.
 const wchar_t kExportFilter[] = L"XML\u6587\u6863(*.xml)\0*.xml\0";
 
-constexpr uint32_t kExportMode = Orvex::kModeRead | Orvex::kModeWrite; // 6
-
 HWND OwnerWindow(CWnd* pOwner)
 {
     return pOwner ? pOwner->GetSafeHwnd() : nullptr;
@@ -133,14 +131,12 @@ BOOL ExportNodeToFile(CWnd* pOwner, nkDS::CXmlFileW& file, nkDS::CXmlNodeW* pNod
     if (!GetSaveFileNameW(&ofn))
         return FALSE;
 
-    // Opened or created, never truncated by the open: the old content goes
-    // only once the file is ours.
-    Orvex::CFileStream stream(name, kExportMode, true);
-    stream.Truncate();
-    // A file that cannot be opened is as much a failed export as one that
-    // cannot be written, and the user hears of both.
-    const BOOL bWritten = stream.IsOpen() && file.ExportNode(&stream, pNode);
-    stream.Close();
+    // Written beside the chosen file and put in its place once complete: a
+    // failed export leaves the file as it was. A file that cannot be replaced
+    // is as much a failed export as one that cannot be written, and the user
+    // hears of both.
+    const auto write = [&](Orvex::IStream* stream) { return file.ExportNode(stream, pNode); };
+    const BOOL bWritten = Orvex::WriteFileAtomically(name, write) ? TRUE : FALSE;
     if (!bWritten)
         AfxMessageBox(kExportFailedText, MB_OK);
     return bWritten;

@@ -2,7 +2,7 @@
 
 #include "velmar/app/FrameHooks.h"
 #include "velmar/app/XMLTreeView.h"
-#include "velmar/app/XmlFileSafeSave.h"
+#include "velmar/io/Orvex.h"
 #include "velmar/win32/win32.h"
 
 IMPLEMENT_DYNCREATE(CVelmarDoc, CDocument)
@@ -61,7 +61,10 @@ BOOL CVelmarDoc::OnSaveDocument(LPCWSTR lpszPathName)
     // it serializes nothing, so an existing file is not touched by it.
     if (!CDocument::OnSaveDocument(lpszPathName))
         return FALSE;
-    if (!SaveXmlFileSafely(m_xmlFile, lpszPathName))
+    // Written beside the file and put in its place once complete, so that a
+    // failure never harms what is on disk.
+    const auto write = [this](Orvex::IStream* stream) { return m_xmlFile.Write(stream); };
+    if (!Orvex::WriteFileAtomically(lpszPathName, write))
     {
         // The framework made an empty file where there was none; the user's
         // data is still only in memory, so the document stays as modified as it was.

@@ -1,9 +1,9 @@
 #include "Commands.h"
 
-#include "AtomicFile.h"
 #include "JsonDump.h"
 #include "Output.h"
 #include "TextPosition.h"
+#include "velmar/io/Orvex.h"
 #include "velmar/win32/Unicode.h"
 #include "velmar/xml/nkDS.h"
 
@@ -149,16 +149,36 @@ int RunCheck(const std::vector<std::string>& files)
     return Finish(status);
 }
 
+// Writes `target` through `write` so that it is replaced only once complete;
+// kExitOk, or the error line of the step that failed.
+int WriteOrReport(const std::string& target, const Orvex::AtomicWriter& write)
+{
+    const Orvex::AtomicWriteResult result = Orvex::WriteFileAtomically(target.c_str(), write);
+    const std::string quoted = "'" + target + "'";
+    switch (result.failed)
+    {
+    case Orvex::AtomicStep::None:
+        return kExitOk;
+    case Orvex::AtomicStep::CreateTemp:
+        return ReportError("cannot create a temporary file beside " + quoted + ": " +
+                           SystemText(result.error));
+    case Orvex::AtomicStep::Write:
+        return ReportError("cannot write " + quoted + ": " +
+                           (result.error != 0 ? SystemText(result.error)
+                                              : "the data could not be written completely."));
+    case Orvex::AtomicStep::Replace:
+        return ReportError("cannot replace " + quoted + ": " + SystemText(result.error));
+    }
+    return kExitError;
+}
+
 int RunFormat(const std::string& file, const std::string& out)
 {
     nkDS::CXmlFileW doc;
     if (int status = LoadOrReport(file, doc); status >= 0)
         return status;
-    std::string error;
-    if (!WriteAtomically((out.empty() ? file : out).c_str(),
-                         [&doc](Orvex::IStream* stream) { return doc.Write(stream); }, error))
-        return ReportError(error);
-    return kExitOk;
+    return WriteOrReport(out.empty() ? file : out,
+                         [&doc](Orvex::IStream* stream) { return doc.Write(stream); });
 }
 
 int RunExport(const std::string& file, const std::string& locator, const std::string& out)
@@ -177,12 +197,7 @@ int RunExport(const std::string& file, const std::string& locator, const std::st
         PrintOut(reinterpret_cast<const char*>(bytes.GetBuffer()), bytes.GetLength());
         return Finish(kExitOk);
     }
-    std::string error;
-    if (!WriteAtomically(
-            out.c_str(), [&](Orvex::IStream* stream) { return doc.ExportNode(stream, node); },
-            error))
-        return ReportError(error);
-    return kExitOk;
+    return WriteOrReport(out, [&](Orvex::IStream* stream) { return doc.ExportNode(stream, node); });
 }
 
 int RunGet(const std::string& file, const std::string& locator)

@@ -7,12 +7,14 @@
 #include "velmar/app/Resource.h"
 #include "velmar/app/ShellActions.h"
 #include "velmar/io/Orvex.h"
+#include "SysCalls.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
 
+#include <cerrno>
 #include <cstdlib>
 
 using namespace testsupport;
@@ -203,8 +205,7 @@ TEST(ShellActions, export_that_cannot_write_its_file_says_so)
     ASSERT_TRUE(f.OpenWith("doc.xml", kDoc));
     ASSERT_TRUE(f.Select({L"a", L"Child Nodes", L"b"}));
 
-    // A read-only file cannot be opened for writing: the user hears of it, the file keeps its
-    // bytes.
+    // A read-only file cannot be replaced: the user hears of it, the file keeps its bytes.
     f.WriteFile("locked.xml", "old");
     ASSERT_TRUE(SetFileAttributesW(f.Path("locked.xml").c_str(), FILE_ATTRIBUTE_READONLY));
     f.user.fileNames.push_back(f.Path("locked.xml"));
@@ -221,6 +222,17 @@ TEST(ShellActions, export_that_cannot_write_its_file_says_so)
     f.Run(ID_XML_EXPORT_NODE);
     ASSERT_EQ(f.user.boxes.size(), 3u);
     EXPECT_EQ(f.user.boxes[2].text, kExportFailed);
+
+    // The disk fills during the write: the file that was there stays whole.
+    f.user.fileNames.push_back(f.Path("locked.xml"));
+    f.user.answers.push_back(IDYES);
+    w32::FailNthCall(w32::SysCall::Pwrite, 1, ENOSPC);
+    f.Run(ID_XML_EXPORT_NODE);
+    w32::ClearInjectedFaults();
+    ASSERT_EQ(f.user.boxes.size(), 5u);
+    EXPECT_EQ(f.user.boxes[4].text, kExportFailed);
+    EXPECT_EQ(f.ReadFile("locked.xml"), "old");
+    EXPECT_EQ(f.FileNames(), (std::vector<std::string>{"doc.xml", "locked.xml"}));
 }
 
 TEST(ShellActions, export_is_offered_for_nodes_of_the_tree_pane_only)

@@ -34,7 +34,8 @@ void ExportSelectedNode(CWnd* pOwner, CXMLTreeView* pView);
 
 // Asks for a file name (dialog owned by pOwner) and replaces that file with
 // the document's top-level headers followed by pNode and its subtree. Tells
-// the user when the file cannot be written. TRUE when the file was written.
+// the user when the file cannot be written, and leaves it as it was then.
+// TRUE when the file was written.
 BOOL ExportNodeToFile(CWnd* pOwner, nkDS::CXmlFileW& file, nkDS::CXmlNodeW* pNode);
 
 // A path as one argument of a command line: quoted, so that blanks do not split it.

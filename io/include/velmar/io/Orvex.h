@@ -30,6 +30,7 @@
 #include "velmar/io/FileWin.h"
 #include "velmar/io/FilePaths.h"
 #include "velmar/io/FileStream.h"
+#include "velmar/io/AtomicFile.h"
 #include "velmar/io/LineReader.h"
 
 // The data locator: a path of node names with conditions.

@@ -1,0 +1,46 @@
+#pragma once
+// Writing a file so that its name never stands for a partial file: the bytes
+// go to a new temporary file in the target's folder, which is flushed and then
+// put in place of the target in one step. An existing target is replaced with
+// ReplaceFile, so it keeps its permissions and attributes (and a symbolic link
+// stays a link); a missing one is created by the rename.
+
+#include "velmar/io/Stream.h"
+
+#include <cstdint>
+#include <functional>
+
+namespace Orvex
+{
+
+// The step of an atomic write that failed.
+enum class AtomicStep
+{
+    None,       // nothing failed
+    CreateTemp, // no temporary file could be made beside the target
+    Write,      // the temporary file could not be opened, written or flushed
+    Replace,    // the temporary file could not take the target's place
+};
+
+struct AtomicWriteResult
+{
+    AtomicStep failed = AtomicStep::None;
+    // The last error of the failure; 0 when the writer gave up without one.
+    uint32_t error = 0;
+
+    explicit operator bool() const { return failed == AtomicStep::None; }
+};
+
+// Writes the whole content to `stream` (open for writing on an empty file,
+// at its start); false when not everything could be written.
+using AtomicWriter = std::function<bool(IStream* stream)>;
+
+// Calls `write` with a stream on a new temporary file beside `target` and,
+// once it returned true and the file is flushed, puts that file in place of
+// `target`. On any failure the temporary file is removed, `target` is left as
+// it was, and the result tells the step and its error, which is also left as
+// the thread's last error.
+AtomicWriteResult WriteFileAtomically(const wchar_t* target, const AtomicWriter& write);
+AtomicWriteResult WriteFileAtomically(const char* target, const AtomicWriter& write);
+
+} // namespace Orvex
