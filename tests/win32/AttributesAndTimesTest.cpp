@@ -1,4 +1,4 @@
-#include "TempDir.h"
+#include "Win32TestSupport.h"
 #include "support/WineCheck.h"
 
 #ifndef _WIN32
@@ -12,14 +12,14 @@
 namespace
 {
 
-class Attributes : public TempDirTest
+class Attributes : public testsupport::TempDirTest
 {
 protected:
 #ifndef _WIN32
     void TearDown() override
     {
         w32::ClearInjectedFaults();
-        TempDirTest::TearDown();
+        testsupport::TempDirTest::TearDown();
     }
 #endif
     // Natively the flags beyond read-only live in an extended attribute.
@@ -34,7 +34,7 @@ protected:
     }
 };
 
-class FileTimes : public TempDirTest
+class FileTimes : public testsupport::TempDirTest
 {
 };
 

@@ -1,6 +1,6 @@
 // The run-time's access and stat queries: what exists, what may be written,
 // and the quirks programs test for (folders, read-only files, big files).
-#include "TempDir.h"
+#include "Win32TestSupport.h"
 
 #include <cerrno>
 #include <filesystem>
@@ -9,7 +9,7 @@
 namespace
 {
 
-class CrtFilesTest : public TempDirTest
+class CrtFilesTest : public testsupport::TempDirTest
 {
 protected:
     std::wstring W(const std::string& name) const

@@ -1,7 +1,7 @@
 #include "velmar/win32/win32.h"
 
 #include "ChildProcess.h"
-#include "TempDir.h"
+#include "Win32TestSupport.h"
 #include "support/WineCheck.h"
 
 #include <gtest/gtest.h>
@@ -12,13 +12,13 @@
 namespace
 {
 
-class FileMapping : public TempDirTest
+class FileMapping : public testsupport::TempDirTest
 {
 protected:
     // Our layer keeps named sections as files of a folder of its own.
     void SetUp() override
     {
-        TempDirTest::SetUp();
+        testsupport::TempDirTest::SetUp();
 #ifndef _WIN32
         setenv("VELMAR_SHM_DIR", dir_.c_str(), 1);
 #endif
@@ -28,7 +28,7 @@ protected:
 #ifndef _WIN32
         unsetenv("VELMAR_SHM_DIR");
 #endif
-        TempDirTest::TearDown();
+        testsupport::TempDirTest::TearDown();
     }
 };
 

@@ -1,4 +1,4 @@
-#include "TempDir.h"
+#include "Win32TestSupport.h"
 #include "support/WineCheck.h"
 
 #include <algorithm>
@@ -15,14 +15,14 @@
 namespace
 {
 
-class FileReplace : public TempDirTest
+class FileReplace : public testsupport::TempDirTest
 {
 protected:
 #ifndef _WIN32
     void TearDown() override
     {
         w32::ClearInjectedFaults();
-        TempDirTest::TearDown();
+        testsupport::TempDirTest::TearDown();
     }
     mode_t Mode(const std::string& name) const
     {

@@ -1,4 +1,4 @@
-#include "TempDir.h"
+#include "Win32TestSupport.h"
 #include "support/WineCheck.h"
 
 #ifndef _WIN32
@@ -12,14 +12,14 @@
 namespace
 {
 
-class Files : public TempDirTest
+class Files : public testsupport::TempDirTest
 {
 protected:
 #ifndef _WIN32
     void TearDown() override
     {
         w32::ClearInjectedFaults();
-        TempDirTest::TearDown();
+        testsupport::TempDirTest::TearDown();
     }
 #endif
 };

@@ -1,6 +1,6 @@
 #include "velmar/win32/win32.h"
 
-#include "TempDir.h"
+#include "Win32TestSupport.h"
 #include "support/WineCheck.h"
 
 #include <gtest/gtest.h>
@@ -19,7 +19,7 @@
 namespace
 {
 
-using Overlapped = TempDirTest;
+using Overlapped = testsupport::TempDirTest;
 
 // What completion routines saw, and on which thread.
 struct Delivery

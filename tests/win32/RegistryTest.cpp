@@ -1,7 +1,7 @@
 #include "velmar/win32/win32.h"
 
 #include "ChildProcess.h"
-#include "SystemTestSupport.h"
+#include "Win32TestSupport.h"
 #include "support/WineCheck.h"
 
 #include <gtest/gtest.h>
@@ -531,18 +531,16 @@ TEST_F(Registry, TwoProcessesWriteOneStore)
 {
     // Both children start before either finishes, so their transactions meet.
     const std::string base = kBaseA;
-    const testsupport::ChildId first =
-        testsupport::StartChild({"reg-write", base + "\\first", "150"});
-    const testsupport::ChildId second =
-        testsupport::StartChild({"reg-write", base + "\\second", "150"});
+    testsupport::ChildProcess first({"reg-write", base + "\\first", "150"});
+    testsupport::ChildProcess second({"reg-write", base + "\\second", "150"});
     // This process writes too, in between.
     HKEY mine = Create(L"parent");
     for (DWORD i = 0; i < 50; ++i)
         EXPECT_EQ(ERROR_SUCCESS,
                   RegSetValueExW(mine, std::to_wstring(i).c_str(), 0, REG_DWORD, Bytes(&i), 4));
     RegCloseKey(mine);
-    EXPECT_EQ(0, testsupport::WaitChild(first));
-    EXPECT_EQ(0, testsupport::WaitChild(second));
+    EXPECT_EQ(0, first.Wait());
+    EXPECT_EQ(0, second.Wait());
 
     for (const char* prefix : {"first", "second"})
     {

@@ -1,6 +1,6 @@
 #include "velmar/win32/win32.h"
 
-#include "SystemTestSupport.h"
+#include "Win32TestSupport.h"
 #include "support/WineCheck.h"
 
 #ifndef _WIN32
