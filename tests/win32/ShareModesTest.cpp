@@ -54,13 +54,26 @@ private:
     std::string answer_;
 };
 
-class ShareModes : public testsupport::TempDirTest
+class ShareModesTest : public testsupport::TempDirTest
 {
+protected:
+    // Every second open of the file, against a first one held here or by the child.
+    void ExpectSecondOpens(const std::string& name, const AccessCase& first, DWORD firstShare)
+    {
+        for (const AccessCase& second : kAccesses)
+            for (DWORD secondShare = 0; secondShare < 8; ++secondShare)
+                EXPECT_EQ(Compatible(first, firstShare, second, secondShare)
+                              ? ERROR_SUCCESS
+                              : ERROR_SHARING_VIOLATION,
+                          TryOpen(name, second.rights, secondShare))
+                    << "first " << first.rights << "/" << firstShare << " second " << second.rights
+                    << "/" << secondShare;
+    }
 };
 
 } // namespace
 
-TEST_F(ShareModes, MatrixBetweenHandlesOfOneProcess)
+TEST_F(ShareModesTest, MatrixBetweenHandlesOfOneProcess)
 {
     WriteBytes("m.txt", "matrix");
     for (const AccessCase& first : kAccesses)
@@ -68,86 +81,52 @@ TEST_F(ShareModes, MatrixBetweenHandlesOfOneProcess)
         {
             HANDLE h1 = Open("m.txt", first.rights, firstShare);
             ASSERT_NE(INVALID_HANDLE_VALUE, h1);
-            for (const AccessCase& second : kAccesses)
-                for (DWORD secondShare = 0; secondShare < 8; ++secondShare)
-                {
-                    SetLastError(0);
-                    HANDLE h2 = Open("m.txt", second.rights, secondShare);
-                    const bool expected = Compatible(first, firstShare, second, secondShare);
-                    EXPECT_EQ(expected, h2 != INVALID_HANDLE_VALUE)
-                        << "first " << first.rights << "/" << firstShare << " second "
-                        << second.rights << "/" << secondShare;
-                    if (h2 != INVALID_HANDLE_VALUE)
-                        CloseHandle(h2);
-                    else
-                        EXPECT_EQ(ERROR_SHARING_VIOLATION, GetLastError());
-                }
+            ExpectSecondOpens("m.txt", first, firstShare);
             CloseHandle(h1);
         }
     // Nothing stays registered once every handle is closed.
-    HANDLE exclusive = Open("m.txt", GENERIC_READ | GENERIC_WRITE | DELETE, 0);
-    EXPECT_NE(INVALID_HANDLE_VALUE, exclusive);
-    CloseHandle(exclusive);
+    EXPECT_EQ(ERROR_SUCCESS, TryOpen("m.txt", GENERIC_READ | GENERIC_WRITE | DELETE));
 #ifndef _WIN32
     EXPECT_TRUE(std::filesystem::is_empty(Path("locks")))
         << "the last closer removes the lock file";
 #endif
 }
 
-TEST_F(ShareModes, MatrixAcrossProcesses)
+TEST_F(ShareModesTest, MatrixAcrossProcesses)
 {
     WriteBytes("p.txt", "processes");
-    const AccessCase firsts[] = {kAccesses[0], kAccesses[1], kAccesses[2], kAccesses[3]};
     // One child, told to reopen the file for each case: the open it gives up
     // must leave nothing behind either.
     Holder child(Path("p.txt"), FILE_READ_ATTRIBUTES, 0);
     ASSERT_TRUE(child.Opened()) << child.Answer();
-    for (const AccessCase& first : firsts)
+    for (const AccessCase& first : {kAccesses[0], kAccesses[1], kAccesses[2], kAccesses[3]})
         for (DWORD firstShare = 0; firstShare < 8; ++firstShare)
         {
             child.Reopen(first.rights, firstShare);
             ASSERT_TRUE(child.Opened()) << child.Answer();
-            for (const AccessCase& second : kAccesses)
-                for (DWORD secondShare = 0; secondShare < 8; ++secondShare)
-                {
-                    HANDLE h2 = Open("p.txt", second.rights, secondShare);
-                    EXPECT_EQ(Compatible(first, firstShare, second, secondShare),
-                              h2 != INVALID_HANDLE_VALUE)
-                        << "child " << first.rights << "/" << firstShare << " here "
-                        << second.rights << "/" << secondShare;
-                    if (h2 != INVALID_HANDLE_VALUE)
-                        CloseHandle(h2);
-                    else
-                        EXPECT_EQ(ERROR_SHARING_VIOLATION, GetLastError());
-                }
+            ExpectSecondOpens("p.txt", first, firstShare);
         }
 }
 
-TEST_F(ShareModes, ExclusiveOpenHoldsUntilClosedOrTheProcessDies)
+TEST_F(ShareModesTest, ExclusiveOpenHoldsUntilClosedOrTheProcessDies)
 {
     WriteBytes("x.txt", "exclusive");
     {
         Holder child(Path("x.txt"), GENERIC_READ, 0);
         ASSERT_TRUE(child.Opened());
-        SetLastError(0);
-        EXPECT_EQ(INVALID_HANDLE_VALUE,
-                  Open("x.txt", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE));
-        EXPECT_EQ(ERROR_SHARING_VIOLATION, GetLastError());
-        EXPECT_FALSE(DeleteFileA(Path("x.txt").c_str()));
-        EXPECT_EQ(ERROR_SHARING_VIOLATION, GetLastError());
+        EXPECT_EQ(ERROR_SHARING_VIOLATION,
+                  TryOpen("x.txt", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE));
+        EXPECT_EQ(ERROR_SHARING_VIOLATION,
+                  LAST_ERROR_IF(FALSE, DeleteFileA(Path("x.txt").c_str())));
         child.Stop(false);
-        HANDLE h = Open("x.txt", GENERIC_READ);
-        EXPECT_NE(INVALID_HANDLE_VALUE, h);
-        CloseHandle(h);
+        EXPECT_EQ(ERROR_SUCCESS, TryOpen("x.txt", GENERIC_READ));
     }
     {
         Holder child(Path("x.txt"), GENERIC_WRITE, 0);
         ASSERT_TRUE(child.Opened());
-        EXPECT_EQ(INVALID_HANDLE_VALUE, Open("x.txt", GENERIC_READ, 7));
+        EXPECT_EQ(ERROR_SHARING_VIOLATION, TryOpen("x.txt", GENERIC_READ, 7));
         child.Stop(true); // a killed process leaves no lock behind
-        HANDLE h = Open("x.txt", GENERIC_READ);
-        EXPECT_NE(INVALID_HANDLE_VALUE, h);
-        CloseHandle(h);
+        EXPECT_EQ(ERROR_SUCCESS, TryOpen("x.txt", GENERIC_READ));
     }
     // This process holds it now; the child is refused.
     HANDLE mine = Open("x.txt", GENERIC_READ, FILE_SHARE_READ);
