@@ -73,10 +73,8 @@ TEST(Shell, MissingFilesAndFoldersAreReported)
     EXPECT_EQ(ERROR_PATH_NOT_FOUND,
               LAST_ERROR_IF(FALSE, OpenQuietly(dir.file("no-folder/missing.xml"), info)));
     // Known Wine difference: it answers SE_ERR_FNF for a missing folder too.
-    if (!testsupport::UnderWine())
-    {
-        EXPECT_EQ(static_cast<INT_PTR>(SE_ERR_PNF), reinterpret_cast<INT_PTR>(info.hInstApp));
-    }
+    EXPECT_EQ(static_cast<INT_PTR>(testsupport::UnderWine() ? SE_ERR_FNF : SE_ERR_PNF),
+              reinterpret_cast<INT_PTR>(info.hInstApp));
 #ifndef _WIN32
     EXPECT_TRUE(launches.requests().empty());
 #endif
