@@ -1,27 +1,15 @@
-#include "TempDir.h"
-#include "support/WineCheck.h"
+#include "Win32TestSupport.h"
 
 #ifndef _WIN32
-#include "SysCalls.h"
-
-#include <cerrno>
-#include <sys/stat.h>
 #include <sys/xattr.h>
 #endif
 
 namespace
 {
 
-class Attributes : public TempDirTest
+class AttributesTest : public testsupport::TempDirTest
 {
 protected:
-#ifndef _WIN32
-    void TearDown() override
-    {
-        w32::ClearInjectedFaults();
-        TempDirTest::TearDown();
-    }
-#endif
     // Natively the flags beyond read-only live in an extended attribute.
     bool XattrsWork()
     {
@@ -34,9 +22,7 @@ protected:
     }
 };
 
-class FileTimes : public TempDirTest
-{
-};
+using FileTimesTest = testsupport::TempDirTest;
 
 FILETIME MakeFileTime(WORD y, WORD mo, WORD d, WORD h, WORD mi, WORD s, WORD ms)
 {
@@ -53,7 +39,7 @@ ULONGLONG U64(const FILETIME& ft)
 
 } // namespace
 
-TEST_F(Attributes, ReadOnlyIsThePermissionBits)
+TEST_F(AttributesTest, ReadOnlyIsThePermissionBits)
 {
     WriteBytes("r.txt", "keep");
     const std::string p = Path("r.txt");
@@ -70,30 +56,22 @@ TEST_F(Attributes, ReadOnlyIsThePermissionBits)
     // Known Wine difference: read-only is only the Unix write bits there, which root passes.
     if (!testsupport::UnderWine())
     {
-        SetLastError(0);
-        EXPECT_EQ(INVALID_HANDLE_VALUE, Open("r.txt", GENERIC_WRITE));
-        EXPECT_EQ(ERROR_ACCESS_DENIED, GetLastError());
-        EXPECT_EQ(INVALID_HANDLE_VALUE, Open("r.txt", GENERIC_READ, 0, CREATE_ALWAYS));
-        EXPECT_EQ(ERROR_ACCESS_DENIED, GetLastError());
+        EXPECT_EQ(ERROR_ACCESS_DENIED, TryOpen("r.txt", GENERIC_WRITE));
+        EXPECT_EQ(ERROR_ACCESS_DENIED, TryOpen("r.txt", GENERIC_READ, 0, CREATE_ALWAYS));
     }
-    HANDLE h = Open("r.txt", GENERIC_READ);
-    EXPECT_NE(INVALID_HANDLE_VALUE, h);
-    CloseHandle(h);
+    EXPECT_EQ(ERROR_SUCCESS, TryOpen("r.txt", GENERIC_READ));
     EXPECT_EQ("keep", ReadBytes("r.txt"));
 
-    ASSERT_TRUE(
-        SetFileAttributesW(std::filesystem::path(p).wstring().c_str(), FILE_ATTRIBUTE_NORMAL));
+    ASSERT_TRUE(SetFileAttributesW(WPath("r.txt").c_str(), FILE_ATTRIBUTE_NORMAL));
     EXPECT_EQ(FILE_ATTRIBUTE_NORMAL, AttributesOf("r.txt"));
 #ifndef _WIN32
     ASSERT_EQ(0, stat(p.c_str(), &st));
     EXPECT_NE(0u, st.st_mode & S_IWUSR);
 #endif
-    h = Open("r.txt", GENERIC_WRITE);
-    EXPECT_NE(INVALID_HANDLE_VALUE, h);
-    CloseHandle(h);
+    EXPECT_EQ(ERROR_SUCCESS, TryOpen("r.txt", GENERIC_WRITE));
 
     // A file created read-only is still writable through its creating handle.
-    h = Open("c.txt", GENERIC_WRITE, 0, CREATE_NEW, FILE_ATTRIBUTE_READONLY);
+    HANDLE h = Open("c.txt", GENERIC_WRITE, 0, CREATE_NEW, FILE_ATTRIBUTE_READONLY);
     ASSERT_NE(INVALID_HANDLE_VALUE, h);
     DWORD n;
     EXPECT_TRUE(WriteFile(h, "ab", 2, &n, nullptr));
@@ -101,7 +79,7 @@ TEST_F(Attributes, ReadOnlyIsThePermissionBits)
     EXPECT_EQ(FILE_ATTRIBUTE_READONLY, AttributesOf("c.txt"));
 }
 
-TEST_F(Attributes, HiddenSystemTemporaryInTheExtendedAttribute)
+TEST_F(AttributesTest, HiddenSystemTemporaryInTheExtendedAttribute)
 {
     if (!XattrsWork())
         GTEST_SKIP() << "the temporary folder's file system keeps no user extended attributes";
@@ -143,14 +121,8 @@ TEST_F(Attributes, HiddenSystemTemporaryInTheExtendedAttribute)
     {
         for (DWORD asked : {DWORD(FILE_ATTRIBUTE_NORMAL), DWORD(FILE_ATTRIBUTE_HIDDEN),
                             DWORD(FILE_ATTRIBUTE_SYSTEM)})
-        {
-            SetLastError(0);
-            h = Open("n.txt", GENERIC_WRITE, 0, CREATE_ALWAYS, asked);
-            EXPECT_EQ(INVALID_HANDLE_VALUE, h) << asked;
-            EXPECT_EQ(ERROR_ACCESS_DENIED, GetLastError()) << asked;
-            if (h != INVALID_HANDLE_VALUE)
-                CloseHandle(h);
-        }
+            EXPECT_EQ(ERROR_ACCESS_DENIED, TryOpen("n.txt", GENERIC_WRITE, 0, CREATE_ALWAYS, asked))
+                << asked;
         EXPECT_EQ("kept", ReadBytes("n.txt"));
         EXPECT_EQ(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, AttributesOf("n.txt"));
     }
@@ -164,40 +136,37 @@ TEST_F(Attributes, HiddenSystemTemporaryInTheExtendedAttribute)
     EXPECT_EQ((FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_TEMPORARY) & kept,
               AttributesOf("n.txt"));
     // Truncating needs no match.
-    h = Open("n.txt", GENERIC_WRITE, 0, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL);
-    EXPECT_NE(INVALID_HANDLE_VALUE, h);
-    CloseHandle(h);
+    EXPECT_EQ(ERROR_SUCCESS, TryOpen("n.txt", GENERIC_WRITE, 0, TRUNCATE_EXISTING));
 
 #ifndef _WIN32
     // Where the file system refuses, the call fails and changes nothing.
     w32::FailNthCall(w32::SysCall::Setxattr, 1, ENOTSUP);
-    SetLastError(0);
-    EXPECT_FALSE(SetFileAttributesA(p.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY));
-    EXPECT_EQ(ERROR_NOT_SUPPORTED, GetLastError());
+    EXPECT_EQ(ERROR_NOT_SUPPORTED,
+              LAST_ERROR_IF(FALSE, SetFileAttributesA(p.c_str(), FILE_ATTRIBUTE_HIDDEN |
+                                                                     FILE_ATTRIBUTE_READONLY)));
     EXPECT_EQ(FILE_ATTRIBUTE_NORMAL, AttributesOf("h.txt"));
 #endif
 }
 
-TEST_F(Attributes, FoldersAndMissingPaths)
+TEST_F(AttributesTest, FoldersAndMissingPaths)
 {
     std::filesystem::create_directory(Path("dir"));
     EXPECT_EQ(FILE_ATTRIBUTE_DIRECTORY, AttributesOf("dir"));
-    SetLastError(0);
-    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(Path("none").c_str()));
-    EXPECT_EQ(ERROR_FILE_NOT_FOUND, GetLastError());
-    EXPECT_EQ(INVALID_FILE_ATTRIBUTES,
-              GetFileAttributesW(std::filesystem::path(Path("nodir/x")).wstring().c_str()));
-    EXPECT_EQ(ERROR_PATH_NOT_FOUND, GetLastError());
-    EXPECT_FALSE(SetFileAttributesA(Path("none").c_str(), FILE_ATTRIBUTE_NORMAL));
-    EXPECT_EQ(ERROR_FILE_NOT_FOUND, GetLastError());
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND,
+              LAST_ERROR_IF(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(Path("none").c_str())));
+    EXPECT_EQ(ERROR_PATH_NOT_FOUND,
+              LAST_ERROR_IF(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(WPath("nodir/x").c_str())));
+    EXPECT_EQ(
+        ERROR_FILE_NOT_FOUND,
+        LAST_ERROR_IF(FALSE, SetFileAttributesA(Path("none").c_str(), FILE_ATTRIBUTE_NORMAL)));
 #ifndef _WIN32
     // A null name: Windows documents no answer, ours is ERROR_INVALID_PARAMETER.
-    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(nullptr));
-    EXPECT_EQ(ERROR_INVALID_PARAMETER, GetLastError());
+    EXPECT_EQ(ERROR_INVALID_PARAMETER,
+              LAST_ERROR_IF(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(nullptr)));
 #endif
 }
 
-TEST_F(FileTimes, SetAndGetRoundTrip)
+TEST_F(FileTimesTest, SetAndGetRoundTrip)
 {
     HANDLE h = Open("t.xml", GENERIC_READ | GENERIC_WRITE, 0, CREATE_NEW);
     ASSERT_NE(INVALID_HANDLE_VALUE, h);
@@ -247,14 +216,9 @@ TEST_F(FileTimes, SetAndGetRoundTrip)
 
     // Setting needs the right to write attributes; reading does not.
     h = Open("t.xml", GENERIC_READ, FILE_SHARE_READ);
-    SetLastError(0);
-    const BOOL setWithoutRight = SetFileTime(h, nullptr, nullptr, &w);
     // Known Wine difference: it sets times through a handle without FILE_WRITE_ATTRIBUTES.
-    if (!testsupport::UnderWine())
-    {
-        EXPECT_FALSE(setWithoutRight);
-        EXPECT_EQ(ERROR_ACCESS_DENIED, GetLastError());
-    }
+    EXPECT_EQ(testsupport::UnderWine() ? ERROR_SUCCESS : ERROR_ACCESS_DENIED,
+              LAST_ERROR_IF(FALSE, SetFileTime(h, nullptr, nullptr, &w)));
     EXPECT_TRUE(GetFileTime(h, nullptr, nullptr, &gotW));
     CloseHandle(h);
     h = Open("t.xml", FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ);
@@ -265,27 +229,18 @@ TEST_F(FileTimes, SetAndGetRoundTrip)
 
 TEST(TimeConversion, SystemTimeAndFileTime)
 {
-    SYSTEMTIME st{1601, 1, 0, 1, 0, 0, 0, 0};
-    FILETIME ft;
-    ASSERT_TRUE(SystemTimeToFileTime(&st, &ft));
-    EXPECT_EQ(0u, U64(ft));
-    st = SYSTEMTIME{1970, 1, 0, 1, 0, 0, 0, 0};
-    ASSERT_TRUE(SystemTimeToFileTime(&st, &ft));
-    EXPECT_EQ(116444736000000000ULL, U64(ft));
+    EXPECT_EQ(0u, U64(MakeFileTime(1601, 1, 1, 0, 0, 0, 0)));
+    EXPECT_EQ(116444736000000000ULL, U64(MakeFileTime(1970, 1, 1, 0, 0, 0, 0)));
 
     // Back again, with the day of the week filled in (2024-02-29 was a Thursday).
-    st = SYSTEMTIME{2024, 2, 6, 29, 23, 59, 58, 999};
+    SYSTEMTIME st{2024, 2, 6, 29, 23, 59, 58, 999};
+    FILETIME ft;
     ASSERT_TRUE(SystemTimeToFileTime(&st, &ft));
     SYSTEMTIME back{};
     ASSERT_TRUE(FileTimeToSystemTime(&ft, &back));
-    EXPECT_EQ(2024, back.wYear);
-    EXPECT_EQ(2, back.wMonth);
-    EXPECT_EQ(29, back.wDay);
-    EXPECT_EQ(4, back.wDayOfWeek);
-    EXPECT_EQ(23, back.wHour);
-    EXPECT_EQ(59, back.wMinute);
-    EXPECT_EQ(58, back.wSecond);
-    EXPECT_EQ(999, back.wMilliseconds);
+    EXPECT_EQ((std::array<WORD, 8>{2024, 2, 4, 29, 23, 59, 58, 999}),
+              (std::array<WORD, 8>{back.wYear, back.wMonth, back.wDayOfWeek, back.wDay, back.wHour,
+                                   back.wMinute, back.wSecond, back.wMilliseconds}));
 
     // Fields out of range, a day that does not exist, a time past the range.
     // Known Wine difference: it takes 29 February of a common year as 1 March.
@@ -298,13 +253,9 @@ TEST(TimeConversion, SystemTimeAndFileTime)
          {SYSTEMTIME{2023, 2, 0, 31, 0, 0, 0, 0}, SYSTEMTIME{2023, 13, 0, 1, 0, 0, 0, 0},
           SYSTEMTIME{2023, 1, 0, 1, 24, 0, 0, 0}, SYSTEMTIME{1600, 12, 0, 31, 0, 0, 0, 0},
           SYSTEMTIME{2023, 1, 0, 1, 0, 0, 0, 1000}})
-    {
-        SetLastError(0);
-        EXPECT_FALSE(SystemTimeToFileTime(&bad, &ft))
+        EXPECT_EQ(ERROR_INVALID_PARAMETER, LAST_ERROR_IF(FALSE, SystemTimeToFileTime(&bad, &ft)))
             << bad.wYear << "-" << bad.wMonth << "-" << bad.wDay << " " << bad.wHour << ":"
             << bad.wMilliseconds;
-        EXPECT_EQ(ERROR_INVALID_PARAMETER, GetLastError());
-    }
     const FILETIME tooLate{0, 0x80000000u};
     EXPECT_FALSE(FileTimeToSystemTime(&tooLate, &back));
 }
@@ -313,33 +264,31 @@ TEST(TimeConversion, SystemTimeAndFileTime)
 #ifndef _WIN32
 TEST(TimeConversion, LocalTimeFollowsTheZoneAtThatInstant)
 {
-    const char* old = std::getenv("TZ");
-    const std::string saved = old ? old : "";
-    setenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3", 1);
-    tzset();
+    {
+        testsupport::EnvGuard env;
+        env.set("TZ", "CET-1CEST,M3.5.0,M10.5.0/3");
+        tzset();
+        const FILETIME summer = MakeFileTime(2009, 7, 1, 12, 0, 0, 0);
+        const struct
+        {
+            FILETIME utc;
+            ULONGLONG hoursAhead;
+        } cases[] = {{summer, 2}, {MakeFileTime(2009, 1, 1, 12, 0, 0, 0), 1}};
+        FILETIME local{}, utc{};
+        for (const auto& c : cases)
+        {
+            ASSERT_TRUE(FileTimeToLocalFileTime(&c.utc, &local));
+            EXPECT_EQ(U64(c.utc) + c.hoursAhead * 3600 * 10000000, U64(local));
+            ASSERT_TRUE(LocalFileTimeToFileTime(&local, &utc));
+            EXPECT_EQ(U64(c.utc), U64(utc));
+        }
 
-    const FILETIME summer = MakeFileTime(2009, 7, 1, 12, 0, 0, 0);
-    const FILETIME winter = MakeFileTime(2009, 1, 1, 12, 0, 0, 0);
-    FILETIME local{}, utc{};
-    ASSERT_TRUE(FileTimeToLocalFileTime(&summer, &local));
-    EXPECT_EQ(U64(summer) + 2ULL * 3600 * 10000000, U64(local));
-    ASSERT_TRUE(LocalFileTimeToFileTime(&local, &utc));
-    EXPECT_EQ(U64(summer), U64(utc));
-    ASSERT_TRUE(FileTimeToLocalFileTime(&winter, &local));
-    EXPECT_EQ(U64(winter) + 1ULL * 3600 * 10000000, U64(local));
-    ASSERT_TRUE(LocalFileTimeToFileTime(&local, &utc));
-    EXPECT_EQ(U64(winter), U64(utc));
-
-    // The library's path: file time -> local -> calendar fields, and back.
-    SYSTEMTIME fields{};
-    ASSERT_TRUE(FileTimeToLocalFileTime(&summer, &local));
-    ASSERT_TRUE(FileTimeToSystemTime(&local, &fields));
-    EXPECT_EQ(14, fields.wHour);
-
-    if (old)
-        setenv("TZ", saved.c_str(), 1);
-    else
-        unsetenv("TZ");
+        // The library's path: file time -> local -> calendar fields.
+        SYSTEMTIME fields{};
+        ASSERT_TRUE(FileTimeToLocalFileTime(&summer, &local));
+        ASSERT_TRUE(FileTimeToSystemTime(&local, &fields));
+        EXPECT_EQ(14, fields.wHour);
+    }
     tzset();
 }
 

@@ -1,12 +1,4 @@
-#include "velmar/win32/win32.h"
-
-#include "SystemTestSupport.h"
-#include "support/WineCheck.h"
-
-#include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <string>
+#include "Win32TestSupport.h"
 
 namespace
 {
@@ -58,60 +50,60 @@ TEST(CodePages, Utf8RoundTripWholeCodePoints)
     // -1 counts the terminator; a short buffer fails without a partial count.
     EXPECT_EQ(6, MultiByteToWideChar(CP_UTF8, 0, "hello", -1, nullptr, 0));
     wchar_t small[3];
-    SetLastError(0);
-    EXPECT_EQ(0, MultiByteToWideChar(CP_UTF8, 0, "hello", -1, small, 3));
-    EXPECT_EQ(ERROR_INSUFFICIENT_BUFFER, GetLastError());
+    EXPECT_EQ(ERROR_INSUFFICIENT_BUFFER,
+              LAST_ERROR_IF(0, MultiByteToWideChar(CP_UTF8, 0, "hello", -1, small, 3)));
     char tiny[4];
-    SetLastError(0);
     const std::wstring astral = L"\U0001F600!";
-    EXPECT_EQ(0, WideCharToMultiByte(CP_UTF8, 0, astral.data(), static_cast<int>(astral.size()),
-                                     tiny, 4, nullptr, nullptr));
-    EXPECT_EQ(ERROR_INSUFFICIENT_BUFFER, GetLastError());
+    EXPECT_EQ(ERROR_INSUFFICIENT_BUFFER,
+              LAST_ERROR_IF(0, WideCharToMultiByte(CP_UTF8, 0, astral.data(),
+                                                   static_cast<int>(astral.size()), tiny, 4,
+                                                   nullptr, nullptr)));
 }
 
 TEST(CodePages, Utf8InvalidInputReplacedOrRefused)
 {
-    // A stray continuation byte, an overlong form, an encoded surrogate, a cut sequence.
-    EXPECT_EQ(std::wstring(L"a\uFFFDb"), ToWide(CP_UTF8, "a\x80"
-                                                         "b"));
-    EXPECT_EQ(std::wstring(L"\uFFFD\uFFFD"), ToWide(CP_UTF8, "\xc0\xaf"));
-    if (testsupport::UnderWine())
+    const struct
     {
-        // Known Wine difference: an encoded surrogate gives two replacements, not one per byte.
-        EXPECT_EQ(std::wstring(L"\uFFFD\uFFFD"), ToWide(CP_UTF8, "\xed\xa0\x80"));
-    }
-    else
-    {
-        EXPECT_EQ(std::wstring(L"\uFFFD\uFFFD\uFFFD"), ToWide(CP_UTF8, "\xed\xa0\x80"));
-    }
-    EXPECT_EQ(std::wstring(L"x\uFFFD"), ToWide(CP_UTF8, "x\xe4\xb8"));
-    EXPECT_EQ(std::wstring(L"\uFFFDA"), ToWide(CP_UTF8, "\xe4\xb8"
-                                                        "A"));
+        std::string bytes;
+        std::wstring text;
+    } cases[] = {
+        {"a\x80"
+         "b",
+         L"a\uFFFDb"},                 // a stray continuation byte
+        {"\xc0\xaf", L"\uFFFD\uFFFD"}, // an overlong form
+        // An encoded surrogate. Known Wine difference: it gives two
+        // replacements, not one per byte.
+        {"\xed\xa0\x80", testsupport::UnderWine() ? L"\uFFFD\uFFFD" : L"\uFFFD\uFFFD\uFFFD"},
+        {"x\xe4\xb8", L"x\uFFFD"}, // a cut sequence, at the end and before more text
+        {"\xe4\xb8"
+         "A",
+         L"\uFFFDA"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.text, ToWide(CP_UTF8, c.bytes)) << c.bytes;
 
-    SetLastError(0);
-    EXPECT_EQ(0, MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, "a\x80", 2, nullptr, 0));
-    EXPECT_EQ(ERROR_NO_UNICODE_TRANSLATION, GetLastError());
+    EXPECT_EQ(ERROR_NO_UNICODE_TRANSLATION,
+              LAST_ERROR_IF(
+                  0, MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, "a\x80", 2, nullptr, 0)));
 
     // A lone surrogate in wide text is not a character.
     const wchar_t lone[] = {L'a', static_cast<wchar_t>(0xD800), L'b'};
     EXPECT_EQ("a\xef\xbf\xbd"
               "b",
               ToBytes(CP_UTF8, std::wstring(lone, 3)));
-    SetLastError(0);
-    EXPECT_EQ(0, WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, lone, 3, nullptr, 0, nullptr,
-                                     nullptr));
-    EXPECT_EQ(ERROR_NO_UNICODE_TRANSLATION, GetLastError());
+    EXPECT_EQ(ERROR_NO_UNICODE_TRANSLATION,
+              LAST_ERROR_IF(0, WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, lone, 3, nullptr,
+                                                   0, nullptr, nullptr)));
 
     // UTF-8 takes no default character and only its own flags.
     if (testsupport::UnderWine())
         return; // Known Wine difference: it accepts both for UTF-8.
     BOOL used = FALSE;
-    SetLastError(0);
-    EXPECT_EQ(0, WideCharToMultiByte(CP_UTF8, 0, L"a", 1, nullptr, 0, nullptr, &used));
-    EXPECT_EQ(ERROR_INVALID_PARAMETER, GetLastError());
-    SetLastError(0);
-    EXPECT_EQ(0, MultiByteToWideChar(CP_UTF8, MB_PRECOMPOSED, "a", 1, nullptr, 0));
-    EXPECT_EQ(ERROR_INVALID_FLAGS, GetLastError());
+    EXPECT_EQ(
+        ERROR_INVALID_PARAMETER,
+        LAST_ERROR_IF(0, WideCharToMultiByte(CP_UTF8, 0, L"a", 1, nullptr, 0, nullptr, &used)));
+    EXPECT_EQ(ERROR_INVALID_FLAGS,
+              LAST_ERROR_IF(0, MultiByteToWideChar(CP_UTF8, MB_PRECOMPOSED, "a", 1, nullptr, 0)));
 }
 
 TEST(CodePages, SingleBytePages)
@@ -152,9 +144,9 @@ TEST(CodePages, SingleBytePages)
     EXPECT_EQ(std::wstring(L"a\uFFFD"), ToWide(20127, "a\xe9"));
     EXPECT_EQ("a?", ToBytes(20127, L"a\u00e9", &used));
     EXPECT_TRUE(used);
-    SetLastError(0);
-    EXPECT_EQ(0, MultiByteToWideChar(20127, MB_ERR_INVALID_CHARS, "\xe9", 1, nullptr, 0));
-    EXPECT_EQ(ERROR_NO_UNICODE_TRANSLATION, GetLastError());
+    EXPECT_EQ(
+        ERROR_NO_UNICODE_TRANSLATION,
+        LAST_ERROR_IF(0, MultiByteToWideChar(20127, MB_ERR_INVALID_CHARS, "\xe9", 1, nullptr, 0)));
 #endif
 }
 
@@ -173,9 +165,9 @@ TEST(CodePages, GbkAndGb18030)
     EXPECT_EQ("a" + Twice("\xa1\xf9") + "b", ToBytes(936, L"a\U0001F600b", &used, "\xa1\xf9"));
 
     // A lead byte without a trail byte.
-    SetLastError(0);
-    EXPECT_EQ(0, MultiByteToWideChar(936, MB_ERR_INVALID_CHARS, "a\xd6", 2, nullptr, 0));
-    EXPECT_EQ(ERROR_NO_UNICODE_TRANSLATION, GetLastError());
+    EXPECT_EQ(
+        ERROR_NO_UNICODE_TRANSLATION,
+        LAST_ERROR_IF(0, MultiByteToWideChar(936, MB_ERR_INVALID_CHARS, "a\xd6", 2, nullptr, 0)));
 #ifdef _WIN32
     // Windows' table gives its default character '?', and 0xFF is a character
     // of the private use area there.
@@ -206,18 +198,15 @@ TEST(CodePages, GbkAndGb18030)
 TEST(CodePages, ArgumentChecks)
 {
     wchar_t w[4];
-    SetLastError(0);
-    EXPECT_EQ(0, MultiByteToWideChar(12345, 0, "a", 1, w, 4));
-    EXPECT_EQ(ERROR_INVALID_PARAMETER, GetLastError());
-    SetLastError(0);
-    EXPECT_EQ(0, MultiByteToWideChar(CP_UTF8, 0, "a", 0, w, 4));
-    EXPECT_EQ(ERROR_INVALID_PARAMETER, GetLastError());
-    SetLastError(0);
-    EXPECT_EQ(0, MultiByteToWideChar(CP_UTF8, 0, nullptr, 1, w, 4));
-    EXPECT_EQ(ERROR_INVALID_PARAMETER, GetLastError());
-    SetLastError(0);
-    EXPECT_EQ(0, WideCharToMultiByte(CP_UTF8, 0, L"a", 1, nullptr, 3, nullptr, nullptr));
-    EXPECT_EQ(ERROR_INVALID_PARAMETER, GetLastError());
+    EXPECT_EQ(ERROR_INVALID_PARAMETER,
+              LAST_ERROR_IF(0, MultiByteToWideChar(12345, 0, "a", 1, w, 4)));
+    EXPECT_EQ(ERROR_INVALID_PARAMETER,
+              LAST_ERROR_IF(0, MultiByteToWideChar(CP_UTF8, 0, "a", 0, w, 4)));
+    EXPECT_EQ(ERROR_INVALID_PARAMETER,
+              LAST_ERROR_IF(0, MultiByteToWideChar(CP_UTF8, 0, nullptr, 1, w, 4)));
+    EXPECT_EQ(
+        ERROR_INVALID_PARAMETER,
+        LAST_ERROR_IF(0, WideCharToMultiByte(CP_UTF8, 0, L"a", 1, nullptr, 3, nullptr, nullptr)));
     EXPECT_TRUE(IsValidCodePage(936));
     EXPECT_TRUE(IsValidCodePage(1252));
     EXPECT_FALSE(IsValidCodePage(CP_ACP));
@@ -231,66 +220,46 @@ TEST(CodePages, AnsiCodePageFromLocaleAndOverride)
 {
     {
         testsupport::EnvGuard env;
-        env.unset("VELMAR_ACP");
-        env.unset("LC_ALL");
         env.unset("LC_CTYPE");
+        const struct
         {
-            testsupport::EnvGuard lang;
-            lang.set("LANG", "zh_CN.GBK");
-            w32::ReloadAnsiCodePage();
-            EXPECT_EQ(936u, GetACP());
-            // CP_ACP now converts with GBK.
-            EXPECT_EQ(std::wstring(L"\u4e2d"), ToWide(CP_ACP, "\xd6\xd0"));
-        }
+            const char* lang;
+            const char* lcAll;
+            const char* override;
+            UINT page;
+        } cases[] = {
+            {"zh_CN.GBK", nullptr, nullptr, 936},
+            {"de_DE.ISO-8859-1@euro", nullptr, nullptr, 28591},
+            {"zh_CN.GBK", "C", nullptr, CP_UTF8},                // no codeset named: UTF-8
+            {"en_US.ANSI_X3.4-1968", nullptr, nullptr, CP_UTF8}, // ASCII only: UTF-8
+            {"en_US.UTF-8", nullptr, "54936", 54936},
+            {"en_US.UTF-8", nullptr, "99999", CP_UTF8}, // not a page: ignored
+        };
+        for (const auto& c : cases)
         {
-            testsupport::EnvGuard lang;
-            lang.set("LANG", "de_DE.ISO-8859-1@euro");
+            env.set("LANG", c.lang);
+            c.lcAll ? env.set("LC_ALL", c.lcAll) : env.unset("LC_ALL");
+            c.override ? env.set("VELMAR_ACP", c.override) : env.unset("VELMAR_ACP");
             w32::ReloadAnsiCodePage();
-            EXPECT_EQ(28591u, GetACP());
+            EXPECT_EQ(c.page, GetACP())
+                << c.lang << " " << (c.lcAll ? c.lcAll : "") << (c.override ? c.override : "");
         }
-        {
-            testsupport::EnvGuard lang;
-            lang.set("LANG", "zh_CN.GBK");
-            testsupport::EnvGuard c;
-            c.set("LC_ALL", "C"); // no codeset named: UTF-8
-            w32::ReloadAnsiCodePage();
-            EXPECT_EQ(CP_UTF8, GetACP());
-        }
-        {
-            testsupport::EnvGuard lang;
-            lang.set("LANG", "en_US.ANSI_X3.4-1968"); // ASCII only: UTF-8
-            w32::ReloadAnsiCodePage();
-            EXPECT_EQ(CP_UTF8, GetACP());
-        }
-        {
-            testsupport::EnvGuard lang;
-            lang.set("LANG", "en_US.UTF-8");
-            testsupport::EnvGuard force;
-            force.set("VELMAR_ACP", "54936");
-            w32::ReloadAnsiCodePage();
-            EXPECT_EQ(54936u, GetACP());
-        }
-        {
-            testsupport::EnvGuard lang;
-            lang.set("LANG", "en_US.UTF-8");
-            testsupport::EnvGuard force;
-            force.set("VELMAR_ACP", "99999"); // not a page: ignored
-            w32::ReloadAnsiCodePage();
-            EXPECT_EQ(CP_UTF8, GetACP());
-        }
-        {
-            // Code written for an ANSI page keeps working where that page is UTF-8.
-            testsupport::EnvGuard lang;
-            lang.set("LANG", "C.UTF-8");
-            w32::ReloadAnsiCodePage();
-            wchar_t w[4];
-            EXPECT_EQ(2, MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, "ab", 2, w, 4));
-            const wchar_t lone[] = {L'a', static_cast<wchar_t>(0xDC00)};
-            BOOL used = FALSE;
-            char b[8];
-            EXPECT_EQ(4, WideCharToMultiByte(CP_ACP, 0, lone, 2, b, 8, nullptr, &used));
-            EXPECT_TRUE(used);
-        }
+
+        // CP_ACP converts with the page.
+        env.set("LANG", "zh_CN.GBK");
+        env.unset("VELMAR_ACP");
+        w32::ReloadAnsiCodePage();
+        EXPECT_EQ(std::wstring(L"\u4e2d"), ToWide(CP_ACP, "\xd6\xd0"));
+        // Code written for an ANSI page keeps working where that page is UTF-8.
+        env.set("LANG", "C.UTF-8");
+        w32::ReloadAnsiCodePage();
+        wchar_t w[4];
+        EXPECT_EQ(2, MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, "ab", 2, w, 4));
+        const wchar_t lone[] = {L'a', static_cast<wchar_t>(0xDC00)};
+        BOOL used = FALSE;
+        char b[8];
+        EXPECT_EQ(4, WideCharToMultiByte(CP_ACP, 0, lone, 2, b, 8, nullptr, &used));
+        EXPECT_TRUE(used);
     }
     // The environment is the process's own again: so is the page.
     w32::ReloadAnsiCodePage();

@@ -1,21 +1,17 @@
 // The run-time's access and stat queries: what exists, what may be written,
 // and the quirks programs test for (folders, read-only files, big files).
-#include "TempDir.h"
+#include "Win32TestSupport.h"
 
-#include <cerrno>
-#include <filesystem>
-#include <sys/stat.h>
+// errno after a call that answered -1 (cleared before it), 0 after one that did not.
+#define ERRNO_IF_FAILED(call) (errno = 0, (call) == -1 ? errno : 0)
 
 namespace
 {
 
-class CrtFilesTest : public TempDirTest
+class CrtFilesTest : public testsupport::TempDirTest
 {
 protected:
-    std::wstring W(const std::string& name) const
-    {
-        return std::filesystem::path(Path(name)).wstring();
-    }
+    std::wstring W(const std::string& name) const { return WPath(name); }
 
     // The last-write time in whole seconds since 1970, as the system reports it.
     time_t WrittenAt(const std::string& name) const
@@ -61,32 +57,20 @@ TEST_F(CrtFilesTest, AccessAnswersExistenceAndWriteAsWindowsDoes)
     EXPECT_EQ(0, _waccess(W("plain.xml").c_str(), 6));
     EXPECT_EQ(0, _access(Path("plain.xml").c_str(), 2));
     EXPECT_EQ(0, _waccess(W("read only.xml").c_str(), 4));
-    errno = 0;
-    EXPECT_EQ(-1, _waccess(W("read only.xml").c_str(), 2));
-    EXPECT_EQ(EACCES, errno);
+    EXPECT_EQ(EACCES, ERRNO_IF_FAILED(_waccess(W("read only.xml").c_str(), 2)));
     // A folder exists and is never read-only.
     EXPECT_EQ(0, _waccess(W("folder").c_str(), 0));
     EXPECT_EQ(0, _waccess(W("folder").c_str(), 2));
 
-    errno = 0;
-    EXPECT_EQ(-1, _waccess(W("missing.xml").c_str(), 0));
-    EXPECT_EQ(ENOENT, errno);
-    errno = 0;
-    EXPECT_EQ(-1, _waccess(W("missing/x.xml").c_str(), 0));
-    EXPECT_EQ(ENOENT, errno);
-    // An empty name names nothing.
-    errno = 0;
-    EXPECT_EQ(-1, _waccess(L"", 0));
-    EXPECT_EQ(ENOENT, errno);
+    EXPECT_EQ(ENOENT, ERRNO_IF_FAILED(_waccess(W("missing.xml").c_str(), 0)));
+    EXPECT_EQ(ENOENT, ERRNO_IF_FAILED(_waccess(W("missing/x.xml").c_str(), 0)));
+    EXPECT_EQ(ENOENT, ERRNO_IF_FAILED(_waccess(L"", 0))); // an empty name names nothing
 #ifndef _WIN32
     // Execute is no access mode of the run-time's, and a null name is no name:
     // our layer refuses both with EINVAL, where the system's run-time calls its
     // invalid-parameter handler (the old msvcrt.dll even lets mode 1 pass).
-    errno = 0;
-    EXPECT_EQ(-1, _waccess(W("plain.xml").c_str(), 1));
-    EXPECT_EQ(EINVAL, errno);
-    EXPECT_EQ(-1, _waccess(nullptr, 0));
-    EXPECT_EQ(EINVAL, errno);
+    EXPECT_EQ(EINVAL, ERRNO_IF_FAILED(_waccess(W("plain.xml").c_str(), 1)));
+    EXPECT_EQ(EINVAL, ERRNO_IF_FAILED(_waccess(nullptr, 0)));
     // Only errno reports; our layer leaves the Win32 last error alone even on
     // failure, where the system's run-time passes on what its own calls set.
     EXPECT_EQ(0xBADu, GetLastError());
@@ -116,13 +100,10 @@ TEST_F(CrtFilesTest, StatTellsFilesFromFoldersWithTheRuntimesModeBits)
     EXPECT_EQ(_S_IFDIR, st.st_mode & _S_IFMT);
     EXPECT_EQ(0, st.st_size);
 
-    errno = 0;
-    EXPECT_EQ(-1, _wstat(W("missing").c_str(), &st));
-    EXPECT_EQ(ENOENT, errno);
+    EXPECT_EQ(ENOENT, ERRNO_IF_FAILED(_wstat(W("missing").c_str(), &st)));
 #ifndef _WIN32
     // A null buffer goes to the invalid-parameter handler on Windows.
-    EXPECT_EQ(-1, _wstat(W("doc.xml").c_str(), nullptr));
-    EXPECT_EQ(EINVAL, errno);
+    EXPECT_EQ(EINVAL, ERRNO_IF_FAILED(_wstat(W("doc.xml").c_str(), nullptr)));
 #endif
 }
 
@@ -132,9 +113,7 @@ TEST_F(CrtFilesTest, ThirtyTwoBitStatRefusesFilesOfTwoGigabytesThe64BitOneMeasur
 #ifndef __MINGW32__
     // MinGW's own _wstat wrapper cuts the size to 32 bits instead.
     struct _stat st;
-    errno = 0;
-    EXPECT_EQ(-1, _wstat(W("big.xml").c_str(), &st));
-    EXPECT_EQ(EOVERFLOW, errno);
+    EXPECT_EQ(EOVERFLOW, ERRNO_IF_FAILED(_wstat(W("big.xml").c_str(), &st)));
 #endif
     struct _stat64 st64;
     ASSERT_EQ(0, _wstat64(W("big.xml").c_str(), &st64));

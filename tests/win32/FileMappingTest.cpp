@@ -1,34 +1,20 @@
-#include "velmar/win32/win32.h"
 
 #include "ChildProcess.h"
-#include "TempDir.h"
-#include "support/WineCheck.h"
-
-#include <gtest/gtest.h>
-
-#include <cstring>
-#include <string>
+#include "Win32TestSupport.h"
 
 namespace
 {
 
-class FileMapping : public TempDirTest
+class FileMappingTest : public testsupport::TempDirTest
 {
 protected:
     // Our layer keeps named sections as files of a folder of its own.
     void SetUp() override
     {
-        TempDirTest::SetUp();
+        testsupport::TempDirTest::SetUp();
 #ifndef _WIN32
-        setenv("VELMAR_SHM_DIR", dir_.c_str(), 1);
+        env_.set("VELMAR_SHM_DIR", dir_);
 #endif
-    }
-    void TearDown() override
-    {
-#ifndef _WIN32
-        unsetenv("VELMAR_SHM_DIR");
-#endif
-        TempDirTest::TearDown();
     }
 };
 
@@ -39,7 +25,7 @@ std::string Text(const void* p, size_t n)
 
 } // namespace
 
-TEST_F(FileMapping, ViewsOfAFileShareItsBytesAndWritesReachTheFile)
+TEST_F(FileMappingTest, ViewsOfAFileShareItsBytesAndWritesReachTheFile)
 {
     WriteBytes("data.bin", "hello, mapped world");
     HANDLE file = Open("data.bin", GENERIC_READ | GENERIC_WRITE);
@@ -70,14 +56,13 @@ TEST_F(FileMapping, ViewsOfAFileShareItsBytesAndWritesReachTheFile)
     EXPECT_TRUE(UnmapViewOfFile(a));
     EXPECT_TRUE(UnmapViewOfFile(b));
     EXPECT_TRUE(UnmapViewOfFile(c));
-    EXPECT_FALSE(UnmapViewOfFile(a));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_ADDRESS), GetLastError());
+    EXPECT_EQ(ERROR_INVALID_ADDRESS, LAST_ERROR_IF(FALSE, UnmapViewOfFile(a)));
     EXPECT_TRUE(CloseHandle(map));
     EXPECT_TRUE(CloseHandle(file));
     EXPECT_EQ("HELLO, mapped world", ReadBytes("data.bin"));
 }
 
-TEST_F(FileMapping, ViewsOutliveTheirHandlesAndWritableSectionsExtendTheFile)
+TEST_F(FileMappingTest, ViewsOutliveTheirHandlesAndWritableSectionsExtendTheFile)
 {
     WriteBytes("grow.bin", "abc");
     HANDLE file = Open("grow.bin", GENERIC_READ | GENERIC_WRITE);
@@ -95,7 +80,7 @@ TEST_F(FileMapping, ViewsOutliveTheirHandlesAndWritableSectionsExtendTheFile)
     EXPECT_EQ("tail", bytes.substr(65536, 4));
 }
 
-TEST_F(FileMapping, WindowsChecksOfSizeProtectionAndAlignment)
+TEST_F(FileMappingTest, WindowsChecksOfSizeProtectionAndAlignment)
 {
     WriteBytes("empty.bin", "");
     WriteBytes("small.bin", std::string(100, 'x'));
@@ -103,69 +88,68 @@ TEST_F(FileMapping, WindowsChecksOfSizeProtectionAndAlignment)
     HANDLE readOnly = Open("small.bin", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
     HANDLE writeOnly = Open("small.bin", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE);
 
-    SetLastError(0);
-    EXPECT_EQ(nullptr, CreateFileMappingW(empty, nullptr, PAGE_READONLY, 0, 0, nullptr));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_INVALID), GetLastError());
-    // Protection wider than the handle's access.
-    EXPECT_EQ(nullptr, CreateFileMappingW(readOnly, nullptr, PAGE_READWRITE, 0, 0, nullptr));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
-    if (HANDLE exec = CreateFileMappingW(readOnly, nullptr, PAGE_EXECUTE_READ, 0, 0, nullptr))
+    const struct
     {
-        EXPECT_TRUE(
-            testsupport::UnderWine()); // Known Wine difference: it does not ask for execute access.
+        HANDLE file;
+        DWORD protect, size, error;
+    } refusedSections[] = {
+        {empty, PAGE_READONLY, 0, ERROR_FILE_INVALID},
+        // Protection wider than the handle's access.
+        {readOnly, PAGE_READWRITE, 0, ERROR_ACCESS_DENIED},
+        {writeOnly, PAGE_READONLY, 0, ERROR_ACCESS_DENIED},
+        // A read-only section cannot be larger than its file.
+        {readOnly, PAGE_READONLY, 200, ERROR_NOT_ENOUGH_MEMORY},
+        {reinterpret_cast<HANDLE>(0x7777), PAGE_READONLY, 0, ERROR_INVALID_HANDLE},
+        {INVALID_HANDLE_VALUE, PAGE_READWRITE, 0, ERROR_INVALID_PARAMETER},
+        {readOnly, 0x300, 0, ERROR_INVALID_PARAMETER},
+    };
+    for (const auto& r : refusedSections)
+        EXPECT_EQ(r.error, LAST_ERROR_IF(nullptr, CreateFileMappingW(r.file, nullptr, r.protect, 0,
+                                                                     r.size, nullptr)))
+            << r.protect << " " << r.size;
+    HANDLE exec = nullptr;
+    const DWORD execError = LAST_ERROR_IF(
+        nullptr, exec = CreateFileMappingW(readOnly, nullptr, PAGE_EXECUTE_READ, 0, 0, nullptr));
+    if (exec)
         CloseHandle(exec);
-    }
-    else
-    {
-        EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
-    }
-    EXPECT_EQ(nullptr, CreateFileMappingW(writeOnly, nullptr, PAGE_READONLY, 0, 0, nullptr));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
-    // A read-only section cannot be larger than its file.
-    EXPECT_EQ(nullptr, CreateFileMappingW(readOnly, nullptr, PAGE_READONLY, 0, 200, nullptr));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY), GetLastError());
-    EXPECT_EQ(nullptr, CreateFileMappingW(reinterpret_cast<HANDLE>(0x7777), nullptr, PAGE_READONLY,
-                                          0, 0, nullptr));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_HANDLE), GetLastError());
-    EXPECT_EQ(nullptr,
-              CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 0, nullptr));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
-    EXPECT_EQ(nullptr, CreateFileMappingW(readOnly, nullptr, 0x300, 0, 0, nullptr));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
+    // Known Wine difference: it does not ask for execute access.
+    EXPECT_EQ(testsupport::UnderWine() ? ERROR_SUCCESS : ERROR_ACCESS_DENIED, execError);
 
-    // A read-only section gives read views only; write-copy views are private.
+    // A read-only section gives read views only, at offsets that are multiples
+    // of the allocation granularity and inside the section.
     HANDLE map = CreateFileMappingW(readOnly, nullptr, PAGE_READONLY, 0, 0, nullptr);
     ASSERT_NE(nullptr, map);
-    EXPECT_EQ(nullptr, MapViewOfFile(map, FILE_MAP_WRITE, 0, 0, 0));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
+    const struct
+    {
+        HANDLE section;
+        DWORD access, offset, size, error;
+    } refusedViews[] = {
+        {map, FILE_MAP_WRITE, 0, 0, ERROR_ACCESS_DENIED},
+        {map, FILE_MAP_READ, 4096, 0, ERROR_MAPPED_ALIGNMENT},
+        // Known Wine difference: a view starting past its section is a parameter error there.
+        {map, FILE_MAP_READ, 65536, 0,
+         static_cast<DWORD>(testsupport::UnderWine() ? ERROR_INVALID_PARAMETER
+                                                     : ERROR_ACCESS_DENIED)},
+        {map, FILE_MAP_READ, 0, 101, ERROR_ACCESS_DENIED},
+        {readOnly, FILE_MAP_READ, 0, 0, ERROR_INVALID_HANDLE}, // a file is not a section
+    };
+    for (const auto& r : refusedViews)
+        EXPECT_EQ(r.error,
+                  LAST_ERROR_IF(nullptr, MapViewOfFile(r.section, r.access, 0, r.offset, r.size)))
+            << r.access << " " << r.offset << " " << r.size;
+    // Write-copy views are private.
     void* copy = MapViewOfFile(map, FILE_MAP_COPY, 0, 0, 0);
     ASSERT_NE(nullptr, copy);
     static_cast<char*>(copy)[0] = 'y';
     UnmapViewOfFile(copy);
-    // Offsets are multiples of the allocation granularity and inside the section.
-    EXPECT_EQ(nullptr, MapViewOfFile(map, FILE_MAP_READ, 0, 4096, 0));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_MAPPED_ALIGNMENT), GetLastError());
-    EXPECT_EQ(nullptr, MapViewOfFile(map, FILE_MAP_READ, 0, 65536, 0));
-    // Known Wine difference: a view starting past its section is a parameter error there.
-    EXPECT_EQ(static_cast<DWORD>(testsupport::UnderWine() ? ERROR_INVALID_PARAMETER
-                                                          : ERROR_ACCESS_DENIED),
-              GetLastError());
-    EXPECT_EQ(nullptr, MapViewOfFile(map, FILE_MAP_READ, 0, 0, 101));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
-    EXPECT_EQ(nullptr, MapViewOfFile(readOnly, FILE_MAP_READ, 0, 0, 0)); // a file is not a section
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_HANDLE), GetLastError());
     CloseHandle(map);
     EXPECT_EQ(std::string(100, 'x'), ReadBytes("small.bin"));
-
-    char msg[256] = {};
-    ASSERT_NE(0u, FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                 nullptr, ERROR_MAPPED_ALIGNMENT, 0x400, msg, sizeof msg, nullptr));
     CloseHandle(empty);
     CloseHandle(readOnly);
     CloseHandle(writeOnly);
 }
 
-TEST_F(FileMapping, NamedSectionsAreSharedBetweenProcesses)
+TEST_F(FileMappingTest, NamedSectionsAreSharedBetweenProcesses)
 {
     // Memory-backed: this process writes, another reads and writes back.
     HANDLE map = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 100000,
@@ -192,25 +176,26 @@ TEST_F(FileMapping, NamedSectionsAreSharedBetweenProcesses)
     CloseHandle(again);
 
     // Names are case-sensitive; a missing one is not found.
-    SetLastError(0);
-    EXPECT_EQ(nullptr, OpenFileMappingW(FILE_MAP_READ, FALSE, L"velmar_test_section"));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
+    EXPECT_EQ(
+        ERROR_FILE_NOT_FOUND,
+        LAST_ERROR_IF(nullptr, OpenFileMappingW(FILE_MAP_READ, FALSE, L"velmar_test_section")));
     // A folder of names other than Global and Local does not exist.
-    EXPECT_EQ(nullptr, OpenFileMappingW(FILE_MAP_READ, FALSE, L"Bad\\Name"));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_PATH_NOT_FOUND), GetLastError());
-    EXPECT_EQ(nullptr, CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 16,
-                                          L"Bad\\Name"));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_PATH_NOT_FOUND), GetLastError());
+    EXPECT_EQ(ERROR_PATH_NOT_FOUND,
+              LAST_ERROR_IF(nullptr, OpenFileMappingW(FILE_MAP_READ, FALSE, L"Bad\\Name")));
+    EXPECT_EQ(ERROR_PATH_NOT_FOUND,
+              LAST_ERROR_IF(nullptr, CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr,
+                                                        PAGE_READWRITE, 0, 16, L"Bad\\Name")));
 
     // Once the last view and handle are gone, the name is gone for everyone.
     UnmapViewOfFile(view);
     CloseHandle(map);
     EXPECT_EQ(0, testsupport::RunChild({"map-missing", "Velmar_Test_Section"}));
-    EXPECT_EQ(nullptr, OpenFileMappingA(FILE_MAP_READ, FALSE, "Velmar_Test_Section"));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
+    EXPECT_EQ(
+        ERROR_FILE_NOT_FOUND,
+        LAST_ERROR_IF(nullptr, OpenFileMappingA(FILE_MAP_READ, FALSE, "Velmar_Test_Section")));
 }
 
-TEST_F(FileMapping, NamedFileSectionReachesTheFileFromAnotherProcess)
+TEST_F(FileMappingTest, NamedFileSectionReachesTheFileFromAnotherProcess)
 {
     WriteBytes("shared.xml", "<a>original</a>");
     HANDLE file = Open("shared.xml", GENERIC_READ | GENERIC_WRITE);

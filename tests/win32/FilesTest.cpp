@@ -1,28 +1,9 @@
-#include "TempDir.h"
-#include "support/WineCheck.h"
-
-#ifndef _WIN32
-#include "SysCalls.h"
-#endif
-
-#include <cerrno>
-#include <atomic>
-#include <thread>
+#include "Win32TestSupport.h"
 
 namespace
 {
 
-class Files : public TempDirTest
-{
-protected:
-#ifndef _WIN32
-    void TearDown() override
-    {
-        w32::ClearInjectedFaults();
-        TempDirTest::TearDown();
-    }
-#endif
-};
+using FilesTest = testsupport::TempDirTest;
 
 DWORD Position(HANDLE h)
 {
@@ -31,7 +12,7 @@ DWORD Position(HANDLE h)
 
 } // namespace
 
-TEST_F(Files, ReadWriteSeekAndTheEndOfFile)
+TEST_F(FilesTest, ReadWriteSeekAndTheEndOfFile)
 {
     HANDLE h = Open("a.txt", GENERIC_READ | GENERIC_WRITE, 0, CREATE_NEW);
     ASSERT_NE(INVALID_HANDLE_VALUE, h);
@@ -63,20 +44,16 @@ TEST_F(Files, ReadWriteSeekAndTheEndOfFile)
     EXPECT_EQ("hello ", ReadBytes("a.txt"));
 }
 
-TEST_F(Files, CreationDispositions)
+TEST_F(FilesTest, CreationDispositions)
 {
-    SetLastError(0);
-    EXPECT_EQ(INVALID_HANDLE_VALUE, Open("missing.txt", GENERIC_READ));
-    EXPECT_EQ(ERROR_FILE_NOT_FOUND, GetLastError());
-    EXPECT_EQ(INVALID_HANDLE_VALUE, Open("nodir/missing.txt", GENERIC_READ, 0, OPEN_ALWAYS));
-    EXPECT_EQ(ERROR_PATH_NOT_FOUND, GetLastError());
-    EXPECT_EQ(INVALID_HANDLE_VALUE,
-              CreateFileA("", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-    EXPECT_EQ(ERROR_PATH_NOT_FOUND, GetLastError());
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, TryOpen("missing.txt", GENERIC_READ));
+    EXPECT_EQ(ERROR_PATH_NOT_FOUND, TryOpen("nodir/missing.txt", GENERIC_READ, 0, OPEN_ALWAYS));
+    EXPECT_EQ(ERROR_PATH_NOT_FOUND,
+              LAST_ERROR_IF(INVALID_HANDLE_VALUE,
+                            CreateFileA("", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)));
 
     WriteBytes("ten.txt", "0123456789");
-    EXPECT_EQ(INVALID_HANDLE_VALUE, Open("ten.txt", GENERIC_WRITE, 0, CREATE_NEW));
-    EXPECT_EQ(ERROR_FILE_EXISTS, GetLastError());
+    EXPECT_EQ(ERROR_FILE_EXISTS, TryOpen("ten.txt", GENERIC_WRITE, 0, CREATE_NEW));
 
     // OPEN_ALWAYS keeps the content and says the file was there.
     HANDLE h = Open("ten.txt", GENERIC_WRITE, 0, OPEN_ALWAYS);
@@ -99,30 +76,18 @@ TEST_F(Files, CreationDispositions)
     CloseHandle(h);
 
     WriteBytes("t.txt", "xyz");
-    h = Open("t.txt", GENERIC_READ, 0, TRUNCATE_EXISTING);
-    if (testsupport::UnderWine())
-    {
-        // Known Wine difference: it truncates without write access, which Windows requires.
-        if (h != INVALID_HANDLE_VALUE)
-            CloseHandle(h);
-    }
-    else
-    {
-        EXPECT_EQ(INVALID_HANDLE_VALUE, h);
-        EXPECT_EQ(ERROR_INVALID_PARAMETER, GetLastError());
-    }
-    h = Open("t.txt", GENERIC_WRITE, 0, TRUNCATE_EXISTING);
-    ASSERT_NE(INVALID_HANDLE_VALUE, h);
-    CloseHandle(h);
+    // Known Wine difference: it truncates without write access, which Windows requires.
+    EXPECT_EQ(testsupport::UnderWine() ? ERROR_SUCCESS : ERROR_INVALID_PARAMETER,
+              TryOpen("t.txt", GENERIC_READ, 0, TRUNCATE_EXISTING));
+    EXPECT_EQ(ERROR_SUCCESS, TryOpen("t.txt", GENERIC_WRITE, 0, TRUNCATE_EXISTING));
     EXPECT_EQ("", ReadBytes("t.txt"));
 
     // Flags the asynchronous mode passes are accepted.
-    h = Open("t.txt", GENERIC_READ, 0, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED);
-    ASSERT_NE(INVALID_HANDLE_VALUE, h);
-    CloseHandle(h);
+    EXPECT_EQ(ERROR_SUCCESS, TryOpen("t.txt", GENERIC_READ, 0, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED));
 }
 
-TEST_F(Files, InvalidClosedAndUnderprivilegedHandles)
+TEST_F(FilesTest, InvalidClosedAndUnderprivilegedHandles)
 {
     WriteBytes("f.txt", "data");
     HANDLE h = Open("f.txt", GENERIC_READ);
@@ -131,62 +96,45 @@ TEST_F(Files, InvalidClosedAndUnderprivilegedHandles)
 
     char buf[4];
     DWORD n = 77;
+    FILETIME ft;
     for (HANDLE bad : {h, INVALID_HANDLE_VALUE, static_cast<HANDLE>(nullptr)})
     {
-        SetLastError(0);
-        EXPECT_FALSE(ReadFile(bad, buf, 4, &n, nullptr));
-        EXPECT_EQ(ERROR_INVALID_HANDLE, GetLastError());
+        EXPECT_EQ(ERROR_INVALID_HANDLE, LAST_ERROR_IF(FALSE, ReadFile(bad, buf, 4, &n, nullptr)));
         EXPECT_EQ(0u, n);
-        SetLastError(0);
-        EXPECT_FALSE(WriteFile(bad, buf, 4, &n, nullptr));
-        EXPECT_EQ(ERROR_INVALID_HANDLE, GetLastError());
-        SetLastError(0);
-        EXPECT_EQ(INVALID_SET_FILE_POINTER, SetFilePointer(bad, 0, nullptr, FILE_BEGIN));
-        EXPECT_EQ(ERROR_INVALID_HANDLE, GetLastError());
-        SetLastError(0);
-        EXPECT_EQ(INVALID_FILE_SIZE, GetFileSize(bad, nullptr));
-        EXPECT_EQ(ERROR_INVALID_HANDLE, GetLastError());
-        SetLastError(0);
-        EXPECT_FALSE(SetEndOfFile(bad));
-        EXPECT_EQ(ERROR_INVALID_HANDLE, GetLastError());
-        FILETIME ft;
-        EXPECT_FALSE(GetFileTime(bad, &ft, nullptr, nullptr));
-        EXPECT_EQ(ERROR_INVALID_HANDLE, GetLastError());
+        EXPECT_EQ(ERROR_INVALID_HANDLE, LAST_ERROR_IF(FALSE, WriteFile(bad, buf, 4, &n, nullptr)));
+        EXPECT_EQ(ERROR_INVALID_HANDLE, LAST_ERROR_IF(INVALID_SET_FILE_POINTER,
+                                                      SetFilePointer(bad, 0, nullptr, FILE_BEGIN)));
+        EXPECT_EQ(ERROR_INVALID_HANDLE,
+                  LAST_ERROR_IF(INVALID_FILE_SIZE, GetFileSize(bad, nullptr)));
+        EXPECT_EQ(ERROR_INVALID_HANDLE, LAST_ERROR_IF(FALSE, SetEndOfFile(bad)));
+        EXPECT_EQ(ERROR_INVALID_HANDLE,
+                  LAST_ERROR_IF(FALSE, GetFileTime(bad, &ft, nullptr, nullptr)));
     }
-    SetLastError(0);
-    EXPECT_FALSE(CloseHandle(h));
-    EXPECT_EQ(ERROR_INVALID_HANDLE, GetLastError());
+    EXPECT_EQ(ERROR_INVALID_HANDLE, LAST_ERROR_IF(FALSE, CloseHandle(h)));
 
     // Access is checked per handle.
     HANDLE w = Open("f.txt", GENERIC_WRITE);
-    SetLastError(0);
-    EXPECT_FALSE(ReadFile(w, buf, 4, &n, nullptr));
-    EXPECT_EQ(ERROR_ACCESS_DENIED, GetLastError());
+    EXPECT_EQ(ERROR_ACCESS_DENIED, LAST_ERROR_IF(FALSE, ReadFile(w, buf, 4, &n, nullptr)));
     CloseHandle(w);
     HANDLE r = Open("f.txt", GENERIC_READ);
-    SetLastError(0);
-    EXPECT_FALSE(WriteFile(r, "x", 1, &n, nullptr));
-    EXPECT_EQ(ERROR_ACCESS_DENIED, GetLastError());
-    EXPECT_FALSE(SetEndOfFile(r));
+    EXPECT_EQ(ERROR_ACCESS_DENIED, LAST_ERROR_IF(FALSE, WriteFile(r, "x", 1, &n, nullptr)));
     // Known Wine difference: its truncate of the read-only descriptor fails as invalid.
     EXPECT_EQ(testsupport::UnderWine() ? ERROR_INVALID_PARAMETER : ERROR_ACCESS_DENIED,
-              GetLastError());
-    EXPECT_FALSE(FlushFileBuffers(r));
-    EXPECT_EQ(ERROR_ACCESS_DENIED, GetLastError());
+              LAST_ERROR_IF(FALSE, SetEndOfFile(r)));
+    EXPECT_EQ(ERROR_ACCESS_DENIED, LAST_ERROR_IF(FALSE, FlushFileBuffers(r)));
     CloseHandle(r);
     EXPECT_EQ("data", ReadBytes("f.txt"));
 }
 
-TEST_F(Files, FilePointerAndSizeBeyondFourGigabytes)
+TEST_F(FilesTest, FilePointerAndSizeBeyondFourGigabytes)
 {
     HANDLE h = Open("big.bin", GENERIC_READ | GENERIC_WRITE, 0, CREATE_NEW);
     ASSERT_NE(INVALID_HANDLE_VALUE, h);
 
     // Before the start: failure, ERROR_NEGATIVE_SEEK, position unchanged.
     SetFilePointer(h, 3, nullptr, FILE_BEGIN);
-    SetLastError(0);
-    EXPECT_EQ(INVALID_SET_FILE_POINTER, SetFilePointer(h, -10, nullptr, FILE_CURRENT));
-    EXPECT_EQ(ERROR_NEGATIVE_SEEK, GetLastError());
+    EXPECT_EQ(ERROR_NEGATIVE_SEEK, LAST_ERROR_IF(INVALID_SET_FILE_POINTER,
+                                                 SetFilePointer(h, -10, nullptr, FILE_CURRENT)));
     EXPECT_EQ(3u, Position(h));
 
     // Exactly 0xFFFFFFFF is a success that must be told apart by error 0.
@@ -217,15 +165,14 @@ TEST_F(Files, FilePointerAndSizeBeyondFourGigabytes)
     EXPECT_EQ(0u, GetLastError());
     EXPECT_EQ(1u, sizeHigh);
 
-    SetLastError(0);
-    EXPECT_EQ(INVALID_SET_FILE_POINTER, SetFilePointer(h, 0, nullptr, 7));
-    EXPECT_EQ(ERROR_INVALID_PARAMETER, GetLastError());
+    EXPECT_EQ(ERROR_INVALID_PARAMETER,
+              LAST_ERROR_IF(INVALID_SET_FILE_POINTER, SetFilePointer(h, 0, nullptr, 7)));
     CloseHandle(h);
 }
 
 // Fault injection goes through our layer's call table.
 #ifndef _WIN32
-TEST_F(Files, InjectedFailuresReportTheirCodes)
+TEST_F(FilesTest, InjectedFailuresReportTheirCodes)
 {
     HANDLE h = Open("full.bin", GENERIC_WRITE, 0, CREATE_NEW);
     ASSERT_NE(INVALID_HANDLE_VALUE, h);
@@ -235,23 +182,17 @@ TEST_F(Files, InjectedFailuresReportTheirCodes)
     w32::ShortenNthCall(w32::SysCall::Pwrite, 1, 100);
     w32::FailNthCall(w32::SysCall::Pwrite, 2, ENOSPC);
     DWORD n = 0;
-    SetLastError(0);
-    EXPECT_FALSE(WriteFile(h, block.data(), 1000, &n, nullptr));
-    EXPECT_EQ(ERROR_DISK_FULL, GetLastError());
+    EXPECT_EQ(ERROR_DISK_FULL, LAST_ERROR_IF(FALSE, WriteFile(h, block.data(), 1000, &n, nullptr)));
     EXPECT_EQ(100u, n);
     EXPECT_EQ(100u, GetFileSize(h, nullptr));
 
     w32::FailNthCall(w32::SysCall::Pwrite, 1, EIO);
-    EXPECT_FALSE(WriteFile(h, block.data(), 10, &n, nullptr));
-    EXPECT_EQ(ERROR_IO_DEVICE, GetLastError());
+    EXPECT_EQ(ERROR_IO_DEVICE, LAST_ERROR_IF(FALSE, WriteFile(h, block.data(), 10, &n, nullptr)));
     EXPECT_EQ(0u, n);
-
     w32::FailNthCall(w32::SysCall::Ftruncate, 1, EIO);
-    EXPECT_FALSE(SetEndOfFile(h));
-    EXPECT_EQ(ERROR_IO_DEVICE, GetLastError());
+    EXPECT_EQ(ERROR_IO_DEVICE, LAST_ERROR_IF(FALSE, SetEndOfFile(h)));
     w32::FailNthCall(w32::SysCall::Fsync, 1, ENOSPC);
-    EXPECT_FALSE(FlushFileBuffers(h));
-    EXPECT_EQ(ERROR_DISK_FULL, GetLastError());
+    EXPECT_EQ(ERROR_DISK_FULL, LAST_ERROR_IF(FALSE, FlushFileBuffers(h)));
     CloseHandle(h);
 
     // Interrupted calls are retried, not reported.
@@ -262,20 +203,17 @@ TEST_F(Files, InjectedFailuresReportTheirCodes)
     EXPECT_EQ(100u, n);
     w32::FailNthCall(w32::SysCall::Pread, 1, EIO);
     SetFilePointer(h, 0, nullptr, FILE_BEGIN);
-    EXPECT_FALSE(ReadFile(h, buf, sizeof buf, &n, nullptr));
-    EXPECT_EQ(ERROR_IO_DEVICE, GetLastError());
+    EXPECT_EQ(ERROR_IO_DEVICE, LAST_ERROR_IF(FALSE, ReadFile(h, buf, sizeof buf, &n, nullptr)));
     CloseHandle(h);
 
     w32::FailNthCall(w32::SysCall::Open, 1, EACCES);
-    EXPECT_EQ(INVALID_HANDLE_VALUE, Open("full.bin", GENERIC_READ));
-    EXPECT_EQ(ERROR_ACCESS_DENIED, GetLastError());
+    EXPECT_EQ(ERROR_ACCESS_DENIED, TryOpen("full.bin", GENERIC_READ));
     w32::FailNthCall(w32::SysCall::Open, 1, EMFILE);
-    EXPECT_EQ(INVALID_HANDLE_VALUE, Open("full.bin", GENERIC_READ));
-    EXPECT_EQ(ERROR_TOO_MANY_OPEN_FILES, GetLastError());
+    EXPECT_EQ(ERROR_TOO_MANY_OPEN_FILES, TryOpen("full.bin", GENERIC_READ));
 }
 #endif
 
-TEST_F(Files, DuplicateHandleSharesTheFile)
+TEST_F(FilesTest, DuplicateHandleSharesTheFile)
 {
     WriteBytes("d.txt", "abcdef");
     HANDLE h = Open("d.txt", GENERIC_READ | GENERIC_WRITE);
@@ -292,28 +230,20 @@ TEST_F(Files, DuplicateHandleSharesTheFile)
     ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), h, GetCurrentProcess(), &readOnly,
                                 GENERIC_READ, FALSE, 0));
     DWORD n;
-    EXPECT_FALSE(WriteFile(readOnly, "x", 1, &n, nullptr));
-    EXPECT_EQ(ERROR_ACCESS_DENIED, GetLastError());
+    EXPECT_EQ(ERROR_ACCESS_DENIED, LAST_ERROR_IF(FALSE, WriteFile(readOnly, "x", 1, &n, nullptr)));
     // More than the file was opened with cannot be granted.
     WriteBytes("e.txt", "e");
     HANDLE reader = Open("e.txt", GENERIC_READ);
     ASSERT_NE(INVALID_HANDLE_VALUE, reader);
     HANDLE wider = nullptr;
-    SetLastError(0);
-    const BOOL widened = DuplicateHandle(GetCurrentProcess(), reader, GetCurrentProcess(), &wider,
-                                         GENERIC_WRITE, FALSE, 0);
-    if (testsupport::UnderWine())
-    {
-        // Known Wine difference: it grants a file handle's duplicate more access than the file was
-        // opened with.
-        if (widened)
-            CloseHandle(wider);
-    }
-    else
-    {
-        EXPECT_FALSE(widened);
-        EXPECT_EQ(ERROR_ACCESS_DENIED, GetLastError());
-    }
+    const DWORD widened =
+        LAST_ERROR_IF(FALSE, DuplicateHandle(GetCurrentProcess(), reader, GetCurrentProcess(),
+                                             &wider, GENERIC_WRITE, FALSE, 0));
+    if (widened == ERROR_SUCCESS)
+        CloseHandle(wider);
+    // Known Wine difference: it grants a file handle's duplicate more access than the file was
+    // opened with.
+    EXPECT_EQ(testsupport::UnderWine() ? ERROR_SUCCESS : ERROR_ACCESS_DENIED, widened);
     CloseHandle(reader);
 
     // Closing the source through the duplication.
@@ -325,45 +255,36 @@ TEST_F(Files, DuplicateHandleSharesTheFile)
     if (moved != dup)
 #endif
     {
-        EXPECT_FALSE(CloseHandle(dup));
-        EXPECT_EQ(ERROR_INVALID_HANDLE, GetLastError());
+        EXPECT_EQ(ERROR_INVALID_HANDLE, LAST_ERROR_IF(FALSE, CloseHandle(dup)));
     }
 
     // The share lock lasts until the last handle to the file closes.
     CloseHandle(h);
     CloseHandle(readOnly);
-    EXPECT_EQ(INVALID_HANDLE_VALUE, Open("d.txt", GENERIC_READ));
-    EXPECT_EQ(ERROR_SHARING_VIOLATION, GetLastError());
+    EXPECT_EQ(ERROR_SHARING_VIOLATION, TryOpen("d.txt", GENERIC_READ));
     CloseHandle(moved);
-    HANDLE again = Open("d.txt", GENERIC_READ);
-    EXPECT_NE(INVALID_HANDLE_VALUE, again);
-    CloseHandle(again);
+    EXPECT_EQ(ERROR_SUCCESS, TryOpen("d.txt", GENERIC_READ));
 
     // Other processes are not reachable.
-    SetLastError(0);
-    EXPECT_FALSE(
-        DuplicateHandle(reinterpret_cast<HANDLE>(8), h, GetCurrentProcess(), &dup, 0, FALSE, 0));
-    EXPECT_EQ(ERROR_INVALID_HANDLE, GetLastError());
+    EXPECT_EQ(ERROR_INVALID_HANDLE,
+              LAST_ERROR_IF(FALSE, DuplicateHandle(reinterpret_cast<HANDLE>(8), h,
+                                                   GetCurrentProcess(), &dup, 0, FALSE, 0)));
 }
 
-TEST_F(Files, DeleteRespectsSharingAndReadOnly)
+TEST_F(FilesTest, DeleteRespectsSharingAndReadOnly)
 {
     WriteBytes("del.txt", "x");
     HANDLE h = Open("del.txt", GENERIC_READ, FILE_SHARE_READ);
-    SetLastError(0);
-    EXPECT_FALSE(DeleteFileA(Path("del.txt").c_str()));
-    EXPECT_EQ(ERROR_SHARING_VIOLATION, GetLastError());
+    EXPECT_EQ(ERROR_SHARING_VIOLATION, LAST_ERROR_IF(FALSE, DeleteFileA(Path("del.txt").c_str())));
     CloseHandle(h);
     h = Open("del.txt", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE);
     EXPECT_TRUE(DeleteFileA(Path("del.txt").c_str()));
     CloseHandle(h);
-    EXPECT_FALSE(DeleteFileA(Path("del.txt").c_str()));
-    EXPECT_EQ(ERROR_FILE_NOT_FOUND, GetLastError());
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, LAST_ERROR_IF(FALSE, DeleteFileA(Path("del.txt").c_str())));
 
     WriteBytes("ro.txt", "x");
     ASSERT_TRUE(SetFileAttributesA(Path("ro.txt").c_str(), FILE_ATTRIBUTE_READONLY));
-    EXPECT_FALSE(DeleteFileW(std::filesystem::path(Path("ro.txt")).wstring().c_str()));
-    EXPECT_EQ(ERROR_ACCESS_DENIED, GetLastError());
+    EXPECT_EQ(ERROR_ACCESS_DENIED, LAST_ERROR_IF(FALSE, DeleteFileW(WPath("ro.txt").c_str())));
 
     // FILE_FLAG_DELETE_ON_CLOSE removes the file with its last handle.
     h = Open("tmp.txt", GENERIC_WRITE, FILE_SHARE_DELETE, CREATE_NEW, FILE_FLAG_DELETE_ON_CLOSE);
@@ -373,8 +294,11 @@ TEST_F(Files, DeleteRespectsSharingAndReadOnly)
     EXPECT_FALSE(std::filesystem::exists(Path("tmp.txt")));
 }
 
-TEST_F(Files, CopyFileKeepsDataTimeAndAttributes)
+TEST_F(FilesTest, CopyFileKeepsDataTimeAndAttributes)
 {
+    // The last error of a copy between two files of the folder.
+    const auto copy = [this](const char* from, const char* to, BOOL failIfExists = FALSE)
+    { return LAST_ERROR_IF(FALSE, CopyFileA(Path(from).c_str(), Path(to).c_str(), failIfExists)); };
     std::string data;
     for (int i = 0; i < 200000; ++i)
         data += static_cast<char>('a' + i % 26);
@@ -387,8 +311,7 @@ TEST_F(Files, CopyFileKeepsDataTimeAndAttributes)
     CloseHandle(h);
     ASSERT_TRUE(SetFileAttributesA(Path("src.bin").c_str(), FILE_ATTRIBUTE_HIDDEN));
 
-    ASSERT_TRUE(CopyFileW(std::filesystem::path(Path("src.bin")).wstring().c_str(),
-                          std::filesystem::path(Path("dst.bin")).wstring().c_str(), TRUE));
+    ASSERT_TRUE(CopyFileW(WPath("src.bin").c_str(), WPath("dst.bin").c_str(), TRUE));
     EXPECT_EQ(data, ReadBytes("dst.bin"));
     h = Open("dst.bin", GENERIC_READ, FILE_SHARE_READ);
     FILETIME copied{};
@@ -398,47 +321,38 @@ TEST_F(Files, CopyFileKeepsDataTimeAndAttributes)
     EXPECT_EQ(written.dwHighDateTime, copied.dwHighDateTime);
     EXPECT_EQ(FILE_ATTRIBUTE_HIDDEN, AttributesOf("dst.bin"));
 
-    SetLastError(0);
-    EXPECT_FALSE(CopyFileA(Path("src.bin").c_str(), Path("dst.bin").c_str(), TRUE));
-    EXPECT_EQ(ERROR_FILE_EXISTS, GetLastError());
-    EXPECT_FALSE(CopyFileA(Path("none.bin").c_str(), Path("dst.bin").c_str(), FALSE));
-    EXPECT_EQ(ERROR_FILE_NOT_FOUND, GetLastError());
+    EXPECT_EQ(ERROR_FILE_EXISTS, copy("src.bin", "dst.bin", TRUE));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, copy("none.bin", "dst.bin"));
 
     // A source held without sharing cannot be read.
     h = Open("src.bin", GENERIC_READ, 0);
-    EXPECT_FALSE(CopyFileA(Path("src.bin").c_str(), Path("dst2.bin").c_str(), FALSE));
-    EXPECT_EQ(ERROR_SHARING_VIOLATION, GetLastError());
+    EXPECT_EQ(ERROR_SHARING_VIOLATION, copy("src.bin", "dst2.bin"));
     CloseHandle(h);
 
     // Open elsewhere: the copy needs the source shared for reading and the
     // destination for writing.
     HANDLE src = Open("src.bin", GENERIC_READ, FILE_SHARE_READ);
     HANDLE dst = Open("dst.bin", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE);
-    EXPECT_TRUE(CopyFileA(Path("src.bin").c_str(), Path("dst.bin").c_str(), FALSE));
+    EXPECT_EQ(ERROR_SUCCESS, copy("src.bin", "dst.bin"));
     CloseHandle(dst);
     dst = Open("dst.bin", GENERIC_READ, FILE_SHARE_READ);
-    EXPECT_FALSE(CopyFileA(Path("src.bin").c_str(), Path("dst.bin").c_str(), FALSE));
-    EXPECT_EQ(ERROR_SHARING_VIOLATION, GetLastError());
+    EXPECT_EQ(ERROR_SHARING_VIOLATION, copy("src.bin", "dst.bin"));
     CloseHandle(dst);
     CloseHandle(src);
 
     // Onto itself: refused, the file keeps its content.
-    EXPECT_FALSE(CopyFileA(Path("src.bin").c_str(), Path("src.bin").c_str(), FALSE));
-    EXPECT_EQ(ERROR_SHARING_VIOLATION, GetLastError());
+    EXPECT_EQ(ERROR_SHARING_VIOLATION, copy("src.bin", "src.bin"));
     EXPECT_EQ(data, ReadBytes("src.bin"));
 
     // A source without the hidden flag may not replace a hidden destination.
     ASSERT_EQ(FILE_ATTRIBUTE_HIDDEN, AttributesOf("dst.bin"));
     ASSERT_EQ(data, ReadBytes("dst.bin"));
     WriteBytes("plain.bin", "plain");
-    SetLastError(0);
-    const BOOL overHidden = CopyFileA(Path("plain.bin").c_str(), Path("dst.bin").c_str(), FALSE);
-    const DWORD overHiddenError = GetLastError();
+    const DWORD overHidden = copy("plain.bin", "dst.bin");
     // Known Wine difference: it replaces a hidden file whatever flags the new one has.
     if (!testsupport::UnderWine())
     {
-        EXPECT_FALSE(overHidden);
-        EXPECT_EQ(ERROR_ACCESS_DENIED, overHiddenError);
+        EXPECT_EQ(ERROR_ACCESS_DENIED, overHidden);
         EXPECT_EQ(data, ReadBytes("dst.bin"));
         EXPECT_EQ(FILE_ATTRIBUTE_HIDDEN, AttributesOf("dst.bin"));
     }
@@ -446,39 +360,34 @@ TEST_F(Files, CopyFileKeepsDataTimeAndAttributes)
 #ifndef _WIN32
     // A failing disk leaves no half-written copy.
     w32::FailNthCall(w32::SysCall::Pwrite, 2, ENOSPC);
-    EXPECT_FALSE(CopyFileA(Path("src.bin").c_str(), Path("dst3.bin").c_str(), FALSE));
-    EXPECT_EQ(ERROR_DISK_FULL, GetLastError());
+    EXPECT_EQ(ERROR_DISK_FULL, copy("src.bin", "dst3.bin"));
     EXPECT_FALSE(std::filesystem::exists(Path("dst3.bin")));
 #endif
 
     // A read-only destination is not overwritten.
     ASSERT_TRUE(SetFileAttributesA(Path("dst.bin").c_str(), FILE_ATTRIBUTE_READONLY));
-    const BOOL overwrote = CopyFileA(Path("src.bin").c_str(), Path("dst.bin").c_str(), FALSE);
+    const DWORD overReadOnly = copy("src.bin", "dst.bin");
     // Known Wine difference: read-only is only the Unix write bits there, which root passes.
     if (!testsupport::UnderWine())
     {
-        EXPECT_FALSE(overwrote);
-        EXPECT_EQ(ERROR_ACCESS_DENIED, GetLastError());
+        EXPECT_EQ(ERROR_ACCESS_DENIED, overReadOnly);
     }
 }
 
-TEST_F(Files, FoldersAndNamesOutsideAscii)
+TEST_F(FilesTest, FoldersAndNamesOutsideAscii)
 {
     std::filesystem::create_directory(Path("sub"));
-    EXPECT_EQ(INVALID_HANDLE_VALUE, Open("sub", GENERIC_READ));
-    EXPECT_EQ(ERROR_ACCESS_DENIED, GetLastError());
+    EXPECT_EQ(ERROR_ACCESS_DENIED, TryOpen("sub", GENERIC_READ));
     HANDLE d =
         Open("sub", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS);
     ASSERT_NE(INVALID_HANDLE_VALUE, d);
     char c;
     DWORD n;
-    EXPECT_FALSE(ReadFile(d, &c, 1, &n, nullptr));
-    EXPECT_EQ(ERROR_INVALID_FUNCTION, GetLastError());
+    EXPECT_EQ(ERROR_INVALID_FUNCTION, LAST_ERROR_IF(FALSE, ReadFile(d, &c, 1, &n, nullptr)));
     CloseHandle(d);
 
     // A wide name keeps every code point, those beyond the basic plane too.
-    const std::wstring wide =
-        std::filesystem::path(Path("")).wstring() + L"\u4e2d\u6587\U0001F600.xml";
+    const std::wstring wide = WPath("") + L"\u4e2d\u6587\U0001F600.xml";
     HANDLE h = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, h);
@@ -491,21 +400,18 @@ TEST_F(Files, FoldersAndNamesOutsideAscii)
     EXPECT_TRUE(std::filesystem::exists(Path("\xe4\xb8\xad\xe6\x96\x87\xf0\x9f\x98\x80.xml")));
 
     // A narrow name is in the ANSI code page, which our layer takes from VELMAR_ACP.
-
-    setenv("VELMAR_ACP", "936", 1);
+    {
+        testsupport::EnvGuard env;
+        env.set("VELMAR_ACP", "936");
+        w32::ReloadAnsiCodePage();
+        EXPECT_EQ(ERROR_SUCCESS, TryOpen("\xd6\xd0.txt", GENERIC_WRITE, 0, CREATE_NEW));
+    }
     w32::ReloadAnsiCodePage();
-    const std::string gbkName = Path("\xd6\xd0.txt");
-    h = CreateFileA(gbkName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                    nullptr);
-    unsetenv("VELMAR_ACP");
-    w32::ReloadAnsiCodePage();
-    ASSERT_NE(INVALID_HANDLE_VALUE, h);
-    CloseHandle(h);
     EXPECT_TRUE(std::filesystem::exists(Path("\xe4\xb8\xad.txt")));
 #endif
 }
 
-TEST_F(Files, KeptLengthAndReadAheadFollowEveryChange)
+TEST_F(FilesTest, KeptLengthAndReadAheadFollowEveryChange)
 {
     WriteBytes("c.txt", "abcdefgh");
     // Denying write sharing lets the handle keep length and read-ahead.
@@ -556,7 +462,7 @@ TEST_F(Files, KeptLengthAndReadAheadFollowEveryChange)
     CloseHandle(h);
 }
 
-TEST_F(Files, OverlappedRecordOnASynchronousHandleAndAppendOnlyAccess)
+TEST_F(FilesTest, OverlappedRecordOnASynchronousHandleAndAppendOnlyAccess)
 {
     WriteBytes("o.txt", "0123456789");
     HANDLE h = Open("o.txt", GENERIC_READ | GENERIC_WRITE);
@@ -569,9 +475,7 @@ TEST_F(Files, OverlappedRecordOnASynchronousHandleAndAppendOnlyAccess)
     EXPECT_EQ(2u, ov.InternalHigh);
     EXPECT_EQ(8u, Position(h)); // the file pointer follows the transfer
     ov.Offset = 10;
-    SetLastError(0);
-    EXPECT_FALSE(ReadFile(h, buf, 2, &n, &ov));
-    EXPECT_EQ(ERROR_HANDLE_EOF, GetLastError());
+    EXPECT_EQ(ERROR_HANDLE_EOF, LAST_ERROR_IF(FALSE, ReadFile(h, buf, 2, &n, &ov)));
     ov.Offset = 0xFFFFFFFFu;
     ov.OffsetHigh = 0xFFFFFFFFu; // write at the end
     ASSERT_TRUE(WriteFile(h, "!", 1, &n, &ov));
@@ -587,7 +491,7 @@ TEST_F(Files, OverlappedRecordOnASynchronousHandleAndAppendOnlyAccess)
     EXPECT_EQ("0123456789!?", ReadBytes("o.txt"));
 }
 
-TEST_F(Files, ThreadsSharingAHandleReadEachByteOnce)
+TEST_F(FilesTest, ThreadsSharingAHandleReadEachByteOnce)
 {
     std::string data(20000, '\0');
     for (size_t i = 0; i < data.size(); ++i)

@@ -1,13 +1,4 @@
-#include "velmar/win32/win32.h"
-#ifndef _WIN32
-#include "SysCalls.h"
-#endif
-
-#include <gtest/gtest.h>
-
-#include <atomic>
-#include <cerrno>
-#include <thread>
+#include "Win32TestSupport.h"
 
 TEST(LastError, PerThreadValue)
 {

@@ -1,11 +1,4 @@
-#include "velmar/win32/win32.h"
-
-#include "support/WineCheck.h"
-
-#include <gtest/gtest.h>
-
-#include <cstring>
-#include <string>
+#include "Win32TestSupport.h"
 
 namespace
 {
@@ -53,9 +46,8 @@ TEST(SystemMessages, TextsOfTheCodesWeProduce)
     ExpectText("Cannot create a file when that file already exists.\r\n", ERROR_ALREADY_EXISTS);
     ExpectText("Overlapped I/O operation is in progress.\r\n", ERROR_IO_PENDING);
 
-    const DWORD required[] = {0,  2,  3,   5,   6,   8,   14,  31,  32,  33,   38,  39,
-                              80, 87, 112, 122, 183, 206, 995, 996, 997, 1006, 1132};
-    for (DWORD code : required)
+    // Every other code our layer produces has a text too.
+    for (DWORD code : {8, 14, 31, 33, 38, 39, 80, 87, 122, 206, 995, 996, 1006, 1132})
     {
         const std::string s = SystemTextA(code);
         ASSERT_GE(s.size(), 3u) << code;
@@ -69,22 +61,22 @@ TEST(SystemMessages, TextsOfTheCodesWeProduce)
 TEST(SystemMessages, CodeWithoutTextFailsAsOnWindows)
 {
     char* buf = reinterpret_cast<char*>(0x1);
-    SetLastError(0xdead);
-    EXPECT_EQ(0u,
-              FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                 FORMAT_MESSAGE_IGNORE_INSERTS,
-                             nullptr, 0x12345, 0x400, reinterpret_cast<LPSTR>(&buf), 0, nullptr));
-    EXPECT_EQ(ERROR_MR_MID_NOT_FOUND, GetLastError());
+    EXPECT_EQ(ERROR_MR_MID_NOT_FOUND,
+              LAST_ERROR_IF(0u, FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER |
+                                                   FORMAT_MESSAGE_FROM_SYSTEM |
+                                                   FORMAT_MESSAGE_IGNORE_INSERTS,
+                                               nullptr, 0x12345, 0x400,
+                                               reinterpret_cast<LPSTR>(&buf), 0, nullptr)));
 
     // A language the system has no texts in. Known Wine difference: Wine
     // carries German texts where an English Windows has none.
     if (!testsupport::UnderWine())
     {
-        SetLastError(0xdead);
-        EXPECT_EQ(0u, FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM,
-                                     nullptr, 5, MAKELANGID(0x07, 0x01),
-                                     reinterpret_cast<LPSTR>(&buf), 0, nullptr));
-        EXPECT_EQ(ERROR_RESOURCE_LANG_NOT_FOUND, GetLastError());
+        EXPECT_EQ(ERROR_RESOURCE_LANG_NOT_FOUND,
+                  LAST_ERROR_IF(0u, FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER |
+                                                       FORMAT_MESSAGE_FROM_SYSTEM,
+                                                   nullptr, 5, MAKELANGID(0x07, 0x01),
+                                                   reinterpret_cast<LPSTR>(&buf), 0, nullptr)));
     }
 }
 
@@ -100,10 +92,10 @@ TEST(SystemMessages, WideFormAndCallerBuffer)
     LocalFree(wbuf);
 
     char small[4];
-    SetLastError(0);
-    EXPECT_EQ(0u, FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                 nullptr, 5, 0, small, sizeof small, nullptr));
-    EXPECT_EQ(ERROR_INSUFFICIENT_BUFFER, GetLastError());
+    EXPECT_EQ(
+        ERROR_INSUFFICIENT_BUFFER,
+        LAST_ERROR_IF(0u, FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                         nullptr, 5, 0, small, sizeof small, nullptr)));
     char big[64];
     EXPECT_EQ(narrow.size(),
               FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, 5,
@@ -136,8 +128,8 @@ TEST(SystemMessages, InsertsAreKeptOrFilled)
     LocalFree(buf);
 
     // Inserts without arguments are refused rather than read from nowhere.
-    SetLastError(0);
-    EXPECT_EQ(0u, FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_STRING,
-                                 "x %1", 0, 0, reinterpret_cast<LPSTR>(&buf), 0, nullptr));
-    EXPECT_EQ(ERROR_INVALID_PARAMETER, GetLastError());
+    EXPECT_EQ(ERROR_INVALID_PARAMETER,
+              LAST_ERROR_IF(
+                  0u, FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_STRING,
+                                     "x %1", 0, 0, reinterpret_cast<LPSTR>(&buf), 0, nullptr)));
 }

@@ -1,12 +1,5 @@
-#include "velmar/win32/win32.h"
+#include "Win32TestSupport.h"
 
-#include "SystemTestSupport.h"
-#include "support/WineCheck.h"
-
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <cwchar>
 #include <cwctype>
 
 namespace
@@ -55,9 +48,8 @@ TEST(Modules, LoadBareNameFindProcAndFree)
     ASSERT_NE(nullptr, cosine);
     EXPECT_DOUBLE_EQ(1.0, cosine(0.0));
 
-    SetLastError(0);
-    EXPECT_EQ(nullptr, GetProcAddress(m, "no_such_function_here"));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_PROC_NOT_FOUND), GetLastError());
+    EXPECT_EQ(ERROR_PROC_NOT_FOUND,
+              LAST_ERROR_IF(nullptr, GetProcAddress(m, "no_such_function_here")));
 
     wchar_t path[MAX_PATH];
     const DWORD n = GetModuleFileNameW(m, path, MAX_PATH);
@@ -78,13 +70,11 @@ TEST(Modules, OrdinalsAndForeignHandles)
 {
     HMODULE m = LoadLibraryExW(kMathLibrary, nullptr, 0);
     ASSERT_NE(nullptr, m);
-    SetLastError(0);
-    EXPECT_EQ(nullptr, GetProcAddress(m, nullptr)); // ordinal 0
-    EXPECT_EQ(static_cast<DWORD>(ERROR_PROC_NOT_FOUND), GetLastError());
+    EXPECT_EQ(ERROR_PROC_NOT_FOUND,
+              LAST_ERROR_IF(nullptr, GetProcAddress(m, nullptr))); // ordinal 0
     EXPECT_TRUE(FreeLibrary(m));
-    SetLastError(0);
-    EXPECT_FALSE(FreeLibrary(reinterpret_cast<HMODULE>(0x1234)));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_MOD_NOT_FOUND), GetLastError());
+    EXPECT_EQ(ERROR_MOD_NOT_FOUND,
+              LAST_ERROR_IF(FALSE, FreeLibrary(reinterpret_cast<HMODULE>(0x1234))));
     EXPECT_EQ(nullptr, GetProcAddress(reinterpret_cast<HMODULE>(0x1234), "cos"));
 }
 
@@ -93,9 +83,8 @@ TEST(Modules, WindowsLibrariesAreNotFound)
 {
     for (const wchar_t* name : {L"kernel32", L"uxtheme", L"kernel32.dll"})
     {
-        SetLastError(0);
-        EXPECT_EQ(nullptr, LoadLibraryExW(name, nullptr, 0)) << name;
-        EXPECT_EQ(static_cast<DWORD>(ERROR_MOD_NOT_FOUND), GetLastError()) << name;
+        EXPECT_EQ(ERROR_MOD_NOT_FOUND, LAST_ERROR_IF(nullptr, LoadLibraryExW(name, nullptr, 0)))
+            << name;
         EXPECT_EQ(nullptr, GetModuleHandleW(name));
     }
 }
@@ -103,32 +92,20 @@ TEST(Modules, WindowsLibrariesAreNotFound)
 
 TEST(Modules, MissingAndBrokenLibrariesFail)
 {
-    SetLastError(0);
-    EXPECT_EQ(nullptr, LoadLibraryExW(L"no-such-library-anywhere", nullptr, 0));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_MOD_NOT_FOUND), GetLastError());
+    EXPECT_EQ(ERROR_MOD_NOT_FOUND,
+              LAST_ERROR_IF(nullptr, LoadLibraryExW(L"no-such-library-anywhere", nullptr, 0)));
     EXPECT_EQ(nullptr, GetModuleHandleW(L"no-such-library-anywhere"));
-
     testsupport::TempDir dir;
-    SetLastError(0);
-    EXPECT_EQ(nullptr, LoadLibraryA(dir.file("no/such/folder/libx.so").c_str()));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_MOD_NOT_FOUND), GetLastError());
-
+    EXPECT_EQ(ERROR_MOD_NOT_FOUND,
+              LAST_ERROR_IF(nullptr, LoadLibraryA(dir.file("no/such/folder/libx.so").c_str())));
     // A file that exists but is no library.
     const std::string text = dir.write("notalib.so", "plain text, not a library\n");
-    SetLastError(0);
-    EXPECT_EQ(nullptr, LoadLibraryExA(text.c_str(), nullptr, 0));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_BAD_EXE_FORMAT), GetLastError());
-
+    EXPECT_EQ(ERROR_BAD_EXE_FORMAT,
+              LAST_ERROR_IF(nullptr, LoadLibraryExA(text.c_str(), nullptr, 0)));
     // An empty name names no library.
-    SetLastError(0);
-    EXPECT_EQ(nullptr, LoadLibraryExW(L"", nullptr, 0));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_MOD_NOT_FOUND), GetLastError());
-    SetLastError(0);
-    EXPECT_EQ(nullptr, LoadLibraryA(""));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_MOD_NOT_FOUND), GetLastError());
-    SetLastError(0);
-    EXPECT_EQ(nullptr, LoadLibraryExW(nullptr, nullptr, 0));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
+    EXPECT_EQ(ERROR_MOD_NOT_FOUND, LAST_ERROR_IF(nullptr, LoadLibraryExW(L"", nullptr, 0)));
+    EXPECT_EQ(ERROR_MOD_NOT_FOUND, LAST_ERROR_IF(nullptr, LoadLibraryA("")));
+    EXPECT_EQ(ERROR_INVALID_PARAMETER, LAST_ERROR_IF(nullptr, LoadLibraryExW(nullptr, nullptr, 0)));
 }
 
 TEST(Modules, LoadsAreCounted)
@@ -179,9 +156,7 @@ TEST(Modules, ProgramModuleNameAndTruncation)
 
     // Too small: cut, terminated, result = size, ERROR_INSUFFICIENT_BUFFER.
     wchar_t small[5];
-    SetLastError(0);
-    EXPECT_EQ(5u, GetModuleFileNameW(nullptr, small, 5));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER), GetLastError());
+    EXPECT_EQ(ERROR_INSUFFICIENT_BUFFER, LAST_ERROR_IF(5u, GetModuleFileNameW(nullptr, small, 5)));
     EXPECT_EQ(0, std::wcsncmp(small, testsupport::Wide(self).c_str(), 4));
     // Known Wine difference: Wine fills all five without a terminator, as
     // Windows XP did; later Windows cut to four and terminate.

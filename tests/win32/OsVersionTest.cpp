@@ -1,9 +1,4 @@
-#include "velmar/win32/win32.h"
-
-#include "SystemTestSupport.h"
-#include "support/WineCheck.h"
-
-#include <gtest/gtest.h>
+#include "Win32TestSupport.h"
 
 #ifndef _WIN32
 #include <sys/utsname.h>
@@ -33,17 +28,12 @@ TEST(OsVersion, BothStructuresAndBothWidthsAgree)
     // A size that is neither structure's is refused and nothing is written.
     OSVERSIONINFOW wrong = {};
     wrong.dwOSVersionInfoSize = sizeof wrong - 4;
-    SetLastError(0);
-    EXPECT_FALSE(GetVersionExW(&wrong));
-    if (!testsupport::UnderWine())
-    { // Known Wine difference: its wide form leaves the last error alone.
-        EXPECT_EQ(static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER), GetLastError());
-    }
+    const DWORD wrongSize = LAST_ERROR_IF(FALSE, GetVersionExW(&wrong));
+    // Known Wine difference: its wide form leaves the last error alone.
+    EXPECT_EQ(testsupport::UnderWine() ? 0xFFFFFFFFu : ERROR_INSUFFICIENT_BUFFER, wrongSize);
     EXPECT_EQ(0u, wrong.dwMajorVersion);
     basic.dwOSVersionInfoSize = sizeof basic + 1;
-    SetLastError(0);
-    EXPECT_FALSE(GetVersionExA(&basic));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER), GetLastError());
+    EXPECT_EQ(ERROR_INSUFFICIENT_BUFFER, LAST_ERROR_IF(FALSE, GetVersionExA(&basic)));
 }
 
 #ifndef _WIN32
@@ -67,25 +57,27 @@ TEST(OsVersion, FilledFromKernelReleaseAndDistribution)
     // Windows' own structure size (276 bytes, 16-bit characters) is not ours.
     OSVERSIONINFOW wrong = {};
     wrong.dwOSVersionInfoSize = 276;
-    SetLastError(0);
-    EXPECT_FALSE(GetVersionExW(&wrong));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER), GetLastError());
+    EXPECT_EQ(ERROR_INSUFFICIENT_BUFFER, LAST_ERROR_IF(FALSE, GetVersionExW(&wrong)));
 }
 
 TEST(OsVersion, ReleaseNumbersAndOsReleaseParsing)
 {
-    DWORD a, b, c;
-    w32::ParseKernelRelease("6.1.12-generic", a, b, c);
-    EXPECT_EQ(6u, a);
-    EXPECT_EQ(1u, b);
-    EXPECT_EQ(12u, c);
-    w32::ParseKernelRelease("5.15-rc1", a, b, c);
-    EXPECT_EQ(15u, b);
-    EXPECT_EQ(0u, c);
-    w32::ParseKernelRelease("weird", a, b, c);
-    EXPECT_EQ(0u, a);
-    w32::ParseKernelRelease("99999999999999999999.1.2", a, b, c);
-    EXPECT_EQ(0xffffffffu, a);
+    const struct
+    {
+        const char* release;
+        std::array<DWORD, 3> numbers;
+    } releases[] = {
+        {"6.1.12-generic", {6, 1, 12}},
+        {"5.15-rc1", {5, 15, 0}},
+        {"weird", {0, 0, 0}},
+        {"99999999999999999999.1.2", {0xffffffffu, 1, 2}}, // too big: the largest
+    };
+    for (const auto& r : releases)
+    {
+        std::array<DWORD, 3> got{};
+        w32::ParseKernelRelease(r.release, got[0], got[1], got[2]);
+        EXPECT_EQ(r.numbers, got) << r.release;
+    }
 
     testsupport::TempDir dir;
     EXPECT_EQ(

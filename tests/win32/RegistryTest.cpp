@@ -1,21 +1,8 @@
-#include "velmar/win32/win32.h"
-
 #include "ChildProcess.h"
-#include "SystemTestSupport.h"
-#include "support/WineCheck.h"
-
-#include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <string>
-#include <vector>
+#include "Win32TestSupport.h"
 
 #ifndef _WIN32
 #include <sqlite3.h>
-#include <sys/stat.h>
 #endif
 
 namespace
@@ -32,7 +19,7 @@ const BYTE* Bytes(const void* p)
 const char kBaseA[] = "Software\\Velmar Conformance";
 const wchar_t kBase[] = L"Software\\Velmar Conformance";
 
-class Registry : public testing::Test
+class RegistryTest : public testing::Test
 {
 protected:
     void SetUp() override
@@ -103,9 +90,15 @@ std::string QueryStringA(HKEY key, const char* name, DWORD* type = nullptr)
     return s;
 }
 
+// The bytes of a number as the narrow query gives them.
+template <class Number> std::string BytesOf(Number n)
+{
+    return std::string(reinterpret_cast<const char*>(&n), sizeof n);
+}
+
 } // namespace
 
-TEST_F(Registry, ValuesOfEveryTypeInBothWidths)
+TEST_F(RegistryTest, ValuesOfEveryTypeInBothWidths)
 {
     HKEY key = Create(L"Brandvik Corp.\\Velmar\\Settings");
     ASSERT_NE(nullptr, key);
@@ -143,11 +136,7 @@ TEST_F(Registry, ValuesOfEveryTypeInBothWidths)
                                               reinterpret_cast<BYTE*>(&dwOut), &size));
     EXPECT_EQ(dw, dwOut);
     EXPECT_EQ(REG_DWORD, type);
-    ULONGLONG qwOut = 0;
-    size = 8;
-    EXPECT_EQ(ERROR_SUCCESS,
-              RegQueryValueExA(key, "Big", nullptr, &type, reinterpret_cast<BYTE*>(&qwOut), &size));
-    EXPECT_EQ(qw, qwOut);
+    EXPECT_EQ(BytesOf(qw), QueryStringA(key, "Big", &type));
     EXPECT_EQ(REG_QWORD, type);
     EXPECT_EQ(std::string("\0\1\2\xff\0", 5), QueryStringA(key, "Blob", &type));
     EXPECT_EQ(REG_BINARY, type);
@@ -182,36 +171,31 @@ TEST_F(Registry, ValuesOfEveryTypeInBothWidths)
 
 #ifndef _WIN32
 // The ANSI page is chosen by the environment here; a test cannot change Windows'.
-TEST_F(Registry, NarrowFormsUseTheAnsiCodePage)
+TEST_F(RegistryTest, NarrowFormsUseTheAnsiCodePage)
 {
-    const char* before = std::getenv("VELMAR_ACP");
-    const std::string saved = before ? before : "";
-    setenv("VELMAR_ACP", "936", 1);
-    w32::ReloadAnsiCodePage();
-    ASSERT_EQ(936u, GetACP());
-    HKEY key = Create(L"Gbk");
-    // "中文" in GBK, terminator included.
-    const char gbk[] = "\xd6\xd0\xce\xc4";
-    EXPECT_EQ(ERROR_SUCCESS, RegSetValueExA(key, gbk, 0, REG_SZ, Bytes(gbk), sizeof gbk));
-    EXPECT_EQ(std::wstring(L"\u4e2d\u6587", 3), QueryStringW(key, L"\u4e2d\u6587"));
-    EXPECT_EQ(std::string(gbk, 5), QueryStringA(key, gbk));
-    // Sizes count the caller's own units: 5 bytes here, 3 wchar_t there.
-    DWORD size = 0;
-    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(key, gbk, nullptr, nullptr, nullptr, &size));
-    EXPECT_EQ(5u, size);
-    EXPECT_EQ(ERROR_SUCCESS,
-              RegQueryValueExW(key, L"\u4e2d\u6587", nullptr, nullptr, nullptr, &size));
-    EXPECT_EQ(3 * sizeof(wchar_t), size);
-    RegCloseKey(key);
-    if (before)
-        setenv("VELMAR_ACP", saved.c_str(), 1);
-    else
-        unsetenv("VELMAR_ACP");
+    {
+        testsupport::EnvGuard env;
+        env.set("VELMAR_ACP", "936");
+        w32::ReloadAnsiCodePage();
+        ASSERT_EQ(936u, GetACP());
+        HKEY key = Create(L"Gbk");
+        // "中文" in GBK, terminator included.
+        const char gbk[] = "\xd6\xd0\xce\xc4";
+        EXPECT_EQ(ERROR_SUCCESS, RegSetValueExA(key, gbk, 0, REG_SZ, Bytes(gbk), sizeof gbk));
+        EXPECT_EQ(std::wstring(L"\u4e2d\u6587", 3), QueryStringW(key, L"\u4e2d\u6587"));
+        // Sizes count the caller's own units: 5 bytes here, 3 wchar_t there.
+        EXPECT_EQ(std::string(gbk, 5), QueryStringA(key, gbk));
+        DWORD size = 0;
+        EXPECT_EQ(ERROR_SUCCESS,
+                  RegQueryValueExW(key, L"\u4e2d\u6587", nullptr, nullptr, nullptr, &size));
+        EXPECT_EQ(3 * sizeof(wchar_t), size);
+        RegCloseKey(key);
+    }
     w32::ReloadAnsiCodePage();
 }
 #endif
 
-TEST_F(Registry, MoreDataReportsTheSizeAndTheRetrySucceeds)
+TEST_F(RegistryTest, MoreDataReportsTheSizeAndTheRetrySucceeds)
 {
     HKEY key = Create(L"Velmar\\Recent File List");
     const wchar_t file[] = L"/home/user/documents/catalog.xml";
@@ -274,16 +258,13 @@ TEST_F(Registry, MoreDataReportsTheSizeAndTheRetrySucceeds)
     RegCloseKey(parent);
 }
 
-TEST_F(Registry, NamesIgnoreCaseAndKeepIt)
+TEST_F(RegistryTest, NamesIgnoreCaseAndKeepIt)
 {
     HKEY key = Create(L"Brandvik Corp.\\Velmar");
     const DWORD one = 1, two = 2;
     ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(key, L"PreviewPages", 0, REG_DWORD, Bytes(&one), 4));
     ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(key, L"PREVIEWPAGES", 0, REG_DWORD, Bytes(&two), 4));
-    DWORD out = 0, size = 4;
-    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(key, "previewpages", nullptr, nullptr,
-                                              reinterpret_cast<BYTE*>(&out), &size));
-    EXPECT_EQ(2u, out);
+    EXPECT_EQ(BytesOf(two), QueryStringA(key, "previewpages"));
     wchar_t name[32];
     DWORD len = 32;
     ASSERT_EQ(ERROR_SUCCESS, RegEnumValueW(key, 0, name, &len, nullptr, nullptr, nullptr, nullptr));
@@ -319,7 +300,7 @@ TEST_F(Registry, NamesIgnoreCaseAndKeepIt)
                             0, KEY_READ, &lower));
 }
 
-TEST_F(Registry, KeysOpenCreateDeleteAndHandles)
+TEST_F(RegistryTest, KeysOpenCreateDeleteAndHandles)
 {
     HKEY key = nullptr;
     EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExW(root_, L"Missing", 0, KEY_READ, &key));
@@ -385,7 +366,7 @@ TEST_F(Registry, KeysOpenCreateDeleteAndHandles)
     RegCloseKey(b);
 }
 
-TEST_F(Registry, QueryInfoAndEnumerationOrder)
+TEST_F(RegistryTest, QueryInfoAndEnumerationOrder)
 {
     HKEY root = nullptr;
     wchar_t className[] = L"VelmarClass";
@@ -446,7 +427,7 @@ TEST_F(Registry, QueryInfoAndEnumerationOrder)
 #ifndef _WIN32
 // Where our store lives, and a store that cannot be used: a store of its own
 // per test, nothing opened before the test starts.
-class RegistryStore : public testing::Test
+class RegistryStoreTest : public testing::Test
 {
 protected:
     void SetUp() override
@@ -468,26 +449,16 @@ protected:
     std::string store_;
 };
 
-TEST_F(RegistryStore, LocationFollowsTheEnvironment)
+TEST_F(RegistryStoreTest, LocationFollowsTheEnvironment)
 {
-    unsetenv("VELMAR_REGISTRY");
-    setenv("XDG_DATA_HOME", dir_.path().c_str(), 1);
-    HKEY key = Create(L"Software\\Where");
-    RegCloseKey(key);
-    unsetenv("XDG_DATA_HOME");
-    struct stat st;
-    EXPECT_EQ(0, stat(dir_.file("velmar/registry.db").c_str(), &st));
-    EXPECT_EQ(dir_.file("velmar/registry.db"),
-              [&]
-              {
-                  setenv("XDG_DATA_HOME", dir_.path().c_str(), 1);
-                  std::string p = w32::RegistryStorePath();
-                  unsetenv("XDG_DATA_HOME");
-                  return p;
-              }());
+    env_.unset("VELMAR_REGISTRY");
+    env_.set("XDG_DATA_HOME", dir_.path());
+    EXPECT_EQ(dir_.file("velmar/registry.db"), w32::RegistryStorePath());
+    RegCloseKey(Create(L"Software\\Where"));
+    EXPECT_TRUE(std::filesystem::exists(dir_.file("velmar/registry.db")));
 }
 
-TEST_F(RegistryStore, ThatCannotBeUsedFailsWithoutHarm)
+TEST_F(RegistryStoreTest, ThatCannotBeUsedFailsWithoutHarm)
 {
     // A file that is not a database: every call fails, the file stays as it was.
     const std::string junk(5000, 'x');
@@ -505,7 +476,7 @@ TEST_F(RegistryStore, ThatCannotBeUsedFailsWithoutHarm)
     // A store whose folder cannot be made.
     const std::string blocked = dir_.file("plainfile/registry.db");
     std::ofstream(dir_.file("plainfile")) << "x";
-    setenv("VELMAR_REGISTRY", blocked.c_str(), 1);
+    env_.set("VELMAR_REGISTRY", blocked);
     EXPECT_EQ(ERROR_REGISTRY_IO_FAILED, RegCreateKeyExW(HKEY_CURRENT_USER, L"Software", 0, nullptr,
                                                         0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
 
@@ -519,7 +490,7 @@ TEST_F(RegistryStore, ThatCannotBeUsedFailsWithoutHarm)
     LocalFree(text);
 
     // Once the store is sound again, the calls work.
-    setenv("VELMAR_REGISTRY", store_.c_str(), 1);
+    env_.set("VELMAR_REGISTRY", store_);
     std::filesystem::remove(store_);
     key = Create(L"Software");
     EXPECT_NE(nullptr, key);
@@ -527,22 +498,20 @@ TEST_F(RegistryStore, ThatCannotBeUsedFailsWithoutHarm)
 }
 #endif
 
-TEST_F(Registry, TwoProcessesWriteOneStore)
+TEST_F(RegistryTest, TwoProcessesWriteOneStore)
 {
     // Both children start before either finishes, so their transactions meet.
     const std::string base = kBaseA;
-    const testsupport::ChildId first =
-        testsupport::StartChild({"reg-write", base + "\\first", "150"});
-    const testsupport::ChildId second =
-        testsupport::StartChild({"reg-write", base + "\\second", "150"});
+    testsupport::ChildProcess first({"reg-write", base + "\\first", "150"});
+    testsupport::ChildProcess second({"reg-write", base + "\\second", "150"});
     // This process writes too, in between.
     HKEY mine = Create(L"parent");
     for (DWORD i = 0; i < 50; ++i)
         EXPECT_EQ(ERROR_SUCCESS,
                   RegSetValueExW(mine, std::to_wstring(i).c_str(), 0, REG_DWORD, Bytes(&i), 4));
     RegCloseKey(mine);
-    EXPECT_EQ(0, testsupport::WaitChild(first));
-    EXPECT_EQ(0, testsupport::WaitChild(second));
+    EXPECT_EQ(0, first.Wait());
+    EXPECT_EQ(0, second.Wait());
 
     for (const char* prefix : {"first", "second"})
     {
@@ -555,10 +524,7 @@ TEST_F(Registry, TwoProcessesWriteOneStore)
         EXPECT_EQ(150u, count) << prefix;
         HKEY last = nullptr;
         ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(parent, "K149", 0, KEY_READ, &last));
-        DWORD n = 0, size = 4;
-        EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(last, "N", nullptr, nullptr,
-                                                  reinterpret_cast<BYTE*>(&n), &size));
-        EXPECT_EQ(149u, n);
+        EXPECT_EQ(BytesOf(DWORD(149)), QueryStringA(last, "N"));
         RegCloseKey(last);
         RegCloseKey(parent);
     }

@@ -1,10 +1,4 @@
-#include "velmar/win32/win32.h"
-
-#include "SystemTestSupport.h"
-
-#include <gtest/gtest.h>
-
-#include <thread>
+#include "Win32TestSupport.h"
 
 #ifndef _WIN32
 #include <sched.h>
@@ -27,9 +21,9 @@ TEST(Scheduling, AffinityMasksAndThreadPinning)
     ASSERT_TRUE(GetProcessAffinityMask(GetCurrentProcess(), &process, &system));
     EXPECT_NE(0u, process);
     EXPECT_EQ(process, process & system);
-    SetLastError(0);
-    EXPECT_FALSE(GetProcessAffinityMask(reinterpret_cast<HANDLE>(0x99), &process, &system));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_HANDLE), GetLastError());
+    EXPECT_EQ(ERROR_INVALID_HANDLE,
+              LAST_ERROR_IF(FALSE, GetProcessAffinityMask(reinterpret_cast<HANDLE>(0x99), &process,
+                                                          &system)));
 
     // Pin a thread of its own to the lowest processor the process may use.
     DWORD_PTR lowest = process & (~process + 1);
@@ -50,17 +44,16 @@ TEST(Scheduling, AffinityMasksAndThreadPinning)
             EXPECT_TRUE(GetProcessAffinityMask(GetCurrentProcess(), &p2, &s2));
             EXPECT_EQ(process, p2);
             // Outside the process's mask, or empty: refused with the last error.
-            SetLastError(0);
-            EXPECT_EQ(0u, SetThreadAffinityMask(GetCurrentThread(), 0));
-            EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
+            EXPECT_EQ(ERROR_INVALID_PARAMETER,
+                      LAST_ERROR_IF(0u, SetThreadAffinityMask(GetCurrentThread(), 0)));
             if (~system != 0)
             {
-                SetLastError(0);
-                EXPECT_EQ(0u, SetThreadAffinityMask(GetCurrentThread(), ~system));
-                EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
+                EXPECT_EQ(ERROR_INVALID_PARAMETER,
+                          LAST_ERROR_IF(0u, SetThreadAffinityMask(GetCurrentThread(), ~system)));
             }
-            EXPECT_EQ(0u, SetThreadAffinityMask(reinterpret_cast<HANDLE>(0x99), lowest));
-            EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_HANDLE), GetLastError());
+            EXPECT_EQ(
+                ERROR_INVALID_HANDLE,
+                LAST_ERROR_IF(0u, SetThreadAffinityMask(reinterpret_cast<HANDLE>(0x99), lowest)));
         })
         .join();
 }
@@ -77,24 +70,21 @@ TEST(Scheduling, PriorityArgumentsAndOwnThreadLevels)
             EXPECT_TRUE(SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_LOWEST));
             EXPECT_EQ(THREAD_PRIORITY_LOWEST, GetThreadPriority(GetCurrentThread()));
             // Levels between the named ones are refused.
-            SetLastError(0);
-            EXPECT_FALSE(SetThreadPriority(GetCurrentThread(), 7));
-            EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
+            EXPECT_EQ(ERROR_INVALID_PARAMETER,
+                      LAST_ERROR_IF(FALSE, SetThreadPriority(GetCurrentThread(), 7)));
             EXPECT_EQ(THREAD_PRIORITY_LOWEST, GetThreadPriority(GetCurrentThread()));
         })
         .join();
 
     EXPECT_EQ(static_cast<DWORD>(NORMAL_PRIORITY_CLASS), GetPriorityClass(GetCurrentProcess()));
-    SetLastError(0);
-    EXPECT_FALSE(SetPriorityClass(GetCurrentProcess(), 0x1234));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
+    EXPECT_EQ(ERROR_INVALID_PARAMETER,
+              LAST_ERROR_IF(FALSE, SetPriorityClass(GetCurrentProcess(), 0x1234)));
     EXPECT_EQ(static_cast<DWORD>(NORMAL_PRIORITY_CLASS), GetPriorityClass(GetCurrentProcess()));
-    SetLastError(0);
-    EXPECT_EQ(THREAD_PRIORITY_ERROR_RETURN, GetThreadPriority(reinterpret_cast<HANDLE>(0x99)));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_HANDLE), GetLastError());
-    SetLastError(0);
-    EXPECT_EQ(0u, GetPriorityClass(reinterpret_cast<HANDLE>(0x99)));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_HANDLE), GetLastError());
+    EXPECT_EQ(ERROR_INVALID_HANDLE,
+              LAST_ERROR_IF(THREAD_PRIORITY_ERROR_RETURN,
+                            GetThreadPriority(reinterpret_cast<HANDLE>(0x99))));
+    EXPECT_EQ(ERROR_INVALID_HANDLE,
+              LAST_ERROR_IF(0u, GetPriorityClass(reinterpret_cast<HANDLE>(0x99))));
 }
 
 #ifndef _WIN32
@@ -132,12 +122,6 @@ TEST(Scheduling, PriorityClassAndThreadLevelsAsRoot)
                 std::thread t([&] { other = Nice(); });
                 t.join();
                 CHILD_CHECK(other == 10);
-                SetLastError(0);
-                CHILD_CHECK(!SetPriorityClass(GetCurrentProcess(), 0x1234));
-                CHILD_CHECK(GetLastError() == ERROR_INVALID_PARAMETER);
-                CHILD_CHECK(!SetThreadPriority(GetCurrentThread(), 7));
-                CHILD_CHECK(GetThreadPriority(reinterpret_cast<HANDLE>(0x99)) ==
-                            THREAD_PRIORITY_ERROR_RETURN);
                 return 0;
             }));
 }
@@ -152,15 +136,16 @@ TEST(Scheduling, RefusedRaiseFailsWithAccessDenied)
                           return 0; // no other user to become: nothing to check here
                       CHILD_CHECK(SetPriorityClass(GetCurrentProcess(), IDLE_PRIORITY_CLASS));
                       CHILD_CHECK(Nice() == 19);
-                      SetLastError(0);
-                      CHILD_CHECK(!SetPriorityClass(GetCurrentProcess(), NORMAL_PRIORITY_CLASS));
-                      CHILD_CHECK(GetLastError() == ERROR_ACCESS_DENIED);
+                      CHILD_CHECK(LAST_ERROR_IF(FALSE, SetPriorityClass(GetCurrentProcess(),
+                                                                        NORMAL_PRIORITY_CLASS)) ==
+                                  ERROR_ACCESS_DENIED);
                       CHILD_CHECK(GetPriorityClass(GetCurrentProcess()) == IDLE_PRIORITY_CLASS);
                       // Real-time without the right falls back to high only where high is allowed.
                       CHILD_CHECK(!SetPriorityClass(GetCurrentProcess(), REALTIME_PRIORITY_CLASS));
                       CHILD_CHECK(
-                          !SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL));
-                      CHILD_CHECK(GetLastError() == ERROR_ACCESS_DENIED);
+                          LAST_ERROR_IF(FALSE, SetThreadPriority(GetCurrentThread(),
+                                                                 THREAD_PRIORITY_TIME_CRITICAL)) ==
+                          ERROR_ACCESS_DENIED);
                       CHILD_CHECK(GetThreadPriority(GetCurrentThread()) == THREAD_PRIORITY_NORMAL);
                       return 0;
                   }));

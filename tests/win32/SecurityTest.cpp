@@ -1,15 +1,4 @@
-#include "velmar/win32/win32.h"
-
-#include "SystemTestSupport.h"
-#include "support/WineCheck.h"
-
-#include <gtest/gtest.h>
-
-#include <vector>
-
-#ifndef _WIN32
-#include <grp.h>
-#endif
+#include "Win32TestSupport.h"
 
 namespace
 {
@@ -27,39 +16,57 @@ PSID Administrators()
     return sid;
 }
 
+// One class of the process token's information; empty when it cannot be read.
+std::vector<BYTE> TokenInfo(TOKEN_INFORMATION_CLASS kind)
+{
+    HANDLE token = nullptr;
+    std::vector<BYTE> buf(4096);
+    DWORD len = 0;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token) ||
+        !GetTokenInformation(token, kind, buf.data(), static_cast<DWORD>(buf.size()), &len))
+        len = 0;
+    if (token)
+        CloseHandle(token);
+    buf.resize(len); // smaller: the pointers into it stay valid
+    return buf;
+}
+
+// The attributes the process token lists for a privilege; 0xFFFFFFFF when absent.
+DWORD PrivilegeAttributes(DWORD low)
+{
+    const std::vector<BYTE> buf = TokenInfo(TokenPrivileges);
+    const auto* list = reinterpret_cast<const TOKEN_PRIVILEGES*>(buf.data());
+    for (DWORD i = 0; !buf.empty() && i < list->PrivilegeCount; ++i)
+        if (list->Privileges[i].Luid.LowPart == low && list->Privileges[i].Luid.HighPart == 0)
+            return list->Privileges[i].Attributes;
+    return 0xFFFFFFFF;
+}
+
+bool PrivilegeEnabled(DWORD low)
+{
+    const DWORD attributes = PrivilegeAttributes(low);
+    return attributes != 0xFFFFFFFF && (attributes & SE_PRIVILEGE_ENABLED) != 0;
+}
+
 #ifndef _WIN32
 // The way the OS services decide "administrator": the token's group list.
 bool GroupsContainAdministrators()
 {
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
-        return false;
-    std::vector<BYTE> buf(1024);
-    DWORD len = 0;
+    const std::vector<BYTE> buf = TokenInfo(TokenGroups);
+    const auto* groups = reinterpret_cast<const TOKEN_GROUPS*>(buf.data());
+    PSID admins = Administrators();
     bool found = false;
-    if (GetTokenInformation(token, TokenGroups, buf.data(), static_cast<DWORD>(buf.size()), &len))
-    {
-        PSID admins = Administrators();
-        const TOKEN_GROUPS* groups = reinterpret_cast<const TOKEN_GROUPS*>(buf.data());
-        for (DWORD i = 0; i < groups->GroupCount; ++i)
-            found = found || EqualSid(groups->Groups[i].Sid, admins);
-        FreeSid(admins);
-    }
-    CloseHandle(token);
+    for (DWORD i = 0; !buf.empty() && i < groups->GroupCount; ++i)
+        found = found || EqualSid(groups->Groups[i].Sid, admins);
+    FreeSid(admins);
     return found;
 }
 
-DWORD Elevation()
+// A number the token gives for a class: elevated or not, the elevation type.
+DWORD TokenNumber(TOKEN_INFORMATION_CLASS kind)
 {
-    HANDLE token = nullptr;
-    TOKEN_ELEVATION e = {99};
-    DWORD len = 0;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
-        return 99;
-    if (!GetTokenInformation(token, TokenElevation, &e, sizeof e, &len))
-        e.TokenIsElevated = 98;
-    CloseHandle(token);
-    return e.TokenIsElevated;
+    const std::vector<BYTE> buf = TokenInfo(kind);
+    return buf.size() == sizeof(DWORD) ? *reinterpret_cast<const DWORD*>(buf.data()) : 99;
 }
 
 BOOL IsMember(PSID sid)
@@ -86,36 +93,7 @@ bool SetPrivilege(LPCWSTR name, bool enable, DWORD* lastError = nullptr)
     CloseHandle(token);
     return ok;
 }
-
 #endif
-
-// The attributes the process token lists for a privilege; 0xFFFFFFFF when absent.
-DWORD PrivilegeAttributes(DWORD low)
-{
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
-        return 0xFFFFFFFF;
-    std::vector<BYTE> buf(4096);
-    DWORD len = 0, attributes = 0xFFFFFFFF;
-    if (GetTokenInformation(token, TokenPrivileges, buf.data(), static_cast<DWORD>(buf.size()),
-                            &len))
-    {
-        const TOKEN_PRIVILEGES* list = reinterpret_cast<const TOKEN_PRIVILEGES*>(buf.data());
-        for (DWORD i = 0; i < list->PrivilegeCount; ++i)
-        {
-            if (list->Privileges[i].Luid.LowPart == low && list->Privileges[i].Luid.HighPart == 0)
-                attributes = list->Privileges[i].Attributes;
-        }
-    }
-    CloseHandle(token);
-    return attributes;
-}
-
-bool PrivilegeEnabled(DWORD low)
-{
-    const DWORD attributes = PrivilegeAttributes(low);
-    return attributes != 0xFFFFFFFF && (attributes & SE_PRIVILEGE_ENABLED) != 0;
-}
 
 } // namespace
 
@@ -127,9 +105,8 @@ TEST(Security, TokenHandlesAccessAndBufferSizes)
 
     // Size probing: too small reports the size needed.
     DWORD needed = 0;
-    SetLastError(0);
-    EXPECT_FALSE(GetTokenInformation(token, TokenGroups, nullptr, 0, &needed));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER), GetLastError());
+    EXPECT_EQ(ERROR_INSUFFICIENT_BUFFER,
+              LAST_ERROR_IF(FALSE, GetTokenInformation(token, TokenGroups, nullptr, 0, &needed)));
     EXPECT_GT(needed, sizeof(TOKEN_GROUPS));
     std::vector<BYTE> buf(needed);
     DWORD len = 0;
@@ -153,9 +130,8 @@ TEST(Security, TokenHandlesAccessAndBufferSizes)
     EXPECT_TRUE(IsValidSid(userSid));
     EXPECT_LE(static_cast<const BYTE*>(userSid) + GetLengthSid(userSid), userBuf + len);
     DWORD userNeeded = 0;
-    SetLastError(0);
-    EXPECT_FALSE(GetTokenInformation(token, TokenUser, userBuf, 8, &userNeeded));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER), GetLastError());
+    EXPECT_EQ(ERROR_INSUFFICIENT_BUFFER,
+              LAST_ERROR_IF(FALSE, GetTokenInformation(token, TokenUser, userBuf, 8, &userNeeded)));
     EXPECT_EQ(len, userNeeded);
 #ifndef _WIN32
     // Here the user is the Unix user SID of the effective uid, S-1-22-1-uid.
@@ -168,35 +144,36 @@ TEST(Security, TokenHandlesAccessAndBufferSizes)
 
     // Adjusting needs the adjust right; unknown classes are refused.
     TOKEN_PRIVILEGES tp = {};
-    SetLastError(0);
-    EXPECT_FALSE(AdjustTokenPrivileges(token, FALSE, &tp, 0, nullptr, nullptr));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
+    EXPECT_EQ(ERROR_ACCESS_DENIED,
+              LAST_ERROR_IF(FALSE, AdjustTokenPrivileges(token, FALSE, &tp, 0, nullptr, nullptr)));
 #ifndef _WIN32
     // The classes the program never asks for are not kept here.
-    EXPECT_FALSE(GetTokenInformation(token, TokenSource, buf.data(), needed, &len));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
+    EXPECT_EQ(
+        ERROR_INVALID_PARAMETER,
+        LAST_ERROR_IF(FALSE, GetTokenInformation(token, TokenSource, buf.data(), needed, &len)));
 #endif
     // Membership is asked of an impersonation token or of none (the caller's);
     // a primary token is refused.
     PSID admins = Administrators();
     BOOL member = 2;
-    SetLastError(0);
-    EXPECT_FALSE(CheckTokenMembership(token, admins, &member));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_NO_IMPERSONATION_TOKEN), GetLastError());
+    EXPECT_EQ(ERROR_NO_IMPERSONATION_TOKEN,
+              LAST_ERROR_IF(FALSE, CheckTokenMembership(token, admins, &member)));
     EXPECT_TRUE(CheckTokenMembership(nullptr, admins, &member));
     EXPECT_TRUE(member == TRUE || member == FALSE);
     FreeSid(admins);
     EXPECT_TRUE(CloseHandle(token));
-    EXPECT_FALSE(GetTokenInformation(token, TokenGroups, buf.data(), needed, &len));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_HANDLE), GetLastError());
+    EXPECT_EQ(
+        ERROR_INVALID_HANDLE,
+        LAST_ERROR_IF(FALSE, GetTokenInformation(token, TokenGroups, buf.data(), needed, &len)));
 
     // Threads do not impersonate: callers fall back to the process token.
     HANDLE threadToken = reinterpret_cast<HANDLE>(1);
-    EXPECT_FALSE(OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, TRUE, &threadToken));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_NO_TOKEN), GetLastError());
+    EXPECT_EQ(ERROR_NO_TOKEN, LAST_ERROR_IF(FALSE, OpenThreadToken(GetCurrentThread(), TOKEN_QUERY,
+                                                                   TRUE, &threadToken)));
     EXPECT_EQ(nullptr, threadToken);
-    EXPECT_FALSE(OpenProcessToken(reinterpret_cast<HANDLE>(0x44), TOKEN_QUERY, &token));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_HANDLE), GetLastError());
+    EXPECT_EQ(ERROR_INVALID_HANDLE,
+              LAST_ERROR_IF(FALSE,
+                            OpenProcessToken(reinterpret_cast<HANDLE>(0x44), TOKEN_QUERY, &token)));
 }
 
 TEST(Security, PrivilegeLookupAndAdjustment)
@@ -207,9 +184,8 @@ TEST(Security, PrivilegeLookupAndAdjustment)
     EXPECT_EQ(0, luid.HighPart);
     ASSERT_TRUE(LookupPrivilegeValueA("", "sedebugprivilege", &luid));
     EXPECT_EQ(20u, luid.LowPart);
-    SetLastError(0);
-    EXPECT_FALSE(LookupPrivilegeValueW(nullptr, L"SeMadeUpPrivilege", &luid));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_NO_SUCH_PRIVILEGE), GetLastError());
+    EXPECT_EQ(ERROR_NO_SUCH_PRIVILEGE,
+              LAST_ERROR_IF(FALSE, LookupPrivilegeValueW(nullptr, L"SeMadeUpPrivilege", &luid)));
 
     HANDLE token = nullptr;
     ASSERT_TRUE(
@@ -229,9 +205,9 @@ TEST(Security, PrivilegeLookupAndAdjustment)
     DWORD len = 0;
     if (!testsupport::UnderWine())
     {
-        SetLastError(0);
-        EXPECT_FALSE(AdjustTokenPrivileges(token, FALSE, &tp, 4, &previous, &len));
-        EXPECT_EQ(static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER), GetLastError());
+        EXPECT_EQ(
+            ERROR_INSUFFICIENT_BUFFER,
+            LAST_ERROR_IF(FALSE, AdjustTokenPrivileges(token, FALSE, &tp, 4, &previous, &len)));
         EXPECT_FALSE(PrivilegeEnabled(19));
     }
 
@@ -268,19 +244,11 @@ TEST(Security, RootIsAdministratorAndElevated)
     PSID admins = Administrators();
     EXPECT_EQ(TRUE, IsMember(admins));
     EXPECT_TRUE(GroupsContainAdministrators());
-    EXPECT_EQ(1u, Elevation());
+    EXPECT_EQ(1u, TokenNumber(TokenElevation));
     DWORD err = 0;
     EXPECT_TRUE(SetPrivilege(kDebug, true, &err));
     EXPECT_EQ(0u, err);
     EXPECT_TRUE(SetPrivilege(kDebug, false));
-
-    // A primary token is no impersonation token.
-    HANDLE token = nullptr;
-    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token));
-    BOOL member = FALSE;
-    EXPECT_FALSE(CheckTokenMembership(token, admins, &member));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_NO_IMPERSONATION_TOKEN), GetLastError());
-    CloseHandle(token);
     FreeSid(admins);
 }
 
@@ -296,7 +264,7 @@ TEST(Security, OtherUsersAsMachineAllows)
                          PSID admins = Administrators();
                          CHILD_CHECK(IsMember(admins) == FALSE);
                          CHILD_CHECK(!GroupsContainAdministrators());
-                         CHILD_CHECK(Elevation() == 0);
+                         CHILD_CHECK(TokenNumber(TokenElevation) == 0);
                          SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
                          PSID everyone = nullptr;
                          CHILD_CHECK(AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0,
@@ -331,14 +299,8 @@ TEST(Security, OtherUsersAsMachineAllows)
                          PSID admins = Administrators();
                          CHILD_CHECK(IsMember(admins) == TRUE);
                          CHILD_CHECK(GroupsContainAdministrators());
-                         CHILD_CHECK(Elevation() == 0);
-                         HANDLE token = nullptr;
-                         DWORD type = 0, len = 0;
-                         CHILD_CHECK(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token));
-                         CHILD_CHECK(GetTokenInformation(token, TokenElevationType, &type,
-                                                         sizeof type, &len));
-                         CHILD_CHECK(type == TokenElevationTypeLimited);
-                         CloseHandle(token);
+                         CHILD_CHECK(TokenNumber(TokenElevation) == 0);
+                         CHILD_CHECK(TokenNumber(TokenElevationType) == TokenElevationTypeLimited);
                          FreeSid(admins);
                          return 0;
                      }));
@@ -350,9 +312,8 @@ TEST(Security, SidAllocationChecks)
 {
     SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
     PSID sid = nullptr;
-    SetLastError(0);
-    EXPECT_FALSE(AllocateAndInitializeSid(&nt, 9, 0, 0, 0, 0, 0, 0, 0, 0, &sid));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_SID), GetLastError());
+    EXPECT_EQ(ERROR_INVALID_SID,
+              LAST_ERROR_IF(FALSE, AllocateAndInitializeSid(&nt, 9, 0, 0, 0, 0, 0, 0, 0, 0, &sid)));
     PSID a = Administrators(), b = Administrators();
     EXPECT_TRUE(EqualSid(a, b));
     EXPECT_EQ(16u, GetLengthSid(a));
@@ -361,8 +322,7 @@ TEST(Security, SidAllocationChecks)
     EXPECT_FALSE(IsValidSid(junk));
 #ifndef _WIN32
     // Windows leaves comparing an invalid SID undefined; ours refuses it.
-    EXPECT_FALSE(EqualSid(a, junk));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_SID), GetLastError());
+    EXPECT_EQ(ERROR_INVALID_SID, LAST_ERROR_IF(FALSE, EqualSid(a, junk)));
 #endif
     FreeSid(a);
     FreeSid(b);
@@ -377,9 +337,7 @@ TEST(Shutdown, ExitWindowsExRunsTheSessionAndPowerCommands)
     env.set("XDG_SESSION_ID", "c7");
 
     // Without the privilege only log-off is allowed, and nothing runs.
-    SetLastError(0);
-    EXPECT_FALSE(ExitWindowsEx(EWX_SHUTDOWN, 0));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_PRIVILEGE_NOT_HELD), GetLastError());
+    EXPECT_EQ(ERROR_PRIVILEGE_NOT_HELD, LAST_ERROR_IF(FALSE, ExitWindowsEx(EWX_SHUTDOWN, 0)));
     EXPECT_TRUE(recorder.requests().empty());
     ASSERT_TRUE(ExitWindowsEx(EWX_LOGOFF, 0));
     EXPECT_EQ((std::vector<std::string>{"loginctl", "terminate-session", "c7"}),
@@ -414,8 +372,6 @@ TEST(Shutdown, ExitWindowsExRunsTheSessionAndPowerCommands)
 
     // A command that cannot be started fails with its error.
     testsupport::LaunchRecorder failing(ERROR_FILE_NOT_FOUND);
-    SetLastError(0);
-    EXPECT_FALSE(ExitWindowsEx(EWX_LOGOFF, 0));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, LAST_ERROR_IF(FALSE, ExitWindowsEx(EWX_LOGOFF, 0)));
 }
 #endif

@@ -1,13 +1,6 @@
-#include "velmar/win32/win32.h"
-
-#include "SystemTestSupport.h"
-#include "support/WineCheck.h"
-
-#include <gtest/gtest.h>
+#include "Win32TestSupport.h"
 
 #include <chrono>
-#include <fstream>
-#include <thread>
 
 #ifdef _WIN32
 #include <shellapi.h>
@@ -64,7 +57,7 @@ TEST(ShellCommandLine, SplitsAsWindowsDoes)
     EXPECT_EQ((Argv{"C:\\path\\"}), Split("C:\\path\\"));
     EXPECT_EQ((Argv{"x\"y"}), Split("\"x\"\"y\""));
     EXPECT_EQ((Argv{""}), Split("\"\""));
-    EXPECT_TRUE(Split("   ").empty());
+    EXPECT_EQ(Argv{}, Split("   "));
 }
 
 TEST(Shell, MissingFilesAndFoldersAreReported)
@@ -74,17 +67,14 @@ TEST(Shell, MissingFilesAndFoldersAreReported)
     testsupport::LaunchRecorder launches; // should the check fail, nothing real starts
 #endif
     SHELLEXECUTEINFOW info;
-    SetLastError(0);
-    EXPECT_FALSE(OpenQuietly(dir.file("missing.xml"), info));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND,
+              LAST_ERROR_IF(FALSE, OpenQuietly(dir.file("missing.xml"), info)));
     EXPECT_EQ(static_cast<INT_PTR>(SE_ERR_FNF), reinterpret_cast<INT_PTR>(info.hInstApp));
-    SetLastError(0);
-    EXPECT_FALSE(OpenQuietly(dir.file("no-folder/missing.xml"), info));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_PATH_NOT_FOUND), GetLastError());
-    if (!testsupport::UnderWine())
-    { // Known Wine difference: it answers SE_ERR_FNF for a missing folder too.
-        EXPECT_EQ(static_cast<INT_PTR>(SE_ERR_PNF), reinterpret_cast<INT_PTR>(info.hInstApp));
-    }
+    EXPECT_EQ(ERROR_PATH_NOT_FOUND,
+              LAST_ERROR_IF(FALSE, OpenQuietly(dir.file("no-folder/missing.xml"), info)));
+    // Known Wine difference: it answers SE_ERR_FNF for a missing folder too.
+    EXPECT_EQ(static_cast<INT_PTR>(testsupport::UnderWine() ? SE_ERR_FNF : SE_ERR_PNF),
+              reinterpret_cast<INT_PTR>(info.hInstApp));
 #ifndef _WIN32
     EXPECT_TRUE(launches.requests().empty());
 #endif
@@ -94,34 +84,15 @@ TEST(Shell, MissingFilesAndFoldersAreReported)
 namespace
 {
 
-// A desktop of our own: HOME, XDG folders and PATH inside a temporary folder,
-// no editor or browser configured, the launcher replaced by a recorder.
-class ShellTest : public ::testing::Test
+class ShellTest : public testsupport::DesktopTest
 {
 protected:
-    void SetUp() override
+    // Runs the call, which must succeed; what the launcher was asked to start.
+    Argv Started(HINSTANCE result)
     {
-        env.set("HOME", dir.path());
-        env.set("XDG_CONFIG_HOME", dir.file("config"));
-        env.set("XDG_DATA_HOME", dir.file("data"));
-        env.set("XDG_CONFIG_DIRS", dir.file("etc-xdg"));
-        env.set("XDG_DATA_DIRS", dir.file("share"));
-        env.set("PATH", dir.file("bin"));
-        env.unset("VISUAL");
-        env.unset("BROWSER");
-        env.unset("XDG_CURRENT_DESKTOP");
-        tool = dir.write("bin/tool", "#!/bin/sh\nexit 0\n", 0755);
-        doc = dir.write("docs/a b.xml", "<?xml version=\"1.0\"?><r/>");
+        EXPECT_GT(reinterpret_cast<INT_PTR>(result), 32);
+        return recorder.lastArgv();
     }
-    std::string program(const std::string& name)
-    {
-        return dir.write("bin/" + name, "#!/bin/sh\n", 0755);
-    }
-
-    testsupport::TempDir dir;
-    testsupport::EnvGuard env;
-    testsupport::LaunchRecorder recorder;
-    std::string tool, doc;
 };
 
 INT_PTR Code(HINSTANCE h)
@@ -129,43 +100,22 @@ INT_PTR Code(HINSTANCE h)
     return reinterpret_cast<INT_PTR>(h);
 }
 
-class PropertiesProvider : public w32::IUiProvider
-{
-public:
-    int ShowMessageBox(const w32::MessageBoxRequest&) override { return IDOK; }
-    bool ShowFileDialog(const w32::FileDialogRequest&, w32::FileDialogAnswer&) override
-    {
-        return false;
-    }
-    bool ShowFileProperties(HWND owner, const std::wstring& path) override
-    {
-        shownFor = path;
-        shownOwner = owner;
-        return true;
-    }
-    std::wstring shownFor;
-    HWND shownOwner = nullptr;
-};
-
 } // namespace
 
 TEST_F(ShellTest, NotepadIsTheDesktopsTextEditor)
 {
     const std::wstring wdoc = w32::WideFromUtf8(doc);
-    // $VISUAL first; the whole parameter string is one file name, spaces and all.
+    // $VISUAL first; the whole parameter string is one file name, spaces and
+    // all. Quotes around the name, which keep it whole on Windows, are
+    // Notepad's to drop; quotes inside a name stay.
     env.set("VISUAL", "myeditor --wait");
-    EXPECT_GT(Code(ShellExecuteW(nullptr, L"open", L"notepad", wdoc.c_str(), nullptr, SW_SHOW)),
-              32);
-    EXPECT_EQ((Argv{"myeditor", "--wait", doc}), recorder.lastArgv());
-    // Quotes around the name, which keep it whole on Windows, are Notepad's
-    // to drop; quotes inside a name stay.
-    const std::wstring quoted = L"\"" + wdoc + L"\"";
-    EXPECT_GT(Code(ShellExecuteW(nullptr, L"open", L"notepad", quoted.c_str(), nullptr, SW_SHOW)),
-              32);
-    EXPECT_EQ((Argv{"myeditor", "--wait", doc}), recorder.lastArgv());
-    EXPECT_GT(Code(ShellExecuteW(nullptr, L"open", L"notepad", L"a\"b\".xml", nullptr, SW_SHOW)),
-              32);
-    EXPECT_EQ((Argv{"myeditor", "--wait", "a\"b\".xml"}), recorder.lastArgv());
+    for (const std::wstring& name : {wdoc, L"\"" + wdoc + L"\""})
+        EXPECT_EQ(
+            (Argv{"myeditor", "--wait", doc}),
+            Started(ShellExecuteW(nullptr, L"open", L"notepad", name.c_str(), nullptr, SW_SHOW)));
+    EXPECT_EQ(
+        (Argv{"myeditor", "--wait", "a\"b\".xml"}),
+        Started(ShellExecuteW(nullptr, L"open", L"notepad", L"a\"b\".xml", nullptr, SW_SHOW)));
 
     // Then the text/plain default of mimeapps.list and its desktop entry.
     env.unset("VISUAL");
@@ -173,17 +123,15 @@ TEST_F(ShellTest, NotepadIsTheDesktopsTextEditor)
               "[Default Applications]\ntext/plain=missing.desktop;myedit.desktop;\n");
     dir.write("data/applications/myedit.desktop",
               "[Desktop Entry]\nType=Application\nName=My Edit\nExec=myedit --new-window %F\n");
-    EXPECT_GT(Code(ShellExecuteW(nullptr, L"open", L"NOTEPAD.EXE", wdoc.c_str(), nullptr, SW_SHOW)),
-              32);
-    EXPECT_EQ((Argv{"myedit", "--new-window", doc}), recorder.lastArgv());
+    EXPECT_EQ(
+        (Argv{"myedit", "--new-window", doc}),
+        Started(ShellExecuteW(nullptr, L"open", L"NOTEPAD.EXE", wdoc.c_str(), nullptr, SW_SHOW)));
 
     // Then a known editor on the PATH.
     std::filesystem::remove(dir.file("config/mimeapps.list"));
     const std::string mousepad = program("mousepad");
-    EXPECT_GT(Code(ShellExecuteA(nullptr, "open", "notepad", doc.c_str(), dir.file("docs").c_str(),
-                                 SW_SHOW)),
-              32);
-    EXPECT_EQ((Argv{mousepad, doc}), recorder.lastArgv());
+    EXPECT_EQ((Argv{mousepad, doc}), Started(ShellExecuteA(nullptr, "open", "notepad", doc.c_str(),
+                                                           dir.file("docs").c_str(), SW_SHOW)));
     EXPECT_EQ(dir.file("docs"), recorder.requests().back().directory);
 
     // No editor at all: file not found, nothing started.
@@ -199,31 +147,29 @@ TEST_F(ShellTest, NotepadIsTheDesktopsTextEditor)
 TEST_F(ShellTest, OpenRunsProgramsAndOpensDocuments)
 {
     // A program on the PATH, its parameters split by the Windows rules.
-    EXPECT_GT(
-        Code(ShellExecuteW(nullptr, nullptr, L"tool", L"-a \"b c\" d\\\"e", nullptr, SW_SHOW)), 32);
-    EXPECT_EQ((Argv{tool, "-a", "b c", "d\"e"}), recorder.lastArgv());
-    EXPECT_GT(Code(ShellExecuteA(nullptr, "open", "tool.exe", "", nullptr, SW_SHOW)), 32);
-    EXPECT_EQ((Argv{tool}), recorder.lastArgv());
+    EXPECT_EQ(
+        (Argv{tool, "-a", "b c", "d\"e"}),
+        Started(ShellExecuteW(nullptr, nullptr, L"tool", L"-a \"b c\" d\\\"e", nullptr, SW_SHOW)));
+    EXPECT_EQ((Argv{tool}),
+              Started(ShellExecuteA(nullptr, "open", "tool.exe", "", nullptr, SW_SHOW)));
     // A program by path, relative to the directory given.
-    EXPECT_GT(Code(ShellExecuteA(nullptr, "open", "bin/tool", "x", dir.path().c_str(), SW_SHOW)),
-              32);
-    EXPECT_EQ((Argv{dir.file("bin/tool"), "x"}), recorder.lastArgv());
+    EXPECT_EQ(
+        (Argv{dir.file("bin/tool"), "x"}),
+        Started(ShellExecuteA(nullptr, "open", "bin/tool", "x", dir.path().c_str(), SW_SHOW)));
 
     // Documents, folders and addresses go to the default application.
-    EXPECT_GT(Code(ShellExecuteA(nullptr, "open", doc.c_str(), nullptr, nullptr, SW_SHOW)), 32);
-    EXPECT_EQ((Argv{"xdg-open", doc}), recorder.lastArgv());
-    EXPECT_GT(
-        Code(ShellExecuteA(nullptr, nullptr, dir.file("docs").c_str(), nullptr, nullptr, SW_SHOW)),
-        32);
-    EXPECT_EQ((Argv{"xdg-open", dir.file("docs")}), recorder.lastArgv());
-    EXPECT_GT(Code(ShellExecuteW(nullptr, L"open", L"https://example.org/x?y=1", nullptr, nullptr,
-                                 SW_SHOW)),
-              32);
-    EXPECT_EQ((Argv{"xdg-open", "https://example.org/x?y=1"}), recorder.lastArgv());
+    EXPECT_EQ((Argv{"xdg-open", doc}),
+              Started(ShellExecuteA(nullptr, "open", doc.c_str(), nullptr, nullptr, SW_SHOW)));
+    EXPECT_EQ((Argv{"xdg-open", dir.file("docs")}),
+              Started(ShellExecuteA(nullptr, nullptr, dir.file("docs").c_str(), nullptr, nullptr,
+                                    SW_SHOW)));
+    EXPECT_EQ((Argv{"xdg-open", "https://example.org/x?y=1"}),
+              Started(ShellExecuteW(nullptr, L"open", L"https://example.org/x?y=1", nullptr,
+                                    nullptr, SW_SHOW)));
     // The execute bit alone does not make a document a program.
     const std::string flagged = dir.write("docs/flagged.txt", "just text", 0755);
-    EXPECT_GT(Code(ShellExecuteA(nullptr, "open", flagged.c_str(), nullptr, nullptr, SW_SHOW)), 32);
-    EXPECT_EQ((Argv{"xdg-open", flagged}), recorder.lastArgv());
+    EXPECT_EQ((Argv{"xdg-open", flagged}),
+              Started(ShellExecuteA(nullptr, "open", flagged.c_str(), nullptr, nullptr, SW_SHOW)));
 
     // Missing files and folders, unknown verbs.
     SetLastError(0);
@@ -248,17 +194,16 @@ TEST_F(ShellTest, OpenRunsProgramsAndOpensDocuments)
 
 TEST_F(ShellTest, RunasAndEditVerbs)
 {
-    EXPECT_GT(Code(ShellExecuteW(nullptr, L"runas", L"tool", L"--install \"x y\"", nullptr,
-                                 SW_SHOWNORMAL)),
-              32);
-    EXPECT_EQ((Argv{"pkexec", tool, "--install", "x y"}), recorder.lastArgv());
+    EXPECT_EQ((Argv{"pkexec", tool, "--install", "x y"}),
+              Started(ShellExecuteW(nullptr, L"runas", L"tool", L"--install \"x y\"", nullptr,
+                                    SW_SHOWNORMAL)));
     // Elevation is for programs, not documents.
     EXPECT_EQ(SE_ERR_NOASSOC,
               Code(ShellExecuteA(nullptr, "runas", doc.c_str(), nullptr, nullptr, SW_SHOW)));
 
     env.set("VISUAL", "vi");
-    EXPECT_GT(Code(ShellExecuteA(nullptr, "edit", doc.c_str(), nullptr, nullptr, SW_SHOW)), 32);
-    EXPECT_EQ((Argv{"vi", doc}), recorder.lastArgv());
+    EXPECT_EQ((Argv{"vi", doc}),
+              Started(ShellExecuteA(nullptr, "edit", doc.c_str(), nullptr, nullptr, SW_SHOW)));
     EXPECT_EQ(SE_ERR_FNF, Code(ShellExecuteA(nullptr, "edit", dir.file("gone.xml").c_str(), nullptr,
                                              nullptr, 1)));
 }
@@ -278,9 +223,7 @@ TEST_F(ShellTest, ExStructureProcessHandleAndPropertiesSheet)
     EXPECT_TRUE(CloseHandle(info.hProcess));
 
     info.cbSize = 60; // Windows' 32-bit size, not this structure's
-    SetLastError(0);
-    EXPECT_FALSE(ShellExecuteExW(&info));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
+    EXPECT_EQ(ERROR_INVALID_PARAMETER, LAST_ERROR_IF(FALSE, ShellExecuteExW(&info)));
 
     // The property call of the editor, exactly as it is made.
     const std::wstring wdoc = w32::WideFromUtf8(doc);
@@ -295,23 +238,19 @@ TEST_F(ShellTest, ExStructureProcessHandleAndPropertiesSheet)
     props.nShow = SW_SHOWNORMAL;
     const size_t launches = recorder.requests().size();
     {
-        PropertiesProvider provider;
-        w32::ScopedUiProvider scope(&provider);
+        testsupport::ScriptedUi ui;
+        w32::ScopedUiProvider scope(&ui);
         ASSERT_TRUE(ShellExecuteExW(&props));
-        EXPECT_EQ(wdoc, provider.shownFor);
-        EXPECT_EQ(owner, provider.shownOwner);
+        EXPECT_EQ((std::vector<std::pair<HWND, std::wstring>>{{owner, wdoc}}), ui.sheets);
         EXPECT_EQ(nullptr, props.hProcess); // no process was started
     }
     EXPECT_EQ(launches, recorder.requests().size());
     // No provider: no sheet and no association.
-    SetLastError(0);
-    EXPECT_FALSE(ShellExecuteExW(&props));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_NO_ASSOCIATION), GetLastError());
+    EXPECT_EQ(ERROR_NO_ASSOCIATION, LAST_ERROR_IF(FALSE, ShellExecuteExW(&props)));
     EXPECT_EQ(SE_ERR_NOASSOC, Code(props.hInstApp));
     // A file deleted meanwhile.
     std::filesystem::remove(doc);
-    EXPECT_FALSE(ShellExecuteExW(&props));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, LAST_ERROR_IF(FALSE, ShellExecuteExW(&props)));
 
     SHELLEXECUTEINFOA narrow = {};
     narrow.cbSize = sizeof narrow;

@@ -1,5 +1,6 @@
-// A second process for the tests of the registry store and named mappings:
-// it does one job named on its command line and reports by its exit code.
+// A second process for the tests of the registry store, named mappings and
+// share modes: it does one job named on its command line and reports by its
+// exit code, or, holding a file, on its standard output.
 
 #include "velmar/win32/win32.h"
 
@@ -80,6 +81,42 @@ int MappingMissing(const char* name)
                : 1;
 }
 
+// Opens the file and prints "ok" or "err <code>".
+HANDLE OpenAndAnswer(const char* path, DWORD access, DWORD share)
+{
+    HANDLE h =
+        CreateFileA(path, access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        std::printf("err %u\n", static_cast<unsigned>(GetLastError()));
+    else
+        std::printf("ok\n");
+    std::fflush(stdout);
+    return h;
+}
+
+// hold <path> <access> <share>: opens the existing file and answers. Each line
+// "<access> <share>" on standard input closes that handle and opens the file
+// again as told, with the same answer. The handle is held until standard
+// input closes.
+int Hold(const char* path, const char* access, const char* share)
+{
+    HANDLE h = OpenAndAnswer(path, static_cast<DWORD>(std::strtoul(access, nullptr, 0)),
+                             static_cast<DWORD>(std::strtoul(share, nullptr, 0)));
+    char line[64];
+    while (std::fgets(line, sizeof line, stdin))
+    {
+        char* end = nullptr;
+        const DWORD newAccess = static_cast<DWORD>(std::strtoul(line, &end, 0));
+        const DWORD newShare = static_cast<DWORD>(std::strtoul(end, nullptr, 0));
+        if (h != INVALID_HANDLE_VALUE)
+            CloseHandle(h);
+        h = OpenAndAnswer(path, newAccess, newShare);
+    }
+    if (h != INVALID_HANDLE_VALUE)
+        CloseHandle(h);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -92,6 +129,8 @@ int main(int argc, char** argv)
         return MappingWrite(argv[2], argv[3]);
     if (argc == 3 && std::strcmp(argv[1], "map-missing") == 0)
         return MappingMissing(argv[2]);
+    if (argc == 5 && std::strcmp(argv[1], "hold") == 0)
+        return Hold(argv[2], argv[3], argv[4]);
     std::fprintf(stderr, "unknown job\n");
     return 2;
 }
