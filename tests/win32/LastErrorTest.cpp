@@ -27,7 +27,7 @@ TEST(LastError, PerThreadValue)
 
 // The errno mapping and the call table are our layer's own.
 #ifndef _WIN32
-TEST(LastError, ErrnoMapping_KnownAndUnmapped)
+TEST(LastError, ErrnoMappingKnownAndUnmapped)
 {
     EXPECT_EQ(ERROR_FILE_NOT_FOUND, w32::Win32ErrorFromErrno(ENOENT));
     EXPECT_EQ(ERROR_PATH_NOT_FOUND, w32::Win32ErrorFromErrno(ENOTDIR));
