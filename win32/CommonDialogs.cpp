@@ -1,6 +1,7 @@
 #include "velmar/win32/CommonDialogs.h"
 
 #include "velmar/win32/CodePages.h"
+#include "velmar/win32/WideText.h"
 #include "velmar/win32/MessageBox.h"
 #include "SysCalls.h"
 #include "velmar/win32/UiProvider.h"
@@ -23,14 +24,7 @@ constexpr int kMaxRounds = 64;
 std::string ToUtf8(const std::wstring& s)
 {
     std::string out;
-    const int n = WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0,
-                                      nullptr, nullptr);
-    if (n > 0)
-    {
-        out.resize(static_cast<size_t>(n));
-        WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), out.data(), n,
-                            nullptr, nullptr);
-    }
+    w32::Utf8FromWide(s, out);
     return out;
 }
 

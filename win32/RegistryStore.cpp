@@ -1,6 +1,7 @@
 #include "RegistryStore.h"
 
 #include "velmar/win32/CodePages.h"
+#include "velmar/win32/WideText.h"
 #include "velmar/win32/ErrorCodes.h"
 #include "SysCalls.h"
 
@@ -56,32 +57,15 @@ LONG Win32FromSqlite(int rc)
 std::string Utf8(const std::wstring& s)
 {
     std::string out;
-    if (s.empty())
-        return out;
-    const int n = WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0,
-                                      nullptr, nullptr);
-    if (n > 0)
-    {
-        out.resize(static_cast<size_t>(n));
-        WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), out.data(), n,
-                            nullptr, nullptr);
-    }
+    Utf8FromWide(s, out);
     return out;
 }
 
 std::wstring Wide(const unsigned char* s, int bytes)
 {
-    std::wstring out;
-    if (!s || bytes <= 0)
-        return out;
-    const char* p = reinterpret_cast<const char*>(s);
-    const int n = MultiByteToWideChar(CP_UTF8, 0, p, bytes, nullptr, 0);
-    if (n > 0)
-    {
-        out.resize(static_cast<size_t>(n));
-        MultiByteToWideChar(CP_UTF8, 0, p, bytes, out.data(), n);
-    }
-    return out;
+    return s && bytes > 0 ? WideFromUtf8(std::string(reinterpret_cast<const char*>(s),
+                                                     static_cast<size_t>(bytes)))
+                          : std::wstring();
 }
 
 uint64_t NowAsFileTime()

@@ -36,6 +36,11 @@ bool Utf8FromWide(LPCWSTR text, std::string& out)
     return FromWide(CP_UTF8, text, text ? std::wcslen(text) : 0, out);
 }
 
+bool Utf8FromWide(const std::wstring& text, std::string& out)
+{
+    return FromWide(CP_UTF8, text.data(), text.size(), out);
+}
+
 bool Utf8FromAnsi(LPCSTR text, std::string& out)
 {
     out.clear();

@@ -11,6 +11,7 @@ namespace w32
 
 // False for text that does not convert; a null pointer gives "".
 bool Utf8FromWide(LPCWSTR text, std::string& out);
+bool Utf8FromWide(const std::wstring& text, std::string& out);
 bool Utf8FromAnsi(LPCSTR text, std::string& out);
 std::wstring WideFromUtf8(const std::string& text);
 // False when a character has no form in the ANSI code page.
