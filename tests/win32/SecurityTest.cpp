@@ -236,26 +236,22 @@ TEST(Security, PrivilegeLookupAndAdjustment)
 }
 
 #ifndef _WIN32
-// Who is an administrator follows the Unix user and groups.
-TEST(Security, RootIsAdministratorAndElevated)
+// Who is an administrator follows the Unix user and groups: root is one,
+// and elevated; the debug privilege is his to enable.
+TEST(Security, AdministratorsFollowTheUnixUserAndGroups)
 {
     if (geteuid() != 0)
-        GTEST_SKIP() << "needs to run as root";
+        GTEST_SKIP() << "switching users needs root";
     PSID admins = Administrators();
     EXPECT_EQ(TRUE, IsMember(admins));
     EXPECT_TRUE(GroupsContainAdministrators());
     EXPECT_EQ(1u, TokenNumber(TokenElevation));
+    FreeSid(admins);
     DWORD err = 0;
     EXPECT_TRUE(SetPrivilege(kDebug, true, &err));
     EXPECT_EQ(0u, err);
     EXPECT_TRUE(SetPrivilege(kDebug, false));
-    FreeSid(admins);
-}
 
-TEST(Security, OtherUsersAsMachineAllows)
-{
-    if (geteuid() != 0)
-        GTEST_SKIP() << "switching users needs root";
     // An ordinary user: no Administrators, not elevated, no debug privilege.
     EXPECT_EQ(0, testsupport::RunInChild(
                      []
