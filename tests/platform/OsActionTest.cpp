@@ -1,6 +1,7 @@
 #include "velmar/platform/nkPlatform.h"
 
 #include "PlatformTestSupport.h"
+#include "support/Privileges.h"
 #include "support/Win32Doubles.h"
 
 #include <algorithm>

@@ -14,7 +14,6 @@
 
 #include <string>
 #include <utility>
-#include <vector>
 
 namespace testsupport
 {
@@ -27,30 +26,6 @@ inline std::string TestModulePath()
 #else
     return PLATFORM_TEST_MODULE;
 #endif
-}
-
-// Whether the process token holds the privilege and has it enabled.
-inline bool PrivilegeEnabled(const wchar_t* name)
-{
-    LUID luid{};
-    HANDLE token = nullptr;
-    if (!LookupPrivilegeValueW(nullptr, name, &luid) ||
-        !OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
-        return false;
-    DWORD size = 0;
-    GetTokenInformation(token, TokenPrivileges, nullptr, 0, &size);
-    std::vector<unsigned char> buffer(size ? size : 1);
-    bool enabled = false;
-    if (GetTokenInformation(token, TokenPrivileges, buffer.data(), size, &size))
-    {
-        const auto* list = reinterpret_cast<const TOKEN_PRIVILEGES*>(buffer.data());
-        for (DWORD i = 0; i < list->PrivilegeCount; ++i)
-            if (list->Privileges[i].Luid.LowPart == luid.LowPart &&
-                list->Privileges[i].Luid.HighPart == luid.HighPart)
-                enabled = (list->Privileges[i].Attributes & SE_PRIVILEGE_ENABLED) != 0;
-    }
-    CloseHandle(token);
-    return enabled;
 }
 
 class PlatformTest : public ::testing::Test
