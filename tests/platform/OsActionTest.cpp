@@ -28,33 +28,24 @@ struct BoxSeen
 const int kButtonOrder[] = {IDOK, IDCANCEL, IDABORT, IDRETRY, IDIGNORE, IDYES, IDNO};
 
 #ifndef _WIN32
-// Natively the win32 layer hands every box to the UI provider: this one notes
-// it and answers from a script (0, "could not show", when the script is out).
-class BoxAnswerer : public w32::IUiProvider
+// Natively the win32 layer hands every box to the UI provider: the scripted
+// one answers, and each box is noted as the user would have seen it.
+class BoxAnswerer : public testsupport::ScriptedUi
 {
 public:
     std::vector<BoxSeen> seen;
-    std::vector<int> answers;
+    std::deque<int>& answers = boxAnswers;
 
     int ShowMessageBox(const w32::MessageBoxRequest& request) override
     {
         EXPECT_EQ(nullptr, request.owner);
-        BoxSeen box{request.caption, request.text, {}, request.style};
+        seen.push_back({request.caption, request.text, {}, request.style});
         for (int id : kButtonOrder)
             if (std::count(request.buttons, request.buttons + request.buttonCount, id))
-                box.buttons.push_back(id);
-        seen.push_back(box);
-        const int answer = answers.empty() ? 0 : answers.front();
-        if (!answers.empty())
-            answers.erase(answers.begin());
-        return answer;
-    }
-    bool ShowFileDialog(const w32::FileDialogRequest&, w32::FileDialogAnswer&) override
-    {
-        return false;
+                seen.back().buttons.push_back(id);
+        return ScriptedUi::ShowMessageBox(request);
     }
 };
-
 #else
 // On Windows the boxes are the system's own: a CBT hook sees each box of this
 // thread as it is activated, notes it and clicks the scripted answer (or, when
@@ -200,6 +191,7 @@ TEST(OsAction, MessageBoxesShowTheirButtonsAndIconAndMapTheAnswer)
     EXPECT_EQ(canShow ? std::size(boxes) : 0u, answerer.seen.size());
 #ifndef _WIN32
     // A box the provider could not show is answered with none.
+    answerer.answers = {0};
     EXPECT_EQ(nkPlatform::kAnswerNone, action.ShowMessage("c", "t", 0, 0));
 #endif
     EXPECT_EQ(0, CWinAction::MessageAnswer(IDABORT));
