@@ -57,6 +57,7 @@ TEST(SystemMessages, TextsOfTheCodesWeProduce)
     ExpectText("There is not enough space on the disk.\r\n", ERROR_DISK_FULL);
     ExpectText("Cannot create a file when that file already exists.\r\n", ERROR_ALREADY_EXISTS);
     ExpectText("Overlapped I/O operation is in progress.\r\n", ERROR_IO_PENDING);
+    ExpectText("The configuration registry database is corrupt.\r\n", ERROR_BADDB);
 
     // Every other code our layer produces has a text too.
     for (DWORD code : {8, 14, 31, 33, 38, 39, 80, 87, 122, 206, 995, 996, 1006, 1132})
