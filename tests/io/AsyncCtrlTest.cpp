@@ -90,7 +90,7 @@ public:
 
 TEST_F(AsyncCtrlTest, FileTransfersRunAtTheRunningOffsetAndAreCollectedInOrder)
 {
-    const std::string path = dir.File("async.bin");
+    const std::string path = dir.file("async.bin");
     CFileWin f;
     ASSERT_TRUE(f.Open(path.c_str(), kAsyncRW, true));
     IAsyncCtrl* ctrl = f.GetAsyncCtrl();
@@ -208,7 +208,7 @@ TEST_F(AsyncCtrlTest, PendingReadOnATerminalHoldsBackLaterCompletionsUntilItEnds
 
 TEST_F(AsyncCtrlTest, AutoRemoveTakesEndedTransfersOutDuringAnAlertableWait)
 {
-    const std::string path = dir.File("auto.bin");
+    const std::string path = dir.file("auto.bin");
     CFileWin f;
     ASSERT_TRUE(f.Open(path.c_str(), kAsyncRW, true));
     IAsyncCtrl* ctrl = f.GetAsyncCtrl();
@@ -274,7 +274,7 @@ TEST_F(AsyncCtrlTest, ClosingWithTransfersOutstandingEndsThemAndFreesNothingInUs
 
 TEST_F(AsyncCtrlTest, DuplicateSharesTheControllerAndEachReleasesItOnce)
 {
-    const std::string path = dir.File("dup.bin");
+    const std::string path = dir.file("dup.bin");
     auto* original = new CFileWin;
     CFileWin copy;
     ASSERT_TRUE(original->Open(path.c_str(), kAsyncRW, true));

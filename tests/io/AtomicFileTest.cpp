@@ -29,13 +29,13 @@ protected:
     std::set<std::string> Names() const
     {
         std::set<std::string> names;
-        for (const auto& e : std::filesystem::directory_iterator(dir.path))
+        for (const auto& e : std::filesystem::directory_iterator(dir.path()))
             names.insert(e.path().filename().string());
         return names;
     }
     std::string Text(const std::string& name) const
     {
-        const std::vector<uint8_t> bytes = ReadBytes(dir.File(name));
+        const std::vector<uint8_t> bytes = ReadBytes(dir.file(name));
         return std::string(bytes.begin(), bytes.end());
     }
 };
@@ -91,7 +91,7 @@ TEST_F(AtomicFile, WritesCompleteFilesAndLeavesTheTargetAsItWasOnAnyFailure)
         for (const bool wide : {false, true})
         {
             SCOPED_TRACE(std::string(c.what) + (wide ? ", wide name" : ", narrow name"));
-            const std::string target = dir.File(c.target);
+            const std::string target = dir.file(c.target);
             if (c.before != nullptr)
             {
                 WriteBytes(target,
@@ -101,7 +101,7 @@ TEST_F(AtomicFile, WritesCompleteFilesAndLeavesTheTargetAsItWasOnAnyFailure)
 #endif
             }
             if (c.prepare != nullptr)
-                c.prepare(dir.path);
+                c.prepare(dir.path());
 
             const bool givesUp = c.givesUp;
             const AtomicWriter write = [givesUp](Orvex::IStream* stream)
@@ -117,7 +117,7 @@ TEST_F(AtomicFile, WritesCompleteFilesAndLeavesTheTargetAsItWasOnAnyFailure)
             const DWORD lastError = GetLastError();
 #ifndef _WIN32
             w32::ClearInjectedFaults();
-            chmod(dir.path.c_str(), 0700);
+            chmod(dir.path().c_str(), 0700);
 #endif
             SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
 

@@ -29,7 +29,7 @@ protected:
     // keeps them in the kernel.
     void SetUp() override
     {
-        ::setenv("VELMAR_SHM_DIR", dir.path.c_str(), 1);
+        ::setenv("VELMAR_SHM_DIR", dir.path().c_str(), 1);
     }
     void TearDown() override
     {
@@ -79,7 +79,7 @@ int RunChild(std::vector<std::string> args)
 TEST_F(FileMappingTest, TwoViewsUnderOneNameShareAnEntryThatGoesWithTheLast)
 {
     const std::vector<uint8_t> bytes = Pattern(2 * kGranule);
-    const std::string path = WriteBytes(dir.File("two.bin"), bytes);
+    const std::string path = WriteBytes(dir.file("two.bin"), bytes);
     CFileWin f;
     ASSERT_TRUE(f.Open(path.c_str(), kModeRead | kModeWrite, false));
     auto* first = static_cast<uint8_t*>(f.MapView(kRW, 0, 100, 0, "two-views"));
@@ -111,7 +111,7 @@ TEST_F(FileMappingTest, TwoViewsUnderOneNameShareAnEntryThatGoesWithTheLast)
 
 TEST_F(FileMappingTest, UnknownNamesAndOtherNamesViewsAreRefusedAndChangeNothing)
 {
-    const std::string path = WriteBytes(dir.File("names.bin"), Pattern(1000));
+    const std::string path = WriteBytes(dir.file("names.bin"), Pattern(1000));
     CFileWin f;
     ASSERT_TRUE(f.Open(path.c_str(), kModeRead | kModeWrite, false));
     auto* a = static_cast<uint8_t*>(f.MapView(kMapRead, 0, 10, 0, "name-a"));
@@ -147,7 +147,7 @@ TEST_F(FileMappingTest, UnknownNamesAndOtherNamesViewsAreRefusedAndChangeNothing
 
 TEST_F(FileMappingTest, CloseWithViewsMappedReleasesEverything)
 {
-    const std::string path = WriteBytes(dir.File("close.bin"), Pattern(3 * kGranule));
+    const std::string path = WriteBytes(dir.file("close.bin"), Pattern(3 * kGranule));
     CFileWin f;
     ASSERT_TRUE(f.Open(path.c_str(), kModeRead | kModeWrite, false));
     ASSERT_NE(f.MapView(kRW, 0, 10, 0, "close-a"), nullptr);
@@ -173,8 +173,8 @@ TEST_F(FileMappingTest, CloseWithViewsMappedReleasesEverything)
 TEST_F(FileMappingTest, RegionOfSizeZeroMapsTheRestAndRegionsOfTwoFilesStayApart)
 {
     const std::vector<uint8_t> one = Pattern(kGranule + 4464);
-    const std::string pathOne = WriteBytes(dir.File("one.bin"), one);
-    const std::string pathTwo = WriteBytes(dir.File("two.bin"), std::vector<uint8_t>(5000, 'x'));
+    const std::string pathOne = WriteBytes(dir.file("one.bin"), one);
+    const std::string pathTwo = WriteBytes(dir.file("two.bin"), std::vector<uint8_t>(5000, 'x'));
     CFileWin a, b;
     ASSERT_TRUE(a.Open(pathOne.c_str(), kModeRead, false));
     ASSERT_TRUE(b.Open(pathTwo.c_str(), kModeRead, false));
@@ -206,7 +206,7 @@ TEST_F(FileMappingTest, RegionOfSizeZeroMapsTheRestAndRegionsOfTwoFilesStayApart
 
 TEST_F(FileMappingTest, ReadOnlyFilesGiveReadViewsAndRefuseWriteAccess)
 {
-    const std::string path = WriteBytes(dir.File("ro.bin"), Pattern(300));
+    const std::string path = WriteBytes(dir.file("ro.bin"), Pattern(300));
     CFileWin f;
     ASSERT_TRUE(f.Open(path.c_str(), kModeRead | kModeShareRead, false));
     auto* view = static_cast<uint8_t*>(f.MapView(kMapRead, 0, 0, 0, "ro"));
@@ -230,9 +230,9 @@ TEST_F(FileMappingTest, ReadOnlyFilesGiveReadViewsAndRefuseWriteAccess)
 TEST_F(FileMappingTest, NamedMappingIsSeenAndWrittenByASecondProcess)
 {
     // As unique as the scratch folder's name: the mapping's name is global.
-    const std::string name = "velmar-" + std::filesystem::path(dir.path).filename().string();
+    const std::string name = "velmar-" + std::filesystem::path(dir.path()).filename().string();
     const std::string path =
-        WriteBytes(dir.File("shared.bin"), std::vector<uint8_t>{'h', 'e', 'l', 'l', 'o', '!'});
+        WriteBytes(dir.file("shared.bin"), std::vector<uint8_t>{'h', 'e', 'l', 'l', 'o', '!'});
     CFileWin f;
     ASSERT_TRUE(f.Open(path.c_str(), kModeRead | kModeWrite, false));
     auto* view = static_cast<char*>(f.MapView(kRW, 0, 0, 0, name.c_str()));

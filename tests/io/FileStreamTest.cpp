@@ -20,7 +20,7 @@ TEST_F(FileStreamTest, EmptyOrMissingPathGivesAClosedStreamThatReadsNothing)
     EXPECT_FALSE(empty.IsOpen());
     EXPECT_FALSE(null.IsOpen());
 
-    CFileStream missing(dir.File("missing.xml").c_str(), kModeRead, false);
+    CFileStream missing(dir.file("missing.xml").c_str(), kModeRead, false);
     EXPECT_FALSE(missing.IsOpen());
     uint8_t b;
     EXPECT_EQ(missing.Read(&b, 1), 0u);
@@ -40,7 +40,7 @@ TEST_F(FileStreamTest, EmptyOrMissingPathGivesAClosedStreamThatReadsNothing)
 
 TEST_F(FileStreamTest, ForwardsToItsFileAndTruncatesOnlyWithTheWriteBit)
 {
-    const std::string path = WriteBytes(dir.File("doc.xml"), Pattern(100));
+    const std::string path = WriteBytes(dir.file("doc.xml"), Pattern(100));
     {
         CFileStream s(path.c_str(), kModeRead, false);
         ASSERT_TRUE(s.IsOpen());
@@ -78,7 +78,7 @@ TEST_F(FileStreamTest, ForwardsToItsFileAndTruncatesOnlyWithTheWriteBit)
 
 TEST_F(FileStreamTest, AsyncModeSubmitsThroughTheFilesController)
 {
-    CFileStream s(dir.File("async.bin").c_str(), kModeRead | kModeWrite | kModeAsync, true);
+    CFileStream s(dir.file("async.bin").c_str(), kModeRead | kModeWrite | kModeAsync, true);
     ASSERT_TRUE(s.IsAsync());
     EXPECT_EQ(s.GetAsyncCtrl(), s.GetFile().GetAsyncCtrl());
     EXPECT_EQ(s.Write("abc", 3), 3u);
@@ -91,8 +91,8 @@ TEST_F(FileStreamTest, AsyncModeSubmitsThroughTheFilesController)
 
 TEST_F(FileStreamTest, WholeFileCopiesOfTheFile)
 {
-    const std::string from = WriteBytes(dir.File("a.bin"), Pattern(5000));
-    const std::string to = WriteBytes(dir.File("b.bin"), Pattern(9000));
+    const std::string from = WriteBytes(dir.file("a.bin"), Pattern(5000));
+    const std::string to = WriteBytes(dir.file("b.bin"), Pattern(9000));
     CFileWin a, b;
     ASSERT_TRUE(a.Open(from.c_str(), kModeRead | kModeShareRead | kModeShareWrite, false));
     ASSERT_TRUE(
@@ -114,14 +114,14 @@ TEST_F(FileStreamTest, WholeFileCopiesOfTheFile)
     const auto small = Pattern(300);
     CMemStream back(small.data(), 300);
     CFileWin c;
-    ASSERT_TRUE(c.Open(dir.File("c.bin").c_str(), kModeWrite, true));
+    ASSERT_TRUE(c.Open(dir.file("c.bin").c_str(), kModeWrite, true));
     EXPECT_EQ(c.CopyFrom(&back), 300u);
     EXPECT_EQ(c.GetLength(), 300u);
 }
 
 TEST_F(FileStreamTest, DuplicatesShareTheOpenFileAndComeFromRecords)
 {
-    const std::string path = WriteBytes(dir.File("dup.bin"), Pattern(64));
+    const std::string path = WriteBytes(dir.file("dup.bin"), Pattern(64));
     CFileStream s(path.c_str(), kModeRead, false);
     ASSERT_TRUE(s.IsOpen());
     EXPECT_TRUE(s.CanDuplicateAs(&Orvex::IStream::s_classInfo));

@@ -36,7 +36,7 @@ std::vector<uint32_t> Fields(const CDateTime& t)
 
 TEST_F(FileWinTest, CreateFlagOpensOrCreatesButNeverTruncates)
 {
-    const std::string path = dir.File("ten.bin");
+    const std::string path = dir.file("ten.bin");
     CFileWin f;
     SetLastError(0xBAD);
     EXPECT_FALSE(f.Open(path.c_str(), kModeRead, false));
@@ -70,13 +70,13 @@ TEST_F(FileWinTest, CreateFlagOpensOrCreatesButNeverTruncates)
 
     // Reopening closes first; a failed open leaves the file closed.
     ASSERT_TRUE(f.Open(path.c_str(), kModeRead, false));
-    EXPECT_FALSE(f.Open(dir.File("missing").c_str(), kModeRead, false));
+    EXPECT_FALSE(f.Open(dir.file("missing").c_str(), kModeRead, false));
     EXPECT_FALSE(f.IsOpen());
 }
 
 TEST_F(FileWinTest, ModeRefusesTransfersWithoutASystemCallAndNoSeekRefusesSeeks)
 {
-    const std::string path = WriteBytes(dir.File("data.bin"), Pattern(100));
+    const std::string path = WriteBytes(dir.file("data.bin"), Pattern(100));
     CFileWin w;
     ASSERT_TRUE(w.Open(path.c_str(), kModeWrite, false));
     uint8_t buf[16];
@@ -108,7 +108,7 @@ TEST_F(FileWinTest, ModeRefusesTransfersWithoutASystemCallAndNoSeekRefusesSeeks)
 TEST_F(FileWinTest, SeekOriginsRelativeStepsBackEofAndPeek)
 {
     const auto bytes = Pattern(50);
-    const std::string path = WriteBytes(dir.File("seek.bin"), bytes);
+    const std::string path = WriteBytes(dir.file("seek.bin"), bytes);
     CFileWin f;
     ASSERT_TRUE(f.Open(path.c_str(), kModeRead, false));
     uint8_t b = 0;
@@ -146,7 +146,7 @@ TEST_F(FileWinTest, SeekOriginsRelativeStepsBackEofAndPeek)
 TEST_F(FileWinTest, LongNamesAreCutTo259AndThenNotUsedToReachAnotherFile)
 {
     // A 300-character path through folders (each name within the system's limit).
-    std::string folder = dir.path;
+    std::string folder = dir.path();
     while (folder.size() + 41 < 280)
     {
         folder += "/" + std::string(40, 'd');
@@ -181,7 +181,7 @@ TEST_F(FileWinTest, LongNamesAreCutTo259AndThenNotUsedToReachAnotherFile)
 TEST_F(FileWinTest, TimesThroughTheCalendarRecord)
 {
     CFileWin f;
-    ASSERT_TRUE(f.Open(dir.File("times.bin").c_str(), kModeRead | kModeWrite, true));
+    ASSERT_TRUE(f.Open(dir.file("times.bin").c_str(), kModeRead | kModeWrite, true));
     EXPECT_EQ(f.GetTimes(nullptr, nullptr, nullptr), 0u);
     CDateTime written;
     written.SetYear(1999);
@@ -221,7 +221,7 @@ TEST(DateTime, CalendarRulesClampAndWrap)
 
 TEST_F(FileWinTest, AttributesNeedTheWriteBitToChange)
 {
-    const std::string path = WriteBytes(dir.File("attr.bin"), {1, 2, 3});
+    const std::string path = WriteBytes(dir.file("attr.bin"), {1, 2, 3});
     CFileWin f;
     ASSERT_TRUE(f.Open(path.c_str(), kModeRead, false));
     EXPECT_FALSE(f.SetAttributes(kAttrReadOnly));
@@ -240,7 +240,7 @@ TEST_F(FileWinTest, AttributesNeedTheWriteBitToChange)
 
 TEST_F(FileWinTest, LengthsAcross4GiBThroughThe64BitForms)
 {
-    const std::string path = dir.File("sparse.bin");
+    const std::string path = dir.file("sparse.bin");
     CFileWin f;
     ASSERT_TRUE(f.Open(path.c_str(), kModeRead | kModeWrite, true));
     EXPECT_TRUE(f.SetLength(3000000000u)); // beyond the signed 32-bit range
@@ -264,7 +264,7 @@ TEST_F(FileWinTest, LengthsAcross4GiBThroughThe64BitForms)
 TEST_F(FileWinTest, FullDiskIsReportedWithTheBytesThatReachedTheFile)
 {
     CFileWin f;
-    ASSERT_TRUE(f.Open(dir.File("full.bin").c_str(), kModeRead | kModeWrite, true));
+    ASSERT_TRUE(f.Open(dir.file("full.bin").c_str(), kModeRead | kModeWrite, true));
     w32::FailNthCall(w32::SysCall::Pwrite, 1, ENOSPC);
     EXPECT_EQ(f.Write("hello", 5), 0u);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DISK_FULL));
@@ -305,7 +305,7 @@ TEST_F(FileWinTest, FullDiskIsReportedWithTheBytesThatReachedTheFile)
 
 TEST_F(FileWinTest, TimesAndCopiesByName)
 {
-    const std::string path = WriteBytes(dir.File("named.bin"), Pattern(10));
+    const std::string path = WriteBytes(dir.file("named.bin"), Pattern(10));
     const CDateTime t = Date(2010, 6, 15, 12);
     EXPECT_FALSE(SetFileTimes(path.c_str(), nullptr, nullptr, nullptr));
     EXPECT_TRUE(SetFileTimes(path.c_str(), nullptr, &t, &t));
@@ -316,17 +316,17 @@ TEST_F(FileWinTest, TimesAndCopiesByName)
     EXPECT_EQ(w.GetYear(), 2010u);
     EXPECT_EQ(w.GetDay(), 15u);
     EXPECT_EQ(a.GetHour(), 12u);
-    EXPECT_FALSE(GetFileTimes(dir.File("none").c_str(), &w, nullptr, nullptr));
+    EXPECT_FALSE(GetFileTimes(dir.file("none").c_str(), &w, nullptr, nullptr));
 
-    ASSERT_TRUE(SetFolderTimes(dir.path.c_str(), nullptr, &t, nullptr));
-    ASSERT_TRUE(GetFolderTimes(dir.path.c_str(), nullptr, &w, nullptr));
+    ASSERT_TRUE(SetFolderTimes(dir.path().c_str(), nullptr, &t, nullptr));
+    ASSERT_TRUE(GetFolderTimes(dir.path().c_str(), nullptr, &w, nullptr));
     EXPECT_EQ(w.GetYear(), 2010u);
 
-    const std::wstring copy = std::wstring(dir.path.begin(), dir.path.end()) + L"/copy.bin";
+    const std::wstring copy = std::wstring(dir.path().begin(), dir.path().end()) + L"/copy.bin";
     EXPECT_TRUE(CopyFileByPath(wpath.c_str(), copy.c_str(), false));
     EXPECT_FALSE(CopyFileByPath(wpath.c_str(), copy.c_str(), false)); // exists
     EXPECT_TRUE(CopyFileByPath(wpath.c_str(), copy.c_str(), true));
-    EXPECT_EQ(ReadBytes(dir.File("copy.bin")), Pattern(10));
+    EXPECT_EQ(ReadBytes(dir.file("copy.bin")), Pattern(10));
 
     EXPECT_TRUE(SetFileAttributesByPath(path.c_str(), kAttrReadOnly));
     CFileWin f;
@@ -346,21 +346,21 @@ TEST_F(FileWinTest, TimesAndCopiesByName)
 
 TEST_F(FileWinTest, WideNamesHaveANarrowFormCutAtWholeCharacters)
 {
-    const std::wstring wdir(dir.path.begin(), dir.path.end());
+    const std::wstring wdir(dir.path().begin(), dir.path().end());
     const std::wstring name = wdir + L"/\u00e9t\u00e9-\u6587\u4ef6.xml";
     CFileWin f;
     ASSERT_TRUE(f.Open(name.c_str(), kModeWrite, true));
     EXPECT_STREQ(f.GetPathW(), name.c_str());
     if (GetACP() != CP_UTF8)
         GTEST_SKIP() << "the narrow forms need a UTF-8 ANSI code page";
-    EXPECT_EQ(f.GetPath(), dir.path + "/\xc3\xa9t\xc3\xa9-\xe6\x96\x87\xe4\xbb\xb6.xml");
+    EXPECT_EQ(f.GetPath(), dir.path() + "/\xc3\xa9t\xc3\xa9-\xe6\x96\x87\xe4\xbb\xb6.xml");
     EXPECT_TRUE(f.IsPathExact());
     EXPECT_EQ(f.GetAttributes(), 0u);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SUCCESS));
 
     // 3 bytes per character in UTF-8: 259 characters would need 777 bytes.
     std::wstring folder = wdir;
-    std::string folderUtf8 = dir.path;
+    std::string folderUtf8 = dir.path();
     const std::wstring part(80, L'\u6587');
     std::string partUtf8;
     for (int i = 0; i < 80; ++i)

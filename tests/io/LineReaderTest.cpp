@@ -81,7 +81,7 @@ TEST(ReadUntil, LongLinesFromAFileStayLinear)
     TempDir dir;
     std::string text(3 * 1024 * 1024, 'a');
     text += "\r\nnext\n";
-    const std::string path = WriteBytes(dir.File("long.txt"), {text.begin(), text.end()});
+    const std::string path = WriteBytes(dir.file("long.txt"), {text.begin(), text.end()});
     CFileStream s(path.c_str(), kModeRead, false);
     ASSERT_TRUE(s.IsOpen());
     CStringT<char> line;

@@ -250,11 +250,22 @@ TEST_F(VersionFilesTest, ReadsOurOwnResources)
     const std::string noResource = "/bin/sh";
 #endif
     EXPECT_FALSE(info.Load(noResource.c_str()));
-    EXPECT_FALSE(info.IsLoaded());
-    EXPECT_EQ(nullptr, info.fixed);
-    EXPECT_EQ(nullptr, info.description);
-    EXPECT_EQ(0, info.language);
     EXPECT_EQ(nullptr, info.GetString("FileVersion"));
+    // That, files without a resource, or none at all, leave everything zero.
+    std::ofstream(Path("plain.txt")) << "text";
+    for (const std::string& name : {Path("plain.txt"), Path("missing.so"), std::string()})
+    {
+        CFileVersionInfo none(name.c_str());
+        for (const CFileVersionInfo* v : {&info, &none})
+        {
+            EXPECT_FALSE(v->IsLoaded()) << name;
+            EXPECT_EQ(0u, v->dataSize);
+            EXPECT_EQ(nullptr, v->fixed);
+            EXPECT_EQ(nullptr, v->description);
+            EXPECT_EQ(nullptr, v->company);
+            EXPECT_EQ(0, v->language);
+        }
+    }
 }
 
 TEST_F(VersionFilesTest, WithoutTranslationTheSubBlockIsAllZeros)
@@ -280,18 +291,4 @@ TEST_F(VersionFilesTest, WithoutTranslationTheSubBlockIsAllZeros)
     ASSERT_NE(nullptr, info.fixed);
     EXPECT_EQ(0x00030000u, info.fixed->dwFileVersionMS);
     EXPECT_EQ(1u, info.isWindowsFile); // VOS_NT_WINDOWS32, the usual combined value
-}
-
-TEST_F(VersionFilesTest, FilesWithoutAResourceLeaveEverythingZero)
-{
-    // Files without a resource, or none at all, leave everything zero.
-    std::ofstream(Path("plain.txt")) << "text";
-    for (const std::string& name : {Path("plain.txt"), Path("missing.so"), std::string()})
-    {
-        CFileVersionInfo none(name.c_str());
-        EXPECT_FALSE(none.IsLoaded()) << name;
-        EXPECT_EQ(0u, none.dataSize);
-        EXPECT_EQ(nullptr, none.fixed);
-        EXPECT_EQ(nullptr, none.company);
-    }
 }

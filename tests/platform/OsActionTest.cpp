@@ -1,6 +1,8 @@
 #include "velmar/platform/nkPlatform.h"
 
 #include "PlatformTestSupport.h"
+#include "support/Privileges.h"
+#include "support/Win32Doubles.h"
 
 #include <algorithm>
 #include <cwchar>
@@ -26,55 +28,23 @@ struct BoxSeen
 const int kButtonOrder[] = {IDOK, IDCANCEL, IDABORT, IDRETRY, IDIGNORE, IDYES, IDNO};
 
 #ifndef _WIN32
-// Natively the win32 layer hands every box to the UI provider: this one notes
-// it and answers from a script (0, "could not show", when the script is out).
-class BoxAnswerer : public w32::IUiProvider
+// Natively the win32 layer hands every box to the UI provider: the scripted
+// one answers, and each box is noted as the user would have seen it.
+class BoxAnswerer : public testsupport::ScriptedUi
 {
 public:
     std::vector<BoxSeen> seen;
-    std::vector<int> answers;
+    std::deque<int>& answers = boxAnswers;
 
     int ShowMessageBox(const w32::MessageBoxRequest& request) override
     {
         EXPECT_EQ(nullptr, request.owner);
-        BoxSeen box{request.caption, request.text, {}, request.style};
+        seen.push_back({request.caption, request.text, {}, request.style});
         for (int id : kButtonOrder)
             if (std::count(request.buttons, request.buttons + request.buttonCount, id))
-                box.buttons.push_back(id);
-        seen.push_back(box);
-        const int answer = answers.empty() ? 0 : answers.front();
-        if (!answers.empty())
-            answers.erase(answers.begin());
-        return answer;
+                seen.back().buttons.push_back(id);
+        return ScriptedUi::ShowMessageBox(request);
     }
-    bool ShowFileDialog(const w32::FileDialogRequest&, w32::FileDialogAnswer&) override
-    {
-        return false;
-    }
-};
-
-// Records every process the win32 layer would start; nothing really starts.
-class RecordingLauncher
-{
-public:
-    RecordingLauncher()
-    {
-        w32::SetLauncher(
-            [this](const w32::LaunchRequest& request, int* pid)
-            {
-                std::string line;
-                for (const std::string& a : request.argv)
-                    line += (line.empty() ? "" : " ") + a;
-                launched.push_back(line);
-                if (pid)
-                    *pid = 4242;
-                return result;
-            });
-    }
-    ~RecordingLauncher() { w32::SetLauncher({}); }
-
-    std::vector<std::string> launched; // each command line, arguments joined by blanks
-    DWORD result = ERROR_SUCCESS;
 };
 #else
 // On Windows the boxes are the system's own: a CBT hook sees each box of this
@@ -221,6 +191,7 @@ TEST(OsAction, MessageBoxesShowTheirButtonsAndIconAndMapTheAnswer)
     EXPECT_EQ(canShow ? std::size(boxes) : 0u, answerer.seen.size());
 #ifndef _WIN32
     // A box the provider could not show is answered with none.
+    answerer.answers = {0};
     EXPECT_EQ(nkPlatform::kAnswerNone, action.ShowMessage("c", "t", 0, 0));
 #endif
     EXPECT_EQ(0, CWinAction::MessageAnswer(IDABORT));
@@ -267,32 +238,32 @@ TEST(OsAction, ShutdownCodesAndThePrivilege)
 #ifndef _WIN32
 TEST(OsAction, ShutdownAsksTheSystemWithTheRightCode)
 {
-    RecordingLauncher launcher;
+    testsupport::LaunchRecorder launcher;
+    testsupport::EnvGuard env;
+    env.set("XDG_SESSION_ID", "c7");
     nkPlatform::COSVersion version;
     CWinAction action(&version);
-    const bool shutdownHeld = nkPlatform::EnablePrivilege("SeShutdownPrivilege");
-    ASSERT_TRUE(shutdownHeld) << "every user holds the shut-down privilege here";
+    ASSERT_TRUE(nkPlatform::EnablePrivilege("SeShutdownPrivilege"))
+        << "every user holds the shut-down privilege here";
     nkPlatform::DisablePrivilege(SE_SHUTDOWN_NAME);
-
-    // Forced power off.
-    ASSERT_TRUE(action.Shutdown(5));
-    ASSERT_EQ(1u, launcher.launched.size());
-    EXPECT_NE(std::string::npos, launcher.launched[0].find("poweroff")) << launcher.launched[0];
-    EXPECT_NE(std::string::npos, launcher.launched[0].find("--ignore-inhibitors"));
-    // The privilege is off again afterwards.
     LUID luid{};
     ASSERT_TRUE(LookupPrivilegeValueW(nullptr, SE_SHUTDOWN_NAME, &luid));
-    EXPECT_FALSE(w32::ProcessPrivilegeEnabled(luid.LowPart));
-
-    ASSERT_TRUE(action.Shutdown(2));
-    EXPECT_NE(std::string::npos, launcher.launched.back().find("reboot"));
-    EXPECT_EQ(std::string::npos, launcher.launched.back().find("--ignore-inhibitors"));
-    ASSERT_TRUE(action.Shutdown(0));
-    EXPECT_NE(std::string::npos, launcher.launched.back().find("loginctl"));
-    EXPECT_EQ(3u, launcher.launched.size());
+    // Forced power off, reboot, log off; the privilege is off again after each.
+    const std::pair<std::uint32_t, std::vector<std::string>> cases[] = {
+        {5, {"systemctl", "poweroff", "--ignore-inhibitors"}},
+        {2, {"systemctl", "reboot"}},
+        {0, {"loginctl", "terminate-session", "c7"}},
+    };
+    for (const auto& [flags, argv] : cases)
+    {
+        ASSERT_TRUE(action.Shutdown(flags)) << flags;
+        EXPECT_EQ(argv, launcher.lastArgv());
+        EXPECT_FALSE(w32::ProcessPrivilegeEnabled(luid.LowPart)) << flags;
+    }
+    EXPECT_EQ(3u, launcher.requests().size());
 
     // A refused request is reported, not hidden behind the privilege step.
-    launcher.result = ERROR_ACCESS_DENIED;
+    testsupport::LaunchRecorder refusing(ERROR_ACCESS_DENIED);
     EXPECT_FALSE(action.Shutdown(1));
     EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
     EXPECT_FALSE(w32::ProcessPrivilegeEnabled(luid.LowPart));
@@ -481,13 +452,13 @@ TEST_F(OsServicesTest, ShellOpenGoesThroughTheLauncher)
 {
     if (!nkPlatform::HaveShellExecution())
         GTEST_SKIP() << "this build's win32 layer has no shell execution yet";
-    RecordingLauncher launcher;
+    testsupport::LaunchRecorder launcher;
     CWinAction action;
     const std::string doc = Path("doc.xml");
     std::ofstream(doc) << "<a/>";
     EXPECT_TRUE(action.ShellOpen(doc.c_str(), nullptr));
-    ASSERT_EQ(1u, launcher.launched.size());
-    EXPECT_NE(std::string::npos, launcher.launched[0].find("doc.xml"));
+    ASSERT_EQ(1u, launcher.requests().size());
+    EXPECT_EQ(doc, launcher.lastArgv().back());
     EXPECT_FALSE(action.ShellOpen(static_cast<const wchar_t*>(nullptr), nullptr));
 }
 #endif
@@ -495,7 +466,7 @@ TEST_F(OsServicesTest, ShellOpenGoesThroughTheLauncher)
 TEST_F(OsServicesTest, ShellOpenRefusesWhatIsNotThere)
 {
 #ifndef _WIN32
-    RecordingLauncher launcher; // nothing may start
+    testsupport::LaunchRecorder launcher; // nothing may start
 #endif
     CWinAction action;
     SetLastError(0);
@@ -507,6 +478,6 @@ TEST_F(OsServicesTest, ShellOpenRefusesWhatIsNotThere)
     // A document that is not there is not opened, whatever would open it.
     EXPECT_FALSE(action.ShellOpen(Path("missing.xml").c_str(), nullptr));
 #ifndef _WIN32
-    EXPECT_TRUE(launcher.launched.empty());
+    EXPECT_TRUE(launcher.requests().empty());
 #endif
 }

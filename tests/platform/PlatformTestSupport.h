@@ -6,15 +6,14 @@
 // every test starts from an empty registry and touches nothing of the user's.
 
 #include "velmar/win32/win32.h"
+#include "support/EnvGuard.h"
+#include "support/TempDir.h"
 #include "support/TestProgramPath.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <utility>
-#include <vector>
 
 namespace testsupport
 {
@@ -29,45 +28,11 @@ inline std::string TestModulePath()
 #endif
 }
 
-// Whether the process token holds the privilege and has it enabled.
-inline bool PrivilegeEnabled(const wchar_t* name)
-{
-    LUID luid{};
-    HANDLE token = nullptr;
-    if (!LookupPrivilegeValueW(nullptr, name, &luid) ||
-        !OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
-        return false;
-    DWORD size = 0;
-    GetTokenInformation(token, TokenPrivileges, nullptr, 0, &size);
-    std::vector<unsigned char> buffer(size ? size : 1);
-    bool enabled = false;
-    if (GetTokenInformation(token, TokenPrivileges, buffer.data(), size, &size))
-    {
-        const auto* list = reinterpret_cast<const TOKEN_PRIVILEGES*>(buffer.data());
-        for (DWORD i = 0; i < list->PrivilegeCount; ++i)
-            if (list->Privileges[i].Luid.LowPart == luid.LowPart &&
-                list->Privileges[i].Luid.HighPart == luid.HighPart)
-                enabled = (list->Privileges[i].Attributes & SE_PRIVILEGE_ENABLED) != 0;
-    }
-    CloseHandle(token);
-    return enabled;
-}
-
 class PlatformTest : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
-        std::error_code ec;
-        const std::filesystem::path base = std::filesystem::temp_directory_path(ec);
-        for (unsigned i = 0; !ec && dir_.empty() && i < 1000; ++i)
-        {
-            const std::filesystem::path p =
-                base / ("velmar-platform-" + std::to_string(GetCurrentProcessId()) + "-" +
-                        std::to_string(i));
-            if (std::filesystem::create_directory(p, ec))
-                dir_ = p.generic_string();
-        }
         ASSERT_FALSE(dir_.empty()) << "no scratch folder";
 #ifdef _WIN32
         ASSERT_TRUE(RedirectRegistry());
@@ -78,39 +43,30 @@ protected:
                                           {"XDG_CONFIG_HOME", "/config"},
                                           {"XDG_CACHE_HOME", "/cache"},
                                           {"XDG_RUNTIME_DIR", "/runtime"}})
-            Set(name, dir_ + value);
-        Set("VELMAR_ACP", "65001");
+            env_.set(name, dir_ + value);
+        env_.set("VELMAR_ACP", "65001");
 #endif
     }
+#ifdef _WIN32
     void TearDown() override
     {
-#ifdef _WIN32
         for (size_t i = 0; i < redirected_; ++i)
             RegOverridePredefKey(kRoots[i], nullptr);
         if (!scratchKey_.empty())
         {
             EXPECT_EQ(ERROR_SUCCESS, RegDeleteTreeW(HKEY_CURRENT_USER, scratchKey_.c_str()));
         }
-#else
-        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it)
-        {
-            if (it->second.first)
-                setenv(it->first.c_str(), it->second.second.c_str(), 1);
-            else
-                unsetenv(it->first.c_str());
-        }
-#endif
-        std::error_code ec;
-        if (!dir_.empty())
-            std::filesystem::remove_all(dir_, ec);
     }
+#endif
 
     std::string Path(const std::string& name) const
     {
-        return dir_ + "/" + name;
+        return scratch_.file(name);
     }
 
-    std::string dir_;
+    TempDir scratch_;
+    const std::string dir_ = scratch_.path();
+    EnvGuard env_;
 
 private:
 #ifdef _WIN32
@@ -146,14 +102,6 @@ private:
 
     std::wstring scratchKey_;
     size_t redirected_ = 0;
-#else
-    void Set(const std::string& name, const std::string& value)
-    {
-        const char* old = std::getenv(name.c_str());
-        saved_.push_back({name, {old != nullptr, old ? old : ""}});
-        setenv(name.c_str(), value.c_str(), 1);
-    }
-    std::vector<std::pair<std::string, std::pair<bool, std::string>>> saved_;
 #endif
 };
 

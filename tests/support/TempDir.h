@@ -24,27 +24,45 @@ public:
         std::error_code ec;
         const std::filesystem::path base = std::filesystem::temp_directory_path(ec);
         std::random_device seed;
-        for (int attempt = 0; attempt < 100 && path.empty(); ++attempt)
+        for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt)
         {
             const std::filesystem::path p = base / ("velmar-test-" + std::to_string(seed()));
             if (std::filesystem::create_directory(p, ec))
-                path = p.string();
+                path_ = p.generic_string(); // forward slashes on Windows too
         }
     }
     ~TempDir()
     {
+        if (path_.empty())
+            return;
+        // Write permission back everywhere: on Windows it clears the read-only
+        // attribute, without which a file cannot be deleted there.
         std::error_code ec;
-        for (auto& e : std::filesystem::recursive_directory_iterator(path, ec))
-            std::filesystem::permissions(e.path(), std::filesystem::perms::owner_all,
-                                         std::filesystem::perm_options::add, ec);
-        std::filesystem::remove_all(path, ec);
+        const auto all = std::filesystem::perms::owner_all;
+        std::filesystem::permissions(path_, all, std::filesystem::perm_options::add, ec);
+        for (auto it = std::filesystem::recursive_directory_iterator(path_, ec);
+             !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec))
+            std::filesystem::permissions(it->path(), all, std::filesystem::perm_options::add, ec);
+        std::filesystem::remove_all(path_, ec);
     }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
 
-    std::string File(const std::string& name) const { return path + "/" + name; }
+    const std::string& path() const { return path_; }
+    std::string file(const std::string& name) const { return path_ + "/" + name; }
+    // Writes a file (folders made as needed); mode 0755 makes it a program on POSIX.
+    std::string write(const std::string& name, const std::string& text, unsigned mode = 0644) const
+    {
+        const std::string p = file(name);
+        std::error_code ec;
+        std::filesystem::create_directories(std::filesystem::path(p).parent_path(), ec);
+        std::ofstream(p, std::ios::binary) << text;
+        std::filesystem::permissions(p, static_cast<std::filesystem::perms>(mode), ec);
+        return p;
+    }
 
-    std::string path;
+private:
+    std::string path_;
 };
 
 // Writes `bytes` as the whole file at `path`; the path.

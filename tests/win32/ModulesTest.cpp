@@ -17,15 +17,6 @@ const wchar_t kMathLibrary[] = L"libm.so.6";
 const char kMathLibraryA[] = "libm.so.6";
 #endif
 
-bool IsAbsolute(const wchar_t* path)
-{
-#ifdef _WIN32
-    return std::iswalpha(path[0]) && path[1] == L':' && path[2] == L'\\';
-#else
-    return path[0] == L'/';
-#endif
-}
-
 bool EndsWithNoCase(std::wstring text, std::wstring end)
 {
     auto lower = [](std::wstring& s)
@@ -54,7 +45,7 @@ TEST(Modules, LoadBareNameFindProcAndFree)
     wchar_t path[MAX_PATH];
     const DWORD n = GetModuleFileNameW(m, path, MAX_PATH);
     ASSERT_GT(n, 0u);
-    EXPECT_TRUE(IsAbsolute(path)) << path;
+    EXPECT_TRUE(std::filesystem::path(path).is_absolute()) << path;
     EXPECT_TRUE(EndsWithNoCase(path, kMathLibrary)) << path;
     EXPECT_EQ(n, std::wcslen(path));
 

@@ -1,4 +1,9 @@
 #include "Win32TestSupport.h"
+#include "support/Privileges.h"
+
+using testsupport::PrivilegeAttributes;
+using testsupport::PrivilegeEnabled;
+using testsupport::TokenInfo;
 
 namespace
 {
@@ -14,38 +19,6 @@ PSID Administrators()
     EXPECT_TRUE(AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID,
                                          DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0, &sid));
     return sid;
-}
-
-// One class of the process token's information; empty when it cannot be read.
-std::vector<BYTE> TokenInfo(TOKEN_INFORMATION_CLASS kind)
-{
-    HANDLE token = nullptr;
-    std::vector<BYTE> buf(4096);
-    DWORD len = 0;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token) ||
-        !GetTokenInformation(token, kind, buf.data(), static_cast<DWORD>(buf.size()), &len))
-        len = 0;
-    if (token)
-        CloseHandle(token);
-    buf.resize(len); // smaller: the pointers into it stay valid
-    return buf;
-}
-
-// The attributes the process token lists for a privilege; 0xFFFFFFFF when absent.
-DWORD PrivilegeAttributes(DWORD low)
-{
-    const std::vector<BYTE> buf = TokenInfo(TokenPrivileges);
-    const auto* list = reinterpret_cast<const TOKEN_PRIVILEGES*>(buf.data());
-    for (DWORD i = 0; !buf.empty() && i < list->PrivilegeCount; ++i)
-        if (list->Privileges[i].Luid.LowPart == low && list->Privileges[i].Luid.HighPart == 0)
-            return list->Privileges[i].Attributes;
-    return 0xFFFFFFFF;
-}
-
-bool PrivilegeEnabled(DWORD low)
-{
-    const DWORD attributes = PrivilegeAttributes(low);
-    return attributes != 0xFFFFFFFF && (attributes & SE_PRIVILEGE_ENABLED) != 0;
 }
 
 #ifndef _WIN32
@@ -196,7 +169,7 @@ TEST(Security, PrivilegeLookupAndAdjustment)
     // Start from the privilege held but disabled, as a standard user has it.
     tp.Privileges[0].Attributes = 0;
     ASSERT_TRUE(AdjustTokenPrivileges(token, FALSE, &tp, 0, nullptr, nullptr));
-    ASSERT_FALSE(PrivilegeEnabled(19));
+    ASSERT_FALSE(PrivilegeEnabled(kShutdown));
     tp.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
 
     // A previous-state buffer that is too small changes nothing. Known Wine
@@ -208,7 +181,7 @@ TEST(Security, PrivilegeLookupAndAdjustment)
         EXPECT_EQ(
             ERROR_INSUFFICIENT_BUFFER,
             LAST_ERROR_IF(FALSE, AdjustTokenPrivileges(token, FALSE, &tp, 4, &previous, &len)));
-        EXPECT_FALSE(PrivilegeEnabled(19));
+        EXPECT_FALSE(PrivilegeEnabled(kShutdown));
     }
 
     SetLastError(0xdead);
@@ -222,13 +195,13 @@ TEST(Security, PrivilegeLookupAndAdjustment)
 #endif
 
     // The token lists it as enabled; change notify is on by default.
-    EXPECT_EQ(static_cast<DWORD>(SE_PRIVILEGE_ENABLED), PrivilegeAttributes(19));
+    EXPECT_EQ(static_cast<DWORD>(SE_PRIVILEGE_ENABLED), PrivilegeAttributes(kShutdown));
     EXPECT_EQ(static_cast<DWORD>(SE_PRIVILEGE_ENABLED | SE_PRIVILEGE_ENABLED_BY_DEFAULT),
-              PrivilegeAttributes(23));
+              PrivilegeAttributes(L"SeChangeNotifyPrivilege"));
 
     // The previous state puts it back.
     ASSERT_TRUE(AdjustTokenPrivileges(token, FALSE, &previous, 0, nullptr, nullptr));
-    EXPECT_FALSE(PrivilegeEnabled(19));
+    EXPECT_FALSE(PrivilegeEnabled(kShutdown));
 #ifndef _WIN32
     EXPECT_FALSE(w32::ProcessPrivilegeEnabled(19));
 #endif
@@ -236,26 +209,22 @@ TEST(Security, PrivilegeLookupAndAdjustment)
 }
 
 #ifndef _WIN32
-// Who is an administrator follows the Unix user and groups.
-TEST(Security, RootIsAdministratorAndElevated)
+// Who is an administrator follows the Unix user and groups: root is one,
+// and elevated; the debug privilege is his to enable.
+TEST(Security, AdministratorsFollowTheUnixUserAndGroups)
 {
     if (geteuid() != 0)
-        GTEST_SKIP() << "needs to run as root";
+        GTEST_SKIP() << "switching users needs root";
     PSID admins = Administrators();
     EXPECT_EQ(TRUE, IsMember(admins));
     EXPECT_TRUE(GroupsContainAdministrators());
     EXPECT_EQ(1u, TokenNumber(TokenElevation));
+    FreeSid(admins);
     DWORD err = 0;
     EXPECT_TRUE(SetPrivilege(kDebug, true, &err));
     EXPECT_EQ(0u, err);
     EXPECT_TRUE(SetPrivilege(kDebug, false));
-    FreeSid(admins);
-}
 
-TEST(Security, OtherUsersAsMachineAllows)
-{
-    if (geteuid() != 0)
-        GTEST_SKIP() << "switching users needs root";
     // An ordinary user: no Administrators, not elevated, no debug privilege.
     EXPECT_EQ(0, testsupport::RunInChild(
                      []

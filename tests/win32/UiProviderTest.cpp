@@ -4,6 +4,7 @@ namespace
 {
 
 using testsupport::ScriptedUi;
+using testsupport::Wide;
 
 struct SaveDialog
 {
@@ -111,7 +112,7 @@ TEST(FileDialog, SaveDecodesTheRequestAndFillsTheResult)
     SaveDialog d;
     HWND owner = reinterpret_cast<HWND>(0x42);
     d.ofn.hwndOwner = owner;
-    ui.fileAnswers = {dir.wfile("node")}; // typed without extension
+    ui.fileAnswers = {Wide(dir.file("node"))}; // typed without extension
     ui.chosenFilter = 2;
     ASSERT_TRUE(GetSaveFileNameW(&d.ofn));
     EXPECT_EQ(0u, CommDlgExtendedError());
@@ -130,7 +131,7 @@ TEST(FileDialog, SaveDecodesTheRequestAndFillsTheResult)
     EXPECT_EQ(L"", r.fileName);
 
     // The default extension is appended; offsets point into the path.
-    const std::wstring path = dir.wfile("node.xml");
+    const std::wstring path = Wide(dir.file("node.xml"));
     EXPECT_EQ(path, std::wstring(d.file));
     EXPECT_EQ(L"node.xml", std::wstring(d.title));
     EXPECT_EQ(path.size() - 8, d.ofn.nFileOffset);
@@ -140,9 +141,9 @@ TEST(FileDialog, SaveDecodesTheRequestAndFillsTheResult)
     EXPECT_TRUE(ui.boxes.empty()); // nothing to overwrite
 
     // Another extension is kept and flagged.
-    ui.fileAnswers = {dir.wfile("node.txt")};
+    ui.fileAnswers = {Wide(dir.file("node.txt"))};
     ASSERT_TRUE(GetSaveFileNameW(&d.ofn));
-    EXPECT_EQ(dir.wfile("node.txt"), std::wstring(d.file));
+    EXPECT_EQ(Wide(dir.file("node.txt")), std::wstring(d.file));
     EXPECT_TRUE(d.ofn.Flags & OFN_EXTENSIONDIFFERENT);
 }
 
@@ -155,7 +156,7 @@ TEST(FileDialog, OverwritePromptAsksAndNoReturnsToTheDialog)
     SaveDialog d;
 
     // No: the dialog comes back with the name; then the user cancels.
-    ui.fileAnswers = {dir.wfile("old.xml"), L""};
+    ui.fileAnswers = {Wide(dir.file("old.xml")), L""};
     ui.boxAnswers = {IDNO};
     EXPECT_FALSE(GetSaveFileNameW(&d.ofn));
     EXPECT_EQ(0u, CommDlgExtendedError());
@@ -164,24 +165,24 @@ TEST(FileDialog, OverwritePromptAsksAndNoReturnsToTheDialog)
     EXPECT_EQ(L"Confirm Save As", ui.boxes[0].caption);
     EXPECT_EQ(IDNO, ui.boxes[0].defaultButton);
     ASSERT_EQ(2u, ui.dialogs.size());
-    EXPECT_EQ(dir.wfile("old.xml"), ui.dialogs[1].fileName);
+    EXPECT_EQ(Wide(dir.file("old.xml")), ui.dialogs[1].fileName);
 
     // Yes: the choice stands.
-    ui.fileAnswers = {dir.wfile("old")};
+    ui.fileAnswers = {Wide(dir.file("old"))};
     ui.boxAnswers = {IDYES};
     EXPECT_TRUE(GetSaveFileNameW(&d.ofn));
-    EXPECT_EQ(dir.wfile("old.xml"), std::wstring(d.file));
+    EXPECT_EQ(Wide(dir.file("old.xml")), std::wstring(d.file));
 
     // Without the flag nobody is asked.
     ui.boxes.clear();
     d.ofn.Flags &= ~OFN_OVERWRITEPROMPT;
-    ui.fileAnswers = {dir.wfile("old.xml")};
+    ui.fileAnswers = {Wide(dir.file("old.xml"))};
     EXPECT_TRUE(GetSaveFileNameW(&d.ofn));
     EXPECT_TRUE(ui.boxes.empty());
 
     // A provider that keeps choosing a file the user keeps rejecting ends.
     d.ofn.Flags |= OFN_OVERWRITEPROMPT;
-    ui.fileAnswers.assign(1000, dir.wfile("old.xml"));
+    ui.fileAnswers.assign(1000, Wide(dir.file("old.xml")));
     ui.boxAnswers.assign(1000, IDNO);
     EXPECT_FALSE(GetSaveFileNameW(&d.ofn));
     EXPECT_LT(ui.fileAnswers.size(), 1000u);
@@ -196,9 +197,9 @@ TEST(FileDialog, OpenChecksExistenceAndErrors)
     SaveDialog d;
     d.ofn.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST;
 
-    ui.fileAnswers = {dir.wfile("missing.xml"), dir.wfile("here.xml")};
+    ui.fileAnswers = {Wide(dir.file("missing.xml")), Wide(dir.file("here.xml"))};
     ASSERT_TRUE(GetOpenFileNameW(&d.ofn));
-    EXPECT_EQ(dir.wfile("here.xml"), std::wstring(d.file));
+    EXPECT_EQ(Wide(dir.file("here.xml")), std::wstring(d.file));
     ASSERT_EQ(1u, ui.boxes.size());
     EXPECT_EQ(L"missing.xml\nFile not found.\nCheck the file name and try again.",
               ui.boxes[0].text);
@@ -208,10 +209,10 @@ TEST(FileDialog, OpenChecksExistenceAndErrors)
     wchar_t small[8] = {};
     d.ofn.lpstrFile = small;
     d.ofn.nMaxFile = 8;
-    ui.fileAnswers = {dir.wfile("here.xml")};
+    ui.fileAnswers = {Wide(dir.file("here.xml"))};
     EXPECT_FALSE(GetOpenFileNameW(&d.ofn));
     EXPECT_EQ(static_cast<DWORD>(FNERR_BUFFERTOOSMALL), CommDlgExtendedError());
-    EXPECT_EQ(dir.wfile("here.xml").size() + 1, static_cast<size_t>(small[0]));
+    EXPECT_EQ(Wide(dir.file("here.xml")).size() + 1, static_cast<size_t>(small[0]));
 
     // A wrong structure size is refused without asking.
     d.ofn.lStructSize = 12;

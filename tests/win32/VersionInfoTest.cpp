@@ -20,6 +20,17 @@ std::vector<unsigned char> LoadBlock(const std::wstring& file)
     return block;
 }
 
+// A string of the block; its length, terminator included, must match.
+std::wstring QueryText(std::vector<unsigned char>& block, const wchar_t* path)
+{
+    wchar_t* text = nullptr;
+    UINT len = 0;
+    if (!VerQueryValueW(block.data(), path, reinterpret_cast<LPVOID*>(&text), &len))
+        return L"<missing>";
+    EXPECT_EQ(std::wcslen(text) + 1, len) << text;
+    return text;
+}
+
 } // namespace
 
 // The test program carries the resource the build gives every program of ours.
@@ -45,27 +56,16 @@ TEST(VersionInfo, OwnBinaryAnswersFixedInfoTranslationAndStrings)
     EXPECT_EQ(0x0409, translation[0]);
     EXPECT_EQ(1200, translation[1]);
 
-    // The string table key as a reader forms it ("%04x%04x"): lower case matches.
-    wchar_t* company = nullptr;
-    ASSERT_TRUE(VerQueryValueW(block.data(), L"\\StringFileInfo\\040904b0\\CompanyName",
-                               reinterpret_cast<LPVOID*>(&company), &len));
-    EXPECT_STREQ(L"Brandvik Corp.", company);
-    EXPECT_EQ(std::wcslen(L"Brandvik Corp.") + 1, len);
-
-    wchar_t* product = nullptr;
-    ASSERT_TRUE(VerQueryValueW(block.data(), L"\\StringFileInfo\\040904B0\\productname",
-                               reinterpret_cast<LPVOID*>(&product), &len));
-    EXPECT_STREQ(L"Velmar", product);
-
+    // The string table key as a reader forms it ("%04x%04x"): lower case
+    // matches, and so does any case of the names.
+    EXPECT_EQ(L"Brandvik Corp.", QueryText(block, L"\\StringFileInfo\\040904b0\\CompanyName"));
+    EXPECT_EQ(L"Velmar", QueryText(block, L"\\StringFileInfo\\040904B0\\productname"));
     // The file version text agrees with the fixed numbers.
-    wchar_t* version = nullptr;
-    ASSERT_TRUE(VerQueryValueW(block.data(), L"\\StringFileInfo\\040904b0\\FileVersion",
-                               reinterpret_cast<LPVOID*>(&version), &len));
     wchar_t expected[64];
     std::swprintf(expected, 64, L"%u.%u.%u.%u", HIWORD(fixed->dwFileVersionMS),
                   LOWORD(fixed->dwFileVersionMS), HIWORD(fixed->dwFileVersionLS),
                   LOWORD(fixed->dwFileVersionLS));
-    EXPECT_STREQ(expected, version);
+    EXPECT_EQ(expected, QueryText(block, L"\\StringFileInfo\\040904b0\\FileVersion"));
 
     // Narrow forms read the same block.
     char* description = nullptr;

@@ -1,11 +1,14 @@
 #pragma once
-// What the win32 tests share: a scratch folder, alone or as a fixture that
-// also checks for leaked handles, environment variables restored on exit, the
-// last error of a failed call and, on POSIX, a launcher that records instead
-// of starting and a forked child for checks that change the process for good.
+// What the win32 tests share: a scratch folder as a fixture that also checks
+// for leaked handles, the last error of a failed call and, on POSIX, a desktop
+// of the test's own and a forked child for checks that change the process for
+// good.
 
 #include "velmar/win32/win32.h"
+#include "support/EnvGuard.h"
+#include "support/TempDir.h"
 #include "support/TestProgramPath.h"
+#include "support/Win32Doubles.h"
 #include "support/WineCheck.h"
 
 #include <gtest/gtest.h>
@@ -19,11 +22,7 @@
 #include <cwchar>
 #include <filesystem>
 #include <fstream>
-#include <map>
-#include <optional>
-#include <random>
 #include <string>
-#include <system_error>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -32,10 +31,8 @@
 #include "SysCalls.h"
 
 #include <cstdio>
-#include <deque>
 #include <functional>
 #include <grp.h>
-#include <mutex>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -50,114 +47,6 @@
 namespace testsupport
 {
 
-// A fresh folder under the system's temporary folder, removed with its content.
-class TempDir
-{
-public:
-    TempDir()
-    {
-        std::error_code ec;
-        const std::filesystem::path base = std::filesystem::temp_directory_path(ec);
-        std::random_device seed;
-        for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt)
-        {
-            const std::filesystem::path p = base / ("velmar-win32-" + std::to_string(seed()));
-            if (std::filesystem::create_directory(p, ec)) // false for a name already taken
-                path_ = p.generic_string();               // forward slashes in both builds
-        }
-    }
-    ~TempDir()
-    {
-        std::error_code ec;
-        if (path_.empty())
-            return;
-        std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ec);
-#ifdef _WIN32
-        // A read-only file cannot be deleted there.
-        for (auto it = std::filesystem::recursive_directory_iterator(path_, ec);
-             !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec))
-            SetFileAttributesW(it->path().c_str(), FILE_ATTRIBUTE_NORMAL);
-        ec.clear();
-#endif
-        std::filesystem::remove_all(path_, ec);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    const std::string& path() const
-    {
-        return path_;
-    }
-    std::string file(const std::string& name) const
-    {
-        return path_ + "/" + name;
-    }
-    std::wstring wfile(const std::string& name) const;
-    // Writes a file (folders made as needed); on POSIX, mode 0755 makes it a program.
-    std::string write(const std::string& name, const std::string& text, unsigned mode = 0644) const
-    {
-        const std::string p = file(name);
-        std::error_code ec;
-        std::filesystem::create_directories(std::filesystem::path(p).parent_path(), ec);
-        std::ofstream(p, std::ios::binary) << text;
-#ifndef _WIN32
-        ::chmod(p.c_str(), static_cast<mode_t>(mode));
-#else
-        (void)mode;
-#endif
-        return p;
-    }
-
-private:
-    std::string path_;
-};
-
-// Sets or clears environment variables for the life of the object.
-class EnvGuard
-{
-public:
-    EnvGuard() = default;
-    EnvGuard(const EnvGuard&) = delete;
-    EnvGuard& operator=(const EnvGuard&) = delete;
-    ~EnvGuard()
-    {
-        for (const auto& [name, old] : saved_)
-            Put(name, old ? old->c_str() : nullptr);
-    }
-    void set(const std::string& name, const std::string& value)
-    {
-        remember(name);
-        Put(name, value.c_str());
-    }
-    void unset(const std::string& name)
-    {
-        remember(name);
-        Put(name, nullptr);
-    }
-
-private:
-    static void Put(const std::string& name, const char* value)
-    {
-#ifdef _WIN32
-        // The C runtime's copy is what getenv reads; an empty value removes it.
-        _putenv_s(name.c_str(), value ? value : "");
-#else
-        if (value)
-            ::setenv(name.c_str(), value, 1);
-        else
-            ::unsetenv(name.c_str());
-#endif
-    }
-    void remember(const std::string& name)
-    {
-        if (saved_.count(name))
-            return;
-        const char* v = std::getenv(name.c_str());
-        saved_[name] = v ? std::optional<std::string>(v) : std::nullopt;
-    }
-    std::map<std::string, std::optional<std::string>> saved_;
-};
-
 // Wide text from UTF-8, for paths made by the tests.
 inline std::wstring Wide(const std::string& s)
 {
@@ -168,11 +57,6 @@ inline std::wstring Wide(const std::string& s)
     if (n > 0)
         MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
     return w;
-}
-
-inline std::wstring TempDir::wfile(const std::string& name) const
-{
-    return Wide(file(name));
 }
 
 // A scratch folder per test, which also holds our layer's share locks, so no
@@ -215,7 +99,7 @@ protected:
     }
     std::wstring WPath(const std::string& name) const
     {
-        return scratch_.wfile(name);
+        return Wide(Path(name));
     }
 
     void WriteBytes(const std::string& name, const std::string& bytes) const
@@ -270,40 +154,6 @@ protected:
 };
 
 #ifndef _WIN32
-// Replaces the launcher while alive; every request is kept, nothing runs.
-class LaunchRecorder
-{
-public:
-    explicit LaunchRecorder(DWORD result = 0) : result_(result)
-    {
-        w32::SetLauncher(
-            [this](const w32::LaunchRequest& r, int* pid)
-            {
-                std::lock_guard<std::mutex> lock(mutex_);
-                requests_.push_back(r);
-                if (pid)
-                    *pid = result_ ? 0 : 4242;
-                return result_;
-            });
-    }
-    ~LaunchRecorder() { w32::SetLauncher(nullptr); }
-    std::vector<w32::LaunchRequest> requests() const
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return requests_;
-    }
-    std::vector<std::string> lastArgv() const
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return requests_.empty() ? std::vector<std::string>() : requests_.back().argv;
-    }
-
-private:
-    DWORD result_;
-    mutable std::mutex mutex_;
-    std::vector<w32::LaunchRequest> requests_;
-};
-
 // A desktop of our own: HOME, the XDG folders and PATH inside a scratch folder,
 // no editor or browser configured, the launcher replaced by a recorder; a
 // program "tool" on the PATH and a document.
@@ -333,45 +183,6 @@ protected:
     EnvGuard env;
     LaunchRecorder recorder;
     std::string tool, doc;
-};
-
-// Answers message boxes and file dialogs from a script and records what it was
-// asked, property sheets included.
-class ScriptedUi : public w32::IUiProvider
-{
-public:
-    std::deque<int> boxAnswers;
-    std::deque<std::wstring> fileAnswers; // empty string: the user cancels
-    std::vector<w32::MessageBoxRequest> boxes;
-    std::vector<w32::FileDialogRequest> dialogs;
-    std::vector<std::pair<HWND, std::wstring>> sheets;
-    DWORD chosenFilter = 0;
-
-    int ShowMessageBox(const w32::MessageBoxRequest& request) override
-    {
-        boxes.push_back(request);
-        if (boxAnswers.empty())
-            return request.defaultButton;
-        const int answer = boxAnswers.front();
-        boxAnswers.pop_front();
-        return answer;
-    }
-    bool ShowFileDialog(const w32::FileDialogRequest& request,
-                        w32::FileDialogAnswer& answer) override
-    {
-        dialogs.push_back(request);
-        if (fileAnswers.empty() || fileAnswers.front().empty())
-            return false;
-        answer.path = fileAnswers.front();
-        answer.filterIndex = chosenFilter;
-        fileAnswers.pop_front();
-        return true;
-    }
-    bool ShowFileProperties(HWND owner, const std::wstring& path) override
-    {
-        sheets.emplace_back(owner, path);
-        return true;
-    }
 };
 
 // Runs body in a forked child (so that it may change priorities, affinity or

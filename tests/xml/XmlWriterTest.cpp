@@ -181,8 +181,8 @@ TEST(XmlWriter, samples_reach_a_fixed_point_that_libxml2_accepts)
         ++seen;
         CXmlFileW doc;
         ASSERT_TRUE(doc.LoadFromFile(entry.path().c_str())) << entry.path();
-        const std::string once = tmp.File("once-" + entry.path().filename().string());
-        const std::string twice = tmp.File("twice-" + entry.path().filename().string());
+        const std::string once = tmp.file("once-" + entry.path().filename().string());
+        const std::string twice = tmp.file("twice-" + entry.path().filename().string());
         ASSERT_TRUE(doc.SaveToFile(once.c_str()));
         CXmlFileW again;
         ASSERT_TRUE(again.LoadFromFile(once.c_str())) << once;
@@ -197,15 +197,15 @@ TEST(XmlWriter, samples_reach_a_fixed_point_that_libxml2_accepts)
     EXPECT_GE(seen, 3);
 
     // A shorter document replaces a longer file completely.
-    const std::string p = tmp.File("short.xml");
+    const std::string p = tmp.file("short.xml");
     WriteBytes(p, std::vector<uint8_t>(5000, 'x'));
     CXmlFileW doc;
     ASSERT_TRUE(Load(doc, Doc("<a/>")));
     ASSERT_TRUE(doc.SaveToFile(p.c_str()));
     const std::string saved = Save(doc);
     EXPECT_EQ(ReadBytes(p), std::vector<uint8_t>(saved.begin(), saved.end()));
-    EXPECT_FALSE(doc.SaveToFile(tmp.File("no-such-dir/x.xml").c_str()));
-    EXPECT_FALSE(doc.LoadFromFile(tmp.File("missing.xml").c_str()));
+    EXPECT_FALSE(doc.SaveToFile(tmp.file("no-such-dir/x.xml").c_str()));
+    EXPECT_FALSE(doc.LoadFromFile(tmp.file("missing.xml").c_str()));
 }
 
 } // namespace
