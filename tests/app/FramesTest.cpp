@@ -10,7 +10,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QContextMenuEvent>
 #include <QImage>
 #include <QKeySequence>
 #include <QLineEdit>
@@ -73,13 +72,6 @@ struct CheckProbe : CCmdUI
     void SetRadio(BOOL) override {}
     void SetText(LPCWSTR) override {}
 };
-
-void RightClick(QWidget* pWidget, QPoint at,
-                QContextMenuEvent::Reason reason = QContextMenuEvent::Mouse)
-{
-    QContextMenuEvent e(reason, at, pWidget->mapToGlobal(at));
-    QApplication::sendEvent(pWidget, &e);
-}
 
 } // namespace
 

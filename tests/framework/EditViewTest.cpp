@@ -9,10 +9,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
-#include <QContextMenuEvent>
 #include <QDialog>
 #include <QFile>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -21,6 +19,7 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <memory>
 #include <utility>
@@ -92,15 +91,6 @@ ON_CONTROL_REFLECT(EN_CHANGE, &COwnChangeView::OnOwnChange)
 ON_WM_CONTEXTMENU()
 END_MESSAGE_MAP()
 
-void Type(QWidget* pWidget, Qt::Key key, const QString& text,
-          Qt::KeyboardModifiers mods = Qt::NoModifier)
-{
-    QKeyEvent press(QEvent::KeyPress, key, mods, text);
-    QApplication::sendEvent(pWidget, &press);
-    QKeyEvent release(QEvent::KeyRelease, key, mods, text);
-    QApplication::sendEvent(pWidget, &release);
-}
-
 // A host window, a document and an edit view of class T in it.
 template <class T> struct EditFixture
 {
@@ -148,7 +138,7 @@ TEST(EditView, change_notification_for_typing_never_for_program_text)
 
     // Typing: the view's own reflection marks the document, then the parent hears of it.
     f.view->GetEditCtrl().SetSel(3, 3);
-    Type(f.Control(), Qt::Key_X, "x");
+    QTest::keyClick(f.Control(), 'x');
     EXPECT_EQ(f.view->GetWindowText(), CString(L"abcx"));
     EXPECT_EQ(f.host->m_nChanges, 1);
     EXPECT_TRUE(f.doc->IsModified());
@@ -339,8 +329,7 @@ TEST(EditView, find_and_replace_dialogs_are_modeless_and_drive_the_view)
     EXPECT_EQ(f.host->m_nChanges, 1);
 
     // Escape ends the dialog; Repeat then searches with what it last had.
-    QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-    QApplication::sendEvent(pReplaceWidget, &esc);
+    QTest::keyClick(pReplaceWidget, Qt::Key_Escape);
     SpinEvents(0);
     EXPECT_EQ(CEditView::GetFindReplaceDialog(), nullptr);
     EXPECT_EQ(CEditView::GetLastFindString(), CString(L"red"));
@@ -391,19 +380,13 @@ TEST(EditView, context_menu_and_changes_go_to_a_derived_view_that_handles_them)
     f.view->SetWindowText(L"some text");
     f.view->GetEditCtrl().SetSel(0, 4);
     // A right click shows the control's own menu; its Cut acts on the control itself.
-    QWidget* pViewport = f.Control()->viewport();
-    const PopupItems shown = WatchPopup(
-        [pViewport]
-        {
-            QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5),
-                                    pViewport->mapToGlobal(QPoint(5, 5)));
-            QApplication::sendEvent(pViewport, &event);
-        },
-        [](QMenu* pMenu)
-        {
-            pMenu->actions()[2]->trigger(); // after Undo and a separator
-            pMenu->close();
-        });
+    const PopupItems shown =
+        WatchPopup([&f] { RightClick(f.Control()->viewport(), QPoint(5, 5)); },
+                   [](QMenu* pMenu)
+                   {
+                       pMenu->actions()[2]->trigger(); // after Undo and a separator
+                       pMenu->close();
+                   });
     EXPECT_EQ(shown.texts,
               QStringList({"&Undo", "Cu&t", "&Copy", "&Paste", "&Delete", "Select &All"}));
     EXPECT_EQ(shown.enabled, QList<bool>({false, true, true, true, true, true}));
@@ -414,17 +397,14 @@ TEST(EditView, context_menu_and_changes_go_to_a_derived_view_that_handles_them)
     // parent hears of the typing.
     EditFixture<COwnChangeView> g;
     ASSERT_NE(g.view, nullptr);
-    QWidget* pOther = g.Control()->viewport();
-    QContextMenuEvent event2(QContextMenuEvent::Mouse, QPoint(5, 5),
-                             pOther->mapToGlobal(QPoint(5, 5)));
-    QApplication::sendEvent(pOther, &event2);
+    RightClick(g.Control()->viewport(), QPoint(5, 5));
     EXPECT_EQ(g.view->m_nContextMenus, 1);
     EXPECT_EQ(g.view->m_pContextWnd, g.view);
     g.view->SetWindowText(L"value");
     EXPECT_EQ(g.view->m_nOwnChanges, 0);
     g.view->GetEditCtrl().SetSel(0, -1);
-    Type(g.Control(), Qt::Key_Z, "z");
-    Type(g.Control(), Qt::Key_Return, "\r");
+    QTest::keyClick(g.Control(), 'z');
+    QTest::keyClick(g.Control(), Qt::Key_Return);
     EXPECT_EQ(g.view->GetWindowText(), CString(L"z\n"));
     EXPECT_EQ(g.view->m_nOwnChanges, 2);
     EXPECT_EQ(g.host->m_nChanges, 0);

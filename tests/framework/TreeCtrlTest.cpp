@@ -10,10 +10,10 @@
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QCoreApplication>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QStyleHints>
+#include <QTest>
 
 #include <string>
 #include <vector>
@@ -150,13 +150,6 @@ struct TreeCtrlTest : public ::testing::Test
     {
         Mouse(QEvent::MouseButtonPress, pt, button);
         Mouse(QEvent::MouseButtonRelease, pt, button);
-    }
-    static void Key(QWidget* w, int key)
-    {
-        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-        QApplication::sendEvent(w, &press);
-        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
-        QApplication::sendEvent(w, &release);
     }
 };
 
@@ -330,7 +323,7 @@ TEST_F(TreeCtrlTest, user_clicks_keys_and_drags_reach_the_parent_as_notification
     EXPECT_EQ(n->hNew, b);
     EXPECT_EQ(n->action, (UINT)TVC_BYMOUSE);
     EXPECT_EQ(tree.GetSelectedItem(), b);
-    Key(tree.GetTreeWidget(), Qt::Key_Up);
+    QTest::keyClick(tree.GetTreeWidget(), Qt::Key_Up);
     EXPECT_EQ(tree.GetSelectedItem(), a);
     EXPECT_EQ(host.Last(TVN_SELCHANGED)->action, (UINT)TVC_BYKEYBOARD);
     // A veto puts the view back on the selected item.
@@ -395,7 +388,7 @@ TEST_F(TreeCtrlTest, label_edit_commit_cancel_veto_and_reject)
         pEdit->SetWindowText(edit.typed);
         QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
         if (edit.key)
-            Key(pEdit->GetWidget(), edit.key);
+            QTest::keyClick(pEdit->GetWidget(), Qt::Key(edit.key));
         else
             QApplication::sendEvent(pEdit->GetWidget(), &out);
         n = host.Last(TVN_ENDLABELEDIT);
@@ -425,7 +418,7 @@ TEST_F(TreeCtrlTest, label_edit_commit_cancel_veto_and_reject)
     };
     CEdit* pEdit = tree.EditLabel(b);
     ASSERT_NE(pEdit, nullptr);
-    Key(pEdit->GetWidget(), Qt::Key_Return);
+    QTest::keyClick(pEdit->GetWidget(), Qt::Key_Return);
     host.onNote = nullptr;
     EXPECT_EQ(tree.GetCount(), 1u);
     EXPECT_EQ(tree.GetEditControl(), nullptr);
