@@ -10,7 +10,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QContextMenuEvent>
 #include <QImage>
 #include <QKeySequence>
 #include <QLineEdit>
@@ -20,7 +19,7 @@
 #include <QTreeView>
 
 #include <functional>
-#include <set>
+#include <map>
 
 using namespace testsupport;
 
@@ -73,13 +72,6 @@ struct CheckProbe : CCmdUI
     void SetRadio(BOOL) override {}
     void SetText(LPCWSTR) override {}
 };
-
-void RightClick(QWidget* pWidget, QPoint at,
-                QContextMenuEvent::Reason reason = QContextMenuEvent::Mouse)
-{
-    QContextMenuEvent e(reason, at, pWidget->mapToGlobal(at));
-    QApplication::sendEvent(pWidget, &e);
-}
 
 } // namespace
 
@@ -371,56 +363,44 @@ TEST(Resources, menu_items_have_prompts_and_the_keys_they_show_are_theirs)
     VelmarRegisterResources();
     const AFX_ACCEL_RESOURCE* pAccel = AfxFindAccelResource(IDR_MAINFRAME);
     ASSERT_NE(pAccel, nullptr);
-    std::set<std::pair<BYTE, WORD>> keys;
+    std::map<QString, int> commandOf; // by the key's portable text; each key once
     for (int i = 0; i < pAccel->nAccels; ++i)
-        EXPECT_TRUE(keys.insert({pAccel->pAccels[i].fVirt, pAccel->pAccels[i].key}).second) << i;
-    auto commandOf = [&](const QKeySequence& key) -> int
     {
-        for (int i = 0; i < pAccel->nAccels; ++i)
-            if (AfxAccelKeySequence(pAccel->pAccels[i]) == key)
-                return pAccel->pAccels[i].cmd;
-        return -1;
-    };
+        const auto& accel = pAccel->pAccels[i];
+        EXPECT_TRUE(commandOf.emplace(AfxAccelKeySequence(accel).toString(), accel.cmd).second)
+            << i;
+    }
 
-    // Both menus, pop-ups within pop-ups, without recursion.
     CMenu menu, bare;
-    ASSERT_TRUE(menu.LoadMenu(IDR_XMLTYPE));
-    ASSERT_TRUE(bare.LoadMenu(IDR_MAINFRAME));
+    ASSERT_TRUE(menu.LoadMenu(IDR_XMLTYPE) && bare.LoadMenu(IDR_MAINFRAME));
     // Every command of the document window is reachable from its menu.
     CString text;
     for (UINT nID : {ID_XML_ADD_HEADER, ID_XML_ADD_DATANODE, ID_XML_ADD_PARAM, ID_XML_ADD_REMARK,
                      ID_XML_RENAME, ID_XML_DELETE, ID_XML_MOVE_UP, ID_XML_MOVE_DOWN, ID_XML_PREVIEW,
                      ID_XML_EXPORT_NODE, ID_EDIT_NOTEPAD, ID_FILE_PROPERTY, ID_VIEW_PATHBAR})
         EXPECT_GT(menu.GetMenuString(nID, text, MF_BYCOMMAND), 0) << nID;
+    // Both menus, pop-ups within pop-ups: each item has a prompt, the key it shows runs it.
     int shownKeys = 0;
-    for (CMenu* pMenu : {&menu, &bare})
+    std::vector<CMenu*> pending{&menu, &bare};
+    while (!pending.empty())
     {
-        std::vector<CMenu*> pending{pMenu};
-        while (!pending.empty())
+        CMenu* pCur = pending.back();
+        pending.pop_back();
+        for (int i = 0; i < pCur->GetMenuItemCount(); ++i)
         {
-            CMenu* pCur = pending.back();
-            pending.pop_back();
-            for (int i = 0; i < pCur->GetMenuItemCount(); ++i)
-            {
-                const UINT nID = pCur->GetMenuItemID(i);
-                if (nID == static_cast<UINT>(-1))
-                {
-                    pending.push_back(pCur->GetSubMenu(i));
-                    continue;
-                }
-                if (nID == 0)
-                    continue;
-                EXPECT_NE(AfxFindStringResource(nID), nullptr) << nID;
-                pCur->GetMenuString(i, text, MF_BYPOSITION);
-                const QString item = AfxToQString(text);
-                if (const qsizetype tab = item.indexOf('\t'); tab >= 0)
-                {
-                    ++shownKeys;
-                    const QKeySequence key =
-                        QKeySequence::fromString(item.mid(tab + 1), QKeySequence::PortableText);
-                    EXPECT_EQ(commandOf(key), static_cast<int>(nID)) << item.toStdString();
-                }
-            }
+            const UINT nID = pCur->GetMenuItemID(i);
+            if (nID == static_cast<UINT>(-1))
+                pending.push_back(pCur->GetSubMenu(i));
+            if (nID == 0 || nID == static_cast<UINT>(-1))
+                continue;
+            EXPECT_NE(AfxFindStringResource(nID), nullptr) << nID;
+            pCur->GetMenuString(i, text, MF_BYPOSITION);
+            const QStringList parts = AfxToQString(text).split('\t');
+            if (parts.size() < 2)
+                continue;
+            ++shownKeys;
+            const QKeySequence key = QKeySequence::fromString(parts[1], QKeySequence::PortableText);
+            EXPECT_EQ(commandOf[key.toString()], static_cast<int>(nID)) << parts[0].toStdString();
         }
     }
     EXPECT_GT(shownKeys, 3);

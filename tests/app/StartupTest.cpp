@@ -10,10 +10,8 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include <cstdlib>
@@ -195,22 +193,15 @@ TEST(AboutBox, shows_the_credit_at_once_and_the_build_line_once_shown)
 
 TEST(Startup, the_program_ends_with_a_failure_status_on_a_malformed_file)
 {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString bad = QDir(dir.path()).filePath("bad.xml");
-    {
-        QFile f(bad);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(kMalformed);
-    }
+    GuiFixture f;
+    f.WriteFile("bad.xml", kMalformed);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");
-    for (const auto& [name, value] : PrivateHome(dir.path()))
+    for (const auto& [name, value] : PrivateHome(f.dir.path()))
         env.insert(name, value);
     QProcess velmar;
     velmar.setProcessEnvironment(env);
-    velmar.start(QStringLiteral(VELMAR_EXE), {bad});
-    ASSERT_TRUE(velmar.waitForStarted(10000));
+    velmar.start(QStringLiteral(VELMAR_EXE), {QString::fromStdWString(f.Path("bad.xml"))});
     // No person sees an offscreen screen: the message goes to standard error.
     ASSERT_TRUE(velmar.waitForFinished(30000))
         << "the program waited for an answer nobody can give";

@@ -14,17 +14,17 @@ TEST(CommandRouting, mdi_order_view_document_template_child_main_app)
     AppFixture f;
     ASSERT_NE(f.NewDocument(), nullptr);
     f.Main()->SendMessage(WM_COMMAND, ID_TEST_ROUTE);
-    EXPECT_EQ(RouteLog(), (std::vector<std::string>{"view", "document", "template", "child frame",
+    EXPECT_EQ(g_routeLog, (std::vector<std::string>{"view", "document", "template", "child frame",
                                                     "main frame", "application"}));
     // Without a document only the main frame and the application are asked.
     f.app.CloseAllDocuments(FALSE);
-    RouteLog().clear();
+    g_routeLog.clear();
     f.Main()->SendMessage(WM_COMMAND, ID_TEST_ROUTE);
-    EXPECT_EQ(RouteLog(), (std::vector<std::string>{"main frame", "application"}));
+    EXPECT_EQ(g_routeLog, (std::vector<std::string>{"main frame", "application"}));
     // A handler that takes the command ends the routing.
-    RouteLog().clear();
+    g_routeLog.clear();
     f.Main()->SendMessage(WM_COMMAND, ID_TEST_APPONLY);
-    EXPECT_EQ(RouteLog(), (std::vector<std::string>{"application only"}));
+    EXPECT_EQ(g_routeLog, (std::vector<std::string>{"application only"}));
 }
 
 TEST(CommandRouting, menu_update_before_opening_disables_unhandled_and_runs_handlers)
@@ -54,9 +54,9 @@ TEST(CommandRouting, menu_update_before_opening_disables_unhandled_and_runs_hand
     pMore->hide();
 
     // A command its update handler disables is not carried out, even by its id.
-    RouteLog().clear();
+    g_routeLog.clear();
     f.Main()->SendMessage(WM_COMMAND, ID_TEST_UPDATE);
-    EXPECT_TRUE(RouteLog().empty());
+    EXPECT_TRUE(g_routeLog.empty());
 }
 
 TEST(CommandRouting, view_menu_checks_and_toggles_a_bar)

@@ -60,7 +60,7 @@ public:
 using Answer = std::pair<bool, Qt::DropAction>; // accepted, and with which action
 const Qt::DropActions kCopyOrMove = Qt::CopyAction | Qt::MoveAction;
 
-// Drag events with the left button down, as Qt sends them to one widget.
+// Drag events of type E with the left button down, as Qt sends them to one widget.
 struct Dragging
 {
     QWidget* pWidget;
@@ -72,18 +72,6 @@ struct Dragging
         E event(at, offered, pData, Qt::LeftButton, keys);
         QCoreApplication::sendEvent(pWidget, &event);
         return {event.isAccepted(), event.dropAction()};
-    }
-    Answer Enter(QPoint at, Qt::KeyboardModifiers keys = Qt::NoModifier) const
-    {
-        return Send<QDragEnterEvent>(at, kCopyOrMove, keys);
-    }
-    Answer Move(QPoint at, Qt::DropActions offered = kCopyOrMove) const
-    {
-        return Send<QDragMoveEvent>(at, offered);
-    }
-    Answer Drop(QPoint at, Qt::DropActions offered = kCopyOrMove) const
-    {
-        return Send<QDropEvent>(at, offered);
     }
 };
 
@@ -114,38 +102,39 @@ TEST(DropTarget, returned_effect_decides_whether_the_drag_is_accepted)
     // Refused: the window stays the drag's target (the drag does not fall
     // through to the main window's file drop) with no action, and its moves
     // are not accepted, which is the no-drop cursor.
-    EXPECT_EQ(drag.Enter({5, 6}, Qt::ControlModifier).second, Qt::IgnoreAction);
+    EXPECT_EQ(drag.Send<QDragEnterEvent>({5, 6}, kCopyOrMove, Qt::ControlModifier).second,
+              Qt::IgnoreAction);
     EXPECT_EQ(target.lastKeyState, (DWORD)(MK_LBUTTON | MK_CONTROL));
     EXPECT_EQ(target.lastPoint, CPoint(5, 6));
     EXPECT_EQ(target.lastText, CString(L"/tmp/none.xml"));
-    EXPECT_EQ(drag.Move({7, 8}), Answer(false, Qt::IgnoreAction));
-    EXPECT_FALSE(drag.Drop({7, 8}).first);
+    EXPECT_EQ(drag.Send<QDragMoveEvent>({7, 8}), Answer(false, Qt::IgnoreAction));
+    EXPECT_FALSE(drag.Send<QDropEvent>({7, 8}).first);
     EXPECT_EQ(target.log, (std::vector<std::string>{"enter", "over", "leave"}));
     EXPECT_EQ(f.app.GetDocTemplates().front()->GetDocuments().size(), 1u);
 
     // Accepted with the effect's action; the drop gets the last effect.
     target.log.clear();
     target.answer = DROPEFFECT_COPY;
-    EXPECT_EQ(drag.Enter({5, 6}), Answer(true, Qt::CopyAction));
+    EXPECT_EQ(drag.Send<QDragEnterEvent>({5, 6}), Answer(true, Qt::CopyAction));
     target.answer = DROPEFFECT_MOVE;
-    EXPECT_EQ(drag.Move({9, 9}), Answer(true, Qt::MoveAction));
-    EXPECT_TRUE(drag.Drop({9, 9}).first);
+    EXPECT_EQ(drag.Send<QDragMoveEvent>({9, 9}), Answer(true, Qt::MoveAction));
+    EXPECT_TRUE(drag.Send<QDropEvent>({9, 9}).first);
     EXPECT_EQ(target.log, (std::vector<std::string>{"enter", "over", "drop move"}));
     // The drop went to the target, not to the main window's file opening.
     EXPECT_EQ(f.app.GetDocTemplates().front()->GetDocuments().size(), 1u);
 
     // An effect the source does not offer is a refusal; so is a drop the target rejects.
     target.answer = DROPEFFECT_LINK;
-    EXPECT_FALSE(drag.Move({9, 9}, Qt::CopyAction).first);
+    EXPECT_FALSE(drag.Send<QDragMoveEvent>({9, 9}, Qt::CopyAction).first);
     target.answer = DROPEFFECT_COPY;
     target.dropResult = FALSE;
-    drag.Move({9, 9}, Qt::CopyAction);
-    EXPECT_FALSE(drag.Drop({9, 9}, Qt::CopyAction).first);
+    drag.Send<QDragMoveEvent>({9, 9}, Qt::CopyAction);
+    EXPECT_FALSE(drag.Send<QDropEvent>({9, 9}, Qt::CopyAction).first);
 
     // Revoked: the window no longer takes drags and the target hears nothing.
     target.Revoke();
     target.log.clear();
     EXPECT_FALSE(pWidget->acceptDrops());
-    drag.Enter({5, 6});
+    drag.Send<QDragEnterEvent>({5, 6});
     EXPECT_TRUE(target.log.empty());
 }

@@ -9,17 +9,17 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
-#include <QContextMenuEvent>
 #include <QDialog>
 #include <QFile>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <memory>
 #include <utility>
@@ -91,15 +91,6 @@ ON_CONTROL_REFLECT(EN_CHANGE, &COwnChangeView::OnOwnChange)
 ON_WM_CONTEXTMENU()
 END_MESSAGE_MAP()
 
-void Type(QWidget* pWidget, Qt::Key key, const QString& text,
-          Qt::KeyboardModifiers mods = Qt::NoModifier)
-{
-    QKeyEvent press(QEvent::KeyPress, key, mods, text);
-    QApplication::sendEvent(pWidget, &press);
-    QKeyEvent release(QEvent::KeyRelease, key, mods, text);
-    QApplication::sendEvent(pWidget, &release);
-}
-
 // A host window, a document and an edit view of class T in it.
 template <class T> struct EditFixture
 {
@@ -147,7 +138,7 @@ TEST(EditView, change_notification_for_typing_never_for_program_text)
 
     // Typing: the view's own reflection marks the document, then the parent hears of it.
     f.view->GetEditCtrl().SetSel(3, 3);
-    Type(f.Control(), Qt::Key_X, "x");
+    QTest::keyClick(f.Control(), 'x');
     EXPECT_EQ(f.view->GetWindowText(), CString(L"abcx"));
     EXPECT_EQ(f.host->m_nChanges, 1);
     EXPECT_TRUE(f.doc->IsModified());
@@ -172,21 +163,6 @@ TEST(EditView, change_notification_for_typing_never_for_program_text)
     EXPECT_EQ(f.view->GetEditCtrl().GetSelText(), CString(L"x"));
     EXPECT_EQ(f.Selection(), std::make_pair(5, 6));
     EXPECT_EQ(f.view->GetWindowTextLength(), 7);
-}
-
-TEST(EditView, derived_reflection_replaces_the_views_change_handling)
-{
-    EditFixture<COwnChangeView> f;
-    ASSERT_NE(f.view, nullptr);
-    f.view->SetWindowText(L"value");
-    EXPECT_EQ(f.view->m_nOwnChanges, 0);
-    f.view->GetEditCtrl().SetSel(0, -1);
-    Type(f.Control(), Qt::Key_Z, "z");
-    Type(f.Control(), Qt::Key_Return, "\r");
-    EXPECT_EQ(f.view->GetWindowText(), CString(L"z\n"));
-    EXPECT_EQ(f.view->m_nOwnChanges, 2);
-    EXPECT_EQ(f.host->m_nChanges, 0);
-    EXPECT_FALSE(f.doc->IsModified());
 }
 
 TEST(EditView, edit_commands_follow_selection_clipboard_undo_and_state)
@@ -353,8 +329,7 @@ TEST(EditView, find_and_replace_dialogs_are_modeless_and_drive_the_view)
     EXPECT_EQ(f.host->m_nChanges, 1);
 
     // Escape ends the dialog; Repeat then searches with what it last had.
-    QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-    QApplication::sendEvent(pReplaceWidget, &esc);
+    QTest::keyClick(pReplaceWidget, Qt::Key_Escape);
     SpinEvents(0);
     EXPECT_EQ(CEditView::GetFindReplaceDialog(), nullptr);
     EXPECT_EQ(CEditView::GetLastFindString(), CString(L"red"));
@@ -397,7 +372,7 @@ TEST(EditView, styles_map_to_the_control)
     EXPECT_NE(highlight(QPalette::Inactive), highlight(QPalette::Active));
 }
 
-TEST(EditView, context_menu_is_the_controls_own_unless_the_view_handles_it)
+TEST(EditView, context_menu_and_changes_go_to_a_derived_view_that_handles_them)
 {
     EditFixture<CEditView> f;
     ASSERT_NE(f.view, nullptr);
@@ -405,69 +380,58 @@ TEST(EditView, context_menu_is_the_controls_own_unless_the_view_handles_it)
     f.view->SetWindowText(L"some text");
     f.view->GetEditCtrl().SetSel(0, 4);
     // A right click shows the control's own menu; its Cut acts on the control itself.
-    QWidget* pViewport = f.Control()->viewport();
-    const PopupItems shown = WatchPopup(
-        [pViewport]
-        {
-            QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5),
-                                    pViewport->mapToGlobal(QPoint(5, 5)));
-            QApplication::sendEvent(pViewport, &event);
-        },
-        [](QMenu* pMenu)
-        {
-            pMenu->actions()[2]->trigger(); // after Undo and a separator
-            pMenu->close();
-        });
+    const PopupItems shown =
+        WatchPopup([&f] { RightClick(f.Control()->viewport(), QPoint(5, 5)); },
+                   [](QMenu* pMenu)
+                   {
+                       pMenu->actions()[2]->trigger(); // after Undo and a separator
+                       pMenu->close();
+                   });
     EXPECT_EQ(shown.texts,
               QStringList({"&Undo", "Cu&t", "&Copy", "&Paste", "&Delete", "Select &All"}));
     EXPECT_EQ(shown.enabled, QList<bool>({false, true, true, true, true, true}));
     EXPECT_EQ(f.view->GetWindowText(), CString(L" text"));
 
-    // A view with its own handler gets WM_CONTEXTMENU instead, naming itself.
+    // A view with its own handler gets WM_CONTEXTMENU instead, naming itself; its own
+    // reflection of EN_CHANGE replaces the edit view's: neither the document nor the
+    // parent hears of the typing.
     EditFixture<COwnChangeView> g;
     ASSERT_NE(g.view, nullptr);
-    QWidget* pOther = g.Control()->viewport();
-    QContextMenuEvent event2(QContextMenuEvent::Mouse, QPoint(5, 5),
-                             pOther->mapToGlobal(QPoint(5, 5)));
-    QApplication::sendEvent(pOther, &event2);
+    RightClick(g.Control()->viewport(), QPoint(5, 5));
     EXPECT_EQ(g.view->m_nContextMenus, 1);
     EXPECT_EQ(g.view->m_pContextWnd, g.view);
+    g.view->SetWindowText(L"value");
+    EXPECT_EQ(g.view->m_nOwnChanges, 0);
+    g.view->GetEditCtrl().SetSel(0, -1);
+    QTest::keyClick(g.Control(), 'z');
+    QTest::keyClick(g.Control(), Qt::Key_Return);
+    EXPECT_EQ(g.view->GetWindowText(), CString(L"z\n"));
+    EXPECT_EQ(g.view->m_nOwnChanges, 2);
+    EXPECT_EQ(g.host->m_nChanges, 0);
+    EXPECT_FALSE(g.doc->IsModified());
     EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
 }
 
 TEST(EditView, print_renders_every_page_of_the_text)
 {
     QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
     EditFixture<CProbeEditView> f;
     ASSERT_NE(f.view, nullptr);
-    auto pages = [](const QString& path)
+    // The pages `text` printed by command nID comes to in a PDF file, -1 for no file.
+    const auto pages = [&](const std::wstring& text, UINT nID, const char* name)
     {
-        QFile file(path);
+        f.view->SetWindowText(text.c_str());
+        f.view->m_pdfPath = dir.filePath(name);
+        f.Command(nID);
+        QFile file(f.view->m_pdfPath);
         if (!file.open(QIODevice::ReadOnly))
-            return -1;
-        QByteArray bytes = file.readAll();
-        if (!bytes.startsWith("%PDF"))
-            return -1;
-        return (int)bytes.count("/Type /Page\n") + (int)bytes.count("/Type /Page ") +
-               (int)bytes.count("/Type /Page>");
+            return qsizetype(-1);
+        return QString::fromLatin1(file.readAll()).count(QRegularExpression("/Type\\s*/Page\\b"));
     };
-    f.view->SetWindowText(L"a short text");
-    f.view->m_pdfPath = dir.filePath("short.pdf");
-    f.Command(ID_FILE_PRINT);
-    int nShort = pages(f.view->m_pdfPath);
-    EXPECT_GE(nShort, 1);
-
     std::wstring longText;
     for (int i = 0; i < 300; ++i)
         longText += L"line " + std::to_wstring(i) + L"\n";
-    f.view->SetWindowText(longText.c_str());
-    f.view->m_pdfPath = dir.filePath("long.pdf");
-    f.Command(ID_FILE_PRINT_DIRECT);
-    EXPECT_GT(pages(f.view->m_pdfPath), nShort);
-
-    // Cancelled at preparation: nothing is written.
-    f.view->m_pdfPath.clear();
-    f.Command(ID_FILE_PRINT);
-    EXPECT_FALSE(QFile::exists(dir.filePath("none.pdf")));
+    const qsizetype nShort = pages(L"a short text", ID_FILE_PRINT, "short.pdf");
+    EXPECT_GE(nShort, 1);
+    EXPECT_GT(pages(longText, ID_FILE_PRINT_DIRECT, "long.pdf"), nShort);
 }

@@ -46,15 +46,15 @@ TEST(Frames, activation_is_announced_to_the_old_window_then_the_new)
     f.NewDocument();
     CMDIChildWnd* pFirst = f.Main()->MDIGetActive();
     f.NewDocument();
-    EXPECT_EQ(ActivationLog(), (std::vector<std::string>{"+XML1", "-XML1", "+XML2"}));
-    ActivationLog().clear();
+    EXPECT_EQ(g_activationLog, (std::vector<std::string>{"+XML1", "-XML1", "+XML2"}));
+    g_activationLog.clear();
     f.Main()->MDIActivate(pFirst);
-    EXPECT_EQ(ActivationLog(), (std::vector<std::string>{"-XML2", "+XML1"}));
+    EXPECT_EQ(g_activationLog, (std::vector<std::string>{"-XML2", "+XML1"}));
     EXPECT_EQ(f.Main()->GetWindowText(), CString(L"TestApp - XML1"));
     // Closing the active window activates the one before it.
-    ActivationLog().clear();
+    g_activationLog.clear();
     f.Main()->SendMessage(WM_COMMAND, ID_FILE_CLOSE);
-    EXPECT_EQ(ActivationLog(), (std::vector<std::string>{"-XML1", "+XML2"}));
+    EXPECT_EQ(g_activationLog, (std::vector<std::string>{"-XML1", "+XML2"}));
     EXPECT_EQ(f.Main()->GetWindowText(), CString(L"TestApp - XML2"));
 }
 

@@ -7,7 +7,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QContextMenuEvent>
 #include <QMenu>
 #include <QWidget>
 
@@ -214,14 +213,7 @@ TEST(Menu, context_menu_message_names_the_window_under_the_cursor_and_climbs)
         leaf.Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(5, 5, 105, 55), &middle, 2));
     top.ShowWindow(SW_SHOW);
 
-    auto rightClick = [](CWnd& wnd)
-    {
-        QWidget* w = wnd.GetWidget();
-        QContextMenuEvent e(QContextMenuEvent::Mouse, QPoint(3, 4), w->mapToGlobal(QPoint(3, 4)));
-        QApplication::sendEvent(w, &e);
-        return w->mapToGlobal(QPoint(3, 4));
-    };
-    QPoint global = rightClick(leaf);
+    const QPoint global = RightClick(leaf.GetWidget(), QPoint(3, 4));
     ASSERT_EQ(middle.m_named.size(), 1u);
     EXPECT_EQ(middle.m_named[0], leaf.GetSafeHwnd());
     EXPECT_EQ(middle.m_points[0], CPoint(global.x(), global.y()));
@@ -229,19 +221,17 @@ TEST(Menu, context_menu_message_names_the_window_under_the_cursor_and_climbs)
 
     // Passed on by the handler: the parent hears of it, still naming the leaf.
     middle.m_bPass = TRUE;
-    rightClick(leaf);
+    RightClick(leaf.GetWidget(), QPoint(3, 4));
     ASSERT_EQ(top.m_named.size(), 1u);
     EXPECT_EQ(top.m_named[0], leaf.GetSafeHwnd());
 
     // A click on the middle window itself names that window.
-    rightClick(middle);
+    RightClick(middle.GetWidget(), QPoint(3, 4));
     ASSERT_EQ(top.m_named.size(), 2u);
     EXPECT_EQ(top.m_named[1], middle.GetSafeHwnd());
 
     // From the keyboard there is no point: -1, -1.
-    QWidget* w = leaf.GetWidget();
-    QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(0, 0), w->mapToGlobal(QPoint(0, 0)));
-    QApplication::sendEvent(w, &key);
+    RightClick(leaf.GetWidget(), QPoint(0, 0), QContextMenuEvent::Keyboard);
     ASSERT_EQ(middle.m_points.size(), 4u);
     EXPECT_EQ(middle.m_points[3], CPoint(-1, -1));
     top.DestroyWindow();

@@ -9,21 +9,6 @@
 namespace testsupport
 {
 
-std::vector<std::string>& RouteLog()
-{
-    static std::vector<std::string> log;
-    return log;
-}
-
-std::vector<std::string>& ActivationLog()
-{
-    static std::vector<std::string> log;
-    return log;
-}
-
-bool g_bRunEnabled = true;
-int g_nRunCount = 0;
-
 namespace
 {
 
@@ -195,7 +180,7 @@ void CTestChildFrame::OnMDIActivate(BOOL bActivate, CWnd* pActivateWnd, CWnd* pD
     CMDIChildWnd::OnMDIActivate(bActivate, pActivateWnd, pDeactivateWnd);
     CDocument* pDoc = GetActiveDocument();
     std::string title = pDoc ? AfxToQString(pDoc->GetTitle()).toStdString() : "?";
-    ActivationLog().push_back((bActivate ? "+" : "-") + title);
+    g_activationLog.push_back((bActivate ? "+" : "-") + title);
 }
 
 IMPLEMENT_DYNAMIC(CTestTemplate, CMultiDocTemplate)
@@ -244,29 +229,20 @@ BOOL CTestApp::InitInstance()
 
 BOOL CTestApp::OnRoute(UINT nID)
 {
-    RouteLog().push_back(nID == ID_TEST_APPONLY ? "application only" : "application");
+    g_routeLog.push_back(nID == ID_TEST_APPONLY ? "application only" : "application");
     return nID == ID_TEST_APPONLY;
 }
 
 AppFixture::AppFixture()
 {
-    static const bool registered = []
-    {
-        AfxRegisterResources(&kResources);
-        AfxRegisterToolBarResources(kToolBars, AFX_COUNTOF(kToolBars));
-        return true;
-    }();
-    (void)registered;
+    [[maybe_unused]] static const bool registered =
+        (AfxRegisterResources(&kResources),
+         AfxRegisterToolBarResources(kToolBars, AFX_COUNTOF(kToolBars)), true);
     g_bRunEnabled = true;
     g_nRunCount = 0;
-    RouteLog().clear();
-    ActivationLog().clear();
+    g_routeLog.clear();
+    g_activationLog.clear();
     app.InitInstance();
-}
-
-AppFixture::~AppFixture()
-{
-    CloseApplication(app);
 }
 
 QMenu* MenuPopup(CFrameWnd* pFrame, const char* title)

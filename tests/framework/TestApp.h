@@ -28,16 +28,16 @@ namespace testsupport
 {
 
 // Which routing levels saw a command, in order.
-std::vector<std::string>& RouteLog();
+inline std::vector<std::string> g_routeLog;
 // WM_MDIACTIVATE as the child frames saw it: "+XML1" activated, "-XML2" deactivated.
-std::vector<std::string>& ActivationLog();
-extern bool g_bRunEnabled; // what the update handler of ID_TOOL_RUN answers
-extern int g_nRunCount;    // how often ID_TOOL_RUN ran
+inline std::vector<std::string> g_activationLog;
+inline bool g_bRunEnabled = true; // what the update handler of ID_TOOL_RUN answers
+inline int g_nRunCount = 0;       // how often ID_TOOL_RUN ran
 
 // Logs that `level` saw the command and lets it go on.
 inline BOOL LogRoute(const char* level)
 {
-    RouteLog().push_back(level);
+    g_routeLog.push_back(level);
     return FALSE;
 }
 
@@ -119,7 +119,7 @@ class AppFixture : public GuiFixture
 {
 public:
     AppFixture();
-    ~AppFixture();
+    ~AppFixture() { CloseApplication(app); }
     CTestApp app;
     CTestMainFrame* Main() const { return static_cast<CTestMainFrame*>(app.m_pMainWnd); }
     CDocument* NewDocument() { return NewDocumentOf(app); }

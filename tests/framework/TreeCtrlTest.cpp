@@ -10,10 +10,10 @@
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QCoreApplication>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QStyleHints>
+#include <QTest>
 
 #include <string>
 #include <vector>
@@ -39,15 +39,15 @@ void SendMouse(QWidget* pWidget, QEvent::Type type, QPoint pt, Qt::MouseButton b
 struct Note
 {
     UINT code = 0;
+    HWND from = nullptr;
+    UINT_PTR id = 0;
     HTREEITEM hOld = nullptr;
     HTREEITEM hNew = nullptr;
     LPARAM lOld = 0;
     LPARAM lNew = 0;
     UINT action = 0;
     bool hasText = false;
-    std::wstring text;
-    HWND from = nullptr;
-    UINT_PTR id = 0;
+    std::wstring text{};
 };
 
 // The parent window: records the tree's notifications and answers them as told.
@@ -60,42 +60,34 @@ public:
     LRESULT acceptEndEdit = TRUE;
     std::function<void(CHost&, const Note&)> onNote;
 
-    void Record(NMHDR* p, LRESULT* pResult)
+    void OnNote(NMHDR* p, LRESULT* pResult)
     {
-        Note n;
-        n.code = p->code;
-        n.from = p->hwndFrom;
-        n.id = p->idFrom;
-        if (p->code == TVN_SELCHANGED || p->code == TVN_SELCHANGING || p->code == TVN_BEGINDRAG)
+        Note n{.code = p->code, .from = p->hwndFrom, .id = p->idFrom};
+        if (p->code == TVN_BEGINLABELEDIT || p->code == TVN_ENDLABELEDIT)
         {
-            auto* t = reinterpret_cast<NMTREEVIEW*>(p);
+            const TVITEM& item = reinterpret_cast<NMTVDISPINFO*>(p)->item;
+            n.hNew = item.hItem;
+            n.lNew = item.lParam;
+            n.hasText = item.pszText != nullptr;
+            n.text = n.hasText ? item.pszText : L"";
+        }
+        else if (p->code != NM_RCLICK)
+        {
+            const NMTREEVIEW* t = reinterpret_cast<NMTREEVIEW*>(p);
             n.hOld = t->itemOld.hItem;
             n.hNew = t->itemNew.hItem;
             n.lOld = t->itemOld.lParam;
             n.lNew = t->itemNew.lParam;
             n.action = t->action;
         }
-        else if (p->code == TVN_BEGINLABELEDIT || p->code == TVN_ENDLABELEDIT)
-        {
-            auto* d = reinterpret_cast<NMTVDISPINFO*>(p);
-            n.hNew = d->item.hItem;
-            n.lNew = d->item.lParam;
-            n.hasText = d->item.pszText != nullptr;
-            if (n.hasText)
-                n.text = d->item.pszText;
-        }
         notes.push_back(n);
-        *pResult = 0;
-        if (p->code == TVN_SELCHANGING)
-            *pResult = vetoSelChanging;
-        if (p->code == TVN_BEGINLABELEDIT)
-            *pResult = cancelBeginEdit;
-        if (p->code == TVN_ENDLABELEDIT)
-            *pResult = acceptEndEdit;
+        *pResult = p->code == TVN_SELCHANGING      ? vetoSelChanging
+                   : p->code == TVN_BEGINLABELEDIT ? cancelBeginEdit
+                   : p->code == TVN_ENDLABELEDIT   ? acceptEndEdit
+                                                   : 0;
         if (onNote)
             onNote(*this, n);
     }
-    void OnNote(NMHDR* p, LRESULT* r) { Record(p, r); }
     std::vector<UINT> Codes() const
     {
         std::vector<UINT> codes;
@@ -158,13 +150,6 @@ struct TreeCtrlTest : public ::testing::Test
     {
         Mouse(QEvent::MouseButtonPress, pt, button);
         Mouse(QEvent::MouseButtonRelease, pt, button);
-    }
-    static void Key(QWidget* w, int key)
-    {
-        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-        QApplication::sendEvent(w, &press);
-        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
-        QApplication::sendEvent(w, &release);
     }
 };
 
@@ -326,10 +311,11 @@ TEST_F(TreeCtrlTest, selection_changes_are_notified_with_old_and_new_also_when_d
     EXPECT_EQ(tree.GetSelectedItem(), nullptr);
 }
 
-TEST_F(TreeCtrlTest, user_clicks_and_keys_select_through_the_notifications)
+TEST_F(TreeCtrlTest, user_clicks_keys_and_drags_reach_the_parent_as_notifications)
 {
     HTREEITEM a = tree.InsertItem(L"alpha");
-    HTREEITEM b = tree.InsertItem(L"beta");
+    HTREEITEM b =
+        tree.InsertItem(TVIF_TEXT | TVIF_PARAM, L"beta", 0, 0, 0, 0, 77, TVI_ROOT, TVI_LAST);
     SpinEvents(0);
     Click(LabelCenter(b));
     const Note* n = host.Last(TVN_SELCHANGED);
@@ -337,7 +323,7 @@ TEST_F(TreeCtrlTest, user_clicks_and_keys_select_through_the_notifications)
     EXPECT_EQ(n->hNew, b);
     EXPECT_EQ(n->action, (UINT)TVC_BYMOUSE);
     EXPECT_EQ(tree.GetSelectedItem(), b);
-    Key(tree.GetTreeWidget(), Qt::Key_Up);
+    QTest::keyClick(tree.GetTreeWidget(), Qt::Key_Up);
     EXPECT_EQ(tree.GetSelectedItem(), a);
     EXPECT_EQ(host.Last(TVN_SELCHANGED)->action, (UINT)TVC_BYKEYBOARD);
     // A veto puts the view back on the selected item.
@@ -351,6 +337,16 @@ TEST_F(TreeCtrlTest, user_clicks_and_keys_select_through_the_notifications)
     Click(LabelCenter(b), Qt::RightButton);
     EXPECT_EQ(tree.GetSelectedItem(), a);
     EXPECT_EQ(host.Codes(), (std::vector<UINT>{NM_RCLICK}));
+
+    // A move of more than the drag distance with the button held begins a drag.
+    const QPoint start = LabelCenter(b);
+    Mouse(QEvent::MouseButtonPress, start, Qt::LeftButton);
+    const QPoint far = start + QPoint(QApplication::startDragDistance() + 5, 0);
+    Mouse(QEvent::MouseMove, far, Qt::LeftButton);
+    Mouse(QEvent::MouseButtonRelease, far, Qt::LeftButton);
+    ASSERT_NE(host.Last(TVN_BEGINDRAG), nullptr);
+    EXPECT_EQ(host.Last(TVN_BEGINDRAG)->hNew, b);
+    EXPECT_EQ(host.Last(TVN_BEGINDRAG)->lNew, 77);
 }
 
 TEST_F(TreeCtrlTest, label_edit_commit_cancel_veto_and_reject)
@@ -392,7 +388,7 @@ TEST_F(TreeCtrlTest, label_edit_commit_cancel_veto_and_reject)
         pEdit->SetWindowText(edit.typed);
         QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
         if (edit.key)
-            Key(pEdit->GetWidget(), edit.key);
+            QTest::keyClick(pEdit->GetWidget(), Qt::Key(edit.key));
         else
             QApplication::sendEvent(pEdit->GetWidget(), &out);
         n = host.Last(TVN_ENDLABELEDIT);
@@ -422,7 +418,7 @@ TEST_F(TreeCtrlTest, label_edit_commit_cancel_veto_and_reject)
     };
     CEdit* pEdit = tree.EditLabel(b);
     ASSERT_NE(pEdit, nullptr);
-    Key(pEdit->GetWidget(), Qt::Key_Return);
+    QTest::keyClick(pEdit->GetWidget(), Qt::Key_Return);
     host.onNote = nullptr;
     EXPECT_EQ(tree.GetCount(), 1u);
     EXPECT_EQ(tree.GetEditControl(), nullptr);
@@ -659,11 +655,8 @@ END_MESSAGE_MAP()
 
 } // namespace
 
-TEST(TreeView, the_view_is_the_control_and_hears_the_right_button_at_its_point)
+TEST_F(TreeCtrlTest, the_view_is_the_control_and_hears_the_right_button_at_its_point)
 {
-    CHost host;
-    ASSERT_TRUE(
-        host.CreateEx(0, nullptr, L"Host", WS_OVERLAPPED, 0, 0, 320, 260, nullptr, nullptr));
     CMyTreeView view;
     ASSERT_TRUE(
         view.Create(nullptr, nullptr, AFX_WS_DEFAULT_VIEW, CRect(0, 0, 300, 240), &host, IDC_TREE));
@@ -673,7 +666,6 @@ TEST(TreeView, the_view_is_the_control_and_hears_the_right_button_at_its_point)
     view.ModifyStyle(0, TVS_HASBUTTONS | TVS_LINESATROOT | TVS_EDITLABELS | TVS_SHOWSELALWAYS);
     EXPECT_EQ(tree.GetStyle() & 0x2F,
               (DWORD)(TVS_HASBUTTONS | TVS_LINESATROOT | TVS_EDITLABELS | TVS_SHOWSELALWAYS));
-    host.ShowWindow(SW_SHOW);
     HTREEITEM a = tree.InsertItem(TVIF_TEXT | TVIF_PARAM, L"a", 0, 0, 0, 0, 5, TVI_ROOT, TVI_LAST);
     HTREEITEM a1 = tree.InsertItem(TVIF_TEXT | TVIF_PARAM, L"a1", 0, 0, 0, 0, 6, a, TVI_LAST);
     tree.Expand(a, TVE_EXPAND);
@@ -682,11 +674,9 @@ TEST(TreeView, the_view_is_the_control_and_hears_the_right_button_at_its_point)
     // Right button: the view's handler hit-tests, selects and passes on.
     CRect r;
     ASSERT_TRUE(tree.GetItemRect(a1, &r, TRUE));
-    QWidget* pViewport = tree.GetTreeWidget()->viewport();
-    SendMouse(pViewport, QEvent::MouseButtonPress, QPoint(r.left + 3, (r.top + r.bottom) / 2),
-              Qt::RightButton);
-    SendMouse(pViewport, QEvent::MouseButtonRelease, QPoint(r.left + 3, (r.top + r.bottom) / 2),
-              Qt::RightButton);
+    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+        SendMouse(tree.GetTreeWidget()->viewport(), type,
+                  QPoint(r.left + 3, (r.top + r.bottom) / 2), Qt::RightButton);
     EXPECT_EQ(view.rightClicked, std::vector<LPARAM>{6});
     EXPECT_EQ(tree.GetSelectedItem(), a1);
     EXPECT_NE(host.Last(TVN_SELCHANGED), nullptr);
@@ -702,24 +692,5 @@ TEST(TreeView, the_view_is_the_control_and_hears_the_right_button_at_its_point)
     EXPECT_TRUE(CImageList::IsDragging());
     CImageList::EndDrag();
     EXPECT_FALSE(CImageList::IsDragging());
-
     view.DestroyWindow();
-    host.DestroyWindow();
-    SpinEvents(0);
-}
-
-TEST_F(TreeCtrlTest, begin_drag_after_a_long_enough_move)
-{
-    HTREEITEM a =
-        tree.InsertItem(TVIF_TEXT | TVIF_PARAM, L"drag me", 0, 0, 0, 0, 77, TVI_ROOT, TVI_LAST);
-    SpinEvents(0);
-    QPoint start = LabelCenter(a);
-    Mouse(QEvent::MouseButtonPress, start, Qt::LeftButton);
-    QPoint far = start + QPoint(QApplication::startDragDistance() + 5, 0);
-    Mouse(QEvent::MouseMove, far, Qt::LeftButton);
-    Mouse(QEvent::MouseButtonRelease, far, Qt::LeftButton);
-    const Note* n = host.Last(TVN_BEGINDRAG);
-    ASSERT_NE(n, nullptr);
-    EXPECT_EQ(n->hNew, a);
-    EXPECT_EQ(n->lNew, 77);
 }

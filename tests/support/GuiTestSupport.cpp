@@ -52,6 +52,13 @@ void SpinEvents(int ms)
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
+QPoint RightClick(QWidget* pWidget, QPoint at, QContextMenuEvent::Reason reason)
+{
+    QContextMenuEvent e(reason, at, pWidget->mapToGlobal(at));
+    QApplication::sendEvent(pWidget, &e);
+    return e.globalPos();
+}
+
 void CloseApplication(CWinApp& app)
 {
     // The base class's flag: a document's own override may ask or refresh captions.

@@ -4,6 +4,7 @@
 // registry back, and ending an application.
 #include "velmar/framework/framework.h"
 
+#include <QContextMenuEvent>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -40,6 +41,11 @@ public:
 
 // Runs the event loop for `ms`, going idle in between, then the deferred deletes.
 void SpinEvents(int ms);
+
+// A context-menu event at `at` of pWidget, as the right button or the menu key sends it;
+// the point in screen coordinates.
+QPoint RightClick(QWidget* pWidget, QPoint at,
+                  QContextMenuEvent::Reason reason = QContextMenuEvent::Mouse);
 
 // Closes every document unsaved (nothing may ask any more) and the main window.
 void CloseApplication(CWinApp& app);
