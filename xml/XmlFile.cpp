@@ -204,7 +204,10 @@ typename CXmlFileT<C>::Node* CXmlFileT<C>::FindNode(const Orvex::CDataLocator* l
     {
         const Orvex::CDataLocatorCell* cell = locator->GetCell(c);
         const C* name = InWidth(cell->GetName(), nameBuf);
+        const bool byIndex = cell->GetKind() == Orvex::CDataLocatorCell::kKindIndex;
         const int32_t index = cell->GetIndex();
+        if (byIndex && index < 0)
+            return nullptr; // no occurrence comes before the first
         const C* param = InWidth(cell->GetParamName(), paramBuf);
         const C* value = InWidth(cell->GetParamValue(), valueBuf);
         Node* match = nullptr;
@@ -214,7 +217,7 @@ typename CXmlFileT<C>::Node* CXmlFileT<C>::FindNode(const Orvex::CDataLocator* l
             Node* child = current->GetChild(i);
             if (child == nullptr || !SameText(child->GetName(), name))
                 continue;
-            if (index >= 0)
+            if (byIndex)
             {
                 if (seen++ == index)
                     match = child;

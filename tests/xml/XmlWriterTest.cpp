@@ -148,8 +148,11 @@ TEST(XmlWriter, export_writes_headers_then_the_node_and_a_locator_picks_it)
     EXPECT_EQ(doc.FindNode(&second), Top(doc, 2)->GetChild(1));
     Orvex::CDataLocator byParam(L"r/b?id=1");
     EXPECT_EQ(doc.FindNode(&byParam), Top(doc, 2)->GetChild(0));
-    Orvex::CDataLocator missing(L"r/c");
-    EXPECT_EQ(doc.FindNode(&missing), nullptr);
+    for (const wchar_t* nothing : {L"r/c", L"r/b=-1", L"r/b=2"})
+    {
+        Orvex::CDataLocator missing(nothing);
+        EXPECT_EQ(doc.FindNode(&missing), nullptr);
+    }
 
     Orvex::CMemStream picked;
     ASSERT_TRUE(doc.Save(&picked, &second));
