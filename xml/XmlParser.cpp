@@ -445,6 +445,8 @@ private:
         if (NameRun(target) >= 0)
             m_in.Back1();
         SkipBlanks();
+        if (m_in.Ensure(1) == 1 && m_in.At(0) == '?')
+            return Fail("a header needs a parameter");
         for (;;)
         {
             if (m_in.AtEnd())
@@ -623,6 +625,8 @@ template <class C> bool CXmlBuilder<C>::StartTag(std::vector<Node*>& parentKids)
         // a nameless node would be saved as "</>", which no reader accepts.
         if (IsXmlDigit(m_name[0]))
             return DestroyXmlNode(node), FailAt(tagStart + 1, "element name begins with a digit");
+        if (m_depth == kXmlMaxDepth)
+            return DestroyXmlNode(node), FailAt(tagStart, "elements nested too deeply");
         if (!SetName(node, m_name))
             return DestroyXmlNode(node), FailAt(tagStart + 1, "invalid element name");
         if (m_hook != nullptr)

@@ -141,6 +141,8 @@ TEST(XmlParser, nesting_deeper_than_the_limit_fails_cleanly)
     CXmlFileW doc;
     ASSERT_TRUE(Load(doc, nested(kXmlMaxDepth)));
     EXPECT_FALSE(Load(doc, nested(kXmlMaxDepth + 1)));
+    std::string emptyInside = nested(kXmlMaxDepth); // an empty-element tag counts alike
+    EXPECT_FALSE(Load(doc, emptyInside.insert(emptyInside.find("</e>"), "<e/>")));
     EXPECT_FALSE(Load(doc, nested(200000))); // no stack is spent on depth
     EXPECT_EQ(doc.GetChildCount(), 1u);
 }
