@@ -435,6 +435,34 @@ private:
         return true;
     }
 
+    // Whether `s` is exactly the ASCII text `ascii`.
+    static bool Is(const C* s, const char* ascii)
+    {
+        for (; *ascii != '\0'; ++s, ++ascii)
+            if (*s != static_cast<C>(static_cast<uint8_t>(*ascii)))
+                return false;
+        return *s == C(0);
+    }
+
+    // The encoding that `node`, the first header, names as the declaration;
+    // false when it names none. Text is decoded with the code page it names;
+    // a header whose name only begins like the declaration's ("<?xmlfoo")
+    // names none, as the writer sees it too.
+    bool DeclaredEncoding(const Node* node, nkMem::CStringT<char>& enc) const
+    {
+        if (!Is(node->GetName(), m_parser.m_strDeclName.GetSafeString()))
+            return false;
+        for (uint32_t i = 0; i < node->GetParamCount(); ++i)
+        {
+            if (Is(node->GetParamName(i), "encoding"))
+            {
+                enc.Assign(node->GetParamValue(i));
+                return true;
+            }
+        }
+        return false;
+    }
+
     // At "<?": a processing instruction with at least one parameter.
     bool Header(Node* node)
     {
@@ -770,6 +798,7 @@ template <class C> bool CXmlBuilder<C>::Run()
     {
         m_in.Skip(3);
         m_parser.m_bBom = true;
+        m_cp = kCodePageUtf8; // a declaration naming another contradicts it
     }
     while (m_in.Ensure(1) == 1 && (m_in.At(0) == ' ' || m_in.At(0) == '\r' || m_in.At(0) == '\n'))
         m_in.Skip(1);
@@ -786,6 +815,7 @@ template <class C> bool CXmlBuilder<C>::Run()
         return Fail("expected the declaration '<?xml' at the start");
     if (looksLikeDecl)
     {
+        const uint64_t declAt = m_in.Offset();
         Node* node = NewNode();
         if (node == nullptr)
             return Fail("out of memory");
@@ -795,25 +825,13 @@ template <class C> bool CXmlBuilder<C>::Run()
             return false;
         }
         m_top.push_back(node);
-        // Wide text is decoded with the code page the declaration names;
-        // a header whose name only begins like it ("<?xmlfoo") names none,
-        // as the writer sees it too.
-        if constexpr (sizeof(C) > 1)
+        nkMem::CStringT<char> enc;
+        if (DeclaredEncoding(node, enc))
         {
-            const C* target = node->GetName();
-            bool exact = true;
-            uint32_t n = 0;
-            for (; exact && n < declLen; ++n)
-                exact = target[n] == static_cast<C>(static_cast<uint8_t>(decl.GetString()[n]));
-            exact = exact && target[declLen] == C(0);
-            if (exact)
-            {
-                nkMem::CStringT<char> enc;
-                const uint32_t i = node->FindParam(L"encoding");
-                if (i < node->GetParamCount())
-                    enc.AssignCP(node->GetParamValue(i), 0u);
-                m_cp = CodePageForReading(enc.GetString());
-            }
+            m_cp = CodePageForReading(enc.GetString());
+            if (m_parser.m_bBom && m_cp != kCodePageUtf8)
+                return FailAt(declAt,
+                              "the declared encoding contradicts the UTF-8 byte order mark");
         }
     }
     m_parser.m_nCodePage = m_cp;

@@ -294,6 +294,40 @@ TEST(XmlParser, utf8_text_decodes_as_the_code_page_layer_decodes_it)
     }
 }
 
+#ifndef _WIN32
+// The ANSI code page while alive; Windows takes it from the system.
+struct AnsiPage
+{
+    explicit AnsiPage(const char* page)
+    {
+        setenv("VELMAR_ACP", page, 1);
+        w32::ReloadAnsiCodePage();
+    }
+    ~AnsiPage()
+    {
+        unsetenv("VELMAR_ACP");
+        w32::ReloadAnsiCodePage();
+    }
+};
+
+TEST(XmlParser, a_utf8_byte_order_mark_stands_for_utf8_unless_the_declaration_says_otherwise)
+{
+    AnsiPage gbk("936");
+    const std::string bom = "\xEF\xBB\xBF",
+                      utf8 = "<?xml  version='1.0'?>\r\n<a>\xE4\xB8\xAD</a>\r\n";
+    CXmlFileW doc;
+    ASSERT_TRUE(Load(doc, bom + utf8));
+    EXPECT_STREQ(Top(doc, 1)->GetValue(), L"\u4E2D");
+    EXPECT_EQ(Save(doc), bom + utf8);
+    // A declaration changed to another encoding takes the mark away.
+    ASSERT_TRUE(Top(doc, 0)->AddParam(L"encoding", L"GBK"));
+    EXPECT_EQ(Save(doc).substr(0, 5), "<?xml");
+    EXPECT_FALSE(Load(doc, bom + "<?xml version='1.0' encoding='GBK'?><a/>"));
+    EXPECT_STREQ(doc.GetParser().GetErrorReason(),
+                 "the declared encoding contradicts the UTF-8 byte order mark");
+}
+#endif
+
 TEST(XmlParser, a_header_only_beginning_like_the_declaration_names_no_code_page)
 {
     // "<?xmlev" is taken as the first header, but the writer does not treat
