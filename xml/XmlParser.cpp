@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace nkDS
@@ -482,6 +483,8 @@ private:
             if (!Parameter())
                 return false;
             AddParam(node);
+            if (m_declBytes != nullptr && !m_pname.empty())
+                m_declBytes->emplace_back(m_pname, m_pvalue);
             SkipBlanks();
             uint8_t c;
             if (!m_in.Get(c))
@@ -612,6 +615,8 @@ private:
     nkMem::CStringT<C> m_nameText, m_valueText;
     std::vector<nkMem::CStringT<C>> m_pendNames, m_pendValues;
     std::vector<NameSlot> m_elementNames, m_paramNameCache, m_valueCache;
+    // While the declaration is read: the bytes of its parameters.
+    std::vector<std::pair<std::vector<char>, std::vector<char>>>* m_declBytes = nullptr;
 };
 
 // Reads the start tag at "<". An empty-element tag completes the node into
@@ -819,7 +824,12 @@ template <class C> bool CXmlBuilder<C>::Run()
         Node* node = NewNode();
         if (node == nullptr)
             return Fail("out of memory");
-        if (!Header(node))
+        const unsigned readWith = m_cp;
+        std::vector<std::pair<std::vector<char>, std::vector<char>>> params;
+        m_declBytes = &params;
+        const bool read = Header(node);
+        m_declBytes = nullptr;
+        if (!read)
         {
             DestroyXmlNode(node);
             return false;
@@ -832,6 +842,18 @@ template <class C> bool CXmlBuilder<C>::Run()
             if (m_parser.m_bBom && m_cp != kCodePageUtf8)
                 return FailAt(declAt,
                               "the declared encoding contradicts the UTF-8 byte order mark");
+            // Its own parameters were decoded before the encoding was known.
+            if (sizeof(C) > 1 && m_cp != readWith)
+            {
+                node->m_paramNames.RemoveAll();
+                node->m_paramValues.RemoveAll();
+                for (auto& [name, value] : params)
+                {
+                    m_pname.swap(name);
+                    m_pvalue.swap(value);
+                    AddParam(node);
+                }
+            }
         }
     }
     m_parser.m_nCodePage = m_cp;

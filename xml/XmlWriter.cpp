@@ -14,14 +14,6 @@ namespace
 
 constexpr unsigned kUtf8 = 65001;
 constexpr unsigned kGb18030 = 54936;
-constexpr unsigned kUsAscii = 20127;
-
-// The reader takes the encoding from a header named exactly "xml".
-template <class C> bool IsDeclaration(const CXmlNodeT<C>* node)
-{
-    const C* name = node->GetName();
-    return name[0] == C('x') && name[1] == C('m') && name[2] == C('l') && name[3] == C(0);
-}
 
 template <class C> size_t Length(const nkMem::CStringT<C>& s)
 {
@@ -346,9 +338,7 @@ template <class C> void CXmlWriter::Open(CXmlNodeT<C>* node, uint32_t depth, uns
     case xnkHeader:
         Put("<?", 2);
         Text(Chars(node->m_strName), Length(node->m_strName), cp, 0);
-        // The reader decodes the declaration before it knows the encoding,
-        // so anything beyond ASCII there goes out as a character reference.
-        Params(node, IsDeclaration(node) ? kUsAscii : cp);
+        Params(node, cp);
         Put("?>\r\n", 4);
         return;
     case xnkRemark:
