@@ -78,6 +78,24 @@ TEST(XmlWriter, encoding_follows_the_declaration_and_never_loses_a_character)
         "<?xml  version='1.0'  encoding='UTF-8'?>\r\n<a>\xE4\xB8\xAD\xF0\x9F\x98\x80</a>\r\n");
 }
 
+TEST(XmlWriter, cdata_and_remarks_take_no_character_references)
+{
+    // A reference there is literal text: a CDATA value with a character
+    // that GBK lacks goes out as escaped text, and such a remark fails.
+    CXmlFileW doc;
+    ASSERT_TRUE(Load(doc, "<?xml version='1.0' encoding='GBK'?><a><![CDATA[x]]></a>"));
+    Top(doc, 1)->SetValue(L"x<\U0001F600");
+    bool ok = false;
+    EXPECT_EQ(Save(doc, &ok),
+              "<?xml  version='1.0'  encoding='GBK'?>\r\n<a>x&lt;&#x1F600;</a>\r\n");
+    EXPECT_TRUE(ok);
+    Add(Top(doc, 1), L"", L"\U0001F600", xnkRemark);
+    Save(doc, &ok);
+    EXPECT_FALSE(ok);
+    EXPECT_STREQ(doc.m_writer.GetErrorReason(),
+                 "a remark holds a character that the encoding cannot represent");
+}
+
 TEST(XmlWriter, the_declaration_is_read_and_written_in_the_encoding_it_names)
 {
     const std::string gbk =
