@@ -203,15 +203,35 @@ bool DecodeSingleByte(Kind kind, const unsigned char* s, size_t len, bool strict
     return true;
 }
 
+// Writes into [o, o + cap) what the converter still holds (some pages keep a
+// letter back until they know whether a combining mark follows) and returns
+// it to its initial state; the count of bytes written.
+size_t FlushIconv(iconv_t cd, char* o, size_t cap)
+{
+    size_t left = cap;
+    iconv(cd, nullptr, nullptr, &o, &left);
+    return cap - left;
+}
+
 bool DecodeIconv(UINT cp, const unsigned char* s, size_t len, bool strict, Sink<wchar_t>& out)
 {
     iconv_t cd = w32::CachedIconv(cp, true);
     std::uint32_t chunk[256];
+    const auto flush = [&]
+    {
+        const size_t n = FlushIconv(cd, reinterpret_cast<char*>(chunk), sizeof chunk);
+        for (size_t k = 0; k < n / sizeof chunk[0]; ++k)
+            out.Put(chunk[k]);
+    };
+    bool held = false; // the converter has seen input since it was last flushed
     size_t i = 0;
     while (i < len && !out.overflow)
     {
         if (s[i] < 0x80)
         { // ASCII is itself in every page converted here
+            if (held)
+                flush();
+            held = false;
             out.Put(s[i]);
             ++i;
             continue;
@@ -226,15 +246,19 @@ bool DecodeIconv(UINT cp, const unsigned char* s, size_t len, bool strict, Sink<
         for (size_t k = 0; k < produced; ++k)
             out.Put(chunk[k]);
         i = len - inLeft;
+        held = true;
         if (r == static_cast<size_t>(-1) && err != E2BIG)
         {
             if (strict)
                 return false;
+            flush();
+            held = false;
             out.Put(kReplacement); // a byte that starts no character, or a cut-off one
             ++i;
-            iconv(cd, nullptr, nullptr, nullptr, nullptr);
         }
     }
+    if (held)
+        flush();
     return true;
 }
 
@@ -249,11 +273,16 @@ bool EncodeIconv(UINT cp, const wchar_t* w, size_t len, bool strict, const Defau
 {
     iconv_t cd = w32::CachedIconv(cp, false);
     char chunk[1024];
+    const auto flush = [&] { out.PutBytes(chunk, FlushIconv(cd, chunk, sizeof chunk)); };
+    bool held = false; // the converter has seen input since it was last flushed
     size_t i = 0;
     while (i < len && !out.overflow)
     {
         if (static_cast<std::uint32_t>(w[i]) < 0x80)
         {
+            if (held)
+                flush();
+            held = false;
             out.Put(static_cast<std::uint32_t>(w[i]));
             ++i;
             continue;
@@ -266,16 +295,20 @@ bool EncodeIconv(UINT cp, const wchar_t* w, size_t len, bool strict, const Defau
         const int err = errno;
         out.PutBytes(chunk, sizeof chunk - oLeft);
         i = len - inLeft / sizeof(wchar_t);
+        held = true;
         if (r == static_cast<size_t>(-1) && err != E2BIG)
         {
             if (strict)
                 return false;
+            flush();
+            held = false;
             out.PutBytes(def.bytes, def.len);
             usedDefault = true;
             ++i;
-            iconv(cd, nullptr, nullptr, nullptr, nullptr);
         }
     }
+    if (held)
+        flush();
     return true;
 }
 

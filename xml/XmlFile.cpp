@@ -1,6 +1,7 @@
 #include "velmar/xml/XmlFile.h"
 
 #include "velmar/xml/XmlEncoding.h"
+#include "velmar/win32/win32.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -11,6 +12,7 @@ namespace
 {
 
 const char kRootName[] = "XMLFile_Parser_Root";
+constexpr unsigned kUtf8 = 65001;
 
 template <class C> bool SameText(const C* a, const C* b)
 {
@@ -76,14 +78,13 @@ template <class C> unsigned CXmlFileT<C>::WriteCodePage() const
     else
     {
         // The declaration in the tree decides, so that a file written says
-        // truthfully what it is encoded in.
+        // truthfully what it is encoded in; when it names no encoding, a
+        // byte order mark read stands for UTF-8, as it did for the reader.
         Node* decl = Declaration();
-        if (decl == nullptr)
-            return 0;
         nkMem::CStringT<C> name;
-        const C* enc = decl->GetParamByName(Literal("encoding", name));
+        const C* enc = decl != nullptr ? decl->GetParamByName(Literal("encoding", name)) : nullptr;
         if (enc == nullptr)
-            return 0;
+            return m_bBom ? kUtf8 : 0u;
         nkMem::CStringT<char> narrow;
         narrow.Assign(enc);
         return CodePageForWriting(narrow.GetString());
@@ -171,7 +172,9 @@ template <class C> bool CXmlFileT<C>::ExportNode(Orvex::IStream* stream, Node* n
         return false;
     const unsigned cp = WriteCodePage();
     m_writer.Begin(stream);
-    if (m_bBom)
+    // The mark goes only before UTF-8: a declaration changed since the load
+    // to name another encoding drops it. Narrow text is written as read.
+    if (m_bBom && (sizeof(C) == 1 || cp == kUtf8 || (cp == 0 && GetACP() == kUtf8)))
         m_writer.WriteRaw("\xEF\xBB\xBF", 3);
     const uint32_t count = this->GetChildCount();
     if (node == static_cast<Node*>(this))
@@ -204,7 +207,10 @@ typename CXmlFileT<C>::Node* CXmlFileT<C>::FindNode(const Orvex::CDataLocator* l
     {
         const Orvex::CDataLocatorCell* cell = locator->GetCell(c);
         const C* name = InWidth(cell->GetName(), nameBuf);
+        const bool byIndex = cell->GetKind() == Orvex::CDataLocatorCell::kKindIndex;
         const int32_t index = cell->GetIndex();
+        if (byIndex && index < 0)
+            return nullptr; // no occurrence comes before the first
         const C* param = InWidth(cell->GetParamName(), paramBuf);
         const C* value = InWidth(cell->GetParamValue(), valueBuf);
         Node* match = nullptr;
@@ -214,7 +220,7 @@ typename CXmlFileT<C>::Node* CXmlFileT<C>::FindNode(const Orvex::CDataLocator* l
             Node* child = current->GetChild(i);
             if (child == nullptr || !SameText(child->GetName(), name))
                 continue;
-            if (index >= 0)
+            if (byIndex)
             {
                 if (seen++ == index)
                     match = child;

@@ -20,6 +20,16 @@ template <class C> bool SameText(const C* a, const C* b)
     return *a == *b;
 }
 
+// Lists grow to exactly what they are asked for, which makes filling one an
+// element at a time quadratic; past a few elements, double its room instead.
+template <class L> void MakeRoomForOneMore(L& list)
+{
+    const uint32_t count = list.GetCount();
+    if (count >= 4 && count >= list.GetCapacity() &&
+        count <= 0x7FFFFFFFu / sizeof(typename L::ElementType))
+        list.Truncate(count * 2, false);
+}
+
 } // namespace
 
 template <class C> CXmlNodeT<C>::CXmlNodeT() : TreeBase(0, nullptr) {}
@@ -60,22 +70,12 @@ template <class C> bool CXmlNodeT<C>::IsAncestorOrSelf(const CXmlNodeT* node) co
     return false;
 }
 
-template <class C> void CXmlNodeT<C>::MakeRoomForChild()
-{
-    // The list grows to exactly what it is asked for, which makes filling a
-    // wide node quadratic; past a few children, double its room instead.
-    auto& kids = this->GetChildren();
-    const uint32_t count = kids.GetCount();
-    if (count >= 4 && count >= kids.GetCapacity() && count <= 0x7FFFFFFFu / sizeof(CXmlNodeT*))
-        kids.Truncate(count * 2, false);
-}
-
 template <class C> bool CXmlNodeT<C>::AddChild(CXmlNodeT* node)
 {
     // Taking an ancestor as a child would close a cycle that Clear could not end.
     if (node == nullptr || IsAncestorOrSelf(node) || !this->CanAddChild())
         return false;
-    MakeRoomForChild();
+    MakeRoomForOneMore(this->GetChildren());
     return TreeBase::AddChild(node);
 }
 
@@ -83,7 +83,7 @@ template <class C> bool CXmlNodeT<C>::InsertChild(uint32_t index, CXmlNodeT* nod
 {
     if (node == nullptr || IsAncestorOrSelf(node) || !this->CanAddChild())
         return false;
-    MakeRoomForChild();
+    MakeRoomForOneMore(this->GetChildren());
     return TreeBase::InsertChild(index, node);
 }
 
@@ -155,6 +155,8 @@ template <class C> bool CXmlNodeT<C>::AddParam(const C* name, const C* value)
     String v;
     n.Assign(name);
     v.Assign(value);
+    MakeRoomForOneMore(m_paramNames);
+    MakeRoomForOneMore(m_paramValues);
     m_paramNames.Add(n);
     try
     {

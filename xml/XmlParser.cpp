@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace nkDS
@@ -435,6 +436,34 @@ private:
         return true;
     }
 
+    // Whether `s` is exactly the ASCII text `ascii`.
+    static bool Is(const C* s, const char* ascii)
+    {
+        for (; *ascii != '\0'; ++s, ++ascii)
+            if (*s != static_cast<C>(static_cast<uint8_t>(*ascii)))
+                return false;
+        return *s == C(0);
+    }
+
+    // The encoding that `node`, the first header, names as the declaration;
+    // false when it names none. Text is decoded with the code page it names;
+    // a header whose name only begins like the declaration's ("<?xmlfoo")
+    // names none, as the writer sees it too.
+    bool DeclaredEncoding(const Node* node, nkMem::CStringT<char>& enc) const
+    {
+        if (!Is(node->GetName(), m_parser.m_strDeclName.GetSafeString()))
+            return false;
+        for (uint32_t i = 0; i < node->GetParamCount(); ++i)
+        {
+            if (Is(node->GetParamName(i), "encoding"))
+            {
+                enc.Assign(node->GetParamValue(i));
+                return true;
+            }
+        }
+        return false;
+    }
+
     // At "<?": a processing instruction with at least one parameter.
     bool Header(Node* node)
     {
@@ -445,6 +474,8 @@ private:
         if (NameRun(target) >= 0)
             m_in.Back1();
         SkipBlanks();
+        if (m_in.Ensure(1) == 1 && m_in.At(0) == '?')
+            return Fail("a header needs a parameter");
         for (;;)
         {
             if (m_in.AtEnd())
@@ -452,6 +483,8 @@ private:
             if (!Parameter())
                 return false;
             AddParam(node);
+            if (m_declBytes != nullptr && !m_pname.empty())
+                m_declBytes->emplace_back(m_pname, m_pvalue);
             SkipBlanks();
             uint8_t c;
             if (!m_in.Get(c))
@@ -582,6 +615,8 @@ private:
     nkMem::CStringT<C> m_nameText, m_valueText;
     std::vector<nkMem::CStringT<C>> m_pendNames, m_pendValues;
     std::vector<NameSlot> m_elementNames, m_paramNameCache, m_valueCache;
+    // While the declaration is read: the bytes of its parameters.
+    std::vector<std::pair<std::vector<char>, std::vector<char>>>* m_declBytes = nullptr;
 };
 
 // Reads the start tag at "<". An empty-element tag completes the node into
@@ -623,6 +658,8 @@ template <class C> bool CXmlBuilder<C>::StartTag(std::vector<Node*>& parentKids)
         // a nameless node would be saved as "</>", which no reader accepts.
         if (IsXmlDigit(m_name[0]))
             return DestroyXmlNode(node), FailAt(tagStart + 1, "element name begins with a digit");
+        if (m_depth == kXmlMaxDepth)
+            return DestroyXmlNode(node), FailAt(tagStart, "elements nested too deeply");
         if (!SetName(node, m_name))
             return DestroyXmlNode(node), FailAt(tagStart + 1, "invalid element name");
         if (m_hook != nullptr)
@@ -766,6 +803,7 @@ template <class C> bool CXmlBuilder<C>::Run()
     {
         m_in.Skip(3);
         m_parser.m_bBom = true;
+        m_cp = kCodePageUtf8; // a declaration naming another contradicts it
     }
     while (m_in.Ensure(1) == 1 && (m_in.At(0) == ' ' || m_in.At(0) == '\r' || m_in.At(0) == '\n'))
         m_in.Skip(1);
@@ -782,33 +820,39 @@ template <class C> bool CXmlBuilder<C>::Run()
         return Fail("expected the declaration '<?xml' at the start");
     if (looksLikeDecl)
     {
+        const uint64_t declAt = m_in.Offset();
         Node* node = NewNode();
         if (node == nullptr)
             return Fail("out of memory");
-        if (!Header(node))
+        const unsigned readWith = m_cp;
+        std::vector<std::pair<std::vector<char>, std::vector<char>>> params;
+        m_declBytes = &params;
+        const bool read = Header(node);
+        m_declBytes = nullptr;
+        if (!read)
         {
             DestroyXmlNode(node);
             return false;
         }
         m_top.push_back(node);
-        // Wide text is decoded with the code page the declaration names;
-        // a header whose name only begins like it ("<?xmlfoo") names none,
-        // as the writer sees it too.
-        if constexpr (sizeof(C) > 1)
+        nkMem::CStringT<char> enc;
+        if (DeclaredEncoding(node, enc))
         {
-            const C* target = node->GetName();
-            bool exact = true;
-            uint32_t n = 0;
-            for (; exact && n < declLen; ++n)
-                exact = target[n] == static_cast<C>(static_cast<uint8_t>(decl.GetString()[n]));
-            exact = exact && target[declLen] == C(0);
-            if (exact)
+            m_cp = CodePageForReading(enc.GetString());
+            if (m_parser.m_bBom && m_cp != kCodePageUtf8)
+                return FailAt(declAt,
+                              "the declared encoding contradicts the UTF-8 byte order mark");
+            // Its own parameters were decoded before the encoding was known.
+            if (sizeof(C) > 1 && m_cp != readWith)
             {
-                nkMem::CStringT<char> enc;
-                const uint32_t i = node->FindParam(L"encoding");
-                if (i < node->GetParamCount())
-                    enc.AssignCP(node->GetParamValue(i), 0u);
-                m_cp = CodePageForReading(enc.GetString());
+                node->m_paramNames.RemoveAll();
+                node->m_paramValues.RemoveAll();
+                for (auto& [name, value] : params)
+                {
+                    m_pname.swap(name);
+                    m_pvalue.swap(value);
+                    AddParam(node);
+                }
             }
         }
     }

@@ -14,14 +14,6 @@ namespace
 
 constexpr unsigned kUtf8 = 65001;
 constexpr unsigned kGb18030 = 54936;
-constexpr unsigned kUsAscii = 20127;
-
-// The reader takes the encoding from a header named exactly "xml".
-template <class C> bool IsDeclaration(const CXmlNodeT<C>* node)
-{
-    const C* name = node->GetName();
-    return name[0] == C('x') && name[1] == C('m') && name[2] == C('l') && name[3] == C(0);
-}
 
 template <class C> size_t Length(const nkMem::CStringT<C>& s)
 {
@@ -72,6 +64,24 @@ template <class C> bool BeginsReference(const C* s, size_t n)
     return i < n && s[i] == C(';');
 }
 
+// s[0..n) in code page `cp` into out[0..cap) (null: counted only); `missing`
+// tells whether a character has no bytes in the page. 0 when it fails.
+int Encode(unsigned cp, const wchar_t* s, size_t n, char* out, size_t cap, bool& missing)
+{
+    const bool complete = cp == kUtf8 || cp == kGb18030;
+    BOOL usedDefault = FALSE;
+    // Without this flag Windows writes a look-alike ("c" for "ç") and does
+    // not report it as a default character; a few pages refuse any flag.
+    int got =
+        WideCharToMultiByte(cp, complete ? 0 : WC_NO_BEST_FIT_CHARS, s, static_cast<int>(n), out,
+                            static_cast<int>(cap), nullptr, complete ? nullptr : &usedDefault);
+    if (got == 0 && !complete && GetLastError() == ERROR_INVALID_FLAGS)
+        got = WideCharToMultiByte(cp, 0, s, static_cast<int>(n), out, static_cast<int>(cap),
+                                  nullptr, &usedDefault);
+    missing = usedDefault != FALSE;
+    return got;
+}
+
 } // namespace
 
 void CXmlWriter::Begin(Orvex::IStream* target)
@@ -84,6 +94,7 @@ void CXmlWriter::Begin(Orvex::IStream* target)
         m_cap = kBlock;
     }
     m_ok = target != nullptr;
+    m_pszError = m_ok ? nullptr : "no stream to write to";
 }
 
 void CXmlWriter::MakeRoom(size_t n)
@@ -114,7 +125,7 @@ void CXmlWriter::Drain()
             const uint32_t wrote = m_pTarget->Write(m_buf.get() + done, n);
             if (wrote != n)
             {
-                m_ok = false;
+                Refuse("the stream took less than was written");
                 break;
             }
             done += n;
@@ -271,21 +282,9 @@ void CXmlWriter::Text(const wchar_t* s, size_t n, unsigned cp, int escape)
     }
     // Four bytes per character cover every code page we write.
     m_conv.resize(n * 4 + 4);
-    BOOL usedDefault = FALSE;
-    const bool complete = cp == kUtf8 || cp == kGb18030;
-    // Without this flag Windows writes a look-alike ("c" for "ç") and does
-    // not report it as a default character; a few pages refuse any flag.
-    DWORD flags = complete ? 0 : WC_NO_BEST_FIT_CHARS;
-    int got = WideCharToMultiByte(cp, flags, s, static_cast<int>(n), m_conv.data(),
-                                  static_cast<int>(m_conv.size()), nullptr,
-                                  complete ? nullptr : &usedDefault);
-    if (got == 0 && flags != 0 && GetLastError() == ERROR_INVALID_FLAGS)
-    {
-        flags = 0;
-        got = WideCharToMultiByte(cp, flags, s, static_cast<int>(n), m_conv.data(),
-                                  static_cast<int>(m_conv.size()), nullptr, &usedDefault);
-    }
-    if (got > 0 && !usedDefault)
+    bool missing = false;
+    const int got = Encode(cp, s, n, m_conv.data(), m_conv.size(), missing);
+    if (got > 0 && !missing)
     {
         Escaped(m_conv.data(), static_cast<size_t>(got), escape);
         return;
@@ -298,16 +297,14 @@ void CXmlWriter::Text(const wchar_t* s, size_t n, unsigned cp, int escape)
     {
         // A surrogate pair of a 16-bit wchar_t is one character.
         unsigned code = static_cast<unsigned>(s[i]);
-        int units = 1;
+        size_t units = 1;
         if (sizeof(wchar_t) == 2 && unicode::IsHighSurrogate(code) && i + 1 < n &&
             unicode::IsLowSurrogate(static_cast<unsigned>(s[i + 1])))
         {
             code = unicode::JoinSurrogates(code, static_cast<unsigned>(s[i + 1]));
             units = 2;
         }
-        BOOL missing = FALSE;
-        const int k = WideCharToMultiByte(cp, flags, s + i, units, one, sizeof one, nullptr,
-                                          complete ? nullptr : &missing);
+        const int k = Encode(cp, s + i, units, one, sizeof one, missing);
         if (k > 0 && !missing)
             bytes.append(one, static_cast<size_t>(k));
         else
@@ -315,9 +312,26 @@ void CXmlWriter::Text(const wchar_t* s, size_t n, unsigned cp, int escape)
             const int r = std::snprintf(one, sizeof one, "&#x%X;", code);
             bytes.append(one, static_cast<size_t>(r));
         }
-        i += static_cast<size_t>(units - 1);
+        i += units - 1;
     }
     Escaped(bytes.data(), bytes.size(), escape);
+}
+
+bool CXmlWriter::Representable(const wchar_t* s, size_t n, unsigned cp)
+{
+    if (cp == 0)
+        cp = GetACP();
+    if (n == 0 || cp == kUtf8 || cp == kGb18030)
+        return true;
+    bool missing = false;
+    return Encode(cp, s, n, nullptr, 0, missing) > 0 && !missing;
+}
+
+void CXmlWriter::Refuse(const char* why)
+{
+    if (m_ok)
+        m_pszError = why;
+    m_ok = false;
 }
 
 template <class C> void CXmlWriter::Params(const CXmlNodeT<C>* node, unsigned cp)
@@ -346,12 +360,13 @@ template <class C> void CXmlWriter::Open(CXmlNodeT<C>* node, uint32_t depth, uns
     case xnkHeader:
         Put("<?", 2);
         Text(Chars(node->m_strName), Length(node->m_strName), cp, 0);
-        // The reader decodes the declaration before it knows the encoding,
-        // so anything beyond ASCII there goes out as a character reference.
-        Params(node, IsDeclaration(node) ? kUsAscii : cp);
+        Params(node, cp);
         Put("?>\r\n", 4);
         return;
     case xnkRemark:
+        // A reference in a remark would be read back as literal text.
+        if (!Representable(Chars(node->m_strValue), Length(node->m_strValue), cp))
+            return Refuse("a remark holds a character that the encoding cannot represent");
         Indent(depth);
         Put("<!--", 4);
         Text(Chars(node->m_strValue), Length(node->m_strValue), cp, 0);
@@ -381,7 +396,9 @@ template <class C> void CXmlWriter::Open(CXmlNodeT<C>* node, uint32_t depth, uns
         node->m_strValue.Swap(none);
     }
     Put('>');
-    if (node->IsCData())
+    // A CDATA section cannot hold a reference either: text with a character
+    // the code page lacks is written as escaped text instead.
+    if (node->IsCData() && Representable(Chars(node->m_strValue), Length(node->m_strValue), cp))
     {
         Put("<![CDATA[", 9);
         Text(Chars(node->m_strValue), Length(node->m_strValue), cp, 0);

@@ -195,6 +195,23 @@ TEST(CodePages, GbkAndGb18030)
     EXPECT_EQ(longText, ToWide(54936, ToBytes(54936, longText)));
 }
 
+TEST(CodePages, CombiningPagesKeepTheLastCharacter)
+{
+    // These pages hold a letter back until they know no combining mark
+    // follows; the end of the text, or ASCII after it, releases it. A long
+    // text crosses the conversion's internal chunks.
+    for (const auto& [page, text] : {std::pair<UINT, std::wstring>{1255, L"\u05d1\u05d3\u05d4"},
+                                     {1258, L"\u0102\u00e0.\u00e0"}})
+    {
+        std::wstring longText;
+        while (longText.size() < 3000)
+            longText += text;
+        for (const std::wstring& w : {text, longText})
+            EXPECT_TRUE(w == ToWide(page, ToBytes(page, w))) << page << " " << w.size();
+    }
+    EXPECT_EQ("\xe1\xe3\xe4", ToBytes(1255, L"\u05d1\u05d3\u05d4"));
+}
+
 TEST(CodePages, ArgumentChecks)
 {
     wchar_t w[4];

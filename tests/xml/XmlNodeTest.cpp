@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <new>
+#include <utility>
 
 // Every block from the global allocator is counted while it lives, so a test
 // can tell whether an operation returned all it took (the C library's figures
@@ -127,6 +128,20 @@ TYPED_TEST(XmlNodeTest, parameters_keep_order_duplicates_and_the_value_rule)
     EXPECT_STREQ(n.GetParamValue(2), LIT("second"));
     EXPECT_STREQ(n.GetParamByName(LIT("dup")), LIT("second"));
     EXPECT_STREQ(n.GetParamName(7), LIT("")); // out of range reads empty
+}
+
+TYPED_TEST(XmlNodeTest, parameters_added_one_by_one_grow_their_lists_geometrically)
+{
+    CXmlNodeT<TypeParam> n; // lists sized to the count would copy themselves at every add
+    uint32_t grown = 0;
+    for (uint32_t i = 0, room = 0; i < 1000; ++i)
+    {
+        n.AddParam(LIT("p"), LIT("v"));
+        const uint32_t was =
+            std::exchange(room, n.m_paramNames.GetCapacity() + n.m_paramValues.GetCapacity());
+        grown += room != was;
+    }
+    EXPECT_LT(grown, 20u);
 }
 
 TYPED_TEST(XmlNodeTest, validity_depends_on_the_kind)

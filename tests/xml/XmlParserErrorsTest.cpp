@@ -51,6 +51,8 @@ TEST(XmlParserErrors, the_offset_points_at_the_offending_byte_and_the_reason_say
         {"<a/>x", 4, "text outside an element"},
         {"<a><1b>x</1b></a>", 4, "element name begins with a digit"},
         {"<a/x>", 3, "expected '>' after '/'"},
+        {"<a><?pi?></a>", 7, "a header needs a parameter"},
+        {"<a><?pi ?></a>", 8, "a header needs a parameter"},
         // An input that ends early is refused at its end, naming the open element.
         {"<a><b>text", 10, "input ends before </b>"},
         {"<a><b>te", 8, "input ends before </b>"},

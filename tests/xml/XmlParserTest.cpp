@@ -141,6 +141,8 @@ TEST(XmlParser, nesting_deeper_than_the_limit_fails_cleanly)
     CXmlFileW doc;
     ASSERT_TRUE(Load(doc, nested(kXmlMaxDepth)));
     EXPECT_FALSE(Load(doc, nested(kXmlMaxDepth + 1)));
+    std::string emptyInside = nested(kXmlMaxDepth); // an empty-element tag counts alike
+    EXPECT_FALSE(Load(doc, emptyInside.insert(emptyInside.find("</e>"), "<e/>")));
     EXPECT_FALSE(Load(doc, nested(200000))); // no stack is spent on depth
     EXPECT_EQ(doc.GetChildCount(), 1u);
 }
@@ -291,6 +293,40 @@ TEST(XmlParser, utf8_text_decodes_as_the_code_page_layer_decodes_it)
         EXPECT_EQ(std::wstring(Top(doc, 1)->GetParamValue(0)), expected);
     }
 }
+
+#ifndef _WIN32
+// The ANSI code page while alive; Windows takes it from the system.
+struct AnsiPage
+{
+    explicit AnsiPage(const char* page)
+    {
+        setenv("VELMAR_ACP", page, 1);
+        w32::ReloadAnsiCodePage();
+    }
+    ~AnsiPage()
+    {
+        unsetenv("VELMAR_ACP");
+        w32::ReloadAnsiCodePage();
+    }
+};
+
+TEST(XmlParser, a_utf8_byte_order_mark_stands_for_utf8_unless_the_declaration_says_otherwise)
+{
+    AnsiPage gbk("936");
+    const std::string bom = "\xEF\xBB\xBF",
+                      utf8 = "<?xml  version='1.0'?>\r\n<a>\xE4\xB8\xAD</a>\r\n";
+    CXmlFileW doc;
+    ASSERT_TRUE(Load(doc, bom + utf8));
+    EXPECT_STREQ(Top(doc, 1)->GetValue(), L"\u4E2D");
+    EXPECT_EQ(Save(doc), bom + utf8);
+    // A declaration changed to another encoding takes the mark away.
+    ASSERT_TRUE(Top(doc, 0)->AddParam(L"encoding", L"GBK"));
+    EXPECT_EQ(Save(doc).substr(0, 5), "<?xml");
+    EXPECT_FALSE(Load(doc, bom + "<?xml version='1.0' encoding='GBK'?><a/>"));
+    EXPECT_STREQ(doc.GetParser().GetErrorReason(),
+                 "the declared encoding contradicts the UTF-8 byte order mark");
+}
+#endif
 
 TEST(XmlParser, a_header_only_beginning_like_the_declaration_names_no_code_page)
 {

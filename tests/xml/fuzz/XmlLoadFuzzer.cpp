@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 namespace
@@ -17,7 +18,14 @@ template <class C> void RoundTrip(const std::string& input)
     bool ok = false;
     const std::string first = testsupport::Save(doc, &ok);
     if (!ok)
-        std::abort(); // a memory stream takes everything
+    {
+        // A memory stream takes everything: only a remark with a character
+        // the encoding lacks is refused.
+        const char* why = doc.m_writer.GetErrorReason();
+        if (why == nullptr || std::strstr(why, "remark") == nullptr)
+            std::abort();
+        return;
+    }
     if (!testsupport::IsFixedPoint<C>(first))
         std::abort(); // what the engine wrote, it must read and write the same
 }

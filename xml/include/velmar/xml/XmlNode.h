@@ -90,7 +90,6 @@ private:
     static const C* Chars(const String& s);
     static void DeleteNode(CXmlNodeT* node);
     bool IsAncestorOrSelf(const CXmlNodeT* node) const;
-    void MakeRoomForChild();
 };
 
 using CXmlNodeA = CXmlNodeT<char>;

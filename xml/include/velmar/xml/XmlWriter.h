@@ -25,8 +25,11 @@ public:
     // character references. Narrow text is written as it is.
     template <class C> void WriteNode(CXmlNodeT<C>* node, uint32_t depth, unsigned codePage);
     void WriteRaw(const char* bytes, size_t n) { Put(bytes, n); }
-    // Writes what is collected; false when any write fell short.
+    // Writes what is collected; false when any write fell short or the
+    // content could not be written faithfully.
     bool End();
+    // Why the last output failed; null when it did not.
+    const char* GetErrorReason() const { return m_pszError; }
 
     Orvex::IStream* m_pTarget = nullptr;
 
@@ -60,6 +63,13 @@ private:
     void Text(const wchar_t* s, size_t n, unsigned cp, int escape);
     void Escaped(const char* s, size_t n, int escape);
 
+    // Whether every character has bytes in the code page; narrow text is
+    // written as it is.
+    static bool Representable(const char*, size_t, unsigned) { return true; }
+    static bool Representable(const wchar_t* s, size_t n, unsigned cp);
+    // Fails the output, keeping the first reason; nothing more is written.
+    void Refuse(const char* why);
+
     // Wide UTF-8 text that the fast encoder wrote up to a character it leaves
     // to the code-page layer; returns how many characters it took.
     size_t Utf8Text(const wchar_t* s, size_t n, int escape);
@@ -70,6 +80,7 @@ private:
     size_t m_cap = 0;
     std::string m_conv;
     bool m_ok = true;
+    const char* m_pszError = nullptr;
 };
 
 extern template void CXmlWriter::WriteNode<char>(CXmlNodeT<char>*, uint32_t, unsigned);
