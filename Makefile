@@ -8,7 +8,7 @@ SAMPLE     ?= samples/catalog.xml
 ARGS       ?=
 CMAKE_ARGS ?=
 
-.PHONY: all bootstrap build build-asan build-windows run test test-asan test-windows bench fuzz install format format-check clean
+.PHONY: all bootstrap build build-asan build-windows run test test-asan test-windows bench fuzz install package format format-check clean
 
 all: build
 
@@ -63,6 +63,10 @@ fuzz: bootstrap
 
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# velmar_<version>_amd64.deb and velmar-dev_<version>_amd64.deb in $(BUILD).
+package: build
+	cmake --build $(BUILD) --target package
 
 format: bootstrap
 	git ls-files -z '*.h' '*.cpp' | xargs -0 -r clang-format -i

@@ -4,6 +4,7 @@
 #include "velmar/app/ChildFrame.h"
 #include "velmar/app/MainFrame.h"
 #include "velmar/app/Resource.h"
+#include "velmar/app/RunningInstance.h"
 #include "velmar/app/VelmarDoc.h"
 #include "velmar/app/VelmarResources.h"
 #include "velmar/app/XMLTreeView.h"
@@ -33,6 +34,14 @@ CVelmarApp::CVelmarApp() : CWinApp(RegisterResourcesFirst()) {}
 
 BOOL CVelmarApp::InitInstance()
 {
+    CVelmarCommandLineInfo cmdInfo;
+    ParseCommandLine(cmdInfo);
+    // Handed to the editor already running: with no main window the
+    // framework ends this start at once, successfully.
+    m_pInstance = std::make_unique<CSingleInstance>(L"velmar");
+    if (VelmarHandOffToRunning(*m_pInstance, cmdInfo))
+        return TRUE;
+
     VelmarRegisterResources();
     InitCommonControls();
     OleInitialize(nullptr);
@@ -59,13 +68,19 @@ BOOL CVelmarApp::InitInstance()
     pMainFrame->DragAcceptFiles();
     EnableShellOpen();
 
-    CCommandLineInfo cmdInfo;
-    ParseCommandLine(cmdInfo);
     // Without a file name the program starts with no document at all.
     if (cmdInfo.m_nShellCommand == CCommandLineInfo::FileNew)
         cmdInfo.m_nShellCommand = CCommandLineInfo::FileNothing;
     if (!ProcessShellCommand(cmdInfo))
         return FALSE;
+    // The framework opens the first file; the others open as a running
+    // editor would open them.
+    if (cmdInfo.m_nShellCommand == CCommandLineInfo::FileOpen)
+        for (size_t i = 1; i < cmdInfo.m_files.size(); ++i)
+            OpenDocumentFile(cmdInfo.m_files[i].c_str());
+    // Without the channel (another program holds it) this one is simply not
+    // reachable from later starts.
+    m_pInstance->Listen();
 
     pMainFrame->ShowWindow(m_nCmdShow);
     pMainFrame->UpdateWindow();
@@ -74,6 +89,7 @@ BOOL CVelmarApp::InitInstance()
 
 int CVelmarApp::ExitInstance()
 {
+    m_pInstance.reset();
     OleUninitialize();
     return CWinApp::ExitInstance();
 }

@@ -5,7 +5,8 @@ include(CMakePackageConfigHelpers)
 set(VELMAR_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/Velmar)
 get_property(velmar_layers GLOBAL PROPERTY VELMAR_LAYERS)
 foreach(layer ${velmar_layers})
-  install(EXPORT Velmar_${layer}Targets NAMESPACE Velmar:: DESTINATION ${VELMAR_CMAKE_DIR})
+  install(EXPORT Velmar_${layer}Targets NAMESPACE Velmar:: DESTINATION ${VELMAR_CMAKE_DIR}
+    COMPONENT dev)
 endforeach()
 configure_package_config_file(cmake/VelmarConfig.cmake.in
   ${CMAKE_CURRENT_BINARY_DIR}/VelmarConfig.cmake
@@ -15,4 +16,4 @@ write_basic_package_version_file(${CMAKE_CURRENT_BINARY_DIR}/VelmarConfigVersion
 install(FILES
   ${CMAKE_CURRENT_BINARY_DIR}/VelmarConfig.cmake
   ${CMAKE_CURRENT_BINARY_DIR}/VelmarConfigVersion.cmake
-  DESTINATION ${VELMAR_CMAKE_DIR})
+  DESTINATION ${VELMAR_CMAKE_DIR} COMPONENT dev)

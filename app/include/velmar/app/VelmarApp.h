@@ -1,9 +1,11 @@
 #pragma once
 // CVelmarApp: the application object. Start-up registers the XML document
 // template (document, child frame, tree view), makes the main frame and
-// opens the file named on the command line, if any; an empty command line
-// opens no document.
+// opens the files named on the command line, if any; an empty command line
+// opens no document. While it runs, later starts hand their files to it.
 #include "velmar/framework/framework.h"
+
+#include <memory>
 
 class CVelmarApp : public CWinApp
 {
@@ -21,5 +23,7 @@ public:
     void OnAppAbout();
 
 protected:
+    std::unique_ptr<CSingleInstance> m_pInstance;
+
     DECLARE_MESSAGE_MAP()
 };

@@ -36,6 +36,7 @@
 #include "velmar/framework/ReBar.h"
 #include "velmar/framework/RecentFileList.h"
 #include "velmar/framework/Resources.h"
+#include "velmar/framework/SingleInstance.h"
 #include "velmar/framework/SplitterWnd.h"
 #include "velmar/framework/StatusBar.h"
 #include "velmar/framework/ToolBar.h"
