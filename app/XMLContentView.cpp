@@ -4,6 +4,8 @@
 #include "velmar/app/VelmarDoc.h"
 #include "velmar/app/XMLTreeView.h"
 
+#include <algorithm>
+
 IMPLEMENT_DYNCREATE(CXMLContentView, CEditView)
 
 BEGIN_MESSAGE_MAP(CXMLContentView, CEditView)
@@ -101,11 +103,12 @@ void CXMLContentView::OnChange()
         }
         break;
     case ikParam:
-        if (nkDS::IsValidParamValue(value) && m_nParam < m_pNode->GetParamCount())
-        {
-            m_pNode->m_paramValues.GetAtForWrite(m_nParam).Assign(value);
-            stored = true;
-        }
+        if (!nkDS::IsValidParamValue(value))
+            break;
+        if (m_nParam >= m_pNode->GetParamCount())
+            return; // the parameter went away: nothing to store, nothing refused
+        m_pNode->m_paramValues.GetAtForWrite(m_nParam).Assign(value);
+        stored = true;
         break;
     case ikRemark:
         if (nkDS::IsValidRemark(value))
@@ -115,7 +118,10 @@ void CXMLContentView::OnChange()
         break;
     }
     if (!stored)
+    {
+        Refuse(text);
         return;
+    }
     // Another window's pane on the same text would otherwise write its older
     // copy back with its next keystroke.
     if (CDocument* pDoc = m_pDocument)
@@ -125,6 +131,41 @@ void CXMLContentView::OnChange()
                 pOther->Reload();
     if (CVelmarDoc* pDoc = GetDocument())
         pDoc->SetModifiedFlag(TRUE);
+}
+
+void CXMLContentView::ShowStored(const CString& typed)
+{
+    // With the caret as far from the end as the user's edit left it.
+    CEdit& edit = GetEditCtrl();
+    int start = 0, end = 0;
+    edit.GetSel(start, end);
+    Reload();
+    const int length = edit.GetWindowText().GetLength();
+    const int caret = std::clamp(end - (typed.GetLength() - length), 0, length);
+    edit.SetSel(caret, caret);
+}
+
+void CXMLContentView::Refuse(const CString& typed)
+{
+    LPCWSTR reason = nullptr;
+    switch (m_nKind)
+    {
+    case ikNodeValue:
+        reason = L"A text cannot hold \"]]>\".";
+        break;
+    case ikParam:
+        reason = L"A parameter value cannot hold a double quote, an apostrophe or \"<\".";
+        break;
+    case ikRemark:
+        reason = L"A remark cannot hold \"-->\".";
+        break;
+    default:
+        return;
+    }
+    ShowStored(typed);
+    CString message = reason;
+    message += L" The change was not stored.";
+    MessageBox(message, nullptr, MB_OK | MB_ICONWARNING);
 }
 
 bool CXMLContentView::EditsSameText(const CXMLContentView& other) const

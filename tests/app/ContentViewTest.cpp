@@ -60,8 +60,8 @@ TEST(ContentView, shows_and_stores_the_text_of_each_kind_of_item)
     EXPECT_STREQ(b->GetValue(), L"xy<");
     EXPECT_TRUE(b->IsCData());
     Type(pPane, L"]]>");
-    EXPECT_STREQ(b->GetValue(), L"xy<"); // refused, silently
-    EXPECT_EQ(Text(pPane), L"xy<]]>");   // but still shown
+    EXPECT_STREQ(b->GetValue(), L"xy<"); // refused, and the pane shows what is stored
+    EXPECT_EQ(Text(pPane), L"xy<");
     pPane->GetEditCtrl().SetSel(0, -1);
     pPane->GetEditCtrl().ReplaceSel(L"plain", TRUE);
     EXPECT_STREQ(b->GetValue(), L"plain");
@@ -109,6 +109,33 @@ TEST(ContentView, shows_and_stores_the_text_of_each_kind_of_item)
     EXPECT_NE(saved.find("<b>plain</b>"), std::string::npos) << saved;
     EXPECT_NE(saved.find("x='10'"), std::string::npos) << saved;
     EXPECT_NE(saved.find("<!--note---->"), std::string::npos) << saved;
+}
+
+TEST(ContentView, a_refused_edit_is_told_and_the_stored_text_shown_again)
+{
+    EditorFixture f;
+    DocWindow w = f.OpenSample(kDoc);
+    ASSERT_TRUE(w.tree);
+    CXMLContentView* pPane = w.frame->Content();
+    const struct
+    {
+        std::vector<std::wstring> item;
+        LPCWSTR typed, stored;
+    } cases[] = {
+        {{L"a", L"Child Vars", L"x"}, L"'", L"1"},
+        {{L"a", L"Child Vars", L"x"}, L"\"", L"1"},
+        {{L"a", L"Child Nodes", L"Remark"}, L"-->", L"note"},
+        {{L"a", L"Child Nodes", L"b", L"Node Value"}, L"<]]>", L"x"},
+    };
+    for (const auto& c : cases)
+    {
+        ASSERT_TRUE(w.Select(c.item));
+        const size_t before = f.user.boxes.size();
+        Type(pPane, c.typed);
+        EXPECT_EQ(Text(pPane), c.stored) << c.typed;
+        EXPECT_EQ(f.user.boxes.size(), before + 1) << c.typed;
+    }
+    EXPECT_FALSE(w.doc->IsModified());
 }
 
 TEST(ContentView, every_window_of_a_document_follows_a_selection_typing_and_renames)

@@ -3,7 +3,7 @@
 // belongs to the item selected in a tree: an element's value, a parameter's
 // value or a remark. It learns of selections from the document's broadcast
 // and stores each edit straight into the node; text the node cannot hold is
-// shown but not stored.
+// refused with a message, and the pane shows the stored text again.
 #include "velmar/framework/framework.h"
 #include "velmar/xml/nkDS.h"
 
@@ -27,6 +27,10 @@ public:
 protected:
     // Shows the node's current text again after another pane stored into it.
     void Reload();
+    // Shows the stored text in place of `typed`, the pane's text after the user's edit.
+    void ShowStored(const CString& typed);
+    // Tells the user that `typed` was refused and shows the stored text again.
+    void Refuse(const CString& typed);
     // Whether this pane edits the same text as `other`.
     bool EditsSameText(const CXMLContentView& other) const;
 
