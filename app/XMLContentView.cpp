@@ -5,6 +5,7 @@
 #include "velmar/app/XMLTreeView.h"
 
 #include <algorithm>
+#include <string>
 
 IMPLEMENT_DYNCREATE(CXMLContentView, CEditView)
 
@@ -97,10 +98,7 @@ void CXMLContentView::OnChange()
             stored = m_pNode->SetValue(value);
         }
         else if (nkDS::IsValidCData(value))
-        {
-            m_pNode->SetCData(true);
-            stored = m_pNode->SetValue(value);
-        }
+            stored = StoreMarkup(value);
         break;
     case ikParam:
         if (!nkDS::IsValidParamValue(value))
@@ -122,6 +120,8 @@ void CXMLContentView::OnChange()
         Refuse(text);
         return;
     }
+    if (m_nKind != ikParam && text != m_pNode->GetValue())
+        ShowStored(text);
     // Another window's pane on the same text would otherwise write its older
     // copy back with its next keystroke.
     if (CDocument* pDoc = m_pDocument)
@@ -131,6 +131,27 @@ void CXMLContentView::OnChange()
                 pOther->Reload();
     if (CVelmarDoc* pDoc = GetDocument())
         pDoc->SetModifiedFlag(TRUE);
+}
+
+bool CXMLContentView::StoreMarkup(LPCWSTR value)
+{
+    if (m_pNode->IsCData())
+        return m_pNode->SetValue(value);
+    // The text so far was markup, where "&amp;" means "&". A CDATA section
+    // takes its text literally, so the references are decoded first; one to
+    // an entity only the document could declare keeps the text markup, with
+    // the new "<" and ">" escaped instead.
+    std::wstring decoded;
+    if (nkDS::DecodeReferences(value, decoded) && nkDS::IsValidCData(decoded.c_str()))
+    {
+        m_pNode->SetCData(true);
+        return m_pNode->SetValue(decoded.c_str());
+    }
+    std::wstring escaped;
+    for (const wchar_t* p = value; *p; ++p)
+        escaped += *p == L'<' ? L"&lt;" : *p == L'>' ? L"&gt;" : std::wstring(1, *p);
+    m_pNode->SetCData(false);
+    return m_pNode->SetValue(escaped.c_str());
 }
 
 void CXMLContentView::ShowStored(const CString& typed)

@@ -138,6 +138,33 @@ TEST(ContentView, a_refused_edit_is_told_and_the_stored_text_shown_again)
     EXPECT_FALSE(w.doc->IsModified());
 }
 
+TEST(ContentView, a_value_becoming_cdata_keeps_its_meaning)
+{
+    const struct
+    {
+        const char* text;
+        LPCWSTR typed, stored;
+        bool cdata;
+    } cases[] = {
+        {"Fish &amp; Chips", L"<", L"Fish & Chips<", true},
+        {"&#65;&#x42;&lt;&quot;&apos; &amp", L">", L"AB<\"' &amp>", true},
+        {"&nbsp;x", L"<>", L"&nbsp;x&lt;&gt;", false}, // only the document knows &nbsp;
+        {"]]&gt;", L"<", L"]]&gt;&lt;", false},
+        {"<![CDATA[&amp;<]]>", L">", L"&amp;<>", true}, // already literal
+    };
+    for (const auto& c : cases)
+    {
+        EditorFixture f;
+        DocWindow w = f.OpenSample(std::string("<?xml version=\"1.0\"?>\n<a>") + c.text + "</a>\n");
+        ASSERT_TRUE(w.Select({L"a", L"Node Value"})) << c.text;
+        Type(w.frame->Content(), c.typed);
+        nkDS::CXmlNodeW* a = w.root->GetChild(1);
+        EXPECT_STREQ(a->GetValue(), c.stored) << c.text;
+        EXPECT_EQ(a->IsCData(), c.cdata) << c.text;
+        EXPECT_EQ(Text(w.frame->Content()), c.stored) << c.text;
+    }
+}
+
 TEST(ContentView, every_window_of_a_document_follows_a_selection_typing_and_renames)
 {
     EditorFixture f;

@@ -27,6 +27,9 @@ public:
 protected:
     // Shows the node's current text again after another pane stored into it.
     void Reload();
+    // Stores a node value that holds "<" or ">" (a CDATA section, or
+    // escaped markup); whether it was stored.
+    bool StoreMarkup(LPCWSTR value);
     // Shows the stored text in place of `typed`, the pane's text after the user's edit.
     void ShowStored(const CString& typed);
     // Tells the user that `typed` was refused and shows the stored text again.
