@@ -177,8 +177,15 @@ BOOL CXMLTreeView::AddNode(nkDS::CXmlNodeW* node)
         hTarget = TVI_ROOT;
     if (!parent)
         parent = &pDoc->GetXmlFile();
+    if (!ConfirmTextLoss(*parent))
+        return FALSE;
     if (!parent->AddChild(node))
         return FALSE;
+    EmptyContentPanes(
+        [parent](const CXMLContentView& pane)
+        { return pane.GetEditedNode() == parent && pane.GetEditedKind() == ikNodeValue; });
+    parent->SetValue(nullptr);
+    parent->SetCData(false);
     RefreshItem(hTarget);
     if (hTarget == TVI_ROOT)
     {
@@ -192,6 +199,21 @@ BOOL CXMLTreeView::AddNode(nkDS::CXmlNodeW* node)
     }
     pDoc->SetModifiedFlag(TRUE);
     return TRUE;
+}
+
+bool CXMLTreeView::ConfirmTextLoss(const Node& parent)
+{
+    const CString text = parent.GetValue();
+    if (text.IsEmpty())
+        return true;
+    // An element holds either text or child nodes: its text goes with the
+    // first child, so the user sees what goes before anything changes.
+    constexpr int kQuoted = 200;
+    CString question;
+    question.Format(L"Adding a child to \"%ls\" removes its text:\n\n%ls%ls\n\nAdd the child?",
+                    parent.GetName(), text.Left(kQuoted).GetString(),
+                    text.GetLength() > kQuoted ? L"..." : L"");
+    return MessageBox(question, nullptr, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
 }
 
 BOOL CXMLTreeView::AddParam(LPCWSTR name, LPCWSTR value)

@@ -430,3 +430,26 @@ TEST(NodeCommands, a_second_window_follows_every_edit_of_the_first)
     Send(f, ID_XML_DELETE);
     EXPECT_EQ(ChildNames(*o.root), "xml");
 }
+
+TEST(NodeCommands, a_child_for_an_element_with_text_is_added_only_when_the_user_agrees)
+{
+    EditorFixture f;
+    DocWindow o = f.OpenSample(kDoc);
+    ASSERT_TRUE(o.doc && o.tree);
+    nkDS::CXmlNodeW* c = o.root->GetChild(1)->GetChild(1);
+    for (int answer : {IDNO, IDYES})
+    {
+        ASSERT_TRUE(o.Select({L"a", L"Child Nodes", L"c", L"Child Nodes"}));
+        f.user.answers = {answer};
+        Send(f, ID_XML_ADD_DATANODE);
+        ASSERT_EQ(f.user.boxes.size(), answer == IDNO ? 1u : 2u);
+        EXPECT_NE(f.user.LastText().find(L"\nt\n"), std::wstring::npos) << f.user.LastText();
+        EXPECT_EQ(ChildNames(*c), answer == IDNO ? "" : "NewNode");
+        EXPECT_STREQ(c->GetValue(), answer == IDNO ? L"t" : L"");
+        EXPECT_EQ(o.doc->IsModified(), answer == IDYES);
+    }
+    // Without text to lose nothing is asked.
+    Send(f, ID_XML_ADD_REMARK);
+    EXPECT_EQ(f.user.boxes.size(), 2u);
+    EXPECT_EQ(ChildNames(*c), "NewNode #r");
+}

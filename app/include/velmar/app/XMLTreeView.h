@@ -67,6 +67,10 @@ public:
 protected:
     using Node = CXMLTreeCtrl::Node;
 
+    // Whether the user lets `parent` lose its text to a first child (true
+    // when it has none to lose).
+    bool ConfirmTextLoss(const Node& parent);
+
     CTreeCtrl* NewTreeCtrl() override;
     // The other tree views of this view's document.
     std::vector<CXMLTreeView*> OtherTreeViews() const;
