@@ -6,9 +6,8 @@
 #include "velmar/app/XMLContentView.h"
 #include "velmar/app/XMLTreeView.h"
 
-// U+0020 U+002D U+0020 U+005B U+5DF2 U+7AF5 U+0045 U+816F, with no closing bracket.
-const wchar_t kModifiedMark[] = L" - [\u5DF2\u7AF5"
-                                L"E\u816F";
+// " - [已修改]"
+const wchar_t kModifiedMark[] = L" - [\u5DF2\u4FEE\u6539]";
 
 IMPLEMENT_DYNCREATE(CChildFrame, CMDIChildWnd)
 

@@ -11,13 +11,13 @@
 namespace
 {
 
-// "文档尚未保存！", caption "代陙E"
+// "文档尚未保存！", caption "失败"
 const wchar_t kNotSavedText[] = L"\u6587\u6863\u5C1A\u672A\u4FDD\u5B58\uFF01";
-const wchar_t kNotSavedCaption[] = L"\u4EE3\u9659\u0045";
-// "导出节祦E"
-const wchar_t kExportTitle[] = L"\u5BFC\u51FA\u8282\u7966\u0045";
-// "节点导出代牦！"
-const wchar_t kExportFailedText[] = L"\u8282\u70B9\u5BFC\u51FA\u4EE3\u7266\uFF01";
+const wchar_t kNotSavedCaption[] = L"\u5931\u8D25";
+// "导出节点"
+const wchar_t kExportTitle[] = L"\u5BFC\u51FA\u8282\u70B9";
+// "节点导出失败！"
+const wchar_t kExportFailedText[] = L"\u8282\u70B9\u5BFC\u51FA\u5931\u8D25\uFF01";
 // One filter, "XML文档(*.xml)" for "*.xml", as the dialog takes pairs: each
 // part ends in a zero, and one more zero ends the list.
 const wchar_t kExportFilter[] = L"XML\u6587\u6863(*.xml)\0*.xml\0";

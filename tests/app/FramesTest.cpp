@@ -256,7 +256,7 @@ TEST(ChildFrame, caption_carries_the_mark_while_modified_in_every_window)
 
     pDoc->CDocument::SetModifiedFlag(TRUE);
     pChild->UpdateTitle();
-    EXPECT_EQ(pChild->GetWindowText(), CString(L"a.xml") + kModifiedMark);
+    EXPECT_EQ(pChild->GetWindowText(), CString(L"a.xml - [\u5DF2\u4FEE\u6539]")); // "[已修改]"
     // Twice marked is still marked once.
     pChild->UpdateTitle();
     pChild->OnUpdateFrameTitle(TRUE);

@@ -80,8 +80,8 @@ public:
 };
 
 const wchar_t kNotSaved[] = L"\u6587\u6863\u5C1A\u672A\u4FDD\u5B58\uFF01";
-const wchar_t kNotSavedCaption[] = L"\u4EE3\u9659\u0045";
-const wchar_t kExportFailed[] = L"\u8282\u70B9\u5BFC\u51FA\u4EE3\u7266\uFF01";
+const wchar_t kNotSavedCaption[] = L"\u5931\u8D25";                            // "失败"
+const wchar_t kExportFailed[] = L"\u8282\u70B9\u5BFC\u51FA\u5931\u8D25\uFF01"; // "节点导出失败！"
 
 } // namespace
 
@@ -161,7 +161,7 @@ TEST(ShellActions, export_writes_the_headers_then_the_selected_node)
     const w32::FileDialogRequest& prompt = f.user.prompts[0];
     EXPECT_TRUE(prompt.save);
     EXPECT_EQ(prompt.owner, f.FrameHwnd());
-    EXPECT_EQ(prompt.title, L"\u5BFC\u51FA\u8282\u7966\u0045");
+    EXPECT_EQ(prompt.title, L"\u5BFC\u51FA\u8282\u70B9"); // "导出节点"
     ASSERT_EQ(prompt.filters.size(), 1u);
     EXPECT_EQ(prompt.filters[0].first, L"XML\u6587\u6863(*.xml)");
     EXPECT_EQ(prompt.filters[0].second, L"*.xml");
