@@ -7,6 +7,8 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDialog>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -78,6 +80,23 @@ protected:
         QPlainTextEdit::keyPressEvent(e);
     }
 
+    // Dropped files are no text to insert: they go to the window that opens them.
+    void dragEnterEvent(QDragEnterEvent* e) override
+    {
+        if (!PassFileDrag(e))
+            QPlainTextEdit::dragEnterEvent(e);
+    }
+    void dragMoveEvent(QDragMoveEvent* e) override
+    {
+        if (!PassFileDrag(e))
+            QPlainTextEdit::dragMoveEvent(e);
+    }
+    void dropEvent(QDropEvent* e) override
+    {
+        if (!PassFileDrag(e))
+            QPlainTextEdit::dropEvent(e);
+    }
+
     void contextMenuEvent(QContextMenuEvent* e) override
     {
         HWND hWnd = CWnd::HandleOf(this);
@@ -108,6 +127,12 @@ protected:
     }
 
 private:
+    bool PassFileDrag(QEvent* e)
+    {
+        CWnd* pWnd = CWnd::FromHandlePermanent(CWnd::HandleOf(this));
+        return pWnd && AfxPassFileDrag(pWnd, e);
+    }
+
     bool WantsReturn(const QKeyEvent* e) const
     {
         if (!(m_dwStyle & ES_MULTILINE))

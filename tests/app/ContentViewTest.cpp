@@ -5,7 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QUrl>
 
 using namespace testsupport;
@@ -163,6 +167,28 @@ TEST(ContentView, a_value_becoming_cdata_keeps_its_meaning)
         EXPECT_EQ(a->IsCData(), c.cdata) << c.text;
         EXPECT_EQ(Text(w.frame->Content()), c.stored) << c.text;
     }
+}
+
+TEST(ContentView, a_file_dropped_on_the_pane_is_opened_not_typed)
+{
+    EditorFixture f;
+    f.Main()->DragAcceptFiles(); // as the editor's start-up does
+    DocWindow w = f.OpenSample(kDoc);
+    ASSERT_TRUE(w.Select({L"a", L"Child Nodes", L"b", L"Node Value"}));
+    f.WriteFile("dropped.xml", "<?xml version=\"1.0\"?>\n<d/>\n");
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(QString::fromStdWString(f.Path("dropped.xml")))});
+    QWidget* pViewport = CEdit::PlainTextOf(w.frame->Content()->GetSafeHwnd())->viewport();
+    const QPointF at(5, 5);
+    QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(pViewport, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(at, Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(pViewport, &drop);
+    f.Spin();
+    EXPECT_EQ(f.OpenDocumentCount(), 2);
+    EXPECT_STREQ(w.root->GetChild(1)->GetChild(0)->GetValue(), L"x");
+    EXPECT_FALSE(w.doc->IsModified());
 }
 
 TEST(ContentView, every_window_of_a_document_follows_a_selection_typing_and_renames)
