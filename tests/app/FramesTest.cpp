@@ -15,6 +15,7 @@
 #include <QKeySequence>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QScreen>
 #include <QTreeView>
@@ -489,4 +490,36 @@ TEST(MainFrame, print_button_follows_the_content_pane)
     EXPECT_FALSE(disabled(print));
     pChild->SetActiveView(pChild->Tree());
     EXPECT_TRUE(disabled(print));
+}
+
+TEST(ChildFrame, windows_open_filling_the_client_area_and_cascade_inside_it)
+{
+    EditorFixture f;
+    QMdiArea* pArea = f.Main()->GetMDIArea();
+    const QRect client = pArea->viewport()->rect();
+    ASSERT_TRUE(f.NewDocument());
+    QWidget* pFirst = f.ActiveChild()->GetWidget();
+    EXPECT_EQ(pFirst->geometry(), client);
+    for (int i = 0; i < 30; ++i)
+        ASSERT_TRUE(f.NewDocument());
+    f.Main()->SendMessage(WM_COMMAND, ID_WINDOW_CASCADE);
+    for (QMdiSubWindow* pSub : pArea->subWindowList())
+    {
+        EXPECT_TRUE(client.contains(pSub->geometry())) << pSub->geometry().x();
+        EXPECT_GE(pSub->width(), 300); // never shrunk to nothing by their number
+    }
+    // The next window opens as the last one was left.
+    f.app.CloseAllDocuments(FALSE);
+    f.Spin();
+    for (bool maximized : {true, false, true})
+    {
+        ASSERT_TRUE(f.NewDocument());
+        EXPECT_EQ(f.ActiveChild()->GetWidget()->isMaximized(), !maximized);
+        if (maximized)
+            f.ActiveChild()->MDIMaximize();
+        else
+            f.ActiveChild()->MDIRestore();
+        f.ActiveChild()->SendMessage(WM_CLOSE);
+        f.Spin();
+    }
 }
