@@ -14,6 +14,7 @@ IMPLEMENT_DYNCREATE(CChildFrame, CMDIChildWnd)
 BEGIN_MESSAGE_MAP(CChildFrame, CMDIChildWnd)
 ON_WM_MDIACTIVATE()
 ON_WM_CONTEXTMENU()
+ON_COMMAND(ID_XML_CONTEXT_MENU, &CChildFrame::OnXmlContextMenu)
 // Node editing commands.
 ON_COMMAND(ID_XML_ADD_HEADER, &CChildFrame::OnXmlAddHeader)
 ON_COMMAND(ID_XML_ADD_DATANODE, &CChildFrame::OnXmlAddDataNode)
@@ -104,6 +105,13 @@ void CChildFrame::OnMDIActivate(BOOL bActivate, CWnd* pActivateWnd, CWnd* pDeact
     if (auto* pMain = dynamic_cast<CMainFrame*>(AfxGetMainWnd()))
         pMain->ShowLoadTime(pDoc->GetLoadTime());
     UpdateTitle();
+}
+
+void CChildFrame::OnXmlContextMenu()
+{
+    // What the keyboard's context-menu message carries: no point.
+    if (CXMLTreeView* pTree = GetTreeView(); pTree && GetActiveView() == pTree)
+        OnContextMenu(pTree, CPoint(-1, -1));
 }
 
 void CChildFrame::OnContextMenu(CWnd* pWnd, CPoint point)

@@ -336,7 +336,7 @@ TEST(ChildFrame, xml_menu_pops_up_over_the_tree_only)
     CTestChildFrame* pChild = OpenSmall(f);
     ASSERT_NE(pChild, nullptr);
     const QStringList xmlMenu = {"&Add",       "&Rename\tF2",   "D&elete\tCtrl+Del", "Move &up",
-                                 "Move &down", "Pre&view\tF12", "&Export node"};
+                                 "Move &down", "Pre&view\tF12", "E&xport node"};
 
     QWidget* pTreeWidget = pChild->Tree()->GetWidget();
     EXPECT_EQ(PopupTexts([&] { RightClick(pTreeWidget, QPoint(5, 5)); }), xmlMenu);
@@ -346,6 +346,7 @@ TEST(ChildFrame, xml_menu_pops_up_over_the_tree_only)
     EXPECT_EQ(
         PopupTexts([&] { RightClick(pTreeWidget, QPoint(0, 0), QContextMenuEvent::Keyboard); }),
         xmlMenu);
+    EXPECT_EQ(PopupTexts([&] { f.Main()->SendMessage(WM_COMMAND, ID_XML_CONTEXT_MENU); }), xmlMenu);
 
     // The content pane has the edit control's own menu.
     pChild->SetActiveView(pChild->Content());
@@ -401,8 +402,13 @@ TEST(Resources, menu_items_have_prompts_and_the_keys_they_show_are_theirs)
         {
             CMenu* pCur = pending.back();
             pending.pop_back();
+            std::set<QChar> mnemonics; // each answers to one item of its menu
             for (int i = 0; i < pCur->GetMenuItemCount(); ++i)
             {
+                pCur->GetMenuString(i, text, MF_BYPOSITION);
+                if (const qsizetype amp = AfxToQString(text).indexOf('&'); amp >= 0)
+                    EXPECT_TRUE(mnemonics.insert(AfxToQString(text)[amp + 1].toLower()).second)
+                        << AfxToQString(text).toStdString();
                 const UINT nID = pCur->GetMenuItemID(i);
                 if (nID == static_cast<UINT>(-1))
                 {
@@ -425,6 +431,7 @@ TEST(Resources, menu_items_have_prompts_and_the_keys_they_show_are_theirs)
         }
     }
     EXPECT_GT(shownKeys, 3);
+    EXPECT_EQ(commandOf(QKeySequence(Qt::SHIFT | Qt::Key_F10)), ID_XML_CONTEXT_MENU);
 }
 
 TEST(MainFrame, help_commands_reach_the_framework_which_says_there_is_no_help)
