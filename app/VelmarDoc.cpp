@@ -5,6 +5,8 @@
 #include "velmar/io/Orvex.h"
 #include "velmar/win32/win32.h"
 
+#include <string>
+
 IMPLEMENT_DYNCREATE(CVelmarDoc, CDocument)
 
 BEGIN_MESSAGE_MAP(CVelmarDoc, CDocument)
@@ -27,7 +29,9 @@ BOOL CVelmarDoc::OnNewDocument()
     pHeader->SetKind(nkDS::xnkHeader);
     // Version first: the declaration is written in parameter order.
     pHeader->AddParam(L"version", L"1.0");
-    pHeader->AddParam(L"encoding", L"GBK");
+    // Text is written in the ANSI code page, so that is what the file declares.
+    const std::string encoding = nkDS::EncodingNameOfCodePage(GetACP());
+    pHeader->AddParam(L"encoding", std::wstring(encoding.begin(), encoding.end()).c_str());
     if (!m_xmlFile.AddChild(pHeader))
     {
         nkDS::DestroyXmlNode(pHeader);

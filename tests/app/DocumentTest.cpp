@@ -75,10 +75,37 @@ TEST(Document, new_document_holds_one_declaration_and_no_load_time)
     nkDS::CXmlNodeW* header = xml.GetChild(0);
     EXPECT_STREQ(header->GetName(), L"xml");
     EXPECT_EQ(header->GetKind(), static_cast<uint32_t>(nkDS::xnkHeader));
-    EXPECT_EQ(Params(header), L"version=1.0;encoding=GBK;");
+    EXPECT_EQ(Params(header),
+              L"version=1.0;encoding=" +
+                  QString::fromStdString(nkDS::EncodingNameOfCodePage(GetACP())).toStdWString() +
+                  L";");
     EXPECT_EQ(header->GetChildCount(), 0u);
 
     EXPECT_EQ(f.NewDocument()->GetTitle(), CString(L"XML2"));
+}
+
+TEST(Document, a_new_document_declares_the_ansi_code_page)
+{
+    const QByteArray saved = qgetenv("VELMAR_ACP");
+    const struct
+    {
+        const char* acp;
+        LPCWSTR declared;
+    } cases[] = {{"65001", L"UTF-8"}, {"936", L"GBK"}, {"1252", L"windows-1252"}};
+    for (const auto& c : cases)
+    {
+        qputenv("VELMAR_ACP", c.acp);
+        w32::ReloadAnsiCodePage();
+        EditorFixture f;
+        CVelmarDoc* pDoc = f.NewDocument();
+        ASSERT_NE(pDoc, nullptr);
+        EXPECT_STREQ(pDoc->GetXmlFile().GetChild(0)->GetParamValue(1), c.declared) << c.acp;
+    }
+    if (saved.isNull())
+        qunsetenv("VELMAR_ACP");
+    else
+        qputenv("VELMAR_ACP", saved);
+    w32::ReloadAnsiCodePage();
 }
 
 TEST(Document, open_of_a_valid_a_malformed_and_a_missing_file)
@@ -172,7 +199,9 @@ TEST(Document, save_round_trip_keeps_the_files_permissions)
               std::make_pair(std::wstring(L"XML Files (*.xml)"), std::wstring(L"*.xml")));
     EXPECT_EQ(pNew->GetTitle(), CString(L"new.xml"));
     const std::string fresh = f.ReadFile("new.xml");
-    EXPECT_EQ(fresh.rfind("<?xml  version='1.0'  encoding='GBK'?>", 0), 0u) << fresh;
+    const std::string declared =
+        "<?xml  version='1.0'  encoding='" + nkDS::EncodingNameOfCodePage(GetACP()) + "'?>";
+    EXPECT_EQ(fresh.rfind(declared, 0), 0u) << fresh;
 }
 
 TEST(Document, a_failed_save_never_harms_the_file_and_keeps_the_document_modified)
