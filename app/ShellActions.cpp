@@ -27,6 +27,14 @@ HWND OwnerWindow(CWnd* pOwner)
     return pOwner ? pOwner->GetSafeHwnd() : nullptr;
 }
 
+void ShowMessage(CWnd* pOwner, const std::wstring& text, LPCWSTR caption, UINT type)
+{
+    if (pOwner)
+        pOwner->MessageBox(text.c_str(), caption, type);
+    else
+        MessageBoxW(nullptr, text.c_str(), caption, type);
+}
+
 } // namespace
 
 BOOL FileExists(LPCWSTR path)
@@ -61,11 +69,12 @@ BOOL PreviewInBrowser(LPCWSTR path)
     VariantInit(&empty);
     address.vt = VT_BSTR;
     address.bstrVal = SysAllocString(path);
-    // The browser reports its own trouble; a failed navigation leaves nothing of ours to undo.
-    pBrowser->Navigate2(&address, &empty, &empty, &empty, &empty);
+    // A browser that cannot be started is the caller's to report; one that
+    // started reports its own trouble.
+    const HRESULT hr = pBrowser->Navigate2(&address, &empty, &empty, &empty, &empty);
     SysFreeString(address.bstrVal);
     pBrowser->Release();
-    return TRUE;
+    return SUCCEEDED(hr);
 }
 
 void PreviewDocumentFile(CWnd* pOwner, const CDocument* pDoc)
@@ -75,13 +84,15 @@ void PreviewDocumentFile(CWnd* pOwner, const CDocument* pDoc)
     const CString& path = pDoc->GetPathName();
     if (FileExists(path))
     {
-        PreviewInBrowser(path);
+        if (!PreviewInBrowser(path))
+            ShowMessage(pOwner,
+                        L"No web browser could be started to show " + path.Str() +
+                            L". Name one in the BROWSER environment variable, "
+                            L"or open the file yourself.",
+                        nullptr, MB_OK | MB_ICONWARNING);
         return;
     }
-    if (pOwner)
-        pOwner->MessageBox(kNotSavedText, kNotSavedCaption, MB_OK | MB_ICONINFORMATION);
-    else
-        MessageBoxW(nullptr, kNotSavedText, kNotSavedCaption, MB_OK | MB_ICONINFORMATION);
+    ShowMessage(pOwner, kNotSavedText, kNotSavedCaption, MB_OK | MB_ICONINFORMATION);
 }
 
 BOOL IsExportableItemKind(int kind)
