@@ -1,5 +1,6 @@
 #include "velmar/app/MainFrame.h"
 
+#include "velmar/app/HelpPages.h"
 #include "velmar/app/Resource.h"
 
 IMPLEMENT_DYNCREATE(CMainFrame, CMDIFrameWnd)
@@ -9,10 +10,11 @@ ON_WM_CREATE()
 ON_WM_CONTEXTMENU()
 ON_COMMAND(ID_VIEW_PATHBAR, &CMainFrame::OnViewPathbar)
 ON_UPDATE_COMMAND_UI(ID_VIEW_PATHBAR, &CMainFrame::OnUpdateViewPathbar)
-ON_COMMAND(ID_HELP_FINDER, &CMDIFrameWnd::OnHelpFinder)
-ON_COMMAND(ID_HELP, &CMDIFrameWnd::OnHelp)
-ON_COMMAND(ID_CONTEXT_HELP, &CMDIFrameWnd::OnContextHelp)
-ON_COMMAND(ID_DEFAULT_HELP, &CMDIFrameWnd::OnHelpFinder)
+// Every way of asking for help leads to the help's index.
+ON_COMMAND(ID_HELP_FINDER, &CMainFrame::OnHelpIndex)
+ON_COMMAND(ID_HELP, &CMainFrame::OnHelpIndex)
+ON_COMMAND(ID_CONTEXT_HELP, &CMainFrame::OnHelpIndex)
+ON_COMMAND(ID_DEFAULT_HELP, &CMainFrame::OnHelpIndex)
 END_MESSAGE_MAP()
 
 namespace
@@ -94,6 +96,11 @@ void CMainFrame::OnViewPathbar()
 void CMainFrame::OnUpdateViewPathbar(CCmdUI* pCmdUI)
 {
     pCmdUI->SetCheck(IsPathBarShown());
+}
+
+void CMainFrame::OnHelpIndex()
+{
+    ShowHelpIndex(this);
 }
 
 void CMainFrame::OnContextMenu(CWnd*, CPoint)

@@ -2,9 +2,13 @@
 // bar and the context menu, driven offscreen.
 #include "EditorTestApp.h"
 
+#include "velmar/app/HelpPages.h"
 #include "velmar/app/Resource.h"
 #include "velmar/app/VelmarImages.h"
 #include "velmar/app/VelmarResources.h"
+
+#include "velmar/win32/DesktopApps.h"
+#include "velmar/win32/Launcher.h"
 
 #include <gtest/gtest.h>
 
@@ -434,16 +438,37 @@ TEST(Resources, menu_items_have_prompts_and_the_keys_they_show_are_theirs)
     EXPECT_EQ(commandOf(QKeySequence(Qt::SHIFT | Qt::Key_F10)), ID_XML_CONTEXT_MENU);
 }
 
-TEST(MainFrame, help_commands_reach_the_framework_which_says_there_is_no_help)
+TEST(MainFrame, help_opens_the_help_pages_in_the_browser_or_says_where_they_are)
 {
     EditorFixture f;
+    const std::wstring dir = FindHelpDirectory(HelpDirectories());
+    ASSERT_FALSE(dir.empty());
+    std::vector<std::vector<std::string>> launches;
+    DWORD result = ERROR_SUCCESS;
+    setenv("BROWSER", "/bin/true", 1);
+    CoInitialize(nullptr); // as the editor's start-up does
+    w32::SetLauncher(
+        [&](const w32::LaunchRequest& request, int*)
+        {
+            launches.push_back(request.argv);
+            return result;
+        });
+    const std::string index =
+        w32::FileUrl(QString::fromStdWString(dir + L"/index.html").toStdString());
     for (UINT nID : {ID_HELP, ID_HELP_FINDER, ID_CONTEXT_HELP, ID_DEFAULT_HELP})
     {
-        f.user.boxes.clear();
         f.Main()->SendMessage(WM_COMMAND, nID);
-        ASSERT_EQ(f.user.boxes.size(), 1u) << nID;
-        EXPECT_EQ(f.user.LastText(), L"Failed to launch help.");
+        ASSERT_FALSE(launches.empty()) << nID;
+        EXPECT_EQ(launches.back(), (std::vector<std::string>{"/bin/true", index}));
     }
+    EXPECT_TRUE(f.user.boxes.empty());
+    result = ERROR_FILE_NOT_FOUND;
+    f.Main()->SendMessage(WM_COMMAND, ID_HELP);
+    ASSERT_EQ(f.user.boxes.size(), 1u);
+    EXPECT_NE(f.user.LastText().find(dir), std::wstring::npos) << f.user.LastText();
+    w32::SetLauncher({});
+    CoUninitialize();
+    unsetenv("BROWSER");
 }
 
 TEST(Resources, tool_bar_images_are_one_per_button_and_transparent_around)
