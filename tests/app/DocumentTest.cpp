@@ -239,27 +239,47 @@ TEST(Document, a_failed_save_never_harms_the_file_and_keeps_the_document_modifie
     EXPECT_NE(f.ReadFile("doc.xml").find("changed"), std::string::npos);
 }
 
-TEST(Document, save_into_a_read_only_folder_fails_without_a_trace)
+TEST(Document, a_file_in_a_read_only_folder_is_saved_in_place_or_left_as_it_was)
 {
     EditorFixture f;
     SysCallsGuard guard;
     CVelmarDoc* pDoc = f.OpenWith("doc.xml", kSample);
     ASSERT_NE(pDoc, nullptr);
     pDoc->GetXmlFile().GetChild(1)->SetName(L"renamed");
-    pDoc->SetModifiedFlag(TRUE);
     const QByteArray folder = QFile::encodeName(f.dir.path());
+    const QByteArray file = QFile::encodeName(QString::fromStdWString(f.Path("doc.xml")));
+    ASSERT_EQ(chmod(file.constData(), 0640), 0);
     ASSERT_EQ(chmod(folder.constData(), 0555), 0);
-    // The superuser writes into any folder; give it the refusal others get.
-    if (geteuid() == 0)
-        w32::FailNthCall(w32::SysCall::Open, 1, EACCES);
+    const auto save = [&](bool diskFull)
+    {
+        pDoc->SetModifiedFlag(TRUE);
+        // The superuser writes into any folder; give it the refusal others get.
+        if (geteuid() == 0)
+            w32::FailNthCall(w32::SysCall::Open, 1, EACCES);
+        if (diskFull)
+            w32::FailNthCall(w32::SysCall::Pwrite, 1, ENOSPC);
+        const BOOL saved = pDoc->DoFileSave();
+        w32::ClearInjectedFaults();
+        return saved;
+    };
 
-    EXPECT_FALSE(pDoc->DoFileSave());
-    w32::ClearInjectedFaults();
-    chmod(folder.constData(), 0755);
+    // Even the in-place write fails: the old bytes are put back, and the user is told.
+    EXPECT_FALSE(save(true));
     EXPECT_EQ(f.ReadFile("doc.xml"), kSample);
-    EXPECT_EQ(f.FileNames(), std::vector<std::string>{"doc.xml"});
-    ASSERT_EQ(f.user.boxes.size(), 1u); // the framework's message or the document's, never both
+    ASSERT_EQ(f.user.boxes.size(), 1u);
+    EXPECT_EQ(f.user.LastText(), L"Error save to xml file.");
     EXPECT_TRUE(pDoc->IsModified());
+
+    EXPECT_TRUE(save(false));
+    chmod(folder.constData(), 0755);
+    const std::string saved = f.ReadFile("doc.xml");
+    EXPECT_EQ(saved.substr(saved.find("<renamed")),
+              "<renamed  x='1'>\r\n <b>one</b>\r\n <!--note-->\r\n "
+              "<b>two</b>\r\n</renamed>\r\n");
+    EXPECT_EQ(f.FileNames(), std::vector<std::string>{"doc.xml"});
+    EXPECT_EQ(ModeOf(f.Path("doc.xml")), 0640u);
+    EXPECT_EQ(f.user.boxes.size(), 1u);
+    EXPECT_FALSE(pDoc->IsModified());
 }
 
 TEST(Document, modified_mark_reaches_only_the_active_child_caption)
