@@ -54,6 +54,8 @@ BOOL CVelmarDoc::OnOpenDocument(LPCWSTR lpszPathName)
         return FALSE;
     }
     m_dwLoadTime = timeGetTime() - dwStart; // unsigned: right across a timer wrap
+    m_stamp = StampOf(lpszPathName);
+    m_kept = {};
     return TRUE;
 }
 
@@ -61,6 +63,17 @@ BOOL CVelmarDoc::OnSaveDocument(LPCWSTR lpszPathName)
 {
     const BOOL bWasModified = IsModified();
     const BOOL bExisted = GetFileAttributesW(lpszPathName) != INVALID_FILE_ATTRIBUTES;
+    // Another program's changes to the file are not overwritten unasked.
+    if (const FileStamp now = StampOf(lpszPathName);
+        m_stamp.exists && now.exists && now != m_stamp && GetPathName() == lpszPathName)
+    {
+        const std::wstring question =
+            std::wstring(lpszPathName) +
+            L"\n\nThe file was changed by another program since it was loaded. Save over those "
+            L"changes?";
+        if (AfxMessageBox(question.c_str(), MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
+            return FALSE;
+    }
     // The framework checks that the file can be written and reports if not;
     // it serializes nothing, so an existing file is not touched by it.
     if (!CDocument::OnSaveDocument(lpszPathName))
@@ -78,6 +91,80 @@ BOOL CVelmarDoc::OnSaveDocument(LPCWSTR lpszPathName)
         AfxMessageBox(L"Error save to xml file.", MB_OK);
         return FALSE;
     }
+    m_stamp = StampOf(lpszPathName);
+    m_kept = {};
+    return TRUE;
+}
+
+CVelmarDoc::FileStamp CVelmarDoc::StampOf(LPCWSTR path)
+{
+    struct _stat64 st = {};
+    FileStamp stamp;
+    if (!path || !*path || _wstat64(path, &st) != 0)
+        return stamp;
+    stamp.exists = true;
+    stamp.size = static_cast<uint64_t>(st.st_size);
+    stamp.written = static_cast<uint64_t>(st.st_mtime);
+    return stamp;
+}
+
+BOOL CVelmarDoc::CheckFileChanged(CWnd* pOwner)
+{
+    const CString& path = GetPathName();
+    if (m_bAsking || path.IsEmpty() || !m_stamp.exists)
+        return FALSE;
+    const FileStamp now = StampOf(path);
+    // A file that went away is Preview's and Save's business, not a change to reload.
+    if (!now.exists || now == m_stamp || now == m_kept)
+        return FALSE;
+    std::wstring question = path.Str() + L"\n\nThe file was changed by another program. Reload it?";
+    if (IsModified())
+        question += L" Your unsaved changes would be lost.";
+    m_bAsking = true;
+    const UINT type = MB_YESNO | MB_ICONQUESTION;
+    const int answer = pOwner ? pOwner->MessageBox(question.c_str(), nullptr, type)
+                              : AfxMessageBox(question.c_str(), type);
+    m_bAsking = false;
+    if (answer != IDYES)
+    {
+        m_kept = now;
+        return FALSE;
+    }
+    return Reload();
+}
+
+BOOL CVelmarDoc::Reload()
+{
+    const CString path = GetPathName();
+    nkDS::CXmlFileW fresh(1.0f, nullptr, 1);
+    const DWORD dwStart = timeGetTime();
+    if (!fresh.LoadFromFile(path))
+    {
+        AfxMessageBox(L"Error open XML file!", MB_OK);
+        m_kept = StampOf(path);
+        return FALSE;
+    }
+    // Nothing may point into the old tree once it goes: the panes first, then the trees.
+    for (CView* pView : GetViews())
+        if (!dynamic_cast<CXMLTreeView*>(pView))
+            pView->OnUpdate(nullptr, 0, nullptr);
+    for (CView* pView : GetViews())
+        if (auto* pTree = dynamic_cast<CXMLTreeView*>(pView))
+            pTree->ReleaseItems();
+    m_xmlFile.Close();
+    while (fresh.GetChildCount() > 0)
+        m_xmlFile.AddChild(fresh.DetachChild(0));
+    m_xmlFile.m_fVersion = fresh.m_fVersion;
+    m_xmlFile.m_strEncoding = fresh.m_strEncoding;
+    m_xmlFile.SetByteOrderMark(fresh.HasByteOrderMark());
+    m_dwLoadTime = timeGetTime() - dwStart;
+    m_stamp = StampOf(path);
+    m_kept = {};
+    for (CView* pView : GetViews())
+        if (auto* pTree = dynamic_cast<CXMLTreeView*>(pView))
+            pTree->GetXMLTreeCtrl().FillItem(TVI_ROOT, &m_xmlFile);
+    CDocument::SetModifiedFlag(FALSE);
+    UpdateFrameCounts();
     return TRUE;
 }
 

@@ -10,6 +10,7 @@
 IMPLEMENT_DYNCREATE(CXMLContentView, CEditView)
 
 BEGIN_MESSAGE_MAP(CXMLContentView, CEditView)
+ON_WM_SETFOCUS()
 ON_WM_CREATE()
 ON_CONTROL_REFLECT(EN_CHANGE, &CXMLContentView::OnChange)
 END_MESSAGE_MAP()
@@ -205,4 +206,12 @@ void CXMLContentView::Reload()
                                                                : L"");
     else
         edit.SetWindowText(m_pNode->GetValue());
+}
+
+void CXMLContentView::OnSetFocus(CWnd* pOldWnd)
+{
+    CEditView::OnSetFocus(pOldWnd);
+    // Coming back to the document is when another program's change to its file shows.
+    if (CVelmarDoc* pDoc = GetDocument())
+        pDoc->CheckFileChanged(GetParentFrame());
 }

@@ -9,6 +9,7 @@
 IMPLEMENT_DYNCREATE(CXMLTreeView, CTreeView)
 
 BEGIN_MESSAGE_MAP(CXMLTreeView, CTreeView)
+ON_WM_SETFOCUS()
 ON_NOTIFY_REFLECT(TVN_SELCHANGED, &CXMLTreeView::OnSelChanged)
 ON_NOTIFY_REFLECT(TVN_BEGINLABELEDIT, &CXMLTreeView::OnBeginLabelEdit)
 ON_NOTIFY_REFLECT(TVN_ENDLABELEDIT, &CXMLTreeView::OnEndLabelEdit)
@@ -453,4 +454,12 @@ void CXMLTreeView::OnRButtonDown(UINT nFlags, CPoint point)
     if (HTREEITEM hItem = tree.HitTest(point))
         tree.SelectItem(hItem);
     CTreeView::OnRButtonDown(nFlags, point);
+}
+
+void CXMLTreeView::OnSetFocus(CWnd* pOldWnd)
+{
+    CTreeView::OnSetFocus(pOldWnd);
+    // Coming back to the document is when another program's change to its file shows.
+    if (CVelmarDoc* pDoc = GetDocument())
+        pDoc->CheckFileChanged(GetParentFrame());
 }

@@ -1,6 +1,7 @@
 // The document: new, open, save (never harming the file on a failure),
 // close, the modified mark, and its template strings.
 #include "EditorTestApp.h"
+#include "TreeTestUtil.h"
 
 #include "SysCalls.h"
 
@@ -326,4 +327,45 @@ TEST(Document, close_empties_the_tree_and_the_load_time_before_the_object_goes)
     EXPECT_EQ(f.OpenDocumentCount(), 1);
     delete pDoc;
     EXPECT_EQ(f.OpenDocumentCount(), 0);
+}
+
+TEST(Document, another_programs_change_is_offered_for_reload_and_not_saved_over_unasked)
+{
+    EditorFixture f;
+    DocWindow w = f.OpenSample(kSample);
+    ASSERT_TRUE(w.doc && w.tree);
+    const std::string theirs = "<?xml version=\"1.0\"?>\n<theirs/>\n";
+    const std::string again = "<?xml version=\"1.0\"?>\n<again x=\"1\"/>\n";
+
+    // Kept: asked once for that change, with the unsaved changes named.
+    w.doc->SetModifiedFlag(TRUE);
+    f.WriteFile("doc.xml", theirs);
+    f.user.answers = {IDNO};
+    w.view->OnSetFocus(nullptr); // as coming back to the window does
+    EXPECT_FALSE(w.doc->CheckFileChanged(nullptr));
+    ASSERT_EQ(f.user.boxes.size(), 1u);
+    EXPECT_NE(f.user.LastText().find(L"unsaved changes"), std::wstring::npos);
+    EXPECT_STREQ(w.root->GetChild(1)->GetName(), L"a");
+
+    // Saving over it asks first; declined, their file stays.
+    f.user.answers = {IDNO};
+    EXPECT_FALSE(w.doc->DoFileSave());
+    EXPECT_EQ(f.ReadFile("doc.xml"), theirs);
+    EXPECT_EQ(f.user.boxes.size(), 2u);
+
+    // Another change: reloaded into every tree, clean.
+    f.WriteFile("doc.xml", again);
+    f.user.answers = {IDYES};
+    EXPECT_TRUE(w.doc->CheckFileChanged(nullptr));
+    EXPECT_EQ(f.user.boxes.size(), 3u);
+    EXPECT_STREQ(w.root->GetChild(1)->GetName(), L"again");
+    EXPECT_NE(ItemAt(*w.tree, {L"again", L"Child Vars", L"x"}), nullptr);
+    EXPECT_FALSE(w.doc->IsModified());
+    EXPECT_FALSE(w.doc->CheckFileChanged(nullptr));
+
+    // Saved by the editor: no question, nor after.
+    w.doc->SetModifiedFlag(TRUE);
+    EXPECT_TRUE(w.doc->DoFileSave());
+    EXPECT_FALSE(w.doc->CheckFileChanged(nullptr));
+    EXPECT_EQ(f.user.boxes.size(), 3u);
 }

@@ -23,6 +23,7 @@ public:
     void OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint) override;
     int OnCreate(LPCREATESTRUCT lpcs);
     void OnChange();
+    void OnSetFocus(CWnd* pOldWnd);
 
 protected:
     // Shows the node's current text again after another pane stored into it.

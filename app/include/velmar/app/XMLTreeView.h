@@ -63,6 +63,7 @@ public:
     void OnEndLabelEdit(NMHDR* pNMHDR, LRESULT* pResult);
     void OnBeginDrag(NMHDR* pNMHDR, LRESULT* pResult);
     void OnRButtonDown(UINT nFlags, CPoint point);
+    void OnSetFocus(CWnd* pOldWnd);
 
 protected:
     using Node = CXMLTreeCtrl::Node;
