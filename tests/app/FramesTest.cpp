@@ -261,7 +261,7 @@ TEST(ChildFrame, caption_carries_the_mark_while_modified_in_every_window)
 
     pDoc->CDocument::SetModifiedFlag(TRUE);
     pChild->UpdateTitle();
-    EXPECT_EQ(pChild->GetWindowText(), CString(L"a.xml - [\u5DF2\u4FEE\u6539]")); // "[已修改]"
+    EXPECT_EQ(pChild->GetWindowText(), CString(L"a.xml - [Modified]"));
     // Twice marked is still marked once.
     pChild->UpdateTitle();
     pChild->OnUpdateFrameTitle(TRUE);
@@ -411,8 +411,10 @@ TEST(Resources, menu_items_have_prompts_and_the_keys_they_show_are_theirs)
             {
                 pCur->GetMenuString(i, text, MF_BYPOSITION);
                 if (const qsizetype amp = AfxToQString(text).indexOf('&'); amp >= 0)
+                {
                     EXPECT_TRUE(mnemonics.insert(AfxToQString(text)[amp + 1].toLower()).second)
                         << AfxToQString(text).toStdString();
+                }
                 const UINT nID = pCur->GetMenuItemID(i);
                 if (nID == static_cast<UINT>(-1))
                 {
