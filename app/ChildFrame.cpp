@@ -5,9 +5,10 @@
 #include "velmar/app/VelmarDoc.h"
 #include "velmar/app/XMLContentView.h"
 #include "velmar/app/XMLTreeView.h"
+#include "velmar/framework/Translation.h"
 
-// " - [已修改]"
-const wchar_t kModifiedMark[] = L" - [\u5DF2\u4FEE\u6539]";
+// In Chinese " - [已修改]".
+const wchar_t kModifiedMark[] = L" - [Modified]";
 
 IMPLEMENT_DYNCREATE(CChildFrame, CMDIChildWnd)
 
@@ -90,8 +91,9 @@ void CChildFrame::OnUpdateFrameTitle(BOOL bAddToTitle)
     if (!bAddToTitle || !pDoc || !pDoc->IsModified() || (GetStyle() & FWS_ADDTOTITLE) == 0)
         return;
     const CString caption = GetWindowText();
-    if (!caption.Str().ends_with(kModifiedMark))
-        SetWindowText(caption + kModifiedMark);
+    const CString mark = AfxTranslate(kModifiedMark);
+    if (!caption.Str().ends_with(mark.Str()))
+        SetWindowText(caption + mark);
 }
 
 void CChildFrame::OnMDIActivate(BOOL bActivate, CWnd* pActivateWnd, CWnd* pDeactivateWnd)

@@ -1,17 +1,16 @@
 #include "velmar/app/HelpPages.h"
 
+#include "velmar/app/DataDirs.h"
 #include "velmar/app/ShellActions.h"
 #include "velmar/framework/framework.h"
 #include "velmar/win32/win32.h"
+#include "velmar/framework/Translation.h"
 
 std::vector<std::wstring> HelpDirectories()
 {
     std::vector<std::wstring> dirs;
-    wchar_t exe[MAX_PATH] = {};
-    const DWORD n = GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    std::wstring path(exe, n < MAX_PATH ? n : 0);
-    if (const size_t slash = path.find_last_of(L'/'); slash != std::wstring::npos)
-        dirs.push_back(path.substr(0, slash) + L"/../share/velmar/help");
+    if (std::wstring installed = InstalledDataDirectory(L"help"); !installed.empty())
+        dirs.push_back(installed);
 #ifdef VELMAR_SOURCE_HELP_DIR
     dirs.push_back(L"" VELMAR_SOURCE_HELP_DIR);
 #endif
@@ -30,19 +29,24 @@ bool ShowHelpIndex(CWnd* pOwner)
 {
     const std::vector<std::wstring> dirs = HelpDirectories();
     const std::wstring dir = FindHelpDirectory(dirs);
-    std::wstring text;
+    CString text;
     if (dir.empty())
-        text = L"The help pages were not found. They are installed in " +
-               (dirs.empty() ? std::wstring(L"share/velmar/help") : dirs.front()) +
-               L"; open index.html there in a web browser.";
+    {
+        text = AfxTranslate(L"The help pages were not found. They are installed in %1; open "
+                            L"index.html there in a web browser.");
+        text.Replace(L"%1", dirs.empty() ? L"share/velmar/help" : dirs.front().c_str());
+    }
     else if (PreviewInBrowser((dir + L"/index.html").c_str()))
         return true;
     else
-        text = L"No web browser could be started to show the help. The help pages are in " + dir +
-               L"; open index.html there in a web browser.";
+    {
+        text = AfxTranslate(L"No web browser could be started to show the help. The help pages "
+                            L"are in %1; open index.html there in a web browser.");
+        text.Replace(L"%1", dir.c_str());
+    }
     if (pOwner)
-        pOwner->MessageBox(text.c_str(), nullptr, MB_OK | MB_ICONINFORMATION);
+        pOwner->MessageBox(text, nullptr, MB_OK | MB_ICONINFORMATION);
     else
-        AfxMessageBox(text.c_str(), MB_OK | MB_ICONINFORMATION);
+        AfxMessageBox(text, MB_OK | MB_ICONINFORMATION);
     return false;
 }

@@ -2,6 +2,7 @@
 
 #include "velmar/app/HelpPages.h"
 #include "velmar/app/Resource.h"
+#include "velmar/framework/Translation.h"
 
 IMPLEMENT_DYNCREATE(CMainFrame, CMDIFrameWnd)
 
@@ -69,9 +70,11 @@ void CMainFrame::ShowLoadTime(DWORD dwMilliseconds)
     // "Loaded in %0.4f s." of the seconds, written out digit by digit: the
     // C library would take the decimal point from the user's locale, and the
     // fourth decimal of whole milliseconds is always 0.
-    CString text;
-    text.Format(L"Loaded in %u.%03u0 s.", static_cast<unsigned>(dwMilliseconds / 1000),
-                static_cast<unsigned>(dwMilliseconds % 1000));
+    CString seconds;
+    seconds.Format(L"%u.%03u0", static_cast<unsigned>(dwMilliseconds / 1000),
+                   static_cast<unsigned>(dwMilliseconds % 1000));
+    CString text = AfxTranslate(L"Loaded in %1 s.");
+    text.Replace(L"%1", seconds);
     m_wndStatusBar.SetPaneText(1, text, TRUE);
 }
 

@@ -5,22 +5,20 @@
 #include "velmar/app/XMLTreeView.h"
 #include "velmar/io/Orvex.h"
 #include "velmar/win32/win32.h"
+#include "velmar/framework/Translation.h"
 
 #include <string>
 
 namespace
 {
 
-// "文档尚未保存！", caption "失败"
-const wchar_t kNotSavedText[] = L"\u6587\u6863\u5C1A\u672A\u4FDD\u5B58\uFF01";
-const wchar_t kNotSavedCaption[] = L"\u5931\u8D25";
-// "导出节点"
-const wchar_t kExportTitle[] = L"\u5BFC\u51FA\u8282\u70B9";
-// "节点导出失败！"
-const wchar_t kExportFailedText[] = L"\u8282\u70B9\u5BFC\u51FA\u5931\u8D25\uFF01";
-// One filter, "XML文档(*.xml)" for "*.xml", as the dialog takes pairs: each
-// part ends in a zero, and one more zero ends the list.
-const wchar_t kExportFilter[] = L"XML\u6587\u6863(*.xml)\0*.xml\0";
+// Shown in the interface's language: "文档尚未保存！" with the caption "失败",
+// the dialog title "导出节点", "节点导出失败！" and the filter "XML文档(*.xml)" in Chinese.
+const wchar_t kNotSavedText[] = L"The document has not been saved yet!";
+const wchar_t kNotSavedCaption[] = L"Failed";
+const wchar_t kExportTitle[] = L"Export node";
+const wchar_t kExportFailedText[] = L"Node export failed!";
+const wchar_t kExportFilterName[] = L"XML Documents (*.xml)";
 
 HWND OwnerWindow(CWnd* pOwner)
 {
@@ -32,7 +30,8 @@ void ShowMessage(CWnd* pOwner, const std::wstring& text, LPCWSTR caption, UINT t
     if (pOwner)
         pOwner->MessageBox(text.c_str(), caption, type);
     else
-        MessageBoxW(nullptr, text.c_str(), caption, type);
+        MessageBoxW(nullptr, AfxTranslate(text.c_str()),
+                    caption ? AfxTranslate(caption) : CString(), type);
 }
 
 } // namespace
@@ -85,11 +84,13 @@ void PreviewDocumentFile(CWnd* pOwner, const CDocument* pDoc)
     if (FileExists(path))
     {
         if (!PreviewInBrowser(path))
-            ShowMessage(pOwner,
-                        L"No web browser could be started to show " + path.Str() +
-                            L". Name one in the BROWSER environment variable, "
-                            L"or open the file yourself.",
-                        nullptr, MB_OK | MB_ICONWARNING);
+        {
+            CString text = AfxTranslate(L"No web browser could be started to show %1. Name one in "
+                                        L"the BROWSER environment variable, or open the file "
+                                        L"yourself.");
+            text.Replace(L"%1", path);
+            ShowMessage(pOwner, text.Str(), nullptr, MB_OK | MB_ICONWARNING);
+        }
         return;
     }
     ShowMessage(pOwner, kNotSavedText, kNotSavedCaption, MB_OK | MB_ICONINFORMATION);
@@ -133,10 +134,14 @@ BOOL ExportNodeToFile(CWnd* pOwner, nkDS::CXmlFileW& file, nkDS::CXmlNodeW* pNod
     // The structure as Windows 2000 and later first defined it.
     ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400W;
     ofn.hwndOwner = OwnerWindow(pOwner);
-    ofn.lpstrFilter = kExportFilter;
+    // One filter, as the dialog takes pairs: each part ends in a zero, and one
+    // more zero ends the list.
+    const std::wstring filter = AfxTranslate(kExportFilterName).Str() + L'\0' + L"*.xml" + L'\0';
+    const CString title = AfxTranslate(kExportTitle);
+    ofn.lpstrFilter = filter.c_str();
     ofn.lpstrFile = name;
     ofn.nMaxFile = static_cast<DWORD>(sizeof name / sizeof name[0]);
-    ofn.lpstrTitle = kExportTitle;
+    ofn.lpstrTitle = title;
     ofn.lpstrDefExt = L"xml";
     ofn.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY;
     if (!GetSaveFileNameW(&ofn))

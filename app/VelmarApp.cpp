@@ -1,3 +1,4 @@
+#include "velmar/app/DataDirs.h"
 #include "velmar/app/VelmarApp.h"
 
 #include "velmar/app/AboutDlg.h"
@@ -7,6 +8,7 @@
 #include "velmar/app/VelmarDoc.h"
 #include "velmar/app/VelmarResources.h"
 #include "velmar/app/XMLTreeView.h"
+#include "velmar/framework/Translation.h"
 
 BEGIN_MESSAGE_MAP(CVelmarApp, CWinApp)
 ON_COMMAND(ID_APP_ABOUT, &CVelmarApp::OnAppAbout)
@@ -34,6 +36,8 @@ CVelmarApp::CVelmarApp() : CWinApp(RegisterResourcesFirst()) {}
 BOOL CVelmarApp::InitInstance()
 {
     VelmarRegisterResources();
+    // Before anything shows a text: the interface in the user's language.
+    AfxLoadTranslation(L"velmar", TranslationDirectories());
     InitCommonControls();
     OleInitialize(nullptr);
     CWinApp::InitInstance();

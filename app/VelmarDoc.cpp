@@ -4,6 +4,7 @@
 #include "velmar/app/XMLTreeView.h"
 #include "velmar/io/Orvex.h"
 #include "velmar/win32/win32.h"
+#include "velmar/framework/Translation.h"
 
 #include <string>
 
@@ -67,11 +68,10 @@ BOOL CVelmarDoc::OnSaveDocument(LPCWSTR lpszPathName)
     if (const FileStamp now = StampOf(lpszPathName);
         m_stamp.exists && now.exists && now != m_stamp && GetPathName() == lpszPathName)
     {
-        const std::wstring question =
-            std::wstring(lpszPathName) +
-            L"\n\nThe file was changed by another program since it was loaded. Save over those "
-            L"changes?";
-        if (AfxMessageBox(question.c_str(), MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
+        CString question = AfxTranslate(L"%1\n\nThe file was changed by another program since it "
+                                        L"was loaded. Save over those changes?");
+        question.Replace(L"%1", lpszPathName);
+        if (AfxMessageBox(question, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
             return FALSE;
     }
     // The framework checks that the file can be written and reports if not;
@@ -117,13 +117,14 @@ BOOL CVelmarDoc::CheckFileChanged(CWnd* pOwner)
     // A file that went away is Preview's and Save's business, not a change to reload.
     if (!now.exists || now == m_stamp || now == m_kept)
         return FALSE;
-    std::wstring question = path.Str() + L"\n\nThe file was changed by another program. Reload it?";
+    CString question = AfxTranslate(L"%1\n\nThe file was changed by another program. Reload it?");
+    question.Replace(L"%1", path);
     if (IsModified())
-        question += L" Your unsaved changes would be lost.";
+        question += L" " + AfxTranslate(L"Your unsaved changes would be lost.");
     m_bAsking = true;
     const UINT type = MB_YESNO | MB_ICONQUESTION;
-    const int answer = pOwner ? pOwner->MessageBox(question.c_str(), nullptr, type)
-                              : AfxMessageBox(question.c_str(), type);
+    const int answer =
+        pOwner ? pOwner->MessageBox(question, nullptr, type) : AfxMessageBox(question, type);
     m_bAsking = false;
     if (answer != IDYES)
     {

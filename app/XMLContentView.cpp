@@ -3,6 +3,7 @@
 #include "velmar/app/ItemKind.h"
 #include "velmar/app/VelmarDoc.h"
 #include "velmar/app/XMLTreeView.h"
+#include "velmar/framework/Translation.h"
 
 #include <algorithm>
 #include <string>
@@ -185,8 +186,8 @@ void CXMLContentView::Refuse(const CString& typed)
         return;
     }
     ShowStored(typed);
-    CString message = reason;
-    message += L" The change was not stored.";
+    const CString message =
+        AfxTranslate(reason) + L" " + AfxTranslate(L"The change was not stored.");
     MessageBox(message, nullptr, MB_OK | MB_ICONWARNING);
 }
 

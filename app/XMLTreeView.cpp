@@ -3,6 +3,7 @@
 #include "velmar/app/FrameHooks.h"
 #include "velmar/app/VelmarDoc.h"
 #include "velmar/app/XMLContentView.h"
+#include "velmar/framework/Translation.h"
 
 #include <cwctype>
 
@@ -210,10 +211,10 @@ bool CXMLTreeView::ConfirmTextLoss(const Node& parent)
     // An element holds either text or child nodes: its text goes with the
     // first child, so the user sees what goes before anything changes.
     constexpr int kQuoted = 200;
-    CString question;
-    question.Format(L"Adding a child to \"%ls\" removes its text:\n\n%ls%ls\n\nAdd the child?",
-                    parent.GetName(), text.Left(kQuoted).GetString(),
-                    text.GetLength() > kQuoted ? L"..." : L"");
+    CString question =
+        AfxTranslate(L"Adding a child to \"%1\" removes its text:\n\n%2\n\nAdd the child?");
+    question.Replace(L"%1", parent.GetName());
+    question.Replace(L"%2", text.GetLength() > kQuoted ? text.Left(kQuoted) + L"..." : text);
     return MessageBox(question, nullptr, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
 }
 

@@ -1,6 +1,7 @@
 #include "velmar/framework/Edit.h"
 
 #include "WndBridge.h"
+#include "velmar/framework/Translation.h"
 #include "velmar/win32/Unicode.h"
 
 #include <QApplication>
@@ -705,7 +706,8 @@ QMenu* BuildContextMenu(HWND hWnd, QWidget* pParent)
     // Each item acts on the control directly, as the system's edit menu does.
     auto add = [&](const char* label, UINT message, bool bEnabled)
     {
-        QAction* a = pMenu->addAction(QString::fromUtf8(label));
+        const CString text = AfxTranslate(QString::fromUtf8(label).toStdWString().c_str());
+        QAction* a = pMenu->addAction(AfxToQString(text));
         a->setEnabled(bEnabled);
         QObject::connect(a, &QAction::triggered, pMenu,
                          [control, hWnd, message]()

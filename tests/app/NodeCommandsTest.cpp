@@ -68,8 +68,9 @@ std::string Params(const nkDS::CXmlNodeW& node)
     return out;
 }
 
-const std::wstring kConfirmText = L"\u786E\u8BA4\u5220\u9664\u8282\u70B9\uFF1F";
-const std::wstring kConfirmCaption = L"\u786E\u8BA4";
+// The English texts; TranslationTest checks the Chinese.
+const std::wstring kConfirmText = L"Delete the selected node?";
+const std::wstring kConfirmCaption = L"Confirm";
 
 } // namespace
 

@@ -80,9 +80,10 @@ public:
     DWORD launchResult = ERROR_SUCCESS; // what a launch answers
 };
 
-const wchar_t kNotSaved[] = L"\u6587\u6863\u5C1A\u672A\u4FDD\u5B58\uFF01";
-const wchar_t kNotSavedCaption[] = L"\u5931\u8D25";                            // "失败"
-const wchar_t kExportFailed[] = L"\u8282\u70B9\u5BFC\u51FA\u5931\u8D25\uFF01"; // "节点导出失败！"
+// The English texts; TranslationTest checks the Chinese.
+const wchar_t kNotSaved[] = L"The document has not been saved yet!";
+const wchar_t kNotSavedCaption[] = L"Failed";
+const wchar_t kExportFailed[] = L"Node export failed!";
 
 } // namespace
 
@@ -169,9 +170,9 @@ TEST(ShellActions, export_writes_the_headers_then_the_selected_node)
     const w32::FileDialogRequest& prompt = f.user.prompts[0];
     EXPECT_TRUE(prompt.save);
     EXPECT_EQ(prompt.owner, f.FrameHwnd());
-    EXPECT_EQ(prompt.title, L"\u5BFC\u51FA\u8282\u70B9"); // "导出节点"
+    EXPECT_EQ(prompt.title, L"Export node");
     ASSERT_EQ(prompt.filters.size(), 1u);
-    EXPECT_EQ(prompt.filters[0].first, L"XML\u6587\u6863(*.xml)");
+    EXPECT_EQ(prompt.filters[0].first, L"XML Documents (*.xml)");
     EXPECT_EQ(prompt.filters[0].second, L"*.xml");
     EXPECT_EQ(prompt.defaultExt, L"xml");
     EXPECT_EQ(prompt.fileName, L"");
