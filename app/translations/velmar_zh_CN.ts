@@ -37,7 +37,7 @@ XML.Document</translation>
     </message>
     <message>
         <source>Loaded in %1 s.</source>
-        <translation>加载用时 %1 秒。</translation>
+        <translation>用时 %1 秒</translation>
     </message>
     <message>
         <source>The XML document parser of Velmar is based on the Orvex library (Orvex Input/Output Library).</source>
