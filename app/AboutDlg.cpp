@@ -1,7 +1,6 @@
 #include "velmar/app/AboutDlg.h"
 
 #include "velmar/app/Resource.h"
-#include "velmar/framework/Translation.h"
 
 #include <string>
 

@@ -5,7 +5,6 @@
 #include "velmar/app/VelmarDoc.h"
 #include "velmar/app/XMLContentView.h"
 #include "velmar/app/XMLTreeView.h"
-#include "velmar/framework/Translation.h"
 
 // In Chinese " - [已修改]".
 const wchar_t kModifiedMark[] = L" - [Modified]";

@@ -13,13 +13,21 @@ std::wstring InstalledDataDirectory(const wchar_t* sub)
     return path.substr(0, slash) + L"/../share/velmar/" + (sub ? sub : L"");
 }
 
-std::vector<std::wstring> TranslationDirectories()
+std::vector<std::wstring> DataDirectories(const wchar_t* sub, const wchar_t* fallback)
 {
     std::vector<std::wstring> dirs;
-    if (std::wstring installed = InstalledDataDirectory(L"translations"); !installed.empty())
+    if (std::wstring installed = InstalledDataDirectory(sub); !installed.empty())
         dirs.push_back(installed);
-#ifdef VELMAR_BUILD_TRANSLATIONS_DIR
-    dirs.push_back(L"" VELMAR_BUILD_TRANSLATIONS_DIR);
-#endif
+    if (fallback && *fallback)
+        dirs.push_back(fallback);
     return dirs;
+}
+
+std::vector<std::wstring> TranslationDirectories()
+{
+#ifdef VELMAR_BUILD_TRANSLATIONS_DIR
+    return DataDirectories(L"translations", L"" VELMAR_BUILD_TRANSLATIONS_DIR);
+#else
+    return DataDirectories(L"translations", nullptr);
+#endif
 }

@@ -4,17 +4,14 @@
 #include "velmar/app/ShellActions.h"
 #include "velmar/framework/framework.h"
 #include "velmar/win32/win32.h"
-#include "velmar/framework/Translation.h"
 
 std::vector<std::wstring> HelpDirectories()
 {
-    std::vector<std::wstring> dirs;
-    if (std::wstring installed = InstalledDataDirectory(L"help"); !installed.empty())
-        dirs.push_back(installed);
 #ifdef VELMAR_SOURCE_HELP_DIR
-    dirs.push_back(L"" VELMAR_SOURCE_HELP_DIR);
+    return DataDirectories(L"help", L"" VELMAR_SOURCE_HELP_DIR);
+#else
+    return DataDirectories(L"help", nullptr);
 #endif
-    return dirs;
 }
 
 std::wstring FindHelpDirectory(const std::vector<std::wstring>& dirs)

@@ -2,7 +2,6 @@
 
 #include "velmar/app/HelpPages.h"
 #include "velmar/app/Resource.h"
-#include "velmar/framework/Translation.h"
 
 IMPLEMENT_DYNCREATE(CMainFrame, CMDIFrameWnd)
 

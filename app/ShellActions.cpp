@@ -5,7 +5,6 @@
 #include "velmar/app/XMLTreeView.h"
 #include "velmar/io/Orvex.h"
 #include "velmar/win32/win32.h"
-#include "velmar/framework/Translation.h"
 
 #include <string>
 

@@ -8,7 +8,6 @@
 #include "velmar/app/VelmarDoc.h"
 #include "velmar/app/VelmarResources.h"
 #include "velmar/app/XMLTreeView.h"
-#include "velmar/framework/Translation.h"
 
 BEGIN_MESSAGE_MAP(CVelmarApp, CWinApp)
 ON_COMMAND(ID_APP_ABOUT, &CVelmarApp::OnAppAbout)

@@ -3,7 +3,6 @@
 #include "velmar/app/ItemKind.h"
 #include "velmar/app/VelmarDoc.h"
 #include "velmar/app/XMLTreeView.h"
-#include "velmar/framework/Translation.h"
 
 #include <algorithm>
 #include <string>

@@ -1,5 +1,4 @@
 #include "velmar/app/XMLTreeCtrl.h"
-#include "velmar/framework/Translation.h"
 
 #include <algorithm>
 #include <cwchar>

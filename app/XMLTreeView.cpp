@@ -3,7 +3,6 @@
 #include "velmar/app/FrameHooks.h"
 #include "velmar/app/VelmarDoc.h"
 #include "velmar/app/XMLContentView.h"
-#include "velmar/framework/Translation.h"
 
 #include <cwctype>
 

@@ -6,7 +6,6 @@
 #include "velmar/app/Resource.h"
 #include "velmar/app/ShellActions.h"
 #include "velmar/app/VelmarResources.h"
-#include "velmar/framework/Translation.h"
 
 #include <gtest/gtest.h>
 
