@@ -649,5 +649,49 @@ Help</translation>
         <source>Select &amp;All</source>
         <translation>Select &amp;All</translation>
     </message>
+    <message>
+        <source>%1 Properties</source>
+        <translation>%1 Properties</translation>
+    </message>
+    <message>
+        <source>(unavailable)</source>
+        <translation>(unavailable)</translation>
+    </message>
+    <message>
+        <source>Name:</source>
+        <translation>Name:</translation>
+    </message>
+    <message>
+        <source>Location:</source>
+        <translation>Location:</translation>
+    </message>
+    <message>
+        <source>Size:</source>
+        <translation>Size:</translation>
+    </message>
+    <message>
+        <source>Created:</source>
+        <translation>Created:</translation>
+    </message>
+    <message>
+        <source>Modified:</source>
+        <translation>Modified:</translation>
+    </message>
+    <message>
+        <source>Accessed:</source>
+        <translation>Accessed:</translation>
+    </message>
+    <message>
+        <source>&amp;Read-only</source>
+        <translation>&amp;Read-only</translation>
+    </message>
+    <message>
+        <source>&amp;Hidden</source>
+        <translation>&amp;Hidden</translation>
+    </message>
+    <message>
+        <source>Attributes:</source>
+        <translation>Attributes:</translation>
+    </message>
 </context>
 </TS>

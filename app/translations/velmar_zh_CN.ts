@@ -649,5 +649,49 @@ Help</source>
         <source>Select &amp;All</source>
         <translation>全选(&amp;A)</translation>
     </message>
+    <message>
+        <source>%1 Properties</source>
+        <translation>%1 属性</translation>
+    </message>
+    <message>
+        <source>(unavailable)</source>
+        <translation>（不可用）</translation>
+    </message>
+    <message>
+        <source>Name:</source>
+        <translation>名称：</translation>
+    </message>
+    <message>
+        <source>Location:</source>
+        <translation>位置：</translation>
+    </message>
+    <message>
+        <source>Size:</source>
+        <translation>大小：</translation>
+    </message>
+    <message>
+        <source>Created:</source>
+        <translation>创建时间：</translation>
+    </message>
+    <message>
+        <source>Modified:</source>
+        <translation>修改时间：</translation>
+    </message>
+    <message>
+        <source>Accessed:</source>
+        <translation>访问时间：</translation>
+    </message>
+    <message>
+        <source>&amp;Read-only</source>
+        <translation>只读(&amp;R)</translation>
+    </message>
+    <message>
+        <source>&amp;Hidden</source>
+        <translation>隐藏(&amp;H)</translation>
+    </message>
+    <message>
+        <source>Attributes:</source>
+        <translation>属性：</translation>
+    </message>
 </context>
 </TS>

@@ -121,5 +121,10 @@ TEST(Translation, the_editors_windows_and_messages_speak_the_chosen_language)
         EXPECT_FALSE(ExportNodeToFile(w.frame, *w.root, w.root->GetChild(1)));
         ASSERT_EQ(f.user.prompts.size(), 1u);
         EXPECT_EQ(f.user.prompts[0].title, zh ? L"\u5BFC\u51FA\u8282\u70B9" : L"Export node");
+        // The shell's property sheet of the file.
+        QWidget* pSheet = NewFilePropertiesSheet(f.Path("doc.xml").c_str(), nullptr);
+        EXPECT_EQ(pSheet->windowTitle().toStdWString(),
+                  zh ? L"doc.xml \u5C5E\u6027" : L"doc.xml Properties");
+        delete pSheet;
     }
 }
