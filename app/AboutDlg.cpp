@@ -29,7 +29,9 @@ CAboutDlg::CAboutDlg() : CDialog(IDD_ABOUTBOX) {}
 CString CAboutDlg::BuildLine(const char* date, const char* time)
 {
     CString line;
-    line.Format(L"Built: %ls,%ls.", FromAnsi(date).GetString(), FromAnsi(time).GetString());
+    line = AfxTranslate(L"Built: %1,%2.");
+    line.Replace(L"%1", FromAnsi(date));
+    line.Replace(L"%2", FromAnsi(time));
     return line;
 }
 

@@ -40,19 +40,23 @@ std::wstring InstalledDataDir()
 
 } // namespace
 
-CString VelmarDataDir(LPCWSTR lpszSubdir)
+std::vector<std::wstring> VelmarDataDirs(LPCWSTR lpszSubdir)
 {
     std::wstring sub = lpszSubdir ? lpszSubdir : L"";
     if (!sub.empty())
         sub.insert(0, 1, L'/');
-    const std::wstring installed = InstalledDataDir();
-    const std::wstring candidates[] = {
-        installed.empty() ? std::wstring() : installed + sub,
-        std::wstring(VELMAR_BUILD_DATA_DIR) + sub,
-        std::wstring(VELMAR_SOURCE_DATA_DIR) + sub,
-    };
-    for (const std::wstring& dir : candidates)
-        if (!dir.empty() && IsDirectory(dir))
+    std::vector<std::wstring> dirs;
+    if (const std::wstring installed = InstalledDataDir(); !installed.empty())
+        dirs.push_back(installed + sub);
+    dirs.push_back(std::wstring(VELMAR_BUILD_DATA_DIR) + sub);
+    dirs.push_back(std::wstring(VELMAR_SOURCE_DATA_DIR) + sub);
+    return dirs;
+}
+
+CString VelmarDataDir(LPCWSTR lpszSubdir)
+{
+    for (const std::wstring& dir : VelmarDataDirs(lpszSubdir))
+        if (IsDirectory(dir))
             return CString(dir.c_str());
     SetLastError(ERROR_PATH_NOT_FOUND);
     return CString();

@@ -6,15 +6,15 @@
 #include "velmar/app/XMLContentView.h"
 #include "velmar/app/XMLTreeView.h"
 
-// U+0020 U+002D U+0020 U+005B U+5DF2 U+7AF5 U+0045 U+816F, with no closing bracket.
-const wchar_t kModifiedMark[] = L" - [\u5DF2\u7AF5"
-                                L"E\u816F";
+// In Chinese " - [已修改]".
+const wchar_t kModifiedMark[] = L" - [Modified]";
 
 IMPLEMENT_DYNCREATE(CChildFrame, CMDIChildWnd)
 
 BEGIN_MESSAGE_MAP(CChildFrame, CMDIChildWnd)
 ON_WM_MDIACTIVATE()
 ON_WM_CONTEXTMENU()
+ON_COMMAND(ID_XML_CONTEXT_MENU, &CChildFrame::OnXmlContextMenu)
 // Node editing commands.
 ON_COMMAND(ID_XML_ADD_HEADER, &CChildFrame::OnXmlAddHeader)
 ON_COMMAND(ID_XML_ADD_DATANODE, &CChildFrame::OnXmlAddDataNode)
@@ -90,8 +90,9 @@ void CChildFrame::OnUpdateFrameTitle(BOOL bAddToTitle)
     if (!bAddToTitle || !pDoc || !pDoc->IsModified() || (GetStyle() & FWS_ADDTOTITLE) == 0)
         return;
     const CString caption = GetWindowText();
-    if (!caption.Str().ends_with(kModifiedMark))
-        SetWindowText(caption + kModifiedMark);
+    const CString mark = AfxTranslate(kModifiedMark);
+    if (!caption.Str().ends_with(mark.Str()))
+        SetWindowText(caption + mark);
 }
 
 void CChildFrame::OnMDIActivate(BOOL bActivate, CWnd* pActivateWnd, CWnd* pDeactivateWnd)
@@ -105,6 +106,13 @@ void CChildFrame::OnMDIActivate(BOOL bActivate, CWnd* pActivateWnd, CWnd* pDeact
     if (auto* pMain = dynamic_cast<CMainFrame*>(AfxGetMainWnd()))
         pMain->ShowLoadTime(pDoc->GetLoadTime());
     UpdateTitle();
+}
+
+void CChildFrame::OnXmlContextMenu()
+{
+    // What the keyboard's context-menu message carries: no point.
+    if (CXMLTreeView* pTree = GetTreeView(); pTree && GetActiveView() == pTree)
+        OnContextMenu(pTree, CPoint(-1, -1));
 }
 
 void CChildFrame::OnContextMenu(CWnd* pWnd, CPoint point)

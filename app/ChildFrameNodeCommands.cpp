@@ -121,8 +121,8 @@ void CChildFrame::OnXmlDelete()
     CXMLTreeView* pView = GetTreeView();
     if (!pView || pView->GetXMLTreeCtrl().GetEditControl())
         return;
-    // "确认删除节点？" / "确认"
-    if (MessageBox(L"\u786E\u8BA4\u5220\u9664\u8282\u70B9\uFF1F", L"\u786E\u8BA4",
+    // In Chinese "确认删除节点？" / "确认".
+    if (MessageBox(L"Delete the selected node?", L"Confirm",
                    MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES)
         pView->DeleteSelected();
 }

@@ -1,5 +1,6 @@
 #include "velmar/app/MainFrame.h"
 
+#include "velmar/app/HelpPages.h"
 #include "velmar/app/Resource.h"
 
 IMPLEMENT_DYNCREATE(CMainFrame, CMDIFrameWnd)
@@ -9,10 +10,11 @@ ON_WM_CREATE()
 ON_WM_CONTEXTMENU()
 ON_COMMAND(ID_VIEW_PATHBAR, &CMainFrame::OnViewPathbar)
 ON_UPDATE_COMMAND_UI(ID_VIEW_PATHBAR, &CMainFrame::OnUpdateViewPathbar)
-ON_COMMAND(ID_HELP_FINDER, &CMDIFrameWnd::OnHelpFinder)
-ON_COMMAND(ID_HELP, &CMDIFrameWnd::OnHelp)
-ON_COMMAND(ID_CONTEXT_HELP, &CMDIFrameWnd::OnContextHelp)
-ON_COMMAND(ID_DEFAULT_HELP, &CMDIFrameWnd::OnHelpFinder)
+// Every way of asking for help leads to the help's index.
+ON_COMMAND(ID_HELP_FINDER, &CMainFrame::OnHelpIndex)
+ON_COMMAND(ID_HELP, &CMainFrame::OnHelpIndex)
+ON_COMMAND(ID_CONTEXT_HELP, &CMainFrame::OnHelpIndex)
+ON_COMMAND(ID_DEFAULT_HELP, &CMainFrame::OnHelpIndex)
 END_MESSAGE_MAP()
 
 namespace
@@ -67,9 +69,11 @@ void CMainFrame::ShowLoadTime(DWORD dwMilliseconds)
     // "Loaded in %0.4f s." of the seconds, written out digit by digit: the
     // C library would take the decimal point from the user's locale, and the
     // fourth decimal of whole milliseconds is always 0.
-    CString text;
-    text.Format(L"Loaded in %u.%03u0 s.", static_cast<unsigned>(dwMilliseconds / 1000),
-                static_cast<unsigned>(dwMilliseconds % 1000));
+    CString seconds;
+    seconds.Format(L"%u.%03u0", static_cast<unsigned>(dwMilliseconds / 1000),
+                   static_cast<unsigned>(dwMilliseconds % 1000));
+    CString text = AfxTranslate(L"Loaded in %1 s.");
+    text.Replace(L"%1", seconds);
     m_wndStatusBar.SetPaneText(1, text, TRUE);
 }
 
@@ -94,6 +98,11 @@ void CMainFrame::OnViewPathbar()
 void CMainFrame::OnUpdateViewPathbar(CCmdUI* pCmdUI)
 {
     pCmdUI->SetCheck(IsPathBarShown());
+}
+
+void CMainFrame::OnHelpIndex()
+{
+    ShowHelpIndex(this);
 }
 
 void CMainFrame::OnContextMenu(CWnd*, CPoint)

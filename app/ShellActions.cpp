@@ -11,20 +11,26 @@
 namespace
 {
 
-// "文档尚未保存！", caption "代陙E"
-const wchar_t kNotSavedText[] = L"\u6587\u6863\u5C1A\u672A\u4FDD\u5B58\uFF01";
-const wchar_t kNotSavedCaption[] = L"\u4EE3\u9659\u0045";
-// "导出节祦E"
-const wchar_t kExportTitle[] = L"\u5BFC\u51FA\u8282\u7966\u0045";
-// "节点导出代牦！"
-const wchar_t kExportFailedText[] = L"\u8282\u70B9\u5BFC\u51FA\u4EE3\u7266\uFF01";
-// One filter, "XML文档(*.xml)" for "*.xml", as the dialog takes pairs: each
-// part ends in a zero, and one more zero ends the list.
-const wchar_t kExportFilter[] = L"XML\u6587\u6863(*.xml)\0*.xml\0";
+// Shown in the interface's language: "文档尚未保存！" with the caption "失败",
+// the dialog title "导出节点", "节点导出失败！" and the filter "XML文档(*.xml)" in Chinese.
+const wchar_t kNotSavedText[] = L"The document has not been saved yet!";
+const wchar_t kNotSavedCaption[] = L"Failed";
+const wchar_t kExportTitle[] = L"Export node";
+const wchar_t kExportFailedText[] = L"Node export failed!";
+const wchar_t kExportFilterName[] = L"XML Documents (*.xml)";
 
 HWND OwnerWindow(CWnd* pOwner)
 {
     return pOwner ? pOwner->GetSafeHwnd() : nullptr;
+}
+
+void ShowMessage(CWnd* pOwner, const std::wstring& text, LPCWSTR caption, UINT type)
+{
+    if (pOwner)
+        pOwner->MessageBox(text.c_str(), caption, type);
+    else
+        MessageBoxW(nullptr, AfxTranslate(text.c_str()),
+                    caption ? AfxTranslate(caption) : CString(), type);
 }
 
 } // namespace
@@ -61,11 +67,12 @@ BOOL PreviewInBrowser(LPCWSTR path)
     VariantInit(&empty);
     address.vt = VT_BSTR;
     address.bstrVal = SysAllocString(path);
-    // The browser reports its own trouble; a failed navigation leaves nothing of ours to undo.
-    pBrowser->Navigate2(&address, &empty, &empty, &empty, &empty);
+    // A browser that cannot be started is the caller's to report; one that
+    // started reports its own trouble.
+    const HRESULT hr = pBrowser->Navigate2(&address, &empty, &empty, &empty, &empty);
     SysFreeString(address.bstrVal);
     pBrowser->Release();
-    return TRUE;
+    return SUCCEEDED(hr);
 }
 
 void PreviewDocumentFile(CWnd* pOwner, const CDocument* pDoc)
@@ -75,13 +82,17 @@ void PreviewDocumentFile(CWnd* pOwner, const CDocument* pDoc)
     const CString& path = pDoc->GetPathName();
     if (FileExists(path))
     {
-        PreviewInBrowser(path);
+        if (!PreviewInBrowser(path))
+        {
+            CString text = AfxTranslate(L"No web browser could be started to show %1. Name one in "
+                                        L"the BROWSER environment variable, or open the file "
+                                        L"yourself.");
+            text.Replace(L"%1", path);
+            ShowMessage(pOwner, text.Str(), nullptr, MB_OK | MB_ICONWARNING);
+        }
         return;
     }
-    if (pOwner)
-        pOwner->MessageBox(kNotSavedText, kNotSavedCaption, MB_OK | MB_ICONINFORMATION);
-    else
-        MessageBoxW(nullptr, kNotSavedText, kNotSavedCaption, MB_OK | MB_ICONINFORMATION);
+    ShowMessage(pOwner, kNotSavedText, kNotSavedCaption, MB_OK | MB_ICONINFORMATION);
 }
 
 BOOL IsExportableItemKind(int kind)
@@ -122,10 +133,14 @@ BOOL ExportNodeToFile(CWnd* pOwner, nkDS::CXmlFileW& file, nkDS::CXmlNodeW* pNod
     // The structure as Windows 2000 and later first defined it.
     ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400W;
     ofn.hwndOwner = OwnerWindow(pOwner);
-    ofn.lpstrFilter = kExportFilter;
+    // One filter, as the dialog takes pairs: each part ends in a zero, and one
+    // more zero ends the list.
+    const std::wstring filter = AfxTranslate(kExportFilterName).Str() + L'\0' + L"*.xml" + L'\0';
+    const CString title = AfxTranslate(kExportTitle);
+    ofn.lpstrFilter = filter.c_str();
     ofn.lpstrFile = name;
     ofn.nMaxFile = static_cast<DWORD>(sizeof name / sizeof name[0]);
-    ofn.lpstrTitle = kExportTitle;
+    ofn.lpstrTitle = title;
     ofn.lpstrDefExt = L"xml";
     ofn.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY;
     if (!GetSaveFileNameW(&ofn))

@@ -1,3 +1,4 @@
+#include "velmar/app/AppDataDir.h"
 #include "velmar/app/VelmarApp.h"
 
 #include "velmar/app/AboutDlg.h"
@@ -43,6 +44,8 @@ BOOL CVelmarApp::InitInstance()
         return TRUE;
 
     VelmarRegisterResources();
+    // Before anything shows a text: the interface in the user's language.
+    AfxLoadTranslation(L"velmar", VelmarDataDirs(L"translations"));
     InitCommonControls();
     OleInitialize(nullptr);
     CWinApp::InitInstance();

@@ -5,6 +5,8 @@
 #include "velmar/io/Orvex.h"
 #include "velmar/win32/win32.h"
 
+#include <string>
+
 IMPLEMENT_DYNCREATE(CVelmarDoc, CDocument)
 
 BEGIN_MESSAGE_MAP(CVelmarDoc, CDocument)
@@ -27,7 +29,9 @@ BOOL CVelmarDoc::OnNewDocument()
     pHeader->SetKind(nkDS::xnkHeader);
     // Version first: the declaration is written in parameter order.
     pHeader->AddParam(L"version", L"1.0");
-    pHeader->AddParam(L"encoding", L"GBK");
+    // Text is written in the ANSI code page, so that is what the file declares.
+    const std::string encoding = nkDS::EncodingNameOfCodePage(GetACP());
+    pHeader->AddParam(L"encoding", std::wstring(encoding.begin(), encoding.end()).c_str());
     if (!m_xmlFile.AddChild(pHeader))
     {
         nkDS::DestroyXmlNode(pHeader);
@@ -50,6 +54,8 @@ BOOL CVelmarDoc::OnOpenDocument(LPCWSTR lpszPathName)
         return FALSE;
     }
     m_dwLoadTime = timeGetTime() - dwStart; // unsigned: right across a timer wrap
+    m_stamp = StampOf(lpszPathName);
+    m_kept = {};
     return TRUE;
 }
 
@@ -57,6 +63,16 @@ BOOL CVelmarDoc::OnSaveDocument(LPCWSTR lpszPathName)
 {
     const BOOL bWasModified = IsModified();
     const BOOL bExisted = GetFileAttributesW(lpszPathName) != INVALID_FILE_ATTRIBUTES;
+    // Another program's changes to the file are not overwritten unasked.
+    if (const FileStamp now = StampOf(lpszPathName);
+        m_stamp.exists && now.exists && now != m_stamp && GetPathName() == lpszPathName)
+    {
+        CString question = AfxTranslate(L"%1\n\nThe file was changed by another program since it "
+                                        L"was loaded. Save over those changes?");
+        question.Replace(L"%1", lpszPathName);
+        if (AfxMessageBox(question, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
+            return FALSE;
+    }
     // The framework checks that the file can be written and reports if not;
     // it serializes nothing, so an existing file is not touched by it.
     if (!CDocument::OnSaveDocument(lpszPathName))
@@ -74,6 +90,81 @@ BOOL CVelmarDoc::OnSaveDocument(LPCWSTR lpszPathName)
         AfxMessageBox(L"Error save to xml file.", MB_OK);
         return FALSE;
     }
+    m_stamp = StampOf(lpszPathName);
+    m_kept = {};
+    return TRUE;
+}
+
+CVelmarDoc::FileStamp CVelmarDoc::StampOf(LPCWSTR path)
+{
+    struct _stat64 st = {};
+    FileStamp stamp;
+    if (!path || !*path || _wstat64(path, &st) != 0)
+        return stamp;
+    stamp.exists = true;
+    stamp.size = static_cast<uint64_t>(st.st_size);
+    stamp.written = static_cast<uint64_t>(st.st_mtime);
+    return stamp;
+}
+
+BOOL CVelmarDoc::CheckFileChanged(CWnd* pOwner)
+{
+    const CString& path = GetPathName();
+    if (m_bAsking || path.IsEmpty() || !m_stamp.exists)
+        return FALSE;
+    const FileStamp now = StampOf(path);
+    // A file that went away is Preview's and Save's business, not a change to reload.
+    if (!now.exists || now == m_stamp || now == m_kept)
+        return FALSE;
+    CString question = AfxTranslate(L"%1\n\nThe file was changed by another program. Reload it?");
+    question.Replace(L"%1", path);
+    if (IsModified())
+        question += L" " + AfxTranslate(L"Your unsaved changes would be lost.");
+    m_bAsking = true;
+    const UINT type = MB_YESNO | MB_ICONQUESTION;
+    const int answer =
+        pOwner ? pOwner->MessageBox(question, nullptr, type) : AfxMessageBox(question, type);
+    m_bAsking = false;
+    if (answer != IDYES)
+    {
+        m_kept = now;
+        return FALSE;
+    }
+    return Reload();
+}
+
+BOOL CVelmarDoc::Reload()
+{
+    const CString path = GetPathName();
+    nkDS::CXmlFileW fresh(1.0f, nullptr, 1);
+    const DWORD dwStart = timeGetTime();
+    if (!fresh.LoadFromFile(path))
+    {
+        AfxMessageBox(L"Error open XML file!", MB_OK);
+        m_kept = StampOf(path);
+        return FALSE;
+    }
+    // Nothing may point into the old tree once it goes: the panes first, then the trees.
+    for (CView* pView : GetViews())
+        if (!dynamic_cast<CXMLTreeView*>(pView))
+            pView->OnUpdate(nullptr, 0, nullptr);
+    for (CView* pView : GetViews())
+        if (auto* pTree = dynamic_cast<CXMLTreeView*>(pView))
+            pTree->ReleaseItems();
+    m_xmlFile.Close();
+    while (fresh.GetChildCount() > 0)
+        m_xmlFile.AddChild(fresh.DetachChild(0));
+    m_xmlFile.m_fVersion = fresh.m_fVersion;
+    m_xmlFile.m_strEncoding = fresh.m_strEncoding;
+    m_xmlFile.SetByteOrderMark(fresh.HasByteOrderMark());
+    m_dwLoadTime = timeGetTime() - dwStart;
+    m_stamp = StampOf(path);
+    m_kept = {};
+    for (CView* pView : GetViews())
+        if (auto* pTree = dynamic_cast<CXMLTreeView*>(pView))
+            pTree->GetXMLTreeCtrl().FillItem(TVI_ROOT, &m_xmlFile);
+    CDocument::SetModifiedFlag(FALSE);
+    UpdateFrameCounts();
     return TRUE;
 }
 

@@ -4,9 +4,13 @@
 #include "velmar/app/VelmarDoc.h"
 #include "velmar/app/XMLTreeView.h"
 
+#include <algorithm>
+#include <string>
+
 IMPLEMENT_DYNCREATE(CXMLContentView, CEditView)
 
 BEGIN_MESSAGE_MAP(CXMLContentView, CEditView)
+ON_WM_SETFOCUS()
 ON_WM_CREATE()
 ON_CONTROL_REFLECT(EN_CHANGE, &CXMLContentView::OnChange)
 END_MESSAGE_MAP()
@@ -95,17 +99,15 @@ void CXMLContentView::OnChange()
             stored = m_pNode->SetValue(value);
         }
         else if (nkDS::IsValidCData(value))
-        {
-            m_pNode->SetCData(true);
-            stored = m_pNode->SetValue(value);
-        }
+            stored = StoreMarkup(value);
         break;
     case ikParam:
-        if (nkDS::IsValidParamValue(value) && m_nParam < m_pNode->GetParamCount())
-        {
-            m_pNode->m_paramValues.GetAtForWrite(m_nParam).Assign(value);
-            stored = true;
-        }
+        if (!nkDS::IsValidParamValue(value))
+            break;
+        if (m_nParam >= m_pNode->GetParamCount())
+            return; // the parameter went away: nothing to store, nothing refused
+        m_pNode->m_paramValues.GetAtForWrite(m_nParam).Assign(value);
+        stored = true;
         break;
     case ikRemark:
         if (nkDS::IsValidRemark(value))
@@ -115,7 +117,12 @@ void CXMLContentView::OnChange()
         break;
     }
     if (!stored)
+    {
+        Refuse(text);
         return;
+    }
+    if (m_nKind != ikParam && text != m_pNode->GetValue())
+        ShowStored(text);
     // Another window's pane on the same text would otherwise write its older
     // copy back with its next keystroke.
     if (CDocument* pDoc = m_pDocument)
@@ -125,6 +132,62 @@ void CXMLContentView::OnChange()
                 pOther->Reload();
     if (CVelmarDoc* pDoc = GetDocument())
         pDoc->SetModifiedFlag(TRUE);
+}
+
+bool CXMLContentView::StoreMarkup(LPCWSTR value)
+{
+    if (m_pNode->IsCData())
+        return m_pNode->SetValue(value);
+    // The text so far was markup, where "&amp;" means "&". A CDATA section
+    // takes its text literally, so the references are decoded first; one to
+    // an entity only the document could declare keeps the text markup, with
+    // the new "<" and ">" escaped instead.
+    std::wstring decoded;
+    if (nkDS::DecodeReferences(value, decoded) && nkDS::IsValidCData(decoded.c_str()))
+    {
+        m_pNode->SetCData(true);
+        return m_pNode->SetValue(decoded.c_str());
+    }
+    std::wstring escaped;
+    for (const wchar_t* p = value; *p; ++p)
+        escaped += *p == L'<' ? L"&lt;" : *p == L'>' ? L"&gt;" : std::wstring(1, *p);
+    m_pNode->SetCData(false);
+    return m_pNode->SetValue(escaped.c_str());
+}
+
+void CXMLContentView::ShowStored(const CString& typed)
+{
+    // With the caret as far from the end as the user's edit left it.
+    CEdit& edit = GetEditCtrl();
+    int start = 0, end = 0;
+    edit.GetSel(start, end);
+    Reload();
+    const int length = edit.GetWindowText().GetLength();
+    const int caret = std::clamp(end - (typed.GetLength() - length), 0, length);
+    edit.SetSel(caret, caret);
+}
+
+void CXMLContentView::Refuse(const CString& typed)
+{
+    LPCWSTR reason = nullptr;
+    switch (m_nKind)
+    {
+    case ikNodeValue:
+        reason = L"A text cannot hold \"]]>\".";
+        break;
+    case ikParam:
+        reason = L"A parameter value cannot hold a double quote, an apostrophe or \"<\".";
+        break;
+    case ikRemark:
+        reason = L"A remark cannot hold \"-->\".";
+        break;
+    default:
+        return;
+    }
+    ShowStored(typed);
+    const CString message =
+        AfxTranslate(reason) + L" " + AfxTranslate(L"The change was not stored.");
+    MessageBox(message, nullptr, MB_OK | MB_ICONWARNING);
 }
 
 bool CXMLContentView::EditsSameText(const CXMLContentView& other) const
@@ -143,4 +206,12 @@ void CXMLContentView::Reload()
                                                                : L"");
     else
         edit.SetWindowText(m_pNode->GetValue());
+}
+
+void CXMLContentView::OnSetFocus(CWnd* pOldWnd)
+{
+    CEditView::OnSetFocus(pOldWnd);
+    // Coming back to the document is when another program's change to its file shows.
+    if (CVelmarDoc* pDoc = GetDocument())
+        pDoc->CheckFileChanged(GetParentFrame());
 }

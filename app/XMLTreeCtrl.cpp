@@ -50,23 +50,24 @@ HTREEITEM CXMLTreeCtrl::InsertNode(Node* node, HTREEITEM hParent)
         const uint32_t nodeKind = pNode->GetKind();
         const bool unnamed = name[0] == L'\0';
         const int kind = unnamed ? ikRemark : nodeKind == nkDS::xnkHeader ? ikHeader : ikElement;
-        HTREEITEM hItem = InsertTyped(unnamed ? L"Remark" : name, kind, pNode, hUnder);
+        HTREEITEM hItem =
+            InsertTyped(unnamed ? AfxTranslate(L"Remark") : CString(name), kind, pNode, hUnder);
         if (!hItem)
             return nullptr;
         if (nodeKind == nkDS::xnkRemark)
             return hItem;
-        HTREEITEM hVars = InsertTyped(L"Child Vars", ikChildVars, pNode, hItem);
+        HTREEITEM hVars = InsertTyped(AfxTranslate(L"Child Vars"), ikChildVars, pNode, hItem);
         if (!hVars)
             return nullptr;
         InsertParams(hVars, pNode);
         if (nodeKind == nkDS::xnkHeader)
             return hItem;
-        HTREEITEM hNodes = InsertTyped(L"Child Nodes", ikChildNodes, pNode, hItem);
+        HTREEITEM hNodes = InsertTyped(AfxTranslate(L"Child Nodes"), ikChildNodes, pNode, hItem);
         if (!hNodes)
             return nullptr;
         if (pNode->GetChildCount() > 0)
             pending.push_back({pNode, 0, hNodes});
-        if (!InsertTyped(L"Node Value", ikNodeValue, pNode, hItem))
+        if (!InsertTyped(AfxTranslate(L"Node Value"), ikNodeValue, pNode, hItem))
             return nullptr;
         return hItem;
     };

@@ -9,6 +9,7 @@
 IMPLEMENT_DYNCREATE(CXMLTreeView, CTreeView)
 
 BEGIN_MESSAGE_MAP(CXMLTreeView, CTreeView)
+ON_WM_SETFOCUS()
 ON_NOTIFY_REFLECT(TVN_SELCHANGED, &CXMLTreeView::OnSelChanged)
 ON_NOTIFY_REFLECT(TVN_BEGINLABELEDIT, &CXMLTreeView::OnBeginLabelEdit)
 ON_NOTIFY_REFLECT(TVN_ENDLABELEDIT, &CXMLTreeView::OnEndLabelEdit)
@@ -177,8 +178,15 @@ BOOL CXMLTreeView::AddNode(nkDS::CXmlNodeW* node)
         hTarget = TVI_ROOT;
     if (!parent)
         parent = &pDoc->GetXmlFile();
+    if (!ConfirmTextLoss(*parent))
+        return FALSE;
     if (!parent->AddChild(node))
         return FALSE;
+    EmptyContentPanes(
+        [parent](const CXMLContentView& pane)
+        { return pane.GetEditedNode() == parent && pane.GetEditedKind() == ikNodeValue; });
+    parent->SetValue(nullptr);
+    parent->SetCData(false);
     RefreshItem(hTarget);
     if (hTarget == TVI_ROOT)
     {
@@ -192,6 +200,21 @@ BOOL CXMLTreeView::AddNode(nkDS::CXmlNodeW* node)
     }
     pDoc->SetModifiedFlag(TRUE);
     return TRUE;
+}
+
+bool CXMLTreeView::ConfirmTextLoss(const Node& parent)
+{
+    const CString text = parent.GetValue();
+    if (text.IsEmpty())
+        return true;
+    // An element holds either text or child nodes: its text goes with the
+    // first child, so the user sees what goes before anything changes.
+    constexpr int kQuoted = 200;
+    CString question =
+        AfxTranslate(L"Adding a child to \"%1\" removes its text:\n\n%2\n\nAdd the child?");
+    question.Replace(L"%1", parent.GetName());
+    question.Replace(L"%2", text.GetLength() > kQuoted ? text.Left(kQuoted) + L"..." : text);
+    return MessageBox(question, nullptr, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
 }
 
 BOOL CXMLTreeView::AddParam(LPCWSTR name, LPCWSTR value)
@@ -431,4 +454,12 @@ void CXMLTreeView::OnRButtonDown(UINT nFlags, CPoint point)
     if (HTREEITEM hItem = tree.HitTest(point))
         tree.SelectItem(hItem);
     CTreeView::OnRButtonDown(nFlags, point);
+}
+
+void CXMLTreeView::OnSetFocus(CWnd* pOldWnd)
+{
+    CTreeView::OnSetFocus(pOldWnd);
+    // Coming back to the document is when another program's change to its file shows.
+    if (CVelmarDoc* pDoc = GetDocument())
+        pDoc->CheckFileChanged(GetParentFrame());
 }

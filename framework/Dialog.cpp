@@ -1,5 +1,7 @@
 #include "velmar/framework/Dialog.h"
 
+#include "velmar/framework/Translation.h"
+
 #include "velmar/framework/WinApp.h"
 
 #include <QDialog>
@@ -88,9 +90,10 @@ BOOL CDialog::CreateIndirect(const AFX_DIALOG_RESOURCE* pTemplate, CWnd* pParent
     if (!pParentWnd)
         pParentWnd = AfxGetMainWnd();
     DWORD dwStyle = (pTemplate->dwStyle | WS_POPUP) & ~(WS_CHILD | WS_VISIBLE);
-    if (!CreateEx(0, nullptr, pTemplate->lpszCaption ? pTemplate->lpszCaption : L"", dwStyle,
-                  CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, pParentWnd ? pParentWnd->m_hWnd : nullptr,
-                  nullptr))
+    if (!CreateEx(0, nullptr,
+                  pTemplate->lpszCaption ? AfxTranslatePermanent(pTemplate->lpszCaption) : L"",
+                  dwStyle, CW_USEDEFAULT, CW_USEDEFAULT, 0, 0,
+                  pParentWnd ? pParentWnd->m_hWnd : nullptr, nullptr))
         return FALSE;
     if (!AfxCreateDialogItems(this, pTemplate, m_metrics))
     {

@@ -1,5 +1,7 @@
 #include "velmar/framework/DialogItem.h"
 
+#include "velmar/framework/Translation.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QFontMetrics>
@@ -125,7 +127,7 @@ BOOL CDialogItem::Create(const AFX_DIALOG_ITEM& item, CWnd* pParentWnd,
     }
     else if (item.lpszText)
     {
-        SetWindowText(item.lpszText);
+        SetWindowText(AfxTranslatePermanent(item.lpszText));
     }
     return TRUE;
 }

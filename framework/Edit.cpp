@@ -1,12 +1,15 @@
 #include "velmar/framework/Edit.h"
 
 #include "WndBridge.h"
+#include "velmar/framework/Translation.h"
 #include "velmar/win32/Unicode.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDialog>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -78,6 +81,23 @@ protected:
         QPlainTextEdit::keyPressEvent(e);
     }
 
+    // Dropped files are no text to insert: they go to the window that opens them.
+    void dragEnterEvent(QDragEnterEvent* e) override
+    {
+        if (!PassFileDrag(e))
+            QPlainTextEdit::dragEnterEvent(e);
+    }
+    void dragMoveEvent(QDragMoveEvent* e) override
+    {
+        if (!PassFileDrag(e))
+            QPlainTextEdit::dragMoveEvent(e);
+    }
+    void dropEvent(QDropEvent* e) override
+    {
+        if (!PassFileDrag(e))
+            QPlainTextEdit::dropEvent(e);
+    }
+
     void contextMenuEvent(QContextMenuEvent* e) override
     {
         HWND hWnd = CWnd::HandleOf(this);
@@ -108,6 +128,12 @@ protected:
     }
 
 private:
+    bool PassFileDrag(QEvent* e)
+    {
+        CWnd* pWnd = CWnd::FromHandlePermanent(CWnd::HandleOf(this));
+        return pWnd && AfxPassFileDrag(pWnd, e);
+    }
+
     bool WantsReturn(const QKeyEvent* e) const
     {
         if (!(m_dwStyle & ES_MULTILINE))
@@ -680,7 +706,8 @@ QMenu* BuildContextMenu(HWND hWnd, QWidget* pParent)
     // Each item acts on the control directly, as the system's edit menu does.
     auto add = [&](const char* label, UINT message, bool bEnabled)
     {
-        QAction* a = pMenu->addAction(QString::fromUtf8(label));
+        const CString text = AfxTranslate(QString::fromUtf8(label).toStdWString().c_str());
+        QAction* a = pMenu->addAction(AfxToQString(text));
         a->setEnabled(bEnabled);
         QObject::connect(a, &QAction::triggered, pMenu,
                          [control, hWnd, message]()

@@ -37,6 +37,45 @@ static int CauseOf(const QString& path, QFileDevice::FileError error, bool bWrit
     return CFileException::genericException;
 }
 
+namespace
+{
+
+// The file itself standing in for the temporary file of a replacement: what
+// is written is kept in memory, and only the commit writes it over the file.
+class CInPlaceFile : public QFile
+{
+public:
+    using QFile::QFile;
+
+    bool Commit()
+    {
+        const QByteArray bytes = m_pending;
+        m_pending.clear();
+        bool ok = QFile::seek(0) && QFile::resize(0);
+        for (qint64 at = 0; ok && at < bytes.size();)
+        {
+            const qint64 n = QFile::writeData(bytes.constData() + at, bytes.size() - at);
+            ok = n > 0;
+            at += n;
+        }
+        ok = ok && QFile::flush();
+        close();
+        return ok;
+    }
+
+protected:
+    qint64 writeData(const char* data, qint64 len) override
+    {
+        m_pending.append(data, len);
+        return len;
+    }
+
+private:
+    QByteArray m_pending;
+};
+
+} // namespace
+
 BOOL CFile::Open(LPCWSTR lpszFileName, UINT nOpenFlags, CFileException* pError)
 {
     Close();
@@ -80,7 +119,16 @@ BOOL CFile::Open(LPCWSTR lpszFileName, UINT nOpenFlags, CFileException* pError)
         pDevice = std::make_unique<QFile>(path);
     }
     // A directory opens as a QFile on some systems; it is never a document.
-    if (QFileInfo(path).isDir() || path.isEmpty() || !pDevice->open(mode))
+    bool opened = !QFileInfo(path).isDir() && !path.isEmpty() && pDevice->open(mode);
+    if (!opened && dynamic_cast<QSaveFile*>(pDevice.get()) && QFileInfo(path).isFile() &&
+        QFileInfo(path).isWritable())
+    {
+        // A writable file in a folder that takes no temporary file: it is
+        // replaced in place at the commit, and until then nothing reaches it.
+        pDevice = std::make_unique<CInPlaceFile>(path);
+        opened = pDevice->open(QIODevice::ReadWrite);
+    }
+    if (!opened)
     {
         if (pError)
         {
@@ -114,6 +162,12 @@ BOOL CFile::Write(const void* lpBuf, UINT nCount)
 
 BOOL CFile::Commit()
 {
+    if (auto* pInPlace = dynamic_cast<CInPlaceFile*>(m_pDevice.get()))
+    {
+        BOOL ok = pInPlace->Commit();
+        m_pDevice.reset();
+        return ok;
+    }
     auto* pSave = dynamic_cast<QSaveFile*>(m_pDevice.get());
     if (!pSave)
         return m_pDevice && m_pDevice->flush();

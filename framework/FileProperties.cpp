@@ -1,5 +1,6 @@
 #include "velmar/framework/FileProperties.h"
 
+#include "velmar/framework/Translation.h"
 #include "velmar/io/Orvex.h"
 
 #include <QCheckBox>
@@ -96,6 +97,12 @@ static QString Q(const CString& s)
     return QString::fromWCharArray(s.GetString(), s.GetLength());
 }
 
+// A label of the sheet in the interface's language.
+static QString T(const char* text)
+{
+    return Q(AfxTranslate(QString::fromUtf8(text).toStdWString().c_str()));
+}
+
 static QLabel* Field(QWidget* parent, const char* name, const QString& text)
 {
     auto* label = new QLabel(text, parent);
@@ -108,39 +115,39 @@ QWidget* NewFilePropertiesSheet(LPCWSTR lpszPath, QWidget* pParent)
 {
     CFileProperties props;
     props.Read(lpszPath);
-    const QString unknown = QStringLiteral("(unavailable)");
+    const QString unknown = T("(unavailable)");
 
     auto* sheet = new QDialog(pParent);
-    sheet->setWindowTitle(Q(props.strName) + QStringLiteral(" Properties"));
+    sheet->setWindowTitle(T("%1 Properties").arg(Q(props.strName)));
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("Name:"), Field(sheet, "name", Q(props.strName)));
-    form->addRow(QStringLiteral("Location:"), Field(sheet, "folder", Q(props.strFolder)));
+    form->addRow(T("Name:"), Field(sheet, "name", Q(props.strName)));
+    form->addRow(T("Location:"), Field(sheet, "folder", Q(props.strFolder)));
     form->addRow(
-        QStringLiteral("Size:"),
+        T("Size:"),
         Field(sheet, "size", props.bRead ? Q(CFileProperties::FormatSize(props.nSize)) : unknown));
     const auto time = [&](const Orvex::CDateTime& t)
     {
         const CString text = CFileProperties::FormatTime(t);
         return props.bRead && !text.IsEmpty() ? Q(text) : unknown;
     };
-    form->addRow(QStringLiteral("Created:"), Field(sheet, "created", time(props.created)));
-    form->addRow(QStringLiteral("Modified:"), Field(sheet, "modified", time(props.modified)));
-    form->addRow(QStringLiteral("Accessed:"), Field(sheet, "accessed", time(props.accessed)));
+    form->addRow(T("Created:"), Field(sheet, "created", time(props.created)));
+    form->addRow(T("Modified:"), Field(sheet, "modified", time(props.modified)));
+    form->addRow(T("Accessed:"), Field(sheet, "accessed", time(props.accessed)));
 
     // Shown, not changed: the sheet reports the file as it is.
     auto* attributes = new QHBoxLayout;
-    auto* readOnly = new QCheckBox(QStringLiteral("&Read-only"), sheet);
+    auto* readOnly = new QCheckBox(T("&Read-only"), sheet);
     readOnly->setObjectName(QStringLiteral("readOnly"));
     readOnly->setChecked(props.bReadOnly);
     readOnly->setEnabled(false);
-    auto* hidden = new QCheckBox(QStringLiteral("&Hidden"), sheet);
+    auto* hidden = new QCheckBox(T("&Hidden"), sheet);
     hidden->setObjectName(QStringLiteral("hidden"));
     hidden->setChecked(props.bHidden);
     hidden->setEnabled(false);
     attributes->addWidget(readOnly);
     attributes->addWidget(hidden);
     attributes->addStretch();
-    form->addRow(QStringLiteral("Attributes:"), attributes);
+    form->addRow(T("Attributes:"), attributes);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, sheet);
     QObject::connect(buttons, &QDialogButtonBox::accepted, sheet, &QDialog::accept);

@@ -13,7 +13,12 @@
 #include <QMdiSubWindow>
 #include <QPixmap>
 
+#include <algorithm>
+
 IMPLEMENT_DYNCREATE(CMDIChildWnd, CFrameWnd)
+
+// Property of the MDI area: whether the last document window to close was maximized.
+static const char kLastMaximized[] = "velmarLastChildMaximized";
 
 BEGIN_MESSAGE_MAP(CMDIChildWnd, CFrameWnd)
 ON_WM_MDIACTIVATE()
@@ -37,8 +42,12 @@ QWidget* CMDIChildWnd::CreateWidget(const CREATESTRUCT& cs, QWidget*)
     if (cs.cx > 0 && cs.cy > 0 && cs.cx != CW_USEDEFAULT)
         pSub->resize(cs.cx, cs.cy);
     else
-        pSub->resize(pArea->width() * 2 / 3 > 200 ? pArea->width() * 2 / 3 : 400,
-                     pArea->height() * 2 / 3 > 150 ? pArea->height() * 2 / 3 : 300);
+    {
+        // The whole client area, as far as it is known yet.
+        const QSize area = pArea->viewport()->size();
+        pSub->resize(std::max(area.width(), 400), std::max(area.height(), 300));
+        pSub->move(0, 0);
+    }
     pSub->hide(); // shown by ActivateFrame once the views are ready
     return pSub;
 }
@@ -117,9 +126,12 @@ void CMDIChildWnd::ActivateFrame(int nCmdShow)
         // A new window opens maximized when the active one is.
         BOOL bMaximized = FALSE;
         CMDIChildWnd* pActive = pFrame ? pFrame->MDIGetActive(&bMaximized) : nullptr;
+        // With no other window, the way the last one was left decides.
+        if (!pActive || pActive == this)
+            bMaximized = pFrame && pFrame->GetMDIArea() &&
+                         pFrame->GetMDIArea()->property(kLastMaximized).toBool();
         if (!IsWindowVisible())
-            nCmdShow =
-                (pActive && pActive != this && bMaximized) ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL;
+            nCmdShow = bMaximized ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL;
         else if (IsIconic())
             nCmdShow = SW_RESTORE;
     }
@@ -216,7 +228,10 @@ void CMDIChildWnd::OnMDIActivate(BOOL bActivate, CWnd* pActivateWnd, CWnd*)
 
 void CMDIChildWnd::OnDestroy()
 {
-    if (CMDIFrameWnd* pFrame = GetMDIFrame())
+    CMDIFrameWnd* pFrame = GetMDIFrame();
+    if (QMdiArea* pArea = pFrame ? pFrame->GetMDIArea() : nullptr; pArea && GetWidget())
+        pArea->setProperty(kLastMaximized, GetWidget()->isMaximized());
+    if (pFrame)
         pFrame->OnChildDestroying(this);
     CFrameWnd::OnDestroy();
 }

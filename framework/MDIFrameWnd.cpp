@@ -13,6 +13,9 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QStyle>
+
+#include <algorithm>
 
 IMPLEMENT_DYNCREATE(CMDIFrameWnd, CFrameWnd)
 
@@ -154,8 +157,33 @@ void CMDIFrameWnd::OnChildDestroying(CMDIChildWnd* pChild)
 
 void CMDIFrameWnd::MDICascade()
 {
-    if (m_pMdiArea)
-        m_pMdiArea->cascadeSubWindows();
+    if (!m_pMdiArea)
+        return;
+    // Each window one title bar below and to the right of the one before,
+    // all of the same size and all inside the client area; when there are
+    // more than the area has room for, the steps start again at the corner.
+    std::vector<QMdiSubWindow*> windows;
+    for (QMdiSubWindow* pSub : m_pMdiArea->subWindowList(QMdiArea::StackingOrder))
+        if (pSub->isVisible() && !pSub->isMinimized())
+            windows.push_back(pSub);
+    if (windows.empty())
+        return;
+    const QSize area = m_pMdiArea->viewport()->size();
+    const int step = std::max(windows.front()->style()->pixelMetric(QStyle::PM_TitleBarHeight), 8);
+    const QSize least(std::min(area.width(), 300), std::min(area.height(), 200));
+    const int fits = 1 + std::max(0, std::min((area.width() - least.width()) / step,
+                                              (area.height() - least.height()) / step));
+    const int steps = std::min(static_cast<int>(windows.size()), fits) - 1;
+    const QSize size(area.width() - steps * step, area.height() - steps * step);
+    for (size_t i = 0; i < windows.size(); ++i)
+    {
+        const int offset = static_cast<int>(i % static_cast<size_t>(steps + 1)) * step;
+        windows[i]->showNormal();
+        windows[i]->setGeometry(offset, offset, size.width(), size.height());
+        windows[i]->raise();
+    }
+    if (QMdiSubWindow* pActive = m_pMdiArea->activeSubWindow())
+        pActive->raise();
 }
 
 void CMDIFrameWnd::MDITile(int)

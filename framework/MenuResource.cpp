@@ -1,5 +1,7 @@
 #include "velmar/framework/MenuResource.h"
 
+#include "velmar/framework/Translation.h"
+
 #include "velmar/framework/AfxString.h"
 #include "velmar/framework/FrameWnd.h"
 #include "velmar/framework/Wnd.h"
@@ -92,7 +94,7 @@ HMENU AfxLoadMenu(UINT nID)
         const AFX_MENU_ITEM& item = pRes->pItems[i];
         if (item.nFlags & MF_POPUP)
         {
-            QMenu* pPopup = new QMenu(AfxToQString(item.lpszText));
+            QMenu* pPopup = new QMenu(AfxToQString(AfxTranslatePermanent(item.lpszText)));
             WirePopup(pPopup, hMenu);
             if (stack.empty())
                 hMenu->popups.push_back(pPopup);
@@ -117,7 +119,8 @@ HMENU AfxLoadMenu(UINT nID)
             stack.back()->addSeparator();
             continue;
         }
-        QAction* pAction = AfxInsertMenuItem(stack.back(), nullptr, item.nID, item.lpszText);
+        QAction* pAction = AfxInsertMenuItem(stack.back(), nullptr, item.nID,
+                                             AfxTranslatePermanent(item.lpszText));
         if (item.nFlags & (MF_GRAYED | MF_DISABLED))
             pAction->setEnabled(false);
         if (item.nFlags & MF_CHECKED)

@@ -1,5 +1,7 @@
 #include "velmar/framework/Resources.h"
 
+#include "velmar/framework/Translation.h"
+
 #include "velmar/framework/AfxRes.h"
 
 #include <algorithm>
@@ -118,7 +120,7 @@ LPCWSTR AfxFindStringResource(UINT nID)
     const auto& tables = Tables();
     for (auto it = tables.rbegin(); it != tables.rend(); ++it)
         if (const AFX_STRING_RESOURCE* s = FindIn((*it)->pStrings, (*it)->nStrings, nID))
-            return s->lpszText;
+            return AfxTranslatePermanent(s->lpszText);
     return nullptr;
 }
 

@@ -1,5 +1,7 @@
 #include "velmar/framework/WinApp.h"
 
+#include "velmar/framework/Translation.h"
+
 #include "velmar/framework/AfxRes.h"
 #include "velmar/framework/CmdUI.h"
 #include "velmar/framework/CommandLineInfo.h"
@@ -377,7 +379,7 @@ int CWinApp::DoMessageBox(LPCWSTR lpszPrompt, UINT nType, UINT)
     HWND hOwner = nullptr;
     if (m_pMainWnd && m_pMainWnd->m_hWnd && m_pMainWnd->IsWindowVisible())
         hOwner = m_pMainWnd->m_hWnd;
-    return MessageBoxW(hOwner, lpszPrompt, m_pszAppName, nType);
+    return MessageBoxW(hOwner, AfxTranslate(lpszPrompt), AfxTranslate(m_pszAppName), nType);
 }
 
 int AfxMessageBox(LPCWSTR lpszText, UINT nType, UINT nIDHelp)

@@ -1,5 +1,7 @@
 #include "velmar/framework/Wnd.h"
 
+#include "velmar/framework/Translation.h"
+
 #include "velmar/framework/CmdUI.h"
 #include "velmar/framework/DropFiles.h"
 #include "velmar/framework/FrameWnd.h"
@@ -863,7 +865,7 @@ int CWnd::MessageBox(LPCWSTR lpszText, LPCWSTR lpszCaption, UINT nType)
         CWinApp* pApp = AfxGetApp();
         caption = pApp ? CString(pApp->m_pszAppName) : CString();
     }
-    return MessageBoxW(m_hWnd, lpszText, caption, nType);
+    return MessageBoxW(m_hWnd, AfxTranslate(lpszText), AfxTranslate(caption), nType);
 }
 
 int CWnd::OnCreate(LPCREATESTRUCT)

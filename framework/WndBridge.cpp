@@ -51,6 +51,45 @@ static std::vector<std::wstring> LocalFiles(const QMimeData* pData)
     return files;
 }
 
+// A drag of local files over pWidget to pTarget, a window that takes dropped
+// files: accepted, and on the drop the files go to pTarget. False when the
+// drag carries no local files.
+static bool DeliverFileDrag(CWnd* pTarget, QWidget* pWidget, QEvent* pEvent)
+{
+    auto* e = static_cast<QDropEvent*>(pEvent);
+    HDROP__ drop;
+    drop.files = LocalFiles(e->mimeData());
+    if (drop.files.empty())
+        return false;
+    e->setDropAction(Qt::CopyAction);
+    e->accept();
+    if (pEvent->type() != QEvent::Drop)
+        return true;
+    QPoint p = e->position().toPoint();
+    if (QWidget* pTargetWidget = pTarget->GetWidget(); pTargetWidget && pTargetWidget != pWidget)
+        p = pTargetWidget->mapFromGlobal(pWidget->mapToGlobal(p));
+    drop.pt = {p.x(), p.y()};
+    pTarget->SendMessage(WM_DROPFILES, (WPARAM)&drop, 0);
+    return true;
+}
+
+bool AfxPassFileDrag(CWnd* pWnd, QEvent* pEvent)
+{
+    const QEvent::Type type = pEvent->type();
+    if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop)
+        return false;
+    auto* e = static_cast<QDropEvent*>(pEvent);
+    if (LocalFiles(e->mimeData()).empty())
+        return false;
+    CWnd* pTarget = pWnd ? pWnd->GetParent() : nullptr;
+    while (pTarget && !(pTarget->GetExStyle() & WS_EX_ACCEPTFILES))
+        pTarget = pTarget->GetParent();
+    QWidget* pWidget = pWnd->GetWidget();
+    if (!pTarget || !pWidget || !DeliverFileDrag(pTarget, pWidget, pEvent))
+        e->ignore();
+    return true;
+}
+
 bool CWndEventBridge::eventFilter(QObject* pWatched, QEvent* pEvent)
 {
     if (!pWatched->isWidgetType())
@@ -124,32 +163,10 @@ bool CWndEventBridge::eventFilter(QObject* pWatched, QEvent* pEvent)
         return false;
     case QEvent::DragEnter:
     case QEvent::DragMove:
-    {
-        if (!(pWnd->GetExStyle() & WS_EX_ACCEPTFILES))
-            return false;
-        auto* e = static_cast<QDropEvent*>(pEvent);
-        if (LocalFiles(e->mimeData()).empty())
-            return false;
-        e->setDropAction(Qt::CopyAction);
-        e->accept();
-        return true;
-    }
     case QEvent::Drop:
-    {
         if (!(pWnd->GetExStyle() & WS_EX_ACCEPTFILES))
             return false;
-        auto* e = static_cast<QDropEvent*>(pEvent);
-        HDROP__ drop;
-        drop.files = LocalFiles(e->mimeData());
-        if (drop.files.empty())
-            return false;
-        QPoint p = e->position().toPoint();
-        drop.pt = {p.x(), p.y()};
-        e->setDropAction(Qt::CopyAction);
-        e->accept();
-        pWnd->SendMessage(WM_DROPFILES, (WPARAM)&drop, 0);
-        return true;
-    }
+        return DeliverFileDrag(pWnd, pWidget, pEvent);
     default:
         return false;
     }

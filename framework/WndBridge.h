@@ -28,3 +28,9 @@ AFX_CURRENT_MSG& AfxCurrentMsg();
 // edit control's own context menu, say); true when the window consumed it, false
 // when it has no handler or its handler asked for the default processing.
 bool AfxDispatchFromQt(CWnd* pWnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+// A drag of local files over pWnd, a window that takes no files itself: as
+// the shell does, the nearest window above it that takes dropped files gets
+// them (WM_DROPFILES), and the window itself never sees them. True when the
+// event was such a drag (accepted or refused here); false for anything else.
+bool AfxPassFileDrag(CWnd* pWnd, QEvent* pEvent);

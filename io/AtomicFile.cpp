@@ -6,7 +6,9 @@
 #include <atomic>
 #include <cstdio>
 #include <cstring>
+#include <algorithm>
 #include <string>
+#include <vector>
 
 namespace Orvex
 {
@@ -128,13 +130,64 @@ AtomicWriteResult Failed(AtomicStep step, DWORD error)
     return {step, error};
 }
 
+// Writes `target` in place, for a folder that takes no temporary file: its
+// old bytes are kept in memory and written back when the new ones cannot all
+// be written. False, with the last error of the failure, when the target
+// cannot be read or opened for writing, or the write failed.
+template <class C> bool WriteInPlace(const C* target, const AtomicWriter& write)
+{
+    std::vector<char> old;
+    {
+        CFileStream in(target, kModeRead, false);
+        if (!in.IsOpen())
+            return false;
+        char chunk[1 << 16];
+        SetLastError(ERROR_SUCCESS);
+        for (uint32_t got = 0; (got = in.Read(chunk, sizeof chunk)) > 0;)
+            old.insert(old.end(), chunk, chunk + got);
+        if (GetLastError() != ERROR_SUCCESS) // the end of the file sets none
+            return false;
+    }
+    CFileStream out(target, kModeWrite, false);
+    if (!out.IsOpen())
+        return false;
+    SetLastError(ERROR_SUCCESS);
+    if (out.Truncate() && write(&out) && out.Flush())
+        return true;
+    const DWORD error = GetLastError();
+    // Best effort: what the old bytes could not be put back over is lost either way.
+    if (out.Seek(0, FILE_BEGIN) && out.Truncate())
+        for (size_t at = 0; at < old.size();)
+        {
+            const uint32_t n = static_cast<uint32_t>(std::min<size_t>(old.size() - at, 1u << 30));
+            const uint32_t put = out.Write(old.data() + at, n);
+            if (put == 0)
+                break;
+            at += put;
+        }
+    out.Flush();
+    SetLastError(error);
+    return false;
+}
+
 template <class C> AtomicWriteResult WriteAtomically(const C* target, const AtomicWriter& write)
 {
     if (target == nullptr || target[0] == 0)
         return Failed(AtomicStep::CreateTemp, ERROR_PATH_NOT_FOUND);
     std::basic_string<C> temp;
     if (!CreateTempIn(std::basic_string<C>(target, FolderLength(target)), temp))
-        return Failed(AtomicStep::CreateTemp, GetLastError());
+    {
+        const DWORD error = GetLastError();
+        if (!Exists(target))
+            return Failed(AtomicStep::CreateTemp, error);
+        if (WriteInPlace(target, write))
+            return {};
+        // Not even opened: the folder's refusal is the story.
+        const DWORD inPlace = GetLastError();
+        return inPlace == ERROR_ACCESS_DENIED || inPlace == ERROR_SHARING_VIOLATION
+                   ? Failed(AtomicStep::CreateTemp, error)
+                   : Failed(AtomicStep::Write, inPlace);
+    }
 
     DWORD error = ERROR_SUCCESS;
     bool written = false;

@@ -64,4 +64,27 @@ unsigned CodePageForWriting(const char* encoding)
     return Lookup(encoding, true);
 }
 
+std::string EncodingNameOfCodePage(unsigned cp)
+{
+    struct Name
+    {
+        unsigned cp;
+        const char* name;
+    };
+    static const Name kNames[] = {
+        {65001, "UTF-8"},  {936, "GBK"},       {54936, "GB18030"}, {20127, "US-ASCII"},
+        {950, "Big5"},     {932, "Shift_JIS"}, {20932, "EUC-JP"},  {51949, "EUC-KR"},
+        {20866, "KOI8-R"}, {21866, "KOI8-U"},
+    };
+    for (const Name& e : kNames)
+        if (cp == e.cp)
+            return e.name;
+    std::string name;
+    if (cp >= 28591 && cp <= 28606)
+        name = "ISO-8859-" + std::to_string(cp - 28590);
+    else if (cp == 874 || (cp >= 1250 && cp <= 1258))
+        name = "windows-" + std::to_string(cp);
+    return !name.empty() && CodePageForWriting(name.c_str()) == cp ? name : "UTF-8";
+}
+
 } // namespace nkDS

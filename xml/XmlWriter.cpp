@@ -1,5 +1,7 @@
 #include "velmar/xml/XmlWriter.h"
 
+#include "velmar/xml/XmlChars.h"
+
 #include "velmar/win32/Unicode.h"
 #include "velmar/win32/win32.h"
 
@@ -23,45 +25,6 @@ template <class C> size_t Length(const nkMem::CStringT<C>& s)
 template <class C> const C* Chars(const nkMem::CStringT<C>& s)
 {
     return s.GetSafeString();
-}
-
-template <class C> bool IsRefNameStart(C c)
-{
-    return (c >= C('A') && c <= C('Z')) || (c >= C('a') && c <= C('z')) || c == C('_');
-}
-template <class C> bool IsRefNameChar(C c)
-{
-    return IsRefNameStart(c) || (c >= C('0') && c <= C('9')) || c == C('-') || c == C('.');
-}
-template <class C> bool IsHex(C c)
-{
-    return (c >= C('0') && c <= C('9')) || (c >= C('a') && c <= C('f')) ||
-           (c >= C('A') && c <= C('F'));
-}
-
-// Whether s[0..n) begins with a character or entity reference: "&name;",
-// "&#digits;" or "&#xhex;". Such an "&" is written unchanged, so that what
-// the parser kept verbatim comes back the same. References are ASCII, so
-// wide text is checked as it stands, before it is encoded.
-template <class C> bool BeginsReference(const C* s, size_t n)
-{
-    size_t i = 1;
-    if (i < n && s[i] == C('#'))
-    {
-        ++i;
-        const bool hex = i < n && (s[i] == C('x') || s[i] == C('X'));
-        if (hex)
-            ++i;
-        const size_t first = i;
-        while (i < n && (hex ? IsHex(s[i]) : (s[i] >= C('0') && s[i] <= C('9'))))
-            ++i;
-        return i > first && i < n && s[i] == C(';');
-    }
-    if (i >= n || !IsRefNameStart(s[i]))
-        return false;
-    while (i < n && IsRefNameChar(s[i]))
-        ++i;
-    return i < n && s[i] == C(';');
 }
 
 // s[0..n) in code page `cp` into out[0..cap) (null: counted only); `missing`
@@ -165,7 +128,9 @@ void CXmlWriter::Escaped(const char* s, size_t n, int escape)
     {
         const char c = s[i];
         const char* rep = nullptr;
-        if (c == '&' && !BeginsReference<char>(s + i, n - i))
+        // An "&" that begins a reference is written unchanged, so that what
+        // the parser kept verbatim comes back the same.
+        if (c == '&' && ReferenceLength<char>(s + i, n - i) == 0)
             rep = "&amp;";
         else if (escape == 2 && c == '<')
             rep = "&lt;";
@@ -233,7 +198,7 @@ size_t CXmlWriter::Utf8Text(const wchar_t* s, size_t n, int escape)
                     std::memcpy(p, c == '<' ? "&lt;" : "&gt;", 4);
                     p += 4;
                 }
-                else if (!BeginsReference(src, static_cast<size_t>(s + n - src)))
+                else if (ReferenceLength(src, static_cast<size_t>(s + n - src)) == 0)
                 {
                     std::memcpy(p, "&amp;", 5);
                     p += 5;

@@ -5,7 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QUrl>
 
 using namespace testsupport;
@@ -60,8 +64,8 @@ TEST(ContentView, shows_and_stores_the_text_of_each_kind_of_item)
     EXPECT_STREQ(b->GetValue(), L"xy<");
     EXPECT_TRUE(b->IsCData());
     Type(pPane, L"]]>");
-    EXPECT_STREQ(b->GetValue(), L"xy<"); // refused, silently
-    EXPECT_EQ(Text(pPane), L"xy<]]>");   // but still shown
+    EXPECT_STREQ(b->GetValue(), L"xy<"); // refused, and the pane shows what is stored
+    EXPECT_EQ(Text(pPane), L"xy<");
     pPane->GetEditCtrl().SetSel(0, -1);
     pPane->GetEditCtrl().ReplaceSel(L"plain", TRUE);
     EXPECT_STREQ(b->GetValue(), L"plain");
@@ -109,6 +113,82 @@ TEST(ContentView, shows_and_stores_the_text_of_each_kind_of_item)
     EXPECT_NE(saved.find("<b>plain</b>"), std::string::npos) << saved;
     EXPECT_NE(saved.find("x='10'"), std::string::npos) << saved;
     EXPECT_NE(saved.find("<!--note---->"), std::string::npos) << saved;
+}
+
+TEST(ContentView, a_refused_edit_is_told_and_the_stored_text_shown_again)
+{
+    EditorFixture f;
+    DocWindow w = f.OpenSample(kDoc);
+    ASSERT_TRUE(w.tree);
+    CXMLContentView* pPane = w.frame->Content();
+    const struct
+    {
+        std::vector<std::wstring> item;
+        LPCWSTR typed, stored;
+    } cases[] = {
+        {{L"a", L"Child Vars", L"x"}, L"'", L"1"},
+        {{L"a", L"Child Vars", L"x"}, L"\"", L"1"},
+        {{L"a", L"Child Nodes", L"Remark"}, L"-->", L"note"},
+        {{L"a", L"Child Nodes", L"b", L"Node Value"}, L"<]]>", L"x"},
+    };
+    for (const auto& c : cases)
+    {
+        ASSERT_TRUE(w.Select(c.item));
+        const size_t before = f.user.boxes.size();
+        Type(pPane, c.typed);
+        EXPECT_EQ(Text(pPane), c.stored) << c.typed;
+        EXPECT_EQ(f.user.boxes.size(), before + 1) << c.typed;
+    }
+    EXPECT_FALSE(w.doc->IsModified());
+}
+
+TEST(ContentView, a_value_becoming_cdata_keeps_its_meaning)
+{
+    const struct
+    {
+        const char* text;
+        LPCWSTR typed, stored;
+        bool cdata;
+    } cases[] = {
+        {"Fish &amp; Chips", L"<", L"Fish & Chips<", true},
+        {"&#65;&#x42;&lt;&quot;&apos; &amp", L">", L"AB<\"' &amp>", true},
+        {"&nbsp;x", L"<>", L"&nbsp;x&lt;&gt;", false}, // only the document knows &nbsp;
+        {"]]&gt;", L"<", L"]]&gt;&lt;", false},
+        {"<![CDATA[&amp;<]]>", L">", L"&amp;<>", true}, // already literal
+    };
+    for (const auto& c : cases)
+    {
+        EditorFixture f;
+        DocWindow w = f.OpenSample(std::string("<?xml version=\"1.0\"?>\n<a>") + c.text + "</a>\n");
+        ASSERT_TRUE(w.Select({L"a", L"Node Value"})) << c.text;
+        Type(w.frame->Content(), c.typed);
+        nkDS::CXmlNodeW* a = w.root->GetChild(1);
+        EXPECT_STREQ(a->GetValue(), c.stored) << c.text;
+        EXPECT_EQ(a->IsCData(), c.cdata) << c.text;
+        EXPECT_EQ(Text(w.frame->Content()), c.stored) << c.text;
+    }
+}
+
+TEST(ContentView, a_file_dropped_on_the_pane_is_opened_not_typed)
+{
+    EditorFixture f;
+    f.Main()->DragAcceptFiles(); // as the editor's start-up does
+    DocWindow w = f.OpenSample(kDoc);
+    ASSERT_TRUE(w.Select({L"a", L"Child Nodes", L"b", L"Node Value"}));
+    f.WriteFile("dropped.xml", "<?xml version=\"1.0\"?>\n<d/>\n");
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(QString::fromStdWString(f.Path("dropped.xml")))});
+    QWidget* pViewport = CEdit::PlainTextOf(w.frame->Content()->GetSafeHwnd())->viewport();
+    const QPointF at(5, 5);
+    QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(pViewport, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(at, Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(pViewport, &drop);
+    f.Spin();
+    EXPECT_EQ(f.OpenDocumentCount(), 2);
+    EXPECT_STREQ(w.root->GetChild(1)->GetChild(0)->GetValue(), L"x");
+    EXPECT_FALSE(w.doc->IsModified());
 }
 
 TEST(ContentView, every_window_of_a_document_follows_a_selection_typing_and_renames)

@@ -1,6 +1,7 @@
 // The document: new, open, save (never harming the file on a failure),
 // close, the modified mark, and its template strings.
 #include "EditorTestApp.h"
+#include "TreeTestUtil.h"
 
 #include "SysCalls.h"
 
@@ -75,10 +76,37 @@ TEST(Document, new_document_holds_one_declaration_and_no_load_time)
     nkDS::CXmlNodeW* header = xml.GetChild(0);
     EXPECT_STREQ(header->GetName(), L"xml");
     EXPECT_EQ(header->GetKind(), static_cast<uint32_t>(nkDS::xnkHeader));
-    EXPECT_EQ(Params(header), L"version=1.0;encoding=GBK;");
+    EXPECT_EQ(Params(header),
+              L"version=1.0;encoding=" +
+                  QString::fromStdString(nkDS::EncodingNameOfCodePage(GetACP())).toStdWString() +
+                  L";");
     EXPECT_EQ(header->GetChildCount(), 0u);
 
     EXPECT_EQ(f.NewDocument()->GetTitle(), CString(L"XML2"));
+}
+
+TEST(Document, a_new_document_declares_the_ansi_code_page)
+{
+    const QByteArray saved = qgetenv("VELMAR_ACP");
+    const struct
+    {
+        const char* acp;
+        LPCWSTR declared;
+    } cases[] = {{"65001", L"UTF-8"}, {"936", L"GBK"}, {"1252", L"windows-1252"}};
+    for (const auto& c : cases)
+    {
+        qputenv("VELMAR_ACP", c.acp);
+        w32::ReloadAnsiCodePage();
+        EditorFixture f;
+        CVelmarDoc* pDoc = f.NewDocument();
+        ASSERT_NE(pDoc, nullptr);
+        EXPECT_STREQ(pDoc->GetXmlFile().GetChild(0)->GetParamValue(1), c.declared) << c.acp;
+    }
+    if (saved.isNull())
+        qunsetenv("VELMAR_ACP");
+    else
+        qputenv("VELMAR_ACP", saved);
+    w32::ReloadAnsiCodePage();
 }
 
 TEST(Document, open_of_a_valid_a_malformed_and_a_missing_file)
@@ -172,7 +200,9 @@ TEST(Document, save_round_trip_keeps_the_files_permissions)
               std::make_pair(std::wstring(L"XML Files (*.xml)"), std::wstring(L"*.xml")));
     EXPECT_EQ(pNew->GetTitle(), CString(L"new.xml"));
     const std::string fresh = f.ReadFile("new.xml");
-    EXPECT_EQ(fresh.rfind("<?xml  version='1.0'  encoding='GBK'?>", 0), 0u) << fresh;
+    const std::string declared =
+        "<?xml  version='1.0'  encoding='" + nkDS::EncodingNameOfCodePage(GetACP()) + "'?>";
+    EXPECT_EQ(fresh.rfind(declared, 0), 0u) << fresh;
 }
 
 TEST(Document, a_failed_save_never_harms_the_file_and_keeps_the_document_modified)
@@ -210,27 +240,47 @@ TEST(Document, a_failed_save_never_harms_the_file_and_keeps_the_document_modifie
     EXPECT_NE(f.ReadFile("doc.xml").find("changed"), std::string::npos);
 }
 
-TEST(Document, save_into_a_read_only_folder_fails_without_a_trace)
+TEST(Document, a_file_in_a_read_only_folder_is_saved_in_place_or_left_as_it_was)
 {
     EditorFixture f;
     SysCallsGuard guard;
     CVelmarDoc* pDoc = f.OpenWith("doc.xml", kSample);
     ASSERT_NE(pDoc, nullptr);
     pDoc->GetXmlFile().GetChild(1)->SetName(L"renamed");
-    pDoc->SetModifiedFlag(TRUE);
     const QByteArray folder = QFile::encodeName(f.dir.path());
+    const QByteArray file = QFile::encodeName(QString::fromStdWString(f.Path("doc.xml")));
+    ASSERT_EQ(chmod(file.constData(), 0640), 0);
     ASSERT_EQ(chmod(folder.constData(), 0555), 0);
-    // The superuser writes into any folder; give it the refusal others get.
-    if (geteuid() == 0)
-        w32::FailNthCall(w32::SysCall::Open, 1, EACCES);
+    const auto save = [&](bool diskFull)
+    {
+        pDoc->SetModifiedFlag(TRUE);
+        // The superuser writes into any folder; give it the refusal others get.
+        if (geteuid() == 0)
+            w32::FailNthCall(w32::SysCall::Open, 1, EACCES);
+        if (diskFull)
+            w32::FailNthCall(w32::SysCall::Pwrite, 1, ENOSPC);
+        const BOOL saved = pDoc->DoFileSave();
+        w32::ClearInjectedFaults();
+        return saved;
+    };
 
-    EXPECT_FALSE(pDoc->DoFileSave());
-    w32::ClearInjectedFaults();
-    chmod(folder.constData(), 0755);
+    // Even the in-place write fails: the old bytes are put back, and the user is told.
+    EXPECT_FALSE(save(true));
     EXPECT_EQ(f.ReadFile("doc.xml"), kSample);
-    EXPECT_EQ(f.FileNames(), std::vector<std::string>{"doc.xml"});
-    ASSERT_EQ(f.user.boxes.size(), 1u); // the framework's message or the document's, never both
+    ASSERT_EQ(f.user.boxes.size(), 1u);
+    EXPECT_EQ(f.user.LastText(), L"Error save to xml file.");
     EXPECT_TRUE(pDoc->IsModified());
+
+    EXPECT_TRUE(save(false));
+    chmod(folder.constData(), 0755);
+    const std::string saved = f.ReadFile("doc.xml");
+    EXPECT_EQ(saved.substr(saved.find("<renamed")),
+              "<renamed  x='1'>\r\n <b>one</b>\r\n <!--note-->\r\n "
+              "<b>two</b>\r\n</renamed>\r\n");
+    EXPECT_EQ(f.FileNames(), std::vector<std::string>{"doc.xml"});
+    EXPECT_EQ(ModeOf(f.Path("doc.xml")), 0640u);
+    EXPECT_EQ(f.user.boxes.size(), 1u);
+    EXPECT_FALSE(pDoc->IsModified());
 }
 
 TEST(Document, modified_mark_reaches_only_the_active_child_caption)
@@ -277,4 +327,45 @@ TEST(Document, close_empties_the_tree_and_the_load_time_before_the_object_goes)
     EXPECT_EQ(f.OpenDocumentCount(), 1);
     delete pDoc;
     EXPECT_EQ(f.OpenDocumentCount(), 0);
+}
+
+TEST(Document, another_programs_change_is_offered_for_reload_and_not_saved_over_unasked)
+{
+    EditorFixture f;
+    DocWindow w = f.OpenSample(kSample);
+    ASSERT_TRUE(w.doc && w.tree);
+    const std::string theirs = "<?xml version=\"1.0\"?>\n<theirs/>\n";
+    const std::string again = "<?xml version=\"1.0\"?>\n<again x=\"1\"/>\n";
+
+    // Kept: asked once for that change, with the unsaved changes named.
+    w.doc->SetModifiedFlag(TRUE);
+    f.WriteFile("doc.xml", theirs);
+    f.user.answers = {IDNO};
+    w.view->OnSetFocus(nullptr); // as coming back to the window does
+    EXPECT_FALSE(w.doc->CheckFileChanged(nullptr));
+    ASSERT_EQ(f.user.boxes.size(), 1u);
+    EXPECT_NE(f.user.LastText().find(L"unsaved changes"), std::wstring::npos);
+    EXPECT_STREQ(w.root->GetChild(1)->GetName(), L"a");
+
+    // Saving over it asks first; declined, their file stays.
+    f.user.answers = {IDNO};
+    EXPECT_FALSE(w.doc->DoFileSave());
+    EXPECT_EQ(f.ReadFile("doc.xml"), theirs);
+    EXPECT_EQ(f.user.boxes.size(), 2u);
+
+    // Another change: reloaded into every tree, clean.
+    f.WriteFile("doc.xml", again);
+    f.user.answers = {IDYES};
+    EXPECT_TRUE(w.doc->CheckFileChanged(nullptr));
+    EXPECT_EQ(f.user.boxes.size(), 3u);
+    EXPECT_STREQ(w.root->GetChild(1)->GetName(), L"again");
+    EXPECT_NE(ItemAt(*w.tree, {L"again", L"Child Vars", L"x"}), nullptr);
+    EXPECT_FALSE(w.doc->IsModified());
+    EXPECT_FALSE(w.doc->CheckFileChanged(nullptr));
+
+    // Saved by the editor: no question, nor after.
+    w.doc->SetModifiedFlag(TRUE);
+    EXPECT_TRUE(w.doc->DoFileSave());
+    EXPECT_FALSE(w.doc->CheckFileChanged(nullptr));
+    EXPECT_EQ(f.user.boxes.size(), 3u);
 }

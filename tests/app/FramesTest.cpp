@@ -2,9 +2,13 @@
 // bar and the context menu, driven offscreen.
 #include "EditorTestApp.h"
 
+#include "velmar/app/HelpPages.h"
 #include "velmar/app/Resource.h"
 #include "velmar/app/VelmarImages.h"
 #include "velmar/app/VelmarResources.h"
+
+#include "velmar/win32/DesktopApps.h"
+#include "velmar/win32/Launcher.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +18,7 @@
 #include <QKeySequence>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QScreen>
 #include <QTreeView>
@@ -248,7 +253,7 @@ TEST(ChildFrame, caption_carries_the_mark_while_modified_in_every_window)
 
     pDoc->CDocument::SetModifiedFlag(TRUE);
     pChild->UpdateTitle();
-    EXPECT_EQ(pChild->GetWindowText(), CString(L"a.xml") + kModifiedMark);
+    EXPECT_EQ(pChild->GetWindowText(), CString(L"a.xml - [Modified]"));
     // Twice marked is still marked once.
     pChild->UpdateTitle();
     pChild->OnUpdateFrameTitle(TRUE);
@@ -327,7 +332,7 @@ TEST(ChildFrame, xml_menu_pops_up_over_the_tree_only)
     CTestChildFrame* pChild = OpenSmall(f);
     ASSERT_NE(pChild, nullptr);
     const QStringList xmlMenu = {"&Add",       "&Rename\tF2",   "D&elete\tCtrl+Del", "Move &up",
-                                 "Move &down", "Pre&view\tF12", "&Export node"};
+                                 "Move &down", "Pre&view\tF12", "E&xport node"};
 
     QWidget* pTreeWidget = pChild->Tree()->GetWidget();
     EXPECT_EQ(PopupTexts([&] { RightClick(pTreeWidget, QPoint(5, 5)); }), xmlMenu);
@@ -337,6 +342,7 @@ TEST(ChildFrame, xml_menu_pops_up_over_the_tree_only)
     EXPECT_EQ(
         PopupTexts([&] { RightClick(pTreeWidget, QPoint(0, 0), QContextMenuEvent::Keyboard); }),
         xmlMenu);
+    EXPECT_EQ(PopupTexts([&] { f.Main()->SendMessage(WM_COMMAND, ID_XML_CONTEXT_MENU); }), xmlMenu);
 
     // The content pane has the edit control's own menu.
     pChild->SetActiveView(pChild->Content());
@@ -363,59 +369,100 @@ TEST(Resources, menu_items_have_prompts_and_the_keys_they_show_are_theirs)
     VelmarRegisterResources();
     const AFX_ACCEL_RESOURCE* pAccel = AfxFindAccelResource(IDR_MAINFRAME);
     ASSERT_NE(pAccel, nullptr);
-    std::map<QString, int> commandOf; // by the key's portable text; each key once
+    std::set<std::pair<BYTE, WORD>> keys;
     for (int i = 0; i < pAccel->nAccels; ++i)
+        EXPECT_TRUE(keys.insert({pAccel->pAccels[i].fVirt, pAccel->pAccels[i].key}).second) << i;
+    auto commandOf = [&](const QKeySequence& key) -> int
     {
-        const auto& accel = pAccel->pAccels[i];
-        EXPECT_TRUE(commandOf.emplace(AfxAccelKeySequence(accel).toString(), accel.cmd).second)
-            << i;
-    }
+        for (int i = 0; i < pAccel->nAccels; ++i)
+            if (AfxAccelKeySequence(pAccel->pAccels[i]) == key)
+                return pAccel->pAccels[i].cmd;
+        return -1;
+    };
 
+    // Both menus, pop-ups within pop-ups, without recursion.
     CMenu menu, bare;
-    ASSERT_TRUE(menu.LoadMenu(IDR_XMLTYPE) && bare.LoadMenu(IDR_MAINFRAME));
+    ASSERT_TRUE(menu.LoadMenu(IDR_XMLTYPE));
+    ASSERT_TRUE(bare.LoadMenu(IDR_MAINFRAME));
     // Every command of the document window is reachable from its menu.
     CString text;
     for (UINT nID : {ID_XML_ADD_HEADER, ID_XML_ADD_DATANODE, ID_XML_ADD_PARAM, ID_XML_ADD_REMARK,
                      ID_XML_RENAME, ID_XML_DELETE, ID_XML_MOVE_UP, ID_XML_MOVE_DOWN, ID_XML_PREVIEW,
                      ID_XML_EXPORT_NODE, ID_EDIT_NOTEPAD, ID_FILE_PROPERTY, ID_VIEW_PATHBAR})
         EXPECT_GT(menu.GetMenuString(nID, text, MF_BYCOMMAND), 0) << nID;
-    // Both menus, pop-ups within pop-ups: each item has a prompt, the key it shows runs it.
     int shownKeys = 0;
-    std::vector<CMenu*> pending{&menu, &bare};
-    while (!pending.empty())
+    for (CMenu* pMenu : {&menu, &bare})
     {
-        CMenu* pCur = pending.back();
-        pending.pop_back();
-        for (int i = 0; i < pCur->GetMenuItemCount(); ++i)
+        std::vector<CMenu*> pending{pMenu};
+        while (!pending.empty())
         {
-            const UINT nID = pCur->GetMenuItemID(i);
-            if (nID == static_cast<UINT>(-1))
-                pending.push_back(pCur->GetSubMenu(i));
-            if (nID == 0 || nID == static_cast<UINT>(-1))
-                continue;
-            EXPECT_NE(AfxFindStringResource(nID), nullptr) << nID;
-            pCur->GetMenuString(i, text, MF_BYPOSITION);
-            const QStringList parts = AfxToQString(text).split('\t');
-            if (parts.size() < 2)
-                continue;
-            ++shownKeys;
-            const QKeySequence key = QKeySequence::fromString(parts[1], QKeySequence::PortableText);
-            EXPECT_EQ(commandOf[key.toString()], static_cast<int>(nID)) << parts[0].toStdString();
+            CMenu* pCur = pending.back();
+            pending.pop_back();
+            std::set<QChar> mnemonics; // each answers to one item of its menu
+            for (int i = 0; i < pCur->GetMenuItemCount(); ++i)
+            {
+                pCur->GetMenuString(i, text, MF_BYPOSITION);
+                if (const qsizetype amp = AfxToQString(text).indexOf('&'); amp >= 0)
+                {
+                    EXPECT_TRUE(mnemonics.insert(AfxToQString(text)[amp + 1].toLower()).second)
+                        << AfxToQString(text).toStdString();
+                }
+                const UINT nID = pCur->GetMenuItemID(i);
+                if (nID == static_cast<UINT>(-1))
+                {
+                    pending.push_back(pCur->GetSubMenu(i));
+                    continue;
+                }
+                if (nID == 0)
+                    continue;
+                EXPECT_NE(AfxFindStringResource(nID), nullptr) << nID;
+                pCur->GetMenuString(i, text, MF_BYPOSITION);
+                const QString item = AfxToQString(text);
+                if (const qsizetype tab = item.indexOf('\t'); tab >= 0)
+                {
+                    ++shownKeys;
+                    const QKeySequence key =
+                        QKeySequence::fromString(item.mid(tab + 1), QKeySequence::PortableText);
+                    EXPECT_EQ(commandOf(key), static_cast<int>(nID)) << item.toStdString();
+                }
+            }
         }
     }
     EXPECT_GT(shownKeys, 3);
+    EXPECT_EQ(commandOf(QKeySequence(Qt::SHIFT | Qt::Key_F10)), ID_XML_CONTEXT_MENU);
 }
 
-TEST(MainFrame, help_commands_reach_the_framework_which_says_there_is_no_help)
+TEST(MainFrame, help_opens_the_help_pages_in_the_browser_or_says_where_they_are)
 {
     EditorFixture f;
+    const std::wstring dir = FindHelpDirectory(HelpDirectories());
+    ASSERT_FALSE(dir.empty());
+    std::vector<std::vector<std::string>> launches;
+    DWORD result = ERROR_SUCCESS;
+    setenv("BROWSER", "/bin/true", 1);
+    CoInitialize(nullptr); // as the editor's start-up does
+    w32::SetLauncher(
+        [&](const w32::LaunchRequest& request, int*)
+        {
+            launches.push_back(request.argv);
+            return result;
+        });
+    const std::string index =
+        w32::FileUrl(QString::fromStdWString(dir + L"/index.html").toStdString());
     for (UINT nID : {ID_HELP, ID_HELP_FINDER, ID_CONTEXT_HELP, ID_DEFAULT_HELP})
     {
-        f.user.boxes.clear();
         f.Main()->SendMessage(WM_COMMAND, nID);
-        ASSERT_EQ(f.user.boxes.size(), 1u) << nID;
-        EXPECT_EQ(f.user.LastText(), L"Failed to launch help.");
+        ASSERT_FALSE(launches.empty()) << nID;
+        EXPECT_EQ(launches.back(), (std::vector<std::string>{"/bin/true", index}));
     }
+    EXPECT_TRUE(f.user.boxes.empty());
+    result = ERROR_FILE_NOT_FOUND;
+    f.Main()->SendMessage(WM_COMMAND, ID_HELP);
+    ASSERT_EQ(f.user.boxes.size(), 1u);
+    EXPECT_NE(f.user.LastText().find(dir), std::wstring::npos) << f.user.LastText();
+    w32::SetLauncher({});
+    CoUninitialize();
+    unsetenv("BROWSER");
 }
 
 TEST(Resources, tool_bar_images_are_one_per_button_and_transparent_around)
@@ -469,4 +516,36 @@ TEST(MainFrame, print_button_follows_the_content_pane)
     EXPECT_FALSE(disabled(print));
     pChild->SetActiveView(pChild->Tree());
     EXPECT_TRUE(disabled(print));
+}
+
+TEST(ChildFrame, windows_open_filling_the_client_area_and_cascade_inside_it)
+{
+    EditorFixture f;
+    QMdiArea* pArea = f.Main()->GetMDIArea();
+    const QRect client = pArea->viewport()->rect();
+    ASSERT_TRUE(f.NewDocument());
+    QWidget* pFirst = f.ActiveChild()->GetWidget();
+    EXPECT_EQ(pFirst->geometry(), client);
+    for (int i = 0; i < 30; ++i)
+        ASSERT_TRUE(f.NewDocument());
+    f.Main()->SendMessage(WM_COMMAND, ID_WINDOW_CASCADE);
+    for (QMdiSubWindow* pSub : pArea->subWindowList())
+    {
+        EXPECT_TRUE(client.contains(pSub->geometry())) << pSub->geometry().x();
+        EXPECT_GE(pSub->width(), 300); // never shrunk to nothing by their number
+    }
+    // The next window opens as the last one was left.
+    f.app.CloseAllDocuments(FALSE);
+    f.Spin();
+    for (bool maximized : {true, false, true})
+    {
+        ASSERT_TRUE(f.NewDocument());
+        EXPECT_EQ(f.ActiveChild()->GetWidget()->isMaximized(), !maximized);
+        if (maximized)
+            f.ActiveChild()->MDIMaximize();
+        else
+            f.ActiveChild()->MDIRestore();
+        f.ActiveChild()->SendMessage(WM_CLOSE);
+        f.Spin();
+    }
 }

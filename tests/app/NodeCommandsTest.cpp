@@ -68,8 +68,9 @@ std::string Params(const nkDS::CXmlNodeW& node)
     return out;
 }
 
-const std::wstring kConfirmText = L"\u786E\u8BA4\u5220\u9664\u8282\u70B9\uFF1F";
-const std::wstring kConfirmCaption = L"\u786E\u8BA4";
+// The English texts; TranslationTest checks the Chinese.
+const std::wstring kConfirmText = L"Delete the selected node?";
+const std::wstring kConfirmCaption = L"Confirm";
 
 } // namespace
 
@@ -429,4 +430,27 @@ TEST(NodeCommands, a_second_window_follows_every_edit_of_the_first)
     f.user.answers = {IDYES};
     Send(f, ID_XML_DELETE);
     EXPECT_EQ(ChildNames(*o.root), "xml");
+}
+
+TEST(NodeCommands, a_child_for_an_element_with_text_is_added_only_when_the_user_agrees)
+{
+    EditorFixture f;
+    DocWindow o = f.OpenSample(kDoc);
+    ASSERT_TRUE(o.doc && o.tree);
+    nkDS::CXmlNodeW* c = o.root->GetChild(1)->GetChild(1);
+    for (int answer : {IDNO, IDYES})
+    {
+        ASSERT_TRUE(o.Select({L"a", L"Child Nodes", L"c", L"Child Nodes"}));
+        f.user.answers = {answer};
+        Send(f, ID_XML_ADD_DATANODE);
+        ASSERT_EQ(f.user.boxes.size(), answer == IDNO ? 1u : 2u);
+        EXPECT_NE(f.user.LastText().find(L"\nt\n"), std::wstring::npos) << f.user.LastText();
+        EXPECT_EQ(ChildNames(*c), answer == IDNO ? "" : "NewNode");
+        EXPECT_STREQ(c->GetValue(), answer == IDNO ? L"t" : L"");
+        EXPECT_EQ(o.doc->IsModified(), answer == IDYES);
+    }
+    // Without text to lose nothing is asked.
+    Send(f, ID_XML_ADD_REMARK);
+    EXPECT_EQ(f.user.boxes.size(), 2u);
+    EXPECT_EQ(ChildNames(*c), "NewNode #r");
 }

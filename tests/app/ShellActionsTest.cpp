@@ -43,7 +43,7 @@ public:
                 launches.push_back(request.argv);
                 if (processId)
                     *processId = 0;
-                return static_cast<DWORD>(ERROR_SUCCESS);
+                return launchResult;
             });
     }
     ~ShellFixture()
@@ -77,11 +77,13 @@ public:
     std::string Url(const char* name) const { return w32::FileUrl(Utf8(Path(name))); }
 
     std::vector<Argv> launches;
+    DWORD launchResult = ERROR_SUCCESS; // what a launch answers
 };
 
-const wchar_t kNotSaved[] = L"\u6587\u6863\u5C1A\u672A\u4FDD\u5B58\uFF01";
-const wchar_t kNotSavedCaption[] = L"\u4EE3\u9659\u0045";
-const wchar_t kExportFailed[] = L"\u8282\u70B9\u5BFC\u51FA\u4EE3\u7266\uFF01";
+// The English texts; TranslationTest checks the Chinese.
+const wchar_t kNotSaved[] = L"The document has not been saved yet!";
+const wchar_t kNotSavedCaption[] = L"Failed";
+const wchar_t kExportFailed[] = L"Node export failed!";
 
 } // namespace
 
@@ -128,19 +130,26 @@ TEST(ShellActions, preview_shows_the_saved_file_and_never_the_tree)
     EXPECT_EQ(f.ReadFile("saved.xml"), saved);
     EXPECT_TRUE(pDoc->IsModified());
 
-    // Without the browser's class (COM not set up) nothing is shown or started.
+    // Without the browser's class (COM not set up), or when the browser cannot be
+    // started, the user hears of it, with the file named.
     CoUninitialize();
     f.Run(ID_XML_PREVIEW);
     CoInitialize(nullptr);
-    EXPECT_EQ(f.launches.size(), 2u);
-    EXPECT_EQ(f.user.boxes.size(), 1u);
+    f.launchResult = ERROR_FILE_NOT_FOUND;
+    f.Run(ID_XML_PREVIEW);
+    f.launchResult = ERROR_SUCCESS;
+    EXPECT_EQ(f.launches.size(), 3u);
+    ASSERT_EQ(f.user.boxes.size(), 3u);
+    for (size_t i : {1u, 2u})
+        EXPECT_NE(f.user.boxes[i].text.find(f.Path("saved.xml")), std::wstring::npos)
+            << f.user.boxes[i].text;
 
     // The file deleted behind the editor's back: not saved, as far as the preview knows.
     ASSERT_TRUE(QFile::remove(QString::fromStdWString(f.Path("saved.xml"))));
     f.Run(ID_XML_PREVIEW);
-    EXPECT_EQ(f.launches.size(), 2u);
-    ASSERT_EQ(f.user.boxes.size(), 2u);
-    EXPECT_EQ(f.user.boxes[1].text, kNotSaved);
+    EXPECT_EQ(f.launches.size(), 3u);
+    ASSERT_EQ(f.user.boxes.size(), 4u);
+    EXPECT_EQ(f.user.boxes[3].text, kNotSaved);
 }
 
 TEST(ShellActions, export_writes_the_headers_then_the_selected_node)
@@ -161,9 +170,9 @@ TEST(ShellActions, export_writes_the_headers_then_the_selected_node)
     const w32::FileDialogRequest& prompt = f.user.prompts[0];
     EXPECT_TRUE(prompt.save);
     EXPECT_EQ(prompt.owner, f.FrameHwnd());
-    EXPECT_EQ(prompt.title, L"\u5BFC\u51FA\u8282\u7966\u0045");
+    EXPECT_EQ(prompt.title, L"Export node");
     ASSERT_EQ(prompt.filters.size(), 1u);
-    EXPECT_EQ(prompt.filters[0].first, L"XML\u6587\u6863(*.xml)");
+    EXPECT_EQ(prompt.filters[0].first, L"XML Documents (*.xml)");
     EXPECT_EQ(prompt.filters[0].second, L"*.xml");
     EXPECT_EQ(prompt.defaultExt, L"xml");
     EXPECT_EQ(prompt.fileName, L"");

@@ -55,6 +55,16 @@ struct Case
     bool givesUp = false;
 };
 
+#ifndef _WIN32
+void ReadOnlyFolder(const std::string& folder)
+{
+    chmod(folder.c_str(), 0555);
+    // The superuser writes into any folder; give it the refusal others get.
+    if (geteuid() == 0)
+        w32::FailNthCall(w32::SysCall::Open, 1, EACCES);
+}
+#endif
+
 } // namespace
 
 TEST_F(AtomicFile, WritesCompleteFilesAndLeavesTheTargetAsItWasOnAnyFailure)
@@ -70,14 +80,23 @@ TEST_F(AtomicFile, WritesCompleteFilesAndLeavesTheTargetAsItWasOnAnyFailure)
          [](const std::string& folder)
          { SetFileAttributesA((folder + "/doc.xml").c_str(), FILE_ATTRIBUTE_READONLY); }},
 #ifndef _WIN32
-        {"a folder that takes no new file", "doc.xml", "old", AtomicStep::CreateTemp,
+        // A folder that takes no new file: the target is written in place, and
+        // its old bytes put back when that fails.
+        {"a folder that takes no new file", "doc.xml", "old", AtomicStep::None, ERROR_SUCCESS,
+         [](const std::string& folder) { ReadOnlyFolder(folder); }},
+        {"a full disk in a folder that takes no new file", "doc.xml", "<old>a longer one</old>",
+         AtomicStep::Write, ERROR_DISK_FULL,
+         [](const std::string& folder)
+         {
+             ReadOnlyFolder(folder);
+             w32::FailNthCall(w32::SysCall::Pwrite, 1, ENOSPC);
+         }},
+        {"no new file nor a writable target", "doc.xml", "old", AtomicStep::CreateTemp,
          ERROR_ACCESS_DENIED,
          [](const std::string& folder)
          {
-             chmod(folder.c_str(), 0555);
-             // The superuser writes into any folder; give it the refusal others get.
-             if (geteuid() == 0)
-                 w32::FailNthCall(w32::SysCall::Open, 1, EACCES);
+             ReadOnlyFolder(folder);
+             w32::FailNthCall(w32::SysCall::Open, 3, EACCES); // the target, for writing
          }},
         {"disk full", "doc.xml", "old", AtomicStep::Write, ERROR_DISK_FULL,
          [](const std::string&) { w32::FailNthCall(w32::SysCall::Pwrite, 1, ENOSPC); }},

@@ -6,6 +6,13 @@
 // <build>/share/velmar/<subdir>, then to the source tree's docs/<subdir>.
 #include "velmar/framework/AfxString.h"
 
+#include <string>
+#include <vector>
+
+// Those folders for `lpszSubdir`, in that order, whether they exist or not
+// (the installed one is missing when the program's own path is unknown).
+std::vector<std::wstring> VelmarDataDirs(LPCWSTR lpszSubdir);
+
 // The first of those folders that exists, without a trailing separator; an
 // empty string (last error ERROR_PATH_NOT_FOUND) when none does.
 CString VelmarDataDir(LPCWSTR lpszSubdir);

@@ -37,6 +37,7 @@ public:
 
     void OnMDIActivate(BOOL bActivate, CWnd* pActivateWnd, CWnd* pDeactivateWnd);
     void OnContextMenu(CWnd* pWnd, CPoint point);
+    void OnXmlContextMenu(); // the tree pane's menu, asked for from the keyboard
 
     // Node editing commands.
     void OnXmlAddHeader();

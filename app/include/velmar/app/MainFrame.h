@@ -34,6 +34,7 @@ public:
     void OnViewPathbar();
     void OnUpdateViewPathbar(CCmdUI* pCmdUI);
     void OnContextMenu(CWnd* pWnd, CPoint point);
+    void OnHelpIndex(); // F1, Shift+F1 and Help > Index: the help pages in the browser
 
 protected:
     CStatusBar m_wndStatusBar;

@@ -30,6 +30,7 @@
 #define ID_XML_MOVE_UP 32803
 #define ID_XML_MOVE_DOWN 32805
 #define ID_XML_EXPORT_NODE 32807
+#define ID_XML_CONTEXT_MENU 32811 // Shift+F10: the tree pane's context menu from the keyboard
 // Other menus.
 #define ID_VIEW_PATHBAR 32795
 #define ID_EDIT_NOTEPAD 32801

@@ -26,9 +26,31 @@ public:
     // The content never passes through the framework's archive.
     void Serialize(CArchive& ar) override;
 
+    // When the file changed on disk since it was loaded or saved (and the
+    // user has not already kept the document over that change), asks whether
+    // to reload it, saying when unsaved changes would be lost. Whether the
+    // document was reloaded.
+    BOOL CheckFileChanged(CWnd* pOwner);
+
+    // What tells another program's change to the file: its size and last write time.
+    struct FileStamp
+    {
+        bool exists = false;
+        uint64_t size = 0;
+        uint64_t written = 0;
+        bool operator==(const FileStamp&) const = default;
+    };
+    static FileStamp StampOf(LPCWSTR path);
+
 protected:
+    // Reads the file again in place of the tree; the tree stays when it cannot be read.
+    BOOL Reload();
+
     nkDS::CXmlFileW m_xmlFile;
     DWORD m_dwLoadTime = 0;
+    FileStamp m_stamp;      // of the file when loaded or last saved
+    FileStamp m_kept;       // a change the user chose not to reload
+    bool m_bAsking = false; // a question about the file is on screen
 
     DECLARE_MESSAGE_MAP()
 };

@@ -3,7 +3,7 @@
 // belongs to the item selected in a tree: an element's value, a parameter's
 // value or a remark. It learns of selections from the document's broadcast
 // and stores each edit straight into the node; text the node cannot hold is
-// shown but not stored.
+// refused with a message, and the pane shows the stored text again.
 #include "velmar/framework/framework.h"
 #include "velmar/xml/nkDS.h"
 
@@ -23,10 +23,18 @@ public:
     void OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint) override;
     int OnCreate(LPCREATESTRUCT lpcs);
     void OnChange();
+    void OnSetFocus(CWnd* pOldWnd);
 
 protected:
     // Shows the node's current text again after another pane stored into it.
     void Reload();
+    // Stores a node value that holds "<" or ">" (a CDATA section, or
+    // escaped markup); whether it was stored.
+    bool StoreMarkup(LPCWSTR value);
+    // Shows the stored text in place of `typed`, the pane's text after the user's edit.
+    void ShowStored(const CString& typed);
+    // Tells the user that `typed` was refused and shows the stored text again.
+    void Refuse(const CString& typed);
     // Whether this pane edits the same text as `other`.
     bool EditsSameText(const CXMLContentView& other) const;
 

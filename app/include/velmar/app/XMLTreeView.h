@@ -63,9 +63,14 @@ public:
     void OnEndLabelEdit(NMHDR* pNMHDR, LRESULT* pResult);
     void OnBeginDrag(NMHDR* pNMHDR, LRESULT* pResult);
     void OnRButtonDown(UINT nFlags, CPoint point);
+    void OnSetFocus(CWnd* pOldWnd);
 
 protected:
     using Node = CXMLTreeCtrl::Node;
+
+    // Whether the user lets `parent` lose its text to a first child (true
+    // when it has none to lose).
+    bool ConfirmTextLoss(const Node& parent);
 
     CTreeCtrl* NewTreeCtrl() override;
     // The other tree views of this view's document.

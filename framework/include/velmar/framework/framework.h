@@ -40,6 +40,7 @@
 #include "velmar/framework/SplitterWnd.h"
 #include "velmar/framework/StatusBar.h"
 #include "velmar/framework/ToolBar.h"
+#include "velmar/framework/Translation.h"
 #include "velmar/framework/View.h"
 #include "velmar/framework/WinApp.h"
 #include "velmar/framework/Wnd.h"

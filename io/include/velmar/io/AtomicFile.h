@@ -3,7 +3,8 @@
 // go to a new temporary file in the target's folder, which is flushed and then
 // put in place of the target in one step. An existing target is replaced with
 // ReplaceFile, so it keeps its permissions and attributes (and a symbolic link
-// stays a link); a missing one is created by the rename.
+// stays a link); a missing one is created by the rename. A file in a folder
+// that takes no new file is rewritten in place instead (see below).
 
 #include "velmar/io/Stream.h"
 
@@ -40,6 +41,10 @@ using AtomicWriter = std::function<bool(IStream* stream)>;
 // `target`. On any failure the temporary file is removed, `target` is left as
 // it was, and the result tells the step and its error, which is also left as
 // the thread's last error.
+// When no temporary file can be made beside an existing target (a folder the
+// user may not write in), the target itself is rewritten: its old bytes are
+// kept in memory and put back should the write fail (Write; CreateTemp when
+// the target cannot be opened either).
 AtomicWriteResult WriteFileAtomically(const wchar_t* target, const AtomicWriter& write);
 AtomicWriteResult WriteFileAtomically(const char* target, const AtomicWriter& write);
 

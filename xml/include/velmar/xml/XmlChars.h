@@ -3,6 +3,12 @@
 // by the node model, the parser and the editing commands. Characters are
 // classified by their whole value in both widths: a wide character is never
 // narrowed first, so no non-ASCII character is ever a letter.
+#include <cstddef>
+#include <algorithm>
+#include <iterator>
+#include <string>
+#include <string_view>
+#include <utility>
 
 namespace nkDS
 {
@@ -93,6 +99,91 @@ template <class C> constexpr bool IsValidCData(const C* text)
 template <class C> constexpr bool IsValidRemark(const C* text)
 {
     return !detail::Contains(text, "-->");
+}
+
+// The length of the character or entity reference that s[0..n) begins with
+// ("&name;", "&#digits;" or "&#xhex;"), or 0 when it begins with none.
+// References are ASCII, so wide text is checked as it stands.
+template <class C> constexpr size_t ReferenceLength(const C* s, size_t n)
+{
+    if (n == 0 || s[0] != C('&'))
+        return 0;
+    size_t i = 1;
+    if (i < n && s[i] == C('#'))
+    {
+        ++i;
+        const bool hex = i < n && (s[i] == C('x') || s[i] == C('X'));
+        if (hex)
+            ++i;
+        const size_t first = i;
+        while (i < n && (IsXmlDigit(s[i]) || (hex && ((s[i] >= C('a') && s[i] <= C('f')) ||
+                                                      (s[i] >= C('A') && s[i] <= C('F'))))))
+            ++i;
+        return i > first && i < n && s[i] == C(';') ? i + 1 : 0;
+    }
+    if (i >= n || !(IsXmlLetter(s[i]) || s[i] == C('_')))
+        return 0;
+    while (i < n && IsXmlNameChar(s[i]))
+        ++i;
+    return i < n && s[i] == C(';') ? i + 1 : 0;
+}
+
+// Replaces the predefined entity references (amp, lt, gt, quot, apos) and
+// the character references of `text` by the characters they stand for; an
+// "&" that begins no reference stays. False, with `out` unspecified, when
+// `text` refers to any other entity (only the document's declarations could
+// say what it stands for) or to a number that is no character.
+inline bool DecodeReferences(const wchar_t* text, std::wstring& out)
+{
+    out.clear();
+    if (text == nullptr)
+        return true;
+    const std::wstring_view s(text);
+    for (size_t i = 0; i < s.size();)
+    {
+        const size_t n = ReferenceLength(s.data() + i, s.size() - i);
+        if (n == 0)
+        {
+            out += s[i++];
+            continue;
+        }
+        const std::wstring_view name = s.substr(i + 1, n - 2);
+        i += n;
+        if (name[0] != L'#')
+        {
+            static constexpr std::pair<std::wstring_view, wchar_t> kPredefined[] = {
+                {L"amp", L'&'}, {L"lt", L'<'}, {L"gt", L'>'}, {L"quot", L'"'}, {L"apos", L'\''}};
+            const auto* hit = std::find_if(std::begin(kPredefined), std::end(kPredefined),
+                                           [&](const auto& e) { return e.first == name; });
+            if (hit == std::end(kPredefined))
+                return false;
+            out += hit->second;
+            continue;
+        }
+        const bool hex = name[1] == L'x' || name[1] == L'X';
+        char32_t code = 0;
+        for (wchar_t c : name.substr(hex ? 2 : 1))
+        {
+            const unsigned digit = IsXmlDigit(c) ? c - L'0' : (c | 0x20) - L'a' + 10;
+            code = code * (hex ? 16 : 10) + digit;
+            if (code > 0x10FFFF)
+                return false;
+        }
+        if (code == 0 || (code >= 0xD800 && code <= 0xDFFF))
+            return false;
+        if constexpr (sizeof(wchar_t) == 2)
+        {
+            if (code > 0xFFFF)
+            {
+                code -= 0x10000;
+                out += static_cast<wchar_t>(0xD800 + (code >> 10));
+                out += static_cast<wchar_t>(0xDC00 + (code & 0x3FF));
+                continue;
+            }
+        }
+        out += static_cast<wchar_t>(code);
+    }
+    return true;
 }
 
 } // namespace nkDS

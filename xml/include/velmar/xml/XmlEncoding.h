@@ -1,5 +1,6 @@
 #pragma once
 // Code pages of the encodings a declaration may name.
+#include <string>
 
 namespace nkDS
 {
@@ -11,5 +12,9 @@ unsigned CodePageForReading(const char* encoding);
 // Code page to encode the file with; as above, but GBK and GB2312 encode as
 // GBK (936), so that what is written is valid for their readers.
 unsigned CodePageForWriting(const char* encoding);
+// The name a declaration gives the encoding of code page `cp` ("UTF-8",
+// "GBK", "windows-1252"...), one that CodePageForWriting maps back to `cp`;
+// "UTF-8" for a page without such a name.
+std::string EncodingNameOfCodePage(unsigned cp);
 
 } // namespace nkDS

@@ -1,0 +1,697 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="zh_CN" sourcelanguage="en">
+<context>
+    <name>Velmar</name>
+    <message>
+        <source>Velmar</source>
+        <translation>Velmar</translation>
+    </message>
+    <message>
+        <source>
+XML
+XML
+XML Files (*.xml)
+.xml
+XML.Document
+XML.Document</source>
+        <translation>
+XML
+XML
+XML文档(*.xml)
+.xml
+XML.Document
+XML.Document</translation>
+    </message>
+    <message>
+        <source>For help, press F1.</source>
+        <translation>如需帮助，请按 F1。</translation>
+    </message>
+    <message>
+        <source>OLE initialization failed. Make sure that the OLE libraries are the correct version.</source>
+        <translation>OLE 初始化失败。请确认 OLE 库的版本正确。</translation>
+    </message>
+    <message>
+        <source>Loaded in 0 ms</source>
+        <translation>加载用时 0 毫秒</translation>
+    </message>
+    <message>
+        <source>Loaded in %1 s.</source>
+        <translation>用时 %1 秒</translation>
+    </message>
+    <message>
+        <source>The XML document parser of Velmar is based on the Orvex library (Orvex Input/Output Library).</source>
+        <translation>Velmar 的 XML 文档解析器基于 Orvex 库（Orvex 输入/输出库）。</translation>
+    </message>
+    <message>
+        <source>Add header node.</source>
+        <translation>添加头节点。</translation>
+    </message>
+    <message>
+        <source>Add node.</source>
+        <translation>添加节点。</translation>
+    </message>
+    <message>
+        <source>Add selected node's parameter.</source>
+        <translation>为所选节点添加参数。</translation>
+    </message>
+    <message>
+        <source>Add remarks.</source>
+        <translation>添加注释。</translation>
+    </message>
+    <message>
+        <source>Rename node.</source>
+        <translation>重命名节点。</translation>
+    </message>
+    <message>
+        <source>Delete selected node.</source>
+        <translation>删除所选节点。</translation>
+    </message>
+    <message>
+        <source>Move node up.</source>
+        <translation>上移节点。</translation>
+    </message>
+    <message>
+        <source>Move node down.</source>
+        <translation>下移节点。</translation>
+    </message>
+    <message>
+        <source>View current xml document in Internet Explorer.
+Preview</source>
+        <translation>在网页浏览器中查看当前 XML 文档。
+预览</translation>
+    </message>
+    <message>
+        <source>Export selected node to file.</source>
+        <translation>将所选节点导出到文件。</translation>
+    </message>
+    <message>
+        <source>Open notepad to edit current xml document,</source>
+        <translation>用记事本编辑当前 XML 文档。</translation>
+    </message>
+    <message>
+        <source>View file property.</source>
+        <translation>查看文件属性。</translation>
+    </message>
+    <message>
+        <source>Hide/Show path bar
+switch path bar</source>
+        <translation>显示/隐藏路径栏
+切换路径栏</translation>
+    </message>
+    <message>
+        <source>List Help topics
+Help Topics</source>
+        <translation>列出帮助主题
+帮助主题</translation>
+    </message>
+    <message>
+        <source>&amp;File</source>
+        <translation>文件(&amp;F)</translation>
+    </message>
+    <message>
+        <source>&amp;New	Ctrl+N</source>
+        <translation>新建(&amp;N)	Ctrl+N</translation>
+    </message>
+    <message>
+        <source>&amp;Open...	Ctrl+O</source>
+        <translation>打开(&amp;O)...	Ctrl+O</translation>
+    </message>
+    <message>
+        <source>Recent files</source>
+        <translation>最近的文件</translation>
+    </message>
+    <message>
+        <source>&amp;Close</source>
+        <translation>关闭(&amp;C)</translation>
+    </message>
+    <message>
+        <source>E&amp;xit</source>
+        <translation>退出(&amp;X)</translation>
+    </message>
+    <message>
+        <source>&amp;View</source>
+        <translation>查看(&amp;V)</translation>
+    </message>
+    <message>
+        <source>&amp;Toolbar</source>
+        <translation>工具栏(&amp;T)</translation>
+    </message>
+    <message>
+        <source>&amp;Statusbar</source>
+        <translation>状态栏(&amp;S)</translation>
+    </message>
+    <message>
+        <source>&amp;Pathbar</source>
+        <translation>路径栏(&amp;P)</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>帮助(&amp;H)</translation>
+    </message>
+    <message>
+        <source>&amp;Index</source>
+        <translation>索引(&amp;I)</translation>
+    </message>
+    <message>
+        <source>&amp;About Velmar...</source>
+        <translation>关于 Velmar(&amp;A)...</translation>
+    </message>
+    <message>
+        <source>&amp;Save	Ctrl+S</source>
+        <translation>保存(&amp;S)	Ctrl+S</translation>
+    </message>
+    <message>
+        <source>Save &amp;as...</source>
+        <translation>另存为(&amp;A)...</translation>
+    </message>
+    <message>
+        <source>&amp;Property</source>
+        <translation>属性(&amp;R)</translation>
+    </message>
+    <message>
+        <source>&amp;Edit</source>
+        <translation>编辑(&amp;E)</translation>
+    </message>
+    <message>
+        <source>&amp;Undo	Ctrl+Z</source>
+        <translation>撤销(&amp;U)	Ctrl+Z</translation>
+    </message>
+    <message>
+        <source>Cu&amp;t	Ctrl+X</source>
+        <translation>剪切(&amp;T)	Ctrl+X</translation>
+    </message>
+    <message>
+        <source>&amp;Copy	Ctrl+C</source>
+        <translation>复制(&amp;C)	Ctrl+C</translation>
+    </message>
+    <message>
+        <source>&amp;Paste	Ctrl+V</source>
+        <translation>粘贴(&amp;P)	Ctrl+V</translation>
+    </message>
+    <message>
+        <source>Edit by &amp;Notepad</source>
+        <translation>用记事本编辑(&amp;N)</translation>
+    </message>
+    <message>
+        <source>&amp;XML</source>
+        <translation>&amp;XML</translation>
+    </message>
+    <message>
+        <source>&amp;Add</source>
+        <translation>添加(&amp;A)</translation>
+    </message>
+    <message>
+        <source>&amp;Header node</source>
+        <translation>头节点(&amp;H)</translation>
+    </message>
+    <message>
+        <source>&amp;Data node</source>
+        <translation>数据节点(&amp;D)</translation>
+    </message>
+    <message>
+        <source>Node &amp;parameter</source>
+        <translation>节点参数(&amp;P)</translation>
+    </message>
+    <message>
+        <source>&amp;Remark</source>
+        <translation>注释(&amp;R)</translation>
+    </message>
+    <message>
+        <source>&amp;Rename	F2</source>
+        <translation>重命名(&amp;R)	F2</translation>
+    </message>
+    <message>
+        <source>D&amp;elete	Ctrl+Del</source>
+        <translation>删除(&amp;E)	Ctrl+Del</translation>
+    </message>
+    <message>
+        <source>Move &amp;up</source>
+        <translation>上移(&amp;U)</translation>
+    </message>
+    <message>
+        <source>Move &amp;down</source>
+        <translation>下移(&amp;D)</translation>
+    </message>
+    <message>
+        <source>Pre&amp;view	F12</source>
+        <translation>预览(&amp;V)	F12</translation>
+    </message>
+    <message>
+        <source>E&amp;xport node</source>
+        <translation>导出节点(&amp;X)</translation>
+    </message>
+    <message>
+        <source>&amp;Window</source>
+        <translation>窗口(&amp;W)</translation>
+    </message>
+    <message>
+        <source>&amp;New window</source>
+        <translation>新建窗口(&amp;N)</translation>
+    </message>
+    <message>
+        <source>&amp;Cascade</source>
+        <translation>层叠(&amp;C)</translation>
+    </message>
+    <message>
+        <source>&amp;Tile</source>
+        <translation>平铺(&amp;T)</translation>
+    </message>
+    <message>
+        <source>&amp;Arrange Icons</source>
+        <translation>排列图标(&amp;A)</translation>
+    </message>
+    <message>
+        <source>Current path:</source>
+        <translation>当前路径：</translation>
+    </message>
+    <message>
+        <source>About Velmar</source>
+        <translation>关于 Velmar</translation>
+    </message>
+    <message>
+        <source>Velmar Version 1.0Beta</source>
+        <translation>Velmar 版本 1.0Beta</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>确定</translation>
+    </message>
+    <message>
+        <source>Built: %1,%2.</source>
+        <translation>构建于：%1,%2。</translation>
+    </message>
+    <message>
+        <source>Child Nodes</source>
+        <translation>子节点</translation>
+    </message>
+    <message>
+        <source>Node Value</source>
+        <translation>节点值</translation>
+    </message>
+    <message>
+        <source>Child Vars</source>
+        <translation>参数</translation>
+    </message>
+    <message>
+        <source>Remark</source>
+        <translation>注释</translation>
+    </message>
+    <message>
+        <source>Error open XML file!</source>
+        <translation>打开 XML 文件出错！</translation>
+    </message>
+    <message>
+        <source>Error save to xml file.</source>
+        <translation>保存 XML 文件出错。</translation>
+    </message>
+    <message>
+        <source>The document has not been saved yet!</source>
+        <translation>文档尚未保存！</translation>
+    </message>
+    <message>
+        <source>Failed</source>
+        <translation>失败</translation>
+    </message>
+    <message>
+        <source>Export node</source>
+        <translation>导出节点</translation>
+    </message>
+    <message>
+        <source>Node export failed!</source>
+        <translation>节点导出失败！</translation>
+    </message>
+    <message>
+        <source>XML Documents (*.xml)</source>
+        <translation>XML文档(*.xml)</translation>
+    </message>
+    <message>
+        <source>Delete the selected node?</source>
+        <translation>确认删除节点？</translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation>确认</translation>
+    </message>
+    <message>
+        <source> - [Modified]</source>
+        <translation> - [已修改]</translation>
+    </message>
+    <message>
+        <source>A text cannot hold "]]&gt;".</source>
+        <translation>文本不能包含“]]&gt;”。</translation>
+    </message>
+    <message>
+        <source>A parameter value cannot hold a double quote, an apostrophe or "&lt;".</source>
+        <translation>参数值不能包含双引号、单引号或“&lt;”。</translation>
+    </message>
+    <message>
+        <source>A remark cannot hold "--&gt;".</source>
+        <translation>注释不能包含“--&gt;”。</translation>
+    </message>
+    <message>
+        <source>The change was not stored.</source>
+        <translation>此修改未保存。</translation>
+    </message>
+    <message>
+        <source>Adding a child to "%1" removes its text:
+
+%2
+
+Add the child?</source>
+        <translation>向“%1”添加子节点将删除它的文本：
+
+%2
+
+是否添加子节点？</translation>
+    </message>
+    <message>
+        <source>No web browser could be started to show %1. Name one in the BROWSER environment variable, or open the file yourself.</source>
+        <translation>无法启动网页浏览器来显示 %1。请在 BROWSER 环境变量中指定浏览器，或自行打开该文件。</translation>
+    </message>
+    <message>
+        <source>The help pages were not found. They are installed in %1; open index.html there in a web browser.</source>
+        <translation>找不到帮助页面。它们安装在 %1；请用网页浏览器打开其中的 index.html。</translation>
+    </message>
+    <message>
+        <source>No web browser could be started to show the help. The help pages are in %1; open index.html there in a web browser.</source>
+        <translation>无法启动网页浏览器来显示帮助。帮助页面位于 %1；请用网页浏览器打开其中的 index.html。</translation>
+    </message>
+    <message>
+        <source>%1
+
+The file was changed by another program. Reload it?</source>
+        <translation>%1
+
+该文件已被其他程序修改。是否重新加载？</translation>
+    </message>
+    <message>
+        <source>Your unsaved changes would be lost.</source>
+        <translation>未保存的修改将会丢失。</translation>
+    </message>
+    <message>
+        <source>%1
+
+The file was changed by another program since it was loaded. Save over those changes?</source>
+        <translation>%1
+
+该文件在加载后已被其他程序修改。是否覆盖这些修改？</translation>
+    </message>
+    <message>
+        <source>Untitled</source>
+        <translation>无标题</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>打开</translation>
+    </message>
+    <message>
+        <source>Save As</source>
+        <translation>另存为</translation>
+    </message>
+    <message>
+        <source>All Files (*.*)</source>
+        <translation>所有文件 (*.*)</translation>
+    </message>
+    <message>
+        <source>Activate this window</source>
+        <translation>激活此窗口</translation>
+    </message>
+    <message>
+        <source>Invalid filename.</source>
+        <translation>文件名无效。</translation>
+    </message>
+    <message>
+        <source>Failed to open document.</source>
+        <translation>无法打开文档。</translation>
+    </message>
+    <message>
+        <source>Failed to save document.</source>
+        <translation>无法保存文档。</translation>
+    </message>
+    <message>
+        <source>Save changes to %1?</source>
+        <translation>是否保存对 %1 的修改？</translation>
+    </message>
+    <message>
+        <source>Failed to create empty document.</source>
+        <translation>无法创建空文档。</translation>
+    </message>
+    <message>
+        <source>Command failed.</source>
+        <translation>命令失败。</translation>
+    </message>
+    <message>
+        <source>Failed to launch help.</source>
+        <translation>无法启动帮助。</translation>
+    </message>
+    <message>
+        <source>%1 was not found.</source>
+        <translation>找不到 %1。</translation>
+    </message>
+    <message>
+        <source>Access to %1 was denied.</source>
+        <translation>拒绝访问 %1。</translation>
+    </message>
+    <message>
+        <source>Create a new document
+New</source>
+        <translation>新建文档
+新建</translation>
+    </message>
+    <message>
+        <source>Open an existing document
+Open</source>
+        <translation>打开已有文档
+打开</translation>
+    </message>
+    <message>
+        <source>Close the active document
+Close</source>
+        <translation>关闭活动文档
+关闭</translation>
+    </message>
+    <message>
+        <source>Save the active document
+Save</source>
+        <translation>保存活动文档
+保存</translation>
+    </message>
+    <message>
+        <source>Save the active document with a new name
+Save As</source>
+        <translation>以新名称保存活动文档
+另存为</translation>
+    </message>
+    <message>
+        <source>Display program information, version number and copyright
+About</source>
+        <translation>显示程序信息、版本号和版权
+关于</translation>
+    </message>
+    <message>
+        <source>Quit the application; prompts to save documents
+Exit</source>
+        <translation>退出程序；提示保存文档
+退出</translation>
+    </message>
+    <message>
+        <source>Open another window for the active document
+New Window</source>
+        <translation>为活动文档打开另一个窗口
+新建窗口</translation>
+    </message>
+    <message>
+        <source>Arrange icons at the bottom of the window
+Arrange Icons</source>
+        <translation>在窗口底部排列图标
+排列图标</translation>
+    </message>
+    <message>
+        <source>Arrange windows so they overlap
+Cascade Windows</source>
+        <translation>层叠排列窗口
+层叠窗口</translation>
+    </message>
+    <message>
+        <source>Arrange windows as non-overlapping tiles
+Tile Windows</source>
+        <translation>平铺排列窗口
+平铺窗口</translation>
+    </message>
+    <message>
+        <source>Switch to the next window pane
+Next Pane</source>
+        <translation>切换到下一个窗格
+下一窗格</translation>
+    </message>
+    <message>
+        <source>Switch back to the previous window pane
+Previous Pane</source>
+        <translation>切换回上一个窗格
+上一窗格</translation>
+    </message>
+    <message>
+        <source>Show or hide the toolbar
+Toggle ToolBar</source>
+        <translation>显示或隐藏工具栏
+切换工具栏</translation>
+    </message>
+    <message>
+        <source>Show or hide the status bar
+Toggle StatusBar</source>
+        <translation>显示或隐藏状态栏
+切换状态栏</translation>
+    </message>
+    <message>
+        <source>Show or hide the rebar
+Toggle ReBar</source>
+        <translation>显示或隐藏工具条
+切换工具条</translation>
+    </message>
+    <message>
+        <source>EXT</source>
+        <translation>EXT</translation>
+    </message>
+    <message>
+        <source>CAP</source>
+        <translation>CAP</translation>
+    </message>
+    <message>
+        <source>NUM</source>
+        <translation>NUM</translation>
+    </message>
+    <message>
+        <source>SCRL</source>
+        <translation>SCRL</translation>
+    </message>
+    <message>
+        <source>Print the active document
+Print</source>
+        <translation>打印活动文档
+打印</translation>
+    </message>
+    <message>
+        <source>Cut the selection and put it on the Clipboard
+Cut</source>
+        <translation>剪切所选内容并放到剪贴板
+剪切</translation>
+    </message>
+    <message>
+        <source>Copy the selection and put it on the Clipboard
+Copy</source>
+        <translation>复制所选内容并放到剪贴板
+复制</translation>
+    </message>
+    <message>
+        <source>Insert Clipboard contents
+Paste</source>
+        <translation>插入剪贴板内容
+粘贴</translation>
+    </message>
+    <message>
+        <source>Undo the last action
+Undo</source>
+        <translation>撤销上一操作
+撤销</translation>
+    </message>
+    <message>
+        <source>Display help for clicked on buttons, menus and windows
+Help</source>
+        <translation>显示所单击的按钮、菜单和窗口的帮助
+帮助</translation>
+    </message>
+    <message>
+        <source>Opens Help
+Help Topics</source>
+        <translation>打开帮助
+帮助主题</translation>
+    </message>
+    <message>
+        <source>Display help for current task or command
+Help</source>
+        <translation>显示当前任务或命令的帮助
+帮助</translation>
+    </message>
+    <message>
+        <source>Open this document</source>
+        <translation>打开此文档</translation>
+    </message>
+    <message>
+        <source>No printer is installed.</source>
+        <translation>未安装打印机。</translation>
+    </message>
+    <message>
+        <source>Failed to start print job.</source>
+        <translation>无法开始打印作业。</translation>
+    </message>
+    <message>
+        <source>&amp;Undo</source>
+        <translation>撤销(&amp;U)</translation>
+    </message>
+    <message>
+        <source>Cu&amp;t</source>
+        <translation>剪切(&amp;T)</translation>
+    </message>
+    <message>
+        <source>&amp;Copy</source>
+        <translation>复制(&amp;C)</translation>
+    </message>
+    <message>
+        <source>&amp;Paste</source>
+        <translation>粘贴(&amp;P)</translation>
+    </message>
+    <message>
+        <source>&amp;Delete</source>
+        <translation>删除(&amp;D)</translation>
+    </message>
+    <message>
+        <source>Select &amp;All</source>
+        <translation>全选(&amp;A)</translation>
+    </message>
+    <message>
+        <source>%1 Properties</source>
+        <translation>%1 属性</translation>
+    </message>
+    <message>
+        <source>(unavailable)</source>
+        <translation>（不可用）</translation>
+    </message>
+    <message>
+        <source>Name:</source>
+        <translation>名称：</translation>
+    </message>
+    <message>
+        <source>Location:</source>
+        <translation>位置：</translation>
+    </message>
+    <message>
+        <source>Size:</source>
+        <translation>大小：</translation>
+    </message>
+    <message>
+        <source>Created:</source>
+        <translation>创建时间：</translation>
+    </message>
+    <message>
+        <source>Modified:</source>
+        <translation>修改时间：</translation>
+    </message>
+    <message>
+        <source>Accessed:</source>
+        <translation>访问时间：</translation>
+    </message>
+    <message>
+        <source>&amp;Read-only</source>
+        <translation>只读(&amp;R)</translation>
+    </message>
+    <message>
+        <source>&amp;Hidden</source>
+        <translation>隐藏(&amp;H)</translation>
+    </message>
+    <message>
+        <source>Attributes:</source>
+        <translation>属性：</translation>
+    </message>
+</context>
+</TS>
