@@ -1,5 +1,7 @@
 #include "velmar/io/LineReader.h"
 
+#include "velmar/io/Transfer.h"
+
 #include <algorithm>
 #include <cstring>
 #include <vector>
@@ -57,7 +59,7 @@ bool ReadUntil(IStream* stream, const void* delimiter, uint32_t length, nkMem::C
     bool found = false;
     while (!found && !stream->IsEof())
     {
-        const uint32_t got = stream->Read(buffer.data() + carry, size - carry);
+        const uint32_t got = ReadCompleted(stream, buffer.data() + carry, size - carry);
         if (got == 0)
             break;
         const uint32_t avail = got + carry;
