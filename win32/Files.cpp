@@ -385,8 +385,13 @@ BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrit
     return EndTransfer(*file, offset, done, err, lpNumberOfBytesWritten, lpOverlapped);
 }
 
-BOOL WINAPI SetFilePointerEx(HANDLE hFile, LARGE_INTEGER liDistanceToMove,
-                             PLARGE_INTEGER lpNewFilePointer, DWORD dwMoveMethod)
+namespace
+{
+
+// Moves the file pointer; a new position beyond `limit` is refused with
+// ERROR_INVALID_PARAMETER and the pointer stays.
+BOOL MovePointer(HANDLE hFile, LONGLONG distance, PLARGE_INTEGER lpNewFilePointer,
+                 DWORD dwMoveMethod, LONGLONG limit)
 {
     auto file = FileFromHandle(hFile);
     if (!file)
@@ -407,13 +412,17 @@ BOOL WINAPI SetFilePointerEx(HANDLE hFile, LARGE_INTEGER liDistanceToMove,
         w32::SetLastErrorFromErrno(errno);
         return FALSE;
     }
-    const LONGLONG distance = liDistanceToMove.QuadPart;
     if ((distance > 0 && base > INT64_MAX - distance) || base + distance < 0)
     {
         SetLastError(ERROR_NEGATIVE_SEEK);
         return FALSE;
     }
     const off_t target = base + distance;
+    if (target > limit)
+    {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
     if (file->isRegular)
         file->position = target;
     else if (w32::sys::lseek(file->fd, target, SEEK_SET) < 0)
@@ -424,6 +433,14 @@ BOOL WINAPI SetFilePointerEx(HANDLE hFile, LARGE_INTEGER liDistanceToMove,
     if (lpNewFilePointer)
         lpNewFilePointer->QuadPart = target;
     return TRUE;
+}
+
+} // namespace
+
+BOOL WINAPI SetFilePointerEx(HANDLE hFile, LARGE_INTEGER liDistanceToMove,
+                             PLARGE_INTEGER lpNewFilePointer, DWORD dwMoveMethod)
+{
+    return MovePointer(hFile, liDistanceToMove.QuadPart, lpNewFilePointer, dwMoveMethod, INT64_MAX);
 }
 
 DWORD WINAPI SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistanceToMoveHigh,
@@ -439,7 +456,10 @@ DWORD WINAPI SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistance
     {
         distance.QuadPart = lDistanceToMove; // sign-extended, as Windows reads the 32-bit form
     }
-    if (!SetFilePointerEx(hFile, distance, &position, dwMoveMethod))
+    // Without the high word a position past 4 GiB could not be told apart
+    // from another: refused, as Windows does.
+    if (!MovePointer(hFile, distance.QuadPart, &position, dwMoveMethod,
+                     lpDistanceToMoveHigh ? INT64_MAX : 0xFFFFFFFFLL))
         return INVALID_SET_FILE_POINTER;
     if (lpDistanceToMoveHigh)
         *lpDistanceToMoveHigh = position.u.HighPart;
