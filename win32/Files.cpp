@@ -83,9 +83,12 @@ HANDLE CreateFileUtf8(const std::string& path, DWORD access, DWORD share,
                 return Fail(ERROR_FILE_EXISTS);
             if (S_ISDIR(st.st_mode))
             {
-                if (!(flags & FILE_FLAG_BACKUP_SEMANTICS) || wantWrite || truncating)
+                if (!(flags & FILE_FLAG_BACKUP_SEMANTICS) || truncating)
                     return Fail(ERROR_ACCESS_DENIED);
-                oflags |= O_DIRECTORY;
+                // Write access is granted, as Windows grants it (adding
+                // entries, setting attributes and times); no data goes
+                // through the handle, and the descriptor of a folder only reads.
+                oflags = (oflags & ~O_ACCMODE) | O_RDONLY | O_DIRECTORY;
             }
             else if ((st.st_mode & 0222) == 0 && (wantWrite || truncating))
             {
@@ -327,6 +330,11 @@ BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrit
     if (!lpNumberOfBytesWritten && !lpOverlapped)
     {
         SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    if (file->isDirectory)
+    {
+        SetLastError(ERROR_INVALID_FUNCTION);
         return FALSE;
     }
     if (!lpBuffer && nNumberOfBytesToWrite)
