@@ -50,12 +50,16 @@ Unlisted& TheUnlisted()
     return *unlisted;
 }
 
+bool HasEnded(const OVERLAPPED* o)
+{
+    const ULONG_PTR status = std::atomic_ref<ULONG_PTR>(const_cast<ULONG_PTR&>(o->Internal))
+                                 .load(std::memory_order_acquire);
+    return status != STATUS_PENDING;
+}
+
 bool HasEnded(const CAsyncRecord* r)
 {
-    const ULONG_PTR status =
-        std::atomic_ref<ULONG_PTR>(const_cast<ULONG_PTR&>(r->overlapped.Internal))
-            .load(std::memory_order_acquire);
-    return status != STATUS_PENDING;
+    return HasEnded(&r->overlapped);
 }
 
 // Frees a record nobody lists once the system is done with it, else keeps it
@@ -180,6 +184,50 @@ uint32_t CAsyncCtrl::Submit(uint32_t kind, void* buffer, uint32_t count)
     m_requests.Add(COSAsyncIORequest{record, m_userValue, kind, buffer, count});
     m_offset += count;
     return count;
+}
+
+uint32_t CAsyncCtrl::ReadAndWait(void* buffer, uint32_t count)
+{
+    return RunAndWait(kAsyncRead, buffer, count);
+}
+
+uint32_t CAsyncCtrl::WriteAndWait(const void* buffer, uint32_t count)
+{
+    return RunAndWait(kAsyncWrite, const_cast<void*>(buffer), count);
+}
+
+uint32_t CAsyncCtrl::RunAndWait(uint32_t kind, void* buffer, uint32_t count)
+{
+    if (!IsValid())
+    {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return 0;
+    }
+    // The record can live on this frame: the call returns only once the
+    // system is done with it.
+    OVERLAPPED overlapped{};
+    overlapped.Offset = static_cast<DWORD>(m_offset);
+    overlapped.OffsetHigh = static_cast<DWORD>(m_offset >> 32);
+    const BOOL started = kind == kAsyncWrite
+                             ? WriteFile(m_handle, buffer, count, nullptr, &overlapped)
+                             : ReadFile(m_handle, buffer, count, nullptr, &overlapped);
+    if (!started && GetLastError() != ERROR_IO_PENDING)
+        return 0;
+    DWORD bytes = 0;
+    BOOL ok = FALSE;
+    for (;;)
+    {
+        ok = GetOverlappedResult(m_handle, &overlapped, &bytes, TRUE);
+        if (HasEnded(&overlapped))
+            break;
+        // Without an event of its own the wait can end with another transfer
+        // of the file; this one is still running.
+        Sleep(1);
+    }
+    m_offset += bytes;
+    if (ok)
+        SetLastError(ERROR_SUCCESS);
+    return bytes;
 }
 
 bool CAsyncCtrl::Cancel()

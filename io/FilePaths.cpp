@@ -76,9 +76,9 @@ bool SetTimes(const C* path, DWORD access, DWORD flags, const CDateTime* created
     return CloseWith(h, ok);
 }
 
-// Folders open for their attributes only: write access to a folder's data
-// is refused by the system, and setting times needs no more.
-constexpr DWORD kFolderWrite = FILE_WRITE_ATTRIBUTES;
+// A folder opens for writing only with backup semantics, which the folder
+// calls give.
+constexpr DWORD kFolderWrite = GENERIC_WRITE;
 
 } // namespace
 

@@ -133,8 +133,8 @@ bool CFileWin::Seek(int32_t offset, uint32_t origin)
         return false;
     if (m_async != nullptr)
         return SeekAsync(offset, origin);
-    return SetFilePointer(m_handle, offset, nullptr, MoveMethodOf(origin)) !=
-           INVALID_SET_FILE_POINTER;
+    // With the high word, so that steps work on files past 4 GiB too.
+    return Seek64(static_cast<uint32_t>(offset), offset < 0 ? 0xFFFFFFFFu : 0, origin);
 }
 
 bool CFileWin::Seek64(uint32_t low, uint32_t high, uint32_t origin)

@@ -1,5 +1,7 @@
 #include "velmar/io/LineReader.h"
 
+#include "velmar/io/Transfer.h"
+
 #include <algorithm>
 #include <cstring>
 #include <vector>
@@ -51,20 +53,23 @@ bool ReadUntil(IStream* stream, const void* delimiter, uint32_t length, nkMem::C
     std::vector<uint8_t> buffer(size);
     uint32_t carry = 0;
     uint32_t total = 0;
+    // Where the next look falls in the block: a step can reach past the bytes
+    // read, and the grid runs on from there in the next block.
+    uint32_t next = 0;
     bool found = false;
     while (!found && !stream->IsEof())
     {
-        const uint32_t got = stream->Read(buffer.data() + carry, size - carry);
+        const uint32_t got = ReadCompleted(stream, buffer.data() + carry, size - carry);
         if (got == 0)
             break;
         const uint32_t avail = got + carry;
-        uint32_t i = 0;
+        uint64_t i = next; // 64 bits: a step near 4 GiB must not wrap
         for (; i + length <= avail; i += step)
         {
             if (buffer[i] == delim[0] && std::memcmp(&buffer[i], delim, length) == 0)
             {
                 // Back to the delimiter's start, or just past it.
-                uint32_t back = avail - i;
+                uint32_t back = avail - static_cast<uint32_t>(i);
                 if (flags & kUntilConsume)
                     back -= length;
                 StepBack(stream, back);
@@ -72,7 +77,9 @@ bool ReadUntil(IStream* stream, const void* delimiter, uint32_t length, nkMem::C
                 break;
             }
         }
-        uint32_t take = std::min(i, avail); // a step past the end takes what is there
+        // A step past the end takes what is there.
+        uint32_t take = static_cast<uint32_t>(std::min<uint64_t>(i, avail));
+        next = static_cast<uint32_t>(i - take);
         if (found && (flags & kUntilKeepDelimiter))
             take += length;
         AppendBytes(out, buffer.data(), take);

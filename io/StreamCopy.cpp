@@ -1,5 +1,7 @@
 #include "velmar/io/StreamCopy.h"
 
+#include "velmar/io/Transfer.h"
+
 #include <algorithm>
 
 namespace Orvex
@@ -42,7 +44,7 @@ uint32_t CopyFromMemory(IMemStream* source, ISeqStreamWriter* destination, const
     uint32_t total = 0;
     if (sink == nullptr)
     {
-        total = destination->Write(base, remaining);
+        total = WriteCompleted(destination, base, remaining);
     }
     else
     {
@@ -51,7 +53,7 @@ uint32_t CopyFromMemory(IMemStream* source, ISeqStreamWriter* destination, const
         while (offset < remaining)
         {
             const uint32_t chunk = std::min(kBlock, remaining - offset);
-            const uint32_t written = destination->Write(base + offset, chunk);
+            const uint32_t written = WriteCompleted(destination, base + offset, chunk);
             total += written;
             offset += chunk;
             ReportBytes(sink, total);
@@ -93,7 +95,7 @@ uint32_t CopyIntoMemory(ISeqStreamReader* source, IMemStream* destination, const
         uint8_t* base = destination->GetBuffer();
         if (base == nullptr)
             break;
-        const uint32_t got = source->Read(base + position, want);
+        const uint32_t got = ReadCompleted(source, base + position, want);
         if (got == 0)
             break;
         position += got;
@@ -115,10 +117,10 @@ uint32_t CopyThroughBuffer(ISeqStreamReader* source, ISeqStreamWriter* destinati
     uint32_t total = 0;
     for (;;)
     {
-        const uint32_t got = source->Read(block, kBlock);
+        const uint32_t got = ReadCompleted(source, block, kBlock);
         if (got == 0)
             break;
-        const uint32_t written = destination->Write(block, got);
+        const uint32_t written = WriteCompleted(destination, block, got);
         total += written;
         // Going on after a refused write would leave a gap inside the copy.
         if (written < got)
@@ -170,7 +172,7 @@ bool FlushReader(ISeqStreamReader* reader)
 
 uint32_t IStream::Peek(void* buffer, uint32_t count)
 {
-    const uint32_t got = Read(buffer, count);
+    const uint32_t got = ReadCompleted(this, buffer, count);
     // Skip takes a signed distance: step back in at most two moves.
     uint32_t back = got;
     while (back != 0)

@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
@@ -25,7 +27,17 @@ namespace
 constexpr uint64_t kAllocationGranularity = 65536;
 constexpr off_t kHeaderSize = 4096;
 constexpr size_t kMaxNameLength = MAX_PATH;
-constexpr char kMagic[8] = {'V', 'L', 'M', 'R', 'S', 'E', 'C', '1'};
+constexpr char kMagic[8] = {'V', 'L', 'M', 'R', 'S', 'E', 'C', '2'};
+
+// A process using a file-backed section, and its descriptor of the file:
+// others open the file itself through /proc/<pid>/fd/<fd>, whatever its
+// name has become meanwhile. A slot with pid 0 is free.
+struct Holder
+{
+    int32_t pid;
+    int32_t fd;
+};
+constexpr size_t kHolderSlots = (kHeaderSize - 40) / sizeof(Holder);
 
 // The first page of a name's file: what another process needs to open it.
 struct NameHeader
@@ -34,7 +46,11 @@ struct NameHeader
     uint32_t protection;
     uint32_t fileBacked;
     uint64_t size;
-    char path[kHeaderSize - 24]; // the backing file, for file-backed sections
+    // The backing file, for file-backed sections: a descriptor reached
+    // through a holder must be this file.
+    uint64_t device;
+    uint64_t inode;
+    Holder holders[kHolderSlots];
 };
 static_assert(sizeof(NameHeader) == kHeaderSize);
 
@@ -80,6 +96,8 @@ public:
     // Named sections: the name's file, locked while this process uses it.
     std::string namePath;
     int nameFd = -1;
+    // This process's slot among the holders of a file-backed named section.
+    int holderSlot = -1;
 };
 
 struct View
@@ -142,11 +160,38 @@ bool StillLinked(int fd, const std::string& path)
            a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
+off_t HolderOffset(size_t slot)
+{
+    return static_cast<off_t>(offsetof(NameHeader, holders) + slot * sizeof(Holder));
+}
+
+// Enters this process among the holders, in a free slot or one whose process
+// is gone; without room it just stays unlisted. Called with byte 1 locked.
+int AddHolder(int nameFd, const NameHeader& header, int fd)
+{
+    for (size_t i = 0; i < kHolderSlots; ++i)
+    {
+        const Holder& h = header.holders[i];
+        if (h.pid != 0 && (kill(h.pid, 0) == 0 || errno != ESRCH))
+            continue;
+        const Holder self{static_cast<int32_t>(getpid()), fd};
+        if (w32::sys::pwrite(nameFd, &self, sizeof self, HolderOffset(i)) != sizeof self)
+            return -1;
+        return static_cast<int>(i);
+    }
+    return -1;
+}
+
 Section::~Section()
 {
     if (nameFd >= 0)
     {
         LockByte(nameFd, F_WRLCK, 1, true);
+        if (holderSlot >= 0)
+        {
+            const Holder none{0, 0};
+            w32::sys::pwrite(nameFd, &none, sizeof none, HolderOffset(holderSlot));
+        }
         LockByte(nameFd, F_UNLCK, 0, false);
         if (!OtherProcessesUse(nameFd) && StillLinked(nameFd, namePath))
             w32::sys::unlink(namePath.c_str());
@@ -212,10 +257,36 @@ std::string NameFile(const std::wstring& given)
 struct NewSection
 {
     int fd = -1; // the file's descriptor (a duplicate), -1 for memory
-    std::string filePath;
     uint64_t size = 0;
     DWORD protection = 0;
 };
+
+// Opens the backing file of a section through the descriptor of a process
+// holding it; -1 with the last error when none reaches it.
+int OpenThroughHolders(const NameHeader& header, int flags)
+{
+    DWORD error = ERROR_FILE_NOT_FOUND;
+    for (const Holder& h : header.holders)
+    {
+        if (h.pid == 0)
+            continue;
+        const std::string link = "/proc/" + std::to_string(h.pid) + "/fd/" + std::to_string(h.fd);
+        const int fd = w32::sys::open(link.c_str(), flags);
+        if (fd < 0)
+        {
+            error = w32::Win32ErrorFromErrno(errno);
+            continue;
+        }
+        // The process may be gone and its number taken, or the descriptor reused.
+        struct stat st;
+        if (w32::sys::fstat(fd, &st) == 0 && static_cast<uint64_t>(st.st_dev) == header.device &&
+            static_cast<uint64_t>(st.st_ino) == header.inode)
+            return fd;
+        w32::sys::close(fd);
+    }
+    SetLastError(error);
+    return -1;
+}
 
 // Fills a section from the header of an existing name.
 DWORD JoinExisting(Section& s, int nameFd)
@@ -224,15 +295,14 @@ DWORD JoinExisting(Section& s, int nameFd)
     if (w32::sys::pread(nameFd, &header, sizeof header, 0) != static_cast<ssize_t>(sizeof header) ||
         std::memcmp(header.magic, kMagic, sizeof kMagic) != 0)
         return ERROR_FILE_INVALID;
-    header.path[sizeof header.path - 1] = 0;
     s.size = header.size;
     s.protection = header.protection;
     if (header.fileBacked)
     {
-        s.fd =
-            w32::sys::open(header.path, (Writable(s.protection) ? O_RDWR : O_RDONLY) | O_CLOEXEC);
+        s.fd = OpenThroughHolders(header, (Writable(s.protection) ? O_RDWR : O_RDONLY) | O_CLOEXEC);
         if (s.fd < 0)
-            return w32::Win32ErrorFromErrno(errno);
+            return GetLastError();
+        s.holderSlot = AddHolder(nameFd, header, s.fd);
     }
     else
     {
@@ -249,9 +319,16 @@ DWORD StartNew(Section& s, int nameFd, NewSection& made)
     header.protection = made.protection;
     header.fileBacked = made.fd >= 0;
     header.size = made.size;
-    if (made.filePath.size() >= sizeof header.path)
-        return ERROR_FILENAME_EXCED_RANGE;
-    std::memcpy(header.path, made.filePath.c_str(), made.filePath.size());
+    if (made.fd >= 0)
+    {
+        struct stat st;
+        if (w32::sys::fstat(made.fd, &st) != 0)
+            return w32::Win32ErrorFromErrno(errno);
+        header.device = static_cast<uint64_t>(st.st_dev);
+        header.inode = static_cast<uint64_t>(st.st_ino);
+        header.holders[0] = Holder{static_cast<int32_t>(getpid()), made.fd};
+        s.holderSlot = 0;
+    }
     const off_t total = made.fd >= 0 ? kHeaderSize : kHeaderSize + static_cast<off_t>(made.size);
     if (w32::sys::ftruncate(nameFd, 0) != 0 ||
         w32::sys::pwrite(nameFd, &header, sizeof header, 0) != kHeaderSize ||
@@ -355,14 +432,6 @@ std::wstring WideName(LPCSTR name)
     return out;
 }
 
-std::string RealPath(int fd)
-{
-    char buf[4096];
-    const std::string link = "/proc/self/fd/" + std::to_string(fd);
-    const ssize_t n = readlink(link.c_str(), buf, sizeof buf - 1);
-    return n > 0 ? std::string(buf, static_cast<size_t>(n)) : std::string();
-}
-
 HANDLE CreateMapping(HANDLE hFile, DWORD flProtect, DWORD sizeHigh, DWORD sizeLow,
                      const std::wstring* name)
 {
@@ -417,7 +486,6 @@ HANDLE CreateMapping(HANDLE hFile, DWORD flProtect, DWORD sizeHigh, DWORD sizeLo
         made.fd = fcntl(file->fd, F_DUPFD_CLOEXEC, 0);
         if (made.fd < 0)
             return Fail(w32::Win32ErrorFromErrno(errno), HANDLE(nullptr));
-        made.filePath = RealPath(made.fd);
     }
 
     std::shared_ptr<Section> section;

@@ -83,9 +83,12 @@ HANDLE CreateFileUtf8(const std::string& path, DWORD access, DWORD share,
                 return Fail(ERROR_FILE_EXISTS);
             if (S_ISDIR(st.st_mode))
             {
-                if (!(flags & FILE_FLAG_BACKUP_SEMANTICS) || wantWrite || truncating)
+                if (!(flags & FILE_FLAG_BACKUP_SEMANTICS) || truncating)
                     return Fail(ERROR_ACCESS_DENIED);
-                oflags |= O_DIRECTORY;
+                // Write access is granted, as Windows grants it (adding
+                // entries, setting attributes and times); no data goes
+                // through the handle, and the descriptor of a folder only reads.
+                oflags = (oflags & ~O_ACCMODE) | O_RDONLY | O_DIRECTORY;
             }
             else if ((st.st_mode & 0222) == 0 && (wantWrite || truncating))
             {
@@ -329,6 +332,11 @@ BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrit
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
+    if (file->isDirectory)
+    {
+        SetLastError(ERROR_INVALID_FUNCTION);
+        return FALSE;
+    }
     if (!lpBuffer && nNumberOfBytesToWrite)
     {
         SetLastError(ERROR_NOACCESS);
@@ -385,8 +393,13 @@ BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrit
     return EndTransfer(*file, offset, done, err, lpNumberOfBytesWritten, lpOverlapped);
 }
 
-BOOL WINAPI SetFilePointerEx(HANDLE hFile, LARGE_INTEGER liDistanceToMove,
-                             PLARGE_INTEGER lpNewFilePointer, DWORD dwMoveMethod)
+namespace
+{
+
+// Moves the file pointer; a new position beyond `limit` is refused with
+// ERROR_INVALID_PARAMETER and the pointer stays.
+BOOL MovePointer(HANDLE hFile, LONGLONG distance, PLARGE_INTEGER lpNewFilePointer,
+                 DWORD dwMoveMethod, LONGLONG limit)
 {
     auto file = FileFromHandle(hFile);
     if (!file)
@@ -407,13 +420,17 @@ BOOL WINAPI SetFilePointerEx(HANDLE hFile, LARGE_INTEGER liDistanceToMove,
         w32::SetLastErrorFromErrno(errno);
         return FALSE;
     }
-    const LONGLONG distance = liDistanceToMove.QuadPart;
     if ((distance > 0 && base > INT64_MAX - distance) || base + distance < 0)
     {
         SetLastError(ERROR_NEGATIVE_SEEK);
         return FALSE;
     }
     const off_t target = base + distance;
+    if (target > limit)
+    {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
     if (file->isRegular)
         file->position = target;
     else if (w32::sys::lseek(file->fd, target, SEEK_SET) < 0)
@@ -424,6 +441,14 @@ BOOL WINAPI SetFilePointerEx(HANDLE hFile, LARGE_INTEGER liDistanceToMove,
     if (lpNewFilePointer)
         lpNewFilePointer->QuadPart = target;
     return TRUE;
+}
+
+} // namespace
+
+BOOL WINAPI SetFilePointerEx(HANDLE hFile, LARGE_INTEGER liDistanceToMove,
+                             PLARGE_INTEGER lpNewFilePointer, DWORD dwMoveMethod)
+{
+    return MovePointer(hFile, liDistanceToMove.QuadPart, lpNewFilePointer, dwMoveMethod, INT64_MAX);
 }
 
 DWORD WINAPI SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistanceToMoveHigh,
@@ -439,7 +464,10 @@ DWORD WINAPI SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistance
     {
         distance.QuadPart = lDistanceToMove; // sign-extended, as Windows reads the 32-bit form
     }
-    if (!SetFilePointerEx(hFile, distance, &position, dwMoveMethod))
+    // Without the high word a position past 4 GiB could not be told apart
+    // from another: refused, as Windows does.
+    if (!MovePointer(hFile, distance.QuadPart, &position, dwMoveMethod,
+                     lpDistanceToMoveHigh ? INT64_MAX : 0xFFFFFFFFLL))
         return INVALID_SET_FILE_POINTER;
     if (lpDistanceToMoveHigh)
         *lpDistanceToMoveHigh = position.u.HighPart;

@@ -300,3 +300,47 @@ TEST_F(AsyncCtrlTest, DuplicateSharesTheControllerAndEachReleasesItOnce)
     first.Close();
     EXPECT_EQ(ReadBytes(path), (std::vector<uint8_t>{'x', 'y', 'c', 'd'}));
 }
+
+TEST_F(AsyncCtrlTest, CopiesLinesAndCommandsWaitForEachTransferToEnd)
+{
+    const auto bytes = Pattern(70000);
+    const std::string path = WriteBytes(dir.File("in.bin"), bytes);
+    CFileStream in(path.c_str(), kModeRead | kModeAsync, false);
+    ASSERT_TRUE(in.IsOpen());
+    // Through the copy's buffer, into memory and out to another such file:
+    // every byte as the file has it, and the end of the file ends the copy.
+    CRecordingStream buffered;
+    buffered.writeLimit = 1 << 20;
+    ASSERT_EQ(in.ReadTo(&buffered), 70000u);
+    EXPECT_EQ(buffered.data, bytes);
+    ASSERT_TRUE(in.Seek(0, kSeekBegin));
+    CMemStream mem;
+    ASSERT_EQ(CopyStream(&in, &mem), 70000u);
+    const std::string outPath = dir.File("out.bin");
+    CFileStream out(outPath.c_str(), kModeWrite | kModeAsync, true);
+    ASSERT_TRUE(mem.Seek(0, kSeekBegin));
+    EXPECT_EQ(CopyStream(&mem, &out), 70000u);
+    // Nothing is left running on a buffer the copies are done with.
+    EXPECT_EQ(in.GetAsyncCtrl()->GetPendingCount() + out.GetAsyncCtrl()->GetPendingCount(), 0u);
+    out.Close();
+    EXPECT_EQ(ReadBytes(outPath), bytes);
+
+    // Lines end with the file; a read command that gets less says so.
+    const std::string textPath = WriteBytes(dir.File("t.txt"), {'a', '\n', 'b'});
+    CFileStream text(textPath.c_str(), kModeRead | kModeAsync, false);
+    nkMem::CStringT<char> line;
+    for (const char* expected : {"a", "b"})
+    {
+        ASSERT_TRUE(ReadLine(&text, line));
+        EXPECT_STREQ(line.GetSafeString(), expected);
+    }
+    EXPECT_FALSE(ReadLine(&text, line));
+    char got[2] = {};
+    CReadCommand read;
+    read.source = &text;
+    read.buffer = got;
+    read.count = 2;
+    ASSERT_TRUE(text.Seek(2, kSeekBegin));
+    EXPECT_FALSE(read.Execute());
+    EXPECT_EQ(got[0], 'b');
+}

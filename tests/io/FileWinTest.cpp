@@ -258,6 +258,14 @@ TEST_F(FileWinTest, LengthsAcross4GiBThroughThe64BitForms)
     EXPECT_EQ(s.GetLength64(), 0x100000010ull);
     EXPECT_TRUE(s.Seek64(8, 1, kSeekBegin));
     EXPECT_EQ(s.GetPosition64(), 0x100000008ull);
+    // Relative steps up there, and the end told by whole positions: at 0x10
+    // the low words of position and length are the same.
+    EXPECT_TRUE(s.Skip(8));
+    EXPECT_TRUE(s.IsEof());
+    EXPECT_TRUE(s.Skip(-4));
+    EXPECT_EQ(s.GetPosition64(), 0x10000000Cull);
+    EXPECT_TRUE(s.Seek64(0x10, 0, kSeekBegin));
+    EXPECT_FALSE(s.IsEof());
 }
 
 #ifndef _WIN32

@@ -71,6 +71,12 @@ TEST(ReadUntil, MultiByteDelimiterSplitAcrossBlocks)
     out.Empty();
     ASSERT_TRUE(ReadUntil(&w, ";;", 2, out, nullptr, 0, 16, 2));
     EXPECT_STREQ(out.GetSafeString(), "a;;b");
+    // The grid runs on across blocks that are no multiple of the step.
+    CRecordingStream g = Text("abcdefghijkl;mn");
+    out.Empty();
+    ASSERT_TRUE(ReadUntil(&g, ";", 1, out, nullptr, 0, 10, 4));
+    EXPECT_STREQ(out.GetSafeString(), "abcdefghijkl");
+    EXPECT_EQ(g.GetPosition(), 12u);
     // Refused arguments.
     EXPECT_FALSE(ReadUntil(&w, "", 0, out));
     EXPECT_FALSE(ReadUntil(nullptr, ";", 1, out));

@@ -209,3 +209,30 @@ TEST_F(FileMappingTest, NamedFileSectionReachesTheFileFromAnotherProcess)
     CloseHandle(file);
     EXPECT_EQ("<b>original</a>", ReadBytes("shared.xml"));
 }
+
+TEST_F(FileMappingTest, NamedFileSectionIsJoinedThroughTheFileNotItsName)
+{
+    // The backing file moves and another file takes its name: another
+    // process still joins this section, and never the newcomer.
+    WriteBytes("backing.bin", "section bytes");
+    HANDLE file = Open("backing.bin", GENERIC_READ | GENERIC_WRITE,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+    HANDLE map = CreateFileMappingW(file, nullptr, PAGE_READWRITE, 0, 0, L"Velmar_Test_Moved");
+    ASSERT_NE(nullptr, map);
+    const char* view = static_cast<const char*>(MapViewOfFile(map, FILE_MAP_READ, 0, 0, 0));
+    ASSERT_NE(nullptr, view);
+    ASSERT_TRUE(MoveFileExW(WPath("backing.bin").c_str(), WPath("moved.bin").c_str(), 0));
+    WriteBytes("backing.bin", "an impostor!!");
+    EXPECT_EQ(0, testsupport::RunChild({"map-write", "Velmar_Test_Moved", "SECTION"}));
+    EXPECT_EQ("SECTION bytes", Text(view, 13));
+    EXPECT_EQ("an impostor!!", ReadBytes("backing.bin"));
+#ifndef _WIN32
+    // Windows refuses to delete a file a section maps; here the name goes,
+    // and the section is still there to join.
+    ASSERT_TRUE(DeleteFileW(WPath("moved.bin").c_str()));
+    EXPECT_EQ(0, testsupport::RunChild({"map-read", "Velmar_Test_Moved", "SECTION bytes"}));
+#endif
+    UnmapViewOfFile(view);
+    CloseHandle(map);
+    CloseHandle(file);
+}

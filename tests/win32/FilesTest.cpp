@@ -156,6 +156,16 @@ TEST_F(FilesTest, FilePointerAndSizeBeyondFourGigabytes)
     ASSERT_TRUE(GetFileSizeEx(h, &size));
     EXPECT_EQ(0x100000005LL, size.QuadPart);
 
+    // Without the high word a position past 4 GiB cannot be told: refused, and
+    // the pointer stays. Known Wine difference: it moves and returns the low word.
+    SetFilePointer(h, 3, nullptr, FILE_BEGIN);
+    EXPECT_EQ(testsupport::UnderWine() ? ERROR_SUCCESS : ERROR_INVALID_PARAMETER,
+              LAST_ERROR_IF(INVALID_SET_FILE_POINTER, SetFilePointer(h, 0, nullptr, FILE_END)));
+    if (!testsupport::UnderWine())
+    {
+        EXPECT_EQ(3u, Position(h));
+    }
+
     // A size whose low word is 0xFFFFFFFF: success with error 0.
     high = 1;
     SetFilePointer(h, -1, &high, FILE_BEGIN);
@@ -385,6 +395,14 @@ TEST_F(FilesTest, FoldersAndNamesOutsideAscii)
     DWORD n;
     EXPECT_EQ(ERROR_INVALID_FUNCTION, LAST_ERROR_IF(FALSE, ReadFile(d, &c, 1, &n, nullptr)));
     CloseHandle(d);
+    // Write access too, which setting a folder's times asks for; never without
+    // backup semantics.
+    d = Open("sub", GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS);
+    ASSERT_NE(INVALID_HANDLE_VALUE, d);
+    FILETIME t{0xD53E8000u, 0x01D9B0A1u};
+    EXPECT_TRUE(SetFileTime(d, nullptr, nullptr, &t));
+    CloseHandle(d);
+    EXPECT_EQ(ERROR_ACCESS_DENIED, TryOpen("sub", GENERIC_WRITE, FILE_SHARE_READ));
 
     // A wide name keeps every code point, those beyond the basic plane too.
     const std::wstring wide = WPath("") + L"\u4e2d\u6587\U0001F600.xml";

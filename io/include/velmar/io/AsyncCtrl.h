@@ -33,6 +33,12 @@ class IAsyncCtrl : public virtual CMemObject
     // Submits a transfer; the bytes asked for on success, 0 on failure.
     virtual uint32_t Read(void* buffer, uint32_t count) = 0;
     virtual uint32_t Write(const void* buffer, uint32_t count) = 0;
+    // Runs one transfer at the running offset and returns once it has ended:
+    // the bytes it moved (fewer than asked at the end of the file or on
+    // failure, with the last error set), by which the offset advances. It is
+    // never listed: Collect does not see it.
+    virtual uint32_t ReadAndWait(void* buffer, uint32_t count) = 0;
+    virtual uint32_t WriteAndWait(const void* buffer, uint32_t count) = 0;
     // Asks the system to end every outstanding transfer; they stay listed
     // until collected.
     virtual bool Cancel() = 0;

@@ -49,6 +49,8 @@ class CAsyncCtrl : public IAsyncCtrl
     uint32_t GetUserValue() override { return m_userValue; }
     uint32_t Read(void* buffer, uint32_t count) override;
     uint32_t Write(const void* buffer, uint32_t count) override;
+    uint32_t ReadAndWait(void* buffer, uint32_t count) override;
+    uint32_t WriteAndWait(const void* buffer, uint32_t count) override;
     bool Cancel() override;
     uint32_t Collect(AsyncResult* results, uint32_t maximum) override;
     uint32_t GetPendingCount() override { return m_requests.GetCount(); }
@@ -69,6 +71,7 @@ class CAsyncCtrl : public IAsyncCtrl
 
 private:
     uint32_t Submit(uint32_t kind, void* buffer, uint32_t count);
+    uint32_t RunAndWait(uint32_t kind, void* buffer, uint32_t count);
     int32_t IndexOf(const CAsyncRecord* record) const;
     // Takes request i out of the list and lets its record go.
     void RemoveRequest(uint32_t i);

@@ -1,7 +1,8 @@
 #pragma once
 // One read, write or seek on a stream, packaged to run later. A command owns
 // neither its stream nor its buffer: its creator keeps both alive until it
-// has run.
+// has run. A transfer on an asynchronous stream is waited for, so that the
+// command's result is what really moved.
 
 #include "velmar/io/Stream.h"
 

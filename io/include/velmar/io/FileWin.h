@@ -4,8 +4,9 @@
 // A file opened with kModeAsync is opened for overlapped transfers and owns a
 // CAsyncCtrl: Read and Write submit through it (the bytes asked for, collected
 // later), and its position is the controller's running offset, which Seek
-// moves. Named mappings of the file are kept in its own table and all
-// released by Close.
+// moves. The library's copies, line readers and commands wait for each of
+// their transfers instead (ReadCompleted, WriteCompleted). Named mappings of the file are kept in
+// its own table and all released by Close.
 
 #include "velmar/io/AsyncCtrlWin.h"
 #include "velmar/io/File.h"

@@ -28,7 +28,8 @@ class IStream : public ISequentialStream,
     // A view of `size` bytes at `offset`, or null.
     virtual void* MapRegion(uint32_t access, uint32_t offset, uint32_t size) = 0;
     virtual bool UnmapRegion(void* view) = 0;
-    virtual bool IsEof() { return GetPosition() == GetLength(); }
+    // Whole positions: past 4 GiB the low words alone may match anywhere.
+    virtual bool IsEof() { return GetPosition64() == GetLength64(); }
     virtual bool IsAtStart() { return GetPosition() == 0; }
 
     // Reads, then steps back over what was read.

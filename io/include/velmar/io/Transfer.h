@@ -6,6 +6,14 @@
 namespace Orvex
 {
 
+// One read (write) that has ended when the call returns, so that the count is
+// what really moved and the buffer is free again: on a stream with an
+// asynchronous controller the transfer is submitted and waited for; any
+// other stream's Read (Write) answers as it is. The copies, the line readers
+// and the functions below transfer through these.
+uint32_t ReadCompleted(ISeqStreamReader* reader, void* buffer, uint32_t count);
+uint32_t WriteCompleted(ISeqStreamWriter* writer, const void* buffer, uint32_t count);
+
 // True when the reader delivered exactly `count` bytes.
 bool TransferExactly(ISeqStreamReader* reader, void* buffer, uint32_t count);
 // True when the writer accepted exactly `count` bytes.

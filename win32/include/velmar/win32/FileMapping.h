@@ -14,7 +14,10 @@
 // as small files in $VELMAR_SHM_DIR, else /dev/shm/velmar-<uid>; a name is
 // visible while a handle or a view of it is open in some process (Windows
 // drops the name with the last handle; here the views keep it too).
-// Memory-backed named sections keep their bytes in that file.
+// Memory-backed named sections keep their bytes in that file; a file-backed
+// one is joined through the open file of a process that uses it
+// (/proc/<pid>/fd), never by path, so a backing file renamed or deleted
+// meanwhile is still the one shared.
 
 #include "velmar/win32/Types.h"
 

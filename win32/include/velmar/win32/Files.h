@@ -4,7 +4,9 @@
 // Quirks kept from Windows on purpose: a synchronous read at the end of a file
 // succeeds with 0 bytes; SetFilePointer and GetFileSize return 0xFFFFFFFF on
 // failure with the last error set, and set the last error to 0 when a
-// successful result has that value; calls on a closed handle fail with
+// successful result has that value; SetFilePointer without the high word
+// refuses a new position past 4 GiB (ERROR_INVALID_PARAMETER, the pointer
+// stays); calls on a closed handle fail with
 // ERROR_INVALID_HANDLE; a handle without read (write) access cannot read
 // (write): ERROR_ACCESS_DENIED; a missing file is ERROR_FILE_NOT_FOUND, a
 // missing folder ERROR_PATH_NOT_FOUND; OPEN_ALWAYS and CREATE_ALWAYS on an
