@@ -304,7 +304,7 @@ TEST_F(AsyncCtrlTest, DuplicateSharesTheControllerAndEachReleasesItOnce)
 TEST_F(AsyncCtrlTest, CopiesLinesAndCommandsWaitForEachTransferToEnd)
 {
     const auto bytes = Pattern(70000);
-    const std::string path = WriteBytes(dir.File("in.bin"), bytes);
+    const std::string path = WriteBytes(dir.file("in.bin"), bytes);
     CFileStream in(path.c_str(), kModeRead | kModeAsync, false);
     ASSERT_TRUE(in.IsOpen());
     // Through the copy's buffer, into memory and out to another such file:
@@ -316,7 +316,7 @@ TEST_F(AsyncCtrlTest, CopiesLinesAndCommandsWaitForEachTransferToEnd)
     ASSERT_TRUE(in.Seek(0, kSeekBegin));
     CMemStream mem;
     ASSERT_EQ(CopyStream(&in, &mem), 70000u);
-    const std::string outPath = dir.File("out.bin");
+    const std::string outPath = dir.file("out.bin");
     CFileStream out(outPath.c_str(), kModeWrite | kModeAsync, true);
     ASSERT_TRUE(mem.Seek(0, kSeekBegin));
     EXPECT_EQ(CopyStream(&mem, &out), 70000u);
@@ -326,7 +326,7 @@ TEST_F(AsyncCtrlTest, CopiesLinesAndCommandsWaitForEachTransferToEnd)
     EXPECT_EQ(ReadBytes(outPath), bytes);
 
     // Lines end with the file; a read command that gets less says so.
-    const std::string textPath = WriteBytes(dir.File("t.txt"), {'a', '\n', 'b'});
+    const std::string textPath = WriteBytes(dir.file("t.txt"), {'a', '\n', 'b'});
     CFileStream text(textPath.c_str(), kModeRead | kModeAsync, false);
     nkMem::CStringT<char> line;
     for (const char* expected : {"a", "b"})
