@@ -60,7 +60,7 @@ static CString GroupedDigits(uint64_t n)
 CString CFileProperties::FormatSize(uint64_t nBytes)
 {
     if (nBytes < 1024)
-        return GroupedDigits(nBytes) + (nBytes == 1 ? L" byte" : L" bytes");
+        return GroupedDigits(nBytes) + L" " + AfxTranslate(nBytes == 1 ? L"byte" : L"bytes");
     static const wchar_t* const units[] = {L"KB", L"MB", L"GB", L"TB", L"PB", L"EB"};
     double value = static_cast<double>(nBytes) / 1024.0;
     size_t unit = 0;
@@ -79,7 +79,8 @@ CString CFileProperties::FormatSize(uint64_t nBytes)
                       static_cast<double>(static_cast<uint64_t>(value * 10.0)) / 10.0);
     else
         std::swprintf(text, 64, L"%llu", static_cast<unsigned long long>(value));
-    return CString(text) + L" " + units[unit] + L" (" + GroupedDigits(nBytes) + L" bytes)";
+    return CString(text) + L" " + units[unit] + L" (" + GroupedDigits(nBytes) + L" " +
+           AfxTranslate(L"bytes") + L")";
 }
 
 CString CFileProperties::FormatTime(const Orvex::CDateTime& time)

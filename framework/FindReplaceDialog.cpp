@@ -1,5 +1,7 @@
 #include "velmar/framework/FindReplaceDialog.h"
 
+#include "velmar/framework/Translation.h"
+
 #include <QCheckBox>
 #include <QDialog>
 #include <QGridLayout>
@@ -10,6 +12,15 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+
+namespace
+{
+// A label of the dialog in the interface's language.
+QString Tr(LPCWSTR text)
+{
+    return AfxToQString(AfxTranslate(text));
+}
+} // namespace
 
 IMPLEMENT_DYNAMIC(CFindReplaceDialog, CWnd)
 
@@ -37,8 +48,8 @@ BOOL CFindReplaceDialog::Create(BOOL bFindDialogOnly, LPCWSTR lpszFindWhat, LPCW
     // outlives the owner's own destruction only as long as the owner lets it.
     QWidget* pOwner = pParentWnd ? pParentWnd->GetWidget() : nullptr;
     HWND hWndParent = pOwner ? HandleOf(pOwner->window()) : nullptr;
-    if (!CreateEx(0, nullptr, bFindDialogOnly ? L"Find" : L"Replace", 0, CW_USEDEFAULT,
-                  CW_USEDEFAULT, 0, 0, hWndParent, nullptr))
+    if (!CreateEx(0, nullptr, AfxTranslate(bFindDialogOnly ? L"Find" : L"Replace"), 0,
+                  CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, hWndParent, nullptr))
         return FALSE;
     if (QWidget* pWidget = GetWidget())
     {
@@ -59,7 +70,7 @@ QWidget* CFindReplaceDialog::CreateWidget(const CREATESTRUCT&, QWidget* pParentW
     auto* pGrid = new QGridLayout;
     m_pFindWhat = new QLineEdit(AfxToQString(m_fr.strFindWhat));
     m_pFindWhat->setObjectName(QStringLiteral("findWhat"));
-    auto* pFindLabel = new QLabel(QStringLiteral("Fi&nd what:"));
+    auto* pFindLabel = new QLabel(Tr(L"Fi&nd what:"));
     pFindLabel->setBuddy(m_pFindWhat);
     pGrid->addWidget(pFindLabel, 0, 0);
     pGrid->addWidget(m_pFindWhat, 0, 1);
@@ -68,18 +79,18 @@ QWidget* CFindReplaceDialog::CreateWidget(const CREATESTRUCT&, QWidget* pParentW
     {
         m_pReplaceWith = new QLineEdit(AfxToQString(m_fr.strReplaceWith));
         m_pReplaceWith->setObjectName(QStringLiteral("replaceWith"));
-        auto* pReplaceLabel = new QLabel(QStringLiteral("Re&place with:"));
+        auto* pReplaceLabel = new QLabel(Tr(L"Re&place with:"));
         pReplaceLabel->setBuddy(m_pReplaceWith);
         pGrid->addWidget(pReplaceLabel, row, 0);
         pGrid->addWidget(m_pReplaceWith, row, 1);
         ++row;
     }
-    m_pWholeWord = new QCheckBox(QStringLiteral("Match &whole word only"));
+    m_pWholeWord = new QCheckBox(Tr(L"Match &whole word only"));
     m_pWholeWord->setObjectName(QStringLiteral("wholeWord"));
     m_pWholeWord->setChecked((m_fr.Flags & FR_WHOLEWORD) != 0);
     m_pWholeWord->setEnabled(!(m_fr.Flags & FR_NOWHOLEWORD));
     m_pWholeWord->setVisible(!(m_fr.Flags & FR_HIDEWHOLEWORD));
-    m_pMatchCase = new QCheckBox(QStringLiteral("Match &case"));
+    m_pMatchCase = new QCheckBox(Tr(L"Match &case"));
     m_pMatchCase->setObjectName(QStringLiteral("matchCase"));
     m_pMatchCase->setChecked((m_fr.Flags & FR_MATCHCASE) != 0);
     m_pMatchCase->setEnabled(!(m_fr.Flags & FR_NOMATCHCASE));
@@ -90,14 +101,14 @@ QWidget* CFindReplaceDialog::CreateWidget(const CREATESTRUCT&, QWidget* pParentW
     auto* pOptions = new QHBoxLayout;
     pOptions->addLayout(pChecks);
     // Only the Find dialog has a direction; Replace always searches down.
-    m_pUp = new QRadioButton(QStringLiteral("&Up"));
+    m_pUp = new QRadioButton(Tr(L"&Up"));
     m_pUp->setObjectName(QStringLiteral("up"));
-    m_pDown = new QRadioButton(QStringLiteral("&Down"));
+    m_pDown = new QRadioButton(Tr(L"&Down"));
     m_pDown->setObjectName(QStringLiteral("down"));
     (m_fr.Flags & FR_DOWN ? m_pDown : m_pUp)->setChecked(true);
     if (m_bFindOnly && !(m_fr.Flags & FR_HIDEUPDOWN))
     {
-        auto* pDirection = new QGroupBox(QStringLiteral("Direction"));
+        auto* pDirection = new QGroupBox(Tr(L"Direction"));
         auto* pDirLayout = new QHBoxLayout(pDirection);
         pDirLayout->addWidget(m_pUp);
         pDirLayout->addWidget(m_pDown);
@@ -114,20 +125,20 @@ QWidget* CFindReplaceDialog::CreateWidget(const CREATESTRUCT&, QWidget* pParentW
     pGrid->addLayout(pOptions, row, 0, 1, 2);
 
     auto* pButtons = new QVBoxLayout;
-    m_pFindNext = new QPushButton(QStringLiteral("&Find Next"));
+    m_pFindNext = new QPushButton(Tr(L"&Find Next"));
     m_pFindNext->setObjectName(QStringLiteral("findNext"));
     m_pFindNext->setDefault(true);
     pButtons->addWidget(m_pFindNext);
     if (!m_bFindOnly)
     {
-        m_pReplace = new QPushButton(QStringLiteral("&Replace"));
+        m_pReplace = new QPushButton(Tr(L"&Replace"));
         m_pReplace->setObjectName(QStringLiteral("replace"));
-        m_pReplaceAll = new QPushButton(QStringLiteral("Replace &All"));
+        m_pReplaceAll = new QPushButton(Tr(L"Replace &All"));
         m_pReplaceAll->setObjectName(QStringLiteral("replaceAll"));
         pButtons->addWidget(m_pReplace);
         pButtons->addWidget(m_pReplaceAll);
     }
-    auto* pCancel = new QPushButton(QStringLiteral("Cancel"));
+    auto* pCancel = new QPushButton(Tr(L"Cancel"));
     pCancel->setObjectName(QStringLiteral("cancel"));
     pButtons->addWidget(pCancel);
     pButtons->addStretch();

@@ -693,5 +693,65 @@ Help</translation>
         <source>Attributes:</source>
         <translation>Attributes:</translation>
     </message>
+    <message>
+        <source>Find</source>
+        <translation>Find</translation>
+    </message>
+    <message>
+        <source>Replace</source>
+        <translation>Replace</translation>
+    </message>
+    <message>
+        <source>Fi&amp;nd what:</source>
+        <translation>Fi&amp;nd what:</translation>
+    </message>
+    <message>
+        <source>Re&amp;place with:</source>
+        <translation>Re&amp;place with:</translation>
+    </message>
+    <message>
+        <source>Match &amp;whole word only</source>
+        <translation>Match &amp;whole word only</translation>
+    </message>
+    <message>
+        <source>Match &amp;case</source>
+        <translation>Match &amp;case</translation>
+    </message>
+    <message>
+        <source>&amp;Up</source>
+        <translation>&amp;Up</translation>
+    </message>
+    <message>
+        <source>&amp;Down</source>
+        <translation>&amp;Down</translation>
+    </message>
+    <message>
+        <source>Direction</source>
+        <translation>Direction</translation>
+    </message>
+    <message>
+        <source>&amp;Find Next</source>
+        <translation>&amp;Find Next</translation>
+    </message>
+    <message>
+        <source>&amp;Replace</source>
+        <translation>&amp;Replace</translation>
+    </message>
+    <message>
+        <source>Replace &amp;All</source>
+        <translation>Replace &amp;All</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>byte</source>
+        <translation>byte</translation>
+    </message>
+    <message>
+        <source>bytes</source>
+        <translation>bytes</translation>
+    </message>
 </context>
 </TS>

@@ -693,5 +693,65 @@ Help</source>
         <source>Attributes:</source>
         <translation>属性：</translation>
     </message>
+    <message>
+        <source>Find</source>
+        <translation>查找</translation>
+    </message>
+    <message>
+        <source>Replace</source>
+        <translation>替换</translation>
+    </message>
+    <message>
+        <source>Fi&amp;nd what:</source>
+        <translation>查找内容(&amp;N):</translation>
+    </message>
+    <message>
+        <source>Re&amp;place with:</source>
+        <translation>替换为(&amp;P):</translation>
+    </message>
+    <message>
+        <source>Match &amp;whole word only</source>
+        <translation>全字匹配(&amp;W)</translation>
+    </message>
+    <message>
+        <source>Match &amp;case</source>
+        <translation>区分大小写(&amp;C)</translation>
+    </message>
+    <message>
+        <source>&amp;Up</source>
+        <translation>向上(&amp;U)</translation>
+    </message>
+    <message>
+        <source>&amp;Down</source>
+        <translation>向下(&amp;D)</translation>
+    </message>
+    <message>
+        <source>Direction</source>
+        <translation>方向</translation>
+    </message>
+    <message>
+        <source>&amp;Find Next</source>
+        <translation>查找下一个(&amp;F)</translation>
+    </message>
+    <message>
+        <source>&amp;Replace</source>
+        <translation>替换(&amp;R)</translation>
+    </message>
+    <message>
+        <source>Replace &amp;All</source>
+        <translation>全部替换(&amp;A)</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>byte</source>
+        <translation>字节</translation>
+    </message>
+    <message>
+        <source>bytes</source>
+        <translation>字节</translation>
+    </message>
 </context>
 </TS>

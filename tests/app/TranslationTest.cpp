@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QLabel>
 #include <QString>
 
 #include <set>
@@ -127,4 +129,21 @@ TEST(Translation, the_editors_windows_and_messages_speak_the_chosen_language)
                   zh ? L"doc.xml \u5C5E\u6027" : L"doc.xml Properties");
         delete pSheet;
     }
+}
+
+TEST(Translation, the_find_dialog_and_file_sizes_have_their_chinese_text)
+{
+    Language zh(L"zh_CN");
+    ASSERT_EQ(zh.loaded, L"zh_CN");
+    auto* pDialog = new CFindReplaceDialog; // deletes itself when destroyed
+    ASSERT_TRUE(pDialog->Create(FALSE, L"x", L"y", FR_DOWN, nullptr));
+    QWidget* pWidget = pDialog->GetWidget();
+    EXPECT_TRUE(HasChinese(pWidget->windowTitle().toStdWString()));
+    for (const QAbstractButton* pButton : pWidget->findChildren<QAbstractButton*>())
+        EXPECT_TRUE(HasChinese(pButton->text().toStdWString()))
+            << pButton->objectName().toStdString();
+    for (const QLabel* pLabel : pWidget->findChildren<QLabel*>())
+        EXPECT_TRUE(HasChinese(pLabel->text().toStdWString())) << pLabel->text().toStdString();
+    pDialog->DestroyWindow();
+    EXPECT_EQ(CFileProperties::FormatSize(1024), CString(L"1.00 KB (1,024 \u5B57\u8282)"));
 }
