@@ -1,7 +1,7 @@
-#include "velmar/app/AppDataDir.h"
 #include "velmar/app/VelmarApp.h"
 
 #include "velmar/app/AboutDlg.h"
+#include "velmar/app/AppDataDir.h"
 #include "velmar/app/ChildFrame.h"
 #include "velmar/app/MainFrame.h"
 #include "velmar/app/Resource.h"
