@@ -11,12 +11,15 @@
 namespace nkDS
 {
 
-// Node kinds; no other value is ever stored by the engine.
+// Node kinds; no other value is ever stored by the engine. The last two
+// occur only in documents read or made in XML 1.0 mode.
 enum XmlNodeKind : uint32_t
 {
-    xnkHeader = 2, // processing instruction, e.g. the xml declaration
-    xnkRemark = 4, // comment
-    xnkData = 8,   // element
+    xnkHeader = 2,   // processing instruction, e.g. the xml declaration
+    xnkRemark = 4,   // comment
+    xnkData = 8,     // element
+    xnkDocType = 16, // document type declaration, kept verbatim as its value
+    xnkText = 32,    // a run of mixed content between an element's children
 };
 
 template <class C> class CXmlNodeT : public nkMem::CTreeNodeTempl2<CXmlNodeT<C>>
@@ -60,6 +63,10 @@ public:
     void SetKind(uint32_t kind) { m_nKind = kind; }
     bool IsCData() const { return m_bCData; }
     void SetCData(bool cdata) { m_bCData = cdata; }
+    // Whether the node belongs to an XML 1.0 mode document: its names then
+    // follow the XML Name production (prefixes, non-ASCII letters).
+    bool IsXml10() const { return m_bXml10; }
+    void SetXml10(bool on) { m_bXml10 = on; }
 
     // --- parameters ----------------------------------------------------------
     // Appends a parameter; refused for a bad name or a bad value (null value: empty).
@@ -78,6 +85,7 @@ public:
     bool RemoveParam(uint32_t index);
 
     bool m_bCData = false;
+    bool m_bXml10 = false;
     uint32_t m_nKind = xnkData;
     nkMem::CStrTList<C> m_paramNames;
     nkMem::CStrTList<C> m_paramValues; // entry i belongs to name i

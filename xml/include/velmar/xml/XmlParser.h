@@ -17,6 +17,11 @@ namespace nkDS
 
 // Parser flag: the input must begin with the declaration.
 inline constexpr uint8_t kXmlParseStrict = 0x01;
+// Parser flag: read the XML 1.0 grammar with namespaces (qualified names,
+// document type, mixed content, any encoding the system converts) instead of
+// the editor's own dialect, which it contains. The document keeps the mode:
+// it also decides how the tree is written and which names nodes accept.
+inline constexpr uint8_t kXmlParseXml10 = 0x02;
 // Elements nested deeper than this make the parse fail.
 inline constexpr uint32_t kXmlMaxDepth = 1000;
 
