@@ -60,6 +60,11 @@ public:
     // Whether the file began with a UTF-8 byte order mark; it is written back.
     bool HasByteOrderMark() const { return m_bBom; }
     void SetByteOrderMark(bool on) { m_bBom = on; }
+    // XML 1.0 mode: the byte form and the line end the file was read with,
+    // which it is written back with. A new document: 8-bit and CR LF.
+    XmlByteForm GetByteForm() const { return m_nByteForm; }
+    void SetByteForm(XmlByteForm form) { m_nByteForm = form; }
+    const char* GetLineEnd() const { return m_szLineEnd; }
 
     float m_fVersion;
     nkMem::CStringT<char> m_strEncoding;
@@ -75,6 +80,8 @@ private:
     template <class P> bool Store(const P* path);
 
     bool m_bBom = false;
+    XmlByteForm m_nByteForm = xbfBytes;
+    char m_szLineEnd[3] = {'\r', '\n', '\0'};
 };
 
 using CXmlFileA = CXmlFileT<char>;

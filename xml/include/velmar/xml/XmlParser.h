@@ -25,6 +25,14 @@ inline constexpr uint8_t kXmlParseXml10 = 0x02;
 // Elements nested deeper than this make the parse fail.
 inline constexpr uint32_t kXmlMaxDepth = 1000;
 
+// How the input's bytes carried its characters.
+enum XmlByteForm : uint8_t
+{
+    xbfBytes = 0,   // 8-bit: UTF-8 or the code page the declaration names
+    xbfUtf16LE = 1, // UTF-16, little endian
+    xbfUtf16BE = 2, // UTF-16, big endian
+};
+
 class CXmlParser
 {
 public:
@@ -54,6 +62,11 @@ public:
 
     // Whether the input began with a UTF-8 byte order mark.
     bool HadByteOrderMark() const { return m_bBom; }
+    // The form of the last input's bytes (XML 1.0 mode reads UTF-16 too).
+    XmlByteForm GetByteForm() const { return m_nByteForm; }
+    // The first line end of the last input ("\n", "\r\n" or "\r"); empty
+    // when it had none.
+    const char* GetLineEnd() const { return m_szLineEnd; }
     // Code page the last parse converted wide text with (0: the ANSI one).
     unsigned GetCodePage() const { return m_nCodePage; }
     // Byte offset of the last parse's failure: the first byte that was not
@@ -74,6 +87,8 @@ private:
     template <class C> friend class CXmlBuilder;
 
     bool m_bBom = false;
+    XmlByteForm m_nByteForm = xbfBytes;
+    char m_szLineEnd[3] = {};
     unsigned m_nCodePage = 0;
     uint64_t m_nErrorOffset = 0;
     const char* m_pszError = nullptr; // into m_strError
