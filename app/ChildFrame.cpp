@@ -33,6 +33,20 @@ ON_UPDATE_COMMAND_UI(ID_XML_DELETE, &CChildFrame::OnUpdateXmlDelete)
 ON_UPDATE_COMMAND_UI(ID_XML_MOVE_UP, &CChildFrame::OnUpdateXmlMoveUp)
 ON_UPDATE_COMMAND_UI(ID_XML_MOVE_DOWN, &CChildFrame::OnUpdateXmlMoveDown)
 
+// Edit menu.
+ON_COMMAND(ID_EDIT_UNDO, &CChildFrame::OnEditUndo)
+ON_COMMAND(ID_EDIT_REDO, &CChildFrame::OnEditRedo)
+ON_UPDATE_COMMAND_UI(ID_EDIT_UNDO, &CChildFrame::OnUpdateEditUndo)
+ON_UPDATE_COMMAND_UI(ID_EDIT_REDO, &CChildFrame::OnUpdateEditRedo)
+ON_COMMAND(ID_EDIT_CUT, &CChildFrame::OnEditCut)
+ON_COMMAND(ID_EDIT_COPY, &CChildFrame::OnEditCopy)
+ON_COMMAND(ID_EDIT_PASTE, &CChildFrame::OnEditPaste)
+ON_COMMAND(ID_EDIT_DUPLICATE, &CChildFrame::OnEditDuplicate)
+ON_UPDATE_COMMAND_UI(ID_EDIT_CUT, &CChildFrame::OnUpdateEditCopy)
+ON_UPDATE_COMMAND_UI(ID_EDIT_COPY, &CChildFrame::OnUpdateEditCopy)
+ON_UPDATE_COMMAND_UI(ID_EDIT_DUPLICATE, &CChildFrame::OnUpdateEditCopy)
+ON_UPDATE_COMMAND_UI(ID_EDIT_PASTE, &CChildFrame::OnUpdateEditPaste)
+
 // Shell actions.
 ON_COMMAND(ID_XML_PREVIEW, &CChildFrame::OnXmlPreview)
 ON_UPDATE_COMMAND_UI(ID_XML_PREVIEW, &CChildFrame::OnUpdateXmlPreview)

@@ -92,6 +92,7 @@ BOOL CVelmarDoc::OnSaveDocument(LPCWSTR lpszPathName)
     }
     m_stamp = StampOf(lpszPathName);
     m_kept = {};
+    m_history.SetClean();
     return TRUE;
 }
 
@@ -151,6 +152,7 @@ BOOL CVelmarDoc::Reload()
     for (CView* pView : GetViews())
         if (auto* pTree = dynamic_cast<CXMLTreeView*>(pView))
             pTree->ReleaseItems();
+    m_history.Clear();
     m_xmlFile.Close();
     while (fresh.GetChildCount() > 0)
         m_xmlFile.AddChild(fresh.DetachChild(0));
@@ -175,6 +177,7 @@ void CVelmarDoc::OnCloseDocument()
     for (CView* pView : GetViews())
         if (auto* pTree = dynamic_cast<CXMLTreeView*>(pView))
             pTree->ReleaseItems();
+    m_history.Clear();
     m_xmlFile.Close();
     m_dwLoadTime = 0;
     CDocument::OnCloseDocument();

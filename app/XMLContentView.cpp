@@ -1,6 +1,7 @@
 #include "velmar/app/XMLContentView.h"
 
 #include "velmar/app/ItemKind.h"
+#include "velmar/app/NodeCommandHistory.h"
 #include "velmar/app/VelmarDoc.h"
 #include "velmar/app/XMLTreeView.h"
 
@@ -40,6 +41,7 @@ void CXMLContentView::OnUpdate(CView* pSender, LPARAM lHint, CObject*)
     // Nothing is written while the pane is disabled; forgetting the node as
     // well means a node an edit took away is never reached through this pane.
     m_pNode = nullptr;
+    ++m_nShown;
     auto* pTree = dynamic_cast<CXMLTreeView*>(pSender);
     if (!pTree)
         return;
@@ -90,6 +92,18 @@ void CXMLContentView::OnChange()
     const CString text = GetEditCtrl().GetWindowText();
     LPCWSTR value = text.GetString();
     bool stored = false;
+    // Everything typed into one text, until the pane shows another, is one step.
+    const int kind = m_nKind;
+    const CString what =
+        kind == ikParam ? CString(m_pNode->GetParamName(m_nParam)) : CString(m_pNode->GetName());
+    CNodeEdit edit(GetDocument(), kind == ikRemark
+                                      ? CNodeEdit::StepName(L"Edit '%1'", m_pNode)
+                                      : CNodeEdit::StepName(kind == ikParam ? L"Edit value of '%1'"
+                                                                            : L"Edit text of '%1'",
+                                                            what.GetString()));
+    edit.Touch(m_pNode);
+    edit.Show(m_pNode, kind, static_cast<int>(m_nParam));
+    edit.MergeAs(this, m_pNode, kind * 0x10000 + static_cast<int>(m_nParam), m_nShown);
     switch (m_nKind)
     {
     case ikNodeValue:
@@ -130,8 +144,16 @@ void CXMLContentView::OnChange()
             if (auto* pOther = dynamic_cast<CXMLContentView*>(pView);
                 pOther && pOther != this && EditsSameText(*pOther))
                 pOther->Reload();
+    edit.Commit();
     if (CVelmarDoc* pDoc = GetDocument())
         pDoc->SetModifiedFlag(TRUE);
+}
+
+BOOL CXMLContentView::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo)
+{
+    if ((nID == ID_EDIT_UNDO && !GetEditCtrl().CanUndo()) || nID == ID_EDIT_REDO)
+        return FALSE;
+    return CEditView::OnCmdMsg(nID, nCode, pExtra, pHandlerInfo);
 }
 
 bool CXMLContentView::StoreMarkup(LPCWSTR value)

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <functional>
+#include <set>
 #include <vector>
 
 IMPLEMENT_DYNCREATE(CXMLTreeCtrl, CTreeCtrl)
@@ -108,6 +110,30 @@ void CXMLTreeCtrl::DeleteChildren(HTREEITEM hItem)
 
 void CXMLTreeCtrl::FillItem(HTREEITEM hItem, Node* node)
 {
+    // The open items below hItem open again once rebuilt: the rebuild is the
+    // program's business, what the user opened is the user's.
+    std::set<std::pair<const Node*, int>> open;
+    auto walkOpen = [this](HTREEITEM hTop, const std::function<void(HTREEITEM)>& visit)
+    {
+        std::vector<HTREEITEM> stack;
+        for (HTREEITEM h = GetChildItem(hTop); h; h = GetNextSiblingItem(h))
+            stack.push_back(h);
+        while (!stack.empty())
+        {
+            HTREEITEM h = stack.back();
+            stack.pop_back();
+            visit(h);
+            if (GetItemState(h, TVIS_EXPANDED) & TVIS_EXPANDED)
+                for (HTREEITEM c = GetChildItem(h); c; c = GetNextSiblingItem(c))
+                    stack.push_back(c);
+        }
+    };
+    walkOpen(hItem,
+             [&](HTREEITEM h)
+             {
+                 if (GetItemState(h, TVIS_EXPANDED) & TVIS_EXPANDED)
+                     open.emplace(GetItemNode(h), GetItemKind(h));
+             });
     DeleteChildren(hItem);
     if (!node)
         return;
@@ -115,6 +141,13 @@ void CXMLTreeCtrl::FillItem(HTREEITEM hItem, Node* node)
     for (uint32_t i = 0; i < count; ++i)
         if (Node* child = node->GetChild(i))
             InsertNode(child, hItem);
+    if (!open.empty())
+        walkOpen(hItem,
+                 [&](HTREEITEM h)
+                 {
+                     if (GetChildItem(h) && open.count({GetItemNode(h), GetItemKind(h)}))
+                         Expand(h, TVE_EXPAND);
+                 });
 }
 
 BOOL CXMLTreeCtrl::FillParams(HTREEITEM hItem)

@@ -1,6 +1,7 @@
 #include "velmar/app/XMLTreeView.h"
 
 #include "velmar/app/FrameHooks.h"
+#include "velmar/app/NodeCommandHistory.h"
 #include "velmar/app/VelmarDoc.h"
 #include "velmar/app/XMLContentView.h"
 
@@ -180,6 +181,8 @@ BOOL CXMLTreeView::AddNode(nkDS::CXmlNodeW* node)
         parent = &pDoc->GetXmlFile();
     if (!ConfirmTextLoss(*parent))
         return FALSE;
+    CNodeEdit edit(pDoc, CNodeEdit::StepName(L"Add '%1'", node));
+    edit.Touch(parent);
     if (!parent->AddChild(node))
         return FALSE;
     EmptyContentPanes(
@@ -198,6 +201,8 @@ BOOL CXMLTreeView::AddNode(nkDS::CXmlNodeW* node)
         tree.Expand(hTarget, TVE_EXPAND);
         tree.SelectItem(hTarget);
     }
+    edit.Show(node, ikElement, -1, parent);
+    edit.Commit();
     pDoc->SetModifiedFlag(TRUE);
     return TRUE;
 }
@@ -226,6 +231,8 @@ BOOL CXMLTreeView::AddParam(LPCWSTR name, LPCWSTR value)
     if (!pDoc || (kind != ikChildVars && kind != ikParam))
         return FALSE;
     Node* node = tree.GetItemNode(hSelected);
+    CNodeEdit edit(pDoc, CNodeEdit::StepName(L"Add parameter to '%1'", node));
+    edit.Touch(node);
     if (!node || !node->AddParam(name, value))
         return FALSE;
     // A selected parameter goes with the rebuild; its group stays.
@@ -238,11 +245,13 @@ BOOL CXMLTreeView::AddParam(LPCWSTR name, LPCWSTR value)
     MirrorParams(node);
     tree.Expand(hGroup, TVE_EXPAND);
     tree.SelectItem(hGroup);
+    edit.Show(node, ikChildVars);
+    edit.Commit();
     pDoc->SetModifiedFlag(TRUE);
     return TRUE;
 }
 
-BOOL CXMLTreeView::DeleteSelected()
+BOOL CXMLTreeView::DeleteSelected(LPCWSTR verb)
 {
     CVelmarDoc* pDoc = GetDocument();
     CXMLTreeCtrl& tree = GetXMLTreeCtrl();
@@ -250,33 +259,39 @@ BOOL CXMLTreeView::DeleteSelected()
     Node* node = tree.GetItemNode(hSelected);
     if (!pDoc || !node)
         return FALSE;
-    // Items and panes let go of what is deleted before it is destroyed, so
-    // nothing anywhere points at freed nodes, not even for a moment.
+    // Items and panes let go of what is deleted before it leaves the tree.
+    // The nodes themselves stay with the history, which can bring them back.
     auto editsParamOf = [node](const CXMLContentView& pane)
     { return pane.GetEditedNode() == node && pane.GetEditedKind() == ikParam; };
-    switch (tree.GetItemKind(hSelected))
+    const int kind = tree.GetItemKind(hSelected);
+    const uint32_t param = static_cast<uint32_t>(tree.GetIndexInParent(hSelected));
+    CNodeEdit edit(pDoc, kind == ikParam ? CNodeEdit::StepName(verb, node->GetParamName(param))
+                                         : CNodeEdit::StepName(verb, node));
+    switch (kind)
     {
     case ikChildNodes:
     {
         EmptyContentPanes(
             [node](const CXMLContentView& pane)
             { return pane.GetEditedNode() != node && IsWithin(pane.GetEditedNode(), node); });
-        std::vector<Node*> gone;
-        gone.reserve(node->GetChildCount());
+        edit.Touch(node);
         while (node->GetChildCount() > 0)
-            gone.push_back(node->DetachChild(node->GetChildCount() - 1));
+            node->DetachChild(node->GetChildCount() - 1);
         tree.DeleteChildren(hSelected);
         MirrorChildList(node);
-        for (Node* child : gone)
-            nkDS::DestroyXmlNode(child);
+        edit.Show(node, ikChildNodes);
+        SelectNodeItem(node, ikChildNodes, -1, nullptr);
         break;
     }
     case ikChildVars:
         EmptyContentPanes(editsParamOf);
+        edit.Touch(node);
         node->m_paramNames.RemoveAll();
         node->m_paramValues.RemoveAll();
         tree.DeleteChildren(hSelected);
         MirrorParams(node);
+        edit.Show(node, ikChildVars);
+        SelectNodeItem(node, ikChildVars, -1, nullptr);
         break;
     case ikHeader:
     case ikElement:
@@ -300,9 +315,14 @@ BOOL CXMLTreeView::DeleteSelected()
             return FALSE;
         EmptyContentPanes([node](const CXMLContentView& pane)
                           { return IsWithin(pane.GetEditedNode(), node); });
+        edit.Touch(parent);
         parent->DetachChild(index);
         RefreshItem(hParent);
-        nkDS::DestroyXmlNode(node);
+        edit.Show(node, kind, -1, parent);
+        // The user stays where the node was: on its neighbour, else its list.
+        const uint32_t left = parent->GetChildCount();
+        Node* next = left == 0 ? nullptr : parent->GetChild(index < left ? index : left - 1);
+        SelectNodeItem(next, ikElement, -1, parent);
         break;
     }
     case ikParam:
@@ -315,14 +335,20 @@ BOOL CXMLTreeView::DeleteSelected()
         if (index < 0 || static_cast<uint32_t>(index) >= owner->GetParamCount())
             return FALSE;
         EmptyContentPanes(editsParamOf);
+        edit.Touch(owner);
         owner->RemoveParam(static_cast<uint32_t>(index));
         tree.FillParams(hGroup);
         MirrorParams(owner);
+        edit.Show(owner, ikParam, index);
+        const int left = static_cast<int>(owner->GetParamCount());
+        SelectNodeItem(owner, left > 0 ? ikParam : ikChildVars, index < left ? index : left - 1,
+                       nullptr);
         break;
     }
     default:
         return FALSE;
     }
+    edit.Commit();
     pDoc->SetModifiedFlag(TRUE);
     return TRUE;
 }
@@ -330,9 +356,18 @@ BOOL CXMLTreeView::DeleteSelected()
 BOOL CXMLTreeView::MoveItem(HTREEITEM hItem, BOOL bUp)
 {
     CXMLTreeCtrl& tree = GetXMLTreeCtrl();
-    const bool param = tree.GetItemKind(hItem) == ikParam;
+    const int kind = tree.GetItemKind(hItem);
+    const bool param = kind == ikParam;
     Node* node = tree.GetItemNode(hItem);
     Node* changed = param ? node : node ? node->GetParent() : nullptr;
+    const int index = param ? tree.GetIndexInParent(hItem) : -1;
+    const int to = index + (bUp ? -1 : 1);
+    CNodeEdit edit(
+        GetDocument(),
+        param && node
+            ? CNodeEdit::StepName(L"Move '%1'", node->GetParamName(static_cast<uint32_t>(index)))
+            : CNodeEdit::StepName(L"Move '%1'", node));
+    edit.Touch(changed);
     if (!tree.MoveItem(hItem, bUp))
         return FALSE;
     if (param)
@@ -347,6 +382,10 @@ BOOL CXMLTreeView::MoveItem(HTREEITEM hItem, BOOL bUp)
     {
         MirrorChildList(changed);
     }
+    // The moved item stays selected, here and after an undo or redo.
+    edit.Show(node, param ? ikParam : kind, to, changed);
+    edit.Commit();
+    SelectNodeItem(node, param ? ikParam : kind, to, changed);
     return TRUE;
 }
 
@@ -397,7 +436,14 @@ void CXMLTreeView::OnEndLabelEdit(NMHDR* pNMHDR, LRESULT* pResult)
     if (!node || !nkDS::IsValidXmlName(text))
         return;
     const int kind = tree.GetItemKind(item.hItem);
-    int param = -1;
+    int param = kind == ikParam ? tree.GetIndexInParent(item.hItem) : -1;
+    CNodeEdit edit(
+        GetDocument(),
+        kind == ikParam
+            ? CNodeEdit::StepName(L"Rename '%1'", node->GetParamName(static_cast<uint32_t>(param)))
+            : CNodeEdit::StepName(L"Rename '%1'", node));
+    edit.Touch(node);
+    edit.Show(node, kind, param);
     switch (kind)
     {
     case ikHeader:
@@ -410,7 +456,6 @@ void CXMLTreeView::OnEndLabelEdit(NMHDR* pNMHDR, LRESULT* pResult)
             return;
         break;
     case ikParam:
-        param = tree.GetIndexInParent(item.hItem);
         if (param < 0 || static_cast<uint32_t>(param) >= node->GetParamCount())
             return;
         node->m_paramNames.GetAtForWrite(static_cast<uint32_t>(param)).Assign(text);
@@ -419,6 +464,7 @@ void CXMLTreeView::OnEndLabelEdit(NMHDR* pNMHDR, LRESULT* pResult)
         return;
     }
     *pResult = TRUE;
+    edit.Commit();
     // Other windows on the document show the new name too.
     for (CXMLTreeView* pOther : OtherTreeViews())
     {

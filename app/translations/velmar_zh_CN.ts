@@ -753,5 +753,121 @@ Help</source>
         <source>bytes</source>
         <translation>字节</translation>
     </message>
+    <message>
+        <source>&amp;Redo	Ctrl+Y</source>
+        <translation>重做(&amp;R)	Ctrl+Y</translation>
+    </message>
+    <message>
+        <source>&amp;Duplicate	Ctrl+D</source>
+        <translation>制作副本(&amp;D)	Ctrl+D</translation>
+    </message>
+    <message>
+        <source>&amp;Undo %1	Ctrl+Z</source>
+        <translation>撤销(&amp;U) %1	Ctrl+Z</translation>
+    </message>
+    <message>
+        <source>&amp;Redo %1	Ctrl+Y</source>
+        <translation>重做(&amp;R) %1	Ctrl+Y</translation>
+    </message>
+    <message>
+        <source>Do again what was undone.
+Redo</source>
+        <translation>重做已撤销的操作。
+重做</translation>
+    </message>
+    <message>
+        <source>Insert a copy of the selected node after it.
+Duplicate</source>
+        <translation>在选定节点之后插入它的副本。
+制作副本</translation>
+    </message>
+    <message>
+        <source>Add '%1'</source>
+        <translation>添加“%1”</translation>
+    </message>
+    <message>
+        <source>Add parameter to '%1'</source>
+        <translation>为“%1”添加参数</translation>
+    </message>
+    <message>
+        <source>Delete '%1'</source>
+        <translation>删除“%1”</translation>
+    </message>
+    <message>
+        <source>Cut '%1'</source>
+        <translation>剪切“%1”</translation>
+    </message>
+    <message>
+        <source>Move '%1'</source>
+        <translation>移动“%1”</translation>
+    </message>
+    <message>
+        <source>Rename '%1'</source>
+        <translation>重命名“%1”</translation>
+    </message>
+    <message>
+        <source>Paste '%1'</source>
+        <translation>粘贴“%1”</translation>
+    </message>
+    <message>
+        <source>Duplicate '%1'</source>
+        <translation>制作“%1”的副本</translation>
+    </message>
+    <message>
+        <source>Copy '%1'</source>
+        <translation>复制“%1”</translation>
+    </message>
+    <message>
+        <source>Edit value of '%1'</source>
+        <translation>编辑“%1”的值</translation>
+    </message>
+    <message>
+        <source>Edit text of '%1'</source>
+        <translation>编辑“%1”的文本</translation>
+    </message>
+    <message>
+        <source>Edit '%1'</source>
+        <translation>编辑“%1”</translation>
+    </message>
+    <message>
+        <source>remark</source>
+        <translation>注释</translation>
+    </message>
+    <message>
+        <source>The text is not XML the document can hold:</source>
+        <translation>该文本不是本文档能容纳的 XML：</translation>
+    </message>
+    <message>
+        <source>The text holds no nodes.</source>
+        <translation>该文本不含节点。</translation>
+    </message>
+    <message>
+        <source>The text holds no parameters.</source>
+        <translation>该文本不含参数。</translation>
+    </message>
+    <message>
+        <source>The clipboard holds no text.</source>
+        <translation>剪贴板中没有文本。</translation>
+    </message>
+    <message>
+        <source>Select a node or a group to paste to.</source>
+        <translation>请选择要粘贴到的节点或组。</translation>
+    </message>
+    <message>
+        <source>Nothing can go before the declaration.</source>
+        <translation>声明之前不能放置任何内容。</translation>
+    </message>
+    <message>
+        <source>Only an element holds child nodes.</source>
+        <translation>只有元素可以包含子节点。</translation>
+    </message>
+    <message>
+        <source>Only an element holds parameters.</source>
+        <translation>只有元素可以包含参数。</translation>
+    </message>
+    <message>
+        <source>Nothing was pasted.</source>
+        <translation>未粘贴任何内容。</translation>
+    </message>
 </context>
 </TS>

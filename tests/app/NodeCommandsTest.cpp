@@ -211,18 +211,18 @@ TEST(NodeCommands, parameters_are_added_and_move_with_their_values)
     EXPECT_TRUE(o.tree->GetItemState(hVars, TVIS_EXPANDED) & TVIS_EXPANDED);
     EXPECT_EQ(o.tree->GetItemText(hX), CString()); // gone
 
-    // Moving a parameter takes its value along; the selection is cleared.
+    // Moving a parameter takes its value along; it stays selected, so moves repeat.
     o.doc->SetModifiedFlag(FALSE);
     ASSERT_TRUE(o.Select({L"a", L"Child Vars", L"y"}));
     Send(f, ID_XML_MOVE_UP);
     EXPECT_EQ(Params(*a), "y=2 x=1 NewParam= NewParam= NewParam=");
     EXPECT_EQ(DumpItems(*o.tree, hVars), "y:6 x:6 NewParam:6 NewParam:6 NewParam:6");
-    EXPECT_EQ(o.tree->GetSelectedItem(), nullptr);
+    EXPECT_EQ(o.tree->GetSelectedItem(), ItemAt(*o.tree, {L"a", L"Child Vars", L"y"}));
     EXPECT_TRUE(o.doc->IsModified());
     ASSERT_TRUE(o.Select({L"a", L"Child Vars", L"y"}));
     Send(f, ID_XML_MOVE_DOWN);
-    Send(f, ID_XML_MOVE_DOWN); // nothing selected any more
-    EXPECT_EQ(Params(*a), "x=1 y=2 NewParam= NewParam= NewParam=");
+    Send(f, ID_XML_MOVE_DOWN);
+    EXPECT_EQ(Params(*a), "x=1 NewParam= y=2 NewParam= NewParam=");
 
     // The declaration's parameters may be reordered too: it is not the first item itself.
     ASSERT_TRUE(o.Select({L"xml", L"Child Vars", L"encoding"}));
@@ -240,7 +240,7 @@ TEST(NodeCommands, nodes_move_among_their_siblings_but_never_onto_the_first_item
     ASSERT_TRUE(o.Select({L"z"}));
     Send(f, ID_XML_MOVE_UP);
     EXPECT_EQ(ChildNames(*o.root), "xml a z y");
-    EXPECT_EQ(o.tree->GetSelectedItem(), nullptr);
+    EXPECT_EQ(o.tree->GetSelectedItem(), ItemAt(*o.tree, {L"z"}));
     EXPECT_TRUE(o.doc->IsModified());
     ASSERT_TRUE(o.Select({L"z"}));
     Send(f, ID_XML_MOVE_UP);
@@ -252,7 +252,6 @@ TEST(NodeCommands, nodes_move_among_their_siblings_but_never_onto_the_first_item
     // Inside a list, with a moved subtree keeping its items.
     ASSERT_TRUE(o.Select({L"a", L"Child Nodes", L"b"}));
     Send(f, ID_XML_MOVE_DOWN);
-    Send(f, ID_XML_MOVE_DOWN); // nothing selected: no move
     EXPECT_EQ(ChildNames(*a), "c b #r");
     ASSERT_TRUE(o.Select({L"a", L"Child Nodes", L"Remark"}));
     Send(f, ID_XML_MOVE_UP);
@@ -284,14 +283,13 @@ TEST(NodeCommands,
     EXPECT_EQ(ChildNames(*a), "b c #r");
     EXPECT_FALSE(o.doc->IsModified());
 
-    // Accepted: the node goes with its subtree; nothing is selected, the pane and the path are
-    // empty.
+    // Accepted: the node goes with its subtree; its neighbour in the list is selected.
     f.user.answers = {IDYES};
     Send(f, ID_XML_DELETE);
     EXPECT_EQ(ChildNames(*a), "b #r");
-    EXPECT_EQ(o.tree->GetSelectedItem(), nullptr);
-    EXPECT_EQ(o.frame->Content()->GetEditedNode(), nullptr);
-    EXPECT_EQ(f.Main()->m_path, L"");
+    EXPECT_EQ(o.tree->GetSelectedItem(), ItemAt(*o.tree, {L"a", L"Child Nodes", L"Remark"}));
+    EXPECT_EQ(o.frame->Content()->GetEditedNode(), a->GetChild(1));
+    EXPECT_EQ(f.Main()->m_path, L"a/");
     EXPECT_TRUE(o.doc->IsModified());
 
     // Groups are emptied and stay.

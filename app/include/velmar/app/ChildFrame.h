@@ -55,6 +55,18 @@ public:
     void OnUpdateXmlMoveUp(CCmdUI* pCmdUI);
     void OnUpdateXmlMoveDown(CCmdUI* pCmdUI);
 
+    // Edit menu: the document's history and the nodes' clipboard.
+    void OnEditUndo();
+    void OnEditRedo();
+    void OnUpdateEditUndo(CCmdUI* pCmdUI);
+    void OnUpdateEditRedo(CCmdUI* pCmdUI);
+    void OnEditCut();
+    void OnEditCopy();
+    void OnEditPaste();
+    void OnEditDuplicate();
+    void OnUpdateEditCopy(CCmdUI* pCmdUI); // also Cut and Duplicate
+    void OnUpdateEditPaste(CCmdUI* pCmdUI);
+
     // Shell actions.
     void OnXmlPreview();
     void OnUpdateXmlPreview(CCmdUI* pCmdUI);

@@ -35,3 +35,5 @@
 #define ID_VIEW_PATHBAR 32795
 #define ID_EDIT_NOTEPAD 32801
 #define ID_FILE_PROPERTY 32809
+// Edit menu: commands on the nodes of the tree (32820-32849).
+#define ID_EDIT_DUPLICATE 32820 // Ctrl+D: a copy of the selected node after it

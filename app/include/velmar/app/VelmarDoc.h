@@ -2,8 +2,12 @@
 // CVelmarDoc: one open XML file (or a new, unsaved one). It owns the wide XML
 // file object, whose root node is the parent of the document's top-level
 // nodes; the views only point into that tree.
+#include "velmar/app/NodeCommandHistory.h"
 #include "velmar/framework/framework.h"
 #include "velmar/xml/nkDS.h"
+
+#include <functional>
+#include <vector>
 
 class CVelmarDoc : public CDocument
 {
@@ -14,6 +18,13 @@ public:
 
     nkDS::CXmlFileW& GetXmlFile() { return m_xmlFile; }
     DWORD GetLoadTime() const { return m_dwLoadTime; } // milliseconds of the last load
+    // The undo history of the nodes, shared by every window on the document.
+    CNodeHistory& GetHistory() { return m_history; }
+    // Runs `change` as one step of the history named `name`: `touched` are
+    // the nodes whose own name, value, parameters or child list it changes.
+    // After undo and redo the item of `show` is selected. Whether it changed something.
+    BOOL RunEdit(const CString& name, const std::vector<nkDS::CXmlNodeW*>& touched,
+                 const std::function<bool()>& change, nkDS::CXmlNodeW* show = nullptr);
 
     BOOL OnNewDocument() override;
     BOOL OnOpenDocument(LPCWSTR lpszPathName) override;
@@ -47,6 +58,7 @@ protected:
     BOOL Reload();
 
     nkDS::CXmlFileW m_xmlFile;
+    CNodeHistory m_history{*this}; // after the nodes: it goes before them
     DWORD m_dwLoadTime = 0;
     FileStamp m_stamp;      // of the file when loaded or last saved
     FileStamp m_kept;       // a change the user chose not to reload

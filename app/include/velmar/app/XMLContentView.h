@@ -21,6 +21,9 @@ public:
     nkDS::CXmlNodeW* GetEditedNode() const { return m_pNode; } // null while nothing is editable
 
     void OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint) override;
+    // Undo goes to the pane's own text undo while it has one, then to the
+    // document's history; Redo always to the history.
+    BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override;
     int OnCreate(LPCREATESTRUCT lpcs);
     void OnChange();
     void OnSetFocus(CWnd* pOldWnd);
@@ -41,6 +44,7 @@ protected:
     int m_nKind = 9;                    // ItemKind of the edited item; 9: none
     nkDS::CXmlNodeW* m_pNode = nullptr; // not owned
     uint32_t m_nParam = 0;              // for a parameter: its index
+    unsigned m_nShown = 0; // counts the texts shown: the keystrokes on one are one step
 
     DECLARE_MESSAGE_MAP()
 };

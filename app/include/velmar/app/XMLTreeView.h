@@ -19,6 +19,8 @@ class CXMLTreeView : public CTreeView
 {
     DECLARE_DYNCREATE(CXMLTreeView)
 public:
+    using Node = CXMLTreeCtrl::Node;
+
     CXMLTreeView();
     ~CXMLTreeView() override;
 
@@ -44,7 +46,28 @@ public:
     // Deletes what the selected item stands for: a node with its subtree, a
     // parameter, or every child or parameter of a group's node (the group
     // stays). Nothing is selected afterwards.
-    BOOL DeleteSelected();
+    BOOL DeleteSelected(LPCWSTR verb = L"Delete '%1'");
+    // The selected node, remark or parameter as XML text (empty for a group).
+    CString SelectedXmlText() const;
+    static CString NodeXmlText(Node* node);
+    // The selected item's text to the clipboard as application/xml and plain
+    // text; Cut deletes it after, Duplicate inserts a copy after it.
+    BOOL CopySelected();
+    BOOL CutSelected();
+    BOOL DuplicateSelected();
+    // Inserts the nodes (or, on a "Child Vars" group or a parameter, the
+    // parameters) that XML `text` holds: into a selected group, last, or
+    // after a selected node or parameter. One step named after `verb`. FALSE
+    // with the reason, and nothing changed, when the text does not read or
+    // has no place there.
+    BOOL PasteText(const CString& text, CString& reason, LPCWSTR verb = L"Paste '%1'");
+    BOOL PasteFromClipboard(CString& reason);
+    // Puts `nodes` (taken on success) into `parent` before `index` as one step.
+    BOOL InsertNodes(Node* parent, uint32_t index, const std::vector<Node*>& nodes,
+                     const CString& name, CString& reason);
+    BOOL InsertParams(Node* owner, uint32_t index, const Node& params, const CString& name,
+                      CString& reason);
+
     // The control's MoveItem, with the other tree views rebuilt to match.
     BOOL MoveItem(HTREEITEM hItem, BOOL bUp);
 
@@ -52,6 +75,14 @@ public:
     // here and in every other tree view of the document, so that no view keeps
     // items of nodes an edit took away.
     void RefreshItem(HTREEITEM hItem);
+    // After an undo or redo changed `nodes` (their own state): their items
+    // are rebuilt, and the selection kept where an equal item still exists.
+    void ShowNodeChange(const std::vector<Node*>& nodes, Node* root);
+    // Selects and shows the item of `node` (kind: a node item, one of its
+    // groups, or its parameter `param`); `fallback`'s list when `node` is not
+    // in the tree. Whether an item was selected.
+    BOOL SelectNodeItem(Node* node, int kind, int param, Node* fallback);
+
     // The path of the selected item for the path bar.
     void BuildPath(CString& out) const;
     // Drops every item; the document does this before its nodes go.
@@ -66,8 +97,6 @@ public:
     void OnSetFocus(CWnd* pOldWnd);
 
 protected:
-    using Node = CXMLTreeCtrl::Node;
-
     // Whether the user lets `parent` lose its text to a first child (true
     // when it has none to lose).
     bool ConfirmTextLoss(const Node& parent);
