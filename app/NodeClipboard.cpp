@@ -137,10 +137,9 @@ CString CXMLTreeView::NodeXmlText(Node* node)
     return FromUtf8(bytes, n);
 }
 
-CString CXMLTreeView::SelectedXmlText() const
+CString CXMLTreeView::ItemXmlText(HTREEITEM hItem) const
 {
     const CXMLTreeCtrl& tree = GetXMLTreeCtrl();
-    HTREEITEM hItem = tree.GetSelectedItem();
     Node* node = tree.GetItemNode(hItem);
     const int kind = tree.GetItemKind(hItem);
     if (!node)
@@ -194,38 +193,69 @@ BOOL CXMLTreeView::PasteFromClipboard(CString& reason)
 
 BOOL CXMLTreeView::PasteText(const CString& text, CString& reason, LPCWSTR verb)
 {
-    CVelmarDoc* pDoc = GetDocument();
     CXMLTreeCtrl& tree = GetXMLTreeCtrl();
     HTREEITEM hItem = tree.GetSelectedItem();
     Node* node = tree.GetItemNode(hItem);
     const int kind = tree.GetItemKind(hItem);
-    reason = AfxTranslate(L"Select a node or a group to paste to.");
-    if (!pDoc || !node)
-        return FALSE;
+    Place place;
     if (kind == ikChildVars || kind == ikParam)
+        place = {node,
+                 kind == ikParam ? static_cast<uint32_t>(tree.GetIndexInParent(hItem)) + 1
+                 : node          ? node->GetParamCount()
+                                 : 0,
+                 true};
+    else if (kind == ikChildNodes)
+        place = {node, node ? node->GetChildCount() : 0, false};
+    else if (IsNodeItemKind(kind) && node && node->GetParent())
+        place = {node->GetParent(), node->GetParent()->IndexOfChild(node) + 1, false};
+    return InsertText(text, place, verb, reason);
+}
+
+BOOL CXMLTreeView::InsertText(const CString& text, const Place& place, LPCWSTR verb,
+                              CString& reason)
+{
+    CVelmarDoc* pDoc = GetDocument();
+    reason = AfxTranslate(L"Select a node or a group to paste to.");
+    if (!pDoc || !place.parent)
+        return FALSE;
+    if (place.params)
     {
         Node params;
         if (!ParseParams(*pDoc, text, params, reason))
             return FALSE;
-        const uint32_t at = kind == ikParam
-                                ? static_cast<uint32_t>(tree.GetIndexInParent(hItem)) + 1
-                                : node->GetParamCount();
-        return InsertParams(node, at, params, CNodeEdit::StepName(verb, params.GetParamName(0)),
-                            reason);
+        return InsertParams(place.parent, place.index, params,
+                            CNodeEdit::StepName(verb, params.GetParamName(0)), reason);
     }
-    Node* parent = kind == ikChildNodes ? node : IsNodeItemKind(kind) ? node->GetParent() : nullptr;
-    if (!parent)
-        return FALSE;
-    const uint32_t at =
-        kind == ikChildNodes ? parent->GetChildCount() : parent->IndexOfChild(node) + 1;
     std::vector<Node*> nodes;
     if (!ParseNodes(*pDoc, text, nodes, reason))
         return FALSE;
-    if (InsertNodes(parent, at, nodes, CNodeEdit::StepName(verb, nodes.front()), reason))
+    if (InsertNodes(place.parent, place.index, nodes, CNodeEdit::StepName(verb, nodes.front()),
+                    reason))
         return TRUE;
     for (Node* n : nodes)
         nkDS::DestroyXmlNode(n);
     return FALSE;
+}
+
+bool CXMLTreeView::CanHoldNodes(const Place& place, CString& reason) const
+{
+    CVelmarDoc* pDoc = GetDocument();
+    if (!pDoc || !place.parent || place.params)
+        return false;
+    Node* root = &pDoc->GetXmlFile();
+    // The declaration stays the first node of a file.
+    if (place.parent == root && place.index == 0 && root->GetChildCount() > 0 &&
+        IsDeclaration(root->GetChild(0)))
+    {
+        reason = AfxTranslate(L"Nothing can go before the declaration.");
+        return false;
+    }
+    if (place.parent != root && place.parent->GetKind() != nkDS::xnkData)
+    {
+        reason = AfxTranslate(L"Only an element holds child nodes.");
+        return false;
+    }
+    return true;
 }
 
 BOOL CXMLTreeView::InsertNodes(Node* parent, uint32_t index, const std::vector<Node*>& nodes,
@@ -235,18 +265,8 @@ BOOL CXMLTreeView::InsertNodes(Node* parent, uint32_t index, const std::vector<N
     if (!pDoc || !parent || nodes.empty())
         return FALSE;
     Node* root = &pDoc->GetXmlFile();
-    // The declaration stays the first node of a file.
-    if (parent == root && index == 0 && parent->GetChildCount() > 0 &&
-        IsDeclaration(parent->GetChild(0)))
-    {
-        reason = AfxTranslate(L"Nothing can go before the declaration.");
+    if (!CanHoldNodes({parent, index, false}, reason))
         return FALSE;
-    }
-    if (parent != root && parent->GetKind() != nkDS::xnkData)
-    {
-        reason = AfxTranslate(L"Only an element holds child nodes.");
-        return FALSE;
-    }
     if (!ConfirmTextLoss(*parent))
     {
         reason.Empty();

@@ -487,13 +487,6 @@ void CXMLTreeView::OnEndLabelEdit(NMHDR* pNMHDR, LRESULT* pResult)
         pDoc->SetModifiedFlag(TRUE);
 }
 
-void CXMLTreeView::OnBeginDrag(NMHDR*, LRESULT* pResult)
-{
-    // Nodes are moved by the Move up and Move down commands; a drag would
-    // promise a move that nothing carries out, so none is started.
-    *pResult = 0;
-}
-
 void CXMLTreeView::OnRButtonDown(UINT nFlags, CPoint point)
 {
     CXMLTreeCtrl& tree = GetXMLTreeCtrl();

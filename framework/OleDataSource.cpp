@@ -32,7 +32,8 @@ void COleDataSource::SetClipboard()
 DROPEFFECT COleDataSource::DoDragDrop(CWnd* pWnd, DROPEFFECT dwEffects)
 {
     QWidget* pWidget = pWnd ? pWnd->GetWidget() : nullptr;
-    if (!pWidget)
+    // A drag is carried by a held button; without one there is nothing to drag.
+    if (!pWidget || QGuiApplication::mouseButtons() == Qt::NoButton)
         return DROPEFFECT_NONE;
     Qt::DropActions actions;
     if (dwEffects & DROPEFFECT_COPY)

@@ -869,5 +869,9 @@ Duplicate</source>
         <source>Nothing was pasted.</source>
         <translation>未粘贴任何内容。</translation>
     </message>
+    <message>
+        <source>Drop '%1'</source>
+        <translation>拖放“%1”</translation>
+    </message>
 </context>
 </TS>

@@ -269,7 +269,7 @@ END_MESSAGE_MAP()
 
 } // namespace
 
-TEST(DropTarget, the_tree_refuses_drops_and_a_window_that_answers_decides)
+TEST(DropTarget, the_tree_takes_files_to_open_and_a_window_that_answers_decides)
 {
     EditorFixture f;
     ASSERT_NE(f.NewDocument(), nullptr);
@@ -280,9 +280,9 @@ TEST(DropTarget, the_tree_refuses_drops_and_a_window_that_answers_decides)
     COleDropTargetDispatcher& target = pView->GetDropTarget();
     EXPECT_EQ(target.GetRegisteredWindow(), pView);
     EXPECT_EQ(target.OnDragEnter(pView, &data, MK_LBUTTON, CPoint(5, 5)),
-              static_cast<DROPEFFECT>(DROPEFFECT_NONE));
+              static_cast<DROPEFFECT>(DROPEFFECT_COPY));
     EXPECT_EQ(target.OnDragOver(pView, &data, MK_LBUTTON, CPoint(5, 5)),
-              static_cast<DROPEFFECT>(DROPEFFECT_NONE));
+              static_cast<DROPEFFECT>(DROPEFFECT_COPY));
     target.OnDragLeave(pView);
 
     CAcceptingWnd wnd;

@@ -5,7 +5,7 @@
 // element, header and parameter names are renamed in place. Nodes and
 // parameters are added, deleted and moved through the selected item; every
 // such edit rebuilds what it changed in each tree view of the document.
-#include "velmar/app/OleDropTargetDispatcher.h"
+#include "velmar/app/TreeDragDrop.h"
 #include "velmar/app/XMLTreeCtrl.h"
 #include "velmar/framework/framework.h"
 
@@ -48,7 +48,8 @@ public:
     // stays). Nothing is selected afterwards.
     BOOL DeleteSelected(LPCWSTR verb = L"Delete '%1'");
     // The selected node, remark or parameter as XML text (empty for a group).
-    CString SelectedXmlText() const;
+    CString SelectedXmlText() const { return ItemXmlText(GetXMLTreeCtrl().GetSelectedItem()); }
+    CString ItemXmlText(HTREEITEM hItem) const;
     static CString NodeXmlText(Node* node);
     // The selected item's text to the clipboard as application/xml and plain
     // text; Cut deletes it after, Duplicate inserts a copy after it.
@@ -89,6 +90,31 @@ public:
     void ReleaseItems();
     COleDropTargetDispatcher& GetDropTarget() { return m_dropTarget; }
 
+    // Where pasted or dropped nodes go: into `parent`'s children before
+    // `index`, or, for parameters, into its parameters before `index`.
+    struct Place
+    {
+        Node* parent = nullptr;
+        uint32_t index = 0;
+        bool params = false;
+    };
+    // Whether nodes may go to `place` (never before the declaration, only
+    // into elements); the reason when not.
+    bool CanHoldNodes(const Place& place, CString& reason) const;
+    // Inserts what XML `text` holds at `place` as one step named after `verb`.
+    BOOL InsertText(const CString& text, const Place& place, LPCWSTR verb, CString& reason);
+
+    // Drag and drop (TreeDragDrop.cpp). The data of a drag of hItem (a node
+    // or a parameter); FALSE for an item that cannot be dragged. The drag is
+    // this view's until EndDrag.
+    BOOL PrepareDrag(HTREEITEM hItem, COleDataSource& data);
+    static void EndDrag();
+    // What a drop at `point` (client coordinates) would do, with the drop
+    // position shown; DROPEFFECT_NONE where it is refused.
+    DROPEFFECT DragOver(COleDataObject& data, DWORD dwKeyState, CPoint point);
+    BOOL Drop(COleDataObject& data, DROPEFFECT effect, CPoint point);
+    void DragLeave();
+
     void OnSelChanged(NMHDR* pNMHDR, LRESULT* pResult);
     void OnBeginLabelEdit(NMHDR* pNMHDR, LRESULT* pResult);
     void OnEndLabelEdit(NMHDR* pNMHDR, LRESULT* pResult);
@@ -117,7 +143,12 @@ protected:
     // What a selection change tells the document's views and the path bar.
     void AnnounceSelection(HTREEITEM hItem);
 
-    COleDropTargetDispatcher m_dropTarget;
+    // Moves `node` (or its parameter `param` when >= 0) to `place` as one step.
+    BOOL MoveTo(Node* node, int param, const Place& place);
+    // The place a drop at `point` goes to, from the item under it.
+    bool DropPlace(CPoint point, Place& place) const;
+
+    CTreeDropTarget m_dropTarget;
     int m_nMirroring = 0; // another view is rebuilding this one: no announcements
 
     DECLARE_MESSAGE_MAP()
