@@ -251,3 +251,31 @@ TEST(NodeHistory, the_clipboard_holds_xml_text_and_a_paste_that_does_not_read_ch
     EXPECT_NE(saved.find("?>\r\n<k/>\r\n<a"), std::string::npos) << saved;
     EXPECT_NE(saved.find("<!--r-->\r\n<?pi  a='1'?>"), std::string::npos) << saved;
 }
+
+TEST(NodeHistory, the_open_groups_stay_open_through_edits_and_their_undo)
+{
+    EditorFixture f;
+    DocWindow w = f.OpenSample(kDoc);
+    const std::vector<std::vector<std::wstring>> open = {
+        {L"a"}, {L"a", L"Child Nodes"}, {L"a", L"Child Nodes", L"b"}};
+    for (const auto& labels : open)
+        w.tree->Expand(ItemAt(*w.tree, labels), TVE_EXPAND);
+    auto allOpen = [&]
+    {
+        for (const auto& labels : open)
+            if (!(w.tree->GetItemState(ItemAt(*w.tree, labels), TVIS_EXPANDED) & TVIS_EXPANDED))
+                return false;
+        return true;
+    };
+    ASSERT_TRUE(w.Select({L"a", L"Child Nodes", L"c"}));
+    f.user.answers = {IDYES};
+    Send(f, ID_XML_DELETE);
+    EXPECT_TRUE(allOpen());
+    EXPECT_EQ(SelectedLabel(*w.tree), L"Remark"); // the neighbour
+    Send(f, ID_XML_MOVE_UP);
+    EXPECT_EQ(SelectedLabel(*w.tree), L"Remark"); // the moved item
+    Send(f, ID_EDIT_UNDO);
+    Send(f, ID_EDIT_UNDO);
+    EXPECT_TRUE(allOpen());
+    EXPECT_EQ(SelectedLabel(*w.tree), L"c");
+}
