@@ -267,7 +267,9 @@ BOOL CXMLTreeView::InsertNodes(Node* parent, uint32_t index, const std::vector<N
     Node* root = &pDoc->GetXmlFile();
     if (!CanHoldNodes({parent, index, false}, reason))
         return FALSE;
-    if (!ConfirmTextLoss(*parent))
+    // Only a childless element holds text; one with children keeps its own as it is.
+    const bool takesText = parent != root && parent->GetChildCount() == 0;
+    if (takesText && !ConfirmTextLoss(*parent))
     {
         reason.Empty();
         return FALSE;
@@ -277,7 +279,7 @@ BOOL CXMLTreeView::InsertNodes(Node* parent, uint32_t index, const std::vector<N
     EmptyContentPanes(
         [parent](const CXMLContentView& pane)
         { return pane.GetEditedNode() == parent && pane.GetEditedKind() == ikNodeValue; });
-    if (parent != root)
+    if (takesText)
     {
         parent->SetValue(nullptr);
         parent->SetCData(false);

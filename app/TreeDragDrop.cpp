@@ -213,8 +213,10 @@ BOOL CXMLTreeView::MoveTo(Node* node, int param, const Place& place)
     if (from == place.parent && to > index)
         --to;
     CString reason;
+    const bool takesText =
+        param < 0 && place.parent != &pDoc->GetXmlFile() && place.parent->GetChildCount() == 0;
     if (param < 0 && (IsWithin(place.parent, node) || !CanHoldNodes(place, reason) ||
-                      !ConfirmTextLoss(*place.parent)))
+                      (takesText && !ConfirmTextLoss(*place.parent))))
         return FALSE;
     const CString name = param >= 0 ? CNodeEdit::StepName(L"Move '%1'", node->GetParamName(index))
                                     : CNodeEdit::StepName(L"Move '%1'", node);
@@ -241,7 +243,7 @@ BOOL CXMLTreeView::MoveTo(Node* node, int param, const Place& place)
                 return true;
             }
             from->DetachChild(index);
-            if (place.parent != &pDoc->GetXmlFile())
+            if (takesText)
             {
                 place.parent->SetValue(nullptr);
                 place.parent->SetCData(false);
