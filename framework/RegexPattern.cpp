@@ -20,7 +20,11 @@ struct CRegexPattern::Impl
         qsizetype n = 0;
         for (size_t i = 0; i < length; ++i)
         {
-            const char32_t c = static_cast<char32_t>(text[i]);
+            char32_t c = static_cast<char32_t>(text[i]);
+            // What is no character becomes the replacement character, so the
+            // subject is always well-formed UTF-16.
+            if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF)
+                c = 0xFFFD;
             if (c < 0x10000)
             {
                 out[n++] = QChar(static_cast<char16_t>(c));
@@ -77,7 +81,12 @@ BOOL CRegexPattern::Search(const wchar_t* text, size_t length) const
 {
     if (!m_p->compiled || !text)
         return FALSE;
-    return m_p->re.match(m_p->Convert(text, length)).hasMatch();
+    // A converted text is well-formed: it need not be checked again before matching.
+    constexpr auto kCheck = sizeof(wchar_t) == sizeof(char16_t)
+                                ? QRegularExpression::NoMatchOption
+                                : QRegularExpression::DontCheckSubjectStringMatchOption;
+    return m_p->re.match(m_p->Convert(text, length), 0, QRegularExpression::NormalMatch, kCheck)
+        .hasMatch();
 }
 
 CString CRegexPattern::Replace(const wchar_t* text, size_t length, LPCWSTR with, int* pCount) const
