@@ -1,12 +1,13 @@
 #include "velmar/app/FindBar.h"
 
+#include "velmar/app/ChildFrame.h"
 #include "velmar/app/Resource.h"
+#include "velmar/app/XMLTreeView.h"
 
 IMPLEMENT_DYNAMIC(CFindBar, CDialogBar)
 
 BEGIN_MESSAGE_MAP(CFindBar, CDialogBar)
 ON_COMMAND(IDCANCEL, &CFindBar::OnCancel)
-ON_COMMAND(ID_XML_FIND_CLOSE, &CFindBar::OnCancel)
 END_MESSAGE_MAP()
 
 namespace
@@ -57,9 +58,9 @@ void CFindBar::Close()
     CFrameWnd* pFrame = GetDockingFrame();
     if (pFrame)
         pFrame->ShowControlBar(this, FALSE, FALSE);
-    // Back where the user was: the selected item of the document.
-    CFrameWnd* pActive = pFrame ? pFrame->GetActiveFrame() : nullptr;
-    if (CView* pView = pActive ? pActive->GetActiveView() : nullptr)
+    // Back to the selected item of the document.
+    auto* pActive = dynamic_cast<CChildFrame*>(pFrame ? pFrame->GetActiveFrame() : nullptr);
+    if (CView* pView = pActive ? static_cast<CView*>(pActive->GetTreeView()) : nullptr)
         pView->SetFocus();
 }
 

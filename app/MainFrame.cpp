@@ -19,6 +19,7 @@ ON_COMMAND(ID_DEFAULT_HELP, &CMainFrame::OnHelpIndex)
 ON_COMMAND(ID_VIEW_VALUES, &CMainFrame::OnViewValues)
 ON_UPDATE_COMMAND_UI(ID_VIEW_VALUES, &CMainFrame::OnUpdateViewValues)
 ON_COMMAND(ID_XML_GO_TO_PATH, &CMainFrame::OnGoToPath)
+ON_COMMAND(ID_XML_FIND_CLOSE, &CMainFrame::OnFindClose)
 END_MESSAGE_MAP()
 
 namespace
@@ -127,6 +128,11 @@ void CMainFrame::OnViewValues()
 void CMainFrame::OnUpdateViewValues(CCmdUI* pCmdUI)
 {
     pCmdUI->SetCheck(IsValueColumnShown());
+}
+
+void CMainFrame::OnFindClose()
+{
+    m_wndFindBar.Close();
 }
 
 void CMainFrame::OnGoToPath()

@@ -193,7 +193,7 @@ public:
     template <class F> bool Tick(F percent)
     {
         // The clock is read only every so many texts.
-        if (!m_pump || ++m_count % 2048 != 0)
+        if (!m_pump || ++m_count % 256 != 0)
             return true;
         const auto now = Clock::now();
         if (now - m_start < std::chrono::milliseconds(kSliceMilliseconds))

@@ -41,6 +41,7 @@ public:
     void OnViewValues();
     void OnUpdateViewValues(CCmdUI* pCmdUI);
     void OnGoToPath(); // the focus to the path bar's field, to type a path
+    void OnFindClose();
 
 protected:
     CStatusBar m_wndStatusBar;
