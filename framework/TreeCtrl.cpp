@@ -582,7 +582,9 @@ void CTreeCtrl::SyncViewSelection()
     if (index.isValid())
     {
         if (pSel->currentIndex() != index || !pSel->isSelected(index))
-            pSel->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+            // The whole row: a second column shows selected beside the label.
+            pSel->setCurrentIndex(index,
+                                  QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     }
     else if (pSel->currentIndex().isValid() || pSel->hasSelection())
     {
