@@ -191,25 +191,26 @@ const AFX_DIALOG_ITEM kPathBarItems[] = {
      13},
 };
 
-// Two rows: what to find with the search buttons and options, then the replacement.
+// Two rows: what to find with the search buttons and options, then the
+// replacement with its buttons and Close; narrow enough for a 1024 pixel window.
 const AFX_DIALOG_ITEM kFindBarItems[] = {
     {L"STATIC", L"Find:", -1, SS_LEFTNOWORDWRAP, 0, 4, 4, 34, 8},
-    {L"EDIT", L"", IDC_FIND_WHAT, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 0, 40, 2, 150, 12},
-    {L"BUTTON", L"&Next", ID_XML_FIND_NEXT, BS_DEFPUSHBUTTON | WS_TABSTOP, 0, 194, 1, 46, 14},
-    {L"BUTTON", L"&Previous", ID_XML_FIND_PREV, BS_PUSHBUTTON | WS_TABSTOP, 0, 242, 1, 46, 14},
-    {L"BUTTON", L"Match &case", IDC_FIND_MATCH_CASE, BS_AUTOCHECKBOX | WS_TABSTOP, 0, 294, 3, 60,
+    {L"EDIT", L"", IDC_FIND_WHAT, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 0, 40, 2, 120, 12},
+    {L"BUTTON", L"&Next", ID_XML_FIND_NEXT, BS_DEFPUSHBUTTON | WS_TABSTOP, 0, 164, 1, 46, 14},
+    {L"BUTTON", L"&Previous", ID_XML_FIND_PREV, BS_PUSHBUTTON | WS_TABSTOP, 0, 212, 1, 46, 14},
+    {L"BUTTON", L"Match &case", IDC_FIND_MATCH_CASE, BS_AUTOCHECKBOX | WS_TABSTOP, 0, 264, 3, 58,
      10},
-    {L"BUTTON", L"Whole w&ord", IDC_FIND_WHOLE_WORD, BS_AUTOCHECKBOX | WS_TABSTOP, 0, 356, 3, 60,
+    {L"BUTTON", L"Whole w&ord", IDC_FIND_WHOLE_WORD, BS_AUTOCHECKBOX | WS_TABSTOP, 0, 324, 3, 58,
      10},
-    {L"BUTTON", L"Re&gular expression", IDC_FIND_REGEX, BS_AUTOCHECKBOX | WS_TABSTOP, 0, 418, 3, 84,
+    {L"BUTTON", L"Re&gular expression", IDC_FIND_REGEX, BS_AUTOCHECKBOX | WS_TABSTOP, 0, 384, 3, 80,
      10},
-    {L"BUTTON", L"In na&mes", IDC_FIND_IN_NAMES, BS_AUTOCHECKBOX | WS_TABSTOP, 0, 504, 3, 48, 10},
-    {L"BUTTON", L"In va&lues", IDC_FIND_IN_VALUES, BS_AUTOCHECKBOX | WS_TABSTOP, 0, 554, 3, 48, 10},
-    {L"BUTTON", L"Close", ID_XML_FIND_CLOSE, BS_PUSHBUTTON | WS_TABSTOP, 0, 606, 1, 40, 14},
+    {L"BUTTON", L"In na&mes", IDC_FIND_IN_NAMES, BS_AUTOCHECKBOX | WS_TABSTOP, 0, 466, 3, 46, 10},
+    {L"BUTTON", L"In va&lues", IDC_FIND_IN_VALUES, BS_AUTOCHECKBOX | WS_TABSTOP, 0, 514, 3, 48, 10},
+    {L"BUTTON", L"Close", ID_XML_FIND_CLOSE, BS_PUSHBUTTON | WS_TABSTOP, 0, 264, 16, 46, 14},
     {L"STATIC", L"Replace:", -1, SS_LEFTNOWORDWRAP, 0, 4, 19, 34, 8},
-    {L"EDIT", L"", IDC_REPLACE_WITH, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 0, 40, 17, 150, 12},
-    {L"BUTTON", L"&Replace", ID_XML_REPLACE_ONE, BS_PUSHBUTTON | WS_TABSTOP, 0, 194, 16, 46, 14},
-    {L"BUTTON", L"Replace &all", ID_XML_REPLACE_ALL, BS_PUSHBUTTON | WS_TABSTOP, 0, 242, 16, 46,
+    {L"EDIT", L"", IDC_REPLACE_WITH, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 0, 40, 17, 120, 12},
+    {L"BUTTON", L"&Replace", ID_XML_REPLACE_ONE, BS_PUSHBUTTON | WS_TABSTOP, 0, 164, 16, 46, 14},
+    {L"BUTTON", L"Replace &all", ID_XML_REPLACE_ALL, BS_PUSHBUTTON | WS_TABSTOP, 0, 212, 16, 46,
      14},
 };
 
@@ -227,7 +228,7 @@ const AFX_DIALOG_ITEM kAboutItems[] = {
 const AFX_DIALOG_RESOURCE kDialogs[] = {
     {IDD_PATHBAR, nullptr, WS_CHILD, 0, 0, 299, 13, L"MS Shell Dlg", 9, kPathBarItems,
      AFX_COUNTOF(kPathBarItems)},
-    {IDD_FINDBAR, nullptr, WS_CHILD, 0, 0, 650, 32, L"MS Shell Dlg", 9, kFindBarItems,
+    {IDD_FINDBAR, nullptr, WS_CHILD, 0, 0, 566, 32, L"MS Shell Dlg", 9, kFindBarItems,
      AFX_COUNTOF(kFindBarItems)},
     {IDD_ABOUTBOX, L"About Velmar", DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, 0, 199,
      83, L"MS Shell Dlg", 9, kAboutItems, AFX_COUNTOF(kAboutItems)},
