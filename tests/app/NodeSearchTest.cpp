@@ -134,6 +134,8 @@ TEST(NodeSearch, f3_selects_the_next_match_from_the_selection_and_wraps_round)
     EXPECT_FALSE(pBar->IsOpen());
     Send(f, ID_XML_FIND);
     EXPECT_TRUE(pBar->IsOpen());
+    f.Spin(); // the bar's buttons are enabled by the idle update
+    EXPECT_TRUE(pBar->GetDlgItem(ID_XML_FIND_CLOSE)->GetWidget()->isEnabled());
     pBar->SetOptions({L"catch", false, false, false, true, true});
     // From the last element the search goes past the end to the only match.
     ASSERT_TRUE(w.Select({L"shelf", L"Child Nodes", L"cat"}));
