@@ -2,6 +2,7 @@
 
 #include "velmar/app/MainFrame.h"
 #include "velmar/app/Resource.h"
+#include "velmar/app/ValueColumn.h"
 #include "velmar/app/VelmarDoc.h"
 #include "velmar/app/XMLContentView.h"
 #include "velmar/app/XMLTreeView.h"
@@ -57,6 +58,15 @@ ON_UPDATE_COMMAND_UI(ID_EDIT_NOTEPAD, &CChildFrame::OnUpdateEditNotepad)
 ON_COMMAND(ID_FILE_PROPERTY, &CChildFrame::OnFileProperty)
 ON_UPDATE_COMMAND_UI(ID_FILE_PROPERTY, &CChildFrame::OnUpdateFileProperty)
 
+// Finding, replacing, going to a path (Enter in the path bar is IDOK).
+ON_COMMAND(ID_XML_FIND, &CChildFrame::OnXmlFind)
+ON_COMMAND(ID_XML_REPLACE, &CChildFrame::OnXmlReplace)
+ON_COMMAND(ID_XML_FIND_NEXT, &CChildFrame::OnXmlFindNext)
+ON_COMMAND(ID_XML_FIND_PREV, &CChildFrame::OnXmlFindPrev)
+ON_COMMAND(ID_XML_REPLACE_ONE, &CChildFrame::OnXmlReplaceOne)
+ON_COMMAND(ID_XML_REPLACE_ALL, &CChildFrame::OnXmlReplaceAll)
+ON_COMMAND(IDOK, &CChildFrame::OnPathEntered)
+
 END_MESSAGE_MAP()
 
 CChildFrame::CChildFrame() = default;
@@ -67,8 +77,9 @@ BOOL CChildFrame::OnCreateClient(LPCREATESTRUCT, CCreateContext* pContext)
 {
     if (!m_wndSplitter.CreateStatic(this, 1, 2, WS_CHILD | WS_VISIBLE, AFX_IDW_PANE_FIRST))
         return FALSE;
-    if (!m_wndSplitter.CreateView(0, 0, RUNTIME_CLASS(CXMLTreeView), CSize(kTreePaneWidth, 0),
-                                  pContext))
+    // The values take room beside the names.
+    const int width = IsValueColumnShown() ? kTreePaneWidthWithValues : kTreePaneWidth;
+    if (!m_wndSplitter.CreateView(0, 0, RUNTIME_CLASS(CXMLTreeView), CSize(width, 0), pContext))
         return FALSE;
     return m_wndSplitter.CreateView(0, 1, RUNTIME_CLASS(CXMLContentView), CSize(0, 0), pContext);
 }

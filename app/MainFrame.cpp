@@ -2,6 +2,7 @@
 
 #include "velmar/app/HelpPages.h"
 #include "velmar/app/Resource.h"
+#include "velmar/app/ValueColumn.h"
 
 IMPLEMENT_DYNCREATE(CMainFrame, CMDIFrameWnd)
 
@@ -15,6 +16,10 @@ ON_COMMAND(ID_HELP_FINDER, &CMainFrame::OnHelpIndex)
 ON_COMMAND(ID_HELP, &CMainFrame::OnHelpIndex)
 ON_COMMAND(ID_CONTEXT_HELP, &CMainFrame::OnHelpIndex)
 ON_COMMAND(ID_DEFAULT_HELP, &CMainFrame::OnHelpIndex)
+ON_COMMAND(ID_VIEW_VALUES, &CMainFrame::OnViewValues)
+ON_UPDATE_COMMAND_UI(ID_VIEW_VALUES, &CMainFrame::OnUpdateViewValues)
+ON_COMMAND(ID_XML_GO_TO_PATH, &CMainFrame::OnGoToPath)
+ON_COMMAND(ID_XML_FIND_CLOSE, &CMainFrame::OnFindClose)
 END_MESSAGE_MAP()
 
 namespace
@@ -54,6 +59,8 @@ int CMainFrame::OnCreate(LPCREATESTRUCT lpcs)
         return -1;
     if (!m_wndStatusBar.Create(this) ||
         !m_wndStatusBar.SetIndicators(kIndicators, AFX_COUNTOF(kIndicators)))
+        return -1;
+    if (!m_wndFindBar.Create(this))
         return -1;
     m_wndToolBar.SetBarStyle(m_wndToolBar.GetBarStyle() | CBRS_TOOLTIPS | CBRS_FLYBY);
     CenterWindow();
@@ -103,6 +110,40 @@ void CMainFrame::OnUpdateViewPathbar(CCmdUI* pCmdUI)
 void CMainFrame::OnHelpIndex()
 {
     ShowHelpIndex(this);
+}
+
+CString CMainFrame::GetTypedPath()
+{
+    CString path;
+    if (m_wndPathBar.GetSafeHwnd())
+        m_wndPathBar.GetDlgItemText(IDC_PATH, path);
+    return path;
+}
+
+void CMainFrame::OnViewValues()
+{
+    ShowValueColumn(!IsValueColumnShown());
+}
+
+void CMainFrame::OnUpdateViewValues(CCmdUI* pCmdUI)
+{
+    pCmdUI->SetCheck(IsValueColumnShown());
+}
+
+void CMainFrame::OnFindClose()
+{
+    m_wndFindBar.Close();
+}
+
+void CMainFrame::OnGoToPath()
+{
+    if (!IsPathBarShown())
+        ShowControlBar(&m_wndPathBar, TRUE, FALSE);
+    if (CWnd* pField = m_wndPathBar.GetDlgItem(IDC_PATH))
+    {
+        pField->SetFocus();
+        pField->SendMessage(EM_SETSEL, 0, -1);
+    }
 }
 
 void CMainFrame::OnContextMenu(CWnd*, CPoint)

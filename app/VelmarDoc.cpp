@@ -191,6 +191,10 @@ BOOL CVelmarDoc::IsModified()
 void CVelmarDoc::SetModifiedFlag(BOOL bModified)
 {
     CDocument::SetModifiedFlag(bModified);
+    // The value columns compute their texts when they paint: after an edit they paint again.
+    for (CView* pView : GetViews())
+        if (auto* pTree = dynamic_cast<CXMLTreeView*>(pView))
+            pTree->GetXMLTreeCtrl().RedrawTextColumn();
     if (bModified != TRUE)
         return;
     // Only when the main frame itself is active: a message box or dialog in

@@ -37,6 +37,15 @@ const AFX_STRING_RESOURCE kStrings[] = {
     {ID_FILE_PROPERTY, L"View file property."},
     {ID_VIEW_PATHBAR, L"Hide/Show path bar\nswitch path bar"},
     {ID_HELP_FINDER, L"List Help topics\nHelp Topics"},
+    {ID_XML_FIND, L"Find names and values in the document.\nFind"},
+    {ID_XML_REPLACE, L"Replace in the document's values.\nReplace"},
+    {ID_XML_FIND_NEXT, L"Select the next match.\nFind next"},
+    {ID_XML_FIND_PREV, L"Select the previous match.\nFind previous"},
+    {ID_XML_REPLACE_ONE, L"Replace in the selected value and find the next match.\nReplace"},
+    {ID_XML_REPLACE_ALL, L"Replace in every value of the document.\nReplace all"},
+    {ID_XML_FIND_CLOSE, L"Close the find bar.\nClose"},
+    {ID_XML_GO_TO_PATH, L"Type a path to select its node.\nGo to path"},
+    {ID_VIEW_VALUES, L"Show or hide the values beside the names in the tree.\nValues"},
 };
 
 // The File menu's recent files take the place of this grayed item.
@@ -64,6 +73,7 @@ const AFX_MENU_ITEM kMainMenu[] = {
     {0, ID_VIEW_TOOLBAR, L"&Toolbar"},
     {0, ID_VIEW_STATUS_BAR, L"&Statusbar"},
     {0, ID_VIEW_PATHBAR, L"&Pathbar"},
+    {0, ID_VIEW_VALUES, L"&Values"},
     {MF_END, 0, nullptr},
     {MF_POPUP, 0, L"&Help"},
     {0, ID_HELP_FINDER, L"&Index"},
@@ -98,6 +108,12 @@ const AFX_MENU_ITEM kDocumentMenu[] = {
     {0, ID_EDIT_DUPLICATE, L"&Duplicate\tCtrl+D"},
     VELMAR_SEPARATOR,
     {0, ID_EDIT_NOTEPAD, L"Edit by &Notepad"},
+    VELMAR_SEPARATOR,
+    {0, ID_XML_FIND, L"&Find...\tCtrl+F"},
+    {0, ID_XML_FIND_NEXT, L"Find Ne&xt\tF3"},
+    {0, ID_XML_FIND_PREV, L"Find Pre&vious\tShift+F3"},
+    {0, ID_XML_REPLACE, L"R&eplace...\tCtrl+H"},
+    {0, ID_XML_GO_TO_PATH, L"&Go to Path\tCtrl+L"},
     {MF_END, 0, nullptr},
     {MF_POPUP, 0, L"&XML"},
     {MF_POPUP, 0, L"&Add"},
@@ -120,6 +136,7 @@ const AFX_MENU_ITEM kDocumentMenu[] = {
     {0, ID_VIEW_TOOLBAR, L"&Toolbar"},
     {0, ID_VIEW_STATUS_BAR, L"&Statusbar"},
     {0, ID_VIEW_PATHBAR, L"&Pathbar"},
+    {0, ID_VIEW_VALUES, L"&Values"},
     {MF_END, 0, nullptr},
     {MF_POPUP, 0, L"&Window"},
     {0, ID_WINDOW_NEW, L"&New window"},
@@ -160,6 +177,11 @@ const AFX_ACCEL kAccels[] = {
     {FVIRTKEY | FCONTROL, VK_DELETE, ID_XML_DELETE},
     {FVIRTKEY, VK_F2, ID_XML_RENAME},
     {FVIRTKEY, VK_F12, ID_XML_PREVIEW},
+    {FVIRTKEY | FCONTROL, 'F', ID_XML_FIND},
+    {FVIRTKEY | FCONTROL, 'H', ID_XML_REPLACE},
+    {FVIRTKEY, VK_F3, ID_XML_FIND_NEXT},
+    {FVIRTKEY | FSHIFT, VK_F3, ID_XML_FIND_PREV},
+    {FVIRTKEY | FCONTROL, 'L', ID_XML_GO_TO_PATH},
     {FVIRTKEY | FSHIFT, VK_F10, ID_XML_CONTEXT_MENU},
     {FVIRTKEY, VK_F1, ID_HELP},
     {FVIRTKEY | FSHIFT, VK_F1, ID_CONTEXT_HELP},
@@ -171,8 +193,32 @@ const AFX_ACCEL_RESOURCE kAccelTables[] = {{IDR_MAINFRAME, kAccels, AFX_COUNTOF(
 
 const AFX_DIALOG_ITEM kPathBarItems[] = {
     {L"STATIC", L"Current path:", -1, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, 4, 2, 47, 8},
-    {L"EDIT", L"", IDC_PATH, ES_AUTOHSCROLL | ES_READONLY | WS_BORDER | WS_TABSTOP,
-     WS_EX_TRANSPARENT, 53, 0, 245, 13},
+    // Typing a path and Enter selects its node.
+    {L"EDIT", L"", IDC_PATH, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, WS_EX_TRANSPARENT, 53, 0, 245,
+     13},
+};
+
+// Two rows: what to find with the search buttons and options, then the
+// replacement with its buttons and Close; narrow enough for a 1024 pixel window.
+const AFX_DIALOG_ITEM kFindBarItems[] = {
+    {L"STATIC", L"Find:", -1, SS_LEFTNOWORDWRAP, 0, 4, 4, 34, 8},
+    {L"EDIT", L"", IDC_FIND_WHAT, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 0, 40, 2, 120, 12},
+    {L"BUTTON", L"&Next", ID_XML_FIND_NEXT, BS_DEFPUSHBUTTON | WS_TABSTOP, 0, 164, 1, 46, 14},
+    {L"BUTTON", L"&Previous", ID_XML_FIND_PREV, BS_PUSHBUTTON | WS_TABSTOP, 0, 212, 1, 46, 14},
+    {L"BUTTON", L"Match &case", IDC_FIND_MATCH_CASE, BS_AUTOCHECKBOX | WS_TABSTOP, 0, 264, 3, 58,
+     10},
+    {L"BUTTON", L"Whole w&ord", IDC_FIND_WHOLE_WORD, BS_AUTOCHECKBOX | WS_TABSTOP, 0, 324, 3, 58,
+     10},
+    {L"BUTTON", L"Re&gular expression", IDC_FIND_REGEX, BS_AUTOCHECKBOX | WS_TABSTOP, 0, 384, 3, 80,
+     10},
+    {L"BUTTON", L"In na&mes", IDC_FIND_IN_NAMES, BS_AUTOCHECKBOX | WS_TABSTOP, 0, 466, 3, 46, 10},
+    {L"BUTTON", L"In va&lues", IDC_FIND_IN_VALUES, BS_AUTOCHECKBOX | WS_TABSTOP, 0, 514, 3, 48, 10},
+    {L"BUTTON", L"Close", ID_XML_FIND_CLOSE, BS_PUSHBUTTON | WS_TABSTOP, 0, 264, 16, 46, 14},
+    {L"STATIC", L"Replace:", -1, SS_LEFTNOWORDWRAP, 0, 4, 19, 34, 8},
+    {L"EDIT", L"", IDC_REPLACE_WITH, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 0, 40, 17, 120, 12},
+    {L"BUTTON", L"&Replace", ID_XML_REPLACE_ONE, BS_PUSHBUTTON | WS_TABSTOP, 0, 164, 16, 46, 14},
+    {L"BUTTON", L"Replace &all", ID_XML_REPLACE_ALL, BS_PUSHBUTTON | WS_TABSTOP, 0, 212, 16, 46,
+     14},
 };
 
 const AFX_DIALOG_ITEM kAboutItems[] = {
@@ -189,6 +235,8 @@ const AFX_DIALOG_ITEM kAboutItems[] = {
 const AFX_DIALOG_RESOURCE kDialogs[] = {
     {IDD_PATHBAR, nullptr, WS_CHILD, 0, 0, 299, 13, L"MS Shell Dlg", 9, kPathBarItems,
      AFX_COUNTOF(kPathBarItems)},
+    {IDD_FINDBAR, nullptr, WS_CHILD, 0, 0, 566, 32, L"MS Shell Dlg", 9, kFindBarItems,
+     AFX_COUNTOF(kFindBarItems)},
     {IDD_ABOUTBOX, L"About Velmar", DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, 0, 199,
      83, L"MS Shell Dlg", 9, kAboutItems, AFX_COUNTOF(kAboutItems)},
 };

@@ -2,6 +2,7 @@
 
 #include "velmar/app/FrameHooks.h"
 #include "velmar/app/NodeCommandHistory.h"
+#include "velmar/app/ValueColumn.h"
 #include "velmar/app/VelmarDoc.h"
 #include "velmar/app/XMLContentView.h"
 
@@ -60,6 +61,7 @@ BOOL CXMLTreeView::Create(LPCWSTR lpszClassName, LPCWSTR lpszWindowName, DWORD d
         return FALSE;
     GetTreeCtrl().ModifyStyle(0, TVS_HASBUTTONS | TVS_LINESATROOT | TVS_EDITLABELS |
                                      TVS_SHOWSELALWAYS);
+    ApplyValueColumn();
     m_dropTarget.Register(this);
     return TRUE;
 }

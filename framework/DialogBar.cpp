@@ -3,6 +3,8 @@
 #include "velmar/framework/CmdUI.h"
 #include "velmar/framework/FrameWnd.h"
 
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QWidget>
 
 IMPLEMENT_DYNAMIC(CDialogBar, CControlBar)
@@ -17,6 +19,43 @@ public:
     QSize m_size;
     QSize sizeHint() const override { return m_size; }
     QSize minimumSizeHint() const override { return m_size; }
+
+    // Enter in one of the bar's fields presses its default button (IDOK
+    // without one) and Escape is IDCANCEL, as the dialog manager does.
+    bool eventFilter(QObject* pWatched, QEvent* pEvent) override
+    {
+        if (pEvent->type() != QEvent::KeyPress && pEvent->type() != QEvent::ShortcutOverride)
+            return QWidget::eventFilter(pWatched, pEvent);
+        const int key = static_cast<QKeyEvent*>(pEvent)->key();
+        const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+        if (!enter && key != Qt::Key_Escape)
+            return QWidget::eventFilter(pWatched, pEvent);
+        if (pEvent->type() == QEvent::ShortcutOverride)
+        {
+            // The keys are the field's, not the window's shortcuts'.
+            pEvent->accept();
+            return false;
+        }
+        auto* pBar = DYNAMIC_DOWNCAST(CDialogBar, CWnd::FromHandlePermanent(CWnd::HandleOf(this)));
+        if (!pBar)
+            return false;
+        UINT nID = enter ? IDOK : IDCANCEL;
+        if (enter)
+            for (QObject* o : children())
+                if (auto* pItem = o->isWidgetType()
+                                      ? DYNAMIC_DOWNCAST(CDialogItem,
+                                                         CWnd::FromHandlePermanent(CWnd::HandleOf(
+                                                             static_cast<QWidget*>(o))))
+                                      : nullptr;
+                    pItem && pItem->IsDefaultButton())
+                {
+                    if (!static_cast<QWidget*>(o)->isEnabled())
+                        return true;
+                    nID = (UINT)pItem->GetDlgCtrlID();
+                }
+        pBar->SendMessage(WM_COMMAND, MAKEWPARAM(nID, BN_CLICKED), 0);
+        return true;
+    }
 };
 
 QWidget* CDialogBar::CreateBarWidget(QWidget* pParentWidget)
@@ -44,6 +83,8 @@ BOOL CDialogBar::Create(CWnd* pParentWnd, UINT nIDTemplate, UINT nStyle, UINT nI
         DestroyWindow();
         return FALSE;
     }
+    for (QLineEdit* pField : pWidget->findChildren<QLineEdit*>())
+        pField->installEventFilter(pWidget);
     SendMessage(WM_INITDIALOG, 0, 0);
     if (CFrameWnd* pFrame = GetDockingFrame())
         pFrame->RecalcLayout();

@@ -1,5 +1,7 @@
 #include "velmar/framework/DialogItem.h"
 
+#include "velmar/framework/Edit.h"
+
 #include "velmar/framework/Translation.h"
 
 #include <QApplication>
@@ -330,6 +332,24 @@ LRESULT CDialogItem::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         if (QWidget* pWidget = GetWidget())
             pWidget->setWindowTitle(text);
         return TRUE;
+    }
+    // An edit of a template answers the edit messages as any edit window does.
+    constexpr UINT kFirstEditMessage = 0x00B0, kLastEditMessage = 0x00DA;
+    if ((m_kind == kEdit || m_kind == kMultiLineEdit) && message >= kFirstEditMessage &&
+        message <= kLastEditMessage)
+    {
+        LRESULT result = 0;
+        if (CEdit::EditWindowProc(m_hWnd, message, wParam, lParam, &result))
+            return result;
+    }
+    if (message == BM_GETCHECK || message == BM_SETCHECK)
+    {
+        auto* pButton = qobject_cast<QAbstractButton*>(GetWidget());
+        if (!pButton || !pButton->isCheckable())
+            return BST_UNCHECKED;
+        if (message == BM_SETCHECK)
+            pButton->setChecked(wParam == BST_CHECKED);
+        return message == BM_GETCHECK && pButton->isChecked() ? BST_CHECKED : BST_UNCHECKED;
     }
     return CWnd::DefWindowProc(message, wParam, lParam);
 }

@@ -185,6 +185,10 @@ bool COleDropTarget::HandleDragEvent(QObject* pWatched, QEvent* pEvent)
     if (!pWnd)
         return false;
     QWidget* pWidget = pWnd->GetWidget();
+    // Points are in the window's client area: for a scrolling window the
+    // viewport, below any header, as a control's hit test takes them.
+    if (auto* pArea = qobject_cast<QAbstractScrollArea*>(pWidget))
+        pWidget = pArea->viewport();
     auto* pFrom = qobject_cast<QWidget*>(pWatched);
     // A point on the window, from wherever the event arrived.
     auto toWindow = [&](QPointF pos)

@@ -4,6 +4,7 @@
 #include "velmar/framework/TreeViewWidget.h"
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QPainter>
@@ -12,6 +13,7 @@
 #include <algorithm>
 #include <cstring>
 #include <cwchar>
+#include <functional>
 #include <vector>
 
 IMPLEMENT_DYNCREATE(CTreeCtrl, CWnd)
@@ -580,7 +582,9 @@ void CTreeCtrl::SyncViewSelection()
     if (index.isValid())
     {
         if (pSel->currentIndex() != index || !pSel->isSelected(index))
-            pSel->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+            // The whole row: a second column shows selected beside the label.
+            pSel->setCurrentIndex(index,
+                                  QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     }
     else if (pSel->currentIndex().isValid() || pSel->hasSelection())
     {
@@ -1227,7 +1231,8 @@ HTREEITEM CTreeCtrl::HitTest(TVHITTESTINFO* pInfo) const
         pInfo->flags |= TVHT_TORIGHT;
     if (pInfo->flags)
         return nullptr;
-    QModelIndex index = m_pTree->indexAt(QPoint(x, y));
+    // A point in the second column is on the item's row, right of its label.
+    QModelIndex index = m_pTree->indexAt(QPoint(x, y)).siblingAtColumn(0);
     if (!index.isValid())
     {
         pInfo->flags = TVHT_NOWHERE;
@@ -1409,6 +1414,50 @@ void CTreeCtrl::OnBeginDrag(Id id, QPoint pt)
     FillNotifyItem(nm.itemNew, id);
     nm.ptDrag = POINT{pt.x(), pt.y()};
     SendNotify(nm.hdr, TVN_BEGINDRAG);
+}
+
+// ---- The second column ----
+
+BOOL CTreeCtrl::ShowTextColumn(BOOL bShow, LPCWSTR lpszLabelTitle, LPCWSTR lpszColumnTitle)
+{
+    CTreeItemModel* pModel = Model();
+    if (!pModel || !m_pTree)
+        return FALSE;
+    std::function<QString(Id)> text;
+    if (bShow)
+        text = [this](Id id)
+        { return m_pTree ? AfxToQString(GetColumnText(ItemHandle(id))) : QString(); };
+    const bool bWasShown = pModel->HasTextColumn();
+    pModel->SetTextColumn(std::move(text), AfxToQString(lpszLabelTitle),
+                          AfxToQString(lpszColumnTitle));
+    m_pTree->setHeaderHidden(!bShow);
+    if (bShow && !bWasShown)
+    {
+        // The labels keep about the room they had; the texts take the rest.
+        constexpr int kLabelWidth = 200;
+        m_pTree->header()->setStretchLastSection(true);
+        m_pTree->header()->resizeSection(0,
+                                         std::max(kLabelWidth, m_pTree->viewport()->width() / 2));
+    }
+    m_pTree->viewport()->update();
+    return TRUE;
+}
+
+BOOL CTreeCtrl::IsTextColumnShown() const
+{
+    CTreeItemModel* pModel = Model();
+    return pModel && pModel->HasTextColumn();
+}
+
+void CTreeCtrl::RedrawTextColumn()
+{
+    if (m_pTree && IsTextColumnShown())
+        m_pTree->viewport()->update();
+}
+
+CString CTreeCtrl::GetColumnText(HTREEITEM) const
+{
+    return CString();
 }
 
 CImageList* CTreeCtrl::CreateDragImage(HTREEITEM hItem)

@@ -21,16 +21,45 @@ void CTreeItemModel::ItemChanged(Id id)
 {
     QModelIndex index = IndexOf(id);
     if (index.isValid())
-        emit dataChanged(index, index);
+        emit dataChanged(index, index.siblingAtColumn(m_nColumns - 1));
+}
+
+void CTreeItemModel::SetTextColumn(std::function<QString(Id)> text, const QString& labelTitle,
+                                   const QString& columnTitle)
+{
+    m_titles[0] = labelTitle;
+    m_titles[1] = columnTitle;
+    const bool bShow = text != nullptr;
+    if (bShow == HasTextColumn())
+    {
+        m_columnText = std::move(text);
+        emit headerDataChanged(Qt::Horizontal, 0, m_nColumns - 1);
+        return;
+    }
+    // Only the top level's columns are announced: a tree view takes its columns from there.
+    if (bShow)
+    {
+        beginInsertColumns(QModelIndex(), 1, 1);
+        m_columnText = std::move(text);
+        m_nColumns = 2;
+        endInsertColumns();
+    }
+    else
+    {
+        beginRemoveColumns(QModelIndex(), 1, 1);
+        m_columnText = nullptr;
+        m_nColumns = 1;
+        endRemoveColumns();
+    }
 }
 
 QModelIndex CTreeItemModel::index(int row, int column, const QModelIndex& parent) const
 {
     Id p = IdOf(parent);
-    if (column != 0 || row < 0 || !IsRevealed(p))
+    if (column < 0 || column >= m_nColumns || row < 0 || !IsRevealed(p))
         return QModelIndex();
     Id c = Mutable().ChildAt(p, row);
-    return c == CTreeItemStore::kNone ? QModelIndex() : createIndex(row, 0, (quintptr)c);
+    return c == CTreeItemStore::kNone ? QModelIndex() : createIndex(row, column, (quintptr)c);
 }
 
 QModelIndex CTreeItemModel::parent(const QModelIndex& child) const
@@ -53,11 +82,13 @@ int CTreeItemModel::rowCount(const QModelIndex& parent) const
 
 int CTreeItemModel::columnCount(const QModelIndex&) const
 {
-    return 1;
+    return m_nColumns;
 }
 
 bool CTreeItemModel::hasChildren(const QModelIndex& parent) const
 {
+    if (parent.column() > 0)
+        return false;
     Id p = IdOf(parent);
     if (p == CTreeItemStore::kRoot)
         return m_store.At(p).first != CTreeItemStore::kNone;
@@ -69,6 +100,8 @@ QVariant CTreeItemModel::data(const QModelIndex& index, int role) const
     if (!index.isValid())
         return QVariant();
     Id id = IdOf(index);
+    if (index.column() > 0)
+        return role == Qt::DisplayRole && m_columnText ? QVariant(m_columnText(id)) : QVariant();
     const CTreeItemStore::Item& it = m_store.At(id);
     switch (role)
     {
@@ -98,6 +131,14 @@ QVariant CTreeItemModel::data(const QModelIndex& index, int role) const
     default:
         return QVariant();
     }
+}
+
+QVariant CTreeItemModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
+        section >= m_nColumns)
+        return QVariant();
+    return m_titles[section];
 }
 
 Qt::ItemFlags CTreeItemModel::flags(const QModelIndex& index) const

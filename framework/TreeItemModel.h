@@ -7,6 +7,7 @@
 
 #include <QAbstractItemModel>
 
+#include <functional>
 #include <vector>
 
 class CImageList;
@@ -21,6 +22,11 @@ public:
     CTreeItemStore& Store() { return m_store; }
     const CTreeItemStore& Store() const { return m_store; }
     void SetImageList(CImageList* pImages) { m_pImages = pImages; }
+    // A second column whose texts come from `text` when a row is painted
+    // (nothing is kept per item); null takes the column away.
+    void SetTextColumn(std::function<QString(Id)> text, const QString& labelTitle,
+                       const QString& columnTitle);
+    bool HasTextColumn() const { return m_nColumns > 1; }
 
     Id IdOf(const QModelIndex& index) const
     {
@@ -66,6 +72,8 @@ public:
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     bool hasChildren(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
 private:
@@ -74,4 +82,7 @@ private:
 
     CTreeItemStore m_store;
     CImageList* m_pImages = nullptr;
+    int m_nColumns = 1;
+    std::function<QString(Id)> m_columnText;
+    QString m_titles[2];
 };

@@ -97,7 +97,7 @@ bool CTreeViewWidget::SendToOwner(unsigned message, std::uintptr_t wParam, std::
 
 CTreeViewWidget::Id CTreeViewWidget::ItemAt(const QPoint& pt) const
 {
-    QModelIndex index = indexAt(pt);
+    QModelIndex index = indexAt(pt).siblingAtColumn(0);
     if (!index.isValid())
         return kNoItem;
     // The indentation left of an item is not the item.

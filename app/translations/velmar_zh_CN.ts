@@ -870,8 +870,180 @@ Duplicate</source>
         <translation>未粘贴任何内容。</translation>
     </message>
     <message>
+        <source>Replace All</source>
+        <translation>全部替换</translation>
+    </message>
+    <message>
+        <source>Replace in '%1'</source>
+        <translation>在“%1”中替换</translation>
+    </message>
+    <message>
         <source>Drop '%1'</source>
         <translation>拖放“%1”</translation>
+        <source>&amp;Values</source>
+        <translation>值(&amp;V)</translation>
+    </message>
+    <message>
+        <source>&amp;Find...	Ctrl+F</source>
+        <translation>查找(&amp;F)...	Ctrl+F</translation>
+    </message>
+    <message>
+        <source>Find Ne&amp;xt	F3</source>
+        <translation>查找下一个(&amp;X)	F3</translation>
+    </message>
+    <message>
+        <source>Find Pre&amp;vious	Shift+F3</source>
+        <translation>查找上一个(&amp;V)	Shift+F3</translation>
+    </message>
+    <message>
+        <source>R&amp;eplace...	Ctrl+H</source>
+        <translation>替换(&amp;E)...	Ctrl+H</translation>
+    </message>
+    <message>
+        <source>&amp;Go to Path	Ctrl+L</source>
+        <translation>转到路径(&amp;G)	Ctrl+L</translation>
+    </message>
+    <message>
+        <source>Find names and values in the document.
+Find</source>
+        <translation>在文档中查找名称和值。
+查找</translation>
+    </message>
+    <message>
+        <source>Replace in the document's values.
+Replace</source>
+        <translation>替换文档中的值。
+替换</translation>
+    </message>
+    <message>
+        <source>Select the next match.
+Find next</source>
+        <translation>选择下一个匹配项。
+查找下一个</translation>
+    </message>
+    <message>
+        <source>Select the previous match.
+Find previous</source>
+        <translation>选择上一个匹配项。
+查找上一个</translation>
+    </message>
+    <message>
+        <source>Replace in the selected value and find the next match.
+Replace</source>
+        <translation>替换所选值中的匹配项并查找下一个。
+替换</translation>
+    </message>
+    <message>
+        <source>Replace in every value of the document.
+Replace all</source>
+        <translation>替换文档中所有值的匹配项。
+全部替换</translation>
+    </message>
+    <message>
+        <source>Close the find bar.
+Close</source>
+        <translation>关闭查找栏。
+关闭</translation>
+    </message>
+    <message>
+        <source>Type a path to select its node.
+Go to path</source>
+        <translation>输入路径以选择其节点。
+转到路径</translation>
+    </message>
+    <message>
+        <source>Show or hide the values beside the names in the tree.
+Values</source>
+        <translation>在树中名称旁显示或隐藏值。
+值</translation>
+    </message>
+    <message>
+        <source>Find:</source>
+        <translation>查找:</translation>
+    </message>
+    <message>
+        <source>&amp;Next</source>
+        <translation>下一个(&amp;N)</translation>
+    </message>
+    <message>
+        <source>&amp;Previous</source>
+        <translation>上一个(&amp;P)</translation>
+    </message>
+    <message>
+        <source>Whole w&amp;ord</source>
+        <translation>全字匹配(&amp;O)</translation>
+    </message>
+    <message>
+        <source>Re&amp;gular expression</source>
+        <translation>正则表达式(&amp;G)</translation>
+    </message>
+    <message>
+        <source>In na&amp;mes</source>
+        <translation>名称中(&amp;M)</translation>
+    </message>
+    <message>
+        <source>In va&amp;lues</source>
+        <translation>值中(&amp;L)</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>关闭</translation>
+    </message>
+    <message>
+        <source>Replace:</source>
+        <translation>替换为:</translation>
+    </message>
+    <message>
+        <source>Replace &amp;all</source>
+        <translation>全部替换(&amp;A)</translation>
+    </message>
+    <message>
+        <source>Type what to find.</source>
+        <translation>请输入要查找的内容。</translation>
+    </message>
+    <message>
+        <source>The expression is empty.</source>
+        <translation>表达式为空。</translation>
+    </message>
+    <message>
+        <source>Searching... %1%</source>
+        <translation>正在查找... %1%</translation>
+    </message>
+    <message>
+        <source>Cannot find "%1".</source>
+        <translation>找不到“%1”。</translation>
+    </message>
+    <message>
+        <source>Passed the end of the document: found from the start.</source>
+        <translation>已到达文档末尾：从开头找到。</translation>
+    </message>
+    <message>
+        <source>Passed the start of the document: found from the end.</source>
+        <translation>已到达文档开头：从末尾找到。</translation>
+    </message>
+    <message>
+        <source>The value cannot hold the replaced text; it stays as it was.</source>
+        <translation>该值不能容纳替换后的文本，保持不变。</translation>
+    </message>
+    <message>
+        <source>Replaced %1 matches.</source>
+        <translation>已替换 %1 处匹配。</translation>
+    </message>
+    <message>
+        <source>%1 values cannot hold their replaced text and stay as they were.</source>
+        <translation>%1 个值不能容纳替换后的文本，保持不变。</translation>
+    </message>
+    <message>
+        <source>There is no node at "%1".</source>
+        <translation>“%1”处没有节点。</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>名称</translation>
+    </message>
+    <message>
+        <source>Value</source>
+        <translation>值</translation>
     </message>
 </context>
 </TS>

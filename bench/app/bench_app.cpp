@@ -6,7 +6,9 @@
 
 #include "velmar/app/ChildFrame.h"
 #include "velmar/app/MainFrame.h"
+#include "velmar/app/NodeSearch.h"
 #include "velmar/app/Resource.h"
+#include "velmar/app/ValueColumn.h"
 #include "velmar/app/VelmarDoc.h"
 #include "velmar/app/VelmarResources.h"
 #include "velmar/app/XMLContentView.h"
@@ -16,6 +18,7 @@
 #include <QCoreApplication>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -75,13 +78,49 @@ void Settle()
     QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
+// A search for a text the document does not hold, from its start round to
+// its start: the whole time, and the longest stretch without handing the
+// event loop a turn.
+void MeasureFindNothing(CVelmarDoc& doc, bool bRegex)
+{
+    CNodeTextMatcher matcher;
+    CString error;
+    NodeFindOptions options;
+    options.what = bRegex ? L"no[t]-there-\\d+" : L"not-there-at-all";
+    options.regex = bRegex;
+    if (!matcher.Compile(options, error))
+        return;
+    auto last = Clock::now();
+    double longest = 0;
+    int pumps = 0;
+    const auto pump = [&](int)
+    {
+        longest = std::max(longest, std::chrono::duration<double>(Clock::now() - last).count());
+        AfxPumpWaitingMessages(kSliceMilliseconds);
+        ++pumps;
+        last = Clock::now();
+        return true;
+    };
+    NodeTextRef hit;
+    const auto t0 = Clock::now();
+    const NodeFindResult result = FindNodeText(doc.GetXmlFile(), {}, true, matcher, hit, pump);
+    const double seconds = std::chrono::duration<double>(Clock::now() - t0).count();
+    longest = std::max(longest, std::chrono::duration<double>(Clock::now() - last).count());
+    std::printf("  find nothing (%s, names and values): %.3f s, %d slices, longest without "
+                "events %.3f s%s\n",
+                bRegex ? "regular expression" : "plain, ignoring case", seconds, pumps + 1, longest,
+                result == NodeFindResult::notFound ? "" : " (found something?)");
+}
+
 // One document, in a process of its own so that the peak is its own.
-int Measure(const std::string& path, int argc, char** argv)
+int Measure(const std::string& path, int argc, char** argv, bool bValues)
 {
     QApplication qapp(argc, argv);
     CBenchApp app;
     if (!app.InitInstance())
         return 3;
+    ShowValueColumn(bValues);
+    std::printf(" value column %s\n", bValues ? "shown" : "hidden");
     Settle();
     const size_t heapBefore = HeapInUse();
     const long rssBefore = RssKb();
@@ -102,6 +141,11 @@ int Measure(const std::string& path, int argc, char** argv)
     };
     getrusage(RUSAGE_SELF, &ru);
     const long rssOpen = RssKb();
+    if (bValues)
+    {
+        MeasureFindNothing(*static_cast<CVelmarDoc*>(pDoc), false);
+        MeasureFindNothing(*static_cast<CVelmarDoc*>(pDoc), true);
+    }
 
     const auto t1 = Clock::now();
     pDoc->OnCloseDocument();
@@ -176,21 +220,25 @@ int main(int argc, char** argv)
         }
         std::printf("%s: %.1f MB\n", path.c_str(), static_cast<double>(st.st_size) / (1 << 20));
         std::fflush(stdout);
-        const pid_t pid = fork();
-        if (pid == 0)
+        // The tree with its value column and without: the column should cost next to nothing.
+        for (bool bValues : {false, true})
         {
-            int childArgc = 1;
-            const int rc = Measure(path, childArgc, argv);
-            // _Exit skips stdio's flush: with stdout a pipe the report would be lost.
-            std::fflush(nullptr);
-            std::_Exit(rc);
-        }
-        int status = 0;
-        if (pid < 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status) ||
-            WEXITSTATUS(status) != 0)
-        {
-            std::fprintf(stderr, "the measurement of %s failed\n", path.c_str());
-            ++failures;
+            const pid_t pid = fork();
+            if (pid == 0)
+            {
+                int childArgc = 1;
+                const int rc = Measure(path, childArgc, argv, bValues);
+                // _Exit skips stdio's flush: with stdout a pipe the report would be lost.
+                std::fflush(nullptr);
+                std::_Exit(rc);
+            }
+            int status = 0;
+            if (pid < 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status) ||
+                WEXITSTATUS(status) != 0)
+            {
+                std::fprintf(stderr, "the measurement of %s failed\n", path.c_str());
+                ++failures;
+            }
         }
     }
     return failures ? 1 : 0;

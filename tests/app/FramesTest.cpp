@@ -4,6 +4,7 @@
 
 #include "velmar/app/HelpPages.h"
 #include "velmar/app/Resource.h"
+#include "velmar/app/ValueColumn.h"
 #include "velmar/app/VelmarImages.h"
 #include "velmar/app/VelmarResources.h"
 
@@ -129,13 +130,14 @@ TEST(MainFrame, opens_at_four_fifths_of_the_screen_centred_with_its_bars_around_
     EXPECT_GT(bottom.height(), 10);
 
     // The path bar is its template: 299 by 13 dialog units (a dialog unit is
-    // more than a pixel wide in any usual font), the read-only field after its label.
+    // more than a pixel wide in any usual font), the field after its label, which
+    // takes a typed path.
     CDialogBar& pathBar = pMain->GetPathBar();
     CWnd* pField = pathBar.GetDlgItem(IDC_PATH);
     ASSERT_NE(pField, nullptr);
     auto* pEdit = qobject_cast<QLineEdit*>(pField->GetWidget());
     ASSERT_NE(pEdit, nullptr);
-    EXPECT_TRUE(pEdit->isReadOnly());
+    EXPECT_FALSE(pEdit->isReadOnly());
     EXPECT_GT(pathBar.m_sizeDefault.cx, 299);
     EXPECT_LT(pathBar.GetDlgItem(-1)->GetWidget()->geometry().right(),
               pField->GetWidget()->geometry().left());
@@ -237,7 +239,9 @@ TEST(ChildFrame, splits_into_tree_and_content_with_the_tree_active)
     ASSERT_TRUE(pChild && pChild->Tree() && pChild->Content());
     EXPECT_EQ(pChild->m_wndSplitter.GetDlgCtrlID(), AFX_IDW_PANE_FIRST); // it fills the frame
     EXPECT_EQ(pChild->GetActiveView(), pChild->Tree());
-    EXPECT_EQ(pChild->Tree()->GetWidget()->width(), CChildFrame::kTreePaneWidth);
+    EXPECT_EQ(pChild->Tree()->GetWidget()->width(), IsValueColumnShown()
+                                                        ? CChildFrame::kTreePaneWidthWithValues
+                                                        : CChildFrame::kTreePaneWidth);
     // The content pane takes the rest of the window.
     EXPECT_EQ(pChild->Content()->GetWidget()->geometry().right() + 1,
               pChild->m_wndSplitter.GetWidget()->width());

@@ -694,3 +694,53 @@ TEST_F(TreeCtrlTest, the_view_is_the_control_and_hears_the_right_button_at_its_p
     EXPECT_FALSE(CImageList::IsDragging());
     view.DestroyWindow();
 }
+
+namespace
+{
+
+// Answers each item's second column with its label and "!".
+class CColumnTree : public CTreeCtrl
+{
+public:
+    int asked = 0;
+    CString GetColumnText(HTREEITEM hItem) const override
+    {
+        ++const_cast<CColumnTree*>(this)->asked;
+        return GetItemText(hItem) + L"!";
+    }
+};
+
+} // namespace
+
+TEST(TreeCtrlColumn, texts_are_asked_for_the_row_selects_whole_and_hits_land_on_its_item)
+{
+    CHost host;
+    CColumnTree tree;
+    ASSERT_TRUE(
+        host.CreateEx(0, nullptr, L"Host", WS_OVERLAPPED, 0, 0, 320, 260, nullptr, nullptr));
+    ASSERT_TRUE(tree.Create(WS_CHILD | WS_VISIBLE, CRect(0, 0, 300, 240), &host, IDC_TREE));
+    host.ShowWindow(SW_SHOW);
+    HTREEITEM hA = tree.InsertItem(L"a");
+    HTREEITEM hB = tree.InsertItem(L"b");
+    QAbstractItemModel* pModel = tree.GetTreeWidget()->model();
+    EXPECT_EQ(pModel->columnCount(), 1);
+    ASSERT_TRUE(tree.ShowTextColumn(TRUE, L"Name", L"Value"));
+    EXPECT_TRUE(tree.IsTextColumnShown());
+    EXPECT_EQ(pModel->columnCount(), 2);
+    EXPECT_EQ(pModel->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Value"));
+    EXPECT_EQ(pModel->index(1, 1).data().toString(), QStringLiteral("b!"));
+    EXPECT_GT(tree.asked, 0);
+    // Selected, the item's value shows selected too; a click on the value hits the item.
+    tree.SelectItem(hB);
+    EXPECT_TRUE(tree.GetTreeWidget()->selectionModel()->isSelected(pModel->index(1, 1)));
+    const QRect value = tree.GetTreeWidget()->visualRect(pModel->index(0, 1));
+    UINT flags = 0;
+    EXPECT_EQ(tree.HitTest(CPoint(value.center().x(), value.center().y()), &flags), hA);
+    EXPECT_EQ(flags, static_cast<UINT>(TVHT_ONITEMRIGHT));
+    ASSERT_TRUE(tree.ShowTextColumn(FALSE));
+    EXPECT_EQ(pModel->columnCount(), 1);
+    EXPECT_EQ(tree.GetSelectedItem(), hB);
+    tree.DestroyWindow();
+    host.DestroyWindow();
+    SpinEvents(0);
+}

@@ -4,6 +4,7 @@
 // commands, shows the XML menu as the tree pane's context menu, and marks
 // its caption while its document is modified.
 #include "velmar/app/FrameHooks.h"
+#include "velmar/app/NodeSearch.h"
 #include "velmar/framework/framework.h"
 
 class CXMLContentView;
@@ -18,6 +19,7 @@ class CChildFrame : public CMDIChildWnd, public IModifiedCaption
 public:
     // Width of the tree pane when a window opens.
     static constexpr int kTreePaneWidth = 200;
+    static constexpr int kTreePaneWidthWithValues = 400; // while the value column is shown
 
     CChildFrame();
     ~CChildFrame() override;
@@ -77,6 +79,29 @@ public:
     void OnFileProperty();
     void OnUpdateFileProperty(CCmdUI* pCmdUI);
 
+    // Finding and replacing with the main frame's find bar, and going to a
+    // path typed in the path bar.
+    void OnXmlFind();
+    void OnXmlReplace();
+    void OnXmlFindNext();
+    void OnXmlFindPrev();
+    void OnXmlReplaceOne();
+    void OnXmlReplaceAll();
+    void OnPathEntered();
+    // Selects the next (or previous) match of the find bar's text after the
+    // selection, going on from the other end of the document; only in values
+    // for bValuesOnly. Whether a match was selected.
+    BOOL FindText(bool bForward, bool bValuesOnly = false);
+
 protected:
+    // The find bar's text and options, ready to test texts; null (the user
+    // was told why) when there is nothing to find or it does not compile.
+    bool CompileFind(CNodeTextMatcher& matcher, bool bValuesOnly);
+    // Where a search after the selection starts: the last match when it is
+    // still what is selected (its node is then alive), else the selected item's place.
+    NodeTextRef SearchStart() const;
+
+    NodeTextRef m_lastHit; // compared with the selection only, never followed on its own
+
     DECLARE_MESSAGE_MAP()
 };

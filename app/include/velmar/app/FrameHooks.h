@@ -3,7 +3,10 @@
 // the selected item's path; a child frame marks its caption when its
 // document is modified. The frames implement these beside their framework
 // base classes, so the editor's views need no frame headers.
+#include "velmar/framework/AfxString.h"
 #include "velmar/framework/AfxTypes.h"
+
+class CFindBar;
 
 class IPathTextSink
 {
@@ -23,4 +26,16 @@ public:
 
 protected:
     ~IModifiedCaption() = default;
+};
+
+class IFindHost
+{
+public:
+    // The find bar, or null when the frame has none.
+    virtual CFindBar* GetFindBar() = 0;
+    // The path bar's text as the user typed it.
+    virtual CString GetTypedPath() = 0;
+
+protected:
+    ~IFindHost() = default;
 };

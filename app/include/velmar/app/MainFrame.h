@@ -3,10 +3,11 @@
 // path bar (the path of the selected tree item), the document windows fill
 // the middle, and the status bar's second pane shows how long the active
 // document took to load.
+#include "velmar/app/FindBar.h"
 #include "velmar/app/FrameHooks.h"
 #include "velmar/framework/framework.h"
 
-class CMainFrame : public CMDIFrameWnd, public IPathTextSink
+class CMainFrame : public CMDIFrameWnd, public IPathTextSink, public IFindHost
 {
     DECLARE_DYNCREATE(CMainFrame)
 public:
@@ -23,6 +24,8 @@ public:
     // Shows a load time given in milliseconds in status pane 1.
     void ShowLoadTime(DWORD dwMilliseconds);
     void SetPathText(LPCWSTR path) override;
+    CFindBar* GetFindBar() override { return &m_wndFindBar; }
+    CString GetTypedPath() override;
 
     CStatusBar& GetStatusBar() { return m_wndStatusBar; }
     CToolBar& GetToolBar() { return m_wndToolBar; }
@@ -35,12 +38,17 @@ public:
     void OnUpdateViewPathbar(CCmdUI* pCmdUI);
     void OnContextMenu(CWnd* pWnd, CPoint point);
     void OnHelpIndex(); // F1, Shift+F1 and Help > Index: the help pages in the browser
+    void OnViewValues();
+    void OnUpdateViewValues(CCmdUI* pCmdUI);
+    void OnGoToPath(); // the focus to the path bar's field, to type a path
+    void OnFindClose();
 
 protected:
     CStatusBar m_wndStatusBar;
     CToolBar m_wndToolBar;
     CReBar m_wndReBar;
     CDialogBar m_wndPathBar;
+    CFindBar m_wndFindBar;
 
     DECLARE_MESSAGE_MAP()
 };

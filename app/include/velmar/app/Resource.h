@@ -37,3 +37,21 @@
 #define ID_FILE_PROPERTY 32809
 // Edit menu: commands on the nodes of the tree (32820-32849).
 #define ID_EDIT_DUPLICATE 32820 // Ctrl+D: a copy of the selected node after it
+// Finding and replacing in the document, going to a path, the value column.
+#define ID_XML_FIND 32850         // Ctrl+F: the find bar
+#define ID_XML_REPLACE 32851      // Ctrl+H: the find bar's replace field
+#define ID_XML_FIND_NEXT 32852    // F3, and Enter in the find bar
+#define ID_XML_FIND_PREV 32853    // Shift+F3
+#define ID_XML_REPLACE_ONE 32854  // the found value
+#define ID_XML_REPLACE_ALL 32855  // every value, as one change
+#define ID_XML_FIND_CLOSE 32856   // the find bar's close button (Escape in it)
+#define ID_XML_GO_TO_PATH 32857   // Ctrl+L: the path bar's field, to type a path
+#define ID_VIEW_VALUES 32858      // the tree panes' value column
+#define IDD_FINDBAR 32859         // the find bar's template
+#define IDC_FIND_WHAT 32860       // find bar: the text to find
+#define IDC_REPLACE_WITH 32861    // find bar: the replacement
+#define IDC_FIND_MATCH_CASE 32862 // find bar: options
+#define IDC_FIND_WHOLE_WORD 32863
+#define IDC_FIND_REGEX 32864
+#define IDC_FIND_IN_NAMES 32865
+#define IDC_FIND_IN_VALUES 32866

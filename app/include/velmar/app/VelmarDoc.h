@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <vector>
+class CNodeTextMatcher;
 
 class CVelmarDoc : public CDocument
 {
@@ -42,6 +43,11 @@ public:
     // to reload it, saying when unsaved changes would be lost. Whether the
     // document was reloaded.
     BOOL CheckFileChanged(CWnd* pOwner);
+
+    // Replaces every match in the values (parameter values, texts, remarks)
+    // as one change of the document. The number of matches replaced; values
+    // that cannot hold their new text stay and count in *pSkipped.
+    int ReplaceAllValues(const CNodeTextMatcher& matcher, const CString& with, int* pSkipped);
 
     // What tells another program's change to the file: its size and last write time.
     struct FileStamp

@@ -38,6 +38,10 @@ public:
     // each followed by "/", with "=n" on the (n+1)-th of equally named siblings.
     CString BuildPath() const;
 
+    // The value column: a parameter's value, an element's text, a remark's
+    // first line (a declaration: its parameters), on one line.
+    CString GetColumnText(HTREEITEM hItem) const override;
+
     // The item that stands for `node` (null when this tree shows none).
     HTREEITEM FindNodeItem(const Node* node) const;
     // The item whose children are the items of `node`'s children: TVI_ROOT

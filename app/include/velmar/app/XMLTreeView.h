@@ -6,6 +6,8 @@
 // parameters are added, deleted and moved through the selected item; every
 // such edit rebuilds what it changed in each tree view of the document.
 #include "velmar/app/TreeDragDrop.h"
+#include "velmar/app/NodeSearch.h"
+#include "velmar/app/OleDropTargetDispatcher.h"
 #include "velmar/app/XMLTreeCtrl.h"
 #include "velmar/framework/framework.h"
 
@@ -86,6 +88,20 @@ public:
 
     // The path of the selected item for the path bar.
     void BuildPath(CString& out) const;
+    // The text the selected item stands for: a node's name (a group: the
+    // place of its texts), a parameter's name, a node's value. No node when
+    // nothing is selected.
+    NodeTextRef SelectedText() const;
+    // The item that shows `ref`'s text, or null.
+    HTREEITEM ItemOfText(const NodeTextRef& ref) const;
+    // Selects the item of `ref`'s text, expanded to and scrolled into view.
+    BOOL SelectText(const NodeTextRef& ref);
+    // Selects the node of a path in the path bar's form ("catalog/book=2/title");
+    // FALSE, with the selection as it was, when no node is there.
+    BOOL SelectPath(LPCWSTR path);
+
+    // Shows or hides the value column as the setting says.
+    void ApplyValueColumn();
     // Drops every item; the document does this before its nodes go.
     void ReleaseItems();
     COleDropTargetDispatcher& GetDropTarget() { return m_dropTarget; }

@@ -73,6 +73,14 @@
 #define BS_TYPEMASK 0x000FL
 #endif
 
+// Check state of a check box or radio button.
+#ifndef BM_GETCHECK
+#define BM_GETCHECK 0x00F0
+#define BM_SETCHECK 0x00F1
+#define BST_UNCHECKED 0x0000
+#define BST_CHECKED 0x0001
+#endif
+
 // Dialog styles.
 #ifndef DS_MODALFRAME
 #define DS_SETFONT 0x0040L

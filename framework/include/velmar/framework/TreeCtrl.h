@@ -102,6 +102,17 @@ public:
     CEdit* GetEditControl() const; // the edit while a label is edited, else null
     BOOL EndEditLabelNow(BOOL fCancelWithoutSave);
 
+    // A second column beside the labels. Its texts are asked of GetColumnText
+    // when a row is painted, so the control keeps nothing per item for it;
+    // while it is shown, a header names both columns.
+    BOOL ShowTextColumn(BOOL bShow, LPCWSTR lpszLabelTitle = nullptr,
+                        LPCWSTR lpszColumnTitle = nullptr);
+    BOOL IsTextColumnShown() const;
+    // Paints the shown rows again, so that the second column shows the texts as they are now.
+    void RedrawTextColumn();
+    // The second column's text of hItem; empty unless a derived control says otherwise.
+    virtual CString GetColumnText(HTREEITEM hItem) const;
+
     CImageList*
     CreateDragImage(HTREEITEM hItem); // the item's image and label; the caller deletes it
 
