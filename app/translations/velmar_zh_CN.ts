@@ -454,6 +454,10 @@ The file was changed by another program since it was loaded. Save over those cha
         <translation>拒绝访问 %1。</translation>
     </message>
     <message>
+        <source>The settings file was damaged and has been moved to %1. The program starts with default settings and an empty list of recent files.</source>
+        <translation>设置文件已损坏，已移至 %1。程序将以默认设置和空的最近文件列表启动。</translation>
+    </message>
+    <message>
         <source>Create a new document
 New</source>
         <translation>新建文档
