@@ -398,6 +398,14 @@ The file was changed by another program since it was loaded. Save over those cha
 该文件在加载后已被其他程序修改。是否覆盖这些修改？</translation>
     </message>
     <message>
+        <source>%1
+
+The file was saved, but it now belongs to you: its owner or group could not be kept.</source>
+        <translation>%1
+
+文件已保存，但现在归您所有：无法保留其所有者或组。</translation>
+    </message>
+    <message>
         <source>Untitled</source>
         <translation>无标题</translation>
     </message>
