@@ -80,7 +80,8 @@ BOOL CVelmarDoc::OnSaveDocument(LPCWSTR lpszPathName)
     // Written beside the file and put in its place once complete, so that a
     // failure never harms what is on disk.
     const auto write = [this](Orvex::IStream* stream) { return m_xmlFile.Write(stream); };
-    if (!Orvex::WriteFileAtomically(lpszPathName, write))
+    const Orvex::AtomicWriteResult result = Orvex::WriteFileAtomically(lpszPathName, write);
+    if (!result)
     {
         // The framework made an empty file where there was none; the user's
         // data is still only in memory, so the document stays as modified as it was.
@@ -93,6 +94,13 @@ BOOL CVelmarDoc::OnSaveDocument(LPCWSTR lpszPathName)
     m_stamp = StampOf(lpszPathName);
     m_kept = {};
     m_history.SetClean();
+    if (!result.ownerKept)
+    {
+        CString note = AfxTranslate(L"%1\n\nThe file was saved, but it now belongs to you: its "
+                                    L"owner or group could not be kept.");
+        note.Replace(L"%1", lpszPathName);
+        AfxMessageBox(note, MB_OK | MB_ICONINFORMATION);
+    }
     return TRUE;
 }
 

@@ -158,6 +158,10 @@ int WriteOrReport(const std::string& target, const Orvex::AtomicWriter& write)
     switch (result.failed)
     {
     case Orvex::AtomicStep::None:
+        if (!result.ownerKept)
+            ReportError("warning: " + quoted +
+                            " now belongs to this user: its owner or group could not be kept",
+                        kExitOk);
         return kExitOk;
     case Orvex::AtomicStep::CreateTemp:
         return ReportError("cannot create a temporary file beside " + quoted + ": " +

@@ -27,6 +27,9 @@ static const AFX_STRING_RESOURCE s_frameworkStrings[] = {
     {AFX_IDP_FAILED_TO_LAUNCH_HELP, L"Failed to launch help."},
     {AFX_IDP_FILE_NOT_FOUND, L"%1 was not found."},
     {AFX_IDP_FILE_ACCESS_DENIED, L"Access to %1 was denied."},
+    {AFX_IDP_SETTINGS_DAMAGED, L"The settings file was damaged and has been moved to %1. "
+                               L"The program starts with default settings and an empty list of "
+                               L"recent files."},
     {ID_FILE_NEW, L"Create a new document\nNew"},
     {ID_FILE_OPEN, L"Open an existing document\nOpen"},
     {ID_FILE_CLOSE, L"Close the active document\nClose"},

@@ -20,6 +20,24 @@ void CWinApp::SetRegistryKey(LPCWSTR lpszRegistryKey)
     m_strProfileName = m_pszAppName;
     m_pszProfileName = m_strProfileName;
     m_pProfileStore = std::make_unique<CRegistryProfileStore>(m_strRegistryKey, m_strProfileName);
+    SetDamagedSettingsAside();
+}
+
+void CWinApp::SetDamagedSettingsAside()
+{
+    // A damaged store answers every call with an error, so the settings would
+    // silently stay at their defaults and nothing would ever be kept. It is
+    // moved aside once, with a word to the user, and a fresh one begins.
+    HKEY key = nullptr;
+    const LSTATUS status = RegOpenKeyExW(HKEY_CURRENT_USER, L"Software", 0, KEY_READ, &key);
+    if (key)
+        RegCloseKey(key);
+    std::string movedTo;
+    if (status != ERROR_BADDB || w32::SetRegistryStoreAside(&movedTo) != ERROR_SUCCESS)
+        return;
+    CString prompt;
+    AfxFormatString1(prompt, AFX_IDP_SETTINGS_DAMAGED, CString(w32::WideFromUtf8(movedTo).c_str()));
+    AfxMessageBox(prompt, MB_OK | MB_ICONWARNING);
 }
 
 void CWinApp::SetRegistryKey(UINT nIDRegistryKey)

@@ -197,7 +197,22 @@ BOOL ReplacePath(const std::string& name, const std::string& replacement, const 
         SetLastError(ERROR_FILE_NOT_FOUND);
         return FALSE;
     }
-    // The new content takes the old file's place with its permissions and attributes.
+    // The new content takes the old file's place with its owner, group,
+    // permissions and attributes. Owner and group go first: changing them
+    // clears set-id bits, which the permissions then restore.
+    if (replacementSt.st_uid != replacedSt.st_uid || replacementSt.st_gid != replacedSt.st_gid)
+    {
+        if (w32::sys::chown(replacement.c_str(), replacedSt.st_uid, replacedSt.st_gid) != 0)
+        {
+            // Only the superuser gives a file away; the group may still be ours to give.
+            w32::sys::chown(replacement.c_str(), static_cast<uid_t>(-1), replacedSt.st_gid);
+            if (!(flags & REPLACEFILE_IGNORE_MERGE_ERRORS))
+            {
+                SetLastError(ERROR_INVALID_OWNER);
+                return FALSE;
+            }
+        }
+    }
     if (w32::sys::chmod(replacement.c_str(), replacedSt.st_mode & 07777) != 0)
     {
         w32::SetLastErrorForPath(errno, replacement);

@@ -122,7 +122,17 @@ HANDLE CreateFileUtf8(const std::string& path, DWORD access, DWORD share,
                 SetLastErrorForPath(ENOENT, path);
                 return INVALID_HANDLE_VALUE;
             }
-            fd = sys::open(path.c_str(), oflags | O_CREAT | O_EXCL, 0666);
+            // A temporary file is its creator's alone until it takes the
+            // place of another (ReplaceFile gives it that file's permissions).
+            const mode_t mode = (attributes & FILE_ATTRIBUTE_TEMPORARY) ? 0600 : 0666;
+            fd = sys::open(path.c_str(), oflags | O_CREAT | O_EXCL, mode);
+            struct stat link;
+            if (fd < 0 && errno == EEXIST && disposition != CREATE_NEW &&
+                sys::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode))
+            {
+                // A link to nothing: opening it creates the file it names.
+                fd = sys::open(path.c_str(), oflags | O_CREAT, mode);
+            }
             if (fd < 0 && errno != EEXIST)
             {
                 SetLastErrorForPath(errno, path);

@@ -113,6 +113,7 @@ constexpr MessageEntry kMessages[] = {
            "using the backup name.\r\n"},
     {1223, "The operation was canceled by the user.\r\n"},
     {1300, "Not all privileges or groups referenced are assigned to the caller.\r\n"},
+    {1307, "This security ID may not be assigned as the owner of this object.\r\n"},
     {1309, "An attempt has been made to operate on an impersonation token by a thread that is not "
            "currently impersonating a client.\r\n"},
     {1313, "A specified privilege does not exist.\r\n"},

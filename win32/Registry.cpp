@@ -4,6 +4,13 @@
 #include "velmar/win32/ErrorCodes.h"
 #include "velmar/win32/Unicode.h"
 #include "RegistryStore.h"
+#include "velmar/win32/LastError.h"
+#include "Paths.h"
+#include "SysCalls.h"
+
+#include <cerrno>
+#include <ctime>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -527,6 +534,32 @@ std::string RegistryStorePath()
     if (home && *home)
         return std::string(home) + "/.local/share/velmar/registry.db";
     return std::string();
+}
+
+LONG SetRegistryStoreAside(std::string* movedTo)
+{
+    const std::string path = RegistryStorePath();
+    if (path.empty())
+        return ERROR_REGISTRY_IO_FAILED;
+    const time_t now = time(nullptr);
+    struct tm local
+    {
+    };
+    char stamp[32] = "0";
+    if (localtime_r(&now, &local))
+        strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+    std::string aside = path + ".damaged-" + stamp;
+    struct stat st;
+    for (int n = 2; sys::lstat(aside.c_str(), &st) == 0 && n < 1000; ++n)
+        aside = path + ".damaged-" + stamp + "-" + std::to_string(n);
+    if (sys::rename(path.c_str(), aside.c_str()) != 0)
+        return static_cast<LONG>(SetLastErrorForPath(errno, path));
+    // The log belongs to the damaged file; the shared-memory index is rebuilt.
+    sys::rename((path + "-wal").c_str(), (aside + "-wal").c_str());
+    sys::unlink((path + "-shm").c_str());
+    if (movedTo)
+        *movedTo = aside;
+    return ERROR_SUCCESS;
 }
 
 } // namespace w32

@@ -7,6 +7,8 @@
 
 #include <cerrno>
 #include <map>
+#include <string>
+#include <sys/stat.h>
 #include <sqlite3.h>
 #include <time.h>
 
@@ -17,6 +19,10 @@ namespace
 {
 
 constexpr int kBusyTimeoutMs = 10000;
+// The write-ahead log is checkpointed after every write transaction and cut
+// back to this size when it starts over, so it holds at most one transaction
+// beyond it (a few pages for a value of ordinary size).
+constexpr int kWalSizeLimit = 64 * 1024;
 constexpr uint64_t kUnixEpochAsFileTime = 116444736000000000ull;
 
 const wchar_t* const kRootNames[kRootKeyCount] = {
@@ -149,6 +155,30 @@ void MakeParentFolders(const std::string& path)
     }
 }
 
+bool FileExists(const std::string& path)
+{
+    struct stat st;
+    return sys::stat(path.c_str(), &st) == 0;
+}
+
+// The store as a URI that reads it as it stands, without the log or the
+// locks beside it: for a file on a read-only mount or a full disk.
+std::string ImmutableUri(const std::string& path)
+{
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string uri = "file:";
+    for (unsigned char c : path)
+        if (c == '%' || c == '?' || c == '#' || c < 0x20)
+        {
+            uri += '%';
+            uri += kHex[c >> 4];
+            uri += kHex[c & 15];
+        }
+        else
+            uri += static_cast<char>(c);
+    return uri + "?immutable=1";
+}
+
 // Steps a query of name, type and data into *value; missing when it finds no row.
 LONG ReadValue(Statement& s, LONG missing, RegistryValue* value)
 {
@@ -169,7 +199,7 @@ LONG ReadValue(Statement& s, LONG missing, RegistryValue* value)
 class RegistryStore::Transaction
 {
 public:
-    Transaction(sqlite3* db, bool write) : db_(db)
+    Transaction(sqlite3* db, bool write) : db_(db), write_(write)
     {
         rc_ = Exec(db_, write ? "BEGIN IMMEDIATE" : "BEGIN");
         open_ = rc_ == SQLITE_OK;
@@ -185,11 +215,16 @@ public:
         const int rc = Exec(db_, "COMMIT");
         if (rc == SQLITE_OK)
             open_ = false;
+        // Bounds the log: it starts over at the next write once this copied
+        // it all (a reader still on an older state may keep it a while).
+        if (rc == SQLITE_OK && write_)
+            sqlite3_wal_checkpoint_v2(db_, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
         return Win32FromSqlite(rc);
     }
 
 private:
     sqlite3* db_;
+    bool write_;
     int rc_;
     bool open_;
 };
@@ -232,23 +267,47 @@ std::shared_ptr<RegistryStore> RegistryStore::Open(const std::string& path, LONG
     }
     MakeParentFolders(path);
     sqlite3* db = nullptr;
-    const int rc =
+    int rc =
         sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-    if (rc != SQLITE_OK)
+    LONG init = ERROR_SUCCESS;
+    if (rc == SQLITE_OK)
+    {
+        std::shared_ptr<RegistryStore> store(new RegistryStore(db));
+        init = store->Initialise();
+        if (init == ERROR_SUCCESS)
+            return s_stores[path] = store;
+    }
+    else
     {
         sqlite3_close(db);
-        *error = rc == SQLITE_CANTOPEN ? ERROR_REGISTRY_IO_FAILED : Win32FromSqlite(rc);
-        return nullptr;
+        init = rc == SQLITE_CANTOPEN ? ERROR_REGISTRY_IO_FAILED : Win32FromSqlite(rc);
     }
-    std::shared_ptr<RegistryStore> store(new RegistryStore(db));
-    const LONG init = store->Initialise();
-    if (init != ERROR_SUCCESS)
+    // Damage is never read around; a store that exists but cannot be written
+    // beside (a read-only file or mount, a full disk) is still read, as it is.
+    const bool cannotWrite =
+        init == ERROR_ACCESS_DENIED || init == ERROR_DISK_FULL || init == ERROR_REGISTRY_IO_FAILED;
+    if (!cannotWrite || !FileExists(path))
     {
         *error = init;
         return nullptr;
     }
-    s_stores[path] = store;
-    return store;
+    db = nullptr;
+    rc = sqlite3_open_v2(ImmutableUri(path).c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI,
+                         nullptr);
+    if (rc != SQLITE_OK)
+    {
+        sqlite3_close(db);
+        *error = init;
+        return nullptr;
+    }
+    std::shared_ptr<RegistryStore> store(new RegistryStore(db));
+    const LONG readOnly = store->Initialise();
+    if (readOnly != ERROR_SUCCESS)
+    {
+        *error = readOnly == ERROR_BADDB ? readOnly : init;
+        return nullptr;
+    }
+    return s_stores[path] = store;
 }
 
 RegistryStore::RegistryStore(sqlite3* db) : db_(db) {}
@@ -262,6 +321,19 @@ LONG RegistryStore::Initialise()
 {
     sqlite3_busy_timeout(db_, kBusyTimeoutMs);
     sqlite3_extended_result_codes(db_, 1);
+    // Per connection: nothing of this is written to the file.
+    Exec(db_, "PRAGMA synchronous=NORMAL");
+    Exec(db_, ("PRAGMA journal_size_limit=" + std::to_string(kWalSizeLimit)).c_str());
+    if (LONG e = CheckIntact())
+        return e;
+    // A store made earlier is only read from here on: reading it changes
+    // nothing, not even its journal mode.
+    bool made = false;
+    if (LONG e = HasSchema(&made))
+        return e;
+    if (made)
+        return ERROR_SUCCESS;
+
     // Switching to WAL needs a moment alone with the file; another process
     // doing the same makes it report busy without waiting, so try again.
     int rc = SQLITE_BUSY;
@@ -279,7 +351,6 @@ LONG RegistryStore::Initialise()
     }
     if (rc != SQLITE_OK)
         return Win32FromSqlite(rc);
-    Exec(db_, "PRAGMA synchronous=NORMAL");
 
     Transaction t(db_, true);
     if (LONG e = t.Begun())
@@ -314,6 +385,33 @@ LONG RegistryStore::Initialise()
             return Win32FromSqlite(rc);
     }
     return t.Commit();
+}
+
+LONG RegistryStore::CheckIntact()
+{
+    // The store is small: checking all of it once per process costs little,
+    // and damage is then refused instead of read as wrong keys or values.
+    Statement s(db_, "PRAGMA quick_check");
+    int rc = s.Step();
+    if (rc != SQLITE_ROW)
+        return Win32FromSqlite(rc);
+    if (s.Text(0) != L"ok")
+        return ERROR_BADDB;
+    rc = s.Step();
+    return rc == SQLITE_DONE ? ERROR_SUCCESS : rc == SQLITE_ROW ? ERROR_BADDB : Win32FromSqlite(rc);
+}
+
+LONG RegistryStore::HasSchema(bool* made)
+{
+    Statement s(db_, "SELECT count(*) FROM sqlite_master WHERE type = 'table'"
+                     " AND name IN ('keys', 'vals')");
+    const int rc = s.Step();
+    if (rc != SQLITE_ROW)
+        return Win32FromSqlite(rc);
+    *made = s.Int(0) == 2;
+    if (*made || s.Int(0) == 0)
+        return ERROR_SUCCESS;
+    return ERROR_BADDB; // half a store is not ours to complete
 }
 
 LONG RegistryStore::KeyExists(int64_t key)

@@ -74,7 +74,13 @@ private:
         Write
     };
     explicit RegistryStore(sqlite3* db);
+    // Sets the connection up and checks the file; creates the tables in a
+    // new store, and writes nothing to one that has them.
     LONG Initialise();
+    // ERROR_BADDB when the file is damaged.
+    LONG CheckIntact();
+    // *made when both tables exist; ERROR_BADDB for only one of them.
+    LONG HasSchema(bool* made);
     // Runs body with the lock held, in one transaction (a writing one for Write),
     // once key is found to exist; commits when body returns ERROR_SUCCESS and
     // rolls back on any other code, which it returns.

@@ -7,8 +7,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
 #include <mutex>
+#include <set>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -83,8 +85,44 @@ bool Usable(const std::string& dir, bool strict)
     return true;
 }
 
+void RemoveIfUnused(int fd, const std::string& path);
+
+// Removes the lock files nobody holds any more: those of processes that were
+// killed, whose locks the kernel dropped but whose files no closer removed.
+// A file is removed only with its guard held and no open registered, as a
+// last closer removes it; one opened meanwhile is left for a fresh one.
+void SweepUnheldLockFiles(const std::string& dir)
+{
+    DIR* folder = ::opendir(dir.c_str());
+    if (folder == nullptr)
+        return;
+    constexpr int kMostEntries = 100000; // a bound on a folder filled by others
+    int seen = 0;
+    for (const dirent* e = ::readdir(folder); e != nullptr && seen < kMostEntries;
+         e = ::readdir(folder), ++seen)
+    {
+        const std::string name = e->d_name;
+        if (name.size() <= 5 || name.compare(name.size() - 5, 5, ".lock") != 0)
+            continue;
+        const std::string path = dir + "/" + name;
+        const int fd = sys::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
+        if (fd < 0)
+            continue;
+        if (Lock(fd, F_OFD_SETLK, F_WRLCK, kGuard, 1) == 0)
+        {
+            struct stat opened, named;
+            if (sys::fstat(fd, &opened) == 0 && sys::stat(path.c_str(), &named) == 0 &&
+                opened.st_ino == named.st_ino && opened.st_dev == named.st_dev)
+                RemoveIfUnused(fd, path);
+        }
+        sys::close(fd);
+    }
+    ::closedir(folder);
+}
+
 std::mutex g_dirMutex;
 std::string g_verifiedDir; // last folder found usable
+std::set<std::string> g_sweptDirs;
 
 // The folder to use now; checked again when `recheck` or when it changed.
 bool LockDirectory(std::string& dir, bool recheck)
@@ -98,6 +136,9 @@ bool LockDirectory(std::string& dir, bool recheck)
     }
     if (Usable(wanted, wanted == TmpFallback()))
     {
+        // Once per process and folder: what killed processes left behind.
+        if (g_sweptDirs.insert(wanted).second)
+            SweepUnheldLockFiles(wanted);
         g_verifiedDir = dir = wanted;
         return true;
     }

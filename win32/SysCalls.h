@@ -45,6 +45,8 @@ namespace w32
       (dirfd, path, flags, mask, stx), Plain)                                                      \
     X(Fchmod, fchmod, ::fchmod, int, (int fd, mode_t mode), (fd, mode), Plain)                     \
     X(Chmod, chmod, ::chmod, int, (const char* path, mode_t mode), (path, mode), Plain)            \
+    X(Chown, chown, ::chown, int, (const char* path, uid_t owner, gid_t group),                    \
+      (path, owner, group), Plain)                                                                 \
     X(Fcntl, fcntl_lock, ::fcntl, int, (int fd, int cmd, struct flock* lock), (fd, cmd, lock),     \
       Plain)                                                                                       \
     X(Unlink, unlink, ::unlink, int, (const char* path), (path), Plain)                            \

@@ -398,6 +398,14 @@ The file was changed by another program since it was loaded. Save over those cha
 该文件在加载后已被其他程序修改。是否覆盖这些修改？</translation>
     </message>
     <message>
+        <source>%1
+
+The file was saved, but it now belongs to you: its owner or group could not be kept.</source>
+        <translation>%1
+
+文件已保存，但现在归您所有：无法保留其所有者或组。</translation>
+    </message>
+    <message>
         <source>Untitled</source>
         <translation>无标题</translation>
     </message>
@@ -452,6 +460,10 @@ The file was changed by another program since it was loaded. Save over those cha
     <message>
         <source>Access to %1 was denied.</source>
         <translation>拒绝访问 %1。</translation>
+    </message>
+    <message>
+        <source>The settings file was damaged and has been moved to %1. The program starts with default settings and an empty list of recent files.</source>
+        <translation>设置文件已损坏，已移至 %1。程序将以默认设置和空的最近文件列表启动。</translation>
     </message>
     <message>
         <source>Create a new document

@@ -1,6 +1,7 @@
 // Settings and the recent-file list in the registry store (a temporary
 // VELMAR_REGISTRY, set by the suite's main).
 #include "TestApp.h"
+#include "support/EnvGuard.h"
 
 #include <gtest/gtest.h>
 
@@ -125,4 +126,26 @@ TEST(Profile, recent_files_capped_reordered_written_and_read_back)
         f.app.CloseAllDocuments(TRUE);
         QDir(folder).removeRecursively();
     }
+}
+
+TEST(Profile, a_damaged_store_is_moved_aside_once_and_a_fresh_one_begins)
+{
+    AppFixture f;
+    EnvGuard env;
+    const std::string damaged = QDir(f.dir.path()).filePath("registry.db").toStdString();
+    QFile junk(QString::fromStdString(damaged));
+    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+    junk.write(QByteArray(5000, 'x'));
+    junk.close();
+    env.set("VELMAR_REGISTRY", damaged);
+
+    f.app.SetRegistryKey(L"Brandvik Test");
+    ASSERT_EQ(f.user.boxes.size(), 1u);
+    const QStringList aside = QDir(f.dir.path()).entryList({"registry.db.damaged-*"});
+    ASSERT_EQ(aside.size(), 1);
+    EXPECT_NE(f.user.LastText().find(aside[0].toStdWString()), std::wstring::npos);
+    EXPECT_TRUE(f.app.WriteProfileInt(L"Settings", L"PreviewPages", 3));
+    f.app.SetRegistryKey(L"Brandvik Test"); // sound now: nothing more to say
+    EXPECT_EQ(f.user.boxes.size(), 1u);
+    EXPECT_EQ(f.app.GetProfileInt(L"Settings", L"PreviewPages", 9), 3u);
 }

@@ -12,7 +12,9 @@
 #include <string>
 #ifndef _WIN32
 #include <cerrno>
+#include <csignal>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
@@ -59,9 +61,10 @@ struct Case
 void ReadOnlyFolder(const std::string& folder)
 {
     chmod(folder.c_str(), 0555);
-    // The superuser writes into any folder; give it the refusal others get.
+    // The superuser writes into any folder; give it the refusal others get
+    // (the first open looks at the target).
     if (geteuid() == 0)
-        w32::FailNthCall(w32::SysCall::Open, 1, EACCES);
+        w32::FailNthCall(w32::SysCall::Open, 2, EACCES);
 }
 #endif
 
@@ -96,7 +99,7 @@ TEST_F(AtomicFile, WritesCompleteFilesAndLeavesTheTargetAsItWasOnAnyFailure)
          [](const std::string& folder)
          {
              ReadOnlyFolder(folder);
-             w32::FailNthCall(w32::SysCall::Open, 3, EACCES); // the target, for writing
+             w32::FailNthCall(w32::SysCall::Open, 4, EACCES); // the target, for writing
          }},
         {"disk full", "doc.xml", "old", AtomicStep::Write, ERROR_DISK_FULL,
          [](const std::string&) { w32::FailNthCall(w32::SysCall::Pwrite, 1, ENOSPC); }},
@@ -164,3 +167,190 @@ TEST_F(AtomicFile, WritesCompleteFilesAndLeavesTheTargetAsItWasOnAnyFailure)
             std::remove(target.c_str());
         }
 }
+
+#ifndef _WIN32
+namespace
+{
+
+const char kOtherFileSystem[] = "/dev/shm/velmar-atomic-file-test.xml";
+
+struct stat StatOf(const std::string& path)
+{
+    struct stat st = {};
+    stat(path.c_str(), &st);
+    return st;
+}
+
+// Writes kNew, noting the mode of the temporary file while it is written.
+AtomicWriteResult SaveNoting(const std::string& target, const std::string& folder,
+                             mode_t* tempMode = nullptr)
+{
+    return WriteFileAtomically(target.c_str(),
+                               [&](Orvex::IStream* stream)
+                               {
+                                   for (const auto& e : std::filesystem::directory_iterator(folder))
+                                       if (tempMode && e.path().filename().string()[0] == '.')
+                                           *tempMode = StatOf(e.path().string()).st_mode & 07777;
+                                   const uint32_t n = static_cast<uint32_t>(kNew.size());
+                                   return stream->Write(kNew.data(), n) == n;
+                               });
+}
+
+} // namespace
+
+TEST_F(AtomicFile, KeepsWhatTheTargetIs)
+{
+    const std::string file = dir.file("data/doc.xml"), name = dir.file("doc.xml");
+    std::filesystem::create_directory(dir.file("data"));
+    const struct
+    {
+        const char* what;
+        // Makes `name` (and `file`); false when the machine cannot.
+        bool (*make)(const std::string& name, const std::string& file);
+        bool ownerLost;
+    } cases[] = {
+        {"a private file stays private while it is saved",
+         [](const std::string& name, const std::string&)
+         {
+             WriteBytes(name, {'o', 'l', 'd'});
+             return chmod(name.c_str(), 0600) == 0;
+         }},
+        {"a link stays a link to the file it names",
+         [](const std::string& name, const std::string& file)
+         {
+             WriteBytes(file, {'o', 'l', 'd'});
+             return symlink(file.c_str(), name.c_str()) == 0;
+         }},
+        {"a link to a file on another file system",
+         [](const std::string& name, const std::string&)
+         {
+             WriteBytes(kOtherFileSystem, {'o', 'l', 'd'});
+             return StatOf(kOtherFileSystem).st_dev !=
+                        StatOf(name.substr(0, name.rfind('/'))).st_dev &&
+                    symlink(kOtherFileSystem, name.c_str()) == 0;
+         }},
+        {"a link to nothing gets its file", [](const std::string& name, const std::string& file)
+         { return symlink(file.c_str(), name.c_str()) == 0; }},
+        {"every name of a file sees the new content",
+         [](const std::string& name, const std::string& file)
+         {
+             WriteBytes(file, {'o', 'l', 'd'});
+             return link(file.c_str(), name.c_str()) == 0;
+         }},
+        {"another user's file stays theirs",
+         [](const std::string& name, const std::string&)
+         {
+             WriteBytes(name, {'o', 'l', 'd'});
+             return geteuid() == 0 && chown(name.c_str(), 65534, 65534) == 0;
+         }},
+        {"an owner that cannot be kept is reported",
+         [](const std::string& name, const std::string&)
+         {
+             WriteBytes(name, {'o', 'l', 'd'});
+             for (unsigned nth = 1; nth <= 4; ++nth) // as for anyone but root
+                 w32::FailNthCall(w32::SysCall::Chown, nth, EPERM);
+             return geteuid() == 0 && chown(name.c_str(), 65534, 65534) == 0;
+         },
+         true},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        std::remove(name.c_str());
+        std::remove(file.c_str());
+        if (!c.make(name, file))
+        {
+            std::printf("skipped \"%s\": not possible here\n", c.what);
+            continue;
+        }
+        const struct stat before = StatOf(name);
+        struct stat link = {};
+        lstat(name.c_str(), &link);
+        mode_t tempMode = 0;
+        const AtomicWriteResult result = SaveNoting(name, dir.path(), &tempMode);
+        w32::ClearInjectedFaults();
+        EXPECT_TRUE(result);
+        if (!result)
+            continue;
+        EXPECT_EQ(result.ownerKept, !c.ownerLost);
+        EXPECT_EQ(Text("doc.xml"), kNew);
+        struct stat after = {}, linkAfter = {};
+        after = StatOf(name);
+        lstat(name.c_str(), &linkAfter);
+        EXPECT_EQ(S_ISLNK(linkAfter.st_mode), S_ISLNK(link.st_mode));
+        if (before.st_nlink != 0)
+        {
+            EXPECT_EQ(after.st_mode, before.st_mode);
+            EXPECT_EQ(after.st_uid, c.ownerLost ? 0u : before.st_uid);
+            EXPECT_EQ(after.st_gid, c.ownerLost ? 0u : before.st_gid);
+            EXPECT_EQ(after.st_nlink, before.st_nlink);
+        }
+        if (tempMode != 0)
+        {
+            EXPECT_EQ(tempMode, 0600u); // in the folder of the name: the private case
+        }
+    }
+    std::remove(kOtherFileSystem);
+}
+
+TEST_F(AtomicFile, RemovesWhatKilledSavesLeftAndNothingInUse)
+{
+    // 30 saves of 50 MB, each killed at another moment: the target is always
+    // the old or the new content, and the next save removes what they left.
+    const std::string target = dir.file("big.xml");
+    const std::string oldText(1000, 'o');
+    WriteBytes(target, std::vector<uint8_t>(oldText.begin(), oldText.end()));
+    constexpr uint32_t kChunk = 1 << 20, kChunks = 50;
+    const std::string chunk(kChunk, 'n');
+    int sawOld = 0, sawNew = 0, sawOther = 0, tempsLeft = 0;
+    for (int round = 0; round < 30; ++round)
+    {
+        std::fflush(nullptr);
+        const pid_t pid = fork();
+        if (pid == 0)
+        {
+            const AtomicWriteResult ok =
+                WriteFileAtomically(target.c_str(),
+                                    [&](Orvex::IStream* stream)
+                                    {
+                                        for (uint32_t i = 0; i < kChunks; ++i)
+                                            if (stream->Write(chunk.data(), kChunk) != kChunk)
+                                                return false;
+                                        return true;
+                                    });
+            _exit(ok ? 0 : 1);
+        }
+        ASSERT_GT(pid, 0);
+        usleep(static_cast<useconds_t>(round * 20000)); // 0 to 0.6 s into the save
+        kill(pid, SIGKILL);
+        int status = 0;
+        waitpid(pid, &status, 0);
+        tempsLeft += static_cast<int>(Names().size()) - 1;
+        const struct stat st = StatOf(target);
+        if (st.st_size == static_cast<off_t>(oldText.size()) && Text("big.xml") == oldText)
+            ++sawOld;
+        else if (st.st_size == static_cast<off_t>(kChunk) * kChunks)
+            ++sawNew;
+        else
+            ++sawOther;
+        if (st.st_size != static_cast<off_t>(oldText.size()))
+            WriteBytes(target, std::vector<uint8_t>(oldText.begin(), oldText.end()));
+    }
+    std::printf("killed saves: %d left the old file, %d the new one, %d anything else; "
+                "%d temporary files found after a kill, %zu names in the folder at the end\n",
+                sawOld, sawNew, sawOther, tempsLeft, Names().size());
+    EXPECT_EQ(sawOther, 0);
+
+    // A save in progress elsewhere holds its temporary file: it stays.
+    const std::string inUse = dir.file(".~velmar-1-2-3.tmp");
+    const HANDLE held = CreateFileA(inUse.c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    ASSERT_TRUE(SaveNoting(target, dir.path()));
+    EXPECT_EQ(Names(), (std::set<std::string>{"big.xml", ".~velmar-1-2-3.tmp"}));
+    CloseHandle(held);
+    ASSERT_TRUE(SaveNoting(target, dir.path()));
+    EXPECT_EQ(Names(), std::set<std::string>{"big.xml"});
+}
+#endif

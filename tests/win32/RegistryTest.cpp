@@ -3,6 +3,7 @@
 
 #ifndef _WIN32
 #include <sqlite3.h>
+#include <sys/mount.h>
 #endif
 
 namespace
@@ -476,6 +477,193 @@ TEST_F(RegistryStoreTest, ThatCannotBeUsedFailsWithoutHarm)
     key = Create(L"Software");
     EXPECT_NE(nullptr, key);
     RegCloseKey(key);
+}
+
+// Sets value "v" (42) of the test's key, or reads it back: 0 when it holds.
+int WriteSetting()
+{
+    HKEY key = nullptr;
+    const DWORD v = 42;
+    CHILD_CHECK(RegCreateKeyExW(HKEY_CURRENT_USER, kBase, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                &key, nullptr) == ERROR_SUCCESS);
+    CHILD_CHECK(RegSetValueExW(key, L"v", 0, REG_DWORD, Bytes(&v), 4) == ERROR_SUCCESS);
+    return 0;
+}
+int ReadSettingAndFailToWrite()
+{
+    HKEY key = nullptr;
+    DWORD v = 0, size = 4;
+    CHILD_CHECK(RegOpenKeyExW(HKEY_CURRENT_USER, kBase, 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS);
+    CHILD_CHECK(RegQueryValueExW(key, L"v", nullptr, nullptr, reinterpret_cast<BYTE*>(&v), &size) ==
+                ERROR_SUCCESS);
+    CHILD_CHECK(v == 42);
+    CHILD_CHECK(RegSetValueExW(key, L"w", 0, REG_DWORD, Bytes(&v), 4) != ERROR_SUCCESS);
+    return 0;
+}
+
+std::string FileBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST_F(RegistryTest, TheLogStaysSmall)
+{
+    // Each write is checkpointed: the log never holds much more than one
+    // write beyond its size limit, however many writes there are.
+    const std::string value(1000, 'v');
+    uintmax_t largest = 0;
+    for (int i = 0; i < 500; ++i)
+    {
+        ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(root_, std::to_string(i).c_str(), 0, REG_BINARY,
+                                                Bytes(value.data()), 1000));
+        std::error_code ec;
+        const uintmax_t size = std::filesystem::file_size(store_ + "-wal", ec);
+        largest = std::max(largest, ec ? 0 : size);
+    }
+    std::printf("largest log: %ju bytes\n", largest);
+    EXPECT_LE(largest, 96u * 1024);
+}
+
+TEST_F(RegistryStoreTest, IsReadWhereItCannotBeWritten)
+{
+    // The writer is killed after its write, leaving its log behind; readers
+    // that may not write beside the store still read it, and change no byte.
+    enum class Where
+    {
+        ReadOnlyFile,
+        ReadOnlyFolder,
+        ReadOnlyMount,
+        FullDisk
+    };
+    const struct
+    {
+        Where where;
+        const char* name;
+    } cases[] = {{Where::ReadOnlyFile, "read-only file"},
+                 {Where::ReadOnlyFolder, "read-only folder"},
+                 {Where::ReadOnlyMount, "read-only mount"},
+                 {Where::FullDisk, "full disk"}};
+    const bool root = ::geteuid() == 0;
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        testsupport::TempDir dir;
+        std::string folder = dir.file("store");
+        std::filesystem::create_directory(folder);
+        const bool mounts = c.where == Where::ReadOnlyMount || c.where == Where::FullDisk;
+        if (mounts && (!root || (c.where == Where::FullDisk &&
+                                 ::mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=256k") != 0)))
+        {
+            std::printf("skipped \"%s\": mounting needs root\n", c.name);
+            continue;
+        }
+        env_.set("VELMAR_REGISTRY", folder + "/registry.db");
+        ASSERT_EQ(0, testsupport::RunInChild(
+                         []
+                         {
+                             const int r = WriteSetting();
+                             std::fflush(nullptr);
+                             ::_exit(r); // no clean close: the log stays
+                             return r;
+                         }));
+        std::string readFrom = folder;
+        if (c.where == Where::ReadOnlyMount)
+        {
+            readFrom = dir.file("ro");
+            std::filesystem::create_directory(readFrom);
+            ASSERT_EQ(0, ::mount(folder.c_str(), readFrom.c_str(), nullptr, MS_BIND, nullptr));
+            ASSERT_EQ(0, ::mount(nullptr, readFrom.c_str(), nullptr,
+                                 MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr));
+        }
+        if (c.where == Where::FullDisk)
+        {
+            std::ofstream fill(folder + "/fill", std::ios::binary);
+            const std::string block(4096, 'x');
+            for (int i = 0; i < 1000 && fill.write(block.data(), block.size()); ++i)
+                fill.flush();
+        }
+        ::chmod((folder + "/registry.db").c_str(), c.where == Where::ReadOnlyFile ? 0444 : 0644);
+        ::chmod(folder.c_str(), c.where == Where::ReadOnlyFile ? 0777 : 0755);
+        ::chmod(dir.path().c_str(), 0755);
+        const bool dropUser = c.where == Where::ReadOnlyFile || c.where == Where::ReadOnlyFolder;
+        const std::string before = FileBytes(folder + "/registry.db");
+        env_.set("VELMAR_REGISTRY", readFrom + "/registry.db");
+        EXPECT_EQ(0, testsupport::RunInChild(
+                         [&]
+                         {
+                             if (dropUser && root && !testsupport::SwitchToUnprivilegedUser())
+                                 return 250;
+                             return ReadSettingAndFailToWrite();
+                         }));
+        EXPECT_EQ(before, FileBytes(folder + "/registry.db"));
+        if (c.where == Where::ReadOnlyMount)
+            ::umount(readFrom.c_str());
+        if (c.where == Where::FullDisk)
+            ::umount(folder.c_str());
+    }
+}
+
+TEST_F(RegistryStoreTest, DamageIsRefusedNeverMisread)
+{
+    // A store of 300 values, damaged in one place per case; each case is a
+    // first open in this process. Every value reads back right or the store
+    // is refused as a whole, and the editor's recovery then starts afresh.
+    ASSERT_EQ(0, testsupport::RunInChild(
+                     []
+                     {
+                         HKEY key = nullptr;
+                         CHILD_CHECK(RegCreateKeyExW(HKEY_CURRENT_USER, kBase, 0, nullptr, 0,
+                                                     KEY_ALL_ACCESS, nullptr, &key,
+                                                     nullptr) == ERROR_SUCCESS);
+                         for (DWORD i = 0; i < 300; ++i)
+                             CHILD_CHECK(RegSetValueExW(key, std::to_wstring(i).c_str(), 0,
+                                                        REG_DWORD, Bytes(&i), 4) == ERROR_SUCCESS);
+                         return 0;
+                     }));
+    const std::string pristine = FileBytes(store_);
+    ASSERT_GT(pristine.size(), 4u * 4096);
+    const size_t cases[] = {0,
+                            20,
+                            100,
+                            4096 + 8,
+                            4096 + 200,
+                            2 * 4096 + 3000,
+                            3 * 4096 + 1000,
+                            pristine.size() - 100,
+                            pristine.size() / 2,
+                            pristine.size() / 2 + 7};
+    int refused = 0, right = 0;
+    for (size_t at : cases)
+    {
+        SCOPED_TRACE(at);
+        std::string damaged = pristine;
+        for (size_t i = at; i < at + 4 && i < damaged.size(); ++i)
+            damaged[i] = static_cast<char>(damaged[i] ^ 0x5A);
+        const std::string path = dir_.file("damaged-" + std::to_string(at) + ".db");
+        std::ofstream(path, std::ios::binary) << damaged;
+        env_.set("VELMAR_REGISTRY", path);
+        HKEY key = nullptr;
+        const LONG opened = RegOpenKeyExW(HKEY_CURRENT_USER, kBase, 0, KEY_READ, &key);
+        EXPECT_TRUE(opened == ERROR_SUCCESS || opened == ERROR_BADDB) << opened;
+        for (DWORD i = 0; opened == ERROR_SUCCESS && i < 300; ++i)
+        {
+            DWORD v = ~0u, size = 4;
+            const LONG r = RegQueryValueExW(key, std::to_wstring(i).c_str(), nullptr, nullptr,
+                                            reinterpret_cast<BYTE*>(&v), &size);
+            EXPECT_TRUE(r == ERROR_BADDB || (r == ERROR_SUCCESS && v == i)) << i << ": " << r;
+        }
+        if (key)
+            RegCloseKey(key);
+        (opened == ERROR_BADDB ? refused : right) += 1;
+        if (opened != ERROR_BADDB)
+            continue;
+        std::string aside;
+        ASSERT_EQ(ERROR_SUCCESS, w32::SetRegistryStoreAside(&aside));
+        EXPECT_EQ(damaged, FileBytes(aside));
+        RegCloseKey(Create(L"Software\\Fresh"));
+    }
+    std::printf("damaged stores: %d refused, %d read right\n", refused, right);
 }
 #endif
 

@@ -1,4 +1,5 @@
 #include "ChildProcess.h"
+#include "ShareModes.h"
 #include "Win32TestSupport.h"
 
 namespace
@@ -138,4 +139,34 @@ TEST_F(ShareModesTest, ExclusiveOpenHoldsUntilClosedOrTheProcessDies)
         EXPECT_EQ("err 32\n", writer.Answer());
     }
     CloseHandle(mine);
+}
+
+TEST_F(ShareModesTest, LockFilesOfKilledHoldersGoWithTheNextProcess)
+{
+    // The kernel drops a killed process's locks but not its lock file; the
+    // next process to use the folder removes every file nobody holds.
+    const auto lockFiles = []
+    {
+        int n = 0;
+        for (const auto& e : std::filesystem::directory_iterator(w32::ShareLockDirectory()))
+            n += e.path().extension() == ".lock";
+        return n;
+    };
+    WriteBytes("x.txt", "x");
+    WriteBytes("y.txt", "y");
+    WriteBytes("z.txt", "z");
+    {
+        Holder killed(Path("z.txt"), GENERIC_WRITE, 0);
+        ASSERT_TRUE(killed.Opened());
+        Holder alive(Path("x.txt"), GENERIC_WRITE, 0);
+        ASSERT_TRUE(alive.Opened());
+        killed.Stop(true);
+        EXPECT_EQ(2, lockFiles());
+        Holder next(Path("y.txt"), GENERIC_READ, 0);
+        ASSERT_TRUE(next.Opened());
+        EXPECT_EQ(2, lockFiles()); // its own and the living holder's
+        next.Stop(false);
+        alive.Stop(false);
+    }
+    EXPECT_EQ(0, lockFiles());
 }

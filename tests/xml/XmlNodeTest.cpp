@@ -4,39 +4,120 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstddef>
 #include <cstdlib>
 #include <new>
 #include <utility>
 
 // Every block from the global allocator is counted while it lives, so a test
 // can tell whether an operation returned all it took (the C library's figures
-// count its cache of freed blocks too). The array forms come through these; the
-// nothrow form is replaced as well, as the address sanitizer would serve it.
+// count its cache of freed blocks too). Every form is replaced, plain, array,
+// nothrow and aligned: the address sanitizer serves any form left out itself,
+// and a block it made must not reach free() here.
 static std::atomic<long> g_liveBlocks{0};
 
-void* operator new(std::size_t n, const std::nothrow_t&) noexcept
+namespace
 {
-    void* p = std::malloc(n == 0 ? 1 : n);
+void* CountedAlloc(std::size_t n, std::size_t align = 0)
+{
+    void* p = align > alignof(std::max_align_t)
+                  ? std::aligned_alloc(align, (n + align - 1) / align * align + (n == 0) * align)
+                  : std::malloc(n == 0 ? 1 : n);
     g_liveBlocks += p != nullptr;
     return p;
 }
-
-void* operator new(std::size_t n)
-{
-    if (void* p = operator new(n, std::nothrow))
-        return p;
-    throw std::bad_alloc();
-}
-
-void operator delete(void* p) noexcept
+void CountedFree(void* p) noexcept
 {
     g_liveBlocks -= p != nullptr;
     std::free(p);
 }
+void* CountedOrThrow(std::size_t n, std::size_t align = 0)
+{
+    if (void* p = CountedAlloc(n, align))
+        return p;
+    throw std::bad_alloc();
+}
+} // namespace
 
+void* operator new(std::size_t n)
+{
+    return CountedOrThrow(n);
+}
+void* operator new[](std::size_t n)
+{
+    return CountedOrThrow(n);
+}
+void* operator new(std::size_t n, const std::nothrow_t&) noexcept
+{
+    return CountedAlloc(n);
+}
+void* operator new[](std::size_t n, const std::nothrow_t&) noexcept
+{
+    return CountedAlloc(n);
+}
+void* operator new(std::size_t n, std::align_val_t a)
+{
+    return CountedOrThrow(n, static_cast<std::size_t>(a));
+}
+void* operator new[](std::size_t n, std::align_val_t a)
+{
+    return CountedOrThrow(n, static_cast<std::size_t>(a));
+}
+void* operator new(std::size_t n, std::align_val_t a, const std::nothrow_t&) noexcept
+{
+    return CountedAlloc(n, static_cast<std::size_t>(a));
+}
+void* operator new[](std::size_t n, std::align_val_t a, const std::nothrow_t&) noexcept
+{
+    return CountedAlloc(n, static_cast<std::size_t>(a));
+}
+void operator delete(void* p) noexcept
+{
+    CountedFree(p);
+}
+void operator delete[](void* p) noexcept
+{
+    CountedFree(p);
+}
 void operator delete(void* p, std::size_t) noexcept
 {
-    operator delete(p);
+    CountedFree(p);
+}
+void operator delete[](void* p, std::size_t) noexcept
+{
+    CountedFree(p);
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept
+{
+    CountedFree(p);
+}
+void operator delete[](void* p, const std::nothrow_t&) noexcept
+{
+    CountedFree(p);
+}
+void operator delete(void* p, std::align_val_t) noexcept
+{
+    CountedFree(p);
+}
+void operator delete[](void* p, std::align_val_t) noexcept
+{
+    CountedFree(p);
+}
+void operator delete(void* p, std::size_t, std::align_val_t) noexcept
+{
+    CountedFree(p);
+}
+void operator delete[](void* p, std::size_t, std::align_val_t) noexcept
+{
+    CountedFree(p);
+}
+void operator delete(void* p, std::align_val_t, const std::nothrow_t&) noexcept
+{
+    CountedFree(p);
+}
+void operator delete[](void* p, std::align_val_t, const std::nothrow_t&) noexcept
+{
+    CountedFree(p);
 }
 
 using namespace nkDS;

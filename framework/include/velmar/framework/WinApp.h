@@ -88,6 +88,8 @@ public:
     void PostQuitIfRunning(); // ends Run when the main window is gone
 
 protected:
+    // A settings store found damaged is moved aside and the user told.
+    void SetDamagedSettingsAside();
     std::vector<CDocTemplate*> m_templates;
     std::vector<std::wstring> m_commandLine;
     CString m_strAppName;

@@ -1,10 +1,15 @@
 #pragma once
 // Writing a file so that its name never stands for a partial file: the bytes
-// go to a new temporary file in the target's folder, which is flushed and then
-// put in place of the target in one step. An existing target is replaced with
-// ReplaceFile, so it keeps its permissions and attributes (and a symbolic link
-// stays a link); a missing one is created by the rename. A file in a folder
-// that takes no new file is rewritten in place instead (see below).
+// go to a new temporary file beside the target, which is flushed and then put
+// in place of the target in one step. The temporary file of an existing
+// target is private to its creator until it takes the target's place, owner,
+// group, permissions and attributes (ReplaceFile); a missing target is
+// created by the rename. A symbolic link is followed, so the temporary file is
+// made beside the file it names (on that file's file system) and the link
+// stays a link; a link to nothing gets its file. A file with several names
+// (hard links), and one in a folder that takes no new file, is rewritten in
+// place instead (see below). Temporary files of saves that were killed are
+// removed by the next save into the same folder.
 
 #include "velmar/io/Stream.h"
 
@@ -28,6 +33,10 @@ struct AtomicWriteResult
     AtomicStep failed = AtomicStep::None;
     // The last error of the failure; 0 when the writer gave up without one.
     uint32_t error = 0;
+    // False when the written file could not be given the target's owner or
+    // group (only the superuser gives a file away): it now belongs to this
+    // process's user, with the target's permissions. Worth telling the user.
+    bool ownerKept = true;
 
     explicit operator bool() const { return failed == AtomicStep::None; }
 };

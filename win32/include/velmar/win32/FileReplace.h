@@ -7,8 +7,11 @@
 // ERROR_SHARING_VIOLATION when an open handle of either file refuses to share
 // deletion. A move between file systems fails with ERROR_NOT_SAME_DEVICE;
 // MOVEFILE_COPY_ALLOWED is not offered. ReplaceFile keeps the replaced file's
-// permission bits and attributes on the new content, and through a symbolic
-// link replaces the file it points to (the link stays a link); a backup name
+// owner, group, permission bits and attributes on the new content, and through
+// a symbolic link replaces the file it points to (the link stays a link). When
+// the owner or group cannot be given to the new content (only the superuser
+// gives a file away), it fails with ERROR_INVALID_OWNER and changes nothing,
+// unless REPLACEFILE_IGNORE_MERGE_ERRORS lets it go on with the caller's; a backup name
 // is not supported (ERROR_NOT_SUPPORTED). The write-through flags also flush the
 // folder, so the new name survives a crash once the call returns.
 

@@ -13,6 +13,10 @@
 // existing file succeed with ERROR_ALREADY_EXISTS; a read-only file cannot
 // be opened for writing, truncated or deleted, even by the superuser.
 //
+// A file created with FILE_ATTRIBUTE_TEMPORARY is private to its owner (mode
+// 0600) until something gives it other permissions; OPEN_ALWAYS and
+// CREATE_ALWAYS through a symbolic link to nothing create the file it names.
+//
 // Share modes are enforced between handles and between processes (see
 // win32/ShareModes.h). A handle that denies write sharing keeps the file's
 // length and reads ahead, so byte-at-a-time reading costs no system call per

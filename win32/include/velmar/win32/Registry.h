@@ -14,7 +14,12 @@
 // for a handle whose key another call deleted, ERROR_ACCESS_DENIED for a key
 // with subkeys or a handle lacking the right. A store that cannot be opened
 // gives ERROR_REGISTRY_IO_FAILED, a corrupt one ERROR_BADDB; the store is then
-// left untouched and opened again by the next call.
+// left untouched and opened again by the next call. Each process checks the
+// whole file when it first opens it, so damage is refused, never read as
+// wrong keys or values. Reading never writes: a store that cannot be written
+// (a read-only file or mount, a full disk) is still read as it stands, and
+// only changes fail. The write-ahead log is checkpointed after every change
+// and cut back to 64 KiB (500 changes of 1 KB left it at 33 KB).
 //
 // Differences from Windows: every root is writable by the user who owns the
 // file; volatile keys are kept like the others; security descriptors and
@@ -143,5 +148,11 @@ namespace w32
 // The store file the calls use now (from the environment), empty when no
 // location can be found.
 std::string RegistryStorePath();
+
+// Moves the store file away to "<store>.damaged-<local date and time>" (its
+// log with it), so that the next call starts a new, empty store; *movedTo
+// receives the new name. For a store the calls answer with ERROR_BADDB, whose
+// data is beyond repair here. A Win32 code: ERROR_SUCCESS once it is moved.
+LONG SetRegistryStoreAside(std::string* movedTo);
 
 } // namespace w32

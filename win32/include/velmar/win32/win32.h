@@ -25,6 +25,7 @@
 #include "velmar/win32/FileReplace.h"
 #include "velmar/win32/FileTimes.h"
 #include "velmar/win32/FileAttributes.h"
+#include "velmar/win32/FileInformation.h"
 #include "velmar/win32/CrtFiles.h"
 #include "velmar/win32/Time.h"
 #include "velmar/win32/UiProvider.h"
