@@ -54,6 +54,7 @@ CXmlFileT<C>::CXmlFileT(float version, const char* encoding, uint8_t flags)
         m_strEncoding.Assign(encoding);
     nkMem::CStringT<C> name;
     this->SetName(Literal(kRootName, name));
+    this->SetXml10((flags & kXmlParseXml10) != 0);
     m_parser.SetRoot(static_cast<Node*>(this));
 }
 
