@@ -2,11 +2,13 @@
 #include "XmlTestUtil.h"
 #include "support/RecordingStream.h"
 #include "support/TempDir.h"
+#include "velmar/win32/Unicode.h"
 #include "velmar/win32/win32.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <cwchar>
 #include <filesystem>
 
@@ -212,6 +214,166 @@ TEST(XmlWriter, samples_reach_a_fixed_point_that_libxml2_accepts)
     EXPECT_EQ(ReadBytes(p), std::vector<uint8_t>(saved.begin(), saved.end()));
     EXPECT_FALSE(doc.SaveToFile(tmp.file("no-such-dir/x.xml").c_str()));
     EXPECT_FALSE(doc.LoadFromFile(tmp.file("missing.xml").c_str()));
+}
+
+// XML 1.0 mode, by tree construction in both widths.
+template <class C> class XmlWriter10Test : public ::testing::Test
+{
+};
+using Widths = ::testing::Types<char, wchar_t>;
+TYPED_TEST_SUITE(XmlWriter10Test, Widths);
+
+template <class C>
+CXmlNodeT<C>* Put(CXmlNodeT<C>* parent, const C* name, const C* value, uint32_t kind = xnkData)
+{
+    CXmlNodeT<C>* n;
+    if constexpr (sizeof(C) == 1)
+        n = CreateXmlNodeA();
+    else
+        n = CreateXmlNodeW();
+    n->SetXml10(true);
+    n->SetKind(kind);
+    n->SetName(name);
+    n->SetValue(value);
+    parent->AddChild(n);
+    return n;
+}
+
+// The UTF-16 form of UTF-8 `s`, in `big` or little endian order.
+std::string Utf16(const std::string& s, bool big)
+{
+    std::wstring w(s.size() + 1, L'\0');
+    w.resize(static_cast<size_t>(MultiByteToWideChar(65001, 0, s.data(), static_cast<int>(s.size()),
+                                                     w.data(), static_cast<int>(w.size()))));
+    std::string out;
+    for (const wchar_t c : w)
+        for (const uint32_t u :
+             unicode::NeedsSurrogatePair(static_cast<uint32_t>(c))
+                 ? std::vector<uint32_t>{unicode::HighSurrogateOf(c), unicode::LowSurrogateOf(c)}
+                 : std::vector<uint32_t>{static_cast<uint32_t>(c)})
+        {
+            out += static_cast<char>(big ? u >> 8 : u & 0xFF);
+            out += static_cast<char>(big ? u & 0xFF : u >> 8);
+        }
+    return out;
+}
+
+TYPED_TEST(XmlWriter10Test, keeps_line_ends_doctype_quotes_and_mixed_content_as_they_stand)
+{
+    using C = TypeParam;
+    CXmlFileT<C> doc(1.0f, nullptr, kXmlParseXml10);
+    ASSERT_TRUE(doc.SetLineEnd("\n"));
+    Put<C>(&doc, LIT("xml"), LIT(""), xnkHeader)->AddParam(LIT("version"), LIT("1.0"));
+    Put<C>(&doc, LIT(""), LIT("<!DOCTYPE r [<!ENTITY e \"x>y\">]>"), xnkDocType);
+    CXmlNodeT<C>* r = Put<C>(&doc, LIT("svg:r"), LIT(""));
+    r->AddParam(LIT("a"), LIT("it's"));
+    r->AddParam(LIT("xml:b"), LIT("say \"hi\""));
+    CXmlNodeT<C>* p = Put<C>(r, LIT("p"), LIT(""));
+    Put<C>(p, LIT(""), LIT("Hello "), xnkText);
+    Put<C>(Put<C>(p, LIT("b"), LIT("")), LIT("i"), LIT("you"));
+    Put<C>(p, LIT(""), LIT(" &e; ]]> a>b <"), xnkText);
+    Put<C>(p, LIT(""), LIT("x]]>y"), xnkText)->SetCData(true);
+    Put<C>(p, LIT(""), LIT(" r "), xnkRemark);
+    Put<C>(r, LIT("c"), LIT("d>"));
+    const std::string expected = "<?xml  version='1.0'?>\n"
+                                 "<!DOCTYPE r [<!ENTITY e \"x>y\">]>\n"
+                                 "<svg:r  a=\"it's\"  xml:b='say \"hi\"'>\n"
+                                 " <p>Hello <b><i>you</i></b> &e; ]]&gt; a>b &lt;"
+                                 "<![CDATA[x]]>y]]><!-- r --></p>\n"
+                                 " <c>d></c>\n"
+                                 "</svg:r>\n";
+    EXPECT_EQ(Save(doc), expected);
+    // The same tree in the editor's dialect keeps today's layout.
+    doc.SetXml10(false);
+    EXPECT_EQ(Save(doc).substr(0, 25), "<?xml  version='1.0'?>\r\n<");
+}
+
+TYPED_TEST(XmlWriter10Test, utf16_is_written_in_its_byte_order_with_its_mark)
+{
+    using C = TypeParam;
+    struct Case
+    {
+        XmlByteForm form;
+        const char* encoding; // null: no declaration
+        bool big;
+    };
+    const Case cases[] = {
+        {xbfUtf16LE, nullptr, false},
+        {xbfUtf16BE, nullptr, true},
+        {xbfUtf16BE, "UTF-16", true},
+        {xbfBytes, "utf-16", false}, // a new document that names UTF-16
+    };
+    for (const Case& c : cases)
+    {
+        CXmlFileT<C> doc(1.0f, nullptr, kXmlParseXml10);
+        doc.SetByteForm(c.form);
+        std::string expected;
+        if (c.encoding != nullptr)
+        {
+            nkMem::CStringT<C> enc;
+            enc.Assign(c.encoding);
+            Put<C>(&doc, LIT("xml"), LIT(""), xnkHeader)
+                ->AddParam(LIT("encoding"), enc.GetString());
+            expected = std::string("<?xml  encoding='") + c.encoding + "'?>\r\n";
+        }
+        Put<C>(&doc, LIT("a"), Pick<C>("\xE4\xB8\xAD\xF0\x9F\x98\x80", L"\u4E2D\U0001F600"));
+        expected =
+            Utf16("\xEF\xBB\xBF" + expected + "<a>\xE4\xB8\xAD\xF0\x9F\x98\x80</a>\r\n", c.big);
+        EXPECT_EQ(Save(doc), expected) << c.form << c.encoding;
+    }
+}
+
+TEST(XmlWriter10, characters_the_encoding_lacks_fail_where_no_reference_can_stand)
+{
+    struct Case
+    {
+        uint32_t kind;
+        const wchar_t* name;
+        const wchar_t* value;
+        const char* encoding;
+        const char* written; // null: refused with a reason holding `why`
+        const char* why;
+    };
+    const Case cases[] = {
+        {xnkData, L"a", L"\u4E2D", "ISO-8859-1", "<a>&#x4E2D;</a>", nullptr},
+        {xnkData, L"\u4E2D", L"", "ISO-8859-1", nullptr, "name"},
+        {xnkRemark, L"", L"\u4E2D", "ISO-8859-1", nullptr, "remark"},
+        {xnkDocType, L"", L"<!DOCTYPE \u4E2D>", "ISO-8859-1", nullptr, "document type"},
+        {xnkData, L"a", L"x", "x-no-such", nullptr, "unsupported encoding x-no-such"},
+    };
+    for (const Case& c : cases)
+    {
+        CXmlFileW doc(1.0f, nullptr, kXmlParseXml10);
+        nkMem::CStringW enc;
+        enc.Assign(c.encoding);
+        Put<wchar_t>(&doc, L"xml", L"", xnkHeader)->AddParam(L"encoding", enc.GetString());
+        Put<wchar_t>(&doc, c.name, c.value, c.kind)->SetCData(c.kind == xnkData);
+        bool ok = false;
+        const std::string out = Save(doc, &ok);
+        EXPECT_EQ(ok, c.written != nullptr) << c.why;
+        if (c.written != nullptr)
+            EXPECT_EQ(out.substr(out.find('\n') + 1), std::string(c.written) + "\r\n");
+        else
+            EXPECT_NE(std::strstr(doc.m_writer.GetErrorReason(), c.why), nullptr) << c.why;
+    }
+}
+
+TEST(XmlWriter10, the_locator_takes_qualified_names_and_counts_only_elements)
+{
+    CXmlFileW doc(1.0f, nullptr, kXmlParseXml10);
+    Put<wchar_t>(&doc, L"", L"<!DOCTYPE svg>", xnkDocType);
+    CXmlNodeW* svg = Put<wchar_t>(&doc, L"svg", L"");
+    Put<wchar_t>(svg, L"", L"t", xnkText);
+    Put<wchar_t>(svg, L"svg:g", L"first");
+    Put<wchar_t>(svg, L"", L"t", xnkText);
+    Put<wchar_t>(svg, L"svg:g", L"second")->AddParam(L"xml:id", L"x");
+    for (const char* path : {"svg/svg:g=1", "svg/svg:g?xml:id=x", "svg/svg:g?xml:id"})
+    {
+        const Orvex::CDataLocator loc(path);
+        const CXmlNodeW* found = doc.FindNode(&loc);
+        ASSERT_NE(found, nullptr) << path;
+        EXPECT_STREQ(found->GetValue(), L"second") << path;
+    }
 }
 
 } // namespace
