@@ -32,9 +32,37 @@ bool CReadWindow::Refill(uint32_t want)
             m_eof = true;
             break;
         }
+        NoteLineEnd(m_end, got);
         m_end += got;
     }
     return m_end > m_pos;
+}
+
+void CReadWindow::NoteLineEnd(uint32_t from, uint32_t n)
+{
+    const uint8_t* p = m_data.data() + from;
+    if (m_crLast)
+    {
+        m_crLast = false;
+        if (n > 0 && p[0] == '\n')
+            m_lineEnd[1] = '\n';
+        return;
+    }
+    if (m_lineEnd[0] != '\0')
+        return;
+    const uint8_t* e = p + n;
+    while (p != e && *p != '\n' && *p != '\r')
+        ++p;
+    if (p == e)
+        return;
+    m_lineEnd[0] = static_cast<char>(*p);
+    if (*p == '\r')
+    {
+        if (p + 1 == e)
+            m_crLast = true;
+        else if (p[1] == '\n')
+            m_lineEnd[1] = '\n';
+    }
 }
 
 namespace

@@ -11,17 +11,17 @@
 namespace nkDS
 {
 
-// The bytes a scan stops at (one to three): a table for the byte-wise tail
+// The bytes a scan stops at (one to four): a table for the byte-wise tail
 // and, for the word-wise search through long runs, each byte repeated across
 // a 64-bit word.
 struct ScanStops
 {
     bool stop[256] = {};
-    uint64_t words[3] = {};
+    uint64_t words[4] = {};
     uint32_t count = 0;
     constexpr explicit ScanStops(const char* bytes)
     {
-        for (; *bytes != '\0' && count < 3; ++bytes)
+        for (; *bytes != '\0' && count < 4; ++bytes)
         {
             const auto b = static_cast<unsigned char>(*bytes);
             stop[b] = true;
@@ -82,9 +82,14 @@ public:
     // Moves the stream back over what was read ahead but not consumed, so the
     // stream stands where the parser logically stopped.
     void GiveBack();
+    // The first line end of the bytes read so far ("\n", "\r\n" or "\r"),
+    // empty while none was seen; a 3-byte, terminated array.
+    const char* LineEnd() const { return m_lineEnd; }
 
 private:
     bool Refill(uint32_t want = 1);
+    // Looks for the first line end in the `n` bytes just read at `from`.
+    void NoteLineEnd(uint32_t from, uint32_t n);
 
     static constexpr uint32_t kBlock = 256 * 1024;
     static constexpr uint32_t kHistory = 16;
@@ -94,6 +99,8 @@ private:
     uint32_t m_end = 0;
     uint64_t m_consumedBase = 0; // input offset of m_data[0]
     bool m_eof = false;
+    char m_lineEnd[3] = {};
+    bool m_crLast = false; // the line end so far is a CR that ended the bytes read
 };
 
 } // namespace nkDS

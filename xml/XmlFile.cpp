@@ -151,6 +151,10 @@ template <class C> bool CXmlFileT<C>::Read(Orvex::IStream* stream)
     m_parser.SetRoot(static_cast<Node*>(this));
     const bool ok = m_parser.Parse(stream, nullptr);
     m_bBom = m_parser.HadByteOrderMark();
+    m_nByteForm = m_parser.GetByteForm();
+    // A file without a line end is written with CR LF, as a new document.
+    const char* lineEnd = m_parser.GetLineEnd();
+    std::memcpy(m_szLineEnd, lineEnd[0] != '\0' ? lineEnd : "\r\n", sizeof m_szLineEnd);
     if (!ok)
         return false;
     if (Node* decl = Declaration())
@@ -198,6 +202,8 @@ template <class C> void CXmlFileT<C>::Close()
     m_fVersion = 0.0f;
     m_strEncoding.Empty();
     m_bBom = false;
+    m_nByteForm = xbfBytes;
+    std::memcpy(m_szLineEnd, "\r\n", sizeof m_szLineEnd);
 }
 
 template <class C> const char* CXmlFileT<C>::GetEncoding() const
