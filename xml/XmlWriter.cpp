@@ -45,6 +45,16 @@ int Encode(unsigned cp, const wchar_t* s, size_t n, char* out, size_t cap, bool&
     return got;
 }
 
+// Whether the text is empty or only white space, which layout may replace.
+template <class C> bool OnlyBlanks(const nkMem::CStringT<C>& text)
+{
+    const C* s = text.GetSafeString();
+    for (size_t i = 0, n = text.GetLength(); i < n; ++i)
+        if (s[i] != C(' ') && s[i] != C('\t') && s[i] != C('\r') && s[i] != C('\n'))
+            return false;
+    return true;
+}
+
 // Whether the ">" at s[i] ends "]]>", which text may not hold as it is.
 template <class C> bool ClosesCData(const C* s, size_t i)
 {
@@ -480,10 +490,13 @@ template <class C> void CXmlWriter::Open(CXmlNodeT<C>* node, uint32_t depth, uns
         LineEnd();
         return;
     }
-    // A node with children keeps no text of its own once written.
+    // A node with children keeps no text of its own once written, except in
+    // XML 1.0 mode, which loses nothing: there the text beside remarks or
+    // instructions goes first, on the one line of mixed content.
     // Dropped rather than emptied in place: a value shared with other nodes
     // would first be copied only to be cleared.
-    if (hasChildren && !node->m_strValue.IsEmpty())
+    const bool keepValue = m_bXml10 && hasChildren && !OnlyBlanks(node->m_strValue);
+    if (hasChildren && !keepValue && !node->m_strValue.IsEmpty())
     {
         nkMem::CStringT<C> none;
         node->m_strValue.Swap(none);
@@ -505,7 +518,7 @@ template <class C> void CXmlWriter::Open(CXmlNodeT<C>* node, uint32_t depth, uns
     {
         // Mixed content goes on one line as it stands: indentation between
         // its pieces would become part of its text.
-        bool mixed = false;
+        bool mixed = keepValue;
         for (uint32_t i = 0; i < childCount && !mixed; ++i)
         {
             const CXmlNodeT<C>* child = node->GetChild(i);
