@@ -11,6 +11,7 @@
 #include <cstring>
 #include <cwchar>
 #include <filesystem>
+#include <memory>
 
 using namespace nkDS;
 using namespace testsupport;
@@ -184,15 +185,22 @@ TEST(XmlWriter, samples_reach_a_fixed_point_that_libxml2_accepts)
     int seen = 0;
     for (const auto& entry : std::filesystem::directory_iterator(VELMAR_SAMPLES_DIR))
     {
-        if (entry.path().extension() != ".xml")
+        if (entry.path().extension() != ".xml" && entry.path().extension() != ".svg")
             continue;
         ++seen;
-        CXmlFileW doc;
-        ASSERT_TRUE(doc.LoadFromFile(entry.path().c_str())) << entry.path();
+        // Each in the own dialect when it is in it, else in XML 1.0 mode.
+        uint8_t flags = kXmlParseStrict;
+        auto doc = std::make_unique<CXmlFileW>();
+        if (!doc->LoadFromFile(entry.path().c_str()))
+        {
+            flags = kXmlParseXml10;
+            doc = std::make_unique<CXmlFileW>(1.0f, nullptr, flags);
+            ASSERT_TRUE(doc->LoadFromFile(entry.path().c_str())) << entry.path();
+        }
         const std::string once = tmp.file("once-" + entry.path().filename().string());
         const std::string twice = tmp.file("twice-" + entry.path().filename().string());
-        ASSERT_TRUE(doc.SaveToFile(once.c_str()));
-        CXmlFileW again;
+        ASSERT_TRUE(doc->SaveToFile(once.c_str()));
+        CXmlFileW again(1.0f, nullptr, flags);
         ASSERT_TRUE(again.LoadFromFile(once.c_str())) << once;
         ASSERT_TRUE(again.SaveToFile(twice.c_str()));
         EXPECT_EQ(ReadBytes(once), ReadBytes(twice)) << entry.path();
@@ -202,7 +210,7 @@ TEST(XmlWriter, samples_reach_a_fixed_point_that_libxml2_accepts)
         EXPECT_EQ(std::system(cmd.c_str()), 0) << once;
 #endif
     }
-    EXPECT_GE(seen, 3);
+    EXPECT_GE(seen, 8);
 
     // A shorter document replaces a longer file completely.
     const std::string p = tmp.file("short.xml");
@@ -374,6 +382,82 @@ TEST(XmlWriter10, the_locator_takes_qualified_names_and_counts_only_elements)
         ASSERT_NE(found, nullptr) << path;
         EXPECT_STREQ(found->GetValue(), L"second") << path;
     }
+}
+
+TYPED_TEST(XmlWriter10Test, reads_back_to_what_any_reader_sees_the_same)
+{
+    using C = TypeParam;
+    struct Case
+    {
+        std::string in, out; // out empty: written as it came
+    };
+    const std::string koi8 =
+        "<?xml version='1.0' encoding='KOI8-R'?>\n<m>\xF7\xD9\xC8\xCF\xC4</m>\n";
+    const Case cases[] = {
+        {"<a\n  x=\"1\"\n  y='say \"hi\"' >t</a >", "<a  x='1'  y='say \"hi\"'>t</a>\n"},
+        {"<r a=\"it's\" b='2 > 1'/>", "<r  a=\"it's\"  b='2 > 1'/>\r\n"},
+        {"<p>Hello <b>you</b> there, 2 > 1 &amp; <i>x</i></p>\r\n", ""},
+        {"<!DOCTYPE r [\n<!ENTITY e \"a>b\">\n]>\n<r>\n <e>&e;</e>\n</r>\n", ""},
+        {"<r>\n <!-- a -->\n <![CDATA[x]]>\n</r>\n", "<r><![CDATA[x]]><!-- a --></r>\n"},
+        {koi8, "<?xml  version='1.0'  encoding='KOI8-R'?>\n<m>\xF7\xD9\xC8\xCF\xC4</m>\n"},
+        {"\xEF\xBB\xBF<svg:r xmlns:svg='u'/>", "\xEF\xBB\xBF<svg:r  xmlns:svg='u'/>\r\n"},
+        {Utf16("\xEF\xBB\xBF<r>\xE4\xB8\xAD</r>\n", true), ""},
+    };
+    for (const Case& c : cases)
+    {
+        CXmlFileT<C> doc(1.0f, nullptr, kXmlParseXml10);
+        ASSERT_TRUE(Load(doc, c.in)) << c.in << doc.GetParser().GetErrorReason();
+        const std::string saved = Save(doc);
+        EXPECT_EQ(saved, c.out.empty() ? c.in : c.out);
+        EXPECT_TRUE(IsFixedPoint<C>(saved, kXmlParseXml10)) << saved;
+    }
+}
+
+// Whether some element holds text beside child nodes.
+template <class C> bool HasMixedContent(const CXmlNodeT<C>* node)
+{
+    bool text = false;
+    for (uint32_t i = 0; i < node->GetChildCount(); ++i)
+    {
+        const CXmlNodeT<C>* child = node->GetChild(i);
+        if (child->GetKind() == xnkText || HasMixedContent(child))
+            return true;
+        text = text || std::basic_string<C>(node->GetValue())
+                               .find_first_not_of(Pick<C>(" \r\n\t", L" \r\n\t")) !=
+                           std::basic_string<C>::npos;
+    }
+    return text;
+}
+
+TYPED_TEST(XmlWriter10Test, what_the_own_dialect_reads_is_written_the_same_in_both_modes)
+{
+    using C = TypeParam;
+    int seen = 0;
+    for (const std::string dir : {std::string(VELMAR_SAMPLES_DIR),
+                                  std::string(VELMAR_SAMPLES_DIR) + "/../tests/xml/fuzz/seeds"})
+        for (const auto& entry : std::filesystem::directory_iterator(dir))
+        {
+            const std::vector<uint8_t> raw = ReadBytes(entry.path().string());
+            const std::string bytes(raw.begin(), raw.end());
+            CXmlFileT<C> strict;
+            if (!Load(strict, bytes))
+                continue;
+            ++seen;
+            CXmlFileT<C> xml10(1.0f, nullptr, kXmlParseXml10);
+            ASSERT_TRUE(Load(xml10, bytes)) << entry.path();
+            if (HasMixedContent(&xml10))
+                continue; // its text, which the own dialect drops, is kept
+            // The same bytes, but for the line end XML 1.0 mode keeps.
+            const std::string own = Save(strict);
+            std::string expected;
+            for (size_t i = 0; i < own.size(); ++i)
+                if (own.compare(i, 2, "\r\n") == 0)
+                    expected += xml10.GetLineEnd(), ++i;
+                else
+                    expected += own[i];
+            EXPECT_EQ(Save(xml10), expected) << entry.path();
+        }
+    EXPECT_GE(seen, 10);
 }
 
 } // namespace
