@@ -291,44 +291,9 @@ TYPED_TEST(XmlWriter10Test, keeps_line_ends_doctype_quotes_and_mixed_content_as_
                                  " <c>d></c>\n"
                                  "</svg:r>\n";
     EXPECT_EQ(Save(doc), expected);
-    // The same tree in the editor's dialect keeps today's layout.
-    doc.SetXml10(false);
-    EXPECT_EQ(Save(doc).substr(0, 25), "<?xml  version='1.0'?>\r\n<");
-}
-
-TYPED_TEST(XmlWriter10Test, utf16_is_written_in_its_byte_order_with_its_mark)
-{
-    using C = TypeParam;
-    struct Case
-    {
-        XmlByteForm form;
-        const char* encoding; // null: no declaration
-        bool big;
-    };
-    const Case cases[] = {
-        {xbfUtf16LE, nullptr, false},
-        {xbfUtf16BE, nullptr, true},
-        {xbfUtf16BE, "UTF-16", true},
-        {xbfBytes, "utf-16", false}, // a new document that names UTF-16
-    };
-    for (const Case& c : cases)
-    {
-        CXmlFileT<C> doc(1.0f, nullptr, kXmlParseXml10);
-        doc.SetByteForm(c.form);
-        std::string expected;
-        if (c.encoding != nullptr)
-        {
-            nkMem::CStringT<C> enc;
-            enc.Assign(c.encoding);
-            Put<C>(&doc, LIT("xml"), LIT(""), xnkHeader)
-                ->AddParam(LIT("encoding"), enc.GetString());
-            expected = std::string("<?xml  encoding='") + c.encoding + "'?>\r\n";
-        }
-        Put<C>(&doc, LIT("a"), Pick<C>("\xE4\xB8\xAD\xF0\x9F\x98\x80", L"\u4E2D\U0001F600"));
-        expected =
-            Utf16("\xEF\xBB\xBF" + expected + "<a>\xE4\xB8\xAD\xF0\x9F\x98\x80</a>\r\n", c.big);
-        EXPECT_EQ(Save(doc), expected) << c.form << c.encoding;
-    }
+    // A new document that names UTF-16 is written in it, with its mark.
+    doc.GetChild(0)->AddParam(LIT("encoding"), LIT("UTF-16"));
+    EXPECT_EQ(Save(doc).substr(0, 12), Utf16("\xEF\xBB\xBF<?xml", false));
 }
 
 TEST(XmlWriter10, characters_the_encoding_lacks_fail_where_no_reference_can_stand)
@@ -366,24 +331,6 @@ TEST(XmlWriter10, characters_the_encoding_lacks_fail_where_no_reference_can_stan
     }
 }
 
-TEST(XmlWriter10, the_locator_takes_qualified_names_and_counts_only_elements)
-{
-    CXmlFileW doc(1.0f, nullptr, kXmlParseXml10);
-    Put<wchar_t>(&doc, L"", L"<!DOCTYPE svg>", xnkDocType);
-    CXmlNodeW* svg = Put<wchar_t>(&doc, L"svg", L"");
-    Put<wchar_t>(svg, L"", L"t", xnkText);
-    Put<wchar_t>(svg, L"svg:g", L"first");
-    Put<wchar_t>(svg, L"", L"t", xnkText);
-    Put<wchar_t>(svg, L"svg:g", L"second")->AddParam(L"xml:id", L"x");
-    for (const char* path : {"svg/svg:g=1", "svg/svg:g?xml:id=x", "svg/svg:g?xml:id"})
-    {
-        const Orvex::CDataLocator loc(path);
-        const CXmlNodeW* found = doc.FindNode(&loc);
-        ASSERT_NE(found, nullptr) << path;
-        EXPECT_STREQ(found->GetValue(), L"second") << path;
-    }
-}
-
 TYPED_TEST(XmlWriter10Test, reads_back_to_what_any_reader_sees_the_same)
 {
     using C = TypeParam;
@@ -401,7 +348,7 @@ TYPED_TEST(XmlWriter10Test, reads_back_to_what_any_reader_sees_the_same)
         {"<r>\n <!-- a -->\n <![CDATA[x]]>\n</r>\n", "<r><![CDATA[x]]><!-- a --></r>\n"},
         {koi8, "<?xml  version='1.0'  encoding='KOI8-R'?>\n<m>\xF7\xD9\xC8\xCF\xC4</m>\n"},
         {"\xEF\xBB\xBF<svg:r xmlns:svg='u'/>", "\xEF\xBB\xBF<svg:r  xmlns:svg='u'/>\r\n"},
-        {Utf16("\xEF\xBB\xBF<r>\xE4\xB8\xAD</r>\n", true), ""},
+        {Utf16("\xEF\xBB\xBF<r>\xE4\xB8\xAD\xF0\x9F\x98\x80</r>\n", true), ""},
     };
     for (const Case& c : cases)
     {
