@@ -3,6 +3,7 @@
 #include "ReadWindow.h"
 #include "velmar/xml/XmlEncoding.h"
 #include "velmar/win32/Unicode.h"
+#include "velmar/win32/win32.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -207,6 +208,17 @@ public:
     }
 
     bool Run();
+
+    // A byte that is no character ends the input where it stands: a
+    // failure the parse met there or later is that byte's.
+    bool Finish(bool ok)
+    {
+        if (!m_in.HasBad() || (!ok && m_parser.m_nErrorOffset < m_in.BadOffset()))
+            return ok;
+        m_parser.m_pszError = nullptr;
+        return FailAt(m_in.BadOffset(),
+                      m_in.BadIsNul() ? "a NUL byte" : ("bytes not valid " + m_encName).c_str());
+    }
 
 private:
     // XML 1.0 mode: a text run or CDATA section that stands before kid `at`,
@@ -956,6 +968,8 @@ private:
     const bool m_utf16; // the bytes are UTF-8 made from UTF-16 input
     const bool* m_nameTake;
     unsigned m_cp = 0;
+    std::string m_declared; // the encoding the declaration names
+    std::string m_encName;  // of the encoding bytes are checked in
     std::vector<Node*> m_top;
     std::vector<Frame> m_frames; // open elements, outermost first
     uint32_t m_depth = 0;        // frames in use
@@ -1278,6 +1292,8 @@ template <class C> bool CXmlBuilder<C>::Run()
         }
         m_top.push_back(node);
         nkMem::CStringT<char> enc;
+        if (DeclaredEncoding(node, enc))
+            m_declared = enc.GetSafeString();
         if (m_x10 && DeclaredEncoding(node, enc))
         {
             if (!DeclaredEncoding10(enc.GetSafeString(), declAt))
@@ -1315,6 +1331,12 @@ template <class C> bool CXmlBuilder<C>::Run()
         }
     }
     m_parser.m_nCodePage = m_cp;
+    const unsigned check = m_cp != 0 ? m_cp : GetACP();
+    m_encName = CodePageForReading(m_declared.c_str()) == check ? m_declared
+                : CodePageForReading(EncodingNameOfCodePage(check).c_str()) == check
+                    ? EncodingNameOfCodePage(check)
+                    : "code page " + std::to_string(check);
+    m_in.CheckEncoding(check);
 
     for (;;)
     {
@@ -1405,7 +1427,17 @@ bool CXmlParser::Parse(Orvex::IStream* stream, IXmlParseHook* hook)
     // then mapped back to the input's.
     std::string utf8;
     uint32_t bomBytes = 0;
-    if ((m_nFlags & kXmlParseXml10) != 0)
+    const bool xml10 = (m_nFlags & kXmlParseXml10) != 0;
+    if (const char* wideForm = SniffWideForm(stream, xml10))
+    {
+        m_strError = std::string(wideForm) + (xml10 || wideForm[4] == '3'
+                                                  ? " input is not supported"
+                                                  : " input; it opens in XML 1.0 mode");
+        m_pszError = m_strError.c_str();
+        m_pStream = nullptr;
+        return false;
+    }
+    if (xml10)
     {
         m_nByteForm = SniffUtf16(stream, bomBytes);
         if (m_nByteForm != xbfBytes && !Utf16ToUtf8(stream, bomBytes, utf8))
@@ -1423,18 +1455,43 @@ bool CXmlParser::Parse(Orvex::IStream* stream, IXmlParseHook* hook)
         if (m_bWide)
         {
             CXmlBuilder<wchar_t> builder(*this, in, utf16);
-            ok = builder.Run();
+            ok = builder.Finish(builder.Run());
         }
         else
         {
             CXmlBuilder<char> builder(*this, in, utf16);
-            ok = builder.Run();
+            ok = builder.Finish(builder.Run());
         }
     }
     if (!ok && utf16)
         m_nErrorOffset = bomBytes + Utf16Offset(utf8, m_nErrorOffset);
     m_pStream = nullptr;
     return ok;
+}
+
+const char* CXmlParser::SniffWideForm(Orvex::IStream* stream, bool xml10)
+{
+    uint8_t b[4] = {};
+    const uint32_t got = stream->Read(b, sizeof b);
+    if (got > 0 && got <= sizeof b)
+        stream->Seek(-static_cast<int32_t>(got), Orvex::kSeekCurrent);
+    if (got == 4 && ((b[0] == 0xFF && b[1] == 0xFE && b[2] == 0 && b[3] == 0) ||
+                     (b[0] == '<' && b[1] == 0 && b[2] == 0 && b[3] == 0)))
+        return "UTF-32LE";
+    if (got == 4 && b[0] == 0 && b[1] == 0 && ((b[2] == 0xFE && b[3] == 0xFF) || b[3] == '<'))
+        return "UTF-32BE";
+    if (xml10)
+        return nullptr;
+    uint32_t bom = 0;
+    switch (SniffUtf16(stream, bom))
+    {
+    case xbfUtf16LE:
+        return "UTF-16LE";
+    case xbfUtf16BE:
+        return "UTF-16BE";
+    default:
+        return nullptr;
+    }
 }
 
 XmlByteForm CXmlParser::SniffUtf16(Orvex::IStream* stream, uint32_t& bomBytes)

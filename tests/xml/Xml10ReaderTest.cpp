@@ -169,6 +169,12 @@ TEST(Xml10Reader, decodes_utf16_and_the_encodings_the_system_converts)
         }
     EXPECT_EQ(Read10<char>(Utf16("<a>", true, true) + std::string("\x00\xD8<\0", 4)),
               "@8 bytes not valid UTF-16LE");
+    EXPECT_EQ(Read10<char>(std::string("<\0\0\0a\0\0\0", 8)), "@0 UTF-32LE input is not supported");
+    CXmlFileW strict;
+    EXPECT_FALSE(Load(strict, Utf16("<?xml version='1.0'?><a/>", false, true)));
+    EXPECT_STREQ(strict.GetParser().GetErrorReason(), "UTF-16BE input; it opens in XML 1.0 mode");
+    EXPECT_EQ(Read10<wchar_t>("<?xml version='1.0' encoding='GBK'?><a>\xD6\xD0\xD6</a>"),
+              "@41 bytes not valid GBK");
 
     struct Case
     {

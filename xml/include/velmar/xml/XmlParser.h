@@ -103,6 +103,9 @@ public:
 private:
     template <class C> friend class CXmlBuilder;
 
+    // The name of the UTF-32 form the input has, or in the editor's dialect
+    // also its UTF-16 form; null for neither. The stream stays where it was.
+    const char* SniffWideForm(Orvex::IStream* stream, bool xml10);
     // XML 1.0 mode: the form a UTF-16 input has by its byte order mark or
     // its first four bytes ("<?"), and the mark's length; the stream stays
     // where it was.
