@@ -90,9 +90,9 @@ enum Task
     kLibxml2,
     kXml10Narrow,
     kXml10Wide,
-    kSaveWide,
-    kTaskCount
+    kSaveWide
 };
+constexpr int kTaskCount = kSaveWide + 1;
 
 const char* const kTaskNames[] = {"baseline",     "engine narrow",   "engine wide",
                                   "pugixml",      "libxml2 DOM",     "XML 1.0 narrow",
