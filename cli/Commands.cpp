@@ -13,8 +13,18 @@
 
 namespace vxml
 {
+
+uint8_t g_parseFlags = nkDS::kXmlParseXml10;
+
 namespace
 {
+
+// A document that reads and writes in the mode the command line chose.
+class CDocument : public nkDS::CXmlFileW
+{
+public:
+    CDocument() : nkDS::CXmlFileW(1.0f, nullptr, g_parseFlags) {}
+};
 
 enum class LoadResult
 {
@@ -123,7 +133,7 @@ int RunCheck(const std::vector<std::string>& files)
     for (const std::string& file : files)
     {
         // A fresh document per file: nothing of one load leaks into the next.
-        auto doc = std::make_unique<nkDS::CXmlFileW>();
+        auto doc = std::make_unique<CDocument>();
         LoadReport report;
         switch (LoadDocument(file, *doc, report))
         {
@@ -178,7 +188,7 @@ int WriteOrReport(const std::string& target, const Orvex::AtomicWriter& write)
 
 int RunFormat(const std::string& file, const std::string& out)
 {
-    nkDS::CXmlFileW doc;
+    CDocument doc;
     if (int status = LoadOrReport(file, doc); status >= 0)
         return status;
     return WriteOrReport(out.empty() ? file : out,
@@ -187,7 +197,7 @@ int RunFormat(const std::string& file, const std::string& out)
 
 int RunExport(const std::string& file, const std::string& locator, const std::string& out)
 {
-    nkDS::CXmlFileW doc;
+    CDocument doc;
     if (int status = LoadOrReport(file, doc); status >= 0)
         return status;
     nkDS::CXmlNodeW* node = Locate(doc, file, locator);
@@ -206,7 +216,7 @@ int RunExport(const std::string& file, const std::string& locator, const std::st
 
 int RunGet(const std::string& file, const std::string& locator)
 {
-    nkDS::CXmlFileW doc;
+    CDocument doc;
     if (int status = LoadOrReport(file, doc); status >= 0)
         return status;
     const nkDS::CXmlNodeW* node = Locate(doc, file, locator);
@@ -223,7 +233,7 @@ int RunGet(const std::string& file, const std::string& locator)
 
 int RunDump(const std::string& file)
 {
-    nkDS::CXmlFileW doc;
+    CDocument doc;
     if (int status = LoadOrReport(file, doc); status >= 0)
         return status;
     PrintOut(DumpJson(doc) + "\n");

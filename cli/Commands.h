@@ -1,11 +1,16 @@
 #pragma once
 // The tool's commands over the XML engine; each returns the exit status.
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 namespace vxml
 {
+
+// The parser flags every command loads with: XML 1.0 mode unless
+// `--strict` asks for the editor's own dialect. Set before a command runs.
+extern uint8_t g_parseFlags;
 
 // Loads each file and reports "FILE: ok (N nodes, T s)" or where and why it
 // was refused.

@@ -73,6 +73,10 @@ const char* KindName(uint32_t kind)
         return "header";
     case nkDS::xnkRemark:
         return "remark";
+    case nkDS::xnkDocType:
+        return "doctype";
+    case nkDS::xnkText:
+        return "text";
     default:
         return "data";
     }

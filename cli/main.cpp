@@ -4,6 +4,7 @@
 #include "Output.h"
 #include "velmar/platform/nkPlatform.h"
 #include "velmar/win32/win32.h"
+#include "velmar/xml/nkDS.h"
 
 #include <cstdio>
 #include <cstring>
@@ -18,7 +19,7 @@ namespace
 {
 
 const char kUsage[] =
-    "Usage: velmar-xml COMMAND [ARGUMENTS]\n"
+    "Usage: velmar-xml COMMAND [--strict] [ARGUMENTS]\n"
     "  velmar-xml check FILE...                 load each file; report 'ok' or where and why it "
     "was refused\n"
     "  velmar-xml format FILE [-o OUT]          write FILE in the editor's layout, over FILE or to "
@@ -28,6 +29,8 @@ const char kUsage[] =
     "  velmar-xml dump FILE                     print the node tree as JSON on one line\n"
     "  velmar-xml --help                        show this help\n"
     "  velmar-xml --version                     show the program's version\n"
+    "Files are read as XML 1.0 with namespaces; --strict reads only the editor's own dialect\n"
+    "and writes it as the editor did before.\n"
     "LOCATOR is a path of node names such as catalog/book?id=7/title or a/b=1 (the second b).\n"
     "Positions are byte offsets from 0, lines and columns (in characters) from 1.\n"
     "Exit status: 0 done, 1 a document was refused or the locator found nothing, 2 other errors.\n";
@@ -66,6 +69,10 @@ bool Split(int argc, char** argv, Arguments& args, std::string& error)
                 error = "-o needs a file name";
                 return false;
             }
+        }
+        else if (options && std::strcmp(word, "--strict") == 0)
+        {
+            vxml::g_parseFlags = nkDS::kXmlParseStrict;
         }
         else if (options && word[0] == '-' && word[1] != '\0')
         {

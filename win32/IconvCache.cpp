@@ -101,6 +101,48 @@ const char* IconvNameOfCodePage(UINT cp)
         return "CP1257";
     case 1258:
         return "CP1258";
+    case 737:
+        return "CP737";
+    case 775:
+        return "CP775";
+    case 852:
+        return "CP852";
+    case 855:
+        return "CP855";
+    case 857:
+        return "CP857";
+    case 858:
+        return "CP858";
+    case 860:
+        return "CP860";
+    case 861:
+        return "CP861";
+    case 862:
+        return "CP862";
+    case 863:
+        return "CP863";
+    case 864:
+        return "CP864";
+    case 865:
+        return "CP865";
+    case 869:
+        return "CP869";
+    case 951:
+        return "BIG5-HKSCS";
+    case 1361:
+        return "JOHAB";
+    case 10000:
+        return "MACINTOSH";
+    case 10007:
+        return "MAC-CYRILLIC";
+    case 28600:
+        return "ISO-8859-10";
+    case 28601:
+        return "ISO-8859-11";
+    case 28604:
+        return "ISO-8859-14";
+    case 28606:
+        return "ISO-8859-16";
     default:
         return nullptr;
     }

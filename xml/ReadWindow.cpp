@@ -1,9 +1,17 @@
 #include "ReadWindow.h"
 
+#include "velmar/win32/win32.h"
+#include "velmar/win32/Unicode.h"
+
 #include <cstring>
 
 namespace nkDS
 {
+namespace
+{
+constexpr unsigned kUtf8 = 65001;
+inline uint64_t HasZeroByte(uint64_t v);
+} // namespace
 
 CReadWindow::CReadWindow(Orvex::IStream* stream) : m_stream(stream), m_data(kBlock) {}
 
@@ -20,6 +28,7 @@ bool CReadWindow::Refill(uint32_t want)
         m_consumedBase += start;
         m_pos -= start;
         m_end -= start;
+        m_checked = m_checked > start ? m_checked - start : 0;
     }
     if (m_data.size() < static_cast<size_t>(m_end) + want)
         m_data.resize(static_cast<size_t>(m_end) + want);
@@ -32,9 +41,157 @@ bool CReadWindow::Refill(uint32_t want)
             m_eof = true;
             break;
         }
+        NoteLineEnd(m_end, got);
         m_end += got;
+        if (m_checkCp != 0)
+            Check();
     }
+    if (m_eof && m_checkCp != 0)
+        Check();
     return m_end > m_pos;
+}
+
+void CReadWindow::CheckEncoding(unsigned cp)
+{
+    m_checkCp = cp;
+    m_checked = 0;
+    Check();
+}
+
+void CReadWindow::Check()
+{
+    if (m_bad != UINT64_MAX || m_checked >= m_end)
+        return;
+    uint32_t to = m_end;
+    const uint32_t bad =
+        m_checkCp == kUtf8 ? CheckUtf8(m_checked, to) : CheckCodePage(m_checked, to);
+    // A character cut off at the very end of the input is bad as well.
+    const uint32_t at = bad < to ? bad : (m_eof && to < m_end ? to : UINT32_MAX);
+    if (at == UINT32_MAX)
+    {
+        m_checked = to;
+        return;
+    }
+    m_bad = m_consumedBase + at;
+    m_badNul = m_data[at] == 0;
+    // What follows is not handed to the parser.
+    m_end = at;
+    if (m_pos > m_end)
+        m_pos = m_end;
+    m_checked = at;
+    m_eof = true;
+}
+
+uint32_t CReadWindow::CheckUtf8(uint32_t from, uint32_t& to) const
+{
+    const uint8_t* d = m_data.data();
+    uint32_t i = from;
+    while (i < to)
+    {
+        // ASCII without NUL, a word at a time.
+        while (to - i >= 8)
+        {
+            uint64_t w;
+            std::memcpy(&w, d + i, 8);
+            if ((w & 0x8080808080808080ull) != 0 || HasZeroByte(w))
+                break;
+            i += 8;
+        }
+        if (i == to)
+            break;
+        if (d[i] == 0)
+            return i;
+        if (d[i] < 0x80)
+        {
+            ++i;
+            continue;
+        }
+        const unicode::Utf8Decoded c = unicode::DecodeUtf8(d + i, to - i);
+        if (!c.valid)
+        {
+            // Valid so far but cut off by the end of what was read: wait.
+            const uint32_t need = d[i] >= 0xF0 ? 4 : d[i] >= 0xE0 ? 3 : 2;
+            if (to - i < need && !m_eof && d[i] >= 0xC2 && d[i] <= 0xF4)
+            {
+                uint32_t k = i + 1;
+                while (k < to && (d[k] & 0xC0) == 0x80)
+                    ++k;
+                if (k == to)
+                {
+                    to = i;
+                    return to;
+                }
+            }
+            return i;
+        }
+        i += static_cast<uint32_t>(c.length);
+    }
+    return to;
+}
+
+uint32_t CReadWindow::CheckCodePage(uint32_t from, uint32_t& to) const
+{
+    const char* d = reinterpret_cast<const char*>(m_data.data());
+    if (const void* nul = std::memchr(d + from, 0, to - from))
+        to = static_cast<uint32_t>(static_cast<const char*>(nul) - d) + 1;
+    // Bytes below 0x40 stand for themselves in every page read here, so a
+    // character never spans one: the check stops after the last of them
+    // until the input ends.
+    uint32_t end = to;
+    if (!m_eof || to < m_end)
+        while (end > from && static_cast<uint8_t>(d[end - 1]) >= 0x40)
+            --end;
+    const auto valid = [&](uint32_t at, uint32_t n)
+    {
+        return MultiByteToWideChar(m_checkCp, MB_ERR_INVALID_CHARS, d + at, static_cast<int>(n),
+                                   nullptr, 0) > 0;
+    };
+    if (end > from && d[end - 1] != 0 && valid(from, end - from))
+    {
+        to = end;
+        return to;
+    }
+    // Something is wrong in there: find it a character at a time.
+    for (uint32_t i = from; i < end;)
+    {
+        if (d[i] == 0)
+            return i;
+        uint32_t n = 1;
+        while (n <= 4 && i + n <= end && !valid(i, n))
+            ++n;
+        if (n > 4 || i + n > end)
+            return i;
+        i += n;
+    }
+    to = end;
+    return to;
+}
+
+void CReadWindow::NoteLineEnd(uint32_t from, uint32_t n)
+{
+    const uint8_t* p = m_data.data() + from;
+    if (m_crLast)
+    {
+        m_crLast = false;
+        if (n > 0 && p[0] == '\n')
+            m_lineEnd[1] = '\n';
+        return;
+    }
+    if (m_lineEnd[0] != '\0')
+        return;
+    const uint8_t* e = p + n;
+    while (p != e && *p != '\n' && *p != '\r')
+        ++p;
+    if (p == e)
+        return;
+    m_lineEnd[0] = static_cast<char>(*p);
+    if (*p == '\r')
+    {
+        if (p + 1 == e)
+            m_crLast = true;
+        else if (p[1] == '\n')
+            m_lineEnd[1] = '\n';
+    }
 }
 
 namespace

@@ -11,17 +11,17 @@
 namespace nkDS
 {
 
-// The bytes a scan stops at (one to three): a table for the byte-wise tail
+// The bytes a scan stops at (one to four): a table for the byte-wise tail
 // and, for the word-wise search through long runs, each byte repeated across
 // a 64-bit word.
 struct ScanStops
 {
     bool stop[256] = {};
-    uint64_t words[3] = {};
+    uint64_t words[4] = {};
     uint32_t count = 0;
     constexpr explicit ScanStops(const char* bytes)
     {
-        for (; *bytes != '\0' && count < 3; ++bytes)
+        for (; *bytes != '\0' && count < 4; ++bytes)
         {
             const auto b = static_cast<unsigned char>(*bytes);
             stop[b] = true;
@@ -82,9 +82,29 @@ public:
     // Moves the stream back over what was read ahead but not consumed, so the
     // stream stands where the parser logically stopped.
     void GiveBack();
+    // The first line end of the bytes read so far ("\n", "\r\n" or "\r"),
+    // empty while none was seen; a 3-byte, terminated array.
+    const char* LineEnd() const { return m_lineEnd; }
+
+    // From now on, and for the bytes still in the window, a byte sequence
+    // that is no character in code page `cp` (UTF-8 checked here, any other
+    // page through the code-page layer), or a NUL byte, ends the input where
+    // it stands; BadOffset then tells where, BadIsNul why.
+    void CheckEncoding(unsigned cp);
+    bool HasBad() const { return m_bad != UINT64_MAX; }
+    uint64_t BadOffset() const { return m_bad; }
+    bool BadIsNul() const { return m_badNul; }
 
 private:
     bool Refill(uint32_t want = 1);
+    // Looks for the first line end in the `n` bytes just read at `from`.
+    void NoteLineEnd(uint32_t from, uint32_t n);
+    // Checks the bytes from m_checked on, as far as whole characters go.
+    void Check();
+    // Index of the first bad byte in [from, to), or `to`; `to` is left at
+    // the start of a character cut off by the end of what was read.
+    uint32_t CheckUtf8(uint32_t from, uint32_t& to) const;
+    uint32_t CheckCodePage(uint32_t from, uint32_t& to) const;
 
     static constexpr uint32_t kBlock = 256 * 1024;
     static constexpr uint32_t kHistory = 16;
@@ -94,6 +114,12 @@ private:
     uint32_t m_end = 0;
     uint64_t m_consumedBase = 0; // input offset of m_data[0]
     bool m_eof = false;
+    char m_lineEnd[3] = {};
+    bool m_crLast = false;  // the line end so far is a CR that ended the bytes read
+    unsigned m_checkCp = 0; // 0: bytes are not checked
+    uint32_t m_checked = 0; // bytes before this index are checked
+    uint64_t m_bad = UINT64_MAX;
+    bool m_badNul = false;
 };
 
 } // namespace nkDS

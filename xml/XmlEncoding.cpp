@@ -35,10 +35,16 @@ unsigned Lookup(const char* encoding, bool forWriting)
         unsigned cp;
     };
     static const Name kNames[] = {
-        {"UTF8", 65001},     {"GB18030", 54936}, {"USASCII", 20127},   {"ASCII", 20127},
-        {"ISO88591", 28591}, {"LATIN1", 28591},  {"ISO885915", 28605}, {"BIG5", 950},
-        {"SHIFTJIS", 932},   {"SJIS", 932},      {"EUCJP", 20932},     {"EUCKR", 51949},
-        {"KOI8R", 20866},    {"KOI8U", 21866},
+        {"UTF8", 65001},         {"GB18030", 54936}, {"USASCII", 20127},   {"ASCII", 20127},
+        {"ISO88591", 28591},     {"LATIN1", 28591},  {"ISO885915", 28605}, {"BIG5", 950},
+        {"SHIFTJIS", 932},       {"SJIS", 932},      {"EUCJP", 20932},     {"EUCKR", 51949},
+        {"KOI8R", 20866},        {"KOI8U", 21866},   {"MACINTOSH", 10000}, {"MACROMAN", 10000},
+        {"MAC", 10000},          {"TIS620", 874},    {"MSKANJI", 932},     {"WINDOWS31J", 932},
+        {"XSJIS", 932},          {"XEUCJP", 20932},  {"UHC", 949},         {"KSC5601", 949},
+        {"JOHAB", 1361},         {"BIG5HKSCS", 951}, {"LATIN2", 28592},    {"LATIN3", 28593},
+        {"LATIN4", 28594},       {"LATIN5", 28599},  {"LATIN9", 28605},    {"CYRILLIC", 28595},
+        {"ARABIC", 28596},       {"GREEK", 28597},   {"HEBREW", 28598},    {"ISO646US", 20127},
+        {"ANSIX3.41968", 20127},
     };
     for (const Name& e : kNames)
         if (n == e.name)
@@ -50,6 +56,8 @@ unsigned Lookup(const char* encoding, bool forWriting)
         cp = static_cast<unsigned>(std::atoi(n.c_str() + 7));
     else if (n.rfind("CP", 0) == 0 && n.size() > 2)
         cp = static_cast<unsigned>(std::atoi(n.c_str() + 2));
+    else if (n.rfind("IBM", 0) == 0 && n.size() > 3)
+        cp = static_cast<unsigned>(std::atoi(n.c_str() + 3));
     return (cp != 0 && IsValidCodePage(cp)) ? cp : 0u;
 }
 
@@ -85,6 +93,38 @@ std::string EncodingNameOfCodePage(unsigned cp)
     else if (cp == 874 || (cp >= 1250 && cp <= 1258))
         name = "windows-" + std::to_string(cp);
     return !name.empty() && CodePageForWriting(name.c_str()) == cp ? name : "UTF-8";
+}
+
+} // namespace nkDS
+
+namespace nkDS
+{
+
+bool IsAsciiCompatible(unsigned cp)
+{
+    // Stateful or 16/32-bit forms: ASCII bytes may belong to other characters.
+    if (cp == 1200 || cp == 1201 || cp == 12000 || cp == 12001 || cp == 65000 ||
+        (cp >= 50220 && cp <= 50229) || cp == 52936)
+        return false;
+    char ascii[0x7F - 0x20];
+    for (int i = 0; i < static_cast<int>(sizeof ascii); ++i)
+        ascii[i] = static_cast<char>(0x20 + i);
+    wchar_t wide[sizeof ascii];
+    const int n = MultiByteToWideChar(cp, 0, ascii, static_cast<int>(sizeof ascii), wide,
+                                      static_cast<int>(sizeof ascii));
+    if (n != static_cast<int>(sizeof ascii))
+        return false;
+    for (int i = 0; i < n; ++i)
+        if (wide[i] != static_cast<wchar_t>(ascii[i]))
+            return false;
+    return true;
+}
+
+bool IsUtf16Name(const char* encoding)
+{
+    const std::string n = Folded(encoding);
+    return n == "UTF16" || n == "UTF16LE" || n == "UTF16BE" || n == "UCS2" || n == "ISO10646UCS2" ||
+           n == "UNICODE";
 }
 
 } // namespace nkDS

@@ -3,8 +3,11 @@
 #include "velmar/xml/XmlEncoding.h"
 #include "velmar/win32/win32.h"
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <string>
 
 namespace nkDS
 {
@@ -36,6 +39,17 @@ const char* InWidth(const wchar_t* s, nkMem::CStringT<char>& buf)
     return buf.GetSafeString();
 }
 
+// Whether an encoding name is one of UTF-16's: 1 little endian or unmarked,
+// 2 big endian, 0 not UTF-16. Case, "-" and "_" do not count.
+int Utf16Name(const char* name)
+{
+    std::string n;
+    for (; *name != '\0'; ++name)
+        if (*name != '-' && *name != '_')
+            n += static_cast<char>(std::toupper(static_cast<unsigned char>(*name)));
+    return n == "UTF16" || n == "UTF16LE" || n == "UCS2" ? 1 : n == "UTF16BE" ? 2 : 0;
+}
+
 template <class C> const C* Literal(const char* ascii, nkMem::CStringT<C>& buf)
 {
     buf.Empty();
@@ -54,6 +68,7 @@ CXmlFileT<C>::CXmlFileT(float version, const char* encoding, uint8_t flags)
         m_strEncoding.Assign(encoding);
     nkMem::CStringT<C> name;
     this->SetName(Literal(kRootName, name));
+    this->SetXml10((flags & kXmlParseXml10) != 0);
     m_parser.SetRoot(static_cast<Node*>(this));
 }
 
@@ -71,18 +86,58 @@ template <class C> typename CXmlFileT<C>::Node* CXmlFileT<C>::Declaration() cons
     return first != nullptr && SameText(first->GetName(), Literal("xml", xml)) ? first : nullptr;
 }
 
+template <class C> const C* CXmlFileT<C>::DeclaredEncoding() const
+{
+    Node* decl = Declaration();
+    nkMem::CStringT<C> name;
+    return decl != nullptr ? decl->GetParamByName(Literal("encoding", name)) : nullptr;
+}
+
+template <class C> XmlByteForm CXmlFileT<C>::WriteByteForm() const
+{
+    if (!this->IsXml10())
+        return xbfBytes;
+    // The declaration decides, as for the code page; without one, the form
+    // the file came in.
+    const C* enc = DeclaredEncoding();
+    if (enc == nullptr)
+        return m_nByteForm;
+    nkMem::CStringT<char> narrow;
+    narrow.Assign(enc);
+    const int utf16 = Utf16Name(narrow.GetSafeString());
+    if (utf16 == 0)
+        return xbfBytes;
+    return m_nByteForm != xbfBytes ? m_nByteForm : utf16 == 2 ? xbfUtf16BE : xbfUtf16LE;
+}
+
+template <class C> bool CXmlFileT<C>::SetLineEnd(const char* lineEnd)
+{
+    for (const char* allowed : {"\n", "\r\n", "\r"})
+        if (lineEnd != nullptr && std::strcmp(lineEnd, allowed) == 0)
+        {
+            std::strcpy(m_szLineEnd, allowed);
+            return true;
+        }
+    return false;
+}
+
 template <class C> unsigned CXmlFileT<C>::WriteCodePage() const
 {
     if constexpr (sizeof(C) == 1)
         return 0;
     else
     {
+        // UTF-16 output is encoded from UTF-8 as it is written.
+        if (WriteByteForm() != xbfBytes)
+            return kUtf8;
+        // XML 1.0 mode: a document that names no encoding is UTF-8, which
+        // is what any reader takes it for.
+        if (this->IsXml10() && DeclaredEncoding() == nullptr)
+            return kUtf8;
         // The declaration in the tree decides, so that a file written says
         // truthfully what it is encoded in; when it names no encoding, a
         // byte order mark read stands for UTF-8, as it did for the reader.
-        Node* decl = Declaration();
-        nkMem::CStringT<C> name;
-        const C* enc = decl != nullptr ? decl->GetParamByName(Literal("encoding", name)) : nullptr;
+        const C* enc = DeclaredEncoding();
         if (enc == nullptr)
             return m_bBom ? kUtf8 : 0u;
         nkMem::CStringT<char> narrow;
@@ -96,6 +151,10 @@ template <class C> bool CXmlFileT<C>::Read(Orvex::IStream* stream)
     m_parser.SetRoot(static_cast<Node*>(this));
     const bool ok = m_parser.Parse(stream, nullptr);
     m_bBom = m_parser.HadByteOrderMark();
+    m_nByteForm = m_parser.GetByteForm();
+    // A file without a line end is written with CR LF, as a new document.
+    const char* lineEnd = m_parser.GetLineEnd();
+    std::memcpy(m_szLineEnd, lineEnd[0] != '\0' ? lineEnd : "\r\n", sizeof m_szLineEnd);
     if (!ok)
         return false;
     if (Node* decl = Declaration())
@@ -143,6 +202,8 @@ template <class C> void CXmlFileT<C>::Close()
     m_fVersion = 0.0f;
     m_strEncoding.Empty();
     m_bBom = false;
+    m_nByteForm = xbfBytes;
+    std::memcpy(m_szLineEnd, "\r\n", sizeof m_szLineEnd);
 }
 
 template <class C> const char* CXmlFileT<C>::GetEncoding() const
@@ -171,10 +232,27 @@ template <class C> bool CXmlFileT<C>::ExportNode(Orvex::IStream* stream, Node* n
     if (!stream->Seek(0, Orvex::kSeekBegin))
         return false;
     const unsigned cp = WriteCodePage();
+    const XmlByteForm form = WriteByteForm();
     m_writer.Begin(stream);
+    if (this->IsXml10())
+    {
+        m_writer.SetXml10(m_szLineEnd, form);
+        // Never write in another encoding than the one named: a name the
+        // system cannot convert fails the output instead.
+        if (cp == 0 && sizeof(C) > 1 && form == xbfBytes)
+        {
+            nkMem::CStringT<char> enc;
+            enc.Assign(DeclaredEncoding());
+            const std::string why = std::string("unsupported encoding ") + enc.GetSafeString();
+            m_writer.Refuse(why.c_str());
+            return m_writer.End();
+        }
+    }
     // The mark goes only before UTF-8: a declaration changed since the load
     // to name another encoding drops it. Narrow text is written as read.
-    if (m_bBom && (sizeof(C) == 1 || cp == kUtf8 || (cp == 0 && GetACP() == kUtf8)))
+    // UTF-16 always has it; the writer turns this one into UTF-16's.
+    if (form != xbfBytes ||
+        (m_bBom && (sizeof(C) == 1 || cp == kUtf8 || (cp == 0 && GetACP() == kUtf8))))
         m_writer.WriteRaw("\xEF\xBB\xBF", 3);
     const uint32_t count = this->GetChildCount();
     if (node == static_cast<Node*>(this))
@@ -187,8 +265,11 @@ template <class C> bool CXmlFileT<C>::ExportNode(Orvex::IStream* stream, Node* n
     {
         for (uint32_t i = 0; i < count; ++i)
         {
+            // The document type goes too: the entities the node uses may be
+            // declared there.
             Node* child = this->GetChild(i);
-            if (child != nullptr && child->GetKind() == xnkHeader)
+            if (child != nullptr &&
+                (child->GetKind() == xnkHeader || child->GetKind() == xnkDocType))
                 m_writer.WriteNode(child, 0, cp);
         }
         m_writer.WriteNode(node, 0, cp);
@@ -217,8 +298,11 @@ typename CXmlFileT<C>::Node* CXmlFileT<C>::FindNode(const Orvex::CDataLocator* l
         int32_t seen = 0;
         for (uint32_t i = 0; i < current->GetChildCount() && match == nullptr; ++i)
         {
+            // Runs of mixed content and the document type are no elements
+            // and take no place in the count.
             Node* child = current->GetChild(i);
-            if (child == nullptr || !SameText(child->GetName(), name))
+            if (child == nullptr || child->GetKind() == xnkText || child->GetKind() == xnkDocType ||
+                !SameText(child->GetName(), name))
                 continue;
             if (byIndex)
             {

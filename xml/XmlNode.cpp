@@ -45,12 +45,17 @@ template <class C> bool CXmlNodeT<C>::IsValid() const
     switch (m_nKind)
     {
     case xnkHeader:
-        return IsValidXmlName(GetName());
+        return IsValidXmlName(GetName(), m_bXml10);
     case xnkRemark:
         return IsValidRemark(GetValue());
     case xnkData:
-        return IsValidXmlName(GetName()) &&
-               (m_bCData ? IsValidCData(GetValue()) : IsValidXmlText(GetValue()));
+        return IsValidXmlName(GetName(), m_bXml10) &&
+               (m_bCData ? IsValidCData(GetValue()) : IsValidXmlText(GetValue(), m_bXml10));
+    case xnkText:
+        return m_bXml10 && (m_bCData ? IsValidCData(GetValue()) : IsValidXmlText(GetValue(), true));
+    case xnkDocType:
+        // Kept as it was read; only its root's name is checked.
+        return m_bXml10 && IsValidXml10Name(GetName()) && GetValue()[0] != C(0);
     default:
         return false;
     }
@@ -135,7 +140,7 @@ template <class C> void CXmlNodeT<C>::DeleteNode(CXmlNodeT* node)
 
 template <class C> bool CXmlNodeT<C>::SetName(const C* name)
 {
-    if (!IsValidXmlName(name))
+    if (!IsValidXmlName(name, m_bXml10))
         return false;
     m_strName.Assign(name);
     return true;
@@ -149,7 +154,7 @@ template <class C> bool CXmlNodeT<C>::SetValue(const C* value)
 
 template <class C> bool CXmlNodeT<C>::AddParam(const C* name, const C* value)
 {
-    if (!IsValidXmlName(name) || !IsValidParamValue(value))
+    if (!IsValidXmlName(name, m_bXml10) || !IsValidParamValue(value, m_bXml10))
         return false;
     String n;
     String v;
@@ -200,7 +205,7 @@ template <class C> const C* CXmlNodeT<C>::GetParamByName(const C* name) const
 
 template <class C> bool CXmlNodeT<C>::SetParam(const C* name, const C* value)
 {
-    if (!IsValidParamValue(value))
+    if (!IsValidParamValue(value, m_bXml10))
         return false;
     const uint32_t i = FindParam(name);
     if (i >= m_paramNames.GetCount())

@@ -3,11 +3,14 @@
 #include "ReadWindow.h"
 #include "velmar/xml/XmlEncoding.h"
 #include "velmar/win32/Unicode.h"
+#include "velmar/win32/win32.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <string_view>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -20,22 +23,58 @@ constexpr ScanStops kTextStops("<>");
 constexpr ScanStops kDashStop("-");
 constexpr ScanStops kBracketStop("]");
 constexpr ScanStops kValueStops("'\"<");
+constexpr ScanStops kQuestionStop("?");
+constexpr ScanStops kDocTypeStops("['\">");
+constexpr ScanStops kSubsetStops("]'\"<");
+constexpr ScanStops kDoubleQuoteStop("\"");
+constexpr ScanStops kSingleQuoteStop("'");
 
-bool IsNameByte(int c)
-{
-    return c >= 0 && IsXmlNameChar(static_cast<char>(c));
-}
-
+// The bytes a name is read over; in XML 1.0 mode also the colon and every
+// byte of a multi-byte character, which the name rule then judges whole.
 struct NameByteSet
 {
     bool take[256] = {};
-    constexpr NameByteSet()
+    constexpr explicit NameByteSet(bool xml10)
     {
         for (int c = 0; c < 256; ++c)
-            take[c] = IsXmlNameChar(static_cast<char>(c));
+            take[c] = IsXmlNameChar(static_cast<char>(c)) || (xml10 && (c == ':' || c >= 0x80));
     }
 };
-constexpr NameByteSet kNameBytes;
+constexpr NameByteSet kNameBytes(false);
+constexpr NameByteSet kNameBytes10(true);
+
+struct SpaceByteSet
+{
+    bool take[256] = {};
+    constexpr SpaceByteSet()
+    {
+        for (int c : {' ', '\t', '\n', '\r'})
+            take[c] = true;
+    }
+};
+constexpr SpaceByteSet kSpaceBytes;
+
+constexpr bool IsXmlSpace(int c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+bool IsAllSpace(const char* p, size_t n)
+{
+    for (size_t i = 0; i < n; ++i)
+        if (!IsXmlSpace(static_cast<unsigned char>(p[i])))
+            return false;
+    return true;
+}
+
+// Whether `n` bytes at `p` hold only ASCII.
+bool IsAscii(const char* p, size_t n)
+{
+    for (size_t i = 0; i < n; ++i)
+        if (static_cast<unsigned char>(p[i]) >= 0x80)
+            return false;
+    return true;
+}
 
 // Stores narrow text into a string of either width: bytes as they are for
 // narrow nodes, converted with the document's code page for wide ones.
@@ -144,9 +183,11 @@ template <class C> class CXmlBuilder
 public:
     using Node = CXmlNodeT<C>;
 
-    CXmlBuilder(CXmlParser& parser, Orvex::IStream* stream)
+    CXmlBuilder(CXmlParser& parser, Orvex::IStream* stream, bool utf16)
         : m_parser(parser), m_in(stream), m_hook(parser.m_pHook),
-          m_root(static_cast<Node*>(parser.m_pRoot))
+          m_root(static_cast<Node*>(parser.m_pRoot)),
+          m_x10((parser.m_nFlags & kXmlParseXml10) != 0), m_utf16(utf16),
+          m_nameTake(m_x10 ? kNameBytes10.take : kNameBytes.take)
     {
     }
 
@@ -163,17 +204,44 @@ public:
         }
         Adopt(m_root, m_top);
         m_in.GiveBack();
+        std::memcpy(m_parser.m_szLineEnd, m_in.LineEnd(), sizeof m_parser.m_szLineEnd);
     }
 
     bool Run();
 
+    // A byte that is no character ends the input where it stands: a
+    // failure the parse met there or later is that byte's.
+    bool Finish(bool ok)
+    {
+        if (!m_in.HasBad() || (!ok && m_parser.m_nErrorOffset < m_in.BadOffset()))
+            return ok;
+        m_parser.m_pszError = nullptr;
+        return FailAt(m_in.BadOffset(),
+                      m_in.BadIsNul() ? "a NUL byte" : ("bytes not valid " + m_encName).c_str());
+    }
+
 private:
+    // XML 1.0 mode: a text run or CDATA section that stands before kid `at`,
+    // its bytes `len` bytes of the frame's `runs`.
+    struct Piece
+    {
+        uint32_t at;
+        uint32_t len;
+        bool cdata;
+    };
+
     struct Frame
     {
         Node* node = nullptr;
         std::string name;        // start-tag name, for the end tag
         std::vector<Node*> kids; // children completed so far, in order
         bool cdataSeen = false;
+        // XML 1.0 mode: what mixed content needs, kept until the end tag
+        // tells whether the element has any.
+        bool elementKid = false;
+        uint32_t solid = 0; // pieces that are not only white space
+        std::string runs;
+        std::vector<Piece> pieces;
     };
 
     bool Fail(const char* why) { return FailAt(m_in.Offset(), why); }
@@ -213,10 +281,14 @@ private:
 
     Node* NewNode()
     {
+        Node* node;
         if constexpr (sizeof(C) == 1)
-            return CreateXmlNodeA();
+            node = CreateXmlNodeA();
         else
-            return CreateXmlNodeW();
+            node = CreateXmlNodeW();
+        if (node != nullptr && m_x10)
+            node->SetXml10(true);
+        return node;
     }
 
     // Reads name characters into `out`; returns the terminator, consumed
@@ -224,18 +296,35 @@ private:
     int NameRun(std::vector<char>& out)
     {
         out.clear();
-        return m_in.ScanWhile(kNameBytes.take, out);
+        return m_in.ScanWhile(m_nameTake, out);
     }
 
+    // Spaces; in XML 1.0 mode tabs and line ends too.
     void SkipBlanks()
     {
-        while (m_in.Ensure(1) == 1 && m_in.At(0) == ' ')
+        while (m_in.Ensure(1) == 1 && (m_in.At(0) == ' ' || (m_x10 && IsXmlSpace(m_in.At(0)))))
             m_in.Skip(1);
+    }
+
+    // Whether name bytes, stored as `text`, make a name by the document's
+    // rule. Narrow names in a code page other than UTF-8 are judged by the
+    // characters they decode to.
+    bool NameOk(const std::vector<char>& bytes, const nkMem::CStringT<C>& text)
+    {
+        if (!m_x10)
+            return IsValidXmlName(text.GetSafeString());
+        if (sizeof(C) > 1 || m_cp == kCodePageUtf8 || IsAscii(bytes.data(), bytes.size()))
+            return IsValidXml10Name(text.GetSafeString());
+        nkMem::CStringT<wchar_t> wide;
+        wide.AssignCP(bytes.data(), static_cast<uint32_t>(bytes.size()), m_cp);
+        return IsValidXml10Name(wide.GetSafeString());
     }
 
     // name=value, with the value quoted by ' or "; an unquoted value is empty.
     bool Parameter()
     {
+        if (m_x10)
+            return Parameter10();
         const int t = NameRun(m_pname);
         if (t != '=')
         {
@@ -266,6 +355,43 @@ private:
                                    : "quote of the other kind in a parameter value");
     }
 
+    // XML 1.0 mode: name, white space, "=", white space, then a value in
+    // either quote kind that may hold the other.
+    bool Parameter10()
+    {
+        int t = NameRun(m_pname);
+        if (IsXmlSpace(t) && !m_pname.empty())
+        {
+            SkipBlanks();
+            uint8_t c;
+            t = m_in.Get(c) ? c : -1;
+        }
+        if (t < 0)
+            return Fail("input ends inside a tag");
+        if (t != '=')
+            return FailBack(m_pname.empty() ? "expected a parameter name"
+                                            : "expected '=' after the parameter name");
+        SkipBlanks();
+        m_pvalue.clear();
+        uint8_t q;
+        if (!m_in.Get(q))
+            return Fail("input ends inside a parameter");
+        if (q != '\'' && q != '"')
+            return FailBack("expected a quoted parameter value");
+        for (;;)
+        {
+            const int end = m_in.ScanUntil(kValueStops, m_pvalue);
+            if (end < 0)
+                return Fail("input ends inside a parameter value");
+            m_in.Skip(1);
+            if (end == q)
+                return true;
+            if (end == '<')
+                return FailBack("'<' in a parameter value");
+            m_pvalue.push_back(static_cast<char>(end));
+        }
+    }
+
     bool AddParam(Node* node)
     {
         if (m_pname.empty())
@@ -278,19 +404,45 @@ private:
     }
 
     // A start tag's parameter, checked with the node's own rules, waits for
-    // the tag's end so that the node's two lists grow once per tag.
-    void PendParam()
+    // the tag's end so that the node's two lists grow once per tag. In the
+    // editor's dialect a refused one is dropped without error, as AddParam
+    // would; in XML 1.0 mode a bad or repeated name fails the tag.
+    bool PendParam(uint64_t at)
     {
         if (m_pname.empty())
-            return;
+            return true;
         m_pendNames.emplace_back();
         m_pendValues.emplace_back();
         if (!ParamName(m_pendNames.back()))
-            return DropPending(); // dropped without error, as AddParam would
+            return DropPending(), !m_x10 || FailAt(at, "invalid parameter name");
+        if (m_x10 && Repeated())
+            return DropPending(), FailAt(at, "parameter given twice");
         StoreValue(m_pendValues.back(), m_pvalue);
         const C* value = m_pendValues.back().GetString();
-        if (!IsValidParamValue(value ? value : Empty()))
-            return DropPending();
+        if (!IsValidParamValue(value ? value : Empty(), m_x10))
+            return DropPending(), !m_x10 || FailAt(at, "invalid parameter value");
+        return true;
+    }
+
+    // Whether the last pending name is one of the others. A tag with many
+    // parameters is checked through a set, so any tag costs linear time.
+    bool Repeated()
+    {
+        const size_t n = m_pendNames.size();
+        const std::basic_string_view<C> last(m_pendNames.back().GetSafeString(),
+                                             m_pendNames.back().GetLength());
+        if (n <= 16)
+        {
+            for (size_t i = 0; i + 1 < n; ++i)
+                if (last == std::basic_string_view<C>(m_pendNames[i].GetSafeString(),
+                                                      m_pendNames[i].GetLength()))
+                    return true;
+            return false;
+        }
+        if (m_seenNames.empty())
+            for (size_t i = 0; i + 1 < n; ++i)
+                m_seenNames.emplace(m_pendNames[i].GetSafeString(), m_pendNames[i].GetLength());
+        return !m_seenNames.emplace(last).second;
     }
 
     void DropPending()
@@ -311,6 +463,7 @@ private:
         }
         m_pendNames.clear();
         m_pendValues.clear();
+        m_seenNames.clear();
     }
 
     static void MoveInto(nkMem::CStrTList<C>& list, std::vector<nkMem::CStringT<C>>& from)
@@ -338,9 +491,14 @@ private:
             ShareFrom(slot, node->m_strName);
             return true;
         }
-        if (!IsValidXmlName(Terminated(name)))
+        if (!m_x10 && !IsValidXmlName(Terminated(name)))
             return false;
         Store(node->m_strName, name, m_cp);
+        if (m_x10 && !NameOk(name, node->m_strName))
+        {
+            node->m_strName.Empty();
+            return false;
+        }
         Fill(slot, name, node->m_strName);
         return true;
     }
@@ -430,7 +588,7 @@ private:
             return true;
         }
         Store(out, m_pname, m_cp);
-        if (!IsValidXmlName(out.GetSafeString()))
+        if (!NameOk(m_pname, out))
             return false;
         Fill(slot, m_pname, out);
         return true;
@@ -464,6 +622,28 @@ private:
         return false;
     }
 
+    // XML 1.0 mode: the code page of the encoding the declaration at `at`
+    // names, or a failure when it cannot be read in that encoding. Input
+    // read as UTF-16 may only say so.
+    bool DeclaredEncoding10(const char* name, uint64_t at)
+    {
+        if (m_utf16)
+        {
+            if (IsUtf16Name(name))
+                return true;
+            return FailAt(at, ("the declared encoding " + std::string(name) +
+                               " contradicts the UTF-16 byte order")
+                                  .c_str());
+        }
+        const unsigned cp = CodePageForReading(name);
+        if (cp == 0 || !IsAsciiCompatible(cp))
+            return FailAt(at, ("unsupported encoding " + std::string(name)).c_str());
+        if (m_parser.m_bBom && cp != kCodePageUtf8)
+            return FailAt(at, "the declared encoding contradicts the UTF-8 byte order mark");
+        m_cp = cp;
+        return true;
+    }
+
     // At "<?": a processing instruction with at least one parameter.
     bool Header(Node* node)
     {
@@ -473,6 +653,8 @@ private:
         std::vector<char> target;
         if (NameRun(target) >= 0)
             m_in.Back1();
+        if (m_x10)
+            return Instruction(node, target);
         SkipBlanks();
         if (m_in.Ensure(1) == 1 && m_in.At(0) == '?')
             return Fail("a header needs a parameter");
@@ -508,11 +690,98 @@ private:
         return true;
     }
 
+    // XML 1.0 mode, after the target: the content up to "?>". Content made of
+    // parameters (name="value"...) becomes the node's parameters; any other
+    // content is kept as the node's value, as written.
+    bool Instruction(Node* node, std::vector<char>& target)
+    {
+        const uint64_t targetAt = m_in.Offset() - target.size();
+        if (m_in.Ensure(1) == 1 && !IsXmlSpace(m_in.At(0)) && !m_in.LookingAt("?>", 2))
+            return Fail("expected white space after the processing instruction's target");
+        SkipBlanks();
+        if (!Delimited(kQuestionStop, '?', '>', m_text))
+            return Fail("input ends inside a processing instruction");
+        node->SetKind(xnkHeader);
+        if (!SetName(node, target))
+            return FailAt(targetAt, "invalid processing instruction target");
+        std::vector<std::pair<std::vector<char>, std::vector<char>>> params;
+        if (SplitParams(m_text, params))
+        {
+            for (auto& [name, value] : params)
+            {
+                m_pname.swap(name);
+                m_pvalue.swap(value);
+                AddParam(node);
+                if (m_declBytes != nullptr)
+                    m_declBytes->emplace_back(m_pname, m_pvalue);
+            }
+        }
+        if (node->GetParamCount() == 0 || node->GetParamCount() != params.size())
+        {
+            node->m_paramNames.RemoveAll();
+            node->m_paramValues.RemoveAll();
+            if (m_declBytes != nullptr)
+                m_declBytes->clear();
+            Store(node->m_strValue, m_text, m_cp);
+        }
+        return true;
+    }
+
+    // Parameters (name="value", either quote, white space between) that make
+    // up all of `text`; false when it is anything else.
+    static bool SplitParams(const std::vector<char>& text,
+                            std::vector<std::pair<std::vector<char>, std::vector<char>>>& out)
+    {
+        const size_t n = text.size();
+        size_t i = 0;
+        while (i < n)
+        {
+            const size_t nameAt = i;
+            while (i < n && kNameBytes10.take[static_cast<unsigned char>(text[i])])
+                ++i;
+            const size_t nameEnd = i;
+            while (i < n && IsXmlSpace(static_cast<unsigned char>(text[i])))
+                ++i;
+            if (nameEnd == nameAt || i == n || text[i] != '=')
+                return false;
+            ++i;
+            while (i < n && IsXmlSpace(static_cast<unsigned char>(text[i])))
+                ++i;
+            if (i == n || (text[i] != '"' && text[i] != '\''))
+                return false;
+            const char q = text[i++];
+            const size_t valueAt = i;
+            while (i < n && text[i] != q && text[i] != '<')
+                ++i;
+            if (i == n || text[i] != q)
+                return false;
+            out.emplace_back(std::vector<char>(text.begin() + nameAt, text.begin() + nameEnd),
+                             std::vector<char>(text.begin() + valueAt, text.begin() + i));
+            ++i;
+            const size_t spaceAt = i;
+            while (i < n && IsXmlSpace(static_cast<unsigned char>(text[i])))
+                ++i;
+            if (i < n && i == spaceAt)
+                return false;
+        }
+        return !out.empty();
+    }
+
     // Content up to the first closing sequence of three bytes (`trig`, c1,
     // c2), as remarks and CDATA sections end; false when the input ends
     // first. The match slides byte by byte, so content that ends in the
     // trigger byte ("x-" in a remark, "x]" in a CDATA section) reads back.
     bool Delimited(const ScanStops& stop, char trig, char c1, char c2, std::vector<char>& out)
+    {
+        return Delimited(stop, trig, c1, c2, 2, out);
+    }
+    // The same for a closing sequence of two bytes (`trig`, c1).
+    bool Delimited(const ScanStops& stop, char trig, char c1, std::vector<char>& out)
+    {
+        return Delimited(stop, trig, c1, 0, 1, out);
+    }
+    bool Delimited(const ScanStops& stop, char trig, char c1, char c2, uint32_t tail,
+                   std::vector<char>& out)
     {
         out.clear();
         for (;;)
@@ -520,11 +789,12 @@ private:
             if (m_in.ScanUntil(stop, out) < 0)
                 return false;
             m_in.Skip(1);
-            if (m_in.Ensure(2) < 2)
+            if (m_in.Ensure(tail) < tail)
                 return false;
-            if (m_in.At(0) == static_cast<uint8_t>(c1) && m_in.At(1) == static_cast<uint8_t>(c2))
+            if (m_in.At(0) == static_cast<uint8_t>(c1) &&
+                (tail == 1 || m_in.At(1) == static_cast<uint8_t>(c2)))
             {
-                m_in.Skip(2);
+                m_in.Skip(tail);
                 return true;
             }
             out.push_back(trig);
@@ -583,6 +853,72 @@ private:
         return true;
     }
 
+    // XML 1.0 mode, at "<!DOCTYPE": the whole declaration, internal subset
+    // included, becomes a document type node named by its root element.
+    // Quoted strings, remarks and processing instructions in the subset may
+    // hold "]" and ">"; nothing in it is interpreted further.
+    bool DocType(Node* node)
+    {
+        m_text.clear();
+        m_text.insert(m_text.end(), {'<', '!', 'D', 'O', 'C', 'T', 'Y', 'P', 'E'});
+        m_in.Skip(9);
+        const uint64_t nameAt = m_in.Offset();
+        if (m_in.Ensure(1) == 0 || !IsXmlSpace(m_in.At(0)))
+            return Fail("expected white space after '<!DOCTYPE'");
+        if (m_in.ScanWhile(kSpaceBytes.take, m_text) >= 0)
+            m_in.Back1();
+        std::vector<char> name;
+        const int t = NameRun(name);
+        if (t < 0)
+            return Fail("input ends inside the document type");
+        m_in.Back1();
+        node->SetKind(xnkDocType);
+        if (!SetName(node, name))
+            return FailAt(nameAt + (m_text.size() - 9), "invalid name in the document type");
+        m_text.insert(m_text.end(), name.begin(), name.end());
+        bool subset = false;
+        for (;;)
+        {
+            const int c = m_in.ScanUntil(subset ? kSubsetStops : kDocTypeStops, m_text);
+            if (c < 0)
+                return Fail("input ends inside the document type");
+            m_in.Skip(1);
+            m_text.push_back(static_cast<char>(c));
+            if (c == '>')
+                break; // only outside the subset
+            if (c == '[' || c == ']')
+            {
+                subset = c == '[';
+                continue;
+            }
+            if (c == '"' || c == '\'')
+            {
+                if (m_in.ScanUntil(c == '"' ? kDoubleQuoteStop : kSingleQuoteStop, m_text) < 0)
+                    return Fail("input ends inside the document type");
+                m_in.Skip(1);
+                m_text.push_back(static_cast<char>(c));
+                continue;
+            }
+            // "<" in the subset: a remark or a processing instruction is
+            // taken whole; any other declaration is read on by this loop.
+            const bool remark = m_in.LookingAt("!--", 3);
+            if (!remark && !m_in.LookingAt("?", 1))
+                continue;
+            const std::string_view open = remark ? "!--" : "?";
+            const std::string_view close = remark ? "-->" : "?>";
+            m_text.insert(m_text.end(), open.begin(), open.end());
+            m_in.Skip(static_cast<uint32_t>(open.size()));
+            std::vector<char> inner;
+            if (!(remark ? Delimited(kDashStop, '-', '-', '>', inner)
+                         : Delimited(kQuestionStop, '?', '>', inner)))
+                return Fail("input ends inside the document type");
+            m_text.insert(m_text.end(), inner.begin(), inner.end());
+            m_text.insert(m_text.end(), close.begin(), close.end());
+        }
+        Store(node->m_strValue, m_text, m_cp);
+        return true;
+    }
+
     // A small node (header or remark) that stands where `kids` collects.
     bool Leaf(bool (CXmlBuilder::*read)(Node*), std::vector<Node*>& kids)
     {
@@ -598,22 +934,49 @@ private:
         return true;
     }
 
+    // XML 1.0 mode: keeps the text run in m_text (or, for `cdata`, the
+    // CDATA section's content) as a piece of the innermost element.
+    void Record(Frame& f, bool cdata)
+    {
+        if (!m_x10 || (!cdata && m_text.empty()))
+            return;
+        const bool solid = cdata || !IsAllSpace(m_text.data(), m_text.size());
+        if (!solid && f.solid == 0 && f.pieces.size() >= kLeanPieces)
+            return; // a long run of children with white space between
+        f.solid += solid ? 1 : 0;
+        f.pieces.push_back(
+            {static_cast<uint32_t>(f.kids.size()), static_cast<uint32_t>(m_text.size()), cdata});
+        f.runs.append(m_text.data(), m_text.size());
+    }
+    // Children with only white space between them are common and long;
+    // so many pieces of white space are not kept before the first text.
+    static constexpr size_t kLeanPieces = 64;
+
+    bool MixedContent(Frame& f);
+
     bool Element(std::vector<Node*>& parentKids);
     bool StartTag(std::vector<Node*>& parentKids);
     bool EndTag();
     bool ContentStep(bool& closed);
+    bool Text(int& stop);
 
     CXmlParser& m_parser;
     CReadWindow m_in;
     IXmlParseHook* m_hook;
     Node* m_root;
+    const bool m_x10;   // XML 1.0 mode
+    const bool m_utf16; // the bytes are UTF-8 made from UTF-16 input
+    const bool* m_nameTake;
     unsigned m_cp = 0;
+    std::string m_declared; // the encoding the declaration names
+    std::string m_encName;  // of the encoding bytes are checked in
     std::vector<Node*> m_top;
     std::vector<Frame> m_frames; // open elements, outermost first
     uint32_t m_depth = 0;        // frames in use
     std::vector<char> m_name, m_pname, m_pvalue, m_text;
     nkMem::CStringT<C> m_nameText, m_valueText;
     std::vector<nkMem::CStringT<C>> m_pendNames, m_pendValues;
+    std::unordered_set<std::basic_string<C>> m_seenNames;
     std::vector<NameSlot> m_elementNames, m_paramNameCache, m_valueCache;
     // While the declaration is read: the bytes of its parameters.
     std::vector<std::pair<std::vector<char>, std::vector<char>>>* m_declBytes = nullptr;
@@ -637,11 +1000,19 @@ template <class C> bool CXmlBuilder<C>::StartTag(std::vector<Node*>& parentKids)
             return DestroyXmlNode(node), Fail("input ends inside a start tag");
         m_in.Back1();
         SkipBlanks();
+        if (m_x10 && m_in.Ensure(1) == 1 && (m_in.At(0) == '>' || m_in.At(0) == '/'))
+        {
+            t = m_in.At(0);
+            m_in.Skip(1);
+            break;
+        }
+        const uint64_t paramAt = m_in.Offset();
         if (!Parameter())
             return DestroyXmlNode(node), false;
         if (!m_pname.empty() && m_hook != nullptr)
             m_hook->OnParam(Terminated(m_pname), Terminated(m_pvalue));
-        PendParam();
+        if (!PendParam(paramAt))
+            return DestroyXmlNode(node), false;
         SkipBlanks();
         uint8_t c;
         t = m_in.Get(c) ? c : -1;
@@ -681,6 +1052,10 @@ template <class C> bool CXmlBuilder<C>::StartTag(std::vector<Node*>& parentKids)
     f.node = node;
     f.name.assign(m_name.begin(), m_name.end());
     f.cdataSeen = false;
+    f.elementKid = false;
+    f.solid = 0;
+    f.runs.clear();
+    f.pieces.clear();
     return true;
 }
 
@@ -689,7 +1064,13 @@ template <class C> bool CXmlBuilder<C>::EndTag()
 {
     Frame& f = m_frames[m_depth - 1];
     const uint64_t tagStart = m_in.Offset() - 2; // at "</"
-    const int t = NameRun(m_name);
+    int t = NameRun(m_name);
+    if (m_x10 && IsXmlSpace(t))
+    {
+        SkipBlanks();
+        uint8_t c;
+        t = m_in.Get(c) ? c : -1;
+    }
     if (m_name.size() != f.name.size() ||
         f.name.compare(0, f.name.size(), m_name.data(), m_name.size()) != 0)
         return t < 0 && m_name.size() < f.name.size()
@@ -700,7 +1081,13 @@ template <class C> bool CXmlBuilder<C>::EndTag()
     if (t != '>')
         return FailBack("expected '>' right after the end tag's name");
     Node* node = f.node;
-    if (!f.cdataSeen)
+    const uint32_t solid = f.solid + (m_x10 && !IsAllSpace(m_text.data(), m_text.size()) ? 1u : 0u);
+    if (m_x10 && solid > 0 && (f.elementKid || solid > 1))
+    {
+        if (!MixedContent(f))
+            return false;
+    }
+    else if (!f.cdataSeen)
         StoreValue(node->m_strValue, m_text);
     Adopt(node, f.kids);
     f.node = nullptr;
@@ -718,8 +1105,9 @@ template <class C> bool CXmlBuilder<C>::EndTag()
 template <class C> bool CXmlBuilder<C>::ContentStep(bool& closed)
 {
     Frame& f = m_frames[m_depth - 1];
-    m_text.clear();
-    const int stop = m_in.ScanUntil(kTextStops, m_text);
+    int stop;
+    if (!Text(stop))
+        return false;
     if (stop < 0)
         return FailTag(m_in.Offset(), "input ends before ", f.name);
     m_in.Skip(1);
@@ -734,13 +1122,15 @@ template <class C> bool CXmlBuilder<C>::ContentStep(bool& closed)
         closed = true;
         return true;
     }
-    if (IsNameByte(c))
+    if (m_nameTake[c])
     {
         f.node->m_strValue.Empty();
         if (stop != '<')
             return FailAt(stopAt, "'>' in text; write it as &gt;");
         m_in.Back1();
         m_in.Back1();
+        Record(f, false);
+        f.elementKid = true;
         return StartTag(f.kids);
     }
     if (c == '!')
@@ -751,8 +1141,10 @@ template <class C> bool CXmlBuilder<C>::ContentStep(bool& closed)
                 return FailAt(stopAt, "'>' in text; write it as &gt;");
             m_in.Back1();
             m_in.Back1();
+            Record(f, false);
             if (!CData())
                 return false;
+            Record(f, true);
             f.node->SetCData(true);
             Store(f.node->m_strValue, m_text, m_cp);
             f.cdataSeen = true;
@@ -764,8 +1156,11 @@ template <class C> bool CXmlBuilder<C>::ContentStep(bool& closed)
                 return FailAt(stopAt, "'>' in text; write it as &gt;");
             m_in.Back1();
             m_in.Back1();
+            Record(f, false);
             return Leaf(&CXmlBuilder::Remark, f.kids);
         }
+        if (m_x10)
+            return FailBack("expected '--' or '[CDATA[' after '<!'");
         m_in.Skip(m_in.Ensure(7)); // anything else after "<!" is dropped
         return true;
     }
@@ -775,11 +1170,68 @@ template <class C> bool CXmlBuilder<C>::ContentStep(bool& closed)
             return FailAt(stopAt, "'>' in text; write it as &gt;");
         m_in.Back1();
         m_in.Back1();
+        Record(f, false);
         return Leaf(&CXmlBuilder::Header, f.kids);
     }
     if (stop != '<')
         return FailAt(stopAt, "'>' in text; write it as &gt;");
     return FailBack("expected a name, '/', '!' or '?' after '<'");
+}
+
+// A text run into m_text, up to "<" (the stop returned) or the end (-1). In
+// the editor's dialect it also stops at ">"; XML 1.0 mode takes ">" as text
+// unless it ends "]]>".
+template <class C> bool CXmlBuilder<C>::Text(int& stop)
+{
+    m_text.clear();
+    for (;;)
+    {
+        stop = m_in.ScanUntil(kTextStops, m_text);
+        if (stop != '>' || !m_x10)
+            return true;
+        const size_t n = m_text.size();
+        if (n >= 2 && m_text[n - 1] == ']' && m_text[n - 2] == ']')
+            return FailAt(m_in.Offset() - 2, "']]>' in text");
+        m_in.Skip(1);
+        m_text.push_back('>');
+    }
+}
+
+// XML 1.0 mode, at the end tag of an element with mixed content: every
+// piece of text (the last run in m_text included) becomes a text node in
+// its place among the children, and the element keeps no value of its own.
+template <class C> bool CXmlBuilder<C>::MixedContent(Frame& f)
+{
+    Record(f, false);
+    std::vector<Node*> merged;
+    merged.reserve(f.kids.size() + f.pieces.size());
+    size_t k = 0;
+    size_t off = 0;
+    for (const Piece& p : f.pieces)
+    {
+        while (k < p.at)
+            merged.push_back(f.kids[k++]);
+        Node* text = NewNode();
+        if (text == nullptr)
+        {
+            for (Node* n : merged)
+                if (n->GetKind() == xnkText)
+                    DestroyXmlNode(n);
+            return Fail("out of memory");
+        }
+        text->SetKind(xnkText);
+        text->SetCData(p.cdata);
+        m_pvalue.assign(f.runs.data() + off, f.runs.data() + off + p.len);
+        StoreValue(text->m_strValue, m_pvalue);
+        off += p.len;
+        merged.push_back(text);
+    }
+    while (k < f.kids.size())
+        merged.push_back(f.kids[k++]);
+    f.kids.swap(merged);
+    f.node->m_strValue.Empty();
+    f.node->SetCData(false);
+    return true;
 }
 
 // A whole element, its subtree included, read without recursion.
@@ -805,7 +1257,11 @@ template <class C> bool CXmlBuilder<C>::Run()
         m_parser.m_bBom = true;
         m_cp = kCodePageUtf8; // a declaration naming another contradicts it
     }
-    while (m_in.Ensure(1) == 1 && (m_in.At(0) == ' ' || m_in.At(0) == '\r' || m_in.At(0) == '\n'))
+    // XML 1.0: UTF-8 unless the declaration names another encoding.
+    if (m_x10)
+        m_cp = kCodePageUtf8;
+    while (m_in.Ensure(1) == 1 && (m_in.At(0) == ' ' || m_in.At(0) == '\r' || m_in.At(0) == '\n' ||
+                                   (m_x10 && m_in.At(0) == '\t')))
         m_in.Skip(1);
 
     const nkMem::CStringT<char>& decl = m_parser.m_strDeclName;
@@ -837,6 +1293,24 @@ template <class C> bool CXmlBuilder<C>::Run()
         m_top.push_back(node);
         nkMem::CStringT<char> enc;
         if (DeclaredEncoding(node, enc))
+            m_declared = enc.GetSafeString();
+        if (m_x10 && DeclaredEncoding(node, enc))
+        {
+            if (!DeclaredEncoding10(enc.GetSafeString(), declAt))
+                return false;
+            if (sizeof(C) > 1 && m_cp != readWith)
+            {
+                node->m_paramNames.RemoveAll();
+                node->m_paramValues.RemoveAll();
+                for (auto& [name, value] : params)
+                {
+                    m_pname.swap(name);
+                    m_pvalue.swap(value);
+                    AddParam(node);
+                }
+            }
+        }
+        else if (DeclaredEncoding(node, enc))
         {
             m_cp = CodePageForReading(enc.GetString());
             if (m_parser.m_bBom && m_cp != kCodePageUtf8)
@@ -857,6 +1331,12 @@ template <class C> bool CXmlBuilder<C>::Run()
         }
     }
     m_parser.m_nCodePage = m_cp;
+    const unsigned check = m_cp != 0 ? m_cp : GetACP();
+    m_encName = CodePageForReading(m_declared.c_str()) == check ? m_declared
+                : CodePageForReading(EncodingNameOfCodePage(check).c_str()) == check
+                    ? EncodingNameOfCodePage(check)
+                    : "code page " + std::to_string(check);
+    m_in.CheckEncoding(check);
 
     for (;;)
     {
@@ -865,14 +1345,15 @@ template <class C> bool CXmlBuilder<C>::Run()
             return true;
         if (c != '<')
         {
-            if (c == ' ' || c == '\n' || c == '\r')
+            if (c == ' ' || c == '\n' || c == '\r' || (m_x10 && c == '\t'))
                 continue;
             return FailBack(c == '\t' ? "tab outside an element" : "text outside an element");
         }
         if (m_in.Ensure(1) == 0)
-            return true; // a lone "<" at the very end reads nothing more
+            return m_x10 ? Fail("input ends after '<'")
+                         : true; // a lone "<" at the very end reads nothing more
         const uint8_t c2 = m_in.At(0);
-        if (IsNameByte(c2))
+        if (m_nameTake[c2])
         {
             m_in.Back1();
             if (!Element(m_top))
@@ -888,11 +1369,20 @@ template <class C> bool CXmlBuilder<C>::Run()
         {
             m_in.Back1();
             const bool remark = m_in.LookingAt("<!--", 4);
-            if (!(remark ? Leaf(&CXmlBuilder::Remark, m_top) : Declaration()))
+            if (m_x10 && !remark)
+            {
+                if (!m_in.LookingAt("<!DOCTYPE", 9))
+                    return Fail("expected '<!--' or '<!DOCTYPE'");
+                if (!Leaf(&CXmlBuilder::DocType, m_top))
+                    return false;
+            }
+            else if (!(remark ? Leaf(&CXmlBuilder::Remark, m_top) : Declaration()))
                 return false;
         }
         else
         {
+            if (m_x10)
+                return Fail("expected a name, '!' or '?' after '<'");
             m_in.Skip(1);
         }
     }
@@ -903,7 +1393,7 @@ CXmlParser::CXmlParser(bool wide, uint8_t flags, const char* declName)
 {
     if (declName != nullptr)
         m_strDeclName.Assign(declName);
-    else if ((flags & kXmlParseStrict) != 0)
+    else if ((flags & (kXmlParseStrict | kXmlParseXml10)) != 0)
         m_strDeclName.Assign("xml");
 }
 
@@ -930,22 +1420,181 @@ bool CXmlParser::Parse(Orvex::IStream* stream, IXmlParseHook* hook)
         return false;
     }
     m_pStream = stream;
+    m_nByteForm = xbfBytes;
+    m_szLineEnd[0] = '\0';
     Reset();
+    // XML 1.0 mode reads UTF-16 as the UTF-8 it converts to; offsets are
+    // then mapped back to the input's.
+    std::string utf8;
+    uint32_t bomBytes = 0;
+    const bool xml10 = (m_nFlags & kXmlParseXml10) != 0;
+    if (const char* wideForm = SniffWideForm(stream, xml10))
+    {
+        m_strError = std::string(wideForm) + (xml10 || wideForm[4] == '3'
+                                                  ? " input is not supported"
+                                                  : " input; it opens in XML 1.0 mode");
+        m_pszError = m_strError.c_str();
+        m_pStream = nullptr;
+        return false;
+    }
+    if (xml10)
+    {
+        m_nByteForm = SniffUtf16(stream, bomBytes);
+        if (m_nByteForm != xbfBytes && !Utf16ToUtf8(stream, bomBytes, utf8))
+        {
+            m_pStream = nullptr;
+            return false;
+        }
+        m_bBom = bomBytes != 0;
+    }
+    Orvex::CMemStream converted(utf8.data(), static_cast<uint32_t>(utf8.size()));
+    Orvex::IStream* in = m_nByteForm == xbfBytes ? stream : &converted;
+    const bool utf16 = m_nByteForm != xbfBytes;
     bool ok;
     {
         if (m_bWide)
         {
-            CXmlBuilder<wchar_t> builder(*this, stream);
-            ok = builder.Run();
+            CXmlBuilder<wchar_t> builder(*this, in, utf16);
+            ok = builder.Finish(builder.Run());
         }
         else
         {
-            CXmlBuilder<char> builder(*this, stream);
-            ok = builder.Run();
+            CXmlBuilder<char> builder(*this, in, utf16);
+            ok = builder.Finish(builder.Run());
         }
     }
+    if (!ok && utf16)
+        m_nErrorOffset = bomBytes + Utf16Offset(utf8, m_nErrorOffset);
     m_pStream = nullptr;
     return ok;
+}
+
+const char* CXmlParser::SniffWideForm(Orvex::IStream* stream, bool xml10)
+{
+    uint8_t b[4] = {};
+    const uint32_t got = stream->Read(b, sizeof b);
+    if (got > 0 && got <= sizeof b)
+        stream->Seek(-static_cast<int32_t>(got), Orvex::kSeekCurrent);
+    if (got == 4 && ((b[0] == 0xFF && b[1] == 0xFE && b[2] == 0 && b[3] == 0) ||
+                     (b[0] == '<' && b[1] == 0 && b[2] == 0 && b[3] == 0)))
+        return "UTF-32LE";
+    if (got == 4 && b[0] == 0 && b[1] == 0 && ((b[2] == 0xFE && b[3] == 0xFF) || b[3] == '<'))
+        return "UTF-32BE";
+    if (xml10)
+        return nullptr;
+    uint32_t bom = 0;
+    switch (SniffUtf16(stream, bom))
+    {
+    case xbfUtf16LE:
+        return "UTF-16LE";
+    case xbfUtf16BE:
+        return "UTF-16BE";
+    default:
+        return nullptr;
+    }
+}
+
+XmlByteForm CXmlParser::SniffUtf16(Orvex::IStream* stream, uint32_t& bomBytes)
+{
+    uint8_t head[4] = {};
+    const uint32_t got = stream->Read(head, sizeof head);
+    if (got > 0 && got <= sizeof head)
+        stream->Seek(-static_cast<int32_t>(got), Orvex::kSeekCurrent);
+    bomBytes = 0;
+    if (got >= 2 && head[0] == 0xFF && head[1] == 0xFE)
+    {
+        bomBytes = 2;
+        return xbfUtf16LE;
+    }
+    if (got >= 2 && head[0] == 0xFE && head[1] == 0xFF)
+    {
+        bomBytes = 2;
+        return xbfUtf16BE;
+    }
+    if (got == 4 && head[0] == '<' && head[1] == 0 && head[2] == '?' && head[3] == 0)
+        return xbfUtf16LE;
+    if (got == 4 && head[0] == 0 && head[1] == '<' && head[2] == 0 && head[3] == '?')
+        return xbfUtf16BE;
+    return xbfBytes;
+}
+
+bool CXmlParser::Utf16ToUtf8(Orvex::IStream* stream, uint32_t bomBytes, std::string& out)
+{
+    constexpr uint32_t kBlock = 256 * 1024;
+    std::vector<uint8_t> bytes;
+    for (;;)
+    {
+        const size_t have = bytes.size();
+        bytes.resize(have + kBlock);
+        const uint32_t got = stream->Read(bytes.data() + have, kBlock);
+        bytes.resize(have + (got <= kBlock ? got : 0));
+        if (got == 0 || got > kBlock)
+            break;
+    }
+    const bool le = m_nByteForm == xbfUtf16LE;
+    const char* name = le ? "UTF-16LE" : "UTF-16BE";
+    out.clear();
+    out.reserve(bytes.size());
+    size_t i = bomBytes;
+    auto unit = [&](size_t at)
+    {
+        return le ? static_cast<char32_t>(bytes[at] | (bytes[at + 1] << 8))
+                  : static_cast<char32_t>((bytes[at] << 8) | bytes[at + 1]);
+    };
+    auto fail = [&](size_t at)
+    {
+        m_strError = std::string("bytes not valid ") + name;
+        m_pszError = m_strError.c_str();
+        m_nErrorOffset = at;
+        return false;
+    };
+    for (; i + 1 < bytes.size(); i += 2)
+    {
+        char32_t c = unit(i);
+        if (c >= 0xDC00 && c <= 0xDFFF)
+            return fail(i);
+        if (c >= 0xD800 && c <= 0xDBFF)
+        {
+            if (i + 3 >= bytes.size())
+                return fail(i);
+            const char32_t low = unit(i + 2);
+            if (low < 0xDC00 || low > 0xDFFF)
+                return fail(i);
+            c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+            i += 2;
+        }
+        if (c == 0)
+        {
+            fail(i);
+            m_strError = "a NUL character in the input";
+            m_pszError = m_strError.c_str();
+            return false;
+        }
+        char enc[4];
+        const size_t n = unicode::EncodeUtf8(c, enc);
+        out.append(enc, n);
+    }
+    if (i < bytes.size())
+        return fail(i); // an odd byte at the end
+    if (out.size() > 0x7FFFFFFF)
+    {
+        m_pszError = "the input is too large";
+        return false;
+    }
+    return true;
+}
+
+uint64_t CXmlParser::Utf16Offset(const std::string& utf8, uint64_t offset)
+{
+    uint64_t units = 0;
+    const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
+    for (size_t i = 0; i < offset && i < utf8.size();)
+    {
+        const unicode::Utf8Decoded d = unicode::DecodeUtf8(p + i, utf8.size() - i);
+        units += d.codePoint > 0xFFFF ? 2 : 1;
+        i += d.length;
+    }
+    return units * 2;
 }
 
 template class CXmlBuilder<char>;

@@ -45,6 +45,22 @@ int Encode(unsigned cp, const wchar_t* s, size_t n, char* out, size_t cap, bool&
     return got;
 }
 
+// Whether the text is empty or only white space, which layout may replace.
+template <class C> bool OnlyBlanks(const nkMem::CStringT<C>& text)
+{
+    const C* s = text.GetSafeString();
+    for (size_t i = 0, n = text.GetLength(); i < n; ++i)
+        if (s[i] != C(' ') && s[i] != C('\t') && s[i] != C('\r') && s[i] != C('\n'))
+            return false;
+    return true;
+}
+
+// Whether the ">" at s[i] ends "]]>", which text may not hold as it is.
+template <class C> bool ClosesCData(const C* s, size_t i)
+{
+    return i >= 2 && s[i - 1] == C(']') && s[i - 2] == C(']');
+}
+
 } // namespace
 
 void CXmlWriter::Begin(Orvex::IStream* target)
@@ -58,6 +74,49 @@ void CXmlWriter::Begin(Orvex::IStream* target)
     }
     m_ok = target != nullptr;
     m_pszError = m_ok ? nullptr : "no stream to write to";
+    m_bXml10 = false;
+    m_nForm = xbfBytes;
+    std::memcpy(m_szEol, "\r\n", 3);
+    m_nEol = 2;
+    m_nInline = 0;
+}
+
+void CXmlWriter::SetXml10(const char* lineEnd, XmlByteForm form)
+{
+    m_bXml10 = true;
+    m_nForm = form;
+    const size_t n = lineEnd != nullptr ? std::strlen(lineEnd) : 0;
+    if (n == 0 || n >= sizeof m_szEol)
+        return; // none read: CR LF, as for a new document
+    std::memcpy(m_szEol, lineEnd, n + 1);
+    m_nEol = n;
+}
+
+void CXmlWriter::ToUtf16()
+{
+    m_utf16.clear();
+    m_utf16.reserve(m_len * 2);
+    const bool big = m_nForm == xbfUtf16BE;
+    auto unit = [&](uint32_t u)
+    {
+        const char hi = static_cast<char>(u >> 8), lo = static_cast<char>(u & 0xFF);
+        m_utf16.push_back(big ? hi : lo);
+        m_utf16.push_back(big ? lo : hi);
+    };
+    const auto* p = reinterpret_cast<const unsigned char*>(m_buf.get());
+    // Output is collected in whole characters, so no sequence spans two drains.
+    for (size_t i = 0; i < m_len;)
+    {
+        const unicode::Utf8Decoded d = unicode::DecodeUtf8(p + i, m_len - i);
+        i += d.length;
+        if (unicode::NeedsSurrogatePair(d.codePoint))
+        {
+            unit(unicode::HighSurrogateOf(d.codePoint));
+            unit(unicode::LowSurrogateOf(d.codePoint));
+        }
+        else
+            unit(static_cast<uint32_t>(d.codePoint));
+    }
 }
 
 void CXmlWriter::MakeRoom(size_t n)
@@ -80,12 +139,20 @@ void CXmlWriter::Drain()
         return;
     if (m_ok)
     {
-        size_t done = 0;
-        while (done < m_len)
+        const char* data = m_buf.get();
+        size_t len = m_len;
+        if (m_nForm != xbfBytes)
         {
-            const size_t chunk = m_len - done;
+            ToUtf16();
+            data = m_utf16.data();
+            len = m_utf16.size();
+        }
+        size_t done = 0;
+        while (done < len)
+        {
+            const size_t chunk = len - done;
             const uint32_t n = chunk > 0x40000000u ? 0x40000000u : static_cast<uint32_t>(chunk);
-            const uint32_t wrote = m_pTarget->Write(m_buf.get() + done, n);
+            const uint32_t wrote = m_pTarget->Write(data + done, n);
             if (wrote != n)
             {
                 Refuse("the stream took less than was written");
@@ -112,8 +179,16 @@ bool CXmlWriter::End()
 
 void CXmlWriter::Indent(uint32_t depth)
 {
+    if (m_nInline != 0)
+        return;
     std::memset(Room(depth), ' ', depth);
     m_len += depth;
+}
+
+void CXmlWriter::LineEnd()
+{
+    if (m_nInline == 0)
+        Put(m_szEol, m_nEol);
 }
 
 void CXmlWriter::Escaped(const char* s, size_t n, int escape)
@@ -132,10 +207,12 @@ void CXmlWriter::Escaped(const char* s, size_t n, int escape)
         // the parser kept verbatim comes back the same.
         if (c == '&' && ReferenceLength<char>(s + i, n - i) == 0)
             rep = "&amp;";
-        else if (escape == 2 && c == '<')
+        else if (escape >= 2 && c == '<')
             rep = "&lt;";
-        else if (escape == 2 && c == '>')
+        else if (c == '>' && (escape == 2 || (escape == 3 && ClosesCData(s, i))))
             rep = "&gt;";
+        else if (escape == 5 && c == '"')
+            rep = "&quot;";
         if (rep == nullptr)
             continue;
         Put(s + run, i - run);
@@ -166,19 +243,20 @@ struct SpecialSet
             is[static_cast<unsigned char>(*chars)] = true;
     }
 };
-constexpr SpecialSet kSpecial[3] = {SpecialSet(""), SpecialSet("&"), SpecialSet("&<>")};
+constexpr SpecialSet kSpecial[6] = {SpecialSet(""),    SpecialSet("&"),  SpecialSet("&<>"),
+                                    SpecialSet("&<>"), SpecialSet("&<"), SpecialSet("&<\"")};
 } // namespace
 
 size_t CXmlWriter::Utf8Text(const wchar_t* s, size_t n, int escape)
 {
-    // Pieces of bounded size: at most 5 bytes per character ("&amp;").
+    // Pieces of bounded size: at most 6 bytes per character ("&quot;").
     constexpr size_t kPiece = 1 << 14;
-    const bool* const special = kSpecial[escape < 0 ? 0 : escape > 2 ? 2 : escape].is;
+    const bool* const special = kSpecial[escape < 0 ? 0 : escape > 5 ? 5 : escape].is;
     size_t i = 0;
     while (i < n)
     {
         const size_t end = n - i > kPiece ? i + kPiece : n;
-        char* const start = Room((end - i) * 5);
+        char* const start = Room((end - i) * 6);
         char* p = start;
         const wchar_t* src = s + i;
         const wchar_t* const stop = s + end;
@@ -192,8 +270,15 @@ size_t CXmlWriter::Utf8Text(const wchar_t* s, size_t n, int escape)
             }
             if (c < 0x80)
             {
-                // "&", "<" or ">", at an escape level that treats it.
-                if (c != '&')
+                // "&", "<", ">" or '"', at an escape level that treats it.
+                if (c == '"')
+                {
+                    std::memcpy(p, "&quot;", 6);
+                    p += 6;
+                }
+                else if (c == '>' && escape == 3 && !ClosesCData(s, static_cast<size_t>(src - s)))
+                    *p++ = '>';
+                else if (c != '&')
                 {
                     std::memcpy(p, c == '<' ? "&lt;" : "&gt;", 4);
                     p += 4;
@@ -295,8 +380,28 @@ bool CXmlWriter::Representable(const wchar_t* s, size_t n, unsigned cp)
 void CXmlWriter::Refuse(const char* why)
 {
     if (m_ok)
-        m_pszError = why;
+    {
+        m_strError = why;
+        m_pszError = m_strError.c_str();
+    }
     m_ok = false;
+}
+
+template <class C> void CXmlWriter::Name(const nkMem::CStringT<C>& name, unsigned cp)
+{
+    // A reference is no part of a name: in XML 1.0 mode, whose names may
+    // hold any letter, one the encoding lacks fails the output.
+    if (m_bXml10 && !Representable(Chars(name), Length(name), cp))
+        return Refuse("a name holds a character that the encoding cannot represent");
+    Text(Chars(name), Length(name), cp, 0);
+}
+
+template <class C>
+void CXmlWriter::Verbatim(const nkMem::CStringT<C>& text, unsigned cp, const char* what)
+{
+    if (!Representable(Chars(text), Length(text), cp))
+        return Refuse(what);
+    Text(Chars(text), Length(text), cp, 0);
 }
 
 template <class C> void CXmlWriter::Params(const CXmlNodeT<C>* node, unsigned cp)
@@ -309,24 +414,37 @@ template <class C> void CXmlWriter::Params(const CXmlNodeT<C>* node, unsigned cp
         const C* value = node->GetParamValue(i);
         const size_t nameLen = std::char_traits<C>::length(name);
         const size_t valueLen = std::char_traits<C>::length(value);
+        const bool dq = m_bXml10 && std::char_traits<C>::find(value, valueLen, C('\'')) != nullptr;
         Put(nameLen == 0 ? " " : "  ", nameLen == 0 ? 1 : 2);
+        if (m_bXml10 && !Representable(name, nameLen, cp))
+            Refuse("a name holds a character that the encoding cannot represent");
         Text(name, nameLen, cp, 0);
-        Put("='", 2);
-        Text(value, valueLen, cp, 1);
-        Put('\'');
+        Put(dq ? "=\"" : "='", 2);
+        Text(value, valueLen, cp, !m_bXml10 ? 1 : dq ? 5 : 4);
+        Put(dq ? '"' : '\'');
     }
 }
 
 // Writes a node up to its children: the whole node when it has none.
 template <class C> void CXmlWriter::Open(CXmlNodeT<C>* node, uint32_t depth, unsigned cp)
 {
+    const int textEscape = m_bXml10 ? 3 : 2;
     switch (node->GetKind())
     {
     case xnkHeader:
         Put("<?", 2);
-        Text(Chars(node->m_strName), Length(node->m_strName), cp, 0);
+        Name(node->m_strName, cp);
         Params(node, cp);
-        Put("?>\r\n", 4);
+        // An instruction read in XML 1.0 mode may carry free text.
+        if (!node->m_strValue.IsEmpty())
+        {
+            Put(' ');
+            Verbatim(node->m_strValue, cp,
+                     "a processing instruction holds a character that the encoding cannot "
+                     "represent");
+        }
+        Put("?>", 2);
+        LineEnd();
         return;
     case xnkRemark:
         // A reference in a remark would be read back as literal text.
@@ -335,7 +453,25 @@ template <class C> void CXmlWriter::Open(CXmlNodeT<C>* node, uint32_t depth, uns
         Indent(depth);
         Put("<!--", 4);
         Text(Chars(node->m_strValue), Length(node->m_strValue), cp, 0);
-        Put("-->\r\n", 5);
+        Put("-->", 3);
+        LineEnd();
+        return;
+    case xnkDocType:
+        Indent(depth);
+        Verbatim(node->m_strValue, cp,
+                 "the document type holds a character that the encoding cannot represent");
+        LineEnd();
+        return;
+    case xnkText:
+        // Only ever inside an element written on one line.
+        if (node->IsCData() && Representable(Chars(node->m_strValue), Length(node->m_strValue), cp))
+        {
+            Put("<![CDATA[", 9);
+            Text(Chars(node->m_strValue), Length(node->m_strValue), cp, 0);
+            Put("]]>", 3);
+        }
+        else
+            Text(Chars(node->m_strValue), Length(node->m_strValue), cp, textEscape);
         return;
     case xnkData:
         break;
@@ -344,18 +480,23 @@ template <class C> void CXmlWriter::Open(CXmlNodeT<C>* node, uint32_t depth, uns
     }
     Indent(depth);
     Put('<');
-    Text(Chars(node->m_strName), Length(node->m_strName), cp, 0);
+    Name(node->m_strName, cp);
     Params(node, cp);
-    const bool hasChildren = node->GetChildCount() > 0;
+    const uint32_t childCount = node->GetChildCount();
+    const bool hasChildren = childCount > 0;
     if (!hasChildren && node->m_strValue.IsEmpty())
     {
-        Put("/>\r\n", 4);
+        Put("/>", 2);
+        LineEnd();
         return;
     }
-    // A node with children keeps no text of its own once written.
+    // A node with children keeps no text of its own once written, except in
+    // XML 1.0 mode, which loses nothing: there the text beside remarks or
+    // instructions goes first, on the one line of mixed content.
     // Dropped rather than emptied in place: a value shared with other nodes
     // would first be copied only to be cleared.
-    if (hasChildren && !node->m_strValue.IsEmpty())
+    const bool keepValue = m_bXml10 && hasChildren && !OnlyBlanks(node->m_strValue);
+    if (hasChildren && !keepValue && !node->m_strValue.IsEmpty())
     {
         nkMem::CStringT<C> none;
         node->m_strValue.Swap(none);
@@ -371,16 +512,28 @@ template <class C> void CXmlWriter::Open(CXmlNodeT<C>* node, uint32_t depth, uns
     }
     else
     {
-        Text(Chars(node->m_strValue), Length(node->m_strValue), cp, 2);
+        Text(Chars(node->m_strValue), Length(node->m_strValue), cp, textEscape);
     }
     if (hasChildren)
     {
-        Put("\r\n", 2);
+        // Mixed content goes on one line as it stands: indentation between
+        // its pieces would become part of its text.
+        bool mixed = keepValue;
+        for (uint32_t i = 0; i < childCount && !mixed; ++i)
+        {
+            const CXmlNodeT<C>* child = node->GetChild(i);
+            mixed = child != nullptr && child->GetKind() == xnkText;
+        }
+        if (mixed)
+            ++m_nInline;
+        else
+            LineEnd();
         return;
     }
     Put("</", 2);
-    Text(Chars(node->m_strName), Length(node->m_strName), cp, 0);
-    Put(">\r\n", 3);
+    Name(node->m_strName, cp);
+    Put('>');
+    LineEnd();
 }
 
 template <class C> void CXmlWriter::WriteNode(CXmlNodeT<C>* node, uint32_t depth, unsigned cp)
@@ -391,13 +544,15 @@ template <class C> void CXmlWriter::WriteNode(CXmlNodeT<C>* node, uint32_t depth
     {
         CXmlNodeT<C>* node;
         uint32_t next;
+        bool inlined; // opened the one-line writing of mixed content
     };
     std::vector<Step> stack;
     auto enter = [&](CXmlNodeT<C>* n)
     {
+        const uint32_t before = m_nInline;
         Open(n, depth + static_cast<uint32_t>(stack.size()), cp);
         if (n->GetKind() == xnkData && n->GetChildCount() > 0)
-            stack.push_back({n, 0});
+            stack.push_back({n, 0, m_nInline != before});
     };
     enter(node);
     while (!stack.empty())
@@ -410,12 +565,15 @@ template <class C> void CXmlWriter::WriteNode(CXmlNodeT<C>* node, uint32_t depth
                 enter(child);
             continue;
         }
-        CXmlNodeT<C>* done = top.node;
+        const Step done = top;
         stack.pop_back();
         Indent(depth + static_cast<uint32_t>(stack.size()));
         Put("</", 2);
-        Text(Chars(done->m_strName), Length(done->m_strName), cp, 0);
-        Put(">\r\n", 3);
+        Name(done.node->m_strName, cp);
+        Put('>');
+        if (done.inlined)
+            --m_nInline;
+        LineEnd();
     }
 }
 

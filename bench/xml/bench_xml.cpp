@@ -88,16 +88,20 @@ enum Task
     kEngineWide,
     kPugixml,
     kLibxml2,
+    kXml10Narrow,
+    kXml10Wide,
     kSaveWide
 };
+constexpr int kTaskCount = kSaveWide + 1;
 
-const char* const kTaskNames[] = {"baseline", "engine narrow", "engine wide",
-                                  "pugixml",  "libxml2 DOM",   "engine wide save"};
+const char* const kTaskNames[] = {"baseline",     "engine narrow",   "engine wide",
+                                  "pugixml",      "libxml2 DOM",     "XML 1.0 narrow",
+                                  "XML 1.0 wide", "engine wide save"};
 
-template <class C> Sample EngineLoad(const std::string& path)
+template <class C> Sample EngineLoad(const std::string& path, uint8_t flags = nkDS::kXmlParseStrict)
 {
     Sample s;
-    nkDS::CXmlFileT<C> doc;
+    nkDS::CXmlFileT<C> doc(1.0f, nullptr, flags);
     const auto t0 = Clock::now();
     const bool ok = doc.LoadFromFile(path.c_str());
     s.seconds = std::chrono::duration<double>(Clock::now() - t0).count();
@@ -142,6 +146,12 @@ Sample Run(Task task, const std::string& path)
         break;
     case kEngineWide:
         s = EngineLoad<wchar_t>(path);
+        break;
+    case kXml10Narrow:
+        s = EngineLoad<char>(path, nkDS::kXmlParseXml10);
+        break;
+    case kXml10Wide:
+        s = EngineLoad<wchar_t>(path, nkDS::kXmlParseXml10);
         break;
     case kPugixml:
     {
@@ -234,7 +244,7 @@ bool Bench(uint64_t megabytes, int repeats)
 
     std::printf("\n%s: %.1f MB, median of %d run(s)\n", path.c_str(), mb, repeats);
     std::printf("%-18s %9s %14s %12s %12s\n", "", "MB/s", "peak RSS/MB", "nodes", "bytes/node");
-    double speed[6] = {}, rssPerMb[6] = {};
+    double speed[kTaskCount] = {}, rssPerMb[kTaskCount] = {};
     for (int t = kEngineNarrow; t <= kSaveWide; ++t)
     {
         std::vector<double> secs, rss;
@@ -266,6 +276,14 @@ bool Bench(uint64_t megabytes, int repeats)
         std::printf("%-8s %16.2f %17.2f %18.2f %18.2f\n", t == kEngineNarrow ? "narrow" : "wide",
                     speed[t] / speed[kLibxml2], speed[t] / speed[kPugixml],
                     rssPerMb[t] / rssPerMb[kLibxml2], rssPerMb[t] / rssPerMb[kPugixml]);
+    // XML 1.0 mode against the own dialect, on the same file.
+    for (int t : {kXml10Narrow, kXml10Wide})
+    {
+        const int own = t == kXml10Narrow ? kEngineNarrow : kEngineWide;
+        const double fast = speed[t] / speed[own], big = rssPerMb[t] / rssPerMb[own];
+        std::printf("%-16s speed %.2f x, memory %.2f x the own dialect (within 10%%: %s)\n",
+                    kTaskNames[t], fast, big, fast >= 0.9 && big <= 1.1 ? "met" : "NOT met");
+    }
     std::printf("budgets  wide >= %s x libxml2: %s; narrow >= 2 x libxml2: %s; wide memory <= 20 "
                 "bytes/byte: %s; save >= 150 MB/s: %s\n",
                 megabytes >= 100 ? "1" : "1.5",

@@ -51,8 +51,8 @@ offers() {
     _ "$completion" "$@"
 }
 [ "$(offers velmar-xml ex)" = "export" ] || fail "completion of a command: '$(offers velmar-xml ex)'"
-[ "$(offers velmar-xml format doc.xml -)" = "-o --" ] || fail "completion of format's options"
-[ "$(offers velmar-xml get doc.xml -)" = "--" ] || fail "completion of get's options"
+[ "$(offers velmar-xml format doc.xml -)" = "-o --strict --" ] || fail "completion of format's options"
+[ "$(offers velmar-xml get doc.xml -)" = "--strict --" ] || fail "completion of get's options"
 
 "$prefix/bin/velmar-xml" --help | grep -q "velmar-xml check" || fail "installed velmar-xml --help"
 echo "installed tree in $prefix checks out"

@@ -66,7 +66,7 @@ TEST_F(ToolTest, check_error_lines_give_byte_line_column_and_reason)
     for (const Case& c : cases)
     {
         Write("doc.xml", c.bytes);
-        const ToolResult r = Run({"check", "doc.xml"});
+        const ToolResult r = Run({"check", "--strict", "doc.xml"});
         EXPECT_EQ(r.status, 1);
         EXPECT_EQ(r.out, "doc.xml: " + c.line + "\n");
     }

@@ -1,12 +1,15 @@
 #include "ToolRun.h"
 
+#include <regex>
+
 namespace
 {
 
 const std::string kDecl = "<?xml version='1.0' encoding='UTF-8'?>\n";
 const std::string kLoose = kDecl + "<a x=\"1\">\n    <b>t</b>\n  <!-- r -->\n<c/>\n</a>\n";
-const std::string kLaidOut = "<?xml  version='1.0'  encoding='UTF-8'?>\r\n<a  x='1'>\r\n "
-                             "<b>t</b>\r\n <!-- r -->\r\n <c/>\r\n</a>\r\n";
+// The file's own line end stays; the own dialect writes CR LF.
+const std::string kLaidOut = "<?xml  version='1.0'  encoding='UTF-8'?>\n<a  x='1'>\n "
+                             "<b>t</b>\n <!-- r -->\n <c/>\n</a>\n";
 
 mode_t Permissions(const std::string& path)
 {
@@ -47,6 +50,9 @@ TEST_F(ToolTest, format_rewrites_in_place_or_to_out_in_the_engine_layout)
     r = Run({"format", "-o", "out.xml", "doc.xml"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(Read("out.xml"), kLaidOut);
+    r = Run({"format", "--strict", "doc.xml", "-o", "out.xml"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Read("out.xml"), std::regex_replace(kLaidOut, std::regex("\n"), "\r\n"));
     EXPECT_EQ(Listing(), (std::set<std::string>{"doc.xml", "out.xml"}));
 }
 

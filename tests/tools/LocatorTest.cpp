@@ -12,8 +12,8 @@ const std::string kCatalog =
     "  <!-- remark -->\n"
     "  <book id=\"9\" lang=\"zh\"><title>\xE7\xAC\xAC\xE4\xB8\x89</title></book>\n"
     "</catalog>\n";
-const std::string kHeaders = "<?xml  version='1.0'  encoding='UTF-8'?>\r\n<?xml-stylesheet  "
-                             "href='c.xsl'  type='text/xsl'?>\r\n";
+const std::string kHeaders = "<?xml  version='1.0'  encoding='UTF-8'?>\n<?xml-stylesheet  "
+                             "href='c.xsl'  type='text/xsl'?>\n";
 
 TEST_F(ToolTest, export_writes_the_headers_and_the_designated_node)
 {
@@ -21,13 +21,13 @@ TEST_F(ToolTest, export_writes_the_headers_and_the_designated_node)
     // A parameter condition.
     ToolResult r = Run({"export", "cat.xml", "catalog/book?id=7"});
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, kHeaders + "<book  id='7'>\r\n <title>Second</title>\r\n <note><![CDATA[a<b & "
-                                "c]]></note>\r\n</book>\r\n");
+    EXPECT_EQ(r.out, kHeaders + "<book  id='7'>\n <title>Second</title>\n <note><![CDATA[a<b & "
+                                "c]]></note>\n</book>\n");
     // An index: the third book, counted from 0 among the books only.
     r = Run({"export", "cat.xml", "catalog/book=2/title", "-o", "third.xml"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "");
-    EXPECT_EQ(Read("third.xml"), kHeaders + "<title>\xE7\xAC\xAC\xE4\xB8\x89</title>\r\n");
+    EXPECT_EQ(Read("third.xml"), kHeaders + "<title>\xE7\xAC\xAC\xE4\xB8\x89</title>\n");
 
     // Nothing found: status 1, nothing written, never the whole document.
     for (const char* locator :
@@ -70,6 +70,25 @@ TEST_F(ToolTest, get_prints_the_value_of_the_designated_node)
     EXPECT_EQ(r.out, "");
     r = Run({"get", "missing.xml", "a"});
     EXPECT_EQ(r.status, 2);
+}
+
+TEST_F(ToolTest, qualified_names_and_mixed_content_by_default_and_not_with_strict)
+{
+    Write("svg.xml", "<!DOCTYPE svg>\n<svg xmlns:svg='u'>\n"
+                     "<p>Hi <svg:g>one</svg:g> and <svg:g id=\"2\">two</svg:g></p>\n</svg>\n");
+    ToolResult r = Run({"get", "svg.xml", "svg/p/svg:g=1"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "two\n");
+    r = Run({"export", "svg.xml", "svg/p/svg:g?id=2"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "<!DOCTYPE svg>\n<svg:g  id='2'>two</svg:g>\n");
+    r = Run({"format", "svg.xml", "-o", "out.xml"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Read("out.xml"), "<!DOCTYPE svg>\n<svg  xmlns:svg='u'>\n"
+                               " <p>Hi <svg:g>one</svg:g> and <svg:g  id='2'>two</svg:g></p>\n"
+                               "</svg>\n");
+    r = Run({"get", "--strict", "svg.xml", "svg"});
+    EXPECT_EQ(r.status, 1);
 }
 
 } // namespace

@@ -45,3 +45,48 @@ TEST(XmlChars, values_text_cdata_and_remarks_refuse_only_their_terminators)
     EXPECT_FALSE(IsValidRemark(L"--->"));
     EXPECT_TRUE(IsValidRemark(L"-"));
 }
+
+TEST(XmlChars, xml10_names_take_prefixes_and_letters_of_any_script)
+{
+    struct Case
+    {
+        const char* narrow; // UTF-8
+        const wchar_t* wide;
+        bool ok;
+    };
+    const Case cases[] = {
+        {"svg:rect", L"svg:rect", true},
+        {"xml:lang", L"xml:lang", true},
+        {":a", L":a", true},
+        {"\xC3\xA9t\xC3\xA9", L"\u00E9t\u00E9", true},
+        {"\xE4\xB8\xAD\xE6\x96\x87", L"\u4E2D\u6587", true},
+        {"a\xC2\xB7"
+         "b",
+         L"a\u00B7b", true}, // middle dot: not first
+        {"\xC2\xB7"
+         "b",
+         L"\u00B7b", false},
+        {"a1-.", L"a1-.", true},
+        {"1a", L"1a", false},
+        {"-a", L"-a", false},
+        {"a b", L"a b", false},
+        {"a\xC3", nullptr, false},        // cut sequence
+        {"\xC0\xAA", nullptr, false},     // overlong
+        {"\xED\xA0\x80", nullptr, false}, // surrogate
+        {"a\xC3\x97", L"a\u00D7", false}, // multiplication sign
+        {"", L"", false},
+    };
+    for (const Case& c : cases)
+    {
+        EXPECT_EQ(c.ok, IsValidXmlName(c.narrow, true)) << c.narrow;
+        if (c.wide != nullptr)
+        {
+            EXPECT_EQ(c.ok, IsValidXmlName(c.wide, true)) << c.narrow;
+        }
+    }
+    EXPECT_FALSE(IsValidXmlName("svg:rect", false));
+    EXPECT_TRUE(IsValidParamValue("it's", true));
+    EXPECT_FALSE(IsValidParamValue("it's \"x\"", true));
+    EXPECT_TRUE(IsValidXmlText("a > b", true));
+    EXPECT_FALSE(IsValidXmlText("a ]]> b", true));
+}

@@ -166,6 +166,24 @@ TEST(XmlNodeWide, names_with_non_ascii_characters_are_refused)
     EXPECT_STREQ(n.GetParamValue(0), L"\u0127");
 }
 
+TYPED_TEST(XmlNodeTest, an_xml10_node_takes_qualified_names_and_either_quote)
+{
+    CXmlNodeT<TypeParam> n;
+    EXPECT_FALSE(n.SetName(LIT("svg:rect")));
+    n.SetXml10(true);
+    EXPECT_TRUE(n.SetName(LIT("svg:rect")));
+    EXPECT_TRUE(n.AddParam(LIT("xml:lang"), LIT("it's")));
+    EXPECT_FALSE(n.AddParam(LIT("q"), LIT("'\"")));
+    EXPECT_FALSE(n.SetName(LIT("1a")));
+    EXPECT_STREQ(n.GetName(), LIT("svg:rect"));
+    EXPECT_TRUE(n.SetValue(LIT("a > b")));
+    EXPECT_TRUE(n.IsValid());
+    n.SetKind(xnkText);
+    EXPECT_TRUE(n.IsValid());
+    n.SetValue(LIT("a ]]> b"));
+    EXPECT_FALSE(n.IsValid());
+}
+
 TYPED_TEST(XmlNodeTest, parameters_keep_order_duplicates_and_the_value_rule)
 {
     CXmlNodeT<TypeParam> n;

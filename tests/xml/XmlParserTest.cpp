@@ -268,15 +268,36 @@ TEST(XmlParser, wide_text_is_decoded_with_the_declared_code_page)
 
 TEST(XmlParser, utf8_text_decodes_as_the_code_page_layer_decodes_it)
 {
-    // Well-formed sequences of every length, then ill-formed ones (overlong,
-    // surrogate, beyond Unicode, cut short) that take the layer's own path.
+    // Well-formed sequences of every length decode; ill-formed ones
+    // (overlong, surrogate, beyond Unicode, cut short) and NUL fail the load
+    // at their first byte, in either reading mode and width.
+    const std::string head = "<?xml version='1.0' encoding='UTF-8'?><r k='";
+    const std::pair<std::string, const char*> refused[] = {
+        {"x\xc0\xafy", "bytes not valid UTF-8"},
+        {"x\xed\xa0\x80y", "bytes not valid UTF-8"},
+        {"x\xf4\x90\x80\x80y", "bytes not valid UTF-8"},
+        {"x\xe4\xb8y", "bytes not valid UTF-8"},
+        {std::string("x\0y", 3), "a NUL byte"},
+    };
+    for (const auto& [text, reason] : refused)
+        for (const uint8_t flags : {kXmlParseStrict, kXmlParseXml10})
+        {
+            CXmlFileA narrow(1.0f, nullptr, flags);
+            CXmlFileW wide(1.0f, nullptr, flags);
+            for (CXmlParser* p : {&narrow.GetParser(), &wide.GetParser()})
+            {
+                const std::string bytes = head + text + "'>" + text + "</r>";
+                Orvex::CMemStream in(bytes.data(), static_cast<uint32_t>(bytes.size()));
+                ASSERT_FALSE(p->Parse(&in, nullptr)) << text;
+                EXPECT_EQ(p->GetErrorOffset(), head.size() + 1);
+                EXPECT_STREQ(p->GetErrorReason(), reason);
+            }
+        }
+    CXmlFileA after; // the bytes after the last element count too
+    EXPECT_FALSE(Load(after, Doc("<r/>\r\n\xff")));
+
     const std::string texts[] = {
         "a\xc3\xa9\xe4\xb8\xad\xf0\x9f\x98\x80\xdf\xbf\xe0\xa0\x80\xef\xbf\xbf\xf4\x8f\xbf\xbf",
-        "x\xc0\xafy",
-        "x\xed\xa0\x80y",
-        "x\xf4\x90\x80\x80y",
-        "x\xe4\xb8y",
-        "\xff\xfe",
     };
     for (const std::string& text : texts)
     {
@@ -326,18 +347,20 @@ TEST(XmlParser, a_utf8_byte_order_mark_stands_for_utf8_unless_the_declaration_sa
     EXPECT_STREQ(doc.GetParser().GetErrorReason(),
                  "the declared encoding contradicts the UTF-8 byte order mark");
 }
-#endif
 
 TEST(XmlParser, a_header_only_beginning_like_the_declaration_names_no_code_page)
 {
     // "<?xmlev" is taken as the first header, but the writer does not treat
     // it as the declaration; reading its encoding would make GBK text come
-    // back as different characters after one save.
+    // back as different characters after one save. The ANSI page decodes
+    // it (as UTF-8 its bytes would be refused).
+    AnsiPage gbkPage("936");
     const std::string gbk = "<?xmlev encoding='GBK'?>\r\n<r n='\xd6\xd0'>\xd6\xd0</r>\r\n";
     CXmlFileW doc;
     ASSERT_TRUE(Load(doc, gbk));
     EXPECT_TRUE(IsFixedPoint<wchar_t>(Save(doc)));
 }
+#endif
 
 struct Recorder : IXmlParseHook
 {

@@ -28,9 +28,10 @@ template <class C> std::string Save(nkDS::CXmlFileT<C>& doc, bool* ok = nullptr)
 }
 
 // Whether `saved` loads again and saves to the same bytes.
-template <class C> bool IsFixedPoint(const std::string& saved)
+template <class C>
+bool IsFixedPoint(const std::string& saved, uint8_t flags = nkDS::kXmlParseStrict)
 {
-    nkDS::CXmlFileT<C> again;
+    nkDS::CXmlFileT<C> again(1.0f, nullptr, flags);
     return Load(again, saved) && Save(again) == saved;
 }
 

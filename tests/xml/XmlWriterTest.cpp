@@ -2,13 +2,16 @@
 #include "XmlTestUtil.h"
 #include "support/RecordingStream.h"
 #include "support/TempDir.h"
+#include "velmar/win32/Unicode.h"
 #include "velmar/win32/win32.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <cwchar>
 #include <filesystem>
+#include <memory>
 
 using namespace nkDS;
 using namespace testsupport;
@@ -182,15 +185,22 @@ TEST(XmlWriter, samples_reach_a_fixed_point_that_libxml2_accepts)
     int seen = 0;
     for (const auto& entry : std::filesystem::directory_iterator(VELMAR_SAMPLES_DIR))
     {
-        if (entry.path().extension() != ".xml")
+        if (entry.path().extension() != ".xml" && entry.path().extension() != ".svg")
             continue;
         ++seen;
-        CXmlFileW doc;
-        ASSERT_TRUE(doc.LoadFromFile(entry.path().c_str())) << entry.path();
+        // Each in the own dialect when it is in it, else in XML 1.0 mode.
+        uint8_t flags = kXmlParseStrict;
+        auto doc = std::make_unique<CXmlFileW>();
+        if (!doc->LoadFromFile(entry.path().c_str()))
+        {
+            flags = kXmlParseXml10;
+            doc = std::make_unique<CXmlFileW>(1.0f, nullptr, flags);
+            ASSERT_TRUE(doc->LoadFromFile(entry.path().c_str())) << entry.path();
+        }
         const std::string once = tmp.file("once-" + entry.path().filename().string());
         const std::string twice = tmp.file("twice-" + entry.path().filename().string());
-        ASSERT_TRUE(doc.SaveToFile(once.c_str()));
-        CXmlFileW again;
+        ASSERT_TRUE(doc->SaveToFile(once.c_str()));
+        CXmlFileW again(1.0f, nullptr, flags);
         ASSERT_TRUE(again.LoadFromFile(once.c_str())) << once;
         ASSERT_TRUE(again.SaveToFile(twice.c_str()));
         EXPECT_EQ(ReadBytes(once), ReadBytes(twice)) << entry.path();
@@ -200,7 +210,7 @@ TEST(XmlWriter, samples_reach_a_fixed_point_that_libxml2_accepts)
         EXPECT_EQ(std::system(cmd.c_str()), 0) << once;
 #endif
     }
-    EXPECT_GE(seen, 3);
+    EXPECT_GE(seen, 8);
 
     // A shorter document replaces a longer file completely.
     const std::string p = tmp.file("short.xml");
@@ -212,6 +222,189 @@ TEST(XmlWriter, samples_reach_a_fixed_point_that_libxml2_accepts)
     EXPECT_EQ(ReadBytes(p), std::vector<uint8_t>(saved.begin(), saved.end()));
     EXPECT_FALSE(doc.SaveToFile(tmp.file("no-such-dir/x.xml").c_str()));
     EXPECT_FALSE(doc.LoadFromFile(tmp.file("missing.xml").c_str()));
+}
+
+// XML 1.0 mode, by tree construction in both widths.
+template <class C> class XmlWriter10Test : public ::testing::Test
+{
+};
+using Widths = ::testing::Types<char, wchar_t>;
+TYPED_TEST_SUITE(XmlWriter10Test, Widths);
+
+template <class C>
+CXmlNodeT<C>* Put(CXmlNodeT<C>* parent, const C* name, const C* value, uint32_t kind = xnkData)
+{
+    CXmlNodeT<C>* n;
+    if constexpr (sizeof(C) == 1)
+        n = CreateXmlNodeA();
+    else
+        n = CreateXmlNodeW();
+    n->SetXml10(true);
+    n->SetKind(kind);
+    n->SetName(name);
+    n->SetValue(value);
+    parent->AddChild(n);
+    return n;
+}
+
+// The UTF-16 form of UTF-8 `s`, in `big` or little endian order.
+std::string Utf16(const std::string& s, bool big)
+{
+    std::wstring w(s.size() + 1, L'\0');
+    w.resize(static_cast<size_t>(MultiByteToWideChar(65001, 0, s.data(), static_cast<int>(s.size()),
+                                                     w.data(), static_cast<int>(w.size()))));
+    std::string out;
+    for (const wchar_t c : w)
+        for (const uint32_t u :
+             unicode::NeedsSurrogatePair(static_cast<uint32_t>(c))
+                 ? std::vector<uint32_t>{unicode::HighSurrogateOf(c), unicode::LowSurrogateOf(c)}
+                 : std::vector<uint32_t>{static_cast<uint32_t>(c)})
+        {
+            out += static_cast<char>(big ? u >> 8 : u & 0xFF);
+            out += static_cast<char>(big ? u & 0xFF : u >> 8);
+        }
+    return out;
+}
+
+TYPED_TEST(XmlWriter10Test, keeps_line_ends_doctype_quotes_and_mixed_content_as_they_stand)
+{
+    using C = TypeParam;
+    CXmlFileT<C> doc(1.0f, nullptr, kXmlParseXml10);
+    ASSERT_TRUE(doc.SetLineEnd("\n"));
+    Put<C>(&doc, LIT("xml"), LIT(""), xnkHeader)->AddParam(LIT("version"), LIT("1.0"));
+    Put<C>(&doc, LIT(""), LIT("<!DOCTYPE r [<!ENTITY e \"x>y\">]>"), xnkDocType);
+    CXmlNodeT<C>* r = Put<C>(&doc, LIT("svg:r"), LIT(""));
+    r->AddParam(LIT("a"), LIT("it's"));
+    r->AddParam(LIT("xml:b"), LIT("say \"hi\""));
+    CXmlNodeT<C>* p = Put<C>(r, LIT("p"), LIT(""));
+    Put<C>(p, LIT(""), LIT("Hello "), xnkText);
+    Put<C>(Put<C>(p, LIT("b"), LIT("")), LIT("i"), LIT("you"));
+    Put<C>(p, LIT(""), LIT(" &e; ]]> a>b <"), xnkText);
+    Put<C>(p, LIT(""), LIT("x]]>y"), xnkText)->SetCData(true);
+    Put<C>(p, LIT(""), LIT(" r "), xnkRemark);
+    Put<C>(r, LIT("c"), LIT("d>"));
+    const std::string expected = "<?xml  version='1.0'?>\n"
+                                 "<!DOCTYPE r [<!ENTITY e \"x>y\">]>\n"
+                                 "<svg:r  a=\"it's\"  xml:b='say \"hi\"'>\n"
+                                 " <p>Hello <b><i>you</i></b> &e; ]]&gt; a>b &lt;"
+                                 "<![CDATA[x]]>y]]><!-- r --></p>\n"
+                                 " <c>d></c>\n"
+                                 "</svg:r>\n";
+    EXPECT_EQ(Save(doc), expected);
+    // A new document that names UTF-16 is written in it, with its mark.
+    doc.GetChild(0)->AddParam(LIT("encoding"), LIT("UTF-16"));
+    EXPECT_EQ(Save(doc).substr(0, 12), Utf16("\xEF\xBB\xBF<?xml", false));
+}
+
+TEST(XmlWriter10, characters_the_encoding_lacks_fail_where_no_reference_can_stand)
+{
+    struct Case
+    {
+        uint32_t kind;
+        const wchar_t* name;
+        const wchar_t* value;
+        const char* encoding;
+        const char* written; // null: refused with a reason holding `why`
+        const char* why;
+    };
+    const Case cases[] = {
+        {xnkData, L"a", L"\u4E2D", "ISO-8859-1", "<a>&#x4E2D;</a>", nullptr},
+        {xnkData, L"\u4E2D", L"", "ISO-8859-1", nullptr, "name"},
+        {xnkRemark, L"", L"\u4E2D", "ISO-8859-1", nullptr, "remark"},
+        {xnkDocType, L"", L"<!DOCTYPE \u4E2D>", "ISO-8859-1", nullptr, "document type"},
+        {xnkData, L"a", L"x", "x-no-such", nullptr, "unsupported encoding x-no-such"},
+    };
+    for (const Case& c : cases)
+    {
+        CXmlFileW doc(1.0f, nullptr, kXmlParseXml10);
+        nkMem::CStringW enc;
+        enc.Assign(c.encoding);
+        Put<wchar_t>(&doc, L"xml", L"", xnkHeader)->AddParam(L"encoding", enc.GetString());
+        Put<wchar_t>(&doc, c.name, c.value, c.kind)->SetCData(c.kind == xnkData);
+        bool ok = false;
+        const std::string out = Save(doc, &ok);
+        EXPECT_EQ(ok, c.written != nullptr) << c.why;
+        if (c.written != nullptr)
+            EXPECT_EQ(out.substr(out.find('\n') + 1), std::string(c.written) + "\r\n");
+        else
+            EXPECT_NE(std::strstr(doc.m_writer.GetErrorReason(), c.why), nullptr) << c.why;
+    }
+}
+
+TYPED_TEST(XmlWriter10Test, reads_back_to_what_any_reader_sees_the_same)
+{
+    using C = TypeParam;
+    struct Case
+    {
+        std::string in, out; // out empty: written as it came
+    };
+    const std::string koi8 =
+        "<?xml version='1.0' encoding='KOI8-R'?>\n<m>\xF7\xD9\xC8\xCF\xC4</m>\n";
+    const Case cases[] = {
+        {"<a\n  x=\"1\"\n  y='say \"hi\"' >t</a >", "<a  x='1'  y='say \"hi\"'>t</a>\n"},
+        {"<r a=\"it's\" b='2 > 1'/>", "<r  a=\"it's\"  b='2 > 1'/>\r\n"},
+        {"<p>Hello <b>you</b> there, 2 > 1 &amp; <i>x</i></p>\r\n", ""},
+        {"<!DOCTYPE r [\n<!ENTITY e \"a>b\">\n]>\n<r>\n <e>&e;</e>\n</r>\n", ""},
+        {"<r>\n <!-- a -->\n <![CDATA[x]]>\n</r>\n", "<r><![CDATA[x]]><!-- a --></r>\n"},
+        {koi8, "<?xml  version='1.0'  encoding='KOI8-R'?>\n<m>\xF7\xD9\xC8\xCF\xC4</m>\n"},
+        {"\xEF\xBB\xBF<svg:r xmlns:svg='u'/>", "\xEF\xBB\xBF<svg:r  xmlns:svg='u'/>\r\n"},
+        {Utf16("\xEF\xBB\xBF<r>\xE4\xB8\xAD\xF0\x9F\x98\x80</r>\n", true), ""},
+    };
+    for (const Case& c : cases)
+    {
+        CXmlFileT<C> doc(1.0f, nullptr, kXmlParseXml10);
+        ASSERT_TRUE(Load(doc, c.in)) << c.in << doc.GetParser().GetErrorReason();
+        const std::string saved = Save(doc);
+        EXPECT_EQ(saved, c.out.empty() ? c.in : c.out);
+        EXPECT_TRUE(IsFixedPoint<C>(saved, kXmlParseXml10)) << saved;
+    }
+}
+
+// Whether some element holds text beside child nodes.
+template <class C> bool HasMixedContent(const CXmlNodeT<C>* node)
+{
+    bool text = false;
+    for (uint32_t i = 0; i < node->GetChildCount(); ++i)
+    {
+        const CXmlNodeT<C>* child = node->GetChild(i);
+        if (child->GetKind() == xnkText || HasMixedContent(child))
+            return true;
+        text = text || std::basic_string<C>(node->GetValue())
+                               .find_first_not_of(Pick<C>(" \r\n\t", L" \r\n\t")) !=
+                           std::basic_string<C>::npos;
+    }
+    return text;
+}
+
+TYPED_TEST(XmlWriter10Test, what_the_own_dialect_reads_is_written_the_same_in_both_modes)
+{
+    using C = TypeParam;
+    int seen = 0;
+    for (const std::string dir : {std::string(VELMAR_SAMPLES_DIR),
+                                  std::string(VELMAR_SAMPLES_DIR) + "/../tests/xml/fuzz/seeds"})
+        for (const auto& entry : std::filesystem::directory_iterator(dir))
+        {
+            const std::vector<uint8_t> raw = ReadBytes(entry.path().string());
+            const std::string bytes(raw.begin(), raw.end());
+            CXmlFileT<C> strict;
+            if (!Load(strict, bytes))
+                continue;
+            ++seen;
+            CXmlFileT<C> xml10(1.0f, nullptr, kXmlParseXml10);
+            ASSERT_TRUE(Load(xml10, bytes)) << entry.path();
+            if (HasMixedContent(&xml10))
+                continue; // its text, which the own dialect drops, is kept
+            // The same bytes, but for the line end XML 1.0 mode keeps.
+            const std::string own = Save(strict);
+            std::string expected;
+            for (size_t i = 0; i < own.size(); ++i)
+                if (own.compare(i, 2, "\r\n") == 0)
+                    expected += xml10.GetLineEnd(), ++i;
+                else
+                    expected += own[i];
+            EXPECT_EQ(Save(xml10), expected) << entry.path();
+        }
+    EXPECT_GE(seen, 10);
 }
 
 } // namespace

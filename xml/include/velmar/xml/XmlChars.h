@@ -2,7 +2,8 @@
 // Character rules of names, parameter values, text, CDATA and remarks, shared
 // by the node model, the parser and the editing commands. Characters are
 // classified by their whole value in both widths: a wide character is never
-// narrowed first, so no non-ASCII character is ever a letter.
+// narrowed first, so in the editor's own dialect no non-ASCII character is
+// ever a letter. XML 1.0 mode has rules of its own (the `xml10` overloads).
 #include <cstddef>
 #include <algorithm>
 #include <iterator>
@@ -38,6 +39,91 @@ template <class C> constexpr bool IsValidXmlName(const C* name)
         if (!IsXmlNameChar(*p))
             return false;
     return true;
+}
+
+// XML 1.0 (fifth edition) NameStartChar and NameChar, by code point.
+constexpr bool IsXml10NameStart(char32_t c)
+{
+    if (c < 0x80)
+        return (c >= U'A' && c <= U'Z') || (c >= U'a' && c <= U'z') || c == U'_' || c == U':';
+    return (c >= 0xC0 && c <= 0xD6) || (c >= 0xD8 && c <= 0xF6) || (c >= 0xF8 && c <= 0x2FF) ||
+           (c >= 0x370 && c <= 0x37D) || (c >= 0x37F && c <= 0x1FFF) || c == 0x200C ||
+           c == 0x200D || (c >= 0x2070 && c <= 0x218F) || (c >= 0x2C00 && c <= 0x2FEF) ||
+           (c >= 0x3001 && c <= 0xD7FF) || (c >= 0xF900 && c <= 0xFDCF) ||
+           (c >= 0xFDF0 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0xEFFFF);
+}
+
+constexpr bool IsXml10NameChar(char32_t c)
+{
+    return IsXml10NameStart(c) || (c >= U'0' && c <= U'9') || c == U'-' || c == U'.' || c == 0xB7 ||
+           (c >= 0x300 && c <= 0x36F) || c == 0x203F || c == 0x2040;
+}
+
+namespace detail
+{
+
+// The code point at s[i] and the units it takes, or 0 units when s[i] does
+// not begin a well-formed character. Narrow text is read as UTF-8 (no
+// overlong forms, surrogates or values beyond Unicode); wide text as whole
+// code points, or UTF-16 where wchar_t has 16 bits.
+constexpr size_t NextCode(const char* s, size_t i, char32_t& c)
+{
+    const auto b = static_cast<unsigned char>(s[i]);
+    if (b < 0x80)
+        return c = b, 1;
+    size_t n = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC2 ? 2 : 0;
+    if (n == 0 || b > 0xF4)
+        return 0;
+    c = b & (0x3F >> (n - 1));
+    for (size_t k = 1; k < n; ++k)
+    {
+        const auto t = static_cast<unsigned char>(s[i + k]);
+        if ((t & 0xC0) != 0x80) // the terminator ends a short sequence here too
+            return 0;
+        c = (c << 6) | (t & 0x3F);
+    }
+    const char32_t least = n == 2 ? 0x80 : n == 3 ? 0x800 : 0x10000;
+    return c < least || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF) ? 0 : n;
+}
+
+constexpr size_t NextCode(const wchar_t* s, size_t i, char32_t& c)
+{
+    c = static_cast<char32_t>(s[i]);
+    if constexpr (sizeof(wchar_t) == 2)
+    {
+        if (c >= 0xD800 && c <= 0xDBFF && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF)
+        {
+            c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<char32_t>(s[i + 1]) - 0xDC00);
+            return 2;
+        }
+    }
+    return c >= 0xD800 && c <= 0xDFFF ? 0 : 1;
+}
+
+} // namespace detail
+
+// A name by the XML Name production: prefixes ("svg:rect") and non-ASCII
+// letters pass. Narrow names are taken as UTF-8, so a byte that is not part
+// of a well-formed UTF-8 sequence of name characters fails the name.
+template <class C> constexpr bool IsValidXml10Name(const C* name)
+{
+    if (name == nullptr || name[0] == C(0))
+        return false;
+    for (size_t i = 0; name[i] != C(0);)
+    {
+        char32_t c = 0;
+        const size_t n = detail::NextCode(name, i, c);
+        if (n == 0 || !(i == 0 ? IsXml10NameStart(c) : IsXml10NameChar(c)))
+            return false;
+        i += n;
+    }
+    return true;
+}
+
+// The name rule of a node in the given mode.
+template <class C> constexpr bool IsValidXmlName(const C* name, bool xml10)
+{
+    return xml10 ? IsValidXml10Name(name) : IsValidXmlName(name);
 }
 
 namespace detail
@@ -83,10 +169,27 @@ template <class C> constexpr bool IsValidParamValue(const C* value)
     return detail::HasNoneOf(value, "\"'<");
 }
 
+// In XML 1.0 mode a value may hold one quote kind (it is written in the
+// other); it still cannot hold "<".
+template <class C> constexpr bool IsValidParamValue(const C* value, bool xml10)
+{
+    if (!xml10)
+        return IsValidParamValue(value);
+    return detail::HasNoneOf(value, "<") &&
+           (detail::HasNoneOf(value, "'") || detail::HasNoneOf(value, "\""));
+}
+
 // Text of a data node that is not CDATA: neither "<" nor ">".
 template <class C> constexpr bool IsValidXmlText(const C* text)
 {
     return detail::HasNoneOf(text, "<>");
+}
+
+// Text in XML 1.0 mode: ">" is allowed, except as the end of "]]>".
+template <class C> constexpr bool IsValidXmlText(const C* text, bool xml10)
+{
+    return xml10 ? detail::HasNoneOf(text, "<") && !detail::Contains(text, "]]>")
+                 : IsValidXmlText(text);
 }
 
 // CDATA content cannot hold the sequence that would end the section.

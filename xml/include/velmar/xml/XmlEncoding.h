@@ -16,5 +16,12 @@ unsigned CodePageForWriting(const char* encoding);
 // "GBK", "windows-1252"...), one that CodePageForWriting maps back to `cp`;
 // "UTF-8" for a page without such a name.
 std::string EncodingNameOfCodePage(unsigned cp);
+// Whether the bytes of code page `cp` can be read as ASCII markup: every
+// printable ASCII character is its own byte and no multi-byte sequence
+// holds "<", "&" or a quote. UTF-16, UTF-32, EBCDIC, UTF-7 and the
+// ISO-2022 pages are not.
+bool IsAsciiCompatible(unsigned cp);
+// Whether `encoding` names UTF-16 (either byte order) or UCS-2.
+bool IsUtf16Name(const char* encoding);
 
 } // namespace nkDS

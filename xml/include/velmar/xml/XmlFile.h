@@ -65,6 +65,9 @@ public:
     XmlByteForm GetByteForm() const { return m_nByteForm; }
     void SetByteForm(XmlByteForm form) { m_nByteForm = form; }
     const char* GetLineEnd() const { return m_szLineEnd; }
+    // Sets the line end to write with ("\n", "\r\n" or "\r"); false for
+    // anything else, which changes nothing.
+    bool SetLineEnd(const char* lineEnd);
 
     float m_fVersion;
     nkMem::CStringT<char> m_strEncoding;
@@ -74,8 +77,14 @@ public:
 private:
     // The declaration node, when the first top-level node is "xml".
     Node* Declaration() const;
-    // Code page that text of this document is written with.
+    // Code page that text of this document is written with: 0 the ANSI one,
+    // or in XML 1.0 mode an encoding that cannot be written.
     unsigned WriteCodePage() const;
+    // The encoding the declaration names, or null.
+    const C* DeclaredEncoding() const;
+    // How the output carries its characters (always 8-bit outside XML 1.0
+    // mode).
+    XmlByteForm WriteByteForm() const;
     template <class P> bool Load(const P* path);
     template <class P> bool Store(const P* path);
 

@@ -1,9 +1,26 @@
 #pragma once
 // The XML reader: turns the bytes of a stream into CXmlNodeT nodes under a
-// root, narrow or wide. It accepts the dialect the writer produces: a
-// declaration, elements with quoted parameters, text, CDATA sections,
-// remarks and processing instructions; a document type declaration is
-// skipped. References are not decoded: text is kept as written.
+// root, narrow or wide. By default it accepts the dialect the writer
+// produces: a declaration, elements with quoted parameters, text, CDATA
+// sections, remarks and processing instructions; a document type
+// declaration is skipped. References are not decoded: text is kept as
+// written.
+//
+// In XML 1.0 mode it reads well-formed XML 1.0 with namespaces, and every
+// node it makes is an XML 1.0 node (IsXml10):
+// - the document type declaration is a top-level node of kind xnkDocType,
+//   named by its root element, its value the whole declaration as written
+//   (from "<!DOCTYPE" to the final ">", internal subset included);
+// - an element whose content mixes text with child elements (or holds more
+//   than one piece of text) gets each text run, white space included, as a
+//   node of kind xnkText in its place among its children, a CDATA section
+//   as such a node marked CDATA; the element itself then has no value. An
+//   element with one piece of text keeps it as its value, as before;
+// - a processing instruction whose content is not all parameters keeps the
+//   content, as written, as its value and has no parameters;
+// - UTF-16 input is read as the UTF-8 it converts to: narrow nodes hold
+//   UTF-8 then, and HadByteOrderMark tells whether it began with a mark.
+//   Narrow nodes of any other encoding hold its bytes as read.
 
 #include "velmar/xml/XmlNode.h"
 #include "velmar/xml/XmlParseHook.h"
@@ -85,6 +102,19 @@ public:
 
 private:
     template <class C> friend class CXmlBuilder;
+
+    // The name of the UTF-32 form the input has, or in the editor's dialect
+    // also its UTF-16 form; null for neither. The stream stays where it was.
+    const char* SniffWideForm(Orvex::IStream* stream, bool xml10);
+    // XML 1.0 mode: the form a UTF-16 input has by its byte order mark or
+    // its first four bytes ("<?"), and the mark's length; the stream stays
+    // where it was.
+    XmlByteForm SniffUtf16(Orvex::IStream* stream, uint32_t& bomBytes);
+    // The rest of the stream, UTF-16 in m_nByteForm, as UTF-8; false with
+    // the failure set at the first unit that is no character.
+    bool Utf16ToUtf8(Orvex::IStream* stream, uint32_t bomBytes, std::string& out);
+    // The UTF-16 length, in bytes, of the first `offset` bytes of `utf8`.
+    static uint64_t Utf16Offset(const std::string& utf8, uint64_t offset);
 
     bool m_bBom = false;
     XmlByteForm m_nByteForm = xbfBytes;

@@ -1,10 +1,14 @@
 #pragma once
 // The XML writer: a node tree back to bytes in the fixed layout (one node per
 // line, one space of indentation per level, CR LF, parameters in single
-// quotes). Output is collected and written to the target in large blocks;
-// every write is checked.
+// quotes). In XML 1.0 mode the line end and the byte form are the
+// document's, a value holding a single quote is written in double quotes,
+// and an element with mixed content is written on one line as it stands.
+// Output is collected and written to the target in large blocks; every
+// write is checked.
 
 #include "velmar/xml/XmlNode.h"
+#include "velmar/xml/XmlParser.h"
 #include "velmar/io/Orvex.h"
 
 #include <cstdint>
@@ -18,8 +22,13 @@ namespace nkDS
 class CXmlWriter
 {
 public:
-    // Starts output to `target`, at the target's current position.
+    // Starts output to `target`, at the target's current position, in the
+    // editor's own layout.
     void Begin(Orvex::IStream* target);
+    // After Begin: XML 1.0 mode's layout, with `lineEnd` after each node and
+    // the output in `form`. Text is then given in UTF-8 for a UTF-16 form
+    // (code page 65001, narrow text as UTF-8) and converted as it is written.
+    void SetXml10(const char* lineEnd, XmlByteForm form);
     // Writes the node and its subtree at `depth`. Wide text is encoded with
     // `codePage` (0: ANSI); characters it cannot represent are written as
     // character references. Narrow text is written as it is.
@@ -30,6 +39,8 @@ public:
     bool End();
     // Why the last output failed; null when it did not.
     const char* GetErrorReason() const { return m_pszError; }
+    // Fails the output, keeping the first reason; nothing more is written.
+    void Refuse(const char* why);
 
     Orvex::IStream* m_pTarget = nullptr;
 
@@ -53,12 +64,19 @@ private:
     }
     void MakeRoom(size_t n);
     void Indent(uint32_t depth);
+    void LineEnd();
     void Drain();
+    // The collected UTF-8 as UTF-16 in the output's byte order.
+    void ToUtf16();
 
     template <class C> void Open(CXmlNodeT<C>* node, uint32_t depth, unsigned cp);
     template <class C> void Params(const CXmlNodeT<C>* node, unsigned cp);
+    template <class C> void Name(const nkMem::CStringT<C>& name, unsigned cp);
+    template <class C> void Verbatim(const nkMem::CStringT<C>& text, unsigned cp, const char* what);
     // Text in the target's bytes: `escape` 2 escapes "<", ">" and a bare "&";
-    // 1 only a bare "&" (parameter values); 0 nothing (remarks, CDATA).
+    // 1 only a bare "&" (parameter values); 0 nothing (remarks, CDATA). XML
+    // 1.0 mode: 3 text ("<", a bare "&", ">" after "]]"); 4 a value in single
+    // quotes ("<", a bare "&"); 5 one in double quotes (also '"').
     void Text(const char* s, size_t n, unsigned cp, int escape);
     void Text(const wchar_t* s, size_t n, unsigned cp, int escape);
     void Escaped(const char* s, size_t n, int escape);
@@ -67,9 +85,6 @@ private:
     // written as it is.
     static bool Representable(const char*, size_t, unsigned) { return true; }
     static bool Representable(const wchar_t* s, size_t n, unsigned cp);
-    // Fails the output, keeping the first reason; nothing more is written.
-    void Refuse(const char* why);
-
     // Wide UTF-8 text that the fast encoder wrote up to a character it leaves
     // to the code-page layer; returns how many characters it took.
     size_t Utf8Text(const wchar_t* s, size_t n, int escape);
@@ -79,8 +94,17 @@ private:
     size_t m_len = 0;
     size_t m_cap = 0;
     std::string m_conv;
+    std::string m_utf16;
+    bool m_bXml10 = false;
+    XmlByteForm m_nForm = xbfBytes;
+    char m_szEol[3] = {'\r', '\n', '\0'};
+    size_t m_nEol = 2;
+    // Nonzero inside an element with mixed content: no indentation and no
+    // line ends, which would change its text.
+    uint32_t m_nInline = 0;
     bool m_ok = true;
-    const char* m_pszError = nullptr;
+    const char* m_pszError = nullptr; // a literal, or m_strError
+    std::string m_strError;
 };
 
 extern template void CXmlWriter::WriteNode<char>(CXmlNodeT<char>*, uint32_t, unsigned);
