@@ -62,7 +62,20 @@ unsigned Lookup(const char* encoding, bool forWriting)
         cp = static_cast<unsigned>(std::atoi(n.c_str() + 2));
     else if (n.rfind("IBM", 0) == 0 && n.size() > 3)
         cp = static_cast<unsigned>(std::atoi(n.c_str() + 3));
-    return (cp != 0 && IsValidCodePage(cp)) ? cp : 0u;
+    if (cp != 0 && IsValidCodePage(cp))
+        return cp;
+#ifndef _WIN32
+    // Any other name the system's converter knows, when ASCII reads as
+    // ASCII in it; stateful encodings read ASCII as ASCII until they shift,
+    // so they are left out by name.
+    for (const char* stateful : {"2022", "UTF", "UCS", "UNICODE", "HZ"})
+        if (n.find(stateful) != std::string::npos)
+            return 0;
+    cp = w32::CodePageOfIconvName(encoding);
+    if (cp != 0 && IsAsciiCompatible(cp))
+        return cp;
+#endif
+    return 0;
 }
 
 } // namespace
