@@ -1,7 +1,14 @@
 #include "IconvCache.h"
 
+#include "velmar/win32/CodePages.h"
+
+#include <strings.h>
+
 #include <cstdio>
+#include <deque>
 #include <map>
+#include <mutex>
+#include <string>
 
 namespace w32
 {
@@ -29,6 +36,11 @@ struct Cache
 };
 
 thread_local Cache t_cache;
+
+// Names given numbers by CodePageOfIconvName; a deque keeps each name
+// where it is, so the pointers handed out stay valid.
+std::mutex g_namedLock;
+std::deque<std::string> g_named;
 // The page last asked for, since callers convert with one page at a time.
 thread_local unsigned long long t_lastKey = ~0ull;
 thread_local iconv_t t_lastCd = kNone;
@@ -144,8 +156,33 @@ const char* IconvNameOfCodePage(UINT cp)
     case 28606:
         return "ISO-8859-16";
     default:
-        return nullptr;
+    {
+        if (cp < kFirstNamedCodePage)
+            return nullptr;
+        const std::lock_guard<std::mutex> lock(g_namedLock);
+        return cp - kFirstNamedCodePage < g_named.size() ? g_named[cp - kFirstNamedCodePage].c_str()
+                                                         : nullptr;
     }
+    }
+}
+
+UINT CodePageOfIconvName(const char* name)
+{
+    if (name == nullptr || *name == '\0')
+        return 0;
+    const std::lock_guard<std::mutex> lock(g_namedLock);
+    for (size_t i = 0; i < g_named.size(); ++i)
+        if (strcasecmp(g_named[i].c_str(), name) == 0)
+            return kFirstNamedCodePage + static_cast<UINT>(i);
+    for (const bool toWide : {true, false})
+    {
+        const iconv_t cd = toWide ? iconv_open(kUtf32, name) : iconv_open(name, kUtf32);
+        if (cd == kNone)
+            return 0;
+        iconv_close(cd);
+    }
+    g_named.emplace_back(name);
+    return kFirstNamedCodePage + static_cast<UINT>(g_named.size() - 1);
 }
 
 iconv_t CachedIconv(UINT cp, bool toWide)

@@ -35,16 +35,20 @@ unsigned Lookup(const char* encoding, bool forWriting)
         unsigned cp;
     };
     static const Name kNames[] = {
-        {"UTF8", 65001},         {"GB18030", 54936}, {"USASCII", 20127},   {"ASCII", 20127},
-        {"ISO88591", 28591},     {"LATIN1", 28591},  {"ISO885915", 28605}, {"BIG5", 950},
-        {"SHIFTJIS", 932},       {"SJIS", 932},      {"EUCJP", 20932},     {"EUCKR", 51949},
-        {"KOI8R", 20866},        {"KOI8U", 21866},   {"MACINTOSH", 10000}, {"MACROMAN", 10000},
-        {"MAC", 10000},          {"TIS620", 874},    {"MSKANJI", 932},     {"WINDOWS31J", 932},
-        {"XSJIS", 932},          {"XEUCJP", 20932},  {"UHC", 949},         {"KSC5601", 949},
-        {"JOHAB", 1361},         {"BIG5HKSCS", 951}, {"LATIN2", 28592},    {"LATIN3", 28593},
-        {"LATIN4", 28594},       {"LATIN5", 28599},  {"LATIN9", 28605},    {"CYRILLIC", 28595},
-        {"ARABIC", 28596},       {"GREEK", 28597},   {"HEBREW", 28598},    {"ISO646US", 20127},
-        {"ANSIX3.41968", 20127},
+        {"UTF8", 65001},         {"GB18030", 54936},     {"USASCII", 20127},
+        {"ASCII", 20127},        {"ISO88591", 28591},    {"LATIN1", 28591},
+        {"ISO885915", 28605},    {"BIG5", 950},          {"SHIFTJIS", 932},
+        {"SJIS", 932},           {"EUCJP", 20932},       {"EUCKR", 51949},
+        {"KOI8R", 20866},        {"KOI8U", 21866},       {"MACINTOSH", 10000},
+        {"MACROMAN", 10000},     {"MAC", 10000},         {"TIS620", 874},
+        {"MSKANJI", 932},        {"WINDOWS31J", 932},    {"XSJIS", 932},
+        {"XEUCJP", 20932},       {"UHC", 949},           {"KSC5601", 949},
+        {"JOHAB", 1361},         {"BIG5HKSCS", 951},     {"LATIN2", 28592},
+        {"LATIN3", 28593},       {"LATIN4", 28594},      {"LATIN5", 28599},
+        {"LATIN9", 28605},       {"CYRILLIC", 28595},    {"ARABIC", 28596},
+        {"GREEK", 28597},        {"HEBREW", 28598},      {"ISO646US", 20127},
+        {"ANSIX3.41968", 20127}, {"MACCYRILLIC", 10007}, {"XMACCYRILLIC", 10007},
+        {"XMACROMAN", 10000},
     };
     for (const Name& e : kNames)
         if (n == e.name)
@@ -58,7 +62,20 @@ unsigned Lookup(const char* encoding, bool forWriting)
         cp = static_cast<unsigned>(std::atoi(n.c_str() + 2));
     else if (n.rfind("IBM", 0) == 0 && n.size() > 3)
         cp = static_cast<unsigned>(std::atoi(n.c_str() + 3));
-    return (cp != 0 && IsValidCodePage(cp)) ? cp : 0u;
+    if (cp != 0 && IsValidCodePage(cp))
+        return cp;
+#ifndef _WIN32
+    // Any other name the system's converter knows, when ASCII reads as
+    // ASCII in it; stateful encodings read ASCII as ASCII until they shift,
+    // so they are left out by name.
+    for (const char* stateful : {"2022", "UTF", "UCS", "UNICODE", "HZ"})
+        if (n.find(stateful) != std::string::npos)
+            return 0;
+    cp = w32::CodePageOfIconvName(encoding);
+    if (cp != 0 && IsAsciiCompatible(cp))
+        return cp;
+#endif
+    return 0;
 }
 
 } // namespace

@@ -239,7 +239,8 @@ private:
         // XML 1.0 mode: what mixed content needs, kept until the end tag
         // tells whether the element has any.
         bool elementKid = false;
-        uint32_t solid = 0; // pieces that are not only white space
+        uint32_t solid = 0;      // pieces that are not only white space
+        bool textBefore = false; // such a text run stands before some child
         std::string runs;
         std::vector<Piece> pieces;
     };
@@ -944,6 +945,7 @@ private:
         if (!solid && f.solid == 0 && f.pieces.size() >= kLeanPieces)
             return; // a long run of children with white space between
         f.solid += solid ? 1 : 0;
+        f.textBefore = f.textBefore || (solid && !cdata);
         f.pieces.push_back(
             {static_cast<uint32_t>(f.kids.size()), static_cast<uint32_t>(m_text.size()), cdata});
         f.runs.append(m_text.data(), m_text.size());
@@ -1054,6 +1056,7 @@ template <class C> bool CXmlBuilder<C>::StartTag(std::vector<Node*>& parentKids)
     f.cdataSeen = false;
     f.elementKid = false;
     f.solid = 0;
+    f.textBefore = false;
     f.runs.clear();
     f.pieces.clear();
     return true;
@@ -1082,7 +1085,9 @@ template <class C> bool CXmlBuilder<C>::EndTag()
         return FailBack("expected '>' right after the end tag's name");
     Node* node = f.node;
     const uint32_t solid = f.solid + (m_x10 && !IsAllSpace(m_text.data(), m_text.size()) ? 1u : 0u);
-    if (m_x10 && solid > 0 && (f.elementKid || solid > 1))
+    // One text run before a remark or header would be lost as the value,
+    // which is the run before the end tag: it is mixed content too.
+    if (m_x10 && solid > 0 && (f.elementKid || solid > 1 || f.textBefore))
     {
         if (!MixedContent(f))
             return false;

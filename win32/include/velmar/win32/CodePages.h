@@ -33,6 +33,14 @@ namespace w32
 // The code page of a locale codeset name ("UTF-8", "GBK", "ISO-8859-1"...), 0 if unknown.
 UINT CodePageFromCodeset(const char* codeset);
 
+// A code page for an encoding the C library's converter knows by `name`
+// and that has no page number of its own (ARMSCII-8, VISCII, PT154...):
+// numbers from kFirstNamedCodePage on, the same for the same name (case
+// aside) for the life of the process; 0 when the converter does not know
+// the name both ways.
+inline constexpr UINT kFirstNamedCodePage = 0x10000;
+UINT CodePageOfIconvName(const char* name);
+
 // Determines the ANSI code page again from the environment (tests change it).
 void ReloadAnsiCodePage();
 
