@@ -2,6 +2,7 @@
 
 #include "velmar/app/FrameHooks.h"
 #include "velmar/app/NodeCommandHistory.h"
+#include "velmar/app/Resource.h"
 #include "velmar/app/ValueColumn.h"
 #include "velmar/app/VelmarDoc.h"
 #include "velmar/app/XMLContentView.h"
@@ -16,6 +17,7 @@ ON_NOTIFY_REFLECT(TVN_SELCHANGED, &CXMLTreeView::OnSelChanged)
 ON_NOTIFY_REFLECT(TVN_BEGINLABELEDIT, &CXMLTreeView::OnBeginLabelEdit)
 ON_NOTIFY_REFLECT(TVN_ENDLABELEDIT, &CXMLTreeView::OnEndLabelEdit)
 ON_NOTIFY_REFLECT(TVN_BEGINDRAG, &CXMLTreeView::OnBeginDrag)
+ON_NOTIFY_REFLECT(TVN_KEYDOWN, &CXMLTreeView::OnKeyDownNotify)
 ON_WM_RBUTTONDOWN()
 END_MESSAGE_MAP()
 
@@ -251,6 +253,16 @@ BOOL CXMLTreeView::AddParam(LPCWSTR name, LPCWSTR value)
     edit.Commit();
     pDoc->SetModifiedFlag(TRUE);
     return TRUE;
+}
+
+void CXMLTreeView::OnKeyDownNotify(NMHDR* pNMHDR, LRESULT* pResult)
+{
+    *pResult = 0;
+    // Delete on a node is the delete command, asked through the main window so
+    // that its enable rule and confirmation apply as from the menu.
+    if (reinterpret_cast<NMTVKEYDOWN*>(pNMHDR)->wVKey == VK_DELETE)
+        if (CWnd* pMain = AfxGetMainWnd())
+            pMain->SendMessage(WM_COMMAND, ID_XML_DELETE);
 }
 
 BOOL CXMLTreeView::DeleteSelected(LPCWSTR verb)

@@ -195,6 +195,13 @@ LRESULT CTreeCtrl::NotifyCode(UINT code)
     return SendNotify(hdr, code);
 }
 
+LRESULT CTreeCtrl::NotifyKeyDown(WORD vk)
+{
+    NMTVKEYDOWN key{};
+    key.wVKey = vk;
+    return SendNotify(key.hdr, TVN_KEYDOWN);
+}
+
 void CTreeCtrl::FillNotifyItem(TVITEM& item, Id id) const
 {
     item = TVITEM{};

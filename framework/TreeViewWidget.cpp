@@ -261,6 +261,14 @@ void CTreeViewWidget::keyPressEvent(QKeyEvent* e)
         e->accept();
         return;
     }
+    // Delete means nothing to the tree itself; its owner hears of it, as of
+    // every key in a native tree, to delete the selected item.
+    if (e->key() == Qt::Key_Delete && e->modifiers() == Qt::NoModifier && m_pCtrl)
+    {
+        m_pCtrl->NotifyKeyDown(VK_DELETE);
+        e->accept();
+        return;
+    }
     QPointer<CTreeViewWidget> self(this);
     m_nInput = TVC_BYKEYBOARD;
     QTreeView::keyPressEvent(e);

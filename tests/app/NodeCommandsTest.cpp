@@ -5,6 +5,8 @@
 #include "TreeTestUtil.h"
 #include "velmar/app/Resource.h"
 
+#include <QCoreApplication>
+#include <QKeyEvent>
 #include <gtest/gtest.h>
 
 using namespace testsupport;
@@ -291,6 +293,13 @@ TEST(NodeCommands,
     EXPECT_EQ(o.frame->Content()->GetEditedNode(), a->GetChild(1));
     EXPECT_EQ(f.Main()->m_path, L"a/");
     EXPECT_TRUE(o.doc->IsModified());
+
+    // The Delete key in the tree is the same command, with the same question.
+    f.user.answers = {IDYES};
+    QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
+    QCoreApplication::sendEvent(o.tree->GetWidget(), &del);
+    EXPECT_EQ(f.user.boxes.size(), 3u);
+    EXPECT_EQ(ChildNames(*a), "b");
 
     // Groups are emptied and stay.
     f.user.answers = {IDYES, IDYES, IDYES};

@@ -135,6 +135,7 @@ public:
     void OnBeginLabelEdit(NMHDR* pNMHDR, LRESULT* pResult);
     void OnEndLabelEdit(NMHDR* pNMHDR, LRESULT* pResult);
     void OnBeginDrag(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnKeyDownNotify(NMHDR* pNMHDR, LRESULT* pResult);
     void OnRButtonDown(UINT nFlags, CPoint point);
     void OnSetFocus(CWnd* pOldWnd);
 

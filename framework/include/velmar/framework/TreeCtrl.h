@@ -135,7 +135,8 @@ protected:
     void OnEditFocusLost();
     void OnSlowClick(Id id);
     void OnBeginDrag(Id id, QPoint pt);
-    LRESULT NotifyCode(UINT code); // a bare NMHDR notification (NM_CLICK and the like)
+    LRESULT NotifyCode(UINT code);  // a bare NMHDR notification (NM_CLICK and the like)
+    LRESULT NotifyKeyDown(WORD vk); // TVN_KEYDOWN for a key the tree itself does not use
 
 private:
     CTreeItemModel* Model() const;
