@@ -1,6 +1,8 @@
 #include "ChildProcess.h"
-#include "ShareModes.h"
 #include "Win32TestSupport.h"
+#ifndef _WIN32
+#include "ShareModes.h"
+#endif
 
 namespace
 {
@@ -141,6 +143,8 @@ TEST_F(ShareModesTest, ExclusiveOpenHoldsUntilClosedOrTheProcessDies)
     CloseHandle(mine);
 }
 
+#ifndef _WIN32
+// Lock files are this layer's own emulation of share modes.
 TEST_F(ShareModesTest, LockFilesOfKilledHoldersGoWithTheNextProcess)
 {
     // The kernel drops a killed process's locks but not its lock file; the
@@ -170,3 +174,4 @@ TEST_F(ShareModesTest, LockFilesOfKilledHoldersGoWithTheNextProcess)
     }
     EXPECT_EQ(0, lockFiles());
 }
+#endif

@@ -190,8 +190,10 @@ TEST(Xml10Reader, decodes_utf16_and_the_encodings_the_system_converts)
         {"windows-1255", "\xF9", "\xD7\xA9"},      // Hebrew shin
         {"Shift_JIS", "\x93\xFA", "\xE6\x97\xA5"}, // sun
         {"EUC-JP", "\xC6\xFC", "\xE6\x97\xA5"},    // sun
-        {"Big5", "\xA4\xE9", "\xE6\x97\xA5"},
-        {"PT154", "\xC1", "\xD0\x91"}, // a name only the converter knows      // sun
+        {"Big5", "\xA4\xE9", "\xE6\x97\xA5"},      // sun
+#ifndef _WIN32
+        {"PT154", "\xC1", "\xD0\x91"}, // a name only iconv knows: Cyrillic Be
+#endif
     };
     for (const Case& c : cases)
     {

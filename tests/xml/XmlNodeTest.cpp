@@ -8,6 +8,9 @@
 #include <cstdlib>
 #include <new>
 #include <utility>
+#ifdef _WIN32
+#include <malloc.h>
+#endif
 
 // Every block from the global allocator is counted while it lives, so a test
 // can tell whether an operation returned all it took (the C library's figures
@@ -18,17 +21,35 @@ static std::atomic<long> g_liveBlocks{0};
 
 namespace
 {
+// Over-aligned blocks come from the aligned allocator of the C library,
+// which Windows pairs with a free of its own.
+bool OverAligned(std::size_t align)
+{
+    return align > alignof(std::max_align_t);
+}
 void* CountedAlloc(std::size_t n, std::size_t align = 0)
 {
-    void* p = align > alignof(std::max_align_t)
-                  ? std::aligned_alloc(align, (n + align - 1) / align * align + (n == 0) * align)
-                  : std::malloc(n == 0 ? 1 : n);
+    const std::size_t size = n == 0 ? 1 : n;
+#ifdef _WIN32
+    void* p = OverAligned(align) ? _aligned_malloc(size, align) : std::malloc(size);
+#else
+    void* p = OverAligned(align) ? std::aligned_alloc(align, (size + align - 1) / align * align)
+                                 : std::malloc(size);
+#endif
     g_liveBlocks += p != nullptr;
     return p;
 }
-void CountedFree(void* p) noexcept
+void CountedFree(void* p, std::size_t align = 0) noexcept
 {
     g_liveBlocks -= p != nullptr;
+#ifdef _WIN32
+    if (OverAligned(align))
+    {
+        _aligned_free(p);
+        return;
+    }
+#endif
+    (void)align;
     std::free(p);
 }
 void* CountedOrThrow(std::size_t n, std::size_t align = 0)
@@ -95,29 +116,29 @@ void operator delete[](void* p, const std::nothrow_t&) noexcept
 {
     CountedFree(p);
 }
-void operator delete(void* p, std::align_val_t) noexcept
+void operator delete(void* p, std::align_val_t a) noexcept
 {
-    CountedFree(p);
+    CountedFree(p, static_cast<std::size_t>(a));
 }
-void operator delete[](void* p, std::align_val_t) noexcept
+void operator delete[](void* p, std::align_val_t a) noexcept
 {
-    CountedFree(p);
+    CountedFree(p, static_cast<std::size_t>(a));
 }
-void operator delete(void* p, std::size_t, std::align_val_t) noexcept
+void operator delete(void* p, std::size_t, std::align_val_t a) noexcept
 {
-    CountedFree(p);
+    CountedFree(p, static_cast<std::size_t>(a));
 }
-void operator delete[](void* p, std::size_t, std::align_val_t) noexcept
+void operator delete[](void* p, std::size_t, std::align_val_t a) noexcept
 {
-    CountedFree(p);
+    CountedFree(p, static_cast<std::size_t>(a));
 }
-void operator delete(void* p, std::align_val_t, const std::nothrow_t&) noexcept
+void operator delete(void* p, std::align_val_t a, const std::nothrow_t&) noexcept
 {
-    CountedFree(p);
+    CountedFree(p, static_cast<std::size_t>(a));
 }
-void operator delete[](void* p, std::align_val_t, const std::nothrow_t&) noexcept
+void operator delete[](void* p, std::align_val_t a, const std::nothrow_t&) noexcept
 {
-    CountedFree(p);
+    CountedFree(p, static_cast<std::size_t>(a));
 }
 
 using namespace nkDS;
