@@ -1298,29 +1298,20 @@ template <class C> bool CXmlBuilder<C>::Run()
         m_top.push_back(node);
         nkMem::CStringT<char> enc;
         if (DeclaredEncoding(node, enc))
+        {
             m_declared = enc.GetSafeString();
-        if (m_x10 && DeclaredEncoding(node, enc))
-        {
-            if (!DeclaredEncoding10(enc.GetSafeString(), declAt))
-                return false;
-            if (sizeof(C) > 1 && m_cp != readWith)
+            if (m_x10)
             {
-                node->m_paramNames.RemoveAll();
-                node->m_paramValues.RemoveAll();
-                for (auto& [name, value] : params)
-                {
-                    m_pname.swap(name);
-                    m_pvalue.swap(value);
-                    AddParam(node);
-                }
+                if (!DeclaredEncoding10(enc.GetSafeString(), declAt))
+                    return false;
             }
-        }
-        else if (DeclaredEncoding(node, enc))
-        {
-            m_cp = CodePageForReading(enc.GetString());
-            if (m_parser.m_bBom && m_cp != kCodePageUtf8)
-                return FailAt(declAt,
-                              "the declared encoding contradicts the UTF-8 byte order mark");
+            else
+            {
+                m_cp = CodePageForReading(enc.GetString());
+                if (m_parser.m_bBom && m_cp != kCodePageUtf8)
+                    return FailAt(declAt,
+                                  "the declared encoding contradicts the UTF-8 byte order mark");
+            }
             // Its own parameters were decoded before the encoding was known.
             if (sizeof(C) > 1 && m_cp != readWith)
             {
