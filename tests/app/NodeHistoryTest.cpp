@@ -245,8 +245,10 @@ TEST(NodeHistory, the_clipboard_holds_xml_text_and_a_paste_that_does_not_read_ch
         EXPECT_EQ(w.doc->GetHistory().GetCount(), steps + (p.refusal ? 0 : 1)) << p.text;
         ASSERT_EQ(f.user.boxes.size(), boxes + (p.refusal ? 1 : 0)) << p.text;
         if (p.refusal)
+        {
             EXPECT_EQ(f.user.boxes.back().text.rfind(QString(p.refusal).toStdWString(), 0), 0u)
                 << p.text;
+        }
     }
     const std::string saved = Saved(f, w.doc);
     EXPECT_NE(saved.find("<a  x='1'  y='2'  y='2'>"), std::string::npos) << saved;

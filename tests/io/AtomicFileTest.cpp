@@ -214,13 +214,15 @@ TEST_F(AtomicFile, KeepsWhatTheTargetIs)
          {
              WriteBytes(name, {'o', 'l', 'd'});
              return chmod(name.c_str(), 0600) == 0;
-         }},
+         },
+         false},
         {"a link stays a link to the file it names",
          [](const std::string& name, const std::string& file)
          {
              WriteBytes(file, {'o', 'l', 'd'});
              return symlink(file.c_str(), name.c_str()) == 0;
-         }},
+         },
+         false},
         {"a link to a file on another file system",
          [](const std::string& name, const std::string&)
          {
@@ -228,21 +230,26 @@ TEST_F(AtomicFile, KeepsWhatTheTargetIs)
              return StatOf(kOtherFileSystem).st_dev !=
                         StatOf(name.substr(0, name.rfind('/'))).st_dev &&
                     symlink(kOtherFileSystem, name.c_str()) == 0;
-         }},
-        {"a link to nothing gets its file", [](const std::string& name, const std::string& file)
-         { return symlink(file.c_str(), name.c_str()) == 0; }},
+         },
+         false},
+        {"a link to nothing gets its file",
+         [](const std::string& name, const std::string& file)
+         { return symlink(file.c_str(), name.c_str()) == 0; },
+         false},
         {"every name of a file sees the new content",
          [](const std::string& name, const std::string& file)
          {
              WriteBytes(file, {'o', 'l', 'd'});
              return link(file.c_str(), name.c_str()) == 0;
-         }},
+         },
+         false},
         {"another user's file stays theirs",
          [](const std::string& name, const std::string&)
          {
              WriteBytes(name, {'o', 'l', 'd'});
              return geteuid() == 0 && chown(name.c_str(), 65534, 65534) == 0;
-         }},
+         },
+         false},
         {"an owner that cannot be kept is reported",
          [](const std::string& name, const std::string&)
          {

@@ -380,8 +380,8 @@ TYPED_TEST(XmlWriter10Test, what_the_own_dialect_reads_is_written_the_same_in_bo
 {
     using C = TypeParam;
     int seen = 0;
-    for (const std::string dir : {std::string(VELMAR_SAMPLES_DIR),
-                                  std::string(VELMAR_SAMPLES_DIR) + "/../tests/xml/fuzz/seeds"})
+    for (const std::string& dir : {std::string(VELMAR_SAMPLES_DIR),
+                                   std::string(VELMAR_SAMPLES_DIR) + "/../tests/xml/fuzz/seeds"})
         for (const auto& entry : std::filesystem::directory_iterator(dir))
         {
             const std::vector<uint8_t> raw = ReadBytes(entry.path().string());
