@@ -426,6 +426,22 @@ template <class C> void CXmlWriter::Params(const CXmlNodeT<C>* node, unsigned cp
 }
 
 // Writes a node up to its children: the whole node when it has none.
+template <class C> void CXmlWriter::Value(const CXmlNodeT<C>* node, unsigned cp, int textEscape)
+{
+    const C* text = Chars(node->m_strValue);
+    const size_t n = Length(node->m_strValue);
+    if (node->IsCData() && Representable(text, n, cp))
+    {
+        Put("<![CDATA[", 9);
+        Text(text, n, cp, 0);
+        Put("]]>", 3);
+    }
+    else
+    {
+        Text(text, n, cp, textEscape);
+    }
+}
+
 template <class C> void CXmlWriter::Open(CXmlNodeT<C>* node, uint32_t depth, unsigned cp)
 {
     const int textEscape = m_bXml10 ? 3 : 2;
@@ -464,14 +480,7 @@ template <class C> void CXmlWriter::Open(CXmlNodeT<C>* node, uint32_t depth, uns
         return;
     case xnkText:
         // Only ever inside an element written on one line.
-        if (node->IsCData() && Representable(Chars(node->m_strValue), Length(node->m_strValue), cp))
-        {
-            Put("<![CDATA[", 9);
-            Text(Chars(node->m_strValue), Length(node->m_strValue), cp, 0);
-            Put("]]>", 3);
-        }
-        else
-            Text(Chars(node->m_strValue), Length(node->m_strValue), cp, textEscape);
+        Value(node, cp, textEscape);
         return;
     case xnkData:
         break;
@@ -502,18 +511,7 @@ template <class C> void CXmlWriter::Open(CXmlNodeT<C>* node, uint32_t depth, uns
         node->m_strValue.Swap(none);
     }
     Put('>');
-    // A CDATA section cannot hold a reference either: text with a character
-    // the code page lacks is written as escaped text instead.
-    if (node->IsCData() && Representable(Chars(node->m_strValue), Length(node->m_strValue), cp))
-    {
-        Put("<![CDATA[", 9);
-        Text(Chars(node->m_strValue), Length(node->m_strValue), cp, 0);
-        Put("]]>", 3);
-    }
-    else
-    {
-        Text(Chars(node->m_strValue), Length(node->m_strValue), cp, textEscape);
-    }
+    Value(node, cp, textEscape);
     if (hasChildren)
     {
         // Mixed content goes on one line as it stands: indentation between

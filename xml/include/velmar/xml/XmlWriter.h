@@ -73,6 +73,9 @@ private:
     template <class C> void Params(const CXmlNodeT<C>* node, unsigned cp);
     template <class C> void Name(const nkMem::CStringT<C>& name, unsigned cp);
     template <class C> void Verbatim(const nkMem::CStringT<C>& text, unsigned cp, const char* what);
+    // A node's value as a CDATA section when it is one and the code page can
+    // hold it (a section cannot hold a reference), else as escaped text.
+    template <class C> void Value(const CXmlNodeT<C>* node, unsigned cp, int textEscape);
     // Text in the target's bytes: `escape` 2 escapes "<", ">" and a bare "&";
     // 1 only a bare "&" (parameter values); 0 nothing (remarks, CDATA). XML
     // 1.0 mode: 3 text ("<", a bare "&", ">" after "]]"); 4 a value in single
