@@ -2,7 +2,6 @@
 
 #include "JsonDump.h"
 #include "Output.h"
-#include "TextPosition.h"
 #include "velmar/io/Orvex.h"
 #include "velmar/win32/Unicode.h"
 #include "velmar/xml/nkDS.h"
@@ -59,9 +58,9 @@ LoadResult LoadDocument(const std::string& path, nkDS::CXmlFileW& doc, LoadRepor
     nkDS::CXmlParser& parser = doc.GetParser();
     const unsigned long long offset = parser.GetErrorOffset();
     const char* why = parser.GetErrorReason() != nullptr ? parser.GetErrorReason() : "refused";
-    CTextPosition pos;
+    nkDS::CTextPosition pos;
     char text[160];
-    if (LocateOffset(&stream, offset, parser.GetCodePage(), pos))
+    if (nkDS::LocateOffset(&stream, offset, parser.GetCodePage(), pos, parser.GetByteForm()))
         std::snprintf(text, sizeof text, "error at byte %llu (line %llu, column %llu): ", offset,
                       static_cast<unsigned long long>(pos.line),
                       static_cast<unsigned long long>(pos.column));

@@ -9,4 +9,6 @@
 #include "velmar/xml/XmlParser.h"
 #include "velmar/xml/XmlWriter.h"
 #include "velmar/xml/XmlEncoding.h"
+#include "velmar/xml/XmlTextPosition.h"
+#include "velmar/xml/XmlShownText.h"
 #include "velmar/xml/XmlFile.h"

@@ -2,10 +2,11 @@
 // Line and column of a byte offset in a stream, for error messages.
 
 #include "velmar/io/Orvex.h"
+#include "velmar/xml/XmlParser.h"
 
 #include <cstdint>
 
-namespace vxml
+namespace nkDS
 {
 
 struct CTextPosition
@@ -16,8 +17,10 @@ struct CTextPosition
 
 // Reads `stream` from its start up to `offset` and tells where that byte
 // stands. Characters are counted by decoding the line with `codePage`
-// (0: the ANSI code page); a leading UTF-8 byte order mark is not one.
-// False when the stream cannot be read that far.
-bool LocateOffset(Orvex::IStream* stream, uint64_t offset, unsigned codePage, CTextPosition& out);
+// (0: the ANSI code page), or as UTF-16 in that byte order when `form` says
+// so; a leading byte order mark is not one. False when the stream cannot be
+// read that far.
+bool LocateOffset(Orvex::IStream* stream, uint64_t offset, unsigned codePage, CTextPosition& out,
+                  XmlByteForm form = xbfBytes);
 
-} // namespace vxml
+} // namespace nkDS
