@@ -129,7 +129,10 @@ void CChildFrame::OnMDIActivate(BOOL bActivate, CWnd* pActivateWnd, CWnd* pDeact
     // The window losing activation hears of it first, so the one in front
     // has the last word on the status bar.
     if (auto* pMain = dynamic_cast<CMainFrame*>(AfxGetMainWnd()))
+    {
         pMain->ShowLoadTime(pDoc->GetLoadTime());
+        pMain->ShowDocumentMode(pDoc);
+    }
     UpdateTitle();
 }
 

@@ -3,6 +3,7 @@
 #include "velmar/app/HelpPages.h"
 #include "velmar/app/Resource.h"
 #include "velmar/app/ValueColumn.h"
+#include "velmar/app/VelmarDoc.h"
 
 IMPLEMENT_DYNCREATE(CMainFrame, CMDIFrameWnd)
 
@@ -18,6 +19,8 @@ ON_COMMAND(ID_CONTEXT_HELP, &CMainFrame::OnHelpIndex)
 ON_COMMAND(ID_DEFAULT_HELP, &CMainFrame::OnHelpIndex)
 ON_COMMAND(ID_VIEW_VALUES, &CMainFrame::OnViewValues)
 ON_UPDATE_COMMAND_UI(ID_VIEW_VALUES, &CMainFrame::OnUpdateViewValues)
+ON_COMMAND(ID_VIEW_STRICT, &CMainFrame::OnViewStrict)
+ON_UPDATE_COMMAND_UI(ID_VIEW_STRICT, &CMainFrame::OnUpdateViewStrict)
 ON_COMMAND(ID_XML_GO_TO_PATH, &CMainFrame::OnGoToPath)
 ON_COMMAND(ID_XML_FIND_CLOSE, &CMainFrame::OnFindClose)
 END_MESSAGE_MAP()
@@ -27,7 +30,8 @@ namespace
 
 const UINT kIndicators[] = {
     ID_SEPARATOR, // the message line
-    ID_INDICATOR_LOADTIME, ID_INDICATOR_CAPS, ID_INDICATOR_NUM, ID_INDICATOR_SCRL,
+    ID_INDICATOR_LOADTIME, ID_INDICATOR_MODE, ID_INDICATOR_CAPS,
+    ID_INDICATOR_NUM,      ID_INDICATOR_SCRL,
 };
 
 } // namespace
@@ -65,7 +69,9 @@ int CMainFrame::OnCreate(LPCREATESTRUCT lpcs)
     m_wndToolBar.SetBarStyle(m_wndToolBar.GetBarStyle() | CBRS_TOOLTIPS | CBRS_FLYBY);
     CenterWindow();
     m_wndStatusBar.SetPaneInfo(1, ID_INDICATOR_LOADTIME, SBPS_NOBORDERS, kLoadTimePaneWidth);
+    m_wndStatusBar.SetPaneInfo(2, ID_INDICATOR_MODE, SBPS_NORMAL, kModePaneWidth);
     ShowLoadTime(0);
+    ShowDocumentMode(nullptr);
     return 0;
 }
 
@@ -82,6 +88,25 @@ void CMainFrame::ShowLoadTime(DWORD dwMilliseconds)
     CString text = AfxTranslate(L"Loaded in %1 s.");
     text.Replace(L"%1", seconds);
     m_wndStatusBar.SetPaneText(1, text, TRUE);
+}
+
+void CMainFrame::ShowDocumentMode(const CVelmarDoc* pDoc)
+{
+    if (!m_wndStatusBar.GetSafeHwnd())
+        return;
+    const CString text = !pDoc ? CString() : AfxTranslate(pDoc->IsXml10() ? L"XML 1.0" : L"Strict");
+    m_wndStatusBar.SetPaneText(2, text, TRUE);
+}
+
+void CMainFrame::OnViewStrict()
+{
+    // Documents already open keep the mode they were opened in.
+    CVelmarDoc::SetStrictDialect(!CVelmarDoc::IsStrictDialectSet());
+}
+
+void CMainFrame::OnUpdateViewStrict(CCmdUI* pCmdUI)
+{
+    pCmdUI->SetCheck(CVelmarDoc::IsStrictDialectSet());
 }
 
 void CMainFrame::SetPathText(LPCWSTR path)

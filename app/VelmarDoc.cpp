@@ -5,7 +5,35 @@
 #include "velmar/io/Orvex.h"
 #include "velmar/win32/win32.h"
 
+#include <cstring>
+#include <optional>
 #include <string>
+
+namespace
+{
+
+const wchar_t kSettings[] = L"Settings";
+const wchar_t kStrictEntry[] = L"StrictDialect";
+
+// The last part of a path: what the user knows the file by.
+CString FileNameOf(LPCWSTR path)
+{
+    const std::wstring s = path ? path : L"";
+    const size_t slash = s.find_last_of(L"/\\");
+    return CString(slash == std::wstring::npos ? s.c_str() : s.c_str() + slash + 1);
+}
+
+CString FromEngineText(const char* text)
+{
+    const int n = static_cast<int>(std::strlen(text));
+    const int chars = n > 0 ? MultiByteToWideChar(CP_UTF8, 0, text, n, nullptr, 0) : 0;
+    std::wstring out(static_cast<size_t>(chars > 0 ? chars : 0), L'\0');
+    if (chars > 0)
+        MultiByteToWideChar(CP_UTF8, 0, text, n, out.data(), chars);
+    return CString(out.c_str());
+}
+
+} // namespace
 
 IMPLEMENT_DYNCREATE(CVelmarDoc, CDocument)
 
@@ -15,6 +43,79 @@ END_MESSAGE_MAP()
 
 CVelmarDoc::CVelmarDoc() : m_xmlFile(1.0f, nullptr, 1) {}
 
+namespace
+{
+
+// The setting as read once, then as the user last chose: it holds also
+// where no settings can be kept.
+std::optional<bool>& StrictDialect()
+{
+    static std::optional<bool> strict;
+    return strict;
+}
+
+} // namespace
+
+bool CVelmarDoc::IsStrictDialectSet()
+{
+    std::optional<bool>& strict = StrictDialect();
+    if (!strict)
+    {
+        CWinApp* pApp = AfxGetApp();
+        strict = pApp && pApp->GetProfileInt(kSettings, kStrictEntry, 0) != 0;
+    }
+    return *strict;
+}
+
+void CVelmarDoc::SetStrictDialect(bool strict)
+{
+    StrictDialect() = strict;
+    if (CWinApp* pApp = AfxGetApp())
+        pApp->WriteProfileInt(kSettings, kStrictEntry, strict ? 1 : 0);
+}
+
+void CVelmarDoc::SetMode(bool xml10)
+{
+    m_xmlFile.GetParser().m_nFlags = xml10 ? nkDS::kXmlParseXml10 : nkDS::kXmlParseStrict;
+    m_xmlFile.SetXml10(xml10);
+}
+
+CString CVelmarDoc::DescribeLoadFailure(LPCWSTR path, nkDS::CXmlFileW& refused)
+{
+    const CString name = FileNameOf(path);
+    nkDS::CXmlParser& parser = refused.GetParser();
+    const char* why = parser.GetErrorReason();
+    if (!why)
+        return name + L": " + AfxTranslate(L"the file could not be read.");
+    nkDS::CTextPosition pos;
+    Orvex::CFileStream stream(path, Orvex::kModeRead, false);
+    if (!stream.IsOpen() || !nkDS::LocateOffset(&stream, parser.GetErrorOffset(),
+                                                parser.GetCodePage(), pos, parser.GetByteForm()))
+        return name + L": " + FromEngineText(why);
+    CString line, column;
+    line.Format(L"%llu", static_cast<unsigned long long>(pos.line));
+    column.Format(L"%llu", static_cast<unsigned long long>(pos.column));
+    CString text = AfxTranslate(L"%1: line %2, column %3: %4");
+    text.Replace(L"%1", name);
+    text.Replace(L"%2", line);
+    text.Replace(L"%3", column);
+    text.Replace(L"%4", FromEngineText(why));
+    return text;
+}
+
+void CVelmarDoc::TakeFrom(nkDS::CXmlFileW& fresh)
+{
+    m_xmlFile.Close();
+    SetMode(fresh.IsXml10());
+    while (fresh.GetChildCount() > 0)
+        m_xmlFile.AddChild(fresh.DetachChild(0));
+    m_xmlFile.m_fVersion = fresh.m_fVersion;
+    m_xmlFile.m_strEncoding = fresh.m_strEncoding;
+    m_xmlFile.SetByteOrderMark(fresh.HasByteOrderMark());
+    m_xmlFile.SetByteForm(fresh.GetByteForm());
+    m_xmlFile.SetLineEnd(fresh.GetLineEnd());
+}
+
 CVelmarDoc::~CVelmarDoc() = default;
 
 BOOL CVelmarDoc::OnNewDocument()
@@ -22,15 +123,19 @@ BOOL CVelmarDoc::OnNewDocument()
     if (!CDocument::OnNewDocument())
         return FALSE;
     m_xmlFile.Clear();
+    const bool xml10 = !IsStrictDialectSet();
+    SetMode(xml10);
     nkDS::CXmlNodeW* pHeader = nkDS::CreateXmlNodeW();
     if (!pHeader)
         return FALSE;
+    pHeader->SetXml10(xml10);
     pHeader->SetName(L"xml");
     pHeader->SetKind(nkDS::xnkHeader);
     // Version first: the declaration is written in parameter order.
     pHeader->AddParam(L"version", L"1.0");
-    // Text is written in the ANSI code page, so that is what the file declares.
-    const std::string encoding = nkDS::EncodingNameOfCodePage(GetACP());
+    // The strict dialect's text is written in the ANSI code page, so that is
+    // what such a file declares; XML 1.0 mode writes what any reader expects.
+    const std::string encoding = xml10 ? "UTF-8" : nkDS::EncodingNameOfCodePage(GetACP());
     pHeader->AddParam(L"encoding", std::wstring(encoding.begin(), encoding.end()).c_str());
     if (!m_xmlFile.AddChild(pHeader))
     {
@@ -45,13 +150,25 @@ BOOL CVelmarDoc::OnOpenDocument(LPCWSTR lpszPathName)
     if (!CDocument::OnOpenDocument(lpszPathName))
         return FALSE;
     m_xmlFile.Clear();
+    SetMode(!IsStrictDialectSet());
     const DWORD dwStart = timeGetTime();
     if (!m_xmlFile.LoadFromFile(lpszPathName))
     {
+        CString message = AfxTranslate(L"Error open XML file!") + L"\n\n" +
+                          DescribeLoadFailure(lpszPathName, m_xmlFile);
         // What a failed parse left behind is of no use; give the memory back now.
         m_xmlFile.Clear();
-        AfxMessageBox(L"Error open XML file!", MB_OK);
-        return FALSE;
+        // A strict document may still be plain XML 1.0, which the user can choose.
+        nkDS::CXmlFileW fresh(1.0f, nullptr, nkDS::kXmlParseXml10);
+        if (IsXml10() || !fresh.LoadFromFile(lpszPathName))
+        {
+            AfxMessageBox(message, MB_OK);
+            return FALSE;
+        }
+        message += L"\n\n" + AfxTranslate(L"The file opens in XML 1.0 mode. Open it that way?");
+        if (AfxMessageBox(message, MB_YESNO | MB_ICONQUESTION) != IDYES)
+            return FALSE;
+        TakeFrom(fresh);
     }
     m_dwLoadTime = timeGetTime() - dwStart; // unsigned: right across a timer wrap
     m_stamp = StampOf(lpszPathName);
@@ -145,11 +262,13 @@ BOOL CVelmarDoc::CheckFileChanged(CWnd* pOwner)
 BOOL CVelmarDoc::Reload()
 {
     const CString path = GetPathName();
-    nkDS::CXmlFileW fresh(1.0f, nullptr, 1);
+    nkDS::CXmlFileW fresh(1.0f, nullptr, IsXml10() ? nkDS::kXmlParseXml10 : nkDS::kXmlParseStrict);
     const DWORD dwStart = timeGetTime();
     if (!fresh.LoadFromFile(path))
     {
-        AfxMessageBox(L"Error open XML file!", MB_OK);
+        AfxMessageBox(AfxTranslate(L"Error open XML file!") + L"\n\n" +
+                          DescribeLoadFailure(path, fresh),
+                      MB_OK);
         m_kept = StampOf(path);
         return FALSE;
     }
@@ -161,12 +280,7 @@ BOOL CVelmarDoc::Reload()
         if (auto* pTree = dynamic_cast<CXMLTreeView*>(pView))
             pTree->ReleaseItems();
     m_history.Clear();
-    m_xmlFile.Close();
-    while (fresh.GetChildCount() > 0)
-        m_xmlFile.AddChild(fresh.DetachChild(0));
-    m_xmlFile.m_fVersion = fresh.m_fVersion;
-    m_xmlFile.m_strEncoding = fresh.m_strEncoding;
-    m_xmlFile.SetByteOrderMark(fresh.HasByteOrderMark());
+    TakeFrom(fresh);
     m_dwLoadTime = timeGetTime() - dwStart;
     m_stamp = StampOf(path);
     m_kept = {};

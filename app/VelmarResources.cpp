@@ -17,6 +17,7 @@ const AFX_STRING_RESOURCE kStrings[] = {
     {IDP_OLE_INIT_FAILED,
      L"OLE initialization failed. Make sure that the OLE libraries are the correct version."},
     {ID_INDICATOR_LOADTIME, L"Loaded in 0 ms"},
+    {ID_INDICATOR_MODE, L"XML 1.0"},
     {IDS_ABOUT_INFO, L"The XML document parser of Velmar is based on the Orvex library (Orvex "
                      L"Input/Output Library)."},
 
@@ -46,6 +47,8 @@ const AFX_STRING_RESOURCE kStrings[] = {
     {ID_XML_FIND_CLOSE, L"Close the find bar.\nClose"},
     {ID_XML_GO_TO_PATH, L"Type a path to select its node.\nGo to path"},
     {ID_VIEW_VALUES, L"Show or hide the values beside the names in the tree.\nValues"},
+    {ID_VIEW_STRICT, L"Open and create documents in the editor's strict dialect instead of XML "
+                     L"1.0.\nStrict dialect"},
 };
 
 // The File menu's recent files take the place of this grayed item.
@@ -74,6 +77,7 @@ const AFX_MENU_ITEM kMainMenu[] = {
     {0, ID_VIEW_STATUS_BAR, L"&Statusbar"},
     {0, ID_VIEW_PATHBAR, L"&Pathbar"},
     {0, ID_VIEW_VALUES, L"&Values"},
+    {0, ID_VIEW_STRICT, L"Strict &dialect"},
     {MF_END, 0, nullptr},
     {MF_POPUP, 0, L"&Help"},
     {0, ID_HELP_FINDER, L"&Index"},
@@ -137,6 +141,7 @@ const AFX_MENU_ITEM kDocumentMenu[] = {
     {0, ID_VIEW_STATUS_BAR, L"&Statusbar"},
     {0, ID_VIEW_PATHBAR, L"&Pathbar"},
     {0, ID_VIEW_VALUES, L"&Values"},
+    {0, ID_VIEW_STRICT, L"Strict &dialect"},
     {MF_END, 0, nullptr},
     {MF_POPUP, 0, L"&Window"},
     {0, ID_WINDOW_NEW, L"&New window"},

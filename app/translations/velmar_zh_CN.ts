@@ -1057,5 +1057,47 @@ Values</source>
         <source>Value</source>
         <translation>值</translation>
     </message>
+    <message>
+        <source>the file could not be read.</source>
+        <translation>无法读取该文件。</translation>
+    </message>
+    <message>
+        <source>%1: line %2, column %3: %4</source>
+        <translation>%1：第 %2 行，第 %3 列：%4</translation>
+    </message>
+    <message>
+        <source>The file opens in XML 1.0 mode. Open it that way?</source>
+        <translation>该文件可以按 XML 1.0 模式打开。是否以此方式打开？</translation>
+    </message>
+    <message>
+        <source>XML 1.0</source>
+        <translation>XML 1.0</translation>
+    </message>
+    <message>
+        <source>Strict</source>
+        <translation>严格</translation>
+    </message>
+    <message>
+        <source>Open and create documents in the editor's strict dialect instead of XML 1.0.
+Strict dialect</source>
+        <translation>以编辑器的严格方言而非 XML 1.0 打开和新建文档。
+严格方言</translation>
+    </message>
+    <message>
+        <source>Strict &amp;dialect</source>
+        <translation>严格方言(&amp;D)</translation>
+    </message>
+    <message>
+        <source>Text</source>
+        <translation>文本</translation>
+    </message>
+    <message>
+        <source>text</source>
+        <translation>文本</translation>
+    </message>
+    <message>
+        <source>This is not a well-formed document type declaration: %1. The old text was kept.</source>
+        <translation>这不是格式正确的文档类型声明：%1。已保留原来的文本。</translation>
+    </message>
 </context>
 </TS>

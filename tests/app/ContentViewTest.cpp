@@ -40,6 +40,7 @@ std::wstring Text(CXMLContentView* pView)
 TEST(ContentView, shows_and_stores_the_text_of_each_kind_of_item)
 {
     EditorFixture f;
+    CVelmarDoc::SetStrictDialect(true); // the editor's own dialect and layout
     DocWindow w = f.OpenSample(kDoc);
     ASSERT_TRUE(w.tree && w.frame->Content());
     CVelmarDoc* pDoc = w.doc;
@@ -118,6 +119,7 @@ TEST(ContentView, shows_and_stores_the_text_of_each_kind_of_item)
 TEST(ContentView, a_refused_edit_is_told_and_the_stored_text_shown_again)
 {
     EditorFixture f;
+    CVelmarDoc::SetStrictDialect(true); // the editor's own dialect and layout
     DocWindow w = f.OpenSample(kDoc);
     ASSERT_TRUE(w.tree);
     CXMLContentView* pPane = w.frame->Content();
@@ -159,6 +161,7 @@ TEST(ContentView, a_value_becoming_cdata_keeps_its_meaning)
     for (const auto& c : cases)
     {
         EditorFixture f;
+        CVelmarDoc::SetStrictDialect(true); // the editor's own dialect and layout
         DocWindow w = f.OpenSample(std::string("<?xml version=\"1.0\"?>\n<a>") + c.text + "</a>\n");
         ASSERT_TRUE(w.Select({L"a", L"Node Value"})) << c.text;
         Type(w.frame->Content(), c.typed);

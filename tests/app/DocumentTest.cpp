@@ -98,6 +98,7 @@ TEST(Document, a_new_document_declares_the_ansi_code_page)
         qputenv("VELMAR_ACP", c.acp);
         w32::ReloadAnsiCodePage();
         EditorFixture f;
+        CVelmarDoc::SetStrictDialect(true); // the editor's own dialect and layout
         CVelmarDoc* pDoc = f.NewDocument();
         ASSERT_NE(pDoc, nullptr);
         EXPECT_STREQ(pDoc->GetXmlFile().GetChild(0)->GetParamValue(1), c.declared) << c.acp;
@@ -147,7 +148,8 @@ TEST(Document, open_of_a_valid_a_malformed_and_a_missing_file)
     CMDIChildWnd* pActive = f.Main()->MDIGetActive();
     EXPECT_EQ(f.Open("bad.xml"), nullptr);
     ASSERT_EQ(f.user.boxes.size(), 1u);
-    EXPECT_EQ(f.user.LastText(), L"Error open XML file!");
+    EXPECT_EQ(f.user.LastText(),
+              L"Error open XML file!\n\nbad.xml: line 2, column 7: expected </b>");
     EXPECT_EQ(f.user.boxes.back().caption, L"Velmar");
     EXPECT_EQ(f.OpenDocumentCount(), before);
     f.Spin(0);
@@ -243,6 +245,7 @@ TEST(Document, a_failed_save_never_harms_the_file_and_keeps_the_document_modifie
 TEST(Document, a_file_in_a_read_only_folder_is_saved_in_place_or_left_as_it_was)
 {
     EditorFixture f;
+    CVelmarDoc::SetStrictDialect(true); // the editor's own dialect and layout
     SysCallsGuard guard;
     CVelmarDoc* pDoc = f.OpenWith("doc.xml", kSample);
     ASSERT_NE(pDoc, nullptr);

@@ -63,6 +63,8 @@ DocWindow WindowOf(CTestChildFrame* pFrame)
 
 EditorFixture::EditorFixture()
 {
+    // Documents open in XML 1.0 mode unless a test asks for the strict dialect.
+    CVelmarDoc::SetStrictDialect(false);
     app.InitInstance();
     Spin(0);
 }

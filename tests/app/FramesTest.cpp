@@ -154,12 +154,14 @@ TEST(MainFrame, status_panes_keep_their_widths_from_the_right_and_show_the_lock_
 {
     EditorFixture f;
     CStatusBar& status = f.Main()->GetStatusBar();
-    ASSERT_EQ(status.GetCount(), 5);
+    ASSERT_EQ(status.GetCount(), 6);
     EXPECT_EQ(PaneText(f, 1), CString(L"Loaded in 0.0000 s."));
-    EXPECT_EQ(PaneText(f, 2), CString(L"CAP"));
-    EXPECT_EQ(PaneText(f, 3), CString(L"NUM"));
-    EXPECT_EQ(PaneText(f, 4), CString(L"SCRL"));
+    EXPECT_EQ(PaneText(f, 2), CString()); // the mode of no document
+    EXPECT_EQ(PaneText(f, 3), CString(L"CAP"));
+    EXPECT_EQ(PaneText(f, 4), CString(L"NUM"));
+    EXPECT_EQ(PaneText(f, 5), CString(L"SCRL"));
     EXPECT_EQ(status.CommandToIndex(ID_INDICATOR_LOADTIME), 1);
+    EXPECT_EQ(status.CommandToIndex(ID_INDICATOR_MODE), 2);
     UINT nID = 0, nStyle = 0;
     int cx = 0;
     status.GetPaneInfo(0, nID, nStyle, cx);
@@ -167,16 +169,17 @@ TEST(MainFrame, status_panes_keep_their_widths_from_the_right_and_show_the_lock_
 
     // The fixed panes keep their widths from the right edge; the first one stretches over the rest.
     f.Spin();
-    RECT r[5];
-    for (int i = 0; i < 5; ++i)
+    RECT r[6];
+    for (int i = 0; i < 6; ++i)
         status.GetItemRect(i, &r[i]);
     EXPECT_EQ(r[1].right - r[1].left, CMainFrame::kLoadTimePaneWidth + CStatusBar::kPaneBorder);
+    EXPECT_EQ(r[2].right - r[2].left, CMainFrame::kModePaneWidth + CStatusBar::kPaneBorder);
     EXPECT_EQ(r[0].left, 0);
-    for (int i = 1; i < 5; ++i)
+    for (int i = 1; i < 6; ++i)
         EXPECT_EQ(r[i].left, r[i - 1].right + CStatusBar::kPaneGap);
-    EXPECT_EQ(r[4].right, status.GetWidget()->width());
-    EXPECT_GT(r[2].right - r[2].left, CStatusBar::kPaneBorder);
-    EXPECT_LT(r[2].right - r[2].left, r[4].right - r[4].left); // "SCRL" is wider than "CAP"
+    EXPECT_EQ(r[5].right, status.GetWidget()->width());
+    EXPECT_GT(r[3].right - r[3].left, CStatusBar::kPaneBorder);
+    EXPECT_LT(r[3].right - r[3].left, r[5].right - r[5].left); // "SCRL" is wider than "CAP"
     // Too narrow a bar leaves the stretching pane empty, never negative.
     std::vector<RECT> narrow = status.LayoutPanes(50, 20);
     EXPECT_EQ(narrow[0].right - narrow[0].left, 0);
@@ -194,8 +197,8 @@ TEST(MainFrame, status_panes_keep_their_widths_from_the_right_and_show_the_lock_
     f.Main()->GetWidget()->activateWindow();
     f.Main()->PostMessage(WM_NULL);
     f.Spin();
-    EXPECT_EQ((status.GetPaneStyle(2) & SBPS_DISABLED) != 0, AfxGetKeyLockState(VK_CAPITAL) <= 0);
-    EXPECT_EQ((status.GetPaneStyle(3) & SBPS_DISABLED) != 0, AfxGetKeyLockState(VK_NUMLOCK) <= 0);
+    EXPECT_EQ((status.GetPaneStyle(3) & SBPS_DISABLED) != 0, AfxGetKeyLockState(VK_CAPITAL) <= 0);
+    EXPECT_EQ((status.GetPaneStyle(4) & SBPS_DISABLED) != 0, AfxGetKeyLockState(VK_NUMLOCK) <= 0);
     EXPECT_FALSE(status.GetPaneStyle(1) & SBPS_DISABLED); // no handler: left alone
 }
 

@@ -442,6 +442,7 @@ TEST(NodeCommands, a_second_window_follows_every_edit_of_the_first)
 TEST(NodeCommands, a_child_for_an_element_with_text_is_added_only_when_the_user_agrees)
 {
     EditorFixture f;
+    CVelmarDoc::SetStrictDialect(true); // the editor's own dialect and layout
     DocWindow o = f.OpenSample(kDoc);
     ASSERT_TRUE(o.doc && o.tree);
     nkDS::CXmlNodeW* c = o.root->GetChild(1)->GetChild(1);

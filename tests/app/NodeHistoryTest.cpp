@@ -148,6 +148,7 @@ TEST(NodeHistory, every_edit_is_one_step_that_undoes_and_redoes_in_another_windo
     for (const Edit& e : edits)
     {
         EditorFixture f;
+        CVelmarDoc::SetStrictDialect(true); // the editor's own dialect and layout
         DocWindow w1 = f.OpenSample(kDoc);
         DocWindow w2 = WindowOf(f.NewWindow());
         ASSERT_TRUE(w1.tree && w2.tree) << e.what;
@@ -210,6 +211,7 @@ TEST(NodeHistory, undo_back_to_the_saved_state_leaves_the_document_unmodified)
 TEST(NodeHistory, the_clipboard_holds_xml_text_and_a_paste_that_does_not_read_changes_nothing)
 {
     EditorFixture f;
+    CVelmarDoc::SetStrictDialect(true); // the editor's own dialect and layout
     DocWindow w = f.OpenSample(kDoc);
     ASSERT_TRUE(w.Select({L"a", L"Child Nodes", L"b"}));
     Send(f, ID_EDIT_COPY);

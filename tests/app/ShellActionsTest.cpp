@@ -155,6 +155,7 @@ TEST(ShellActions, preview_shows_the_saved_file_and_never_the_tree)
 TEST(ShellActions, export_writes_the_headers_then_the_selected_node)
 {
     ShellFixture f;
+    CVelmarDoc::SetStrictDialect(true);
     CVelmarDoc* pDoc = f.OpenWith("doc.xml", kDoc);
     ASSERT_TRUE(pDoc && f.Frame());
     // In the writer's own layout: CR LF, single quotes, nested nodes indented.

@@ -24,7 +24,7 @@ namespace
 {
 
 const char kValid[] = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<root><item>1</item></root>\n";
-const char kMalformed[] = "<?xml version=\"1.0\"?>\n<root><item>1</root>\n";
+const char kMalformed[] = "<?xml version=\"1.0\"?>\n<root>\n <item>1\n </root>\n";
 
 // One start of the editor with its own registry file and a scripted user.
 class StartFixture : public GuiFixture
@@ -122,7 +122,8 @@ TEST(Startup, with_a_malformed_file_says_so_and_fails)
     f.WriteFile("bad.xml", kMalformed);
     EXPECT_FALSE(f.Start({f.Path("bad.xml")}));
     ASSERT_FALSE(f.user.boxes.empty());
-    EXPECT_EQ(f.user.boxes.front().text, L"Error open XML file!");
+    EXPECT_EQ(f.user.boxes.front().text,
+              L"Error open XML file!\n\nbad.xml: line 4, column 2: expected </item>");
     EXPECT_EQ(f.Documents(), 0);
     // A missing file fails as well, with the framework's own message.
     StartFixture g;
@@ -207,5 +208,7 @@ TEST(Startup, the_program_ends_with_a_failure_status_on_a_malformed_file)
         << "the program waited for an answer nobody can give";
     EXPECT_EQ(velmar.exitStatus(), QProcess::NormalExit);
     EXPECT_NE(velmar.exitCode(), 0);
-    EXPECT_TRUE(velmar.readAllStandardError().contains("Error open XML file!"));
+    const QByteArray said = velmar.readAllStandardError();
+    EXPECT_TRUE(said.contains("Error open XML file!"));
+    EXPECT_TRUE(said.contains("bad.xml: line 4, column 2: expected </item>")) << said.constData();
 }

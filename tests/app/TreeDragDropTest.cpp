@@ -107,6 +107,7 @@ TEST(TreeDragDrop, nodes_move_or_copy_where_they_may_go_and_each_drop_is_one_ste
     for (const Case& c : cases)
     {
         EditorFixture f;
+        CVelmarDoc::SetStrictDialect(true); // the editor's own dialect and layout
         DocWindow w = f.OpenSample(kDoc);
         ASSERT_TRUE(w.view);
         w.frame->MDIMaximize();
@@ -132,6 +133,7 @@ TEST(TreeDragDrop, nodes_move_or_copy_where_they_may_go_and_each_drop_is_one_ste
 TEST(TreeDragDrop, a_drag_shows_where_it_goes_and_copies_into_another_document)
 {
     EditorFixture f;
+    CVelmarDoc::SetStrictDialect(true); // the editor's own dialect and layout
     DocWindow w1 = f.OpenSample(kDoc);
     f.WriteFile("other.xml", "<?xml version=\"1.0\"?>\n<o/>\n");
     ASSERT_NE(f.Open("other.xml"), nullptr);

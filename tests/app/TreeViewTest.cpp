@@ -124,6 +124,7 @@ bool EditLabelTo(CXMLTreeCtrl& tree, HTREEITEM hItem, LPCWSTR text)
 TEST(TreeView, label_editing_accepts_only_valid_names_where_names_exist)
 {
     EditorFixture f;
+    CVelmarDoc::SetStrictDialect(true); // the editor's own dialect and layout
     DocWindow o = f.OpenSample(kDoc);
     ASSERT_TRUE(o.doc && o.tree);
     CXMLTreeCtrl& tree = *o.tree;

@@ -7,6 +7,8 @@
 #include "velmar/app/FrameHooks.h"
 #include "velmar/framework/framework.h"
 
+class CVelmarDoc;
+
 class CMainFrame : public CMDIFrameWnd, public IPathTextSink, public IFindHost
 {
     DECLARE_DYNCREATE(CMainFrame)
@@ -15,6 +17,8 @@ public:
     static constexpr double kScreenShare = 0.8;
     // Width of the load-time pane in pixels.
     static constexpr int kLoadTimePaneWidth = 120;
+    // Width of the pane that shows the active document's mode.
+    static constexpr int kModePaneWidth = 60;
 
     CMainFrame();
     ~CMainFrame() override;
@@ -23,6 +27,8 @@ public:
 
     // Shows a load time given in milliseconds in status pane 1.
     void ShowLoadTime(DWORD dwMilliseconds);
+    // Shows the mode of the active document (nothing for none) in status pane 2.
+    void ShowDocumentMode(const CVelmarDoc* pDoc);
     void SetPathText(LPCWSTR path) override;
     CFindBar* GetFindBar() override { return &m_wndFindBar; }
     CString GetTypedPath() override;
@@ -40,6 +46,8 @@ public:
     void OnHelpIndex(); // F1, Shift+F1 and Help > Index: the help pages in the browser
     void OnViewValues();
     void OnUpdateViewValues(CCmdUI* pCmdUI);
+    void OnViewStrict(); // the setting for the documents opened or made from now on
+    void OnUpdateViewStrict(CCmdUI* pCmdUI);
     void OnGoToPath(); // the focus to the path bar's field, to type a path
     void OnFindClose();
 

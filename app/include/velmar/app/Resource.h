@@ -17,6 +17,7 @@
 // Strings.
 #define IDP_OLE_INIT_FAILED 100
 #define ID_INDICATOR_LOADTIME 130
+#define ID_INDICATOR_MODE 140 // the active document's mode: XML 1.0 or strict
 #define IDS_ABOUT_INFO 1004
 
 // Commands. XML menu (also the tree pane's context menu).
@@ -55,3 +56,5 @@
 #define IDC_FIND_REGEX 32864
 #define IDC_FIND_IN_NAMES 32865
 #define IDC_FIND_IN_VALUES 32866
+// Documents: the dialect new and opened documents are read in.
+#define ID_VIEW_STRICT 32890 // View > Strict dialect

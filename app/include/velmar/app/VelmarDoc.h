@@ -19,6 +19,15 @@ public:
 
     nkDS::CXmlFileW& GetXmlFile() { return m_xmlFile; }
     DWORD GetLoadTime() const { return m_dwLoadTime; } // milliseconds of the last load
+    // Whether the document was opened or made in XML 1.0 mode rather than in
+    // the editor's strict dialect; it keeps that mode until it closes.
+    bool IsXml10() const { return m_xmlFile.IsXml10(); }
+    // The setting that makes new and opened documents strict (View menu).
+    static bool IsStrictDialectSet();
+    static void SetStrictDialect(bool strict);
+    // What the open message says about a file the engine refused: the file's
+    // name, the line and column and the engine's reason.
+    static CString DescribeLoadFailure(LPCWSTR path, nkDS::CXmlFileW& refused);
     // The undo history of the nodes, shared by every window on the document.
     CNodeHistory& GetHistory() { return m_history; }
     // Runs `change` as one step of the history named `name`: `touched` are
@@ -62,6 +71,10 @@ public:
 protected:
     // Reads the file again in place of the tree; the tree stays when it cannot be read.
     BOOL Reload();
+    // Makes the (empty) document read and write in XML 1.0 mode or strictly.
+    void SetMode(bool xml10);
+    // Moves the nodes and what was read with them from `fresh` into the document.
+    void TakeFrom(nkDS::CXmlFileW& fresh);
 
     nkDS::CXmlFileW m_xmlFile;
     CNodeHistory m_history{*this}; // after the nodes: it goes before them
