@@ -173,7 +173,7 @@ void CChildFrame::OnUpdateXmlRename(CCmdUI* pCmdUI)
         // With nothing selected in an empty tree, "no item" is the first item.
         const bool first = s.hItem == pView->GetXMLTreeCtrl().GetRootItem();
         pCmdUI->Enable(s.kind != ikChildNodes && s.kind != ikNodeValue && s.kind != ikChildVars &&
-                       s.kind != ikRemark && !first);
+                       s.kind != ikRemark && s.kind != ikDocType && s.kind != ikText && !first);
     }
 }
 

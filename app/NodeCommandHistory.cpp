@@ -271,7 +271,11 @@ CString CNodeEdit::StepName(LPCWSTR verb, LPCWSTR name)
 CString CNodeEdit::StepName(LPCWSTR verb, const Node* node)
 {
     CString name = AfxTranslate(verb);
-    if (!node || node->GetKind() == nkDS::xnkRemark || !*node->GetName())
+    if (node && node->GetKind() == nkDS::xnkText)
+        name.Replace(L"'%1'", AfxTranslate(L"text"));
+    else if (node && node->GetKind() == nkDS::xnkDocType)
+        name.Replace(L"%1", L"DOCTYPE");
+    else if (!node || node->GetKind() == nkDS::xnkRemark || !*node->GetName())
         name.Replace(L"'%1'", AfxTranslate(L"remark"));
     else
         name.Replace(L"%1", node->GetName());

@@ -97,7 +97,7 @@ void PreviewDocumentFile(CWnd* pOwner, const CDocument* pDoc)
 
 BOOL IsExportableItemKind(int kind)
 {
-    return kind == ikElement || kind == ikParam || kind == ikRemark;
+    return kind == ikElement || kind == ikParam || kind == ikRemark || kind == ikText;
 }
 
 BOOL CanExportSelection(const CXMLTreeView* pView)

@@ -127,6 +127,8 @@ bool CXMLTreeView::DropPlace(CPoint point, Place& place) const
     case ikHeader:
     case ikElement:
     case ikRemark:
+    case ikDocType:
+    case ikText:
         if (!node->GetParent())
             return false;
         place = {node->GetParent(), node->GetParent()->IndexOfChild(node) + (lower ? 1 : 0), false};

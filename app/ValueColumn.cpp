@@ -100,6 +100,8 @@ CString CXMLTreeCtrl::GetColumnText(HTREEITEM hItem) const
     case ikNodeValue:
         return OneLineText(node->GetValue(), false);
     case ikRemark:
+    case ikText:
+    case ikDocType:
         return OneLineText(node->GetValue(), true);
     case ikParam:
     {

@@ -4,6 +4,7 @@
 #include "velmar/app/NodeCommandHistory.h"
 #include "velmar/app/VelmarDoc.h"
 #include "velmar/app/XMLTreeView.h"
+#include "velmar/xml/XmlShownText.h"
 
 #include <algorithm>
 #include <string>
@@ -12,6 +13,7 @@ IMPLEMENT_DYNCREATE(CXMLContentView, CEditView)
 
 BEGIN_MESSAGE_MAP(CXMLContentView, CEditView)
 ON_WM_SETFOCUS()
+ON_WM_KILLFOCUS()
 ON_WM_CREATE()
 ON_CONTROL_REFLECT(EN_CHANGE, &CXMLContentView::OnChange)
 END_MESSAGE_MAP()
@@ -35,6 +37,8 @@ int CXMLContentView::OnCreate(LPCREATESTRUCT lpcs)
 
 void CXMLContentView::OnUpdate(CView* pSender, LPARAM lHint, CObject*)
 {
+    // A document type left unfinished is refused before the pane moves on.
+    EndDocTypeEdit();
     CEdit& edit = GetEditCtrl();
     edit.EnableWindow(FALSE);
     edit.SetWindowText(L"");
@@ -57,10 +61,14 @@ void CXMLContentView::OnUpdate(CView* pSender, LPARAM lHint, CObject*)
     case ikNodeValue:
         if (node->GetChildCount() != 0)
             return;
+        [[fallthrough]];
+    case ikRemark:
+    case ikText:
+    case ikDocType:
         edit.EnableWindow(TRUE);
-        edit.SetWindowText(node->GetValue());
-        m_nKind = ikNodeValue;
+        m_nKind = tree.GetItemKind(hItem);
         m_pNode = node;
+        edit.SetWindowText(ShownText());
         break;
     case ikParam:
     {
@@ -71,15 +79,9 @@ void CXMLContentView::OnUpdate(CView* pSender, LPARAM lHint, CObject*)
         m_nKind = ikParam;
         m_pNode = node;
         m_nParam = static_cast<uint32_t>(index);
-        edit.SetWindowText(node->GetParamValue(m_nParam));
+        edit.SetWindowText(ShownText());
         break;
     }
-    case ikRemark:
-        edit.EnableWindow(TRUE);
-        edit.SetWindowText(node->GetValue());
-        m_nKind = ikRemark;
-        m_pNode = node;
-        break;
     default:
         break;
     }
@@ -96,17 +98,24 @@ void CXMLContentView::OnChange()
     const int kind = m_nKind;
     const CString what =
         kind == ikParam ? CString(m_pNode->GetParamName(m_nParam)) : CString(m_pNode->GetName());
-    CNodeEdit edit(GetDocument(), kind == ikRemark
-                                      ? CNodeEdit::StepName(L"Edit '%1'", m_pNode)
+    const bool own = kind == ikRemark || kind == ikText || kind == ikDocType;
+    CNodeEdit edit(GetDocument(), own ? CNodeEdit::StepName(L"Edit '%1'", m_pNode)
                                       : CNodeEdit::StepName(kind == ikParam ? L"Edit value of '%1'"
                                                                             : L"Edit text of '%1'",
                                                             what.GetString()));
     edit.Touch(m_pNode);
     edit.Show(m_pNode, kind, static_cast<int>(m_nParam));
     edit.MergeAs(this, m_pNode, kind * 0x10000 + static_cast<int>(m_nParam), m_nShown);
+    m_bDocTypePending = false;
     switch (m_nKind)
     {
     case ikNodeValue:
+    case ikText:
+        if (Decoded())
+        {
+            stored = StoreShownText(value);
+            break;
+        }
         if (nkDS::IsValidXmlText(value))
         {
             m_pNode->SetCData(false);
@@ -116,13 +125,32 @@ void CXMLContentView::OnChange()
             stored = StoreMarkup(value);
         break;
     case ikParam:
-        if (!nkDS::IsValidParamValue(value))
+    {
+        const std::wstring markup =
+            Decoded() ? nkDS::EncodeShownText(value, nkDS::xtpParam) : std::wstring(value);
+        if (!nkDS::IsValidParamValue(markup.c_str(), m_pNode->IsXml10()))
             break;
         if (m_nParam >= m_pNode->GetParamCount())
             return; // the parameter went away: nothing to store, nothing refused
-        m_pNode->m_paramValues.GetAtForWrite(m_nParam).Assign(value);
+        m_pNode->m_paramValues.GetAtForWrite(m_nParam).Assign(markup.c_str());
         stored = true;
         break;
+    }
+    case ikDocType:
+    {
+        // Typing goes through many texts that are no declaration yet; the
+        // last one is refused only when the user leaves it.
+        std::wstring name;
+        std::string why;
+        if (!nkDS::ParseDocTypeDecl(value, name, why))
+        {
+            m_bDocTypePending = true;
+            m_strDocTypeWhy = why;
+            return;
+        }
+        stored = m_pNode->SetName(name.c_str()) && m_pNode->SetValue(value);
+        break;
+    }
     case ikRemark:
         if (nkDS::IsValidRemark(value))
             stored = m_pNode->SetValue(value);
@@ -135,7 +163,7 @@ void CXMLContentView::OnChange()
         Refuse(text);
         return;
     }
-    if (m_nKind != ikParam && text != m_pNode->GetValue())
+    if (text != ShownText())
         ShowStored(text);
     // Another window's pane on the same text would otherwise write its older
     // copy back with its next keystroke.
@@ -222,12 +250,62 @@ void CXMLContentView::Reload()
 {
     if (!m_pNode)
         return;
-    CEdit& edit = GetEditCtrl();
+    GetEditCtrl().SetWindowText(ShownText());
+}
+
+bool CXMLContentView::Decoded() const
+{
+    // A remark, a CDATA section and the document type say what they hold
+    // as written; the strict dialect shows every text as stored.
+    const CVelmarDoc* pDoc = GetDocument();
+    if (!m_pNode || !pDoc || !pDoc->IsXml10())
+        return false;
     if (m_nKind == ikParam)
-        edit.SetWindowText(m_nParam < m_pNode->GetParamCount() ? m_pNode->GetParamValue(m_nParam)
-                                                               : L"");
-    else
-        edit.SetWindowText(m_pNode->GetValue());
+        return true;
+    return (m_nKind == ikNodeValue || m_nKind == ikText) && !m_pNode->IsCData();
+}
+
+CString CXMLContentView::ShownText() const
+{
+    if (!m_pNode)
+        return CString();
+    LPCWSTR stored = m_pNode->GetValue();
+    if (m_nKind == ikParam)
+        stored = m_nParam < m_pNode->GetParamCount() ? m_pNode->GetParamValue(m_nParam) : L"";
+    if (!Decoded())
+        return CString(stored);
+    return CString(nkDS::DecodeShownText(stored).c_str());
+}
+
+bool CXMLContentView::StoreShownText(LPCWSTR value)
+{
+    // A CDATA section stays one while it can hold the text; otherwise the
+    // text becomes escaped markup, never a refusal.
+    if (m_pNode->IsCData() && nkDS::IsValidCData(value))
+        return m_pNode->SetValue(value);
+    m_pNode->SetCData(false);
+    return m_pNode->SetValue(nkDS::EncodeShownText(value, nkDS::xtpText).c_str());
+}
+
+void CXMLContentView::EndDocTypeEdit()
+{
+    if (!m_bDocTypePending)
+        return;
+    m_bDocTypePending = false;
+    if (!m_pNode || m_nKind != ikDocType)
+        return;
+    CString message = AfxTranslate(L"This is not a well-formed document type declaration: %1. "
+                                   L"The old text was kept.");
+    message.Replace(L"%1",
+                    CString(std::wstring(m_strDocTypeWhy.begin(), m_strDocTypeWhy.end()).c_str()));
+    Reload();
+    MessageBox(message, nullptr, MB_OK | MB_ICONWARNING);
+}
+
+void CXMLContentView::OnKillFocus(CWnd* pNewWnd)
+{
+    CEditView::OnKillFocus(pNewWnd);
+    EndDocTypeEdit();
 }
 
 void CXMLContentView::OnSetFocus(CWnd* pOldWnd)

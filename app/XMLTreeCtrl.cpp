@@ -51,6 +51,13 @@ HTREEITEM CXMLTreeCtrl::InsertNode(Node* node, HTREEITEM hParent)
         const wchar_t* name = pNode->GetName();
         const uint32_t nodeKind = pNode->GetKind();
         const bool unnamed = name[0] == L'\0';
+        // The document type and a text run stand alone, as a remark does.
+        if (nodeKind == nkDS::xnkDocType || nodeKind == nkDS::xnkText)
+        {
+            const bool docType = nodeKind == nkDS::xnkDocType;
+            return InsertTyped(docType ? CString(L"DOCTYPE") : AfxTranslate(L"Text"),
+                               docType ? ikDocType : ikText, pNode, hUnder);
+        }
         const int kind = unnamed ? ikRemark : nodeKind == nkDS::xnkHeader ? ikHeader : ikElement;
         HTREEITEM hItem =
             InsertTyped(unnamed ? AfxTranslate(L"Remark") : CString(name), kind, pNode, hUnder);

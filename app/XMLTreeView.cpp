@@ -183,12 +183,35 @@ BOOL CXMLTreeView::AddNode(nkDS::CXmlNodeW* node)
         hTarget = TVI_ROOT;
     if (!parent)
         parent = &pDoc->GetXmlFile();
-    if (!ConfirmTextLoss(*parent))
+    // The new node takes the names of the document's mode.
+    node->SetXml10(pDoc->IsXml10());
+    // An XML 1.0 element keeps its text as a run before the new child.
+    nkDS::CXmlNodeW* text = nullptr;
+    if (pDoc->IsXml10() && *parent->GetValue() && parent != &pDoc->GetXmlFile())
+    {
+        text = nkDS::CreateXmlNodeW();
+        if (!text)
+            return FALSE;
+        text->SetXml10(true);
+        text->SetKind(nkDS::xnkText);
+        text->SetValue(parent->GetValue());
+        text->SetCData(parent->IsCData());
+    }
+    else if (!ConfirmTextLoss(*parent))
         return FALSE;
     CNodeEdit edit(pDoc, CNodeEdit::StepName(L"Add '%1'", node));
     edit.Touch(parent);
-    if (!parent->AddChild(node))
+    if (text && !parent->InsertChild(0, text))
+    {
+        nkDS::DestroyXmlNode(text);
         return FALSE;
+    }
+    if (!parent->AddChild(node))
+    {
+        if (text)
+            nkDS::DestroyXmlNode(parent->DetachChild(0));
+        return FALSE;
+    }
     EmptyContentPanes(
         [parent](const CXMLContentView& pane)
         { return pane.GetEditedNode() == parent && pane.GetEditedKind() == ikNodeValue; });
@@ -310,6 +333,8 @@ BOOL CXMLTreeView::DeleteSelected(LPCWSTR verb)
     case ikHeader:
     case ikElement:
     case ikRemark:
+    case ikDocType:
+    case ikText:
     {
         HTREEITEM hParent = tree.GetParentItem(hSelected);
         Node* parent = nullptr;
@@ -447,7 +472,8 @@ void CXMLTreeView::OnEndLabelEdit(NMHDR* pNMHDR, LRESULT* pResult)
     const TVITEM& item = reinterpret_cast<NMTVDISPINFO*>(pNMHDR)->item;
     LPCWSTR text = item.pszText ? item.pszText : L"";
     CXMLTreeCtrl::Node* node = tree.GetItemNode(item.hItem);
-    if (!node || !nkDS::IsValidXmlName(text))
+    const CVelmarDoc* pOwner = GetDocument();
+    if (!node || !nkDS::IsValidXmlName(text, pOwner && pOwner->IsXml10()))
         return;
     const int kind = tree.GetItemKind(item.hItem);
     int param = kind == ikParam ? tree.GetIndexInParent(item.hItem) : -1;

@@ -59,7 +59,8 @@ TEST(XmlShownText, a_document_type_must_be_one_whole_declaration)
 {
     std::wstring name;
     std::string why;
-    EXPECT_TRUE(ParseDocTypeDecl(L"<!DOCTYPE note [<!ENTITY w \"world\"> <!-- ] > -->]>", name, why));
+    EXPECT_TRUE(
+        ParseDocTypeDecl(L"<!DOCTYPE note [<!ENTITY w \"world\"> <!-- ] > -->]>", name, why));
     EXPECT_EQ(name, L"note");
     EXPECT_TRUE(ParseDocTypeDecl(L"<!DOCTYPE svg:svg PUBLIC \"-//W3C//DTD SVG 1.1//EN\" "
                                  L"\"http://www.w3.org/Graphics/SVG/1.1/DTD/svg11.dtd\">",
@@ -86,7 +87,11 @@ TEST(XmlTextPosition, lines_and_columns_count_characters_in_every_form)
         {"a\r\nb\rc\n\xC3\xA9\xC3\xA9x", xbfBytes, 11, 4, 3},
         {"\xEF\xBB\xBF\xE6\x97\xA5x", xbfBytes, 6, 1, 2},
         // UTF-16: a mark, "a", CR LF, a surrogate pair, then "b".
-        {std::string("\xFF\xFE" "a\0\r\0\n\0\x3D\xD8\x00\xDE" "b\0", 14), xbfUtf16LE, 12, 2, 2},
+        {std::string("\xFF\xFE"
+                     "a\0\r\0\n\0\x3D\xD8\x00\xDE"
+                     "b\0",
+                     14),
+         xbfUtf16LE, 12, 2, 2},
         {std::string("\xFE\xFF\0a\0\n\0b\0c", 10), xbfUtf16BE, 8, 2, 2},
     };
     for (const auto& c : cases)

@@ -13,10 +13,14 @@ enum ItemKind
     ikElement = 5,    // a node with a name, other than a header
     ikParam = 6,      // one parameter; the item's node is the parameter's owner
     ikRemark = 7,     // a node without a name
+    // Only in XML 1.0 documents (9 stays free: the content pane's "none").
+    ikDocType = 10, // "DOCTYPE": the document type declaration
+    ikText = 11,    // "Text": a run of an element's mixed content
 };
 
 // The kinds that stand for a node itself rather than for a part of one.
 constexpr bool IsNodeItemKind(int kind)
 {
-    return kind == ikHeader || kind == ikElement || kind == ikRemark;
+    return kind == ikHeader || kind == ikElement || kind == ikRemark || kind == ikDocType ||
+           kind == ikText;
 }

@@ -7,6 +7,8 @@
 #include "velmar/framework/framework.h"
 #include "velmar/xml/nkDS.h"
 
+#include <string>
+
 class CVelmarDoc;
 
 class CXMLContentView : public CEditView
@@ -27,6 +29,7 @@ public:
     int OnCreate(LPCREATESTRUCT lpcs);
     void OnChange();
     void OnSetFocus(CWnd* pOldWnd);
+    void OnKillFocus(CWnd* pNewWnd);
 
 protected:
     // Shows the node's current text again after another pane stored into it.
@@ -38,13 +41,23 @@ protected:
     void ShowStored(const CString& typed);
     // Tells the user that `typed` was refused and shows the stored text again.
     void Refuse(const CString& typed);
+    // Whether the pane shows the edited text decoded (XML 1.0 values).
+    bool Decoded() const;
+    // The edited text as the pane shows it.
+    CString ShownText() const;
+    // Stores the typed text of an XML 1.0 element or text run as its markup.
+    bool StoreShownText(LPCWSTR value);
+    // Refuses, with a message, a document type text the user left unfinished.
+    void EndDocTypeEdit();
     // Whether this pane edits the same text as `other`.
     bool EditsSameText(const CXMLContentView& other) const;
 
     int m_nKind = 9;                    // ItemKind of the edited item; 9: none
     nkDS::CXmlNodeW* m_pNode = nullptr; // not owned
     uint32_t m_nParam = 0;              // for a parameter: its index
-    unsigned m_nShown = 0; // counts the texts shown: the keystrokes on one are one step
+    unsigned m_nShown = 0;          // counts the texts shown: the keystrokes on one are one step
+    bool m_bDocTypePending = false; // the pane holds a document type not stored
+    std::string m_strDocTypeWhy;    // what is wrong with it
 
     DECLARE_MESSAGE_MAP()
 };
