@@ -50,8 +50,7 @@ bool ReferencedChar(const wchar_t* ref, size_t n, char32_t& code)
         if (code > 0x10FFFF)
             return false;
     }
-    return code != 0 && unicode::IsScalarValue(code) &&
-           (sizeof(wchar_t) > 2 || code <= 0x10FFFF);
+    return code != 0 && unicode::IsScalarValue(code);
 }
 
 void AppendCode(std::wstring& out, char32_t code)
@@ -112,8 +111,8 @@ std::wstring EncodeShownText(const wchar_t* shown, XmlTextPlace place)
         {
             // Only an entity the document itself declares is left a reference.
             const size_t n = ReferenceLength(s.data() + i, s.size() - i);
-            const bool entity = n > 0 && s[i + 1] != L'#' &&
-                                PredefinedIndex(s.substr(i + 1, n - 2)) < 0;
+            const bool entity =
+                n > 0 && s[i + 1] != L'#' && PredefinedIndex(s.substr(i + 1, n - 2)) < 0;
             if (entity)
             {
                 out.append(s.substr(i, n));
