@@ -87,13 +87,22 @@ TEST(Xml10Document, samples_open_with_their_items_and_save_back_unchanged)
         int kind;
         std::wstring shown; // in the content pane when the item is selected
     } cases[] = {
-        {"svg.xml", kSvg, {L"svg:svg", L"Child Nodes", L"svg:rect", L"Child Vars", L"y"}, ikParam,
+        {"svg.xml",
+         kSvg,
+         {L"svg:svg", L"Child Nodes", L"svg:rect", L"Child Vars", L"y"},
+         ikParam,
          L"a & b"},
-        {"note.xml", kDocType, {L"DOCTYPE"}, ikDocType,
+        {"note.xml",
+         kDocType,
+         {L"DOCTYPE"},
+         ikDocType,
          L"<!DOCTYPE note [\n<!ENTITY w \"world\">\n]>"},
         {"note2.xml", kDocType, {L"note", L"Node Value"}, ikNodeValue, L"Hello &w; & bye"},
-        {"book.xml", kDocBook, {L"article", L"Child Nodes", L"para", L"Child Nodes", L"Text"},
-         ikText, L"Use "},
+        {"book.xml",
+         kDocBook,
+         {L"article", L"Child Nodes", L"para", L"Child Nodes", L"Text"},
+         ikText,
+         L"Use "},
         {"utf16.xml", Utf16Sample(), {L"a", L"Node Value"}, ikNodeValue, L"caf\u00E9 & \u65E5"},
         {"hebrew.xml", kHebrew, {L"a", L"Child Vars", L"t"}, ikParam, L"\u05E9\u05DC\u05D5\u05DD"},
     };
@@ -152,12 +161,13 @@ TEST(Xml10Document, values_names_and_new_children_reach_the_file_as_markup)
     ASSERT_NE(ItemAt(*w.tree, {L"svg:svg", L"Child Nodes", L"svg:text", L"Child Nodes", L"Text"}),
               nullptr);
     ASSERT_TRUE(w.doc->DoFileSave());
-    EXPECT_EQ(f.ReadFile("doc.xml"),
-              "<?xml  version='1.0'  encoding='UTF-8'?>\n"
-              "<svg:svg  xmlns:svg='http://www.w3.org/2000/svg'  width='10'>\n"
-              " <svg:circle  \xE6\x97\xA5\xE6\x9C\x9F='1'  y=\"it's &quot;&lt;&quot; &amp; more\"/>\n"
-              " <svg:text>Fish &amp; Chips A &lt;b><NewNode/></svg:text>\n"
-              "</svg:svg>\n");
+    EXPECT_EQ(
+        f.ReadFile("doc.xml"),
+        "<?xml  version='1.0'  encoding='UTF-8'?>\n"
+        "<svg:svg  xmlns:svg='http://www.w3.org/2000/svg'  width='10'>\n"
+        " <svg:circle  \xE6\x97\xA5\xE6\x9C\x9F='1'  y=\"it's &quot;&lt;&quot; &amp; more\"/>\n"
+        " <svg:text>Fish &amp; Chips A &lt;b><NewNode/></svg:text>\n"
+        "</svg:svg>\n");
 }
 
 TEST(Xml10Document, the_document_type_and_text_runs_are_edited_deleted_and_moved)
@@ -215,7 +225,8 @@ TEST(Xml10Document, the_document_type_and_text_runs_are_edited_deleted_and_moved
 TEST(Xml10Document, a_file_that_does_not_open_is_named_with_line_column_and_reason)
 {
     EditorFixture f;
-    f.WriteFile("catalog.xml", "<?xml version='1.0'?>\n<catalog>\n <item>\n  <name>\u00E9t\u00E9</item>\n");
+    f.WriteFile("catalog.xml",
+                "<?xml version='1.0'?>\n<catalog>\n <item>\n  <name>\u00E9t\u00E9</item>\n");
     EXPECT_EQ(f.Open("catalog.xml"), nullptr);
     ASSERT_EQ(f.user.boxes.size(), 1u);
     EXPECT_EQ(f.user.LastText(),
