@@ -127,6 +127,10 @@ CString CXMLTreeView::NodeXmlText(Node* node)
     Orvex::CMemStream stream;
     nkDS::CXmlWriter writer;
     writer.Begin(&stream);
+    // An XML 1.0 node is written as its document writes it: the strict
+    // layout would drop (from the node itself) the text beside its children.
+    if (node && node->IsXml10())
+        writer.SetXml10("\n", nkDS::xbfBytes);
     writer.WriteNode(node, 0, CP_UTF8);
     if (!writer.End())
         return CString();
@@ -151,8 +155,10 @@ CString CXMLTreeView::ItemXmlText(HTREEITEM hItem) const
     const uint32_t index = static_cast<uint32_t>(tree.GetIndexInParent(hItem));
     if (index >= node->GetParamCount())
         return CString();
-    // As the writer quotes it.
-    return CString(node->GetParamName(index)) + L"='" + node->GetParamValue(index) + L"'";
+    // As the writer quotes it: an XML 1.0 value with an apostrophe in double quotes.
+    const CString value = node->GetParamValue(index);
+    const wchar_t* quote = node->IsXml10() && value.Find(L'\'') >= 0 ? L"\"" : L"'";
+    return CString(node->GetParamName(index)) + L"=" + quote + value + quote;
 }
 
 BOOL CXMLTreeView::CopySelected()

@@ -257,3 +257,18 @@ TEST(Xml10Document, a_file_that_does_not_open_is_named_with_line_column_and_reas
     EXPECT_EQ(w.root->GetChild(1)->GetChild(0)->GetChildCount(), 0u);
     EXPECT_FALSE(w.doc->IsModified());
 }
+
+TEST(Xml10Document, copying_a_node_writes_it_as_its_document_does_and_leaves_it_whole)
+{
+    EditorFixture f;
+    DocWindow w = f.OpenSample("<?xml version='1.0'?>\n<a  t=\"it's\">keep<!--r--></a>\n");
+    ASSERT_TRUE(w.doc);
+    // Mixed content stays on one line: the strict layout would indent it
+    // and so change its text.
+    nkDS::CXmlNodeW* a = w.root->GetChild(1);
+    EXPECT_EQ(CXMLTreeView::NodeXmlText(a), CString(L"<a  t=\"it's\">keep<!--r--></a>"));
+    ASSERT_EQ(a->GetChildCount(), 2u);
+    EXPECT_STREQ(a->GetChild(0)->GetValue(), L"keep");
+    EXPECT_EQ(w.view->ItemXmlText(ItemAt(*w.tree, {L"a", L"Child Vars", L"t"})),
+              CString(L"t=\"it's\""));
+}
