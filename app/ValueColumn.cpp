@@ -4,6 +4,7 @@
 #include "velmar/framework/framework.h"
 
 #include <optional>
+#include <string>
 
 namespace
 {
@@ -89,6 +90,25 @@ void CXMLTreeView::ApplyValueColumn()
                                     AfxTranslate(L"Value"));
 }
 
+namespace
+{
+
+// The start of a value as the content pane shows it: an XML 1.0 document's
+// values decoded. A row never shows more than this start.
+std::wstring ShownStart(const nkDS::CXmlNodeW* node, const wchar_t* value, bool literal)
+{
+    constexpr size_t kEnough = 1024;
+    size_t n = 0; // without measuring a long value whole
+    while (n < kEnough && value[n])
+        ++n;
+    const std::wstring start(value, n);
+    if (literal || !node->IsXml10())
+        return start;
+    return nkDS::DecodeShownText(start.c_str());
+}
+
+} // namespace
+
 CString CXMLTreeCtrl::GetColumnText(HTREEITEM hItem) const
 {
     const Node* node = GetItemNode(hItem);
@@ -98,17 +118,19 @@ CString CXMLTreeCtrl::GetColumnText(HTREEITEM hItem) const
     {
     case ikElement:
     case ikNodeValue:
-        return OneLineText(node->GetValue(), false);
-    case ikRemark:
+        return OneLineText(ShownStart(node, node->GetValue(), node->IsCData()).c_str(), false);
     case ikText:
+        return OneLineText(ShownStart(node, node->GetValue(), node->IsCData()).c_str(), true);
+    case ikRemark:
     case ikDocType:
         return OneLineText(node->GetValue(), true);
     case ikParam:
     {
         const int index = GetIndexInParent(hItem);
-        return index >= 0 && static_cast<uint32_t>(index) < node->GetParamCount()
-                   ? OneLineText(node->GetParamValue(static_cast<uint32_t>(index)), false)
-                   : CString();
+        if (index < 0 || static_cast<uint32_t>(index) >= node->GetParamCount())
+            return CString();
+        const wchar_t* value = node->GetParamValue(static_cast<uint32_t>(index));
+        return OneLineText(ShownStart(node, value, false).c_str(), false);
     }
     case ikHeader:
     {

@@ -117,6 +117,12 @@ TEST(Xml10Document, samples_open_with_their_items_and_save_back_unchanged)
         ASSERT_TRUE(w.Select(c.item)) << c.name;
         EXPECT_EQ(w.tree->GetItemKind(w.tree->GetSelectedItem()), c.kind) << c.name;
         EXPECT_EQ(Shown(w.frame->Content()), c.shown) << c.name;
+        // The value column says what the pane says, on one line and trimmed.
+        if (c.kind != ikDocType)
+        {
+            const std::wstring row = c.shown.substr(0, c.shown.find_last_not_of(L' ') + 1);
+            EXPECT_EQ(w.tree->GetColumnText(w.tree->GetSelectedItem()).Str(), row) << c.name;
+        }
         pDoc->SetModifiedFlag(TRUE);
         ASSERT_TRUE(pDoc->DoFileSave()) << c.name;
         EXPECT_EQ(f.ReadFile(c.name), c.bytes) << c.name;
