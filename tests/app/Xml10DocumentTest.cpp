@@ -278,3 +278,22 @@ TEST(Xml10Document, copying_a_node_writes_it_as_its_document_does_and_leaves_it_
     EXPECT_EQ(w.view->ItemXmlText(ItemAt(*w.tree, {L"a", L"Child Vars", L"t"})),
               CString(L"t=\"it's\""));
 }
+
+TEST(Xml10Document, new_documents_follow_the_setting_and_keep_their_mode)
+{
+    EditorFixture f;
+    CVelmarDoc* pXml10 = f.NewDocument();
+    ASSERT_NE(pXml10, nullptr);
+    EXPECT_TRUE(pXml10->IsXml10());
+    EXPECT_STREQ(pXml10->GetXmlFile().GetChild(0)->GetParamByName(L"encoding"), L"UTF-8");
+
+    f.Main()->SendMessage(WM_COMMAND, ID_VIEW_STRICT);
+    EXPECT_TRUE(CVelmarDoc::IsStrictDialectSet());
+    CVelmarDoc* pStrict = f.NewDocument();
+    ASSERT_NE(pStrict, nullptr);
+    EXPECT_FALSE(pStrict->IsXml10());
+    EXPECT_TRUE(pXml10->IsXml10()); // an open document keeps its mode
+    EXPECT_EQ(f.Main()->GetStatusBar().GetPaneText(2), CString(L"Strict"));
+    f.Main()->SendMessage(WM_COMMAND, ID_VIEW_STRICT);
+    EXPECT_FALSE(CVelmarDoc::IsStrictDialectSet());
+}
