@@ -25,12 +25,7 @@ CString FileNameOf(LPCWSTR path)
 
 CString FromEngineText(const char* text)
 {
-    const int n = static_cast<int>(std::strlen(text));
-    const int chars = n > 0 ? MultiByteToWideChar(CP_UTF8, 0, text, n, nullptr, 0) : 0;
-    std::wstring out(static_cast<size_t>(chars > 0 ? chars : 0), L'\0');
-    if (chars > 0)
-        MultiByteToWideChar(CP_UTF8, 0, text, n, out.data(), chars);
-    return CString(out.c_str());
+    return CString(w32::WideFromUtf8(text).c_str());
 }
 
 } // namespace

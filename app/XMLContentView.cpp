@@ -4,6 +4,7 @@
 #include "velmar/app/NodeCommandHistory.h"
 #include "velmar/app/VelmarDoc.h"
 #include "velmar/app/XMLTreeView.h"
+#include "velmar/win32/WideText.h"
 #include "velmar/xml/XmlShownText.h"
 
 #include <algorithm>
@@ -296,8 +297,7 @@ void CXMLContentView::EndDocTypeEdit()
         return;
     CString message = AfxTranslate(L"This is not a well-formed document type declaration: %1. "
                                    L"The old text was kept.");
-    message.Replace(L"%1",
-                    CString(std::wstring(m_strDocTypeWhy.begin(), m_strDocTypeWhy.end()).c_str()));
+    message.Replace(L"%1", CString(w32::WideFromUtf8(m_strDocTypeWhy).c_str()));
     Reload();
     MessageBox(message, nullptr, MB_OK | MB_ICONWARNING);
 }
