@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace
@@ -34,17 +35,24 @@ struct Sample
     long maxRssKb = 0;  // peak resident memory of the child
 };
 
+// Walks with a stack as deep as the tree, not as wide: a wide tree must not
+// add its own width to the peak memory being measured.
 template <class C> uint64_t CountNodes(const nkDS::CXmlNodeT<C>* root)
 {
     uint64_t n = 0;
-    std::vector<const nkDS::CXmlNodeT<C>*> stack{root};
+    std::vector<std::pair<const nkDS::CXmlNodeT<C>*, uint32_t>> stack{{root, 0}};
     while (!stack.empty())
     {
-        const auto* node = stack.back();
-        stack.pop_back();
-        n += 1 + node->GetParamCount();
-        for (uint32_t i = 0; i < node->GetChildCount(); ++i)
-            stack.push_back(node->GetChild(i));
+        auto& [node, next] = stack.back();
+        if (next == 0)
+            n += 1 + node->GetParamCount();
+        if (next < node->GetChildCount())
+        {
+            const auto* child = node->GetChild(next++);
+            stack.emplace_back(child, 0);
+        }
+        else
+            stack.pop_back();
     }
     return n - 1; // not the document object itself; parameters count as nodes
 }
