@@ -114,8 +114,8 @@ bool ParseParams(CVelmarDoc& doc, const CString& text, Node& into, CString& reas
         reason = AfxTranslate(L"The text holds no parameters.");
         return false;
     }
-    into.m_paramNames = nodes[0]->m_paramNames;
-    into.m_paramValues = nodes[0]->m_paramValues;
+    into.ParamNames() = nodes[0]->ParamNames();
+    into.ParamValues() = nodes[0]->ParamValues();
     nkDS::DestroyXmlNode(nodes[0]);
     return true;
 }
@@ -319,8 +319,8 @@ BOOL CXMLTreeView::InsertParams(Node* owner, uint32_t index, const Node& params,
     const uint32_t first = at;
     for (uint32_t i = 0; i < params.GetParamCount(); ++i, ++at)
     {
-        owner->m_paramNames.InsertAt(at, &params.m_paramNames.GetAt(i), 1);
-        owner->m_paramValues.InsertAt(at, &params.m_paramValues.GetAt(i), 1);
+        owner->ParamNames().InsertAt(at, &params.ParamNames().GetAt(i), 1);
+        owner->ParamValues().InsertAt(at, &params.ParamValues().GetAt(i), 1);
     }
     EmptyContentPanes([owner](const CXMLContentView& pane)
                       { return pane.GetEditedNode() == owner && pane.GetEditedKind() == ikParam; });

@@ -17,7 +17,7 @@ using Node = nkDS::CXmlNodeW;
 struct NodeState
 {
     Node* node = nullptr;
-    uint32_t kind = 0;
+    decltype(Node::m_nKind) kind = 0;
     bool cdata = false;
     nkMem::CStringT<wchar_t> name, value;
     nkMem::CStrTList<wchar_t> names, values;
@@ -25,19 +25,21 @@ struct NodeState
 
     explicit NodeState(Node* n)
         : node(n), kind(n->m_nKind), cdata(n->m_bCData), name(n->m_strName), value(n->m_strValue),
-          names(n->m_paramNames), values(n->m_paramValues), children(n->GetChildren())
+          names(std::as_const(*n).ParamNames()), values(std::as_const(*n).ParamValues()),
+          children(n->GetChildren())
     {
     }
 
     bool Matches() const
     {
+        const Node& now = *node; // read only: no room for parameters is made
         if (kind != node->m_nKind || cdata != node->m_bCData || !(name == node->m_strName) ||
-            !(value == node->m_strValue) || names.GetCount() != node->m_paramNames.GetCount() ||
+            !(value == node->m_strValue) || names.GetCount() != now.GetParamCount() ||
             children.GetCount() != node->GetChildCount())
             return false;
         for (uint32_t i = 0; i < names.GetCount(); ++i)
-            if (!(names.GetAt(i) == node->m_paramNames.GetAt(i)) ||
-                !(values.GetAt(i) == node->m_paramValues.GetAt(i)))
+            if (!(names.GetAt(i) == now.ParamNames().GetAt(i)) ||
+                !(values.GetAt(i) == now.ParamValues().GetAt(i)))
                 return false;
         for (uint32_t i = 0; i < children.GetCount(); ++i)
             if (children.GetAt(i) != node->GetChild(i))
@@ -53,8 +55,8 @@ struct NodeState
         std::swap(cdata, node->m_bCData);
         std::swap(name, node->m_strName);
         std::swap(value, node->m_strValue);
-        std::swap(names, node->m_paramNames);
-        std::swap(values, node->m_paramValues);
+        std::swap(names, node->ParamNames());
+        std::swap(values, node->ParamValues());
         std::swap(children, node->GetChildren());
     }
 };

@@ -383,7 +383,7 @@ bool StoreValue(const NodeTextRef& ref, const wchar_t* text)
     if (!CanHoldValue(ref, text))
         return false;
     if (ref.IsParam())
-        ref.node->m_paramValues.GetAtForWrite(ref.Param()).Assign(text);
+        ref.node->ParamValues().GetAtForWrite(ref.Param()).Assign(text);
     else
         ref.node->SetValue(text);
     return true;

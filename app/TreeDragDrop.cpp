@@ -236,12 +236,12 @@ BOOL CXMLTreeView::MoveTo(Node* node, int param, const Place& place)
         {
             if (param >= 0)
             {
-                const auto pname = node->m_paramNames.GetAt(index);
-                const auto pvalue = node->m_paramValues.GetAt(index);
+                const auto pname = node->ParamNames().GetAt(index);
+                const auto pvalue = node->ParamValues().GetAt(index);
                 from->RemoveParam(index);
                 to = std::min(to, place.parent->GetParamCount());
-                place.parent->m_paramNames.InsertAt(to, &pname, 1);
-                place.parent->m_paramValues.InsertAt(to, &pvalue, 1);
+                place.parent->ParamNames().InsertAt(to, &pname, 1);
+                place.parent->ParamValues().InsertAt(to, &pvalue, 1);
                 return true;
             }
             from->DetachChild(index);

@@ -133,7 +133,7 @@ void CXMLContentView::OnChange()
             break;
         if (m_nParam >= m_pNode->GetParamCount())
             return; // the parameter went away: nothing to store, nothing refused
-        m_pNode->m_paramValues.GetAtForWrite(m_nParam).Assign(markup.c_str());
+        m_pNode->ParamValues().GetAtForWrite(m_nParam).Assign(markup.c_str());
         stored = true;
         break;
     }

@@ -207,8 +207,8 @@ BOOL CXMLTreeCtrl::MoveItem(HTREEITEM hItem, BOOL bUp)
         if (GetItemKind(hOther) != ikParam || otherNode != node ||
             std::max(index, otherIndex) >= node->GetParamCount())
             return FALSE;
-        node->m_paramNames.Swap(index, otherIndex);
-        node->m_paramValues.Swap(index, otherIndex);
+        node->ParamNames().Swap(index, otherIndex);
+        node->ParamValues().Swap(index, otherIndex);
         FillParams(hContainer);
         return TRUE;
     }

@@ -323,8 +323,7 @@ BOOL CXMLTreeView::DeleteSelected(LPCWSTR verb)
     case ikChildVars:
         EmptyContentPanes(editsParamOf);
         edit.Touch(node);
-        node->m_paramNames.RemoveAll();
-        node->m_paramValues.RemoveAll();
+        node->RemoveAllParams();
         tree.DeleteChildren(hSelected);
         MirrorParams(node);
         edit.Show(node, ikChildVars);
@@ -498,7 +497,7 @@ void CXMLTreeView::OnEndLabelEdit(NMHDR* pNMHDR, LRESULT* pResult)
     case ikParam:
         if (param < 0 || static_cast<uint32_t>(param) >= node->GetParamCount())
             return;
-        node->m_paramNames.GetAtForWrite(static_cast<uint32_t>(param)).Assign(text);
+        node->ParamNames().GetAtForWrite(static_cast<uint32_t>(param)).Assign(text);
         break;
     default:
         return;

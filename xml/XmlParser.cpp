@@ -175,6 +175,38 @@ const char* Terminated(std::vector<char>& s)
     return s.data();
 }
 
+// Children collected while their parent is read. A long run of them is
+// grown by doubling and taken over whole by the parent, so that a million
+// siblings are not copied once more when their parent ends.
+template <class T> class CKidList
+{
+public:
+    void push_back(T x)
+    {
+        const uint32_t n = m_list.GetCount();
+        if (n == m_list.GetCapacity())
+            m_list.Truncate(n < 8 ? 8 : n <= 0x0FFFFFFFu ? n * 2 : n + 1, false);
+        m_list.Add(x);
+    }
+    size_t size() const { return m_list.GetCount(); }
+    bool empty() const { return m_list.IsEmpty(); }
+    T operator[](size_t i) const { return m_list.GetAt(static_cast<uint32_t>(i)); }
+    const T* begin() const { return m_list.begin(); }
+    const T* end() const { return m_list.end(); }
+    const T* data() const { return m_list.GetData(); }
+    void clear() { m_list.RemoveAll(); }
+    void reserve(size_t n)
+    {
+        if (n > m_list.GetCapacity())
+            m_list.Truncate(static_cast<uint32_t>(n), false);
+    }
+    void swap(CKidList& other) { m_list.SwapWith(other.m_list); }
+    nkMem::CList<T>& List() { return m_list; }
+
+private:
+    nkMem::CList<T> m_list;
+};
+
 } // namespace
 
 // One parse: the window, the scratch buffers and the stack of open elements.
@@ -182,6 +214,7 @@ template <class C> class CXmlBuilder
 {
 public:
     using Node = CXmlNodeT<C>;
+    using Kids = CKidList<Node*>;
 
     CXmlBuilder(CXmlParser& parser, Orvex::IStream* stream, bool utf16)
         : m_parser(parser), m_in(stream), m_hook(parser.m_pHook),
@@ -233,8 +266,8 @@ private:
     struct Frame
     {
         Node* node = nullptr;
-        std::string name;        // start-tag name, for the end tag
-        std::vector<Node*> kids; // children completed so far, in order
+        std::string name; // start-tag name, for the end tag
+        Kids kids;        // children completed so far, in order
         bool cdataSeen = false;
         // XML 1.0 mode: what mixed content needs, kept until the end tag
         // tells whether the element has any.
@@ -268,17 +301,23 @@ private:
         return FailAt(offset, text.c_str());
     }
 
-    // Links `kids` under `parent` in one insertion.
-    static void Adopt(Node* parent, std::vector<Node*>& kids)
+    // Links `kids` under `parent` in one insertion; a parent without
+    // children takes a long list whole, a short one is copied to its size.
+    static void Adopt(Node* parent, Kids& kids)
     {
         if (kids.empty())
             return;
-        auto& list = parent->GetChildren();
-        list.InsertAt(list.GetCount(), kids.data(), static_cast<uint32_t>(kids.size()));
         for (Node* kid : kids)
             kid->SetParent(parent);
+        auto& list = parent->GetChildren();
+        if (list.IsEmpty() && kids.size() >= kTakeWhole)
+            list.SwapWith(kids.List());
+        else
+            list.InsertAt(list.GetCount(), kids.data(), static_cast<uint32_t>(kids.size()));
         kids.clear();
     }
+    // Below this many, spare room would cost more than the copy.
+    static constexpr size_t kTakeWhole = 64;
 
     Node* NewNode()
     {
@@ -459,8 +498,8 @@ private:
         const auto n = static_cast<uint32_t>(m_pendNames.size());
         if (n != 0)
         {
-            MoveInto(node->m_paramNames, m_pendNames);
-            MoveInto(node->m_paramValues, m_pendValues);
+            MoveInto(node->ParamNames(), m_pendNames);
+            MoveInto(node->ParamValues(), m_pendValues);
         }
         m_pendNames.clear();
         m_pendValues.clear();
@@ -719,8 +758,7 @@ private:
         }
         if (node->GetParamCount() == 0 || node->GetParamCount() != params.size())
         {
-            node->m_paramNames.RemoveAll();
-            node->m_paramValues.RemoveAll();
+            node->RemoveAllParams();
             if (m_declBytes != nullptr)
                 m_declBytes->clear();
             Store(node->m_strValue, m_text, m_cp);
@@ -921,7 +959,7 @@ private:
     }
 
     // A small node (header or remark) that stands where `kids` collects.
-    bool Leaf(bool (CXmlBuilder::*read)(Node*), std::vector<Node*>& kids)
+    bool Leaf(bool (CXmlBuilder::*read)(Node*), Kids& kids)
     {
         Node* node = NewNode();
         if (node == nullptr)
@@ -956,8 +994,8 @@ private:
 
     bool MixedContent(Frame& f);
 
-    bool Element(std::vector<Node*>& parentKids);
-    bool StartTag(std::vector<Node*>& parentKids);
+    bool Element(Kids& parentKids);
+    bool StartTag(Kids& parentKids);
     bool EndTag();
     bool ContentStep(bool& closed);
     bool Text(int& stop);
@@ -972,7 +1010,7 @@ private:
     unsigned m_cp = 0;
     std::string m_declared; // the encoding the declaration names
     std::string m_encName;  // of the encoding bytes are checked in
-    std::vector<Node*> m_top;
+    Kids m_top;
     std::vector<Frame> m_frames; // open elements, outermost first
     uint32_t m_depth = 0;        // frames in use
     std::vector<char> m_name, m_pname, m_pvalue, m_text;
@@ -986,7 +1024,7 @@ private:
 
 // Reads the start tag at "<". An empty-element tag completes the node into
 // `parentKids`; otherwise the node becomes the innermost open element.
-template <class C> bool CXmlBuilder<C>::StartTag(std::vector<Node*>& parentKids)
+template <class C> bool CXmlBuilder<C>::StartTag(Kids& parentKids)
 {
     const uint64_t tagStart = m_in.Offset();
     m_in.Skip(1); // "<"
@@ -1208,7 +1246,7 @@ template <class C> bool CXmlBuilder<C>::Text(int& stop)
 template <class C> bool CXmlBuilder<C>::MixedContent(Frame& f)
 {
     Record(f, false);
-    std::vector<Node*> merged;
+    Kids merged;
     merged.reserve(f.kids.size() + f.pieces.size());
     size_t k = 0;
     size_t off = 0;
@@ -1240,7 +1278,7 @@ template <class C> bool CXmlBuilder<C>::MixedContent(Frame& f)
 }
 
 // A whole element, its subtree included, read without recursion.
-template <class C> bool CXmlBuilder<C>::Element(std::vector<Node*>& parentKids)
+template <class C> bool CXmlBuilder<C>::Element(Kids& parentKids)
 {
     const uint32_t base = m_depth;
     if (!StartTag(parentKids))
@@ -1315,8 +1353,7 @@ template <class C> bool CXmlBuilder<C>::Run()
             // Its own parameters were decoded before the encoding was known.
             if (sizeof(C) > 1 && m_cp != readWith)
             {
-                node->m_paramNames.RemoveAll();
-                node->m_paramValues.RemoveAll();
+                node->RemoveAllParams();
                 for (auto& [name, value] : params)
                 {
                     m_pname.swap(name);

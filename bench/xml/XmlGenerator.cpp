@@ -132,4 +132,84 @@ bool GenerateXml(const std::string& path, uint64_t bytes)
     return std::fclose(f) == 0 && ok;
 }
 
+const char* ShapeName(Shape shape)
+{
+    static const char* const kNames[kShapeCount] = {
+        "empty siblings", "short elements", "remarks",       "parameters",
+        "deep chains",    "long value",     "mixed content",
+    };
+    return shape >= 0 && shape < kShapeCount ? kNames[shape] : "?";
+}
+
+bool ShapeIsStrict(Shape shape)
+{
+    return shape != kShapeMixedContent;
+}
+
+bool GenerateShape(const std::string& path, Shape shape, uint64_t bytes, uint64_t& nodes)
+{
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f)
+        return false;
+    std::string out = "<?xml version=\"1.0\"?>\r\n<r";
+    nodes = 3; // the declaration, its version parameter and the root
+    out += shape == kShapeParameters ? "" : ">";
+    const char* tail = shape == kShapeParameters ? "/>\r\n" : "</r>\r\n";
+    uint64_t written = 0;
+    bool ok = true;
+    constexpr int kChainDepth = 900;
+    for (uint64_t i = 0; written + out.size() < bytes; ++i)
+    {
+        switch (shape)
+        {
+        case kShapeEmptySiblings:
+            out += "<a/>";
+            ++nodes;
+            break;
+        case kShapeShortElements:
+            out += "<a>x</a>";
+            ++nodes;
+            break;
+        case kShapeRemarks:
+            out += "<!---->";
+            ++nodes;
+            break;
+        case kShapeParameters:
+            out += " p" + std::to_string(i) + "=''";
+            ++nodes;
+            break;
+        case kShapeDeepChains:
+            for (int d = 0; d < kChainDepth; ++d)
+                out += "<a>";
+            for (int d = 0; d < kChainDepth; ++d)
+                out += "</a>";
+            nodes += kChainDepth;
+            break;
+        case kShapeLongValue:
+            out.append(1 << 16, 'x');
+            break;
+        case kShapeMixedContent:
+            out += "x<a/>";
+            nodes += 2;
+            break;
+        case kShapeCount:
+            break;
+        }
+        if (out.size() >= (1u << 20))
+        {
+            ok = ok && std::fwrite(out.data(), 1, out.size(), f) == out.size();
+            written += out.size();
+            out.clear();
+        }
+    }
+    if (shape == kShapeMixedContent)
+    {
+        out += 'x'; // the text after the last child is a node too
+        ++nodes;
+    }
+    out += tail;
+    ok = ok && std::fwrite(out.data(), 1, out.size(), f) == out.size();
+    return std::fclose(f) == 0 && ok;
+}
+
 } // namespace velmar_bench

@@ -17,7 +17,9 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace
@@ -33,19 +35,26 @@ struct Sample
     long maxRssKb = 0;  // peak resident memory of the child
 };
 
+// Walks with a stack as deep as the tree, not as wide: a wide tree must not
+// add its own width to the peak memory being measured.
 template <class C> uint64_t CountNodes(const nkDS::CXmlNodeT<C>* root)
 {
     uint64_t n = 0;
-    std::vector<const nkDS::CXmlNodeT<C>*> stack{root};
+    std::vector<std::pair<const nkDS::CXmlNodeT<C>*, uint32_t>> stack{{root, 0}};
     while (!stack.empty())
     {
-        const auto* node = stack.back();
-        stack.pop_back();
-        ++n;
-        for (uint32_t i = 0; i < node->GetChildCount(); ++i)
-            stack.push_back(node->GetChild(i));
+        auto& [node, next] = stack.back();
+        if (next == 0)
+            n += 1 + node->GetParamCount();
+        if (next < node->GetChildCount())
+        {
+            const auto* child = node->GetChild(next++);
+            stack.emplace_back(child, 0);
+        }
+        else
+            stack.pop_back();
     }
-    return n - 1; // not the document object itself
+    return n - 1; // not the document object itself; parameters count as nodes
 }
 
 uint64_t CountNodes(xmlNodePtr node)
@@ -215,106 +224,295 @@ bool RunChild(Task task, const std::string& path, Sample& out)
     return true;
 }
 
+std::string LoadAverage()
+{
+    double avg[3] = {};
+    if (getloadavg(avg, 3) != 3)
+        return "unknown";
+    char text[48];
+    std::snprintf(text, sizeof text, "%.2f %.2f %.2f", avg[0], avg[1], avg[2]);
+    return text;
+}
+
 double Median(std::vector<double> v)
 {
     std::sort(v.begin(), v.end());
     return v.empty() ? 0 : v[v.size() / 2];
 }
 
-bool Bench(uint64_t megabytes, int repeats)
+// Spread of a set of samples around its median, in percent of the median:
+// (largest - smallest) / median.
+double Spread(const std::vector<double>& v)
 {
-    const std::string path =
-        std::string(VELMAR_BENCH_XML_DIR) + "/bench-" + std::to_string(megabytes) + "mb.xml";
+    const double m = Median(v);
+    if (v.empty() || m <= 0)
+        return 0;
+    const auto [lo, hi] = std::minmax_element(v.begin(), v.end());
+    return 100.0 * (*hi - *lo) / m;
+}
+
+// The budget table: every line a budget, its measured value and the verdict.
+struct Budget
+{
+    std::string what;
+    double measured;
+    double limit;
+    bool atLeast; // measured >= limit passes; else measured <= limit
+    const char* unit;
+};
+std::vector<Budget> g_budgets;
+
+void AddBudget(std::string what, double measured, double limit, bool atLeast, const char* unit)
+{
+    g_budgets.push_back({std::move(what), measured, limit, atLeast, unit});
+}
+
+bool Passes(const Budget& b)
+{
+    return b.atLeast ? b.measured >= b.limit : b.measured <= b.limit;
+}
+
+void PrintBudgets()
+{
+    std::printf("\nbudgets (load average %s)\n", LoadAverage().c_str());
+    std::printf("%-56s %10s %12s  %s\n", "budget", "measured", "limit", "verdict");
+    int passed = 0;
+    for (const Budget& b : g_budgets)
+    {
+        char limit[32];
+        std::snprintf(limit, sizeof limit, "%s %.2f", b.atLeast ? ">=" : "<=", b.limit);
+        std::printf("%-56s %10.2f %12s  %s %s\n", b.what.c_str(), b.measured, limit,
+                    Passes(b) ? "PASS" : "FAIL", b.unit);
+        passed += Passes(b) ? 1 : 0;
+    }
+    std::printf("%d of %zu budgets pass\n", passed, g_budgets.size());
+    std::fflush(stdout);
+}
+
+// Runs `repeats` rounds of every task in `tasks` on `path`, the tasks
+// interleaved within a round so that a change of the machine's load touches
+// them all alike. Peak memory is counted above the baseline child's.
+bool Measure(const std::string& path, const std::vector<Task>& tasks, int repeats,
+             std::vector<std::vector<Sample>>& out)
+{
+    Sample base;
+    if (!RunChild(kBaseline, path, base))
+        return false;
+    out.assign(kTaskCount, {});
+    for (int r = 0; r < repeats; ++r)
+        for (Task t : tasks)
+        {
+            Sample s;
+            if (!RunChild(t, path, s))
+            {
+                std::fprintf(stderr, "%s failed on %s\n", kTaskNames[t], path.c_str());
+                return false;
+            }
+            s.maxRssKb -= base.maxRssKb;
+            out[t].push_back(s);
+        }
+    return true;
+}
+
+std::vector<double> Seconds(const std::vector<Sample>& v)
+{
+    std::vector<double> r;
+    for (const Sample& s : v)
+        r.push_back(s.seconds);
+    return r;
+}
+
+double PeakBytes(const std::vector<Sample>& v)
+{
+    std::vector<double> r;
+    for (const Sample& s : v)
+        r.push_back(static_cast<double>(s.maxRssKb) * 1024);
+    return Median(r);
+}
+
+bool Bench(uint64_t megabytes, int repeats, bool quick)
+{
+    const std::string path = std::string(VELMAR_BENCH_XML_DIR) + "/bench-" +
+                             (quick ? std::string("quick-") : std::string()) +
+                             std::to_string(megabytes) + "mb.xml";
     struct stat st
     {
     };
     if (stat(path.c_str(), &st) != 0)
     {
         std::printf("generating %s\n", path.c_str());
-        if (!velmar_bench::GenerateXml(path, megabytes << 20) || stat(path.c_str(), &st) != 0)
+        if (!velmar_bench::GenerateXml(path, quick ? megabytes << 10 : megabytes << 20) ||
+            stat(path.c_str(), &st) != 0)
         {
             std::fprintf(stderr, "cannot write %s\n", path.c_str());
             return false;
         }
     }
     const double mb = static_cast<double>(st.st_size) / (1 << 20);
-    Sample base;
-    if (!RunChild(kBaseline, path, base))
+    std::vector<std::vector<Sample>> runs;
+    std::vector<Task> tasks;
+    for (int t = kEngineNarrow; t <= kSaveWide; ++t)
+        tasks.push_back(static_cast<Task>(t));
+    if (!Measure(path, tasks, repeats, runs))
         return false;
 
-    std::printf("\n%s: %.1f MB, median of %d run(s)\n", path.c_str(), mb, repeats);
-    std::printf("%-18s %9s %14s %12s %12s\n", "", "MB/s", "peak RSS/MB", "nodes", "bytes/node");
+    std::printf("\n%s: %.1f MB, median of %d run(s), load average %s\n", path.c_str(), mb, repeats,
+                LoadAverage().c_str());
+    std::printf("%-18s %9s %8s %14s %12s %12s\n", "", "MB/s", "spread%", "peak RSS/MB", "nodes",
+                "bytes/node");
     double speed[kTaskCount] = {}, rssPerMb[kTaskCount] = {};
-    for (int t = kEngineNarrow; t <= kSaveWide; ++t)
+    for (Task t : tasks)
     {
-        std::vector<double> secs, rss;
-        Sample last;
-        for (int r = 0; r < repeats; ++r)
-        {
-            if (!RunChild(static_cast<Task>(t), path, last))
-            {
-                std::fprintf(stderr, "%s failed on %s\n", kTaskNames[t], path.c_str());
-                return false;
-            }
-            secs.push_back(last.seconds);
-            rss.push_back(static_cast<double>(last.maxRssKb - base.maxRssKb) * 1024);
-        }
-        const double sec = Median(secs), mem = Median(rss);
+        const std::vector<double> secs = Seconds(runs[t]);
+        const double sec = Median(secs), mem = PeakBytes(runs[t]);
+        const Sample& last = runs[t].back();
         const double outMb = t == kSaveWide ? static_cast<double>(last.bytes) / (1 << 20) : mb;
-        speed[t] = outMb / sec;
+        speed[t] = sec > 0 ? outMb / sec : 0;
         rssPerMb[t] = mem / (mb * (1 << 20));
         if (t == kSaveWide)
-            std::printf("%-18s %9.1f\n", kTaskNames[t], speed[t]);
+            std::printf("%-18s %9.1f %8.0f\n", kTaskNames[t], speed[t], Spread(secs));
         else
-            std::printf("%-18s %9.1f %14.2f %12llu %12.1f\n", kTaskNames[t], speed[t], rssPerMb[t],
-                        static_cast<unsigned long long>(last.nodes),
-                        last.nodes ? mem / last.nodes : 0.0);
+            std::printf("%-18s %9.1f %8.0f %14.2f %12llu %12.1f\n", kTaskNames[t], speed[t],
+                        Spread(secs), rssPerMb[t], static_cast<unsigned long long>(last.nodes),
+                        last.nodes ? mem / static_cast<double>(last.nodes) : 0.0);
     }
+    // Every reading of the same file makes the same tree.
+    const uint64_t nodes = runs[kEngineNarrow].back().nodes;
+    for (Task t : {kEngineWide, kXml10Narrow, kXml10Wide})
+        if (runs[t].back().nodes != nodes)
+        {
+            std::fprintf(stderr, "%s made %llu nodes, engine narrow %llu\n", kTaskNames[t],
+                         static_cast<unsigned long long>(runs[t].back().nodes),
+                         static_cast<unsigned long long>(nodes));
+            return false;
+        }
     std::printf(
         "ratios   speed vs libxml2  speed vs pugixml  memory vs libxml2  memory vs pugixml\n");
-    for (int t : {kEngineNarrow, kEngineWide})
-        std::printf("%-8s %16.2f %17.2f %18.2f %18.2f\n", t == kEngineNarrow ? "narrow" : "wide",
+    for (Task t : {kEngineNarrow, kEngineWide, kXml10Narrow, kXml10Wide})
+        std::printf("%-14s %10.2f %17.2f %18.2f %18.2f\n", kTaskNames[t],
                     speed[t] / speed[kLibxml2], speed[t] / speed[kPugixml],
                     rssPerMb[t] / rssPerMb[kLibxml2], rssPerMb[t] / rssPerMb[kPugixml]);
-    // XML 1.0 mode against the own dialect, on the same file.
-    for (int t : {kXml10Narrow, kXml10Wide})
-    {
-        const int own = t == kXml10Narrow ? kEngineNarrow : kEngineWide;
-        const double fast = speed[t] / speed[own], big = rssPerMb[t] / rssPerMb[own];
-        std::printf("%-16s speed %.2f x, memory %.2f x the own dialect (within 10%%: %s)\n",
-                    kTaskNames[t], fast, big, fast >= 0.9 && big <= 1.1 ? "met" : "NOT met");
-    }
-    std::printf("budgets  wide >= %s x libxml2: %s; narrow >= 2 x libxml2: %s; wide memory <= 20 "
-                "bytes/byte: %s; save >= 150 MB/s: %s\n",
-                megabytes >= 100 ? "1" : "1.5",
-                speed[kEngineWide] >= (megabytes >= 100 ? 1.0 : 1.5) * speed[kLibxml2] ? "met"
-                                                                                       : "NOT met",
-                speed[kEngineNarrow] >= 2 * speed[kLibxml2] ? "met" : "NOT met",
-                rssPerMb[kEngineWide] <= 20 ? "met" : "NOT met",
-                speed[kSaveWide] >= 150 ? "met" : "NOT met");
     std::fflush(stdout);
+
+    const std::string at = " (" + std::to_string(megabytes) + (quick ? " KB)" : " MB)");
+    for (Task t : {kEngineWide, kXml10Wide})
+    {
+        const std::string who = t == kEngineWide ? "wide" : "XML 1.0 wide";
+        AddBudget(who + " load speed vs libxml2" + at, speed[t] / speed[kLibxml2], 3.0, true, "x");
+        AddBudget(who + " load speed vs pugixml" + at, speed[t] / speed[kPugixml], 0.6, true, "x");
+        AddBudget(who + " load peak memory" + at, rssPerMb[t], 5.0, false, "bytes/byte");
+    }
+    for (Task t : {kEngineNarrow, kXml10Narrow})
+        AddBudget(std::string(t == kEngineNarrow ? "narrow" : "XML 1.0 narrow") +
+                      " load speed vs pugixml" + at,
+                  speed[t] / speed[kPugixml], 0.8, true, "x");
+    AddBudget("wide save speed" + at, speed[kSaveWide], 300, true, "MB/s");
+    return true;
+}
+
+// The shapes that cost the most memory per input byte, in both widths and
+// both modes: peak memory per input byte, and the time at four times the
+// size against four times the time at the size (1 for linear cost, 4 for
+// quadratic). Each load must make exactly the nodes the shape holds.
+bool Shapes(uint64_t bytes, int repeats)
+{
+    std::printf("\nshapes: %llu and %llu bytes, median of %d run(s), load average %s\n",
+                static_cast<unsigned long long>(bytes), static_cast<unsigned long long>(4 * bytes),
+                repeats, LoadAverage().c_str());
+    std::printf("%-16s %-16s %12s %12s %10s\n", "shape", "reader", "bytes/byte", "bytes/node",
+                "time x4/4");
+    for (int sh = 0; sh < velmar_bench::kShapeCount; ++sh)
+    {
+        const auto shape = static_cast<velmar_bench::Shape>(sh);
+        std::string paths[2];
+        uint64_t nodes[2] = {};
+        double size[2] = {};
+        for (int k = 0; k < 2; ++k)
+        {
+            paths[k] = std::string(VELMAR_BENCH_XML_DIR) + "/shape-" + std::to_string(sh) + "-" +
+                       std::to_string(bytes << (2 * k)) + ".xml";
+            struct stat st
+            {
+            };
+            if (!velmar_bench::GenerateShape(paths[k], shape, bytes << (2 * k), nodes[k]) ||
+                stat(paths[k].c_str(), &st) != 0)
+            {
+                std::fprintf(stderr, "cannot write %s\n", paths[k].c_str());
+                return false;
+            }
+            size[k] = static_cast<double>(st.st_size);
+        }
+        std::vector<Task> tasks{kXml10Narrow, kXml10Wide};
+        if (velmar_bench::ShapeIsStrict(shape))
+            tasks.insert(tasks.begin(), {kEngineNarrow, kEngineWide});
+        std::vector<std::vector<Sample>> runs[2];
+        for (int k = 0; k < 2; ++k)
+            if (!Measure(paths[k], tasks, repeats, runs[k]))
+                return false;
+        double worstMem = 0, worstTime = 0;
+        for (Task t : tasks)
+        {
+            for (int k = 0; k < 2; ++k)
+                if (runs[k][t].back().nodes != nodes[k])
+                {
+                    std::fprintf(stderr, "%s: %s made %llu nodes of %llu\n",
+                                 velmar_bench::ShapeName(shape), kTaskNames[t],
+                                 static_cast<unsigned long long>(runs[k][t].back().nodes),
+                                 static_cast<unsigned long long>(nodes[k]));
+                    return false;
+                }
+            const double mem = PeakBytes(runs[1][t]);
+            const double perByte = mem / size[1];
+            const double t0 = Median(Seconds(runs[0][t])), t1 = Median(Seconds(runs[1][t]));
+            const double growth = t0 > 0 ? t1 / (t0 * size[1] / size[0]) : 0;
+            std::printf("%-16s %-16s %12.1f %12.1f %10.2f\n", velmar_bench::ShapeName(shape),
+                        kTaskNames[t], perByte, mem / static_cast<double>(nodes[1]), growth);
+            worstMem = std::max(worstMem, perByte);
+            worstTime = std::max(worstTime, growth);
+        }
+        std::fflush(stdout);
+        AddBudget(std::string(velmar_bench::ShapeName(shape)) + ": peak memory, worst reader",
+                  worstMem, 30, false, "bytes/byte");
+        AddBudget(std::string(velmar_bench::ShapeName(shape)) + ": time at 4x size / 4x time",
+                  worstTime, 2.0, false, "(1 linear, 4 quadratic)");
+        for (const std::string& p : paths)
+            unlink(p.c_str());
+    }
     return true;
 }
 
 } // namespace
 
-// Arguments: sizes in MB (default 10 and 100); VELMAR_BENCH_REPEATS sets the
-// runs per measurement (default 3 below 100 MB, 1 from 100 MB).
+// Arguments: sizes in MB (default 10 and 100), or --quick for a short
+// correctness run of every case (small files, one run each, the budgets
+// printed but not judged by the exit status); --shapes runs only the shapes. VELMAR_BENCH_REPEATS
+// sets the runs per measurement (default 5).
 int main(int argc, char** argv)
 {
+    bool quick = false, shapesOnly = false;
     std::vector<uint64_t> sizes;
     for (int i = 1; i < argc; ++i)
-        sizes.push_back(std::strtoull(argv[i], nullptr, 10));
+    {
+        if (std::strcmp(argv[i], "--quick") == 0)
+            quick = true;
+        else if (std::strcmp(argv[i], "--shapes") == 0)
+            shapesOnly = true;
+        else
+            sizes.push_back(std::strtoull(argv[i], nullptr, 10));
+    }
     if (sizes.empty())
-        sizes = {10, 100};
+        sizes = quick ? std::vector<uint64_t>{512} : std::vector<uint64_t>{10, 100};
     const char* rep = std::getenv("VELMAR_BENCH_REPEATS");
+    const int repeats = quick ? 1 : rep ? std::max(1, std::atoi(rep)) : 5;
     for (uint64_t mb : sizes)
     {
-        if (mb == 0)
+        if (mb == 0 || shapesOnly)
             continue;
-        const int repeats = rep ? std::max(1, std::atoi(rep)) : (mb >= 100 ? 1 : 3);
-        if (!Bench(mb, repeats))
+        if (!Bench(mb, repeats, quick))
             return 1;
     }
+    if (!Shapes(quick ? 64 << 10 : 4 << 20, quick ? 1 : std::min(repeats, 3)))
+        return 1;
+    PrintBudgets();
     return 0;
 }

@@ -258,10 +258,42 @@ TYPED_TEST(XmlNodeTest, parameters_added_one_by_one_grow_their_lists_geometrical
     {
         n.AddParam(LIT("p"), LIT("v"));
         const uint32_t was =
-            std::exchange(room, n.m_paramNames.GetCapacity() + n.m_paramValues.GetCapacity());
+            std::exchange(room, n.ParamNames().GetCapacity() + n.ParamValues().GetCapacity());
         grown += room != was;
     }
     EXPECT_LT(grown, 20u);
+}
+
+TYPED_TEST(XmlNodeTest, parameter_room_is_made_on_first_use_and_given_back)
+{
+    using Node = CXmlNodeT<TypeParam>;
+    const long before = g_liveBlocks.load();
+    Node* n = new Node;
+    const Node& view = *n;
+    EXPECT_EQ(view.ParamNames().GetCount() + view.ParamValues().GetCount(), 0u);
+    EXPECT_STREQ(view.GetParamName(0), LIT(""));
+    EXPECT_EQ(view.GetParamByName(LIT("a")), nullptr);
+    EXPECT_FALSE(n->SetParam(LIT("a"), LIT("1")));
+    EXPECT_FALSE(n->RemoveParam(0));
+    EXPECT_EQ(g_liveBlocks.load(), before + 1); // reading made no room
+
+    // The lists written directly and the node's own operations see one pair.
+    ASSERT_TRUE(n->AddParam(LIT("a"), LIT("1")));
+    n->ParamNames().Add(nkMem::CStringT<TypeParam>(LIT("b")));
+    n->ParamValues().Add(nkMem::CStringT<TypeParam>(LIT("2")));
+    EXPECT_EQ(view.GetParamCount(), 2u);
+    EXPECT_STREQ(view.GetParamByName(LIT("b")), LIT("2"));
+    n->RemoveAllParams();
+    EXPECT_EQ(view.GetParamCount(), 0u);
+    ASSERT_TRUE(n->AddParam(LIT("c"), LIT("3")));
+    EXPECT_STREQ(view.GetParamValue(0), LIT("3"));
+
+    // A kind wider than the node keeps is no kind at all, not a truncated one.
+    n->SetKind(0x10000u | xnkData);
+    EXPECT_EQ(n->GetKind(), 0u);
+    EXPECT_FALSE(n->IsValid());
+    DestroyXmlNode(n);
+    EXPECT_EQ(g_liveBlocks.load(), before); // the parameters went with the node
 }
 
 TYPED_TEST(XmlNodeTest, validity_depends_on_the_kind)

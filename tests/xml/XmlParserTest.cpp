@@ -170,6 +170,50 @@ TEST(XmlParser, a_million_siblings_and_a_long_value_load_in_linear_time)
     EXPECT_LT(secs, limit); // quadratic growth would take hours
 }
 
+// Long runs of children are handed to their parent whole, short ones
+// copied: either way each parent gets exactly its own children, in order,
+// in both modes, mixed content included.
+TEST(XmlParser, long_and_short_child_runs_each_reach_their_own_parent)
+{
+    std::string many, mixed;
+    for (int i = 0; i < 100; ++i)
+    {
+        many += "<i n='" + std::to_string(i) + "'/>";
+        mixed += "t" + std::to_string(i) + "<i/>";
+    }
+    for (uint8_t flags : {kXmlParseStrict, kXmlParseXml10})
+    {
+        const bool x10 = flags == kXmlParseXml10;
+        CXmlFileA doc(1.0f, nullptr, flags);
+        const std::string body = "<r><a>" + many + "</a><b><c/></b><a>" + many + "</a>" +
+                                 (x10 ? "<m>" + mixed + "</m>" : "") + "</r>";
+        ASSERT_TRUE(Load(doc, Doc(body))) << int(flags);
+        const CXmlNodeA* r = Top(doc, 1);
+        ASSERT_EQ(r->GetChildCount(), x10 ? 4u : 3u);
+        for (uint32_t k : {0u, 2u})
+        {
+            const CXmlNodeA* a = r->GetChild(k);
+            ASSERT_EQ(a->GetChildCount(), 100u);
+            for (uint32_t i = 0; i < 100; ++i)
+            {
+                EXPECT_EQ(a->GetChild(i)->GetParent(), a);
+                EXPECT_STREQ(a->GetChild(i)->GetParamValue(0), std::to_string(i).c_str());
+            }
+        }
+        EXPECT_EQ(r->GetChild(1)->GetChildCount(), 1u);
+        if (!x10)
+            continue;
+        const CXmlNodeA* m = r->GetChild(3);
+        ASSERT_EQ(m->GetChildCount(), 200u);
+        for (uint32_t i = 0; i < 200; i += 2)
+        {
+            EXPECT_EQ(m->GetChild(i)->GetKind(), static_cast<uint32_t>(xnkText));
+            EXPECT_STREQ(m->GetChild(i)->GetValue(), ("t" + std::to_string(i / 2)).c_str());
+            EXPECT_EQ(m->GetChild(i + 1)->GetParent(), m);
+        }
+    }
+}
+
 template <class C> class XmlParserTest : public ::testing::Test
 {
 };

@@ -30,8 +30,9 @@ public:
 
     CXmlNodeT();
     // Not virtual: a node is always deleted through its own type. Releases the
-    // node's own strings and lists only; Clear the node first if it has children.
-    ~CXmlNodeT() = default;
+    // node's own strings and parameters only; Clear the node first if it has
+    // children.
+    ~CXmlNodeT() { delete m_pParams; }
 
     CXmlNodeT(const CXmlNodeT&) = delete;
     CXmlNodeT& operator=(const CXmlNodeT&) = delete;
@@ -60,7 +61,8 @@ public:
     // Stores `value` unchecked (null stores an empty value); always true.
     bool SetValue(const C* value);
     uint32_t GetKind() const { return m_nKind; }
-    void SetKind(uint32_t kind) { m_nKind = kind; }
+    // A value beyond 16 bits is no kind: it is stored as 0, which none has.
+    void SetKind(uint32_t kind) { m_nKind = static_cast<uint16_t>(kind <= 0xFFFF ? kind : 0); }
     bool IsCData() const { return m_bCData; }
     void SetCData(bool cdata) { m_bCData = cdata; }
     // Whether the node belongs to an XML 1.0 mode document: its names then
@@ -71,7 +73,7 @@ public:
     // --- parameters ----------------------------------------------------------
     // Appends a parameter; refused for a bad name or a bad value (null value: empty).
     bool AddParam(const C* name, const C* value);
-    uint32_t GetParamCount() const { return m_paramNames.GetCount(); }
+    uint32_t GetParamCount() const { return m_pParams ? m_pParams->names.GetCount() : 0; }
     // Characters of parameter `index`; empty when out of range.
     const C* GetParamName(uint32_t index) const;
     const C* GetParamValue(uint32_t index) const;
@@ -83,19 +85,39 @@ public:
     bool SetParam(const C* name, const C* value);
     // Removes parameter `index` from both lists; false when out of range.
     bool RemoveParam(uint32_t index);
+    // Removes every parameter and the room they took.
+    void RemoveAllParams();
+    // The parameter names and values, entry i of one belonging to entry i of
+    // the other; whoever changes one list keeps the other the same length.
+    // Most nodes have no parameters and no room for them: the writable lists
+    // are made on first use (std::bad_alloc when no memory is left), the
+    // read-only ones of such a node are empty.
+    nkMem::CStrTList<C>& ParamNames() { return Params().names; }
+    nkMem::CStrTList<C>& ParamValues() { return Params().values; }
+    const nkMem::CStrTList<C>& ParamNames() const { return ParamsOrNone().names; }
+    const nkMem::CStrTList<C>& ParamValues() const { return ParamsOrNone().values; }
 
     bool m_bCData = false;
     bool m_bXml10 = false;
-    uint32_t m_nKind = xnkData;
-    nkMem::CStrTList<C> m_paramNames;
-    nkMem::CStrTList<C> m_paramValues; // entry i belongs to name i
+    // Kinds fit 16 bits; the node keeps its size down (millions are made).
+    uint16_t m_nKind = xnkData;
     String m_strName;
     String m_strValue;
 
 private:
+    struct ParamLists
+    {
+        nkMem::CStrTList<C> names;
+        nkMem::CStrTList<C> values;
+    };
+
+    ParamLists& Params();
+    const ParamLists& ParamsOrNone() const;
+
     template <class T> friend void DestroyXmlNode(CXmlNodeT<T>* node);
 
     static const C* Chars(const String& s);
+    ParamLists* m_pParams = nullptr; // null while the node has none
     static void DeleteNode(CXmlNodeT* node);
     bool IsAncestorOrSelf(const CXmlNodeT* node) const;
 };
