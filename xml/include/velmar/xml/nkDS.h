@@ -10,3 +10,5 @@
 #include "velmar/xml/XmlWriter.h"
 #include "velmar/xml/XmlEncoding.h"
 #include "velmar/xml/XmlFile.h"
+// XPath 1.0 queries over the nodes.
+#include "velmar/xml/XPath.h"
