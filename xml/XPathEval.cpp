@@ -584,22 +584,27 @@ bool Evaluator::Predicates(int32_t first, NodeSet& set)
     return true;
 }
 
-// Depth of a node below the document node, attributes one below their element.
-size_t DepthOf(XPathNode n)
-{
-    size_t depth = n.slot != 0 ? 1 : 0;
-    for (const Node* p = n.node->GetParent(); p != nullptr; p = p->GetParent())
-        ++depth;
-    return depth;
-}
-
+// Whether all nodes of `set` lie at one depth, so that none is inside
+// another. Gives up (false) past a walk proportional to the set's size, so
+// that deep trees cost no more than sorting would.
 bool SameDepth(const NodeSet& set)
 {
     if (set.size() < 2)
         return true;
-    const size_t depth = DepthOf(set.front());
+    size_t budget = 8 * set.size() + 1024;
+    auto depthOf = [&budget](XPathNode n, size_t& depth)
+    {
+        depth = n.slot != 0 ? 1 : 0;
+        for (const Node* p = n.node->GetParent(); p != nullptr; p = p->GetParent(), ++depth)
+            if (budget-- == 0)
+                return false;
+        return true;
+    };
+    size_t first = 0, depth = 0;
+    if (!depthOf(set.front(), first))
+        return false;
     for (const XPathNode& n : set)
-        if (DepthOf(n) != depth)
+        if (!depthOf(n, depth) || depth != first)
             return false;
     return true;
 }
