@@ -8,7 +8,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <cwchar>
+#include <cwctype>
 #include <limits>
 #include <unordered_map>
 #include <unordered_set>
