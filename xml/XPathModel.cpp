@@ -72,6 +72,15 @@ void AppendDescendantText(const Node* top, std::wstring& out)
     }
 }
 
+// The prefix and URI of a namespace node.
+std::pair<std::wstring, std::wstring> NamespaceNode(XPathNode n)
+{
+    Bindings ns;
+    NamespacesInScope(n.node, ns);
+    const uint32_t k = n.slot - kXPathNamespaceSlot;
+    return k < ns.size() ? ns[k] : std::pair<std::wstring, std::wstring>();
+}
+
 void AppendIndex(std::wstring& out, uint32_t index)
 {
     if (index > 0)
@@ -220,12 +229,7 @@ std::wstring XPathStringValue(XPathNode n)
     case XPathNodeType::Attribute:
         return n.node->GetParamValue(n.slot - 1);
     case XPathNodeType::Namespace:
-    {
-        Bindings ns;
-        NamespacesInScope(n.node, ns);
-        const uint32_t k = n.slot - kXPathNamespaceSlot;
-        return k < ns.size() ? ns[k].second : std::wstring();
-    }
+        return NamespaceNode(n).second;
     case XPathNodeType::ProcessingInstruction:
         return InstructionText(n.node);
     default:
@@ -245,12 +249,7 @@ std::wstring XPathName(XPathNode n)
     case XPathNodeType::Attribute:
         return n.node->GetParamName(n.slot - 1);
     case XPathNodeType::Namespace:
-    {
-        Bindings ns;
-        NamespacesInScope(n.node, ns);
-        const uint32_t k = n.slot - kXPathNamespaceSlot;
-        return k < ns.size() ? ns[k].first : std::wstring();
-    }
+        return NamespaceNode(n).first;
     default:
         return {};
     }
