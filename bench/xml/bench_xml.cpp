@@ -314,6 +314,15 @@ int main(int argc, char** argv)
         if (mb == 0)
             continue;
         const int repeats = rep ? std::max(1, std::atoi(rep)) : (mb >= 100 ? 1 : 3);
+        // VELMAR_BENCH_XPATH_ONLY: only the queries, on a file made before.
+        if (std::getenv("VELMAR_BENCH_XPATH_ONLY") != nullptr)
+        {
+            if (!velmar_bench::BenchXPath(std::string(VELMAR_BENCH_XML_DIR) + "/bench-" +
+                                              std::to_string(mb) + "mb.xml",
+                                          repeats))
+                return 1;
+            continue;
+        }
         if (!Bench(mb, repeats))
             return 1;
     }
