@@ -48,7 +48,9 @@ void CChildFrame::OnXmlFindPrev()
 bool CChildFrame::CompileFind(CNodeTextMatcher& matcher, bool bValuesOnly)
 {
     CFindBar* pBar = FindBarOf();
-    if (!pBar)
+    CXMLTreeView* pTree = GetTreeView();
+    CVelmarDoc* pDoc = pTree ? pTree->GetDocument() : nullptr;
+    if (!pBar || !pDoc)
         return false;
     NodeFindOptions options = pBar->GetOptions();
     if (options.what.IsEmpty())
@@ -57,13 +59,19 @@ bool CChildFrame::CompileFind(CNodeTextMatcher& matcher, bool bValuesOnly)
         pBar->Open(false);
         return false;
     }
+    if (bValuesOnly && options.xpath)
+    {
+        MessageBox(AfxTranslate(L"Replacing needs a text to find, not an XPath expression."),
+                   nullptr, MB_OK | MB_ICONINFORMATION);
+        return false;
+    }
     if (bValuesOnly)
     {
         options.inNames = false;
         options.inValues = true;
     }
     CString error;
-    if (!matcher.Compile(options, error))
+    if (!matcher.Compile(options, error, &pDoc->GetXmlFile()))
     {
         MessageBox(error, nullptr, MB_OK | MB_ICONWARNING);
         return false;
@@ -121,11 +129,19 @@ BOOL CChildFrame::FindText(bool bForward, bool bValuesOnly)
     }
     m_lastHit = hit;
     pTree->SelectText(hit);
-    if (result == NodeFindResult::wrapped && pTop)
-        pTop->SetMessageText(bForward ? AfxTranslate(L"Passed the end of the document: found "
-                                                     L"from the start.")
-                                      : AfxTranslate(L"Passed the start of the document: found "
-                                                     L"from the end."));
+    CString status;
+    if (result == NodeFindResult::wrapped)
+        status = bForward ? AfxTranslate(L"Passed the end of the document: found from the start.")
+                          : AfxTranslate(L"Passed the start of the document: found from the end.");
+    if (matcher.Options().xpath)
+    {
+        if (!status.IsEmpty())
+            status += L" ";
+        status += WithNumber(L"%1 matches of the XPath expression.",
+                             static_cast<int>(matcher.XPathMatchCount()));
+    }
+    if (pTop && !status.IsEmpty())
+        pTop->SetMessageText(status);
     return TRUE;
 }
 

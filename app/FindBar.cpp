@@ -78,6 +78,7 @@ NodeFindOptions CFindBar::GetOptions() const
     options.regex = IsChecked(*this, IDC_FIND_REGEX);
     options.inNames = IsChecked(*this, IDC_FIND_IN_NAMES);
     options.inValues = IsChecked(*this, IDC_FIND_IN_VALUES);
+    options.xpath = IsChecked(*this, IDC_FIND_XPATH);
     return options;
 }
 
@@ -89,6 +90,7 @@ void CFindBar::SetOptions(const NodeFindOptions& options)
     Check(*this, IDC_FIND_REGEX, options.regex);
     Check(*this, IDC_FIND_IN_NAMES, options.inNames);
     Check(*this, IDC_FIND_IN_VALUES, options.inValues);
+    Check(*this, IDC_FIND_XPATH, options.xpath);
 }
 
 CString CFindBar::GetReplaceText() const

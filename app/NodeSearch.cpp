@@ -4,6 +4,7 @@
 #include <cwchar>
 #include <cwctype>
 #include <string_view>
+#include <string>
 #include <vector>
 
 namespace
@@ -223,14 +224,64 @@ const wchar_t* NodeTextRef::Text() const
     return slot % 2 ? node->GetParamName(Param()) : node->GetParamValue(Param());
 }
 
-BOOL CNodeTextMatcher::Compile(const NodeFindOptions& options, CString& error)
+namespace
+{
+
+// The text of the tree that stands for a node XPath selected; false for the
+// document node and namespaces, which have none.
+bool TextOfXPathNode(const nkDS::XPathNode& n, NodeTextRef& ref)
+{
+    auto* node = const_cast<nkDS::CXmlNodeW*>(n.node);
+    switch (nkDS::XPathTypeOf(n))
+    {
+    case nkDS::XPathNodeType::Element:
+    case nkDS::XPathNodeType::ProcessingInstruction:
+        ref = {node, 0};
+        return true;
+    case nkDS::XPathNodeType::Attribute:
+        ref = {node, 2 * (n.slot - 1) + 1};
+        return true;
+    case nkDS::XPathNodeType::Text:
+    case nkDS::XPathNodeType::Comment:
+        ref = {node, NodeTextRef::ValueSlot(*node)};
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+BOOL CNodeTextMatcher::Compile(const NodeFindOptions& options, CString& error,
+                               nkDS::CXmlNodeW* root)
 {
     m_options = options;
     m_folded.clear();
+    m_xpathHits.clear();
     if (options.what.IsEmpty())
     {
         error = AfxTranslate(L"Type what to find.");
         return FALSE;
+    }
+    if (options.xpath)
+    {
+        nkDS::CXPathExpr expr;
+        nkDS::XPathError why;
+        nkDS::XPathValue value;
+        if (!root || !expr.Compile(options.what, why) || !expr.Evaluate({root, 0}, {}, value, why))
+        {
+            CString column;
+            column.Format(L"%u", why.column);
+            error = AfxTranslate(L"The XPath expression is not valid at column %1: %2");
+            error.Replace(L"%1", column);
+            // The reason is ASCII.
+            error.Replace(L"%2", std::wstring(why.reason.begin(), why.reason.end()).c_str());
+            return FALSE;
+        }
+        for (const nkDS::XPathNode& n : value.nodes)
+            if (NodeTextRef ref; TextOfXPathNode(n, ref))
+                m_xpathHits.emplace(ref.node, ref.slot);
+        return TRUE;
     }
     if (options.regex)
         return m_regex.Compile(options.what, options.matchCase, options.wholeWord, &error);
@@ -243,6 +294,8 @@ BOOL CNodeTextMatcher::Compile(const NodeFindOptions& options, CString& error)
 
 bool CNodeTextMatcher::Matches(const NodeTextRef& ref) const
 {
+    if (m_options.xpath)
+        return m_xpathHits.count({ref.node, ref.slot}) != 0;
     if (!(ref.IsName() ? m_options.inNames : m_options.inValues))
         return false;
     const wchar_t* text = ref.Text();

@@ -71,8 +71,8 @@ LoadResult LoadDocument(const std::string& path, nkDS::CXmlFileW& doc, LoadRepor
     return LoadResult::Refused;
 }
 
-// Loads `path` for a command that needs the document; the exit status when
-// it did not load (the reason already printed), or -1.
+} // namespace
+
 int LoadOrReport(const std::string& path, nkDS::CXmlFileW& doc)
 {
     LoadReport report;
@@ -87,6 +87,14 @@ int LoadOrReport(const std::string& path, nkDS::CXmlFileW& doc)
     }
     return ReportError(report.text);
 }
+
+std::unique_ptr<nkDS::CXmlFileW> NewDocument()
+{
+    return std::make_unique<CDocument>();
+}
+
+namespace
+{
 
 uint64_t CountNodes(const nkDS::CXmlNodeW& root)
 {

@@ -1,7 +1,10 @@
 #pragma once
 // The tool's commands over the XML engine; each returns the exit status.
 
+#include "velmar/xml/nkDS.h"
+
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -25,5 +28,22 @@ int RunExport(const std::string& file, const std::string& locator, const std::st
 int RunGet(const std::string& file, const std::string& locator);
 // Prints the tree as one line of JSON.
 int RunDump(const std::string& file);
+
+struct XPathOptions
+{
+    bool count = false;                  // only the number of nodes
+    bool json = false;                   // one JSON object instead of lines
+    std::vector<std::string> namespaces; // "prefix=uri" each
+};
+// Prints what `expression` selects in the document: a line per node (its
+// locator path, a tab and its string value) or the number, string or
+// boolean. Status 1 when it selects no node, 2 for a bad expression.
+int RunXPath(const std::string& file, const std::string& expression, const XPathOptions& options);
+
+// A new empty document in the mode the command line chose.
+std::unique_ptr<nkDS::CXmlFileW> NewDocument();
+// Loads `path` for a command that needs the document; the exit status when
+// it did not load (the reason already printed), or -1.
+int LoadOrReport(const std::string& path, nkDS::CXmlFileW& doc);
 
 } // namespace vxml

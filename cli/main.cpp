@@ -27,13 +27,19 @@ const char kUsage[] =
     "  velmar-xml export FILE LOCATOR [-o OUT]  write the headers and the node LOCATOR designates\n"
     "  velmar-xml get FILE LOCATOR              print the value of the node LOCATOR designates\n"
     "  velmar-xml dump FILE                     print the node tree as JSON on one line\n"
+    "  velmar-xml xpath FILE EXPR [--count] [--json] [--ns PREFIX=URI]...\n"
+    "                                           print what the XPath 1.0 expression selects: a "
+    "line\n"
+    "                                           per node (locator path, tab, value) or the "
+    "value\n"
     "  velmar-xml --help                        show this help\n"
     "  velmar-xml --version                     show the program's version\n"
     "Files are read as XML 1.0 with namespaces; --strict reads only the editor's own dialect\n"
     "and writes it as the editor did before.\n"
     "LOCATOR is a path of node names such as catalog/book?id=7/title or a/b=1 (the second b).\n"
     "Positions are byte offsets from 0, lines and columns (in characters) from 1.\n"
-    "Exit status: 0 done, 1 a document was refused or the locator found nothing, 2 other errors.\n";
+    "Exit status: 0 done, 1 a document was refused or the locator or expression found nothing,\n"
+    "2 other errors (a bad expression among them).\n";
 
 struct Arguments
 {
@@ -41,6 +47,8 @@ struct Arguments
     std::vector<std::string> operands;
     std::string out;
     bool hasOut = false;
+    vxml::XPathOptions xpath;
+    bool hasXPathOption = false;
 };
 
 // Splits the words after the command; false with a message on a bad option.
@@ -69,6 +77,21 @@ bool Split(int argc, char** argv, Arguments& args, std::string& error)
                 error = "-o needs a file name";
                 return false;
             }
+        }
+        else if (options && (std::strcmp(word, "--count") == 0 || std::strcmp(word, "--json") == 0))
+        {
+            (word[2] == 'c' ? args.xpath.count : args.xpath.json) = true;
+            args.hasXPathOption = true;
+        }
+        else if (options && std::strcmp(word, "--ns") == 0)
+        {
+            if (i + 1 == argc)
+            {
+                error = "--ns needs PREFIX=URI";
+                return false;
+            }
+            args.xpath.namespaces.emplace_back(argv[++i]);
+            args.hasXPathOption = true;
         }
         else if (options && std::strcmp(word, "--strict") == 0)
         {
@@ -128,6 +151,11 @@ int Run(int argc, char** argv)
     const std::string& c = args.command;
     if (args.hasOut && c != "format" && c != "export")
         return BadArguments(c + ": -o is not an option of this command");
+    if (args.hasXPathOption && c != "xpath")
+        return BadArguments(c + ": --count, --json and --ns are options of xpath");
+    if (c == "xpath")
+        return n == 2 ? vxml::RunXPath(args.operands[0], args.operands[1], args.xpath)
+                      : BadArguments("xpath: expected FILE EXPR");
     if (c == "check")
         return n >= 1 ? vxml::RunCheck(args.operands) : BadArguments("check: expected FILE...");
     if (c == "format")

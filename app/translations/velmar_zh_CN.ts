@@ -1026,6 +1026,22 @@ Values</source>
         <translation>找不到“%1”。</translation>
     </message>
     <message>
+        <source>&amp;XPath</source>
+        <translation>XPath(&amp;X)</translation>
+    </message>
+    <message>
+        <source>The XPath expression is not valid at column %1: %2</source>
+        <translation>XPath 表达式在第 %1 列无效：%2</translation>
+    </message>
+    <message>
+        <source>Replacing needs a text to find, not an XPath expression.</source>
+        <translation>替换需要要查找的文本，而不是 XPath 表达式。</translation>
+    </message>
+    <message>
+        <source>%1 matches of the XPath expression.</source>
+        <translation>XPath 表达式有 %1 个匹配项。</translation>
+    </message>
+    <message>
         <source>Passed the end of the document: found from the start.</source>
         <translation>已到达文档末尾：从开头找到。</translation>
     </message>

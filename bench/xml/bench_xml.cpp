@@ -1,6 +1,7 @@
 // Load and save benchmark of the XML engine against pugixml and libxml2.
 // Each measurement runs in a child process so that its peak resident memory
 // is its own; the parent only generates files and prints the table.
+#include "XPathBench.h"
 #include "XmlGenerator.h"
 #include "velmar/xml/nkDS.h"
 
@@ -407,7 +408,7 @@ bool Bench(uint64_t megabytes, int repeats, bool quick)
                       " load speed vs pugixml" + at,
                   speed[t] / speed[kPugixml], 0.8, true, "x");
     AddBudget("wide save speed" + at, speed[kSaveWide], 300, true, "MB/s");
-    return true;
+    return velmar_bench::BenchXPath(path, repeats);
 }
 
 // The shapes that cost the most memory per input byte, in both widths and
@@ -508,6 +509,15 @@ int main(int argc, char** argv)
     {
         if (mb == 0 || shapesOnly)
             continue;
+        // VELMAR_BENCH_XPATH_ONLY: only the queries, on a file made before.
+        if (std::getenv("VELMAR_BENCH_XPATH_ONLY") != nullptr)
+        {
+            if (!velmar_bench::BenchXPath(std::string(VELMAR_BENCH_XML_DIR) + "/bench-" +
+                                              std::to_string(mb) + "mb.xml",
+                                          repeats))
+                return 1;
+            continue;
+        }
         if (!Bench(mb, repeats, quick))
             return 1;
     }

@@ -45,7 +45,7 @@ std::string Matches(nkDS::CXmlNodeW& root, const NodeFindOptions& options, bool 
 {
     CNodeTextMatcher matcher;
     CString error;
-    if (!matcher.Compile(options, error))
+    if (!matcher.Compile(options, error, &root))
         return "error";
     std::string out;
     NodeTextRef at, first;
@@ -159,6 +159,59 @@ TEST(NodeSearch, f3_selects_the_next_match_from_the_selection_and_wraps_round)
     // Escape in the bar closes it.
     pBar->SendMessage(WM_COMMAND, IDCANCEL);
     EXPECT_FALSE(pBar->IsOpen());
+}
+
+TEST(NodeSearch, an_xpath_search_steps_through_the_texts_of_the_selected_nodes)
+{
+    EditorFixture f;
+    DocWindow w = f.OpenSample(kDoc);
+    ASSERT_TRUE(w.tree);
+    NodeFindOptions options;
+    options.xpath = true;
+    struct Case
+    {
+        const wchar_t* what;
+        const char* forwards;
+        const char* backwards;
+    } cases[] = {
+        {L"//comment() | //book/title | //@lang", "book.lang title.name title.name #r.text",
+         "#r.text title.name title.name book.lang"},
+        {L"//book[@id = 'b2']/title/text()", "title.text", "title.text"},
+        {L"//book[2]/following::*", "cat.name", "cat.name"},
+        {L"//nothing", "", ""},
+        {L"count(//book)", "", ""}, // a number selects no text
+        {L"//book[", "error", "error"},
+    };
+    for (const Case& c : cases)
+    {
+        options.what = c.what;
+        EXPECT_EQ(Matches(*w.root, options, true), c.forwards) << Narrow(c.what);
+        EXPECT_EQ(Matches(*w.root, options, false), c.backwards) << Narrow(c.what);
+    }
+
+    // F3 in the editor: the selection moves to the matches; a bad expression
+    // is explained with its column, and replacing is refused.
+    CFindBar* pBar = f.Main()->GetFindBar();
+    Send(f, ID_XML_FIND);
+    options.what = L"//title";
+    pBar->SetOptions(options);
+    EXPECT_TRUE(pBar->GetOptions().xpath);
+    Send(f, ID_XML_FIND_NEXT);
+    EXPECT_EQ(f.Main()->m_path, L"shelf/book/title/");
+    Send(f, ID_XML_FIND_NEXT);
+    EXPECT_EQ(f.Main()->m_path, L"shelf/book=1/title/");
+    Send(f, ID_XML_FIND_PREV);
+    EXPECT_EQ(f.Main()->m_path, L"shelf/book/title/");
+    EXPECT_TRUE(f.user.boxes.empty());
+    options.what = L"//book[";
+    pBar->SetOptions(options);
+    Send(f, ID_XML_FIND_NEXT);
+    ASSERT_EQ(f.user.boxes.size(), 1u);
+    EXPECT_EQ(f.user.LastText(), L"The XPath expression is not valid at column 8: expected a step");
+    Send(f, ID_XML_REPLACE_ALL);
+    ASSERT_EQ(f.user.boxes.size(), 2u);
+    EXPECT_EQ(f.user.LastText(), L"Replacing needs a text to find, not an XPath expression.");
+    EXPECT_EQ(f.Main()->m_path, L"shelf/book/title/");
 }
 
 TEST(NodeSearch, replace_changes_values_only_one_or_all_and_reports_how_many)

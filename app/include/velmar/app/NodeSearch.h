@@ -9,6 +9,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <set>
+#include <utility>
 #include <vector>
 
 struct NodeFindOptions
@@ -19,6 +21,10 @@ struct NodeFindOptions
     bool regex = false;
     bool inNames = true;  // element, header and parameter names
     bool inValues = true; // parameter values, texts and remarks
+    // `what` is an XPath expression: the texts of the nodes it selects match
+    // (an element's or instruction's name, a parameter's name, a text or
+    // remark's value); the other options do not apply.
+    bool xpath = false;
 };
 
 // One text of a node: slot 0 its name, 2i+1 and 2i+2 the name and value of
@@ -41,7 +47,10 @@ class CNodeTextMatcher
 {
 public:
     // FALSE, with the reason, for nothing to find or a regular expression that does not compile.
-    BOOL Compile(const NodeFindOptions& options, CString& error);
+    // An XPath search is evaluated here, on `root`'s tree (required for one).
+    BOOL Compile(const NodeFindOptions& options, CString& error, nkDS::CXmlNodeW* root = nullptr);
+    // How many texts an XPath search matches.
+    size_t XPathMatchCount() const { return m_xpathHits.size(); }
     const NodeFindOptions& Options() const { return m_options; }
     // Whether `ref`'s text is one the options search and holds a match.
     bool Matches(const NodeTextRef& ref) const;
@@ -56,6 +65,7 @@ private:
     NodeFindOptions m_options;
     std::wstring m_folded; // the text to find, lower-cased unless case matters
     CRegexPattern m_regex;
+    std::set<std::pair<const nkDS::CXmlNodeW*, uint32_t>> m_xpathHits;
 };
 
 // How a search ended.

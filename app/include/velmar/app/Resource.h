@@ -56,5 +56,6 @@
 #define IDC_FIND_REGEX 32864
 #define IDC_FIND_IN_NAMES 32865
 #define IDC_FIND_IN_VALUES 32866
+#define IDC_FIND_XPATH 32867 // find bar: what to find is an XPath expression
 // Documents: the dialect new and opened documents are read in.
 #define ID_VIEW_STRICT 32890 // View > Strict dialect

@@ -12,3 +12,5 @@
 #include "velmar/xml/XmlTextPosition.h"
 #include "velmar/xml/XmlShownText.h"
 #include "velmar/xml/XmlFile.h"
+// XPath 1.0 queries over the nodes.
+#include "velmar/xml/XPath.h"
