@@ -10,6 +10,7 @@
 #include <QScrollBar>
 
 #include <algorithm>
+#include <cwchar>
 
 namespace
 {
@@ -17,6 +18,14 @@ namespace
 constexpr qsizetype kStride = 64; // rows between two marks
 constexpr int kSliceMs = 10;      // counting time per event loop turn
 constexpr int kMinColumns = 16;
+
+// The characters of a row as Qt takes them, carriage returns left out.
+QString RowString(const wchar_t* p, qsizetype n)
+{
+    QString text = QString::fromWCharArray(p, n);
+    text.remove(QLatin1Char('\r'));
+    return text;
+}
 
 } // namespace
 
@@ -70,7 +79,8 @@ bool CLongTextPane::eventFilter(QObject* pObject, QEvent* e)
 
 void CLongTextPane::SetText(const wchar_t* text, size_t length)
 {
-    m_text = text && length ? QString::fromWCharArray(text, (qsizetype)length) : QString();
+    m_pText = text && length ? text : L"";
+    m_nSize = text ? (qsizetype)length : 0;
     m_nAnchor = m_nAnchorRow = -1;
     m_nWidest = 0;
     horizontalScrollBar()->setValue(0);
@@ -103,16 +113,18 @@ void CLongTextPane::PlaceBar()
 
 qsizetype CLongTextPane::NextRow(qsizetype pos, qsizetype* end) const
 {
-    const qsizetype size = m_text.size();
+    const qsizetype size = m_nSize;
     qsizetype limit = std::min(size, pos + m_nColumns);
-    const qsizetype feed = QStringView(m_text).sliced(pos, limit - pos).indexOf(QLatin1Char('\n'));
-    if (feed >= 0)
+    // One past the width, so that a line feed right after a full row ends that row.
+    const qsizetype look = std::min(size, limit + 1) - pos;
+    if (const wchar_t* feed = wmemchr(m_pText + pos, L'\n', (size_t)look))
     {
-        *end = pos + feed;
-        return pos + feed + 1;
+        *end = feed - m_pText;
+        return *end + 1;
     }
     // A surrogate pair stays on one row.
-    if (limit < size && limit > pos + 1 && m_text[limit - 1].isHighSurrogate())
+    if (sizeof(wchar_t) == 2 && limit < size && limit > pos + 1 &&
+        QChar::isHighSurrogate((char32_t)m_pText[limit - 1]))
         --limit;
     *end = limit;
     return limit;
@@ -122,7 +134,7 @@ qsizetype CLongTextPane::RowStart(qsizetype row) const
 {
     const size_t mark = (size_t)(row / kStride);
     if (mark >= m_marks.size())
-        return m_text.size();
+        return m_nSize;
     qsizetype pos = m_marks[mark], end = 0;
     for (qsizetype r = (qsizetype)mark * kStride; r < row; ++r)
         pos = NextRow(pos, &end);
@@ -135,12 +147,10 @@ QString CLongTextPane::RowText(qsizetype row) const
         return QString();
     qsizetype end = 0;
     const qsizetype start = RowStart(row);
-    if (start >= m_text.size())
+    if (start >= m_nSize)
         return QString();
     NextRow(start, &end);
-    QString text = m_text.mid(start, end - start);
-    text.remove(QLatin1Char('\r'));
-    return text;
+    return RowString(m_pText + start, end - start);
 }
 
 void CLongTextPane::Recount()
@@ -164,7 +174,7 @@ bool CLongTextPane::CountSome(int milliseconds)
 {
     QElapsedTimer clock;
     clock.start();
-    const qsizetype size = m_text.size();
+    const qsizetype size = m_nSize;
     qsizetype end = 0;
     int n = 0;
     while (m_nCounted < size)
@@ -182,7 +192,7 @@ bool CLongTextPane::CountSome(int milliseconds)
     if (m_nCounted >= size && !m_bLastRowDone)
     {
         // An empty text is one empty row, and so is the end after a final line feed.
-        if (size == 0 || m_text[size - 1] == QLatin1Char('\n'))
+        if (size == 0 || m_pText[size - 1] == L'\n')
         {
             if (m_nRows % kStride == 0)
                 m_marks.push_back(size);
@@ -242,8 +252,7 @@ void CLongTextPane::paintEvent(QPaintEvent*)
     for (int y = 0; y < viewport()->height() && row < m_nRows; y += lineHeight, ++row)
     {
         const qsizetype next = NextRow(pos, &end);
-        QString text = m_text.mid(pos, end - pos);
-        text.remove(QLatin1Char('\r'));
+        const QString text = RowString(m_pText + pos, end - pos);
         painter.drawText(x, y + metrics.ascent(), text);
         widest = std::max(widest, metrics.horizontalAdvance(text) + 8);
         pos = next;

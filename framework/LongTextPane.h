@@ -1,6 +1,7 @@
 #pragma once
 // CLongTextPane: a read-only view of a text too long for the edit control to
-// lay out. It keeps one UTF-16 copy of the text and breaks it into rows, at
+// lay out. It reads the caller's characters in place, with no copy, and
+// breaks them into rows, at
 // line feeds and at the pane's width in characters of a fixed-pitch font;
 // only the rows on screen are shaped and painted. The rows are counted a
 // slice at a time from the event loop, so the first screen shows at once and
@@ -23,9 +24,11 @@ public:
     // Covers pParent whole, and follows its size.
     explicit CLongTextPane(QWidget* pParent);
 
-    // Shows `length` characters of `text` from the top; wchar_t of either width.
+    // Shows `length` characters of `text` from the top; wchar_t of either
+    // width. The characters are read where they are: they must stay as they
+    // are until the next SetText.
     void SetText(const wchar_t* text, size_t length);
-    const QString& Text() const { return m_text; }
+    qsizetype Size() const { return m_nSize; }
     // The bar's message and its button; an empty action hides the button.
     void SetNotice(const QString& message, const QString& action, std::function<void()> onAction);
     QString Notice() const;
@@ -35,7 +38,7 @@ public:
     int Columns() const { return m_nColumns; }
     // Rows counted so far, and whether they cover the whole text.
     qsizetype RowCount() const { return m_nRows; }
-    bool IsCounted() const { return m_nCounted >= m_text.size() && m_bLastRowDone; }
+    bool IsCounted() const { return m_nCounted >= m_nSize && m_bLastRowDone; }
     // Counts rows for at most `milliseconds`; whether the count is complete.
     bool CountSome(int milliseconds);
     // The text of a counted row (line feeds and carriage returns left out).
@@ -57,7 +60,8 @@ private:
     void UpdateRange();
     void PlaceBar();
 
-    QString m_text;
+    const wchar_t* m_pText = L"";
+    qsizetype m_nSize = 0;
     int m_nColumns = 80;
     // The start of every kStride-th row: a row is found from the nearest one.
     std::vector<qsizetype> m_marks;

@@ -33,9 +33,10 @@ public:
 
     // A text too long for the edit control to lay out at typing speed, shown
     // read-only in a pane over the control that lays out only the rows on
-    // screen. A bar above it says lpszNotice; its button lpszAction (none
-    // when null) sends the command nActionID to this view. The control itself
-    // is empty and read-only meanwhile, so nothing the user does reaches it.
+    // screen. The pane reads lpszText in place: it must stay valid and
+    // unchanged until HideLongText or the next ShowLongText. A bar above it says lpszNotice; its
+    // button lpszAction (none when null) sends the command nActionID to this view. The control
+    // itself is empty and read-only meanwhile, so nothing the user does reaches it.
     void ShowLongText(LPCWSTR lpszText, size_t nLength, LPCWSTR lpszNotice, LPCWSTR lpszAction,
                       UINT nActionID);
     // Back to the edit control, with its own read-only state; the long text is let go.
