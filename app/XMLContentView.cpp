@@ -2,6 +2,8 @@
 
 #include "velmar/app/ItemKind.h"
 #include "velmar/app/NodeCommandHistory.h"
+#include "velmar/app/Resource.h"
+#include "velmar/app/ShellActions.h"
 #include "velmar/app/VelmarDoc.h"
 #include "velmar/app/XMLTreeView.h"
 
@@ -10,10 +12,13 @@
 
 IMPLEMENT_DYNCREATE(CXMLContentView, CEditView)
 
+const size_t CXMLContentView::kLongText;
+
 BEGIN_MESSAGE_MAP(CXMLContentView, CEditView)
 ON_WM_SETFOCUS()
 ON_WM_CREATE()
 ON_CONTROL_REFLECT(EN_CHANGE, &CXMLContentView::OnChange)
+ON_COMMAND(ID_EDIT_LONG_TEXT, &CXMLContentView::OnEditLongText)
 END_MESSAGE_MAP()
 
 CXMLContentView::CXMLContentView() = default;
@@ -36,6 +41,7 @@ int CXMLContentView::OnCreate(LPCREATESTRUCT lpcs)
 void CXMLContentView::OnUpdate(CView* pSender, LPARAM lHint, CObject*)
 {
     CEdit& edit = GetEditCtrl();
+    HideLongText();
     edit.EnableWindow(FALSE);
     edit.SetWindowText(L"");
     // Nothing is written while the pane is disabled; forgetting the node as
@@ -58,9 +64,9 @@ void CXMLContentView::OnUpdate(CView* pSender, LPARAM lHint, CObject*)
         if (node->GetChildCount() != 0)
             return;
         edit.EnableWindow(TRUE);
-        edit.SetWindowText(node->GetValue());
         m_nKind = ikNodeValue;
         m_pNode = node;
+        ShowText(node->GetValue());
         break;
     case ikParam:
     {
@@ -71,14 +77,14 @@ void CXMLContentView::OnUpdate(CView* pSender, LPARAM lHint, CObject*)
         m_nKind = ikParam;
         m_pNode = node;
         m_nParam = static_cast<uint32_t>(index);
-        edit.SetWindowText(node->GetParamValue(m_nParam));
+        ShowText(node->GetParamValue(m_nParam));
         break;
     }
     case ikRemark:
         edit.EnableWindow(TRUE);
-        edit.SetWindowText(node->GetValue());
         m_nKind = ikRemark;
         m_pNode = node;
+        ShowText(node->GetValue());
         break;
     default:
         break;
@@ -89,7 +95,11 @@ void CXMLContentView::OnChange()
 {
     if (!m_pNode)
         return;
-    const CString text = GetEditCtrl().GetWindowText();
+    StoreText(GetEditCtrl().GetWindowText());
+}
+
+bool CXMLContentView::StoreText(const CString& text)
+{
     LPCWSTR value = text.GetString();
     bool stored = false;
     // Everything typed into one text, until the pane shows another, is one step.
@@ -119,7 +129,7 @@ void CXMLContentView::OnChange()
         if (!nkDS::IsValidParamValue(value))
             break;
         if (m_nParam >= m_pNode->GetParamCount())
-            return; // the parameter went away: nothing to store, nothing refused
+            return false; // the parameter went away: nothing to store, nothing refused
         m_pNode->m_paramValues.GetAtForWrite(m_nParam).Assign(value);
         stored = true;
         break;
@@ -133,7 +143,7 @@ void CXMLContentView::OnChange()
     if (!stored)
     {
         Refuse(text);
-        return;
+        return false;
     }
     if (m_nKind != ikParam && text != m_pNode->GetValue())
         ShowStored(text);
@@ -147,6 +157,7 @@ void CXMLContentView::OnChange()
     edit.Commit();
     if (CVelmarDoc* pDoc = GetDocument())
         pDoc->SetModifiedFlag(TRUE);
+    return true;
 }
 
 BOOL CXMLContentView::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo)
@@ -222,12 +233,96 @@ void CXMLContentView::Reload()
 {
     if (!m_pNode)
         return;
-    CEdit& edit = GetEditCtrl();
     if (m_nKind == ikParam)
-        edit.SetWindowText(m_nParam < m_pNode->GetParamCount() ? m_pNode->GetParamValue(m_nParam)
-                                                               : L"");
+        ShowText(m_nParam < m_pNode->GetParamCount() ? m_pNode->GetParamValue(m_nParam) : L"");
     else
-        edit.SetWindowText(m_pNode->GetValue());
+        ShowText(m_pNode->GetValue());
+}
+
+void CXMLContentView::ShowText(LPCWSTR text)
+{
+    const size_t length = wcslen(text);
+    if (length <= kLongText)
+    {
+        HideLongText();
+        GetEditCtrl().SetWindowText(text);
+        return;
+    }
+    CString notice;
+    CString action;
+    if (IsEditedOutside())
+    {
+        notice = AfxTranslate(L"This text is open in the text editor as %1. Save it there, then "
+                              L"load it back here.");
+        notice.Replace(L"%1", m_strOutside.c_str());
+        action = AfxTranslate(L"Load Edited Text");
+    }
+    else
+    {
+        notice = AfxTranslate(L"This text has %1 characters, too many to edit here at typing "
+                              L"speed: it is shown read-only. Edit it in the text editor.");
+        notice.Replace(L"%1", CString(std::to_wstring(length)));
+        action = AfxTranslate(L"Edit in Text Editor");
+    }
+    ShowLongText(text, length, notice, action, ID_EDIT_LONG_TEXT);
+}
+
+bool CXMLContentView::IsEditedOutside() const
+{
+    return !m_strOutside.empty() && m_pNode && m_pOutsideNode == m_pNode &&
+           m_nOutsideKind == m_nKind && (m_nKind != ikParam || m_nOutsideParam == m_nParam);
+}
+
+void CXMLContentView::Tell(LPCWSTR text, const std::wstring& arg, UINT type)
+{
+    CString message = AfxTranslate(text);
+    message.Replace(L"%1", arg.c_str());
+    MessageBox(message, nullptr, type);
+}
+
+void CXMLContentView::OnEditLongText()
+{
+    if (!m_pNode || !IsShowingLongText())
+        return;
+    if (!IsEditedOutside())
+    {
+        LPCWSTR text =
+            m_nKind == ikParam
+                ? (m_nParam < m_pNode->GetParamCount() ? m_pNode->GetParamValue(m_nParam) : L"")
+                : m_pNode->GetValue();
+        std::wstring path;
+        if (!OpenTextInEditor(text, wcslen(text), path))
+        {
+            Tell(L"No text editor could be started on this text. Name one in the VISUAL or "
+                 L"EDITOR environment variable.",
+                 std::wstring(), MB_OK | MB_ICONWARNING);
+            return;
+        }
+        m_strOutside = path;
+        m_pOutsideNode = m_pNode;
+        m_nOutsideKind = m_nKind;
+        m_nOutsideParam = m_nParam;
+        Reload();
+        return;
+    }
+    std::wstring edited;
+    if (!ReadEditedText(m_strOutside.c_str(), edited))
+    {
+        Tell(L"%1 could not be read as UTF-8 text. Nothing was changed; the file is kept.",
+             m_strOutside, MB_OK | MB_ICONWARNING);
+        return;
+    }
+    // Each load is a step of its own; a refused one keeps the file for another try.
+    ++m_nShown;
+    const std::wstring path = m_strOutside;
+    // The long pane reads the stored text in place: it lets go before the store replaces it.
+    HideLongText();
+    if (!StoreText(CString(edited)))
+        return;
+    m_strOutside.clear();
+    m_pOutsideNode = nullptr;
+    DeleteFileW(path.c_str());
+    Reload();
 }
 
 void CXMLContentView::OnSetFocus(CWnd* pOldWnd)

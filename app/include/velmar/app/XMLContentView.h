@@ -7,6 +7,8 @@
 #include "velmar/framework/framework.h"
 #include "velmar/xml/nkDS.h"
 
+#include <string>
+
 class CVelmarDoc;
 
 class CXMLContentView : public CEditView
@@ -15,6 +17,11 @@ class CXMLContentView : public CEditView
 public:
     CXMLContentView();
     ~CXMLContentView() override;
+
+    // Texts longer than this many characters are shown read-only in the long
+    // text pane: the edit control lays a text out whole on every change, and
+    // each keystroke stores the whole text.
+    static const size_t kLongText = 256 * 1024;
 
     CVelmarDoc* GetDocument() const;
     int GetEditedKind() const { return m_nKind; }
@@ -26,11 +33,24 @@ public:
     BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override;
     int OnCreate(LPCREATESTRUCT lpcs);
     void OnChange();
+    // A long text's button: it opens the text in the text editor, and once
+    // it is open there, loads the saved file back into the node.
+    void OnEditLongText();
+    // The file a long text is being edited in outside, or empty.
+    const std::wstring& GetOutsideFile() const { return m_strOutside; }
     void OnSetFocus(CWnd* pOldWnd);
 
 protected:
     // Shows the node's current text again after another pane stored into it.
     void Reload();
+    // Shows `text` in the edit control, or in the long text pane when it is long.
+    void ShowText(LPCWSTR text);
+    // Stores `text` into the shown item as one step, or refuses it; whether stored.
+    bool StoreText(const CString& text);
+    // Whether the shown item is the one whose text is open in the text editor.
+    bool IsEditedOutside() const;
+    // A message box owned by this pane: `text` with "%1" filled.
+    void Tell(LPCWSTR text, const std::wstring& arg, UINT type);
     // Stores a node value that holds "<" or ">" (a CDATA section, or
     // escaped markup); whether it was stored.
     bool StoreMarkup(LPCWSTR value);
@@ -45,6 +65,11 @@ protected:
     nkDS::CXmlNodeW* m_pNode = nullptr; // not owned
     uint32_t m_nParam = 0;              // for a parameter: its index
     unsigned m_nShown = 0; // counts the texts shown: the keystrokes on one are one step
+    // A long text open in the text editor: its file and the item it came from.
+    std::wstring m_strOutside;
+    const void* m_pOutsideNode = nullptr; // compared, never followed
+    int m_nOutsideKind = 9;
+    uint32_t m_nOutsideParam = 0;
 
     DECLARE_MESSAGE_MAP()
 };
