@@ -6,6 +6,8 @@
 #include "velmar/io/Orvex.h"
 #include "velmar/win32/win32.h"
 
+#include <algorithm>
+#include <climits>
 #include <string>
 
 namespace
@@ -168,6 +170,85 @@ void EditInNotepad(const CDocument* pDoc)
         return;
     ShellExecuteW(nullptr, L"open", L"notepad", CommandLineArgument(pDoc->GetPathName()).c_str(),
                   nullptr, SW_SHOW);
+}
+
+BOOL OpenTextInEditor(LPCWSTR text, size_t length, std::wstring& path)
+{
+    path.clear();
+    std::string bytes;
+    if (!w32::Utf8FromWide(std::wstring(text ? text : L"", text ? length : 0), bytes))
+        return FALSE;
+    wchar_t dir[MAX_PATH] = {};
+    const DWORD n = GetTempPathW(MAX_PATH, dir);
+    if (n == 0 || n >= MAX_PATH)
+        return FALSE;
+    // A name of this process's that no earlier file has: one not loaded back stays as it was.
+    std::wstring name;
+    for (unsigned i = 0; name.empty() || FileExists(name.c_str()); ++i)
+        name = std::wstring(dir) + L"velmar-text-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+               std::to_wstring(i) + L".txt";
+    const auto write = [&](Orvex::IStream* stream)
+    {
+        for (size_t done = 0; done < bytes.size();)
+        {
+            const uint32_t chunk = (uint32_t)std::min<size_t>(bytes.size() - done, 1u << 24);
+            if (stream->Write(bytes.data() + done, chunk) != chunk)
+                return false;
+            done += chunk;
+        }
+        return true;
+    };
+    if (!Orvex::WriteFileAtomically(name.c_str(), write))
+        return FALSE;
+    const INT_PTR started = reinterpret_cast<INT_PTR>(ShellExecuteW(
+        nullptr, L"open", L"notepad", CommandLineArgument(name.c_str()).c_str(), nullptr, SW_SHOW));
+    if (started <= 32)
+    {
+        DeleteFileW(name.c_str());
+        return FALSE;
+    }
+    path = name;
+    return TRUE;
+}
+
+BOOL ReadEditedText(LPCWSTR path, std::wstring& text)
+{
+    text.clear();
+    HANDLE hFile = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return FALSE;
+    LARGE_INTEGER size{};
+    std::string bytes;
+    BOOL ok = GetFileSizeEx(hFile, &size) && size.QuadPart >= 0 && size.QuadPart < INT_MAX;
+    if (ok)
+    {
+        bytes.resize((size_t)size.QuadPart);
+        size_t done = 0;
+        DWORD got = 0;
+        // Until the end, should the file have changed its size meanwhile.
+        while (ok && done < bytes.size())
+        {
+            ok = ReadFile(hFile, bytes.data() + done, (DWORD)(bytes.size() - done), &got, nullptr);
+            if (ok && got == 0)
+                bytes.resize(done);
+            done += got;
+        }
+    }
+    CloseHandle(hFile);
+    if (!ok)
+        return FALSE;
+    size_t start = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+    const int count = (int)(bytes.size() - start);
+    if (count == 0)
+        return TRUE;
+    const int chars =
+        MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data() + start, count, nullptr, 0);
+    if (chars <= 0)
+        return FALSE;
+    text.resize((size_t)chars);
+    return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data() + start, count,
+                               text.data(), chars) == chars;
 }
 
 void ShowFileProperties(CWnd* pOwner, const CDocument* pDoc)

@@ -2,6 +2,8 @@
 
 #include "velmar/app/ItemKind.h"
 #include "velmar/app/NodeCommandHistory.h"
+#include "velmar/app/Resource.h"
+#include "velmar/app/ShellActions.h"
 #include "velmar/app/VelmarDoc.h"
 #include "velmar/app/XMLTreeView.h"
 #include "velmar/win32/WideText.h"
@@ -12,11 +14,14 @@
 
 IMPLEMENT_DYNCREATE(CXMLContentView, CEditView)
 
+const size_t CXMLContentView::kLongText;
+
 BEGIN_MESSAGE_MAP(CXMLContentView, CEditView)
 ON_WM_SETFOCUS()
 ON_WM_KILLFOCUS()
 ON_WM_CREATE()
 ON_CONTROL_REFLECT(EN_CHANGE, &CXMLContentView::OnChange)
+ON_COMMAND(ID_EDIT_LONG_TEXT, &CXMLContentView::OnEditLongText)
 END_MESSAGE_MAP()
 
 CXMLContentView::CXMLContentView() = default;
@@ -41,6 +46,7 @@ void CXMLContentView::OnUpdate(CView* pSender, LPARAM lHint, CObject*)
     // A document type left unfinished is refused before the pane moves on.
     EndDocTypeEdit();
     CEdit& edit = GetEditCtrl();
+    HideLongText();
     edit.EnableWindow(FALSE);
     edit.SetWindowText(L"");
     // Nothing is written while the pane is disabled; forgetting the node as
@@ -69,7 +75,7 @@ void CXMLContentView::OnUpdate(CView* pSender, LPARAM lHint, CObject*)
         edit.EnableWindow(TRUE);
         m_nKind = tree.GetItemKind(hItem);
         m_pNode = node;
-        edit.SetWindowText(ShownText());
+        ShowText(ShownText());
         break;
     case ikParam:
     {
@@ -80,7 +86,7 @@ void CXMLContentView::OnUpdate(CView* pSender, LPARAM lHint, CObject*)
         m_nKind = ikParam;
         m_pNode = node;
         m_nParam = static_cast<uint32_t>(index);
-        edit.SetWindowText(ShownText());
+        ShowText(ShownText());
         break;
     }
     default:
@@ -92,7 +98,11 @@ void CXMLContentView::OnChange()
 {
     if (!m_pNode)
         return;
-    const CString text = GetEditCtrl().GetWindowText();
+    StoreText(GetEditCtrl().GetWindowText());
+}
+
+bool CXMLContentView::StoreText(const CString& text)
+{
     LPCWSTR value = text.GetString();
     bool stored = false;
     // Everything typed into one text, until the pane shows another, is one step.
@@ -132,7 +142,7 @@ void CXMLContentView::OnChange()
         if (!nkDS::IsValidParamValue(markup.c_str(), m_pNode->IsXml10()))
             break;
         if (m_nParam >= m_pNode->GetParamCount())
-            return; // the parameter went away: nothing to store, nothing refused
+            return false; // the parameter went away: nothing to store, nothing refused
         m_pNode->ParamValues().GetAtForWrite(m_nParam).Assign(markup.c_str());
         stored = true;
         break;
@@ -147,7 +157,7 @@ void CXMLContentView::OnChange()
         {
             m_bDocTypePending = true;
             m_strDocTypeWhy = why;
-            return;
+            return false;
         }
         stored = m_pNode->SetName(name.c_str()) && m_pNode->SetValue(value);
         break;
@@ -162,7 +172,7 @@ void CXMLContentView::OnChange()
     if (!stored)
     {
         Refuse(text);
-        return;
+        return false;
     }
     if (text != ShownText())
         ShowStored(text);
@@ -176,6 +186,7 @@ void CXMLContentView::OnChange()
     edit.Commit();
     if (CVelmarDoc* pDoc = GetDocument())
         pDoc->SetModifiedFlag(TRUE);
+    return true;
 }
 
 BOOL CXMLContentView::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo)
@@ -306,6 +317,93 @@ void CXMLContentView::OnKillFocus(CWnd* pNewWnd)
 {
     CEditView::OnKillFocus(pNewWnd);
     EndDocTypeEdit();
+}
+
+void CXMLContentView::ShowText(const CString& text)
+{
+    const size_t length = static_cast<size_t>(text.GetLength());
+    if (length <= kLongText)
+    {
+        HideLongText();
+        m_strLong.Empty();
+        GetEditCtrl().SetWindowText(text);
+        return;
+    }
+    CString notice;
+    CString action;
+    if (IsEditedOutside())
+    {
+        notice = AfxTranslate(L"This text is open in the text editor as %1. Save it there, then "
+                              L"load it back here.");
+        notice.Replace(L"%1", m_strOutside.c_str());
+        action = AfxTranslate(L"Load Edited Text");
+    }
+    else
+    {
+        notice = AfxTranslate(L"This text has %1 characters, too many to edit here at typing "
+                              L"speed: it is shown read-only. Edit it in the text editor.");
+        notice.Replace(L"%1", CString(std::to_wstring(length)));
+        action = AfxTranslate(L"Edit in Text Editor");
+    }
+    // The pane reads the text in place: this copy keeps it alive and unchanged
+    // whatever happens to the node meanwhile.
+    m_strLong = text;
+    ShowLongText(m_strLong, length, notice, action, ID_EDIT_LONG_TEXT);
+}
+
+bool CXMLContentView::IsEditedOutside() const
+{
+    return !m_strOutside.empty() && m_pNode && m_pOutsideNode == m_pNode &&
+           m_nOutsideKind == m_nKind && (m_nKind != ikParam || m_nOutsideParam == m_nParam);
+}
+
+void CXMLContentView::Tell(LPCWSTR text, const std::wstring& arg, UINT type)
+{
+    CString message = AfxTranslate(text);
+    message.Replace(L"%1", arg.c_str());
+    MessageBox(message, nullptr, type);
+}
+
+void CXMLContentView::OnEditLongText()
+{
+    if (!m_pNode || !IsShowingLongText())
+        return;
+    if (!IsEditedOutside())
+    {
+        const CString text = ShownText();
+        std::wstring path;
+        if (!OpenTextInEditor(text, static_cast<size_t>(text.GetLength()), path))
+        {
+            Tell(L"No text editor could be started on this text. Name one in the VISUAL or "
+                 L"EDITOR environment variable.",
+                 std::wstring(), MB_OK | MB_ICONWARNING);
+            return;
+        }
+        m_strOutside = path;
+        m_pOutsideNode = m_pNode;
+        m_nOutsideKind = m_nKind;
+        m_nOutsideParam = m_nParam;
+        Reload();
+        return;
+    }
+    std::wstring edited;
+    if (!ReadEditedText(m_strOutside.c_str(), edited))
+    {
+        Tell(L"%1 could not be read as UTF-8 text. Nothing was changed; the file is kept.",
+             m_strOutside, MB_OK | MB_ICONWARNING);
+        return;
+    }
+    // Each load is a step of its own; a refused one keeps the file for another try.
+    ++m_nShown;
+    const std::wstring path = m_strOutside;
+    // The long pane reads the stored text in place: it lets go before the store replaces it.
+    HideLongText();
+    if (!StoreText(CString(edited)))
+        return;
+    m_strOutside.clear();
+    m_pOutsideNode = nullptr;
+    DeleteFileW(path.c_str());
+    Reload();
 }
 
 void CXMLContentView::OnSetFocus(CWnd* pOldWnd)

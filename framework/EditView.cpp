@@ -1,5 +1,6 @@
 #include "velmar/framework/EditView.h"
 
+#include "LongTextPane.h"
 #include "velmar/framework/AfxRes.h"
 #include "velmar/framework/CmdUI.h"
 #include "velmar/framework/Document.h"
@@ -158,6 +159,69 @@ CEdit& CEditView::GetEditCtrl() const
 QPlainTextEdit* CEditView::GetTextControl() const
 {
     return CEdit::PlainTextOf(m_hWnd);
+}
+
+namespace
+{
+
+CLongTextPane* LongTextPaneOf(const QPlainTextEdit* p)
+{
+    return p ? p->findChild<CLongTextPane*>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
+}
+
+} // namespace
+
+void CEditView::ShowLongText(LPCWSTR lpszText, size_t nLength, LPCWSTR lpszNotice,
+                             LPCWSTR lpszAction, UINT nActionID)
+{
+    QPlainTextEdit* p = GetTextControl();
+    if (!p)
+        return;
+    SetWindowText(L"");
+    p->setReadOnly(true);
+    CLongTextPane* pPane = LongTextPaneOf(p);
+    if (!pPane)
+        pPane = new CLongTextPane(p);
+    pPane->show();
+    pPane->raise();
+    std::function<void()> onAction;
+    if (lpszAction && nActionID)
+    {
+        const HWND hWnd = m_hWnd;
+        onAction = [hWnd, nActionID]()
+        {
+            if (CWnd* pWnd = CWnd::FromHandlePermanent(hWnd))
+                pWnd->SendMessage(WM_COMMAND, MAKEWPARAM(nActionID, 0), 0);
+        };
+    }
+    pPane->SetNotice(AfxToQString(lpszNotice ? lpszNotice : L""),
+                     lpszAction && nActionID ? AfxToQString(lpszAction) : QString(),
+                     std::move(onAction));
+    pPane->SetText(lpszText, lpszText ? nLength : 0);
+}
+
+void CEditView::HideLongText()
+{
+    QPlainTextEdit* p = GetTextControl();
+    CLongTextPane* pPane = LongTextPaneOf(p);
+    if (!pPane || pPane->isHidden())
+        return;
+    // Emptied rather than deleted: its own button may be what led here.
+    pPane->hide();
+    pPane->SetText(nullptr, 0);
+    pPane->SetNotice(QString(), QString(), nullptr);
+    p->setReadOnly((GetStyle() & ES_READONLY) != 0);
+}
+
+BOOL CEditView::IsShowingLongText() const
+{
+    return GetLongTextPane() != nullptr;
+}
+
+QWidget* CEditView::GetLongTextPane() const
+{
+    CLongTextPane* pPane = LongTextPaneOf(GetTextControl());
+    return pPane && !pPane->isHidden() ? pPane : nullptr;
 }
 
 BOOL CEditView::PreCreateWindow(CREATESTRUCT& cs)

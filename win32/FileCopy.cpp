@@ -4,10 +4,13 @@
 #include "velmar/win32/FileAttributes.h"
 #include "FileObject.h"
 #include "velmar/win32/LastError.h"
+#include "velmar/win32/WideText.h"
 #include "Paths.h"
 #include "SysCalls.h"
 
 #include <cerrno>
+#include <cstdlib>
+#include <cwchar>
 #include <sys/stat.h>
 #include <vector>
 
@@ -149,6 +152,19 @@ BOOL WINAPI DeleteFileW(LPCWSTR lpFileName)
 {
     std::string path;
     return w32::PathFromWide(lpFileName, path) ? DeletePath(path) : FALSE;
+}
+
+DWORD WINAPI GetTempPathW(DWORD nBufferLength, LPWSTR lpBuffer)
+{
+    const char* dir = std::getenv("TMPDIR");
+    std::string path = dir && *dir ? dir : "/tmp";
+    if (path.back() != '/')
+        path += '/';
+    const std::wstring wide = w32::WideFromUtf8(path);
+    if (!lpBuffer || nBufferLength <= wide.size())
+        return (DWORD)wide.size() + 1;
+    wmemcpy(lpBuffer, wide.c_str(), wide.size() + 1);
+    return (DWORD)wide.size();
 }
 
 BOOL WINAPI CopyFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFailIfExists)

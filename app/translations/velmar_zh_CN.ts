@@ -1115,5 +1115,29 @@ Strict dialect</source>
         <source>This is not a well-formed document type declaration: %1. The old text was kept.</source>
         <translation>这不是格式正确的文档类型声明：%1。已保留原来的文本。</translation>
     </message>
+    <message>
+        <source>This text is open in the text editor as %1. Save it there, then load it back here.</source>
+        <translation>此文本已在文本编辑器中打开为 %1。请在那里保存，然后在此载入。</translation>
+    </message>
+    <message>
+        <source>Load Edited Text</source>
+        <translation>载入编辑后的文本</translation>
+    </message>
+    <message>
+        <source>This text has %1 characters, too many to edit here at typing speed: it is shown read-only. Edit it in the text editor.</source>
+        <translation>此文本有 %1 个字符，太长而无法在此流畅编辑：以只读方式显示。请在文本编辑器中编辑。</translation>
+    </message>
+    <message>
+        <source>Edit in Text Editor</source>
+        <translation>在文本编辑器中编辑</translation>
+    </message>
+    <message>
+        <source>No text editor could be started on this text. Name one in the VISUAL or EDITOR environment variable.</source>
+        <translation>无法启动文本编辑器来编辑此文本。请在 VISUAL 或 EDITOR 环境变量中指定一个。</translation>
+    </message>
+    <message>
+        <source>%1 could not be read as UTF-8 text. Nothing was changed; the file is kept.</source>
+        <translation>无法将 %1 读取为 UTF-8 文本。未做任何修改；该文件已保留。</translation>
+    </message>
 </context>
 </TS>

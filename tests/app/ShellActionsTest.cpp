@@ -6,6 +6,8 @@
 
 #include "velmar/app/Resource.h"
 #include "velmar/app/ShellActions.h"
+#include "velmar/app/XMLContentView.h"
+#include "support/EnvGuard.h"
 #include "velmar/io/Orvex.h"
 #include "SysCalls.h"
 
@@ -13,6 +15,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QPushButton>
 
 #include <cerrno>
 #include <cstdlib>
@@ -350,4 +353,48 @@ TEST(ShellActions, file_exists_means_a_file_not_a_folder)
         ASSERT_TRUE(big.GetFile().SetLength64(0x80000000u, 0));
     }
     EXPECT_TRUE(FileExists(f.Path("big.xml").c_str()));
+}
+
+TEST(ShellActions, a_long_text_is_read_only_and_offered_to_the_text_editor)
+{
+    ShellFixture f;
+    EnvGuard env;
+    env.set("TMPDIR", f.Utf8(f.Path("")));
+    const size_t n = CXMLContentView::kLongText;
+    const std::string value = std::string(n, 'v') + "\xE4\xB8\xAD"; // one CJK character past it
+    DocWindow w = f.OpenSample("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<a><b>" + value +
+                               "</b><c>" + std::string(n, 'c') + "</c></a>");
+    ASSERT_TRUE(w.doc);
+    CXMLContentView* pPane = w.frame->Content();
+    const auto button = [&]() -> QPushButton*
+    {
+        QWidget* pLong = pPane->GetLongTextPane();
+        return pLong ? pLong->findChild<QPushButton*>() : nullptr;
+    };
+
+    // As long as the limit: still the edit control.
+    ASSERT_TRUE(w.Select({L"a", L"Child Nodes", L"c", L"Node Value"}));
+    EXPECT_FALSE(pPane->IsShowingLongText());
+    EXPECT_EQ(pPane->GetWindowTextLength(), (int)n);
+
+    // Past it: read-only, the control empty, so no keystroke reaches the node.
+    ASSERT_TRUE(w.Select({L"a", L"Child Nodes", L"b", L"Node Value"}));
+    ASSERT_TRUE(pPane->IsShowingLongText() && button());
+    EXPECT_EQ(pPane->GetWindowTextLength(), 0);
+    EXPECT_TRUE(pPane->GetEditCtrl().IsReadOnly());
+    EXPECT_EQ(button()->text(), QStringLiteral("Edit in Text Editor"));
+
+    // No editor starts: said so, and no file is left.
+    f.launchResult = ERROR_FILE_NOT_FOUND;
+    button()->click();
+    ASSERT_EQ(f.user.boxes.size(), 1u);
+    EXPECT_EQ(f.FileNames(), (std::vector<std::string>{"doc.xml"}));
+    EXPECT_TRUE(pPane->GetOutsideFile().empty());
+
+    f.launchResult = ERROR_SUCCESS;
+    button()->click();
+    const std::wstring file = pPane->GetOutsideFile();
+    ASSERT_EQ(f.launches.size(), 2u);
+    EXPECT_EQ(f.launches[1], (Argv{"velmar-test-editor", f.Utf8(file)}));
+    EXPECT_EQ(button()->text(), QStringLiteral("Load Edited Text"));
 }

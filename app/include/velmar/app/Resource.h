@@ -48,6 +48,7 @@
 #define ID_XML_FIND_CLOSE 32856   // the find bar's close button (Escape in it)
 #define ID_XML_GO_TO_PATH 32857   // Ctrl+L: the path bar's field, to type a path
 #define ID_VIEW_VALUES 32858      // the tree panes' value column
+#define ID_EDIT_LONG_TEXT 32870   // the content pane's long text: into the text editor, and back
 #define IDD_FINDBAR 32859         // the find bar's template
 #define IDC_FIND_WHAT 32860       // find bar: the text to find
 #define IDC_REPLACE_WITH 32861    // find bar: the replacement

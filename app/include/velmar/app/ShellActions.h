@@ -44,6 +44,16 @@ std::wstring CommandLineArgument(LPCWSTR path);
 // The document's file in the text editor, when it has one on disk.
 void EditInNotepad(const CDocument* pDoc);
 
+// Writes `length` characters of `text` as UTF-8 to a new file in the folder
+// for temporary files and opens it in the text editor; the file's name in
+// `path`. FALSE, with no file left behind, when it cannot be written or no
+// editor starts.
+BOOL OpenTextInEditor(LPCWSTR text, size_t length, std::wstring& path);
+
+// The text of a file the text editor saved: UTF-8, a leading byte order mark
+// dropped. FALSE when the file cannot be read or is not UTF-8.
+BOOL ReadEditedText(LPCWSTR path, std::wstring& text);
+
 // The shell's property sheet of the document's file, owned by pOwner, when
 // the file exists.
 void ShowFileProperties(CWnd* pOwner, const CDocument* pDoc);

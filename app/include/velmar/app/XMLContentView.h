@@ -18,6 +18,11 @@ public:
     CXMLContentView();
     ~CXMLContentView() override;
 
+    // Texts longer than this many characters are shown read-only in the long
+    // text pane: the edit control lays a text out whole on every change, and
+    // each keystroke stores the whole text.
+    static const size_t kLongText = 256 * 1024;
+
     CVelmarDoc* GetDocument() const;
     int GetEditedKind() const { return m_nKind; }
     nkDS::CXmlNodeW* GetEditedNode() const { return m_pNode; } // null while nothing is editable
@@ -28,12 +33,25 @@ public:
     BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override;
     int OnCreate(LPCREATESTRUCT lpcs);
     void OnChange();
+    // A long text's button: it opens the text in the text editor, and once
+    // it is open there, loads the saved file back into the node.
+    void OnEditLongText();
+    // The file a long text is being edited in outside, or empty.
+    const std::wstring& GetOutsideFile() const { return m_strOutside; }
     void OnSetFocus(CWnd* pOldWnd);
     void OnKillFocus(CWnd* pNewWnd);
 
 protected:
     // Shows the node's current text again after another pane stored into it.
     void Reload();
+    // Shows `text` in the edit control, or in the long text pane when it is long.
+    void ShowText(const CString& text);
+    // Stores `text` into the shown item as one step, or refuses it; whether stored.
+    bool StoreText(const CString& text);
+    // Whether the shown item is the one whose text is open in the text editor.
+    bool IsEditedOutside() const;
+    // A message box owned by this pane: `text` with "%1" filled.
+    void Tell(LPCWSTR text, const std::wstring& arg, UINT type);
     // Stores a node value that holds "<" or ">" (a CDATA section, or
     // escaped markup); whether it was stored.
     bool StoreMarkup(LPCWSTR value);
@@ -58,6 +76,12 @@ protected:
     unsigned m_nShown = 0;          // counts the texts shown: the keystrokes on one are one step
     bool m_bDocTypePending = false; // the pane holds a document type not stored
     std::string m_strDocTypeWhy;    // what is wrong with it
+    // A long text open in the text editor: its file and the item it came from.
+    std::wstring m_strOutside;
+    CString m_strLong; // the long text the long pane shows, kept alive while it does
+    const void* m_pOutsideNode = nullptr; // compared, never followed
+    int m_nOutsideKind = 9;
+    uint32_t m_nOutsideParam = 0;
 
     DECLARE_MESSAGE_MAP()
 };

@@ -31,6 +31,19 @@ public:
     LPCWSTR LockBuffer() const;      // the text, valid until UnlockBuffer or the next change
     void UnlockBuffer() const {}
 
+    // A text too long for the edit control to lay out at typing speed, shown
+    // read-only in a pane over the control that lays out only the rows on
+    // screen. The pane reads lpszText in place: it must stay valid and
+    // unchanged until HideLongText or the next ShowLongText. A bar above it says lpszNotice; its
+    // button lpszAction (none when null) sends the command nActionID to this view. The control
+    // itself is empty and read-only meanwhile, so nothing the user does reaches it.
+    void ShowLongText(LPCWSTR lpszText, size_t nLength, LPCWSTR lpszNotice, LPCWSTR lpszAction,
+                      UINT nActionID);
+    // Back to the edit control, with its own read-only state; the long text is let go.
+    void HideLongText();
+    BOOL IsShowingLongText() const;
+    QWidget* GetLongTextPane() const; // the pane while it shows, else null
+
     // Searching. Positions are those of the window text. bWrap continues from the
     // other end once the search reaches the end (or the start, searching up).
     BOOL FindText(LPCWSTR lpszFind, BOOL bNext = TRUE, BOOL bCase = TRUE, BOOL bWord = FALSE,

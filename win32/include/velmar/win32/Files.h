@@ -49,6 +49,10 @@ BOOL WINAPI SetEndOfFile(HANDLE hFile);
 BOOL WINAPI FlushFileBuffers(HANDLE hFile);
 BOOL WINAPI DeleteFileA(LPCSTR lpFileName);
 BOOL WINAPI DeleteFileW(LPCWSTR lpFileName);
+// The folder for temporary files with a trailing separator: TMPDIR when set,
+// else /tmp. Its length without the zero; the size needed, zero included,
+// when the buffer is too small.
+DWORD WINAPI GetTempPathW(DWORD nBufferLength, LPWSTR lpBuffer);
 // Copies data, last-write time and attributes; a failed copy leaves no
 // partial destination behind. Source and destination are opened sharing
 // reading and writing, so the copy works while other handles hold them as
