@@ -397,4 +397,28 @@ TEST(ShellActions, a_long_text_is_read_only_and_offered_to_the_text_editor)
     ASSERT_EQ(f.launches.size(), 2u);
     EXPECT_EQ(f.launches[1], (Argv{"velmar-test-editor", f.Utf8(file)}));
     EXPECT_EQ(button()->text(), QStringLiteral("Load Edited Text"));
+    const std::string name = f.Utf8(file).substr(f.Utf8(f.Path("")).size());
+    EXPECT_EQ(f.ReadFile(name.c_str()), value);
+
+    // What the editor saved is loaded back: a file that is not UTF-8 is
+    // refused and kept, a good one stored as one step and removed.
+    f.WriteFile(name.c_str(), "fish \xFF chips");
+    button()->click();
+    ASSERT_EQ(f.user.boxes.size(), 2u);
+    EXPECT_EQ(f.ReadFile(name.c_str()), "fish \xFF chips");
+    EXPECT_TRUE(pPane->IsShowingLongText());
+    f.WriteFile(name.c_str(), "\xEF\xBB\xBF" "fish & chips");
+    button()->click();
+    EXPECT_EQ(f.user.boxes.size(), 2u);
+    EXPECT_EQ(f.FileNames(), (std::vector<std::string>{"doc.xml"}));
+    EXPECT_FALSE(pPane->IsShowingLongText());
+    EXPECT_EQ(pPane->GetWindowText(), CString(L"fish & chips"));
+    ASSERT_TRUE(w.doc->DoSave(f.Path("doc.xml").c_str()));
+    EXPECT_NE(f.ReadFile("doc.xml").find("<b>fish &amp; chips</b>"), std::string::npos);
+
+    // Undone, the long text is back, and the pane offers the editor again.
+    f.Main()->SendMessage(WM_COMMAND, ID_EDIT_UNDO);
+    ASSERT_TRUE(w.Select({L"a", L"Child Nodes", L"b", L"Node Value"}));
+    ASSERT_TRUE(pPane->IsShowingLongText() && button());
+    EXPECT_EQ(button()->text(), QStringLiteral("Edit in Text Editor"));
 }
