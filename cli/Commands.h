@@ -1,6 +1,8 @@
 #pragma once
 // The tool's commands over the XML engine; each returns the exit status.
 
+#include "velmar/validation/Validator.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -25,5 +27,9 @@ int RunExport(const std::string& file, const std::string& locator, const std::st
 int RunGet(const std::string& file, const std::string& locator);
 // Prints the tree as one line of JSON.
 int RunDump(const std::string& file);
+// Validates the file as it is on disk and prints each issue as
+// "file:line:column: message" (or one line of JSON); 0 valid, 1 invalid,
+// 2 no usable schema.
+int RunValidate(const std::string& file, const nkValid::SchemaChoice& choice, bool json);
 
 } // namespace vxml

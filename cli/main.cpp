@@ -27,13 +27,18 @@ const char kUsage[] =
     "  velmar-xml export FILE LOCATOR [-o OUT]  write the headers and the node LOCATOR designates\n"
     "  velmar-xml get FILE LOCATOR              print the value of the node LOCATOR designates\n"
     "  velmar-xml dump FILE                     print the node tree as JSON on one line\n"
+    "  velmar-xml validate FILE [--schema XSD | --dtd DTD | --relaxng RNG] [--json]\n"
+    "                                           validate FILE against the schema given or the one\n"
+    "                                           it names; issues as FILE:LINE:COLUMN: MESSAGE\n"
     "  velmar-xml --help                        show this help\n"
     "  velmar-xml --version                     show the program's version\n"
     "Files are read as XML 1.0 with namespaces; --strict reads only the editor's own dialect\n"
     "and writes it as the editor did before.\n"
     "LOCATOR is a path of node names such as catalog/book?id=7/title or a/b=1 (the second b).\n"
     "Positions are byte offsets from 0, lines and columns (in characters) from 1.\n"
-    "Exit status: 0 done, 1 a document was refused or the locator found nothing, 2 other errors.\n";
+    "Exit status: 0 done (valid), 1 a document was refused or invalid or the locator found\n"
+    "nothing, 2 other errors (bad arguments, no usable schema). Nothing is fetched from the\n"
+    "network: an http(s) schema is taken from the system XML catalog or not at all.\n";
 
 struct Arguments
 {
@@ -41,6 +46,8 @@ struct Arguments
     std::vector<std::string> operands;
     std::string out;
     bool hasOut = false;
+    nkValid::SchemaChoice schema; // validate: --schema, --dtd or --relaxng
+    bool json = false;
 };
 
 // Splits the words after the command; false with a message on a bad option.
@@ -69,6 +76,29 @@ bool Split(int argc, char** argv, Arguments& args, std::string& error)
                 error = "-o needs a file name";
                 return false;
             }
+        }
+        else if (options &&
+                 (std::strcmp(word, "--schema") == 0 || std::strcmp(word, "--dtd") == 0 ||
+                  std::strcmp(word, "--relaxng") == 0))
+        {
+            if (args.schema.kind != nkValid::SchemaKind::Auto)
+            {
+                error = "give one of --schema, --dtd and --relaxng";
+                return false;
+            }
+            if (i + 1 == argc || argv[i + 1][0] == '\0')
+            {
+                error = std::string(word) + " needs a file name";
+                return false;
+            }
+            args.schema.kind = word[2] == 's'   ? nkValid::SchemaKind::Xsd
+                               : word[2] == 'd' ? nkValid::SchemaKind::Dtd
+                                                : nkValid::SchemaKind::RelaxNg;
+            args.schema.location = argv[++i];
+        }
+        else if (options && std::strcmp(word, "--json") == 0)
+        {
+            args.json = true;
         }
         else if (options && std::strcmp(word, "--strict") == 0)
         {
@@ -128,6 +158,12 @@ int Run(int argc, char** argv)
     const std::string& c = args.command;
     if (args.hasOut && c != "format" && c != "export")
         return BadArguments(c + ": -o is not an option of this command");
+    if (c != "validate" && (args.json || args.schema.kind != nkValid::SchemaKind::Auto))
+        return BadArguments(c + ": --schema, --dtd, --relaxng and --json belong to validate");
+    if (c == "validate")
+        return n == 1
+                   ? vxml::RunValidate(args.operands[0], args.schema, args.json)
+                   : BadArguments("validate: expected FILE [--schema S | --dtd D | --relaxng R]");
     if (c == "check")
         return n >= 1 ? vxml::RunCheck(args.operands) : BadArguments("check: expected FILE...");
     if (c == "format")
