@@ -55,3 +55,10 @@
 #define IDC_FIND_REGEX 32864
 #define IDC_FIND_IN_NAMES 32865
 #define IDC_FIND_IN_VALUES 32866
+// XML menu: validation and its error list (32870-32879).
+#define ID_XML_VALIDATE 32870             // F7: validate the document as it stands
+#define ID_XML_VALIDATE_SCHEMA 32871      // choose the schema of the document
+#define ID_XML_VALIDATE_AS_YOU_EDIT 32872 // refresh the error list after edits
+#define ID_XML_VALIDATE_AUTO_SCHEMA 32873 // back to the schema the document names
+#define ID_VIEW_VALIDATION 32874          // the error list bar
+#define ID_VALIDATION_GO_TO 32875         // a row of the error list activated
