@@ -1058,8 +1058,8 @@ Values</source>
         <translation>值</translation>
     </message>
     <message>
-        <source>&amp;Validate	F7</source>
-        <translation>校验(&amp;V)	F7</translation>
+        <source>Va&amp;lidate	F7</source>
+        <translation>校验(&amp;L)	F7</translation>
     </message>
     <message>
         <source>&amp;Choose Schema...</source>
@@ -1070,8 +1070,8 @@ Values</source>
         <translation>使用文档指定的模式(&amp;S)</translation>
     </message>
     <message>
-        <source>Validate as I &amp;Edit</source>
-        <translation>编辑时校验(&amp;E)</translation>
+        <source>Validate as I Ed&amp;it</source>
+        <translation>编辑时校验(&amp;I)</translation>
     </message>
     <message>
         <source>&amp;Errors</source>
