@@ -137,3 +137,38 @@ TEST(Validation, a_chosen_schema_is_remembered_for_the_document)
     f.ActiveChild()->SendMessage(WM_COMMAND, ID_XML_VALIDATE);
     EXPECT_EQ(Narrow(nothing), StatusText(f));
 }
+
+TEST(Validation, validate_as_i_edit_refreshes_the_list_after_an_edit_only_when_on)
+{
+    EditorFixture f;
+    f.app.SetRegistryKey(L"Velmar Tests");
+    f.WriteFile("shelf.xsd", kSchema);
+    f.app.WriteProfileString(L"Validation", f.Path("doc.xml").c_str(),
+                             (L"xsd|" + f.Path("shelf.xsd")).c_str());
+    DocWindow w = f.OpenSample(kDoc);
+    ASSERT_TRUE(w.tree);
+    CValidationBar& bar = *f.Main()->GetValidationBar();
+    w.frame->SendMessage(WM_COMMAND, ID_XML_VALIDATE);
+    ASSERT_EQ(2, bar.GetRowCount()) << Rows(bar);
+
+    // Off (the default): an edit leaves the list as it was.
+    ASSERT_TRUE(w.Select({L"shelf", L"Child Nodes", L"book"}));
+    f.user.answers = {IDYES};
+    w.frame->SendMessage(WM_COMMAND, ID_XML_DELETE);
+    f.app.OnIdle(0); // what input is followed by
+    EXPECT_EQ(2, bar.GetRowCount()) << Rows(bar);
+
+    // On: the list follows each edit, and undoing it brings the errors back.
+    w.frame->SendMessage(WM_COMMAND, ID_XML_VALIDATE_AS_YOU_EDIT);
+    EXPECT_TRUE(IsValidateAsYouEdit());
+    f.app.OnIdle(0); // what input is followed by
+    EXPECT_EQ(2, bar.GetRowCount()) << Rows(bar);
+    ASSERT_TRUE(w.Select({L"shelf", L"Child Nodes", L"book"})); // the bad year's book now
+    f.user.answers = {IDYES};
+    w.frame->SendMessage(WM_COMMAND, ID_XML_DELETE);
+    f.app.OnIdle(0); // what input is followed by
+    EXPECT_EQ(1, bar.GetRowCount()) << Rows(bar);
+    w.frame->SendMessage(WM_COMMAND, ID_EDIT_UNDO);
+    f.app.OnIdle(0); // what input is followed by
+    EXPECT_EQ(2, bar.GetRowCount()) << Rows(bar);
+}
