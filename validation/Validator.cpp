@@ -17,6 +17,7 @@
 #include <climits>
 #include <cstring>
 #include <memory>
+#include <string_view>
 #include <mutex>
 #include <unordered_map>
 
@@ -29,8 +30,8 @@ namespace
 const char kXsiNs[] = "http://www.w3.org/2001/XMLSchema-instance";
 
 // Parse options for the document: never the network, lines past 65535
-// kept, and libxml2's limits left on.
-constexpr int kParseOptions = XML_PARSE_NONET | XML_PARSE_BIG_LINES;
+// kept, small texts stored in the nodes, and libxml2's limits left on.
+constexpr int kParseOptions = XML_PARSE_NONET | XML_PARSE_BIG_LINES | XML_PARSE_COMPACT;
 
 void InitOnce()
 {
@@ -160,12 +161,74 @@ struct DocFree
 };
 using Doc = std::unique_ptr<xmlDoc, DocFree>;
 
-Doc ParseDocument(const char* bytes, size_t size, const std::string& url, int options)
+// The document's bytes handed to the parser in pieces, as a file's are: a
+// whole block in memory makes libxml2 2.9 move what is left of it down
+// each time it lets go of what it has read.
+// A file is read the same way, and read whole only when a column is wanted.
+class Source
+{
+public:
+    Source(const char* bytes, size_t size) : m_bytes(bytes), m_size(size) {}
+    explicit Source(Orvex::IStream* stream) : m_stream(stream) {}
+
+    int Read(char* buffer, int len)
+    {
+        if (m_stream != nullptr)
+            return static_cast<int>(m_stream->Read(buffer, static_cast<uint32_t>(len)));
+        const size_t n = std::min(static_cast<size_t>(len > 0 ? len : 0), m_size - m_at);
+        std::memcpy(buffer, m_bytes + m_at, n);
+        m_at += n;
+        return static_cast<int>(n);
+    }
+
+    // Every byte; empty when a file cannot be read again.
+    std::string_view Whole()
+    {
+        if (m_stream != nullptr && !m_read)
+        {
+            m_read = true;
+            m_copy.resize(static_cast<size_t>(m_stream->GetLength64()));
+            size_t got = 0;
+            if (m_stream->Seek(0, Orvex::kSeekBegin))
+                while (got < m_copy.size())
+                {
+                    const uint32_t n = m_stream->Read(
+                        m_copy.data() + got,
+                        static_cast<uint32_t>(std::min<size_t>(m_copy.size() - got, 1u << 30)));
+                    if (n == 0)
+                        break;
+                    got += n;
+                }
+            m_copy.resize(got);
+        }
+        return m_stream != nullptr ? std::string_view(m_copy) : std::string_view(m_bytes, m_size);
+    }
+
+private:
+    const char* m_bytes = nullptr;
+    size_t m_size = 0;
+    size_t m_at = 0;
+    Orvex::IStream* m_stream = nullptr;
+    bool m_read = false;
+    std::string m_copy;
+};
+
+int ReadPiece(void* context, char* buffer, int len)
+{
+    return static_cast<Source*>(context)->Read(buffer, len);
+}
+
+int CloseReader(void*)
+{
+    return 0;
+}
+
+Doc ParseDocument(Source& source, const std::string& url, int options)
 {
     xmlParserCtxtPtr ctxt = xmlNewParserCtxt();
     if (ctxt == nullptr)
         return nullptr;
-    Doc doc(xmlCtxtReadMemory(ctxt, bytes, static_cast<int>(size), url.c_str(), nullptr, options));
+    Doc doc(xmlCtxtReadIO(ctxt, ReadPiece, CloseReader, &source, url.c_str(), nullptr, options));
     if (doc && ctxt->wellFormed == 0)
         doc.reset();
     xmlFreeParserCtxt(ctxt);
@@ -352,7 +415,8 @@ bool ValidateDtd(xmlDocPtr doc, xmlDtdPtr dtd, Report& r)
 class LineIndex
 {
 public:
-    LineIndex(const char* bytes, size_t size) : m_bytes(bytes), m_size(size) {}
+    explicit LineIndex(Source& source) : m_source(source) {}
+    const char* Bytes() const { return m_bytes; }
 
     // Where line `line` (1-based) starts and ends, or false.
     bool Line(uint64_t line, size_t& begin, size_t& end)
@@ -369,6 +433,9 @@ public:
 private:
     void Build()
     {
+        const std::string_view whole = m_source.Whole();
+        m_bytes = whole.data();
+        m_size = whole.size();
         m_starts.push_back(0);
         for (size_t i = 0; i < m_size; ++i)
         {
@@ -378,8 +445,9 @@ private:
         }
     }
 
-    const char* m_bytes;
-    size_t m_size;
+    Source& m_source;
+    const char* m_bytes = nullptr;
+    size_t m_size = 0;
     std::vector<size_t> m_starts;
 };
 
@@ -431,7 +499,7 @@ std::string AttributeNamed(const std::string& message)
 // gave none: where the element's start tag or the attribute is on the line.
 // An issue without a node goes to the last element that starts on or
 // before its line.
-void PlaceIssues(xmlDocPtr doc, const char* bytes, size_t size, Report& r, Collector& c)
+void PlaceIssues(xmlDocPtr doc, Source& source, Report& r, Collector& c)
 {
     std::unordered_map<xmlNodePtr, int64_t> ordinals;
     bool byLine = false;
@@ -481,7 +549,7 @@ void PlaceIssues(xmlDocPtr doc, const char* bytes, size_t size, Report& r, Colle
                 node = node->next;
         }
     }
-    LineIndex lines(bytes, size);
+    LineIndex lines(source);
     for (size_t i = 0; i < r.issues.size(); ++i)
     {
         Issue& issue = r.issues[i];
@@ -508,6 +576,7 @@ void PlaceIssues(xmlDocPtr doc, const char* bytes, size_t size, Report& r, Colle
         size_t begin = 0, end = 0;
         if (issue.column != 0 || !lines.Line(issue.line, begin, end))
             continue;
+        const char* bytes = lines.Bytes();
         const std::string_view text(bytes + begin, end - begin);
         const std::string tag = "<" + QualifiedName(element);
         size_t at = text.rfind(tag);
@@ -550,18 +619,14 @@ bool KindFromName(const std::string& name, SchemaKind& kind)
     return false;
 }
 
-Report ValidateBytes(const char* bytes, size_t size, const std::string& url,
-                     const SchemaChoice& choice)
+namespace
+{
+
+Report Validate(Source& source, const std::string& url, const SchemaChoice& choice)
 {
     InitOnce();
     Report r;
     r.used = choice.kind;
-    if (size > static_cast<size_t>(INT_MAX))
-    {
-        r.outcome = Outcome::CannotRead;
-        r.reason = "the document is larger than the validator takes (2 GiB)";
-        return r;
-    }
     Collector c;
     c.report = &r;
     ErrorScope scope(&c);
@@ -591,7 +656,7 @@ Report ValidateBytes(const char* bytes, size_t size, const std::string& url,
         }
     }
     const size_t docFrom = r.issues.size();
-    Doc doc = ParseDocument(bytes, size, url, options);
+    Doc doc = ParseDocument(source, url, options);
     auto finish = [&](bool ran)
     {
         if (!ran)
@@ -670,8 +735,17 @@ Report ValidateBytes(const char* bytes, size_t size, const std::string& url,
     }
     }
     finish(ran);
-    PlaceIssues(doc.get(), bytes, size, r, c);
+    PlaceIssues(doc.get(), source, r, c);
     return r;
+}
+
+} // namespace
+
+Report ValidateBytes(const char* bytes, size_t size, const std::string& url,
+                     const SchemaChoice& choice)
+{
+    Source source(bytes, size);
+    return Validate(source, url, choice);
 }
 
 Report ValidateFile(const std::string& path, const SchemaChoice& choice)
@@ -691,23 +765,9 @@ Report ValidateFile(const std::string& path, const SchemaChoice& choice)
         r.reason = "the document is larger than the validator takes (2 GiB)";
         return r;
     }
-    std::string bytes(static_cast<size_t>(length), '\0');
-    size_t got = 0;
-    while (got < bytes.size())
-    {
-        const uint32_t n =
-            stream.Read(bytes.data() + got, static_cast<uint32_t>(bytes.size() - got));
-        if (n == 0)
-            break;
-        got += n;
-    }
-    if (got != bytes.size())
-    {
-        r.outcome = Outcome::CannotRead;
-        r.reason = "cannot read '" + path + "'";
-        return r;
-    }
-    return ValidateBytes(bytes.data(), bytes.size(), path, choice);
+    // libxml2 reads it in pieces, as xmllint has it read a file.
+    Source source(&stream);
+    return Validate(source, path, choice);
 }
 
 } // namespace nkValid
