@@ -5,6 +5,7 @@
 #include "velmar/app/VelmarDoc.h"
 
 #include <string>
+#include <unordered_map>
 
 IMPLEMENT_DYNAMIC(CValidationBar, CListBar)
 
@@ -49,7 +50,7 @@ void SetValidateAsYouEdit(bool on)
     AfxGetApp()->WriteProfileInt(kValidationSection, kAsYouEdit, on ? 1 : 0);
 }
 
-CString NodePathOf(const nkDS::CXmlNodeW* node)
+CString CNodePathNamer::PathOf(const nkDS::CXmlNodeW* node)
 {
     std::wstring path;
     // Up to the document: each step is the name, and "=k" for the k-th
@@ -57,12 +58,17 @@ CString NodePathOf(const nkDS::CXmlNodeW* node)
     for (; node != nullptr && node->GetParent() != nullptr; node = node->GetParent())
     {
         const nkDS::CXmlNodeW* parent = node->GetParent();
-        uint32_t same = 0;
-        for (uint32_t i = 0; i < parent->GetChildCount() && parent->GetChild(i) != node; ++i)
-            if (std::wcscmp(parent->GetChild(i)->GetName(), node->GetName()) == 0)
-                ++same;
+        if (m_named.insert(parent).second)
+        {
+            // Each parent's children are counted once, however many rows
+            // name nodes below it.
+            std::unordered_map<std::wstring, uint32_t> seen;
+            for (uint32_t i = 0; i < parent->GetChildCount(); ++i)
+                if (const nkDS::CXmlNodeW* child = parent->GetChild(i))
+                    m_same[child] = seen[child->GetName()]++;
+        }
         std::wstring step = node->GetName();
-        if (same > 0)
+        if (const uint32_t same = m_same[node]; same > 0)
             step += L"=" + std::to_wstring(same);
         path = path.empty() ? step : step + L"/" + path;
     }
@@ -107,6 +113,7 @@ void CValidationBar::ShowReport(CVelmarDoc* pDoc, const nkValid::DocumentReport&
     m_rows.clear();
     m_pDoc = pDoc;
     const nkValid::Report& r = report.report;
+    CNodePathNamer namer;
     size_t shown = 0;
     for (size_t i = 0; i < r.issues.size(); ++i)
     {
@@ -123,7 +130,7 @@ void CValidationBar::ShowReport(CVelmarDoc* pDoc, const nkValid::DocumentReport&
         if (issue.warning)
             message = AfxTranslate(L"Warning: ") + message;
         CString where = i < report.nodes.size() && report.nodes[i] != nullptr
-                            ? NodePathOf(report.nodes[i])
+                            ? namer.PathOf(report.nodes[i])
                             : FromUtf8(issue.file);
         if (!issue.attribute.empty())
             where += L" @" + FromUtf8(issue.attribute);

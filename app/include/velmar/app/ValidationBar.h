@@ -7,6 +7,8 @@
 #include "velmar/validation/validation.h"
 
 #include <cstdint>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 class CVelmarDoc;
@@ -72,5 +74,14 @@ void SetValidateAsYouEdit(bool on);
 // The summary for the status bar: "Valid", the error count, or why
 // nothing was validated; translated.
 CString ValidationSummary(const nkValid::Report& report);
-// The path of `node` in the path bar's form ("catalog/book=2/title").
-CString NodePathOf(const nkDS::CXmlNodeW* node);
+// Paths of nodes in the path bar's form ("catalog/book=2/title"), for many
+// nodes of one unchanged document in time linear in its size.
+class CNodePathNamer
+{
+public:
+    CString PathOf(const nkDS::CXmlNodeW* node);
+
+private:
+    std::unordered_set<const nkDS::CXmlNodeW*> m_named; // parents counted
+    std::unordered_map<const nkDS::CXmlNodeW*, uint32_t> m_same;
+};
