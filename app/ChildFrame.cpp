@@ -66,6 +66,13 @@ ON_COMMAND(ID_XML_FIND_PREV, &CChildFrame::OnXmlFindPrev)
 ON_COMMAND(ID_XML_REPLACE_ONE, &CChildFrame::OnXmlReplaceOne)
 ON_COMMAND(ID_XML_REPLACE_ALL, &CChildFrame::OnXmlReplaceAll)
 ON_COMMAND(IDOK, &CChildFrame::OnPathEntered)
+ON_COMMAND(ID_XML_VALIDATE, &CChildFrame::OnXmlValidate)
+ON_COMMAND(ID_XML_VALIDATE_SCHEMA, &CChildFrame::OnXmlValidateSchema)
+ON_COMMAND(ID_XML_VALIDATE_AUTO_SCHEMA, &CChildFrame::OnXmlValidateAutoSchema)
+ON_UPDATE_COMMAND_UI(ID_XML_VALIDATE_AUTO_SCHEMA, &CChildFrame::OnUpdateXmlValidateAutoSchema)
+ON_COMMAND(ID_XML_VALIDATE_AS_YOU_EDIT, &CChildFrame::OnXmlValidateAsYouEdit)
+ON_UPDATE_COMMAND_UI(ID_XML_VALIDATE_AS_YOU_EDIT, &CChildFrame::OnUpdateXmlValidateAsYouEdit)
+ON_COMMAND(ID_VALIDATION_GO_TO, &CChildFrame::OnValidationGoTo)
 
 END_MESSAGE_MAP()
 

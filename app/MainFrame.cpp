@@ -23,6 +23,8 @@ ON_COMMAND(ID_VIEW_STRICT, &CMainFrame::OnViewStrict)
 ON_UPDATE_COMMAND_UI(ID_VIEW_STRICT, &CMainFrame::OnUpdateViewStrict)
 ON_COMMAND(ID_XML_GO_TO_PATH, &CMainFrame::OnGoToPath)
 ON_COMMAND(ID_XML_FIND_CLOSE, &CMainFrame::OnFindClose)
+ON_UPDATE_COMMAND_UI(ID_VIEW_VALIDATION, &CMainFrame::OnUpdateControlBarMenu)
+ON_COMMAND_EX(ID_VIEW_VALIDATION, &CMainFrame::OnBarCheck)
 END_MESSAGE_MAP()
 
 namespace
@@ -64,7 +66,7 @@ int CMainFrame::OnCreate(LPCREATESTRUCT lpcs)
     if (!m_wndStatusBar.Create(this) ||
         !m_wndStatusBar.SetIndicators(kIndicators, AFX_COUNTOF(kIndicators)))
         return -1;
-    if (!m_wndFindBar.Create(this))
+    if (!m_wndFindBar.Create(this) || !m_wndValidationBar.Create(this))
         return -1;
     m_wndToolBar.SetBarStyle(m_wndToolBar.GetBarStyle() | CBRS_TOOLTIPS | CBRS_FLYBY);
     CenterWindow();

@@ -49,6 +49,15 @@ const AFX_STRING_RESOURCE kStrings[] = {
     {ID_VIEW_VALUES, L"Show or hide the values beside the names in the tree.\nValues"},
     {ID_VIEW_STRICT, L"Open and create documents in the editor's strict dialect instead of XML "
                      L"1.0.\nStrict dialect"},
+    {ID_XML_VALIDATE, L"Validate the document against its schema and list the errors.\nValidate"},
+    {ID_XML_VALIDATE_SCHEMA,
+     L"Choose the XML Schema, DTD or RELAX NG file to validate the document "
+     L"against.\nChoose schema"},
+    {ID_XML_VALIDATE_AUTO_SCHEMA,
+     L"Validate against the schema or document type the document names.\nDocument's schema"},
+    {ID_XML_VALIDATE_AS_YOU_EDIT, L"Validate again after each edit while the error list is "
+                                  L"shown.\nValidate as I edit"},
+    {ID_VIEW_VALIDATION, L"Show or hide the error list.\nErrors"},
 };
 
 // The File menu's recent files take the place of this grayed item.
@@ -78,6 +87,7 @@ const AFX_MENU_ITEM kMainMenu[] = {
     {0, ID_VIEW_PATHBAR, L"&Pathbar"},
     {0, ID_VIEW_VALUES, L"&Values"},
     {0, ID_VIEW_STRICT, L"Strict &dialect"},
+    {0, ID_VIEW_VALIDATION, L"&Errors"},
     {MF_END, 0, nullptr},
     {MF_POPUP, 0, L"&Help"},
     {0, ID_HELP_FINDER, L"&Index"},
@@ -135,6 +145,11 @@ const AFX_MENU_ITEM kDocumentMenu[] = {
     VELMAR_SEPARATOR,
     {0, ID_XML_PREVIEW, L"Pre&view\tF12"},
     {0, ID_XML_EXPORT_NODE, L"E&xport node"},
+    VELMAR_SEPARATOR,
+    {0, ID_XML_VALIDATE, L"Va&lidate\tF7"},
+    {0, ID_XML_VALIDATE_SCHEMA, L"&Choose Schema..."},
+    {0, ID_XML_VALIDATE_AUTO_SCHEMA, L"&Schema the Document Names"},
+    {0, ID_XML_VALIDATE_AS_YOU_EDIT, L"Validate as I Ed&it"},
     {MF_END, 0, nullptr},
     {MF_POPUP, 0, L"&View"},
     {0, ID_VIEW_TOOLBAR, L"&Toolbar"},
@@ -142,6 +157,7 @@ const AFX_MENU_ITEM kDocumentMenu[] = {
     {0, ID_VIEW_PATHBAR, L"&Pathbar"},
     {0, ID_VIEW_VALUES, L"&Values"},
     {0, ID_VIEW_STRICT, L"Strict &dialect"},
+    {0, ID_VIEW_VALIDATION, L"&Errors"},
     {MF_END, 0, nullptr},
     {MF_POPUP, 0, L"&Window"},
     {0, ID_WINDOW_NEW, L"&New window"},
@@ -182,6 +198,7 @@ const AFX_ACCEL kAccels[] = {
     {FVIRTKEY | FCONTROL, VK_DELETE, ID_XML_DELETE},
     {FVIRTKEY, VK_F2, ID_XML_RENAME},
     {FVIRTKEY, VK_F12, ID_XML_PREVIEW},
+    {FVIRTKEY, VK_F7, ID_XML_VALIDATE},
     {FVIRTKEY | FCONTROL, 'F', ID_XML_FIND},
     {FVIRTKEY | FCONTROL, 'H', ID_XML_REPLACE},
     {FVIRTKEY, VK_F3, ID_XML_FIND_NEXT},

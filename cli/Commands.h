@@ -2,6 +2,7 @@
 // The tool's commands over the XML engine; each returns the exit status.
 
 #include "velmar/xml/nkDS.h"
+#include "velmar/validation/Validator.h"
 
 #include <cstdint>
 #include <memory>
@@ -28,6 +29,10 @@ int RunExport(const std::string& file, const std::string& locator, const std::st
 int RunGet(const std::string& file, const std::string& locator);
 // Prints the tree as one line of JSON.
 int RunDump(const std::string& file);
+// Validates the file as it is on disk and prints each issue as
+// "file:line:column: message" (or one line of JSON); 0 valid, 1 invalid,
+// 2 no usable schema.
+int RunValidate(const std::string& file, const nkValid::SchemaChoice& choice, bool json);
 
 struct XPathOptions
 {

@@ -12,49 +12,6 @@ namespace vxml
 namespace
 {
 
-void AppendEscaped(std::string& out, const std::string& utf8)
-{
-    for (const char ch : utf8)
-    {
-        const auto c = static_cast<unsigned char>(ch);
-        switch (c)
-        {
-        case '"':
-            out += "\\\"";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\b':
-            out += "\\b";
-            break;
-        case '\f':
-            out += "\\f";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        default:
-            if (c < 0x20)
-            {
-                char esc[8];
-                std::snprintf(esc, sizeof esc, "\\u%04X", c);
-                out += esc;
-            }
-            else
-            {
-                out += ch;
-            }
-        }
-    }
-}
-
 void AppendString(std::string& out, const nkMem::CStringW& s)
 {
     AppendJsonString(out, s.GetString(), s.GetString() != nullptr ? s.GetLength() : 0);
@@ -107,13 +64,56 @@ void OpenNode(std::string& out, const nkDS::CXmlNodeW* node)
 
 } // namespace
 
+void AppendJsonUtf8(std::string& out, const std::string& utf8)
+{
+    for (const char ch : utf8)
+    {
+        const auto c = static_cast<unsigned char>(ch);
+        switch (c)
+        {
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\b':
+            out += "\\b";
+            break;
+        case '\f':
+            out += "\\f";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        default:
+            if (c < 0x20)
+            {
+                char esc[8];
+                std::snprintf(esc, sizeof esc, "\\u%04X", c);
+                out += esc;
+            }
+            else
+            {
+                out += ch;
+            }
+        }
+    }
+}
+
 void AppendJsonString(std::string& out, const wchar_t* s, size_t n)
 {
     std::string utf8;
     if (s != nullptr)
         unicode::AppendUtf8(utf8, s, n);
     out += '"';
-    AppendEscaped(out, utf8);
+    AppendJsonUtf8(out, utf8);
     out += '"';
 }
 

@@ -32,14 +32,19 @@ const char kUsage[] =
     "line\n"
     "                                           per node (locator path, tab, value) or the "
     "value\n"
+    "  velmar-xml validate FILE [--schema XSD | --dtd DTD | --relaxng RNG] [--json]\n"
+    "                                           validate FILE against the schema given or the one\n"
+    "                                           it names; issues as FILE:LINE:COLUMN: MESSAGE\n"
     "  velmar-xml --help                        show this help\n"
     "  velmar-xml --version                     show the program's version\n"
     "Files are read as XML 1.0 with namespaces; --strict reads only the editor's own dialect\n"
     "and writes it as the editor did before.\n"
     "LOCATOR is a path of node names such as catalog/book?id=7/title or a/b=1 (the second b).\n"
     "Positions are byte offsets from 0, lines and columns (in characters) from 1.\n"
-    "Exit status: 0 done, 1 a document was refused or the locator or expression found nothing,\n"
-    "2 other errors (a bad expression among them).\n";
+    "Exit status: 0 done (valid), 1 a document was refused or invalid or the locator or\n"
+    "expression found nothing, 2 other errors (bad arguments, a bad expression, no usable\n"
+    "schema). Nothing is fetched from the network: an http(s) schema is taken from the system\n"
+    "XML catalog or not at all.\n";
 
 struct Arguments
 {
@@ -49,6 +54,8 @@ struct Arguments
     bool hasOut = false;
     vxml::XPathOptions xpath;
     bool hasXPathOption = false;
+    nkValid::SchemaChoice schema; // validate: --schema, --dtd or --relaxng
+    bool json = false;
 };
 
 // Splits the words after the command; false with a message on a bad option.
@@ -78,9 +85,9 @@ bool Split(int argc, char** argv, Arguments& args, std::string& error)
                 return false;
             }
         }
-        else if (options && (std::strcmp(word, "--count") == 0 || std::strcmp(word, "--json") == 0))
+        else if (options && std::strcmp(word, "--count") == 0)
         {
-            (word[2] == 'c' ? args.xpath.count : args.xpath.json) = true;
+            args.xpath.count = true;
             args.hasXPathOption = true;
         }
         else if (options && std::strcmp(word, "--ns") == 0)
@@ -92,6 +99,29 @@ bool Split(int argc, char** argv, Arguments& args, std::string& error)
             }
             args.xpath.namespaces.emplace_back(argv[++i]);
             args.hasXPathOption = true;
+        }
+        else if (options &&
+                 (std::strcmp(word, "--schema") == 0 || std::strcmp(word, "--dtd") == 0 ||
+                  std::strcmp(word, "--relaxng") == 0))
+        {
+            if (args.schema.kind != nkValid::SchemaKind::Auto)
+            {
+                error = "give one of --schema, --dtd and --relaxng";
+                return false;
+            }
+            if (i + 1 == argc || argv[i + 1][0] == '\0')
+            {
+                error = std::string(word) + " needs a file name";
+                return false;
+            }
+            args.schema.kind = word[2] == 's'   ? nkValid::SchemaKind::Xsd
+                               : word[2] == 'd' ? nkValid::SchemaKind::Dtd
+                                                : nkValid::SchemaKind::RelaxNg;
+            args.schema.location = argv[++i];
+        }
+        else if (options && std::strcmp(word, "--json") == 0)
+        {
+            args.json = true;
         }
         else if (options && std::strcmp(word, "--strict") == 0)
         {
@@ -152,10 +182,21 @@ int Run(int argc, char** argv)
     if (args.hasOut && c != "format" && c != "export")
         return BadArguments(c + ": -o is not an option of this command");
     if (args.hasXPathOption && c != "xpath")
-        return BadArguments(c + ": --count, --json and --ns are options of xpath");
+        return BadArguments(c + ": --count and --ns are options of xpath");
+    if (args.schema.kind != nkValid::SchemaKind::Auto && c != "validate")
+        return BadArguments(c + ": --schema, --dtd and --relaxng belong to validate");
+    if (args.json && c != "validate" && c != "xpath")
+        return BadArguments(c + ": --json belongs to validate and xpath");
     if (c == "xpath")
+    {
+        args.xpath.json = args.json;
         return n == 2 ? vxml::RunXPath(args.operands[0], args.operands[1], args.xpath)
                       : BadArguments("xpath: expected FILE EXPR");
+    }
+    if (c == "validate")
+        return n == 1
+                   ? vxml::RunValidate(args.operands[0], args.schema, args.json)
+                   : BadArguments("validate: expected FILE [--schema S | --dtd D | --relaxng R]");
     if (c == "check")
         return n >= 1 ? vxml::RunCheck(args.operands) : BadArguments("check: expected FILE...");
     if (c == "format")

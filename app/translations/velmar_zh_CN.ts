@@ -1139,5 +1139,103 @@ Strict dialect</source>
         <source>%1 could not be read as UTF-8 text. Nothing was changed; the file is kept.</source>
         <translation>无法将 %1 读取为 UTF-8 文本。未做任何修改；该文件已保留。</translation>
     </message>
+    <message>
+        <source>Va&amp;lidate	F7</source>
+        <translation>校验(&amp;L)	F7</translation>
+    </message>
+    <message>
+        <source>&amp;Choose Schema...</source>
+        <translation>选择模式(&amp;C)...</translation>
+    </message>
+    <message>
+        <source>&amp;Schema the Document Names</source>
+        <translation>使用文档指定的模式(&amp;S)</translation>
+    </message>
+    <message>
+        <source>Validate as I Ed&amp;it</source>
+        <translation>编辑时校验(&amp;I)</translation>
+    </message>
+    <message>
+        <source>&amp;Errors</source>
+        <translation>错误列表(&amp;E)</translation>
+    </message>
+    <message>
+        <source>Validate the document against its schema and list the errors.
+Validate</source>
+        <translation>按模式校验文档并列出错误。
+校验</translation>
+    </message>
+    <message>
+        <source>Choose the XML Schema, DTD or RELAX NG file to validate the document against.
+Choose schema</source>
+        <translation>选择用于校验文档的 XML Schema、DTD 或 RELAX NG 文件。
+选择模式</translation>
+    </message>
+    <message>
+        <source>Validate against the schema or document type the document names.
+Document's schema</source>
+        <translation>按文档指定的模式或文档类型校验。
+文档的模式</translation>
+    </message>
+    <message>
+        <source>Validate again after each edit while the error list is shown.
+Validate as I edit</source>
+        <translation>显示错误列表时，每次编辑后重新校验。
+编辑时校验</translation>
+    </message>
+    <message>
+        <source>Show or hide the error list.
+Errors</source>
+        <translation>显示或隐藏错误列表。
+错误列表</translation>
+    </message>
+    <message>
+        <source>Valid</source>
+        <translation>有效</translation>
+    </message>
+    <message>
+        <source>Not valid: %1 error</source>
+        <translation>无效：%1 个错误</translation>
+    </message>
+    <message>
+        <source>Not valid: %1 errors</source>
+        <translation>无效：%1 个错误</translation>
+    </message>
+    <message>
+        <source>Not validated: %1</source>
+        <translation>未校验：%1</translation>
+    </message>
+    <message>
+        <source>Message</source>
+        <translation>消息</translation>
+    </message>
+    <message>
+        <source>Node</source>
+        <translation>节点</translation>
+    </message>
+    <message>
+        <source>Line</source>
+        <translation>行</translation>
+    </message>
+    <message>
+        <source>%1 more not listed</source>
+        <translation>另有 %1 项未列出</translation>
+    </message>
+    <message>
+        <source>Warning: </source>
+        <translation>警告：</translation>
+    </message>
+    <message>
+        <source>Schemas (*.xsd, *.dtd, *.rng)</source>
+        <translation>模式文件 (*.xsd, *.dtd, *.rng)</translation>
+    </message>
+    <message>
+        <source>All files (*.*)</source>
+        <translation>所有文件 (*.*)</translation>
+    </message>
+    <message>
+        <source>Choose Schema</source>
+        <translation>选择模式</translation>
+    </message>
 </context>
 </TS>

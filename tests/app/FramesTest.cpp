@@ -338,8 +338,17 @@ TEST(ChildFrame, xml_menu_pops_up_over_the_tree_only)
     EditorFixture f;
     CTestChildFrame* pChild = OpenSmall(f);
     ASSERT_NE(pChild, nullptr);
-    const QStringList xmlMenu = {"&Add",       "&Rename\tF2",   "D&elete\tCtrl+Del", "Move &up",
-                                 "Move &down", "Pre&view\tF12", "E&xport node"};
+    const QStringList xmlMenu = {"&Add",
+                                 "&Rename\tF2",
+                                 "D&elete\tCtrl+Del",
+                                 "Move &up",
+                                 "Move &down",
+                                 "Pre&view\tF12",
+                                 "E&xport node",
+                                 "Va&lidate\tF7",
+                                 "&Choose Schema...",
+                                 "&Schema the Document Names",
+                                 "Validate as I Ed&it"};
 
     QWidget* pTreeWidget = pChild->Tree()->GetWidget();
     EXPECT_EQ(PopupTexts([&] { RightClick(pTreeWidget, QPoint(5, 5)); }), xmlMenu);

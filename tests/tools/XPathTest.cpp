@@ -65,9 +65,10 @@ TEST_F(ToolTest, xpath_refuses_bad_expressions_and_arguments_with_status_2)
         {{"xpath", "shop.xml", "//a", "--ns", "nobinding"},
          "velmar-xml: --ns expects PREFIX=URI, not 'nobinding'\n"},
         {{"xpath", "shop.xml"}, "velmar-xml: xpath: expected FILE EXPR (see velmar-xml --help)\n"},
+        {{"get", "shop.xml", "shop", "--count"},
+         "velmar-xml: get: --count and --ns are options of xpath (see velmar-xml --help)\n"},
         {{"get", "shop.xml", "shop", "--json"},
-         "velmar-xml: get: --count, --json and --ns are options of xpath (see velmar-xml "
-         "--help)\n"},
+         "velmar-xml: get: --json belongs to validate and xpath (see velmar-xml --help)\n"},
     };
     for (const Case& c : cases)
     {

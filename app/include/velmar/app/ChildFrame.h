@@ -93,6 +93,16 @@ public:
     // for bValuesOnly. Whether a match was selected.
     BOOL FindText(bool bForward, bool bValuesOnly = false);
 
+    // Validation: F7, the schema chosen for the document (or the one it
+    // names), "validate as I edit", and a row of the error list activated.
+    void OnXmlValidate();
+    void OnXmlValidateSchema();
+    void OnXmlValidateAutoSchema();
+    void OnUpdateXmlValidateAutoSchema(CCmdUI* pCmdUI);
+    void OnXmlValidateAsYouEdit();
+    void OnUpdateXmlValidateAsYouEdit(CCmdUI* pCmdUI);
+    void OnValidationGoTo();
+
 protected:
     // The find bar's text and options, ready to test texts; null (the user
     // was told why) when there is nothing to find or it does not compile.

@@ -5,11 +5,15 @@
 // document took to load.
 #include "velmar/app/FindBar.h"
 #include "velmar/app/FrameHooks.h"
+#include "velmar/app/ValidationBar.h"
 #include "velmar/framework/framework.h"
 
 class CVelmarDoc;
 
-class CMainFrame : public CMDIFrameWnd, public IPathTextSink, public IFindHost
+class CMainFrame : public CMDIFrameWnd,
+                   public IPathTextSink,
+                   public IFindHost,
+                   public IValidationHost
 {
     DECLARE_DYNCREATE(CMainFrame)
 public:
@@ -32,6 +36,7 @@ public:
     void SetPathText(LPCWSTR path) override;
     CFindBar* GetFindBar() override { return &m_wndFindBar; }
     CString GetTypedPath() override;
+    CValidationBar* GetValidationBar() override { return &m_wndValidationBar; }
 
     CStatusBar& GetStatusBar() { return m_wndStatusBar; }
     CToolBar& GetToolBar() { return m_wndToolBar; }
@@ -57,6 +62,7 @@ protected:
     CReBar m_wndReBar;
     CDialogBar m_wndPathBar;
     CFindBar m_wndFindBar;
+    CValidationBar m_wndValidationBar;
 
     DECLARE_MESSAGE_MAP()
 };

@@ -48,7 +48,7 @@
 #define ID_XML_FIND_CLOSE 32856   // the find bar's close button (Escape in it)
 #define ID_XML_GO_TO_PATH 32857   // Ctrl+L: the path bar's field, to type a path
 #define ID_VIEW_VALUES 32858      // the tree panes' value column
-#define ID_EDIT_LONG_TEXT 32870   // the content pane's long text: into the text editor, and back
+#define ID_EDIT_LONG_TEXT 32868   // the content pane's long text: into the text editor, and back
 #define IDD_FINDBAR 32859         // the find bar's template
 #define IDC_FIND_WHAT 32860       // find bar: the text to find
 #define IDC_REPLACE_WITH 32861    // find bar: the replacement
@@ -60,3 +60,10 @@
 #define IDC_FIND_XPATH 32867 // find bar: what to find is an XPath expression
 // Documents: the dialect new and opened documents are read in.
 #define ID_VIEW_STRICT 32890 // View > Strict dialect
+// XML menu: validation and its error list (32870-32879).
+#define ID_XML_VALIDATE 32870             // F7: validate the document as it stands
+#define ID_XML_VALIDATE_SCHEMA 32871      // choose the schema of the document
+#define ID_XML_VALIDATE_AS_YOU_EDIT 32872 // refresh the error list after edits
+#define ID_XML_VALIDATE_AUTO_SCHEMA 32873 // back to the schema the document names
+#define ID_VIEW_VALIDATION 32874          // the error list bar
+#define ID_VALIDATION_GO_TO 32875         // a row of the error list activated

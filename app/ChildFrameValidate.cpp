@@ -1,0 +1,196 @@
+// The XML menu's validation commands and the error list's way back to nodes.
+
+#include "velmar/app/ChildFrame.h"
+#include "velmar/app/ItemKind.h"
+#include "velmar/app/Resource.h"
+#include "velmar/app/ValidationBar.h"
+#include "velmar/app/VelmarDoc.h"
+#include "velmar/app/XMLTreeView.h"
+#include "velmar/win32/Unicode.h"
+
+#include <cwctype>
+#include <string>
+
+namespace
+{
+
+CValidationBar* ValidationBarOf()
+{
+    auto* pHost = dynamic_cast<IValidationHost*>(AfxGetMainWnd());
+    return pHost ? pHost->GetValidationBar() : nullptr;
+}
+
+std::string Utf8(const CString& text)
+{
+    std::string out;
+    unicode::AppendUtf8(out, text.GetString(), static_cast<size_t>(text.GetLength()));
+    return out;
+}
+
+// The schema chosen for the document at `path`: "kind|location" in the
+// settings under the path; the document's own when none was chosen.
+nkValid::SchemaChoice ChoiceFor(const CString& path)
+{
+    nkValid::SchemaChoice choice;
+    if (path.IsEmpty())
+        return choice;
+    const std::string stored = Utf8(AfxGetApp()->GetProfileString(kValidationSection, path, L""));
+    const size_t bar = stored.find('|');
+    nkValid::SchemaKind kind;
+    if (bar != std::string::npos && nkValid::KindFromName(stored.substr(0, bar), kind) &&
+        kind != nkValid::SchemaKind::Auto && bar + 1 < stored.size())
+    {
+        choice.kind = kind;
+        choice.location = stored.substr(bar + 1);
+    }
+    return choice;
+}
+
+// Whether pDoc is still one of the application's open documents.
+bool IsOpen(const CVelmarDoc* pDoc)
+{
+    for (CDocTemplate* pTemplate : AfxGetApp()->GetDocTemplates())
+    {
+        for (CDocument* pOpen : pTemplate->GetDocuments())
+            if (pOpen == pDoc)
+                return true;
+    }
+    return false;
+}
+
+CXMLTreeView* TreeViewOf(CVelmarDoc* pDoc)
+{
+    POSITION pos = pDoc->GetFirstViewPosition();
+    while (pos)
+        if (auto* pView = dynamic_cast<CXMLTreeView*>(pDoc->GetNextView(pos)))
+            return pView;
+    return nullptr;
+}
+
+} // namespace
+
+void CChildFrame::OnXmlValidate()
+{
+    auto* pDoc = dynamic_cast<CVelmarDoc*>(GetActiveDocument());
+    CValidationBar* pBar = ValidationBarOf();
+    if (!pDoc || !pBar)
+        return;
+    const CString& path = pDoc->GetPathName();
+    // The document as it stands, edits included; relative schema names are
+    // taken from its file.
+    const nkValid::DocumentReport report =
+        nkValid::ValidateDocument(pDoc->GetXmlFile(), Utf8(path), ChoiceFor(path));
+    pBar->ShowReport(pDoc, report);
+    pBar->RememberState(pDoc);
+    if (CFrameWnd* pTop = GetTopLevelFrame())
+        pTop->SetMessageText(ValidationSummary(report.report));
+}
+
+void CChildFrame::OnXmlValidateSchema()
+{
+    auto* pDoc = dynamic_cast<CVelmarDoc*>(GetActiveDocument());
+    if (!pDoc)
+        return;
+    const CString filterText = AfxTranslate(L"Schemas (*.xsd, *.dtd, *.rng)");
+    const CString allText = AfxTranslate(L"All files (*.*)");
+    std::wstring filter = filterText.GetString();
+    filter += L'\0';
+    filter += L"*.xsd;*.dtd;*.rng";
+    filter += L'\0';
+    filter += allText.GetString();
+    filter += L'\0';
+    filter += L"*.*";
+    filter += L'\0';
+    filter += L'\0';
+    const CString title = AfxTranslate(L"Choose Schema");
+    std::vector<wchar_t> file(4096, L'\0');
+    OPENFILENAMEW ofn = {};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = AfxGetMainWnd() ? AfxGetMainWnd()->m_hWnd : nullptr;
+    ofn.lpstrFilter = filter.c_str();
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = file.data();
+    ofn.nMaxFile = static_cast<DWORD>(file.size());
+    ofn.lpstrTitle = title.GetString();
+    ofn.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
+    if (!GetOpenFileNameW(&ofn))
+        return;
+    const CString chosen = file.data();
+    std::wstring ext = chosen.Right(4).GetString();
+    for (wchar_t& ch : ext)
+        ch = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(ch)));
+    const wchar_t* kind = ext == L".dtd" ? L"dtd" : ext == L".rng" ? L"rng" : L"xsd";
+    // Remembered per document file; an unsaved document has none to key it.
+    if (!pDoc->GetPathName().IsEmpty())
+        AfxGetApp()->WriteProfileString(kValidationSection, pDoc->GetPathName(),
+                                        CString(kind) + L"|" + chosen);
+    OnXmlValidate();
+}
+
+void CChildFrame::OnXmlValidateAutoSchema()
+{
+    auto* pDoc = dynamic_cast<CVelmarDoc*>(GetActiveDocument());
+    if (!pDoc || pDoc->GetPathName().IsEmpty())
+        return;
+    AfxGetApp()->WriteProfileString(kValidationSection, pDoc->GetPathName(), L"");
+    OnXmlValidate();
+}
+
+void CChildFrame::OnUpdateXmlValidateAutoSchema(CCmdUI* pCmdUI)
+{
+    auto* pDoc = dynamic_cast<CVelmarDoc*>(GetActiveDocument());
+    pCmdUI->SetCheck(pDoc && ChoiceFor(pDoc->GetPathName()).kind == nkValid::SchemaKind::Auto);
+}
+
+void CChildFrame::OnXmlValidateAsYouEdit()
+{
+    const bool on = !IsValidateAsYouEdit();
+    SetValidateAsYouEdit(on);
+    // The list refreshes while it is shown: turning this on shows it.
+    if (on)
+    {
+        if (CValidationBar* pBar = ValidationBarOf())
+            if (CFrameWnd* pFrame = pBar->GetDockingFrame())
+                pFrame->ShowControlBar(pBar, TRUE, FALSE);
+        OnXmlValidate();
+    }
+}
+
+void CChildFrame::OnUpdateXmlValidateAsYouEdit(CCmdUI* pCmdUI)
+{
+    pCmdUI->SetCheck(IsValidateAsYouEdit());
+}
+
+void CChildFrame::OnValidationGoTo()
+{
+    CValidationBar* pBar = ValidationBarOf();
+    int64_t element = -1;
+    CString attribute;
+    if (!pBar || !pBar->GetSelectedIssue(element, attribute) || element < 0)
+        return;
+    CVelmarDoc* pDoc = pBar->GetDocument();
+    if (!IsOpen(pDoc))
+    {
+        pBar->Forget(pDoc);
+        return;
+    }
+    CXMLTreeView* pView = TreeViewOf(pDoc);
+    if (!pView)
+        return;
+    // The list is the document's as it was validated: the ordinal is taken
+    // in the document as it is now, so an edit since can never leave it
+    // pointing at a node that is gone.
+    const std::vector<nkDS::CXmlNodeW*> elements = nkValid::ElementsInOrder(pDoc->GetXmlFile());
+    if (static_cast<uint64_t>(element) >= elements.size())
+        return;
+    nkDS::CXmlNodeW* node = elements[static_cast<size_t>(element)];
+    const uint32_t param =
+        attribute.IsEmpty() ? node->GetParamCount() : node->FindParam(attribute.GetString());
+    if (CFrameWnd* pFrame = pView->GetParentFrame())
+        pFrame->ActivateFrame();
+    if (param < node->GetParamCount())
+        pView->SelectNodeItem(node, ikParam, static_cast<int>(param), nullptr);
+    else
+        pView->SelectNodeItem(node, ikElement, -1, nullptr);
+    pView->SetFocus();
+}

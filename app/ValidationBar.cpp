@@ -1,0 +1,190 @@
+#include "velmar/app/ValidationBar.h"
+
+#include "velmar/app/Resource.h"
+#include "velmar/app/NodeCommandHistory.h"
+#include "velmar/app/VelmarDoc.h"
+
+#include <string>
+#include <unordered_map>
+
+IMPLEMENT_DYNAMIC(CValidationBar, CListBar)
+
+namespace
+{
+
+CString FromUtf8(const std::string& text)
+{
+    if (text.empty())
+        return CString();
+    const int n =
+        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(n > 0 ? n : 0), L'\0');
+    if (n > 0)
+        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
+    return CString(wide.c_str());
+}
+
+CString Number(uint64_t n)
+{
+    CString text;
+    text.Format(L"%llu", static_cast<unsigned long long>(n));
+    return text;
+}
+
+} // namespace
+
+const wchar_t kValidationSection[] = L"Validation";
+
+namespace
+{
+const wchar_t kAsYouEdit[] = L"ValidateAsYouEdit";
+}
+
+bool IsValidateAsYouEdit()
+{
+    return AfxGetApp()->GetProfileInt(kValidationSection, kAsYouEdit, 0) != 0;
+}
+
+void SetValidateAsYouEdit(bool on)
+{
+    AfxGetApp()->WriteProfileInt(kValidationSection, kAsYouEdit, on ? 1 : 0);
+}
+
+CString CNodePathNamer::PathOf(const nkDS::CXmlNodeW* node)
+{
+    std::wstring path;
+    // Up to the document: each step is the name, and "=k" for the k-th
+    // (from 0) of the same name among its parent's children when k > 0.
+    for (; node != nullptr && node->GetParent() != nullptr; node = node->GetParent())
+    {
+        const nkDS::CXmlNodeW* parent = node->GetParent();
+        if (m_named.insert(parent).second)
+        {
+            // Each parent's children are counted once, however many rows
+            // name nodes below it.
+            std::unordered_map<std::wstring, uint32_t> seen;
+            for (uint32_t i = 0; i < parent->GetChildCount(); ++i)
+                if (const nkDS::CXmlNodeW* child = parent->GetChild(i))
+                    m_same[child] = seen[child->GetName()]++;
+        }
+        std::wstring step = node->GetName();
+        if (const uint32_t same = m_same[node]; same > 0)
+            step += L"=" + std::to_wstring(same);
+        path = path.empty() ? step : step + L"/" + path;
+    }
+    return CString(path.c_str());
+}
+
+CString ValidationSummary(const nkValid::Report& report)
+{
+    switch (report.outcome)
+    {
+    case nkValid::Outcome::Valid:
+        return AfxTranslate(L"Valid");
+    case nkValid::Outcome::Invalid:
+    {
+        CString text =
+            AfxTranslate(report.errorCount == 1 ? L"Not valid: %1 error" : L"Not valid: %1 errors");
+        text.Replace(L"%1", Number(report.errorCount));
+        return text;
+    }
+    case nkValid::Outcome::NoSchema:
+    case nkValid::Outcome::CannotRead:
+        break;
+    }
+    CString text = AfxTranslate(L"Not validated: %1");
+    text.Replace(L"%1", FromUtf8(report.reason));
+    return text;
+}
+
+BOOL CValidationBar::Create(CWnd* pParentWnd)
+{
+    // Hidden until a validation has something to show.
+    if (!CListBar::Create(pParentWnd, ID_VIEW_VALIDATION, ID_VALIDATION_GO_TO, 140,
+                          {AfxTranslate(L"Message"), AfxTranslate(L"Node"), AfxTranslate(L"Line")}))
+        return FALSE;
+    ShowWindow(SW_HIDE);
+    return TRUE;
+}
+
+void CValidationBar::ShowReport(CVelmarDoc* pDoc, const nkValid::DocumentReport& report)
+{
+    DeleteAllRows();
+    m_rows.clear();
+    m_pDoc = pDoc;
+    const nkValid::Report& r = report.report;
+    CNodePathNamer namer;
+    size_t shown = 0;
+    for (size_t i = 0; i < r.issues.size(); ++i)
+    {
+        const nkValid::Issue& issue = r.issues[i];
+        if (shown == static_cast<size_t>(kMaxRows))
+        {
+            CString more = AfxTranslate(L"%1 more not listed");
+            more.Replace(L"%1", Number(r.issues.size() - shown));
+            AddRow({more});
+            m_rows.push_back(Row());
+            break;
+        }
+        CString message = FromUtf8(issue.message);
+        if (issue.warning)
+            message = AfxTranslate(L"Warning: ") + message;
+        CString where = i < report.nodes.size() && report.nodes[i] != nullptr
+                            ? namer.PathOf(report.nodes[i])
+                            : FromUtf8(issue.file);
+        if (!issue.attribute.empty())
+            where += L" @" + FromUtf8(issue.attribute);
+        AddRow({message, where, issue.line != 0 ? Number(issue.line) : CString()});
+        m_rows.push_back(Row{issue.element, FromUtf8(issue.attribute)});
+        ++shown;
+    }
+    if (r.outcome == nkValid::Outcome::NoSchema || r.outcome == nkValid::Outcome::CannotRead)
+    {
+        AddRow({ValidationSummary(r)});
+        m_rows.push_back(Row());
+    }
+    if (CFrameWnd* pFrame = GetDockingFrame())
+        pFrame->ShowControlBar(this, GetRowCount() > 0 || IsVisible(), FALSE);
+}
+
+void CValidationBar::Forget(const CVelmarDoc* pDoc)
+{
+    if (pDoc != m_pDoc)
+        return;
+    DeleteAllRows();
+    m_rows.clear();
+    m_pDoc = nullptr;
+}
+
+bool CValidationBar::GetSelectedIssue(int64_t& element, CString& attribute) const
+{
+    const int row = GetCurSel();
+    if (row < 0 || static_cast<size_t>(row) >= m_rows.size() || m_pDoc == nullptr)
+        return false;
+    element = m_rows[static_cast<size_t>(row)].element;
+    attribute = m_rows[static_cast<size_t>(row)].attribute;
+    return true;
+}
+
+CString CValidationBar::StateOf(CVelmarDoc* pDoc)
+{
+    CNodeHistory& history = pDoc->GetHistory();
+    CString state;
+    state.Format(L"%d|%d|", history.GetCount(), pDoc->IsModified() ? 1 : 0);
+    return state + history.GetUndoName() + L"|" + history.GetRedoName();
+}
+
+void CValidationBar::RememberState(CVelmarDoc* pDoc)
+{
+    m_state = pDoc ? StateOf(pDoc) : CString();
+}
+
+void CValidationBar::OnUpdateCmdUI(CFrameWnd* pTarget, BOOL)
+{
+    if (!IsValidateAsYouEdit() || !pTarget)
+        return;
+    CFrameWnd* pChild = pTarget->GetActiveFrame();
+    auto* pDoc = dynamic_cast<CVelmarDoc*>(pChild ? pChild->GetActiveDocument() : nullptr);
+    if (pDoc && (pDoc != m_pDoc || StateOf(pDoc) != m_state))
+        pChild->SendMessage(WM_COMMAND, ID_XML_VALIDATE);
+}

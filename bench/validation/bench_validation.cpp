@@ -1,0 +1,158 @@
+// Validation speed: the benchmark document (the one velmar-bench-xml loads)
+// against a small XSD, through the validation layer and through xmllint,
+// the median of some runs each, and their ratio.
+
+#include "XmlGenerator.h"
+#include "velmar/validation/validation.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace
+{
+
+// Every element and parameter the generator writes, with types where they
+// are fixed, so the validator does real work on each node.
+const char kSchema[] = R"(<?xml version="1.0" encoding="UTF-8"?>
+<xs:schema xmlns:xs="http://www.w3.org/2001/XMLSchema">
+  <xs:complexType name="text">
+    <xs:simpleContent>
+      <xs:extension base="xs:string">
+        <xs:attribute name="lang" type="xs:language"/>
+      </xs:extension>
+    </xs:simpleContent>
+  </xs:complexType>
+  <xs:element name="catalog">
+    <xs:complexType>
+      <xs:sequence>
+        <xs:element name="record" maxOccurs="unbounded">
+          <xs:complexType>
+            <xs:choice maxOccurs="unbounded">
+              <xs:element name="item" type="text"/>
+              <xs:element name="entry" type="text"/>
+              <xs:element name="record" type="text"/>
+              <xs:element name="field" type="text"/>
+              <xs:element name="note" type="text"/>
+              <xs:element name="price" type="text"/>
+              <xs:element name="code" type="xs:string"/>
+              <xs:element name="group">
+                <xs:complexType>
+                  <xs:sequence>
+                    <xs:element name="sub" maxOccurs="unbounded">
+                      <xs:complexType mixed="true">
+                        <xs:attribute name="a" type="xs:positiveInteger" use="required"/>
+                        <xs:attribute name="b" type="xs:string"/>
+                      </xs:complexType>
+                    </xs:element>
+                  </xs:sequence>
+                </xs:complexType>
+              </xs:element>
+            </xs:choice>
+            <xs:attribute name="id" type="xs:positiveInteger" use="required"/>
+            <xs:attribute name="kind" type="xs:string"/>
+            <xs:attribute name="note" type="xs:string"/>
+          </xs:complexType>
+        </xs:element>
+      </xs:sequence>
+      <xs:attribute name="name" type="xs:NCName"/>
+      <xs:attribute name="title" type="xs:string"/>
+    </xs:complexType>
+  </xs:element>
+</xs:schema>
+)";
+
+double Seconds(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// xmllint's time, or a negative number when it did not say "validates".
+double RunXmllint(const std::string& doc, const std::string& xsd)
+{
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t pid = fork();
+    if (pid == 0)
+    {
+        // Only its status counts: "validates" on standard error is dropped.
+        if (!std::freopen("/dev/null", "w", stderr))
+            _exit(127);
+        execl(VELMAR_BENCH_XMLLINT, "xmllint", "--noout", "--schema", xsd.c_str(), doc.c_str(),
+              static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int status = 0;
+    if (pid < 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status) ||
+        WEXITSTATUS(status) != 0)
+        return -1;
+    return Seconds(start);
+}
+
+double Median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+} // namespace
+
+// Arguments: the size in MB (default 100); VELMAR_BENCH_REPEATS sets the
+// runs per measurement (default 3).
+int main(int argc, char** argv)
+{
+    const unsigned long long mb = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 100;
+    const char* rep = std::getenv("VELMAR_BENCH_REPEATS");
+    const int repeats = rep ? std::max(1, std::atoi(rep)) : 3;
+    const std::string dir = VELMAR_BENCH_XML_DIR;
+    const std::string doc = dir + "/bench-" + std::to_string(mb) + "mb.xml";
+    const std::string xsd = dir + "/bench.xsd";
+    struct stat st
+    {
+    };
+    if (stat(doc.c_str(), &st) != 0)
+    {
+        std::printf("generating %s\n", doc.c_str());
+        if (!velmar_bench::GenerateXml(doc, mb << 20) || stat(doc.c_str(), &st) != 0)
+        {
+            std::fprintf(stderr, "cannot write %s\n", doc.c_str());
+            return 1;
+        }
+    }
+    std::ofstream(xsd, std::ios::binary) << kSchema;
+
+    std::vector<double> ours, theirs;
+    for (int i = 0; i < repeats; ++i)
+    {
+        const auto start = std::chrono::steady_clock::now();
+        const nkValid::Report r = nkValid::ValidateFile(doc, {nkValid::SchemaKind::Xsd, xsd});
+        ours.push_back(Seconds(start));
+        if (r.outcome != nkValid::Outcome::Valid)
+        {
+            std::fprintf(stderr, "the benchmark document does not validate: %s %s\n",
+                         r.reason.c_str(), r.issues.empty() ? "" : r.issues[0].message.c_str());
+            return 1;
+        }
+        const double t = RunXmllint(doc, xsd);
+        if (t < 0)
+        {
+            std::fprintf(stderr, "xmllint did not validate the document\n");
+            return 1;
+        }
+        theirs.push_back(t);
+    }
+    const double a = Median(ours), b = Median(theirs);
+    std::printf("%s: %.1f MB against a small XSD, median of %d run(s)\n", doc.c_str(),
+                static_cast<double>(st.st_size) / (1 << 20), repeats);
+    std::printf("velmar validate  %8.3f s  %8.1f MB/s\n", a, st.st_size / (1 << 20) / a);
+    std::printf("xmllint --schema %8.3f s  %8.1f MB/s\n", b, st.st_size / (1 << 20) / b);
+    std::printf("ratio velmar/xmllint: %.2f (goal <= 1.5): %s\n", a / b,
+                a <= 1.5 * b ? "met" : "NOT met");
+    return 0;
+}
