@@ -262,7 +262,7 @@ void CXMLContentView::Reload()
 {
     if (!m_pNode)
         return;
-    GetEditCtrl().SetWindowText(ShownText());
+    ShowText(ShownText());
 }
 
 bool CXMLContentView::Decoded() const

@@ -397,7 +397,7 @@ TEST(ShellActions, a_long_text_is_read_only_and_offered_to_the_text_editor)
     ASSERT_EQ(f.launches.size(), 2u);
     EXPECT_EQ(f.launches[1], (Argv{"velmar-test-editor", f.Utf8(file)}));
     EXPECT_EQ(button()->text(), QStringLiteral("Load Edited Text"));
-    const std::string name = f.Utf8(file).substr(f.Utf8(f.Path("")).size());
+    const std::string name = f.Utf8(file).substr(f.Utf8(f.Path("")).size() + 1);
     EXPECT_EQ(f.ReadFile(name.c_str()), value);
 
     // What the editor saved is loaded back: a file that is not UTF-8 is
@@ -407,7 +407,8 @@ TEST(ShellActions, a_long_text_is_read_only_and_offered_to_the_text_editor)
     ASSERT_EQ(f.user.boxes.size(), 2u);
     EXPECT_EQ(f.ReadFile(name.c_str()), "fish \xFF chips");
     EXPECT_TRUE(pPane->IsShowingLongText());
-    f.WriteFile(name.c_str(), "\xEF\xBB\xBF" "fish & chips");
+    f.WriteFile(name.c_str(), "\xEF\xBB\xBF"
+                              "fish & chips");
     button()->click();
     EXPECT_EQ(f.user.boxes.size(), 2u);
     EXPECT_EQ(f.FileNames(), (std::vector<std::string>{"doc.xml"}));
