@@ -45,7 +45,12 @@ QWidget* CListBar::CreateBarWidget(QWidget* pParentWidget)
         labels << AfxToQString(header);
     pList->setColumnCount(static_cast<int>(m_headers.size()));
     pList->setHeaderLabels(labels);
-    pList->header()->setStretchLastSection(true);
+    // The first column (the message) takes the room the others leave; they
+    // are as wide as their texts.
+    QHeaderView* pHeader = pList->header();
+    pHeader->setStretchLastSection(false);
+    pHeader->setSectionResizeMode(QHeaderView::ResizeToContents);
+    pHeader->setSectionResizeMode(0, QHeaderView::Stretch);
     // Double-click and Enter both activate.
     QObject::connect(pList, &QTreeWidget::itemActivated, pList,
                      [this, pList](QTreeWidgetItem* pItem, int)
