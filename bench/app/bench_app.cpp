@@ -4,6 +4,7 @@
 // memory still in use after the window is closed again.
 #include "XmlGenerator.h"
 
+#include "BenchApp.h"
 #include "velmar/app/ChildFrame.h"
 #include "velmar/app/MainFrame.h"
 #include "velmar/app/NodeSearch.h"
@@ -33,38 +34,6 @@ namespace
 {
 
 using Clock = std::chrono::steady_clock;
-
-class CBenchApp : public CWinApp
-{
-public:
-    CBenchApp() : CWinApp(L"Velmar") {}
-    BOOL InitInstance() override
-    {
-        VelmarRegisterResources();
-        AddDocTemplate(new CMultiDocTemplate(IDR_XMLTYPE, RUNTIME_CLASS(CVelmarDoc),
-                                             RUNTIME_CLASS(CChildFrame),
-                                             RUNTIME_CLASS(CXMLTreeView)));
-        auto* pMainFrame = new CMainFrame;
-        if (!pMainFrame->LoadFrame(IDR_MAINFRAME))
-            return FALSE;
-        m_pMainWnd = pMainFrame;
-        pMainFrame->ShowWindow(SW_SHOWNORMAL);
-        return TRUE;
-    }
-};
-
-long RssKb()
-{
-    FILE* f = std::fopen("/proc/self/statm", "r");
-    long pages = 0, resident = 0;
-    if (f)
-    {
-        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
-            resident = 0;
-        std::fclose(f);
-    }
-    return resident * (sysconf(_SC_PAGESIZE) / 1024);
-}
 
 size_t HeapInUse()
 {
@@ -116,14 +85,14 @@ void MeasureFindNothing(CVelmarDoc& doc, bool bRegex)
 int Measure(const std::string& path, int argc, char** argv, bool bValues)
 {
     QApplication qapp(argc, argv);
-    CBenchApp app;
+    velmar_bench::CBenchApp app;
     if (!app.InitInstance())
         return 3;
     ShowValueColumn(bValues);
     std::printf(" value column %s\n", bValues ? "shown" : "hidden");
     Settle();
     const size_t heapBefore = HeapInUse();
-    const long rssBefore = RssKb();
+    const long rssBefore = velmar_bench::RssBytes() / 1024;
 
     const auto t0 = Clock::now();
     CDocument* pDoc = app.OpenDocumentFile(QString::fromStdString(path).toStdWString().c_str());
@@ -140,7 +109,7 @@ int Measure(const std::string& path, int argc, char** argv, bool bValues)
     {
     };
     getrusage(RUSAGE_SELF, &ru);
-    const long rssOpen = RssKb();
+    const long rssOpen = velmar_bench::RssBytes() / 1024;
     if (bValues)
     {
         MeasureFindNothing(*static_cast<CVelmarDoc*>(pDoc), false);
@@ -153,7 +122,7 @@ int Measure(const std::string& path, int argc, char** argv, bool bValues)
     const double closeSeconds = std::chrono::duration<double>(Clock::now() - t1).count();
     const size_t heapAfter = HeapInUse();
     malloc_trim(0);
-    const long rssAfter = RssKb();
+    const long rssAfter = velmar_bench::RssBytes() / 1024;
 
     std::printf(
         "  open to tree %.3f s (engine load %.3f s, tree fill and paint %.3f s), %zu items\n",

@@ -3,6 +3,7 @@
 // meanwhile (the pane counts its rows in slices), and the memory the pane
 // takes for it, against the budgets. `--quick` runs a small value once and
 // fails only when the pane does not show it.
+#include "BenchApp.h"
 #include "velmar/app/ChildFrame.h"
 #include "velmar/app/MainFrame.h"
 #include "velmar/app/Resource.h"
@@ -36,38 +37,6 @@ using Clock = std::chrono::steady_clock;
 constexpr double kShowBudget = 0.5;   // seconds until painted
 constexpr double kBlockBudget = 0.1;  // seconds without an event loop turn
 constexpr double kMemoryBudget = 3.0; // bytes per byte of the value
-
-class CBenchApp : public CWinApp
-{
-public:
-    CBenchApp() : CWinApp(L"Velmar") {}
-    BOOL InitInstance() override
-    {
-        VelmarRegisterResources();
-        AddDocTemplate(new CMultiDocTemplate(IDR_XMLTYPE, RUNTIME_CLASS(CVelmarDoc),
-                                             RUNTIME_CLASS(CChildFrame),
-                                             RUNTIME_CLASS(CXMLTreeView)));
-        auto* pMainFrame = new CMainFrame;
-        if (!pMainFrame->LoadFrame(IDR_MAINFRAME))
-            return FALSE;
-        m_pMainWnd = pMainFrame;
-        pMainFrame->ShowWindow(SW_SHOWNORMAL);
-        return TRUE;
-    }
-};
-
-long RssBytes()
-{
-    FILE* f = std::fopen("/proc/self/statm", "r");
-    long pages = 0, resident = 0;
-    if (f)
-    {
-        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
-            resident = 0;
-        std::fclose(f);
-    }
-    return resident * sysconf(_SC_PAGESIZE);
-}
 
 double Seconds(Clock::time_point from)
 {
@@ -130,12 +99,12 @@ Run SelectOnce(CXMLTreeCtrl& tree, CXMLContentView& pane, size_t valueBytes)
     tree.SelectItem(hSmall);
     QApplication::processEvents();
     malloc_trim(0);
-    const long rss0 = RssBytes();
+    const long rss0 = velmar_bench::RssBytes();
     long peak = rss0;
 
     const auto t0 = Clock::now();
     tree.SelectItem(hBig);
-    peak = std::max(peak, RssBytes());
+    peak = std::max(peak, velmar_bench::RssBytes());
     run.longest = Seconds(t0);
     auto* pLong = qobject_cast<QAbstractScrollArea*>(pane.GetLongTextPane());
     if (!pLong)
@@ -144,7 +113,7 @@ Run SelectOnce(CXMLTreeCtrl& tree, CXMLContentView& pane, size_t valueBytes)
         pane.GetWidget()->repaint();
         QApplication::processEvents();
         run.shown = run.longest = Seconds(t0);
-        run.perByte = double(RssBytes() - rss0) / double(valueBytes);
+        run.perByte = double(velmar_bench::RssBytes() - rss0) / double(valueBytes);
         run.ok = pane.GetWindowTextLength() > 0;
         return run;
     }
@@ -160,7 +129,7 @@ Run SelectOnce(CXMLTreeCtrl& tree, CXMLContentView& pane, size_t valueBytes)
         const auto turn = Clock::now();
         QApplication::processEvents();
         run.longest = std::max(run.longest, Seconds(turn));
-        peak = std::max(peak, RssBytes());
+        peak = std::max(peak, velmar_bench::RssBytes());
         if (pBar->maximum() != max)
         {
             max = pBar->maximum();
@@ -199,7 +168,7 @@ int Measure(const std::string& path, size_t valueBytes, int runs, char* argv0)
     int argc = 1;
     char* argv[] = {argv0, nullptr};
     QApplication qapp(argc, argv);
-    CBenchApp app;
+    velmar_bench::CBenchApp app;
     if (!app.InitInstance())
         return 1;
     auto* pDoc = dynamic_cast<CVelmarDoc*>(
