@@ -66,8 +66,11 @@ using XmlString = std::unique_ptr<xmlChar, XmlFree>;
 struct Collector
 {
     Report* report = nullptr;
-    std::vector<xmlNodePtr> nodes; // the node of each issue, or null
-    bool networkRefused = false;   // a load was refused as non-local
+    std::vector<xmlNodePtr> nodes; // the node of each issue in `doc`, or null
+    // The document being validated, once parsed. Issues about other trees
+    // (a schema's, freed once it is compiled) keep no node.
+    xmlDocPtr doc = nullptr;
+    bool networkRefused = false; // a load was refused as non-local
     std::string refusedUrl;
 };
 
@@ -93,7 +96,9 @@ void OnError(void* data, xmlErrorPtr e)
             c->refusedUrl = e->str1;
     }
     c->report->issues.push_back(std::move(issue));
-    c->nodes.push_back(static_cast<xmlNodePtr>(e->node));
+    auto* node = static_cast<xmlNodePtr>(e->node);
+    c->nodes.push_back(node != nullptr && c->doc != nullptr && node->doc == c->doc ? node
+                                                                                   : nullptr);
 }
 
 // Routes libxml2's reports on this thread to `c` while it lives; libxml2
@@ -657,6 +662,7 @@ Report Validate(Source& source, const std::string& url, const SchemaChoice& choi
     }
     const size_t docFrom = r.issues.size();
     Doc doc = ParseDocument(source, url, options);
+    c.doc = doc.get();
     auto finish = [&](bool ran)
     {
         if (!ran)
