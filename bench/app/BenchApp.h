@@ -1,6 +1,7 @@
 #pragma once
 // What the editor's benchmarks share: an application with the editor's real
-// main window and document template, and the process's resident memory.
+// main window and document template, a home of its own, and the process's
+// resident memory.
 #include "velmar/app/ChildFrame.h"
 #include "velmar/app/MainFrame.h"
 #include "velmar/app/Resource.h"
@@ -8,7 +9,11 @@
 #include "velmar/app/VelmarResources.h"
 #include "velmar/app/XMLTreeView.h"
 
+#include <QTemporaryDir>
+
 #include <cstdio>
+#include <cstdlib>
+#include <string>
 #include <unistd.h>
 
 namespace velmar_bench
@@ -44,6 +49,23 @@ inline long RssBytes()
         std::fclose(f);
     }
     return resident * sysconf(_SC_PAGESIZE);
+}
+
+// Points the offscreen application's home, settings and registry store
+// into `home`; false when it could not be made.
+inline bool UseHome(const QTemporaryDir& home)
+{
+    if (!home.isValid())
+        return false;
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    const std::string root = home.path().toStdString();
+    setenv("HOME", root.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (root + "/config").c_str(), 1);
+    setenv("XDG_DATA_HOME", (root + "/data").c_str(), 1);
+    setenv("XDG_CACHE_HOME", (root + "/cache").c_str(), 1);
+    setenv("XDG_RUNTIME_DIR", root.c_str(), 1);
+    setenv("VELMAR_REGISTRY", (root + "/registry.db").c_str(), 1);
+    return true;
 }
 
 } // namespace velmar_bench

@@ -153,17 +153,9 @@ int Measure(const std::string& path, int argc, char** argv, bool bValues)
 // Arguments: sizes in MB (default 10 and 100).
 int main(int argc, char** argv)
 {
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QTemporaryDir home; // nothing of the user's is touched
-    if (!home.isValid())
+    if (!velmar_bench::UseHome(home))
         return 1;
-    const std::string root = home.path().toStdString();
-    setenv("HOME", root.c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (root + "/config").c_str(), 1);
-    setenv("XDG_DATA_HOME", (root + "/data").c_str(), 1);
-    setenv("XDG_CACHE_HOME", (root + "/cache").c_str(), 1);
-    setenv("XDG_RUNTIME_DIR", root.c_str(), 1);
-    setenv("VELMAR_REGISTRY", (root + "/registry.db").c_str(), 1);
 
     std::vector<unsigned long long> sizes;
     for (int i = 1; i < argc; ++i)

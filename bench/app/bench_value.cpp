@@ -217,17 +217,9 @@ int Measure(const std::string& path, size_t valueBytes, int runs, char* argv0)
 // Arguments: value sizes in MB (default 5 and 50), or --quick.
 int main(int argc, char** argv)
 {
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QTemporaryDir home; // nothing of the user's is touched
-    if (!home.isValid())
+    if (!velmar_bench::UseHome(home))
         return 1;
-    const std::string root = home.path().toStdString();
-    setenv("HOME", root.c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (root + "/config").c_str(), 1);
-    setenv("XDG_DATA_HOME", (root + "/data").c_str(), 1);
-    setenv("XDG_CACHE_HOME", (root + "/cache").c_str(), 1);
-    setenv("XDG_RUNTIME_DIR", root.c_str(), 1);
-    setenv("VELMAR_REGISTRY", (root + "/registry.db").c_str(), 1);
 
     const bool quick = argc > 1 && std::strcmp(argv[1], "--quick") == 0;
     std::vector<size_t> sizes;
@@ -239,7 +231,8 @@ int main(int argc, char** argv)
     int failures = 0;
     for (size_t bytes : sizes)
     {
-        const std::string path = root + "/value-" + std::to_string(bytes) + ".xml";
+        const std::string path =
+            home.path().toStdString() + "/value-" + std::to_string(bytes) + ".xml";
         if (!WriteDocument(path, bytes))
             return 1;
         std::printf("selecting a value of %.2f MB (%d runs)\n", bytes / 1048576.0, quick ? 1 : 5);
