@@ -75,7 +75,7 @@ void CXMLContentView::OnUpdate(CView* pSender, LPARAM lHint, CObject*)
         edit.EnableWindow(TRUE);
         m_nKind = tree.GetItemKind(hItem);
         m_pNode = node;
-        ShowText(ShownText());
+        ShowCurrent();
         break;
     case ikParam:
     {
@@ -86,7 +86,7 @@ void CXMLContentView::OnUpdate(CView* pSender, LPARAM lHint, CObject*)
         m_nKind = ikParam;
         m_pNode = node;
         m_nParam = static_cast<uint32_t>(index);
-        ShowText(ShownText());
+        ShowCurrent();
         break;
     }
     default:
@@ -262,7 +262,7 @@ void CXMLContentView::Reload()
 {
     if (!m_pNode)
         return;
-    ShowText(ShownText());
+    ShowCurrent();
 }
 
 bool CXMLContentView::Decoded() const
@@ -277,13 +277,20 @@ bool CXMLContentView::Decoded() const
     return (m_nKind == ikNodeValue || m_nKind == ikText) && !m_pNode->IsCData();
 }
 
+LPCWSTR CXMLContentView::StoredText() const
+{
+    if (!m_pNode)
+        return L"";
+    if (m_nKind == ikParam)
+        return m_nParam < m_pNode->GetParamCount() ? m_pNode->GetParamValue(m_nParam) : L"";
+    return m_pNode->GetValue();
+}
+
 CString CXMLContentView::ShownText() const
 {
     if (!m_pNode)
         return CString();
-    LPCWSTR stored = m_pNode->GetValue();
-    if (m_nKind == ikParam)
-        stored = m_nParam < m_pNode->GetParamCount() ? m_pNode->GetParamValue(m_nParam) : L"";
+    LPCWSTR stored = StoredText();
     if (!Decoded())
         return CString(stored);
     return CString(nkDS::DecodeShownText(stored).c_str());
@@ -319,6 +326,21 @@ void CXMLContentView::OnKillFocus(CWnd* pNewWnd)
     EndDocTypeEdit();
 }
 
+void CXMLContentView::ShowCurrent()
+{
+    // A long text that reads the same decoded is shown straight from the
+    // node: copying or decoding tens of megabytes would block the window.
+    LPCWSTR stored = StoredText();
+    const size_t length = wcslen(stored);
+    if (length > kLongText && (!Decoded() || !wcschr(stored, L'&')))
+    {
+        m_strLong.Empty();
+        ShowLong(stored, length);
+        return;
+    }
+    ShowText(ShownText());
+}
+
 void CXMLContentView::ShowText(const CString& text)
 {
     const size_t length = static_cast<size_t>(text.GetLength());
@@ -329,6 +351,13 @@ void CXMLContentView::ShowText(const CString& text)
         GetEditCtrl().SetWindowText(text);
         return;
     }
+    // A decoded text: this copy keeps it alive while the pane reads it.
+    m_strLong = text;
+    ShowLong(m_strLong, length);
+}
+
+void CXMLContentView::ShowLong(LPCWSTR text, size_t length)
+{
     CString notice;
     CString action;
     if (IsEditedOutside())
@@ -345,10 +374,7 @@ void CXMLContentView::ShowText(const CString& text)
         notice.Replace(L"%1", CString(std::to_wstring(length)));
         action = AfxTranslate(L"Edit in Text Editor");
     }
-    // The pane reads the text in place: this copy keeps it alive and unchanged
-    // whatever happens to the node meanwhile.
-    m_strLong = text;
-    ShowLongText(m_strLong, length, notice, action, ID_EDIT_LONG_TEXT);
+    ShowLongText(text, length, notice, action, ID_EDIT_LONG_TEXT);
 }
 
 bool CXMLContentView::IsEditedOutside() const

@@ -44,8 +44,15 @@ public:
 protected:
     // Shows the node's current text again after another pane stored into it.
     void Reload();
+    // Shows the edited item's text (ShownText) in the edit control, or in
+    // the long text pane when it is long.
+    void ShowCurrent();
     // Shows `text` in the edit control, or in the long text pane when it is long.
     void ShowText(const CString& text);
+    // Shows `length` characters of `text` in the long text pane, which reads
+    // them in place until the pane shows another text: the node's own value
+    // (every change to it reaches this pane first) or m_strLong.
+    void ShowLong(LPCWSTR text, size_t length);
     // Stores `text` into the shown item as one step, or refuses it; whether stored.
     bool StoreText(const CString& text);
     // Whether the shown item is the one whose text is open in the text editor.
@@ -61,7 +68,8 @@ protected:
     void Refuse(const CString& typed);
     // Whether the pane shows the edited text decoded (XML 1.0 values).
     bool Decoded() const;
-    // The edited text as the pane shows it.
+    // The edited text as stored in the node, and as the pane shows it.
+    LPCWSTR StoredText() const;
     CString ShownText() const;
     // Stores the typed text of an XML 1.0 element or text run as its markup.
     bool StoreShownText(LPCWSTR value);
@@ -78,7 +86,7 @@ protected:
     std::string m_strDocTypeWhy;    // what is wrong with it
     // A long text open in the text editor: its file and the item it came from.
     std::wstring m_strOutside;
-    CString m_strLong; // the long text the long pane shows, kept alive while it does
+    CString m_strLong; // a decoded long text the long pane shows, kept while it does
     const void* m_pOutsideNode = nullptr; // compared, never followed
     int m_nOutsideKind = 9;
     uint32_t m_nOutsideParam = 0;
