@@ -146,6 +146,8 @@ void CChildFrame::OnXmlValidateAsYouEdit()
 {
     const bool on = !IsValidateAsYouEdit();
     SetValidateAsYouEdit(on);
+    if (CValidationBar* pBar = ValidationBarOf())
+        pBar->SetAsYouEdit(on);
     // The list refreshes while it is shown: turning this on shows it.
     if (on)
     {

@@ -104,6 +104,7 @@ BOOL CValidationBar::Create(CWnd* pParentWnd)
                           {AfxTranslate(L"Message"), AfxTranslate(L"Node"), AfxTranslate(L"Line")}))
         return FALSE;
     ShowWindow(SW_HIDE);
+    m_bAsYouEdit = IsValidateAsYouEdit();
     return TRUE;
 }
 
@@ -181,7 +182,7 @@ void CValidationBar::RememberState(CVelmarDoc* pDoc)
 
 void CValidationBar::OnUpdateCmdUI(CFrameWnd* pTarget, BOOL)
 {
-    if (!IsValidateAsYouEdit() || !pTarget)
+    if (!m_bAsYouEdit || !pTarget)
         return;
     CFrameWnd* pChild = pTarget->GetActiveFrame();
     auto* pDoc = dynamic_cast<CVelmarDoc*>(pChild ? pChild->GetActiveDocument() : nullptr);

@@ -34,6 +34,9 @@ public:
     // While the bar is shown with "validate as I edit" on: validates the
     // active document again when it was edited since, or is another one.
     void OnUpdateCmdUI(CFrameWnd* pTarget, BOOL bDisableIfNoHndler) override;
+    // "Validate as I edit" as the settings say; kept here because the
+    // check above runs on every idle pass.
+    void SetAsYouEdit(bool on) { m_bAsYouEdit = on; }
 
     // The issue of the selected row: the element's ordinal in document order
     // (-1: none) and the attribute's name (empty: none). False without one.
@@ -51,6 +54,7 @@ private:
 
     CVelmarDoc* m_pDoc = nullptr;
     CString m_state;
+    bool m_bAsYouEdit = false;
     std::vector<Row> m_rows;
 };
 
