@@ -130,12 +130,18 @@ TEST(Xml10Reader, refuses_what_is_not_well_formed_with_its_offset)
         {"<?xml version='1.0' encoding='x-klingon'?><a/>", "@0 unsupported encoding x-klingon"},
         {"<?xml version='1.0' encoding='UTF-16'?><a/>", "@0 unsupported encoding UTF-16"},
         {"<?xml version='1.0' encoding='ISO-2022-JP'?><a/>", "@0 unsupported encoding ISO-2022-JP"},
+        {"<?xml version='1.0' encoding='-utf-8'?><a/>", "@0 unsupported encoding -utf-8"},
     };
     for (const Case& c : cases)
     {
         EXPECT_EQ(Read10<char>(c.in), c.refusal) << c.in;
         EXPECT_EQ(Read10<wchar_t>(c.in), c.refusal) << c.in;
     }
+    // A byte beyond ASCII in the name is refused, not looked up loosely
+    // under a name the document could not be written back with.
+    const std::string gbk = "<?xml version='1.0' encoding='GB\x98K'?><a/>";
+    for (const std::string& refusal : {Read10<char>(gbk), Read10<wchar_t>(gbk)})
+        EXPECT_EQ(refusal.rfind("@0 unsupported encoding GB", 0), 0u) << refusal;
     std::string deep;
     for (uint32_t i = 0; i <= kXmlMaxDepth; ++i)
         deep += "<a>";
