@@ -41,6 +41,7 @@
 #include "velmar/framework/RegexPattern.h"
 #include "velmar/framework/Resources.h"
 #include "velmar/framework/SingleInstance.h"
+#include "velmar/framework/SingleShotTimer.h"
 #include "velmar/framework/SplitterWnd.h"
 #include "velmar/framework/ListBar.h"
 #include "velmar/framework/StatusBar.h"
