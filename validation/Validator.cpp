@@ -12,6 +12,7 @@
 #include <libxml/xmlIO.h>
 #include <libxml/xmlerror.h>
 #include <libxml/xmlschemas.h>
+#include <libxml/xmlschemastypes.h>
 
 #include <algorithm>
 #include <climits>
@@ -40,6 +41,11 @@ void InitOnce()
                    []
                    {
                        xmlInitParser();
+                       // libxml2 2.9 builds its built-in schema and RELAX NG
+                       // types on first use, unguarded: built here, once, so
+                       // that validations on two threads never race for them.
+                       xmlSchemaInitTypes();
+                       xmlRelaxNGInitTypes();
                        xmlInitializeCatalog();
                        // Every external load (schema includes and imports, DTDs, parameter
                        // entities) goes through the catalog and never to the network.
@@ -746,6 +752,11 @@ Report Validate(Source& source, const std::string& url, const SchemaChoice& choi
 }
 
 } // namespace
+
+void Prepare()
+{
+    InitOnce();
+}
 
 Report ValidateBytes(const char* bytes, size_t size, const std::string& url,
                      const SchemaChoice& choice)

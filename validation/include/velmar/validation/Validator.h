@@ -59,6 +59,13 @@ struct Report
     size_t errorCount = 0;     // errors in the document, the count that decides validity
 };
 
+// Sets libxml2 up (its parser, built-in types, catalog and the loader that
+// never goes to the network). Every validation does it first; a program that
+// validates on worker threads calls it once on its main thread before.
+// Validations on different threads are then independent: each one's
+// reports go to its own handler (libxml2 keeps them per thread).
+void Prepare();
+
 // Validates the document held in `bytes` (as a file would hold it, in its
 // own encoding). `url` is where it lives: relative schema locations are
 // taken from there, and issues in the document carry it as their file.
