@@ -36,7 +36,21 @@ BEGIN_MESSAGE_MAP(CVelmarDoc, CDocument)
 ON_COMMAND(ID_FILE_SAVE, &CDocument::OnFileSave)
 END_MESSAGE_MAP()
 
-CVelmarDoc::CVelmarDoc() : m_xmlFile(1.0f, nullptr, 1) {}
+namespace
+{
+
+// Change counts are drawn from one sequence for all documents (UI thread
+// only), so that a count never names a state of another document that
+// happens to live at the same address later.
+uint64_t NextChangeCount()
+{
+    static uint64_t last = 0;
+    return ++last;
+}
+
+} // namespace
+
+CVelmarDoc::CVelmarDoc() : m_xmlFile(1.0f, nullptr, 1), m_changeCount(NextChangeCount()) {}
 
 namespace
 {
@@ -100,6 +114,7 @@ CString CVelmarDoc::DescribeLoadFailure(LPCWSTR path, nkDS::CXmlFileW& refused)
 
 void CVelmarDoc::TakeFrom(nkDS::CXmlFileW& fresh)
 {
+    m_changeCount = NextChangeCount();
     m_xmlFile.Close();
     SetMode(fresh.IsXml10());
     while (fresh.GetChildCount() > 0)
@@ -307,6 +322,9 @@ BOOL CVelmarDoc::IsModified()
 
 void CVelmarDoc::SetModifiedFlag(BOOL bModified)
 {
+    // Every change of the nodes ends here, through the history or directly,
+    // whether or not it leaves the document modified.
+    m_changeCount = NextChangeCount();
     CDocument::SetModifiedFlag(bModified);
     // The value columns compute their texts when they paint: after an edit they paint again.
     for (CView* pView : GetViews())

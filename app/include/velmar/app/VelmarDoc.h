@@ -6,6 +6,7 @@
 #include "velmar/framework/framework.h"
 #include "velmar/xml/nkDS.h"
 
+#include <cstdint>
 #include <functional>
 #include <vector>
 class CNodeTextMatcher;
@@ -28,6 +29,11 @@ public:
     // What the open message says about a file the engine refused: the file's
     // name, the line and column and the engine's reason.
     static CString DescribeLoadFailure(LPCWSTR path, nkDS::CXmlFileW& refused);
+    // Moves on with every change of the content (an edit, also one the
+    // history folds into the step before, an undo or redo, a new tree from
+    // the file): what was made from the content for one count is stale at
+    // another. Counts never repeat, across documents either.
+    uint64_t GetChangeCount() const { return m_changeCount; }
     // The undo history of the nodes, shared by every window on the document.
     CNodeHistory& GetHistory() { return m_history; }
     // Runs `change` as one step of the history named `name`: `touched` are
@@ -82,6 +88,7 @@ protected:
     FileStamp m_stamp;      // of the file when loaded or last saved
     FileStamp m_kept;       // a change the user chose not to reload
     bool m_bAsking = false; // a question about the file is on screen
+    uint64_t m_changeCount = 0;
 
     DECLARE_MESSAGE_MAP()
 };
