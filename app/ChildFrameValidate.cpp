@@ -6,7 +6,6 @@
 #include "velmar/app/ValidationBar.h"
 #include "velmar/app/VelmarDoc.h"
 #include "velmar/app/XMLTreeView.h"
-#include "velmar/win32/Unicode.h"
 
 #include <cwctype>
 #include <string>
@@ -18,44 +17,6 @@ CValidationBar* ValidationBarOf()
 {
     auto* pHost = dynamic_cast<IValidationHost*>(AfxGetMainWnd());
     return pHost ? pHost->GetValidationBar() : nullptr;
-}
-
-std::string Utf8(const CString& text)
-{
-    std::string out;
-    unicode::AppendUtf8(out, text.GetString(), static_cast<size_t>(text.GetLength()));
-    return out;
-}
-
-// The schema chosen for the document at `path`: "kind|location" in the
-// settings under the path; the document's own when none was chosen.
-nkValid::SchemaChoice ChoiceFor(const CString& path)
-{
-    nkValid::SchemaChoice choice;
-    if (path.IsEmpty())
-        return choice;
-    const std::string stored = Utf8(AfxGetApp()->GetProfileString(kValidationSection, path, L""));
-    const size_t bar = stored.find('|');
-    nkValid::SchemaKind kind;
-    if (bar != std::string::npos && nkValid::KindFromName(stored.substr(0, bar), kind) &&
-        kind != nkValid::SchemaKind::Auto && bar + 1 < stored.size())
-    {
-        choice.kind = kind;
-        choice.location = stored.substr(bar + 1);
-    }
-    return choice;
-}
-
-// Whether pDoc is still one of the application's open documents.
-bool IsOpen(const CVelmarDoc* pDoc)
-{
-    for (CDocTemplate* pTemplate : AfxGetApp()->GetDocTemplates())
-    {
-        for (CDocument* pOpen : pTemplate->GetDocuments())
-            if (pOpen == pDoc)
-                return true;
-    }
-    return false;
 }
 
 CXMLTreeView* TreeViewOf(CVelmarDoc* pDoc)
@@ -75,15 +36,7 @@ void CChildFrame::OnXmlValidate()
     CValidationBar* pBar = ValidationBarOf();
     if (!pDoc || !pBar)
         return;
-    const CString& path = pDoc->GetPathName();
-    // The document as it stands, edits included; relative schema names are
-    // taken from its file.
-    const nkValid::DocumentReport report =
-        nkValid::ValidateDocument(pDoc->GetXmlFile(), Utf8(path), ChoiceFor(path));
-    pBar->ShowReport(pDoc, report);
-    pBar->RememberState(pDoc);
-    if (CFrameWnd* pTop = GetTopLevelFrame())
-        pTop->SetMessageText(ValidationSummary(report.report));
+    pBar->Validate(pDoc);
 }
 
 void CChildFrame::OnXmlValidateSchema()
@@ -139,7 +92,8 @@ void CChildFrame::OnXmlValidateAutoSchema()
 void CChildFrame::OnUpdateXmlValidateAutoSchema(CCmdUI* pCmdUI)
 {
     auto* pDoc = dynamic_cast<CVelmarDoc*>(GetActiveDocument());
-    pCmdUI->SetCheck(pDoc && ChoiceFor(pDoc->GetPathName()).kind == nkValid::SchemaKind::Auto);
+    pCmdUI->SetCheck(pDoc &&
+                     ValidationChoiceFor(pDoc->GetPathName()).kind == nkValid::SchemaKind::Auto);
 }
 
 void CChildFrame::OnXmlValidateAsYouEdit()
@@ -171,7 +125,7 @@ void CChildFrame::OnValidationGoTo()
     if (!pBar || !pBar->GetSelectedIssue(element, attribute) || element < 0)
         return;
     CVelmarDoc* pDoc = pBar->GetDocument();
-    if (!IsOpen(pDoc))
+    if (!IsOpenDocument(pDoc))
     {
         pBar->Forget(pDoc);
         return;

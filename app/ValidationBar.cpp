@@ -4,8 +4,12 @@
 #include "velmar/app/NodeCommandHistory.h"
 #include "velmar/app/VelmarDoc.h"
 
+#include "velmar/win32/Unicode.h"
+
+#include <memory>
 #include <string>
 #include <unordered_map>
+#include <utility>
 
 IMPLEMENT_DYNAMIC(CValidationBar, CListBar)
 
@@ -22,6 +26,13 @@ CString FromUtf8(const std::string& text)
     if (n > 0)
         MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
     return CString(wide.c_str());
+}
+
+std::string Utf8(const CString& text)
+{
+    std::string out;
+    unicode::AppendUtf8(out, text.GetString(), static_cast<size_t>(text.GetLength()));
+    return out;
 }
 
 CString Number(uint64_t n)
@@ -105,6 +116,8 @@ BOOL CValidationBar::Create(CWnd* pParentWnd)
         return FALSE;
     ShowWindow(SW_HIDE);
     m_bAsYouEdit = IsValidateAsYouEdit();
+    // libxml2 is set up here, on the UI thread, before any worker validates.
+    nkValid::Prepare();
     return TRUE;
 }
 
@@ -167,17 +180,35 @@ bool CValidationBar::GetSelectedIssue(int64_t& element, CString& attribute) cons
     return true;
 }
 
-CString CValidationBar::StateOf(CVelmarDoc* pDoc)
+void CValidationBar::Show(CVelmarDoc* pDoc, const nkValid::DocumentReport& report, uint64_t count)
 {
-    CNodeHistory& history = pDoc->GetHistory();
-    CString state;
-    state.Format(L"%d|%d|", history.GetCount(), pDoc->IsModified() ? 1 : 0);
-    return state + history.GetUndoName() + L"|" + history.GetRedoName();
+    ShowReport(pDoc, report);
+    m_shownCount = count;
+    if (CFrameWnd* pFrame = GetDockingFrame())
+        pFrame->SetMessageText(ValidationSummary(report.report));
 }
 
-void CValidationBar::RememberState(CVelmarDoc* pDoc)
+void CValidationBar::Validate(CVelmarDoc* pDoc)
 {
-    m_state = pDoc ? StateOf(pDoc) : CString();
+    // What waits or runs was made of an older state, or of another document.
+    m_pause.Cancel();
+    m_job.Cancel();
+    m_pQueued = nullptr;
+    const CString& path = pDoc->GetPathName();
+    // The document as it stands, edits included; relative schema names are
+    // taken from its file.
+    Show(pDoc, nkValid::ValidateDocument(pDoc->GetXmlFile(), Utf8(path), ValidationChoiceFor(path)),
+         pDoc->GetChangeCount());
+}
+
+void CValidationBar::SetAsYouEdit(bool on)
+{
+    m_bAsYouEdit = on;
+    if (on)
+        return;
+    m_pause.Cancel();
+    m_job.Cancel();
+    m_pQueued = nullptr;
 }
 
 void CValidationBar::OnUpdateCmdUI(CFrameWnd* pTarget, BOOL)
@@ -186,6 +217,100 @@ void CValidationBar::OnUpdateCmdUI(CFrameWnd* pTarget, BOOL)
         return;
     CFrameWnd* pChild = pTarget->GetActiveFrame();
     auto* pDoc = dynamic_cast<CVelmarDoc*>(pChild ? pChild->GetActiveDocument() : nullptr);
-    if (pDoc && (pDoc != m_pDoc || StateOf(pDoc) != m_state))
-        pChild->SendMessage(WM_COMMAND, ID_XML_VALIDATE);
+    if (!pDoc)
+        return;
+    const uint64_t count = pDoc->GetChangeCount();
+    if ((pDoc == m_pDoc && count == m_shownCount) || (pDoc == m_pQueued && count == m_queuedCount))
+        return;
+    Queue(pDoc);
+}
+
+void CValidationBar::Queue(CVelmarDoc* pDoc)
+{
+    // A validation under way is of an older state: it goes.
+    m_job.Cancel();
+    m_pQueued = pDoc;
+    m_queuedCount = pDoc->GetChangeCount();
+    // Writing a large document out costs the UI thread its time: that is
+    // done once the typing pauses, not after every keystroke.
+    const unsigned wait = m_lastBytes >= kLargeBytes ? kPauseMs : 0;
+    m_pause.Start(wait, [this, pDoc] { StartJob(pDoc); });
+}
+
+void CValidationBar::StartJob(CVelmarDoc* pDoc)
+{
+    if (!IsOpenDocument(pDoc))
+    {
+        m_pQueued = nullptr;
+        return;
+    }
+    const uint64_t count = pDoc->GetChangeCount();
+    m_queuedCount = count;
+    nkValid::Report failure;
+    std::shared_ptr<Orvex::CMemStream> bytes =
+        nkValid::WriteForValidation(pDoc->GetXmlFile(), failure);
+    if (!bytes)
+    {
+        m_pQueued = nullptr;
+        Show(pDoc, nkValid::LeadToNodes(pDoc->GetXmlFile(), std::move(failure)), count);
+        return;
+    }
+    m_lastBytes = bytes->GetLength();
+    const CString& path = pDoc->GetPathName();
+    // The worker reads only its own copy of the bytes; the ending comes back
+    // here, and is dropped if this bar goes first.
+    m_job.Start(
+        [this, pDoc, count, bytes, url = Utf8(path),
+         choice = ValidationChoiceFor(path)](CBackgroundJob::CContext&) -> CBackgroundJob::Ending
+        {
+            auto report = std::make_shared<nkValid::Report>(
+                nkValid::ValidateBytes(reinterpret_cast<const char*>(bytes->GetBuffer()),
+                                       bytes->GetLength(), url, choice));
+            return [this, pDoc, count, report] { Ended(pDoc, count, std::move(*report)); };
+        },
+        {}, [this] { m_pQueued = nullptr; });
+}
+
+void CValidationBar::Ended(CVelmarDoc* pDoc, uint64_t count, nkValid::Report report)
+{
+    m_pQueued = nullptr;
+    // The document may have closed; its address is then only compared.
+    if (!IsOpenDocument(pDoc))
+        return;
+    // Issues are led to nodes only in the state that was validated.
+    if (pDoc->GetChangeCount() != count)
+    {
+        Queue(pDoc);
+        return;
+    }
+    Show(pDoc, nkValid::LeadToNodes(pDoc->GetXmlFile(), std::move(report)), count);
+}
+
+nkValid::SchemaChoice ValidationChoiceFor(const CString& path)
+{
+    // "kind|location" in the settings under the path.
+    nkValid::SchemaChoice choice;
+    if (path.IsEmpty())
+        return choice;
+    const std::string stored = Utf8(AfxGetApp()->GetProfileString(kValidationSection, path, L""));
+    const size_t bar = stored.find('|');
+    nkValid::SchemaKind kind;
+    if (bar != std::string::npos && nkValid::KindFromName(stored.substr(0, bar), kind) &&
+        kind != nkValid::SchemaKind::Auto && bar + 1 < stored.size())
+    {
+        choice.kind = kind;
+        choice.location = stored.substr(bar + 1);
+    }
+    return choice;
+}
+
+bool IsOpenDocument(const CVelmarDoc* pDoc)
+{
+    for (CDocTemplate* pTemplate : AfxGetApp()->GetDocTemplates())
+    {
+        for (CDocument* pOpen : pTemplate->GetDocuments())
+            if (pOpen == pDoc)
+                return true;
+    }
+    return false;
 }

@@ -7,7 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QString>
+
+#include <chrono>
+#include <string>
 
 using namespace testsupport;
 
@@ -55,6 +59,75 @@ int FindRow(CValidationBar& bar, LPCWSTR what)
             return i;
     return -1;
 }
+
+// What input is followed by: the idle pass, then the validation it started
+// (off the UI thread) to its end.
+void Settle(EditorFixture& f, CValidationBar& bar)
+{
+    f.app.OnIdle(0);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (bar.IsValidating() && std::chrono::steady_clock::now() < deadline)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_FALSE(bar.IsValidating());
+}
+
+// Typing into the pane of the selected item, as a keystroke does.
+void Type(CXMLContentView* pView, LPCWSTR text)
+{
+    CEdit& edit = pView->GetEditCtrl();
+    const int end = edit.GetWindowText().GetLength();
+    edit.SetSel(end, end);
+    edit.ReplaceSel(text, TRUE);
+}
+
+// A shelf of `books` valid books, large enough that validating it takes a
+// while but below the size that waits for a pause in typing.
+std::string Shelf(int books)
+{
+    std::string doc = "<?xml version=\"1.0\"?>\n<shelf>\n";
+    for (int i = 0; i < books; ++i)
+        doc += "<book year=\"1963\"><title>Cat's Cradle</title></book>\n";
+    return doc + "</shelf>\n";
+}
+
+// A document with as-you-edit on, its list made, and the first book's year
+// in the pane.
+struct AsYouEdit
+{
+    EditorFixture f;
+    DocWindow w;
+    CValidationBar* bar = nullptr;
+
+    explicit AsYouEdit(const std::string& doc)
+    {
+        f.app.SetRegistryKey(L"Velmar Tests");
+        f.WriteFile("shelf.xsd", kSchema);
+        f.app.WriteProfileString(L"Validation", f.Path("doc.xml").c_str(),
+                                 (L"xsd|" + f.Path("shelf.xsd")).c_str());
+        w = f.OpenSample(doc);
+        bar = f.Main()->GetValidationBar();
+        // On in the bar itself: the stored setting is shared with other
+        // programs using the same settings.
+        bar->SetAsYouEdit(true);
+        f.Main()->ShowControlBar(bar, TRUE, FALSE); // it follows edits while shown
+        w.frame->SendMessage(WM_COMMAND, ID_XML_VALIDATE);
+        Settle(f, *bar);
+        Select();
+    }
+    bool Select() const
+    {
+        return w.Select({L"shelf", L"Child Nodes", L"book", L"Child Vars", L"year"});
+    }
+    // Starts validating the last edit and waits until the worker has it.
+    bool StartWorker()
+    {
+        f.app.OnIdle(0);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (bar->IsWaitingForPause() && std::chrono::steady_clock::now() < deadline)
+            QCoreApplication::processEvents(QEventLoop::AllEvents);
+        return !bar->IsWaitingForPause() && bar->IsValidating();
+    }
+};
 
 } // namespace
 
@@ -166,9 +239,78 @@ TEST(Validation, validate_as_i_edit_refreshes_the_list_after_an_edit_only_when_o
     ASSERT_TRUE(w.Select({L"shelf", L"Child Nodes", L"book"})); // the bad year's book now
     f.user.answers = {IDYES};
     w.frame->SendMessage(WM_COMMAND, ID_XML_DELETE);
-    f.app.OnIdle(0); // what input is followed by
+    Settle(f, bar);
     EXPECT_EQ(1, bar.GetRowCount()) << Rows(bar);
     w.frame->SendMessage(WM_COMMAND, ID_EDIT_UNDO);
-    f.app.OnIdle(0); // what input is followed by
+    Settle(f, bar);
     EXPECT_EQ(2, bar.GetRowCount()) << Rows(bar);
+    EXPECT_EQ(Narrow(L"Not valid: 2 errors"), StatusText(f));
+    w.frame->SendMessage(WM_COMMAND, ID_XML_VALIDATE_AS_YOU_EDIT);
+    EXPECT_FALSE(IsValidateAsYouEdit());
+}
+
+TEST(Validation, validate_as_i_edit_follows_keystrokes_the_history_folds_into_one_step)
+{
+    AsYouEdit t(kDoc);
+    ASSERT_TRUE(t.Select());
+    ASSERT_EQ(2, t.bar->GetRowCount()) << Rows(*t.bar);
+    CXMLContentView* pane = t.w.frame->Content();
+    Type(pane, L"x"); // 1963x: not a year
+    Settle(t.f, *t.bar);
+    EXPECT_EQ(3, t.bar->GetRowCount()) << Rows(*t.bar);
+    const int steps = t.w.doc->GetHistory().GetCount();
+    // The next keystrokes on the same value join the same step: the history
+    // looks the same, the document is not.
+    pane->GetEditCtrl().SetWindowText(L"19635");
+    pane->OnChange();
+    EXPECT_EQ(steps, t.w.doc->GetHistory().GetCount());
+    Settle(t.f, *t.bar);
+    EXPECT_EQ(2, t.bar->GetRowCount()) << Rows(*t.bar);
+    Type(pane, L"y");
+    Settle(t.f, *t.bar);
+    EXPECT_EQ(3, t.bar->GetRowCount()) << Rows(*t.bar);
+    EXPECT_EQ(Narrow(L"Not valid: 3 errors"), StatusText(t.f));
+}
+
+TEST(Validation, a_validation_of_a_state_edited_since_never_shows)
+{
+    AsYouEdit t(Shelf(12000));
+    ASSERT_TRUE(t.Select());
+    ASSERT_EQ(0, t.bar->GetRowCount()) << Rows(*t.bar);
+    CXMLContentView* pane = t.w.frame->Content();
+    Type(pane, L"x");
+    ASSERT_TRUE(t.StartWorker());
+    // Changed while the worker validates "1963x", with no idle pass between:
+    // its end must not list that state's error, but validate again.
+    pane->GetEditCtrl().SetWindowText(L"19630");
+    pane->OnChange();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (t.bar->IsValidating() && std::chrono::steady_clock::now() < deadline)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_EQ(0, t.bar->GetRowCount()) << Rows(*t.bar);
+    EXPECT_EQ(Narrow(L"Valid"), StatusText(t.f));
+}
+
+TEST(Validation, closing_the_document_while_it_is_validated_is_safe)
+{
+    for (const bool started : {false, true})
+    {
+        SCOPED_TRACE(started ? "worker running" : "waiting to start");
+        AsYouEdit t(Shelf(12000));
+        ASSERT_TRUE(t.Select());
+        Type(t.w.frame->Content(), L"x");
+        if (started)
+            ASSERT_TRUE(t.StartWorker());
+        else
+            t.f.app.OnIdle(0);
+        EXPECT_TRUE(t.bar->IsValidating());
+        t.f.app.CloseAllDocuments(FALSE);
+        Settle(t.f, *t.bar);
+        EXPECT_EQ(0, t.f.OpenDocumentCount());
+    }
+    // The window going away with a worker running drops its end too.
+    AsYouEdit t(Shelf(12000));
+    ASSERT_TRUE(t.Select());
+    Type(t.w.frame->Content(), L"x");
+    ASSERT_TRUE(t.StartWorker());
 }
