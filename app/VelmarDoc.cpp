@@ -1,11 +1,13 @@
 #include "velmar/app/VelmarDoc.h"
 
 #include "velmar/app/FrameHooks.h"
+#include "velmar/app/MainFrame.h"
 #include "velmar/app/XMLTreeView.h"
 #include "velmar/io/Orvex.h"
 #include "velmar/win32/win32.h"
 
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -27,6 +29,53 @@ CString FromEngineText(const char* text)
 {
     return CString(w32::WideFromUtf8(text).c_str());
 }
+
+// The stream a load on the worker reads through: it tells how far the
+// reading came and ends the input early (as an end of file) once the load
+// is to stop, so that the parser gives up at its next read.
+class CWatchedReadStream : public Orvex::IStream
+{
+public:
+    // `goOn` hears the position after each read; false stops the reading.
+    CWatchedReadStream(Orvex::IStream& inner, std::function<bool(uint64_t position)> goOn)
+        : m_inner(inner), m_goOn(std::move(goOn))
+    {
+    }
+
+    uint32_t Read(void* buffer, uint32_t count) override
+    {
+        if (m_stopped)
+            return 0;
+        const uint32_t got = m_inner.Read(buffer, count);
+        m_stopped = !m_goOn(m_inner.GetPosition64());
+        return m_stopped ? 0 : got;
+    }
+    uint32_t Write(const void*, uint32_t) override { return 0; }
+    Orvex::IAsyncCtrl* GetAsyncCtrl() override { return nullptr; }
+    uint32_t GetMode() override { return Orvex::kModeRead; }
+    uint32_t GetPosition() override { return m_inner.GetPosition(); }
+    uint64_t GetPosition64() override { return m_inner.GetPosition64(); }
+    uint32_t GetLength() override { return m_inner.GetLength(); }
+    uint64_t GetLength64() override { return m_inner.GetLength64(); }
+    bool IsWritable() override { return false; }
+    // No views: every byte has to come through Read to be counted.
+    void* MapRegion(uint32_t, uint32_t, uint32_t) override { return nullptr; }
+    bool UnmapRegion(void*) override { return false; }
+    bool Seek(int32_t offset, uint32_t origin) override { return m_inner.Seek(offset, origin); }
+    bool Seek64(uint32_t low, uint32_t high, uint32_t origin) override
+    {
+        return m_inner.Seek64(low, high, origin);
+    }
+    bool Flush() override { return true; }
+
+private:
+    Orvex::IStream& m_inner;
+    std::function<bool(uint64_t)> m_goOn;
+    bool m_stopped = false;
+};
+
+// Files of this many bytes and more load on a worker behind a progress dialog.
+uint64_t g_backgroundLoadBytes = 20ull * 1024 * 1024;
 
 } // namespace
 
@@ -126,6 +175,97 @@ void CVelmarDoc::TakeFrom(nkDS::CXmlFileW& fresh)
     m_xmlFile.SetLineEnd(fresh.GetLineEnd());
 }
 
+void CVelmarDoc::SetBackgroundLoadSize(uint64_t bytes)
+{
+    g_backgroundLoadBytes = bytes;
+}
+
+uint64_t CVelmarDoc::GetBackgroundLoadSize()
+{
+    return g_backgroundLoadBytes;
+}
+
+CVelmarDoc::LoadResult CVelmarDoc::LoadFile(LPCWSTR path, uint8_t flags,
+                                            std::shared_ptr<nkDS::CXmlFileW>& fresh)
+{
+    fresh = std::make_shared<nkDS::CXmlFileW>(1.0f, nullptr, flags);
+    if (StampOf(path).size < g_backgroundLoadBytes)
+        return fresh->LoadFromFile(path) ? LoadResult::Loaded : LoadResult::Failed;
+
+    // The worker fills a document of its own; the UI thread waits in the
+    // progress dialog's event loop and takes the document once it is whole.
+    // A cancelled worker finishes on its own with what it holds.
+    struct Load
+    {
+        std::shared_ptr<nkDS::CXmlFileW> file;
+        bool ok = false;
+    };
+    auto load = std::make_shared<Load>();
+    load->file = std::move(fresh);
+    CString text = AfxTranslate(L"Loading %1...");
+    text.Replace(L"%1", FileNameOf(path));
+    CProgressDialog dialog(text);
+    CBackgroundJob job;
+    job.Start(
+        [load, file = std::wstring(path), &dialog](CBackgroundJob::CContext& context)
+        {
+            Orvex::CFileStream stream(file.c_str(), Orvex::kModeRead, false);
+            if (stream.IsOpen())
+            {
+                const uint64_t total = stream.GetLength64();
+                CWatchedReadStream watched(stream,
+                                           [&context, total](uint64_t position)
+                                           {
+                                               if (total != 0 && position <= total)
+                                                   context.ReportProgress(
+                                                       static_cast<int>(position * 1000 / total));
+                                               return !context.StopRequested();
+                                           });
+                load->ok = static_cast<Orvex::IReader*>(load->file.get())->Read(&watched);
+            }
+            // Runs only while the dialog waits: a cancel drops it.
+            return CBackgroundJob::Ending([&dialog] { dialog.End(); });
+        },
+        [&dialog](int permille) { dialog.SetProgress(permille); }, [&dialog] { dialog.End(); });
+    if (!dialog.RunModal())
+    {
+        // The worker frees what it read; the UI thread never holds it.
+        job.Cancel();
+        return LoadResult::Cancelled;
+    }
+    // Once the ending ran the worker is done with the document: it goes to
+    // the UI thread whole, and nothing of it is freed on the worker.
+    fresh = std::move(load->file);
+    return load->ok ? LoadResult::Loaded : LoadResult::Failed;
+}
+
+void CVelmarDoc::TimeToPaint(DWORD dwStart)
+{
+    m_dwLoadTime = timeGetTime() - dwStart; // unsigned: right across a timer wrap
+    // The clock stops when a tree first shows the document: each tree view
+    // is watched, the first to paint has the say.
+    auto stopped = std::make_shared<bool>(false);
+    for (CView* pView : GetViews())
+        if (auto* pTree = dynamic_cast<CXMLTreeView*>(pView))
+            AfxCallAfterNextPaint(&pTree->GetTreeCtrl(),
+                                  [this, dwStart, stopped]
+                                  {
+                                      if (*stopped)
+                                          return;
+                                      *stopped = true;
+                                      m_dwLoadTime = timeGetTime() - dwStart;
+                                      ShowLoadTimeIfActive();
+                                  });
+}
+
+void CVelmarDoc::ShowLoadTimeIfActive()
+{
+    auto* pMain = dynamic_cast<CMainFrame*>(AfxGetMainWnd());
+    CFrameWnd* pActive = pMain ? pMain->GetActiveFrame() : nullptr;
+    if (pActive && pActive != pMain && pActive->GetActiveDocument() == this)
+        pMain->ShowLoadTime(m_dwLoadTime);
+}
+
 CVelmarDoc::~CVelmarDoc() = default;
 
 BOOL CVelmarDoc::OnNewDocument()
@@ -157,20 +297,31 @@ BOOL CVelmarDoc::OnNewDocument()
 
 BOOL CVelmarDoc::OnOpenDocument(LPCWSTR lpszPathName)
 {
+    const DWORD dwStart = timeGetTime();
     if (!CDocument::OnOpenDocument(lpszPathName))
         return FALSE;
     m_xmlFile.Clear();
     SetMode(!IsStrictDialectSet());
-    const DWORD dwStart = timeGetTime();
-    if (!m_xmlFile.LoadFromFile(lpszPathName))
+    std::shared_ptr<nkDS::CXmlFileW> fresh;
+    LoadResult result = LoadFile(lpszPathName, m_xmlFile.GetParser().m_nFlags, fresh);
+    if (result == LoadResult::Cancelled)
+        return FALSE;
+    if (result == LoadResult::Failed)
     {
         CString message = AfxTranslate(L"Error open XML file!") + L"\n\n" +
-                          DescribeLoadFailure(lpszPathName, m_xmlFile);
+                          DescribeLoadFailure(lpszPathName, *fresh);
         // What a failed parse left behind is of no use; give the memory back now.
-        m_xmlFile.Clear();
+        fresh.reset();
         // A strict document may still be plain XML 1.0, which the user can choose.
-        nkDS::CXmlFileW fresh(1.0f, nullptr, nkDS::kXmlParseXml10);
-        if (IsXml10() || !fresh.LoadFromFile(lpszPathName))
+        if (IsXml10())
+        {
+            AfxMessageBox(message, MB_OK);
+            return FALSE;
+        }
+        result = LoadFile(lpszPathName, nkDS::kXmlParseXml10, fresh);
+        if (result == LoadResult::Cancelled)
+            return FALSE;
+        if (result == LoadResult::Failed)
         {
             AfxMessageBox(message, MB_OK);
             return FALSE;
@@ -178,11 +329,13 @@ BOOL CVelmarDoc::OnOpenDocument(LPCWSTR lpszPathName)
         message += L"\n\n" + AfxTranslate(L"The file opens in XML 1.0 mode. Open it that way?");
         if (AfxMessageBox(message, MB_YESNO | MB_ICONQUESTION) != IDYES)
             return FALSE;
-        TakeFrom(fresh);
     }
-    m_dwLoadTime = timeGetTime() - dwStart; // unsigned: right across a timer wrap
+    TakeFrom(*fresh);
+    fresh.reset();
     m_stamp = StampOf(lpszPathName);
     m_kept = {};
+    // The trees fill and show once the frame comes up.
+    TimeToPaint(dwStart);
     return TRUE;
 }
 
@@ -271,14 +424,21 @@ BOOL CVelmarDoc::CheckFileChanged(CWnd* pOwner)
 
 BOOL CVelmarDoc::Reload()
 {
-    const CString path = GetPathName();
-    nkDS::CXmlFileW fresh(1.0f, nullptr, IsXml10() ? nkDS::kXmlParseXml10 : nkDS::kXmlParseStrict);
     const DWORD dwStart = timeGetTime();
-    if (!fresh.LoadFromFile(path))
+    const CString path = GetPathName();
+    std::shared_ptr<nkDS::CXmlFileW> fresh;
+    // While the progress dialog is up nothing may ask about the same change again.
+    m_bAsking = true;
+    const LoadResult result =
+        LoadFile(path, IsXml10() ? nkDS::kXmlParseXml10 : nkDS::kXmlParseStrict, fresh);
+    m_bAsking = false;
+    if (result != LoadResult::Loaded)
     {
-        AfxMessageBox(AfxTranslate(L"Error open XML file!") + L"\n\n" +
-                          DescribeLoadFailure(path, fresh),
-                      MB_OK);
+        // Cancelled, the user keeps the document as it is, as after a refusal.
+        if (result == LoadResult::Failed)
+            AfxMessageBox(AfxTranslate(L"Error open XML file!") + L"\n\n" +
+                              DescribeLoadFailure(path, *fresh),
+                          MB_OK);
         m_kept = StampOf(path);
         return FALSE;
     }
@@ -290,8 +450,8 @@ BOOL CVelmarDoc::Reload()
         if (auto* pTree = dynamic_cast<CXMLTreeView*>(pView))
             pTree->ReleaseItems();
     m_history.Clear();
-    TakeFrom(fresh);
-    m_dwLoadTime = timeGetTime() - dwStart;
+    TakeFrom(*fresh);
+    fresh.reset();
     m_stamp = StampOf(path);
     m_kept = {};
     for (CView* pView : GetViews())
@@ -299,6 +459,8 @@ BOOL CVelmarDoc::Reload()
             pTree->GetXMLTreeCtrl().FillItem(TVI_ROOT, &m_xmlFile);
     CDocument::SetModifiedFlag(FALSE);
     UpdateFrameCounts();
+    TimeToPaint(dwStart);
+    ShowLoadTimeIfActive();
     return TRUE;
 }
 

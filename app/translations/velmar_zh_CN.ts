@@ -40,6 +40,10 @@ XML.Document</translation>
         <translation>用时 %1 秒</translation>
     </message>
     <message>
+        <source>Loading %1...</source>
+        <translation>正在加载 %1...</translation>
+    </message>
+    <message>
         <source>The XML document parser of Velmar is based on the Orvex library (Orvex Input/Output Library).</source>
         <translation>Velmar 的 XML 文档解析器基于 Orvex 库（Orvex 输入/输出库）。</translation>
     </message>

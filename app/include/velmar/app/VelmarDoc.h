@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 class CNodeTextMatcher;
 
@@ -19,7 +20,13 @@ public:
     ~CVelmarDoc() override;
 
     nkDS::CXmlFileW& GetXmlFile() { return m_xmlFile; }
-    DWORD GetLoadTime() const { return m_dwLoadTime; } // milliseconds of the last load
+    // Milliseconds from the start of the last open or reload to the first
+    // paint of a tree showing it (until that paint, to the end of the load).
+    DWORD GetLoadTime() const { return m_dwLoadTime; }
+    // Files of at least this many bytes load on a worker thread behind a
+    // progress dialog that can cancel the load (20 MiB unless set).
+    static void SetBackgroundLoadSize(uint64_t bytes);
+    static uint64_t GetBackgroundLoadSize();
     // Whether the document was opened or made in XML 1.0 mode rather than in
     // the editor's strict dialect; it keeps that mode until it closes.
     bool IsXml10() const { return m_xmlFile.IsXml10(); }
@@ -82,12 +89,27 @@ protected:
     // Moves the nodes and what was read with them from `fresh` into the document.
     void TakeFrom(nkDS::CXmlFileW& fresh);
 
+    enum class LoadResult
+    {
+        Loaded,
+        Failed,   // `fresh` holds the parser's reason
+        Cancelled // the user stopped it; `fresh` is null
+    };
+    // Reads `path` into a new document of its own, `fresh`, with the
+    // parser's `flags`; a large file on a worker behind a progress dialog.
+    static LoadResult LoadFile(LPCWSTR path, uint8_t flags,
+                               std::shared_ptr<nkDS::CXmlFileW>& fresh);
+    // Sets the load time from `dwStart` to now, and again at the first paint of a tree.
+    void TimeToPaint(DWORD dwStart);
+    // Shows the load time on the status bar when this document is the active one.
+    void ShowLoadTimeIfActive();
+
     nkDS::CXmlFileW m_xmlFile;
     CNodeHistory m_history{*this}; // after the nodes: it goes before them
     DWORD m_dwLoadTime = 0;
     FileStamp m_stamp;      // of the file when loaded or last saved
     FileStamp m_kept;       // a change the user chose not to reload
-    bool m_bAsking = false; // a question about the file is on screen
+    bool m_bAsking = false; // a question about the file, or its reload, is on screen
     uint64_t m_changeCount = 0;
 
     DECLARE_MESSAGE_MAP()

@@ -6,6 +6,7 @@
 #include "velmar/framework/AfxTypes.h"
 #include "velmar/framework/Archive.h"
 #include "velmar/framework/BackgroundJob.h"
+#include "velmar/framework/ProgressDialog.h"
 #include "velmar/framework/CmdTarget.h"
 #include "velmar/framework/CmdUI.h"
 #include "velmar/framework/CommandLineInfo.h"
