@@ -152,6 +152,7 @@ private:
     bool ChangeSelection(Id id, UINT action, bool bAskFirst);
     void SyncViewSelection();
     bool ExpandId(Id id, UINT code);
+    bool NotifyExpanding(Id id, UINT action); // TVN_ITEMEXPANDING; true when the handler refuses
     void Reveal(Id id);
     void Unreveal(Id id);
     void ExpandParents(Id id);
