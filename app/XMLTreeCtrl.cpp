@@ -190,7 +190,10 @@ void CXMLTreeCtrl::FillItem(HTREEITEM hItem, Node* node)
                  [&](HTREEITEM h)
                  {
                      if (ItemHasChildren(h) && open.count({GetItemNode(h), GetItemKind(h)}))
+                     {
+                         Build(h);
                          Expand(h, TVE_EXPAND);
+                     }
                  });
 }
 
