@@ -103,7 +103,7 @@ BOOL CChildFrame::FindText(bool bForward, bool bValuesOnly)
     CXMLTreeCtrl& tree = pTree->GetXMLTreeCtrl();
     const HWND hWnd = m_hWnd;
     const HTREEITEM hRoot = tree.GetRootItem();
-    const UINT nItems = tree.GetCount();
+    const unsigned nRebuilds = tree.GetRebuildCount();
     CFrameWnd* pTop = GetTopLevelFrame();
     const auto pump = [&](int percent)
     {
@@ -111,7 +111,7 @@ BOOL CChildFrame::FindText(bool bForward, bool bValuesOnly)
             pTop->SetMessageText(WithNumber(L"Searching... %1%", percent));
         AfxPumpWaitingMessages(kSliceMilliseconds);
         return CWnd::FromHandlePermanent(hWnd) == this && tree.GetRootItem() == hRoot &&
-               tree.GetCount() == nItems;
+               tree.GetRebuildCount() == nRebuilds;
     };
     NodeTextRef hit;
     const NodeFindResult result =

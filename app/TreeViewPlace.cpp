@@ -3,26 +3,6 @@
 #include "velmar/app/ItemKind.h"
 #include "velmar/app/XMLTreeView.h"
 
-namespace
-{
-
-// The item of `node`, of its group `kind` or of its parameter `param`.
-HTREEITEM ItemOf(const CXMLTreeCtrl& tree, const CXMLTreeCtrl::Node* node, int kind, int param)
-{
-    HTREEITEM hNode = tree.FindNodeItem(node);
-    if (!hNode || kind == ikNone || IsNodeItemKind(kind))
-        return hNode;
-    HTREEITEM hGroup = tree.FindGroup(hNode, kind == ikParam ? ikChildVars : kind);
-    if (!hGroup || kind != ikParam)
-        return hGroup ? hGroup : hNode;
-    HTREEITEM hParam = tree.GetChildItem(hGroup);
-    for (int i = 0; hParam && i < param; ++i)
-        hParam = tree.GetNextSiblingItem(hParam);
-    return hParam ? hParam : hGroup;
-}
-
-} // namespace
-
 void CXMLTreeView::ShowNodeChange(const std::vector<Node*>& nodes, Node* root)
 {
     CXMLTreeCtrl& tree = GetXMLTreeCtrl();
@@ -48,7 +28,7 @@ void CXMLTreeView::ShowNodeChange(const std::vector<Node*>& nodes, Node* root)
         if (HTREEITEM hList = tree.FindGroup(hItem, ikChildNodes))
             tree.FillItem(hList, node);
     }
-    HTREEITEM hNow = selected ? ItemOf(tree, selected, kind, param) : nullptr;
+    HTREEITEM hNow = selected ? tree.MakeItem(selected, kind, param) : nullptr;
     if (hNow)
         tree.SelectItem(hNow);
     --m_nMirroring;
@@ -59,10 +39,10 @@ void CXMLTreeView::ShowNodeChange(const std::vector<Node*>& nodes, Node* root)
 BOOL CXMLTreeView::SelectNodeItem(Node* node, int kind, int param, Node* fallback)
 {
     CXMLTreeCtrl& tree = GetXMLTreeCtrl();
-    HTREEITEM hItem = node ? ItemOf(tree, node, kind, param) : nullptr;
+    HTREEITEM hItem = node ? tree.MakeItem(node, kind, param) : nullptr;
     if (!hItem && fallback)
         hItem =
-            fallback->GetParent() ? ItemOf(tree, fallback, ikChildNodes, -1) : tree.GetRootItem();
+            fallback->GetParent() ? tree.MakeItem(fallback, ikChildNodes, -1) : tree.GetRootItem();
     if (!hItem)
         return FALSE;
     tree.EnsureVisible(hItem);

@@ -18,17 +18,37 @@ bool SameName(const wchar_t* a, const wchar_t* b)
 
 } // namespace
 
-HTREEITEM CXMLTreeCtrl::InsertTyped(LPCWSTR text, int kind, Node* node, HTREEITEM hParent)
+HTREEITEM CXMLTreeCtrl::InsertTyped(LPCWSTR text, int kind, Node* node, HTREEITEM hParent,
+                                    bool bHasChildren)
 {
-    return InsertItem(TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM, text, kind, kind, 0,
-                      0, reinterpret_cast<LPARAM>(node), hParent, TVI_LAST);
+    TVINSERTSTRUCT insert{};
+    insert.hParent = hParent;
+    insert.hInsertAfter = TVI_LAST;
+    insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM | TVIF_CHILDREN;
+    insert.item.pszText = const_cast<LPWSTR>(text);
+    insert.item.iImage = kind;
+    insert.item.iSelectedImage = kind;
+    insert.item.lParam = reinterpret_cast<LPARAM>(node);
+    insert.item.cChildren = bHasChildren ? 1 : 0;
+    return InsertItem(&insert);
+}
+
+void CXMLTreeCtrl::SetHasChildren(HTREEITEM hItem, bool bHasChildren)
+{
+    if (!hItem || hItem == TVI_ROOT || (ItemHasChildren(hItem) != FALSE) == bHasChildren)
+        return;
+    TVITEM item{};
+    item.hItem = hItem;
+    item.mask = TVIF_CHILDREN;
+    item.cChildren = bHasChildren ? 1 : 0;
+    SetItem(&item);
 }
 
 void CXMLTreeCtrl::InsertParams(HTREEITEM hGroup, Node* node)
 {
     const uint32_t count = node->GetParamCount();
     for (uint32_t i = 0; i < count; ++i)
-        if (!InsertTyped(node->GetParamName(i), ikParam, node, hGroup))
+        if (!InsertTyped(node->GetParamName(i), ikParam, node, hGroup, false))
             return;
 }
 
@@ -36,66 +56,72 @@ HTREEITEM CXMLTreeCtrl::InsertNode(Node* node, HTREEITEM hParent)
 {
     if (!node)
         return nullptr;
-    // Documents nest as deep as they like: the subtree is walked with a stack
-    // of its own. Items under different parents do not depend on each other's
-    // order, so a node's "Node Value" may be made before its children's items.
-    struct Pending
+    const wchar_t* name = node->GetName();
+    const uint32_t nodeKind = node->GetKind();
+    // The document type and a text run stand alone, as a remark does.
+    if (nodeKind == nkDS::xnkDocType || nodeKind == nkDS::xnkText)
     {
-        Node* node;
-        uint32_t next;   // the next child to insert
-        HTREEITEM hList; // the node's "Child Nodes" group
-    };
-    std::vector<Pending> pending;
-    auto insertOne = [&](Node* pNode, HTREEITEM hUnder) -> HTREEITEM
-    {
-        const wchar_t* name = pNode->GetName();
-        const uint32_t nodeKind = pNode->GetKind();
-        const bool unnamed = name[0] == L'\0';
-        // The document type and a text run stand alone, as a remark does.
-        if (nodeKind == nkDS::xnkDocType || nodeKind == nkDS::xnkText)
-        {
-            const bool docType = nodeKind == nkDS::xnkDocType;
-            return InsertTyped(docType ? CString(L"DOCTYPE") : AfxTranslate(L"Text"),
-                               docType ? ikDocType : ikText, pNode, hUnder);
-        }
-        const int kind = unnamed ? ikRemark : nodeKind == nkDS::xnkHeader ? ikHeader : ikElement;
-        HTREEITEM hItem =
-            InsertTyped(unnamed ? AfxTranslate(L"Remark") : CString(name), kind, pNode, hUnder);
-        if (!hItem)
-            return nullptr;
-        if (nodeKind == nkDS::xnkRemark)
-            return hItem;
-        HTREEITEM hVars = InsertTyped(AfxTranslate(L"Child Vars"), ikChildVars, pNode, hItem);
-        if (!hVars)
-            return nullptr;
-        InsertParams(hVars, pNode);
-        if (nodeKind == nkDS::xnkHeader)
-            return hItem;
-        HTREEITEM hNodes = InsertTyped(AfxTranslate(L"Child Nodes"), ikChildNodes, pNode, hItem);
-        if (!hNodes)
-            return nullptr;
-        if (pNode->GetChildCount() > 0)
-            pending.push_back({pNode, 0, hNodes});
-        if (!InsertTyped(AfxTranslate(L"Node Value"), ikNodeValue, pNode, hItem))
-            return nullptr;
-        return hItem;
-    };
-
-    HTREEITEM hTop = insertOne(node, hParent);
-    while (!pending.empty())
-    {
-        Pending& top = pending.back();
-        if (top.next >= top.node->GetChildCount())
-        {
-            pending.pop_back();
-            continue;
-        }
-        Node* child = top.node->GetChild(top.next++);
-        const HTREEITEM hList = top.hList; // `top` moves when the stack grows
-        if (child)
-            insertOne(child, hList);
+        const bool docType = nodeKind == nkDS::xnkDocType;
+        return InsertTyped(docType ? CString(L"DOCTYPE") : AfxTranslate(L"Text"),
+                           docType ? ikDocType : ikText, node, hParent, false);
     }
-    return hTop;
+    const bool unnamed = name[0] == L'\0';
+    const int kind = unnamed ? ikRemark : nodeKind == nkDS::xnkHeader ? ikHeader : ikElement;
+    // Every node but a remark has its groups, made when the item is opened.
+    return InsertTyped(unnamed ? AfxTranslate(L"Remark") : CString(name), kind, node, hParent,
+                       nodeKind != nkDS::xnkRemark);
+}
+
+bool CXMLTreeCtrl::IsBuilt(HTREEITEM hItem) const
+{
+    return !hItem || hItem == TVI_ROOT || GetChildItem(hItem) || !ItemHasChildren(hItem);
+}
+
+void CXMLTreeCtrl::Build(HTREEITEM hItem)
+{
+    if (IsBuilt(hItem))
+        return;
+    Node* node = GetItemNode(hItem);
+    if (!node)
+    {
+        SetHasChildren(hItem, false);
+        return;
+    }
+    switch (GetItemKind(hItem))
+    {
+    case ikHeader:
+    case ikElement:
+    case ikRemark:
+    {
+        if (node->GetKind() == nkDS::xnkRemark)
+            break;
+        if (!InsertTyped(AfxTranslate(L"Child Vars"), ikChildVars, node, hItem,
+                         node->GetParamCount() > 0) ||
+            node->GetKind() == nkDS::xnkHeader)
+            break;
+        if (InsertTyped(AfxTranslate(L"Child Nodes"), ikChildNodes, node, hItem,
+                        node->GetChildCount() > 0))
+            InsertTyped(AfxTranslate(L"Node Value"), ikNodeValue, node, hItem, false);
+        break;
+    }
+    case ikChildVars:
+        InsertParams(hItem, node);
+        break;
+    case ikChildNodes:
+    {
+        const uint32_t count = node->GetChildCount();
+        for (uint32_t i = 0; i < count; ++i)
+            if (Node* child = node->GetChild(i))
+                if (!InsertNode(child, hItem))
+                    break;
+        break;
+    }
+    default:
+        break;
+    }
+    // An item that turned out empty loses its button.
+    if (!GetChildItem(hItem))
+        SetHasChildren(hItem, false);
 }
 
 void CXMLTreeCtrl::DeleteChildren(HTREEITEM hItem)
@@ -113,6 +139,8 @@ void CXMLTreeCtrl::DeleteChildren(HTREEITEM hItem)
         DeleteItem(hChild);
         hChild = hNext;
     }
+    ++m_nRebuilds;
+    SetHasChildren(hItem, false);
 }
 
 void CXMLTreeCtrl::FillItem(HTREEITEM hItem, Node* node)
@@ -141,19 +169,31 @@ void CXMLTreeCtrl::FillItem(HTREEITEM hItem, Node* node)
                  if (GetItemState(h, TVIS_EXPANDED) & TVIS_EXPANDED)
                      open.emplace(GetItemNode(h), GetItemKind(h));
              });
+    // Only a list that shows items is made again; one never opened, or empty, is
+    // made from the nodes as they are when it is opened.
+    const bool built = hItem == TVI_ROOT || GetChildItem(hItem);
     DeleteChildren(hItem);
     if (!node)
         return;
+    if (!built)
+    {
+        SetHasChildren(hItem, node->GetChildCount() > 0);
+        return;
+    }
     const uint32_t count = node->GetChildCount();
     for (uint32_t i = 0; i < count; ++i)
         if (Node* child = node->GetChild(i))
             InsertNode(child, hItem);
+    SetHasChildren(hItem, GetChildItem(hItem) != nullptr);
     if (!open.empty())
         walkOpen(hItem,
                  [&](HTREEITEM h)
                  {
-                     if (GetChildItem(h) && open.count({GetItemNode(h), GetItemKind(h)}))
+                     if (ItemHasChildren(h) && open.count({GetItemNode(h), GetItemKind(h)}))
+                     {
+                         Build(h);
                          Expand(h, TVE_EXPAND);
+                     }
                  });
 }
 
@@ -175,11 +215,17 @@ BOOL CXMLTreeCtrl::FillParams(HTREEITEM hItem)
     Node* node = GetItemNode(hNodeItem);
     if (!node)
         return FALSE;
+    // Groups not made yet are made from the node when they are.
+    if (!IsBuilt(hNodeItem))
+        return TRUE;
     HTREEITEM hGroup = GetChildItem(hNodeItem);
     if (GetItemKind(hGroup) != ikChildVars)
         return FALSE;
+    const bool built = GetChildItem(hGroup) != nullptr;
     DeleteChildren(hGroup);
-    InsertParams(hGroup, node);
+    if (built)
+        InsertParams(hGroup, node);
+    SetHasChildren(hGroup, built ? GetChildItem(hGroup) != nullptr : node->GetParamCount() > 0);
     return TRUE;
 }
 
@@ -287,23 +333,44 @@ HTREEITEM CXMLTreeCtrl::FindGroup(HTREEITEM hItem, int kind) const
     return nullptr;
 }
 
-HTREEITEM CXMLTreeCtrl::FindNodeItem(const Node* node) const
+HTREEITEM CXMLTreeCtrl::WalkToNode(const Node* node, bool bBuild, bool* pUnbuilt)
 {
+    if (pUnbuilt)
+        *pUnbuilt = false;
     if (!node || !node->GetParent())
         return nullptr;
     // The node's ancestors below the document's root, the top-level one last.
     std::vector<const Node*> chain;
     for (const Node* n = node; n->GetParent(); n = n->GetParent())
         chain.push_back(n);
+    // Stops where the items end: on an item whose children were never made
+    // (when not making them) the node is simply not shown yet.
+    const auto reach = [&](HTREEITEM h)
+    {
+        if (IsBuilt(h))
+            return true;
+        if (bBuild)
+        {
+            Build(h);
+            return true;
+        }
+        if (pUnbuilt)
+            *pUnbuilt = true;
+        return false;
+    };
     HTREEITEM hList = TVI_ROOT;
     for (size_t i = chain.size(); i-- > 0;)
     {
+        if (!reach(hList))
+            return nullptr;
         HTREEITEM hFound = nullptr;
         for (HTREEITEM h = GetChildItem(hList); h && !hFound; h = GetNextSiblingItem(h))
             if (IsNodeItemKind(GetItemKind(h)) && GetItemNode(h) == chain[i])
                 hFound = h;
         if (!hFound || i == 0)
             return hFound;
+        if (!reach(hFound))
+            return nullptr;
         hList = FindGroup(hFound, ikChildNodes);
         if (!hList)
             return nullptr;
@@ -311,11 +378,47 @@ HTREEITEM CXMLTreeCtrl::FindNodeItem(const Node* node) const
     return nullptr;
 }
 
-HTREEITEM CXMLTreeCtrl::FindChildListItem(const Node* node) const
+HTREEITEM CXMLTreeCtrl::FindNodeItem(const Node* node, bool* pUnbuilt) const
 {
+    // Without making items the walk changes nothing.
+    return const_cast<CXMLTreeCtrl*>(this)->WalkToNode(node, false, pUnbuilt);
+}
+
+HTREEITEM CXMLTreeCtrl::MakeNodeItem(const Node* node)
+{
+    return WalkToNode(node, true, nullptr);
+}
+
+HTREEITEM CXMLTreeCtrl::MakeItem(const Node* node, int kind, int param)
+{
+    HTREEITEM hNode = MakeNodeItem(node);
+    if (!hNode || kind == ikNone || IsNodeItemKind(kind))
+        return hNode;
+    Build(hNode);
+    HTREEITEM hGroup = FindGroup(hNode, kind == ikParam ? ikChildVars : kind);
+    if (!hGroup || kind != ikParam)
+        return hGroup ? hGroup : hNode;
+    Build(hGroup);
+    HTREEITEM hParam = GetChildItem(hGroup);
+    for (int i = 0; hParam && i < param; ++i)
+        hParam = GetNextSiblingItem(hParam);
+    return hParam ? hParam : hGroup;
+}
+
+HTREEITEM CXMLTreeCtrl::FindChildListItem(const Node* node, bool* pUnbuilt) const
+{
+    if (pUnbuilt)
+        *pUnbuilt = false;
     if (!node)
         return nullptr;
     if (!node->GetParent())
         return TVI_ROOT;
-    return FindGroup(FindNodeItem(node), ikChildNodes);
+    HTREEITEM hNode = FindNodeItem(node, pUnbuilt);
+    if (hNode && !IsBuilt(hNode))
+    {
+        if (pUnbuilt)
+            *pUnbuilt = true;
+        return nullptr;
+    }
+    return FindGroup(hNode, ikChildNodes);
 }

@@ -14,6 +14,7 @@ IMPLEMENT_DYNCREATE(CXMLTreeView, CTreeView)
 BEGIN_MESSAGE_MAP(CXMLTreeView, CTreeView)
 ON_WM_SETFOCUS()
 ON_NOTIFY_REFLECT(TVN_SELCHANGED, &CXMLTreeView::OnSelChanged)
+ON_NOTIFY_REFLECT(TVN_ITEMEXPANDING, &CXMLTreeView::OnItemExpanding)
 ON_NOTIFY_REFLECT(TVN_BEGINLABELEDIT, &CXMLTreeView::OnBeginLabelEdit)
 ON_NOTIFY_REFLECT(TVN_ENDLABELEDIT, &CXMLTreeView::OnEndLabelEdit)
 ON_NOTIFY_REFLECT(TVN_BEGINDRAG, &CXMLTreeView::OnBeginDrag)
@@ -115,10 +116,12 @@ void CXMLTreeView::MirrorChildList(Node* node)
         [&](CXMLTreeCtrl& other)
         {
             // Where the other tree has no such list, only a whole rebuild is sure
-            // to drop every item of what changed.
-            if (HTREEITEM hList = other.FindChildListItem(node))
+            // to drop every item of what changed; a list it has not made yet
+            // is made from the nodes as they are when it is.
+            bool unbuilt = false;
+            if (HTREEITEM hList = other.FindChildListItem(node, &unbuilt))
                 other.FillItem(hList, node);
-            else
+            else if (!unbuilt)
                 other.FillItem(TVI_ROOT, &pDoc->GetXmlFile());
         });
 }
@@ -132,9 +135,10 @@ void CXMLTreeView::MirrorParams(Node* node)
         [&](CXMLTreeCtrl& other)
         {
             // A node item without a "Child Vars" group shows no parameters.
-            if (HTREEITEM hItem = other.FindNodeItem(node))
+            bool unbuilt = false;
+            if (HTREEITEM hItem = other.FindNodeItem(node, &unbuilt))
                 other.FillParams(hItem);
-            else
+            else if (!unbuilt)
                 other.FillItem(TVI_ROOT, &pDoc->GetXmlFile());
         });
 }
@@ -435,6 +439,14 @@ void CXMLTreeView::BuildPath(CString& out) const
 void CXMLTreeView::ReleaseItems()
 {
     GetXMLTreeCtrl().DeleteChildren(TVI_ROOT);
+}
+
+void CXMLTreeView::OnItemExpanding(NMHDR* pNMHDR, LRESULT* pResult)
+{
+    *pResult = 0;
+    const NMTREEVIEW* pNM = reinterpret_cast<NMTREEVIEW*>(pNMHDR);
+    if (pNM->action == TVE_EXPAND)
+        GetXMLTreeCtrl().Build(pNM->itemNew.hItem);
 }
 
 void CXMLTreeView::OnSelChanged(NMHDR* pNMHDR, LRESULT* pResult)

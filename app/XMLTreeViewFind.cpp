@@ -48,8 +48,12 @@ HTREEITEM CXMLTreeView::ItemOfText(const NodeTextRef& ref) const
 
 BOOL CXMLTreeView::SelectText(const NodeTextRef& ref)
 {
-    HTREEITEM hItem = ItemOfText(ref);
+    // A hit deep in a part nobody opened yet gets its items made on the way down.
     CXMLTreeCtrl& tree = GetXMLTreeCtrl();
+    HTREEITEM hItem = ref.slot == 0 ? tree.MakeNodeItem(ref.node)
+                      : ref.IsParam()
+                          ? tree.MakeItem(ref.node, ikParam, static_cast<int>(ref.Param()))
+                          : tree.MakeItem(ref.node, ikNodeValue, -1);
     if (!hItem || !tree.SelectItem(hItem))
         return FALSE;
     tree.EnsureVisible(hItem);

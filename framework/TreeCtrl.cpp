@@ -809,15 +809,32 @@ bool CTreeCtrl::ExpandId(Id id, UINT code)
         action = expanded ? TVE_COLLAPSE : TVE_EXPAND;
     if (action == TVE_EXPAND)
     {
-        if (it.first == kNone)
+        // An item that says it has children may make them only now, when asked.
+        if (!expanded && (it.first != kNone || store.HasChildren(id)) &&
+            NotifyExpanding(id, TVE_EXPAND))
+            return false;
+        if (!store.IsItem(id))
+            return false;
+        Store::Item& item = store.At(id); // the handler may have grown the store
+        if (item.first == kNone)
+        {
+            // Asked and still empty: the button goes, as nothing is there to open.
+            if ((item.state & Store::kChildrenOn) && m_pTree)
+                m_pTree->RelayoutLater();
+            item.state &= ~Store::kChildrenOn;
             return false; // nothing to show
-        it.state |= TVIS_EXPANDED | TVIS_EXPANDEDONCE;
+        }
+        item.state |= TVIS_EXPANDED | TVIS_EXPANDEDONCE;
         Reveal(id);
         return true;
     }
     if (action != TVE_COLLAPSE)
         return false;
     if (it.first == kNone && !expanded)
+        return false;
+    if (expanded && NotifyExpanding(id, TVE_COLLAPSE))
+        return false;
+    if (!store.IsItem(id))
         return false;
     // A selection inside goes to the item being collapsed.
     if (m_selected != kNone && store.IsAncestor(id, m_selected))
@@ -838,6 +855,14 @@ bool CTreeCtrl::ExpandId(Id id, UINT code)
                 break;
     }
     return true;
+}
+
+bool CTreeCtrl::NotifyExpanding(Id id, UINT action)
+{
+    NMTREEVIEW nm{};
+    nm.action = action;
+    FillNotifyItem(nm.itemNew, id);
+    return SendNotify(nm.hdr, TVN_ITEMEXPANDING) != 0;
 }
 
 BOOL CTreeCtrl::Expand(HTREEITEM hItem, UINT nCode)

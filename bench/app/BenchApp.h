@@ -1,7 +1,8 @@
 #pragma once
 // What the editor's benchmarks share: an application with the editor's real
-// main window and document template, a home of its own, and the process's
-// resident memory.
+// main window and document template, a home of its own, the process's
+// resident memory, and the table of budgets they end with.
+#include "BenchBudgets.h"
 #include "velmar/app/ChildFrame.h"
 #include "velmar/app/MainFrame.h"
 #include "velmar/app/Resource.h"

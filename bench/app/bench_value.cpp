@@ -68,6 +68,7 @@ HTREEITEM ItemAt(CXMLTreeCtrl& tree, std::initializer_list<LPCWSTR> labels)
     for (LPCWSTR label : labels)
     {
         hFound = nullptr;
+        tree.Build(hParent); // as opening it would
         for (HTREEITEM h = tree.GetChildItem(hParent); h && !hFound; h = tree.GetNextSiblingItem(h))
             if (tree.GetItemText(h) == CString(label))
                 hFound = h;
@@ -145,15 +146,9 @@ Run SelectOnce(CXMLTreeCtrl& tree, CXMLContentView& pane, size_t valueBytes)
     return run;
 }
 
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
-
 void Report(const char* what, const std::vector<double>& v, double budget, int& failures)
 {
-    const double median = Median(v);
+    const double median = velmar_bench::Median(v);
     const bool pass = median <= budget;
     failures += pass ? 0 : 1;
     std::printf("  %-34s median %8.3f (%.3f..%.3f) budget %.2f %s\n", what, median,

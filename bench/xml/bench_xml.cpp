@@ -1,6 +1,7 @@
 // Load and save benchmark of the XML engine against pugixml and libxml2.
 // Each measurement runs in a child process so that its peak resident memory
 // is its own; the parent only generates files and prints the table.
+#include "BenchBudgets.h"
 #include "XPathBench.h"
 #include "XmlGenerator.h"
 #include "velmar/xml/nkDS.h"
@@ -27,6 +28,8 @@ namespace
 {
 
 using Clock = std::chrono::steady_clock;
+using velmar_bench::LoadAverage;
+using velmar_bench::Median;
 
 struct Sample
 {
@@ -225,22 +228,6 @@ bool RunChild(Task task, const std::string& path, Sample& out)
     return true;
 }
 
-std::string LoadAverage()
-{
-    double avg[3] = {};
-    if (getloadavg(avg, 3) != 3)
-        return "unknown";
-    char text[48];
-    std::snprintf(text, sizeof text, "%.2f %.2f %.2f", avg[0], avg[1], avg[2]);
-    return text;
-}
-
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
-
 // Spread of a set of samples around its median, in percent of the median:
 // (largest - smallest) / median.
 double Spread(const std::vector<double>& v)
@@ -253,41 +240,16 @@ double Spread(const std::vector<double>& v)
 }
 
 // The budget table: every line a budget, its measured value and the verdict.
-struct Budget
-{
-    std::string what;
-    double measured;
-    double limit;
-    bool atLeast; // measured >= limit passes; else measured <= limit
-    const char* unit;
-};
-std::vector<Budget> g_budgets;
+std::vector<velmar_bench::Budget> g_budgets;
 
 void AddBudget(std::string what, double measured, double limit, bool atLeast, const char* unit)
 {
     g_budgets.push_back({std::move(what), measured, limit, atLeast, unit});
 }
 
-bool Passes(const Budget& b)
-{
-    return b.atLeast ? b.measured >= b.limit : b.measured <= b.limit;
-}
-
 void PrintBudgets()
 {
-    std::printf("\nbudgets (load average %s)\n", LoadAverage().c_str());
-    std::printf("%-56s %10s %12s  %s\n", "budget", "measured", "limit", "verdict");
-    int passed = 0;
-    for (const Budget& b : g_budgets)
-    {
-        char limit[32];
-        std::snprintf(limit, sizeof limit, "%s %.2f", b.atLeast ? ">=" : "<=", b.limit);
-        std::printf("%-56s %10.2f %12s  %s %s\n", b.what.c_str(), b.measured, limit,
-                    Passes(b) ? "PASS" : "FAIL", b.unit);
-        passed += Passes(b) ? 1 : 0;
-    }
-    std::printf("%d of %zu budgets pass\n", passed, g_budgets.size());
-    std::fflush(stdout);
+    velmar_bench::PrintBudgets(g_budgets);
 }
 
 // Runs `repeats` rounds of every task in `tasks` on `path`, the tasks

@@ -315,9 +315,9 @@ TEST(MainFrame, path_bar_shows_the_selection_and_toggles_with_its_check_mark)
     pMain->GetReBar().GetBandRect(1, &band);
     EXPECT_TRUE(band.IsRectEmpty());
     // Selecting while hidden still fills the field; shown again, it has the last path.
+    tree.Expand(hA, TVE_EXPAND);
     HTREEITEM hChildren = tree.FindGroup(hA, ikChildNodes);
     ASSERT_NE(hChildren, nullptr);
-    tree.Expand(hA, TVE_EXPAND);
     tree.Expand(hChildren, TVE_EXPAND);
     HTREEITEM hC = tree.GetNextSiblingItem(tree.GetChildItem(hChildren));
     ASSERT_NE(hC, nullptr);

@@ -29,11 +29,20 @@ void ForEachItem(const CXMLTreeCtrl& tree, const std::function<void(HTREEITEM)>&
 
 } // namespace
 
+// Items are made as they are looked into; the helpers that read the tree
+// as the user would see it with everything opened make them on the way.
+static void BuildItem(const CXMLTreeCtrl& tree, HTREEITEM h)
+{
+    const_cast<CXMLTreeCtrl&>(tree).Build(h);
+}
+
 std::string DumpItems(const CXMLTreeCtrl& tree, HTREEITEM hParent)
 {
     std::string out;
+    BuildItem(tree, hParent);
     for (HTREEITEM h = tree.GetChildItem(hParent); h; h = tree.GetNextSiblingItem(h))
     {
+        BuildItem(tree, h);
         if (!out.empty())
             out += " ";
         out += QString::fromStdWString(tree.GetItemText(h).GetString()).toStdString() + ":" +
@@ -51,6 +60,7 @@ HTREEITEM ItemAt(const CXMLTreeCtrl& tree, const std::vector<std::wstring>& labe
     for (const std::wstring& label : labels)
     {
         hFound = nullptr;
+        BuildItem(tree, hParent);
         for (HTREEITEM h = tree.GetChildItem(hParent); h && !hFound; h = tree.GetNextSiblingItem(h))
             if (tree.GetItemText(h) == CString(label.c_str()))
                 hFound = h;
@@ -63,6 +73,7 @@ HTREEITEM ItemAt(const CXMLTreeCtrl& tree, const std::vector<std::wstring>& labe
 
 HTREEITEM NthChild(const CXMLTreeCtrl& tree, HTREEITEM hParent, int n)
 {
+    BuildItem(tree, hParent);
     HTREEITEM h = tree.GetChildItem(hParent);
     for (int i = 0; h && i < n; ++i)
         h = tree.GetNextSiblingItem(h);

@@ -87,7 +87,7 @@ TEST(TreeView, selection_sends_the_path_of_the_element_items)
     const std::pair<HTREEITEM, const wchar_t*> paths[] = {
         {NthChild(tree, hList, 3), L"a/b=2/"},
         {ItemAt(tree, {L"a", L"Child Nodes", L"c", L"Node Value"}), L"a/c/"},
-        {NthChild(tree, tree.FindGroup(NthChild(tree, hList, 2), ikChildVars), 0), L"a/b=1/"},
+        {NthChild(tree, NthChild(tree, NthChild(tree, hList, 2), 0), 0), L"a/b=1/"},
         {ItemAt(tree, {L"xml"}), L""},
         {ItemAt(tree, {L"a"}), L"a/"},
         {nullptr, L""},
@@ -228,10 +228,15 @@ TEST(TreeView, deep_documents_fill_and_close_without_deep_recursion)
     CXMLTreeView* pView = f.ActiveChild()->Tree();
     pView->RefreshItem(TVI_ROOT);
     CXMLTreeCtrl& tree = pView->GetXMLTreeCtrl();
-    EXPECT_EQ(CountItems(tree),
-              static_cast<size_t>(4 + 4 * depth)); // the declaration's four, then four a level
-    HTREEITEM hDeepest = tree.FindNodeItem(deepest);
+    EXPECT_EQ(CountItems(tree), 2u); // the top items, nothing below them yet
+    bool unbuilt = false;
+    EXPECT_EQ(tree.FindNodeItem(deepest, &unbuilt), nullptr);
+    EXPECT_TRUE(unbuilt);
+    HTREEITEM hDeepest = tree.MakeNodeItem(deepest);
     ASSERT_NE(hDeepest, nullptr);
+    // The way down: a node item and its three groups a level, the last one unopened.
+    EXPECT_EQ(CountItems(tree), static_cast<size_t>(1 + 4 * depth - 3));
+    EXPECT_EQ(tree.FindNodeItem(deepest), hDeepest);
     EXPECT_EQ(tree.GetItemNode(hDeepest), deepest);
     pDoc->OnCloseDocument();
     EXPECT_EQ(f.OpenDocumentCount(), 0);

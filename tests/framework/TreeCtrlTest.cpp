@@ -58,6 +58,7 @@ public:
     LRESULT vetoSelChanging = 0;
     LRESULT cancelBeginEdit = 0;
     LRESULT acceptEndEdit = TRUE;
+    LRESULT vetoExpanding = 0;
     std::function<void(CHost&, const Note&)> onNote;
 
     void OnNote(NMHDR* p, LRESULT* pResult)
@@ -84,6 +85,7 @@ public:
         *pResult = p->code == TVN_SELCHANGING      ? vetoSelChanging
                    : p->code == TVN_BEGINLABELEDIT ? cancelBeginEdit
                    : p->code == TVN_ENDLABELEDIT   ? acceptEndEdit
+                   : p->code == TVN_ITEMEXPANDING  ? vetoExpanding
                                                    : 0;
         if (onNote)
             onNote(*this, n);
@@ -112,6 +114,7 @@ ON_NOTIFY(TVN_BEGINLABELEDIT, IDC_TREE, &CHost::OnNote)
 ON_NOTIFY(TVN_ENDLABELEDIT, IDC_TREE, &CHost::OnNote)
 ON_NOTIFY(TVN_BEGINDRAG, IDC_TREE, &CHost::OnNote)
 ON_NOTIFY(NM_RCLICK, IDC_TREE, &CHost::OnNote)
+ON_NOTIFY(TVN_ITEMEXPANDING, IDC_TREE, &CHost::OnNote)
 END_MESSAGE_MAP()
 
 // A host window with one standalone tree control filling most of it.
@@ -554,6 +557,64 @@ TEST_F(TreeCtrlTest, expand_collapse_keeps_model_lazy_and_moves_selection_out)
     EXPECT_EQ(iopen.data().toString(), QString("open"));
     EXPECT_EQ(pModel->rowCount(iopen), 1);
     EXPECT_TRUE(tree.GetTreeWidget()->isExpanded(iopen));
+}
+
+TEST_F(TreeCtrlTest, children_made_when_asked_by_item_expanding)
+{
+    QAbstractItemModel* pModel = tree.GetTreeWidget()->model();
+    QAbstractItemModelTester tester(pModel,
+                                    QAbstractItemModelTester::FailureReportingMode::Warning);
+    // Items that say they have children, with none made: the parent makes
+    // "x" under the first when asked, nothing under the second.
+    auto insertLazy = [&](LPCWSTR text)
+    {
+        TVINSERTSTRUCT ins{};
+        ins.hParent = TVI_ROOT;
+        ins.hInsertAfter = TVI_LAST;
+        ins.item.mask = TVIF_TEXT | TVIF_CHILDREN;
+        ins.item.pszText = const_cast<LPWSTR>(text);
+        ins.item.cChildren = 1;
+        return tree.InsertItem(&ins);
+    };
+    HTREEITEM full = insertLazy(L"full");
+    HTREEITEM empty = insertLazy(L"empty");
+    host.onNote = [&](CHost&, const Note& n)
+    {
+        if (n.code == TVN_ITEMEXPANDING && n.action == TVE_EXPAND && n.hNew == full &&
+            !tree.GetChildItem(full))
+            tree.InsertItem(L"x", full);
+    };
+    EXPECT_TRUE(pModel->hasChildren(pModel->index(0, 0)));
+    EXPECT_TRUE(pModel->hasChildren(pModel->index(1, 0)));
+
+    // A veto leaves the item as it was.
+    host.vetoExpanding = TRUE;
+    EXPECT_FALSE(tree.Expand(full, TVE_EXPAND));
+    EXPECT_EQ(host.Codes(), (std::vector<UINT>{TVN_ITEMEXPANDING}));
+    EXPECT_EQ(tree.GetItemState(full, TVIS_EXPANDED), 0u);
+    host.vetoExpanding = 0;
+
+    // The user's click on the button asks too; the children show at once.
+    tree.GetTreeWidget()->expand(pModel->index(0, 0));
+    EXPECT_EQ(tree.GetItemState(full, TVIS_EXPANDED), (UINT)TVIS_EXPANDED);
+    EXPECT_EQ(pModel->rowCount(pModel->index(0, 0)), 1);
+    EXPECT_EQ(host.Last(TVN_ITEMEXPANDING)->lNew, 0);
+    EXPECT_EQ(host.Last(TVN_ITEMEXPANDING)->action, (UINT)TVE_EXPAND);
+
+    // Collapsing is asked as well; expanding an open item is not.
+    host.notes.clear();
+    EXPECT_TRUE(tree.Expand(full, TVE_EXPAND));
+    EXPECT_TRUE(host.notes.empty());
+    EXPECT_TRUE(tree.Expand(full, TVE_COLLAPSE));
+    ASSERT_EQ(host.Codes(), (std::vector<UINT>{TVN_ITEMEXPANDING}));
+    EXPECT_EQ(host.notes[0].action, (UINT)TVE_COLLAPSE);
+
+    // Asked and still empty: no expansion, and the button goes.
+    EXPECT_FALSE(tree.Expand(empty, TVE_EXPAND));
+    EXPECT_FALSE(tree.ItemHasChildren(empty));
+    EXPECT_FALSE(pModel->hasChildren(pModel->index(1, 0)));
+    tree.GetTreeWidget()->expand(pModel->index(1, 0));
+    EXPECT_FALSE(tree.GetTreeWidget()->isExpanded(pModel->index(1, 0)));
 }
 
 TEST(TreeItemStore, rows_follow_edits_and_texts_are_shared)

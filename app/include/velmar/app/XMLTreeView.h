@@ -131,6 +131,7 @@ public:
     BOOL Drop(COleDataObject& data, DROPEFFECT effect, CPoint point);
     void DragLeave();
 
+    void OnItemExpanding(NMHDR* pNMHDR, LRESULT* pResult);
     void OnSelChanged(NMHDR* pNMHDR, LRESULT* pResult);
     void OnBeginLabelEdit(NMHDR* pNMHDR, LRESULT* pResult);
     void OnEndLabelEdit(NMHDR* pNMHDR, LRESULT* pResult);

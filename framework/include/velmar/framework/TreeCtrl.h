@@ -64,8 +64,11 @@ public:
     BOOL SelectDropTarget(HTREEITEM hItem);
     BOOL SelectSetFirstVisible(HTREEITEM hItem);
 
-    BOOL Expand(HTREEITEM hItem,
-                UINT nCode); // TVE_EXPAND, TVE_COLLAPSE, TVE_TOGGLE (| TVE_COLLAPSERESET)
+    // nCode: TVE_EXPAND, TVE_COLLAPSE, TVE_TOGGLE (| TVE_COLLAPSERESET). A change
+    // is asked of the parent first with TVN_ITEMEXPANDING (a nonzero result
+    // refuses it), where an item whose cChildren says it has children can
+    // make them; one that is still empty then loses its button.
+    BOOL Expand(HTREEITEM hItem, UINT nCode);
     BOOL EnsureVisible(HTREEITEM hItem); // expands its parents and scrolls to it
     BOOL SortChildren(HTREEITEM hItem);  // by text, ignoring case
 
@@ -152,6 +155,7 @@ private:
     bool ChangeSelection(Id id, UINT action, bool bAskFirst);
     void SyncViewSelection();
     bool ExpandId(Id id, UINT code);
+    bool NotifyExpanding(Id id, UINT action); // TVN_ITEMEXPANDING; true when the handler refuses
     void Reveal(Id id);
     void Unreveal(Id id);
     void ExpandParents(Id id);
