@@ -13,6 +13,11 @@ constexpr unsigned kUtf8 = 65001;
 inline uint64_t HasZeroByte(uint64_t v);
 } // namespace
 
+unicode::Utf8Decoded DecodeUtf8Slow(const unsigned char* p, size_t n)
+{
+    return unicode::DecodeUtf8(p, n);
+}
+
 CReadWindow::CReadWindow(Orvex::IStream* stream) : m_stream(stream), m_data(kBlock) {}
 
 bool CReadWindow::Refill(uint32_t want)
@@ -106,7 +111,7 @@ uint32_t CReadWindow::CheckUtf8(uint32_t from, uint32_t& to) const
             ++i;
             continue;
         }
-        const unicode::Utf8Decoded c = unicode::DecodeUtf8(d + i, to - i);
+        const unicode::Utf8Decoded c = DecodeUtf8Fast(d + i, to - i);
         if (!c.valid)
         {
             // Valid so far but cut off by the end of what was read: wait.
@@ -241,7 +246,7 @@ int CReadWindow::ScanUntil(const ScanStops& stops, std::vector<char>& out)
             while (q != e && !stops.stop[*q])
                 ++q;
         }
-        out.insert(out.end(), p, q);
+        AppendBytes(out, p, q);
         m_pos += static_cast<uint32_t>(q - p);
         if (q != e)
             return *q;
@@ -259,7 +264,7 @@ int CReadWindow::ScanWhile(const bool* take, std::vector<char>& out)
         const uint8_t* q = p;
         while (q != e && take[*q])
             ++q;
-        out.insert(out.end(), p, q);
+        AppendBytes(out, p, q);
         m_pos += static_cast<uint32_t>(q - p);
         if (q != e)
             return m_data[m_pos++];

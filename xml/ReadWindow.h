@@ -4,12 +4,43 @@
 // memory, so loading costs a system call per block, not per byte.
 
 #include "velmar/io/Orvex.h"
+#include "velmar/win32/Unicode.h"
 
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 namespace nkDS
 {
+
+// unicode::DecodeUtf8, out of line.
+unicode::Utf8Decoded DecodeUtf8Slow(const unsigned char* p, size_t n);
+
+// DecodeUtf8 with the two- and three-byte forms that make up nearly all
+// non-ASCII text decided inline; everything else goes to the full decoder.
+// `p[0]` is not ASCII.
+inline unicode::Utf8Decoded DecodeUtf8Fast(const unsigned char* p, size_t n)
+{
+    const unsigned c = p[0];
+    if (c >= 0xC2 && c <= 0xDF && n >= 2 && (p[1] & 0xC0) == 0x80)
+        return {static_cast<char32_t>(((c & 0x1F) << 6) | (p[1] & 0x3F)), 2, true};
+    if (c >= 0xE0 && c <= 0xEF && n >= 3 && (p[1] & 0xC0) == 0x80 && (p[2] & 0xC0) == 0x80)
+    {
+        const char32_t cp = ((c & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F);
+        // Not overlong and no surrogate: otherwise the full decoder tells how
+        // much the broken sequence takes.
+        if (cp >= 0x800 && (cp < 0xD800 || cp > 0xDFFF))
+            return {cp, 3, true};
+    }
+    return DecodeUtf8Slow(p, n);
+}
+
+// Appends [p, q) to a byte buffer: one block copy, as the element types
+// are the same.
+inline void AppendBytes(std::vector<char>& out, const uint8_t* p, const uint8_t* q)
+{
+    out.insert(out.end(), reinterpret_cast<const char*>(p), reinterpret_cast<const char*>(q));
+}
 
 // The bytes a scan stops at (one to four): a table for the byte-wise tail
 // and, for the word-wise search through long runs, each byte repeated across

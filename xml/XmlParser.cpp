@@ -79,41 +79,45 @@ bool IsAscii(const char* p, size_t n)
 
 // Stores narrow text into a string of either width: bytes as they are for
 // narrow nodes, converted with the document's code page for wide ones.
-void Store(nkMem::CStringT<char>& out, const std::vector<char>& s, unsigned)
+void Store(nkMem::CStringT<char>& out, const char* s, size_t n, unsigned)
 {
-    out.Assign(s.data(), static_cast<uint32_t>(s.size()));
+    out.Assign(s, static_cast<uint32_t>(n));
 }
+
+// Bytes of the ASCII run that `p` begins with, a word at a time.
+size_t AsciiPrefix(const unsigned char* p, size_t n)
+{
+    size_t i = 0;
+    while (n - i >= 8)
+    {
+        uint64_t w;
+        std::memcpy(&w, p + i, 8);
+        if ((w & 0x8080808080808080ull) != 0)
+            break;
+        i += 8;
+    }
+    while (i < n && p[i] < 0x80)
+        ++i;
+    return i;
+}
+
 // Characters in well-formed UTF-8 (no overlong forms, surrogates or values
 // beyond Unicode), or SIZE_MAX when the code-page layer must decide.
 size_t Utf8Length(const unsigned char* p, size_t n)
 {
     size_t chars = 0;
-    for (size_t i = 0; i < n; ++chars)
+    for (size_t i = 0; i < n;)
     {
-        // Runs of ASCII, a word at a time.
-        while (n - i >= 8)
-        {
-            uint64_t w;
-            std::memcpy(&w, p + i, 8);
-            if ((w & 0x8080808080808080ull) != 0)
-                break;
-            i += 8;
-            chars += 8;
-        }
+        const size_t run = AsciiPrefix(p + i, n - i);
+        i += run;
+        chars += run;
         if (i == n)
             break;
-        const unsigned c = p[i];
-        if (c < 0x80)
-        {
-            ++i;
-            continue;
-        }
-        const unicode::Utf8Decoded d = unicode::DecodeUtf8(p + i, n - i);
+        const unicode::Utf8Decoded d = DecodeUtf8Fast(p + i, n - i);
         if (!d.valid)
             return SIZE_MAX;
         // Beyond the first plane a 16-bit wchar_t takes a surrogate pair.
-        if (sizeof(wchar_t) == 2 && unicode::NeedsSurrogatePair(d.codePoint))
-            ++chars;
+        chars += sizeof(wchar_t) == 2 && unicode::NeedsSurrogatePair(d.codePoint) ? 2 : 1;
         i += d.length;
     }
     return chars;
@@ -121,50 +125,62 @@ size_t Utf8Length(const unsigned char* p, size_t n)
 
 constexpr unsigned kCodePageUtf8 = 65001;
 
-void Store(nkMem::CStringT<wchar_t>& out, const std::vector<char>& s, unsigned cp)
+// A plain loop the compiler widens many bytes at a time.
+void WidenAscii(wchar_t* w, const unsigned char* p, size_t n)
 {
-    if (s.empty())
+    for (size_t i = 0; i < n; ++i)
+        w[i] = static_cast<wchar_t>(p[i]);
+}
+
+void Store(nkMem::CStringT<wchar_t>& out, const char* s, size_t n, unsigned cp)
+{
+    if (n == 0)
     {
         out.Empty();
         return;
     }
-    // UTF-8 into a string not yet allocated: decoded here in one pass after
-    // the check, without the code-page layer's intermediate work.
-    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
-    const size_t chars =
-        cp == kCodePageUtf8 && out.GetString() == nullptr ? Utf8Length(p, s.size()) : SIZE_MAX;
-    if (chars == SIZE_MAX || chars >= 0x7FFFFFFF)
-    {
-        out.AssignCP(s.data(), static_cast<uint32_t>(s.size()), cp);
-        return;
-    }
-    wchar_t* w = out.GetBuffer(static_cast<uint32_t>(chars));
+    // UTF-8 into a string not yet allocated: decoded here, without the
+    // code-page layer's intermediate work. The text is counted first so the
+    // string is allocated at its size; an all-ASCII text, the common case,
+    // is then only widened.
+    const auto* p = reinterpret_cast<const unsigned char*>(s);
+    const bool direct = cp == kCodePageUtf8 && out.GetString() == nullptr && n < 0x7FFFFFFF;
+    const size_t ascii = direct ? AsciiPrefix(p, n) : 0;
+    const size_t rest = direct && ascii < n ? Utf8Length(p + ascii, n - ascii) : 0;
+    wchar_t* w =
+        direct && rest != SIZE_MAX ? out.GetBuffer(static_cast<uint32_t>(ascii + rest)) : nullptr;
     if (w == nullptr)
     {
-        out.AssignCP(s.data(), static_cast<uint32_t>(s.size()), cp);
+        out.AssignCP(s, static_cast<uint32_t>(n), cp);
         return;
     }
-    size_t o = 0;
-    for (size_t i = 0; i < s.size(); ++o)
+    WidenAscii(w, p, ascii);
+    size_t o = ascii;
+    for (size_t i = ascii; i < n;)
     {
-        if (p[i] < 0x80)
-        {
-            w[o] = static_cast<wchar_t>(p[i]);
-            ++i;
-            continue;
-        }
+        const size_t run = AsciiPrefix(p + i, n - i);
+        WidenAscii(w + o, p + i, run);
+        i += run;
+        o += run;
+        if (i == n)
+            break;
         // Valid: Utf8Length has checked every sequence.
-        const unicode::Utf8Decoded d = unicode::DecodeUtf8(p + i, s.size() - i);
+        const unicode::Utf8Decoded d = DecodeUtf8Fast(p + i, n - i);
         if (sizeof(wchar_t) == 2 && unicode::NeedsSurrogatePair(d.codePoint))
         {
             w[o++] = static_cast<wchar_t>(unicode::HighSurrogateOf(d.codePoint));
-            w[o] = static_cast<wchar_t>(unicode::LowSurrogateOf(d.codePoint));
+            w[o++] = static_cast<wchar_t>(unicode::LowSurrogateOf(d.codePoint));
         }
         else
-            w[o] = static_cast<wchar_t>(d.codePoint);
+            w[o++] = static_cast<wchar_t>(d.codePoint);
         i += d.length;
     }
-    out.ReleaseBuffer(static_cast<int64_t>(chars));
+    out.ReleaseBuffer(static_cast<int64_t>(o));
+}
+
+template <class C> void Store(nkMem::CStringT<C>& out, const std::vector<char>& s, unsigned cp)
+{
+    Store(out, s.data(), s.size(), cp);
 }
 
 // A zero-terminated view of a byte buffer, for the hook and the node's
@@ -613,10 +629,39 @@ private:
     {
         if (cache.empty())
             cache.resize(kNameSlots);
-        uint32_t h = 2166136261u;
-        for (char c : name)
-            h = (h ^ static_cast<uint8_t>(c)) * 16777619u;
-        return cache[h % kNameSlots];
+        return cache[SlotHash(name.data(), name.size())];
+    }
+
+    // A few loads and a multiply instead of a step per byte: the first, the
+    // middle and the last eight bytes cover every byte of a text of up to 24,
+    // the most that is cached besides names, where a collision costs only
+    // the sharing.
+    static uint32_t SlotHash(const char* p, size_t n)
+    {
+        uint64_t a = 0, b = 0, c = 0;
+        if (n >= 8)
+        {
+            std::memcpy(&a, p, 8);
+            std::memcpy(&b, p + n - 8, 8);
+            if (n > 16)
+                std::memcpy(&c, p + 8, 8);
+        }
+        else if (n >= 4)
+        {
+            uint32_t x, y;
+            std::memcpy(&x, p, 4);
+            std::memcpy(&y, p + n - 4, 4);
+            a = x;
+            b = y;
+        }
+        else if (n > 0)
+            a = static_cast<uint8_t>(p[0]) | static_cast<uint8_t>(p[n / 2]) << 8 |
+                static_cast<uint32_t>(static_cast<uint8_t>(p[n - 1])) << 16;
+        uint64_t h = (a ^ n) * 0x9E3779B97F4A7C15ull;
+        h = (h ^ b ^ (h >> 29)) * 0xBF58476D1CE4E5B9ull;
+        h = (h ^ c ^ (h >> 32)) * 0x94D049BB133111EBull;
+        static_assert(kNameSlots == 256, "the top eight bits pick the slot");
+        return static_cast<uint32_t>(h >> 56);
     }
 
     // The parameter name's text, or false when the node would refuse it.

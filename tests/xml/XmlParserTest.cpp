@@ -359,6 +359,78 @@ TEST(XmlParser, utf8_text_decodes_as_the_code_page_layer_decodes_it)
     }
 }
 
+TEST(XmlParser, every_two_and_three_byte_sequence_reads_as_the_code_page_layer_reads_it)
+{
+    // Each lead byte of the two- and three-byte forms with every second byte
+    // (and a foreign one), at both ends of the third byte's range: a value
+    // the code-page layer decodes loads as its characters, any other fails
+    // the load at the lead byte.
+    const std::string head = "<?xml version='1.0' encoding='UTF-8'?><r>x";
+    for (unsigned lead = 0xC0; lead <= 0xEF; ++lead)
+        for (unsigned second = 0x7F; second <= 0xC0; ++second)
+            for (const unsigned third : {0x80u, 0xBFu})
+            {
+                std::string seq{static_cast<char>(lead), static_cast<char>(second)};
+                if (lead >= 0xE0)
+                    seq += static_cast<char>(third);
+                wchar_t units[8] = {};
+                const int n = MultiByteToWideChar(65001, MB_ERR_INVALID_CHARS, seq.data(),
+                                                  static_cast<int>(seq.size()), units, 8);
+                CXmlFileW doc;
+                const bool loaded = Load(doc, head + seq + "y</r>");
+                ASSERT_EQ(loaded, n > 0) << std::hex << lead << ' ' << second << ' ' << third;
+                if (loaded)
+                    EXPECT_EQ(std::wstring(Top(doc, 1)->GetValue()),
+                              L"x" + std::wstring(units, static_cast<size_t>(n)) + L"y");
+                else
+                    EXPECT_EQ(doc.GetParser().GetErrorOffset(), head.size());
+            }
+}
+
+TEST(XmlParser, names_and_values_that_differ_in_one_byte_stay_apart)
+{
+    // Repeated names and short values are shared through caches keyed by
+    // their bytes: texts of every length up to past the cached sizes, each
+    // differing from the next in one place, keep their own characters.
+    for (const bool wide : {false, true})
+    {
+        std::string doc = "<?xml version='1.0'?><r>";
+        std::vector<std::string> texts;
+        for (size_t len = 1; len <= 40; ++len)
+            for (size_t at = 0; at < len; ++at)
+            {
+                std::string t(len, 'a');
+                t[at] = 'b';
+                texts.push_back(t);
+                doc += "<" + t + " " + t + "='" + t + "'>" + t + "</" + t + ">";
+            }
+        doc += "</r>";
+        CXmlFileA narrow;
+        CXmlFileW wideDoc;
+        ASSERT_TRUE(wide ? Load(wideDoc, doc) : Load(narrow, doc));
+        for (size_t i = 0; i < texts.size(); ++i)
+        {
+            const std::wstring want(texts[i].begin(), texts[i].end());
+            if (wide)
+            {
+                const CXmlNodeW* e = Top(wideDoc, 1)->GetChild(static_cast<uint32_t>(i));
+                EXPECT_EQ(std::wstring(e->GetName()), want);
+                EXPECT_EQ(std::wstring(e->GetParamName(0)), want);
+                EXPECT_EQ(std::wstring(e->GetParamValue(0)), want);
+                EXPECT_EQ(std::wstring(e->GetValue()), want);
+            }
+            else
+            {
+                const CXmlNodeA* e = Top(narrow, 1)->GetChild(static_cast<uint32_t>(i));
+                EXPECT_EQ(std::string(e->GetName()), texts[i]);
+                EXPECT_EQ(std::string(e->GetParamName(0)), texts[i]);
+                EXPECT_EQ(std::string(e->GetParamValue(0)), texts[i]);
+                EXPECT_EQ(std::string(e->GetValue()), texts[i]);
+            }
+        }
+    }
+}
+
 #ifndef _WIN32
 // The ANSI code page while alive; Windows takes it from the system.
 struct AnsiPage
