@@ -138,7 +138,7 @@ void Store(nkMem::CStringT<wchar_t>& out, const std::vector<char>& s, unsigned c
         out.AssignCP(s.data(), static_cast<uint32_t>(s.size()), cp);
         return;
     }
-    wchar_t* w = out.GetBuffer(static_cast<uint32_t>(chars));
+    wchar_t* w = out.GetBufferSetLength(static_cast<uint32_t>(chars));
     if (w == nullptr)
     {
         out.AssignCP(s.data(), static_cast<uint32_t>(s.size()), cp);
