@@ -147,8 +147,9 @@ void Store(nkMem::CStringT<wchar_t>& out, const char* s, size_t n, unsigned cp)
     const bool direct = cp == kCodePageUtf8 && out.GetString() == nullptr && n < 0x7FFFFFFF;
     const size_t ascii = direct ? AsciiPrefix(p, n) : 0;
     const size_t rest = direct && ascii < n ? Utf8Length(p + ascii, n - ascii) : 0;
-    wchar_t* w =
-        direct && rest != SIZE_MAX ? out.GetBuffer(static_cast<uint32_t>(ascii + rest)) : nullptr;
+    wchar_t* w = direct && rest != SIZE_MAX
+                     ? out.GetBufferSetLength(static_cast<uint32_t>(ascii + rest))
+                     : nullptr;
     if (w == nullptr)
     {
         out.AssignCP(s, static_cast<uint32_t>(n), cp);

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 using namespace nkMem;
@@ -26,6 +27,11 @@ std::vector<std::string> Items(const CList<CStringA>& l)
     return v;
 }
 using V = std::vector<std::string>;
+
+// Every tree node holds a list: a table pointer would cost each of them 8
+// bytes, and a node 16 with the allocator's rounding.
+static_assert(!std::is_polymorphic_v<CList<void*>> && !std::is_polymorphic_v<CStrTList<char>>);
+static_assert(sizeof(void*) != 8 || sizeof(CList<void*>) == 16);
 } // namespace
 
 TEST(List, InsertAndRemoveInTheMiddleKeepStringsInOrder)

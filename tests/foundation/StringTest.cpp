@@ -106,6 +106,54 @@ TEST(String, CapacitiesComeInUnitsOf16)
     EXPECT_EQ(expect, g.GetString());
 }
 
+// A string of known length takes no more than the heap's own 16-byte step
+// beyond its characters and terminator, in both widths; a sharer keeps its text.
+template <class S> void CheckExactBuffers()
+{
+    using T = typename S::CharType;
+    for (std::uint32_t n : {0u, 1u, 2u, 3u, 4u, 5u, 11u, 15u, 16u, 17u, 100u, 1000u})
+    {
+        S s;
+        T* p = s.GetBufferSetLength(n);
+        ASSERT_NE(p, nullptr);
+        for (std::uint32_t i = 0; i < n; ++i)
+            p[i] = static_cast<T>('a' + i % 26);
+        EXPECT_EQ(s.GetLength(), n);
+        EXPECT_EQ(s.GetString()[n], T(0));
+        const std::uint32_t payload = s.GetStorage().GetCapacity();
+        EXPECT_GE(payload, (n + 1) * sizeof(T)) << n;
+        // Header, payload and the heap's word end on a 16-byte step, with
+        // less than a step to spare.
+        EXPECT_EQ((kRefMemHeader + payload + sizeof(void*)) % 16, 0u) << n;
+        EXPECT_LT(payload - (n + 1) * sizeof(T), 16u) << n;
+
+        S shared(s);
+        T* q = shared.GetBufferSetLength(n + 3);
+        ASSERT_NE(q, nullptr);
+        q[n] = q[n + 1] = q[n + 2] = static_cast<T>('z');
+        EXPECT_EQ(s.GetLength(), n);
+        EXPECT_EQ(s.GetString()[n], T(0));
+        EXPECT_EQ(shared.GetLength(), n + 3);
+        EXPECT_EQ(std::char_traits<T>::compare(s.GetString(), shared.GetString(), n), 0);
+    }
+}
+
+TEST(String, BuffersOfKnownLengthAreExact)
+{
+    CheckExactBuffers<CStringA>();
+    CheckExactBuffers<CStringW>();
+
+    // A borrowed buffer is never grown.
+    char room[4] = {};
+    CStringA ext;
+    ext.AttachExternal(room, sizeof room);
+    EXPECT_EQ(ext.GetBufferSetLength(4), nullptr);
+    EXPECT_EQ(ext.GetLength(), 0u);
+    char* p = ext.GetBufferSetLength(3);
+    ASSERT_EQ(p, room);
+    EXPECT_EQ(ext.GetLength(), 3u);
+}
+
 TEST(String, EmptyDoesNotAllocateAndUnsharesFirst)
 {
     testsupport::ResetArrayAllocCount();

@@ -5,6 +5,10 @@
 //
 // Elements are relocated with plain byte moves, so an element type must not
 // hold pointers into itself (strings, pointers and plain records qualify).
+//
+// A list is a count and one word of storage, and has no virtual operations:
+// tree nodes hold one each, and a document has millions of them. Never delete
+// a derived list through a pointer to CList.
 #include "velmar/foundation/MemStorage.h"
 
 #include <cstdint>
@@ -41,7 +45,7 @@ public:
         }
         return *this;
     }
-    virtual ~CList()
+    ~CList()
     {
         if (!m_storage.IsReadOnly())
             DestroyRange(Elements(), m_count);

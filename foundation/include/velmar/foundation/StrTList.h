@@ -14,7 +14,7 @@ public:
     CStrTList() = default;
     CStrTList(const CStrTList&) = default;
     CStrTList& operator=(const CStrTList&) = default;
-    virtual ~CStrTList() = default;
+    ~CStrTList() = default;
 
     // Replaces the content by the strings of a list of zero-terminated strings
     // closed by an empty one ("a\0bc\0\0"). Each is copied as it is, never read

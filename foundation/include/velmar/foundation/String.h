@@ -194,6 +194,35 @@ public:
             p[0] = T(0);
         return p;
     }
+    // A private buffer of exactly n characters and the terminator, for a
+    // string whose final length is known: rounded only to the 16-byte steps
+    // in which the heap hands out blocks, not to 16 characters. The length
+    // becomes n and the terminator is written; the caller fills the n
+    // characters. Null when a borrowed buffer is too small.
+    T* GetBufferSetLength(std::uint32_t n)
+    {
+        if (n >= 0xFFFFFFC0u / sizeof(T))
+            throw std::bad_alloc();
+        T* p = nullptr;
+        if (m_storage.GetKind() == StorageExternal)
+        {
+            if (n + 1 > GetCapacity())
+                return nullptr;
+            p = static_cast<T*>(m_storage.GetWritableData());
+        }
+        else
+        {
+            // The heap adds a word to a block and rounds the sum up to 16.
+            constexpr std::uint32_t kWord = sizeof(void*);
+            const std::uint32_t block = RoundUp(kRefMemHeader + (n + 1) * sizeof(T) + kWord, 16);
+            const std::uint32_t bytes = (block - kWord - kRefMemHeader) / sizeof(T) * sizeof(T);
+            m_storage.Reserve(bytes);
+            p = static_cast<T*>(m_storage.GetWritableData());
+        }
+        p[n] = T(0);
+        m_length = n;
+        return p;
+    }
     // Sets the length after a write through GetBuffer: the given one, or up to
     // the first zero character when negative. A terminator is written.
     void ReleaseBuffer(std::int64_t newLength = -1)

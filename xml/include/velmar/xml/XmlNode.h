@@ -38,7 +38,9 @@ public:
     CXmlNodeT& operator=(const CXmlNodeT&) = delete;
 
     // Whether the node can be written back as it is, by the rules of its kind.
-    virtual bool IsValid() const;
+    // Not virtual: the node has no virtual operations, so that it carries no
+    // table pointer (millions of nodes are made).
+    bool IsValid() const;
 
     // --- structure -----------------------------------------------------------
     // Appends `node` and makes this node its parent. Refused when the child
