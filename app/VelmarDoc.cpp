@@ -248,9 +248,11 @@ void CVelmarDoc::TimeToPaint(DWORD dwStart)
     for (CView* pView : GetViews())
         if (auto* pTree = dynamic_cast<CXMLTreeView*>(pView))
             AfxCallAfterNextPaint(&pTree->GetTreeCtrl(),
-                                  [this, dwStart, stopped]
+                                  [this, life = std::weak_ptr<char>(m_pLife), dwStart, stopped]
                                   {
-                                      if (*stopped)
+                                      // The window may paint once more after its
+                                      // document closed.
+                                      if (*stopped || life.expired())
                                           return;
                                       *stopped = true;
                                       m_dwLoadTime = timeGetTime() - dwStart;

@@ -111,6 +111,8 @@ protected:
     FileStamp m_kept;       // a change the user chose not to reload
     bool m_bAsking = false; // a question about the file, or its reload, is on screen
     uint64_t m_changeCount = 0;
+    // Calls queued for later hold it weakly: gone, the document is gone.
+    std::shared_ptr<char> m_pLife = std::make_shared<char>();
 
     DECLARE_MESSAGE_MAP()
 };
