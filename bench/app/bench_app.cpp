@@ -251,19 +251,11 @@ int main(int argc, char** argv)
     {
         const std::string path =
             std::string(VELMAR_BENCH_APP_DIR) + "/bench-" + std::to_string(mb) + "mb.xml";
-        struct stat st
-        {
-        };
-        if (stat(path.c_str(), &st) != 0)
-        {
-            std::printf("generating %s\n", path.c_str());
-            if (!velmar_bench::GenerateXml(path, mb << 20) || stat(path.c_str(), &st) != 0)
-            {
-                std::fprintf(stderr, "cannot write %s\n", path.c_str());
-                return 1;
-            }
-        }
-        std::printf("%s: %.1f MB\n", path.c_str(), static_cast<double>(st.st_size) / (1 << 20));
+        const uint64_t bytes = velmar_bench::EnsureXml(path, mb << 20);
+        if (bytes == 0)
+            return 1;
+        const double size = static_cast<double>(bytes) / (1 << 20);
+        std::printf("%s: %.1f MB\n", path.c_str(), size);
         std::fflush(stdout);
         // The tree with its value column and without: the column should cost next to
         // nothing. The runs of both alternate, so that the machine's load touches both alike.
@@ -297,7 +289,6 @@ int main(int argc, char** argv)
                 }
                 AddSamples(reported, samples);
             }
-        const double size = static_cast<double>(st.st_size) / (1 << 20);
         char at[32];
         std::snprintf(at, sizeof at, " (%.0f MB)", size);
         for (const auto& [what, values] : samples)

@@ -1,6 +1,7 @@
 #include "XmlGenerator.h"
 
 #include <cstdio>
+#include <sys/stat.h>
 #include <string>
 
 namespace velmar_bench
@@ -210,6 +211,22 @@ bool GenerateShape(const std::string& path, Shape shape, uint64_t bytes, uint64_
     out += tail;
     ok = ok && std::fwrite(out.data(), 1, out.size(), f) == out.size();
     return std::fclose(f) == 0 && ok;
+}
+
+uint64_t EnsureXml(const std::string& path, uint64_t bytes)
+{
+    struct stat st
+    {
+    };
+    if (stat(path.c_str(), &st) == 0)
+        return static_cast<uint64_t>(st.st_size);
+    std::printf("generating %s\n", path.c_str());
+    if (!GenerateXml(path, bytes) || stat(path.c_str(), &st) != 0)
+    {
+        std::fprintf(stderr, "cannot write %s\n", path.c_str());
+        return 0;
+    }
+    return static_cast<uint64_t>(st.st_size);
 }
 
 } // namespace velmar_bench

@@ -13,6 +13,10 @@ namespace velmar_bench
 // always gives the same bytes. False when the file cannot be written.
 bool GenerateXml(const std::string& path, uint64_t bytes);
 
+// The size of the document at `path`, generated first (with a line saying
+// so) when it is missing; 0, with a message, when it cannot be written.
+uint64_t EnsureXml(const std::string& path, uint64_t bytes);
+
 // The documents that cost the loader the most per input byte: one root over
 // the same small unit repeated, each unit as few bytes per node as the
 // syntax allows.

@@ -298,20 +298,10 @@ bool Bench(uint64_t megabytes, int repeats, bool quick)
     const std::string path = std::string(VELMAR_BENCH_XML_DIR) + "/bench-" +
                              (quick ? std::string("quick-") : std::string()) +
                              std::to_string(megabytes) + "mb.xml";
-    struct stat st
-    {
-    };
-    if (stat(path.c_str(), &st) != 0)
-    {
-        std::printf("generating %s\n", path.c_str());
-        if (!velmar_bench::GenerateXml(path, quick ? megabytes << 10 : megabytes << 20) ||
-            stat(path.c_str(), &st) != 0)
-        {
-            std::fprintf(stderr, "cannot write %s\n", path.c_str());
-            return false;
-        }
-    }
-    const double mb = static_cast<double>(st.st_size) / (1 << 20);
+    const uint64_t size = velmar_bench::EnsureXml(path, quick ? megabytes << 10 : megabytes << 20);
+    if (size == 0)
+        return false;
+    const double mb = static_cast<double>(size) / (1 << 20);
     std::vector<std::vector<Sample>> runs;
     std::vector<Task> tasks;
     for (int t = kEngineNarrow; t <= kSaveWide; ++t)
