@@ -69,8 +69,8 @@ TEST(LargeLoad, loads_on_a_worker_while_events_run_and_times_to_the_painted_tree
     EditorFixture f;
     f.WriteFile("big.xml", LargeDocument());
     CWhileLoading watch([](CProgressDialog&) {});
+    const qint64 beforeOpen = watch.Elapsed();
     CVelmarDoc* pDoc = f.Open("big.xml");
-    const qint64 openMs = watch.Elapsed();
     ASSERT_NE(pDoc, nullptr);
     EXPECT_GT(watch.Calls(), 0); // the UI thread ran its timer during the load
     EXPECT_EQ(CProgressDialog::GetRunning(), nullptr);
@@ -81,11 +81,12 @@ TEST(LargeLoad, loads_on_a_worker_while_events_run_and_times_to_the_painted_tree
     EXPECT_GT(xml.GetChild(1)->GetChildCount(), 100000u);
     EXPECT_NE(ItemAt(*f.ActiveTree(), {L"big"}), nullptr);
 
-    // The clock stops at the painted tree, which may come before the open
-    // returns: well past the end of the load, which the filling of 100000
-    // items follows.
+    // The document's clock starts inside the open and stops at the painted
+    // tree, which comes after the progress dialog's last turn and may come
+    // after the open returns; whole milliseconds may round either way.
     f.Spin(200);
-    EXPECT_GE(pDoc->GetLoadTime(), static_cast<DWORD>((watch.LastMs() + openMs) / 2));
+    EXPECT_GE(pDoc->GetLoadTime() + 2, static_cast<DWORD>(watch.LastMs() - beforeOpen));
+    EXPECT_LE(pDoc->GetLoadTime(), static_cast<DWORD>(watch.Elapsed() - beforeOpen + 2));
     CString shown = AfxTranslate(L"Loaded in %1 s.");
     CString seconds;
     seconds.Format(L"%u.%03u0", static_cast<unsigned>(pDoc->GetLoadTime() / 1000),
