@@ -21,7 +21,7 @@ struct NodeState
     bool cdata = false;
     nkMem::CStringT<wchar_t> name, value;
     nkMem::CStrTList<wchar_t> names, values;
-    nkMem::CList<Node*> children; // shares the node's list until either changes
+    Node::ChildList children; // shares the node's list until either changes
 
     explicit NodeState(Node* n)
         : node(n), kind(n->m_nKind), cdata(n->m_bCData), name(n->m_strName), value(n->m_strValue),

@@ -219,10 +219,10 @@ public:
             m_list.Truncate(static_cast<uint32_t>(n), false);
     }
     void swap(CKidList& other) { m_list.SwapWith(other.m_list); }
-    nkMem::CList<T>& List() { return m_list; }
+    nkMem::CCompactList<T>& List() { return m_list; }
 
 private:
-    nkMem::CList<T> m_list;
+    nkMem::CCompactList<T> m_list;
 };
 
 } // namespace

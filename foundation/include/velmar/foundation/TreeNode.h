@@ -2,7 +2,7 @@
 // Tree-node templates: a node class T derives from CTreeNodeTempl2<T> and gets
 // a parent link, an ordered list of owned children and an optional child
 // limit. None of them has virtual operations.
-#include "velmar/foundation/List.h"
+#include "velmar/foundation/CompactList.h"
 
 #include <cstdint>
 #include <utility>
@@ -19,9 +19,24 @@ public:
     ~CBaseTreeNodeTempl() = default;
 
 protected:
+    void SetChildLimit(std::uint32_t maxChildren) { m_maxChildren = maxChildren; }
+
     T* m_pParent = nullptr;
-    CList<T*> m_children;
+    CCompactList<T*> m_children;
     std::uint32_t m_maxChildren = 0; // 0: no limit
+};
+
+// The links of a node type that never limits its children: two words, so
+// that a node made by the million can lay out its own fields without
+// padding.
+template <class T> class CUnlimitedTreeNodeBase
+{
+protected:
+    void SetChildLimit(std::uint32_t) {}
+
+    T* m_pParent = nullptr;
+    CCompactList<T*> m_children;
+    static constexpr std::uint32_t m_maxChildren = 0;
 };
 
 template <class T, class Base = CBaseTreeNodeTempl<T>> class CTreeNodeTempl : public Base
@@ -30,9 +45,9 @@ public:
     explicit CTreeNodeTempl(std::uint32_t maxChildren = 0, T* parent = nullptr)
     {
         this->m_pParent = parent;
-        this->m_maxChildren = maxChildren;
-        if (maxChildren > 0)
-            this->m_children.Truncate(maxChildren, false);
+        this->SetChildLimit(maxChildren);
+        if (this->m_maxChildren > 0)
+            this->m_children.Truncate(this->m_maxChildren, false);
     }
     CTreeNodeTempl(const CTreeNodeTempl&) = delete;
     CTreeNodeTempl& operator=(const CTreeNodeTempl&) = delete;
@@ -62,8 +77,9 @@ public:
     std::uint32_t GetMaxChildren() const { return this->m_maxChildren; }
     void SwapChildren(std::uint32_t i, std::uint32_t j) { this->m_children.Swap(i, j); }
     // The child list itself, for insertion, removal and exchange by index.
-    CList<T*>& GetChildren() { return this->m_children; }
-    const CList<T*>& GetChildren() const { return this->m_children; }
+    using ChildList = CCompactList<T*>;
+    ChildList& GetChildren() { return this->m_children; }
+    const ChildList& GetChildren() const { return this->m_children; }
 
     // Destroys and frees every descendant, each node's children before the
     // node, in index order, then empties the list. The walk keeps its own
@@ -96,11 +112,12 @@ private:
     const T* Self() const { return static_cast<const T*>(this); }
 };
 
-template <class T> class CTreeNodeTempl2 : public CTreeNodeTempl<T, CBaseTreeNodeTempl<T>>
+template <class T, class Base = CBaseTreeNodeTempl<T>>
+class CTreeNodeTempl2 : public CTreeNodeTempl<T, Base>
 {
 public:
     explicit CTreeNodeTempl2(std::uint32_t maxChildren = 0, T* parent = nullptr)
-        : CTreeNodeTempl<T, CBaseTreeNodeTempl<T>>(maxChildren, parent)
+        : CTreeNodeTempl<T, Base>(maxChildren, parent)
     {
     }
 

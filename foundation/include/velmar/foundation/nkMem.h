@@ -16,6 +16,7 @@
 #include "velmar/foundation/MemStorage.h"
 #include "velmar/foundation/String.h"
 #include "velmar/foundation/List.h"
+#include "velmar/foundation/CompactList.h"
 #include "velmar/foundation/StrTList.h"
 #include "velmar/foundation/HashTable.h"
 #include "velmar/foundation/TreeNode.h"

@@ -22,10 +22,21 @@ enum XmlNodeKind : uint32_t
     xnkText = 32,    // a run of mixed content between an element's children
 };
 
-template <class C> class CXmlNodeT : public nkMem::CTreeNodeTempl2<CXmlNodeT<C>>
+// A member whose tail padding the next member may use. Windows compilers
+// ignore the attribute (and may warn of it), so it is left out there.
+#if defined(_WIN32)
+#define VELMAR_NODE_PACKED
+#else
+#define VELMAR_NODE_PACKED [[no_unique_address]]
+#endif
+
+template <class C>
+class CXmlNodeT
+    : public nkMem::CTreeNodeTempl2<CXmlNodeT<C>, nkMem::CUnlimitedTreeNodeBase<CXmlNodeT<C>>>
 {
 public:
-    using TreeBase = nkMem::CTreeNodeTempl2<CXmlNodeT<C>>;
+    using TreeBase =
+        nkMem::CTreeNodeTempl2<CXmlNodeT<C>, nkMem::CUnlimitedTreeNodeBase<CXmlNodeT<C>>>;
     using String = nkMem::CStringT<C>;
 
     CXmlNodeT();
@@ -99,12 +110,13 @@ public:
     const nkMem::CStrTList<C>& ParamNames() const { return ParamsOrNone().names; }
     const nkMem::CStrTList<C>& ParamValues() const { return ParamsOrNone().values; }
 
+    // Millions of nodes are made, so the fields are laid out without holes:
+    // the flags and the kind (16 bits) take the tail padding of the name.
+    VELMAR_NODE_PACKED String m_strName;
     bool m_bCData = false;
     bool m_bXml10 = false;
-    // Kinds fit 16 bits; the node keeps its size down (millions are made).
     uint16_t m_nKind = xnkData;
-    String m_strName;
-    String m_strValue;
+    VELMAR_NODE_PACKED String m_strValue;
 
 private:
     struct ParamLists
@@ -123,6 +135,8 @@ private:
     static void DeleteNode(CXmlNodeT* node);
     bool IsAncestorOrSelf(const CXmlNodeT* node) const;
 };
+
+#undef VELMAR_NODE_PACKED
 
 using CXmlNodeA = CXmlNodeT<char>;
 using CXmlNodeW = CXmlNodeT<wchar_t>;
