@@ -292,6 +292,10 @@ private:
         bool elementKid = false;
         uint32_t solid = 0;      // pieces that are not only white space
         bool textBefore = false; // such a text run stands before some child
+        // Once the content is known to be mixed, every text run goes
+        // straight into `kids` as a text node: a long run of mixed content
+        // never holds its pieces and a merged copy of its children at once.
+        bool mixed = false;
         std::string runs;
         std::vector<Piece> pieces;
     };
@@ -1029,20 +1033,48 @@ private:
     }
 
     // XML 1.0 mode: keeps the text run in m_text (or, for `cdata`, the
-    // CDATA section's content) as a piece of the innermost element.
-    void Record(Frame& f, bool cdata)
+    // CDATA section's content) as a piece of the innermost element, or as
+    // its next child once its content is known to be mixed.
+    bool Record(Frame& f, bool cdata)
     {
         if (!m_x10 || (!cdata && m_text.empty()))
-            return;
+            return true;
+        if (f.mixed)
+            return TextKid(f, m_text, cdata);
         const bool solid = cdata || !IsAllSpace(m_text.data(), m_text.size());
         if (!solid && f.solid == 0 && f.pieces.size() >= kLeanPieces)
-            return; // a long run of children with white space between
+            return true; // a long run of children with white space between
         f.solid += solid ? 1 : 0;
         f.textBefore = f.textBefore || (solid && !cdata);
         f.pieces.push_back(
             {static_cast<uint32_t>(f.kids.size()), static_cast<uint32_t>(m_text.size()), cdata});
         f.runs.append(m_text.data(), m_text.size());
+        // Each part of the test only ever turns true: what it says now, the
+        // end tag would say too.
+        if (IsMixed(f, f.solid))
+            return BecomeMixed(f);
+        return true;
     }
+    // Whether an element with `solid` pieces of real text has mixed content.
+    // One text run before a remark or header would be lost as the value,
+    // which is the run before the end tag: it is mixed content too.
+    static bool IsMixed(const Frame& f, uint32_t solid)
+    {
+        return solid > 0 && (f.elementKid || solid > 1 || f.textBefore);
+    }
+    // A text node of `bytes` after the frame's children so far.
+    bool TextKid(Frame& f, const std::vector<char>& bytes, bool cdata)
+    {
+        Node* text = NewNode();
+        if (text == nullptr)
+            return Fail("out of memory");
+        text->SetKind(xnkText);
+        text->SetCData(cdata);
+        StoreValue(text->m_strValue, bytes);
+        f.kids.push_back(text); // the builder frees the kids of a failed load
+        return true;
+    }
+    bool BecomeMixed(Frame& f);
     // Children with only white space between them are common and long;
     // so many pieces of white space are not kept before the first text.
     static constexpr size_t kLeanPieces = 64;
@@ -1150,6 +1182,7 @@ template <class C> bool CXmlBuilder<C>::StartTag(Kids& parentKids)
     f.elementKid = false;
     f.solid = 0;
     f.textBefore = false;
+    f.mixed = false;
     f.runs.clear();
     f.pieces.clear();
     return true;
@@ -1178,9 +1211,7 @@ template <class C> bool CXmlBuilder<C>::EndTag()
         return FailBack("expected '>' right after the end tag's name");
     Node* node = f.node;
     const uint32_t solid = f.solid + (m_x10 && !IsAllSpace(m_text.data(), m_text.size()) ? 1u : 0u);
-    // One text run before a remark or header would be lost as the value,
-    // which is the run before the end tag: it is mixed content too.
-    if (m_x10 && solid > 0 && (f.elementKid || solid > 1 || f.textBefore))
+    if (m_x10 && (f.mixed || IsMixed(f, solid)))
     {
         if (!MixedContent(f))
             return false;
@@ -1227,7 +1258,8 @@ template <class C> bool CXmlBuilder<C>::ContentStep(bool& closed)
             return FailAt(stopAt, "'>' in text; write it as &gt;");
         m_in.Back1();
         m_in.Back1();
-        Record(f, false);
+        if (!Record(f, false))
+            return false;
         f.elementKid = true;
         return StartTag(f.kids);
     }
@@ -1239,10 +1271,8 @@ template <class C> bool CXmlBuilder<C>::ContentStep(bool& closed)
                 return FailAt(stopAt, "'>' in text; write it as &gt;");
             m_in.Back1();
             m_in.Back1();
-            Record(f, false);
-            if (!CData())
+            if (!Record(f, false) || !CData() || !Record(f, true))
                 return false;
-            Record(f, true);
             f.node->SetCData(true);
             Store(f.node->m_strValue, m_text, m_cp);
             f.cdataSeen = true;
@@ -1254,8 +1284,7 @@ template <class C> bool CXmlBuilder<C>::ContentStep(bool& closed)
                 return FailAt(stopAt, "'>' in text; write it as &gt;");
             m_in.Back1();
             m_in.Back1();
-            Record(f, false);
-            return Leaf(&CXmlBuilder::Remark, f.kids);
+            return Record(f, false) && Leaf(&CXmlBuilder::Remark, f.kids);
         }
         if (m_x10)
             return FailBack("expected '--' or '[CDATA[' after '<!'");
@@ -1268,8 +1297,7 @@ template <class C> bool CXmlBuilder<C>::ContentStep(bool& closed)
             return FailAt(stopAt, "'>' in text; write it as &gt;");
         m_in.Back1();
         m_in.Back1();
-        Record(f, false);
-        return Leaf(&CXmlBuilder::Header, f.kids);
+        return Record(f, false) && Leaf(&CXmlBuilder::Header, f.kids);
     }
     if (stop != '<')
         return FailAt(stopAt, "'>' in text; write it as &gt;");
@@ -1295,12 +1323,10 @@ template <class C> bool CXmlBuilder<C>::Text(int& stop)
     }
 }
 
-// XML 1.0 mode, at the end tag of an element with mixed content: every
-// piece of text (the last run in m_text included) becomes a text node in
-// its place among the children, and the element keeps no value of its own.
-template <class C> bool CXmlBuilder<C>::MixedContent(Frame& f)
+// XML 1.0 mode, once an element is known to have mixed content: every piece
+// of text kept so far becomes a text node in its place among the children.
+template <class C> bool CXmlBuilder<C>::BecomeMixed(Frame& f)
 {
-    Record(f, false);
     Kids merged;
     merged.reserve(f.kids.size() + f.pieces.size());
     size_t k = 0;
@@ -1327,6 +1353,18 @@ template <class C> bool CXmlBuilder<C>::MixedContent(Frame& f)
     while (k < f.kids.size())
         merged.push_back(f.kids[k++]);
     f.kids.swap(merged);
+    f.pieces = {};
+    f.runs = {};
+    f.mixed = true;
+    return true;
+}
+
+// XML 1.0 mode, at the end tag of an element with mixed content: the last
+// run becomes a text node too, and the element keeps no value of its own.
+template <class C> bool CXmlBuilder<C>::MixedContent(Frame& f)
+{
+    if (!Record(f, false) || (!f.mixed && !BecomeMixed(f)))
+        return false;
     f.node->m_strValue.Empty();
     f.node->SetCData(false);
     return true;

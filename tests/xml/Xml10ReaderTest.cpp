@@ -108,6 +108,51 @@ TEST(Xml10Reader, reads_each_construct_in_both_widths)
     }
 }
 
+// Whether an element's content is mixed is known at the end tag or sooner:
+// text and children must come out in document order however late it is
+// known, and the white space kept before the first real text is bounded.
+TEST(Xml10Reader, mixed_content_keeps_document_order_whenever_it_is_known)
+{
+    struct Case
+    {
+        std::string in;
+        std::string tree;
+    };
+    std::string spaced = "<p>", spacedTree = "Ep[";
+    for (int i = 0; i < 70; ++i)
+    {
+        spaced += "\n<b/>";
+        spacedTree += i < 64 ? "T\"\n\",Eb," : "Eb,";
+    }
+    spaced += "z</p>";
+    spacedTree += "T\"z\"]";
+    std::string many = "<p>", manyTree = "Ep[";
+    for (int i = 0; i < 100; ++i)
+    {
+        many += "x<a/>";
+        manyTree += "T\"x\",Ea,";
+    }
+    many += "<!--r--> <![CDATA[c]]>y</p>";
+    manyTree += "R\"r\",T\" \",C\"c\",T\"y\"]";
+    const Case cases[] = {
+        {"<p>x<b/></p>", "Ep[T\"x\",Eb]"},
+        {"<p><b/>\n<b/>z</p>", "Ep[Eb,T\"\n\",Eb,T\"z\"]"},
+        {"<p>x<q>y<r/>z</q>w</p>", "Ep[T\"x\",Eq[T\"y\",Er,T\"z\"],T\"w\"]"},
+        {"<p>a<b/> <![CDATA[c]]><!--r--> <?q?>z</p>",
+         "Ep[T\"a\",Eb,T\" \",C\"c\",R\"r\",T\" \",Hq,T\"z\"]"},
+        {"<p><![CDATA[c]]><b/></p>", "Ep[C\"c\",Eb]"},
+        {"<p> <b/> </p><p>t</p>", "Ep\" \"[Eb],Ep\"t\""},
+        {spaced, spacedTree},
+        {many, manyTree},
+        {"<p>x<b/>y<c>z", "@13 input ends before </c>"},
+    };
+    for (const Case& c : cases)
+    {
+        EXPECT_EQ(Read10<char>(c.in), c.tree) << c.in;
+        EXPECT_EQ(Read10<wchar_t>(c.in), c.tree) << c.in;
+    }
+}
+
 TEST(Xml10Reader, refuses_what_is_not_well_formed_with_its_offset)
 {
     struct Case
