@@ -509,19 +509,65 @@ private:
         m_pendValues.pop_back();
     }
 
-    // The pending strings move into the node's lists, which are sized once:
-    // no string is copied and no reference count touched.
+    // The pending strings go to the node's lists. A list equal to one made
+    // for an earlier tag shares that list's block (the same names in the
+    // same order on every element of a kind, the same short values);
+    // otherwise the strings move into a list sized once.
     void FlushParams(Node* node)
     {
         const auto n = static_cast<uint32_t>(m_pendNames.size());
         if (n != 0)
         {
-            MoveInto(node->ParamNames(), m_pendNames);
-            MoveInto(node->ParamValues(), m_pendValues);
+            ShareOrMove(node->ParamNames(), m_pendNames);
+            ShareOrMove(node->ParamValues(), m_pendValues);
         }
         m_pendNames.clear();
         m_pendValues.clear();
         m_seenNames.clear();
+    }
+
+    // Names and short values come from the caches above, so an equal list
+    // holds the very same string blocks: a list is found by the addresses
+    // and lengths of its strings, and a stale slot only costs the sharing.
+    static constexpr size_t kListSlots = 256;
+
+    void ShareOrMove(nkMem::CStrTList<C>& list, std::vector<nkMem::CStringT<C>>& from)
+    {
+        if (!list.IsEmpty())
+        {
+            MoveInto(list, from);
+            return;
+        }
+        if (m_listCache.empty())
+            m_listCache.resize(kListSlots);
+        uint64_t h = from.size();
+        for (const nkMem::CStringT<C>& s : from)
+            h = (h ^ reinterpret_cast<uintptr_t>(s.GetString()) ^ s.GetLength()) *
+                0x9E3779B97F4A7C15ull;
+        nkMem::CStrTList<C>& slot = m_listCache[(h >> 56) % kListSlots];
+        if (SameStrings(slot, from))
+        {
+            // A block shared by 255 lists is copied instead; the copy then
+            // serves the next ones.
+            list = slot;
+            if (list.GetData() != slot.GetData())
+                slot = list;
+            return;
+        }
+        MoveInto(list, from);
+        slot = list;
+    }
+
+    static bool SameStrings(const nkMem::CStrTList<C>& list,
+                            const std::vector<nkMem::CStringT<C>>& strings)
+    {
+        if (list.GetCount() != strings.size())
+            return false;
+        for (uint32_t i = 0; i < list.GetCount(); ++i)
+            if (list[i].GetString() != strings[i].GetString() ||
+                list[i].GetLength() != strings[i].GetLength())
+                return false;
+        return true;
     }
 
     static void MoveInto(nkMem::CStrTList<C>& list, std::vector<nkMem::CStringT<C>>& from)
@@ -1073,6 +1119,7 @@ private:
     std::vector<nkMem::CStringT<C>> m_pendNames, m_pendValues;
     std::unordered_set<std::basic_string<C>> m_seenNames;
     std::vector<NameSlot> m_elementNames, m_paramNameCache, m_valueCache;
+    std::vector<nkMem::CStrTList<C>> m_listCache; // kListSlots once used
     // While the declaration is read: the bytes of its parameters.
     std::vector<std::pair<std::vector<char>, std::vector<char>>>* m_declBytes = nullptr;
 };

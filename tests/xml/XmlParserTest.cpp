@@ -256,6 +256,32 @@ TYPED_TEST(XmlParserTest, repeated_text_is_shared_but_every_node_edits_its_own)
     EXPECT_STREQ(r->GetChild(598)->GetValue(), LIT("\r\n "));
     EXPECT_STREQ(last->GetValue(), LIT("\r\n !"));
 
+    // Equal tags share their parameter lists too; the editor's edits through
+    // the lists themselves change one node only.
+    CXmlNodeT<TypeParam>* second = r->GetChild(2);
+    second->ParamNames().Swap(0, 1);
+    second->ParamValues().Swap(0, 1);
+    ASSERT_TRUE(second->RemoveParam(1));
+    ASSERT_TRUE(second->AddParam(LIT("z"), LIT("1")));
+    r->GetChild(3)->ParamValues().GetAtForWrite(0).Assign(LIT("u"));
+    r->GetChild(4)->RemoveAllParams();
+    ASSERT_EQ(second->GetParamCount(), 2u);
+    EXPECT_STREQ(second->GetParamName(0), LIT("n"));
+    EXPECT_STREQ(second->GetParamValue(1), LIT("1"));
+    EXPECT_STREQ(r->GetChild(3)->GetParamValue(0), LIT("u"));
+    for (const uint32_t i : {1u, 5u, 300u, 598u})
+    {
+        ASSERT_EQ(r->GetChild(i)->GetParamCount(), 2u);
+        EXPECT_STREQ(r->GetChild(i)->GetParamName(1), LIT("n"));
+        EXPECT_STREQ(r->GetChild(i)->GetParamValue(0), LIT("v"));
+    }
+    r->GetChild(3)->ParamValues().GetAtForWrite(0).Assign(LIT("v"));
+    second->RemoveAllParams();
+    second->AddParam(LIT("k"), LIT("v"));
+    second->AddParam(LIT("n"), LIT("\u4E2D"));
+    r->GetChild(4)->AddParam(LIT("k"), LIT("v"));
+    r->GetChild(4)->AddParam(LIT("n"), LIT("\u4E2D"));
+
     // Saving drops the text of nodes with children, shared or not, and
     // writes the same bytes as a tree built without any sharing.
     const std::string saved = Save(doc);
