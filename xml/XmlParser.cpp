@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -509,17 +510,31 @@ private:
         m_pendValues.pop_back();
     }
 
-    // The pending strings go to the node's lists. A list equal to one made
-    // for an earlier tag shares that list's block (the same names in the
-    // same order on every element of a kind, the same short values);
-    // otherwise the strings move into a list sized once.
+    // The pending strings go to the node's lists. A tag whose parameters
+    // are those of an earlier tag shares that tag's lists whole; else a
+    // list equal to one made before shares that list's block (the same
+    // names in the same order on every element of a kind, the same short
+    // values); otherwise the strings move into a list sized once.
     void FlushParams(Node* node)
     {
         const auto n = static_cast<uint32_t>(m_pendNames.size());
         if (n != 0)
         {
-            ShareOrMove(node->ParamNames(), m_pendNames);
-            ShareOrMove(node->ParamValues(), m_pendValues);
+            if (m_paramDonors == nullptr)
+                m_paramDonors = std::make_unique<Node[]>(kListSlots);
+            Node& donor =
+                m_paramDonors[Mix(Mix(n, m_pendNames), m_pendValues) >> 56 & (kListSlots - 1)];
+            if (SameStrings(std::as_const(donor).ParamNames(), m_pendNames) &&
+                SameStrings(std::as_const(donor).ParamValues(), m_pendValues))
+            {
+                node->ShareParams(donor);
+            }
+            else
+            {
+                ShareOrMove(node->ParamNames(), m_pendNames);
+                ShareOrMove(node->ParamValues(), m_pendValues);
+                donor.ShareParams(*node);
+            }
         }
         m_pendNames.clear();
         m_pendValues.clear();
@@ -540,11 +555,7 @@ private:
         }
         if (m_listCache.empty())
             m_listCache.resize(kListSlots);
-        uint64_t h = from.size();
-        for (const nkMem::CStringT<C>& s : from)
-            h = (h ^ reinterpret_cast<uintptr_t>(s.GetString()) ^ s.GetLength()) *
-                0x9E3779B97F4A7C15ull;
-        nkMem::CStrTList<C>& slot = m_listCache[(h >> 56) % kListSlots];
+        nkMem::CStrTList<C>& slot = m_listCache[Mix(from.size(), from) >> 56 & (kListSlots - 1)];
         if (SameStrings(slot, from))
         {
             // A block shared by 255 lists is copied instead; the copy then
@@ -556,6 +567,14 @@ private:
         }
         MoveInto(list, from);
         slot = list;
+    }
+
+    static uint64_t Mix(uint64_t h, const std::vector<nkMem::CStringT<C>>& strings)
+    {
+        for (const nkMem::CStringT<C>& s : strings)
+            h = (h ^ reinterpret_cast<uintptr_t>(s.GetString()) ^ s.GetLength()) *
+                0x9E3779B97F4A7C15ull;
+        return h;
     }
 
     static bool SameStrings(const nkMem::CStrTList<C>& list,
@@ -1120,6 +1139,7 @@ private:
     std::unordered_set<std::basic_string<C>> m_seenNames;
     std::vector<NameSlot> m_elementNames, m_paramNameCache, m_valueCache;
     std::vector<nkMem::CStrTList<C>> m_listCache; // kListSlots once used
+    std::unique_ptr<Node[]> m_paramDonors;        // the last tag's parameters per slot
     // While the declaration is read: the bytes of its parameters.
     std::vector<std::pair<std::vector<char>, std::vector<char>>>* m_declBytes = nullptr;
 };
