@@ -520,20 +520,20 @@ private:
         const auto n = static_cast<uint32_t>(m_pendNames.size());
         if (n != 0)
         {
-            if (m_paramDonors == nullptr)
-                m_paramDonors = std::make_unique<Node[]>(kListSlots);
-            Node& donor =
-                m_paramDonors[Mix(Mix(n, m_pendNames), m_pendValues) >> 56 & (kListSlots - 1)];
-            if (SameStrings(std::as_const(donor).ParamNames(), m_pendNames) &&
-                SameStrings(std::as_const(donor).ParamValues(), m_pendValues))
+            if (m_donors == nullptr)
+                m_donors = std::make_unique<DonorSlot[]>(kListSlots);
+            DonorSlot& donor = m_donors[Mix(Mix(n, m_pendNames), m_pendValues) >> 56];
+            if (donor.key.Matches(m_pendNames, &m_pendValues))
             {
-                node->ShareParams(donor);
+                node->ShareParams(donor.node);
             }
             else
             {
                 ShareOrMove(node->ParamNames(), m_pendNames);
                 ShareOrMove(node->ParamValues(), m_pendValues);
-                donor.ShareParams(*node);
+                donor.node.ShareParams(*node);
+                const Node& held = donor.node;
+                donor.key.Set(held.ParamNames(), &held.ParamValues());
             }
         }
         m_pendNames.clear();
@@ -541,10 +541,59 @@ private:
         m_seenNames.clear();
     }
 
-    // Names and short values come from the caches above, so an equal list
-    // holds the very same string blocks: a list is found by the addresses
-    // and lengths of its strings, and a stale slot only costs the sharing.
+    // Names and short values come from the caches above, so equal lists
+    // hold the very same string blocks: a list is found by the addresses
+    // and lengths of its strings, kept beside it so that a miss reads no
+    // list. A slot's strings live as long as the list it keeps, so an
+    // address in a key never stands for another text.
     static constexpr size_t kListSlots = 256;
+    static constexpr uint32_t kKeyStrings = 8;
+    struct StringsKey
+    {
+        uint32_t count = 0; // 0: no key
+        const void* data[kKeyStrings];
+        uint32_t length[kKeyStrings];
+
+        // `a` followed by `b` when given.
+        template <class L1, class L2> bool Matches(const L1& a, const L2* b) const
+        {
+            const size_t na = Count(a), n = na + (b != nullptr ? Count(*b) : 0);
+            if (count == 0 || count != n)
+                return false;
+            for (uint32_t i = 0; i < count; ++i)
+            {
+                const nkMem::CStringT<C>& s = i < na ? a[i] : (*b)[i - na];
+                if (data[i] != s.GetString() || length[i] != s.GetLength())
+                    return false;
+            }
+            return true;
+        }
+        // A key for lists too long to keep one never matches.
+        template <class L1, class L2> void Set(const L1& a, const L2* b)
+        {
+            const size_t na = Count(a), n = na + (b != nullptr ? Count(*b) : 0);
+            count = n <= kKeyStrings ? static_cast<uint32_t>(n) : 0;
+            for (uint32_t i = 0; i < count; ++i)
+            {
+                const nkMem::CStringT<C>& s = i < na ? a[i] : (*b)[i - na];
+                data[i] = s.GetString();
+                length[i] = s.GetLength();
+            }
+        }
+    };
+    static size_t Count(const std::vector<nkMem::CStringT<C>>& v) { return v.size(); }
+    static size_t Count(const nkMem::CStrTList<C>& l) { return l.GetCount(); }
+    static constexpr const std::vector<nkMem::CStringT<C>>* kNoMore = nullptr;
+    struct ListSlot
+    {
+        StringsKey key;
+        nkMem::CStrTList<C> list;
+    };
+    struct DonorSlot
+    {
+        StringsKey key;
+        Node node; // holds the parameters last made for this slot
+    };
 
     void ShareOrMove(nkMem::CStrTList<C>& list, std::vector<nkMem::CStringT<C>>& from)
     {
@@ -553,20 +602,23 @@ private:
             MoveInto(list, from);
             return;
         }
-        if (m_listCache.empty())
-            m_listCache.resize(kListSlots);
-        nkMem::CStrTList<C>& slot = m_listCache[Mix(from.size(), from) >> 56 & (kListSlots - 1)];
-        if (SameStrings(slot, from))
+        if (m_lists == nullptr)
+            m_lists = std::make_unique<ListSlot[]>(kListSlots);
+        ListSlot& slot = m_lists[Mix(from.size(), from) >> 56];
+        if (slot.key.Matches(from, kNoMore))
         {
+            list = slot.list;
             // A block shared by 255 lists is copied instead; the copy then
             // serves the next ones.
-            list = slot;
-            if (list.GetData() != slot.GetData())
-                slot = list;
-            return;
+            if (list.GetData() == slot.list.GetData())
+                return;
         }
-        MoveInto(list, from);
-        slot = list;
+        else
+        {
+            MoveInto(list, from);
+        }
+        slot.list = list;
+        slot.key.Set(slot.list, kNoMore);
     }
 
     static uint64_t Mix(uint64_t h, const std::vector<nkMem::CStringT<C>>& strings)
@@ -574,19 +626,8 @@ private:
         for (const nkMem::CStringT<C>& s : strings)
             h = (h ^ reinterpret_cast<uintptr_t>(s.GetString()) ^ s.GetLength()) *
                 0x9E3779B97F4A7C15ull;
+        static_assert(kListSlots == 256, "the top eight bits pick the slot");
         return h;
-    }
-
-    static bool SameStrings(const nkMem::CStrTList<C>& list,
-                            const std::vector<nkMem::CStringT<C>>& strings)
-    {
-        if (list.GetCount() != strings.size())
-            return false;
-        for (uint32_t i = 0; i < list.GetCount(); ++i)
-            if (list[i].GetString() != strings[i].GetString() ||
-                list[i].GetLength() != strings[i].GetLength())
-                return false;
-        return true;
     }
 
     static void MoveInto(nkMem::CStrTList<C>& list, std::vector<nkMem::CStringT<C>>& from)
@@ -1138,8 +1179,8 @@ private:
     std::vector<nkMem::CStringT<C>> m_pendNames, m_pendValues;
     std::unordered_set<std::basic_string<C>> m_seenNames;
     std::vector<NameSlot> m_elementNames, m_paramNameCache, m_valueCache;
-    std::vector<nkMem::CStrTList<C>> m_listCache; // kListSlots once used
-    std::unique_ptr<Node[]> m_paramDonors;        // the last tag's parameters per slot
+    std::unique_ptr<ListSlot[]> m_lists;   // kListSlots once used
+    std::unique_ptr<DonorSlot[]> m_donors; // the same, for whole parameter sets
     // While the declaration is read: the bytes of its parameters.
     std::vector<std::pair<std::vector<char>, std::vector<char>>>* m_declBytes = nullptr;
 };
