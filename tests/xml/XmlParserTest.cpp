@@ -340,29 +340,35 @@ TEST(XmlParser, utf8_text_decodes_as_the_code_page_layer_decodes_it)
 {
     // Well-formed sequences of every length decode; ill-formed ones
     // (overlong, surrogate, beyond Unicode, cut short) and NUL fail the load
-    // at their first byte, in either reading mode and width.
-    const std::string head = "<?xml version='1.0' encoding='UTF-8'?><r k='";
-    const std::pair<std::string, const char*> refused[] = {
-        {"x\xc0\xafy", "bytes not valid UTF-8"},
-        {"x\xed\xa0\x80y", "bytes not valid UTF-8"},
-        {"x\xf4\x90\x80\x80y", "bytes not valid UTF-8"},
-        {"x\xe4\xb8y", "bytes not valid UTF-8"},
-        {std::string("x\0y", 3), "a NUL byte"},
-    };
-    for (const auto& [text, reason] : refused)
-        for (const uint8_t flags : {kXmlParseStrict, kXmlParseXml10})
-        {
-            CXmlFileA narrow(1.0f, nullptr, flags);
-            CXmlFileW wide(1.0f, nullptr, flags);
-            for (CXmlParser* p : {&narrow.GetParser(), &wide.GetParser()})
+    // at their first byte, in either reading mode and width, wherever in an
+    // eight-byte word of the input that byte stands, after ASCII or not.
+    for (size_t pad = 0; pad < 10; ++pad)
+    {
+        const std::string head = "<?xml version='1.0' encoding='UTF-8'?><r k='" +
+                                 std::string(pad, pad % 2 ? 'p' : ' ') +
+                                 (pad % 3 == 1 ? "\xc3\xa9" : "");
+        const std::pair<std::string, const char*> refused[] = {
+            {"x\xc0\xafy", "bytes not valid UTF-8"},
+            {"x\xed\xa0\x80y", "bytes not valid UTF-8"},
+            {"x\xf4\x90\x80\x80y", "bytes not valid UTF-8"},
+            {"x\xe4\xb8y", "bytes not valid UTF-8"},
+            {std::string("x\0y", 3), "a NUL byte"},
+        };
+        for (const auto& [text, reason] : refused)
+            for (const uint8_t flags : {kXmlParseStrict, kXmlParseXml10})
             {
-                const std::string bytes = head + text + "'>" + text + "</r>";
-                Orvex::CMemStream in(bytes.data(), static_cast<uint32_t>(bytes.size()));
-                ASSERT_FALSE(p->Parse(&in, nullptr)) << text;
-                EXPECT_EQ(p->GetErrorOffset(), head.size() + 1);
-                EXPECT_STREQ(p->GetErrorReason(), reason);
+                CXmlFileA narrow(1.0f, nullptr, flags);
+                CXmlFileW wide(1.0f, nullptr, flags);
+                for (CXmlParser* p : {&narrow.GetParser(), &wide.GetParser()})
+                {
+                    const std::string bytes = head + text + "'>" + text + "</r>";
+                    Orvex::CMemStream in(bytes.data(), static_cast<uint32_t>(bytes.size()));
+                    ASSERT_FALSE(p->Parse(&in, nullptr)) << text;
+                    EXPECT_EQ(p->GetErrorOffset(), head.size() + 1) << pad;
+                    EXPECT_STREQ(p->GetErrorReason(), reason);
+                }
             }
-        }
+    }
     CXmlFileA after; // the bytes after the last element count too
     EXPECT_FALSE(Load(after, Doc("<r/>\r\n\xff")));
 
