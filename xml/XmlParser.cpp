@@ -133,6 +133,40 @@ void WidenAscii(wchar_t* w, const unsigned char* p, size_t n)
         w[i] = static_cast<wchar_t>(p[i]);
 }
 
+// Decodes well-formed UTF-8 (as Utf8Length judges it) into `w`, which has
+// room for `n` units; returns the units written, or SIZE_MAX.
+size_t DecodeUtf8To(wchar_t* w, const unsigned char* p, size_t n)
+{
+    // Byte by byte: what is left after the ASCII prefix is mostly short
+    // runs between other letters.
+    size_t o = 0;
+    for (size_t i = 0; i < n;)
+    {
+        if (p[i] < 0x80)
+        {
+            w[o++] = static_cast<wchar_t>(p[i++]);
+            continue;
+        }
+        const unicode::Utf8Decoded d = DecodeUtf8Fast(p + i, n - i);
+        if (!d.valid)
+            return SIZE_MAX;
+        if (sizeof(wchar_t) == 2 && unicode::NeedsSurrogatePair(d.codePoint))
+        {
+            w[o++] = static_cast<wchar_t>(unicode::HighSurrogateOf(d.codePoint));
+            w[o++] = static_cast<wchar_t>(unicode::LowSurrogateOf(d.codePoint));
+        }
+        else
+            w[o++] = static_cast<wchar_t>(d.codePoint);
+        i += d.length;
+    }
+    return o;
+}
+
+// Texts up to this many bytes that are not all ASCII are decoded once into
+// a buffer on the stack and copied at their size; longer ones are counted
+// first and decoded in place.
+constexpr size_t kStackDecode = 256;
+
 void Store(nkMem::CStringT<wchar_t>& out, const char* s, size_t n, unsigned cp)
 {
     if (n == 0)
@@ -141,12 +175,25 @@ void Store(nkMem::CStringT<wchar_t>& out, const char* s, size_t n, unsigned cp)
         return;
     }
     // UTF-8 into a string not yet allocated: decoded here, without the
-    // code-page layer's intermediate work. The text is counted first so the
-    // string is allocated at its size; an all-ASCII text, the common case,
-    // is then only widened.
+    // code-page layer's intermediate work, into a string allocated at its
+    // size; an all-ASCII text, the common case, is only widened.
     const auto* p = reinterpret_cast<const unsigned char*>(s);
     const bool direct = cp == kCodePageUtf8 && out.GetString() == nullptr && n < 0x7FFFFFFF;
     const size_t ascii = direct ? AsciiPrefix(p, n) : 0;
+    if (direct && ascii < n && n <= kStackDecode)
+    {
+        // A UTF-8 sequence never takes fewer bytes than its units.
+        wchar_t units[kStackDecode];
+        WidenAscii(units, p, ascii);
+        const size_t rest = DecodeUtf8To(units + ascii, p + ascii, n - ascii);
+        wchar_t* w = rest != SIZE_MAX ? out.GetBufferSetLength(static_cast<uint32_t>(ascii + rest))
+                                      : nullptr;
+        if (w != nullptr)
+            std::memcpy(w, units, (ascii + rest) * sizeof(wchar_t));
+        else
+            out.AssignCP(s, static_cast<uint32_t>(n), cp);
+        return;
+    }
     const size_t rest = direct && ascii < n ? Utf8Length(p + ascii, n - ascii) : 0;
     wchar_t* w = direct && rest != SIZE_MAX
                      ? out.GetBufferSetLength(static_cast<uint32_t>(ascii + rest))
@@ -157,26 +204,8 @@ void Store(nkMem::CStringT<wchar_t>& out, const char* s, size_t n, unsigned cp)
         return;
     }
     WidenAscii(w, p, ascii);
-    size_t o = ascii;
-    for (size_t i = ascii; i < n;)
-    {
-        const size_t run = AsciiPrefix(p + i, n - i);
-        WidenAscii(w + o, p + i, run);
-        i += run;
-        o += run;
-        if (i == n)
-            break;
-        // Valid: Utf8Length has checked every sequence.
-        const unicode::Utf8Decoded d = DecodeUtf8Fast(p + i, n - i);
-        if (sizeof(wchar_t) == 2 && unicode::NeedsSurrogatePair(d.codePoint))
-        {
-            w[o++] = static_cast<wchar_t>(unicode::HighSurrogateOf(d.codePoint));
-            w[o++] = static_cast<wchar_t>(unicode::LowSurrogateOf(d.codePoint));
-        }
-        else
-            w[o++] = static_cast<wchar_t>(d.codePoint);
-        i += d.length;
-    }
+    // Valid: Utf8Length has checked every sequence.
+    const size_t o = ascii + DecodeUtf8To(w + ascii, p + ascii, n - ascii);
     out.ReleaseBuffer(static_cast<int64_t>(o));
 }
 

@@ -372,20 +372,25 @@ TEST(XmlParser, utf8_text_decodes_as_the_code_page_layer_decodes_it)
     CXmlFileA after; // the bytes after the last element count too
     EXPECT_FALSE(Load(after, Doc("<r/>\r\n\xff")));
 
-    const std::string texts[] = {
-        "a\xc3\xa9\xe4\xb8\xad\xf0\x9f\x98\x80\xdf\xbf\xe0\xa0\x80\xef\xbf\xbf\xf4\x8f\xbf\xbf",
-    };
+    // Short and long texts, ending on either side of a multi-byte sequence,
+    // are decoded by different paths.
+    const std::string mixed =
+        "a\xc3\xa9\xe4\xb8\xad\xf0\x9f\x98\x80\xdf\xbf\xe0\xa0\x80\xef\xbf\xbf\xf4\x8f\xbf\xbf";
+    std::vector<std::string> texts = {mixed};
+    for (const size_t ascii : {230u, 231u, 232u, 233u, 234u, 250u})
+        texts.push_back(std::string(ascii, 'x') + mixed);
+    texts.push_back(std::string(300, 'x') + mixed + std::string(300, 'y') + mixed);
     for (const std::string& text : texts)
     {
         CXmlFileW doc;
         ASSERT_TRUE(Load(doc, "<?xml version='1.0' encoding='UTF-8'?><r k='" + text + "'>" + text +
                                   "</r>"));
         ASSERT_NE(Top(doc, 1), nullptr);
-        wchar_t units[64] = {};
-        const int n =
-            MultiByteToWideChar(65001, 0, text.data(), static_cast<int>(text.size()), units, 63);
+        std::vector<wchar_t> units(text.size() + 1);
+        const int n = MultiByteToWideChar(65001, 0, text.data(), static_cast<int>(text.size()),
+                                          units.data(), static_cast<int>(units.size()));
         ASSERT_GT(n, 0);
-        const std::wstring expected(units, static_cast<size_t>(n));
+        const std::wstring expected(units.data(), static_cast<size_t>(n));
         EXPECT_EQ(std::wstring(Top(doc, 1)->GetValue()), expected);
         EXPECT_EQ(std::wstring(Top(doc, 1)->GetParamValue(0)), expected);
     }
