@@ -3,6 +3,7 @@
 #include "velmar/win32/win32.h"
 #include "velmar/win32/Unicode.h"
 
+#include <bit>
 #include <cstring>
 
 namespace nkDS
@@ -11,6 +12,19 @@ namespace
 {
 constexpr unsigned kUtf8 = 65001;
 inline uint64_t HasZeroByte(uint64_t v);
+
+// How many bytes of a word loaded from memory come before the first one
+// whose top bit is set in `marks` (nonzero, top bits only). The marks of
+// HasZeroByte are exact only up to the least significant one, which is the
+// first in memory on a little-endian machine; elsewhere the answer is 0 and
+// the caller goes on a byte at a time.
+inline uint32_t FirstMarkedByte(uint64_t marks)
+{
+    if constexpr (std::endian::native == std::endian::little)
+        return static_cast<uint32_t>(std::countr_zero(marks)) / 8;
+    else
+        return 0;
+}
 } // namespace
 
 unicode::Utf8Decoded DecodeUtf8Slow(const unsigned char* p, size_t n)
@@ -93,13 +107,18 @@ uint32_t CReadWindow::CheckUtf8(uint32_t from, uint32_t& to) const
     uint32_t i = from;
     while (i < to)
     {
-        // ASCII without NUL, a word at a time.
+        // ASCII without NUL, a word at a time; the word that holds another
+        // byte tells where it is.
         while (to - i >= 8)
         {
             uint64_t w;
             std::memcpy(&w, d + i, 8);
-            if ((w & 0x8080808080808080ull) != 0 || HasZeroByte(w))
+            const uint64_t other = (w & 0x8080808080808080ull) | HasZeroByte(w);
+            if (other != 0)
+            {
+                i += FirstMarkedByte(other);
                 break;
+            }
             i += 8;
         }
         if (i == to)
@@ -202,14 +221,17 @@ void CReadWindow::NoteLineEnd(uint32_t from, uint32_t n)
 namespace
 {
 
-// Nonzero when some byte of v is zero (the classic test; exact for the
-// question "any zero byte", which is all that is asked).
+// Nonzero when some byte of v is zero: the top bit of each such byte is
+// set, and of no byte below the lowest of them (a borrow runs upwards only),
+// so the least significant mark is exact; those above it may be spurious.
 inline uint64_t HasZeroByte(uint64_t v)
 {
     return (v - 0x0101010101010101ull) & ~v & 0x8080808080808080ull;
 }
 
-// Skips whole words of p..e that hold none of the stop bytes.
+// Skips whole words of p..e that hold none of the stop bytes, and on a
+// little-endian machine the bytes before the first stop in the word that
+// holds one.
 inline const uint8_t* SkipWords(const uint8_t* p, const uint8_t* e, const ScanStops& stops)
 {
     while (e - p >= 8)
@@ -220,7 +242,7 @@ inline const uint8_t* SkipWords(const uint8_t* p, const uint8_t* e, const ScanSt
         for (uint32_t k = 0; k < stops.count; ++k)
             hit |= HasZeroByte(w ^ stops.words[k]);
         if (hit != 0)
-            break;
+            return p + FirstMarkedByte(hit);
         p += 8;
     }
     return p;

@@ -44,20 +44,34 @@ template <class C> CXmlNodeT<C>::CXmlNodeT() : TreeBase(0, nullptr) {}
 template <class C> typename CXmlNodeT<C>::ParamLists& CXmlNodeT<C>::Params()
 {
     if (m_pParams == nullptr)
+    {
         m_pParams = new ParamLists;
+    }
+    else if (m_pParams->holders > 1)
+    {
+        // The lists' blocks stay shared until written.
+        auto* own = new ParamLists{m_pParams->names, m_pParams->values};
+        --m_pParams->holders;
+        m_pParams = own;
+    }
     return *m_pParams;
+}
+
+template <class C> void CXmlNodeT<C>::ShareParams(const CXmlNodeT& other)
+{
+    if (other.m_pParams == m_pParams)
+        return;
+    ParamLists* p = other.m_pParams;
+    if (p != nullptr)
+        ++p->holders;
+    ReleaseParams();
+    m_pParams = p;
 }
 
 template <class C> const typename CXmlNodeT<C>::ParamLists& CXmlNodeT<C>::ParamsOrNone() const
 {
     static const ParamLists kNone;
     return m_pParams != nullptr ? *m_pParams : kNone;
-}
-
-template <class C> void CXmlNodeT<C>::RemoveAllParams()
-{
-    delete m_pParams;
-    m_pParams = nullptr;
 }
 
 template <class C> const C* CXmlNodeT<C>::Chars(const String& s)
@@ -233,7 +247,7 @@ template <class C> bool CXmlNodeT<C>::SetParam(const C* name, const C* value)
     const uint32_t i = FindParam(name);
     if (i >= GetParamCount())
         return false;
-    m_pParams->values.GetAtForWrite(i).Assign(value);
+    Params().values.GetAtForWrite(i).Assign(value);
     return true;
 }
 
@@ -241,8 +255,9 @@ template <class C> bool CXmlNodeT<C>::RemoveParam(uint32_t index)
 {
     if (index >= GetParamCount())
         return false;
-    m_pParams->names.RemoveAt(index, 1);
-    m_pParams->values.RemoveAt(index, 1);
+    ParamLists& p = Params();
+    p.names.RemoveAt(index, 1);
+    p.values.RemoveAt(index, 1);
     return true;
 }
 

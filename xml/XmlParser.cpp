@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -132,6 +133,40 @@ void WidenAscii(wchar_t* w, const unsigned char* p, size_t n)
         w[i] = static_cast<wchar_t>(p[i]);
 }
 
+// Decodes well-formed UTF-8 (as Utf8Length judges it) into `w`, which has
+// room for `n` units; returns the units written, or SIZE_MAX.
+size_t DecodeUtf8To(wchar_t* w, const unsigned char* p, size_t n)
+{
+    // Byte by byte: what is left after the ASCII prefix is mostly short
+    // runs between other letters.
+    size_t o = 0;
+    for (size_t i = 0; i < n;)
+    {
+        if (p[i] < 0x80)
+        {
+            w[o++] = static_cast<wchar_t>(p[i++]);
+            continue;
+        }
+        const unicode::Utf8Decoded d = DecodeUtf8Fast(p + i, n - i);
+        if (!d.valid)
+            return SIZE_MAX;
+        if (sizeof(wchar_t) == 2 && unicode::NeedsSurrogatePair(d.codePoint))
+        {
+            w[o++] = static_cast<wchar_t>(unicode::HighSurrogateOf(d.codePoint));
+            w[o++] = static_cast<wchar_t>(unicode::LowSurrogateOf(d.codePoint));
+        }
+        else
+            w[o++] = static_cast<wchar_t>(d.codePoint);
+        i += d.length;
+    }
+    return o;
+}
+
+// Texts up to this many bytes that are not all ASCII are decoded once into
+// a buffer on the stack and copied at their size; longer ones are counted
+// first and decoded in place.
+constexpr size_t kStackDecode = 256;
+
 void Store(nkMem::CStringT<wchar_t>& out, const char* s, size_t n, unsigned cp)
 {
     if (n == 0)
@@ -140,12 +175,25 @@ void Store(nkMem::CStringT<wchar_t>& out, const char* s, size_t n, unsigned cp)
         return;
     }
     // UTF-8 into a string not yet allocated: decoded here, without the
-    // code-page layer's intermediate work. The text is counted first so the
-    // string is allocated at its size; an all-ASCII text, the common case,
-    // is then only widened.
+    // code-page layer's intermediate work, into a string allocated at its
+    // size; an all-ASCII text, the common case, is only widened.
     const auto* p = reinterpret_cast<const unsigned char*>(s);
     const bool direct = cp == kCodePageUtf8 && out.GetString() == nullptr && n < 0x7FFFFFFF;
     const size_t ascii = direct ? AsciiPrefix(p, n) : 0;
+    if (direct && ascii < n && n <= kStackDecode)
+    {
+        // A UTF-8 sequence never takes fewer bytes than its units.
+        wchar_t units[kStackDecode];
+        WidenAscii(units, p, ascii);
+        const size_t rest = DecodeUtf8To(units + ascii, p + ascii, n - ascii);
+        wchar_t* w = rest != SIZE_MAX ? out.GetBufferSetLength(static_cast<uint32_t>(ascii + rest))
+                                      : nullptr;
+        if (w != nullptr)
+            std::memcpy(w, units, (ascii + rest) * sizeof(wchar_t));
+        else
+            out.AssignCP(s, static_cast<uint32_t>(n), cp);
+        return;
+    }
     const size_t rest = direct && ascii < n ? Utf8Length(p + ascii, n - ascii) : 0;
     wchar_t* w = direct && rest != SIZE_MAX
                      ? out.GetBufferSetLength(static_cast<uint32_t>(ascii + rest))
@@ -156,26 +204,8 @@ void Store(nkMem::CStringT<wchar_t>& out, const char* s, size_t n, unsigned cp)
         return;
     }
     WidenAscii(w, p, ascii);
-    size_t o = ascii;
-    for (size_t i = ascii; i < n;)
-    {
-        const size_t run = AsciiPrefix(p + i, n - i);
-        WidenAscii(w + o, p + i, run);
-        i += run;
-        o += run;
-        if (i == n)
-            break;
-        // Valid: Utf8Length has checked every sequence.
-        const unicode::Utf8Decoded d = DecodeUtf8Fast(p + i, n - i);
-        if (sizeof(wchar_t) == 2 && unicode::NeedsSurrogatePair(d.codePoint))
-        {
-            w[o++] = static_cast<wchar_t>(unicode::HighSurrogateOf(d.codePoint));
-            w[o++] = static_cast<wchar_t>(unicode::LowSurrogateOf(d.codePoint));
-        }
-        else
-            w[o++] = static_cast<wchar_t>(d.codePoint);
-        i += d.length;
-    }
+    // Valid: Utf8Length has checked every sequence.
+    const size_t o = ascii + DecodeUtf8To(w + ascii, p + ascii, n - ascii);
     out.ReleaseBuffer(static_cast<int64_t>(o));
 }
 
@@ -513,19 +543,124 @@ private:
         m_pendValues.pop_back();
     }
 
-    // The pending strings move into the node's lists, which are sized once:
-    // no string is copied and no reference count touched.
+    // The pending strings go to the node's lists. A tag whose parameters
+    // are those of an earlier tag shares that tag's lists whole; else a
+    // list equal to one made before shares that list's block (the same
+    // names in the same order on every element of a kind, the same short
+    // values); otherwise the strings move into a list sized once.
     void FlushParams(Node* node)
     {
         const auto n = static_cast<uint32_t>(m_pendNames.size());
         if (n != 0)
         {
-            MoveInto(node->ParamNames(), m_pendNames);
-            MoveInto(node->ParamValues(), m_pendValues);
+            if (m_donors == nullptr)
+                m_donors = std::make_unique<DonorSlot[]>(kListSlots);
+            DonorSlot& donor = m_donors[Mix(Mix(n, m_pendNames), m_pendValues) >> 56];
+            if (donor.key.Matches(m_pendNames, &m_pendValues))
+            {
+                node->ShareParams(donor.node);
+            }
+            else
+            {
+                ShareOrMove(node->ParamNames(), m_pendNames);
+                ShareOrMove(node->ParamValues(), m_pendValues);
+                donor.node.ShareParams(*node);
+                const Node& held = donor.node;
+                donor.key.Set(held.ParamNames(), &held.ParamValues());
+            }
         }
         m_pendNames.clear();
         m_pendValues.clear();
         m_seenNames.clear();
+    }
+
+    // Names and short values come from the caches above, so equal lists
+    // hold the very same string blocks: a list is found by the addresses
+    // and lengths of its strings, kept beside it so that a miss reads no
+    // list. A slot's strings live as long as the list it keeps, so an
+    // address in a key never stands for another text.
+    static constexpr size_t kListSlots = 256;
+    static constexpr uint32_t kKeyStrings = 8;
+    struct StringsKey
+    {
+        uint32_t count = 0; // 0: no key
+        const void* data[kKeyStrings];
+        uint32_t length[kKeyStrings];
+
+        // `a` followed by `b` when given.
+        template <class L1, class L2> bool Matches(const L1& a, const L2* b) const
+        {
+            const size_t na = Count(a), n = na + (b != nullptr ? Count(*b) : 0);
+            if (count == 0 || count != n)
+                return false;
+            for (uint32_t i = 0; i < count; ++i)
+            {
+                const nkMem::CStringT<C>& s = i < na ? a[i] : (*b)[i - na];
+                if (data[i] != s.GetString() || length[i] != s.GetLength())
+                    return false;
+            }
+            return true;
+        }
+        // A key for lists too long to keep one never matches.
+        template <class L1, class L2> void Set(const L1& a, const L2* b)
+        {
+            const size_t na = Count(a), n = na + (b != nullptr ? Count(*b) : 0);
+            count = n <= kKeyStrings ? static_cast<uint32_t>(n) : 0;
+            for (uint32_t i = 0; i < count; ++i)
+            {
+                const nkMem::CStringT<C>& s = i < na ? a[i] : (*b)[i - na];
+                data[i] = s.GetString();
+                length[i] = s.GetLength();
+            }
+        }
+    };
+    static size_t Count(const std::vector<nkMem::CStringT<C>>& v) { return v.size(); }
+    static size_t Count(const nkMem::CStrTList<C>& l) { return l.GetCount(); }
+    static constexpr const std::vector<nkMem::CStringT<C>>* kNoMore = nullptr;
+    struct ListSlot
+    {
+        StringsKey key;
+        nkMem::CStrTList<C> list;
+    };
+    struct DonorSlot
+    {
+        StringsKey key;
+        Node node; // holds the parameters last made for this slot
+    };
+
+    void ShareOrMove(nkMem::CStrTList<C>& list, std::vector<nkMem::CStringT<C>>& from)
+    {
+        if (!list.IsEmpty())
+        {
+            MoveInto(list, from);
+            return;
+        }
+        if (m_lists == nullptr)
+            m_lists = std::make_unique<ListSlot[]>(kListSlots);
+        ListSlot& slot = m_lists[Mix(from.size(), from) >> 56];
+        if (slot.key.Matches(from, kNoMore))
+        {
+            list = slot.list;
+            // A block shared by 255 lists is copied instead; the copy then
+            // serves the next ones.
+            if (list.GetData() == slot.list.GetData())
+                return;
+        }
+        else
+        {
+            MoveInto(list, from);
+        }
+        slot.list = list;
+        slot.key.Set(slot.list, kNoMore);
+    }
+
+    static uint64_t Mix(uint64_t h, const std::vector<nkMem::CStringT<C>>& strings)
+    {
+        for (const nkMem::CStringT<C>& s : strings)
+            h = (h ^ reinterpret_cast<uintptr_t>(s.GetString()) ^ s.GetLength()) *
+                0x9E3779B97F4A7C15ull;
+        static_assert(kListSlots == 256, "the top eight bits pick the slot");
+        return h;
     }
 
     static void MoveInto(nkMem::CStrTList<C>& list, std::vector<nkMem::CStringT<C>>& from)
@@ -1105,6 +1240,8 @@ private:
     std::vector<nkMem::CStringT<C>> m_pendNames, m_pendValues;
     std::unordered_set<std::basic_string<C>> m_seenNames;
     std::vector<NameSlot> m_elementNames, m_paramNameCache, m_valueCache;
+    std::unique_ptr<ListSlot[]> m_lists;   // kListSlots once used
+    std::unique_ptr<DonorSlot[]> m_donors; // the same, for whole parameter sets
     // While the declaration is read: the bytes of its parameters.
     std::vector<std::pair<std::vector<char>, std::vector<char>>>* m_declBytes = nullptr;
 };

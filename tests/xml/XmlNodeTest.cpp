@@ -7,7 +7,9 @@
 #include <cstddef>
 #include <cstdlib>
 #include <new>
+#include <string_view>
 #include <utility>
+#include <vector>
 #ifdef _WIN32
 #include <malloc.h>
 #endif
@@ -294,6 +296,43 @@ TYPED_TEST(XmlNodeTest, parameter_room_is_made_on_first_use_and_given_back)
     EXPECT_FALSE(n->IsValid());
     DestroyXmlNode(n);
     EXPECT_EQ(g_liveBlocks.load(), before); // the parameters went with the node
+}
+
+// Nodes sharing their parameters: each change, through the node or its
+// lists, reaches the changed node only, and the last node gives the room back.
+TYPED_TEST(XmlNodeTest, shared_parameters_change_for_one_node_only)
+{
+    using Node = CXmlNodeT<TypeParam>;
+    using String = nkMem::CStringT<TypeParam>;
+    const std::vector<std::pair<const char*, void (*)(Node&)>> changes = {
+        {"SetParam", [](Node& n) { n.SetParam(LIT("a"), LIT("9")); }},
+        {"RemoveParam", [](Node& n) { n.RemoveParam(0); }},
+        {"AddParam", [](Node& n) { n.AddParam(LIT("c"), LIT("3")); }},
+        {"RemoveAllParams", [](Node& n) { n.RemoveAllParams(); }},
+        {"Clear", [](Node& n) { n.Clear(); }},
+        {"name list", [](Node& n) { n.ParamNames().GetAtForWrite(1).Assign(LIT("x")); }},
+        {"value list", [](Node& n) { n.ParamValues().Add(String(LIT("3"))); }},
+        {"swap", [](Node& n) { n.ParamNames().Swap(0, 1); }},
+        {"share none", [](Node& n) { n.ShareParams(Node()); }},
+    };
+    const long before = g_liveBlocks.load();
+    for (const auto& [what, change] : changes)
+    {
+        Node* a = new Node;
+        Node* b = new Node;
+        ASSERT_TRUE(a->AddParam(LIT("a"), LIT("1")));
+        ASSERT_TRUE(a->AddParam(LIT("b"), LIT("2")));
+        b->ShareParams(*a);
+        b->ShareParams(*b);
+        change(*(std::string_view(what) == "swap" ? a : b));
+        const Node* same = std::string_view(what) == "swap" ? b : a;
+        ASSERT_EQ(same->GetParamCount(), 2u) << what;
+        EXPECT_STREQ(same->GetParamName(1), LIT("b")) << what;
+        EXPECT_STREQ(same->GetParamByName(LIT("a")), LIT("1")) << what;
+        DestroyXmlNode(a);
+        DestroyXmlNode(b);
+        EXPECT_EQ(g_liveBlocks.load(), before) << what;
+    }
 }
 
 TYPED_TEST(XmlNodeTest, validity_depends_on_the_kind)

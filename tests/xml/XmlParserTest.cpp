@@ -256,6 +256,32 @@ TYPED_TEST(XmlParserTest, repeated_text_is_shared_but_every_node_edits_its_own)
     EXPECT_STREQ(r->GetChild(598)->GetValue(), LIT("\r\n "));
     EXPECT_STREQ(last->GetValue(), LIT("\r\n !"));
 
+    // Equal tags share their parameter lists too; the editor's edits through
+    // the lists themselves change one node only.
+    CXmlNodeT<TypeParam>* second = r->GetChild(2);
+    second->ParamNames().Swap(0, 1);
+    second->ParamValues().Swap(0, 1);
+    ASSERT_TRUE(second->RemoveParam(1));
+    ASSERT_TRUE(second->AddParam(LIT("z"), LIT("1")));
+    r->GetChild(3)->ParamValues().GetAtForWrite(0).Assign(LIT("u"));
+    r->GetChild(4)->RemoveAllParams();
+    ASSERT_EQ(second->GetParamCount(), 2u);
+    EXPECT_STREQ(second->GetParamName(0), LIT("n"));
+    EXPECT_STREQ(second->GetParamValue(1), LIT("1"));
+    EXPECT_STREQ(r->GetChild(3)->GetParamValue(0), LIT("u"));
+    for (const uint32_t i : {1u, 5u, 300u, 598u})
+    {
+        ASSERT_EQ(r->GetChild(i)->GetParamCount(), 2u);
+        EXPECT_STREQ(r->GetChild(i)->GetParamName(1), LIT("n"));
+        EXPECT_STREQ(r->GetChild(i)->GetParamValue(0), LIT("v"));
+    }
+    r->GetChild(3)->ParamValues().GetAtForWrite(0).Assign(LIT("v"));
+    second->RemoveAllParams();
+    second->AddParam(LIT("k"), LIT("v"));
+    second->AddParam(LIT("n"), LIT("\u4E2D"));
+    r->GetChild(4)->AddParam(LIT("k"), LIT("v"));
+    r->GetChild(4)->AddParam(LIT("n"), LIT("\u4E2D"));
+
     // Saving drops the text of nodes with children, shared or not, and
     // writes the same bytes as a tree built without any sharing.
     const std::string saved = Save(doc);
@@ -314,46 +340,57 @@ TEST(XmlParser, utf8_text_decodes_as_the_code_page_layer_decodes_it)
 {
     // Well-formed sequences of every length decode; ill-formed ones
     // (overlong, surrogate, beyond Unicode, cut short) and NUL fail the load
-    // at their first byte, in either reading mode and width.
-    const std::string head = "<?xml version='1.0' encoding='UTF-8'?><r k='";
-    const std::pair<std::string, const char*> refused[] = {
-        {"x\xc0\xafy", "bytes not valid UTF-8"},
-        {"x\xed\xa0\x80y", "bytes not valid UTF-8"},
-        {"x\xf4\x90\x80\x80y", "bytes not valid UTF-8"},
-        {"x\xe4\xb8y", "bytes not valid UTF-8"},
-        {std::string("x\0y", 3), "a NUL byte"},
-    };
-    for (const auto& [text, reason] : refused)
-        for (const uint8_t flags : {kXmlParseStrict, kXmlParseXml10})
-        {
-            CXmlFileA narrow(1.0f, nullptr, flags);
-            CXmlFileW wide(1.0f, nullptr, flags);
-            for (CXmlParser* p : {&narrow.GetParser(), &wide.GetParser()})
+    // at their first byte, in either reading mode and width, wherever in an
+    // eight-byte word of the input that byte stands, after ASCII or not.
+    for (size_t pad = 0; pad < 10; ++pad)
+    {
+        const std::string head = "<?xml version='1.0' encoding='UTF-8'?><r k='" +
+                                 std::string(pad, pad % 2 ? 'p' : ' ') +
+                                 (pad % 3 == 1 ? "\xc3\xa9" : "");
+        const std::pair<std::string, const char*> refused[] = {
+            {"x\xc0\xafy", "bytes not valid UTF-8"},
+            {"x\xed\xa0\x80y", "bytes not valid UTF-8"},
+            {"x\xf4\x90\x80\x80y", "bytes not valid UTF-8"},
+            {"x\xe4\xb8y", "bytes not valid UTF-8"},
+            {std::string("x\0y", 3), "a NUL byte"},
+        };
+        for (const auto& [text, reason] : refused)
+            for (const uint8_t flags : {kXmlParseStrict, kXmlParseXml10})
             {
-                const std::string bytes = head + text + "'>" + text + "</r>";
-                Orvex::CMemStream in(bytes.data(), static_cast<uint32_t>(bytes.size()));
-                ASSERT_FALSE(p->Parse(&in, nullptr)) << text;
-                EXPECT_EQ(p->GetErrorOffset(), head.size() + 1);
-                EXPECT_STREQ(p->GetErrorReason(), reason);
+                CXmlFileA narrow(1.0f, nullptr, flags);
+                CXmlFileW wide(1.0f, nullptr, flags);
+                for (CXmlParser* p : {&narrow.GetParser(), &wide.GetParser()})
+                {
+                    const std::string bytes = head + text + "'>" + text + "</r>";
+                    Orvex::CMemStream in(bytes.data(), static_cast<uint32_t>(bytes.size()));
+                    ASSERT_FALSE(p->Parse(&in, nullptr)) << text;
+                    EXPECT_EQ(p->GetErrorOffset(), head.size() + 1) << pad;
+                    EXPECT_STREQ(p->GetErrorReason(), reason);
+                }
             }
-        }
+    }
     CXmlFileA after; // the bytes after the last element count too
     EXPECT_FALSE(Load(after, Doc("<r/>\r\n\xff")));
 
-    const std::string texts[] = {
-        "a\xc3\xa9\xe4\xb8\xad\xf0\x9f\x98\x80\xdf\xbf\xe0\xa0\x80\xef\xbf\xbf\xf4\x8f\xbf\xbf",
-    };
+    // Short and long texts, ending on either side of a multi-byte sequence,
+    // are decoded by different paths.
+    const std::string mixed =
+        "a\xc3\xa9\xe4\xb8\xad\xf0\x9f\x98\x80\xdf\xbf\xe0\xa0\x80\xef\xbf\xbf\xf4\x8f\xbf\xbf";
+    std::vector<std::string> texts = {mixed};
+    for (const size_t ascii : {230u, 231u, 232u, 233u, 234u, 250u})
+        texts.push_back(std::string(ascii, 'x') + mixed);
+    texts.push_back(std::string(300, 'x') + mixed + std::string(300, 'y') + mixed);
     for (const std::string& text : texts)
     {
         CXmlFileW doc;
         ASSERT_TRUE(Load(doc, "<?xml version='1.0' encoding='UTF-8'?><r k='" + text + "'>" + text +
                                   "</r>"));
         ASSERT_NE(Top(doc, 1), nullptr);
-        wchar_t units[64] = {};
-        const int n =
-            MultiByteToWideChar(65001, 0, text.data(), static_cast<int>(text.size()), units, 63);
+        std::vector<wchar_t> units(text.size() + 1);
+        const int n = MultiByteToWideChar(65001, 0, text.data(), static_cast<int>(text.size()),
+                                          units.data(), static_cast<int>(units.size()));
         ASSERT_GT(n, 0);
-        const std::wstring expected(units, static_cast<size_t>(n));
+        const std::wstring expected(units.data(), static_cast<size_t>(n));
         EXPECT_EQ(std::wstring(Top(doc, 1)->GetValue()), expected);
         EXPECT_EQ(std::wstring(Top(doc, 1)->GetParamValue(0)), expected);
     }

@@ -43,7 +43,7 @@ public:
     // Not virtual: a node is always deleted through its own type. Releases the
     // node's own strings and parameters only; Clear the node first if it has
     // children.
-    ~CXmlNodeT() { delete m_pParams; }
+    ~CXmlNodeT() { ReleaseParams(); }
 
     CXmlNodeT(const CXmlNodeT&) = delete;
     CXmlNodeT& operator=(const CXmlNodeT&) = delete;
@@ -99,7 +99,10 @@ public:
     // Removes parameter `index` from both lists; false when out of range.
     bool RemoveParam(uint32_t index);
     // Removes every parameter and the room they took.
-    void RemoveAllParams();
+    void RemoveAllParams() { ReleaseParams(); }
+    // Gives this node the parameters of `other`, shared until either node
+    // changes them (the reader gives equal tags one set).
+    void ShareParams(const CXmlNodeT& other);
     // The parameter names and values, entry i of one belonging to entry i of
     // the other; whoever changes one list keeps the other the same length.
     // Most nodes have no parameters and no room for them: the writable lists
@@ -123,9 +126,17 @@ private:
     {
         nkMem::CStrTList<C> names;
         nkMem::CStrTList<C> values;
+        uint32_t holders = 1; // nodes sharing the lists; a writer copies them first
     };
 
+    // The node's own lists, made or unshared first.
     ParamLists& Params();
+    void ReleaseParams()
+    {
+        if (m_pParams != nullptr && --m_pParams->holders == 0)
+            delete m_pParams;
+        m_pParams = nullptr;
+    }
     const ParamLists& ParamsOrNone() const;
 
     template <class T> friend void DestroyXmlNode(CXmlNodeT<T>* node);
