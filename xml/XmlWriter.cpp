@@ -313,7 +313,30 @@ size_t CXmlWriter::Utf8Text(const wchar_t* s, size_t n, int escape)
     return i;
 }
 
-void CXmlWriter::Text(const wchar_t* s, size_t n, unsigned cp, int escape)
+size_t CXmlWriter::ShortUtf8Text(const wchar_t* s, size_t n, int escape)
+{
+    // Text() used what this slot holds when it could.
+    if (!m_short)
+        m_short.reset(new ShortText[kShortSlots]());
+    ShortText& slot = m_short[ShortSlot(s, escape)];
+    // Room first, so that the text's bytes stay where they are written.
+    Room(n * 6);
+    const size_t start = m_len;
+    const size_t done = Utf8Text(s, n, escape);
+    const size_t size = m_len - start;
+    if (done == n && size <= sizeof slot.bytes)
+    {
+        slot.text = s;
+        slot.chars = static_cast<uint8_t>(n);
+        slot.escape = static_cast<uint8_t>(escape);
+        slot.size = static_cast<uint8_t>(size);
+        slot.round = m_round;
+        std::memcpy(slot.bytes, m_buf.get() + start, size);
+    }
+    return done;
+}
+
+void CXmlWriter::AnyText(const wchar_t* s, size_t n, unsigned cp, int escape)
 {
     if (n == 0)
         return;
@@ -324,12 +347,17 @@ void CXmlWriter::Text(const wchar_t* s, size_t n, unsigned cp, int escape)
         // Encoding is context-free up to a surrogate or an out-of-range value,
         // and no reference spans one, so the rest is written as a piece of
         // its own by the general path.
-        const size_t done = Utf8Text(s, n, escape);
+        const size_t done = n <= kShortChars ? ShortUtf8Text(s, n, escape) : Utf8Text(s, n, escape);
         if (done == n)
             return;
         s += done;
         n -= done;
     }
+    PageText(s, n, cp, escape);
+}
+
+void CXmlWriter::PageText(const wchar_t* s, size_t n, unsigned cp, int escape)
+{
     // Four bytes per character cover every code page we write.
     m_conv.resize(n * 4 + 4);
     bool missing = false;
@@ -545,6 +573,9 @@ template <class C> void CXmlWriter::WriteNode(CXmlNodeT<C>* node, uint32_t depth
         bool inlined; // opened the one-line writing of mixed content
     };
     std::vector<Step> stack;
+    // The tree may have changed since the last node written: no text kept
+    // from then is used.
+    ++m_round;
     auto enter = [&](CXmlNodeT<C>* n)
     {
         const uint32_t before = m_nInline;

@@ -129,6 +129,90 @@ TEST(XmlWriter, every_utf8_sequence_length_is_written_as_the_code_page_layer_wou
     EXPECT_TRUE(IsFixedPoint<wchar_t>(saved));
 }
 
+// Short text that many nodes share (the loader shares equal names and short
+// values) is written as each place needs it, in both modes: the same bytes
+// as the narrow tree, whose text is written as it stands, gives.
+TEST(XmlWriter, shared_short_text_is_written_as_each_place_needs_it)
+{
+    // Each value as text, as a parameter (in double quotes in XML 1.0 mode
+    // when it holds a single quote) and, in part, as a remark; 16 and 17
+    // characters straddle the length the writer keeps.
+    const char* const values[] = {"a&amp;b &x",
+                                  "x&lt;y&gt;z ]]&gt;",
+                                  "q&quot;&apos;",
+                                  "\xE4\xB8\xAD\xC3\xA9 \xF0\x9F\x98\x80",
+                                  "plain",
+                                  "sixteen chars ok",
+                                  "seventeen chars!!"};
+    std::string body = "<root>";
+    for (int copy = 0; copy < 3; ++copy)
+        for (const char* v : values)
+            body += std::string("<item k='") + v + "'>" + v + "</item><!--c" + "--><item>" + v +
+                    "</item>";
+    body += "</root>";
+    for (uint8_t flags : {kXmlParseStrict, kXmlParseXml10})
+    {
+        CXmlFileA narrow(1.0f, nullptr, flags);
+        CXmlFileW wide(1.0f, nullptr, flags);
+        ASSERT_TRUE(Load(narrow, Doc(body)) && Load(wide, Doc(body))) << int(flags);
+        CXmlNodeW* root = Top(wide, 1);
+        ASSERT_NE(root, nullptr);
+        // The case only means something when the text is shared.
+        ASSERT_EQ(root->GetChild(0)->GetName(), root->GetChild(2)->GetName());
+        EXPECT_EQ(Save(wide), Save(narrow)) << int(flags);
+        // Text changed between two saves is written anew, even where the
+        // allocator gives a new text of the same length the old one's place.
+        CXmlNodeW* const first = Add(root, L"a", L"first");
+        CXmlNodeW* const other = Add(root, L"b", L"other");
+        EXPECT_NE(Save(wide).find("<b>other</b>"), std::string::npos);
+        ASSERT_TRUE(first->SetValue(L"fresh"));
+        ASSERT_TRUE(other->SetValue(L"newer"));
+        EXPECT_NE(Save(wide).find("<b>newer</b>"), std::string::npos);
+
+        // One text in every place at once: element text, parameter value,
+        // remark, each escaped its own way, against the same tree with a
+        // copy of the text in each place.
+        const wchar_t* const raw = L"a]]>b<c&d\"e";
+        nkMem::CStringW shared;
+        shared.Assign(raw);
+        CXmlFileW copies(1.0f, nullptr, flags);
+        ASSERT_TRUE(Load(copies, Doc("<root/>")));
+        CXmlNodeW* const sharedRoot = CreateXmlNodeW();
+        ASSERT_TRUE(sharedRoot->SetName(L"all"));
+        root->AddChild(sharedRoot);
+        CXmlNodeW* const copyRoot = Add(Top(copies, 1), L"all");
+        for (CXmlNodeW* parent : {sharedRoot, copyRoot})
+        {
+            const bool share = parent == sharedRoot;
+            CXmlNodeW* text = Add(parent, L"t");
+            CXmlNodeW* remark = Add(parent, L"", L"", xnkRemark);
+            // Set through the list: the value is one no parameter may be
+            // given, which the writer must still write faithfully.
+            ASSERT_TRUE(text->AddParam(L"p", L"x"));
+            if (share)
+            {
+                text->m_strValue = shared;
+                text->ParamValues().GetAtForWrite(0) = shared;
+                remark->m_strValue = shared;
+                ASSERT_EQ(text->GetValue(), remark->GetValue());
+            }
+            else
+            {
+                text->SetValue(raw);
+                text->ParamValues().GetAtForWrite(0).Assign(raw);
+                remark->SetValue(raw);
+            }
+        }
+        const std::string all = Save(wide), one = Save(copies);
+        const size_t at = all.find("<all>"), from = one.find("<all>");
+        ASSERT_NE(at, std::string::npos);
+        ASSERT_NE(from, std::string::npos);
+        EXPECT_EQ(all.substr(at, all.find("</all>") - at),
+                  one.substr(from, one.find("</all>") - from))
+            << int(flags);
+    }
+}
+
 TEST(XmlWriter, a_short_write_is_reported)
 {
     CXmlFileW doc;

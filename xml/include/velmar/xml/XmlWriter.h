@@ -81,7 +81,29 @@ private:
     // 1.0 mode: 3 text ("<", a bare "&", ">" after "]]"); 4 a value in single
     // quotes ("<", a bare "&"); 5 one in double quotes (also '"').
     void Text(const char* s, size_t n, unsigned cp, int escape);
-    void Text(const wchar_t* s, size_t n, unsigned cp, int escape);
+    void Text(const wchar_t* s, size_t n, unsigned cp, int escape)
+    {
+        // Short UTF-8 text already written for this node, inline: the whole
+        // slot's bytes, past the text's own, in copies of fixed size, which
+        // the length then cuts.
+        if (cp == kUtf8Page && n - 1 < kShortChars && m_short)
+        {
+            const ShortText& slot = m_short[ShortSlot(s, escape)];
+            if (slot.text == s && slot.chars == n && slot.escape == escape && slot.round == m_round)
+            {
+                char* const out = Room(sizeof slot.bytes);
+                for (size_t k = 0; k < sizeof slot.bytes; k += 16)
+                    std::memcpy(out + k, slot.bytes + k, 16);
+                m_len += slot.size;
+                return;
+            }
+        }
+        AnyText(s, n, cp, escape);
+    }
+    void AnyText(const wchar_t* s, size_t n, unsigned cp, int escape);
+    // Text through the code-page layer, character references for what the
+    // page lacks.
+    void PageText(const wchar_t* s, size_t n, unsigned cp, int escape);
     void Escaped(const char* s, size_t n, int escape);
 
     // Whether every character has bytes in the code page; narrow text is
@@ -91,6 +113,35 @@ private:
     // Wide UTF-8 text that the fast encoder wrote up to a character it leaves
     // to the code-page layer; returns how many characters it took.
     size_t Utf8Text(const wchar_t* s, size_t n, int escape);
+    // The same for short text, kept by the address of its characters: names
+    // are written twice per element, and a loaded document shares the
+    // characters of equal names and short values among its nodes, so most
+    // such text has just been written once already. Nothing changes the
+    // tree while one node is written, and a text kept for one node is not
+    // used for the next.
+    size_t ShortUtf8Text(const wchar_t* s, size_t n, int escape);
+    static size_t ShortSlot(const wchar_t* s, int escape)
+    {
+        const uint64_t key = reinterpret_cast<uintptr_t>(s) ^ static_cast<unsigned>(escape);
+        return static_cast<size_t>((key * 0x9E3779B97F4A7C15ull) >> (64 - kShortBits));
+    }
+
+    static constexpr unsigned kUtf8Page = 65001;
+    static constexpr size_t kShortChars = 16;
+    static constexpr unsigned kShortBits = 9;
+    static constexpr size_t kShortSlots = size_t(1) << kShortBits;
+    struct ShortText
+    {
+        const wchar_t* text; // null: empty slot
+        uint32_t round;      // the value of m_round it was written in
+        uint8_t chars;
+        uint8_t escape;
+        uint8_t size; // bytes used of `bytes`
+        char bytes[48];
+    };
+    static_assert(sizeof(ShortText) == 64, "one cache line per slot");
+    std::unique_ptr<ShortText[]> m_short;
+    uint32_t m_round = 0;
 
     static constexpr size_t kBlock = 1 << 20;
     std::unique_ptr<char[]> m_buf;
