@@ -1175,7 +1175,7 @@ private:
         if (!m_x10 || (!cdata && m_text.empty()))
             return true;
         if (f.mixed)
-            return TextKid(f, m_text, cdata);
+            return TextKid(f.kids, m_text, cdata);
         const bool solid = cdata || !IsAllSpace(m_text.data(), m_text.size());
         if (!solid && f.solid == 0 && f.pieces.size() >= kLeanPieces)
             return true; // a long run of children with white space between
@@ -1197,8 +1197,9 @@ private:
     {
         return solid > 0 && (f.elementKid || solid > 1 || f.textBefore);
     }
-    // A text node of `bytes` after the frame's children so far.
-    bool TextKid(Frame& f, const std::vector<char>& bytes, bool cdata)
+    // A text node of `bytes` after the children in `kids` (which the
+    // builder frees with a failed load, or the caller with its own list).
+    bool TextKid(Kids& kids, const std::vector<char>& bytes, bool cdata)
     {
         Node* text = NewNode();
         if (text == nullptr)
@@ -1206,7 +1207,7 @@ private:
         text->SetKind(xnkText);
         text->SetCData(cdata);
         StoreValue(text->m_strValue, bytes);
-        f.kids.push_back(text); // the builder frees the kids of a failed load
+        kids.push_back(text);
         return true;
     }
     bool BecomeMixed(Frame& f);
@@ -1472,20 +1473,15 @@ template <class C> bool CXmlBuilder<C>::BecomeMixed(Frame& f)
     {
         while (k < p.at)
             merged.push_back(f.kids[k++]);
-        Node* text = NewNode();
-        if (text == nullptr)
+        m_pvalue.assign(f.runs.data() + off, f.runs.data() + off + p.len);
+        off += p.len;
+        if (!TextKid(merged, m_pvalue, p.cdata))
         {
             for (Node* n : merged)
                 if (n->GetKind() == xnkText)
                     DestroyXmlNode(n);
-            return Fail("out of memory");
+            return false;
         }
-        text->SetKind(xnkText);
-        text->SetCData(p.cdata);
-        m_pvalue.assign(f.runs.data() + off, f.runs.data() + off + p.len);
-        StoreValue(text->m_strValue, m_pvalue);
-        off += p.len;
-        merged.push_back(text);
     }
     while (k < f.kids.size())
         merged.push_back(f.kids[k++]);
