@@ -18,6 +18,7 @@
 #include "velmar/win32/ErrorCodes.h"
 #include "velmar/win32/LastError.h"
 #include "velmar/win32/Memory.h"
+#include "velmar/win32/VirtualMemory.h"
 #include "velmar/win32/Messages.h"
 #include "velmar/win32/CodePages.h"
 #include "velmar/win32/Handles.h"
