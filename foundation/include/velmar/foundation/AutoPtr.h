@@ -1,5 +1,6 @@
 #pragma once
 // Raw and owning pointers to byte blocks, the base of every shared block.
+#include "velmar/foundation/BulkPool.h"
 #include "velmar/foundation/MemOps.h"
 
 #include <cstdint>
@@ -13,10 +14,11 @@ inline std::uint32_t RoundUp(std::uint32_t n, std::uint32_t a)
     return (n % a == 0) ? n : (n / a + 1) * a;
 }
 
-// Allocates n bytes with the global array allocator; failure throws std::bad_alloc.
+// Allocates n bytes with the global array allocator, or from the bulk pool
+// inside a CBulkScope; failure throws std::bad_alloc.
 template <class T> struct DefAllocArray
 {
-    static T* Alloc(std::uint32_t bytes) { return reinterpret_cast<T*>(new unsigned char[bytes]); }
+    static T* Alloc(std::uint32_t bytes) { return reinterpret_cast<T*>(BulkAlloc(bytes)); }
 };
 
 // Releases a block from DefAllocArray and nulls the caller's pointer.
@@ -26,7 +28,7 @@ template <class T> struct DefFreeArray
     {
         if (!p)
             return;
-        delete[] reinterpret_cast<unsigned char*>(p);
+        BulkFree(p);
         p = nullptr;
     }
 };

@@ -11,6 +11,7 @@
 
 // Memory-operations table, strings, containers and tree-node templates.
 #include "velmar/foundation/MemOps.h"
+#include "velmar/foundation/BulkPool.h"
 #include "velmar/foundation/AutoPtr.h"
 #include "velmar/foundation/RefMem.h"
 #include "velmar/foundation/MemStorage.h"

@@ -1,0 +1,238 @@
+#include "velmar/foundation/BulkPool.h"
+
+#include "velmar/win32/win32.h"
+
+#include <memory>
+#include <mutex>
+#include <new>
+#include <vector>
+
+namespace nkMem
+{
+namespace detail
+{
+std::atomic<std::uintptr_t> g_bulkBase{~std::uintptr_t(0) - kBulkReserve + 1};
+} // namespace detail
+
+namespace
+{
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kEnabledByDefault = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kEnabledByDefault = false;
+#else
+constexpr bool kEnabledByDefault = true;
+#endif
+#else
+constexpr bool kEnabledByDefault = true;
+#endif
+
+constexpr std::uintptr_t kRegion = std::uintptr_t(2) << 20;
+constexpr std::uintptr_t kReserve = kBulkReserve;
+constexpr std::uint32_t kRegions = static_cast<std::uint32_t>(kReserve / kRegion);
+// Added to the live count of a region while a thread cuts from it, so that
+// frees never take it to zero before the thread has counted its cuts in.
+constexpr std::uint32_t kCutting = 1u << 30;
+
+struct Pool
+{
+    std::mutex lock;
+    void* reservation = nullptr;
+    std::uintptr_t base = 0; // first region, aligned to kRegion
+    bool reserveFailed = false;
+    std::uint32_t fresh = 0;          // regions never used lie from here on
+    std::vector<std::uint32_t> spare; // decommitted regions to use again
+    std::unique_ptr<std::atomic<std::uint32_t>[]> live;
+    std::atomic<std::uint32_t> inUse{0};
+    std::atomic<bool> enabled{kEnabledByDefault};
+};
+
+Pool& ThePool()
+{
+    // Never destroyed: blocks may be freed while statics are torn down.
+    static Pool* pool = new Pool;
+    return *pool;
+}
+
+char* RegionAt(const Pool& pool, std::uint32_t index)
+{
+    return reinterpret_cast<char*>(pool.base + index * kRegion);
+}
+
+void ReleaseRegion(Pool& pool, std::uint32_t index)
+{
+    VirtualFree(RegionAt(pool, index), kRegion, MEM_DECOMMIT);
+    pool.inUse.fetch_sub(1, std::memory_order_relaxed);
+    std::lock_guard<std::mutex> hold(pool.lock);
+    pool.spare.push_back(index);
+}
+
+// A committed region to cut from, or false when the pool cannot give one.
+bool AcquireRegion(Pool& pool, std::uint32_t& index)
+{
+    {
+        std::lock_guard<std::mutex> hold(pool.lock);
+        if (pool.reservation == nullptr)
+        {
+            if (pool.reserveFailed)
+                return false;
+            void* p = VirtualAlloc(nullptr, kReserve + kRegion, MEM_RESERVE, PAGE_NOACCESS);
+            if (p == nullptr)
+            {
+                pool.reserveFailed = true;
+                return false;
+            }
+            pool.live.reset(new (std::nothrow) std::atomic<std::uint32_t>[kRegions]);
+            if (!pool.live)
+            {
+                VirtualFree(p, 0, MEM_RELEASE);
+                pool.reserveFailed = true;
+                return false;
+            }
+            pool.reservation = p;
+            pool.base = (reinterpret_cast<std::uintptr_t>(p) + kRegion - 1) & ~(kRegion - 1);
+            detail::g_bulkBase.store(pool.base, std::memory_order_relaxed);
+        }
+        if (!pool.spare.empty())
+        {
+            index = pool.spare.back();
+            pool.spare.pop_back();
+        }
+        else if (pool.fresh < kRegions)
+        {
+            index = pool.fresh++;
+        }
+        else
+        {
+            return false;
+        }
+    }
+    if (VirtualAlloc(RegionAt(pool, index), kRegion, MEM_COMMIT, PAGE_READWRITE) == nullptr)
+    {
+        std::lock_guard<std::mutex> hold(pool.lock);
+        pool.spare.push_back(index);
+        return false;
+    }
+    pool.live[index].store(kCutting, std::memory_order_relaxed);
+    pool.inUse.fetch_add(1, std::memory_order_relaxed);
+    return true;
+}
+
+// The region a thread cuts from. Cuts are counted here and added to the
+// region's live count when the thread moves on, not one atomic step per cut.
+struct Cursor
+{
+    char* next = nullptr;
+    char* end = nullptr;
+    std::uint32_t region = 0;
+    std::uint32_t cuts = 0;
+    bool held = false;
+
+    ~Cursor() { Retire(); }
+
+    void Retire()
+    {
+        if (!held)
+            return;
+        held = false;
+        next = end = nullptr;
+        Pool& pool = ThePool();
+        // Wraps around on purpose: the sum is the live count without kCutting.
+        const std::uint32_t add = cuts - kCutting;
+        const std::uint32_t now = pool.live[region].fetch_add(add, std::memory_order_acq_rel) + add;
+        if (now == 0)
+            ReleaseRegion(pool, region);
+    }
+};
+
+thread_local int t_scopes = 0;
+thread_local Cursor t_cursor;
+
+void* Cut(std::size_t bytes)
+{
+    const std::size_t n = bytes == 0 ? 8 : (bytes + 7) & ~std::size_t(7);
+    Cursor& c = t_cursor;
+    if (static_cast<std::size_t>(c.end - c.next) < n)
+    {
+        c.Retire();
+        std::uint32_t index = 0;
+        Pool& pool = ThePool();
+        if (!AcquireRegion(pool, index))
+            return nullptr;
+        c.region = index;
+        c.cuts = 0;
+        c.held = true;
+        c.next = RegionAt(pool, index);
+        c.end = c.next + kRegion;
+    }
+    void* p = c.next;
+    c.next += n;
+    ++c.cuts;
+    return p;
+}
+
+bool UsePool(std::size_t bytes)
+{
+    return t_scopes > 0 && bytes <= kBulkMax && ThePool().enabled.load(std::memory_order_relaxed);
+}
+
+} // namespace
+
+void* BulkAlloc(std::size_t bytes)
+{
+    if (UsePool(bytes))
+    {
+        if (void* p = Cut(bytes))
+            return p;
+    }
+    return ::operator new[](bytes);
+}
+
+void* BulkAllocNoThrow(std::size_t bytes) noexcept
+{
+    if (UsePool(bytes))
+    {
+        if (void* p = Cut(bytes))
+            return p;
+    }
+    return ::operator new[](bytes, std::nothrow);
+}
+
+void detail::BulkRelease(void* p) noexcept
+{
+    Pool& pool = ThePool();
+    const std::uintptr_t base = detail::g_bulkBase.load(std::memory_order_relaxed);
+    const auto index =
+        static_cast<std::uint32_t>((reinterpret_cast<std::uintptr_t>(p) - base) / kRegion);
+    if (pool.live[index].fetch_sub(1, std::memory_order_acq_rel) == 1)
+        ReleaseRegion(pool, index);
+}
+
+CBulkScope::CBulkScope()
+{
+    ++t_scopes;
+}
+
+CBulkScope::~CBulkScope()
+{
+    --t_scopes;
+}
+
+bool IsBulkPoolEnabled()
+{
+    return ThePool().enabled.load(std::memory_order_relaxed);
+}
+
+void EnableBulkPool(bool on)
+{
+    ThePool().enabled.store(on, std::memory_order_relaxed);
+}
+
+std::uint32_t BulkRegionsInUse()
+{
+    return ThePool().inUse.load(std::memory_order_relaxed);
+}
+
+} // namespace nkMem
