@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 
 namespace nkDS
@@ -16,6 +17,8 @@ namespace
 
 const char kRootName[] = "XMLFile_Parser_Root";
 constexpr unsigned kUtf8 = 65001;
+// Input from which on a load cuts its blocks from the bulk pool.
+constexpr uint64_t kBulkLoadBytes = 1u << 20;
 
 template <class C> bool SameText(const C* a, const C* b)
 {
@@ -149,6 +152,14 @@ template <class C> unsigned CXmlFileT<C>::WriteCodePage() const
 template <class C> bool CXmlFileT<C>::Read(Orvex::IStream* stream)
 {
     m_parser.SetRoot(static_cast<Node*>(this));
+    // A large document keeps nearly all it allocates: cut its small blocks
+    // from the bulk pool. A small one stays on the heap, as a pool region
+    // would cost it far more than its size.
+    const uint64_t length = stream != nullptr ? stream->GetLength64() : 0;
+    const uint64_t at = stream != nullptr ? stream->GetPosition64() : 0;
+    std::optional<nkMem::CBulkScope> bulk;
+    if (length > at && length - at >= kBulkLoadBytes)
+        bulk.emplace();
     const bool ok = m_parser.Parse(stream, nullptr);
     m_bBom = m_parser.HadByteOrderMark();
     m_nByteForm = m_parser.GetByteForm();

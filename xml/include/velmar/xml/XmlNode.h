@@ -6,7 +6,9 @@
 #include "velmar/foundation/nkMem.h"
 #include "velmar/xml/XmlChars.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <new>
 
 namespace nkDS
 {
@@ -47,6 +49,16 @@ public:
 
     CXmlNodeT(const CXmlNodeT&) = delete;
     CXmlNodeT& operator=(const CXmlNodeT&) = delete;
+
+    // Nodes made while a large document loads come from the bulk pool
+    // (nkMem::CBulkScope); the others from the heap.
+    static void* operator new(std::size_t n) { return nkMem::BulkAlloc(n); }
+    static void* operator new(std::size_t n, const std::nothrow_t&) noexcept
+    {
+        return nkMem::BulkAllocNoThrow(n);
+    }
+    static void operator delete(void* p) noexcept { nkMem::BulkFree(p); }
+    static void operator delete(void* p, const std::nothrow_t&) noexcept { nkMem::BulkFree(p); }
 
     // Whether the node can be written back as it is, by the rules of its kind.
     // Not virtual: the node has no virtual operations, so that it carries no
