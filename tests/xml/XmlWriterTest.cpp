@@ -224,6 +224,53 @@ TEST(XmlWriter, a_short_write_is_reported)
     EXPECT_TRUE(doc.Write(&roomy));
 }
 
+TEST(XmlWriter, a_long_output_arrives_whole_and_in_order_and_a_short_write_in_it_is_reported)
+{
+    // Several blocks of output.
+    CXmlFileW doc;
+    ASSERT_TRUE(Load(doc, Doc("<root/>")));
+    CXmlNodeW* root = Top(doc, 1);
+    const int kItems = 60000;
+    for (int i = 0; i < kItems; ++i)
+    {
+        const std::wstring n = std::to_wstring(i);
+        CXmlNodeW* item = Add(root, L"item", (L"value \u00e9 " + n + L" & more").c_str());
+        ASSERT_TRUE(item->AddParam(L"id", n.c_str()));
+    }
+    CRecordingStream roomy;
+    ASSERT_TRUE(doc.Write(&roomy));
+    ASSERT_GT(roomy.data.size(), size_t(3) << 20);
+    const std::string bytes(roomy.data.begin(), roomy.data.end());
+    CXmlFileW again;
+    ASSERT_TRUE(Load(again, bytes)) << again.GetParser().GetErrorReason() << " at "
+                                    << again.GetParser().GetErrorOffset() << "\n"
+                                    << bytes.substr(0, 300);
+    CXmlNodeW* back = Top(again, 1);
+    ASSERT_NE(nullptr, back);
+    ASSERT_EQ(static_cast<uint32_t>(kItems), back->GetChildCount());
+    for (int i = 0; i < kItems; i += 997)
+    {
+        const std::wstring n = std::to_wstring(i);
+        EXPECT_EQ(n, back->GetChild(i)->GetParamByName(L"id"));
+        // The dialect keeps references as they stand in values.
+        EXPECT_EQ(L"value \u00e9 " + n + L" &amp; more", back->GetChild(i)->GetValue());
+    }
+    EXPECT_EQ(bytes, Save(again));
+
+    // Short anywhere: in a full block, in the last one, or by one byte at
+    // the very end.
+    for (size_t limit : {size_t(1) << 20, bytes.size() / 2, bytes.size() - 100, bytes.size() - 1})
+    {
+        CRecordingStream full;
+        full.writeLimit = static_cast<uint32_t>(limit);
+        EXPECT_FALSE(doc.Write(&full)) << limit;
+        EXPECT_LE(full.data.size(), limit);
+    }
+    CRecordingStream exact;
+    exact.writeLimit = static_cast<uint32_t>(bytes.size());
+    EXPECT_TRUE(doc.Write(&exact));
+}
+
 TEST(XmlWriter, export_writes_headers_then_the_node_and_a_locator_picks_it)
 {
     CXmlFileW doc;
