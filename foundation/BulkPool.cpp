@@ -85,6 +85,15 @@ bool AcquireRegion(Pool& pool, std::uint32_t& index)
                 return false;
             }
             pool.live.reset(new (std::nothrow) std::atomic<std::uint32_t>[kRegions]);
+            // Room for every region up front: giving one back must not fail.
+            try
+            {
+                pool.spare.reserve(kRegions);
+            }
+            catch (const std::bad_alloc&)
+            {
+                pool.live.reset();
+            }
             if (!pool.live)
             {
                 VirtualFree(p, 0, MEM_RELEASE);
