@@ -64,7 +64,8 @@ public:
 };
 
 // Whether scopes use the pool. On, except in builds with AddressSanitizer,
-// which then keeps checking each block on its own.
+// which then keeps checking each block on its own, and on Windows, where it
+// is never on.
 bool IsBulkPoolEnabled();
 void EnableBulkPool(bool on);
 
