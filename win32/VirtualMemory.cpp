@@ -45,6 +45,20 @@ bool InsideReservation(Reservations& t, uintptr_t begin, uintptr_t end)
     return end <= it->first + it->second;
 }
 
+// The pages [begin, end) that `size` bytes at `at` touch, when they lie
+// inside one reservation; otherwise the error to report.
+DWORD PagesInReservation(uintptr_t at, SIZE_T size, uintptr_t& begin, uintptr_t& end)
+{
+    const uintptr_t page = PageSize();
+    if (size > UINTPTR_MAX - at - page)
+        return ERROR_INVALID_PARAMETER;
+    begin = at & ~(page - 1);
+    end = (at + size + page - 1) & ~(page - 1);
+    Reservations& t = Table();
+    std::lock_guard<std::mutex> hold(t.lock);
+    return InsideReservation(t, begin, end) ? 0 : ERROR_INVALID_ADDRESS;
+}
+
 void AdviseLargePages(uintptr_t begin, uintptr_t end)
 {
 #ifdef MADV_HUGEPAGE
@@ -111,23 +125,12 @@ LPVOID WINAPI VirtualAlloc(LPVOID lpAddress, SIZE_T dwSize, DWORD flAllocationTy
         SetLastError(ERROR_INVALID_ADDRESS);
         return nullptr;
     }
-    const uintptr_t page = PageSize();
-    const auto at = reinterpret_cast<uintptr_t>(lpAddress);
-    if (dwSize > UINTPTR_MAX - at - page)
+    uintptr_t begin = 0, end = 0;
+    if (const DWORD err =
+            PagesInReservation(reinterpret_cast<uintptr_t>(lpAddress), dwSize, begin, end))
     {
-        SetLastError(ERROR_INVALID_PARAMETER);
+        SetLastError(err);
         return nullptr;
-    }
-    const uintptr_t begin = at & ~(page - 1);
-    const uintptr_t end = (at + dwSize + page - 1) & ~(page - 1);
-    {
-        Reservations& t = Table();
-        std::lock_guard<std::mutex> hold(t.lock);
-        if (!InsideReservation(t, begin, end))
-        {
-            SetLastError(ERROR_INVALID_ADDRESS);
-            return nullptr;
-        }
     }
     const int prot = flProtect == PAGE_READWRITE ? PROT_READ | PROT_WRITE : PROT_NONE;
     if (mprotect(reinterpret_cast<void*>(begin), end - begin, prot) != 0)
@@ -162,21 +165,11 @@ BOOL WINAPI VirtualFree(LPVOID lpAddress, SIZE_T dwSize, DWORD dwFreeType)
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    const uintptr_t page = PageSize();
-    if (dwSize > UINTPTR_MAX - at - page)
+    uintptr_t begin = 0, end = 0;
+    if (const DWORD err = PagesInReservation(at, dwSize, begin, end))
     {
-        SetLastError(ERROR_INVALID_PARAMETER);
+        SetLastError(err);
         return FALSE;
-    }
-    const uintptr_t begin = at & ~(page - 1);
-    const uintptr_t end = (at + dwSize + page - 1) & ~(page - 1);
-    {
-        std::lock_guard<std::mutex> hold(t.lock);
-        if (!InsideReservation(t, begin, end))
-        {
-            SetLastError(ERROR_INVALID_ADDRESS);
-            return FALSE;
-        }
     }
     void* p = reinterpret_cast<void*>(begin);
     // Drop the pages first: PROT_NONE alone would keep their memory.
