@@ -13,6 +13,7 @@
 
 #include "velmar/win32/Handles.h"
 #include "ShareModes.h"
+#include "WriteBehind.h"
 
 #include <memory>
 #include <mutex>
@@ -41,6 +42,7 @@ public:
     DWORD flags = 0;  // FILE_FLAG_* given at creation
     std::string path; // UTF-8, as opened
     ShareLock shareLock;
+    WriteBehind writeBehind; // regular files written synchronously
 
     // Guards the members below; held by every positioned call.
     std::mutex mutex;

@@ -400,6 +400,8 @@ BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrit
     }
     if (positioned)
         file->Wrote(offset, done);
+    if (file->isRegular)
+        file->writeBehind.Wrote(file->fd, done);
     return EndTransfer(*file, offset, done, err, lpNumberOfBytesWritten, lpOverlapped);
 }
 
@@ -541,9 +543,17 @@ BOOL WINAPI FlushFileBuffers(HANDLE hFile)
     auto file = FileFor(hFile, FILE_WRITE_DATA | FILE_APPEND_DATA);
     if (!file)
         return FALSE;
+    // A flush made behind the writer may have met a failure that this
+    // fsync no longer sees: the kernel reports it once per open file.
+    const int behind = file->writeBehind.Settle();
     if (w32::sys::fsync(file->fd) != 0)
     {
         w32::SetLastErrorFromErrno(errno);
+        return FALSE;
+    }
+    if (behind != 0)
+    {
+        w32::SetLastErrorFromErrno(behind);
         return FALSE;
     }
     return TRUE;

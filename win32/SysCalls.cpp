@@ -14,6 +14,13 @@ namespace w32
 namespace
 {
 
+// A second descriptor for the same open file, not inherited by programs
+// this process starts.
+int DupCloseOnExec(int fd)
+{
+    return ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+}
+
 // The real calls, each behind a function of the table's exact type (open and
 // fcntl are variadic).
 #define W32_SYSCALL_DEFAULT(Kind, name, real, Result, params, args, style)                         \

@@ -38,6 +38,8 @@ namespace w32
     X(Truncate, truncate, ::truncate, int, (const char* path, off_t length), (path, length),       \
       Plain)                                                                                       \
     X(Fsync, fsync, ::fsync, int, (int fd), (fd), Plain)                                           \
+    X(Fdatasync, fdatasync, ::fdatasync, int, (int fd), (fd), Plain)                               \
+    X(Dup, dup, DupCloseOnExec, int, (int fd), (fd), Plain)                                        \
     X(Fstat, fstat, ::fstat, int, (int fd, struct stat* st), (fd, st), Plain)                      \
     X(Stat, stat, ::stat, int, (const char* path, struct stat* st), (path, st), Plain)             \
     X(Statx, statx, ::statx, int,                                                                  \
