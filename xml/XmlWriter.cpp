@@ -243,6 +243,25 @@ struct SpecialSet
             is[static_cast<unsigned char>(*chars)] = true;
     }
 };
+// Writes the UTF-8 of a Unicode scalar value at `out`, which has room for
+// four bytes whatever the length; returns the length.
+inline size_t PutUtf8(uint32_t c, char* out)
+{
+    const size_t n = 1 + (c >= 0x80) + (c >= 0x800) + (c >= 0x10000);
+    const uint32_t cont0 = 0x80 | (c & 0x3F), cont1 = 0x80 | ((c >> 6) & 0x3F),
+                   cont2 = 0x80 | ((c >> 12) & 0x3F);
+    // The sequence of each length, first byte lowest; the length picks one.
+    const uint32_t two = (0xC0 | (c >> 6)) | (cont0 << 8);
+    const uint32_t three = (0xE0 | (c >> 12)) | (cont1 << 8) | (cont0 << 16);
+    const uint32_t four = (0xF0 | (c >> 18)) | (cont2 << 8) | (cont1 << 16) | (cont0 << 24);
+    const uint32_t word = n == 1 ? c : n == 2 ? two : n == 3 ? three : four;
+    const unsigned char bytes[4] = {
+        static_cast<unsigned char>(word), static_cast<unsigned char>(word >> 8),
+        static_cast<unsigned char>(word >> 16), static_cast<unsigned char>(word >> 24)};
+    std::memcpy(out, bytes, 4);
+    return n;
+}
+
 constexpr SpecialSet kSpecial[6] = {SpecialSet(""),    SpecialSet("&"),  SpecialSet("&<>"),
                                     SpecialSet("&<>"), SpecialSet("&<"), SpecialSet("&<\"")};
 } // namespace
@@ -263,9 +282,15 @@ size_t CXmlWriter::Utf8Text(const wchar_t* s, size_t n, int escape)
         for (; src != stop; ++src)
         {
             const uint32_t c = static_cast<uint32_t>(*src);
-            if (c < 0x80 && !special[c])
+            // Text that mixes ASCII with other scripts changes length class
+            // at nearly every word, so the common case is decided without
+            // branches; only the escape level's specials, surrogates and
+            // values past Unicode take one.
+            const bool odd = ((c < 0x80) & special[c & 0x7F]) | (c - 0xD800u < 0x800u) |
+                             (c > unicode::kMaxCodePoint);
+            if (!odd)
             {
-                *p++ = static_cast<char>(c);
+                p += PutUtf8(c, p);
                 continue;
             }
             if (c < 0x80)
@@ -291,8 +316,6 @@ size_t CXmlWriter::Utf8Text(const wchar_t* s, size_t n, int escape)
                 else
                     *p++ = '&';
             }
-            else if (unicode::IsScalarValue(c))
-                p += unicode::EncodeUtf8(c, p);
             else if (sizeof(wchar_t) == 2 && unicode::IsHighSurrogate(c) && src + 1 != stop &&
                      unicode::IsLowSurrogate(static_cast<uint32_t>(src[1])))
             {

@@ -115,7 +115,9 @@ TEST(XmlWriter, every_utf8_sequence_length_is_written_as_the_code_page_layer_wou
     ASSERT_TRUE(Load(doc, Doc("<r k='x'>t</r>")));
     CXmlNodeW* r = Top(doc, 1);
     ASSERT_NE(r, nullptr);
-    const wchar_t* value = L"a\u00E9\u4E2D\U0001F600\u07FF\u0800\uFFFF\U0010FFFF";
+    // Each length's first and last value, among others.
+    const wchar_t* value = L"a\x7F"
+                           L"\u0080\u00E9\u4E2D\U0001F600\u07FF\u0800\uFFFF\U00010000\U0010FFFF";
     ASSERT_TRUE(r->SetValue(value));
     ASSERT_TRUE(r->SetParam(L"k", value));
     const std::string saved = Save(doc);
