@@ -138,7 +138,9 @@ bool AcquireRegion(Pool& pool, std::uint32_t& index)
 }
 
 // The region a thread cuts from. Cuts are counted here and added to the
-// region's live count when the thread moves on, not one atomic step per cut.
+// region's live count when the thread moves on (the region is full, or the
+// thread's outermost scope ends), not one atomic step per cut. Plain data,
+// with no destructor to run at thread exit.
 struct Cursor
 {
     char* next = nullptr;
@@ -146,8 +148,6 @@ struct Cursor
     std::uint32_t region = 0;
     std::uint32_t cuts = 0;
     bool held = false;
-
-    ~Cursor() { Retire(); }
 
     void Retire()
     {
@@ -235,7 +235,8 @@ CBulkScope::CBulkScope()
 
 CBulkScope::~CBulkScope()
 {
-    --t_scopes;
+    if (--t_scopes == 0)
+        t_cursor.Retire();
 }
 
 bool IsBulkPoolEnabled()

@@ -26,8 +26,7 @@ protected:
     }
     void TearDown() override { EnableBulkPool(m_was); }
 
-    // Runs `work` on a thread of its own, so that the region it cuts from is
-    // handed back when the thread ends.
+    // Runs `work` on a thread of its own and waits for it.
     template <class F> static void OnThread(F work)
     {
         std::thread t(work);
@@ -89,7 +88,7 @@ TEST_F(BulkPool, RegionsGoBackWhenTheirLastBlockIsFreedByAnyThread)
     const std::uint32_t start = BulkRegionsInUse();
     std::vector<void*> blocks;
     // Three regions' worth and a bit: regions fill up, are left, and the
-    // last is still being cut from when the thread ends.
+    // last is still being cut from when the scope ends.
     OnThread(
         [&]
         {
@@ -117,6 +116,20 @@ TEST_F(BulkPool, RegionsGoBackWhenTheirLastBlockIsFreedByAnyThread)
             EXPECT_EQ(0, p[0]);
             BulkFree(p);
         });
+    EXPECT_EQ(start, BulkRegionsInUse());
+
+    // The end of a thread's outermost scope hands its region on, though
+    // the thread lives on.
+    void* kept = nullptr;
+    {
+        CBulkScope scope;
+        {
+            CBulkScope nested;
+        }
+        kept = BulkAlloc(64);
+    }
+    EXPECT_TRUE(IsBulk(kept));
+    BulkFree(kept);
     EXPECT_EQ(start, BulkRegionsInUse());
 }
 
