@@ -17,14 +17,6 @@ std::atomic<std::uintptr_t> g_bulkBase{~std::uintptr_t(0) - kBulkReserve + 1};
 namespace
 {
 
-// Windows builds keep every block on the heap for now: cutting from the
-// pool there fails in its first use under Wine, for a reason not yet found.
-#if defined(_WIN32)
-constexpr bool kAvailable = false;
-#else
-constexpr bool kAvailable = true;
-#endif
-
 #if defined(__SANITIZE_ADDRESS__)
 constexpr bool kEnabledByDefault = false;
 #elif defined(__has_feature)
@@ -139,8 +131,8 @@ bool AcquireRegion(Pool& pool, std::uint32_t& index)
 
 // The region a thread cuts from. Cuts are counted here and added to the
 // region's live count when the thread moves on (the region is full, or the
-// thread's outermost scope ends), not one atomic step per cut. Plain data,
-// with no destructor to run at thread exit.
+// thread's outermost scope ends), not one atomic step per cut. Plain data:
+// under MinGW, a thread_local with a destructor crashed on its first use.
 struct Cursor
 {
     char* next = nullptr;
@@ -192,8 +184,7 @@ void* Cut(std::size_t bytes)
 
 bool UsePool(std::size_t bytes)
 {
-    return kAvailable && t_scopes > 0 && bytes <= kBulkMax &&
-           ThePool().enabled.load(std::memory_order_relaxed);
+    return t_scopes > 0 && bytes <= kBulkMax && ThePool().enabled.load(std::memory_order_relaxed);
 }
 
 } // namespace
@@ -241,7 +232,7 @@ CBulkScope::~CBulkScope()
 
 bool IsBulkPoolEnabled()
 {
-    return kAvailable && ThePool().enabled.load(std::memory_order_relaxed);
+    return ThePool().enabled.load(std::memory_order_relaxed);
 }
 
 void EnableBulkPool(bool on)

@@ -7,9 +7,6 @@
 #include <thread>
 #include <vector>
 
-// The pool is never on in Windows builds.
-#ifndef _WIN32
-
 using namespace nkMem;
 
 namespace
@@ -198,5 +195,3 @@ TEST_F(BulkPool, ATurnedOffPoolLeavesEveryBlockOnTheHeap)
             BulkFree(p);
         });
 }
-
-#endif

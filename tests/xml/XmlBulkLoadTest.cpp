@@ -6,9 +6,6 @@
 #include <string>
 #include <thread>
 
-// The pool is never on in Windows builds.
-#ifndef _WIN32
-
 using namespace nkDS;
 
 namespace
@@ -120,5 +117,3 @@ TYPED_TEST(XmlBulkLoad, small_and_broken_documents_leave_nothing_behind)
     broken.doc.reset();
     EXPECT_EQ(start, nkMem::BulkRegionsInUse());
 }
-
-#endif

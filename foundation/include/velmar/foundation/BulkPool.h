@@ -64,8 +64,7 @@ public:
 };
 
 // Whether scopes use the pool. On, except in builds with AddressSanitizer,
-// which then keeps checking each block on its own, and on Windows, where it
-// is never on.
+// which then keeps checking each block on its own.
 bool IsBulkPoolEnabled();
 void EnableBulkPool(bool on);
 
