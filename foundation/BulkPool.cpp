@@ -1,5 +1,7 @@
 #include "velmar/foundation/BulkPool.h"
 
+#include "PagePrefetcher.h"
+
 #include "velmar/win32/win32.h"
 
 #include <memory>
@@ -35,6 +37,7 @@ constexpr std::uint32_t kRegions = static_cast<std::uint32_t>(kReserve / kRegion
 // Added to the live count of a region while a thread cuts from it, so that
 // frees never take it to zero before the thread has counted its cuts in.
 constexpr std::uint32_t kCutting = 1u << 30;
+constexpr std::uint32_t kNone = ~std::uint32_t(0);
 
 struct Pool
 {
@@ -44,6 +47,9 @@ struct Pool
     bool reserveFailed = false;
     std::uint32_t fresh = 0;          // regions never used lie from here on
     std::vector<std::uint32_t> spare; // decommitted regions to use again
+    // A committed region whose pages are being brought in for the next
+    // thread that needs one; kNone when there is none.
+    std::uint32_t ready = kNone;
     std::unique_ptr<std::atomic<std::uint32_t>[]> live;
     std::atomic<std::uint32_t> inUse{0};
     std::atomic<bool> enabled{kEnabledByDefault};
@@ -61,17 +67,83 @@ char* RegionAt(const Pool& pool, std::uint32_t index)
     return reinterpret_cast<char*>(pool.base + index * kRegion);
 }
 
-void ReleaseRegion(Pool& pool, std::uint32_t index)
+void Decommit(Pool& pool, std::uint32_t index)
 {
     VirtualFree(RegionAt(pool, index), kRegion, MEM_DECOMMIT);
-    pool.inUse.fetch_sub(1, std::memory_order_relaxed);
+}
+
+void ReleaseRegion(Pool& pool, std::uint32_t index)
+{
+    Decommit(pool, index);
+    std::uint32_t idle = kNone;
+    {
+        std::lock_guard<std::mutex> hold(pool.lock);
+        pool.spare.push_back(index);
+        // With nothing in use, the region kept ready would only hold memory.
+        if (pool.inUse.fetch_sub(1, std::memory_order_relaxed) == 1 && pool.ready != kNone)
+        {
+            idle = pool.ready;
+            pool.ready = kNone;
+        }
+    }
+    if (idle != kNone)
+    {
+        // Its pages may still be coming in; once decommitted they are given
+        // back on the next decommit or reused zeroed, as the prefetch does
+        // not write.
+        Decommit(pool, idle);
+        std::lock_guard<std::mutex> hold(pool.lock);
+        pool.spare.push_back(idle);
+    }
+}
+
+// A region nobody uses, not committed; false when the pool has none left.
+// The pool is locked.
+bool TakeUnused(Pool& pool, std::uint32_t& index)
+{
+    if (!pool.spare.empty())
+    {
+        index = pool.spare.back();
+        pool.spare.pop_back();
+        return true;
+    }
+    if (pool.fresh < kRegions)
+    {
+        index = pool.fresh++;
+        return true;
+    }
+    return false;
+}
+
+// Commits one more region and has its pages brought in meanwhile, so the
+// thread that fills the region it just took does not wait for the system to
+// zero the next one page by page.
+void PrepareNext(Pool& pool)
+{
+    std::uint32_t next = kNone;
+    {
+        std::lock_guard<std::mutex> hold(pool.lock);
+        if (pool.ready != kNone || !TakeUnused(pool, next))
+            return;
+    }
+    const bool committed =
+        VirtualAlloc(RegionAt(pool, next), kRegion, MEM_COMMIT, PAGE_READWRITE) != nullptr;
     std::lock_guard<std::mutex> hold(pool.lock);
-    pool.spare.push_back(index);
+    if (!committed || pool.ready != kNone)
+    {
+        if (committed)
+            Decommit(pool, next);
+        pool.spare.push_back(next);
+        return;
+    }
+    pool.ready = next;
+    PrefetchPages(RegionAt(pool, next), kRegion);
 }
 
 // A committed region to cut from, or false when the pool cannot give one.
 bool AcquireRegion(Pool& pool, std::uint32_t& index)
 {
+    bool ready = false;
     {
         std::lock_guard<std::mutex> hold(pool.lock);
         if (pool.reservation == nullptr)
@@ -104,28 +176,30 @@ bool AcquireRegion(Pool& pool, std::uint32_t& index)
             pool.base = (reinterpret_cast<std::uintptr_t>(p) + kRegion - 1) & ~(kRegion - 1);
             detail::g_bulkBase.store(pool.base, std::memory_order_relaxed);
         }
-        if (!pool.spare.empty())
+        if (pool.ready != kNone)
         {
-            index = pool.spare.back();
-            pool.spare.pop_back();
+            index = pool.ready;
+            pool.ready = kNone;
+            ready = true;
         }
-        else if (pool.fresh < kRegions)
-        {
-            index = pool.fresh++;
-        }
-        else
+        else if (!TakeUnused(pool, index))
         {
             return false;
         }
+        // Counted in use from here: a region given back meanwhile must not
+        // take the count to zero and the ready region with it.
+        pool.inUse.fetch_add(1, std::memory_order_relaxed);
     }
-    if (VirtualAlloc(RegionAt(pool, index), kRegion, MEM_COMMIT, PAGE_READWRITE) == nullptr)
+    if (!ready &&
+        VirtualAlloc(RegionAt(pool, index), kRegion, MEM_COMMIT, PAGE_READWRITE) == nullptr)
     {
         std::lock_guard<std::mutex> hold(pool.lock);
+        pool.inUse.fetch_sub(1, std::memory_order_relaxed);
         pool.spare.push_back(index);
         return false;
     }
     pool.live[index].store(kCutting, std::memory_order_relaxed);
-    pool.inUse.fetch_add(1, std::memory_order_relaxed);
+    PrepareNext(pool);
     return true;
 }
 

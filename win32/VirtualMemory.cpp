@@ -1,6 +1,7 @@
 #include "velmar/win32/VirtualMemory.h"
 
 #include "velmar/win32/ErrorCodes.h"
+#include "velmar/win32/Handles.h"
 #include "velmar/win32/LastError.h"
 
 #include <cstdint>
@@ -177,6 +178,52 @@ BOOL WINAPI VirtualFree(LPVOID lpAddress, SIZE_T dwSize, DWORD dwFreeType)
     {
         SetLastError(ERROR_INVALID_ADDRESS);
         return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL WINAPI PrefetchVirtualMemory(HANDLE hProcess, ULONG_PTR NumberOfEntries,
+                                  PWIN32_MEMORY_RANGE_ENTRY VirtualAddresses, ULONG Flags)
+{
+    if (hProcess != GetCurrentProcess())
+    {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    if (NumberOfEntries == 0 || VirtualAddresses == nullptr || Flags != 0)
+    {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    for (ULONG_PTR i = 0; i < NumberOfEntries; ++i)
+    {
+        const WIN32_MEMORY_RANGE_ENTRY& range = VirtualAddresses[i];
+        uintptr_t begin = 0, end = 0;
+        if (range.NumberOfBytes == 0)
+            continue;
+        const bool ours = PagesInReservation(reinterpret_cast<uintptr_t>(range.VirtualAddress),
+                                             range.NumberOfBytes, begin, end) == 0;
+        if (!ours)
+        {
+            const uintptr_t page = PageSize();
+            const auto at = reinterpret_cast<uintptr_t>(range.VirtualAddress);
+            if (range.NumberOfBytes > UINTPTR_MAX - at - page)
+                continue;
+            begin = at & ~(page - 1);
+            end = (at + range.NumberOfBytes + page - 1) & ~(page - 1);
+        }
+        void* p = reinterpret_cast<void*>(begin);
+#ifdef MADV_POPULATE_WRITE
+        // Faults the pages in as a write would, without writing: safe while
+        // another thread writes to them. Pages that are not committed read-
+        // write make it fail, and they stay as they are. Other memory (a
+        // view of a file among it) is only read ahead: a write fault would
+        // dirty shared pages.
+        if (ours && madvise(p, end - begin, MADV_POPULATE_WRITE) == 0)
+            continue;
+#endif
+        if (!ours)
+            madvise(p, end - begin, MADV_WILLNEED);
     }
     return TRUE;
 }

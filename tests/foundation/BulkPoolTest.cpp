@@ -134,13 +134,15 @@ TEST_F(BulkPool, ThreadsCutAndFreeAtOnce)
 {
     const std::uint32_t start = BulkRegionsInUse();
     std::vector<void*> made[2];
+    // Enough for several regions each, so that both threads take the one
+    // the pool keeps ready, one after the other or at once.
     auto cut = [&](int k)
     {
         CBulkScope scope;
-        for (int i = 0; i < 20000; ++i)
+        for (int i = 0; i < 150000; ++i)
         {
             auto* p = static_cast<std::uint32_t*>(BulkAlloc(16 + 8 * (i % 5)));
-            *p = static_cast<std::uint32_t>(k * 100000 + i);
+            *p = static_cast<std::uint32_t>(k * 1000000 + i);
             made[k].push_back(p);
         }
     };
@@ -152,7 +154,7 @@ TEST_F(BulkPool, ThreadsCutAndFreeAtOnce)
     {
         for (std::size_t i = 0; i < made[k].size(); ++i)
         {
-            EXPECT_EQ(static_cast<std::uint32_t>(k * 100000 + i),
+            EXPECT_EQ(static_cast<std::uint32_t>(k * 1000000 + i),
                       *static_cast<std::uint32_t*>(made[k][i]));
             BulkFree(made[k][i]);
         }

@@ -18,6 +18,19 @@
 #define MEM_DECOMMIT 0x00004000u
 #define MEM_RELEASE 0x00008000u
 
+typedef struct _WIN32_MEMORY_RANGE_ENTRY
+{
+    PVOID VirtualAddress;
+    SIZE_T NumberOfBytes;
+} WIN32_MEMORY_RANGE_ENTRY, *PWIN32_MEMORY_RANGE_ENTRY;
+
 LPVOID WINAPI VirtualAlloc(LPVOID lpAddress, SIZE_T dwSize, DWORD flAllocationType,
                            DWORD flProtect);
 BOOL WINAPI VirtualFree(LPVOID lpAddress, SIZE_T dwSize, DWORD dwFreeType);
+// Brings the pages of the ranges into memory ahead of use; a hint, so a page
+// that cannot be brought in is left as it is. Committed read-write pages of a
+// reservation are made present and writable without changing what they hold
+// (a fresh page is zeroed here, not at its first write); other ranges are
+// read ahead. Only for GetCurrentProcess(), with Flags 0.
+BOOL WINAPI PrefetchVirtualMemory(HANDLE hProcess, ULONG_PTR NumberOfEntries,
+                                  PWIN32_MEMORY_RANGE_ENTRY VirtualAddresses, ULONG Flags);
