@@ -1,7 +1,7 @@
 #pragma once
 // A stream over a vector of bytes that records the size of every transfer and
-// can refuse writes past a limit. It is not a memory stream to the copy, which
-// so takes its buffered path with it.
+// can refuse writes past a limit and hand out reads in small pieces. It is not a memory stream to
+// the copy, which so takes its buffered path with it.
 
 #include "velmar/io/Orvex.h"
 
@@ -23,7 +23,7 @@ public:
         reads.push_back(count);
         // From the bytes held, whatever GetLength claims.
         const uint32_t held = static_cast<uint32_t>(data.size());
-        const uint32_t n = position < held ? std::min(count, held - position) : 0;
+        const uint32_t n = position < held ? std::min({count, held - position, readLimit}) : 0;
         if (n != 0)
             std::copy_n(data.begin() + position, n, static_cast<uint8_t*>(buffer));
         position += n;
@@ -66,6 +66,7 @@ public:
     std::vector<uint8_t> data;
     uint32_t position = 0;
     uint32_t writeLimit = 0xFFFFFFFFu;
+    uint32_t readLimit = 0xFFFFFFFFu; // the most one read gives, as a pipe would
     int flushes = 0;
     std::vector<uint32_t> reads, writes;
 };
