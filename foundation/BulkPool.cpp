@@ -88,9 +88,9 @@ void ReleaseRegion(Pool& pool, std::uint32_t index)
     }
     if (idle != kNone)
     {
-        // Its pages may still be coming in; once decommitted they are given
-        // back on the next decommit or reused zeroed, as the prefetch does
-        // not write.
+        // Its pages may still be coming in: those that arrive after the
+        // decommit stay until the region's next one, and read as zero when
+        // it is used again, as the prefetch does not write.
         Decommit(pool, idle);
         std::lock_guard<std::mutex> hold(pool.lock);
         pool.spare.push_back(idle);

@@ -46,8 +46,10 @@ bool InsideReservation(Reservations& t, uintptr_t begin, uintptr_t end)
     return end <= it->first + it->second;
 }
 
-// The pages [begin, end) that `size` bytes at `at` touch, when they lie
-// inside one reservation; otherwise the error to report.
+// The pages [begin, end) that `size` bytes at `at` touch, and 0 when they
+// lie inside one reservation, else the error to report. The pages are set
+// for ERROR_INVALID_ADDRESS too; only a size past the address space leaves
+// them unset (ERROR_INVALID_PARAMETER).
 DWORD PagesInReservation(uintptr_t at, SIZE_T size, uintptr_t& begin, uintptr_t& end)
 {
     const uintptr_t page = PageSize();
@@ -199,31 +201,24 @@ BOOL WINAPI PrefetchVirtualMemory(HANDLE hProcess, ULONG_PTR NumberOfEntries,
     {
         const WIN32_MEMORY_RANGE_ENTRY& range = VirtualAddresses[i];
         uintptr_t begin = 0, end = 0;
-        if (range.NumberOfBytes == 0)
+        const DWORD where = PagesInReservation(reinterpret_cast<uintptr_t>(range.VirtualAddress),
+                                               range.NumberOfBytes, begin, end);
+        if (range.NumberOfBytes == 0 || where == ERROR_INVALID_PARAMETER)
             continue;
-        const bool ours = PagesInReservation(reinterpret_cast<uintptr_t>(range.VirtualAddress),
-                                             range.NumberOfBytes, begin, end) == 0;
-        if (!ours)
-        {
-            const uintptr_t page = PageSize();
-            const auto at = reinterpret_cast<uintptr_t>(range.VirtualAddress);
-            if (range.NumberOfBytes > UINTPTR_MAX - at - page)
-                continue;
-            begin = at & ~(page - 1);
-            end = (at + range.NumberOfBytes + page - 1) & ~(page - 1);
-        }
         void* p = reinterpret_cast<void*>(begin);
+        if (where != 0)
+        {
+            // Other memory, a view of a file among it, is only read ahead:
+            // a write fault would dirty shared pages.
+            madvise(p, end - begin, MADV_WILLNEED);
+            continue;
+        }
 #ifdef MADV_POPULATE_WRITE
         // Faults the pages in as a write would, without writing: safe while
-        // another thread writes to them. Pages that are not committed read-
-        // write make it fail, and they stay as they are. Other memory (a
-        // view of a file among it) is only read ahead: a write fault would
-        // dirty shared pages.
-        if (ours && madvise(p, end - begin, MADV_POPULATE_WRITE) == 0)
-            continue;
+        // another thread writes to them. It fails on pages that are not
+        // committed read-write, which stay as they are.
+        madvise(p, end - begin, MADV_POPULATE_WRITE);
 #endif
-        if (!ours)
-            madvise(p, end - begin, MADV_WILLNEED);
     }
     return TRUE;
 }
