@@ -3,8 +3,9 @@
 #include "velmar/win32/win32.h"
 
 #include <condition_variable>
+#include <exception>
 #include <mutex>
-#include <system_error>
+#include <new>
 #include <thread>
 
 namespace nkMem
@@ -26,8 +27,10 @@ public:
             {
                 std::thread(&Prefetcher::Run, this).detach();
             }
-            catch (const std::system_error&)
+            catch (const std::exception&)
             {
+                // No thread (system_error) or no memory for its start
+                // (bad_alloc): the pool's no-throw callers must not see it.
                 m_failed = true;
                 return false;
             }
@@ -71,9 +74,10 @@ private:
 
 bool PrefetchPages(void* p, std::size_t n)
 {
-    // Never destroyed: its thread runs until the process ends.
-    static Prefetcher* prefetcher = new Prefetcher;
-    return prefetcher->Post(p, n);
+    // Never destroyed: its thread runs until the process ends. Made without
+    // throwing, as the pool's no-throw allocation comes through here.
+    static Prefetcher* prefetcher = new (std::nothrow) Prefetcher;
+    return prefetcher != nullptr && prefetcher->Post(p, n);
 }
 
 } // namespace nkMem
