@@ -131,6 +131,77 @@ TEST(XmlWriter, every_utf8_sequence_length_is_written_as_the_code_page_layer_wou
     EXPECT_TRUE(IsFixedPoint<wchar_t>(saved));
 }
 
+// Runs of ASCII are written several characters at a time; a character
+// that needs an escape or more than a byte ends a run wherever it falls.
+// The narrow tree writes the same text a byte at a time, so both must give
+// the same bytes in every place text goes, in both modes.
+TEST(XmlWriter, ascii_runs_give_way_to_any_character_at_any_place)
+{
+    const char* const others[] = {"&",
+                                  "<",
+                                  ">",
+                                  "\"",
+                                  "'",
+                                  "&amp;",
+                                  "]]>",
+                                  "\x01",
+                                  "\x7F",
+                                  "\xC3\xA9",
+                                  "\xE4\xB8\xAD",
+                                  "\xF0\x9F\x98\x80"};
+    const std::string letters = "abcdefghijklmnopqrstuvwxyz";
+    for (uint8_t flags : {kXmlParseStrict, kXmlParseXml10})
+    {
+        CXmlFileA narrow(1.0f, nullptr, flags);
+        CXmlFileW wide(1.0f, nullptr, flags);
+        ASSERT_TRUE(Load(narrow, Doc("<r/>")) && Load(wide, Doc("<r/>")));
+        CXmlNodeA* narrowRoot = Top(narrow, 1);
+        CXmlNodeW* wideRoot = Top(wide, 1);
+        ASSERT_TRUE(narrowRoot != nullptr && wideRoot != nullptr);
+        size_t texts = 0;
+        for (const char* other : others)
+            for (size_t length = 0; length <= 13; ++length)
+                for (size_t at = 0; at <= length; ++at)
+                {
+                    // Set in place: some of these no node would take, and
+                    // the writer must still write them as they stand.
+                    std::string text = letters.substr(0, length);
+                    text.insert(at, other);
+                    wchar_t wideText[64] = {};
+                    ASSERT_GT(MultiByteToWideChar(65001, 0, text.c_str(), -1, wideText, 64), 0);
+                    CXmlNodeA* a = CreateXmlNodeA();
+                    CXmlNodeW* w = CreateXmlNodeW();
+                    ASSERT_TRUE(a->SetName("t") && w->SetName(L"t"));
+                    ASSERT_TRUE(a->AddParam("p", "x") && w->AddParam(L"p", L"x"));
+                    a->m_strValue.Assign(text.c_str());
+                    w->m_strValue.Assign(wideText);
+                    a->ParamValues().GetAtForWrite(0).Assign(text.c_str());
+                    w->ParamValues().GetAtForWrite(0).Assign(wideText);
+                    narrowRoot->AddChild(a);
+                    wideRoot->AddChild(w);
+                    if (std::strstr(other, "-") == nullptr)
+                    {
+                        CXmlNodeA* remarkA = CreateXmlNodeA();
+                        CXmlNodeW* remarkW = CreateXmlNodeW();
+                        remarkA->SetKind(xnkRemark);
+                        remarkW->SetKind(xnkRemark);
+                        remarkA->m_strValue.Assign(text.c_str());
+                        remarkW->m_strValue.Assign(wideText);
+                        narrowRoot->AddChild(remarkA);
+                        wideRoot->AddChild(remarkW);
+                    }
+                    ++texts;
+                }
+        ASSERT_GT(texts, 1000u);
+        const std::string bytes = Save(wide);
+        EXPECT_EQ(bytes, Save(narrow)) << int(flags);
+        // The escapes are there: the case would prove nothing if every
+        // special character went out as it stands.
+        EXPECT_NE(bytes.find("ab&lt;cd"), std::string::npos);
+        EXPECT_NE(bytes.find("abcd&amp;ef"), std::string::npos);
+    }
+}
+
 // Short text that many nodes share (the loader shares equal names and short
 // values) is written as each place needs it, in both modes: the same bytes
 // as the narrow tree, whose text is written as it stands, gives.
