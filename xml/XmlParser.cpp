@@ -510,6 +510,12 @@ private:
         if (m_x10 && Repeated())
             return DropPending(), FailAt(at, "parameter given twice");
         StoreValue(m_pendValues.back(), m_pvalue);
+        // The value's scan stopped at every byte a value may not hold (the
+        // other quote is taken in XML 1.0 mode, which allows it), and bytes
+        // kept as they are or read as UTF-8 make no such character of other
+        // bytes; only another code page's conversion needs a look.
+        if (sizeof(C) == 1 || m_cp == kCodePageUtf8)
+            return true;
         const C* value = m_pendValues.back().GetString();
         if (!IsValidParamValue(value ? value : Empty(), m_x10))
             return DropPending(), !m_x10 || FailAt(at, "invalid parameter value");
