@@ -245,6 +245,13 @@ template <class C> bool CXmlFileT<C>::ExportNode(Orvex::IStream* stream, Node* n
     const unsigned cp = WriteCodePage();
     const XmlByteForm form = WriteByteForm();
     m_writer.Begin(stream);
+    // Blocks written behind are done with before the stream can go, even
+    // when an exception leaves early.
+    struct Settler
+    {
+        CXmlWriter& writer;
+        ~Settler() { writer.Settle(); }
+    } settler{m_writer};
     if (this->IsXml10())
     {
         m_writer.SetXml10(m_szLineEnd, form);

@@ -6,8 +6,12 @@
 #include "velmar/win32/win32.h"
 
 #include <bit>
+#include <condition_variable>
 #include <cstdint>
 #include <cstdio>
+#include <mutex>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #if defined(__SSE2__)
@@ -68,8 +72,106 @@ template <class C> bool ClosesCData(const C* s, size_t i)
 
 } // namespace
 
+namespace
+{
+constexpr const char* kShortWrite = "the stream took less than was written";
+
+// Collected UTF-8 as UTF-16 in the output's byte order.
+void ToUtf16(const char* data, size_t len, bool big, std::string& out)
+{
+    out.clear();
+    out.reserve(len * 2);
+    auto unit = [&](uint32_t u)
+    {
+        const char hi = static_cast<char>(u >> 8), lo = static_cast<char>(u & 0xFF);
+        out.push_back(big ? hi : lo);
+        out.push_back(big ? lo : hi);
+    };
+    const auto* p = reinterpret_cast<const unsigned char*>(data);
+    // Output is collected in whole characters, so no sequence spans two blocks.
+    for (size_t i = 0; i < len;)
+    {
+        const unicode::Utf8Decoded d = unicode::DecodeUtf8(p + i, len - i);
+        i += d.length;
+        if (unicode::NeedsSurrogatePair(d.codePoint))
+        {
+            unit(unicode::HighSurrogateOf(d.codePoint));
+            unit(unicode::LowSurrogateOf(d.codePoint));
+        }
+        else
+            unit(static_cast<uint32_t>(d.codePoint));
+    }
+}
+
+// Writes a collected block in the output's form; false when the target took
+// less.
+bool WriteOut(Orvex::IStream* target, XmlByteForm form, const char* data, size_t len,
+              std::string& utf16)
+{
+    if (form != xbfBytes)
+    {
+        ToUtf16(data, len, form == xbfUtf16BE, utf16);
+        data = utf16.data();
+        len = utf16.size();
+    }
+    for (size_t done = 0; done < len;)
+    {
+        const size_t chunk = len - done;
+        const uint32_t n = chunk > 0x40000000u ? 0x40000000u : static_cast<uint32_t>(chunk);
+        if (target->Write(data + done, n) != n)
+            return false;
+        done += n;
+    }
+    return true;
+}
+} // namespace
+
+// The system's copy of a block into the file takes a tenth of a save or
+// more; a thread of its own does it while the next block is filled. One
+// block is in flight at a time, and the two swap places.
+struct CXmlWriter::Behind
+{
+    std::mutex lock;
+    std::condition_variable changed;
+    Orvex::IStream* target = nullptr;
+    XmlByteForm form = xbfBytes;
+    std::unique_ptr<char[]> block;
+    size_t cap = 0;
+    size_t len = 0;
+    std::string utf16;
+    bool busy = false; // `block` is being written
+    bool quit = false;
+    bool failed = false;
+    std::thread thread; // last: started once the rest is set
+
+    void Run()
+    {
+        std::unique_lock<std::mutex> hold(lock);
+        for (;;)
+        {
+            changed.wait(hold, [this] { return busy || quit; });
+            if (!busy)
+                return;
+            hold.unlock();
+            const bool ok = WriteOut(target, form, block.get(), len, utf16);
+            hold.lock();
+            failed = failed || !ok;
+            busy = false;
+            changed.notify_all();
+        }
+    }
+};
+
+CXmlWriter::CXmlWriter() = default;
+
+CXmlWriter::~CXmlWriter()
+{
+    Settle();
+}
+
 void CXmlWriter::Begin(Orvex::IStream* target)
 {
+    Settle();
     m_pTarget = target;
     m_len = 0;
     if (m_cap < kBlock)
@@ -97,81 +199,96 @@ void CXmlWriter::SetXml10(const char* lineEnd, XmlByteForm form)
     m_nEol = n;
 }
 
-void CXmlWriter::ToUtf16()
-{
-    m_utf16.clear();
-    m_utf16.reserve(m_len * 2);
-    const bool big = m_nForm == xbfUtf16BE;
-    auto unit = [&](uint32_t u)
-    {
-        const char hi = static_cast<char>(u >> 8), lo = static_cast<char>(u & 0xFF);
-        m_utf16.push_back(big ? hi : lo);
-        m_utf16.push_back(big ? lo : hi);
-    };
-    const auto* p = reinterpret_cast<const unsigned char*>(m_buf.get());
-    // Output is collected in whole characters, so no sequence spans two drains.
-    for (size_t i = 0; i < m_len;)
-    {
-        const unicode::Utf8Decoded d = unicode::DecodeUtf8(p + i, m_len - i);
-        i += d.length;
-        if (unicode::NeedsSurrogatePair(d.codePoint))
-        {
-            unit(unicode::HighSurrogateOf(d.codePoint));
-            unit(unicode::LowSurrogateOf(d.codePoint));
-        }
-        else
-            unit(static_cast<uint32_t>(d.codePoint));
-    }
-}
-
 void CXmlWriter::MakeRoom(size_t n)
 {
-    Drain();
+    Hand();
     if (m_cap < n)
     {
         // One piece larger than the block (a huge value) gets a buffer of
         // its size; it is written out as a whole.
+        const size_t size = n > kBlock ? n : kBlock;
         m_buf.reset();
         m_cap = 0;
-        m_buf.reset(new char[n]);
-        m_cap = n;
+        m_buf.reset(new char[size]);
+        m_cap = size;
     }
 }
 
-void CXmlWriter::Drain()
+void CXmlWriter::Hand()
 {
     if (m_len == 0)
         return;
-    if (m_ok)
+    if (!m_ok)
     {
-        const char* data = m_buf.get();
-        size_t len = m_len;
-        if (m_nForm != xbfBytes)
-        {
-            ToUtf16();
-            data = m_utf16.data();
-            len = m_utf16.size();
-        }
-        size_t done = 0;
-        while (done < len)
-        {
-            const size_t chunk = len - done;
-            const uint32_t n = chunk > 0x40000000u ? 0x40000000u : static_cast<uint32_t>(chunk);
-            const uint32_t wrote = m_pTarget->Write(data + done, n);
-            if (wrote != n)
-            {
-                Refuse("the stream took less than was written");
-                break;
-            }
-            done += n;
-        }
+        m_len = 0;
+        return;
     }
+    if (!m_behind)
+    {
+        auto behind = std::make_unique<Behind>();
+        behind->target = m_pTarget;
+        behind->form = m_nForm;
+        try
+        {
+            behind->thread = std::thread([b = behind.get()] { b->Run(); });
+        }
+        catch (const std::system_error&)
+        {
+            // No thread to be had: every block is written here.
+            WriteNow();
+            return;
+        }
+        m_behind = std::move(behind);
+    }
+    Behind& b = *m_behind;
+    std::unique_lock<std::mutex> hold(b.lock);
+    b.changed.wait(hold, [&b] { return !b.busy; });
+    if (b.failed)
+    {
+        hold.unlock();
+        Fail(kShortWrite);
+        m_len = 0;
+        return;
+    }
+    // The block written last comes back to be filled next (none the first
+    // time: MakeRoom makes one).
+    std::swap(m_buf, b.block);
+    std::swap(m_cap, b.cap);
+    b.len = m_len;
+    b.busy = true;
+    b.changed.notify_all();
     m_len = 0;
+}
+
+void CXmlWriter::WriteNow()
+{
+    if (m_len != 0 && m_ok && !WriteOut(m_pTarget, m_nForm, m_buf.get(), m_len, m_utf16))
+        Fail(kShortWrite);
+    m_len = 0;
+}
+
+void CXmlWriter::Settle()
+{
+    if (!m_behind)
+        return;
+    bool failed = false;
+    {
+        std::unique_lock<std::mutex> hold(m_behind->lock);
+        m_behind->changed.wait(hold, [this] { return !m_behind->busy; });
+        failed = m_behind->failed;
+        m_behind->quit = true;
+        m_behind->changed.notify_all();
+    }
+    m_behind->thread.join();
+    m_behind.reset();
+    if (failed)
+        Fail(kShortWrite);
 }
 
 bool CXmlWriter::End()
 {
-    Drain();
+    Settle();
+    WriteNow();
     m_pTarget = nullptr;
     if (m_cap > kBlock)
     {
@@ -501,6 +618,13 @@ void CXmlWriter::Refuse(const char* why)
         m_strError = why;
         m_pszError = m_strError.c_str();
     }
+    m_ok = false;
+}
+
+void CXmlWriter::Fail(const char* literal)
+{
+    if (m_ok)
+        m_pszError = literal;
     m_ok = false;
 }
 

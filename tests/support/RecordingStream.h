@@ -32,6 +32,8 @@ public:
     uint32_t Write(const void* buffer, uint32_t count) override
     {
         writes.push_back(count);
+        if (writes.size() == refuseWrite)
+            return 0;
         const uint32_t n = std::min(count, writeLimit);
         writeLimit -= n;
         if (data.size() < position + n)
@@ -67,6 +69,7 @@ public:
     uint32_t position = 0;
     uint32_t writeLimit = 0xFFFFFFFFu;
     uint32_t readLimit = 0xFFFFFFFFu; // the most one read gives, as a pipe would
+    size_t refuseWrite = 0; // the one write (counted from 1) that takes nothing, as a brief fault
     int flushes = 0;
     std::vector<uint32_t> reads, writes;
 };

@@ -500,6 +500,59 @@ TYPED_TEST(XmlWriter10Test, keeps_line_ends_doctype_quotes_and_mixed_content_as_
     EXPECT_EQ(Save(doc).substr(0, 12), Utf16("\xEF\xBB\xBF<?xml", false));
 }
 
+// Large output is converted and written in blocks behind the writer: a
+// UTF-16 document of many blocks reads back whole, a short write in any of
+// them fails the save, and the next save of the same document succeeds.
+TEST(XmlWriter10, a_long_utf16_output_arrives_whole_and_a_short_write_fails_it)
+{
+    CXmlFileW doc(1.0f, nullptr, kXmlParseXml10);
+    Put<wchar_t>(&doc, L"xml", L"", xnkHeader)->AddParam(L"version", L"1.0");
+    doc.GetChild(0)->AddParam(L"encoding", L"UTF-16");
+    CXmlNodeW* root = Put<wchar_t>(&doc, L"root", L"");
+    const int kItems = 100000;
+    for (int i = 0; i < kItems; ++i)
+    {
+        // Characters of every UTF-8 length, one beyond the first plane,
+        // so that block ends fall inside every kind of sequence.
+        const std::wstring n = std::to_wstring(i);
+        Put<wchar_t>(root, L"item", (L"vé中😀 " + n).c_str())->AddParam(L"id", n.c_str());
+    }
+    CRecordingStream roomy;
+    ASSERT_TRUE(doc.Write(&roomy));
+    const std::string bytes(roomy.data.begin(), roomy.data.end());
+    ASSERT_GT(bytes.size(), size_t(7) << 20); // several blocks of UTF-8
+    CXmlFileW again(1.0f, nullptr, kXmlParseXml10);
+    ASSERT_TRUE(Load(again, bytes)) << again.GetParser().GetErrorReason();
+    CXmlNodeW* back = Top(again, 1);
+    ASSERT_NE(back, nullptr);
+    ASSERT_EQ(static_cast<uint32_t>(kItems), back->GetChildCount());
+    for (int i = 0; i < kItems; i += 1999)
+    {
+        const std::wstring n = std::to_wstring(i);
+        EXPECT_EQ(n, back->GetChild(i)->GetParamByName(L"id"));
+        EXPECT_EQ(L"vé中😀 " + n, back->GetChild(i)->GetValue());
+    }
+    EXPECT_EQ(bytes, Save(again));
+    for (size_t limit : {size_t(1) << 20, bytes.size() / 2, bytes.size() - 2})
+    {
+        CRecordingStream full;
+        full.writeLimit = static_cast<uint32_t>(limit);
+        EXPECT_FALSE(doc.Write(&full)) << limit;
+        EXPECT_LE(full.data.size(), limit);
+        CRecordingStream next;
+        EXPECT_TRUE(doc.Write(&next)) << limit;
+        EXPECT_EQ(next.data.size(), bytes.size()) << limit;
+    }
+    // One write of a block that fails while the ones after it succeed
+    // still fails the save: the file would lack that block.
+    for (size_t refused : {size_t(1), roomy.writes.size() / 2, roomy.writes.size()})
+    {
+        CRecordingStream once;
+        once.refuseWrite = refused;
+        EXPECT_FALSE(doc.Write(&once)) << refused << " of " << roomy.writes.size();
+    }
+}
+
 TEST(XmlWriter10, characters_the_encoding_lacks_fail_where_no_reference_can_stand)
 {
     struct Case

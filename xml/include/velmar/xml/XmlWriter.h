@@ -4,7 +4,8 @@
 // quotes). In XML 1.0 mode the line end and the byte form are the
 // document's, a value holding a single quote is written in double quotes,
 // and an element with mixed content is written on one line as it stands.
-// Output is collected and written to the target in large blocks; every
+// Output is collected and written to the target in large blocks, behind
+// the writer on a thread of its own once there is more than one; every
 // write is checked.
 
 #include "velmar/xml/XmlNode.h"
@@ -22,6 +23,11 @@ namespace nkDS
 class CXmlWriter
 {
 public:
+    CXmlWriter();
+    ~CXmlWriter();
+    CXmlWriter(const CXmlWriter&) = delete;
+    CXmlWriter& operator=(const CXmlWriter&) = delete;
+
     // Starts output to `target`, at the target's current position, in the
     // editor's own layout.
     void Begin(Orvex::IStream* target);
@@ -41,6 +47,10 @@ public:
     const char* GetErrorReason() const { return m_pszError; }
     // Fails the output, keeping the first reason; nothing more is written.
     void Refuse(const char* why);
+    // Waits for the block being written behind and ends that writing. End
+    // does it; output left early (by an exception) needs it before its
+    // target goes.
+    void Settle();
 
     Orvex::IStream* m_pTarget = nullptr;
 
@@ -65,9 +75,12 @@ private:
     void MakeRoom(size_t n);
     void Indent(uint32_t depth);
     void LineEnd();
-    void Drain();
-    // The collected UTF-8 as UTF-16 in the output's byte order.
-    void ToUtf16();
+    // Hands the collected block to the writing behind; WriteNow writes it
+    // here and now.
+    void Hand();
+    void WriteNow();
+    // Fails the output with a literal reason, allocating nothing.
+    void Fail(const char* literal);
 
     template <class C> void Open(CXmlNodeT<C>* node, uint32_t depth, unsigned cp);
     template <class C> void Params(const CXmlNodeT<C>* node, unsigned cp);
@@ -149,6 +162,8 @@ private:
     size_t m_cap = 0;
     std::string m_conv;
     std::string m_utf16;
+    struct Behind;
+    std::unique_ptr<Behind> m_behind; // while a block is written behind
     bool m_bXml10 = false;
     XmlByteForm m_nForm = xbfBytes;
     char m_szEol[3] = {'\r', '\n', '\0'};
