@@ -5,7 +5,6 @@
 #include "velmar/win32/Unicode.h"
 #include "velmar/win32/win32.h"
 
-#include <bit>
 #include <condition_variable>
 #include <cstdint>
 #include <cstdio>
@@ -13,10 +12,6 @@
 #include <system_error>
 #include <thread>
 #include <vector>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace nkDS
 {
@@ -384,64 +379,15 @@ inline size_t PutUtf8(uint32_t c, char* out)
     return n;
 }
 
-constexpr const char* kSpecialChars[6] = {"", "&", "&<>", "&<>", "&<", "&<\""};
-constexpr SpecialSet kSpecial[6] = {SpecialSet(kSpecialChars[0]), SpecialSet(kSpecialChars[1]),
-                                    SpecialSet(kSpecialChars[2]), SpecialSet(kSpecialChars[3]),
-                                    SpecialSet(kSpecialChars[4]), SpecialSet(kSpecialChars[5])};
-
-#if defined(__SSE2__)
-constexpr bool kAsciiBlocks = sizeof(wchar_t) == 4;
-// How many of the four characters at `src` are ASCII and none of the
-// escape level's specials; their bytes are stored at `out`, which has room
-// for four whatever the count.
-struct AsciiBlock
-{
-    __m128i specials[3];
-    explicit AsciiBlock(const char* chars)
-    {
-        // A slot without a special is NUL, which only sends a NUL character
-        // down the slower path.
-        for (int k = 0; k < 3; ++k)
-        {
-            const char c = *chars;
-            specials[k] = _mm_set1_epi32(c);
-            if (c != '\0')
-                ++chars;
-        }
-    }
-    size_t Put(const wchar_t* src, char* out) const
-    {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src));
-        const __m128i ascii =
-            _mm_cmpeq_epi32(_mm_and_si128(v, _mm_set1_epi32(~0x7F)), _mm_setzero_si128());
-        const __m128i special = _mm_or_si128(
-            _mm_or_si128(_mm_cmpeq_epi32(v, specials[0]), _mm_cmpeq_epi32(v, specials[1])),
-            _mm_cmpeq_epi32(v, specials[2]));
-        const unsigned good =
-            static_cast<unsigned>(_mm_movemask_epi8(_mm_andnot_si128(special, ascii)));
-        const __m128i words = _mm_packs_epi32(v, v);
-        const int bytes = _mm_cvtsi128_si32(_mm_packus_epi16(words, words));
-        std::memcpy(out, &bytes, 4);
-        return static_cast<size_t>(std::countr_one(good)) / 4;
-    }
-};
-#else
-constexpr bool kAsciiBlocks = false;
-struct AsciiBlock
-{
-    explicit AsciiBlock(const char*) {}
-    size_t Put(const wchar_t*, char*) const { return 0; }
-};
-#endif
+constexpr SpecialSet kSpecial[6] = {SpecialSet(""),    SpecialSet("&"),  SpecialSet("&<>"),
+                                    SpecialSet("&<>"), SpecialSet("&<"), SpecialSet("&<\"")};
 } // namespace
 
 size_t CXmlWriter::Utf8Text(const wchar_t* s, size_t n, int escape)
 {
     // Pieces of bounded size: at most 6 bytes per character ("&quot;").
     constexpr size_t kPiece = 1 << 14;
-    const int level = escape < 0 ? 0 : escape > 5 ? 5 : escape;
-    const bool* const special = kSpecial[level].is;
-    const AsciiBlock block(kSpecialChars[level]);
+    const bool* const special = kSpecial[escape < 0 ? 0 : escape > 5 ? 5 : escape].is;
     size_t i = 0;
     while (i < n)
     {
@@ -453,18 +399,6 @@ size_t CXmlWriter::Utf8Text(const wchar_t* s, size_t n, int escape)
         for (; src != stop; ++src)
         {
             const uint32_t c = static_cast<uint32_t>(*src);
-            // Runs of plain ASCII (markup-like values, the words between
-            // other scripts) go four characters at a time.
-            if (kAsciiBlocks && c < 0x80 && stop - src >= 4)
-            {
-                const size_t plain = block.Put(src, p);
-                if (plain > 0)
-                {
-                    p += plain;
-                    src += plain - 1;
-                    continue;
-                }
-            }
             // Text that mixes ASCII with other scripts changes length class
             // at nearly every word, so the common case is decided without
             // branches; only the escape level's specials, surrogates and
