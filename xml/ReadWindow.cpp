@@ -1,5 +1,7 @@
 #include "ReadWindow.h"
 
+#include "Utf8Prefix.h"
+
 #include "velmar/win32/win32.h"
 #include "velmar/win32/Unicode.h"
 
@@ -107,6 +109,14 @@ uint32_t CReadWindow::CheckUtf8(uint32_t from, uint32_t& to) const
     uint32_t i = from;
     while (i < to)
     {
+        // Long stretches first go sixteen bytes at a time, up to a fault or
+        // a character the stretch cuts; that is then judged below.
+        if (to - i >= 64)
+        {
+            i += static_cast<uint32_t>(ValidUtf8Prefix(d + i, to - i));
+            if (i == to)
+                break;
+        }
         // ASCII without NUL, a word at a time; the word that holds another
         // byte tells where it is.
         while (to - i >= 8)
