@@ -8,6 +8,10 @@
 #include <bit>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace nkDS
 {
 namespace
@@ -258,6 +262,31 @@ inline const uint8_t* SkipWords(const uint8_t* p, const uint8_t* e, const ScanSt
     return p;
 }
 
+constexpr int kNoStopIn16 = -1; // none of the sixteen bytes is a stop
+constexpr int kUnjudged = -2;   // fewer than sixteen bytes, or no SSE2
+
+// Where the first stop byte is among the sixteen bytes at p.
+inline int FirstStopOf16(const uint8_t* p, const uint8_t* e, const ScanStops& stops)
+{
+#if defined(__SSE2__)
+    if (e - p < 16)
+        return kUnjudged;
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    // Slots past the stops repeat the first, so all four can be compared.
+    __m128i hit = _mm_setzero_si128();
+    for (uint32_t k = 0; k < 4; ++k)
+        hit = _mm_or_si128(
+            hit, _mm_cmpeq_epi8(v, _mm_set1_epi64x(static_cast<long long>(stops.words[k]))));
+    const auto mask = static_cast<unsigned>(_mm_movemask_epi8(hit));
+    return mask != 0 ? std::countr_zero(mask) : kNoStopIn16;
+#else
+    (void)p;
+    (void)e;
+    (void)stops;
+    return kUnjudged;
+#endif
+}
+
 } // namespace
 
 int CReadWindow::ScanUntil(const ScanStops& stops, std::vector<char>& out)
@@ -266,12 +295,18 @@ int CReadWindow::ScanUntil(const ScanStops& stops, std::vector<char>& out)
     {
         const uint8_t* p = m_data.data() + m_pos;
         const uint8_t* e = m_data.data() + m_end;
-        // Most runs are short (indentation, names, small values): bytes
-        // first, words only once the run proves long.
+        // Most runs are short (indentation, names, small values): the
+        // first sixteen bytes are looked at together, words only once the
+        // run proves long.
         const uint8_t* q = p;
         const uint8_t* quick = e - p > 16 ? p + 16 : e;
-        while (q != quick && !stops.stop[*q])
-            ++q;
+        if (const int first = FirstStopOf16(p, e, stops); first >= 0)
+            q = p + first;
+        else if (first == kNoStopIn16)
+            q = quick;
+        else
+            while (q != quick && !stops.stop[*q])
+                ++q;
         if (q == quick && q != e)
         {
             q = SkipWords(q, e, stops);

@@ -43,8 +43,8 @@ inline void AppendBytes(std::vector<char>& out, const uint8_t* p, const uint8_t*
 }
 
 // The bytes a scan stops at (one to four): a table for the byte-wise tail
-// and, for the word-wise search through long runs, each byte repeated across
-// a 64-bit word.
+// and, for the searches through many bytes at once, each byte repeated
+// across a 64-bit word; the slots past the last stop repeat the first.
 struct ScanStops
 {
     bool stop[256] = {};
@@ -58,6 +58,8 @@ struct ScanStops
             stop[b] = true;
             words[count++] = 0x0101010101010101ull * b;
         }
+        for (uint32_t k = count; k < 4; ++k)
+            words[k] = words[0];
     }
 };
 
