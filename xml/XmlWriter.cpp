@@ -65,10 +65,6 @@ template <class C> bool ClosesCData(const C* s, size_t i)
     return i >= 2 && s[i - 1] == C(']') && s[i - 2] == C(']');
 }
 
-} // namespace
-
-namespace
-{
 constexpr const char* kShortWrite = "the stream took less than was written";
 
 // Collected UTF-8 as UTF-16 in the output's byte order.
@@ -121,9 +117,10 @@ bool WriteOut(Orvex::IStream* target, XmlByteForm form, const char* data, size_t
 }
 } // namespace
 
-// The system's copy of a block into the file takes a tenth of a save or
-// more; a thread of its own does it while the next block is filled. One
-// block is in flight at a time, and the two swap places.
+// The system's copy of a block into the file takes about a tenth of a save,
+// and waits far longer when the system holds back writers of dirty pages;
+// a thread of its own does it while the next block is filled. One block is
+// in flight at a time, and the two swap places.
 struct CXmlWriter::Behind
 {
     std::mutex lock;
