@@ -83,6 +83,17 @@ void CReadWindow::CheckEncoding(unsigned cp)
     Check();
 }
 
+void CReadWindow::CheckThrough(uint64_t offset)
+{
+    if (m_checkCp == 0 || HasBad() || m_consumedBase + m_checked > offset)
+        return;
+    // Four bytes past it hold the rest of any character that begins there.
+    const uint64_t at = m_consumedBase + m_pos;
+    const uint64_t want = (offset >= at ? offset - at : 0) + 4;
+    if (want < kBlock)
+        Refill(static_cast<uint32_t>(want));
+}
+
 void CReadWindow::Check()
 {
     if (m_bad != UINT64_MAX || m_checked >= m_end)

@@ -125,6 +125,9 @@ public:
     // it stands; BadOffset then tells where, BadIsNul why.
     void CheckEncoding(unsigned cp);
     bool HasBad() const { return m_bad != UINT64_MAX; }
+    // Reads a few bytes on, if need be, so that the check has judged the
+    // character at input offset `offset` (which a read may have cut off).
+    void CheckThrough(uint64_t offset);
     uint64_t BadOffset() const { return m_bad; }
     bool BadIsNul() const { return m_badNul; }
 

@@ -294,6 +294,10 @@ public:
     // failure the parse met there or later is that byte's.
     bool Finish(bool ok)
     {
+        // The parse may have failed on a character a read cut off, which
+        // the check had still to judge.
+        if (!ok)
+            m_in.CheckThrough(m_parser.m_nErrorOffset);
         if (!m_in.HasBad() || (!ok && m_parser.m_nErrorOffset < m_in.BadOffset()))
             return ok;
         m_parser.m_pszError = nullptr;
