@@ -273,15 +273,14 @@ inline const uint8_t* SkipWords(const uint8_t* p, const uint8_t* e, const ScanSt
     return p;
 }
 
-constexpr int kNoStopIn16 = -1; // none of the sixteen bytes is a stop
-constexpr int kUnjudged = -2;   // fewer than sixteen bytes, or no SSE2
-
-// Where the first stop byte is among the sixteen bytes at p.
-inline int FirstStopOf16(const uint8_t* p, const uint8_t* e, const ScanStops& stops)
+// How many of the sixteen bytes at p come before the first stop byte (16
+// when none is one); -1 when fewer than sixteen bytes are left, or without
+// SSE2.
+inline int BytesBeforeStopIn16(const uint8_t* p, const uint8_t* e, const ScanStops& stops)
 {
 #if defined(__SSE2__)
     if (e - p < 16)
-        return kUnjudged;
+        return -1;
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
     // Slots past the stops repeat the first, so all four can be compared.
     __m128i hit = _mm_setzero_si128();
@@ -289,12 +288,12 @@ inline int FirstStopOf16(const uint8_t* p, const uint8_t* e, const ScanStops& st
         hit = _mm_or_si128(
             hit, _mm_cmpeq_epi8(v, _mm_set1_epi64x(static_cast<long long>(stops.words[k]))));
     const auto mask = static_cast<unsigned>(_mm_movemask_epi8(hit));
-    return mask != 0 ? std::countr_zero(mask) : kNoStopIn16;
+    return mask != 0 ? std::countr_zero(mask) : 16;
 #else
     (void)p;
     (void)e;
     (void)stops;
-    return kUnjudged;
+    return -1;
 #endif
 }
 
@@ -311,10 +310,8 @@ int CReadWindow::ScanUntil(const ScanStops& stops, std::vector<char>& out)
         // run proves long.
         const uint8_t* q = p;
         const uint8_t* quick = e - p > 16 ? p + 16 : e;
-        if (const int first = FirstStopOf16(p, e, stops); first >= 0)
-            q = p + first;
-        else if (first == kNoStopIn16)
-            q = quick;
+        if (const int before = BytesBeforeStopIn16(p, e, stops); before >= 0)
+            q = p + before;
         else
             while (q != quick && !stops.stop[*q])
                 ++q;
