@@ -68,9 +68,14 @@ unsigned Lookup(const char* encoding, bool forWriting)
     // Any other name the system's converter knows, when ASCII reads as
     // ASCII in it; stateful encodings read ASCII as ASCII until they shift,
     // so they are left out by name.
+    // The converter takes other bytes loosely: it drops them from the name,
+    // so that one it reads as some encoding would no longer be when written
+    // back with its "&" as "&amp;".
     for (const char* stateful : {"2022", "UTF", "UCS", "UNICODE", "HZ"})
         if (n.find(stateful) != std::string::npos)
             return 0;
+    if (!IsEncodingName(encoding))
+        return 0;
     cp = w32::CodePageOfIconvName(encoding);
     if (cp != 0 && IsAsciiCompatible(cp))
         return cp;
@@ -134,6 +139,19 @@ bool IsAsciiCompatible(unsigned cp)
     for (int i = 0; i < n; ++i)
         if (wide[i] != static_cast<wchar_t>(ascii[i]))
             return false;
+    return true;
+}
+
+bool IsEncodingName(const char* encoding)
+{
+    if (encoding == nullptr || std::isalpha(static_cast<unsigned char>(encoding[0])) == 0)
+        return false;
+    for (const char* p = encoding; *p != '\0'; ++p)
+    {
+        const auto c = static_cast<unsigned char>(*p);
+        if (!(c < 0x80 && std::isalnum(c) != 0) && c != '.' && c != '_' && c != '-')
+            return false;
+    }
     return true;
 }
 

@@ -5,7 +5,6 @@
 #include "velmar/win32/Unicode.h"
 #include "velmar/win32/win32.h"
 
-#include <cctype>
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -871,15 +870,8 @@ private:
                                " contradicts the UTF-16 byte order")
                                   .c_str());
         }
-        // An encoding name is ASCII letters, digits, ".", "_" and "-", from a
-        // letter: the system's lookup would take other bytes loosely, and the
-        // name could not be written back as read.
-        bool wellFormed = std::isalpha(static_cast<unsigned char>(name[0])) != 0;
-        for (const char* p = name; wellFormed && *p; ++p)
-            wellFormed = (static_cast<unsigned char>(*p) < 0x80 &&
-                          std::isalnum(static_cast<unsigned char>(*p))) ||
-                         *p == '.' || *p == '_' || *p == '-';
-        const unsigned cp = wellFormed ? CodePageForReading(name) : 0;
+        // Only a name of the proper form: it is written back as read.
+        const unsigned cp = IsEncodingName(name) ? CodePageForReading(name) : 0;
         if (cp == 0 || !IsAsciiCompatible(cp))
             return FailAt(at, ("unsupported encoding " + std::string(name)).c_str());
         if (m_parser.m_bBom && cp != kCodePageUtf8)

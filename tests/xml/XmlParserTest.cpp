@@ -1,5 +1,6 @@
 // The reader: what it accepts, what it refuses, and the tree it builds.
 #include "XmlTestUtil.h"
+#include "velmar/xml/XmlEncoding.h"
 #include "velmar/win32/win32.h"
 
 #include <gtest/gtest.h>
@@ -334,6 +335,33 @@ TEST(XmlParser, wide_text_is_decoded_with_the_declared_code_page)
     CXmlFileA narrow;
     ASSERT_TRUE(Load(narrow, "<?xml version='1.0' encoding='GBK'?><a>\xD6\xD0</a>"));
     EXPECT_STREQ(Top(narrow, 1)->GetValue(), "\xD6\xD0");
+}
+
+TEST(XmlParser, a_name_the_system_would_read_loosely_names_no_encoding)
+{
+    // The system's converter drops what is no name character from a name,
+    // and read these as ISO-8859-1; saved, the "&" became "&amp;", the name
+    // another, and the file would no longer open.
+    EXPECT_EQ(CodePageForReading("ISO-8859-1"), 28591u);
+    for (const char* loose : {"\x1DISO-8859-1",
+                              "ISO-8859-\xBA"
+                              "1",
+                              "ISO-8859-&1"})
+        EXPECT_EQ(CodePageForReading(loose), 0u) << loose;
+    const std::string doc = "<?xml version='1.0' encoding='ISO-8859-&\xBA"
+                            "1'?><a>caf\xE9</a>";
+    // Read as any unknown name is (in the ANSI code page, which may
+    // refuse the bytes), what loads saves to what loads the same.
+    CXmlFileA narrow;
+    if (Load(narrow, doc))
+    {
+        EXPECT_TRUE(IsFixedPoint<char>(Save(narrow)));
+    }
+    CXmlFileW wide;
+    if (Load(wide, doc))
+    {
+        EXPECT_TRUE(IsFixedPoint<wchar_t>(Save(wide)));
+    }
 }
 
 TEST(XmlParser, utf8_text_decodes_as_the_code_page_layer_decodes_it)

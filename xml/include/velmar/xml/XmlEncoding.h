@@ -21,6 +21,9 @@ std::string EncodingNameOfCodePage(unsigned cp);
 // holds "<", "&" or a quote. UTF-16, UTF-32, EBCDIC, UTF-7 and the
 // ISO-2022 pages are not.
 bool IsAsciiCompatible(unsigned cp);
+// Whether `encoding` has the form of an encoding name: ASCII letters,
+// digits, ".", "_" and "-", from a letter.
+bool IsEncodingName(const char* encoding);
 // Whether `encoding` names UTF-16 (either byte order) or UCS-2.
 bool IsUtf16Name(const char* encoding);
 
