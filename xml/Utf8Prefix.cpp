@@ -1,16 +1,12 @@
 #include "Utf8Prefix.h"
-
-#if (defined(__x86_64__) || defined(__i386__)) && (defined(__GNUC__) || defined(__clang__))
-#define VELMAR_UTF8_SSSE3 1
-#include <tmmintrin.h>
-#endif
+#include "CpuSimd.h"
 
 namespace nkDS
 {
 namespace
 {
 
-#if VELMAR_UTF8_SSSE3
+#if VELMAR_X86_SIMD
 
 // Every fault of UTF-8 shows in a pair of neighbouring bytes, or in a
 // continuation byte that no lead two or three bytes back asks for. Each
@@ -100,19 +96,13 @@ __attribute__((target("ssse3"))) size_t GoodChunks(const uint8_t* p, size_t n)
     return i;
 }
 
-bool HasSsse3()
-{
-    static const bool has = __builtin_cpu_supports("ssse3");
-    return has;
-}
-
 #endif
 
 } // namespace
 
 size_t ValidUtf8Prefix(const uint8_t* p, size_t n)
 {
-#if VELMAR_UTF8_SSSE3
+#if VELMAR_X86_SIMD
     if (!HasSsse3())
         return 0;
     const size_t good = GoodChunks(p, n);

@@ -1,4 +1,5 @@
 #include "velmar/xml/XmlWriter.h"
+#include "Utf8Text.h"
 
 #include "velmar/xml/XmlChars.h"
 
@@ -57,12 +58,6 @@ template <class C> bool OnlyBlanks(const nkMem::CStringT<C>& text)
         if (s[i] != C(' ') && s[i] != C('\t') && s[i] != C('\r') && s[i] != C('\n'))
             return false;
     return true;
-}
-
-// Whether the ">" at s[i] ends "]]>", which text may not hold as it is.
-template <class C> bool ClosesCData(const C* s, size_t i)
-{
-    return i >= 2 && s[i - 1] == C(']') && s[i - 2] == C(']');
 }
 
 constexpr const char* kShortWrite = "the stream took less than was written";
@@ -341,111 +336,21 @@ void CXmlWriter::Text(const char* s, size_t n, unsigned, int escape)
     Escaped(s, n, escape);
 }
 
-// UTF-8 is what nearly every document is written in, so it is encoded here,
-// straight into the output with the escapes, rather than through the
-// code-page layer. Surrogates and values beyond Unicode are left to that
-// layer, which decides how they are written.
-namespace
-{
-// ASCII characters the escape levels treat specially.
-struct SpecialSet
-{
-    bool is[128] = {};
-    constexpr explicit SpecialSet(const char* chars)
-    {
-        for (; *chars != '\0'; ++chars)
-            is[static_cast<unsigned char>(*chars)] = true;
-    }
-};
-// Writes the UTF-8 of a Unicode scalar value at `out`, which has room for
-// four bytes whatever the length; returns the length.
-inline size_t PutUtf8(uint32_t c, char* out)
-{
-    const size_t n = 1 + (c >= 0x80) + (c >= 0x800) + (c >= 0x10000);
-    const uint32_t cont0 = 0x80 | (c & 0x3F), cont1 = 0x80 | ((c >> 6) & 0x3F),
-                   cont2 = 0x80 | ((c >> 12) & 0x3F);
-    // The sequence of each length, first byte lowest; the length picks one.
-    const uint32_t two = (0xC0 | (c >> 6)) | (cont0 << 8);
-    const uint32_t three = (0xE0 | (c >> 12)) | (cont1 << 8) | (cont0 << 16);
-    const uint32_t four = (0xF0 | (c >> 18)) | (cont2 << 8) | (cont1 << 16) | (cont0 << 24);
-    const uint32_t word = n == 1 ? c : n == 2 ? two : n == 3 ? three : four;
-    const unsigned char bytes[4] = {
-        static_cast<unsigned char>(word), static_cast<unsigned char>(word >> 8),
-        static_cast<unsigned char>(word >> 16), static_cast<unsigned char>(word >> 24)};
-    std::memcpy(out, bytes, 4);
-    return n;
-}
-
-constexpr SpecialSet kSpecial[6] = {SpecialSet(""),    SpecialSet("&"),  SpecialSet("&<>"),
-                                    SpecialSet("&<>"), SpecialSet("&<"), SpecialSet("&<\"")};
-} // namespace
-
 size_t CXmlWriter::Utf8Text(const wchar_t* s, size_t n, int escape)
 {
-    // Pieces of bounded size: at most 6 bytes per character ("&quot;").
+    // Pieces of bounded size, so that the room asked for stays small.
     constexpr size_t kPiece = 1 << 14;
-    const bool* const special = kSpecial[escape < 0 ? 0 : escape > 5 ? 5 : escape].is;
     size_t i = 0;
     while (i < n)
     {
         const size_t end = n - i > kPiece ? i + kPiece : n;
-        char* const start = Room((end - i) * 6);
-        char* p = start;
-        const wchar_t* src = s + i;
-        const wchar_t* const stop = s + end;
-        for (; src != stop; ++src)
-        {
-            const uint32_t c = static_cast<uint32_t>(*src);
-            // Text that mixes ASCII with other scripts changes length class
-            // at nearly every word, so the common case is decided without
-            // branches; only the escape level's specials, surrogates and
-            // values past Unicode take one.
-            const bool odd = ((c < 0x80) & special[c & 0x7F]) | (c - 0xD800u < 0x800u) |
-                             (c > unicode::kMaxCodePoint);
-            if (!odd)
-            {
-                p += PutUtf8(c, p);
-                continue;
-            }
-            if (c < 0x80)
-            {
-                // "&", "<", ">" or '"', at an escape level that treats it.
-                if (c == '"')
-                {
-                    std::memcpy(p, "&quot;", 6);
-                    p += 6;
-                }
-                else if (c == '>' && escape == 3 && !ClosesCData(s, static_cast<size_t>(src - s)))
-                    *p++ = '>';
-                else if (c != '&')
-                {
-                    std::memcpy(p, c == '<' ? "&lt;" : "&gt;", 4);
-                    p += 4;
-                }
-                else if (ReferenceLength(src, static_cast<size_t>(s + n - src)) == 0)
-                {
-                    std::memcpy(p, "&amp;", 5);
-                    p += 5;
-                }
-                else
-                    *p++ = '&';
-            }
-            else if (sizeof(wchar_t) == 2 && unicode::IsHighSurrogate(c) && src + 1 != stop &&
-                     unicode::IsLowSurrogate(static_cast<uint32_t>(src[1])))
-            {
-                // A 16-bit wchar_t holds the characters beyond the first
-                // plane as surrogate pairs.
-                p += unicode::EncodeUtf8(unicode::JoinSurrogates(c, static_cast<uint32_t>(src[1])),
-                                         p);
-                ++src;
-            }
-            else
-                break; // a lone surrogate or a value past Unicode: left to the general path
-        }
-        i = static_cast<size_t>(src - s);
-        m_len += static_cast<size_t>(p - start);
-        if (i < end)
-            break;
+        size_t wrote = 0;
+        const size_t reached =
+            EncodeUtf8Text(s, n, i, end, escape, Room(Utf8TextRoom(end - i)), wrote);
+        m_len += wrote;
+        if (reached < end)
+            return reached;
+        i = end;
     }
     return i;
 }
@@ -456,8 +361,9 @@ size_t CXmlWriter::ShortUtf8Text(const wchar_t* s, size_t n, int escape)
     if (!m_short)
         m_short.reset(new ShortText[kShortSlots]());
     ShortText& slot = m_short[ShortSlot(s, escape)];
-    // Room first, so that the text's bytes stay where they are written.
-    Room(n * 6);
+    // Room first (as much as Utf8Text asks), so that the text's bytes stay
+    // where they are written.
+    Room(Utf8TextRoom(n));
     const size_t start = m_len;
     const size_t done = Utf8Text(s, n, escape);
     const size_t size = m_len - start;

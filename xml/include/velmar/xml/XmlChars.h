@@ -204,6 +204,12 @@ template <class C> constexpr bool IsValidRemark(const C* text)
     return !detail::Contains(text, "-->");
 }
 
+// Whether the ">" at s[i] ends "]]>", which text may not hold as it is.
+template <class C> constexpr bool ClosesCData(const C* s, size_t i)
+{
+    return i >= 2 && s[i - 1] == C(']') && s[i - 2] == C(']');
+}
+
 // The length of the character or entity reference that s[0..n) begins with
 // ("&name;", "&#digits;" or "&#xhex;"), or 0 when it begins with none.
 // References are ASCII, so wide text is checked as it stands.
