@@ -38,7 +38,7 @@ unicode::Utf8Decoded DecodeUtf8Slow(const unsigned char* p, size_t n)
     return unicode::DecodeUtf8(p, n);
 }
 
-CReadWindow::CReadWindow(Orvex::IStream* stream) : m_stream(stream), m_data(kBlock) {}
+CReadWindow::CReadWindow(Orvex::IStream* stream) : m_stream(stream), m_data(kBlock + kSlack) {}
 
 bool CReadWindow::Refill(uint32_t want)
 {
@@ -55,11 +55,11 @@ bool CReadWindow::Refill(uint32_t want)
         m_end -= start;
         m_checked = m_checked > start ? m_checked - start : 0;
     }
-    if (m_data.size() < static_cast<size_t>(m_end) + want)
-        m_data.resize(static_cast<size_t>(m_end) + want);
+    if (m_data.size() < static_cast<size_t>(m_end) + want + kSlack)
+        m_data.resize(static_cast<size_t>(m_end) + want + kSlack);
     while (m_end - m_pos < want)
     {
-        const uint32_t room = static_cast<uint32_t>(m_data.size()) - m_end;
+        const uint32_t room = static_cast<uint32_t>(m_data.size()) - kSlack - m_end;
         const uint32_t got = m_stream->Read(m_data.data() + m_end, room);
         if (got == 0 || got > room)
         {
@@ -297,9 +297,27 @@ inline int BytesBeforeStopIn16(const uint8_t* p, const uint8_t* e, const ScanSto
 #endif
 }
 
+// Appends the window's bytes [p, q) to a token. Most tokens are short:
+// those of up to sixteen bytes go in one fixed-size copy, which the slack
+// past the window's end and the room kept in the token allow.
+__attribute__((always_inline)) inline void AppendBytes(TokenBytes& out, const uint8_t* p,
+                                                       const uint8_t* q)
+{
+    constexpr size_t kQuick = 16;
+    const size_t n = static_cast<size_t>(q - p);
+    const size_t old = out.size();
+    if (out.capacity() - old < n + kQuick)
+        out.reserve(2 * (old + n + kQuick));
+    out.resize(old + n);
+    if (n <= kQuick)
+        std::memcpy(out.data() + old, p, kQuick);
+    else
+        std::memcpy(out.data() + old, p, n);
+}
+
 } // namespace
 
-int CReadWindow::ScanUntil(const ScanStops& stops, std::vector<char>& out)
+int CReadWindow::ScanUntil(const ScanStops& stops, TokenBytes& out)
 {
     for (;;)
     {
@@ -330,7 +348,7 @@ int CReadWindow::ScanUntil(const ScanStops& stops, std::vector<char>& out)
     }
 }
 
-int CReadWindow::ScanWhile(const bool* take, std::vector<char>& out)
+int CReadWindow::ScanWhile(const bool* take, TokenBytes& out)
 {
     for (;;)
     {

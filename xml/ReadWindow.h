@@ -8,6 +8,9 @@
 
 #include <cstdint>
 #include <cstring>
+#include <memory>
+#include <new>
+#include <utility>
 #include <vector>
 
 namespace nkDS
@@ -35,12 +38,26 @@ inline unicode::Utf8Decoded DecodeUtf8Fast(const unsigned char* p, size_t n)
     return DecodeUtf8Slow(p, n);
 }
 
-// Appends [p, q) to a byte buffer: one block copy, as the element types
-// are the same.
-inline void AppendBytes(std::vector<char>& out, const uint8_t* p, const uint8_t* q)
+// An allocator whose elements start uninitialised: a token's bytes are
+// copied in right after the buffer grows, and zeroing them first (or the
+// general insert) cost more than the copy.
+template <class T> struct UninitAllocator : std::allocator<T>
 {
-    out.insert(out.end(), reinterpret_cast<const char*>(p), reinterpret_cast<const char*>(q));
-}
+    template <class U> struct rebind
+    {
+        using other = UninitAllocator<U>;
+    };
+    UninitAllocator() = default;
+    template <class U> UninitAllocator(const UninitAllocator<U>&) noexcept {}
+    template <class U> void construct(U* p) noexcept { ::new (static_cast<void*>(p)) U; }
+    template <class U, class... A> void construct(U* p, A&&... args)
+    {
+        ::new (static_cast<void*>(p)) U(std::forward<A>(args)...);
+    }
+};
+
+// The bytes of one token as the parser collects them.
+using TokenBytes = std::vector<char, UninitAllocator<char>>;
 
 // The bytes a scan stops at (one to four): a table for the byte-wise tail
 // and, for the searches through many bytes at once, each byte repeated
@@ -105,10 +122,10 @@ public:
 
     // Appends bytes to `out` up to (not including) the first byte for which
     // stop[byte] is set, and returns that byte unconsumed; -1 at the end.
-    int ScanUntil(const ScanStops& stops, std::vector<char>& out);
+    int ScanUntil(const ScanStops& stops, TokenBytes& out);
     // Appends bytes to `out` while take[byte] is set; the first other byte is
     // consumed and returned, -1 at the end.
-    int ScanWhile(const bool* take, std::vector<char>& out);
+    int ScanWhile(const bool* take, TokenBytes& out);
 
     // Bytes of input consumed so far.
     uint64_t Offset() const { return m_consumedBase + m_pos; }
@@ -143,6 +160,9 @@ private:
     uint32_t CheckCodePage(uint32_t from, uint32_t& to) const;
 
     static constexpr uint32_t kBlock = 256 * 1024;
+    // Bytes kept past the end of what is read, so that a short token is
+    // copied out sixteen bytes at a time.
+    static constexpr uint32_t kSlack = 16;
     static constexpr uint32_t kHistory = 16;
     Orvex::IStream* m_stream;
     std::vector<uint8_t> m_data;

@@ -208,14 +208,14 @@ void Store(nkMem::CStringT<wchar_t>& out, const char* s, size_t n, unsigned cp)
     out.ReleaseBuffer(static_cast<int64_t>(o));
 }
 
-template <class C> void Store(nkMem::CStringT<C>& out, const std::vector<char>& s, unsigned cp)
+template <class C> void Store(nkMem::CStringT<C>& out, const TokenBytes& s, unsigned cp)
 {
     Store(out, s.data(), s.size(), cp);
 }
 
 // A zero-terminated view of a byte buffer, for the hook and the node's
 // operations that take C strings.
-const char* Terminated(std::vector<char>& s)
+const char* Terminated(TokenBytes& s)
 {
     s.push_back('\0');
     s.pop_back();
@@ -388,7 +388,7 @@ private:
 
     // Reads name characters into `out`; returns the terminator, consumed
     // (-1 at the end of the input).
-    int NameRun(std::vector<char>& out)
+    int NameRun(TokenBytes& out)
     {
         out.clear();
         return m_in.ScanWhile(m_nameTake, out);
@@ -404,7 +404,7 @@ private:
     // Whether name bytes, stored as `text`, make a name by the document's
     // rule. Narrow names in a code page other than UTF-8 are judged by the
     // characters they decode to.
-    bool NameOk(const std::vector<char>& bytes, const nkMem::CStringT<C>& text)
+    bool NameOk(const TokenBytes& bytes, const nkMem::CStringT<C>& text)
     {
         if (!m_x10)
             return IsValidXmlName(text.GetSafeString());
@@ -689,7 +689,7 @@ private:
     }
 
     // False when the name is not a valid one; the node then keeps none.
-    bool SetName(Node* node, std::vector<char>& name)
+    bool SetName(Node* node, TokenBytes& name)
     {
         NameSlot& slot = Slot(m_elementNames, name);
         if (Hit(slot, name, m_cp))
@@ -725,7 +725,7 @@ private:
     };
     static constexpr size_t kNameSlots = 256;
 
-    void Fill(NameSlot& slot, const std::vector<char>& bytes, const nkMem::CStringT<C>& text)
+    void Fill(NameSlot& slot, const TokenBytes& bytes, const nkMem::CStringT<C>& text)
     {
         if (bytes.size() > kSlotBytes)
             return;
@@ -746,7 +746,7 @@ private:
             slot.text = out;
     }
 
-    static bool Hit(const NameSlot& slot, const std::vector<char>& bytes, unsigned cp)
+    static bool Hit(const NameSlot& slot, const TokenBytes& bytes, unsigned cp)
     {
         return slot.valid && slot.cp == cp && slot.len == bytes.size() &&
                (bytes.empty() || std::memcmp(slot.bytes, bytes.data(), bytes.size()) == 0);
@@ -757,7 +757,7 @@ private:
     // their own. Longer ones are rarely repeated and are stored directly.
     static constexpr size_t kSharedValueMax = 24;
 
-    void StoreValue(nkMem::CStringT<C>& out, const std::vector<char>& bytes)
+    void StoreValue(nkMem::CStringT<C>& out, const TokenBytes& bytes)
     {
         if (bytes.empty() || bytes.size() > kSharedValueMax)
         {
@@ -774,7 +774,7 @@ private:
         Fill(slot, bytes, out);
     }
 
-    static NameSlot& Slot(std::vector<NameSlot>& cache, const std::vector<char>& name)
+    static NameSlot& Slot(std::vector<NameSlot>& cache, const TokenBytes& name)
     {
         if (cache.empty())
             cache.resize(kNameSlots);
@@ -886,7 +886,7 @@ private:
         if (!m_in.LookingAt("<?", 2))
             return Fail("expected '<?'");
         m_in.Skip(2);
-        std::vector<char> target;
+        TokenBytes target;
         if (NameRun(target) >= 0)
             m_in.Back1();
         if (m_x10)
@@ -929,7 +929,7 @@ private:
     // XML 1.0 mode, after the target: the content up to "?>". Content made of
     // parameters (name="value"...) becomes the node's parameters; any other
     // content is kept as the node's value, as written.
-    bool Instruction(Node* node, std::vector<char>& target)
+    bool Instruction(Node* node, TokenBytes& target)
     {
         const uint64_t targetAt = m_in.Offset() - target.size();
         if (m_in.Ensure(1) == 1 && !IsXmlSpace(m_in.At(0)) && !m_in.LookingAt("?>", 2))
@@ -940,7 +940,7 @@ private:
         node->SetKind(xnkHeader);
         if (!SetName(node, target))
             return FailAt(targetAt, "invalid processing instruction target");
-        std::vector<std::pair<std::vector<char>, std::vector<char>>> params;
+        std::vector<std::pair<TokenBytes, TokenBytes>> params;
         if (SplitParams(m_text, params))
         {
             for (auto& [name, value] : params)
@@ -964,8 +964,8 @@ private:
 
     // Parameters (name="value", either quote, white space between) that make
     // up all of `text`; false when it is anything else.
-    static bool SplitParams(const std::vector<char>& text,
-                            std::vector<std::pair<std::vector<char>, std::vector<char>>>& out)
+    static bool SplitParams(const TokenBytes& text,
+                            std::vector<std::pair<TokenBytes, TokenBytes>>& out)
     {
         const size_t n = text.size();
         size_t i = 0;
@@ -990,8 +990,8 @@ private:
                 ++i;
             if (i == n || text[i] != q)
                 return false;
-            out.emplace_back(std::vector<char>(text.begin() + nameAt, text.begin() + nameEnd),
-                             std::vector<char>(text.begin() + valueAt, text.begin() + i));
+            out.emplace_back(TokenBytes(text.begin() + nameAt, text.begin() + nameEnd),
+                             TokenBytes(text.begin() + valueAt, text.begin() + i));
             ++i;
             const size_t spaceAt = i;
             while (i < n && IsXmlSpace(static_cast<unsigned char>(text[i])))
@@ -1006,17 +1006,17 @@ private:
     // c2), as remarks and CDATA sections end; false when the input ends
     // first. The match slides byte by byte, so content that ends in the
     // trigger byte ("x-" in a remark, "x]" in a CDATA section) reads back.
-    bool Delimited(const ScanStops& stop, char trig, char c1, char c2, std::vector<char>& out)
+    bool Delimited(const ScanStops& stop, char trig, char c1, char c2, TokenBytes& out)
     {
         return Delimited(stop, trig, c1, c2, 2, out);
     }
     // The same for a closing sequence of two bytes (`trig`, c1).
-    bool Delimited(const ScanStops& stop, char trig, char c1, std::vector<char>& out)
+    bool Delimited(const ScanStops& stop, char trig, char c1, TokenBytes& out)
     {
         return Delimited(stop, trig, c1, 0, 1, out);
     }
     bool Delimited(const ScanStops& stop, char trig, char c1, char c2, uint32_t tail,
-                   std::vector<char>& out)
+                   TokenBytes& out)
     {
         out.clear();
         for (;;)
@@ -1068,7 +1068,7 @@ private:
     bool Declaration()
     {
         uint32_t depth = 0;
-        std::vector<char> discard;
+        TokenBytes discard;
         uint8_t c;
         if (!m_in.Get(c))
             return Fail("expected '<'");
@@ -1102,7 +1102,7 @@ private:
             return Fail("expected white space after '<!DOCTYPE'");
         if (m_in.ScanWhile(kSpaceBytes.take, m_text) >= 0)
             m_in.Back1();
-        std::vector<char> name;
+        TokenBytes name;
         const int t = NameRun(name);
         if (t < 0)
             return Fail("input ends inside the document type");
@@ -1143,7 +1143,7 @@ private:
             const std::string_view close = remark ? "-->" : "?>";
             m_text.insert(m_text.end(), open.begin(), open.end());
             m_in.Skip(static_cast<uint32_t>(open.size()));
-            std::vector<char> inner;
+            TokenBytes inner;
             if (!(remark ? Delimited(kDashStop, '-', '-', '>', inner)
                          : Delimited(kQuestionStop, '?', '>', inner)))
                 return Fail("input ends inside the document type");
@@ -1201,7 +1201,7 @@ private:
     }
     // A text node of `bytes` after the children in `kids` (which the
     // builder frees with a failed load, or the caller with its own list).
-    bool TextKid(Kids& kids, const std::vector<char>& bytes, bool cdata)
+    bool TextKid(Kids& kids, const TokenBytes& bytes, bool cdata)
     {
         Node* text = NewNode();
         if (text == nullptr)
@@ -1238,7 +1238,7 @@ private:
     Kids m_top;
     std::vector<Frame> m_frames; // open elements, outermost first
     uint32_t m_depth = 0;        // frames in use
-    std::vector<char> m_name, m_pname, m_pvalue, m_text;
+    TokenBytes m_name, m_pname, m_pvalue, m_text;
     nkMem::CStringT<C> m_nameText, m_valueText;
     std::vector<nkMem::CStringT<C>> m_pendNames, m_pendValues;
     std::unordered_set<std::basic_string<C>> m_seenNames;
@@ -1246,7 +1246,7 @@ private:
     std::unique_ptr<ListSlot[]> m_lists;   // kListSlots once used
     std::unique_ptr<DonorSlot[]> m_donors; // the same, for whole parameter sets
     // While the declaration is read: the bytes of its parameters.
-    std::vector<std::pair<std::vector<char>, std::vector<char>>>* m_declBytes = nullptr;
+    std::vector<std::pair<TokenBytes, TokenBytes>>* m_declBytes = nullptr;
 };
 
 // Reads the start tag at "<". An empty-element tag completes the node into
@@ -1552,7 +1552,7 @@ template <class C> bool CXmlBuilder<C>::Run()
         if (node == nullptr)
             return Fail("out of memory");
         const unsigned readWith = m_cp;
-        std::vector<std::pair<std::vector<char>, std::vector<char>>> params;
+        std::vector<std::pair<TokenBytes, TokenBytes>> params;
         m_declBytes = &params;
         const bool read = Header(node);
         m_declBytes = nullptr;
