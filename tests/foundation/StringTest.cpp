@@ -298,6 +298,26 @@ TEST(String, BorrowedBufferIsNeverGrown)
     EXPECT_STREQ(buf, "xyz");
 }
 
+TEST(String, AssigningAShareKeepsEveryCountRight)
+{
+    CStringA a = Text("one"), b = Text("two");
+    CStringA a2(a), b2(b);
+    b2 = a; // leaves b's block to b alone
+    EXPECT_EQ(RefCount(a), 3u);
+    EXPECT_EQ(RefCount(b), 1u);
+    b2 = a2; // the same block again
+    const CStringA& self = b2;
+    b2 = self;
+    EXPECT_EQ(RefCount(a), 3u);
+    CStringA sole = Text("three"); // its block goes
+    sole = a;
+    EXPECT_EQ(RefCount(a), 4u);
+    EXPECT_EQ(sole.GetString(), a.GetString());
+    b = a;
+    EXPECT_EQ(RefCount(a), 5u);
+    EXPECT_STREQ(b.GetString(), "one");
+}
+
 TEST(String, FailedAllocationKeepsTheString)
 {
     CStringA s = Text("abc");

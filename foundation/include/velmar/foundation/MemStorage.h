@@ -14,7 +14,9 @@
 namespace nkMem
 {
 
-using CRefMem = CRefMemT<unsigned char, 255>;
+// Sharers a block may have before a copy is taken instead.
+inline constexpr unsigned kMaxSharers = 255;
+using CRefMem = CRefMemT<unsigned char, kMaxSharers>;
 
 enum StorageKind : std::uint32_t
 {
@@ -33,6 +35,30 @@ public:
     // Shares (or, when the source asks for it, copies) the source's content.
     // On allocation failure this holder keeps what it had.
     CMemStorage& operator=(const CMemStorage& src)
+    {
+        // The common case, small enough to inline: taking a share of a
+        // block that may be shared, in place of no block or of one that
+        // stays with other sharers (or is the same).
+        const std::uintptr_t from = src.m_ref.m_bits;
+        const std::uintptr_t mine = m_ref.m_bits;
+        if (from != 0 && ((from | mine) & (kKindBits | CRefMem::kNoShareBit)) == 0)
+        {
+            auto* block = reinterpret_cast<unsigned char*>(from);
+            auto* old = reinterpret_cast<unsigned char*>(mine);
+            if (block[0] < kMaxSharers && (old == nullptr || old == block || old[0] >= 2))
+            {
+                ++block[0];
+                if (old != nullptr)
+                    --old[0];
+                m_ref.m_bits = from;
+                return *this;
+            }
+        }
+        return Assign(src);
+    }
+
+private:
+    CMemStorage& Assign(const CMemStorage& src)
     {
         if (&src == this)
             return *this;
@@ -63,6 +89,7 @@ public:
         return *this;
     }
 
+public:
     StorageKind GetKind() const
     {
         switch (m_ref.m_bits & kKindBits)
