@@ -105,15 +105,10 @@ public:
 
     const void* GetData() const
     {
-        switch (GetKind())
-        {
-        case StorageExternal:
-            return Ext()->data;
-        case StorageShared:
+        // A shared block, nearly every holder's, is read inline.
+        if ((m_ref.m_bits & kKindBits) == 0)
             return m_ref.GetData();
-        default:
-            return nullptr;
-        }
+        return GetKind() == StorageExternal ? Ext()->data : nullptr;
     }
     void* GetWritableData()
     {
