@@ -4,6 +4,7 @@
 #include "velmar/win32/Unicode.h"
 #include "velmar/xml/XmlChars.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -29,7 +30,11 @@ struct Text
 {
     const wchar_t* s;
     size_t n;
-    int escape;
+    int escape; // a level the tables have
+    Text(const wchar_t* text, size_t length, int level)
+        : s(text), n(length), escape(std::clamp(level, 0, 5))
+    {
+    }
 };
 
 // Writes the UTF-8 of a Unicode scalar value at `out`, which has room for
@@ -274,7 +279,7 @@ size_t EncodeUtf8Text(const wchar_t* text, size_t n, size_t from, size_t to, int
 #if VELMAR_UTF8_GROUPS
     if (HasAvx2())
     {
-        const Text t{text, n, escape < 0 ? 0 : escape > 5 ? 5 : escape};
+        const Text t(text, n, escape);
         char* p = out;
         const size_t reached = EncodeGroups(t, text + from, text + to, p);
         written = static_cast<size_t>(p - out);
@@ -287,7 +292,7 @@ size_t EncodeUtf8Text(const wchar_t* text, size_t n, size_t from, size_t to, int
 size_t EncodeUtf8TextEach(const wchar_t* text, size_t n, size_t from, size_t to, int escape,
                           char* out, size_t& written)
 {
-    const Text t{text, n, escape < 0 ? 0 : escape > 5 ? 5 : escape};
+    const Text t(text, n, escape);
     const wchar_t* src = text + from;
     const wchar_t* const stop = text + to;
     char* p = out;
