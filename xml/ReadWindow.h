@@ -80,6 +80,48 @@ struct ScanStops
     }
 };
 
+// The bytes a scan takes: a table for the byte-wise scan and, for the scan
+// sixteen bytes at a time, two tables of nibbles, each entry a set of
+// classes: a byte is taken when the entries of its low and its high nibble
+// share a class. A class is one pattern of low nibbles, shared by every
+// high nibble whose row of the table has it; a set whose rows have more
+// than eight patterns has no such form and is scanned a byte at a time.
+struct ScanTakes
+{
+    bool take[256] = {};
+    uint8_t low[16] = {};
+    uint8_t high[16] = {};
+    bool nibbles = false; // `low` and `high` describe the set
+    template <class Takes> constexpr explicit ScanTakes(Takes takes)
+    {
+        for (int c = 0; c < 256; ++c)
+            take[c] = takes(c);
+        uint16_t patterns[8] = {};
+        int count = 0;
+        for (int h = 0; h < 16; ++h)
+        {
+            uint16_t row = 0;
+            for (int l = 0; l < 16; ++l)
+                row = static_cast<uint16_t>(row | (take[h * 16 + l] ? 1 << l : 0));
+            if (row == 0)
+                continue;
+            int k = 0;
+            while (k < count && patterns[k] != row)
+                ++k;
+            if (k == 8)
+                return;
+            if (k == count)
+                patterns[count++] = row;
+            high[h] = static_cast<uint8_t>(1 << k);
+        }
+        for (int k = 0; k < count; ++k)
+            for (int l = 0; l < 16; ++l)
+                if ((patterns[k] >> l & 1) != 0)
+                    low[l] = static_cast<uint8_t>(low[l] | 1 << k);
+        nibbles = true;
+    }
+};
+
 class CReadWindow
 {
 public:
@@ -123,9 +165,9 @@ public:
     // Appends bytes to `out` up to (not including) the first byte for which
     // stop[byte] is set, and returns that byte unconsumed; -1 at the end.
     int ScanUntil(const ScanStops& stops, TokenBytes& out);
-    // Appends bytes to `out` while take[byte] is set; the first other byte is
-    // consumed and returned, -1 at the end.
-    int ScanWhile(const bool* take, TokenBytes& out);
+    // Appends bytes to `out` while the set takes them; the first other byte
+    // is consumed and returned, -1 at the end.
+    int ScanWhile(const ScanTakes& takes, TokenBytes& out);
 
     // Bytes of input consumed so far.
     uint64_t Offset() const { return m_consumedBase + m_pos; }

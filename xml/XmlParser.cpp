@@ -32,28 +32,14 @@ constexpr ScanStops kSingleQuoteStop("'");
 
 // The bytes a name is read over; in XML 1.0 mode also the colon and every
 // byte of a multi-byte character, which the name rule then judges whole.
-struct NameByteSet
-{
-    bool take[256] = {};
-    constexpr explicit NameByteSet(bool xml10)
-    {
-        for (int c = 0; c < 256; ++c)
-            take[c] = IsXmlNameChar(static_cast<char>(c)) || (xml10 && (c == ':' || c >= 0x80));
-    }
-};
-constexpr NameByteSet kNameBytes(false);
-constexpr NameByteSet kNameBytes10(true);
+constexpr ScanTakes kNameBytes([](int c) { return IsXmlNameChar(static_cast<char>(c)); });
+constexpr ScanTakes
+    kNameBytes10([](int c)
+                 { return IsXmlNameChar(static_cast<char>(c)) || c == ':' || c >= 0x80; });
+static_assert(kNameBytes.nibbles && kNameBytes10.nibbles, "names are scanned by nibbles");
 
-struct SpaceByteSet
-{
-    bool take[256] = {};
-    constexpr SpaceByteSet()
-    {
-        for (int c : {' ', '\t', '\n', '\r'})
-            take[c] = true;
-    }
-};
-constexpr SpaceByteSet kSpaceBytes;
+constexpr ScanTakes kSpaceBytes([](int c)
+                                { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; });
 
 constexpr bool IsXmlSpace(int c)
 {
@@ -267,7 +253,7 @@ public:
         : m_parser(parser), m_in(stream), m_hook(parser.m_pHook),
           m_root(static_cast<Node*>(parser.m_pRoot)),
           m_x10((parser.m_nFlags & kXmlParseXml10) != 0), m_utf16(utf16),
-          m_nameTake(m_x10 ? kNameBytes10.take : kNameBytes.take)
+          m_names(m_x10 ? kNameBytes10 : kNameBytes), m_nameTake(m_names.take)
     {
     }
 
@@ -391,7 +377,7 @@ private:
     int NameRun(TokenBytes& out)
     {
         out.clear();
-        return m_in.ScanWhile(m_nameTake, out);
+        return m_in.ScanWhile(m_names, out);
     }
 
     // Spaces; in XML 1.0 mode tabs and line ends too.
@@ -1100,7 +1086,7 @@ private:
         const uint64_t nameAt = m_in.Offset();
         if (m_in.Ensure(1) == 0 || !IsXmlSpace(m_in.At(0)))
             return Fail("expected white space after '<!DOCTYPE'");
-        if (m_in.ScanWhile(kSpaceBytes.take, m_text) >= 0)
+        if (m_in.ScanWhile(kSpaceBytes, m_text) >= 0)
             m_in.Back1();
         TokenBytes name;
         const int t = NameRun(name);
@@ -1231,6 +1217,7 @@ private:
     Node* m_root;
     const bool m_x10;   // XML 1.0 mode
     const bool m_utf16; // the bytes are UTF-8 made from UTF-16 input
+    const ScanTakes& m_names;
     const bool* m_nameTake;
     unsigned m_cp = 0;
     std::string m_declared; // the encoding the declaration names
