@@ -1,6 +1,7 @@
 #include "velmar/xml/XmlParser.h"
 
 #include "ReadWindow.h"
+#include "Utf8Decode.h"
 #include "velmar/xml/XmlEncoding.h"
 #include "velmar/win32/Unicode.h"
 #include "velmar/win32/win32.h"
@@ -118,40 +119,12 @@ void WidenAscii(wchar_t* w, const unsigned char* p, size_t n)
         w[i] = static_cast<wchar_t>(p[i]);
 }
 
-// Decodes well-formed UTF-8 (as Utf8Length judges it) into `w`, which has
-// room for `n` units; returns the units written, or SIZE_MAX.
-size_t DecodeUtf8To(wchar_t* w, const unsigned char* p, size_t n)
-{
-    // Byte by byte: what is left after the ASCII prefix is mostly short
-    // runs between other letters.
-    size_t o = 0;
-    for (size_t i = 0; i < n;)
-    {
-        if (p[i] < 0x80)
-        {
-            w[o++] = static_cast<wchar_t>(p[i++]);
-            continue;
-        }
-        const unicode::Utf8Decoded d = DecodeUtf8Fast(p + i, n - i);
-        if (!d.valid)
-            return SIZE_MAX;
-        if (sizeof(wchar_t) == 2 && unicode::NeedsSurrogatePair(d.codePoint))
-        {
-            w[o++] = static_cast<wchar_t>(unicode::HighSurrogateOf(d.codePoint));
-            w[o++] = static_cast<wchar_t>(unicode::LowSurrogateOf(d.codePoint));
-        }
-        else
-            w[o++] = static_cast<wchar_t>(d.codePoint);
-        i += d.length;
-    }
-    return o;
-}
-
-// Texts up to this many bytes that are not all ASCII are decoded once into
-// a buffer on the stack and copied at their size; longer ones are counted
-// first and decoded in place.
+// Texts up to this many bytes are decoded once into a buffer on the stack
+// and copied at their size; longer ones are counted first and decoded in
+// place.
 constexpr size_t kStackDecode = 256;
 
+// The kUtf8DecodePad bytes after s[n - 1] are zero.
 void Store(nkMem::CStringT<wchar_t>& out, const char* s, size_t n, unsigned cp)
 {
     if (n == 0)
@@ -161,24 +134,22 @@ void Store(nkMem::CStringT<wchar_t>& out, const char* s, size_t n, unsigned cp)
     }
     // UTF-8 into a string not yet allocated: decoded here, without the
     // code-page layer's intermediate work, into a string allocated at its
-    // size; an all-ASCII text, the common case, is only widened.
+    // size.
     const auto* p = reinterpret_cast<const unsigned char*>(s);
     const bool direct = cp == kCodePageUtf8 && out.GetString() == nullptr && n < 0x7FFFFFFF;
-    const size_t ascii = direct ? AsciiPrefix(p, n) : 0;
-    if (direct && ascii < n && n <= kStackDecode)
+    if (direct && n <= kStackDecode)
     {
-        // A UTF-8 sequence never takes fewer bytes than its units.
-        wchar_t units[kStackDecode];
-        WidenAscii(units, p, ascii);
-        const size_t rest = DecodeUtf8To(units + ascii, p + ascii, n - ascii);
-        wchar_t* w = rest != SIZE_MAX ? out.GetBufferSetLength(static_cast<uint32_t>(ascii + rest))
-                                      : nullptr;
+        wchar_t units[Utf8UnitsRoom(kStackDecode)];
+        const size_t got = DecodeUtf8Units(p, n, units);
+        wchar_t* w = got != SIZE_MAX ? out.GetBufferSetLength(static_cast<uint32_t>(got)) : nullptr;
         if (w != nullptr)
-            std::memcpy(w, units, (ascii + rest) * sizeof(wchar_t));
+            std::memcpy(w, units, got * sizeof(wchar_t));
         else
             out.AssignCP(s, static_cast<uint32_t>(n), cp);
         return;
     }
+    // An all-ASCII text, the common case, is only widened.
+    const size_t ascii = direct ? AsciiPrefix(p, n) : 0;
     const size_t rest = direct && ascii < n ? Utf8Length(p + ascii, n - ascii) : 0;
     wchar_t* w = direct && rest != SIZE_MAX
                      ? out.GetBufferSetLength(static_cast<uint32_t>(ascii + rest))
@@ -190,12 +161,19 @@ void Store(nkMem::CStringT<wchar_t>& out, const char* s, size_t n, unsigned cp)
     }
     WidenAscii(w, p, ascii);
     // Valid: Utf8Length has checked every sequence.
-    const size_t o = ascii + DecodeUtf8To(w + ascii, p + ascii, n - ascii);
+    const size_t o = ascii + DecodeUtf8UnitsEach(p + ascii, n - ascii, w + ascii);
     out.ReleaseBuffer(static_cast<int64_t>(o));
 }
 
-template <class C> void Store(nkMem::CStringT<C>& out, const TokenBytes& s, unsigned cp)
+template <class C> void Store(nkMem::CStringT<C>& out, TokenBytes& s, unsigned cp)
 {
+    if constexpr (sizeof(C) > 1)
+    {
+        // Zeros past the bytes, for the decoder; no part of the token.
+        if (s.capacity() - s.size() < kUtf8DecodePad)
+            s.reserve(s.size() + kUtf8DecodePad);
+        std::memset(s.data() + s.size(), 0, kUtf8DecodePad);
+    }
     Store(out, s.data(), s.size(), cp);
 }
 
@@ -743,7 +721,7 @@ private:
     // their own. Longer ones are rarely repeated and are stored directly.
     static constexpr size_t kSharedValueMax = 24;
 
-    void StoreValue(nkMem::CStringT<C>& out, const TokenBytes& bytes)
+    void StoreValue(nkMem::CStringT<C>& out, TokenBytes& bytes)
     {
         if (bytes.empty() || bytes.size() > kSharedValueMax)
         {
@@ -1187,7 +1165,7 @@ private:
     }
     // A text node of `bytes` after the children in `kids` (which the
     // builder frees with a failed load, or the caller with its own list).
-    bool TextKid(Kids& kids, const TokenBytes& bytes, bool cdata)
+    bool TextKid(Kids& kids, TokenBytes& bytes, bool cdata)
     {
         Node* text = NewNode();
         if (text == nullptr)
