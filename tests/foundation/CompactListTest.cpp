@@ -83,6 +83,15 @@ TEST(CompactList, CopiesShareTheBlockUntilOneChanges)
     EXPECT_EQ(Items(d), (V{3, 1, 2, 0}));
     EXPECT_TRUE(e.IsEmpty());
 
+    // Also when the shared block has room to append in place.
+    a.Truncate(8, false);
+    CCompactList<int> f(a);
+    f.Add(f.GetAt(0));
+    EXPECT_EQ(Items(a), (V{0, 1, 2, 3}));
+    EXPECT_EQ(Items(f), (V{0, 1, 2, 3, 0}));
+    a.Add(a.GetAt(3));
+    EXPECT_EQ(Items(a), (V{0, 1, 2, 3, 3}));
+
     d.SwapWith(c);
     EXPECT_EQ(Items(c), (V{3, 1, 2, 0}));
     EXPECT_EQ(Items(d), (V{1, 2, 3}));

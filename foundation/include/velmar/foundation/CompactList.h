@@ -50,7 +50,21 @@ public:
     const T* begin() const { return GetData(); }
     const T* end() const { return GetData() + GetCount(); }
 
-    std::uint32_t Add(const T& x) { return InsertAt(GetCount(), &x, 1); }
+    std::uint32_t Add(const T& x)
+    {
+        // Appending to a block of the list's own with room left, as a
+        // growing list nearly always does, is two stores.
+        const std::uint32_t count = GetCount();
+        if (count < GetCapacity() && !m_block.IsShared())
+        {
+            unsigned char* p = m_block.GetWritableData();
+            std::memcpy(p + kHead + count * sizeof(T), &x, sizeof(T));
+            const std::uint32_t n = count + 1;
+            std::memcpy(p, &n, sizeof n);
+            return 1;
+        }
+        return InsertAt(count, &x, 1);
+    }
 
     // Inserts copies of src[0..n) before index (at the end when index is past
     // it) and returns n; std::bad_alloc when no memory is left.
