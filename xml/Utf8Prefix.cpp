@@ -43,26 +43,41 @@ __attribute__((target("ssse3"))) inline __m128i HighHalves(__m128i v)
     return _mm_and_si128(_mm_srli_epi16(v, 4), _mm_set1_epi8(0x0F));
 }
 
-// The faults of the 16 bytes `in`, given the 16 before them.
-__attribute__((target("ssse3"))) inline __m128i Faults(__m128i in, __m128i before)
+// The tables: the first byte of a pair by its high and by its low half,
+// the second by its high half.
+__attribute__((target("ssse3"))) inline __m128i FirstHighTable()
 {
-    const __m128i firstHigh =
-        Table(kTooLong, kTooLong, kTooLong, kTooLong, kTooLong, kTooLong, kTooLong, kTooLong,
-              kTwoConts, kTwoConts, kTwoConts, kTwoConts, kTooShort | kOverlong2, kTooShort,
-              kTooShort | kOverlong3 | kSurrogate, kTooShort | kTooLarge | kFour80);
-    const __m128i firstLow =
-        Table(kAny | kOverlong3 | kOverlong2 | kFour80, kAny | kOverlong2, kAny, kAny,
-              kAny | kTooLarge, kAny | kTooLarge | kFour80, kAny | kTooLarge | kFour80,
-              kAny | kTooLarge | kFour80, kAny | kTooLarge | kFour80, kAny | kTooLarge | kFour80,
-              kAny | kTooLarge | kFour80, kAny | kTooLarge | kFour80, kAny | kTooLarge | kFour80,
-              kAny | kTooLarge | kFour80 | kSurrogate, kAny | kTooLarge | kFour80,
-              kAny | kTooLarge | kFour80);
+    return Table(kTooLong, kTooLong, kTooLong, kTooLong, kTooLong, kTooLong, kTooLong, kTooLong,
+                 kTwoConts, kTwoConts, kTwoConts, kTwoConts, kTooShort | kOverlong2, kTooShort,
+                 kTooShort | kOverlong3 | kSurrogate, kTooShort | kTooLarge | kFour80);
+}
+
+__attribute__((target("ssse3"))) inline __m128i FirstLowTable()
+{
+    return Table(kAny | kOverlong3 | kOverlong2 | kFour80, kAny | kOverlong2, kAny, kAny,
+                 kAny | kTooLarge, kAny | kTooLarge | kFour80, kAny | kTooLarge | kFour80,
+                 kAny | kTooLarge | kFour80, kAny | kTooLarge | kFour80, kAny | kTooLarge | kFour80,
+                 kAny | kTooLarge | kFour80, kAny | kTooLarge | kFour80, kAny | kTooLarge | kFour80,
+                 kAny | kTooLarge | kFour80 | kSurrogate, kAny | kTooLarge | kFour80,
+                 kAny | kTooLarge | kFour80);
+}
+
+__attribute__((target("ssse3"))) inline __m128i SecondHighTable()
+{
     constexpr uint8_t kCont8 = kTooLong | kOverlong2 | kTwoConts | kOverlong3 | kFour80;
     constexpr uint8_t kCont9 = kTooLong | kOverlong2 | kTwoConts | kOverlong3 | kTooLarge;
     constexpr uint8_t kContAB = kTooLong | kOverlong2 | kTwoConts | kSurrogate | kTooLarge;
-    const __m128i secondHigh = Table(kTooShort, kTooShort, kTooShort, kTooShort, kTooShort,
-                                     kTooShort, kTooShort, kTooShort, kCont8, kCont9, kContAB,
-                                     kContAB, kTooShort, kTooShort, kTooShort, kTooShort);
+    return Table(kTooShort, kTooShort, kTooShort, kTooShort, kTooShort, kTooShort, kTooShort,
+                 kTooShort, kCont8, kCont9, kContAB, kContAB, kTooShort, kTooShort, kTooShort,
+                 kTooShort);
+}
+
+// The faults of the 16 bytes `in`, given the 16 before them.
+__attribute__((target("ssse3"))) inline __m128i Faults(__m128i in, __m128i before)
+{
+    const __m128i firstHigh = FirstHighTable();
+    const __m128i firstLow = FirstLowTable();
+    const __m128i secondHigh = SecondHighTable();
     const __m128i prev1 = _mm_alignr_epi8(in, before, 15);
     const __m128i pairs = _mm_and_si128(
         _mm_and_si128(_mm_shuffle_epi8(firstHigh, HighHalves(prev1)),
@@ -80,16 +95,73 @@ __attribute__((target("ssse3"))) inline __m128i Faults(__m128i in, __m128i befor
     return _mm_or_si128(_mm_xor_si128(pairs, wanted), nul);
 }
 
-// Whole chunks of 16 bytes without a fault, from the start.
-__attribute__((target("ssse3"))) size_t GoodChunks(const uint8_t* p, size_t n)
+// Whole chunks of 16 bytes without a fault, from `from` (a multiple of
+// 16) on.
+__attribute__((target("ssse3"))) size_t GoodChunks(const uint8_t* p, size_t n, size_t from)
 {
     // Before the start there is nothing a character could continue.
-    __m128i before = _mm_setzero_si128();
-    size_t i = 0;
+    __m128i before = from >= 16 ? _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + from - 16))
+                                : _mm_setzero_si128();
+    size_t i = from;
     for (; n - i >= 16; i += 16)
     {
         const __m128i in = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
         if (_mm_movemask_epi8(_mm_cmpeq_epi8(Faults(in, before), _mm_setzero_si128())) != 0xFFFF)
+            break;
+        before = in;
+    }
+    return i;
+}
+
+#define VELMAR_AVX2 __attribute__((target("avx2")))
+
+VELMAR_AVX2 inline __m256i Both(__m128i table)
+{
+    return _mm256_broadcastsi128_si256(table);
+}
+
+VELMAR_AVX2 inline __m256i HighHalves(__m256i v)
+{
+    return _mm256_and_si256(_mm256_srli_epi16(v, 4), _mm256_set1_epi8(0x0F));
+}
+
+// The 32 bytes ending `k` bytes before the end of `in`, `before` the 32
+// bytes ahead of it.
+template <int k> VELMAR_AVX2 inline __m256i Back(__m256i in, __m256i before)
+{
+    return _mm256_alignr_epi8(in, _mm256_permute2x128_si256(before, in, 0x21), 16 - k);
+}
+
+// Faults() for 32 bytes, with the same tables in each half.
+VELMAR_AVX2 inline __m256i Faults(__m256i in, __m256i before, const __m256i (&tables)[3])
+{
+    const __m256i prev1 = Back<1>(in, before);
+    const __m256i pairs = _mm256_and_si256(
+        _mm256_and_si256(
+            _mm256_shuffle_epi8(tables[0], HighHalves(prev1)),
+            _mm256_shuffle_epi8(tables[1], _mm256_and_si256(prev1, _mm256_set1_epi8(0x0F)))),
+        _mm256_shuffle_epi8(tables[2], HighHalves(in)));
+    const __m256i third =
+        _mm256_subs_epu8(Back<2>(in, before), _mm256_set1_epi8(static_cast<char>(0xE0 - 0x80)));
+    const __m256i fourth =
+        _mm256_subs_epu8(Back<3>(in, before), _mm256_set1_epi8(static_cast<char>(0xF0 - 0x80)));
+    const __m256i wanted =
+        _mm256_and_si256(_mm256_or_si256(third, fourth), _mm256_set1_epi8(static_cast<char>(0x80)));
+    const __m256i nul = _mm256_cmpeq_epi8(in, _mm256_setzero_si256());
+    return _mm256_or_si256(_mm256_xor_si256(pairs, wanted), nul);
+}
+
+// Whole chunks of 32 bytes without a fault, from the start.
+VELMAR_AVX2 size_t GoodChunks32(const uint8_t* p, size_t n)
+{
+    const __m256i tables[3] = {Both(FirstHighTable()), Both(FirstLowTable()),
+                               Both(SecondHighTable())};
+    __m256i before = _mm256_setzero_si256();
+    size_t i = 0;
+    for (; n - i >= 32; i += 32)
+    {
+        const __m256i in = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + i));
+        if (!_mm256_testz_si256(Faults(in, before, tables), _mm256_set1_epi8(-1)))
             break;
         before = in;
     }
@@ -105,7 +177,8 @@ size_t ValidUtf8Prefix(const uint8_t* p, size_t n)
 #if VELMAR_X86_SIMD
     if (!HasSsse3())
         return 0;
-    const size_t good = GoodChunks(p, n);
+    // With AVX2 thirty-two bytes at a time, then what is left of sixteen.
+    const size_t good = GoodChunks(p, n, HasAvx2() ? GoodChunks32(p, n) : 0);
     if (good == 0)
         return 0;
     // The chunks judged every byte pair inside them, so a character that
