@@ -6,6 +6,7 @@
 #include "velmar/win32/win32.h"
 #include "velmar/win32/Unicode.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 
@@ -298,48 +299,6 @@ inline int BytesBeforeStopIn16(const uint8_t* p, const uint8_t* e, const ScanSto
 #endif
 }
 
-#if VELMAR_X86_SIMD
-// Sixteen bytes at a time, by nibbles (the set has that form). The slack
-// past the window's end makes the sixteen bytes at any p before e readable.
-__attribute__((target("ssse3"))) const uint8_t* SkipTakenBy16(const uint8_t* p, const uint8_t* e,
-                                                              const ScanTakes& takes)
-{
-    const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(takes.low));
-    const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(takes.high));
-    const __m128i nibble = _mm_set1_epi8(0x0F);
-    for (; p < e; p += 16)
-    {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const __m128i lowClasses = _mm_shuffle_epi8(low, _mm_and_si128(v, nibble));
-        const __m128i highClasses =
-            _mm_shuffle_epi8(high, _mm_and_si128(_mm_srli_epi16(v, 4), nibble));
-        const __m128i none =
-            _mm_cmpeq_epi8(_mm_and_si128(lowClasses, highClasses), _mm_setzero_si128());
-        const auto left = static_cast<unsigned>(_mm_movemask_epi8(none));
-        if (left != 0)
-        {
-            const uint8_t* q = p + std::countr_zero(left);
-            return q < e ? q : e;
-        }
-    }
-    return e;
-}
-#endif
-
-// The first byte of p..e that the set does not take, or e. Names and
-// blanks are short and end unpredictably: a byte-wise loop mispredicts its
-// end nearly every time.
-inline const uint8_t* SkipTaken(const uint8_t* p, const uint8_t* e, const ScanTakes& takes)
-{
-#if VELMAR_X86_SIMD
-    if (takes.nibbles && HasSsse3())
-        return SkipTakenBy16(p, e, takes);
-#endif
-    while (p != e && takes.take[*p])
-        ++p;
-    return p;
-}
-
 // Appends the window's bytes [p, q) to a token. Most tokens are short:
 // those of up to sixteen bytes go in one fixed-size copy, which the slack
 // past the window's end and the room kept in the token allow.
@@ -391,13 +350,15 @@ int CReadWindow::ScanUntil(const ScanStops& stops, TokenBytes& out)
     }
 }
 
-int CReadWindow::ScanWhile(const ScanTakes& takes, TokenBytes& out)
+int CReadWindow::ScanWhileBytes(const ScanTakes& takes, TokenBytes& out)
 {
     for (;;)
     {
         const uint8_t* p = m_data.data() + m_pos;
         const uint8_t* e = m_data.data() + m_end;
-        const uint8_t* q = SkipTaken(p, e, takes);
+        const uint8_t* q = p;
+        while (q != e && takes.take[*q])
+            ++q;
         AppendBytes(out, p, q);
         m_pos += static_cast<uint32_t>(q - p);
         if (q != e)
@@ -406,6 +367,44 @@ int CReadWindow::ScanWhile(const ScanTakes& takes, TokenBytes& out)
             return -1;
     }
 }
+
+#if VELMAR_X86_SIMD
+int CReadWindow::ScanWhileBy16(const ScanTakes& takes, TokenBytes& out)
+{
+    const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(takes.low));
+    const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(takes.high));
+    const __m128i nibble = _mm_set1_epi8(0x0F);
+    for (;;)
+    {
+        const uint8_t* p = m_data.data() + m_pos;
+        const uint8_t* e = m_data.data() + m_end;
+        // The slack past the window's end makes the sixteen bytes at any
+        // place before e readable.
+        const uint8_t* q = e;
+        for (const uint8_t* at = p; at < e; at += 16)
+        {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+            const __m128i lowClasses = _mm_shuffle_epi8(low, _mm_and_si128(v, nibble));
+            const __m128i highClasses =
+                _mm_shuffle_epi8(high, _mm_and_si128(_mm_srli_epi16(v, 4), nibble));
+            const __m128i none =
+                _mm_cmpeq_epi8(_mm_and_si128(lowClasses, highClasses), _mm_setzero_si128());
+            const auto left = static_cast<unsigned>(_mm_movemask_epi8(none));
+            if (left != 0)
+            {
+                q = std::min(at + std::countr_zero(left), e);
+                break;
+            }
+        }
+        AppendBytes(out, p, q);
+        m_pos += static_cast<uint32_t>(q - p);
+        if (q != e)
+            return m_data[m_pos++];
+        if (!Refill())
+            return -1;
+    }
+}
+#endif
 
 void CReadWindow::GiveBack()
 {

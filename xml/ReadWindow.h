@@ -3,6 +3,7 @@
 // large blocks and the parser's look-ahead and step-backs are served from
 // memory, so loading costs a system call per block, not per byte.
 
+#include "CpuSimd.h"
 #include "velmar/io/Orvex.h"
 #include "velmar/win32/Unicode.h"
 
@@ -192,6 +193,13 @@ public:
 
 private:
     bool Refill(uint32_t want = 1);
+    // ScanWhile a byte at a time, and sixteen bytes at a time for a set with
+    // nibble tables: names and blanks are short and end unpredictably, and a
+    // loop over bytes mispredicts their end nearly every time.
+    int ScanWhileBytes(const ScanTakes& takes, TokenBytes& out);
+#if VELMAR_X86_SIMD
+    __attribute__((target("ssse3"))) int ScanWhileBy16(const ScanTakes& takes, TokenBytes& out);
+#endif
     // Looks for the first line end in the `n` bytes just read at `from`.
     void NoteLineEnd(uint32_t from, uint32_t n);
     // Checks the bytes from m_checked on, as far as whole characters go.
@@ -219,5 +227,14 @@ private:
     uint64_t m_bad = UINT64_MAX;
     bool m_badNul = false;
 };
+
+inline int CReadWindow::ScanWhile(const ScanTakes& takes, TokenBytes& out)
+{
+#if VELMAR_X86_SIMD
+    if (takes.nibbles && HasSsse3())
+        return ScanWhileBy16(takes, out);
+#endif
+    return ScanWhileBytes(takes, out);
+}
 
 } // namespace nkDS
