@@ -256,11 +256,28 @@ inline uint64_t HasZeroByte(uint64_t v)
     return (v - 0x0101010101010101ull) & ~v & 0x8080808080808080ull;
 }
 
-// Skips whole words of p..e that hold none of the stop bytes, and on a
-// little-endian machine the bytes before the first stop in the word that
-// holds one.
-inline const uint8_t* SkipWords(const uint8_t* p, const uint8_t* e, const ScanStops& stops)
+// The first stop byte in p..e, or e.
+inline const uint8_t* FindStop(const uint8_t* p, const uint8_t* e, const ScanStops& stops)
 {
+#if defined(__SSE2__)
+    // Sixteen bytes at a time; the slack past the window's end makes the
+    // sixteen at any place before e readable. Slots past the stops repeat
+    // the first, so all four can be compared.
+    __m128i stop[4];
+    for (uint32_t k = 0; k < 4; ++k)
+        stop[k] = _mm_set1_epi64x(static_cast<long long>(stops.words[k]));
+    for (; p < e; p += 16)
+    {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const __m128i hit =
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, stop[0]), _mm_cmpeq_epi8(v, stop[1])),
+                         _mm_or_si128(_mm_cmpeq_epi8(v, stop[2]), _mm_cmpeq_epi8(v, stop[3])));
+        if (const auto mask = static_cast<unsigned>(_mm_movemask_epi8(hit)); mask != 0)
+            return std::min(p + std::countr_zero(mask), e);
+    }
+    return e;
+#else
+    // Whole words that hold none of the stop bytes, then a byte at a time.
     while (e - p >= 8)
     {
         uint64_t w;
@@ -269,33 +286,12 @@ inline const uint8_t* SkipWords(const uint8_t* p, const uint8_t* e, const ScanSt
         for (uint32_t k = 0; k < stops.count; ++k)
             hit |= HasZeroByte(w ^ stops.words[k]);
         if (hit != 0)
-            return p + FirstMarkedByte(hit);
+            break;
         p += 8;
     }
+    while (p != e && !stops.stop[*p])
+        ++p;
     return p;
-}
-
-// How many of the sixteen bytes at p come before the first stop byte (16
-// when none is one); -1 when fewer than sixteen bytes are left, or without
-// SSE2.
-inline int BytesBeforeStopIn16(const uint8_t* p, const uint8_t* e, const ScanStops& stops)
-{
-#if defined(__SSE2__)
-    if (e - p < 16)
-        return -1;
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    // Slots past the stops repeat the first, so all four can be compared.
-    __m128i hit = _mm_setzero_si128();
-    for (uint32_t k = 0; k < 4; ++k)
-        hit = _mm_or_si128(
-            hit, _mm_cmpeq_epi8(v, _mm_set1_epi64x(static_cast<long long>(stops.words[k]))));
-    const auto mask = static_cast<unsigned>(_mm_movemask_epi8(hit));
-    return mask != 0 ? std::countr_zero(mask) : 16;
-#else
-    (void)p;
-    (void)e;
-    (void)stops;
-    return -1;
 #endif
 }
 
@@ -325,22 +321,7 @@ int CReadWindow::ScanUntil(const ScanStops& stops, TokenBytes& out)
     {
         const uint8_t* p = m_data.data() + m_pos;
         const uint8_t* e = m_data.data() + m_end;
-        // Most runs are short (indentation, names, small values): the
-        // first sixteen bytes are looked at together, words only once the
-        // run proves long.
-        const uint8_t* q = p;
-        const uint8_t* quick = e - p > 16 ? p + 16 : e;
-        if (const int before = BytesBeforeStopIn16(p, e, stops); before >= 0)
-            q = p + before;
-        else
-            while (q != quick && !stops.stop[*q])
-                ++q;
-        if (q == quick && q != e)
-        {
-            q = SkipWords(q, e, stops);
-            while (q != e && !stops.stop[*q])
-                ++q;
-        }
+        const uint8_t* q = FindStop(p, e, stops);
         AppendBytes(out, p, q);
         m_pos += static_cast<uint32_t>(q - p);
         if (q != e)

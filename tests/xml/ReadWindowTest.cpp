@@ -1,6 +1,6 @@
-// The read window's scan over a run of bytes of a set: sixteen bytes at a
-// time by nibbles where the set allows it, a byte at a time where it does
-// not, and the same wherever the stream's reads end.
+// The read window's scans over a run of bytes of a set, and up to one of a
+// few stop bytes: sixteen bytes at a time (by nibbles where the set allows
+// it), the same wherever the stream's reads end, never past the bytes read.
 #include "ReadWindow.h"
 #include "support/RecordingStream.h"
 
@@ -124,6 +124,55 @@ TEST(ReadWindow, ScanTakesEachRunWhereverTheReadsEnd)
         ExpectScansRuns(name, rng, piece);
         ExpectScansRuns(ScanTakes(RandomSet(rng, 8)), rng, piece);
         ExpectScansRuns(bytewise, rng, piece);
+    }
+}
+
+TEST(ReadWindow, ScanUntilStopsAtTheFirstStopWhereverTheReadsEnd)
+{
+    std::mt19937 rng(2612);
+    for (const char* stopBytes : {"<", "<>", "'\"<", "]'\"<"})
+    {
+        const ScanStops stops(stopBytes);
+        const std::string stopSet = stopBytes;
+        // Runs of up to 70 bytes of anything else (the stop bytes' neighbours
+        // above all), each ended by a stop.
+        std::vector<std::string> runs;
+        std::string stopsSeen, bytes;
+        for (int k = 0; k < 300; ++k)
+        {
+            std::string run(rng() % 71, '\0');
+            for (char& c : run)
+            {
+                do
+                    c = static_cast<char>(rng() % 3 == 0 ? stopSet[0] + 1 - rng() % 3 : rng());
+                while (stopSet.find(c) != std::string::npos);
+            }
+            const char stop = stopSet[rng() % stopSet.size()];
+            runs.push_back(run);
+            stopsSeen += stop;
+            bytes += run;
+            bytes += stop;
+        }
+        // The input ends in a run with no stop after it.
+        bytes += runs.front();
+        for (uint32_t piece : {1u, 5u, 16u, 31u, 4093u, 0xFFFFFFFFu})
+        {
+            CRecordingStream stream(std::vector<uint8_t>(bytes.begin(), bytes.end()));
+            stream.readLimit = piece;
+            CReadWindow window(&stream);
+            TokenBytes token;
+            for (size_t k = 0; k < runs.size(); ++k)
+            {
+                token.clear();
+                ASSERT_EQ(window.ScanUntil(stops, token), static_cast<uint8_t>(stopsSeen[k]))
+                    << stopBytes << " run " << k << " pieces of " << piece;
+                ASSERT_EQ(std::string(token.begin(), token.end()), runs[k]) << "run " << k;
+                window.Skip(1);
+            }
+            token.clear();
+            EXPECT_EQ(window.ScanUntil(stops, token), -1);
+            EXPECT_EQ(std::string(token.begin(), token.end()), runs.front());
+        }
     }
 }
 
