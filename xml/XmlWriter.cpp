@@ -290,14 +290,25 @@ void CXmlWriter::Indent(uint32_t depth)
 {
     if (m_nInline != 0)
         return;
-    std::memset(Room(depth), ' ', depth);
+    // Nearly every indentation fits one fixed-size copy of spaces, which
+    // the length then cuts.
+    static constexpr char kSpaces[33] = "                                ";
+    constexpr uint32_t kFixed = sizeof kSpaces - 1;
+    static_assert(kSpaces[kFixed - 1] == ' ', "spaces up to the terminator");
+    if (depth <= kFixed)
+        std::memcpy(Room(kFixed), kSpaces, kFixed);
+    else
+        std::memset(Room(depth), ' ', depth);
     m_len += depth;
 }
 
 void CXmlWriter::LineEnd()
 {
-    if (m_nInline == 0)
-        Put(m_szEol, m_nEol);
+    if (m_nInline != 0)
+        return;
+    // The whole terminated array, in one fixed-size copy.
+    std::memcpy(Room(sizeof m_szEol), m_szEol, sizeof m_szEol);
+    m_len += m_nEol;
 }
 
 void CXmlWriter::Escaped(const char* s, size_t n, int escape)

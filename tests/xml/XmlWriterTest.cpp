@@ -30,6 +30,38 @@ CXmlNodeW* Add(CXmlNodeW* parent, const wchar_t* name, const wchar_t* value = L"
     return n;
 }
 
+TEST(XmlWriter, indents_each_level_by_one_space_at_any_depth)
+{
+    // Deeper than the indentation written in one piece, and a document
+    // whose lines end in LF.
+    for (const bool lf : {false, true})
+    {
+        CXmlFileW doc;
+        CXmlNodeW* node = &doc;
+        const int depth = 45;
+        for (int i = 0; i < depth; ++i)
+            node = Add(node, L"e", i + 1 == depth ? L"x" : L"");
+        std::string want;
+        const std::string eol = lf ? "\n" : "\r\n";
+        for (int i = 0; i + 1 < depth; ++i)
+            want += std::string(static_cast<size_t>(i), ' ') + "<e>" + eol;
+        want += std::string(depth - 1, ' ') + "<e>x</e>" + eol;
+        for (int i = depth - 2; i >= 0; --i)
+            want += std::string(static_cast<size_t>(i), ' ') + "</e>" + eol;
+        std::string text = want;
+        if (lf)
+        {
+            // Loaded in XML 1.0 mode, which keeps the document's line end.
+            CXmlFileW read(1.0f, nullptr, kXmlParseXml10);
+            ASSERT_TRUE(Load(read, want));
+            text = Save(read);
+        }
+        else
+            text = Save(doc);
+        EXPECT_EQ(text, want);
+    }
+}
+
 TEST(XmlWriter, writes_line_by_line_and_escapes_what_is_no_reference)
 {
     CXmlFileW doc;
