@@ -496,11 +496,15 @@ void CXmlWriter::Verbatim(const nkMem::CStringT<C>& text, unsigned cp, const cha
 template <class C> void CXmlWriter::Params(const CXmlNodeT<C>* node, unsigned cp)
 {
     const uint32_t count = node->GetParamCount();
+    if (count == 0)
+        return;
+    const nkMem::CStrTList<C>& names = node->ParamNames();
+    const nkMem::CStrTList<C>& values = node->ParamValues();
     for (uint32_t i = 0; i < count; ++i)
     {
         // Up to the first zero character, as the parameter reads back.
-        const C* name = node->GetParamName(i);
-        const C* value = node->GetParamValue(i);
+        const C* name = Chars(names.GetAt(i));
+        const C* value = Chars(values.GetAt(i));
         const size_t nameLen = std::char_traits<C>::length(name);
         const size_t valueLen = std::char_traits<C>::length(value);
         const bool dq = m_bXml10 && std::char_traits<C>::find(value, valueLen, C('\'')) != nullptr;
