@@ -1,6 +1,5 @@
 #include "ReadWindow.h"
 
-#include "CpuSimd.h"
 #include "Utf8Prefix.h"
 
 #include "velmar/win32/win32.h"
@@ -315,6 +314,17 @@ __attribute__((always_inline)) inline void AppendBytes(TokenBytes& out, const ui
 
 } // namespace
 
+// Appends the run p..q to the token and moves past it; whether the window
+// holds the byte that ended it. Inline in the vector scan as well, whose
+// code is built for SSSE3.
+__attribute__((always_inline)) inline bool CReadWindow::TakeRun(const uint8_t* p, const uint8_t* q,
+                                                                TokenBytes& out)
+{
+    AppendBytes(out, p, q);
+    m_pos += static_cast<uint32_t>(q - p);
+    return m_pos != m_end;
+}
+
 int CReadWindow::ScanUntil(const ScanStops& stops, TokenBytes& out)
 {
     for (;;)
@@ -322,10 +332,8 @@ int CReadWindow::ScanUntil(const ScanStops& stops, TokenBytes& out)
         const uint8_t* p = m_data.data() + m_pos;
         const uint8_t* e = m_data.data() + m_end;
         const uint8_t* q = FindStop(p, e, stops);
-        AppendBytes(out, p, q);
-        m_pos += static_cast<uint32_t>(q - p);
-        if (q != e)
-            return *q;
+        if (TakeRun(p, q, out))
+            return m_data[m_pos];
         if (!Refill())
             return -1;
     }
@@ -340,9 +348,7 @@ int CReadWindow::ScanWhileBytes(const ScanTakes& takes, TokenBytes& out)
         const uint8_t* q = p;
         while (q != e && takes.take[*q])
             ++q;
-        AppendBytes(out, p, q);
-        m_pos += static_cast<uint32_t>(q - p);
-        if (q != e)
+        if (TakeRun(p, q, out))
             return m_data[m_pos++];
         if (!Refill())
             return -1;
@@ -377,9 +383,7 @@ int CReadWindow::ScanWhileBy16(const ScanTakes& takes, TokenBytes& out)
                 break;
             }
         }
-        AppendBytes(out, p, q);
-        m_pos += static_cast<uint32_t>(q - p);
-        if (q != e)
+        if (TakeRun(p, q, out))
             return m_data[m_pos++];
         if (!Refill())
             return -1;

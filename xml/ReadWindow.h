@@ -197,6 +197,7 @@ private:
     // nibble tables: names and blanks are short and end unpredictably, and a
     // loop over bytes mispredicts their end nearly every time.
     int ScanWhileBytes(const ScanTakes& takes, TokenBytes& out);
+    bool TakeRun(const uint8_t* p, const uint8_t* q, TokenBytes& out);
 #if VELMAR_X86_SIMD
     __attribute__((target("ssse3"))) int ScanWhileBy16(const ScanTakes& takes, TokenBytes& out);
 #endif
