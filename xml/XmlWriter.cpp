@@ -149,7 +149,10 @@ struct CXmlWriter::Behind
     }
 };
 
-CXmlWriter::CXmlWriter() = default;
+CXmlWriter::CXmlWriter()
+{
+    m_split.enabled = TwoCores();
+}
 
 CXmlWriter::~CXmlWriter()
 {
@@ -173,6 +176,7 @@ void CXmlWriter::Begin(Orvex::IStream* target)
     std::memcpy(m_szEol, "\r\n", 3);
     m_nEol = 2;
     m_nInline = 0;
+    m_nSplits = 0;
 }
 
 void CXmlWriter::SetXml10(const char* lineEnd, XmlByteForm form)
@@ -203,6 +207,8 @@ void CXmlWriter::MakeRoom(size_t n)
 
 void CXmlWriter::Hand()
 {
+    if (m_pQueue != nullptr)
+        return HandToQueue();
     if (m_len == 0)
         return;
     if (!m_ok)
@@ -519,10 +525,11 @@ template <class C> void CXmlWriter::Params(const CXmlNodeT<C>* node, unsigned cp
 }
 
 // Writes a node up to its children: the whole node when it has none.
-template <class C> void CXmlWriter::Value(const CXmlNodeT<C>* node, unsigned cp, int textEscape)
+template <class C>
+void CXmlWriter::Value(const CXmlNodeT<C>* node, unsigned cp, int textEscape, bool dropped)
 {
     const C* text = Chars(node->m_strValue);
-    const size_t n = Length(node->m_strValue);
+    const size_t n = dropped ? 0 : Length(node->m_strValue);
     if (node->IsCData() && Representable(text, n, cp))
     {
         Put("<![CDATA[", 9);
@@ -598,13 +605,16 @@ template <class C> void CXmlWriter::Open(CXmlNodeT<C>* node, uint32_t depth, uns
     // Dropped rather than emptied in place: a value shared with other nodes
     // would first be copied only to be cleared.
     const bool keepValue = m_bXml10 && hasChildren && !OnlyBlanks(node->m_strValue);
-    if (hasChildren && !keepValue && !node->m_strValue.IsEmpty())
+    const bool drop = hasChildren && !keepValue && !node->m_strValue.IsEmpty();
+    if (drop && m_pQueue != nullptr)
+        m_drops.push_back(node); // dropped once the other thread is done
+    else if (drop)
     {
         nkMem::CStringT<C> none;
         node->m_strValue.Swap(none);
     }
     Put('>');
-    Value(node, cp, textEscape);
+    Value(node, cp, textEscape, drop);
     if (hasChildren)
     {
         // Mixed content goes on one line as it stands: indentation between
@@ -629,39 +639,53 @@ template <class C> void CXmlWriter::Open(CXmlNodeT<C>* node, uint32_t depth, uns
 
 template <class C> void CXmlWriter::WriteNode(CXmlNodeT<C>* node, uint32_t depth, unsigned cp)
 {
-    // Depth-first with an explicit stack: a tree of any depth is written
-    // without deep recursion.
-    struct Step
-    {
-        CXmlNodeT<C>* node;
-        uint32_t next;
-        bool inlined; // opened the one-line writing of mixed content
-    };
-    std::vector<Step> stack;
     // The tree may have changed since the last node written: no text kept
     // from then is used.
     ++m_round;
-    auto enter = [&](CXmlNodeT<C>* n)
-    {
-        const uint32_t before = m_nInline;
-        Open(n, depth + static_cast<uint32_t>(stack.size()), cp);
-        if (n->GetKind() == xnkData && n->GetChildCount() > 0)
-            stack.push_back({n, 0, m_nInline != before});
-    };
-    enter(node);
+    std::vector<Step<C>> stack;
+    if (Enter(node, depth, cp, stack))
+        Walk(stack, depth + 1, cp);
+}
+
+template <class C>
+bool CXmlWriter::Enter(CXmlNodeT<C>* node, uint32_t depth, unsigned cp, std::vector<Step<C>>& stack)
+{
+    const uint32_t before = m_nInline;
+    Open(node, depth, cp);
+    const uint32_t count = node->GetChildCount();
+    if (node->GetKind() != xnkData || count == 0)
+        return false;
+    stack.push_back({node, 0, count, m_nInline != before, false});
+    return true;
+}
+
+template <class C> void CXmlWriter::Walk(std::vector<Step<C>>& stack, uint32_t first, unsigned cp)
+{
+    // Depth-first with an explicit stack: a tree of any depth is written
+    // without deep recursion.
+    std::vector<uint32_t> bounds;
     while (!stack.empty())
     {
-        Step& top = stack.back();
-        if (top.next < top.node->GetChildCount())
+        Step<C>& top = stack.back();
+        const uint32_t depth = first + static_cast<uint32_t>(stack.size()) - 1; // of its children
+        if (top.next == 0 && !top.range && top.end >= m_split.minChildren &&
+            Segments(top.node, cp, bounds))
+        {
+            WriteSplit(top.node, depth, cp, bounds);
+            top.next = top.end;
+        }
+        if (top.next < top.end)
         {
             CXmlNodeT<C>* child = top.node->GetChild(top.next++);
             if (child != nullptr)
-                enter(child);
+                Enter(child, depth, cp, stack);
             continue;
         }
-        const Step done = top;
+        const Step<C> done = top;
         stack.pop_back();
-        Indent(depth + static_cast<uint32_t>(stack.size()));
+        if (done.range)
+            continue; // the node itself is written by others
+        Indent(depth - 1);
         Put("</", 2);
         Name(done.node->m_strName, cp);
         Put('>');
@@ -671,7 +695,19 @@ template <class C> void CXmlWriter::WriteNode(CXmlNodeT<C>* node, uint32_t depth
     }
 }
 
+template <class C>
+void CXmlWriter::WriteChildren(CXmlNodeT<C>* node, uint32_t from, uint32_t to, uint32_t depth,
+                               unsigned cp, std::vector<Step<C>>& stack)
+{
+    stack.push_back({node, from, to, false, true});
+    Walk(stack, depth, cp);
+}
+
 template void CXmlWriter::WriteNode<char>(CXmlNodeT<char>*, uint32_t, unsigned);
 template void CXmlWriter::WriteNode<wchar_t>(CXmlNodeT<wchar_t>*, uint32_t, unsigned);
+template void CXmlWriter::WriteChildren<char>(CXmlNodeT<char>*, uint32_t, uint32_t, uint32_t,
+                                              unsigned, std::vector<Step<char>>&);
+template void CXmlWriter::WriteChildren<wchar_t>(CXmlNodeT<wchar_t>*, uint32_t, uint32_t, uint32_t,
+                                                 unsigned, std::vector<Step<wchar_t>>&);
 
 } // namespace nkDS

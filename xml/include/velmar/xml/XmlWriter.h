@@ -6,7 +6,8 @@
 // and an element with mixed content is written on one line as it stands.
 // Output is collected and written to the target in large blocks, behind
 // the writer on a thread of its own once there is more than one; every
-// write is checked.
+// write is checked. The children of a node with many are written in
+// segments by two threads where the processor has two cores.
 
 #include "velmar/xml/XmlNode.h"
 #include "velmar/xml/XmlParser.h"
@@ -16,13 +17,29 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace nkDS
 {
 
+class CBlockQueue;
+
 class CXmlWriter
 {
 public:
+    // When the children of a node are written by two threads: the node has
+    // at least `minChildren` and at least two segments' weight, a child
+    // weighing one more than its own child count. The second thread runs
+    // ahead by at most `aheadBytes` of output. A writer enables it where
+    // the machine has two cores.
+    struct Split
+    {
+        uint32_t minChildren = 16;
+        uint32_t segmentWeight = 16384;
+        size_t aheadBytes = size_t(8) << 20;
+        bool enabled = true;
+    };
+
     CXmlWriter();
     ~CXmlWriter();
     CXmlWriter(const CXmlWriter&) = delete;
@@ -51,6 +68,11 @@ public:
     // does it; output left early (by an exception) needs it before its
     // target goes.
     void Settle();
+    // How the children of a large node are shared out; the default suits
+    // the machine.
+    void SetSplit(const Split& split) { m_split = split; }
+    // How many runs of children two threads wrote since Begin.
+    uint32_t GetSplitCount() const { return m_nSplits; }
 
     Orvex::IStream* m_pTarget = nullptr;
 
@@ -82,13 +104,54 @@ private:
     // Fails the output with a literal reason, allocating nothing.
     void Fail(const char* literal);
 
+    // A node whose children are being written; a range is a run of them
+    // whose node others write.
+    template <class C> struct Step
+    {
+        CXmlNodeT<C>* node;
+        uint32_t next;
+        uint32_t end;
+        bool inlined; // opened the one-line writing of mixed content
+        bool range;
+    };
+    // Writes the node up to its children; true when it has children to
+    // write, on the stack.
+    template <class C>
+    bool Enter(CXmlNodeT<C>* node, uint32_t depth, unsigned cp, std::vector<Step<C>>& stack);
+    // Writes the rest of what the stack holds; the children of its first
+    // node are at depth `first`.
+    template <class C> void Walk(std::vector<Step<C>>& stack, uint32_t first, unsigned cp);
+    // Children [from, to) of `node` at `depth`, with an empty stack to use.
+    template <class C>
+    void WriteChildren(CXmlNodeT<C>* node, uint32_t from, uint32_t to, uint32_t depth, unsigned cp,
+                       std::vector<Step<C>>& stack);
+    // Whether the children of `node` are worth two threads; `bounds` then
+    // holds where each segment of them begins, and their count last.
+    template <class C>
+    bool Segments(const CXmlNodeT<C>* node, unsigned cp, std::vector<uint32_t>& bounds) const;
+    // Writes the children of `node` at `depth`, the even segments here and
+    // the odd ones on a second thread, whose output is put in after each.
+    template <class C>
+    void WriteSplit(CXmlNodeT<C>* node, uint32_t depth, unsigned cp,
+                    const std::vector<uint32_t>& bounds);
+    // On the second thread: the odd segments, each followed by its end.
+    template <class C>
+    void WriteOddSegments(CXmlNodeT<C>* node, uint32_t depth, unsigned cp,
+                          const std::vector<uint32_t>& bounds);
+    // Puts the output of the next segment from the queue in here.
+    void TakeSegment(CBlockQueue& queue);
+    // Hand() of a writer on the second thread: the block goes to the queue.
+    void HandToQueue();
+    static bool TwoCores();
     template <class C> void Open(CXmlNodeT<C>* node, uint32_t depth, unsigned cp);
     template <class C> void Params(const CXmlNodeT<C>* node, unsigned cp);
     template <class C> void Name(const nkMem::CStringT<C>& name, unsigned cp);
     template <class C> void Verbatim(const nkMem::CStringT<C>& text, unsigned cp, const char* what);
     // A node's value as a CDATA section when it is one and the code page can
     // hold it (a section cannot hold a reference), else as escaped text.
-    template <class C> void Value(const CXmlNodeT<C>* node, unsigned cp, int textEscape);
+    // `dropped`: the value is being dropped and is written empty.
+    template <class C>
+    void Value(const CXmlNodeT<C>* node, unsigned cp, int textEscape, bool dropped = false);
     // Text in the target's bytes: `escape` 2 escapes "<", ">" and a bare "&";
     // 1 only a bare "&" (parameter values); 0 nothing (remarks, CDATA). XML
     // 1.0 mode: 3 text ("<", a bare "&", ">" after "]]"); 4 a value in single
@@ -171,6 +234,14 @@ private:
     // Nonzero inside an element with mixed content: no indentation and no
     // line ends, which would change its text.
     uint32_t m_nInline = 0;
+    Split m_split;
+    bool m_bSplitting = false; // writing a segment: no further split
+    uint32_t m_nSplits = 0;
+    // On the second thread: where blocks go, and the nodes whose values
+    // are dropped once both threads are done, since a value may share its
+    // characters with a node the other thread writes.
+    CBlockQueue* m_pQueue = nullptr;
+    std::vector<void*> m_drops;
     bool m_ok = true;
     const char* m_pszError = nullptr; // a literal, or m_strError
     std::string m_strError;
