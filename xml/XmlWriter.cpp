@@ -607,7 +607,7 @@ template <class C> void CXmlWriter::Open(CXmlNodeT<C>* node, uint32_t depth, uns
     const bool keepValue = m_bXml10 && hasChildren && !OnlyBlanks(node->m_strValue);
     const bool drop = hasChildren && !keepValue && !node->m_strValue.IsEmpty();
     if (drop && m_pQueue != nullptr)
-        m_drops.push_back(node); // dropped once the other thread is done
+        Take(node->m_strValue);
     else if (drop)
     {
         nkMem::CStringT<C> none;

@@ -98,11 +98,7 @@ void CXmlWriter::WriteSplit(CXmlNodeT<C>* node, uint32_t depth, unsigned cp,
             WriteChildren(node, bounds[k], bounds[k + 1], depth, cp, stack);
         }
     }
-    for (void* p : other->m_drops)
-    {
-        nkMem::CStringT<C> none;
-        static_cast<CXmlNodeT<C>*>(p)->m_strValue.Swap(none);
-    }
+    // Joined: the values it took are let go here, with `other`.
 }
 
 template <class C>

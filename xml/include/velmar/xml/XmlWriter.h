@@ -237,11 +237,14 @@ private:
     Split m_split;
     bool m_bSplitting = false; // writing a segment: no further split
     uint32_t m_nSplits = 0;
-    // On the second thread: where blocks go, and the nodes whose values
-    // are dropped once both threads are done, since a value may share its
-    // characters with a node the other thread writes.
+    // On the second thread: where blocks go, and the values it takes from
+    // nodes, let go once both threads are done: a value may share its
+    // characters, and their count, with a node the other thread writes.
     CBlockQueue* m_pQueue = nullptr;
-    std::vector<void*> m_drops;
+    std::vector<nkMem::CStringT<char>> m_takenA;
+    std::vector<nkMem::CStringT<wchar_t>> m_takenW;
+    void Take(nkMem::CStringT<char>& s) { m_takenA.push_back(std::move(s)); }
+    void Take(nkMem::CStringT<wchar_t>& s) { m_takenW.push_back(std::move(s)); }
     bool m_ok = true;
     const char* m_pszError = nullptr; // a literal, or m_strError
     std::string m_strError;
