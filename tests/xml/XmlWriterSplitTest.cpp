@@ -18,7 +18,7 @@ constexpr unsigned kUtf8 = 65001;
 
 // A document of records in the shapes a loaded tree has: names and short
 // values shared among nodes, escapes, non-ASCII text, CDATA, remarks, text
-// beside children, and runs of children long enough to be split again.
+// beside children, and long runs of children inside the runs split.
 std::string RandomDocument(std::mt19937& rng)
 {
     auto pick = [&](std::initializer_list<const char*> from)
