@@ -281,8 +281,8 @@ private:
     struct Frame
     {
         Node* node = nullptr;
-        std::string name; // start-tag name, for the end tag
-        Kids kids;        // children completed so far, in order
+        TokenBytes name; // start-tag name, for the end tag
+        Kids kids;       // children completed so far, in order
         bool cdataSeen = false;
         // XML 1.0 mode: what mixed content needs, kept until the end tag
         // tells whether the element has any.
@@ -311,11 +311,11 @@ private:
         return false;
     }
     // "<why></name>", with a long name cut short.
-    bool FailTag(uint64_t offset, const char* why, const std::string& name)
+    bool FailTag(uint64_t offset, const char* why, const TokenBytes& name)
     {
         std::string text(why);
         text += "</";
-        text.append(name, 0, name.size() > 64 ? 61 : name.size());
+        text.append(name.data(), name.size() > 64 ? 61 : name.size());
         text += name.size() > 64 ? "...>" : ">";
         return FailAt(offset, text.c_str());
     }
@@ -1282,7 +1282,9 @@ template <class C> bool CXmlBuilder<C>::StartTag(Kids& parentKids)
         m_frames.emplace_back();
     Frame& f = m_frames[m_depth++];
     f.node = node;
-    f.name.assign(m_name.begin(), m_name.end());
+    // The frame takes the name's bytes whole, and the name its old buffer,
+    // which the next name run clears.
+    f.name.swap(m_name);
     f.cdataSeen = false;
     f.elementKid = false;
     f.solid = 0;
@@ -1306,7 +1308,7 @@ template <class C> bool CXmlBuilder<C>::EndTag()
         t = m_in.Get(c) ? c : -1;
     }
     if (m_name.size() != f.name.size() ||
-        f.name.compare(0, f.name.size(), m_name.data(), m_name.size()) != 0)
+        std::memcmp(f.name.data(), m_name.data(), m_name.size()) != 0)
         return t < 0 && m_name.size() < f.name.size()
                    ? FailTag(m_in.Offset(), "input ends before ", f.name)
                    : FailTag(tagStart, "expected ", f.name);
@@ -1327,10 +1329,7 @@ template <class C> bool CXmlBuilder<C>::EndTag()
     f.node = nullptr;
     --m_depth;
     if (m_hook != nullptr)
-    {
-        m_name.assign(f.name.begin(), f.name.end());
-        m_hook->OnElement(Terminated(m_name), 1);
-    }
+        m_hook->OnElement(Terminated(m_name), 1); // equal to the start tag's
     (m_depth == 0 ? m_top : m_frames[m_depth - 1].kids).push_back(node);
     return true;
 }
