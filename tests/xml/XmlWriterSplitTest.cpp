@@ -142,7 +142,10 @@ TYPED_TEST(XmlWriterSplit, WritesTheSameBytesAndLeavesTheSameTreeAsOneThread)
         ASSERT_TRUE(Load(two, xml));
         CXmlWriter::Split split;
         split.minChildren = 2;
-        split.segmentWeight = 1 + static_cast<uint32_t>(rng() % 40);
+        // Every fourth round cuts segments from a sample of a few children.
+        const bool sampled = round % 4 == 3;
+        split.weighAll = sampled ? 1 + static_cast<uint32_t>(rng() % 8) : 4096;
+        split.segmentWeight = 1 + static_cast<uint32_t>(rng() % (sampled ? 8 : 40));
         // The second thread waits for every block, or runs far ahead.
         split.aheadBytes = round % 3 == 0 ? 1 : round % 3 == 1 ? 200 : size_t(1) << 20;
         uint32_t splits = 0, none = 0;
@@ -154,6 +157,39 @@ TYPED_TEST(XmlWriterSplit, WritesTheSameBytesAndLeavesTheSameTreeAsOneThread)
         // gone from both trees alike.
         EXPECT_EQ(Values<TypeParam>(&two), Values<TypeParam>(&one)) << "round " << round;
     }
+}
+
+// The even segments, written here, hold long values and the odd ones next
+// to nothing: the second thread is done with its own long before and takes
+// over the later even ones, whose output must still come in its place.
+TYPED_TEST(XmlWriterSplit, SegmentsTakenOverComeInTheirPlace)
+{
+    std::string xml = "<?xml version='1.0' encoding='UTF-8'?>\n<root>\n";
+    for (int i = 0; i < 24; ++i)
+        xml += i % 2 == 1 ? std::string("<small/>\n")
+                          : "<big n='" + std::to_string(i) + "'>" +
+                                std::string(300000, static_cast<char>('a' + i)) + "数据</big>\n";
+    xml += "</root>\n";
+    CXmlFileT<TypeParam> one, two;
+    ASSERT_TRUE(Load(one, xml));
+    ASSERT_TRUE(Load(two, xml));
+    uint32_t splits = 0, none = 0;
+    const std::string want = Write(one, OneThread(), false, none);
+    CXmlWriter::Split split;
+    split.segmentWeight = 1; // a segment for each child
+    // Paced by this thread, or free to run ahead (a block counts whole).
+    for (const size_t ahead : {size_t(1), size_t(64) << 20})
+    {
+        split.aheadBytes = ahead;
+        EXPECT_EQ(Write(two, split, false, splits), want) << "ahead " << ahead;
+        EXPECT_EQ(splits, 1u);
+    }
+    // A refused write partway ends the output, with no thread left waiting.
+    CRecordingStream target;
+    target.refuseWrite = 2;
+    bool ok = true;
+    Write(two, split, false, splits, &target, &ok);
+    EXPECT_FALSE(ok);
 }
 
 // An output of many blocks, so that blocks are handed over and come back to

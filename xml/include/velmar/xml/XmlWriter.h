@@ -23,19 +23,22 @@ namespace nkDS
 {
 
 class CBlockQueue;
+struct SplitShare;
 
 class CXmlWriter
 {
 public:
     // When the children of a node are written by two threads: the node has
     // at least `minChildren` and at least two segments' weight, a child
-    // weighing one more than its own child count. The second thread runs
-    // ahead by at most `aheadBytes` of output. A writer enables it where
-    // the machine has two cores.
+    // weighing one more than its own child count. Up to `weighAll` children
+    // each is weighed; of more, an even sample tells their mean weight. The
+    // second thread runs ahead by at most `aheadBytes` of output. A writer
+    // enables it where the machine has two cores.
     struct Split
     {
         uint32_t minChildren = 16;
         uint32_t segmentWeight = 16384;
+        uint32_t weighAll = 4096;
         size_t aheadBytes = size_t(8) << 20;
         bool enabled = true;
     };
@@ -129,15 +132,20 @@ private:
     // holds where each segment of them begins, and their count last.
     template <class C>
     bool Segments(const CXmlNodeT<C>* node, unsigned cp, std::vector<uint32_t>& bounds) const;
-    // Writes the children of `node` at `depth`, the even segments here and
-    // the odd ones on a second thread, whose output is put in after each.
+    // Writes the children of `node` at `depth`: the even segments here, the
+    // odd ones on a second thread, which then takes over the later half of
+    // the even ones not yet begun here; its output is put in in order.
     template <class C>
     void WriteSplit(CXmlNodeT<C>* node, uint32_t depth, unsigned cp,
                     const std::vector<uint32_t>& bounds);
-    // On the second thread: the odd segments, each followed by its end.
+    // On the second thread: its segments, each followed by its end.
     template <class C>
-    void WriteOddSegments(CXmlNodeT<C>* node, uint32_t depth, unsigned cp,
-                          const std::vector<uint32_t>& bounds);
+    void WriteOtherSegments(CXmlNodeT<C>* node, uint32_t depth, unsigned cp,
+                            const std::vector<uint32_t>& bounds, SplitShare& share);
+    // Segment [from, to) of the children, then its end, to m_pQueue.
+    template <class C>
+    void WriteQueuedSegment(CXmlNodeT<C>* node, uint32_t from, uint32_t to, uint32_t depth,
+                            unsigned cp, std::vector<Step<C>>& stack);
     // Puts the output of the next segment from the queue in here.
     void TakeSegment(CBlockQueue& queue);
     // Hand() of a writer on the second thread: the block goes to the queue.
