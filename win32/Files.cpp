@@ -543,12 +543,15 @@ BOOL WINAPI FlushFileBuffers(HANDLE hFile)
     auto file = FileFor(hFile, FILE_WRITE_DATA | FILE_APPEND_DATA);
     if (!file)
         return FALSE;
-    // A flush made behind the writer may have met a failure that this
-    // fsync no longer sees: the kernel reports it once per open file.
+    // The last flush behind the writer may still be under way: this fsync
+    // goes on beside it, as it waits for the pages that one is writing out
+    // as well, instead of after it. That flush may have met a failure this
+    // fsync no longer sees (the kernel reports it once per open file).
+    const int failed = w32::sys::fsync(file->fd) == 0 ? 0 : errno;
     const int behind = file->writeBehind.Settle();
-    if (w32::sys::fsync(file->fd) != 0)
+    if (failed != 0)
     {
-        w32::SetLastErrorFromErrno(errno);
+        w32::SetLastErrorFromErrno(failed);
         return FALSE;
     }
     if (behind != 0)
