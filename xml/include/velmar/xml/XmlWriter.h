@@ -32,8 +32,8 @@ public:
     // at least `minChildren` and at least two segments' weight, a child
     // weighing one more than its own child count. Up to `weighAll` children
     // each is weighed; of more, an even sample tells their mean weight. The
-    // second thread runs ahead by at most `aheadBytes` of output. A writer
-    // enables it where the machine has two cores.
+    // second thread runs ahead by at most `aheadBytes` of output on each of
+    // its two ways back. A writer enables it where the machine has two cores.
     struct Split
     {
         uint32_t minChildren = 16;
