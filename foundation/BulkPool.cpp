@@ -304,6 +304,11 @@ CBulkScope::~CBulkScope()
         t_cursor.Retire();
 }
 
+bool CBulkScope::Active()
+{
+    return t_scopes > 0;
+}
+
 bool IsBulkPoolEnabled()
 {
     return ThePool().enabled.load(std::memory_order_relaxed);

@@ -67,7 +67,7 @@ bool CReadWindow::Refill(uint32_t want)
             m_eof = true;
             break;
         }
-        NoteLineEnd(m_end, got);
+        NoteLineEnd(m_data.data() + m_end, got);
         m_end += got;
         if (m_checkCp != 0)
             Check();
@@ -217,9 +217,8 @@ uint32_t CReadWindow::CheckCodePage(uint32_t from, uint32_t& to) const
     return to;
 }
 
-void CReadWindow::NoteLineEnd(uint32_t from, uint32_t n)
+void CReadWindow::NoteLineEnd(const uint8_t* p, size_t n)
 {
-    const uint8_t* p = m_data.data() + from;
     if (m_crLast)
     {
         m_crLast = false;
@@ -390,6 +389,17 @@ int CReadWindow::ScanWhileBy16(const ScanTakes& takes, TokenBytes& out)
     }
 }
 #endif
+
+void CReadWindow::JumpToEnd(const uint8_t* rest, size_t n)
+{
+    NoteLineEnd(rest, n);
+    m_crLast = false;
+    m_consumedBase += m_end + n;
+    m_pos = m_end = 0;
+    m_checked = 0;
+    m_eof = true;
+    m_stream->Seek(0, Orvex::kSeekEnd);
+}
 
 void CReadWindow::GiveBack()
 {

@@ -172,6 +172,12 @@ public:
 
     // Bytes of input consumed so far.
     uint64_t Offset() const { return m_consumedBase + m_pos; }
+    // Bytes of input read so far, consumed or not.
+    uint64_t ReadEnd() const { return m_consumedBase + m_end; }
+    // Takes the `n` bytes after those read, which another reader has read
+    // and checked, as consumed: the window stands at the end of the input,
+    // its line end noted, and the stream at its end.
+    void JumpToEnd(const uint8_t* rest, size_t n);
     // Moves the stream back over what was read ahead but not consumed, so the
     // stream stands where the parser logically stopped.
     void GiveBack();
@@ -201,8 +207,8 @@ private:
 #if VELMAR_X86_SIMD
     __attribute__((target("ssse3"))) int ScanWhileBy16(const ScanTakes& takes, TokenBytes& out);
 #endif
-    // Looks for the first line end in the `n` bytes just read at `from`.
-    void NoteLineEnd(uint32_t from, uint32_t n);
+    // Looks for the first line end in the `n` bytes just read at `p`.
+    void NoteLineEnd(const uint8_t* p, size_t n);
     // Checks the bytes from m_checked on, as far as whole characters go.
     void Check();
     // Index of the first bad byte in [from, to), or `to`; `to` is left at

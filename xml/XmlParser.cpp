@@ -1,15 +1,21 @@
 #include "velmar/xml/XmlParser.h"
 
+#include "ParseSplit.h"
 #include "ReadWindow.h"
 #include "Utf8Decode.h"
 #include "velmar/xml/XmlEncoding.h"
+#include "velmar/foundation/BulkPool.h"
+#include "velmar/io/MemStream.h"
 #include "velmar/win32/Unicode.h"
 #include "velmar/win32/win32.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <cstring>
+#include <exception>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -231,7 +237,8 @@ public:
         : m_parser(parser), m_in(stream), m_hook(parser.m_pHook),
           m_root(static_cast<Node*>(parser.m_pRoot)),
           m_x10((parser.m_nFlags & kXmlParseXml10) != 0), m_utf16(utf16),
-          m_names(m_x10 ? kNameBytes10 : kNameBytes), m_nameTake(m_names.take)
+          m_names(m_x10 ? kNameBytes10 : kNameBytes), m_nameTake(m_names.take), m_stream(stream),
+          m_base(stream->GetPosition64())
     {
     }
 
@@ -246,12 +253,18 @@ public:
             if (f.node != nullptr)
                 DestroyXmlNode(f.node);
         }
+        for (const auto& level : m_levels)
+            for (Node* kid : level->kids)
+                DestroyXmlNode(kid);
         Adopt(m_root, m_top);
         m_in.GiveBack();
         std::memcpy(m_parser.m_szLineEnd, m_in.LineEnd(), sizeof m_parser.m_szLineEnd);
     }
 
     bool Run();
+    // Reads the part of the input a second reader takes (see Split), as the
+    // content of elements begun before it.
+    bool RunPart(unsigned cp, unsigned check, const std::atomic<bool>& stop);
 
     // A byte that is no character ends the input where it stands: a
     // failure the parse met there or later is that byte's.
@@ -1212,6 +1225,66 @@ private:
     std::unique_ptr<DonorSlot[]> m_donors; // the same, for whole parameter sets
     // While the declaration is read: the bytes of its parameters.
     std::vector<std::pair<TokenBytes, TokenBytes>>* m_declBytes = nullptr;
+
+    // Reading in two parts. The second reader starts at a start tag with
+    // one open element of unknown name (frame 0): each end tag that would
+    // close it ends a level of content, and another such element follows.
+    struct Level
+    {
+        TokenBytes name; // of the end tag that ended it; none for the last
+        Kids kids;
+        TokenBytes last;    // the text run before that end tag
+        bool cdata = false; // a CDATA section stood among the kids
+        bool solid = false; // XML 1.0 mode: text other than white space
+        bool blank = true;  // nothing but what may stand outside the root
+    };
+    struct Split
+    {
+        CParseSplit read;
+        CXmlParser parser;
+        Node root;
+        std::unique_ptr<Orvex::CMemStream> stream;
+        std::unique_ptr<CXmlBuilder> builder;
+        bool ok = false;
+        Split(bool wide, uint8_t flags) : parser(wide, flags) {}
+        Split(const Split&) = delete;
+        Split& operator=(const Split&) = delete;
+        // The thread ends before the reader it runs goes, the view after.
+        ~Split() { read.Stop(); }
+    };
+    void StartSplit(unsigned check);
+    bool Stitch();
+    bool EndLevel(const TokenBytes& name);
+    bool CloseLevel();
+    bool IsTopBlank(const TokenBytes& text) const
+    {
+        for (const char c : text)
+            if (c != ' ' && c != '\n' && c != '\r' && !(m_x10 && c == '\t'))
+                return false;
+        return true;
+    }
+    static void Append(Kids& to, Kids& from)
+    {
+        if (from.empty())
+            return;
+        if (to.empty())
+        {
+            to.swap(from);
+            return;
+        }
+        auto& list = to.List();
+        list.InsertAt(list.GetCount(), from.data(), static_cast<uint32_t>(from.size()));
+        from.clear();
+    }
+
+    Orvex::IStream* m_stream;
+    uint64_t m_base; // stream offset of the input's first byte
+    std::unique_ptr<Split> m_split;
+    bool m_part = false; // this is the second reader
+    bool m_ended = false;
+    bool m_levelBlank = true;
+    uint32_t m_maxDepth = 0;
+    std::vector<std::unique_ptr<Level>> m_levels;
 };
 
 // Reads the start tag at "<". An empty-element tag completes the node into
@@ -1281,6 +1354,7 @@ template <class C> bool CXmlBuilder<C>::StartTag(Kids& parentKids)
     if (m_frames.size() == m_depth)
         m_frames.emplace_back();
     Frame& f = m_frames[m_depth++];
+    m_maxDepth = std::max(m_maxDepth, m_depth);
     f.node = node;
     // The frame takes the name's bytes whole, and the name its old buffer,
     // which the next name run clears.
@@ -1298,6 +1372,8 @@ template <class C> bool CXmlBuilder<C>::StartTag(Kids& parentKids)
 // After "</": the name must match the open element's exactly, then ">".
 template <class C> bool CXmlBuilder<C>::EndTag()
 {
+    if (m_part && m_depth == 1)
+        return CloseLevel();
     Frame& f = m_frames[m_depth - 1];
     const uint64_t tagStart = m_in.Offset() - 2; // at "</"
     int t = NameRun(m_name);
@@ -1337,10 +1413,22 @@ template <class C> bool CXmlBuilder<C>::EndTag()
 // One step of the innermost element's content: a text run and what follows it.
 template <class C> bool CXmlBuilder<C>::ContentStep(bool& closed)
 {
+    // Past the split point inside some token: the second part is no use.
+    if (m_split != nullptr && m_in.Offset() > m_split->read.At())
+        m_split.reset();
     Frame& f = m_frames[m_depth - 1];
     int stop;
     if (!Text(stop))
         return false;
+    if (m_part && m_depth == 1)
+    {
+        m_levelBlank = m_levelBlank && stop != '>' && IsTopBlank(m_text);
+        if (stop < 0)
+        {
+            m_ended = true;
+            return EndLevel(TokenBytes());
+        }
+    }
     if (stop < 0)
         return FailTag(m_in.Offset(), "input ends before ", f.name);
     m_in.Skip(1);
@@ -1365,6 +1453,11 @@ template <class C> bool CXmlBuilder<C>::ContentStep(bool& closed)
         if (!Record(f, false))
             return false;
         f.elementKid = true;
+        if (m_split != nullptr && m_in.Offset() == m_split->read.At() && Stitch())
+        {
+            closed = true;
+            return true;
+        }
         return StartTag(f.kids);
     }
     if (c == '!')
@@ -1392,6 +1485,7 @@ template <class C> bool CXmlBuilder<C>::ContentStep(bool& closed)
         }
         if (m_x10)
             return FailBack("expected '--' or '[CDATA[' after '<!'");
+        m_levelBlank = m_levelBlank && !(m_part && m_depth == 1);
         m_in.Skip(m_in.Ensure(7)); // anything else after "<!" is dropped
         return true;
     }
@@ -1484,6 +1578,162 @@ template <class C> bool CXmlBuilder<C>::Element(Kids& parentKids)
     return true;
 }
 
+// A large input in UTF-8: a second reader takes the part from a start tag
+// near the middle on, on a thread of its own, while this one reads up to it.
+template <class C> void CXmlBuilder<C>::StartSplit(unsigned check)
+{
+    const CXmlParser::Split& want = m_parser.m_split;
+    const uint64_t end = m_stream->GetLength64();
+    if (m_hook != nullptr || m_utf16 || m_part || check != kCodePageUtf8 || end < m_base ||
+        end - m_base < want.minBytes)
+        return;
+    auto split = std::make_unique<Split>(m_parser.m_bWide, m_parser.m_nFlags);
+    const uint64_t from = want.from != 0 ? want.from : (end - m_base) / 2;
+    if (!split->read.Find(m_stream, m_base, from, m_in.Offset(), m_nameTake))
+        return;
+    const uint64_t at = split->read.At();
+    split->stream = std::make_unique<Orvex::CMemStream>(
+        split->read.From(at), static_cast<uint32_t>(split->read.End() - at));
+    split->parser.SetRoot(&split->root);
+    split->builder = std::make_unique<CXmlBuilder>(split->parser, split->stream.get(), false);
+    split->builder->m_part = true;
+    Split* s = split.get();
+    const unsigned cp = m_cp;
+    // The second reader allocates as this one does.
+    const bool bulk = nkMem::CBulkScope::Active();
+    const bool started = s->read.Start(
+        [s, cp, check, bulk](const std::atomic<bool>& stop)
+        {
+            std::optional<nkMem::CBulkScope> scope;
+            if (bulk)
+                scope.emplace();
+            try
+            {
+                s->ok = s->builder->RunPart(cp, check, stop);
+            }
+            catch (const std::exception&)
+            {
+                s->ok = false; // out of memory: this reader reads on alone
+            }
+        });
+    if (started)
+        m_split = std::move(split);
+}
+
+template <class C>
+bool CXmlBuilder<C>::RunPart(unsigned cp, unsigned check, const std::atomic<bool>& stop)
+{
+    m_cp = cp;
+    m_in.CheckEncoding(check);
+    Node* outer = NewNode();
+    if (outer == nullptr)
+        return false;
+    m_frames.emplace_back();
+    m_frames[0].node = outer;
+    m_depth = 1;
+    while (!m_ended)
+    {
+        if (stop.load(std::memory_order_relaxed))
+            return false;
+        bool closed = false;
+        if (!ContentStep(closed))
+            return false;
+    }
+    return true;
+}
+
+// The second reader, at an end tag that closes frame 0: its content so far
+// is one level, judged by the first reader.
+template <class C> bool CXmlBuilder<C>::CloseLevel()
+{
+    int t = NameRun(m_name);
+    if (m_x10 && IsXmlSpace(t))
+    {
+        SkipBlanks();
+        uint8_t c;
+        t = m_in.Get(c) ? c : -1;
+    }
+    if (t != '>')
+        return Fail("an end tag the first reader judges");
+    return EndLevel(m_name);
+}
+
+template <class C> bool CXmlBuilder<C>::EndLevel(const TokenBytes& name)
+{
+    Frame& f = m_frames[0];
+    auto level = std::make_unique<Level>();
+    level->name = name;
+    level->kids.swap(f.kids);
+    level->last = m_text;
+    level->cdata = f.cdataSeen;
+    level->solid = f.mixed || f.solid > 0 || (m_x10 && !IsAllSpace(m_text.data(), m_text.size()));
+    level->blank = m_levelBlank;
+    m_levels.push_back(std::move(level));
+    f.cdataSeen = false;
+    f.elementKid = false;
+    f.solid = 0;
+    f.textBefore = false;
+    f.mixed = false;
+    f.runs.clear();
+    f.pieces.clear();
+    f.node->m_strValue.Empty();
+    f.node->SetCData(false);
+    m_levelBlank = true;
+    return true;
+}
+
+// At the start tag where the second part begins, `m_depth` elements open:
+// waits for the second reader and, when its part goes on as this reader
+// would have (its levels end these elements by their names, in order, and
+// hold what this reader keeps the same way), ends them and the document
+// with it. Otherwise nothing changes and this reader reads on alone.
+template <class C> bool CXmlBuilder<C>::Stitch()
+{
+    Split& s = *m_split;
+    s.read.Join();
+    CXmlBuilder& part = *s.builder;
+    const uint32_t d = m_depth;
+    auto& levels = part.m_levels;
+    bool fits = s.ok && levels.size() == d + 1 && !part.m_in.HasBad() &&
+                d + part.m_maxDepth + 1 < kXmlMaxDepth;
+    for (uint32_t i = 0; fits && i < d; ++i)
+    {
+        // Mixed content and CDATA sections among these elements' children
+        // are left to this reader.
+        const Level& level = *levels[i];
+        const Frame& f = m_frames[d - 1 - i];
+        fits = level.name.size() == f.name.size() &&
+               std::memcmp(level.name.data(), f.name.data(), f.name.size()) == 0 && !level.cdata &&
+               !level.solid && !(m_x10 && (f.mixed || f.solid > 0));
+    }
+    fits = fits && levels[d]->blank && !levels[d]->cdata;
+    if (!fits)
+    {
+        m_split.reset();
+        return false;
+    }
+    // As EndTag ends each element.
+    for (uint32_t i = 0; i < d; ++i)
+    {
+        Level& level = *levels[i];
+        Frame& f = m_frames[m_depth - 1];
+        Append(f.kids, level.kids);
+        if (!f.cdataSeen)
+            StoreValue(f.node->m_strValue, level.last);
+        Node* node = f.node;
+        Adopt(node, f.kids);
+        f.node = nullptr;
+        --m_depth;
+        (m_depth == 0 ? m_top : m_frames[m_depth - 1].kids).push_back(node);
+    }
+    Append(m_top, levels[d]->kids);
+    const uint64_t read = m_in.ReadEnd();
+    m_in.JumpToEnd(s.read.From(read), s.read.End() - read);
+    m_split.reset();
+    m_parser.m_bSplit = true;
+    return true;
+}
+
 template <class C> bool CXmlBuilder<C>::Run()
 {
     if (m_in.LookingAt("\xEF\xBB\xBF", 3))
@@ -1562,9 +1812,12 @@ template <class C> bool CXmlBuilder<C>::Run()
                     ? EncodingNameOfCodePage(check)
                     : "code page " + std::to_string(check);
     m_in.CheckEncoding(check);
+    StartSplit(check);
 
     for (;;)
     {
+        if (m_split != nullptr && m_in.Offset() > m_split->read.At())
+            m_split.reset();
         uint8_t c;
         if (!m_in.Get(c))
             return true;
@@ -1581,6 +1834,8 @@ template <class C> bool CXmlBuilder<C>::Run()
         if (m_nameTake[c2])
         {
             m_in.Back1();
+            if (m_split != nullptr && m_in.Offset() == m_split->read.At() && Stitch())
+                continue;
             if (!Element(m_top))
                 return false;
         }
@@ -1637,6 +1892,7 @@ bool CXmlParser::Parse(Orvex::IStream* stream, IXmlParseHook* hook)
     m_pHook = hook;
     m_pszError = nullptr;
     m_nErrorOffset = 0;
+    m_bSplit = false;
     m_bBom = false;
     m_nCodePage = 0;
     if (stream == nullptr || (stream->GetMode() & Orvex::kModeRead) == 0 || m_pRoot == nullptr)

@@ -47,8 +47,12 @@ public:
     uint32_t GetPosition() override { return position; }
     uint32_t GetLength() override { return static_cast<uint32_t>(data.size()); }
     bool IsWritable() override { return true; }
-    void* MapRegion(uint32_t, uint32_t, uint32_t) override { return nullptr; }
-    bool UnmapRegion(void*) override { return false; }
+    void* MapRegion(uint32_t, uint32_t offset, uint32_t size) override
+    {
+        const bool fits = offset <= data.size() && size <= data.size() - offset;
+        return views && fits ? data.data() + offset : nullptr;
+    }
+    bool UnmapRegion(void*) override { return views; }
     bool Seek(int32_t offset, uint32_t origin) override
     {
         const int64_t base = origin == Orvex::kSeekBegin ? 0
@@ -70,6 +74,7 @@ public:
     uint32_t writeLimit = 0xFFFFFFFFu;
     uint32_t readLimit = 0xFFFFFFFFu; // the most one read gives, as a pipe would
     size_t refuseWrite = 0; // the one write (counted from 1) that takes nothing, as a brief fault
+    bool views = false;     // MapRegion gives views of the bytes held
     int flushes = 0;
     std::vector<uint32_t> reads, writes;
 };

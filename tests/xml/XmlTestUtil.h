@@ -6,6 +6,8 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace testsupport
 {
@@ -39,6 +41,46 @@ bool IsFixedPoint(const std::string& saved, uint8_t flags = nkDS::kXmlParseStric
 template <class C> nkDS::CXmlNodeT<C>* Top(nkDS::CXmlFileT<C>& doc, uint32_t i)
 {
     return i < doc.GetChildCount() ? doc.GetChild(i) : nullptr;
+}
+
+// Every node below `root`, in document order, with all it holds: kind,
+// name, value, CDATA mark and parameters, and whether its parent is right.
+template <class C> std::string DumpTree(const nkDS::CXmlNodeT<C>* root)
+{
+    std::string out;
+    auto put = [&out](const C* s)
+    {
+        for (; *s != C(0); ++s)
+            if (sizeof(C) == 1 || static_cast<uint32_t>(*s) < 0x80)
+                out += static_cast<char>(*s);
+            else
+                out += "&#" + std::to_string(static_cast<uint32_t>(*s)) + ";";
+        out += '|';
+    };
+    // Without recursion: a deep tree must not overflow the stack here either.
+    std::vector<std::pair<const nkDS::CXmlNodeT<C>*, uint32_t>> stack{{root, 0}};
+    while (!stack.empty())
+    {
+        auto [node, depth] = stack.back();
+        stack.pop_back();
+        out += std::to_string(depth) + ":" + std::to_string(node->GetKind()) +
+               (node->IsCData() ? "c " : " ");
+        put(node->GetName());
+        put(node->GetValue());
+        for (uint32_t i = 0; i < node->GetParamCount(); ++i)
+        {
+            put(node->GetParamName(i));
+            put(node->GetParamValue(i));
+        }
+        out += '\n';
+        for (uint32_t i = node->GetChildCount(); i-- > 0;)
+        {
+            if (node->GetChild(i)->GetParent() != node)
+                out += "bad parent\n";
+            stack.emplace_back(node->GetChild(i), depth + 1);
+        }
+    }
+    return out;
 }
 
 // One literal in the width under test: LIT("x") in a typed test.

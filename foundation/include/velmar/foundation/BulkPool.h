@@ -61,6 +61,9 @@ public:
     ~CBulkScope();
     CBulkScope(const CBulkScope&) = delete;
     CBulkScope& operator=(const CBulkScope&) = delete;
+    // Whether a scope is alive on this thread: work handed to another thread
+    // opens one there too.
+    static bool Active();
 };
 
 // Whether scopes use the pool. On, except in builds with AddressSanitizer,

@@ -77,6 +77,22 @@ public:
     // Clears the root, if one is set.
     void Reset();
 
+    // A large input is read by two threads: a second reader takes the part
+    // from a start tag near its middle on, and the first joins that part to
+    // the tree on reaching it, or reads on alone where it does not fit (the
+    // tag stood inside a remark, say). The tree, errors and offsets are
+    // those of one reader. Only for input of at least `minBytes` in UTF-8
+    // from a stream with views, parsed without a hook; `from`, when not 0,
+    // is the input offset the search for the tag starts at (for tests).
+    struct Split
+    {
+        uint64_t minBytes = 2u << 20;
+        uint64_t from = 0;
+    };
+    void SetSplit(const Split& split) { m_split = split; }
+    // Whether the last parse joined a second reader's part.
+    bool WasSplit() const { return m_bSplit; }
+
     // Whether the input began with a UTF-8 byte order mark.
     bool HadByteOrderMark() const { return m_bBom; }
     // The form of the last input's bytes (XML 1.0 mode reads UTF-16 too).
@@ -116,6 +132,8 @@ private:
     // The UTF-16 length, in bytes, of the first `offset` bytes of `utf8`.
     static uint64_t Utf16Offset(const std::string& utf8, uint64_t offset);
 
+    Split m_split;
+    bool m_bSplit = false;
     bool m_bBom = false;
     XmlByteForm m_nByteForm = xbfBytes;
     char m_szLineEnd[3] = {};
