@@ -1,6 +1,6 @@
 // libFuzzer target of the loader, in both widths and both modes: any input
-// loads or fails cleanly, and whatever loads is a fixed point of save and
-// load in its mode.
+// loads or fails cleanly, whatever loads is a fixed point of save and load in
+// its mode, and reading it in two parts changes nothing.
 #include "../XmlTestUtil.h"
 
 #include <cstdint>
@@ -33,6 +33,30 @@ template <class C> void RoundTrip(const std::string& input, uint8_t flags)
         std::abort(); // what the engine wrote, it must read and write the same
 }
 
+// Read in two parts, the second searched for from the middle on, the input
+// gives exactly the tree and failure of one reader.
+template <class C> std::string ReadOnce(const std::string& input, uint8_t flags, bool split)
+{
+    nkDS::CXmlNodeT<C> root;
+    nkDS::CXmlParser parser(sizeof(C) > 1, flags);
+    parser.SetRoot(&root);
+    parser.SetSplit({split ? 1 : UINT64_MAX, input.size() / 2});
+    Orvex::CMemStream in(input.data(), static_cast<uint32_t>(input.size()));
+    const bool ok = parser.Parse(&in, nullptr);
+    std::string out = testsupport::DumpTree(&root);
+    out += ok ? "ok" : parser.GetErrorReason();
+    out += " " + std::to_string(parser.GetErrorOffset()) + " " + parser.GetLineEnd() + " " +
+           std::to_string(in.GetPosition64());
+    root.Clear();
+    return out;
+}
+
+template <class C> void TwoParts(const std::string& input, uint8_t flags)
+{
+    if (input.size() >= 2 && ReadOnce<C>(input, flags, true) != ReadOnce<C>(input, flags, false))
+        std::abort();
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -44,6 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     {
         RoundTrip<char>(input, flags);
         RoundTrip<wchar_t>(input, flags);
+        TwoParts<char>(input, flags);
     }
     return 0;
 }
