@@ -308,6 +308,18 @@ private:
         bool mixed = false;
         std::string runs;
         std::vector<Piece> pieces;
+
+        // Forgets the content of the element read before.
+        void ClearContent()
+        {
+            cdataSeen = false;
+            elementKid = false;
+            solid = 0;
+            textBefore = false;
+            mixed = false;
+            runs.clear();
+            pieces.clear();
+        }
     };
 
     bool Fail(const char* why) { return FailAt(m_in.Offset(), why); }
@@ -1359,13 +1371,7 @@ template <class C> bool CXmlBuilder<C>::StartTag(Kids& parentKids)
     // The frame takes the name's bytes whole, and the name its old buffer,
     // which the next name run clears.
     f.name.swap(m_name);
-    f.cdataSeen = false;
-    f.elementKid = false;
-    f.solid = 0;
-    f.textBefore = false;
-    f.mixed = false;
-    f.runs.clear();
-    f.pieces.clear();
+    f.ClearContent();
     return true;
 }
 
@@ -1669,13 +1675,7 @@ template <class C> bool CXmlBuilder<C>::EndLevel(const TokenBytes& name)
     level->solid = f.mixed || f.solid > 0 || (m_x10 && !IsAllSpace(m_text.data(), m_text.size()));
     level->blank = m_levelBlank;
     m_levels.push_back(std::move(level));
-    f.cdataSeen = false;
-    f.elementKid = false;
-    f.solid = 0;
-    f.textBefore = false;
-    f.mixed = false;
-    f.runs.clear();
-    f.pieces.clear();
+    f.ClearContent();
     f.node->m_strValue.Empty();
     f.node->SetCData(false);
     m_levelBlank = true;
