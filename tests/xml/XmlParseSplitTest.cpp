@@ -24,41 +24,7 @@ namespace
 
 constexpr uint64_t kNever = UINT64_MAX;
 
-struct Outcome
-{
-    bool ok = false;
-    std::string tree, error, lineEnd;
-    uint64_t offset = 0, position = 0;
-    bool split = false; // not compared: it is what differs
-
-    bool operator==(const Outcome& o) const
-    {
-        return ok == o.ok && tree == o.tree && error == o.error && lineEnd == o.lineEnd &&
-               offset == o.offset && position == o.position;
-    }
-};
-
-template <class C>
-Outcome Parse(Orvex::IStream& in, uint8_t flags, uint64_t minBytes, uint64_t from)
-{
-    CXmlNodeT<C> root;
-    CXmlParser parser(sizeof(C) > 1, flags);
-    parser.SetRoot(&root);
-    parser.SetSplit({minBytes, from});
-    in.Seek(0, Orvex::kSeekBegin);
-    Outcome o;
-    o.ok = parser.Parse(&in, nullptr);
-    o.tree = DumpTree(&root);
-    o.error = parser.GetErrorReason() != nullptr ? parser.GetErrorReason() : "";
-    o.offset = parser.GetErrorOffset();
-    o.lineEnd = parser.GetLineEnd();
-    o.position = in.GetPosition64();
-    o.split = parser.WasSplit();
-    root.Clear();
-    return o;
-}
-
-std::string Describe(const Outcome& o)
+std::string Describe(const ParseOutcome& o)
 {
     return (o.ok ? "ok" : "failed: " + o.error + " at " + std::to_string(o.offset)) +
            ", line end " + std::to_string(o.lineEnd.size()) + ", stream at " +
@@ -75,14 +41,14 @@ int Compare(const std::string& doc, uint8_t flags, uint32_t readLimit = 0xFFFFFF
     CRecordingStream in(std::vector<uint8_t>(doc.begin(), doc.end()));
     in.views = true;
     in.readLimit = readLimit;
-    const Outcome one = Parse<C>(in, flags, kNever, 0);
+    const ParseOutcome one = ReadOutcome<C>(in, flags, kNever, 0);
     if (froms.empty())
         for (uint64_t from = 1; from < doc.size(); ++from)
             froms.push_back(from);
     int joined = 0;
     for (const uint64_t from : froms)
     {
-        const Outcome two = Parse<C>(in, flags, 1, from);
+        const ParseOutcome two = ReadOutcome<C>(in, flags, 1, from);
         if (!(two == one))
         {
             ADD_FAILURE() << "second part searched from " << from << " of\n"
@@ -321,7 +287,7 @@ TEST(XmlParseSplitFile, ALargeFileLoadsInTwoPartsAsInOne)
         EXPECT_TRUE(two.GetParser().WasSplit());
         Orvex::CFileStream in(path.c_str(), Orvex::kModeRead, false);
         ASSERT_TRUE(in.IsOpen());
-        const Outcome one = Parse<char>(in, flags, kNever, 0);
+        const ParseOutcome one = ReadOutcome<char>(in, flags, kNever, 0);
         EXPECT_FALSE(one.split);
         EXPECT_TRUE(one.ok);
         EXPECT_EQ(one.tree, DumpTree<char>(&two));

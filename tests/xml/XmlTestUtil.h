@@ -83,6 +83,45 @@ template <class C> std::string DumpTree(const nkDS::CXmlNodeT<C>* root)
     return out;
 }
 
+// What one parse gives: the tree, the failure and its offset, the first line
+// end and where the stream is left, and whether a second reader's part was
+// joined.
+struct ParseOutcome
+{
+    bool ok = false;
+    std::string tree, error, lineEnd;
+    uint64_t offset = 0, position = 0;
+    bool split = false; // not compared: reading in two parts changes nothing else
+
+    bool operator==(const ParseOutcome& o) const
+    {
+        return ok == o.ok && tree == o.tree && error == o.error && lineEnd == o.lineEnd &&
+               offset == o.offset && position == o.position;
+    }
+};
+
+// Parses `in` from its start, reading in two parts from `minBytes` of input
+// on, the second searched for from offset `from` (see CXmlParser::Split).
+template <class C>
+ParseOutcome ReadOutcome(Orvex::IStream& in, uint8_t flags, uint64_t minBytes, uint64_t from)
+{
+    nkDS::CXmlNodeT<C> root;
+    nkDS::CXmlParser parser(sizeof(C) > 1, flags);
+    parser.SetRoot(&root);
+    parser.SetSplit({minBytes, from});
+    in.Seek(0, Orvex::kSeekBegin);
+    ParseOutcome o;
+    o.ok = parser.Parse(&in, nullptr);
+    o.tree = DumpTree(&root);
+    o.error = parser.GetErrorReason() != nullptr ? parser.GetErrorReason() : "";
+    o.offset = parser.GetErrorOffset();
+    o.lineEnd = parser.GetLineEnd();
+    o.position = in.GetPosition64();
+    o.split = parser.WasSplit();
+    root.Clear();
+    return o;
+}
+
 // One literal in the width under test: LIT("x") in a typed test.
 template <class C> const C* Pick(const char* narrow, const wchar_t* wide)
 {
