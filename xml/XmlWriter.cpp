@@ -1,4 +1,5 @@
 #include "velmar/xml/XmlWriter.h"
+#include "OrderedOutput.h"
 #include "Utf8Text.h"
 
 #include "velmar/xml/XmlChars.h"
@@ -6,12 +7,8 @@
 #include "velmar/win32/Unicode.h"
 #include "velmar/win32/win32.h"
 
-#include <condition_variable>
 #include <cstdint>
 #include <cstdio>
-#include <mutex>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 namespace nkDS
@@ -62,92 +59,7 @@ template <class C> bool OnlyBlanks(const nkMem::CStringT<C>& text)
 
 constexpr const char* kShortWrite = "the stream took less than was written";
 
-// Collected UTF-8 as UTF-16 in the output's byte order.
-void ToUtf16(const char* data, size_t len, bool big, std::string& out)
-{
-    out.clear();
-    out.reserve(len * 2);
-    auto unit = [&](uint32_t u)
-    {
-        const char hi = static_cast<char>(u >> 8), lo = static_cast<char>(u & 0xFF);
-        out.push_back(big ? hi : lo);
-        out.push_back(big ? lo : hi);
-    };
-    const auto* p = reinterpret_cast<const unsigned char*>(data);
-    // Output is collected in whole characters, so no sequence spans two blocks.
-    for (size_t i = 0; i < len;)
-    {
-        const unicode::Utf8Decoded d = unicode::DecodeUtf8(p + i, len - i);
-        i += d.length;
-        if (unicode::NeedsSurrogatePair(d.codePoint))
-        {
-            unit(unicode::HighSurrogateOf(d.codePoint));
-            unit(unicode::LowSurrogateOf(d.codePoint));
-        }
-        else
-            unit(static_cast<uint32_t>(d.codePoint));
-    }
-}
-
-// Writes a collected block in the output's form; false when the target took
-// less.
-bool WriteOut(Orvex::IStream* target, XmlByteForm form, const char* data, size_t len,
-              std::string& utf16)
-{
-    if (form != xbfBytes)
-    {
-        ToUtf16(data, len, form == xbfUtf16BE, utf16);
-        data = utf16.data();
-        len = utf16.size();
-    }
-    for (size_t done = 0; done < len;)
-    {
-        const size_t chunk = len - done;
-        const uint32_t n = chunk > 0x40000000u ? 0x40000000u : static_cast<uint32_t>(chunk);
-        if (target->Write(data + done, n) != n)
-            return false;
-        done += n;
-    }
-    return true;
-}
 } // namespace
-
-// The system's copy of a block into the file takes about a tenth of a save,
-// and waits far longer when the system holds back writers of dirty pages;
-// a thread of its own does it while the next block is filled. One block is
-// in flight at a time, and the two swap places.
-struct CXmlWriter::Behind
-{
-    std::mutex lock;
-    std::condition_variable changed;
-    Orvex::IStream* target = nullptr;
-    XmlByteForm form = xbfBytes;
-    std::unique_ptr<char[]> block;
-    size_t cap = 0;
-    size_t len = 0;
-    std::string utf16;
-    bool busy = false; // `block` is being written
-    bool quit = false;
-    bool failed = false;
-    std::thread thread; // last: started once the rest is set
-
-    void Run()
-    {
-        std::unique_lock<std::mutex> hold(lock);
-        for (;;)
-        {
-            changed.wait(hold, [this] { return busy || quit; });
-            if (!busy)
-                return;
-            hold.unlock();
-            const bool ok = WriteOut(target, form, block.get(), len, utf16);
-            hold.lock();
-            failed = failed || !ok;
-            busy = false;
-            changed.notify_all();
-        }
-    }
-};
 
 CXmlWriter::CXmlWriter()
 {
@@ -177,6 +89,7 @@ void CXmlWriter::Begin(Orvex::IStream* target)
     m_nEol = 2;
     m_nInline = 0;
     m_nSplits = 0;
+    m_part = 0;
 }
 
 void CXmlWriter::SetXml10(const char* lineEnd, XmlByteForm form)
@@ -205,10 +118,23 @@ void CXmlWriter::MakeRoom(size_t n)
     }
 }
 
+COrderedOutput& CXmlWriter::Output()
+{
+    if (m_pOut == nullptr)
+    {
+        // The system's copy of a block into the file takes about a tenth of
+        // a save, and waits far longer when the system holds back writers
+        // of dirty pages; a thread of its own does it while the next block
+        // is filled. One block waits at a time, outside a split.
+        m_behind = std::make_unique<COrderedOutput>(m_pTarget, m_nForm, kBlock);
+        m_behind->Start(); // without a thread, blocks are written as handed on
+        m_pOut = m_behind.get();
+    }
+    return *m_pOut;
+}
+
 void CXmlWriter::Hand()
 {
-    if (m_pQueue != nullptr)
-        return HandToQueue();
     if (m_len == 0)
         return;
     if (!m_ok)
@@ -216,46 +142,21 @@ void CXmlWriter::Hand()
         m_len = 0;
         return;
     }
-    if (!m_behind)
-    {
-        auto behind = std::make_unique<Behind>();
-        behind->target = m_pTarget;
-        behind->form = m_nForm;
-        try
-        {
-            behind->thread = std::thread([b = behind.get()] { b->Run(); });
-        }
-        catch (const std::system_error&)
-        {
-            // No thread to be had: every block is written here.
-            WriteNow();
-            return;
-        }
-        m_behind = std::move(behind);
-    }
-    Behind& b = *m_behind;
-    std::unique_lock<std::mutex> hold(b.lock);
-    b.changed.wait(hold, [&b] { return !b.busy; });
-    if (b.failed)
-    {
-        hold.unlock();
-        Fail(kShortWrite);
-        m_len = 0;
-        return;
-    }
-    // The block written last comes back to be filled next (none the first
-    // time: MakeRoom makes one).
-    std::swap(m_buf, b.block);
-    std::swap(m_cap, b.cap);
-    b.len = m_len;
-    b.busy = true;
-    b.changed.notify_all();
+    COrderedOutput::Block block{std::move(m_buf), m_cap, m_len}, fresh;
+    m_cap = 0;
     m_len = 0;
+    // A failure that stopped the output is reported where it happened.
+    if (Output().Push(m_part, std::move(block), fresh) == COrderedOutput::Pushed::kWriteFailed)
+        Fail(kShortWrite);
+    // A block written before comes back to be filled next (none at first:
+    // MakeRoom makes one).
+    m_buf = std::move(fresh.data);
+    m_cap = fresh.cap;
 }
 
 void CXmlWriter::WriteNow()
 {
-    if (m_len != 0 && m_ok && !WriteOut(m_pTarget, m_nForm, m_buf.get(), m_len, m_utf16))
+    if (m_len != 0 && m_ok && !WriteBlock(m_pTarget, m_nForm, m_buf.get(), m_len, m_utf16))
         Fail(kShortWrite);
     m_len = 0;
 }
@@ -264,22 +165,18 @@ void CXmlWriter::Settle()
 {
     if (!m_behind)
         return;
-    bool failed = false;
-    {
-        std::unique_lock<std::mutex> hold(m_behind->lock);
-        m_behind->changed.wait(hold, [this] { return !m_behind->busy; });
-        failed = m_behind->failed;
-        m_behind->quit = true;
-        m_behind->changed.notify_all();
-    }
-    m_behind->thread.join();
+    const bool ok = m_behind->Finish();
     m_behind.reset();
-    if (failed)
+    m_pOut = nullptr;
+    if (!ok)
         Fail(kShortWrite);
 }
 
 bool CXmlWriter::End()
 {
+    // The last block follows the others when some went behind.
+    if (m_behind)
+        Hand();
     Settle();
     WriteNow();
     m_pTarget = nullptr;
@@ -606,7 +503,7 @@ template <class C> void CXmlWriter::Open(CXmlNodeT<C>* node, uint32_t depth, uns
     // would first be copied only to be cleared.
     const bool keepValue = m_bXml10 && hasChildren && !OnlyBlanks(node->m_strValue);
     const bool drop = hasChildren && !keepValue && !node->m_strValue.IsEmpty();
-    if (drop && m_pQueue != nullptr)
+    if (drop && m_bSecond)
         Take(node->m_strValue);
     else if (drop)
     {

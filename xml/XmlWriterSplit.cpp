@@ -1,34 +1,48 @@
-// Writing the children of a large node with two threads: the segments of
-// them alternate between this thread and a second one, whose output comes
-// back through a bounded queue and goes in after each of this thread's
-// segments, so the bytes are the same as one thread's. This thread also
-// puts the output in, and shares the cores with the file's own writes, so
-// it falls behind; the second thread, done with its own, takes over the
-// later half of the segments left here.
-#include "BlockQueue.h"
+// Writing the children of a large node with two threads: the node's
+// children are cut into segments, and this thread and a second one each
+// take the next segment not yet taken until none is left. Each segment's
+// output goes into a part of the output of its own, and the parts are
+// written in order, so the bytes are the same as one thread's; neither
+// thread copies the other's output, and neither waits for the other
+// except when it has run far ahead of the part being written out.
+#include "OrderedOutput.h"
 
 #include "velmar/xml/XmlWriter.h"
 
 #include <algorithm>
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <new>
+#include <string>
 #include <system_error>
 #include <thread>
 
 namespace nkDS
 {
 
-// Who writes which segment, and the two ways back for the second thread's
-// output.
+// What the two threads of a split share: the next segment to take, and why
+// the output failed when one of them failed it.
 struct SplitShare
 {
-    explicit SplitShare(size_t ahead) : odd(ahead), even(ahead) {}
+    std::atomic<uint32_t> next{0};
+    std::atomic<bool> stop{false};
     std::mutex lock;
-    uint32_t front = 0;        // the next even segment the first thread begins
-    uint32_t cut = UINT32_MAX; // even segments from here on are the second's
-    CBlockQueue odd;           // the odd segments, in order
-    CBlockQueue even;          // the even ones the second took, in order
+    std::string why; // the first failure's reason
+    bool failed = false;
+
+    void Fail(const char* reason, COrderedOutput& out)
+    {
+        {
+            std::lock_guard<std::mutex> hold(lock);
+            if (!failed)
+                why = reason != nullptr ? reason : "the output failed";
+            failed = true;
+        }
+        stop = true;
+        // No thread may wait for a part that will never be completed.
+        out.Stop();
+    }
 };
 
 bool CXmlWriter::TwoCores()
@@ -44,8 +58,8 @@ bool CXmlWriter::Segments(const CXmlNodeT<C>* node, unsigned cp,
     const uint32_t count = node->GetChildCount();
     // Wide text goes two threads only into UTF-8, which needs no code-page
     // layer; a segment's text inside mixed content would gain line ends.
-    if (!m_split.enabled || m_bSplitting || m_pQueue != nullptr || m_nInline != 0 ||
-        count < m_split.minChildren || (sizeof(C) > 1 && cp != kUtf8Page))
+    if (!m_split.enabled || m_bSplitting || m_nInline != 0 || count < m_split.minChildren ||
+        (sizeof(C) > 1 && cp != kUtf8Page))
         return false;
     const uint64_t segment = m_split.segmentWeight > 0 ? m_split.segmentWeight : 1;
     bounds.assign(1, 0);
@@ -90,152 +104,100 @@ template <class C>
 void CXmlWriter::WriteSplit(CXmlNodeT<C>* node, uint32_t depth, unsigned cp,
                             const std::vector<uint32_t>& bounds)
 {
-    SplitShare share(m_split.aheadBytes);
-    // On the heap, away from this thread's stack.
-    const auto other = std::make_unique<CXmlWriter>();
-    other->m_pQueue = &share.odd;
-    other->m_ok = m_ok;
-    other->m_bXml10 = m_bXml10;
-    std::memcpy(other->m_szEol, m_szEol, sizeof m_szEol);
-    other->m_nEol = m_nEol;
-    std::thread thread;
-    try
+    const auto segments = static_cast<uint32_t>(bounds.size() - 1);
+    COrderedOutput& out = Output();
+    if (!out.Threaded())
     {
-        thread = std::thread([&] { other->WriteOtherSegments(node, depth, cp, bounds, share); });
-    }
-    catch (const std::system_error&)
-    {
-        // No thread to be had: all of them here.
+        // No thread to write behind: nor one for a split.
         std::vector<Step<C>> stack;
         WriteChildren(node, 0, bounds.back(), depth, cp, stack);
         return;
     }
+    // What is written so far comes first.
+    Hand();
+    out.Close(m_part);
+    const uint32_t base = m_part + 1;
+    SplitShare share;
+    // On the heap, away from this thread's stack.
+    const auto other = std::make_unique<CXmlWriter>();
+    other->m_pOut = &out;
+    other->m_bSecond = true;
+    other->m_bSplitting = true;
+    other->m_ok = m_ok;
+    other->m_bXml10 = m_bXml10;
+    std::memcpy(other->m_szEol, m_szEol, sizeof m_szEol);
+    other->m_nEol = m_nEol;
     {
-        // The second thread stops and is joined however this one leaves.
+        // The second thread stops and is joined however this one leaves;
+        // this one goes on in the part after the last segment's.
         struct Joiner
         {
+            CXmlWriter& writer;
             SplitShare& share;
-            std::thread& thread;
-            bool& splitting;
+            COrderedOutput& out;
+            std::thread thread;
+            size_t limit;
+            uint32_t after;
             ~Joiner()
             {
-                share.odd.Close();
-                share.even.Close();
-                thread.join();
-                splitting = false;
+                if (std::uncaught_exceptions() > 0)
+                    share.Fail("the output failed", out);
+                if (thread.joinable())
+                    thread.join();
+                out.SetLimit(limit);
+                writer.m_bSplitting = false;
+                writer.m_part = after;
             }
-        } joiner{share, thread, m_bSplitting};
+        } joiner{*this, share, out, {}, out.SetLimit(m_split.aheadBytes), base + segments};
         m_bSplitting = true;
         ++m_nSplits;
-        std::vector<Step<C>> stack;
-        const auto segments = static_cast<uint32_t>(bounds.size() - 1);
-        for (uint32_t k = 0; k < segments; ++k)
+        try
         {
-            if (k % 2 == 1)
-            {
-                TakeSegment(share.odd);
-                continue;
-            }
-            bool mine = false;
-            {
-                std::lock_guard<std::mutex> hold(share.lock);
-                mine = k < share.cut;
-                if (mine)
-                    share.front = k + 2;
-            }
-            if (!mine)
-            {
-                TakeSegment(share.even);
-                continue;
-            }
-            WriteChildren(node, bounds[k], bounds[k + 1], depth, cp, stack);
+            joiner.thread =
+                std::thread([&] { other->WriteSegments(node, depth, cp, bounds, base, share); });
         }
+        catch (const std::system_error&)
+        {
+            // No thread to be had: every segment is written here.
+        }
+        WriteSegments(node, depth, cp, bounds, base, share);
     }
+    if (share.failed)
+        Refuse(share.why.c_str());
     // Joined: the values it took are let go here, with `other`.
 }
 
 template <class C>
-void CXmlWriter::WriteOtherSegments(CXmlNodeT<C>* node, uint32_t depth, unsigned cp,
-                                    const std::vector<uint32_t>& bounds, SplitShare& share)
+void CXmlWriter::WriteSegments(CXmlNodeT<C>* node, uint32_t depth, unsigned cp,
+                               const std::vector<uint32_t>& bounds, uint32_t base,
+                               SplitShare& share)
 {
     const auto segments = static_cast<uint32_t>(bounds.size() - 1);
     try
     {
         ++m_round;
         std::vector<Step<C>> stack;
-        for (uint32_t k = 1; k < segments && !share.odd.Closed(); k += 2)
-            WriteQueuedSegment(node, bounds[k], bounds[k + 1], depth, cp, stack);
-        share.odd.Finish();
-        uint32_t from = segments;
+        while (!share.stop)
         {
-            std::lock_guard<std::mutex> hold(share.lock);
-            // Of the m even segments not begun there, the later (m + 1) / 2:
-            // the one under way there is about half a segment more.
-            const uint32_t left = share.front < segments ? (segments - share.front + 1) / 2 : 0;
-            const uint32_t keep = left - (left + 1) / 2;
-            if (keep < left)
-                from = share.cut = share.front + 2 * keep;
+            const uint32_t k = share.next.fetch_add(1);
+            if (k >= segments)
+                break;
+            m_part = base + k;
+            WriteChildren(node, bounds[k], bounds[k + 1], depth, cp, stack);
+            Hand();
+            m_pOut->Close(m_part);
+            if (!m_ok)
+                share.Fail(m_pszError, *m_pOut);
         }
-        m_pQueue = &share.even;
-        for (uint32_t k = from; k < segments && !share.even.Closed(); k += 2)
-            WriteQueuedSegment(node, bounds[k], bounds[k + 1], depth, cp, stack);
     }
     catch (const std::bad_alloc&)
     {
-        // Nothing more can be allocated here: the other thread's next wait
-        // for an end fails the output.
-        share.odd.Finish("out of memory");
-        share.even.Finish("out of memory");
-        return;
+        if (!m_bSecond)
+            throw;
+        // Nothing more can be allocated on the second thread: the output
+        // fails, and the first thread reports it.
+        share.Fail("out of memory", *m_pOut);
     }
-    share.even.Finish();
-}
-
-template <class C>
-void CXmlWriter::WriteQueuedSegment(CXmlNodeT<C>* node, uint32_t from, uint32_t to, uint32_t depth,
-                                    unsigned cp, std::vector<Step<C>>& stack)
-{
-    WriteChildren(node, from, to, depth, cp, stack);
-    HandToQueue();
-    CBlockQueue::Item end;
-    end.end = true;
-    end.failed = !m_ok;
-    if (!m_ok)
-        end.why = m_pszError != nullptr ? m_pszError : "the output failed";
-    m_pQueue->Push(std::move(end));
-}
-
-void CXmlWriter::TakeSegment(CBlockQueue& queue)
-{
-    for (;;)
-    {
-        CBlockQueue::Item item = queue.Pop();
-        if (item.end)
-        {
-            if (item.failed)
-                Refuse(item.why.c_str());
-            return;
-        }
-        if (m_ok)
-            Put(item.data.get(), item.len);
-        queue.Recycle(std::move(item));
-    }
-}
-
-void CXmlWriter::HandToQueue()
-{
-    if (m_len != 0 && m_ok)
-    {
-        CBlockQueue::Item block;
-        block.data = std::move(m_buf);
-        block.cap = m_cap;
-        block.len = m_len;
-        m_pQueue->Push(std::move(block));
-        CBlockQueue::Item fresh = m_pQueue->Fresh();
-        m_buf = std::move(fresh.data);
-        m_cap = fresh.cap;
-    }
-    m_len = 0;
 }
 
 template bool CXmlWriter::Segments<char>(const CXmlNodeT<char>*, unsigned,

@@ -146,7 +146,7 @@ TYPED_TEST(XmlWriterSplit, WritesTheSameBytesAndLeavesTheSameTreeAsOneThread)
         const bool sampled = round % 4 == 3;
         split.weighAll = sampled ? 1 + static_cast<uint32_t>(rng() % 8) : 4096;
         split.segmentWeight = 1 + static_cast<uint32_t>(rng() % (sampled ? 8 : 40));
-        // The second thread waits for every block, or runs far ahead.
+        // A thread ahead waits for every block, or runs far ahead.
         split.aheadBytes = round % 3 == 0 ? 1 : round % 3 == 1 ? 200 : size_t(1) << 20;
         uint32_t splits = 0, none = 0;
         const std::string want = Write(one, OneThread(), xml10, none);
@@ -159,10 +159,11 @@ TYPED_TEST(XmlWriterSplit, WritesTheSameBytesAndLeavesTheSameTreeAsOneThread)
     }
 }
 
-// The even segments, written here, hold long values and the odd ones next
-// to nothing: the second thread is done with its own long before and takes
-// over the later even ones, whose output must still come in its place.
-TYPED_TEST(XmlWriterSplit, SegmentsTakenOverComeInTheirPlace)
+// Segments of long values alternate with ones of next to nothing: a thread
+// done with a short one takes the next while the other is still in a long
+// one, so segments are finished out of order; their output must still come
+// in its place.
+TYPED_TEST(XmlWriterSplit, SegmentsFinishedOutOfOrderComeInTheirPlace)
 {
     std::string xml = "<?xml version='1.0' encoding='UTF-8'?>\n<root>\n";
     for (int i = 0; i < 24; ++i)
@@ -177,7 +178,7 @@ TYPED_TEST(XmlWriterSplit, SegmentsTakenOverComeInTheirPlace)
     const std::string want = Write(one, OneThread(), false, none);
     CXmlWriter::Split split;
     split.segmentWeight = 1; // a segment for each child
-    // Paced by this thread, or free to run ahead (a block counts whole).
+    // Waiting for every block, or free to run ahead (a block counts whole).
     for (const size_t ahead : {size_t(1), size_t(64) << 20})
     {
         split.aheadBytes = ahead;

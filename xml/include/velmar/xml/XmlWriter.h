@@ -7,7 +7,8 @@
 // Output is collected and written to the target in large blocks, behind
 // the writer on a thread of its own once there is more than one; every
 // write is checked. The children of a node with many are written in
-// segments by two threads where the processor has two cores.
+// segments by two threads where the processor has two cores, each taking
+// the next segment when done with one.
 
 #include "velmar/xml/XmlNode.h"
 #include "velmar/xml/XmlParser.h"
@@ -22,7 +23,7 @@
 namespace nkDS
 {
 
-class CBlockQueue;
+class COrderedOutput;
 struct SplitShare;
 
 class CXmlWriter
@@ -31,9 +32,10 @@ public:
     // When the children of a node are written by two threads: the node has
     // at least `minChildren` and at least two segments' weight, a child
     // weighing one more than its own child count. Up to `weighAll` children
-    // each is weighed; of more, an even sample tells their mean weight. The
-    // second thread runs ahead by at most `aheadBytes` of output on each of
-    // its two ways back. A writer enables it where the machine has two cores.
+    // each is weighed; of more, an even sample tells their mean weight. Of
+    // the output waiting to be written, at most `aheadBytes` wait in the
+    // segment being written out, and as many in later ones. A writer
+    // enables it where the machine has two cores.
     struct Split
     {
         uint32_t minChildren = 16;
@@ -100,10 +102,12 @@ private:
     void MakeRoom(size_t n);
     void Indent(uint32_t depth);
     void LineEnd();
-    // Hands the collected block to the writing behind; WriteNow writes it
-    // here and now.
+    // Hands the collected block on, to be written behind in its part;
+    // WriteNow writes it here and now.
     void Hand();
     void WriteNow();
+    // The output written behind, made on first use.
+    COrderedOutput& Output();
     // Fails the output with a literal reason, allocating nothing.
     void Fail(const char* literal);
 
@@ -132,24 +136,17 @@ private:
     // holds where each segment of them begins, and their count last.
     template <class C>
     bool Segments(const CXmlNodeT<C>* node, unsigned cp, std::vector<uint32_t>& bounds) const;
-    // Writes the children of `node` at `depth`: the even segments here, the
-    // odd ones on a second thread, which then takes over the later half of
-    // the even ones not yet begun here; its output is put in in order.
+    // Writes the children of `node` at `depth`, the segments shared out
+    // between this thread and a second one; each writes its segment into an
+    // output part of its own, and the parts are written in order.
     template <class C>
     void WriteSplit(CXmlNodeT<C>* node, uint32_t depth, unsigned cp,
                     const std::vector<uint32_t>& bounds);
-    // On the second thread: its segments, each followed by its end.
+    // On either thread: takes segments until none is left, writing segment
+    // k into part `base` + k.
     template <class C>
-    void WriteOtherSegments(CXmlNodeT<C>* node, uint32_t depth, unsigned cp,
-                            const std::vector<uint32_t>& bounds, SplitShare& share);
-    // Segment [from, to) of the children, then its end, to m_pQueue.
-    template <class C>
-    void WriteQueuedSegment(CXmlNodeT<C>* node, uint32_t from, uint32_t to, uint32_t depth,
-                            unsigned cp, std::vector<Step<C>>& stack);
-    // Puts the output of the next segment from the queue in here.
-    void TakeSegment(CBlockQueue& queue);
-    // Hand() of a writer on the second thread: the block goes to the queue.
-    void HandToQueue();
+    void WriteSegments(CXmlNodeT<C>* node, uint32_t depth, unsigned cp,
+                       const std::vector<uint32_t>& bounds, uint32_t base, SplitShare& share);
     static bool TwoCores();
     template <class C> void Open(CXmlNodeT<C>* node, uint32_t depth, unsigned cp);
     template <class C> void Params(const CXmlNodeT<C>* node, unsigned cp);
@@ -233,8 +230,11 @@ private:
     size_t m_cap = 0;
     std::string m_conv;
     std::string m_utf16;
-    struct Behind;
-    std::unique_ptr<Behind> m_behind; // while a block is written behind
+    // The output behind this writer, and for the second thread of a split
+    // its first writer's; the part its blocks go to.
+    std::unique_ptr<COrderedOutput> m_behind;
+    COrderedOutput* m_pOut = nullptr;
+    uint32_t m_part = 0;
     bool m_bXml10 = false;
     XmlByteForm m_nForm = xbfBytes;
     char m_szEol[3] = {'\r', '\n', '\0'};
@@ -245,10 +245,10 @@ private:
     Split m_split;
     bool m_bSplitting = false; // writing a segment: no further split
     uint32_t m_nSplits = 0;
-    // On the second thread: where blocks go, and the values it takes from
-    // nodes, let go once both threads are done: a value may share its
-    // characters, and their count, with a node the other thread writes.
-    CBlockQueue* m_pQueue = nullptr;
+    // On the second thread: the values it takes from nodes, let go once
+    // both threads are done: a value may share its characters, and their
+    // count, with a node the other thread writes.
+    bool m_bSecond = false;
     std::vector<nkMem::CStringT<char>> m_takenA;
     std::vector<nkMem::CStringT<wchar_t>> m_takenW;
     void Take(nkMem::CStringT<char>& s) { m_takenA.push_back(std::move(s)); }
