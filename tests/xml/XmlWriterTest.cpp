@@ -318,6 +318,51 @@ TEST(XmlWriter, shared_short_text_is_written_as_each_place_needs_it)
     }
 }
 
+// A parameter reads back up to its first zero character, and is written
+// so, however often its text was written before: here in full as the
+// element's name, then as the parameter's name and value.
+template <class C> std::basic_string<C> Ascii(const char* s)
+{
+    return std::basic_string<C>(s, s + std::strlen(s));
+}
+
+template <class C> void ExpectParameterCutAtZero(uint8_t flags)
+{
+    CXmlFileT<C> doc(1.0f, nullptr, flags);
+    ASSERT_TRUE(Load(doc, "<?xml version='1.0' encoding='UTF-8'?><root/>"));
+    nkMem::CStringT<C> cut;
+    const C raw[] = {C('a'), C('b'), C(0), C('c'), C('d'), C(0)};
+    cut.Assign(raw, 5);
+    ASSERT_EQ(cut.GetLength(), 5u);
+    CXmlNodeT<C>* node = nullptr;
+    if constexpr (sizeof(C) == 1)
+        node = CreateXmlNodeA();
+    else
+        node = CreateXmlNodeW();
+    Top(doc, 1)->AddChild(node);
+    node->m_strName = cut;
+    ASSERT_TRUE(node->AddParam(Ascii<C>("n").c_str(), Ascii<C>("v").c_str()));
+    ASSERT_TRUE(node->AddParam(Ascii<C>("m").c_str(), Ascii<C>("w").c_str()));
+    for (uint32_t i = 0; i < 2; ++i)
+    {
+        node->ParamNames().GetAtForWrite(i) = cut;
+        node->ParamValues().GetAtForWrite(i) = cut;
+    }
+    EXPECT_EQ(std::basic_string<C>(node->GetParamValue(0)), Ascii<C>("ab"));
+    const std::string out = Save(doc);
+    EXPECT_NE(out.find(std::string("<ab\0cd  ab='ab'  ab='ab'/>", 26)), std::string::npos)
+        << int(flags);
+}
+
+TEST(XmlWriter, a_parameter_is_written_up_to_its_first_zero_character)
+{
+    for (const uint8_t flags : {kXmlParseStrict, kXmlParseXml10})
+    {
+        ExpectParameterCutAtZero<char>(flags);
+        ExpectParameterCutAtZero<wchar_t>(flags);
+    }
+}
+
 TEST(XmlWriter, a_short_write_is_reported)
 {
     CXmlFileW doc;
