@@ -82,15 +82,22 @@ TEST(OrderedOutput, PartsFilledAtOnceComeOutInOrder)
     }
 }
 
+// Starts the output with `text` queued in `part`, for a later push to wait
+// behind.
+void StartWith(COrderedOutput& out, uint32_t part, const std::string& text)
+{
+    ASSERT_TRUE(out.Start());
+    COrderedOutput::Block fresh;
+    ASSERT_EQ(out.Push(part, MakeBlock(text, text.size()), fresh), COrderedOutput::Pushed::kQueued);
+}
+
 // With nothing of the first part pushed, a later part may fill up to the
 // limit and then waits; the first part's writer is never held up by it.
 TEST(OrderedOutput, ALaterPartWaitsAndTheFirstNeverDoes)
 {
     CRecordingStream target;
     COrderedOutput out(&target, xbfBytes, 8);
-    ASSERT_TRUE(out.Start());
-    COrderedOutput::Block fresh;
-    ASSERT_EQ(out.Push(1, MakeBlock("later-1;", 8), fresh), COrderedOutput::Pushed::kQueued);
+    StartWith(out, 1, "later-1;");
     std::atomic<bool> pushed{false};
     std::thread later(
         [&]
@@ -103,6 +110,7 @@ TEST(OrderedOutput, ALaterPartWaitsAndTheFirstNeverDoes)
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     EXPECT_FALSE(pushed) << "the later part went past the limit";
     // The first part goes in at once, whatever waits behind it.
+    COrderedOutput::Block fresh;
     EXPECT_EQ(out.Push(0, MakeBlock("first;", 8), fresh), COrderedOutput::Pushed::kQueued);
     out.Close(0);
     later.join();
@@ -117,9 +125,7 @@ TEST(OrderedOutput, AStopReleasesAWaitingWriter)
 {
     CRecordingStream target;
     COrderedOutput out(&target, xbfBytes, 1);
-    ASSERT_TRUE(out.Start());
-    COrderedOutput::Block fresh;
-    ASSERT_EQ(out.Push(2, MakeBlock("two;", 4), fresh), COrderedOutput::Pushed::kQueued);
+    StartWith(out, 2, "two;");
     std::thread waiting(
         [&]
         {
@@ -131,6 +137,7 @@ TEST(OrderedOutput, AStopReleasesAWaitingWriter)
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     out.Stop();
     waiting.join();
+    COrderedOutput::Block fresh;
     EXPECT_EQ(out.Push(0, MakeBlock("zero;", 8), fresh), COrderedOutput::Pushed::kStopped);
     EXPECT_TRUE(out.Finish()); // nothing was refused by the target
     EXPECT_EQ(Written(target), "");
