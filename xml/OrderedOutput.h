@@ -8,6 +8,7 @@
 // far ahead waits, and the one the target waits for never does on its
 // account.
 
+#include "velmar/foundation/PageBuffer.h"
 #include "velmar/io/Orvex.h"
 #include "velmar/xml/XmlParser.h"
 
@@ -29,7 +30,7 @@ class COrderedOutput
 public:
     struct Block
     {
-        std::unique_ptr<char[]> data;
+        nkMem::CPageBuffer data;
         size_t cap = 0;
         size_t len = 0;
     };

@@ -78,7 +78,7 @@ void CXmlWriter::Begin(Orvex::IStream* target)
     m_len = 0;
     if (m_cap < kBlock)
     {
-        m_buf.reset(new char[kBlock]);
+        m_buf = nkMem::AllocPageBuffer(kBlock);
         m_cap = kBlock;
     }
     m_ok = target != nullptr;
@@ -113,7 +113,7 @@ void CXmlWriter::MakeRoom(size_t n)
         const size_t size = n > kBlock ? n : kBlock;
         m_buf.reset();
         m_cap = 0;
-        m_buf.reset(new char[size]);
+        m_buf = nkMem::AllocPageBuffer(size);
         m_cap = size;
     }
 }

@@ -24,7 +24,7 @@ COrderedOutput::Block MakeBlock(const std::string& text, size_t cap)
 {
     COrderedOutput::Block b;
     b.cap = std::max(cap, text.size());
-    b.data.reset(new char[b.cap]);
+    b.data = nkMem::AllocPageBuffer(b.cap);
     std::memcpy(b.data.get(), text.data(), text.size());
     b.len = text.size();
     return b;

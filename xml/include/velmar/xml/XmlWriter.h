@@ -12,6 +12,7 @@
 
 #include "velmar/xml/XmlNode.h"
 #include "velmar/xml/XmlParser.h"
+#include "velmar/foundation/PageBuffer.h"
 #include "velmar/io/Orvex.h"
 
 #include <cstdint>
@@ -225,7 +226,7 @@ private:
     uint32_t m_round = 0;
 
     static constexpr size_t kBlock = 1 << 20;
-    std::unique_ptr<char[]> m_buf;
+    nkMem::CPageBuffer m_buf;
     size_t m_len = 0;
     size_t m_cap = 0;
     std::string m_conv;
