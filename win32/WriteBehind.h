@@ -17,8 +17,10 @@ namespace w32
 class WriteBehind
 {
 public:
-    // Bytes written between flushes started behind the writer.
-    static constexpr size_t kStride = size_t(8) << 20;
+    // Bytes written between flushes started behind the writer: few enough
+    // that the final flush of a save of ten megabytes has little left to
+    // wait for.
+    static constexpr size_t kStride = size_t(2) << 20;
 
     WriteBehind();
     WriteBehind(const WriteBehind&) = delete;

@@ -1,4 +1,7 @@
 #include "Win32TestSupport.h"
+#ifndef _WIN32
+#include "WriteBehind.h"
+#endif
 
 #include <chrono>
 
@@ -80,6 +83,10 @@ TEST_F(WriteBehindTest, a_long_write_reads_back_whole_and_frees_the_file_at_clos
 }
 
 #ifndef _WIN32
+// Blocks written between flushes behind the writer.
+constexpr int kStride = static_cast<int>(w32::WriteBehind::kStride / kBlock);
+static_assert(kStride >= 1);
+
 // A failure met behind the writer is one the final fsync may no longer see
 // (the kernel reports it once per open file): the flush reports it, once.
 // Short writing starts no flush, and one that cannot start leaves the work to
@@ -89,29 +96,29 @@ TEST_F(WriteBehindTest, a_failure_behind_the_writer_fails_the_next_flush)
     HANDLE h = Open("failing.bin", GENERIC_WRITE, 0, CREATE_NEW);
     ASSERT_NE(INVALID_HANDLE_VALUE, h);
     w32::FailNthCall(w32::SysCall::Fdatasync, 1, EIO);
-    ASSERT_TRUE(WriteBlocks(h, 0, 9));
+    ASSERT_TRUE(WriteBlocks(h, 0, kStride + 1));
     EXPECT_EQ(DWORD(ERROR_IO_DEVICE), LAST_ERROR_IF(FALSE, FlushFileBuffers(h)));
     EXPECT_TRUE(FlushFileBuffers(h));
     // A failing fsync is reported before an earlier failure behind it.
     w32::FailNthCall(w32::SysCall::Fdatasync, 1, EIO);
     w32::FailNthCall(w32::SysCall::Fsync, 1, ENOSPC);
-    ASSERT_TRUE(WriteBlocks(h, 9, 8));
+    ASSERT_TRUE(WriteBlocks(h, kStride + 1, kStride));
     EXPECT_EQ(DWORD(ERROR_DISK_FULL), LAST_ERROR_IF(FALSE, FlushFileBuffers(h)));
     ASSERT_TRUE(CloseHandle(h));
-    EXPECT_TRUE(HoldsBlocks(ReadBytes("failing.bin"), 17));
+    EXPECT_TRUE(HoldsBlocks(ReadBytes("failing.bin"), 2 * kStride + 1));
 
     h = Open("short.bin", GENERIC_WRITE, 0, CREATE_NEW);
     ASSERT_NE(INVALID_HANDLE_VALUE, h);
     const unsigned long flushes = w32::SysCallCount(w32::SysCall::Fdatasync);
-    ASSERT_TRUE(WriteBlocks(h, 0, 7));
+    ASSERT_TRUE(WriteBlocks(h, 0, kStride - 1));
     EXPECT_TRUE(FlushFileBuffers(h));
     EXPECT_EQ(flushes, w32::SysCallCount(w32::SysCall::Fdatasync));
     // No descriptor to spare at the mark: nothing behind, the flush does all.
     w32::FailNthCall(w32::SysCall::Dup, 1, EMFILE);
-    ASSERT_TRUE(WriteBlocks(h, 7, 1));
+    ASSERT_TRUE(WriteBlocks(h, kStride - 1, 1));
     EXPECT_TRUE(FlushFileBuffers(h));
     EXPECT_EQ(flushes, w32::SysCallCount(w32::SysCall::Fdatasync));
     ASSERT_TRUE(CloseHandle(h));
-    EXPECT_TRUE(HoldsBlocks(ReadBytes("short.bin"), 8));
+    EXPECT_TRUE(HoldsBlocks(ReadBytes("short.bin"), kStride));
 }
 #endif
