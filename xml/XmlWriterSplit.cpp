@@ -123,6 +123,13 @@ void CXmlWriter::WriteSplit(CXmlNodeT<C>* node, uint32_t depth, unsigned cp,
     other->m_pOut = &out;
     other->m_bSecond = true;
     other->m_bSplitting = true;
+    // Room for a value from each child up front: each time a growing list
+    // moved, its new pages were faulted in one by one, on the thread that
+    // paces the split. Pages never written cost nothing.
+    if constexpr (sizeof(C) == 1)
+        other->m_takenA.reserve(bounds.back());
+    else
+        other->m_takenW.reserve(bounds.back());
     other->m_ok = m_ok;
     other->m_bXml10 = m_bXml10;
     std::memcpy(other->m_szEol, m_szEol, sizeof m_szEol);
