@@ -61,20 +61,34 @@ bool CXmlWriter::Segments(const CXmlNodeT<C>* node, unsigned cp,
     if (!m_split.enabled || m_bSplitting || m_nInline != 0 || count < m_split.minChildren ||
         (sizeof(C) > 1 && cp != kUtf8Page))
         return false;
-    const uint64_t segment = m_split.segmentWeight > 0 ? m_split.segmentWeight : 1;
-    bounds.assign(1, 0);
+    const uint64_t most = m_split.segmentWeight > 0 ? m_split.segmentWeight : 1;
     const auto weight = [node](uint32_t i)
     {
         const CXmlNodeT<C>* child = node->GetChild(i);
         return uint64_t(1) + (child != nullptr ? child->GetChildCount() : 0);
     };
+    // The weight of a segment, once the node is known to be worth two.
+    const auto sized = [this, most](uint64_t total)
+    {
+        const uint64_t wanted = total / std::max<uint32_t>(1, m_split.segments);
+        return std::min(most,
+                        std::max<uint64_t>(std::max<uint32_t>(1, m_split.leastWeight), wanted));
+    };
     if (count <= m_split.weighAll)
     {
-        uint64_t sum = 0;
+        uint64_t total = 0;
         for (uint32_t i = 0; i < count; ++i)
+            total += weight(i);
+        // The last child never starts a segment of its own.
+        if (total - weight(count - 1) < 2 * most)
+            return false;
+        const uint64_t segment = sized(total);
+        bounds.assign(1, 0);
+        uint64_t sum = 0;
+        for (uint32_t i = 0; i + 1 < count; ++i)
         {
             sum += weight(i);
-            if (sum >= segment && i + 1 < count)
+            if (sum >= segment)
             {
                 bounds.push_back(i + 1);
                 sum = 0;
@@ -92,7 +106,11 @@ bool CXmlWriter::Segments(const CXmlNodeT<C>* node, unsigned cp,
         uint64_t sum = 0, taken = 0;
         for (uint32_t i = step / 2; i < count && taken < samples; i += step, ++taken)
             sum += weight(i);
+        if (count <= std::max<uint64_t>(1, (most * taken + sum - 1) / sum))
+            return false; // one segment's weight or less
+        const uint64_t segment = sized(sum / taken * count);
         const uint64_t per = std::max<uint64_t>(1, (segment * taken + sum - 1) / sum);
+        bounds.assign(1, 0);
         for (uint64_t b = per; b < count; b += per)
             bounds.push_back(static_cast<uint32_t>(b));
     }

@@ -146,6 +146,9 @@ TYPED_TEST(XmlWriterSplit, WritesTheSameBytesAndLeavesTheSameTreeAsOneThread)
         const bool sampled = round % 4 == 3;
         split.weighAll = sampled ? 1 + static_cast<uint32_t>(rng() % 8) : 4096;
         split.segmentWeight = 1 + static_cast<uint32_t>(rng() % (sampled ? 8 : 40));
+        // Every other round wants many segments, lighter than that weight.
+        split.leastWeight = 1;
+        split.segments = round % 8 < 4 ? 64 : 1;
         // A thread ahead waits for every block, or runs far ahead.
         split.aheadBytes = round % 3 == 0 ? 1 : round % 3 == 1 ? 200 : size_t(1) << 20;
         uint32_t splits = 0, none = 0;

@@ -32,15 +32,21 @@ class CXmlWriter
 public:
     // When the children of a node are written by two threads: the node has
     // at least `minChildren` and at least two segments' weight, a child
-    // weighing one more than its own child count. Up to `weighAll` children
-    // each is weighed; of more, an even sample tells their mean weight. Of
-    // the output waiting to be written, at most `aheadBytes` wait in the
-    // segment being written out, and as many in later ones. A writer
-    // enables it where the machine has two cores.
+    // weighing one more than its own child count. A segment weighs
+    // `segmentWeight`, or less where that makes fewer than `segments` of
+    // them, down to `leastWeight`: the output goes out in order, so a few
+    // large segments hold back the writing and flushing of all behind the
+    // one being written. Up to `weighAll` children each is weighed; of
+    // more, an even sample tells their mean weight. Of the output waiting
+    // to be written, at most `aheadBytes` wait in the segment being written
+    // out, and as many in later ones. A writer enables it where the machine
+    // has two cores.
     struct Split
     {
         uint32_t minChildren = 16;
         uint32_t segmentWeight = 16384;
+        uint32_t segments = 64;
+        uint32_t leastWeight = 4096;
         uint32_t weighAll = 4096;
         size_t aheadBytes = size_t(8) << 20;
         bool enabled = true;
