@@ -1,5 +1,6 @@
 #include "velmar/foundation/BulkPool.h"
 
+#include "AddressSanitizer.h"
 #include "PagePrefetcher.h"
 
 #include "velmar/win32/win32.h"
@@ -19,17 +20,7 @@ std::atomic<std::uintptr_t> g_bulkBase{~std::uintptr_t(0) - kBulkReserve + 1};
 namespace
 {
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kEnabledByDefault = false;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kEnabledByDefault = false;
-#else
-constexpr bool kEnabledByDefault = true;
-#endif
-#else
-constexpr bool kEnabledByDefault = true;
-#endif
+constexpr bool kEnabledByDefault = !kAddressSanitizer;
 
 constexpr std::uintptr_t kRegion = std::uintptr_t(2) << 20;
 constexpr std::uintptr_t kReserve = kBulkReserve;

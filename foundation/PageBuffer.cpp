@@ -1,41 +1,26 @@
 #include "velmar/foundation/PageBuffer.h"
 
+#include "AddressSanitizer.h"
+
 #include "velmar/win32/win32.h"
 
 #include <new>
 
 namespace nkMem
 {
-namespace
-{
-
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kPages = false;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kPages = false;
-#else
-constexpr bool kPages = true;
-#endif
-#else
-constexpr bool kPages = true;
-#endif
-
-} // namespace
-
 void PageBufferFree::operator()(char* p) const noexcept
 {
     if (p == nullptr)
         return;
-    if (kPages)
-        VirtualFree(p, 0, MEM_RELEASE);
-    else
+    if (kAddressSanitizer)
         delete[] p;
+    else
+        VirtualFree(p, 0, MEM_RELEASE);
 }
 
 CPageBuffer AllocPageBuffer(std::size_t bytes)
 {
-    if (!kPages)
+    if (kAddressSanitizer)
         return CPageBuffer(new char[bytes]);
     void* p = VirtualAlloc(nullptr, bytes, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
     if (p == nullptr)
