@@ -76,11 +76,11 @@ bool CXmlWriter::Segments(const CXmlNodeT<C>* node, unsigned cp,
     };
     if (count <= m_split.weighAll)
     {
+        // Of every child but the last, which never starts a segment.
         uint64_t total = 0;
-        for (uint32_t i = 0; i < count; ++i)
+        for (uint32_t i = 0; i + 1 < count; ++i)
             total += weight(i);
-        // The last child never starts a segment of its own.
-        if (total - weight(count - 1) < 2 * most)
+        if (total < 2 * most)
             return false;
         const uint64_t segment = sized(total);
         bounds.assign(1, 0);
